@@ -1,0 +1,152 @@
+#pragma once
+
+// JSON reading and decoding helpers.
+//
+// Documents are parsed into nlohmann::ordered_json (insertion order kept, so
+// encoders can hand keys over in the order the stored format fixes) and
+// decoded through `Node`, a cursor that knows its coding path and raises
+// `DecodingError`s with the same kinds and texts everywhere.
+//
+// Tolerance conventions used by every decoder:
+//   - null counts as absent (`optional`, `hasValue`);
+//   - readers probe keys or shapes in a fixed order, the first match wins;
+//   - a value no form matches fails with `Node::fail` (data corrupted).
+
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace orbel::json {
+
+using Json = nlohmann::ordered_json;
+
+// Deepest nesting the reader accepts.
+inline constexpr int kMaxDepth = 512;
+
+struct PathElement {
+    std::string key;                 // object member name, or empty for an index
+    std::optional<std::size_t> index;  // array position
+    bool operator==(const PathElement&) const = default;
+};
+using CodingPath = std::vector<PathElement>;
+
+// "menu.slots[2].type"; the root is the empty text.
+std::string describePath(const CodingPath& path);
+
+class DecodingError : public std::exception {
+public:
+    enum class Kind { TypeMismatch, ValueNotFound, KeyNotFound, DataCorrupted };
+
+    DecodingError(Kind kind, CodingPath path, std::string description);
+
+    Kind kind() const { return kind_; }
+    const CodingPath& codingPath() const { return path_; }
+    const std::string& description() const { return description_; }
+    // The description followed by the coding path, for logs.
+    std::string detailed() const;
+    const char* what() const noexcept override { return description_.c_str(); }
+
+private:
+    Kind kind_;
+    CodingPath path_;
+    std::string description_;
+};
+
+// Parses a whole document. Fails with a data-corrupted error
+// "The given data was not valid JSON." (root path) on bad syntax, invalid
+// UTF-8 or nesting deeper than kMaxDepth.
+Json parse(std::string_view text);
+
+// Name of a JSON value's type as the decoder's messages use it
+// ("a string", "a number", "null", ...).
+std::string describeType(const Json& value);
+
+// Read-only cursor on one value of a document, with its coding path.
+// The document must outlive every Node made from it.
+class Node {
+public:
+    explicit Node(const Json& root) : value_(&root) {}
+    Node(const Json& value, CodingPath path) : value_(&value), path_(std::move(path)) {}
+
+    const Json& json() const { return *value_; }
+    const CodingPath& path() const { return path_; }
+
+    bool isNull() const { return value_->is_null(); }
+    bool isString() const { return value_->is_string(); }
+    bool isObject() const { return value_->is_object(); }
+    bool isArray() const { return value_->is_array(); }
+    bool isNumber() const { return value_->is_number(); }
+    bool isBool() const { return value_->is_boolean(); }
+
+    // Single values. A null fails with ValueNotFound, another type with
+    // TypeMismatch. asInt accepts integral floating-point numbers and fails
+    // with DataCorrupted on a fraction or a number outside 64-bit range.
+    std::string asString() const;
+    std::int64_t asInt() const;
+    double asDouble() const;
+    bool asBool() const;
+
+    // Keyed access. All of these fail with TypeMismatch when this is not an
+    // object.
+    bool has(std::string_view key) const;       // present, null included
+    bool hasValue(std::string_view key) const;  // present and not null
+    Node operator[](std::string_view key) const;  // KeyNotFound when absent
+    std::optional<Node> optional(std::string_view key) const;  // absent or null: nothing
+    std::vector<std::string> keys() const;
+
+    // Shorthands for the common keyed reads.
+    std::string string(std::string_view key) const { return (*this)[key].asString(); }
+    std::int64_t integer(std::string_view key) const { return (*this)[key].asInt(); }
+    double number(std::string_view key) const { return (*this)[key].asDouble(); }
+    bool boolean(std::string_view key) const { return (*this)[key].asBool(); }
+    std::optional<std::string> optionalString(std::string_view key) const;
+    std::optional<std::int64_t> optionalInteger(std::string_view key) const;
+    std::optional<double> optionalNumber(std::string_view key) const;
+    std::optional<bool> optionalBool(std::string_view key) const;
+
+    // Unkeyed access. Fails with TypeMismatch when this is not an array.
+    std::size_t size() const;
+    Node at(std::size_t index) const;
+    template <class F>
+    auto map(F&& decodeOne) const {
+        using T = decltype(decodeOne(std::declval<const Node&>()));
+        std::vector<T> out;
+        const std::size_t n = size();
+        out.reserve(n);
+        for (std::size_t i = 0; i < n; ++i) out.push_back(decodeOne(at(i)));
+        return out;
+    }
+
+    void requireObject() const;
+    void requireArray() const;
+
+    // Data-corrupted error at this value, or at one of its keys.
+    [[noreturn]] void fail(std::string description) const;
+    [[noreturn]] void failAtKey(std::string_view key, std::string description) const;
+    [[noreturn]] void typeMismatch(std::string_view expected) const;
+
+    CodingPath pathWithKey(std::string_view key) const;
+
+private:
+    const Json* value_;
+    CodingPath path_;
+};
+
+// Runs `attempt`; a DecodingError becomes nothing. For the "first matching
+// form wins" probes whose failures are discarded.
+template <class F>
+auto attempt(F&& f) -> std::optional<decltype(f())> {
+    try {
+        return f();
+    } catch (const DecodingError&) {
+        return std::nullopt;
+    }
+}
+
+}  // namespace orbel::json

@@ -1,0 +1,30 @@
+#pragma once
+
+// The one JSON writer. Its output is part of the stored format (the cycling
+// slots' keys hash it), so it is deterministic for a given value and options.
+//
+// Pretty output: two-space indentation, `"key" : value`, one member or element
+// per line, empty containers as an opening line, a blank line and the closing
+// bracket; no trailing newline. Integers are written as integers; doubles in
+// their shortest round-trip form, integral ones without a fraction. Sorted
+// keys order members by their UTF-8 bytes at every level. Forward slashes are
+// written as "\/" unless escapeSlashes is off.
+
+#include <string>
+
+#include "model/json.h"
+
+namespace orbel::json {
+
+struct WriteOptions {
+    bool pretty = false;
+    bool sortedKeys = false;
+    bool escapeSlashes = true;
+};
+
+std::string write(const Json& value, const WriteOptions& options = {});
+
+// Shortest text that reads back as the same double ("1", "0.5", "1e-07").
+std::string formatDouble(double value);
+
+}  // namespace orbel::json

@@ -1,0 +1,161 @@
+#include "model/text.h"
+
+#include <QChar>
+#include <QList>
+#include <QRandomGenerator>
+#include <QString>
+#include <QTextBoundaryFinder>
+#include <cmath>
+#include <limits>
+
+namespace orbel::text {
+
+namespace {
+
+QString fromUtf8(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+std::string toUtf8(const QString& s) { return s.toUtf8().toStdString(); }
+
+bool isSpaceOrTab(char32_t c) {
+    return c == U'\t' || QChar::category(c) == QChar::Separator_Space;
+}
+
+bool isWhitespaceOrNewline(char32_t c) {
+    switch (c) {
+        case U'\t': case U'\n': case 0x0B: case 0x0C: case U'\r': case 0x85: case 0x2028: case 0x2029:
+            return true;
+        default:
+            return QChar::category(c) == QChar::Separator_Space;
+    }
+}
+
+template <class Pred>
+std::string trimBy(std::string_view s, Pred pred) {
+    const QString q = fromUtf8(s);
+    const auto ucs = q.toUcs4();
+    qsizetype begin = 0, end = ucs.size();
+    while (begin < end && pred(ucs[begin])) ++begin;
+    while (end > begin && pred(ucs[end - 1])) --end;
+    if (begin == 0 && end == ucs.size()) return toUtf8(q);
+    return toUtf8(QString::fromUcs4(reinterpret_cast<const char32_t*>(ucs.constData()) + begin, end - begin));
+}
+
+}  // namespace
+
+std::string trimSpacesAndTabs(std::string_view s) { return trimBy(s, isSpaceOrTab); }
+std::string trimWhitespaceAndNewlines(std::string_view s) { return trimBy(s, isWhitespaceOrNewline); }
+
+std::string capitalizeFirst(std::string_view s) {
+    const QString q = fromUtf8(s);
+    if (q.isEmpty()) return {};
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, q);
+    const qsizetype next = finder.toNextBoundary();
+    const qsizetype cut = next < 0 ? q.size() : next;
+    return toUtf8(q.left(cut).toUpper() + q.mid(cut));
+}
+
+std::size_t graphemeCount(std::string_view s) {
+    const QString q = fromUtf8(s);
+    if (q.isEmpty()) return 0;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, q);
+    std::size_t count = 0;
+    while (finder.toNextBoundary() >= 0) ++count;
+    return count;
+}
+
+std::string graphemePrefix(std::string_view s, std::size_t n) {
+    const QString q = fromUtf8(s);
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, q);
+    qsizetype cut = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const qsizetype next = finder.toNextBoundary();
+        if (next < 0) break;
+        cut = next;
+    }
+    return toUtf8(q.left(cut));
+}
+
+std::string toLower(std::string_view s) { return toUtf8(fromUtf8(s).toLower()); }
+std::string toUpper(std::string_view s) { return toUtf8(fromUtf8(s).toUpper()); }
+
+std::optional<std::int64_t> parseInt64(std::string_view s) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        negative = s[i] == '-';
+        ++i;
+    }
+    if (i == s.size()) return std::nullopt;
+    // Accumulate as a negative number so that INT64_MIN fits.
+    std::int64_t value = 0;
+    constexpr auto kMin = std::numeric_limits<std::int64_t>::min();
+    for (; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c < '0' || c > '9') return std::nullopt;
+        const int digit = c - '0';
+        if (value < (kMin + digit) / 10) return std::nullopt;
+        value = value * 10 - digit;
+    }
+    if (!negative) {
+        if (value == kMin) return std::nullopt;
+        return -value;
+    }
+    return value;
+}
+
+double roundHalfAwayFromZero(double v) { return std::round(v); }
+
+}  // namespace orbel::text
+
+namespace orbel {
+
+Uuid Uuid::random() {
+    Uuid u;
+    auto* rng = QRandomGenerator::system();
+    u.hi_ = rng->generate64();
+    u.lo_ = rng->generate64();
+    // Version 4, variant 1.
+    u.hi_ = (u.hi_ & ~0x000000000000F000ULL) | 0x0000000000004000ULL;
+    u.lo_ = (u.lo_ & ~0xC000000000000000ULL) | 0x8000000000000000ULL;
+    return u;
+}
+
+std::optional<Uuid> Uuid::parse(std::string_view text) {
+    if (text.size() != 36) return std::nullopt;
+    Uuid u;
+    int nibbles = 0;
+    for (std::size_t i = 0; i < 36; ++i) {
+        const char c = text[i];
+        if (i == 8 || i == 13 || i == 18 || i == 23) {
+            if (c != '-') return std::nullopt;
+            continue;
+        }
+        int v;
+        if (c >= '0' && c <= '9') v = c - '0';
+        else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
+        else return std::nullopt;
+        std::uint64_t& half = nibbles < 16 ? u.hi_ : u.lo_;
+        half = (half << 4) | static_cast<std::uint64_t>(v);
+        ++nibbles;
+    }
+    return u;
+}
+
+std::string Uuid::toString() const {
+    static const char* digits = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(36);
+    for (int i = 0; i < 32; ++i) {
+        if (i == 8 || i == 12 || i == 16 || i == 20) out += '-';
+        const std::uint64_t half = i < 16 ? hi_ : lo_;
+        const int shift = (15 - (i % 16)) * 4;
+        out += digits[(half >> shift) & 0xF];
+    }
+    return out;
+}
+
+bool Uuid::isNil() const { return hi_ == 0 && lo_ == 0; }
+
+std::size_t Uuid::hash() const { return std::hash<std::uint64_t>{}(hi_ ^ (lo_ * 0x9E3779B97F4A7C15ULL)); }
+
+}  // namespace orbel

@@ -1,0 +1,13 @@
+// Test entry: a QApplication on the offscreen platform (unless a display
+// was chosen), then GoogleTest.
+#include <QApplication>
+#include <cstdlib>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    ::testing::InitGoogleMock(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include "model/json_writer.h"
+#include "model/slot_scope.h"
+
+using namespace orbel;
+using json::DecodingError;
+
+namespace {
+
+SlotScope decode(const std::string& text) {
+    const json::Json doc = json::parse(text);
+    return SlotScope::fromJson(json::Node(doc));
+}
+
+}  // namespace
+
+TEST(SlotScope, ReadsCompactAndKeyedForms) {
+    const struct {
+        std::string input;
+        SlotScope expected;
+    } cases[] = {
+        {R"("global")", SlotScope::global()},
+        {R"("Global")", SlotScope::app("Global")},
+        {R"("")", SlotScope::app("")},
+        {R"(" com.a ")", SlotScope::app(" com.a ")},
+        {"[]", SlotScope::global()},
+        {R"(["com.a"])", SlotScope::app("com.a")},
+        {R"(["com.b","com.a","com.b"])", SlotScope::apps({"com.b", "com.a", "com.b"})},
+        {R"(["global"])", SlotScope::app("global")},
+        // Older keyed form.
+        {R"({"global":{}})", SlotScope::global()},
+        {R"({"global":null})", SlotScope::global()},
+        {R"({"global":5})", SlotScope::global()},
+        {R"({"app":{"bundleId":"com.x"},"global":{}})", SlotScope::global()},
+        {R"({"app":{"bundleId":"com.x"},"apps":{"bundleIds":["a","b"]}})", SlotScope::app("com.x")},
+        {R"({"app":"text","apps":{"bundleIds":["a"]}})", SlotScope::apps({"a"})},
+        {R"({"apps":{"bundleIds":[]}})", SlotScope::apps({})},
+        {R"({"apps":{"bundleIds":["a","b"]}})", SlotScope::apps({"a", "b"})},
+    };
+    for (const auto& c : cases) EXPECT_EQ(decode(c.input), c.expected) << c.input;
+}
+
+TEST(SlotScope, DecodingErrors) {
+    using K = DecodingError::Kind;
+    const struct {
+        std::string input;
+        K kind;
+        std::string path;
+        std::string description;
+    } cases[] = {
+        {R"({"app":{},"apps":{"bundleIds":["a","b"]}})", K::KeyNotFound, "app",
+         "No value associated with key \"bundleId\"."},
+        {R"({"app":{"bundleId":7}})", K::TypeMismatch, "app.bundleId",
+         "Expected to decode String but found a number instead."},
+        {R"({"apps":{}})", K::KeyNotFound, "apps", "No value associated with key \"bundleIds\"."},
+        {R"({"apps":{"bundleIds":["a",1]}})", K::TypeMismatch, "apps.bundleIds[1]",
+         "Expected to decode String but found a number instead."},
+        {R"({"app":"text"})", K::DataCorrupted, "", "Unknown SlotScope payload"},
+        {R"({"app":null})", K::DataCorrupted, "", "Unknown SlotScope payload"},
+        {"{}", K::DataCorrupted, "", "Unknown SlotScope payload"},
+        {R"({"other":1})", K::DataCorrupted, "", "Unknown SlotScope payload"},
+        {"5", K::TypeMismatch, "", "Expected to decode Dictionary<String, Any> but found a number instead."},
+        {"true", K::TypeMismatch, "", "Expected to decode Dictionary<String, Any> but found a bool instead."},
+        {R"(["a",1])", K::TypeMismatch, "", "Expected to decode Dictionary<String, Any> but found an array instead."},
+    };
+    for (const auto& c : cases) {
+        try {
+            decode(c.input);
+            ADD_FAILURE() << "decoded: " << c.input;
+        } catch (const DecodingError& e) {
+            EXPECT_EQ(e.kind(), c.kind) << c.input;
+            EXPECT_EQ(json::describePath(e.codingPath()), c.path) << c.input;
+            EXPECT_EQ(e.description(), c.description) << c.input;
+        }
+    }
+    // The payload error sits on the object's own path.
+    const json::Json doc = json::parse(R"({"scope":{"x":1}})");
+    try {
+        SlotScope::fromJson(json::Node(doc)["scope"]);
+        ADD_FAILURE();
+    } catch (const DecodingError& e) {
+        EXPECT_EQ(json::describePath(e.codingPath()), "scope");
+    }
+}
+
+TEST(SlotScope, WritesOneCompactValue) {
+    const struct {
+        SlotScope scope;
+        std::string written;
+        SlotScope readBack;
+    } cases[] = {
+        {SlotScope::global(), R"("global")", SlotScope::global()},
+        {SlotScope::app("com.a"), R"("com.a")", SlotScope::app("com.a")},
+        {SlotScope::apps({"a", "b", "a"}), R"(["a","b","a"])", SlotScope::apps({"a", "b", "a"})},
+        // Lists of fewer than two read back normalised, so not equal to what was written.
+        {SlotScope::apps({"a"}), R"(["a"])", SlotScope::app("a")},
+        {SlotScope::apps({}), "[]", SlotScope::global()},
+        // An app whose identifier is "global" cannot survive the compact form.
+        {SlotScope::app("global"), R"("global")", SlotScope::global()},
+    };
+    for (const auto& c : cases) {
+        const std::string written = json::write(c.scope.toJson(), {.escapeSlashes = false});
+        EXPECT_EQ(written, c.written);
+        EXPECT_EQ(decode(written), c.readBack) << written;
+    }
+}
+
+TEST(SlotScope, Equality) {
+    EXPECT_NE(SlotScope::app("a"), SlotScope::apps({"a"}));
+    EXPECT_NE(SlotScope::apps({"a", "b"}), SlotScope::apps({"b", "a"}));
+    EXPECT_NE(SlotScope::app("com.A"), SlotScope::app("com.a"));
+    EXPECT_NE(SlotScope::global(), SlotScope::apps({}));
+    EXPECT_EQ(SlotScope{}, SlotScope::global());
+    EXPECT_EQ(SlotScope::apps({"a", "b"}), SlotScope::apps({"a", "b"}));
+}

@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <unordered_set>
+
+#include "decode_helpers.h"
+#include "model/dynamic_slot_config.h"
+
+using namespace orbel;
+using orbel::testing::compact;
+using orbel::testing::decodeError;
+using orbel::testing::decodeText;
+using Err = json::DecodingError::Kind;
+
+namespace {
+DynamicSlotConfig decode(std::string_view text) {
+    return decodeText(text, [](const json::Node& n) { return DynamicSlotConfig::fromJson(n); });
+}
+json::DecodingError failure(std::string_view text) {
+    return decodeError(text, [](const json::Node& n) { return DynamicSlotConfig::fromJson(n); });
+}
+const ScriptInvocation kProducer{ScriptLanguage::shell, "date"};
+constexpr const char* kProducerJson = R"("producer": {"language": "shell", "source": "date"})";
+
+std::string withProducer(const std::string& rest) {
+    return std::string("{") + kProducerJson + (rest.empty() ? "" : ", " + rest) + "}";
+}
+}  // namespace
+
+TEST(DynamicSlotConfig, DefaultsWhenAbsentOrNullAndAlwaysWritesAllKeys) {
+    for (const std::string rest : {"", R"("clickAction": null, "refresh": null)"}) {
+        SCOPED_TRACE(rest);
+        const DynamicSlotConfig c = decode(withProducer(rest));
+        EXPECT_EQ(c.producer, kProducer);
+        EXPECT_EQ(c.clickAction, DynamicClickAction::none());
+        EXPECT_EQ(c.refresh, RefreshPolicy::menuOpen());
+        EXPECT_EQ(compact(c.toJson()),
+                  R"({"producer":{"language":"shell","source":"date"},"clickAction":{"kind":"none"},)"
+                  R"("refresh":{"kind":"menuOpen"}})");
+    }
+}
+
+TEST(DynamicSlotConfig, ReadsClickActionForms) {
+    const struct {
+        const char* clickAction;
+        DynamicClickAction expected;
+    } cases[] = {
+        {R"("none")", DynamicClickAction::none()},
+        {R"("rerun")", DynamicClickAction::rerunProducer()},
+        {R"({"kind": "none", "value": 5})", DynamicClickAction::none()},
+        {R"({"kind": "rerunProducer"})", DynamicClickAction::rerunProducer()},
+        {R"({"kind": "runScript", "value": {"language": "jxa", "source": "1+1"}})",
+         DynamicClickAction::runScript({ScriptLanguage::jxa, "1+1"})},
+        {R"({"kind": "action", "value": {"id": "set_volume", "value": 3}})",
+         DynamicClickAction::action(SystemAction::setVolume(1.0))},
+        {R"({"kind": "action", "value": "lock_screen"})",
+         DynamicClickAction::action(SystemAction(SystemAction::Kind::lockScreen))},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.clickAction);
+        EXPECT_EQ(decode(withProducer(std::string(R"("clickAction": )") + c.clickAction)).clickAction,
+                  c.expected);
+    }
+}
+
+TEST(DynamicSlotConfig, WritesClickActionObjects) {
+    EXPECT_EQ(compact(DynamicClickAction::rerunProducer().toJson()), R"({"kind":"rerunProducer"})");
+    EXPECT_EQ(compact(DynamicClickAction::runScript(kProducer).toJson()),
+              R"({"kind":"runScript","value":{"language":"shell","source":"date"}})");
+    EXPECT_EQ(compact(DynamicClickAction::action(SystemAction::setBrightness(0.25)).toJson()),
+              R"({"kind":"action","value":{"id":"set_brightness","value":0.25}})");
+    EXPECT_EQ(DynamicClickAction::runScript(kProducer).kind(), DynamicClickAction::Kind::runScript);
+    EXPECT_EQ(DynamicClickAction::none().script(), nullptr);
+}
+
+TEST(DynamicSlotConfig, RefreshIntervalsAreClampedOnReadAndWrite) {
+    const struct {
+        const char* seconds;
+        std::int64_t expected;
+    } cases[] = {{"1", 5},    {"0", 5},       {"-40", 5},   {"5", 5}, {"60", 60}, {"3600", 3600},
+                 {"3601", 3600}, {"99999999999", 3600}, {"30.0", 30}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.seconds);
+        const auto cfg =
+            decode(withProducer(std::string(R"("refresh": {"kind": "interval", "seconds": )") + c.seconds + "}"));
+        EXPECT_EQ(cfg.refresh, RefreshPolicy::interval(c.expected));
+    }
+
+    // Held unclamped in memory, clamped when written.
+    const RefreshPolicy two = RefreshPolicy::interval(2);
+    EXPECT_NE(two, RefreshPolicy::interval(5));
+    EXPECT_EQ(compact(two.toJson()), R"({"kind":"interval","seconds":5})");
+    const json::Json written = two.toJson();
+    EXPECT_EQ(RefreshPolicy::fromJson(json::Node(written)), RefreshPolicy::interval(5));
+    EXPECT_EQ(compact(RefreshPolicy::interval(7200).toJson()), R"({"kind":"interval","seconds":3600})");
+    EXPECT_EQ(compact(RefreshPolicy::menuOpen().toJson()), R"({"kind":"menuOpen"})");
+}
+
+TEST(DynamicSlotConfig, ReadFailures) {
+    const struct {
+        std::string text;
+        Err kind;
+        const char* description;
+        const char* path;
+    } cases[] = {
+        {R"({"clickAction": "none"})", Err::KeyNotFound, "No value associated with key \"producer\".", ""},
+        {R"({"producer": {"language": "Shell", "source": ""}})", Err::DataCorrupted,
+         "Cannot initialize ScriptLanguage from invalid String value Shell", "producer.language"},
+        {withProducer(R"("clickAction": "rerunProducer")"), Err::DataCorrupted,
+         "Unknown DynamicClickAction bare string: rerunProducer", "clickAction"},
+        {withProducer(R"("clickAction": "runScript")"), Err::DataCorrupted,
+         "Unknown DynamicClickAction bare string: runScript", "clickAction"},
+        {withProducer(R"("clickAction": "None")"), Err::DataCorrupted,
+         "Unknown DynamicClickAction bare string: None", "clickAction"},
+        {withProducer(R"("clickAction": {"kind": "rerun"})"), Err::DataCorrupted,
+         "Unknown DynamicClickAction kind: rerun", "clickAction.kind"},
+        {withProducer(R"("clickAction": {"kind": "runScript"})"), Err::KeyNotFound, "No value associated with key \"value\".", "clickAction"},
+        {withProducer(R"("clickAction": {"kind": "action", "value": "set_volume"})"), Err::DataCorrupted,
+         "Unknown SystemAction identifier: set_volume", "clickAction.value"},
+        {withProducer(R"("clickAction": {"value": 1})"), Err::KeyNotFound, "No value associated with key \"kind\".", "clickAction"},
+        {withProducer(R"("clickAction": 3)"), Err::TypeMismatch, nullptr, "clickAction"},
+        {withProducer(R"("refresh": "menuOpen")"), Err::TypeMismatch, nullptr, "refresh"},
+        {withProducer(R"("refresh": {"kind": "interval"})"), Err::KeyNotFound, "No value associated with key \"seconds\".", "refresh"},
+        {withProducer(R"("refresh": {"kind": "interval", "seconds": 2.5})"), Err::DataCorrupted, nullptr,
+         "refresh.seconds"},
+        {withProducer(R"("refresh": {"kind": "hourly"})"), Err::DataCorrupted, "Unknown RefreshPolicy kind: hourly",
+         "refresh.kind"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto e = failure(c.text);
+        EXPECT_EQ(e.kind(), c.kind);
+        if (c.description) {
+            EXPECT_EQ(e.description(), c.description);
+        }
+        EXPECT_EQ(json::describePath(e.codingPath()), c.path);
+    }
+}
+
+TEST(DynamicSlotConfig, EqualityAndHash) {
+    DynamicSlotConfig a{kProducer, DynamicClickAction::action(SystemAction::setVolume(0.5)),
+                        RefreshPolicy::interval(60)};
+    DynamicSlotConfig b = a;
+    EXPECT_EQ(a, b);
+    b.clickAction = DynamicClickAction::action(SystemAction::setVolume(0.7));
+    EXPECT_NE(a, b);
+    b = a;
+    b.refresh = RefreshPolicy::interval(61);
+    EXPECT_NE(a, b);
+    EXPECT_NE(DynamicClickAction::none(), DynamicClickAction::rerunProducer());
+
+    // menuOpen ignores any stray seconds, in equality and hash alike.
+    const RefreshPolicy stray{RefreshPolicy::Kind::menuOpen, 42};
+    EXPECT_EQ(stray, RefreshPolicy::menuOpen());
+    std::unordered_set<RefreshPolicy> set{stray, RefreshPolicy::menuOpen(), RefreshPolicy::interval(5),
+                                          RefreshPolicy::interval(5), RefreshPolicy::interval(6)};
+    EXPECT_EQ(set.size(), 3u);
+
+    // Round trip of a full value.
+    const json::Json j = a.toJson();
+    EXPECT_EQ(DynamicSlotConfig::fromJson(json::Node(j)), a);
+}

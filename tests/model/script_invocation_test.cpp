@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <unordered_set>
+
+#include "decode_helpers.h"
+#include "model/script_invocation.h"
+
+using namespace orbel;
+using orbel::testing::compact;
+using orbel::testing::decodeError;
+using orbel::testing::decodeText;
+using Err = json::DecodingError::Kind;
+
+namespace {
+ScriptInvocation decode(std::string_view text) {
+    return decodeText(text, [](const json::Node& n) { return ScriptInvocation::fromJson(n); });
+}
+}  // namespace
+
+TEST(ScriptLanguage, RawValues) {
+    std::vector<std::string_view> raws;
+    for (auto l : allScriptLanguages()) raws.push_back(rawValue(l));
+    EXPECT_EQ(raws, (std::vector<std::string_view>{"applescript", "shell", "jxa"}));
+    EXPECT_EQ(scriptLanguageFromRaw("applescript"), ScriptLanguage::appleScript);
+    EXPECT_EQ(scriptLanguageFromRaw("appleScript"), std::nullopt);
+}
+
+TEST(ScriptInvocation, RoundTrips) {
+    const ScriptInvocation a = decode(R"({"language": "applescript", "source": "beep"})");
+    EXPECT_EQ(a, (ScriptInvocation{ScriptLanguage::appleScript, "beep"}));
+    EXPECT_EQ(compact(a.toJson()), R"({"language":"applescript","source":"beep"})");
+
+    // Empty source, extra keys dropped, multi-line text kept.
+    const ScriptInvocation b = decode(R"({"extra": true, "source": "", "language": "jxa"})");
+    EXPECT_EQ(b, (ScriptInvocation{ScriptLanguage::jxa, ""}));
+    EXPECT_EQ(compact(b.toJson()), R"({"language":"jxa","source":""})");
+
+    const ScriptInvocation c{ScriptLanguage::shell, "echo a\necho b"};
+    const json::Json j = c.toJson();
+    EXPECT_EQ(ScriptInvocation::fromJson(json::Node(j)), c);
+}
+
+TEST(ScriptInvocation, ReadFailures) {
+    const struct {
+        const char* text;
+        Err kind;
+        const char* description;
+        const char* path;
+    } cases[] = {
+        {R"({"language": "AppleScript", "source": "x"})", Err::DataCorrupted,
+         "Cannot initialize ScriptLanguage from invalid String value AppleScript", "language"},
+        {R"({"language": "appleScript", "source": "x"})", Err::DataCorrupted,
+         "Cannot initialize ScriptLanguage from invalid String value appleScript", "language"},
+        {R"({"source": "x"})", Err::KeyNotFound, "No value associated with key \"language\".", ""},
+        {R"({"language": "shell"})", Err::KeyNotFound, "No value associated with key \"source\".", ""},
+        {R"({"language": "shell", "source": 4})", Err::TypeMismatch, nullptr, "source"},
+        {R"({"language": 1, "source": ""})", Err::TypeMismatch, nullptr, "language"},
+        {R"("shell")", Err::TypeMismatch, nullptr, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto e = decodeError(c.text, [](const json::Node& n) { return ScriptInvocation::fromJson(n); });
+        EXPECT_EQ(e.kind(), c.kind);
+        if (c.description) {
+            EXPECT_EQ(e.description(), c.description);
+        }
+        EXPECT_EQ(json::describePath(e.codingPath()), c.path);
+    }
+}
+
+TEST(ScriptInvocation, EqualityAndHash) {
+    const ScriptInvocation shell{ScriptLanguage::shell, "date"};
+    const ScriptInvocation jxa{ScriptLanguage::jxa, "date"};
+    EXPECT_NE(shell, jxa);
+    EXPECT_NE(shell, (ScriptInvocation{ScriptLanguage::shell, "date "}));
+    std::unordered_set<ScriptInvocation> set{shell, jxa, ScriptInvocation{ScriptLanguage::shell, "date"}};
+    EXPECT_EQ(set.size(), 2u);
+}

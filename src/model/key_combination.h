@@ -4,6 +4,8 @@
 // Stored everywhere as its shorthand text ("cmd+shift+4", "f5", "mouse:3").
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +32,13 @@ struct ModifierEntry {
 // The four modifier rows in writing order: ctrl, opt, shift, cmd.
 const std::vector<ModifierEntry>& modifierEntries();
 const ModifierEntry* modifierEntry(std::string_view lowerCaseName);
+
+// Lower-case key names the shorthand accepts, with their virtual key codes.
+// Built once on first use (thread-safe) and read-only afterwards.
+const std::map<std::string, std::uint16_t, std::less<>>& keyCodesByName();
+// The one name the shorthand writer uses for a code. Aliases ("enter",
+// "escape", "backspace", "fwddelete") are never chosen; code 117 has no name.
+const std::map<std::uint16_t, std::string>& keyNamesByCode();
 
 struct KeyCombination {
     std::uint16_t keyCode = 0;     // macOS virtual key code

@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "model/json.h"
+#include "model/json_writer.h"
+#include "model/key_combination.h"
+
+using orbel::KeyCombination;
+using orbel::json::DecodingError;
+namespace json = orbel::json;
+namespace modifier = orbel::modifier;
+
+namespace {
+
+KeyCombination key(std::uint16_t code, std::uint32_t mods = 0) { return {code, mods, std::nullopt}; }
+KeyCombination mouse(std::int64_t button) { return {0, 0, button}; }
+
+}  // namespace
+
+TEST(KeyCombination, ParsesAndWritesCanonicalShorthand) {
+    struct Case {
+        const char* input;
+        KeyCombination expected;
+        const char* canonical;
+    };
+    const std::uint32_t shiftCmd = modifier::kShift | modifier::kCommand;
+    const Case cases[] = {
+        {"CMD+Shift+4", key(21, shiftCmd), "shift+cmd+4"},
+        {" \t CMD+Shift+4\u00A0 ", key(21, shiftCmd), "shift+cmd+4"},
+        {"shift+4+cmd", key(21, shiftCmd), "shift+cmd+4"},
+        {"command+meta+super+shift+4", key(21, shiftCmd), "shift+cmd+4"},
+        {"ctrl+option+K", key(40, 0x1800), "ctrl+opt+k"},
+        {"control+alt+k", key(40, 0x1800), "ctrl+opt+k"},
+        {"enter", key(36), "return"},
+        {"return", key(36), "return"},
+        {"escape", key(53), "esc"},
+        {"backspace", key(51), "delete"},
+        {"fwddelete", key(117), "key#117"},
+        {"key#117", key(117), "key#117"},
+        {"key#0", key(0), "a"},
+        {"key#7", key(7), "x"},
+        {"KEY#65535", key(65535), "key#65535"},
+        {"\\", key(42), "\\"},
+        {"ctrl+`", key(50, modifier::kControl), "ctrl+`"},
+        {"f20", key(90), "f20"},
+        {"F5", key(96), "f5"},
+        {"cmd+,", key(43, modifier::kCommand), "cmd+,"},
+        {"mouse:2", mouse(2), "mouse:2"},
+        {"MOUSE:+3", mouse(3), "mouse:3"},
+        {"mouse:9223372036854775807", mouse(std::numeric_limits<std::int64_t>::max()),
+         "mouse:9223372036854775807"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        const auto parsed = KeyCombination::parse(c.input);
+        ASSERT_TRUE(parsed.has_value());
+        EXPECT_EQ(*parsed, c.expected);
+        EXPECT_EQ(parsed->shorthand(), c.canonical);
+        EXPECT_EQ(KeyCombination::parse(c.canonical), c.expected);
+    }
+}
+
+TEST(KeyCombination, RejectsMalformedShorthand) {
+    const char* inputs[] = {
+        "", "   ", "\t", "cmd", "ctrl+shift", "a+b", "cmd++a", "+a", "a+", "+", "ctrl + a",
+        "key#", "key#x", "key#65536", "key#-1", "key#1.5", "key#+7", "mouse:", "mouse:x", "mouse:0",
+        "mouse:-1", "mouse:99999999999999999999", "ctrl+mouse:2", "mouse:2+ctrl", "plus",
+        "home", "keypad1", "\na", "cmd+a+b",
+    };
+    for (const char* input : inputs) {
+        EXPECT_EQ(KeyCombination::parse(input), std::nullopt) << '"' << input << '"';
+    }
+}
+
+TEST(KeyCombination, WriterDropsUnknownBitsAndOrdersModifiers) {
+    EXPECT_EQ(key(0, 0x0400).shorthand(), "a");
+    EXPECT_EQ(key(117, modifier::kShift | modifier::kCommand).shorthand(), "shift+cmd+key#117");
+    EXPECT_EQ(key(1, 0xFFFFFFFF).shorthand(), "ctrl+opt+shift+cmd+s");
+    // A mouse value ignores whatever key and modifiers it carries.
+    EXPECT_EQ((KeyCombination{5, modifier::kCommand, 4}).shorthand(), "mouse:4");
+}
+
+TEST(KeyCombination, DisplayString) {
+    struct Case {
+        KeyCombination value;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {key(0, modifier::kShift | modifier::kCommand), "⇧⌘A"},
+        {key(40, 0x1800), "⌃⌥K"},
+        {key(126, 0xFFFFFFFF), "⌃⌥⇧⌘↑"},
+        {key(117), "Forward Delete"},
+        {key(53, modifier::kCommand), "⌘Escape"},
+        {key(42), "\\"},
+        {key(90), "F20"},
+        {key(115), "Key 115"},
+        {key(10), "Key 10"},
+        {key(200), "Key 200"},
+        {mouse(2), "Mouse 3"},
+        {mouse(0), "Mouse 1"},
+        {mouse(-5), "Mouse -4"},
+        {mouse(std::numeric_limits<std::int64_t>::max()), "Mouse 9223372036854775808"},
+        {mouse(std::numeric_limits<std::int64_t>::min()), "Mouse -9223372036854775807"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.value.displayString(), c.expected) << c.expected;
+}
+
+TEST(KeyCombination, NameTables) {
+    const auto& byName = orbel::keyCodesByName();
+    EXPECT_EQ(byName.size(), 24U + 26U + 10U + 20U);
+    const auto& byCode = orbel::keyNamesByCode();
+    // Every name but the four aliases is the writer's name of its code.
+    for (const auto& [name, code] : byName) {
+        if (name == "enter" || name == "escape" || name == "backspace" || name == "fwddelete") {
+            EXPECT_NE(KeyCombination::keyName(code), name);
+            continue;
+        }
+        EXPECT_EQ(KeyCombination::keyName(code), name);
+    }
+    EXPECT_EQ(KeyCombination::keyName(117), std::nullopt);
+    EXPECT_EQ(byCode.size(), byName.size() - 4);
+
+    EXPECT_EQ(orbel::modifierEntries().size(), 4U);
+    ASSERT_NE(orbel::modifierEntry("option"), nullptr);
+    EXPECT_EQ(orbel::modifierEntry("option")->canonical, "opt");
+    EXPECT_EQ(orbel::modifierEntry("super")->mask, modifier::kCommand);
+    EXPECT_EQ(orbel::modifierEntry("Ctrl"), nullptr);
+    EXPECT_EQ(orbel::modifierEntry("fn"), nullptr);
+}
+
+TEST(KeyCombination, TablesAreSafeToBuildFromManyThreads) {
+    std::vector<std::thread> threads;
+    std::vector<std::string> results(8);
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        threads.emplace_back([&results, i] { results[i] = KeyCombination::parse("cmd+esc")->shorthand(); });
+    }
+    for (auto& t : threads) t.join();
+    for (const auto& r : results) EXPECT_EQ(r, "cmd+esc");
+}
+
+TEST(KeyCombination, JsonRoundTrip) {
+    const json::Json doc = json::parse(R"({"k": "Ctrl+Option+K", "m": "mouse:4"})");
+    const json::Node root(doc);
+    EXPECT_EQ(KeyCombination::fromJson(root["k"]), key(40, 0x1800));
+    EXPECT_EQ(KeyCombination::fromJson(root["m"]), mouse(4));
+    EXPECT_EQ(json::write(key(40, 0x1800).toJson(), {}), R"("ctrl+opt+k")");
+    EXPECT_EQ(json::write(key(44, modifier::kCommand).toJson(), {.escapeSlashes = false}), R"("cmd+/")");
+}
+
+TEST(KeyCombination, JsonErrors) {
+    const json::Json doc = json::parse(R"({"keys": [5, " Cmd+Nope ", null, {"shorthand": "a"}]})");
+    const json::Node keys = json::Node(doc)["keys"];
+    struct Case {
+        std::size_t index;
+        DecodingError::Kind kind;
+        std::string description;
+    };
+    const Case cases[] = {
+        {0, DecodingError::Kind::TypeMismatch, ""},
+        {1, DecodingError::Kind::DataCorrupted, "Unrecognized hotkey shorthand: \" Cmd+Nope \""},
+        {2, DecodingError::Kind::ValueNotFound, ""},
+        {3, DecodingError::Kind::TypeMismatch, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.index);
+        try {
+            KeyCombination::fromJson(keys.at(c.index));
+            ADD_FAILURE() << "decoded";
+        } catch (const DecodingError& e) {
+            EXPECT_EQ(e.kind(), c.kind);
+            EXPECT_EQ(json::describePath(e.codingPath()), "keys[" + std::to_string(c.index) + "]");
+            if (!c.description.empty()) {
+                EXPECT_EQ(e.description(), c.description);
+            }
+        }
+    }
+}

@@ -5,6 +5,7 @@
 // (a group slot carries a group, a group holds slots), so both live here.
 
 #include <string>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -90,7 +91,9 @@ public:
     using Value = std::variant<App, Action, Group, Keystroke, Script, Snippet, Dynamic, Cycling, Transport,
                                ModeSwitch, ProfileTarget, VolumeScrub, ProfileSwitch>;
 
-    SlotType(Value v) : value(std::move(v)) {}  // NOLINT: implicit on purpose
+    template <class T, class = std::enable_if_t<!std::is_same_v<std::decay_t<T>, SlotType> &&
+                                                std::is_constructible_v<Value, T&&>>>
+    SlotType(T&& v) : value(std::forward<T>(v)) {}  // NOLINT: implicit on purpose
     SlotType() : value(ProfileSwitch{}) {}
 
     static SlotType app(std::string bundleId) { return App{std::move(bundleId)}; }

@@ -1,0 +1,64 @@
+#pragma once
+
+// How the dial looks: light or dark, the disc behind the wedges, the look of
+// the wedges, two optional custom colours and three strengths.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "model/json.h"
+
+namespace orbel {
+
+enum class AppearanceMode { Auto, Dark, Light };
+enum class Backdrop { LiquidGlass, Translucent, Filled };
+enum class SlotStyle { LiquidGlass, Filled, Normal };
+
+inline constexpr std::array<AppearanceMode, 3> kAllAppearanceModes{AppearanceMode::Auto, AppearanceMode::Dark,
+                                                                   AppearanceMode::Light};
+inline constexpr std::array<Backdrop, 3> kAllBackdrops{Backdrop::LiquidGlass, Backdrop::Translucent,
+                                                       Backdrop::Filled};
+inline constexpr std::array<SlotStyle, 3> kAllSlotStyles{SlotStyle::LiquidGlass, SlotStyle::Filled,
+                                                         SlotStyle::Normal};
+
+// Raw values: "auto" "dark" "light"; "liquidGlass" "translucent" "filled";
+// "liquidGlass" "filled" "normal". Matched case-sensitively.
+std::string_view rawValue(AppearanceMode mode);
+std::string_view rawValue(Backdrop backdrop);
+std::string_view rawValue(SlotStyle style);
+std::optional<AppearanceMode> appearanceModeFromRaw(std::string_view raw);
+std::optional<Backdrop> backdropFromRaw(std::string_view raw);
+std::optional<SlotStyle> slotStyleFromRaw(std::string_view raw);
+
+// Single JSON strings. A non-string is a type mismatch; an unknown string
+// fails with "Cannot initialize <Type> from invalid String value <text>".
+AppearanceMode appearanceModeFromJson(const json::Node& node);
+Backdrop backdropFromJson(const json::Node& node);
+SlotStyle slotStyleFromJson(const json::Node& node);
+
+struct AppearanceConfig {
+    AppearanceMode mode = AppearanceMode::Auto;
+    Backdrop backdrop = Backdrop::LiquidGlass;
+    double backdropOpacity = 0.55;              // kept to 0...1 when read
+    std::optional<std::string> backdropColor;   // hex colour text, stored verbatim
+    SlotStyle slotStyle = SlotStyle::LiquidGlass;
+    std::optional<std::string> slotColor;       // hex colour text, stored verbatim
+    double wedgeFillStrength = 1.0;             // kept to 0.5...1.5 when read
+    double wedgeStrokeStrength = 0.8;           // kept to 0...1.2 when read
+
+    bool operator==(const AppearanceConfig&) const = default;
+
+    // The shared record of all defaults.
+    static const AppearanceConfig& defaultValue();
+
+    // Tolerant: an unknown or mistyped mode, backdrop, style or number keeps
+    // its default, numbers are clamped into their ranges. Fails only when the
+    // value is not an object or a colour is neither a string nor null.
+    static AppearanceConfig fromJson(const json::Node& node);
+    // Colours are left out when absent; numbers are written as they stand.
+    json::Json toJson() const;
+};
+
+}  // namespace orbel

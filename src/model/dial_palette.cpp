@@ -1,0 +1,42 @@
+#include "model/dial_palette.h"
+
+#include <algorithm>
+
+namespace orbel {
+
+namespace {
+
+Rgba customOr(const std::optional<std::string>& hex, const Rgba& fallback) {
+    if (hex) {
+        if (auto rgb = parseHexColor(*hex)) return Rgba::opaque(*rgb);
+    }
+    return fallback;
+}
+
+}  // namespace
+
+ColorScheme colorSchemeForWindowColor(const Rgb& c) {
+    const double lightness = (std::max({c.r, c.g, c.b}) + std::min({c.r, c.g, c.b})) / 2.0;
+    return lightness < 0.5 ? ColorScheme::Dark : ColorScheme::Light;
+}
+
+DialPalette DialPalette::make(const AppearanceConfig& appearance, ColorScheme scheme) {
+    DialPalette p;
+    switch (appearance.mode) {
+        case AppearanceMode::Dark: p.isDark = true; break;
+        case AppearanceMode::Light: p.isDark = false; break;
+        case AppearanceMode::Auto: p.isDark = scheme == ColorScheme::Dark; break;
+    }
+    const bool dark = p.isDark;
+    p.backdropFill = customOr(appearance.backdropColor, dark ? Rgba::black() : Rgba::grey(0.97));
+    p.wedgeFilledTint = customOr(appearance.slotColor, Rgba::grey(dark ? 0.32 : 0.2));
+    p.backdropBorder = dark ? Rgba::white(0.18) : Rgba::black(0.16);
+    p.wedgeGlassTint = Rgba::grey(dark ? 0.85 : 0.2);
+    p.wedgeGlassHoverTint = Rgba::white();
+    p.labelBg = dark ? Rgba::black(0.55) : Rgba::white(0.92);
+    p.labelText = dark ? Rgba::white(0.95) : Rgba::black(0.92);
+    p.placeholderIconTint = Rgba::grey(dark ? 0.62 : 0.85);
+    return p;
+}
+
+}  // namespace orbel

@@ -1,0 +1,73 @@
+#include "model/hold_binding.h"
+
+#include <string>
+
+namespace orbel {
+
+namespace {
+
+constexpr HoldBinding::Kind kAllKinds[] = {HoldBinding::Kind::MouseButton, HoldBinding::Kind::KeyCombination,
+                                           HoldBinding::Kind::HidppButton};
+
+std::uint16_t readUInt16(const json::Node& node) {
+    // A fraction or a number outside 64 bits fails inside asInt with the
+    // decoder's own text; the 16-bit range is checked here.
+    const std::int64_t v = node.asInt();
+    if (v < 0 || v > 0xFFFF) {
+        node.fail("Parsed JSON number <" + node.json().dump() + "> does not fit in UInt16.");
+    }
+    return static_cast<std::uint16_t>(v);
+}
+
+}  // namespace
+
+std::string_view rawValue(HoldBinding::Kind kind) {
+    switch (kind) {
+        case HoldBinding::Kind::MouseButton: return "mouseButton";
+        case HoldBinding::Kind::KeyCombination: return "keyCombination";
+        case HoldBinding::Kind::HidppButton: return "hidppButton";
+    }
+    return "mouseButton";
+}
+
+std::optional<HoldBinding::Kind> holdBindingKindFromRaw(std::string_view raw) {
+    for (auto kind : kAllKinds) {
+        if (rawValue(kind) == raw) return kind;
+    }
+    return std::nullopt;
+}
+
+HoldBinding::Kind holdBindingKindFromJson(const json::Node& node) {
+    const std::string raw = node.asString();
+    if (auto kind = holdBindingKindFromRaw(raw)) return *kind;
+    node.fail("Cannot initialize Kind from invalid String value " + raw);
+}
+
+HoldBinding HoldBinding::fromJson(const json::Node& node) {
+    switch (holdBindingKindFromJson(node["kind"])) {
+        case Kind::MouseButton: return mouseButton(node.integer("button"));
+        case Kind::KeyCombination: return keyCombination(orbel::KeyCombination::fromJson(node["key"]));
+        case Kind::HidppButton: {
+            const std::uint16_t productID = readUInt16(node["productID"]);
+            const std::uint16_t cid = readUInt16(node["cid"]);
+            return hidppButton(productID, cid);
+        }
+    }
+    node.fail("Unreachable binding kind");
+}
+
+json::Json HoldBinding::toJson() const {
+    json::Json out = json::Json::object();
+    out["kind"] = std::string(rawValue(kind()));
+    if (const auto* m = asMouseButton()) {
+        out["button"] = m->button;
+    } else if (const auto* k = asKeyCombination()) {
+        out["key"] = k->toJson();
+    } else if (const auto* h = asHidppButton()) {
+        out["productID"] = h->productID;
+        out["cid"] = h->cid;
+    }
+    return out;
+}
+
+}  // namespace orbel

@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include "model/activation_mode.h"
+#include "model/json_writer.h"
+
+using namespace orbel;
+using json::DecodingError;
+
+namespace {
+
+HoldBinding decode(const std::string& text) {
+    const json::Json doc = json::parse(text);
+    return HoldBinding::fromJson(json::Node(doc));
+}
+
+KeyCombination key(std::string_view shorthand) { return *KeyCombination::parse(shorthand); }
+
+}  // namespace
+
+TEST(HoldBinding, WritesExactlyTheKeysOfItsKind) {
+    const struct {
+        HoldBinding binding;
+        const char* expected;
+    } cases[] = {
+        {HoldBinding::mouseButton(3), R"({"kind":"mouseButton","button":3})"},
+        {HoldBinding::keyCombination(key("opt+space")), R"({"kind":"keyCombination","key":"opt+space"})"},
+        {HoldBinding::keyCombination(key("mouse:4")), R"({"kind":"keyCombination","key":"mouse:4"})"},
+        {HoldBinding::hidppButton(0xC52B, 0xC3), R"({"kind":"hidppButton","productID":50475,"cid":195})"},
+        {HoldBinding::hidppButton(65535, 0), R"({"kind":"hidppButton","productID":65535,"cid":0})"},
+    };
+    for (const auto& c : cases) {
+        const std::string written = json::write(c.binding.toJson());
+        EXPECT_EQ(written, c.expected);
+        EXPECT_EQ(decode(written), c.binding) << written;
+    }
+}
+
+TEST(HoldBinding, DecodesAndIgnoresKeysOfOtherKinds) {
+    EXPECT_EQ(decode(R"({"kind":"mouseButton","button":0})"), HoldBinding::mouseButton(0));
+    EXPECT_EQ(decode(R"({"kind":"mouseButton","button":-7})"), HoldBinding::mouseButton(-7));
+    EXPECT_EQ(decode(R"({"button":2,"kind":"mouseButton","key":5,"cid":"x"})"), HoldBinding::mouseButton(2));
+    EXPECT_EQ(decode(R"({"kind":"hidppButton","productID":1,"cid":2,"button":"no"})"),
+              HoldBinding::hidppButton(1, 2));
+    EXPECT_EQ(decode(R"({"kind":"keyCombination","key":"  CMD+Shift+4 "})"),
+              HoldBinding::keyCombination(KeyCombination{21, 0x300, std::nullopt}));
+}
+
+TEST(HoldBinding, RejectsMalformedObjects) {
+    using K = DecodingError::Kind;
+    const struct {
+        const char* text;
+        K kind;
+        const char* path;
+        const char* description;  // nullptr: not checked
+    } cases[] = {
+        {R"({"button":3})", K::KeyNotFound, "", nullptr},
+        {R"({"kind":null,"button":3})", K::ValueNotFound, "kind", nullptr},
+        {R"({"kind":3})", K::TypeMismatch, "kind", nullptr},
+        {R"({"kind":"MouseButton","button":3})", K::DataCorrupted, "kind",
+         "Cannot initialize Kind from invalid String value MouseButton"},
+        {R"({"kind":"mouseButton"})", K::KeyNotFound, "", nullptr},
+        {R"({"kind":"mouseButton","button":"3"})", K::TypeMismatch, "button", nullptr},
+        {R"({"kind":"mouseButton","button":2.5})", K::DataCorrupted, "button", nullptr},
+        {R"({"kind":"keyCombination"})", K::KeyNotFound, "", nullptr},
+        {R"({"kind":"keyCombination","key":5})", K::TypeMismatch, "key", nullptr},
+        {R"({"kind":"keyCombination","key":"cmd"})", K::DataCorrupted, "key",
+         "Unrecognized hotkey shorthand: \"cmd\""},
+        {R"({"kind":"hidppButton","productID":65536,"cid":1})", K::DataCorrupted, "productID",
+         "Parsed JSON number <65536> does not fit in UInt16."},
+        {R"({"kind":"hidppButton","productID":1,"cid":-1})", K::DataCorrupted, "cid",
+         "Parsed JSON number <-1> does not fit in UInt16."},
+        {R"({"kind":"hidppButton","productID":1})", K::KeyNotFound, "", nullptr},
+        {R"({"kind":"hidppButton","cid":1})", K::KeyNotFound, "", nullptr},
+        {R"(["mouseButton",3])", K::TypeMismatch, "", nullptr},
+    };
+    for (const auto& c : cases) {
+        try {
+            decode(c.text);
+            ADD_FAILURE() << "decoded: " << c.text;
+        } catch (const DecodingError& e) {
+            EXPECT_EQ(e.kind(), c.kind) << c.text;
+            EXPECT_EQ(json::describePath(e.codingPath()), c.path) << c.text;
+            if (c.description) {
+                EXPECT_EQ(e.description(), c.description) << c.text;
+            }
+        }
+    }
+}
+
+TEST(HoldBinding, EqualityComparesCaseAndPayload) {
+    const KeyCombination plain{0, 0, std::nullopt};
+    const KeyCombination withMouse{0, 0, 3};
+    EXPECT_NE(HoldBinding::keyCombination(plain), HoldBinding::keyCombination(withMouse));
+    EXPECT_NE(HoldBinding::mouseButton(3), HoldBinding::keyCombination(withMouse));
+    EXPECT_NE(HoldBinding::hidppButton(1, 2), HoldBinding::hidppButton(2, 1));
+    EXPECT_EQ(HoldBinding::hidppButton(1, 2), HoldBinding::hidppButton(1, 2));
+    EXPECT_EQ(HoldBinding::mouseButton(3).kind(), HoldBinding::Kind::MouseButton);
+    EXPECT_EQ(HoldBinding::hidppButton(1, 2).kind(), HoldBinding::Kind::HidppButton);
+}
+
+TEST(ActivationMode, TapAndHoldOfOneBindingDiffer) {
+    const auto button = HoldBinding::mouseButton(3);
+    EXPECT_NE(ActivationMode::tap(button), ActivationMode::hold(button));
+    EXPECT_EQ(ActivationMode::hold(button), ActivationMode::hold(HoldBinding::mouseButton(3)));
+    EXPECT_NE(ActivationMode::hold(button), ActivationMode::hold(HoldBinding::mouseButton(4)));
+}
+
+TEST(HoldBindingKind, RawValuesRoundTrip) {
+    for (auto kind : {HoldBinding::Kind::MouseButton, HoldBinding::Kind::KeyCombination,
+                      HoldBinding::Kind::HidppButton}) {
+        EXPECT_EQ(holdBindingKindFromRaw(rawValue(kind)), kind);
+    }
+    EXPECT_EQ(rawValue(HoldBinding::Kind::HidppButton), "hidppButton");
+    EXPECT_FALSE(holdBindingKindFromRaw("keycombination"));
+}

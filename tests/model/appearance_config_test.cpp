@@ -1,0 +1,213 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "model/appearance_config.h"
+#include "model/dial_palette.h"
+#include "model/json_writer.h"
+
+using namespace orbel;
+
+namespace {
+
+AppearanceConfig decode(const std::string& text) {
+    const json::Json doc = json::parse(text);
+    return AppearanceConfig::fromJson(json::Node(doc));
+}
+
+// Decodes {"<key>": <value>} and returns the record.
+AppearanceConfig decodeOne(const std::string& key, const std::string& value) {
+    return decode("{\"" + key + "\":" + value + "}");
+}
+
+}  // namespace
+
+TEST(AppearanceConfig, EmptyObjectGivesTheDefaults) {
+    const AppearanceConfig d = AppearanceConfig::defaultValue();
+    EXPECT_EQ(decode("{}"), d);
+    EXPECT_EQ(d.mode, AppearanceMode::Auto);
+    EXPECT_EQ(d.backdrop, Backdrop::LiquidGlass);
+    EXPECT_EQ(d.backdropOpacity, 0.55);
+    EXPECT_FALSE(d.backdropColor);
+    EXPECT_EQ(d.slotStyle, SlotStyle::LiquidGlass);
+    EXPECT_FALSE(d.slotColor);
+    EXPECT_EQ(d.wedgeFillStrength, 1.0);
+    EXPECT_EQ(d.wedgeStrokeStrength, 0.8);
+}
+
+TEST(AppearanceConfig, DefaultsWrittenExactly) {
+    EXPECT_EQ(json::write(AppearanceConfig::defaultValue().toJson()),
+              R"({"mode":"auto","backdrop":"liquidGlass","backdropOpacity":0.55,"slotStyle":"liquidGlass",)"
+              R"("wedgeFillStrength":1,"wedgeStrokeStrength":0.8})");
+}
+
+TEST(AppearanceConfig, FullRecordWrittenInKeyOrderAndReadBack) {
+    AppearanceConfig c;
+    c.mode = AppearanceMode::Light;
+    c.backdrop = Backdrop::Filled;
+    c.backdropOpacity = 0.3;
+    c.backdropColor = "#FF0000";
+    c.slotStyle = SlotStyle::Normal;
+    c.slotColor = "not a colour";
+    c.wedgeFillStrength = 1.25;
+    c.wedgeStrokeStrength = 0;
+    const std::string written = json::write(c.toJson());
+    EXPECT_EQ(written,
+              R"({"mode":"light","backdrop":"filled","backdropOpacity":0.3,"backdropColor":"#FF0000",)"
+              R"("slotStyle":"normal","slotColor":"not a colour","wedgeFillStrength":1.25,"wedgeStrokeStrength":0})");
+    EXPECT_EQ(decode(written), c);
+}
+
+TEST(AppearanceConfig, EnumerationsFallBackToTheirDefaults) {
+    const struct {
+        const char* key;
+        const char* value;
+    } cases[] = {
+        {"mode", R"("Dark")"}, {"mode", R"("sepia")"}, {"mode", "null"},     {"mode", "1"},
+        {"backdrop", R"("glass")"}, {"backdrop", "[]"}, {"slotStyle", R"("Filled")"}, {"slotStyle", "true"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(decodeOne(c.key, c.value), AppearanceConfig::defaultValue()) << c.key << " " << c.value;
+    }
+    EXPECT_EQ(decodeOne("mode", R"("dark")").mode, AppearanceMode::Dark);
+    EXPECT_EQ(decodeOne("backdrop", R"("translucent")").backdrop, Backdrop::Translucent);
+    EXPECT_EQ(decodeOne("slotStyle", R"("filled")").slotStyle, SlotStyle::Filled);
+}
+
+TEST(AppearanceConfig, NumbersAreClampedOrFallBack) {
+    const struct {
+        const char* key;
+        const char* value;
+        double expected;
+        double AppearanceConfig::*field;
+    } cases[] = {
+        {"backdropOpacity", "1.7", 1.0, &AppearanceConfig::backdropOpacity},
+        {"backdropOpacity", "-0.3", 0.0, &AppearanceConfig::backdropOpacity},
+        {"backdropOpacity", "0.25", 0.25, &AppearanceConfig::backdropOpacity},
+        {"backdropOpacity", "1", 1.0, &AppearanceConfig::backdropOpacity},
+        {"backdropOpacity", R"("0.9")", 0.55, &AppearanceConfig::backdropOpacity},
+        {"backdropOpacity", "null", 0.55, &AppearanceConfig::backdropOpacity},
+        {"backdropOpacity", "false", 0.55, &AppearanceConfig::backdropOpacity},
+        {"wedgeFillStrength", "0.1", 0.5, &AppearanceConfig::wedgeFillStrength},
+        {"wedgeFillStrength", "9", 1.5, &AppearanceConfig::wedgeFillStrength},
+        {"wedgeFillStrength", "{}", 1.0, &AppearanceConfig::wedgeFillStrength},
+        {"wedgeStrokeStrength", "2", 1.2, &AppearanceConfig::wedgeStrokeStrength},
+        {"wedgeStrokeStrength", "-1", 0.0, &AppearanceConfig::wedgeStrokeStrength},
+        {"wedgeStrokeStrength", "1.1", 1.1, &AppearanceConfig::wedgeStrokeStrength},
+        {"wedgeStrokeStrength", R"("x")", 0.8, &AppearanceConfig::wedgeStrokeStrength},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(decodeOne(c.key, c.value).*c.field, c.expected) << c.key << " " << c.value;
+    }
+    // -0 is "at or below 0" and is written back as a plain 0.
+    const AppearanceConfig negZero = decodeOne("backdropOpacity", "-0.0");
+    EXPECT_FALSE(std::signbit(negZero.backdropOpacity));
+}
+
+TEST(AppearanceConfig, AssignedValuesAreWrittenUnclamped) {
+    AppearanceConfig c;
+    c.backdropOpacity = 3;
+    c.wedgeStrokeStrength = -2.5;
+    const json::Json j = c.toJson();
+    EXPECT_EQ(json::write(j["backdropOpacity"]), "3");
+    EXPECT_EQ(json::write(j["wedgeStrokeStrength"]), "-2.5");
+}
+
+TEST(AppearanceConfig, ColoursAreVerbatimTextsAndOnlyWrongTypesFail) {
+    EXPECT_FALSE(decodeOne("backdropColor", "null").backdropColor);
+    EXPECT_EQ(decodeOne("backdropColor", R"("  ff0000 ")").backdropColor, "  ff0000 ");
+    EXPECT_EQ(decodeOne("slotColor", R"("chartreuse")").slotColor, "chartreuse");
+
+    for (const char* bad : {R"({"backdropColor":5})", R"({"slotColor":{}})", R"({"slotColor":true})", "[]", "3"}) {
+        EXPECT_THROW(decode(bad), json::DecodingError) << bad;
+    }
+
+    AppearanceConfig upper, lower;
+    upper.backdropColor = "#FF0000";
+    lower.backdropColor = "ff0000";
+    EXPECT_NE(upper, lower);
+}
+
+TEST(AppearanceEnumerations, RawValuesAndOrder) {
+    std::string all;
+    for (auto m : kAllAppearanceModes) all += std::string(rawValue(m)) + " ";
+    for (auto b : kAllBackdrops) all += std::string(rawValue(b)) + " ";
+    for (auto s : kAllSlotStyles) all += std::string(rawValue(s)) + " ";
+    EXPECT_EQ(all, "auto dark light liquidGlass translucent filled liquidGlass filled normal ");
+    for (auto m : kAllAppearanceModes) EXPECT_EQ(appearanceModeFromRaw(rawValue(m)), m);
+    for (auto b : kAllBackdrops) EXPECT_EQ(backdropFromRaw(rawValue(b)), b);
+    for (auto s : kAllSlotStyles) EXPECT_EQ(slotStyleFromRaw(rawValue(s)), s);
+
+    const json::Json doc = json::parse(R"("Light")");
+    try {
+        appearanceModeFromJson(json::Node(doc));
+        ADD_FAILURE();
+    } catch (const json::DecodingError& e) {
+        EXPECT_EQ(e.description(), "Cannot initialize AppearanceMode from invalid String value Light");
+    }
+}
+
+TEST(DialPalette, DarknessFollowsModeThenScheme) {
+    const struct {
+        AppearanceMode mode;
+        ColorScheme scheme;
+        bool dark;
+    } cases[] = {
+        {AppearanceMode::Auto, ColorScheme::Dark, true},   {AppearanceMode::Auto, ColorScheme::Light, false},
+        {AppearanceMode::Dark, ColorScheme::Light, true},  {AppearanceMode::Dark, ColorScheme::Dark, true},
+        {AppearanceMode::Light, ColorScheme::Dark, false}, {AppearanceMode::Light, ColorScheme::Light, false},
+    };
+    for (const auto& c : cases) {
+        AppearanceConfig a;
+        a.mode = c.mode;
+        EXPECT_EQ(DialPalette::make(a, c.scheme).isDark, c.dark) << rawValue(c.mode);
+    }
+}
+
+TEST(DialPalette, BaseColoursPerScheme) {
+    AppearanceConfig a;
+    a.mode = AppearanceMode::Light;
+    const DialPalette light = DialPalette::make(a, ColorScheme::Dark);
+    EXPECT_EQ(light.backdropFill, (Rgba{0.97, 0.97, 0.97, 1}));
+    EXPECT_EQ(light.backdropBorder, (Rgba{0, 0, 0, 0.16}));
+    EXPECT_EQ(light.wedgeFilledTint, (Rgba{0.2, 0.2, 0.2, 1}));
+    EXPECT_EQ(light.wedgeGlassTint, (Rgba{0.2, 0.2, 0.2, 1}));
+    EXPECT_EQ(light.wedgeGlassHoverTint, (Rgba{1, 1, 1, 1}));
+    EXPECT_EQ(light.labelBg, (Rgba{1, 1, 1, 0.92}));
+    EXPECT_EQ(light.labelText, (Rgba{0, 0, 0, 0.92}));
+    EXPECT_EQ(light.placeholderIconTint, (Rgba{0.85, 0.85, 0.85, 1}));
+
+    a.mode = AppearanceMode::Dark;
+    const DialPalette dark = DialPalette::make(a, ColorScheme::Light);
+    EXPECT_EQ(dark.backdropFill, (Rgba{0, 0, 0, 1}));
+    EXPECT_EQ(dark.backdropBorder, (Rgba{1, 1, 1, 0.18}));
+    EXPECT_EQ(dark.wedgeFilledTint, (Rgba{0.32, 0.32, 0.32, 1}));
+    EXPECT_EQ(dark.wedgeGlassTint, (Rgba{0.85, 0.85, 0.85, 1}));
+    EXPECT_EQ(dark.wedgeGlassHoverTint, (Rgba{1, 1, 1, 1}));
+    EXPECT_EQ(dark.labelBg, (Rgba{0, 0, 0, 0.55}));
+    EXPECT_EQ(dark.labelText, (Rgba{1, 1, 1, 0.95}));
+    EXPECT_EQ(dark.placeholderIconTint, (Rgba{0.62, 0.62, 0.62, 1}));
+}
+
+TEST(DialPalette, CustomColoursReplaceTheBaseOnlyWhenReadable) {
+    AppearanceConfig a;
+    a.backdropColor = " #1E90ff\n";
+    a.slotColor = "#FFF";
+    const DialPalette p = DialPalette::make(a, ColorScheme::Dark);
+    EXPECT_EQ(p.backdropFill, (Rgba{30 / 255.0, 144 / 255.0, 1, 1}));
+    EXPECT_EQ(p.wedgeFilledTint, (Rgba{0.32, 0.32, 0.32, 1}));
+
+    a.backdropColor = "nope";
+    a.slotColor = "00ff00";
+    const DialPalette q = DialPalette::make(a, ColorScheme::Light);
+    EXPECT_EQ(q.backdropFill, (Rgba{0.97, 0.97, 0.97, 1}));
+    EXPECT_EQ(q.wedgeFilledTint, (Rgba{0, 1, 0, 1}));
+}
+
+TEST(DialPalette, SchemeFromWindowColourLightness) {
+    EXPECT_EQ(colorSchemeForWindowColor({0.94, 0.94, 0.94}), ColorScheme::Light);
+    EXPECT_EQ(colorSchemeForWindowColor({0.19, 0.19, 0.2}), ColorScheme::Dark);
+    // Saturated blue: HSL lightness is exactly one half.
+    EXPECT_EQ(colorSchemeForWindowColor({0, 0, 1}), ColorScheme::Light);
+    EXPECT_EQ(colorSchemeForWindowColor({0, 0, 0.8}), ColorScheme::Dark);
+}

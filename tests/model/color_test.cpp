@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "model/color.h"
+#include "model/hex_color.h"
+
+using namespace orbel;
+
+TEST(HexColor, ReadsSixDigitsWithOptionalHash) {
+    const Rgb dodger{30 / 255.0, 144 / 255.0, 255 / 255.0};
+    for (const char* text : {" #1E90ff\n", "1E90FF", "\t#1e90FF  ", "\u00a0#1E90FF\u2028"}) {
+        EXPECT_EQ(parseHexColor(text), dodger) << text;
+    }
+    EXPECT_EQ(parseHexColor("#000000"), (Rgb{0, 0, 0}));
+    EXPECT_EQ(parseHexColor("FFFFFF"), (Rgb{1, 1, 1}));
+    EXPECT_EQ(parseHexColor("#800000"), (Rgb{128 / 255.0, 0, 0}));
+}
+
+TEST(HexColor, RejectsEveryOtherShape) {
+    for (const char* text : {"#FFF", "#FF8800AA", "##A1B2C3", "ABCDEG", "0x1234", "", "#", "   ", "+12345",
+                             "-12345", "12 345", "#12345", "1234567", "\xEF\xBC\x91" "23456", "#1E90FF#"}) {
+        EXPECT_FALSE(parseHexColor(text)) << text;
+    }
+}
+
+TEST(HexColor, WritesUpperCaseAndReadsBack) {
+    EXPECT_EQ(formatHexColor({30 / 255.0, 144 / 255.0, 1}), "#1E90FF");
+    EXPECT_EQ(formatHexColor({0, 0, 0}), "#000000");
+    EXPECT_EQ(formatHexColor({-1, 2, std::nan("")}), "#00FF00");
+    EXPECT_EQ(formatHexColor({0.5, 0.5, 0.5}), "#808080");  // 127.5 rounds up
+    for (const char* text : {"#A1B2C3", "#FFFFFF", "#0F0F0F"}) {
+        EXPECT_EQ(formatHexColor(*parseHexColor(text)), text);
+    }
+}
+
+TEST(Color, HsbRoundTrip) {
+    const Rgba samples[] = {{0.2, 0.4, 0.6, 1}, {1, 0, 0, 0.5}, {0, 1, 0, 1}, {0.9, 0.1, 0.7, 1},
+                            {0.5, 0.5, 0.5, 1}, {0, 0, 0, 0},   {1, 1, 0, 1}, {0.3, 0.0, 1.0, 0.2}};
+    for (const auto& c : samples) {
+        const Rgba back = fromHsba(toHsba(c));
+        EXPECT_NEAR(back.r, c.r, 1e-12);
+        EXPECT_NEAR(back.g, c.g, 1e-12);
+        EXPECT_NEAR(back.b, c.b, 1e-12);
+        EXPECT_EQ(back.a, c.a);
+    }
+    const Hsba red = toHsba({1, 0, 0, 1});
+    EXPECT_EQ(red.hue, 0);
+    EXPECT_EQ(red.saturation, 1);
+    EXPECT_EQ(red.brightness, 1);
+    EXPECT_NEAR(toHsba({0, 0, 1, 1}).hue, 2.0 / 3.0, 1e-12);
+}
+
+TEST(Color, AdjustedBrightnessIsHeldInsideTheRange) {
+    const Rgba c{0.7, 0.35, 0.14, 0.6};  // brightness 0.7
+    const struct {
+        double delta;
+        double brightness;
+    } cases[] = {{0.5, 0.98}, {-1, 0.02}, {0.1, 0.8}, {0, 0.7}, {std::nan(""), 0.02}};
+    for (const auto& k : cases) {
+        const Rgba adjusted = adjustedBrightness(c, k.delta);
+        const Hsba hsb = toHsba(adjusted);
+        EXPECT_NEAR(hsb.brightness, k.brightness, 1e-12) << k.delta;
+        EXPECT_NEAR(hsb.hue, toHsba(c).hue, 1e-12);
+        EXPECT_NEAR(hsb.saturation, toHsba(c).saturation, 1e-12);
+        EXPECT_EQ(adjusted.a, 0.6);
+    }
+    // Greys stay grey; black can still be lightened.
+    EXPECT_EQ(adjustedBrightness(Rgba::black(), 0.08), Rgba::grey(0.08));
+}

@@ -13,7 +13,7 @@ bool SlotType::Group::operator==(const Group& other) const { return group->id ==
 bool SlotType::Cycling::operator==(const Cycling& other) const { return children == other.children; }
 
 SlotType SlotType::group(MenuGroup g) { return Group{Box<MenuGroup>(std::move(g))}; }
-SlotType SlotType::cycling(std::vector<SlotConfig> children) { return Cycling{std::move(children)}; }
+SlotType SlotType::cycling(std::vector<SlotConfig> children) { return Cycling(std::move(children)); }
 
 namespace {
 
@@ -81,7 +81,7 @@ SlotType SlotType::fromJson(const Node& node) {
     if (node.has("script")) return Script{ScriptInvocation::fromJson(node["script"])};
     if (node.has("snippet")) return Snippet{node.string("snippet")};
     if (node.has("dynamic")) return Dynamic{DynamicSlotConfig::fromJson(node["dynamic"])};
-    if (node.has("cycle")) return Cycling{slotsFromJson(node["cycle"])};
+    if (node.has("cycle")) return Cycling(slotsFromJson(node["cycle"]));
     if (auto transport = node.optional("transport"); transport && transport->isObject()) {
         return Transport{transportCommandFromJson((*transport)["command"])};
     }

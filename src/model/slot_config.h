@@ -67,6 +67,14 @@ public:
     };
     struct Cycling {
         std::vector<SlotConfig> children;
+        // Defined below, once SlotConfig is complete.
+        Cycling();
+        explicit Cycling(std::vector<SlotConfig> c);
+        Cycling(const Cycling&);
+        Cycling(Cycling&&) noexcept;
+        Cycling& operator=(const Cycling&);
+        Cycling& operator=(Cycling&&) noexcept;
+        ~Cycling();
         bool operator==(const Cycling& other) const;
     };
     struct Transport {
@@ -158,6 +166,14 @@ struct MenuGroup {
     static MenuGroup fromJson(const json::Node& node);
     json::Json toJson() const;
 };
+
+inline SlotType::Cycling::Cycling() = default;
+inline SlotType::Cycling::Cycling(std::vector<SlotConfig> c) : children(std::move(c)) {}
+inline SlotType::Cycling::Cycling(const Cycling&) = default;
+inline SlotType::Cycling::Cycling(Cycling&&) noexcept = default;
+inline SlotType::Cycling& SlotType::Cycling::operator=(const Cycling&) = default;
+inline SlotType::Cycling& SlotType::Cycling::operator=(Cycling&&) noexcept = default;
+inline SlotType::Cycling::~Cycling() = default;
 
 // Slot lists as JSON arrays.
 std::vector<SlotConfig> slotsFromJson(const json::Node& node);

@@ -1,0 +1,219 @@
+#include "model/app_config.h"
+
+#include <mutex>
+
+namespace orbel {
+
+using json::Json;
+using json::Node;
+
+namespace {
+
+double clampRadius(double r) { return text::clamp(r, AppConfig::kMinRadius, AppConfig::kMaxRadius); }
+
+SlotConfig appSlot(const char* bundleId, const char* title) {
+    SlotConfig s;
+    s.type = SlotType::app(bundleId);
+    s.title = title;
+    return s;
+}
+
+SlotConfig actionSlot(SystemAction::Kind kind, const char* title) {
+    SlotConfig s;
+    s.type = SlotType::action(SystemAction(kind));
+    s.title = title;
+    return s;
+}
+
+SlotConfig groupSlot(const char* title, std::vector<SlotConfig> slots) {
+    MenuGroup g;
+    g.title = title;
+    g.slots = std::move(slots);
+    SlotConfig s;
+    s.type = SlotType::group(std::move(g));
+    s.title = title;
+    return s;
+}
+
+MenuGroup makeDefaultMenu() {
+    using K = SystemAction::Kind;
+    MenuGroup menu;
+    menu.title = kMainMenuTitle;
+    SlotConfig music;
+    music.type = SlotType::modeSwitch(DialMode::music);
+    music.title = "Music";
+    SlotConfig profiles;
+    profiles.type = SlotType::profileSwitch();
+    profiles.title = "Profiles";
+    menu.slots = {
+        appSlot("com.apple.Safari", "Safari"),
+        appSlot("com.apple.MobileSMS", "Messages"),
+        groupSlot("Apps", {appSlot("com.apple.finder", "Finder"), appSlot("com.apple.mail", "Mail"),
+                           appSlot("com.apple.iCal", "Calendar"), appSlot("com.apple.Notes", "Notes"),
+                           appSlot("com.apple.Terminal", "Terminal"),
+                           appSlot("com.apple.systempreferences", "Settings")}),
+        groupSlot("System", {actionSlot(K::toggleWiFi, "Wi-Fi"), actionSlot(K::toggleDND, "Do Not Disturb"),
+                             actionSlot(K::lockScreen, "Lock"), actionSlot(K::sleepDisplay, "Sleep Display"),
+                             actionSlot(K::toggleDarkMode, "Dark Mode"), actionSlot(K::screenshot, "Screenshot")}),
+        music,
+        profiles,
+    };
+    return menu;
+}
+
+}  // namespace
+
+MenuGroup AppConfig::defaultMenu() {
+    static const MenuGroup menu = makeDefaultMenu();
+    return menu;
+}
+
+AppConfig AppConfig::defaultConfig() {
+    static const AppConfig config = [] {
+        AppConfig c;
+        c.rootGroup = defaultMenu();
+        c.musicHotkey = KeyCombination{46, 0x800, std::nullopt};
+        return c;
+    }();
+    return config;
+}
+
+std::map<std::string, MenuGroup> AppConfig::appMenus() const {
+    std::map<std::string, MenuGroup> out;
+    for (const auto& [bundleId, override] : appOverrides) {
+        if (auto group = override.menuGroup()) out.emplace(bundleId, std::move(*group));
+    }
+    return out;
+}
+
+void AppConfig::setAppMenus(const std::map<std::string, MenuGroup>& menus) {
+    for (auto it = appOverrides.begin(); it != appOverrides.end();) {
+        if (menus.count(it->first) == 0) {
+            AppOverride& o = it->second;
+            o.slots.reset();
+            o.menuTitle.reset();
+            if (!o.appearance && !o.menuRadius && !o.closeMenuKey && !o.goBackKey) {
+                it = appOverrides.erase(it);
+                continue;
+            }
+        }
+        ++it;
+    }
+    for (const auto& [bundleId, group] : menus) {
+        AppOverride& o = appOverrides[bundleId];  // adds an empty override when missing
+        o.slots = group.slots;
+        o.menuTitle = group.title;
+    }
+}
+
+AppConfig AppConfig::applyingOverride(const AppOverride& override) const {
+    AppConfig out = *this;
+    if (override.slots) {
+        MenuGroup root;
+        root.id = Uuid::random();
+        root.title = rootGroup.title;
+        root.icon = rootGroup.icon;
+        root.slots = *override.slots;
+        out.rootGroup = std::move(root);
+    }
+    if (override.appearance) out.appearance = *override.appearance;
+    if (override.menuRadius) out.menuRadius = clampRadius(*override.menuRadius);
+    if (override.closeMenuKey) out.controls.closeMenuKey = *override.closeMenuKey;
+    if (override.goBackKey) out.controls.goBackKey = *override.goBackKey;
+    return out;
+}
+
+namespace {
+
+// A shorthand that counts as absent when missing, null or invalid.
+std::optional<KeyCombination> lenientShorthand(const Node& node, std::string_view key) {
+    auto value = node.optional(key);
+    if (!value) return std::nullopt;
+    return json::attempt([&] { return KeyCombination::fromJson(*value); });
+}
+
+std::optional<HoldBinding> lenientBinding(const Node& node, std::string_view key) {
+    auto value = node.optional(key);
+    if (!value) return std::nullopt;
+    return json::attempt([&] { return HoldBinding::fromJson(*value); });
+}
+
+}  // namespace
+
+AppConfig AppConfig::fromJson(const Node& node) {
+    node.requireObject();
+    AppConfig c;
+    if (auto v = node.optional("version")) c.version = v->asInt();
+    if (auto r = node.optional("menuRadius")) c.menuRadius = r->asDouble();
+    c.menuRadius = clampRadius(c.menuRadius);
+    if (auto a = node.optional("appearance")) {
+        c.appearance = json::attempt([&] { return AppearanceConfig::fromJson(*a); })
+                           .value_or(AppearanceConfig::defaultValue());
+    }
+    if (auto t = node.optional("showInTray"); t && t->isBool()) c.showInTray = t->asBool();
+    c.musicHotkey = lenientShorthand(node, "musicHotkey");
+    if (auto i = node.optional("profileIcon")) c.profileIcon = json::attempt([&] { return SlotIcon::fromJson(*i); });
+
+    MenuGroup root;
+    root.title = kMainMenuTitle;
+    if (auto m = node.optional("menu")) root.slots = slotsFromJson(*m);
+    c.rootGroup = std::move(root);
+
+    std::map<std::string, std::vector<SlotConfig>> legacy;
+    if (auto menus = node.optional("appMenus")) {
+        for (const auto& key : menus->keys()) legacy.emplace(key, slotsFromJson((*menus)[key]));
+    }
+    std::map<std::string, AppOverride> overrides;
+    if (auto o = node.optional("appOverrides")) {
+        auto decoded = json::attempt([&] {
+            std::map<std::string, AppOverride> out;
+            for (const auto& key : o->keys()) out.emplace(key, AppOverride::fromJson((*o)[key]));
+            return out;
+        });
+        if (decoded) overrides = std::move(*decoded);
+    }
+    for (auto& [bundleId, slots] : legacy) {
+        AppOverride o;
+        o.slots = std::move(slots);
+        o.menuTitle = kDefaultAppMenuTitle;
+        c.appOverrides[bundleId] = std::move(o);
+    }
+    for (auto& [bundleId, o] : overrides) c.appOverrides[bundleId] = std::move(o);
+
+    if (auto b = lenientBinding(node, "tapActivation")) {
+        c.activation = ActivationMode::tap(*b);
+    } else if (auto k = lenientShorthand(node, "hotkey")) {
+        c.activation = ActivationMode::tap(HoldBinding::keyCombination(*k));
+    } else if (auto h = lenientBinding(node, "holdActivation")) {
+        c.activation = ActivationMode::hold(*h);
+    }
+    if (auto k = lenientShorthand(node, "closeKey")) c.controls.closeMenuKey = *k;
+    if (auto k = lenientShorthand(node, "goBackKey")) c.controls.goBackKey = *k;
+    return c;
+}
+
+Json AppConfig::toJson() const {
+    Json out = Json::object();
+    out["version"] = 1;
+    if (activation.isHold()) {
+        out["holdActivation"] = activation.binding.toJson();
+    } else if (const auto* key = activation.binding.asKeyCombination()) {
+        out["hotkey"] = key->toJson();
+    } else {
+        out["tapActivation"] = activation.binding.toJson();
+    }
+    out["closeKey"] = controls.closeMenuKey.toJson();
+    out["goBackKey"] = controls.goBackKey.toJson();
+    out["menu"] = slotsToJson(rootGroup.slots);
+    Json overrides = Json::object();
+    for (const auto& [bundleId, o] : appOverrides) overrides[bundleId] = o.toJson();
+    out["appOverrides"] = std::move(overrides);
+    out["menuRadius"] = menuRadius;
+    out["appearance"] = appearance.toJson();
+    out["showInTray"] = showInTray;
+    if (musicHotkey) out["musicHotkey"] = musicHotkey->toJson();
+    if (profileIcon) out["profileIcon"] = profileIcon->toJson();
+    return out;
+}
+
+}  // namespace orbel

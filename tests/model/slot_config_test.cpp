@@ -1,0 +1,225 @@
+#include <gtest/gtest.h>
+
+#include "decode_helpers.h"
+#include "model/slot_config.h"
+
+using namespace orbel;
+using orbel::testing::decodeError;
+using orbel::testing::decodeText;
+using K = json::DecodingError::Kind;
+
+namespace {
+
+SlotConfig decodeSlot(std::string_view text) { return decodeText(text, SlotConfig::fromJson); }
+json::DecodingError slotError(std::string_view text) { return decodeError(text, SlotConfig::fromJson); }
+// The writer's default options: compact, insertion order, slashes escaped.
+std::string encode(const SlotConfig& s) { return json::write(s.toJson()); }
+
+SlotConfig make(SlotType type, std::string title = {}, SlotIcon icon = SlotIcon::automatic(),
+                SlotScope scope = SlotScope::global()) {
+    SlotConfig s;
+    s.type = std::move(type);
+    s.title = title.empty() ? s.type.defaultTitle() : std::move(title);
+    s.icon = std::move(icon);
+    s.scope = std::move(scope);
+    return s;
+}
+
+MenuGroup group(std::string title, std::vector<SlotConfig> slots, SlotIcon icon = SlotIcon::automatic()) {
+    MenuGroup g;
+    g.title = std::move(title);
+    g.slots = std::move(slots);
+    g.icon = std::move(icon);
+    return g;
+}
+
+const SlotIcon kGlyph = SlotIcon::symbolPack(IconPack{"sf"}, "star");
+
+}  // namespace
+
+// The writer's bytes are an identity (cycling positions hash them), so each
+// kind's encoding is pinned exactly, and reading it back re-encodes the same.
+TEST(SlotConfig, EveryKindHasPinnedBytesAndRoundTrips) {
+    DynamicSlotConfig dyn;
+    dyn.producer = ScriptInvocation{ScriptLanguage::shell, "date"};
+    struct Case {
+        SlotConfig slot;
+        const char* bytes;
+    };
+    const Case cases[] = {
+        {make(SlotType::app("com.example.Mail")), R"({"app":"com.example.Mail"})"},
+        {make(SlotType::action(SystemAction::setVolume(0.5)), "Half"),
+         R"({"action":{"id":"set_volume","value":0.5},"title":"Half"})"},
+        {make(SlotType::group(group("Apps", {make(SlotType::snippet("hi"), "Hi")}, kGlyph))),
+         R"({"group":"Apps","items":[{"snippet":"hi","title":"Hi"}],"icon":{"kind":"symbolPack","pack":"sf","name":"star"}})"},
+        {make(SlotType::keystroke({MacroStep::chord(*KeyCombination::parse("cmd+c")), MacroStep::wait(100),
+                                   MacroStep::text("a/b")}),
+              "Copy"),
+         R"({"keystroke":[{"chord":"cmd+c"},{"wait":{"milliseconds":100}},{"text":"a\/b"}],"title":"Copy"})"},
+        {make(SlotType::script(ScriptInvocation{ScriptLanguage::appleScript, "beep"}), "Beep"),
+         R"({"script":{"language":"applescript","source":"beep"},"title":"Beep"})"},
+        {make(SlotType::snippet("Regards"), "Sign", SlotIcon::monogram("RS"), SlotScope::app("com.x")),
+         nullptr},
+        {make(SlotType::dynamic(dyn), "Clock"), nullptr},
+        {make(SlotType::cycling({make(SlotType::app("a.b")), make(SlotType::snippet("x"), "X")}), "Cycle"),
+         R"({"cycle":[{"app":"a.b"},{"snippet":"x","title":"X"}],"title":"Cycle"})"},
+        {make(SlotType::transport(TransportCommand::next), "Next"),
+         R"({"type":{"transport":{"command":"next"}},"title":"Next"})"},
+        {make(SlotType::modeSwitch(DialMode::music), "Music"), R"({"type":{"modeSwitch":{"mode":"music"}},"title":"Music"})"},
+        {make(SlotType::profileTarget("Work")), R"({"type":{"profileTarget":"Work"}})"},
+        {make(SlotType::volumeScrub(), "Vol"), R"({"type":{"volumeScrub":null},"title":"Vol"})"},
+        {make(SlotType::profileSwitch()), R"({"profile":null})"},
+    };
+    for (const auto& c : cases) {
+        const std::string bytes = encode(c.slot);
+        SCOPED_TRACE(bytes);
+        if (c.bytes) {
+            EXPECT_EQ(bytes, c.bytes);
+        }
+        const SlotConfig back = decodeSlot(bytes);
+        EXPECT_NE(back.id, c.slot.id);
+        EXPECT_EQ(back.title, c.slot.title);
+        EXPECT_EQ(back.effectiveIcon(), c.slot.effectiveIcon());
+        EXPECT_EQ(back.scope, c.slot.scope);
+        EXPECT_EQ(back.type.value.index(), c.slot.type.value.index());
+        EXPECT_EQ(encode(back), bytes);
+        // Kinds without nested ids compare equal after the round trip.
+        if (!c.slot.type.is<SlotType::Group>() && !c.slot.type.is<SlotType::Cycling>()) {
+            EXPECT_EQ(back.type, c.slot.type);
+        } else {
+            EXPECT_NE(back.type, c.slot.type);  // new nested ids
+        }
+    }
+}
+
+TEST(SlotConfig, OlderFormsStillRead) {
+    // Chord shorthand lists.
+    SlotConfig s = decodeSlot(R"({"keystroke":["cmd+c", " CMD+V "]})");
+    const auto* k = s.type.get<SlotType::Keystroke>();
+    ASSERT_TRUE(k);
+    ASSERT_EQ(k->steps.size(), 2u);
+    EXPECT_EQ(k->steps[1], MacroStep::chord(KeyCombination{9, 0x100, std::nullopt}));
+    EXPECT_EQ(s.title, "");
+    // A bare action identifier.
+    EXPECT_EQ(decodeSlot(R"({"action":"volume_up"})").type, SlotType::action(SystemAction(SystemAction::Kind::volumeUp)));
+    EXPECT_EQ(decodeSlot(R"({"action":"volume_up"})").title, "Volume Up");
+    // Every kind under "type".
+    const std::pair<const char*, size_t> keyed[] = {
+        {R"({"type":{"app":{"bundleId":"x.y.mail"}}})", 0},
+        {R"({"type":{"group":{"title":"G","slots":[{"app":"a"}]}}})", 2},
+        {R"({"type":{"keystroke":[{"chord":"f5"}]}})", 3},
+        {R"({"type":{"script":{"language":"shell","source":"ls"}}})", 4},
+        {R"({"type":{"snippet":"s"}})", 5},
+        {R"({"type":{"dynamic":{"producer":{"language":"shell","source":"date"}}}})", 6},
+        {R"({"type":{"cycle":[]}})", 7},
+        {R"({"type":{"transport":{"command":"toggle"}}})", 8},
+        {R"({"type":{"modeSwitch":{"mode":"standard"}}})", 9},
+        {R"({"type":{"profileTarget":"\t Home "}})", 10},
+        {R"({"type":{"volumeScrub":0}})", 11},
+        {R"({"type":{"profileSwitch":null}})", 12},
+    };
+    for (const auto& [text, index] : keyed) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(decodeSlot(text).type.value.index(), index);
+    }
+    EXPECT_EQ(decodeSlot(R"({"type":{"action":{"id":"volume_mute"}}})").type.value.index(), 1u);
+    EXPECT_EQ(decodeSlot(R"({"type":{"app":{"bundleId":"x.y.mail"}}})").title, "Mail");
+    EXPECT_EQ(decodeSlot(R"({"type":{"profileTarget":"\t Home "}})").title, "Home");
+}
+
+TEST(SlotConfig, DecoderPrecedenceAndErrors) {
+    const std::string noKind = kNoDiscriminatorMessage;
+    for (const char* text : {R"({})", R"({"title":"t","icon":"auto","scope":"global"})", R"({"transport":{"command":"next"}})",
+                             R"({"volumeScrub":null})", R"({"profileTarget":"x"})"}) {
+        auto e = slotError(text);
+        EXPECT_EQ(e.kind(), K::DataCorrupted) << text;
+        EXPECT_EQ(e.description(), noKind) << text;
+    }
+    EXPECT_TRUE(decodeSlot(R"({"app":"a","group":"G"})").type.is<SlotType::App>());
+    EXPECT_TRUE(decodeSlot(R"({"snippet":"s","type":5})").type.is<SlotType::Snippet>());
+    for (const char* p : {"null", "false", "{}"}) {
+        SlotConfig s = decodeSlot(std::string(R"({"profile":)") + p + "}");
+        EXPECT_TRUE(s.type.is<SlotType::ProfileSwitch>());
+        EXPECT_EQ(s.title, "Profiles");
+        EXPECT_EQ(encode(s), R"({"profile":null})");
+    }
+    SlotConfig g = decodeSlot(R"({"group":"Tools","items":null})");
+    EXPECT_EQ(g.title, "Tools");
+    EXPECT_TRUE(g.type.get<SlotType::Group>()->group->slots.empty());
+    EXPECT_EQ(slotError(R"({"group":"G","items":[{}]})").description(), noKind);
+    EXPECT_EQ(slotError(R"({"group":{"title":"G"}})").kind(), K::TypeMismatch);
+    // Keystroke: step objects with a bad step fall back to the string reading.
+    EXPECT_EQ(slotError(R"({"keystroke":[{"chord":"cmd+c"},"cmd+v"]})").kind(), K::TypeMismatch);
+    EXPECT_EQ(slotError(R"({"keystroke":[{"wait":{}}]})").kind(), K::TypeMismatch);
+    auto chord = slotError(R"({"keystroke":["cmd+c","Cmd+Nope"]})");
+    EXPECT_EQ(chord.description(), "Unrecognized chord shorthand \"Cmd+Nope\" in keystroke list");
+    EXPECT_EQ(json::describePath(chord.codingPath()), "keystroke");
+    EXPECT_TRUE(decodeSlot(R"({"keystroke":[]})").type.get<SlotType::Keystroke>()->steps.empty());
+    // A present flat key that does not decode fails; later keys are not tried.
+    EXPECT_EQ(slotError(R"({"app":null,"snippet":"s"})").kind(), K::ValueNotFound);
+    EXPECT_EQ(slotError(R"({"app":3})").kind(), K::TypeMismatch);
+    // Kind object probes.
+    EXPECT_EQ(slotError(R"({"type":{"app":"x"}})").description(), "Unknown SlotType payload");
+    EXPECT_EQ(slotError(R"({"type":{"app":{}}})").kind(), K::KeyNotFound);
+    EXPECT_TRUE(decodeSlot(R"({"type":{"group":{"slots":[]},"snippet":"s"}})").type.is<SlotType::Snippet>());
+    EXPECT_THROW(decodeSlot(R"({"type":{"transport":{"command":"stop"}}})"), json::DecodingError);
+    EXPECT_THROW(decodeSlot(R"({"type":{"profileTarget":{"name":"x"}}})"), json::DecodingError);
+    EXPECT_EQ(slotError(R"({"snippet":"s","title":5})").kind(), K::TypeMismatch);
+    EXPECT_EQ(slotError("[1]").kind(), K::TypeMismatch);
+}
+
+TEST(SlotConfig, IconsSettleByKind) {
+    const std::string icon = R"("icon":{"kind":"symbolPack","pack":"sf","name":"star"})";
+    for (const char* kind : {R"("app":"a")", R"("action":"volume_up")", R"("type":{"transport":{"command":"next"}})",
+                             R"("type":{"modeSwitch":{"mode":"music"}})", R"("type":{"volumeScrub":null})"}) {
+        EXPECT_TRUE(decodeSlot("{" + std::string(kind) + "," + icon + "}").icon.isAuto()) << kind;
+    }
+    EXPECT_EQ(decodeSlot(R"({"snippet":"s",)" + icon + "}").icon, kGlyph);
+    SlotConfig g = decodeSlot(R"({"group":"G",)" + icon + "}");
+    EXPECT_EQ(g.icon, kGlyph);
+    EXPECT_EQ(g.type.get<SlotType::Group>()->group->icon, kGlyph);
+    // The group's own icon wins when encoding.
+    SlotConfig s = make(SlotType::group(group("G", {}, kGlyph)), "G", SlotIcon::monogram("X"));
+    EXPECT_EQ(encode(s), R"({"group":"G","items":[],)" + icon + "}");
+}
+
+TEST(SlotConfig, TitlesAndEquality) {
+    EXPECT_EQ(SlotType::app("").defaultTitle(), "");
+    EXPECT_EQ(SlotType::app("...").defaultTitle(), "...");
+    EXPECT_EQ(SlotType::app("com.example.notes.").defaultTitle(), "Notes");
+    EXPECT_EQ(SlotType::app("finder").defaultTitle(), "Finder");
+    EXPECT_EQ(SlotType::profileTarget("W").defaultTitle(), "W");
+    EXPECT_EQ(SlotType::script({}).defaultTitle(), "");
+    // An app slot with an empty title writes it; with its default it does not.
+    EXPECT_EQ(encode(make(SlotType::app("x.mail"))), R"({"app":"x.mail"})");
+    SlotConfig empty = make(SlotType::app("x.mail"));
+    empty.title = "";
+    EXPECT_EQ(encode(empty), R"({"app":"x.mail","title":""})");
+    EXPECT_EQ(decodeSlot(encode(empty)).title, "");
+
+    // Groups compare by id only; copies are equal, re-decodes are not.
+    MenuGroup a = group("A", {});
+    MenuGroup b = a;
+    b.title = "B";
+    b.slots.push_back(make(SlotType::snippet("x")));
+    EXPECT_EQ(SlotType::group(a), SlotType::group(b));
+    EXPECT_NE(SlotType::group(a), SlotType::group(group("A", {})));
+    SlotConfig s = make(SlotType::snippet("x"), "X");
+    SlotConfig copy = s;
+    EXPECT_EQ(copy, s);
+    EXPECT_NE(decodeSlot(encode(s)), decodeSlot(encode(s)));
+    EXPECT_TRUE(s.type.matches(decodeSlot(encode(s)).type));
+}
+
+TEST(MenuGroup, ReadsAndWritesItsObject) {
+    MenuGroup g = decodeText(R"({"title":"T","slots":null,"icon":null})", MenuGroup::fromJson);
+    EXPECT_EQ(g.title, "T");
+    EXPECT_TRUE(g.slots.empty());
+    EXPECT_TRUE(g.icon.isAuto());
+    EXPECT_EQ(json::write(g.toJson()), R"({"title":"T","slots":[]})");
+    EXPECT_EQ(decodeError(R"({"title":3})", MenuGroup::fromJson).kind(), K::TypeMismatch);
+    EXPECT_EQ(decodeError(R"({"slots":[]})", MenuGroup::fromJson).kind(), K::KeyNotFound);
+    std::vector<SlotConfig> seven(7, make(SlotType::snippet("x"), "X"));
+    MenuGroup big = decodeText(json::write(group("Big", seven).toJson()), MenuGroup::fromJson);
+    EXPECT_EQ(big.slots.size(), 7u);
+}

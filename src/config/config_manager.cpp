@@ -1,0 +1,357 @@
+#include "config/config_manager.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <charconv>
+
+#include "config/file_io.h"
+#include "model/json_writer.h"
+#include "platform/app_paths.h"
+#include "platform/clock.h"
+#include "platform/main_queue.h"
+
+namespace orbel {
+
+namespace {
+
+QPointer<ConfigManager>& currentManager() {
+    static QPointer<ConfigManager> manager;
+    return manager;
+}
+
+// Seconds as the shortest decimal that reads back as the same double, always
+// with a point: 1700000000.5, 1700000000.0.
+std::string secondsText(double seconds) {
+    char buf[64];
+    auto res = std::to_chars(buf, buf + sizeof buf, seconds, std::chars_format::fixed);
+    std::string out(buf, res.ptr);
+    if (out.find('.') == std::string::npos) out += ".0";
+    return out;
+}
+
+std::string encodeConfig(const AppConfig& config) { return json::write(config.toJson(), {true, false, true}); }
+
+bool isEmptyOrBadBinding(const HoldBinding& binding) {
+    if (const auto* m = binding.asMouseButton()) return m->button <= 1;
+    if (const auto* k = binding.asKeyCombination()) {
+        // Key code 0 is the A key: only a combination with nothing at all is empty.
+        if (k->mouseButton) return *k->mouseButton <= 1;
+        return k->keyCode == 0 && k->modifiers == 0;
+    }
+    return false;  // a HID++ control is never flagged
+}
+
+}  // namespace
+
+ConfigManager::ConfigManager(std::optional<std::string> configPath, std::optional<ProfileStore> profileStore,
+                             platform::KeyValueStore* defaults, QObject* parent)
+    : QObject(parent),
+      config_(AppConfig::defaultConfig()),
+      configPath_(configPath ? *configPath : platform::AppPaths::shared().configDir() + "/config.json"),
+      profileStore_(profileStore ? std::move(*profileStore) : ProfileStore()),
+      defaults_(defaults ? defaults : &platform::KeyValueStore::standard()),
+      saveQueue_(platform::makeSerialQueue("orbel.config.save")) {
+    ensureConfigDirectory();
+    load();
+}
+
+ConfigManager::~ConfigManager() {
+    // Queued writes hold their own copies; let them finish before the queue goes.
+    saveQueue_->flush();
+}
+
+ConfigManager& ConfigManager::shared() {
+    static ConfigManager* manager = new ConfigManager();  // lives for the whole process
+    return *manager;
+}
+
+ConfigManager* ConfigManager::current() { return currentManager().data(); }
+void ConfigManager::setCurrent(ConfigManager* manager) { currentManager() = manager; }
+
+void ConfigManager::setConfig(AppConfig config) {
+    Q_EMIT configWillChange();
+    config_ = std::move(config);
+    Q_EMIT configChanged();
+}
+
+std::optional<std::string> ConfigManager::activeProfile() const { return defaults_->string(kActiveProfileKey); }
+
+void ConfigManager::ensureConfigDirectory() const {
+    const QString dir = QFileInfo(QString::fromStdString(configPath_)).absolutePath();
+    if (!QFileInfo::exists(dir)) QDir().mkpath(dir);
+}
+
+std::string ConfigManager::rejectedCopyPath(const std::string& configPath, double secondsSince1970) {
+    return configPath + ".backup." + secondsText(secondsSince1970);
+}
+
+bool ConfigManager::keepRejectedCopy(const QByteArray& bytes) const {
+    const std::string path = rejectedCopyPath(configPath_, platform::Clock::shared().secondsSince1970());
+    QFile copy(QString::fromStdString(path));
+    if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    const bool ok = copy.write(bytes) == bytes.size();
+    copy.close();
+    return ok && copy.error() == QFileDevice::NoError;
+}
+
+bool ConfigManager::moveAsideUnreadable() const {
+    const std::string path = rejectedCopyPath(configPath_, platform::Clock::shared().secondsSince1970());
+    return QFile::rename(QString::fromStdString(configPath_), QString::fromStdString(path));
+}
+
+void ConfigManager::load() {
+    flushSaves();  // read what the last save wrote, not what it replaces
+    const QString path = QString::fromStdString(configPath_);
+    if (!QFileInfo::exists(path)) {
+        setConfig(AppConfig::defaultConfig());
+        saveTo(SaveTarget::ConfigOnly);
+        return;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        // Put the unreadable file aside before the defaults replace it; if
+        // that is impossible, leave it alone and keep the defaults in memory.
+        setConfig(AppConfig::defaultConfig());
+        if (moveAsideUnreadable()) saveTo(SaveTarget::ConfigOnly);
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    file.close();
+
+    std::optional<AppConfig> decoded;
+    try {
+        const json::Json doc = json::parse(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        decoded = AppConfig::fromJson(json::Node(doc));
+    } catch (const json::DecodingError&) {
+        decoded.reset();
+    }
+    if (!decoded) {
+        const bool kept = keepRejectedCopy(bytes);
+        setConfig(AppConfig::defaultConfig());
+        if (kept) saveTo(SaveTarget::ConfigOnly);
+        return;
+    }
+
+    AppConfig normalised = normalise(*decoded);
+    bool changed = normalised.rootGroup.slots.size() != decoded->rootGroup.slots.size();
+    const auto before = decoded->appMenus();
+    for (const auto& [bundleId, group] : normalised.appMenus()) {
+        auto it = before.find(bundleId);
+        if (it == before.end() || it->second.slots.size() != group.slots.size()) changed = true;
+    }
+
+    if (validate(normalised).empty()) {
+        setConfig(std::move(normalised));
+        if (changed) saveTo(SaveTarget::ConfigOnly);
+        return;
+    }
+    setConfig(AppConfig::defaultConfig());
+    keepRejectedCopy(bytes);
+}
+
+void ConfigManager::save() { saveTo(SaveTarget::ConfigAndActiveProfile); }
+
+void ConfigManager::saveTo(SaveTarget target) {
+    AppConfig copy = config_;
+    std::optional<std::string> profile;
+    if (target == SaveTarget::ConfigAndActiveProfile) profile = activeProfile();
+    saveQueue_->post([copy = std::move(copy), path = configPath_, profile, store = profileStore_] {
+        const std::string bytes = encodeConfig(copy);
+        writeFileAtomically(path, bytes);  // a failure is not reported
+        if (profile) {
+            try {
+                store.save(copy, *profile);
+            } catch (const std::exception&) {
+                // The live configuration is already on disk; the profile
+                // mirror catches up with the next save.
+            }
+        }
+    });
+}
+
+void ConfigManager::flushSaves() { saveQueue_->flush(); }
+
+// MARK: validation and normalising
+
+std::vector<ConfigError> ConfigManager::validate(const std::optional<AppConfig>& candidate) const {
+    const AppConfig& c = candidate ? *candidate : config_;
+    std::vector<ConfigError> errors;
+    if (isEmptyOrBadBinding(c.activation.binding)) errors.push_back(ConfigError::invalidHotkey());
+    if (c.rootGroup.title.empty()) errors.push_back(ConfigError::missingField("rootGroup.title"));
+    auto slotErrors = validateSlots(c.rootGroup.slots);
+    errors.insert(errors.end(), slotErrors.begin(), slotErrors.end());
+    return errors;
+}
+
+std::vector<ConfigError> ConfigManager::validateSlots(const std::vector<SlotConfig>& slots) {
+    std::vector<ConfigError> errors;
+    auto invalid = [&](const char* message) { errors.push_back(ConfigError::invalidSlot(message)); };
+    auto append = [&](const std::vector<ConfigError>& more) { errors.insert(errors.end(), more.begin(), more.end()); };
+    for (const auto& slot : slots) {
+        if (slot.title.empty()) errors.push_back(ConfigError::missingField("slot.title"));
+        const SlotType& type = slot.type;
+        if (const auto* app = type.get<SlotType::App>()) {
+            if (app->bundleId.empty()) invalid("App slot must have valid bundle ID");
+        } else if (const auto* group = type.get<SlotType::Group>()) {
+            if (group->group->title.empty()) errors.push_back(ConfigError::missingField("group.title"));
+            append(validateSlots(group->group->slots));
+        } else if (const auto* keys = type.get<SlotType::Keystroke>()) {
+            for (const auto& step : keys->steps) {
+                if (const auto* t = step.as<MacroStep::Text>(); t && t->text.empty()) {
+                    invalid("Macro text step cannot be empty");
+                } else if (const auto* w = step.as<MacroStep::WaitForWindow>();
+                           w && text::trimSpacesAndTabs(w->bundleId).empty()) {
+                    invalid("Macro waitForWindow must specify a bundleId");
+                }
+            }
+        } else if (const auto* script = type.get<SlotType::Script>()) {
+            if (text::trimWhitespaceAndNewlines(script->invocation.source).empty()) {
+                invalid("Script slot must have non-empty source");
+            }
+        } else if (const auto* snippet = type.get<SlotType::Snippet>()) {
+            if (snippet->text.empty()) invalid("Snippet slot must have non-empty body");
+        } else if (const auto* dynamic = type.get<SlotType::Dynamic>()) {
+            if (text::trimWhitespaceAndNewlines(dynamic->config.producer.source).empty()) {
+                invalid("Dynamic slot must have non-empty producer source");
+            }
+        } else if (const auto* cycling = type.get<SlotType::Cycling>()) {
+            if (cycling->children.empty()) invalid("Cycling slot must have at least one child");
+            for (const auto& child : cycling->children) {
+                if (child.type.is<SlotType::Group>()) invalid("Cycling slot children cannot be groups");
+                else if (child.type.is<SlotType::Cycling>()) invalid("Cycling slots cannot be nested");
+                else if (child.type.is<SlotType::Transport>() || child.type.is<SlotType::ModeSwitch>() ||
+                         child.type.is<SlotType::VolumeScrub>()) {
+                    invalid("Cycling slot cannot host music-mode children");
+                }
+            }
+            append(validateSlots(cycling->children));
+        } else if (const auto* target = type.get<SlotType::ProfileTarget>()) {
+            if (target->profile.name.empty()) invalid("Profile target slot must reference a non-empty profile name");
+        }
+    }
+    return errors;
+}
+
+MenuGroup ConfigManager::normaliseGroup(const MenuGroup& group) {
+    MenuGroup out = group;
+    if (out.slots.size() > static_cast<std::size_t>(kSlotsPerLevel)) out.slots.resize(kSlotsPerLevel);
+    for (auto& slot : out.slots) {
+        if (auto* g = slot.type.get<SlotType::Group>()) *g->group = normaliseGroup(*g->group);
+    }
+    return out;
+}
+
+AppConfig ConfigManager::normalise(const AppConfig& config) {
+    AppConfig out = config;
+    out.rootGroup = normaliseGroup(out.rootGroup);
+    auto menus = out.appMenus();
+    for (auto& [bundleId, group] : menus) group = normaliseGroup(group);
+    out.setAppMenus(menus);
+    return out;
+}
+
+// MARK: edits
+
+void ConfigManager::addSlot(const SlotConfig& slot, std::optional<int> index) {
+    const int count = static_cast<int>(config_.rootGroup.slots.size());
+    if (count >= kSlotsPerLevel) return;
+    AppConfig next = config_;
+    auto& slots = next.rootGroup.slots;
+    if (index && *index >= 0 && *index <= count) slots.insert(slots.begin() + *index, slot);
+    else slots.push_back(slot);
+    setConfig(std::move(next));
+    save();
+}
+
+void ConfigManager::updateSlot(int index, const SlotConfig& slot) {
+    if (index < 0 || index >= static_cast<int>(config_.rootGroup.slots.size())) return;
+    AppConfig next = config_;
+    next.rootGroup.slots[static_cast<std::size_t>(index)] = slot;
+    setConfig(std::move(next));
+    save();
+}
+
+void ConfigManager::swapSlots(int a, int b) {
+    const int count = static_cast<int>(config_.rootGroup.slots.size());
+    if (a < 0 || b < 0 || a >= count || b >= count || a == b) return;
+    AppConfig next = config_;
+    std::swap(next.rootGroup.slots[static_cast<std::size_t>(a)], next.rootGroup.slots[static_cast<std::size_t>(b)]);
+    setConfig(std::move(next));
+    save();
+}
+
+void ConfigManager::setAppMenu(const std::optional<MenuGroup>& group, const std::string& bundleId) {
+    AppConfig next = config_;
+    auto menus = next.appMenus();
+    if (group) menus[bundleId] = *group;
+    else menus.erase(bundleId);
+    next.setAppMenus(menus);
+    setConfig(std::move(next));
+    save();
+}
+
+void ConfigManager::applyConfig(const AppConfig& config) {
+    setConfig(normalise(config));
+    save();
+}
+
+// MARK: profiles
+
+void ConfigManager::switchToProfile(const std::string& name) {
+    AppConfig loaded = normalise(profileStore_.load(name));
+    defaults_->setString(kActiveProfileKey, name);
+    QPointer<ConfigManager> self(this);
+    platform::MainQueue::shared().postAndWait([self, loaded = std::move(loaded)]() mutable {
+        if (!self) return;
+        self->setConfig(std::move(loaded));
+        self->save();
+    });
+}
+
+void ConfigManager::ensureDefaultProfile() {
+    const auto names = profileStore_.list();
+    if (std::find(names.begin(), names.end(), kDefaultProfileName) == names.end()) {
+        profileStore_.save(config_, kDefaultProfileName);
+    }
+    if (!activeProfile()) defaults_->setString(kActiveProfileKey, kDefaultProfileName);
+}
+
+void ConfigManager::deleteProfile(const std::string& name) {
+    if (auto active = activeProfile(); active && *active == name) throw ProfileMutationError(name);
+    profileStore_.remove(name);
+}
+
+void ConfigManager::setProfileIcon(const std::string& name, const std::optional<SlotIcon>& icon) {
+    const auto active = activeProfile();
+    bool live = active && *active == name;
+    if (!active && name == kDefaultProfileName) {
+        const auto names = profileStore_.list();
+        if (std::find(names.begin(), names.end(), kDefaultProfileName) == names.end()) {
+            AppConfig next = config_;
+            next.profileIcon = icon;
+            setConfig(std::move(next));
+            save();
+            return;
+        }
+    }
+    if (live) {
+        AppConfig next = config_;
+        next.profileIcon = icon;
+        setConfig(std::move(next));
+        save();
+    }
+    AppConfig stored;
+    try {
+        stored = profileStore_.load(name);
+    } catch (const ProfileStoreError& e) {
+        // A profile that exists but cannot be read is reported, not
+        // overwritten with a copy of the live configuration.
+        if (e.kind() != ProfileStoreError::Kind::notFound) throw;
+        stored = config_;
+    }
+    stored.profileIcon = icon;
+    profileStore_.save(stored, name);
+}
+
+}  // namespace orbel

@@ -102,7 +102,7 @@ public:
     template <class T, class = std::enable_if_t<!std::is_same_v<std::decay_t<T>, SlotType> &&
                                                 std::is_constructible_v<Value, T&&>>>
     SlotType(T&& v) : value(std::forward<T>(v)) {}  // NOLINT: implicit on purpose
-    SlotType() : value(ProfileSwitch{}) {}
+    SlotType();  // defined below, once SlotConfig is complete
 
     static SlotType app(std::string bundleId) { return App{std::move(bundleId)}; }
     static SlotType action(SystemAction a) { return Action{a}; }
@@ -178,6 +178,11 @@ inline SlotType::Cycling::~Cycling() = default;
 // Slot lists as JSON arrays.
 std::vector<SlotConfig> slotsFromJson(const json::Node& node);
 json::Json slotsToJson(const std::vector<SlotConfig>& slots);
+
+// Out of line: clang instantiates the variant's constexpr constructor (and
+// with it every alternative's destructor) where this is defined, and
+// Cycling's children need a complete SlotConfig.
+inline SlotType::SlotType() : value(ProfileSwitch{}) {}
 
 inline constexpr const char* kNoDiscriminatorMessage =
     "Slot has no discriminator (expected one of: app, action, group, keystroke, type)";

@@ -77,6 +77,8 @@ void ConfigManager::setConfig(AppConfig config) {
 
 std::optional<std::string> ConfigManager::activeProfile() const { return defaults_->string(kActiveProfileKey); }
 
+void ConfigManager::clearActiveProfile() { defaults_->remove(kActiveProfileKey); }
+
 void ConfigManager::ensureConfigDirectory() const {
     const QString dir = QFileInfo(QString::fromStdString(configPath_)).absolutePath();
     if (!QFileInfo::exists(dir)) QDir().mkpath(dir);

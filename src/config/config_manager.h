@@ -49,6 +49,8 @@ public:
     const std::string& configPath() const { return configPath_; }
     const ProfileStore& profileStore() const { return profileStore_; }
     std::optional<std::string> activeProfile() const;
+    // No profile active any more (a replace restore starts with this).
+    void clearActiveProfile();
 
     void ensureConfigDirectory() const;
     void load();

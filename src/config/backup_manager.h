@@ -1,0 +1,60 @@
+#pragma once
+
+// Backups of the whole set-up: the live configuration, every profile and the
+// active profile's name; and their restore by merge or by replace.
+
+#include <exception>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "config/config_manager.h"
+#include "config/orbel_backup.h"
+
+namespace orbel {
+
+enum class RestoreStrategy { merge, replace };
+std::string_view rawValue(RestoreStrategy strategy);
+
+class BackupManagerError : public std::exception {
+public:
+    enum class Kind { readFailed, writeFailed, applyFailed };
+    BackupManagerError(Kind kind, std::string payload);
+    Kind kind() const { return kind_; }
+    const std::string& payload() const { return payload_; }
+    // "Couldn't read the backup: ...", "Couldn't write the backup: ...",
+    // "Couldn't apply the backup: ...".
+    const std::string& errorDescription() const { return description_; }
+    const char* what() const noexcept override { return description_.c_str(); }
+    bool operator==(const BackupManagerError& o) const { return kind_ == o.kind_ && payload_ == o.payload_; }
+
+private:
+    Kind kind_;
+    std::string payload_;
+    std::string description_;
+};
+
+struct MergeRestoreResult {
+    std::vector<std::string> written;
+    std::vector<std::pair<std::string, std::string>> renames;  // (name in the backup, name stored)
+    std::vector<std::string> skipped;
+    bool operator==(const MergeRestoreResult&) const = default;
+};
+
+namespace BackupManager {
+
+inline constexpr const char* kFileExtension = "orbelbackup";
+
+OrbelBackup makeBackup(const ConfigManager& manager);
+std::string appVersion();
+// "orbel-backup-yyyy-MM-dd.orbelbackup" in local time.
+std::string defaultFileName(const QDateTime& date);
+void writeBackup(const OrbelBackup& backup, const std::string& path);
+MergeRestoreResult restoreMerge(const OrbelBackup& backup, ConfigManager& manager);
+std::vector<std::string> restoreReplace(const OrbelBackup& backup, ConfigManager& manager);
+std::string uniqueProfileName(const std::string& name, const std::set<std::string>& taken);
+
+}  // namespace BackupManager
+
+}  // namespace orbel

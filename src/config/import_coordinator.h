@@ -1,0 +1,59 @@
+#pragma once
+
+// Turns what the desktop asks Orbel to open into something the settings
+// window can show: a backup file becomes a pending restore, anything else the
+// message that sharing is disabled. Restores nothing itself.
+
+#include <QObject>
+#include <QUrl>
+#include <optional>
+#include <string>
+
+#include "config/orbel_backup.h"
+#include "model/share_link.h"
+
+namespace orbel {
+
+struct BackupRestoreSheetItem {
+    Uuid id;
+    OrbelBackup backup;
+    std::string sourcePath;
+};
+
+class ImportCoordinator : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr const char* kSharingDisabledMessage =
+        "Sharing is currently disabled. Use Settings → Profiles → Back Up to move configurations between "
+        "computers.";
+
+    explicit ImportCoordinator(QObject* parent = nullptr);
+    static ImportCoordinator& shared();
+
+    const std::optional<ShareLink>& pendingLink() const { return pendingLink_; }
+    const std::optional<std::string>& errorMessage() const { return errorMessage_; }
+    const std::optional<BackupRestoreSheetItem>& pendingBackup() const { return pendingBackup_; }
+    // Observers write empty values back to dismiss a message or a sheet.
+    void setErrorMessage(std::optional<std::string> message);
+    void setPendingBackup(std::optional<BackupRestoreSheetItem> item);
+
+    // Reads and decodes on the calling thread; the outcome is published
+    // later, queued on the GUI thread.
+    void openBackupFile(const std::string& path);
+    void handleShareLink();
+
+    // A local file whose extension, lower-cased, is "orbelbackup".
+    static bool isBackupUrl(const QUrl& url);
+
+Q_SIGNALS:
+    void errorMessageChanged();
+    void pendingBackupChanged();
+
+private:
+    std::optional<ShareLink> pendingLink_;
+    std::optional<std::string> errorMessage_;
+    std::optional<BackupRestoreSheetItem> pendingBackup_;
+};
+
+}  // namespace orbel

@@ -1,0 +1,225 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTimeZone>
+
+#include "config/backup_manager.h"
+#include "config/import_coordinator.h"
+#include "fakes/fake_platform_basics.h"
+#include "model/json_writer.h"
+
+using namespace orbel;
+
+namespace {
+
+AppConfig withSnippets(int n, const std::string& marker) {
+    AppConfig c;
+    c.rootGroup.title = "Main Menu";
+    for (int i = 0; i < n; ++i) {
+        SlotConfig s;
+        s.type = SlotType::snippet(marker + std::to_string(i));
+        s.title = marker;
+        c.rootGroup.slots.push_back(s);
+    }
+    return c;
+}
+
+std::string firstSnippet(const AppConfig& c) {
+    return c.rootGroup.slots.empty() ? "" : c.rootGroup.slots[0].type.get<SlotType::Snippet>()->text;
+}
+
+class BackupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::Clock::setShared(&clock);
+        manager = std::make_unique<ConfigManager>(paths.configDir() + "/config.json",
+                                                  ProfileStore(paths.configDir() + "/profiles"), &defaults);
+        manager->flushSaves();
+    }
+    void TearDown() override {
+        manager.reset();
+        platform::Clock::setShared(nullptr);
+    }
+    const ProfileStore& store() { return manager->profileStore(); }
+    void addProfiles(std::initializer_list<const char*> names) {
+        for (const char* n : names) store().save(withSnippets(1, n), n);
+    }
+
+    fakes::TempAppPaths paths;
+    fakes::FakeKeyValueStore defaults;
+    fakes::FakeClock clock;
+    std::unique_ptr<ConfigManager> manager;
+};
+
+}  // namespace
+
+TEST_F(BackupTest, MakeWriteAndDecodeRoundTrip) {
+    addProfiles({"Home", "Work"});
+    QFile broken(QString::fromStdString(paths.configDir() + "/profiles/Broken.json"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("{oops");
+    broken.close();
+    defaults.setString(ConfigManager::kActiveProfileKey, "Work");
+    clock.seconds = 1796489256.7;
+
+    const OrbelBackup backup = BackupManager::makeBackup(*manager);
+    EXPECT_EQ(backup.profiles.size(), 2u);  // the broken profile is left out
+    EXPECT_EQ(backup.activeProfile, "Work");
+    EXPECT_EQ(backup.appVersion, ORBEL_VERSION);
+    const std::string path = paths.root() + "/out.orbelbackup";
+    BackupManager::writeBackup(backup, path);
+    QFile in(QString::fromStdString(path));
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    const QByteArray bytes = in.readAll();
+    EXPECT_TRUE(bytes.startsWith("{\n  \"activeProfile\" : \"Work\",\n  \"appVersion\" : "));
+    EXPECT_TRUE(bytes.contains("\"createdAt\" : \"2026-12-05T16:47:36Z\""));
+    const OrbelBackup back = OrbelBackup::decode(bytes.toStdString());
+    EXPECT_EQ(back.profiles.size(), 2u);
+    EXPECT_EQ(firstSnippet(back.profiles.at("Work")), "Work0");
+
+    try {
+        BackupManager::writeBackup(backup, paths.root() + "/out.orbelbackup/inside");
+        FAIL();
+    } catch (const BackupManagerError& e) {
+        EXPECT_EQ(e.kind(), BackupManagerError::Kind::writeFailed);
+        EXPECT_EQ(std::string(e.what()).rfind("Couldn't write the backup: ", 0), 0u);
+    }
+}
+
+TEST_F(BackupTest, SuggestedFileNameAndFreeNames) {
+    const QDateTime date(QDate(2026, 12, 5), QTime(12, 0), QTimeZone::systemTimeZone());
+    EXPECT_EQ(BackupManager::defaultFileName(date), "orbel-backup-2026-12-05.orbelbackup");
+    std::set<std::string> taken{"Work", "Work 2"};
+    EXPECT_EQ(BackupManager::uniqueProfileName("Work", taken), "Work 3");
+    EXPECT_EQ(BackupManager::uniqueProfileName("Home", taken), "Home");
+    EXPECT_EQ(BackupManager::uniqueProfileName("work", taken), "work");
+    for (int n = 3; n <= 99; ++n) taken.insert("Work " + std::to_string(n));
+    const std::string random = BackupManager::uniqueProfileName("Work", taken);
+    ASSERT_EQ(random.size(), 11u);
+    EXPECT_EQ(random.substr(0, 5), "Work ");
+    for (char c : random.substr(5)) EXPECT_TRUE(std::isxdigit(static_cast<unsigned char>(c)) && !std::islower(c));
+}
+
+TEST_F(BackupTest, MergeRenamesSkipsAtTheLimitAndNeverOverwrites) {
+    addProfiles({"Work", "Work 2"});
+    OrbelBackup backup;
+    backup.profiles["Work"] = withSnippets(1, "fromBackup");
+    backup.profiles[" Work 2\t"] = withSnippets(1, "padded");  // the same file as Work 2 once trimmed
+    const MergeRestoreResult result = BackupManager::restoreMerge(backup, *manager);
+    EXPECT_EQ(result.written, (std::vector<std::string>{"Work 3", "Work 4"}));
+    EXPECT_EQ(result.renames.size(), 2u);
+    EXPECT_EQ(firstSnippet(store().load("Work")), "Work0");
+    EXPECT_EQ(firstSnippet(store().load("Work 2")), "Work 20");
+    EXPECT_FALSE(manager->activeProfile());
+
+    // Five stored: A is stored, B and C are skipped.
+    store().remove("Work 4");
+    addProfiles({"Z"});
+    ASSERT_EQ(store().list().size(), 5u);
+    OrbelBackup more;
+    for (const char* n : {"A", "B", "C"}) more.profiles[n] = withSnippets(1, n);
+    const MergeRestoreResult r2 = BackupManager::restoreMerge(more, *manager);
+    EXPECT_EQ(r2.written, std::vector<std::string>{"A"});
+    EXPECT_EQ(r2.skipped, (std::vector<std::string>{"B", "C"}));
+}
+
+TEST_F(BackupTest, ReplaceAppliesAndSwitches) {
+    addProfiles({"Old"});
+    defaults.setString(ConfigManager::kActiveProfileKey, "Old");
+    OrbelBackup backup;
+    backup.liveConfig = withSnippets(2, "live");
+    backup.profiles["Home"] = withSnippets(1, "home");
+    backup.profiles["Work"] = withSnippets(1, "work");
+    backup.activeProfile = "Work";
+    EXPECT_EQ(BackupManager::restoreReplace(backup, *manager), (std::vector<std::string>{"Home", "Work"}));
+    EXPECT_EQ(store().list(), (std::vector<std::string>{"Home", "Work"}));
+    EXPECT_EQ(manager->activeProfile(), "Work");
+    EXPECT_EQ(firstSnippet(manager->config()), "work0");
+
+    backup.activeProfile = "Missing";
+    BackupManager::restoreReplace(backup, *manager);
+    EXPECT_FALSE(manager->activeProfile());
+    EXPECT_EQ(firstSnippet(manager->config()), "live0");
+}
+
+TEST_F(BackupTest, ReplaceRefusesBeforeDeletingAnything) {
+    addProfiles({"Keep"});
+    defaults.setString(ConfigManager::kActiveProfileKey, "Keep");
+    const auto expectRefused = [&](const OrbelBackup& backup, const std::string& text) {
+        try {
+            BackupManager::restoreReplace(backup, *manager);
+            ADD_FAILURE() << "restored";
+        } catch (const BackupManagerError& e) {
+            EXPECT_EQ(e.errorDescription(), "Couldn't apply the backup: " + text);
+        }
+        EXPECT_EQ(store().list(), std::vector<std::string>{"Keep"});
+        EXPECT_EQ(manager->activeProfile(), "Keep");
+    };
+    OrbelBackup seven;
+    for (int i = 0; i < 7; ++i) seven.profiles["P" + std::to_string(i)] = AppConfig{};
+    expectRefused(seven, "The backup holds 7 profiles; at most 6 can be kept.");
+    OrbelBackup badName;
+    badName.profiles[".hidden"] = AppConfig{};
+    expectRefused(badName, "Couldn't restore profile \".hidden\": Profile name must not start with '.'");
+    OrbelBackup collision;
+    collision.profiles["Work"] = AppConfig{};
+    collision.profiles["Work "] = AppConfig{};
+    expectRefused(collision,
+                  "Couldn't restore profile \"Work \": another profile in the backup has the same name.");
+}
+
+TEST(ImportCoordinator, PublishesQueuedOutcomes) {
+    fakes::FakeMainQueue queue;
+    platform::MainQueue::setShared(&queue);
+    QTemporaryDir dir;
+    ImportCoordinator coordinator;
+
+    OrbelBackup backup;
+    backup.profiles["Home"] = AppConfig{};
+    const QString good = dir.filePath("A.ORBELBACKUP");
+    {
+        QFile f(good);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray::fromStdString(backup.encode()));
+    }
+    EXPECT_TRUE(ImportCoordinator::isBackupUrl(QUrl::fromLocalFile(good)));
+    EXPECT_FALSE(ImportCoordinator::isBackupUrl(QUrl::fromLocalFile(dir.filePath("a.json"))));
+    EXPECT_FALSE(ImportCoordinator::isBackupUrl(QUrl("orbel://share/x.orbelbackup")));
+
+    coordinator.openBackupFile(dir.filePath("missing.orbelbackup").toStdString());
+    EXPECT_FALSE(coordinator.errorMessage());  // nothing published before the queue runs
+    queue.runAll();
+    ASSERT_TRUE(coordinator.errorMessage());
+    EXPECT_EQ(coordinator.errorMessage()->rfind("Couldn't read the backup: ", 0), 0u);
+
+    coordinator.openBackupFile(good.toStdString());
+    coordinator.openBackupFile(good.toStdString());
+    queue.runAll();
+    ASSERT_TRUE(coordinator.pendingBackup());
+    EXPECT_EQ(coordinator.pendingBackup()->backup.profiles.size(), 1u);
+    EXPECT_EQ(coordinator.pendingBackup()->sourcePath, good.toStdString());
+    EXPECT_TRUE(coordinator.errorMessage());  // an earlier failure stays until dismissed
+
+    // Schema version 2 gives the schema message and keeps the pending backup.
+    const Uuid pendingId = coordinator.pendingBackup()->id;
+    const QString v2 = dir.filePath("v2.orbelbackup");
+    {
+        json::Json doc = json::parse(backup.encode());
+        doc["schemaVersion"] = 2;
+        QFile f(v2);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray::fromStdString(json::write(doc)));
+    }
+    coordinator.openBackupFile(v2.toStdString());
+    queue.runAll();
+    EXPECT_EQ(*coordinator.errorMessage(),
+              "Backup is schema version 2; this build of Orbel supports up to v1. Update Orbel, then try again.");
+    EXPECT_EQ(coordinator.pendingBackup()->id, pendingId);
+
+    coordinator.handleShareLink();
+    EXPECT_EQ(*coordinator.errorMessage(), ImportCoordinator::kSharingDisabledMessage);
+    EXPECT_FALSE(coordinator.pendingLink());
+    platform::MainQueue::setShared(nullptr);
+}

@@ -1,0 +1,105 @@
+// A process that keeps saving is killed at random moments; the configuration
+// file and the active profile's file must always hold one whole document
+// that was written, never a torn one.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+#include "config/config_manager.h"
+#include "fakes/fake_platform_basics.h"
+
+using namespace orbel;
+
+namespace {
+
+constexpr const char* kChildDirVariable = "ORBEL_CRASH_CHILD_DIR";
+
+AppConfig iteration(int n) {
+    AppConfig c;
+    c.rootGroup.title = "Main Menu";
+    for (int k = 0; k < 6; ++k) {
+        SlotConfig s;
+        s.type = SlotType::snippet("iteration " + std::to_string(n) + " slot " + std::to_string(k));
+        s.title = std::string(static_cast<std::size_t>(n % 50 + 1), 'x');  // sizes vary between writes
+        c.rootGroup.slots.push_back(s);
+    }
+    c.menuRadius = 50 + n % 900;
+    return c;
+}
+
+// Decodes a file and checks it is exactly one of the written iterations.
+::testing::AssertionResult holdsAWrittenIteration(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return ::testing::AssertionFailure() << "cannot read " << path.toStdString();
+    const QByteArray bytes = file.readAll();
+    try {
+        const json::Json doc = json::parse(bytes.toStdString());
+        const AppConfig c = AppConfig::fromJson(json::Node(doc));
+        if (c.rootGroup.slots.size() != 6) return ::testing::AssertionFailure() << "slot count";
+        const std::string first = c.rootGroup.slots[0].type.get<SlotType::Snippet>()->text;
+        const int n = std::atoi(first.c_str() + std::string("iteration ").size());
+        const AppConfig expected = iteration(n);
+        if (json::write(c.toJson()) != json::write(expected.toJson())) {
+            return ::testing::AssertionFailure() << "not a written configuration: " << first;
+        }
+    } catch (const std::exception& e) {
+        return ::testing::AssertionFailure() << path.toStdString() << ": " << e.what() << "\n" << bytes.left(200).toStdString();
+    }
+    return ::testing::AssertionSuccess();
+}
+
+}  // namespace
+
+// The body of the child process; skipped in a normal run.
+TEST(ConfigCrash, ChildSavesUntilKilled) {
+    const char* dir = std::getenv(kChildDirVariable);
+    if (!dir) GTEST_SKIP() << "runs only as the crash test's child process";
+    fakes::FakeKeyValueStore defaults;
+    defaults.setString(ConfigManager::kActiveProfileKey, "Crash");
+    ConfigManager manager(std::string(dir) + "/config.json", ProfileStore(std::string(dir) + "/profiles"), &defaults);
+    int n = QRandomGenerator::global()->bounded(100000);
+    for (bool announced = false;; ++n) {
+        manager.setConfig(iteration(n));
+        manager.save();
+        if (n % 4 == 0) manager.flushSaves();
+        if (!announced) {
+            manager.flushSaves();
+            std::puts("ready");
+            std::fflush(stdout);
+            announced = true;
+        }
+    }
+}
+
+TEST(ConfigCrash, KilledSaverNeverLeavesATornFile) {
+    if (std::getenv(kChildDirVariable)) GTEST_SKIP();
+    QTemporaryDir dir;
+    const int runs = std::getenv("ORBEL_CRASH_RUNS") ? std::atoi(std::getenv("ORBEL_CRASH_RUNS")) : 200;
+    for (int run = 0; run < runs; ++run) {
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(kChildDirVariable, dir.path());
+        env.insert("ASAN_OPTIONS", "detect_leaks=0");
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {"--gtest_filter=ConfigCrash.ChildSavesUntilKilled", "--gtest_brief=1"});
+        ASSERT_TRUE(child.waitForStarted(10000));
+        while (!child.canReadLine() && child.state() == QProcess::Running) child.waitForReadyRead(100);
+        ASSERT_EQ(child.state(), QProcess::Running) << child.readAll().toStdString();
+        QThread::usleep(static_cast<unsigned long>(QRandomGenerator::global()->bounded(1000, 60000)));
+        ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
+        ASSERT_TRUE(child.waitForFinished(10000));
+        SCOPED_TRACE("run " + std::to_string(run));
+        ASSERT_TRUE(holdsAWrittenIteration(dir.filePath("config.json")));
+        ASSERT_TRUE(holdsAWrittenIteration(dir.filePath("profiles/Crash.json")));
+    }
+}

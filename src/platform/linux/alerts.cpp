@@ -1,0 +1,70 @@
+#include "platform/alerts.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <atomic>
+#include <memory>
+
+namespace orbel::platform {
+namespace {
+
+class MessageBoxAlerts final : public Alerts {
+public:
+    void show(const Alert& alert, std::function<void(int button)> onDismiss) override {
+        auto* box = new QMessageBox;
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::ApplicationModal);
+        box->setWindowTitle(QApplication::applicationDisplayName());
+        box->setText(QString::fromStdString(alert.title));
+        box->setInformativeText(QString::fromStdString(alert.text));
+        switch (alert.style) {
+        case AlertStyle::informational: box->setIcon(QMessageBox::Information); break;
+        case AlertStyle::warning: box->setIcon(QMessageBox::Warning); break;
+        case AlertStyle::critical: box->setIcon(QMessageBox::Critical); break;
+        }
+        std::vector<std::string> titles = alert.buttons.empty() ? std::vector<std::string>{"OK"} : alert.buttons;
+        auto buttons = std::make_shared<std::vector<QPushButton*>>();
+        for (std::size_t i = 0; i < titles.size(); ++i) {
+            const auto role = i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole;
+            buttons->push_back(box->addButton(QString::fromStdString(titles[i]), role));
+        }
+        box->setDefaultButton(buttons->front());
+        box->setEscapeButton(buttons->back());
+        if (!alert.footnote.empty()) {
+            auto* note = new QLabel(QString::fromStdString(alert.footnote), box);
+            QFont font = note->font();
+            font.setPointSizeF(11);
+            note->setFont(font);
+            note->setForegroundRole(QPalette::PlaceholderText);
+            note->setWordWrap(true);
+            if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
+                grid->addWidget(note, grid->rowCount(), 1, 1, std::max(1, grid->columnCount() - 1));
+        }
+        QObject::connect(box, &QMessageBox::finished, box, [box, buttons, onDismiss = std::move(onDismiss)](int) {
+            int index = static_cast<int>(buttons->size()) - 1;  // closed without a button: as Escape
+            for (std::size_t i = 0; i < buttons->size(); ++i)
+                if (box->clickedButton() == (*buttons)[i]) index = static_cast<int>(i);
+            if (onDismiss) onDismiss(index);
+        });
+        box->show();
+    }
+
+    void beep() override { QApplication::beep(); }
+};
+
+std::atomic<Alerts*> sharedAlerts{nullptr};
+
+}  // namespace
+
+Alerts& Alerts::shared() {
+    static MessageBoxAlerts defaults;
+    Alerts* p = sharedAlerts.load();
+    return p ? *p : defaults;
+}
+
+void Alerts::setShared(Alerts* alerts) { sharedAlerts.store(alerts); }
+
+}  // namespace orbel::platform

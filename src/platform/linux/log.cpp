@@ -1,0 +1,62 @@
+#include "platform/log.h"
+
+#include <cstdio>
+#include <mutex>
+
+namespace orbel::platform {
+namespace {
+
+Q_LOGGING_CATEGORY(lcHidpp, "orbel.hidpp", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcInput, "orbel.input", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcSignpost, "orbel.signpost", QtInfoMsg)
+
+std::mutex& sinkMutex() {
+    static std::mutex m;
+    return m;
+}
+Log::Sink& sink() {
+    static Log::Sink s;
+    return s;
+}
+
+}  // namespace
+
+const QLoggingCategory& loggingCategory(LogCategory category) {
+    switch (category) {
+    case LogCategory::hidpp: return lcHidpp();
+    case LogCategory::input: return lcInput();
+    case LogCategory::signpost: return lcSignpost();
+    }
+    return lcInput();
+}
+
+void Log::write(LogCategory category, std::string_view line, LogTarget target) {
+    Log::Sink current;
+    {
+        std::lock_guard lock(sinkMutex());
+        current = sink();
+    }
+    if (current) {
+        current(category, std::string(line));
+        return;
+    }
+    if (target != LogTarget::category) {
+        std::fwrite(line.data(), 1, line.size(), stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+    }
+    if (target != LogTarget::standardOutput) {
+        const QLoggingCategory& cat = loggingCategory(category);
+        if (cat.isInfoEnabled()) {
+            QMessageLogger(nullptr, 0, nullptr, cat.categoryName()).info().noquote()
+                << QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+        }
+    }
+}
+
+void Log::setSink(Sink s) {
+    std::lock_guard lock(sinkMutex());
+    sink() = std::move(s);
+}
+
+}  // namespace orbel::platform

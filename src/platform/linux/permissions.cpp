@@ -1,0 +1,49 @@
+#include "platform/permissions.h"
+
+#include <atomic>
+#include <mutex>
+#include <optional>
+
+#include "platform/linux/x_connection.h"
+
+namespace orbel::platform {
+namespace {
+
+// X11 has no permission prompts: whoever can talk to the server may watch
+// input (XInput2) and post events (XTest).
+class X11Permissions final : public Permissions {
+public:
+    bool inputMonitoringGranted() override { return probe().xinput; }
+    bool requestInputMonitoring() override { return probe().xinput; }
+    bool accessibilityTrusted(bool) override { return probe().xtest; }
+
+private:
+    struct Extensions {
+        bool xinput = false;
+        bool xtest = false;
+    };
+    Extensions probe() {
+        std::lock_guard lock(mutex_);
+        if (!cached_) {
+            x11::Connection conn;
+            cached_ = Extensions{conn.hasExtension("XInputExtension"), conn.hasExtension("XTEST")};
+        }
+        return *cached_;
+    }
+    std::mutex mutex_;
+    std::optional<Extensions> cached_;
+};
+
+std::atomic<Permissions*> sharedPermissions{nullptr};
+
+}  // namespace
+
+Permissions& Permissions::shared() {
+    static X11Permissions defaults;
+    Permissions* p = sharedPermissions.load();
+    return p ? *p : defaults;
+}
+
+void Permissions::setShared(Permissions* permissions) { sharedPermissions.store(permissions); }
+
+}  // namespace orbel::platform

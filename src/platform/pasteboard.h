@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace orbel::platform {
+
+// Everything the clipboard held at one moment: each format (a MIME type)
+// with its bytes, in the order the owner offered them.
+struct PasteboardSnapshot {
+    std::vector<std::pair<std::string, std::string>> formats;
+
+    bool empty() const { return formats.empty(); }
+    const std::string* find(const std::string& mimeType) const {
+        for (const auto& [type, bytes] : formats)
+            if (type == mimeType) return &bytes;
+        return nullptr;
+    }
+    bool operator==(const PasteboardSnapshot&) const = default;
+};
+
+// The system clipboard. GUI thread only: on X11 our process answers other
+// applications' paste requests from the event loop, so callers must never
+// block it while someone pastes what we placed.
+class Pasteboard {
+public:
+    virtual ~Pasteboard() = default;
+
+    // The plain text on the clipboard (UTF-8), or none when it holds no text.
+    virtual std::optional<std::string> text() const = 0;
+    // Replaces the whole clipboard with the text.
+    virtual void setText(const std::string& text) = 0;
+
+    // Every format on the clipboard with its bytes, images included.
+    virtual PasteboardSnapshot snapshot() const = 0;
+    // Puts a snapshot back; an empty snapshot clears the clipboard.
+    virtual void restore(const PasteboardSnapshot& snapshot) = 0;
+
+    // Grows whenever the clipboard's contents change, through us or through
+    // anyone else. Read it right after writing; if it still has that value
+    // later, the clipboard still holds what was written.
+    virtual std::uint64_t changeCount() const = 0;
+
+    static Pasteboard& shared();
+    static void setShared(Pasteboard* pasteboard);  // tests; nullptr restores the default
+};
+
+}  // namespace orbel::platform

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orbel::platform {
+
+// One window on screen.
+struct WindowSnapshot {
+    std::string appId;  // the owning application's desktop-entry id; empty when unknown
+    std::string title;  // the window's name; empty when it has none
+    std::uint32_t windowId = 0;
+
+    bool operator==(const WindowSnapshot&) const = default;
+};
+
+// The list of windows currently on screen (mapped, not minimised, on the
+// current desktop), front-most first. Safe from any thread.
+class WindowSnapshots {
+public:
+    virtual ~WindowSnapshots() = default;
+    // Empty when there is no window manager or display.
+    virtual std::vector<WindowSnapshot> snapshot() = 0;
+
+    static WindowSnapshots& shared();
+    static void setShared(WindowSnapshots* snapshots);  // tests; nullptr restores the default
+};
+
+}  // namespace orbel::platform

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/permissions.h"
+
+namespace orbel::fakes {
+
+class FakePermissions : public platform::Permissions {
+public:
+    bool inputMonitoringGranted() override {
+        ++inputMonitoringChecks;
+        return inputMonitoring;
+    }
+    bool requestInputMonitoring() override {
+        ++inputMonitoringRequests;
+        return inputMonitoring;
+    }
+    bool accessibilityTrusted(bool prompt) override {
+        ++accessibilityChecks;
+        if (prompt) ++accessibilityPrompts;
+        return accessibility;
+    }
+
+    bool inputMonitoring = true;
+    bool accessibility = true;
+    int inputMonitoringChecks = 0;
+    int inputMonitoringRequests = 0;
+    int accessibilityChecks = 0;
+    int accessibilityPrompts = 0;
+};
+
+}  // namespace orbel::fakes

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <functional>
+#include <mutex>
+#include <vector>
+
+#include "platform/window_snapshots.h"
+
+namespace orbel::fakes {
+
+// Serves the windows the test sets, or asks `provider` when set.
+class FakeWindowSnapshots : public platform::WindowSnapshots {
+public:
+    std::vector<platform::WindowSnapshot> snapshot() override {
+        std::lock_guard lock(mutex_);
+        ++calls_;
+        return provider_ ? provider_() : windows_;
+    }
+    void setWindows(std::vector<platform::WindowSnapshot> windows) {
+        std::lock_guard lock(mutex_);
+        windows_ = std::move(windows);
+    }
+    void setProvider(std::function<std::vector<platform::WindowSnapshot>()> provider) {
+        std::lock_guard lock(mutex_);
+        provider_ = std::move(provider);
+    }
+    int calls() const {
+        std::lock_guard lock(mutex_);
+        return calls_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<platform::WindowSnapshot> windows_;
+    std::function<std::vector<platform::WindowSnapshot>()> provider_;
+    int calls_ = 0;
+};
+
+}  // namespace orbel::fakes

@@ -1,0 +1,59 @@
+#include "platform/log.h"
+
+#include <gtest/gtest.h>
+#include <thread>
+
+#include "fakes/fake_platform_basics.h"
+#include "fakes/log_capture.h"
+#include "platform/signposts.h"
+
+namespace orbel::platform {
+namespace {
+
+TEST(Log, CategoriesHaveTheirNames) {
+    EXPECT_STREQ(loggingCategory(LogCategory::hidpp).categoryName(), "orbel.hidpp");
+    EXPECT_STREQ(loggingCategory(LogCategory::input).categoryName(), "orbel.input");
+    EXPECT_STREQ(loggingCategory(LogCategory::signpost).categoryName(), "orbel.signpost");
+}
+
+TEST(Log, TheSinkReceivesWholeLinesFromAnyThread) {
+    fakes::LogCapture capture;
+    std::thread a([] {
+        for (int i = 0; i < 100; ++i) Log::write(LogCategory::hidpp, "[orbel-hidpp] a");
+    });
+    std::thread b([] {
+        for (int i = 0; i < 100; ++i) Log::write(LogCategory::input, "[orbel-input] b", LogTarget::standardOutput);
+    });
+    a.join();
+    b.join();
+    const auto lines = capture.lines();
+    ASSERT_EQ(lines.size(), 200u);
+    for (const auto& l : lines) {
+        EXPECT_TRUE(l.text == "[orbel-hidpp] a" || l.text == "[orbel-input] b");
+        EXPECT_EQ(l.category, l.text == "[orbel-hidpp] a" ? LogCategory::hidpp : LogCategory::input);
+    }
+}
+
+TEST(Signposts, EventsAndIntervalsCarryTheirValues) {
+    fakes::FakeClock clock;
+    Clock::setShared(&clock);
+    fakes::LogCapture capture;
+    Signposts::event("HoverUpdated", -1);
+    Signposts::event("ShowMenuStart");
+    {
+        SignpostInterval interval("ShowMenu");
+        clock.advance(0.0015);
+    }
+    Clock::setShared(nullptr);
+
+    const auto lines = capture.lines();
+    ASSERT_EQ(lines.size(), 4u);
+    for (const auto& l : lines) EXPECT_EQ(l.category, LogCategory::signpost);
+    EXPECT_EQ(lines[0].text.rfind("[orbel-signpost] HoverUpdated slot=-1 t=", 0), 0u) << lines[0].text;
+    EXPECT_EQ(lines[1].text.rfind("[orbel-signpost] ShowMenuStart t=", 0), 0u) << lines[1].text;
+    EXPECT_EQ(lines[2].text, "[orbel-signpost] begin ShowMenu");
+    EXPECT_EQ(lines[3].text, "[orbel-signpost] end ShowMenu elapsed=1500us");
+}
+
+}  // namespace
+}  // namespace orbel::platform

@@ -1,0 +1,131 @@
+#include "platform/process_runner.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace orbel::platform {
+namespace {
+
+using Status = ProcessResult::Status;
+
+struct Outcome {
+    std::optional<ProcessResult> result;
+    int calls = 0;
+    bool onGuiThread = false;
+};
+
+// Starts the request and runs the event loop until its completion came.
+Outcome run(ProcessRequest request, int timeoutMs = 20000) {
+    Outcome outcome;
+    ProcessRunner::shared().start(std::move(request), [&](const ProcessResult& r) {
+        ++outcome.calls;
+        outcome.result = r;
+        outcome.onGuiThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    while (!outcome.result && clock.elapsed() < timeoutMs) {
+        QEventLoop loop;
+        QTimer::singleShot(5, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return outcome;
+}
+
+ProcessRequest zsh(std::string source) { return {"/bin/zsh", {"-c", std::move(source)}, std::nullopt}; }
+
+TEST(ProcessRunner, CollectsBothStreamsAndTheExitCode) {
+    const Outcome o = run(zsh("print -n out; print err >&2; exit 2"));
+    ASSERT_TRUE(o.result);
+    EXPECT_EQ(o.result->status, Status::exited);
+    EXPECT_EQ(o.result->exitCode, 2);
+    EXPECT_EQ(o.result->standardOutput, "out");
+    EXPECT_EQ(o.result->standardError, "err\n");
+    EXPECT_EQ(o.calls, 1);
+    EXPECT_TRUE(o.onGuiThread);
+}
+
+TEST(ProcessRunner, OutputFarBeyondAPipeBufferArrivesWhole) {
+    // 1 MiB on each stream, interleaved, so a runner that drains only one
+    // stream or only at exit would hang or truncate.
+    const Outcome o = run(zsh("for i in {1..1024}; do printf '%1023d\\n' $i; printf '%1023d\\n' $i >&2; done"));
+    ASSERT_TRUE(o.result);
+    EXPECT_EQ(o.result->exitCode, 0);
+    EXPECT_EQ(o.result->standardOutput.size(), 1024u * 1024u);
+    EXPECT_EQ(o.result->standardError.size(), 1024u * 1024u);
+    EXPECT_EQ(o.result->standardOutput.substr(1024 * 1023), std::string(1019, ' ') + "1024\n");
+}
+
+TEST(ProcessRunner, BytesArePassedThroughUntouched) {
+    const Outcome o = run(zsh("printf '\\xff\\xfe\\x00ok\\n\\n'"));
+    ASSERT_TRUE(o.result);
+    EXPECT_EQ(o.result->standardOutput, std::string("\xff\xfe\0ok\n\n", 7));
+}
+
+TEST(ProcessRunner, StandardInputTextAndArgumentsReachTheProcess) {
+    ProcessRequest request{"/bin/zsh", {"-c", "print -r -- \"$1|$(cat)\"", "zsh", "two words; $HOME"}, "from stdin"};
+    const Outcome o = run(request);
+    ASSERT_TRUE(o.result);
+    EXPECT_EQ(o.result->standardOutput, "two words; $HOME|from stdin\n");
+    // Without text, standard input is closed rather than inherited.
+    const Outcome closed = run(zsh("cat; print done"));
+    ASSERT_TRUE(closed.result);
+    EXPECT_EQ(closed.result->standardOutput, "done\n");
+}
+
+TEST(ProcessRunner, AMissingExecutableIsALaunchFailureReportedLater) {
+    const Outcome o = run({"/nonexistent/osascript", {"-e", "1"}, std::nullopt});
+    ASSERT_TRUE(o.result);
+    EXPECT_EQ(o.result->status, Status::launchFailed);
+    EXPECT_FALSE(o.result->launchError.empty());
+    EXPECT_EQ(o.calls, 1);
+    EXPECT_TRUE(o.onGuiThread);
+}
+
+TEST(ProcessRunner, CompletionIsQueuedEvenFromAnotherThread) {
+    bool inside = true;
+    bool calledInside = false;
+    std::optional<ProcessResult> result;
+    bool onGui = false;
+    std::thread worker([&] {
+        ProcessRunner::shared().start({"/nonexistent", {}, std::nullopt}, [&](const ProcessResult& r) {
+            calledInside = inside;
+            result = r;
+            onGui = QThread::currentThread() == QCoreApplication::instance()->thread();
+        });
+    });
+    worker.join();
+    inside = false;
+    QElapsedTimer clock;
+    clock.start();
+    while (!result && clock.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_TRUE(result);
+    EXPECT_FALSE(calledInside);
+    EXPECT_TRUE(onGui);
+}
+
+TEST(ProcessRunner, SignalsAndTerminationAreReportedAsCrashes) {
+    const Outcome killed = run(zsh("kill -9 $$"));
+    ASSERT_TRUE(killed.result);
+    EXPECT_EQ(killed.result->status, Status::crashed);
+    EXPECT_EQ(killed.result->exitCode, 9);
+
+    std::optional<ProcessResult> result;
+    const auto id = ProcessRunner::shared().start(zsh("print started; sleep 30"),
+                                                  [&](const ProcessResult& r) { result = r; });
+    ProcessRunner::shared().terminate(id);
+    QElapsedTimer clock;
+    clock.start();
+    while (!result && clock.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->status, Status::crashed);
+    EXPECT_LT(clock.elapsed(), 5000);
+}
+
+}  // namespace
+}  // namespace orbel::platform

@@ -1,0 +1,58 @@
+// A window with one line edit, for typing tests. Usage:
+//   orbel_test_window TITLE [--minimized]
+// Prints "ready" once the line edit has the keyboard focus, then "text:<t>"
+// (UTF-8) after each change. Quits when standard input closes.
+#include <QApplication>
+#include <QLineEdit>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <cstdio>
+#include <unistd.h>
+
+static void say(const QByteArray& line) {
+    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    QWidget window;
+    window.setWindowTitle(args.value(1, QStringLiteral("Orbel Test Window")));
+    auto* edit = new QLineEdit(&window);
+    auto* layout = new QVBoxLayout(&window);
+    layout->addWidget(edit);
+    window.resize(400, 80);
+    QObject::connect(edit, &QLineEdit::textChanged, [](const QString& t) { say("text:" + t.toUtf8()); });
+
+    QSocketNotifier stdinClosed(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&stdinClosed, &QSocketNotifier::activated, [&] {
+        char buffer[256];
+        if (::read(STDIN_FILENO, buffer, sizeof buffer) <= 0) app.quit();
+    });
+
+    if (args.contains(QStringLiteral("--minimized"))) {
+        window.showMinimized();
+        QTimer::singleShot(300, [] { say("ready"); });
+    } else {
+        window.show();
+        window.raise();
+        window.activateWindow();
+        edit->setFocus();
+        auto* poll = new QTimer(&window);
+        QObject::connect(poll, &QTimer::timeout, [&window, edit, poll] {
+            if (!window.isActiveWindow()) {
+                window.activateWindow();
+                return;
+            }
+            if (!edit->hasFocus()) edit->setFocus();
+            poll->stop();
+            say("ready");
+        });
+        poll->start(50);
+    }
+    return app.exec();
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+// Helpers for tests that run against the real X server.
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QProcess>
+#include <QTimer>
+#include <cstdlib>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#define ORBEL_REQUIRE_DISPLAY()                                                 \
+    do {                                                                        \
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display";     \
+    } while (0)
+
+namespace orbel::systemtest {
+
+// Runs the event loop for about `ms` milliseconds.
+inline void spin(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Runs the event loop until the condition holds or the time is up.
+inline bool spinUntil(const std::function<bool()>& condition, int timeoutMs = 5000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs) return false;
+        spin(10);
+    }
+    return true;
+}
+
+// One of the helper programs of tests/system/programs, with its output lines.
+class Program {
+public:
+    explicit Program(const QString& name, const QStringList& arguments = {}) {
+        QObject::connect(&process_, &QProcess::readyReadStandardOutput, [this] {
+            buffer_ += process_.readAllStandardOutput();
+            qsizetype nl;
+            while ((nl = buffer_.indexOf('\n')) >= 0) {
+                lines_.push_back(buffer_.left(nl).toStdString());
+                buffer_.remove(0, nl + 1);
+            }
+        });
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_.start(QStringLiteral(ORBEL_TEST_PROGRAM_DIR "/") + name, arguments);
+    }
+    ~Program() { stop(); }
+
+    bool waitForLine(const std::string& line, int timeoutMs = 5000) {
+        return spinUntil([&] { return hasLine(line); }, timeoutMs);
+    }
+    bool hasLine(const std::string& line) const {
+        for (const auto& l : lines_)
+            if (l == line) return true;
+        return false;
+    }
+    const std::vector<std::string>& lines() const { return lines_; }
+    std::string lastLineStartingWith(const std::string& prefix) const {
+        for (auto it = lines_.rbegin(); it != lines_.rend(); ++it)
+            if (it->rfind(prefix, 0) == 0) return *it;
+        return {};
+    }
+    // Closes standard input (the programs then quit) and waits for the end.
+    bool stop() {
+        if (process_.state() == QProcess::NotRunning) return true;
+        process_.closeWriteChannel();
+        if (!spinUntil([&] { return process_.state() == QProcess::NotRunning; }, 5000)) {
+            process_.kill();
+            process_.waitForFinished(2000);
+            return false;
+        }
+        return true;
+    }
+    bool finished() const { return process_.state() == QProcess::NotRunning; }
+
+private:
+    QProcess process_;
+    QByteArray buffer_;
+    std::vector<std::string> lines_;
+};
+
+}  // namespace orbel::systemtest

@@ -7,9 +7,10 @@
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
-    // Without an X display the system tests skip; they still need an application.
+    // System tests ask for xcb; without an X display they start offscreen and skip.
     const char* platform = std::getenv("QT_QPA_PLATFORM");
-    if (!platform || (std::string_view(platform) == "xcb" && !std::getenv("DISPLAY")))
+    const char* display = std::getenv("DISPLAY");
+    if (!platform || (std::string_view(platform) == "xcb" && (!display || !*display)))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
     ::testing::InitGoogleMock(&argc, argv);

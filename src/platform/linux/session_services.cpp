@@ -1,0 +1,260 @@
+#include "platform/session_services.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusVariant>
+#include <QMetaObject>
+#include <atomic>
+#include <memory>
+#include <optional>
+
+#include "platform/linux/session_services_linux.h"
+
+namespace orbel::platform {
+namespace {
+
+// Long enough for an authentication prompt of the system's policy agent.
+constexpr int kSystemCallTimeoutMs = 30'000;
+constexpr int kToolTimeoutMs = 5'000;
+
+const QString kLogind = QStringLiteral("org.freedesktop.login1");
+const QString kLogindPath = QStringLiteral("/org/freedesktop/login1");
+const QString kLogindManager = QStringLiteral("org.freedesktop.login1.Manager");
+const QString kSessionPath = QStringLiteral("/org/freedesktop/login1/session/auto");
+const QString kLogindSession = QStringLiteral("org.freedesktop.login1.Session");
+const QString kNetworkManager = QStringLiteral("org.freedesktop.NetworkManager");
+const QString kNetworkManagerPath = QStringLiteral("/org/freedesktop/NetworkManager");
+const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
+
+using Completion = SessionServices::Completion;
+
+void later(Completion done, bool ok, std::string error) {
+    if (!done) return;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [done = std::move(done), ok, error = std::move(error)] { done(ok, error); },
+        Qt::QueuedConnection);
+}
+
+// Sends a call and hands the reply (or the error) to `then` on the GUI thread.
+void call(QDBusConnection bus, const QString& busName, QDBusMessage msg,
+          std::function<void(const QDBusMessage& reply, const QString& error)> then) {
+    if (!bus.isConnected()) {
+        QString error = busName + QStringLiteral(" bus is not available");
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [then = std::move(then), error] { then({}, error); }, Qt::QueuedConnection);
+        return;
+    }
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(msg, kSystemCallTimeoutMs));
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [then = std::move(then)](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        QDBusMessage reply = w->reply();
+        if (w->isError()) {
+            QDBusError e = w->error();
+            then(reply, e.message().isEmpty() ? e.name() : e.message());
+        } else {
+            then(reply, {});
+        }
+    });
+}
+
+void systemCall(const QString& path, const QString& interface, const QString& method, const QVariantList& args,
+                Completion done) {
+    QDBusMessage msg = QDBusMessage::createMethodCall(kLogind, path, interface, method);
+    msg.setArguments(args);
+    call(QDBusConnection::systemBus(), QStringLiteral("The system"), msg,
+         [done = std::move(done)](const QDBusMessage&, const QString& error) {
+             if (done) done(error.isEmpty(), error.toStdString());
+         });
+}
+
+// A desktop setting that is either on or off, read and written by a tool.
+struct Toggle {
+    QString program;
+    QStringList getArgs;
+    std::function<std::optional<bool>(const QString& output)> parse;  // nothing: not this desktop
+    std::function<QStringList(bool value)> setArgs;
+};
+
+std::optional<bool> parseBool(const QString& output) {
+    QString v = output.trimmed();
+    if (v == QLatin1String("true")) return true;
+    if (v == QLatin1String("false")) return false;
+    return std::nullopt;
+}
+
+std::vector<Toggle> darkModeToggles() {
+    return {
+        {QStringLiteral("gsettings"),
+         {QStringLiteral("get"), QStringLiteral("org.gnome.desktop.interface"), QStringLiteral("color-scheme")},
+         [](const QString& out) -> std::optional<bool> {
+             QString v = out.trimmed();
+             if (!v.startsWith(QLatin1Char('\''))) return std::nullopt;
+             return v == QLatin1String("'prefer-dark'");
+         },
+         [](bool dark) {
+             return QStringList{QStringLiteral("set"), QStringLiteral("org.gnome.desktop.interface"),
+                                QStringLiteral("color-scheme"),
+                                dark ? QStringLiteral("prefer-dark") : QStringLiteral("default")};
+         }},
+    };
+}
+
+// The value each tool holds is "silenced": show-banners is its negation.
+std::vector<Toggle> doNotDisturbToggles() {
+    return {
+        {QStringLiteral("gsettings"),
+         {QStringLiteral("get"), QStringLiteral("org.gnome.desktop.notifications"), QStringLiteral("show-banners")},
+         [](const QString& out) -> std::optional<bool> {
+             auto banners = parseBool(out);
+             if (!banners) return std::nullopt;
+             return !*banners;
+         },
+         [](bool silenced) {
+             return QStringList{QStringLiteral("set"), QStringLiteral("org.gnome.desktop.notifications"),
+                                QStringLiteral("show-banners"),
+                                silenced ? QStringLiteral("false") : QStringLiteral("true")};
+         }},
+        {QStringLiteral("dunstctl"), {QStringLiteral("is-paused")}, parseBool,
+         [](bool silenced) {
+             return QStringList{QStringLiteral("set-paused"), silenced ? QStringLiteral("true") : QStringLiteral("false")};
+         }},
+        {QStringLiteral("xfconf-query"),
+         {QStringLiteral("-c"), QStringLiteral("xfce4-notifyd"), QStringLiteral("-p"), QStringLiteral("/do-not-disturb")},
+         parseBool,
+         [](bool silenced) {
+             return QStringList{QStringLiteral("-c"), QStringLiteral("xfce4-notifyd"), QStringLiteral("-p"),
+                                QStringLiteral("/do-not-disturb"), QStringLiteral("-s"),
+                                silenced ? QStringLiteral("true") : QStringLiteral("false")};
+         }},
+    };
+}
+
+class LinuxSessionServices final : public SessionServices {
+public:
+    explicit LinuxSessionServices(ToolRunner runner) : runner_(std::move(runner)) {}
+
+    void lockScreen(Completion done) override {
+        // A screen saver on the session bus locks for sure; otherwise ask
+        // logind, whose lock request the session's locker acts on.
+        QDBusMessage msg = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.ScreenSaver"),
+                                                          QStringLiteral("/org/freedesktop/ScreenSaver"),
+                                                          QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("Lock"));
+        call(QDBusConnection::sessionBus(), QStringLiteral("The session"), msg,
+             [done = std::move(done)](const QDBusMessage&, const QString& error) mutable {
+                 if (error.isEmpty()) {
+                     if (done) done(true, {});
+                     return;
+                 }
+                 systemCall(kSessionPath, kLogindSession, QStringLiteral("Lock"), {}, std::move(done));
+             });
+    }
+
+    void suspend(Completion done) override {
+        systemCall(kLogindPath, kLogindManager, QStringLiteral("Suspend"), {true}, std::move(done));
+    }
+    void logOut(Completion done) override {
+        systemCall(kSessionPath, kLogindSession, QStringLiteral("Terminate"), {}, std::move(done));
+    }
+    void reboot(Completion done) override {
+        systemCall(kLogindPath, kLogindManager, QStringLiteral("Reboot"), {true}, std::move(done));
+    }
+    void powerOff(Completion done) override {
+        systemCall(kLogindPath, kLogindManager, QStringLiteral("PowerOff"), {true}, std::move(done));
+    }
+
+    void toggleWireless(Completion done) override {
+        auto get = [](const char* property) {
+            QDBusMessage msg = QDBusMessage::createMethodCall(kNetworkManager, kNetworkManagerPath, kProperties,
+                                                              QStringLiteral("Get"));
+            msg << kNetworkManager << QString::fromLatin1(property);
+            return msg;
+        };
+        auto bus = QDBusConnection::systemBus();
+        call(bus, QStringLiteral("The system"), get("WirelessHardwareEnabled"),
+             [bus, get, done = std::move(done)](const QDBusMessage& reply, const QString& error) mutable {
+                 if (!error.isEmpty()) return done ? done(false, error.toStdString()) : void();
+                 if (!reply.arguments().value(0).value<QDBusVariant>().variant().toBool())
+                     return done ? done(false, "Wi-Fi is switched off by its hardware switch") : void();
+                 call(bus, QStringLiteral("The system"), get("WirelessEnabled"),
+                      [bus, done = std::move(done)](const QDBusMessage& reply, const QString& error) mutable {
+                          if (!error.isEmpty()) return done ? done(false, error.toStdString()) : void();
+                          bool enabled = reply.arguments().value(0).value<QDBusVariant>().variant().toBool();
+                          QDBusMessage set = QDBusMessage::createMethodCall(kNetworkManager, kNetworkManagerPath,
+                                                                            kProperties, QStringLiteral("Set"));
+                          set << kNetworkManager << QStringLiteral("WirelessEnabled")
+                              << QVariant::fromValue(QDBusVariant(!enabled));
+                          call(bus, QStringLiteral("The system"), set,
+                               [done = std::move(done)](const QDBusMessage&, const QString& error) {
+                                   if (done) done(error.isEmpty(), error.toStdString());
+                               });
+                      });
+             });
+    }
+
+    void toggleDarkMode(Completion done) override {
+        runToggles(std::make_shared<std::vector<Toggle>>(darkModeToggles()), 0, std::move(done),
+                   "No dark-mode setting found on this desktop");
+    }
+    void toggleDoNotDisturb(Completion done) override {
+        runToggles(std::make_shared<std::vector<Toggle>>(doNotDisturbToggles()), 0, std::move(done),
+                   "No do-not-disturb setting found on this desktop");
+    }
+
+private:
+    // Tries each tool in turn: the first that reads a value is switched and
+    // read back.
+    void runToggles(std::shared_ptr<std::vector<Toggle>> toggles, std::size_t index, Completion done,
+                    std::string notFound) {
+        if (index >= toggles->size()) return later(std::move(done), false, std::move(notFound));
+        const Toggle& t = (*toggles)[index];
+        runner_(t.program, t.getArgs, kToolTimeoutMs,
+                [this, toggles, index, done = std::move(done), notFound = std::move(notFound)](tools::ToolResult r) mutable {
+                    const Toggle& t = (*toggles)[index];
+                    std::optional<bool> current = r.succeeded() ? t.parse(r.output) : std::nullopt;
+                    if (!current) return runToggles(toggles, index + 1, std::move(done), std::move(notFound));
+                    const bool wanted = !*current;
+                    runner_(t.program, t.setArgs(wanted), kToolTimeoutMs,
+                            [this, toggles, index, wanted, done = std::move(done)](tools::ToolResult r) mutable {
+                                const Toggle& t = (*toggles)[index];
+                                if (!r.succeeded()) {
+                                    std::string why = r.timedOut ? " did not answer in time" : " failed";
+                                    if (done) done(false, t.program.toStdString() + why);
+                                    return;
+                                }
+                                runner_(t.program, t.getArgs, kToolTimeoutMs,
+                                        [toggles, index, wanted, done = std::move(done)](tools::ToolResult r) {
+                                            const Toggle& t = (*toggles)[index];
+                                            auto now = r.succeeded() ? t.parse(r.output) : std::nullopt;
+                                            bool kept = now && *now == wanted;
+                                            if (done)
+                                                done(kept, kept ? std::string()
+                                                                : "The desktop did not keep the new setting (" +
+                                                                      t.program.toStdString() + ")");
+                                        });
+                            });
+                });
+    }
+
+    ToolRunner runner_;
+};
+
+std::atomic<SessionServices*> sharedServices{nullptr};
+
+}  // namespace
+
+std::unique_ptr<SessionServices> makeLinuxSessionServices(ToolRunner runner) {
+    return std::make_unique<LinuxSessionServices>(std::move(runner));
+}
+
+SessionServices& SessionServices::shared() {
+    static std::unique_ptr<SessionServices> defaults = makeLinuxSessionServices();
+    SessionServices* s = sharedServices.load();
+    return s ? *s : *defaults;
+}
+
+void SessionServices::setShared(SessionServices* services) { sharedServices.store(services); }
+
+}  // namespace orbel::platform

@@ -1,0 +1,112 @@
+#include "platform/linux/x11_session.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace orbel::platform::x11 {
+namespace {
+
+struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+};
+template <class T>
+using Reply = std::unique_ptr<T, FreeDeleter>;
+
+}  // namespace
+
+Session::Session(xcb_connection_t* conn, xcb_window_t root) : conn_(conn), root_(root) {}
+
+Session* Session::shared() {
+    static Session* session = []() -> Session* {
+        if (qEnvironmentVariableIsEmpty("DISPLAY")) return nullptr;
+        int screenNumber = 0;
+        xcb_connection_t* conn = xcb_connect(nullptr, &screenNumber);
+        if (!conn || xcb_connection_has_error(conn)) {
+            if (conn) xcb_disconnect(conn);
+            return nullptr;
+        }
+        xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(conn));
+        for (int i = 0; i < screenNumber && it.rem; ++i) xcb_screen_next(&it);
+        if (!it.rem) {
+            xcb_disconnect(conn);
+            return nullptr;
+        }
+        return new Session(conn, it.data->root);  // kept for the process's life
+    }();
+    return session;
+}
+
+xcb_atom_t Session::atom(const char* name) {
+    std::lock_guard lock(mutex_);
+    auto it = atoms_.find(name);
+    if (it != atoms_.end()) return it->second;
+    Reply<xcb_intern_atom_reply_t> reply(
+        xcb_intern_atom_reply(conn_, xcb_intern_atom(conn_, 0, std::strlen(name), name), nullptr));
+    xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    if (atom != XCB_ATOM_NONE) atoms_.emplace(name, atom);
+    return atom;
+}
+
+std::optional<QByteArray> Session::property(xcb_window_t window, const char* name) {
+    xcb_atom_t a = atom(name);
+    if (a == XCB_ATOM_NONE) return std::nullopt;
+    Reply<xcb_get_property_reply_t> reply(
+        xcb_get_property_reply(conn_, xcb_get_property(conn_, 0, window, a, XCB_GET_PROPERTY_TYPE_ANY, 0, 1 << 20), nullptr));
+    if (!reply || reply->type == XCB_ATOM_NONE) return std::nullopt;
+    int length = xcb_get_property_value_length(reply.get());
+    return QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())), length);
+}
+
+std::vector<std::uint32_t> Session::property32(xcb_window_t window, const char* name) {
+    xcb_atom_t a = atom(name);
+    if (a == XCB_ATOM_NONE) return {};
+    Reply<xcb_get_property_reply_t> reply(
+        xcb_get_property_reply(conn_, xcb_get_property(conn_, 0, window, a, XCB_GET_PROPERTY_TYPE_ANY, 0, 1 << 16), nullptr));
+    if (!reply || reply->format != 32) return {};
+    auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+    int count = xcb_get_property_value_length(reply.get()) / 4;
+    return std::vector<std::uint32_t>(data, data + count);
+}
+
+std::optional<std::uint32_t> Session::cardinal(xcb_window_t window, const char* name) {
+    auto values = property32(window, name);
+    if (values.empty()) return std::nullopt;
+    return values.front();
+}
+
+void Session::sendClientMessage(xcb_window_t window, const char* type, std::uint32_t d0, std::uint32_t d1,
+                                std::uint32_t d2, std::uint32_t d3, std::uint32_t d4) {
+    xcb_client_message_event_t event;
+    std::memset(&event, 0, sizeof event);
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = atom(type);
+    event.data.data32[0] = d0;
+    event.data.data32[1] = d1;
+    event.data.data32[2] = d2;
+    event.data.data32[3] = d3;
+    event.data.data32[4] = d4;
+    xcb_send_event(conn_, 0, root_, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
+    xcb_flush(conn_);
+}
+
+void Session::sync() {
+    Reply<xcb_get_input_focus_reply_t> reply(xcb_get_input_focus_reply(conn_, xcb_get_input_focus(conn_), nullptr));
+}
+
+std::vector<xcb_window_t> Session::clientWindows() {
+    auto windows = property32(root_, "_NET_CLIENT_LIST_STACKING");
+    if (windows.empty()) windows = property32(root_, "_NET_CLIENT_LIST");
+    return windows;
+}
+
+std::optional<xcb_window_t> Session::activeWindow() {
+    auto window = cardinal(root_, "_NET_ACTIVE_WINDOW");
+    if (!window || *window == XCB_WINDOW_NONE) return std::nullopt;
+    return *window;
+}
+
+}  // namespace orbel::platform::x11

@@ -1,0 +1,56 @@
+#pragma once
+
+// A process-wide xcb connection of our own to the X server named by DISPLAY,
+// with the few EWMH requests the workspace and display services send.
+
+#include <xcb/xcb.h>
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace orbel::platform::x11 {
+
+class Session {
+public:
+    // Nothing when there is no X server to talk to.
+    static Session* shared();
+
+    xcb_connection_t* connection() const { return conn_; }
+    xcb_window_t root() const { return root_; }
+
+    xcb_atom_t atom(const char* name);
+    // The raw bytes of a property (any type); nothing when it is not set.
+    std::optional<QByteArray> property(xcb_window_t window, const char* name);
+    // A property of 32-bit items (CARDINAL, WINDOW, ATOM).
+    std::vector<std::uint32_t> property32(xcb_window_t window, const char* name);
+    std::optional<std::uint32_t> cardinal(xcb_window_t window, const char* name);
+
+    // Sends an EWMH client message about `window` to the root window.
+    void sendClientMessage(xcb_window_t window, const char* type, std::uint32_t d0, std::uint32_t d1 = 0,
+                           std::uint32_t d2 = 0, std::uint32_t d3 = 0, std::uint32_t d4 = 0);
+    // Flushes and waits until the server has handled every request sent.
+    void sync();
+
+    // Managed windows, bottom to top when the window manager keeps the
+    // stacking list, else in mapping order.
+    std::vector<xcb_window_t> clientWindows();
+    std::optional<xcb_window_t> activeWindow();
+
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+private:
+    Session(xcb_connection_t* conn, xcb_window_t root);
+    xcb_connection_t* conn_;
+    xcb_window_t root_;
+    std::mutex mutex_;
+    std::unordered_map<std::string, xcb_atom_t> atoms_;
+};
+
+}  // namespace orbel::platform::x11

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace orbel::platform {
+
+// Full-screen screenshots.
+class ScreenGrabber {
+public:
+    // The path written, or empty when nothing was written.
+    using Completion = std::function<void(const std::string& path)>;
+
+    virtual ~ScreenGrabber() = default;
+    // Where screenshots go: the user's pictures folder, else the desktop
+    // folder, else the home folder.
+    virtual std::string screenshotFolder() const = 0;
+    // Grabs every screen into one PNG at folder/fileName. An existing file is
+    // never overwritten: " (2)", " (3)", ... is put before the extension.
+    // The grab happens now (GUI thread); the file is written off the GUI
+    // thread and the completion runs on the GUI thread.
+    virtual void grabAllScreens(const std::string& folder, const std::string& fileName, Completion done = {}) = 0;
+
+    static ScreenGrabber& shared();
+    static void setShared(ScreenGrabber* grabber);  // tests; nullptr restores the default
+};
+
+}  // namespace orbel::platform

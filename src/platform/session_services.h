@@ -1,0 +1,33 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace orbel::platform {
+
+// Session, power, network and desktop settings. Every operation returns at
+// once; its completion runs later on the GUI thread with whether it was done
+// and, when not, a short reason. A service that is missing or does not answer
+// in time reports failure. Call from the GUI thread.
+class SessionServices {
+public:
+    using Completion = std::function<void(bool ok, const std::string& error)>;
+
+    virtual ~SessionServices() = default;
+    virtual void lockScreen(Completion done = {}) = 0;
+    virtual void suspend(Completion done = {}) = 0;
+    virtual void logOut(Completion done = {}) = 0;
+    virtual void reboot(Completion done = {}) = 0;
+    virtual void powerOff(Completion done = {}) = 0;
+    // Turns wireless networking on when it is off and off when it is on.
+    virtual void toggleWireless(Completion done = {}) = 0;
+    // Switches the desktop between its dark and its default colour scheme.
+    virtual void toggleDarkMode(Completion done = {}) = 0;
+    // Switches the desktop's notifications between silenced and shown.
+    virtual void toggleDoNotDisturb(Completion done = {}) = 0;
+
+    static SessionServices& shared();
+    static void setShared(SessionServices* services);  // tests; nullptr restores the default
+};
+
+}  // namespace orbel::platform

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace orbel::platform {
+
+// The user's trash.
+class Trash {
+public:
+    // ok is false when something could not be removed.
+    using Completion = std::function<void(bool ok)>;
+
+    virtual ~Trash() = default;
+    // Deletes everything in the trash off the GUI thread; the completion runs
+    // on the GUI thread.
+    virtual void empty(Completion done = {}) = 0;
+
+    static Trash& shared();
+    static void setShared(Trash* trash);  // tests; nullptr restores the default
+};
+
+}  // namespace orbel::platform

@@ -1,0 +1,155 @@
+// Workspace under Xvfb and openbox: desktop entries from a fixture XDG tree,
+// window activation, hiding and the desktop.
+#include "platform/workspace.h"
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <cstdlib>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include "platform/linux/x11_session.h"
+
+namespace orbel::platform {
+namespace {
+
+template <class F>
+bool waitUntil(F condition, int ms = 5000) {
+    QElapsedTimer t;
+    t.start();
+    while (!condition()) {
+        if (t.elapsed() > ms) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+void writeFile(const QString& path, const QByteArray& content) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(content);
+}
+
+// Points the XDG variables at a temporary tree for one test.
+class XdgFixture {
+public:
+    XdgFixture() {
+        for (const char* var : {"XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS"}) {
+            saved_.emplace_back(var, qgetenv(var));
+        }
+        qputenv("XDG_DATA_HOME", (root() + "/data").toUtf8());
+        qputenv("XDG_DATA_DIRS", (root() + "/usr").toUtf8());
+        qputenv("XDG_CONFIG_HOME", (root() + "/config").toUtf8());
+        qputenv("XDG_CONFIG_DIRS", (root() + "/etc").toUtf8());
+    }
+    ~XdgFixture() {
+        for (const auto& [var, value] : saved_) {
+            if (value.isNull())
+                qunsetenv(var);
+            else
+                qputenv(var, value);
+        }
+    }
+    QString root() const { return dir_.path(); }
+
+private:
+    QTemporaryDir dir_;
+    std::vector<std::pair<const char*, QByteArray>> saved_;
+};
+
+class WorkspaceSystem : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("DISPLAY") || !x11::Session::shared()) GTEST_SKIP() << "no X display";
+    }
+};
+
+TEST_F(WorkspaceSystem, LaunchesADesktopEntryAndResolvesStockIdentifiers) {
+    XdgFixture xdg;
+    const QString marker = xdg.root() + "/marker file";
+    writeFile(xdg.root() + "/data/applications/orbel-marker.desktop",
+              "[Desktop Entry]\nType=Application\nName=Marker\n"
+              "Exec=sh -c \"echo launched \\\\$0 > '" + marker.toUtf8() + "'\" %c %U\n");
+    writeFile(xdg.root() + "/usr/applications/plain-editor.desktop",
+              "[Desktop Entry]\nType=Application\nName=Editor\nExec=true\nMimeType=text/plain;\n");
+    writeFile(xdg.root() + "/usr/applications/web.desktop",
+              "[Desktop Entry]\nType=Application\nName=Web\nExec=true\nMimeType=text/html;x-scheme-handler/https;\n");
+    writeFile(xdg.root() + "/usr/applications/other-web.desktop",
+              "[Desktop Entry]\nType=Application\nName=Other Web\nExec=true\nMimeType=x-scheme-handler/https;\n");
+    writeFile(xdg.root() + "/config/mimeapps.list", "[Default Applications]\nx-scheme-handler/https=web.desktop\n");
+
+    Workspace& ws = Workspace::shared();
+    auto app = ws.applicationFor("orbel-marker");
+    ASSERT_TRUE(app);
+    EXPECT_EQ(app->name, "Marker");
+    ASSERT_TRUE(ws.launch(*app));
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo(marker).size() > 0; }));
+    QFile f(marker);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "launched Marker\n");
+
+    EXPECT_EQ(ws.applicationFor("com.apple.TextEdit")->bundleId, "plain-editor");
+    EXPECT_EQ(ws.applicationFor("com.apple.Safari")->bundleId, "web");
+    EXPECT_FALSE(ws.applicationFor("com.apple.Notes"));
+    EXPECT_FALSE(ws.applicationFor("com.apple.finder"));  // no file manager in the fixture
+    EXPECT_FALSE(ws.applicationFor("org.example.NotInstalled"));
+
+    ApplicationRef gone{"gone", (xdg.root() + "/none.desktop").toStdString(), {}, {}};
+    EXPECT_FALSE(ws.launch(gone));
+}
+
+std::uint32_t wmState(xcb_window_t w) {
+    auto state = x11::Session::shared()->property32(w, "WM_STATE");
+    return state.empty() ? 0 : state.front();
+}
+
+bool viewable(xcb_window_t w) {
+    xcb_connection_t* c = x11::Session::shared()->connection();
+    auto* reply = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr);
+    bool result = reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
+    std::free(reply);
+    return result;
+}
+
+TEST_F(WorkspaceSystem, HidesTheFrontApplicationActivatesItAgainAndShowsTheDesktop) {
+    Workspace& ws = Workspace::shared();
+    auto* x = x11::Session::shared();
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("Orbel workspace test"));
+    window.resize(300, 200);
+    window.show();
+    const auto id = xcb_window_t(window.winId());
+    // openbox focuses new windows; asking as well would race with the hiding below.
+    ASSERT_TRUE(waitUntil([&] { return wmState(id) == 1; }));  // NormalState
+    ASSERT_TRUE(waitUntil([&] { return x->activeWindow() == id; }));
+
+    auto front = ws.frontApplication();
+    ASSERT_TRUE(front);
+    EXPECT_EQ(front->pid, getpid());
+    auto running = ws.runningApplications();
+    EXPECT_NE(std::find(running.begin(), running.end(), *front), running.end());
+
+    ASSERT_TRUE(ws.hideFrontApplication());
+    EXPECT_TRUE(waitUntil([&] { return wmState(id) == 3 && !viewable(id); })) << "the window is iconified";
+
+    ASSERT_TRUE(ws.activate(*front));
+    EXPECT_TRUE(waitUntil([&] { return wmState(id) == 1 && viewable(id) && x->activeWindow() == id; }));
+
+    auto showing = [&] { return x->cardinal(x->root(), "_NET_SHOWING_DESKTOP").value_or(0); };
+    ASSERT_EQ(showing(), 0u);
+    ASSERT_TRUE(ws.toggleShowDesktop());
+    EXPECT_TRUE(waitUntil([&] { return showing() == 1 && !viewable(id); }));
+    ASSERT_TRUE(ws.toggleShowDesktop());
+    EXPECT_TRUE(waitUntil([&] { return showing() == 0 && viewable(id); }));
+
+    EXPECT_FALSE(ws.activate({999999, "no.such.app"}));
+}
+
+}  // namespace
+}  // namespace orbel::platform

@@ -166,7 +166,11 @@ std::optional<double> OrbelBackup::parseDate(std::string_view s) {
     if (pos != s.size()) return std::nullopt;
 
     const std::int64_t local = daysFromCivil(*year, *month, *day) * 86400 + *hour * 3600 + *minute * 60 + *second;
-    return static_cast<double>(local - offset) + fraction;
+    // Only dates that can be written again: an offset may carry the first
+    // or last day of the range into a year of five digits or year zero.
+    const std::int64_t utc = local - offset;
+    if (utc < kFirstSecond || utc > kLastSecond) return std::nullopt;
+    return static_cast<double>(utc) + fraction;
 }
 
 json::Json OrbelBackup::toJson() const {

@@ -81,7 +81,8 @@ struct OrbelBackup {
     static std::optional<std::string> formatDate(double secondsSince1970);
     // Reads yyyy-MM-ddTHH:mm:ss with an optional fraction of a second and a
     // "Z" or a ±HH:MM offset ("T" and "Z" in either case, offsets also as
-    // ±HHMM or ±HH). Nothing for any other text or an impossible date.
+    // ±HHMM or ±HH). Nothing for any other text, an impossible date, or a
+    // date formatDate cannot write.
     static std::optional<double> parseDate(std::string_view text);
 };
 

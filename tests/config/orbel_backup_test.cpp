@@ -222,6 +222,8 @@ TEST(OrbelBackupTest, DatesAreReadInInternetFormsAndWrittenInUtcWholeSeconds) {
         {"2026-12-05T16:47:36+25:00", std::nullopt},
         {"2026-12-05T16:47:36Z ", std::nullopt},
         {"0000-01-01T00:00:00Z", std::nullopt},
+        {"0001-01-01T00:00:00+00:01", std::nullopt},  // would be written in year zero
+        {"9999-12-31T23:59:59-00:01", std::nullopt},
         {"+2026-12-05T16:47:36Z", std::nullopt},
         {"", std::nullopt},
     };

@@ -1,0 +1,145 @@
+#include "config/profile_store.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QString>
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "config/atomic_file.h"
+#include "model/json.h"
+#include "model/json_writer.h"
+#include "model/text.h"
+#include "platform/app_paths.h"
+
+namespace orbel {
+namespace {
+
+using Kind = ProfileStoreError::Kind;
+
+std::string describe(Kind kind, const std::string& payload) {
+    switch (kind) {
+        case Kind::invalidName: return "Invalid profile name: " + payload;
+        case Kind::alreadyExists: return "A profile with this name already exists: " + payload;
+        case Kind::notFound: return "No such profile: " + payload;
+        case Kind::io: return "Profile file error: " + payload;
+        case Kind::atCap: return "The profile limit is reached";
+    }
+    return "Profile error";
+}
+
+QString qstr(const std::string& s) { return QString::fromStdString(s); }
+
+// Anything at the path, a dangling link included: such an entry is listed,
+// so it must also be found (and removable) by name.
+bool entryExists(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+constexpr const char* kJsonSuffix = ".json";
+
+}  // namespace
+
+ProfileStoreError::ProfileStoreError(Kind kind, std::string payload)
+    : kind_(kind), payload_(std::move(payload)), what_(describe(kind_, payload_)) {}
+
+ProfileStore::ProfileStore() : ProfileStore(platform::AppPaths::shared().configDir() + "/profiles") {}
+
+ProfileStore::ProfileStore(std::string directory) : directory_(std::move(directory)) {}
+
+std::string ProfileStore::url(const std::string& name) const {
+    const std::string trimmed = text::trimSpacesAndTabs(name);
+    if (trimmed.empty()) throw ProfileStoreError(Kind::invalidName, "Profile name must not be empty");
+    if (trimmed.front() == '.') throw ProfileStoreError(Kind::invalidName, "Profile name must not start with '.'");
+    if (trimmed.find_first_of("/\\") != std::string::npos)
+        throw ProfileStoreError(Kind::invalidName, "Profile name must not contain path separators");
+    return directory_ + "/" + trimmed + kJsonSuffix;
+}
+
+std::vector<std::string> ProfileStore::list() const {
+    // Hidden entries (a leading dot) are left out because QDir::Hidden is not
+    // asked for; System brings in sockets, FIFOs and dangling links, which
+    // are directory entries like any other.
+    const QDir dir(qstr(directory_));
+    const QStringList entries =
+        dir.entryList(QDir::Dirs | QDir::Files | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    std::vector<std::string> names;
+    const std::string suffix = kJsonSuffix;
+    for (const QString& entry : entries) {
+        const std::string file = entry.toStdString();
+        if (file.size() <= suffix.size() || file.compare(file.size() - suffix.size(), suffix.size(), suffix) != 0)
+            continue;
+        names.push_back(file.substr(0, file.size() - suffix.size()));
+    }
+    std::sort(names.begin(), names.end());  // UTF-8 bytes: code point order
+    return names;
+}
+
+AppConfig ProfileStore::load(const std::string& name) const {
+    const QString path = qstr(url(name));
+    if (!entryExists(path)) throw ProfileStoreError(Kind::notFound, name);
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) throw ProfileStoreError(Kind::io, file.errorString().toStdString());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) throw ProfileStoreError(Kind::io, file.errorString().toStdString());
+
+    try {
+        const json::Json document = json::parse(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        return AppConfig::fromJson(json::Node(document));
+    } catch (const ProfileStoreError&) {
+        throw;
+    } catch (const json::DecodingError& error) {
+        throw ProfileStoreError(Kind::io, error.detailed());
+    } catch (const std::exception& error) {
+        throw ProfileStoreError(Kind::io, error.what());
+    }
+}
+
+void ProfileStore::save(const AppConfig& config, const std::string& name) const {
+    const std::string file = url(name);
+    if (!entryExists(qstr(file)) && list().size() >= static_cast<std::size_t>(kLimit)) throw ProfileStoreError(Kind::atCap);
+    ensureDirectory();
+
+    std::string bytes;
+    try {
+        bytes = json::write(config.toJson(), {.pretty = true, .sortedKeys = false, .escapeSlashes = true});
+    } catch (const std::exception& error) {
+        throw ProfileStoreError(Kind::io, error.what());
+    }
+
+    // Written beside the target and renamed over it only once complete, so
+    // a crash or a full disk never leaves a truncated profile behind.
+    if (auto failure = writeFileAtomically(file, bytes)) throw ProfileStoreError(Kind::io, *failure);
+}
+
+void ProfileStore::remove(const std::string& name) const {
+    const QString path = qstr(url(name));
+    if (!entryExists(path)) throw ProfileStoreError(Kind::notFound, name);
+    QFile file(path);
+    if (!file.remove()) throw ProfileStoreError(Kind::io, file.errorString().toStdString());
+}
+
+void ProfileStore::duplicate(const std::string& source, const std::string& destination) const {
+    const AppConfig config = load(source);
+    if (entryExists(qstr(url(destination)))) throw ProfileStoreError(Kind::alreadyExists, destination);
+    if (list().size() >= static_cast<std::size_t>(kLimit)) throw ProfileStoreError(Kind::atCap);
+    save(config, destination);
+}
+
+void ProfileStore::ensureDirectory() const {
+    const std::filesystem::path dir(directory_);
+    std::error_code error;
+    // Something already at the path (even a file) is left alone; the write
+    // that follows reports the failure then.
+    if (std::filesystem::symlink_status(dir, error).type() != std::filesystem::file_type::not_found && !error) return;
+    error.clear();
+    std::filesystem::create_directories(dir, error);
+    if (error) throw ProfileStoreError(Kind::io, error.message());
+}
+
+}  // namespace orbel

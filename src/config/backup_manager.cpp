@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QLocale>
 
-#include "config/file_io.h"
+#include "config/atomic_file.h"
 #include "model/text.h"
 #include "platform/clock.h"
 

@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <charconv>
 
-#include "config/file_io.h"
+#include "config/atomic_file.h"
 #include "model/json_writer.h"
 #include "platform/app_paths.h"
 #include "platform/clock.h"
@@ -160,7 +160,7 @@ void ConfigManager::saveTo(SaveTarget target) {
     if (target == SaveTarget::ConfigAndActiveProfile) profile = activeProfile();
     saveQueue_->post([copy = std::move(copy), path = configPath_, profile, store = profileStore_] {
         const std::string bytes = encodeConfig(copy);
-        writeFileAtomically(path, bytes);  // a failure is not reported
+        (void)writeFileAtomically(path, bytes);  // a failure leaves the previous file; the next save retries
         if (profile) {
             try {
                 store.save(copy, *profile);

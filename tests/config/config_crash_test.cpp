@@ -15,6 +15,7 @@
 
 #include "config/config_manager.h"
 #include "fakes/fake_platform_basics.h"
+#include "model/json_writer.h"
 
 using namespace orbel;
 

@@ -396,7 +396,7 @@ TEST(CyclingIndexStore, PositionsFollowTheChildrenContent) {
 
     // The key is pinned: it must never change between builds or machines.
     EXPECT_EQ(CyclingIndexStore::childrenKey(children),
-              "PINNED");
+              "423d040a3d974e9ac287091f7fd1cd4925ed56d2092db7c6753124b626313edc");
     const std::string key = std::string(CyclingIndexStore::kDefaultsPrefix) + CyclingIndexStore::childrenKey(children);
     defaults.setInteger(key, 7);
     EXPECT_EQ(store.currentIndex(children), 1);

@@ -1,0 +1,92 @@
+#include "slots/alert_utility.h"
+
+#include <QCoreApplication>
+#include <set>
+
+#include "platform/alerts.h"
+#include "platform/key_translation.h"
+#include "platform/main_queue.h"
+
+namespace orbel {
+namespace {
+
+std::string tr(const char* text) { return QCoreApplication::translate("AlertUtility", text).toStdString(); }
+
+// Keys whose alert has been shown in this run. GUI thread only.
+std::set<std::string>& shownKeys() {
+    static std::set<std::string> keys;
+    return keys;
+}
+
+}  // namespace
+
+ShowOnceAlert ShowOnceAlert::brightnessNoBuiltIn() {
+    return {"brightness.no-built-in", tr("No built-in display"),
+            tr("“Set Brightness” only adjusts your computer’s built-in display. Connect or wake the built-in "
+               "screen to use this action.")};
+}
+
+ShowOnceAlert ShowOnceAlert::brightnessUnavailable() {
+    return {"brightness.private-api-missing", tr("Couldn’t set brightness"),
+            tr("Your system may not let this session set the backlight brightness. Use “Brightness Up/Down” as "
+               "a fallback.")};
+}
+
+void AlertUtility::showOnce(const std::string& key, const std::string& title, const std::string& message) {
+    if (!shownKeys().insert(key).second) return;
+    platform::Alert alert;
+    alert.title = title;
+    alert.text = message;
+    alert.style = platform::AlertStyle::informational;
+    alert.buttons = {tr("OK")};
+    platform::Alerts::shared().show(alert);
+}
+
+void AlertUtility::showOnceOnMain(const std::string& key, const std::string& title, const std::string& message) {
+    platform::MainQueue::shared().post([key, title, message] { showOnce(key, title, message); });
+}
+
+void AlertUtility::showError(const std::string& title, const std::string& message, std::function<void()> onDismiss) {
+    platform::Alert alert;
+    alert.title = title;
+    alert.text = message;
+    alert.style = platform::AlertStyle::critical;
+    alert.buttons = {tr("OK")};
+    platform::Alerts::shared().show(alert, [onDismiss = std::move(onDismiss)](int) {
+        if (onDismiss) onDismiss();
+    });
+}
+
+std::string AlertUtility::hotkeyConflictText(const KeyCombination& combination) {
+    return tr("The hotkey combination '") + combination.displayString() +
+           tr("' is already in use by another application or the system.\n\nWould you like to choose a different "
+              "hotkey combination?");
+}
+
+void AlertUtility::showHotkeyConflict(const KeyCombination& combination, std::function<void(bool chosen)> onChoice) {
+    platform::Alert alert;
+    alert.title = tr("Hotkey Conflict Detected");
+    alert.text = hotkeyConflictText(combination);
+    alert.style = platform::AlertStyle::warning;
+    alert.buttons = {tr("Choose Different Hotkey"), tr("Cancel")};
+    alert.footnote = tr("Tip: Try using different modifier keys like ⌘⌥Space or ⌃⌥Space");
+    platform::Alerts::shared().show(alert, [onChoice = std::move(onChoice)](int button) {
+        if (onChoice) onChoice(button == 0);
+    });
+}
+
+std::uint32_t carbonModifiers(std::uint64_t eventFlags) {
+    const std::uint32_t flags = static_cast<std::uint32_t>(eventFlags);
+    std::uint32_t mask = 0;
+    if (flags & eventflag::kShift) mask |= modifier::kShift;
+    if (flags & eventflag::kControl) mask |= modifier::kControl;
+    if (flags & eventflag::kOption) mask |= modifier::kOption;
+    if (flags & eventflag::kCommand) mask |= modifier::kCommand;
+    return mask;
+}
+
+std::uint32_t carbonModifiersFromQt(Qt::KeyboardModifiers modifiers) {
+    return platform::carbonFromQtModifiers(static_cast<int>(modifiers.toInt()));
+}
+
+}  // namespace orbel

@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include "fakes/fake_alerts.h"
+#include "fakes/fake_platform_basics.h"
+#include "slots/alert_utility.h"
+
+namespace orbel {
+namespace {
+
+using platform::AlertStyle;
+
+class AlertUtilityTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::Alerts::setShared(&alerts);
+        platform::MainQueue::setShared(&mainQueue);
+    }
+    void TearDown() override {
+        platform::Alerts::setShared(nullptr);
+        platform::MainQueue::setShared(nullptr);
+    }
+    fakes::FakeAlerts alerts;
+    fakes::FakeMainQueue mainQueue;
+};
+
+TEST_F(AlertUtilityTest, ShowOnceShowsEachKeyOnlyOncePerRun) {
+    AlertUtility::showOnce("test.once.a", "Title A", "Message A");
+    AlertUtility::showOnce("test.once.a", "Title A", "Message A");  // the first is still on screen
+    ASSERT_EQ(alerts.shown.size(), 1u);
+    alerts.dismiss(0);
+    AlertUtility::showOnce("test.once.a", "Title A", "Message A");  // and after it was closed
+    AlertUtility::showOnce("test.once.b", "Title B", "Message B");
+    ASSERT_EQ(alerts.shown.size(), 2u);
+
+    const platform::Alert& a = alerts.shown[0].alert;
+    EXPECT_EQ(a.title, "Title A");
+    EXPECT_EQ(a.text, "Message A");
+    EXPECT_EQ(a.style, AlertStyle::informational);
+    EXPECT_EQ(a.buttons, std::vector<std::string>{"OK"});
+    EXPECT_EQ(alerts.shown[1].alert.title, "Title B");
+}
+
+TEST_F(AlertUtilityTest, ShowOnceOnMainIsAlwaysQueued) {
+    AlertUtility::showOnceOnMain(ShowOnceAlert::brightnessNoBuiltIn());
+    AlertUtility::showOnceOnMain(ShowOnceAlert::brightnessNoBuiltIn());
+    EXPECT_TRUE(alerts.shown.empty());
+    EXPECT_EQ(mainQueue.runAll(), 2u);
+    ASSERT_EQ(alerts.shown.size(), 1u);
+    EXPECT_EQ(alerts.shown[0].alert.title, "No built-in display");
+}
+
+TEST_F(AlertUtilityTest, ErrorAlertIsCriticalAndReportsItsDismissal) {
+    bool dismissed = false;
+    AlertUtility::showError("Script slot \"Build\" failed", "Exit 2\n", [&] { dismissed = true; });
+    AlertUtility::showError("Cannot switch profile", "The configuration manager is unavailable.");
+    ASSERT_EQ(alerts.shown.size(), 2u);
+    EXPECT_EQ(alerts.shown[0].alert,
+              (platform::Alert{"Script slot \"Build\" failed", "Exit 2\n", AlertStyle::critical, {"OK"}, ""}));
+    EXPECT_FALSE(dismissed) << "the alert does not block and has not been closed yet";
+    alerts.dismiss(0);
+    EXPECT_TRUE(dismissed);
+    alerts.dismiss(1);  // no completion given
+}
+
+TEST_F(AlertUtilityTest, HotkeyConflictNamesTheCombinationAndAnswersTheChoice) {
+    const KeyCombination optionSpace{49, modifier::kOption, std::nullopt};
+    std::vector<bool> answers;
+    for (int button : {0, 1}) {
+        AlertUtility::showHotkeyConflict(optionSpace, [&](bool chosen) { answers.push_back(chosen); });
+        alerts.dismiss(alerts.shown.size() - 1, button);
+    }
+    EXPECT_EQ(answers, (std::vector<bool>{true, false}));
+
+    const platform::Alert& a = alerts.shown[0].alert;
+    EXPECT_EQ(a.title, "Hotkey Conflict Detected");
+    EXPECT_EQ(a.text,
+              "The hotkey combination '⌥Space' is already in use by another application or the system.\n\n"
+              "Would you like to choose a different hotkey combination?");
+    EXPECT_EQ(a.style, AlertStyle::warning);
+    EXPECT_EQ(a.buttons, (std::vector<std::string>{"Choose Different Hotkey", "Cancel"}));
+    EXPECT_EQ(a.footnote, "Tip: Try using different modifier keys like ⌘⌥Space or ⌃⌥Space");
+}
+
+TEST(CarbonModifiers, EventFlagsAndQtModifiers) {
+    struct Case {
+        std::uint64_t flags;
+        std::uint32_t carbon;
+    };
+    const Case cases[] = {
+        {0, 0},
+        {eventflag::kCommand | eventflag::kShift, 0x300},
+        {eventflag::kControl | eventflag::kOption | eventflag::kShift | eventflag::kCommand, 0x1B00},
+        {eventflag::kCapsLock, 0},
+        {eventflag::kFunction | eventflag::kNumericPad | eventflag::kHelp | eventflag::kControl, 0x1000},
+        {(std::uint64_t{1} << 32) | eventflag::kOption, 0x800},  // only the low 32 bits count
+        {(std::uint64_t{1} << 52), 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(carbonModifiers(c.flags), c.carbon) << std::hex << c.flags;
+
+    EXPECT_EQ(carbonModifiersFromQt(Qt::MetaModifier | Qt::ShiftModifier), 0x300u);
+    EXPECT_EQ(carbonModifiersFromQt(Qt::ControlModifier | Qt::AltModifier | Qt::KeypadModifier), 0x1800u);
+    EXPECT_EQ(carbonModifiersFromQt(Qt::ShiftModifier), 0x200u);
+    EXPECT_EQ(carbonModifiersFromQt(Qt::NoModifier), 0u);
+}
+
+}  // namespace
+}  // namespace orbel

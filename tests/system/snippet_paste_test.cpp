@@ -1,0 +1,87 @@
+// Snippets pasted with Ctrl+V into a real Qt window, and the clipboard of
+// another application put back afterwards.
+#include <gtest/gtest.h>
+
+#include "platform/pasteboard.h"
+#include "slots/snippet_paste.h"
+#include "system_helpers.h"
+
+namespace orbel {
+namespace {
+
+using namespace std::chrono_literals;
+using platform::Pasteboard;
+using systemtest::Program;
+
+// What another process reads from the clipboard ("text:..."/"notext", then
+// "image:..."/"noimage"), while our event loop answers its requests.
+std::vector<std::string> readFromOutside() {
+    Program probe(QStringLiteral("orbel_clipboard_probe"), {QStringLiteral("print")});
+    systemtest::spinUntil([&] { return probe.lines().size() >= 2; }, 10000);
+    return probe.lines();
+}
+
+// A focused test window with an empty line edit.
+std::unique_ptr<Program> typingTarget(const char* title) {
+    auto window = std::make_unique<Program>(QStringLiteral("orbel_test_window"), QStringList{QString::fromUtf8(title)});
+    if (!window->waitForLine("ready")) return nullptr;
+    return window;
+}
+
+TEST(SystemSnippetPaste, PastesIntoALineEditAndGivesBackAnotherApplicationsText) {
+    ORBEL_REQUIRE_DISPLAY();
+    Program owner(QStringLiteral("orbel_clipboard_probe"), {QStringLiteral("hold-text"), QStringLiteral("before ✓")});
+    ASSERT_TRUE(owner.waitForLine("holding"));
+    Pasteboard& pasteboard = Pasteboard::shared();
+    ASSERT_TRUE(systemtest::spinUntil([&] { return pasteboard.text() == std::optional<std::string>("before ✓"); }));
+    auto window = typingTarget("Orbel snippet target");
+    ASSERT_TRUE(window) << "the test window never got the focus";
+
+    pasteSnippet("snippet → ✓", std::nullopt);
+    EXPECT_TRUE(window->waitForLine("text:snippet → ✓")) << window->lastLineStartingWith("text:");
+    EXPECT_TRUE(systemtest::spinUntil([&] { return pasteboard.text() == std::optional<std::string>("before ✓"); }));
+    EXPECT_EQ(readFromOutside(), (std::vector<std::string>{"text:before ✓", "noimage"}));
+    EXPECT_EQ(window->lastLineStartingWith("text:"), "text:snippet → ✓");
+}
+
+TEST(SystemSnippetPaste, GivesBackAnImage) {
+    ORBEL_REQUIRE_DISPLAY();
+    Program sum(QStringLiteral("orbel_clipboard_probe"), {QStringLiteral("sum")});
+    ASSERT_TRUE(systemtest::spinUntil([&] { return !sum.lines().empty(); }));
+    const std::string expectedImage = "image:40x30:" + sum.lines().front();
+    Program owner(QStringLiteral("orbel_clipboard_probe"), {QStringLiteral("hold-image")});
+    ASSERT_TRUE(owner.waitForLine("holding"));
+    ASSERT_EQ(readFromOutside(), (std::vector<std::string>{"notext", expectedImage}));
+    auto window = typingTarget("Orbel snippet image target");
+    ASSERT_TRUE(window);
+
+    bool restored = false;
+    auto swap = pasteText("over the image", kSnippetRestoreDelay, [&] { restored = true; });
+    EXPECT_TRUE(window->waitForLine("text:over the image")) << window->lastLineStartingWith("text:");
+    ASSERT_TRUE(systemtest::spinUntil([&] { return restored; }));
+    EXPECT_EQ(swap->outcome(), PasteSwap::Outcome::restored);
+    owner.stop();  // the image must now come from what we put back
+    EXPECT_EQ(readFromOutside(), (std::vector<std::string>{"notext", expectedImage}));
+}
+
+TEST(SystemSnippetPaste, ACopyDuringTheDelayIsNotOverwritten) {
+    ORBEL_REQUIRE_DISPLAY();
+    Pasteboard& pasteboard = Pasteboard::shared();
+    pasteboard.setText("before");
+    auto window = typingTarget("Orbel snippet copy target");
+    ASSERT_TRUE(window);
+
+    // A long delay, so that another process has time to start and copy.
+    bool finished = false;
+    auto swap = pasteText("pasted", 4000ms, [&] { finished = true; });
+    EXPECT_TRUE(window->waitForLine("text:pasted")) << window->lastLineStartingWith("text:");
+    Program user(QStringLiteral("orbel_clipboard_probe"), {QStringLiteral("hold-text"), QStringLiteral("user copy")});
+    ASSERT_TRUE(user.waitForLine("holding"));
+    ASSERT_FALSE(finished) << "the copy came too late to test anything";
+    ASSERT_TRUE(systemtest::spinUntil([&] { return finished; }, 10000));
+    EXPECT_EQ(swap->outcome(), PasteSwap::Outcome::userCopied);
+    EXPECT_EQ(readFromOutside(), (std::vector<std::string>{"text:user copy", "noimage"}));
+}
+
+}  // namespace
+}  // namespace orbel

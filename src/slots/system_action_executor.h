@@ -1,0 +1,118 @@
+#pragma once
+
+// Carries out the built-in system actions of action slots and of dynamic
+// slots whose click runs an action.
+//
+// Every action is fire-and-forget: `perform` returns at once, never throws and
+// never waits for a tool, a server or the system bus. Trouble is reported by
+// the system beep, or for "Set Brightness" by a show-once alert, including
+// failures that a service reports later through its completion. An action
+// with no counterpart on this desktop beeps instead of pretending to work.
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/system_action.h"
+#include "platform/event_poster.h"
+
+namespace orbel::platform {
+class Alerts;
+class AudioOutput;
+class Clock;
+class Displays;
+class EventPoster;
+class ProcessRunner;
+class ScreenGrabber;
+class SessionServices;
+class Trash;
+class Workspace;
+}  // namespace orbel::platform
+
+namespace orbel {
+
+class SystemActionExecutor {
+public:
+    // Shows an informational alert at most once per run for `key`.
+    using ShowOnce = std::function<void(const std::string& key, const std::string& title, const std::string& message)>;
+    // The absolute path of an installed program found by name; empty when none.
+    using FindExecutable = std::function<std::string(const std::string& name)>;
+
+    // The services the actions use. A null service is the platform's shared
+    // one, looked up when an action runs.
+    struct Environment {
+        platform::AudioOutput* audio = nullptr;
+        platform::Displays* displays = nullptr;
+        platform::EventPoster* events = nullptr;
+        platform::SessionServices* session = nullptr;
+        platform::Workspace* workspace = nullptr;
+        platform::Trash* trash = nullptr;
+        platform::ScreenGrabber* screenGrabber = nullptr;
+        platform::ProcessRunner* processes = nullptr;
+        platform::Alerts* alerts = nullptr;
+        platform::Clock* clock = nullptr;
+        // The show-once alert of the brightness action. Unset: the action
+        // beeps instead.
+        ShowOnce showOnce;
+        // Unset: a search of PATH.
+        FindExecutable findExecutable;
+    };
+
+    // The step of Volume Up/Down and Brightness Up/Down: a sixteenth of the
+    // range, as the hardware keys step.
+    static constexpr double kStep = 1.0 / 16.0;
+
+    static constexpr std::string_view kNoBuiltInDisplayKey = "brightness.no-built-in";
+    static constexpr std::string_view kBrightnessFailedKey = "brightness.private-api-missing";
+
+    SystemActionExecutor();  // every service the shared one
+    explicit SystemActionExecutor(Environment environment);
+
+    // Starts the action and returns; GUI thread only.
+    void perform(const SystemAction& action);
+
+    // "Screenshot 2024-01-02 at 09.05.03.png" for that moment in local time.
+    static std::string screenshotFileName(double secondsSince1970);
+
+    // The executor used by the slots; by default one over the shared services.
+    static SystemActionExecutor& shared();
+    static void setShared(SystemActionExecutor* executor);  // nullptr restores the default
+
+private:
+    void setVolume(double level);
+    void nextOutputDevice();
+    void changeBrightness(double delta);
+    void setBrightness(double level);
+    void nextDisplay();
+    void postMediaKey(platform::MediaKey key);
+    void takeFullScreenshot();
+    // Runs the first of `candidates` (program name and arguments) that is
+    // installed; beeps when none is, or when it cannot be started.
+    void runFirstInstalled(const std::vector<std::vector<std::string>>& candidates);
+
+    std::function<void()> beeper() const;
+    std::function<void(bool ok)> beepUnless() const;
+    std::function<void(bool ok, const std::string& error)> beepUnlessSession(std::string_view what) const;
+    // The injected show-once alert, or a beep when none is set.
+    ShowOnce showOnce() const;
+
+    platform::AudioOutput& audio() const;
+    platform::Displays& displays() const;
+    platform::EventPoster& events() const;
+    platform::SessionServices& session() const;
+    platform::Workspace& workspace() const;
+    platform::Trash& trash() const;
+    platform::ScreenGrabber& screenGrabber() const;
+    platform::ProcessRunner& processes() const;
+    platform::Alerts& alerts() const;
+    platform::Clock& clock() const;
+    std::string findExecutable(const std::string& name) const;
+
+    Environment env_;
+};
+
+// Carries out the action with the shared executor.
+void perform(const SystemAction& action);
+
+}  // namespace orbel

@@ -1,0 +1,44 @@
+#pragma once
+
+// Records producer runs; the test decides when and how each one ends.
+
+#include <stdexcept>
+#include <vector>
+
+#include "slots/dynamic_producer_runner.h"
+
+namespace orbel::fakes {
+
+class FakeProducerRunner : public DynamicProducerRunner {
+public:
+    struct Run {
+        ScriptInvocation producer;
+        Completion completion;
+        bool completed = false;
+    };
+
+    void run(const ScriptInvocation& producer, Completion completion) override {
+        runs.push_back(Run{producer, std::move(completion)});
+    }
+
+    // Ends run `index` (in start order) as the GUI thread would.
+    void complete(std::size_t index, const ScriptResult& result) {
+        Run& r = runs.at(index);
+        if (r.completed) throw std::logic_error("producer run completed twice");
+        r.completed = true;
+        auto completion = r.completion;  // the completion may start new runs
+        completion(result);
+    }
+    void succeed(std::size_t index, std::string output) { complete(index, ScriptResult::success(std::move(output))); }
+    void fail(std::size_t index, ScriptError error) { complete(index, ScriptResult::failure(std::move(error))); }
+
+    std::size_t running() const {
+        std::size_t n = 0;
+        for (const auto& r : runs) n += r.completed ? 0 : 1;
+        return n;
+    }
+
+    std::vector<Run> runs;
+};
+
+}  // namespace orbel::fakes

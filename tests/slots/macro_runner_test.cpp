@@ -1,0 +1,273 @@
+#include <gtest/gtest.h>
+
+#include "fakes/fake_event_poster.h"
+#include "fakes/fake_pasteboard.h"
+#include "fakes/fake_permissions.h"
+#include "fakes/fake_platform_basics.h"
+#include "fakes/fake_system_platform.h"
+#include "fakes/fake_timers.h"
+#include "fakes/fake_window_snapshots.h"
+#include "slots/macro_runner.h"
+
+namespace orbel {
+namespace {
+
+using namespace std::chrono_literals;
+using fakes::PostedInput;
+using platform::PasteboardSnapshot;
+
+constexpr std::uint32_t kCmd = 0x100, kShift = 0x200, kOption = 0x800, kControl = 0x1000;
+constexpr std::uint16_t kV = 9;
+
+KeyCombination key(std::uint16_t code, std::uint32_t mods = 0) { return {code, mods, std::nullopt}; }
+
+// The live environment, with every shared service replaced by a fake.
+class MacroRunnerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::Clock::setShared(&clock);
+        platform::Timers::setShared(&timers);
+        platform::EventPoster::setShared(&poster);
+        platform::Pasteboard::setShared(&pasteboard);
+        platform::WindowSnapshots::setShared(&windows);
+        start = clock.monotonicNow();
+        // What the clipboard holds at the moment each key is pressed.
+        poster.onPost = [this](const PostedInput&) { textAtPost.push_back(pasteboard.text().value_or("<none>")); };
+    }
+    void TearDown() override {
+        runner.reset();
+        platform::WindowSnapshots::setShared(nullptr);
+        platform::Pasteboard::setShared(nullptr);
+        platform::EventPoster::setShared(nullptr);
+        platform::Timers::setShared(nullptr);
+        platform::Clock::setShared(nullptr);
+    }
+
+    MacroRunner& make(std::int64_t initialDelayMs = 100, std::int64_t gapMs = 80) {
+        MacroRunner::Env env = MacroRunner::Env::live();
+        env.clipboardStack = &stack;
+        env.initialDelayMs = initialDelayMs;
+        env.interChordGapMs = gapMs;
+        runner = std::make_unique<MacroRunner>(std::move(env), &permissions, &workspace);
+        return *runner;
+    }
+    // Milliseconds after the test began at which each input was posted.
+    std::vector<std::int64_t> postTimes() const {
+        std::vector<std::int64_t> out;
+        for (const auto& p : poster.posted)
+            out.push_back(std::chrono::duration_cast<std::chrono::milliseconds>(p.at - start + 500us).count());
+        return out;
+    }
+    void finish() { timers.advance(60s); }
+
+    fakes::FakeClock clock;
+    fakes::FakeTimers timers{&clock};
+    fakes::FakeEventPoster poster;
+    fakes::FakePasteboard pasteboard;
+    fakes::FakeWindowSnapshots windows;
+    fakes::FakePermissions permissions;
+    fakes::FakeWorkspace workspace;
+    ClipboardStack stack;
+    std::unique_ptr<MacroRunner> runner;
+    std::chrono::steady_clock::time_point start;
+    std::vector<std::string> textAtPost;
+};
+
+TEST_F(MacroRunnerTest, AnEmptyMacroDoesNothingAtAllAndAnUntrustedOneIsDropped) {
+    make().run({}, "org.example.Editor");
+    EXPECT_EQ(permissions.accessibilityChecks, 0);
+    EXPECT_EQ(timers.pending(), 0u);
+
+    permissions.accessibility = false;
+    workspace.running = {{42, "org.example.Editor"}};
+    runner->run({MacroStep::chord(key(4))}, "org.example.Editor");
+    EXPECT_EQ(permissions.accessibilityPrompts, 1);
+    finish();
+    EXPECT_TRUE(poster.posted.empty());
+    EXPECT_TRUE(workspace.calls.empty());
+    EXPECT_FALSE(runner->isPlaying());
+}
+
+TEST_F(MacroRunnerTest, OneChordWaitsBeforeAndAfterWithoutBlocking) {
+    workspace.running = {{7, "org.example.Other"}, {42, "org.example.Editor"}};
+    make().run({MacroStep::chord(key(4, kCmd | kShift))}, "org.example.Editor");
+    // run() returns at once: the target is brought forward, nothing typed yet.
+    EXPECT_EQ(workspace.calls, std::vector<std::string>{"activate org.example.Editor"});
+    EXPECT_TRUE(poster.posted.empty());
+    EXPECT_TRUE(runner->isPlaying());
+    timers.advance(179ms);
+    ASSERT_EQ(postTimes(), std::vector<std::int64_t>{100});
+    EXPECT_TRUE(poster.posted[0].isChord(4, kCmd | kShift));
+    EXPECT_TRUE(runner->isPlaying());  // the gap follows the last chord too
+    timers.advance(1ms);
+    EXPECT_FALSE(runner->isPlaying());
+    EXPECT_EQ(timers.pending(), 0u);
+}
+
+TEST_F(MacroRunnerTest, ATargetThatIsNotRunningIsNotActivatedAndTheMacroStillPlays) {
+    make().run({MacroStep::chord(key(4))}, "org.example.Gone");
+    finish();
+    EXPECT_TRUE(workspace.calls.empty());
+    EXPECT_EQ(poster.posted.size(), 1u);
+}
+
+TEST_F(MacroRunnerTest, TimelineOfEveryTimedStepKind) {
+    // A mouse button in a chord is ignored, and only the four modifier bits
+    // are passed on.
+    KeyCombination allMods{12, kCmd | kShift | kOption | kControl | 0x1, 3};
+    windows.setWindows({{"org.example.Editor", "Main", 1}});
+    make().run(
+        {
+            MacroStep::chord(key(4)),                                   // 100, gap to 180
+            MacroStep::wait(250),                                       // to 430
+            MacroStep::text("abc"),                                     // Ctrl+V at 430, restore 510
+            MacroStep::waitForWindow("org.example.Editor", "Ma", 5000),  // found at once
+            MacroStep::chord(allMods),                                  // 510, gap to 590
+            MacroStep::waitForWindow("org.example.Never", std::nullopt, 200),  // polls 590, 690; ends 790
+            MacroStep::chord(key(5)),                                   // 790
+        },
+        std::nullopt);
+    finish();
+    EXPECT_EQ(postTimes(), (std::vector<std::int64_t>{100, 430, 510, 790}));
+    ASSERT_EQ(poster.posted.size(), 4u);
+    EXPECT_TRUE(poster.posted[0].isChord(4, 0));
+    EXPECT_TRUE(poster.posted[1].isChord(kV, kControl));
+    EXPECT_TRUE(poster.posted[2].isChord(12, kCmd | kShift | kOption | kControl));
+    EXPECT_TRUE(poster.posted[3].isChord(5, 0));
+    EXPECT_EQ(windows.calls(), 3);
+}
+
+TEST_F(MacroRunnerTest, WithoutInitialDelayOrGapOnlyWaitsAndTextStepsPause) {
+    make(0, 0).play({MacroStep::chord(key(1)), MacroStep::chord(key(2)), MacroStep::text("x"),
+                     MacroStep::chord(key(3)), MacroStep::wait(5), MacroStep::chord(key(4))});
+    // The first keys go out at once, still without blocking: play() posts
+    // synchronously up to the first pause.
+    EXPECT_EQ(postTimes(), (std::vector<std::int64_t>{0, 0, 0}));
+    finish();
+    EXPECT_EQ(postTimes(), (std::vector<std::int64_t>{0, 0, 0, 80, 85}));
+}
+
+TEST_F(MacroRunnerTest, TextStepPastesAndPutsBackEveryFormatOfTheClipboard) {
+    const PasteboardSnapshot image{{{"image/png", std::string("\x89PNG\r\n\0data", 11)}, {"text/html", "<img>"}}};
+    struct Case {
+        const char* name;
+        PasteboardSnapshot before;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"text", {{{"text/plain", "old"}}}, "abc"},
+        {"image without text", image, "abc"},
+        {"empty clipboard", {}, "abc"},
+        {"empty text is pasted too", {{{"text/plain", "old"}}}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        poster.posted.clear();
+        textAtPost.clear();
+        pasteboard.contents = c.before;
+        bool done = false;
+        make(0, 0).play({MacroStep::text(c.text)}, [&] { done = true; });
+        ASSERT_EQ(poster.posted.size(), 1u);
+        EXPECT_TRUE(poster.posted[0].isChord(kV, kControl));
+        EXPECT_EQ(textAtPost, std::vector<std::string>{c.text});
+        timers.advance(79ms);
+        EXPECT_EQ(pasteboard.text(), c.text);
+        EXPECT_FALSE(done);
+        timers.advance(1ms);
+        EXPECT_TRUE(done);
+        EXPECT_EQ(pasteboard.contents, c.before);
+    }
+}
+
+TEST_F(MacroRunnerTest, WhatTheUserCopiesWhileTheTextIsPastedIsKept) {
+    pasteboard.externalCopyText("old");
+    make(0, 0).play({MacroStep::text("abc")});
+    timers.advance(40ms);
+    pasteboard.externalCopy({{{"image/png", "new picture"}}});
+    finish();
+    EXPECT_EQ(pasteboard.contents, (PasteboardSnapshot{{{"image/png", "new picture"}}}));
+}
+
+TEST_F(MacroRunnerTest, ClipboardStackSteps) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> before;
+        std::vector<MacroStep> steps;
+        std::optional<std::string> after;
+        std::size_t stackAfter;
+    };
+    const Case cases[] = {
+        {"push, text, pop restores", "before",
+         {MacroStep::clipboardPush(), MacroStep::text("typed"), MacroStep::clipboardPop()}, "before", 0},
+        {"pop on an empty stack changes nothing", "mine", {MacroStep::clipboardPop()}, "mine", 0},
+        {"a clipboard without text pushes an empty entry", std::nullopt,
+         {MacroStep::clipboardPush()}, std::nullopt, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        while (stack.size()) stack.pop();
+        pasteboard.contents = {};
+        if (c.before) pasteboard.externalCopyText(*c.before);
+        const auto writesBefore = pasteboard.textWrites.size();
+        make(0, 0).play(c.steps);
+        finish();
+        EXPECT_EQ(pasteboard.text(), c.after);
+        EXPECT_EQ(stack.size(), c.stackAfter);
+        if (c.steps.size() == 1) {
+            EXPECT_EQ(pasteboard.textWrites.size(), writesBefore);
+        }
+    }
+    // An empty entry popped leaves the clipboard alone.
+    pasteboard.externalCopyText("later");
+    make(0, 0).play({MacroStep::clipboardPop()});
+    EXPECT_EQ(stack.size(), 0u);
+    EXPECT_EQ(pasteboard.text(), "later");
+}
+
+TEST_F(MacroRunnerTest, RunsPlayOneAfterAnotherNeverInterleaved) {
+    pasteboard.externalCopyText("user");
+    workspace.running = {{1, "org.example.A"}, {2, "org.example.B"}};
+    make();
+    runner->run({MacroStep::text("first"), MacroStep::chord(key(1))}, "org.example.A");
+    timers.advance(120ms);  // the first is pasting
+    runner->run({MacroStep::text("second")}, "org.example.B");
+    EXPECT_EQ(runner->queuedRuns(), 1u);
+    // B is brought forward only when its turn comes.
+    EXPECT_EQ(workspace.calls, std::vector<std::string>{"activate org.example.A"});
+    finish();
+    EXPECT_EQ(workspace.calls, (std::vector<std::string>{"activate org.example.A", "activate org.example.B"}));
+    // First: paste at 100, restore 180, chord 180, gap to 260; second: its
+    // own initial delay, paste at 360.
+    EXPECT_EQ(postTimes(), (std::vector<std::int64_t>{100, 180, 360}));
+    EXPECT_EQ(textAtPost, (std::vector<std::string>{"first", "user", "second"}));
+    EXPECT_EQ(pasteboard.text(), "user");
+    EXPECT_FALSE(runner->isPlaying());
+}
+
+TEST_F(MacroRunnerTest, ADoneCallbackMayStartAnotherMacro) {
+    make(0, 10);
+    runner->play({MacroStep::chord(key(1))}, [&] { runner->play({MacroStep::chord(key(2))}); });
+    finish();
+    EXPECT_EQ(postTimes(), (std::vector<std::int64_t>{0, 10}));
+}
+
+TEST_F(MacroRunnerTest, DestroyingTheRunnerStopsThePlayAndPutsTheClipboardBack) {
+    pasteboard.externalCopyText("user");
+    make(0, 0).play({MacroStep::text("abc"), MacroStep::chord(key(1)),
+                     MacroStep::waitForWindow("org.example.Never", std::nullopt, 1000)});
+    EXPECT_EQ(pasteboard.text(), "abc");
+    runner.reset();
+    EXPECT_EQ(pasteboard.text(), "user");
+    EXPECT_EQ(timers.pending(), 0u);
+    finish();
+    EXPECT_EQ(poster.posted.size(), 1u);
+
+    // Mid-wait for a window as well.
+    make(0, 0).play({MacroStep::waitForWindow("org.example.Never", std::nullopt, 1000), MacroStep::chord(key(1))});
+    timers.advance(150ms);
+    runner.reset();
+    EXPECT_EQ(timers.pending(), 0u);
+}
+
+}  // namespace
+}  // namespace orbel

@@ -22,14 +22,14 @@ std::set<std::string>& shownKeys() {
 
 ShowOnceAlert ShowOnceAlert::brightnessNoBuiltIn() {
     return {"brightness.no-built-in", tr("No built-in display"),
-            tr("“Set Brightness” only adjusts your computer’s built-in display. Connect or wake the built-in "
+            tr("“Set Brightness” only adjusts a built-in display with a backlight. Connect or wake the built-in "
                "screen to use this action.")};
 }
 
 ShowOnceAlert ShowOnceAlert::brightnessUnavailable() {
     return {"brightness.private-api-missing", tr("Couldn’t set brightness"),
-            tr("Your system may not let this session set the backlight brightness. Use “Brightness Up/Down” as "
-               "a fallback.")};
+            tr("The system did not accept the new backlight level. Check that this session may set the "
+               "display’s brightness (systemd-logind).")};
 }
 
 void AlertUtility::showOnce(const std::string& key, const std::string& title, const std::string& message) {

@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "platform/alerts.h"
+#include "slots/alert_utility.h"
 #include "platform/audio_output.h"
 #include "platform/clock.h"
 #include "platform/displays.h"
@@ -25,10 +26,6 @@ namespace orbel {
 namespace {
 
 using K = SystemAction::Kind;
-
-std::string tr(const char* text) {
-    return QCoreApplication::translate("SystemActionExecutor", text).toStdString();
-}
 
 // Interactive region captures that copy the picture to the clipboard, the
 // desktops' own tools first.
@@ -139,16 +136,14 @@ void SystemActionExecutor::changeBrightness(double delta) {
 
 void SystemActionExecutor::setBrightness(double level) {
     if (!displays().hasBacklight()) {
-        showOnce()(std::string(kNoBuiltInDisplayKey), tr("No built-in display"),
-                   tr("“Set Brightness” only adjusts a built-in display with a backlight. Connect or wake "
-                      "the built-in screen to use this action."));
+        const ShowOnceAlert alert = ShowOnceAlert::brightnessNoBuiltIn();
+        showOnce()(alert.key, alert.title, alert.message);
         return;
     }
     displays().setBrightness(SystemAction::clampLevel(level), [show = showOnce()](bool ok) {
         if (ok) return;
-        show(std::string(kBrightnessFailedKey), tr("Couldn’t set brightness"),
-             tr("The system did not accept the new backlight level. Check that this session may set the "
-                "display’s brightness (systemd-logind)."));
+        const ShowOnceAlert alert = ShowOnceAlert::brightnessUnavailable();
+        show(alert.key, alert.title, alert.message);
     });
 }
 
@@ -226,7 +221,9 @@ std::function<void(bool, const std::string&)> SystemActionExecutor::beepUnlessSe
 
 SystemActionExecutor::ShowOnce SystemActionExecutor::showOnce() const {
     if (env_.showOnce) return env_.showOnce;
-    return [beep = beeper()](const std::string&, const std::string&, const std::string&) { beep(); };
+    return [](const std::string& key, const std::string& title, const std::string& message) {
+        AlertUtility::showOnceOnMain(key, title, message);
+    };
 }
 
 platform::AudioOutput& SystemActionExecutor::audio() const {

@@ -52,8 +52,8 @@ public:
         platform::ProcessRunner* processes = nullptr;
         platform::Alerts* alerts = nullptr;
         platform::Clock* clock = nullptr;
-        // The show-once alert of the brightness action. Unset: the action
-        // beeps instead.
+        // The show-once alert of the brightness action. Unset:
+        // AlertUtility::showOnceOnMain.
         ShowOnce showOnce;
         // Unset: a search of PATH.
         FindExecutable findExecutable;

@@ -320,12 +320,15 @@ TEST(SystemActionExecutor, SetBrightnessRaisesTheShowOnceAlertsUnderTheirKeys) {
     EXPECT_EQ(refused.shownOnce, Trace{"brightness.private-api-missing|Couldn’t set brightness"});
     EXPECT_EQ(refused.alerts.beeps, 0);
 
-    // Without a show-once alert wired, the trouble still shows as a beep.
+    // Without an alert wired, the shared show-once alert is queued on the GUI thread.
+    fakes::FakeMainQueue queue;
+    platform::MainQueue::setShared(&queue);
     SystemActionExecutor::Environment bare;
     bare.displays = &noBacklight.displays;
     bare.alerts = &noBacklight.alerts;
     SystemActionExecutor(bare).perform(SystemAction::setBrightness(0.5));
-    EXPECT_EQ(noBacklight.alerts.beeps, 1);
+    EXPECT_EQ(queue.pending(), 1u);
+    platform::MainQueue::setShared(nullptr);
 }
 
 // Do not disturb through the desktop's own tools: the first desktop that

@@ -1,5 +1,7 @@
 #include "slots/dynamic_title_cache.h"
 
+#include <atomic>
+
 #include <QPointer>
 #include <QThread>
 #include <algorithm>
@@ -34,11 +36,18 @@ DynamicTitleCache::~DynamicTitleCache() {
     for (auto& [id, registration] : registrations_) cancelTimer(registration);
 }
 
+namespace {
+std::atomic<DynamicTitleCache*> sharedCache{nullptr};
+}  // namespace
+
 DynamicTitleCache& DynamicTitleCache::shared() {
+    if (DynamicTitleCache* cache = sharedCache.load()) return *cache;
     static DynamicTitleCache cache(std::make_unique<LiveProducerRunner>(), platform::Timers::shared(),
                                    platform::Clock::shared());
     return cache;
 }
+
+void DynamicTitleCache::setShared(DynamicTitleCache* cache) { sharedCache.store(cache); }
 
 template <class F>
 bool DynamicTitleCache::queuedToOwner(F&& f) {

@@ -44,6 +44,7 @@ public:
     // The one instance of the application, made on first use, with the live
     // producer runner and the shared timers and clock.
     static DynamicTitleCache& shared();
+    static void setShared(DynamicTitleCache* cache);  // tests; nullptr restores the default
 
     // Per slot id: made by the first finished run, removed when the slot's
     // last registration ends. GUI thread only.

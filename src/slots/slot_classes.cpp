@@ -1,0 +1,267 @@
+#include "slots/slot_classes.h"
+
+#include <QCoreApplication>
+
+#include "config/config_manager.h"
+#include "platform/workspace.h"
+#include "slots/alert_utility.h"
+#include "slots/dynamic_title_cache.h"
+#include "slots/macro_runner.h"
+#include "slots/script_runner.h"
+#include "slots/slot_factory.h"
+#include "slots/snippet_paste.h"
+#include "slots/system_action_executor.h"
+
+namespace orbel {
+
+namespace {
+
+std::string tr(const char* text) { return QCoreApplication::translate("MenuSlot", text).toStdString(); }
+
+// The stored icon when it is set, with the class's symbol to fall back on.
+SlotImage withFallback(const SlotIcon& icon, std::string symbol, std::string description) {
+    return SlotImage{icon, std::move(symbol), std::move(description), {}};
+}
+
+void showProfileError(const std::string& title, const std::string& message) {
+    AlertUtility::showError(title, message);
+}
+
+std::optional<std::string> targetOf(DialController* controller) {
+    return controller ? controller->previousFrontmostBundleId() : std::nullopt;
+}
+
+}  // namespace
+
+// MARK: app
+
+AppSlot::AppSlot(const SlotConfig& config)
+    : ConfiguredSlot(config), bundleId_(config.type.get<SlotType::App>()->bundleId) {}
+
+SlotImage AppSlot::imageFor(const std::string& bundleId) {
+    SlotImage image{SlotIcon::automatic(), "app", "App", {}};
+    if (auto app = platform::Workspace::shared().applicationFor(bundleId)) image.appIcon = app->icon;
+    return image;
+}
+
+SlotImage AppSlot::icon() const { return imageFor(bundleId_); }
+
+void AppSlot::execute(DialController*) {
+    auto& workspace = platform::Workspace::shared();
+    // An application that is not installed does nothing.
+    if (auto app = workspace.applicationFor(bundleId_)) workspace.launch(*app);
+}
+
+// MARK: action
+
+ActionSlot::ActionSlot(const SlotConfig& config)
+    : ConfiguredSlot(config), action_(config.type.get<SlotType::Action>()->action) {}
+
+SlotImage ActionSlot::icon() const {
+    // The configured icon is never shown for actions.
+    return SlotImage{SlotIcon::automatic(), fallbackSymbol(type_), title_, {}};
+}
+
+void ActionSlot::execute(DialController*) { SystemActionExecutor::shared().perform(action_); }
+
+// MARK: keystroke
+
+KeystrokeSlot::KeystrokeSlot(const SlotConfig& config)
+    : ConfiguredSlot(config), steps_(config.type.get<SlotType::Keystroke>()->steps), slotIcon_(config.icon) {}
+
+SlotImage KeystrokeSlot::icon() const { return withFallback(slotIcon_, fallbackSymbol(type_), title_); }
+
+void KeystrokeSlot::execute(DialController* controller) {
+    const auto target = targetOf(controller);
+    if (controller) controller->hide();  // the target comes to the front again
+    MacroRunner::shared().run(steps_, target);
+}
+
+// MARK: script
+
+ScriptSlot::ScriptSlot(const SlotConfig& config)
+    : ConfiguredSlot(config), invocation_(config.type.get<SlotType::Script>()->invocation), slotIcon_(config.icon) {}
+
+SlotImage ScriptSlot::icon() const { return withFallback(slotIcon_, fallbackSymbol(type_), title_); }
+
+void ScriptSlot::execute(DialController*) {
+    const std::string title = title_;
+    runScript(invocation_, [title](const ScriptResult& result) {
+        const ScriptError* error = result.error();
+        if (!error) return;
+        std::string message;
+        switch (error->kind) {
+            case ScriptError::Kind::nonzeroExit:
+                message = "Exit " + std::to_string(error->code) + "\n" + error->message;
+                break;
+            case ScriptError::Kind::osaFailed: message = error->message; break;
+            case ScriptError::Kind::launchFailed: message = tr("Failed to launch: ") + error->message; break;
+        }
+        AlertUtility::showError(tr("Script slot \"") + title + "\" " + tr("failed"), message);
+    });
+}
+
+// MARK: snippet
+
+SnippetSlot::SnippetSlot(const SlotConfig& config)
+    : ConfiguredSlot(config), body_(config.type.get<SlotType::Snippet>()->text), slotIcon_(config.icon) {}
+
+SlotImage SnippetSlot::icon() const { return withFallback(slotIcon_, fallbackSymbol(type_), title_); }
+
+void SnippetSlot::execute(DialController* controller) {
+    const auto target = targetOf(controller);
+    if (controller) controller->hide();
+    pasteSnippet(body_, target);
+}
+
+// MARK: dynamic
+
+DynamicSlot::DynamicSlot(const SlotConfig& config)
+    : ConfiguredSlot(config),
+      slotIcon_(config.icon),
+      scope_(config.scope),
+      config_(config.type.get<SlotType::Dynamic>()->config) {
+    DynamicTitleCache::shared().registerSlot(id_, title_, config_);
+}
+
+DynamicSlot::~DynamicSlot() { DynamicTitleCache::shared().unregister(id_); }
+
+std::string DynamicSlot::title() const { return DynamicTitleCache::shared().title(id_, title_); }
+
+SlotImage DynamicSlot::icon() const { return withFallback(slotIcon_, fallbackSymbol(type_), title()); }
+
+void DynamicSlot::execute(DialController*) {
+    const DynamicClickAction& click = config_.clickAction;
+    switch (click.kind()) {
+        case DynamicClickAction::Kind::runScript:
+            runScript(*click.script(), [](const ScriptResult&) {});  // a click script fails quietly
+            break;
+        case DynamicClickAction::Kind::action: SystemActionExecutor::shared().perform(*click.systemAction()); break;
+        case DynamicClickAction::Kind::rerunProducer: DynamicTitleCache::shared().refresh(id_); break;
+        case DynamicClickAction::Kind::none: break;
+    }
+}
+
+// MARK: cycling
+
+CyclingSlot::CyclingSlot(const SlotConfig& config, CyclingIndexStore* store)
+    : ConfiguredSlot(config),
+      iconOverride_(config.icon),
+      scope_(config.scope),
+      children_(config.type.get<SlotType::Cycling>()->children),
+      store_(store ? store : &CyclingIndexStore::shared()) {}
+
+const SlotConfig* CyclingSlot::currentChild() const {
+    if (children_.empty()) return nullptr;
+    return &children_[static_cast<std::size_t>(store_->currentIndex(children_))];
+}
+
+std::string CyclingSlot::title() const {
+    const SlotConfig* child = currentChild();
+    return child ? child->title : title_;
+}
+
+SlotImage CyclingSlot::icon() const {
+    if (!iconOverride_.isAuto()) return withFallback(iconOverride_, fallbackSymbol(type_), title_);
+    // Worked out from the child's configuration: building the child's live
+    // slot on every redraw would start a dynamic child's producer each time.
+    if (const SlotConfig* child = currentChild()) return SlotFactory::imageFor(*child);
+    return withFallback(SlotIcon::automatic(), fallbackSymbol(type_), title_);
+}
+
+void CyclingSlot::execute(DialController* controller) {
+    if (children_.empty()) return;
+    const SlotConfig child = *currentChild();
+    if (MenuSlotPtr slot = SlotFactory::makeSlot(child)) slot->execute(controller);
+    store_->advance(children_);
+}
+
+// MARK: profiles
+
+namespace {
+// The application's configuration manager, or the alert that it is missing.
+ConfigManager* configManagerOrAlert() {
+    ConfigManager* manager = ConfigManager::current();
+    if (!manager) showProfileError(tr("Cannot switch profile"), tr("The configuration manager is unavailable."));
+    return manager;
+}
+}  // namespace
+
+ProfileSwitchSlot::ProfileSwitchSlot(const SlotConfig& config) : ConfiguredSlot(config), slotIcon_(config.icon) {}
+
+SlotImage ProfileSwitchSlot::icon() const { return withFallback(slotIcon_, fallbackSymbol(type_), title_); }
+
+void ProfileSwitchSlot::execute(DialController* controller) {
+    ConfigManager* manager = configManagerOrAlert();
+    if (!manager || !controller) return;
+    const ProfileStore& store = manager->profileStore();
+    std::vector<std::string> names = store.list();
+    if (names.size() > static_cast<std::size_t>(ProfileStore::kLimit)) names.resize(ProfileStore::kLimit);
+    if (names.empty()) {
+        showProfileError(tr("No profiles saved"), tr("Create a profile in Settings → Profiles, then this slot will list it."));
+        return;
+    }
+    MenuGroup group;
+    group.title = title_.empty() ? tr("Profiles") : title_;
+    group.icon = slotIcon_;
+    for (const auto& name : names) {
+        SlotConfig entry;
+        entry.type = SlotType::profileTarget(text::trimSpacesAndTabs(name));
+        entry.title = name;
+        try {
+            entry.icon = store.load(name).profileIcon.value_or(SlotIcon::automatic());
+        } catch (const std::exception&) {
+            entry.icon = SlotIcon::automatic();  // an unreadable profile still gets its wedge
+        }
+        group.slots.push_back(std::move(entry));
+    }
+    controller->pushGroup(group);
+}
+
+ProfileTargetSlot::ProfileTargetSlot(const SlotConfig& config)
+    : ConfiguredSlot(config),
+      slotIcon_(config.icon),
+      target_(config.type.get<SlotType::ProfileTarget>()->profile.name) {}
+
+SlotImage ProfileTargetSlot::icon() const { return withFallback(slotIcon_, fallbackSymbol(type_), title_); }
+
+void ProfileTargetSlot::execute(DialController*) {
+    ConfigManager* manager = configManagerOrAlert();
+    if (!manager) return;
+    try {
+        manager->switchToProfile(target_);
+    } catch (const ProfileStoreError& e) {
+        if (e.kind() == ProfileStoreError::Kind::notFound) {
+            showProfileError(tr("Profile not found"), tr("No profile named \"") + e.payload() + "\" " +
+                                                          tr("exists. Create it in Settings → Profiles."));
+        } else {
+            showProfileError(tr("Profile switch failed"), e.what());
+        }
+    } catch (const std::exception& e) {
+        showProfileError(tr("Profile switch failed"), e.what());
+    }
+}
+
+// MARK: group and mode
+
+GroupSlot::GroupSlot(const SlotConfig& config)
+    : ConfiguredSlot(config), group_(*config.type.get<SlotType::Group>()->group), slotIcon_(config.icon) {}
+
+SlotImage GroupSlot::icon() const { return withFallback(slotIcon_, fallbackSymbol(type_), "Group"); }
+
+void GroupSlot::execute(DialController* controller) {
+    if (controller) controller->pushGroup(group_);
+}
+
+ModeSwitchSlot::ModeSwitchSlot(const SlotConfig& config)
+    : ConfiguredSlot(config), target_(config.type.get<SlotType::ModeSwitch>()->mode), slotIcon_(config.icon) {}
+
+SlotImage ModeSwitchSlot::icon() const {
+    return withFallback(slotIcon_, fallbackSymbol(type_), title_);
+}
+
+void ModeSwitchSlot::execute(DialController* controller) {
+    if (controller) controller->switchMode(target_);
+}
+
+}  // namespace orbel

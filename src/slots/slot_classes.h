@@ -1,0 +1,159 @@
+#pragma once
+
+// The live slots made from stored configurations. Each keeps what it needs
+// of its SlotConfig, knows its title and picture, and hands execution to the
+// engine that does the work.
+
+#include <string>
+#include <vector>
+
+#include "config/cycling_index_store.h"
+#include "slots/menu_slot.h"
+
+namespace orbel {
+
+// Common fields: identity, kind and title as configured.
+class ConfiguredSlot : public MenuSlot {
+public:
+    explicit ConfiguredSlot(const SlotConfig& config) : id_(config.id), type_(config.type), title_(config.title) {}
+    Uuid id() const override { return id_; }
+    const SlotType& type() const override { return type_; }
+    std::string title() const override { return title_; }
+
+protected:
+    Uuid id_;
+    SlotType type_;
+    std::string title_;
+};
+
+class AppSlot final : public ConfiguredSlot {
+public:
+    explicit AppSlot(const SlotConfig& config);
+    SlotImage icon() const override;
+    void execute(DialController* controller) override;
+    static SlotImage imageFor(const std::string& bundleId);
+
+private:
+    std::string bundleId_;
+};
+
+class ActionSlot final : public ConfiguredSlot {
+public:
+    explicit ActionSlot(const SlotConfig& config);
+    SlotImage icon() const override;
+    void execute(DialController* controller) override;
+
+private:
+    SystemAction action_;
+};
+
+class KeystrokeSlot final : public ConfiguredSlot {
+public:
+    explicit KeystrokeSlot(const SlotConfig& config);
+    SlotImage icon() const override;
+    void execute(DialController* controller) override;
+
+private:
+    std::vector<MacroStep> steps_;
+    SlotIcon slotIcon_;
+};
+
+class ScriptSlot final : public ConfiguredSlot {
+public:
+    explicit ScriptSlot(const SlotConfig& config);
+    SlotImage icon() const override;
+    void execute(DialController* controller) override;
+
+private:
+    ScriptInvocation invocation_;
+    SlotIcon slotIcon_;
+};
+
+class SnippetSlot final : public ConfiguredSlot {
+public:
+    explicit SnippetSlot(const SlotConfig& config);
+    SlotImage icon() const override;
+    void execute(DialController* controller) override;
+
+private:
+    std::string body_;
+    SlotIcon slotIcon_;
+};
+
+// Registers with the dynamic title cache when made, unregisters when destroyed.
+class DynamicSlot final : public ConfiguredSlot {
+public:
+    explicit DynamicSlot(const SlotConfig& config);
+    ~DynamicSlot() override;
+    std::string title() const override;  // the produced label, else the configured title
+    SlotImage icon() const override;
+    void execute(DialController* controller) override;
+
+private:
+    SlotIcon slotIcon_;
+    SlotScope scope_;
+    DynamicSlotConfig config_;
+};
+
+// Runs one child per use, in turn; shows the child that runs next.
+class CyclingSlot final : public ConfiguredSlot {
+public:
+    explicit CyclingSlot(const SlotConfig& config, CyclingIndexStore* store = nullptr);
+    std::string title() const override;
+    SlotImage icon() const override;
+    void execute(DialController* controller) override;
+
+private:
+    const SlotConfig* currentChild() const;
+    SlotIcon iconOverride_;
+    SlotScope scope_;
+    std::vector<SlotConfig> children_;
+    CyclingIndexStore* store_;
+};
+
+// Opens a sub-dial listing the saved profiles.
+class ProfileSwitchSlot final : public ConfiguredSlot {
+public:
+    explicit ProfileSwitchSlot(const SlotConfig& config);
+    SlotImage icon() const override;
+    void execute(DialController* controller) override;
+
+private:
+    SlotIcon slotIcon_;
+};
+
+class ProfileTargetSlot final : public ConfiguredSlot {
+public:
+    explicit ProfileTargetSlot(const SlotConfig& config);
+    SlotImage icon() const override;
+    void execute(DialController* controller) override;
+
+private:
+    SlotIcon slotIcon_;
+    std::string target_;
+};
+
+class GroupSlot final : public ConfiguredSlot {
+public:
+    explicit GroupSlot(const SlotConfig& config);
+    SlotImage icon() const override;
+    void execute(DialController* controller) override;
+
+private:
+    MenuGroup group_;
+    SlotIcon slotIcon_;
+};
+
+// Switches the dial between its standard and music modes.
+class ModeSwitchSlot final : public ConfiguredSlot {
+public:
+    explicit ModeSwitchSlot(const SlotConfig& config);
+    SlotImage icon() const override;
+    void execute(DialController* controller) override;
+
+private:
+    DialMode target_;
+    SlotIcon slotIcon_;
+};
+
+}  // namespace orbel

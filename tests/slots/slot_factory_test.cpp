@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+
+#include "config/config_manager.h"
+#include "fake_producer_runner.h"
+#include "fakes/fake_alerts.h"
+#include "fakes/fake_platform_basics.h"
+#include "fakes/fake_system_platform.h"
+#include "fakes/fake_timers.h"
+#include "model/json_writer.h"
+#include "slots/dynamic_title_cache.h"
+#include "slots/slot_classes.h"
+#include "slots/slot_factory.h"
+
+using namespace orbel;
+
+namespace {
+
+// Records what slots ask of the dial.
+class FakeDialController : public DialController {
+public:
+    std::optional<std::string> previousFrontmostBundleId() const override { return front; }
+    void hide() override { calls.push_back("hide"); }
+    void pushGroup(const MenuGroup& group) override {
+        calls.push_back("pushGroup " + group.title);
+        pushed.push_back(group);
+    }
+    void switchMode(DialMode mode) override { calls.push_back("switchMode " + std::string(rawValue(mode))); }
+
+    std::optional<std::string> front;
+    std::vector<std::string> calls;
+    std::vector<MenuGroup> pushed;
+};
+
+SlotConfig make(SlotType type, std::string title, SlotIcon icon = SlotIcon::automatic()) {
+    SlotConfig s;
+    s.type = std::move(type);
+    s.title = std::move(title);
+    s.icon = std::move(icon);
+    return s;
+}
+
+SlotConfig groupConfig(const std::string& title) {
+    MenuGroup g;
+    g.title = title;
+    return make(SlotType::group(g), title);
+}
+
+class SlotTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::Alerts::setShared(&alerts);
+        platform::Workspace::setShared(&workspace);
+        platform::MainQueue::setShared(&queue);
+        auto runner = std::make_unique<fakes::FakeProducerRunner>();
+        producers = runner.get();
+        cache = std::make_unique<DynamicTitleCache>(std::move(runner), timers, clock);
+        DynamicTitleCache::setShared(cache.get());
+    }
+    void TearDown() override {
+        DynamicTitleCache::setShared(nullptr);
+        platform::MainQueue::setShared(nullptr);
+        platform::Workspace::setShared(nullptr);
+        platform::Alerts::setShared(nullptr);
+        ConfigManager::setCurrent(nullptr);
+    }
+
+    std::string alertText(std::size_t i) const { return alerts.shown.at(i).alert.title + " | " + alerts.shown.at(i).alert.text; }
+
+    fakes::FakeAlerts alerts;
+    fakes::FakeWorkspace workspace;
+    fakes::FakeMainQueue queue;
+    fakes::FakeClock clock;
+    fakes::FakeTimers timers{&clock};
+    fakes::FakeProducerRunner* producers = nullptr;
+    std::unique_ptr<DynamicTitleCache> cache;
+    FakeDialController controller;
+};
+
+}  // namespace
+
+TEST_F(SlotTest, EveryStoredKindBuildsWithItsTitleAndSymbol) {
+    DynamicSlotConfig dyn;
+    dyn.producer = ScriptInvocation{ScriptLanguage::shell, "date"};
+    const SlotIcon star = SlotIcon::symbolPack(IconPack{"sf"}, "star");
+    struct Case {
+        SlotConfig config;
+        std::string symbol;
+        std::string description;
+    };
+    const std::vector<Case> cases = {
+        {make(SlotType::app("org.example.Missing"), "Missing", star), "app", "App"},
+        {make(SlotType::action(SystemAction(SystemAction::Kind::volumeMute)), "Mute", star), "speaker.slash.fill", "Mute"},
+        {groupConfig("Tools"), "folder", "Group"},
+        {make(SlotType::keystroke({}), "Keys", star), "keyboard", "Keys"},
+        {make(SlotType::script({}), "Run"), "applescript", "Run"},
+        {make(SlotType::snippet("x"), "Snip"), "doc.on.clipboard", "Snip"},
+        {make(SlotType::dynamic(dyn), "Clock"), "gauge.with.dots.needle.bottom.50percent", "Clock"},
+        {make(SlotType::cycling({}), "Cycle"), "arrow.triangle.2.circlepath", "Cycle"},
+        {make(SlotType::modeSwitch(DialMode::music), "Music"), "music.note", "Music"},
+        {make(SlotType::profileTarget("Work"), "Work"), "person.crop.rectangle.stack", "Work"},
+        {make(SlotType::profileSwitch(), ""), "person.crop.rectangle.stack", ""},
+    };
+    std::vector<SlotConfig> configs;
+    for (const auto& c : cases) configs.push_back(c.config);
+    configs.push_back(make(SlotType::transport(TransportCommand::next), "Next"));
+    configs.push_back(make(SlotType::volumeScrub(), "Volume"));
+    const auto slots = SlotFactory::makeSlots(configs);
+    ASSERT_EQ(slots.size(), cases.size());  // the music kinds are not made here
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].config.title);
+        EXPECT_EQ(slots[i]->id(), cases[i].config.id);
+        EXPECT_EQ(slots[i]->type(), cases[i].config.type);
+        EXPECT_EQ(slots[i]->title(), cases[i].config.title);
+        const SlotImage image = slots[i]->icon();
+        EXPECT_EQ(image.fallbackSymbol, cases[i].symbol);
+        EXPECT_EQ(image.description, cases[i].description);
+        // App and action slots never show a configured icon.
+        if (i < 2) {
+            EXPECT_TRUE(image.icon.isAuto());
+        }
+        EXPECT_EQ(SlotFactory::imageFor(cases[i].config), image);
+    }
+    EXPECT_EQ(slots[3]->icon().icon, star);
+    EXPECT_TRUE(SlotFactory::makeSlots({}).empty());
+
+    // A group slot keeps its own icon, not the group's.
+    MenuGroup g;
+    g.title = "G";
+    g.icon = star;
+    EXPECT_TRUE(SlotFactory::makeSlot(make(SlotType::group(g), "G"))->icon().icon.isAuto());
+}
+
+TEST_F(SlotTest, AppSlotsLaunchInstalledApplicationsOnly) {
+    workspace.install("org.gnome.TextEditor", "Text Editor");
+    auto found = SlotFactory::makeSlot(make(SlotType::app("org.gnome.TextEditor"), "Editor"));
+    EXPECT_EQ(found->icon().appIcon, "org.gnome.TextEditor");
+    found->execute(&controller);
+    auto missing = SlotFactory::makeSlot(make(SlotType::app("com.example.Nothing"), "Nothing"));
+    missing->execute(nullptr);
+    EXPECT_EQ(workspace.calls, std::vector<std::string>{"launch org.gnome.TextEditor"});
+    EXPECT_TRUE(alerts.shown.empty());
+    EXPECT_EQ(alerts.beeps, 0);
+}
+
+TEST_F(SlotTest, GroupAndModeSlotsDriveTheController) {
+    SlotFactory::makeSlot(groupConfig("Apps"))->execute(&controller);
+    SlotFactory::makeSlot(make(SlotType::modeSwitch(DialMode::music), "Music"))->execute(&controller);
+    SlotFactory::makeSlot(groupConfig("Apps"))->execute(nullptr);  // nothing without a controller
+    EXPECT_EQ(controller.calls, (std::vector<std::string>{"pushGroup Apps", "switchMode music"}));
+}
+
+TEST_F(SlotTest, CyclingSlotsRunChildrenInTurnAndShowTheNextOne) {
+    fakes::FakeKeyValueStore defaults;
+    CyclingIndexStore store(&defaults);
+    DynamicSlotConfig dyn;
+    dyn.producer = ScriptInvocation{ScriptLanguage::shell, "date"};
+    SlotConfig dynamicChild = make(SlotType::dynamic(dyn), "Dyn", SlotIcon::monogram("D"));
+    const SlotConfig config =
+        make(SlotType::cycling({groupConfig("A"), groupConfig("B"), dynamicChild}), "Cycle");
+    CyclingSlot slot(config, &store);
+
+    EXPECT_EQ(slot.title(), "A");
+    slot.execute(&controller);
+    EXPECT_EQ(slot.title(), "B");
+    EXPECT_EQ(slot.icon().fallbackSymbol, "folder");
+    slot.execute(&controller);
+    // Drawing the dynamic child does not build it: no registration, no producer run.
+    EXPECT_EQ(slot.title(), "Dyn");
+    EXPECT_EQ(slot.icon().icon, SlotIcon::monogram("D"));
+    EXPECT_FALSE(cache->isRegistered(dynamicChild.id));
+    EXPECT_TRUE(producers->runs.empty());
+    slot.execute(&controller);  // runs the dynamic child: built, run, gone again
+    EXPECT_FALSE(cache->isRegistered(dynamicChild.id));
+    slot.execute(&controller);
+    EXPECT_EQ(controller.calls, (std::vector<std::string>{"pushGroup A", "pushGroup B", "pushGroup A"}));
+
+    // An explicit icon always wins; no children shows the configured title.
+    CyclingSlot custom(make(SlotType::cycling({groupConfig("A")}), "C", SlotIcon::monogram("C")), &store);
+    EXPECT_EQ(custom.icon().icon, SlotIcon::monogram("C"));
+    CyclingSlot empty(make(SlotType::cycling({}), "Nothing"), &store);
+    EXPECT_EQ(empty.title(), "Nothing");
+    empty.execute(&controller);
+    EXPECT_EQ(controller.calls.size(), 3u);
+}
+
+TEST_F(SlotTest, DynamicSlotsShowTheProducedTitleAndRegisterWhileAlive) {
+    DynamicSlotConfig dyn;
+    dyn.producer = ScriptInvocation{ScriptLanguage::shell, "date"};
+    dyn.clickAction = DynamicClickAction::rerunProducer();
+    const SlotConfig config = make(SlotType::dynamic(dyn), "Fallback");
+    {
+        auto slot = SlotFactory::makeSlot(config);
+        EXPECT_TRUE(cache->isRegistered(config.id));
+        EXPECT_EQ(slot->title(), "Fallback");
+        ASSERT_EQ(producers->runs.size(), 1u);
+        producers->succeed(0, "12:30\n");
+        EXPECT_EQ(slot->title(), "12:30");
+        slot->execute(&controller);
+        EXPECT_EQ(producers->runs.size(), 2u);
+    }
+    EXPECT_FALSE(cache->isRegistered(config.id));
+}
+
+TEST_F(SlotTest, ScriptFailuresShowTheirAlert) {
+    auto slot = SlotFactory::makeSlot(make(SlotType::script({ScriptLanguage::shell, "echo boom >&2; exit 2"}), "Build"));
+    platform::MainQueue::setShared(nullptr);  // the real queue: completions come from the event loop
+    slot->execute(&controller);
+    QElapsedTimer timer;
+    timer.start();
+    while (alerts.shown.empty() && timer.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_EQ(alerts.shown.size(), 1u);
+    EXPECT_EQ(alertText(0), "Script slot \"Build\" failed | Exit 2\nboom\n");
+    EXPECT_EQ(alerts.shown[0].alert.style, platform::AlertStyle::critical);
+}
+
+TEST_F(SlotTest, ProfileSlots) {
+    // No configuration manager.
+    SlotFactory::makeSlot(make(SlotType::profileSwitch(), "P"))->execute(&controller);
+    SlotFactory::makeSlot(make(SlotType::profileTarget("Work"), "Work"))->execute(&controller);
+    ASSERT_EQ(alerts.shown.size(), 2u);
+    EXPECT_EQ(alertText(0), "Cannot switch profile | The configuration manager is unavailable.");
+    EXPECT_EQ(alertText(1), alertText(0));
+
+    fakes::TempAppPaths paths;
+    fakes::FakeKeyValueStore defaults;
+    platform::MainQueue::setShared(nullptr);
+    ConfigManager manager(paths.configDir() + "/config.json", ProfileStore(paths.configDir() + "/profiles"), &defaults);
+    ConfigManager::setCurrent(&manager);
+
+    SlotFactory::makeSlot(make(SlotType::profileSwitch(), "P"))->execute(&controller);
+    EXPECT_EQ(alertText(2), "No profiles saved | Create a profile in Settings → Profiles, then this slot will list it.");
+
+    for (const char* name : {"A", "B", "C", "D", "E", "F"}) {
+        AppConfig c;
+        if (std::string(name) == "B") c.profileIcon = SlotIcon::monogram("B");
+        manager.profileStore().save(c, name);
+    }
+    // A file named with spaces around the name, and an eighth profile past the six shown.
+    QFile::copy(QString::fromStdString(manager.profileStore().url("A")),
+                QString::fromStdString(manager.profileStore().directory() + "/  Work .json"));
+    SlotFactory::makeSlot(make(SlotType::profileSwitch(), ""))->execute(&controller);
+    ASSERT_EQ(controller.pushed.size(), 1u);
+    const MenuGroup& list = controller.pushed[0];
+    EXPECT_EQ(list.title, "Profiles");
+    ASSERT_EQ(list.slots.size(), 6u);
+    EXPECT_EQ(list.slots[0].title, "  Work ");
+    EXPECT_EQ(list.slots[0].type, SlotType::profileTarget("Work"));
+    EXPECT_EQ(list.slots[2].icon, SlotIcon::monogram("B"));
+    EXPECT_TRUE(list.slots[1].icon.isAuto());
+
+    SlotFactory::makeSlot(list.slots[3])->execute(&controller);
+    EXPECT_EQ(manager.activeProfile(), "C");
+    SlotFactory::makeSlot(make(SlotType::profileTarget("Gone"), "Gone"))->execute(&controller);
+    EXPECT_EQ(alertText(3), "Profile not found | No profile named \"Gone\" exists. Create it in Settings → Profiles.");
+    manager.flushSaves();
+}

@@ -145,7 +145,7 @@ void ConfigManager::load() {
 
     if (validate(normalised).empty()) {
         setConfig(std::move(normalised));
-        if (changed) saveTo(SaveTarget::ConfigOnly);
+        if (changed) save();  // the user's own configuration, cut: mirrored like any save
         return;
     }
     setConfig(AppConfig::defaultConfig());

@@ -8,19 +8,12 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
+#include "system_helpers.h"
+
 namespace orbel::platform {
 namespace {
 
-template <class F>
-bool waitUntil(F condition, int ms = 5000) {
-    QElapsedTimer t;
-    t.start();
-    while (!condition()) {
-        if (t.elapsed() > ms) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+using systemtest::spinUntil;
 
 QString pactl(const QStringList& args, int* exitCode = nullptr) {
     QProcess p;
@@ -60,7 +53,7 @@ protected:
     bool perform(Op op) {
         std::optional<bool> result;
         op([&](bool ok) { result = ok; });
-        EXPECT_TRUE(waitUntil([&] { return result.has_value(); }));
+        EXPECT_TRUE(spinUntil([&] { return result.has_value(); }));
         return result.value_or(false);
     }
 
@@ -76,15 +69,15 @@ TEST_F(AudioOutputSystem, VolumeMuteAndDefaultSinkReachTheServer) {
         for (const auto& s : audio.sinks()) found += s.name == "orbel_test_a" || s.name == "orbel_test_b";
         return audio.isAvailable() && found == 2;
     };
-    ASSERT_TRUE(waitUntil(hasTestSinks));
+    ASSERT_TRUE(spinUntil(hasTestSinks));
 
     ASSERT_TRUE(perform([&](auto done) { audio.setDefaultSink("orbel_test_a", done); }));
     EXPECT_EQ(pactl({"get-default-sink"}), "orbel_test_a");
-    EXPECT_TRUE(waitUntil([&] { return audio.defaultSink() == "orbel_test_a"; }));
+    EXPECT_TRUE(spinUntil([&] { return audio.defaultSink() == "orbel_test_a"; }));
 
     ASSERT_TRUE(perform([&](auto done) { audio.setVolume(0.3, done); }));
     EXPECT_EQ(volumePercent("orbel_test_a"), 30);
-    EXPECT_TRUE(waitUntil([&] { return std::abs(audio.volume() - 0.3) < 0.001; }));
+    EXPECT_TRUE(spinUntil([&] { return std::abs(audio.volume() - 0.3) < 0.001; }));
 
     // Steps build on each other even before the server reports back.
     audio.changeVolume(0.05);
@@ -101,7 +94,7 @@ TEST_F(AudioOutputSystem, VolumeMuteAndDefaultSinkReachTheServer) {
 
     ASSERT_TRUE(perform([&](auto done) { audio.toggleMute(done); }));
     EXPECT_TRUE(muted("orbel_test_a"));
-    EXPECT_TRUE(waitUntil([&] { return audio.isMuted(); }));
+    EXPECT_TRUE(spinUntil([&] { return audio.isMuted(); }));
     ASSERT_TRUE(perform([&](auto done) { audio.setVolume(0.5, done); }));
     EXPECT_TRUE(muted("orbel_test_a")) << "setting a level leaves mute alone";
     ASSERT_TRUE(perform([&](auto done) { audio.changeVolume(0.05, done); }));
@@ -120,9 +113,9 @@ TEST_F(AudioOutputSystem, VolumeMuteAndDefaultSinkReachTheServer) {
 
     // Changes made elsewhere are seen too.
     pactl({"set-sink-volume", "orbel_test_b", "70%"});
-    EXPECT_TRUE(waitUntil([&] { return std::abs(audio.volume() - 0.7) < 0.01; }));
+    EXPECT_TRUE(spinUntil([&] { return std::abs(audio.volume() - 0.7) < 0.01; }));
     pactl({"set-default-sink", "orbel_test_a"});
-    EXPECT_TRUE(waitUntil([&] { return audio.defaultSink() == "orbel_test_a"; }));
+    EXPECT_TRUE(spinUntil([&] { return audio.defaultSink() == "orbel_test_a"; }));
     EXPECT_GT(changes, 0);
 }
 

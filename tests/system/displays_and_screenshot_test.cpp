@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "system_helpers.h"
+
 #include "platform/displays.h"
 #include "platform/linux/x11_session.h"
 #include "platform/screen_grabber.h"
@@ -16,16 +18,7 @@
 namespace orbel::platform {
 namespace {
 
-template <class F>
-bool waitUntil(F condition, int ms = 5000) {
-    QElapsedTimer t;
-    t.start();
-    while (!condition()) {
-        if (t.elapsed() > ms) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+using systemtest::spinUntil;
 
 class DisplaySystem : public ::testing::Test {
 protected:
@@ -64,7 +57,7 @@ TEST_F(DisplaySystem, WithoutABacklightBrightnessChangesFail) {
     std::optional<bool> set, changed;
     displays.setBrightness(0.5, [&](bool ok) { set = ok; });
     displays.changeBrightness(0.1, [&](bool ok) { changed = ok; });
-    ASSERT_TRUE(waitUntil([&] { return set && changed; }));
+    ASSERT_TRUE(spinUntil([&] { return set && changed; }));
     EXPECT_FALSE(*set);
     EXPECT_FALSE(*changed);
 }
@@ -77,7 +70,7 @@ TEST_F(DisplaySystem, GrabsTheWholeDesktopWithoutOverwriting) {
     for (int i = 0; i < 2; ++i) {
         std::optional<std::string> path;
         grabber.grabAllScreens(tmp.path().toStdString(), "Screenshot test.png", [&](const std::string& p) { path = p; });
-        ASSERT_TRUE(waitUntil([&] { return path.has_value(); }));
+        ASSERT_TRUE(spinUntil([&] { return path.has_value(); }));
         paths.push_back(*path);
     }
     EXPECT_EQ(paths[0], (tmp.path() + "/Screenshot test.png").toStdString());

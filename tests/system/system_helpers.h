@@ -3,6 +3,10 @@
 // Helpers for tests that run against the real X server.
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QProcess>
@@ -37,6 +41,41 @@ inline bool spinUntil(const std::function<bool()>& condition, int timeoutMs = 50
     }
     return true;
 }
+
+// Writes a file, making its folder first.
+inline void writeFile(const QString& path, const QByteArray& content) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(content);
+}
+
+// Points the XDG variables at a temporary tree for one test.
+class XdgFixture {
+public:
+    XdgFixture() {
+        for (const char* var : {"XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS"}) {
+            saved_.emplace_back(var, qgetenv(var));
+        }
+        qputenv("XDG_DATA_HOME", (root() + "/data").toUtf8());
+        qputenv("XDG_DATA_DIRS", (root() + "/usr").toUtf8());
+        qputenv("XDG_CONFIG_HOME", (root() + "/config").toUtf8());
+        qputenv("XDG_CONFIG_DIRS", (root() + "/etc").toUtf8());
+    }
+    ~XdgFixture() {
+        for (const auto& [var, value] : saved_) {
+            if (value.isNull())
+                qunsetenv(var);
+            else
+                qputenv(var, value);
+        }
+    }
+    QString root() const { return dir_.path(); }
+
+private:
+    QTemporaryDir dir_;
+    std::vector<std::pair<const char*, QByteArray>> saved_;
+};
 
 // One of the helper programs of tests/system/programs, with its output lines.
 class Program {

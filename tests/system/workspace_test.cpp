@@ -13,55 +13,17 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include "system_helpers.h"
+
 #include "platform/linux/x11_session.h"
 
 namespace orbel::platform {
 namespace {
 
-template <class F>
-bool waitUntil(F condition, int ms = 5000) {
-    QElapsedTimer t;
-    t.start();
-    while (!condition()) {
-        if (t.elapsed() > ms) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+using systemtest::spinUntil;
 
-void writeFile(const QString& path, const QByteArray& content) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(content);
-}
-
-// Points the XDG variables at a temporary tree for one test.
-class XdgFixture {
-public:
-    XdgFixture() {
-        for (const char* var : {"XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS"}) {
-            saved_.emplace_back(var, qgetenv(var));
-        }
-        qputenv("XDG_DATA_HOME", (root() + "/data").toUtf8());
-        qputenv("XDG_DATA_DIRS", (root() + "/usr").toUtf8());
-        qputenv("XDG_CONFIG_HOME", (root() + "/config").toUtf8());
-        qputenv("XDG_CONFIG_DIRS", (root() + "/etc").toUtf8());
-    }
-    ~XdgFixture() {
-        for (const auto& [var, value] : saved_) {
-            if (value.isNull())
-                qunsetenv(var);
-            else
-                qputenv(var, value);
-        }
-    }
-    QString root() const { return dir_.path(); }
-
-private:
-    QTemporaryDir dir_;
-    std::vector<std::pair<const char*, QByteArray>> saved_;
-};
+using systemtest::writeFile;
+using systemtest::XdgFixture;
 
 class WorkspaceSystem : public ::testing::Test {
 protected:
@@ -89,7 +51,7 @@ TEST_F(WorkspaceSystem, LaunchesADesktopEntryAndResolvesStockIdentifiers) {
     ASSERT_TRUE(app);
     EXPECT_EQ(app->name, "Marker");
     ASSERT_TRUE(ws.launch(*app));
-    ASSERT_TRUE(waitUntil([&] { return QFileInfo(marker).size() > 0; }));
+    ASSERT_TRUE(spinUntil([&] { return QFileInfo(marker).size() > 0; }));
     QFile f(marker);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), "launched Marker\n");
@@ -126,8 +88,8 @@ TEST_F(WorkspaceSystem, HidesTheFrontApplicationActivatesItAgainAndShowsTheDeskt
     window.show();
     const auto id = xcb_window_t(window.winId());
     // openbox focuses new windows; asking as well would race with the hiding below.
-    ASSERT_TRUE(waitUntil([&] { return wmState(id) == 1; }));  // NormalState
-    ASSERT_TRUE(waitUntil([&] { return x->activeWindow() == id; }));
+    ASSERT_TRUE(spinUntil([&] { return wmState(id) == 1; }));  // NormalState
+    ASSERT_TRUE(spinUntil([&] { return x->activeWindow() == id; }));
 
     auto front = ws.frontApplication();
     ASSERT_TRUE(front);
@@ -136,17 +98,17 @@ TEST_F(WorkspaceSystem, HidesTheFrontApplicationActivatesItAgainAndShowsTheDeskt
     EXPECT_NE(std::find(running.begin(), running.end(), *front), running.end());
 
     ASSERT_TRUE(ws.hideFrontApplication());
-    EXPECT_TRUE(waitUntil([&] { return wmState(id) == 3 && !viewable(id); })) << "the window is iconified";
+    EXPECT_TRUE(spinUntil([&] { return wmState(id) == 3 && !viewable(id); })) << "the window is iconified";
 
     ASSERT_TRUE(ws.activate(*front));
-    EXPECT_TRUE(waitUntil([&] { return wmState(id) == 1 && viewable(id) && x->activeWindow() == id; }));
+    EXPECT_TRUE(spinUntil([&] { return wmState(id) == 1 && viewable(id) && x->activeWindow() == id; }));
 
     auto showing = [&] { return x->cardinal(x->root(), "_NET_SHOWING_DESKTOP").value_or(0); };
     ASSERT_EQ(showing(), 0u);
     ASSERT_TRUE(ws.toggleShowDesktop());
-    EXPECT_TRUE(waitUntil([&] { return showing() == 1 && !viewable(id); }));
+    EXPECT_TRUE(spinUntil([&] { return showing() == 1 && !viewable(id); }));
     ASSERT_TRUE(ws.toggleShowDesktop());
-    EXPECT_TRUE(waitUntil([&] { return showing() == 0 && viewable(id); }));
+    EXPECT_TRUE(spinUntil([&] { return showing() == 0 && viewable(id); }));
 
     EXPECT_FALSE(ws.activate({999999, "no.such.app"}));
 }

@@ -162,11 +162,17 @@ std::string CyclingSlot::title() const {
 }
 
 SlotImage CyclingSlot::icon() const {
-    if (!iconOverride_.isAuto()) return withFallback(iconOverride_, fallbackSymbol(type_), title_);
+    // The symbol describes the slot by the title it shows: the next child's.
+    if (!iconOverride_.isAuto()) return withFallback(iconOverride_, fallbackSymbol(type_), title());
     // Worked out from the child's configuration: building the child's live
     // slot on every redraw would start a dynamic child's producer each time.
-    if (const SlotConfig* child = currentChild()) return SlotFactory::imageFor(*child);
-    return withFallback(SlotIcon::automatic(), fallbackSymbol(type_), title_);
+    // A child the factory does not make (the music kinds) leaves the
+    // cycling slot's own symbol.
+    if (const SlotConfig* child = currentChild();
+        child && !child->type.is<SlotType::Transport>() && !child->type.is<SlotType::VolumeScrub>()) {
+        return SlotFactory::imageFor(*child);
+    }
+    return withFallback(SlotIcon::automatic(), fallbackSymbol(type_), title());
 }
 
 void CyclingSlot::execute(DialController* controller) {

@@ -181,6 +181,12 @@ TEST_F(SlotTest, CyclingSlotsRunChildrenInTurnAndShowTheNextOne) {
     // An explicit icon always wins; no children shows the configured title.
     CyclingSlot custom(make(SlotType::cycling({groupConfig("A")}), "C", SlotIcon::monogram("C")), &store);
     EXPECT_EQ(custom.icon().icon, SlotIcon::monogram("C"));
+    EXPECT_EQ(custom.icon().description, "A");  // described by the title it shows
+    // A child no slot is made from leaves the cycling slot's own symbol.
+    CyclingSlot music(make(SlotType::cycling({make(SlotType::transport(TransportCommand::next), "Next")}), "M"),
+                      &store);
+    EXPECT_EQ(music.icon().fallbackSymbol, "arrow.triangle.2.circlepath");
+    EXPECT_EQ(music.icon().description, "Next");
     CyclingSlot empty(make(SlotType::cycling({}), "Nothing"), &store);
     EXPECT_EQ(empty.title(), "Nothing");
     empty.execute(&controller);

@@ -4,6 +4,7 @@
 // scope; and one level of the dial, the group. The two refer to each other
 // (a group slot carries a group, a group holds slots), so both live here.
 
+#include <functional>
 #include <string>
 #include <type_traits>
 #include <variant>
@@ -188,3 +189,11 @@ inline constexpr const char* kNoDiscriminatorMessage =
     "Slot has no discriminator (expected one of: app, action, group, keystroke, type)";
 
 }  // namespace orbel
+
+// Profile references are keys by name (sets of profile targets, lookups).
+template <>
+struct std::hash<orbel::ProfileReference> {
+    std::size_t operator()(const orbel::ProfileReference& p) const noexcept {
+        return std::hash<std::string>()(p.name);
+    }
+};

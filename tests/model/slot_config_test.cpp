@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unordered_set>
+
 #include "decode_helpers.h"
 #include "model/slot_config.h"
 
@@ -209,6 +211,16 @@ TEST(SlotConfig, TitlesAndEquality) {
     EXPECT_EQ(copy, s);
     EXPECT_NE(decodeSlot(encode(s)), decodeSlot(encode(s)));
     EXPECT_TRUE(s.type.matches(decodeSlot(encode(s)).type));
+}
+
+TEST(ProfileReference, ComparesAndHashesByName) {
+    const std::unordered_set<ProfileReference> names = {{"Work"}, {"Work"}, {"work"}, {"Home"}};
+    EXPECT_EQ(names.size(), 3U);
+    EXPECT_TRUE(names.contains(ProfileReference{"Home"}));
+    EXPECT_EQ(std::hash<ProfileReference>()({"Work"}), std::hash<ProfileReference>()({"Work"}));
+    EXPECT_EQ(decodeText(R"(" \tWork\t ")", ProfileReference::fromJson), ProfileReference{"Work"});
+    EXPECT_EQ(decodeText("\"Work\\n\"", ProfileReference::fromJson).name, "Work\n");  // line breaks stay
+    EXPECT_EQ(decodeError(R"({"name":"Work"})", ProfileReference::fromJson).kind(), K::TypeMismatch);
 }
 
 TEST(MenuGroup, ReadsAndWritesItsObject) {

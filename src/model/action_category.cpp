@@ -1,31 +1,30 @@
 #include "model/action_category.h"
 
+#include "model/raw_enum.h"
+
 namespace orbel {
 
-std::string_view rawValue(ActionCategory category) {
-    switch (category) {
-        case ActionCategory::audio: return "Audio";
-        case ActionCategory::display: return "Display";
-        case ActionCategory::media: return "Media";
-        case ActionCategory::connectivity: return "Connectivity";
-        case ActionCategory::utilities: return "Utilities";
-        case ActionCategory::system: return "System";
-    }
-    return "Audio";
-}
+namespace {
+
+constexpr raw_enum::Table<ActionCategory, 6> kActionCategories{{
+    {ActionCategory::audio, "Audio"},
+    {ActionCategory::display, "Display"},
+    {ActionCategory::media, "Media"},
+    {ActionCategory::connectivity, "Connectivity"},
+    {ActionCategory::utilities, "Utilities"},
+    {ActionCategory::system, "System"},
+}};
+
+}  // namespace
+
+std::string_view rawValue(ActionCategory category) { return raw_enum::rawValue(kActionCategories, category); }
 
 std::optional<ActionCategory> actionCategoryFromRaw(std::string_view raw) {
-    for (ActionCategory c : allActionCategories()) {
-        if (rawValue(c) == raw) return c;
-    }
-    return std::nullopt;
+    return raw_enum::fromRaw(kActionCategories, raw);
 }
 
 const std::vector<ActionCategory>& allActionCategories() {
-    static const std::vector<ActionCategory> all = {
-        ActionCategory::audio,        ActionCategory::display,   ActionCategory::media,
-        ActionCategory::connectivity, ActionCategory::utilities, ActionCategory::system,
-    };
+    static const std::vector<ActionCategory> all = raw_enum::values(kActionCategories);
     return all;
 }
 

@@ -1,23 +1,28 @@
 #include "model/appearance_config.h"
 
+#include "model/raw_enum.h"
+
 namespace orbel {
 
 namespace {
 
-template <class E, std::size_t N>
-std::optional<E> fromRaw(const std::array<E, N>& all, std::string_view raw) {
-    for (E e : all) {
-        if (rawValue(e) == raw) return e;
-    }
-    return std::nullopt;
-}
+constexpr raw_enum::Table<AppearanceMode, 3> kAppearanceModes{{
+    {AppearanceMode::Auto, "auto"},
+    {AppearanceMode::Dark, "dark"},
+    {AppearanceMode::Light, "light"},
+}};
 
-template <class E, std::size_t N>
-E enumFromJson(const json::Node& node, const std::array<E, N>& all, std::string_view typeName) {
-    const std::string raw = node.asString();
-    if (auto e = fromRaw(all, raw)) return *e;
-    node.fail("Cannot initialize " + std::string(typeName) + " from invalid String value " + raw);
-}
+constexpr raw_enum::Table<Backdrop, 3> kBackdrops{{
+    {Backdrop::LiquidGlass, "liquidGlass"},
+    {Backdrop::Translucent, "translucent"},
+    {Backdrop::Filled, "filled"},
+}};
+
+constexpr raw_enum::Table<SlotStyle, 3> kSlotStyles{{
+    {SlotStyle::LiquidGlass, "liquidGlass"},
+    {SlotStyle::Filled, "filled"},
+    {SlotStyle::Normal, "normal"},
+}};
 
 // Values at or below `lo` become `lo` (so -0 and NaN do too), values above
 // `hi` become `hi`.
@@ -39,44 +44,21 @@ T readOr(const json::Node& node, std::string_view key, T fallback, Read read) {
 
 }  // namespace
 
-std::string_view rawValue(AppearanceMode mode) {
-    switch (mode) {
-        case AppearanceMode::Auto: return "auto";
-        case AppearanceMode::Dark: return "dark";
-        case AppearanceMode::Light: return "light";
-    }
-    return "auto";
-}
-
-std::string_view rawValue(Backdrop backdrop) {
-    switch (backdrop) {
-        case Backdrop::LiquidGlass: return "liquidGlass";
-        case Backdrop::Translucent: return "translucent";
-        case Backdrop::Filled: return "filled";
-    }
-    return "liquidGlass";
-}
-
-std::string_view rawValue(SlotStyle style) {
-    switch (style) {
-        case SlotStyle::LiquidGlass: return "liquidGlass";
-        case SlotStyle::Filled: return "filled";
-        case SlotStyle::Normal: return "normal";
-    }
-    return "liquidGlass";
-}
+std::string_view rawValue(AppearanceMode mode) { return raw_enum::rawValue(kAppearanceModes, mode); }
+std::string_view rawValue(Backdrop backdrop) { return raw_enum::rawValue(kBackdrops, backdrop); }
+std::string_view rawValue(SlotStyle style) { return raw_enum::rawValue(kSlotStyles, style); }
 
 std::optional<AppearanceMode> appearanceModeFromRaw(std::string_view raw) {
-    return fromRaw(kAllAppearanceModes, raw);
+    return raw_enum::fromRaw(kAppearanceModes, raw);
 }
-std::optional<Backdrop> backdropFromRaw(std::string_view raw) { return fromRaw(kAllBackdrops, raw); }
-std::optional<SlotStyle> slotStyleFromRaw(std::string_view raw) { return fromRaw(kAllSlotStyles, raw); }
+std::optional<Backdrop> backdropFromRaw(std::string_view raw) { return raw_enum::fromRaw(kBackdrops, raw); }
+std::optional<SlotStyle> slotStyleFromRaw(std::string_view raw) { return raw_enum::fromRaw(kSlotStyles, raw); }
 
 AppearanceMode appearanceModeFromJson(const json::Node& node) {
-    return enumFromJson(node, kAllAppearanceModes, "AppearanceMode");
+    return raw_enum::fromJson(kAppearanceModes, node, "AppearanceMode");
 }
-Backdrop backdropFromJson(const json::Node& node) { return enumFromJson(node, kAllBackdrops, "Backdrop"); }
-SlotStyle slotStyleFromJson(const json::Node& node) { return enumFromJson(node, kAllSlotStyles, "SlotStyle"); }
+Backdrop backdropFromJson(const json::Node& node) { return raw_enum::fromJson(kBackdrops, node, "Backdrop"); }
+SlotStyle slotStyleFromJson(const json::Node& node) { return raw_enum::fromJson(kSlotStyles, node, "SlotStyle"); }
 
 const AppearanceConfig& AppearanceConfig::defaultValue() {
     static const AppearanceConfig value{};

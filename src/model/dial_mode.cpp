@@ -1,30 +1,24 @@
 #include "model/dial_mode.h"
 
-#include <string>
+#include "model/raw_enum.h"
 
 namespace orbel {
 
-std::string_view rawValue(DialMode mode) {
-    switch (mode) {
-        case DialMode::standard: return "standard";
-        case DialMode::music: return "music";
-    }
-    return "standard";
-}
+namespace {
 
-std::optional<DialMode> dialModeFromRaw(std::string_view raw) {
-    for (auto mode : {DialMode::standard, DialMode::music}) {
-        if (rawValue(mode) == raw) return mode;
-    }
-    return std::nullopt;
-}
+constexpr raw_enum::Table<DialMode, 2> kDialModes{{
+    {DialMode::standard, "standard"},
+    {DialMode::music, "music"},
+}};
 
-DialMode dialModeFromJson(const json::Node& node) {
-    const std::string raw = node.asString();
-    if (auto mode = dialModeFromRaw(raw)) return *mode;
-    node.fail("Cannot initialize DialMode from invalid String value " + raw);
-}
+}  // namespace
 
-json::Json toJson(DialMode mode) { return std::string(rawValue(mode)); }
+std::string_view rawValue(DialMode mode) { return raw_enum::rawValue(kDialModes, mode); }
+
+std::optional<DialMode> dialModeFromRaw(std::string_view raw) { return raw_enum::fromRaw(kDialModes, raw); }
+
+DialMode dialModeFromJson(const json::Node& node) { return raw_enum::fromJson(kDialModes, node, "DialMode"); }
+
+json::Json toJson(DialMode mode) { return raw_enum::toJson(kDialModes, mode); }
 
 }  // namespace orbel

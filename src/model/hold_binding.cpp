@@ -2,12 +2,17 @@
 
 #include <string>
 
+#include "model/raw_enum.h"
+
 namespace orbel {
 
 namespace {
 
-constexpr HoldBinding::Kind kAllKinds[] = {HoldBinding::Kind::MouseButton, HoldBinding::Kind::KeyCombination,
-                                           HoldBinding::Kind::HidppButton};
+constexpr raw_enum::Table<HoldBinding::Kind, 3> kKinds{{
+    {HoldBinding::Kind::MouseButton, "mouseButton"},
+    {HoldBinding::Kind::KeyCombination, "keyCombination"},
+    {HoldBinding::Kind::HidppButton, "hidppButton"},
+}};
 
 std::uint16_t readUInt16(const json::Node& node) {
     // A fraction or a number outside 64 bits fails inside asInt with the
@@ -21,27 +26,11 @@ std::uint16_t readUInt16(const json::Node& node) {
 
 }  // namespace
 
-std::string_view rawValue(HoldBinding::Kind kind) {
-    switch (kind) {
-        case HoldBinding::Kind::MouseButton: return "mouseButton";
-        case HoldBinding::Kind::KeyCombination: return "keyCombination";
-        case HoldBinding::Kind::HidppButton: return "hidppButton";
-    }
-    return "mouseButton";
-}
+std::string_view rawValue(HoldBinding::Kind kind) { return raw_enum::rawValue(kKinds, kind); }
 
-std::optional<HoldBinding::Kind> holdBindingKindFromRaw(std::string_view raw) {
-    for (auto kind : kAllKinds) {
-        if (rawValue(kind) == raw) return kind;
-    }
-    return std::nullopt;
-}
+std::optional<HoldBinding::Kind> holdBindingKindFromRaw(std::string_view raw) { return raw_enum::fromRaw(kKinds, raw); }
 
-HoldBinding::Kind holdBindingKindFromJson(const json::Node& node) {
-    const std::string raw = node.asString();
-    if (auto kind = holdBindingKindFromRaw(raw)) return *kind;
-    node.fail("Cannot initialize Kind from invalid String value " + raw);
-}
+HoldBinding::Kind holdBindingKindFromJson(const json::Node& node) { return raw_enum::fromJson(kKinds, node, "Kind"); }
 
 HoldBinding HoldBinding::fromJson(const json::Node& node) {
     switch (holdBindingKindFromJson(node["kind"])) {

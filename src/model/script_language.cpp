@@ -1,37 +1,34 @@
 #include "model/script_language.h"
 
-#include <string>
+#include "model/raw_enum.h"
 
 namespace orbel {
 
-std::string_view rawValue(ScriptLanguage language) {
-    switch (language) {
-        case ScriptLanguage::appleScript: return "applescript";
-        case ScriptLanguage::shell: return "shell";
-        case ScriptLanguage::jxa: return "jxa";
-    }
-    return "shell";
-}
+namespace {
+
+constexpr raw_enum::Table<ScriptLanguage, 3> kScriptLanguages{{
+    {ScriptLanguage::appleScript, "applescript"},
+    {ScriptLanguage::shell, "shell"},
+    {ScriptLanguage::jxa, "jxa"},
+}};
+
+}  // namespace
+
+std::string_view rawValue(ScriptLanguage language) { return raw_enum::rawValue(kScriptLanguages, language); }
 
 std::optional<ScriptLanguage> scriptLanguageFromRaw(std::string_view raw) {
-    for (ScriptLanguage l : allScriptLanguages()) {
-        if (rawValue(l) == raw) return l;
-    }
-    return std::nullopt;
+    return raw_enum::fromRaw(kScriptLanguages, raw);
 }
 
 const std::vector<ScriptLanguage>& allScriptLanguages() {
-    static const std::vector<ScriptLanguage> all = {ScriptLanguage::appleScript, ScriptLanguage::shell,
-                                                    ScriptLanguage::jxa};
+    static const std::vector<ScriptLanguage> all = raw_enum::values(kScriptLanguages);
     return all;
 }
 
 ScriptLanguage scriptLanguageFromJson(const json::Node& node) {
-    const std::string raw = node.asString();
-    if (auto language = scriptLanguageFromRaw(raw)) return *language;
-    node.fail("Cannot initialize ScriptLanguage from invalid String value " + raw);
+    return raw_enum::fromJson(kScriptLanguages, node, "ScriptLanguage");
 }
 
-json::Json toJson(ScriptLanguage language) { return std::string(rawValue(language)); }
+json::Json toJson(ScriptLanguage language) { return raw_enum::toJson(kScriptLanguages, language); }
 
 }  // namespace orbel

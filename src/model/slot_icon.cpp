@@ -1,5 +1,6 @@
 #include "model/slot_icon.h"
 
+#include "model/raw_enum.h"
 #include "model/text.h"
 
 namespace orbel {
@@ -12,23 +13,20 @@ const std::set<std::string, std::less<>>& imageFileExtensions() {
     return extensions;
 }
 
-std::string_view rawValue(SlotIcon::Kind kind) {
-    switch (kind) {
-        case SlotIcon::Kind::Auto: return "auto";
-        case SlotIcon::Kind::SymbolPack: return "symbolPack";
-        case SlotIcon::Kind::Text: return "text";
-        case SlotIcon::Kind::CustomImage: return "customImage";
-    }
-    return "auto";
-}
+namespace {
 
-std::optional<SlotIcon::Kind> slotIconKindFromRaw(std::string_view raw) {
-    for (auto kind : {SlotIcon::Kind::Auto, SlotIcon::Kind::SymbolPack, SlotIcon::Kind::Text,
-                      SlotIcon::Kind::CustomImage}) {
-        if (rawValue(kind) == raw) return kind;
-    }
-    return std::nullopt;
-}
+constexpr raw_enum::Table<SlotIcon::Kind, 4> kKinds{{
+    {SlotIcon::Kind::Auto, "auto"},
+    {SlotIcon::Kind::SymbolPack, "symbolPack"},
+    {SlotIcon::Kind::Text, "text"},
+    {SlotIcon::Kind::CustomImage, "customImage"},
+}};
+
+}  // namespace
+
+std::string_view rawValue(SlotIcon::Kind kind) { return raw_enum::rawValue(kKinds, kind); }
+
+std::optional<SlotIcon::Kind> slotIconKindFromRaw(std::string_view raw) { return raw_enum::fromRaw(kKinds, raw); }
 
 std::optional<Rgb> SlotIcon::Text::tint() const {
     if (!tintHex) return std::nullopt;
@@ -119,11 +117,7 @@ std::optional<std::string> SlotIcon::shorthand() const {
 SlotIcon SlotIcon::fromJson(const json::Node& node) {
     if (node.isString()) return parseShorthand(node.asString(), node);
 
-    const json::Node kindNode = node["kind"];
-    const std::string raw = kindNode.asString();
-    const auto kind = slotIconKindFromRaw(raw);
-    if (!kind) kindNode.fail("Cannot initialize Kind from invalid String value " + raw);
-    switch (*kind) {
+    switch (raw_enum::fromJson(kKinds, node["kind"], "Kind")) {
         case Kind::Auto: return automatic();
         case Kind::SymbolPack: return symbolPack(IconPack::fromJson(node["pack"]), node.string("name"));
         case Kind::Text: return monogram(node.string("text"), node.optionalString("tintHex"));

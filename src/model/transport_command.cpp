@@ -1,31 +1,29 @@
 #include "model/transport_command.h"
 
-#include <string>
+#include "model/raw_enum.h"
 
 namespace orbel {
 
-std::string_view rawValue(TransportCommand command) {
-    switch (command) {
-        case TransportCommand::toggle: return "toggle";
-        case TransportCommand::next: return "next";
-        case TransportCommand::prev: return "prev";
-    }
-    return "toggle";
-}
+namespace {
+
+constexpr raw_enum::Table<TransportCommand, 3> kTransportCommands{{
+    {TransportCommand::toggle, "toggle"},
+    {TransportCommand::next, "next"},
+    {TransportCommand::prev, "prev"},
+}};
+
+}  // namespace
+
+std::string_view rawValue(TransportCommand command) { return raw_enum::rawValue(kTransportCommands, command); }
 
 std::optional<TransportCommand> transportCommandFromRaw(std::string_view raw) {
-    for (auto command : {TransportCommand::toggle, TransportCommand::next, TransportCommand::prev}) {
-        if (rawValue(command) == raw) return command;
-    }
-    return std::nullopt;
+    return raw_enum::fromRaw(kTransportCommands, raw);
 }
 
 TransportCommand transportCommandFromJson(const json::Node& node) {
-    const std::string raw = node.asString();
-    if (auto command = transportCommandFromRaw(raw)) return *command;
-    node.fail("Cannot initialize TransportCommand from invalid String value " + raw);
+    return raw_enum::fromJson(kTransportCommands, node, "TransportCommand");
 }
 
-json::Json toJson(TransportCommand command) { return std::string(rawValue(command)); }
+json::Json toJson(TransportCommand command) { return raw_enum::toJson(kTransportCommands, command); }
 
 }  // namespace orbel

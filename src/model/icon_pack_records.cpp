@@ -1,11 +1,13 @@
 #include "model/icon_pack_records.h"
 
+#include "model/hash.h"
+
 namespace orbel {
 
 namespace {
 template <class T>
 void combine(std::size_t& seed, const T& v) {
-    seed ^= std::hash<T>()(v) + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
+    seed = hashCombine(seed, std::hash<T>()(v));
 }
 template <class T>
 void combine(std::size_t& seed, const std::optional<T>& v) {

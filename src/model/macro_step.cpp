@@ -1,19 +1,9 @@
 #include "model/macro_step.h"
 
+#include "model/overloaded.h"
 #include "model/text.h"
 
 namespace orbel {
-
-namespace {
-
-template <class... F>
-struct Overloaded : F... {
-    using F::operator()...;
-};
-template <class... F>
-Overloaded(F...) -> Overloaded<F...>;
-
-}  // namespace
 
 MacroStep MacroStep::fromJson(const json::Node& node) {
     node.requireObject();

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "model/hash.h"
 #include "model/text.h"
 
 namespace orbel {
@@ -19,7 +20,7 @@ std::size_t RefreshPolicy::hash() const {
     std::size_t h = std::hash<int>{}(static_cast<int>(kind));
     if (kind == Kind::interval) {
         const std::size_t s = std::hash<std::int64_t>{}(seconds);
-        h ^= s + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
+        h = hashCombine(h, s);
     }
     return h;
 }

@@ -2,12 +2,14 @@
 
 #include <string_view>
 
+#include "model/hash.h"
+
 namespace orbel {
 
 std::size_t ScriptInvocation::hash() const {
     const std::size_t a = std::hash<std::string_view>{}(rawValue(language));
     const std::size_t b = std::hash<std::string>{}(source);
-    return a ^ (b + 0x9e3779b97f4a7c15ULL + (a << 6) + (a >> 2));
+    return hashCombine(a, b);
 }
 
 ScriptInvocation ScriptInvocation::fromJson(const json::Node& node) {

@@ -1,5 +1,7 @@
 #include "model/slot_config.h"
 
+#include "model/overloaded.h"
+
 namespace orbel {
 
 using json::Json;
@@ -30,13 +32,6 @@ std::string appNameFromBundleId(const std::string& bundleId) {
     if (last.empty()) last = bundleId;
     return text::capitalizeFirst(last);
 }
-
-template <class... F>
-struct Overloaded : F... {
-    using F::operator()...;
-};
-template <class... F>
-Overloaded(F...) -> Overloaded<F...>;
 
 }  // namespace
 

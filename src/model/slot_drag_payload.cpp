@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "model/json_writer.h"
+#include "model/overloaded.h"
 
 namespace orbel {
 
@@ -17,13 +18,6 @@ Uuid uuidFromJson(const json::Node& node) {
     if (auto id = Uuid::parse(text)) return *id;
     node.fail("Attempted to decode UUID from invalid UUID string.");
 }
-
-template <class... Fs>
-struct Overloaded : Fs... {
-    using Fs::operator()...;
-};
-template <class... Fs>
-Overloaded(Fs...) -> Overloaded<Fs...>;
 
 }  // namespace
 

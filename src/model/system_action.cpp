@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "model/hash.h"
 #include "model/text.h"
 
 namespace orbel {
@@ -54,10 +55,6 @@ constexpr std::array<ActionInfo, SystemAction::kCaseCount> kInfo = {{
 }};
 
 const ActionInfo& info(K kind) { return kInfo[static_cast<std::size_t>(kind)]; }
-
-std::size_t combine(std::size_t seed, std::size_t v) {
-    return seed ^ (v + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2));
-}
 
 }  // namespace
 
@@ -139,7 +136,7 @@ std::size_t SystemAction::hash() const {
         double v = value;
         if (v == 0.0) v = 0.0;  // -0.0 hashes like 0.0
         const std::size_t vh = std::isnan(v) ? std::size_t{0x7ff8} : std::hash<double>{}(v);
-        h = combine(h, vh);
+        h = hashCombine(h, vh);
     }
     return h;
 }

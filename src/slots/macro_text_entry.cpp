@@ -1,57 +1,35 @@
 #include "slots/macro_text_entry.h"
 
-#include <algorithm>
-
 namespace orbel {
 
-PasteboardTextEntry::PasteboardTextEntry(std::chrono::milliseconds restoreDelay, platform::Pasteboard* pasteboard,
-                                         platform::EventPoster* poster, platform::Timers* timers)
-    : restoreDelay_(std::max(restoreDelay, std::chrono::milliseconds(0))),
-      pasteboard_(pasteboard),
-      poster_(poster),
-      timers_(timers) {}
+PasteboardTextEntry::PasteboardTextEntry(std::chrono::milliseconds restoreDelay, platform::EventPoster* poster)
+    : restoreDelay_(restoreDelay), poster_(poster) {}
 
 PasteboardTextEntry::~PasteboardTextEntry() {
-    for (const auto& [key, pending] : pending_) {
-        timers().cancel(pending.timer);
-        restoreIfUnchanged(pending);
+    life_.reset();  // the swaps' completions must not call `done` any more
+    for (const auto& weak : pending_) {
+        if (auto swap = weak.lock()) swap->finishNow();
     }
 }
 
-platform::Pasteboard& PasteboardTextEntry::pasteboard() const {
-    return pasteboard_ ? *pasteboard_ : platform::Pasteboard::shared();
-}
-platform::EventPoster& PasteboardTextEntry::poster() const {
-    return poster_ ? *poster_ : platform::EventPoster::shared();
-}
-platform::Timers& PasteboardTextEntry::timers() const { return timers_ ? *timers_ : platform::Timers::shared(); }
-
-void PasteboardTextEntry::restoreIfUnchanged(const Pending& pending) {
-    if (pasteboard().changeCount() == pending.writtenCount) pasteboard().restore(pending.saved);
-}
-
 void PasteboardTextEntry::enterText(const std::string& text, std::function<void()> done) {
-    platform::Pasteboard& board = pasteboard();
-    Pending pending;
-    pending.saved = board.snapshot();
-    board.setText(text);
-    pending.writtenCount = board.changeCount();
+    std::erase_if(pending_, [](const std::weak_ptr<PasteSwap>& weak) {
+        auto swap = weak.lock();
+        return !swap || swap->finished();
+    });
+    ChordPoster post;
+    if (poster_) {
+        post = [poster = poster_](const KeyCombination& chord) { poster->postChord(chord.keyCode, chord.modifiers); };
+    }
     // A paste that could not be posted still waits and restores: the step
     // takes the same time either way and the clipboard comes back.
-    poster().postChord(kPasteKeyCode, kPasteModifiers);
-
-    const std::uint64_t key = nextPending_++;
     std::weak_ptr<int> alive = life_;
-    pending.timer = timers().singleShot(restoreDelay_, [this, alive, key, done = std::move(done)] {
-        if (!alive.lock()) return;
-        auto it = pending_.find(key);
-        if (it == pending_.end()) return;
-        const Pending finished = std::move(it->second);
-        pending_.erase(it);
-        restoreIfUnchanged(finished);
-        if (done) done();
-    });
-    pending_.emplace(key, std::move(pending));
+    pending_.push_back(pasteText(
+        text, restoreDelay_,
+        [alive, done = std::move(done)] {
+            if (alive.lock() && done) done();
+        },
+        std::move(post)));
 }
 
 }  // namespace orbel

@@ -18,11 +18,6 @@ namespace {
 
 std::string tr(const char* text) { return QCoreApplication::translate("MenuSlot", text).toStdString(); }
 
-// The stored icon when it is set, with the class's symbol to fall back on.
-SlotImage withFallback(const SlotIcon& icon, std::string symbol, std::string description) {
-    return SlotImage{icon, std::move(symbol), std::move(description), {}};
-}
-
 void showProfileError(const std::string& title, const std::string& message) {
     AlertUtility::showError(title, message);
 }
@@ -32,6 +27,10 @@ std::optional<std::string> targetOf(DialController* controller) {
 }
 
 }  // namespace
+
+SlotImage ConfiguredSlot::configuredImage(std::string description) const {
+    return SlotImage{slotIcon_, fallbackSymbol(type_), std::move(description), {}};
+}
 
 // MARK: app
 
@@ -67,9 +66,7 @@ void ActionSlot::execute(DialController*) { SystemActionExecutor::shared().perfo
 // MARK: keystroke
 
 KeystrokeSlot::KeystrokeSlot(const SlotConfig& config)
-    : ConfiguredSlot(config), steps_(config.type.get<SlotType::Keystroke>()->steps), slotIcon_(config.icon) {}
-
-SlotImage KeystrokeSlot::icon() const { return withFallback(slotIcon_, fallbackSymbol(type_), title_); }
+    : ConfiguredSlot(config), steps_(config.type.get<SlotType::Keystroke>()->steps) {}
 
 void KeystrokeSlot::execute(DialController* controller) {
     const auto target = targetOf(controller);
@@ -80,9 +77,7 @@ void KeystrokeSlot::execute(DialController* controller) {
 // MARK: script
 
 ScriptSlot::ScriptSlot(const SlotConfig& config)
-    : ConfiguredSlot(config), invocation_(config.type.get<SlotType::Script>()->invocation), slotIcon_(config.icon) {}
-
-SlotImage ScriptSlot::icon() const { return withFallback(slotIcon_, fallbackSymbol(type_), title_); }
+    : ConfiguredSlot(config), invocation_(config.type.get<SlotType::Script>()->invocation) {}
 
 void ScriptSlot::execute(DialController*) {
     const std::string title = title_;
@@ -104,9 +99,7 @@ void ScriptSlot::execute(DialController*) {
 // MARK: snippet
 
 SnippetSlot::SnippetSlot(const SlotConfig& config)
-    : ConfiguredSlot(config), body_(config.type.get<SlotType::Snippet>()->text), slotIcon_(config.icon) {}
-
-SlotImage SnippetSlot::icon() const { return withFallback(slotIcon_, fallbackSymbol(type_), title_); }
+    : ConfiguredSlot(config), body_(config.type.get<SlotType::Snippet>()->text) {}
 
 void SnippetSlot::execute(DialController* controller) {
     const auto target = targetOf(controller);
@@ -118,7 +111,6 @@ void SnippetSlot::execute(DialController* controller) {
 
 DynamicSlot::DynamicSlot(const SlotConfig& config)
     : ConfiguredSlot(config),
-      slotIcon_(config.icon),
       scope_(config.scope),
       config_(config.type.get<SlotType::Dynamic>()->config) {
     DynamicTitleCache::shared().registerSlot(id_, title_, config_);
@@ -127,8 +119,6 @@ DynamicSlot::DynamicSlot(const SlotConfig& config)
 DynamicSlot::~DynamicSlot() { DynamicTitleCache::shared().unregister(id_); }
 
 std::string DynamicSlot::title() const { return DynamicTitleCache::shared().title(id_, title_); }
-
-SlotImage DynamicSlot::icon() const { return withFallback(slotIcon_, fallbackSymbol(type_), title()); }
 
 void DynamicSlot::execute(DialController*) {
     const DynamicClickAction& click = config_.clickAction;
@@ -146,7 +136,6 @@ void DynamicSlot::execute(DialController*) {
 
 CyclingSlot::CyclingSlot(const SlotConfig& config, CyclingIndexStore* store)
     : ConfiguredSlot(config),
-      iconOverride_(config.icon),
       scope_(config.scope),
       children_(config.type.get<SlotType::Cycling>()->children),
       store_(store ? store : &CyclingIndexStore::shared()) {}
@@ -163,7 +152,7 @@ std::string CyclingSlot::title() const {
 
 SlotImage CyclingSlot::icon() const {
     // The symbol describes the slot by the title it shows: the next child's.
-    if (!iconOverride_.isAuto()) return withFallback(iconOverride_, fallbackSymbol(type_), title());
+    if (!slotIcon_.isAuto()) return configuredImage(title());
     // Worked out from the child's configuration: building the child's live
     // slot on every redraw would start a dynamic child's producer each time.
     // A child the factory does not make (the music kinds) leaves the
@@ -172,7 +161,7 @@ SlotImage CyclingSlot::icon() const {
         child && !child->type.is<SlotType::Transport>() && !child->type.is<SlotType::VolumeScrub>()) {
         return SlotFactory::imageFor(*child);
     }
-    return withFallback(SlotIcon::automatic(), fallbackSymbol(type_), title());
+    return SlotImage{SlotIcon::automatic(), fallbackSymbol(type_), title(), {}};
 }
 
 void CyclingSlot::execute(DialController* controller) {
@@ -193,9 +182,7 @@ ConfigManager* configManagerOrAlert() {
 }
 }  // namespace
 
-ProfileSwitchSlot::ProfileSwitchSlot(const SlotConfig& config) : ConfiguredSlot(config), slotIcon_(config.icon) {}
-
-SlotImage ProfileSwitchSlot::icon() const { return withFallback(slotIcon_, fallbackSymbol(type_), title_); }
+ProfileSwitchSlot::ProfileSwitchSlot(const SlotConfig& config) : ConfiguredSlot(config) {}
 
 void ProfileSwitchSlot::execute(DialController* controller) {
     ConfigManager* manager = configManagerOrAlert();
@@ -226,10 +213,7 @@ void ProfileSwitchSlot::execute(DialController* controller) {
 
 ProfileTargetSlot::ProfileTargetSlot(const SlotConfig& config)
     : ConfiguredSlot(config),
-      slotIcon_(config.icon),
       target_(config.type.get<SlotType::ProfileTarget>()->profile.name) {}
-
-SlotImage ProfileTargetSlot::icon() const { return withFallback(slotIcon_, fallbackSymbol(type_), title_); }
 
 void ProfileTargetSlot::execute(DialController*) {
     ConfigManager* manager = configManagerOrAlert();
@@ -251,20 +235,16 @@ void ProfileTargetSlot::execute(DialController*) {
 // MARK: group and mode
 
 GroupSlot::GroupSlot(const SlotConfig& config)
-    : ConfiguredSlot(config), group_(*config.type.get<SlotType::Group>()->group), slotIcon_(config.icon) {}
+    : ConfiguredSlot(config), group_(*config.type.get<SlotType::Group>()->group) {}
 
-SlotImage GroupSlot::icon() const { return withFallback(slotIcon_, fallbackSymbol(type_), "Group"); }
+SlotImage GroupSlot::icon() const { return configuredImage("Group"); }
 
 void GroupSlot::execute(DialController* controller) {
     if (controller) controller->pushGroup(group_);
 }
 
 ModeSwitchSlot::ModeSwitchSlot(const SlotConfig& config)
-    : ConfiguredSlot(config), target_(config.type.get<SlotType::ModeSwitch>()->mode), slotIcon_(config.icon) {}
-
-SlotImage ModeSwitchSlot::icon() const {
-    return withFallback(slotIcon_, fallbackSymbol(type_), title_);
-}
+    : ConfiguredSlot(config), target_(config.type.get<SlotType::ModeSwitch>()->mode) {}
 
 void ModeSwitchSlot::execute(DialController* controller) {
     if (controller) controller->switchMode(target_);

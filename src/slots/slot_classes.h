@@ -12,18 +12,25 @@
 
 namespace orbel {
 
-// Common fields: identity, kind and title as configured.
+// Common fields: identity, kind, title and icon as configured.
 class ConfiguredSlot : public MenuSlot {
 public:
-    explicit ConfiguredSlot(const SlotConfig& config) : id_(config.id), type_(config.type), title_(config.title) {}
+    explicit ConfiguredSlot(const SlotConfig& config)
+        : id_(config.id), type_(config.type), title_(config.title), slotIcon_(config.icon) {}
     Uuid id() const override { return id_; }
     const SlotType& type() const override { return type_; }
     std::string title() const override { return title_; }
+    // The configured icon, described by the title shown.
+    SlotImage icon() const override { return configuredImage(title()); }
 
 protected:
+    // The configured icon, with the kind's symbol to fall back on.
+    SlotImage configuredImage(std::string description) const;
+
     Uuid id_;
     SlotType type_;
     std::string title_;
+    SlotIcon slotIcon_;
 };
 
 class AppSlot final : public ConfiguredSlot {
@@ -50,34 +57,28 @@ private:
 class KeystrokeSlot final : public ConfiguredSlot {
 public:
     explicit KeystrokeSlot(const SlotConfig& config);
-    SlotImage icon() const override;
     void execute(DialController* controller) override;
 
 private:
     std::vector<MacroStep> steps_;
-    SlotIcon slotIcon_;
 };
 
 class ScriptSlot final : public ConfiguredSlot {
 public:
     explicit ScriptSlot(const SlotConfig& config);
-    SlotImage icon() const override;
     void execute(DialController* controller) override;
 
 private:
     ScriptInvocation invocation_;
-    SlotIcon slotIcon_;
 };
 
 class SnippetSlot final : public ConfiguredSlot {
 public:
     explicit SnippetSlot(const SlotConfig& config);
-    SlotImage icon() const override;
     void execute(DialController* controller) override;
 
 private:
     std::string body_;
-    SlotIcon slotIcon_;
 };
 
 // Registers with the dynamic title cache when made, unregisters when destroyed.
@@ -86,11 +87,9 @@ public:
     explicit DynamicSlot(const SlotConfig& config);
     ~DynamicSlot() override;
     std::string title() const override;  // the produced label, else the configured title
-    SlotImage icon() const override;
     void execute(DialController* controller) override;
 
 private:
-    SlotIcon slotIcon_;
     SlotScope scope_;
     DynamicSlotConfig config_;
 };
@@ -105,7 +104,6 @@ public:
 
 private:
     const SlotConfig* currentChild() const;
-    SlotIcon iconOverride_;
     SlotScope scope_;
     std::vector<SlotConfig> children_;
     CyclingIndexStore* store_;
@@ -115,21 +113,15 @@ private:
 class ProfileSwitchSlot final : public ConfiguredSlot {
 public:
     explicit ProfileSwitchSlot(const SlotConfig& config);
-    SlotImage icon() const override;
     void execute(DialController* controller) override;
-
-private:
-    SlotIcon slotIcon_;
 };
 
 class ProfileTargetSlot final : public ConfiguredSlot {
 public:
     explicit ProfileTargetSlot(const SlotConfig& config);
-    SlotImage icon() const override;
     void execute(DialController* controller) override;
 
 private:
-    SlotIcon slotIcon_;
     std::string target_;
 };
 
@@ -141,19 +133,16 @@ public:
 
 private:
     MenuGroup group_;
-    SlotIcon slotIcon_;
 };
 
 // Switches the dial between its standard and music modes.
 class ModeSwitchSlot final : public ConfiguredSlot {
 public:
     explicit ModeSwitchSlot(const SlotConfig& config);
-    SlotImage icon() const override;
     void execute(DialController* controller) override;
 
 private:
     DialMode target_;
-    SlotIcon slotIcon_;
 };
 
 }  // namespace orbel

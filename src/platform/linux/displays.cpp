@@ -11,20 +11,16 @@
 #include <QMetaObject>
 #include <QScreen>
 #include <atomic>
-#include <cstdlib>
 #include <memory>
 
 #include "platform/linux/backlight.h"
+#include "platform/linux/x11_reply.h"
 #include "platform/linux/x11_session.h"
 
 namespace orbel::platform {
 namespace {
 
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <class T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
+using x11::Reply;
 
 bool isBuiltInName(const std::string& name) {
     for (const char* prefix : {"eDP", "LVDS", "DSI"})

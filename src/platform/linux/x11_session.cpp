@@ -1,19 +1,10 @@
 #include "platform/linux/x11_session.h"
 
-#include <cstdlib>
 #include <cstring>
-#include <memory>
+
+#include "platform/linux/x11_reply.h"
 
 namespace orbel::platform::x11 {
-namespace {
-
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
-template <class T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
-
-}  // namespace
 
 Session::Session(xcb_connection_t* conn, xcb_window_t root) : conn_(conn), root_(root) {}
 

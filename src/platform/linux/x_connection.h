@@ -6,19 +6,12 @@
 
 #include <xcb/xcb.h>
 
-#include <cstdlib>
-#include <memory>
 #include <string>
 #include <vector>
 
-namespace orbel::platform::x11 {
+#include "platform/linux/x11_reply.h"
 
-template <typename T>
-struct FreeDeleter {
-    void operator()(T* p) const { std::free(p); }
-};
-template <typename T>
-using Reply = std::unique_ptr<T, FreeDeleter<T>>;
+namespace orbel::platform::x11 {
 
 class Connection {
 public:

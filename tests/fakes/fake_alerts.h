@@ -30,11 +30,6 @@ public:
         auto callback = s.onDismiss;
         if (callback) callback(button);
     }
-    std::size_t open() const {
-        std::size_t n = 0;
-        for (const auto& s : shown) n += s.dismissed ? 0 : 1;
-        return n;
-    }
 
     std::vector<Shown> shown;
     int beeps = 0;

@@ -25,7 +25,6 @@ public:
     }
     void restore(const platform::PasteboardSnapshot& snapshot) override {
         contents = snapshot;
-        ++restores;
         ++count;
     }
     std::uint64_t changeCount() const override { return count; }
@@ -40,7 +39,6 @@ public:
     platform::PasteboardSnapshot contents;
     std::uint64_t count = 1;
     std::vector<std::string> textWrites;  // every setText, in order
-    int restores = 0;
     mutable int snapshots = 0;
 };
 

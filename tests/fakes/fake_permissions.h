@@ -6,14 +6,8 @@ namespace orbel::fakes {
 
 class FakePermissions : public platform::Permissions {
 public:
-    bool inputMonitoringGranted() override {
-        ++inputMonitoringChecks;
-        return inputMonitoring;
-    }
-    bool requestInputMonitoring() override {
-        ++inputMonitoringRequests;
-        return inputMonitoring;
-    }
+    bool inputMonitoringGranted() override { return inputMonitoring; }
+    bool requestInputMonitoring() override { return inputMonitoring; }
     bool accessibilityTrusted(bool prompt) override {
         ++accessibilityChecks;
         if (prompt) ++accessibilityPrompts;
@@ -22,8 +16,6 @@ public:
 
     bool inputMonitoring = true;
     bool accessibility = true;
-    int inputMonitoringChecks = 0;
-    int inputMonitoringRequests = 0;
     int accessibilityChecks = 0;
     int accessibilityPrompts = 0;
 };

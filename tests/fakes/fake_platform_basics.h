@@ -12,7 +12,6 @@
 #include "platform/clock.h"
 #include "platform/key_value_store.h"
 #include "platform/main_queue.h"
-#include "platform/serial_queue.h"
 
 namespace orbel::fakes {
 
@@ -49,23 +48,6 @@ public:
 private:
     mutable std::mutex mutex_;
     std::deque<std::function<void()>> tasks_;
-};
-
-// Runs each task as soon as it is posted, on the caller's thread.
-class InlineSerialQueue : public platform::SerialQueue {
-public:
-    explicit InlineSerialQueue(std::string label = "inline") : label_(std::move(label)) {}
-    void post(std::function<void()> task) override {
-        ++posted;
-        task();
-    }
-    void flush() override { ++flushes; }
-    const std::string& label() const override { return label_; }
-    int posted = 0;
-    int flushes = 0;
-
-private:
-    std::string label_;
 };
 
 class FakeKeyValueStore : public platform::KeyValueStore {

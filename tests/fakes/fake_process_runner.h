@@ -16,7 +16,6 @@ public:
         Id id = 0;
         platform::ProcessRequest request;
         Completion completion;
-        bool terminated = false;  // terminate() was called for it
         bool completed = false;
     };
 
@@ -26,11 +25,7 @@ public:
         runs_.push_back(Run{id, std::move(request), std::move(completion)});
         return id;
     }
-    void terminate(Id id) override {
-        std::lock_guard lock(mutex_);
-        for (auto& run : runs_)
-            if (run.id == id && !run.completed) run.terminated = true;
-    }
+    void terminate(Id) override {}
 
     // Ends run `index` (in start order) and runs its completion now, as the
     // GUI thread would. Ending a run twice is a test error.
@@ -63,16 +58,6 @@ public:
     std::vector<Run> runs() const {
         std::lock_guard lock(mutex_);
         return runs_;
-    }
-    std::size_t count() const {
-        std::lock_guard lock(mutex_);
-        return runs_.size();
-    }
-    std::size_t running() const {
-        std::lock_guard lock(mutex_);
-        std::size_t n = 0;
-        for (const auto& r : runs_) n += r.completed ? 0 : 1;
-        return n;
     }
 
 private:

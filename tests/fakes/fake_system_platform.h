@@ -37,7 +37,7 @@ public:
     }
     bool launch(const platform::ApplicationRef& app) override {
         calls.push_back("launch " + app.bundleId);
-        return launchSucceeds;
+        return true;
     }
     bool openUrl(const std::string& url) override {
         calls.push_back("openUrl " + url);
@@ -66,7 +66,6 @@ public:
     std::map<std::string, platform::ApplicationRef> installed;
     std::optional<platform::RunningApplication> front;
     std::vector<platform::RunningApplication> running;
-    bool launchSucceeds = true;
     std::vector<std::string> calls;
 };
 
@@ -119,9 +118,6 @@ public:
         defaultName = name;
         finish(done);
     }
-
-    // Emits the change signal, as the real service does after a server report.
-    void announce() { Q_EMIT changed(); }
 
     bool available = true;
     std::vector<platform::AudioSink> sinkList{{"A", "Sink A"}, {"B", "Sink B"}};

@@ -51,7 +51,6 @@ public:
     void runDue() { advance(std::chrono::milliseconds(0)); }
 
     std::size_t pending() const { return timers_.size(); }
-    bool isPending(Id id) const { return timers_.count(id) != 0; }
     // Time left until the next timer fires, if any.
     std::optional<std::chrono::milliseconds> nextDueIn() const {
         if (timers_.empty()) return std::nullopt;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -8,21 +7,17 @@
 
 namespace orbel::fakes {
 
-// Serves the windows the test sets, or asks `provider` when set.
+// Serves the windows the test sets.
 class FakeWindowSnapshots : public platform::WindowSnapshots {
 public:
     std::vector<platform::WindowSnapshot> snapshot() override {
         std::lock_guard lock(mutex_);
         ++calls_;
-        return provider_ ? provider_() : windows_;
+        return windows_;
     }
     void setWindows(std::vector<platform::WindowSnapshot> windows) {
         std::lock_guard lock(mutex_);
         windows_ = std::move(windows);
-    }
-    void setProvider(std::function<std::vector<platform::WindowSnapshot>()> provider) {
-        std::lock_guard lock(mutex_);
-        provider_ = std::move(provider);
     }
     int calls() const {
         std::lock_guard lock(mutex_);
@@ -32,7 +27,6 @@ public:
 private:
     mutable std::mutex mutex_;
     std::vector<platform::WindowSnapshot> windows_;
-    std::function<std::vector<platform::WindowSnapshot>()> provider_;
     int calls_ = 0;
 };
 

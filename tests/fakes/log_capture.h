@@ -30,22 +30,6 @@ public:
         std::lock_guard lock(mutex_);
         return lines_;
     }
-    std::vector<std::string> texts() const {
-        std::lock_guard lock(mutex_);
-        std::vector<std::string> t;
-        for (const auto& l : lines_) t.push_back(l.text);
-        return t;
-    }
-    bool contains(const std::string& part) const {
-        std::lock_guard lock(mutex_);
-        for (const auto& l : lines_)
-            if (l.text.find(part) != std::string::npos) return true;
-        return false;
-    }
-    void clear() {
-        std::lock_guard lock(mutex_);
-        lines_.clear();
-    }
 
 private:
     mutable std::mutex mutex_;

@@ -24,9 +24,7 @@ TEST(HoldBinding, WritesExactlyTheKeysOfItsKind) {
     } cases[] = {
         {HoldBinding::mouseButton(3), R"({"kind":"mouseButton","button":3})"},
         {HoldBinding::keyCombination(key("opt+space")), R"({"kind":"keyCombination","key":"opt+space"})"},
-        {HoldBinding::keyCombination(key("mouse:4")), R"({"kind":"keyCombination","key":"mouse:4"})"},
         {HoldBinding::hidppButton(0xC52B, 0xC3), R"({"kind":"hidppButton","productID":50475,"cid":195})"},
-        {HoldBinding::hidppButton(65535, 0), R"({"kind":"hidppButton","productID":65535,"cid":0})"},
     };
     for (const auto& c : cases) {
         const std::string written = json::write(c.binding.toJson());
@@ -36,7 +34,6 @@ TEST(HoldBinding, WritesExactlyTheKeysOfItsKind) {
 }
 
 TEST(HoldBinding, DecodesAndIgnoresKeysOfOtherKinds) {
-    EXPECT_EQ(decode(R"({"kind":"mouseButton","button":0})"), HoldBinding::mouseButton(0));
     EXPECT_EQ(decode(R"({"kind":"mouseButton","button":-7})"), HoldBinding::mouseButton(-7));
     EXPECT_EQ(decode(R"({"button":2,"kind":"mouseButton","key":5,"cid":"x"})"), HoldBinding::mouseButton(2));
     EXPECT_EQ(decode(R"({"kind":"hidppButton","productID":1,"cid":2,"button":"no"})"),
@@ -54,23 +51,17 @@ TEST(HoldBinding, RejectsMalformedObjects) {
         const char* description;  // nullptr: not checked
     } cases[] = {
         {R"({"button":3})", K::KeyNotFound, "", nullptr},
-        {R"({"kind":null,"button":3})", K::ValueNotFound, "kind", nullptr},
         {R"({"kind":3})", K::TypeMismatch, "kind", nullptr},
         {R"({"kind":"MouseButton","button":3})", K::DataCorrupted, "kind",
          "Cannot initialize Kind from invalid String value MouseButton"},
-        {R"({"kind":"mouseButton"})", K::KeyNotFound, "", nullptr},
         {R"({"kind":"mouseButton","button":"3"})", K::TypeMismatch, "button", nullptr},
         {R"({"kind":"mouseButton","button":2.5})", K::DataCorrupted, "button", nullptr},
-        {R"({"kind":"keyCombination"})", K::KeyNotFound, "", nullptr},
-        {R"({"kind":"keyCombination","key":5})", K::TypeMismatch, "key", nullptr},
         {R"({"kind":"keyCombination","key":"cmd"})", K::DataCorrupted, "key",
          "Unrecognized hotkey shorthand: \"cmd\""},
         {R"({"kind":"hidppButton","productID":65536,"cid":1})", K::DataCorrupted, "productID",
          "Parsed JSON number <65536> does not fit in UInt16."},
         {R"({"kind":"hidppButton","productID":1,"cid":-1})", K::DataCorrupted, "cid",
          "Parsed JSON number <-1> does not fit in UInt16."},
-        {R"({"kind":"hidppButton","productID":1})", K::KeyNotFound, "", nullptr},
-        {R"({"kind":"hidppButton","cid":1})", K::KeyNotFound, "", nullptr},
         {R"(["mouseButton",3])", K::TypeMismatch, "", nullptr},
     };
     for (const auto& c : cases) {
@@ -87,29 +78,10 @@ TEST(HoldBinding, RejectsMalformedObjects) {
     }
 }
 
-TEST(HoldBinding, EqualityComparesCaseAndPayload) {
-    const KeyCombination plain{0, 0, std::nullopt};
-    const KeyCombination withMouse{0, 0, 3};
-    EXPECT_NE(HoldBinding::keyCombination(plain), HoldBinding::keyCombination(withMouse));
-    EXPECT_NE(HoldBinding::mouseButton(3), HoldBinding::keyCombination(withMouse));
-    EXPECT_NE(HoldBinding::hidppButton(1, 2), HoldBinding::hidppButton(2, 1));
-    EXPECT_EQ(HoldBinding::hidppButton(1, 2), HoldBinding::hidppButton(1, 2));
-    EXPECT_EQ(HoldBinding::mouseButton(3).kind(), HoldBinding::Kind::MouseButton);
-    EXPECT_EQ(HoldBinding::hidppButton(1, 2).kind(), HoldBinding::Kind::HidppButton);
-}
-
-TEST(ActivationMode, TapAndHoldOfOneBindingDiffer) {
+TEST(ActivationMode, EqualityComparesModeCaseAndPayload) {
     const auto button = HoldBinding::mouseButton(3);
     EXPECT_NE(ActivationMode::tap(button), ActivationMode::hold(button));
-    EXPECT_EQ(ActivationMode::hold(button), ActivationMode::hold(HoldBinding::mouseButton(3)));
-    EXPECT_NE(ActivationMode::hold(button), ActivationMode::hold(HoldBinding::mouseButton(4)));
-}
-
-TEST(HoldBindingKind, RawValuesRoundTrip) {
-    for (auto kind : {HoldBinding::Kind::MouseButton, HoldBinding::Kind::KeyCombination,
-                      HoldBinding::Kind::HidppButton}) {
-        EXPECT_EQ(holdBindingKindFromRaw(rawValue(kind)), kind);
-    }
-    EXPECT_EQ(rawValue(HoldBinding::Kind::HidppButton), "hidppButton");
-    EXPECT_FALSE(holdBindingKindFromRaw("keycombination"));
+    EXPECT_NE(HoldBinding::keyCombination({0, 0, std::nullopt}), HoldBinding::keyCombination({0, 0, 3}));
+    EXPECT_NE(HoldBinding::mouseButton(3), HoldBinding::keyCombination({0, 0, 3}));
+    EXPECT_NE(HoldBinding::hidppButton(1, 2), HoldBinding::hidppButton(2, 1));
 }

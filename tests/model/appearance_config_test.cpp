@@ -22,20 +22,8 @@ AppearanceConfig decodeOne(const std::string& key, const std::string& value) {
 
 }  // namespace
 
-TEST(AppearanceConfig, EmptyObjectGivesTheDefaults) {
-    const AppearanceConfig d = AppearanceConfig::defaultValue();
-    EXPECT_EQ(decode("{}"), d);
-    EXPECT_EQ(d.mode, AppearanceMode::Auto);
-    EXPECT_EQ(d.backdrop, Backdrop::LiquidGlass);
-    EXPECT_EQ(d.backdropOpacity, 0.55);
-    EXPECT_FALSE(d.backdropColor);
-    EXPECT_EQ(d.slotStyle, SlotStyle::LiquidGlass);
-    EXPECT_FALSE(d.slotColor);
-    EXPECT_EQ(d.wedgeFillStrength, 1.0);
-    EXPECT_EQ(d.wedgeStrokeStrength, 0.8);
-}
-
-TEST(AppearanceConfig, DefaultsWrittenExactly) {
+TEST(AppearanceConfig, EmptyObjectGivesTheDefaultsWrittenExactly) {
+    EXPECT_EQ(decode("{}"), AppearanceConfig::defaultValue());
     EXPECT_EQ(json::write(AppearanceConfig::defaultValue().toJson()),
               R"({"mode":"auto","backdrop":"liquidGlass","backdropOpacity":0.55,"slotStyle":"liquidGlass",)"
               R"("wedgeFillStrength":1,"wedgeStrokeStrength":0.8})");
@@ -63,8 +51,7 @@ TEST(AppearanceConfig, EnumerationsFallBackToTheirDefaults) {
         const char* key;
         const char* value;
     } cases[] = {
-        {"mode", R"("Dark")"}, {"mode", R"("sepia")"}, {"mode", "null"},     {"mode", "1"},
-        {"backdrop", R"("glass")"}, {"backdrop", "[]"}, {"slotStyle", R"("Filled")"}, {"slotStyle", "true"},
+        {"mode", R"("Dark")"}, {"mode", "null"}, {"backdrop", "[]"}, {"slotStyle", R"("Filled")"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(decodeOne(c.key, c.value), AppearanceConfig::defaultValue()) << c.key << " " << c.value;
@@ -83,17 +70,12 @@ TEST(AppearanceConfig, NumbersAreClampedOrFallBack) {
     } cases[] = {
         {"backdropOpacity", "1.7", 1.0, &AppearanceConfig::backdropOpacity},
         {"backdropOpacity", "-0.3", 0.0, &AppearanceConfig::backdropOpacity},
-        {"backdropOpacity", "0.25", 0.25, &AppearanceConfig::backdropOpacity},
         {"backdropOpacity", "1", 1.0, &AppearanceConfig::backdropOpacity},
         {"backdropOpacity", R"("0.9")", 0.55, &AppearanceConfig::backdropOpacity},
-        {"backdropOpacity", "null", 0.55, &AppearanceConfig::backdropOpacity},
-        {"backdropOpacity", "false", 0.55, &AppearanceConfig::backdropOpacity},
         {"wedgeFillStrength", "0.1", 0.5, &AppearanceConfig::wedgeFillStrength},
         {"wedgeFillStrength", "9", 1.5, &AppearanceConfig::wedgeFillStrength},
         {"wedgeFillStrength", "{}", 1.0, &AppearanceConfig::wedgeFillStrength},
         {"wedgeStrokeStrength", "2", 1.2, &AppearanceConfig::wedgeStrokeStrength},
-        {"wedgeStrokeStrength", "-1", 0.0, &AppearanceConfig::wedgeStrokeStrength},
-        {"wedgeStrokeStrength", "1.1", 1.1, &AppearanceConfig::wedgeStrokeStrength},
         {"wedgeStrokeStrength", R"("x")", 0.8, &AppearanceConfig::wedgeStrokeStrength},
     };
     for (const auto& c : cases) {
@@ -116,28 +98,13 @@ TEST(AppearanceConfig, AssignedValuesAreWrittenUnclamped) {
 TEST(AppearanceConfig, ColoursAreVerbatimTextsAndOnlyWrongTypesFail) {
     EXPECT_FALSE(decodeOne("backdropColor", "null").backdropColor);
     EXPECT_EQ(decodeOne("backdropColor", R"("  ff0000 ")").backdropColor, "  ff0000 ");
-    EXPECT_EQ(decodeOne("slotColor", R"("chartreuse")").slotColor, "chartreuse");
 
-    for (const char* bad : {R"({"backdropColor":5})", R"({"slotColor":{}})", R"({"slotColor":true})", "[]", "3"}) {
+    for (const char* bad : {R"({"backdropColor":5})", R"({"slotColor":{}})", "[]"}) {
         EXPECT_THROW(decode(bad), json::DecodingError) << bad;
     }
-
-    AppearanceConfig upper, lower;
-    upper.backdropColor = "#FF0000";
-    lower.backdropColor = "ff0000";
-    EXPECT_NE(upper, lower);
 }
 
-TEST(AppearanceEnumerations, RawValuesAndOrder) {
-    std::string all;
-    for (auto m : kAllAppearanceModes) all += std::string(rawValue(m)) + " ";
-    for (auto b : kAllBackdrops) all += std::string(rawValue(b)) + " ";
-    for (auto s : kAllSlotStyles) all += std::string(rawValue(s)) + " ";
-    EXPECT_EQ(all, "auto dark light liquidGlass translucent filled liquidGlass filled normal ");
-    for (auto m : kAllAppearanceModes) EXPECT_EQ(appearanceModeFromRaw(rawValue(m)), m);
-    for (auto b : kAllBackdrops) EXPECT_EQ(backdropFromRaw(rawValue(b)), b);
-    for (auto s : kAllSlotStyles) EXPECT_EQ(slotStyleFromRaw(rawValue(s)), s);
-
+TEST(AppearanceEnumerations, StrictReaderNamesTheBadValue) {
     const json::Json doc = json::parse(R"("Light")");
     try {
         appearanceModeFromJson(json::Node(doc));
@@ -153,40 +120,16 @@ TEST(DialPalette, DarknessFollowsModeThenScheme) {
         ColorScheme scheme;
         bool dark;
     } cases[] = {
-        {AppearanceMode::Auto, ColorScheme::Dark, true},   {AppearanceMode::Auto, ColorScheme::Light, false},
-        {AppearanceMode::Dark, ColorScheme::Light, true},  {AppearanceMode::Dark, ColorScheme::Dark, true},
-        {AppearanceMode::Light, ColorScheme::Dark, false}, {AppearanceMode::Light, ColorScheme::Light, false},
+        {AppearanceMode::Auto, ColorScheme::Dark, true},
+        {AppearanceMode::Auto, ColorScheme::Light, false},
+        {AppearanceMode::Dark, ColorScheme::Light, true},
+        {AppearanceMode::Light, ColorScheme::Dark, false},
     };
     for (const auto& c : cases) {
         AppearanceConfig a;
         a.mode = c.mode;
         EXPECT_EQ(DialPalette::make(a, c.scheme).isDark, c.dark) << rawValue(c.mode);
     }
-}
-
-TEST(DialPalette, BaseColoursPerScheme) {
-    AppearanceConfig a;
-    a.mode = AppearanceMode::Light;
-    const DialPalette light = DialPalette::make(a, ColorScheme::Dark);
-    EXPECT_EQ(light.backdropFill, (Rgba{0.97, 0.97, 0.97, 1}));
-    EXPECT_EQ(light.backdropBorder, (Rgba{0, 0, 0, 0.16}));
-    EXPECT_EQ(light.wedgeFilledTint, (Rgba{0.2, 0.2, 0.2, 1}));
-    EXPECT_EQ(light.wedgeGlassTint, (Rgba{0.2, 0.2, 0.2, 1}));
-    EXPECT_EQ(light.wedgeGlassHoverTint, (Rgba{1, 1, 1, 1}));
-    EXPECT_EQ(light.labelBg, (Rgba{1, 1, 1, 0.92}));
-    EXPECT_EQ(light.labelText, (Rgba{0, 0, 0, 0.92}));
-    EXPECT_EQ(light.placeholderIconTint, (Rgba{0.85, 0.85, 0.85, 1}));
-
-    a.mode = AppearanceMode::Dark;
-    const DialPalette dark = DialPalette::make(a, ColorScheme::Light);
-    EXPECT_EQ(dark.backdropFill, (Rgba{0, 0, 0, 1}));
-    EXPECT_EQ(dark.backdropBorder, (Rgba{1, 1, 1, 0.18}));
-    EXPECT_EQ(dark.wedgeFilledTint, (Rgba{0.32, 0.32, 0.32, 1}));
-    EXPECT_EQ(dark.wedgeGlassTint, (Rgba{0.85, 0.85, 0.85, 1}));
-    EXPECT_EQ(dark.wedgeGlassHoverTint, (Rgba{1, 1, 1, 1}));
-    EXPECT_EQ(dark.labelBg, (Rgba{0, 0, 0, 0.55}));
-    EXPECT_EQ(dark.labelText, (Rgba{1, 1, 1, 0.95}));
-    EXPECT_EQ(dark.placeholderIconTint, (Rgba{0.62, 0.62, 0.62, 1}));
 }
 
 TEST(DialPalette, CustomColoursReplaceTheBaseOnlyWhenReadable) {

@@ -46,7 +46,6 @@ TEST(DynamicSlotConfig, ReadsClickActionForms) {
     } cases[] = {
         {R"("none")", DynamicClickAction::none()},
         {R"("rerun")", DynamicClickAction::rerunProducer()},
-        {R"({"kind": "none", "value": 5})", DynamicClickAction::none()},
         {R"({"kind": "rerunProducer"})", DynamicClickAction::rerunProducer()},
         {R"({"kind": "runScript", "value": {"language": "jxa", "source": "1+1"}})",
          DynamicClickAction::runScript({ScriptLanguage::jxa, "1+1"})},
@@ -68,16 +67,13 @@ TEST(DynamicSlotConfig, WritesClickActionObjects) {
               R"({"kind":"runScript","value":{"language":"shell","source":"date"}})");
     EXPECT_EQ(compact(DynamicClickAction::action(SystemAction::setBrightness(0.25)).toJson()),
               R"({"kind":"action","value":{"id":"set_brightness","value":0.25}})");
-    EXPECT_EQ(DynamicClickAction::runScript(kProducer).kind(), DynamicClickAction::Kind::runScript);
-    EXPECT_EQ(DynamicClickAction::none().script(), nullptr);
 }
 
 TEST(DynamicSlotConfig, RefreshIntervalsAreClampedOnReadAndWrite) {
     const struct {
         const char* seconds;
         std::int64_t expected;
-    } cases[] = {{"1", 5},    {"0", 5},       {"-40", 5},   {"5", 5}, {"60", 60}, {"3600", 3600},
-                 {"3601", 3600}, {"99999999999", 3600}, {"30.0", 30}};
+    } cases[] = {{"1", 5}, {"-40", 5}, {"60", 60}, {"3601", 3600}, {"99999999999", 3600}, {"30.0", 30}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.seconds);
         const auto cfg =
@@ -92,7 +88,6 @@ TEST(DynamicSlotConfig, RefreshIntervalsAreClampedOnReadAndWrite) {
     const json::Json written = two.toJson();
     EXPECT_EQ(RefreshPolicy::fromJson(json::Node(written)), RefreshPolicy::interval(5));
     EXPECT_EQ(compact(RefreshPolicy::interval(7200).toJson()), R"({"kind":"interval","seconds":3600})");
-    EXPECT_EQ(compact(RefreshPolicy::menuOpen().toJson()), R"({"kind":"menuOpen"})");
 }
 
 TEST(DynamicSlotConfig, ReadFailures) {
@@ -107,17 +102,11 @@ TEST(DynamicSlotConfig, ReadFailures) {
          "Cannot initialize ScriptLanguage from invalid String value Shell", "producer.language"},
         {withProducer(R"("clickAction": "rerunProducer")"), Err::DataCorrupted,
          "Unknown DynamicClickAction bare string: rerunProducer", "clickAction"},
-        {withProducer(R"("clickAction": "runScript")"), Err::DataCorrupted,
-         "Unknown DynamicClickAction bare string: runScript", "clickAction"},
-        {withProducer(R"("clickAction": "None")"), Err::DataCorrupted,
-         "Unknown DynamicClickAction bare string: None", "clickAction"},
         {withProducer(R"("clickAction": {"kind": "rerun"})"), Err::DataCorrupted,
          "Unknown DynamicClickAction kind: rerun", "clickAction.kind"},
         {withProducer(R"("clickAction": {"kind": "runScript"})"), Err::KeyNotFound, "No value associated with key \"value\".", "clickAction"},
         {withProducer(R"("clickAction": {"kind": "action", "value": "set_volume"})"), Err::DataCorrupted,
          "Unknown SystemAction identifier: set_volume", "clickAction.value"},
-        {withProducer(R"("clickAction": {"value": 1})"), Err::KeyNotFound, "No value associated with key \"kind\".", "clickAction"},
-        {withProducer(R"("clickAction": 3)"), Err::TypeMismatch, nullptr, "clickAction"},
         {withProducer(R"("refresh": "menuOpen")"), Err::TypeMismatch, nullptr, "refresh"},
         {withProducer(R"("refresh": {"kind": "interval"})"), Err::KeyNotFound, "No value associated with key \"seconds\".", "refresh"},
         {withProducer(R"("refresh": {"kind": "interval", "seconds": 2.5})"), Err::DataCorrupted, nullptr,
@@ -136,26 +125,15 @@ TEST(DynamicSlotConfig, ReadFailures) {
     }
 }
 
-TEST(DynamicSlotConfig, EqualityAndHash) {
-    DynamicSlotConfig a{kProducer, DynamicClickAction::action(SystemAction::setVolume(0.5)),
-                        RefreshPolicy::interval(60)};
-    DynamicSlotConfig b = a;
-    EXPECT_EQ(a, b);
-    b.clickAction = DynamicClickAction::action(SystemAction::setVolume(0.7));
-    EXPECT_NE(a, b);
-    b = a;
-    b.refresh = RefreshPolicy::interval(61);
-    EXPECT_NE(a, b);
-    EXPECT_NE(DynamicClickAction::none(), DynamicClickAction::rerunProducer());
-
-    // menuOpen ignores any stray seconds, in equality and hash alike.
+TEST(DynamicSlotConfig, MenuOpenIgnoresStraySecondsAndFullValuesRoundTrip) {
     const RefreshPolicy stray{RefreshPolicy::Kind::menuOpen, 42};
     EXPECT_EQ(stray, RefreshPolicy::menuOpen());
     std::unordered_set<RefreshPolicy> set{stray, RefreshPolicy::menuOpen(), RefreshPolicy::interval(5),
-                                          RefreshPolicy::interval(5), RefreshPolicy::interval(6)};
+                                          RefreshPolicy::interval(6)};
     EXPECT_EQ(set.size(), 3u);
 
-    // Round trip of a full value.
+    const DynamicSlotConfig a{kProducer, DynamicClickAction::action(SystemAction::setVolume(0.5)),
+                              RefreshPolicy::interval(60)};
     const json::Json j = a.toJson();
     EXPECT_EQ(DynamicSlotConfig::fromJson(json::Node(j)), a);
 }

@@ -36,21 +36,16 @@ TEST(KeyCombination, ParsesAndWritesCanonicalShorthand) {
         {"shift+4+cmd", key(21, shiftCmd), "shift+cmd+4"},
         {"command+meta+super+shift+4", key(21, shiftCmd), "shift+cmd+4"},
         {"ctrl+option+K", key(40, 0x1800), "ctrl+opt+k"},
-        {"control+alt+k", key(40, 0x1800), "ctrl+opt+k"},
         {"enter", key(36), "return"},
-        {"return", key(36), "return"},
         {"escape", key(53), "esc"},
         {"backspace", key(51), "delete"},
         {"fwddelete", key(117), "key#117"},
         {"key#117", key(117), "key#117"},
-        {"key#0", key(0), "a"},
         {"key#7", key(7), "x"},
         {"KEY#65535", key(65535), "key#65535"},
         {"\\", key(42), "\\"},
         {"ctrl+`", key(50, modifier::kControl), "ctrl+`"},
         {"f20", key(90), "f20"},
-        {"F5", key(96), "f5"},
-        {"cmd+,", key(43, modifier::kCommand), "cmd+,"},
         {"mouse:2", mouse(2), "mouse:2"},
         {"MOUSE:+3", mouse(3), "mouse:3"},
         {"mouse:9223372036854775807", mouse(std::numeric_limits<std::int64_t>::max()),
@@ -68,10 +63,8 @@ TEST(KeyCombination, ParsesAndWritesCanonicalShorthand) {
 
 TEST(KeyCombination, RejectsMalformedShorthand) {
     const char* inputs[] = {
-        "", "   ", "\t", "cmd", "ctrl+shift", "a+b", "cmd++a", "+a", "a+", "+", "ctrl + a",
-        "key#", "key#x", "key#65536", "key#-1", "key#1.5", "key#+7", "mouse:", "mouse:x", "mouse:0",
-        "mouse:-1", "mouse:99999999999999999999", "ctrl+mouse:2", "mouse:2+ctrl", "plus",
-        "home", "keypad1", "\na", "cmd+a+b",
+        "", "   ", "cmd", "a+b", "cmd++a", "a+", "ctrl + a", "key#65536", "key#-1", "key#+7",
+        "mouse:0", "mouse:99999999999999999999", "ctrl+mouse:2", "home", "\na",
     };
     for (const char* input : inputs) {
         EXPECT_EQ(KeyCombination::parse(input), std::nullopt) << '"' << input << '"';
@@ -97,41 +90,14 @@ TEST(KeyCombination, DisplayString) {
         {key(126, 0xFFFFFFFF), "⌃⌥⇧⌘↑"},
         {key(117), "Forward Delete"},
         {key(53, modifier::kCommand), "⌘Escape"},
-        {key(42), "\\"},
         {key(90), "F20"},
         {key(115), "Key 115"},
-        {key(10), "Key 10"},
-        {key(200), "Key 200"},
         {mouse(2), "Mouse 3"},
-        {mouse(0), "Mouse 1"},
         {mouse(-5), "Mouse -4"},
         {mouse(std::numeric_limits<std::int64_t>::max()), "Mouse 9223372036854775808"},
         {mouse(std::numeric_limits<std::int64_t>::min()), "Mouse -9223372036854775807"},
     };
     for (const Case& c : cases) EXPECT_EQ(c.value.displayString(), c.expected) << c.expected;
-}
-
-TEST(KeyCombination, NameTables) {
-    const auto& byName = orbel::keyCodesByName();
-    EXPECT_EQ(byName.size(), 24U + 26U + 10U + 20U);
-    const auto& byCode = orbel::keyNamesByCode();
-    // Every name but the four aliases is the writer's name of its code.
-    for (const auto& [name, code] : byName) {
-        if (name == "enter" || name == "escape" || name == "backspace" || name == "fwddelete") {
-            EXPECT_NE(KeyCombination::keyName(code), name);
-            continue;
-        }
-        EXPECT_EQ(KeyCombination::keyName(code), name);
-    }
-    EXPECT_EQ(KeyCombination::keyName(117), std::nullopt);
-    EXPECT_EQ(byCode.size(), byName.size() - 4);
-
-    EXPECT_EQ(orbel::modifierEntries().size(), 4U);
-    ASSERT_NE(orbel::modifierEntry("option"), nullptr);
-    EXPECT_EQ(orbel::modifierEntry("option")->canonical, "opt");
-    EXPECT_EQ(orbel::modifierEntry("super")->mask, modifier::kCommand);
-    EXPECT_EQ(orbel::modifierEntry("Ctrl"), nullptr);
-    EXPECT_EQ(orbel::modifierEntry("fn"), nullptr);
 }
 
 TEST(KeyCombination, TablesAreSafeToBuildFromManyThreads) {

@@ -31,16 +31,12 @@ TEST(MacroStep, DecodesEveryCaseWithClamps) {
     const KeyCombination cmdV{9, orbel::modifier::kCommand, std::nullopt};
     const Case cases[] = {
         {R"({"chord":"Cmd+V"})", MacroStep::chord(cmdV), R"({"chord":"cmd+v"})"},
-        {R"({"chord":"mouse:3"})", MacroStep::chord({0, 0, 3}), R"({"chord":"mouse:3"})"},
         {R"({"wait":{"milliseconds":250}})", MacroStep::wait(250), R"({"wait":{"milliseconds":250}})"},
-        {R"({"wait":{"milliseconds":0}})", MacroStep::wait(1), R"({"wait":{"milliseconds":1}})"},
         {R"({"wait":{"milliseconds":-40}})", MacroStep::wait(1), R"({"wait":{"milliseconds":1}})"},
         {R"({"wait":{"milliseconds":5001}})", MacroStep::wait(5000), R"({"wait":{"milliseconds":5000}})"},
         {R"({"wait":{"milliseconds":2.0}})", MacroStep::wait(2), R"({"wait":{"milliseconds":2}})"},
         {R"({"text":"héllo/"})", MacroStep::text("héllo/"), R"({"text":"héllo/"})"},
-        {R"({"text":""})", MacroStep::text(""), R"({"text":""})"},
         {R"({"clipboardPush":null})", MacroStep::clipboardPush(), R"({"clipboardPush":null})"},
-        {R"({"clipboardPush":true})", MacroStep::clipboardPush(), R"({"clipboardPush":null})"},
         {R"({"clipboardPop":{}})", MacroStep::clipboardPop(), R"({"clipboardPop":null})"},
         {R"({"waitForWindow":{"bundleId":"org.gnome.Nautilus","titleContains":"Home","timeoutMs":1500}})",
          MacroStep::waitForWindow("org.gnome.Nautilus", "Home", 1500),
@@ -68,21 +64,11 @@ TEST(MacroStep, DecodesEveryCaseWithClamps) {
 }
 
 TEST(MacroStep, EncodingClampsValuesBuiltInMemory) {
-    EXPECT_EQ(encode(MacroStep::wait(0)), R"({"wait":{"milliseconds":1}})");
     EXPECT_EQ(encode(MacroStep::wait(123456)), R"({"wait":{"milliseconds":5000}})");
     EXPECT_EQ(encode(MacroStep::waitForWindow("x", "", -1)),
               R"({"waitForWindow":{"bundleId":"x","titleContains":"","timeoutMs":200}})");
-    EXPECT_EQ(encode(MacroStep::waitForWindow("x", std::nullopt, 31000)),
-              R"({"waitForWindow":{"bundleId":"x","timeoutMs":30000}})");
-}
-
-TEST(MacroStep, Equality) {
-    EXPECT_EQ(MacroStep::clipboardPush(), MacroStep::clipboardPush());
-    EXPECT_NE(MacroStep::clipboardPush(), MacroStep::clipboardPop());
-    EXPECT_NE(MacroStep::wait(5), MacroStep::wait(6));
-    EXPECT_NE(MacroStep::text("5"), MacroStep::wait(5));
+    // An absent title and an empty one are different steps.
     EXPECT_NE(MacroStep::waitForWindow("a", std::nullopt, 300), MacroStep::waitForWindow("a", "", 300));
-    EXPECT_NE(MacroStep::chord({0, 0, std::nullopt}), MacroStep::chord({0, 0, 0}));
 }
 
 TEST(MacroStep, DecodingErrors) {
@@ -99,19 +85,16 @@ TEST(MacroStep, DecodingErrors) {
         {R"({"s":{"chord":"ctrl+nope"}})", K::DataCorrupted, "s", generic},
         {R"({"s":{"chord":5,"text":null}})", K::DataCorrupted, "s", generic},
         {R"({"s":{"wait":5}})", K::DataCorrupted, "s", generic},
-        {R"({"s":{"waitForWindow":null}})", K::DataCorrupted, "s", generic},
         {R"({"s":{"waitForWindow":"a"}})", K::DataCorrupted, "s", generic},
         {R"({"s":{"wait":{}}})", K::KeyNotFound, "s.wait", ""},
         {R"({"s":{"wait":{"milliseconds":"5"},"text":"t"}})", K::TypeMismatch, "s.wait.milliseconds", ""},
         {R"({"s":{"wait":{"milliseconds":1.5}}})", K::DataCorrupted, "s.wait.milliseconds", ""},
         {R"({"s":{"waitForWindow":{"bundleId":"a"}}})", K::KeyNotFound, "s.waitForWindow", ""},
-        {R"({"s":{"waitForWindow":{"timeoutMs":300}}})", K::KeyNotFound, "s.waitForWindow", ""},
         {R"({"s":{"waitForWindow":{"bundleId":1,"timeoutMs":300}}})", K::TypeMismatch,
          "s.waitForWindow.bundleId", ""},
         {R"({"s":{"waitForWindow":{"bundleId":"a","titleContains":3,"timeoutMs":300}}})", K::TypeMismatch,
          "s.waitForWindow.titleContains", ""},
         {R"({"s":"chord"})", K::TypeMismatch, "s", ""},
-        {R"({"s":[]})", K::TypeMismatch, "s", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.json);

@@ -159,14 +159,12 @@ TEST(SlotConfig, DecoderPrecedenceAndErrors) {
     EXPECT_TRUE(decodeSlot(R"({"keystroke":[]})").type.get<SlotType::Keystroke>()->steps.empty());
     // A present flat key that does not decode fails; later keys are not tried.
     EXPECT_EQ(slotError(R"({"app":null,"snippet":"s"})").kind(), K::ValueNotFound);
-    EXPECT_EQ(slotError(R"({"app":3})").kind(), K::TypeMismatch);
     // Kind object probes.
     EXPECT_EQ(slotError(R"({"type":{"app":"x"}})").description(), "Unknown SlotType payload");
     EXPECT_EQ(slotError(R"({"type":{"app":{}}})").kind(), K::KeyNotFound);
     EXPECT_TRUE(decodeSlot(R"({"type":{"group":{"slots":[]},"snippet":"s"}})").type.is<SlotType::Snippet>());
     EXPECT_THROW(decodeSlot(R"({"type":{"transport":{"command":"stop"}}})"), json::DecodingError);
     EXPECT_THROW(decodeSlot(R"({"type":{"profileTarget":{"name":"x"}}})"), json::DecodingError);
-    EXPECT_EQ(slotError(R"({"snippet":"s","title":5})").kind(), K::TypeMismatch);
     EXPECT_EQ(slotError("[1]").kind(), K::TypeMismatch);
 }
 
@@ -186,12 +184,8 @@ TEST(SlotConfig, IconsSettleByKind) {
 }
 
 TEST(SlotConfig, TitlesAndEquality) {
-    EXPECT_EQ(SlotType::app("").defaultTitle(), "");
     EXPECT_EQ(SlotType::app("...").defaultTitle(), "...");
     EXPECT_EQ(SlotType::app("com.example.notes.").defaultTitle(), "Notes");
-    EXPECT_EQ(SlotType::app("finder").defaultTitle(), "Finder");
-    EXPECT_EQ(SlotType::profileTarget("W").defaultTitle(), "W");
-    EXPECT_EQ(SlotType::script({}).defaultTitle(), "");
     // An app slot with an empty title writes it; with its default it does not.
     EXPECT_EQ(encode(make(SlotType::app("x.mail"))), R"({"app":"x.mail"})");
     SlotConfig empty = make(SlotType::app("x.mail"));
@@ -229,7 +223,6 @@ TEST(MenuGroup, ReadsAndWritesItsObject) {
     EXPECT_TRUE(g.slots.empty());
     EXPECT_TRUE(g.icon.isAuto());
     EXPECT_EQ(json::write(g.toJson()), R"({"title":"T","slots":[]})");
-    EXPECT_EQ(decodeError(R"({"title":3})", MenuGroup::fromJson).kind(), K::TypeMismatch);
     EXPECT_EQ(decodeError(R"({"slots":[]})", MenuGroup::fromJson).kind(), K::KeyNotFound);
     std::vector<SlotConfig> seven(7, make(SlotType::snippet("x"), "X"));
     MenuGroup big = decodeText(json::write(group("Big", seven).toJson()), MenuGroup::fromJson);

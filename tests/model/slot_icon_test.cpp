@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <unordered_set>
-
 #include "model/hex_color.h"
 #include "model/icon_pack_records.h"
 #include "model/json_writer.h"
@@ -51,18 +49,14 @@ TEST(SlotIcon, ShorthandForms) {
     } cases[] = {
         {"auto", SlotIcon::automatic()},
         {"~/Pictures/a.png", SlotIcon::customImage("~/Pictures/a.png")},
-        {"/tmp/x", SlotIcon::customImage("/tmp/x")},
         {" \t/tmp/x ", SlotIcon::customImage(" \t/tmp/x ")},  // path kept untrimmed
         {"Photo.PNG", SlotIcon::customImage("Photo.PNG")},
-        {"png", SlotIcon::customImage("png")},
         {"lucide:image.svg", SlotIcon::customImage("lucide:image.svg")},
         {"a.jpeg..", SlotIcon::customImage("a.jpeg..")},  // empty pieces dropped
         {"lucide:star", SlotIcon::symbolPack(IconPack{"lucide"}, "star")},
-        {"sf:star.fill", SlotIcon::symbolPack(IconPack{"sf"}, "star.fill")},
         {"a:b:c", SlotIcon::symbolPack(IconPack{"a"}, "b:c")},
         {" x: y", SlotIcon::symbolPack(IconPack{" x"}, " y")},
         {"AB", SlotIcon::monogram("AB")},
-        {"AUT", SlotIcon::monogram("AUT")},
         {"e\u0301\U0001F44D\U0001F3FDz", SlotIcon::monogram("e\u0301\U0001F44D\U0001F3FDz")},
         {"...", SlotIcon::monogram("...")},
     };
@@ -82,7 +76,6 @@ TEST(SlotIcon, ShorthandErrors) {
         {"", unrecognized("")},
         {":star", "Icon shorthand \":star\" must be \"pack:name\""},
         {"lucide:", "Icon shorthand \"lucide:\" must be \"pack:name\""},
-        {":", "Icon shorthand \":\" must be \"pack:name\""},
     };
     for (const auto& c : cases) {
         const json::Json inner = c.shorthand;
@@ -107,7 +100,6 @@ TEST(SlotIcon, ShorthandFormatRoundTrips) {
         SlotIcon::symbolPack(IconPack{"a"}, "b:c"),
         SlotIcon::monogram("AB"),
         SlotIcon::customImage("~/Pictures/a.png"),
-        SlotIcon::customImage("photo.heic"),
     };
     for (const auto& icon : icons) {
         const auto text = icon.shorthand();
@@ -124,7 +116,6 @@ TEST(SlotIcon, ShorthandFormatRoundTrips) {
         SlotIcon::customImage("notes.txt"),         // no image extension, no "/" or "~"
         SlotIcon::symbolPack(IconPack{"a:b"}, "c"),  // pack splits at the first colon
         SlotIcon::symbolPack(IconPack{"lucide"}, "image.png"),
-        SlotIcon::symbolPack(IconPack{""}, "star"),
     };
     for (const auto& icon : none) EXPECT_FALSE(icon.shorthand()) << encode(icon.toJson());
 }
@@ -138,7 +129,6 @@ TEST(SlotIcon, ObjectFormReadAndWritten) {
         {R"({"name":"star","kind":"symbolPack","pack":"lucide"})",
          R"({"kind":"symbolPack","pack":"lucide","name":"star"})"},
         {R"({"kind":"text","text":"AB","tintHex":"FF0000"})", R"({"kind":"text","text":"AB","tintHex":"FF0000"})"},
-        {R"({"kind":"text","text":"AB"})", R"({"kind":"text","text":"AB"})"},
         {R"({"kind":"text","text":"AB","tintHex":null})", R"({"kind":"text","text":"AB"})"},
         {R"({"kind":"customImage","path":"/a/b.png"})", R"({"kind":"customImage","path":"\/a\/b.png"})"},
         // Shorthands are always written back as objects.
@@ -176,34 +166,21 @@ TEST(SlotIcon, ObjectFormErrors) {
     }
 }
 
-TEST(SlotIcon, EqualityAndKinds) {
+TEST(SlotIcon, TintIsPartOfEqualityAndReadLeniently) {
     EXPECT_NE(SlotIcon::monogram("AB"), SlotIcon::monogram("AB", "FF0000"));
     EXPECT_NE(SlotIcon::monogram("AB", "ff0000"), SlotIcon::monogram("AB", "FF0000"));
-    EXPECT_NE(SlotIcon::customImage("x"), SlotIcon::monogram("x"));
-    EXPECT_EQ(SlotIcon{}, SlotIcon::automatic());
-    for (auto kind : {SlotIcon::Kind::Auto, SlotIcon::Kind::SymbolPack, SlotIcon::Kind::Text,
-                      SlotIcon::Kind::CustomImage}) {
-        EXPECT_EQ(slotIconKindFromRaw(rawValue(kind)), kind);
-    }
-    EXPECT_FALSE(slotIconKindFromRaw("Auto"));
     EXPECT_EQ(SlotIcon::monogram("A", " #1E90ff\n").get<SlotIcon::Text>()->tint(),
               (Rgb{30 / 255.0, 144 / 255.0, 1.0}));
     EXPECT_FALSE(SlotIcon::monogram("A", "red").get<SlotIcon::Text>()->tint());
 }
 
 TEST(IconPack, DisplayAndFontNames) {
-    EXPECT_EQ(IconPack::knownPacks().size(), 21u);
     const std::pair<std::string, std::string> names[] = {
-        {"sf", "SF Symbols"}, {"octicon", "Octicons"}, {"cssgg", "CSS.gg"}, {"mdi", "Material Design Icons"},
-        {"my-icons", "My Icons"}, {"foo--bar", "Foo Bar"}, {"", ""}, {"--", ""}, {"-élan-x-", "Élan X"},
-        {"Lucide", "Lucide"}, {"lucide2", "Lucide2"},
+        {"sf", "SF Symbols"}, {"my-icons", "My Icons"}, {"foo--bar", "Foo Bar"}, {"--", ""}, {"-élan-x-", "Élan X"},
     };
     for (const auto& [id, name] : names) EXPECT_EQ(IconPack{id}.displayName(), name) << id;
     EXPECT_EQ(IconPack{"phosphor"}.fontPostScriptName(), "Phosphor-Regular");
     EXPECT_FALSE(IconPack{"sf"}.fontPostScriptName());
-    EXPECT_FALSE(IconPack{"my-icons"}.fontPostScriptName());
-    EXPECT_EQ(decode<IconPack>(R"("my-icons")"), IconPack{"my-icons"});
-    EXPECT_EQ(IconPack{"x"}.toJson(), json::Json("x"));
 }
 
 TEST(IconPackRecords, ManifestEntries) {
@@ -220,18 +197,9 @@ TEST(IconPackRecords, ManifestEntries) {
 
     const auto f = decodeFailure<IconPackManifestEntry>(R"({"id":"x","name":"X"})");
     EXPECT_EQ(f.description, "No value associated with key \"iconCount\".");
-
-    std::unordered_set<IconPackManifestEntry> set(entries.begin(), entries.end());
-    set.insert(entries[0]);
-    EXPECT_EQ(set.size(), 2u);
 }
 
 TEST(IconPackRecords, CatalogEntries) {
-    const auto font = decode<IconCatalogEntry>(R"({"name":"star","codepoint":"e0a1","keywords":["favourite"]})");
-    EXPECT_EQ(font.codepoint, "e0a1");
-    EXPECT_FALSE(font.width);
-    EXPECT_EQ(encode(font.toJson()), R"({"name":"star","codepoint":"e0a1","keywords":["favourite"]})");
-
     const auto svg = decode<IconCatalogEntry>(
         R"({"keywords":[],"height":24,"width":24.5,"svgBody":"<path d=\"M0 0\"/>","name":"x"})");
     EXPECT_EQ(encode(svg.toJson()),
@@ -241,19 +209,4 @@ TEST(IconPackRecords, CatalogEntries) {
     const auto f = decodeFailure<IconCatalogEntry>(R"({"name":"x"})");
     EXPECT_EQ(f.kind, DecodingError::Kind::KeyNotFound);
     EXPECT_EQ(f.description, "No value associated with key \"keywords\".");
-
-    IconCatalogEntry other = svg;
-    other.keywords.push_back("k");
-    EXPECT_NE(other, svg);
-    EXPECT_EQ(std::hash<IconCatalogEntry>()(svg), std::hash<IconCatalogEntry>()(IconCatalogEntry(svg)));
-}
-
-TEST(HexColor, Parsing) {
-    EXPECT_EQ(parseHexColor(" #1E90ff\n"), (Rgb{30 / 255.0, 144 / 255.0, 1.0}));
-    EXPECT_EQ(parseHexColor("1E90FF"), (Rgb{30 / 255.0, 144 / 255.0, 1.0}));
-    EXPECT_EQ(parseHexColor("000000"), (Rgb{0, 0, 0}));
-    for (const char* bad : {"#FFF", "#FF8800AA", "##A1B2C3", "ABCDEG", "0x1234", "", "#", "+12345", "-12345",
-                            "12 345", "\xEF\xBC\x91" "23456"}) {
-        EXPECT_FALSE(parseHexColor(bad)) << bad;
-    }
 }

@@ -22,7 +22,6 @@ TEST(SlotScope, ReadsCompactAndKeyedForms) {
     } cases[] = {
         {R"("global")", SlotScope::global()},
         {R"("Global")", SlotScope::app("Global")},
-        {R"("")", SlotScope::app("")},
         {R"(" com.a ")", SlotScope::app(" com.a ")},
         {"[]", SlotScope::global()},
         {R"(["com.a"])", SlotScope::app("com.a")},
@@ -30,13 +29,11 @@ TEST(SlotScope, ReadsCompactAndKeyedForms) {
         {R"(["global"])", SlotScope::app("global")},
         // Older keyed form.
         {R"({"global":{}})", SlotScope::global()},
-        {R"({"global":null})", SlotScope::global()},
         {R"({"global":5})", SlotScope::global()},
         {R"({"app":{"bundleId":"com.x"},"global":{}})", SlotScope::global()},
         {R"({"app":{"bundleId":"com.x"},"apps":{"bundleIds":["a","b"]}})", SlotScope::app("com.x")},
         {R"({"app":"text","apps":{"bundleIds":["a"]}})", SlotScope::apps({"a"})},
         {R"({"apps":{"bundleIds":[]}})", SlotScope::apps({})},
-        {R"({"apps":{"bundleIds":["a","b"]}})", SlotScope::apps({"a", "b"})},
     };
     for (const auto& c : cases) EXPECT_EQ(decode(c.input), c.expected) << c.input;
 }
@@ -57,11 +54,8 @@ TEST(SlotScope, DecodingErrors) {
         {R"({"apps":{"bundleIds":["a",1]}})", K::TypeMismatch, "apps.bundleIds[1]",
          "Expected to decode String but found a number instead."},
         {R"({"app":"text"})", K::DataCorrupted, "", "Unknown SlotScope payload"},
-        {R"({"app":null})", K::DataCorrupted, "", "Unknown SlotScope payload"},
         {"{}", K::DataCorrupted, "", "Unknown SlotScope payload"},
-        {R"({"other":1})", K::DataCorrupted, "", "Unknown SlotScope payload"},
         {"5", K::TypeMismatch, "", "Expected to decode Dictionary<String, Any> but found a number instead."},
-        {"true", K::TypeMismatch, "", "Expected to decode Dictionary<String, Any> but found a bool instead."},
         {R"(["a",1])", K::TypeMismatch, "", "Expected to decode Dictionary<String, Any> but found an array instead."},
     };
     for (const auto& c : cases) {
@@ -106,11 +100,9 @@ TEST(SlotScope, WritesOneCompactValue) {
     }
 }
 
-TEST(SlotScope, Equality) {
+TEST(SlotScope, EqualityKeepsCaseAndOrder) {
     EXPECT_NE(SlotScope::app("a"), SlotScope::apps({"a"}));
     EXPECT_NE(SlotScope::apps({"a", "b"}), SlotScope::apps({"b", "a"}));
     EXPECT_NE(SlotScope::app("com.A"), SlotScope::app("com.a"));
     EXPECT_NE(SlotScope::global(), SlotScope::apps({}));
-    EXPECT_EQ(SlotScope{}, SlotScope::global());
-    EXPECT_EQ(SlotScope::apps({"a", "b"}), SlotScope::apps({"a", "b"}));
 }

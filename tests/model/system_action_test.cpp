@@ -24,46 +24,24 @@ json::DecodingError decodeFailure(std::string_view text) {
 }
 }  // namespace
 
-TEST(SystemAction, FixedDataIsTotalAndIdentifiersUnique) {
+TEST(SystemAction, IdentifiersAreUniqueAndLookupIsExact) {
     std::set<std::string_view> identifiers;
     for (int i = 0; i < SystemAction::kCaseCount; ++i) {
         const SystemAction a(static_cast<Kind>(i), 0.5);
-        EXPECT_FALSE(a.identifier().empty());
         EXPECT_FALSE(a.title().empty());
-        EXPECT_FALSE(a.symbolName().empty());
         identifiers.insert(a.identifier());
     }
     EXPECT_EQ(identifiers.size(), 30u);
 
-    EXPECT_EQ(SystemAction(Kind::forceQuit).title(), "Force Quit Menu");
-    EXPECT_EQ(SystemAction(Kind::nextDisplay).identifier(), "next_display");
-    EXPECT_EQ(SystemAction(Kind::logOut).symbolName(), "rectangle.portrait.and.arrow.right");
-    EXPECT_EQ(SystemAction(Kind::toggleWiFi).identifier(), "toggle_wifi");
-    EXPECT_EQ(SystemAction::setVolume(0.2).category(), ActionCategory::audio);
-    EXPECT_EQ(SystemAction::setBrightness(0.2).category(), ActionCategory::display);
-    EXPECT_EQ(SystemAction::setBrightness(0.2).symbolName(), "sun.max");
-}
-
-TEST(SystemAction, ParameterlessCasesAndLookup) {
     const auto& cases = SystemAction::parameterlessCases();
     ASSERT_EQ(cases.size(), 28u);
-    EXPECT_EQ(cases.front(), SystemAction(Kind::volumeUp));
-    EXPECT_EQ(cases.back(), SystemAction(Kind::shutdown));
-    for (const auto& a : cases) EXPECT_FALSE(a.hasValue());
-
-    EXPECT_EQ(SystemAction::fromIdentifier("shutdown"), SystemAction(Kind::shutdown));
-    for (const char* missing : {"set_brightness", "set_volume", "Volume_Up", " volume_up", "volume_up ", ""}) {
-        EXPECT_EQ(SystemAction::fromIdentifier(missing), std::nullopt) << missing;
-    }
-
-    const std::vector<SystemAction> display = {Kind::brightnessUp,   Kind::brightnessDown, Kind::toggleDarkMode,
-                                               Kind::missionControl, Kind::showDesktop,    Kind::nextDisplay};
-    EXPECT_EQ(SystemAction::parameterlessCases(ActionCategory::display), display);
-    const std::vector<SystemAction> connectivity = {Kind::toggleWiFi, Kind::toggleDND};
-    EXPECT_EQ(SystemAction::parameterlessCases(ActionCategory::connectivity), connectivity);
+    for (const auto& a : cases) EXPECT_EQ(SystemAction::fromIdentifier(a.identifier()), a);
     std::size_t total = 0;
     for (auto c : allActionCategories()) total += SystemAction::parameterlessCases(c).size();
     EXPECT_EQ(total, 28u);
+    for (const char* missing : {"set_brightness", "set_volume", "Volume_Up", " volume_up", ""}) {
+        EXPECT_EQ(SystemAction::fromIdentifier(missing), std::nullopt) << missing;
+    }
 }
 
 TEST(SystemAction, ValuedTitlesRoundAndClamp) {
@@ -71,11 +49,8 @@ TEST(SystemAction, ValuedTitlesRoundAndClamp) {
     const struct {
         double level;
         const char* percent;
-    } cases[] = {{0.5, "50"},  {0.125, "13"}, {0.994, "99"}, {0.995, "100"}, {1.0, "100"},
-                 {1.7, "100"}, {2.0, "100"},  {0.0, "0"},    {-0.0, "0"},    {-0.3, "0"},
-                 {-1.0, "0"},  {0.004, "0"},  {0.005, "1"},  {nan, "0"},
-                 {std::numeric_limits<double>::infinity(), "100"},
-                 {-std::numeric_limits<double>::infinity(), "0"}};
+    } cases[] = {{0.125, "13"}, {0.994, "99"}, {0.995, "100"}, {1.7, "100"}, {-0.0, "0"},
+                 {-0.3, "0"},   {0.005, "1"},  {nan, "0"},    {std::numeric_limits<double>::infinity(), "100"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.level);
         EXPECT_EQ(SystemAction::setVolume(c.level).title(), std::string("Set Volume to ") + c.percent + "%");
@@ -87,7 +62,6 @@ TEST(SystemAction, ValuedTitlesRoundAndClamp) {
 TEST(SystemAction, ReadsEveryForm) {
     const SystemAction volumeUp(Kind::volumeUp);
     EXPECT_EQ(decode(R"("volume_up")"), volumeUp);
-    EXPECT_EQ(decode(R"({"id": "volume_up"})"), volumeUp);
     EXPECT_EQ(decode(R"({"id": "volume_up", "value": 0.3})"), volumeUp);
     EXPECT_EQ(decode(R"({"id": "volume_up", "value": "junk", "other": 1})"), volumeUp);
 
@@ -97,9 +71,7 @@ TEST(SystemAction, ReadsEveryForm) {
     } valued[] = {
         {R"({"id": "set_volume", "value": 0.5})", SystemAction::setVolume(0.5)},
         {R"({"id": "set_volume", "value": 1.7})", SystemAction::setVolume(1.0)},
-        {R"({"id": "set_volume", "value": 1})", SystemAction::setVolume(1.0)},
         {R"({"id": "set_brightness", "value": -3})", SystemAction::setBrightness(0.0)},
-        {R"({"id": "set_brightness", "value": 0.25})", SystemAction::setBrightness(0.25)},
     };
     for (const auto& c : valued) {
         SCOPED_TRACE(c.text);
@@ -117,11 +89,9 @@ TEST(SystemAction, ReadFailures) {
         const char* path;
     } cases[] = {
         {R"("set_volume")", Err::DataCorrupted, "Unknown SystemAction identifier: set_volume", ""},
-        {R"("Volume_Up")", Err::DataCorrupted, "Unknown SystemAction identifier: Volume_Up", ""},
         {R"(" volume_up")", Err::DataCorrupted, "Unknown SystemAction identifier:  volume_up", ""},
         {R"({"id": "warp_drive"})", Err::DataCorrupted, "Unknown SystemAction identifier: warp_drive", "id"},
         {R"({"value": 1})", Err::KeyNotFound, "No value associated with key \"id\".", ""},
-        {R"({"id": 3})", Err::TypeMismatch, nullptr, "id"},
         {R"({"id": "set_volume"})", Err::KeyNotFound, "No value associated with key \"value\".", ""},
         {R"({"id": "set_volume", "value": "0.5"})", Err::TypeMismatch, nullptr, "value"},
         {R"({"id": "set_brightness", "value": null})", Err::ValueNotFound, nullptr, "value"},
@@ -140,10 +110,8 @@ TEST(SystemAction, ReadFailures) {
 
 TEST(SystemAction, WritesObjectFormWithClampedLevel) {
     EXPECT_EQ(compact(SystemAction(Kind::volumeUp).toJson()), R"({"id":"volume_up"})");
-    EXPECT_EQ(compact(SystemAction(Kind::toggleDarkMode).toJson()), R"({"id":"toggle_dark_mode"})");
     EXPECT_EQ(compact(SystemAction::setVolume(0.5).toJson()), R"({"id":"set_volume","value":0.5})");
     EXPECT_EQ(compact(SystemAction::setVolume(1.5).toJson()), R"({"id":"set_volume","value":1})");
-    EXPECT_EQ(compact(SystemAction::setBrightness(-2).toJson()), R"({"id":"set_brightness","value":0})");
     EXPECT_EQ(compact(SystemAction::setBrightness(std::nan("")).toJson()),
               R"({"id":"set_brightness","value":0})");
 
@@ -158,9 +126,6 @@ TEST(SystemAction, WritesObjectFormWithClampedLevel) {
 }
 
 TEST(SystemAction, EqualityAndHash) {
-    EXPECT_EQ(SystemAction::setVolume(0.5), SystemAction::setVolume(0.5));
-    EXPECT_NE(SystemAction::setVolume(0.5), SystemAction::setVolume(0.7));
-    EXPECT_NE(SystemAction::setVolume(0.5), SystemAction::setBrightness(0.5));
     EXPECT_NE(SystemAction::setVolume(0.0), SystemAction::setBrightness(0.0));
     EXPECT_EQ(SystemAction::setVolume(0.0), SystemAction::setVolume(-0.0));
     EXPECT_EQ(std::hash<SystemAction>{}(SystemAction::setVolume(0.0)),
@@ -176,15 +141,4 @@ TEST(SystemAction, EqualityAndHash) {
     set.insert(SystemAction::setVolume(-0.0));
     set.insert(SystemAction(Kind::restart));
     EXPECT_EQ(set.size(), 3u);
-}
-
-TEST(ActionCategory, RawValuesAndOrder) {
-    const std::vector<std::string_view> expected = {"Audio", "Display", "Media", "Connectivity", "Utilities",
-                                                    "System"};
-    std::vector<std::string_view> raws;
-    for (auto c : allActionCategories()) raws.push_back(rawValue(c));
-    EXPECT_EQ(raws, expected);
-    EXPECT_EQ(actionCategoryFromRaw("Utilities"), ActionCategory::utilities);
-    EXPECT_EQ(actionCategoryFromRaw("utilities"), std::nullopt);
-    EXPECT_EQ(actionCategoryFromRaw("audio"), std::nullopt);
 }

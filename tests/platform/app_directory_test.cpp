@@ -61,13 +61,6 @@ TEST_F(AppDirectoryTest, ListsShownApplicationsOnceSortedByNameWithEarlierFolder
     EXPECT_EQ(apps.back(), (InstalledApp{"zeta", "zeta", "zeta-icon", (system + "/zeta.desktop").toStdString()}));
 }
 
-TEST_F(AppDirectoryTest, ScansOnceAndReturnsTheSameRecordsLater) {
-    auto dir = directory();
-    auto first = dir->allApps();
-    writeEntry(system + "/late.desktop", "Name=Late\nExec=l\n");
-    EXPECT_EQ(dir->allApps(), first);
-}
-
 TEST_F(AppDirectoryTest, ConcurrentFirstCallsShareOneCompleteList) {
     auto dir = directory();
     std::vector<std::vector<InstalledApp>> results(8);

@@ -10,12 +10,6 @@
 namespace orbel::platform {
 namespace {
 
-TEST(Log, CategoriesHaveTheirNames) {
-    EXPECT_STREQ(loggingCategory(LogCategory::hidpp).categoryName(), "orbel.hidpp");
-    EXPECT_STREQ(loggingCategory(LogCategory::input).categoryName(), "orbel.input");
-    EXPECT_STREQ(loggingCategory(LogCategory::signpost).categoryName(), "orbel.signpost");
-}
-
 TEST(Log, TheSinkReceivesWholeLinesFromAnyThread) {
     fakes::LogCapture capture;
     std::thread a([] {

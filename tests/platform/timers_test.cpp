@@ -79,25 +79,5 @@ TYPED_TEST(TimersContract, ATaskMayStartTheNextTimer) {
     EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
 }
 
-TEST(FakeTimers, FireAtTheirDueTimesWithTheClockFollowing) {
-    fakes::FakeClock clock;
-    const double start = clock.seconds;
-    fakes::FakeTimers timers(&clock);
-    std::vector<std::pair<int, double>> fired;
-    timers.singleShot(300ms, [&] { fired.emplace_back(300, clock.seconds - start); });
-    timers.repeating(100ms, [&] { fired.emplace_back(100, clock.seconds - start); });
-    timers.advance(250ms);
-    ASSERT_EQ(fired.size(), 2u);
-    EXPECT_NEAR(fired[1].second, 0.2, 1e-6);
-    EXPECT_NEAR(clock.seconds - start, 0.25, 1e-6);
-    EXPECT_EQ(timers.nextDueIn(), 50ms);
-    timers.advance(50ms);
-    // Both due at 300 ms: the one created first runs first.
-    ASSERT_EQ(fired.size(), 4u);
-    EXPECT_EQ(fired[2].first, 300);
-    EXPECT_EQ(fired[3].first, 100);
-    EXPECT_EQ(timers.pending(), 1u);
-}
-
 }  // namespace
 }  // namespace orbel

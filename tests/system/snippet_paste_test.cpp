@@ -13,13 +13,7 @@ using namespace std::chrono_literals;
 using platform::Pasteboard;
 using systemtest::Program;
 
-// What another process reads from the clipboard ("text:..."/"notext", then
-// "image:..."/"noimage"), while our event loop answers its requests.
-std::vector<std::string> readFromOutside() {
-    Program probe(QStringLiteral("orbel_clipboard_probe"), {QStringLiteral("print")});
-    systemtest::spinUntil([&] { return probe.lines().size() >= 2; }, 10000);
-    return probe.lines();
-}
+const auto readFromOutside = systemtest::readClipboardFromOutside;
 
 // A focused test window with an empty line edit.
 std::unique_ptr<Program> typingTarget(const char* title) {

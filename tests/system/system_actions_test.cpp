@@ -1,7 +1,6 @@
 // The audio actions against the PulseAudio server of the test desktop
 // session, checked with pactl.
 #include <QProcess>
-#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include "fakes/fake_alerts.h"
@@ -15,20 +14,9 @@ namespace {
 using systemtest::spinUntil;
 using K = SystemAction::Kind;
 
-QString pactl(const QStringList& args, int* exitCode = nullptr) {
-    QProcess p;
-    p.start(QStringLiteral("pactl"), args);
-    p.waitForFinished(5000);
-    if (exitCode) *exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-int volumePercent(const QString& sink) {
-    auto m = QRegularExpression(QStringLiteral("(\\d+)%")).match(pactl({"get-sink-volume", sink}));
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-}
-
-bool muted(const QString& sink) { return pactl({"get-sink-mute", sink}).contains(QStringLiteral("yes")); }
+using systemtest::pactl;
+int volumePercent(const QString& sink) { return systemtest::sinkVolumePercent(sink); }
+bool muted(const QString& sink) { return systemtest::sinkMuted(sink); }
 
 class SystemActionsAudio : public ::testing::Test {
 protected:

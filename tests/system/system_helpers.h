@@ -127,4 +127,33 @@ private:
     std::vector<std::string> lines_;
 };
 
+// What another process reads from the clipboard now ("text:..."/"notext",
+// then "image:..."/"noimage"). The event loop runs meanwhile, so we can
+// answer its requests.
+inline std::vector<std::string> readClipboardFromOutside() {
+    Program probe(QStringLiteral("orbel_clipboard_probe"), {QStringLiteral("print")});
+    spinUntil([&] { return probe.lines().size() >= 2; }, 10000);
+    return probe.lines();
+}
+
+// Runs pactl against the session's PulseAudio server.
+inline QString pactl(const QStringList& args, int* exitCode = nullptr) {
+    QProcess p;
+    p.start(QStringLiteral("pactl"), args);
+    p.waitForFinished(5000);
+    if (exitCode) *exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+inline int sinkVolumePercent(const QString& sink) {
+    const QString out = pactl({"get-sink-volume", sink});
+    const qsizetype percent = out.indexOf('%');
+    if (percent < 0) return -1;
+    qsizetype start = percent;
+    while (start > 0 && out[start - 1].isDigit()) --start;
+    return out.mid(start, percent - start).toInt();
+}
+
+inline bool sinkMuted(const QString& sink) { return pactl({"get-sink-mute", sink}).contains(QStringLiteral("yes")); }
+
 }  // namespace orbel::systemtest

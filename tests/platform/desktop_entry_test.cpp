@@ -113,5 +113,24 @@ TEST(DesktopEntry, FindByIdLooksInSubfoldersAndLetsEarlierFoldersDecide) {
     EXPECT_FALSE(findDesktopEntry(dirs, "../system/mine"));
 }
 
+TEST(DesktopEntry, ScanReadsEveryFolderWithTheFirstFolderWinningForAnId) {
+    QTemporaryDir tmp;
+    const QString a = tmp.path() + "/a", b = tmp.path() + "/b";
+    writeFile(a + "/tool.desktop",
+              "[Desktop Entry]\nType=Application\nExec=tool\nStartupWMClass=ToolWin\n"
+              "[Desktop Action new]\nExec=other\nStartupWMClass=Wrong\n");
+    writeFile(b + "/tool.desktop", "[Desktop Entry]\nType=Application\nExec=shadowed\n");
+    writeFile(b + "/kde/edit.desktop", "[Desktop Entry]\nType=Application\nExec=kwrite %F\n");
+    writeFile(b + "/readme.txt", "not an entry");
+
+    const auto entries = scanDesktopEntries({a, tmp.path() + "/missing", b});
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].id, "tool");
+    EXPECT_EQ(entries[0].exec, "tool");
+    EXPECT_EQ(entries[0].startupWMClass, "ToolWin");
+    EXPECT_EQ(entries[1].id, "kde-edit");
+    EXPECT_EQ(entries[1].location, b + "/kde/edit.desktop");
+}
+
 }  // namespace
 }  // namespace orbel::platform::xdg

@@ -1,61 +1,67 @@
 #include "platform/linux/window_owner.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace orbel::platform::x11 {
+namespace orbel::platform::xdg {
 namespace {
 
-TEST(WindowOwner, HintsAreTriedInOrder) {
-    const std::vector<DesktopEntryHint> entries = {
-        {"org.gnome.Nautilus", "", "nautilus"},
-        {"firefox-esr", "firefox-esr", "firefox-esr"},
-        {"code", "Code", "code"},
-        {"org.kde.konsole", "", "konsole"},
-    };
-    struct Row {
-        WindowOwnerHints hints;
-        std::string expected;
-    };
-    const Row rows[] = {
-        {{"org.gnome.Nautilus", "ignored", "nautilus", "Nautilus", "nautilus"}, "org.gnome.Nautilus"},
-        {{"", "/usr/share/applications/org.kde.dolphin.desktop", "dolphin", "dolphin", "dolphin"}, "org.kde.dolphin"},
-        {{"", "org.kde.kate", "", "", ""}, "org.kde.kate"},
-        {{"", "", "Navigator", "firefox-esr", "firefox-esr"}, "firefox-esr"},  // StartupWMClass
-        {{"", "", "code", "Code", "electron"}, "code"},                        // StartupWMClass
-        {{"", "", "konsole", "ORG.KDE.KONSOLE", ""}, "org.kde.konsole"},       // id, any case
-        {{"", "", "", "", "nautilus"}, "org.gnome.Nautilus"},                  // by Exec
-        {{}, ""},
-    };
-    for (const auto& r : rows) EXPECT_EQ(resolveDesktopId(r.hints, entries), r.expected) << r.expected;
+DesktopEntry entry(const char* id, const char* exec, const char* wmClass = "") {
+    DesktopEntry e;
+    e.id = QString::fromLatin1(id);
+    e.type = QStringLiteral("Application");
+    e.exec = QString::fromLatin1(exec);
+    e.startupWMClass = QString::fromLatin1(wmClass);
+    return e;
 }
 
-TEST(WindowOwner, ScanReadsEntriesWithTheFirstDirectoryWinning) {
-    QTemporaryDir a, b;
-    auto write = [](const QString& path, const QByteArray& text) {
-        QDir().mkpath(QFileInfo(path).path());
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text);
+TEST(WindowOwner, TriesEachClueInOrderAndNamesUnmatchedOwners) {
+    const std::vector<DesktopEntry> entries{
+        entry("org.gnome.Nautilus", "nautilus --new-window %U"),
+        entry("firefox-esr", "/usr/lib/firefox-esr/firefox-esr %u", "Firefox-esr"),
+        entry("org.kde.konsole", "konsole"),
+        entry("code", "env GDK_BACKEND=x11 /usr/share/code/code --unity-launch %F", "Code"),
+        entry("xterm", "xterm"),
+        entry("tool", "\"/opt/my tool/bin/tool\" %U"),
+        entry("Htop", "htop-wrapper"),
     };
-    write(a.path() + "/applications/tool.desktop",
-          "[Desktop Entry]\nName=Tool\nExec=\"/opt/my tool/bin/tool\" %U\nStartupWMClass=ToolWin\n"
-          "[Desktop Action new]\nExec=other\nStartupWMClass=Wrong\n");
-    write(b.path() + "/applications/tool.desktop", "[Desktop Entry]\nExec=shadowed\n");
-    write(b.path() + "/applications/kde/edit.desktop", "[Desktop Entry]\nExec=/usr/bin/kwrite %F\n");
-    write(b.path() + "/applications/readme.txt", "not an entry");
-
-    auto entries = scanDesktopEntries({a.path().toStdString(), b.path().toStdString(), "/nonexistent"});
-    std::sort(entries.begin(), entries.end(), [](const auto& x, const auto& y) { return x.id < y.id; });
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0].id, "kde-edit");
-    EXPECT_EQ(entries[0].execProgram, "kwrite");
-    EXPECT_EQ(entries[1].id, "tool");
-    EXPECT_EQ(entries[1].startupWmClass, "ToolWin");
-    EXPECT_EQ(entries[1].execProgram, "tool");
+    struct Case {
+        WindowIdentity window;
+        std::optional<QString> id;
+        QString unmatchedName = {};  // what stands in when nothing matched
+    };
+    const Case cases[] = {
+        // The declared ids count when an entry has them.
+        {{"org.gnome.Nautilus", "org.kde.konsole", "nautilus", "Org.gnome.Nautilus", "nautilus"}, "org.gnome.Nautilus"},
+        {{"", "/usr/share/applications/org.kde.konsole.desktop", "konsole", "konsole", ""}, "org.kde.konsole"},
+        {{"", "org.kde.konsole", "", "", ""}, "org.kde.konsole"},
+        {{"not.installed", "", "Navigator", "Firefox-esr", ""}, "firefox-esr"},  // falls through to the class
+        // WM_CLASS: StartupWMClass (class before instance), the id in any case, the last dotted part.
+        {{"", "", "Navigator", "Firefox-esr", "firefox-esr"}, "firefox-esr"},
+        {{"", "", "code", "Code", "electron"}, "code"},
+        {{"", "", "Firefox-esr", "Other", ""}, "firefox-esr"},
+        {{"", "", "xterm", "XTerm", ""}, "xterm"},
+        {{"", "", "konsole", "ORG.KDE.KONSOLE", ""}, "org.kde.konsole"},
+        {{"", "", "nautilus", "Nautilus", ""}, "org.gnome.Nautilus"},
+        // The process: its name as an id, then the program an Exec line runs.
+        {{"", "", "", "", "htop"}, "Htop"},
+        {{"", "", "", "", "nautilus"}, "org.gnome.Nautilus"},
+        {{"", "", "unknown", "Unknown", "code"}, "code"},  // behind env
+        {{"", "", "", "", "tool"}, "tool"},                // quoted path with spaces
+        // Nothing installed matches.
+        {{"not.installed", "", "", "", "prog"}, std::nullopt, "not.installed"},
+        {{"", "/opt/apps/org.kde.kate.desktop", "kate", "Kate", "kate"}, std::nullopt, "org.kde.kate"},
+        {{"", "", "inst", "Cls", "prog"}, std::nullopt, "prog"},
+        {{"", "", "inst", "Cls", ""}, std::nullopt, "inst"},
+        {{}, std::nullopt, ""},
+    };
+    for (const Case& c : cases) {
+        const std::string label = c.id.value_or(c.unmatchedName).toStdString();
+        EXPECT_EQ(resolveDesktopId(c.window, entries), c.id) << label;
+        if (!c.id) {
+            EXPECT_EQ(unmatchedOwnerName(c.window), c.unmatchedName) << label;
+        }
+    }
 }
 
 }  // namespace
-}  // namespace orbel::platform::x11
+}  // namespace orbel::platform::xdg

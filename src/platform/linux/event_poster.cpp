@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/key_translation.h"
-#include "platform/linux/x_connection.h"
+#include "platform/linux/x11_session.h"
 
 namespace orbel::platform {
 namespace {
@@ -63,7 +63,7 @@ bool hasCase(xcb_keysym_t ks) { return xkb_keysym_to_upper(ks) != xkb_keysym_to_
 class XTestEventPoster final : public EventPoster {
 public:
     XTestEventPoster() {
-        xtest_ = conn_.ok() && conn_.hasExtension("XTEST");
+        xtest_ = x_ && x_->hasExtension("XTEST");
         restoreTimer_.setSingleShot(true);
         restoreTimer_.setInterval(kRestoreDelayMs);
         QObject::connect(&restoreTimer_, &QTimer::timeout, [this] { restoreBorrowedKeys(); });
@@ -97,7 +97,7 @@ public:
         key(XCB_KEY_RELEASE, stroke->code);
         for (auto it = modifierKeys.rbegin(); it != modifierKeys.rend(); ++it) key(XCB_KEY_RELEASE, *it);
         for (auto code : cleared) key(XCB_KEY_PRESS, code);
-        conn_.sync();
+        x_->sync();
         return true;
     }
 
@@ -135,7 +135,7 @@ public:
         }
         if (!borrowedThisCall_.empty()) {
             // Let the server announce the new mapping before the keys.
-            conn_.sync();
+            x_->sync();
             borrowedThisCall_.clear();
         }
 
@@ -147,7 +147,7 @@ public:
             if (s.shift && shiftCode) key(XCB_KEY_RELEASE, shiftCode);
         }
         for (auto code : cleared) key(XCB_KEY_PRESS, code);
-        conn_.sync();
+        x_->sync();
         return complete;
     }
 
@@ -156,15 +156,15 @@ public:
         const int xButton = xButtonForMouseButton(button);
         if (xButton > 255) return false;
         if (position) {
-            xcb_test_fake_input(conn_.get(), XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, conn_.root(),
+            xcb_test_fake_input(x_->connection(), XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, x_->root(),
                                 static_cast<std::int16_t>(position->first), static_cast<std::int16_t>(position->second),
                                 0);
         }
-        xcb_test_fake_input(conn_.get(), XCB_BUTTON_PRESS, static_cast<std::uint8_t>(xButton), XCB_CURRENT_TIME,
+        xcb_test_fake_input(x_->connection(), XCB_BUTTON_PRESS, static_cast<std::uint8_t>(xButton), XCB_CURRENT_TIME,
                             XCB_NONE, 0, 0, 0);
-        xcb_test_fake_input(conn_.get(), XCB_BUTTON_RELEASE, static_cast<std::uint8_t>(xButton), XCB_CURRENT_TIME,
+        xcb_test_fake_input(x_->connection(), XCB_BUTTON_RELEASE, static_cast<std::uint8_t>(xButton), XCB_CURRENT_TIME,
                             XCB_NONE, 0, 0, 0);
-        conn_.sync();
+        x_->sync();
         return true;
     }
 
@@ -176,30 +176,30 @@ public:
         if (!stroke) stroke = borrowKey(keymap, keysymForMediaKey(mediaKey));
         if (!stroke) return false;
         if (!borrowedThisCall_.empty()) {
-            conn_.sync();
+            x_->sync();
             borrowedThisCall_.clear();
         }
         const auto cleared = releaseHeldModifiers(modmap);
         key(XCB_KEY_PRESS, stroke->code);
         key(XCB_KEY_RELEASE, stroke->code);
         for (auto code : cleared) key(XCB_KEY_PRESS, code);
-        conn_.sync();
+        x_->sync();
         return true;
     }
 
 private:
     void key(std::uint8_t type, xcb_keycode_t code) {
-        xcb_test_fake_input(conn_.get(), type, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        xcb_test_fake_input(x_->connection(), type, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
     }
 
     Keymap fetchKeymap() {
         Keymap map;
-        const xcb_setup_t* setup = xcb_get_setup(conn_.get());
+        const xcb_setup_t* setup = xcb_get_setup(x_->connection());
         map.min = setup->min_keycode;
         map.max = setup->max_keycode;
-        auto cookie = xcb_get_keyboard_mapping(conn_.get(), map.min, static_cast<std::uint8_t>(map.max - map.min + 1));
+        auto cookie = xcb_get_keyboard_mapping(x_->connection(), map.min, static_cast<std::uint8_t>(map.max - map.min + 1));
         x11::Reply<xcb_get_keyboard_mapping_reply_t> reply(
-            xcb_get_keyboard_mapping_reply(conn_.get(), cookie, nullptr));
+            xcb_get_keyboard_mapping_reply(x_->connection(), cookie, nullptr));
         if (!reply) return map;
         map.perCode = reply->keysyms_per_keycode;
         const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(reply.get());
@@ -210,7 +210,7 @@ private:
     Modmap fetchModmap() {
         Modmap map;
         x11::Reply<xcb_get_modifier_mapping_reply_t> reply(
-            xcb_get_modifier_mapping_reply(conn_.get(), xcb_get_modifier_mapping(conn_.get()), nullptr));
+            xcb_get_modifier_mapping_reply(x_->connection(), xcb_get_modifier_mapping(x_->connection()), nullptr));
         if (!reply) return map;
         map.perModifier = reply->keycodes_per_modifier;
         const xcb_keycode_t* codes = xcb_get_modifier_mapping_keycodes(reply.get());
@@ -220,7 +220,7 @@ private:
 
     bool lockActive() {
         x11::Reply<xcb_query_pointer_reply_t> reply(
-            xcb_query_pointer_reply(conn_.get(), xcb_query_pointer(conn_.get(), conn_.root()), nullptr));
+            xcb_query_pointer_reply(x_->connection(), xcb_query_pointer(x_->connection(), x_->root()), nullptr));
         return reply && (reply->mask & XCB_MOD_MASK_LOCK);
     }
 
@@ -250,7 +250,7 @@ private:
             if (!map.unused(kc)) continue;
             // The same keysym on both levels: Shift makes no difference.
             const xcb_keysym_t syms[2] = {ks, ks};
-            xcb_change_keyboard_mapping(conn_.get(), 1, kc, 2, syms);
+            xcb_change_keyboard_mapping(x_->connection(), 1, kc, 2, syms);
             borrowed_.try_emplace(kc, 2, 0);
             borrowedThisCall_.push_back(kc);
             map.syms[static_cast<std::size_t>((kc - map.min) * map.perCode)] = ks;
@@ -262,13 +262,13 @@ private:
     }
 
     void restoreBorrowedKeys() {
-        if (!conn_.ok()) return;
+        if (!x_) return;
         for (auto& [code, original] : borrowed_) {
-            xcb_change_keyboard_mapping(conn_.get(), 1, code, static_cast<std::uint8_t>(original.size()),
+            xcb_change_keyboard_mapping(x_->connection(), 1, code, static_cast<std::uint8_t>(original.size()),
                                         original.data());
         }
         borrowed_.clear();
-        xcb_flush(conn_.get());
+        xcb_flush(x_->connection());
     }
 
     // Releases modifier keys that are down now, so they do not join the
@@ -276,7 +276,7 @@ private:
     std::vector<xcb_keycode_t> releaseHeldModifiers(const Modmap& modmap) {
         std::vector<xcb_keycode_t> released;
         x11::Reply<xcb_query_keymap_reply_t> state(
-            xcb_query_keymap_reply(conn_.get(), xcb_query_keymap(conn_.get()), nullptr));
+            xcb_query_keymap_reply(x_->connection(), xcb_query_keymap(x_->connection()), nullptr));
         if (!state) return released;
         for (int index : kClearedIndexes) {
             for (int i = 0; i < modmap.perModifier; ++i) {
@@ -290,7 +290,7 @@ private:
         return released;
     }
 
-    x11::Connection conn_;
+    x11::Session* x_ = x11::Session::shared();
     bool xtest_ = false;
     QTimer restoreTimer_;
     std::map<xcb_keycode_t, std::vector<xcb_keysym_t>> borrowed_;  // code -> its own keysyms

@@ -4,7 +4,7 @@
 #include <mutex>
 #include <optional>
 
-#include "platform/linux/x_connection.h"
+#include "platform/linux/x11_session.h"
 
 namespace orbel::platform {
 namespace {
@@ -25,8 +25,8 @@ private:
     Extensions probe() {
         std::lock_guard lock(mutex_);
         if (!cached_) {
-            x11::Connection conn;
-            cached_ = Extensions{conn.hasExtension("XInputExtension"), conn.hasExtension("XTEST")};
+            auto* x = x11::Session::shared();
+            cached_ = x ? Extensions{x->hasExtension("XInputExtension"), x->hasExtension("XTEST")} : Extensions{};
         }
         return *cached_;
     }

@@ -1,109 +1,119 @@
 #include "platform/linux/window_owner.h"
 
-#include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
-#include <QTextStream>
-#include <set>
+#include <chrono>
+#include <mutex>
 
-namespace orbel::platform::x11 {
+#include "platform/linux/x11_session.h"
+
+namespace orbel::platform::xdg {
 namespace {
 
-std::string stripDesktopSuffix(std::string s) {
-    const std::string suffix = ".desktop";
-    if (s.size() > suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0)
-        s.resize(s.size() - suffix.size());
-    return s;
+constexpr auto kCandidateLifetime = std::chrono::seconds(10);
+
+// "/usr/share/applications/org.kde.kate.desktop" and "org.kde.kate" both give "org.kde.kate".
+QString idFromDesktopFile(QString value) {
+    if (value.contains(QLatin1Char('/'))) value = QFileInfo(value).fileName();
+    if (value.endsWith(QLatin1String(".desktop"))) value.chop(8);
+    return value;
 }
 
-bool equalsIgnoringCase(const std::string& a, const std::string& b) {
-    return !a.empty() && QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
+// The program an Exec line starts, without folder; "env VAR=x prog" skips to prog.
+QString execProgram(const DesktopEntry& entry) {
+    auto args = execArguments(entry);
+    if (!args) return {};
+    qsizetype i = 0;
+    if (QFileInfo((*args)[0]).fileName() == QLatin1String("env")) {
+        for (i = 1; i < args->size() && ((*args)[i].contains(QLatin1Char('=')) || (*args)[i].startsWith(QLatin1Char('-'))); ++i) {
+        }
+        if (i >= args->size()) return {};
+    }
+    return QFileInfo((*args)[i]).fileName();
 }
 
-std::string programOfExec(const QString& exec) {
-    const QString trimmed = exec.trimmed();
-    const QString first = trimmed.startsWith(QLatin1Char('"')) ? trimmed.mid(1).section(QLatin1Char('"'), 0, 0)
-                                                                : trimmed.section(QLatin1Char(' '), 0, 0);
-    return QFileInfo(first).fileName().toStdString();
+template <typename Pred>
+std::optional<QString> firstId(const std::vector<DesktopEntry>& entries, Pred matches) {
+    for (const DesktopEntry& e : entries)
+        if (matches(e)) return e.id;
+    return std::nullopt;
+}
+
+QString programOfProcess(std::uint32_t pid) {
+    const QString proc = QStringLiteral("/proc/%1/").arg(pid);
+    QString program = QFileInfo(QFileInfo(proc + QStringLiteral("exe")).symLinkTarget()).fileName();
+    if (program.isEmpty()) {  // another user's process
+        QFile comm(proc + QStringLiteral("comm"));
+        if (comm.open(QIODevice::ReadOnly)) program = QString::fromLocal8Bit(comm.readAll()).trimmed();
+    }
+    return program;
 }
 
 }  // namespace
 
-std::string resolveDesktopId(const WindowOwnerHints& h, const std::vector<DesktopEntryHint>& entries) {
-    if (!h.gtkApplicationId.empty()) return h.gtkApplicationId;
-    if (!h.kdeDesktopFile.empty()) {
-        const auto slash = h.kdeDesktopFile.rfind('/');
-        return stripDesktopSuffix(slash == std::string::npos ? h.kdeDesktopFile : h.kdeDesktopFile.substr(slash + 1));
+WindowIdentity WindowIdentity::of(x11::Session& x, xcb_window_t window) {
+    WindowIdentity id;
+    id.gtkApplicationId = QString::fromUtf8(x.text(window, "_GTK_APPLICATION_ID"));
+    id.kdeDesktopFile = QString::fromUtf8(x.text(window, "_KDE_NET_WM_DESKTOP_FILE"));
+    if (auto cls = x.property(window, XCB_ATOM_WM_CLASS)) {
+        const QList<QByteArray> parts = cls->bytes.split('\0');
+        if (parts.size() > 0) id.wmClassInstance = QString::fromLocal8Bit(parts[0]);
+        if (parts.size() > 1) id.wmClassName = QString::fromLocal8Bit(parts[1]);
     }
-    for (const auto* name : {&h.wmClassClass, &h.wmClassInstance}) {
-        if (name->empty()) continue;
-        for (const auto& e : entries)
-            if (e.startupWmClass == *name) return e.id;
+    if (auto pid = x.cardinal(window, "_NET_WM_PID"); pid && *pid > 0) {
+        id.pid = *pid;
+        id.executable = programOfProcess(*pid);
     }
-    for (const auto* name : {&h.wmClassClass, &h.wmClassInstance}) {
-        for (const auto& e : entries)
-            if (equalsIgnoringCase(e.id, *name)) return e.id;
-    }
-    if (!h.executableName.empty()) {
-        for (const auto& e : entries)
-            if (equalsIgnoringCase(e.id, h.executableName)) return e.id;
-        for (const auto& e : entries)
-            if (e.execProgram == h.executableName) return e.id;
-        return h.executableName;
-    }
-    return h.wmClassInstance;
+    return id;
 }
 
-std::vector<DesktopEntryHint> scanDesktopEntries(const std::vector<std::string>& dataDirs) {
-    std::vector<DesktopEntryHint> result;
-    std::set<std::string> seen;
-    for (const auto& dataDir : dataDirs) {
-        const QString base = QString::fromStdString(dataDir) + QStringLiteral("/applications");
-        if (!QFileInfo(base).isDir()) continue;
-        QDirIterator it(base, {QStringLiteral("*.desktop")}, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            QString relative = QDir(base).relativeFilePath(path);
-            relative.replace(QLatin1Char('/'), QLatin1Char('-'));
-            DesktopEntryHint entry;
-            entry.id = stripDesktopSuffix(relative.toStdString());
-            if (!seen.insert(entry.id).second) continue;
-            QFile file(path);
-            if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) continue;
-            QTextStream in(&file);
-            bool inMain = false;
-            while (!in.atEnd()) {
-                const QString line = in.readLine().trimmed();
-                if (line.startsWith(QLatin1Char('['))) {
-                    inMain = line == QStringLiteral("[Desktop Entry]");
-                    continue;
-                }
-                if (!inMain) continue;
-                const auto eq = line.indexOf(QLatin1Char('='));
-                if (eq <= 0) continue;
-                const QString key = line.left(eq).trimmed();
-                const QString value = line.mid(eq + 1).trimmed();
-                if (key == QStringLiteral("StartupWMClass")) entry.startupWmClass = value.toStdString();
-                else if (key == QStringLiteral("Exec")) entry.execProgram = programOfExec(value);
-            }
-            result.push_back(std::move(entry));
-        }
+std::optional<QString> resolveDesktopId(const WindowIdentity& w, const std::vector<DesktopEntry>& entries) {
+    const QString declared[] = {w.gtkApplicationId, idFromDesktopFile(w.kdeDesktopFile)};
+    for (const QString& id : declared)
+        if (!id.isEmpty())
+            if (auto found = firstId(entries, [&](const DesktopEntry& e) { return e.id == id; })) return found;
+
+    QStringList classes;
+    for (const QString& cls : {w.wmClassName, w.wmClassInstance})
+        if (!cls.isEmpty()) classes << cls;
+    for (const QString& cls : classes)
+        if (auto found = firstId(entries, [&](const DesktopEntry& e) { return e.startupWMClass == cls; }))
+            return found;
+    for (const QString& cls : classes) {
+        if (auto found = firstId(entries, [&](const DesktopEntry& e) { return e.id.compare(cls, Qt::CaseInsensitive) == 0; }))
+            return found;
+        if (auto found = firstId(entries, [&](const DesktopEntry& e) {
+                return e.id.section(QLatin1Char('.'), -1).compare(cls, Qt::CaseInsensitive) == 0;
+            }))
+            return found;
     }
-    return result;
+
+    if (w.executable.isEmpty()) return std::nullopt;
+    if (auto found = firstId(entries, [&](const DesktopEntry& e) { return e.id.compare(w.executable, Qt::CaseInsensitive) == 0; }))
+        return found;
+    return firstId(entries, [&](const DesktopEntry& e) { return execProgram(e) == w.executable; });
 }
 
-std::vector<std::string> xdgDataDirs() {
-    std::vector<std::string> dirs;
-    const QByteArray home = qgetenv("XDG_DATA_HOME");
-    dirs.push_back(home.isEmpty() ? (QDir::homePath() + QStringLiteral("/.local/share")).toStdString()
-                                  : home.toStdString());
-    QByteArray system = qgetenv("XDG_DATA_DIRS");
-    if (system.isEmpty()) system = "/usr/local/share:/usr/share";
-    for (const QByteArray& d : system.split(':'))
-        if (!d.isEmpty()) dirs.push_back(d.toStdString());
-    return dirs;
+QString unmatchedOwnerName(const WindowIdentity& w) {
+    for (const QString& name : {w.gtkApplicationId, idFromDesktopFile(w.kdeDesktopFile), w.executable})
+        if (!name.isEmpty()) return name;
+    return w.wmClassInstance;
 }
 
-}  // namespace orbel::platform::x11
+std::shared_ptr<const std::vector<DesktopEntry>> windowOwnerCandidates() {
+    static std::mutex mutex;
+    static std::shared_ptr<const std::vector<DesktopEntry>> cached;
+    static std::chrono::steady_clock::time_point readAt;
+    std::lock_guard lock(mutex);
+    const auto now = std::chrono::steady_clock::now();
+    if (!cached || now - readAt > kCandidateLifetime) {
+        auto entries = std::make_shared<std::vector<DesktopEntry>>();
+        for (auto& e : scanDesktopEntries(BaseDirs::fromEnvironment().applicationDirs()))
+            if (e.isLaunchable()) entries->push_back(std::move(e));
+        cached = std::move(entries);
+        readAt = now;
+    }
+    return cached;
+}
+
+}  // namespace orbel::platform::xdg

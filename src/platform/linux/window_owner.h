@@ -1,42 +1,56 @@
 #pragma once
 
-// Which application owns a window, as a desktop-entry id (the entry's file
-// name without ".desktop").
+// Which installed application owns a window, as a desktop-entry id (the
+// entry's file name without ".desktop").
 
-#include <string>
+#include <xcb/xcb.h>
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <optional>
 #include <vector>
 
+#include "platform/linux/desktop_entry.h"
+
 namespace orbel::platform::x11 {
+class Session;
+}
 
-// What a window tells about its owner.
-struct WindowOwnerHints {
-    std::string gtkApplicationId;  // _GTK_APPLICATION_ID
-    std::string kdeDesktopFile;    // _KDE_NET_WM_DESKTOP_FILE (an id or a path)
-    std::string wmClassInstance;   // WM_CLASS, first string
-    std::string wmClassClass;      // WM_CLASS, second string
-    std::string executableName;    // file name of _NET_WM_PID's executable
+namespace orbel::platform::xdg {
+
+// What a window and its process tell about their application.
+struct WindowIdentity {
+    QString gtkApplicationId;  // _GTK_APPLICATION_ID
+    QString kdeDesktopFile;    // _KDE_NET_WM_DESKTOP_FILE (an id or a path)
+    QString wmClassInstance;   // WM_CLASS, first string
+    QString wmClassName;       // WM_CLASS, second string
+    QString executable;        // the process's program file name (no folder)
+    std::uint32_t pid = 0;     // _NET_WM_PID; 0 when not given
+
+    // Reads the window's properties and its process's program.
+    static WindowIdentity of(x11::Session& x, xcb_window_t window);
 };
 
-// The part of an installed desktop entry the lookup needs.
-struct DesktopEntryHint {
-    std::string id;
-    std::string startupWmClass;
-    std::string execProgram;  // file name of the first word of Exec
-};
+// The id of the entry in `entries` the window belongs to, trying in order:
+//  1. _GTK_APPLICATION_ID naming an entry;
+//  2. _KDE_NET_WM_DESKTOP_FILE naming an entry (by id or by file);
+//  3. the WM_CLASS class, then instance, equal to an entry's StartupWMClass;
+//  4. the class, then instance, equal to an entry's id ignoring case, then
+//     to the last dotted part of an id ("org.gnome.Nautilus" for "Nautilus");
+//  5. the process's program equal to an entry's id ignoring case, then to
+//     the program an entry's Exec line runs ("env VAR=x prog" runs prog).
+// Nothing when no entry matches.
+std::optional<QString> resolveDesktopId(const WindowIdentity& window, const std::vector<DesktopEntry>& entries);
 
-// _GTK_APPLICATION_ID, then _KDE_NET_WM_DESKTOP_FILE, then an entry whose
-// StartupWMClass is the window's class or instance, then an entry named
-// like the class or instance (ignoring case), then an entry named like the
-// executable or running it; failing all that, the executable's name, then
-// the WM_CLASS instance. Empty when the window tells nothing.
-std::string resolveDesktopId(const WindowOwnerHints& hints, const std::vector<DesktopEntryHint>& entries);
+// What stands for the owner when no installed entry matches: the id the
+// window declares (GTK, then KDE), else the program's name, else the
+// WM_CLASS instance. Empty when the window tells nothing.
+QString unmatchedOwnerName(const WindowIdentity& window);
 
-// The desktop entries under <dir>/applications for each data directory, the
-// first directory winning for an id (sub-folders give "folder-name" ids).
-std::vector<DesktopEntryHint> scanDesktopEntries(const std::vector<std::string>& dataDirs);
+// The entries a window may belong to: the launchable ones (NoDisplay ones
+// too) of the user's application folders, read again at most every ten
+// seconds. Safe from any thread.
+std::shared_ptr<const std::vector<DesktopEntry>> windowOwnerCandidates();
 
-// $XDG_DATA_HOME (or ~/.local/share), then $XDG_DATA_DIRS (or
-// /usr/local/share:/usr/share).
-std::vector<std::string> xdgDataDirs();
-
-}  // namespace orbel::platform::x11
+}  // namespace orbel::platform::xdg

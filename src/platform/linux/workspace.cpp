@@ -1,17 +1,14 @@
 #include "platform/workspace.h"
 
 #include <QDesktopServices>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QUrl>
 #include <atomic>
-#include <mutex>
 
 #include "platform/linux/default_apps.h"
 #include "platform/linux/desktop_entry.h"
-#include "platform/linux/window_match.h"
+#include "platform/linux/window_owner.h"
 #include "platform/linux/x11_session.h"
 
 namespace orbel::platform {
@@ -121,49 +118,13 @@ public:
     }
 
 private:
-    RunningApplication identify(x11::Session& x, xcb_window_t w) const {
+    static RunningApplication identify(x11::Session& x, xcb_window_t w) {
+        const auto identity = xdg::WindowIdentity::of(x, w);
         RunningApplication app;
-        xdg::WindowIdentity id;
-        auto text = [&](const char* name) {
-            auto bytes = x.property(w, name);
-            return bytes ? QString::fromUtf8(bytes->constData(), qstrnlen(bytes->constData(), bytes->size())) : QString();
-        };
-        id.gtkApplicationId = text("_GTK_APPLICATION_ID");
-        id.kdeDesktopFile = text("_KDE_NET_WM_DESKTOP_FILE");
-        if (auto cls = x.property(w, "WM_CLASS")) {
-            QList<QByteArray> parts = cls->split('\0');
-            if (parts.size() > 0) id.wmClassInstance = QString::fromLocal8Bit(parts[0]);
-            if (parts.size() > 1) id.wmClassName = QString::fromLocal8Bit(parts[1]);
-        }
-        if (auto pid = x.cardinal(w, "_NET_WM_PID"); pid && *pid > 0) {
-            app.pid = *pid;
-            const QString proc = QStringLiteral("/proc/%1/").arg(*pid);
-            id.executable = QFileInfo(QFileInfo(proc + QStringLiteral("exe")).symLinkTarget()).fileName();
-            if (id.executable.isEmpty()) {
-                QFile comm(proc + QStringLiteral("comm"));
-                if (comm.open(QIODevice::ReadOnly)) id.executable = QString::fromLocal8Bit(comm.readAll()).trimmed();
-            }
-        }
-        if (auto match = xdg::matchWindowToEntry(id, entries())) app.bundleId = match->toStdString();
+        app.pid = identity.pid;
+        if (auto id = xdg::resolveDesktopId(identity, *xdg::windowOwnerCandidates())) app.bundleId = id->toStdString();
         return app;
     }
-
-    // Launchable entries (NoDisplay ones too), re-read at most every 30 seconds.
-    const std::vector<xdg::DesktopEntry>& entries() const {
-        std::lock_guard lock(mutex_);
-        if (!scanned_.isValid() || scanned_.elapsed() > 30'000) {
-            entries_.clear();
-            for (auto& e : xdg::scanDesktopEntries(xdg::BaseDirs::fromEnvironment().applicationDirs(),
-                                                   xdg::currentLocaleName()))
-                if (e.isLaunchable()) entries_.push_back(std::move(e));
-            scanned_.start();
-        }
-        return entries_;
-    }
-
-    mutable std::mutex mutex_;
-    mutable QElapsedTimer scanned_;
-    mutable std::vector<xdg::DesktopEntry> entries_;
 };
 
 std::atomic<Workspace*> sharedWorkspace{nullptr};

@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "platform/linux/x11_reply.h"
-
 namespace orbel::platform::x11 {
 
 Session::Session(xcb_connection_t* conn, xcb_window_t root) : conn_(conn), root_(root) {}
@@ -39,31 +37,46 @@ xcb_atom_t Session::atom(const char* name) {
     return atom;
 }
 
-std::optional<QByteArray> Session::property(xcb_window_t window, const char* name) {
-    xcb_atom_t a = atom(name);
-    if (a == XCB_ATOM_NONE) return std::nullopt;
-    Reply<xcb_get_property_reply_t> reply(
-        xcb_get_property_reply(conn_, xcb_get_property(conn_, 0, window, a, XCB_GET_PROPERTY_TYPE_ANY, 0, 1 << 20), nullptr));
+bool Session::hasExtension(const char* name) {
+    Reply<xcb_query_extension_reply_t> reply(
+        xcb_query_extension_reply(conn_, xcb_query_extension(conn_, std::strlen(name), name), nullptr));
+    return reply && reply->present;
+}
+
+std::optional<Session::Property> Session::property(xcb_window_t window, xcb_atom_t prop) {
+    if (prop == XCB_ATOM_NONE) return std::nullopt;
+    Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        conn_, xcb_get_property(conn_, 0, window, prop, XCB_GET_PROPERTY_TYPE_ANY, 0, 1 << 20), nullptr));
     if (!reply || reply->type == XCB_ATOM_NONE) return std::nullopt;
-    int length = xcb_get_property_value_length(reply.get());
-    return QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())), length);
+    const int length = xcb_get_property_value_length(reply.get());
+    return Property{reply->type, reply->format,
+                    QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())), length)};
+}
+
+std::optional<QByteArray> Session::property(xcb_window_t window, const char* name) {
+    auto p = property(window, atom(name));
+    if (!p) return std::nullopt;
+    return std::move(p->bytes);
 }
 
 std::vector<std::uint32_t> Session::property32(xcb_window_t window, const char* name) {
-    xcb_atom_t a = atom(name);
-    if (a == XCB_ATOM_NONE) return {};
-    Reply<xcb_get_property_reply_t> reply(
-        xcb_get_property_reply(conn_, xcb_get_property(conn_, 0, window, a, XCB_GET_PROPERTY_TYPE_ANY, 0, 1 << 16), nullptr));
-    if (!reply || reply->format != 32) return {};
-    auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
-    int count = xcb_get_property_value_length(reply.get()) / 4;
-    return std::vector<std::uint32_t>(data, data + count);
+    auto p = property(window, atom(name));
+    if (!p || p->format != 32) return {};
+    std::vector<std::uint32_t> values(static_cast<std::size_t>(p->bytes.size()) / 4);
+    if (!values.empty()) std::memcpy(values.data(), p->bytes.constData(), values.size() * 4);
+    return values;
 }
 
 std::optional<std::uint32_t> Session::cardinal(xcb_window_t window, const char* name) {
     auto values = property32(window, name);
     if (values.empty()) return std::nullopt;
     return values.front();
+}
+
+QByteArray Session::text(xcb_window_t window, const char* name) {
+    QByteArray bytes = property(window, name).value_or(QByteArray());
+    bytes.truncate(qstrnlen(bytes.constData(), bytes.size()));
+    return bytes;
 }
 
 void Session::sendClientMessage(xcb_window_t window, const char* type, std::uint32_t d0, std::uint32_t d1,

@@ -1,18 +1,21 @@
 #pragma once
 
-// A process-wide xcb connection of our own to the X server named by DISPLAY,
-// with the few EWMH requests the workspace and display services send.
+// The process's one xcb connection to the X server named by DISPLAY, shared
+// by every service that talks to the server directly (EWMH properties,
+// XTest, RandR, DPMS), so none of them depends on Qt's platform plugin.
+// Atoms are interned once. Safe from any thread.
 
 #include <xcb/xcb.h>
 
 #include <QByteArray>
-#include <QString>
 #include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+#include "platform/linux/x11_reply.h"
 
 namespace orbel::platform::x11 {
 
@@ -24,12 +27,22 @@ public:
     xcb_connection_t* connection() const { return conn_; }
     xcb_window_t root() const { return root_; }
 
-    xcb_atom_t atom(const char* name);
-    // The raw bytes of a property (any type); nothing when it is not set.
+    xcb_atom_t atom(const char* name);  // XCB_ATOM_NONE on failure
+    bool hasExtension(const char* name);
+
+    // A property's raw value (any type); nothing when it is not set.
+    struct Property {
+        xcb_atom_t type = XCB_ATOM_NONE;
+        std::uint8_t format = 0;
+        QByteArray bytes;
+    };
+    std::optional<Property> property(xcb_window_t window, xcb_atom_t prop);
     std::optional<QByteArray> property(xcb_window_t window, const char* name);
     // A property of 32-bit items (CARDINAL, WINDOW, ATOM).
     std::vector<std::uint32_t> property32(xcb_window_t window, const char* name);
     std::optional<std::uint32_t> cardinal(xcb_window_t window, const char* name);
+    // A text property up to its first NUL; empty when it is not set.
+    QByteArray text(xcb_window_t window, const char* name);
 
     // Sends an EWMH client message about `window` to the root window.
     void sendClientMessage(xcb_window_t window, const char* type, std::uint32_t d0, std::uint32_t d1 = 0,

@@ -46,15 +46,6 @@ SlotConfig leaf(int i) {
     return s;
 }
 
-SlotConfig groupOf(const std::string& title, std::vector<SlotConfig> slots) {
-    MenuGroup g;
-    g.title = title;
-    g.slots = std::move(slots);
-    SlotConfig s;
-    s.type = SlotType::group(std::move(g));
-    s.title = title;
-    return s;
-}
 
 AppConfig largeConfig() {
     AppConfig config;
@@ -65,9 +56,9 @@ AppConfig largeConfig() {
         for (int b = 0; b < 6; ++b) {
             std::vector<SlotConfig> leaves;
             for (int c = 0; c < 8; ++c) leaves.push_back(leaf(n++));
-            middle.push_back(groupOf("Level 2." + std::to_string(b), std::move(leaves)));
+            middle.push_back(SlotConfig::makeGroup("Level 2." + std::to_string(b), std::move(leaves)));
         }
-        config.rootGroup.slots.push_back(groupOf("Level 1." + std::to_string(a), std::move(middle)));
+        config.rootGroup.slots.push_back(SlotConfig::makeGroup("Level 1." + std::to_string(a), std::move(middle)));
     }
     for (int i = 0; i < 20; ++i) {
         AppOverride o;

@@ -11,52 +11,29 @@ namespace {
 
 double clampRadius(double r) { return text::clamp(r, AppConfig::kMinRadius, AppConfig::kMaxRadius); }
 
-SlotConfig appSlot(const char* bundleId, const char* title) {
-    SlotConfig s;
-    s.type = SlotType::app(bundleId);
-    s.title = title;
-    return s;
-}
+SlotConfig appSlot(const char* bundleId, const char* title) { return SlotConfig::make(SlotType::app(bundleId), title); }
 
 SlotConfig actionSlot(SystemAction::Kind kind, const char* title) {
-    SlotConfig s;
-    s.type = SlotType::action(SystemAction(kind));
-    s.title = title;
-    return s;
-}
-
-SlotConfig groupSlot(const char* title, std::vector<SlotConfig> slots) {
-    MenuGroup g;
-    g.title = title;
-    g.slots = std::move(slots);
-    SlotConfig s;
-    s.type = SlotType::group(std::move(g));
-    s.title = title;
-    return s;
+    return SlotConfig::make(SlotType::action(SystemAction(kind)), title);
 }
 
 MenuGroup makeDefaultMenu() {
     using K = SystemAction::Kind;
     MenuGroup menu;
     menu.title = kMainMenuTitle;
-    SlotConfig music;
-    music.type = SlotType::modeSwitch(DialMode::music);
-    music.title = "Music";
-    SlotConfig profiles;
-    profiles.type = SlotType::profileSwitch();
-    profiles.title = "Profiles";
     menu.slots = {
         appSlot("com.apple.Safari", "Safari"),
         appSlot("com.apple.MobileSMS", "Messages"),
-        groupSlot("Apps", {appSlot("com.apple.finder", "Finder"), appSlot("com.apple.mail", "Mail"),
-                           appSlot("com.apple.iCal", "Calendar"), appSlot("com.apple.Notes", "Notes"),
-                           appSlot("com.apple.Terminal", "Terminal"),
-                           appSlot("com.apple.systempreferences", "Settings")}),
-        groupSlot("System", {actionSlot(K::toggleWiFi, "Wi-Fi"), actionSlot(K::toggleDND, "Do Not Disturb"),
-                             actionSlot(K::lockScreen, "Lock"), actionSlot(K::sleepDisplay, "Sleep Display"),
-                             actionSlot(K::toggleDarkMode, "Dark Mode"), actionSlot(K::screenshot, "Screenshot")}),
-        music,
-        profiles,
+        SlotConfig::makeGroup("Apps", {appSlot("com.apple.finder", "Finder"), appSlot("com.apple.mail", "Mail"),
+                                       appSlot("com.apple.iCal", "Calendar"), appSlot("com.apple.Notes", "Notes"),
+                                       appSlot("com.apple.Terminal", "Terminal"),
+                                       appSlot("com.apple.systempreferences", "Settings")}),
+        SlotConfig::makeGroup("System", {actionSlot(K::toggleWiFi, "Wi-Fi"), actionSlot(K::toggleDND, "Do Not Disturb"),
+                                         actionSlot(K::lockScreen, "Lock"), actionSlot(K::sleepDisplay, "Sleep Display"),
+                                         actionSlot(K::toggleDarkMode, "Dark Mode"),
+                                         actionSlot(K::screenshot, "Screenshot")}),
+        SlotConfig::make(SlotType::modeSwitch(DialMode::music), "Music"),
+        SlotConfig::make(SlotType::profileSwitch(), "Profiles"),
     };
     return menu;
 }

@@ -180,6 +180,22 @@ SlotConfig SlotConfig::fromJson(const Node& node) {
     return slot;
 }
 
+SlotConfig SlotConfig::make(SlotType type, std::string title, SlotIcon icon) {
+    SlotConfig slot;
+    slot.type = std::move(type);
+    slot.title = std::move(title);
+    slot.icon = std::move(icon);
+    return slot;
+}
+
+SlotConfig SlotConfig::makeGroup(std::string title, std::vector<SlotConfig> slots, SlotIcon icon) {
+    MenuGroup group;
+    group.title = title;
+    group.slots = std::move(slots);
+    group.icon = std::move(icon);
+    return make(SlotType::group(std::move(group)), std::move(title));
+}
+
 SlotIcon SlotConfig::effectiveIcon() const {
     if (auto* group = type.get<SlotType::Group>(); group && !group->group->icon.isAuto()) return group->group->icon;
     return icon;

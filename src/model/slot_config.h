@@ -148,6 +148,11 @@ struct SlotConfig {
 
     bool operator==(const SlotConfig&) const = default;
 
+    // A new slot (fresh id, global scope).
+    static SlotConfig make(SlotType type, std::string title, SlotIcon icon = SlotIcon::automatic());
+    // A new group slot titled like its new group.
+    static SlotConfig makeGroup(std::string title, std::vector<SlotConfig> slots, SlotIcon icon = SlotIcon::automatic());
+
     // The icon the encoder stores: a group slot shows its group's own icon
     // when that is set.
     SlotIcon effectiveIcon() const;

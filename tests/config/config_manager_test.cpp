@@ -28,22 +28,8 @@ void writeFile(const std::string& path, const std::string& bytes) {
 
 std::string pretty(const AppConfig& c) { return json::write(c.toJson(), {true, false, true}); }
 
-SlotConfig snippet(const std::string& text) {
-    SlotConfig s;
-    s.type = SlotType::snippet(text);
-    s.title = text;
-    return s;
-}
+SlotConfig snippet(const std::string& text) { return SlotConfig::make(SlotType::snippet(text), text); }
 
-SlotConfig groupSlot(const std::string& title, std::vector<SlotConfig> slots) {
-    MenuGroup g;
-    g.title = title;
-    g.slots = std::move(slots);
-    SlotConfig s;
-    s.type = SlotType::group(std::move(g));
-    s.title = title;
-    return s;
-}
 
 std::vector<SlotConfig> snippets(int n) {
     std::vector<SlotConfig> out;
@@ -150,7 +136,7 @@ TEST_F(ConfigManagerTest, ValidHotkeysAreNotFlagged) {
 }
 
 TEST_F(ConfigManagerTest, ValidationTextsInOrder) {
-    SlotConfig emptyGroup = groupSlot("", {});
+    SlotConfig emptyGroup = SlotConfig::makeGroup("", {});
     emptyGroup.title = "G";
     SlotConfig nested;
     nested.type = SlotType::cycling({snippet("a")});
@@ -205,7 +191,7 @@ TEST_F(ConfigManagerTest, SixSlotCutAndWhenItRewritesTheFile) {
     EXPECT_EQ(readFile(configPath()), pretty(withRoot(snippets(6))));
 
     std::vector<SlotConfig> root = snippets(5);
-    root.push_back(groupSlot("Nested", snippets(8)));
+    root.push_back(SlotConfig::makeGroup("Nested", snippets(8)));
     const std::string nested = pretty(withRoot(root));
     writeFile(configPath(), nested);
     m->load();

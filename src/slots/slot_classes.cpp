@@ -43,7 +43,10 @@ SlotImage AppSlot::imageFor(const std::string& bundleId) {
     return image;
 }
 
-SlotImage AppSlot::icon() const { return imageFor(bundleId_); }
+SlotImage AppSlot::icon() const {
+    if (!image_) image_ = imageFor(bundleId_);
+    return *image_;
+}
 
 void AppSlot::execute(DialController*) {
     auto& workspace = platform::Workspace::shared();
@@ -159,7 +162,9 @@ SlotImage CyclingSlot::icon() const {
     // cycling slot's own symbol.
     if (const SlotConfig* child = currentChild();
         child && !child->type.is<SlotType::Transport>() && !child->type.is<SlotType::VolumeScrub>()) {
-        return SlotFactory::imageFor(*child);
+        const auto index = static_cast<std::int64_t>(child - children_.data());
+        if (!childImage_ || childImage_->first != index) childImage_.emplace(index, SlotFactory::imageFor(*child));
+        return childImage_->second;
     }
     return SlotImage{SlotIcon::automatic(), fallbackSymbol(type_), title(), {}};
 }

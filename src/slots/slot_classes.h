@@ -42,6 +42,9 @@ public:
 
 private:
     std::string bundleId_;
+    // Looked up once per slot object: the dial redraws often, and a level is
+    // rebuilt (with new slots) every time it is shown.
+    mutable std::optional<SlotImage> image_;
 };
 
 class ActionSlot final : public ConfiguredSlot {
@@ -107,6 +110,8 @@ private:
     SlotScope scope_;
     std::vector<SlotConfig> children_;
     CyclingIndexStore* store_;
+    // The current child's picture, worked out once per child index.
+    mutable std::optional<std::pair<std::int64_t, SlotImage>> childImage_;
 };
 
 // Opens a sub-dial listing the saved profiles.

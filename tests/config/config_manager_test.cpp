@@ -30,6 +30,12 @@ std::string pretty(const AppConfig& c) { return json::write(c.toJson(), {true, f
 
 SlotConfig snippet(const std::string& text) { return SlotConfig::make(SlotType::snippet(text), text); }
 
+SlotConfig slot(SlotType type, std::string title) {
+    SlotConfig s;
+    s.type = std::move(type);
+    s.title = std::move(title);
+    return s;
+}
 
 std::vector<SlotConfig> snippets(int n) {
     std::vector<SlotConfig> out;
@@ -84,21 +90,19 @@ TEST_F(ConfigManagerTest, MissingOrUndecodableFileGivesSavedDefaultsAndADatedCop
     EXPECT_EQ(readFile(profilePath("Work")), "work profile bytes");
 }
 
-TEST_F(ConfigManagerTest, NoRejectedCopyMeansNoOverwrite) {
+TEST_F(ConfigManagerTest, TheFileIsOnlyReplacedOnceItsRejectedCopyIsMade) {
     clock.seconds = 1700000000.5;
+    // A folder where the file should be cannot be read: it is moved aside.
+    QDir().mkpath(QString::fromStdString(configPath()));
+    make();
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(rejectedPath())).isDir());
+    EXPECT_EQ(readFile(configPath()), pretty(AppConfig::defaultConfig()));
+
+    // The copy cannot be written (its name is taken): no overwrite.
     writeFile(configPath(), "not json");
-    QDir().mkpath(QString::fromStdString(rejectedPath()));  // the copy cannot be written there
     auto m = make();
     EXPECT_EQ(pretty(m->config()), pretty(AppConfig::defaultConfig()));
     EXPECT_EQ(readFile(configPath()), "not json");
-}
-
-TEST_F(ConfigManagerTest, UnreadableFileIsMovedAsideBeforeDefaultsAreSaved) {
-    clock.seconds = 1700000000.5;
-    QDir().mkpath(QString::fromStdString(configPath()));  // a folder where the file should be
-    auto m = make();
-    EXPECT_TRUE(QFileInfo(QString::fromStdString(rejectedPath())).isDir());
-    EXPECT_EQ(readFile(configPath()), pretty(AppConfig::defaultConfig()));
 }
 
 TEST_F(ConfigManagerTest, InvalidConfigurationsFallBackWithoutSaving) {
@@ -138,29 +142,16 @@ TEST_F(ConfigManagerTest, ValidHotkeysAreNotFlagged) {
 TEST_F(ConfigManagerTest, ValidationTextsInOrder) {
     SlotConfig emptyGroup = SlotConfig::makeGroup("", {});
     emptyGroup.title = "G";
-    SlotConfig nested;
-    nested.type = SlotType::cycling({snippet("a")});
-    nested.title = "C";
-    SlotConfig scrub;
-    scrub.type = SlotType::volumeScrub();
-    scrub.title = "V";
-    SlotConfig cycling;
-    cycling.type = SlotType::cycling({emptyGroup, nested, scrub});
-    cycling.title = "Cycle";
-    SlotConfig macro;
-    macro.type = SlotType::keystroke({MacroStep::text(""), MacroStep::waitForWindow(" ", std::nullopt, 500),
-                                      MacroStep::waitForWindow("\n", std::nullopt, 500)});
-    macro.title = "";
-    SlotConfig script;
-    script.type = SlotType::script(ScriptInvocation{ScriptLanguage::shell, "\n\n"});
-    script.title = "S";
-    SlotConfig space = snippet(" ");
-    SlotConfig emptyCycle;
-    emptyCycle.type = SlotType::cycling({});
-    emptyCycle.title = "E";
-    SlotConfig target;
-    target.type = SlotType::profileTarget("");
-    target.title = "T";
+    const SlotConfig cycling = slot(SlotType::cycling({emptyGroup, slot(SlotType::cycling({snippet("a")}), "C"),
+                                                       slot(SlotType::volumeScrub(), "V")}),
+                                    "Cycle");
+    const SlotConfig macro = slot(SlotType::keystroke({MacroStep::text(""), MacroStep::waitForWindow(" ", std::nullopt, 500),
+                                                       MacroStep::waitForWindow("\n", std::nullopt, 500)}),
+                                  "");
+    const SlotConfig script = slot(SlotType::script(ScriptInvocation{ScriptLanguage::shell, "\n\n"}), "S");
+    const SlotConfig space = snippet(" ");
+    const SlotConfig emptyCycle = slot(SlotType::cycling({}), "E");
+    const SlotConfig target = slot(SlotType::profileTarget(""), "T");
 
     AppConfig c = withRoot({cycling, macro, script, space, emptyCycle, target});
     c.rootGroup.title = "";

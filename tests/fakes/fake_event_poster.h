@@ -15,9 +15,6 @@ struct PostedInput {
     Kind kind = Kind::chord;
     std::uint16_t keyCode = 0;
     std::uint32_t modifiers = 0;
-    std::string text;
-    int button = 0;
-    std::optional<std::pair<int, int>> position;
     platform::MediaKey mediaKey = platform::MediaKey::playPause;
     std::chrono::steady_clock::time_point at;  // Clock::shared() when posted
 
@@ -29,41 +26,21 @@ struct PostedInput {
 class FakeEventPoster : public platform::EventPoster {
 public:
     bool postChord(std::uint16_t keyCode, std::uint32_t carbonModifiers) override {
-        PostedInput p;
-        p.kind = PostedInput::Kind::chord;
-        p.keyCode = keyCode;
-        p.modifiers = carbonModifiers;
-        return record(std::move(p));
+        return record(PostedInput::Kind::chord, keyCode, carbonModifiers);
     }
-    bool typeText(const std::string& text) override {
-        PostedInput p;
-        p.kind = PostedInput::Kind::text;
-        p.text = text;
-        return record(std::move(p));
-    }
-    bool click(int button, std::optional<std::pair<int, int>> position) override {
-        PostedInput p;
-        p.kind = PostedInput::Kind::click;
-        p.button = button;
-        p.position = position;
-        return record(std::move(p));
-    }
-    bool postMediaKey(platform::MediaKey key) override {
-        PostedInput p;
-        p.kind = PostedInput::Kind::mediaKey;
-        p.mediaKey = key;
-        return record(std::move(p));
-    }
+    bool typeText(const std::string&) override { return record(PostedInput::Kind::text); }
+    bool click(int, std::optional<std::pair<int, int>>) override { return record(PostedInput::Kind::click); }
+    bool postMediaKey(platform::MediaKey key) override { return record(PostedInput::Kind::mediaKey, 0, 0, key); }
 
     std::vector<PostedInput> posted;
     bool succeeds = true;                          // false: every call fails and nothing is recorded
     std::function<void(const PostedInput&)> onPost;  // runs at the moment of posting
 
 private:
-    bool record(PostedInput p) {
+    bool record(PostedInput::Kind kind, std::uint16_t keyCode = 0, std::uint32_t modifiers = 0,
+                platform::MediaKey mediaKey = platform::MediaKey::playPause) {
         if (!succeeds) return false;
-        p.at = platform::Clock::shared().monotonicNow();
-        posted.push_back(p);
+        posted.push_back(PostedInput{kind, keyCode, modifiers, mediaKey, platform::Clock::shared().monotonicNow()});
         if (onPost) onPost(posted.back());
         return true;
     }

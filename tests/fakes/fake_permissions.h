@@ -6,15 +6,14 @@ namespace orbel::fakes {
 
 class FakePermissions : public platform::Permissions {
 public:
-    bool inputMonitoringGranted() override { return inputMonitoring; }
-    bool requestInputMonitoring() override { return inputMonitoring; }
+    bool inputMonitoringGranted() override { return true; }
+    bool requestInputMonitoring() override { return true; }
     bool accessibilityTrusted(bool prompt) override {
         ++accessibilityChecks;
         if (prompt) ++accessibilityPrompts;
         return accessibility;
     }
 
-    bool inputMonitoring = true;
     bool accessibility = true;
     int accessibilityChecks = 0;
     int accessibilityPrompts = 0;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "decode_helpers.h"
 #include "model/hex_color.h"
 #include "model/icon_pack_records.h"
 #include "model/json_writer.h"
@@ -7,33 +8,14 @@
 
 using namespace orbel;
 using json::DecodingError;
+using orbel::testing::decodeError;
+using orbel::testing::decodeText;
 
 namespace {
 
-template <class T>
-T decode(const std::string& text) {
-    const json::Json doc = json::parse(text);
-    return T::fromJson(json::Node(doc));
-}
-
+SlotIcon icon(std::string_view text) { return decodeText(text, SlotIcon::fromJson); }
+json::DecodingError iconError(std::string_view text) { return decodeError(text, SlotIcon::fromJson); }
 std::string encode(const json::Json& value) { return json::write(value, {}); }
-
-struct Failure {
-    DecodingError::Kind kind;
-    std::string path;
-    std::string description;
-};
-
-template <class T>
-Failure decodeFailure(const std::string& text) {
-    try {
-        decode<T>(text);
-    } catch (const DecodingError& e) {
-        return {e.kind(), json::describePath(e.codingPath()), e.description()};
-    }
-    ADD_FAILURE() << "decoded without error: " << text;
-    return {};
-}
 
 std::string unrecognized(const std::string& s) {
     return "Unrecognized icon shorthand \"" + s +
@@ -61,8 +43,7 @@ TEST(SlotIcon, ShorthandForms) {
         {"...", SlotIcon::monogram("...")},
     };
     for (const auto& c : cases) {
-        const json::Json doc = c.shorthand;
-        EXPECT_EQ(SlotIcon::fromJson(json::Node(doc)), c.expected) << c.shorthand;
+        EXPECT_EQ(icon(json::write(json::Json(c.shorthand))), c.expected) << c.shorthand;
     }
 }
 
@@ -78,18 +59,12 @@ TEST(SlotIcon, ShorthandErrors) {
         {"lucide:", "Icon shorthand \"lucide:\" must be \"pack:name\""},
     };
     for (const auto& c : cases) {
-        const json::Json inner = c.shorthand;
-        const json::Json doc = {{"icon", inner}};
-        const auto f = decodeFailure<SlotIcon>(json::write(inner, {}));
-        EXPECT_EQ(f.kind, DecodingError::Kind::DataCorrupted) << c.shorthand;
-        EXPECT_EQ(f.description, c.description);
         // Reported at the path of the value being decoded.
-        try {
-            SlotIcon::fromJson(json::Node(doc)["icon"]);
-            ADD_FAILURE();
-        } catch (const DecodingError& e) {
-            EXPECT_EQ(json::describePath(e.codingPath()), "icon");
-        }
+        const auto e = decodeError(json::write(json::Json{{"icon", c.shorthand}}),
+                                   [](const json::Node& n) { return SlotIcon::fromJson(n["icon"]); });
+        EXPECT_EQ(e.kind(), DecodingError::Kind::DataCorrupted) << c.shorthand;
+        EXPECT_EQ(e.description(), c.description);
+        EXPECT_EQ(json::describePath(e.codingPath()), "icon");
     }
 }
 
@@ -101,11 +76,10 @@ TEST(SlotIcon, ShorthandFormatRoundTrips) {
         SlotIcon::monogram("AB"),
         SlotIcon::customImage("~/Pictures/a.png"),
     };
-    for (const auto& icon : icons) {
-        const auto text = icon.shorthand();
-        ASSERT_TRUE(text) << encode(icon.toJson());
-        const json::Json doc = *text;
-        EXPECT_EQ(SlotIcon::fromJson(json::Node(doc)), icon) << *text;
+    for (const auto& original : icons) {
+        const auto text = original.shorthand();
+        ASSERT_TRUE(text) << encode(original.toJson());
+        EXPECT_EQ(icon(json::write(json::Json(*text))), original) << *text;
     }
     // Icons no shorthand can express.
     const SlotIcon none[] = {
@@ -117,7 +91,7 @@ TEST(SlotIcon, ShorthandFormatRoundTrips) {
         SlotIcon::symbolPack(IconPack{"a:b"}, "c"),  // pack splits at the first colon
         SlotIcon::symbolPack(IconPack{"lucide"}, "image.png"),
     };
-    for (const auto& icon : none) EXPECT_FALSE(icon.shorthand()) << encode(icon.toJson());
+    for (const auto& i : none) EXPECT_FALSE(i.shorthand()) << encode(i.toJson());
 }
 
 TEST(SlotIcon, ObjectFormReadAndWritten) {
@@ -137,9 +111,9 @@ TEST(SlotIcon, ObjectFormReadAndWritten) {
         {R"("AB")", R"({"kind":"text","text":"AB"})"},
     };
     for (const auto& c : cases) {
-        const SlotIcon icon = decode<SlotIcon>(c.input);
-        EXPECT_EQ(encode(icon.toJson()), c.written) << c.input;
-        EXPECT_EQ(decode<SlotIcon>(c.written), icon);
+        const SlotIcon read = icon(c.input);
+        EXPECT_EQ(encode(read.toJson()), c.written) << c.input;
+        EXPECT_EQ(icon(c.written), read);
     }
 }
 
@@ -159,10 +133,10 @@ TEST(SlotIcon, ObjectFormErrors) {
         {"5", K::TypeMismatch, "", "Expected to decode Dictionary<String, Any> but found a number instead."},
     };
     for (const auto& c : cases) {
-        const auto f = decodeFailure<SlotIcon>(c.input);
-        EXPECT_EQ(f.kind, c.kind) << c.input;
-        EXPECT_EQ(f.path, c.path) << c.input;
-        EXPECT_EQ(f.description, c.description) << c.input;
+        const auto e = iconError(c.input);
+        EXPECT_EQ(e.kind(), c.kind) << c.input;
+        EXPECT_EQ(json::describePath(e.codingPath()), c.path) << c.input;
+        EXPECT_EQ(e.description(), c.description) << c.input;
     }
 }
 
@@ -195,18 +169,16 @@ TEST(IconPackRecords, ManifestEntries) {
     EXPECT_EQ(encode(entries[1].toJson()), R"({"id":"mine","name":"Mine","iconCount":9})");
     EXPECT_EQ(encode(entries[0].toJson()), R"({"id":"lucide","name":"Lucide","license":"ISC","iconCount":1500})");
 
-    const auto f = decodeFailure<IconPackManifestEntry>(R"({"id":"x","name":"X"})");
-    EXPECT_EQ(f.description, "No value associated with key \"iconCount\".");
+    EXPECT_EQ(decodeError(R"({"id":"x","name":"X"})", IconPackManifestEntry::fromJson).description(),
+              "No value associated with key \"iconCount\".");
 }
 
 TEST(IconPackRecords, CatalogEntries) {
-    const auto svg = decode<IconCatalogEntry>(
-        R"({"keywords":[],"height":24,"width":24.5,"svgBody":"<path d=\"M0 0\"/>","name":"x"})");
+    const auto svg = decodeText(
+        R"({"keywords":[],"height":24,"width":24.5,"svgBody":"<path d=\"M0 0\"/>","name":"x"})", IconCatalogEntry::fromJson);
     EXPECT_EQ(encode(svg.toJson()),
               R"({"name":"x","svgBody":"<path d=\"M0 0\"\/>","width":24.5,"height":24,"keywords":[]})");
-    EXPECT_EQ(decode<IconCatalogEntry>(encode(svg.toJson())), svg);
-
-    const auto f = decodeFailure<IconCatalogEntry>(R"({"name":"x"})");
-    EXPECT_EQ(f.kind, DecodingError::Kind::KeyNotFound);
-    EXPECT_EQ(f.description, "No value associated with key \"keywords\".");
+    EXPECT_EQ(decodeText(encode(svg.toJson()), IconCatalogEntry::fromJson), svg);
+    EXPECT_EQ(decodeError(R"({"name":"x"})", IconCatalogEntry::fromJson).description(),
+              "No value associated with key \"keywords\".");
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "decode_helpers.h"
 #include "model/json_writer.h"
 #include "model/slot_scope.h"
 
@@ -8,10 +9,7 @@ using json::DecodingError;
 
 namespace {
 
-SlotScope decode(const std::string& text) {
-    const json::Json doc = json::parse(text);
-    return SlotScope::fromJson(json::Node(doc));
-}
+SlotScope decode(const std::string& text) { return orbel::testing::decodeText(text, SlotScope::fromJson); }
 
 }  // namespace
 
@@ -59,23 +57,15 @@ TEST(SlotScope, DecodingErrors) {
         {R"(["a",1])", K::TypeMismatch, "", "Expected to decode Dictionary<String, Any> but found an array instead."},
     };
     for (const auto& c : cases) {
-        try {
-            decode(c.input);
-            ADD_FAILURE() << "decoded: " << c.input;
-        } catch (const DecodingError& e) {
-            EXPECT_EQ(e.kind(), c.kind) << c.input;
-            EXPECT_EQ(json::describePath(e.codingPath()), c.path) << c.input;
-            EXPECT_EQ(e.description(), c.description) << c.input;
-        }
+        const auto e = orbel::testing::decodeError(c.input, SlotScope::fromJson);
+        EXPECT_EQ(e.kind(), c.kind) << c.input;
+        EXPECT_EQ(json::describePath(e.codingPath()), c.path) << c.input;
+        EXPECT_EQ(e.description(), c.description) << c.input;
     }
     // The payload error sits on the object's own path.
-    const json::Json doc = json::parse(R"({"scope":{"x":1}})");
-    try {
-        SlotScope::fromJson(json::Node(doc)["scope"]);
-        ADD_FAILURE();
-    } catch (const DecodingError& e) {
-        EXPECT_EQ(json::describePath(e.codingPath()), "scope");
-    }
+    const auto nested = orbel::testing::decodeError(R"({"scope":{"x":1}})",
+                                                    [](const json::Node& n) { return SlotScope::fromJson(n["scope"]); });
+    EXPECT_EQ(json::describePath(nested.codingPath()), "scope");
 }
 
 TEST(SlotScope, WritesOneCompactValue) {

@@ -25,6 +25,7 @@ TEST(DesktopEntry, ParsesTheFirstGroupWithLocalisedNamesListsAndEscapes) {
         "Name[de_AT]=Texteditor AT\n"
         "Icon = accessories-text-editor \n"
         "Exec=gedit %U\n"
+        "StartupWMClass=Gedit\n"
         "MimeType=text/plain;text/x-c\\;weird;\n"
         "Categories=Utility;TextEditor;\n"
         "NoDisplay=true\n"
@@ -32,12 +33,15 @@ TEST(DesktopEntry, ParsesTheFirstGroupWithLocalisedNamesListsAndEscapes) {
         "Comment=Line\\sone\\nLine two\n"
         "[Desktop Action new]\n"
         "Name=Not this one\n"
+        "StartupWMClass=Wrong\n"
         "Hidden=true\n",
         QStringLiteral("de_DE"));
     ASSERT_TRUE(e);
     EXPECT_EQ(e->type, "Application");
     EXPECT_EQ(e->name, "Texteditor");  // de_DE falls back to de
     EXPECT_EQ(e->icon, "accessories-text-editor");
+    EXPECT_EQ(e->exec, "gedit %U");
+    EXPECT_EQ(e->startupWMClass, "Gedit");
     EXPECT_EQ(e->mimeTypes, (QStringList{"text/plain", "text/x-c;weird"}));
     EXPECT_EQ(e->categories, (QStringList{"Utility", "TextEditor"}));
     EXPECT_TRUE(e->noDisplay);
@@ -87,11 +91,6 @@ TEST(DesktopEntry, ExecLinesBecomeArgumentsWithFieldCodesExpanded) {
     }
 }
 
-TEST(DesktopEntry, IdsComeFromThePathBelowTheApplicationsFolder) {
-    EXPECT_EQ(desktopIdFor("firefox.desktop"), "firefox");
-    EXPECT_EQ(desktopIdFor("kde4/konsole.desktop"), "kde4-konsole");
-}
-
 TEST(DesktopEntry, FindByIdLooksInSubfoldersAndLetsEarlierFoldersDecide) {
     QTemporaryDir tmp;
     const QString user = tmp.path() + "/user", system = tmp.path() + "/system";
@@ -111,25 +110,6 @@ TEST(DesktopEntry, FindByIdLooksInSubfoldersAndLetsEarlierFoldersDecide) {
     EXPECT_FALSE(findDesktopEntry(dirs, "removed"));
     EXPECT_FALSE(findDesktopEntry(dirs, "nothing"));
     EXPECT_FALSE(findDesktopEntry(dirs, "../system/mine"));
-}
-
-TEST(DesktopEntry, ScanReadsEveryFolderWithTheFirstFolderWinningForAnId) {
-    QTemporaryDir tmp;
-    const QString a = tmp.path() + "/a", b = tmp.path() + "/b";
-    writeFile(a + "/tool.desktop",
-              "[Desktop Entry]\nType=Application\nExec=tool\nStartupWMClass=ToolWin\n"
-              "[Desktop Action new]\nExec=other\nStartupWMClass=Wrong\n");
-    writeFile(b + "/tool.desktop", "[Desktop Entry]\nType=Application\nExec=shadowed\n");
-    writeFile(b + "/kde/edit.desktop", "[Desktop Entry]\nType=Application\nExec=kwrite %F\n");
-    writeFile(b + "/readme.txt", "not an entry");
-
-    const auto entries = scanDesktopEntries({a, tmp.path() + "/missing", b});
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0].id, "tool");
-    EXPECT_EQ(entries[0].exec, "tool");
-    EXPECT_EQ(entries[0].startupWMClass, "ToolWin");
-    EXPECT_EQ(entries[1].id, "kde-edit");
-    EXPECT_EQ(entries[1].location, b + "/kde/edit.desktop");
 }
 
 }  // namespace

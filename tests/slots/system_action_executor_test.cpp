@@ -145,28 +145,28 @@ TEST(SystemActionExecutor, EachActionDoesItsDesktopCounterpart) {
     }
 }
 
-TEST(SystemActionExecutor, ActionsWithoutACounterpartOnThisDesktopBeep) {
-    // Nothing installed for the tool-backed actions, and no backlight.
-    for (SystemAction action : {SystemAction(K::missionControl), SystemAction(K::spotlight), SystemAction(K::screenshot),
-                                SystemAction(K::screenRecording), SystemAction(K::forceQuit),
-                                SystemAction(K::brightnessUp), SystemAction(K::brightnessDown)}) {
-        Rig rig;
-        rig.displays.backlight.reset();
-        rig.perform(action);
-        EXPECT_EQ(rig.trace(), Trace{"beep"}) << action.identifier();
-    }
-}
-
-// A service that answers "not done" later is reported by a beep, never taken as done.
-TEST(SystemActionExecutor, FailuresReportedByTheServicesBeep) {
+// A desktop without the counterpart (nothing installed for the tool-backed
+// actions, no backlight), or a service that answers "not done" later, is
+// reported by a beep, never taken as done.
+TEST(SystemActionExecutor, MissingCounterpartsAndFailuresBeep) {
     struct Case {
         SystemAction action;
         std::function<void(Rig&)> breakIt;
+        bool nothingElse = false;  // no counterpart: nothing is even tried
     };
     auto sessionFails = [](const char* op) {
         return [op](Rig& r) { r.session.failures[op] = "not allowed"; };
     };
+    auto none = [](Rig&) {};
+    auto noBacklight = [](Rig& r) { r.displays.backlight.reset(); };
     const std::vector<Case> cases = {
+        {K::missionControl, none, true},
+        {K::spotlight, none, true},
+        {K::screenshot, none, true},
+        {K::screenRecording, none, true},
+        {K::forceQuit, none, true},
+        {K::brightnessUp, noBacklight, true},
+        {K::brightnessDown, noBacklight, true},
         {SystemAction::setVolume(0.5), [](Rig& r) { r.audio.succeeds = false; }},
         {K::nextOutputDevice, [](Rig& r) { r.audio.succeeds = false; }},
         {K::toggleDarkMode, sessionFails("toggleDarkMode")},
@@ -180,6 +180,9 @@ TEST(SystemActionExecutor, FailuresReportedByTheServicesBeep) {
         c.breakIt(rig);
         rig.perform(c.action);
         EXPECT_EQ(rig.alerts.beeps, 1) << c.action.identifier();
+        if (c.nothingElse) {
+            EXPECT_EQ(rig.trace(), Trace{"beep"}) << c.action.identifier();
+        }
     }
 }
 
@@ -320,54 +323,66 @@ TEST(SystemActionExecutor, SetBrightnessRaisesTheShowOnceAlertsUnderTheirKeys) {
 }
 
 // Do not disturb through the desktop's own tools: the first desktop that
-// answers is used, a tool that hangs never holds up the caller, and a desktop
-// with no such setting is reported by a beep.
+// answers is used, a tool that hangs never holds up the caller, the change is
+// read back, and a desktop with no such setting (or one that did not keep the
+// change) is reported by a beep.
 TEST(SystemActionExecutor, DoNotDisturbFallsBackAcrossDesktopsWithoutWaiting) {
+    using platform::tools::ToolResult;
     struct Pending {
         std::string line;
-        std::function<void(platform::tools::ToolResult)> done;
+        std::function<void(ToolResult)> done;
     };
     std::vector<Pending> pending;
-    auto runner = [&](const QString& program, const QStringList& args, int, std::function<void(platform::tools::ToolResult)> done) {
+    auto runner = [&](const QString& program, const QStringList& args, int, std::function<void(ToolResult)> done) {
         pending.push_back({(QStringList{program} + args).join(' ').toStdString(), std::move(done)});
     };
-    auto answer = [&](const std::string& expectedLine, platform::tools::ToolResult result) {
-        ASSERT_FALSE(pending.empty()) << "expected " << expectedLine;
-        Pending p = pending.front();
-        pending.erase(pending.begin());
-        ASSERT_EQ(p.line, expectedLine);
-        p.done(result);
+    const ToolResult timedOut{true, true, -1, {}};
+    const ToolResult missing{};
+    auto out = [](const char* text) { return ToolResult{true, false, 0, QString::fromUtf8(text)}; };
+    const std::string gnomeGet = "gsettings get org.gnome.desktop.notifications show-banners";
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::string, ToolResult>> answers;
+        int beeps;
     };
-    const platform::tools::ToolResult timedOut{true, true, -1, {}};
-    const platform::tools::ToolResult missing{};
-    auto out = [](const char* text) { return platform::tools::ToolResult{true, false, 0, QString::fromUtf8(text)}; };
-
-    {
+    const Case cases[] = {
+        {"dunst after a hanging gsettings",
+         {{gnomeGet, timedOut}, {"dunstctl is-paused", out("false\n")}, {"dunstctl set-paused true", out("")},
+          {"dunstctl is-paused", out("true\n")}},
+         0},
+        {"GNOME: banners shown means not silenced",
+         {{gnomeGet, out("true\n")}, {"gsettings set org.gnome.desktop.notifications show-banners false", out("")},
+          {gnomeGet, out("false\n")}},
+         0},
+        {"the change did not hold",
+         {{gnomeGet, missing}, {"dunstctl is-paused", out("false\n")}, {"dunstctl set-paused true", out("")},
+          {"dunstctl is-paused", out("false\n")}},
+         1},
+        {"no desktop answers",
+         {{gnomeGet, missing}, {"dunstctl is-paused", timedOut}, {"xfconf-query -c xfce4-notifyd -p /do-not-disturb", missing}},
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         auto services = platform::makeLinuxSessionServices(runner);
         Rig rig;
         rig.sessionOverride = services.get();
         rig.perform(K::toggleDND);  // returns although no tool has answered
         EXPECT_EQ(rig.alerts.beeps, 0);
-        answer("gsettings get org.gnome.desktop.notifications show-banners", timedOut);
-        answer("dunstctl is-paused", out("false\n"));
-        answer("dunstctl set-paused true", out(""));
-        answer("dunstctl is-paused", out("true\n"));
+        for (const auto& [line, result] : c.answers) {
+            ASSERT_FALSE(pending.empty()) << "expected " << line;
+            Pending p = pending.front();
+            pending.erase(pending.begin());
+            ASSERT_EQ(p.line, line);
+            p.done(result);
+        }
         EXPECT_TRUE(pending.empty());
-        EXPECT_EQ(rig.alerts.beeps, 0);
-    }
-    {
-        auto services = platform::makeLinuxSessionServices(runner);
-        Rig rig;
-        rig.sessionOverride = services.get();
-        rig.perform(K::toggleDND);
-        answer("gsettings get org.gnome.desktop.notifications show-banners", missing);
-        answer("dunstctl is-paused", timedOut);
-        answer("xfconf-query -c xfce4-notifyd -p /do-not-disturb", missing);
-        // The "not found" answer is queued to the GUI thread.
+        // A failure is queued to the GUI thread.
         QElapsedTimer t;
         t.start();
-        while (rig.alerts.beeps == 0 && t.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        EXPECT_EQ(rig.alerts.beeps, 1);
+        while (rig.alerts.beeps < c.beeps && t.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(rig.alerts.beeps, c.beeps);
     }
 }
 

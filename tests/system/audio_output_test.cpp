@@ -1,36 +1,42 @@
-// AudioOutput against the PulseAudio server of the test desktop session,
-// checked with pactl.
+// AudioOutput and the audio actions against the PulseAudio server of the test
+// desktop session, checked with pactl.
 #include "platform/audio_output.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QProcess>
 #include <gtest/gtest.h>
 
+#include "fakes/fake_alerts.h"
+#include "slots/system_action_executor.h"
 #include "system_helpers.h"
 
-namespace orbel::platform {
+namespace orbel {
 namespace {
 
-using systemtest::spinUntil;
-
+using platform::AudioOutput;
 using systemtest::pactl;
+using systemtest::spinUntil;
+using K = SystemAction::Kind;
+
 int volumePercent(const QString& sink) { return systemtest::sinkVolumePercent(sink); }
 bool muted(const QString& sink) { return systemtest::sinkMuted(sink); }
 
-class AudioOutputSystem : public ::testing::Test {
+// Two null sinks, orbel_test_a the default and unmuted.
+class AudioSystem : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (qEnvironmentVariableIsEmpty("DISPLAY")) GTEST_SKIP() << "no desktop session";
+        ORBEL_REQUIRE_DISPLAY();
         int code = -1;
         pactl({"info"}, &code);
         if (code != 0) GTEST_SKIP() << "no PulseAudio server";
         for (const char* name : {"orbel_test_a", "orbel_test_b"}) {
-            QString module = pactl({"load-module", "module-null-sink", QStringLiteral("sink_name=%1").arg(name),
-                                    QStringLiteral("sink_properties=device.description=%1").arg(name)});
+            QString module = pactl({"load-module", "module-null-sink", QStringLiteral("sink_name=%1").arg(name)});
             ASSERT_FALSE(module.isEmpty());
             modules << module;
         }
+        pactl({"set-default-sink", "orbel_test_a"});
+        pactl({"set-sink-mute", "orbel_test_a", "0"});
+        ASSERT_TRUE(spinUntil([&] {
+            return output().isAvailable() && output().defaultSink() == "orbel_test_a" && output().sinks().size() >= 2;
+        }));
     }
     void TearDown() override {
         for (const QString& m : modules) pactl({"unload-module", m});
@@ -44,64 +50,86 @@ protected:
         EXPECT_TRUE(spinUntil([&] { return result.has_value(); }));
         return result.value_or(false);
     }
+    void act(const SystemAction& action) {
+        SystemActionExecutor::Environment env;
+        env.alerts = &alerts;
+        SystemActionExecutor(env).perform(action);
+    }
 
+    static AudioOutput& output() { return AudioOutput::shared(); }
+    fakes::FakeAlerts alerts;
     QStringList modules;
+    const QString a = QStringLiteral("orbel_test_a");
 };
 
-TEST_F(AudioOutputSystem, VolumeMuteAndDefaultSinkReachTheServer) {
-    AudioOutput& audio = AudioOutput::shared();
+TEST_F(AudioSystem, OutputStepsMuteRulesAndOutsideChanges) {
     int changes = 0;
-    QObject::connect(&audio, &AudioOutput::changed, &audio, [&] { ++changes; });
-    auto hasTestSinks = [&] {
-        int found = 0;
-        for (const auto& s : audio.sinks()) found += s.name == "orbel_test_a" || s.name == "orbel_test_b";
-        return audio.isAvailable() && found == 2;
-    };
-    ASSERT_TRUE(spinUntil(hasTestSinks));
-
-    ASSERT_TRUE(perform([&](auto done) { audio.setDefaultSink("orbel_test_a", done); }));
-    EXPECT_EQ(pactl({"get-default-sink"}), "orbel_test_a");
-    EXPECT_TRUE(spinUntil([&] { return audio.defaultSink() == "orbel_test_a"; }));
-
-    ASSERT_TRUE(perform([&](auto done) { audio.setVolume(0.3, done); }));
-    EXPECT_EQ(volumePercent("orbel_test_a"), 30);
-    EXPECT_TRUE(spinUntil([&] { return std::abs(audio.volume() - 0.3) < 0.001; }));
+    QObject context;  // the connection ends with the test
+    QObject::connect(&output(), &AudioOutput::changed, &context, [&] { ++changes; });
+    ASSERT_TRUE(perform([&](auto done) { output().setVolume(0.3, done); }));
+    EXPECT_EQ(volumePercent(a), 30);
+    EXPECT_TRUE(spinUntil([&] { return std::abs(output().volume() - 0.3) < 0.001; }));
 
     // Steps build on each other even before the server reports back.
-    audio.changeVolume(0.05);
-    ASSERT_TRUE(perform([&](auto done) { audio.changeVolume(0.05, done); }));
-    EXPECT_EQ(volumePercent("orbel_test_a"), 40);
-    ASSERT_TRUE(perform([&](auto done) { audio.changeVolume(-0.25, done); }));
-    EXPECT_EQ(volumePercent("orbel_test_a"), 15);
-    ASSERT_TRUE(perform([&](auto done) { audio.setVolume(1.7, done); }));
-    EXPECT_EQ(volumePercent("orbel_test_a"), 100);
+    output().changeVolume(0.05);
+    ASSERT_TRUE(perform([&](auto done) { output().changeVolume(0.05, done); }));
+    EXPECT_EQ(volumePercent(a), 40);
 
-    ASSERT_TRUE(perform([&](auto done) { audio.toggleMute(done); }));
-    EXPECT_TRUE(muted("orbel_test_a"));
-    EXPECT_TRUE(spinUntil([&] { return audio.isMuted(); }));
-    ASSERT_TRUE(perform([&](auto done) { audio.setVolume(0.5, done); }));
-    EXPECT_TRUE(muted("orbel_test_a")) << "setting a level leaves mute alone";
-    ASSERT_TRUE(perform([&](auto done) { audio.changeVolume(0.05, done); }));
-    EXPECT_FALSE(muted("orbel_test_a")) << "a step up unmutes";
-    EXPECT_EQ(volumePercent("orbel_test_a"), 55);
+    ASSERT_TRUE(perform([&](auto done) { output().toggleMute(done); }));
+    EXPECT_TRUE(spinUntil([&] { return output().isMuted(); }));
+    ASSERT_TRUE(perform([&](auto done) { output().setVolume(0.5, done); }));
+    EXPECT_TRUE(muted(a)) << "setting a level leaves mute alone";
+    ASSERT_TRUE(perform([&](auto done) { output().changeVolume(0.05, done); }));
+    EXPECT_FALSE(muted(a)) << "a step up unmutes";
+    EXPECT_EQ(volumePercent(a), 55);
 
-    // Switching the default sink moves what the volume operations act on.
-    ASSERT_TRUE(perform([&](auto done) { audio.setDefaultSink("orbel_test_b", done); }));
-    EXPECT_EQ(pactl({"get-default-sink"}), "orbel_test_b");
-    ASSERT_TRUE(perform([&](auto done) { audio.setVolume(0.2, done); }));
-    EXPECT_EQ(volumePercent("orbel_test_b"), 20);
-    EXPECT_EQ(volumePercent("orbel_test_a"), 55);
-
-    EXPECT_FALSE(perform([&](auto done) { audio.setDefaultSink("no_such_sink", done); }));
-    EXPECT_EQ(pactl({"get-default-sink"}), "orbel_test_b");
+    EXPECT_FALSE(perform([&](auto done) { output().setDefaultSink("no_such_sink", done); }));
+    EXPECT_EQ(pactl({"get-default-sink"}), a);
 
     // Changes made elsewhere are seen too.
     pactl({"set-sink-volume", "orbel_test_b", "70%"});
-    EXPECT_TRUE(spinUntil([&] { return std::abs(audio.volume() - 0.7) < 0.01; }));
-    pactl({"set-default-sink", "orbel_test_a"});
-    EXPECT_TRUE(spinUntil([&] { return audio.defaultSink() == "orbel_test_a"; }));
+    pactl({"set-default-sink", "orbel_test_b"});
+    EXPECT_TRUE(spinUntil([&] { return output().defaultSink() == "orbel_test_b"; }));
+    EXPECT_TRUE(spinUntil([&] { return std::abs(output().volume() - 0.7) < 0.01; }));
     EXPECT_GT(changes, 0);
 }
 
+TEST_F(AudioSystem, VolumeActionsAndNextOutputReachTheServer) {
+    act(SystemAction::setVolume(0.5));
+    EXPECT_TRUE(spinUntil([&] { return volumePercent(a) == 50; }));
+    act(K::volumeUp);
+    EXPECT_TRUE(spinUntil([&] { return volumePercent(a) == 56; })) << volumePercent(a);
+    act(K::volumeDown);
+    act(K::volumeDown);
+    EXPECT_TRUE(spinUntil([&] { return volumePercent(a) == 44; })) << volumePercent(a);
+    act(SystemAction::setVolume(1.7));
+    EXPECT_TRUE(spinUntil([&] { return volumePercent(a) == 100; }));
+    act(K::volumeMute);
+    EXPECT_TRUE(spinUntil([&] { return muted(a); }));
+    act(K::volumeMute);
+    EXPECT_TRUE(spinUntil([&] { return !muted(a); }));
+
+    // The next sink in the server's order, wrapping at the end.
+    auto after = [&](const std::string& name) {
+        auto sinks = output().sinks();
+        for (std::size_t i = 0; i < sinks.size(); ++i)
+            if (sinks[i].name == name) return sinks[(i + 1) % sinks.size()].name;
+        return std::string();
+    };
+    const std::string second = after("orbel_test_a");
+    ASSERT_EQ(second, "orbel_test_b");
+    act(K::nextOutputDevice);
+    EXPECT_TRUE(spinUntil([&] { return pactl({"get-default-sink"}).toStdString() == second; }));
+    ASSERT_TRUE(spinUntil([&] { return output().defaultSink() == second; }));
+    // Volume now acts on the new default sink.
+    act(SystemAction::setVolume(0.2));
+    EXPECT_TRUE(spinUntil([&] { return volumePercent("orbel_test_b") == 20; }));
+    EXPECT_EQ(volumePercent(a), 100);
+    const std::string third = after(second);
+    act(K::nextOutputDevice);
+    EXPECT_TRUE(spinUntil([&] { return pactl({"get-default-sink"}).toStdString() == third; }));
+    EXPECT_EQ(alerts.beeps, 0);
+}
+
 }  // namespace
-}  // namespace orbel::platform
+}  // namespace orbel

@@ -42,9 +42,10 @@ std::atomic<DynamicTitleCache*> sharedCache{nullptr};
 
 DynamicTitleCache& DynamicTitleCache::shared() {
     if (DynamicTitleCache* cache = sharedCache.load()) return *cache;
-    static DynamicTitleCache cache(std::make_unique<LiveProducerRunner>(), platform::Timers::shared(),
-                                   platform::Clock::shared());
-    return cache;
+    // Lives as long as the process: its timers must not outlast the event loop's objects.
+    static DynamicTitleCache* cache = new DynamicTitleCache(std::make_unique<LiveProducerRunner>(),
+                                                            platform::Timers::shared(), platform::Clock::shared());
+    return *cache;
 }
 
 void DynamicTitleCache::setShared(DynamicTitleCache* cache) { sharedCache.store(cache); }

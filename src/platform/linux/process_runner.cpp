@@ -121,9 +121,9 @@ std::atomic<ProcessRunner*> sharedRunner{nullptr};
 }  // namespace
 
 ProcessRunner& ProcessRunner::shared() {
-    static QtProcessRunner defaults;
+    static QtProcessRunner* defaults = new QtProcessRunner;  // lives as long as the process
     ProcessRunner* p = sharedRunner.load();
-    return p ? *p : defaults;
+    return p ? *p : *defaults;
 }
 
 void ProcessRunner::setShared(ProcessRunner* runner) { sharedRunner.store(runner); }

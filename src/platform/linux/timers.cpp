@@ -60,9 +60,9 @@ std::atomic<Timers*> sharedTimers{nullptr};
 }  // namespace
 
 Timers& Timers::shared() {
-    static QtTimers defaults;
+    static QtTimers* defaults = new QtTimers;  // lives as long as the process
     Timers* p = sharedTimers.load();
-    return p ? *p : defaults;
+    return p ? *p : *defaults;
 }
 
 void Timers::setShared(Timers* timers) { sharedTimers.store(timers); }

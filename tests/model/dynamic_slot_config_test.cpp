@@ -15,9 +15,6 @@ namespace {
 DynamicSlotConfig decode(std::string_view text) {
     return decodeText(text, [](const json::Node& n) { return DynamicSlotConfig::fromJson(n); });
 }
-json::DecodingError failure(std::string_view text) {
-    return decodeError(text, [](const json::Node& n) { return DynamicSlotConfig::fromJson(n); });
-}
 const ScriptInvocation kProducer{ScriptLanguage::shell, "date"};
 constexpr const char* kProducerJson = R"("producer": {"language": "shell", "source": "date"})";
 
@@ -91,12 +88,7 @@ TEST(DynamicSlotConfig, RefreshIntervalsAreClampedOnReadAndWrite) {
 }
 
 TEST(DynamicSlotConfig, ReadFailures) {
-    const struct {
-        std::string text;
-        Err kind;
-        const char* description;
-        const char* path;
-    } cases[] = {
+    const std::vector<orbel::testing::ErrorCase> cases = {
         {R"({"clickAction": "none"})", Err::KeyNotFound, "No value associated with key \"producer\".", ""},
         {R"({"producer": {"language": "Shell", "source": ""}})", Err::DataCorrupted,
          "Cannot initialize ScriptLanguage from invalid String value Shell", "producer.language"},
@@ -114,15 +106,7 @@ TEST(DynamicSlotConfig, ReadFailures) {
         {withProducer(R"("refresh": {"kind": "hourly"})"), Err::DataCorrupted, "Unknown RefreshPolicy kind: hourly",
          "refresh.kind"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        const auto e = failure(c.text);
-        EXPECT_EQ(e.kind(), c.kind);
-        if (c.description) {
-            EXPECT_EQ(e.description(), c.description);
-        }
-        EXPECT_EQ(json::describePath(e.codingPath()), c.path);
-    }
+    orbel::testing::expectDecodeErrors(cases, DynamicSlotConfig::fromJson);
 }
 
 TEST(DynamicSlotConfig, MenuOpenIgnoresStraySecondsAndFullValuesRoundTrip) {

@@ -31,12 +31,7 @@ TEST(ScriptInvocation, RoundTrips) {
 }
 
 TEST(ScriptInvocation, ReadFailures) {
-    const struct {
-        const char* text;
-        Err kind;
-        const char* description;
-        const char* path;
-    } cases[] = {
+    const std::vector<orbel::testing::ErrorCase> cases = {
         {R"({"language": "AppleScript", "source": "x"})", Err::DataCorrupted,
          "Cannot initialize ScriptLanguage from invalid String value AppleScript", "language"},
         {R"({"source": "x"})", Err::KeyNotFound, "No value associated with key \"language\".", ""},
@@ -44,13 +39,5 @@ TEST(ScriptInvocation, ReadFailures) {
         {R"({"language": "shell", "source": 4})", Err::TypeMismatch, nullptr, "source"},
         {R"("shell")", Err::TypeMismatch, nullptr, ""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        const auto e = decodeError(c.text, [](const json::Node& n) { return ScriptInvocation::fromJson(n); });
-        EXPECT_EQ(e.kind(), c.kind);
-        if (c.description) {
-            EXPECT_EQ(e.description(), c.description);
-        }
-        EXPECT_EQ(json::describePath(e.codingPath()), c.path);
-    }
+    orbel::testing::expectDecodeErrors(cases, ScriptInvocation::fromJson);
 }

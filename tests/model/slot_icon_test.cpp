@@ -14,7 +14,6 @@ using orbel::testing::decodeText;
 namespace {
 
 SlotIcon icon(std::string_view text) { return decodeText(text, SlotIcon::fromJson); }
-json::DecodingError iconError(std::string_view text) { return decodeError(text, SlotIcon::fromJson); }
 std::string encode(const json::Json& value) { return json::write(value, {}); }
 
 std::string unrecognized(const std::string& s) {
@@ -119,25 +118,15 @@ TEST(SlotIcon, ObjectFormReadAndWritten) {
 
 TEST(SlotIcon, ObjectFormErrors) {
     using K = DecodingError::Kind;
-    const struct {
-        std::string input;
-        K kind;
-        std::string path;
-        std::string description;
-    } cases[] = {
-        {R"({"kind":"symbolPack","pack":"lucide"})", K::KeyNotFound, "", "No value associated with key \"name\"."},
-        {R"({"pack":"lucide","name":"x"})", K::KeyNotFound, "", "No value associated with key \"kind\"."},
-        {R"({"kind":"emoji"})", K::DataCorrupted, "kind", "Cannot initialize Kind from invalid String value emoji"},
-        {R"({"kind":"text","text":5})", K::TypeMismatch, "text", "Expected to decode String but found a number instead."},
-        {R"({"kind":"customImage","path":null})", K::ValueNotFound, "path", "Expected String value but found null instead."},
-        {"5", K::TypeMismatch, "", "Expected to decode Dictionary<String, Any> but found a number instead."},
+    const std::vector<orbel::testing::ErrorCase> cases = {
+        {R"({"kind":"symbolPack","pack":"lucide"})", K::KeyNotFound, "No value associated with key \"name\".", ""},
+        {R"({"pack":"lucide","name":"x"})", K::KeyNotFound, "No value associated with key \"kind\".", ""},
+        {R"({"kind":"emoji"})", K::DataCorrupted, "Cannot initialize Kind from invalid String value emoji", "kind"},
+        {R"({"kind":"text","text":5})", K::TypeMismatch, "Expected to decode String but found a number instead.", "text"},
+        {R"({"kind":"customImage","path":null})", K::ValueNotFound, "Expected String value but found null instead.", "path"},
+        {"5", K::TypeMismatch, "Expected to decode Dictionary<String, Any> but found a number instead.", ""},
     };
-    for (const auto& c : cases) {
-        const auto e = iconError(c.input);
-        EXPECT_EQ(e.kind(), c.kind) << c.input;
-        EXPECT_EQ(json::describePath(e.codingPath()), c.path) << c.input;
-        EXPECT_EQ(e.description(), c.description) << c.input;
-    }
+    orbel::testing::expectDecodeErrors(cases, SlotIcon::fromJson);
 }
 
 TEST(SlotIcon, TintIsPartOfEqualityAndReadLeniently) {

@@ -38,30 +38,20 @@ TEST(SlotScope, ReadsCompactAndKeyedForms) {
 
 TEST(SlotScope, DecodingErrors) {
     using K = DecodingError::Kind;
-    const struct {
-        std::string input;
-        K kind;
-        std::string path;
-        std::string description;
-    } cases[] = {
-        {R"({"app":{},"apps":{"bundleIds":["a","b"]}})", K::KeyNotFound, "app",
-         "No value associated with key \"bundleId\"."},
-        {R"({"app":{"bundleId":7}})", K::TypeMismatch, "app.bundleId",
-         "Expected to decode String but found a number instead."},
-        {R"({"apps":{}})", K::KeyNotFound, "apps", "No value associated with key \"bundleIds\"."},
-        {R"({"apps":{"bundleIds":["a",1]}})", K::TypeMismatch, "apps.bundleIds[1]",
-         "Expected to decode String but found a number instead."},
-        {R"({"app":"text"})", K::DataCorrupted, "", "Unknown SlotScope payload"},
-        {"{}", K::DataCorrupted, "", "Unknown SlotScope payload"},
-        {"5", K::TypeMismatch, "", "Expected to decode Dictionary<String, Any> but found a number instead."},
-        {R"(["a",1])", K::TypeMismatch, "", "Expected to decode Dictionary<String, Any> but found an array instead."},
+    const std::vector<orbel::testing::ErrorCase> cases = {
+        {R"({"app":{},"apps":{"bundleIds":["a","b"]}})", K::KeyNotFound, "No value associated with key \"bundleId\".",
+         "app"},
+        {R"({"app":{"bundleId":7}})", K::TypeMismatch, "Expected to decode String but found a number instead.",
+         "app.bundleId"},
+        {R"({"apps":{}})", K::KeyNotFound, "No value associated with key \"bundleIds\".", "apps"},
+        {R"({"apps":{"bundleIds":["a",1]}})", K::TypeMismatch, "Expected to decode String but found a number instead.",
+         "apps.bundleIds[1]"},
+        {R"({"app":"text"})", K::DataCorrupted, "Unknown SlotScope payload", ""},
+        {"{}", K::DataCorrupted, "Unknown SlotScope payload", ""},
+        {"5", K::TypeMismatch, "Expected to decode Dictionary<String, Any> but found a number instead.", ""},
+        {R"(["a",1])", K::TypeMismatch, "Expected to decode Dictionary<String, Any> but found an array instead.", ""},
     };
-    for (const auto& c : cases) {
-        const auto e = orbel::testing::decodeError(c.input, SlotScope::fromJson);
-        EXPECT_EQ(e.kind(), c.kind) << c.input;
-        EXPECT_EQ(json::describePath(e.codingPath()), c.path) << c.input;
-        EXPECT_EQ(e.description(), c.description) << c.input;
-    }
+    orbel::testing::expectDecodeErrors(cases, SlotScope::fromJson);
     // The payload error sits on the object's own path.
     const auto nested = orbel::testing::decodeError(R"({"scope":{"x":1}})",
                                                     [](const json::Node& n) { return SlotScope::fromJson(n["scope"]); });

@@ -19,9 +19,6 @@ namespace {
 SystemAction decode(std::string_view text) {
     return decodeText(text, [](const json::Node& n) { return SystemAction::fromJson(n); });
 }
-json::DecodingError decodeFailure(std::string_view text) {
-    return decodeError(text, [](const json::Node& n) { return SystemAction::fromJson(n); });
-}
 }  // namespace
 
 TEST(SystemAction, IdentifiersAreUniqueAndLookupIsExact) {
@@ -82,12 +79,7 @@ TEST(SystemAction, ReadsEveryForm) {
 }
 
 TEST(SystemAction, ReadFailures) {
-    const struct {
-        const char* text;
-        Err kind;
-        const char* description;
-        const char* path;
-    } cases[] = {
+    const std::vector<orbel::testing::ErrorCase> cases = {
         {R"("set_volume")", Err::DataCorrupted, "Unknown SystemAction identifier: set_volume", ""},
         {R"(" volume_up")", Err::DataCorrupted, "Unknown SystemAction identifier:  volume_up", ""},
         {R"({"id": "warp_drive"})", Err::DataCorrupted, "Unknown SystemAction identifier: warp_drive", "id"},
@@ -97,15 +89,7 @@ TEST(SystemAction, ReadFailures) {
         {R"({"id": "set_brightness", "value": null})", Err::ValueNotFound, nullptr, "value"},
         {R"(12)", Err::TypeMismatch, nullptr, ""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        const auto e = decodeFailure(c.text);
-        EXPECT_EQ(e.kind(), c.kind);
-        if (c.description) {
-            EXPECT_EQ(e.description(), c.description);
-        }
-        EXPECT_EQ(json::describePath(e.codingPath()), c.path);
-    }
+    orbel::testing::expectDecodeErrors(cases, SystemAction::fromJson);
 }
 
 TEST(SystemAction, WritesObjectFormWithClampedLevel) {

@@ -5,15 +5,12 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "support/test_files.h"
+
 namespace orbel::platform::xdg {
 namespace {
 
-void writeFile(const QString& path, const QByteArray& content) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(content);
-}
+using orbel::testing::writeFile;
 
 TEST(DesktopEntry, ParsesTheFirstGroupWithLocalisedNamesListsAndEscapes) {
     auto e = parseDesktopEntry(

@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
+
+#include "support/test_files.h"
 #include <string>
 #include <vector>
 
@@ -42,13 +44,7 @@ inline bool spinUntil(const std::function<bool()>& condition, int timeoutMs = 50
     return true;
 }
 
-// Writes a file, making its folder first.
-inline void writeFile(const QString& path, const QByteArray& content) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(content);
-}
+using orbel::testing::writeFile;
 
 // Points the XDG variables at a temporary tree for one test.
 class XdgFixture {

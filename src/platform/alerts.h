@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/shared_instance.h"
+
 namespace orbel::platform {
 
 enum class AlertStyle { informational, warning, critical };
@@ -21,14 +23,15 @@ struct Alert {
 // Stand-alone modal alerts and the system beep. GUI thread only. Nothing
 // here blocks: `show` returns at once and `onDismiss` later receives the
 // index of the button that closed the alert.
-class Alerts {
+class Alerts : public Shared<Alerts> {
 public:
     virtual ~Alerts() = default;
     virtual void show(const Alert& alert, std::function<void(int button)> onDismiss = {}) = 0;
     virtual void beep() = 0;
 
-    static Alerts& shared();
-    static void setShared(Alerts* alerts);  // tests; nullptr restores the default
+private:
+    friend Shared<Alerts>;
+    static Alerts& makeShared();
 };
 
 }  // namespace orbel::platform

@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <atomic>
 #include <memory>
 
 namespace orbel::platform {
@@ -55,16 +54,8 @@ public:
     void beep() override { QApplication::beep(); }
 };
 
-std::atomic<Alerts*> sharedAlerts{nullptr};
-
 }  // namespace
 
-Alerts& Alerts::shared() {
-    static MessageBoxAlerts defaults;
-    Alerts* p = sharedAlerts.load();
-    return p ? *p : defaults;
-}
-
-void Alerts::setShared(Alerts* alerts) { sharedAlerts.store(alerts); }
+Alerts& Alerts::makeShared() { return processLifetimeInstance<MessageBoxAlerts>(); }
 
 }  // namespace orbel::platform

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/shared_instance.h"
+
 namespace orbel::platform {
 
 // One child process to start.
@@ -35,7 +37,7 @@ struct ProcessResult {
 
 // Starts child processes without waiting for them. Both output streams are
 // read while the process runs, so any amount of output is collected.
-class ProcessRunner {
+class ProcessRunner : public Shared<ProcessRunner> {
 public:
     using Id = std::uint64_t;
     using Completion = std::function<void(const ProcessResult&)>;
@@ -51,8 +53,9 @@ public:
     // period). Its completion still runs. Unknown or finished ids are ignored.
     virtual void terminate(Id id) = 0;
 
-    static ProcessRunner& shared();
-    static void setShared(ProcessRunner* runner);  // tests; nullptr restores the default
+private:
+    friend Shared<ProcessRunner>;
+    static ProcessRunner& makeShared();
 };
 
 }  // namespace orbel::platform

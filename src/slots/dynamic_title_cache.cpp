@@ -37,18 +37,13 @@ DynamicTitleCache::~DynamicTitleCache() {
 }
 
 namespace {
-std::atomic<DynamicTitleCache*> sharedCache{nullptr};
 }  // namespace
 
-DynamicTitleCache& DynamicTitleCache::shared() {
-    if (DynamicTitleCache* cache = sharedCache.load()) return *cache;
+DynamicTitleCache& DynamicTitleCache::makeShared() {
     // Lives as long as the process: its timers must not outlast the event loop's objects.
-    static DynamicTitleCache* cache = new DynamicTitleCache(std::make_unique<LiveProducerRunner>(),
-                                                            platform::Timers::shared(), platform::Clock::shared());
-    return *cache;
+    return platform::processLifetimeInstance<DynamicTitleCache>(std::make_unique<LiveProducerRunner>(),
+                                                                platform::Timers::shared(), platform::Clock::shared());
 }
-
-void DynamicTitleCache::setShared(DynamicTitleCache* cache) { sharedCache.store(cache); }
 
 template <class F>
 bool DynamicTitleCache::queuedToOwner(F&& f) {

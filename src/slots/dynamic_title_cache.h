@@ -26,13 +26,14 @@
 #include "model/dynamic_slot_config.h"
 #include "model/text.h"
 #include "platform/clock.h"
+#include "platform/shared_instance.h"
 #include "platform/timers.h"
 #include "slots/dynamic_producer_runner.h"
 #include "slots/dynamic_title_state.h"
 
 namespace orbel {
 
-class DynamicTitleCache : public QObject {
+class DynamicTitleCache : public QObject, public platform::Shared<DynamicTitleCache> {
     Q_OBJECT
 
 public:
@@ -40,11 +41,6 @@ public:
     DynamicTitleCache(std::unique_ptr<DynamicProducerRunner> runner, platform::Timers& timers,
                       platform::Clock& clock, QObject* parent = nullptr);
     ~DynamicTitleCache() override;
-
-    // The one instance of the application, made on first use, with the live
-    // producer runner and the shared timers and clock.
-    static DynamicTitleCache& shared();
-    static void setShared(DynamicTitleCache* cache);  // tests; nullptr restores the default
 
     // Per slot id: made by the first finished run, removed when the slot's
     // last registration ends. GUI thread only.
@@ -78,6 +74,10 @@ Q_SIGNALS:
     void statesChanged();
 
 private:
+    friend platform::Shared<DynamicTitleCache>;
+    // The application's cache: the live producer runner, the shared timers and clock.
+    static DynamicTitleCache& makeShared();
+
     struct Registration {
         std::string fallback;
         DynamicSlotConfig config;

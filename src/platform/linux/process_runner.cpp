@@ -116,16 +116,8 @@ private:
     std::map<Id, QProcess*> running_;  // GUI thread only
 };
 
-std::atomic<ProcessRunner*> sharedRunner{nullptr};
-
 }  // namespace
 
-ProcessRunner& ProcessRunner::shared() {
-    static QtProcessRunner* defaults = new QtProcessRunner;  // lives as long as the process
-    ProcessRunner* p = sharedRunner.load();
-    return p ? *p : *defaults;
-}
-
-void ProcessRunner::setShared(ProcessRunner* runner) { sharedRunner.store(runner); }
+ProcessRunner& ProcessRunner::makeShared() { return processLifetimeInstance<QtProcessRunner>(); }
 
 }  // namespace orbel::platform

@@ -10,12 +10,15 @@
 // is torn down registers the same ids again before unregistering them, and
 // keeps its registrations. At most one producer run per slot is in flight;
 // requests that come meanwhile are folded into one rerun after it. A run
-// that ends after its slot was unregistered publishes nothing.
+// that ends after its slot was unregistered publishes nothing. A run still
+// going after kProducerTimeLimit is ended and logged, and publishes nothing:
+// the slot keeps its last label and the next refresh runs the producer again.
 //
 // Everything here lives on the GUI thread; calls from other threads are
 // queued there.
 
 #include <QObject>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -37,6 +40,8 @@ class DynamicTitleCache : public QObject, public platform::Shared<DynamicTitleCa
     Q_OBJECT
 
 public:
+    static constexpr std::chrono::seconds kProducerTimeLimit{30};
+
     // `timers` and `clock` must outlive the cache.
     DynamicTitleCache(std::unique_ptr<DynamicProducerRunner> runner, platform::Timers& timers,
                       platform::Clock& clock, QObject* parent = nullptr);
@@ -87,12 +92,18 @@ private:
         std::uint64_t producerVersion = 0; // bumped when the producer changes
         bool inFlight = false;
         bool rerunPending = false;
+        std::uint64_t run = 0;  // the run in flight; 0 when none
+        DynamicProducerRunner::RunId runId = 0;
+        std::optional<platform::Timers::Id> timeLimit;
     };
 
     template <class F>
     bool queuedToOwner(F&& f);
     void run(const Uuid& id);
-    void finished(const Uuid& id, std::uint64_t epoch, std::uint64_t version, const ScriptResult& result);
+    void finished(const Uuid& id, std::uint64_t token, std::uint64_t version, const ScriptResult& result);
+    void timeLimitReached(const Uuid& id, std::uint64_t token);
+    // Clears the run in flight; true when one was.
+    bool endRun(Registration& registration);
     void cancelTimer(Registration& registration);
 
     std::unique_ptr<DynamicProducerRunner> runner_;
@@ -101,6 +112,7 @@ private:
     std::map<Uuid, Registration> registrations_;
     std::map<Uuid, DynamicTitleState> states_;
     std::uint64_t nextEpoch_ = 1;
+    std::uint64_t nextRun_ = 1;
 };
 
 }  // namespace orbel

@@ -189,13 +189,14 @@ void SystemActionExecutor::runFirstInstalled(const std::vector<std::vector<std::
     for (const auto& candidate : candidates) {
         const std::string program = findExecutable(candidate.front());
         if (program.empty()) continue;
-        platform::ProcessRequest request{program, {candidate.begin() + 1, candidate.end()}, std::nullopt};
+        // Detached: the tool lives on its own, with no pipe to us, past our exit.
+        platform::ProcessRequest request;
+        request.program = program;
+        request.arguments = {candidate.begin() + 1, candidate.end()};
+        request.detached = true;
         ProcessRunner::shared().start(std::move(request), [beep = beeper(), name = candidate.front()](const platform::ProcessResult& r) {
-            using S = platform::ProcessResult::Status;
-            if (r.status == S::exited) return;
-            qCInfo(lcActions) << QString::fromStdString(name)
-                              << (r.status == S::launchFailed ? "could not be started:" : "crashed")
-                              << QString::fromStdString(r.launchError);
+            if (r.status != platform::ProcessResult::Status::launchFailed) return;
+            qCInfo(lcActions) << QString::fromStdString(name) << "could not be started:" << QString::fromStdString(r.launchError);
             beep();
         });
         return;

@@ -164,6 +164,7 @@ TEST_F(MacroRunnerTest, TextStepPastesThenPutsTheClipboardBack) {
     pasteboard.contents = image;
     bool done = false;
     make(0, 0).play({MacroStep::text("abc")}, [&] { done = true; });
+    timers.runDue();  // the clipboard's snapshot comes back
     ASSERT_EQ(poster.posted.size(), 1u);
     EXPECT_TRUE(poster.posted[0].isChord(kV, kControl));
     EXPECT_EQ(textAtPost, std::vector<std::string>{"abc"});
@@ -241,6 +242,7 @@ TEST_F(MacroRunnerTest, DestroyingTheRunnerStopsThePlayAndPutsTheClipboardBack) 
     pasteboard.externalCopyText("user");
     make(0, 0).play({MacroStep::text("abc"), MacroStep::chord(key(1)),
                      MacroStep::waitForWindow("org.example.Never", std::nullopt, 1000)});
+    timers.runDue();
     EXPECT_EQ(pasteboard.text(), "abc");
     runner.reset();
     EXPECT_EQ(pasteboard.text(), "user");

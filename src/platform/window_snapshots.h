@@ -18,7 +18,9 @@ struct WindowSnapshot {
 };
 
 // The list of windows currently on screen (mapped, not minimised, on the
-// current desktop), front-most first. Safe from any thread.
+// current desktop), front-most first. The window waiter polls it on the GUI
+// thread, every 100 ms while a macro waits for a window, so a call must stay
+// cheap. Safe from any thread.
 class WindowSnapshots : public Shared<WindowSnapshots> {
 public:
     virtual ~WindowSnapshots() = default;

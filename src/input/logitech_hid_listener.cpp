@@ -153,6 +153,7 @@ void LogitechHidListener::setUpControl(const StatePtr& state, unsigned index, un
     const std::uint8_t feature = state->reprogIndex;
     state->device->request(feature, 1, {static_cast<std::uint8_t>(index)},
                            guarded([this, state, feature, next, failed](HidppResult<HidBytes> info) {
+        if (state->detached) return finishAttach(state);
         if (!info.ok()) return failed(info.failure());
         const HidBytes& bytes = info.value();
         if (bytes.size() < 5) return next();

@@ -15,12 +15,13 @@ void printLine(const std::string& line) {
 }
 }  // namespace
 
-HidppDevice::HidppDevice(std::shared_ptr<platform::HidDevice> device) : device_(std::move(device)) {}
+HidppDevice::HidppDevice(std::shared_ptr<platform::HidDevice> device)
+    : device_(std::move(device)), timers_(platform::Timers::shared()) {}
 
 HidppDevice::~HidppDevice() {
     device_->setInputReportHandler(nullptr);
     for (auto& [identifier, pending] : pending_) {
-        if (pending->timer) platform::Timers::shared().cancel(pending->timer);
+        if (pending->timer) timers_.cancel(pending->timer);
     }
 }
 
@@ -76,7 +77,7 @@ void HidppDevice::sent(const std::shared_ptr<Pending>& pending, const std::optio
     }
     std::weak_ptr<HidppDevice> weak = weak_from_this();
     std::weak_ptr<Pending> which = pending;
-    pending->timer = platform::Timers::shared().singleShot(kTimeout, [weak, which] {
+    pending->timer = timers_.singleShot(kTimeout, [weak, which] {
         auto self = weak.lock();
         auto request = which.lock();
         if (!self || !request) return;
@@ -89,7 +90,7 @@ void HidppDevice::finish(const std::shared_ptr<Pending>& pending, HidppResult<Hi
     auto it = pending_.find(pending->request.identifier);
     if (it == pending_.end() || it->second != pending) return;
     pending_.erase(it);
-    if (pending->timer) platform::Timers::shared().cancel(pending->timer);
+    if (pending->timer) timers_.cancel(pending->timer);
     pending->timer = 0;
     auto done = std::move(pending->done);
     done(std::move(result));

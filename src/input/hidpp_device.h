@@ -8,7 +8,9 @@
 // keeps what it learnt.
 //
 // GUI thread only; completions and the handler run there. A completion runs
-// exactly once, unless the device is destroyed first (then it never runs).
+// exactly once, unless the device is destroyed first (then it never runs):
+// later for anything that reached the device, at once (inside the call) for
+// a refused request or a cached feature.
 
 #include <chrono>
 #include <cstdint>
@@ -79,6 +81,7 @@ private:
     void finish(const std::shared_ptr<Pending>& pending, HidppResult<HidBytes> result);
 
     std::shared_ptr<platform::HidDevice> device_;
+    platform::Timers& timers_;  // the shared timers when the device was made
     std::uint8_t lastRequestIdentifier_ = 0;
     std::map<std::uint8_t, std::shared_ptr<Pending>> pending_;
     NotificationHandler notificationHandler_;

@@ -22,7 +22,7 @@ struct LogitechHidListener::StopGroup {
 LogitechHidListener::LogitechHidListener() = default;
 
 LogitechHidListener::~LogitechHidListener() {
-    if (watchdog_) platform::Timers::shared().cancel(watchdog_);
+    if (watchdog_) timers_->cancel(watchdog_);
 }
 
 LogitechHidListener& LogitechHidListener::makeShared() {
@@ -44,7 +44,8 @@ void LogitechHidListener::start() {
     if (running_) return;
     running_ = true;
     log("starting — vendor 0x046d, feature 0x1B04");
-    watchdog_ = platform::Timers::shared().singleShot(kWatchdogDelay, guarded([this] {
+    timers_ = &platform::Timers::shared();
+    watchdog_ = timers_->singleShot(kWatchdogDelay, guarded([this] {
         watchdog_ = 0;
         if (!sawAnyDevice_)
             log("no Logitech devices matched after 3s — is your MX Master plugged in / paired? (vendor filter is 0x046d)");
@@ -189,7 +190,7 @@ void LogitechHidListener::stop(std::function<void()> done) {
     if (!running_) return;
     running_ = false;
     watch_.reset();
-    if (watchdog_) platform::Timers::shared().cancel(watchdog_);
+    if (watchdog_) timers_->cancel(watchdog_);
     watchdog_ = 0;
     waiting_.clear();
     std::vector<StatePtr> states = devices_;

@@ -105,6 +105,7 @@ private:
     bool running_ = false;
     bool sawAnyDevice_ = false;
     std::unique_ptr<platform::HidWatch> watch_;
+    platform::Timers* timers_ = nullptr;  // the shared timers when started
     platform::Timers::Id watchdog_ = 0;
     std::deque<StatePtr> waiting_;                               // matched, not yet set up
     StatePtr current_;                                           // being set up

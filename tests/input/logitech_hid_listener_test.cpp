@@ -1,6 +1,9 @@
 // The Logitech listener against simulated HID++ mice.
 #include "input/logitech_hid_listener.h"
 
+#include <QDir>
+#include <QEventLoop>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "fakes/fake_hid.h"
@@ -212,6 +215,39 @@ TEST_F(LogitechHidListenerTest, StopUndoesEveryDiversionEvenOneUnderWay) {
     events.clear();
     mouse.sim.notify(9, 0, {0x00, 0x52});
     EXPECT_TRUE(events.empty());
+}
+
+}  // namespace
+}  // namespace orbel::testing
+
+namespace orbel::testing {
+namespace {
+
+// The real HID manager, threads and timers on a machine without Logitech
+// devices: the listener starts, says so after three seconds and stops cleanly.
+TEST(LogitechHidListenerOnThisMachine, StartsWithoutDevicesAndLogsTheWatchdogLine) {
+    if (QDir(QStringLiteral("/dev")).entryList({QStringLiteral("hidraw*")}, QDir::System).size() > 0)
+        GTEST_SKIP() << "this machine has HID devices";
+    fakes::LogCapture logs;
+    input::LogitechHidListener listener;
+    listener.start();
+    QEventLoop loop;
+    QTimer::singleShot(3200, &loop, &QEventLoop::quit);
+    loop.exec();
+    bool stopped = false;
+    listener.stop([&] {
+        stopped = true;
+        loop.quit();
+    });
+    loop.exec();
+    EXPECT_TRUE(stopped);
+    std::vector<std::string> lines;
+    for (const auto& l : logs.lines()) lines.push_back(l.text);
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "[orbel-hidpp] starting — vendor 0x046d, feature 0x1B04",
+                         "[orbel-hidpp] no Logitech devices matched after 3s — is your MX Master plugged in / paired? "
+                         "(vendor filter is 0x046d)",
+                     }));
 }
 
 }  // namespace

@@ -241,7 +241,7 @@ struct IoWatch {
         if (context) monitor = udev_monitor_new_from_netlink(context, "udev");
         if (!monitor || udev_monitor_filter_add_match_subsystem_devtype(monitor, "hidraw", nullptr) < 0 ||
             udev_monitor_enable_receiving(monitor) < 0) {
-            const int error = errno ? errno : ENOMEM;
+            const int error = errno ? errno : ENODEV;
             toGui([sink = sink, error] {
                 if (auto s = sink.lock()) s->onEnd(HidError{error});
             });

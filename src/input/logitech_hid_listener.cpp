@@ -10,15 +10,6 @@ namespace orbel::input {
 using hidpp::hex;
 using platform::HidDeviceEvent;
 
-// Calls the stop's completion, queued, once the last undo request that
-// holds it has finished.
-struct LogitechHidListener::StopGroup {
-    std::function<void()> done;
-    ~StopGroup() {
-        if (done) platform::MainQueue::shared().post(std::move(done));
-    }
-};
-
 LogitechHidListener::LogitechHidListener() = default;
 
 LogitechHidListener::~LogitechHidListener() {
@@ -38,6 +29,13 @@ auto LogitechHidListener::guarded(F f) {
     return [alive = std::weak_ptr<char>(alive_), f = std::move(f)](auto&&... args) mutable {
         if (!alive.expired()) f(std::forward<decltype(args)>(args)...);
     };
+}
+
+template <class F>
+auto LogitechHidListener::onState(const StatePtr& state, F f) {
+    return guarded([weak = std::weak_ptr<DeviceState>(state), f = std::move(f)](auto&&... args) mutable {
+        if (auto s = weak.lock()) f(s, std::forward<decltype(args)>(args)...);
+    });
 }
 
 void LogitechHidListener::start() {
@@ -85,126 +83,154 @@ void LogitechHidListener::attachNext() {
     if (waiting_.empty()) return;
     current_ = waiting_.front();
     waiting_.pop_front();
+    current_->settingUp = true;
     attach(current_);
 }
 
 void LogitechHidListener::finishAttach(const StatePtr& state) {
+    if (state->settingUp) {
+        state->settingUp = false;
+        if (auto group = state->stop.lock()) release(group);
+    }
     if (state != current_) return;
     current_.reset();
     attachNext();
 }
 
 void LogitechHidListener::attach(const StatePtr& state) {
-    const std::string pid = hex(state->productId);
-    log("matched Logitech device pid=0x" + pid + " name=\"" + state->hid->productName() + "\"");
-    HidppDevice::open(state->hid, guarded([this, state, pid](HidppResult<std::shared_ptr<HidppDevice>> opened) {
+    log("matched Logitech device pid=0x" + hex(state->productId) + " name=\"" + state->hid->productName() + "\"");
+    HidppDevice::open(state->hid, onState(state, [this](const StatePtr& state, HidppResult<std::shared_ptr<HidppDevice>> opened) {
         if (!opened.ok()) {
-            log("could not initialise HIDPPDevice for pid=0x" + pid + ": " + describe(opened.failure()) +
+            log("could not initialise HIDPPDevice for pid=0x" + hex(state->productId) + ": " + describe(opened.failure()) +
                 " — likely Logi Options+ holds the device. Standard HID path will still work for buttons that "
                 "aren't hijacked.");
-            finishAttach(state);
-            return;
+            return finishAttach(state);
         }
         state->device = opened.value();
-        if (state->detached) {
-            finishAttach(state);
-            return;
-        }
+        if (state->detached) return finishAttach(state);
         devices_.push_back(state);
         configure(state);
     }));
 }
 
 void LogitechHidListener::configure(const StatePtr& state) {
-    const std::string pid = hex(state->productId);
-    const auto failed = [this, state, pid](const HidppFailure& failure) {
-        log("configure failed for pid=0x" + pid + ": " + describe(failure));
-        finishAttach(state);
-    };
-    state->device->feature(kReprogControlsFeature, guarded([this, state, pid, failed](HidppResult<HidppDevice::Feature> feature) {
+    state->device->feature(kReprogControlsFeature, onState(state, [this](const StatePtr& state, HidppResult<HidppDevice::Feature> feature) {
         if (state->detached) return finishAttach(state);
-        if (!feature.ok()) return failed(feature.failure());
+        if (!feature.ok()) return configureFailed(state, feature.failure());
         const std::uint8_t index = feature.value().index;
-        log("pid=0x" + pid + " feature 0x1B04 at index " + std::to_string(index) + " v" +
+        const std::uint16_t productId = state->productId;
+        log("pid=0x" + hex(productId) + " feature 0x1B04 at index " + std::to_string(index) + " v" +
             std::to_string(feature.value().version));
         state->reprogIndex = index;
-        const std::uint16_t productId = state->productId;
         state->device->setNotificationHandler(guarded(
             [this, index, productId](std::uint8_t featureIndex, std::uint8_t functionIndex, const HidBytes& data) {
                 if (featureIndex == index && functionIndex == 0) handleNotification(productId, data);
             }));
-        state->device->request(index, 0, {}, guarded([this, state, pid, failed](HidppResult<HidBytes> answer) {
+        state->device->request(index, 0, {}, onState(state, [this](const StatePtr& state, HidppResult<HidBytes> answer) {
             if (state->detached) return finishAttach(state);
-            if (!answer.ok()) return failed(answer.failure());
+            if (!answer.ok()) return configureFailed(state, answer.failure());
             if (answer.value().empty()) return finishAttach(state);
             const unsigned count = answer.value()[0];
-            log("pid=0x" + pid + " controlCount=" + std::to_string(count));
+            log("pid=0x" + hex(state->productId) + " controlCount=" + std::to_string(count));
             setUpControl(state, 0, count);
         }));
     }));
 }
 
+void LogitechHidListener::configureFailed(const StatePtr& state, const HidppFailure& failure) {
+    log("configure failed for pid=0x" + hex(state->productId) + ": " + describe(failure));
+    finishAttach(state);
+}
+
 void LogitechHidListener::setUpControl(const StatePtr& state, unsigned index, unsigned count) {
     if (index >= count || state->detached) return finishAttach(state);
-    const auto next = [this, state, index, count] { setUpControl(state, index + 1, count); };
-    const auto failed = [this, index, next](const HidppFailure& failure) {
-        log("control[" + std::to_string(index) + "] setup failed: " + describe(failure) + " — skipping");
-        next();
-    };
     const std::uint8_t feature = state->reprogIndex;
     state->device->request(feature, 1, {static_cast<std::uint8_t>(index)},
-                           guarded([this, state, feature, next, failed](HidppResult<HidBytes> info) {
+                           onState(state, [this, feature, index, count](const StatePtr& state, HidppResult<HidBytes> info) {
         if (state->detached) return finishAttach(state);
-        if (!info.ok()) return failed(info.failure());
+        if (!info.ok()) return controlFailed(state, index, count, info.failure());
         const HidBytes& bytes = info.value();
-        if (bytes.size() < 5) return next();
-        const auto cid = static_cast<std::uint16_t>(bytes[0] << 8 | bytes[1]);
-        const bool divertable = bytes[4] & 0x20;
-        if (!divertable || cid == kLeftButton || cid == kRightButton) return next();
+        const auto cid = static_cast<std::uint16_t>(bytes.size() < 5 ? 0 : bytes[0] << 8 | bytes[1]);
+        const bool divertable = bytes.size() >= 5 && (bytes[4] & 0x20);
+        if (!divertable || cid == kLeftButton || cid == kRightButton) return setUpControl(state, index + 1, count);
         state->device->request(feature, 3, {bytes[0], bytes[1], kDivert, 0x00, 0x00},
-                               guarded([this, state, cid, next, failed](HidppResult<HidBytes> set) {
-            if (!set.ok()) return failed(set.failure());
+                               onState(state, [this, cid, index, count](const StatePtr& state, HidppResult<HidBytes> set) {
+            if (!set.ok()) {
+                // Without an answer the device may have diverted it all the same.
+                if (set.errorKind() != HidppError::Kind::errorInputRequest) uncertain(state, cid);
+                return controlFailed(state, index, count, set.failure());
+            }
             diverted(state, cid);
-            next();
+            setUpControl(state, index + 1, count);
         }));
     }));
+}
+
+void LogitechHidListener::controlFailed(const StatePtr& state, unsigned index, unsigned count,
+                                        const HidppFailure& failure) {
+    log("control[" + std::to_string(index) + "] setup failed: " + describe(failure) + " — skipping");
+    setUpControl(state, index + 1, count);
 }
 
 void LogitechHidListener::diverted(const StatePtr& state, std::uint16_t cid) {
     state->diverted.push_back(cid);
     log("pid=0x" + hex(state->productId) + " diverted cid=0x" + hex(cid));
     // Stopped while the request was under way: give the control back at once.
-    if (state->stop) undivert(state, cid);
+    undivert(state, cid);
+}
+
+void LogitechHidListener::uncertain(const StatePtr& state, std::uint16_t cid) {
+    state->uncertain.push_back(cid);
+    undivert(state, cid);
 }
 
 void LogitechHidListener::undivert(const StatePtr& state, std::uint16_t cid) {
-    // The request holds the device and the stop group until it finishes.
+    auto group = state->stop.lock();
+    if (!group) return;  // not stopping
+    ++group->outstanding;
     state->device->request(state->reprogIndex, 3,
                            {static_cast<std::uint8_t>(cid >> 8), static_cast<std::uint8_t>(cid & 0xFF), kUndivert, 0x00, 0x00},
-                           [device = state->device, group = state->stop](const HidppResult<HidBytes>&) {});
+                           guarded([this, weak = std::weak_ptr<StopGroup>(group)](const HidppResult<HidBytes>&) {
+                               if (auto group = weak.lock()) release(group);
+                           }));
+}
+
+void LogitechHidListener::release(const std::shared_ptr<StopGroup>& group) {
+    if (--group->outstanding > 0) return;
+    auto done = std::move(group->done);
+    std::erase(stops_, group);
+    if (done) platform::MainQueue::shared().post(std::move(done));
 }
 
 void LogitechHidListener::stop(std::function<void()> done) {
-    auto group = std::make_shared<StopGroup>();
-    group->done = std::move(done);
-    if (!running_) return;
+    if (!running_) {
+        if (done) platform::MainQueue::shared().post(std::move(done));
+        return;
+    }
     running_ = false;
     watch_.reset();
     if (watchdog_) timers_->cancel(watchdog_);
     watchdog_ = 0;
     waiting_.clear();
-    std::vector<StatePtr> states = devices_;
-    if (current_ && std::find(states.begin(), states.end(), current_) == states.end()) states.push_back(current_);
-    for (const StatePtr& state : states) {
+    auto group = std::make_shared<StopGroup>();
+    group->done = std::move(done);
+    group->states = devices_;
+    if (current_ && std::find(devices_.begin(), devices_.end(), current_) == devices_.end())
+        group->states.push_back(current_);
+    stops_.push_back(group);
+    for (const StatePtr& state : group->states) {
         state->detached = true;
         state->stop = group;
+        if (state->settingUp) ++group->outstanding;  // released when its set-up ends
         if (!state->device) continue;
         state->device->setNotificationHandler(nullptr);
         for (std::uint16_t cid : state->diverted) undivert(state, cid);
+        for (std::uint16_t cid : state->uncertain) undivert(state, cid);
     }
     devices_.clear();
     pressed_.clear();
     current_.reset();
+    release(group);
 }
 
 void LogitechHidListener::handleNotification(std::uint16_t productId, const HidBytes& data) {

@@ -77,26 +77,43 @@ private:
         std::shared_ptr<HidppDevice> device;
         std::uint8_t reprogIndex = 0;
         std::vector<std::uint16_t> diverted;
-        bool detached = false;             // removed or stopped: set-up ends, diversions are undone
-        std::shared_ptr<StopGroup> stop;   // set by stop()
+        std::vector<std::uint16_t> uncertain;  // diversion asked for, never answered
+        bool settingUp = false;                // its set-up is under way
+        bool detached = false;                 // removed or stopped: set-up ends, diversions are undone
+        std::weak_ptr<StopGroup> stop;         // set by stop()
     };
     using StatePtr = std::shared_ptr<DeviceState>;
+    // The devices of one stop, kept until every undo request and the set-up
+    // under way have finished.
+    struct StopGroup {
+        std::function<void()> done;
+        std::vector<StatePtr> states;
+        int outstanding = 1;  // the stop call itself
+    };
 
     void log(const std::string& message) const;
     // Wraps a callback so that it does nothing once this listener is gone.
     template <class F>
     auto guarded(F f);
+    // Wraps a callback of a device's set-up: it runs with the state while
+    // both the listener and the state exist. Device callbacks never own a state.
+    template <class F>
+    auto onState(const StatePtr& state, F f);
 
     void handleEvent(const platform::HidDeviceEvent& event);
     void attachNext();
     void attach(const StatePtr& state);
     void configure(const StatePtr& state);
+    void configureFailed(const StatePtr& state, const HidppFailure& failure);
     void setUpControl(const StatePtr& state, unsigned index, unsigned count);
+    void controlFailed(const StatePtr& state, unsigned index, unsigned count, const HidppFailure& failure);
     void diverted(const StatePtr& state, std::uint16_t cid);
     // Ends the set-up of `state` (if it is the one under way) and takes the
     // next waiting device.
     void finishAttach(const StatePtr& state);
+    void uncertain(const StatePtr& state, std::uint16_t cid);
     void undivert(const StatePtr& state, std::uint16_t cid);
+    void release(const std::shared_ptr<StopGroup>& group);
     void handleNotification(std::uint16_t productId, const HidBytes& data);
     void emitButtonEvents(std::uint16_t productId, const std::set<std::uint16_t>& before,
                           const std::set<std::uint16_t>& now);
@@ -111,6 +128,7 @@ private:
     StatePtr current_;                                           // being set up
     std::vector<StatePtr> devices_;                              // set up or being set up, present
     std::map<std::uint16_t, std::set<std::uint16_t>> pressed_;   // held controls by product ID
+    std::vector<std::shared_ptr<StopGroup>> stops_;              // stops still undoing
 };
 
 }  // namespace orbel::input

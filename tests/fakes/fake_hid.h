@@ -62,7 +62,9 @@ public:
     }
     // An input report from the device (data without the report-ID byte).
     void deliver(int reportId, const HidBytes& data, std::optional<HidError> error = std::nullopt) {
-        if (isOpen && handler_) handler_(reportId, data, error);
+        if (!isOpen || !handler_) return;
+        auto handler = handler_;  // the handler may replace itself
+        handler(reportId, data, error);
     }
 
     std::optional<HidError> openError;

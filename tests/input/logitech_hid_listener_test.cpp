@@ -217,6 +217,19 @@ TEST_F(LogitechHidListenerTest, StopUndoesEveryDiversionEvenOneUnderWay) {
     EXPECT_TRUE(events.empty());
 }
 
+TEST_F(LogitechHidListenerTest, StopAlsoUndoesDiversionsThatWereNeverAnswered) {
+    Mouse mouse(timers);
+    mouse.sim.silent.insert({9, 3});
+    startWith(mouse);
+    timers.advance(10s);
+    listener.stop();
+    timers.runDue();
+    std::vector<HidBytes> undone;
+    for (const HidBytes& r : mouse.sim.requests)
+        if (r[1] == 9 && (r[2] >> 4) == 3 && r[5] == input::LogitechHidListener::kUndivert) undone.push_back({r[3], r[4]});
+    EXPECT_EQ(undone, (std::vector<HidBytes>{{0x00, 0x52}, {0x00, 0xC3}}));
+}
+
 }  // namespace
 }  // namespace orbel::testing
 

@@ -134,7 +134,9 @@ public:
         io_->deliver = [handler](int reportId, HidBytes data) {
             toGui([handler, reportId, data = std::move(data)] {
                 auto h = handler.lock();
-                if (h && *h) (*h)(reportId, data, std::nullopt);
+                if (!h || !*h) return;
+                auto call = *h;  // the handler may replace itself
+                call(reportId, data, std::nullopt);
             });
         };
     }

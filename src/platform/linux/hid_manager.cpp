@@ -18,6 +18,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include "platform/linux/hidraw_device.h"
 #include "platform/main_queue.h"
 
 namespace orbel::platform {
@@ -316,6 +317,12 @@ public:
 };
 
 }  // namespace
+
+namespace linux_hid {
+std::shared_ptr<HidDevice> makeHidrawDevice(std::string devnode, std::uint16_t product, std::string name) {
+    return std::make_shared<LinuxHidDevice>(std::move(devnode), product, std::move(name));
+}
+}  // namespace linux_hid
 
 HidManager& HidManager::makeShared() { return processLifetimeInstance<LinuxHidManager>(); }
 

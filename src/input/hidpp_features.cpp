@@ -196,7 +196,10 @@ nlohmann::ordered_json HidppBattery::toJson() const {
 
 HidppBattery HidppBattery::fromJson(const nlohmann::ordered_json& json) {
     HidppBattery battery;
-    battery.percentage = json.at("percentage").get<std::uint8_t>();
+    const int percentage = json.at("percentage").get<int>();
+    if (percentage < 0 || percentage > 255)
+        throw nlohmann::json::other_error::create(501, "percentage: out of range", &json);
+    battery.percentage = static_cast<std::uint8_t>(percentage);
     if (json.contains("level")) {
         const int raw = json.at("level").get<int>();
         if (raw != 1 && raw != 2 && raw != 4 && raw != 8)

@@ -89,6 +89,10 @@ void InputConnection::drainSoon() {
 }
 
 void InputConnection::drain() {
+    if (xcb_connection_has_error(conn_)) {
+        notifier_->setEnabled(false);  // the server is gone: nothing more will come
+        return;
+    }
     while (xcb_generic_event_t* raw = xcb_poll_for_event(conn_)) {
         Reply<xcb_generic_event_t> event(raw);
         for (std::size_t i = 0; i < listeners_.size(); ++i) listeners_[i](event.get());

@@ -4,9 +4,8 @@
 // presses and releases what is registered.
 
 #include <algorithm>
-#include <map>
+#include <optional>
 #include <set>
-#include <tuple>
 #include <vector>
 
 #include "platform/global_hotkeys.h"

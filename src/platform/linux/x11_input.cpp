@@ -63,7 +63,7 @@ void InputConnection::selectRaw() {
         xcb_input_event_mask_t head;
         std::uint32_t bits;
     } mask{{XCB_INPUT_DEVICE_ALL_MASTER, 1}, 0};
-    if (rawKeys_) mask.bits |= XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE;
+    if (rawKeys_) mask.bits |= XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE;  // releases are all we need
     if (rawButtons_)
         mask.bits |= XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE;
     xcb_input_xi_select_events(conn_, root_, 1, &mask.head);

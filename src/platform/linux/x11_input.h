@@ -28,7 +28,7 @@ public:
     // XInput 2.2 is there: raw events reach us whatever client grabbed the device.
     bool hasRawEvents() const { return xinputOpcode_ != 0; }
 
-    // Raw events are selected only while someone needs them.
+    // Raw events are selected only while someone needs them (of keys, only releases).
     void wantRawKeys(bool want);
     void wantRawButtons(bool want);
 

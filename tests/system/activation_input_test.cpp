@@ -3,7 +3,9 @@
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
 
+#include <QLineEdit>
 #include <QProcess>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "fakes/fake_alerts.h"
@@ -129,6 +131,24 @@ TEST_F(ActivationInputTest, HeldChordReleasesOnceEvenWhileAnotherClientHoldsTheK
     spin(800);
     xdotool({"keyup", "ctrl+alt+h"});
     EXPECT_EQ(settle(1), std::vector<std::string>{"release"});
+}
+
+TEST_F(ActivationInputTest, ChordsStillFireWhileOurOwnWindowHoldsTheKeyboard) {
+    manager->apply(ActivationMode::tap(HoldBinding::keyCombination(kCtrlOptO)));
+    ASSERT_TRUE(manager->registerMusicHotkey(kCtrlOptP));
+    manager->onMusicHotkeyPressed = [this] { fired.push_back("music"); };
+    QLineEdit dial;
+    dial.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dial));
+    dial.grabKeyboard();
+    spin(200);
+    ASSERT_FALSE(other.grabKeyboard()) << "our window holds the keyboard";
+    xdotool({"key", "ctrl+alt+o"});
+    xdotool({"key", "ctrl+alt+p"});
+    xdotool({"key", "x"});
+    EXPECT_EQ(settle(2), (std::vector<std::string>{"tap", "music"}));
+    EXPECT_EQ(dial.text(), "x") << "the window gets every other key";
+    dial.releaseKeyboard();
 }
 
 TEST_F(ActivationInputTest, ChordsOtherClientsHoldAreConflictsAndTheAlternativesAreFree) {

@@ -3,6 +3,8 @@
 #include <xcb/xcb_keysyms.h>
 #include <xcb/xinput.h>
 
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <algorithm>
 #include <vector>
 
@@ -25,12 +27,18 @@ constexpr std::uint16_t kChordBits = xmod::kShift | xmod::kControl | xmod::kMod1
 // A press that activates a grab hands the keyboard straight back, so the
 // window the press opens can grab it; the release is then learnt from the
 // raw key events, which reach us whoever holds the keyboard.
-class X11GlobalHotkeys final : public GlobalHotkeys {
+//
+// While one of the program's own windows holds the keyboard (the open dial),
+// passive grabs never activate: the chords then arrive as the window's key
+// events, and a filter in front of every window takes them as hot keys.
+// Another client's keyboard grab (a screen locker) keeps them from us.
+class X11GlobalHotkeys final : public GlobalHotkeys, private QObject {
 public:
     X11GlobalHotkeys() : x_(x11::InputConnection::shared()) {
         if (!x_) return;
         symbols_ = xcb_key_symbols_alloc(x_->connection());
         x_->addListener([this](const xcb_generic_event_t* e) { handle(e); });
+        if (auto* app = QCoreApplication::instance()) app->installEventFilter(this);
     }
 
     void setHandler(Handler handler) override { handler_ = std::move(handler); }
@@ -148,10 +156,36 @@ private:
             released(std::uint8_t(reinterpret_cast<const xcb_input_raw_key_release_event_t*>(e)->detail));
     }
 
-    void pressed(xcb_keycode_t code, std::uint16_t mods) {
+    // Key events of our own windows (X keycode and state in the native fields).
+    bool eventFilter(QObject*, QEvent* event) override {
+        const auto type = event->type();
+        if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const auto code = static_cast<xcb_keycode_t>(key->nativeScanCode());
+        if (type == QEvent::KeyRelease) {
+            if (!key->isAutoRepeat()) released(code);
+            return false;
+        }
+        auto* reg = find(code, static_cast<std::uint16_t>(key->nativeModifiers() & kChordBits));
+        if (!reg) return false;
+        if (type == QEvent::KeyPress && !reg->down) {
+            reg->down = true;
+            deliver(reg->id, Event::pressed);
+        }
+        event->accept();
+        return true;
+    }
+
+    Registration* find(xcb_keycode_t code, std::uint16_t mods) {
+        if (!code) return nullptr;
         auto it = std::find_if(registrations_.begin(), registrations_.end(),
                                [&](auto& r) { return r.code == code && r.mods == mods; });
-        if (it == registrations_.end()) return;
+        return it == registrations_.end() ? nullptr : &*it;
+    }
+
+    void pressed(xcb_keycode_t code, std::uint16_t mods) {
+        Registration* it = find(code, mods);
+        if (!it) return;
         if (x_->hasRawEvents()) {
             xcb_ungrab_keyboard(x_->connection(), XCB_CURRENT_TIME);
             xcb_flush(x_->connection());

@@ -2,6 +2,7 @@
 
 #include <QPointer>
 
+#include "platform/log.h"
 #include "platform/main_queue.h"
 #include "platform/shared_instance.h"
 #include "slots/alert_utility.h"
@@ -15,6 +16,13 @@ using Event = platform::GlobalHotkeys::Event;
 constexpr std::uint32_t kAlternativeModifiers[] = {0xA00, 0x100, 0x900, 0x1800, 0x300};
 constexpr std::uint16_t kAlternativeKeyCodes[] = {49, 36, 48, 50, 122, 120, 99};
 constexpr std::size_t kMaxAlternatives = 5;
+
+// Refusals nobody is shown: the hold and music hot keys, and the fallback.
+void logRefused(const char* what, const KeyCombination& combination) {
+    platform::Log::write(platform::LogCategory::input, std::string("[orbel-input] ") + what + " " +
+                                                           combination.displayString() +
+                                                           " is held by another application; it will not fire");
+}
 
 bool sameHidpp(const std::optional<HoldBinding>& armed, std::uint16_t productID, std::uint16_t cid) {
     const auto* hid = armed ? armed->asHidppButton() : nullptr;
@@ -88,6 +96,7 @@ void HotkeyManager::armHold(const HoldBinding& binding) {
     if (const auto* combo = binding.asKeyCombination()) {
         unregisterHold();
         holdRegistered_ = hotkeys_.registerHotkey(kHoldId, combo->keyCode, combo->modifiers);
+        if (!holdRegistered_) logRefused("hold hot key", *combo);
     } else if (binding.asMouseButton()) {
         QPointer<HotkeyManager> self(this);
         holdEventTap_.onPress = [self] {
@@ -157,6 +166,7 @@ bool HotkeyManager::registerMusicHotkey(const std::optional<KeyCombination>& com
     musicRegistered_ = false;
     if (!combination) return true;
     musicRegistered_ = hotkeys_.registerHotkey(kMusicId, combination->keyCode, combination->modifiers);
+    if (!musicRegistered_) logRefused("music hot key", *combination);
     return musicRegistered_;
 }
 
@@ -192,7 +202,7 @@ void HotkeyManager::reportRegistrationFailure(const KeyCombination& combination)
             if (chosen) {
                 if (weak) Q_EMIT weak->rebindRequested(combination);
             } else if (weak && !weak->currentHotkey_) {
-                weak->forceRegisterHotkey(fallbackHotkey());
+                if (!weak->forceRegisterHotkey(fallbackHotkey())) logRefused("fallback hot key", fallbackHotkey());
             }
         });
     });

@@ -141,6 +141,16 @@ TEST_F(HotkeyManagerTest, ConflictThenCancelFallsBackToOptionSpace) {
     EXPECT_EQ(rebind.count(), 0);
 }
 
+TEST_F(HotkeyManagerTest, CancelWhenTheFallbackIsTakenTooLeavesNoHotkeyAndSaysSo) {
+    hotkeys.takenByOthers = {chord(kCtrlOptO), chord(kOptSpace)};
+    manager.apply(kTapKey);
+    run();
+    alerts.dismiss(0, 1);
+    EXPECT_FALSE(manager.currentHotkey());
+    EXPECT_EQ(logs.lines().back().text,
+              "[orbel-input] fallback hot key ⌥Space is held by another application; it will not fire");
+}
+
 TEST_F(HotkeyManagerTest, ConflictThenChooseAsksForARebindAndRegistersNothing) {
     ASSERT_TRUE(manager.registerHotkey(kOptSpace));
     hotkeys.takenByOthers.insert(chord(kCtrlOptO));

@@ -1,5 +1,7 @@
 #include <QDir>
+#include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -7,6 +9,7 @@
 #include "input/hold_binding_recorder.h"
 #include "input/hold_binding_recorder_view.h"
 #include "input/menu_key_recorder.h"
+#include "slots/alert_utility.h"
 #include "input_fixture.h"
 
 namespace orbel {
@@ -163,6 +166,15 @@ TEST_F(HoldBindingRecorderTest, SavesPicturesOfEveryState) {
     permissions.inputMonitoring = false;
     recorder->startRecording();
     save("blocked");
+
+    // The alert a new user meets when the window manager holds Alt+Space.
+    platform::Alerts::setShared(nullptr);
+    AlertUtility::showHotkeyConflict({49, 0x800, std::nullopt}, {});
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w)) {
+            box->grab().save(dir + "/hotkey_conflict_alert.png");
+            box->close();
+        }
 
     MenuKeyRecorder keys;
     keys.setKey({49, 0x1800, std::nullopt});

@@ -29,8 +29,8 @@ bool isFunctionKey(std::uint16_t keyCode) {
 
 }  // namespace
 
-HoldBindingRecorder::HoldBindingRecorder(HidButtonEvents* hidButtons, platform::InputMonitor& monitor)
-    : hidButtons_(hidButtons), captureTap_(monitor) {}
+HoldBindingRecorder::HoldBindingRecorder(HidButtonCallback* hidButtonDown, platform::InputMonitor& monitor)
+    : hidButtonDown_(hidButtonDown), captureTap_(monitor) {}
 
 HoldBindingRecorder::~HoldBindingRecorder() = default;
 
@@ -99,8 +99,8 @@ void HoldBindingRecorder::startRecording() {
         captureTap_.onButtonDown = [self](int button) {
             if (self && self->isRecording_) self->handleMouseButton(button);
         };
-        if (hidButtons_)
-            hidHook_ = hidButtons_->observeButtonDown([self](std::uint16_t productID, std::uint16_t cid) {
+        if (hidButtonDown_)
+            hidHook_ = HidButtonHook(*hidButtonDown_, [self](std::uint16_t productID, std::uint16_t cid) {
                 if (self) self->handleHidppButton(productID, cid);
             });
         subscriptionsInstalled_ = true;

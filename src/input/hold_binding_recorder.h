@@ -19,7 +19,7 @@
 #include <optional>
 #include <string>
 
-#include "input/hid_button_events.h"
+#include "input/hid_button_hook.h"
 #include "input/mouse_button_capture_tap.h"
 #include "model/hold_binding.h"
 
@@ -30,8 +30,9 @@ class LocalEventMonitor;
 class HoldBindingRecorder : public QObject {
     Q_OBJECT
 public:
-    // `hidButtons`: the HID++ listener's events, when there is one.
-    explicit HoldBindingRecorder(HidButtonEvents* hidButtons = nullptr,
+    // `hidButtonDown`: the HID++ listener's down callback field, when there
+    // is a listener; it must outlive the recorder.
+    explicit HoldBindingRecorder(HidButtonCallback* hidButtonDown = nullptr,
                                  platform::InputMonitor& monitor = platform::InputMonitor::shared());
     ~HoldBindingRecorder() override;
 
@@ -80,11 +81,11 @@ private:
     bool inputClosed_ = false;  // an input already ended this recording
     unsigned recording_ = 0;    // counts recordings
 
-    HidButtonEvents* hidButtons_;
+    HidButtonCallback* hidButtonDown_;
     MouseButtonCaptureTap captureTap_;
     bool subscriptionsInstalled_ = false;
     std::unique_ptr<LocalEventMonitor> keyMonitor_;
-    HidButtonEvents::Observation hidHook_;
+    HidButtonHook hidHook_;
 };
 
 }  // namespace orbel

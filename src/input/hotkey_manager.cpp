@@ -116,13 +116,10 @@ void HotkeyManager::armHold(const HoldBinding& binding) {
 
 // MARK: HID++ buttons
 
-void HotkeyManager::attachHIDListener(HidButtonEvents& listener) {
+HidButtonCallback HotkeyManager::hidppHandler(void (HotkeyManager::*handler)(std::uint16_t, std::uint16_t)) {
     QPointer<HotkeyManager> self(this);
-    listener.onButtonDown = [self](std::uint16_t productID, std::uint16_t cid) {
-        if (self) self->hidppButtonDown(productID, cid);
-    };
-    listener.onButtonUp = [self](std::uint16_t productID, std::uint16_t cid) {
-        if (self) self->hidppButtonUp(productID, cid);
+    return [self, handler](std::uint16_t productID, std::uint16_t cid) {
+        if (self) (self.data()->*handler)(productID, cid);
     };
 }
 

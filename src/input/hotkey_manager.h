@@ -18,7 +18,7 @@
 #include <optional>
 #include <vector>
 
-#include "input/hid_button_events.h"
+#include "input/hid_button_hook.h"
 #include "input/hold_event_tap.h"
 #include "model/activation_mode.h"
 #include "model/key_combination.h"
@@ -64,8 +64,13 @@ public:
     void apply(const ActivationMode& mode);
     void suspendActivation();
 
-    // HID++ buttons: the listener's two callbacks call these.
-    void attachHIDListener(HidButtonEvents& listener);
+    // HID++ buttons: sets the listener's `onButtonDown` and `onButtonUp`
+    // fields to call the two handlers below.
+    template <class Listener>
+    void attachHIDListener(Listener& listener) {
+        listener.onButtonDown = hidppHandler(&HotkeyManager::hidppButtonDown);
+        listener.onButtonUp = hidppHandler(&HotkeyManager::hidppButtonUp);
+    }
     void hidppButtonDown(std::uint16_t productID, std::uint16_t cid);
     void hidppButtonUp(std::uint16_t productID, std::uint16_t cid);
 
@@ -97,6 +102,7 @@ private:
     void unregisterTap();
     void unregisterHold();
     void later(std::function<void(HotkeyManager&)> work);
+    HidButtonCallback hidppHandler(void (HotkeyManager::*handler)(std::uint16_t, std::uint16_t));
     static void call(const std::function<void()>& callback) {
         if (callback) callback();
     }

@@ -22,14 +22,14 @@ public:
     HoldBindingRecorderTest() {
         recorder->onCapture = [this](const HoldBinding& b) { captured.push_back(b); };
     }
-    HidButtonEvents hid;
+    HidButtonCallback hid;  // the listener's down callback
     std::unique_ptr<HoldBindingRecorder> recorder = std::make_unique<HoldBindingRecorder>(&hid, monitor);
     std::vector<HoldBinding> captured;
 };
 
 struct InputCase {
     const char* name;
-    std::function<void(HoldBindingRecorder&, fakes::FakeInputMonitor&, HidButtonEvents&)> input;
+    std::function<void(HoldBindingRecorder&, fakes::FakeInputMonitor&, HidButtonCallback&)> input;
     std::optional<HoldBinding> captured;  // none: refused or cancelled
     std::optional<std::string> message;
     bool stillRecording;
@@ -71,12 +71,12 @@ INSTANTIATE_TEST_SUITE_P(
                   std::nullopt, false},
         InputCase{"RightClickIsRefused", [](auto& r, auto&, auto&) { r.handleMouseButton(1); }, std::nullopt,
                   kReserved, true},
-        InputCase{"LogitechLeftClick", [](auto&, auto&, auto& h) { h.buttonDown(0xB034, 0x50); },
+        InputCase{"LogitechLeftClick", [](auto&, auto&, auto& h) { h(0xB034, 0x50); },
                   HoldBinding::hidppButton(0xB034, 0x50), std::nullopt, false},
         InputCase{"FirstAcceptableInputWins",
                   [](auto& r, auto& m, auto& h) {
                       r.handleKeyDown(kK, 0);  // refused, recording goes on
-                      h.buttonDown(0xB034, 0xC3);
+                      h(0xB034, 0xC3);
                       r.handleKeyDown(kK, 0x300);  // before the first commit ran
                       m.click(4);
                       r.handleKeyDown(kEscape, 0);
@@ -109,11 +109,11 @@ TEST_F(HoldBindingRecorderTest, KeysReachTheWindowOnlyWhileNotRecording) {
 
 TEST_F(HoldBindingRecorderTest, GoingAwayRemovesWhatItInstalledAndKeepsTheEarlierCallback) {
     int earlier = 0;
-    hid.onButtonDown = [&](std::uint16_t, std::uint16_t) { ++earlier; };
+    hid = [&](std::uint16_t, std::uint16_t) { ++earlier; };
     recorder->startRecording();
     recorder->setRecording(false);
     recorder->startRecording();  // installs nothing twice
-    hid.buttonDown(1, 2);
+    hid(1, 2);
     EXPECT_EQ(earlier, 1);
     EXPECT_EQ(monitor.watches.size(), 1u);
     const auto lines = logs.lines();
@@ -121,12 +121,27 @@ TEST_F(HoldBindingRecorderTest, GoingAwayRemovesWhatItInstalledAndKeepsTheEarlie
 
     recorder.reset();
     EXPECT_TRUE(monitor.watches.empty());
-    hid.buttonDown(1, 2);
+    hid(1, 2);
     EXPECT_EQ(earlier, 2);
     mainQueue.runAll();
     QLineEdit field;
     QTest::keyClick(&field, Qt::Key_K);
     EXPECT_EQ(field.text(), "k");
+}
+
+TEST(HidButtonHook, EarlierCallbackRunsOncePerEventWhicheverHookGoesFirst) {
+    int earlier = 0;
+    std::vector<int> seen;
+    HidButtonCallback field = [&](std::uint16_t, std::uint16_t) { ++earlier; };
+    auto first = std::make_unique<HidButtonHook>(field, [&](std::uint16_t, std::uint16_t) { seen.push_back(1); });
+    auto second = std::make_unique<HidButtonHook>(field, [&](std::uint16_t, std::uint16_t) { seen.push_back(2); });
+    field(1, 2);
+    first.reset();  // not in front: it only passes events on
+    field(1, 2);
+    second.reset();
+    field(1, 2);
+    EXPECT_EQ(earlier, 3);
+    EXPECT_EQ(seen, (std::vector<int>{1, 2, 2}));
 }
 
 TEST(HoldBindingNames, DisplayNames) {

@@ -201,11 +201,14 @@ TEST_F(HotkeyManagerTest, MusicHotkeyIsIndependentOfActivation) {
 }
 
 TEST_F(HotkeyManagerTest, SuspendKeepsAnArmedHidppBindingWorking) {
-    HidButtonEvents listener;
+    struct {
+        HidButtonCallback onButtonDown, onButtonUp;
+    } listener;
     manager.attachHIDListener(listener);
     manager.apply(ActivationMode::tap(HoldBinding::hidppButton(kMaster, kSideWheel)));
     manager.suspendActivation();
-    listener.buttonDown(kMaster, kSideWheel);
+    listener.onButtonDown(kMaster, kSideWheel);
+    listener.onButtonUp(kMaster, kSideWheel);
     EXPECT_EQ(run(), std::vector<std::string>{"tap"});
 }
 

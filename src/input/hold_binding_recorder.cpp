@@ -78,9 +78,8 @@ void HoldBindingRecorder::toggleRecording() {
 void HoldBindingRecorder::startRecording() {
     rejectionMessage_.reset();
     const bool granted = platform::Permissions::shared().inputMonitoringGranted();
-    platform::Log::write(platform::LogCategory::input,
-                         std::string("[orbel-input] HoldBindingRecorder.startRecording — input monitoring granted = ") +
-                             (granted ? "true" : "false"),
+    const std::string line = "[orbel-input] HoldBindingRecorder.startRecording — input monitoring granted = ";
+    platform::Log::write(platform::LogCategory::input, line + (granted ? "true" : "false"),
                          platform::LogTarget::standardOutput);
     if (!granted) {
         needsInputMonitoring_ = true;

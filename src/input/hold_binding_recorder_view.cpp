@@ -39,8 +39,8 @@ HoldBindingRecorderView::HoldBindingRecorderView(HoldBindingRecorder& recorder, 
     helpLayout->setContentsMargins(0, 0, 0, 0);
     helpLayout->setSpacing(4);
     helpLayout->addWidget(caption("Mouse-button capture needs Input Monitoring access.", help_, 0.7));
-    helpLayout->addWidget(caption("The X server offers no XInput2 raw events; restart Orbel in a session that has them.",
-                                  help_, 0.5));
+    helpLayout->addWidget(
+        caption("The X server offers no XInput2 raw events; restart Orbel in a session that has them.", help_, 0.5));
     layout->addWidget(help_);
 
     rejection_ = new QLabel(this);

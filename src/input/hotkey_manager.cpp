@@ -19,9 +19,9 @@ constexpr std::size_t kMaxAlternatives = 5;
 
 // Refusals nobody is shown: the hold and music hot keys, and the fallback.
 void logRefused(const char* what, const KeyCombination& combination) {
-    platform::Log::write(platform::LogCategory::input, std::string("[orbel-input] ") + what + " " +
-                                                           combination.displayString() +
-                                                           " is held by another application; it will not fire");
+    platform::Log::write(platform::LogCategory::input,
+                         std::string("[orbel-input] ") + what + " " + combination.displayString() +
+                             " could not be registered (another application holds it, or the keyboard lacks the key)");
 }
 
 bool sameHidpp(const std::optional<HoldBinding>& armed, std::uint16_t productID, std::uint16_t cid) {
@@ -49,7 +49,7 @@ HotkeyManager::~HotkeyManager() {
     holdEventTap_.stop();
 }
 
-// MARK: arming
+// Arming.
 
 void HotkeyManager::apply(const ActivationMode& mode) {
     unregisterTap();
@@ -114,7 +114,7 @@ void HotkeyManager::armHold(const HoldBinding& binding) {
     // A HID++ control needs nothing beyond the armed binding.
 }
 
-// MARK: HID++ buttons
+// HID++ buttons.
 
 HidButtonCallback HotkeyManager::hidppHandler(void (HotkeyManager::*handler)(std::uint16_t, std::uint16_t)) {
     QPointer<HotkeyManager> self(this);
@@ -142,7 +142,7 @@ void HotkeyManager::hidppButtonUp(std::uint16_t productID, std::uint16_t cid) {
     }
 }
 
-// MARK: registration
+// Registration.
 
 bool HotkeyManager::registerHotkey(const KeyCombination& combination) {
     if (!hasConflict(combination) && forceRegisterHotkey(combination)) return true;
@@ -183,7 +183,7 @@ void HotkeyManager::setCurrentHotkey(std::optional<KeyCombination> combination) 
     Q_EMIT currentHotkeyChanged();
 }
 
-// MARK: conflicts
+// Conflicts.
 
 bool HotkeyManager::hasConflict(const KeyCombination& combination) {
     if (currentHotkey_ && *currentHotkey_ == combination) return false;
@@ -216,7 +216,7 @@ std::vector<KeyCombination> HotkeyManager::suggestAlternatives(const KeyCombinat
     return result;
 }
 
-// MARK: events
+// Events.
 
 bool HotkeyManager::handleHotkeyEvent(HotkeyId id, Event event) {
     if (id == kTapId) {

@@ -148,7 +148,7 @@ TEST_F(HotkeyManagerTest, CancelWhenTheFallbackIsTakenTooLeavesNoHotkeyAndSaysSo
     alerts.dismiss(0, 1);
     EXPECT_FALSE(manager.currentHotkey());
     EXPECT_EQ(logs.lines().back().text,
-              "[orbel-input] fallback hot key ⌥Space is held by another application; it will not fire");
+              "[orbel-input] fallback hot key ⌥Space could not be registered (another application holds it, or the keyboard lacks the key)");
 }
 
 TEST_F(HotkeyManagerTest, ConflictThenChooseAsksForARebindAndRegistersNothing) {

@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "input/hid_button_hook.h"
 #include "input/hidpp_device.h"
 #include "platform/hid_manager.h"
 #include "platform/shared_instance.h"
@@ -33,7 +34,8 @@ namespace orbel::input {
 
 class LogitechHidListener : public platform::Shared<LogitechHidListener> {
 public:
-    using ButtonHandler = std::function<void(std::uint16_t productId, std::uint16_t cid)>;
+    // (product ID, CID); the hot key manager and the binding recorder hook in here.
+    using ButtonHandler = HidButtonCallback;
 
     static constexpr std::uint16_t kVendorId = 0x046D;
     static constexpr std::uint16_t kReprogControlsFeature = 0x1B04;

@@ -7,6 +7,7 @@
 
 #include "fakes/fake_icon_platform.h"
 #include "icons/icon_catalog.h"
+#include "icons/slot_icon_view.h"
 #include "support/test_files.h"
 
 namespace orbel {
@@ -183,6 +184,28 @@ TEST_F(IconRenderingTest, ViewsAlwaysDrawAndFallBackToTheQuestionMark) {
             for (int x = 0; x < 40 && !painted; ++x) painted = qAlpha(canvas.pixel(x, y)) > 0;
         EXPECT_TRUE(painted) << what;
     }
+}
+
+}  // namespace
+}  // namespace orbel
+
+namespace orbel {
+namespace {
+
+TEST(SlotIconViewWidget, DrawsItsIconInThePalettesTextColour) {
+    fakes::FakeBundle bundle;
+    fakes::FakeFonts fonts;
+    fakes::FakeSymbols symbols;
+    IconCatalog catalog(bundle, fonts, symbols);
+    SlotIconView view(SlotIcon::automatic(), 30, nullptr, catalog);
+    QPalette palette;
+    palette.setColor(QPalette::WindowText, Qt::red);
+    view.setPalette(palette);
+    view.resize(view.sizeHint());
+    const QImage shot = view.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(symbols.drawn, std::vector<std::string>{"questionmark.circle"});
+    const QColor centre(shot.pixel(15, 15));  // the secondary style: red at reduced opacity
+    EXPECT_GT(centre.red() - centre.green(), 60);
 }
 
 }  // namespace

@@ -194,10 +194,12 @@ QImage contactSheet(bool dark, const QString& pngFile) {
                                   "home", "user", "calendar", "camera", "mail", "lock", "cloud", "bell", "map",
                                   "phone", "clock", "code", "bookmark", "flag", "sun", "moon", "wifi", "battery",
                                   "printer", "gift", "key", "terminal"}) {
+            // The icon named by the word, else the first that matches it.
             const auto found = catalog.search(pack, query);
-            if (!found.empty())
-                sheet.image(catalog.slotIconImage(SlotIcon::symbolPack(pack, found.front().name), Sheet::kIcon,
-                                                  sheet.style()));
+            if (found.empty()) continue;
+            auto best = std::find_if(found.begin(), found.end(), [&](const auto& e) { return e.name == query; });
+            const std::string& name = (best != found.end() ? *best : found.front()).name;
+            sheet.image(catalog.slotIconImage(SlotIcon::symbolPack(pack, name), Sheet::kIcon, sheet.style()));
         }
     }
     sheet.row("monograms, file");

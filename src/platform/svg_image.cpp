@@ -32,6 +32,7 @@ std::optional<QImage> renderSvg(const std::string& document, double size, double
     if (!renderer.isValid()) return std::nullopt;
     const int pixels = std::max(1, static_cast<int>(std::lround(size * dpr)));
     QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) return std::nullopt;  // too large to allocate
     image.fill(Qt::transparent);
     {
         QPainter painter(&image);

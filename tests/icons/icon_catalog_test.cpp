@@ -96,14 +96,6 @@ TEST_F(IconCatalogTest, PacksAreListedKnownFirstThenManifestThenDiscoveredByDisp
     EXPECT_TRUE(fonts.registered.empty());
 }
 
-TEST_F(IconCatalogTest, DiscoveryOrdersByDisplayNameNotById) {
-    write("IconPacks/icon-packs-manifest.json", R"([{"id":"bbb","name":"Aa","iconCount":0}])");
-    write("x/aaa-catalog.json", "[]");
-    write("x/bbb-catalog.json", "[]");
-    write("x/my-zz-catalog.json", "[]");
-    EXPECT_EQ(ids(catalog().discoverCatalogPacks()), (std::vector<std::string>{"bbb", "aaa", "my-zz"}));
-}
-
 TEST_F(IconCatalogTest, GlyphFontIsRegisteredWhenFoundAndMakesThePackUsable) {
     struct Case {
         const char* name;
@@ -156,18 +148,6 @@ TEST_F(IconCatalogTest, CatalogueLookupPrefersThePacksFolderAndNeverReadsOneForS
     EXPECT_EQ(names(catalog().entries(IconPack{"tabler"})), std::vector<std::string>{"own"});
     EXPECT_FALSE(catalog().catalogPath(IconPack{"sf"}));
     EXPECT_EQ(catalog().entries(IconPack{"sf"}).size(), 76u);
-}
-
-TEST(IconCatalogDecoding, DocumentsDecodeWholeOrNotAtAll) {
-    EXPECT_TRUE(decodeIconCatalog("[]"));
-    EXPECT_FALSE(decodeIconCatalog("{}"));
-    EXPECT_FALSE(decodeIconCatalog(R"([{"name":"a","keywords":["x",1]}])"));
-    EXPECT_FALSE(decodeIconCatalog(std::string(600, '[') + std::string(600, ']')));  // too deep
-    EXPECT_FALSE(decodeIconPackManifest(R"([{"id":"a","name":"A"}])"));
-    const auto manifest = decodeIconPackManifest(R"([{"id":"a","name":"A","license":null,"iconCount":3}])");
-    ASSERT_TRUE(manifest);
-    EXPECT_EQ(manifest->front().iconCount, 3);
-    EXPECT_FALSE(manifest->front().license);
 }
 
 }  // namespace

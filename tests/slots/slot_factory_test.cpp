@@ -52,20 +52,14 @@ SlotConfig groupConfig(const std::string& title) {
 
 class SlotTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        platform::Alerts::setShared(&alerts);
-        platform::Workspace::setShared(&workspace);
-        platform::MainQueue::setShared(&queue);
+    SlotTest() {
         auto runner = std::make_unique<fakes::FakeProducerRunner>();
         producers = runner.get();
         cache = std::make_unique<DynamicTitleCache>(std::move(runner), timers, clock);
         DynamicTitleCache::setShared(cache.get());
     }
-    void TearDown() override {
+    ~SlotTest() override {
         DynamicTitleCache::setShared(nullptr);
-        platform::MainQueue::setShared(nullptr);
-        platform::Workspace::setShared(nullptr);
-        platform::Alerts::setShared(nullptr);
         ConfigManager::setCurrent(nullptr);
     }
 
@@ -74,6 +68,9 @@ protected:
     fakes::FakeAlerts alerts;
     fakes::FakeWorkspace workspace;
     fakes::FakeMainQueue queue;
+    fakes::ReplaceShared<platform::Alerts> useAlerts{alerts};
+    fakes::ReplaceShared<platform::Workspace> useWorkspace{workspace};
+    fakes::ReplaceShared<platform::MainQueue> useQueue{queue};
     fakes::FakeClock clock;
     fakes::FakeTimers timers{&clock};
     fakes::FakeProducerRunner* producers = nullptr;

@@ -18,6 +18,12 @@ struct PasteboardSnapshot {
     std::vector<std::pair<std::string, std::string>> formats;
 
     bool empty() const { return formats.empty(); }
+    // The plain text (UTF-8), or none when it holds no text.
+    std::optional<std::string> plainText() const {
+        for (const char* type : {"text/plain;charset=utf-8", "text/plain"})
+            if (const std::string* text = find(type)) return *text;
+        return std::nullopt;
+    }
     const std::string* find(const std::string& mimeType) const {
         for (const auto& [type, bytes] : formats)
             if (type == mimeType) return &bytes;

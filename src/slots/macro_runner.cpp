@@ -7,30 +7,17 @@
 
 namespace orbel {
 
-MacroRunner::Env MacroRunner::Env::live() {
-    Env env;
-    env.chordPoster = [](const KeyCombination& combination) { postChord(combination); };
-    env.pasteboardRead = [] { return platform::Pasteboard::shared().text(); };
-    env.pasteboardWrite = [](const std::string& text) { platform::Pasteboard::shared().setText(text); };
-    env.textEntry = std::make_shared<PasteboardTextEntry>(std::chrono::milliseconds(80));
-    env.windowWaiter = std::make_shared<WindowWaiter>(100);
-    env.clipboardStack = &ClipboardStack::shared();
-    env.initialDelayMs = 100;
-    env.interChordGapMs = 80;
-    return env;
-}
-
 MacroRunner::MacroRunner(Env env) : env_(std::move(env)) {}
 
 MacroRunner::~MacroRunner() {
     if (timer_ != 0) platform::Timers::shared().cancel(timer_);
-    if (windowWait_ != 0 && env_.windowWaiter) env_.windowWaiter->cancel(windowWait_);
+    if (windowWait_ != 0) windowWaiter_.cancel(windowWait_);
 }
 
 MacroRunner& MacroRunner::makeShared() {
     // Never destroyed: at exit the event loop and the clipboard are gone,
     // and nothing may be left to touch them.
-    return platform::processLifetimeInstance<MacroRunner>(Env::live());
+    return platform::processLifetimeInstance<MacroRunner>(Env{});
 }
 
 bool MacroRunner::postChord(const KeyCombination& combination) {
@@ -118,38 +105,42 @@ void MacroRunner::advance() {
             [this](const auto& s) {
                 using S = std::decay_t<decltype(s)>;
                 if constexpr (std::is_same_v<S, MacroStep::Chord>) {
-                    if (env_.chordPoster) env_.chordPoster(s.combination);
+                    postChord(s.combination);
                     if (env_.interChordGapMs > 0) after(env_.interChordGapMs);
                 } else if constexpr (std::is_same_v<S, MacroStep::Wait>) {
                     if (s.milliseconds > 0) after(s.milliseconds);
                 } else if constexpr (std::is_same_v<S, MacroStep::Text>) {
-                    if (!env_.textEntry) return;
                     pending_ = Pending::textEntry;
                     const std::uint64_t token = ++token_;
                     std::weak_ptr<int> alive = life_;
-                    env_.textEntry->enterText(s.text, [this, alive, token] {
+                    textEntry_.enterText(s.text, [this, alive, token] {
                         if (alive.lock()) stepFinished(token);
                     });
                 } else if constexpr (std::is_same_v<S, MacroStep::WaitForWindow>) {
                     // Found or timed out, the macro goes on with the next step.
-                    if (!env_.windowWaiter) return;
                     pending_ = Pending::windowWait;
                     const std::uint64_t token = ++token_;
                     std::weak_ptr<int> alive = life_;
-                    const auto id = env_.windowWaiter->wait(s.bundleId, s.titleContains, s.timeoutMs,
+                    const auto id = windowWaiter_.wait(s.bundleId, s.titleContains, s.timeoutMs,
                                                             [this, alive, token](bool) {
                                                                 if (alive.lock()) stepFinished(token);
                                                             });
                     if (pending_ == Pending::windowWait) windowWait_ = id;
                 } else if constexpr (std::is_same_v<S, MacroStep::ClipboardPush>) {
-                    if (!env_.clipboardStack) return;
-                    std::optional<std::string> text;
-                    if (env_.pasteboardRead) text = env_.pasteboardRead();
-                    env_.clipboardStack->push(std::move(text));
+                    // Read without waiting on the clipboard's owner; one that
+                    // does not answer leaves an empty entry.
+                    pending_ = Pending::clipboard;
+                    const std::uint64_t token = ++token_;
+                    std::weak_ptr<int> alive = life_;
+                    platform::Pasteboard::shared().takeSnapshot(
+                        [this, alive, token](std::optional<platform::PasteboardSnapshot> snapshot) {
+                            if (!alive.lock()) return;
+                            env_.clipboardStack->push(snapshot ? snapshot->plainText() : std::nullopt);
+                            stepFinished(token);
+                        });
                 } else if constexpr (std::is_same_v<S, MacroStep::ClipboardPop>) {
-                    if (!env_.clipboardStack) return;
                     std::optional<std::string> text = env_.clipboardStack->pop();
-                    if (text && env_.pasteboardWrite) env_.pasteboardWrite(*text);
+                    if (text) platform::Pasteboard::shared().setText(*text);
                 }
             },
             step.value);

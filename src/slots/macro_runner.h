@@ -32,23 +32,13 @@ namespace orbel {
 
 class MacroRunner : public platform::Shared<MacroRunner> {
 public:
-    // Every effect of the step loop. The loop makes no platform call of its own.
+    // The pauses of the step loop and the clipboard stack it uses. Chords go
+    // through the shared event poster, text through a paste swap restoring
+    // after 80 ms, window waits poll every 100 ms.
     struct Env {
-        std::function<void(const KeyCombination&)> chordPoster;
-        // The clipboard's plain text, or none; and replacing the clipboard
-        // with a text (for the clipboard stack steps).
-        std::function<std::optional<std::string>()> pasteboardRead;
-        std::function<void(const std::string&)> pasteboardWrite;
-        std::shared_ptr<MacroTextEntry> textEntry;
-        std::shared_ptr<WindowWaiter> windowWaiter;
-        ClipboardStack* clipboardStack = nullptr;  // shared, not owned
-        std::int64_t initialDelayMs = 100;
-        std::int64_t interChordGapMs = 80;
-
-        // The live environment: XTest chords, the system clipboard, a paste
-        // entry restoring after 80 ms, a 100 ms window poll, the shared
-        // clipboard stack, 100 ms before the first step, 80 ms after chords.
-        static Env live();
+        std::int64_t initialDelayMs = 100;  // before the first step
+        std::int64_t interChordGapMs = 80;  // after each chord
+        ClipboardStack* clipboardStack = &ClipboardStack::shared();  // not owned
     };
 
     explicit MacroRunner(Env env);
@@ -87,7 +77,7 @@ private:
         std::function<void()> done;
         std::size_t next = 0;  // index of the next step to play
     };
-    enum class Pending { none, timer, textEntry, windowWait };
+    enum class Pending { none, timer, textEntry, windowWait, clipboard };
 
     void enqueue(Run run);
     void activateTarget(const std::string& bundleId);
@@ -96,6 +86,8 @@ private:
     void stepFinished(std::uint64_t token);
 
     Env env_;
+    PasteboardTextEntry textEntry_{std::chrono::milliseconds(80)};
+    WindowWaiter windowWaiter_{100};
     std::deque<Run> queue_;
     std::optional<Run> current_;
     Pending pending_ = Pending::none;

@@ -110,9 +110,7 @@ void PasteSwap::finish() {
     // our very text; anything else is the user's copy.
     pasteboard.takeSnapshot([self = shared_from_this()](std::optional<platform::PasteboardSnapshot> now) {
         if (self->finished()) return;
-        const std::string* text = now ? now->find("text/plain") : nullptr;
-        if (!text && now) text = now->find("text/plain;charset=utf-8");
-        if (!self->handedOver_ && text && *text == self->text_) {
+        if (!self->handedOver_ && now && now->plainText() == self->text_) {
             platform::Pasteboard::shared().restore(*self->saved_);
             return self->conclude(Outcome::restored);
         }

@@ -31,11 +31,7 @@ protected:
     }
 
     MacroRunner& make(std::int64_t initialDelayMs = 100, std::int64_t gapMs = 80) {
-        MacroRunner::Env env = MacroRunner::Env::live();
-        env.clipboardStack = &stack;
-        env.initialDelayMs = initialDelayMs;
-        env.interChordGapMs = gapMs;
-        runner = std::make_unique<MacroRunner>(std::move(env));
+        runner = std::make_unique<MacroRunner>(MacroRunner::Env{initialDelayMs, gapMs, &stack});
         return *runner;
     }
     // Milliseconds after the test began at which each input was posted.
@@ -198,6 +194,15 @@ TEST_F(MacroRunnerTest, ClipboardStackSteps) {
     make(0, 0).play({MacroStep::clipboardPop()});
     EXPECT_EQ(stack.size(), 0u);
     EXPECT_EQ(pasteboard.text(), "later");
+
+    // An owner that does not hand over its text: an empty entry, its clipboard left alone.
+    pasteboard.ownerStopped = true;
+    const auto writes = pasteboard.textWrites.size();
+    make(0, 0).play({MacroStep::clipboardPush(), MacroStep::clipboardPop()});
+    finish();
+    EXPECT_EQ(stack.size(), 0u);
+    EXPECT_EQ(pasteboard.text(), "later");
+    EXPECT_EQ(pasteboard.textWrites.size(), writes);
 }
 
 TEST_F(MacroRunnerTest, RunsPlayOneAfterAnotherNeverInterleaved) {

@@ -44,8 +44,6 @@ public:
 
     virtual ~Pasteboard() = default;
 
-    // The plain text on the clipboard (UTF-8), or none when it holds no text.
-    virtual std::optional<std::string> text() const = 0;
     // Replaces the whole clipboard with the text.
     virtual void setText(const std::string& text) = 0;
 

@@ -12,10 +12,7 @@ namespace orbel::fakes {
 
 class FakePasteboard : public platform::Pasteboard {
 public:
-    std::optional<std::string> text() const override {
-        if (const std::string* t = contents.find("text/plain")) return *t;
-        return std::nullopt;
-    }
+    std::optional<std::string> text() const { return contents.plainText(); }
     void setText(const std::string& text) override {
         contents.formats = {{"text/plain", text}};
         textWrites.push_back(text);

@@ -22,11 +22,10 @@ std::string uniqueTitle(const char* prefix) {
 
 TEST(SystemMacroRunner, ChordsAWaitAndPastedTextTypeIntoALineEdit) {
     ORBEL_REQUIRE_DISPLAY();
-    platform::Pasteboard& pasteboard = platform::Pasteboard::shared();
     // Another application owns the clipboard; the macro must give it back.
     Program owner(QStringLiteral("orbel_clipboard_probe"), {QStringLiteral("hold-text"), QStringLiteral("kept ✓")});
     ASSERT_TRUE(owner.waitForLine("holding"));
-    ASSERT_TRUE(systemtest::spinUntil([&] { return pasteboard.text() == std::optional<std::string>("kept ✓"); }));
+    ASSERT_TRUE(systemtest::spinUntil([&] { return systemtest::clipboardText() == std::optional<std::string>("kept ✓"); }));
 
     Program window(QStringLiteral("orbel_test_window"), {QString::fromStdString(uniqueTitle("Macro target "))});
     ASSERT_TRUE(window.waitForLine("ready"));
@@ -44,7 +43,7 @@ TEST(SystemMacroRunner, ChordsAWaitAndPastedTextTypeIntoALineEdit) {
     EXPECT_TRUE(window.waitForLine(expected, 10000)) << window.lastLineStartingWith("text:");
     systemtest::spin(300);
     EXPECT_EQ(window.lastLineStartingWith("text:"), expected);
-    EXPECT_EQ(pasteboard.text(), std::optional<std::string>("kept ✓"));
+    EXPECT_EQ(systemtest::clipboardText(), std::optional<std::string>("kept ✓"));
 
     // Another process reads the restored text from us.
     Program probe(QStringLiteral("orbel_clipboard_probe"), {QStringLiteral("print")});

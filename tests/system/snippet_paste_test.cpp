@@ -29,14 +29,13 @@ TEST(SystemSnippetPaste, PastesIntoALineEditAndGivesBackAnotherApplicationsText)
     ORBEL_REQUIRE_DISPLAY();
     Program owner(QStringLiteral("orbel_clipboard_probe"), {QStringLiteral("hold-text"), QStringLiteral("before ✓")});
     ASSERT_TRUE(owner.waitForLine("holding"));
-    Pasteboard& pasteboard = Pasteboard::shared();
-    ASSERT_TRUE(systemtest::spinUntil([&] { return pasteboard.text() == std::optional<std::string>("before ✓"); }));
+    ASSERT_TRUE(systemtest::spinUntil([&] { return systemtest::clipboardText() == std::optional<std::string>("before ✓"); }));
     auto window = typingTarget("Orbel snippet target");
     ASSERT_TRUE(window) << "the test window never got the focus";
 
     pasteSnippet("snippet → ✓", std::nullopt);
     EXPECT_TRUE(window->waitForLine("text:snippet → ✓")) << window->lastLineStartingWith("text:");
-    EXPECT_TRUE(systemtest::spinUntil([&] { return pasteboard.text() == std::optional<std::string>("before ✓"); }));
+    EXPECT_TRUE(systemtest::spinUntil([&] { return systemtest::clipboardText() == std::optional<std::string>("before ✓"); }));
     EXPECT_EQ(readFromOutside(), (std::vector<std::string>{"text:before ✓", "noimage"}));
     EXPECT_EQ(window->lastLineStartingWith("text:"), "text:snippet → ✓");
 }

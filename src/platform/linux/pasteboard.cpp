@@ -29,12 +29,6 @@ QByteArray png(const QImage& image) {
 
 class QtPasteboard final : public Pasteboard {
 public:
-    std::optional<std::string> text() const override {
-        const QMimeData* data = clipboard() ? clipboard()->mimeData(QClipboard::Clipboard) : nullptr;
-        if (!data || !data->hasText()) return std::nullopt;
-        return data->text().toStdString();
-    }
-
     void setText(const std::string& text) override {
         if (!clipboard()) return;
         auto* data = new QMimeData;

@@ -45,17 +45,25 @@ std::shared_ptr<PasteSwap> pasteText(const std::string& text, milliseconds delay
 
 void PasteSwap::begin() {
     platform::Pasteboard& pasteboard = platform::Pasteboard::shared();
+    // The clipboard may hold an earlier swap's text rather than the user's
+    // data: then what that swap would have put back is what we must put back.
+    auto holdsEarlierText = [](const std::shared_ptr<PasteSwap>& earlier) {
+        return earlier && !earlier->finished() && earlier->placed_ && !earlier->handedOver_ && earlier->saved_;
+    };
     std::shared_ptr<PasteSwap> earlier = inherited().lock();
-    if (earlier && !earlier->finished() && earlier->placed_ && !earlier->handedOver_ &&
-        pasteboard.changeCount() == earlier->placedCount_) {
-        // The clipboard holds the earlier swap's text, not the user's data:
-        // what that swap would have put back is what we must put back.
+    if (holdsEarlierText(earlier) && pasteboard.changeCount() == earlier->placedCount_) {
         earlier->handedOver_ = true;
         return place(earlier->saved_);
     }
-    pasteboard.takeSnapshot([self = shared_from_this()](std::optional<platform::PasteboardSnapshot> snapshot) {
-        if (!snapshot) return self->place(std::nullopt);
-        self->place(std::move(*snapshot));
+    pasteboard.takeSnapshot([self = shared_from_this(), weakEarlier = std::weak_ptr<PasteSwap>(earlier),
+                             holdsEarlierText](std::optional<platform::PasteboardSnapshot> snapshot) {
+        // Decided by content: a clipboard manager may have taken the text over.
+        auto earlier = weakEarlier.lock();
+        if (snapshot && holdsEarlierText(earlier) && snapshot->plainText() == earlier->text_) {
+            earlier->handedOver_ = true;
+            return self->place(earlier->saved_);
+        }
+        self->place(std::move(snapshot));
     });
 }
 

@@ -154,6 +154,14 @@ TEST_F(SnippetPasteTest, QuickSuccessiveSwapsEndWithTheUsersClipboard) {
     EXPECT_EQ(pasteboard.text(), "three") << "an earlier swap must not cut a later one short";
     timers.advance(100ms);
     EXPECT_EQ(pasteboard.contents, kImage);
+
+    // The same with a clipboard manager taking over each text.
+    pasteText("one", 300ms);
+    timers.runDue();
+    pasteboard.externalCopyText("one");
+    pasteText("two", 300ms);
+    timers.advance(300ms);
+    EXPECT_EQ(pasteboard.contents, kImage);
 }
 
 TEST_F(SnippetPasteTest, FinishingEarlyAChordThatFailedOrAZeroDelay) {

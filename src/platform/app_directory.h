@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/shared_instance.h"
+
 namespace orbel::platform {
 
 // An application the user can put on a slot.
@@ -17,7 +19,7 @@ struct InstalledApp {
 };
 
 // The installed applications, read from the XDG desktop entries.
-class AppDirectory {
+class AppDirectory : public Shared<AppDirectory> {
 public:
     virtual ~AppDirectory() = default;
     // Every application shown in menus (NoDisplay and Hidden entries left
@@ -26,8 +28,9 @@ public:
     // list. Safe to call from any thread; concurrent first calls share one scan.
     virtual std::vector<InstalledApp> allApps() = 0;
 
-    static AppDirectory& shared();
-    static void setShared(AppDirectory* directory);  // tests; nullptr restores the default
+private:
+    friend Shared<AppDirectory>;
+    static AppDirectory& makeShared();
 };
 
 // A directory over the given applications folders, earlier folders shadowing

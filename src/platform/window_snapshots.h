@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/shared_instance.h"
+
 namespace orbel::platform {
 
 // One window on screen.
@@ -16,15 +18,18 @@ struct WindowSnapshot {
 };
 
 // The list of windows currently on screen (mapped, not minimised, on the
-// current desktop), front-most first. Safe from any thread.
-class WindowSnapshots {
+// current desktop), front-most first. The window waiter polls it on the GUI
+// thread, every 100 ms while a macro waits for a window, so a call must stay
+// cheap. Safe from any thread.
+class WindowSnapshots : public Shared<WindowSnapshots> {
 public:
     virtual ~WindowSnapshots() = default;
     // Empty when there is no window manager or display.
     virtual std::vector<WindowSnapshot> snapshot() = 0;
 
-    static WindowSnapshots& shared();
-    static void setShared(WindowSnapshots* snapshots);  // tests; nullptr restores the default
+private:
+    friend Shared<WindowSnapshots>;
+    static WindowSnapshots& makeShared();
 };
 
 }  // namespace orbel::platform

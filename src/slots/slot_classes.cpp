@@ -137,15 +137,12 @@ void DynamicSlot::execute(DialController*) {
 
 // MARK: cycling
 
-CyclingSlot::CyclingSlot(const SlotConfig& config, CyclingIndexStore* store)
-    : ConfiguredSlot(config),
-      scope_(config.scope),
-      children_(config.type.get<SlotType::Cycling>()->children),
-      store_(store ? store : &CyclingIndexStore::shared()) {}
+CyclingSlot::CyclingSlot(const SlotConfig& config)
+    : ConfiguredSlot(config), scope_(config.scope), children_(config.type.get<SlotType::Cycling>()->children) {}
 
 const SlotConfig* CyclingSlot::currentChild() const {
     if (children_.empty()) return nullptr;
-    return &children_[static_cast<std::size_t>(store_->currentIndex(children_))];
+    return &children_[static_cast<std::size_t>(CyclingIndexStore::shared().currentIndex(children_))];
 }
 
 std::string CyclingSlot::title() const {
@@ -173,7 +170,7 @@ void CyclingSlot::execute(DialController* controller) {
     if (children_.empty()) return;
     const SlotConfig child = *currentChild();
     if (MenuSlotPtr slot = SlotFactory::makeSlot(child)) slot->execute(controller);
-    store_->advance(children_);
+    CyclingIndexStore::shared().advance(children_);
 }
 
 // MARK: profiles
@@ -251,10 +248,7 @@ void GroupSlot::execute(DialController* controller) {
 ModeSwitchSlot::ModeSwitchSlot(const SlotConfig& config)
     : ConfiguredSlot(config), target_(config.type.get<SlotType::ModeSwitch>()->mode) {}
 
-SlotImage ModeSwitchSlot::icon() const {
-    if (slotIcon_.isAuto()) return configuredImage(title());
-    return SlotImage{slotIcon_, "circle", title(), {}};
-}
+SlotImage ModeSwitchSlot::icon() const { return configuredImage(title()); }
 
 void ModeSwitchSlot::execute(DialController* controller) {
     if (controller) controller->switchMode(target_);

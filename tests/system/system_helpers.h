@@ -15,6 +15,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include "platform/pasteboard.h"
 #include "support/test_files.h"
 #include <string>
 #include <vector>
@@ -116,12 +117,21 @@ public:
         return true;
     }
     bool finished() const { return process_.state() == QProcess::NotRunning; }
+    qint64 pid() const { return process_.processId(); }
 
 private:
     QProcess process_;
     QByteArray buffer_;
     std::vector<std::string> lines_;
 };
+
+// The clipboard's plain text, read as the program reads it.
+inline std::optional<std::string> clipboardText() {
+    std::optional<std::optional<platform::PasteboardSnapshot>> answer;
+    platform::Pasteboard::shared().takeSnapshot([&](auto snapshot) { answer = std::move(snapshot); });
+    spinUntil([&] { return answer.has_value(); });
+    return answer && *answer ? (*answer)->plainText() : std::nullopt;
+}
 
 // What another process reads from the clipboard now ("text:..."/"notext",
 // then "image:..."/"noimage"). The event loop runs meanwhile, so we can

@@ -48,8 +48,6 @@ private:
     std::vector<InstalledApp> apps_;  // written once, inside call_once
 };
 
-std::atomic<AppDirectory*> sharedDirectory{nullptr};
-
 }  // namespace
 
 std::unique_ptr<AppDirectory> makeAppDirectory(std::vector<std::string> applicationFolders) {
@@ -58,12 +56,6 @@ std::unique_ptr<AppDirectory> makeAppDirectory(std::vector<std::string> applicat
     return std::make_unique<XdgAppDirectory>(folders);
 }
 
-AppDirectory& AppDirectory::shared() {
-    static XdgAppDirectory defaults(std::nullopt);
-    AppDirectory* d = sharedDirectory.load();
-    return d ? *d : defaults;
-}
-
-void AppDirectory::setShared(AppDirectory* directory) { sharedDirectory.store(directory); }
+AppDirectory& AppDirectory::makeShared() { return processLifetimeInstance<XdgAppDirectory>(std::nullopt); }
 
 }  // namespace orbel::platform

@@ -65,20 +65,12 @@ private:
     QString folder_;
 };
 
-std::atomic<Trash*> sharedTrash{nullptr};
-
 }  // namespace
 
 std::unique_ptr<Trash> makeXdgTrash(std::string trashFolder) {
     return std::make_unique<XdgTrash>(QString::fromStdString(trashFolder));
 }
 
-Trash& Trash::shared() {
-    static XdgTrash defaults{QString()};
-    Trash* t = sharedTrash.load();
-    return t ? *t : defaults;
-}
-
-void Trash::setShared(Trash* trash) { sharedTrash.store(trash); }
+Trash& Trash::makeShared() { return processLifetimeInstance<XdgTrash>(QString()); }
 
 }  // namespace orbel::platform

@@ -66,16 +66,8 @@ private:
     }
 };
 
-std::atomic<WindowSnapshots*> sharedSnapshots{nullptr};
-
 }  // namespace
 
-WindowSnapshots& WindowSnapshots::shared() {
-    static EwmhWindowSnapshots defaults;
-    WindowSnapshots* p = sharedSnapshots.load();
-    return p ? *p : defaults;
-}
-
-void WindowSnapshots::setShared(WindowSnapshots* snapshots) { sharedSnapshots.store(snapshots); }
+WindowSnapshots& WindowSnapshots::makeShared() { return processLifetimeInstance<EwmhWindowSnapshots>(); }
 
 }  // namespace orbel::platform

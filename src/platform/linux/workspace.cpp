@@ -127,16 +127,8 @@ private:
     }
 };
 
-std::atomic<Workspace*> sharedWorkspace{nullptr};
-
 }  // namespace
 
-Workspace& Workspace::shared() {
-    static LinuxWorkspace defaults;
-    Workspace* w = sharedWorkspace.load();
-    return w ? *w : defaults;
-}
-
-void Workspace::setShared(Workspace* workspace) { sharedWorkspace.store(workspace); }
+Workspace& Workspace::makeShared() { return processLifetimeInstance<LinuxWorkspace>(); }
 
 }  // namespace orbel::platform

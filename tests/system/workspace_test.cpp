@@ -47,8 +47,8 @@ TEST_F(WorkspaceSystem, LaunchesADesktopEntryAndResolvesStockIdentifiers) {
     writeFile(xdg.root() + "/config/mimeapps.list", "[Default Applications]\nx-scheme-handler/https=web.desktop\n");
 
     Workspace& ws = Workspace::shared();
-    auto app = ws.applicationFor("orbel-marker");
-    ASSERT_TRUE(app);
+    std::optional<ApplicationRef> app;
+    ASSERT_TRUE(spinUntil([&] { return (app = ws.applicationFor("orbel-marker")).has_value(); }));
     EXPECT_EQ(app->name, "Marker");
     ASSERT_TRUE(ws.launch(*app));
     ASSERT_TRUE(spinUntil([&] { return QFileInfo(marker).size() > 0; }));
@@ -56,8 +56,9 @@ TEST_F(WorkspaceSystem, LaunchesADesktopEntryAndResolvesStockIdentifiers) {
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), "launched Marker\n");
 
-    EXPECT_EQ(ws.applicationFor("com.apple.TextEdit")->bundleId, "plain-editor");
-    EXPECT_EQ(ws.applicationFor("com.apple.Safari")->bundleId, "web");
+    auto idFor = [&](const char* bundleId) { return ws.applicationFor(bundleId).value_or(ApplicationRef{}).bundleId; };
+    EXPECT_TRUE(spinUntil([&] { return idFor("com.apple.Safari") == "web"; })) << idFor("com.apple.Safari");
+    EXPECT_EQ(idFor("com.apple.TextEdit"), "plain-editor");
     EXPECT_FALSE(ws.applicationFor("com.apple.Notes"));
     EXPECT_FALSE(ws.applicationFor("com.apple.finder"));  // no file manager in the fixture
     EXPECT_FALSE(ws.applicationFor("org.example.NotInstalled"));

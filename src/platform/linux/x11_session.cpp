@@ -6,23 +6,27 @@ namespace orbel::platform::x11 {
 
 Session::Session(xcb_connection_t* conn, xcb_window_t root) : conn_(conn), root_(root) {}
 
+Session::~Session() { xcb_disconnect(conn_); }
+
+std::unique_ptr<Session> Session::open() {
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) return nullptr;
+    int screenNumber = 0;
+    xcb_connection_t* conn = xcb_connect(nullptr, &screenNumber);
+    if (!conn || xcb_connection_has_error(conn)) {
+        if (conn) xcb_disconnect(conn);
+        return nullptr;
+    }
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(conn));
+    for (int i = 0; i < screenNumber && it.rem; ++i) xcb_screen_next(&it);
+    if (!it.rem) {
+        xcb_disconnect(conn);
+        return nullptr;
+    }
+    return std::unique_ptr<Session>(new Session(conn, it.data->root));
+}
+
 Session* Session::shared() {
-    static Session* session = []() -> Session* {
-        if (qEnvironmentVariableIsEmpty("DISPLAY")) return nullptr;
-        int screenNumber = 0;
-        xcb_connection_t* conn = xcb_connect(nullptr, &screenNumber);
-        if (!conn || xcb_connection_has_error(conn)) {
-            if (conn) xcb_disconnect(conn);
-            return nullptr;
-        }
-        xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(conn));
-        for (int i = 0; i < screenNumber && it.rem; ++i) xcb_screen_next(&it);
-        if (!it.rem) {
-            xcb_disconnect(conn);
-            return nullptr;
-        }
-        return new Session(conn, it.data->root);  // kept for the process's life
-    }();
+    static Session* session = open().release();  // kept for the process's life
     return session;
 }
 

@@ -45,12 +45,11 @@ bool isEmptyOrBadBinding(const HoldBinding& binding) {
 }  // namespace
 
 ConfigManager::ConfigManager(std::optional<std::string> configPath, std::optional<ProfileStore> profileStore,
-                             platform::KeyValueStore* defaults, QObject* parent)
+                             QObject* parent)
     : QObject(parent),
       config_(AppConfig::defaultConfig()),
       configPath_(configPath ? *configPath : platform::AppPaths::shared().configDir() + "/config.json"),
       profileStore_(profileStore ? std::move(*profileStore) : ProfileStore()),
-      defaults_(defaults ? defaults : &platform::KeyValueStore::standard()),
       saveQueue_(platform::makeSerialQueue("orbel.config.save")) {
     ensureConfigDirectory();
     load();
@@ -61,10 +60,7 @@ ConfigManager::~ConfigManager() {
     saveQueue_->flush();
 }
 
-ConfigManager& ConfigManager::shared() {
-    static ConfigManager* manager = new ConfigManager();  // lives for the whole process
-    return *manager;
-}
+ConfigManager& ConfigManager::makeShared() { return platform::processLifetimeInstance<ConfigManager>(); }
 
 ConfigManager* ConfigManager::current() { return currentManager().data(); }
 void ConfigManager::setCurrent(ConfigManager* manager) { currentManager() = manager; }
@@ -75,9 +71,9 @@ void ConfigManager::setConfig(AppConfig config) {
     Q_EMIT configChanged();
 }
 
-std::optional<std::string> ConfigManager::activeProfile() const { return defaults_->string(kActiveProfileKey); }
+std::optional<std::string> ConfigManager::activeProfile() const { return platform::KeyValueStore::shared().string(kActiveProfileKey); }
 
-void ConfigManager::clearActiveProfile() { defaults_->remove(kActiveProfileKey); }
+void ConfigManager::clearActiveProfile() { platform::KeyValueStore::shared().remove(kActiveProfileKey); }
 
 void ConfigManager::ensureConfigDirectory() const {
     const QString dir = QFileInfo(QString::fromStdString(configPath_)).absolutePath();
@@ -302,7 +298,7 @@ void ConfigManager::applyConfig(const AppConfig& config) {
 
 void ConfigManager::switchToProfile(const std::string& name) {
     AppConfig loaded = normalise(profileStore_.load(name));
-    defaults_->setString(kActiveProfileKey, name);
+    platform::KeyValueStore::shared().setString(kActiveProfileKey, name);
     QPointer<ConfigManager> self(this);
     platform::MainQueue::shared().postAndWait([self, loaded = std::move(loaded)]() mutable {
         if (!self) return;
@@ -316,7 +312,7 @@ void ConfigManager::ensureDefaultProfile() {
     if (std::find(names.begin(), names.end(), kDefaultProfileName) == names.end()) {
         profileStore_.save(config_, kDefaultProfileName);
     }
-    if (!activeProfile()) defaults_->setString(kActiveProfileKey, kDefaultProfileName);
+    if (!activeProfile()) platform::KeyValueStore::shared().setString(kActiveProfileKey, kDefaultProfileName);
 }
 
 void ConfigManager::deleteProfile(const std::string& name) {

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/shared_instance.h"
+
 namespace orbel::platform {
 
 // An application the user can put on a slot.
@@ -17,7 +19,7 @@ struct InstalledApp {
 
 // The installed applications, read from the XDG desktop entries. Safe from
 // any thread: the application pickers call it from a pool thread.
-class AppDirectory {
+class AppDirectory : public Shared<AppDirectory> {
 public:
     virtual ~AppDirectory() = default;
     // Every application shown in menus (NoDisplay and Hidden entries left
@@ -25,8 +27,9 @@ public:
     // entries are read once and again only after they change on disk.
     virtual std::vector<InstalledApp> allApps() = 0;
 
-    static AppDirectory& shared();
-    static void setShared(AppDirectory* directory);  // tests; nullptr restores the default
+private:
+    friend Shared<AppDirectory>;
+    static AppDirectory& makeShared();
 };
 
 }  // namespace orbel::platform

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/shared_instance.h"
+
 namespace orbel::platform {
 
 struct AudioSink {
@@ -21,7 +23,7 @@ struct AudioSink {
 // run later on the GUI thread with whether the server accepted them. `changed`
 // is emitted on the GUI thread whenever the reported state changes.
 // Call from the GUI thread.
-class AudioOutput : public QObject {
+class AudioOutput : public QObject, public Shared<AudioOutput> {
     Q_OBJECT
 public:
     using Completion = std::function<void(bool ok)>;
@@ -44,8 +46,9 @@ public:
     virtual void toggleMute(Completion done = {}) = 0;
     virtual void setDefaultSink(const std::string& name, Completion done = {}) = 0;
 
-    static AudioOutput& shared();
-    static void setShared(AudioOutput* output);  // tests; nullptr restores the default
+private:
+    friend Shared<AudioOutput>;
+    static AudioOutput& makeShared();
 
 Q_SIGNALS:
     void changed();

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/shared_instance.h"
+
 namespace orbel::platform {
 
 // Everything the clipboard held at one moment: each format (a MIME type)
@@ -25,7 +27,7 @@ struct PasteboardSnapshot {
 // The system clipboard. GUI thread only: on X11 our process answers other
 // applications' paste requests from the event loop, so callers must never
 // block it while someone pastes what we placed.
-class Pasteboard {
+class Pasteboard : public Shared<Pasteboard> {
 public:
     virtual ~Pasteboard() = default;
 
@@ -44,8 +46,9 @@ public:
     // later, the clipboard still holds what was written.
     virtual std::uint64_t changeCount() const = 0;
 
-    static Pasteboard& shared();
-    static void setShared(Pasteboard* pasteboard);  // tests; nullptr restores the default
+private:
+    friend Shared<Pasteboard>;
+    static Pasteboard& makeShared();
 };
 
 }  // namespace orbel::platform

@@ -3,10 +3,12 @@
 #include <functional>
 #include <string>
 
+#include "platform/shared_instance.h"
+
 namespace orbel::platform {
 
 // Full-screen screenshots.
-class ScreenGrabber {
+class ScreenGrabber : public Shared<ScreenGrabber> {
 public:
     // The path written, or empty when nothing was written.
     using Completion = std::function<void(const std::string& path)>;
@@ -21,8 +23,9 @@ public:
     // thread and the completion runs on the GUI thread.
     virtual void grabAllScreens(const std::string& folder, const std::string& fileName, Completion done = {}) = 0;
 
-    static ScreenGrabber& shared();
-    static void setShared(ScreenGrabber* grabber);  // tests; nullptr restores the default
+private:
+    friend Shared<ScreenGrabber>;
+    static ScreenGrabber& makeShared();
 };
 
 }  // namespace orbel::platform

@@ -3,13 +3,15 @@
 #include <functional>
 #include <string>
 
+#include "platform/shared_instance.h"
+
 namespace orbel::platform {
 
 // Session, power, network and desktop settings. Every operation returns at
 // once; its completion runs later on the GUI thread with whether it was done
 // and, when not, a short reason. A service that is missing or does not answer
 // in time reports failure. Call from the GUI thread.
-class SessionServices {
+class SessionServices : public Shared<SessionServices> {
 public:
     using Completion = std::function<void(bool ok, const std::string& error)>;
 
@@ -26,8 +28,9 @@ public:
     // Switches the desktop's notifications between silenced and shown.
     virtual void toggleDoNotDisturb(Completion done = {}) = 0;
 
-    static SessionServices& shared();
-    static void setShared(SessionServices* services);  // tests; nullptr restores the default
+private:
+    friend Shared<SessionServices>;
+    static SessionServices& makeShared();
 };
 
 }  // namespace orbel::platform

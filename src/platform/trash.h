@@ -3,10 +3,12 @@
 #include <functional>
 #include <string>
 
+#include "platform/shared_instance.h"
+
 namespace orbel::platform {
 
 // The user's trash.
-class Trash {
+class Trash : public Shared<Trash> {
 public:
     // ok is false when something could not be removed.
     using Completion = std::function<void(bool ok)>;
@@ -16,8 +18,9 @@ public:
     // on the GUI thread.
     virtual void empty(Completion done = {}) = 0;
 
-    static Trash& shared();
-    static void setShared(Trash* trash);  // tests; nullptr restores the default
+private:
+    friend Shared<Trash>;
+    static Trash& makeShared();
 };
 
 }  // namespace orbel::platform

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/shared_instance.h"
+
 namespace orbel::platform {
 
 // One window on screen.
@@ -17,14 +19,15 @@ struct WindowSnapshot {
 
 // The list of windows currently on screen (mapped, not minimised, on the
 // current desktop), front-most first. Safe from any thread.
-class WindowSnapshots {
+class WindowSnapshots : public Shared<WindowSnapshots> {
 public:
     virtual ~WindowSnapshots() = default;
     // Empty when there is no window manager or display.
     virtual std::vector<WindowSnapshot> snapshot() = 0;
 
-    static WindowSnapshots& shared();
-    static void setShared(WindowSnapshots* snapshots);  // tests; nullptr restores the default
+private:
+    friend Shared<WindowSnapshots>;
+    static WindowSnapshots& makeShared();
 };
 
 }  // namespace orbel::platform

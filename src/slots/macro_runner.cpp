@@ -20,19 +20,17 @@ MacroRunner::Env MacroRunner::Env::live() {
     return env;
 }
 
-MacroRunner::MacroRunner(Env env, platform::Permissions* permissions, platform::Workspace* workspace)
-    : env_(std::move(env)), permissions_(permissions), workspace_(workspace) {}
+MacroRunner::MacroRunner(Env env) : env_(std::move(env)) {}
 
 MacroRunner::~MacroRunner() {
-    if (timer_ != 0) timers().cancel(timer_);
+    if (timer_ != 0) platform::Timers::shared().cancel(timer_);
     if (windowWait_ != 0 && env_.windowWaiter) env_.windowWaiter->cancel(windowWait_);
 }
 
-MacroRunner& MacroRunner::shared() {
+MacroRunner& MacroRunner::makeShared() {
     // Never destroyed: at exit the event loop and the clipboard are gone,
     // and nothing may be left to touch them.
-    static MacroRunner* runner = new MacroRunner(Env::live());
-    return *runner;
+    return platform::processLifetimeInstance<MacroRunner>(Env::live());
 }
 
 bool MacroRunner::postChord(const KeyCombination& combination) {
@@ -40,12 +38,9 @@ bool MacroRunner::postChord(const KeyCombination& combination) {
     return platform::EventPoster::shared().postChord(combination.keyCode, combination.modifiers & known);
 }
 
-platform::Timers& MacroRunner::timers() const { return env_.timers ? *env_.timers : platform::Timers::shared(); }
-
 void MacroRunner::run(std::vector<MacroStep> steps, std::optional<std::string> target) {
     if (steps.empty()) return;
-    platform::Permissions& permissions = permissions_ ? *permissions_ : platform::Permissions::shared();
-    if (!permissions.accessibilityTrusted(true)) return;
+    if (!platform::Permissions::shared().accessibilityTrusted(true)) return;
     Run run;
     run.steps = std::move(steps);
     run.target = std::move(target);
@@ -66,7 +61,7 @@ void MacroRunner::enqueue(Run run) {
 }
 
 void MacroRunner::activateTarget(const std::string& bundleId) {
-    platform::Workspace& workspace = workspace_ ? *workspace_ : platform::Workspace::shared();
+    platform::Workspace& workspace = platform::Workspace::shared();
     for (const auto& app : workspace.runningApplications()) {
         if (app.bundleId == bundleId) {
             workspace.activate(app);
@@ -80,7 +75,7 @@ void MacroRunner::after(std::int64_t ms) {
     pending_ = Pending::timer;
     const std::uint64_t token = ++token_;
     std::weak_ptr<int> alive = life_;
-    timer_ = timers().singleShot(std::chrono::milliseconds(ms), [this, alive, token] {
+    timer_ = platform::Timers::shared().singleShot(std::chrono::milliseconds(ms), [this, alive, token] {
         if (alive.lock()) stepFinished(token);
     });
 }

@@ -21,6 +21,7 @@
 #include "model/key_combination.h"
 #include "model/macro_step.h"
 #include "platform/permissions.h"
+#include "platform/shared_instance.h"
 #include "platform/timers.h"
 #include "platform/workspace.h"
 #include "slots/clipboard_stack.h"
@@ -29,7 +30,7 @@
 
 namespace orbel {
 
-class MacroRunner {
+class MacroRunner : public platform::Shared<MacroRunner> {
 public:
     // Every effect of the step loop. The loop makes no platform call of its own.
     struct Env {
@@ -43,7 +44,6 @@ public:
         ClipboardStack* clipboardStack = nullptr;  // shared, not owned
         std::int64_t initialDelayMs = 100;
         std::int64_t interChordGapMs = 80;
-        platform::Timers* timers = nullptr;  // null: Timers::shared(), looked up when used
 
         // The live environment: XTest chords, the system clipboard, a paste
         // entry restoring after 80 ms, a 100 ms window poll, the shared
@@ -51,16 +51,11 @@ public:
         static Env live();
     };
 
-    // Null services mean the shared ones, looked up when used.
-    explicit MacroRunner(Env env, platform::Permissions* permissions = nullptr,
-                         platform::Workspace* workspace = nullptr);
+    explicit MacroRunner(Env env);
     // A run in progress stops where it is; queued runs are dropped.
     ~MacroRunner();
     MacroRunner(const MacroRunner&) = delete;
     MacroRunner& operator=(const MacroRunner&) = delete;
-
-    // The process-wide runner with the live environment (never destroyed).
-    static MacroRunner& shared();
 
     // Plays a keystroke slot's macro into the target application (a bundle
     // identifier; none plays into whatever is in front). Returns at once.
@@ -83,6 +78,10 @@ public:
     static bool postChord(const KeyCombination& combination);
 
 private:
+    friend platform::Shared<MacroRunner>;
+    // The process-wide runner has the live environment.
+    static MacroRunner& makeShared();
+
     struct Run {
         std::vector<MacroStep> steps;
         std::optional<std::string> target;
@@ -97,11 +96,8 @@ private:
     void advance();
     void after(std::int64_t ms);
     void stepFinished(std::uint64_t token);
-    platform::Timers& timers() const;
 
     Env env_;
-    platform::Permissions* permissions_;
-    platform::Workspace* workspace_;
     std::deque<Run> queue_;
     std::optional<Run> current_;
     Pending pending_ = Pending::none;

@@ -142,15 +142,12 @@ void DynamicSlot::execute(DialController*) {
 
 // MARK: cycling
 
-CyclingSlot::CyclingSlot(const SlotConfig& config, CyclingIndexStore* store)
-    : ConfiguredSlot(config),
-      scope_(config.scope),
-      children_(config.type.get<SlotType::Cycling>()->children),
-      store_(store ? store : &CyclingIndexStore::shared()) {}
+CyclingSlot::CyclingSlot(const SlotConfig& config)
+    : ConfiguredSlot(config), scope_(config.scope), children_(config.type.get<SlotType::Cycling>()->children) {}
 
 const SlotConfig* CyclingSlot::currentChild() const {
     if (children_.empty()) return nullptr;
-    return &children_[static_cast<std::size_t>(store_->currentIndex(children_))];
+    return &children_[static_cast<std::size_t>(CyclingIndexStore::shared().currentIndex(children_))];
 }
 
 std::string CyclingSlot::title() const {
@@ -178,7 +175,7 @@ void CyclingSlot::execute(DialController* controller) {
     if (children_.empty()) return;
     const SlotConfig child = *currentChild();
     if (MenuSlotPtr slot = SlotFactory::makeSlot(child)) slot->execute(controller);
-    store_->advance(children_);
+    CyclingIndexStore::shared().advance(children_);
 }
 
 // MARK: profiles

@@ -16,6 +16,7 @@
 
 #include "model/system_action.h"
 #include "platform/event_poster.h"
+#include "platform/shared_instance.h"
 
 namespace orbel::platform {
 class Alerts;
@@ -32,26 +33,15 @@ class Workspace;
 
 namespace orbel {
 
-class SystemActionExecutor {
+class SystemActionExecutor : public platform::Shared<SystemActionExecutor> {
 public:
     // Shows an informational alert at most once per run for `key`.
     using ShowOnce = std::function<void(const std::string& key, const std::string& title, const std::string& message)>;
     // The absolute path of an installed program found by name; empty when none.
     using FindExecutable = std::function<std::string(const std::string& name)>;
 
-    // The services the actions use. A null service is the platform's shared
-    // one, looked up when an action runs.
+    // What the actions use besides the platform's shared services.
     struct Environment {
-        platform::AudioOutput* audio = nullptr;
-        platform::Displays* displays = nullptr;
-        platform::EventPoster* events = nullptr;
-        platform::SessionServices* session = nullptr;
-        platform::Workspace* workspace = nullptr;
-        platform::Trash* trash = nullptr;
-        platform::ScreenGrabber* screenGrabber = nullptr;
-        platform::ProcessRunner* processes = nullptr;
-        platform::Alerts* alerts = nullptr;
-        platform::Clock* clock = nullptr;
         // The show-once alert of the brightness action. Unset:
         // AlertUtility::showOnceOnMain.
         ShowOnce showOnce;
@@ -66,7 +56,7 @@ public:
     static constexpr std::string_view kNoBuiltInDisplayKey = "brightness.no-built-in";
     static constexpr std::string_view kBrightnessFailedKey = "brightness.private-api-missing";
 
-    SystemActionExecutor();  // every service the shared one
+    SystemActionExecutor() = default;
     explicit SystemActionExecutor(Environment environment);
 
     // Starts the action and returns; GUI thread only.
@@ -75,11 +65,10 @@ public:
     // "Screenshot 2024-01-02 at 09.05.03.png" for that moment in local time.
     static std::string screenshotFileName(double secondsSince1970);
 
-    // The executor used by the slots; by default one over the shared services.
-    static SystemActionExecutor& shared();
-    static void setShared(SystemActionExecutor* executor);  // nullptr restores the default
-
 private:
+    friend platform::Shared<SystemActionExecutor>;
+    static SystemActionExecutor& makeShared();
+
     void setVolume(double level);
     void nextOutputDevice();
     void changeBrightness(double delta);
@@ -97,16 +86,6 @@ private:
     // The injected show-once alert, or a beep when none is set.
     ShowOnce showOnce() const;
 
-    platform::AudioOutput& audio() const;
-    platform::Displays& displays() const;
-    platform::EventPoster& events() const;
-    platform::SessionServices& session() const;
-    platform::Workspace& workspace() const;
-    platform::Trash& trash() const;
-    platform::ScreenGrabber& screenGrabber() const;
-    platform::ProcessRunner& processes() const;
-    platform::Alerts& alerts() const;
-    platform::Clock& clock() const;
     std::string findExecutable(const std::string& name) const;
 
     Environment env_;

@@ -7,6 +7,7 @@
 
 #include "config/backup_manager.h"
 #include "config/import_coordinator.h"
+#include "fakes/replace_shared.h"
 #include "fakes/fake_platform_basics.h"
 #include "model/json_writer.h"
 
@@ -35,7 +36,7 @@ protected:
     void SetUp() override {
         platform::Clock::setShared(&clock);
         manager = std::make_unique<ConfigManager>(paths.configDir() + "/config.json",
-                                                  ProfileStore(paths.configDir() + "/profiles"), &defaults);
+                                                  ProfileStore(paths.configDir() + "/profiles"));
         manager->flushSaves();
     }
     void TearDown() override {
@@ -49,6 +50,7 @@ protected:
 
     fakes::TempAppPaths paths;
     fakes::FakeKeyValueStore defaults;
+    fakes::ReplaceShared<platform::KeyValueStore> useDefaults{defaults};
     fakes::FakeClock clock;
     std::unique_ptr<ConfigManager> manager;
 };

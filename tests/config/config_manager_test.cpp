@@ -6,6 +6,7 @@
 
 #include "config/config_manager.h"
 #include "config/cycling_index_store.h"
+#include "fakes/replace_shared.h"
 #include "fakes/fake_platform_basics.h"
 #include "model/json_writer.h"
 
@@ -61,13 +62,14 @@ protected:
     std::string rejectedPath() const { return configPath() + ".backup.1700000000.5"; }
 
     std::unique_ptr<ConfigManager> make() {
-        auto m = std::make_unique<ConfigManager>(configPath(), ProfileStore(dir() + "/profiles"), &defaults);
+        auto m = std::make_unique<ConfigManager>(configPath(), ProfileStore(dir() + "/profiles"));
         m->flushSaves();
         return m;
     }
 
     fakes::TempAppPaths paths;
     fakes::FakeKeyValueStore defaults;
+    fakes::ReplaceShared<platform::KeyValueStore> useDefaults{defaults};
     fakes::FakeClock clock;
 };
 
@@ -329,7 +331,8 @@ TEST(CyclingIndexStore, PositionsFollowTheChildrenContent) {
     fakes::FakeKeyValueStore defaults;
     fakes::FakeMainQueue queue;
     platform::MainQueue::setShared(&queue);
-    CyclingIndexStore store(&defaults);
+    fakes::ReplaceShared<platform::KeyValueStore> useDefaults{defaults};
+    CyclingIndexStore store;
     QSignalSpy changed(&store, &CyclingIndexStore::changed);
 
     std::vector<SlotConfig> children{snippet("a"), snippet("b"), snippet("c")};

@@ -30,12 +30,16 @@ protected:
         platform::EventPoster::setShared(&poster);
         platform::Pasteboard::setShared(&pasteboard);
         platform::WindowSnapshots::setShared(&windows);
+        platform::Permissions::setShared(&permissions);
+        platform::Workspace::setShared(&workspace);
         start = clock.monotonicNow();
         // What the clipboard holds at the moment each key is pressed.
         poster.onPost = [this](const PostedInput&) { textAtPost.push_back(pasteboard.text().value_or("<none>")); };
     }
     void TearDown() override {
         runner.reset();
+        platform::Workspace::setShared(nullptr);
+        platform::Permissions::setShared(nullptr);
         platform::WindowSnapshots::setShared(nullptr);
         platform::Pasteboard::setShared(nullptr);
         platform::EventPoster::setShared(nullptr);
@@ -48,7 +52,7 @@ protected:
         env.clipboardStack = &stack;
         env.initialDelayMs = initialDelayMs;
         env.interChordGapMs = gapMs;
-        runner = std::make_unique<MacroRunner>(std::move(env), &permissions, &workspace);
+        runner = std::make_unique<MacroRunner>(std::move(env));
         return *runner;
     }
     // Milliseconds after the test began at which each input was posted.

@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include "config/config_manager.h"
+#include "fakes/replace_shared.h"
 #include "fake_producer_runner.h"
 #include "fakes/fake_alerts.h"
 #include "fakes/fake_platform_basics.h"
@@ -161,13 +162,13 @@ TEST_F(SlotTest, GroupAndModeSlotsDriveTheController) {
 
 TEST_F(SlotTest, CyclingSlotsRunChildrenInTurnAndShowTheNextOne) {
     fakes::FakeKeyValueStore defaults;
-    CyclingIndexStore store(&defaults);
+    fakes::ReplaceShared<platform::KeyValueStore> useDefaults{defaults};
     DynamicSlotConfig dyn;
     dyn.producer = ScriptInvocation{ScriptLanguage::shell, "date"};
     SlotConfig dynamicChild = make(SlotType::dynamic(dyn), "Dyn", SlotIcon::monogram("D"));
     const SlotConfig config =
         make(SlotType::cycling({groupConfig("A"), groupConfig("B"), dynamicChild}), "Cycle");
-    CyclingSlot slot(config, &store);
+    CyclingSlot slot(config);
 
     EXPECT_EQ(slot.title(), "A");
     slot.execute(&controller);
@@ -185,15 +186,14 @@ TEST_F(SlotTest, CyclingSlotsRunChildrenInTurnAndShowTheNextOne) {
     EXPECT_EQ(controller.calls, (std::vector<std::string>{"pushGroup A", "pushGroup B", "pushGroup A"}));
 
     // An explicit icon always wins; no children shows the configured title.
-    CyclingSlot custom(make(SlotType::cycling({groupConfig("A")}), "C", SlotIcon::monogram("C")), &store);
+    CyclingSlot custom(make(SlotType::cycling({groupConfig("A")}), "C", SlotIcon::monogram("C")));
     EXPECT_EQ(custom.icon().icon, SlotIcon::monogram("C"));
     EXPECT_EQ(custom.icon().description, "A");  // described by the title it shows
     // A child no slot is made from leaves the cycling slot's own symbol.
-    CyclingSlot music(make(SlotType::cycling({make(SlotType::transport(TransportCommand::next), "Next")}), "M"),
-                      &store);
+    CyclingSlot music(make(SlotType::cycling({make(SlotType::transport(TransportCommand::next), "Next")}), "M"));
     EXPECT_EQ(music.icon().fallbackSymbol, "arrow.triangle.2.circlepath");
     EXPECT_EQ(music.icon().description, "Next");
-    CyclingSlot empty(make(SlotType::cycling({}), "Nothing"), &store);
+    CyclingSlot empty(make(SlotType::cycling({}), "Nothing"));
     EXPECT_EQ(empty.title(), "Nothing");
     empty.execute(&controller);
     EXPECT_EQ(controller.calls.size(), 3u);
@@ -239,8 +239,9 @@ TEST_F(SlotTest, ProfileSlots) {
 
     fakes::TempAppPaths paths;
     fakes::FakeKeyValueStore defaults;
+    fakes::ReplaceShared<platform::KeyValueStore> useDefaults{defaults};
     platform::MainQueue::setShared(nullptr);
-    ConfigManager manager(paths.configDir() + "/config.json", ProfileStore(paths.configDir() + "/profiles"), &defaults);
+    ConfigManager manager(paths.configDir() + "/config.json", ProfileStore(paths.configDir() + "/profiles"));
     ConfigManager::setCurrent(&manager);
 
     SlotFactory::makeSlot(make(SlotType::profileSwitch(), "P"))->execute(&controller);

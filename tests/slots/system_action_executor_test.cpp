@@ -8,6 +8,7 @@
 #include <set>
 
 #include "fakes/fake_alerts.h"
+#include "fakes/replace_shared.h"
 #include "fakes/fake_event_poster.h"
 #include "fakes/fake_platform_basics.h"
 #include "fakes/fake_process_runner.h"
@@ -49,19 +50,20 @@ struct Rig {
     std::set<std::string> installed;
     std::vector<std::string> shownOnce;  // "key|title|message"
     platform::SessionServices* sessionOverride = nullptr;
+    fakes::ReplaceShared<platform::AudioOutput> useAudio{audio};
+    fakes::ReplaceShared<platform::Displays> useDisplays{displays};
+    fakes::ReplaceShared<platform::EventPoster> useEvents{events};
+    fakes::ReplaceShared<platform::SessionServices> useSession{session};
+    fakes::ReplaceShared<platform::Workspace> useWorkspace{workspace};
+    fakes::ReplaceShared<platform::Trash> useTrash{trash};
+    fakes::ReplaceShared<platform::ScreenGrabber> useGrabber{grabber};
+    fakes::ReplaceShared<platform::ProcessRunner> useProcesses{processes};
+    fakes::ReplaceShared<platform::Alerts> useAlerts{alerts};
+    fakes::ReplaceShared<platform::Clock> useClock{clock};
 
     SystemActionExecutor executor() {
         SystemActionExecutor::Environment env;
-        env.audio = &audio;
-        env.displays = &displays;
-        env.events = &events;
-        env.session = sessionOverride ? sessionOverride : &session;
-        env.workspace = &workspace;
-        env.trash = &trash;
-        env.screenGrabber = &grabber;
-        env.processes = &processes;
-        env.alerts = &alerts;
-        env.clock = &clock;
+        platform::SessionServices::setShared(sessionOverride ? sessionOverride : &session);
         env.showOnce = [this](const std::string& key, const std::string& title, const std::string& message) {
             shownOnce.push_back(key + "|" + title + "|" + message);
         };
@@ -262,10 +264,9 @@ TEST(SystemActionExecutor, NextDisplayFollowsTheOutputOrderNotThePositions) {
     Refusing refusing;
     refusing.list = abc;
     fakes::FakeAlerts alerts;
-    SystemActionExecutor::Environment env;
-    env.displays = &refusing;
-    env.alerts = &alerts;
-    SystemActionExecutor(env).perform(K::nextDisplay);
+    fakes::ReplaceShared<platform::Displays> useRefusing{refusing};
+    fakes::ReplaceShared<platform::Alerts> useAlerts{alerts};
+    SystemActionExecutor().perform(K::nextDisplay);
     EXPECT_EQ(alerts.beeps, 1);
 }
 
@@ -300,9 +301,8 @@ TEST(SystemActionExecutor, SetBrightnessRaisesTheShowOnceAlertsUnderTheirKeys) {
     };
     Rig refused;
     Refusing displays;
+    platform::Displays::setShared(&displays);
     SystemActionExecutor::Environment env;
-    env.displays = &displays;
-    env.alerts = &refused.alerts;
     env.showOnce = [&](const std::string& key, const std::string& title, const std::string&) {
         refused.shownOnce.push_back(key + "|" + title);
     };
@@ -314,10 +314,8 @@ TEST(SystemActionExecutor, SetBrightnessRaisesTheShowOnceAlertsUnderTheirKeys) {
     // Without an alert wired, the shared show-once alert is queued on the GUI thread.
     fakes::FakeMainQueue queue;
     platform::MainQueue::setShared(&queue);
-    SystemActionExecutor::Environment bare;
-    bare.displays = &noBacklight.displays;
-    bare.alerts = &noBacklight.alerts;
-    SystemActionExecutor(bare).perform(SystemAction::setBrightness(0.5));
+    platform::Displays::setShared(&noBacklight.displays);
+    SystemActionExecutor().perform(SystemAction::setBrightness(0.5));
     EXPECT_EQ(queue.pending(), 1u);
     platform::MainQueue::setShared(nullptr);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "fakes/replace_shared.h"
 #include "fakes/fake_platform_basics.h"
 #include "fakes/fake_timers.h"
 #include "fakes/fake_window_snapshots.h"
@@ -13,9 +14,6 @@ using namespace std::chrono_literals;
 
 class WindowWaiterTest : public ::testing::Test {
 protected:
-    void SetUp() override { platform::Clock::setShared(&clock); }
-    void TearDown() override { platform::Clock::setShared(nullptr); }
-
     // Starts a wait and records when (in fake milliseconds) and how it ended.
     void start(std::string bundleId, std::optional<std::string> title, std::int64_t timeoutMs) {
         waiter.wait(std::move(bundleId), std::move(title), timeoutMs, [this](bool found) {
@@ -27,7 +25,10 @@ protected:
     fakes::FakeClock clock;
     fakes::FakeTimers timers{&clock};
     fakes::FakeWindowSnapshots windows;
-    WindowWaiter waiter{100, &windows, &timers};
+    fakes::ReplaceShared<platform::Clock> useClock{clock};
+    fakes::ReplaceShared<platform::Timers> useTimers{timers};
+    fakes::ReplaceShared<platform::WindowSnapshots> useWindows{windows};
+    WindowWaiter waiter{100};
     std::vector<bool> results;
     std::vector<std::int64_t> endedAt;
 };
@@ -102,7 +103,7 @@ TEST_F(WindowWaiterTest, CancelledAndDestroyedWaitsNeverComplete) {
     waiter.cancel(id);
     EXPECT_EQ(timers.pending(), 0u);
     {
-        WindowWaiter shortLived(100, &windows, &timers);
+        WindowWaiter shortLived(100);
         shortLived.wait("org.example.Editor", std::nullopt, 1000, [this](bool f) { results.push_back(f); });
     }
     EXPECT_EQ(timers.pending(), 0u);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/replace_shared.h"
 #include "fakes/fake_alerts.h"
 #include "slots/system_action_executor.h"
 #include "system_helpers.h"
@@ -51,9 +52,8 @@ protected:
         return result.value_or(false);
     }
     void act(const SystemAction& action) {
-        SystemActionExecutor::Environment env;
-        env.alerts = &alerts;
-        SystemActionExecutor(env).perform(action);
+        fakes::ReplaceShared<platform::Alerts> useAlerts{alerts};
+        SystemActionExecutor().perform(action);
     }
 
     static AudioOutput& output() { return AudioOutput::shared(); }

@@ -3,7 +3,6 @@
 #include <QCollator>
 #include <QString>
 #include <algorithm>
-#include <atomic>
 
 #include "platform/linux/app_index.h"
 
@@ -32,16 +31,8 @@ public:
     }
 };
 
-std::atomic<AppDirectory*> sharedDirectory{nullptr};
-
 }  // namespace
 
-AppDirectory& AppDirectory::shared() {
-    static XdgAppDirectory defaults;
-    AppDirectory* d = sharedDirectory.load();
-    return d ? *d : defaults;
-}
-
-void AppDirectory::setShared(AppDirectory* directory) { sharedDirectory.store(directory); }
+AppDirectory& AppDirectory::makeShared() { return processLifetimeInstance<XdgAppDirectory>(); }
 
 }  // namespace orbel::platform

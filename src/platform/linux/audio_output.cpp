@@ -307,16 +307,8 @@ private:
     Snapshot snap_;
 };
 
-std::atomic<AudioOutput*> sharedOutput{nullptr};
-
 }  // namespace
 
-AudioOutput& AudioOutput::shared() {
-    static PulseAudioOutput* defaults = new PulseAudioOutput;  // lives as long as the process
-    AudioOutput* o = sharedOutput.load();
-    return o ? *o : *defaults;
-}
-
-void AudioOutput::setShared(AudioOutput* output) { sharedOutput.store(output); }
+AudioOutput& AudioOutput::makeShared() { return processLifetimeInstance<PulseAudioOutput>(); }
 
 }  // namespace orbel::platform

@@ -178,16 +178,8 @@ private:
     }
 };
 
-std::atomic<Displays*> sharedDisplays{nullptr};
-
 }  // namespace
 
-Displays& Displays::shared() {
-    static LinuxDisplays defaults;
-    Displays* d = sharedDisplays.load();
-    return d ? *d : defaults;
-}
-
-void Displays::setShared(Displays* displays) { sharedDisplays.store(displays); }
+Displays& Displays::makeShared() { return processLifetimeInstance<LinuxDisplays>(); }
 
 }  // namespace orbel::platform

@@ -112,16 +112,8 @@ private:
     mutable std::atomic<std::uint64_t> count_{1};
 };
 
-std::atomic<Pasteboard*> sharedPasteboard{nullptr};
-
 }  // namespace
 
-Pasteboard& Pasteboard::shared() {
-    static QtPasteboard defaults;
-    Pasteboard* p = sharedPasteboard.load();
-    return p ? *p : defaults;
-}
-
-void Pasteboard::setShared(Pasteboard* pasteboard) { sharedPasteboard.store(pasteboard); }
+Pasteboard& Pasteboard::makeShared() { return processLifetimeInstance<QtPasteboard>(); }
 
 }  // namespace orbel::platform

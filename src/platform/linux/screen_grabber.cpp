@@ -86,16 +86,8 @@ private:
     }
 };
 
-std::atomic<ScreenGrabber*> sharedGrabber{nullptr};
-
 }  // namespace
 
-ScreenGrabber& ScreenGrabber::shared() {
-    static QtScreenGrabber defaults;
-    ScreenGrabber* g = sharedGrabber.load();
-    return g ? *g : defaults;
-}
-
-void ScreenGrabber::setShared(ScreenGrabber* grabber) { sharedGrabber.store(grabber); }
+ScreenGrabber& ScreenGrabber::makeShared() { return processLifetimeInstance<QtScreenGrabber>(); }
 
 }  // namespace orbel::platform

@@ -241,7 +241,6 @@ private:
     ToolRunner runner_;
 };
 
-std::atomic<SessionServices*> sharedServices{nullptr};
 
 }  // namespace
 
@@ -249,12 +248,9 @@ std::unique_ptr<SessionServices> makeLinuxSessionServices(ToolRunner runner) {
     return std::make_unique<LinuxSessionServices>(std::move(runner));
 }
 
-SessionServices& SessionServices::shared() {
-    static std::unique_ptr<SessionServices> defaults = makeLinuxSessionServices();
-    SessionServices* s = sharedServices.load();
-    return s ? *s : *defaults;
+SessionServices& SessionServices::makeShared() {
+    static SessionServices* services = makeLinuxSessionServices().release();  // never destroyed
+    return *services;
 }
-
-void SessionServices::setShared(SessionServices* services) { sharedServices.store(services); }
 
 }  // namespace orbel::platform

@@ -8,7 +8,6 @@
 #include <QMetaObject>
 #include <QPointer>
 #include <QThreadPool>
-#include <atomic>
 
 #include "platform/linux/gio_include.h"
 #include "platform/linux/trash_linux.h"
@@ -80,8 +79,6 @@ public:
     }
 };
 
-std::atomic<Trash*> sharedTrash{nullptr};
-
 }  // namespace
 
 // Where removable and other user volumes are mounted (GIO's own choice:
@@ -120,12 +117,6 @@ bool emptyTrashFolder(const QString& root) {
     return ok;
 }
 
-Trash& Trash::shared() {
-    static XdgTrash defaults;
-    Trash* t = sharedTrash.load();
-    return t ? *t : defaults;
-}
-
-void Trash::setShared(Trash* trash) { sharedTrash.store(trash); }
+Trash& Trash::makeShared() { return processLifetimeInstance<XdgTrash>(); }
 
 }  // namespace orbel::platform

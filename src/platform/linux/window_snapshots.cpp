@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <algorithm>
-#include <atomic>
 
 #include "platform/linux/window_tracker.h"
 
@@ -92,16 +91,8 @@ private:
     }
 };
 
-std::atomic<WindowSnapshots*> sharedSnapshots{nullptr};
-
 }  // namespace
 
-WindowSnapshots& WindowSnapshots::shared() {
-    static EwmhWindowSnapshots defaults;
-    WindowSnapshots* p = sharedSnapshots.load();
-    return p ? *p : defaults;
-}
-
-void WindowSnapshots::setShared(WindowSnapshots* snapshots) { sharedSnapshots.store(snapshots); }
+WindowSnapshots& WindowSnapshots::makeShared() { return processLifetimeInstance<EwmhWindowSnapshots>(); }
 
 }  // namespace orbel::platform

@@ -3,7 +3,6 @@
 #include <QDesktopServices>
 #include <QUrl>
 #include <algorithm>
-#include <atomic>
 
 #include "platform/linux/app_index.h"
 #include "platform/linux/window_tracker.h"
@@ -105,16 +104,8 @@ private:
     }
 };
 
-std::atomic<Workspace*> sharedWorkspace{nullptr};
-
 }  // namespace
 
-Workspace& Workspace::shared() {
-    static LinuxWorkspace defaults;
-    Workspace* w = sharedWorkspace.load();
-    return w ? *w : defaults;
-}
-
-void Workspace::setShared(Workspace* workspace) { sharedWorkspace.store(workspace); }
+Workspace& Workspace::makeShared() { return processLifetimeInstance<LinuxWorkspace>(); }
 
 }  // namespace orbel::platform

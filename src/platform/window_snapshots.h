@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -12,13 +11,14 @@ namespace orbel::platform {
 struct WindowSnapshot {
     std::string appId;  // the owning application's desktop-entry id; empty when unknown
     std::string title;  // the window's name; empty when it has none
-    std::uint32_t windowId = 0;
 
     bool operator==(const WindowSnapshot&) const = default;
 };
 
 // The list of windows currently on screen (mapped, not minimised, on the
-// current desktop), front-most first. Safe from any thread.
+// current desktop), front-most first. The window waiter polls it on the GUI
+// thread, so a snapshot costs one round trip to the X server: who owns each
+// window is known in advance. Safe from any thread.
 class WindowSnapshots : public Shared<WindowSnapshots> {
 public:
     virtual ~WindowSnapshots() = default;

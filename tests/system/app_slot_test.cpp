@@ -55,11 +55,9 @@ TEST(SystemAppSlot, ActivatesARunningApplicationAndStartsItOnlyWhenNoneRuns) {
     ASSERT_TRUE(spinUntil([] { return !windowTitled("Running"); }));
 
     slot->execute(nullptr);
-    std::optional<platform::WindowSnapshot> launched;
-    EXPECT_TRUE(spinUntil([&] { return (launched = windowTitled("Launched")).has_value(); }, 10000));
-    if (launched)
-        if (auto pid = platform::x11::Session::shared()->cardinal(launched->windowId, "_NET_WM_PID"))
-            ::kill(static_cast<pid_t>(*pid), SIGTERM);
+    EXPECT_TRUE(spinUntil([] { return windowTitled("Launched").has_value(); }, 10000));
+    for (const auto& app : platform::Workspace::shared().runningApplications())
+        if (app.bundleId == "org.example.TestWindow") ::kill(static_cast<pid_t>(app.pid), SIGTERM);
     EXPECT_TRUE(spinUntil([] { return !windowTitled("Launched"); }));
 }
 

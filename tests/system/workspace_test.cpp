@@ -1,29 +1,20 @@
-// Workspace under Xvfb and openbox: desktop entries from a fixture XDG tree,
-// window activation, hiding and the desktop.
+// Workspace under Xvfb and openbox: launching a desktop entry, window
+// activation, hiding and the desktop.
 #include "platform/workspace.h"
 
 #include <unistd.h>
 
-#include <QCoreApplication>
-#include <cstdlib>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QWidget>
 #include <gtest/gtest.h>
 
-#include "system_helpers.h"
-
 #include "platform/linux/x11_session.h"
+#include "system_helpers.h"
 
 namespace orbel::platform {
 namespace {
 
 using systemtest::spinUntil;
-
-using systemtest::writeFile;
-using systemtest::XdgFixture;
 
 class WorkspaceSystem : public ::testing::Test {
 protected:
@@ -32,20 +23,12 @@ protected:
     }
 };
 
-TEST_F(WorkspaceSystem, LaunchesADesktopEntryAndResolvesStockIdentifiers) {
-    XdgFixture xdg;
+TEST_F(WorkspaceSystem, LaunchesADesktopEntryWithItsFieldCodesExpanded) {
+    systemtest::XdgFixture xdg;
     const QString marker = xdg.root() + "/marker file";
-    writeFile(xdg.root() + "/data/applications/orbel-marker.desktop",
-              "[Desktop Entry]\nType=Application\nName=Marker\n"
-              "Exec=sh -c \"echo launched \\\\$0 > '" + marker.toUtf8() + "'\" %c %U\n");
-    writeFile(xdg.root() + "/usr/applications/plain-editor.desktop",
-              "[Desktop Entry]\nType=Application\nName=Editor\nExec=true\nMimeType=text/plain;\n");
-    writeFile(xdg.root() + "/usr/applications/web.desktop",
-              "[Desktop Entry]\nType=Application\nName=Web\nExec=true\nMimeType=text/html;x-scheme-handler/https;\n");
-    writeFile(xdg.root() + "/usr/applications/other-web.desktop",
-              "[Desktop Entry]\nType=Application\nName=Other Web\nExec=true\nMimeType=x-scheme-handler/https;\n");
-    writeFile(xdg.root() + "/config/mimeapps.list", "[Default Applications]\nx-scheme-handler/https=web.desktop\n");
-
+    systemtest::writeFile(xdg.root() + "/data/applications/orbel-marker.desktop",
+                          "[Desktop Entry]\nType=Application\nName=Marker\n"
+                          "Exec=sh -c \"echo launched \\\\$0 > '" + marker.toUtf8() + "'\" %c %U\n");
     Workspace& ws = Workspace::shared();
     std::optional<ApplicationRef> app;
     ASSERT_TRUE(spinUntil([&] { return (app = ws.applicationFor("orbel-marker")).has_value(); }));
@@ -55,16 +38,7 @@ TEST_F(WorkspaceSystem, LaunchesADesktopEntryAndResolvesStockIdentifiers) {
     QFile f(marker);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), "launched Marker\n");
-
-    auto idFor = [&](const char* bundleId) { return ws.applicationFor(bundleId).value_or(ApplicationRef{}).bundleId; };
-    EXPECT_TRUE(spinUntil([&] { return idFor("com.apple.Safari") == "web"; })) << idFor("com.apple.Safari");
-    EXPECT_EQ(idFor("com.apple.TextEdit"), "plain-editor");
-    EXPECT_FALSE(ws.applicationFor("com.apple.Notes"));
-    EXPECT_FALSE(ws.applicationFor("com.apple.finder"));  // no file manager in the fixture
-    EXPECT_FALSE(ws.applicationFor("org.example.NotInstalled"));
-
-    ApplicationRef gone{"gone", (xdg.root() + "/none.desktop").toStdString(), {}, {}};
-    EXPECT_FALSE(ws.launch(gone));
+    EXPECT_FALSE(ws.launch({"gone", (xdg.root() + "/none.desktop").toStdString(), {}, {}}));
 }
 
 std::uint32_t wmState(xcb_window_t w) {

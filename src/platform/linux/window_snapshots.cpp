@@ -68,7 +68,6 @@ public:
             if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE) continue;
 
             WindowSnapshot info;
-            info.windowId = windows[i];
             info.title = titleOf(title, legacy, utf8);
             info.appId = tracker->ownerOf(windows[i]).name.toStdString();
             result.push_back(std::move(info));

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -29,6 +31,11 @@ struct PasteboardSnapshot {
 // block it while someone pastes what we placed.
 class Pasteboard : public Shared<Pasteboard> {
 public:
+    using SnapshotCompletion = std::function<void(std::optional<PasteboardSnapshot>)>;
+
+    // How long another program has to hand over everything it holds.
+    static constexpr std::chrono::milliseconds kSnapshotTimeLimit{1000};
+
     virtual ~Pasteboard() = default;
 
     // The plain text on the clipboard (UTF-8), or none when it holds no text.
@@ -36,8 +43,13 @@ public:
     // Replaces the whole clipboard with the text.
     virtual void setText(const std::string& text) = 0;
 
-    // Every format on the clipboard with its bytes, images included.
-    virtual PasteboardSnapshot snapshot() const = 0;
+    // Every format on the clipboard with its bytes, images included, read
+    // without making the GUI thread wait on the clipboard's owner. `done`
+    // runs later on the GUI thread (never inside this call) with the
+    // snapshot (empty when the clipboard is), or with nothing when the owner
+    // did not hand over every format within kSnapshotTimeLimit (a stopped or
+    // hung program).
+    virtual void takeSnapshot(SnapshotCompletion done) = 0;
     // Puts a snapshot back; an empty snapshot clears the clipboard.
     virtual void restore(const PasteboardSnapshot& snapshot) = 0;
 

@@ -36,7 +36,10 @@ DynamicTitleCache::DynamicTitleCache(std::unique_ptr<DynamicProducerRunner> runn
     : QObject(parent), runner_(std::move(runner)), timers_(&timers), clock_(&clock) {}
 
 DynamicTitleCache::~DynamicTitleCache() {
-    for (auto& [id, registration] : registrations_) cancelTimer(registration);
+    for (auto& [id, registration] : registrations_) {
+        cancelTimer(registration);
+        endRun(registration);
+    }
 }
 
 DynamicTitleCache& DynamicTitleCache::makeShared() {

@@ -153,6 +153,9 @@ void MacroRunner::advance() {
                 }
             },
             step.value);
+        // A step that took no time still hands the event loop a turn, so a
+        // long macro never holds the interface.
+        if (pending_ == Pending::none) after(0);
     }
     advancing_ = false;
 }

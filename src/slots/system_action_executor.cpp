@@ -65,12 +65,18 @@ SystemActionExecutor::SystemActionExecutor(Environment environment) : env_(std::
 void SystemActionExecutor::perform(const SystemAction& action) {
     using platform::MediaKey;
     switch (action.kind) {
-        case K::setVolume: return setVolume(action.value);
+        case K::setVolume:
+            return whenAudioReady([level = SystemAction::clampLevel(action.value), done = beepUnless()](AudioOutput& a) {
+                a.setVolume(level, done);
+            });
         case K::setBrightness: return setBrightness(action.value);
-        case K::volumeUp: return AudioOutput::shared().changeVolume(kStep, beepUnless());
-        case K::volumeDown: return AudioOutput::shared().changeVolume(-kStep, beepUnless());
-        case K::volumeMute: return AudioOutput::shared().toggleMute(beepUnless());
-        case K::nextOutputDevice: return nextOutputDevice();
+        case K::volumeUp:
+            return whenAudioReady([done = beepUnless()](AudioOutput& a) { a.changeVolume(kStep, done); });
+        case K::volumeDown:
+            return whenAudioReady([done = beepUnless()](AudioOutput& a) { a.changeVolume(-kStep, done); });
+        case K::volumeMute: return whenAudioReady([done = beepUnless()](AudioOutput& a) { a.toggleMute(done); });
+        case K::nextOutputDevice:
+            return whenAudioReady([beep = beeper(), done = beepUnless()](AudioOutput& a) { nextOutputDevice(a, beep, done); });
         case K::brightnessUp: return changeBrightness(kStep);
         case K::brightnessDown: return changeBrightness(-kStep);
         case K::toggleDarkMode: return SessionServices::shared().toggleDarkMode(beepUnlessSession("dark mode"));
@@ -119,18 +125,21 @@ void SystemActionExecutor::perform(const SystemAction& action) {
     }
 }
 
-void SystemActionExecutor::setVolume(double level) {
-    AudioOutput::shared().setVolume(SystemAction::clampLevel(level), beepUnless());
+void SystemActionExecutor::whenAudioReady(std::function<void(platform::AudioOutput&)> action) {
+    // The first action of a process may come before the sound server has
+    // answered: it waits for the answer rather than failing.
+    AudioOutput::shared().whenReady([action = std::move(action)] { action(AudioOutput::shared()); });
 }
 
-void SystemActionExecutor::nextOutputDevice() {
-    const std::vector<platform::AudioSink> sinks = AudioOutput::shared().sinks();
-    const std::optional<std::string> current = AudioOutput::shared().defaultSink();
-    if (sinks.size() < 2 || !current) return Alerts::shared().beep();
+void SystemActionExecutor::nextOutputDevice(platform::AudioOutput& audio, const std::function<void()>& beep,
+                                            const std::function<void(bool)>& done) {
+    const std::vector<platform::AudioSink> sinks = audio.sinks();
+    const std::optional<std::string> current = audio.defaultSink();
+    if (sinks.size() < 2 || !current) return beep();
     auto it = std::find_if(sinks.begin(), sinks.end(), [&](const auto& s) { return s.name == *current; });
     std::size_t next = 0;
     if (it != sinks.end()) next = (static_cast<std::size_t>(it - sinks.begin()) + 1) % sinks.size();
-    AudioOutput::shared().setDefaultSink(sinks[next].name, beepUnless());
+    audio.setDefaultSink(sinks[next].name, done);
 }
 
 void SystemActionExecutor::changeBrightness(double delta) {

@@ -69,8 +69,10 @@ private:
     friend platform::Shared<SystemActionExecutor>;
     static SystemActionExecutor& makeShared();
 
-    void setVolume(double level);
-    void nextOutputDevice();
+    // Runs the action on the shared audio output once it is ready.
+    static void whenAudioReady(std::function<void(platform::AudioOutput&)> action);
+    static void nextOutputDevice(platform::AudioOutput& audio, const std::function<void()>& beep,
+                                 const std::function<void(bool)>& done);
     void changeBrightness(double delta);
     void setBrightness(double level);
     void nextDisplay();

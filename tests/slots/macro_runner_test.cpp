@@ -144,11 +144,17 @@ TEST_F(MacroRunnerTest, TimelineOfEveryTimedStepKind) {
 TEST_F(MacroRunnerTest, WithoutInitialDelayOrGapOnlyWaitsAndTextStepsPause) {
     make(0, 0).play({MacroStep::chord(key(1)), MacroStep::chord(key(2)), MacroStep::text("x"),
                      MacroStep::chord(key(3)), MacroStep::wait(5), MacroStep::chord(key(4))});
-    // The first keys go out at once, still without blocking: play() posts
-    // synchronously up to the first pause.
-    EXPECT_EQ(postTimes(), (std::vector<std::int64_t>{0, 0, 0}));
+    // One step per turn of the event loop, without a pause between them.
+    EXPECT_EQ(postTimes(), (std::vector<std::int64_t>{0}));
     finish();
     EXPECT_EQ(postTimes(), (std::vector<std::int64_t>{0, 0, 0, 80, 85}));
+}
+
+TEST_F(MacroRunnerTest, TenThousandStepsWithoutPausesNeverHoldTheEventLoop) {
+    make(0, 0).play(std::vector<MacroStep>(10000, MacroStep::chord(key(1))));
+    EXPECT_EQ(poster.posted.size(), 1u);  // the rest on later turns
+    finish();
+    EXPECT_EQ(poster.posted.size(), 10000u);
 }
 
 // The paste swap itself (every clipboard format back, copies kept) is
@@ -158,6 +164,7 @@ TEST_F(MacroRunnerTest, TextStepPastesThenPutsTheClipboardBack) {
     pasteboard.contents = image;
     bool done = false;
     make(0, 0).play({MacroStep::text("abc")}, [&] { done = true; });
+    timers.runDue();  // the clipboard's snapshot comes back
     ASSERT_EQ(poster.posted.size(), 1u);
     EXPECT_TRUE(poster.posted[0].isChord(kV, kControl));
     EXPECT_EQ(textAtPost, std::vector<std::string>{"abc"});
@@ -235,6 +242,7 @@ TEST_F(MacroRunnerTest, DestroyingTheRunnerStopsThePlayAndPutsTheClipboardBack) 
     pasteboard.externalCopyText("user");
     make(0, 0).play({MacroStep::text("abc"), MacroStep::chord(key(1)),
                      MacroStep::waitForWindow("org.example.Never", std::nullopt, 1000)});
+    timers.runDue();
     EXPECT_EQ(pasteboard.text(), "abc");
     runner.reset();
     EXPECT_EQ(pasteboard.text(), "user");

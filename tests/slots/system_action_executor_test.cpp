@@ -227,6 +227,16 @@ TEST(SystemActionExecutor, SetVolumeHoldsTheLevelToTheRange) {
     }
 }
 
+TEST(SystemActionExecutor, AudioActionsWaitForTheSoundServerRatherThanFail) {
+    Rig rig;
+    rig.audio.connecting = true;
+    rig.perform(K::volumeUp);
+    rig.perform(K::nextOutputDevice);
+    EXPECT_EQ(rig.trace(), Trace{});
+    rig.audio.connect();
+    EXPECT_EQ(rig.trace(), (Trace{"changeVolume 0.0625", "setDefaultSink B"}));
+}
+
 TEST(SystemActionExecutor, NextOutputDeviceWrapsAndBeepsWithoutAChoice) {
     struct Case {
         std::vector<std::string> sinks;

@@ -131,5 +131,35 @@ TEST_F(AudioSystem, VolumeActionsAndNextOutputReachTheServer) {
     EXPECT_EQ(alerts.beeps, 0);
 }
 
+// The first volume action of a process, before anything else asked the
+// sound server: run in a child process of its own.
+TEST(AudioFirstAction, ChildSetsTheVolume) {
+    if (qEnvironmentVariableIsEmpty("ORBEL_AUDIO_FIRST_ACTION")) GTEST_SKIP() << "runs only as a child process";
+    fakes::FakeAlerts alerts;
+    fakes::ReplaceShared<platform::Alerts> useAlerts{alerts};
+    SystemActionExecutor().perform(SystemAction::setVolume(0.35));
+    EXPECT_TRUE(spinUntil([&] { return volumePercent(QStringLiteral("orbel_null")) == 35; }));
+    EXPECT_EQ(alerts.beeps, 0);
+}
+
+TEST(AudioFirstAction, TheFirstVolumeActionOfAProcessIsNotLost) {
+    ORBEL_REQUIRE_DISPLAY();
+    int code = -1;
+    pactl({"info"}, &code);
+    if (code != 0) GTEST_SKIP() << "no PulseAudio server";
+    pactl({"set-default-sink", "orbel_null"});
+    pactl({"set-sink-volume", "orbel_null", "80%"});
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ORBEL_AUDIO_FIRST_ACTION"), QStringLiteral("1"));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::ForwardedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_filter=AudioFirstAction.ChildSetsTheVolume")});
+    ASSERT_TRUE(child.waitForFinished(30000));
+    EXPECT_EQ(child.exitCode(), 0);
+    EXPECT_EQ(volumePercent(QStringLiteral("orbel_null")), 35);
+}
+
 }  // namespace
 }  // namespace orbel

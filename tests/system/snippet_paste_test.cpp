@@ -1,6 +1,9 @@
 // Snippets pasted with Ctrl+V into a real Qt window, and the clipboard of
 // another application put back afterwards.
+#include <QElapsedTimer>
+#include <QTimer>
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include "platform/pasteboard.h"
 #include "slots/snippet_paste.h"
@@ -75,6 +78,32 @@ TEST(SystemSnippetPaste, ACopyDuringTheDelayIsNotOverwritten) {
     ASSERT_TRUE(systemtest::spinUntil([&] { return finished; }, 10000));
     EXPECT_EQ(swap->outcome(), PasteSwap::Outcome::userCopied);
     EXPECT_EQ(readFromOutside(), (std::vector<std::string>{"text:user copy", "noimage"}));
+}
+
+TEST(SystemSnippetPaste, AStoppedClipboardOwnerNeverHoldsTheInterfaceAndKeepsItsClipboard) {
+    ORBEL_REQUIRE_DISPLAY();
+    Program owner(QStringLiteral("orbel_clipboard_probe"), {QStringLiteral("hold-text"), QStringLiteral("user's ✓")});
+    ASSERT_TRUE(owner.waitForLine("holding"));
+    auto window = typingTarget("Orbel stopped owner target");
+    ASSERT_TRUE(window);
+    ::kill(static_cast<pid_t>(owner.pid()), SIGSTOP);
+
+    std::int64_t longestWaitMs = 0;
+    QElapsedTimer sinceTick;
+    sinceTick.start();
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout,
+                     [&] { longestWaitMs = std::max<std::int64_t>(longestWaitMs, sinceTick.restart()); });
+    tick.start(10);
+    bool done = false;
+    auto swap = pasteText("typed ✓", kSnippetRestoreDelay, [&] { done = true; });
+    ASSERT_TRUE(systemtest::spinUntil([&] { return done; }, 10000));
+    EXPECT_LT(longestWaitMs, 1000);
+    EXPECT_EQ(swap->outcome(), PasteSwap::Outcome::typed);
+    EXPECT_TRUE(window->waitForLine("text:typed ✓")) << window->lastLineStartingWith("text:");
+
+    ::kill(static_cast<pid_t>(owner.pid()), SIGCONT);
+    EXPECT_EQ(readFromOutside(), (std::vector<std::string>{"text:user's ✓", "noimage"}));
 }
 
 }  // namespace

@@ -92,6 +92,7 @@ public:
         return true;
     }
     bool finished() const { return process_.state() == QProcess::NotRunning; }
+    qint64 pid() const { return process_.processId(); }
 
 private:
     QProcess process_;

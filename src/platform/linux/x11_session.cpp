@@ -6,9 +6,7 @@ namespace orbel::platform::x11 {
 
 Session::Session(xcb_connection_t* conn, xcb_window_t root) : conn_(conn), root_(root) {}
 
-Session::~Session() { xcb_disconnect(conn_); }
-
-std::unique_ptr<Session> Session::open() {
+xcb_connection_t* openConnection(xcb_window_t* root) {
     if (qEnvironmentVariableIsEmpty("DISPLAY")) return nullptr;
     int screenNumber = 0;
     xcb_connection_t* conn = xcb_connect(nullptr, &screenNumber);
@@ -22,7 +20,16 @@ std::unique_ptr<Session> Session::open() {
         xcb_disconnect(conn);
         return nullptr;
     }
-    return std::unique_ptr<Session>(new Session(conn, it.data->root));
+    *root = it.data->root;
+    return conn;
+}
+
+Session::~Session() { xcb_disconnect(conn_); }
+
+std::unique_ptr<Session> Session::open() {
+    xcb_window_t root = 0;
+    xcb_connection_t* conn = openConnection(&root);
+    return conn ? std::unique_ptr<Session>(new Session(conn, root)) : nullptr;
 }
 
 Session* Session::shared() {

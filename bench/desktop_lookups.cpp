@@ -143,30 +143,27 @@ const std::vector<SlotConfig>& stockAppSlots() {
     return slots;
 }
 
-void BM_FrontApplication(benchmark::State& state) {
+// Times `lookUp` after its first call, among the windows.
+template <typename LookUp>
+void amongWindows(benchmark::State& state, LookUp lookUp) {
     desktop();
     if (!std::getenv("DISPLAY")) return state.SkipWithError("needs DISPLAY");
-    auto& workspace = platform::Workspace::shared();
-    if (!workspace.frontApplication()) return state.SkipWithError("no active window");
-    for (auto _ : state) benchmark::DoNotOptimize(workspace.frontApplication());
+    lookUp();
+    for (auto _ : state) benchmark::DoNotOptimize(lookUp());
+}
+
+void BM_FrontApplication(benchmark::State& state) {
+    amongWindows(state, [] { return platform::Workspace::shared().frontApplication(); });
 }
 BENCHMARK(BM_FrontApplication)->Unit(benchmark::kMicrosecond);
 
 void BM_RunningApplications(benchmark::State& state) {
-    desktop();
-    if (!std::getenv("DISPLAY")) return state.SkipWithError("needs DISPLAY");
-    auto& workspace = platform::Workspace::shared();
-    workspace.runningApplications();
-    for (auto _ : state) benchmark::DoNotOptimize(workspace.runningApplications());
+    amongWindows(state, [] { return platform::Workspace::shared().runningApplications(); });
 }
 BENCHMARK(BM_RunningApplications)->Unit(benchmark::kMicrosecond);
 
 void BM_WindowListPoll(benchmark::State& state) {
-    desktop();
-    if (!std::getenv("DISPLAY")) return state.SkipWithError("needs DISPLAY");
-    auto& windows = platform::WindowSnapshots::shared();
-    windows.snapshot();
-    for (auto _ : state) benchmark::DoNotOptimize(windows.snapshot());
+    amongWindows(state, [] { return platform::WindowSnapshots::shared().snapshot(); });
 }
 BENCHMARK(BM_WindowListPoll)->Unit(benchmark::kMicrosecond);
 

@@ -9,6 +9,7 @@
 #include "dial/radial_menu_controller.h"
 #include "fakes/fake_dial_surface.h"
 #include "fakes/fake_platform_basics.h"
+#include "fakes/replace_shared.h"
 #include "fakes/fake_system_platform.h"
 #include "fakes/log_capture.h"
 
@@ -125,9 +126,10 @@ protected:
 
     fakes::TempAppPaths paths;
     fakes::FakeKeyValueStore defaults;
+    fakes::ReplaceShared<platform::KeyValueStore> useDefaults{defaults};
     fakes::FakeWorkspace workspace;
     fakes::FakeDialSurface surface;
-    ConfigManager manager{paths.configDir() + "/config.json", ProfileStore(paths.configDir() + "/profiles"), &defaults};
+    ConfigManager manager{paths.configDir() + "/config.json", ProfileStore(paths.configDir() + "/profiles")};
     FakeProvider provider;
     FakeVolume volume;
     RadialMenuController dial{&manager, surface};

@@ -1,6 +1,7 @@
 #include "platform/linux/app_index.h"
 
 #include "platform/linux/gio_include.h"
+#include "platform/linux/launch_context.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -231,7 +232,7 @@ std::optional<AppRecord> AppIndex::terminal() {
 bool AppIndex::launch(const QString& location) {
     Ref<GDesktopAppInfo> info(g_desktop_app_info_new_from_filename(location.toUtf8().constData()));
     if (!info) return false;
-    Ref<GAppLaunchContext> context(g_app_launch_context_new());
+    Ref<GAppLaunchContext> context = x11::makeLaunchContext();
     GError* error = nullptr;
     const bool ok = g_app_info_launch(G_APP_INFO(info.get()), nullptr, context.get(), &error);
     if (error) g_error_free(error);

@@ -54,8 +54,8 @@ public:
     std::uint64_t generation();
 
     // Starts the entry at `location` without waiting (field codes expanded,
-    // D-Bus activation when the entry asks for it); false when it cannot be
-    // started.
+    // D-Bus activation and startup notification when the entry asks for
+    // them); false when it cannot be started.
     static bool launch(const QString& location);
 
     AppIndex(const AppIndex&) = delete;

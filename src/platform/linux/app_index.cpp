@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QThreadPool>
+#include <utility>
 
 namespace orbel::platform::gio {
 namespace {
@@ -115,13 +117,50 @@ AppIndex::AppIndex() {
                          static_cast<AppIndex*>(self)->invalidate();
                      }),
                      this);
+    rebuildInBackground();
+}
+
+std::shared_ptr<const std::vector<AppRecord>> AppIndex::readAll() {
+    auto records = std::make_shared<std::vector<AppRecord>>();
+    GList* infos = g_app_info_get_all();
+    for (GList* l = infos; l; l = l->next)
+        if (G_IS_DESKTOP_APP_INFO(l->data)) records->push_back(recordOf(G_DESKTOP_APP_INFO(l->data)));
+    g_list_free_full(infos, g_object_unref);
+    return records;
+}
+
+void AppIndex::rebuildInBackground() {
+    {
+        std::lock_guard lock(mutex_);
+        if (rebuilding_) {
+            rebuildAgain_ = true;  // the read under way may have missed the change
+            return;
+        }
+        rebuilding_ = true;
+    }
+    QThreadPool::globalInstance()->start([this] {
+        auto records = readAll();
+        bool again;
+        {
+            std::lock_guard lock(mutex_);
+            rebuilding_ = false;
+            again = std::exchange(rebuildAgain_, false);
+            all_ = std::move(records);
+            ++generation_;  // answers made from the old list are matched again
+            resolved_.clear();
+        }
+        if (again) rebuildInBackground();
+    });
 }
 
 void AppIndex::invalidate() {
-    std::lock_guard lock(mutex_);
-    ++generation_;
-    all_.reset();
-    resolved_.clear();
+    {
+        std::lock_guard lock(mutex_);
+        ++generation_;
+        resolved_.clear();
+    }
+    // Readers keep the list they have until the new one is read.
+    rebuildInBackground();
 }
 
 std::uint64_t AppIndex::generation() {
@@ -130,20 +169,15 @@ std::uint64_t AppIndex::generation() {
 }
 
 std::shared_ptr<const std::vector<AppRecord>> AppIndex::all() {
-    std::uint64_t generation;
     {
         std::lock_guard lock(mutex_);
         if (all_) return all_;
-        generation = generation_;
     }
-    auto records = std::make_shared<std::vector<AppRecord>>();
-    GList* infos = g_app_info_get_all();
-    for (GList* l = infos; l; l = l->next)
-        if (G_IS_DESKTOP_APP_INFO(l->data)) records->push_back(recordOf(G_DESKTOP_APP_INFO(l->data)));
-    g_list_free_full(infos, g_object_unref);
+    // Only before the first list is read.
+    auto records = readAll();
     std::lock_guard lock(mutex_);
-    if (generation == generation_) all_ = records;
-    return records;
+    if (!all_) all_ = records;
+    return all_;
 }
 
 std::optional<AppRecord> AppIndex::resolve(const QString& bundleId) {

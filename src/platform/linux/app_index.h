@@ -38,8 +38,9 @@ enum class AppRole { browser, fileManager, terminal, mailClient, calendar, textE
 std::optional<AppRole> roleForIdentifier(const QString& bundleId);
 
 // Answers are cached until GIO reports that the installed applications or
-// the default choices changed (reported on the GUI thread's main loop).
-// Safe from any thread.
+// the default choices changed (reported on the GUI thread's main loop); the
+// list of every entry is then read again on a pool thread while readers
+// keep the one they have. Safe from any thread.
 class AppIndex {
 public:
     static AppIndex& shared();
@@ -64,6 +65,8 @@ public:
 private:
     AppIndex();
     void invalidate();
+    static std::shared_ptr<const std::vector<AppRecord>> readAll();
+    void rebuildInBackground();
     std::optional<AppRecord> lookUp(const QString& bundleId);
     std::optional<AppRecord> byId(const QString& id);
     std::optional<AppRecord> forRole(AppRole role);
@@ -72,6 +75,8 @@ private:
     std::mutex mutex_;
     std::uint64_t generation_ = 1;
     std::shared_ptr<const std::vector<AppRecord>> all_;
+    bool rebuilding_ = false;
+    bool rebuildAgain_ = false;
     std::map<QString, std::optional<AppRecord>> resolved_;
 };
 

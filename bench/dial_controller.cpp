@@ -8,6 +8,7 @@
 
 #include "config/config_manager.h"
 #include "dial/radial_menu_controller.h"
+#include "fakes/replace_shared.h"
 #include "fakes/fake_dial_surface.h"
 #include "fakes/fake_platform_basics.h"
 #include "fakes/replace_shared.h"

@@ -60,7 +60,11 @@ ConfigManager::~ConfigManager() {
     saveQueue_->flush();
 }
 
-ConfigManager& ConfigManager::makeShared() { return platform::processLifetimeInstance<ConfigManager>(); }
+ConfigManager& ConfigManager::makeShared() {
+    ConfigManager& manager = platform::processLifetimeInstance<ConfigManager>();
+    setCurrent(&manager);  // what the profile slots reach
+    return manager;
+}
 
 ConfigManager* ConfigManager::current() { return currentManager().data(); }
 void ConfigManager::setCurrent(ConfigManager* manager) { currentManager() = manager; }

@@ -17,8 +17,9 @@ struct WindowSnapshot {
 
 // The list of windows currently on screen (mapped, not minimised, on the
 // current desktop), front-most first. The window waiter polls it on the GUI
-// thread, so a snapshot costs one round trip to the X server: who owns each
-// window is known in advance. Safe from any thread.
+// thread, every 100 ms while a macro waits for a window, so a call must stay
+// cheap: one round trip to the X server, who owns each window being known in
+// advance. Safe from any thread.
 class WindowSnapshots : public Shared<WindowSnapshots> {
 public:
     virtual ~WindowSnapshots() = default;

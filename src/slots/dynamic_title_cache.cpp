@@ -67,8 +67,6 @@ std::string DynamicTitleCache::title(const Uuid& id, const std::string& fallback
     return *it->second.title;
 }
 
-bool DynamicTitleCache::isRegistered(const Uuid& id) const { return registrations_.count(id) != 0; }
-
 void DynamicTitleCache::registerSlot(const Uuid& id, std::string fallback, DynamicSlotConfig config) {
     if (queuedToOwner([this, id, fallback, config] { registerSlot(id, fallback, config); })) return;
 

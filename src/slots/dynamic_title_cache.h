@@ -49,7 +49,6 @@ public:
 
     // Per slot id: made by the first finished run, removed when the slot's
     // last registration ends. GUI thread only.
-    const std::map<Uuid, DynamicTitleState>& states() const { return states_; }
     std::optional<DynamicTitleState> state(const Uuid& id) const;
     // The slot's live title: its produced label, else `fallback`.
     std::string title(const Uuid& id, const std::string& fallback) const;
@@ -66,8 +65,6 @@ public:
     // Reruns every registered producer, whatever its policy; the dial calls
     // this each time it is shown.
     void refreshMenuOpenSlots();
-
-    bool isRegistered(const Uuid& id) const;
 
     // The label rule: the first line that is not blank once spaces and tabs
     // are trimmed; longer than 24 characters, its first 24 and "…".

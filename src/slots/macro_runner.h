@@ -69,8 +69,6 @@ public:
     // run in progress like `run`.
     void play(std::vector<MacroStep> steps, std::function<void()> done = {});
 
-    bool isPlaying() const { return current_.has_value(); }
-    std::size_t queuedRuns() const { return queue_.size(); }
 
     // Posts one chord (key down then up, with exactly its modifiers) through
     // the shared event poster; a mouse button in the combination is ignored.

@@ -39,6 +39,7 @@ public:
     // limit is dropped. The id ends the run through the process runner.
     platform::ProcessRunner::Id run(const ScriptInvocation& invocation, Completion completion) const;
 
+private:
     // The process a run starts: zsh with "-lc" and the source, or osascript
     // with "-l", the language, "-e" and the source. The source is always one
     // argument, never a file or standard input.
@@ -51,7 +52,6 @@ public:
     // Output cut at the size limit (`limited`) loses a character split by the cut.
     static std::string decodeOutput(std::string_view bytes, bool limited = false);
 
-private:
     ScriptInterpreters interpreters_;
 };
 

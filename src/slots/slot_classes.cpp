@@ -253,10 +253,7 @@ void GroupSlot::execute(DialController* controller) {
 ModeSwitchSlot::ModeSwitchSlot(const SlotConfig& config)
     : ConfiguredSlot(config), target_(config.type.get<SlotType::ModeSwitch>()->mode) {}
 
-SlotImage ModeSwitchSlot::icon() const {
-    if (slotIcon_.isAuto()) return configuredImage(title());
-    return SlotImage{slotIcon_, "circle", title(), {}};
-}
+SlotImage ModeSwitchSlot::icon() const { return configuredImage(title()); }
 
 void ModeSwitchSlot::execute(DialController* controller) {
     if (controller) controller->switchMode(target_);

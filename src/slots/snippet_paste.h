@@ -43,6 +43,17 @@ void postChord(const KeyCombination& chord);
 // the handle or drop it, the swap finishes either way.
 class PasteSwap : public std::enable_shared_from_this<PasteSwap> {
 public:
+    PasteSwap(const PasteSwap&) = delete;
+    PasteSwap& operator=(const PasteSwap&) = delete;
+
+    // Ends the swap now instead of at the end of the delay, e.g. when the
+    // caller is going away: restores only when the clipboard plainly still
+    // holds our text. Does nothing once finished.
+    void finishNow();
+
+    bool finished() const { return outcome_ != Outcome::pending; }
+
+private:
     enum class Outcome {
         pending,           // not finished yet
         restored,          // the clipboard got back what it held before
@@ -53,18 +64,6 @@ public:
                            // instead, and the clipboard never touched
     };
 
-    PasteSwap(const PasteSwap&) = delete;
-    PasteSwap& operator=(const PasteSwap&) = delete;
-
-    // Ends the swap now instead of at the end of the delay, e.g. when the
-    // caller is going away: restores only when the clipboard plainly still
-    // holds our text. Does nothing once finished.
-    void finishNow();
-
-    Outcome outcome() const { return outcome_; }
-    bool finished() const { return outcome_ != Outcome::pending; }
-
-private:
     friend std::shared_ptr<PasteSwap> pasteText(const std::string&, std::chrono::milliseconds, std::function<void()>);
     PasteSwap() = default;
     void begin();

@@ -60,8 +60,6 @@ const std::vector<std::vector<std::string>> kForceQuitTools = {
 
 }  // namespace
 
-SystemActionExecutor::SystemActionExecutor(Environment environment) : env_(std::move(environment)) {}
-
 void SystemActionExecutor::perform(const SystemAction& action) {
     using platform::MediaKey;
     switch (action.kind) {
@@ -153,13 +151,13 @@ void SystemActionExecutor::changeBrightness(double delta) {
 void SystemActionExecutor::setBrightness(double level) {
     if (!Displays::shared().hasBacklight()) {
         const ShowOnceAlert alert = ShowOnceAlert::brightnessNoBuiltIn();
-        showOnce()(alert.key, alert.title, alert.message);
+        AlertUtility::showOnceOnMain(alert.key, alert.title, alert.message);
         return;
     }
-    Displays::shared().setBrightness(SystemAction::clampLevel(level), [show = showOnce()](bool ok) {
+    Displays::shared().setBrightness(SystemAction::clampLevel(level), [](bool ok) {
         if (ok) return;
         const ShowOnceAlert alert = ShowOnceAlert::brightnessUnavailable();
-        show(alert.key, alert.title, alert.message);
+        AlertUtility::showOnceOnMain(alert.key, alert.title, alert.message);
     });
 }
 
@@ -197,7 +195,8 @@ std::string SystemActionExecutor::screenshotFileName(double secondsSince1970) {
 
 void SystemActionExecutor::runFirstInstalled(const std::vector<std::vector<std::string>>& candidates) {
     for (const auto& candidate : candidates) {
-        const std::string program = findExecutable(candidate.front());
+        const std::string program =
+            QStandardPaths::findExecutable(QString::fromStdString(candidate.front())).toStdString();
         if (program.empty()) continue;
         // Detached: the tool lives on its own, with no pipe to us, past our exit.
         platform::ProcessRequest request;
@@ -241,18 +240,6 @@ std::function<void(bool, const std::string&)> SystemActionExecutor::explainUnles
     return [a, title = QCoreApplication::translate("SystemAction", title).toStdString()](bool ok, const std::string& error) {
         if (!ok) a->show({title, error, platform::AlertStyle::warning, {"OK"}, {}});
     };
-}
-
-SystemActionExecutor::ShowOnce SystemActionExecutor::showOnce() const {
-    if (env_.showOnce) return env_.showOnce;
-    return [](const std::string& key, const std::string& title, const std::string& message) {
-        AlertUtility::showOnceOnMain(key, title, message);
-    };
-}
-
-std::string SystemActionExecutor::findExecutable(const std::string& name) const {
-    if (env_.findExecutable) return env_.findExecutable(name);
-    return QStandardPaths::findExecutable(QString::fromStdString(name)).toStdString();
 }
 
 SystemActionExecutor& SystemActionExecutor::makeShared() {

@@ -35,20 +35,6 @@ namespace orbel {
 
 class SystemActionExecutor : public platform::Shared<SystemActionExecutor> {
 public:
-    // Shows an informational alert at most once per run for `key`.
-    using ShowOnce = std::function<void(const std::string& key, const std::string& title, const std::string& message)>;
-    // The absolute path of an installed program found by name; empty when none.
-    using FindExecutable = std::function<std::string(const std::string& name)>;
-
-    // What the actions use besides the platform's shared services.
-    struct Environment {
-        // The show-once alert of the brightness action. Unset:
-        // AlertUtility::showOnceOnMain.
-        ShowOnce showOnce;
-        // Unset: a search of PATH.
-        FindExecutable findExecutable;
-    };
-
     // The step of Volume Up/Down and Brightness Up/Down: a sixteenth of the
     // range, as the hardware keys step.
     static constexpr double kStep = 1.0 / 16.0;
@@ -57,13 +43,9 @@ public:
     static constexpr std::string_view kBrightnessFailedKey = "brightness.private-api-missing";
 
     SystemActionExecutor() = default;
-    explicit SystemActionExecutor(Environment environment);
 
     // Starts the action and returns; GUI thread only.
     void perform(const SystemAction& action);
-
-    // "Screenshot 2024-01-02 at 09.05.03.png" for that moment in local time.
-    static std::string screenshotFileName(double secondsSince1970);
 
 private:
     friend platform::Shared<SystemActionExecutor>;
@@ -78,8 +60,10 @@ private:
     void nextDisplay();
     void postMediaKey(platform::MediaKey key);
     void takeFullScreenshot();
-    // Runs the first of `candidates` (program name and arguments) that is
-    // installed; beeps when none is, or when it cannot be started.
+    // "Screenshot 2024-01-02 at 09.05.03.png" for that moment in local time.
+    static std::string screenshotFileName(double secondsSince1970);
+    // Starts the first of `candidates` (program name and arguments) found on
+    // PATH, detached; beeps when none is, or when it cannot be started.
     void runFirstInstalled(const std::vector<std::vector<std::string>>& candidates);
 
     std::function<void()> beeper() const;
@@ -87,12 +71,6 @@ private:
     std::function<void(bool ok, const std::string& error)> beepUnlessSession(std::string_view what) const;
     // Shows a warning with the title and the reason when it was not done.
     std::function<void(bool ok, const std::string& error)> explainUnlessSession(const char* title) const;
-    // The injected show-once alert, or a beep when none is set.
-    ShowOnce showOnce() const;
-
-    std::string findExecutable(const std::string& name) const;
-
-    Environment env_;
 };
 
 // Carries out the action with the shared executor.

@@ -41,10 +41,8 @@ public:
                 Completion completion);
     // Ends a wait without calling its completion. Unknown ids are ignored.
     void cancel(WaitId id);
-    std::size_t pendingWaits() const { return waits_.size(); }
 
-    std::int64_t pollIntervalMs() const { return pollIntervalMs_; }
-
+private:
     // Whether a window belongs to the application (exact, case-sensitive
     // id; a window whose owner is unknown never matches) and, unless
     // `titleContains` is absent or empty, has a title containing it
@@ -52,7 +50,6 @@ public:
     static bool matches(const platform::WindowSnapshot& window, const std::string& bundleId,
                         const std::optional<std::string>& titleContains);
 
-private:
     struct Wait {
         std::string bundleId;
         std::optional<std::string> titleContains;

@@ -7,9 +7,9 @@
 #include "config/config_manager.h"
 #include "dial/dial_geometry.h"
 #include "dial/radial_menu_controller.h"
+#include "fakes/replace_shared.h"
 #include "fakes/fake_dial_surface.h"
 #include "fakes/fake_platform_basics.h"
-#include "fakes/replace_shared.h"
 #include "fakes/fake_system_platform.h"
 #include "fakes/log_capture.h"
 
@@ -126,9 +126,9 @@ protected:
 
     fakes::TempAppPaths paths;
     fakes::FakeKeyValueStore defaults;
-    fakes::ReplaceShared<platform::KeyValueStore> useDefaults{defaults};
     fakes::FakeWorkspace workspace;
     fakes::FakeDialSurface surface;
+    fakes::ReplaceShared<platform::KeyValueStore> useDefaults{defaults};
     ConfigManager manager{paths.configDir() + "/config.json", ProfileStore(paths.configDir() + "/profiles")};
     FakeProvider provider;
     FakeVolume volume;

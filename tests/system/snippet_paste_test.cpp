@@ -53,10 +53,9 @@ TEST(SystemSnippetPaste, GivesBackAnImage) {
     ASSERT_TRUE(window);
 
     bool restored = false;
-    auto swap = pasteText("over the image", kSnippetRestoreDelay, [&] { restored = true; });
+    pasteText("over the image", kSnippetRestoreDelay, [&] { restored = true; });
     EXPECT_TRUE(window->waitForLine("text:over the image")) << window->lastLineStartingWith("text:");
     ASSERT_TRUE(systemtest::spinUntil([&] { return restored; }));
-    EXPECT_EQ(swap->outcome(), PasteSwap::Outcome::restored);
     owner.stop();  // the image must now come from what we put back
     EXPECT_EQ(readFromOutside(), (std::vector<std::string>{"notext", expectedImage}));
 }
@@ -70,13 +69,12 @@ TEST(SystemSnippetPaste, ACopyDuringTheDelayIsNotOverwritten) {
 
     // A long delay, so that another process has time to start and copy.
     bool finished = false;
-    auto swap = pasteText("pasted", 4000ms, [&] { finished = true; });
+    pasteText("pasted", 4000ms, [&] { finished = true; });
     EXPECT_TRUE(window->waitForLine("text:pasted")) << window->lastLineStartingWith("text:");
     Program user(QStringLiteral("orbel_clipboard_probe"), {QStringLiteral("hold-text"), QStringLiteral("user copy")});
     ASSERT_TRUE(user.waitForLine("holding"));
     ASSERT_FALSE(finished) << "the copy came too late to test anything";
     ASSERT_TRUE(systemtest::spinUntil([&] { return finished; }, 10000));
-    EXPECT_EQ(swap->outcome(), PasteSwap::Outcome::userCopied);
     EXPECT_EQ(readFromOutside(), (std::vector<std::string>{"text:user copy", "noimage"}));
 }
 
@@ -96,10 +94,9 @@ TEST(SystemSnippetPaste, AStoppedClipboardOwnerNeverHoldsTheInterfaceAndKeepsIts
                      [&] { longestWaitMs = std::max<std::int64_t>(longestWaitMs, sinceTick.restart()); });
     tick.start(10);
     bool done = false;
-    auto swap = pasteText("typed ✓", kSnippetRestoreDelay, [&] { done = true; });
+    pasteText("typed ✓", kSnippetRestoreDelay, [&] { done = true; });
     ASSERT_TRUE(systemtest::spinUntil([&] { return done; }, 10000));
     EXPECT_LT(longestWaitMs, 1000);
-    EXPECT_EQ(swap->outcome(), PasteSwap::Outcome::typed);
     EXPECT_TRUE(window->waitForLine("text:typed ✓")) << window->lastLineStartingWith("text:");
 
     ::kill(static_cast<pid_t>(owner.pid()), SIGCONT);

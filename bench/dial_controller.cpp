@@ -11,6 +11,7 @@
 #include "fakes/replace_shared.h"
 #include "fakes/fake_dial_surface.h"
 #include "fakes/fake_platform_basics.h"
+#include "fakes/replace_shared.h"
 #include "fakes/fake_system_platform.h"
 #include "platform/log.h"
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -12,7 +11,6 @@ namespace orbel::platform {
 struct WindowSnapshot {
     std::string appId;  // the owning application's desktop-entry id; empty when unknown
     std::string title;  // the window's name; empty when it has none
-    std::uint32_t windowId = 0;
 
     bool operator==(const WindowSnapshot&) const = default;
 };
@@ -20,7 +18,8 @@ struct WindowSnapshot {
 // The list of windows currently on screen (mapped, not minimised, on the
 // current desktop), front-most first. The window waiter polls it on the GUI
 // thread, every 100 ms while a macro waits for a window, so a call must stay
-// cheap. Safe from any thread.
+// cheap: one round trip to the X server, who owns each window being known in
+// advance. Safe from any thread.
 class WindowSnapshots : public Shared<WindowSnapshots> {
 public:
     virtual ~WindowSnapshots() = default;

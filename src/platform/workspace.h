@@ -30,7 +30,10 @@ struct RunningApplication {
 };
 
 // The desktop's applications and windows, as far as the slots and actions
-// need them. Call from the GUI thread.
+// need them. Safe from any thread: the slots and actions call it on the GUI
+// thread, the application pickers from a pool thread. Answers come from
+// caches that follow the desktop (the installed applications and their
+// windows), so a call does not wait on a scan.
 class Workspace : public Shared<Workspace> {
 public:
     virtual ~Workspace() = default;

@@ -51,7 +51,12 @@ SlotImage AppSlot::icon() const {
 void AppSlot::execute(DialController*) {
     auto& workspace = platform::Workspace::shared();
     // An application that is not installed does nothing.
-    if (auto app = workspace.applicationFor(bundleId_)) workspace.launch(*app);
+    auto app = workspace.applicationFor(bundleId_);
+    if (!app) return;
+    // Opening a running application brings its windows to the front.
+    for (const auto& running : workspace.runningApplications())
+        if (running.bundleId == app->bundleId && workspace.activate(running)) return;
+    workspace.launch(*app);
 }
 
 // MARK: action

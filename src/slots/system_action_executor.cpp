@@ -116,9 +116,10 @@ void SystemActionExecutor::perform(const SystemAction& action) {
             }
             return;
         case K::sleepComputer: return SessionServices::shared().suspend(beepUnlessSession("sleep"));
-        case K::logOut: return SessionServices::shared().logOut(beepUnlessSession("log out"));
-        case K::restart: return SessionServices::shared().reboot(beepUnlessSession("restart"));
-        case K::shutdown: return SessionServices::shared().powerOff(beepUnlessSession("shut down"));
+        // Ending the session may be refused to keep unsaved work: say why.
+        case K::logOut: return SessionServices::shared().logOut(explainUnlessSession("Couldn’t log out"));
+        case K::restart: return SessionServices::shared().reboot(explainUnlessSession("Couldn’t restart"));
+        case K::shutdown: return SessionServices::shared().powerOff(explainUnlessSession("Couldn’t shut down"));
     }
 }
 
@@ -231,6 +232,13 @@ std::function<void(bool, const std::string&)> SystemActionExecutor::beepUnlessSe
         if (ok) return;
         qCInfo(lcActions) << QString::fromStdString(what) << "failed:" << QString::fromStdString(error);
         beep();
+    };
+}
+
+std::function<void(bool, const std::string&)> SystemActionExecutor::explainUnlessSession(const char* title) const {
+    platform::Alerts* a = &Alerts::shared();
+    return [a, title = QCoreApplication::translate("SystemAction", title).toStdString()](bool ok, const std::string& error) {
+        if (!ok) a->show({title, error, platform::AlertStyle::warning, {"OK"}, {}});
     };
 }
 

@@ -69,6 +69,8 @@ private:
     std::function<void()> beeper() const;
     std::function<void(bool ok)> beepUnless() const;
     std::function<void(bool ok, const std::string& error)> beepUnlessSession(std::string_view what) const;
+    // Shows a warning with the title and the reason when it was not done.
+    std::function<void(bool ok, const std::string& error)> explainUnlessSession(const char* title) const;
 };
 
 // Carries out the action with the shared executor.

@@ -104,7 +104,7 @@ TEST_F(MacroRunnerTest, TimelineOfEveryTimedStepKind) {
     // A mouse button in a chord is ignored, and only the four modifier bits
     // are passed on.
     KeyCombination allMods{12, kCmd | kShift | kOption | kControl | 0x1, 3};
-    windows.setWindows({{"org.example.Editor", "Main", 1}});
+    windows.setWindows({{"org.example.Editor", "Main"}});
     make().run(
         {
             MacroStep::chord(key(4)),                                   // 100, gap to 180

@@ -129,6 +129,12 @@ TEST_F(SlotTest, AppSlotsLaunchInstalledApplicationsOnly) {
     EXPECT_EQ(workspace.calls, std::vector<std::string>{"launch org.gnome.TextEditor"});
     EXPECT_TRUE(alerts.shown.empty());
     EXPECT_EQ(alerts.beeps, 0);
+
+    // A running application comes to the front instead of starting again.
+    workspace.calls.clear();
+    workspace.running = {{41, "org.gnome.Other"}, {42, "org.gnome.TextEditor"}};
+    found->execute(&controller);
+    EXPECT_EQ(workspace.calls, std::vector<std::string>{"activate org.gnome.TextEditor"});
 }
 
 TEST_F(SlotTest, GroupAndModeSlotsDriveTheController) {

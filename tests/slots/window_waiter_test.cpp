@@ -41,13 +41,13 @@ TEST_F(WindowWaiterTest, ApplicationAndTitleRules) {
         bool found;
     };
     const Case cases[] = {
-        {{"org.example.Editor", "Notes — Draft", 1}, "org.example.Editor", std::nullopt, true},
-        {{"org.example.Editor", "Notes — Draft", 1}, "org.example.Editor", "— Dr", true},
-        {{"org.example.Editor", "Notes — Draft", 1}, "org.example.Editor", "draft", false},  // case matters
-        {{"org.example.Editor", "Notes", 1}, "org.example.editor", std::nullopt, false},
-        {{"org.example.Editor", "Notes", 1}, "org.example", std::nullopt, false},  // whole id only
-        {{"", "Notes", 1}, "", std::nullopt, false},  // an unknown owner never matches
-        {{"org.example.Editor", "", 1}, "org.example.Editor", "x", false},
+        {{"org.example.Editor", "Notes — Draft"}, "org.example.Editor", std::nullopt, true},
+        {{"org.example.Editor", "Notes — Draft"}, "org.example.Editor", "— Dr", true},
+        {{"org.example.Editor", "Notes — Draft"}, "org.example.Editor", "draft", false},  // case matters
+        {{"org.example.Editor", "Notes"}, "org.example.editor", std::nullopt, false},
+        {{"org.example.Editor", "Notes"}, "org.example", std::nullopt, false},  // whole id only
+        {{"", "Notes"}, "", std::nullopt, false},  // an unknown owner never matches
+        {{"org.example.Editor", ""}, "org.example.Editor", "x", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.window.appId + " / " + c.window.title + " wanted " + c.bundleId);
@@ -60,7 +60,7 @@ TEST_F(WindowWaiterTest, ApplicationAndTitleRules) {
 }
 
 TEST_F(WindowWaiterTest, AWindowAlreadyOnScreenIsFoundAtOnceButNeverInsideTheCall) {
-    windows.setWindows({{"other", "x", 1}, {"org.example.Editor", "Doc", 2}});
+    windows.setWindows({{"other", "x"}, {"org.example.Editor", "Doc"}});
     start("org.example.Editor", std::nullopt, 1000);
     EXPECT_TRUE(results.empty());
     timers.runDue();
@@ -75,7 +75,7 @@ TEST_F(WindowWaiterTest, TimesOutAfterTwoPollsWithoutASnapshotAtTheDeadline) {
     timers.advance(150ms);
     EXPECT_EQ(windows.calls(), 2);  // at 0 and 100 ms
     // Shows up during the last interval: not seen.
-    windows.setWindows({{"org.example.Editor", "Doc", 2}});
+    windows.setWindows({{"org.example.Editor", "Doc"}});
     timers.advance(100ms);
     EXPECT_EQ(results, std::vector<bool>{false});
     EXPECT_EQ(endedAt, std::vector<std::int64_t>{200});
@@ -85,14 +85,14 @@ TEST_F(WindowWaiterTest, TimesOutAfterTwoPollsWithoutASnapshotAtTheDeadline) {
 TEST_F(WindowWaiterTest, AWindowThatAppearsLaterIsFoundAtTheNextPoll) {
     start("org.example.Editor", "Report", 5000);
     timers.advance(250ms);
-    windows.setWindows({{"org.example.Editor", "Report 2", 2}});
+    windows.setWindows({{"org.example.Editor", "Report 2"}});
     timers.advance(1000ms);
     EXPECT_EQ(results, std::vector<bool>{true});
     EXPECT_EQ(endedAt, std::vector<std::int64_t>{300});
 }
 
 TEST_F(WindowWaiterTest, ANonPositiveTimeoutAnswersFalseWithoutLooking) {
-    windows.setWindows({{"org.example.Editor", "Doc", 2}});
+    windows.setWindows({{"org.example.Editor", "Doc"}});
     start("org.example.Editor", std::nullopt, 0);
     start("org.example.Editor", std::nullopt, -5);
     timers.runDue();
@@ -110,13 +110,13 @@ TEST_F(WindowWaiterTest, CancelledAndDestroyedWaitsNeverComplete) {
         shortLived.wait("org.example.Editor", std::nullopt, 1000, [this](bool f) { results.push_back(f); });
     }
     EXPECT_EQ(timers.pending(), 0u);
-    windows.setWindows({{"org.example.Editor", "Doc", 2}});
+    windows.setWindows({{"org.example.Editor", "Doc"}});
     timers.advance(2000ms);
     EXPECT_TRUE(results.empty());
 }
 
 TEST_F(WindowWaiterTest, ACompletionMayStartTheNextWait) {
-    windows.setWindows({{"a", "", 1}});
+    windows.setWindows({{"a", ""}});
     waiter.wait("a", std::nullopt, 1000, [this](bool found) {
         results.push_back(found);
         start("b", std::nullopt, 300);

@@ -1,0 +1,89 @@
+#include "dial/glass_surface.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace orbel::dial {
+namespace {
+
+// One horizontal box pass over premultiplied ARGB32 rows, `r` pixels each side.
+void boxPass(const QImage& src, QImage& dst, int r) {
+    const int w = src.width(), h = src.height();
+    const int window = 2 * r + 1;
+    std::vector<int> sum(4);
+    for (int y = 0; y < h; ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(src.constScanLine(y));
+        auto* out = reinterpret_cast<QRgb*>(dst.scanLine(y));
+        int a = 0, rr = 0, g = 0, b = 0;
+        auto add = [&](int x, int sign) {
+            const QRgb c = in[std::clamp(x, 0, w - 1)];
+            a += sign * qAlpha(c);
+            rr += sign * qRed(c);
+            g += sign * qGreen(c);
+            b += sign * qBlue(c);
+        };
+        for (int x = -r; x <= r; ++x) add(x, 1);
+        for (int x = 0; x < w; ++x) {
+            out[x] = qRgba(rr / window, g / window, b / window, a / window);
+            add(x - r, -1);
+            add(x + r + 1, 1);
+        }
+    }
+}
+
+QImage transposed(const QImage& image) { return image.transformed(QTransform(0, 1, 1, 0, 0, 0)); }
+
+}  // namespace
+
+QImage blurred(const QImage& image, double radius) {
+    if (image.isNull() || radius < 0.5) return image;
+    // Work at a scale where the radius is at most 4 pixels.
+    const double scale = std::min(1.0, 4.0 / radius);
+    QImage work = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QSize full = work.size();
+    if (scale < 1.0) {
+        const QSize small(std::max(1, int(std::lround(full.width() * scale))),
+                          std::max(1, int(std::lround(full.height() * scale))));
+        work = work.scaled(small, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    // Three box passes of radius r approximate a Gaussian of sigma ~ r.
+    const int r = std::max(1, int(std::lround(radius * scale / 1.5)));
+    QImage tmp(work.size(), work.format());
+    for (int axis = 0; axis < 2; ++axis) {
+        for (int pass = 0; pass < 3; ++pass) {
+            boxPass(work, tmp, r);
+            std::swap(work, tmp);
+        }
+        work = transposed(work);
+        tmp = QImage(work.size(), work.format());
+    }
+    if (work.size() != full) work = work.scaled(full, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    work.setDevicePixelRatio(image.devicePixelRatio());
+    return work;
+}
+
+QImage frostedGlass(const QImage& behind, bool dark) {
+    if (behind.isNull()) return {};
+    const double dpr = behind.devicePixelRatio();
+    QImage glass = blurred(behind, 24.0 * dpr);
+    QPainter p(&glass);
+    p.fillRect(QRectF(QPointF(0, 0), glass.deviceIndependentSize()),
+               dark ? QColor(18, 18, 20, 150) : QColor(246, 246, 248, 150));
+    return glass;
+}
+
+QImage softShadow(const QPainterPath& shape, QSizeF size, double dpr, const QColor& color, double blurRadius) {
+    QImage image((size * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(dpr);
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.fillPath(shape, color);
+    }
+    return blurred(image, blurRadius * dpr);
+}
+
+}  // namespace orbel::dial

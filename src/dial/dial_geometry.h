@@ -1,111 +1,68 @@
 #pragma once
 
-// The dial's geometry as pure functions: the sizes that follow from the
-// dial's radius, the wedge and ring outlines, where icons, title pills and
-// the volume wedge's regions go, and the texts assistive technologies read.
-//
-// Angles are radians in a y-down space: angle t at radius r about a centre c
-// is c + r * (cos t, sin t), so angles grow clockwise on screen and -pi/2 is
-// straight up. Wedge i of n spans 2pi/n centred at i * 2pi/n - pi/2.
+// The dial's geometry, shared by the controller (hit testing) and the views
+// (drawing). Angles are radians in a y-down space; wedge i of n spans 2π/n
+// and is centred i × 2π/n clockwise from straight up, so wedge 0 sits at
+// 12 o'clock and indices grow clockwise. Pure functions, no state.
 
-#include <QPainterPath>
 #include <QPointF>
-#include <QRectF>
-#include <string>
-#include <string_view>
-#include <vector>
+#include <cmath>
+#include <numbers>
 
 namespace orbel::dial {
 
-// Sizes derived from the dial's outer radius R (points).
-struct DialMetrics {
-    static constexpr double kInnerRadiusRatio = 0.32;
-    static constexpr double kBackdropRim = 12.0;
-    static constexpr double kKnobRatio = 1.7;
-    static constexpr double kCaptionBelowRing = 60.0;
-    static constexpr double kWedgeFrameMargin = 16.0;
-    static constexpr double kCornerRadius = 9.0;
-    static constexpr double kIconSide = 30.0;
-    static constexpr double kPillDistance = 18.0;  // beyond the outer radius
+// Distance from the centre within which a click on the dial is a hub click.
+// Fixed: it does not follow the radius (it equals the ring's inner radius
+// only at the default radius 200).
+inline constexpr double kHubRadius = 64.0;
+// The ring's inner radius and the centre knob's size as fractions of the
+// outer radius.
+inline constexpr double kInnerRadiusFactor = 0.32;
+inline constexpr double kKnobSizeFactor = kInnerRadiusFactor * 1.7;
+// A volume-wedge press and release at most this far apart is a click.
+inline constexpr double kVolumeClickTolerance = 4.0;
 
-    double outerRadius = 200.0;
+// The clockwise angle from straight up of the direction (dx, dy), dy growing
+// downwards, in [0, 2π]. The centre itself (0, 0) gives π/2.
+inline double clockwiseAngleFromUp(double dx, double dy) {
+    double a = std::atan2(dy, dx) + std::numbers::pi / 2;
+    if (a < 0) a += 2 * std::numbers::pi;
+    return a;
+}
 
-    double innerRadius() const { return kInnerRadiusRatio * outerRadius; }
-    double backdropDiameter() const { return 2.0 * outerRadius + 2.0 * kBackdropRim; }
-    double knobSize() const { return innerRadius() * kKnobRatio; }
-    double captionOffset() const { return outerRadius + kCaptionBelowRing; }
-    double wedgeFrameSide() const { return 2.0 * outerRadius + 2.0 * kWedgeFrameMargin; }
-    double iconRadius() const { return (innerRadius() + outerRadius) / 2.0; }
-    double pillRadius() const { return outerRadius + kPillDistance; }
-};
+// The wedge of n holding the clockwise angle `a` from straight up: the
+// nearest wedge centre, an exact border going to the wedge with the larger
+// angle (half away from zero), the last border wrapping to wedge 0.
+// -1 when n < 1.
+inline int slotIndexForAngle(double a, int n) {
+    if (n < 1) return -1;
+    const auto k = static_cast<long long>(std::round(a / (2 * std::numbers::pi / n)));
+    return static_cast<int>(k % n);
+}
 
-// The outline of one wedge: an annular sector with rounded corners whose
-// straight sides run parallel to the boundary rays at `gapOffset`.
-struct WedgeShape {
-    double startAngle = 0;
-    double endAngle = 0;
-    double innerRadius = 0;
-    double outerRadius = 0;
-    double cornerRadius = DialMetrics::kCornerRadius;
-    double gapOffset = 0;
+// The wedge the pointer at `cursor` points at, seen from `centre` (both in
+// the same top-left-origin coordinates). Distance plays no part.
+inline int slotIndex(QPointF cursor, QPointF centre, int n) {
+    return slotIndexForAngle(clockwiseAngleFromUp(cursor.x() - centre.x(), cursor.y() - centre.y()), n);
+}
 
-    QPainterPath path(QPointF centre) const;
-};
+// A click at `point` is on the hub (not on the ring) when it is at most
+// kHubRadius from the centre.
+inline bool isHubPoint(QPointF point, QPointF centre) {
+    return std::hypot(point.x() - centre.x(), point.y() - centre.y()) <= kHubRadius;
+}
 
-double wedgeMidAngle(int index, int count);
-// The distance of a wedge's sides from its boundary rays; never negative.
-double wedgeGapOffset(double innerRadius, double outerRadius, int count);
-WedgeShape wedgeShape(int index, int count, double innerRadius, double outerRadius);
+// The direction of wedge i's centre, as an angle for drawing (0 = 3 o'clock,
+// growing clockwise in y-down space).
+inline double wedgeCentreAngle(int i, int n) {
+    return i * 2 * std::numbers::pi / n - std::numbers::pi / 2;
+}
 
-// Both circles in one path, to be filled with the odd-even rule.
-QPainterPath annulusPath(QPointF centre, double innerRadius, double outerRadius);
-// The outline of slot `index` of `count`: the ring for fewer than two
-// slots, else its wedge. Fill with the odd-even rule.
-QPainterPath slotPath(QPointF centre, int index, int count, double innerRadius, double outerRadius);
-
-// A point at `radius` from `centre` in the direction of wedge `index`'s middle
-// (straight up for fewer than two slots).
-QPointF pointOnWedgeAxis(QPointF centre, int index, int count, double radius);
-
-// Appends a line from the path's current point towards `corner` and a
-// circular arc of `radius` tangent to that line and to the line from
-// `corner` to `towards`. Degenerate corners (a zero radius, collinear or
-// coincident points) become a plain line to `corner`.
-void appendTangentArc(QPainterPath& path, QPointF corner, QPointF towards, double radius);
-
-// Fill and outline strengths as the wedge views use them.
-double effectiveFillStrength(double wedgeFillStrength);  // 0.5...1.5, NaN -> 1.5
-struct WedgeStroke {
-    bool visible = false;
-    double opacity = 0;
-    double width = 0;
-};
-WedgeStroke wedgeStroke(double wedgeStrokeStrength);
-
-// The volume wedge: a level region growing left to right over the chord of
-// the wedge's outer corners, and a rest region after it. Rectangles are in
-// the coordinates of `centre`, tall enough to cover the whole wedge.
-struct VolumeRegions {
-    double chord = 0;
-    double levelWidth = 0;
-    double restWidth = 0;
-    QRectF levelRect;
-    QRectF restRect;
-};
-VolumeRegions volumeRegions(QPointF centre, int count, double outerRadius, double level);
-// The speaker symbol's name for a level and mute state.
-std::string_view volumeSymbolName(double level, bool muted);
-// Whole percent, rounded half away from zero (not clamped).
-long long volumePercent(double level);
-// "Muted" or the percent followed by "%", for the label beside the wedge.
-std::string volumeLabelText(double level, bool muted);
-
-// Accessibility texts.
-std::string dialAccessibilityLabel();  // "Orbel radial menu"
-std::string dialAccessibilityValue(const std::vector<std::string>& titles, int highlightedIndex);
-std::string wedgeAccessibilityHint(const std::string& title);
-std::string volumeAccessibilityLabel();  // "Volume"
-std::string volumeAccessibilityValue(double level, bool muted);
-std::string volumeAccessibilityHint();
+// The chord of one wedge at the outer radius: the horizontal travel that
+// spans the whole volume range. n = 0 counts as one wedge.
+inline double wedgeChord(double radius, int n) {
+    if (n < 1) n = 1;
+    return 2 * radius * std::abs(std::sin(std::numbers::pi / n));
+}
 
 }  // namespace orbel::dial

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "dial/dial_geometry.h"
+#include "dial/wedge_geometry.h"
 #include "dial/glass_surface.h"
 
 namespace orbel::dial {

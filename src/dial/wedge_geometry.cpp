@@ -1,4 +1,4 @@
-#include "dial/dial_geometry.h"
+#include "dial/wedge_geometry.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -76,11 +76,6 @@ QPainterPath WedgeShape::path(QPointF centre) const {
     return p;
 }
 
-double wedgeMidAngle(int index, int count) {
-    if (count < 1) return -kPi / 2;
-    return 2 * kPi / count * index - kPi / 2;
-}
-
 double wedgeGapOffset(double innerRadius, double outerRadius, int count) {
     if (count < 1) count = 1;
     const double g = std::min({0.7 * innerRadius * std::sin(kPi / count), 0.85 * innerRadius,
@@ -90,7 +85,7 @@ double wedgeGapOffset(double innerRadius, double outerRadius, int count) {
 
 WedgeShape wedgeShape(int index, int count, double innerRadius, double outerRadius) {
     const double slice = 2 * kPi / std::max(count, 1);
-    const double mid = wedgeMidAngle(index, count);
+    const double mid = wedgeCentreAngle(index, std::max(count, 1));
     return {mid - slice / 2, mid + slice / 2, innerRadius, outerRadius, DialMetrics::kCornerRadius,
             wedgeGapOffset(innerRadius, outerRadius, count)};
 }
@@ -111,7 +106,7 @@ QPainterPath slotPath(QPointF centre, int index, int count, double innerRadius, 
 }
 
 QPointF pointOnWedgeAxis(QPointF centre, int index, int count, double radius) {
-    return polar(centre, radius, count <= 1 ? -kPi / 2 : wedgeMidAngle(index, count));
+    return polar(centre, radius, count <= 1 ? -kPi / 2 : wedgeCentreAngle(index, count));
 }
 
 double effectiveFillStrength(double strength) {
@@ -126,9 +121,8 @@ WedgeStroke wedgeStroke(double strength) {
 }
 
 VolumeRegions volumeRegions(QPointF centre, int count, double outerRadius, double level) {
-    const int n = count >= 2 ? count : 1;
-    const double half = outerRadius * std::abs(std::sin(kPi / n));
-    const double chord = 2 * half;
+    const double chord = wedgeChord(outerRadius, count >= 2 ? count : 1);
+    const double half = chord / 2;
     const double lvl = std::isnan(level) ? 0.0 : std::clamp(level, 0.0, 1.0);
     VolumeRegions r;
     r.chord = chord;

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "dial/dial_geometry.h"
+#include "dial/wedge_geometry.h"
 
 namespace orbel::dial {
 namespace {

@@ -70,7 +70,7 @@ QImage frostedGlass(const QImage& behind, bool dark) {
     QImage glass = blurred(behind, 24.0 * dpr);
     QPainter p(&glass);
     p.fillRect(QRectF(QPointF(0, 0), glass.deviceIndependentSize()),
-               dark ? QColor(18, 18, 20, 150) : QColor(246, 246, 248, 150));
+               dark ? QColor(18, 18, 20, 125) : QColor(246, 246, 248, 130));
     return glass;
 }
 

@@ -1,0 +1,65 @@
+#pragma once
+
+// The content of the dial's overlay panel: paints the whole live dial from
+// the controller's published state, at the centre of the area it is given.
+// Keeps no state of the dial's own; it only caches what it painted — the
+// backdrop (with its glass) and the knob — and the slots' pictures, and on a
+// highlight change repaints just the two wedges concerned.
+
+#include <QImage>
+#include <QPixmap>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <map>
+
+#include "dial/dial_view_state.h"
+#include "dial/radial_menu_controller.h"
+
+namespace orbel::dial {
+
+// Turns a slot's picture into an image of `pixelSize` device pixels; a null
+// image draws the placeholder.
+using SlotImageResolver = std::function<QImage(const SlotImage& image, int pixelSize)>;
+
+class RadialMenuView : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit RadialMenuView(QWidget* parent = nullptr);
+
+    // Observes the controller (and the dynamic titles and cycling slots);
+    // nullptr leaves an empty view.
+    void setController(const RadialMenuController* controller);
+    void setImageResolver(SlotImageResolver resolver);
+    // What lies behind the dial's backdrop square (diameter x diameter
+    // points), captured before the panel showed; null: the tinted fill.
+    void setBehindBackdrop(const QImage& behind);
+
+    // The state drawn now, for tests and renders.
+    DialViewState viewState() const;
+    QPointF dialCentre() const { return QPointF(width() / 2.0, height() / 2.0); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void rebuild();                         // drop every cache, repaint all
+    void highlightChanged(int index);       // repaint the two wedges concerned
+    void refreshAccessibility();
+    const QImage& iconFor(const MenuSlot& slot);
+    QPixmap& backdropLayer(const DialViewState& state);
+
+    QPointer<const RadialMenuController> controller_;
+    SlotImageResolver resolver_;
+    QImage behind_;
+    QImage glass_;  // behind_, blurred and tinted for the cached scheme
+    bool glassDark_ = false;
+    QPixmap backdrop_;  // shadow, disc and knob at the current size and scheme
+    DialViewState cachedFor_;
+    int lastHighlight_ = -1;
+    std::map<Uuid, QImage> icons_;
+};
+
+}  // namespace orbel::dial

@@ -74,8 +74,10 @@ void RadialMenuView::setImageResolver(SlotImageResolver resolver) {
     rebuild();
 }
 
-void RadialMenuView::setBehindBackdrop(const QImage& behind) {
+void RadialMenuView::setBehind(const QImage& behind, const QRectF& area, bool asBackground) {
     behind_ = behind;
+    behindArea_ = area;
+    behindAsBackground_ = asBackground;
     glass_ = QImage();
     backdrop_ = QPixmap();
     update();
@@ -153,12 +155,18 @@ QPixmap& RadialMenuView::backdropLayer(const DialViewState& s) {
     const double dpr = devicePixelRatioF();
     if (!backdrop_.isNull() && sameLayers(s, cachedFor_) && backdrop_.devicePixelRatio() == dpr) return backdrop_;
     cachedFor_ = s;
+    const DialMetrics m{s.menuRadius};
     if (!behind_.isNull() && (glass_.isNull() || glassDark_ != s.palette.isDark)) {
-        glass_ = frostedGlass(behind_, s.palette.isDark);
+        // The backdrop's square of the picture, blurred and tinted.
+        const double d = m.backdropDiameter(), k = behind_.devicePixelRatio();
+        const QPointF c = dialCentre();
+        const QRectF disc(c.x() - d / 2 - behindArea_.x(), c.y() - d / 2 - behindArea_.y(), d, d);
+        QImage source = behind_.copy(QRectF(disc.topLeft() * k, disc.size() * k).toAlignedRect());
+        source.setDevicePixelRatio(k);
+        glass_ = frostedGlass(source, s.palette.isDark);
         glassDark_ = s.palette.isDark;
     }
     // The layer covers the backdrop, its shadow and the wedge labels' ring.
-    const DialMetrics m{s.menuRadius};
     const double side = 2 * (m.pillRadius() + 60);
     backdrop_ = QPixmap((QSizeF(side, side) * dpr).toSize());
     backdrop_.setDevicePixelRatio(dpr);
@@ -181,6 +189,7 @@ void RadialMenuView::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     p.setCompositionMode(QPainter::CompositionMode_Source);
     p.fillRect(event->rect(), Qt::transparent);
+    if (behindAsBackground_ && !behind_.isNull()) p.drawImage(behindArea_, behind_);
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     const QPixmap& layer = backdropLayer(s);
     const QSizeF layerSize = layer.deviceIndependentSize();

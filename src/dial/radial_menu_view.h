@@ -32,9 +32,12 @@ public:
     // nullptr leaves an empty view.
     void setController(const RadialMenuController* controller);
     void setImageResolver(SlotImageResolver resolver);
-    // What lies behind the dial's backdrop square (diameter x diameter
-    // points), captured before the panel showed; null: the tinted fill.
-    void setBehindBackdrop(const QImage& behind);
+    // What lies behind `area` (view coordinates, a square about the dial
+    // holding at least the backdrop), captured before the panel showed. The
+    // backdrop's glass is made from it; a null image gives the tinted fill.
+    // With `asBackground` the picture is also painted as it is, where the
+    // window system cannot show what is behind a translucent window.
+    void setBehind(const QImage& behind, const QRectF& area, bool asBackground);
 
     // The state drawn now, for tests and renders.
     DialViewState viewState() const;
@@ -54,6 +57,8 @@ private:
     QPointer<const RadialMenuController> controller_;
     SlotImageResolver resolver_;
     QImage behind_;
+    QRectF behindArea_;
+    bool behindAsBackground_ = false;
     QImage glass_;  // behind_, blurred and tinted for the cached scheme
     bool glassDark_ = false;
     QPixmap backdrop_;  // shadow, disc and knob at the current size and scheme

@@ -79,7 +79,10 @@ void RadialMenuController::show() {
             auto it = config->appOverrides.find(*previousFrontmost_);
             if (it != config->appOverrides.end()) override = &it->second;
         }
-        const AppConfig effective = override ? config->applyingOverride(*override) : *config;
+        // The whole configuration is copied only when an override applies.
+        std::optional<AppConfig> overridden;
+        if (override) overridden = config->applyingOverride(*override);
+        const AppConfig& effective = overridden ? *overridden : *config;
         if (menuRadius_ != effective.menuRadius) {
             menuRadius_ = effective.menuRadius;
             Q_EMIT menuRadiusChanged(menuRadius_);

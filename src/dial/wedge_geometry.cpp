@@ -44,7 +44,10 @@ void appendTangentArc(QPainterPath& path, QPointF corner, QPointF towards, doubl
         path.lineTo(corner);
         return;
     }
-    const double d = radius / std::tan(theta / 2);  // corner to each tangent point
+    // Corner to each tangent point. When the current point lies inside the
+    // first tangent point the arc starts at the current point instead: a
+    // line back to the tangent point would leave a spike in the outline.
+    const double d = std::min(radius / std::tan(theta / 2), la);
     const QPointF t1 = corner + v1 * d, t2 = corner + v2 * d;
     // One cubic for the arc: its sweep, pi - theta, is below a half turn.
     const double handle = 4.0 / 3.0 * std::tan((kPi - theta) / 4) * radius;

@@ -155,9 +155,7 @@ void paintSymbol(QPainter& p, std::string_view name, QRectF box, const QColor& c
 void paintBackdropShadow(QPainter& p, QPointF centre, double diameter, bool dark) {
     const double margin = 48;
     const double side = diameter + 2 * margin;
-    QPainterPath disc;
-    disc.addEllipse(QPointF(side / 2, side / 2), diameter / 2, diameter / 2);
-    const QImage shadow = softShadow(disc, QSizeF(side, side), p.device()->devicePixelRatioF(),
+    const QImage shadow = discShadow(diameter, margin, p.device()->devicePixelRatioF(),
                                      QColor::fromRgbF(0, 0, 0, dark ? 0.32f : 0.14f), 11);
     p.drawImage(QPointF(centre.x() - side / 2, centre.y() - side / 2 + (dark ? 8 : 4)), shadow);
 }
@@ -316,9 +314,7 @@ void paintKnob(QPainter& p, QPointF centre, const KnobStyle& k) {
     // Drop shadow: radius 18, 7 down.
     {
         const double margin = 40, side = size + 2 * margin;
-        QPainterPath s;
-        s.addEllipse(QPointF(side / 2, side / 2), r, r);
-        const QImage shadow = softShadow(s, QSizeF(side, side), p.device()->devicePixelRatioF(),
+        const QImage shadow = discShadow(size, margin, p.device()->devicePixelRatioF(),
                                          QColor::fromRgbF(0, 0, 0, k.isDark ? 0.34f : 0.16f), 9);
         p.drawImage(QPointF(centre.x() - side / 2, centre.y() - side / 2 + 7), shadow);
     }

@@ -21,5 +21,8 @@ QImage frostedGlass(const QImage& behind, bool dark);
 // A soft shadow of `shape` (logical coordinates) as an image of `size`
 // logical points at `dpr`, blurred by `blurRadius` points.
 QImage softShadow(const QPainterPath& shape, QSizeF size, double dpr, const QColor& color, double blurRadius);
+// The soft shadow of a disc of `diameter` centred in a square of
+// `diameter + 2 * margin` points; made once per size, density and colour.
+QImage discShadow(double diameter, double margin, double dpr, const QColor& color, double blurRadius);
 
 }  // namespace orbel::dial

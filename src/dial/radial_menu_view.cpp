@@ -186,11 +186,12 @@ void RadialMenuView::paintEvent(QPaintEvent* event) {
     const DialViewState s = viewState();
     const QPointF c = dialCentre();
     const DialMetrics m{s.menuRadius};
-    QPainter p(this);
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.fillRect(event->rect(), Qt::transparent);
-    if (behindAsBackground_ && !behind_.isNull()) p.drawImage(behindArea_, behind_);
-    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    QPainter p(this);  // the backing store is cleared already (translucent window)
+    if (behindAsBackground_ && !behind_.isNull()) {
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(behindArea_, behind_);
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
     const QPixmap& layer = backdropLayer(s);
     const QSizeF layerSize = layer.deviceIndependentSize();
     p.drawPixmap(QPointF(c.x() - layerSize.width() / 2, c.y() - layerSize.height() / 2), layer);

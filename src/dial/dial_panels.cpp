@@ -22,9 +22,8 @@
 namespace orbel::dial {
 namespace {
 
-// Without a compositor the panel shows only the dial's square: the disc
-// and room for the title pills around it.
-constexpr double kOpaqueMargin = 120.0;
+// Room beyond the title pills' circle for a title's half width.
+constexpr double kLabelRoom = 130.0;
 constexpr int kGrabRetryMs = 10;
 constexpr int kGrabAttempts = 150;  // the key that opened the dial may hold the keyboard a moment
 
@@ -48,7 +47,7 @@ DialKeyEvent dialKey(const QKeyEvent& e) {
 // One panel. The overlay hosts the view; catchers are empty.
 class DialPanel : public QWidget {
 public:
-    DialPanel(DialPanels& owner, bool overlay) : owner_(owner), overlay_(overlay) {
+    explicit DialPanel(DialPanels& owner) : owner_(owner) {
         setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                        Qt::X11BypassWindowManagerHint | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint);
         setAttribute(Qt::WA_TranslucentBackground);
@@ -58,11 +57,9 @@ public:
         setMouseTracking(true);
         setCursor(Qt::ArrowCursor);
         setFocusPolicy(Qt::StrongFocus);
-        if (overlay) {
-            setWindowTitle(QStringLiteral("Orbel"));
-            view_ = new RadialMenuView(this);
-            view_->setAttribute(Qt::WA_TransparentForMouseEvents);
-        }
+        setWindowTitle(QStringLiteral("Orbel"));
+        view_ = new RadialMenuView(this);
+        view_->setAttribute(Qt::WA_TransparentForMouseEvents);
     }
 
     RadialMenuView* view() const { return view_; }
@@ -85,7 +82,7 @@ protected:
         DialSurfaceListener* l = owner_.listener_;
         if (!l) return;
         if (e->button() == Qt::LeftButton) {
-            l->leftPressed(overlay_ ? DialClickTarget::overlay : DialClickTarget::ownWindow, e->globalPosition());
+            l->leftPressed(DialClickTarget::overlay, e->globalPosition());
         } else {
             l->otherButtonPressed(storedButton(e->button()));
         }
@@ -108,24 +105,29 @@ protected:
     void hideEvent(QHideEvent* e) override {
         QWidget::hideEvent(e);
         // Hidden by someone else: our keyboard grab went with it.
-        if (!ours_ && !e->spontaneous() && overlay_) owner_.requestDismiss();
+        if (!ours_ && !e->spontaneous()) owner_.requestDismiss();
     }
 
 private:
     DialPanels& owner_;
-    bool overlay_;
     bool ours_ = false;
     RadialMenuView* view_ = nullptr;
 };
 
-DialPanels::DialPanels(QObject* parent) : QObject(parent) {
-    panels_.push_back(std::make_unique<DialPanel>(*this, true));
+DialPanels::DialPanels(QObject* parent) : QObject(parent), overlay_(std::make_unique<DialPanel>(*this)) {
     auto& watch = platform::PointerWatch::shared();
     connect(&watch, &platform::PointerWatch::pointerMoved, this, [this] {
         if (presented_ && listener_) listener_->pointerMoved();
     });
     connect(&watch, &platform::PointerWatch::buttonPressed, this, &DialPanels::rawButtonPressed);
     connect(&watch, &platform::PointerWatch::desktopChanged, this, &DialPanels::requestDismiss);
+    connect(&watch, &platform::PointerWatch::catcherPressed, this, &DialPanels::catcherPressed);
+    connect(&watch, &platform::PointerWatch::catcherDragged, this, [this] {
+        if (presented_ && listener_) listener_->leftDragged();
+    });
+    connect(&watch, &platform::PointerWatch::catcherReleased, this, [this](int button) {
+        if (presented_ && listener_ && button == 0) listener_->leftReleased();
+    });
 }
 
 DialPanels::~DialPanels() {
@@ -137,15 +139,11 @@ void DialPanels::setController(RadialMenuController* controller) {
     view().setController(controller);
 }
 
-RadialMenuView& DialPanels::view() { return *panels_.front()->view(); }
+RadialMenuView& DialPanels::view() { return *overlay_->view(); }
 
-QWidget* DialPanels::overlayPanel() const { return presented_ ? panels_.front().get() : nullptr; }
+QWidget* DialPanels::overlayPanel() const { return presented_ ? overlay_.get() : nullptr; }
 
-std::vector<QWidget*> DialPanels::catcherPanels() const {
-    std::vector<QWidget*> list;
-    for (std::size_t i = 1; i < shown_; ++i) list.push_back(panels_[i].get());
-    return list;
-}
+double DialPanels::panelSide(double menuRadius) { return 2 * (DialMetrics{menuRadius}.pillRadius() + kLabelRoom); }
 
 std::vector<DialScreen> DialPanels::screens() const {
     std::vector<DialScreen> list;
@@ -162,33 +160,32 @@ std::optional<DialScreen> DialPanels::mainScreen() const {
 
 QPointF DialPanels::pointerPosition() const { return QCursor::pos(); }
 
-DialPanel& DialPanels::panelAt(std::size_t index) {
-    while (panels_.size() <= index) panels_.push_back(std::make_unique<DialPanel>(*this, false));
-    return *panels_[index];
-}
-
 void DialPanels::present(const DialScreen& overlay, const std::vector<DialScreen>& catchers) {
     auto& capture = platform::ScreenCapture::shared();
-    translucent_ = capture.compositorRunning();
+    const bool translucent = capture.compositorRunning();
     const double radius = controller_ ? controller_->menuRadius() : RadialMenuController::kDefaultRadius;
-    const DialMetrics m{radius};
+    const double side = panelSide(radius);
     const QPointF centre = QRectF(overlay.frame).center();
-    // What lies behind the dial, taken before any panel of ours is up.
-    const double side = m.backdropDiameter() + (translucent_ ? 0.0 : 2 * kOpaqueMargin);
     const QRect square = QRectF(centre.x() - side / 2, centre.y() - side / 2, side, side).toAlignedRect();
     QScreen* screen = QGuiApplication::screenAt(overlay.frame.center());
-    const double dpr = screen ? screen->devicePixelRatio() : 1.0;
-    view().setBehind(capture.capture(square, dpr), QRectF(square).translated(-QPointF(overlay.frame.topLeft())),
-                     !translucent_);
+    dpr_ = screen ? screen->devicePixelRatio() : 1.0;
+    // What lies behind the dial, taken before any window of ours is up: the
+    // backdrop's square for the glass, or the whole panel when it must be
+    // painted as the background too.
+    const double d = DialMetrics{radius}.backdropDiameter();
+    const QRect taken = translucent ? QRectF(centre.x() - d / 2, centre.y() - d / 2, d, d).toAlignedRect() : square;
+    view().setBehind(capture.capture(taken, dpr_), QRectF(taken).translated(-QPointF(square.topLeft())), !translucent);
 
-    DialPanel& panel = panelAt(0);
-    if (translucent_) panel.clearMask();
-    else panel.setMask(QRegion(square.translated(-overlay.frame.topLeft())));
-    shown_ = 1;
-    if (translucent_) {
-        for (const DialScreen& s : catchers) panelAt(shown_++).showOn(s.frame);
-    }
-    panel.showOn(overlay.frame);
+    // Catchers first, the overlay's screen first: the panel stacks above them.
+    catcherAreas_.clear();
+    catcherAreas_.push_back(overlay.frame);
+    for (const DialScreen& s : catchers) catcherAreas_.push_back(s.frame);
+    std::vector<QRect> device;
+    for (const QRect& r : catcherAreas_)
+        device.push_back(QRectF(QPointF(r.topLeft()) * dpr_, QSizeF(r.size()) * dpr_).toAlignedRect());
+    catchersUp_ = platform::PointerWatch::shared().setClickCatchers(device);
+
+    overlay_->showOn(square);
     presented_ = true;
     platform::CaptureGuard::shared().overlayShown();
     if (platform::Permissions::shared().inputMonitoringGranted()) watching_ = platform::PointerWatch::shared().start();
@@ -198,11 +195,14 @@ void DialPanels::present(const DialScreen& overlay, const std::vector<DialScreen
 void DialPanels::dismiss() {
     if (!presented_) return;
     releaseKeyboard();
-    if (watching_) platform::PointerWatch::shared().stop();
+    auto& watch = platform::PointerWatch::shared();
+    if (watching_) watch.stop();
     watching_ = false;
     watchScreens(false);
-    for (std::size_t i = 0; i < shown_; ++i) panels_[i]->hideByUs();
-    shown_ = 0;
+    overlay_->hideByUs();
+    if (catchersUp_) watch.setClickCatchers({});
+    catchersUp_ = false;
+    catcherAreas_.clear();
     presented_ = false;
     platform::CaptureGuard::shared().overlayHidden();
 }
@@ -215,7 +215,7 @@ void DialPanels::grabKeyboard() {
 
 void DialPanels::tryGrab() {
     if (!wantGrab_ || !presented_) return;
-    DialPanel& panel = *panels_.front();
+    DialPanel& panel = *overlay_;
     QWindow* window = panel.windowHandle();
     if (window && window->setKeyboardGrabEnabled(true)) {
         panel.grabKeyboard();  // Qt routes the keys to the panel
@@ -226,7 +226,7 @@ void DialPanels::tryGrab() {
 
 void DialPanels::releaseKeyboard() {
     wantGrab_ = false;
-    DialPanel& panel = *panels_.front();
+    DialPanel& panel = *overlay_;
     panel.releaseKeyboard();
     if (QWindow* window = panel.windowHandle()) window->setKeyboardGrabEnabled(false);
 }
@@ -235,20 +235,24 @@ void DialPanels::pushArrowCursor() { QGuiApplication::setOverrideCursor(Qt::Arro
 
 void DialPanels::popCursor() { QGuiApplication::restoreOverrideCursor(); }
 
-bool DialPanels::overOurPanel(QPointF global) const {
-    for (std::size_t i = 0; i < shown_; ++i) {
-        const DialPanel& p = *panels_[i];
-        const QPoint local = (global - QPointF(p.geometry().topLeft())).toPoint();
-        if (p.rect().contains(local) && (p.mask().isEmpty() || p.mask().contains(local))) return true;
-    }
-    return false;
+void DialPanels::rawButtonPressed(int button) {
+    // With catchers every press lands in our windows and arrives as their
+    // own event; without them a left press elsewhere is another
+    // application's, unless it is on the overlay.
+    if (!presented_ || !listener_ || button != 0 || catchersUp_) return;
+    const QPointF at = pointerPosition();
+    if (!overlay_->geometry().contains(at.toPoint())) listener_->leftPressed(DialClickTarget::foreignWindow, at);
 }
 
-void DialPanels::rawButtonPressed(int button) {
-    // Presses on our own panels arrive as the panels' own events.
-    if (!presented_ || !listener_ || button != 0) return;
-    const QPointF at = pointerPosition();
-    if (!overOurPanel(at)) listener_->leftPressed(DialClickTarget::foreignWindow, at);
+void DialPanels::catcherPressed(int catcher, int button, QPoint devicePosition) {
+    if (!presented_ || !listener_) return;
+    if (button != 0) {
+        listener_->otherButtonPressed(button);
+        return;
+    }
+    // The overlay's screen is the overlay panel's, as far as the dial knows.
+    listener_->leftPressed(catcher == 0 ? DialClickTarget::overlay : DialClickTarget::ownWindow,
+                           fromDevice(devicePosition));
 }
 
 void DialPanels::requestDismiss() {

@@ -1,25 +1,30 @@
 #pragma once
 
-// The dial's windows on the desktop: the real DialSurface. One frameless,
-// stay-on-top, translucent panel per screen that never takes the focus and
-// bypasses the window manager: the overlay panel on the pointer's screen
-// hosts the dial's view, the catcher panels on the other screens only catch
-// clicks. Keys come through a keyboard grab (the application in front keeps
-// its focus); pointer motion and clicks outside our windows through the
-// platform's PointerWatch. A desktop switch, a change of the screens or
-// the loss of the grab asks the dial to close.
+// The dial's windows on the desktop: the real DialSurface. The overlay is a
+// frameless, stay-on-top, translucent panel that never takes the focus and
+// bypasses the window manager; it hosts the dial's view in the square about
+// the centre of the pointer's screen. Every screen, the overlay's included,
+// is covered by an invisible click catcher (PointerWatch) beneath it, so a
+// click anywhere lands in our windows and reaches no other application: on
+// the overlay's screen it counts as a click on the overlay, elsewhere as one
+// on a catcher panel. The catchers paint nothing, and the overlay only its
+// square, so showing the dial uploads no full-screen picture. Keys come
+// through a keyboard grab (the application in front keeps its focus);
+// pointer motion everywhere through the PointerWatch's raw events. A desktop
+// switch, a change of the screens or the loss of the grab asks the dial to
+// close.
 //
-// Glass: just before the panels show, the square behind the dial is
+// Glass: just before the panel shows, the square behind the dial is
 // captured (ScreenCapture) for the backdrop's frosted glass. With a
-// compositor the panels are truly translucent; without one only the dial's
-// square is shown (everything else of the panel is cut away), its corners
-// painted with the captured picture, and no catcher panels are shown: clicks
-// elsewhere reach the dial through the PointerWatch.
+// compositor the panel is truly translucent; without one the captured
+// picture is also painted as the panel's background.
 //
-// Panels are made once and kept between showings. GUI thread only.
+// The overlay panel and the catchers are made once and kept between
+// showings. GUI thread only.
 
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <memory>
 #include <vector>
 
@@ -42,10 +47,13 @@ public:
     void setController(RadialMenuController* controller);
     RadialMenuView& view();
 
-    // Tests: the panels on screen now (overlay first).
+    // Tests: the overlay panel while it is up, and the catchers' areas
+    // (desktop coordinates, the overlay's screen first).
     QWidget* overlayPanel() const;
-    std::vector<QWidget*> catcherPanels() const;
-    bool usesCompositorAlpha() const { return translucent_; }
+    const std::vector<QRect>& catcherAreas() const { return catcherAreas_; }
+    // The side of the overlay's square for a dial radius: the dial with its
+    // title pills.
+    static double panelSide(double menuRadius);
 
     // DialSurface.
     void setListener(DialSurfaceListener* listener) override { listener_ = listener; }
@@ -61,19 +69,20 @@ public:
 
 private:
     friend class DialPanel;
-    DialPanel& panelAt(std::size_t index);
     void watchScreens(bool on);
     void tryGrab();
     void rawButtonPressed(int button);
+    void catcherPressed(int catcher, int button, QPoint devicePosition);
     void requestDismiss();
-    bool overOurPanel(QPointF global) const;
+    QPointF fromDevice(QPoint p) const { return QPointF(p) / dpr_; }
 
     DialSurfaceListener* listener_ = nullptr;
     QPointer<RadialMenuController> controller_;
-    std::vector<std::unique_ptr<DialPanel>> panels_;  // [0] is the overlay, kept between showings
-    std::size_t shown_ = 0;                           // panels on screen now
+    std::unique_ptr<DialPanel> overlay_;
+    std::vector<QRect> catcherAreas_;
+    bool catchersUp_ = false;
+    double dpr_ = 1.0;
     bool presented_ = false;
-    bool translucent_ = false;
     bool wantGrab_ = false;
     int grabAttempts_ = 0;
     bool watching_ = false;

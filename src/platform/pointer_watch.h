@@ -3,9 +3,15 @@
 // Watches the user's input everywhere while an overlay of ours is up,
 // without taking it from anyone: pointer motion and mouse buttons over any
 // window (ours or another application's), and switches of the virtual
-// desktop. Listen-only; needs input-monitoring access (Permissions).
+// desktop (listen-only; needs input-monitoring access, see Permissions).
+// Also keeps invisible click catchers: windows that show nothing and take
+// the clicks landing on them, so that they reach no other application.
+// Coordinates are the display server's device pixels.
 
 #include <QObject>
+#include <QPoint>
+#include <QRect>
+#include <vector>
 
 #include "platform/shared_instance.h"
 
@@ -23,12 +29,23 @@ public:
     virtual bool start() = 0;
     virtual void stop() = 0;
 
+    // Puts click catchers over `areas`, above every other window, replacing
+    // the previous ones (kept and reused); an empty list takes them off the
+    // screen. Returns once the server has them in place, so a window shown
+    // afterwards stacks above them. False when there can be none.
+    virtual bool setClickCatchers(const std::vector<QRect>& areas) = 0;
+
 Q_SIGNALS:
     void pointerMoved();
     // Mouse buttons in the stored numbering (0 left, 1 right, 2 middle, 3...).
     void buttonPressed(int button);
     void buttonReleased(int button);
     void desktopChanged();
+    // On a catcher: a press (with the catcher's index in the list given), and
+    // the motion with the left button held and the release that follow it.
+    void catcherPressed(int catcher, int button, QPoint position);
+    void catcherDragged(QPoint position);
+    void catcherReleased(int button);
 
 private:
     friend Shared<PointerWatch>;

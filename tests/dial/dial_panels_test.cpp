@@ -12,7 +12,9 @@
 #include "config/config_manager.h"
 #include "dial/dial_panels.h"
 #include "dial/radial_menu_controller.h"
+#include "fakes/fake_permissions.h"
 #include "fakes/fake_platform_basics.h"
+#include "fakes/fake_pointer_watch.h"
 #include "fakes/fake_system_platform.h"
 #include "platform/capture_guard.h"
 
@@ -29,7 +31,9 @@ class DialPanelsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         platform::Workspace::setShared(&workspace);
+        platform::Permissions::setShared(&permissions);
         AppConfig c;
+        for (int i = 0; i < 6; ++i) workspace.install("a" + std::to_string(i));
         for (int i = 0; i < 6; ++i) c.rootGroup.slots.push_back(SlotConfig::make(SlotType::app("a" + std::to_string(i)), "Slot " + std::to_string(i)));
         manager.setConfig(c);
         dial.loadSlots(c.rootGroup.slots);
@@ -38,6 +42,7 @@ protected:
     void TearDown() override {
         dial.hide();
         platform::Workspace::setShared(nullptr);
+        platform::Permissions::setShared(nullptr);
     }
     QPointF screenCentre(int i) const { return QRectF(QGuiApplication::screens().at(i)->geometry()).center(); }
     // Shows the dial with the pointer `r` points from the centre of screen i
@@ -49,6 +54,19 @@ protected:
         QCoreApplication::processEvents();
     }
 
+    // Installed before the panels connect to it.
+    struct WatchInstaller {
+        explicit WatchInstaller(fakes::FakePointerWatch* w) { platform::PointerWatch::setShared(w); }
+        ~WatchInstaller() { platform::PointerWatch::setShared(nullptr); }
+    };
+    QRect squareAbout(QPointF centre) const {
+        const double side = dial::DialPanels::panelSide(200);
+        return QRectF(centre.x() - side / 2, centre.y() - side / 2, side, side).toAlignedRect();
+    }
+
+    fakes::FakePermissions permissions;
+    fakes::FakePointerWatch watch;
+    WatchInstaller installer{&watch};
     fakes::TempAppPaths paths;
     fakes::FakeKeyValueStore defaults;
     fakes::FakeWorkspace workspace;
@@ -57,13 +75,15 @@ protected:
     RadialMenuController dial{&manager, panels};
 };
 
-TEST_F(DialPanelsTest, OneScreenOverlayCoversItAndIsKeptBetweenShowings) {
+TEST_F(DialPanelsTest, OneScreenOverlayCatcherCoversItAndPanelIsKeptBetweenShowings) {
     showAt(0, 2);
     QWidget* overlay = panels.overlayPanel();
     ASSERT_NE(overlay, nullptr);
     EXPECT_TRUE(overlay->isVisible());
-    EXPECT_EQ(overlay->geometry(), QGuiApplication::primaryScreen()->geometry());
-    EXPECT_TRUE(panels.catcherPanels().empty());
+    EXPECT_EQ(overlay->geometry(), squareAbout(screenCentre(0)));
+    // One catcher: the overlay's own screen, beneath the panel.
+    EXPECT_EQ(watch.catchers, std::vector<QRect>{QGuiApplication::primaryScreen()->geometry()});
+    EXPECT_TRUE(watch.watching);
     EXPECT_EQ(panels.view().dialCentre(), QRectF(overlay->rect()).center());
     EXPECT_EQ(dial.highlightedIndex(), 2);
     EXPECT_TRUE(overlay->windowFlags() & Qt::X11BypassWindowManagerHint);
@@ -72,9 +92,15 @@ TEST_F(DialPanelsTest, OneScreenOverlayCoversItAndIsKeptBetweenShowings) {
     dial.hide();
     EXPECT_FALSE(overlay->isVisible());
     EXPECT_EQ(panels.overlayPanel(), nullptr);
+    EXPECT_TRUE(watch.catchers.empty());
+    EXPECT_FALSE(watch.watching);
+    // Without listen access the input is not watched (the panel's own
+    // events still track the pointer).
+    permissions.inputMonitoring = false;
     showAt(0, 4);
     EXPECT_EQ(panels.overlayPanel(), overlay);  // the same panel, shown again
     EXPECT_EQ(dial.highlightedIndex(), 4);
+    EXPECT_FALSE(watch.watching);
 }
 
 TEST_F(DialPanelsTest, PointerKeysAndClicksReachTheDial) {
@@ -88,6 +114,14 @@ TEST_F(DialPanelsTest, PointerKeysAndClicksReachTheDial) {
     EXPECT_EQ(dial.highlightedIndex(), 1);
     QTest::keyClick(overlay, Qt::Key_Escape);
     EXPECT_FALSE(dial.isVisible());
+    // A click on the overlay's screen outside the panel is a ring click there.
+    showAt(0, 0);
+    const QPoint farRight = (screenCentre(0) + QPointF(390, 0)).toPoint();
+    QCursor::setPos(farRight);
+    Q_EMIT watch.pointerMoved();
+    EXPECT_EQ(dial.highlightedIndex(), 2);
+    Q_EMIT watch.catcherPressed(0, 0, farRight);  // fires the app slot, which closes the dial
+    QTRY_VERIFY(!dial.isVisible());
 }
 
 TEST_F(DialPanelsTest, CaptureWaitsUntilTheDialIsOffTheScreen) {
@@ -125,15 +159,16 @@ TEST_F(DialPanelsTest, ChildOverlayOnThePointersScreen) {
     showAt(middle, 3);
     QWidget* overlay = panels.overlayPanel();
     ASSERT_NE(overlay, nullptr);
-    EXPECT_EQ(overlay->geometry(), screens[middle]->geometry());
     EXPECT_EQ(QPointF(overlay->pos()) + panels.view().dialCentre(), QRectF(screens[middle]->geometry()).center());
     EXPECT_EQ(dial.highlightedIndex(), 3);
-    std::vector<QRect> catchers;
-    for (QWidget* c : panels.catcherPanels()) catchers.push_back(c->geometry());
-    std::vector<QRect> others;
+    // Catchers: the overlay's screen, then the others (in device pixels).
+    const double dpr = screens[middle]->devicePixelRatio();
+    std::vector<QRect> expected{screens[middle]->geometry()};
     for (int i = 0; i < screens.size(); ++i)
-        if (i != middle) others.push_back(screens[i]->geometry());
-    EXPECT_EQ(catchers, others);
+        if (i != middle) expected.push_back(screens[i]->geometry());
+    for (QRect& r : expected) r = QRect(r.topLeft() * dpr, r.size() * dpr);
+    EXPECT_EQ(watch.catchers, expected);
+    EXPECT_EQ(panels.catcherAreas().size(), expected.size());
     if (mode == "hidpi") {
         EXPECT_EQ(overlay->devicePixelRatioF(), 2.0);
         const QPixmap shot = overlay->grab(QRect(overlay->rect().center() - QPoint(260, 260), QSize(520, 520)));

@@ -103,6 +103,18 @@ TEST_F(DialOnScreenTest, PointerHighlightsClickFiresEscapeCloses) {
     EXPECT_TRUE(spinUntil([&] { return QFileInfo::exists(marker_); })) << "the script slot ran";
     EXPECT_TRUE(spinUntil([&] { return !dial_.isVisible(); }));
 
+    // A click far outside the dial's square lands on the invisible catcher
+    // and still fires the highlighted slot.
+    QFile::remove(marker_);
+    pointTo({520, 8});
+    spin(100);
+    dial_.show();
+    ASSERT_TRUE(dialPainted());
+    EXPECT_EQ(dial_.highlightedIndex(), 1);
+    xdotool({"click", "1"});
+    EXPECT_TRUE(spinUntil([&] { return QFileInfo::exists(marker_); })) << "fired from the catcher";
+    EXPECT_TRUE(spinUntil([&] { return !dial_.isVisible(); }));
+
     dial_.show();
     ASSERT_TRUE(dialPainted());
     xdotool({"key", "Escape"});

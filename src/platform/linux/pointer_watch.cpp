@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QSocketNotifier>
 #include <cstring>
+#include <algorithm>
 #include <memory>
 
 #include "platform/key_translation.h"
@@ -40,7 +41,59 @@ public:
         drain();
     }
 
+    bool setClickCatchers(const std::vector<QRect>& areas) override {
+        if (!connect()) return false;
+        notifier_->setEnabled(true);
+        while (catchers_.size() < areas.size()) {
+            const xcb_window_t w = xcb_generate_id(conn_);
+            const std::uint32_t values[] = {1,  // override-redirect: the window manager leaves it alone
+                                            XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
+                                                XCB_EVENT_MASK_BUTTON_1_MOTION,
+                                            arrowCursor()};
+            xcb_create_window(conn_, 0, w, root_, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT,
+                              XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK | XCB_CW_CURSOR, values);
+            catchers_.push_back(w);
+        }
+        for (std::size_t i = 0; i < catchers_.size(); ++i) {
+            if (i >= areas.size()) {
+                xcb_unmap_window(conn_, catchers_[i]);
+                continue;
+            }
+            const QRect& a = areas[i];
+            const std::uint32_t geometry[] = {std::uint32_t(a.x()), std::uint32_t(a.y()),
+                                              std::uint32_t(std::max(1, a.width())),
+                                              std::uint32_t(std::max(1, a.height())), XCB_STACK_MODE_ABOVE};
+            xcb_configure_window(conn_, catchers_[i],
+                                 XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                                     XCB_CONFIG_WINDOW_HEIGHT | XCB_CONFIG_WINDOW_STACK_MODE,
+                                 geometry);
+            xcb_map_window(conn_, catchers_[i]);
+        }
+        catcherCount_ = areas.size();
+        // In place before anything shown after this call.
+        Reply<xcb_get_input_focus_reply_t>(xcb_get_input_focus_reply(conn_, xcb_get_input_focus(conn_), nullptr));
+        return true;
+    }
+
 private:
+    // The usual arrow (the cursor font's left pointer), made once.
+    xcb_cursor_t arrowCursor() {
+        if (cursor_) return cursor_;
+        const xcb_font_t font = xcb_generate_id(conn_);
+        xcb_open_font(conn_, font, 6, "cursor");
+        cursor_ = xcb_generate_id(conn_);
+        constexpr std::uint16_t kLeftPtr = 68;
+        xcb_create_glyph_cursor(conn_, cursor_, font, font, kLeftPtr, kLeftPtr + 1, 0, 0, 0, 0xffff, 0xffff, 0xffff);
+        xcb_close_font(conn_, font);
+        return cursor_;
+    }
+
+    int catcherIndex(xcb_window_t w) const {
+        for (std::size_t i = 0; i < catcherCount_; ++i)
+            if (catchers_[i] == w) return int(i);
+        return -1;
+    }
+
     bool connect() {
         if (conn_) return xiOpcode_ != 0;
         int screen = 0;
@@ -84,8 +137,22 @@ private:
         bool moved = false;
         while (xcb_generic_event_t* raw = xcb_poll_for_event(conn_)) {
             Reply<xcb_generic_event_t> event(raw);
-            if (!active_) continue;
             const std::uint8_t type = event->response_type & 0x7f;
+            if (type == XCB_BUTTON_PRESS || type == XCB_BUTTON_RELEASE) {
+                auto* b = reinterpret_cast<xcb_button_press_event_t*>(event.get());
+                const int index = catcherIndex(b->event);
+                auto button = mouseButtonForXButton(int(b->detail));
+                if (index < 0 || !button) continue;
+                if (type == XCB_BUTTON_PRESS) Q_EMIT catcherPressed(index, *button, QPoint(b->root_x, b->root_y));
+                else Q_EMIT catcherReleased(*button);
+                continue;
+            }
+            if (type == XCB_MOTION_NOTIFY) {
+                auto* m = reinterpret_cast<xcb_motion_notify_event_t*>(event.get());
+                if (catcherIndex(m->event) >= 0) Q_EMIT catcherDragged(QPoint(m->root_x, m->root_y));
+                continue;
+            }
+            if (!active_) continue;
             if (type == XCB_PROPERTY_NOTIFY) {
                 auto* p = reinterpret_cast<xcb_property_notify_event_t*>(event.get());
                 if (p->atom == desktopAtom_ && desktopAtom_ != XCB_ATOM_NONE) Q_EMIT desktopChanged();
@@ -116,6 +183,9 @@ private:
     xcb_atom_t desktopAtom_ = XCB_ATOM_NONE;
     bool active_ = false;
     std::unique_ptr<QSocketNotifier> notifier_;
+    std::vector<xcb_window_t> catchers_;  // made on demand, kept
+    std::size_t catcherCount_ = 0;        // the first ones are in use
+    xcb_cursor_t cursor_ = 0;
 };
 
 // Where there is no X server: nothing to watch.
@@ -123,6 +193,7 @@ class NoPointerWatch final : public PointerWatch {
 public:
     bool start() override { return false; }
     void stop() override {}
+    bool setClickCatchers(const std::vector<QRect>&) override { return false; }
 };
 
 }  // namespace

@@ -21,6 +21,13 @@ QColor toQColor(const Rgba& color, double opacity = 1.0);
 // null image falls back to a tinted fill.
 void paintBackdrop(QPainter& p, QPointF centre, double diameter, const AppearanceConfig& appearance,
                    const DialPalette& palette, const QImage& glass);
+// Its two parts: the disc's material (glass, blur or colour), and what lies
+// on it (the glass's sheen and the border), which does not change with the
+// picture behind.
+void paintBackdropDisc(QPainter& p, QPointF centre, double diameter, const AppearanceConfig& appearance,
+                       const DialPalette& palette, const QImage& glass);
+void paintBackdropChrome(QPainter& p, QPointF centre, double diameter, const AppearanceConfig& appearance,
+                         const DialPalette& palette);
 // The backdrop's soft drop shadow alone, drawn under the disc.
 void paintBackdropShadow(QPainter& p, QPointF centre, double diameter, bool dark);
 

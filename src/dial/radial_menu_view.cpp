@@ -52,8 +52,8 @@ RadialMenuView::RadialMenuView(QWidget* parent) : QWidget(parent), resolver_(the
     setAttribute(Qt::WA_OpaquePaintEvent, false);
     setAutoFillBackground(false);
     setAccessibleName(QString::fromStdString(dialAccessibilityLabel()));
-    connect(&DynamicTitleCache::shared(), &DynamicTitleCache::statesChanged, this, [this] { rebuild(); });
-    connect(&CyclingIndexStore::shared(), &CyclingIndexStore::changed, this, [this] { rebuild(); });
+    connect(&DynamicTitleCache::shared(), &DynamicTitleCache::statesChanged, this, [this] { rebuild(true); });
+    connect(&CyclingIndexStore::shared(), &CyclingIndexStore::changed, this, [this] { rebuild(true); });
 }
 
 void RadialMenuView::setController(const RadialMenuController* controller) {
@@ -62,16 +62,16 @@ void RadialMenuView::setController(const RadialMenuController* controller) {
     if (controller) {
         using C = RadialMenuController;
         for (auto signal : {&C::slotsChanged, &C::centerContentChanged, &C::volumeDragChanged, &C::appearanceChanged})
-            connect(controller, signal, this, &RadialMenuView::rebuild);
-        connect(controller, &C::menuRadiusChanged, this, &RadialMenuView::rebuild);
+            connect(controller, signal, this, [this] { rebuild(); });
+        connect(controller, &C::menuRadiusChanged, this, [this] { rebuild(); });
         connect(controller, &C::highlightedIndexChanged, this, &RadialMenuView::highlightChanged);
     }
-    rebuild();
+    rebuild(true);
 }
 
 void RadialMenuView::setImageResolver(SlotImageResolver resolver) {
     resolver_ = std::move(resolver);
-    rebuild();
+    rebuild(true);
 }
 
 void RadialMenuView::setBehind(const QImage& behind, const QRectF& area, bool asBackground) {
@@ -79,7 +79,7 @@ void RadialMenuView::setBehind(const QImage& behind, const QRectF& area, bool as
     behindArea_ = area;
     behindAsBackground_ = asBackground;
     glass_ = QImage();
-    backdrop_ = QPixmap();
+    base_ = QPixmap();
     update();
 }
 
@@ -120,8 +120,11 @@ const QImage& RadialMenuView::iconFor(const MenuSlot& slot) {
     return it->second;
 }
 
-void RadialMenuView::rebuild() {
-    icons_.clear();
+void RadialMenuView::rebuild(bool dropPictures) {
+    if (dropPictures) {
+        icons_.clear();
+        wedges_.clear();
+    }
     lastHighlight_ = controller_ ? controller_->highlightedIndex() : -1;
     refreshAccessibility();
     update();
@@ -149,36 +152,81 @@ void RadialMenuView::refreshAccessibility() {
     setAccessibleDescription(QString::fromStdString(dialAccessibilityValue(titles, highlighted)));
 }
 
-void RadialMenuView::resizeEvent(QResizeEvent*) { backdrop_ = QPixmap(); }
+void RadialMenuView::resizeEvent(QResizeEvent*) { base_ = QPixmap(); }
 
-QPixmap& RadialMenuView::backdropLayer(const DialViewState& s) {
+void RadialMenuView::checkLayerKey(const DialViewState& s) {
     const double dpr = devicePixelRatioF();
-    if (!backdrop_.isNull() && sameLayers(s, cachedFor_) && backdrop_.devicePixelRatio() == dpr) return backdrop_;
+    if (sameLayers(s, cachedFor_) && cachedDpr_ == dpr) return;
     cachedFor_ = s;
+    cachedDpr_ = dpr;
+    chrome_ = QPixmap();
+    base_ = QPixmap();
+    glass_ = QImage();
+    wedges_.clear();
+}
+
+const QPixmap& RadialMenuView::baseLayer(const DialViewState& s) {
+    checkLayerKey(s);
+    if (!base_.isNull()) return base_;
+    const double dpr = devicePixelRatioF();
     const DialMetrics m{s.menuRadius};
-    if (!behind_.isNull() && (glass_.isNull() || glassDark_ != s.palette.isDark)) {
+    // The layer covers the backdrop, its shadow and the knob.
+    const double side = m.backdropDiameter() + 96;
+    const QPointF c(side / 2, side / 2);
+    auto canvas = [&] {
+        QPixmap pixmap((QSizeF(side, side) * dpr).toSize());
+        pixmap.setDevicePixelRatio(dpr);
+        pixmap.fill(Qt::transparent);
+        return pixmap;
+    };
+    if (chrome_.isNull()) {
+        chrome_ = canvas();
+        QPainter p(&chrome_);
+        paintBackdropChrome(p, c, m.backdropDiameter(), s.appearance, s.palette);
+        // The knob never overlaps a wedge, so it is painted with the disc.
+        if (s.centre.kind != CenterKind::AlbumArt)
+            paintKnob(p, c, KnobStyle{m.knobSize(), s.centre.kind, s.palette.isDark, s.appearance, s.palette});
+    }
+    if (!behind_.isNull() && glass_.isNull()) {
         // The backdrop's square of the picture, blurred and tinted.
         const double d = m.backdropDiameter(), k = behind_.devicePixelRatio();
-        const QPointF c = dialCentre();
-        const QRectF disc(c.x() - d / 2 - behindArea_.x(), c.y() - d / 2 - behindArea_.y(), d, d);
+        const QPointF at = dialCentre();
+        const QRectF disc(at.x() - d / 2 - behindArea_.x(), at.y() - d / 2 - behindArea_.y(), d, d);
         QImage source = behind_.copy(QRectF(disc.topLeft() * k, disc.size() * k).toAlignedRect());
         source.setDevicePixelRatio(k);
         glass_ = frostedGlass(source, s.palette.isDark);
-        glassDark_ = s.palette.isDark;
     }
-    // The layer covers the backdrop, its shadow and the wedge labels' ring.
-    const double side = 2 * (m.pillRadius() + 60);
-    backdrop_ = QPixmap((QSizeF(side, side) * dpr).toSize());
-    backdrop_.setDevicePixelRatio(dpr);
-    backdrop_.fill(Qt::transparent);
-    QPainter p(&backdrop_);
-    const QPointF c(side / 2, side / 2);
+    base_ = canvas();
+    QPainter p(&base_);
     paintBackdropShadow(p, c, m.backdropDiameter(), s.palette.isDark);
-    paintBackdrop(p, c, m.backdropDiameter(), s.appearance, s.palette, glass_);
-    // The knob never overlaps a wedge, so it is painted once with the disc.
-    if (s.centre.kind != CenterKind::AlbumArt)
-        paintKnob(p, c, KnobStyle{m.knobSize(), s.centre.kind, s.palette.isDark, s.appearance, s.palette});
-    return backdrop_;
+    paintBackdropDisc(p, c, m.backdropDiameter(), s.appearance, s.palette, glass_);
+    p.drawPixmap(QPointF(0, 0), chrome_);
+    return base_;
+}
+
+void RadialMenuView::paintCachedWedge(QPainter& p, QPointF centre, const DialViewState& s, int index) {
+    const auto& slot = controller_->currentSlots()[static_cast<std::size_t>(index)];
+    const WedgeKey key{index, int(s.wedges.size()), s.isHighlighted(index), slot->id(),
+                       s.wedges[static_cast<std::size_t>(index)].title};
+    auto it = wedges_.find(key);
+    if (it == wedges_.end()) {
+        const double dpr = devicePixelRatioF();
+        const QRectF bounds =
+            slotPath(centre, index, key.count, DialMetrics{s.menuRadius}.innerRadius(), s.menuRadius)
+                .boundingRect()
+                .adjusted(-2, -2, 2, 2)
+                .toAlignedRect();
+        QPixmap pixmap((bounds.size() * dpr).toSize());
+        pixmap.setDevicePixelRatio(dpr);
+        pixmap.fill(Qt::transparent);
+        QPainter wp(&pixmap);
+        wp.translate(-bounds.topLeft());
+        paintWedge(wp, centre, s, index);
+        wp.end();
+        if (wedges_.size() > 64) wedges_.clear();  // old levels
+        it = wedges_.emplace(key, WedgePicture{std::move(pixmap), bounds.topLeft() - centre}).first;
+    }
+    p.drawPixmap(centre + it->second.offset, it->second.pixmap);
 }
 
 void RadialMenuView::paintEvent(QPaintEvent* event) {
@@ -192,18 +240,21 @@ void RadialMenuView::paintEvent(QPaintEvent* event) {
         p.drawImage(behindArea_, behind_);
         p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     }
-    const QPixmap& layer = backdropLayer(s);
+    const QPixmap& layer = baseLayer(s);
     const QSizeF layerSize = layer.deviceIndependentSize();
     p.drawPixmap(QPointF(c.x() - layerSize.width() / 2, c.y() - layerSize.height() / 2), layer);
     const QRectF dirty = event->rect();
     const int n = static_cast<int>(s.wedges.size());
+    std::vector<bool> touched(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
-        if (!wedgeBounds(c, s, i).intersects(dirty)) continue;
+        touched[static_cast<std::size_t>(i)] = wedgeBounds(c, s, i).intersects(dirty);
+        if (!touched[static_cast<std::size_t>(i)]) continue;
+        // Volume wedges follow the level, so they are painted afresh.
         if (s.wedges[static_cast<std::size_t>(i)].isVolume) paintVolumeWedge(p, c, s, i);
-        else paintWedge(p, c, s, i);
+        else paintCachedWedge(p, c, s, i);
     }
     for (int i = 0; i < n; ++i)
-        if (wedgeBounds(c, s, i).intersects(dirty)) paintWedgeLabel(p, c, s, i);
+        if (touched[static_cast<std::size_t>(i)]) paintWedgeLabel(p, c, s, i);
     if (s.centre.kind == CenterKind::AlbumArt) paintAlbumKnob(p, c, m.knobSize(), s.centre, s.palette.isDark);
     paintTrackCaption(p, c, s);
 }

@@ -2,9 +2,11 @@
 
 // The content of the dial's overlay panel: paints the whole live dial from
 // the controller's published state, at the centre of the area it is given.
-// Keeps no state of the dial's own; it only caches what it painted — the
-// backdrop (with its glass) and the knob — and the slots' pictures, and on a
-// highlight change repaints just the two wedges concerned.
+// Keeps no state of the dial's own; it only caches what it painted, also
+// between showings: the disc's shadow, sheen and border with the knob, each
+// wedge as plain and as highlighted, and the slots' pictures. Only the
+// glass (made from what is behind the dial at each showing) is new each
+// time, and a highlight change repaints just the two wedges concerned.
 
 #include <QImage>
 #include <QPixmap>
@@ -48,11 +50,28 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void rebuild();                         // drop every cache, repaint all
-    void highlightChanged(int index);       // repaint the two wedges concerned
+    // Repaints everything; `dropPictures` also forgets the slots' pictures
+    // (titles and icons may have changed under the same slot).
+    void rebuild(bool dropPictures = false);
+    void highlightChanged(int index);  // repaint the two wedges concerned
     void refreshAccessibility();
     const QImage& iconFor(const MenuSlot& slot);
-    QPixmap& backdropLayer(const DialViewState& state);
+    void checkLayerKey(const DialViewState& state);
+    const QPixmap& baseLayer(const DialViewState& state);
+    void paintCachedWedge(QPainter& p, QPointF centre, const DialViewState& state, int index);
+
+    struct WedgeKey {
+        int index = 0;
+        int count = 0;
+        bool lit = false;
+        Uuid id;
+        std::string title;
+        auto operator<=>(const WedgeKey&) const = default;
+    };
+    struct WedgePicture {
+        QPixmap pixmap;
+        QPointF offset;  // of its top left from the dial's centre
+    };
 
     QPointer<const RadialMenuController> controller_;
     SlotImageResolver resolver_;
@@ -60,11 +79,13 @@ private:
     QRectF behindArea_;
     bool behindAsBackground_ = false;
     QImage glass_;  // behind_, blurred and tinted for the cached scheme
-    bool glassDark_ = false;
-    QPixmap backdrop_;  // shadow, disc and knob at the current size and scheme
-    DialViewState cachedFor_;
+    QPixmap base_;    // shadow, disc, chrome and knob for this showing
+    QPixmap chrome_;  // sheen, border and knob, kept while the look stays
+    DialViewState cachedFor_;  // the look the kept pictures were painted for
+    double cachedDpr_ = 0;
     int lastHighlight_ = -1;
     std::map<Uuid, QImage> icons_;
+    std::map<WedgeKey, WedgePicture> wedges_;
 };
 
 }  // namespace orbel::dial

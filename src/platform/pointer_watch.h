@@ -31,8 +31,9 @@ public:
 
     // Puts click catchers over `areas`, above every other window, replacing
     // the previous ones (kept and reused); an empty list takes them off the
-    // screen. Returns once the server has them in place, so a window shown
-    // afterwards stacks above them. False when there can be none.
+    // screen. Does not wait for the server: a window of ours shown at the
+    // same moment may end up below them, and its clicks then arrive as
+    // catcher presses. False when there can be none.
     virtual bool setClickCatchers(const std::vector<QRect>& areas) = 0;
 
 Q_SIGNALS:

@@ -48,7 +48,7 @@ public:
             const xcb_window_t w = xcb_generate_id(conn_);
             const std::uint32_t values[] = {1,  // override-redirect: the window manager leaves it alone
                                             XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
-                                                XCB_EVENT_MASK_BUTTON_1_MOTION,
+                                                XCB_EVENT_MASK_POINTER_MOTION,
                                             arrowCursor()};
             xcb_create_window(conn_, 0, w, root_, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT,
                               XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK | XCB_CW_CURSOR, values);
@@ -70,8 +70,7 @@ public:
             xcb_map_window(conn_, catchers_[i]);
         }
         catcherCount_ = areas.size();
-        // In place before anything shown after this call.
-        Reply<xcb_get_input_focus_reply_t>(xcb_get_input_focus_reply(conn_, xcb_get_input_focus(conn_), nullptr));
+        xcb_flush(conn_);
         return true;
     }
 
@@ -149,7 +148,9 @@ private:
             }
             if (type == XCB_MOTION_NOTIFY) {
                 auto* m = reinterpret_cast<xcb_motion_notify_event_t*>(event.get());
-                if (catcherIndex(m->event) >= 0) Q_EMIT catcherDragged(QPoint(m->root_x, m->root_y));
+                if (catcherIndex(m->event) < 0) continue;
+                if (m->state & XCB_BUTTON_MASK_1) Q_EMIT catcherDragged(QPoint(m->root_x, m->root_y));
+                else moved = true;  // also without raw events
                 continue;
             }
             if (!active_) continue;

@@ -28,26 +28,19 @@ QFont labelFont() {
 // clipped to `shape`; nothing when there is no picture.
 void paintGlassIn(QPainter& p, const QPainterPath& shape, QPointF centre, double side, const QImage& glass) {
     if (glass.isNull()) return;
-    // Cut to the shape by its alpha (much cheaper than an antialiased clip).
-    QImage cut = glass.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    const double density = cut.devicePixelRatio();
-    cut.setDevicePixelRatio(1);  // masked pixel for pixel
-    QImage mask(cut.size(), QImage::Format_ARGB32_Premultiplied);
-    mask.fill(Qt::transparent);
-    {
-        QPainter m(&mask);
-        m.setRenderHint(QPainter::Antialiasing);
-        m.scale(cut.width() / side, cut.height() / side);
-        m.translate(side / 2 - centre.x(), side / 2 - centre.y());
-        m.fillPath(shape, Qt::black);
-    }
-    {
-        QPainter c(&cut);
-        c.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-        c.drawImage(QPoint(0, 0), mask);
-    }
-    cut.setDevicePixelRatio(density);
-    p.drawImage(QRectF(centre.x() - side / 2, centre.y() - side / 2, side, side), cut);
+    // One antialiased fill of the shape with the picture as its texture,
+    // scaled smoothly to the square (no clipping pass).
+    QImage pixels = glass;
+    pixels.setDevicePixelRatio(1);  // the transform below does all the scaling
+    QBrush texture(pixels);
+    QTransform t;
+    t.translate(centre.x() - side / 2, centre.y() - side / 2);
+    t.scale(side / pixels.width(), side / pixels.height());
+    texture.setTransform(t);
+    p.save();
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.fillPath(shape, texture);
+    p.restore();
 }
 
 // The regular glass of a wedge or knob where the window system has none: a

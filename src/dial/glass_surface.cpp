@@ -37,15 +37,14 @@ QImage transposed(const QImage& image) { return image.transformed(QTransform(0, 
 
 }  // namespace
 
-QImage blurred(const QImage& image, double radius) {
-    if (image.isNull() || radius < 0.5) return image;
-    // Work at a scale where the radius is at most 4 pixels.
+// Blurs at a reduced size where the radius is at most 4 pixels; the result
+// stays at that size (its device pixel ratio says how it maps to points).
+QImage blurredSmall(const QImage& image, double radius) {
     const double scale = std::min(1.0, 4.0 / radius);
     QImage work = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    const QSize full = work.size();
     if (scale < 1.0) {
-        const QSize small(std::max(1, int(std::lround(full.width() * scale))),
-                          std::max(1, int(std::lround(full.height() * scale))));
+        const QSize small(std::max(1, int(std::lround(work.width() * scale))),
+                          std::max(1, int(std::lround(work.height() * scale))));
         work = work.scaled(small, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
     // Three box passes of radius r approximate a Gaussian of sigma ~ r.
@@ -59,15 +58,23 @@ QImage blurred(const QImage& image, double radius) {
         work = transposed(work);
         tmp = QImage(work.size(), work.format());
     }
-    if (work.size() != full) work = work.scaled(full, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    work.setDevicePixelRatio(image.devicePixelRatio());
+    work.setDevicePixelRatio(image.devicePixelRatio() * double(work.width()) / image.width());
     return work;
 }
 
+QImage blurred(const QImage& image, double radius) {
+    if (image.isNull() || radius < 0.5) return image;
+    QImage small = blurredSmall(image, radius);
+    if (small.size() == image.size()) return small;
+    QImage full = small.scaled(image.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    full.setDevicePixelRatio(image.devicePixelRatio());
+    return full;
+}
+
 QImage frostedGlass(const QImage& behind, bool dark) {
-    if (behind.isNull()) return {};
-    const double dpr = behind.devicePixelRatio();
-    QImage glass = blurred(behind, 24.0 * dpr);
+    if (behind.isNull() || behind.width() < 1) return {};
+    // Kept small: painting it scaled up smooths it further.
+    QImage glass = blurredSmall(behind, 24.0 * behind.devicePixelRatio());
     QPainter p(&glass);
     p.fillRect(QRectF(QPointF(0, 0), glass.deviceIndependentSize()),
                dark ? QColor(18, 18, 20, 125) : QColor(246, 246, 248, 130));

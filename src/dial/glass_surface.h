@@ -15,7 +15,8 @@ namespace orbel::dial {
 QImage blurred(const QImage& image, double radius);
 
 // The glass material: `behind` blurred and tinted for the scheme (darker in
-// the dark scheme than in the light one). Null when `behind` is null.
+// the dark scheme than in the light one), at a reduced size (its device
+// pixel ratio keeps its size in points). Null when `behind` is null.
 QImage frostedGlass(const QImage& behind, bool dark);
 
 // A soft shadow of `shape` (logical coordinates) as an image of `size`

@@ -146,3 +146,27 @@ TEST_F(DialOnScreenTest, ScreenshotFiredFromTheDialDoesNotShowTheDial) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DialOnScreenTest, WithoutCompositorTheSquareShowsTheCapturedPicture) {
+    compositor_.kill();
+    compositor_.waitForFinished(2000);
+    ASSERT_TRUE(spinUntil([] { return !platform::ScreenCapture::shared().compositorRunning(); }));
+    spin(300);
+    pointTo({0, 150});
+    dial_.show();
+    ASSERT_TRUE(dialPainted());
+    spin(150);
+    const QImage shot = platform::ScreenCapture::shared().capture(
+        QRect(centre() - QPoint(300, 300), QSize(600, 600)), 1);
+    EXPECT_TRUE(shot.save(ORBEL_BINARY_DIR "/test-artifacts/dial/system-dial-no-compositor.png"));
+    // The square's corners show what was behind (no black), the disc the dial.
+    EXPECT_EQ(QColor(shot.pixel(20, 20)), kBehind);
+    EXPECT_EQ(QColor(shot.pixel(580, 580)), kBehind);
+    EXPECT_NE(QColor(shot.pixel(300, 300)), kBehind);
+    xdotool({"key", "Escape"});
+    EXPECT_TRUE(spinUntil([&] { return !dial_.isVisible(); }));
+}
+
+}  // namespace

@@ -14,6 +14,7 @@
 #include "dial/radial_menu_controller.h"
 #include "dial/wedge_geometry.h"
 #include "platform/capture_guard.h"
+#include "platform/input_monitor.h"
 #include "platform/key_translation.h"
 #include "platform/permissions.h"
 #include "platform/pointer_watch.h"
@@ -119,7 +120,6 @@ DialPanels::DialPanels(QObject* parent) : QObject(parent), overlay_(std::make_un
     connect(&watch, &platform::PointerWatch::pointerMoved, this, [this] {
         if (presented_ && listener_) listener_->pointerMoved();
     });
-    connect(&watch, &platform::PointerWatch::buttonPressed, this, &DialPanels::rawButtonPressed);
     connect(&watch, &platform::PointerWatch::desktopChanged, this, &DialPanels::requestDismiss);
     connect(&watch, &platform::PointerWatch::catcherPressed, this, &DialPanels::catcherPressed);
     connect(&watch, &platform::PointerWatch::catcherDragged, this, [this] {
@@ -188,7 +188,12 @@ void DialPanels::present(const DialScreen& overlay, const std::vector<DialScreen
     overlay_->showOn(square);
     presented_ = true;
     platform::CaptureGuard::shared().overlayShown();
-    if (platform::Permissions::shared().inputMonitoringGranted()) watching_ = platform::PointerWatch::shared().start();
+    if (platform::Permissions::shared().inputMonitoringGranted()) {
+        watching_ = platform::PointerWatch::shared().start();
+        buttonWatch_ = platform::InputMonitor::shared().addButtonWatch([this](int button, bool pressed) {
+            if (pressed) rawButtonPressed(button);
+        });
+    }
     watchScreens(true);
 }
 
@@ -198,6 +203,8 @@ void DialPanels::dismiss() {
     auto& watch = platform::PointerWatch::shared();
     if (watching_) watch.stop();
     watching_ = false;
+    platform::InputMonitor::shared().removeButtonWatch(buttonWatch_);
+    buttonWatch_ = 0;
     watchScreens(false);
     overlay_->hideByUs();
     if (catchersUp_) watch.setClickCatchers({});

@@ -10,7 +10,8 @@
 // on a catcher panel. The catchers paint nothing, and the overlay only its
 // square, so showing the dial uploads no full-screen picture. Keys come
 // through a keyboard grab (the application in front keeps its focus);
-// pointer motion everywhere through the PointerWatch's raw events. A desktop
+// pointer motion everywhere through the PointerWatch, presses outside our
+// windows (only where no catcher could be put) through the InputMonitor. A desktop
 // switch, a change of the screens or the loss of the grab asks the dial to
 // close.
 //
@@ -86,6 +87,7 @@ private:
     bool wantGrab_ = false;
     int grabAttempts_ = 0;
     bool watching_ = false;
+    int buttonWatch_ = 0;
     std::vector<QMetaObject::Connection> screenConnections_;
 };
 

@@ -1,9 +1,9 @@
 #pragma once
 
-// Watches the user's input everywhere while an overlay of ours is up,
-// without taking it from anyone: pointer motion and mouse buttons over any
-// window (ours or another application's), and switches of the virtual
-// desktop (listen-only; needs input-monitoring access, see Permissions).
+// Watches the pointer everywhere while an overlay of ours is up, without
+// taking anything from anyone: its motion over any window (ours or another
+// application's), and switches of the virtual desktop (listen-only; needs
+// input-monitoring access, see Permissions; buttons are InputMonitor's).
 // Also keeps invisible click catchers: windows that show nothing and take
 // the clicks landing on them, so that they reach no other application.
 // Coordinates are the display server's device pixels.
@@ -37,12 +37,10 @@ public:
     virtual bool setClickCatchers(const std::vector<QRect>& areas) = 0;
 
 Q_SIGNALS:
-    void pointerMoved();
-    // Mouse buttons in the stored numbering (0 left, 1 right, 2 middle, 3...).
-    void buttonPressed(int button);
-    void buttonReleased(int button);
+    void pointerMoved();  // at most once per turn of the event loop
     void desktopChanged();
-    // On a catcher: a press (with the catcher's index in the list given), and
+    // On a catcher: a press (with the catcher's index in the list given, the
+    // button in the stored numbering: 0 left, 1 right, 2 middle, 3...), and
     // the motion with the left button held and the release that follow it.
     void catcherPressed(int catcher, int button, QPoint position);
     void catcherDragged(QPoint position);

@@ -170,3 +170,16 @@ TEST_F(DialOnScreenTest, WithoutCompositorTheSquareShowsTheCapturedPicture) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DialOnScreenTest, SwitchingTheDesktopClosesTheDial) {
+    pointTo({0, -150});
+    dial_.show();
+    ASSERT_TRUE(dialPainted());
+    xdotool({"set_desktop", "1"});
+    EXPECT_TRUE(spinUntil([&] { return !dial_.isVisible(); }));
+    xdotool({"set_desktop", "0"});
+}
+
+}  // namespace

@@ -14,6 +14,7 @@
 #include "dial/dial_panels.h"
 #include "dial/radial_menu_controller.h"
 #include "fakes/fake_platform_basics.h"
+#include "platform/linux/x11_session.h"
 #include "platform/screen_capture.h"
 #include "platform/screen_grabber.h"
 #include "system_helpers.h"
@@ -115,8 +116,13 @@ TEST_F(DialOnScreenTest, PointerHighlightsClickFiresEscapeCloses) {
     EXPECT_TRUE(spinUntil([&] { return QFileInfo::exists(marker_); })) << "fired from the catcher";
     EXPECT_TRUE(spinUntil([&] { return !dial_.isVisible(); }));
 
+    // Keys reach the dial while the window in front stays the active one.
+    const auto active = platform::x11::Session::shared()->activeWindow();
     dial_.show();
     ASSERT_TRUE(dialPainted());
+    xdotool({"key", "Right"});
+    EXPECT_TRUE(spinUntil([&] { return dial_.highlightedIndex() == 2; }));
+    EXPECT_EQ(platform::x11::Session::shared()->activeWindow(), active);
     xdotool({"key", "Escape"});
     EXPECT_TRUE(spinUntil([&] { return !dial_.isVisible(); }));
 }

@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include "config/cycling_index_store.h"
+#include "dial/dial_accessibility.h"
 #include "dial/dial_painter.h"
 #include "dial/glass_surface.h"
 #include "dial/wedge_geometry.h"
@@ -51,6 +52,7 @@ RadialMenuView::RadialMenuView(QWidget* parent) : QWidget(parent), resolver_(the
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_OpaquePaintEvent, false);
     setAutoFillBackground(false);
+    installDialAccessibility();
     setAccessibleName(QString::fromStdString(dialAccessibilityLabel()));
     connect(&DynamicTitleCache::shared(), &DynamicTitleCache::statesChanged, this, [this] { rebuild(true); });
     connect(&CyclingIndexStore::shared(), &CyclingIndexStore::changed, this, [this] { rebuild(true); });

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QDir>
 #include <QProcess>
 #include <QScreen>
@@ -207,6 +208,27 @@ TEST(DialPanelsScreens, HighDensityScreensCentreTheDialOnThePointersScreen) {
     runChild("hidpi", R"({"screens": [
         {"name": "left", "x": 0, "y": 0, "width": 1440, "height": 900, "logicalDpi": 96, "dpr": 2},
         {"name": "right", "x": 1440, "y": 0, "width": 1280, "height": 800, "logicalDpi": 96, "dpr": 2}]})");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DialPanelsTest, AssistiveTechnologiesReadTheDialAndItsWedges) {
+    showAt(0, 1);
+    QAccessibleInterface* dialIface = QAccessible::queryAccessibleInterface(&panels.view());
+    ASSERT_NE(dialIface, nullptr);
+    EXPECT_EQ(dialIface->text(QAccessible::Name), "Orbel radial menu");
+    EXPECT_EQ(dialIface->text(QAccessible::Value), "6 slots, Slot 1 highlighted");
+    ASSERT_EQ(dialIface->childCount(), 6);
+    QAccessibleInterface* wedge = dialIface->child(1);
+    ASSERT_NE(wedge, nullptr);
+    EXPECT_EQ(wedge->role(), QAccessible::Button);
+    EXPECT_EQ(wedge->text(QAccessible::Name), "Slot 1");
+    EXPECT_EQ(wedge->text(QAccessible::Description), "Activates Slot 1");
+    EXPECT_TRUE(wedge->state().selected);
+    EXPECT_FALSE(dialIface->child(2)->state().selected);
+    EXPECT_EQ(dialIface->indexOfChild(wedge), 1);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "dial/wedge_geometry.h"
 #include "dial/glass_surface.h"
+#include "platform/symbols.h"
 
 namespace orbel::dial {
 namespace {
@@ -86,47 +87,6 @@ void strokeWedge(QPainter& p, const QPainterPath& shape, const DialViewState& s)
 
 double innerOf(const DialViewState& s) { return DialMetrics{s.menuRadius}.innerRadius(); }
 
-void paintBack(QPainter& p, QRectF box, const QColor& color) {
-    QPen pen(color, box.width() * 0.12, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    p.setPen(pen);
-    p.setBrush(Qt::NoBrush);
-    const double y = box.center().y(), l = box.left() + box.width() * 0.15, r = box.right() - box.width() * 0.15;
-    const double head = box.width() * 0.32;
-    QPainterPath arrow;
-    arrow.moveTo(r, y);
-    arrow.lineTo(l, y);
-    arrow.moveTo(l + head, y - head);
-    arrow.lineTo(l, y);
-    arrow.lineTo(l + head, y + head);
-    p.drawPath(arrow);
-}
-
-void paintSpeaker(QPainter& p, QRectF box, const QColor& color, int waves, bool slash) {
-    const double u = box.width() / 30.0;
-    const QPointF o = box.topLeft();
-    auto at = [&](double x, double y) { return o + QPointF(x * u, y * u); };
-    QPainterPath body;
-    body.moveTo(at(4, 12));
-    body.lineTo(at(9, 12));
-    body.lineTo(at(15, 6.5));
-    body.lineTo(at(15, 23.5));
-    body.lineTo(at(9, 18));
-    body.lineTo(at(4, 18));
-    body.closeSubpath();
-    p.fillPath(body, color);
-    QPen pen(color, 1.8 * u, Qt::SolidLine, Qt::RoundCap);
-    p.setPen(pen);
-    p.setBrush(Qt::NoBrush);
-    for (int i = 1; i <= waves; ++i) {
-        const double r = (3.0 + 3.6 * i) * u;
-        p.drawArc(QRectF(at(14, 15) - QPointF(r, r), QSizeF(2 * r, 2 * r)), -45 * 16, 90 * 16);
-    }
-    if (slash) {
-        p.setPen(QPen(color, 2.0 * u, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(at(4, 5), at(26, 25));
-    }
-}
-
 }  // namespace
 
 QColor toQColor(const Rgba& c, double opacity) {
@@ -135,30 +95,9 @@ QColor toQColor(const Rgba& c, double opacity) {
 }
 
 void paintSymbol(QPainter& p, std::string_view name, QRectF box, const QColor& color) {
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing);
-    if (name == "questionmark") {
-        QFont f;
-        f.setPixelSize(int(std::lround(box.height() * 0.8)));
-        f.setWeight(QFont::Medium);
-        p.setFont(f);
-        p.setPen(color);
-        p.drawText(box, Qt::AlignCenter, QStringLiteral("?"));
-    } else if (name == "arrow.left") {
-        paintBack(p, box, color);
-    } else if (name == "circle.grid.3x3") {
-        const double step = box.width() / 3, r = step * 0.32;
-        p.setPen(Qt::NoPen);
-        p.setBrush(color);
-        for (int row = 0; row < 3; ++row)
-            for (int col = 0; col < 3; ++col)
-                p.drawEllipse(QPointF(box.left() + step * (col + 0.5), box.top() + step * (row + 0.5)), r, r);
-    } else if (name == "speaker.slash.fill") {
-        paintSpeaker(p, box, color, 0, true);
-    } else if (name.starts_with("speaker.wave.")) {
-        paintSpeaker(p, box, color, name[13] - '0', false);
-    }
-    p.restore();
+    const double dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
+    const QImage image = platform::Symbols::shared().image(std::string(name), box.width(), color, dpr);
+    p.drawImage(box, image);
 }
 
 void paintBackdropShadow(QPainter& p, QPointF centre, double diameter, bool dark) {
@@ -400,7 +339,7 @@ void paintKnob(QPainter& p, QPointF centre, const KnobStyle& k) {
         const double s = 0.22 * size;
         paintSymbol(p, "arrow.left", QRectF(centre.x() - s / 2, centre.y() - s / 2, s, s), glyph);
     } else {
-        const double s = 0.46 * size * 0.8;  // the grid inside the logo's square
+        const double s = 0.46 * size;
         paintSymbol(p, "circle.grid.3x3", QRectF(centre.x() - s / 2, centre.y() - s / 2, s, s), glyph);
     }
     p.restore();

@@ -52,8 +52,8 @@ void paintKnob(QPainter& p, QPointF centre, const KnobStyle& knob);
 void paintAlbumKnob(QPainter& p, QPointF centre, double size, const CenterState& centreState, bool dark);
 void paintTrackCaption(QPainter& p, QPointF centre, const DialViewState& state);
 
-// The symbols the dial draws itself: "questionmark", "arrow.left",
-// "circle.grid.3x3" and the four speaker symbols. Unknown names draw nothing.
+// A system symbol ("questionmark", "arrow.left", "speaker.wave.2.fill", ...)
+// in `box`, every mark in `color`.
 void paintSymbol(QPainter& p, std::string_view name, QRectF box, const QColor& color);
 
 // The whole dial, back to front, centred at `centre`.

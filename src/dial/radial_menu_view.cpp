@@ -10,6 +10,8 @@
 #include "dial/dial_painter.h"
 #include "dial/glass_surface.h"
 #include "dial/wedge_geometry.h"
+#include "icons/icon_catalog.h"
+#include "platform/symbols.h"
 #include "slots/dynamic_title_cache.h"
 
 namespace orbel::dial {
@@ -18,13 +20,6 @@ namespace {
 ColorScheme systemScheme() {
     const QColor c = QApplication::palette().color(QPalette::Window);
     return colorSchemeForWindowColor(Rgb{c.redF(), c.greenF(), c.blueF()});
-}
-
-// Without a resolver: an application's themed icon, else nothing.
-QImage themedIcon(const SlotImage& image, int pixelSize) {
-    if (image.appIcon.empty()) return {};
-    const QIcon icon = QIcon::fromTheme(QString::fromStdString(image.appIcon));
-    return icon.isNull() ? QImage() : icon.pixmap(pixelSize, pixelSize).toImage();
 }
 
 CenterState centreOf(const CenterContent& content) {
@@ -48,7 +43,19 @@ bool sameLayers(const DialViewState& a, const DialViewState& b) {
 
 }  // namespace
 
-RadialMenuView::RadialMenuView(QWidget* parent) : QWidget(parent), resolver_(themedIcon) {
+QImage defaultSlotImage(const SlotImage& image, double size, const QColor& label, double dpr) {
+    if (!image.icon.isAuto()) {
+        if (auto drawn = IconCatalog::shared().slotIconImage(image.icon, size, IconStyle{label, dpr})) return *drawn;
+    }
+    if (!image.appIcon.empty()) {
+        const QIcon icon = QIcon::fromTheme(QString::fromStdString(image.appIcon));
+        if (!icon.isNull()) return icon.pixmap(QSize(int(size), int(size)), dpr).toImage();
+    }
+    if (!image.fallbackSymbol.empty()) return platform::Symbols::shared().image(image.fallbackSymbol, size, label, dpr);
+    return {};
+}
+
+RadialMenuView::RadialMenuView(QWidget* parent) : QWidget(parent), resolver_(defaultSlotImage) {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_OpaquePaintEvent, false);
     setAutoFillBackground(false);
@@ -104,20 +111,22 @@ DialViewState RadialMenuView::viewState() const {
             item.level = volume->currentLevel();
             item.isMuted = volume->isMuted();
         } else {
-            item.icon = self->iconFor(*slot);
+            item.icon = self->iconFor(*slot, s.palette);
         }
         s.wedges.push_back(std::move(item));
     }
     return s;
 }
 
-const QImage& RadialMenuView::iconFor(const MenuSlot& slot) {
-    auto it = icons_.find(slot.id());
+const QImage& RadialMenuView::iconFor(const MenuSlot& slot, const DialPalette& palette) {
+    const QColor label = toQColor(palette.labelText);
+    const auto key = std::make_pair(slot.id(), label.rgba());
+    auto it = icons_.find(key);
     if (it == icons_.end()) {
-        const int px = int(DialMetrics::kIconSide * devicePixelRatioF() + 0.5);
-        QImage image = resolver_ ? resolver_(slot.icon(), px) : QImage();
-        if (!image.isNull()) image.setDevicePixelRatio(double(image.width()) / DialMetrics::kIconSide);
-        it = icons_.emplace(slot.id(), std::move(image)).first;
+        const double side = DialMetrics::kIconSide;
+        QImage image = resolver_ ? resolver_(slot.icon(), side, label, devicePixelRatioF()) : QImage();
+        if (!image.isNull()) image.setDevicePixelRatio(double(image.width()) / side);
+        it = icons_.emplace(key, std::move(image)).first;
     }
     return it->second;
 }

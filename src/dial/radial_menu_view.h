@@ -20,9 +20,13 @@
 
 namespace orbel::dial {
 
-// Turns a slot's picture into an image of `pixelSize` device pixels; a null
-// image draws the placeholder.
-using SlotImageResolver = std::function<QImage(const SlotImage& image, int pixelSize)>;
+// Turns a slot's picture into an image of `size` points at `dpr`, marks
+// without a colour of their own in `label`; a null image draws the
+// placeholder. The default asks the icon catalogue, then the desktop's icon
+// theme for an application's icon, then the system symbols.
+using SlotImageResolver =
+    std::function<QImage(const SlotImage& image, double size, const QColor& label, double dpr)>;
+QImage defaultSlotImage(const SlotImage& image, double size, const QColor& label, double dpr);
 
 class RadialMenuView : public QWidget {
     Q_OBJECT
@@ -55,7 +59,7 @@ private:
     void rebuild(bool dropPictures = false);
     void highlightChanged(int index);  // repaint the two wedges concerned
     void refreshAccessibility();
-    const QImage& iconFor(const MenuSlot& slot);
+    const QImage& iconFor(const MenuSlot& slot, const DialPalette& palette);
     void checkLayerKey(const DialViewState& state);
     const QPixmap& baseLayer(const DialViewState& state);
     void paintCachedWedge(QPainter& p, QPointF centre, const DialViewState& state, int index);
@@ -84,7 +88,7 @@ private:
     DialViewState cachedFor_;  // the look the kept pictures were painted for
     double cachedDpr_ = 0;
     int lastHighlight_ = -1;
-    std::map<Uuid, QImage> icons_;
+    std::map<std::pair<Uuid, QRgb>, QImage> icons_;  // by slot and label colour
     std::map<WedgeKey, WedgePicture> wedges_;
 };
 

@@ -139,7 +139,7 @@ TEST(SlotIcon, TintIsPartOfEqualityAndReadLeniently) {
 
 TEST(IconPack, DisplayAndFontNames) {
     const std::pair<std::string, std::string> names[] = {
-        {"sf", "SF Symbols"}, {"my-icons", "My Icons"}, {"foo--bar", "Foo Bar"}, {"--", ""}, {"-élan-x-", "Élan X"},
+        {"sf", "System Symbols"}, {"my-icons", "My Icons"}, {"foo--bar", "Foo Bar"}, {"--", ""}, {"-élan-x-", "Élan X"},
     };
     for (const auto& [id, name] : names) EXPECT_EQ(IconPack{id}.displayName(), name) << id;
     EXPECT_EQ(IconPack{"phosphor"}.fontPostScriptName(), "Phosphor-Regular");

@@ -17,7 +17,8 @@ public:
     virtual std::string screenshotFolder() const = 0;
     // Grabs every screen into one PNG at folder/fileName. An existing file is
     // never overwritten: " (2)", " (3)", ... is put before the extension.
-    // The grab happens now (GUI thread); the file is written off the GUI
+    // The grab happens now (GUI thread) — or, while an overlay of ours is on
+    // screen, as soon as it is off it (CaptureGuard); the file is written off the GUI
     // thread and the completion runs on the GUI thread.
     virtual void grabAllScreens(const std::string& folder, const std::string& fileName, Completion done = {}) = 0;
 

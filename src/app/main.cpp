@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <vector>
 
 #include "app/orbel_application.h"

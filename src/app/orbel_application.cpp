@@ -42,7 +42,7 @@ OrbelApplication::OrbelApplication(bool launchedAtLogin)
     };
     tray_.onSettingsWillOpen = [this] { dial_->hide(); };
 
-    panels_ = std::make_unique<DialPanels>();
+    panels_ = std::make_unique<dial::DialPanels>();
     dial_ = std::make_unique<RadialMenuController>(&config_, *panels_);
     panels_->setController(dial_.get());
     tray_.dial = dial_.get();
@@ -50,7 +50,7 @@ OrbelApplication::OrbelApplication(bool launchedAtLogin)
         if (tray_.onSettingsWillOpen) tray_.onSettingsWillOpen();
         settings_.show();
     };
-    lifecycle_ = new AppLifecycleManager([this] { dial_->hide(); }, this);
+    lifecycle_ = new dial::AppLifecycleManager([this] { dial_->hide(); }, this);
 
     hotkeys_.onHotkeyPressed = [this] {
         pointsOfInterestLog().event(SignpostName::hotkeyCallback);
@@ -114,8 +114,8 @@ void OrbelApplication::finishLaunching() {
     step("subscriptions");
     followConfiguration();
     step("logitech");
-    LogitechHidListener::shared().start();
-    hotkeys_.attachHIDListener(LogitechHidListener::shared());
+    input::LogitechHidListener::shared().start();
+    hotkeys_.attachHIDListener(input::LogitechHidListener::shared());
     step("first dial");
     if (launchedAtLogin_) return;
     QMetaObject::invokeMethod(this, [this] { dial_->show(); }, Qt::QueuedConnection);

@@ -18,9 +18,11 @@
 
 namespace orbel {
 
+namespace dial {
 class AppLifecycleManager;
-class ConfigManager;
 class DialPanels;
+}  // namespace dial
+class ConfigManager;
 class HotkeyManager;
 class RadialMenuController;
 class TrayManager;
@@ -50,11 +52,11 @@ private:
 
     bool launchedAtLogin_;
     ConfigManager& config_;
-    AppLifecycleManager* lifecycle_ = nullptr;
+    dial::AppLifecycleManager* lifecycle_ = nullptr;
     TrayManager& tray_;
     SettingsWindowController& settings_;
     HotkeyManager& hotkeys_;
-    std::unique_ptr<DialPanels> panels_;
+    std::unique_ptr<dial::DialPanels> panels_;
     std::unique_ptr<RadialMenuController> dial_;
     std::optional<bool> appliedTrayVisibility_;
     std::optional<std::optional<KeyCombination>> appliedMusicHotkey_;

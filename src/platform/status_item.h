@@ -19,7 +19,7 @@ struct StatusMenuEntry {
 
 // An icon in the desktop's tray (notification area) with a menu. A primary
 // click runs `onPrimaryClick`; the secondary click opens the menu. The item
-// is shown while the object lives. GUI thread.
+// is shown from its first `setIcon` while the object lives. GUI thread.
 class StatusItem {
 public:
     virtual ~StatusItem() = default;

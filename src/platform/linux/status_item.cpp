@@ -15,13 +15,13 @@ public:
             if ((reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) && onClick_) onClick_();
         });
         icon_.setContextMenu(&menu_);
-        icon_.show();
     }
     ~TrayStatusItem() override { icon_.hide(); }
 
     void setIcon(const QIcon& icon, const std::string& tooltip) override {
         icon_.setIcon(icon);
         icon_.setToolTip(QString::fromStdString(tooltip));
+        icon_.show();
     }
 
     void setMenu(std::vector<StatusMenuEntry> entries) override {

@@ -168,14 +168,16 @@ DialViewState RadialMenuView::viewState() const {
 const QImage& RadialMenuView::iconFor(const MenuSlot& slot, const DialPalette& palette) {
     const QColor label = toQColor(palette.labelText);
     const auto key = std::make_pair(slot.id(), label.rgba());
+    // A slot may change its picture in place (play turning to pause).
+    const SlotImage wanted = slot.icon();
     auto it = icons_.find(key);
-    if (it == icons_.end()) {
+    if (it == icons_.end() || it->second.first != wanted) {
         const double side = DialMetrics::kIconSide;
-        QImage image = resolver_ ? resolver_(slot.icon(), side, label, devicePixelRatioF()) : QImage();
+        QImage image = resolver_ ? resolver_(wanted, side, label, devicePixelRatioF()) : QImage();
         if (!image.isNull()) image.setDevicePixelRatio(double(image.width()) / side);
-        it = icons_.emplace(key, std::move(image)).first;
+        it = icons_.insert_or_assign(key, std::make_pair(wanted, std::move(image))).first;
     }
-    return it->second;
+    return it->second.second;
 }
 
 void RadialMenuView::rebuild(bool dropPictures) {
@@ -264,8 +266,9 @@ const QPixmap& RadialMenuView::baseLayer(const DialViewState& s) {
 
 void RadialMenuView::paintCachedWedge(QPainter& p, QPointF centre, const DialViewState& s, int index) {
     const auto& slot = controller_->currentSlots()[static_cast<std::size_t>(index)];
-    const WedgeKey key{index, int(s.wedges.size()), s.isHighlighted(index), slot->id(),
-                       s.wedges[static_cast<std::size_t>(index)].title};
+    const WedgeItem& item = s.wedges[static_cast<std::size_t>(index)];
+    const WedgeKey key{index, int(s.wedges.size()), s.isHighlighted(index), slot->id(), item.title,
+                       item.icon.cacheKey()};
     auto it = wedges_.find(key);
     if (it == wedges_.end()) {
         const double dpr = devicePixelRatioF();

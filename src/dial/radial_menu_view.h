@@ -85,6 +85,7 @@ private:
         bool lit = false;
         Uuid id;
         std::string title;
+        qint64 icon = 0;  // the picture's cache key
         auto operator<=>(const WedgeKey&) const = default;
     };
     struct WedgePicture {
@@ -105,7 +106,8 @@ private:
     DialViewState cachedFor_;  // the look the kept pictures were painted for
     double cachedDpr_ = 0;
     int lastHighlight_ = -1;
-    std::map<std::pair<Uuid, QRgb>, QImage> icons_;  // by slot and label colour
+    // By slot and label colour, with the picture they were made from.
+    std::map<std::pair<Uuid, QRgb>, std::pair<SlotImage, QImage>> icons_;
     std::map<WedgeKey, WedgePicture> wedges_;
 };
 

@@ -1,6 +1,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QImage>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "dial/radial_menu_view.h"
+#include "dial/wedge_geometry.h"
 #include "fakes/fake_dial_surface.h"
 #include "fakes/fake_now_playing.h"
 #include "fakes/fake_platform_basics.h"
@@ -267,15 +269,37 @@ TEST_F(ProviderTest, DialViewTurnsTheDiscOnlyWhilePlayingAndOnScreen) {
     dial.setMode(DialMode::music, &provider, &volume);
     EXPECT_FALSE(view.isAnimatingKnob());  // not on screen yet
     view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
     EXPECT_TRUE(knob.isSpinning());
     EXPECT_TRUE(view.isAnimatingKnob());
     clock.advance(1);
-    EXPECT_TRUE(view.grab().save(artifact("music-dial-playing.png")));
+    const QImage playingShot = view.grab().toImage();
+    EXPECT_TRUE(playingShot.save(artifact("music-dial-playing.png")));
+    // The frames repaint the disc alone.
+    struct Frames : QObject {
+        QRegion painted;
+        int count = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Paint) ++count, painted += static_cast<QPaintEvent*>(e)->region();
+            return false;
+        }
+    } frames;
+    view.installEventFilter(&frames);
+    QTest::qWait(120);
+    view.removeEventFilter(&frames);
+    EXPECT_GE(frames.count, 2);
+    EXPECT_LE(frames.count, 8);
+    const double knobSize = dial::DialMetrics{dial.menuRadius()}.knobSize();
+    EXPECT_TRUE(dial::musicKnobBounds(view.dialCentre(), knobSize).toAlignedRect().contains(frames.painted.boundingRect()));
 
     report(paused);
     EXPECT_FALSE(view.isAnimatingKnob());
     EXPECT_NEAR(knob.baseAngle(), 45, 1e-6);
-    EXPECT_TRUE(view.grab().save(artifact("music-dial-paused.png")));
+    const QImage pausedShot = view.grab().toImage();
+    EXPECT_TRUE(pausedShot.save(artifact("music-dial-paused.png")));
+    // The top wedge's pause bars gave way to the play triangle.
+    const QPoint toggleIcon = dial::pointOnWedgeAxis(view.dialCentre(), 0, 4, dial::DialMetrics{}.iconRadius()).toPoint();
+    EXPECT_NE(playingShot.pixel(toggleIcon), pausedShot.pixel(toggleIcon));
     report(playing);
     EXPECT_TRUE(view.isAnimatingKnob());
     view.hide();  // the dial closes, the music plays on

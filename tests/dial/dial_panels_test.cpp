@@ -4,9 +4,8 @@
 #include <QDir>
 #include <QProcess>
 #include <QScreen>
-#include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
-#include <QWindow>
 #include <cmath>
 #include <numbers>
 
@@ -56,7 +55,13 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    // Installed before the panels connect to it.
+    // Saves the dial's middle for a person to look at.
+    static QPixmap savePanel(QWidget* overlay, const char* name) {
+        const QPixmap shot = overlay->grab(QRect(overlay->rect().center() - QPoint(260, 260), QSize(520, 520)));
+        QDir().mkpath(ORBEL_BINARY_DIR "/test-artifacts/dial");
+        EXPECT_TRUE(shot.save(QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/dial/%1.png").arg(name)));
+        return shot;
+    }
     QRect squareAbout(QPointF centre) const {
         const double side = dial::DialPanels::panelSide(200);
         return QRectF(centre.x() - side / 2, centre.y() - side / 2, side, side).toAlignedRect();
@@ -100,6 +105,7 @@ TEST_F(DialPanelsTest, OneScreenOverlayCatcherCoversItAndPanelIsKeptBetweenShowi
     EXPECT_EQ(panels.overlayPanel(), overlay);  // the same panel, shown again
     EXPECT_EQ(dial.highlightedIndex(), 4);
     EXPECT_FALSE(watch.watching);
+    savePanel(overlay, "panel-offscreen");
 }
 
 TEST_F(DialPanelsTest, PointerKeysAndClicksReachTheDial) {
@@ -140,14 +146,6 @@ TEST_F(DialPanelsTest, CaptureWaitsUntilTheDialIsOffTheScreen) {
     EXPECT_TRUE(guard.isClear());
 }
 
-TEST_F(DialPanelsTest, RenderOfTheLivePanel) {
-    showAt(0, 5);
-    const QRect frame = panels.overlayPanel()->rect();
-    const QPixmap shot = panels.overlayPanel()->grab(QRect(frame.center() - QPoint(260, 260), QSize(520, 520)));
-    QDir().mkpath(ORBEL_BINARY_DIR "/test-artifacts/dial");
-    EXPECT_TRUE(shot.save(ORBEL_BINARY_DIR "/test-artifacts/dial/panel-offscreen.png"));
-}
-
 // Child-process cases: the screens come from the offscreen configuration.
 TEST_F(DialPanelsTest, ChildOverlayOnThePointersScreen) {
     const QByteArray mode = qgetenv("ORBEL_DIAL_SCREENS");
@@ -170,22 +168,16 @@ TEST_F(DialPanelsTest, ChildOverlayOnThePointersScreen) {
     EXPECT_EQ(panels.catcherAreas().size(), expected.size());
     if (mode == "hidpi") {
         EXPECT_EQ(overlay->devicePixelRatioF(), 2.0);
-        const QPixmap shot = overlay->grab(QRect(overlay->rect().center() - QPoint(260, 260), QSize(520, 520)));
-        EXPECT_EQ(shot.devicePixelRatio(), 2.0);
-        EXPECT_TRUE(shot.save(ORBEL_BINARY_DIR "/test-artifacts/dial/panel-offscreen-dpr2.png"));
+        EXPECT_EQ(savePanel(overlay, "panel-offscreen-dpr2").devicePixelRatio(), 2.0);
     }
 }
 
 void runChild(const char* mode, const QString& screensJson) {
-    QTemporaryDir dir;
-    const QString config = dir.filePath("screens.json");
-    QFile file(config);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(screensJson.toUtf8());
-    file.close();
+    QTemporaryFile config;
+    ASSERT_TRUE(config.open() && config.write(screensJson.toUtf8()) > 0 && config.flush());
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + config);
+    env.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName());
     env.insert("ORBEL_DIAL_SCREENS", mode);
     child.setProcessEnvironment(env);
     child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=DialPanelsTest.ChildOverlayOnThePointersScreen"});
@@ -207,10 +199,6 @@ TEST(DialPanelsScreens, HighDensityScreensCentreTheDialOnThePointersScreen) {
         {"name": "left", "x": 0, "y": 0, "width": 1440, "height": 900, "logicalDpi": 96, "dpr": 2},
         {"name": "right", "x": 1440, "y": 0, "width": 1280, "height": 800, "logicalDpi": 96, "dpr": 2}]})");
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(DialPanelsTest, AssistiveTechnologiesReadTheDialAndItsWedges) {
     showAt(0, 1);

@@ -9,14 +9,11 @@
 #include <cmath>
 #include <numbers>
 
-#include "config/config_manager.h"
 #include "dial/dial_panels.h"
 #include "dial/radial_menu_controller.h"
-#include "fakes/replace_shared.h"
+#include "dial_fixture.h"
 #include "fakes/fake_permissions.h"
-#include "fakes/fake_platform_basics.h"
 #include "fakes/fake_pointer_watch.h"
-#include "fakes/fake_system_platform.h"
 #include "platform/capture_guard.h"
 
 // The real panels on the offscreen platform: where they go, what they
@@ -28,23 +25,13 @@ using namespace orbel;
 
 namespace {
 
-class DialPanelsTest : public ::testing::Test {
+class DialPanelsTest : public orbel::testing::DialConfigFixture {
 protected:
-    void SetUp() override {
-        platform::Workspace::setShared(&workspace);
-        platform::Permissions::setShared(&permissions);
-        AppConfig c;
-        for (int i = 0; i < 6; ++i) workspace.install("a" + std::to_string(i));
-        for (int i = 0; i < 6; ++i) c.rootGroup.slots.push_back(SlotConfig::make(SlotType::app("a" + std::to_string(i)), "Slot " + std::to_string(i)));
-        manager.setConfig(c);
-        dial.loadSlots(c.rootGroup.slots);
+    DialPanelsTest() : DialConfigFixture("Slot ") {
+        dial.loadSlots(manager.config().rootGroup.slots);
         panels.setController(&dial);
     }
-    void TearDown() override {
-        dial.hide();
-        platform::Workspace::setShared(nullptr);
-        platform::Permissions::setShared(nullptr);
-    }
+    ~DialPanelsTest() override { dial.hide(); }
     QPointF screenCentre(int i) const { return QRectF(QGuiApplication::screens().at(i)->geometry()).center(); }
     // Shows the dial with the pointer `r` points from the centre of screen i
     // in the direction of wedge w of six.
@@ -69,12 +56,8 @@ protected:
 
     fakes::FakePermissions permissions;
     fakes::FakePointerWatch watch;
-    fakes::ReplaceShared<platform::PointerWatch> useWatch{watch};
-    fakes::TempAppPaths paths;
-    fakes::FakeKeyValueStore defaults;
-    fakes::FakeWorkspace workspace;
-    fakes::ReplaceShared<platform::KeyValueStore> useDefaults{defaults};
-    ConfigManager manager{paths.configDir() + "/config.json", ProfileStore(paths.configDir() + "/profiles")};
+    fakes::ReplaceShared<platform::Permissions> usePermissions{permissions};
+    fakes::ReplaceShared<platform::PointerWatch> useWatch{watch};  // before the panels connect to it
     dial::DialPanels panels;
     RadialMenuController dial{&manager, panels};
 };

@@ -4,16 +4,14 @@
 #include <cmath>
 #include <numbers>
 
-#include "config/config_manager.h"
 #include "dial/dial_geometry.h"
 #include "dial/radial_menu_controller.h"
-#include "fakes/replace_shared.h"
+#include "dial_fixture.h"
 #include "fakes/fake_dial_surface.h"
-#include "fakes/fake_platform_basics.h"
-#include "fakes/fake_system_platform.h"
 #include "fakes/log_capture.h"
 
 using namespace orbel;
+using orbel::testing::apps;
 
 namespace {
 
@@ -23,16 +21,6 @@ constexpr QPointF kCentre{960, 540};
 QPointF towards(int i, int n, double r = 150) {
     const double a = i * 2 * std::numbers::pi / n;
     return kCentre + QPointF(r * std::sin(a), -r * std::cos(a));
-}
-
-SlotConfig appSlot(const std::string& id, SlotIcon icon = SlotIcon::automatic()) {
-    return SlotConfig::make(SlotType::app(id), id, std::move(icon));
-}
-
-std::vector<SlotConfig> apps(const std::string& prefix, int n) {
-    std::vector<SlotConfig> slots;
-    for (int i = 0; i < n; ++i) slots.push_back(appSlot(prefix + std::to_string(i)));
-    return slots;
 }
 
 // A music slot: transport, or the volume wedge.
@@ -81,23 +69,9 @@ public:
     bool muted = false;
 };
 
-class DialTest : public ::testing::Test {
+class DialTest : public orbel::testing::DialConfigFixture {
 protected:
-    void SetUp() override {
-        platform::Workspace::setShared(&workspace);
-        for (int i = 0; i < 6; ++i) workspace.install("root" + std::to_string(i));
-        AppConfig c;
-        c.rootGroup.slots = apps("root", 6);
-        manager.setConfig(c);
-        dial.modeProviderRegistry[DialMode::music] = {&provider, &volume};
-    }
-    void TearDown() override { platform::Workspace::setShared(nullptr); }
-
-    void configure(const std::function<void(AppConfig&)>& edit) {
-        AppConfig c = manager.config();
-        edit(c);
-        manager.setConfig(c);
-    }
+    DialTest() : DialConfigFixture("root") { dial.modeProviderRegistry[DialMode::music] = {&provider, &volume}; }
     std::vector<Uuid> slotIds() const {
         std::vector<Uuid> ids;
         for (const auto& s : dial.currentSlots()) ids.push_back(s->id());
@@ -124,12 +98,7 @@ protected:
         dial.show();
     }
 
-    fakes::TempAppPaths paths;
-    fakes::FakeKeyValueStore defaults;
-    fakes::FakeWorkspace workspace;
     fakes::FakeDialSurface surface;
-    fakes::ReplaceShared<platform::KeyValueStore> useDefaults{defaults};
-    ConfigManager manager{paths.configDir() + "/config.json", ProfileStore(paths.configDir() + "/profiles")};
     FakeProvider provider;
     FakeVolume volume;
     RadialMenuController dial{&manager, surface};

@@ -350,7 +350,6 @@ TEST_F(DialTest, KeyRules) {
 
 TEST_F(DialTest, ArrowsWrapAndStartAtTheEnds) {
     showOn(0);
-    dial.loadSlots(apps("root", 6));
     dial.pushGroup(MenuGroup{Uuid::random(), "G", apps("root", 3), {}});  // no highlight
     surface.key(124);
     EXPECT_EQ(dial.highlightedIndex(), 0);

@@ -106,10 +106,8 @@ TEST(VolumeWedgeTest, RegionsSymbolsAndTexts) {
         EXPECT_NEAR(r.levelRect.left(), kC.x() - c.chord / 2, 1e-3);  // grows from the left
         EXPECT_NEAR(r.restRect.left(), r.levelRect.right(), 1e-9);
     }
-    struct Sym { double level; bool muted; const char* name; } syms[] = {
-        {0.8, true, "speaker.slash.fill"}, {0.001, false, "speaker.slash.fill"}, {0.2, false, "speaker.wave.1.fill"},
-        {0.34, false, "speaker.wave.2.fill"}, {0.67, false, "speaker.wave.3.fill"}};
-    for (auto s : syms) EXPECT_EQ(volumeSymbolName(s.level, s.muted), s.name) << s.level;
+    EXPECT_EQ(volumeSymbolName(0.8, true), "speaker.slash.fill");  // muted, or silent
+    EXPECT_EQ(volumeSymbolName(0.001, false), "speaker.slash.fill");
     EXPECT_EQ(volumeLabelText(0.995, false), "100%");
     EXPECT_EQ(volumeLabelText(0.004, false), "0%");
     EXPECT_EQ(volumeLabelText(0.8, true), "Muted");

@@ -83,15 +83,6 @@ INSTANTIATE_TEST_SUITE_P(
                   HoldBinding::hidppButton(0xB034, 0xC3), std::nullopt, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(HoldBindingRecorderTest, StartingWithoutInputMonitoringAsksAndDoesNotRecord) {
-    permissions.inputMonitoring = false;
-    recorder->startRecording();
-    EXPECT_FALSE(recorder->isRecording());
-    EXPECT_TRUE(recorder->needsInputMonitoring());
-    EXPECT_EQ(recorder->statusText(), "Input Monitoring required");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return permissions.inputMonitoringRequests > 0; }));
-}
-
 TEST_F(HoldBindingRecorderTest, KeysReachTheWindowOnlyWhileNotRecording) {
     QLineEdit field;
     field.show();
@@ -115,8 +106,6 @@ TEST_F(HoldBindingRecorderTest, GoingAwayRemovesWhatItInstalledAndKeepsTheEarlie
     hid(1, 2);
     EXPECT_EQ(earlier, 1);
     EXPECT_EQ(monitor.watches.size(), 1u);
-    const auto lines = logs.lines();
-    EXPECT_EQ(lines.back().text, "[orbel-input] MouseButtonCaptureTap: already installed, skipping");
 
     recorder.reset();
     EXPECT_TRUE(monitor.watches.empty());
@@ -163,7 +152,7 @@ void savePicture(QWidget& widget, const char* name) {
     EXPECT_TRUE(widget.grab().save(dir + "/" + name + ".png")) << name;
 }
 
-TEST_F(HoldBindingRecorderTest, SavesPicturesOfEveryState) {
+TEST_F(HoldBindingRecorderTest, EveryStateForAPersonAndWithoutListenAccess) {
     HoldBindingRecorderView view(*recorder);
     view.resize(420, 90);
     savePicture(view, "hold_binding_recorder_idle");
@@ -174,10 +163,15 @@ TEST_F(HoldBindingRecorderTest, SavesPicturesOfEveryState) {
     recorder->handleMouseButton(1);
     mainQueue.runAll();
     savePicture(view, "hold_binding_recorder_refused");
+    // Without listen access it asks for it and does not record.
     recorder->setRecording(false);
     permissions.inputMonitoring = false;
     recorder->startRecording();
     savePicture(view, "hold_binding_recorder_blocked");
+    EXPECT_FALSE(recorder->isRecording());
+    EXPECT_TRUE(recorder->needsInputMonitoring());
+    EXPECT_EQ(recorder->statusText(), "Input Monitoring required");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return permissions.inputMonitoringRequests > 0; }));
 
     // The alert a new user meets when the window manager holds Alt+Space.
     platform::Alerts::setShared(nullptr);

@@ -47,7 +47,8 @@ protected:
     static std::string line(const char* what, std::uint16_t pid, std::uint16_t cid) {
         return std::string(what) + " " + std::to_string(pid) + " " + std::to_string(cid);
     }
-    void startWith(Mouse& mouse) {
+    // Starts with `mouse` plugged in.
+    void start() {
         listener.start();
         manager.plug(mouse.hid);
         timers.runDue();
@@ -57,13 +58,13 @@ protected:
     fakes::FakeHidManager manager;
     fakes::ReplaceShared<platform::MainQueue> useQueue{queue};
     fakes::ReplaceShared<platform::HidManager> useManager{manager};
+    Mouse mouse{timers};
     input::LogitechHidListener listener;
     std::vector<std::string> events;
 };
 
 TEST_F(LogitechHidListenerTest, DivertsEveryDivertableControlButTheClicks) {
-    Mouse mouse(timers);
-    startWith(mouse);
+    start();
     EXPECT_EQ(manager.vendor, 0x046D);
     EXPECT_EQ(mouse.sim.reporting, (Reporting{{0x52, 0x03}, {0xC3, 0x03}}));
     const HidBytes& last = mouse.sim.requests.back();
@@ -71,8 +72,7 @@ TEST_F(LogitechHidListenerTest, DivertsEveryDivertableControlButTheClicks) {
 }
 
 TEST_F(LogitechHidListenerTest, ReportsPressesAndReleasesOfHeldControls) {
-    Mouse mouse(timers);
-    startWith(mouse);
+    start();
     const std::uint16_t pid = 0xB023;
     struct Step {
         std::uint8_t feature;
@@ -139,8 +139,7 @@ TEST_F(LogitechHidListenerTest, ReportsEachFailureAndCarriesOn) {
 }
 
 TEST_F(LogitechHidListenerTest, DivertsAgainAfterARePlugAndKeepsThePressedHistory) {
-    Mouse mouse(timers);
-    startWith(mouse);
+    start();
     mouse.sim.notify(9, 0, {0x00, 0xC3});
     manager.unplug(mouse.hid);
     mouse.sim.notify(9, 0, {});  // a removed device is not listened to any more
@@ -168,10 +167,9 @@ TEST_F(LogitechHidListenerTest, RemovalDuringSetUpLetsTheNextDeviceThrough) {
 }
 
 TEST_F(LogitechHidListenerTest, StopUndoesEveryDiversionEvenOneUnderWay) {
-    Mouse mouse(timers);
     Mouse slow(timers, 0xB034);
     slow.sim.delay = 100ms;
-    startWith(mouse);
+    start();
     manager.plug(slow.hid);
     timers.advance(550ms);  // root, count, info 0...2 answered: the divert of 0x52 is under way
     ASSERT_EQ(slow.sim.reporting, (Reporting{{0x52, 0x03}}));
@@ -189,9 +187,8 @@ TEST_F(LogitechHidListenerTest, StopUndoesEveryDiversionEvenOneUnderWay) {
 }
 
 TEST_F(LogitechHidListenerTest, StopAlsoUndoesDiversionsThatWereNeverAnswered) {
-    Mouse mouse(timers);
     mouse.sim.silent.insert({9, 3});
-    startWith(mouse);
+    start();
     timers.advance(10s);
     listener.stop();
     timers.runDue();

@@ -30,8 +30,6 @@ std::string secondsText(double seconds) {
     return out;
 }
 
-std::string encodeConfig(const AppConfig& config) { return json::write(config.toJson(), {true, false, true}); }
-
 bool isEmptyOrBadBinding(const HoldBinding& binding) {
     if (const auto* m = binding.asMouseButton()) return m->button <= 1;
     if (const auto* k = binding.asKeyCombination()) {
@@ -75,6 +73,11 @@ void ConfigManager::setConfig(AppConfig config) {
     Q_EMIT configChanged();
 }
 
+const ProfileStore& ConfigManager::profileStore() const {
+    saveQueue_->flush();
+    return profileStore_;
+}
+
 std::optional<std::string> ConfigManager::activeProfile() const { return defaults_->string(kActiveProfileKey); }
 
 void ConfigManager::clearActiveProfile() { defaults_->remove(kActiveProfileKey); }
@@ -107,7 +110,7 @@ void ConfigManager::load() {
     const QString path = QString::fromStdString(configPath_);
     if (!QFileInfo::exists(path)) {
         setConfig(AppConfig::defaultConfig());
-        saveTo(SaveTarget::ConfigOnly);
+        saveTo(SaveTarget::configOnly);
         return;
     }
     QFile file(path);
@@ -115,7 +118,7 @@ void ConfigManager::load() {
         // Put the unreadable file aside before the defaults replace it; if
         // that is impossible, leave it alone and keep the defaults in memory.
         setConfig(AppConfig::defaultConfig());
-        if (moveAsideUnreadable()) saveTo(SaveTarget::ConfigOnly);
+        if (moveAsideUnreadable()) saveTo(SaveTarget::configOnly);
         return;
     }
     const QByteArray bytes = file.readAll();
@@ -131,7 +134,7 @@ void ConfigManager::load() {
     if (!decoded) {
         const bool kept = keepRejectedCopy(bytes);
         setConfig(AppConfig::defaultConfig());
-        if (kept) saveTo(SaveTarget::ConfigOnly);
+        if (kept) saveTo(SaveTarget::configOnly);
         return;
     }
 
@@ -152,14 +155,14 @@ void ConfigManager::load() {
     keepRejectedCopy(bytes);
 }
 
-void ConfigManager::save() { saveTo(SaveTarget::ConfigAndActiveProfile); }
+void ConfigManager::save() { saveTo(SaveTarget::configAndActiveProfile); }
 
 void ConfigManager::saveTo(SaveTarget target) {
     AppConfig copy = config_;
     std::optional<std::string> profile;
-    if (target == SaveTarget::ConfigAndActiveProfile) profile = activeProfile();
+    if (target == SaveTarget::configAndActiveProfile) profile = activeProfile();
     saveQueue_->post([copy = std::move(copy), path = configPath_, profile, store = profileStore_] {
-        const std::string bytes = encodeConfig(copy);
+        const std::string bytes = copy.encodeDocument();
         (void)writeFileAtomically(path, bytes);  // a failure leaves the previous file; the next save retries
         if (profile) {
             try {
@@ -301,7 +304,7 @@ void ConfigManager::applyConfig(const AppConfig& config) {
 // MARK: profiles
 
 void ConfigManager::switchToProfile(const std::string& name) {
-    AppConfig loaded = normalise(profileStore_.load(name));
+    AppConfig loaded = normalise(profileStore().load(name));
     defaults_->setString(kActiveProfileKey, name);
     QPointer<ConfigManager> self(this);
     platform::MainQueue::shared().postAndWait([self, loaded = std::move(loaded)]() mutable {
@@ -312,23 +315,23 @@ void ConfigManager::switchToProfile(const std::string& name) {
 }
 
 void ConfigManager::ensureDefaultProfile() {
-    const auto names = profileStore_.list();
+    const auto names = profileStore().list();
     if (std::find(names.begin(), names.end(), kDefaultProfileName) == names.end()) {
-        profileStore_.save(config_, kDefaultProfileName);
+        profileStore().save(config_, kDefaultProfileName);
     }
     if (!activeProfile()) defaults_->setString(kActiveProfileKey, kDefaultProfileName);
 }
 
 void ConfigManager::deleteProfile(const std::string& name) {
     if (auto active = activeProfile(); active && *active == name) throw ProfileMutationError(name);
-    profileStore_.remove(name);
+    profileStore().remove(name);
 }
 
 void ConfigManager::setProfileIcon(const std::string& name, const std::optional<SlotIcon>& icon) {
     const auto active = activeProfile();
     bool live = active && *active == name;
     if (!active && name == kDefaultProfileName) {
-        const auto names = profileStore_.list();
+        const auto names = profileStore().list();
         if (std::find(names.begin(), names.end(), kDefaultProfileName) == names.end()) {
             AppConfig next = config_;
             next.profileIcon = icon;
@@ -345,7 +348,7 @@ void ConfigManager::setProfileIcon(const std::string& name, const std::optional<
     }
     AppConfig stored;
     try {
-        stored = profileStore_.load(name);
+        stored = profileStore().load(name);
     } catch (const ProfileStoreError& e) {
         // A profile that exists but cannot be read is reported, not
         // overwritten with a copy of the live configuration.
@@ -353,7 +356,7 @@ void ConfigManager::setProfileIcon(const std::string& name, const std::optional<
         stored = config_;
     }
     stored.profileIcon = icon;
-    profileStore_.save(stored, name);
+    profileStore().save(stored, name);
 }
 
 }  // namespace orbel

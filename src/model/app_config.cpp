@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "model/json_writer.h"
+
 namespace orbel {
 
 using json::Json;
@@ -192,5 +194,7 @@ Json AppConfig::toJson() const {
     if (profileIcon) out["profileIcon"] = profileIcon->toJson();
     return out;
 }
+
+std::string AppConfig::encodeDocument() const { return json::write(toJson(), json::kConfigDocument); }
 
 }  // namespace orbel

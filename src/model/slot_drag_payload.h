@@ -16,6 +16,7 @@
 #include "model/json.h"
 #include "model/key_combination.h"
 #include "model/text.h"
+#include "model/uuid.h"
 
 namespace orbel {
 

@@ -152,7 +152,7 @@ TEST_F(BackupTest, ReplaceRefusesBeforeDeletingAnything) {
             BackupManager::restoreReplace(backup, *manager);
             ADD_FAILURE() << "restored";
         } catch (const BackupManagerError& e) {
-            EXPECT_EQ(e.errorDescription(), "Couldn't apply the backup: " + text);
+            EXPECT_EQ(std::string(e.what()), "Couldn't apply the backup: " + text);
         }
         EXPECT_EQ(store().list(), std::vector<std::string>{"Keep"});
         EXPECT_EQ(manager->activeProfile(), "Keep");
@@ -162,7 +162,7 @@ TEST_F(BackupTest, ReplaceRefusesBeforeDeletingAnything) {
     expectRefused(seven, "The backup holds 7 profiles; at most 6 can be kept.");
     OrbelBackup badName;
     badName.profiles[".hidden"] = AppConfig{};
-    expectRefused(badName, "Couldn't restore profile \".hidden\": Invalid profile name: Profile name must not start with '.'");
+    expectRefused(badName, "Couldn't restore profile \".hidden\": Profile name must not start with '.'");
     OrbelBackup collision;
     collision.profiles["Work"] = AppConfig{};
     collision.profiles["Work "] = AppConfig{};

@@ -26,7 +26,7 @@ void writeFile(const std::string& path, const std::string& bytes) {
     f.write(bytes.data(), static_cast<qint64>(bytes.size()));
 }
 
-std::string pretty(const AppConfig& c) { return json::write(c.toJson(), {true, false, true}); }
+std::string pretty(const AppConfig& c) { return json::write(c.toJson(), json::kConfigDocument); }
 
 SlotConfig snippet(const std::string& text) { return SlotConfig::make(SlotType::snippet(text), text); }
 
@@ -156,7 +156,7 @@ TEST_F(ConfigManagerTest, ValidationTextsInOrder) {
     AppConfig c = withRoot({cycling, macro, script, space, emptyCycle, target});
     c.rootGroup.title = "";
     std::vector<std::string> texts;
-    for (const auto& e : make()->validate(c)) texts.push_back(e.errorDescription());
+    for (const auto& e : make()->validate(c)) texts.push_back(e.what());
     const std::vector<std::string> expected{
         "Missing required field: rootGroup.title",
         "Invalid slot configuration: Cycling slot children cannot be groups",

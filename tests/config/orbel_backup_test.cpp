@@ -44,7 +44,7 @@ OrbelBackup sample() {
     return b;
 }
 
-std::string configText(const AppConfig& c) { return json::write(c.toJson(), OrbelBackup::encoderOptions()); }
+std::string configText(const AppConfig& c) { return json::write(c.toJson(), json::kBackupDocument); }
 
 // The document with one top-level member replaced (or removed when null).
 std::string sampleWith(const std::string& key, const json::Json& value) {
@@ -164,10 +164,10 @@ TEST(OrbelBackupTest, DecodeFailuresCarryTheReasonAndItsPath) {
         SCOPED_TRACE(c.bytes.substr(0, 120));
         const OrbelBackupCodecError e = codecError([&] { OrbelBackup::decode(c.bytes); });
         EXPECT_EQ(e.kind(), Kind::decodeFailed);
-        EXPECT_EQ(e.message(), "Couldn't read this backup: " + e.payload());
+        EXPECT_EQ(std::string(e.what()), "Couldn't read this backup: " + e.payload());
         EXPECT_NE(e.payload().find(c.pathInMessage), std::string::npos) << e.payload();
     }
-    EXPECT_EQ(codecError([] { OrbelBackup::decode("{"); }).message(),
+    EXPECT_STREQ(codecError([] { OrbelBackup::decode("{"); }).what(),
               "Couldn't read this backup: The given data was not valid JSON.");
     EXPECT_EQ(codecError([&] { OrbelBackup::decode(sampleWith("createdAt", "yesterday")); }).payload(),
               "Expected date string to be ISO8601-formatted. (at createdAt)");
@@ -177,7 +177,7 @@ TEST(OrbelBackupTest, OnlySchemaVersionOneIsAccepted) {
     for (std::int64_t version : {2, 0}) {
         const OrbelBackupCodecError e = codecError([&] { OrbelBackup::decode(sampleWith("schemaVersion", version)); });
         EXPECT_EQ(e, OrbelBackupCodecError::unsupportedSchemaVersion(version));
-        EXPECT_EQ(e.message(), "Backup is schema version " + std::to_string(version) +
+        EXPECT_EQ(std::string(e.what()), "Backup is schema version " + std::to_string(version) +
                                    "; this build of Orbel supports up to v1. Update Orbel, then try again.");
     }
     EXPECT_EQ(OrbelBackup::decode(sampleWith("schemaVersion", 1.0)).schemaVersion, 1);

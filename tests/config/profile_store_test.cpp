@@ -132,7 +132,7 @@ TEST_F(ProfileStoreTest, FileIsThePrettyConfigurationDocumentWithEscapedSlashes)
     store.save(config, "Work");
 
     const QByteArray bytes = readAll(path("Work.json"));
-    EXPECT_EQ(bytes.toStdString(), json::write(config.toJson(), {true, false, true}));
+    EXPECT_EQ(bytes.toStdString(), json::write(config.toJson(), json::kConfigDocument));
     EXPECT_TRUE(bytes.startsWith("{\n  \"version\" : 1,\n"));  // document order, not sorted
     EXPECT_TRUE(bytes.contains("a\\/b"));
     EXPECT_EQ(entries(), QStringList{"Work.json"});  // nothing left beside it

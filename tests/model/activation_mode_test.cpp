@@ -48,26 +48,26 @@ TEST(HoldBinding, RejectsMalformedObjects) {
         const char* path;
         const char* description;  // nullptr: not checked
     } cases[] = {
-        {R"({"button":3})", K::KeyNotFound, "", nullptr},
-        {R"({"kind":3})", K::TypeMismatch, "kind", nullptr},
-        {R"({"kind":"MouseButton","button":3})", K::DataCorrupted, "kind",
+        {R"({"button":3})", K::keyNotFound, "", nullptr},
+        {R"({"kind":3})", K::typeMismatch, "kind", nullptr},
+        {R"({"kind":"MouseButton","button":3})", K::dataCorrupted, "kind",
          "Cannot initialize Kind from invalid String value MouseButton"},
-        {R"({"kind":"mouseButton","button":"3"})", K::TypeMismatch, "button", nullptr},
-        {R"({"kind":"mouseButton","button":2.5})", K::DataCorrupted, "button", nullptr},
-        {R"({"kind":"keyCombination","key":"cmd"})", K::DataCorrupted, "key",
+        {R"({"kind":"mouseButton","button":"3"})", K::typeMismatch, "button", nullptr},
+        {R"({"kind":"mouseButton","button":2.5})", K::dataCorrupted, "button", nullptr},
+        {R"({"kind":"keyCombination","key":"cmd"})", K::dataCorrupted, "key",
          "Unrecognized hotkey shorthand: \"cmd\""},
-        {R"({"kind":"hidppButton","productID":65536,"cid":1})", K::DataCorrupted, "productID",
+        {R"({"kind":"hidppButton","productID":65536,"cid":1})", K::dataCorrupted, "productID",
          "Parsed JSON number <65536> does not fit in UInt16."},
-        {R"({"kind":"hidppButton","productID":1,"cid":-1})", K::DataCorrupted, "cid",
+        {R"({"kind":"hidppButton","productID":1,"cid":-1})", K::dataCorrupted, "cid",
          "Parsed JSON number <-1> does not fit in UInt16."},
-        {R"(["mouseButton",3])", K::TypeMismatch, "", nullptr},
+        {R"(["mouseButton",3])", K::typeMismatch, "", nullptr},
     };
     for (const auto& c : cases) {
         const auto e = orbel::testing::decodeError(c.text, HoldBinding::fromJson);
         EXPECT_EQ(e.kind(), c.kind) << c.text;
         EXPECT_EQ(json::describePath(e.codingPath()), c.path) << c.text;
         if (c.description) {
-            EXPECT_EQ(e.description(), c.description) << c.text;
+            EXPECT_EQ(std::string(e.what()), c.description) << c.text;
         }
     }
 }

@@ -76,9 +76,9 @@ TEST(AppConfig, FallbacksAndRejections) {
     EXPECT_EQ(read(R"({"version":7})").version, 7);
     EXPECT_EQ(read(R"({"version":7})").toJson()["version"], 1);
     // Malformed keys that reject the document.
-    EXPECT_EQ(decodeError(R"({"menuRadius":"big"})", AppConfig::fromJson).kind(), K::TypeMismatch);
-    EXPECT_EQ(decodeError(R"({"version":"1"})", AppConfig::fromJson).kind(), K::TypeMismatch);
-    EXPECT_EQ(decodeError(R"({"menu":[{}]})", AppConfig::fromJson).description(), kNoDiscriminatorMessage);
+    EXPECT_EQ(decodeError(R"({"menuRadius":"big"})", AppConfig::fromJson).kind(), K::typeMismatch);
+    EXPECT_EQ(decodeError(R"({"version":"1"})", AppConfig::fromJson).kind(), K::typeMismatch);
+    EXPECT_EQ(std::string(decodeError(R"({"menu":[{}]})", AppConfig::fromJson).what()), kNoDiscriminatorMessage);
     EXPECT_THROW(read(R"({"appMenus":{"a":[{"nope":1}]}})"), json::DecodingError);
     EXPECT_THROW(read("[]"), json::DecodingError);
     // Malformed keys that fall back.
@@ -186,7 +186,7 @@ TEST(AppOverride, ReadsAndWritesOnlyPresentFields) {
                                      AppOverride::fromJson);
     EXPECT_EQ(o.menuRadius, 5000);
     EXPECT_EQ(json::write(o.toJson()), R"({"slots":[],"menuRadius":5000,"goBackKey":"cmd+["})");
-    EXPECT_EQ(decodeError(R"({"closeMenuKey":"nope"})", AppOverride::fromJson).description(),
+    EXPECT_EQ(std::string(decodeError(R"({"closeMenuKey":"nope"})", AppOverride::fromJson).what()),
               "Unrecognized hotkey shorthand: \"nope\"");
 }
 

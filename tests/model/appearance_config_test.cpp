@@ -31,11 +31,11 @@ TEST(AppearanceConfig, EmptyObjectGivesTheDefaultsWrittenExactly) {
 
 TEST(AppearanceConfig, FullRecordWrittenInKeyOrderAndReadBack) {
     AppearanceConfig c;
-    c.mode = AppearanceMode::Light;
-    c.backdrop = Backdrop::Filled;
+    c.mode = AppearanceMode::light;
+    c.backdrop = Backdrop::filled;
     c.backdropOpacity = 0.3;
     c.backdropColor = "#FF0000";
-    c.slotStyle = SlotStyle::Normal;
+    c.slotStyle = SlotStyle::normal;
     c.slotColor = "not a colour";
     c.wedgeFillStrength = 1.25;
     c.wedgeStrokeStrength = 0;
@@ -56,9 +56,9 @@ TEST(AppearanceConfig, EnumerationsFallBackToTheirDefaults) {
     for (const auto& c : cases) {
         EXPECT_EQ(decodeOne(c.key, c.value), AppearanceConfig::defaultValue()) << c.key << " " << c.value;
     }
-    EXPECT_EQ(decodeOne("mode", R"("dark")").mode, AppearanceMode::Dark);
-    EXPECT_EQ(decodeOne("backdrop", R"("translucent")").backdrop, Backdrop::Translucent);
-    EXPECT_EQ(decodeOne("slotStyle", R"("filled")").slotStyle, SlotStyle::Filled);
+    EXPECT_EQ(decodeOne("mode", R"("dark")").mode, AppearanceMode::dark);
+    EXPECT_EQ(decodeOne("backdrop", R"("translucent")").backdrop, Backdrop::translucent);
+    EXPECT_EQ(decodeOne("slotStyle", R"("filled")").slotStyle, SlotStyle::filled);
 }
 
 TEST(AppearanceConfig, NumbersAreClampedOrFallBack) {
@@ -110,7 +110,7 @@ TEST(AppearanceEnumerations, StrictReaderNamesTheBadValue) {
         appearanceModeFromJson(json::Node(doc));
         ADD_FAILURE();
     } catch (const json::DecodingError& e) {
-        EXPECT_EQ(e.description(), "Cannot initialize AppearanceMode from invalid String value Light");
+        EXPECT_EQ(std::string(e.what()), "Cannot initialize AppearanceMode from invalid String value Light");
     }
 }
 
@@ -120,10 +120,10 @@ TEST(DialPalette, DarknessFollowsModeThenScheme) {
         ColorScheme scheme;
         bool dark;
     } cases[] = {
-        {AppearanceMode::Auto, ColorScheme::Dark, true},
-        {AppearanceMode::Auto, ColorScheme::Light, false},
-        {AppearanceMode::Dark, ColorScheme::Light, true},
-        {AppearanceMode::Light, ColorScheme::Dark, false},
+        {AppearanceMode::automatic, ColorScheme::dark, true},
+        {AppearanceMode::automatic, ColorScheme::light, false},
+        {AppearanceMode::dark, ColorScheme::light, true},
+        {AppearanceMode::light, ColorScheme::dark, false},
     };
     for (const auto& c : cases) {
         AppearanceConfig a;
@@ -136,21 +136,21 @@ TEST(DialPalette, CustomColoursReplaceTheBaseOnlyWhenReadable) {
     AppearanceConfig a;
     a.backdropColor = " #1E90ff\n";
     a.slotColor = "#FFF";
-    const DialPalette p = DialPalette::make(a, ColorScheme::Dark);
+    const DialPalette p = DialPalette::make(a, ColorScheme::dark);
     EXPECT_EQ(p.backdropFill, (Rgba{30 / 255.0, 144 / 255.0, 1, 1}));
     EXPECT_EQ(p.wedgeFilledTint, (Rgba{0.32, 0.32, 0.32, 1}));
 
     a.backdropColor = "nope";
     a.slotColor = "00ff00";
-    const DialPalette q = DialPalette::make(a, ColorScheme::Light);
+    const DialPalette q = DialPalette::make(a, ColorScheme::light);
     EXPECT_EQ(q.backdropFill, (Rgba{0.97, 0.97, 0.97, 1}));
     EXPECT_EQ(q.wedgeFilledTint, (Rgba{0, 1, 0, 1}));
 }
 
 TEST(DialPalette, SchemeFromWindowColourLightness) {
-    EXPECT_EQ(colorSchemeForWindowColor({0.94, 0.94, 0.94}), ColorScheme::Light);
-    EXPECT_EQ(colorSchemeForWindowColor({0.19, 0.19, 0.2}), ColorScheme::Dark);
+    EXPECT_EQ(colorSchemeForWindowColor({0.94, 0.94, 0.94}), ColorScheme::light);
+    EXPECT_EQ(colorSchemeForWindowColor({0.19, 0.19, 0.2}), ColorScheme::dark);
     // Saturated blue: HSL lightness is exactly one half.
-    EXPECT_EQ(colorSchemeForWindowColor({0, 0, 1}), ColorScheme::Light);
-    EXPECT_EQ(colorSchemeForWindowColor({0, 0, 0.8}), ColorScheme::Dark);
+    EXPECT_EQ(colorSchemeForWindowColor({0, 0, 1}), ColorScheme::light);
+    EXPECT_EQ(colorSchemeForWindowColor({0, 0, 0.8}), ColorScheme::dark);
 }

@@ -29,7 +29,7 @@ json::DecodingError decodeError(std::string_view text, Decode&& decode) {
         return e;
     }
     ADD_FAILURE() << "decoding succeeded: " << text;
-    return json::DecodingError(json::DecodingError::Kind::DataCorrupted, {}, "<no error>");
+    return json::DecodingError(json::DecodingError::Kind::dataCorrupted, {}, "<no error>");
 }
 
 // One expected decoding failure: input text, error kind, description
@@ -48,7 +48,7 @@ void expectDecodeErrors(const std::vector<ErrorCase>& cases, Decode&& decode) {
         const json::DecodingError e = decodeError(c.text, decode);
         EXPECT_EQ(e.kind(), c.kind);
         if (c.description) {
-            EXPECT_EQ(e.description(), c.description);
+            EXPECT_EQ(std::string(e.what()), c.description);
         }
         EXPECT_EQ(json::describePath(e.codingPath()), c.path);
     }

@@ -89,21 +89,21 @@ TEST(DynamicSlotConfig, RefreshIntervalsAreClampedOnReadAndWrite) {
 
 TEST(DynamicSlotConfig, ReadFailures) {
     const std::vector<orbel::testing::ErrorCase> cases = {
-        {R"({"clickAction": "none"})", Err::KeyNotFound, "No value associated with key \"producer\".", ""},
-        {R"({"producer": {"language": "Shell", "source": ""}})", Err::DataCorrupted,
+        {R"({"clickAction": "none"})", Err::keyNotFound, "No value associated with key \"producer\".", ""},
+        {R"({"producer": {"language": "Shell", "source": ""}})", Err::dataCorrupted,
          "Cannot initialize ScriptLanguage from invalid String value Shell", "producer.language"},
-        {withProducer(R"("clickAction": "rerunProducer")"), Err::DataCorrupted,
+        {withProducer(R"("clickAction": "rerunProducer")"), Err::dataCorrupted,
          "Unknown DynamicClickAction bare string: rerunProducer", "clickAction"},
-        {withProducer(R"("clickAction": {"kind": "rerun"})"), Err::DataCorrupted,
+        {withProducer(R"("clickAction": {"kind": "rerun"})"), Err::dataCorrupted,
          "Unknown DynamicClickAction kind: rerun", "clickAction.kind"},
-        {withProducer(R"("clickAction": {"kind": "runScript"})"), Err::KeyNotFound, "No value associated with key \"value\".", "clickAction"},
-        {withProducer(R"("clickAction": {"kind": "action", "value": "set_volume"})"), Err::DataCorrupted,
+        {withProducer(R"("clickAction": {"kind": "runScript"})"), Err::keyNotFound, "No value associated with key \"value\".", "clickAction"},
+        {withProducer(R"("clickAction": {"kind": "action", "value": "set_volume"})"), Err::dataCorrupted,
          "Unknown SystemAction identifier: set_volume", "clickAction.value"},
-        {withProducer(R"("refresh": "menuOpen")"), Err::TypeMismatch, nullptr, "refresh"},
-        {withProducer(R"("refresh": {"kind": "interval"})"), Err::KeyNotFound, "No value associated with key \"seconds\".", "refresh"},
-        {withProducer(R"("refresh": {"kind": "interval", "seconds": 2.5})"), Err::DataCorrupted, nullptr,
+        {withProducer(R"("refresh": "menuOpen")"), Err::typeMismatch, nullptr, "refresh"},
+        {withProducer(R"("refresh": {"kind": "interval"})"), Err::keyNotFound, "No value associated with key \"seconds\".", "refresh"},
+        {withProducer(R"("refresh": {"kind": "interval", "seconds": 2.5})"), Err::dataCorrupted, nullptr,
          "refresh.seconds"},
-        {withProducer(R"("refresh": {"kind": "hourly"})"), Err::DataCorrupted, "Unknown RefreshPolicy kind: hourly",
+        {withProducer(R"("refresh": {"kind": "hourly"})"), Err::dataCorrupted, "Unknown RefreshPolicy kind: hourly",
          "refresh.kind"},
     };
     orbel::testing::expectDecodeErrors(cases, DynamicSlotConfig::fromJson);

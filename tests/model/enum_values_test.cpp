@@ -20,7 +20,7 @@ std::string decodeOrError(const std::string& value, F&& decode) {
         return json::write(orbel::toJson(decode(json::Node(doc)["v"])), {});
     } catch (const json::DecodingError& e) {
         EXPECT_EQ(json::describePath(e.codingPath()), "v");
-        return std::to_string(static_cast<int>(e.kind())) + ":" + e.description();
+        return std::to_string(static_cast<int>(e.kind())) + ":" + std::string(e.what());
     }
 }
 

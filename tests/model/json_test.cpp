@@ -93,8 +93,8 @@ TEST(JsonReader, RejectsBadSyntaxAndDeepNesting) {
             parse(bad);
             ADD_FAILURE() << "accepted " << bad;
         } catch (const DecodingError& e) {
-            EXPECT_EQ(e.kind(), DecodingError::Kind::DataCorrupted);
-            EXPECT_EQ(e.description(), "The given data was not valid JSON.");
+            EXPECT_EQ(e.kind(), DecodingError::Kind::dataCorrupted);
+            EXPECT_EQ(std::string(e.what()), "The given data was not valid JSON.");
         }
     }
     EXPECT_NO_THROW(parse(std::string(512, '[') + std::string(512, ']')));
@@ -112,18 +112,18 @@ TEST(JsonNode, ErrorsCarryKindAndCodingPath) {
         } catch (const DecodingError& e) {
             EXPECT_EQ(e.kind(), kind);
             EXPECT_EQ(describePath(e.codingPath()), path);
-            EXPECT_EQ(e.description(), text);
+            EXPECT_EQ(std::string(e.what()), text);
         }
     };
     using K = DecodingError::Kind;
-    expectError([&] { root["a"]["list"].at(1).asInt(); }, K::TypeMismatch, "a.list[1]",
+    expectError([&] { root["a"]["list"].at(1).asInt(); }, K::typeMismatch, "a.list[1]",
                 "Expected to decode Int but found a string instead.");
-    expectError([&] { root["a"]["missing"]; }, K::KeyNotFound, "a", "No value associated with key \"missing\".");
-    expectError([&] { root.string("n"); }, K::ValueNotFound, "n", "Expected String value but found null instead.");
-    expectError([&] { root["a"]["list"].at(3).asInt(); }, K::DataCorrupted, "a.list[3]",
+    expectError([&] { root["a"]["missing"]; }, K::keyNotFound, "a", "No value associated with key \"missing\".");
+    expectError([&] { root.string("n"); }, K::valueNotFound, "n", "Expected String value but found null instead.");
+    expectError([&] { root["a"]["list"].at(3).asInt(); }, K::dataCorrupted, "a.list[3]",
                 "Parsed JSON number <2.5> does not fit in Int.");
-    expectError([&] { root["a"].failAtKey("list", "Nope"); }, K::DataCorrupted, "a.list", "Nope");
-    expectError([&] { root["a"]["list"]["k"]; }, K::TypeMismatch, "a.list",
+    expectError([&] { root["a"].failAtKey("list", "Nope"); }, K::dataCorrupted, "a.list", "Nope");
+    expectError([&] { root["a"]["list"]["k"]; }, K::typeMismatch, "a.list",
                 "Expected to decode Dictionary<String, Any> but found an array instead.");
 
     EXPECT_EQ(root.integer("f"), 5);

@@ -128,10 +128,10 @@ TEST(KeyCombination, JsonErrors) {
         std::string description;
     };
     const Case cases[] = {
-        {0, DecodingError::Kind::TypeMismatch, ""},
-        {1, DecodingError::Kind::DataCorrupted, "Unrecognized hotkey shorthand: \" Cmd+Nope \""},
-        {2, DecodingError::Kind::ValueNotFound, ""},
-        {3, DecodingError::Kind::TypeMismatch, ""},
+        {0, DecodingError::Kind::typeMismatch, ""},
+        {1, DecodingError::Kind::dataCorrupted, "Unrecognized hotkey shorthand: \" Cmd+Nope \""},
+        {2, DecodingError::Kind::valueNotFound, ""},
+        {3, DecodingError::Kind::typeMismatch, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.index);
@@ -142,7 +142,7 @@ TEST(KeyCombination, JsonErrors) {
             EXPECT_EQ(e.kind(), c.kind);
             EXPECT_EQ(json::describePath(e.codingPath()), "keys[" + std::to_string(c.index) + "]");
             if (!c.description.empty()) {
-                EXPECT_EQ(e.description(), c.description);
+                EXPECT_EQ(std::string(e.what()), c.description);
             }
         }
     }

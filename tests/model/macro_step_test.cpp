@@ -79,20 +79,20 @@ TEST(MacroStep, DecodingErrors) {
         std::string description;  // empty: not checked
     };
     const Case cases[] = {
-        {R"({"s":{}})", K::DataCorrupted, "s", generic},
-        {R"({"s":{"chord":"ctrl+nope"}})", K::DataCorrupted, "s", generic},
-        {R"({"s":{"chord":5,"text":null}})", K::DataCorrupted, "s", generic},
-        {R"({"s":{"wait":5}})", K::DataCorrupted, "s", generic},
-        {R"({"s":{"waitForWindow":"a"}})", K::DataCorrupted, "s", generic},
-        {R"({"s":{"wait":{}}})", K::KeyNotFound, "s.wait", ""},
-        {R"({"s":{"wait":{"milliseconds":"5"},"text":"t"}})", K::TypeMismatch, "s.wait.milliseconds", ""},
-        {R"({"s":{"wait":{"milliseconds":1.5}}})", K::DataCorrupted, "s.wait.milliseconds", ""},
-        {R"({"s":{"waitForWindow":{"bundleId":"a"}}})", K::KeyNotFound, "s.waitForWindow", ""},
-        {R"({"s":{"waitForWindow":{"bundleId":1,"timeoutMs":300}}})", K::TypeMismatch,
+        {R"({"s":{}})", K::dataCorrupted, "s", generic},
+        {R"({"s":{"chord":"ctrl+nope"}})", K::dataCorrupted, "s", generic},
+        {R"({"s":{"chord":5,"text":null}})", K::dataCorrupted, "s", generic},
+        {R"({"s":{"wait":5}})", K::dataCorrupted, "s", generic},
+        {R"({"s":{"waitForWindow":"a"}})", K::dataCorrupted, "s", generic},
+        {R"({"s":{"wait":{}}})", K::keyNotFound, "s.wait", ""},
+        {R"({"s":{"wait":{"milliseconds":"5"},"text":"t"}})", K::typeMismatch, "s.wait.milliseconds", ""},
+        {R"({"s":{"wait":{"milliseconds":1.5}}})", K::dataCorrupted, "s.wait.milliseconds", ""},
+        {R"({"s":{"waitForWindow":{"bundleId":"a"}}})", K::keyNotFound, "s.waitForWindow", ""},
+        {R"({"s":{"waitForWindow":{"bundleId":1,"timeoutMs":300}}})", K::typeMismatch,
          "s.waitForWindow.bundleId", ""},
-        {R"({"s":{"waitForWindow":{"bundleId":"a","titleContains":3,"timeoutMs":300}}})", K::TypeMismatch,
+        {R"({"s":{"waitForWindow":{"bundleId":"a","titleContains":3,"timeoutMs":300}}})", K::typeMismatch,
          "s.waitForWindow.titleContains", ""},
-        {R"({"s":"chord"})", K::TypeMismatch, "s", ""},
+        {R"({"s":"chord"})", K::typeMismatch, "s", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.json);
@@ -100,7 +100,7 @@ TEST(MacroStep, DecodingErrors) {
         EXPECT_EQ(e.kind(), c.kind);
         EXPECT_EQ(json::describePath(e.codingPath()), c.path);
         if (!c.description.empty()) {
-            EXPECT_EQ(e.description(), c.description);
+            EXPECT_EQ(std::string(e.what()), c.description);
         }
     }
 }

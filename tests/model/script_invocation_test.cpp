@@ -32,12 +32,12 @@ TEST(ScriptInvocation, RoundTrips) {
 
 TEST(ScriptInvocation, ReadFailures) {
     const std::vector<orbel::testing::ErrorCase> cases = {
-        {R"({"language": "AppleScript", "source": "x"})", Err::DataCorrupted,
+        {R"({"language": "AppleScript", "source": "x"})", Err::dataCorrupted,
          "Cannot initialize ScriptLanguage from invalid String value AppleScript", "language"},
-        {R"({"source": "x"})", Err::KeyNotFound, "No value associated with key \"language\".", ""},
-        {R"({"language": "shell"})", Err::KeyNotFound, "No value associated with key \"source\".", ""},
-        {R"({"language": "shell", "source": 4})", Err::TypeMismatch, nullptr, "source"},
-        {R"("shell")", Err::TypeMismatch, nullptr, ""},
+        {R"({"source": "x"})", Err::keyNotFound, "No value associated with key \"language\".", ""},
+        {R"({"language": "shell"})", Err::keyNotFound, "No value associated with key \"source\".", ""},
+        {R"({"language": "shell", "source": 4})", Err::typeMismatch, nullptr, "source"},
+        {R"("shell")", Err::typeMismatch, nullptr, ""},
     };
     orbel::testing::expectDecodeErrors(cases, ScriptInvocation::fromJson);
 }

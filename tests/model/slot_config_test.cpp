@@ -134,8 +134,8 @@ TEST(SlotConfig, DecoderPrecedenceAndErrors) {
     for (const char* text : {R"({})", R"({"title":"t","icon":"auto","scope":"global"})", R"({"transport":{"command":"next"}})",
                              R"({"volumeScrub":null})", R"({"profileTarget":"x"})"}) {
         auto e = slotError(text);
-        EXPECT_EQ(e.kind(), K::DataCorrupted) << text;
-        EXPECT_EQ(e.description(), noKind) << text;
+        EXPECT_EQ(e.kind(), K::dataCorrupted) << text;
+        EXPECT_EQ(std::string(e.what()), noKind) << text;
     }
     EXPECT_TRUE(decodeSlot(R"({"app":"a","group":"G"})").type.is<SlotType::App>());
     EXPECT_TRUE(decodeSlot(R"({"snippet":"s","type":5})").type.is<SlotType::Snippet>());
@@ -148,24 +148,24 @@ TEST(SlotConfig, DecoderPrecedenceAndErrors) {
     SlotConfig g = decodeSlot(R"({"group":"Tools","items":null})");
     EXPECT_EQ(g.title, "Tools");
     EXPECT_TRUE(g.type.get<SlotType::Group>()->group->slots.empty());
-    EXPECT_EQ(slotError(R"({"group":"G","items":[{}]})").description(), noKind);
-    EXPECT_EQ(slotError(R"({"group":{"title":"G"}})").kind(), K::TypeMismatch);
+    EXPECT_EQ(std::string(slotError(R"({"group":"G","items":[{}]})").what()), noKind);
+    EXPECT_EQ(slotError(R"({"group":{"title":"G"}})").kind(), K::typeMismatch);
     // Keystroke: step objects with a bad step fall back to the string reading.
-    EXPECT_EQ(slotError(R"({"keystroke":[{"chord":"cmd+c"},"cmd+v"]})").kind(), K::TypeMismatch);
-    EXPECT_EQ(slotError(R"({"keystroke":[{"wait":{}}]})").kind(), K::TypeMismatch);
+    EXPECT_EQ(slotError(R"({"keystroke":[{"chord":"cmd+c"},"cmd+v"]})").kind(), K::typeMismatch);
+    EXPECT_EQ(slotError(R"({"keystroke":[{"wait":{}}]})").kind(), K::typeMismatch);
     auto chord = slotError(R"({"keystroke":["cmd+c","Cmd+Nope"]})");
-    EXPECT_EQ(chord.description(), "Unrecognized chord shorthand \"Cmd+Nope\" in keystroke list");
+    EXPECT_EQ(std::string(chord.what()), "Unrecognized chord shorthand \"Cmd+Nope\" in keystroke list");
     EXPECT_EQ(json::describePath(chord.codingPath()), "keystroke");
     EXPECT_TRUE(decodeSlot(R"({"keystroke":[]})").type.get<SlotType::Keystroke>()->steps.empty());
     // A present flat key that does not decode fails; later keys are not tried.
-    EXPECT_EQ(slotError(R"({"app":null,"snippet":"s"})").kind(), K::ValueNotFound);
+    EXPECT_EQ(slotError(R"({"app":null,"snippet":"s"})").kind(), K::valueNotFound);
     // Kind object probes.
-    EXPECT_EQ(slotError(R"({"type":{"app":"x"}})").description(), "Unknown SlotType payload");
-    EXPECT_EQ(slotError(R"({"type":{"app":{}}})").kind(), K::KeyNotFound);
+    EXPECT_EQ(std::string(slotError(R"({"type":{"app":"x"}})").what()), "Unknown SlotType payload");
+    EXPECT_EQ(slotError(R"({"type":{"app":{}}})").kind(), K::keyNotFound);
     EXPECT_TRUE(decodeSlot(R"({"type":{"group":{"slots":[]},"snippet":"s"}})").type.is<SlotType::Snippet>());
     EXPECT_THROW(decodeSlot(R"({"type":{"transport":{"command":"stop"}}})"), json::DecodingError);
     EXPECT_THROW(decodeSlot(R"({"type":{"profileTarget":{"name":"x"}}})"), json::DecodingError);
-    EXPECT_EQ(slotError("[1]").kind(), K::TypeMismatch);
+    EXPECT_EQ(slotError("[1]").kind(), K::typeMismatch);
 }
 
 TEST(SlotConfig, IconsSettleByKind) {
@@ -214,7 +214,7 @@ TEST(ProfileReference, ComparesAndHashesByName) {
     EXPECT_EQ(std::hash<ProfileReference>()({"Work"}), std::hash<ProfileReference>()({"Work"}));
     EXPECT_EQ(decodeText(R"(" \tWork\t ")", ProfileReference::fromJson), ProfileReference{"Work"});
     EXPECT_EQ(decodeText("\"Work\\n\"", ProfileReference::fromJson).name, "Work\n");  // line breaks stay
-    EXPECT_EQ(decodeError(R"({"name":"Work"})", ProfileReference::fromJson).kind(), K::TypeMismatch);
+    EXPECT_EQ(decodeError(R"({"name":"Work"})", ProfileReference::fromJson).kind(), K::typeMismatch);
 }
 
 TEST(MenuGroup, ReadsAndWritesItsObject) {
@@ -223,7 +223,7 @@ TEST(MenuGroup, ReadsAndWritesItsObject) {
     EXPECT_TRUE(g.slots.empty());
     EXPECT_TRUE(g.icon.isAuto());
     EXPECT_EQ(json::write(g.toJson()), R"({"title":"T","slots":[]})");
-    EXPECT_EQ(decodeError(R"({"slots":[]})", MenuGroup::fromJson).kind(), K::KeyNotFound);
+    EXPECT_EQ(decodeError(R"({"slots":[]})", MenuGroup::fromJson).kind(), K::keyNotFound);
     std::vector<SlotConfig> seven(7, make(SlotType::snippet("x"), "X"));
     MenuGroup big = decodeText(json::write(group("Big", seven).toJson()), MenuGroup::fromJson);
     EXPECT_EQ(big.slots.size(), 7u);

@@ -114,8 +114,8 @@ TEST(SlotDragPayload, WrongCaseCountIsATypeMismatchWithItsText) {
         SlotDragPayload::fromJson(orbel::json::Node(doc));
         FAIL() << "decoded";
     } catch (const orbel::json::DecodingError& e) {
-        EXPECT_EQ(e.kind(), orbel::json::DecodingError::Kind::TypeMismatch);
-        EXPECT_EQ(e.description(), "Invalid number of keys found, expected one.");
+        EXPECT_EQ(e.kind(), orbel::json::DecodingError::Kind::typeMismatch);
+        EXPECT_EQ(std::string(e.what()), "Invalid number of keys found, expected one.");
         EXPECT_EQ(orbel::json::describePath(e.codingPath()), "kind");
     }
 }

@@ -61,8 +61,8 @@ TEST(SlotIcon, ShorthandErrors) {
         // Reported at the path of the value being decoded.
         const auto e = decodeError(json::write(json::Json{{"icon", c.shorthand}}),
                                    [](const json::Node& n) { return SlotIcon::fromJson(n["icon"]); });
-        EXPECT_EQ(e.kind(), DecodingError::Kind::DataCorrupted) << c.shorthand;
-        EXPECT_EQ(e.description(), c.description);
+        EXPECT_EQ(e.kind(), DecodingError::Kind::dataCorrupted) << c.shorthand;
+        EXPECT_EQ(std::string(e.what()), c.description);
         EXPECT_EQ(json::describePath(e.codingPath()), "icon");
     }
 }
@@ -119,12 +119,12 @@ TEST(SlotIcon, ObjectFormReadAndWritten) {
 TEST(SlotIcon, ObjectFormErrors) {
     using K = DecodingError::Kind;
     const std::vector<orbel::testing::ErrorCase> cases = {
-        {R"({"kind":"symbolPack","pack":"lucide"})", K::KeyNotFound, "No value associated with key \"name\".", ""},
-        {R"({"pack":"lucide","name":"x"})", K::KeyNotFound, "No value associated with key \"kind\".", ""},
-        {R"({"kind":"emoji"})", K::DataCorrupted, "Cannot initialize Kind from invalid String value emoji", "kind"},
-        {R"({"kind":"text","text":5})", K::TypeMismatch, "Expected to decode String but found a number instead.", "text"},
-        {R"({"kind":"customImage","path":null})", K::ValueNotFound, "Expected String value but found null instead.", "path"},
-        {"5", K::TypeMismatch, "Expected to decode Dictionary<String, Any> but found a number instead.", ""},
+        {R"({"kind":"symbolPack","pack":"lucide"})", K::keyNotFound, "No value associated with key \"name\".", ""},
+        {R"({"pack":"lucide","name":"x"})", K::keyNotFound, "No value associated with key \"kind\".", ""},
+        {R"({"kind":"emoji"})", K::dataCorrupted, "Cannot initialize Kind from invalid String value emoji", "kind"},
+        {R"({"kind":"text","text":5})", K::typeMismatch, "Expected to decode String but found a number instead.", "text"},
+        {R"({"kind":"customImage","path":null})", K::valueNotFound, "Expected String value but found null instead.", "path"},
+        {"5", K::typeMismatch, "Expected to decode Dictionary<String, Any> but found a number instead.", ""},
     };
     orbel::testing::expectDecodeErrors(cases, SlotIcon::fromJson);
 }
@@ -158,7 +158,7 @@ TEST(IconPackRecords, ManifestEntries) {
     EXPECT_EQ(encode(entries[1].toJson()), R"({"id":"mine","name":"Mine","iconCount":9})");
     EXPECT_EQ(encode(entries[0].toJson()), R"({"id":"lucide","name":"Lucide","license":"ISC","iconCount":1500})");
 
-    EXPECT_EQ(decodeError(R"({"id":"x","name":"X"})", IconPackManifestEntry::fromJson).description(),
+    EXPECT_EQ(std::string(decodeError(R"({"id":"x","name":"X"})", IconPackManifestEntry::fromJson).what()),
               "No value associated with key \"iconCount\".");
 }
 
@@ -168,6 +168,6 @@ TEST(IconPackRecords, CatalogEntries) {
     EXPECT_EQ(encode(svg.toJson()),
               R"({"name":"x","svgBody":"<path d=\"M0 0\"\/>","width":24.5,"height":24,"keywords":[]})");
     EXPECT_EQ(decodeText(encode(svg.toJson()), IconCatalogEntry::fromJson), svg);
-    EXPECT_EQ(decodeError(R"({"name":"x"})", IconCatalogEntry::fromJson).description(),
+    EXPECT_EQ(std::string(decodeError(R"({"name":"x"})", IconCatalogEntry::fromJson).what()),
               "No value associated with key \"keywords\".");
 }

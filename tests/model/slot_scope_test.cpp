@@ -39,17 +39,17 @@ TEST(SlotScope, ReadsCompactAndKeyedForms) {
 TEST(SlotScope, DecodingErrors) {
     using K = DecodingError::Kind;
     const std::vector<orbel::testing::ErrorCase> cases = {
-        {R"({"app":{},"apps":{"bundleIds":["a","b"]}})", K::KeyNotFound, "No value associated with key \"bundleId\".",
+        {R"({"app":{},"apps":{"bundleIds":["a","b"]}})", K::keyNotFound, "No value associated with key \"bundleId\".",
          "app"},
-        {R"({"app":{"bundleId":7}})", K::TypeMismatch, "Expected to decode String but found a number instead.",
+        {R"({"app":{"bundleId":7}})", K::typeMismatch, "Expected to decode String but found a number instead.",
          "app.bundleId"},
-        {R"({"apps":{}})", K::KeyNotFound, "No value associated with key \"bundleIds\".", "apps"},
-        {R"({"apps":{"bundleIds":["a",1]}})", K::TypeMismatch, "Expected to decode String but found a number instead.",
+        {R"({"apps":{}})", K::keyNotFound, "No value associated with key \"bundleIds\".", "apps"},
+        {R"({"apps":{"bundleIds":["a",1]}})", K::typeMismatch, "Expected to decode String but found a number instead.",
          "apps.bundleIds[1]"},
-        {R"({"app":"text"})", K::DataCorrupted, "Unknown SlotScope payload", ""},
-        {"{}", K::DataCorrupted, "Unknown SlotScope payload", ""},
-        {"5", K::TypeMismatch, "Expected to decode Dictionary<String, Any> but found a number instead.", ""},
-        {R"(["a",1])", K::TypeMismatch, "Expected to decode Dictionary<String, Any> but found an array instead.", ""},
+        {R"({"app":"text"})", K::dataCorrupted, "Unknown SlotScope payload", ""},
+        {"{}", K::dataCorrupted, "Unknown SlotScope payload", ""},
+        {"5", K::typeMismatch, "Expected to decode Dictionary<String, Any> but found a number instead.", ""},
+        {R"(["a",1])", K::typeMismatch, "Expected to decode Dictionary<String, Any> but found an array instead.", ""},
     };
     orbel::testing::expectDecodeErrors(cases, SlotScope::fromJson);
     // The payload error sits on the object's own path.

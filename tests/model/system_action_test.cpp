@@ -80,14 +80,14 @@ TEST(SystemAction, ReadsEveryForm) {
 
 TEST(SystemAction, ReadFailures) {
     const std::vector<orbel::testing::ErrorCase> cases = {
-        {R"("set_volume")", Err::DataCorrupted, "Unknown SystemAction identifier: set_volume", ""},
-        {R"(" volume_up")", Err::DataCorrupted, "Unknown SystemAction identifier:  volume_up", ""},
-        {R"({"id": "warp_drive"})", Err::DataCorrupted, "Unknown SystemAction identifier: warp_drive", "id"},
-        {R"({"value": 1})", Err::KeyNotFound, "No value associated with key \"id\".", ""},
-        {R"({"id": "set_volume"})", Err::KeyNotFound, "No value associated with key \"value\".", ""},
-        {R"({"id": "set_volume", "value": "0.5"})", Err::TypeMismatch, nullptr, "value"},
-        {R"({"id": "set_brightness", "value": null})", Err::ValueNotFound, nullptr, "value"},
-        {R"(12)", Err::TypeMismatch, nullptr, ""},
+        {R"("set_volume")", Err::dataCorrupted, "Unknown SystemAction identifier: set_volume", ""},
+        {R"(" volume_up")", Err::dataCorrupted, "Unknown SystemAction identifier:  volume_up", ""},
+        {R"({"id": "warp_drive"})", Err::dataCorrupted, "Unknown SystemAction identifier: warp_drive", "id"},
+        {R"({"value": 1})", Err::keyNotFound, "No value associated with key \"id\".", ""},
+        {R"({"id": "set_volume"})", Err::keyNotFound, "No value associated with key \"value\".", ""},
+        {R"({"id": "set_volume", "value": "0.5"})", Err::typeMismatch, nullptr, "value"},
+        {R"({"id": "set_brightness", "value": null})", Err::valueNotFound, nullptr, "value"},
+        {R"(12)", Err::typeMismatch, nullptr, ""},
     };
     orbel::testing::expectDecodeErrors(cases, SystemAction::fromJson);
 }

@@ -38,6 +38,13 @@ namespace {
 // What a profile name becomes on disk: the store trims spaces and tabs.
 std::string fileName(const std::string& name) { return text::trimSpacesAndTabs(name); }
 
+// A name as it appears in a message: a NUL would end the text there.
+std::string quoted(const std::string& name) {
+    std::string out = "\"";
+    for (char c : name) out += c == '\0' ? std::string("\\0") : std::string(1, c);
+    return out + "\"";
+}
+
 // Refuses, before anything is written, a backup whose profile names the
 // store cannot hold.
 void checkNames(const OrbelBackup& backup, const ProfileStore& store) {
@@ -45,7 +52,7 @@ void checkNames(const OrbelBackup& backup, const ProfileStore& store) {
         try {
             store.url(name);
         } catch (const ProfileStoreError& e) {
-            applyFailed("Couldn't restore profile \"" + name + "\": " + e.what());
+            applyFailed("Couldn't restore profile " + quoted(name) + ": " + e.what());
         }
     }
 }
@@ -141,13 +148,13 @@ std::vector<std::string> restoreReplace(const OrbelBackup& backup, ConfigManager
     std::set<std::string> files;
     for (const auto& [name, config] : backup.profiles) {
         if (!files.insert(fileName(name)).second) {
-            applyFailed("Couldn't restore profile \"" + name + "\": another profile in the backup has the same name.");
+            applyFailed("Couldn't restore profile " + quoted(name) + ": another profile in the backup has the same name.");
         }
     }
     if (const auto failure = store.replaceAll(backup.profiles)) {
         const bool removing = failure->step == ProfileStore::ReplaceFailure::Step::removing;
-        applyFailed((removing ? "Couldn't remove existing profile \"" : "Couldn't restore profile \"") + failure->name +
-                    "\": " + failure->reason);
+        applyFailed((removing ? "Couldn't remove existing profile " : "Couldn't restore profile ") +
+                    quoted(failure->name) + ": " + failure->reason);
     }
     manager.clearActiveProfile();
     std::vector<std::string> restored;
@@ -157,7 +164,7 @@ std::vector<std::string> restoreReplace(const OrbelBackup& backup, ConfigManager
         try {
             manager.switchToProfile(*backup.activeProfile);
         } catch (const ProfileStoreError& e) {
-            applyFailed("Profiles restored, but couldn't activate \"" + *backup.activeProfile + "\": " + e.what());
+            applyFailed("Profiles restored, but couldn't activate " + quoted(*backup.activeProfile) + ": " + e.what());
         }
     }
     return restored;

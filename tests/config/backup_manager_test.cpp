@@ -4,10 +4,15 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTimeZone>
+#include <cmath>
+#include <csignal>
+#include <functional>
+#include <sys/resource.h>
 
 #include "config/backup_manager.h"
 #include "config/import_coordinator.h"
 #include "fakes/fake_platform_basics.h"
+#include "fuzz/round_trip.h"
 #include "model/json_writer.h"
 
 using namespace orbel;
@@ -45,6 +50,10 @@ protected:
     const ProfileStore& store() { return manager->profileStore(); }
     void addProfiles(std::initializer_list<const char*> names) {
         for (const char* n : names) store().save(withSnippets(1, n), n);
+    }
+    QStringList entries() const {
+        return QDir(QString::fromStdString(paths.configDir() + "/profiles"))
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     }
 
     fakes::TempAppPaths paths;
@@ -168,6 +177,109 @@ TEST_F(BackupTest, ReplaceRefusesBeforeDeletingAnything) {
     collision.profiles["Work "] = AppConfig{};
     expectRefused(collision,
                   "Couldn't restore profile \"Work \": another profile in the backup has the same name.");
+}
+
+// A save still queued when a profile is restored or deleted must land
+// before, never over what the restore wrote or the delete removed. The
+// queued configuration is large so that, unwaited for, it would land last.
+TEST_F(BackupTest, QueuedSavesNeverOverwriteARestoreOrADelete) {
+    for (const bool restore : {true, false}) {
+        SCOPED_TRACE(restore ? "restore" : "delete");
+        addProfiles({"Work", "Home"});
+        defaults.setString(ConfigManager::kActiveProfileKey, "Work");
+        manager->setConfig(withSnippets(4000, "queued"));
+        manager->save();
+        if (restore) {
+            OrbelBackup backup;
+            backup.profiles["Home"] = withSnippets(1, "restored");
+            BackupManager::restoreReplace(backup, *manager);
+        } else {
+            defaults.setString(ConfigManager::kActiveProfileKey, "Home");
+            manager->deleteProfile("Work");
+        }
+        manager->flushSaves();
+        EXPECT_EQ(store().list(), std::vector<std::string>{"Home"});
+        EXPECT_EQ(firstSnippet(store().load("Home")), restore ? "restored0" : "Home0");
+        store().remove("Home");
+    }
+}
+
+// Names the file system cannot hold are refused before anything is touched,
+// by both strategies; and a replace whose writing fails keeps every old
+// profile and the active one.
+TEST_F(BackupTest, RestoresRefuseUnsafeNamesAndReplaceIsAllOrNothing) {
+    addProfiles({"Keep"});
+    defaults.setString(ConfigManager::kActiveProfileKey, "Keep");
+    const auto expectNothingChanged = [&](const std::function<void()>& restore, const std::string& text) {
+        try {
+            restore();
+            ADD_FAILURE() << "restored";
+        } catch (const BackupManagerError& e) {
+            EXPECT_EQ(std::string(e.what()), "Couldn't apply the backup: " + text);
+        }
+        EXPECT_EQ(entries(), QStringList{"Keep.json"});
+        EXPECT_EQ(manager->activeProfile(), "Keep");
+    };
+    const struct {
+        std::string name, shown, text;
+    } unsafe[] = {
+        {std::string(300, 'x'), std::string(300, 'x'), "Profile name is too long"},
+        {std::string("Ho\0me", 5), "Ho\\0me", "Profile name must not contain a null character"},
+    };
+    for (const auto& c : unsafe) {
+        OrbelBackup backup;
+        backup.profiles["Good"] = AppConfig{};
+        backup.profiles[c.name] = AppConfig{};
+        const std::string text = "Couldn't restore profile \"" + c.shown + "\": " + c.text;
+        expectNothingChanged([&] { BackupManager::restoreReplace(backup, *manager); }, text);
+        expectNothingChanged([&] { BackupManager::restoreMerge(backup, *manager); }, text);
+    }
+
+    // The second profile cannot be written (the file size limit is hit).
+    OrbelBackup backup;
+    backup.profiles["A"] = AppConfig{};
+    backup.profiles["B"] = withSnippets(40, "big");
+    const auto size = backup.profiles["A"].encodeDocument().size() + 1;
+    auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+    rlimit small = previous;
+    small.rlim_cur = size;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    try {
+        BackupManager::restoreReplace(backup, *manager);
+        ADD_FAILURE() << "restored";
+    } catch (const BackupManagerError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("Couldn't apply the backup: Couldn't restore profile \"B\": ", 0), 0u);
+    }
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_EQ(entries(), QStringList{"Keep.json"});
+    EXPECT_EQ(manager->activeProfile(), "Keep");
+}
+
+TEST_F(BackupTest, AFailedWriteSaysEachPrefixOnce) {
+    OrbelBackup backup;
+    backup.createdAt = std::nan("");
+    try {
+        BackupManager::writeBackup(backup, paths.root() + "/x.orbelbackup");
+        FAIL();
+    } catch (const BackupManagerError& e) {
+        EXPECT_STREQ(e.what(), "Couldn't write the backup: Couldn't write this backup: "
+                               "The backup's date cannot be written in ISO 8601 form.");
+    }
+}
+
+// Reading may normalise once; from then on the bytes must not change.
+TEST(DocumentRoundTrip, StableFromTheSecondRoundTrip) {
+    using fuzz::RoundTrip;
+    const std::string slots = R"([{"snippet":"x","scope":["global"]},{"snippet":"y","scope":{"apps":{"bundleIds":["a"]}}}])";
+    EXPECT_EQ(fuzz::configRoundTrip(R"({"menu":)" + slots + "}"), RoundTrip::stable);
+    EXPECT_EQ(fuzz::configRoundTrip("{"), RoundTrip::rejected);
+    OrbelBackup backup;
+    json::Json doc = backup.toJson();
+    doc["liveConfig"] = json::parse(R"({"menu":)" + slots + "}");
+    EXPECT_EQ(fuzz::backupRoundTrip(json::write(doc)), RoundTrip::stable);
 }
 
 TEST(ImportCoordinator, PublishesQueuedOutcomes) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 
 #include "model/json.h"
@@ -100,6 +101,18 @@ TEST(JsonReader, RejectsBadSyntaxAndDeepNesting) {
     EXPECT_NO_THROW(parse(std::string(512, '[') + std::string(512, ']')));
     EXPECT_THROW(parse(std::string(513, '[') + std::string(513, ']')), DecodingError);
     EXPECT_THROW(parse(std::string(100000, '[')), DecodingError);
+}
+
+// The depth limit must not cost more than linear time: a check that rescans
+// every parent array took minutes for a long flat array. The bound is far
+// above what a linear reader needs even in a sanitizer build.
+TEST(JsonReader, LongFlatArraysReadInLinearTime) {
+    std::string text = "[{}";
+    for (int i = 1; i < 200000; ++i) text += ",{}";
+    text += "]";
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(parse(text).size(), 200000u);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }
 
 TEST(JsonNode, ErrorsCarryKindAndCodingPath) {

@@ -27,8 +27,22 @@ bool isWhitespaceOrNewline(char32_t c) {
     }
 }
 
+// Plain ASCII texts (nearly every identifier, key and title) take the short
+// ways below; the results are the same as through QString.
+bool isAscii(std::string_view s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
 template <class Pred>
 std::string trimBy(std::string_view s, Pred pred) {
+    if (isAscii(s)) {
+        std::size_t begin = 0, end = s.size();
+        while (begin < end && pred(static_cast<unsigned char>(s[begin]))) ++begin;
+        while (end > begin && pred(static_cast<unsigned char>(s[end - 1]))) --end;
+        return std::string(s.substr(begin, end - begin));
+    }
     const QString q = fromUtf8(s);
     const auto ucs = q.toUcs4();
     qsizetype begin = 0, end = ucs.size();
@@ -44,6 +58,13 @@ std::string trimSpacesAndTabs(std::string_view s) { return trimBy(s, isSpaceOrTa
 std::string trimWhitespaceAndNewlines(std::string_view s) { return trimBy(s, isWhitespaceOrNewline); }
 
 std::string capitalizeFirst(std::string_view s) {
+    // An ASCII character followed by another ASCII one is a cluster of its own
+    // (CR LF aside, which has no upper case).
+    if (!s.empty() && isAscii(s.substr(0, 2))) {
+        std::string out(s);
+        if (out[0] >= 'a' && out[0] <= 'z') out[0] = static_cast<char>(out[0] - 'a' + 'A');
+        return out;
+    }
     const QString q = fromUtf8(s);
     if (q.isEmpty()) return {};
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, q);
@@ -53,6 +74,7 @@ std::string capitalizeFirst(std::string_view s) {
 }
 
 std::size_t graphemeCount(std::string_view s) {
+    if (isAscii(s) && s.find("\r\n") == std::string_view::npos) return s.size();
     const QString q = fromUtf8(s);
     if (q.isEmpty()) return 0;
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, q);
@@ -73,7 +95,15 @@ std::string graphemePrefix(std::string_view s, std::size_t n) {
     return toUtf8(q.left(cut));
 }
 
-std::string toLower(std::string_view s) { return toUtf8(fromUtf8(s).toLower()); }
+std::string toLower(std::string_view s) {
+    if (isAscii(s)) {
+        std::string out(s);
+        for (char& c : out)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        return out;
+    }
+    return toUtf8(fromUtf8(s).toLower());
+}
 std::string toUpper(std::string_view s) { return toUtf8(fromUtf8(s).toUpper()); }
 
 std::optional<std::int64_t> parseInt64(std::string_view s) {

@@ -5,10 +5,16 @@
 namespace orbel {
 
 Uuid Uuid::random() {
+    // Every decoded slot and group gets a new id: the system generator
+    // (a CPU instruction per call) only seeds one generator per thread.
+    thread_local QRandomGenerator64 rng = [] {
+        quint32 seed[8];
+        QRandomGenerator::system()->fillRange(seed);
+        return QRandomGenerator64(seed, 8);
+    }();
     Uuid u;
-    auto* rng = QRandomGenerator::system();
-    u.hi_ = rng->generate64();
-    u.lo_ = rng->generate64();
+    u.hi_ = rng.generate64();
+    u.lo_ = rng.generate64();
     // Version 4, variant 1.
     u.hi_ = (u.hi_ & ~0x000000000000F000ULL) | 0x0000000000004000ULL;
     u.lo_ = (u.lo_ & ~0xC000000000000000ULL) | 0x8000000000000000ULL;

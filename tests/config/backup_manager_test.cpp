@@ -11,69 +11,39 @@
 
 #include "config/backup_manager.h"
 #include "config/import_coordinator.h"
-#include "fakes/fake_platform_basics.h"
+#include "config_fixture.h"
 #include "fuzz/round_trip.h"
 #include "model/json_writer.h"
 
 using namespace orbel;
+using namespace orbel::testing;
 
 namespace {
 
-AppConfig withSnippets(int n, const std::string& marker) {
-    AppConfig c;
-    c.rootGroup.title = "Main Menu";
-    for (int i = 0; i < n; ++i) {
-        SlotConfig s;
-        s.type = SlotType::snippet(marker + std::to_string(i));
-        s.title = marker;
-        c.rootGroup.slots.push_back(s);
-    }
-    return c;
-}
-
-std::string firstSnippet(const AppConfig& c) {
-    return c.rootGroup.slots.empty() ? "" : c.rootGroup.slots[0].type.get<SlotType::Snippet>()->text;
-}
-
-class BackupTest : public ::testing::Test {
+class BackupTest : public ConfigFixture {
 protected:
     void SetUp() override {
-        platform::Clock::setShared(&clock);
-        manager = std::make_unique<ConfigManager>(paths.configDir() + "/config.json",
-                                                  ProfileStore(paths.configDir() + "/profiles"), &defaults);
-        manager->flushSaves();
+        ConfigFixture::SetUp();
+        live();
     }
-    void TearDown() override {
-        manager.reset();
-        platform::Clock::setShared(nullptr);
-    }
-    const ProfileStore& store() { return manager->profileStore(); }
     void addProfiles(std::initializer_list<const char*> names) {
         for (const char* n : names) store().save(withSnippets(1, n), n);
     }
     QStringList entries() const {
-        return QDir(QString::fromStdString(paths.configDir() + "/profiles"))
+        return QDir(QString::fromStdString(dir() + "/profiles"))
             .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     }
-
-    fakes::TempAppPaths paths;
-    fakes::FakeKeyValueStore defaults;
-    fakes::FakeClock clock;
-    std::unique_ptr<ConfigManager> manager;
 };
 
 }  // namespace
 
 TEST_F(BackupTest, MakeWriteAndDecodeRoundTrip) {
     addProfiles({"Home", "Work"});
-    QFile broken(QString::fromStdString(paths.configDir() + "/profiles/Broken.json"));
-    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
-    broken.write("{oops");
-    broken.close();
-    defaults.setString(ConfigManager::kActiveProfileKey, "Work");
+    writeFile(profilePath("Broken"), "{oops");
+    activate("Work");
     clock.seconds = 1796489256.7;
 
-    const OrbelBackup backup = BackupManager::makeBackup(*manager);
+    const OrbelBackup backup = BackupManager::makeBackup(live());
     EXPECT_EQ(backup.profiles.size(), 2u);  // the broken profile is left out
     EXPECT_EQ(backup.activeProfile, "Work");
     EXPECT_EQ(backup.appVersion, ORBEL_VERSION);
@@ -116,67 +86,41 @@ TEST_F(BackupTest, MergeRenamesSkipsAtTheLimitAndNeverOverwrites) {
     OrbelBackup backup;
     backup.profiles["Work"] = withSnippets(1, "fromBackup");
     backup.profiles[" Work 2\t"] = withSnippets(1, "padded");  // the same file as Work 2 once trimmed
-    const MergeRestoreResult result = BackupManager::restoreMerge(backup, *manager);
+    const MergeRestoreResult result = BackupManager::restoreMerge(backup, live());
     // " Work 2\t" sorts first and is stored as a free name beside Work 2.
     EXPECT_EQ(result.written, (std::vector<std::string>{"Work 2 2", "Work 3"}));
     EXPECT_EQ(result.renames.size(), 2u);
     EXPECT_EQ(firstSnippet(store().load("Work")), "Work0");
     EXPECT_EQ(firstSnippet(store().load("Work 2")), "Work 20");
-    EXPECT_FALSE(manager->activeProfile());
+    EXPECT_FALSE(live().activeProfile());
 
     // Five stored: A is stored, B and C are skipped.
     addProfiles({"Z"});
     ASSERT_EQ(store().list().size(), 5u);
     OrbelBackup more;
     for (const char* n : {"A", "B", "C"}) more.profiles[n] = withSnippets(1, n);
-    const MergeRestoreResult r2 = BackupManager::restoreMerge(more, *manager);
+    const MergeRestoreResult r2 = BackupManager::restoreMerge(more, live());
     EXPECT_EQ(r2.written, std::vector<std::string>{"A"});
     EXPECT_EQ(r2.skipped, (std::vector<std::string>{"B", "C"}));
 }
 
 TEST_F(BackupTest, ReplaceAppliesAndSwitches) {
     addProfiles({"Old"});
-    defaults.setString(ConfigManager::kActiveProfileKey, "Old");
+    activate("Old");
     OrbelBackup backup;
     backup.liveConfig = withSnippets(2, "live");
     backup.profiles["Home"] = withSnippets(1, "home");
     backup.profiles["Work"] = withSnippets(1, "work");
     backup.activeProfile = "Work";
-    EXPECT_EQ(BackupManager::restoreReplace(backup, *manager), (std::vector<std::string>{"Home", "Work"}));
+    EXPECT_EQ(BackupManager::restoreReplace(backup, live()), (std::vector<std::string>{"Home", "Work"}));
     EXPECT_EQ(store().list(), (std::vector<std::string>{"Home", "Work"}));
-    EXPECT_EQ(manager->activeProfile(), "Work");
-    EXPECT_EQ(firstSnippet(manager->config()), "work0");
+    EXPECT_EQ(live().activeProfile(), "Work");
+    EXPECT_EQ(firstSnippet(live().config()), "work0");
 
     backup.activeProfile = "Missing";
-    BackupManager::restoreReplace(backup, *manager);
-    EXPECT_FALSE(manager->activeProfile());
-    EXPECT_EQ(firstSnippet(manager->config()), "live0");
-}
-
-TEST_F(BackupTest, ReplaceRefusesBeforeDeletingAnything) {
-    addProfiles({"Keep"});
-    defaults.setString(ConfigManager::kActiveProfileKey, "Keep");
-    const auto expectRefused = [&](const OrbelBackup& backup, const std::string& text) {
-        try {
-            BackupManager::restoreReplace(backup, *manager);
-            ADD_FAILURE() << "restored";
-        } catch (const BackupManagerError& e) {
-            EXPECT_EQ(std::string(e.what()), "Couldn't apply the backup: " + text);
-        }
-        EXPECT_EQ(store().list(), std::vector<std::string>{"Keep"});
-        EXPECT_EQ(manager->activeProfile(), "Keep");
-    };
-    OrbelBackup seven;
-    for (int i = 0; i < 7; ++i) seven.profiles["P" + std::to_string(i)] = AppConfig{};
-    expectRefused(seven, "The backup holds 7 profiles; at most 6 can be kept.");
-    OrbelBackup badName;
-    badName.profiles[".hidden"] = AppConfig{};
-    expectRefused(badName, "Couldn't restore profile \".hidden\": Profile name must not start with '.'");
-    OrbelBackup collision;
-    collision.profiles["Work"] = AppConfig{};
-    collision.profiles["Work "] = AppConfig{};
-    expectRefused(collision,
-                  "Couldn't restore profile \"Work \": another profile in the backup has the same name.");
+    BackupManager::restoreReplace(backup, live());
+    EXPECT_FALSE(live().activeProfile());
+    EXPECT_EQ(firstSnippet(live().config()), "live0");
 }
 
 // A save still queued when a profile is restored or deleted must land
@@ -186,76 +130,72 @@ TEST_F(BackupTest, QueuedSavesNeverOverwriteARestoreOrADelete) {
     for (const bool restore : {true, false}) {
         SCOPED_TRACE(restore ? "restore" : "delete");
         addProfiles({"Work", "Home"});
-        defaults.setString(ConfigManager::kActiveProfileKey, "Work");
-        manager->setConfig(withSnippets(4000, "queued"));
-        manager->save();
+        activate("Work");
+        live().setConfig(withSnippets(4000, "queued"));
+        live().save();
         if (restore) {
             OrbelBackup backup;
             backup.profiles["Home"] = withSnippets(1, "restored");
-            BackupManager::restoreReplace(backup, *manager);
+            BackupManager::restoreReplace(backup, live());
         } else {
-            defaults.setString(ConfigManager::kActiveProfileKey, "Home");
-            manager->deleteProfile("Work");
+            activate("Home");
+            live().deleteProfile("Work");
         }
-        manager->flushSaves();
+        live().flushSaves();
         EXPECT_EQ(store().list(), std::vector<std::string>{"Home"});
         EXPECT_EQ(firstSnippet(store().load("Home")), restore ? "restored0" : "Home0");
         store().remove("Home");
     }
 }
 
-// Names the file system cannot hold are refused before anything is touched,
-// by both strategies; and a replace whose writing fails keeps every old
-// profile and the active one.
-TEST_F(BackupTest, RestoresRefuseUnsafeNamesAndReplaceIsAllOrNothing) {
+// Everything that could stop a replace half-way is refused before anything
+// is touched (names the file system cannot hold by both strategies), and a
+// replace whose writing fails keeps every old profile and the active one.
+TEST_F(BackupTest, RestoresRefuseBeforeTouchingAnythingAndReplaceIsAllOrNothing) {
     addProfiles({"Keep"});
-    defaults.setString(ConfigManager::kActiveProfileKey, "Keep");
+    activate("Keep");
     const auto expectNothingChanged = [&](const std::function<void()>& restore, const std::string& text) {
         try {
             restore();
             ADD_FAILURE() << "restored";
         } catch (const BackupManagerError& e) {
-            EXPECT_EQ(std::string(e.what()), "Couldn't apply the backup: " + text);
+            EXPECT_EQ(std::string(e.what()).substr(0, 27 + text.size()), "Couldn't apply the backup: " + text);
         }
         EXPECT_EQ(entries(), QStringList{"Keep.json"});
-        EXPECT_EQ(manager->activeProfile(), "Keep");
+        EXPECT_EQ(live().activeProfile(), "Keep");
     };
-    const struct {
-        std::string name, shown, text;
-    } unsafe[] = {
-        {std::string(300, 'x'), std::string(300, 'x'), "Profile name is too long"},
-        {std::string("Ho\0me", 5), "Ho\\0me", "Profile name must not contain a null character"},
-    };
-    for (const auto& c : unsafe) {
+    const auto backupOf = [](std::initializer_list<std::string> names) {
         OrbelBackup backup;
-        backup.profiles["Good"] = AppConfig{};
-        backup.profiles[c.name] = AppConfig{};
-        const std::string text = "Couldn't restore profile \"" + c.shown + "\": " + c.text;
-        expectNothingChanged([&] { BackupManager::restoreReplace(backup, *manager); }, text);
-        expectNothingChanged([&] { BackupManager::restoreMerge(backup, *manager); }, text);
+        for (const auto& name : names) backup.profiles[name] = withSnippets(1, "x");
+        return backup;
+    };
+    using Restore = std::function<std::function<void()>(const OrbelBackup&)>;
+    const Restore replace = [&](const OrbelBackup& b) { return [&, b] { BackupManager::restoreReplace(b, live()); }; };
+    const Restore merge = [&](const OrbelBackup& b) { return [&, b] { BackupManager::restoreMerge(b, live()); }; };
+    const std::string tooLong(300, 'x'), withNul("Ho\0me", 5);
+    for (const auto& strategy : {replace, merge}) {
+        expectNothingChanged(strategy(backupOf({"Good", tooLong})),
+                             "Couldn't restore profile \"" + tooLong + "\": Profile name is too long");
+        expectNothingChanged(strategy(backupOf({"Good", withNul})),
+                             "Couldn't restore profile \"Ho\\0me\": Profile name must not contain a null character");
     }
+    expectNothingChanged(replace(backupOf({"P1", "P2", "P3", "P4", "P5", "P6", "P7"})),
+                         "The backup holds 7 profiles; at most 6 can be kept.");
+    expectNothingChanged(replace(backupOf({"Work", "Work "})),
+                         "Couldn't restore profile \"Work \": another profile in the backup has the same name.");
 
     // The second profile cannot be written (the file size limit is hit).
-    OrbelBackup backup;
-    backup.profiles["A"] = AppConfig{};
-    backup.profiles["B"] = withSnippets(40, "big");
-    const auto size = backup.profiles["A"].encodeDocument().size() + 1;
+    OrbelBackup big = backupOf({"A"});
+    big.profiles["B"] = withSnippets(40, "big");
     auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit previous{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
     rlimit small = previous;
-    small.rlim_cur = size;
+    small.rlim_cur = big.profiles["A"].encodeDocument().size() + 1;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    try {
-        BackupManager::restoreReplace(backup, *manager);
-        ADD_FAILURE() << "restored";
-    } catch (const BackupManagerError& e) {
-        EXPECT_EQ(std::string(e.what()).rfind("Couldn't apply the backup: Couldn't restore profile \"B\": ", 0), 0u);
-    }
+    expectNothingChanged(replace(big), "Couldn't restore profile \"B\": ");
     ::setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, previousHandler);
-    EXPECT_EQ(entries(), QStringList{"Keep.json"});
-    EXPECT_EQ(manager->activeProfile(), "Keep");
 }
 
 TEST_F(BackupTest, AFailedWriteSaysEachPrefixOnce) {

@@ -190,13 +190,3 @@ TEST(AppOverride, ReadsAndWritesOnlyPresentFields) {
               "Unrecognized hotkey shorthand: \"nope\"");
 }
 
-TEST(ShareLink, ComparesSlotsOrProfileNames) {
-    AppConfig a, b;
-    b.menuRadius = 400;
-    EXPECT_EQ((ShareLink{ShareLink::Profile{"Work", a}}), (ShareLink{ShareLink::Profile{"Work", b}}));
-    EXPECT_NE((ShareLink{ShareLink::Profile{"Work", a}}), (ShareLink{ShareLink::Profile{"work", a}}));
-    const SlotConfig s = snippet("x");
-    EXPECT_EQ((ShareLink{ShareLink::Slot{s}}), (ShareLink{ShareLink::Slot{s}}));
-    EXPECT_NE((ShareLink{ShareLink::Slot{s}}), (ShareLink{ShareLink::Profile{"x", a}}));
-    EXPECT_NE((ShareLink{ShareLink::Profile{"x", a}}), (ShareLink{ShareLink::Slot{s}}));
-}

@@ -86,34 +86,6 @@ TEST(AppearanceConfig, NumbersAreClampedOrFallBack) {
     EXPECT_FALSE(std::signbit(negZero.backdropOpacity));
 }
 
-TEST(AppearanceConfig, AssignedValuesAreWrittenUnclamped) {
-    AppearanceConfig c;
-    c.backdropOpacity = 3;
-    c.wedgeStrokeStrength = -2.5;
-    const json::Json j = c.toJson();
-    EXPECT_EQ(json::write(j["backdropOpacity"]), "3");
-    EXPECT_EQ(json::write(j["wedgeStrokeStrength"]), "-2.5");
-}
-
-TEST(AppearanceConfig, ColoursAreVerbatimTextsAndOnlyWrongTypesFail) {
-    EXPECT_FALSE(decodeOne("backdropColor", "null").backdropColor);
-    EXPECT_EQ(decodeOne("backdropColor", R"("  ff0000 ")").backdropColor, "  ff0000 ");
-
-    for (const char* bad : {R"({"backdropColor":5})", R"({"slotColor":{}})", "[]"}) {
-        EXPECT_THROW(decode(bad), json::DecodingError) << bad;
-    }
-}
-
-TEST(AppearanceEnumerations, StrictReaderNamesTheBadValue) {
-    const json::Json doc = json::parse(R"("Light")");
-    try {
-        appearanceModeFromJson(json::Node(doc));
-        ADD_FAILURE();
-    } catch (const json::DecodingError& e) {
-        EXPECT_EQ(std::string(e.what()), "Cannot initialize AppearanceMode from invalid String value Light");
-    }
-}
-
 TEST(DialPalette, DarknessFollowsModeThenScheme) {
     const struct {
         AppearanceMode mode;
@@ -147,10 +119,3 @@ TEST(DialPalette, CustomColoursReplaceTheBaseOnlyWhenReadable) {
     EXPECT_EQ(q.wedgeFilledTint, (Rgba{0, 1, 0, 1}));
 }
 
-TEST(DialPalette, SchemeFromWindowColourLightness) {
-    EXPECT_EQ(colorSchemeForWindowColor({0.94, 0.94, 0.94}), ColorScheme::light);
-    EXPECT_EQ(colorSchemeForWindowColor({0.19, 0.19, 0.2}), ColorScheme::dark);
-    // Saturated blue: HSL lightness is exactly one half.
-    EXPECT_EQ(colorSchemeForWindowColor({0, 0, 1}), ColorScheme::light);
-    EXPECT_EQ(colorSchemeForWindowColor({0, 0, 0.8}), ColorScheme::dark);
-}

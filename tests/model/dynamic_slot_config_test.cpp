@@ -58,14 +58,6 @@ TEST(DynamicSlotConfig, ReadsClickActionForms) {
     }
 }
 
-TEST(DynamicSlotConfig, WritesClickActionObjects) {
-    EXPECT_EQ(compact(DynamicClickAction::rerunProducer().toJson()), R"({"kind":"rerunProducer"})");
-    EXPECT_EQ(compact(DynamicClickAction::runScript(kProducer).toJson()),
-              R"({"kind":"runScript","value":{"language":"shell","source":"date"}})");
-    EXPECT_EQ(compact(DynamicClickAction::action(SystemAction::setBrightness(0.25)).toJson()),
-              R"({"kind":"action","value":{"id":"set_brightness","value":0.25}})");
-}
-
 TEST(DynamicSlotConfig, RefreshIntervalsAreClampedOnReadAndWrite) {
     const struct {
         const char* seconds;
@@ -87,37 +79,3 @@ TEST(DynamicSlotConfig, RefreshIntervalsAreClampedOnReadAndWrite) {
     EXPECT_EQ(compact(RefreshPolicy::interval(7200).toJson()), R"({"kind":"interval","seconds":3600})");
 }
 
-TEST(DynamicSlotConfig, ReadFailures) {
-    const std::vector<orbel::testing::ErrorCase> cases = {
-        {R"({"clickAction": "none"})", Err::keyNotFound, "No value associated with key \"producer\".", ""},
-        {R"({"producer": {"language": "Shell", "source": ""}})", Err::dataCorrupted,
-         "Cannot initialize ScriptLanguage from invalid String value Shell", "producer.language"},
-        {withProducer(R"("clickAction": "rerunProducer")"), Err::dataCorrupted,
-         "Unknown DynamicClickAction bare string: rerunProducer", "clickAction"},
-        {withProducer(R"("clickAction": {"kind": "rerun"})"), Err::dataCorrupted,
-         "Unknown DynamicClickAction kind: rerun", "clickAction.kind"},
-        {withProducer(R"("clickAction": {"kind": "runScript"})"), Err::keyNotFound, "No value associated with key \"value\".", "clickAction"},
-        {withProducer(R"("clickAction": {"kind": "action", "value": "set_volume"})"), Err::dataCorrupted,
-         "Unknown SystemAction identifier: set_volume", "clickAction.value"},
-        {withProducer(R"("refresh": "menuOpen")"), Err::typeMismatch, nullptr, "refresh"},
-        {withProducer(R"("refresh": {"kind": "interval"})"), Err::keyNotFound, "No value associated with key \"seconds\".", "refresh"},
-        {withProducer(R"("refresh": {"kind": "interval", "seconds": 2.5})"), Err::dataCorrupted, nullptr,
-         "refresh.seconds"},
-        {withProducer(R"("refresh": {"kind": "hourly"})"), Err::dataCorrupted, "Unknown RefreshPolicy kind: hourly",
-         "refresh.kind"},
-    };
-    orbel::testing::expectDecodeErrors(cases, DynamicSlotConfig::fromJson);
-}
-
-TEST(DynamicSlotConfig, MenuOpenIgnoresStraySecondsAndFullValuesRoundTrip) {
-    const RefreshPolicy stray{RefreshPolicy::Kind::menuOpen, 42};
-    EXPECT_EQ(stray, RefreshPolicy::menuOpen());
-    std::unordered_set<RefreshPolicy> set{stray, RefreshPolicy::menuOpen(), RefreshPolicy::interval(5),
-                                          RefreshPolicy::interval(6)};
-    EXPECT_EQ(set.size(), 3u);
-
-    const DynamicSlotConfig a{kProducer, DynamicClickAction::action(SystemAction::setVolume(0.5)),
-                              RefreshPolicy::interval(60)};
-    const json::Json j = a.toJson();
-    EXPECT_EQ(DynamicSlotConfig::fromJson(json::Node(j)), a);
-}

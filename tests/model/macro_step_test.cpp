@@ -69,38 +69,3 @@ TEST(MacroStep, EncodingClampsValuesBuiltInMemory) {
     EXPECT_NE(MacroStep::waitForWindow("a", std::nullopt, 300), MacroStep::waitForWindow("a", "", 300));
 }
 
-TEST(MacroStep, DecodingErrors) {
-    using K = DecodingError::Kind;
-    const std::string generic = "MacroStep payload doesn't match a known case";
-    struct Case {
-        const char* json;
-        K kind;
-        std::string path;
-        std::string description;  // empty: not checked
-    };
-    const Case cases[] = {
-        {R"({"s":{}})", K::dataCorrupted, "s", generic},
-        {R"({"s":{"chord":"ctrl+nope"}})", K::dataCorrupted, "s", generic},
-        {R"({"s":{"chord":5,"text":null}})", K::dataCorrupted, "s", generic},
-        {R"({"s":{"wait":5}})", K::dataCorrupted, "s", generic},
-        {R"({"s":{"waitForWindow":"a"}})", K::dataCorrupted, "s", generic},
-        {R"({"s":{"wait":{}}})", K::keyNotFound, "s.wait", ""},
-        {R"({"s":{"wait":{"milliseconds":"5"},"text":"t"}})", K::typeMismatch, "s.wait.milliseconds", ""},
-        {R"({"s":{"wait":{"milliseconds":1.5}}})", K::dataCorrupted, "s.wait.milliseconds", ""},
-        {R"({"s":{"waitForWindow":{"bundleId":"a"}}})", K::keyNotFound, "s.waitForWindow", ""},
-        {R"({"s":{"waitForWindow":{"bundleId":1,"timeoutMs":300}}})", K::typeMismatch,
-         "s.waitForWindow.bundleId", ""},
-        {R"({"s":{"waitForWindow":{"bundleId":"a","titleContains":3,"timeoutMs":300}}})", K::typeMismatch,
-         "s.waitForWindow.titleContains", ""},
-        {R"({"s":"chord"})", K::typeMismatch, "s", ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.json);
-        const auto e = orbel::testing::decodeError(c.json, [](const json::Node& n) { return MacroStep::fromJson(n["s"]); });
-        EXPECT_EQ(e.kind(), c.kind);
-        EXPECT_EQ(json::describePath(e.codingPath()), c.path);
-        if (!c.description.empty()) {
-            EXPECT_EQ(std::string(e.what()), c.description);
-        }
-    }
-}

@@ -207,16 +207,6 @@ TEST(SlotConfig, TitlesAndEquality) {
     EXPECT_TRUE(s.type.matches(decodeSlot(encode(s)).type));
 }
 
-TEST(ProfileReference, ComparesAndHashesByName) {
-    const std::unordered_set<ProfileReference> names = {{"Work"}, {"Work"}, {"work"}, {"Home"}};
-    EXPECT_EQ(names.size(), 3U);
-    EXPECT_TRUE(names.contains(ProfileReference{"Home"}));
-    EXPECT_EQ(std::hash<ProfileReference>()({"Work"}), std::hash<ProfileReference>()({"Work"}));
-    EXPECT_EQ(decodeText(R"(" \tWork\t ")", ProfileReference::fromJson), ProfileReference{"Work"});
-    EXPECT_EQ(decodeText("\"Work\\n\"", ProfileReference::fromJson).name, "Work\n");  // line breaks stay
-    EXPECT_EQ(decodeError(R"({"name":"Work"})", ProfileReference::fromJson).kind(), K::typeMismatch);
-}
-
 TEST(MenuGroup, ReadsAndWritesItsObject) {
     MenuGroup g = decodeText(R"({"title":"T","slots":null,"icon":null})", MenuGroup::fromJson);
     EXPECT_EQ(g.title, "T");

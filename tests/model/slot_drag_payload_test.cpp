@@ -108,14 +108,3 @@ TEST(SlotDragPayload, EveryBadTextFailsWithTheOneError) {
     for (const std::string& text : bad) EXPECT_TRUE(importFails(text)) << text;
 }
 
-TEST(SlotDragPayload, WrongCaseCountIsATypeMismatchWithItsText) {
-    const orbel::json::Json doc = orbel::json::parse(R"({"kind":{"libraryApp":{},"libraryAction":{}}})");
-    try {
-        SlotDragPayload::fromJson(orbel::json::Node(doc));
-        FAIL() << "decoded";
-    } catch (const orbel::json::DecodingError& e) {
-        EXPECT_EQ(e.kind(), orbel::json::DecodingError::Kind::typeMismatch);
-        EXPECT_EQ(std::string(e.what()), "Invalid number of keys found, expected one.");
-        EXPECT_EQ(orbel::json::describePath(e.codingPath()), "kind");
-    }
-}

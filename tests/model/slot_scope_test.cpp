@@ -36,28 +36,6 @@ TEST(SlotScope, ReadsCompactAndKeyedForms) {
     for (const auto& c : cases) EXPECT_EQ(decode(c.input), c.expected) << c.input;
 }
 
-TEST(SlotScope, DecodingErrors) {
-    using K = DecodingError::Kind;
-    const std::vector<orbel::testing::ErrorCase> cases = {
-        {R"({"app":{},"apps":{"bundleIds":["a","b"]}})", K::keyNotFound, "No value associated with key \"bundleId\".",
-         "app"},
-        {R"({"app":{"bundleId":7}})", K::typeMismatch, "Expected to decode String but found a number instead.",
-         "app.bundleId"},
-        {R"({"apps":{}})", K::keyNotFound, "No value associated with key \"bundleIds\".", "apps"},
-        {R"({"apps":{"bundleIds":["a",1]}})", K::typeMismatch, "Expected to decode String but found a number instead.",
-         "apps.bundleIds[1]"},
-        {R"({"app":"text"})", K::dataCorrupted, "Unknown SlotScope payload", ""},
-        {"{}", K::dataCorrupted, "Unknown SlotScope payload", ""},
-        {"5", K::typeMismatch, "Expected to decode Dictionary<String, Any> but found a number instead.", ""},
-        {R"(["a",1])", K::typeMismatch, "Expected to decode Dictionary<String, Any> but found an array instead.", ""},
-    };
-    orbel::testing::expectDecodeErrors(cases, SlotScope::fromJson);
-    // The payload error sits on the object's own path.
-    const auto nested = orbel::testing::decodeError(R"({"scope":{"x":1}})",
-                                                    [](const json::Node& n) { return SlotScope::fromJson(n["scope"]); });
-    EXPECT_EQ(json::describePath(nested.codingPath()), "scope");
-}
-
 TEST(SlotScope, WritesOneCompactValue) {
     const struct {
         SlotScope scope;
@@ -80,9 +58,3 @@ TEST(SlotScope, WritesOneCompactValue) {
     }
 }
 
-TEST(SlotScope, EqualityKeepsCaseAndOrder) {
-    EXPECT_NE(SlotScope::app("a"), SlotScope::apps({"a"}));
-    EXPECT_NE(SlotScope::apps({"a", "b"}), SlotScope::apps({"b", "a"}));
-    EXPECT_NE(SlotScope::app("com.A"), SlotScope::app("com.a"));
-    EXPECT_NE(SlotScope::global(), SlotScope::apps({}));
-}

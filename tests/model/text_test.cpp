@@ -30,22 +30,6 @@ TEST(Text, GraphemesAndCase) {
     EXPECT_EQ(graphemePrefix("ab", 5), "ab");
 }
 
-TEST(Text, NumbersClampAndRounding) {
-    EXPECT_EQ(clamp(std::nan(""), 0.0, 1.0), 0.0);
-    EXPECT_EQ(clamp(7.0, 0.0, 1.0), 1.0);
-    EXPECT_EQ(clamp<std::int64_t>(-5, 1, 5000), 1);
-    EXPECT_EQ(roundHalfAwayFromZero(12.5), 13.0);
-    EXPECT_EQ(roundHalfAwayFromZero(-12.5), -13.0);
-    EXPECT_EQ(roundHalfAwayFromZero(99.4), 99.0);
-    EXPECT_EQ(parseInt64("-9223372036854775808"), INT64_MIN);
-    EXPECT_EQ(parseInt64("+42"), 42);
-    EXPECT_FALSE(parseInt64("9223372036854775808"));
-    EXPECT_FALSE(parseInt64(""));
-    EXPECT_FALSE(parseInt64("-"));
-    EXPECT_FALSE(parseInt64("1 "));
-    EXPECT_FALSE(parseInt64("0x1"));
-}
-
 TEST(Uuid, UpperCaseTextAndStrictParser) {
     const Uuid u = Uuid::random();
     const std::string s = u.toString();

@@ -5,9 +5,7 @@
 #include <QSignalSpy>
 #include <QTimeZone>
 #include <cmath>
-#include <csignal>
 #include <functional>
-#include <sys/resource.h>
 
 #include "config/backup_manager.h"
 #include "config/import_coordinator.h"
@@ -187,15 +185,8 @@ TEST_F(BackupTest, RestoresRefuseBeforeTouchingAnythingAndReplaceIsAllOrNothing)
     // The second profile cannot be written (the file size limit is hit).
     OrbelBackup big = backupOf({"A"});
     big.profiles["B"] = withSnippets(40, "big");
-    auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit previous{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
-    rlimit small = previous;
-    small.rlim_cur = big.profiles["A"].encodeDocument().size() + 1;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    expectNothingChanged(replace(big), "Couldn't restore profile \"B\": ");
-    ::setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, previousHandler);
+    withFileSizeLimit(big.profiles["A"].encodeDocument().size() + 1,
+                      [&] { expectNothingChanged(replace(big), "Couldn't restore profile \"B\": "); });
 }
 
 TEST_F(BackupTest, AFailedWriteSaysEachPrefixOnce) {

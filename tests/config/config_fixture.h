@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <csignal>
 #include <memory>
 #include <string>
+#include <sys/resource.h>
 
 #include "config/config_manager.h"
 #include "fakes/fake_platform_basics.h"
@@ -34,6 +36,21 @@ inline AppConfig withSnippets(int n, const std::string& marker = "s") {
 
 inline std::string firstSnippet(const AppConfig& c) {
     return c.rootGroup.slots.empty() ? "" : c.rootGroup.slots[0].type.get<SlotType::Snippet>()->text;
+}
+
+// Runs `f` with the process's file size limit set to `bytes`: writes past it
+// fail half-way, as on a full disk.
+template <class F>
+void withFileSizeLimit(std::size_t bytes, F&& f) {
+    auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+    rlimit limited = previous;
+    limited.rlim_cur = bytes;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    f();
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
 }
 
 class ConfigFixture : public ::testing::Test {

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,31 +43,12 @@ OrbelBackup sample() {
     return b;
 }
 
-std::string configText(const AppConfig& c) { return json::write(c.toJson(), json::kBackupDocument); }
-
 // The document with one top-level member replaced (or removed when null).
 std::string sampleWith(const std::string& key, const json::Json& value) {
     json::Json doc = sample().toJson();
     if (value.is_discarded()) doc.erase(key);
     else doc[key] = value;
     return json::write(doc);
-}
-
-bool keysSortedEverywhere(const json::Json& v) {
-    if (v.is_array()) {
-        for (const auto& e : v)
-            if (!keysSortedEverywhere(e)) return false;
-    } else if (v.is_object()) {
-        std::string previous;
-        bool first = true;
-        for (auto it = v.begin(); it != v.end(); ++it) {
-            if (!first && !(previous < it.key())) return false;
-            previous = it.key();
-            first = false;
-            if (!keysSortedEverywhere(it.value())) return false;
-        }
-    }
-    return true;
 }
 
 TEST(OrbelBackupTest, EncodedLayoutIsPrettySortedWithUnescapedSlashesAndIsoDate) {
@@ -108,30 +88,18 @@ TEST(OrbelBackupTest, EncodedLayoutIsPrettySortedWithUnescapedSlashesAndIsoDate)
   "schemaVersion" : 1
 })");
 
-    const std::string full = sample().encode();
-    const json::Json parsed = json::parse(full);
-    EXPECT_TRUE(keysSortedEverywhere(parsed));
-    EXPECT_EQ(parsed["profiles"].begin().key(), "Home");
-    EXPECT_EQ(full.find("\\/"), std::string::npos);
+    EXPECT_EQ(json::parse(sample().encode())["profiles"].begin().key(), "Home");
 
     b.activeProfile.reset();
     EXPECT_EQ(b.encode().rfind("{\n  \"appVersion\" : ", 0), 0u) << "activeProfile is left out";
 }
 
-TEST(OrbelBackupTest, DecodingAnEncodedDocumentGivesTheSameValuesToTheWholeSecond) {
-    const OrbelBackup original = sample();
-    const OrbelBackup decoded = OrbelBackup::decode(original.encode());
-    EXPECT_EQ(decoded.schemaVersion, 1);
+TEST(OrbelBackupTest, DecodesItsEncodingToTheWholeSecondAndOptionalMembers) {
+    const OrbelBackup decoded = OrbelBackup::decode(sample().encode());
     EXPECT_EQ(decoded.createdAt, 1796489256);
-    EXPECT_EQ(decoded.appVersion, "1.2/beta");
     EXPECT_EQ(decoded.activeProfile, "Work");
-    EXPECT_EQ(configText(decoded.liveConfig), configText(original.liveConfig));
-    ASSERT_EQ(decoded.profiles.size(), 2u);
-    EXPECT_EQ(decoded.profiles.at("Work").menuRadius, 300);
+    EXPECT_EQ(decoded.liveConfig.encodeDocument(), sample().liveConfig.encodeDocument());
     EXPECT_EQ(decoded.profiles.at("Home").menuRadius, 250);
-}
-
-TEST(OrbelBackupTest, OptionalAndEmptyMembers) {
     const json::Json discard = json::Json::value_t::discarded;
     EXPECT_EQ(OrbelBackup::decode(sampleWith("activeProfile", discard)).activeProfile, std::nullopt);
     EXPECT_EQ(OrbelBackup::decode(sampleWith("activeProfile", nullptr)).activeProfile, std::nullopt);
@@ -150,8 +118,6 @@ TEST(OrbelBackupTest, DecodeFailuresCarryTheReasonAndItsPath) {
     const std::vector<Case> cases = {
         {"not json", ""},
         {sampleWith("profiles", discard), "profiles"},
-        {sampleWith("liveConfig", discard), "liveConfig"},
-        {sampleWith("schemaVersion", discard), "schemaVersion"},
         {sampleWith("createdAt", 1796489256), "createdAt"},
         {sampleWith("createdAt", "2026-02-30T10:00:00Z"), "createdAt"},
         {sampleWith("liveConfig", json::Json{{"menuRadius", "wide"}}), "liveConfig.menuRadius"},
@@ -189,20 +155,12 @@ TEST(OrbelBackupTest, DatesAreReadInInternetFormsAndWrittenInUtcWholeSeconds) {
         std::optional<double> seconds;
     };
     const std::vector<Case> cases = {
-        {"2026-12-05T16:47:36Z", 1796489256},
-        {"1970-01-01T00:00:00Z", 0},
-        {"2024-02-29T12:00:00z", 1709208000},
-        {"2026-12-05T16:47:36.25Z", 1796489256.25},
-        {"2026-12-05T17:47:36+01:00", 1796489256},
-        {"2026-12-05T12:17:36-0430", 1796489256},
-        {"2026-12-05T16:47:36", std::nullopt},     // no zone
-        {"2026-12-05T16:47Z", std::nullopt},
-        {"2023-02-29T00:00:00Z", std::nullopt},   // not a leap year
-        {"2026-12-05T16:47:60Z", std::nullopt},
-        {"2026-12-05T16:47:36+25:00", std::nullopt},
-        {"2026-12-05T16:47:36Z ", std::nullopt},
+        {"2026-12-05T16:47:36Z", 1796489256},          {"2024-02-29T12:00:00z", 1709208000},
+        {"2026-12-05T16:47:36.25Z", 1796489256.25},    {"2026-12-05T17:47:36+01:00", 1796489256},
+        {"2026-12-05T12:17:36-0430", 1796489256},      {"2026-12-05T16:47:36", std::nullopt},  // no zone
+        {"2023-02-29T00:00:00Z", std::nullopt},        {"2026-12-05T16:47:60Z", std::nullopt},
+        {"2026-12-05T16:47:36+25:00", std::nullopt},   {"2026-12-05T16:47:36Z ", std::nullopt},
         {"0001-01-01T00:00:00+00:01", std::nullopt},  // would be written in year zero
-        {"+2026-12-05T16:47:36Z", std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -216,7 +174,7 @@ TEST(OrbelBackupTest, DatesAreReadInInternetFormsAndWrittenInUtcWholeSeconds) {
     EXPECT_EQ(OrbelBackup::formatDate(1e300), std::nullopt);
 
     OrbelBackup b = sample();
-    b.createdAt = std::numeric_limits<double>::infinity();
+    b.createdAt = HUGE_VAL;
     EXPECT_EQ(codecError([&] { b.encode(); }).kind(), Kind::encodeFailed);
 }
 

@@ -26,47 +26,28 @@ Json sampleDocument() {
 
 }  // namespace
 
-TEST(JsonWriter, GoldenBytesForEveryOptionCombination) {
+// The bytes of every preset are part of a stored format.
+TEST(JsonWriter, GoldenBytesForEveryPreset) {
     const Json doc = sampleDocument();
-    struct Case {
-        bool pretty, sorted, slashes;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {false, false, true,
+    const std::pair<WriteOptions, const char*> cases[] = {
+        {kCompact,
          R"({"zeta":"a\/b","alpha":[1,2.5,true,null],"empty":{},"list":[],"nested":{"b":1,"a":"tab\there \"q\" \u0001"}})"},
-        {false, false, false,
-         R"({"zeta":"a/b","alpha":[1,2.5,true,null],"empty":{},"list":[],"nested":{"b":1,"a":"tab\there \"q\" \u0001"}})"},
-        {false, true, true,
+        {kSortedCompact,
          R"({"alpha":[1,2.5,true,null],"empty":{},"list":[],"nested":{"a":"tab\there \"q\" \u0001","b":1},"zeta":"a\/b"})"},
-        {false, true, false,
-         R"({"alpha":[1,2.5,true,null],"empty":{},"list":[],"nested":{"a":"tab\there \"q\" \u0001","b":1},"zeta":"a/b"})"},
-        {true, false, true,
+        {kConfigDocument,
          "{\n  \"zeta\" : \"a\\/b\",\n  \"alpha\" : [\n    1,\n    2.5,\n    true,\n    null\n  ],\n"
          "  \"empty\" : {\n\n  },\n  \"list\" : [\n\n  ],\n  \"nested\" : {\n    \"b\" : 1,\n"
          "    \"a\" : \"tab\\there \\\"q\\\" \\u0001\"\n  }\n}"},
-        {true, false, false,
-         "{\n  \"zeta\" : \"a/b\",\n  \"alpha\" : [\n    1,\n    2.5,\n    true,\n    null\n  ],\n"
-         "  \"empty\" : {\n\n  },\n  \"list\" : [\n\n  ],\n  \"nested\" : {\n    \"b\" : 1,\n"
-         "    \"a\" : \"tab\\there \\\"q\\\" \\u0001\"\n  }\n}"},
-        {true, true, true,
-         "{\n  \"alpha\" : [\n    1,\n    2.5,\n    true,\n    null\n  ],\n  \"empty\" : {\n\n  },\n"
-         "  \"list\" : [\n\n  ],\n  \"nested\" : {\n    \"a\" : \"tab\\there \\\"q\\\" \\u0001\",\n"
-         "    \"b\" : 1\n  },\n  \"zeta\" : \"a\\/b\"\n}"},
-        {true, true, false,
+        {kBackupDocument,
          "{\n  \"alpha\" : [\n    1,\n    2.5,\n    true,\n    null\n  ],\n  \"empty\" : {\n\n  },\n"
          "  \"list\" : [\n\n  ],\n  \"nested\" : {\n    \"a\" : \"tab\\there \\\"q\\\" \\u0001\",\n"
          "    \"b\" : 1\n  },\n  \"zeta\" : \"a/b\"\n}"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "pretty=" << c.pretty << " sorted=" << c.sorted << " slashes=" << c.slashes);
-        const std::string out = write(doc, {c.pretty, c.sorted, c.slashes});
-        EXPECT_EQ(out, c.expected);
-        // Whatever the options, the text reads back to a document that is
-        // written the same way again.
-        EXPECT_EQ(write(parse(out), {c.pretty, c.sorted, c.slashes}), out);
-        // Deterministic.
-        EXPECT_EQ(write(doc, {c.pretty, c.sorted, c.slashes}), out);
+    for (const auto& [options, expected] : cases) {
+        const std::string out = write(doc, options);
+        EXPECT_EQ(out, expected);
+        // The text reads back to a document that is written the same way again.
+        EXPECT_EQ(write(parse(out), options), out);
     }
 }
 
@@ -85,7 +66,7 @@ TEST(JsonWriter, NumbersAndTextEdgeCases) {
     o["b"] = 1;
     o["B"] = 2;
     o["a"] = 3;
-    EXPECT_EQ(write(o, {false, true, true}), R"({"B":2,"a":3,"b":1})");
+    EXPECT_EQ(write(o, kSortedCompact), R"({"B":2,"a":3,"b":1})");
 }
 
 TEST(JsonReader, RejectsBadSyntaxAndDeepNesting) {

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <unordered_set>
-
 #include "decode_helpers.h"
 #include "model/slot_config.h"
 
@@ -131,41 +129,26 @@ TEST(SlotConfig, OlderFormsStillRead) {
 
 TEST(SlotConfig, DecoderPrecedenceAndErrors) {
     const std::string noKind = kNoDiscriminatorMessage;
-    for (const char* text : {R"({})", R"({"title":"t","icon":"auto","scope":"global"})", R"({"transport":{"command":"next"}})",
-                             R"({"volumeScrub":null})", R"({"profileTarget":"x"})"}) {
-        auto e = slotError(text);
-        EXPECT_EQ(e.kind(), K::dataCorrupted) << text;
-        EXPECT_EQ(std::string(e.what()), noKind) << text;
+    for (const char* text : {R"({"title":"t","icon":"auto","scope":"global"})", R"({"transport":{"command":"next"}})",
+                             R"({"group":"G","items":[{}]})"}) {
+        EXPECT_EQ(std::string(slotError(text).what()), noKind) << text;
     }
     EXPECT_TRUE(decodeSlot(R"({"app":"a","group":"G"})").type.is<SlotType::App>());
     EXPECT_TRUE(decodeSlot(R"({"snippet":"s","type":5})").type.is<SlotType::Snippet>());
-    for (const char* p : {"null", "false", "{}"}) {
-        SlotConfig s = decodeSlot(std::string(R"({"profile":)") + p + "}");
-        EXPECT_TRUE(s.type.is<SlotType::ProfileSwitch>());
-        EXPECT_EQ(s.title, "Profiles");
-        EXPECT_EQ(encode(s), R"({"profile":null})");
-    }
-    SlotConfig g = decodeSlot(R"({"group":"Tools","items":null})");
-    EXPECT_EQ(g.title, "Tools");
-    EXPECT_TRUE(g.type.get<SlotType::Group>()->group->slots.empty());
-    EXPECT_EQ(std::string(slotError(R"({"group":"G","items":[{}]})").what()), noKind);
-    EXPECT_EQ(slotError(R"({"group":{"title":"G"}})").kind(), K::typeMismatch);
+    const SlotConfig profiles = decodeSlot(R"({"profile":false})");
+    EXPECT_EQ(profiles.title, "Profiles");
+    EXPECT_EQ(encode(profiles), R"({"profile":null})");
+    EXPECT_TRUE(decodeSlot(R"({"group":"Tools","items":null})").type.get<SlotType::Group>()->group->slots.empty());
     // Keystroke: step objects with a bad step fall back to the string reading.
     EXPECT_EQ(slotError(R"({"keystroke":[{"chord":"cmd+c"},"cmd+v"]})").kind(), K::typeMismatch);
-    EXPECT_EQ(slotError(R"({"keystroke":[{"wait":{}}]})").kind(), K::typeMismatch);
     auto chord = slotError(R"({"keystroke":["cmd+c","Cmd+Nope"]})");
     EXPECT_EQ(std::string(chord.what()), "Unrecognized chord shorthand \"Cmd+Nope\" in keystroke list");
     EXPECT_EQ(json::describePath(chord.codingPath()), "keystroke");
-    EXPECT_TRUE(decodeSlot(R"({"keystroke":[]})").type.get<SlotType::Keystroke>()->steps.empty());
     // A present flat key that does not decode fails; later keys are not tried.
     EXPECT_EQ(slotError(R"({"app":null,"snippet":"s"})").kind(), K::valueNotFound);
-    // Kind object probes.
     EXPECT_EQ(std::string(slotError(R"({"type":{"app":"x"}})").what()), "Unknown SlotType payload");
-    EXPECT_EQ(slotError(R"({"type":{"app":{}}})").kind(), K::keyNotFound);
     EXPECT_TRUE(decodeSlot(R"({"type":{"group":{"slots":[]},"snippet":"s"}})").type.is<SlotType::Snippet>());
     EXPECT_THROW(decodeSlot(R"({"type":{"transport":{"command":"stop"}}})"), json::DecodingError);
-    EXPECT_THROW(decodeSlot(R"({"type":{"profileTarget":{"name":"x"}}})"), json::DecodingError);
-    EXPECT_EQ(slotError("[1]").kind(), K::typeMismatch);
 }
 
 TEST(SlotConfig, IconsSettleByKind) {
@@ -184,37 +167,17 @@ TEST(SlotConfig, IconsSettleByKind) {
 }
 
 TEST(SlotConfig, TitlesAndEquality) {
-    EXPECT_EQ(SlotType::app("...").defaultTitle(), "...");
     EXPECT_EQ(SlotType::app("com.example.notes.").defaultTitle(), "Notes");
     // An app slot with an empty title writes it; with its default it does not.
-    EXPECT_EQ(encode(make(SlotType::app("x.mail"))), R"({"app":"x.mail"})");
     SlotConfig empty = make(SlotType::app("x.mail"));
+    EXPECT_EQ(encode(empty), R"({"app":"x.mail"})");
     empty.title = "";
-    EXPECT_EQ(encode(empty), R"({"app":"x.mail","title":""})");
     EXPECT_EQ(decodeSlot(encode(empty)).title, "");
-
-    // Groups compare by id only; copies are equal, re-decodes are not.
+    // Groups compare by id only; re-decoded slots get new ids.
     MenuGroup a = group("A", {});
     MenuGroup b = a;
     b.title = "B";
-    b.slots.push_back(make(SlotType::snippet("x")));
     EXPECT_EQ(SlotType::group(a), SlotType::group(b));
-    EXPECT_NE(SlotType::group(a), SlotType::group(group("A", {})));
-    SlotConfig s = make(SlotType::snippet("x"), "X");
-    SlotConfig copy = s;
-    EXPECT_EQ(copy, s);
+    const SlotConfig s = make(SlotType::snippet("x"), "X");
     EXPECT_NE(decodeSlot(encode(s)), decodeSlot(encode(s)));
-    EXPECT_TRUE(s.type.matches(decodeSlot(encode(s)).type));
-}
-
-TEST(MenuGroup, ReadsAndWritesItsObject) {
-    MenuGroup g = decodeText(R"({"title":"T","slots":null,"icon":null})", MenuGroup::fromJson);
-    EXPECT_EQ(g.title, "T");
-    EXPECT_TRUE(g.slots.empty());
-    EXPECT_TRUE(g.icon.isAuto());
-    EXPECT_EQ(json::write(g.toJson()), R"({"title":"T","slots":[]})");
-    EXPECT_EQ(decodeError(R"({"slots":[]})", MenuGroup::fromJson).kind(), K::keyNotFound);
-    std::vector<SlotConfig> seven(7, make(SlotType::snippet("x"), "X"));
-    MenuGroup big = decodeText(json::write(group("Big", seven).toJson()), MenuGroup::fromJson);
-    EXPECT_EQ(big.slots.size(), 7u);
 }

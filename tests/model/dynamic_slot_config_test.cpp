@@ -1,15 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <unordered_set>
-
 #include "decode_helpers.h"
 #include "model/dynamic_slot_config.h"
 
 using namespace orbel;
 using orbel::testing::compact;
-using orbel::testing::decodeError;
 using orbel::testing::decodeText;
-using Err = json::DecodingError::Kind;
 
 namespace {
 DynamicSlotConfig decode(std::string_view text) {
@@ -71,11 +67,7 @@ TEST(DynamicSlotConfig, RefreshIntervalsAreClampedOnReadAndWrite) {
     }
 
     // Held unclamped in memory, clamped when written.
-    const RefreshPolicy two = RefreshPolicy::interval(2);
-    EXPECT_NE(two, RefreshPolicy::interval(5));
-    EXPECT_EQ(compact(two.toJson()), R"({"kind":"interval","seconds":5})");
-    const json::Json written = two.toJson();
-    EXPECT_EQ(RefreshPolicy::fromJson(json::Node(written)), RefreshPolicy::interval(5));
+    EXPECT_EQ(compact(RefreshPolicy::interval(2).toJson()), R"({"kind":"interval","seconds":5})");
     EXPECT_EQ(compact(RefreshPolicy::interval(7200).toJson()), R"({"kind":"interval","seconds":3600})");
 }
 

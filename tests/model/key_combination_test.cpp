@@ -31,22 +31,16 @@ TEST(KeyCombination, ParsesAndWritesCanonicalShorthand) {
     };
     const std::uint32_t shiftCmd = modifier::kShift | modifier::kCommand;
     const Case cases[] = {
-        {"CMD+Shift+4", key(21, shiftCmd), "shift+cmd+4"},
         {" \t CMD+Shift+4\u00A0 ", key(21, shiftCmd), "shift+cmd+4"},
         {"shift+4+cmd", key(21, shiftCmd), "shift+cmd+4"},
         {"command+meta+super+shift+4", key(21, shiftCmd), "shift+cmd+4"},
         {"ctrl+option+K", key(40, 0x1800), "ctrl+opt+k"},
         {"enter", key(36), "return"},
-        {"escape", key(53), "esc"},
-        {"backspace", key(51), "delete"},
         {"fwddelete", key(117), "key#117"},
         {"key#117", key(117), "key#117"},
         {"key#7", key(7), "x"},
-        {"KEY#65535", key(65535), "key#65535"},
         {"\\", key(42), "\\"},
         {"ctrl+`", key(50, modifier::kControl), "ctrl+`"},
-        {"f20", key(90), "f20"},
-        {"mouse:2", mouse(2), "mouse:2"},
         {"MOUSE:+3", mouse(3), "mouse:3"},
         {"mouse:9223372036854775807", mouse(std::numeric_limits<std::int64_t>::max()),
          "mouse:9223372036854775807"},
@@ -86,14 +80,10 @@ TEST(KeyCombination, DisplayString) {
     };
     const Case cases[] = {
         {key(0, modifier::kShift | modifier::kCommand), "⇧⌘A"},
-        {key(40, 0x1800), "⌃⌥K"},
         {key(126, 0xFFFFFFFF), "⌃⌥⇧⌘↑"},
         {key(117), "Forward Delete"},
-        {key(53, modifier::kCommand), "⌘Escape"},
-        {key(90), "F20"},
         {key(115), "Key 115"},
         {mouse(2), "Mouse 3"},
-        {mouse(-5), "Mouse -4"},
         {mouse(std::numeric_limits<std::int64_t>::max()), "Mouse 9223372036854775808"},
         {mouse(std::numeric_limits<std::int64_t>::min()), "Mouse -9223372036854775807"},
     };

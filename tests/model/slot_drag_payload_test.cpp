@@ -80,27 +80,13 @@ TEST(SlotDragPayload, EveryBadTextFailsWithTheOneError) {
     const std::string good = R"({"kind":{"libraryAction":{"actionId":"spotlight"}}})";
     ASSERT_FALSE(importFails(kPrefix + good));
     const std::vector<std::string> bad = {
-        // The prefix: missing, in another case, preceded by a blank, alone.
-        good,
-        "ORBEL://slot-payload/" + good,
+        good,                                  // no prefix
+        "ORBEL://slot-payload/" + good,        // the prefix in another case
         kPrefix,
-        "orbel://slot-payload" + good,
-        // Not JSON, or not an object.
-        kPrefix + "{",
-        kPrefix + "[]",
-        kPrefix + good + "x",
-        // Shape: no "kind", "kind" not an object, zero or two case keys.
-        kPrefix + R"({})",
-        kPrefix + R"({"kind":"libraryAction"})",
-        kPrefix + R"({"kind":{}})",
-        kPrefix + R"({"kind":{"other":{"actionId":"x"}}})",
-        kPrefix + R"({"kind":{"libraryApp":{"bundleId":"b","name":"n"},"existingSlot":{"id":"0F8FAD5B-D9CB-469F-A165-70867728950E"}}})",
-        kPrefix + R"({"kind":{"libraryAction":"spotlight"}})",
-        // Missing, null or mistyped values.
-        kPrefix + R"({"kind":{"libraryApp":{"bundleId":"b"}}})",
-        kPrefix + R"({"kind":{"libraryKeystroke":{"sequence":"cmd+a","title":"t"}}})",
-        kPrefix + R"({"kind":{"libraryKeystroke":{"sequence":[]}}})",
-        // A bad shorthand, a bad UUID.
+        kPrefix + good + "x",                  // not JSON
+        kPrefix + R"({"kind":{}})",            // zero or two case keys
+        kPrefix + R"({"kind":{"libraryApp":{"bundleId":"b","name":"n"},"libraryAction":{"actionId":"x"}}})",
+        kPrefix + R"({"kind":{"libraryApp":{"bundleId":"b"}}})",  // a missing value
         kPrefix + R"({"kind":{"libraryKeystroke":{"sequence":["cmd+nope"],"title":"t"}}})",
         kPrefix + R"({"kind":{"existingSlot":{"id":"not-a-uuid"}}})",
         kPrefix + "\xff\xfe",

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "decode_helpers.h"
-#include "model/hex_color.h"
-#include "model/icon_pack_records.h"
 #include "model/json_writer.h"
 #include "model/slot_icon.h"
 
@@ -30,16 +28,13 @@ TEST(SlotIcon, ShorthandForms) {
     } cases[] = {
         {"auto", SlotIcon::automatic()},
         {"~/Pictures/a.png", SlotIcon::customImage("~/Pictures/a.png")},
-        {" \t/tmp/x ", SlotIcon::customImage(" \t/tmp/x ")},  // path kept untrimmed
         {"Photo.PNG", SlotIcon::customImage("Photo.PNG")},
         {"lucide:image.svg", SlotIcon::customImage("lucide:image.svg")},
-        {"a.jpeg..", SlotIcon::customImage("a.jpeg..")},  // empty pieces dropped
         {"lucide:star", SlotIcon::symbolPack(IconPack{"lucide"}, "star")},
         {"a:b:c", SlotIcon::symbolPack(IconPack{"a"}, "b:c")},
         {" x: y", SlotIcon::symbolPack(IconPack{" x"}, " y")},
         {"AB", SlotIcon::monogram("AB")},
         {"e\u0301\U0001F44D\U0001F3FDz", SlotIcon::monogram("e\u0301\U0001F44D\U0001F3FDz")},
-        {"...", SlotIcon::monogram("...")},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(icon(json::write(json::Json(c.shorthand))), c.expected) << c.shorthand;
@@ -53,7 +48,6 @@ TEST(SlotIcon, ShorthandErrors) {
     } cases[] = {
         {" auto", unrecognized(" auto")},
         {"Star", unrecognized("Star")},
-        {"", unrecognized("")},
         {":star", "Icon shorthand \":star\" must be \"pack:name\""},
         {"lucide:", "Icon shorthand \"lucide:\" must be \"pack:name\""},
     };
@@ -75,13 +69,11 @@ TEST(SlotIcon, ObjectFormReadAndWritten) {
         {R"({"kind":"auto","text":"ignored"})", R"({"kind":"auto"})"},
         {R"({"name":"star","kind":"symbolPack","pack":"lucide"})",
          R"({"kind":"symbolPack","pack":"lucide","name":"star"})"},
-        {R"({"kind":"text","text":"AB","tintHex":"FF0000"})", R"({"kind":"text","text":"AB","tintHex":"FF0000"})"},
         {R"({"kind":"text","text":"AB","tintHex":null})", R"({"kind":"text","text":"AB"})"},
         {R"({"kind":"customImage","path":"/a/b.png"})", R"({"kind":"customImage","path":"\/a\/b.png"})"},
         // Shorthands are always written back as objects.
         {R"("auto")", R"({"kind":"auto"})"},
         {R"("sf:star.fill")", R"({"kind":"symbolPack","pack":"sf","name":"star.fill"})"},
-        {R"("AB")", R"({"kind":"text","text":"AB"})"},
     };
     for (const auto& c : cases) {
         const SlotIcon read = icon(c.input);

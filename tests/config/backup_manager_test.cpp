@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <QRegularExpression>
 #include <QTimeZone>
 #include <cmath>
 #include <functional>
@@ -52,14 +53,6 @@ TEST_F(BackupTest, MakeWriteAndDecodeRoundTrip) {
     const OrbelBackup back = OrbelBackup::decode(bytes);
     EXPECT_EQ(back.profiles.size(), 2u);
     EXPECT_EQ(firstSnippet(back.profiles.at("Work")), "Work0");
-
-    try {
-        BackupManager::writeBackup(backup, paths.root() + "/out.orbelbackup/inside");
-        FAIL();
-    } catch (const BackupManagerError& e) {
-        EXPECT_EQ(e.kind(), BackupManagerError::Kind::writeFailed);
-        EXPECT_EQ(std::string(e.what()).rfind("Couldn't write the backup: ", 0), 0u);
-    }
 }
 
 TEST_F(BackupTest, SuggestedFileNameAndFreeNames) {
@@ -70,10 +63,9 @@ TEST_F(BackupTest, SuggestedFileNameAndFreeNames) {
     EXPECT_EQ(BackupManager::uniqueProfileName("Home", taken), "Home");
     EXPECT_EQ(BackupManager::uniqueProfileName("work", taken), "work");
     for (int n = 3; n <= 99; ++n) taken.insert("Work " + std::to_string(n));
-    const std::string random = BackupManager::uniqueProfileName("Work", taken);
-    ASSERT_EQ(random.size(), 11u);
-    EXPECT_EQ(random.substr(0, 5), "Work ");
-    for (char c : random.substr(5)) EXPECT_TRUE(std::isxdigit(static_cast<unsigned char>(c)) && !std::islower(c));
+    EXPECT_TRUE(QRegularExpression("^Work [0-9A-F]{6}$")
+                    .match(QString::fromStdString(BackupManager::uniqueProfileName("Work", taken)))
+                    .hasMatch());
 }
 
 TEST_F(BackupTest, MergeRenamesSkipsAtTheLimitAndNeverOverwrites) {
@@ -187,14 +179,20 @@ TEST_F(BackupTest, RestoresRefuseBeforeTouchingAnythingAndReplaceIsAllOrNothing)
 }
 
 TEST_F(BackupTest, AFailedWriteSaysEachPrefixOnce) {
-    OrbelBackup backup;
-    backup.createdAt = std::nan("");
-    try {
-        BackupManager::writeBackup(backup, paths.root() + "/x.orbelbackup");
-        FAIL();
-    } catch (const BackupManagerError& e) {
-        EXPECT_STREQ(e.what(), "Couldn't write the backup: Couldn't write this backup: "
-                               "The backup's date cannot be written in ISO 8601 form.");
+    OrbelBackup undated;
+    undated.createdAt = std::nan("");
+    const std::pair<OrbelBackup, std::string> cases[] = {
+        {undated, "Couldn't write this backup: The backup's date cannot be written in ISO 8601 form."},
+        {OrbelBackup{}, "Not a directory"},  // the platform's reason
+    };
+    writeFile(paths.root() + "/file", "");
+    for (const auto& [backup, reason] : cases) {
+        try {
+            BackupManager::writeBackup(backup, paths.root() + "/file/x.orbelbackup");
+            ADD_FAILURE() << "written";
+        } catch (const BackupManagerError& e) {
+            EXPECT_EQ(std::string(e.what()).substr(0, 27 + reason.size()), "Couldn't write the backup: " + reason);
+        }
     }
 }
 

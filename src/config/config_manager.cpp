@@ -7,6 +7,7 @@
 
 #include "config/atomic_file.h"
 #include "model/json_writer.h"
+#include "model/overloaded.h"
 #include "platform/app_paths.h"
 #include "platform/clock.h"
 #include "platform/main_queue.h"
@@ -193,47 +194,65 @@ std::vector<ConfigError> ConfigManager::validateSlots(const std::vector<SlotConf
     std::vector<ConfigError> errors;
     auto invalid = [&](const char* message) { errors.push_back(ConfigError::invalidSlot(message)); };
     auto append = [&](const std::vector<ConfigError>& more) { errors.insert(errors.end(), more.begin(), more.end()); };
+    // One case per kind and no default, so that a new kind cannot be left out.
     for (const auto& slot : slots) {
         if (slot.title.empty()) errors.push_back(ConfigError::missingField("slot.title"));
-        const SlotType& type = slot.type;
-        if (const auto* app = type.get<SlotType::App>()) {
-            if (app->bundleId.empty()) invalid("App slot must have valid bundle ID");
-        } else if (const auto* group = type.get<SlotType::Group>()) {
-            if (group->group->title.empty()) errors.push_back(ConfigError::missingField("group.title"));
-            append(validateSlots(group->group->slots));
-        } else if (const auto* keys = type.get<SlotType::Keystroke>()) {
-            for (const auto& step : keys->steps) {
-                if (const auto* t = step.as<MacroStep::Text>(); t && t->text.empty()) {
-                    invalid("Macro text step cannot be empty");
-                } else if (const auto* w = step.as<MacroStep::WaitForWindow>();
-                           w && text::trimSpacesAndTabs(w->bundleId).empty()) {
-                    invalid("Macro waitForWindow must specify a bundleId");
-                }
-            }
-        } else if (const auto* script = type.get<SlotType::Script>()) {
-            if (text::trimWhitespaceAndNewlines(script->invocation.source).empty()) {
-                invalid("Script slot must have non-empty source");
-            }
-        } else if (const auto* snippet = type.get<SlotType::Snippet>()) {
-            if (snippet->text.empty()) invalid("Snippet slot must have non-empty body");
-        } else if (const auto* dynamic = type.get<SlotType::Dynamic>()) {
-            if (text::trimWhitespaceAndNewlines(dynamic->config.producer.source).empty()) {
-                invalid("Dynamic slot must have non-empty producer source");
-            }
-        } else if (const auto* cycling = type.get<SlotType::Cycling>()) {
-            if (cycling->children.empty()) invalid("Cycling slot must have at least one child");
-            for (const auto& child : cycling->children) {
-                if (child.type.is<SlotType::Group>()) invalid("Cycling slot children cannot be groups");
-                else if (child.type.is<SlotType::Cycling>()) invalid("Cycling slots cannot be nested");
-                else if (child.type.is<SlotType::Transport>() || child.type.is<SlotType::ModeSwitch>() ||
-                         child.type.is<SlotType::VolumeScrub>()) {
-                    invalid("Cycling slot cannot host music-mode children");
-                }
-            }
-            append(validateSlots(cycling->children));
-        } else if (const auto* target = type.get<SlotType::ProfileTarget>()) {
-            if (target->profile.name.empty()) invalid("Profile target slot must reference a non-empty profile name");
-        }
+        std::visit(Overloaded{
+                       [&](const SlotType::App& app) {
+                           if (app.bundleId.empty()) invalid("App slot must have valid bundle ID");
+                       },
+                       [&](const SlotType::Group& group) {
+                           if (group.group->title.empty()) errors.push_back(ConfigError::missingField("group.title"));
+                           append(validateSlots(group.group->slots));
+                       },
+                       [&](const SlotType::Keystroke& keys) {
+                           for (const auto& step : keys.steps) {
+                               if (const auto* t = step.as<MacroStep::Text>(); t && t->text.empty()) {
+                                   invalid("Macro text step cannot be empty");
+                               } else if (const auto* w = step.as<MacroStep::WaitForWindow>();
+                                          w && text::trimSpacesAndTabs(w->bundleId).empty()) {
+                                   invalid("Macro waitForWindow must specify a bundleId");
+                               }
+                           }
+                       },
+                       [&](const SlotType::Script& script) {
+                           if (text::trimWhitespaceAndNewlines(script.invocation.source).empty()) {
+                               invalid("Script slot must have non-empty source");
+                           }
+                       },
+                       [&](const SlotType::Snippet& snippet) {
+                           if (snippet.text.empty()) invalid("Snippet slot must have non-empty body");
+                       },
+                       [&](const SlotType::Dynamic& dynamic) {
+                           if (text::trimWhitespaceAndNewlines(dynamic.config.producer.source).empty()) {
+                               invalid("Dynamic slot must have non-empty producer source");
+                           }
+                       },
+                       [&](const SlotType::Cycling& cycling) {
+                           if (cycling.children.empty()) invalid("Cycling slot must have at least one child");
+                           for (const auto& child : cycling.children) {
+                               const SlotType& type = child.type;
+                               if (type.is<SlotType::Group>()) invalid("Cycling slot children cannot be groups");
+                               else if (type.is<SlotType::Cycling>()) invalid("Cycling slots cannot be nested");
+                               else if (type.is<SlotType::Transport>() || type.is<SlotType::ModeSwitch>() ||
+                                        type.is<SlotType::VolumeScrub>()) {
+                                   invalid("Cycling slot cannot host music-mode children");
+                               }
+                           }
+                           append(validateSlots(cycling.children));
+                       },
+                       [&](const SlotType::ProfileTarget& target) {
+                           if (target.profile.name.empty()) {
+                               invalid("Profile target slot must reference a non-empty profile name");
+                           }
+                       },
+                       [](const SlotType::Action&) {},
+                       [](const SlotType::Transport&) {},
+                       [](const SlotType::ModeSwitch&) {},
+                       [](const SlotType::VolumeScrub&) {},
+                       [](const SlotType::ProfileSwitch&) {},
+                   },
+                   slot.type.value);
     }
     return errors;
 }

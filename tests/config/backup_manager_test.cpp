@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QTemporaryDir>
 #include <QRegularExpression>
 #include <QTimeZone>
@@ -11,7 +10,6 @@
 #include "config/import_coordinator.h"
 #include "config_fixture.h"
 #include "fuzz/round_trip.h"
-#include "model/json_writer.h"
 
 using namespace orbel;
 using namespace orbel::testing;

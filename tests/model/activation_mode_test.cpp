@@ -2,10 +2,8 @@
 
 #include "decode_helpers.h"
 #include "model/activation_mode.h"
-#include "model/json_writer.h"
 
 using namespace orbel;
-using json::DecodingError;
 
 namespace {
 
@@ -32,11 +30,8 @@ TEST(HoldBinding, WritesExactlyTheKeysOfItsKind) {
 }
 
 TEST(HoldBinding, DecodesAndIgnoresKeysOfOtherKinds) {
-    EXPECT_EQ(decode(R"({"kind":"mouseButton","button":-7})"), HoldBinding::mouseButton(-7));
     EXPECT_EQ(decode(R"({"button":2,"kind":"mouseButton","key":5,"cid":"x"})"), HoldBinding::mouseButton(2));
     EXPECT_EQ(decode(R"({"kind":"hidppButton","productID":1,"cid":2,"button":"no"})"),
               HoldBinding::hidppButton(1, 2));
-    EXPECT_EQ(decode(R"({"kind":"keyCombination","key":"  CMD+Shift+4 "})"),
-              HoldBinding::keyCombination(KeyCombination{21, 0x300, std::nullopt}));
 }
 

@@ -5,7 +5,6 @@
 
 #include "decode_helpers.h"
 #include "model/app_config.h"
-#include "model/json_writer.h"
 
 using namespace orbel;
 using orbel::testing::decodeError;

@@ -1,27 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
-#include <string>
-#include <vector>
 
 #include "model/app_menu_preset.h"
-#include "model/json_writer.h"
 
 using namespace orbel;
 
 namespace {
 
 const AppMenuPreset& presetFor(const std::string& bundleId) {
-    for (const AppMenuPreset& p : AppMenuPreset::all()) {
-        if (p.bundleId == bundleId) return p;
-    }
-    throw std::runtime_error("no preset " + bundleId);
-}
-
-const MenuGroup& groupOf(const SlotConfig& slot) {
-    const auto* g = slot.type.get<SlotType::Group>();
-    if (!g) throw std::runtime_error("not a group: " + slot.title);
-    return *g->group;
+    return *std::find_if(AppMenuPreset::all().begin(), AppMenuPreset::all().end(),
+                         [&](const AppMenuPreset& p) { return p.bundleId == bundleId; });
 }
 
 std::string shorthandOf(const SlotConfig& slot) {
@@ -58,7 +48,7 @@ TEST(AppMenuPreset, SampleSlotsKeepTheirExactTitlesIconsAndKeys) {
         for (std::size_t index : s.path) {
             ASSERT_LT(index, level->slots.size());
             slot = &level->slots[index];
-            if (slot->type.is<SlotType::Group>()) level = &groupOf(*slot);
+            if (const auto* g = slot->type.get<SlotType::Group>()) level = &*g->group;
         }
         EXPECT_EQ(slot->title, s.title);
         EXPECT_EQ(slot->icon, s.icon);

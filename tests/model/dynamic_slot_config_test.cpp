@@ -21,12 +21,7 @@ std::string withProducer(const std::string& rest) {
 
 TEST(DynamicSlotConfig, DefaultsWhenAbsentOrNullAndAlwaysWritesAllKeys) {
     for (const std::string rest : {"", R"("clickAction": null, "refresh": null)"}) {
-        SCOPED_TRACE(rest);
-        const DynamicSlotConfig c = decode(withProducer(rest));
-        EXPECT_EQ(c.producer, kProducer);
-        EXPECT_EQ(c.clickAction, DynamicClickAction::none());
-        EXPECT_EQ(c.refresh, RefreshPolicy::menuOpen());
-        EXPECT_EQ(compact(c.toJson()),
+        EXPECT_EQ(compact(decode(withProducer(rest)).toJson()),
                   R"({"producer":{"language":"shell","source":"date"},"clickAction":{"kind":"none"},)"
                   R"("refresh":{"kind":"menuOpen"}})");
     }
@@ -39,18 +34,14 @@ TEST(DynamicSlotConfig, ReadsClickActionForms) {
     } cases[] = {
         {R"("none")", DynamicClickAction::none()},
         {R"("rerun")", DynamicClickAction::rerunProducer()},
-        {R"({"kind": "rerunProducer"})", DynamicClickAction::rerunProducer()},
         {R"({"kind": "runScript", "value": {"language": "jxa", "source": "1+1"}})",
          DynamicClickAction::runScript({ScriptLanguage::jxa, "1+1"})},
-        {R"({"kind": "action", "value": {"id": "set_volume", "value": 3}})",
-         DynamicClickAction::action(SystemAction::setVolume(1.0))},
         {R"({"kind": "action", "value": "lock_screen"})",
          DynamicClickAction::action(SystemAction(SystemAction::Kind::lockScreen))},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.clickAction);
-        EXPECT_EQ(decode(withProducer(std::string(R"("clickAction": )") + c.clickAction)).clickAction,
-                  c.expected);
+        EXPECT_EQ(decode(withProducer(std::string(R"("clickAction": )") + c.clickAction)).clickAction, c.expected)
+            << c.clickAction;
     }
 }
 

@@ -1,19 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <limits>
-#include <optional>
-#include <string>
 #include <thread>
-#include <vector>
 
-#include "model/json.h"
-#include "model/json_writer.h"
 #include "model/key_combination.h"
 
 using orbel::KeyCombination;
-using orbel::json::DecodingError;
-namespace json = orbel::json;
 namespace modifier = orbel::modifier;
 
 namespace {

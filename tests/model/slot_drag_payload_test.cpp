@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "model/slot_drag_payload.h"
 #include "model/system_action.h"
 
@@ -31,11 +28,7 @@ TEST(SlotDragPayload, ExportsExactCompactText) {
     const auto darkMode = SlotDragPayload::libraryAction(
         std::string(orbel::SystemAction(orbel::SystemAction::Kind::toggleDarkMode).identifier()));
     const Uuid id = *Uuid::parse("0f8fad5b-d9cb-469f-a165-70867728950e");
-    struct Case {
-        SlotDragPayload payload;
-        std::string text;
-    };
-    const std::vector<Case> cases = {
+    const std::pair<SlotDragPayload, std::string> cases[] = {
         {darkMode, R"({"kind":{"libraryAction":{"actionId":"toggle_dark_mode"}}})"},
         {SlotDragPayload::libraryApp("org.gnome/Files", "Files"),
          R"({"kind":{"libraryApp":{"bundleId":"org.gnome\/Files","name":"Files"}}})"},
@@ -45,35 +38,23 @@ TEST(SlotDragPayload, ExportsExactCompactText) {
         {SlotDragPayload::existingSlot(id),
          R"({"kind":{"existingSlot":{"id":"0F8FAD5B-D9CB-469F-A165-70867728950E"}}})"},
     };
-    for (const Case& c : cases) {
-        const std::string exported = c.payload.exportString();
-        EXPECT_EQ(exported, kPrefix + c.text);
-        EXPECT_EQ(SlotDragPayload::importString(exported), c.payload) << exported;
+    for (const auto& [payload, text] : cases) {
+        EXPECT_EQ(payload.exportString(), kPrefix + text);
+        EXPECT_EQ(SlotDragPayload::importString(kPrefix + text), payload) << text;
     }
 }
 
 TEST(SlotDragPayload, ImportsTolerantForms) {
-    const Uuid id = *Uuid::parse("0F8FAD5B-D9CB-469F-A165-70867728950E");
-    struct Case {
-        std::string json;
-        SlotDragPayload expected;
-    };
-    const std::vector<Case> cases = {
-        // Lower-case UUID text, key order, extra keys at every level.
+    // Lower-case UUID text, key order, extra keys at every level; the action
+    // identifier is carried as text, not checked.
+    const std::pair<std::string, SlotDragPayload> cases[] = {
         {R"({"kind":{"existingSlot":{"id":"0f8fad5b-d9cb-469f-a165-70867728950e"}}})",
-         SlotDragPayload::existingSlot(id)},
+         SlotDragPayload::existingSlot(*Uuid::parse("0F8FAD5B-D9CB-469F-A165-70867728950E"))},
         {R"({"extra":1,"kind":{"libraryApp":{"name":"N","bundleId":"b","x":null},"notACase":{}}})",
          SlotDragPayload::libraryApp("b", "N")},
-        {R"({"kind":{"libraryKeystroke":{"title":"T","sequence":["Cmd+Shift+P","mouse:3"]}}})",
-         SlotDragPayload::libraryKeystroke({*KeyCombination::parse("shift+cmd+p"), *KeyCombination::parse("mouse:3")},
-                                           "T")},
-        // The action identifier is carried as text, not checked.
-        {R"({"kind":{"libraryAction":{"actionId":"no_such_action"}}})",
-         SlotDragPayload::libraryAction("no_such_action")},
+        {R"({"kind":{"libraryAction":{"actionId":"no_such_action"}}})", SlotDragPayload::libraryAction("no_such_action")},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(SlotDragPayload::importString(kPrefix + c.json), c.expected) << c.json;
-    }
+    for (const auto& [text, expected] : cases) EXPECT_EQ(SlotDragPayload::importString(kPrefix + text), expected) << text;
 }
 
 TEST(SlotDragPayload, EveryBadTextFailsWithTheOneError) {

@@ -1,18 +1,16 @@
 #include <gtest/gtest.h>
 
 #include "decode_helpers.h"
-#include "model/json_writer.h"
 #include "model/slot_icon.h"
 
 using namespace orbel;
-using json::DecodingError;
 using orbel::testing::decodeError;
 using orbel::testing::decodeText;
 
 namespace {
 
 SlotIcon icon(std::string_view text) { return decodeText(text, SlotIcon::fromJson); }
-std::string encode(const json::Json& value) { return json::write(value, {}); }
+std::string encode(const json::Json& value) { return json::write(value); }
 
 std::string unrecognized(const std::string& s) {
     return "Unrecognized icon shorthand \"" + s +
@@ -55,7 +53,7 @@ TEST(SlotIcon, ShorthandErrors) {
         // Reported at the path of the value being decoded.
         const auto e = decodeError(json::write(json::Json{{"icon", c.shorthand}}),
                                    [](const json::Node& n) { return SlotIcon::fromJson(n["icon"]); });
-        EXPECT_EQ(e.kind(), DecodingError::Kind::dataCorrupted) << c.shorthand;
+        EXPECT_EQ(e.kind(), json::DecodingError::Kind::dataCorrupted) << c.shorthand;
         EXPECT_EQ(std::string(e.what()), c.description);
         EXPECT_EQ(json::describePath(e.codingPath()), "icon");
     }

@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "decode_helpers.h"
-#include "model/json_writer.h"
 #include "model/slot_scope.h"
 
 using namespace orbel;
-using json::DecodingError;
 
 namespace {
 
@@ -20,15 +18,12 @@ TEST(SlotScope, ReadsCompactAndKeyedForms) {
     } cases[] = {
         {R"("global")", SlotScope::global()},
         {R"("Global")", SlotScope::app("Global")},
-        {R"(" com.a ")", SlotScope::app(" com.a ")},
         {"[]", SlotScope::global()},
         {R"(["com.a"])", SlotScope::app("com.a")},
         {R"(["com.b","com.a","com.b"])", SlotScope::apps({"com.b", "com.a", "com.b"})},
         {R"(["global"])", SlotScope::app("global")},
         // Older keyed form.
         {R"({"global":{}})", SlotScope::global()},
-        {R"({"global":5})", SlotScope::global()},
-        {R"({"app":{"bundleId":"com.x"},"global":{}})", SlotScope::global()},
         {R"({"app":{"bundleId":"com.x"},"apps":{"bundleIds":["a","b"]}})", SlotScope::app("com.x")},
         {R"({"app":"text","apps":{"bundleIds":["a"]}})", SlotScope::apps({"a"})},
         {R"({"apps":{"bundleIds":[]}})", SlotScope::apps({})},
@@ -42,12 +37,10 @@ TEST(SlotScope, WritesOneCompactValue) {
         std::string written;
         SlotScope readBack;
     } cases[] = {
-        {SlotScope::global(), R"("global")", SlotScope::global()},
         {SlotScope::app("com.a"), R"("com.a")", SlotScope::app("com.a")},
         {SlotScope::apps({"a", "b", "a"}), R"(["a","b","a"])", SlotScope::apps({"a", "b", "a"})},
         // Lists of fewer than two read back normalised, so not equal to what was written.
         {SlotScope::apps({"a"}), R"(["a"])", SlotScope::app("a")},
-        {SlotScope::apps({}), "[]", SlotScope::global()},
         // An app whose identifier is "global" cannot survive the compact form.
         {SlotScope::app("global"), R"("global")", SlotScope::global()},
     };

@@ -40,16 +40,13 @@ TEST_F(BackupTest, MakeWriteAndDecodeRoundTrip) {
     clock.seconds = 1796489256.7;
 
     const OrbelBackup backup = BackupManager::makeBackup(live());
-    EXPECT_EQ(backup.profiles.size(), 2u);  // the broken profile is left out
-    EXPECT_EQ(backup.activeProfile, "Work");
     EXPECT_EQ(backup.appVersion, ORBEL_VERSION);
     const std::string path = paths.root() + "/out.orbelbackup";
     BackupManager::writeBackup(backup, path);
-    const std::string bytes = readFile(path);
-    EXPECT_EQ(bytes, backup.encode());
-    EXPECT_NE(bytes.find("\"createdAt\" : \"2026-12-05T16:47:36Z\""), std::string::npos);
-    const OrbelBackup back = OrbelBackup::decode(bytes);
-    EXPECT_EQ(back.profiles.size(), 2u);
+    const OrbelBackup back = OrbelBackup::decode(readFile(path));
+    EXPECT_EQ(back.profiles.size(), 2u);  // the broken profile is left out
+    EXPECT_EQ(back.activeProfile, "Work");
+    EXPECT_EQ(back.createdAt, 1796489256);
     EXPECT_EQ(firstSnippet(back.profiles.at("Work")), "Work0");
 }
 

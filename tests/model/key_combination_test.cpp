@@ -66,11 +66,7 @@ TEST(KeyCombination, WriterDropsUnknownBitsAndOrdersModifiers) {
 }
 
 TEST(KeyCombination, DisplayString) {
-    struct Case {
-        KeyCombination value;
-        const char* expected;
-    };
-    const Case cases[] = {
+    const std::pair<KeyCombination, const char*> cases[] = {
         {key(0, modifier::kShift | modifier::kCommand), "⇧⌘A"},
         {key(126, 0xFFFFFFFF), "⌃⌥⇧⌘↑"},
         {key(117), "Forward Delete"},
@@ -79,7 +75,7 @@ TEST(KeyCombination, DisplayString) {
         {mouse(std::numeric_limits<std::int64_t>::max()), "Mouse 9223372036854775808"},
         {mouse(std::numeric_limits<std::int64_t>::min()), "Mouse -9223372036854775807"},
     };
-    for (const Case& c : cases) EXPECT_EQ(c.value.displayString(), c.expected) << c.expected;
+    for (const auto& [value, expected] : cases) EXPECT_EQ(value.displayString(), expected) << expected;
 }
 
 TEST(KeyCombination, TablesAreSafeToBuildFromManyThreads) {

@@ -58,17 +58,9 @@ TEST(SystemAction, ReadsEveryForm) {
     EXPECT_EQ(decode(R"({"id": "volume_up", "value": 0.3})"), volumeUp);
     EXPECT_EQ(decode(R"({"id": "volume_up", "value": "junk", "other": 1})"), volumeUp);
 
-    const struct {
-        const char* text;
-        SystemAction expected;
-    } valued[] = {
-        {R"({"id": "set_volume", "value": 0.5})", SystemAction::setVolume(0.5)},
-        {R"({"id": "set_volume", "value": 1.7})", SystemAction::setVolume(1.0)},
-        {R"({"id": "set_brightness", "value": -3})", SystemAction::setBrightness(0.0)},
-    };
-    for (const auto& c : valued) {
-        EXPECT_EQ(decode(c.text).value, c.expected.value) << c.text;
-    }
+    EXPECT_EQ(decode(R"({"id": "set_volume", "value": 0.5})").value, 0.5);
+    EXPECT_EQ(decode(R"({"id": "set_volume", "value": 1.7})").value, 1.0);
+    EXPECT_EQ(decode(R"({"id": "set_brightness", "value": -3})"), SystemAction::setBrightness(0.0));
 }
 
 TEST(SystemAction, WritesObjectFormWithClampedLevel) {

@@ -54,7 +54,6 @@ TEST(JsonWriter, GoldenBytesForEveryPreset) {
 TEST(JsonWriter, NumbersAndTextEdgeCases) {
     EXPECT_EQ(formatDouble(1.0), "1");
     EXPECT_EQ(formatDouble(1700000000.5), "1700000000.5");
-    EXPECT_EQ(formatDouble(-0.0), "0");
     EXPECT_EQ(std::stod(formatDouble(1.0 / 3.0)), 1.0 / 3.0);
     EXPECT_EQ(formatDouble(std::nan("")), "0");
     EXPECT_EQ(write(Json(static_cast<std::int64_t>(-9223372036854775807LL - 1))), "-9223372036854775808");
@@ -62,11 +61,7 @@ TEST(JsonWriter, NumbersAndTextEdgeCases) {
     // A byte that is not UTF-8 is replaced rather than written raw.
     EXPECT_EQ(write(Json(std::string("a\xff") + "b")), "\"a\xEF\xBF\xBD" "b\"");
     // Sorting is by bytes, upper case before lower case.
-    Json o = Json::object();
-    o["b"] = 1;
-    o["B"] = 2;
-    o["a"] = 3;
-    EXPECT_EQ(write(o, kSortedCompact), R"({"B":2,"a":3,"b":1})");
+    EXPECT_EQ(write(parse(R"({"b":1,"B":2,"a":3})"), kSortedCompact), R"({"B":2,"a":3,"b":1})");
 }
 
 TEST(JsonReader, RejectsBadSyntaxAndDeepNesting) {

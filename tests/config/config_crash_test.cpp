@@ -21,15 +21,9 @@ namespace {
 constexpr const char* kChildDirVariable = "ORBEL_CRASH_CHILD_DIR";
 
 AppConfig iteration(int n) {
-    AppConfig c;
-    c.rootGroup.title = "Main Menu";
-    for (int k = 0; k < 6; ++k) {
-        SlotConfig s;
-        s.type = SlotType::snippet("iteration " + std::to_string(n) + " slot " + std::to_string(k));
-        s.title = std::string(static_cast<std::size_t>(n % 50 + 1), 'x');  // sizes vary between writes
-        c.rootGroup.slots.push_back(s);
-    }
-    c.menuRadius = 50 + n % 900;
+    AppConfig c = orbel::testing::withSnippets(6, "iteration " + std::to_string(n) + " slot ");
+    for (auto& slot : c.rootGroup.slots) slot.title = std::string(static_cast<std::size_t>(n % 50 + 1), 'x');
+    c.menuRadius = 50 + n % 900;  // sizes vary between writes
     return c;
 }
 

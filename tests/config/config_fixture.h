@@ -8,6 +8,7 @@
 #include <QFile>
 #include <csignal>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <sys/resource.h>
 
@@ -36,6 +37,18 @@ inline AppConfig withSnippets(int n, const std::string& marker = "s") {
 
 inline std::string firstSnippet(const AppConfig& c) {
     return c.rootGroup.slots.empty() ? "" : c.rootGroup.slots[0].type.get<SlotType::Snippet>()->text;
+}
+
+// Runs `f`, expecting it to throw an E; returns the error.
+template <class E, class F>
+E thrown(F&& f) {
+    try {
+        f();
+    } catch (const E& e) {
+        return e;
+    }
+    ADD_FAILURE() << "nothing thrown";
+    throw std::logic_error("nothing thrown");
 }
 
 // Runs `f` with the process's file size limit set to `bytes`: writes past it

@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <optional>
-#include <string>
-#include <vector>
 
 #include "config/orbel_backup.h"
-#include "model/json.h"
+#include "config_fixture.h"
 #include "model/json_writer.h"
 
 using namespace orbel;
@@ -16,13 +13,7 @@ namespace {
 
 template <class F>
 OrbelBackupCodecError codecError(F&& f) {
-    try {
-        f();
-    } catch (const OrbelBackupCodecError& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no OrbelBackupCodecError";
-    return OrbelBackupCodecError::io("<none>");
+    return orbel::testing::thrown<OrbelBackupCodecError>(std::forward<F>(f));
 }
 
 // A configuration whose JSON form is short: no slots, no overrides.

@@ -14,16 +14,9 @@ using Kind = ProfileStoreError::Kind;
 
 namespace {
 
-// Runs `f`, expecting a ProfileStoreError; returns it.
 template <class F>
 ProfileStoreError storeError(F&& f) {
-    try {
-        f();
-    } catch (const ProfileStoreError& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no ProfileStoreError";
-    return ProfileStoreError(Kind::io, "<none>");
+    return thrown<ProfileStoreError>(std::forward<F>(f));
 }
 
 AppConfig withRadius(double radius) {
@@ -45,17 +38,6 @@ protected:
 };
 
 }  // namespace
-
-TEST(ProfileStoreDefaults, FolderIsProfilesInTheConfigurationFolderAndMadeByTheFirstSave) {
-    fakes::TempAppPaths paths;
-    platform::AppPaths::setShared(&paths);
-    const ProfileStore store;
-    platform::AppPaths::setShared(nullptr);
-    EXPECT_EQ(store.directory(), paths.configDir() + "/profiles");
-    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(store.directory())));
-    store.save(AppConfig::defaultConfig(), "Work");
-    EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(store.directory() + "/Work.json")));
-}
 
 TEST_F(ProfileStoreTest, NameChecksRunInOrderAfterTrimmingSpacesAndTabs) {
     const std::string empty = "Profile name must not be empty", dot = "Profile name must not start with '.'",

@@ -134,12 +134,9 @@ TEST(AppConfig, AppMenusViewAndApplyingOverride) {
 }
 
 TEST(AppOverride, ReadsAndWritesOnlyPresentFields) {
-    const AppOverride empty = decodeText("{}", AppOverride::fromJson);
-    EXPECT_EQ(empty, AppOverride{});
-    EXPECT_EQ(json::write(empty.toJson()), "{}");
+    EXPECT_EQ(json::write(decodeText("{}", AppOverride::fromJson).toJson()), "{}");
     const AppOverride o = decodeText(R"({"menuRadius":5000,"goBackKey":"cmd+[","slots":[],"menuTitle":null})",
                                      AppOverride::fromJson);
-    EXPECT_EQ(o.menuRadius, 5000);
     EXPECT_EQ(json::write(o.toJson()), R"({"slots":[],"menuRadius":5000,"goBackKey":"cmd+["})");
     EXPECT_EQ(std::string(decodeError(R"({"closeMenuKey":"nope"})", AppOverride::fromJson).what()),
               "Unrecognized hotkey shorthand: \"nope\"");

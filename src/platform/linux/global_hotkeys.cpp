@@ -1,0 +1,222 @@
+#include "platform/global_hotkeys.h"
+
+#include <xcb/xcb_keysyms.h>
+#include <xcb/xinput.h>
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <algorithm>
+#include <vector>
+
+#include "platform/key_translation.h"
+#include "platform/linux/x11_input.h"
+#include "platform/linux/x11_reply.h"
+
+namespace orbel::platform {
+namespace {
+
+constexpr xcb_keysym_t kNumLock = 0xff7f;
+constexpr xcb_keysym_t kScrollLock = 0xff14;
+constexpr std::uint16_t kChordBits = xmod::kShift | xmod::kControl | xmod::kMod1 | xmod::kMod4;
+
+// Passive grabs of the root window, one for every combination of the lock
+// modifiers (Caps Lock, Num Lock, Scroll Lock) so that a lit lock key does not
+// hide the chord. Each grab is a checked request: the server refuses a grab
+// another client holds, which is how a conflict shows.
+//
+// A press that activates a grab hands the keyboard straight back, so the
+// window the press opens can grab it; the release is then learnt from the
+// raw key events, which reach us whoever holds the keyboard.
+//
+// While one of the program's own windows holds the keyboard (the open dial),
+// passive grabs never activate: the chords then arrive as the window's key
+// events, and a filter in front of every window takes them as hot keys.
+// Another client's keyboard grab (a screen locker) keeps them from us.
+class X11GlobalHotkeys final : public GlobalHotkeys, private QObject {
+public:
+    X11GlobalHotkeys() : x_(x11::InputConnection::shared()) {
+        if (!x_) return;
+        symbols_ = xcb_key_symbols_alloc(x_->connection());
+        x_->addListener([this](const xcb_generic_event_t* e) { handle(e); });
+        if (auto* app = QCoreApplication::instance()) app->installEventFilter(this);
+    }
+
+    void setHandler(Handler handler) override { handler_ = std::move(handler); }
+
+    bool registerHotkey(Id id, std::uint16_t keyCode, std::uint32_t carbonModifiers) override {
+        unregisterHotkey(id);
+        if (!x_) return false;
+        const auto keysym = keysymForKeyCode(keyCode);
+        if (!keysym) return false;
+        const xcb_keycode_t code = keycodeFor(*keysym);
+        if (!code) return false;
+        const std::uint16_t mods = xModifiersFromCarbon(carbonModifiers);
+        // Our own other registration of the chord counts as taken: grabbing it
+        // again would succeed on the server and dropping one would drop both.
+        for (const auto& r : registrations_)
+            if (r.code == code && r.mods == mods) return false;
+
+        xcb_connection_t* c = x_->connection();
+        const std::vector<std::uint16_t> variants = lockVariants();
+        std::vector<xcb_void_cookie_t> cookies;
+        for (auto lock : variants)
+            cookies.push_back(xcb_grab_key_checked(c, 1, x_->root(), mods | lock, code, XCB_GRAB_MODE_ASYNC,
+                                                   XCB_GRAB_MODE_ASYNC));
+        bool ok = true;
+        std::vector<std::uint16_t> held;
+        for (std::size_t i = 0; i < cookies.size(); ++i) {
+            x11::Reply<xcb_generic_error_t> error(xcb_request_check(c, cookies[i]));
+            if (error)
+                ok = false;
+            else
+                held.push_back(variants[i]);
+        }
+        if (!ok) {
+            for (auto lock : held) xcb_ungrab_key(c, code, x_->root(), mods | lock);
+            xcb_flush(c);
+        } else {
+            registrations_.push_back({id, code, mods, variants});
+        }
+        x_->wantRawKeys(!registrations_.empty());
+        x_->drainSoon();
+        return ok;
+    }
+
+    void unregisterHotkey(Id id) override {
+        auto it = std::find_if(registrations_.begin(), registrations_.end(), [&](auto& r) { return r.id == id; });
+        if (it == registrations_.end()) return;
+        for (auto lock : it->locks) xcb_ungrab_key(x_->connection(), it->code, x_->root(), it->mods | lock);
+        xcb_flush(x_->connection());
+        registrations_.erase(it);
+        x_->wantRawKeys(!registrations_.empty());
+    }
+
+private:
+    struct Registration {
+        Id id;
+        xcb_keycode_t code;
+        std::uint16_t mods;
+        std::vector<std::uint16_t> locks;
+        bool down = false;
+    };
+
+    xcb_keycode_t keycodeFor(xcb_keysym_t keysym) {
+        x11::Reply<xcb_keycode_t> codes(xcb_key_symbols_get_keycode(symbols_, keysym));
+        return codes ? codes.get()[0] : 0;
+    }
+
+    // Caps Lock is always the Lock modifier; Num Lock and Scroll Lock are
+    // whichever modifiers the keyboard's map gives them.
+    std::vector<std::uint16_t> lockVariants() {
+        std::uint16_t num = 0, scroll = 0;
+        xcb_connection_t* c = x_->connection();
+        x11::Reply<xcb_get_modifier_mapping_reply_t> map(
+            xcb_get_modifier_mapping_reply(c, xcb_get_modifier_mapping(c), nullptr));
+        const xcb_keycode_t numCode = keycodeFor(kNumLock), scrollCode = keycodeFor(kScrollLock);
+        if (map) {
+            const xcb_keycode_t* codes = xcb_get_modifier_mapping_keycodes(map.get());
+            const int per = map->keycodes_per_modifier;
+            for (int m = 3; m < 8; ++m)  // Mod1 to Mod5
+                for (int i = 0; i < per; ++i) {
+                    const xcb_keycode_t k = codes[m * per + i];
+                    if (k && k == numCode) num = std::uint16_t(1u << m);
+                    if (k && k == scrollCode) scroll = std::uint16_t(1u << m);
+                }
+        }
+        if (!num) num = xmod::kMod2;
+        std::vector<std::uint16_t> locks;
+        const std::uint16_t bits[] = {xmod::kLock, num, scroll};
+        for (unsigned subset = 0; subset < 8; ++subset) {
+            std::uint16_t lock = 0;
+            for (unsigned b = 0; b < 3; ++b)
+                if (subset & (1u << b)) lock |= bits[b];
+            if (std::find(locks.begin(), locks.end(), lock) == locks.end()) locks.push_back(lock);
+        }
+        return locks;
+    }
+
+    void handle(const xcb_generic_event_t* e) {
+        switch (e->response_type & 0x7f) {
+        case XCB_KEY_PRESS: {
+            const auto* k = reinterpret_cast<const xcb_key_press_event_t*>(e);
+            pressed(k->detail, k->state & kChordBits);
+            return;
+        }
+        case XCB_KEY_RELEASE:
+            released(reinterpret_cast<const xcb_key_release_event_t*>(e)->detail);
+            return;
+        case XCB_MAPPING_NOTIFY:
+            xcb_refresh_keyboard_mapping(symbols_, const_cast<xcb_mapping_notify_event_t*>(
+                                                       reinterpret_cast<const xcb_mapping_notify_event_t*>(e)));
+            return;
+        default:
+            break;
+        }
+        if (x_->xinputEventType(e) == XCB_INPUT_RAW_KEY_RELEASE)
+            released(std::uint8_t(reinterpret_cast<const xcb_input_raw_key_release_event_t*>(e)->detail));
+    }
+
+    // Key events of our own windows (X keycode and state in the native fields).
+    bool eventFilter(QObject*, QEvent* event) override {
+        const auto type = event->type();
+        if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const auto code = static_cast<xcb_keycode_t>(key->nativeScanCode());
+        if (type == QEvent::KeyRelease) {
+            if (!key->isAutoRepeat()) released(code);
+            return false;
+        }
+        auto* reg = find(code, static_cast<std::uint16_t>(key->nativeModifiers() & kChordBits));
+        if (!reg) return false;
+        if (type == QEvent::KeyPress && !reg->down) {
+            reg->down = true;
+            deliver(reg->id, Event::pressed);
+        }
+        event->accept();
+        return true;
+    }
+
+    Registration* find(xcb_keycode_t code, std::uint16_t mods) {
+        if (!code) return nullptr;
+        auto it = std::find_if(registrations_.begin(), registrations_.end(),
+                               [&](auto& r) { return r.code == code && r.mods == mods; });
+        return it == registrations_.end() ? nullptr : &*it;
+    }
+
+    void pressed(xcb_keycode_t code, std::uint16_t mods) {
+        Registration* it = find(code, mods);
+        if (!it) return;
+        if (x_->hasRawEvents()) {
+            xcb_ungrab_keyboard(x_->connection(), XCB_CURRENT_TIME);
+            xcb_flush(x_->connection());
+        }
+        if (it->down) return;  // a repeat of the held key
+        it->down = true;
+        deliver(it->id, Event::pressed);
+    }
+
+    void released(xcb_keycode_t code) {
+        std::vector<Id> ids;
+        for (auto& r : registrations_)
+            if (r.code == code && r.down) {
+                r.down = false;
+                ids.push_back(r.id);
+            }
+        for (const Id& id : ids) deliver(id, Event::released);
+    }
+
+    void deliver(Id id, Event event) {
+        if (auto handler = handler_) handler(id, event);
+    }
+
+    x11::InputConnection* x_;
+    xcb_key_symbols_t* symbols_ = nullptr;
+    std::vector<Registration> registrations_;
+    Handler handler_;
+};
+
+}  // namespace
+
+GlobalHotkeys& GlobalHotkeys::makeShared() { return processLifetimeInstance<X11GlobalHotkeys>(); }
+
+}  // namespace orbel::platform

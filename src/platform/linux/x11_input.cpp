@@ -1,0 +1,102 @@
+#include "platform/linux/x11_input.h"
+
+#include <xcb/xinput.h>
+// xkb.h names a field `explicit`, a C++ keyword.
+#define explicit explicit_
+#include <xcb/xkb.h>
+#undef explicit
+
+#include <QMetaObject>
+#include <QSocketNotifier>
+
+#include "platform/linux/x11_reply.h"
+#include "platform/linux/x11_session.h"
+
+namespace orbel::platform::x11 {
+
+InputConnection* InputConnection::shared() {
+    static InputConnection* instance = []() -> InputConnection* {
+        xcb_window_t root = 0;
+        xcb_connection_t* conn = openConnection(&root);
+        return conn ? new InputConnection(conn, root) : nullptr;  // kept for the process's life
+    }();
+    return instance;
+}
+
+InputConnection::InputConnection(xcb_connection_t* conn, xcb_window_t root) : conn_(conn), root_(root) {
+    // Detectable auto-repeat: a held key repeats presses only.
+    if (const auto* xkb = xcb_get_extension_data(conn_, &xcb_xkb_id); xkb && xkb->present) {
+        Reply<xcb_xkb_use_extension_reply_t> use(
+            xcb_xkb_use_extension_reply(conn_, xcb_xkb_use_extension(conn_, 1, 0), nullptr));
+        if (use && use->supported) {
+            const std::uint32_t flag = XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT;
+            Reply<xcb_xkb_per_client_flags_reply_t>(xcb_xkb_per_client_flags_reply(
+                conn_, xcb_xkb_per_client_flags(conn_, XCB_XKB_ID_USE_CORE_KBD, flag, flag, 0, 0, 0), nullptr));
+        }
+    }
+    if (const auto* xi = xcb_get_extension_data(conn_, &xcb_input_id); xi && xi->present) {
+        Reply<xcb_input_xi_query_version_reply_t> version(
+            xcb_input_xi_query_version_reply(conn_, xcb_input_xi_query_version(conn_, 2, 2), nullptr));
+        if (version && (version->major_version > 2 || (version->major_version == 2 && version->minor_version >= 2)))
+            xinputOpcode_ = xi->major_opcode;
+    }
+    notifier_ = new QSocketNotifier(xcb_get_file_descriptor(conn_), QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, [this] { drain(); });
+    drainSoon();
+}
+
+void InputConnection::wantRawKeys(bool want) {
+    if (want == rawKeys_) return;
+    rawKeys_ = want;
+    selectRaw();
+}
+
+void InputConnection::wantRawButtons(bool want) {
+    if (want == rawButtons_) return;
+    rawButtons_ = want;
+    selectRaw();
+}
+
+void InputConnection::selectRaw() {
+    if (!xinputOpcode_) return;
+    struct {
+        xcb_input_event_mask_t head;
+        std::uint32_t bits;
+    } mask{{XCB_INPUT_DEVICE_ALL_MASTER, 1}, 0};
+    if (rawKeys_) mask.bits |= XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE;  // releases are all we need
+    if (rawButtons_)
+        mask.bits |= XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE;
+    xcb_input_xi_select_events(conn_, root_, 1, &mask.head);
+    xcb_flush(conn_);
+}
+
+std::uint16_t InputConnection::xinputEventType(const xcb_generic_event_t* event) const {
+    if (!xinputOpcode_ || (event->response_type & 0x7f) != XCB_GE_GENERIC) return 0;
+    const auto* ge = reinterpret_cast<const xcb_ge_generic_event_t*>(event);
+    return ge->extension == xinputOpcode_ ? ge->event_type : 0;
+}
+
+void InputConnection::drainSoon() {
+    if (drainQueued_) return;
+    drainQueued_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            drainQueued_ = false;
+            drain();
+        },
+        Qt::QueuedConnection);
+}
+
+void InputConnection::drain() {
+    if (xcb_connection_has_error(conn_)) {
+        notifier_->setEnabled(false);  // the server is gone: nothing more will come
+        return;
+    }
+    while (xcb_generic_event_t* raw = xcb_poll_for_event(conn_)) {
+        Reply<xcb_generic_event_t> event(raw);
+        for (std::size_t i = 0; i < listeners_.size(); ++i) listeners_[i](event.get());
+    }
+}
+
+}  // namespace orbel::platform::x11

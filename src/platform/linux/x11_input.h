@@ -1,0 +1,61 @@
+#pragma once
+
+// The connection on which the program listens to input: global key grabs
+// and XInput2 raw key and button events on the root window. It is a client
+// of its own, so its grabs and event selections touch no other service's,
+// and it asks for detectable auto-repeat (a held key sends presses without
+// releases in between). Its events are read on the GUI thread as soon as
+// they arrive. GUI thread only.
+
+#include <xcb/xcb.h>
+
+#include <QObject>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class QSocketNotifier;
+
+namespace orbel::platform::x11 {
+
+class InputConnection : public QObject {
+public:
+    // Nothing when there is no X server; made on first use.
+    static InputConnection* shared();
+
+    xcb_connection_t* connection() const { return conn_; }
+    xcb_window_t root() const { return root_; }
+    // XInput 2.2 is there: raw events reach us whatever client grabbed the device.
+    bool hasRawEvents() const { return xinputOpcode_ != 0; }
+
+    // Raw events are selected only while someone needs them (of keys, only releases).
+    void wantRawKeys(bool want);
+    void wantRawButtons(bool want);
+
+    // Every event read, core and XInput2 alike. Listeners live as long as the process.
+    using Listener = std::function<void(const xcb_generic_event_t* event)>;
+    void addListener(Listener listener) { listeners_.push_back(std::move(listener)); }
+
+    // XInput2 event type of a generic event from this connection; 0 for other events.
+    std::uint16_t xinputEventType(const xcb_generic_event_t* event) const;
+
+    // Reads events xcb queued while waiting for replies (the socket has no more
+    // to say about them). Call after requests made outside an event.
+    void drainSoon();
+
+private:
+    InputConnection(xcb_connection_t* conn, xcb_window_t root);
+    void selectRaw();
+    void drain();
+
+    xcb_connection_t* conn_;
+    xcb_window_t root_;
+    std::uint8_t xinputOpcode_ = 0;
+    bool rawKeys_ = false;
+    bool rawButtons_ = false;
+    bool drainQueued_ = false;
+    QSocketNotifier* notifier_ = nullptr;
+    std::vector<Listener> listeners_;
+};
+
+}  // namespace orbel::platform::x11

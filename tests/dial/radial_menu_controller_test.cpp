@@ -1,0 +1,546 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <cmath>
+#include <numbers>
+
+#include "config/config_manager.h"
+#include "dial/dial_geometry.h"
+#include "dial/radial_menu_controller.h"
+#include "fakes/fake_dial_surface.h"
+#include "fakes/fake_platform_basics.h"
+#include "fakes/fake_system_platform.h"
+#include "fakes/log_capture.h"
+
+using namespace orbel;
+
+namespace {
+
+constexpr QPointF kCentre{960, 540};
+
+// The global point `r` from the dial's centre in the direction of wedge i of n.
+QPointF towards(int i, int n, double r = 150) {
+    const double a = i * 2 * std::numbers::pi / n;
+    return kCentre + QPointF(r * std::sin(a), -r * std::cos(a));
+}
+
+SlotConfig appSlot(const std::string& id, SlotIcon icon = SlotIcon::automatic()) {
+    return SlotConfig::make(SlotType::app(id), id, std::move(icon));
+}
+
+std::vector<SlotConfig> apps(const std::string& prefix, int n) {
+    std::vector<SlotConfig> slots;
+    for (int i = 0; i < n; ++i) slots.push_back(appSlot(prefix + std::to_string(i)));
+    return slots;
+}
+
+// A music slot: transport, or the volume wedge.
+class FakeSlot : public VolumeLevelSlot {
+public:
+    explicit FakeSlot(SlotType t) : type_(std::move(t)) {}
+    Uuid id() const override { return id_; }
+    std::string title() const override { return "fake"; }
+    SlotImage icon() const override { return {}; }
+    const SlotType& type() const override { return type_; }
+    void execute(DialController*) override { ++runs; }
+    double currentLevel() const override { return 0.5; }
+    bool isMuted() const override { return false; }
+    int runs = 0;
+
+private:
+    Uuid id_ = Uuid::random();
+    SlotType type_;
+};
+
+// Play, next, volume (straight below), previous.
+class FakeProvider : public DialModeProvider {
+public:
+    std::vector<MenuSlotPtr> slots() const override { return list; }
+    CenterContent currentCenterContent() const override { return centre; }
+    void activate() override { calls.push_back("activate"); }
+    void deactivate() override { calls.push_back("deactivate"); }
+
+    std::shared_ptr<FakeSlot> play = std::make_shared<FakeSlot>(SlotType::transport(TransportCommand::toggle));
+    std::vector<MenuSlotPtr> list{play, std::make_shared<FakeSlot>(SlotType::transport(TransportCommand::next)),
+                                  std::make_shared<FakeSlot>(SlotType::volumeScrub()),
+                                  std::make_shared<FakeSlot>(SlotType::transport(TransportCommand::prev))};
+    CenterContent centre = CenterContent::albumArt(nullptr, "Song", "Band", true);
+    std::vector<std::string> calls;
+};
+
+class FakeVolume : public SystemVolumeController {
+public:
+    double level() const override { return current; }
+    bool isMuted() const override { return muted; }
+    void setLevel(double l) override { current = l; }
+    void setMute(bool m) override { muted = m; }
+    void startObserving() override {}
+    void stopObserving() override {}
+    double current = 0.5;
+    bool muted = false;
+};
+
+class DialTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::Workspace::setShared(&workspace);
+        for (int i = 0; i < 6; ++i) workspace.install("root" + std::to_string(i));
+        AppConfig c;
+        c.rootGroup.slots = apps("root", 6);
+        manager.setConfig(c);
+        dial.modeProviderRegistry[DialMode::music] = {&provider, &volume};
+    }
+    void TearDown() override { platform::Workspace::setShared(nullptr); }
+
+    void configure(const std::function<void(AppConfig&)>& edit) {
+        AppConfig c = manager.config();
+        edit(c);
+        manager.setConfig(c);
+    }
+    std::vector<Uuid> slotIds() const {
+        std::vector<Uuid> ids;
+        for (const auto& s : dial.currentSlots()) ids.push_back(s->id());
+        return ids;
+    }
+    static std::vector<Uuid> ids(const std::vector<SlotConfig>& configs) {
+        std::vector<Uuid> out;
+        for (const auto& c : configs) out.push_back(c.id);
+        return out;
+    }
+    std::vector<std::string> signposts() const {
+        std::vector<std::string> names;
+        for (const auto& line : logs.lines()) {
+            const auto words = QString::fromStdString(line.text).split(' ');
+            std::string name = words.value(1).toStdString();
+            if (words.value(2).startsWith("slot=")) name += " " + words.value(2).toStdString();
+            names.push_back(name);
+        }
+        return names;
+    }
+    // Shows the dial with the pointer on wedge i of the root.
+    void showOn(int i) {
+        surface.pointer = towards(i, static_cast<int>(manager.config().rootGroup.slots.size()));
+        dial.show();
+    }
+
+    fakes::TempAppPaths paths;
+    fakes::FakeKeyValueStore defaults;
+    fakes::FakeWorkspace workspace;
+    fakes::FakeDialSurface surface;
+    ConfigManager manager{paths.configDir() + "/config.json", ProfileStore(paths.configDir() + "/profiles"), &defaults};
+    FakeProvider provider;
+    FakeVolume volume;
+    RadialMenuController dial{&manager, surface};
+    fakes::LogCapture logs;
+};
+
+TEST(DialGeometry, SlotIndexAtExactBordersRoundsClockwise) {
+    const double pi = std::numbers::pi;
+    // (n, clockwise angle from up, wedge)
+    const std::vector<std::tuple<int, double, int>> cases = {
+        {1, 0, 0},          {1, pi, 0},           {2, pi / 2, 1},      {2, 3 * pi / 2, 0},
+        {3, pi / 3, 1},     {3, 5 * pi / 3, 0},   {4, pi / 4, 1},      {4, 7 * pi / 4, 0},
+        {5, pi / 5, 1},     {5, 9 * pi / 5, 0},   {6, pi / 2, 2},      {6, 3 * pi / 2, 5},
+        {6, pi, 3},         {6, 11 * pi / 6, 0},  {6, 2 * pi, 0},      {6, pi / 2 - 1e-9, 1}};
+    for (auto [n, a, wedge] : cases) EXPECT_EQ(dial::slotIndexForAngle(a, n), wedge) << n << " " << a;
+    EXPECT_EQ(dial::slotIndexForAngle(1, 0), -1);
+    // Directions in y-down panel space, six wedges.
+    const QPointF c(100, 100);
+    EXPECT_EQ(dial::slotIndex({100, 0}, c, 6), 0);    // straight up
+    EXPECT_EQ(dial::slotIndex({200, 100}, c, 6), 2);  // 3 o'clock border
+    EXPECT_EQ(dial::slotIndex({100, 200}, c, 6), 3);
+    EXPECT_EQ(dial::slotIndex({0, 100}, c, 6), 5);    // 9 o'clock border
+    EXPECT_EQ(dial::slotIndex({90, 0}, c, 6), 0);     // just left of up
+    EXPECT_EQ(dial::slotIndex(c, c, 6), 2);           // the centre itself
+    EXPECT_EQ(dial::slotIndex(c, c, 4), 1);
+    EXPECT_NEAR(dial::wedgeChord(200, 6), 200.0, 1e-9);
+}
+
+TEST_F(DialTest, ShowAndHideAreIdempotentAndSignpostInOrder) {
+    showOn(1);
+    dial.show();
+    EXPECT_TRUE(dial.isVisible());
+    EXPECT_EQ(dial.highlightedIndex(), 1);  // highlighted before any movement
+    EXPECT_EQ(surface.cursorDepth, 1);
+    dial.hide();
+    dial.hide();
+    EXPECT_EQ(signposts(), (std::vector<std::string>{"ShowMenuStart", "HoverUpdated slot=1", "ShowMenuVisible",
+                                                     "HideMenuStart", "HideMenuComplete"}));
+    EXPECT_EQ(surface.calls, (std::vector<std::string>{"present", "grabKeyboard", "releaseKeyboard", "dismiss"}));
+    EXPECT_EQ(surface.cursorDepth, 0);
+    EXPECT_EQ(dial.highlightedIndex(), -1);
+}
+
+TEST_F(DialTest, WithoutConfigurationTheLevelStaysAndEscapeClosesOrGoesBack) {
+    RadialMenuController orphan(nullptr, surface);
+    orphan.loadSlots(apps("root", 2));
+    orphan.show();
+    EXPECT_TRUE(orphan.isVisible());
+    orphan.pushGroup(MenuGroup{Uuid::random(), "G", apps("g", 3), {}});
+    EXPECT_FALSE(surface.button(1));
+    EXPECT_TRUE(surface.key(53));
+    EXPECT_EQ(orphan.currentSlots().size(), 2u);
+    EXPECT_TRUE(surface.key(53));
+    EXPECT_FALSE(orphan.isVisible());
+    EXPECT_EQ(orphan.currentSlots().size(), 2u);  // nothing to reload from
+}
+
+TEST_F(DialTest, OverlayOnThePointersScreenCatchersOnTheOthers) {
+    surface.screenList = {{0, QRect(0, 0, 1920, 1080)}, {1, QRect(1920, 0, 1280, 1024)}, {2, QRect(-800, 0, 800, 600)}};
+    surface.pointer = {2000, 10};
+    dial.show();
+    EXPECT_EQ(surface.overlay->index, 1);
+    ASSERT_EQ(surface.catchers.size(), 2u);
+    EXPECT_EQ(surface.catchers[0].index, 0);
+    EXPECT_EQ(surface.catchers[1].index, 2);
+    EXPECT_EQ(dial.hoverState().centerPoint, QPointF(640, 512));
+    EXPECT_EQ(dial.hoverState().cursorPosition, QPointF(80, 10));
+    dial.hide();
+
+    surface.pointer = {5000, 5000};  // on no screen: the main one
+    dial.show();
+    EXPECT_EQ(surface.overlay->index, 0);
+    dial.hide();
+
+    surface.screenList.clear();
+    dial.show();
+    EXPECT_FALSE(dial.isVisible());
+}
+
+TEST_F(DialTest, PerAppOverrideRoots) {
+    AppOverride withSlots;
+    withSlots.slots = apps("app", 3);
+    AppOverride bigRadius;
+    bigRadius.menuRadius = 5000;
+    AppOverride smallRadius;
+    smallRadius.menuRadius = 10;
+    configure([&](AppConfig& c) {
+        c.appOverrides = {{"with.slots", withSlots}, {"big", bigRadius}, {"small", smallRadius}};
+    });
+    const auto root = ids(manager.config().rootGroup.slots);
+    struct Case {
+        std::optional<std::string> front;
+        MenuRootSelection selection;
+        double radius;
+        bool appRoot;
+    };
+    for (const Case& c : std::vector<Case>{{"with.slots", MenuRootSelection::app, 200, true},
+                                           {"big", MenuRootSelection::defaultRoot, 1000, false},
+                                           {"small", MenuRootSelection::defaultRoot, 50, false},
+                                           {"other", MenuRootSelection::defaultRoot, 200, false},
+                                           {std::nullopt, MenuRootSelection::defaultRoot, 200, false}}) {
+        SCOPED_TRACE(c.front.value_or("none"));
+        workspace.front = c.front ? std::optional(platform::RunningApplication{1, *c.front}) : std::nullopt;
+        dial.show();
+        EXPECT_EQ(dial.previousFrontmostBundleId(), c.front);
+        EXPECT_EQ(dial.menuRootSelection(), c.selection);
+        EXPECT_EQ(dial.menuRadius(), c.radius);
+        EXPECT_EQ(slotIds(), c.appRoot ? ids(*withSlots.slots) : root);
+        // Tab switches roots only when there is an application root, and resets the highlight.
+        EXPECT_TRUE(surface.key(48, modifier::kShift));
+        EXPECT_EQ(slotIds(), root);
+        EXPECT_EQ(dial.highlightedIndex(), c.appRoot ? -1 : dial.highlightedIndex());
+        EXPECT_TRUE(surface.key(48));
+        EXPECT_EQ(slotIds(), c.appRoot ? ids(*withSlots.slots) : root);
+        dial.hide();
+        EXPECT_EQ(slotIds(), root);
+        EXPECT_EQ(dial.menuRootSelection(), MenuRootSelection::defaultRoot);
+    }
+}
+
+TEST_F(DialTest, HideReloadsTheLiveRootAndResetsMode) {
+    showOn(0);
+    dial.setMode(DialMode::music);
+    configure([](AppConfig& c) { c.rootGroup.slots = apps("new", 2); });
+    dial.hide();
+    EXPECT_EQ(slotIds(), ids(manager.config().rootGroup.slots));
+    EXPECT_EQ(dial.mode(), DialMode::standard);
+    EXPECT_EQ(dial.centerContent(), CenterContent::appLogo());
+    EXPECT_EQ(provider.calls, (std::vector<std::string>{"activate", "deactivate"}));
+    dial.show();
+    EXPECT_EQ(dial.mode(), DialMode::standard);
+}
+
+TEST_F(DialTest, GroupsPushBackAndCloseRestoringTheRootAsConfigured) {
+    const SlotIcon custom = SlotIcon::monogram("AB");
+    MenuGroup inner{Uuid::random(), "Inner", apps("in", 2), SlotIcon::automatic()};
+    // A user group titled "Root" is an ordinary group.
+    MenuGroup userRoot{Uuid::random(), "Root", {SlotConfig::make(SlotType::group(inner), "Inner")}, SlotIcon::automatic()};
+    configure([&](AppConfig& c) {
+        c.rootGroup.slots[0] = SlotConfig::make(SlotType::group(userRoot), "Root");
+        // A kind whose configured icon would be lost if the root were rebuilt from live slots.
+        c.rootGroup.slots[1] = SlotConfig::make(SlotType::modeSwitch(DialMode::standard), "Std", custom);
+    });
+    const auto rootConfigs = manager.config().rootGroup.slots;
+    showOn(0);
+    surface.click(towards(0, 6));  // ring click on the group: opens, stays
+    ASSERT_TRUE(dial.isVisible());
+    EXPECT_EQ(dial.currentGroup()->title, "Root");
+    EXPECT_EQ(dial.highlightedIndex(), -1);
+    dial.moveHighlight(1);
+    surface.key(36);  // Return fires the inner group
+    EXPECT_EQ(dial.currentGroup()->title, "Inner");
+    EXPECT_TRUE(surface.click(kCentre));  // hub click inside a group goes back
+    ASSERT_TRUE(dial.currentGroup().has_value());
+    EXPECT_EQ(dial.currentGroup()->id, userRoot.id);
+    surface.key(53);
+    EXPECT_FALSE(dial.currentGroup().has_value());
+    EXPECT_EQ(slotIds(), ids(rootConfigs));
+    EXPECT_EQ(dial.currentSlots()[1]->icon().icon, custom);
+    surface.key(53);
+    EXPECT_FALSE(dial.isVisible());
+}
+
+TEST_F(DialTest, Clicks) {
+    configure([](AppConfig& c) {
+        c.rootGroup.slots[2] = SlotConfig::make(SlotType::group(MenuGroup{Uuid::random(), "G", apps("g", 1), {}}), "G");
+    });
+    struct Case {
+        QPointF at;
+        DialClickTarget target;
+        bool consumed;
+        bool visible;
+        std::vector<std::string> launches;
+    };
+    const QPointF hubEdge = kCentre + QPointF(0, -64.0), ringEdge = kCentre + QPointF(0, -64.01);
+    for (const Case& c : std::vector<Case>{
+             {towards(1, 6), DialClickTarget::overlay, true, false, {"launch root1"}},
+             {towards(2, 6), DialClickTarget::overlay, true, true, {}},  // group
+             {hubEdge, DialClickTarget::overlay, true, false, {"launch root0"}},
+             {ringEdge, DialClickTarget::overlay, true, false, {"launch root0"}},
+             {towards(4, 6), DialClickTarget::ownWindow, true, false, {"launch root4"}},
+             {towards(5, 6), DialClickTarget::foreignWindow, false, false, {"launch root5"}}}) {
+        workspace.calls.clear();
+        dial.show();
+        EXPECT_EQ(surface.click(c.at, c.target), c.consumed);
+        EXPECT_EQ(dial.isVisible(), c.visible);
+        EXPECT_EQ(workspace.calls, c.launches);
+        dial.hide();
+    }
+    // Exactly on the hub's edge inside a group goes back; just past it fires.
+    dial.show();
+    dial.pushGroup(MenuGroup{Uuid::random(), "G", apps("root", 1), {}});
+    surface.click(hubEdge);
+    EXPECT_FALSE(dial.currentGroup().has_value());
+    // No slots: a click closes.
+    dial.loadSlots({});
+    surface.click(towards(0, 6));
+    EXPECT_FALSE(dial.isVisible());
+}
+
+TEST_F(DialTest, KeyRules) {
+    bool settings = false;
+    dial.onOpenSettingsRequested = [&] { settings = true; };
+    const KeyCombination backspace{51, 0, std::nullopt};
+    const KeyCombination escape{53, 0, std::nullopt};
+    const KeyCombination mouse4{0, 0, 3};  // a control bound to a mouse button
+    struct Case {
+        const char* name;
+        KeyCombination close, back;
+        bool inGroup;
+        std::uint16_t key;
+        std::uint32_t mods;
+        std::string text;
+        bool consumed, visible, stillInGroup;
+        int highlight;  // after; the dial starts on wedge 3
+    };
+    const std::uint32_t shift = modifier::kShift, ctrl = modifier::kControl, cmd = modifier::kCommand;
+    const std::vector<Case> cases = {
+        {"back key in group", escape, backspace, true, 51, 0, "", true, true, false, -1},
+        {"back key at root passes", escape, backspace, false, 51, 0, "", false, true, false, 3},
+        {"close key", escape, backspace, true, 53, 0, "", true, false, false, -1},
+        {"same key backs first", escape, escape, true, 53, 0, "", true, true, false, -1},
+        {"close with modifiers", KeyCombination{12, cmd, {}}, escape, false, 12, cmd, "", true, false, false, -1},
+        {"modifiers must match", KeyCombination{12, cmd, {}}, backspace, false, 12, 0, "", false, true, false, 3},
+        {"escape keeps its meaning", KeyCombination{12, cmd, {}}, backspace, true, 53, shift, "", true, true, false, -1},
+        {"A never matches a mouse control", mouse4, mouse4, true, 0, 0, "a", false, true, true, -1},
+        {"right", escape, escape, false, 124, 0, "", true, true, false, 4},
+        {"down", escape, escape, false, 125, 0, "", true, true, false, 4},
+        {"left", escape, escape, false, 123, 0, "", true, true, false, 2},
+        {"up", escape, escape, false, 126, 0, "", true, true, false, 2},
+        {"shifted arrow passes", escape, escape, false, 124, shift, "", false, true, false, 3},
+        {"return fires", escape, escape, false, 36, 0, "", true, false, false, -1},
+        {"enter fires", escape, escape, false, 76, 0, "", true, false, false, -1},
+        {"shift return passes", escape, escape, false, 36, shift, "", false, true, false, 3},
+        {"ctrl comma", escape, escape, false, 43, ctrl, ",", true, true, false, 3},
+        {"ctrl shift comma passes", escape, escape, false, 43, ctrl | shift, ",", false, true, false, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        configure([&](AppConfig& a) { a.controls = {c.close, c.back}; });
+        workspace.calls.clear();
+        settings = false;
+        showOn(3);
+        if (c.inGroup) dial.pushGroup(MenuGroup{Uuid::random(), "G", apps("root", 6), {}});
+        EXPECT_EQ(surface.key(c.key, c.mods, c.text), c.consumed);
+        EXPECT_EQ(dial.isVisible(), c.visible);
+        EXPECT_EQ(dial.currentGroup().has_value(), c.stillInGroup);
+        EXPECT_EQ(dial.highlightedIndex(), c.highlight);
+        EXPECT_EQ(settings, std::string(c.name) == "ctrl comma");
+        EXPECT_EQ(!workspace.calls.empty(), (c.key == 36 || c.key == 76) && c.mods == 0);
+        dial.hide();
+    }
+}
+
+TEST_F(DialTest, ArrowsWrapAndStartAtTheEnds) {
+    showOn(0);
+    dial.loadSlots(apps("root", 6));
+    dial.pushGroup(MenuGroup{Uuid::random(), "G", apps("root", 3), {}});  // no highlight
+    surface.key(124);
+    EXPECT_EQ(dial.highlightedIndex(), 0);
+    dial.goBack();
+    surface.key(123);
+    EXPECT_EQ(dial.highlightedIndex(), 5);
+    surface.key(124);
+    EXPECT_EQ(dial.highlightedIndex(), 0);
+    surface.key(48);  // Tab with no application root: nothing
+    EXPECT_EQ(dial.highlightedIndex(), 0);
+    // Settings chord without a callback is still swallowed.
+    EXPECT_TRUE(surface.key(43, modifier::kControl, ","));
+    EXPECT_TRUE(dial.isVisible());
+}
+
+TEST_F(DialTest, MouseButtonControls) {
+    configure([](AppConfig& c) { c.controls = {KeyCombination{0, 0, 4}, KeyCombination{0, 0, 3}}; });
+    showOn(0);
+    EXPECT_FALSE(surface.button(3));  // back at the root: passed on
+    dial.pushGroup(MenuGroup{Uuid::random(), "G", apps("root", 2), {}});
+    EXPECT_TRUE(surface.button(3));
+    EXPECT_FALSE(dial.currentGroup().has_value());
+    EXPECT_FALSE(surface.button(2));
+    EXPECT_TRUE(surface.button(4));
+    EXPECT_FALSE(dial.isVisible());
+}
+
+TEST_F(DialTest, HoldRelease) {
+    configure([](AppConfig& c) {
+        c.rootGroup.slots[0] = SlotConfig::make(SlotType::group(MenuGroup{Uuid::random(), "G", apps("root", 2), {}}), "G");
+    });
+    dial.openedViaHold = true;
+    showOn(0);
+    dial.holdRelease();
+    EXPECT_TRUE(dial.isVisible());
+    EXPECT_EQ(dial.currentGroup()->title, "G");
+    EXPECT_FALSE(dial.openedViaHold);
+    dial.moveHighlight(1);
+    dial.holdRelease();  // the hold has ended: nothing
+    EXPECT_TRUE(dial.isVisible());
+    dial.hide();
+
+    dial.openedViaHold = true;
+    showOn(1);
+    dial.holdRelease();
+    EXPECT_FALSE(dial.isVisible());
+    EXPECT_EQ(workspace.calls, std::vector<std::string>{"launch root1"});
+
+    dial.openedViaHold = true;
+    showOn(1);
+    dial.loadSlots({});
+    dial.holdRelease();
+    EXPECT_FALSE(dial.isVisible());
+}
+
+TEST_F(DialTest, MusicMode) {
+    AppOverride override;
+    override.slots = apps("app", 2);
+    configure([&](AppConfig& c) { c.appOverrides["ed"] = override; });
+    workspace.front = platform::RunningApplication{1, "ed"};
+    surface.pointer = towards(2, 4);
+    dial.show();
+    dial.setMode(DialMode::music);
+    dial.setMode(DialMode::music);  // same mode, same provider: nothing
+    EXPECT_EQ(provider.calls, std::vector<std::string>{"activate"});
+    EXPECT_EQ(dial.currentSlots(), provider.list);
+    EXPECT_EQ(dial.highlightedIndex(), 2);
+    EXPECT_EQ(dial.centerContent(), provider.centre);
+
+    EXPECT_TRUE(surface.key(48));  // Tab is ignored in music mode
+    EXPECT_EQ(dial.currentSlots(), provider.list);
+
+    provider.centre = CenterContent::albumArt(nullptr, "Next song", "Band", false);
+    provider.list.pop_back();
+    Q_EMIT provider.changed();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dial.currentSlots().size(), 3u);
+    EXPECT_EQ(dial.centerContent(), provider.centre);
+
+    surface.key(36);  // the volume slot fired by key: stays open
+    EXPECT_TRUE(dial.isVisible());
+
+    dial.setMode(DialMode::standard);  // the live root, not the application root
+    EXPECT_EQ(provider.calls, (std::vector<std::string>{"activate", "deactivate"}));
+    EXPECT_EQ(slotIds(), ids(manager.config().rootGroup.slots));
+    EXPECT_EQ(dial.centerContent(), CenterContent::appLogo());
+    Q_EMIT provider.changed();  // after leaving: ignored
+    QCoreApplication::processEvents();
+    EXPECT_EQ(slotIds(), ids(manager.config().rootGroup.slots));
+
+    dial.setMode(DialMode::music);
+    surface.key(123);
+    surface.key(123);  // previous... then play
+    EXPECT_EQ(dial.highlightedIndex(), 0);
+    surface.key(36);  // transport: fires and closes
+    EXPECT_EQ(provider.play->runs, 1);
+    EXPECT_FALSE(dial.isVisible());
+
+    dial.show();
+    dial.setMode(DialMode::music);
+    surface.click(kCentre);  // hub click in music mode closes
+    EXPECT_FALSE(dial.isVisible());
+}
+
+TEST_F(DialTest, VolumeDrag) {
+    const QPointF press = towards(2, 4);  // the volume wedge, straight below
+    struct Case {
+        std::vector<QPointF> moves;  // relative to the press; the last is the release
+        std::vector<double> levels;  // published while dragging
+        bool muted;
+    };
+    const std::vector<Case> cases = {
+        {{{0, 0}}, {}, true},
+        {{{3, 0}}, {}, true},
+        {{{141.42, 0}, {300, 0}, {-141.42, 0}, {-141.42, 0}}, {1.0, 1.0, 0.0}, false},
+        {{{70.71, 0}, {70.71, 0}}, {0.75}, false},
+        {{{0, 120}, {0, 120}}, {0.5}, false},
+    };
+    for (const Case& c : cases) {
+        volume.current = 0.5;
+        volume.muted = false;
+        surface.pointer = press;
+        dial.show();
+        dial.setMode(DialMode::music);
+        EXPECT_NEAR(dial.volumeWedgeWidth(), 282.84, 0.01);
+        EXPECT_TRUE(surface.click(press));
+        EXPECT_TRUE(dial.isVisible());
+        EXPECT_TRUE(dial.isVolumeDragging());
+        for (std::size_t i = 0; i + 1 < c.moves.size(); ++i) {
+            surface.drag(press + c.moves[i]);
+            EXPECT_NEAR(*dial.draggedVolume(), c.levels[i], 1e-4);
+            EXPECT_NEAR(volume.current, c.levels[i], 1e-4);
+        }
+        surface.release(press + c.moves.back());
+        EXPECT_EQ(volume.muted, c.muted);
+        EXPECT_FALSE(dial.isVolumeDragging());
+        EXPECT_FALSE(dial.draggedVolume().has_value());
+        EXPECT_FALSE(dial.isVisible());
+    }
+    // Hide during a drag ends it; a later release does nothing.
+    dial.show();
+    dial.setMode(DialMode::music);
+    surface.click(press);
+    dial.hide();
+    EXPECT_FALSE(dial.isVolumeDragging());
+    surface.release(press);
+    EXPECT_FALSE(volume.muted);
+    // A click on another screen with the volume wedge highlighted is passed on.
+    dial.show();
+    dial.setMode(DialMode::music);
+    EXPECT_FALSE(surface.click(press, DialClickTarget::ownWindow));
+    EXPECT_TRUE(dial.isVisible());
+    // Standard dial: no volume controller, no drag.
+    dial.setMode(DialMode::standard);
+    dial.beginVolumeDrag();
+    EXPECT_FALSE(dial.isVolumeDragging());
+}
+
+}  // namespace

@@ -1,0 +1,209 @@
+// Drawing slot icons: documents, cache keys, glyphs, monograms, files and
+// the fallbacks, with fixture resources.
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "fakes/fake_icon_platform.h"
+#include "icons/icon_catalog.h"
+#include "icons/slot_icon_view.h"
+#include "support/test_files.h"
+
+namespace orbel {
+namespace {
+
+IconCatalogEntry svgEntry(std::string name, std::string body, std::optional<double> w = {},
+                          std::optional<double> h = {}) {
+    return IconCatalogEntry{std::move(name), {}, std::move(body), w, h, {}};
+}
+
+// The share of opaque pixels of a colour in an image.
+double shareOf(const QImage& image, QRgb rgb) {
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    int hits = 0;
+    for (int y = 0; y < argb.height(); ++y)
+        for (int x = 0; x < argb.width(); ++x) {
+            const QRgb p = argb.pixel(x, y);
+            if (qAlpha(p) == 255 && (p & 0xFFFFFF) == (rgb & 0xFFFFFF)) ++hits;
+        }
+    return double(hits) / (argb.width() * argb.height());
+}
+
+TEST(IconDocument, IsOneLineInTheFixedAttributeOrder) {
+    EXPECT_EQ(IconCatalog::svgDocument(svgEntry("a", "<path d=\"M1 1\"/>", 16, {}), 30),
+              R"(<svg xmlns="http://www.w3.org/2000/svg" width="30.0" height="30.0" viewBox="0 0 16.0 24.0" )"
+              R"(fill="none" stroke="currentColor" color="black"><path d="M1 1"/></svg>)");
+    EXPECT_EQ(IconCatalog::svgDocument(svgEntry("a", ""), 22.5, "#ffffff"),
+              R"(<svg xmlns="http://www.w3.org/2000/svg" width="22.5" height="22.5" viewBox="0 0 24.0 24.0" )"
+              R"(fill="none" stroke="currentColor" color="#ffffff"></svg>)");
+}
+
+TEST(IconCacheKey, RoundsTheSizeHalfAwayFromZeroAndKeepsColourAndRatio) {
+    const IconPack pack{"lucide"};
+    const IconStyle black{Qt::black, 1.0};
+    for (const auto& [size, whole] : std::vector<std::pair<double, std::string>>{
+             {29.6, "30"}, {30.4, "30"}, {30.5, "31"}, {29.5, "30"}, {0.4, "0"}, {1000.5, "1001"}}) {
+        EXPECT_EQ(IconCatalog::svgCacheKey(pack, "star", size, black), "lucide|star|" + whole + "|#ff000000|1.0");
+    }
+    EXPECT_NE(IconCatalog::svgCacheKey(pack, "star", 30, black), IconCatalog::svgCacheKey(pack, "star", 30, {Qt::white, 1}));
+    EXPECT_NE(IconCatalog::svgCacheKey(pack, "star", 30, black), IconCatalog::svgCacheKey(pack, "star", 30, {Qt::black, 2}));
+}
+
+TEST(IconGlyph, CodepointsParseAsHexScalarsOnly) {
+    const std::vector<std::pair<const char*, std::optional<char32_t>>> cases = {
+        {"E6F8", 0xE6F8},  {"e6f8", 0xE6F8},     {"+41", 0x41},       {"10FFFF", 0x10FFFF}, {"", std::nullopt},
+        {"0x41", std::nullopt}, {"D800", std::nullopt}, {"DFFF", std::nullopt}, {"110000", std::nullopt},
+        {"1FFFFFFFF", std::nullopt}, {"+", std::nullopt}, {"-41", std::nullopt}, {" 41", std::nullopt},
+        {"g", std::nullopt},
+    };
+    for (const auto& [text, expected] : cases) {
+        IconCatalogEntry e{"g", std::string(text), {}, {}, {}, {}};
+        EXPECT_EQ(IconCatalog::glyphScalar(e), expected) << text;
+    }
+    EXPECT_FALSE(IconCatalog::glyphScalar(IconCatalogEntry{"g", {}, {}, {}, {}, {}}));
+}
+
+TEST(IconMonogram, TakesThreeGraphemeClusters) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"ABCD", "ABC"},
+        {"ab", "ab"},
+        {"e\u0301fgh", "e\u0301fg"},                                   // combining accent stays with its letter
+        {"\U0001F468\u200D\U0001F469\u200D\U0001F467xyz", "\U0001F468\u200D\U0001F469\u200D\U0001F467xy"},
+        {"\U0001F1EB\U0001F1F7\U0001F1E9\U0001F1EA!?", "\U0001F1EB\U0001F1F7\U0001F1E9\U0001F1EA!"},  // two flags
+        {" a b", " a "},                                               // no trimming
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(IconCatalog::monogramText(text).toStdString(), expected) << text;
+}
+
+TEST(IconImagePath, TildeNamesTheHomeFolder) {
+    EXPECT_EQ(IconCatalog::expandedImagePath("~/Pictures/a.png"), QDir::homePath() + "/Pictures/a.png");
+    EXPECT_EQ(IconCatalog::expandedImagePath("~"), QDir::homePath());
+    EXPECT_EQ(IconCatalog::expandedImagePath("~other/a.png"), "~other/a.png");
+    EXPECT_EQ(IconCatalog::expandedImagePath("/tmp/~/a.png"), "/tmp/~/a.png");
+}
+
+class IconRenderingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testing::writeFile(dir.filePath("IconPacks/lucide/lucide-catalog.json"),
+                           R"([{"name":"fixture-square","svgBody":"<rect x='2' y='2' width='20' height='20' fill='currentColor'/>","keywords":[]},
+                               {"name":"broken","svgBody":"<rect","keywords":[]},
+                               {"name":"empty","keywords":[]}])");
+        testing::writeFile(dir.filePath("IconPacks/phosphor/phosphor-catalog.json"),
+                           R"([{"name":"glyph","codepoint":"41","keywords":[]},{"name":"bad","codepoint":"D800","keywords":[]}])");
+        catalog.bootstrap();
+    }
+
+    QTemporaryDir dir;
+    fakes::FakeBundle bundle{dir.path().toStdString()};
+    fakes::FakeFonts fonts;
+    fakes::FakeSymbols symbols;
+    IconCatalog catalog{bundle, fonts, symbols};
+};
+
+TEST_F(IconRenderingTest, PackDrawingsFollowTheLabelColourAndAreCachedPerRoundedSize) {
+    const auto white = catalog.slotIconImage(SlotIcon::symbolPack(IconPack{"lucide"}, "fixture-square"), 29.6, {Qt::white, 2});
+    ASSERT_TRUE(white);
+    EXPECT_EQ(white->size(), QSize(59, 59));
+    EXPECT_GT(shareOf(*white, qRgb(255, 255, 255)), 0.5);
+    const auto again = catalog.slotIconImage(SlotIcon::symbolPack(IconPack{"lucide"}, "fixture-square"), 30.4, {Qt::white, 2});
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->size(), QSize(59, 59)) << "the first request's image is shared";
+    const auto black = catalog.slotIconImage(SlotIcon::symbolPack(IconPack{"lucide"}, "fixture-square"), 30, {Qt::black, 1});
+    ASSERT_TRUE(black);
+    EXPECT_GT(shareOf(*black, qRgb(0, 0, 0)), 0.5);
+}
+
+TEST_F(IconRenderingTest, ImagesGiveNothingWhereTheCallerHasItsOwnSymbol) {
+    const std::vector<std::pair<const char*, SlotIcon>> none = {
+        {"automatic", SlotIcon::automatic()},
+        {"unknown pack", SlotIcon::symbolPack(IconPack{"nope"}, "fixture-square")},
+        {"unknown name", SlotIcon::symbolPack(IconPack{"lucide"}, "nope")},
+        {"undecodable body", SlotIcon::symbolPack(IconPack{"lucide"}, "broken")},
+        {"neither body nor codepoint", SlotIcon::symbolPack(IconPack{"lucide"}, "empty")},
+        {"surrogate codepoint", SlotIcon::symbolPack(IconPack{"phosphor"}, "bad")},
+        {"unknown system symbol", SlotIcon::symbolPack(IconPack{"sf"}, "no.such.symbol")},
+        {"missing file", SlotIcon::customImage(dir.filePath("missing.png").toStdString())},
+    };
+    for (const auto& [what, icon] : none) EXPECT_FALSE(catalog.slotIconImage(icon, 30)) << what;
+    EXPECT_TRUE(catalog.slotIconImage(SlotIcon::symbolPack(IconPack{"sf"}, "star.fill"), 30));
+    // Without its registered font the glyph still draws, in the system font.
+    EXPECT_TRUE(catalog.slotIconImage(SlotIcon::symbolPack(IconPack{"phosphor"}, "glyph"), 30));
+}
+
+TEST_F(IconRenderingTest, MonogramsUseAReadableTintElseTheLabelColour) {
+    for (const auto& [tint, colour] : std::vector<std::pair<std::optional<std::string>, QRgb>>{
+             {"#FF0000", qRgb(255, 0, 0)}, {"00ff00", qRgb(0, 255, 0)}, {"#F00", qRgb(0, 0, 255)},
+             {std::nullopt, qRgb(0, 0, 255)}}) {
+        const auto image = catalog.slotIconImage(SlotIcon::monogram("WW", tint), 60, {Qt::blue, 1});
+        ASSERT_TRUE(image);
+        EXPECT_GT(shareOf(*image, colour), 0.02) << tint.value_or("none");
+    }
+}
+
+TEST_F(IconRenderingTest, ImageFilesLoadAlsoFromAPathUnderTheHomeFolder) {
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", home.path().toUtf8());
+    QImage red(8, 4, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(home.filePath("icon.png")));
+    const auto image = catalog.slotIconImage(SlotIcon::customImage("~/icon.png"), 30);
+    qputenv("HOME", oldHome);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->size(), QSize(8, 4));
+}
+
+TEST_F(IconRenderingTest, ViewsAlwaysDrawAndFallBackToTheQuestionMark) {
+    const std::vector<std::tuple<const char*, SlotIcon, std::string>> cases = {
+        {"automatic", SlotIcon::automatic(), "questionmark.circle"},
+        {"unknown pack", SlotIcon::symbolPack(IconPack{"nope"}, "fixture-square"), "questionmark"},
+        {"unknown name", SlotIcon::symbolPack(IconPack{"lucide"}, "nope"), "questionmark"},
+        {"missing file", SlotIcon::customImage("/no/such.png"), "questionmark"},
+        {"surrogate codepoint", SlotIcon::symbolPack(IconPack{"phosphor"}, "bad"), "questionmark"},
+        {"unknown system symbol", SlotIcon::symbolPack(IconPack{"sf"}, "no.such"), "questionmark"},
+        {"system symbol", SlotIcon::symbolPack(IconPack{"sf"}, "star.fill"), "star.fill"},
+        {"pack drawing", SlotIcon::symbolPack(IconPack{"lucide"}, "fixture-square"), ""},
+    };
+    const IconViewStyle style{Qt::black, Qt::darkGray, Qt::gray, 1.0};
+    for (const auto& [what, icon, symbol] : cases) {
+        symbols.drawn.clear();
+        QImage canvas(40, 40, QImage::Format_ARGB32_Premultiplied);
+        canvas.fill(Qt::transparent);
+        QPainter painter(&canvas);
+        catalog.paintSlotIcon(painter, QRectF(0, 0, 40, 40), icon, 40, style);
+        painter.end();
+        EXPECT_EQ(symbols.drawn, symbol.empty() ? std::vector<std::string>{} : std::vector<std::string>{symbol}) << what;
+        bool painted = false;
+        for (int y = 0; y < 40 && !painted; ++y)
+            for (int x = 0; x < 40 && !painted; ++x) painted = qAlpha(canvas.pixel(x, y)) > 0;
+        EXPECT_TRUE(painted) << what;
+    }
+}
+
+}  // namespace
+}  // namespace orbel
+
+namespace orbel {
+namespace {
+
+TEST(SlotIconViewWidget, DrawsItsIconInThePalettesTextColour) {
+    fakes::FakeBundle bundle;
+    fakes::FakeFonts fonts;
+    fakes::FakeSymbols symbols;
+    IconCatalog catalog(bundle, fonts, symbols);
+    SlotIconView view(SlotIcon::automatic(), 30, nullptr, catalog);
+    QPalette palette;
+    palette.setColor(QPalette::WindowText, Qt::red);
+    view.setPalette(palette);
+    view.resize(view.sizeHint());
+    const QImage shot = view.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(symbols.drawn, std::vector<std::string>{"questionmark.circle"});
+    const QColor centre(shot.pixel(15, 15));  // the secondary style: red at reduced opacity
+    EXPECT_GT(centre.red() - centre.green(), 60);
+}
+
+}  // namespace
+}  // namespace orbel

@@ -1,0 +1,217 @@
+#include <QDir>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "input/hold_binding_names.h"
+#include "input/hold_binding_recorder.h"
+#include "input/hold_binding_recorder_view.h"
+#include "input/menu_key_recorder.h"
+#include "slots/alert_utility.h"
+#include "input_fixture.h"
+
+namespace orbel {
+namespace {
+
+constexpr std::uint16_t kK = 40, kEscape = 53, kF13 = 105;
+
+class HoldBindingRecorderTest : public testing::InputFixture {
+public:
+    HoldBindingRecorderTest() {
+        recorder->onCapture = [this](const HoldBinding& b) { captured.push_back(b); };
+    }
+    HidButtonCallback hid;  // the listener's down callback
+    std::unique_ptr<HoldBindingRecorder> recorder = std::make_unique<HoldBindingRecorder>(&hid, monitor);
+    std::vector<HoldBinding> captured;
+};
+
+struct InputCase {
+    const char* name;
+    std::function<void(HoldBindingRecorder&, fakes::FakeInputMonitor&, HidButtonCallback&)> input;
+    std::optional<HoldBinding> captured;  // none: refused or cancelled
+    std::optional<std::string> message;
+    bool stillRecording;
+};
+
+void PrintTo(const InputCase& c, std::ostream* os) { *os << c.name; }
+
+class RecorderInputs : public HoldBindingRecorderTest, public ::testing::WithParamInterface<InputCase> {};
+
+TEST_P(RecorderInputs, AcceptRefuseOrCancel) {
+    const auto& c = GetParam();
+    recorder->startRecording();
+    c.input(*recorder, monitor, hid);
+    mainQueue.runAll();
+    EXPECT_EQ(recorder->isRecording(), c.stillRecording);
+    EXPECT_EQ(recorder->rejectionMessage(), c.message);
+    EXPECT_EQ(captured, c.captured ? std::vector<HoldBinding>{*c.captured} : std::vector<HoldBinding>{});
+    EXPECT_EQ(recorder->binding(), c.captured);
+    if (c.message) {
+        EXPECT_EQ(recorder->statusText(), "Try again — that input isn't allowed");
+    }
+}
+
+const auto kBare = HoldBindingRecorder::bareKeyMessage();
+const auto kReserved = HoldBindingRecorder::reservedButtonMessage();
+
+INSTANTIATE_TEST_SUITE_P(
+    HoldBindingRecorder, RecorderInputs,
+    ::testing::Values(
+        InputCase{"CommandShiftK", [](auto& r, auto&, auto&) { r.handleKeyDown(kK, 0x300); },
+                  HoldBinding::keyCombination({kK, 0x300, std::nullopt}), std::nullopt, false},
+        InputCase{"BareKeyIsRefused", [](auto& r, auto&, auto&) { r.handleKeyDown(kK, 0); }, std::nullopt, kBare,
+                  true},
+        InputCase{"BareFunctionKey", [](auto& r, auto&, auto&) { r.handleKeyDown(kF13, 0); },
+                  HoldBinding::keyCombination({kF13, 0, std::nullopt}), std::nullopt, false},
+        InputCase{"ShiftEscapeCancels", [](auto& r, auto&, auto&) { r.handleKeyDown(kEscape, 0x200); }, std::nullopt,
+                  std::nullopt, false},
+        InputCase{"BackButton", [](auto&, auto& m, auto&) { m.click(3); }, HoldBinding::mouseButton(3),
+                  std::nullopt, false},
+        InputCase{"RightClickIsRefused", [](auto& r, auto&, auto&) { r.handleMouseButton(1); }, std::nullopt,
+                  kReserved, true},
+        InputCase{"LogitechLeftClick", [](auto&, auto&, auto& h) { h(0xB034, 0x50); },
+                  HoldBinding::hidppButton(0xB034, 0x50), std::nullopt, false},
+        InputCase{"FirstAcceptableInputWins",
+                  [](auto& r, auto& m, auto& h) {
+                      r.handleKeyDown(kK, 0);  // refused, recording goes on
+                      h(0xB034, 0xC3);
+                      r.handleKeyDown(kK, 0x300);  // before the first commit ran
+                      m.click(4);
+                      r.handleKeyDown(kEscape, 0);
+                  },
+                  HoldBinding::hidppButton(0xB034, 0xC3), std::nullopt, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(HoldBindingRecorderTest, StartingWithoutInputMonitoringAsksAndDoesNotRecord) {
+    permissions.inputMonitoring = false;
+    recorder->startRecording();
+    EXPECT_FALSE(recorder->isRecording());
+    EXPECT_TRUE(recorder->needsInputMonitoring());
+    EXPECT_EQ(recorder->statusText(), "Input Monitoring required");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return permissions.inputMonitoringRequests > 0; }));
+}
+
+TEST_F(HoldBindingRecorderTest, KeysReachTheWindowOnlyWhileNotRecording) {
+    QLineEdit field;
+    field.show();
+    field.setFocus();
+    recorder->startRecording();
+    QTest::keyClick(&field, Qt::Key_K);  // refused, and taken
+    QTest::keyClick(&field, Qt::Key_K, Qt::MetaModifier | Qt::ShiftModifier);
+    mainQueue.runAll();
+    EXPECT_EQ(field.text(), "");
+    EXPECT_EQ(recorder->binding(), HoldBinding::keyCombination({kK, 0x300, std::nullopt}));
+    QTest::keyClick(&field, Qt::Key_K);
+    EXPECT_EQ(field.text(), "k");
+}
+
+TEST_F(HoldBindingRecorderTest, GoingAwayRemovesWhatItInstalledAndKeepsTheEarlierCallback) {
+    int earlier = 0;
+    hid = [&](std::uint16_t, std::uint16_t) { ++earlier; };
+    recorder->startRecording();
+    recorder->setRecording(false);
+    recorder->startRecording();  // installs nothing twice
+    hid(1, 2);
+    EXPECT_EQ(earlier, 1);
+    EXPECT_EQ(monitor.watches.size(), 1u);
+    const auto lines = logs.lines();
+    EXPECT_EQ(lines.back().text, "[orbel-input] MouseButtonCaptureTap: already installed, skipping");
+
+    recorder.reset();
+    EXPECT_TRUE(monitor.watches.empty());
+    hid(1, 2);
+    EXPECT_EQ(earlier, 2);
+    mainQueue.runAll();
+    QLineEdit field;
+    QTest::keyClick(&field, Qt::Key_K);
+    EXPECT_EQ(field.text(), "k");
+}
+
+TEST(HidButtonHook, EarlierCallbackRunsOncePerEventWhicheverHookGoesFirst) {
+    int earlier = 0;
+    std::vector<int> seen;
+    HidButtonCallback field = [&](std::uint16_t, std::uint16_t) { ++earlier; };
+    auto first = std::make_unique<HidButtonHook>(field, [&](std::uint16_t, std::uint16_t) { seen.push_back(1); });
+    auto second = std::make_unique<HidButtonHook>(field, [&](std::uint16_t, std::uint16_t) { seen.push_back(2); });
+    field(1, 2);
+    first.reset();  // not in front: it only passes events on
+    field(1, 2);
+    second.reset();
+    field(1, 2);
+    EXPECT_EQ(earlier, 3);
+    EXPECT_EQ(seen, (std::vector<int>{1, 2, 2}));
+}
+
+TEST(HoldBindingNames, DisplayNames) {
+    using B = HoldBinding;
+    const std::vector<std::pair<std::optional<B>, std::optional<std::string>>> table{
+        {std::nullopt, std::nullopt},
+        {B::mouseButton(2), "Middle Click"},
+        {B::mouseButton(3), "Mouse 4 (Back)"},
+        {B::mouseButton(4), "Mouse 5 (Forward)"},
+        {B::mouseButton(5), "Mouse 6"},
+        {B::keyCombination({kK, 0x300, std::nullopt}), "⇧⌘K"},
+        {B::hidppButton(0xB034, 0xC3), "Logitech: Side Wheel Click"},
+        {B::hidppButton(0xB034, 0x1A0), "Logitech: 0x1A0"},
+    };
+    for (const auto& [binding, name] : table) EXPECT_EQ(displayName(binding), name);
+}
+
+// Pictures of the recorders in each state, for a person to look at.
+TEST_F(HoldBindingRecorderTest, SavesPicturesOfEveryState) {
+    const QString dir = QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/input");
+    QDir().mkpath(dir);
+    HoldBindingRecorderView view(*recorder);
+    view.resize(420, 90);
+    auto save = [&](const char* name) {
+        view.grab().save(dir + "/hold_binding_recorder_" + name + ".png");
+        EXPECT_TRUE(QFile::exists(dir + "/hold_binding_recorder_" + name + ".png"));
+    };
+    save("idle");
+    recorder->setBinding(HoldBinding::mouseButton(3));
+    save("bound");
+    recorder->startRecording();
+    save("recording");
+    recorder->handleMouseButton(1);
+    mainQueue.runAll();
+    save("refused");
+    recorder->setRecording(false);
+    permissions.inputMonitoring = false;
+    recorder->startRecording();
+    save("blocked");
+
+    // The alert a new user meets when the window manager holds Alt+Space.
+    platform::Alerts::setShared(nullptr);
+    AlertUtility::showHotkeyConflict({49, 0x800, std::nullopt}, {});
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w)) {
+            box->grab().save(dir + "/hotkey_conflict_alert.png");
+            box->close();
+        }
+
+    MenuKeyRecorder keys;
+    keys.setKey({49, 0x1800, std::nullopt});
+    keys.grab().save(dir + "/menu_key_recorder_idle.png");
+    QTest::mouseClick(&keys, Qt::LeftButton);
+    keys.grab().save(dir + "/menu_key_recorder_recording.png");
+}
+
+TEST_F(HoldBindingRecorderTest, MenuKeyRecorderTakesAnyKeyOrExtraButton) {
+    MenuKeyRecorder keys;
+    keys.show();
+    std::vector<KeyCombination> changes;
+    keys.onChange = [&](const KeyCombination& k) { changes.push_back(k); };
+    QTest::mouseClick(&keys, Qt::LeftButton);
+    QTest::keyClick(&keys, Qt::Key_Escape);
+    QTest::mouseClick(&keys, Qt::LeftButton);
+    QTest::mouseClick(&keys, Qt::RightButton);
+    QTest::mouseClick(&keys, Qt::LeftButton);
+    QTest::mouseClick(&keys, Qt::LeftButton);  // a second click cancels
+    EXPECT_EQ(changes, (std::vector<KeyCombination>{{kEscape, 0, std::nullopt}, {0, 0, 1}}));
+    EXPECT_FALSE(keys.isRecording());
+}
+
+}  // namespace
+}  // namespace orbel

@@ -1,0 +1,293 @@
+#include <QBuffer>
+#include <QImage>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "fakes/fake_now_playing.h"
+#include "fakes/fake_platform_basics.h"
+#include "fakes/fake_system_platform.h"
+#include "music/last_played_cache.h"
+#include "music/music_center_knob.h"
+#include "music/music_dial_mode_provider.h"
+#include "music/system_volume_controller.h"
+#include "support/test_files.h"
+
+namespace orbel {
+namespace {
+
+using Kind = NowPlayingState::Kind;
+using platform::NowPlayingInfo;
+
+NowPlayingInfo info(std::optional<std::string> title, std::optional<bool> playing, std::optional<double> rate,
+                    std::optional<std::string> album = std::nullopt, std::optional<std::string> bundle = std::nullopt) {
+    NowPlayingInfo i;
+    i.title = std::move(title);
+    i.artist = "Ann";
+    i.album = std::move(album);
+    i.isPlaying = playing;
+    i.playbackRate = rate;
+    i.bundleId = std::move(bundle);
+    return i;
+}
+
+TEST(NowPlayingState, MadeFromAPlayersReport) {
+    struct Case {
+        NowPlayingInfo in;
+        Kind kind;
+        std::string id;
+    } cases[] = {
+        {info("T", std::nullopt, 0.0), Kind::paused, "|T|Ann|"},
+        {info("T", std::nullopt, 1.0), Kind::playing, "|T|Ann|"},
+        {info("T", std::nullopt, std::nullopt), Kind::paused, "|T|Ann|"},
+        {info("T", false, 2.0), Kind::paused, "|T|Ann|"},
+        {info("T", true, 0.0, "", "vlc"), Kind::playing, "vlc|T|Ann|"},
+        {info("T", true, 1.0, "LP", "vlc"), Kind::playing, "vlc|T|Ann|LP"},
+        {info("", true, 1.0), Kind::idle, ""},
+        {info(std::nullopt, true, 1.0), Kind::idle, ""},
+    };
+    for (const auto& c : cases) {
+        const auto state = makeNowPlayingState(c.in);
+        EXPECT_EQ(state.kind, c.kind) << c.id;
+        if (state.track) {
+            EXPECT_EQ(state.track->id, c.id);
+            EXPECT_NE(state.track->album, std::optional<std::string>(""));
+        }
+    }
+    EXPECT_EQ(makeNowPlayingState(std::nullopt).kind, Kind::idle);
+}
+
+TEST(LiveMusicNowPlayingService, ListensOnceAndSendsToThePlayer) {
+    fakes::FakeNowPlaying players;
+    LiveMusicNowPlayingService service(players);
+    EXPECT_EQ(service.currentState().kind, Kind::idle);
+    service.startObserving();
+    service.startObserving();
+    EXPECT_EQ(players.listens, 1);
+    QSignalSpy spy(&service, &MusicNowPlayingService::stateChanged);
+    players.report(info("T", true, 1.0));
+    players.noTrack();
+    EXPECT_EQ(spy.count(), 2);
+    EXPECT_EQ(service.currentState().kind, Kind::unavailable);
+    service.send(TransportCommand::next);
+    EXPECT_EQ(players.commands, std::vector<std::string>{"next"});
+}
+
+Track track(std::string title, std::size_t artworkBytes = 0) {
+    Track t{"vlc|" + title + "|Ann|", title, "Ann", std::nullopt, std::nullopt, std::nullopt};
+    if (artworkBytes) t.artworkData.emplace(artworkBytes, 0x42);
+    return t;
+}
+
+TEST(LastPlayedCache, StoresOneTrackWithinTheArtworkLimit) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("last-played.json").toStdString();
+    EXPECT_EQ(LastPlayedCache::encode(track("A/B")), R"({"id":"vlc|A\/B|Ann|","title":"A\/B","artist":"Ann"})");
+    {
+        LastPlayedCache cache(path);
+        cache.save(track("Small", LastPlayedCache::kMaxArtworkBytes));
+        cache.flush();
+        EXPECT_EQ(LastPlayedCache(path).load()->artworkData->size(), LastPlayedCache::kMaxArtworkBytes);
+        cache.save(track("Big", LastPlayedCache::kMaxArtworkBytes + 1));
+    }
+    const auto loaded = LastPlayedCache(path).load();
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->title, "Big");
+    EXPECT_FALSE(loaded->artworkData);
+
+    EXPECT_FALSE(LastPlayedCache::decode(R"({"id":"x","title":"t"})"));
+    EXPECT_TRUE(LastPlayedCache::decode(R"({"id":"x","title":"t","artist":"a","other":[1]})"));
+    EXPECT_FALSE(LastPlayedCache::decode(R"({"id":"x","title":"t","artist":"a","artworkData":"**"})"));
+    EXPECT_FALSE(LastPlayedCache(dir.filePath("missing.json").toStdString()).load());
+}
+
+// A sound server whose writes complete only when the test says so.
+class SlowAudioOutput : public fakes::FakeAudioOutput {
+public:
+    void setVolume(double v, Completion done) override {
+        writes.push_back(v);
+        level = v;
+        pending.push_back(std::move(done));
+    }
+    void completeAll() {
+        while (!pending.empty()) {
+            auto done = std::move(pending.front());
+            pending.erase(pending.begin());
+            if (done) done(true);
+        }
+    }
+    std::vector<double> writes;
+    std::vector<Completion> pending;
+};
+
+TEST(AudioOutputVolumeController, PublishesAtOnceAndWritesTheNewestLevel) {
+    SlowAudioOutput output;
+    AudioOutputVolumeController volume(output);
+    EXPECT_EQ(volume.level(), 0.5);
+    QSignalSpy published(&volume, &SystemVolumeController::levelChanged);
+    for (int i = 1; i <= 10; ++i) volume.setLevel(i / 10.0);
+    EXPECT_EQ(published.count(), 10);
+    output.completeAll();
+    ASSERT_GE(output.writes.size(), 1u);
+    EXPECT_LE(output.writes.size(), 2u);
+    EXPECT_EQ(output.writes.back(), 1.0);
+
+    for (auto [in, out] : {std::pair{1.7, 1.0}, {-0.2, 0.0}, {std::nan(""), 0.0}}) {
+        volume.setLevel(in);
+        output.completeAll();
+        EXPECT_EQ(volume.level(), out);
+        EXPECT_EQ(output.writes.back(), out);
+    }
+}
+
+TEST(AudioOutputVolumeController, FollowsTheServerOnlyWhileObserving) {
+    fakes::FakeAudioOutput output;
+    AudioOutputVolumeController volume(output);
+    QSignalSpy mutes(&volume, &SystemVolumeController::muteChanged);
+    volume.startObserving();
+    volume.startObserving();
+    output.setMuted(true);
+    EXPECT_EQ(mutes.count(), 1);
+    volume.stopObserving();
+    output.setMuted(false);
+    EXPECT_EQ(mutes.count(), 1);
+    EXPECT_TRUE(volume.isMuted());
+}
+
+class ProviderTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    fakes::FakeNowPlaying players;
+    LiveMusicNowPlayingService service{players};
+    fakes::FakeAudioOutput output;
+    AudioOutputVolumeController volume{output};
+    LastPlayedCache cache{dir.filePath("last-played.json").toStdString()};
+    MusicDialModeProvider provider{service, volume, cache};
+
+    std::string centreTitle() const { return provider.currentCenterContent().get<CenterContent::AlbumArt>()->title; }
+};
+
+TEST_F(ProviderTest, ShowsTheTrackAndOneChangePerUpdateWhileActive) {
+    EXPECT_EQ(centreTitle(), "Nothing playing");
+    std::vector<std::string> titles;
+    for (const auto& slot : provider.slots()) titles.push_back(slot->title());
+    EXPECT_EQ(titles, (std::vector<std::string>{"Play/Pause", "Next", "Volume", "Previous"}));
+
+    players.current = info("Song", true, 1.0);
+    service.refresh();
+    QSignalSpy changes(&provider, &DialModeProvider::changed);
+    provider.activate();
+    EXPECT_EQ(centreTitle(), "Song");
+    EXPECT_TRUE(provider.toggleSlot().isPlaying);
+    changes.clear();
+
+    players.report(info("Song", false, 0.0));  // paused tracks are remembered too
+    output.setVolume(0.2);
+    EXPECT_EQ(changes.count(), 2);
+    EXPECT_EQ(provider.volumeSlot().currentLevel(), 0.2);
+
+    provider.deactivate();
+    output.setVolume(0.9);
+    players.report(info("Other", true, 1.0));
+    EXPECT_EQ(changes.count(), 2);
+    cache.flush();
+    EXPECT_EQ(LastPlayedCache(cache.filePath()).load()->title, "Song");
+}
+
+TEST_F(ProviderTest, IdleShowsTheLastTrackOrNothing) {
+    provider.activate();
+    players.report(std::nullopt);
+    EXPECT_EQ(centreTitle(), "");  // nothing remembered yet
+    players.report(info("Song", true, 1.0));
+    players.report(std::nullopt);
+    EXPECT_EQ(centreTitle(), "Song");
+    EXPECT_FALSE(provider.currentCenterContent().get<CenterContent::AlbumArt>()->isPlaying);
+    players.noTrack();
+    EXPECT_EQ(centreTitle(), "");
+}
+
+TEST(MusicSlots, SymbolsAndCommands) {
+    for (auto [level, muted, symbol] : {std::tuple{0.001, false, "speaker.slash.fill"}, {0.0011, false, "speaker.wave.1.fill"},
+                                        {0.34, false, "speaker.wave.2.fill"}, {0.67, false, "speaker.wave.3.fill"},
+                                        {1.0, true, "speaker.slash.fill"}})
+        EXPECT_EQ(VolumeScrubMenuSlot::symbolFor(level, muted), symbol) << level;
+
+    fakes::FakeNowPlaying players;
+    LiveMusicNowPlayingService service(players);
+    TransportSlot toggle("Play/Pause", TransportCommand::toggle, service), next("Next", TransportCommand::next, service);
+    toggle.execute(nullptr);  // idle: nothing to toggle
+    next.execute(nullptr);
+    players.report(info("Song", true, 1.0));
+    toggle.execute(nullptr);
+    EXPECT_EQ(players.commands, (std::vector<std::string>{"next", "toggle"}));
+    toggle.isPlaying = true;
+    EXPECT_EQ(toggle.icon().fallbackSymbol, "pause.fill");
+}
+
+TEST(MusicCenterKnobState, AngleFollowsTheClock) {
+    fakes::FakeClock clock;
+    MusicCenterKnobState state(clock);
+    state.setSpinning(true);
+    clock.advance(5);
+    state.setSpinning(true);  // already spinning: the reference stays
+    clock.advance(5);
+    EXPECT_DOUBLE_EQ(state.angle(), 90);
+    state.setSpinning(false);
+    EXPECT_DOUBLE_EQ(state.baseAngle(), 90);
+    clock.advance(100);
+    EXPECT_DOUBLE_EQ(state.angle(), 90);
+    // From 350, ten seconds later: 350 + 450 = 800, that is 80.
+    MusicCenterKnobState other(clock);
+    other.setSpinning(true);
+    clock.advance(350.0 / 45);
+    other.setSpinning(false);
+    other.setSpinning(true);
+    clock.advance(10);
+    EXPECT_NEAR(other.angle(), 80, 1e-3);
+}
+
+QString artifact(const QString& name) {
+    const QString dir = QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts");
+    QDir().mkpath(dir);
+    return dir + "/" + name;
+}
+
+TEST(MusicCenterKnob, RendersAndAnimatesOnlyWhileSpinning) {
+    fakes::FakeClock clock;
+    MusicCenterKnobState state(clock);
+    QImage art(64, 48, QImage::Format_ARGB32);
+    art.fill(QColor(230, 120, 40));
+    QImage sheet(3 * 120, 120, QImage::Format_ARGB32_Premultiplied);
+    sheet.fill(QColor(40, 40, 48));
+    for (int i = 0; i < 3; ++i) {
+        MusicCenterKnob knob(108.8, state);
+        if (i > 0) knob.setArtwork(std::make_shared<const QImage>(art));
+        knob.setPlaying(i == 2);
+        knob.show();
+        EXPECT_EQ(knob.isAnimating(), i == 2);
+        clock.advance(1);
+        knob.render(&sheet, QPoint(i * 120 + 5, 5), QRegion(), QWidget::DrawChildren);
+        knob.setPlaying(false);
+        EXPECT_FALSE(knob.isAnimating());
+    }
+    EXPECT_TRUE(sheet.save(artifact("music-knob.png")));
+
+    MusicTrackLabel label(std::chrono::milliseconds(300), std::chrono::milliseconds(0));
+    label.setTrack("A very long title of a song", "Ann, Bob");
+    label.resize(label.sizeHint());
+    label.show();
+    EXPECT_TRUE(label.grab().save(artifact("music-track-label.png")));
+    QTest::qWait(200);
+    label.setTrack("Second", "Ann");  // restarts the countdown
+    QTest::qWait(200);
+    EXPECT_TRUE(label.isShownFully());
+    QTest::qWait(250);
+    EXPECT_FALSE(label.isShownFully());
+    label.setTrack("", "");
+    QTest::qWait(400);
+    EXPECT_TRUE(label.isShownFully());
+}
+
+}  // namespace
+}  // namespace orbel

@@ -1,0 +1,184 @@
+// Global hot keys and extra mouse buttons against the real X server:
+// xdotool presses, another X client competes for chords and the keyboard.
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+
+#include <QLineEdit>
+#include <QProcess>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "fakes/fake_alerts.h"
+#include "input/hotkey_manager.h"
+#include "system_helpers.h"
+
+namespace orbel {
+namespace {
+
+using systemtest::spin;
+using systemtest::spinUntil;
+
+const KeyCombination kCtrlOptO{31, modifier::kControl | modifier::kOption, std::nullopt};
+const KeyCombination kCtrlOptH{4, modifier::kControl | modifier::kOption, std::nullopt};
+const KeyCombination kCtrlOptP{35, modifier::kControl | modifier::kOption, std::nullopt};
+
+void xdotool(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), args);
+    ASSERT_TRUE(spinUntil([&] { return p.state() == QProcess::NotRunning; }));
+}
+
+// Another X client: it grabs chords and the keyboard as a window manager or
+// an open dial would.
+class OtherClient {
+public:
+    OtherClient() : conn_(xcb_connect(nullptr, nullptr)) {
+        root_ = xcb_setup_roots_iterator(xcb_get_setup(conn_)).data->root;
+        symbols_ = xcb_key_symbols_alloc(conn_);
+    }
+    ~OtherClient() {
+        xcb_key_symbols_free(symbols_);
+        xcb_disconnect(conn_);
+    }
+    bool grabKey(xcb_keysym_t keysym, std::uint16_t mods) {
+        xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols_, keysym);
+        const xcb_keycode_t code = codes ? codes[0] : 0;
+        free(codes);
+        auto* error = xcb_request_check(
+            conn_, xcb_grab_key_checked(conn_, 1, root_, mods, code, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        free(error);
+        return code && !error;
+    }
+    bool grabKeyboard() {
+        auto* reply = xcb_grab_keyboard_reply(
+            conn_, xcb_grab_keyboard(conn_, 1, root_, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+            nullptr);
+        const bool ok = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
+        free(reply);
+        return ok;
+    }
+    void autoRepeat(bool on) {
+        const std::uint32_t mode = on ? XCB_AUTO_REPEAT_MODE_ON : XCB_AUTO_REPEAT_MODE_OFF;
+        free(xcb_request_check(conn_, xcb_change_keyboard_control_checked(conn_, XCB_KB_AUTO_REPEAT_MODE, &mode)));
+    }
+
+private:
+    xcb_connection_t* conn_;
+    xcb_window_t root_;
+    xcb_key_symbols_t* symbols_;
+};
+
+class ActivationInputTest : public ::testing::Test {
+public:
+    void SetUp() override {
+        ORBEL_REQUIRE_DISPLAY();
+        platform::Alerts::setShared(&alerts);
+        manager = std::make_unique<HotkeyManager>();
+        manager->onHotkeyPressed = [this] { fired.push_back("tap"); };
+        manager->onHoldOpen = [this] { fired.push_back("open"); };
+        manager->onHoldRelease = [this] { fired.push_back("release"); };
+    }
+    void TearDown() override {
+        manager.reset();
+        platform::Alerts::setShared(nullptr);
+    }
+    // Waits for `count` callbacks, then a little more for any stray one.
+    std::vector<std::string> settle(std::size_t count) {
+        if (count) spinUntil([&] { return fired.size() >= count; });
+        spin(200);
+        return std::exchange(fired, {});
+    }
+
+    fakes::FakeAlerts alerts;
+    std::unique_ptr<HotkeyManager> manager;
+    std::vector<std::string> fired;
+    OtherClient other;
+};
+
+TEST_F(ActivationInputTest, TapChordFiresOncePerPressNeverRepeatsAndStopsAfterUnregistering) {
+    other.autoRepeat(true);
+    manager->apply(ActivationMode::tap(HoldBinding::keyCombination(kCtrlOptO)));
+    ASSERT_EQ(manager->currentHotkey(), kCtrlOptO);
+    xdotool({"key", "ctrl+alt+o"});
+    xdotool({"key", "ctrl+alt+o"});
+    EXPECT_EQ(settle(2), (std::vector<std::string>{"tap", "tap"}));
+
+    xdotool({"keydown", "ctrl+alt+o"});
+    spin(1200);  // long past the auto-repeat delay
+    xdotool({"keyup", "ctrl+alt+o"});
+    EXPECT_EQ(settle(1), std::vector<std::string>{"tap"});
+
+    // A lit Num Lock or Caps Lock does not hide the chord.
+    xdotool({"key", "Num_Lock"});
+    xdotool({"key", "ctrl+alt+o"});
+    xdotool({"key", "Num_Lock", "Caps_Lock"});
+    xdotool({"key", "ctrl+alt+o"});
+    xdotool({"key", "Caps_Lock"});
+    EXPECT_EQ(settle(2), (std::vector<std::string>{"tap", "tap"}));
+
+    manager->suspendActivation();
+    xdotool({"key", "ctrl+alt+o"});
+    EXPECT_TRUE(settle(0).empty());
+    EXPECT_TRUE(alerts.shown.empty());
+}
+
+TEST_F(ActivationInputTest, HeldChordReleasesOnceEvenWhileAnotherClientHoldsTheKeyboard) {
+    other.autoRepeat(true);
+    manager->apply(ActivationMode::hold(HoldBinding::keyCombination(kCtrlOptH)));
+    xdotool({"keydown", "ctrl+alt+h"});
+    EXPECT_EQ(settle(1), std::vector<std::string>{"open"});
+    EXPECT_TRUE(other.grabKeyboard()) << "the press handed the keyboard back";
+    spin(800);
+    xdotool({"keyup", "ctrl+alt+h"});
+    EXPECT_EQ(settle(1), std::vector<std::string>{"release"});
+}
+
+TEST_F(ActivationInputTest, ChordsStillFireWhileOurOwnWindowHoldsTheKeyboard) {
+    manager->apply(ActivationMode::tap(HoldBinding::keyCombination(kCtrlOptO)));
+    ASSERT_TRUE(manager->registerMusicHotkey(kCtrlOptP));
+    manager->onMusicHotkeyPressed = [this] { fired.push_back("music"); };
+    QLineEdit dial;
+    dial.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dial));
+    dial.grabKeyboard();
+    spin(200);
+    ASSERT_FALSE(other.grabKeyboard()) << "our window holds the keyboard";
+    xdotool({"key", "ctrl+alt+o"});
+    xdotool({"key", "ctrl+alt+p"});
+    xdotool({"key", "x"});
+    EXPECT_EQ(settle(2), (std::vector<std::string>{"tap", "music"}));
+    EXPECT_EQ(dial.text(), "x") << "the window gets every other key";
+    dial.releaseKeyboard();
+}
+
+TEST_F(ActivationInputTest, ChordsOtherClientsHoldAreConflictsAndTheAlternativesAreFree) {
+    ASSERT_TRUE(other.grabKey('p', XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
+    EXPECT_TRUE(manager->hasConflict(kCtrlOptP));
+    EXPECT_FALSE(manager->registerHotkey(kCtrlOptP));
+    EXPECT_TRUE(spinUntil([&] { return !alerts.shown.empty(); }));
+    EXPECT_FALSE(manager->currentHotkey());
+
+    // The stored default, Alt+Space, is the window manager's window menu.
+    const KeyCombination optSpace = HotkeyManager::fallbackHotkey();
+    EXPECT_TRUE(manager->hasConflict(optSpace));
+    const auto alternatives = manager->suggestAlternatives(optSpace);
+    EXPECT_EQ(alternatives.size(), 5u);
+    for (const auto& k : alternatives) EXPECT_TRUE(manager->forceRegisterHotkey(k)) << k.displayString();
+}
+
+TEST_F(ActivationInputTest, ExtraMouseButtonOpensAndReleases) {
+    manager->apply(ActivationMode::hold(HoldBinding::mouseButton(3)));
+    xdotool({"mousedown", "8"});
+    EXPECT_EQ(settle(1), std::vector<std::string>{"open"});
+    xdotool({"click", "1"});
+    xdotool({"mouseup", "8"});
+    EXPECT_EQ(settle(1), std::vector<std::string>{"release"});
+
+    manager->apply(ActivationMode::tap(HoldBinding::mouseButton(4)));
+    xdotool({"click", "9"});
+    xdotool({"click", "4"});  // scrolling is never a button
+    EXPECT_EQ(settle(1), std::vector<std::string>{"tap"});
+}
+
+}  // namespace
+}  // namespace orbel

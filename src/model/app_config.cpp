@@ -172,7 +172,7 @@ AppConfig AppConfig::fromJson(const Node& node) {
 }
 
 Json AppConfig::toJson() const {
-    Json out = Json::object();
+    Json out = json::objectWithRoom(12);
     out["version"] = 1;
     if (activation.isHold()) {
         out["holdActivation"] = activation.binding.toJson();
@@ -184,7 +184,7 @@ Json AppConfig::toJson() const {
     out["closeKey"] = controls.closeMenuKey.toJson();
     out["goBackKey"] = controls.goBackKey.toJson();
     out["menu"] = slotsToJson(rootGroup.slots);
-    Json overrides = Json::object();
+    Json overrides = json::objectWithRoom(appOverrides.size());
     for (const auto& [bundleId, o] : appOverrides) overrides[bundleId] = o.toJson();
     out["appOverrides"] = std::move(overrides);
     out["menuRadius"] = menuRadius;

@@ -71,6 +71,12 @@ Json parse(std::string_view text) {
     return result;
 }
 
+Json objectWithRoom(std::size_t members) {
+    Json out = Json::object();
+    out.get_ref<Json::object_t&>().reserve(members);
+    return out;
+}
+
 std::string describeType(const Json& value) {
     switch (value.type()) {
         case Json::value_t::null: return "null";

@@ -64,6 +64,11 @@ private:
 // UTF-8 or nesting deeper than kMaxDepth.
 Json parse(std::string_view text);
 
+// An empty object with room for `members` members. An object keeps its
+// members in a vector whose growth copies, not moves, what it already holds,
+// so an object that will hold large values is made with its final room.
+Json objectWithRoom(std::size_t members);
+
 // Name of a JSON value's type as the decoder's messages use it
 // ("a string", "a number", "null", ...).
 std::string describeType(const Json& value);

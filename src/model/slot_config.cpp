@@ -202,7 +202,7 @@ SlotIcon SlotConfig::effectiveIcon() const {
 }
 
 Json SlotConfig::toJson() const {
-    Json out = Json::object();
+    Json out = json::objectWithRoom(5);
     std::visit(Overloaded{
                    [&](const SlotType::App& a) { out["app"] = a.bundleId; },
                    [&](const SlotType::Action& a) { out["action"] = a.action.toJson(); },
@@ -210,7 +210,7 @@ Json SlotConfig::toJson() const {
                        out["group"] = g.group->title;
                        out["items"] = slotsToJson(g.group->slots);
                    },
-                   [&](const SlotType::Keystroke&) { out["keystroke"] = type.toJson()["keystroke"]; },
+                   [&](const SlotType::Keystroke&) { out["keystroke"] = std::move(type.toJson()["keystroke"]); },
                    [&](const SlotType::Script& s) { out["script"] = s.invocation.toJson(); },
                    [&](const SlotType::Snippet& s) { out["snippet"] = s.text; },
                    [&](const SlotType::Dynamic& d) { out["dynamic"] = d.config.toJson(); },
@@ -238,7 +238,7 @@ MenuGroup MenuGroup::fromJson(const Node& node) {
 }
 
 Json MenuGroup::toJson() const {
-    Json out = Json::object();
+    Json out = json::objectWithRoom(3);
     out["title"] = title;
     out["slots"] = slotsToJson(slots);
     if (!icon.isAuto()) out["icon"] = icon.toJson();

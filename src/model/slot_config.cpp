@@ -301,15 +301,15 @@ Json SlotConfig::toJson() const {
     std::visit(
         [&](const auto& kind) {
             using T = std::decay_t<decltype(kind)>;
-            if constexpr (std::is_same_v<T, SlotType::App>) {
+            if constexpr (Coding<T>::flat) {
+                out[Coding<T>::key] = Coding<T>::write(kind);
+            } else if constexpr (std::is_same_v<T, SlotType::App>) {
                 out["app"] = kind.bundleId;
             } else if constexpr (std::is_same_v<T, SlotType::Group>) {
                 out["group"] = kind.group->title;
                 out["items"] = slotsToJson(kind.group->slots);
             } else if constexpr (std::is_same_v<T, SlotType::ProfileSwitch>) {
                 out["profile"] = nullptr;
-            } else if constexpr (Coding<T>::flat) {
-                out[Coding<T>::key] = Coding<T>::write(kind);
             } else {
                 out["type"] = type.toJson();
             }

@@ -8,8 +8,10 @@
 
 #include "config/config_manager.h"
 #include "dial/radial_menu_controller.h"
+#include "fakes/replace_shared.h"
 #include "fakes/fake_dial_surface.h"
 #include "fakes/fake_platform_basics.h"
+#include "fakes/replace_shared.h"
 #include "fakes/fake_system_platform.h"
 #include "platform/log.h"
 
@@ -33,10 +35,11 @@ struct Dial {
     }
     QTemporaryDir dir;
     fakes::FakeKeyValueStore defaults;
+    fakes::ReplaceShared<platform::KeyValueStore> useDefaults{defaults};
     fakes::FakeWorkspace workspace;
     fakes::FakeDialSurface surface;
     ConfigManager manager{dir.path().toStdString() + "/config.json",
-                          ProfileStore(dir.path().toStdString() + "/profiles"), &defaults};
+                          ProfileStore(dir.path().toStdString() + "/profiles")};
     RadialMenuController controller{&manager, surface};
 };
 

@@ -44,12 +44,11 @@ bool isEmptyOrBadBinding(const HoldBinding& binding) {
 }  // namespace
 
 ConfigManager::ConfigManager(std::optional<std::string> configPath, std::optional<ProfileStore> profileStore,
-                             platform::KeyValueStore* defaults, QObject* parent)
+                             QObject* parent)
     : QObject(parent),
       config_(AppConfig::defaultConfig()),
       configPath_(configPath ? *configPath : platform::AppPaths::shared().configDir() + "/config.json"),
       profileStore_(profileStore ? std::move(*profileStore) : ProfileStore()),
-      defaults_(defaults ? defaults : &platform::KeyValueStore::standard()),
       saveQueue_(platform::makeSerialQueue("orbel.config.save")) {
     ensureConfigDirectory();
     load();
@@ -60,9 +59,10 @@ ConfigManager::~ConfigManager() {
     saveQueue_->flush();
 }
 
-ConfigManager& ConfigManager::shared() {
-    static ConfigManager* manager = new ConfigManager();  // lives for the whole process
-    return *manager;
+ConfigManager& ConfigManager::makeShared() {
+    ConfigManager& manager = platform::processLifetimeInstance<ConfigManager>();
+    setCurrent(&manager);  // what the profile slots reach
+    return manager;
 }
 
 ConfigManager* ConfigManager::current() { return currentManager().data(); }
@@ -79,9 +79,11 @@ const ProfileStore& ConfigManager::profileStore() const {
     return profileStore_;
 }
 
-std::optional<std::string> ConfigManager::activeProfile() const { return defaults_->string(kActiveProfileKey); }
+std::optional<std::string> ConfigManager::activeProfile() const {
+    return platform::KeyValueStore::shared().string(kActiveProfileKey);
+}
 
-void ConfigManager::clearActiveProfile() { defaults_->remove(kActiveProfileKey); }
+void ConfigManager::clearActiveProfile() { platform::KeyValueStore::shared().remove(kActiveProfileKey); }
 
 void ConfigManager::ensureConfigDirectory() const {
     const QString dir = QFileInfo(QString::fromStdString(configPath_)).absolutePath();
@@ -324,7 +326,7 @@ void ConfigManager::applyConfig(const AppConfig& config) {
 
 void ConfigManager::switchToProfile(const std::string& name) {
     AppConfig loaded = normalise(profileStore().load(name));
-    defaults_->setString(kActiveProfileKey, name);
+    platform::KeyValueStore::shared().setString(kActiveProfileKey, name);
     QPointer<ConfigManager> self(this);
     platform::MainQueue::shared().postAndWait([self, loaded = std::move(loaded)]() mutable {
         if (!self) return;
@@ -338,7 +340,7 @@ void ConfigManager::ensureDefaultProfile() {
     if (std::find(names.begin(), names.end(), kDefaultProfileName) == names.end()) {
         profileStore().save(config_, kDefaultProfileName);
     }
-    if (!activeProfile()) defaults_->setString(kActiveProfileKey, kDefaultProfileName);
+    if (!activeProfile()) platform::KeyValueStore::shared().setString(kActiveProfileKey, kDefaultProfileName);
 }
 
 void ConfigManager::deleteProfile(const std::string& name) {

@@ -17,10 +17,11 @@
 #include "model/app_config.h"
 #include "platform/key_value_store.h"
 #include "platform/serial_queue.h"
+#include "platform/shared_instance.h"
 
 namespace orbel {
 
-class ConfigManager : public QObject {
+class ConfigManager : public QObject, public platform::Shared<ConfigManager> {
     Q_OBJECT
 
 public:
@@ -28,16 +29,13 @@ public:
     static constexpr const char* kDefaultProfileName = "Default";
     static constexpr int kSlotsPerLevel = 6;
 
-    // Without arguments: config.json in the configuration folder, the
-    // default profile store and the standard key-value store. Creates the
-    // folder and loads the file.
+    // Without arguments: config.json in the configuration folder and the
+    // default profile store. The active profile's name is kept in the shared
+    // key-value store. Creates the folder and loads the file.
     explicit ConfigManager(std::optional<std::string> configPath = std::nullopt,
-                           std::optional<ProfileStore> profileStore = std::nullopt,
-                           platform::KeyValueStore* defaults = nullptr, QObject* parent = nullptr);
+                           std::optional<ProfileStore> profileStore = std::nullopt, QObject* parent = nullptr);
     ~ConfigManager() override;
 
-    // The application's manager, made on first use.
-    static ConfigManager& shared();
     // A weak reference for those that must not keep the manager alive.
     static ConfigManager* current();
     static void setCurrent(ConfigManager* manager);
@@ -90,6 +88,10 @@ Q_SIGNALS:
     void configChanged();
 
 private:
+    friend platform::Shared<ConfigManager>;
+    // The application's manager, made on first use.
+    static ConfigManager& makeShared();
+
     enum class SaveTarget { configAndActiveProfile, configOnly };
     void saveTo(SaveTarget target);
     // Keeps a rejected file beside it before anything may overwrite it.
@@ -100,7 +102,6 @@ private:
     AppConfig config_;
     std::string configPath_;
     ProfileStore profileStore_;
-    platform::KeyValueStore* defaults_;
     std::unique_ptr<platform::SerialQueue> saveQueue_;
 };
 

@@ -8,13 +8,9 @@
 
 namespace orbel {
 
-CyclingIndexStore::CyclingIndexStore(platform::KeyValueStore* defaults, QObject* parent)
-    : QObject(parent), defaults_(defaults ? defaults : &platform::KeyValueStore::standard()) {}
+CyclingIndexStore::CyclingIndexStore(QObject* parent) : QObject(parent) {}
 
-CyclingIndexStore& CyclingIndexStore::shared() {
-    static CyclingIndexStore* store = new CyclingIndexStore();  // lives for the whole process
-    return *store;
-}
+CyclingIndexStore& CyclingIndexStore::makeShared() { return platform::processLifetimeInstance<CyclingIndexStore>(); }
 
 std::string CyclingIndexStore::childrenKey(const std::vector<SlotConfig>& children) {
     QCryptographicHash digest(QCryptographicHash::Sha256);
@@ -29,7 +25,7 @@ std::string CyclingIndexStore::childrenKey(const std::vector<SlotConfig>& childr
     return digest.result().toHex().toStdString();
 }
 
-std::int64_t CyclingIndexStore::stored(const std::string& key) const { return defaults_->integer(key).value_or(0); }
+std::int64_t CyclingIndexStore::stored(const std::string& key) const { return platform::KeyValueStore::shared().integer(key).value_or(0); }
 
 namespace {
 // Maps any stored number into 0 ..< count, negative values included.
@@ -47,7 +43,7 @@ void CyclingIndexStore::advance(const std::vector<SlotConfig>& children) {
     const auto count = static_cast<std::int64_t>(children.size());
     const std::string key = kDefaultsPrefix + childrenKey(children);
     // Wrapping first keeps the largest stored integer from overflowing.
-    defaults_->setInteger(key, (wrap(stored(key), count) + 1) % count);
+    platform::KeyValueStore::shared().setInteger(key, (wrap(stored(key), count) + 1) % count);
     QPointer<CyclingIndexStore> self(this);
     platform::MainQueue::shared().post([self] {
         if (self) Q_EMIT self->changed();

@@ -10,17 +10,18 @@
 
 #include "model/slot_config.h"
 #include "platform/key_value_store.h"
+#include "platform/shared_instance.h"
 
 namespace orbel {
 
-class CyclingIndexStore : public QObject {
+class CyclingIndexStore : public QObject, public platform::Shared<CyclingIndexStore> {
     Q_OBJECT
 
 public:
     static constexpr const char* kDefaultsPrefix = "orbel.cycle.idx.";
 
-    explicit CyclingIndexStore(platform::KeyValueStore* defaults = nullptr, QObject* parent = nullptr);
-    static CyclingIndexStore& shared();
+    // Keeps the indices in the shared key-value store.
+    explicit CyclingIndexStore(QObject* parent = nullptr);
 
     // The index of the current child, in 0 ..< children.size() (0 without children).
     std::int64_t currentIndex(const std::vector<SlotConfig>& children) const;
@@ -34,8 +35,10 @@ Q_SIGNALS:
     void changed();
 
 private:
+    friend platform::Shared<CyclingIndexStore>;
+    static CyclingIndexStore& makeShared();
+
     std::int64_t stored(const std::string& key) const;
-    platform::KeyValueStore* defaults_;
 };
 
 }  // namespace orbel

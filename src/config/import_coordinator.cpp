@@ -11,10 +11,7 @@ namespace orbel {
 
 ImportCoordinator::ImportCoordinator(QObject* parent) : QObject(parent) {}
 
-ImportCoordinator& ImportCoordinator::shared() {
-    static ImportCoordinator* coordinator = new ImportCoordinator();  // lives for the whole process
-    return *coordinator;
-}
+ImportCoordinator& ImportCoordinator::makeShared() { return platform::processLifetimeInstance<ImportCoordinator>(); }
 
 void ImportCoordinator::setErrorMessage(std::optional<std::string> message) {
     errorMessage_ = std::move(message);

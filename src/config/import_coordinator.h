@@ -11,6 +11,7 @@
 
 #include "config/orbel_backup.h"
 #include "model/share_link.h"
+#include "platform/shared_instance.h"
 
 namespace orbel {
 
@@ -20,7 +21,7 @@ struct BackupRestoreSheetItem {
     std::string sourcePath;
 };
 
-class ImportCoordinator : public QObject {
+class ImportCoordinator : public QObject, public platform::Shared<ImportCoordinator> {
     Q_OBJECT
 
 public:
@@ -29,7 +30,6 @@ public:
         "computers.";
 
     explicit ImportCoordinator(QObject* parent = nullptr);
-    static ImportCoordinator& shared();
 
     const std::optional<ShareLink>& pendingLink() const { return pendingLink_; }
     const std::optional<std::string>& errorMessage() const { return errorMessage_; }
@@ -51,6 +51,9 @@ Q_SIGNALS:
     void pendingBackupChanged();
 
 private:
+    friend platform::Shared<ImportCoordinator>;
+    static ImportCoordinator& makeShared();
+
     std::optional<ShareLink> pendingLink_;
     std::optional<std::string> errorMessage_;
     std::optional<BackupRestoreSheetItem> pendingBackup_;

@@ -31,7 +31,7 @@ bool sameHidpp(const std::optional<HoldBinding>& armed, std::uint16_t productID,
 
 }  // namespace
 
-HotkeyManager& HotkeyManager::shared() { return platform::processLifetimeInstance<HotkeyManager>(); }
+HotkeyManager& HotkeyManager::makeShared() { return platform::processLifetimeInstance<HotkeyManager>(); }
 
 HotkeyManager::HotkeyManager(platform::GlobalHotkeys& hotkeys, platform::InputMonitor& monitor)
     : hotkeys_(hotkeys), holdEventTap_(monitor) {

@@ -22,11 +22,12 @@
 #include "input/hold_event_tap.h"
 #include "model/activation_mode.h"
 #include "model/key_combination.h"
+#include "platform/shared_instance.h"
 #include "platform/global_hotkeys.h"
 
 namespace orbel {
 
-class HotkeyManager : public QObject {
+class HotkeyManager : public QObject, public platform::Shared<HotkeyManager> {
     Q_OBJECT
 public:
     using HotkeyId = platform::GlobalHotkeys::Id;
@@ -37,8 +38,6 @@ public:
 
     // Option+Space: the tap hot key the program falls back to.
     static KeyCombination fallbackHotkey() { return {49, modifier::kOption, std::nullopt}; }
-
-    static HotkeyManager& shared();
 
     explicit HotkeyManager(platform::GlobalHotkeys& hotkeys = platform::GlobalHotkeys::shared(),
                            platform::InputMonitor& monitor = platform::InputMonitor::shared());
@@ -96,6 +95,9 @@ Q_SIGNALS:
     void rebindRequested(const orbel::KeyCombination& conflictingHotkey);
 
 private:
+    friend platform::Shared<HotkeyManager>;
+    static HotkeyManager& makeShared();
+
     void armTap(const HoldBinding& binding);
     void armHold(const HoldBinding& binding);
     void setCurrentHotkey(std::optional<KeyCombination> combination);

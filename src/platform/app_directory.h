@@ -1,8 +1,9 @@
 #pragma once
 
-#include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/shared_instance.h"
 
 namespace orbel::platform {
 
@@ -16,22 +17,19 @@ struct InstalledApp {
     bool operator==(const InstalledApp&) const = default;
 };
 
-// The installed applications, read from the XDG desktop entries.
-class AppDirectory {
+// The installed applications, read from the XDG desktop entries. Safe from
+// any thread: the application pickers call it from a pool thread.
+class AppDirectory : public Shared<AppDirectory> {
 public:
     virtual ~AppDirectory() = default;
     // Every application shown in menus (NoDisplay and Hidden entries left
     // out), each id once, sorted by name (case-insensitive, then by id). The
-    // folders are scanned once, on the first call; later calls return the same
-    // list. Safe to call from any thread; concurrent first calls share one scan.
+    // entries are read once and again only after they change on disk.
     virtual std::vector<InstalledApp> allApps() = 0;
 
-    static AppDirectory& shared();
-    static void setShared(AppDirectory* directory);  // tests; nullptr restores the default
+private:
+    friend Shared<AppDirectory>;
+    static AppDirectory& makeShared();
 };
-
-// A directory over the given applications folders, earlier folders shadowing
-// later ones by id. Missing folders are skipped.
-std::unique_ptr<AppDirectory> makeAppDirectory(std::vector<std::string> applicationFolders);
 
 }  // namespace orbel::platform

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/shared_instance.h"
+
 namespace orbel::platform {
 
 struct AudioSink {
@@ -19,12 +21,22 @@ struct AudioSink {
 // list of sinks. Getters return the last state the server reported and never
 // wait; operations are sent without waiting and their completions (optional)
 // run later on the GUI thread with whether the server accepted them. `changed`
-// is emitted on the GUI thread whenever the reported state changes.
+// is emitted on the GUI thread whenever the reported state changes. The
+// connection is made when the service is first used: actions go through
+// `whenReady`, so the first one in a process is not lost to it.
 // Call from the GUI thread.
-class AudioOutput : public QObject {
+class AudioOutput : public QObject, public Shared<AudioOutput> {
     Q_OBJECT
 public:
     using Completion = std::function<void(bool ok)>;
+
+    // How long `whenReady` waits for the sound server at most.
+    static constexpr int kReadyTimeLimitMs = 3000;
+
+    // Runs the task on the GUI thread (queued, never inside this call) once
+    // the server's state has been read, or once it could not be within
+    // kReadyTimeLimitMs (the task then finds no server and its operations fail).
+    virtual void whenReady(std::function<void()> task) = 0;
 
     // True while connected to a sound server.
     virtual bool isAvailable() const = 0;
@@ -44,8 +56,9 @@ public:
     virtual void toggleMute(Completion done = {}) = 0;
     virtual void setDefaultSink(const std::string& name, Completion done = {}) = 0;
 
-    static AudioOutput& shared();
-    static void setShared(AudioOutput* output);  // tests; nullptr restores the default
+private:
+    friend Shared<AudioOutput>;
+    static AudioOutput& makeShared();
 
 Q_SIGNALS:
     void changed();

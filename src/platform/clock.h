@@ -2,10 +2,12 @@
 
 #include <chrono>
 
+#include "platform/shared_instance.h"
+
 namespace orbel::platform {
 
 // Wall-clock time, replaceable in tests.
-class Clock {
+class Clock : public Shared<Clock> {
 public:
     virtual ~Clock() = default;
     // Seconds since 1970 with sub-second precision.
@@ -13,8 +15,9 @@ public:
     // A monotonic reading for measuring intervals.
     virtual std::chrono::steady_clock::time_point monotonicNow() const = 0;
 
-    static Clock& shared();
-    static void setShared(Clock* clock);  // tests; nullptr restores the default
+private:
+    friend Shared<Clock>;
+    static Clock& makeShared();
 };
 
 }  // namespace orbel::platform

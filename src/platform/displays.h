@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/shared_instance.h"
+
 namespace orbel::platform {
 
 struct DisplayInfo {
@@ -19,7 +21,7 @@ struct DisplayInfo {
 };
 
 // The active displays and the built-in panel's backlight. Call from the GUI thread.
-class Displays {
+class Displays : public Shared<Displays> {
 public:
     using Completion = std::function<void(bool ok)>;
 
@@ -45,8 +47,9 @@ public:
     // cannot do it.
     virtual bool sleepDisplays() = 0;
 
-    static Displays& shared();
-    static void setShared(Displays* displays);  // tests; nullptr restores the default
+private:
+    friend Shared<Displays>;
+    static Displays& makeShared();
 };
 
 }  // namespace orbel::platform

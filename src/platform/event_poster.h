@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/shared_instance.h"
+
 namespace orbel::platform {
 
 // Hardware and media keys (volume, brightness, playback).
@@ -11,7 +13,7 @@ enum class MediaKey { volumeUp, volumeDown, mute, brightnessUp, brightnessDown, 
 
 // Posts synthetic input into whatever window has the focus. GUI thread only.
 // Every operation answers false when its events could not be made or posted.
-class EventPoster {
+class EventPoster : public Shared<EventPoster> {
 public:
     virtual ~EventPoster() = default;
 
@@ -32,8 +34,9 @@ public:
     // A press and release of a media key.
     virtual bool postMediaKey(MediaKey key) = 0;
 
-    static EventPoster& shared();
-    static void setShared(EventPoster* poster);  // tests; nullptr restores the default
+private:
+    friend Shared<EventPoster>;
+    static EventPoster& makeShared();
 };
 
 }  // namespace orbel::platform

@@ -5,10 +5,13 @@
 #include <optional>
 #include <string>
 
+#include "platform/shared_instance.h"
+
 namespace orbel::platform {
 
-// The small user-defaults store: strings and integers under text keys.
-class KeyValueStore {
+// The small user-defaults store: strings and integers under text keys. The
+// shared store is the one in the configuration folder ("orbel.ini").
+class KeyValueStore : public Shared<KeyValueStore> {
 public:
     virtual ~KeyValueStore() = default;
     virtual std::optional<std::string> string(const std::string& key) const = 0;
@@ -17,8 +20,9 @@ public:
     virtual void setInteger(const std::string& key, std::int64_t value) = 0;
     virtual void remove(const std::string& key) = 0;
 
-    // The store in the configuration folder ("orbel.ini").
-    static KeyValueStore& standard();
+private:
+    friend Shared<KeyValueStore>;
+    static KeyValueStore& makeShared();
 };
 
 // An INI-file store at `path`.

@@ -2,11 +2,13 @@
 
 #include <functional>
 
+#include "platform/shared_instance.h"
+
 namespace orbel::platform {
 
 // The GUI thread's queue. `post` always defers, even when called on the GUI
 // thread: callers rely on the task running after the current one.
-class MainQueue {
+class MainQueue : public Shared<MainQueue> {
 public:
     virtual ~MainQueue() = default;
     virtual void post(std::function<void()> task) = 0;
@@ -15,8 +17,9 @@ public:
     virtual void postAndWait(std::function<void()> task) = 0;
     virtual bool isMainThread() const = 0;
 
-    static MainQueue& shared();
-    static void setShared(MainQueue* queue);  // tests; nullptr restores the default
+private:
+    friend Shared<MainQueue>;
+    static MainQueue& makeShared();
 };
 
 }  // namespace orbel::platform

@@ -3,10 +3,12 @@
 #include <functional>
 #include <string>
 
+#include "platform/shared_instance.h"
+
 namespace orbel::platform {
 
 // Full-screen screenshots.
-class ScreenGrabber {
+class ScreenGrabber : public Shared<ScreenGrabber> {
 public:
     // The path written, or empty when nothing was written.
     using Completion = std::function<void(const std::string& path)>;
@@ -17,12 +19,14 @@ public:
     virtual std::string screenshotFolder() const = 0;
     // Grabs every screen into one PNG at folder/fileName. An existing file is
     // never overwritten: " (2)", " (3)", ... is put before the extension.
-    // The grab happens now (GUI thread); the file is written off the GUI
+    // The grab happens now (GUI thread) — or, while an overlay of ours is on
+    // screen, as soon as it is off it (CaptureGuard); the file is written off the GUI
     // thread and the completion runs on the GUI thread.
     virtual void grabAllScreens(const std::string& folder, const std::string& fileName, Completion done = {}) = 0;
 
-    static ScreenGrabber& shared();
-    static void setShared(ScreenGrabber* grabber);  // tests; nullptr restores the default
+private:
+    friend Shared<ScreenGrabber>;
+    static ScreenGrabber& makeShared();
 };
 
 }  // namespace orbel::platform

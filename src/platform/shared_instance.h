@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <utility>
 
 namespace orbel::platform {
 
@@ -33,11 +34,11 @@ private:
     }
 };
 
-// The usual body of `makeShared`: one instance of Impl, made on first use and
-// never destroyed.
-template <class Impl>
-Impl& processLifetimeInstance() {
-    static Impl* instance = new Impl;
+// The usual body of `makeShared`: one instance of Impl, made from `arguments`
+// on first use and never destroyed.
+template <class Impl, class... Arguments>
+Impl& processLifetimeInstance(Arguments&&... arguments) {
+    static Impl* instance = new Impl(std::forward<Arguments>(arguments)...);
     return *instance;
 }
 

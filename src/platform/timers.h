@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/shared_instance.h"
+
 namespace orbel::platform {
 
 // Timers on the GUI thread. Create and cancel them on the GUI thread; the
 // callbacks run there. Cancelling from inside a callback is allowed.
-class Timers {
+class Timers : public Shared<Timers> {
 public:
     using Id = std::uint64_t;  // never 0
     virtual ~Timers() = default;
@@ -19,8 +21,9 @@ public:
     // Unknown, fired or cancelled ids are ignored.
     virtual void cancel(Id id) = 0;
 
-    static Timers& shared();
-    static void setShared(Timers* timers);  // tests; nullptr restores the default
+private:
+    friend Shared<Timers>;
+    static Timers& makeShared();
 };
 
 }  // namespace orbel::platform

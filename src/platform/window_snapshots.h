@@ -1,8 +1,9 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "platform/shared_instance.h"
 
 namespace orbel::platform {
 
@@ -10,21 +11,24 @@ namespace orbel::platform {
 struct WindowSnapshot {
     std::string appId;  // the owning application's desktop-entry id; empty when unknown
     std::string title;  // the window's name; empty when it has none
-    std::uint32_t windowId = 0;
 
     bool operator==(const WindowSnapshot&) const = default;
 };
 
 // The list of windows currently on screen (mapped, not minimised, on the
-// current desktop), front-most first. Safe from any thread.
-class WindowSnapshots {
+// current desktop), front-most first. The window waiter polls it on the GUI
+// thread, every 100 ms while a macro waits for a window, so a call must stay
+// cheap: one round trip to the X server, who owns each window being known in
+// advance. Safe from any thread.
+class WindowSnapshots : public Shared<WindowSnapshots> {
 public:
     virtual ~WindowSnapshots() = default;
     // Empty when there is no window manager or display.
     virtual std::vector<WindowSnapshot> snapshot() = 0;
 
-    static WindowSnapshots& shared();
-    static void setShared(WindowSnapshots* snapshots);  // tests; nullptr restores the default
+private:
+    friend Shared<WindowSnapshots>;
+    static WindowSnapshots& makeShared();
 };
 
 }  // namespace orbel::platform

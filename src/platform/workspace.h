@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/shared_instance.h"
+
 namespace orbel::platform {
 
 // An installed application found by its bundle identifier. Here a bundle
@@ -28,8 +30,11 @@ struct RunningApplication {
 };
 
 // The desktop's applications and windows, as far as the slots and actions
-// need them. Call from the GUI thread.
-class Workspace {
+// need them. Safe from any thread: the slots and actions call it on the GUI
+// thread, the application pickers from a pool thread. Answers come from
+// caches that follow the desktop (the installed applications and their
+// windows), so a call does not wait on a scan.
+class Workspace : public Shared<Workspace> {
 public:
     virtual ~Workspace() = default;
 
@@ -62,8 +67,9 @@ public:
     // window manager does not support it.
     virtual bool toggleShowDesktop() = 0;
 
-    static Workspace& shared();
-    static void setShared(Workspace* workspace);  // tests; nullptr restores the default
+private:
+    friend Shared<Workspace>;
+    static Workspace& makeShared();
 };
 
 }  // namespace orbel::platform

@@ -2,10 +2,7 @@
 
 namespace orbel {
 
-ClipboardStack& ClipboardStack::shared() {
-    static ClipboardStack stack;
-    return stack;
-}
+ClipboardStack& ClipboardStack::makeShared() { return platform::processLifetimeInstance<ClipboardStack>(); }
 
 void ClipboardStack::push(std::optional<std::string> text) {
     std::lock_guard lock(mutex_);

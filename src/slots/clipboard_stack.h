@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/shared_instance.h"
+
 namespace orbel {
 
-class ClipboardStack {
+class ClipboardStack : public platform::Shared<ClipboardStack> {
 public:
-    static ClipboardStack& shared();
-
     // Appends an entry (an empty clipboard is an absent text).
     void push(std::optional<std::string> text);
     // Removes and returns the last entry; nothing when the stack is empty.
@@ -21,6 +21,9 @@ public:
     std::size_t size() const;
 
 private:
+    friend platform::Shared<ClipboardStack>;
+    static ClipboardStack& makeShared();
+
     mutable std::mutex mutex_;  // stands in for the "orbel.clipboard-stack" queue
     std::vector<std::optional<std::string>> storage_;
 };

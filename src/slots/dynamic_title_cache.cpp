@@ -2,10 +2,13 @@
 
 #include <atomic>
 
+#include <QLoggingCategory>
 #include <QPointer>
 #include <QThread>
 #include <algorithm>
 #include <chrono>
+
+Q_LOGGING_CATEGORY(lcDynamic, "orbel.dynamic", QtInfoMsg)
 
 namespace orbel {
 
@@ -33,22 +36,17 @@ DynamicTitleCache::DynamicTitleCache(std::unique_ptr<DynamicProducerRunner> runn
     : QObject(parent), runner_(std::move(runner)), timers_(&timers), clock_(&clock) {}
 
 DynamicTitleCache::~DynamicTitleCache() {
-    for (auto& [id, registration] : registrations_) cancelTimer(registration);
+    for (auto& [id, registration] : registrations_) {
+        cancelTimer(registration);
+        endRun(registration);
+    }
 }
 
-namespace {
-std::atomic<DynamicTitleCache*> sharedCache{nullptr};
-}  // namespace
-
-DynamicTitleCache& DynamicTitleCache::shared() {
-    if (DynamicTitleCache* cache = sharedCache.load()) return *cache;
+DynamicTitleCache& DynamicTitleCache::makeShared() {
     // Lives as long as the process: its timers must not outlast the event loop's objects.
-    static DynamicTitleCache* cache = new DynamicTitleCache(std::make_unique<LiveProducerRunner>(),
-                                                            platform::Timers::shared(), platform::Clock::shared());
-    return *cache;
+    return platform::processLifetimeInstance<DynamicTitleCache>(std::make_unique<LiveProducerRunner>(),
+                                                                platform::Timers::shared(), platform::Clock::shared());
 }
-
-void DynamicTitleCache::setShared(DynamicTitleCache* cache) { sharedCache.store(cache); }
 
 template <class F>
 bool DynamicTitleCache::queuedToOwner(F&& f) {
@@ -68,8 +66,6 @@ std::string DynamicTitleCache::title(const Uuid& id, const std::string& fallback
     if (it == states_.end() || !it->second.title) return fallback;
     return *it->second.title;
 }
-
-bool DynamicTitleCache::isRegistered(const Uuid& id) const { return registrations_.count(id) != 0; }
 
 void DynamicTitleCache::registerSlot(const Uuid& id, std::string fallback, DynamicSlotConfig config) {
     if (queuedToOwner([this, id, fallback, config] { registerSlot(id, fallback, config); })) return;
@@ -102,6 +98,7 @@ void DynamicTitleCache::unregister(const Uuid& id) {
     if (it == registrations_.end()) return;
     if (--it->second.count > 0) return;
     cancelTimer(it->second);
+    endRun(it->second);  // a run in flight publishes nothing
     registrations_.erase(it);
     if (states_.erase(id) != 0) Q_EMIT statesChanged();
 }
@@ -128,21 +125,53 @@ void DynamicTitleCache::run(const Uuid& id) {
         return;
     }
     registration.inFlight = true;
+    const std::uint64_t run = nextRun_++;
+    registration.run = run;
     const ScriptInvocation producer = registration.config.producer;
     QPointer<DynamicTitleCache> self(this);
-    runner_->run(producer, [self, id, epoch = registration.epoch,
-                            version = registration.producerVersion](const ScriptResult& result) {
-        if (self) self->finished(id, epoch, version, result);
-    });
+    const DynamicProducerRunner::RunId runId = runner_->run(
+        producer, [self, id, run, version = registration.producerVersion](const ScriptResult& result) {
+            if (self) self->finished(id, run, version, result);
+        });
+    // The completion never comes inside run(), so the registration is still there.
+    Registration& running = registrations_.at(id);
+    running.runId = runId;
+    running.timeLimit = timers_->singleShot(kProducerTimeLimit, [this, id, run] { timeLimitReached(id, run); });
 }
 
-void DynamicTitleCache::finished(const Uuid& id, std::uint64_t epoch, std::uint64_t version,
+bool DynamicTitleCache::endRun(Registration& registration) {
+    if (!registration.inFlight) return false;
+    registration.inFlight = false;
+    registration.run = 0;
+    if (registration.timeLimit) timers_->cancel(*registration.timeLimit);
+    registration.timeLimit.reset();
+    return true;
+}
+
+void DynamicTitleCache::timeLimitReached(const Uuid& id, std::uint64_t token) {
+    auto it = registrations_.find(id);
+    if (it == registrations_.end() || it->second.run != token) return;
+    Registration& registration = it->second;
+    registration.timeLimit.reset();  // fired
+    qCWarning(lcDynamic).noquote() << "[Dynamic] the producer of" << QString::fromStdString(id.toString())
+                                   << "ran for more than" << kProducerTimeLimit.count() << "s and was ended";
+    runner_->end(registration.runId);
+    endRun(registration);
+    if (registration.rerunPending) {
+        registration.rerunPending = false;
+        run(id);
+    }
+}
+
+void DynamicTitleCache::finished(const Uuid& id, std::uint64_t token, std::uint64_t version,
                                  const ScriptResult& result) {
     auto it = registrations_.find(id);
-    // The slot was unregistered (and maybe registered anew) meanwhile.
-    if (it == registrations_.end() || it->second.epoch != epoch) return;
+    // The slot was unregistered (and maybe registered anew) meanwhile, or the
+    // run was ended at its time limit.
+    if (it == registrations_.end() || it->second.run != token) return;
+    const std::uint64_t epoch = it->second.epoch;
     Registration& registration = it->second;
-    registration.inFlight = false;
+    endRun(registration);
 
     if (version == registration.producerVersion) {
         if (const std::string* output = result.output()) {

@@ -10,12 +10,15 @@
 // is torn down registers the same ids again before unregistering them, and
 // keeps its registrations. At most one producer run per slot is in flight;
 // requests that come meanwhile are folded into one rerun after it. A run
-// that ends after its slot was unregistered publishes nothing.
+// that ends after its slot was unregistered publishes nothing. A run still
+// going after kProducerTimeLimit is ended and logged, and publishes nothing:
+// the slot keeps its last label and the next refresh runs the producer again.
 //
 // Everything here lives on the GUI thread; calls from other threads are
 // queued there.
 
 #include <QObject>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -26,29 +29,26 @@
 #include "model/dynamic_slot_config.h"
 #include "model/text.h"
 #include "platform/clock.h"
+#include "platform/shared_instance.h"
 #include "platform/timers.h"
 #include "slots/dynamic_producer_runner.h"
 #include "slots/dynamic_title_state.h"
 
 namespace orbel {
 
-class DynamicTitleCache : public QObject {
+class DynamicTitleCache : public QObject, public platform::Shared<DynamicTitleCache> {
     Q_OBJECT
 
 public:
+    static constexpr std::chrono::seconds kProducerTimeLimit{30};
+
     // `timers` and `clock` must outlive the cache.
     DynamicTitleCache(std::unique_ptr<DynamicProducerRunner> runner, platform::Timers& timers,
                       platform::Clock& clock, QObject* parent = nullptr);
     ~DynamicTitleCache() override;
 
-    // The one instance of the application, made on first use, with the live
-    // producer runner and the shared timers and clock.
-    static DynamicTitleCache& shared();
-    static void setShared(DynamicTitleCache* cache);  // tests; nullptr restores the default
-
     // Per slot id: made by the first finished run, removed when the slot's
     // last registration ends. GUI thread only.
-    const std::map<Uuid, DynamicTitleState>& states() const { return states_; }
     std::optional<DynamicTitleState> state(const Uuid& id) const;
     // The slot's live title: its produced label, else `fallback`.
     std::string title(const Uuid& id, const std::string& fallback) const;
@@ -66,8 +66,6 @@ public:
     // this each time it is shown.
     void refreshMenuOpenSlots();
 
-    bool isRegistered(const Uuid& id) const;
-
     // The label rule: the first line that is not blank once spaces and tabs
     // are trimmed; longer than 24 characters, its first 24 and "…".
     // Blank output gives the empty text.
@@ -78,6 +76,10 @@ Q_SIGNALS:
     void statesChanged();
 
 private:
+    friend platform::Shared<DynamicTitleCache>;
+    // The application's cache: the live producer runner, the shared timers and clock.
+    static DynamicTitleCache& makeShared();
+
     struct Registration {
         std::string fallback;
         DynamicSlotConfig config;
@@ -87,12 +89,18 @@ private:
         std::uint64_t producerVersion = 0; // bumped when the producer changes
         bool inFlight = false;
         bool rerunPending = false;
+        std::uint64_t run = 0;  // the run in flight; 0 when none
+        DynamicProducerRunner::RunId runId = 0;
+        std::optional<platform::Timers::Id> timeLimit;
     };
 
     template <class F>
     bool queuedToOwner(F&& f);
     void run(const Uuid& id);
-    void finished(const Uuid& id, std::uint64_t epoch, std::uint64_t version, const ScriptResult& result);
+    void finished(const Uuid& id, std::uint64_t token, std::uint64_t version, const ScriptResult& result);
+    void timeLimitReached(const Uuid& id, std::uint64_t token);
+    // Clears the run in flight; true when one was.
+    bool endRun(Registration& registration);
     void cancelTimer(Registration& registration);
 
     std::unique_ptr<DynamicProducerRunner> runner_;
@@ -101,6 +109,7 @@ private:
     std::map<Uuid, Registration> registrations_;
     std::map<Uuid, DynamicTitleState> states_;
     std::uint64_t nextEpoch_ = 1;
+    std::uint64_t nextRun_ = 1;
 };
 
 }  // namespace orbel

@@ -7,32 +7,17 @@
 
 namespace orbel {
 
-MacroRunner::Env MacroRunner::Env::live() {
-    Env env;
-    env.chordPoster = [](const KeyCombination& combination) { postChord(combination); };
-    env.pasteboardRead = [] { return platform::Pasteboard::shared().text(); };
-    env.pasteboardWrite = [](const std::string& text) { platform::Pasteboard::shared().setText(text); };
-    env.textEntry = std::make_shared<PasteboardTextEntry>(std::chrono::milliseconds(80));
-    env.windowWaiter = std::make_shared<WindowWaiter>(100);
-    env.clipboardStack = &ClipboardStack::shared();
-    env.initialDelayMs = 100;
-    env.interChordGapMs = 80;
-    return env;
-}
-
-MacroRunner::MacroRunner(Env env, platform::Permissions* permissions, platform::Workspace* workspace)
-    : env_(std::move(env)), permissions_(permissions), workspace_(workspace) {}
+MacroRunner::MacroRunner(Env env) : env_(std::move(env)) {}
 
 MacroRunner::~MacroRunner() {
-    if (timer_ != 0) timers().cancel(timer_);
-    if (windowWait_ != 0 && env_.windowWaiter) env_.windowWaiter->cancel(windowWait_);
+    if (timer_ != 0) platform::Timers::shared().cancel(timer_);
+    if (windowWait_ != 0) windowWaiter_.cancel(windowWait_);
 }
 
-MacroRunner& MacroRunner::shared() {
+MacroRunner& MacroRunner::makeShared() {
     // Never destroyed: at exit the event loop and the clipboard are gone,
     // and nothing may be left to touch them.
-    static MacroRunner* runner = new MacroRunner(Env::live());
-    return *runner;
+    return platform::processLifetimeInstance<MacroRunner>(Env{});
 }
 
 bool MacroRunner::postChord(const KeyCombination& combination) {
@@ -40,12 +25,9 @@ bool MacroRunner::postChord(const KeyCombination& combination) {
     return platform::EventPoster::shared().postChord(combination.keyCode, combination.modifiers & known);
 }
 
-platform::Timers& MacroRunner::timers() const { return env_.timers ? *env_.timers : platform::Timers::shared(); }
-
 void MacroRunner::run(std::vector<MacroStep> steps, std::optional<std::string> target) {
     if (steps.empty()) return;
-    platform::Permissions& permissions = permissions_ ? *permissions_ : platform::Permissions::shared();
-    if (!permissions.accessibilityTrusted(true)) return;
+    if (!platform::Permissions::shared().accessibilityTrusted(true)) return;
     Run run;
     run.steps = std::move(steps);
     run.target = std::move(target);
@@ -66,7 +48,7 @@ void MacroRunner::enqueue(Run run) {
 }
 
 void MacroRunner::activateTarget(const std::string& bundleId) {
-    platform::Workspace& workspace = workspace_ ? *workspace_ : platform::Workspace::shared();
+    platform::Workspace& workspace = platform::Workspace::shared();
     for (const auto& app : workspace.runningApplications()) {
         if (app.bundleId == bundleId) {
             workspace.activate(app);
@@ -80,7 +62,7 @@ void MacroRunner::after(std::int64_t ms) {
     pending_ = Pending::timer;
     const std::uint64_t token = ++token_;
     std::weak_ptr<int> alive = life_;
-    timer_ = timers().singleShot(std::chrono::milliseconds(ms), [this, alive, token] {
+    timer_ = platform::Timers::shared().singleShot(std::chrono::milliseconds(ms), [this, alive, token] {
         if (alive.lock()) stepFinished(token);
     });
 }
@@ -123,41 +105,48 @@ void MacroRunner::advance() {
             [this](const auto& s) {
                 using S = std::decay_t<decltype(s)>;
                 if constexpr (std::is_same_v<S, MacroStep::Chord>) {
-                    if (env_.chordPoster) env_.chordPoster(s.combination);
+                    postChord(s.combination);
                     if (env_.interChordGapMs > 0) after(env_.interChordGapMs);
                 } else if constexpr (std::is_same_v<S, MacroStep::Wait>) {
                     if (s.milliseconds > 0) after(s.milliseconds);
                 } else if constexpr (std::is_same_v<S, MacroStep::Text>) {
-                    if (!env_.textEntry) return;
                     pending_ = Pending::textEntry;
                     const std::uint64_t token = ++token_;
                     std::weak_ptr<int> alive = life_;
-                    env_.textEntry->enterText(s.text, [this, alive, token] {
+                    textEntry_.enterText(s.text, [this, alive, token] {
                         if (alive.lock()) stepFinished(token);
                     });
                 } else if constexpr (std::is_same_v<S, MacroStep::WaitForWindow>) {
                     // Found or timed out, the macro goes on with the next step.
-                    if (!env_.windowWaiter) return;
                     pending_ = Pending::windowWait;
                     const std::uint64_t token = ++token_;
                     std::weak_ptr<int> alive = life_;
-                    const auto id = env_.windowWaiter->wait(s.bundleId, s.titleContains, s.timeoutMs,
+                    const auto id = windowWaiter_.wait(s.bundleId, s.titleContains, s.timeoutMs,
                                                             [this, alive, token](bool) {
                                                                 if (alive.lock()) stepFinished(token);
                                                             });
                     if (pending_ == Pending::windowWait) windowWait_ = id;
                 } else if constexpr (std::is_same_v<S, MacroStep::ClipboardPush>) {
-                    if (!env_.clipboardStack) return;
-                    std::optional<std::string> text;
-                    if (env_.pasteboardRead) text = env_.pasteboardRead();
-                    env_.clipboardStack->push(std::move(text));
+                    // Read without waiting on the clipboard's owner; one that
+                    // does not answer leaves an empty entry.
+                    pending_ = Pending::clipboard;
+                    const std::uint64_t token = ++token_;
+                    std::weak_ptr<int> alive = life_;
+                    platform::Pasteboard::shared().takeSnapshot(
+                        [this, alive, token](std::optional<platform::PasteboardSnapshot> snapshot) {
+                            if (!alive.lock()) return;
+                            env_.clipboardStack->push(snapshot ? snapshot->plainText() : std::nullopt);
+                            stepFinished(token);
+                        });
                 } else if constexpr (std::is_same_v<S, MacroStep::ClipboardPop>) {
-                    if (!env_.clipboardStack) return;
                     std::optional<std::string> text = env_.clipboardStack->pop();
-                    if (text && env_.pasteboardWrite) env_.pasteboardWrite(*text);
+                    if (text) platform::Pasteboard::shared().setText(*text);
                 }
             },
             step.value);
+        // A step that took no time still hands the event loop a turn, so a
+        // long macro never holds the interface.
+        if (pending_ == Pending::none) after(0);
     }
     advancing_ = false;
 }

@@ -21,6 +21,7 @@
 #include "model/key_combination.h"
 #include "model/macro_step.h"
 #include "platform/permissions.h"
+#include "platform/shared_instance.h"
 #include "platform/timers.h"
 #include "platform/workspace.h"
 #include "slots/clipboard_stack.h"
@@ -29,38 +30,22 @@
 
 namespace orbel {
 
-class MacroRunner {
+class MacroRunner : public platform::Shared<MacroRunner> {
 public:
-    // Every effect of the step loop. The loop makes no platform call of its own.
+    // The pauses of the step loop and the clipboard stack it uses. Chords go
+    // through the shared event poster, text through a paste swap restoring
+    // after 80 ms, window waits poll every 100 ms.
     struct Env {
-        std::function<void(const KeyCombination&)> chordPoster;
-        // The clipboard's plain text, or none; and replacing the clipboard
-        // with a text (for the clipboard stack steps).
-        std::function<std::optional<std::string>()> pasteboardRead;
-        std::function<void(const std::string&)> pasteboardWrite;
-        std::shared_ptr<MacroTextEntry> textEntry;
-        std::shared_ptr<WindowWaiter> windowWaiter;
-        ClipboardStack* clipboardStack = nullptr;  // shared, not owned
-        std::int64_t initialDelayMs = 100;
-        std::int64_t interChordGapMs = 80;
-        platform::Timers* timers = nullptr;  // null: Timers::shared(), looked up when used
-
-        // The live environment: XTest chords, the system clipboard, a paste
-        // entry restoring after 80 ms, a 100 ms window poll, the shared
-        // clipboard stack, 100 ms before the first step, 80 ms after chords.
-        static Env live();
+        std::int64_t initialDelayMs = 100;  // before the first step
+        std::int64_t interChordGapMs = 80;  // after each chord
+        ClipboardStack* clipboardStack = &ClipboardStack::shared();  // not owned
     };
 
-    // Null services mean the shared ones, looked up when used.
-    explicit MacroRunner(Env env, platform::Permissions* permissions = nullptr,
-                         platform::Workspace* workspace = nullptr);
+    explicit MacroRunner(Env env);
     // A run in progress stops where it is; queued runs are dropped.
     ~MacroRunner();
     MacroRunner(const MacroRunner&) = delete;
     MacroRunner& operator=(const MacroRunner&) = delete;
-
-    // The process-wide runner with the live environment (never destroyed).
-    static MacroRunner& shared();
 
     // Plays a keystroke slot's macro into the target application (a bundle
     // identifier; none plays into whatever is in front). Returns at once.
@@ -74,8 +59,6 @@ public:
     // run in progress like `run`.
     void play(std::vector<MacroStep> steps, std::function<void()> done = {});
 
-    bool isPlaying() const { return current_.has_value(); }
-    std::size_t queuedRuns() const { return queue_.size(); }
 
     // Posts one chord (key down then up, with exactly its modifiers) through
     // the shared event poster; a mouse button in the combination is ignored.
@@ -83,6 +66,10 @@ public:
     static bool postChord(const KeyCombination& combination);
 
 private:
+    friend platform::Shared<MacroRunner>;
+    // The process-wide runner has the live environment.
+    static MacroRunner& makeShared();
+
     struct Run {
         std::vector<MacroStep> steps;
         std::optional<std::string> target;
@@ -90,18 +77,17 @@ private:
         std::function<void()> done;
         std::size_t next = 0;  // index of the next step to play
     };
-    enum class Pending { none, timer, textEntry, windowWait };
+    enum class Pending { none, timer, textEntry, windowWait, clipboard };
 
     void enqueue(Run run);
     void activateTarget(const std::string& bundleId);
     void advance();
     void after(std::int64_t ms);
     void stepFinished(std::uint64_t token);
-    platform::Timers& timers() const;
 
     Env env_;
-    platform::Permissions* permissions_;
-    platform::Workspace* workspace_;
+    PasteboardTextEntry textEntry_{std::chrono::milliseconds(80)};
+    WindowWaiter windowWaiter_{100};
     std::deque<Run> queue_;
     std::optional<Run> current_;
     Pending pending_ = Pending::none;

@@ -2,8 +2,7 @@
 
 namespace orbel {
 
-PasteboardTextEntry::PasteboardTextEntry(std::chrono::milliseconds restoreDelay, platform::EventPoster* poster)
-    : restoreDelay_(restoreDelay), poster_(poster) {}
+PasteboardTextEntry::PasteboardTextEntry(std::chrono::milliseconds restoreDelay) : restoreDelay_(restoreDelay) {}
 
 PasteboardTextEntry::~PasteboardTextEntry() {
     life_.reset();  // the swaps' completions must not call `done` any more
@@ -17,10 +16,6 @@ void PasteboardTextEntry::enterText(const std::string& text, std::function<void(
         auto swap = weak.lock();
         return !swap || swap->finished();
     });
-    ChordPoster post;
-    if (poster_) {
-        post = [poster = poster_](const KeyCombination& chord) { poster->postChord(chord.keyCode, chord.modifiers); };
-    }
     // A paste that could not be posted still waits and restores: the step
     // takes the same time either way and the clipboard comes back.
     std::weak_ptr<int> alive = life_;
@@ -28,8 +23,7 @@ void PasteboardTextEntry::enterText(const std::string& text, std::function<void(
         text, restoreDelay_,
         [alive, done = std::move(done)] {
             if (alive.lock() && done) done();
-        },
-        std::move(post)));
+        }));
 }
 
 }  // namespace orbel

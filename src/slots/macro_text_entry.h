@@ -22,17 +22,13 @@ public:
     virtual void enterText(const std::string& text, std::function<void()> done) = 0;
 };
 
-// Pastes through the clipboard with a PasteSwap: takes a snapshot of every
-// clipboard format, puts the text there, presses Ctrl+V, and after
-// `restoreDelay` puts the snapshot back, but only when the clipboard still
-// holds our text, so that whatever someone copied in the meantime stays.
-// The GUI thread keeps running throughout, so the target's paste request is
-// answered.
+// Pastes through the clipboard with a PasteSwap (see pasteText): the text
+// goes on the clipboard, Ctrl+V is pressed, and `restoreDelay` later the
+// clipboard gets back what it held when it still holds our text. The GUI
+// thread keeps running throughout, so the target's paste request is answered.
 class PasteboardTextEntry : public MacroTextEntry {
 public:
-    // A null poster means the shared one, looked up when used.
-    explicit PasteboardTextEntry(std::chrono::milliseconds restoreDelay = std::chrono::milliseconds(80),
-                                 platform::EventPoster* poster = nullptr);
+    explicit PasteboardTextEntry(std::chrono::milliseconds restoreDelay = std::chrono::milliseconds(80));
     // A restore still pending is done at once (when the clipboard still
     // holds our text), without calling its `done`.
     ~PasteboardTextEntry() override;
@@ -41,7 +37,6 @@ public:
 
 private:
     std::chrono::milliseconds restoreDelay_;
-    platform::EventPoster* poster_;
     std::vector<std::weak_ptr<PasteSwap>> pending_;
     std::shared_ptr<int> life_ = std::make_shared<int>(0);
 };

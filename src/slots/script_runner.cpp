@@ -49,10 +49,7 @@ std::string_view osaLanguageName(ScriptLanguage language) {
 
 }  // namespace
 
-ScriptRunner::ScriptRunner() : ScriptRunner(platform::ProcessRunner::shared()) {}
-
-ScriptRunner::ScriptRunner(platform::ProcessRunner& processes, ScriptInterpreters interpreters)
-    : processes_(&processes), interpreters_(std::move(interpreters)) {}
+ScriptRunner::ScriptRunner(ScriptInterpreters interpreters) : interpreters_(std::move(interpreters)) {}
 
 platform::ProcessRequest ScriptRunner::request(const ScriptInvocation& invocation) const {
     platform::ProcessRequest request;
@@ -66,7 +63,18 @@ platform::ProcessRequest ScriptRunner::request(const ScriptInvocation& invocatio
     return request;
 }
 
-std::string ScriptRunner::decodeOutput(std::string_view bytes) {
+std::string ScriptRunner::decodeOutput(std::string_view bytes, bool limited) {
+    if (limited) {
+        // Drop the lead and continuation bytes of a character the cut split.
+        std::size_t lead = bytes.size(), continuations = 0;
+        while (continuations < 3 && lead > 0 && (static_cast<unsigned char>(bytes[lead - 1]) & 0xC0) == 0x80)
+            --lead, ++continuations;
+        if (lead > 0) {
+            const auto c = static_cast<unsigned char>(bytes[lead - 1]);
+            const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+            if (continuations + 1 < length) bytes = bytes.substr(0, lead - 1);
+        }
+    }
     if (!isValidUtf8(bytes)) return {};
     return std::string(bytes);
 }
@@ -79,9 +87,9 @@ ScriptResult ScriptRunner::resultFor(ScriptLanguage language, const platform::Pr
     // and counts as a failure even if that number were somehow 0.
     const std::int32_t status = process.exitCode;
     if (process.status == Status::exited && status == 0)
-        return ScriptResult::success(decodeOutput(process.standardOutput));
+        return ScriptResult::success(decodeOutput(process.standardOutput, process.outputLimited));
 
-    std::string standardError = decodeOutput(process.standardError);
+    std::string standardError = decodeOutput(process.standardError, process.outputLimited);
     const std::int32_t code = status != 0 ? status : 1;
     if (language == ScriptLanguage::shell)
         return ScriptResult::failure(ScriptError::nonzeroExit(code, std::move(standardError)));
@@ -89,10 +97,10 @@ ScriptResult ScriptRunner::resultFor(ScriptLanguage language, const platform::Pr
     return ScriptResult::failure(ScriptError::osaFailed(std::move(standardError)));
 }
 
-void ScriptRunner::run(const ScriptInvocation& invocation, Completion completion) const {
+platform::ProcessRunner::Id ScriptRunner::run(const ScriptInvocation& invocation, Completion completion) const {
     const ScriptLanguage language = invocation.language;
     // The process runner calls back exactly once, queued on the GUI thread.
-    processes_->start(request(invocation),
+    return platform::ProcessRunner::shared().start(request(invocation),
                       [language, completion = std::move(completion)](const platform::ProcessResult& process) {
                           if (completion) completion(resultFor(language, process));
                       });

@@ -28,18 +28,18 @@ class ScriptRunner {
 public:
     using Completion = std::function<void(const ScriptResult&)>;
 
-    // With the shared process runner.
-    ScriptRunner();
-    // `processes` must outlive every run started through this runner.
-    explicit ScriptRunner(platform::ProcessRunner& processes, ScriptInterpreters interpreters = ScriptInterpreters());
+    // Runs through the shared process runner.
+    explicit ScriptRunner(ScriptInterpreters interpreters = ScriptInterpreters());
 
     // Starts the script and returns at once; may be called from any thread.
     // The completion runs exactly once, on the GUI thread and never inside
-    // this call, after the script has ended or failed to start. There is no
-    // time limit and no cancellation. Standard input is closed; environment
-    // and working directory are the application's.
-    void run(const ScriptInvocation& invocation, Completion completion) const;
+    // this call, after the script has ended (both its output streams closed)
+    // or failed to start. Standard input is closed; environment and working
+    // directory are the application's. Output beyond the process runner's
+    // limit is dropped. The id ends the run through the process runner.
+    platform::ProcessRunner::Id run(const ScriptInvocation& invocation, Completion completion) const;
 
+private:
     // The process a run starts: zsh with "-lc" and the source, or osascript
     // with "-l", the language, "-e" and the source. The source is always one
     // argument, never a file or standard input.
@@ -49,10 +49,9 @@ public:
     static ScriptResult resultFor(ScriptLanguage language, const platform::ProcessResult& process);
 
     // The bytes as text when they are valid UTF-8; otherwise the empty text.
-    static std::string decodeOutput(std::string_view bytes);
+    // Output cut at the size limit (`limited`) loses a character split by the cut.
+    static std::string decodeOutput(std::string_view bytes, bool limited = false);
 
-private:
-    platform::ProcessRunner* processes_;
     ScriptInterpreters interpreters_;
 };
 

@@ -51,7 +51,12 @@ SlotImage AppSlot::icon() const {
 void AppSlot::execute(DialController*) {
     auto& workspace = platform::Workspace::shared();
     // An application that is not installed does nothing.
-    if (auto app = workspace.applicationFor(bundleId_)) workspace.launch(*app);
+    auto app = workspace.applicationFor(bundleId_);
+    if (!app) return;
+    // Opening a running application brings its windows to the front.
+    for (const auto& running : workspace.runningApplications())
+        if (running.bundleId == app->bundleId && workspace.activate(running)) return;
+    workspace.launch(*app);
 }
 
 // MARK: action
@@ -137,15 +142,12 @@ void DynamicSlot::execute(DialController*) {
 
 // MARK: cycling
 
-CyclingSlot::CyclingSlot(const SlotConfig& config, CyclingIndexStore* store)
-    : ConfiguredSlot(config),
-      scope_(config.scope),
-      children_(config.type.get<SlotType::Cycling>()->children),
-      store_(store ? store : &CyclingIndexStore::shared()) {}
+CyclingSlot::CyclingSlot(const SlotConfig& config)
+    : ConfiguredSlot(config), scope_(config.scope), children_(config.type.get<SlotType::Cycling>()->children) {}
 
 const SlotConfig* CyclingSlot::currentChild() const {
     if (children_.empty()) return nullptr;
-    return &children_[static_cast<std::size_t>(store_->currentIndex(children_))];
+    return &children_[static_cast<std::size_t>(CyclingIndexStore::shared().currentIndex(children_))];
 }
 
 std::string CyclingSlot::title() const {
@@ -173,7 +175,7 @@ void CyclingSlot::execute(DialController* controller) {
     if (children_.empty()) return;
     const SlotConfig child = *currentChild();
     if (MenuSlotPtr slot = SlotFactory::makeSlot(child)) slot->execute(controller);
-    store_->advance(children_);
+    CyclingIndexStore::shared().advance(children_);
 }
 
 // MARK: profiles
@@ -251,10 +253,7 @@ void GroupSlot::execute(DialController* controller) {
 ModeSwitchSlot::ModeSwitchSlot(const SlotConfig& config)
     : ConfiguredSlot(config), target_(config.type.get<SlotType::ModeSwitch>()->mode) {}
 
-SlotImage ModeSwitchSlot::icon() const {
-    if (slotIcon_.isAuto()) return configuredImage(title());
-    return SlotImage{slotIcon_, "circle", title(), {}};
-}
+SlotImage ModeSwitchSlot::icon() const { return configuredImage(title()); }
 
 void ModeSwitchSlot::execute(DialController* controller) {
     if (controller) controller->switchMode(target_);

@@ -100,7 +100,7 @@ private:
 // Runs one child per use, in turn; shows the child that runs next.
 class CyclingSlot final : public ConfiguredSlot {
 public:
-    explicit CyclingSlot(const SlotConfig& config, CyclingIndexStore* store = nullptr);
+    explicit CyclingSlot(const SlotConfig& config);
     std::string title() const override;
     SlotImage icon() const override;
     void execute(DialController* controller) override;
@@ -109,7 +109,6 @@ private:
     const SlotConfig* currentChild() const;
     SlotScope scope_;
     std::vector<SlotConfig> children_;
-    CyclingIndexStore* store_;
     // The current child's picture, worked out once per child index.
     mutable std::optional<std::pair<std::int64_t, SlotImage>> childImage_;
 };

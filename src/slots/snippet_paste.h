@@ -4,7 +4,7 @@
 // text is put on the clipboard, the paste chord is pressed for the user, and
 // a moment later the clipboard gets back everything it held before (text,
 // images, any other format). Nothing is put back when the user (or anyone
-// else) has copied something in the meantime, so a fresh copy is never
+// else) has copied something else in the meantime, so a fresh copy is never
 // overwritten.
 //
 // Everything here runs on the GUI thread and never blocks it: the wait
@@ -35,62 +35,71 @@ inline constexpr std::chrono::milliseconds kSnippetRestoreDelay{300};
 // the front application before it pastes anyway.
 inline constexpr std::chrono::milliseconds kActivationWaitLimit{300};
 
-// Posts one chord (key down, key up). Its success is not examined: when the
-// chord cannot be posted the clipboard is still swapped and put back.
-using ChordPoster = std::function<void(const KeyCombination&)>;
-
-// Posts the chord through the shared EventPoster.
+// Posts the chord through the shared EventPoster (key down, key up). A mouse
+// button in the combination is ignored.
 void postChord(const KeyCombination& chord);
 
-// One clipboard swap around a paste. Made by `start` (or `pasteText`); the
-// caller may keep the handle or drop it, the swap finishes either way.
+// One clipboard swap around a paste. Made by `pasteText`; the caller may keep
+// the handle or drop it, the swap finishes either way.
 class PasteSwap : public std::enable_shared_from_this<PasteSwap> {
 public:
-    enum class Outcome {
-        pending,      // the delay has not passed yet
-        restored,     // the clipboard got back what it held before
-        userCopied,   // someone copied in between: their copy was left alone
-        handedOver,   // a later swap took over what to put back
-    };
-
-    // 1. Takes a snapshot of every clipboard format; if an earlier swap is
-    //    still waiting and the clipboard still holds its text, the snapshot
-    //    that swap took is inherited instead (so two quick pastes end with
-    //    the user's clipboard, not the first text).
-    // 2. Puts `text` on the clipboard and notes its change count.
-    // 3. Posts the paste chord through `poster` (the shared EventPoster when empty).
-    // 4. `delay` later (a zero or negative delay still defers to the event
-    //    loop) restores the snapshot if the change count has not moved, then
-    //    runs `completion` (always, whatever the outcome).
-    static std::shared_ptr<PasteSwap> start(std::string text, std::chrono::milliseconds delay,
-                                            std::function<void()> completion = {}, ChordPoster poster = {});
-
     PasteSwap(const PasteSwap&) = delete;
     PasteSwap& operator=(const PasteSwap&) = delete;
 
-    // Ends the swap now instead of at the end of the delay (same rule for
-    // restoring), e.g. when the caller is going away. Does nothing once finished.
+    // Ends the swap now instead of at the end of the delay, e.g. when the
+    // caller is going away: restores only when the clipboard plainly still
+    // holds our text. Does nothing once finished.
     void finishNow();
 
-    Outcome outcome() const { return outcome_; }
     bool finished() const { return outcome_ != Outcome::pending; }
 
 private:
-    PasteSwap() = default;
-    void finish();
+    enum class Outcome {
+        pending,           // not finished yet
+        restored,          // the clipboard got back what it held before
+        userCopied,        // someone copied in between: their copy was left alone
+        handedOver,        // a later swap took over what to put back
+        nothingToRestore,  // the clipboard was empty before: the pasted text stays
+        typed,             // the clipboard's owner did not answer: the text was typed
+                           // instead, and the clipboard never touched
+    };
 
-    platform::PasteboardSnapshot saved_;
+    friend std::shared_ptr<PasteSwap> pasteText(const std::string&, std::chrono::milliseconds, std::function<void()>);
+    PasteSwap() = default;
+    void begin();
+    void place(std::optional<platform::PasteboardSnapshot> saved);
+    void finish();
+    void conclude(Outcome outcome);
+
+    std::string text_;
+    std::chrono::milliseconds delay_{0};
+    std::optional<platform::PasteboardSnapshot> saved_;  // taken: what to put back
     std::uint64_t placedCount_ = 0;
     platform::Timers::Id timer_ = 0;
+    bool placed_ = false;
     bool handedOver_ = false;
     Outcome outcome_ = Outcome::pending;
     std::function<void()> completion_;
+    std::shared_ptr<PasteSwap> next_;  // a swap started while this one took its snapshot
 };
 
-// The swap the snippets and the macro runner's text steps share: places
-// `text`, posts Ctrl+V, restores after `delay`, then calls `completion`.
+// Types `text` into the focused window through the clipboard, without ever
+// making the GUI thread wait on another program's clipboard:
+// 1. Takes a snapshot of every clipboard format (asynchronously). When an
+//    earlier swap is still waiting and the clipboard still holds its text,
+//    that swap's snapshot is inherited instead, so two quick pastes end with
+//    the user's clipboard; a swap started while an earlier one is still
+//    taking its snapshot waits for it.
+// 2. A snapshot the clipboard's owner did not hand over in full is never
+//    restored: the text is typed with key events and the clipboard is left
+//    as it is. Otherwise the text goes on the clipboard and Ctrl+V is posted.
+// 3. `delay` later (a zero or negative delay still defers to the event loop)
+//    the snapshot is put back when the clipboard still holds our text (by
+//    content, so a clipboard manager that takes over every copy changes
+//    nothing); an empty snapshot leaves the text there. Then `completion`
+//    runs, whatever the outcome.
 std::shared_ptr<PasteSwap> pasteText(const std::string& text, std::chrono::milliseconds delay,
-                                     std::function<void()> completion = {}, ChordPoster poster = {});
+                                     std::function<void()> completion = {});
 
 // Pastes a snippet into the application `targetBundleId` (the one in front
 // when the dial opened). An empty text does nothing at all. A running target

@@ -26,6 +26,16 @@ namespace orbel {
 namespace {
 
 using K = SystemAction::Kind;
+using platform::Alerts;
+using platform::AudioOutput;
+using platform::Clock;
+using platform::Displays;
+using platform::EventPoster;
+using platform::ProcessRunner;
+using platform::ScreenGrabber;
+using platform::SessionServices;
+using platform::Trash;
+using platform::Workspace;
 
 // Interactive region captures that copy the picture to the clipboard, the
 // desktops' own tools first.
@@ -48,127 +58,131 @@ const std::vector<std::vector<std::string>> kForceQuitTools = {
     {"xkill"},
 };
 
-std::atomic<SystemActionExecutor*> sharedExecutor{nullptr};
-
 }  // namespace
-
-SystemActionExecutor::SystemActionExecutor() = default;
-
-SystemActionExecutor::SystemActionExecutor(Environment environment) : env_(std::move(environment)) {}
 
 void SystemActionExecutor::perform(const SystemAction& action) {
     using platform::MediaKey;
     switch (action.kind) {
-        case K::setVolume: return setVolume(action.value);
+        case K::setVolume:
+            return whenAudioReady([level = SystemAction::clampLevel(action.value), done = beepUnless()](AudioOutput& a) {
+                a.setVolume(level, done);
+            });
         case K::setBrightness: return setBrightness(action.value);
-        case K::volumeUp: return audio().changeVolume(kStep, beepUnless());
-        case K::volumeDown: return audio().changeVolume(-kStep, beepUnless());
-        case K::volumeMute: return audio().toggleMute(beepUnless());
-        case K::nextOutputDevice: return nextOutputDevice();
+        case K::volumeUp:
+            return whenAudioReady([done = beepUnless()](AudioOutput& a) { a.changeVolume(kStep, done); });
+        case K::volumeDown:
+            return whenAudioReady([done = beepUnless()](AudioOutput& a) { a.changeVolume(-kStep, done); });
+        case K::volumeMute: return whenAudioReady([done = beepUnless()](AudioOutput& a) { a.toggleMute(done); });
+        case K::nextOutputDevice:
+            return whenAudioReady([beep = beeper(), done = beepUnless()](AudioOutput& a) { nextOutputDevice(a, beep, done); });
         case K::brightnessUp: return changeBrightness(kStep);
         case K::brightnessDown: return changeBrightness(-kStep);
-        case K::toggleDarkMode: return session().toggleDarkMode(beepUnlessSession("dark mode"));
+        case K::toggleDarkMode: return SessionServices::shared().toggleDarkMode(beepUnlessSession("dark mode"));
         case K::missionControl:
             // No window overview that can be asked for on every X11 desktop.
             qCInfo(lcActions) << "Mission Control has no counterpart on this desktop";
-            return alerts().beep();
+            return Alerts::shared().beep();
         case K::showDesktop:
-            if (!workspace().toggleShowDesktop()) {
+            if (!Workspace::shared().toggleShowDesktop()) {
                 qCInfo(lcActions) << "the window manager cannot show the desktop";
-                alerts().beep();
+                Alerts::shared().beep();
             }
             return;
         case K::nextDisplay: return nextDisplay();
         case K::mediaPlayPause: return postMediaKey(MediaKey::playPause);
         case K::mediaNext: return postMediaKey(MediaKey::next);
         case K::mediaPrevious: return postMediaKey(MediaKey::previous);
-        case K::toggleWiFi: return session().toggleWireless(beepUnlessSession("Wi-Fi"));
-        case K::toggleDND: return session().toggleDoNotDisturb(beepUnlessSession("do not disturb"));
+        case K::toggleWiFi: return SessionServices::shared().toggleWireless(beepUnlessSession("Wi-Fi"));
+        case K::toggleDND: return SessionServices::shared().toggleDoNotDisturb(beepUnlessSession("do not disturb"));
         case K::spotlight:
             // Desktops bind their launchers to different keys (Super+Space
             // switches the keyboard layout on some): nothing safe to press.
             qCInfo(lcActions) << "Spotlight has no counterpart on this desktop";
-            return alerts().beep();
+            return Alerts::shared().beep();
         case K::screenshot: return runFirstInstalled(kSelectionScreenshotTools);
         case K::screenshotFull: return takeFullScreenshot();
         case K::screenRecording: return runFirstInstalled(kScreenRecorders);
-        case K::emptyTrash: return trash().empty(beepUnless());
+        case K::emptyTrash: return Trash::shared().empty(beepUnless());
         case K::hideFrontApp:
             // False only when no window is active: nothing to hide.
-            workspace().hideFrontApplication();
+            Workspace::shared().hideFrontApplication();
             return;
         case K::forceQuit: return runFirstInstalled(kForceQuitTools);
-        case K::lockScreen: return session().lockScreen(beepUnlessSession("lock"));
+        case K::lockScreen: return SessionServices::shared().lockScreen(beepUnlessSession("lock"));
         case K::sleepDisplay:
-            if (!displays().sleepDisplays()) {
+            if (!Displays::shared().sleepDisplays()) {
                 qCInfo(lcActions) << "the displays cannot be put to sleep";
-                alerts().beep();
+                Alerts::shared().beep();
             }
             return;
-        case K::sleepComputer: return session().suspend(beepUnlessSession("sleep"));
-        case K::logOut: return session().logOut(beepUnlessSession("log out"));
-        case K::restart: return session().reboot(beepUnlessSession("restart"));
-        case K::shutdown: return session().powerOff(beepUnlessSession("shut down"));
+        case K::sleepComputer: return SessionServices::shared().suspend(beepUnlessSession("sleep"));
+        // Ending the session may be refused to keep unsaved work: say why.
+        case K::logOut: return SessionServices::shared().logOut(explainUnlessSession("Couldn’t log out"));
+        case K::restart: return SessionServices::shared().reboot(explainUnlessSession("Couldn’t restart"));
+        case K::shutdown: return SessionServices::shared().powerOff(explainUnlessSession("Couldn’t shut down"));
     }
 }
 
-void SystemActionExecutor::setVolume(double level) {
-    audio().setVolume(SystemAction::clampLevel(level), beepUnless());
+void SystemActionExecutor::whenAudioReady(std::function<void(platform::AudioOutput&)> action) {
+    // The first action of a process may come before the sound server has
+    // answered: it waits for the answer rather than failing.
+    AudioOutput::shared().whenReady([action = std::move(action)] { action(AudioOutput::shared()); });
 }
 
-void SystemActionExecutor::nextOutputDevice() {
-    const std::vector<platform::AudioSink> sinks = audio().sinks();
-    const std::optional<std::string> current = audio().defaultSink();
-    if (sinks.size() < 2 || !current) return alerts().beep();
+void SystemActionExecutor::nextOutputDevice(platform::AudioOutput& audio, const std::function<void()>& beep,
+                                            const std::function<void(bool)>& done) {
+    const std::vector<platform::AudioSink> sinks = audio.sinks();
+    const std::optional<std::string> current = audio.defaultSink();
+    if (sinks.size() < 2 || !current) return beep();
     auto it = std::find_if(sinks.begin(), sinks.end(), [&](const auto& s) { return s.name == *current; });
     std::size_t next = 0;
     if (it != sinks.end()) next = (static_cast<std::size_t>(it - sinks.begin()) + 1) % sinks.size();
-    audio().setDefaultSink(sinks[next].name, beepUnless());
+    audio.setDefaultSink(sinks[next].name, done);
 }
 
 void SystemActionExecutor::changeBrightness(double delta) {
-    if (!displays().hasBacklight()) {
+    if (!Displays::shared().hasBacklight()) {
         qCInfo(lcActions) << "no backlight this session may set";
-        return alerts().beep();
+        return Alerts::shared().beep();
     }
-    displays().changeBrightness(delta, beepUnless());
+    Displays::shared().changeBrightness(delta, beepUnless());
 }
 
 void SystemActionExecutor::setBrightness(double level) {
-    if (!displays().hasBacklight()) {
+    if (!Displays::shared().hasBacklight()) {
         const ShowOnceAlert alert = ShowOnceAlert::brightnessNoBuiltIn();
-        showOnce()(alert.key, alert.title, alert.message);
+        AlertUtility::showOnceOnMain(alert.key, alert.title, alert.message);
         return;
     }
-    displays().setBrightness(SystemAction::clampLevel(level), [show = showOnce()](bool ok) {
+    Displays::shared().setBrightness(SystemAction::clampLevel(level), [](bool ok) {
         if (ok) return;
         const ShowOnceAlert alert = ShowOnceAlert::brightnessUnavailable();
-        show(alert.key, alert.title, alert.message);
+        AlertUtility::showOnceOnMain(alert.key, alert.title, alert.message);
     });
 }
 
 void SystemActionExecutor::nextDisplay() {
-    const std::vector<platform::DisplayInfo> list = displays().displays();
-    if (list.size() < 2) return alerts().beep();
-    const std::optional<std::string> main = displays().mainDisplay();
+    const std::vector<platform::DisplayInfo> list = Displays::shared().displays();
+    if (list.size() < 2) return Alerts::shared().beep();
+    const std::optional<std::string> main = Displays::shared().mainDisplay();
     std::size_t target = 0;
     if (main) {
         auto it = std::find_if(list.begin(), list.end(), [&](const auto& d) { return d.id == *main; });
         if (it != list.end()) target = (static_cast<std::size_t>(it - list.begin()) + 1) % list.size();
     }
-    if (!displays().setMainDisplay(list[target].id)) {
+    if (!Displays::shared().setMainDisplay(list[target].id)) {
         qCInfo(lcActions) << "could not make" << QString::fromStdString(list[target].id) << "the main display";
-        alerts().beep();
+        Alerts::shared().beep();
     }
 }
 
 void SystemActionExecutor::postMediaKey(platform::MediaKey key) {
-    if (!events().postMediaKey(key)) alerts().beep();
+    if (!EventPoster::shared().postMediaKey(key)) Alerts::shared().beep();
 }
 
 void SystemActionExecutor::takeFullScreenshot() {
-    const std::string name = screenshotFileName(clock().secondsSince1970());
-    screenGrabber().grabAllScreens(screenGrabber().screenshotFolder(), name, [beep = beeper()](const std::string& path) {
+    const std::string name = screenshotFileName(Clock::shared().secondsSince1970());
+    ScreenGrabber::shared().grabAllScreens(ScreenGrabber::shared().screenshotFolder(), name, [beep = beeper()](const std::string& path) {
         if (path.empty()) beep();
     });
 }
@@ -181,27 +195,29 @@ std::string SystemActionExecutor::screenshotFileName(double secondsSince1970) {
 
 void SystemActionExecutor::runFirstInstalled(const std::vector<std::vector<std::string>>& candidates) {
     for (const auto& candidate : candidates) {
-        const std::string program = findExecutable(candidate.front());
+        const std::string program =
+            QStandardPaths::findExecutable(QString::fromStdString(candidate.front())).toStdString();
         if (program.empty()) continue;
-        platform::ProcessRequest request{program, {candidate.begin() + 1, candidate.end()}, std::nullopt};
-        processes().start(std::move(request), [beep = beeper(), name = candidate.front()](const platform::ProcessResult& r) {
-            using S = platform::ProcessResult::Status;
-            if (r.status == S::exited) return;
-            qCInfo(lcActions) << QString::fromStdString(name)
-                              << (r.status == S::launchFailed ? "could not be started:" : "crashed")
-                              << QString::fromStdString(r.launchError);
+        // Detached: the tool lives on its own, with no pipe to us, past our exit.
+        platform::ProcessRequest request;
+        request.program = program;
+        request.arguments = {candidate.begin() + 1, candidate.end()};
+        request.detached = true;
+        ProcessRunner::shared().start(std::move(request), [beep = beeper(), name = candidate.front()](const platform::ProcessResult& r) {
+            if (r.status != platform::ProcessResult::Status::launchFailed) return;
+            qCInfo(lcActions) << QString::fromStdString(name) << "could not be started:" << QString::fromStdString(r.launchError);
             beep();
         });
         return;
     }
     qCInfo(lcActions) << "none of the programs for this action is installed, such as"
                       << QString::fromStdString(candidates.front().front());
-    alerts().beep();
+    Alerts::shared().beep();
 }
 
 std::function<void()> SystemActionExecutor::beeper() const {
     // The service outlives any executor; the executor may not outlive the answer.
-    platform::Alerts* a = &alerts();
+    platform::Alerts* a = &Alerts::shared();
     return [a] { a->beep(); };
 }
 
@@ -219,52 +235,16 @@ std::function<void(bool, const std::string&)> SystemActionExecutor::beepUnlessSe
     };
 }
 
-SystemActionExecutor::ShowOnce SystemActionExecutor::showOnce() const {
-    if (env_.showOnce) return env_.showOnce;
-    return [](const std::string& key, const std::string& title, const std::string& message) {
-        AlertUtility::showOnceOnMain(key, title, message);
+std::function<void(bool, const std::string&)> SystemActionExecutor::explainUnlessSession(const char* title) const {
+    platform::Alerts* a = &Alerts::shared();
+    return [a, title = QCoreApplication::translate("SystemAction", title).toStdString()](bool ok, const std::string& error) {
+        if (!ok) a->show({title, error, platform::AlertStyle::warning, {"OK"}, {}});
     };
 }
 
-platform::AudioOutput& SystemActionExecutor::audio() const {
-    return env_.audio ? *env_.audio : platform::AudioOutput::shared();
+SystemActionExecutor& SystemActionExecutor::makeShared() {
+    return platform::processLifetimeInstance<SystemActionExecutor>();
 }
-platform::Displays& SystemActionExecutor::displays() const {
-    return env_.displays ? *env_.displays : platform::Displays::shared();
-}
-platform::EventPoster& SystemActionExecutor::events() const {
-    return env_.events ? *env_.events : platform::EventPoster::shared();
-}
-platform::SessionServices& SystemActionExecutor::session() const {
-    return env_.session ? *env_.session : platform::SessionServices::shared();
-}
-platform::Workspace& SystemActionExecutor::workspace() const {
-    return env_.workspace ? *env_.workspace : platform::Workspace::shared();
-}
-platform::Trash& SystemActionExecutor::trash() const { return env_.trash ? *env_.trash : platform::Trash::shared(); }
-platform::ScreenGrabber& SystemActionExecutor::screenGrabber() const {
-    return env_.screenGrabber ? *env_.screenGrabber : platform::ScreenGrabber::shared();
-}
-platform::ProcessRunner& SystemActionExecutor::processes() const {
-    return env_.processes ? *env_.processes : platform::ProcessRunner::shared();
-}
-platform::Alerts& SystemActionExecutor::alerts() const {
-    return env_.alerts ? *env_.alerts : platform::Alerts::shared();
-}
-platform::Clock& SystemActionExecutor::clock() const { return env_.clock ? *env_.clock : platform::Clock::shared(); }
-
-std::string SystemActionExecutor::findExecutable(const std::string& name) const {
-    if (env_.findExecutable) return env_.findExecutable(name);
-    return QStandardPaths::findExecutable(QString::fromStdString(name)).toStdString();
-}
-
-SystemActionExecutor& SystemActionExecutor::shared() {
-    static SystemActionExecutor defaults;
-    SystemActionExecutor* s = sharedExecutor.load();
-    return s ? *s : defaults;
-}
-
-void SystemActionExecutor::setShared(SystemActionExecutor* executor) { sharedExecutor.store(executor); }
 
 void perform(const SystemAction& action) { SystemActionExecutor::shared().perform(action); }
 

@@ -16,6 +16,7 @@
 
 #include "model/system_action.h"
 #include "platform/event_poster.h"
+#include "platform/shared_instance.h"
 
 namespace orbel::platform {
 class Alerts;
@@ -32,33 +33,8 @@ class Workspace;
 
 namespace orbel {
 
-class SystemActionExecutor {
+class SystemActionExecutor : public platform::Shared<SystemActionExecutor> {
 public:
-    // Shows an informational alert at most once per run for `key`.
-    using ShowOnce = std::function<void(const std::string& key, const std::string& title, const std::string& message)>;
-    // The absolute path of an installed program found by name; empty when none.
-    using FindExecutable = std::function<std::string(const std::string& name)>;
-
-    // The services the actions use. A null service is the platform's shared
-    // one, looked up when an action runs.
-    struct Environment {
-        platform::AudioOutput* audio = nullptr;
-        platform::Displays* displays = nullptr;
-        platform::EventPoster* events = nullptr;
-        platform::SessionServices* session = nullptr;
-        platform::Workspace* workspace = nullptr;
-        platform::Trash* trash = nullptr;
-        platform::ScreenGrabber* screenGrabber = nullptr;
-        platform::ProcessRunner* processes = nullptr;
-        platform::Alerts* alerts = nullptr;
-        platform::Clock* clock = nullptr;
-        // The show-once alert of the brightness action. Unset:
-        // AlertUtility::showOnceOnMain.
-        ShowOnce showOnce;
-        // Unset: a search of PATH.
-        FindExecutable findExecutable;
-    };
-
     // The step of Volume Up/Down and Brightness Up/Down: a sixteenth of the
     // range, as the hardware keys step.
     static constexpr double kStep = 1.0 / 16.0;
@@ -66,50 +42,35 @@ public:
     static constexpr std::string_view kNoBuiltInDisplayKey = "brightness.no-built-in";
     static constexpr std::string_view kBrightnessFailedKey = "brightness.private-api-missing";
 
-    SystemActionExecutor();  // every service the shared one
-    explicit SystemActionExecutor(Environment environment);
+    SystemActionExecutor() = default;
 
     // Starts the action and returns; GUI thread only.
     void perform(const SystemAction& action);
 
-    // "Screenshot 2024-01-02 at 09.05.03.png" for that moment in local time.
-    static std::string screenshotFileName(double secondsSince1970);
-
-    // The executor used by the slots; by default one over the shared services.
-    static SystemActionExecutor& shared();
-    static void setShared(SystemActionExecutor* executor);  // nullptr restores the default
-
 private:
-    void setVolume(double level);
-    void nextOutputDevice();
+    friend platform::Shared<SystemActionExecutor>;
+    static SystemActionExecutor& makeShared();
+
+    // Runs the action on the shared audio output once it is ready.
+    static void whenAudioReady(std::function<void(platform::AudioOutput&)> action);
+    static void nextOutputDevice(platform::AudioOutput& audio, const std::function<void()>& beep,
+                                 const std::function<void(bool)>& done);
     void changeBrightness(double delta);
     void setBrightness(double level);
     void nextDisplay();
     void postMediaKey(platform::MediaKey key);
     void takeFullScreenshot();
-    // Runs the first of `candidates` (program name and arguments) that is
-    // installed; beeps when none is, or when it cannot be started.
+    // "Screenshot 2024-01-02 at 09.05.03.png" for that moment in local time.
+    static std::string screenshotFileName(double secondsSince1970);
+    // Starts the first of `candidates` (program name and arguments) found on
+    // PATH, detached; beeps when none is, or when it cannot be started.
     void runFirstInstalled(const std::vector<std::vector<std::string>>& candidates);
 
     std::function<void()> beeper() const;
     std::function<void(bool ok)> beepUnless() const;
     std::function<void(bool ok, const std::string& error)> beepUnlessSession(std::string_view what) const;
-    // The injected show-once alert, or a beep when none is set.
-    ShowOnce showOnce() const;
-
-    platform::AudioOutput& audio() const;
-    platform::Displays& displays() const;
-    platform::EventPoster& events() const;
-    platform::SessionServices& session() const;
-    platform::Workspace& workspace() const;
-    platform::Trash& trash() const;
-    platform::ScreenGrabber& screenGrabber() const;
-    platform::ProcessRunner& processes() const;
-    platform::Alerts& alerts() const;
-    platform::Clock& clock() const;
-    std::string findExecutable(const std::string& name) const;
-
-    Environment env_;
+    // Shows a warning with the title and the reason when it was not done.
+    std::function<void(bool ok, const std::string& error)> explainUnlessSession(const char* title) const;
 };
 
 // Carries out the action with the shared executor.

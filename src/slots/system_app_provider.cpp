@@ -15,19 +15,8 @@
 namespace orbel {
 
 struct SystemAppProvider::State {
-    State(platform::Workspace* w, platform::AppDirectory* d, platform::MainQueue* q)
-        : workspace(w), directory(d), mainQueue(q) {}
-
-    platform::Workspace* workspace;
-    platform::AppDirectory* directory;
-    platform::MainQueue* mainQueue;
-
     mutable std::mutex mutex;  // held for the whole first scan, so it runs once
     std::optional<std::vector<AppInfo>> cachedAllApps;
-
-    platform::Workspace& ws() const { return workspace ? *workspace : platform::Workspace::shared(); }
-    platform::AppDirectory& dir() const { return directory ? *directory : platform::AppDirectory::shared(); }
-    platform::MainQueue& queue() const { return mainQueue ? *mainQueue : platform::MainQueue::shared(); }
 
     std::vector<AppInfo> installedRows(const std::vector<KnownApp>& rows) const;
     std::vector<AppInfo> scanApplications() const;
@@ -45,7 +34,7 @@ std::string fileUrl(const std::string& path) {
 std::vector<AppInfo> SystemAppProvider::State::installedRows(const std::vector<KnownApp>& rows) const {
     std::vector<AppInfo> out;
     for (const auto& row : rows) {
-        auto ref = ws().applicationFor(row.bundleId);
+        auto ref = platform::Workspace::shared().applicationFor(row.bundleId);
         // The workspace answers a few of these identifiers with a stand-in (the
         // default browser for Safari, ...). Those stay usable on slots, but the
         // pickers list the stand-in under its own entry instead of a name that
@@ -59,7 +48,7 @@ std::vector<AppInfo> SystemAppProvider::State::installedRows(const std::vector<K
 
 std::vector<AppInfo> SystemAppProvider::State::scanApplications() const {
     std::vector<AppInfo> out;
-    for (const auto& app : dir().allApps()) {
+    for (const auto& app : platform::AppDirectory::shared().allApps()) {
         if (app.id.empty()) continue;
         out.push_back({Uuid::random(), app.name.empty() ? app.id : app.name, app.id, app.icon, fileUrl(app.location)});
     }
@@ -83,16 +72,11 @@ std::vector<AppInfo> SystemAppProvider::State::allApps() {
     return result;
 }
 
-SystemAppProvider::SystemAppProvider(platform::Workspace* workspace, platform::AppDirectory* directory,
-                                     platform::MainQueue* mainQueue)
-    : state_(std::make_shared<State>(workspace, directory, mainQueue)) {}
+SystemAppProvider::SystemAppProvider() : state_(std::make_shared<State>()) {}
 
 SystemAppProvider::~SystemAppProvider() = default;
 
-SystemAppProvider& SystemAppProvider::shared() {
-    static SystemAppProvider provider;
-    return provider;
-}
+SystemAppProvider& SystemAppProvider::makeShared() { return platform::processLifetimeInstance<SystemAppProvider>(); }
 
 std::vector<AppInfo> SystemAppProvider::allApps() { return state_->allApps(); }
 
@@ -110,7 +94,7 @@ void SystemAppProvider::load(std::function<void(AppLists)> done) {
     QThreadPool::globalInstance()->start([state = state_, done = std::move(done)]() mutable {
         AppLists lists{state->allApps(), state->installedRows(systemAppList()),
                        state->installedRows(thirdPartyAppList())};
-        state->queue().post([lists = std::move(lists), done = std::move(done)]() mutable { done(std::move(lists)); });
+        platform::MainQueue::shared().post([lists = std::move(lists), done = std::move(done)]() mutable { done(std::move(lists)); });
     });
 }
 

@@ -12,15 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/shared_instance.h"
 #include "slots/app_info.h"
 
 namespace orbel {
-
-namespace platform {
-class AppDirectory;
-class MainQueue;
-class Workspace;
-}  // namespace platform
 
 // One row of a built-in list.
 struct KnownApp {
@@ -35,16 +30,12 @@ struct AppLists {
     std::vector<AppInfo> thirdParty;
 };
 
-class SystemAppProvider {
+class SystemAppProvider : public platform::Shared<SystemAppProvider> {
 public:
-    // Null services mean the shared instance of each, looked up at each use.
-    explicit SystemAppProvider(platform::Workspace* workspace = nullptr, platform::AppDirectory* directory = nullptr,
-                               platform::MainQueue* mainQueue = nullptr);
+    SystemAppProvider();
     ~SystemAppProvider();
     SystemAppProvider(const SystemAppProvider&) = delete;
     SystemAppProvider& operator=(const SystemAppProvider&) = delete;
-
-    static SystemAppProvider& shared();
 
     // Every installed application, each bundle identifier once (a built-in
     // list's record wins over the scan's), sorted by name. Made once, on the
@@ -71,6 +62,9 @@ public:
     static void sortByName(std::vector<AppInfo>& apps);
 
 private:
+    friend platform::Shared<SystemAppProvider>;
+    static SystemAppProvider& makeShared();
+
     struct State;
     std::shared_ptr<State> state_;
 };

@@ -6,19 +6,11 @@
 
 namespace orbel {
 
-WindowWaiter::WindowWaiter(std::int64_t pollIntervalMs, platform::WindowSnapshots* provider,
-                           platform::Timers* timers)
-    : pollIntervalMs_(std::max<std::int64_t>(pollIntervalMs, 0)), provider_(provider), timers_(timers) {}
+WindowWaiter::WindowWaiter(std::int64_t pollIntervalMs) : pollIntervalMs_(std::max<std::int64_t>(pollIntervalMs, 0)) {}
 
 WindowWaiter::~WindowWaiter() {
     for (const auto& [id, wait] : waits_)
-        if (wait.timer != 0) timers().cancel(wait.timer);
-}
-
-platform::Timers& WindowWaiter::timers() const { return timers_ ? *timers_ : platform::Timers::shared(); }
-
-platform::WindowSnapshots& WindowWaiter::provider() const {
-    return provider_ ? *provider_ : platform::WindowSnapshots::shared();
+        if (wait.timer != 0) platform::Timers::shared().cancel(wait.timer);
 }
 
 std::chrono::steady_clock::time_point WindowWaiter::now() const {
@@ -45,7 +37,7 @@ WindowWaiter::WaitId WindowWaiter::wait(std::string bundleId, std::optional<std:
     std::weak_ptr<int> alive = life_;
     // Even the first poll goes through the event loop, so the completion
     // never runs inside the caller's own call.
-    w.timer = timers().singleShot(std::chrono::milliseconds(0), [this, alive, id] {
+    w.timer = platform::Timers::shared().singleShot(std::chrono::milliseconds(0), [this, alive, id] {
         if (alive.lock()) poll(id);
     });
     waits_.emplace(id, std::move(w));
@@ -55,7 +47,7 @@ WindowWaiter::WaitId WindowWaiter::wait(std::string bundleId, std::optional<std:
 void WindowWaiter::cancel(WaitId id) {
     auto it = waits_.find(id);
     if (it == waits_.end()) return;
-    if (it->second.timer != 0) timers().cancel(it->second.timer);
+    if (it->second.timer != 0) platform::Timers::shared().cancel(it->second.timer);
     waits_.erase(it);
 }
 
@@ -69,7 +61,7 @@ void WindowWaiter::poll(WaitId id) {
         finish(id, false);
         return;
     }
-    const auto windows = provider().snapshot();
+    const auto windows = platform::WindowSnapshots::shared().snapshot();
     for (const auto& window : windows) {
         if (matches(window, it->second.bundleId, it->second.titleContains)) {
             finish(id, true);
@@ -77,7 +69,7 @@ void WindowWaiter::poll(WaitId id) {
         }
     }
     std::weak_ptr<int> alive = life_;
-    it->second.timer = timers().singleShot(std::chrono::milliseconds(pollIntervalMs_), [this, alive, id] {
+    it->second.timer = platform::Timers::shared().singleShot(std::chrono::milliseconds(pollIntervalMs_), [this, alive, id] {
         if (alive.lock()) poll(id);
     });
 }

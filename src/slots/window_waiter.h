@@ -23,10 +23,8 @@ public:
     using WaitId = std::uint64_t;                  // never 0
     using Completion = std::function<void(bool found)>;
 
-    // Null services mean the shared ones, looked up when used.
     // `pollIntervalMs` below zero counts as zero.
-    explicit WindowWaiter(std::int64_t pollIntervalMs = 100, platform::WindowSnapshots* provider = nullptr,
-                          platform::Timers* timers = nullptr);
+    explicit WindowWaiter(std::int64_t pollIntervalMs = 100);
     // Pending waits end without their completion being called.
     ~WindowWaiter();
     WindowWaiter(const WindowWaiter&) = delete;
@@ -43,10 +41,8 @@ public:
                 Completion completion);
     // Ends a wait without calling its completion. Unknown ids are ignored.
     void cancel(WaitId id);
-    std::size_t pendingWaits() const { return waits_.size(); }
 
-    std::int64_t pollIntervalMs() const { return pollIntervalMs_; }
-
+private:
     // Whether a window belongs to the application (exact, case-sensitive
     // id; a window whose owner is unknown never matches) and, unless
     // `titleContains` is absent or empty, has a title containing it
@@ -54,7 +50,6 @@ public:
     static bool matches(const platform::WindowSnapshot& window, const std::string& bundleId,
                         const std::optional<std::string>& titleContains);
 
-private:
     struct Wait {
         std::string bundleId;
         std::optional<std::string> titleContains;
@@ -64,13 +59,9 @@ private:
     };
     void poll(WaitId id);
     void finish(WaitId id, bool found);
-    platform::Timers& timers() const;
-    platform::WindowSnapshots& provider() const;
     std::chrono::steady_clock::time_point now() const;
 
     std::int64_t pollIntervalMs_;
-    platform::WindowSnapshots* provider_;
-    platform::Timers* timers_;
     std::map<WaitId, Wait> waits_;
     WaitId nextId_ = 1;
     std::shared_ptr<int> life_ = std::make_shared<int>(0);  // timer callbacks hold it weakly

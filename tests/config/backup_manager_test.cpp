@@ -18,10 +18,7 @@ namespace {
 
 class BackupTest : public ConfigFixture {
 protected:
-    void SetUp() override {
-        ConfigFixture::SetUp();
-        live();
-    }
+    void SetUp() override { live(); }
     void addProfiles(std::initializer_list<const char*> names) {
         for (const char* n : names) store().save(withSnippets(1, n), n);
     }

@@ -45,7 +45,8 @@ TEST(ConfigCrash, ChildSavesUntilKilled) {
     if (!dir) GTEST_SKIP() << "runs only as the crash test's child process";
     fakes::FakeKeyValueStore defaults;
     defaults.setString(ConfigManager::kActiveProfileKey, "Crash");
-    ConfigManager manager(std::string(dir) + "/config.json", ProfileStore(std::string(dir) + "/profiles"), &defaults);
+    fakes::ReplaceShared<platform::KeyValueStore> useDefaults{defaults};
+    ConfigManager manager(std::string(dir) + "/config.json", ProfileStore(std::string(dir) + "/profiles"));
     int n = QRandomGenerator::global()->bounded(100000);
     for (bool announced = false;; ++n) {
         manager.setConfig(iteration(n));

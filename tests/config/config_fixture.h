@@ -14,6 +14,7 @@
 
 #include "config/config_manager.h"
 #include "fakes/fake_platform_basics.h"
+#include "fakes/replace_shared.h"
 #include "support/test_files.h"
 
 namespace orbel::testing {
@@ -68,19 +69,13 @@ void withFileSizeLimit(std::size_t bytes, F&& f) {
 
 class ConfigFixture : public ::testing::Test {
 protected:
-    void SetUp() override { platform::Clock::setShared(&clock); }
-    void TearDown() override {
-        manager.reset();
-        platform::Clock::setShared(nullptr);
-    }
-
     std::string dir() const { return paths.configDir(); }
     std::string configPath() const { return dir() + "/config.json"; }
     std::string profilePath(const std::string& name) const { return dir() + "/profiles/" + name + ".json"; }
 
     // A new manager on the folder, its first saves written.
     std::unique_ptr<ConfigManager> make() {
-        auto m = std::make_unique<ConfigManager>(configPath(), ProfileStore(dir() + "/profiles"), &defaults);
+        auto m = std::make_unique<ConfigManager>(configPath(), ProfileStore(dir() + "/profiles"));
         m->flushSaves();
         return m;
     }
@@ -93,8 +88,10 @@ protected:
 
     fakes::TempAppPaths paths;
     fakes::FakeKeyValueStore defaults;
+    fakes::ReplaceShared<platform::KeyValueStore> useDefaults{defaults};
     fakes::FakeClock clock;
-    std::unique_ptr<ConfigManager> manager;
+    fakes::ReplaceShared<platform::Clock> useClock{clock};
+    std::unique_ptr<ConfigManager> manager;  // gone before the fakes
 };
 
 }  // namespace orbel::testing

@@ -218,7 +218,8 @@ TEST(CyclingIndexStore, PositionsFollowTheChildrenContent) {
     fakes::FakeKeyValueStore defaults;
     fakes::FakeMainQueue queue;
     platform::MainQueue::setShared(&queue);
-    CyclingIndexStore store(&defaults);
+    fakes::ReplaceShared<platform::KeyValueStore> useDefaults{defaults};
+    CyclingIndexStore store;
     QSignalSpy changed(&store, &CyclingIndexStore::changed);
     std::vector<SlotConfig> children;
     for (const char* text : {"a", "b", "c"}) children.push_back(SlotConfig::make(SlotType::snippet(text), text));

@@ -7,6 +7,7 @@
 #include "config/config_manager.h"
 #include "dial/dial_geometry.h"
 #include "dial/radial_menu_controller.h"
+#include "fakes/replace_shared.h"
 #include "fakes/fake_dial_surface.h"
 #include "fakes/fake_platform_basics.h"
 #include "fakes/fake_system_platform.h"
@@ -127,7 +128,8 @@ protected:
     fakes::FakeKeyValueStore defaults;
     fakes::FakeWorkspace workspace;
     fakes::FakeDialSurface surface;
-    ConfigManager manager{paths.configDir() + "/config.json", ProfileStore(paths.configDir() + "/profiles"), &defaults};
+    fakes::ReplaceShared<platform::KeyValueStore> useDefaults{defaults};
+    ConfigManager manager{paths.configDir() + "/config.json", ProfileStore(paths.configDir() + "/profiles")};
     FakeProvider provider;
     FakeVolume volume;
     RadialMenuController dial{&manager, surface};

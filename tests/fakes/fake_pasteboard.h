@@ -1,27 +1,28 @@
 #pragma once
 
-// An in-memory clipboard.
+// An in-memory clipboard. Snapshots are answered through the shared timers,
+// at once (a zero delay), or never in full while `ownerStopped` is set.
 
 #include <vector>
 
 #include "platform/pasteboard.h"
+#include "platform/timers.h"
 
 namespace orbel::fakes {
 
 class FakePasteboard : public platform::Pasteboard {
 public:
-    std::optional<std::string> text() const override {
-        if (const std::string* t = contents.find("text/plain")) return *t;
-        return std::nullopt;
-    }
+    std::optional<std::string> text() const { return contents.plainText(); }
     void setText(const std::string& text) override {
         contents.formats = {{"text/plain", text}};
         textWrites.push_back(text);
         ++count;
     }
-    platform::PasteboardSnapshot snapshot() const override {
+    void takeSnapshot(SnapshotCompletion done) override {
         ++snapshots;
-        return contents;
+        std::optional<platform::PasteboardSnapshot> answer;
+        if (!ownerStopped) answer = contents;
+        platform::Timers::shared().singleShot(std::chrono::milliseconds(0), [done, answer] { done(answer); });
     }
     void restore(const platform::PasteboardSnapshot& snapshot) override {
         contents = snapshot;
@@ -39,7 +40,8 @@ public:
     platform::PasteboardSnapshot contents;
     std::uint64_t count = 1;
     std::vector<std::string> textWrites;  // every setText, in order
-    mutable int snapshots = 0;
+    int snapshots = 0;
+    bool ownerStopped = false;
 };
 
 }  // namespace orbel::fakes

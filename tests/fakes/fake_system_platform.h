@@ -10,6 +10,7 @@
 #include <mutex>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/app_directory.h"
@@ -92,6 +93,16 @@ public:
     double volume() const override { return level; }
     bool isMuted() const override { return muted; }
 
+    // Tasks wait while `connecting` is set, until `connect()`.
+    void whenReady(std::function<void()> task) override {
+        if (connecting) waiting.push_back(std::move(task));
+        else task();
+    }
+    void connect() {
+        connecting = false;
+        for (auto& task : std::exchange(waiting, {})) task();
+    }
+
     void setVolume(double v, Completion done = {}) override {
         calls.push_back("setVolume " + formatNumber(v));
         level = std::clamp(v, 0.0, 1.0);
@@ -119,6 +130,8 @@ public:
         finish(done);
     }
 
+    bool connecting = false;
+    std::vector<std::function<void()>> waiting;
     std::vector<platform::AudioSink> sinkList{{"A", "Sink A"}, {"B", "Sink B"}};
     std::optional<std::string> defaultName = std::string("A");
     double level = 0.5;

@@ -38,7 +38,12 @@ Outcome run(ProcessRequest request, int timeoutMs = 20000) {
 
 // Large output, missing programs and completions started from other threads
 // are covered through the script runner, which runs on this one.
-ProcessRequest zsh(std::string source) { return {"/bin/zsh", {"-c", std::move(source)}, std::nullopt}; }
+ProcessRequest zsh(std::string source) {
+    ProcessRequest request;
+    request.program = "/bin/zsh";
+    request.arguments = {"-c", std::move(source)};
+    return request;
+}
 
 TEST(ProcessRunner, CollectsBothStreamsAndTheExitCode) {
     const Outcome o = run(zsh("printf 'out\\xff\\x00'; print err >&2; exit 2"));
@@ -52,7 +57,9 @@ TEST(ProcessRunner, CollectsBothStreamsAndTheExitCode) {
 }
 
 TEST(ProcessRunner, StandardInputTextAndArgumentsReachTheProcess) {
-    ProcessRequest request{"/bin/zsh", {"-c", "print -r -- \"$1|$(cat)\"", "zsh", "two words; $HOME"}, "from stdin"};
+    ProcessRequest request = zsh("print -r -- \"$1|$(cat)\"");
+    request.arguments.insert(request.arguments.end(), {"zsh", "two words; $HOME"});
+    request.stdinText = "from stdin";
     const Outcome o = run(request);
     ASSERT_TRUE(o.result);
     EXPECT_EQ(o.result->standardOutput, "two words; $HOME|from stdin\n");
@@ -78,6 +85,41 @@ TEST(ProcessRunner, SignalsAndTerminationAreReportedAsCrashes) {
     ASSERT_TRUE(result);
     EXPECT_EQ(result->status, Status::crashed);
     EXPECT_LT(clock.elapsed(), 5000);
+}
+
+}  // namespace
+}  // namespace orbel::platform
+
+namespace orbel::platform {
+namespace {
+
+TEST(ProcessRunner, ATimeLimitEndsTheProcessAndWhatItStarted) {
+    ProcessRequest request = zsh("(sleep 30; print late) & print early; sleep 30");
+    request.timeLimit = std::chrono::milliseconds(300);
+    QElapsedTimer clock;
+    clock.start();
+    const Outcome o = run(request);
+    ASSERT_TRUE(o.result);
+    EXPECT_EQ(o.result->status, Status::timedOut);
+    EXPECT_EQ(o.result->standardOutput, "early\n");
+    EXPECT_LT(clock.elapsed(), 10000);
+}
+
+TEST(ProcessRunner, ADetachedStartReportsOnlyWhetherItStarted) {
+    ProcessRequest request = zsh("sleep 5");
+    request.detached = true;
+    QElapsedTimer clock;
+    clock.start();
+    const Outcome started = run(request);
+    ASSERT_TRUE(started.result);
+    EXPECT_EQ(started.result->status, Status::exited);
+    EXPECT_LT(clock.elapsed(), 4000);  // not when the tool ends
+
+    request.program = "/nonexistent/tool";
+    const Outcome missing = run(request);
+    ASSERT_TRUE(missing.result);
+    EXPECT_EQ(missing.result->status, Status::launchFailed);
+    EXPECT_TRUE(missing.onGuiThread);
 }
 
 }  // namespace

@@ -1,61 +1,46 @@
 #include "platform/linux/trash_linux.h"
 
-#include <QCoreApplication>
+#include <unistd.h>
+
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "support/test_files.h"
+
 namespace orbel::platform {
 namespace {
 
-void touch(const QString& path) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("x");
-}
+using orbel::testing::writeFile;
 
-TEST(Trash, EmptiesFilesAndInfoWithoutFollowingLinksOut) {
+TEST(Trash, EmptiesTheTrashOfEveryVolumeWithoutFollowingLinksOut) {
     QTemporaryDir tmp;
-    const QString trash = tmp.path() + "/Trash";
+    const QString volume = tmp.path() + "/volume", linked = tmp.path() + "/linked-volume";
+    const QString uid = QString::number(getuid());
     const QString outside = tmp.path() + "/precious";
-    touch(outside + "/keep.txt");
-    touch(trash + "/files/a.txt");
-    touch(trash + "/files/.hidden");
-    touch(trash + "/files/folder/deep/b.txt");
-    QFile::setPermissions(trash + "/files/folder/deep", QFile::ReadOwner | QFile::ExeOwner);
-    QFile::link(outside, trash + "/files/link-to-folder");
-    QFile::link(outside + "/keep.txt", trash + "/files/link-to-file");
-    touch(trash + "/info/a.txt.trashinfo");
-    touch(trash + "/info/folder.trashinfo");
-    touch(trash + "/directorysizes");
+    writeFile(outside + "/keep.txt", "x");
+    writeFile(volume + "/.Trash/" + uid + "/files/a.txt", "x");
+    writeFile(volume + "/.Trash-" + uid + "/files/folder/deep/b.txt", "x");
+    writeFile(volume + "/.Trash-" + uid + "/files/.hidden", "x");
+    writeFile(volume + "/.Trash-" + uid + "/info/folder.trashinfo", "x");
+    writeFile(volume + "/.Trash-" + uid + "/directorysizes", "x");
+    QFile::setPermissions(volume + "/.Trash-" + uid + "/files/folder/deep", QFile::ReadOwner | QFile::ExeOwner);
+    QFile::link(outside, volume + "/.Trash-" + uid + "/files/link-to-folder");
+    QFile::link(outside + "/keep.txt", volume + "/.Trash-" + uid + "/files/link-to-file");
+    QDir().mkpath(linked);
+    QFile::link(outside, linked + "/.Trash");  // a shared trash that is a link does not count
 
-    auto t = makeXdgTrash(trash.toStdString());
-    std::optional<bool> result;
-    t->empty([&](bool ok) { result = ok; });
-    QElapsedTimer timer;
-    timer.start();
-    while (!result && timer.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    const QStringList folders = trashFolders({volume, linked});
+    EXPECT_EQ(folders, (QStringList{qEnvironmentVariable("XDG_DATA_HOME", QDir::homePath() + "/.local/share") + "/Trash",
+                                    volume + "/.Trash/" + uid, volume + "/.Trash-" + uid, linked + "/.Trash-" + uid}));
+    for (const QString& folder : folders.mid(1)) EXPECT_TRUE(emptyTrashFolder(folder)) << folder.toStdString();
 
-    ASSERT_TRUE(result);
-    EXPECT_TRUE(*result);
     const auto all = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;
-    EXPECT_TRUE(QDir(trash + "/files").entryList(all).isEmpty());
-    EXPECT_TRUE(QDir(trash + "/info").entryList(all).isEmpty());
-    EXPECT_FALSE(QFile::exists(trash + "/directorysizes"));
+    for (const char* left : {"/.Trash/%1/files", "/.Trash-%1/files", "/.Trash-%1/info"})
+        EXPECT_TRUE(QDir(volume + QString::fromLatin1(left).arg(uid)).entryList(all).isEmpty()) << left;
+    EXPECT_FALSE(QFile::exists(volume + "/.Trash-" + uid + "/directorysizes"));
     EXPECT_TRUE(QFile::exists(outside + "/keep.txt"));
-}
-
-TEST(Trash, AMissingTrashIsAlreadyEmpty) {
-    QTemporaryDir tmp;
-    std::optional<bool> result;
-    makeXdgTrash((tmp.path() + "/none").toStdString())->empty([&](bool ok) { result = ok; });
-    QElapsedTimer timer;
-    timer.start();
-    while (!result && timer.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    EXPECT_EQ(result, true);
 }
 
 }  // namespace

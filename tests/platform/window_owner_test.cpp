@@ -5,23 +5,19 @@
 namespace orbel::platform::xdg {
 namespace {
 
-DesktopEntry entry(const char* id, const char* exec, const char* wmClass = "") {
-    DesktopEntry e;
+gio::AppRecord entry(const char* id, const char* program, const char* wmClass = "") {
+    gio::AppRecord e;
     e.id = QString::fromLatin1(id);
-    e.type = QStringLiteral("Application");
-    e.exec = QString::fromLatin1(exec);
+    e.program = QString::fromLatin1(program);
     e.startupWMClass = QString::fromLatin1(wmClass);
     return e;
 }
 
 TEST(WindowOwner, TriesEachClueInOrderAndNamesUnmatchedOwners) {
-    const std::vector<DesktopEntry> entries{
-        entry("org.gnome.Nautilus", "nautilus --new-window %U"),
-        entry("firefox-esr", "/usr/lib/firefox-esr/firefox-esr %u", "Firefox-esr"),
-        entry("org.kde.konsole", "konsole"),
-        entry("code", "env GDK_BACKEND=x11 /usr/share/code/code --unity-launch %F", "Code"),
-        entry("xterm", "xterm"),
-        entry("tool", "\"/opt/my tool/bin/tool\" %U"),
+    const std::vector<gio::AppRecord> entries{
+        entry("org.gnome.Nautilus", "nautilus"),     entry("firefox-esr", "firefox-esr", "Firefox-esr"),
+        entry("org.kde.konsole", "konsole"),         entry("code", "code", "Code"),
+        entry("xterm", "xterm"),                     entry("tool", "tool"),
         entry("Htop", "htop-wrapper"),
     };
     struct Case {
@@ -45,8 +41,7 @@ TEST(WindowOwner, TriesEachClueInOrderAndNamesUnmatchedOwners) {
         // The process: its name as an id, then the program an Exec line runs.
         {{"", "", "", "", "htop"}, "Htop"},
         {{"", "", "", "", "nautilus"}, "org.gnome.Nautilus"},
-        {{"", "", "unknown", "Unknown", "code"}, "code"},  // behind env
-        {{"", "", "", "", "tool"}, "tool"},                // quoted path with spaces
+        {{"", "", "unknown", "Unknown", "code"}, "code"},
         // Nothing installed matches.
         {{"not.installed", "", "", "", "prog"}, std::nullopt, "not.installed"},
         {{"", "/opt/apps/org.kde.kate.desktop", "kate", "Kate", "kate"}, std::nullopt, "org.kde.kate"},

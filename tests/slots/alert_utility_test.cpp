@@ -2,6 +2,7 @@
 
 #include "fakes/fake_alerts.h"
 #include "fakes/fake_platform_basics.h"
+#include "fakes/replace_shared.h"
 #include "slots/alert_utility.h"
 
 namespace orbel {
@@ -11,16 +12,10 @@ using platform::AlertStyle;
 
 class AlertUtilityTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        platform::Alerts::setShared(&alerts);
-        platform::MainQueue::setShared(&mainQueue);
-    }
-    void TearDown() override {
-        platform::Alerts::setShared(nullptr);
-        platform::MainQueue::setShared(nullptr);
-    }
     fakes::FakeAlerts alerts;
     fakes::FakeMainQueue mainQueue;
+    fakes::ReplaceShared<platform::Alerts> useAlerts{alerts};
+    fakes::ReplaceShared<platform::MainQueue> useQueue{mainQueue};
 };
 
 TEST_F(AlertUtilityTest, ShowOnceShowsEachKeyOnlyOncePerRun) {

@@ -15,11 +15,14 @@ public:
         ScriptInvocation producer;
         Completion completion;
         bool completed = false;
+        bool ended = false;
     };
 
-    void run(const ScriptInvocation& producer, Completion completion) override {
+    RunId run(const ScriptInvocation& producer, Completion completion) override {
         runs.push_back(Run{producer, std::move(completion)});
+        return runs.size();
     }
+    void end(RunId run) override { runs.at(run - 1).ended = true; }
 
     // Ends run `index` (in start order) as the GUI thread would.
     void complete(std::size_t index, const ScriptResult& result) {

@@ -7,6 +7,7 @@
 #include "fakes/fake_system_platform.h"
 #include "fakes/fake_timers.h"
 #include "fakes/fake_window_snapshots.h"
+#include "fakes/replace_shared.h"
 #include "slots/macro_runner.h"
 
 namespace orbel {
@@ -24,31 +25,13 @@ KeyCombination key(std::uint16_t code, std::uint32_t mods = 0) { return {code, m
 // The live environment, with every shared service replaced by a fake.
 class MacroRunnerTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        platform::Clock::setShared(&clock);
-        platform::Timers::setShared(&timers);
-        platform::EventPoster::setShared(&poster);
-        platform::Pasteboard::setShared(&pasteboard);
-        platform::WindowSnapshots::setShared(&windows);
-        start = clock.monotonicNow();
+    MacroRunnerTest() {
         // What the clipboard holds at the moment each key is pressed.
         poster.onPost = [this](const PostedInput&) { textAtPost.push_back(pasteboard.text().value_or("<none>")); };
     }
-    void TearDown() override {
-        runner.reset();
-        platform::WindowSnapshots::setShared(nullptr);
-        platform::Pasteboard::setShared(nullptr);
-        platform::EventPoster::setShared(nullptr);
-        platform::Timers::setShared(nullptr);
-        platform::Clock::setShared(nullptr);
-    }
 
     MacroRunner& make(std::int64_t initialDelayMs = 100, std::int64_t gapMs = 80) {
-        MacroRunner::Env env = MacroRunner::Env::live();
-        env.clipboardStack = &stack;
-        env.initialDelayMs = initialDelayMs;
-        env.interChordGapMs = gapMs;
-        runner = std::make_unique<MacroRunner>(std::move(env), &permissions, &workspace);
+        runner = std::make_unique<MacroRunner>(MacroRunner::Env{initialDelayMs, gapMs, &stack});
         return *runner;
     }
     // Milliseconds after the test began at which each input was posted.
@@ -67,9 +50,16 @@ protected:
     fakes::FakeWindowSnapshots windows;
     fakes::FakePermissions permissions;
     fakes::FakeWorkspace workspace;
+    fakes::ReplaceShared<platform::Clock> useClock{clock};
+    fakes::ReplaceShared<platform::Timers> useTimers{timers};
+    fakes::ReplaceShared<platform::EventPoster> usePoster{poster};
+    fakes::ReplaceShared<platform::Pasteboard> usePasteboard{pasteboard};
+    fakes::ReplaceShared<platform::WindowSnapshots> useWindows{windows};
+    fakes::ReplaceShared<platform::Permissions> usePermissions{permissions};
+    fakes::ReplaceShared<platform::Workspace> useWorkspace{workspace};
+    const std::chrono::steady_clock::time_point start = clock.monotonicNow();
     ClipboardStack stack;
     std::unique_ptr<MacroRunner> runner;
-    std::chrono::steady_clock::time_point start;
     std::vector<std::string> textAtPost;
 };
 
@@ -85,7 +75,7 @@ TEST_F(MacroRunnerTest, AnEmptyMacroDoesNothingAtAllAndAnUntrustedOneIsDropped) 
     finish();
     EXPECT_TRUE(poster.posted.empty());
     EXPECT_TRUE(workspace.calls.empty());
-    EXPECT_FALSE(runner->isPlaying());
+    EXPECT_EQ(timers.pending(), 0u);
 }
 
 TEST_F(MacroRunnerTest, OneChordWaitsBeforeAndAfterWithoutBlocking) {
@@ -94,28 +84,27 @@ TEST_F(MacroRunnerTest, OneChordWaitsBeforeAndAfterWithoutBlocking) {
     // run() returns at once: the target is brought forward, nothing typed yet.
     EXPECT_EQ(workspace.calls, std::vector<std::string>{"activate org.example.Editor"});
     EXPECT_TRUE(poster.posted.empty());
-    EXPECT_TRUE(runner->isPlaying());
+    EXPECT_GT(timers.pending(), 0u);
     timers.advance(179ms);
     ASSERT_EQ(postTimes(), std::vector<std::int64_t>{100});
     EXPECT_TRUE(poster.posted[0].isChord(4, kCmd | kShift));
-    EXPECT_TRUE(runner->isPlaying());  // the gap follows the last chord too
+    EXPECT_GT(timers.pending(), 0u);  // the gap follows the last chord too
     timers.advance(1ms);
-    EXPECT_FALSE(runner->isPlaying());
     EXPECT_EQ(timers.pending(), 0u);
-}
 
-TEST_F(MacroRunnerTest, ATargetThatIsNotRunningIsNotActivatedAndTheMacroStillPlays) {
-    make().run({MacroStep::chord(key(4))}, "org.example.Gone");
+    // A target that is not running is not activated; the macro still plays.
+    workspace.calls.clear();
+    runner->run({MacroStep::chord(key(4))}, "org.example.Gone");
     finish();
     EXPECT_TRUE(workspace.calls.empty());
-    EXPECT_EQ(poster.posted.size(), 1u);
+    EXPECT_EQ(poster.posted.size(), 2u);
 }
 
 TEST_F(MacroRunnerTest, TimelineOfEveryTimedStepKind) {
     // A mouse button in a chord is ignored, and only the four modifier bits
     // are passed on.
     KeyCombination allMods{12, kCmd | kShift | kOption | kControl | 0x1, 3};
-    windows.setWindows({{"org.example.Editor", "Main", 1}});
+    windows.setWindows({{"org.example.Editor", "Main"}});
     make().run(
         {
             MacroStep::chord(key(4)),                                   // 100, gap to 180
@@ -140,11 +129,17 @@ TEST_F(MacroRunnerTest, TimelineOfEveryTimedStepKind) {
 TEST_F(MacroRunnerTest, WithoutInitialDelayOrGapOnlyWaitsAndTextStepsPause) {
     make(0, 0).play({MacroStep::chord(key(1)), MacroStep::chord(key(2)), MacroStep::text("x"),
                      MacroStep::chord(key(3)), MacroStep::wait(5), MacroStep::chord(key(4))});
-    // The first keys go out at once, still without blocking: play() posts
-    // synchronously up to the first pause.
-    EXPECT_EQ(postTimes(), (std::vector<std::int64_t>{0, 0, 0}));
+    // One step per turn of the event loop, without a pause between them.
+    EXPECT_EQ(postTimes(), (std::vector<std::int64_t>{0}));
     finish();
     EXPECT_EQ(postTimes(), (std::vector<std::int64_t>{0, 0, 0, 80, 85}));
+}
+
+TEST_F(MacroRunnerTest, TenThousandStepsWithoutPausesNeverHoldTheEventLoop) {
+    make(0, 0).play(std::vector<MacroStep>(10000, MacroStep::chord(key(1))));
+    EXPECT_EQ(poster.posted.size(), 1u);  // the rest on later turns
+    finish();
+    EXPECT_EQ(poster.posted.size(), 10000u);
 }
 
 // The paste swap itself (every clipboard format back, copies kept) is
@@ -154,6 +149,7 @@ TEST_F(MacroRunnerTest, TextStepPastesThenPutsTheClipboardBack) {
     pasteboard.contents = image;
     bool done = false;
     make(0, 0).play({MacroStep::text("abc")}, [&] { done = true; });
+    timers.runDue();  // the clipboard's snapshot comes back
     ASSERT_EQ(poster.posted.size(), 1u);
     EXPECT_TRUE(poster.posted[0].isChord(kV, kControl));
     EXPECT_EQ(textAtPost, std::vector<std::string>{"abc"});
@@ -198,6 +194,15 @@ TEST_F(MacroRunnerTest, ClipboardStackSteps) {
     make(0, 0).play({MacroStep::clipboardPop()});
     EXPECT_EQ(stack.size(), 0u);
     EXPECT_EQ(pasteboard.text(), "later");
+
+    // An owner that does not hand over its text: an empty entry, its clipboard left alone.
+    pasteboard.ownerStopped = true;
+    const auto writes = pasteboard.textWrites.size();
+    make(0, 0).play({MacroStep::clipboardPush(), MacroStep::clipboardPop()});
+    finish();
+    EXPECT_EQ(stack.size(), 0u);
+    EXPECT_EQ(pasteboard.text(), "later");
+    EXPECT_EQ(pasteboard.textWrites.size(), writes);
 }
 
 TEST_F(MacroRunnerTest, RunsPlayOneAfterAnotherNeverInterleaved) {
@@ -207,7 +212,6 @@ TEST_F(MacroRunnerTest, RunsPlayOneAfterAnotherNeverInterleaved) {
     runner->run({MacroStep::text("first"), MacroStep::chord(key(1))}, "org.example.A");
     timers.advance(120ms);  // the first is pasting
     runner->run({MacroStep::text("second")}, "org.example.B");
-    EXPECT_EQ(runner->queuedRuns(), 1u);
     // B is brought forward only when its turn comes.
     EXPECT_EQ(workspace.calls, std::vector<std::string>{"activate org.example.A"});
     finish();
@@ -217,7 +221,7 @@ TEST_F(MacroRunnerTest, RunsPlayOneAfterAnotherNeverInterleaved) {
     EXPECT_EQ(postTimes(), (std::vector<std::int64_t>{100, 180, 360}));
     EXPECT_EQ(textAtPost, (std::vector<std::string>{"first", "user", "second"}));
     EXPECT_EQ(pasteboard.text(), "user");
-    EXPECT_FALSE(runner->isPlaying());
+    EXPECT_EQ(timers.pending(), 0u);
 }
 
 TEST_F(MacroRunnerTest, ADoneCallbackMayStartAnotherMacro) {
@@ -231,6 +235,7 @@ TEST_F(MacroRunnerTest, DestroyingTheRunnerStopsThePlayAndPutsTheClipboardBack) 
     pasteboard.externalCopyText("user");
     make(0, 0).play({MacroStep::text("abc"), MacroStep::chord(key(1)),
                      MacroStep::waitForWindow("org.example.Never", std::nullopt, 1000)});
+    timers.runDue();
     EXPECT_EQ(pasteboard.text(), "abc");
     runner.reset();
     EXPECT_EQ(pasteboard.text(), "user");

@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include "config/config_manager.h"
+#include "fakes/replace_shared.h"
 #include "fake_producer_runner.h"
 #include "fakes/fake_alerts.h"
 #include "fakes/fake_platform_basics.h"
@@ -51,20 +52,14 @@ SlotConfig groupConfig(const std::string& title) {
 
 class SlotTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        platform::Alerts::setShared(&alerts);
-        platform::Workspace::setShared(&workspace);
-        platform::MainQueue::setShared(&queue);
+    SlotTest() {
         auto runner = std::make_unique<fakes::FakeProducerRunner>();
         producers = runner.get();
         cache = std::make_unique<DynamicTitleCache>(std::move(runner), timers, clock);
         DynamicTitleCache::setShared(cache.get());
     }
-    void TearDown() override {
+    ~SlotTest() override {
         DynamicTitleCache::setShared(nullptr);
-        platform::MainQueue::setShared(nullptr);
-        platform::Workspace::setShared(nullptr);
-        platform::Alerts::setShared(nullptr);
         ConfigManager::setCurrent(nullptr);
     }
 
@@ -73,6 +68,9 @@ protected:
     fakes::FakeAlerts alerts;
     fakes::FakeWorkspace workspace;
     fakes::FakeMainQueue queue;
+    fakes::ReplaceShared<platform::Alerts> useAlerts{alerts};
+    fakes::ReplaceShared<platform::Workspace> useWorkspace{workspace};
+    fakes::ReplaceShared<platform::MainQueue> useQueue{queue};
     fakes::FakeClock clock;
     fakes::FakeTimers timers{&clock};
     fakes::FakeProducerRunner* producers = nullptr;
@@ -82,56 +80,43 @@ protected:
 
 }  // namespace
 
-TEST_F(SlotTest, EveryStoredKindBuildsWithItsTitleAndSymbol) {
+// Every stored kind the dial shows builds a slot that keeps the configured
+// identity and title and always has a symbol to fall back on; a configured
+// icon shows, except on app and action slots, whose icons come from the
+// application or the action.
+TEST_F(SlotTest, EveryKindBuildsAndShowsItsConfiguredIconOrASymbol) {
     DynamicSlotConfig dyn;
     dyn.producer = ScriptInvocation{ScriptLanguage::shell, "date"};
     const SlotIcon star = SlotIcon::symbolPack(IconPack{"sf"}, "star");
-    struct Case {
-        SlotConfig config;
-        std::string symbol;
-        std::string description;
+    const std::vector<SlotConfig> configs = {
+        make(SlotType::app("org.example.Missing"), "Missing", star),
+        make(SlotType::action(SystemAction(SystemAction::Kind::volumeMute)), "Mute", star),
+        make(SlotType::group(MenuGroup{}), "Tools", star),
+        make(SlotType::keystroke({}), "Keys", star),
+        make(SlotType::script({}), "Run", star),
+        make(SlotType::snippet("x"), "Snip", star),
+        make(SlotType::dynamic(dyn), "Clock", star),
+        make(SlotType::cycling({}), "Cycle", star),
+        make(SlotType::modeSwitch(DialMode::music), "Music", star),
+        make(SlotType::profileTarget("Work"), "Work", star),
+        make(SlotType::profileSwitch(), "", star),
     };
-    const std::vector<Case> cases = {
-        {make(SlotType::app("org.example.Missing"), "Missing", star), "app", "App"},
-        {make(SlotType::action(SystemAction(SystemAction::Kind::volumeMute)), "Mute", star), "speaker.slash.fill", "Mute"},
-        {groupConfig("Tools"), "folder", "Group"},
-        {make(SlotType::keystroke({}), "Keys", star), "keyboard", "Keys"},
-        {make(SlotType::script({}), "Run"), "applescript", "Run"},
-        {make(SlotType::snippet("x"), "Snip"), "doc.on.clipboard", "Snip"},
-        {make(SlotType::dynamic(dyn), "Clock"), "gauge.with.dots.needle.bottom.50percent", "Clock"},
-        {make(SlotType::cycling({}), "Cycle"), "arrow.triangle.2.circlepath", "Cycle"},
-        {make(SlotType::modeSwitch(DialMode::music), "Music"), "music.note", "Music"},
-        {make(SlotType::profileTarget("Work"), "Work"), "person.crop.rectangle.stack", "Work"},
-        {make(SlotType::profileSwitch(), ""), "person.crop.rectangle.stack", ""},
-    };
-    std::vector<SlotConfig> configs;
-    for (const auto& c : cases) configs.push_back(c.config);
-    configs.push_back(make(SlotType::transport(TransportCommand::next), "Next"));
-    configs.push_back(make(SlotType::volumeScrub(), "Volume"));
-    const auto slots = SlotFactory::makeSlots(configs);
-    ASSERT_EQ(slots.size(), cases.size());  // the music kinds are not made here
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        SCOPED_TRACE(cases[i].config.title);
-        EXPECT_EQ(slots[i]->id(), cases[i].config.id);
-        EXPECT_EQ(slots[i]->type(), cases[i].config.type);
-        EXPECT_EQ(slots[i]->title(), cases[i].config.title);
+    std::vector<SlotConfig> withMusic = configs;
+    withMusic.push_back(make(SlotType::transport(TransportCommand::next), "Next"));
+    withMusic.push_back(make(SlotType::volumeScrub(), "Volume"));
+    const auto slots = SlotFactory::makeSlots(withMusic);
+    ASSERT_EQ(slots.size(), configs.size());  // the music dial's kinds are not made here
+    for (std::size_t i = 0; i < configs.size(); ++i) {
+        SCOPED_TRACE(configs[i].title);
+        EXPECT_EQ(slots[i]->id(), configs[i].id);
+        EXPECT_EQ(slots[i]->type(), configs[i].type);
+        EXPECT_EQ(slots[i]->title(), configs[i].title);
         const SlotImage image = slots[i]->icon();
-        EXPECT_EQ(image.fallbackSymbol, cases[i].symbol);
-        EXPECT_EQ(image.description, cases[i].description);
-        // App and action slots never show a configured icon.
-        if (i < 2) {
-            EXPECT_TRUE(image.icon.isAuto());
-        }
-        EXPECT_EQ(SlotFactory::imageFor(cases[i].config), image);
+        EXPECT_FALSE(image.fallbackSymbol.empty());
+        EXPECT_EQ(image.icon.isAuto(), i < 2);
+        EXPECT_EQ(SlotFactory::imageFor(configs[i]), image);
     }
-    EXPECT_EQ(slots[3]->icon().icon, star);
     EXPECT_TRUE(SlotFactory::makeSlots({}).empty());
-
-    // A group slot keeps its own icon, not the group's.
-    MenuGroup g;
-    g.title = "G";
-    g.icon = star;
-    EXPECT_TRUE(SlotFactory::makeSlot(make(SlotType::group(g), "G"))->icon().icon.isAuto());
 }
 
 TEST_F(SlotTest, AppSlotsLaunchInstalledApplicationsOnly) {
@@ -144,6 +129,12 @@ TEST_F(SlotTest, AppSlotsLaunchInstalledApplicationsOnly) {
     EXPECT_EQ(workspace.calls, std::vector<std::string>{"launch org.gnome.TextEditor"});
     EXPECT_TRUE(alerts.shown.empty());
     EXPECT_EQ(alerts.beeps, 0);
+
+    // A running application comes to the front instead of starting again.
+    workspace.calls.clear();
+    workspace.running = {{41, "org.gnome.Other"}, {42, "org.gnome.TextEditor"}};
+    found->execute(&controller);
+    EXPECT_EQ(workspace.calls, std::vector<std::string>{"activate org.gnome.TextEditor"});
 }
 
 TEST_F(SlotTest, GroupAndModeSlotsDriveTheController) {
@@ -155,13 +146,13 @@ TEST_F(SlotTest, GroupAndModeSlotsDriveTheController) {
 
 TEST_F(SlotTest, CyclingSlotsRunChildrenInTurnAndShowTheNextOne) {
     fakes::FakeKeyValueStore defaults;
-    CyclingIndexStore store(&defaults);
+    fakes::ReplaceShared<platform::KeyValueStore> useDefaults{defaults};
     DynamicSlotConfig dyn;
     dyn.producer = ScriptInvocation{ScriptLanguage::shell, "date"};
     SlotConfig dynamicChild = make(SlotType::dynamic(dyn), "Dyn", SlotIcon::monogram("D"));
     const SlotConfig config =
         make(SlotType::cycling({groupConfig("A"), groupConfig("B"), dynamicChild}), "Cycle");
-    CyclingSlot slot(config, &store);
+    CyclingSlot slot(config);
 
     EXPECT_EQ(slot.title(), "A");
     slot.execute(&controller);
@@ -171,23 +162,23 @@ TEST_F(SlotTest, CyclingSlotsRunChildrenInTurnAndShowTheNextOne) {
     // Drawing the dynamic child does not build it: no registration, no producer run.
     EXPECT_EQ(slot.title(), "Dyn");
     EXPECT_EQ(slot.icon().icon, SlotIcon::monogram("D"));
-    EXPECT_FALSE(cache->isRegistered(dynamicChild.id));
     EXPECT_TRUE(producers->runs.empty());
     slot.execute(&controller);  // runs the dynamic child: built, run, gone again
-    EXPECT_FALSE(cache->isRegistered(dynamicChild.id));
+    ASSERT_EQ(producers->runs.size(), 1u);
+    producers->succeed(0, "late");
+    EXPECT_FALSE(cache->state(dynamicChild.id));
     slot.execute(&controller);
     EXPECT_EQ(controller.calls, (std::vector<std::string>{"pushGroup A", "pushGroup B", "pushGroup A"}));
 
     // An explicit icon always wins; no children shows the configured title.
-    CyclingSlot custom(make(SlotType::cycling({groupConfig("A")}), "C", SlotIcon::monogram("C")), &store);
+    CyclingSlot custom(make(SlotType::cycling({groupConfig("A")}), "C", SlotIcon::monogram("C")));
     EXPECT_EQ(custom.icon().icon, SlotIcon::monogram("C"));
     EXPECT_EQ(custom.icon().description, "A");  // described by the title it shows
     // A child no slot is made from leaves the cycling slot's own symbol.
-    CyclingSlot music(make(SlotType::cycling({make(SlotType::transport(TransportCommand::next), "Next")}), "M"),
-                      &store);
+    CyclingSlot music(make(SlotType::cycling({make(SlotType::transport(TransportCommand::next), "Next")}), "M"));
     EXPECT_EQ(music.icon().fallbackSymbol, "arrow.triangle.2.circlepath");
     EXPECT_EQ(music.icon().description, "Next");
-    CyclingSlot empty(make(SlotType::cycling({}), "Nothing"), &store);
+    CyclingSlot empty(make(SlotType::cycling({}), "Nothing"));
     EXPECT_EQ(empty.title(), "Nothing");
     empty.execute(&controller);
     EXPECT_EQ(controller.calls.size(), 3u);
@@ -200,7 +191,6 @@ TEST_F(SlotTest, DynamicSlotsShowTheProducedTitleAndRegisterWhileAlive) {
     const SlotConfig config = make(SlotType::dynamic(dyn), "Fallback");
     {
         auto slot = SlotFactory::makeSlot(config);
-        EXPECT_TRUE(cache->isRegistered(config.id));
         EXPECT_EQ(slot->title(), "Fallback");
         ASSERT_EQ(producers->runs.size(), 1u);
         producers->succeed(0, "12:30\n");
@@ -208,7 +198,7 @@ TEST_F(SlotTest, DynamicSlotsShowTheProducedTitleAndRegisterWhileAlive) {
         slot->execute(&controller);
         EXPECT_EQ(producers->runs.size(), 2u);
     }
-    EXPECT_FALSE(cache->isRegistered(config.id));
+    EXPECT_FALSE(cache->state(config.id));
 }
 
 TEST_F(SlotTest, ScriptFailuresShowTheirAlert) {
@@ -233,8 +223,9 @@ TEST_F(SlotTest, ProfileSlots) {
 
     fakes::TempAppPaths paths;
     fakes::FakeKeyValueStore defaults;
+    fakes::ReplaceShared<platform::KeyValueStore> useDefaults{defaults};
     platform::MainQueue::setShared(nullptr);
-    ConfigManager manager(paths.configDir() + "/config.json", ProfileStore(paths.configDir() + "/profiles"), &defaults);
+    ConfigManager manager(paths.configDir() + "/config.json", ProfileStore(paths.configDir() + "/profiles"));
     ConfigManager::setCurrent(&manager);
 
     SlotFactory::makeSlot(make(SlotType::profileSwitch(), "P"))->execute(&controller);

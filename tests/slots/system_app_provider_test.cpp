@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <thread>
 
+#include "fakes/replace_shared.h"
 #include "fakes/fake_platform_basics.h"
 #include "fakes/fake_system_platform.h"
 
@@ -48,7 +49,10 @@ protected:
     fakes::FakeAppDirectory dir;
     fakes::FakeWorkspace workspace;
     fakes::FakeMainQueue mainQueue;
-    SystemAppProvider provider{&workspace, &dir, &mainQueue};
+    fakes::ReplaceShared<platform::AppDirectory> useDirectory{dir};
+    fakes::ReplaceShared<platform::Workspace> useWorkspace{workspace};
+    fakes::ReplaceShared<platform::MainQueue> useQueue{mainQueue};
+    SystemAppProvider provider;
 };
 
 TEST_F(SystemAppProviderTest, MergesListsAndScanEachIdentifierOnceSortedByName) {
@@ -100,7 +104,7 @@ TEST_F(SystemAppProviderTest, ConcurrentFirstCallsShareOneScan) {
 TEST_F(SystemAppProviderTest, LoadHandsTheListsBackOnTheMainQueueEvenAfterTheProviderIsGone) {
     std::optional<AppLists> received;
     {
-        SystemAppProvider own(&workspace, &dir, &mainQueue);
+        SystemAppProvider own;
         own.load([&](AppLists lists) { received = std::move(lists); });
     }
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);

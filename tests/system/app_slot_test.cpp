@@ -1,11 +1,12 @@
-// An app slot launches the desktop entry its bundle identifier names, and
-// does nothing for one that is not installed.
+// App slots under Xvfb and openbox: a slot brings its running application
+// to the front instead of starting it twice, and starts it when none runs.
 #include <gtest/gtest.h>
+#include <signal.h>
 
-#include <QFile>
+#include <QWidget>
 
-#include "fakes/fake_alerts.h"
 #include "platform/linux/x11_session.h"
+#include "platform/window_snapshots.h"
 #include "platform/workspace.h"
 #include "slots/slot_factory.h"
 #include "system_helpers.h"
@@ -13,32 +14,51 @@
 namespace orbel {
 namespace {
 
-TEST(SystemAppSlot, LaunchesTheDesktopEntryItNames) {
+using systemtest::spinUntil;
+
+std::optional<platform::WindowSnapshot> windowTitled(const std::string& title) {
+    for (const auto& w : platform::WindowSnapshots::shared().snapshot())
+        if (w.title == title) return w;
+    return std::nullopt;
+}
+
+std::string activeTitle() {
+    auto* x = platform::x11::Session::shared();
+    auto active = x->activeWindow();
+    return active ? x->text(*active, "_NET_WM_NAME").toStdString() : std::string();
+}
+
+TEST(SystemAppSlot, ActivatesARunningApplicationAndStartsItOnlyWhenNoneRuns) {
     ORBEL_REQUIRE_DISPLAY();
     systemtest::XdgFixture xdg;
-    const QString marker = xdg.root() + "/launched";
-    systemtest::writeFile(xdg.root() + "/data/applications/org.example.Marker.desktop",
-                          "[Desktop Entry]\nType=Application\nName=Marker\nExec=touch \"" + marker.toUtf8() + "\"\n");
-    fakes::FakeAlerts alerts;
-    platform::Alerts::setShared(&alerts);
+    systemtest::writeFile(xdg.root() + "/data/applications/org.example.TestWindow.desktop",
+                          "[Desktop Entry]\nType=Application\nName=Test window\nStartupWMClass=orbel_test_window\n"
+                          "Exec=" ORBEL_TEST_PROGRAM_DIR "/orbel_test_window Launched --detached\n");
+    ASSERT_TRUE(spinUntil([] { return platform::Workspace::shared().applicationFor("org.example.TestWindow").has_value(); }));
+    auto slot = SlotFactory::makeSlot(SlotConfig::make(SlotType::app("org.example.TestWindow"), "Test window"));
 
-    SlotConfig app;
-    app.type = SlotType::app("org.example.Marker");
-    app.title = "Marker";
-    SlotFactory::makeSlot(app)->execute(nullptr);
-    EXPECT_TRUE(systemtest::spinUntil([&] { return QFile::exists(marker); }));
+    {
+        systemtest::Program running(QStringLiteral("orbel_test_window"), {QStringLiteral("Running")});
+        ASSERT_TRUE(running.waitForLine("ready"));
+        QWidget other;
+        other.setWindowTitle(QStringLiteral("Other"));
+        other.show();
+        other.activateWindow();
+        ASSERT_TRUE(spinUntil([] { return activeTitle() == "Other"; }));
+        systemtest::spin(1000);  // openbox keeps the focus on a window it has just shown for a moment
 
-    SlotConfig missing;
-    missing.type = SlotType::app("com.example.NotInstalled");
-    missing.title = "Missing";
-    auto slot = SlotFactory::makeSlot(missing);
-    EXPECT_EQ(slot->icon().fallbackSymbol, "app");
-    EXPECT_TRUE(slot->icon().appIcon.empty());
-    slot->execute(nullptr);  // not found: nothing happens, no alert, no beep
-    systemtest::spin(200);
-    EXPECT_TRUE(alerts.shown.empty());
-    EXPECT_EQ(alerts.beeps, 0);
-    platform::Alerts::setShared(nullptr);
+        slot->execute(nullptr);
+        EXPECT_TRUE(spinUntil([] { return activeTitle() == "Running"; })) << activeTitle();
+        systemtest::spin(1500);
+        EXPECT_FALSE(windowTitled("Launched")) << "a second instance was started";
+    }
+    ASSERT_TRUE(spinUntil([] { return !windowTitled("Running"); }));
+
+    slot->execute(nullptr);
+    EXPECT_TRUE(spinUntil([] { return windowTitled("Launched").has_value(); }, 10000));
+    for (const auto& app : platform::Workspace::shared().runningApplications())
+        if (app.bundleId == "org.example.TestWindow") ::kill(static_cast<pid_t>(app.pid), SIGTERM);
+    EXPECT_TRUE(spinUntil([] { return !windowTitled("Launched"); }));
 }
 
 }  // namespace

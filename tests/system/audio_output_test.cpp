@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/replace_shared.h"
 #include "fakes/fake_alerts.h"
 #include "slots/system_action_executor.h"
 #include "system_helpers.h"
@@ -51,9 +52,8 @@ protected:
         return result.value_or(false);
     }
     void act(const SystemAction& action) {
-        SystemActionExecutor::Environment env;
-        env.alerts = &alerts;
-        SystemActionExecutor(env).perform(action);
+        fakes::ReplaceShared<platform::Alerts> useAlerts{alerts};
+        SystemActionExecutor().perform(action);
     }
 
     static AudioOutput& output() { return AudioOutput::shared(); }
@@ -129,6 +129,36 @@ TEST_F(AudioSystem, VolumeActionsAndNextOutputReachTheServer) {
     act(K::nextOutputDevice);
     EXPECT_TRUE(spinUntil([&] { return pactl({"get-default-sink"}).toStdString() == third; }));
     EXPECT_EQ(alerts.beeps, 0);
+}
+
+// The first volume action of a process, before anything else asked the
+// sound server: run in a child process of its own.
+TEST(AudioFirstAction, ChildSetsTheVolume) {
+    if (qEnvironmentVariableIsEmpty("ORBEL_AUDIO_FIRST_ACTION")) GTEST_SKIP() << "runs only as a child process";
+    fakes::FakeAlerts alerts;
+    fakes::ReplaceShared<platform::Alerts> useAlerts{alerts};
+    SystemActionExecutor().perform(SystemAction::setVolume(0.35));
+    EXPECT_TRUE(spinUntil([&] { return volumePercent(QStringLiteral("orbel_null")) == 35; }));
+    EXPECT_EQ(alerts.beeps, 0);
+}
+
+TEST(AudioFirstAction, TheFirstVolumeActionOfAProcessIsNotLost) {
+    ORBEL_REQUIRE_DISPLAY();
+    int code = -1;
+    pactl({"info"}, &code);
+    if (code != 0) GTEST_SKIP() << "no PulseAudio server";
+    pactl({"set-default-sink", "orbel_null"});
+    pactl({"set-sink-volume", "orbel_null", "80%"});
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ORBEL_AUDIO_FIRST_ACTION"), QStringLiteral("1"));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::ForwardedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_filter=AudioFirstAction.ChildSetsTheVolume")});
+    ASSERT_TRUE(child.waitForFinished(30000));
+    EXPECT_EQ(child.exitCode(), 0);
+    EXPECT_EQ(volumePercent(QStringLiteral("orbel_null")), 35);
 }
 
 }  // namespace

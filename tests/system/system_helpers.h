@@ -15,7 +15,9 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include "platform/pasteboard.h"
 #include "support/test_files.h"
+#include "support/xdg_tree.h"
 #include <string>
 #include <vector>
 
@@ -46,32 +48,7 @@ inline bool spinUntil(const std::function<bool()>& condition, int timeoutMs = 50
 
 using orbel::testing::writeFile;
 
-// Points the XDG variables at a temporary tree for one test.
-class XdgFixture {
-public:
-    XdgFixture() {
-        for (const char* var : {"XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS"}) {
-            saved_.emplace_back(var, qgetenv(var));
-        }
-        qputenv("XDG_DATA_HOME", (root() + "/data").toUtf8());
-        qputenv("XDG_DATA_DIRS", (root() + "/usr").toUtf8());
-        qputenv("XDG_CONFIG_HOME", (root() + "/config").toUtf8());
-        qputenv("XDG_CONFIG_DIRS", (root() + "/etc").toUtf8());
-    }
-    ~XdgFixture() {
-        for (const auto& [var, value] : saved_) {
-            if (value.isNull())
-                qunsetenv(var);
-            else
-                qputenv(var, value);
-        }
-    }
-    QString root() const { return dir_.path(); }
-
-private:
-    QTemporaryDir dir_;
-    std::vector<std::pair<const char*, QByteArray>> saved_;
-};
+using orbel::testing::XdgFixture;
 
 // One of the helper programs of tests/system/programs, with its output lines.
 class Program {
@@ -116,12 +93,21 @@ public:
         return true;
     }
     bool finished() const { return process_.state() == QProcess::NotRunning; }
+    qint64 pid() const { return process_.processId(); }
 
 private:
     QProcess process_;
     QByteArray buffer_;
     std::vector<std::string> lines_;
 };
+
+// The clipboard's plain text, read as the program reads it.
+inline std::optional<std::string> clipboardText() {
+    std::optional<std::optional<platform::PasteboardSnapshot>> answer;
+    platform::Pasteboard::shared().takeSnapshot([&](auto snapshot) { answer = std::move(snapshot); });
+    spinUntil([&] { return answer.has_value(); });
+    return answer && *answer ? (*answer)->plainText() : std::nullopt;
+}
 
 // What another process reads from the clipboard now ("text:..."/"notext",
 // then "image:..."/"noimage"). The event loop runs meanwhile, so we can

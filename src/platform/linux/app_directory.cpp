@@ -3,31 +3,18 @@
 #include <QCollator>
 #include <QString>
 #include <algorithm>
-#include <atomic>
-#include <mutex>
-#include <optional>
 
-#include "platform/linux/desktop_entry.h"
+#include "platform/linux/app_index.h"
 
 namespace orbel::platform {
 namespace {
 
 class XdgAppDirectory final : public AppDirectory {
 public:
-    // No folders given: the XDG folders of the environment at the first scan.
-    explicit XdgAppDirectory(std::optional<QStringList> folders) : folders_(std::move(folders)) {}
-
     std::vector<InstalledApp> allApps() override {
-        std::call_once(scanned_, [this] { apps_ = scan(); });
-        return apps_;
-    }
-
-private:
-    std::vector<InstalledApp> scan() const {
-        QStringList folders = folders_ ? *folders_ : xdg::BaseDirs::fromEnvironment().applicationDirs();
         std::vector<std::pair<QString, InstalledApp>> listed;
-        for (const auto& e : xdg::scanDesktopEntries(folders, xdg::currentLocaleName())) {
-            if (!e.isListed()) continue;
+        for (const auto& e : *gio::AppIndex::shared().all()) {
+            if (!e.listed) continue;
             QString name = e.name.isEmpty() ? e.id : e.name;
             listed.push_back({name, {e.id.toStdString(), name.toStdString(), e.icon.toStdString(), e.location.toStdString()}});
         }
@@ -42,28 +29,10 @@ private:
         for (auto& [name, app] : listed) out.push_back(std::move(app));
         return out;
     }
-
-    std::optional<QStringList> folders_;
-    std::once_flag scanned_;
-    std::vector<InstalledApp> apps_;  // written once, inside call_once
 };
-
-std::atomic<AppDirectory*> sharedDirectory{nullptr};
 
 }  // namespace
 
-std::unique_ptr<AppDirectory> makeAppDirectory(std::vector<std::string> applicationFolders) {
-    QStringList folders;
-    for (const auto& f : applicationFolders) folders << QString::fromStdString(f);
-    return std::make_unique<XdgAppDirectory>(folders);
-}
-
-AppDirectory& AppDirectory::shared() {
-    static XdgAppDirectory defaults(std::nullopt);
-    AppDirectory* d = sharedDirectory.load();
-    return d ? *d : defaults;
-}
-
-void AppDirectory::setShared(AppDirectory* directory) { sharedDirectory.store(directory); }
+AppDirectory& AppDirectory::makeShared() { return processLifetimeInstance<XdgAppDirectory>(); }
 
 }  // namespace orbel::platform

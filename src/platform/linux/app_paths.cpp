@@ -19,16 +19,8 @@ public:
     }
 };
 
-std::atomic<AppPaths*> sharedPaths{nullptr};
-
 }  // namespace
 
-AppPaths& AppPaths::shared() {
-    static XdgAppPaths defaults;
-    AppPaths* p = sharedPaths.load();
-    return p ? *p : defaults;
-}
-
-void AppPaths::setShared(AppPaths* paths) { sharedPaths.store(paths); }
+AppPaths& AppPaths::makeShared() { return processLifetimeInstance<XdgAppPaths>(); }
 
 }  // namespace orbel::platform

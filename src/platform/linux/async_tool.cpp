@@ -1,53 +1,26 @@
 #include "platform/linux/async_tool.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
-#include <QProcess>
 #include <QStandardPaths>
-#include <QTimer>
-#include <memory>
+
+#include "platform/process_runner.h"
 
 namespace orbel::platform::tools {
 
 void runTool(const QString& program, const QStringList& args, int timeoutMs, std::function<void(ToolResult)> done) {
-    auto finish = std::make_shared<std::function<void(ToolResult)>>(std::move(done));
-    auto report = [finish](ToolResult r) {
-        if (!*finish) return;
-        auto f = std::move(*finish);
-        *finish = nullptr;
-        f(std::move(r));
-    };
-    const QString path = QStandardPaths::findExecutable(program);
-    if (path.isEmpty()) {
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [report] { report({}); }, Qt::QueuedConnection);
-        return;
-    }
-    auto* process = new QProcess(QCoreApplication::instance());
-    process->setProcessChannelMode(QProcess::SeparateChannels);
-    process->setStandardInputFile(QProcess::nullDevice());
-    auto* timer = new QTimer(process);
-    timer->setSingleShot(true);
-    auto timedOut = std::make_shared<bool>(false);
-    QObject::connect(timer, &QTimer::timeout, process, [process, timedOut] {
-        *timedOut = true;
-        process->kill();
+    ProcessRequest request;
+    request.program = QStandardPaths::findExecutable(program).toStdString();
+    for (const QString& a : args) request.arguments.push_back(a.toStdString());
+    request.timeLimit = std::chrono::milliseconds(timeoutMs);
+    if (request.program.empty()) request.program = program.toStdString();  // fails to start, and says so
+    ProcessRunner::shared().start(std::move(request), [done = std::move(done)](const ProcessResult& r) {
+        using S = ProcessResult::Status;
+        ToolResult result;
+        result.started = r.status != S::launchFailed;
+        result.timedOut = r.status == S::timedOut;
+        result.exitCode = r.status == S::exited ? r.exitCode : -1;
+        result.output = QString::fromUtf8(r.standardOutput.data(), static_cast<qsizetype>(r.standardOutput.size()));
+        if (done) done(std::move(result));
     });
-    QObject::connect(process, &QProcess::finished, process, [process, report, timedOut](int code, QProcess::ExitStatus status) {
-        ToolResult r;
-        r.started = true;
-        r.timedOut = *timedOut;
-        r.exitCode = status == QProcess::NormalExit ? code : -1;
-        r.output = QString::fromUtf8(process->readAllStandardOutput());
-        process->deleteLater();
-        report(std::move(r));
-    });
-    QObject::connect(process, &QProcess::errorOccurred, process, [process, report](QProcess::ProcessError error) {
-        if (error != QProcess::FailedToStart) return;  // the others end in finished()
-        process->deleteLater();
-        report({});
-    });
-    process->start(path, args);
-    timer->start(timeoutMs);
 }
 
 }  // namespace orbel::platform::tools

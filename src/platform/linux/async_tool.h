@@ -1,7 +1,7 @@
 #pragma once
 
-// Runs a command-line tool without blocking the GUI thread, killing it when
-// it takes too long.
+// Runs a command-line tool through the process runner, ending it when it
+// takes too long, and hands back what it printed.
 
 #include <QString>
 #include <QStringList>
@@ -18,9 +18,8 @@ struct ToolResult {
     bool succeeded() const { return started && !timedOut && exitCode == 0; }
 };
 
-// Starts `program` (looked up in PATH) now and calls `done` on the GUI thread
-// when it ends, fails to start or is killed after `timeoutMs`. Must be called
-// on the GUI thread.
+// Starts `program` (looked up in PATH) and calls `done` on the GUI thread
+// when it ends, fails to start or is ended after `timeoutMs`. Any thread.
 void runTool(const QString& program, const QStringList& args, int timeoutMs, std::function<void(ToolResult)> done);
 
 }  // namespace orbel::platform::tools

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cmath>
 #include <list>
+#include <utility>
 
 namespace orbel::platform {
 namespace {
@@ -56,6 +57,15 @@ public:
     }
     double volume() const override { return snap_.volume; }
     bool isMuted() const override { return snap_.muted; }
+
+    void whenReady(std::function<void()> task) override {
+        if (settled_) {
+            QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+            return;
+        }
+        if (waiting_.empty()) QTimer::singleShot(kReadyTimeLimitMs, this, [this] { settle(); });
+        waiting_.push_back(std::move(task));
+    }
 
     void setVolume(double level, Completion done) override {
         Locked lock(loop_);
@@ -220,9 +230,11 @@ private:
         QMetaObject::invokeMethod(
             this,
             [this, s = std::move(s)] {
-                if (s == snap_) return;
-                snap_ = s;
-                Q_EMIT changed();
+                if (s != snap_) {
+                    snap_ = s;
+                    Q_EMIT changed();
+                }
+                settle();  // the server answered (or went away)
             },
             Qt::QueuedConnection);
     }
@@ -305,18 +317,17 @@ private:
     std::list<Pending> pending_;
     // GUI-thread state.
     Snapshot snap_;
-};
+    bool settled_ = false;  // the first state arrived, or the wait for it ended
+    std::vector<std::function<void()>> waiting_;
 
-std::atomic<AudioOutput*> sharedOutput{nullptr};
+    void settle() {
+        settled_ = true;
+        for (auto& task : std::exchange(waiting_, {})) task();
+    }
+};
 
 }  // namespace
 
-AudioOutput& AudioOutput::shared() {
-    static PulseAudioOutput* defaults = new PulseAudioOutput;  // lives as long as the process
-    AudioOutput* o = sharedOutput.load();
-    return o ? *o : *defaults;
-}
-
-void AudioOutput::setShared(AudioOutput* output) { sharedOutput.store(output); }
+AudioOutput& AudioOutput::makeShared() { return processLifetimeInstance<PulseAudioOutput>(); }
 
 }  // namespace orbel::platform

@@ -14,16 +14,8 @@ public:
     std::chrono::steady_clock::time_point monotonicNow() const override { return std::chrono::steady_clock::now(); }
 };
 
-std::atomic<Clock*> sharedClock{nullptr};
-
 }  // namespace
 
-Clock& Clock::shared() {
-    static SystemClock defaults;
-    Clock* c = sharedClock.load();
-    return c ? *c : defaults;
-}
-
-void Clock::setShared(Clock* clock) { sharedClock.store(clock); }
+Clock& Clock::makeShared() { return processLifetimeInstance<SystemClock>(); }
 
 }  // namespace orbel::platform

@@ -14,6 +14,8 @@
 #include <memory>
 
 #include "platform/linux/backlight.h"
+#include "platform/linux/display_sleep.h"
+#include "platform/timers.h"
 #include "platform/linux/x11_reply.h"
 #include "platform/linux/x11_session.h"
 
@@ -104,19 +106,37 @@ public:
     bool sleepDisplays() override {
         auto* x = x11::Session::shared();
         if (!x) return false;
-        xcb_connection_t* c = x->connection();
-        const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_dpms_id);
-        if (!ext || !ext->present) return false;
-        Reply<xcb_dpms_capable_reply_t> capable(xcb_dpms_capable_reply(c, xcb_dpms_capable(c), nullptr));
-        if (!capable || !capable->capable) return false;
-        Reply<xcb_dpms_info_reply_t> info(xcb_dpms_info_reply(c, xcb_dpms_info(c), nullptr));
-        if (info && !info->state) xcb_dpms_enable(c);  // forcing a level needs DPMS on
-        Reply<xcb_generic_error_t> error(
-            xcb_request_check(c, xcb_dpms_force_level_checked(c, XCB_DPMS_DPMS_MODE_OFF)));
-        return !error;
+        if (!sleep_) sleep_ = std::make_unique<x11::DisplaySleep>(powerSaving(x->connection()), Timers::shared());
+        return sleep_->sleep();
     }
 
 private:
+    static x11::PowerSaving powerSaving(xcb_connection_t* c) {
+        auto info = [c] { return Reply<xcb_dpms_info_reply_t>(xcb_dpms_info_reply(c, xcb_dpms_info(c), nullptr)); };
+        return {
+            [c, info]() -> std::optional<bool> {
+                const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_dpms_id);
+                if (!ext || !ext->present) return std::nullopt;
+                Reply<xcb_dpms_capable_reply_t> capable(xcb_dpms_capable_reply(c, xcb_dpms_capable(c), nullptr));
+                auto state = info();
+                if (!capable || !capable->capable || !state) return std::nullopt;
+                return state->state != 0;
+            },
+            [c](bool on) {
+                on ? xcb_dpms_enable(c) : xcb_dpms_disable(c);
+                xcb_flush(c);
+            },
+            [c] {
+                return !Reply<xcb_generic_error_t>(
+                    xcb_request_check(c, xcb_dpms_force_level_checked(c, XCB_DPMS_DPMS_MODE_OFF)));
+            },
+            [info] {
+                auto state = info();
+                return state && state->power_level != XCB_DPMS_DPMS_MODE_ON;
+            },
+        };
+    }
+
     static bool hasRandr(x11::Session& x) {
         const xcb_query_extension_reply_t* ext = xcb_get_extension_data(x.connection(), &xcb_randr_id);
         return ext && ext->present;
@@ -176,18 +196,12 @@ private:
         if (!done) return;
         QMetaObject::invokeMethod(qApp, [done = std::move(done), ok] { done(ok); }, Qt::QueuedConnection);
     }
-};
 
-std::atomic<Displays*> sharedDisplays{nullptr};
+    std::unique_ptr<x11::DisplaySleep> sleep_;
+};
 
 }  // namespace
 
-Displays& Displays::shared() {
-    static LinuxDisplays defaults;
-    Displays* d = sharedDisplays.load();
-    return d ? *d : defaults;
-}
-
-void Displays::setShared(Displays* displays) { sharedDisplays.store(displays); }
+Displays& Displays::makeShared() { return processLifetimeInstance<LinuxDisplays>(); }
 
 }  // namespace orbel::platform

@@ -297,16 +297,8 @@ private:
     std::vector<xcb_keycode_t> borrowedThisCall_;
 };
 
-std::atomic<EventPoster*> sharedPoster{nullptr};
-
 }  // namespace
 
-EventPoster& EventPoster::shared() {
-    static XTestEventPoster defaults;
-    EventPoster* p = sharedPoster.load();
-    return p ? *p : defaults;
-}
-
-void EventPoster::setShared(EventPoster* poster) { sharedPoster.store(poster); }
+EventPoster& EventPoster::makeShared() { return processLifetimeInstance<XTestEventPoster>(); }
 
 }  // namespace orbel::platform

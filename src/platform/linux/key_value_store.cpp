@@ -57,9 +57,8 @@ private:
 
 std::unique_ptr<KeyValueStore> makeIniStore(const std::string& path) { return std::make_unique<IniStore>(path); }
 
-KeyValueStore& KeyValueStore::standard() {
-    static std::unique_ptr<KeyValueStore> store = makeIniStore(AppPaths::shared().configDir() + "/orbel.ini");
-    return *store;
+KeyValueStore& KeyValueStore::makeShared() {
+    return processLifetimeInstance<IniStore>(AppPaths::shared().configDir() + "/orbel.ini");
 }
 
 }  // namespace orbel::platform

@@ -26,20 +26,9 @@ public:
     }
 };
 
-QtMainQueue& defaultQueue() {
-    static QtMainQueue queue;
-    return queue;
-}
-
-std::atomic<MainQueue*> sharedQueue{nullptr};
 
 }  // namespace
 
-MainQueue& MainQueue::shared() {
-    MainQueue* q = sharedQueue.load();
-    return q ? *q : defaultQueue();
-}
-
-void MainQueue::setShared(MainQueue* queue) { sharedQueue.store(queue); }
+MainQueue& MainQueue::makeShared() { return processLifetimeInstance<QtMainQueue>(); }
 
 }  // namespace orbel::platform

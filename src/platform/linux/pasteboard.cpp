@@ -6,7 +6,10 @@
 #include <QImage>
 #include <QMimeData>
 #include <QObject>
+#include <QThreadPool>
 #include <atomic>
+
+#include "platform/linux/clipboard_reader.h"
 
 namespace orbel::platform {
 namespace {
@@ -26,12 +29,6 @@ QByteArray png(const QImage& image) {
 
 class QtPasteboard final : public Pasteboard {
 public:
-    std::optional<std::string> text() const override {
-        const QMimeData* data = clipboard() ? clipboard()->mimeData(QClipboard::Clipboard) : nullptr;
-        if (!data || !data->hasText()) return std::nullopt;
-        return data->text().toStdString();
-    }
-
     void setText(const std::string& text) override {
         if (!clipboard()) return;
         auto* data = new QMimeData;
@@ -39,22 +36,19 @@ public:
         write(data);
     }
 
-    PasteboardSnapshot snapshot() const override {
-        PasteboardSnapshot result;
-        const QMimeData* data = clipboard() ? clipboard()->mimeData(QClipboard::Clipboard) : nullptr;
-        if (!data) return result;
-        const QStringList formats = data->formats();
-        bool hasRealImage = false;
-        for (const QString& f : formats) hasRealImage = hasRealImage || isRealImageFormat(f);
-        for (const QString& f : formats) {
-            // Qt's own image format is derived from the real ones; keep it
-            // only when it is the sole image (it then carries PNG bytes).
-            if (f == kQtImage && hasRealImage) continue;
-            QByteArray bytes = data->data(f);
-            if (f == kQtImage && bytes.isEmpty()) bytes = png(qvariant_cast<QImage>(data->imageData()));
-            result.formats.emplace_back(f.toStdString(), std::string(bytes.constData(), bytes.size()));
-        }
-        return result;
+    void takeSnapshot(SnapshotCompletion done) override {
+        auto deliver = [done = std::move(done)](std::optional<PasteboardSnapshot> snapshot) {
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(), [done, snapshot = std::move(snapshot)] { done(snapshot); },
+                Qt::QueuedConnection);
+        };
+        // Our own data, or a clipboard inside this process (no X server): no one to wait for.
+        const bool inProcess = QGuiApplication::platformName() != QStringLiteral("xcb");
+        if (clipboard() && (inProcess || clipboard()->ownsClipboard())) return deliver(ownSnapshot());
+        // Another client's data: asked for on a thread of the pool, through
+        // a connection of its own, within the time limit.
+        QThreadPool::globalInstance()->start(
+            [deliver = std::move(deliver)] { deliver(x11::readClipboard(kSnapshotTimeLimit)); });
     }
 
     void restore(const PasteboardSnapshot& snapshot) override {
@@ -88,6 +82,25 @@ public:
     }
 
 private:
+    // What we placed on the clipboard ourselves, read from Qt's copy.
+    PasteboardSnapshot ownSnapshot() const {
+        PasteboardSnapshot result;
+        const QMimeData* data = clipboard() ? clipboard()->mimeData(QClipboard::Clipboard) : nullptr;
+        if (!data) return result;
+        const QStringList formats = data->formats();
+        bool hasRealImage = false;
+        for (const QString& f : formats) hasRealImage = hasRealImage || isRealImageFormat(f);
+        for (const QString& f : formats) {
+            // Qt's own image format is derived from the real ones; keep it
+            // only when it is the sole image (it then carries PNG bytes).
+            if (f == kQtImage && hasRealImage) continue;
+            QByteArray bytes = data->data(f);
+            if (f == kQtImage && bytes.isEmpty()) bytes = png(qvariant_cast<QImage>(data->imageData()));
+            result.formats.emplace_back(f.toStdString(), std::string(bytes.constData(), bytes.size()));
+        }
+        return result;
+    }
+
     static QClipboard* clipboard() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::clipboard() : nullptr; }
 
     void write(QMimeData* data) {
@@ -112,16 +125,8 @@ private:
     mutable std::atomic<std::uint64_t> count_{1};
 };
 
-std::atomic<Pasteboard*> sharedPasteboard{nullptr};
-
 }  // namespace
 
-Pasteboard& Pasteboard::shared() {
-    static QtPasteboard defaults;
-    Pasteboard* p = sharedPasteboard.load();
-    return p ? *p : defaults;
-}
-
-void Pasteboard::setShared(Pasteboard* pasteboard) { sharedPasteboard.store(pasteboard); }
+Pasteboard& Pasteboard::makeShared() { return processLifetimeInstance<QtPasteboard>(); }
 
 }  // namespace orbel::platform

@@ -34,16 +34,8 @@ private:
     std::optional<Extensions> cached_;
 };
 
-std::atomic<Permissions*> sharedPermissions{nullptr};
-
 }  // namespace
 
-Permissions& Permissions::shared() {
-    static X11Permissions defaults;
-    Permissions* p = sharedPermissions.load();
-    return p ? *p : defaults;
-}
-
-void Permissions::setShared(Permissions* permissions) { sharedPermissions.store(permissions); }
+Permissions& Permissions::makeShared() { return processLifetimeInstance<X11Permissions>(); }
 
 }  // namespace orbel::platform

@@ -1,5 +1,7 @@
 #include "platform/screen_grabber.h"
 
+#include "platform/capture_guard.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -49,6 +51,15 @@ public:
     }
 
     void grabAllScreens(const std::string& folder, const std::string& fileName, Completion done) override {
+        // An overlay of ours (the dial a screenshot was fired from) is never
+        // in the picture: the grab waits until it is off the screen.
+        CaptureGuard::shared().whenClear([folder, fileName, done = std::move(done)]() mutable {
+            grabAndSave(folder, fileName, std::move(done));
+        });
+    }
+
+private:
+    static void grabAndSave(const std::string& folder, const std::string& fileName, Completion done) {
         QImage image = grab();
         auto report = [done = std::move(done)](QString path) mutable {
             if (!done) return;
@@ -63,7 +74,6 @@ public:
         });
     }
 
-private:
     // One image of the whole desktop at one device pixel per logical pixel.
     static QImage grab() {
         const QList<QScreen*> screens = QGuiApplication::screens();
@@ -86,16 +96,8 @@ private:
     }
 };
 
-std::atomic<ScreenGrabber*> sharedGrabber{nullptr};
-
 }  // namespace
 
-ScreenGrabber& ScreenGrabber::shared() {
-    static QtScreenGrabber defaults;
-    ScreenGrabber* g = sharedGrabber.load();
-    return g ? *g : defaults;
-}
-
-void ScreenGrabber::setShared(ScreenGrabber* grabber) { sharedGrabber.store(grabber); }
+ScreenGrabber& ScreenGrabber::makeShared() { return processLifetimeInstance<QtScreenGrabber>(); }
 
 }  // namespace orbel::platform

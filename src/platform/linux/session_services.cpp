@@ -23,8 +23,6 @@ constexpr int kToolTimeoutMs = 5'000;
 const QString kLogind = QStringLiteral("org.freedesktop.login1");
 const QString kLogindPath = QStringLiteral("/org/freedesktop/login1");
 const QString kLogindManager = QStringLiteral("org.freedesktop.login1.Manager");
-const QString kSessionPath = QStringLiteral("/org/freedesktop/login1/session/auto");
-const QString kLogindSession = QStringLiteral("org.freedesktop.login1.Session");
 const QString kNetworkManager = QStringLiteral("org.freedesktop.NetworkManager");
 const QString kNetworkManagerPath = QStringLiteral("/org/freedesktop/NetworkManager");
 const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
@@ -72,6 +70,7 @@ void systemCall(const QString& path, const QString& interface, const QString& me
 
 // A desktop setting that is either on or off, read and written by a tool.
 struct Toggle {
+    QStringList desktops;  // the desktops ($XDG_CURRENT_DESKTOP) that act on it; empty: the tool knows
     QString program;
     QStringList getArgs;
     std::function<std::optional<bool>(const QString& output)> parse;  // nothing: not this desktop
@@ -85,9 +84,14 @@ std::optional<bool> parseBool(const QString& output) {
     return std::nullopt;
 }
 
+// GNOME's settings are written happily on any desktop that has the schemas,
+// and only GNOME and its derivatives act on them.
+const QStringList kGnomeDesktops{QStringLiteral("gnome"), QStringLiteral("unity"), QStringLiteral("budgie"),
+                                 QStringLiteral("pantheon")};
+
 std::vector<Toggle> darkModeToggles() {
     return {
-        {QStringLiteral("gsettings"),
+        {kGnomeDesktops, QStringLiteral("gsettings"),
          {QStringLiteral("get"), QStringLiteral("org.gnome.desktop.interface"), QStringLiteral("color-scheme")},
          [](const QString& out) -> std::optional<bool> {
              QString v = out.trimmed();
@@ -105,7 +109,7 @@ std::vector<Toggle> darkModeToggles() {
 // The value each tool holds is "silenced": show-banners is its negation.
 std::vector<Toggle> doNotDisturbToggles() {
     return {
-        {QStringLiteral("gsettings"),
+        {kGnomeDesktops, QStringLiteral("gsettings"),
          {QStringLiteral("get"), QStringLiteral("org.gnome.desktop.notifications"), QStringLiteral("show-banners")},
          [](const QString& out) -> std::optional<bool> {
              auto banners = parseBool(out);
@@ -117,11 +121,12 @@ std::vector<Toggle> doNotDisturbToggles() {
                                 QStringLiteral("show-banners"),
                                 silenced ? QStringLiteral("false") : QStringLiteral("true")};
          }},
-        {QStringLiteral("dunstctl"), {QStringLiteral("is-paused")}, parseBool,
+        // dunstctl fails unless dunst is the running notification daemon.
+        {{}, QStringLiteral("dunstctl"), {QStringLiteral("is-paused")}, parseBool,
          [](bool silenced) {
              return QStringList{QStringLiteral("set-paused"), silenced ? QStringLiteral("true") : QStringLiteral("false")};
          }},
-        {QStringLiteral("xfconf-query"),
+        {{QStringLiteral("xfce")}, QStringLiteral("xfconf-query"),
          {QStringLiteral("-c"), QStringLiteral("xfce4-notifyd"), QStringLiteral("-p"), QStringLiteral("/do-not-disturb")},
          parseBool,
          [](bool silenced) {
@@ -132,38 +137,93 @@ std::vector<Toggle> doNotDisturbToggles() {
     };
 }
 
+bool runsOn(const QStringList& desktops) {
+    const QStringList current =
+        qEnvironmentVariable("XDG_CURRENT_DESKTOP").toLower().split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    for (const QString& d : current)
+        if (desktops.contains(d)) return true;
+    return false;
+}
+
+// One way of doing something: a call on the session bus or a tool. A bus
+// call that finds no such service, or a tool that fails, lets the next one try.
+struct Attempt {
+    QString service, path, interface, method;
+    QVariantList args;
+    QStringList tool;  // program and arguments, when this is a tool
+};
+
+Attempt busAttempt(const char* service, const char* path, const char* interface, const char* method,
+                   QVariantList args = {}) {
+    return {QString::fromLatin1(service), QString::fromLatin1(path), QString::fromLatin1(interface),
+            QString::fromLatin1(method), std::move(args), {}};
+}
+
+// The desktops' screen savers, then the lockers that run as daemons (their
+// commands fail when the daemon is not running).
+std::vector<Attempt> lockAttempts() {
+    return {
+        busAttempt("org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver", "Lock"),
+        busAttempt("org.gnome.ScreenSaver", "/org/gnome/ScreenSaver", "org.gnome.ScreenSaver", "Lock"),
+        busAttempt("org.mate.ScreenSaver", "/org/mate/ScreenSaver", "org.mate.ScreenSaver", "Lock"),
+        busAttempt("org.cinnamon.ScreenSaver", "/org/cinnamon/ScreenSaver", "org.cinnamon.ScreenSaver", "Lock"),
+        {{}, {}, {}, {}, {}, {QStringLiteral("xscreensaver-command"), QStringLiteral("-lock")}},
+        {{}, {}, {}, {}, {}, {QStringLiteral("light-locker-command"), QStringLiteral("-l")}},
+        {{}, {}, {}, {}, {}, {QStringLiteral("xflock4")}},
+    };
+}
+
+enum class EndSession { logOut, restart, shutDown };
+
+// The session managers of GNOME (and MATE and Cinnamon, which answer to its
+// name), KDE Plasma, Xfce and LXQt. Each asks the applications to save and
+// lets them object.
+std::vector<Attempt> endSessionAttempts(EndSession what) {
+    const char* gnome[] = {"Logout", "RequestReboot", "RequestShutdown"};
+    const char* kde[] = {"logout", "logoutAndReboot", "logoutAndShutdown"};
+    const char* xfce[] = {"Logout", "Restart", "Shutdown"};
+    const char* lxqt[] = {"logout", "reboot", "powerOff"};
+    const auto i = static_cast<std::size_t>(what);
+    std::vector<Attempt> out{
+        busAttempt("org.gnome.SessionManager", "/org/gnome/SessionManager", "org.gnome.SessionManager", gnome[i],
+                   what == EndSession::logOut ? QVariantList{1u} : QVariantList{}),  // 1: without a confirmation
+        busAttempt("org.kde.Shutdown", "/Shutdown", "org.kde.Shutdown", kde[i]),
+        busAttempt("org.xfce.SessionManager", "/org/xfce/SessionManager", "org.xfce.Session.Manager", xfce[i],
+                   what == EndSession::logOut ? QVariantList{false, true} : QVariantList{true}),  // allow saving
+        busAttempt("org.lxqt.session", "/LXQtSession", "org.lxqt.session", lxqt[i]),
+    };
+    return out;
+}
+
+// The errors that mean "not this desktop": try the next way.
+bool absent(const QString& errorName) {
+    static const QStringList names{
+        QStringLiteral("org.freedesktop.DBus.Error.ServiceUnknown"),
+        QStringLiteral("org.freedesktop.DBus.Error.NameHasNoOwner"),
+        QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"),
+        QStringLiteral("org.freedesktop.DBus.Error.UnknownObject"),
+        QStringLiteral("org.freedesktop.DBus.Error.UnknownInterface"),
+    };
+    return names.contains(errorName) || errorName.startsWith(QLatin1String("org.freedesktop.DBus.Error.Spawn."));
+}
+
 class LinuxSessionServices final : public SessionServices {
 public:
     explicit LinuxSessionServices(ToolRunner runner) : runner_(std::move(runner)) {}
 
     void lockScreen(Completion done) override {
-        // A screen saver on the session bus locks for sure; otherwise ask
-        // logind, whose lock request the session's locker acts on.
-        QDBusMessage msg = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.ScreenSaver"),
-                                                          QStringLiteral("/org/freedesktop/ScreenSaver"),
-                                                          QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("Lock"));
-        call(QDBusConnection::sessionBus(), QStringLiteral("The session"), msg,
-             [done = std::move(done)](const QDBusMessage&, const QString& error) mutable {
-                 if (error.isEmpty()) {
-                     if (done) done(true, {});
-                     return;
-                 }
-                 systemCall(kSessionPath, kLogindSession, QStringLiteral("Lock"), {}, std::move(done));
-             });
+        tryInTurn(std::make_shared<std::vector<Attempt>>(lockAttempts()), 0, std::move(done),
+                  "No screen locker is running on this desktop");
     }
 
     void suspend(Completion done) override {
         systemCall(kLogindPath, kLogindManager, QStringLiteral("Suspend"), {true}, std::move(done));
     }
-    void logOut(Completion done) override {
-        systemCall(kSessionPath, kLogindSession, QStringLiteral("Terminate"), {}, std::move(done));
-    }
-    void reboot(Completion done) override {
-        systemCall(kLogindPath, kLogindManager, QStringLiteral("Reboot"), {true}, std::move(done));
-    }
-    void powerOff(Completion done) override {
-        systemCall(kLogindPath, kLogindManager, QStringLiteral("PowerOff"), {true}, std::move(done));
-    }
+    // Only the session manager asks the applications to save and quit first;
+    // without one nothing is done rather than ending them with unsaved work.
+    void logOut(Completion done) override { endSession(EndSession::logOut, std::move(done)); }
+    void reboot(Completion done) override { endSession(EndSession::restart, std::move(done)); }
+    void powerOff(Completion done) override { endSession(EndSession::shutDown, std::move(done)); }
 
     void toggleWireless(Completion done) override {
         auto get = [](const char* property) {
@@ -204,12 +264,46 @@ public:
     }
 
 private:
+    void endSession(EndSession what, Completion done) {
+        tryInTurn(std::make_shared<std::vector<Attempt>>(endSessionAttempts(what)), 0, std::move(done),
+                  "No session manager is running to let your applications save their work, so nothing was done. "
+                  "Use your desktop’s own menu to end the session.");
+    }
+
+    // Tries each way in turn until one is done; one that exists but fails
+    // ends the search with its error.
+    void tryInTurn(std::shared_ptr<std::vector<Attempt>> attempts, std::size_t index, Completion done,
+                   std::string notFound) {
+        if (index >= attempts->size()) return later(std::move(done), false, std::move(notFound));
+        const Attempt& a = (*attempts)[index];
+        auto next = [this, attempts, index, done, notFound]() mutable {
+            tryInTurn(attempts, index + 1, std::move(done), std::move(notFound));
+        };
+        if (!a.tool.isEmpty()) {
+            runner_(a.tool.front(), a.tool.mid(1), kToolTimeoutMs, [next, done](tools::ToolResult r) mutable {
+                if (!r.succeeded()) return next();
+                if (done) done(true, {});
+            });
+            return;
+        }
+        QDBusMessage msg = QDBusMessage::createMethodCall(a.service, a.path, a.interface, a.method);
+        msg.setArguments(a.args);
+        call(QDBusConnection::sessionBus(), QStringLiteral("The session"), msg,
+             [next, done](const QDBusMessage& reply, const QString& error) mutable {
+                 if (error.isEmpty()) return done ? done(true, {}) : void();
+                 if (reply.type() != QDBusMessage::ErrorMessage || absent(reply.errorName())) return next();
+                 if (done) done(false, error.toStdString());
+             });
+    }
+
     // Tries each tool in turn: the first that reads a value is switched and
     // read back.
     void runToggles(std::shared_ptr<std::vector<Toggle>> toggles, std::size_t index, Completion done,
                     std::string notFound) {
         if (index >= toggles->size()) return later(std::move(done), false, std::move(notFound));
         const Toggle& t = (*toggles)[index];
+        if (!t.desktops.isEmpty() && !runsOn(t.desktops))
+            return runToggles(std::move(toggles), index + 1, std::move(done), std::move(notFound));
         runner_(t.program, t.getArgs, kToolTimeoutMs,
                 [this, toggles, index, done = std::move(done), notFound = std::move(notFound)](tools::ToolResult r) mutable {
                     const Toggle& t = (*toggles)[index];
@@ -241,7 +335,6 @@ private:
     ToolRunner runner_;
 };
 
-std::atomic<SessionServices*> sharedServices{nullptr};
 
 }  // namespace
 
@@ -249,12 +342,9 @@ std::unique_ptr<SessionServices> makeLinuxSessionServices(ToolRunner runner) {
     return std::make_unique<LinuxSessionServices>(std::move(runner));
 }
 
-SessionServices& SessionServices::shared() {
-    static std::unique_ptr<SessionServices> defaults = makeLinuxSessionServices();
-    SessionServices* s = sharedServices.load();
-    return s ? *s : *defaults;
+SessionServices& SessionServices::makeShared() {
+    static SessionServices* services = makeLinuxSessionServices().release();  // never destroyed
+    return *services;
 }
-
-void SessionServices::setShared(SessionServices* services) { sharedServices.store(services); }
 
 }  // namespace orbel::platform

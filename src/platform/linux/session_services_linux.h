@@ -12,10 +12,12 @@ namespace orbel::platform {
 using ToolRunner = std::function<void(const QString& program, const QStringList& args, int timeoutMs,
                                       std::function<void(tools::ToolResult)> done)>;
 
-// logind and NetworkManager over the system bus; dark mode and do not
-// disturb through the desktop's settings tools (gsettings for GNOME-style
-// desktops, dunstctl, xfconf-query), each change read back to make sure the
-// desktop kept it.
+// Sleep through logind and Wi-Fi through NetworkManager on the system bus;
+// locking through the desktop's screen saver on the session bus or a locker
+// daemon's command; ending the session through the desktop's session
+// manager; dark mode and do not disturb through the settings tools of the
+// desktop that acts on them (gsettings on GNOME-style desktops, dunstctl,
+// xfconf-query on Xfce), each change read back to make sure it was kept.
 std::unique_ptr<SessionServices> makeLinuxSessionServices(ToolRunner runner = tools::runTool);
 
 }  // namespace orbel::platform

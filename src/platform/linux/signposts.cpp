@@ -37,20 +37,4 @@ void Signposts::event(std::string_view name, int slot) {
     record(name, &argument);
 }
 
-SignpostInterval::SignpostInterval(std::string_view name) : name_(name), start_(Clock::shared().monotonicNow()) {
-    std::string line = "[orbel-signpost] begin ";
-    line.append(name_);
-    Log::write(LogCategory::signpost, line, LogTarget::category);
-}
-
-SignpostInterval::~SignpostInterval() { end(); }
-
-void SignpostInterval::end() {
-    if (ended_) return;
-    ended_ = true;
-    std::string line = "[orbel-signpost] end ";
-    line.append(name_).append(" elapsed=").append(std::to_string(microsecondsSince(start_))).append("us");
-    Log::write(LogCategory::signpost, line, LogTarget::category);
-}
-
 }  // namespace orbel::platform

@@ -55,16 +55,8 @@ private:
     std::map<Id, QTimer*> timers_;
 };
 
-std::atomic<Timers*> sharedTimers{nullptr};
-
 }  // namespace
 
-Timers& Timers::shared() {
-    static QtTimers* defaults = new QtTimers;  // lives as long as the process
-    Timers* p = sharedTimers.load();
-    return p ? *p : *defaults;
-}
-
-void Timers::setShared(Timers* timers) { sharedTimers.store(timers); }
+Timers& Timers::makeShared() { return processLifetimeInstance<QtTimers>(); }
 
 }  // namespace orbel::platform

@@ -2,15 +2,11 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <chrono>
-#include <mutex>
 
 #include "platform/linux/x11_session.h"
 
 namespace orbel::platform::xdg {
 namespace {
-
-constexpr auto kCandidateLifetime = std::chrono::seconds(10);
 
 // "/usr/share/applications/org.kde.kate.desktop" and "org.kde.kate" both give "org.kde.kate".
 QString idFromDesktopFile(QString value) {
@@ -19,22 +15,9 @@ QString idFromDesktopFile(QString value) {
     return value;
 }
 
-// The program an Exec line starts, without folder; "env VAR=x prog" skips to prog.
-QString execProgram(const DesktopEntry& entry) {
-    auto args = execArguments(entry);
-    if (!args) return {};
-    qsizetype i = 0;
-    if (QFileInfo((*args)[0]).fileName() == QLatin1String("env")) {
-        for (i = 1; i < args->size() && ((*args)[i].contains(QLatin1Char('=')) || (*args)[i].startsWith(QLatin1Char('-'))); ++i) {
-        }
-        if (i >= args->size()) return {};
-    }
-    return QFileInfo((*args)[i]).fileName();
-}
-
 template <typename Pred>
-std::optional<QString> firstId(const std::vector<DesktopEntry>& entries, Pred matches) {
-    for (const DesktopEntry& e : entries)
+std::optional<QString> firstId(const std::vector<gio::AppRecord>& entries, Pred matches) {
+    for (const gio::AppRecord& e : entries)
         if (matches(e)) return e.id;
     return std::nullopt;
 }
@@ -67,53 +50,37 @@ WindowIdentity WindowIdentity::of(x11::Session& x, xcb_window_t window) {
     return id;
 }
 
-std::optional<QString> resolveDesktopId(const WindowIdentity& w, const std::vector<DesktopEntry>& entries) {
+std::optional<QString> resolveDesktopId(const WindowIdentity& w, const std::vector<gio::AppRecord>& entries) {
     const QString declared[] = {w.gtkApplicationId, idFromDesktopFile(w.kdeDesktopFile)};
     for (const QString& id : declared)
         if (!id.isEmpty())
-            if (auto found = firstId(entries, [&](const DesktopEntry& e) { return e.id == id; })) return found;
+            if (auto found = firstId(entries, [&](const gio::AppRecord& e) { return e.id == id; })) return found;
 
     QStringList classes;
     for (const QString& cls : {w.wmClassName, w.wmClassInstance})
         if (!cls.isEmpty()) classes << cls;
     for (const QString& cls : classes)
-        if (auto found = firstId(entries, [&](const DesktopEntry& e) { return e.startupWMClass == cls; }))
+        if (auto found = firstId(entries, [&](const gio::AppRecord& e) { return e.startupWMClass == cls; }))
             return found;
     for (const QString& cls : classes) {
-        if (auto found = firstId(entries, [&](const DesktopEntry& e) { return e.id.compare(cls, Qt::CaseInsensitive) == 0; }))
+        if (auto found = firstId(entries, [&](const gio::AppRecord& e) { return e.id.compare(cls, Qt::CaseInsensitive) == 0; }))
             return found;
-        if (auto found = firstId(entries, [&](const DesktopEntry& e) {
+        if (auto found = firstId(entries, [&](const gio::AppRecord& e) {
                 return e.id.section(QLatin1Char('.'), -1).compare(cls, Qt::CaseInsensitive) == 0;
             }))
             return found;
     }
 
     if (w.executable.isEmpty()) return std::nullopt;
-    if (auto found = firstId(entries, [&](const DesktopEntry& e) { return e.id.compare(w.executable, Qt::CaseInsensitive) == 0; }))
+    if (auto found = firstId(entries, [&](const gio::AppRecord& e) { return e.id.compare(w.executable, Qt::CaseInsensitive) == 0; }))
         return found;
-    return firstId(entries, [&](const DesktopEntry& e) { return execProgram(e) == w.executable; });
+    return firstId(entries, [&](const gio::AppRecord& e) { return e.program == w.executable; });
 }
 
 QString unmatchedOwnerName(const WindowIdentity& w) {
     for (const QString& name : {w.gtkApplicationId, idFromDesktopFile(w.kdeDesktopFile), w.executable})
         if (!name.isEmpty()) return name;
     return w.wmClassInstance;
-}
-
-std::shared_ptr<const std::vector<DesktopEntry>> windowOwnerCandidates() {
-    static std::mutex mutex;
-    static std::shared_ptr<const std::vector<DesktopEntry>> cached;
-    static std::chrono::steady_clock::time_point readAt;
-    std::lock_guard lock(mutex);
-    const auto now = std::chrono::steady_clock::now();
-    if (!cached || now - readAt > kCandidateLifetime) {
-        auto entries = std::make_shared<std::vector<DesktopEntry>>();
-        for (auto& e : scanDesktopEntries(BaseDirs::fromEnvironment().applicationDirs()))
-            if (e.isLaunchable()) entries->push_back(std::move(e));
-        cached = std::move(entries);
-        readAt = now;
-    }
-    return cached;
 }
 
 }  // namespace orbel::platform::xdg

@@ -7,11 +7,10 @@
 
 #include <QString>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <vector>
 
-#include "platform/linux/desktop_entry.h"
+#include "platform/linux/app_index.h"
 
 namespace orbel::platform::x11 {
 class Session;
@@ -41,16 +40,11 @@ struct WindowIdentity {
 //  5. the process's program equal to an entry's id ignoring case, then to
 //     the program an entry's Exec line runs ("env VAR=x prog" runs prog).
 // Nothing when no entry matches.
-std::optional<QString> resolveDesktopId(const WindowIdentity& window, const std::vector<DesktopEntry>& entries);
+std::optional<QString> resolveDesktopId(const WindowIdentity& window, const std::vector<gio::AppRecord>& entries);
 
 // What stands for the owner when no installed entry matches: the id the
 // window declares (GTK, then KDE), else the program's name, else the
 // WM_CLASS instance. Empty when the window tells nothing.
 QString unmatchedOwnerName(const WindowIdentity& window);
-
-// The entries a window may belong to: the launchable ones (NoDisplay ones
-// too) of the user's application folders, read again at most every ten
-// seconds. Safe from any thread.
-std::shared_ptr<const std::vector<DesktopEntry>> windowOwnerCandidates();
 
 }  // namespace orbel::platform::xdg

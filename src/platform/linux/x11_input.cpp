@@ -57,6 +57,18 @@ void InputConnection::wantRawButtons(bool want) {
     selectRaw();
 }
 
+void InputConnection::wantRawMotion(bool want) {
+    if (want == rawMotion_) return;
+    rawMotion_ = want;
+    selectRaw();
+}
+
+void InputConnection::wantRootProperties(bool want) {
+    const std::uint32_t mask = want ? XCB_EVENT_MASK_PROPERTY_CHANGE : 0;
+    xcb_change_window_attributes(conn_, root_, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(conn_);
+}
+
 void InputConnection::selectRaw() {
     if (!xinputOpcode_) return;
     struct {
@@ -66,6 +78,7 @@ void InputConnection::selectRaw() {
     if (rawKeys_) mask.bits |= XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE;  // releases are all we need
     if (rawButtons_)
         mask.bits |= XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE;
+    if (rawMotion_) mask.bits |= XCB_INPUT_XI_EVENT_MASK_RAW_MOTION;
     xcb_input_xi_select_events(conn_, root_, 1, &mask.head);
     xcb_flush(conn_);
 }

@@ -31,6 +31,9 @@ public:
     // Raw events are selected only while someone needs them (of keys, only releases).
     void wantRawKeys(bool want);
     void wantRawButtons(bool want);
+    void wantRawMotion(bool want);
+    // Property changes of the root window (the current desktop, ...).
+    void wantRootProperties(bool want);
 
     // Every event read, core and XInput2 alike. Listeners live as long as the process.
     using Listener = std::function<void(const xcb_generic_event_t* event)>;
@@ -53,6 +56,7 @@ private:
     std::uint8_t xinputOpcode_ = 0;
     bool rawKeys_ = false;
     bool rawButtons_ = false;
+    bool rawMotion_ = false;
     bool drainQueued_ = false;
     QSocketNotifier* notifier_ = nullptr;
     std::vector<Listener> listeners_;

@@ -24,12 +24,16 @@ xcb_connection_t* openConnection(xcb_window_t* root) {
     return conn;
 }
 
+Session::~Session() { xcb_disconnect(conn_); }
+
+std::unique_ptr<Session> Session::open() {
+    xcb_window_t root = 0;
+    xcb_connection_t* conn = openConnection(&root);
+    return conn ? std::unique_ptr<Session>(new Session(conn, root)) : nullptr;
+}
+
 Session* Session::shared() {
-    static Session* session = []() -> Session* {
-        xcb_window_t root = 0;
-        xcb_connection_t* conn = openConnection(&root);
-        return conn ? new Session(conn, root) : nullptr;  // kept for the process's life
-    }();
+    static Session* session = open().release();  // kept for the process's life
     return session;
 }
 

@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -27,6 +28,10 @@ class Session {
 public:
     // Nothing when there is no X server to talk to.
     static Session* shared();
+    // A connection of its own, for a reader of the server's events; nothing
+    // without an X server.
+    static std::unique_ptr<Session> open();
+    ~Session();
 
     xcb_connection_t* connection() const { return conn_; }
     xcb_window_t root() const { return root_; }

@@ -1,7 +1,8 @@
 // A window with one line edit, for typing tests. Usage:
-//   orbel_test_window TITLE [--minimized]
+//   orbel_test_window TITLE [--minimized] [--detached]
 // Prints "ready" once the line edit has the keyboard focus, then "text:<t>"
-// (UTF-8) after each change. Quits when standard input closes.
+// (UTF-8) after each change. Quits when standard input closes, or with
+// --detached (started by a launcher, no input) when it is terminated.
 #include <QApplication>
 #include <QLineEdit>
 #include <QSocketNotifier>
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
     QObject::connect(edit, &QLineEdit::textChanged, [](const QString& t) { say("text:" + t.toUtf8()); });
 
     QSocketNotifier stdinClosed(STDIN_FILENO, QSocketNotifier::Read);
+    stdinClosed.setEnabled(!args.contains(QStringLiteral("--detached")));
     QObject::connect(&stdinClosed, &QSocketNotifier::activated, [&] {
         char buffer[256];
         if (::read(STDIN_FILENO, buffer, sizeof buffer) <= 0) app.quit();

@@ -1,0 +1,282 @@
+#include "dial/dial_panels.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QHideEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+#include <bit>
+
+#include "dial/radial_menu_controller.h"
+#include "dial/wedge_geometry.h"
+#include "platform/capture_guard.h"
+#include "platform/input_monitor.h"
+#include "platform/key_translation.h"
+#include "platform/permissions.h"
+#include "platform/pointer_watch.h"
+#include "platform/screen_capture.h"
+
+namespace orbel::dial {
+namespace {
+
+// Room beyond the title pills' circle for a title's half width.
+constexpr double kLabelRoom = 130.0;
+constexpr int kGrabRetryMs = 10;
+constexpr int kGrabAttempts = 150;  // the key that opened the dial may hold the keyboard a moment
+
+// Qt's buttons are bits in the stored numbering's order.
+int storedButton(Qt::MouseButton button) { return std::countr_zero(static_cast<unsigned>(button)); }
+
+DialKeyEvent dialKey(const QKeyEvent& e) {
+    DialKeyEvent key;
+    const std::uint32_t keysym = e.nativeVirtualKey();
+    std::optional<std::uint16_t> code = keysym ? platform::keyCodeForKeysym(keysym) : std::nullopt;
+    if (!code) code = platform::keyCodeForQtKey(e.key(), e.modifiers() & Qt::KeypadModifier);
+    key.keyCode = code.value_or(0xFFFF);
+    key.modifiers = platform::carbonFromQtModifiers(int(e.modifiers()));
+    if (keysym >= 0x20 && keysym < 0x7f) key.unmodifiedText = std::string(1, char(keysym));
+    else if (!e.text().isEmpty() && e.text().at(0).isPrint()) key.unmodifiedText = e.text().toLower().toStdString();
+    return key;
+}
+
+}  // namespace
+
+// One panel. The overlay hosts the view; catchers are empty.
+class DialPanel : public QWidget {
+public:
+    explicit DialPanel(DialPanels& owner) : owner_(owner) {
+        setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                       Qt::X11BypassWindowManagerHint | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint);
+        setAttribute(Qt::WA_TranslucentBackground);
+        setAttribute(Qt::WA_ShowWithoutActivating);
+        setAttribute(Qt::WA_X11DoNotAcceptFocus);
+        setAttribute(Qt::WA_X11NetWmWindowTypeDropDownMenu);
+        setMouseTracking(true);
+        setCursor(Qt::ArrowCursor);
+        setFocusPolicy(Qt::StrongFocus);
+        setWindowTitle(QStringLiteral("Orbel"));
+        view_ = new RadialMenuView(this);
+        view_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+
+    RadialMenuView* view() const { return view_; }
+    void showOn(const QRect& frame) {
+        ours_ = true;
+        setGeometry(frame);
+        if (view_) view_->setGeometry(rect());
+        show();
+        raise();
+        ours_ = false;
+    }
+    void hideByUs() {
+        ours_ = true;
+        hide();
+        ours_ = false;
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override {
+        DialSurfaceListener* l = owner_.listener_;
+        if (!l) return;
+        if (e->button() == Qt::LeftButton) {
+            l->leftPressed(DialClickTarget::overlay, e->globalPosition());
+        } else {
+            l->otherButtonPressed(storedButton(e->button()));
+        }
+    }
+    void mouseMoveEvent(QMouseEvent* e) override {
+        if (DialSurfaceListener* l = owner_.listener_) {
+            if (e->buttons() & Qt::LeftButton) l->leftDragged();
+            else l->pointerMoved();
+        }
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        if (e->button() == Qt::LeftButton && owner_.listener_) owner_.listener_->leftReleased();
+    }
+    void keyPressEvent(QKeyEvent* e) override {
+        const DialKeyEvent key = dialKey(*e);
+        if (owner_.listener_ && owner_.listener_->keyPressed(key)) return;
+        // The panel's own meaning of Escape, whatever keys are configured.
+        if (e->key() == Qt::Key_Escape && owner_.controller_) owner_.controller_->cancelOperation();
+    }
+    void hideEvent(QHideEvent* e) override {
+        QWidget::hideEvent(e);
+        // Hidden by someone else: our keyboard grab went with it.
+        if (!ours_ && !e->spontaneous()) owner_.requestDismiss();
+    }
+
+private:
+    DialPanels& owner_;
+    bool ours_ = false;
+    RadialMenuView* view_ = nullptr;
+};
+
+DialPanels::DialPanels(QObject* parent) : QObject(parent), overlay_(std::make_unique<DialPanel>(*this)) {
+    auto& watch = platform::PointerWatch::shared();
+    connect(&watch, &platform::PointerWatch::pointerMoved, this, [this] {
+        if (presented_ && listener_) listener_->pointerMoved();
+    });
+    connect(&watch, &platform::PointerWatch::desktopChanged, this, &DialPanels::requestDismiss);
+    connect(&watch, &platform::PointerWatch::catcherPressed, this, &DialPanels::catcherPressed);
+    connect(&watch, &platform::PointerWatch::catcherDragged, this, [this] {
+        if (presented_ && listener_) listener_->leftDragged();
+    });
+    connect(&watch, &platform::PointerWatch::catcherReleased, this, [this](int button) {
+        if (presented_ && listener_ && button == 0) listener_->leftReleased();
+    });
+}
+
+DialPanels::~DialPanels() {
+    if (presented_) dismiss();
+}
+
+void DialPanels::setController(RadialMenuController* controller) {
+    controller_ = controller;
+    view().setController(controller);
+}
+
+RadialMenuView& DialPanels::view() { return *overlay_->view(); }
+
+QWidget* DialPanels::overlayPanel() const { return presented_ ? overlay_.get() : nullptr; }
+
+double DialPanels::panelSide(double menuRadius) { return 2 * (DialMetrics{menuRadius}.pillRadius() + kLabelRoom); }
+
+std::vector<DialScreen> DialPanels::screens() const {
+    std::vector<DialScreen> list;
+    const auto all = QGuiApplication::screens();
+    for (int i = 0; i < all.size(); ++i) list.push_back(DialScreen{i, all[i]->geometry()});
+    return list;
+}
+
+std::optional<DialScreen> DialPanels::mainScreen() const {
+    QScreen* primary = QGuiApplication::primaryScreen();
+    if (!primary) return std::nullopt;
+    return DialScreen{int(QGuiApplication::screens().indexOf(primary)), primary->geometry()};
+}
+
+QPointF DialPanels::pointerPosition() const { return QCursor::pos(); }
+
+void DialPanels::present(const DialScreen& overlay, const std::vector<DialScreen>& catchers) {
+    auto& capture = platform::ScreenCapture::shared();
+    const bool translucent = capture.compositorRunning();
+    const double radius = controller_ ? controller_->menuRadius() : RadialMenuController::kDefaultRadius;
+    const double side = panelSide(radius);
+    const QPointF centre = QRectF(overlay.frame).center();
+    const QRect square = QRectF(centre.x() - side / 2, centre.y() - side / 2, side, side).toAlignedRect();
+    QScreen* screen = QGuiApplication::screenAt(overlay.frame.center());
+    dpr_ = screen ? screen->devicePixelRatio() : 1.0;
+    // What lies behind the dial, taken before any window of ours is up: the
+    // backdrop's square for the glass, or the whole panel when it must be
+    // painted as the background too.
+    const double d = DialMetrics{radius}.backdropDiameter();
+    const QRect taken = translucent ? QRectF(centre.x() - d / 2, centre.y() - d / 2, d, d).toAlignedRect() : square;
+    view().setBehind(capture.capture(taken, dpr_), QRectF(taken).translated(-QPointF(square.topLeft())), !translucent);
+
+    // Catchers first, the overlay's screen first: the panel stacks above them.
+    catcherAreas_.clear();
+    catcherAreas_.push_back(overlay.frame);
+    for (const DialScreen& s : catchers) catcherAreas_.push_back(s.frame);
+    std::vector<QRect> device;
+    for (const QRect& r : catcherAreas_)
+        device.push_back(QRectF(QPointF(r.topLeft()) * dpr_, QSizeF(r.size()) * dpr_).toAlignedRect());
+    catchersUp_ = platform::PointerWatch::shared().setClickCatchers(device);
+
+    overlay_->showOn(square);
+    presented_ = true;
+    platform::CaptureGuard::shared().overlayShown();
+    if (platform::Permissions::shared().inputMonitoringGranted()) {
+        watching_ = platform::PointerWatch::shared().start();
+        buttonWatch_ = platform::InputMonitor::shared().addButtonWatch([this](int button, bool pressed) {
+            if (pressed) rawButtonPressed(button);
+        });
+    }
+    watchScreens(true);
+}
+
+void DialPanels::dismiss() {
+    if (!presented_) return;
+    releaseKeyboard();
+    auto& watch = platform::PointerWatch::shared();
+    if (watching_) watch.stop();
+    watching_ = false;
+    platform::InputMonitor::shared().removeButtonWatch(buttonWatch_);
+    buttonWatch_ = 0;
+    watchScreens(false);
+    overlay_->hideByUs();
+    if (catchersUp_) watch.setClickCatchers({});
+    catchersUp_ = false;
+    catcherAreas_.clear();
+    presented_ = false;
+    platform::CaptureGuard::shared().overlayHidden();
+}
+
+void DialPanels::grabKeyboard() {
+    wantGrab_ = true;
+    grabAttempts_ = 0;
+    tryGrab();
+}
+
+void DialPanels::tryGrab() {
+    if (!wantGrab_ || !presented_) return;
+    DialPanel& panel = *overlay_;
+    QWindow* window = panel.windowHandle();
+    if (window && window->setKeyboardGrabEnabled(true)) {
+        panel.grabKeyboard();  // Qt routes the keys to the panel
+        return;
+    }
+    if (++grabAttempts_ < kGrabAttempts) QTimer::singleShot(kGrabRetryMs, this, &DialPanels::tryGrab);
+}
+
+void DialPanels::releaseKeyboard() {
+    wantGrab_ = false;
+    DialPanel& panel = *overlay_;
+    panel.releaseKeyboard();
+    if (QWindow* window = panel.windowHandle()) window->setKeyboardGrabEnabled(false);
+}
+
+void DialPanels::pushArrowCursor() { QGuiApplication::setOverrideCursor(Qt::ArrowCursor); }
+
+void DialPanels::popCursor() { QGuiApplication::restoreOverrideCursor(); }
+
+void DialPanels::rawButtonPressed(int button) {
+    // With catchers every press lands in our windows and arrives as their
+    // own event; without them a left press elsewhere is another
+    // application's, unless it is on the overlay.
+    if (!presented_ || !listener_ || button != 0 || catchersUp_) return;
+    const QPointF at = pointerPosition();
+    if (!overlay_->geometry().contains(at.toPoint())) listener_->leftPressed(DialClickTarget::foreignWindow, at);
+}
+
+void DialPanels::catcherPressed(int catcher, int button, QPoint devicePosition) {
+    if (!presented_ || !listener_) return;
+    if (button != 0) {
+        listener_->otherButtonPressed(button);
+        return;
+    }
+    // The overlay's screen is the overlay panel's, as far as the dial knows.
+    listener_->leftPressed(catcher == 0 ? DialClickTarget::overlay : DialClickTarget::ownWindow,
+                           fromDevice(devicePosition));
+}
+
+void DialPanels::requestDismiss() {
+    if (presented_ && listener_) listener_->dismissRequested();
+}
+
+void DialPanels::watchScreens(bool on) {
+    for (auto& c : screenConnections_) disconnect(c);
+    screenConnections_.clear();
+    if (!on) return;
+    auto* app = qGuiApp;
+    screenConnections_.push_back(connect(app, &QGuiApplication::screenAdded, this, &DialPanels::requestDismiss));
+    screenConnections_.push_back(connect(app, &QGuiApplication::screenRemoved, this, &DialPanels::requestDismiss));
+    screenConnections_.push_back(
+        connect(app, &QGuiApplication::primaryScreenChanged, this, &DialPanels::requestDismiss));
+    for (QScreen* s : QGuiApplication::screens())
+        screenConnections_.push_back(connect(s, &QScreen::geometryChanged, this, &DialPanels::requestDismiss));
+}
+
+}  // namespace orbel::dial

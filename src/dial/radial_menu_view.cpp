@@ -1,0 +1,273 @@
+#include "dial/radial_menu_view.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include "config/cycling_index_store.h"
+#include "dial/dial_accessibility.h"
+#include "dial/dial_painter.h"
+#include "dial/glass_surface.h"
+#include "dial/wedge_geometry.h"
+#include "icons/icon_catalog.h"
+#include "platform/symbols.h"
+#include "slots/dynamic_title_cache.h"
+
+namespace orbel::dial {
+namespace {
+
+ColorScheme systemScheme() {
+    const QColor c = QApplication::palette().color(QPalette::Window);
+    return colorSchemeForWindowColor(Rgb{c.redF(), c.greenF(), c.blueF()});
+}
+
+CenterState centreOf(const CenterContent& content) {
+    CenterState c;
+    if (content.is<CenterContent::Back>()) c.kind = CenterKind::Back;
+    if (const auto* art = content.get<CenterContent::AlbumArt>()) {
+        c.kind = CenterKind::AlbumArt;
+        if (art->artwork) c.artwork = *art->artwork;
+        c.title = art->title;
+        c.artist = art->artist;
+        c.isPlaying = art->isPlaying;
+    }
+    return c;
+}
+
+// The parts of the state the cached layers are painted from.
+bool sameLayers(const DialViewState& a, const DialViewState& b) {
+    return a.menuRadius == b.menuRadius && a.appearance == b.appearance && a.palette == b.palette &&
+           a.centre.kind == b.centre.kind;
+}
+
+}  // namespace
+
+QImage defaultSlotImage(const SlotImage& image, double size, const QColor& label, double dpr) {
+    if (!image.icon.isAuto()) {
+        if (auto drawn = IconCatalog::shared().slotIconImage(image.icon, size, IconStyle{label, dpr})) return *drawn;
+    }
+    if (!image.appIcon.empty()) {
+        const QIcon icon = QIcon::fromTheme(QString::fromStdString(image.appIcon));
+        if (!icon.isNull()) return icon.pixmap(QSize(int(size), int(size)), dpr).toImage();
+    }
+    if (!image.fallbackSymbol.empty()) return platform::Symbols::shared().image(image.fallbackSymbol, size, label, dpr);
+    return {};
+}
+
+RadialMenuView::RadialMenuView(QWidget* parent) : QWidget(parent), resolver_(defaultSlotImage) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    setAutoFillBackground(false);
+    installDialAccessibility();
+    setAccessibleName(QString::fromStdString(dialAccessibilityLabel()));
+    connect(&DynamicTitleCache::shared(), &DynamicTitleCache::statesChanged, this, [this] { rebuild(true); });
+    connect(&CyclingIndexStore::shared(), &CyclingIndexStore::changed, this, [this] { rebuild(true); });
+}
+
+void RadialMenuView::setController(const RadialMenuController* controller) {
+    if (controller_) disconnect(controller_, nullptr, this, nullptr);
+    controller_ = controller;
+    if (controller) {
+        using C = RadialMenuController;
+        for (auto signal : {&C::slotsChanged, &C::centerContentChanged, &C::volumeDragChanged, &C::appearanceChanged})
+            connect(controller, signal, this, [this] { rebuild(); });
+        connect(controller, &C::menuRadiusChanged, this, [this] { rebuild(); });
+        connect(controller, &C::highlightedIndexChanged, this, &RadialMenuView::highlightChanged);
+    }
+    rebuild(true);
+}
+
+void RadialMenuView::setImageResolver(SlotImageResolver resolver) {
+    resolver_ = std::move(resolver);
+    rebuild(true);
+}
+
+void RadialMenuView::setBehind(const QImage& behind, const QRectF& area, bool asBackground) {
+    behind_ = behind;
+    behindArea_ = area;
+    behindAsBackground_ = asBackground;
+    glass_ = QImage();
+    base_ = QPixmap();
+    update();
+}
+
+DialViewState RadialMenuView::viewState() const {
+    DialViewState s;
+    if (!controller_) return s;
+    s.menuRadius = controller_->menuRadius();
+    s.appearance = controller_->appearance();
+    s.palette = DialPalette::make(s.appearance, systemScheme());
+    s.highlightedIndex = controller_->highlightedIndex();
+    s.centre = centreOf(controller_->centerContent());
+    s.draggedVolume = controller_->draggedVolume();
+    s.isVolumeDragging = controller_->isVolumeDragging();
+    auto* self = const_cast<RadialMenuView*>(this);
+    for (const MenuSlotPtr& slot : controller_->currentSlots()) {
+        WedgeItem item;
+        item.title = slot->title();
+        if (const auto* volume = dynamic_cast<const VolumeLevelSlot*>(slot.get())) {
+            item.isVolume = true;
+            item.level = volume->currentLevel();
+            item.isMuted = volume->isMuted();
+        } else {
+            item.icon = self->iconFor(*slot, s.palette);
+        }
+        s.wedges.push_back(std::move(item));
+    }
+    return s;
+}
+
+const QImage& RadialMenuView::iconFor(const MenuSlot& slot, const DialPalette& palette) {
+    const QColor label = toQColor(palette.labelText);
+    const auto key = std::make_pair(slot.id(), label.rgba());
+    auto it = icons_.find(key);
+    if (it == icons_.end()) {
+        const double side = DialMetrics::kIconSide;
+        QImage image = resolver_ ? resolver_(slot.icon(), side, label, devicePixelRatioF()) : QImage();
+        if (!image.isNull()) image.setDevicePixelRatio(double(image.width()) / side);
+        it = icons_.emplace(key, std::move(image)).first;
+    }
+    return it->second;
+}
+
+void RadialMenuView::rebuild(bool dropPictures) {
+    if (dropPictures) {
+        icons_.clear();
+        wedges_.clear();
+    }
+    lastHighlight_ = controller_ ? controller_->highlightedIndex() : -1;
+    refreshAccessibility();
+    update();
+}
+
+void RadialMenuView::highlightChanged(int index) {
+    const DialViewState s = viewState();
+    const QPointF c = dialCentre();
+    const int n = static_cast<int>(s.wedges.size());
+    QRegion dirty;
+    for (int i : {lastHighlight_, index})
+        if (i >= 0 && i < n) dirty += wedgeBounds(c, s, i).toAlignedRect();
+    lastHighlight_ = index;
+    refreshAccessibility();
+    if (!dirty.isEmpty()) update(dirty);
+}
+
+void RadialMenuView::refreshAccessibility() {
+    std::vector<std::string> titles;
+    int highlighted = -1;
+    if (controller_) {
+        for (const MenuSlotPtr& slot : controller_->currentSlots()) titles.push_back(slot->title());
+        highlighted = controller_->highlightedIndex();
+    }
+    setAccessibleDescription(QString::fromStdString(dialAccessibilityValue(titles, highlighted)));
+}
+
+void RadialMenuView::resizeEvent(QResizeEvent*) { base_ = QPixmap(); }
+
+void RadialMenuView::checkLayerKey(const DialViewState& s) {
+    const double dpr = devicePixelRatioF();
+    if (sameLayers(s, cachedFor_) && cachedDpr_ == dpr) return;
+    cachedFor_ = s;
+    cachedDpr_ = dpr;
+    chrome_ = QPixmap();
+    base_ = QPixmap();
+    glass_ = QImage();
+    wedges_.clear();
+}
+
+const QPixmap& RadialMenuView::baseLayer(const DialViewState& s) {
+    checkLayerKey(s);
+    if (!base_.isNull()) return base_;
+    const double dpr = devicePixelRatioF();
+    const DialMetrics m{s.menuRadius};
+    // The layer covers the backdrop, its shadow and the knob.
+    const double side = m.backdropDiameter() + 96;
+    const QPointF c(side / 2, side / 2);
+    auto canvas = [&] {
+        QPixmap pixmap((QSizeF(side, side) * dpr).toSize());
+        pixmap.setDevicePixelRatio(dpr);
+        pixmap.fill(Qt::transparent);
+        return pixmap;
+    };
+    if (chrome_.isNull()) {
+        chrome_ = canvas();
+        QPainter p(&chrome_);
+        paintBackdropChrome(p, c, m.backdropDiameter(), s.appearance, s.palette);
+        // The knob never overlaps a wedge, so it is painted with the disc.
+        if (s.centre.kind != CenterKind::AlbumArt)
+            paintKnob(p, c, KnobStyle{m.knobSize(), s.centre.kind, s.palette.isDark, s.appearance, s.palette});
+    }
+    if (!behind_.isNull() && glass_.isNull()) {
+        // The backdrop's square of the picture, blurred and tinted.
+        const double d = m.backdropDiameter(), k = behind_.devicePixelRatio();
+        const QPointF at = dialCentre();
+        const QRectF disc(at.x() - d / 2 - behindArea_.x(), at.y() - d / 2 - behindArea_.y(), d, d);
+        QImage source = behind_.copy(QRectF(disc.topLeft() * k, disc.size() * k).toAlignedRect());
+        source.setDevicePixelRatio(k);
+        glass_ = frostedGlass(source, s.palette.isDark);
+    }
+    base_ = canvas();
+    QPainter p(&base_);
+    paintBackdropShadow(p, c, m.backdropDiameter(), s.palette.isDark);
+    paintBackdropDisc(p, c, m.backdropDiameter(), s.appearance, s.palette, glass_);
+    p.drawPixmap(QPointF(0, 0), chrome_);
+    return base_;
+}
+
+void RadialMenuView::paintCachedWedge(QPainter& p, QPointF centre, const DialViewState& s, int index) {
+    const auto& slot = controller_->currentSlots()[static_cast<std::size_t>(index)];
+    const WedgeKey key{index, int(s.wedges.size()), s.isHighlighted(index), slot->id(),
+                       s.wedges[static_cast<std::size_t>(index)].title};
+    auto it = wedges_.find(key);
+    if (it == wedges_.end()) {
+        const double dpr = devicePixelRatioF();
+        const QRectF bounds =
+            slotPath(centre, index, key.count, DialMetrics{s.menuRadius}.innerRadius(), s.menuRadius)
+                .boundingRect()
+                .adjusted(-2, -2, 2, 2)
+                .toAlignedRect();
+        QPixmap pixmap((bounds.size() * dpr).toSize());
+        pixmap.setDevicePixelRatio(dpr);
+        pixmap.fill(Qt::transparent);
+        QPainter wp(&pixmap);
+        wp.translate(-bounds.topLeft());
+        paintWedge(wp, centre, s, index);
+        wp.end();
+        if (wedges_.size() > 64) wedges_.clear();  // old levels
+        it = wedges_.emplace(key, WedgePicture{std::move(pixmap), bounds.topLeft() - centre}).first;
+    }
+    p.drawPixmap(centre + it->second.offset, it->second.pixmap);
+}
+
+void RadialMenuView::paintEvent(QPaintEvent* event) {
+    if (!controller_) return;
+    const DialViewState s = viewState();
+    const QPointF c = dialCentre();
+    const DialMetrics m{s.menuRadius};
+    QPainter p(this);  // the backing store is cleared already (translucent window)
+    if (behindAsBackground_ && !behind_.isNull()) {
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(behindArea_, behind_);
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
+    const QPixmap& layer = baseLayer(s);
+    const QSizeF layerSize = layer.deviceIndependentSize();
+    p.drawPixmap(QPointF(c.x() - layerSize.width() / 2, c.y() - layerSize.height() / 2), layer);
+    const QRectF dirty = event->rect();
+    const int n = static_cast<int>(s.wedges.size());
+    std::vector<bool> touched(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        touched[static_cast<std::size_t>(i)] = wedgeBounds(c, s, i).intersects(dirty);
+        if (!touched[static_cast<std::size_t>(i)]) continue;
+        // Volume wedges follow the level, so they are painted afresh.
+        if (s.wedges[static_cast<std::size_t>(i)].isVolume) paintVolumeWedge(p, c, s, i);
+        else paintCachedWedge(p, c, s, i);
+    }
+    for (int i = 0; i < n; ++i)
+        if (touched[static_cast<std::size_t>(i)]) paintWedgeLabel(p, c, s, i);
+    if (s.centre.kind == CenterKind::AlbumArt) paintAlbumKnob(p, c, m.knobSize(), s.centre, s.palette.isDark);
+    paintTrackCaption(p, c, s);
+}
+
+}  // namespace orbel::dial

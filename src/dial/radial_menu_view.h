@@ -1,0 +1,95 @@
+#pragma once
+
+// The content of the dial's overlay panel: paints the whole live dial from
+// the controller's published state, at the centre of the area it is given.
+// Keeps no state of the dial's own; it only caches what it painted, also
+// between showings: the disc's shadow, sheen and border with the knob, each
+// wedge as plain and as highlighted, and the slots' pictures. Only the
+// glass (made from what is behind the dial at each showing) is new each
+// time, and a highlight change repaints just the two wedges concerned.
+
+#include <QImage>
+#include <QPixmap>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <map>
+
+#include "dial/dial_view_state.h"
+#include "dial/radial_menu_controller.h"
+
+namespace orbel::dial {
+
+// Turns a slot's picture into an image of `size` points at `dpr`, marks
+// without a colour of their own in `label`; a null image draws the
+// placeholder. The default asks the icon catalogue, then the desktop's icon
+// theme for an application's icon, then the system symbols.
+using SlotImageResolver =
+    std::function<QImage(const SlotImage& image, double size, const QColor& label, double dpr)>;
+QImage defaultSlotImage(const SlotImage& image, double size, const QColor& label, double dpr);
+
+class RadialMenuView : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit RadialMenuView(QWidget* parent = nullptr);
+
+    // Observes the controller (and the dynamic titles and cycling slots);
+    // nullptr leaves an empty view.
+    void setController(const RadialMenuController* controller);
+    void setImageResolver(SlotImageResolver resolver);
+    // What lies behind `area` (view coordinates, a square about the dial
+    // holding at least the backdrop), captured before the panel showed. The
+    // backdrop's glass is made from it; a null image gives the tinted fill.
+    // With `asBackground` the picture is also painted as it is, where the
+    // window system cannot show what is behind a translucent window.
+    void setBehind(const QImage& behind, const QRectF& area, bool asBackground);
+
+    // The state drawn now, for tests and renders.
+    DialViewState viewState() const;
+    QPointF dialCentre() const { return QPointF(width() / 2.0, height() / 2.0); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    // Repaints everything; `dropPictures` also forgets the slots' pictures
+    // (titles and icons may have changed under the same slot).
+    void rebuild(bool dropPictures = false);
+    void highlightChanged(int index);  // repaint the two wedges concerned
+    void refreshAccessibility();
+    const QImage& iconFor(const MenuSlot& slot, const DialPalette& palette);
+    void checkLayerKey(const DialViewState& state);
+    const QPixmap& baseLayer(const DialViewState& state);
+    void paintCachedWedge(QPainter& p, QPointF centre, const DialViewState& state, int index);
+
+    struct WedgeKey {
+        int index = 0;
+        int count = 0;
+        bool lit = false;
+        Uuid id;
+        std::string title;
+        auto operator<=>(const WedgeKey&) const = default;
+    };
+    struct WedgePicture {
+        QPixmap pixmap;
+        QPointF offset;  // of its top left from the dial's centre
+    };
+
+    QPointer<const RadialMenuController> controller_;
+    SlotImageResolver resolver_;
+    QImage behind_;
+    QRectF behindArea_;
+    bool behindAsBackground_ = false;
+    QImage glass_;  // behind_, blurred and tinted for the cached scheme
+    QPixmap base_;    // shadow, disc, chrome and knob for this showing
+    QPixmap chrome_;  // sheen, border and knob, kept while the look stays
+    DialViewState cachedFor_;  // the look the kept pictures were painted for
+    double cachedDpr_ = 0;
+    int lastHighlight_ = -1;
+    std::map<std::pair<Uuid, QRgb>, QImage> icons_;  // by slot and label colour
+    std::map<WedgeKey, WedgePicture> wedges_;
+};
+
+}  // namespace orbel::dial

@@ -1,0 +1,83 @@
+#pragma once
+
+// The installed applications of this session, read through GIO's desktop
+// entry index (which follows the application folders and mimeapps.list as
+// they change), plus what GIO does not know: the default terminal and the
+// stand-ins for the stock dial's foreign identifiers.
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace orbel::platform::gio {
+
+// One launchable desktop entry.
+struct AppRecord {
+    QString id;              // desktop-entry id, without ".desktop"
+    QString location;        // absolute path of the .desktop file
+    QString name;            // localised Name
+    QString icon;            // the Icon value as written: a theme name or a path; may be empty
+    QString startupWMClass;  // StartupWMClass
+    QString program;         // the program the Exec line runs, without folder; "env VAR=x prog" runs prog
+    QStringList categories;
+    QStringList mimeTypes;   // MimeType
+    bool listed = false;     // shown in application menus (not NoDisplay)
+
+    bool operator==(const AppRecord&) const = default;
+};
+
+enum class AppRole { browser, fileManager, terminal, mailClient, calendar, textEditor, settings };
+
+// The role a foreign identifier of the stock dial stands for
+// ("com.apple.Safari" is the browser, ...); nothing for any other text.
+std::optional<AppRole> roleForIdentifier(const QString& bundleId);
+
+// Answers are cached until GIO reports that the installed applications or
+// the default choices changed (reported on the GUI thread's main loop); the
+// list of every entry is then read again on a pool thread while readers
+// keep the one they have. Safe from any thread.
+class AppIndex {
+public:
+    static AppIndex& shared();
+
+    // Every launchable entry, NoDisplay ones too, in GIO's order.
+    std::shared_ptr<const std::vector<AppRecord>> all();
+    // The entry with this id; for the stock dial's foreign identifiers the
+    // entry standing for their role on this desktop. Nothing when none is
+    // installed.
+    std::optional<AppRecord> resolve(const QString& bundleId);
+    // Grows each time the cached answers are dropped.
+    std::uint64_t generation();
+
+    // Starts the entry at `location` without waiting (field codes expanded,
+    // D-Bus activation and startup notification when the entry asks for
+    // them); false when it cannot be started.
+    static bool launch(const QString& location);
+
+    AppIndex(const AppIndex&) = delete;
+    AppIndex& operator=(const AppIndex&) = delete;
+
+private:
+    AppIndex();
+    void invalidate();
+    static std::shared_ptr<const std::vector<AppRecord>> readAll();
+    void rebuildInBackground();
+    std::optional<AppRecord> lookUp(const QString& bundleId);
+    std::optional<AppRecord> byId(const QString& id);
+    std::optional<AppRecord> forRole(AppRole role);
+    std::optional<AppRecord> terminal();
+
+    std::mutex mutex_;
+    std::uint64_t generation_ = 1;
+    std::shared_ptr<const std::vector<AppRecord>> all_;
+    bool rebuilding_ = false;
+    bool rebuildAgain_ = false;
+    std::map<QString, std::optional<AppRecord>> resolved_;
+};
+
+}  // namespace orbel::platform::gio

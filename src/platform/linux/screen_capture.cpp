@@ -1,0 +1,162 @@
+#include "platform/screen_capture.h"
+
+#include <sys/ipc.h>
+#include <sys/shm.h>
+#include <xcb/shm.h>
+#include <xcb/xcb.h>
+
+#include <QGuiApplication>
+#include <QTimer>
+#include <cstring>
+#include <mutex>
+
+#include "platform/linux/x11_session.h"
+
+namespace orbel::platform {
+namespace {
+
+using x11::Reply;
+
+// With a compositor the screen shows a window change only after its next
+// repaint; this is comfortably more than one frame.
+constexpr int kCompositorRepaintMs = 50;
+
+class X11ScreenCapture final : public ScreenCapture {
+public:
+    QImage capture(const QRect& area, double dpr) override {
+        x11::Session* x = x11::Session::shared();
+        if (!x || area.isEmpty()) return {};
+        xcb_connection_t* c = x->connection();
+        const QRect wanted(QPoint(qRound(area.x() * dpr), qRound(area.y() * dpr)),
+                           QSize(qRound(area.width() * dpr), qRound(area.height() * dpr)));
+        Reply<xcb_get_geometry_reply_t> root(xcb_get_geometry_reply(c, xcb_get_geometry(c, x->root()), nullptr));
+        if (!root) return {};
+        const QRect readable = wanted.intersected(QRect(0, 0, root->width, root->height));
+        QImage image(wanted.size(), QImage::Format_RGB32);
+        image.fill(Qt::black);
+        image.setDevicePixelRatio(dpr);
+        if (readable.isEmpty()) return {};
+        if (!readInto(*x, readable, image, readable.topLeft() - wanted.topLeft())) return {};
+        return image;
+    }
+
+    bool compositorRunning() override {
+        x11::Session* x = x11::Session::shared();
+        if (!x) return false;
+        xcb_connection_t* c = x->connection();
+        xcb_atom_t selection = x->atom(("_NET_WM_CM_S" + std::to_string(screenNumber(*x))).c_str());
+        if (selection == XCB_ATOM_NONE) return false;
+        Reply<xcb_get_selection_owner_reply_t> owner(
+            xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr));
+        return owner && owner->owner != XCB_WINDOW_NONE;
+    }
+
+    void afterScreenSettles(std::function<void()> done) override {
+        // Qt's own connection carries our windows' requests: wait until the
+        // server has handled them.
+        if (auto* qx = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr) {
+            if (xcb_connection_t* c = qx->connection()) {
+                Reply<xcb_get_input_focus_reply_t>(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+            }
+        }
+        QTimer::singleShot(compositorRunning() ? kCompositorRepaintMs : 0, qGuiApp, std::move(done));
+    }
+
+private:
+    static int screenNumber(x11::Session& x) {
+        const xcb_setup_t* setup = xcb_get_setup(x.connection());
+        int n = 0;
+        for (auto it = xcb_setup_roots_iterator(setup); it.rem; xcb_screen_next(&it), ++n)
+            if (it.data->root == x.root()) return n;
+        return 0;
+    }
+
+    // Copies the root window's pixels of `rect` into `image` at `at`; 24- and
+    // 32-bit visuals only. Shared memory first, a plain request otherwise.
+    bool readInto(x11::Session& x, const QRect& rect, QImage& image, QPoint at) {
+        std::lock_guard lock(mutex_);
+        xcb_connection_t* c = x.connection();
+        const std::size_t bytes = std::size_t(rect.width()) * rect.height() * 4;
+        const std::uint8_t* data = nullptr;
+        Reply<xcb_shm_get_image_reply_t> shmReply;
+        Reply<xcb_get_image_reply_t> plainReply;
+        if (ensureShm(c, bytes)) {
+            shmReply.reset(xcb_shm_get_image_reply(
+                c,
+                xcb_shm_get_image(c, x.root(), rect.x(), rect.y(), rect.width(), rect.height(), ~0u,
+                                  XCB_IMAGE_FORMAT_Z_PIXMAP, segment_, 0),
+                nullptr));
+            if (shmReply && (shmReply->depth == 24 || shmReply->depth == 32)) data = shmData_;
+        }
+        if (!data) {
+            plainReply.reset(xcb_get_image_reply(c,
+                                                 xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, x.root(), rect.x(),
+                                                               rect.y(), rect.width(), rect.height(), ~0u),
+                                                 nullptr));
+            if (!plainReply || (plainReply->depth != 24 && plainReply->depth != 32) ||
+                std::size_t(xcb_get_image_data_length(plainReply.get())) < bytes)
+                return false;
+            data = xcb_get_image_data(plainReply.get());
+        }
+        for (int row = 0; row < rect.height(); ++row) {
+            auto* line = reinterpret_cast<std::uint32_t*>(image.scanLine(at.y() + row)) + at.x();
+            const auto* src = reinterpret_cast<const std::uint32_t*>(data) + std::size_t(row) * rect.width();
+            for (int col = 0; col < rect.width(); ++col) line[col] = src[col] | 0xff000000u;
+        }
+        return true;
+    }
+
+    bool ensureShm(xcb_connection_t* c, std::size_t bytes) {
+        if (shmFailed_) return false;
+        if (shmData_ && bytes <= shmSize_) return true;
+        if (shmData_) {
+            xcb_shm_detach(c, segment_);
+            shmdt(shmData_);
+            shmData_ = nullptr;
+        }
+        Reply<xcb_shm_query_version_reply_t> version(xcb_shm_query_version_reply(c, xcb_shm_query_version(c), nullptr));
+        const std::size_t size = std::max<std::size_t>(bytes, 1024 * 1024);
+        const int id = version ? shmget(IPC_PRIVATE, size, IPC_CREAT | 0600) : -1;
+        if (id < 0) {
+            shmFailed_ = true;
+            return false;
+        }
+        void* mem = shmat(id, nullptr, 0);
+        segment_ = xcb_generate_id(c);
+        Reply<xcb_generic_error_t> error(xcb_request_check(c, xcb_shm_attach_checked(c, segment_, id, 0)));
+        shmctl(id, IPC_RMID, nullptr);  // freed once both sides let go
+        if (mem == reinterpret_cast<void*>(-1) || error) {
+            if (mem != reinterpret_cast<void*>(-1)) shmdt(mem);
+            shmFailed_ = true;  // e.g. a server on another machine
+            return false;
+        }
+        shmData_ = static_cast<std::uint8_t*>(mem);
+        shmSize_ = size;
+        return true;
+    }
+
+    std::mutex mutex_;
+    bool shmFailed_ = false;
+    std::uint8_t* shmData_ = nullptr;
+    std::size_t shmSize_ = 0;
+    xcb_shm_seg_t segment_ = 0;
+};
+
+// Without an X server (the offscreen platform, tests): nothing to read,
+// translucent windows are blended by the platform itself, and the screen
+// settles at the next turn of the event loop.
+class NoScreenCapture final : public ScreenCapture {
+public:
+    QImage capture(const QRect&, double) override { return {}; }
+    bool compositorRunning() override { return true; }
+    void afterScreenSettles(std::function<void()> done) override { QTimer::singleShot(0, qGuiApp, std::move(done)); }
+};
+
+}  // namespace
+
+ScreenCapture& ScreenCapture::makeShared() {
+    if (qGuiApp && qGuiApp->platformName() != QLatin1String("xcb")) return processLifetimeInstance<NoScreenCapture>();
+    return processLifetimeInstance<X11ScreenCapture>();
+}
+
+}  // namespace orbel::platform

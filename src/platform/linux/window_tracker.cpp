@@ -1,0 +1,79 @@
+#include "platform/linux/window_tracker.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <thread>
+
+#include "platform/linux/app_index.h"
+
+namespace orbel::platform::x11 {
+
+WindowTracker* WindowTracker::shared() {
+    static WindowTracker* tracker = [] {
+        auto session = Session::open();
+        return session ? new WindowTracker(std::move(session)) : nullptr;  // lives as long as the process
+    }();
+    return tracker;
+}
+
+WindowTracker::WindowTracker(std::unique_ptr<Session> session) : session_(std::move(session)) {
+    clientList_ = session_->atom("_NET_CLIENT_LIST");
+    stackingList_ = session_->atom("_NET_CLIENT_LIST_STACKING");
+    activeWindow_ = session_->atom("_NET_ACTIVE_WINDOW");
+    // Listen before the first read, so no change falls between the two.
+    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(session_->connection(), session_->root(), XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(session_->connection());
+    std::thread([this] { readEvents(); }).detach();
+}
+
+void WindowTracker::readEvents() {
+    // Ends when the connection does (the server went away).
+    while (xcb_generic_event_t* event = xcb_wait_for_event(session_->connection())) {
+        if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+            const auto* change = reinterpret_cast<xcb_property_notify_event_t*>(event);
+            if (change->atom == clientList_ || change->atom == stackingList_) clientsChanged_ = true;
+            if (change->atom == activeWindow_) activeChanged_ = true;
+        }
+        std::free(event);
+    }
+}
+
+std::vector<xcb_window_t> WindowTracker::clients() {
+    std::lock_guard lock(mutex_);
+    if (clientsChanged_.exchange(false)) {
+        clients_ = session_->clientWindows();
+        // Owners are kept while their window is listed.
+        std::erase_if(owners_, [&](const auto& known) {
+            return std::find(clients_.begin(), clients_.end(), known.first) == clients_.end();
+        });
+    }
+    return clients_;
+}
+
+std::optional<xcb_window_t> WindowTracker::active() {
+    std::lock_guard lock(mutex_);
+    if (activeChanged_.exchange(false)) active_ = session_->activeWindow();
+    return active_;
+}
+
+WindowTracker::Owner WindowTracker::ownerOf(xcb_window_t window) {
+    auto& index = gio::AppIndex::shared();
+    const std::uint64_t generation = index.generation();
+    std::unique_lock lock(mutex_);
+    auto it = owners_.find(window);
+    if (it != owners_.end() && it->second.generation == generation) return it->second.owner;
+    Known known = it != owners_.end() ? it->second : Known{xdg::WindowIdentity::of(*session_, window), 0, {}};
+    lock.unlock();  // matching reads the index, which may read the application folders
+
+    known.generation = generation;
+    known.owner.pid = known.identity.pid;
+    known.owner.appId = xdg::resolveDesktopId(known.identity, *index.all()).value_or(QString());
+    known.owner.name = known.owner.appId.isEmpty() ? xdg::unmatchedOwnerName(known.identity) : known.owner.appId;
+
+    lock.lock();
+    owners_[window] = known;
+    return known.owner;
+}
+
+}  // namespace orbel::platform::x11

@@ -1,0 +1,234 @@
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QDir>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWindow>
+#include <cmath>
+#include <numbers>
+
+#include "config/config_manager.h"
+#include "dial/dial_panels.h"
+#include "dial/radial_menu_controller.h"
+#include "fakes/fake_permissions.h"
+#include "fakes/fake_platform_basics.h"
+#include "fakes/fake_pointer_watch.h"
+#include "fakes/fake_system_platform.h"
+#include "platform/capture_guard.h"
+
+// The real panels on the offscreen platform: where they go, what they
+// catch, that they are kept between showings, and that a capture waits for
+// them to leave the screen. Several screens and high-density screens run in
+// a child process started with an offscreen screen configuration.
+
+using namespace orbel;
+
+namespace {
+
+class DialPanelsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::Workspace::setShared(&workspace);
+        platform::Permissions::setShared(&permissions);
+        AppConfig c;
+        for (int i = 0; i < 6; ++i) workspace.install("a" + std::to_string(i));
+        for (int i = 0; i < 6; ++i) c.rootGroup.slots.push_back(SlotConfig::make(SlotType::app("a" + std::to_string(i)), "Slot " + std::to_string(i)));
+        manager.setConfig(c);
+        dial.loadSlots(c.rootGroup.slots);
+        panels.setController(&dial);
+    }
+    void TearDown() override {
+        dial.hide();
+        platform::Workspace::setShared(nullptr);
+        platform::Permissions::setShared(nullptr);
+    }
+    QPointF screenCentre(int i) const { return QRectF(QGuiApplication::screens().at(i)->geometry()).center(); }
+    // Shows the dial with the pointer `r` points from the centre of screen i
+    // in the direction of wedge w of six.
+    void showAt(int screen, int w, double r = 150) {
+        const double a = w * std::numbers::pi / 3;
+        QCursor::setPos((screenCentre(screen) + QPointF(r * std::sin(a), -r * std::cos(a))).toPoint());
+        dial.show();
+        QCoreApplication::processEvents();
+    }
+
+    // Installed before the panels connect to it.
+    struct WatchInstaller {
+        explicit WatchInstaller(fakes::FakePointerWatch* w) { platform::PointerWatch::setShared(w); }
+        ~WatchInstaller() { platform::PointerWatch::setShared(nullptr); }
+    };
+    QRect squareAbout(QPointF centre) const {
+        const double side = dial::DialPanels::panelSide(200);
+        return QRectF(centre.x() - side / 2, centre.y() - side / 2, side, side).toAlignedRect();
+    }
+
+    fakes::FakePermissions permissions;
+    fakes::FakePointerWatch watch;
+    WatchInstaller installer{&watch};
+    fakes::TempAppPaths paths;
+    fakes::FakeKeyValueStore defaults;
+    fakes::FakeWorkspace workspace;
+    ConfigManager manager{paths.configDir() + "/config.json", ProfileStore(paths.configDir() + "/profiles"), &defaults};
+    dial::DialPanels panels;
+    RadialMenuController dial{&manager, panels};
+};
+
+TEST_F(DialPanelsTest, OneScreenOverlayCatcherCoversItAndPanelIsKeptBetweenShowings) {
+    showAt(0, 2);
+    QWidget* overlay = panels.overlayPanel();
+    ASSERT_NE(overlay, nullptr);
+    EXPECT_TRUE(overlay->isVisible());
+    EXPECT_EQ(overlay->geometry(), squareAbout(screenCentre(0)));
+    // One catcher: the overlay's own screen, beneath the panel.
+    EXPECT_EQ(watch.catchers, std::vector<QRect>{QGuiApplication::primaryScreen()->geometry()});
+    EXPECT_TRUE(watch.watching);
+    EXPECT_EQ(panels.view().dialCentre(), QRectF(overlay->rect()).center());
+    EXPECT_EQ(dial.highlightedIndex(), 2);
+    EXPECT_TRUE(overlay->windowFlags() & Qt::X11BypassWindowManagerHint);
+    EXPECT_TRUE(overlay->testAttribute(Qt::WA_ShowWithoutActivating));
+
+    dial.hide();
+    EXPECT_FALSE(overlay->isVisible());
+    EXPECT_EQ(panels.overlayPanel(), nullptr);
+    EXPECT_TRUE(watch.catchers.empty());
+    EXPECT_FALSE(watch.watching);
+    // Without listen access the input is not watched (the panel's own
+    // events still track the pointer).
+    permissions.inputMonitoring = false;
+    showAt(0, 4);
+    EXPECT_EQ(panels.overlayPanel(), overlay);  // the same panel, shown again
+    EXPECT_EQ(dial.highlightedIndex(), 4);
+    EXPECT_FALSE(watch.watching);
+}
+
+TEST_F(DialPanelsTest, PointerKeysAndClicksReachTheDial) {
+    showAt(0, 0);
+    QWidget* overlay = panels.overlayPanel();
+    const QPoint right = (screenCentre(0) + QPointF(150, 10)).toPoint();  // wedge 2 of six
+    QCursor::setPos(right);
+    QTest::mouseMove(overlay, overlay->mapFromGlobal(right));
+    EXPECT_EQ(dial.highlightedIndex(), 2);
+    QTest::keyClick(overlay, Qt::Key_Left);
+    EXPECT_EQ(dial.highlightedIndex(), 1);
+    QTest::keyClick(overlay, Qt::Key_Escape);
+    EXPECT_FALSE(dial.isVisible());
+    // A click on the overlay's screen outside the panel is a ring click there.
+    showAt(0, 0);
+    const QPoint farRight = (screenCentre(0) + QPointF(390, 0)).toPoint();
+    QCursor::setPos(farRight);
+    Q_EMIT watch.pointerMoved();
+    EXPECT_EQ(dial.highlightedIndex(), 2);
+    Q_EMIT watch.catcherPressed(0, 0, farRight);  // fires the app slot, which closes the dial
+    QTRY_VERIFY(!dial.isVisible());
+}
+
+TEST_F(DialPanelsTest, CaptureWaitsUntilTheDialIsOffTheScreen) {
+    auto& guard = platform::CaptureGuard::shared();
+    showAt(0, 1);
+    bool grabbed = false, dialOnScreenAtGrab = true;
+    guard.whenClear([&] {
+        grabbed = true;
+        dialOnScreenAtGrab = panels.overlayPanel() != nullptr;
+    });
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(grabbed);
+    dial.hide();
+    EXPECT_FALSE(grabbed);  // not before the screen has settled
+    QTRY_VERIFY(grabbed);
+    EXPECT_FALSE(dialOnScreenAtGrab);
+    EXPECT_TRUE(guard.isClear());
+}
+
+TEST_F(DialPanelsTest, RenderOfTheLivePanel) {
+    showAt(0, 5);
+    const QRect frame = panels.overlayPanel()->rect();
+    const QPixmap shot = panels.overlayPanel()->grab(QRect(frame.center() - QPoint(260, 260), QSize(520, 520)));
+    QDir().mkpath(ORBEL_BINARY_DIR "/test-artifacts/dial");
+    EXPECT_TRUE(shot.save(ORBEL_BINARY_DIR "/test-artifacts/dial/panel-offscreen.png"));
+}
+
+// Child-process cases: the screens come from the offscreen configuration.
+TEST_F(DialPanelsTest, ChildOverlayOnThePointersScreen) {
+    const QByteArray mode = qgetenv("ORBEL_DIAL_SCREENS");
+    if (mode.isEmpty()) GTEST_SKIP() << "runs in a child process";
+    const auto screens = QGuiApplication::screens();
+    ASSERT_EQ(screens.size(), mode == "three" ? 3 : 2);
+    const int middle = 1;
+    showAt(middle, 3);
+    QWidget* overlay = panels.overlayPanel();
+    ASSERT_NE(overlay, nullptr);
+    EXPECT_EQ(QPointF(overlay->pos()) + panels.view().dialCentre(), QRectF(screens[middle]->geometry()).center());
+    EXPECT_EQ(dial.highlightedIndex(), 3);
+    // Catchers: the overlay's screen, then the others (in device pixels).
+    const double dpr = screens[middle]->devicePixelRatio();
+    std::vector<QRect> expected{screens[middle]->geometry()};
+    for (int i = 0; i < screens.size(); ++i)
+        if (i != middle) expected.push_back(screens[i]->geometry());
+    for (QRect& r : expected) r = QRect(r.topLeft() * dpr, r.size() * dpr);
+    EXPECT_EQ(watch.catchers, expected);
+    EXPECT_EQ(panels.catcherAreas().size(), expected.size());
+    if (mode == "hidpi") {
+        EXPECT_EQ(overlay->devicePixelRatioF(), 2.0);
+        const QPixmap shot = overlay->grab(QRect(overlay->rect().center() - QPoint(260, 260), QSize(520, 520)));
+        EXPECT_EQ(shot.devicePixelRatio(), 2.0);
+        EXPECT_TRUE(shot.save(ORBEL_BINARY_DIR "/test-artifacts/dial/panel-offscreen-dpr2.png"));
+    }
+}
+
+void runChild(const char* mode, const QString& screensJson) {
+    QTemporaryDir dir;
+    const QString config = dir.filePath("screens.json");
+    QFile file(config);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(screensJson.toUtf8());
+    file.close();
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + config);
+    env.insert("ORBEL_DIAL_SCREENS", mode);
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=DialPanelsTest.ChildOverlayOnThePointersScreen"});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    const QString out = child.readAllStandardOutput() + child.readAllStandardError();
+    EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
+    EXPECT_TRUE(out.contains("[  PASSED  ] 1 test")) << out.toStdString();
+}
+
+TEST(DialPanelsScreens, ThreeScreensOverlayOnTheMiddleAndTwoCatchers) {
+    runChild("three", R"({"screens": [
+        {"name": "left", "x": 0, "y": 0, "width": 1280, "height": 1024, "logicalDpi": 96, "dpr": 1},
+        {"name": "middle", "x": 1280, "y": 0, "width": 1920, "height": 1080, "logicalDpi": 96, "dpr": 1},
+        {"name": "right", "x": 3200, "y": 0, "width": 1600, "height": 900, "logicalDpi": 96, "dpr": 1}]})");
+}
+
+TEST(DialPanelsScreens, HighDensityScreensCentreTheDialOnThePointersScreen) {
+    runChild("hidpi", R"({"screens": [
+        {"name": "left", "x": 0, "y": 0, "width": 1440, "height": 900, "logicalDpi": 96, "dpr": 2},
+        {"name": "right", "x": 1440, "y": 0, "width": 1280, "height": 800, "logicalDpi": 96, "dpr": 2}]})");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DialPanelsTest, AssistiveTechnologiesReadTheDialAndItsWedges) {
+    showAt(0, 1);
+    QAccessibleInterface* dialIface = QAccessible::queryAccessibleInterface(&panels.view());
+    ASSERT_NE(dialIface, nullptr);
+    EXPECT_EQ(dialIface->text(QAccessible::Name), "Orbel radial menu");
+    EXPECT_EQ(dialIface->text(QAccessible::Value), "6 slots, Slot 1 highlighted");
+    ASSERT_EQ(dialIface->childCount(), 6);
+    QAccessibleInterface* wedge = dialIface->child(1);
+    ASSERT_NE(wedge, nullptr);
+    EXPECT_EQ(wedge->role(), QAccessible::Button);
+    EXPECT_EQ(wedge->text(QAccessible::Name), "Slot 1");
+    EXPECT_EQ(wedge->text(QAccessible::Description), "Activates Slot 1");
+    EXPECT_TRUE(wedge->state().selected);
+    EXPECT_FALSE(dialIface->child(2)->state().selected);
+    EXPECT_EQ(dialIface->indexOfChild(wedge), 1);
+}
+
+}  // namespace

@@ -1,0 +1,191 @@
+// The dial on a real X server with openbox and a compositor: xdotool moves
+// the pointer and the highlight follows, a click fires the highlighted slot,
+// Escape closes, and a full-screen screenshot fired from the dial shows what
+// was behind the dial, not the dial.
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QWidget>
+
+#include "config/config_manager.h"
+#include "dial/dial_panels.h"
+#include "dial/radial_menu_controller.h"
+#include "fakes/fake_platform_basics.h"
+#include "platform/linux/x11_session.h"
+#include "platform/screen_capture.h"
+#include "platform/screen_grabber.h"
+#include "system_helpers.h"
+
+using namespace orbel;
+using orbel::systemtest::spin;
+using orbel::systemtest::spinUntil;
+
+namespace {
+
+const QColor kBehind(200, 30, 40);
+
+void xdotool(const QStringList& args) { QProcess::execute("xdotool", args); }
+
+class DialOnScreenTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ORBEL_REQUIRE_DISPLAY();
+        if (QStandardPaths::findExecutable("xcompmgr").isEmpty()) GTEST_SKIP() << "needs xcompmgr";
+        compositor_.start("xcompmgr", {});
+        ASSERT_TRUE(spinUntil([] { return platform::ScreenCapture::shared().compositorRunning(); }));
+        // A known picture behind the dial.
+        behind_.setWindowTitle("behind");
+        behind_.setStyleSheet(QStringLiteral("background: %1").arg(kBehind.name()));
+        behind_.setGeometry(QGuiApplication::primaryScreen()->geometry());
+        behind_.show();
+        ASSERT_TRUE(spinUntil([&] { return behind_.isVisible(); }));
+        spin(300);
+        marker_ = dir_.filePath("fired");
+        AppConfig c;
+        c.rootGroup.slots = {
+            SlotConfig::make(SlotType::action(SystemAction::Kind::screenshotFull), "Screenshot"),
+            SlotConfig::make(SlotType::script({ScriptLanguage::shell, "touch '" + marker_.toStdString() + "'"}), "Mark"),
+            SlotConfig::make(SlotType::snippet("x"), "Snippet"), SlotConfig::make(SlotType::snippet("y"), "Other")};
+        manager_.setConfig(c);
+        dial_.loadSlots(c.rootGroup.slots);
+        panels_.setController(&dial_);
+    }
+    void TearDown() override {
+        dial_.hide();
+        compositor_.kill();
+        compositor_.waitForFinished(2000);
+    }
+    QPoint centre() const { return QGuiApplication::primaryScreen()->geometry().center(); }
+    void pointTo(QPoint offset) {
+        const QPoint p = centre() + offset;
+        xdotool({"mousemove", QString::number(p.x()), QString::number(p.y())});
+    }
+    bool dialPainted() {
+        return spinUntil([&] {
+            const QImage shot = platform::ScreenCapture::shared().capture(QRect(centre(), QSize(1, 1)), 1);
+            return !shot.isNull() && QColor(shot.pixel(0, 0)) != kBehind;
+        });
+    }
+
+    QTemporaryDir dir_;
+    QString marker_;
+    QProcess compositor_;
+    QWidget behind_;
+    fakes::FakeKeyValueStore defaults_;
+    ConfigManager manager_{dir_.filePath("config.json").toStdString(),
+                           ProfileStore(dir_.filePath("profiles").toStdString()), &defaults_};
+    dial::DialPanels panels_;
+    RadialMenuController dial_{&manager_, panels_};
+};
+
+TEST_F(DialOnScreenTest, PointerHighlightsClickFiresEscapeCloses) {
+    pointTo({150, 5});  // right: wedge 1 of 4
+    spin(100);
+    dial_.show();
+    EXPECT_EQ(dial_.highlightedIndex(), 1);
+    ASSERT_TRUE(dialPainted());
+    pointTo({-20, 160});  // below: wedge 2
+    ASSERT_TRUE(spinUntil([&] { return dial_.highlightedIndex() == 2; }));
+    pointTo({-170, -4});  // left: wedge 3
+    ASSERT_TRUE(spinUntil([&] { return dial_.highlightedIndex() == 3; }));
+    spin(150);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QImage shot = platform::ScreenCapture::shared().capture(screen, 1);
+    QDir().mkpath(ORBEL_BINARY_DIR "/test-artifacts/dial");
+    EXPECT_TRUE(shot.copy(QRect(centre() - QPoint(300, 300), QSize(600, 600)))
+                    .save(ORBEL_BINARY_DIR "/test-artifacts/dial/system-dial.png"));
+
+    pointTo({150, 5});
+    ASSERT_TRUE(spinUntil([&] { return dial_.highlightedIndex() == 1; }));
+    xdotool({"click", "1"});
+    EXPECT_TRUE(spinUntil([&] { return QFileInfo::exists(marker_); })) << "the script slot ran";
+    EXPECT_TRUE(spinUntil([&] { return !dial_.isVisible(); }));
+
+    // A click far outside the dial's square lands on the invisible catcher
+    // and still fires the highlighted slot.
+    QFile::remove(marker_);
+    pointTo({520, 8});
+    spin(100);
+    dial_.show();
+    ASSERT_TRUE(dialPainted());
+    EXPECT_EQ(dial_.highlightedIndex(), 1);
+    xdotool({"click", "1"});
+    EXPECT_TRUE(spinUntil([&] { return QFileInfo::exists(marker_); })) << "fired from the catcher";
+    EXPECT_TRUE(spinUntil([&] { return !dial_.isVisible(); }));
+
+    // Keys reach the dial while the window in front stays the active one.
+    const auto active = platform::x11::Session::shared()->activeWindow();
+    dial_.show();
+    ASSERT_TRUE(dialPainted());
+    xdotool({"key", "Right"});
+    EXPECT_TRUE(spinUntil([&] { return dial_.highlightedIndex() == 2; }));
+    EXPECT_EQ(platform::x11::Session::shared()->activeWindow(), active);
+    xdotool({"key", "Escape"});
+    EXPECT_TRUE(spinUntil([&] { return !dial_.isVisible(); }));
+}
+
+TEST_F(DialOnScreenTest, ScreenshotFiredFromTheDialDoesNotShowTheDial) {
+    const QString folder = QString::fromStdString(platform::ScreenGrabber::shared().screenshotFolder());
+    const auto before = QDir(folder).entryList({"*.png"}, QDir::Files);
+    pointTo({3, -150});  // up: wedge 0, the screenshot
+    spin(100);
+    dial_.show();
+    ASSERT_TRUE(dialPainted());
+    ASSERT_EQ(dial_.highlightedIndex(), 0);
+    xdotool({"click", "1"});
+    QString written;
+    ASSERT_TRUE(spinUntil(
+        [&] {
+            for (const QString& f : QDir(folder).entryList({"*.png"}, QDir::Files))
+                if (!before.contains(f)) written = QDir(folder).filePath(f);
+            return !written.isEmpty() && QImage(written).width() > 0;
+        },
+        10000));
+    const QImage image(written);
+    // Where the dial was, the picture shows what is behind it.
+    for (QPoint offset : {QPoint(0, 0), QPoint(0, -132), QPoint(120, 60), QPoint(-205, 0)})
+        EXPECT_EQ(QColor(image.pixel(centre() + offset)), kBehind) << offset.x() << "," << offset.y();
+    QFile::remove(written);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DialOnScreenTest, WithoutCompositorTheSquareShowsTheCapturedPicture) {
+    compositor_.kill();
+    compositor_.waitForFinished(2000);
+    ASSERT_TRUE(spinUntil([] { return !platform::ScreenCapture::shared().compositorRunning(); }));
+    spin(300);
+    pointTo({0, 150});
+    dial_.show();
+    ASSERT_TRUE(dialPainted());
+    spin(150);
+    const QImage shot = platform::ScreenCapture::shared().capture(
+        QRect(centre() - QPoint(300, 300), QSize(600, 600)), 1);
+    EXPECT_TRUE(shot.save(ORBEL_BINARY_DIR "/test-artifacts/dial/system-dial-no-compositor.png"));
+    // The square's corners show what was behind (no black), the disc the dial.
+    EXPECT_EQ(QColor(shot.pixel(20, 20)), kBehind);
+    EXPECT_EQ(QColor(shot.pixel(580, 580)), kBehind);
+    EXPECT_NE(QColor(shot.pixel(300, 300)), kBehind);
+    xdotool({"key", "Escape"});
+    EXPECT_TRUE(spinUntil([&] { return !dial_.isVisible(); }));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DialOnScreenTest, SwitchingTheDesktopClosesTheDial) {
+    pointTo({0, -150});
+    dial_.show();
+    ASSERT_TRUE(dialPainted());
+    xdotool({"set_desktop", "1"});
+    EXPECT_TRUE(spinUntil([&] { return !dial_.isVisible(); }));
+    xdotool({"set_desktop", "0"});
+}
+
+}  // namespace

@@ -22,6 +22,7 @@
 #include "dial/dial_panels.h"
 #include "dial/radial_menu_controller.h"
 #include "fakes/fake_platform_basics.h"
+#include "fakes/replace_shared.h"
 #include "platform/log.h"
 #include "platform/screen_capture.h"
 
@@ -84,8 +85,8 @@ struct Desk {
     QWidget behind;
     QTemporaryDir dir;
     fakes::FakeKeyValueStore defaults;
-    ConfigManager manager{dir.filePath("config.json").toStdString(), ProfileStore(dir.filePath("p").toStdString()),
-                          &defaults};
+    fakes::ReplaceShared<platform::KeyValueStore> useDefaults{defaults};
+    ConfigManager manager{dir.filePath("config.json").toStdString(), ProfileStore(dir.filePath("p").toStdString())};
     dial::DialPanels panels;
     RadialMenuController dial{&manager, panels};
     QPoint centre;

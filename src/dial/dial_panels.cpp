@@ -207,6 +207,9 @@ void DialPanels::dismiss() {
     buttonWatch_ = 0;
     watchScreens(false);
     overlay_->hideByUs();
+    // The picture of the screen and the layers made from it serve one
+    // showing (the next takes its own): not kept while the dial is away.
+    view().setBehind(QImage(), QRectF(), false);
     if (catchersUp_) watch.setClickCatchers({});
     catchersUp_ = false;
     catcherAreas_.clear();

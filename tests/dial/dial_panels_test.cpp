@@ -13,6 +13,7 @@
 #include "config/config_manager.h"
 #include "dial/dial_panels.h"
 #include "dial/radial_menu_controller.h"
+#include "fakes/replace_shared.h"
 #include "fakes/fake_permissions.h"
 #include "fakes/fake_platform_basics.h"
 #include "fakes/fake_pointer_watch.h"
@@ -56,10 +57,6 @@ protected:
     }
 
     // Installed before the panels connect to it.
-    struct WatchInstaller {
-        explicit WatchInstaller(fakes::FakePointerWatch* w) { platform::PointerWatch::setShared(w); }
-        ~WatchInstaller() { platform::PointerWatch::setShared(nullptr); }
-    };
     QRect squareAbout(QPointF centre) const {
         const double side = dial::DialPanels::panelSide(200);
         return QRectF(centre.x() - side / 2, centre.y() - side / 2, side, side).toAlignedRect();
@@ -67,11 +64,12 @@ protected:
 
     fakes::FakePermissions permissions;
     fakes::FakePointerWatch watch;
-    WatchInstaller installer{&watch};
+    fakes::ReplaceShared<platform::PointerWatch> useWatch{watch};
     fakes::TempAppPaths paths;
     fakes::FakeKeyValueStore defaults;
     fakes::FakeWorkspace workspace;
-    ConfigManager manager{paths.configDir() + "/config.json", ProfileStore(paths.configDir() + "/profiles"), &defaults};
+    fakes::ReplaceShared<platform::KeyValueStore> useDefaults{defaults};
+    ConfigManager manager{paths.configDir() + "/config.json", ProfileStore(paths.configDir() + "/profiles")};
     dial::DialPanels panels;
     RadialMenuController dial{&manager, panels};
 };

@@ -14,6 +14,7 @@
 #include "dial/dial_panels.h"
 #include "dial/radial_menu_controller.h"
 #include "fakes/fake_platform_basics.h"
+#include "fakes/replace_shared.h"
 #include "platform/linux/x11_session.h"
 #include "platform/screen_capture.h"
 #include "platform/screen_grabber.h"
@@ -75,8 +76,9 @@ protected:
     QProcess compositor_;
     QWidget behind_;
     fakes::FakeKeyValueStore defaults_;
+    fakes::ReplaceShared<platform::KeyValueStore> useDefaults_{defaults_};
     ConfigManager manager_{dir_.filePath("config.json").toStdString(),
-                           ProfileStore(dir_.filePath("profiles").toStdString()), &defaults_};
+                           ProfileStore(dir_.filePath("profiles").toStdString())};
     dial::DialPanels panels_;
     RadialMenuController dial_{&manager_, panels_};
 };

@@ -32,10 +32,12 @@ public:
         Reply<xcb_get_geometry_reply_t> root(xcb_get_geometry_reply(c, xcb_get_geometry(c, x->root()), nullptr));
         if (!root) return {};
         const QRect readable = wanted.intersected(QRect(0, 0, root->width, root->height));
-        QImage image(wanted.size(), QImage::Format_RGB32);
-        image.fill(Qt::black);
-        image.setDevicePixelRatio(dpr);
         if (readable.isEmpty()) return {};
+        QImage image(wanted.size(), QImage::Format_RGB32);
+        // Off-screen parts are black; the read overwrites the rest (filling
+        // all of it first costs a pass over the whole picture while the dial opens).
+        if (readable != wanted) image.fill(Qt::black);
+        image.setDevicePixelRatio(dpr);
         if (!readInto(*x, readable, image, readable.topLeft() - wanted.topLeft())) return {};
         return image;
     }

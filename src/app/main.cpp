@@ -1,0 +1,43 @@
+// Orbel: a radial menu around the pointer. With files as arguments (backup
+// files), hands them to the running Orbel, or opens them itself.
+
+#include <QApplication>
+#include <QDir>
+#include <QIcon>
+#include <vector>
+
+#include "app/orbel_application.h"
+#include "platform/login_item.h"
+#include "platform/single_instance.h"
+
+int main(int argc, char** argv) {
+    Q_INIT_RESOURCE(app);
+    QApplication::setApplicationName(QStringLiteral("orbel"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Orbel"));
+    QApplication::setApplicationVersion(QStringLiteral(ORBEL_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("com.quandelvix.orbel"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication app(argc, argv);
+    app.setWindowIcon(QIcon(QStringLiteral(":/orbel/logo.svg")));
+
+    const bool atLogin = orbel::platform::LoginItem::launchedAtLogin(argc, argv);
+    std::vector<std::string> files;
+    for (const QString& argument : app.arguments().mid(1)) {
+        if (argument == QLatin1String(orbel::platform::LoginItem::kLoginArgument)) continue;
+        files.push_back(QDir::current().absoluteFilePath(argument).toStdString());
+    }
+
+    std::unique_ptr<orbel::OrbelApplication> orbel;
+    auto instance = orbel::platform::makeSingleInstance();
+    const auto role = instance->claim(files, [&orbel](std::vector<std::string> handed) {
+        if (!orbel) return;
+        if (handed.empty()) orbel->reopen();
+        else orbel->openFiles(handed);
+    });
+    if (role == orbel::platform::SingleInstance::Role::handedOver) return 0;
+
+    orbel = std::make_unique<orbel::OrbelApplication>(atLogin);
+    orbel->finishLaunching();
+    if (!files.empty()) orbel->openFiles(files);
+    return app.exec();
+}

@@ -1,0 +1,161 @@
+#include "app/orbel_application.h"
+
+#include <QLoggingCategory>
+#include <QMetaObject>
+#include <QThreadPool>
+#include <QUrl>
+
+#include "app/login_item_manager.h"
+#include "app/settings_window_controller.h"
+#include "app/tray_manager.h"
+#include "app/update_checker.h"
+#include "config/config_manager.h"
+#include "config/import_coordinator.h"
+#include "dial/app_lifecycle_manager.h"
+#include "dial/dial_panels.h"
+#include "dial/radial_menu_controller.h"
+#include "icons/icon_catalog.h"
+#include "input/hotkey_manager.h"
+#include "input/logitech_hid_listener.h"
+#include "music/music_dial_mode_provider.h"
+#include "music/now_playing_service.h"
+#include "music/system_volume_controller.h"
+#include "platform/permissions.h"
+#include "slots/signpost_log.h"
+
+Q_LOGGING_CATEGORY(lcLaunch, "orbel.launch", QtInfoMsg)
+
+namespace orbel {
+
+OrbelApplication::OrbelApplication(bool launchedAtLogin)
+    : launchedAtLogin_(launchedAtLogin),
+      config_(ConfigManager::shared()),
+      tray_(TrayManager::shared()),
+      settings_(SettingsWindowController::shared()),
+      hotkeys_(HotkeyManager::shared()) {
+    // The members above are made in the order the rest relies on:
+    // configuration, tray, settings window (with the login item), hot keys.
+    tray_.settingsWindowController = &settings_;
+    tray_.onTrayIconClicked = [this] {
+        pointsOfInterestLog().event(SignpostName::trayClick);
+        dial_->show();
+    };
+    tray_.onSettingsWillOpen = [this] { dial_->hide(); };
+
+    panels_ = std::make_unique<dial::DialPanels>();
+    dial_ = std::make_unique<RadialMenuController>(&config_, *panels_);
+    panels_->setController(dial_.get());
+    tray_.dial = dial_.get();
+    dial_->onOpenSettingsRequested = [this] {
+        if (tray_.onSettingsWillOpen) tray_.onSettingsWillOpen();
+        settings_.show();
+    };
+    lifecycle_ = new dial::AppLifecycleManager([this] { dial_->hide(); }, this);
+
+    hotkeys_.onHotkeyPressed = [this] {
+        pointsOfInterestLog().event(SignpostName::hotkeyCallback);
+        if (dial_->isVisible() && dial_->mode() == DialMode::music) dial_->setMode(DialMode::standard);
+        else dial_->show();
+    };
+    hotkeys_.onHoldOpen = [this] {
+        pointsOfInterestLog().event(SignpostName::holdOpenCallback);
+        if (dial_->isVisible()) return;
+        dial_->openedViaHold = true;
+        dial_->show();
+    };
+    hotkeys_.onHoldRelease = [this] {
+        pointsOfInterestLog().event(SignpostName::holdReleaseCallback);
+        dial_->holdRelease();
+    };
+    hotkeys_.onMusicHotkeyPressed = [this] {
+        pointsOfInterestLog().event(SignpostName::musicHotkeyCallback);
+        if (dial_->isVisible() && dial_->mode() == DialMode::music) return dial_->hide();
+        if (!dial_->isVisible()) dial_->show();
+        dial_->setMode(DialMode::music);
+    };
+}
+
+OrbelApplication::~OrbelApplication() = default;
+
+void OrbelApplication::step(const char* name) { qCDebug(lcLaunch, "[orbel-launch] step %s", name); }
+
+void OrbelApplication::finishLaunching() {
+    pointsOfInterestLog().event(SignpostName::appDidFinishLaunching);
+    step("preflight");
+    const bool granted = platform::Permissions::shared().inputMonitoringGranted();
+    qCInfo(lcLaunch, "[orbel-launch] input monitoring preflight = %s", granted ? "true" : "false");
+    if (!granted) {
+        qCInfo(lcLaunch, "[orbel-launch] requesting input monitoring in the background");
+        QThreadPool::globalInstance()->start([] {
+            const bool answer = platform::Permissions::shared().requestInputMonitoring();
+            qCInfo(lcLaunch, "[orbel-launch] input monitoring request returned %s", answer ? "true" : "false");
+        });
+    }
+    step("updates");
+    UpdateChecker::shared();
+    step("icons");
+    IconCatalog::shared().bootstrap();
+    step("lifecycle");
+    lifecycle_->configure();
+    step("tray");
+    const AppConfig& config = config_.config();
+    applyTrayVisibility(config.showInTray);
+    step("activation");
+    hotkeys_.apply(config.activation);
+    step("music provider");
+    dial_->modeProviderRegistry[DialMode::music] = {&MusicDialModeProvider::shared(),
+                                                   &AudioOutputVolumeController::shared()};
+    step("music hot key");
+    applyMusicHotkey(config.musicHotkey);
+    step("now playing");
+    LiveMusicNowPlayingService::shared().startObserving();
+    step("root slots");
+    dial_->loadSlots(config.rootGroup.slots);
+    step("subscriptions");
+    followConfiguration();
+    step("logitech");
+    input::LogitechHidListener::shared().start();
+    hotkeys_.attachHIDListener(input::LogitechHidListener::shared());
+    step("first dial");
+    if (launchedAtLogin_) return;
+    QMetaObject::invokeMethod(this, [this] { dial_->show(); }, Qt::QueuedConnection);
+}
+
+void OrbelApplication::followConfiguration() {
+    connect(&config_, &ConfigManager::configChanged, this, [this] {
+        applyTrayVisibility(config_.config().showInTray);
+        applyMusicHotkey(config_.config().musicHotkey);
+    });
+}
+
+void OrbelApplication::applyTrayVisibility(bool visible) {
+    if (appliedTrayVisibility_ == visible) return;
+    appliedTrayVisibility_ = visible;
+    tray_.setVisible(visible);
+}
+
+void OrbelApplication::applyMusicHotkey(const std::optional<KeyCombination>& combination) {
+    if (appliedMusicHotkey_ == combination) return;
+    appliedMusicHotkey_ = combination;
+    hotkeys_.registerMusicHotkey(combination);
+}
+
+void OrbelApplication::reopen() {
+    pointsOfInterestLog().event(SignpostName::reopenRequested);
+    dial_->show();
+}
+
+void OrbelApplication::openFiles(const std::vector<std::string>& paths) {
+    auto& import = ImportCoordinator::shared();
+    for (const auto& path : paths) {
+        const QUrl url = QUrl::fromUserInput(QString::fromStdString(path), QString(), QUrl::AssumeLocalFile);
+        if (ImportCoordinator::isBackupUrl(url))
+            import.openBackupFile(url.toLocalFile().toStdString());
+        else
+            QMetaObject::invokeMethod(this, [&import] { import.handleShareLink(); }, Qt::QueuedConnection);
+    }
+    if (tray_.onSettingsWillOpen) tray_.onSettingsWillOpen();
+    settings_.show();
+}
+
+}  // namespace orbel

@@ -1,0 +1,121 @@
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "app/login_item_manager.h"
+#include "app/tray_manager.h"
+#include "app/update_checker.h"
+#include "fakes/fake_alerts.h"
+#include "platform/login_item.h"
+
+namespace orbel {
+namespace {
+
+class FakeStatusItems : public platform::StatusItems {
+public:
+    struct Item : platform::StatusItem {
+        explicit Item(FakeStatusItems& owner) : owner(owner) { ++owner.live; }
+        ~Item() override { --owner.live; }
+        void setIcon(const QIcon& i, const std::string&) override { iconSet = !i.isNull(); }
+        void setMenu(std::vector<platform::StatusMenuEntry> entries) override { owner.menu = std::move(entries); }
+        void setOnPrimaryClick(std::function<void()> click) override { owner.click = std::move(click); }
+        FakeStatusItems& owner;
+        bool iconSet = false;
+    };
+    bool isTrayAvailable() const override { return true; }
+    std::unique_ptr<platform::StatusItem> make() override {
+        ++made;
+        return std::make_unique<Item>(*this);
+    }
+    int made = 0, live = 0;
+    std::vector<platform::StatusMenuEntry> menu;
+    std::function<void()> click;
+};
+
+TEST(TrayManager, ShowsOneItemAfterTheQueueAndNeverAfterHiding) {
+    FakeStatusItems items;
+    TrayManager tray(items);
+    int clicks = 0;
+    tray.onTrayIconClicked = [&] { ++clicks; };
+
+    tray.setVisible(true);
+    tray.setVisible(false);  // hidden while the installation is still queued
+    QCoreApplication::processEvents();
+    EXPECT_EQ(items.made, 0);
+
+    tray.setVisible(true);
+    tray.setVisible(true);
+    EXPECT_FALSE(tray.isSetup());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(items.made, 1);
+    EXPECT_EQ(items.live, 1);
+    items.click();
+    EXPECT_EQ(clicks, 1);
+
+    std::vector<std::string> titles;
+    for (const auto& e : items.menu) titles.push_back(e.title);
+    EXPECT_EQ(titles, (std::vector<std::string>{"Settings...", "Check for Updates…", "Open Music Dial", "",
+                                                "About Orbel", "", "Quit Orbel"}));
+    tray.setVisible(false);
+    EXPECT_EQ(items.live, 0);
+}
+
+TEST(TrayManager, AboutAndUpdatesSayWhatIsTrueHere) {
+    fakes::FakeAlerts alerts;
+    platform::Alerts::setShared(&alerts);
+    FakeStatusItems items;
+    TrayManager tray(items);
+    tray.showAbout();
+    tray.checkForUpdates();
+    QCoreApplication::processEvents();
+    platform::Alerts::setShared(nullptr);
+    ASSERT_EQ(alerts.shown.size(), 2u);
+    EXPECT_NE(alerts.shown[0].alert.text.find("Version " ORBEL_VERSION), std::string::npos);
+    EXPECT_EQ(alerts.shown[1].alert.title, UpdateChecker::kMessage);
+}
+
+class RefusingLoginItem : public platform::LoginItem {
+public:
+    bool isEnabled() const override { return enabled; }
+    std::optional<std::string> enable() override { return std::string("The autostart folder is read-only."); }
+    std::optional<std::string> disable() override {
+        enabled = false;
+        return std::nullopt;
+    }
+    bool enabled = true;
+};
+
+TEST(LoginItemManager, WritesAndRemovesTheAutostartEntryAndReportsFailures) {
+    QTemporaryDir home;
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
+    LoginItemManager manager;
+    EXPECT_FALSE(manager.isEnabled());
+    manager.setEnabled(true);
+    QFile entry(home.path() + "/autostart/com.quandelvix.orbel.desktop");
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(entry.readAll().contains(platform::LoginItem::kLoginArgument));
+    EXPECT_TRUE(manager.isEnabled());
+    manager.setEnabled(false);
+    EXPECT_FALSE(entry.exists());
+    EXPECT_FALSE(manager.isEnabled());
+    qputenv("XDG_CONFIG_HOME", saved);
+
+    RefusingLoginItem refusing;
+    LoginItemManager failing(refusing);
+    refusing.enabled = false;
+    failing.setEnabled(true);
+    EXPECT_EQ(failing.lastError(), "The autostart folder is read-only.");
+    EXPECT_FALSE(failing.isEnabled());
+    failing.setEnabled(false);
+    EXPECT_FALSE(failing.lastError());  // a new attempt clears the old error
+
+    const char* login[] = {"orbel", "--login-item"};
+    const char* user[] = {"orbel", "backup.orbelbackup"};
+    EXPECT_TRUE(platform::LoginItem::launchedAtLogin(2, login));
+    EXPECT_FALSE(platform::LoginItem::launchedAtLogin(2, user));
+}
+
+}  // namespace
+}  // namespace orbel

@@ -1,0 +1,128 @@
+// The real `orbel` program in the test desktop: first start, tray, hot key,
+// a second launch handing over a backup file, and the order of start-up.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "system_helpers.h"
+
+namespace orbel {
+namespace {
+
+using systemtest::spin;
+using systemtest::spinUntil;
+
+const QString kOrbel = QStringLiteral(ORBEL_BINARY_DIR "/src/orbel");
+
+QString run(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(5000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// One orbel process with a configuration folder of its own.
+class Orbel {
+public:
+    explicit Orbel(const QByteArray& config = {}) {
+        if (!config.isEmpty()) systemtest::writeFile(configDir() + "/config.json", config);
+        start(process_, {});
+        QObject::connect(&process_, &QProcess::readyReadStandardError,
+                         [this] { log_ += QString::fromUtf8(process_.readAllStandardError()); });
+    }
+    ~Orbel() {
+        process_.terminate();
+        process_.waitForFinished(5000);
+    }
+    void start(QProcess& p, const QStringList& args) {
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", home_.path());
+        env.insert("QT_LOGGING_RULES", "orbel.launch.debug=true");
+        env.insert("ASAN_OPTIONS", "detect_leaks=0");
+        p.setProcessEnvironment(env);
+        p.start(kOrbel, args);
+    }
+    QString configDir() const { return home_.path() + "/orbel"; }
+    bool waitForLog(const QString& text, int from = 0) {
+        return spinUntil([&] { return log_.indexOf(text, from) >= 0; }, 10000);
+    }
+    int count(const QString& text) const { return log_.count(text); }
+    const QString& log() const { return log_; }
+    QString home() const { return home_.path(); }
+
+private:
+    QTemporaryDir home_;
+    QProcess process_;
+    QString log_;
+};
+
+class AppSystem : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ORBEL_REQUIRE_DISPLAY();
+        if (!QFile::exists(kOrbel)) GTEST_SKIP() << "orbel is not built";
+    }
+};
+
+TEST_F(AppSystem, FirstStartWritesTheDefaultsInOrderAndShowsTheDial) {
+    Orbel orbel;
+    ASSERT_TRUE(orbel.waitForLog("step first dial"));
+    const QStringList expected = {"preflight", "updates", "icons", "lifecycle", "tray", "activation",
+                                  "music provider", "music hot key", "now playing", "root slots",
+                                  "subscriptions", "logitech", "first dial"};
+    int at = 0;
+    for (const QString& step : expected) {
+        const int next = orbel.log().indexOf("[orbel-launch] step " + step, at);
+        EXPECT_GT(next, at - 1) << "step " << step.toStdString() << " out of order";
+        at = std::max(at, next);
+    }
+    EXPECT_TRUE(orbel.waitForLog("ShowMenuVisible"));
+    ASSERT_TRUE(spinUntil([&] { return QFile::exists(orbel.configDir() + "/config.json"); }));
+    QFile config(orbel.configDir() + "/config.json");
+    ASSERT_TRUE(config.open(QIODevice::ReadOnly));
+    const QByteArray text = config.readAll();
+    EXPECT_TRUE(text.contains("\"hotkey\" : \"opt+space\"")) << text.left(200).toStdString();
+    EXPECT_TRUE(text.contains("\"showInTray\" : true"));
+}
+
+TEST_F(AppSystem, TrayIconHotKeyAndASecondLaunchWithABackup) {
+    QProcess tray;
+    if (!QStandardPaths::findExecutable("trayer").isEmpty()) {
+        tray.start("trayer", {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24"});
+        spin(300);
+    }
+    Orbel orbel(R"({"version":1,"hotkey":"ctrl+opt+o","showInTray":true})");
+    ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible"));
+    QProcess::execute("xdotool", {"key", "Escape"});
+    ASSERT_TRUE(orbel.waitForLog("HideMenuComplete"));
+
+    if (tray.state() == QProcess::Running) {
+        // The icon is a small window of ours embedded in the tray.
+        EXPECT_TRUE(spinUntil([] {
+            return run("xwininfo", {"-root", "-tree"}).contains(QRegularExpression(R"(\("orbel" "orbel"\)\s+2\dx2\d\+)"));
+        }));
+    }
+
+    const int shown = orbel.count("ShowMenuVisible");
+    QProcess::execute("xdotool", {"key", "ctrl+alt+o"});
+    EXPECT_TRUE(spinUntil([&] { return orbel.count("ShowMenuVisible") == shown + 1; }));
+    QProcess::execute("xdotool", {"key", "Escape"});
+    EXPECT_TRUE(spinUntil([&] { return orbel.count("HideMenuComplete") == 2; }));
+
+    const QString backup = orbel.home() + "/Shared.orbelbackup";
+    systemtest::writeFile(backup, "not a backup");
+    QProcess second;
+    orbel.start(second, {backup});
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(spinUntil([] { return !run("xdotool", {"search", "--name", "Orbel Settings"}).trimmed().isEmpty(); }));
+    tray.kill();
+    tray.waitForFinished(2000);
+}
+
+}  // namespace
+}  // namespace orbel

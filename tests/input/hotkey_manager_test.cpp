@@ -1,4 +1,5 @@
 #include <QSignalSpy>
+#include <cctype>
 #include <sstream>
 #include <gtest/gtest.h>
 

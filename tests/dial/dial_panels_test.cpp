@@ -4,20 +4,16 @@
 #include <QDir>
 #include <QProcess>
 #include <QScreen>
-#include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
-#include <QWindow>
 #include <cmath>
 #include <numbers>
 
-#include "config/config_manager.h"
 #include "dial/dial_panels.h"
 #include "dial/radial_menu_controller.h"
-#include "fakes/replace_shared.h"
+#include "dial_fixture.h"
 #include "fakes/fake_permissions.h"
-#include "fakes/fake_platform_basics.h"
 #include "fakes/fake_pointer_watch.h"
-#include "fakes/fake_system_platform.h"
 #include "platform/capture_guard.h"
 
 // The real panels on the offscreen platform: where they go, what they
@@ -29,23 +25,13 @@ using namespace orbel;
 
 namespace {
 
-class DialPanelsTest : public ::testing::Test {
+class DialPanelsTest : public orbel::testing::DialConfigFixture {
 protected:
-    void SetUp() override {
-        platform::Workspace::setShared(&workspace);
-        platform::Permissions::setShared(&permissions);
-        AppConfig c;
-        for (int i = 0; i < 6; ++i) workspace.install("a" + std::to_string(i));
-        for (int i = 0; i < 6; ++i) c.rootGroup.slots.push_back(SlotConfig::make(SlotType::app("a" + std::to_string(i)), "Slot " + std::to_string(i)));
-        manager.setConfig(c);
-        dial.loadSlots(c.rootGroup.slots);
+    DialPanelsTest() : DialConfigFixture("Slot ") {
+        dial.loadSlots(manager.config().rootGroup.slots);
         panels.setController(&dial);
     }
-    void TearDown() override {
-        dial.hide();
-        platform::Workspace::setShared(nullptr);
-        platform::Permissions::setShared(nullptr);
-    }
+    ~DialPanelsTest() override { dial.hide(); }
     QPointF screenCentre(int i) const { return QRectF(QGuiApplication::screens().at(i)->geometry()).center(); }
     // Shows the dial with the pointer `r` points from the centre of screen i
     // in the direction of wedge w of six.
@@ -56,7 +42,13 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    // Installed before the panels connect to it.
+    // Saves the dial's middle for a person to look at.
+    static QPixmap savePanel(QWidget* overlay, const char* name) {
+        const QPixmap shot = overlay->grab(QRect(overlay->rect().center() - QPoint(260, 260), QSize(520, 520)));
+        QDir().mkpath(ORBEL_BINARY_DIR "/test-artifacts/dial");
+        EXPECT_TRUE(shot.save(QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/dial/%1.png").arg(name)));
+        return shot;
+    }
     QRect squareAbout(QPointF centre) const {
         const double side = dial::DialPanels::panelSide(200);
         return QRectF(centre.x() - side / 2, centre.y() - side / 2, side, side).toAlignedRect();
@@ -64,12 +56,8 @@ protected:
 
     fakes::FakePermissions permissions;
     fakes::FakePointerWatch watch;
-    fakes::ReplaceShared<platform::PointerWatch> useWatch{watch};
-    fakes::TempAppPaths paths;
-    fakes::FakeKeyValueStore defaults;
-    fakes::FakeWorkspace workspace;
-    fakes::ReplaceShared<platform::KeyValueStore> useDefaults{defaults};
-    ConfigManager manager{paths.configDir() + "/config.json", ProfileStore(paths.configDir() + "/profiles")};
+    fakes::ReplaceShared<platform::Permissions> usePermissions{permissions};
+    fakes::ReplaceShared<platform::PointerWatch> useWatch{watch};  // before the panels connect to it
     dial::DialPanels panels;
     RadialMenuController dial{&manager, panels};
 };
@@ -100,20 +88,11 @@ TEST_F(DialPanelsTest, OneScreenOverlayCatcherCoversItAndPanelIsKeptBetweenShowi
     EXPECT_EQ(panels.overlayPanel(), overlay);  // the same panel, shown again
     EXPECT_EQ(dial.highlightedIndex(), 4);
     EXPECT_FALSE(watch.watching);
+    savePanel(overlay, "panel-offscreen");
 }
 
-TEST_F(DialPanelsTest, PointerKeysAndClicksReachTheDial) {
-    showAt(0, 0);
-    QWidget* overlay = panels.overlayPanel();
-    const QPoint right = (screenCentre(0) + QPointF(150, 10)).toPoint();  // wedge 2 of six
-    QCursor::setPos(right);
-    QTest::mouseMove(overlay, overlay->mapFromGlobal(right));
-    EXPECT_EQ(dial.highlightedIndex(), 2);
-    QTest::keyClick(overlay, Qt::Key_Left);
-    EXPECT_EQ(dial.highlightedIndex(), 1);
-    QTest::keyClick(overlay, Qt::Key_Escape);
-    EXPECT_FALSE(dial.isVisible());
-    // A click on the overlay's screen outside the panel is a ring click there.
+// A click on the overlay's screen outside the panel is a ring click there.
+TEST_F(DialPanelsTest, CatchersTakeClicksOutsideThePanel) {
     showAt(0, 0);
     const QPoint farRight = (screenCentre(0) + QPointF(390, 0)).toPoint();
     QCursor::setPos(farRight);
@@ -140,14 +119,6 @@ TEST_F(DialPanelsTest, CaptureWaitsUntilTheDialIsOffTheScreen) {
     EXPECT_TRUE(guard.isClear());
 }
 
-TEST_F(DialPanelsTest, RenderOfTheLivePanel) {
-    showAt(0, 5);
-    const QRect frame = panels.overlayPanel()->rect();
-    const QPixmap shot = panels.overlayPanel()->grab(QRect(frame.center() - QPoint(260, 260), QSize(520, 520)));
-    QDir().mkpath(ORBEL_BINARY_DIR "/test-artifacts/dial");
-    EXPECT_TRUE(shot.save(ORBEL_BINARY_DIR "/test-artifacts/dial/panel-offscreen.png"));
-}
-
 // Child-process cases: the screens come from the offscreen configuration.
 TEST_F(DialPanelsTest, ChildOverlayOnThePointersScreen) {
     const QByteArray mode = qgetenv("ORBEL_DIAL_SCREENS");
@@ -170,22 +141,16 @@ TEST_F(DialPanelsTest, ChildOverlayOnThePointersScreen) {
     EXPECT_EQ(panels.catcherAreas().size(), expected.size());
     if (mode == "hidpi") {
         EXPECT_EQ(overlay->devicePixelRatioF(), 2.0);
-        const QPixmap shot = overlay->grab(QRect(overlay->rect().center() - QPoint(260, 260), QSize(520, 520)));
-        EXPECT_EQ(shot.devicePixelRatio(), 2.0);
-        EXPECT_TRUE(shot.save(ORBEL_BINARY_DIR "/test-artifacts/dial/panel-offscreen-dpr2.png"));
+        EXPECT_EQ(savePanel(overlay, "panel-offscreen-dpr2").devicePixelRatio(), 2.0);
     }
 }
 
 void runChild(const char* mode, const QString& screensJson) {
-    QTemporaryDir dir;
-    const QString config = dir.filePath("screens.json");
-    QFile file(config);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(screensJson.toUtf8());
-    file.close();
+    QTemporaryFile config;
+    ASSERT_TRUE(config.open() && config.write(screensJson.toUtf8()) > 0 && config.flush());
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + config);
+    env.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName());
     env.insert("ORBEL_DIAL_SCREENS", mode);
     child.setProcessEnvironment(env);
     child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=DialPanelsTest.ChildOverlayOnThePointersScreen"});
@@ -207,10 +172,6 @@ TEST(DialPanelsScreens, HighDensityScreensCentreTheDialOnThePointersScreen) {
         {"name": "left", "x": 0, "y": 0, "width": 1440, "height": 900, "logicalDpi": 96, "dpr": 2},
         {"name": "right", "x": 1440, "y": 0, "width": 1280, "height": 800, "logicalDpi": 96, "dpr": 2}]})");
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(DialPanelsTest, AssistiveTechnologiesReadTheDialAndItsWedges) {
     showAt(0, 1);

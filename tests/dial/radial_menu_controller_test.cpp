@@ -4,16 +4,14 @@
 #include <cmath>
 #include <numbers>
 
-#include "config/config_manager.h"
 #include "dial/dial_geometry.h"
 #include "dial/radial_menu_controller.h"
-#include "fakes/replace_shared.h"
+#include "dial_fixture.h"
 #include "fakes/fake_dial_surface.h"
-#include "fakes/fake_platform_basics.h"
-#include "fakes/fake_system_platform.h"
 #include "fakes/log_capture.h"
 
 using namespace orbel;
+using orbel::testing::apps;
 
 namespace {
 
@@ -23,16 +21,6 @@ constexpr QPointF kCentre{960, 540};
 QPointF towards(int i, int n, double r = 150) {
     const double a = i * 2 * std::numbers::pi / n;
     return kCentre + QPointF(r * std::sin(a), -r * std::cos(a));
-}
-
-SlotConfig appSlot(const std::string& id, SlotIcon icon = SlotIcon::automatic()) {
-    return SlotConfig::make(SlotType::app(id), id, std::move(icon));
-}
-
-std::vector<SlotConfig> apps(const std::string& prefix, int n) {
-    std::vector<SlotConfig> slots;
-    for (int i = 0; i < n; ++i) slots.push_back(appSlot(prefix + std::to_string(i)));
-    return slots;
 }
 
 // A music slot: transport, or the volume wedge.
@@ -81,23 +69,9 @@ public:
     bool muted = false;
 };
 
-class DialTest : public ::testing::Test {
+class DialTest : public orbel::testing::DialConfigFixture {
 protected:
-    void SetUp() override {
-        platform::Workspace::setShared(&workspace);
-        for (int i = 0; i < 6; ++i) workspace.install("root" + std::to_string(i));
-        AppConfig c;
-        c.rootGroup.slots = apps("root", 6);
-        manager.setConfig(c);
-        dial.modeProviderRegistry[DialMode::music] = {&provider, &volume};
-    }
-    void TearDown() override { platform::Workspace::setShared(nullptr); }
-
-    void configure(const std::function<void(AppConfig&)>& edit) {
-        AppConfig c = manager.config();
-        edit(c);
-        manager.setConfig(c);
-    }
+    DialTest() : DialConfigFixture("root") { dial.modeProviderRegistry[DialMode::music] = {&provider, &volume}; }
     std::vector<Uuid> slotIds() const {
         std::vector<Uuid> ids;
         for (const auto& s : dial.currentSlots()) ids.push_back(s->id());
@@ -124,12 +98,7 @@ protected:
         dial.show();
     }
 
-    fakes::TempAppPaths paths;
-    fakes::FakeKeyValueStore defaults;
-    fakes::FakeWorkspace workspace;
     fakes::FakeDialSurface surface;
-    fakes::ReplaceShared<platform::KeyValueStore> useDefaults{defaults};
-    ConfigManager manager{paths.configDir() + "/config.json", ProfileStore(paths.configDir() + "/profiles")};
     FakeProvider provider;
     FakeVolume volume;
     RadialMenuController dial{&manager, surface};
@@ -146,15 +115,12 @@ TEST(DialGeometry, SlotIndexAtExactBordersRoundsClockwise) {
         {6, pi, 3},         {6, 11 * pi / 6, 0},  {6, 2 * pi, 0},      {6, pi / 2 - 1e-9, 1}};
     for (auto [n, a, wedge] : cases) EXPECT_EQ(dial::slotIndexForAngle(a, n), wedge) << n << " " << a;
     EXPECT_EQ(dial::slotIndexForAngle(1, 0), -1);
-    // Directions in y-down panel space, six wedges.
+    // Points in y-down panel space about (100, 100): up, the 3 and 9 o'clock
+    // borders, just left of up, and the centre itself.
     const QPointF c(100, 100);
-    EXPECT_EQ(dial::slotIndex({100, 0}, c, 6), 0);    // straight up
-    EXPECT_EQ(dial::slotIndex({200, 100}, c, 6), 2);  // 3 o'clock border
-    EXPECT_EQ(dial::slotIndex({100, 200}, c, 6), 3);
-    EXPECT_EQ(dial::slotIndex({0, 100}, c, 6), 5);    // 9 o'clock border
-    EXPECT_EQ(dial::slotIndex({90, 0}, c, 6), 0);     // just left of up
-    EXPECT_EQ(dial::slotIndex(c, c, 6), 2);           // the centre itself
-    EXPECT_EQ(dial::slotIndex(c, c, 4), 1);
+    const std::vector<std::tuple<QPointF, int, int>> points = {
+        {{100, 0}, 6, 0}, {{200, 100}, 6, 2}, {{100, 200}, 6, 3}, {{0, 100}, 6, 5}, {{90, 0}, 6, 0}, {c, 6, 2}, {c, 4, 1}};
+    for (auto [p, n, wedge] : points) EXPECT_EQ(dial::slotIndex(p, c, n), wedge) << p.x() << "," << p.y() << " of " << n;
     EXPECT_NEAR(dial::wedgeChord(200, 6), 200.0, 1e-9);
 }
 
@@ -356,10 +322,8 @@ TEST_F(DialTest, KeyRules) {
         {"modifiers must match", KeyCombination{12, cmd, {}}, backspace, false, 12, 0, "", false, true, false, 3},
         {"escape keeps its meaning", KeyCombination{12, cmd, {}}, backspace, true, 53, shift, "", true, true, false, -1},
         {"A never matches a mouse control", mouse4, mouse4, true, 0, 0, "a", false, true, true, -1},
-        {"right", escape, escape, false, 124, 0, "", true, true, false, 4},
-        {"down", escape, escape, false, 125, 0, "", true, true, false, 4},
-        {"left", escape, escape, false, 123, 0, "", true, true, false, 2},
-        {"up", escape, escape, false, 126, 0, "", true, true, false, 2},
+        {"down is next", escape, escape, false, 125, 0, "", true, true, false, 4},
+        {"up is previous", escape, escape, false, 126, 0, "", true, true, false, 2},
         {"shifted arrow passes", escape, escape, false, 124, shift, "", false, true, false, 3},
         {"return fires", escape, escape, false, 36, 0, "", true, false, false, -1},
         {"enter fires", escape, escape, false, 76, 0, "", true, false, false, -1},
@@ -386,7 +350,6 @@ TEST_F(DialTest, KeyRules) {
 
 TEST_F(DialTest, ArrowsWrapAndStartAtTheEnds) {
     showOn(0);
-    dial.loadSlots(apps("root", 6));
     dial.pushGroup(MenuGroup{Uuid::random(), "G", apps("root", 3), {}});  // no highlight
     surface.key(124);
     EXPECT_EQ(dial.highlightedIndex(), 0);

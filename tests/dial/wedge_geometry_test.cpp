@@ -13,65 +13,37 @@ const QPointF kC(300, 300);
 
 double dist(QPointF a, QPointF b) { return std::hypot(a.x() - b.x(), a.y() - b.y()); }
 
-TEST(DialMetricsTest, DerivedSizesAtTheDefaultRadius) {
-    const DialMetrics m{200};
-    EXPECT_DOUBLE_EQ(m.innerRadius(), 64);
-    EXPECT_DOUBLE_EQ(m.backdropDiameter(), 424);
-    EXPECT_NEAR(m.knobSize(), 108.8, 1e-9);
-    EXPECT_DOUBLE_EQ(m.captionOffset(), 260);
-    EXPECT_DOUBLE_EQ(m.wedgeFrameSide(), 432);
-    EXPECT_DOUBLE_EQ(m.iconRadius(), 132);
-    EXPECT_DOUBLE_EQ(m.pillRadius(), 218);
-}
-
-// Every wedge of n = 2..6 at the defaults: gap 3.2, the icon centre inside,
-// the points on the boundary rays outside, every path point between the radii.
+// Every wedge of n = 2..6 at the defaults: the icon centre inside, the
+// boundary ray in the gap between neighbours, the outline touching both
+// radii and keeping 3.2 from the start ray, never past either radius.
 TEST(WedgeShapeTest, InvariantsForTwoToSixSlots) {
     for (int n = 2; n <= 6; ++n) {
         EXPECT_DOUBLE_EQ(wedgeGapOffset(64, 200, n), 3.2) << n;
         for (int i = 0; i < n; ++i) {
+            SCOPED_TRACE(std::to_string(n) + "/" + std::to_string(i));
             const WedgeShape w = wedgeShape(i, n, 64, 200);
             EXPECT_NEAR(w.endAngle - w.startAngle, 2 * kPi / n, 1e-12);
             const QPainterPath path = slotPath(kC, i, n, 64, 200);
             const QPointF icon = pointOnWedgeAxis(kC, i, n, 132);
-            EXPECT_TRUE(path.contains(icon)) << n << "/" << i;
+            EXPECT_TRUE(path.contains(icon));
             EXPECT_NEAR(dist(icon, kC), 132, 1e-9);
-            // The boundary ray lies in the gap between neighbours.
-            for (double r : {80.0, 132.0, 190.0}) {
-                const QPointF onRay(kC.x() + r * std::cos(w.startAngle), kC.y() + r * std::sin(w.startAngle));
-                EXPECT_FALSE(path.contains(onRay)) << n << "/" << i << " r=" << r;
+            const QPointF ray(std::cos(w.startAngle), std::sin(w.startAngle));
+            for (double r : {80.0, 132.0, 190.0}) EXPECT_FALSE(path.contains(kC + r * ray)) << r;
+            double nearest = 1e9, farthest = 0, nearestSide = 1e9;
+            for (double t = 0; t <= 1.0; t += 0.0005) {
+                const QPointF v = path.pointAtPercent(t) - kC;
+                nearest = std::min(nearest, std::hypot(v.x(), v.y()));
+                farthest = std::max(farthest, std::hypot(v.x(), v.y()));
+                nearestSide = std::min(nearestSide, std::abs(v.x() * ray.y() - v.y() * ray.x()));
             }
-            for (double t = 0; t <= 1.0; t += 0.01) {
-                const double d = dist(path.pointAtPercent(t), kC);
-                ASSERT_GE(d, 64 - 0.1) << n << "/" << i;
-                ASSERT_LE(d, 200 + 0.1) << n << "/" << i;
-            }
+            EXPECT_NEAR(nearest, 64, 0.1);
+            EXPECT_NEAR(farthest, 200, 0.1);
+            EXPECT_NEAR(nearestSide, 3.2, 0.05);
         }
     }
-}
-
-TEST(WedgeShapeTest, CornersTouchBothRadiiAndSidesKeepTheGap) {
-    const WedgeShape w = wedgeShape(1, 6, 64, 200);
-    const QPainterPath path = w.path(kC);
-    double nearest = 1e9, farthest = 0, nearestSide = 1e9;
-    const QPointF u0(std::cos(w.startAngle), std::sin(w.startAngle));
-    for (double t = 0; t <= 1.0; t += 0.0005) {
-        const QPointF q = path.pointAtPercent(t);
-        nearest = std::min(nearest, dist(q, kC));
-        farthest = std::max(farthest, dist(q, kC));
-        // Distance of the point from the start ray's line.
-        const QPointF v = q - kC;
-        nearestSide = std::min(nearestSide, std::abs(v.x() * u0.y() - v.y() * u0.x()));
-    }
-    EXPECT_NEAR(farthest, 200, 0.1);
-    EXPECT_NEAR(nearest, 64, 0.1);
-    EXPECT_NEAR(nearestSide, 3.2, 0.05);
-}
-
-TEST(WedgeShapeTest, SixSlotsWedgeTwoPointsThirtyDegreesBelowTheRight) {
-    const QPointF at = pointOnWedgeAxis(kC, 2, 6, 100);
-    EXPECT_NEAR(at.x() - kC.x(), 100 * std::cos(kPi / 6), 1e-9);
-    EXPECT_NEAR(at.y() - kC.y(), 50, 1e-9);
+    // Clockwise from straight up: wedge 2 of six points 30 degrees below the right.
+    EXPECT_NEAR(pointOnWedgeAxis(kC, 2, 6, 100).x() - kC.x(), 100 * std::cos(kPi / 6), 1e-9);
+    EXPECT_NEAR(pointOnWedgeAxis(kC, 2, 6, 100).y() - kC.y(), 50, 1e-9);
 }
 
 TEST(WedgeShapeTest, ExtremeGapsAndRadiiStayFinite) {
@@ -80,9 +52,8 @@ TEST(WedgeShapeTest, ExtremeGapsAndRadiiStayFinite) {
         WedgeShape w = wedgeShape(0, 3, c.ri, c.ro);
         w.gapOffset = c.gap;
         const QPainterPath path = w.path(kC);
-        for (int k = 0; k < path.elementCount(); ++k) {
+        for (int k = 0; k < path.elementCount(); ++k)
             ASSERT_TRUE(std::isfinite(path.elementAt(k).x) && std::isfinite(path.elementAt(k).y)) << c.gap;
-        }
     }
     EXPECT_GE(wedgeGapOffset(-5, 200, 6), 0);
 }
@@ -112,20 +83,16 @@ TEST(TangentArcTest, DegenerateCornersBecomeLines) {
     QPainterPath q;
     q.moveTo(0, 0);
     appendTangentArc(q, QPointF(10, 0), QPointF(10, 10), 5);
-    EXPECT_NEAR(q.currentPosition().x(), 10, 1e-9);
-    EXPECT_NEAR(q.currentPosition().y(), 5, 1e-9);
+    EXPECT_NEAR(dist(q.currentPosition(), QPointF(10, 5)), 0, 1e-9);
     EXPECT_NEAR(dist(q.pointAtPercent(0.85), QPointF(5, 5)), 5, 0.01);
 }
 
-TEST(WedgeStyleTest, StrengthsAsTheViewsUseThem) {
+TEST(WedgeStyleTest, StrengthsAreBounded) {
     struct { double in, out; } fills[] = {{0, 0.5}, {2, 1.5}, {1, 1}, {NAN, 1.5}};
     for (auto f : fills) EXPECT_DOUBLE_EQ(effectiveFillStrength(f.in), f.out) << f.in;
     EXPECT_FALSE(wedgeStroke(0.001).visible);
-    EXPECT_FALSE(wedgeStroke(-1).visible);
-    EXPECT_NEAR(wedgeStroke(0.8).opacity, 0.36, 1e-12);
-    EXPECT_NEAR(wedgeStroke(0.8).width, 0.68, 1e-12);
-    EXPECT_NEAR(wedgeStroke(3).opacity, 0.675, 1e-12);
-    EXPECT_NEAR(wedgeStroke(3).width, 1.1, 1e-12);
+    EXPECT_FALSE(wedgeStroke(NAN).visible);
+    EXPECT_NEAR(wedgeStroke(3).opacity, wedgeStroke(1.5).opacity, 1e-12);  // no stronger past 1.5
 }
 
 TEST(VolumeWedgeTest, RegionsSymbolsAndTexts) {
@@ -139,10 +106,8 @@ TEST(VolumeWedgeTest, RegionsSymbolsAndTexts) {
         EXPECT_NEAR(r.levelRect.left(), kC.x() - c.chord / 2, 1e-3);  // grows from the left
         EXPECT_NEAR(r.restRect.left(), r.levelRect.right(), 1e-9);
     }
-    struct Sym { double level; bool muted; const char* name; } syms[] = {
-        {0.8, true, "speaker.slash.fill"}, {0.001, false, "speaker.slash.fill"}, {0.2, false, "speaker.wave.1.fill"},
-        {0.34, false, "speaker.wave.2.fill"}, {0.67, false, "speaker.wave.3.fill"}};
-    for (auto s : syms) EXPECT_EQ(volumeSymbolName(s.level, s.muted), s.name) << s.level;
+    EXPECT_EQ(volumeSymbolName(0.8, true), "speaker.slash.fill");  // muted, or silent
+    EXPECT_EQ(volumeSymbolName(0.001, false), "speaker.slash.fill");
     EXPECT_EQ(volumeLabelText(0.995, false), "100%");
     EXPECT_EQ(volumeLabelText(0.004, false), "0%");
     EXPECT_EQ(volumeLabelText(0.8, true), "Muted");
@@ -150,13 +115,10 @@ TEST(VolumeWedgeTest, RegionsSymbolsAndTexts) {
     EXPECT_EQ(volumeAccessibilityValue(1.2, false), "120 percent");  // not clamped
 }
 
-TEST(AccessibilityTextTest, DialValueAndHints) {
-    EXPECT_EQ(dialAccessibilityValue({}, -1), "0 slots");
+// The panels' test reads the common case; these are the edges.
+TEST(AccessibilityTextTest, SingularAndNoHighlight) {
     EXPECT_EQ(dialAccessibilityValue({"Mail"}, -1), "1 slot");
-    EXPECT_EQ(dialAccessibilityValue({"Mail", "Web"}, 1), "2 slots, Web highlighted");
     EXPECT_EQ(dialAccessibilityValue({"Mail", "Web"}, 2), "2 slots");
-    EXPECT_EQ(wedgeAccessibilityHint("Mail"), "Activates Mail");
-    EXPECT_EQ(dialAccessibilityLabel(), "Orbel radial menu");
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // they send to a simulated device.
 #include "input/hidpp_features.h"
 
-#include "hidpp_test_support.h"
+#include "input_fixture.h"
 
 namespace orbel::testing {
 namespace {
@@ -13,10 +13,7 @@ using input::HidppDpiStride;
 using Kind = input::HidppError::Kind;
 namespace hidpp = input::hidpp;
 
-HidBytes payload(HidBytes bytes) {
-    bytes.resize(16, 0);
-    return bytes;
-}
+HidBytes payload(HidBytes bytes) { return padded(std::move(bytes), 16); }
 
 TEST(HidppDecoders, Battery) {
     auto full = hidpp::decodeBattery(payload({0x64, 0x04, 0x01}));
@@ -33,35 +30,26 @@ TEST(HidppDecoders, Battery) {
 }
 
 TEST(HidppDecoders, DpiLists) {
-    struct Case {
-        const char* name;
-        HidBytes answer;
-        std::optional<HidppDpiList> expected;  // none: invalidData
-    };
     using Values = std::vector<std::uint16_t>;
-    const std::vector<Case> cases = {
-        {"stride", payload({0x00, 0x00, 0xC8, 0xE0, 0x32, 0x0F, 0xA0}), HidppDpiList(HidppDpiStride{200, 4000, 50})},
-        {"values", payload({0x00, 0x01, 0x90, 0x03, 0x20, 0x06, 0x40}), HidppDpiList(Values{400, 800, 1600})},
-        {"empty", payload({0x00}), HidppDpiList(Values{})},
+    const std::vector<std::tuple<const char*, HidBytes, std::optional<HidppDpiList>>> cases = {  // none: invalidData
+        {"stride", payload({0x00, 0x00, 0xC8, 0xE0, 0x32, 0x0F, 0xA0}), HidppDpiStride{200, 4000, 50}},
+        {"values", payload({0x00, 0x01, 0x90, 0x03, 0x20, 0x06, 0x40}), Values{400, 800, 1600}},
+        {"empty", payload({0x00}), Values{}},
         {"four entries with a step", payload({0x00, 0x00, 0xC8, 0xE0, 0x32, 0x0F, 0xA0, 0x03, 0x20}), std::nullopt},
         {"step first", payload({0x00, 0xE0, 0x32, 0x00, 0xC8, 0x0F, 0xA0}), std::nullopt},
         {"step of zero", payload({0x00, 0x00, 0xC8, 0xE0, 0x00, 0x0F, 0xA0}), std::nullopt},
         {"other sensor", payload({0x01, 0x01, 0x90}), std::nullopt},
         {"no payload", {}, std::nullopt},
-        {"odd tail ignored", {0x00, 0x01, 0x90, 0x03}, HidppDpiList(Values{400})},
-        {"full payload without end", HidBytes{0x00, 0x01, 0x90, 0x01, 0x91, 0x01, 0x92, 0x01, 0x93, 0x01, 0x94,
-                                              0x01, 0x95, 0x01, 0x96, 0x01},
-         HidppDpiList(Values{400, 401, 402, 403, 404, 405, 406})},
+        {"odd tail ignored", {0x00, 0x01, 0x90, 0x03}, Values{400}},
+        {"full payload without end",
+         {0x00, 0x01, 0x90, 0x01, 0x91, 0x01, 0x92, 0x01, 0x93, 0x01, 0x94, 0x01, 0x95, 0x01, 0x96, 0x01},
+         Values{400, 401, 402, 403, 404, 405, 406}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        auto result = hidpp::decodeDpiList(c.answer, 0);
-        if (c.expected) {
-            ASSERT_TRUE(result.ok());
-            EXPECT_EQ(result.value(), *c.expected);
-        } else {
-            EXPECT_EQ(result.errorKind(), Kind::invalidData);
-        }
+    for (const auto& [name, answer, expected] : cases) {
+        SCOPED_TRACE(name);
+        auto result = hidpp::decodeDpiList(answer, 0);
+        EXPECT_EQ(result.errorKind(), expected ? std::nullopt : std::optional(Kind::invalidData));
+        EXPECT_TRUE(!expected || result.value() == *expected);
     }
 }
 
@@ -83,71 +71,51 @@ protected:
         sim.features[hidpp::kDpiFeature] = {4, 0};
         sim.features[hidpp::kFriendlyNameFeature] = {6, 0};
     }
-    // Serves a friendly name of `name` (its length as `length`) in chunks of
-    // `chunk` characters after the position byte.
-    void serveName(std::string name, std::size_t length, std::size_t chunk = 15) {
-        sim.answers[{6, 0}] = [length](const HidBytes&) { return HidBytes{0, 0, static_cast<std::uint8_t>(length)}; };
+    // Serves the friendly name `name` in chunks of `chunk` characters after
+    // the position byte, and reads it.
+    Received<std::string>& readName(const std::string& name, std::size_t chunk = 15) {
+        sim.answers[{6, 0}] = [n = name.size()](const HidBytes&) { return HidBytes{0, 0, static_cast<std::uint8_t>(n)}; };
         sim.answers[{6, 1}] = [name, chunk](const HidBytes& p) {
             HidBytes answer{p[0]};
             for (std::size_t i = p[0]; i < name.size() && i < p[0] + chunk; ++i) answer.push_back(name[i]);
             return answer;
         };
+        name_ = {};
+        hidpp::friendlyName(device, name_.callback());
+        timers.runDue();
+        return name_;
     }
-    // The function-1 requests to the name feature: their position bytes.
-    std::vector<int> namePositions() const {
-        std::vector<int> positions;
-        for (const HidBytes& r : sim.requests)
-            if (r[1] == 6 && (r[2] >> 4) == 1) positions.push_back(r[3]);
-        return positions;
-    }
+    Received<std::string> name_;
 };
 
 TEST_F(HidppReadersTest, FriendlyNameIsReadInChunks) {
-    struct Case {
-        std::string name;
-        std::vector<int> positions;
-    };
-    for (const Case& c : {Case{"MX Master 3S", {0}}, Case{"MX Master 3 for Mac ", {0, 15}}, Case{"", {}}}) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, positions] : std::vector<std::pair<std::string, std::vector<int>>>{
+             {"MX Master 3S", {0}}, {"MX Master 3 for Mac ", {0, 15}}, {"", {}}}) {
+        SCOPED_TRACE(name);
         sim.requests.clear();
-        serveName(c.name, c.name.size());
-        Received<std::string> r;
-        hidpp::friendlyName(device, r.callback());
-        timers.runDue();
+        const auto& r = readName(name);
         ASSERT_TRUE(r.result && r.result->ok());
-        EXPECT_EQ(r.result->value(), c.name);
-        EXPECT_EQ(namePositions(), c.positions);
+        EXPECT_EQ(r.result->value(), name);
+        std::vector<int> asked;  // the position bytes of function-1 requests
+        for (const HidBytes& request : sim.requests)
+            if (request[1] == 6 && (request[2] >> 4) == 1) asked.push_back(request[3]);
+        EXPECT_EQ(asked, positions);
     }
 }
 
 TEST_F(HidppReadersTest, FriendlyNameEndsOnBadChunks) {
-    serveName("abc", 3);
-    sim.answers[{6, 1}] = [](const HidBytes& p) { return HidBytes{p[0]}; };  // a long report pads it with zeros
-    Received<std::string> padded;
-    hidpp::friendlyName(device, padded.callback());
-    timers.runDue();
-    EXPECT_EQ(padded.result->value(), std::string(3, '\0'));
-
-    sim.silent.insert({6, 1});
-    Received<std::string> empty;
-    hidpp::friendlyName(device, empty.callback());
-    timers.runDue();
-    hid->deliver(0x11, {0xFF, 0x06, 0x1D, 0x00});  // an answer carrying the position alone
-    EXPECT_EQ(empty.errorKind(), Kind::invalidData);
-    sim.silent.clear();
-
-    serveName("\xC3\x28", 2);
-    Received<std::string> badUtf8;
-    hidpp::friendlyName(device, badUtf8.callback());
-    timers.runDue();
-    EXPECT_EQ(badUtf8.errorKind(), Kind::invalidData);
-
-    Received<std::string> noLength;
-    sim.silent.insert({6, 0});
-    hidpp::friendlyName(device, noLength.callback());
-    timers.runDue();
-    hid->deliver(0x11, {0xFF, 0x06, 0x08, 0x00, 0x00});  // two bytes: no length byte
-    EXPECT_EQ(noLength.errorKind(), Kind::invalidData);
+    // A long report pads a chunk with zeros: they are characters.
+    EXPECT_EQ(readName("abc", 0).result->value(), std::string(3, '\0'));
+    EXPECT_EQ(readName("\xC3\x28").errorKind(), Kind::invalidData);
+    // Answers too short for a character or for the length (frames under identifiers 7 and 0).
+    sim.silent = {{6, 1}};
+    readName("abc");
+    hid->deliver(0x11, {0xFF, 0x06, 0x1F, 0x00});
+    EXPECT_EQ(name_.errorKind(), Kind::invalidData);
+    sim.silent = {{6, 0}};
+    readName("abc");
+    hid->deliver(0x11, {0xFF, 0x06, 0x08, 0x00, 0x00});
+    EXPECT_EQ(name_.errorKind(), Kind::invalidData);
 }
 
 TEST_F(HidppReadersTest, RequestsGoToTheResolvedFeature) {
@@ -170,7 +138,7 @@ TEST_F(HidppReadersTest, RequestsGoToTheResolvedFeature) {
     EXPECT_EQ(get.errorKind(), Kind::errorInputRequest);
     // Root lookups, then the battery (no parameters), then [sensor, DPI high, DPI low].
     ASSERT_EQ(sim.requests.size(), 5u);
-    EXPECT_EQ(sim.requests[1], HidBytes({0xFF, 0x03, 0x1A, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(sim.requests[1], padded({0xFF, 0x03, 0x1A}));
     EXPECT_EQ(HidBytes(sim.requests[3].begin(), sim.requests[3].begin() + 6), HidBytes({0xFF, 0x04, 0x3C, 0x01, 0x06, 0x40}));
 }
 

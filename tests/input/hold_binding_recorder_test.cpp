@@ -61,37 +61,27 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         InputCase{"CommandShiftK", [](auto& r, auto&, auto&) { r.handleKeyDown(kK, 0x300); },
                   HoldBinding::keyCombination({kK, 0x300, std::nullopt}), std::nullopt, false},
-        InputCase{"BareKeyIsRefused", [](auto& r, auto&, auto&) { r.handleKeyDown(kK, 0); }, std::nullopt, kBare,
-                  true},
+        InputCase{"BareKeyIsRefused", [](auto& r, auto&, auto&) { r.handleKeyDown(kK, 0); }, std::nullopt, kBare, true},
         InputCase{"BareFunctionKey", [](auto& r, auto&, auto&) { r.handleKeyDown(kF13, 0); },
                   HoldBinding::keyCombination({kF13, 0, std::nullopt}), std::nullopt, false},
         InputCase{"ShiftEscapeCancels", [](auto& r, auto&, auto&) { r.handleKeyDown(kEscape, 0x200); }, std::nullopt,
                   std::nullopt, false},
-        InputCase{"BackButton", [](auto&, auto& m, auto&) { m.click(3); }, HoldBinding::mouseButton(3),
+        InputCase{"BackButton", [](auto&, auto& m, auto&) { m.click(3); }, HoldBinding::mouseButton(3), std::nullopt, false},
+        InputCase{"RightClickIsRefused", [](auto& r, auto&, auto&) { r.handleMouseButton(1); }, std::nullopt, kReserved, true},
+        InputCase{"LogitechLeftClick", [](auto&, auto&, auto& h) { h(0xB034, 0x50); }, HoldBinding::hidppButton(0xB034, 0x50),
                   std::nullopt, false},
-        InputCase{"RightClickIsRefused", [](auto& r, auto&, auto&) { r.handleMouseButton(1); }, std::nullopt,
-                  kReserved, true},
-        InputCase{"LogitechLeftClick", [](auto&, auto&, auto& h) { h(0xB034, 0x50); },
-                  HoldBinding::hidppButton(0xB034, 0x50), std::nullopt, false},
+        // Refused input lets recording go on; the first accepted input wins
+        // even when more arrives before its commit ran.
         InputCase{"FirstAcceptableInputWins",
                   [](auto& r, auto& m, auto& h) {
-                      r.handleKeyDown(kK, 0);  // refused, recording goes on
+                      r.handleKeyDown(kK, 0);
                       h(0xB034, 0xC3);
-                      r.handleKeyDown(kK, 0x300);  // before the first commit ran
+                      r.handleKeyDown(kK, 0x300);
                       m.click(4);
                       r.handleKeyDown(kEscape, 0);
                   },
                   HoldBinding::hidppButton(0xB034, 0xC3), std::nullopt, false}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(HoldBindingRecorderTest, StartingWithoutInputMonitoringAsksAndDoesNotRecord) {
-    permissions.inputMonitoring = false;
-    recorder->startRecording();
-    EXPECT_FALSE(recorder->isRecording());
-    EXPECT_TRUE(recorder->needsInputMonitoring());
-    EXPECT_EQ(recorder->statusText(), "Input Monitoring required");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return permissions.inputMonitoringRequests > 0; }));
-}
 
 TEST_F(HoldBindingRecorderTest, KeysReachTheWindowOnlyWhileNotRecording) {
     QLineEdit field;
@@ -116,8 +106,6 @@ TEST_F(HoldBindingRecorderTest, GoingAwayRemovesWhatItInstalledAndKeepsTheEarlie
     hid(1, 2);
     EXPECT_EQ(earlier, 1);
     EXPECT_EQ(monitor.watches.size(), 1u);
-    const auto lines = logs.lines();
-    EXPECT_EQ(lines.back().text, "[orbel-input] MouseButtonCaptureTap: already installed, skipping");
 
     recorder.reset();
     EXPECT_TRUE(monitor.watches.empty());
@@ -148,9 +136,7 @@ TEST(HoldBindingNames, DisplayNames) {
     using B = HoldBinding;
     const std::vector<std::pair<std::optional<B>, std::optional<std::string>>> table{
         {std::nullopt, std::nullopt},
-        {B::mouseButton(2), "Middle Click"},
         {B::mouseButton(3), "Mouse 4 (Back)"},
-        {B::mouseButton(4), "Mouse 5 (Forward)"},
         {B::mouseButton(5), "Mouse 6"},
         {B::keyCombination({kK, 0x300, std::nullopt}), "⇧⌘K"},
         {B::hidppButton(0xB034, 0xC3), "Logitech: Side Wheel Click"},
@@ -159,51 +145,53 @@ TEST(HoldBindingNames, DisplayNames) {
     for (const auto& [binding, name] : table) EXPECT_EQ(displayName(binding), name);
 }
 
-// Pictures of the recorders in each state, for a person to look at.
-TEST_F(HoldBindingRecorderTest, SavesPicturesOfEveryState) {
+// Where pictures of the recorders go, for a person to look at.
+void savePicture(QWidget& widget, const char* name) {
     const QString dir = QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/input");
     QDir().mkpath(dir);
+    EXPECT_TRUE(widget.grab().save(dir + "/" + name + ".png")) << name;
+}
+
+TEST_F(HoldBindingRecorderTest, EveryStateForAPersonAndWithoutListenAccess) {
     HoldBindingRecorderView view(*recorder);
     view.resize(420, 90);
-    auto save = [&](const char* name) {
-        view.grab().save(dir + "/hold_binding_recorder_" + name + ".png");
-        EXPECT_TRUE(QFile::exists(dir + "/hold_binding_recorder_" + name + ".png"));
-    };
-    save("idle");
+    savePicture(view, "hold_binding_recorder_idle");
     recorder->setBinding(HoldBinding::mouseButton(3));
-    save("bound");
+    savePicture(view, "hold_binding_recorder_bound");
     recorder->startRecording();
-    save("recording");
+    savePicture(view, "hold_binding_recorder_recording");
     recorder->handleMouseButton(1);
     mainQueue.runAll();
-    save("refused");
+    savePicture(view, "hold_binding_recorder_refused");
+    // Without listen access it asks for it and does not record.
     recorder->setRecording(false);
     permissions.inputMonitoring = false;
     recorder->startRecording();
-    save("blocked");
+    savePicture(view, "hold_binding_recorder_blocked");
+    EXPECT_FALSE(recorder->isRecording());
+    EXPECT_TRUE(recorder->needsInputMonitoring());
+    EXPECT_EQ(recorder->statusText(), "Input Monitoring required");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return permissions.inputMonitoringRequests > 0; }));
 
     // The alert a new user meets when the window manager holds Alt+Space.
     platform::Alerts::setShared(nullptr);
     AlertUtility::showHotkeyConflict({49, 0x800, std::nullopt}, {});
     for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* box = qobject_cast<QMessageBox*>(w)) {
-            box->grab().save(dir + "/hotkey_conflict_alert.png");
+            savePicture(*box, "hotkey_conflict_alert");
             box->close();
         }
-
-    MenuKeyRecorder keys;
-    keys.setKey({49, 0x1800, std::nullopt});
-    keys.grab().save(dir + "/menu_key_recorder_idle.png");
-    QTest::mouseClick(&keys, Qt::LeftButton);
-    keys.grab().save(dir + "/menu_key_recorder_recording.png");
 }
 
 TEST_F(HoldBindingRecorderTest, MenuKeyRecorderTakesAnyKeyOrExtraButton) {
     MenuKeyRecorder keys;
     keys.show();
+    keys.setKey({49, 0x1800, std::nullopt});
+    savePicture(keys, "menu_key_recorder_idle");
     std::vector<KeyCombination> changes;
     keys.onChange = [&](const KeyCombination& k) { changes.push_back(k); };
     QTest::mouseClick(&keys, Qt::LeftButton);
+    savePicture(keys, "menu_key_recorder_recording");
     QTest::keyClick(&keys, Qt::Key_Escape);
     QTest::mouseClick(&keys, Qt::LeftButton);
     QTest::mouseClick(&keys, Qt::RightButton);

@@ -9,6 +9,7 @@
 
 #include "dial/wedge_geometry.h"
 #include "dial/glass_surface.h"
+#include "dial/music_knob.h"
 #include "platform/symbols.h"
 
 namespace orbel::dial {
@@ -345,27 +346,6 @@ void paintKnob(QPainter& p, QPointF centre, const KnobStyle& k) {
     p.restore();
 }
 
-void paintAlbumKnob(QPainter& p, QPointF centre, double size, const CenterState& c, bool dark) {
-    const double r = size / 2;
-    QPainterPath disc;
-    disc.addEllipse(centre, r, r);
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    if (c.artwork.isNull()) {
-        p.fillPath(disc, dark ? QColor(44, 44, 48) : QColor(226, 226, 230));
-        const double s = size * 0.3;
-        paintSymbol(p, "circle.grid.3x3", QRectF(centre.x() - s / 2, centre.y() - s / 2, s, s),
-                    dark ? QColor(235, 235, 235) : QColor(46, 46, 46));
-    } else {
-        p.setClipPath(disc);
-        p.drawImage(QRectF(centre.x() - r, centre.y() - r, size, size), c.artwork);
-        p.setClipping(false);
-    }
-    p.strokePath(disc, QPen(dark ? QColor::fromRgbF(1, 1, 1, 0.18f) : QColor::fromRgbF(0, 0, 0, 0.16f), 0.7));
-    p.restore();
-}
-
 void paintTrackCaption(QPainter& p, QPointF centre, const DialViewState& s) {
     if (s.centre.kind != CenterKind::AlbumArt || s.centre.title.empty()) return;
     const QPointF at(centre.x(), centre.y() + DialMetrics{s.menuRadius}.captionOffset());
@@ -394,7 +374,7 @@ void paintDial(QPainter& p, QPointF centre, const DialViewState& s, const QImage
     }
     for (int i = 0; i < n; ++i) paintWedgeLabel(p, centre, s, i);
     if (s.centre.kind == CenterKind::AlbumArt) {
-        paintAlbumKnob(p, centre, m.knobSize(), s.centre, s.palette.isDark);
+        paintMusicKnob(p, centre, m.knobSize(), s.centre.artwork, s.centre.discAngle);
     } else {
         paintKnob(p, centre, KnobStyle{m.knobSize(), s.centre.kind, s.palette.isDark, s.appearance, s.palette});
     }

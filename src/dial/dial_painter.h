@@ -1,7 +1,8 @@
 #pragma once
 
 // Paints the dial's layers with QPainter: the backdrop disc, the slot
-// wedges, the volume wedge, the centre knob and the track caption. Every
+// wedges, the volume wedge, the centre knob and the track caption (the
+// music dial's turning disc is in dial/music_knob.h). Every
 // function draws about a given dial centre in logical coordinates, so the
 // same code serves the live panel (any device pixel ratio) and offscreen
 // renders. Nothing here keeps state: the panel view caches what it paints.
@@ -47,9 +48,6 @@ struct KnobStyle {
     std::optional<DialPalette> palette;
 };
 void paintKnob(QPainter& p, QPointF centre, const KnobStyle& knob);
-// The music dial's centre: the artwork in a disc, for the music mode's own
-// knob to replace.
-void paintAlbumKnob(QPainter& p, QPointF centre, double size, const CenterState& centreState, bool dark);
 void paintTrackCaption(QPainter& p, QPointF centre, const DialViewState& state);
 
 // A system symbol ("questionmark", "arrow.left", "speaker.wave.2.fill", ...)

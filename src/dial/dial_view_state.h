@@ -30,6 +30,7 @@ struct CenterState {
     std::string title;
     std::string artist;
     bool isPlaying = false;
+    double discAngle = 0;  // album art: how far the music disc has turned, degrees
 };
 
 struct DialViewState {

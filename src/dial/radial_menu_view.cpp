@@ -4,6 +4,8 @@
 #include <QIcon>
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
+#include <cmath>
 
 #include "config/cycling_index_store.h"
 #include "dial/dial_accessibility.h"
@@ -35,6 +37,18 @@ CenterState centreOf(const CenterContent& content) {
     return c;
 }
 
+// Whether `region` lies within the circle of `radius` about `centre`: inside
+// the ring's hole, where nothing but the knob is drawn.
+bool insideCircle(const QRegion& region, QPointF centre, double radius) {
+    for (const QRect& r : region) {
+        const QRectF box = QRectF(r).translated(-centre);
+        const double dx = std::max(std::abs(box.left()), std::abs(box.right()));
+        const double dy = std::max(std::abs(box.top()), std::abs(box.bottom()));
+        if (dx * dx + dy * dy > radius * radius) return false;
+    }
+    return true;
+}
+
 // The parts of the state the cached layers are painted from.
 bool sameLayers(const DialViewState& a, const DialViewState& b) {
     return a.menuRadius == b.menuRadius && a.appearance == b.appearance && a.palette == b.palette &&
@@ -55,7 +69,8 @@ QImage defaultSlotImage(const SlotImage& image, double size, const QColor& label
     return {};
 }
 
-RadialMenuView::RadialMenuView(QWidget* parent) : QWidget(parent), resolver_(defaultSlotImage) {
+RadialMenuView::RadialMenuView(QWidget* parent)
+    : QWidget(parent), knob_(MusicCenterKnobState::shared()), resolver_(defaultSlotImage) {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_OpaquePaintEvent, false);
     setAutoFillBackground(false);
@@ -63,6 +78,14 @@ RadialMenuView::RadialMenuView(QWidget* parent) : QWidget(parent), resolver_(def
     setAccessibleName(QString::fromStdString(dialAccessibilityLabel()));
     connect(&DynamicTitleCache::shared(), &DynamicTitleCache::statesChanged, this, [this] { rebuild(true); });
     connect(&CyclingIndexStore::shared(), &CyclingIndexStore::changed, this, [this] { rebuild(true); });
+    // At most 60 frames a second: never shorter than 1/60 s apart.
+    knobFrames_.setInterval(17);
+    knobFrames_.setTimerType(Qt::PreciseTimer);
+    connect(&knobFrames_, &QTimer::timeout, this, &RadialMenuView::updateKnob);
+    connect(&knob_, &MusicCenterKnobState::changed, this, [this] {
+        followKnob();
+        updateKnob();
+    });
 }
 
 void RadialMenuView::setController(const RadialMenuController* controller) {
@@ -74,9 +97,32 @@ void RadialMenuView::setController(const RadialMenuController* controller) {
             connect(controller, signal, this, [this] { rebuild(); });
         connect(controller, &C::menuRadiusChanged, this, [this] { rebuild(); });
         connect(controller, &C::highlightedIndexChanged, this, &RadialMenuView::highlightChanged);
+        connect(controller, &C::centerContentChanged, this, &RadialMenuView::followKnob);
     }
     rebuild(true);
+    followKnob();
 }
+
+void RadialMenuView::followKnob() {
+    const auto* art = controller_ ? controller_->centerContent().get<CenterContent::AlbumArt>() : nullptr;
+    const bool shown = art && isVisible();
+    if (shown) knob_.setSpinning(art->isPlaying);
+    if (shown && knob_.isSpinning()) {
+        if (!knobFrames_.isActive()) knobFrames_.start();
+    } else {
+        knobFrames_.stop();
+    }
+}
+
+void RadialMenuView::updateKnob() {
+    if (!controller_ || !controller_->centerContent().is<CenterContent::AlbumArt>()) return;
+    const QRectF box = musicKnobBounds(dialCentre(), DialMetrics{controller_->menuRadius()}.knobSize());
+    update(QRegion(box.toAlignedRect(), QRegion::Ellipse));
+}
+
+void RadialMenuView::showEvent(QShowEvent*) { followKnob(); }
+
+void RadialMenuView::hideEvent(QHideEvent*) { knobFrames_.stop(); }
 
 void RadialMenuView::setImageResolver(SlotImageResolver resolver) {
     resolver_ = std::move(resolver);
@@ -100,6 +146,7 @@ DialViewState RadialMenuView::viewState() const {
     s.palette = DialPalette::make(s.appearance, systemScheme());
     s.highlightedIndex = controller_->highlightedIndex();
     s.centre = centreOf(controller_->centerContent());
+    if (s.centre.kind == CenterKind::AlbumArt) s.centre.discAngle = knob_.angle();
     s.draggedVolume = controller_->draggedVolume();
     s.isVolumeDragging = controller_->isVolumeDragging();
     auto* self = const_cast<RadialMenuView*>(this);
@@ -121,14 +168,16 @@ DialViewState RadialMenuView::viewState() const {
 const QImage& RadialMenuView::iconFor(const MenuSlot& slot, const DialPalette& palette) {
     const QColor label = toQColor(palette.labelText);
     const auto key = std::make_pair(slot.id(), label.rgba());
+    // A slot may change its picture in place (play turning to pause).
+    const SlotImage wanted = slot.icon();
     auto it = icons_.find(key);
-    if (it == icons_.end()) {
+    if (it == icons_.end() || it->second.first != wanted) {
         const double side = DialMetrics::kIconSide;
-        QImage image = resolver_ ? resolver_(slot.icon(), side, label, devicePixelRatioF()) : QImage();
+        QImage image = resolver_ ? resolver_(wanted, side, label, devicePixelRatioF()) : QImage();
         if (!image.isNull()) image.setDevicePixelRatio(double(image.width()) / side);
-        it = icons_.emplace(key, std::move(image)).first;
+        it = icons_.insert_or_assign(key, std::make_pair(wanted, std::move(image))).first;
     }
-    return it->second;
+    return it->second.second;
 }
 
 void RadialMenuView::rebuild(bool dropPictures) {
@@ -217,8 +266,9 @@ const QPixmap& RadialMenuView::baseLayer(const DialViewState& s) {
 
 void RadialMenuView::paintCachedWedge(QPainter& p, QPointF centre, const DialViewState& s, int index) {
     const auto& slot = controller_->currentSlots()[static_cast<std::size_t>(index)];
-    const WedgeKey key{index, int(s.wedges.size()), s.isHighlighted(index), slot->id(),
-                       s.wedges[static_cast<std::size_t>(index)].title};
+    const WedgeItem& item = s.wedges[static_cast<std::size_t>(index)];
+    const WedgeKey key{index, int(s.wedges.size()), s.isHighlighted(index), slot->id(), item.title,
+                       item.icon.cacheKey()};
     auto it = wedges_.find(key);
     if (it == wedges_.end()) {
         const double dpr = devicePixelRatioF();
@@ -254,6 +304,11 @@ void RadialMenuView::paintEvent(QPaintEvent* event) {
     const QPixmap& layer = baseLayer(s);
     const QSizeF layerSize = layer.deviceIndependentSize();
     p.drawPixmap(QPointF(c.x() - layerSize.width() / 2, c.y() - layerSize.height() / 2), layer);
+    if (s.centre.kind == CenterKind::AlbumArt && insideCircle(event->region(), c, m.innerRadius())) {
+        // A frame of the turning disc: nothing else lies in the ring's hole.
+        paintMusicKnob(p, c, m.knobSize(), s.centre.artwork, s.centre.discAngle);
+        return;
+    }
     const QRectF dirty = event->rect();
     const int n = static_cast<int>(s.wedges.size());
     std::vector<bool> touched(static_cast<std::size_t>(n));
@@ -266,7 +321,7 @@ void RadialMenuView::paintEvent(QPaintEvent* event) {
     }
     for (int i = 0; i < n; ++i)
         if (touched[static_cast<std::size_t>(i)]) paintWedgeLabel(p, c, s, i);
-    if (s.centre.kind == CenterKind::AlbumArt) paintAlbumKnob(p, c, m.knobSize(), s.centre, s.palette.isDark);
+    if (s.centre.kind == CenterKind::AlbumArt) paintMusicKnob(p, c, m.knobSize(), s.centre.artwork, s.centre.discAngle);
     paintTrackCaption(p, c, s);
 }
 

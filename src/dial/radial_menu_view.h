@@ -7,15 +7,22 @@
 // wedge as plain and as highlighted, and the slots' pictures. Only the
 // glass (made from what is behind the dial at each showing) is new each
 // time, and a highlight change repaints just the two wedges concerned.
+//
+// In music mode the centre is the turning disc of the shared
+// `MusicCenterKnobState`: while the view is on screen it starts or stops the
+// disc with the track, and while the disc turns it repaints the disc alone,
+// at most 60 times a second. A still disc, or a hidden view, costs no frames.
 
 #include <QImage>
 #include <QPixmap>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <map>
 
 #include "dial/dial_view_state.h"
+#include "dial/music_knob.h"
 #include "dial/radial_menu_controller.h"
 
 namespace orbel::dial {
@@ -48,10 +55,14 @@ public:
     // The state drawn now, for tests and renders.
     DialViewState viewState() const;
     QPointF dialCentre() const { return QPointF(width() / 2.0, height() / 2.0); }
+    // Whether the music disc is being redrawn frame by frame.
+    bool isAnimatingKnob() const { return knobFrames_.isActive(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     // Repaints everything; `dropPictures` also forgets the slots' pictures
@@ -59,6 +70,10 @@ private:
     void rebuild(bool dropPictures = false);
     void highlightChanged(int index);  // repaint the two wedges concerned
     void refreshAccessibility();
+    // Starts or stops the music disc with the track while on screen, and
+    // runs the frames while it turns.
+    void followKnob();
+    void updateKnob();  // repaint the music disc alone
     const QImage& iconFor(const MenuSlot& slot, const DialPalette& palette);
     void checkLayerKey(const DialViewState& state);
     const QPixmap& baseLayer(const DialViewState& state);
@@ -70,6 +85,7 @@ private:
         bool lit = false;
         Uuid id;
         std::string title;
+        qint64 icon = 0;  // the picture's cache key
         auto operator<=>(const WedgeKey&) const = default;
     };
     struct WedgePicture {
@@ -78,6 +94,8 @@ private:
     };
 
     QPointer<const RadialMenuController> controller_;
+    MusicCenterKnobState& knob_;
+    QTimer knobFrames_;
     SlotImageResolver resolver_;
     QImage behind_;
     QRectF behindArea_;
@@ -88,7 +106,8 @@ private:
     DialViewState cachedFor_;  // the look the kept pictures were painted for
     double cachedDpr_ = 0;
     int lastHighlight_ = -1;
-    std::map<std::pair<Uuid, QRgb>, QImage> icons_;  // by slot and label colour
+    // By slot and label colour, with the picture they were made from.
+    std::map<std::pair<Uuid, QRgb>, std::pair<SlotImage, QImage>> icons_;
     std::map<WedgeKey, WedgePicture> wedges_;
 };
 

@@ -14,6 +14,7 @@
 #include "platform/audio_output.h"
 #include "platform/clock.h"
 #include "platform/displays.h"
+#include "platform/now_playing.h"
 #include "platform/process_runner.h"
 #include "platform/screen_grabber.h"
 #include "platform/session_services.h"
@@ -30,7 +31,7 @@ using platform::Alerts;
 using platform::AudioOutput;
 using platform::Clock;
 using platform::Displays;
-using platform::EventPoster;
+using platform::NowPlaying;
 using platform::ProcessRunner;
 using platform::ScreenGrabber;
 using platform::SessionServices;
@@ -61,7 +62,6 @@ const std::vector<std::vector<std::string>> kForceQuitTools = {
 }  // namespace
 
 void SystemActionExecutor::perform(const SystemAction& action) {
-    using platform::MediaKey;
     switch (action.kind) {
         case K::setVolume:
             return whenAudioReady([level = SystemAction::clampLevel(action.value), done = beepUnless()](AudioOutput& a) {
@@ -89,9 +89,11 @@ void SystemActionExecutor::perform(const SystemAction& action) {
             }
             return;
         case K::nextDisplay: return nextDisplay();
-        case K::mediaPlayPause: return postMediaKey(MediaKey::playPause);
-        case K::mediaNext: return postMediaKey(MediaKey::next);
-        case K::mediaPrevious: return postMediaKey(MediaKey::previous);
+        // Straight to the current player: a media key reaches one only when
+        // some program of the desktop listens for it.
+        case K::mediaPlayPause: return beepUnlessPlayer(NowPlaying::shared().togglePlayPause());
+        case K::mediaNext: return beepUnlessPlayer(NowPlaying::shared().nextTrack());
+        case K::mediaPrevious: return beepUnlessPlayer(NowPlaying::shared().previousTrack());
         case K::toggleWiFi: return SessionServices::shared().toggleWireless(beepUnlessSession("Wi-Fi"));
         case K::toggleDND: return SessionServices::shared().toggleDoNotDisturb(beepUnlessSession("do not disturb"));
         case K::spotlight:
@@ -176,8 +178,10 @@ void SystemActionExecutor::nextDisplay() {
     }
 }
 
-void SystemActionExecutor::postMediaKey(platform::MediaKey key) {
-    if (!EventPoster::shared().postMediaKey(key)) Alerts::shared().beep();
+void SystemActionExecutor::beepUnlessPlayer(bool sent) {
+    if (sent) return;
+    qCInfo(lcActions) << "no media player to send the command to";
+    Alerts::shared().beep();
 }
 
 void SystemActionExecutor::takeFullScreenshot() {

@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "model/system_action.h"
-#include "platform/event_poster.h"
 #include "platform/shared_instance.h"
 
 namespace orbel::platform {
@@ -23,7 +22,6 @@ class Alerts;
 class AudioOutput;
 class Clock;
 class Displays;
-class EventPoster;
 class ProcessRunner;
 class ScreenGrabber;
 class SessionServices;
@@ -58,7 +56,8 @@ private:
     void changeBrightness(double delta);
     void setBrightness(double level);
     void nextDisplay();
-    void postMediaKey(platform::MediaKey key);
+    // The media actions: `sent` is false when no player was there to answer.
+    static void beepUnlessPlayer(bool sent);
     void takeFullScreenshot();
     // "Screenshot 2024-01-02 at 09.05.03.png" for that moment in local time.
     static std::string screenshotFileName(double secondsSince1970);

@@ -1,15 +1,22 @@
 #include <QBuffer>
+#include <QDir>
 #include <QImage>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "dial/radial_menu_view.h"
+#include "dial/wedge_geometry.h"
+#include "fakes/fake_dial_surface.h"
 #include "fakes/fake_now_playing.h"
 #include "fakes/fake_platform_basics.h"
 #include "fakes/fake_system_platform.h"
+#include "fakes/replace_shared.h"
 #include "music/last_played_cache.h"
-#include "music/music_center_knob.h"
+#include "music/music_track_label.h"
 #include "music/music_dial_mode_provider.h"
 #include "music/system_volume_controller.h"
 #include "support/test_files.h"
@@ -225,54 +232,86 @@ TEST(MusicSlots, SymbolsAndCommands) {
     EXPECT_EQ(toggle.icon().fallbackSymbol, "pause.fill");
 }
 
-TEST(MusicCenterKnobState, AngleFollowsTheClock) {
-    fakes::FakeClock clock;
-    MusicCenterKnobState state(clock);
-    state.setSpinning(true);
-    clock.advance(5);
-    state.setSpinning(true);  // already spinning: the reference stays
-    clock.advance(5);
-    EXPECT_DOUBLE_EQ(state.angle(), 90);
-    state.setSpinning(false);
-    EXPECT_DOUBLE_EQ(state.baseAngle(), 90);
-    clock.advance(100);
-    EXPECT_DOUBLE_EQ(state.angle(), 90);
-    // From 350, ten seconds later: 350 + 450 = 800, that is 80.
-    MusicCenterKnobState other(clock);
-    other.setSpinning(true);
-    clock.advance(350.0 / 45);
-    other.setSpinning(false);
-    other.setSpinning(true);
-    clock.advance(10);
-    EXPECT_NEAR(other.angle(), 80, 1e-3);
-}
-
 QString artifact(const QString& name) {
     const QString dir = QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts");
     QDir().mkpath(dir);
     return dir + "/" + name;
 }
 
-TEST(MusicCenterKnob, RendersAndAnimatesOnlyWhileSpinning) {
+// The whole music dial as the live view draws it: the provider's slots
+// around the track's artwork on the turning disc, which is redrawn frame by
+// frame only while the track plays and the dial is on screen.
+TEST_F(ProviderTest, DialViewTurnsTheDiscOnlyWhilePlayingAndOnScreen) {
     fakes::FakeClock clock;
-    MusicCenterKnobState state(clock);
-    QImage art(64, 48, QImage::Format_ARGB32);
-    art.fill(QColor(230, 120, 40));
-    QImage sheet(3 * 120, 120, QImage::Format_ARGB32_Premultiplied);
-    sheet.fill(QColor(40, 40, 48));
-    for (int i = 0; i < 3; ++i) {
-        MusicCenterKnob knob(108.8, state);
-        if (i > 0) knob.setArtwork(std::make_shared<const QImage>(art));
-        knob.setPlaying(i == 2);
-        knob.show();
-        EXPECT_EQ(knob.isAnimating(), i == 2);
-        clock.advance(1);
-        knob.render(&sheet, QPoint(i * 120 + 5, 5), QRegion(), QWidget::DrawChildren);
-        knob.setPlaying(false);
-        EXPECT_FALSE(knob.isAnimating());
-    }
-    EXPECT_TRUE(sheet.save(artifact("music-knob.png")));
+    MusicCenterKnobState knob(clock);
+    fakes::ReplaceShared<MusicCenterKnobState> useKnob{knob};
+    fakes::FakeDialSurface surface;
+    RadialMenuController dial(nullptr, surface);
+    dial::RadialMenuView view;
+    view.setController(&dial);
+    view.resize(560, 640);
 
+    QImage art(120, 120, QImage::Format_ARGB32);
+    art.fill(QColor(214, 96, 40));
+    QPainter(&art).fillRect(0, 60, 120, 60, QColor(36, 52, 120));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    art.save(&buffer, "PNG");
+    NowPlayingInfo playing = info("Blue in Green", true, 1.0), paused = info("Blue in Green", false, 0.0);
+    playing.artworkPng = paused.artworkPng = png;
+    auto report = [&](const NowPlayingInfo& i) {
+        players.report(i);
+        QCoreApplication::processEvents();  // the dial takes the provider's changes queued
+    };
+    players.current = playing;
+    service.refresh();
+    dial.setMode(DialMode::music, &provider, &volume);
+    EXPECT_FALSE(view.isAnimatingKnob());  // not on screen yet
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    EXPECT_TRUE(knob.isSpinning());
+    EXPECT_TRUE(view.isAnimatingKnob());
+    clock.advance(1);
+    const QImage playingShot = view.grab().toImage();
+    EXPECT_TRUE(playingShot.save(artifact("music-dial-playing.png")));
+    // The frames repaint the disc alone.
+    struct Frames : QObject {
+        QRegion painted;
+        int count = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Paint) ++count, painted += static_cast<QPaintEvent*>(e)->region();
+            return false;
+        }
+    } frames;
+    view.installEventFilter(&frames);
+    QTest::qWait(120);
+    view.removeEventFilter(&frames);
+    EXPECT_GE(frames.count, 2);
+    EXPECT_LE(frames.count, 8);
+    const double knobSize = dial::DialMetrics{dial.menuRadius()}.knobSize();
+    EXPECT_TRUE(dial::musicKnobBounds(view.dialCentre(), knobSize).toAlignedRect().contains(frames.painted.boundingRect()));
+
+    report(paused);
+    EXPECT_FALSE(view.isAnimatingKnob());
+    EXPECT_NEAR(knob.baseAngle(), 45, 1e-6);
+    const QImage pausedShot = view.grab().toImage();
+    EXPECT_TRUE(pausedShot.save(artifact("music-dial-paused.png")));
+    // The top wedge's pause bars gave way to the play triangle.
+    const QPoint toggleIcon = dial::pointOnWedgeAxis(view.dialCentre(), 0, 4, dial::DialMetrics{}.iconRadius()).toPoint();
+    EXPECT_NE(playingShot.pixel(toggleIcon), pausedShot.pixel(toggleIcon));
+    report(playing);
+    EXPECT_TRUE(view.isAnimatingKnob());
+    view.hide();  // the dial closes, the music plays on
+    EXPECT_FALSE(view.isAnimatingKnob());
+    EXPECT_TRUE(knob.isSpinning());
+    view.show();
+    EXPECT_TRUE(view.isAnimatingKnob());
+    dial.setMode(DialMode::standard);
+    EXPECT_FALSE(view.isAnimatingKnob());
+}
+
+TEST(MusicTrackLabel, HidesAfterItsTimeUnlessUntitled) {
     MusicTrackLabel label(std::chrono::milliseconds(300), std::chrono::milliseconds(0));
     label.setTrack("A very long title of a song", "Ann, Bob");
     label.resize(label.sizeHint());

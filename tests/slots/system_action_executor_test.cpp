@@ -9,6 +9,7 @@
 
 #include "fakes/fake_alerts.h"
 #include "fakes/fake_event_poster.h"
+#include "fakes/fake_now_playing.h"
 #include "fakes/fake_platform_basics.h"
 #include "fakes/fake_process_runner.h"
 #include "fakes/fake_system_platform.h"
@@ -29,6 +30,7 @@ struct Rig {
     fakes::FakeAudioOutput audio;
     fakes::FakeDisplays displays;
     fakes::FakeEventPoster events;
+    fakes::FakeNowPlaying player;
     fakes::FakeSessionServices session;
     fakes::FakeWorkspace workspace;
     fakes::FakeTrash trash;
@@ -40,6 +42,7 @@ struct Rig {
     fakes::ReplaceShared<platform::AudioOutput> useAudio{audio};
     fakes::ReplaceShared<platform::Displays> useDisplays{displays};
     fakes::ReplaceShared<platform::EventPoster> useEvents{events};
+    fakes::ReplaceShared<platform::NowPlaying> usePlayer{player};
     fakes::ReplaceShared<platform::SessionServices> useSession{session};
     fakes::ReplaceShared<platform::Workspace> useWorkspace{workspace};
     fakes::ReplaceShared<platform::Trash> useTrash{trash};
@@ -65,7 +68,7 @@ struct Rig {
 
     Trace trace() const {
         Trace t;
-        for (const auto* calls : {&audio.calls, &displays.calls, &session.calls, &workspace.calls})
+        for (const auto* calls : {&audio.calls, &displays.calls, &session.calls, &workspace.calls, &player.commands})
             t.insert(t.end(), calls->begin(), calls->end());
         for (const auto& p : events.posted) t.push_back(p.kind == fakes::PostedInput::Kind::mediaKey ? "media" : "posted");
         for (int i = 0; i < trash.emptied; ++i) t.push_back("emptyTrash");
@@ -112,6 +115,7 @@ TEST(SystemActionExecutor, FailuresBeepAndNeverPassForSuccess) {
     };
     auto none = [](Rig&) {};
     auto noBacklight = [](Rig& r) { r.displays.backlight.reset(); };
+    auto noPlayer = [](Rig& r) { r.player.hasPlayer = false; };
     const std::vector<Case> cases = {
         {K::screenshot, none, true},
         {K::screenRecording, none, true},
@@ -125,7 +129,9 @@ TEST(SystemActionExecutor, FailuresBeepAndNeverPassForSuccess) {
         {K::lockScreen, [](Rig& r) { r.session.failures["lockScreen"] = "no locker"; }},
         {K::emptyTrash, [](Rig& r) { r.trash.succeeds = false; }},
         {K::screenshotFull, [](Rig& r) { r.grabber.succeeds = false; }},
-        {K::mediaPlayPause, [](Rig& r) { r.events.succeeds = false; }},
+        {K::mediaPlayPause, noPlayer, true},
+        {K::mediaNext, noPlayer, true},
+        {K::mediaPrevious, noPlayer, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.action.identifier());
@@ -153,11 +159,15 @@ TEST(SystemActionExecutor, ToolsArePickedInOrderAndAToolThatCannotStartBeeps) {
     EXPECT_EQ(rig.alerts.beeps, 1);
 }
 
-TEST(SystemActionExecutor, LevelsAreHeldToTheRangeAndStepsAreSixteenths) {
+// Levels are held to the range, steps are sixteenths, and the media actions
+// go to the current player.
+TEST(SystemActionExecutor, EachActionAsksItsServiceForExactlyItsOperation) {
     const std::vector<std::pair<SystemAction, std::string>> cases = {
         {SystemAction::setVolume(1.7), "setVolume 1"},     {SystemAction::setVolume(-0.2), "setVolume 0"},
         {SystemAction::setVolume(NAN), "setVolume 0"},     {SystemAction::setBrightness(1.4), "setBrightness 1"},
         {K::volumeDown, "changeVolume -0.0625"},          {K::brightnessUp, "changeBrightness 0.0625"},
+        {K::mediaPlayPause, "toggle"},                    {K::mediaNext, "next"},
+        {K::mediaPrevious, "prev"},
     };
     for (const auto& [action, expected] : cases) {
         Rig rig;

@@ -1,0 +1,125 @@
+#include "dial/music_knob.h"
+
+#include <QLinearGradient>
+#include <QPainterPath>
+#include <algorithm>
+#include <cmath>
+
+#include "dial/dial_painter.h"
+
+namespace orbel {
+
+// MARK: rotation state
+
+MusicCenterKnobState::MusicCenterKnobState(platform::Clock& clock)
+    : clock_(clock), reference_(clock.monotonicNow()) {}
+
+double MusicCenterKnobState::secondsSinceReference() const {
+    return std::chrono::duration<double>(clock_.monotonicNow() - reference_).count();
+}
+
+double MusicCenterKnobState::angle() const {
+    if (!spinning_) return baseAngle_;
+    return std::fmod(baseAngle_ + secondsSinceReference() * kDegreesPerSecond, 360.0);
+}
+
+void MusicCenterKnobState::setSpinning(bool playing) {
+    if (playing == spinning_) return;
+    if (playing) {
+        reference_ = clock_.monotonicNow();
+    } else {
+        // fmod of a negative (a clock set back) stays negative: bring it into 0..360.
+        baseAngle_ = std::fmod(angle() + 360.0, 360.0);
+    }
+    spinning_ = playing;
+    Q_EMIT changed();
+}
+
+MusicCenterKnobState& MusicCenterKnobState::makeShared() {
+    return platform::processLifetimeInstance<MusicCenterKnobState>();
+}
+
+// MARK: drawing
+
+namespace dial {
+namespace {
+
+QRectF circle(QPointF c, double diameter) {
+    return QRectF(c.x() - diameter / 2, c.y() - diameter / 2, diameter, diameter);
+}
+
+QColor white(double opacity) { return QColor::fromRgbF(1, 1, 1, float(opacity)); }
+QColor black(double opacity) { return QColor::fromRgbF(0, 0, 0, float(opacity)); }
+
+// The label in the middle of the disc: the artwork filling the circle
+// (aspect kept, the excess cropped), or a note on black.
+void paintLabel(QPainter& p, QPointF c, double size, const QImage& artwork) {
+    const QRectF label = circle(c, 0.7 * size);
+    QPainterPath clip;
+    clip.addEllipse(label);
+    p.save();
+    p.setClipPath(clip, Qt::IntersectClip);
+    if (!artwork.isNull()) {
+        const QSizeF image = artwork.size();
+        const QSizeF drawn = image * std::max(label.width() / image.width(), label.height() / image.height());
+        p.drawImage(circle(c, 0).adjusted(-drawn.width() / 2, -drawn.height() / 2, drawn.width() / 2,
+                                          drawn.height() / 2),
+                    artwork);
+    } else {
+        p.fillRect(label, Qt::black);
+        paintSymbol(p, "music.note", circle(c, 0.22 * size), white(0.55));
+    }
+    p.restore();
+}
+
+}  // namespace
+
+QRectF musicKnobBounds(QPointF centre, double size) { return circle(centre, size + 8); }
+
+void paintMusicKnob(QPainter& p, QPointF c, double s, const QImage& artwork, double angle) {
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.setPen(Qt::NoPen);
+
+    // A small shadow just below the disc.
+    p.setBrush(black(0.22));
+    p.drawEllipse(circle(c, s + 2).translated(0, 1));
+
+    // The turning disc.
+    p.save();
+    p.translate(c);
+    p.rotate(angle);
+    p.translate(-c);
+    p.setBrush(Qt::black);
+    p.drawEllipse(circle(c, s));
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(white(0.2), 0.4));
+    for (int i = 0; i < 12; ++i) p.drawEllipse(circle(c, s * (0.71 + i * 0.26 / 11)));
+    p.setPen(QPen(white(0.1), 1.2));
+    for (double scale : {0.78, 0.86, 0.94}) p.drawEllipse(circle(c, s * scale));
+    paintLabel(p, c, s, artwork);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    p.drawEllipse(circle(c, 0.035 * s));
+    p.restore();
+
+    // The fixed sheen, from the top left to the bottom right, and the rim.
+    const QRectF disc = circle(c, s);
+    QLinearGradient sheen(disc.topLeft(), disc.bottomRight());
+    sheen.setColorAt(0.05, white(0.16));
+    sheen.setColorAt(0.30, white(0.08));
+    sheen.setColorAt(0.55, black(0));
+    sheen.setColorAt(0.90, black(0.10));
+    sheen.setColorAt(1.0, black(0.14));
+    p.setBrush(sheen);
+    p.drawEllipse(disc);
+    const double rim = 0.012 * s;
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(black(0.35), rim));
+    p.drawEllipse(circle(c, s - rim));  // stroked inside the edge
+    p.restore();
+}
+
+}  // namespace dial
+}  // namespace orbel

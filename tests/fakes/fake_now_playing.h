@@ -24,13 +24,12 @@ public:
     std::function<void()> noTrack;
     std::optional<platform::NowPlayingInfo> current;
     int listens = 0;
-    bool hasPlayer = true;
     std::vector<std::string> commands;
 
 private:
     bool sent(const char* command) {
-        if (hasPlayer) commands.push_back(command);
-        return hasPlayer;
+        commands.push_back(command);
+        return true;
     }
 };
 

@@ -14,16 +14,10 @@ namespace orbel {
 namespace {
 
 using systemtest::spin;
+using systemtest::run;
 using systemtest::spinUntil;
 
 const QString kOrbel = QStringLiteral(ORBEL_BINARY_DIR "/src/orbel");
-
-QString run(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(5000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 // One orbel process with a configuration folder of its own.
 class Orbel {
@@ -119,7 +113,7 @@ TEST_F(AppSystem, TrayIconHotKeyAndASecondLaunchWithABackup) {
     orbel.start(second, {backup});
     ASSERT_TRUE(second.waitForFinished(10000));
     EXPECT_EQ(second.exitCode(), 0);
-    EXPECT_TRUE(spinUntil([] { return !run("xdotool", {"search", "--name", "Orbel Settings"}).trimmed().isEmpty(); }));
+    EXPECT_TRUE(spinUntil([] { return !run("xdotool", {"search", "--name", "Orbel Settings"}).isEmpty(); }));
     tray.kill();
     tray.waitForFinished(2000);
 }

@@ -75,8 +75,7 @@ protected:
     QString marker_;
     QProcess compositor_;
     QWidget behind_;
-    fakes::FakeKeyValueStore defaults_;
-    fakes::ReplaceShared<platform::KeyValueStore> useDefaults_{defaults_};
+    fakes::Installed<fakes::FakeKeyValueStore, platform::KeyValueStore> defaults_;
     ConfigManager manager_{dir_.filePath("config.json").toStdString(),
                            ProfileStore(dir_.filePath("profiles").toStdString())};
     dial::DialPanels panels_;

@@ -1,6 +1,7 @@
 // XTest input typed into a real Qt window.
 #include <gtest/gtest.h>
 
+#include "model/key_combination.h"
 #include "platform/event_poster.h"
 #include "platform/permissions.h"
 #include "system_helpers.h"
@@ -11,7 +12,8 @@ namespace {
 using platform::EventPoster;
 using systemtest::Program;
 
-constexpr std::uint32_t kShift = 0x200, kControl = 0x1000;
+using modifier::kControl;
+using modifier::kShift;
 
 TEST(SystemEventPoster, ChordsAndLiteralTextReachALineEdit) {
     ORBEL_REQUIRE_DISPLAY();

@@ -17,16 +17,11 @@ namespace {
 
 using systemtest::spin;
 using systemtest::spinUntil;
+using systemtest::xdotool;
 
 const KeyCombination kCtrlOptO{31, modifier::kControl | modifier::kOption, std::nullopt};
 const KeyCombination kCtrlOptH{4, modifier::kControl | modifier::kOption, std::nullopt};
 const KeyCombination kCtrlOptP{35, modifier::kControl | modifier::kOption, std::nullopt};
-
-void xdotool(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    ASSERT_TRUE(spinUntil([&] { return p.state() == QProcess::NotRunning; }));
-}
 
 // Another X client: it grabs chords and the keyboard as a window manager or
 // an open dial would.

@@ -16,6 +16,7 @@ namespace {
 using systemtest::spin;
 using systemtest::run;
 using systemtest::spinUntil;
+using systemtest::xdotool;
 
 const QString kOrbel = QStringLiteral(ORBEL_BINARY_DIR "/src/orbel");
 
@@ -91,7 +92,7 @@ TEST_F(AppSystem, TrayIconHotKeyAndASecondLaunchWithABackup) {
     }
     Orbel orbel(R"({"version":1,"hotkey":"ctrl+opt+o","showInTray":true})");
     ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible"));
-    QProcess::execute("xdotool", {"key", "Escape"});
+    xdotool({"key", "Escape"});
     ASSERT_TRUE(orbel.waitForLog("HideMenuComplete"));
 
     if (tray.state() == QProcess::Running) {
@@ -102,9 +103,9 @@ TEST_F(AppSystem, TrayIconHotKeyAndASecondLaunchWithABackup) {
     }
 
     const int shown = orbel.count("ShowMenuVisible");
-    QProcess::execute("xdotool", {"key", "ctrl+alt+o"});
+    xdotool({"key", "ctrl+alt+o"});
     EXPECT_TRUE(spinUntil([&] { return orbel.count("ShowMenuVisible") == shown + 1; }));
-    QProcess::execute("xdotool", {"key", "Escape"});
+    xdotool({"key", "Escape"});
     EXPECT_TRUE(spinUntil([&] { return orbel.count("HideMenuComplete") == 2; }));
 
     const QString backup = orbel.home() + "/Shared.orbelbackup";

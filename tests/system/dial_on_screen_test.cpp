@@ -23,12 +23,11 @@
 using namespace orbel;
 using orbel::systemtest::spin;
 using orbel::systemtest::spinUntil;
+using orbel::systemtest::xdotool;
 
 namespace {
 
 const QColor kBehind(200, 30, 40);
-
-void xdotool(const QStringList& args) { QProcess::execute("xdotool", args); }
 
 class DialOnScreenTest : public ::testing::Test {
 protected:

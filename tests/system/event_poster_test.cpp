@@ -51,12 +51,9 @@ TEST(SystemEventPoster, ModifiersHeldByTheUserDoNotLeakIntoTypedText) {
     ASSERT_TRUE(window.waitForLine("ready"));
     // Hold Shift the way a user finishing a hot key would, with a second
     // process so that the server sees a real held key.
-    QProcess xdotool;
-    xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("keydown"), QStringLiteral("shift")});
-    ASSERT_TRUE(xdotool.waitForFinished(5000));
+    systemtest::xdotool({"keydown", "shift"});
     EventPoster::shared().typeText("abc");
-    xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("keyup"), QStringLiteral("shift")});
-    ASSERT_TRUE(xdotool.waitForFinished(5000));
+    systemtest::xdotool({"keyup", "shift"});
     EXPECT_TRUE(window.waitForLine("text:abc")) << window.lastLineStartingWith("text:");
 }
 

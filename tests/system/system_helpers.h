@@ -123,6 +123,13 @@ inline QString run(const QString& program, const QStringList& args, int* exitCod
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
 
+// Runs xdotool, the event loop running meanwhile.
+inline void xdotool(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), args);
+    EXPECT_TRUE(spinUntil([&] { return p.state() == QProcess::NotRunning; }));
+}
+
 // Runs pactl against the session's PulseAudio server.
 inline QString pactl(const QStringList& args, int* exitCode = nullptr) {
     return run(QStringLiteral("pactl"), args, exitCode);

@@ -6,6 +6,7 @@
 #include "app/settings_window_controller.h"
 #include "app/update_checker.h"
 #include "dial/radial_menu_controller.h"
+#include "input/logitech_hid_listener.h"
 #include "platform/alerts.h"
 
 namespace orbel {
@@ -86,6 +87,9 @@ void TrayManager::showAbout() {
     platform::Alerts::shared().show(alert);
 }
 
-void TrayManager::quitApp() { QApplication::quit(); }
+void TrayManager::quitApp() {
+    // Diverted mouse buttons are handed back to the mouse before the end.
+    input::LogitechHidListener::shared().stop([] { QApplication::quit(); });
+}
 
 }  // namespace orbel

@@ -12,13 +12,22 @@ namespace orbel {
 
 std::string_view rawValue(RestoreStrategy strategy) { return strategy == RestoreStrategy::merge ? "merge" : "replace"; }
 
-BackupManagerError::BackupManagerError(Kind kind, std::string payload) : kind_(kind), payload_(std::move(payload)) {
-    switch (kind_) {
-        case Kind::readFailed: description_ = "Couldn't read the backup: " + payload_; break;
-        case Kind::writeFailed: description_ = "Couldn't write the backup: " + payload_; break;
-        case Kind::applyFailed: description_ = "Couldn't apply the backup: " + payload_; break;
+namespace {
+
+std::string describe(BackupManagerError::Kind kind, const std::string& payload) {
+    using Kind = BackupManagerError::Kind;
+    switch (kind) {
+        case Kind::readFailed: return "Couldn't read the backup: " + payload;
+        case Kind::writeFailed: return "Couldn't write the backup: " + payload;
+        case Kind::applyFailed: return "Couldn't apply the backup: " + payload;
     }
+    return payload;
 }
+
+}  // namespace
+
+BackupManagerError::BackupManagerError(Kind kind, std::string payload)
+    : Error(describe(kind, payload)), kind_(kind), payload_(std::move(payload)) {}
 
 namespace BackupManager {
 
@@ -29,7 +38,24 @@ namespace {
 // What a profile name becomes on disk: the store trims spaces and tabs.
 std::string fileName(const std::string& name) { return text::trimSpacesAndTabs(name); }
 
-std::string describe(const std::exception& e) { return e.what(); }
+// A name as it appears in a message: a NUL would end the text there.
+std::string quoted(const std::string& name) {
+    std::string out = "\"";
+    for (char c : name) out += c == '\0' ? std::string("\\0") : std::string(1, c);
+    return out + "\"";
+}
+
+// Refuses, before anything is written, a backup whose profile names the
+// store cannot hold.
+void checkNames(const OrbelBackup& backup, const ProfileStore& store) {
+    for (const auto& [name, config] : backup.profiles) {
+        try {
+            store.url(name);
+        } catch (const ProfileStoreError& e) {
+            applyFailed("Couldn't restore profile " + quoted(name) + ": " + e.what());
+        }
+    }
+}
 
 }  // namespace
 
@@ -65,9 +91,9 @@ void writeBackup(const OrbelBackup& backup, const std::string& path) {
     std::string bytes;
     try {
         bytes = backup.encode();
-    } catch (const std::exception& e) {
-        throw BackupManagerError(BackupManagerError::Kind::writeFailed,
-                                 OrbelBackupCodecError::encodeFailed(e.what()).message());
+    } catch (const OrbelBackupCodecError& e) {
+        // Already "Couldn't write this backup: " and the reason.
+        throw BackupManagerError(BackupManagerError::Kind::writeFailed, e.what());
     }
     if (auto failure = writeFileAtomically(path, bytes)) {
         throw BackupManagerError(BackupManagerError::Kind::writeFailed, *failure);
@@ -84,7 +110,8 @@ std::string uniqueProfileName(const std::string& name, const std::set<std::strin
 }
 
 MergeRestoreResult restoreMerge(const OrbelBackup& backup, ConfigManager& manager) {
-    const ProfileStore& store = manager.profileStore();
+    const ProfileStore& store = manager.profileStore();  // after the queued saves
+    checkNames(backup, store);
     // Names as they are on disk, so that " Work" in a backup never lands on Work.json.
     std::set<std::string> taken;
     for (const auto& name : store.list()) taken.insert(name);
@@ -99,8 +126,8 @@ MergeRestoreResult restoreMerge(const OrbelBackup& backup, ConfigManager& manage
         const std::string freeName = uniqueProfileName(stored, taken);
         try {
             store.save(config, freeName);
-        } catch (const std::exception& e) {
-            applyFailed(describe(e));
+        } catch (const ProfileStoreError& e) {
+            applyFailed(e.what());
         }
         taken.insert(freeName);
         result.written.push_back(freeName);
@@ -110,48 +137,34 @@ MergeRestoreResult restoreMerge(const OrbelBackup& backup, ConfigManager& manage
 }
 
 std::vector<std::string> restoreReplace(const OrbelBackup& backup, ConfigManager& manager) {
-    const ProfileStore& store = manager.profileStore();
+    const ProfileStore& store = manager.profileStore();  // after the queued saves
     // Everything that could make the restore stop half-way is checked before
-    // anything is deleted.
+    // anything is written, and the files are replaced all or nothing.
     if (backup.profiles.size() > static_cast<std::size_t>(ProfileStore::kLimit)) {
         applyFailed("The backup holds " + std::to_string(backup.profiles.size()) + " profiles; at most " +
                     std::to_string(ProfileStore::kLimit) + " can be kept.");
     }
+    checkNames(backup, store);
     std::set<std::string> files;
     for (const auto& [name, config] : backup.profiles) {
-        try {
-            store.url(name);
-        } catch (const std::exception& e) {
-            applyFailed("Couldn't restore profile \"" + name + "\": " + describe(e));
-        }
         if (!files.insert(fileName(name)).second) {
-            applyFailed("Couldn't restore profile \"" + name + "\": another profile in the backup has the same name.");
+            applyFailed("Couldn't restore profile " + quoted(name) + ": another profile in the backup has the same name.");
         }
     }
-
+    if (const auto failure = store.replaceAll(backup.profiles)) {
+        const bool removing = failure->step == ProfileStore::ReplaceFailure::Step::removing;
+        applyFailed((removing ? "Couldn't remove existing profile " : "Couldn't restore profile ") +
+                    quoted(failure->name) + ": " + failure->reason);
+    }
     manager.clearActiveProfile();
-    for (const auto& name : store.list()) {
-        try {
-            store.remove(name);
-        } catch (const std::exception& e) {
-            applyFailed("Couldn't remove existing profile \"" + name + "\": " + describe(e));
-        }
-    }
     std::vector<std::string> restored;
-    for (const auto& [name, config] : backup.profiles) {
-        try {
-            store.save(config, name);
-        } catch (const std::exception& e) {
-            applyFailed("Couldn't restore profile \"" + name + "\": " + describe(e));
-        }
-        restored.push_back(name);
-    }
+    for (const auto& [name, config] : backup.profiles) restored.push_back(name);
     manager.applyConfig(backup.liveConfig);
     if (backup.activeProfile && backup.profiles.count(*backup.activeProfile)) {
         try {
             manager.switchToProfile(*backup.activeProfile);
-        } catch (const std::exception& e) {
-            applyFailed("Profiles restored, but couldn't activate \"" + *backup.activeProfile + "\": " + describe(e));
+        } catch (const ProfileStoreError& e) {
+            applyFailed("Profiles restored, but couldn't activate " + quoted(*backup.activeProfile) + ": " + e.what());
         }
     }
     return restored;

@@ -3,7 +3,6 @@
 // Backups of the whole set-up: the live configuration, every profile and the
 // active profile's name; and their restore by merge or by replace.
 
-#include <exception>
 #include <set>
 #include <string>
 #include <utility>
@@ -17,22 +16,19 @@ namespace orbel {
 enum class RestoreStrategy { merge, replace };
 std::string_view rawValue(RestoreStrategy strategy);
 
-class BackupManagerError : public std::exception {
+// what() is "Couldn't read the backup: ", "Couldn't write the backup: " or
+// "Couldn't apply the backup: " followed by the payload.
+class BackupManagerError : public Error {
 public:
     enum class Kind { readFailed, writeFailed, applyFailed };
     BackupManagerError(Kind kind, std::string payload);
     Kind kind() const { return kind_; }
     const std::string& payload() const { return payload_; }
-    // "Couldn't read the backup: ...", "Couldn't write the backup: ...",
-    // "Couldn't apply the backup: ...".
-    const std::string& errorDescription() const { return description_; }
-    const char* what() const noexcept override { return description_.c_str(); }
     bool operator==(const BackupManagerError& o) const { return kind_ == o.kind_ && payload_ == o.payload_; }
 
 private:
     Kind kind_;
     std::string payload_;
-    std::string description_;
 };
 
 struct MergeRestoreResult {

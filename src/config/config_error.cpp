@@ -1,8 +1,10 @@
 #include "config/config_error.h"
 
 namespace orbel {
+namespace {
 
-std::string ConfigError::errorDescription() const {
+std::string describe(ConfigError::Kind kind, const std::string& payload) {
+    using Kind = ConfigError::Kind;
     switch (kind) {
         case Kind::invalidSlotConfiguration: return "Invalid slot configuration: " + payload;
         case Kind::missingRequiredField: return "Missing required field: " + payload;
@@ -12,8 +14,13 @@ std::string ConfigError::errorDescription() const {
     return {};
 }
 
+}  // namespace
+
+ConfigError::ConfigError(Kind kind, std::string payload)
+    : Error(describe(kind, payload)), kind_(kind), payload_(std::move(payload)) {}
+
 ProfileMutationError::ProfileMutationError(std::string name)
-    : name_(std::move(name)),
-      text_("Cannot delete \"" + name_ + "\" while it's the active profile. Switch to another profile first.") {}
+    : Error("Cannot delete \"" + name + "\" while it's the active profile. Switch to another profile first."),
+      name_(std::move(name)) {}
 
 }  // namespace orbel

@@ -3,33 +3,38 @@
 // Validation errors of a loaded configuration, and the refusal to delete the
 // active profile.
 
-#include <exception>
 #include <string>
+
+#include "model/error.h"
 
 namespace orbel {
 
-struct ConfigError {
+class ConfigError : public Error {
+public:
     enum class Kind { invalidSlotConfiguration, missingRequiredField, invalidHotkey, emptyRootGroup };
-    Kind kind;
-    std::string payload;  // the message, or the field path
 
     static ConfigError invalidSlot(std::string message) { return {Kind::invalidSlotConfiguration, std::move(message)}; }
     static ConfigError missingField(std::string path) { return {Kind::missingRequiredField, std::move(path)}; }
     static ConfigError invalidHotkey() { return {Kind::invalidHotkey, {}}; }
 
-    std::string errorDescription() const;
-    bool operator==(const ConfigError&) const = default;
+    Kind kind() const { return kind_; }
+    // The message, or the field path.
+    const std::string& payload() const { return payload_; }
+    bool operator==(const ConfigError& o) const { return kind_ == o.kind_ && payload_ == o.payload_; }
+
+private:
+    ConfigError(Kind kind, std::string payload);
+    Kind kind_;
+    std::string payload_;
 };
 
-class ProfileMutationError : public std::exception {
+class ProfileMutationError : public Error {
 public:
     explicit ProfileMutationError(std::string name);
     const std::string& name() const { return name_; }
-    const char* what() const noexcept override { return text_.c_str(); }
 
 private:
     std::string name_;
-    std::string text_;
 };
 
 }  // namespace orbel

@@ -7,6 +7,7 @@
 
 #include "config/atomic_file.h"
 #include "model/json_writer.h"
+#include "model/overloaded.h"
 #include "platform/app_paths.h"
 #include "platform/clock.h"
 #include "platform/main_queue.h"
@@ -29,8 +30,6 @@ std::string secondsText(double seconds) {
     if (out.find('.') == std::string::npos) out += ".0";
     return out;
 }
-
-std::string encodeConfig(const AppConfig& config) { return json::write(config.toJson(), {true, false, true}); }
 
 bool isEmptyOrBadBinding(const HoldBinding& binding) {
     if (const auto* m = binding.asMouseButton()) return m->button <= 1;
@@ -75,7 +74,14 @@ void ConfigManager::setConfig(AppConfig config) {
     Q_EMIT configChanged();
 }
 
-std::optional<std::string> ConfigManager::activeProfile() const { return platform::KeyValueStore::shared().string(kActiveProfileKey); }
+const ProfileStore& ConfigManager::profileStore() const {
+    saveQueue_->flush();
+    return profileStore_;
+}
+
+std::optional<std::string> ConfigManager::activeProfile() const {
+    return platform::KeyValueStore::shared().string(kActiveProfileKey);
+}
 
 void ConfigManager::clearActiveProfile() { platform::KeyValueStore::shared().remove(kActiveProfileKey); }
 
@@ -107,7 +113,7 @@ void ConfigManager::load() {
     const QString path = QString::fromStdString(configPath_);
     if (!QFileInfo::exists(path)) {
         setConfig(AppConfig::defaultConfig());
-        saveTo(SaveTarget::ConfigOnly);
+        saveTo(SaveTarget::configOnly);
         return;
     }
     QFile file(path);
@@ -115,7 +121,7 @@ void ConfigManager::load() {
         // Put the unreadable file aside before the defaults replace it; if
         // that is impossible, leave it alone and keep the defaults in memory.
         setConfig(AppConfig::defaultConfig());
-        if (moveAsideUnreadable()) saveTo(SaveTarget::ConfigOnly);
+        if (moveAsideUnreadable()) saveTo(SaveTarget::configOnly);
         return;
     }
     const QByteArray bytes = file.readAll();
@@ -131,7 +137,7 @@ void ConfigManager::load() {
     if (!decoded) {
         const bool kept = keepRejectedCopy(bytes);
         setConfig(AppConfig::defaultConfig());
-        if (kept) saveTo(SaveTarget::ConfigOnly);
+        if (kept) saveTo(SaveTarget::configOnly);
         return;
     }
 
@@ -152,14 +158,14 @@ void ConfigManager::load() {
     keepRejectedCopy(bytes);
 }
 
-void ConfigManager::save() { saveTo(SaveTarget::ConfigAndActiveProfile); }
+void ConfigManager::save() { saveTo(SaveTarget::configAndActiveProfile); }
 
 void ConfigManager::saveTo(SaveTarget target) {
     AppConfig copy = config_;
     std::optional<std::string> profile;
-    if (target == SaveTarget::ConfigAndActiveProfile) profile = activeProfile();
+    if (target == SaveTarget::configAndActiveProfile) profile = activeProfile();
     saveQueue_->post([copy = std::move(copy), path = configPath_, profile, store = profileStore_] {
-        const std::string bytes = encodeConfig(copy);
+        const std::string bytes = copy.encodeDocument();
         (void)writeFileAtomically(path, bytes);  // a failure leaves the previous file; the next save retries
         if (profile) {
             try {
@@ -190,47 +196,65 @@ std::vector<ConfigError> ConfigManager::validateSlots(const std::vector<SlotConf
     std::vector<ConfigError> errors;
     auto invalid = [&](const char* message) { errors.push_back(ConfigError::invalidSlot(message)); };
     auto append = [&](const std::vector<ConfigError>& more) { errors.insert(errors.end(), more.begin(), more.end()); };
+    // One case per kind and no default, so that a new kind cannot be left out.
     for (const auto& slot : slots) {
         if (slot.title.empty()) errors.push_back(ConfigError::missingField("slot.title"));
-        const SlotType& type = slot.type;
-        if (const auto* app = type.get<SlotType::App>()) {
-            if (app->bundleId.empty()) invalid("App slot must have valid bundle ID");
-        } else if (const auto* group = type.get<SlotType::Group>()) {
-            if (group->group->title.empty()) errors.push_back(ConfigError::missingField("group.title"));
-            append(validateSlots(group->group->slots));
-        } else if (const auto* keys = type.get<SlotType::Keystroke>()) {
-            for (const auto& step : keys->steps) {
-                if (const auto* t = step.as<MacroStep::Text>(); t && t->text.empty()) {
-                    invalid("Macro text step cannot be empty");
-                } else if (const auto* w = step.as<MacroStep::WaitForWindow>();
-                           w && text::trimSpacesAndTabs(w->bundleId).empty()) {
-                    invalid("Macro waitForWindow must specify a bundleId");
-                }
-            }
-        } else if (const auto* script = type.get<SlotType::Script>()) {
-            if (text::trimWhitespaceAndNewlines(script->invocation.source).empty()) {
-                invalid("Script slot must have non-empty source");
-            }
-        } else if (const auto* snippet = type.get<SlotType::Snippet>()) {
-            if (snippet->text.empty()) invalid("Snippet slot must have non-empty body");
-        } else if (const auto* dynamic = type.get<SlotType::Dynamic>()) {
-            if (text::trimWhitespaceAndNewlines(dynamic->config.producer.source).empty()) {
-                invalid("Dynamic slot must have non-empty producer source");
-            }
-        } else if (const auto* cycling = type.get<SlotType::Cycling>()) {
-            if (cycling->children.empty()) invalid("Cycling slot must have at least one child");
-            for (const auto& child : cycling->children) {
-                if (child.type.is<SlotType::Group>()) invalid("Cycling slot children cannot be groups");
-                else if (child.type.is<SlotType::Cycling>()) invalid("Cycling slots cannot be nested");
-                else if (child.type.is<SlotType::Transport>() || child.type.is<SlotType::ModeSwitch>() ||
-                         child.type.is<SlotType::VolumeScrub>()) {
-                    invalid("Cycling slot cannot host music-mode children");
-                }
-            }
-            append(validateSlots(cycling->children));
-        } else if (const auto* target = type.get<SlotType::ProfileTarget>()) {
-            if (target->profile.name.empty()) invalid("Profile target slot must reference a non-empty profile name");
-        }
+        std::visit(Overloaded{
+                       [&](const SlotType::App& app) {
+                           if (app.bundleId.empty()) invalid("App slot must have valid bundle ID");
+                       },
+                       [&](const SlotType::Group& group) {
+                           if (group.group->title.empty()) errors.push_back(ConfigError::missingField("group.title"));
+                           append(validateSlots(group.group->slots));
+                       },
+                       [&](const SlotType::Keystroke& keys) {
+                           for (const auto& step : keys.steps) {
+                               if (const auto* t = step.as<MacroStep::Text>(); t && t->text.empty()) {
+                                   invalid("Macro text step cannot be empty");
+                               } else if (const auto* w = step.as<MacroStep::WaitForWindow>();
+                                          w && text::trimSpacesAndTabs(w->bundleId).empty()) {
+                                   invalid("Macro waitForWindow must specify a bundleId");
+                               }
+                           }
+                       },
+                       [&](const SlotType::Script& script) {
+                           if (text::trimWhitespaceAndNewlines(script.invocation.source).empty()) {
+                               invalid("Script slot must have non-empty source");
+                           }
+                       },
+                       [&](const SlotType::Snippet& snippet) {
+                           if (snippet.text.empty()) invalid("Snippet slot must have non-empty body");
+                       },
+                       [&](const SlotType::Dynamic& dynamic) {
+                           if (text::trimWhitespaceAndNewlines(dynamic.config.producer.source).empty()) {
+                               invalid("Dynamic slot must have non-empty producer source");
+                           }
+                       },
+                       [&](const SlotType::Cycling& cycling) {
+                           if (cycling.children.empty()) invalid("Cycling slot must have at least one child");
+                           for (const auto& child : cycling.children) {
+                               const SlotType& type = child.type;
+                               if (type.is<SlotType::Group>()) invalid("Cycling slot children cannot be groups");
+                               else if (type.is<SlotType::Cycling>()) invalid("Cycling slots cannot be nested");
+                               else if (type.is<SlotType::Transport>() || type.is<SlotType::ModeSwitch>() ||
+                                        type.is<SlotType::VolumeScrub>()) {
+                                   invalid("Cycling slot cannot host music-mode children");
+                               }
+                           }
+                           append(validateSlots(cycling.children));
+                       },
+                       [&](const SlotType::ProfileTarget& target) {
+                           if (target.profile.name.empty()) {
+                               invalid("Profile target slot must reference a non-empty profile name");
+                           }
+                       },
+                       [](const SlotType::Action&) {},
+                       [](const SlotType::Transport&) {},
+                       [](const SlotType::ModeSwitch&) {},
+                       [](const SlotType::VolumeScrub&) {},
+                       [](const SlotType::ProfileSwitch&) {},
+                   },
+                   slot.type.value);
     }
     return errors;
 }
@@ -301,7 +325,7 @@ void ConfigManager::applyConfig(const AppConfig& config) {
 // MARK: profiles
 
 void ConfigManager::switchToProfile(const std::string& name) {
-    AppConfig loaded = normalise(profileStore_.load(name));
+    AppConfig loaded = normalise(profileStore().load(name));
     platform::KeyValueStore::shared().setString(kActiveProfileKey, name);
     QPointer<ConfigManager> self(this);
     platform::MainQueue::shared().postAndWait([self, loaded = std::move(loaded)]() mutable {
@@ -312,23 +336,23 @@ void ConfigManager::switchToProfile(const std::string& name) {
 }
 
 void ConfigManager::ensureDefaultProfile() {
-    const auto names = profileStore_.list();
+    const auto names = profileStore().list();
     if (std::find(names.begin(), names.end(), kDefaultProfileName) == names.end()) {
-        profileStore_.save(config_, kDefaultProfileName);
+        profileStore().save(config_, kDefaultProfileName);
     }
     if (!activeProfile()) platform::KeyValueStore::shared().setString(kActiveProfileKey, kDefaultProfileName);
 }
 
 void ConfigManager::deleteProfile(const std::string& name) {
     if (auto active = activeProfile(); active && *active == name) throw ProfileMutationError(name);
-    profileStore_.remove(name);
+    profileStore().remove(name);
 }
 
 void ConfigManager::setProfileIcon(const std::string& name, const std::optional<SlotIcon>& icon) {
     const auto active = activeProfile();
     bool live = active && *active == name;
     if (!active && name == kDefaultProfileName) {
-        const auto names = profileStore_.list();
+        const auto names = profileStore().list();
         if (std::find(names.begin(), names.end(), kDefaultProfileName) == names.end()) {
             AppConfig next = config_;
             next.profileIcon = icon;
@@ -345,7 +369,7 @@ void ConfigManager::setProfileIcon(const std::string& name, const std::optional<
     }
     AppConfig stored;
     try {
-        stored = profileStore_.load(name);
+        stored = profileStore().load(name);
     } catch (const ProfileStoreError& e) {
         // A profile that exists but cannot be read is reported, not
         // overwritten with a copy of the live configuration.
@@ -353,7 +377,7 @@ void ConfigManager::setProfileIcon(const std::string& name, const std::optional<
         stored = config_;
     }
     stored.profileIcon = icon;
-    profileStore_.save(stored, name);
+    profileStore().save(stored, name);
 }
 
 }  // namespace orbel

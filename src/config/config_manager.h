@@ -45,7 +45,9 @@ public:
     void setConfig(AppConfig config);
 
     const std::string& configPath() const { return configPath_; }
-    const ProfileStore& profileStore() const { return profileStore_; }
+    // The profile store, once every save queued so far has been written: what
+    // a caller reads or writes next is never overtaken by an older save.
+    const ProfileStore& profileStore() const;
     std::optional<std::string> activeProfile() const;
     // No profile active any more (a replace restore starts with this).
     void clearActiveProfile();
@@ -90,7 +92,7 @@ private:
     // The application's manager, made on first use.
     static ConfigManager& makeShared();
 
-    enum class SaveTarget { ConfigAndActiveProfile, ConfigOnly };
+    enum class SaveTarget { configAndActiveProfile, configOnly };
     void saveTo(SaveTarget target);
     // Keeps a rejected file beside it before anything may overwrite it.
     // Returns false when no copy could be made.

@@ -18,7 +18,7 @@ std::string CyclingIndexStore::childrenKey(const std::vector<SlotConfig>& childr
         SlotConfig copy = child;
         copy.title.clear();
         copy.icon = SlotIcon::automatic();
-        const std::string bytes = json::write(copy.toJson(), {false, true, true});
+        const std::string bytes = json::write(copy.toJson(), json::kSortedCompact);
         digest.addData(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
         digest.addData(QByteArrayView("\n", 1));
     }

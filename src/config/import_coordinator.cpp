@@ -32,15 +32,14 @@ void ImportCoordinator::openBackupFile(const std::string& path) {
     std::string failure;
     QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::ReadOnly)) {
-        failure = BackupManagerError(BackupManagerError::Kind::readFailed, file.errorString().toStdString())
-                      .errorDescription();
+        failure = BackupManagerError(BackupManagerError::Kind::readFailed, file.errorString().toStdString()).what();
     } else {
         const QByteArray bytes = file.readAll();
         try {
             item = BackupRestoreSheetItem{Uuid::random(),
                                           OrbelBackup::decode(std::string_view(bytes.constData(), bytes.size())), path};
         } catch (const OrbelBackupCodecError& e) {
-            failure = e.message();
+            failure = e.what();
         }
     }
     QPointer<ImportCoordinator> self(this);

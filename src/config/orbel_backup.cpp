@@ -83,7 +83,7 @@ constexpr const char* kDateMessage = "Expected date string to be ISO8601-formatt
 }  // namespace
 
 OrbelBackupCodecError::OrbelBackupCodecError(Kind kind, std::int64_t version, std::string payload)
-    : kind_(kind), version_(version), payload_(std::move(payload)), message_(describe(kind_, version_, payload_)) {}
+    : Error(describe(kind, version, payload)), kind_(kind), version_(version), payload_(std::move(payload)) {}
 
 OrbelBackupCodecError OrbelBackupCodecError::unsupportedSchemaVersion(std::int64_t found) {
     return {Kind::unsupportedSchemaVersion, found, {}};
@@ -95,8 +95,6 @@ OrbelBackupCodecError OrbelBackupCodecError::encodeFailed(std::string reason) {
     return {Kind::encodeFailed, 0, std::move(reason)};
 }
 OrbelBackupCodecError OrbelBackupCodecError::io(std::string text) { return {Kind::io, 0, std::move(text)}; }
-
-std::string OrbelBackupCodecError::message() const { return message_; }
 
 std::optional<std::string> OrbelBackup::formatDate(double secondsSince1970) {
     if (!std::isfinite(secondsSince1970)) return std::nullopt;
@@ -191,7 +189,7 @@ json::Json OrbelBackup::toJson() const {
 std::string OrbelBackup::encode() const {
     const json::Json document = toJson();
     try {
-        return json::write(document, encoderOptions());
+        return json::write(document, json::kBackupDocument);
     } catch (const std::exception& error) {
         throw OrbelBackupCodecError::encodeFailed(error.what());
     }

@@ -12,12 +12,14 @@
 #include <string_view>
 
 #include "model/app_config.h"
+#include "model/error.h"
 #include "model/json.h"
 #include "model/json_writer.h"
 
 namespace orbel {
 
-class OrbelBackupCodecError : public std::exception {
+// what() is the text shown to the user.
+class OrbelBackupCodecError : public Error {
 public:
     enum class Kind { unsupportedSchemaVersion, decodeFailed, encodeFailed, io };
 
@@ -32,10 +34,6 @@ public:
     // decodeFailed/encodeFailed: the underlying failure; io: the text to show.
     const std::string& payload() const { return payload_; }
 
-    // The text shown to the user.
-    std::string message() const;
-    const char* what() const noexcept override { return message_.c_str(); }
-
     bool operator==(const OrbelBackupCodecError& other) const {
         return kind_ == other.kind_ && version_ == other.version_ && payload_ == other.payload_;
     }
@@ -46,7 +44,6 @@ private:
     Kind kind_;
     std::int64_t version_ = 0;
     std::string payload_;
-    std::string message_;
 };
 
 struct OrbelBackup {
@@ -64,8 +61,6 @@ struct OrbelBackup {
     // unsupportedSchemaVersion for a version other than the current one.
     static OrbelBackup decode(std::string_view bytes);
 
-    // The writer's settings for backup files.
-    static json::WriteOptions encoderOptions() { return {.pretty = true, .sortedKeys = true, .escapeSlashes = false}; }
     // Fails with encodeFailed when the date cannot be written (not finite, or
     // outside the years 0001 to 9999).
     std::string encode() const;

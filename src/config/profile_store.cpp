@@ -13,6 +13,7 @@
 #include "model/json.h"
 #include "model/json_writer.h"
 #include "model/text.h"
+#include "model/uuid.h"
 #include "platform/app_paths.h"
 
 namespace orbel {
@@ -22,13 +23,13 @@ using Kind = ProfileStoreError::Kind;
 
 std::string describe(Kind kind, const std::string& payload) {
     switch (kind) {
-        case Kind::invalidName: return "Invalid profile name: " + payload;
-        case Kind::alreadyExists: return "A profile with this name already exists: " + payload;
-        case Kind::notFound: return "No such profile: " + payload;
-        case Kind::io: return "Profile file error: " + payload;
-        case Kind::atCap: return "The profile limit is reached";
+        case Kind::invalidName:
+        case Kind::io: return payload;
+        case Kind::alreadyExists: return "A profile named \"" + payload + "\" already exists.";
+        case Kind::notFound: return "There is no profile named \"" + payload + "\".";
+        case Kind::atCap: return "Six profiles exist already.";
     }
-    return "Profile error";
+    return payload;
 }
 
 QString qstr(const std::string& s) { return QString::fromStdString(s); }
@@ -41,11 +42,12 @@ bool entryExists(const QString& path) {
 }
 
 constexpr const char* kJsonSuffix = ".json";
+constexpr std::size_t kMaxFileNameBytes = 255;
 
 }  // namespace
 
 ProfileStoreError::ProfileStoreError(Kind kind, std::string payload)
-    : kind_(kind), payload_(std::move(payload)), what_(describe(kind_, payload_)) {}
+    : Error(describe(kind, payload)), kind_(kind), payload_(std::move(payload)) {}
 
 ProfileStore::ProfileStore() : ProfileStore(platform::AppPaths::shared().configDir() + "/profiles") {}
 
@@ -57,6 +59,12 @@ std::string ProfileStore::url(const std::string& name) const {
     if (trimmed.front() == '.') throw ProfileStoreError(Kind::invalidName, "Profile name must not start with '.'");
     if (trimmed.find_first_of("/\\") != std::string::npos)
         throw ProfileStoreError(Kind::invalidName, "Profile name must not contain path separators");
+    // Names the file system cannot hold: a NUL would cut the path short
+    // ("Home" instead of "Home.json"), and a file name has at most 255 bytes.
+    if (trimmed.find('\0') != std::string::npos)
+        throw ProfileStoreError(Kind::invalidName, "Profile name must not contain a null character");
+    if (trimmed.size() + std::string_view(kJsonSuffix).size() > kMaxFileNameBytes)
+        throw ProfileStoreError(Kind::invalidName, "Profile name is too long");
     return directory_ + "/" + trimmed + kJsonSuffix;
 }
 
@@ -107,7 +115,7 @@ void ProfileStore::save(const AppConfig& config, const std::string& name) const 
 
     std::string bytes;
     try {
-        bytes = json::write(config.toJson(), {.pretty = true, .sortedKeys = false, .escapeSlashes = true});
+        bytes = config.encodeDocument();
     } catch (const std::exception& error) {
         throw ProfileStoreError(Kind::io, error.what());
     }
@@ -140,6 +148,66 @@ void ProfileStore::ensureDirectory() const {
     error.clear();
     std::filesystem::create_directories(dir, error);
     if (error) throw ProfileStoreError(Kind::io, error.message());
+}
+
+std::optional<ProfileStore::ReplaceFailure> ProfileStore::replaceAll(
+    const std::map<std::string, AppConfig>& profiles) const {
+    namespace fs = std::filesystem;
+    using Step = ReplaceFailure::Step;
+    const fs::path dir(directory_);
+    const std::string tag = Uuid::random().toString();
+    // Hidden, so that list() never shows them, even after a crash.
+    const fs::path staging = dir / (".restore-" + tag);
+    const fs::path aside = dir / (".replaced-" + tag);
+    std::error_code ignored;
+    auto cleanUp = [&] {
+        fs::remove_all(staging, ignored);
+        fs::remove_all(aside, ignored);
+    };
+    auto moveAll = [&](const std::vector<std::string>& files, const fs::path& from, const fs::path& to) {
+        for (const auto& file : files) fs::rename(from / file, to / file, ignored);
+    };
+
+    const ProfileStore staged(staging.string());
+    for (const auto& [name, config] : profiles) {
+        try {
+            staged.save(config, name);
+        } catch (const ProfileStoreError& error) {
+            cleanUp();
+            return ReplaceFailure{Step::writing, name, error.what()};
+        }
+    }
+
+    std::vector<std::string> movedAside;
+    const auto old = list();
+    if (!old.empty()) fs::create_directory(aside, ignored);
+    for (const auto& name : old) {
+        const std::string file = name + kJsonSuffix;
+        std::error_code error;
+        fs::rename(dir / file, aside / file, error);
+        if (error) {
+            moveAll(movedAside, aside, dir);
+            cleanUp();
+            return ReplaceFailure{Step::removing, name, error.message()};
+        }
+        movedAside.push_back(file);
+    }
+
+    std::vector<std::string> movedIn;
+    for (const auto& [name, config] : profiles) {
+        const std::string file = fs::path(staged.url(name)).filename().string();
+        std::error_code error;
+        fs::rename(staging / file, dir / file, error);
+        if (error) {
+            for (const auto& done : movedIn) fs::remove(dir / done, ignored);
+            moveAll(movedAside, aside, dir);
+            cleanUp();
+            return ReplaceFailure{Step::writing, name, error.message()};
+        }
+        movedIn.push_back(file);
+    }
+    cleanUp();
+    return std::nullopt;
 }
 
 }  // namespace orbel

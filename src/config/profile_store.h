@@ -3,15 +3,19 @@
 // The user's named profiles: one configuration document per file in the
 // profiles folder, at most six. No cache: every call goes to the disk.
 
+#include <map>
+#include <optional>
 #include <string>
-#include <variant>
 #include <vector>
 
 #include "model/app_config.h"
+#include "model/error.h"
 
 namespace orbel {
 
-class ProfileStoreError : public std::exception {
+// what() is a short text without a prefix, so that it reads well after a
+// caller's "Couldn't restore profile "Work": ".
+class ProfileStoreError : public Error {
 public:
     enum class Kind { invalidName, alreadyExists, notFound, io, atCap };
 
@@ -21,13 +25,10 @@ public:
     // passed; io: the description of the underlying failure; atCap: empty.
     const std::string& payload() const { return payload_; }
     bool operator==(const ProfileStoreError& other) const { return kind_ == other.kind_ && payload_ == other.payload_; }
-    // A short generic text for logs and for callers that show it as is.
-    const char* what() const noexcept override { return what_.c_str(); }
 
 private:
     Kind kind_;
     std::string payload_;
-    std::string what_;
 };
 
 class ProfileStore {
@@ -49,6 +50,18 @@ public:
     // The file of a profile, after the name checks (invalidName only).
     std::string url(const std::string& name) const;
     void ensureDirectory() const;
+
+    // Replaces every profile with `profiles`, all or nothing. The new files
+    // are written in a hidden folder first; only when all are written are the
+    // old ones moved aside and the new ones moved in, and on any failure the
+    // old ones are put back. Says which profile failed, and at which step.
+    struct ReplaceFailure {
+        enum class Step { writing, removing };
+        Step step;
+        std::string name;
+        std::string reason;
+    };
+    std::optional<ReplaceFailure> replaceAll(const std::map<std::string, AppConfig>& profiles) const;
 
 private:
     std::string directory_;

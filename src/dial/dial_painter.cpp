@@ -117,18 +117,18 @@ void paintBackdropDisc(QPainter& p, QPointF centre, double diameter, const Appea
     const double a = std::isnan(appearance.backdropOpacity) ? 1.0 : std::clamp(appearance.backdropOpacity, 0.0, 1.0);
     const bool dark = palette.isDark;
     switch (appearance.backdrop) {
-        case Backdrop::LiquidGlass:
+        case Backdrop::liquidGlass:
             if (glass.isNull()) p.fillPath(disc, toQColor(palette.backdropFill, 0.82));
             else paintGlassIn(p, disc, centre, diameter, glass);
             break;
-        case Backdrop::Translucent:
+        case Backdrop::translucent:
             // The blur material at the configured opacity.
             p.setOpacity(a);
             if (glass.isNull()) p.fillPath(disc, dark ? QColor(30, 30, 32, 235) : QColor(236, 236, 238, 235));
             else paintGlassIn(p, disc, centre, diameter, glass);
             p.setOpacity(1);
             break;
-        case Backdrop::Filled: p.fillPath(disc, toQColor(palette.backdropFill, a)); break;
+        case Backdrop::filled: p.fillPath(disc, toQColor(palette.backdropFill, a)); break;
     }
     p.restore();
 }
@@ -137,7 +137,7 @@ void paintBackdropChrome(QPainter& p, QPointF centre, double diameter, const App
                          const DialPalette& palette) {
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    if (appearance.backdrop == Backdrop::LiquidGlass) {
+    if (appearance.backdrop == Backdrop::liquidGlass) {
         QPainterPath disc;
         disc.addEllipse(centre, diameter / 2, diameter / 2);
         paintSheen(p, disc, palette.isDark);
@@ -166,14 +166,14 @@ void paintWedge(QPainter& p, QPointF centre, const DialViewState& s, int index) 
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     switch (s.appearance.slotStyle) {
-        case SlotStyle::LiquidGlass:
+        case SlotStyle::liquidGlass:
             paintSheen(p, shape, pal.isDark);
             p.fillPath(shape, toQColor(h ? pal.wedgeGlassHoverTint : pal.wedgeGlassTint, f * (h ? 0.22 : 0.06)));
             break;
-        case SlotStyle::Filled:
+        case SlotStyle::filled:
             p.fillPath(shape, h ? brightnessShifted(pal.wedgeFilledTint, f * 0.14) : toQColor(pal.wedgeFilledTint));
             break;
-        case SlotStyle::Normal: {
+        case SlotStyle::normal: {
             const double d = (pal.isDark ? 1 : -1) * f * 0.1;
             p.fillPath(shape, brightnessShifted(pal.backdropFill, h ? d + f * 0.06 : d));
             break;
@@ -215,17 +215,17 @@ void paintVolumeWedge(QPainter& p, QPointF centre, const DialViewState& s, int i
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     switch (s.appearance.slotStyle) {
-        case SlotStyle::LiquidGlass:
+        case SlotStyle::liquidGlass:
             paintSheen(p, shape, pal.isDark);
             if (regions.restWidth > 0.5) p.fillPath(region(regions.restRect), toQColor(pal.wedgeGlassTint, f * 0.06));
             if (showLevel)
                 p.fillPath(region(regions.levelRect), toQColor(pal.wedgeGlassHoverTint, f * (h ? 0.3 : 0.22)));
             break;
-        case SlotStyle::Filled:
+        case SlotStyle::filled:
             p.fillPath(region(regions.restRect), toQColor(pal.wedgeFilledTint));
             if (showLevel) p.fillPath(region(regions.levelRect), brightnessShifted(pal.wedgeFilledTint, f * 0.14));
             break;
-        case SlotStyle::Normal: {
+        case SlotStyle::normal: {
             const double d = (pal.isDark ? 1 : -1) * f * 0.1;
             p.fillPath(region(regions.restRect), brightnessShifted(pal.backdropFill, d));
             if (showLevel) p.fillPath(region(regions.levelRect), brightnessShifted(pal.backdropFill, d + f * 0.06));
@@ -279,7 +279,7 @@ void paintKnob(QPainter& p, QPointF centre, const KnobStyle& k) {
     const double a = std::isnan(k.appearance.backdropOpacity) ? 1.0 : std::clamp(k.appearance.backdropOpacity, 0.0, 1.0);
     const QColor shade = QColor::fromRgbF(0, 0, 0, effDark ? 0.04f : 0.055f);
     switch (k.appearance.backdrop) {
-        case Backdrop::LiquidGlass: {
+        case Backdrop::liquidGlass: {
             // Glass over the backdrop's glass: a clearer, lighter layer.
             p.fillPath(disc, effDark ? QColor(70, 70, 76, 120) : QColor(255, 255, 255, 110));
             paintSheen(p, disc, effDark);
@@ -290,7 +290,7 @@ void paintKnob(QPainter& p, QPointF centre, const KnobStyle& k) {
             p.fillPath(disc, shade);
             break;
         }
-        case Backdrop::Translucent: {
+        case Backdrop::translucent: {
             p.setOpacity(a);
             p.fillPath(disc, effDark ? QColor(30, 30, 32, 235) : QColor(236, 236, 238, 235));
             p.setOpacity(1);
@@ -300,7 +300,7 @@ void paintKnob(QPainter& p, QPointF centre, const KnobStyle& k) {
             p.fillPath(disc, shade);
             break;
         }
-        case Backdrop::Filled:
+        case Backdrop::filled:
             if (k.palette) p.fillPath(disc, brightnessShifted(k.palette->backdropFill, k.palette->isDark ? 0.08 : -0.06));
             else p.fillPath(disc, QColor::fromRgbF(effDark ? 0.22f : 0.88f, effDark ? 0.22f : 0.88f, effDark ? 0.22f : 0.88f));
             break;

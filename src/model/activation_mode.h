@@ -10,16 +10,16 @@
 namespace orbel {
 
 struct ActivationMode {
-    enum class Kind { Tap, Hold };
+    enum class Kind { tap, hold };
 
-    Kind kind = Kind::Tap;
+    Kind kind = Kind::tap;
     HoldBinding binding;
 
-    static ActivationMode tap(const HoldBinding& b) { return {Kind::Tap, b}; }
-    static ActivationMode hold(const HoldBinding& b) { return {Kind::Hold, b}; }
+    static ActivationMode tap(const HoldBinding& b) { return {Kind::tap, b}; }
+    static ActivationMode hold(const HoldBinding& b) { return {Kind::hold, b}; }
 
-    bool isTap() const { return kind == Kind::Tap; }
-    bool isHold() const { return kind == Kind::Hold; }
+    bool isTap() const { return kind == Kind::tap; }
+    bool isHold() const { return kind == Kind::hold; }
 
     // A tap and a hold of the same binding differ.
     bool operator==(const ActivationMode&) const = default;

@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "model/json_writer.h"
+
 namespace orbel {
 
 using json::Json;
@@ -170,7 +172,7 @@ AppConfig AppConfig::fromJson(const Node& node) {
 }
 
 Json AppConfig::toJson() const {
-    Json out = Json::object();
+    Json out = json::objectWithRoom(12);
     out["version"] = 1;
     if (activation.isHold()) {
         out["holdActivation"] = activation.binding.toJson();
@@ -182,7 +184,7 @@ Json AppConfig::toJson() const {
     out["closeKey"] = controls.closeMenuKey.toJson();
     out["goBackKey"] = controls.goBackKey.toJson();
     out["menu"] = slotsToJson(rootGroup.slots);
-    Json overrides = Json::object();
+    Json overrides = json::objectWithRoom(appOverrides.size());
     for (const auto& [bundleId, o] : appOverrides) overrides[bundleId] = o.toJson();
     out["appOverrides"] = std::move(overrides);
     out["menuRadius"] = menuRadius;
@@ -192,5 +194,7 @@ Json AppConfig::toJson() const {
     if (profileIcon) out["profileIcon"] = profileIcon->toJson();
     return out;
 }
+
+std::string AppConfig::encodeDocument() const { return json::write(toJson(), json::kConfigDocument); }
 
 }  // namespace orbel

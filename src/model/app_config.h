@@ -59,6 +59,8 @@ struct AppConfig {
     // "menuRadius", "menu" or "appMenus" is malformed.
     static AppConfig fromJson(const json::Node& node);
     json::Json toJson() const;
+    // The bytes of config.json and of a profile file.
+    std::string encodeDocument() const;
 };
 
 inline constexpr const char* kMainMenuTitle = "Main Menu";

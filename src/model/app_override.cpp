@@ -27,7 +27,7 @@ AppOverride AppOverride::fromJson(const Node& node) {
 }
 
 Json AppOverride::toJson() const {
-    Json out = Json::object();
+    Json out = json::objectWithRoom(6);
     if (slots) out["slots"] = slotsToJson(*slots);
     if (menuTitle) out["menuTitle"] = *menuTitle;
     if (appearance) out["appearance"] = appearance->toJson();

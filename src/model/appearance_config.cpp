@@ -7,21 +7,21 @@ namespace orbel {
 namespace {
 
 constexpr raw_enum::Table<AppearanceMode, 3> kAppearanceModes{{
-    {AppearanceMode::Auto, "auto"},
-    {AppearanceMode::Dark, "dark"},
-    {AppearanceMode::Light, "light"},
+    {AppearanceMode::automatic, "auto"},
+    {AppearanceMode::dark, "dark"},
+    {AppearanceMode::light, "light"},
 }};
 
 constexpr raw_enum::Table<Backdrop, 3> kBackdrops{{
-    {Backdrop::LiquidGlass, "liquidGlass"},
-    {Backdrop::Translucent, "translucent"},
-    {Backdrop::Filled, "filled"},
+    {Backdrop::liquidGlass, "liquidGlass"},
+    {Backdrop::translucent, "translucent"},
+    {Backdrop::filled, "filled"},
 }};
 
 constexpr raw_enum::Table<SlotStyle, 3> kSlotStyles{{
-    {SlotStyle::LiquidGlass, "liquidGlass"},
-    {SlotStyle::Filled, "filled"},
-    {SlotStyle::Normal, "normal"},
+    {SlotStyle::liquidGlass, "liquidGlass"},
+    {SlotStyle::filled, "filled"},
+    {SlotStyle::normal, "normal"},
 }};
 
 // Values at or below `lo` become `lo` (so -0 and NaN do too), values above

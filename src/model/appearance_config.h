@@ -12,16 +12,16 @@
 
 namespace orbel {
 
-enum class AppearanceMode { Auto, Dark, Light };
-enum class Backdrop { LiquidGlass, Translucent, Filled };
-enum class SlotStyle { LiquidGlass, Filled, Normal };
+enum class AppearanceMode { automatic, dark, light };
+enum class Backdrop { liquidGlass, translucent, filled };
+enum class SlotStyle { liquidGlass, filled, normal };
 
-inline constexpr std::array<AppearanceMode, 3> kAllAppearanceModes{AppearanceMode::Auto, AppearanceMode::Dark,
-                                                                   AppearanceMode::Light};
-inline constexpr std::array<Backdrop, 3> kAllBackdrops{Backdrop::LiquidGlass, Backdrop::Translucent,
-                                                       Backdrop::Filled};
-inline constexpr std::array<SlotStyle, 3> kAllSlotStyles{SlotStyle::LiquidGlass, SlotStyle::Filled,
-                                                         SlotStyle::Normal};
+inline constexpr std::array<AppearanceMode, 3> kAllAppearanceModes{AppearanceMode::automatic, AppearanceMode::dark,
+                                                                   AppearanceMode::light};
+inline constexpr std::array<Backdrop, 3> kAllBackdrops{Backdrop::liquidGlass, Backdrop::translucent,
+                                                       Backdrop::filled};
+inline constexpr std::array<SlotStyle, 3> kAllSlotStyles{SlotStyle::liquidGlass, SlotStyle::filled,
+                                                         SlotStyle::normal};
 
 // Raw values: "auto" "dark" "light"; "liquidGlass" "translucent" "filled";
 // "liquidGlass" "filled" "normal". Matched case-sensitively.
@@ -39,11 +39,11 @@ Backdrop backdropFromJson(const json::Node& node);
 SlotStyle slotStyleFromJson(const json::Node& node);
 
 struct AppearanceConfig {
-    AppearanceMode mode = AppearanceMode::Auto;
-    Backdrop backdrop = Backdrop::LiquidGlass;
+    AppearanceMode mode = AppearanceMode::automatic;
+    Backdrop backdrop = Backdrop::liquidGlass;
     double backdropOpacity = 0.55;              // kept to 0...1 when read
     std::optional<std::string> backdropColor;   // hex colour text, stored verbatim
-    SlotStyle slotStyle = SlotStyle::LiquidGlass;
+    SlotStyle slotStyle = SlotStyle::liquidGlass;
     std::optional<std::string> slotColor;       // hex colour text, stored verbatim
     double wedgeFillStrength = 1.0;             // kept to 0.5...1.5 when read
     double wedgeStrokeStrength = 0.8;           // kept to 0...1.2 when read

@@ -17,15 +17,15 @@ Rgba customOr(const std::optional<std::string>& hex, const Rgba& fallback) {
 
 ColorScheme colorSchemeForWindowColor(const Rgb& c) {
     const double lightness = (std::max({c.r, c.g, c.b}) + std::min({c.r, c.g, c.b})) / 2.0;
-    return lightness < 0.5 ? ColorScheme::Dark : ColorScheme::Light;
+    return lightness < 0.5 ? ColorScheme::dark : ColorScheme::light;
 }
 
 DialPalette DialPalette::make(const AppearanceConfig& appearance, ColorScheme scheme) {
     DialPalette p;
     switch (appearance.mode) {
-        case AppearanceMode::Dark: p.isDark = true; break;
-        case AppearanceMode::Light: p.isDark = false; break;
-        case AppearanceMode::Auto: p.isDark = scheme == ColorScheme::Dark; break;
+        case AppearanceMode::dark: p.isDark = true; break;
+        case AppearanceMode::light: p.isDark = false; break;
+        case AppearanceMode::automatic: p.isDark = scheme == ColorScheme::dark; break;
     }
     const bool dark = p.isDark;
     p.backdropFill = customOr(appearance.backdropColor, dark ? Rgba::black() : Rgba::grey(0.97));

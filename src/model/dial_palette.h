@@ -8,7 +8,7 @@
 
 namespace orbel {
 
-enum class ColorScheme { Light, Dark };
+enum class ColorScheme { light, dark };
 
 // The desktop has no colour-scheme setting of its own: a window colour of
 // HSL lightness below one half means a dark scheme.

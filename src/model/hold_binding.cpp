@@ -9,9 +9,9 @@ namespace orbel {
 namespace {
 
 constexpr raw_enum::Table<HoldBinding::Kind, 3> kKinds{{
-    {HoldBinding::Kind::MouseButton, "mouseButton"},
-    {HoldBinding::Kind::KeyCombination, "keyCombination"},
-    {HoldBinding::Kind::HidppButton, "hidppButton"},
+    {HoldBinding::Kind::mouseButton, "mouseButton"},
+    {HoldBinding::Kind::keyCombination, "keyCombination"},
+    {HoldBinding::Kind::hidppButton, "hidppButton"},
 }};
 
 std::uint16_t readUInt16(const json::Node& node) {
@@ -34,9 +34,9 @@ HoldBinding::Kind holdBindingKindFromJson(const json::Node& node) { return raw_e
 
 HoldBinding HoldBinding::fromJson(const json::Node& node) {
     switch (holdBindingKindFromJson(node["kind"])) {
-        case Kind::MouseButton: return mouseButton(node.integer("button"));
-        case Kind::KeyCombination: return keyCombination(orbel::KeyCombination::fromJson(node["key"]));
-        case Kind::HidppButton: {
+        case Kind::mouseButton: return mouseButton(node.integer("button"));
+        case Kind::keyCombination: return keyCombination(orbel::KeyCombination::fromJson(node["key"]));
+        case Kind::hidppButton: {
             const std::uint16_t productID = readUInt16(node["productID"]);
             const std::uint16_t cid = readUInt16(node["cid"]);
             return hidppButton(productID, cid);

@@ -14,7 +14,7 @@
 namespace orbel {
 
 struct HoldBinding {
-    enum class Kind { MouseButton, KeyCombination, HidppButton };
+    enum class Kind { mouseButton, keyCombination, hidppButton };
 
     // 0 primary, 1 secondary, 2 middle, 3 and up the further buttons.
     struct MouseButton {

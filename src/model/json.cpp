@@ -19,36 +19,62 @@ std::string describePath(const CodingPath& path) {
 }
 
 DecodingError::DecodingError(Kind kind, CodingPath path, std::string description)
-    : kind_(kind), path_(std::move(path)), description_(std::move(description)) {}
+    : Error(std::move(description)), kind_(kind), path_(std::move(path)) {}
 
 std::string DecodingError::detailed() const {
     const std::string where = describePath(path_);
-    return where.empty() ? description_ : description_ + " (at " + where + ")";
+    return where.empty() ? std::string(what()) : what() + (" (at " + where + ")");
 }
 
-Json parse(std::string_view text) {
-    bool tooDeep = false;
-    Json::parser_callback_t limitDepth = [&tooDeep](int depth, Json::parse_event_t event, Json&) {
-        if ((event == Json::parse_event_t::object_start || event == Json::parse_event_t::array_start) &&
-            depth >= kMaxDepth) {
-            tooDeep = true;
-            return false;  // keep nothing below the limit
-        }
-        return true;
-    };
-    Json result;
-    try {
-        // The parser itself is not recursive; values below the limit are
-        // dropped as they are read and the document is refused afterwards.
-        result = Json::parse(text.begin(), text.end(), limitDepth, /*allow_exceptions=*/true,
-                             /*ignore_comments=*/false);
-    } catch (const Json::exception&) {
-        throw DecodingError(DecodingError::Kind::DataCorrupted, {}, "The given data was not valid JSON.");
+namespace {
+
+// Builds the document like nlohmann's own parser and stops at the first
+// container opened below the depth limit. The count is kept here, so the
+// cost stays linear in the input (a parser callback would make nlohmann
+// rescan every parent container at the end of each value).
+class DepthLimitedBuilder : public nlohmann::detail::json_sax_dom_parser<Json> {
+public:
+    using Base = nlohmann::detail::json_sax_dom_parser<Json>;
+    explicit DepthLimitedBuilder(Json& root) : Base(root, /*allow_exceptions=*/false) {}
+
+    bool start_object(std::size_t elements) { return enter() && Base::start_object(elements); }
+    bool start_array(std::size_t elements) { return enter() && Base::start_array(elements); }
+    bool end_object() {
+        --depth_;
+        return Base::end_object();
     }
-    if (tooDeep || result.is_discarded()) {
-        throw DecodingError(DecodingError::Kind::DataCorrupted, {}, "The given data was not valid JSON.");
+    bool end_array() {
+        --depth_;
+        return Base::end_array();
+    }
+
+private:
+    bool enter() { return ++depth_ <= kMaxDepth; }
+    int depth_ = 0;
+};
+
+}  // namespace
+
+Json parse(std::string_view text) {
+    Json result;
+    DepthLimitedBuilder builder(result);
+    bool complete = false;
+    try {
+        complete = Json::sax_parse(text.begin(), text.end(), &builder, nlohmann::detail::input_format_t::json,
+                                   /*strict=*/true, /*ignore_comments=*/false);
+    } catch (const Json::exception&) {
+        complete = false;
+    }
+    if (!complete || builder.is_errored()) {
+        throw DecodingError(DecodingError::Kind::dataCorrupted, {}, "The given data was not valid JSON.");
     }
     return result;
+}
+
+Json objectWithRoom(std::size_t members) {
+    Json out = Json::object();
+    out.get_ref<Json::object_t&>().reserve(members);
+    return out;
 }
 
 std::string describeType(const Json& value) {
@@ -68,10 +94,10 @@ std::string describeType(const Json& value) {
 namespace {
 [[noreturn]] void throwMismatch(const Node& node, std::string_view expected) {
     if (node.isNull()) {
-        throw DecodingError(DecodingError::Kind::ValueNotFound, node.path(),
+        throw DecodingError(DecodingError::Kind::valueNotFound, node.path(),
                             "Expected " + std::string(expected) + " value but found null instead.");
     }
-    throw DecodingError(DecodingError::Kind::TypeMismatch, node.path(),
+    throw DecodingError(DecodingError::Kind::typeMismatch, node.path(),
                         "Expected to decode " + std::string(expected) + " but found " +
                             describeType(node.json()) + " instead.");
 }
@@ -103,7 +129,7 @@ std::int64_t Node::asInt() const {
         }
         default: throwMismatch(*this, "Int");
     }
-    throw DecodingError(DecodingError::Kind::DataCorrupted, path_,
+    throw DecodingError(DecodingError::Kind::dataCorrupted, path_,
                         "Parsed JSON number <" + value_->dump() + "> does not fit in Int.");
 }
 
@@ -146,7 +172,7 @@ Node Node::operator[](std::string_view key) const {
     requireObject();
     auto it = value_->find(key);
     if (it == value_->end()) {
-        throw DecodingError(DecodingError::Kind::KeyNotFound, path_,
+        throw DecodingError(DecodingError::Kind::keyNotFound, path_,
                             "No value associated with key \"" + std::string(key) + "\".");
     }
     return Node(*it, pathWithKey(key));
@@ -198,7 +224,7 @@ std::size_t Node::size() const {
 Node Node::at(std::size_t index) const {
     requireArray();
     if (index >= value_->size()) {
-        throw DecodingError(DecodingError::Kind::ValueNotFound, path_, "Unkeyed container is at end.");
+        throw DecodingError(DecodingError::Kind::valueNotFound, path_, "Unkeyed container is at end.");
     }
     CodingPath path = path_;
     path.push_back(PathElement{std::string(), index});
@@ -206,11 +232,11 @@ Node Node::at(std::size_t index) const {
 }
 
 void Node::fail(std::string description) const {
-    throw DecodingError(DecodingError::Kind::DataCorrupted, path_, std::move(description));
+    throw DecodingError(DecodingError::Kind::dataCorrupted, path_, std::move(description));
 }
 
 void Node::failAtKey(std::string_view key, std::string description) const {
-    throw DecodingError(DecodingError::Kind::DataCorrupted, pathWithKey(key), std::move(description));
+    throw DecodingError(DecodingError::Kind::dataCorrupted, pathWithKey(key), std::move(description));
 }
 
 }  // namespace orbel::json

@@ -22,6 +22,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "model/error.h"
+
 namespace orbel::json {
 
 using Json = nlohmann::ordered_json;
@@ -39,29 +41,33 @@ using CodingPath = std::vector<PathElement>;
 // "menu.slots[2].type"; the root is the empty text.
 std::string describePath(const CodingPath& path);
 
-class DecodingError : public std::exception {
+// what() is the description without the path.
+class DecodingError : public Error {
 public:
-    enum class Kind { TypeMismatch, ValueNotFound, KeyNotFound, DataCorrupted };
+    enum class Kind { typeMismatch, valueNotFound, keyNotFound, dataCorrupted };
 
     DecodingError(Kind kind, CodingPath path, std::string description);
 
     Kind kind() const { return kind_; }
     const CodingPath& codingPath() const { return path_; }
-    const std::string& description() const { return description_; }
-    // The description followed by the coding path, for logs.
+    // The description followed by the coding path, for logs and for the
+    // errors that carry a decoding failure on.
     std::string detailed() const;
-    const char* what() const noexcept override { return description_.c_str(); }
 
 private:
     Kind kind_;
     CodingPath path_;
-    std::string description_;
 };
 
 // Parses a whole document. Fails with a data-corrupted error
 // "The given data was not valid JSON." (root path) on bad syntax, invalid
 // UTF-8 or nesting deeper than kMaxDepth.
 Json parse(std::string_view text);
+
+// An empty object with room for `members` members. An object keeps its
+// members in a vector whose growth copies, not moves, what it already holds,
+// so an object that will hold large values is made with its final room.
+Json objectWithRoom(std::size_t members);
 
 // Name of a JSON value's type as the decoder's messages use it
 // ("a string", "a number", "null", ...).

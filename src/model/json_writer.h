@@ -9,6 +9,8 @@
 // their shortest round-trip form, integral ones without a fraction. Sorted
 // keys order members by their UTF-8 bytes at every level. Forward slashes are
 // written as "\/" unless escapeSlashes is off.
+//
+// Callers pick one of the named presets below; each stored format has one.
 
 #include <string>
 
@@ -22,7 +24,17 @@ struct WriteOptions {
     bool escapeSlashes = true;
 };
 
-std::string write(const Json& value, const WriteOptions& options = {});
+// One line, keys in insertion order, slashes escaped: drag payloads and
+// values written inside other texts.
+inline constexpr WriteOptions kCompact{};
+// config.json and every profile file. Cycling slots' keys hash these bytes.
+inline constexpr WriteOptions kConfigDocument{.pretty = true, .sortedKeys = false, .escapeSlashes = true};
+// Backup files.
+inline constexpr WriteOptions kBackupDocument{.pretty = true, .sortedKeys = true, .escapeSlashes = false};
+// The cycling slots' index file.
+inline constexpr WriteOptions kSortedCompact{.pretty = false, .sortedKeys = true, .escapeSlashes = true};
+
+std::string write(const Json& value, const WriteOptions& options = kCompact);
 
 // Shortest text that reads back as the same double ("1", "0.5", "1e-07").
 std::string formatDouble(double value);

@@ -57,61 +57,160 @@ Json slotsToJson(const std::vector<SlotConfig>& slots) {
     return out;
 }
 
-// MARK: kind object
+// MARK: the kinds' coding
+//
+// Each kind's key and payload are read and written here only. The kind
+// object ("type": {key: payload}) uses every entry; a slot object uses the
+// same key and payload for the kinds marked `flat`, and forms of its own for
+// an app, a group, a profile switch and an older keystroke list.
+
+namespace {
+
+template <class T>
+struct Coding;
+
+template <>
+struct Coding<SlotType::App> {
+    static constexpr const char* key = "app";
+    static constexpr bool flat = false, needsObject = true;
+    static SlotType::App read(const Node& n) { return {n.string("bundleId")}; }
+    static Json write(const SlotType::App& a) { return Json{{"bundleId", a.bundleId}}; }
+};
+template <>
+struct Coding<SlotType::Action> {
+    static constexpr const char* key = "action";
+    static constexpr bool flat = true, needsObject = false;
+    static SlotType::Action read(const Node& n) { return {SystemAction::fromJson(n)}; }
+    static Json write(const SlotType::Action& a) { return a.action.toJson(); }
+};
+template <>
+struct Coding<SlotType::Group> {
+    static constexpr const char* key = "group";
+    static constexpr bool flat = false, needsObject = false;
+    static SlotType::Group read(const Node& n) { return {Box<MenuGroup>(MenuGroup::fromJson(n))}; }
+    static Json write(const SlotType::Group& g) { return g.group->toJson(); }
+};
+template <>
+struct Coding<SlotType::Keystroke> {
+    static constexpr const char* key = "keystroke";
+    static constexpr bool flat = true, needsObject = false;
+    static SlotType::Keystroke read(const Node& n) { return {n.map(MacroStep::fromJson)}; }
+    static Json write(const SlotType::Keystroke& k) {
+        Json steps = Json::array();
+        for (const auto& step : k.steps) steps.push_back(step.toJson());
+        return steps;
+    }
+};
+template <>
+struct Coding<SlotType::Script> {
+    static constexpr const char* key = "script";
+    static constexpr bool flat = true, needsObject = false;
+    static SlotType::Script read(const Node& n) { return {ScriptInvocation::fromJson(n)}; }
+    static Json write(const SlotType::Script& s) { return s.invocation.toJson(); }
+};
+template <>
+struct Coding<SlotType::Snippet> {
+    static constexpr const char* key = "snippet";
+    static constexpr bool flat = true, needsObject = false;
+    static SlotType::Snippet read(const Node& n) { return {n.asString()}; }
+    static Json write(const SlotType::Snippet& s) { return s.text; }
+};
+template <>
+struct Coding<SlotType::Dynamic> {
+    static constexpr const char* key = "dynamic";
+    static constexpr bool flat = true, needsObject = false;
+    static SlotType::Dynamic read(const Node& n) { return {DynamicSlotConfig::fromJson(n)}; }
+    static Json write(const SlotType::Dynamic& d) { return d.config.toJson(); }
+};
+template <>
+struct Coding<SlotType::Cycling> {
+    static constexpr const char* key = "cycle";
+    static constexpr bool flat = true, needsObject = false;
+    static SlotType::Cycling read(const Node& n) { return SlotType::Cycling(slotsFromJson(n)); }
+    static Json write(const SlotType::Cycling& c) { return slotsToJson(c.children); }
+};
+template <>
+struct Coding<SlotType::Transport> {
+    static constexpr const char* key = "transport";
+    static constexpr bool flat = false, needsObject = true;
+    static SlotType::Transport read(const Node& n) { return {transportCommandFromJson(n["command"])}; }
+    static Json write(const SlotType::Transport& t) { return Json{{"command", orbel::toJson(t.command)}}; }
+};
+template <>
+struct Coding<SlotType::ModeSwitch> {
+    static constexpr const char* key = "modeSwitch";
+    static constexpr bool flat = false, needsObject = true;
+    static SlotType::ModeSwitch read(const Node& n) { return {dialModeFromJson(n["mode"])}; }
+    static Json write(const SlotType::ModeSwitch& m) { return Json{{"mode", orbel::toJson(m.mode)}}; }
+};
+template <>
+struct Coding<SlotType::ProfileTarget> {
+    static constexpr const char* key = "profileTarget";
+    static constexpr bool flat = false, needsObject = false;
+    static SlotType::ProfileTarget read(const Node& n) { return {ProfileReference::fromJson(n)}; }
+    static Json write(const SlotType::ProfileTarget& p) { return p.profile.toJson(); }
+};
+template <>
+struct Coding<SlotType::VolumeScrub> {
+    static constexpr const char* key = "volumeScrub";
+    static constexpr bool flat = false, needsObject = false;
+    static SlotType::VolumeScrub read(const Node&) { return {}; }
+    static Json write(const SlotType::VolumeScrub&) { return nullptr; }
+};
+template <>
+struct Coding<SlotType::ProfileSwitch> {
+    static constexpr const char* key = "profileSwitch";
+    static constexpr bool flat = false, needsObject = false;
+    static SlotType::ProfileSwitch read(const Node&) { return {}; }
+    static Json write(const SlotType::ProfileSwitch&) { return nullptr; }
+};
+
+// The kind T when its key is present: an app, transport or mode switch
+// payload must be an object, and a group that does not decode lets the
+// probing go on; any other failure is the document's.
+template <class T>
+std::optional<SlotType> probe(const Node& node) {
+    if (!node.has(Coding<T>::key)) return std::nullopt;
+    const Node payload = node[Coding<T>::key];
+    if constexpr (Coding<T>::needsObject) {
+        if (!payload.isObject()) return std::nullopt;
+    }
+    if constexpr (std::is_same_v<T, SlotType::Group>) {
+        return json::attempt([&] { return SlotType(Coding<T>::read(payload)); });
+    } else {
+        return SlotType(Coding<T>::read(payload));
+    }
+}
+
+// The order in which a kind object is probed: the first kind present wins.
+using Probe = std::optional<SlotType> (*)(const Node&);
+constexpr Probe kKeyedProbes[] = {
+    probe<SlotType::App>,       probe<SlotType::Action>,      probe<SlotType::Group>,     probe<SlotType::Keystroke>,
+    probe<SlotType::Script>,    probe<SlotType::Snippet>,     probe<SlotType::Dynamic>,   probe<SlotType::Cycling>,
+    probe<SlotType::Transport>, probe<SlotType::VolumeScrub>, probe<SlotType::ModeSwitch>, probe<SlotType::ProfileSwitch>,
+    probe<SlotType::ProfileTarget>,
+};
+static_assert(std::size(kKeyedProbes) == std::variant_size_v<SlotType::Value>, "every kind is probed");
+
+}  // namespace
 
 SlotType SlotType::fromJson(const Node& node) {
     node.requireObject();
-    if (auto app = node.optional("app"); app && app->isObject()) {
-        return App{(*app).string("bundleId")};
+    for (const Probe& read : kKeyedProbes) {
+        if (auto type = read(node)) return std::move(*type);
     }
-    if (node.has("action")) return Action{SystemAction::fromJson(node["action"])};
-    if (node.has("group")) {
-        if (auto group = json::attempt([&] { return MenuGroup::fromJson(node["group"]); })) {
-            return SlotType::group(std::move(*group));
-        }
-    }
-    if (node.has("keystroke")) {
-        return Keystroke{node["keystroke"].map([](const Node& n) { return MacroStep::fromJson(n); })};
-    }
-    if (node.has("script")) return Script{ScriptInvocation::fromJson(node["script"])};
-    if (node.has("snippet")) return Snippet{node.string("snippet")};
-    if (node.has("dynamic")) return Dynamic{DynamicSlotConfig::fromJson(node["dynamic"])};
-    if (node.has("cycle")) return Cycling(slotsFromJson(node["cycle"]));
-    if (auto transport = node.optional("transport"); transport && transport->isObject()) {
-        return Transport{transportCommandFromJson((*transport)["command"])};
-    }
-    if (node.has("volumeScrub")) return VolumeScrub{};
-    if (auto mode = node.optional("modeSwitch"); mode && mode->isObject()) {
-        return ModeSwitch{dialModeFromJson((*mode)["mode"])};
-    }
-    if (node.has("profileSwitch")) return ProfileSwitch{};
-    if (node.has("profileTarget")) return ProfileTarget{ProfileReference::fromJson(node["profileTarget"])};
     node.fail("Unknown SlotType payload");
 }
 
 Json SlotType::toJson() const {
-    Json out = Json::object();
-    std::visit(Overloaded{
-                   [&](const App& a) { out["app"] = Json{{"bundleId", a.bundleId}}; },
-                   [&](const Action& a) { out["action"] = a.action.toJson(); },
-                   [&](const Group& g) { out["group"] = g.group->toJson(); },
-                   [&](const Keystroke& k) {
-                       Json steps = Json::array();
-                       for (const auto& step : k.steps) steps.push_back(step.toJson());
-                       out["keystroke"] = std::move(steps);
-                   },
-                   [&](const Script& s) { out["script"] = s.invocation.toJson(); },
-                   [&](const Snippet& s) { out["snippet"] = s.text; },
-                   [&](const Dynamic& d) { out["dynamic"] = d.config.toJson(); },
-                   [&](const Cycling& c) { out["cycle"] = slotsToJson(c.children); },
-                   [&](const Transport& t) { out["transport"] = Json{{"command", orbel::toJson(t.command)}}; },
-                   [&](const ModeSwitch& m) { out["modeSwitch"] = Json{{"mode", orbel::toJson(m.mode)}}; },
-                   [&](const ProfileTarget& p) { out["profileTarget"] = p.profile.toJson(); },
-                   [&](const VolumeScrub&) { out["volumeScrub"] = nullptr; },
-                   [&](const ProfileSwitch&) { out["profileSwitch"] = nullptr; },
-               },
-               value);
-    return out;
+    return std::visit(
+        [](const auto& kind) {
+            using T = std::decay_t<decltype(kind)>;
+            Json out = Json::object();
+            out[Coding<T>::key] = Coding<T>::write(kind);
+            return out;
+        },
+        value);
 }
 
 // MARK: slot object
@@ -119,28 +218,24 @@ Json SlotType::toJson() const {
 std::optional<SlotType> SlotConfig::decodeFlatDiscriminator(const Node& node) {
     node.requireObject();
     if (node.has("app")) return SlotType::app(node.string("app"));
-    if (node.has("action")) return SlotType::action(SystemAction::fromJson(node["action"]));
+    if (auto action = probe<SlotType::Action>(node)) return action;
     if (node.has("group")) {
         MenuGroup group;
         group.title = node.string("group");
         if (auto items = node.optional("items")) group.slots = slotsFromJson(*items);
         return SlotType::group(std::move(group));
     }
-    if (node.has("script")) return SlotType::script(ScriptInvocation::fromJson(node["script"]));
-    if (node.has("snippet")) return SlotType::snippet(node.string("snippet"));
-    if (node.has("dynamic")) return SlotType::dynamic(DynamicSlotConfig::fromJson(node["dynamic"]));
-    if (node.has("cycle")) return SlotType::cycling(slotsFromJson(node["cycle"]));
+    for (const Probe& read : {probe<SlotType::Script>, probe<SlotType::Snippet>, probe<SlotType::Dynamic>,
+                              probe<SlotType::Cycling>}) {
+        if (auto type = read(node)) return type;
+    }
     if (node.has("profile")) return SlotType::profileSwitch();
     if (node.has("keystroke")) {
         const Node list = node["keystroke"];
         // Step objects first; an older form lists chord shorthands.
-        if (auto steps = json::attempt([&] { return list.map([](const Node& n) { return MacroStep::fromJson(n); }); })) {
-            return SlotType::keystroke(std::move(*steps));
-        }
-        const auto texts = list.map([](const Node& n) { return n.asString(); });
+        if (auto steps = json::attempt([&] { return Coding<SlotType::Keystroke>::read(list); })) return SlotType(*steps);
         std::vector<MacroStep> steps;
-        steps.reserve(texts.size());
-        for (const auto& shorthand : texts) {
+        for (const auto& shorthand : list.map([](const Node& n) { return n.asString(); })) {
             auto combination = KeyCombination::parse(shorthand);
             if (!combination) {
                 node.failAtKey("keystroke", "Unrecognized chord shorthand \"" + shorthand + "\" in keystroke list");
@@ -202,23 +297,24 @@ SlotIcon SlotConfig::effectiveIcon() const {
 }
 
 Json SlotConfig::toJson() const {
-    Json out = Json::object();
-    std::visit(Overloaded{
-                   [&](const SlotType::App& a) { out["app"] = a.bundleId; },
-                   [&](const SlotType::Action& a) { out["action"] = a.action.toJson(); },
-                   [&](const SlotType::Group& g) {
-                       out["group"] = g.group->title;
-                       out["items"] = slotsToJson(g.group->slots);
-                   },
-                   [&](const SlotType::Keystroke&) { out["keystroke"] = type.toJson()["keystroke"]; },
-                   [&](const SlotType::Script& s) { out["script"] = s.invocation.toJson(); },
-                   [&](const SlotType::Snippet& s) { out["snippet"] = s.text; },
-                   [&](const SlotType::Dynamic& d) { out["dynamic"] = d.config.toJson(); },
-                   [&](const SlotType::Cycling& c) { out["cycle"] = slotsToJson(c.children); },
-                   [&](const SlotType::ProfileSwitch&) { out["profile"] = nullptr; },
-                   [&](const auto&) { out["type"] = type.toJson(); },
-               },
-               type.value);
+    Json out = json::objectWithRoom(5);
+    std::visit(
+        [&](const auto& kind) {
+            using T = std::decay_t<decltype(kind)>;
+            if constexpr (Coding<T>::flat) {
+                out[Coding<T>::key] = Coding<T>::write(kind);
+            } else if constexpr (std::is_same_v<T, SlotType::App>) {
+                out["app"] = kind.bundleId;
+            } else if constexpr (std::is_same_v<T, SlotType::Group>) {
+                out["group"] = kind.group->title;
+                out["items"] = slotsToJson(kind.group->slots);
+            } else if constexpr (std::is_same_v<T, SlotType::ProfileSwitch>) {
+                out["profile"] = nullptr;
+            } else {
+                out["type"] = type.toJson();
+            }
+        },
+        type.value);
     if (title != type.defaultTitle()) out["title"] = title;
     if (const SlotIcon shown = effectiveIcon(); !shown.isAuto()) out["icon"] = shown.toJson();
     if (!scope.isGlobal()) out["scope"] = scope.toJson();
@@ -238,7 +334,7 @@ MenuGroup MenuGroup::fromJson(const Node& node) {
 }
 
 Json MenuGroup::toJson() const {
-    Json out = Json::object();
+    Json out = json::objectWithRoom(3);
     out["title"] = title;
     out["slots"] = slotsToJson(slots);
     if (!icon.isAuto()) out["icon"] = icon.toJson();

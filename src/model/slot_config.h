@@ -20,6 +20,7 @@
 #include "model/slot_scope.h"
 #include "model/system_action.h"
 #include "model/text.h"
+#include "model/uuid.h"
 #include "model/transport_command.h"
 
 namespace orbel {

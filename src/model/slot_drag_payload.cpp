@@ -32,7 +32,7 @@ SlotDragPayload::Kind SlotDragPayload::kindFromJson(const json::Node& node) {
         }
     }
     if (count != 1) {
-        throw json::DecodingError(json::DecodingError::Kind::TypeMismatch, node.path(),
+        throw json::DecodingError(json::DecodingError::Kind::typeMismatch, node.path(),
                                   kInvalidCaseKeyCountMessage);
     }
     const json::Node values = node[*found];

@@ -15,16 +15,16 @@
 
 #include "model/json.h"
 #include "model/key_combination.h"
+#include "model/error.h"
 #include "model/text.h"
+#include "model/uuid.h"
 
 namespace orbel {
 
 // The one failure of SlotDragPayload::importString, whatever went wrong.
-class SlotDragPayloadError : public std::exception {
+class SlotDragPayloadError : public Error {
 public:
-    const char* what() const noexcept override {
-        return "The data couldn't be written because it isn't in the correct format.";
-    }
+    SlotDragPayloadError() : Error("The data couldn't be written because it isn't in the correct format.") {}
 };
 
 struct SlotDragPayload {

@@ -16,10 +16,10 @@ const std::set<std::string, std::less<>>& imageFileExtensions() {
 namespace {
 
 constexpr raw_enum::Table<SlotIcon::Kind, 4> kKinds{{
-    {SlotIcon::Kind::Auto, "auto"},
-    {SlotIcon::Kind::SymbolPack, "symbolPack"},
-    {SlotIcon::Kind::Text, "text"},
-    {SlotIcon::Kind::CustomImage, "customImage"},
+    {SlotIcon::Kind::automatic, "auto"},
+    {SlotIcon::Kind::symbolPack, "symbolPack"},
+    {SlotIcon::Kind::text, "text"},
+    {SlotIcon::Kind::customImage, "customImage"},
 }};
 
 }  // namespace
@@ -35,17 +35,17 @@ std::optional<Rgb> SlotIcon::Text::tint() const {
 
 SlotIcon::Kind SlotIcon::kind() const {
     struct Visitor {
-        Kind operator()(const SymbolPack&) const { return Kind::SymbolPack; }
-        Kind operator()(const Text&) const { return Kind::Text; }
-        Kind operator()(const CustomImage&) const { return Kind::CustomImage; }
-        Kind operator()(const Auto&) const { return Kind::Auto; }
+        Kind operator()(const SymbolPack&) const { return Kind::symbolPack; }
+        Kind operator()(const Text&) const { return Kind::text; }
+        Kind operator()(const CustomImage&) const { return Kind::customImage; }
+        Kind operator()(const Auto&) const { return Kind::automatic; }
     };
     return std::visit(Visitor{}, value);
 }
 
 namespace {
 
-enum class ShorthandFailure { Unrecognized, PackAndName };
+enum class ShorthandFailure { unrecognized, packAndName };
 
 // The shorthand rules without the error reporting: the icon, or which of the
 // two failures applies.
@@ -72,11 +72,11 @@ std::variant<SlotIcon, ShorthandFailure> readShorthand(std::string_view s) {
     if (colon == std::string_view::npos) {
         const std::size_t count = text::graphemeCount(s);
         if (count >= 1 && count <= 3) return SlotIcon::monogram(std::string(s));
-        return ShorthandFailure::Unrecognized;
+        return ShorthandFailure::unrecognized;
     }
     const std::string_view pack = s.substr(0, colon);
     const std::string_view name = s.substr(colon + 1);
-    if (pack.empty() || name.empty()) return ShorthandFailure::PackAndName;
+    if (pack.empty() || name.empty()) return ShorthandFailure::packAndName;
     return SlotIcon::symbolPack(IconPack{std::string(pack)}, std::string(name));
 }
 
@@ -87,10 +87,10 @@ SlotIcon SlotIcon::parseShorthand(std::string_view text, const json::Node& node)
     if (auto* icon = std::get_if<SlotIcon>(&result)) return std::move(*icon);
     const std::string quoted = "\"" + std::string(text) + "\"";
     switch (std::get<ShorthandFailure>(result)) {
-        case ShorthandFailure::Unrecognized:
+        case ShorthandFailure::unrecognized:
             node.fail("Unrecognized icon shorthand " + quoted +
                       ". Use \"auto\", \"pack:name\", a 1\u20133 char monogram, or a file path.");
-        case ShorthandFailure::PackAndName:
+        case ShorthandFailure::packAndName:
             node.fail("Icon shorthand " + quoted + " must be \"pack:name\"");
     }
     node.fail("Unrecognized icon shorthand " + quoted);
@@ -118,10 +118,10 @@ SlotIcon SlotIcon::fromJson(const json::Node& node) {
     if (node.isString()) return parseShorthand(node.asString(), node);
 
     switch (raw_enum::fromJson(kKinds, node["kind"], "Kind")) {
-        case Kind::Auto: return automatic();
-        case Kind::SymbolPack: return symbolPack(IconPack::fromJson(node["pack"]), node.string("name"));
-        case Kind::Text: return monogram(node.string("text"), node.optionalString("tintHex"));
-        case Kind::CustomImage: return customImage(node.string("path"));
+        case Kind::automatic: return automatic();
+        case Kind::symbolPack: return symbolPack(IconPack::fromJson(node["pack"]), node.string("name"));
+        case Kind::text: return monogram(node.string("text"), node.optionalString("tintHex"));
+        case Kind::customImage: return customImage(node.string("path"));
     }
     return automatic();
 }

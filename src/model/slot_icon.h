@@ -45,7 +45,7 @@ struct SlotIcon {
     };
 
     // The JSON "kind" values.
-    enum class Kind { Auto, SymbolPack, Text, CustomImage };
+    enum class Kind { automatic, symbolPack, text, customImage };
 
     std::variant<SymbolPack, Text, CustomImage, Auto> value = Auto{};
 

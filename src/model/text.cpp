@@ -2,7 +2,6 @@
 
 #include <QChar>
 #include <QList>
-#include <QRandomGenerator>
 #include <QString>
 #include <QTextBoundaryFinder>
 #include <cmath>
@@ -28,8 +27,22 @@ bool isWhitespaceOrNewline(char32_t c) {
     }
 }
 
+// Plain ASCII texts (nearly every identifier, key and title) take the short
+// ways below; the results are the same as through QString.
+bool isAscii(std::string_view s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
 template <class Pred>
 std::string trimBy(std::string_view s, Pred pred) {
+    if (isAscii(s)) {
+        std::size_t begin = 0, end = s.size();
+        while (begin < end && pred(static_cast<unsigned char>(s[begin]))) ++begin;
+        while (end > begin && pred(static_cast<unsigned char>(s[end - 1]))) --end;
+        return std::string(s.substr(begin, end - begin));
+    }
     const QString q = fromUtf8(s);
     const auto ucs = q.toUcs4();
     qsizetype begin = 0, end = ucs.size();
@@ -45,6 +58,13 @@ std::string trimSpacesAndTabs(std::string_view s) { return trimBy(s, isSpaceOrTa
 std::string trimWhitespaceAndNewlines(std::string_view s) { return trimBy(s, isWhitespaceOrNewline); }
 
 std::string capitalizeFirst(std::string_view s) {
+    // An ASCII character followed by another ASCII one is a cluster of its own
+    // (CR LF aside, which has no upper case).
+    if (!s.empty() && isAscii(s.substr(0, 2))) {
+        std::string out(s);
+        if (out[0] >= 'a' && out[0] <= 'z') out[0] = static_cast<char>(out[0] - 'a' + 'A');
+        return out;
+    }
     const QString q = fromUtf8(s);
     if (q.isEmpty()) return {};
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, q);
@@ -54,6 +74,7 @@ std::string capitalizeFirst(std::string_view s) {
 }
 
 std::size_t graphemeCount(std::string_view s) {
+    if (isAscii(s) && s.find("\r\n") == std::string_view::npos) return s.size();
     const QString q = fromUtf8(s);
     if (q.isEmpty()) return 0;
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, q);
@@ -74,7 +95,15 @@ std::string graphemePrefix(std::string_view s, std::size_t n) {
     return toUtf8(q.left(cut));
 }
 
-std::string toLower(std::string_view s) { return toUtf8(fromUtf8(s).toLower()); }
+std::string toLower(std::string_view s) {
+    if (isAscii(s)) {
+        std::string out(s);
+        for (char& c : out)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        return out;
+    }
+    return toUtf8(fromUtf8(s).toLower());
+}
 std::string toUpper(std::string_view s) { return toUtf8(fromUtf8(s).toUpper()); }
 
 std::optional<std::int64_t> parseInt64(std::string_view s) {
@@ -105,57 +134,3 @@ std::optional<std::int64_t> parseInt64(std::string_view s) {
 double roundHalfAwayFromZero(double v) { return std::round(v); }
 
 }  // namespace orbel::text
-
-namespace orbel {
-
-Uuid Uuid::random() {
-    Uuid u;
-    auto* rng = QRandomGenerator::system();
-    u.hi_ = rng->generate64();
-    u.lo_ = rng->generate64();
-    // Version 4, variant 1.
-    u.hi_ = (u.hi_ & ~0x000000000000F000ULL) | 0x0000000000004000ULL;
-    u.lo_ = (u.lo_ & ~0xC000000000000000ULL) | 0x8000000000000000ULL;
-    return u;
-}
-
-std::optional<Uuid> Uuid::parse(std::string_view text) {
-    if (text.size() != 36) return std::nullopt;
-    Uuid u;
-    int nibbles = 0;
-    for (std::size_t i = 0; i < 36; ++i) {
-        const char c = text[i];
-        if (i == 8 || i == 13 || i == 18 || i == 23) {
-            if (c != '-') return std::nullopt;
-            continue;
-        }
-        int v;
-        if (c >= '0' && c <= '9') v = c - '0';
-        else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
-        else return std::nullopt;
-        std::uint64_t& half = nibbles < 16 ? u.hi_ : u.lo_;
-        half = (half << 4) | static_cast<std::uint64_t>(v);
-        ++nibbles;
-    }
-    return u;
-}
-
-std::string Uuid::toString() const {
-    static const char* digits = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(36);
-    for (int i = 0; i < 32; ++i) {
-        if (i == 8 || i == 12 || i == 16 || i == 20) out += '-';
-        const std::uint64_t half = i < 16 ? hi_ : lo_;
-        const int shift = (15 - (i % 16)) * 4;
-        out += digits[(half >> shift) & 0xF];
-    }
-    return out;
-}
-
-bool Uuid::isNil() const { return hi_ == 0 && lo_ == 0; }
-
-std::size_t Uuid::hash() const { return std::hash<std::uint64_t>{}(hi_ ^ (lo_ * 0x9E3779B97F4A7C15ULL)); }
-
-}  // namespace orbel

@@ -1,13 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
-#include <optional>
-#include <string>
-#include <vector>
 
 #include "config/orbel_backup.h"
-#include "model/json.h"
+#include "config_fixture.h"
 #include "model/json_writer.h"
 
 using namespace orbel;
@@ -17,13 +13,7 @@ namespace {
 
 template <class F>
 OrbelBackupCodecError codecError(F&& f) {
-    try {
-        f();
-    } catch (const OrbelBackupCodecError& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no OrbelBackupCodecError";
-    return OrbelBackupCodecError::io("<none>");
+    return orbel::testing::thrown<OrbelBackupCodecError>(std::forward<F>(f));
 }
 
 // A configuration whose JSON form is short: no slots, no overrides.
@@ -44,8 +34,6 @@ OrbelBackup sample() {
     return b;
 }
 
-std::string configText(const AppConfig& c) { return json::write(c.toJson(), OrbelBackup::encoderOptions()); }
-
 // The document with one top-level member replaced (or removed when null).
 std::string sampleWith(const std::string& key, const json::Json& value) {
     json::Json doc = sample().toJson();
@@ -54,84 +42,31 @@ std::string sampleWith(const std::string& key, const json::Json& value) {
     return json::write(doc);
 }
 
-bool keysSortedEverywhere(const json::Json& v) {
-    if (v.is_array()) {
-        for (const auto& e : v)
-            if (!keysSortedEverywhere(e)) return false;
-    } else if (v.is_object()) {
-        std::string previous;
-        bool first = true;
-        for (auto it = v.begin(); it != v.end(); ++it) {
-            if (!first && !(previous < it.key())) return false;
-            previous = it.key();
-            first = false;
-            if (!keysSortedEverywhere(it.value())) return false;
-        }
-    }
-    return true;
-}
-
-TEST(OrbelBackupTest, EncodedLayoutIsPrettySortedWithUnescapedSlashesAndIsoDate) {
+// The writer's preset gives the layout (pretty, sorted at every level,
+// slashes unescaped); this pins what the document adds to it.
+TEST(OrbelBackupTest, EncodedLayoutAndIsoDate) {
+    const auto topLevelKeys = [](const OrbelBackup& b) {
+        std::vector<std::string> keys;
+        const json::Json doc = json::parse(b.encode());
+        for (auto it = doc.begin(); it != doc.end(); ++it) keys.push_back(it.key());
+        return keys;
+    };
     OrbelBackup b = sample();
-    b.profiles = {};
-    const std::string text = b.encode();
-    EXPECT_EQ(text, R"({
-  "activeProfile" : "Work",
-  "appVersion" : "1.2/beta",
-  "createdAt" : "2026-12-05T16:47:36Z",
-  "liveConfig" : {
-    "appOverrides" : {
-
-    },
-    "appearance" : {
-      "backdrop" : "liquidGlass",
-      "backdropOpacity" : 0.55,
-      "mode" : "auto",
-      "slotStyle" : "liquidGlass",
-      "wedgeFillStrength" : 1,
-      "wedgeStrokeStrength" : 0.8
-    },
-    "closeKey" : "esc",
-    "goBackKey" : "esc",
-    "hotkey" : "opt+space",
-    "menu" : [
-
-    ],
-    "menuRadius" : 200,
-    "musicHotkey" : "opt+m",
-    "showInTray" : true,
-    "version" : 1
-  },
-  "profiles" : {
-
-  },
-  "schemaVersion" : 1
-})");
-
-    const std::string full = sample().encode();
-    const json::Json parsed = json::parse(full);
-    EXPECT_TRUE(keysSortedEverywhere(parsed));
-    EXPECT_EQ(parsed["profiles"].begin().key(), "Home");
-    EXPECT_EQ(full.find("\\/"), std::string::npos);
-
+    EXPECT_EQ(topLevelKeys(b), (std::vector<std::string>{"activeProfile", "appVersion", "createdAt", "liveConfig",
+                                                         "profiles", "schemaVersion"}));
+    EXPECT_EQ(b.encode(), json::write(b.toJson(), json::kBackupDocument));
+    EXPECT_NE(b.encode().find("\"createdAt\" : \"2026-12-05T16:47:36Z\""), std::string::npos);
+    EXPECT_NE(b.encode().find("\"appVersion\" : \"1.2/beta\""), std::string::npos);
     b.activeProfile.reset();
-    EXPECT_EQ(b.encode().rfind("{\n  \"appVersion\" : ", 0), 0u) << "activeProfile is left out";
+    EXPECT_EQ(topLevelKeys(b).front(), "appVersion");
 }
 
-TEST(OrbelBackupTest, DecodingAnEncodedDocumentGivesTheSameValuesToTheWholeSecond) {
-    const OrbelBackup original = sample();
-    const OrbelBackup decoded = OrbelBackup::decode(original.encode());
-    EXPECT_EQ(decoded.schemaVersion, 1);
+TEST(OrbelBackupTest, DecodesItsEncodingToTheWholeSecondAndOptionalMembers) {
+    const OrbelBackup decoded = OrbelBackup::decode(sample().encode());
     EXPECT_EQ(decoded.createdAt, 1796489256);
-    EXPECT_EQ(decoded.appVersion, "1.2/beta");
     EXPECT_EQ(decoded.activeProfile, "Work");
-    EXPECT_EQ(configText(decoded.liveConfig), configText(original.liveConfig));
-    ASSERT_EQ(decoded.profiles.size(), 2u);
-    EXPECT_EQ(decoded.profiles.at("Work").menuRadius, 300);
+    EXPECT_EQ(decoded.liveConfig.encodeDocument(), sample().liveConfig.encodeDocument());
     EXPECT_EQ(decoded.profiles.at("Home").menuRadius, 250);
-}
-
-TEST(OrbelBackupTest, OptionalAndEmptyMembers) {
     const json::Json discard = json::Json::value_t::discarded;
     EXPECT_EQ(OrbelBackup::decode(sampleWith("activeProfile", discard)).activeProfile, std::nullopt);
     EXPECT_EQ(OrbelBackup::decode(sampleWith("activeProfile", nullptr)).activeProfile, std::nullopt);
@@ -143,31 +78,22 @@ TEST(OrbelBackupTest, DecodeFailuresCarryTheReasonAndItsPath) {
     const json::Json discard = json::Json::value_t::discarded;
     json::Json badProfile = sample().toJson()["profiles"];
     badProfile["Home"]["menuRadius"] = "wide";
-    struct Case {
-        std::string bytes;
-        std::string pathInMessage;
-    };
-    const std::vector<Case> cases = {
-        {"not json", ""},
+    const std::pair<std::string, std::string> cases[] = {  // bytes, the path the reason names
         {sampleWith("profiles", discard), "profiles"},
-        {sampleWith("liveConfig", discard), "liveConfig"},
-        {sampleWith("schemaVersion", discard), "schemaVersion"},
         {sampleWith("createdAt", 1796489256), "createdAt"},
-        {sampleWith("createdAt", "2026-02-30T10:00:00Z"), "createdAt"},
         {sampleWith("liveConfig", json::Json{{"menuRadius", "wide"}}), "liveConfig.menuRadius"},
         {sampleWith("profiles", badProfile), "profiles.Home.menuRadius"},
         // Another version in a layout this build cannot read is a decoding
         // failure, not a version mismatch.
         {json::write(json::Json{{"schemaVersion", 2}, {"payload", "new"}}), ""},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.bytes.substr(0, 120));
-        const OrbelBackupCodecError e = codecError([&] { OrbelBackup::decode(c.bytes); });
+    for (const auto& [bytes, path] : cases) {
+        const OrbelBackupCodecError e = codecError([&] { OrbelBackup::decode(bytes); });
         EXPECT_EQ(e.kind(), Kind::decodeFailed);
-        EXPECT_EQ(e.message(), "Couldn't read this backup: " + e.payload());
-        EXPECT_NE(e.payload().find(c.pathInMessage), std::string::npos) << e.payload();
+        EXPECT_EQ(std::string(e.what()), "Couldn't read this backup: " + e.payload());
+        EXPECT_NE(e.payload().find(path), std::string::npos) << e.payload();
     }
-    EXPECT_EQ(codecError([] { OrbelBackup::decode("{"); }).message(),
+    EXPECT_STREQ(codecError([] { OrbelBackup::decode("{"); }).what(),
               "Couldn't read this backup: The given data was not valid JSON.");
     EXPECT_EQ(codecError([&] { OrbelBackup::decode(sampleWith("createdAt", "yesterday")); }).payload(),
               "Expected date string to be ISO8601-formatted. (at createdAt)");
@@ -177,7 +103,7 @@ TEST(OrbelBackupTest, OnlySchemaVersionOneIsAccepted) {
     for (std::int64_t version : {2, 0}) {
         const OrbelBackupCodecError e = codecError([&] { OrbelBackup::decode(sampleWith("schemaVersion", version)); });
         EXPECT_EQ(e, OrbelBackupCodecError::unsupportedSchemaVersion(version));
-        EXPECT_EQ(e.message(), "Backup is schema version " + std::to_string(version) +
+        EXPECT_EQ(std::string(e.what()), "Backup is schema version " + std::to_string(version) +
                                    "; this build of Orbel supports up to v1. Update Orbel, then try again.");
     }
     EXPECT_EQ(OrbelBackup::decode(sampleWith("schemaVersion", 1.0)).schemaVersion, 1);
@@ -189,20 +115,12 @@ TEST(OrbelBackupTest, DatesAreReadInInternetFormsAndWrittenInUtcWholeSeconds) {
         std::optional<double> seconds;
     };
     const std::vector<Case> cases = {
-        {"2026-12-05T16:47:36Z", 1796489256},
-        {"1970-01-01T00:00:00Z", 0},
-        {"2024-02-29T12:00:00z", 1709208000},
-        {"2026-12-05T16:47:36.25Z", 1796489256.25},
-        {"2026-12-05T17:47:36+01:00", 1796489256},
-        {"2026-12-05T12:17:36-0430", 1796489256},
-        {"2026-12-05T16:47:36", std::nullopt},     // no zone
-        {"2026-12-05T16:47Z", std::nullopt},
-        {"2023-02-29T00:00:00Z", std::nullopt},   // not a leap year
-        {"2026-12-05T16:47:60Z", std::nullopt},
-        {"2026-12-05T16:47:36+25:00", std::nullopt},
-        {"2026-12-05T16:47:36Z ", std::nullopt},
+        {"2026-12-05T16:47:36Z", 1796489256},          {"2024-02-29T12:00:00z", 1709208000},
+        {"2026-12-05T16:47:36.25Z", 1796489256.25},    {"2026-12-05T17:47:36+01:00", 1796489256},
+        {"2026-12-05T12:17:36-0430", 1796489256},      {"2026-12-05T16:47:36", std::nullopt},  // no zone
+        {"2023-02-29T00:00:00Z", std::nullopt},        {"2026-12-05T16:47:60Z", std::nullopt},
+        {"2026-12-05T16:47:36+25:00", std::nullopt},   {"2026-12-05T16:47:36Z ", std::nullopt},
         {"0001-01-01T00:00:00+00:01", std::nullopt},  // would be written in year zero
-        {"+2026-12-05T16:47:36Z", std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -216,7 +134,7 @@ TEST(OrbelBackupTest, DatesAreReadInInternetFormsAndWrittenInUtcWholeSeconds) {
     EXPECT_EQ(OrbelBackup::formatDate(1e300), std::nullopt);
 
     OrbelBackup b = sample();
-    b.createdAt = std::numeric_limits<double>::infinity();
+    b.createdAt = HUGE_VAL;
     EXPECT_EQ(codecError([&] { b.encode(); }).kind(), Kind::encodeFailed);
 }
 

@@ -53,7 +53,7 @@ QImage wallpaper(QSize size) {
 DialViewState sixSlots(AppearanceMode mode) {
     DialViewState s;
     s.appearance.mode = mode;
-    s.palette = DialPalette::make(s.appearance, ColorScheme::Dark);
+    s.palette = DialPalette::make(s.appearance, ColorScheme::dark);
     const char* titles[] = {"Mail", "Browser", "Terminal", "Notes", "Music", "Files"};
     const QColor colours[] = {"#3b82f6", "#ef4444", "#10b981", "#f59e0b", "#8b5cf6", "#64748b"};
     for (int i = 0; i < 6; ++i) s.wedges.push_back({titles[i], monogram(QString(titles[i][0]), colours[i])});
@@ -89,37 +89,37 @@ QImage render(const Render& r) {
 
 TEST(DialRenderTest, RendersForReview) {
     std::vector<Render> renders;
-    renders.push_back({"defaults-dark", sixSlots(AppearanceMode::Dark)});
-    renders.push_back({"defaults-light", sixSlots(AppearanceMode::Light)});
+    renders.push_back({"defaults-dark", sixSlots(AppearanceMode::dark)});
+    renders.push_back({"defaults-light", sixSlots(AppearanceMode::light)});
     {
-        Render r{"highlighted-dpr2", sixSlots(AppearanceMode::Dark), 2};
+        Render r{"highlighted-dpr2", sixSlots(AppearanceMode::dark), 2};
         r.state.highlightedIndex = 1;
         renders.push_back(r);
     }
     {
-        Render r{"filled-light-no-capture", sixSlots(AppearanceMode::Light), 1, false};
-        r.state.appearance.backdrop = Backdrop::Filled;
-        r.state.appearance.slotStyle = SlotStyle::Filled;
-        r.state.palette = DialPalette::make(r.state.appearance, ColorScheme::Light);
+        Render r{"filled-light-no-capture", sixSlots(AppearanceMode::light), 1, false};
+        r.state.appearance.backdrop = Backdrop::filled;
+        r.state.appearance.slotStyle = SlotStyle::filled;
+        r.state.palette = DialPalette::make(r.state.appearance, ColorScheme::light);
         r.state.highlightedIndex = 4;
         renders.push_back(r);
     }
     {
-        Render r{"group-normal-back", sixSlots(AppearanceMode::Dark)};
+        Render r{"group-normal-back", sixSlots(AppearanceMode::dark)};
         r.state.wedges.resize(3);
-        r.state.appearance.slotStyle = SlotStyle::Normal;
-        r.state.appearance.backdrop = Backdrop::Translucent;
+        r.state.appearance.slotStyle = SlotStyle::normal;
+        r.state.appearance.backdrop = Backdrop::translucent;
         r.state.centre.kind = CenterKind::Back;
         r.state.highlightedIndex = 0;
         renders.push_back(r);
     }
     {
-        Render r{"one-slot-ring", sixSlots(AppearanceMode::Light)};
+        Render r{"one-slot-ring", sixSlots(AppearanceMode::light)};
         r.state.wedges.resize(1);
         renders.push_back(r);
     }
     {
-        Render r{"music-volume-dragging", sixSlots(AppearanceMode::Dark)};
+        Render r{"music-volume-dragging", sixSlots(AppearanceMode::dark)};
         r.state.wedges = {{"Play", monogram("▶", QColor("#111"))},
                           {"Next", monogram("»", QColor("#111"))},
                           {"Volume", {}, true, 0.62, false},
@@ -131,7 +131,7 @@ TEST(DialRenderTest, RendersForReview) {
         renders.push_back(r);
     }
     {
-        Render r{"volume-muted-light", sixSlots(AppearanceMode::Light)};
+        Render r{"volume-muted-light", sixSlots(AppearanceMode::light)};
         r.state.wedges = {{"Play", {}}, {"Next", {}}, {"Volume", {}, true, 0.8, true}, {"Previous", {}}};
         r.state.highlightedIndex = 2;
         renders.push_back(r);
@@ -147,7 +147,7 @@ TEST(DialRenderTest, RendersForReview) {
 }
 
 TEST(DialRenderTest, HighlightChangesOnlyTheHighlightedWedge) {
-    Render plain{"", sixSlots(AppearanceMode::Dark)};
+    Render plain{"", sixSlots(AppearanceMode::dark)};
     Render lit = plain;
     lit.state.highlightedIndex = 2;
     const QImage a = render(plain), b = render(lit);

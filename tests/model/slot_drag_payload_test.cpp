@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "model/slot_drag_payload.h"
 #include "model/system_action.h"
 
@@ -31,11 +28,7 @@ TEST(SlotDragPayload, ExportsExactCompactText) {
     const auto darkMode = SlotDragPayload::libraryAction(
         std::string(orbel::SystemAction(orbel::SystemAction::Kind::toggleDarkMode).identifier()));
     const Uuid id = *Uuid::parse("0f8fad5b-d9cb-469f-a165-70867728950e");
-    struct Case {
-        SlotDragPayload payload;
-        std::string text;
-    };
-    const std::vector<Case> cases = {
+    const std::pair<SlotDragPayload, std::string> cases[] = {
         {darkMode, R"({"kind":{"libraryAction":{"actionId":"toggle_dark_mode"}}})"},
         {SlotDragPayload::libraryApp("org.gnome/Files", "Files"),
          R"({"kind":{"libraryApp":{"bundleId":"org.gnome\/Files","name":"Files"}}})"},
@@ -45,62 +38,36 @@ TEST(SlotDragPayload, ExportsExactCompactText) {
         {SlotDragPayload::existingSlot(id),
          R"({"kind":{"existingSlot":{"id":"0F8FAD5B-D9CB-469F-A165-70867728950E"}}})"},
     };
-    for (const Case& c : cases) {
-        const std::string exported = c.payload.exportString();
-        EXPECT_EQ(exported, kPrefix + c.text);
-        EXPECT_EQ(SlotDragPayload::importString(exported), c.payload) << exported;
+    for (const auto& [payload, text] : cases) {
+        EXPECT_EQ(payload.exportString(), kPrefix + text);
+        EXPECT_EQ(SlotDragPayload::importString(kPrefix + text), payload) << text;
     }
 }
 
 TEST(SlotDragPayload, ImportsTolerantForms) {
-    const Uuid id = *Uuid::parse("0F8FAD5B-D9CB-469F-A165-70867728950E");
-    struct Case {
-        std::string json;
-        SlotDragPayload expected;
-    };
-    const std::vector<Case> cases = {
-        // Lower-case UUID text, key order, extra keys at every level.
+    // Lower-case UUID text, key order, extra keys at every level; the action
+    // identifier is carried as text, not checked.
+    const std::pair<std::string, SlotDragPayload> cases[] = {
         {R"({"kind":{"existingSlot":{"id":"0f8fad5b-d9cb-469f-a165-70867728950e"}}})",
-         SlotDragPayload::existingSlot(id)},
+         SlotDragPayload::existingSlot(*Uuid::parse("0F8FAD5B-D9CB-469F-A165-70867728950E"))},
         {R"({"extra":1,"kind":{"libraryApp":{"name":"N","bundleId":"b","x":null},"notACase":{}}})",
          SlotDragPayload::libraryApp("b", "N")},
-        {R"({"kind":{"libraryKeystroke":{"title":"T","sequence":["Cmd+Shift+P","mouse:3"]}}})",
-         SlotDragPayload::libraryKeystroke({*KeyCombination::parse("shift+cmd+p"), *KeyCombination::parse("mouse:3")},
-                                           "T")},
-        // The action identifier is carried as text, not checked.
-        {R"({"kind":{"libraryAction":{"actionId":"no_such_action"}}})",
-         SlotDragPayload::libraryAction("no_such_action")},
+        {R"({"kind":{"libraryAction":{"actionId":"no_such_action"}}})", SlotDragPayload::libraryAction("no_such_action")},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(SlotDragPayload::importString(kPrefix + c.json), c.expected) << c.json;
-    }
+    for (const auto& [text, expected] : cases) EXPECT_EQ(SlotDragPayload::importString(kPrefix + text), expected) << text;
 }
 
 TEST(SlotDragPayload, EveryBadTextFailsWithTheOneError) {
     const std::string good = R"({"kind":{"libraryAction":{"actionId":"spotlight"}}})";
     ASSERT_FALSE(importFails(kPrefix + good));
     const std::vector<std::string> bad = {
-        // The prefix: missing, in another case, preceded by a blank, alone.
-        good,
-        "ORBEL://slot-payload/" + good,
+        good,                                  // no prefix
+        "ORBEL://slot-payload/" + good,        // the prefix in another case
         kPrefix,
-        "orbel://slot-payload" + good,
-        // Not JSON, or not an object.
-        kPrefix + "{",
-        kPrefix + "[]",
-        kPrefix + good + "x",
-        // Shape: no "kind", "kind" not an object, zero or two case keys.
-        kPrefix + R"({})",
-        kPrefix + R"({"kind":"libraryAction"})",
-        kPrefix + R"({"kind":{}})",
-        kPrefix + R"({"kind":{"other":{"actionId":"x"}}})",
-        kPrefix + R"({"kind":{"libraryApp":{"bundleId":"b","name":"n"},"existingSlot":{"id":"0F8FAD5B-D9CB-469F-A165-70867728950E"}}})",
-        kPrefix + R"({"kind":{"libraryAction":"spotlight"}})",
-        // Missing, null or mistyped values.
-        kPrefix + R"({"kind":{"libraryApp":{"bundleId":"b"}}})",
-        kPrefix + R"({"kind":{"libraryKeystroke":{"sequence":"cmd+a","title":"t"}}})",
-        kPrefix + R"({"kind":{"libraryKeystroke":{"sequence":[]}}})",
-        // A bad shorthand, a bad UUID.
+        kPrefix + good + "x",                  // not JSON
+        kPrefix + R"({"kind":{}})",            // zero or two case keys
+        kPrefix + R"({"kind":{"libraryApp":{"bundleId":"b","name":"n"},"libraryAction":{"actionId":"x"}}})",
+        kPrefix + R"({"kind":{"libraryApp":{"bundleId":"b"}}})",  // a missing value
         kPrefix + R"({"kind":{"libraryKeystroke":{"sequence":["cmd+nope"],"title":"t"}}})",
         kPrefix + R"({"kind":{"existingSlot":{"id":"not-a-uuid"}}})",
         kPrefix + "\xff\xfe",
@@ -108,14 +75,3 @@ TEST(SlotDragPayload, EveryBadTextFailsWithTheOneError) {
     for (const std::string& text : bad) EXPECT_TRUE(importFails(text)) << text;
 }
 
-TEST(SlotDragPayload, WrongCaseCountIsATypeMismatchWithItsText) {
-    const orbel::json::Json doc = orbel::json::parse(R"({"kind":{"libraryApp":{},"libraryAction":{}}})");
-    try {
-        SlotDragPayload::fromJson(orbel::json::Node(doc));
-        FAIL() << "decoded";
-    } catch (const orbel::json::DecodingError& e) {
-        EXPECT_EQ(e.kind(), orbel::json::DecodingError::Kind::TypeMismatch);
-        EXPECT_EQ(e.description(), "Invalid number of keys found, expected one.");
-        EXPECT_EQ(orbel::json::describePath(e.codingPath()), "kind");
-    }
-}

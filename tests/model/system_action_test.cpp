@@ -1,19 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 #include <set>
-#include <unordered_set>
 
 #include "decode_helpers.h"
 #include "model/system_action.h"
 
 using namespace orbel;
 using orbel::testing::compact;
-using orbel::testing::decodeError;
 using orbel::testing::decodeText;
 using Kind = SystemAction::Kind;
-using Err = json::DecodingError::Kind;
 
 namespace {
 SystemAction decode(std::string_view text) {
@@ -30,12 +26,7 @@ TEST(SystemAction, IdentifiersAreUniqueAndLookupIsExact) {
     }
     EXPECT_EQ(identifiers.size(), 30u);
 
-    const auto& cases = SystemAction::parameterlessCases();
-    ASSERT_EQ(cases.size(), 28u);
-    for (const auto& a : cases) EXPECT_EQ(SystemAction::fromIdentifier(a.identifier()), a);
-    std::size_t total = 0;
-    for (auto c : allActionCategories()) total += SystemAction::parameterlessCases(c).size();
-    EXPECT_EQ(total, 28u);
+    for (const auto& a : SystemAction::parameterlessCases()) EXPECT_EQ(SystemAction::fromIdentifier(a.identifier()), a);
     for (const char* missing : {"set_brightness", "set_volume", "Volume_Up", " volume_up", ""}) {
         EXPECT_EQ(SystemAction::fromIdentifier(missing), std::nullopt) << missing;
     }
@@ -62,67 +53,13 @@ TEST(SystemAction, ReadsEveryForm) {
     EXPECT_EQ(decode(R"({"id": "volume_up", "value": 0.3})"), volumeUp);
     EXPECT_EQ(decode(R"({"id": "volume_up", "value": "junk", "other": 1})"), volumeUp);
 
-    const struct {
-        const char* text;
-        SystemAction expected;
-    } valued[] = {
-        {R"({"id": "set_volume", "value": 0.5})", SystemAction::setVolume(0.5)},
-        {R"({"id": "set_volume", "value": 1.7})", SystemAction::setVolume(1.0)},
-        {R"({"id": "set_brightness", "value": -3})", SystemAction::setBrightness(0.0)},
-    };
-    for (const auto& c : valued) {
-        SCOPED_TRACE(c.text);
-        const SystemAction a = decode(c.text);
-        EXPECT_EQ(a, c.expected);
-        EXPECT_EQ(a.value, c.expected.value);
-    }
-}
-
-TEST(SystemAction, ReadFailures) {
-    const std::vector<orbel::testing::ErrorCase> cases = {
-        {R"("set_volume")", Err::DataCorrupted, "Unknown SystemAction identifier: set_volume", ""},
-        {R"(" volume_up")", Err::DataCorrupted, "Unknown SystemAction identifier:  volume_up", ""},
-        {R"({"id": "warp_drive"})", Err::DataCorrupted, "Unknown SystemAction identifier: warp_drive", "id"},
-        {R"({"value": 1})", Err::KeyNotFound, "No value associated with key \"id\".", ""},
-        {R"({"id": "set_volume"})", Err::KeyNotFound, "No value associated with key \"value\".", ""},
-        {R"({"id": "set_volume", "value": "0.5"})", Err::TypeMismatch, nullptr, "value"},
-        {R"({"id": "set_brightness", "value": null})", Err::ValueNotFound, nullptr, "value"},
-        {R"(12)", Err::TypeMismatch, nullptr, ""},
-    };
-    orbel::testing::expectDecodeErrors(cases, SystemAction::fromJson);
+    EXPECT_EQ(decode(R"({"id": "set_volume", "value": 0.5})").value, 0.5);
+    EXPECT_EQ(decode(R"({"id": "set_volume", "value": 1.7})").value, 1.0);
+    EXPECT_EQ(decode(R"({"id": "set_brightness", "value": -3})"), SystemAction::setBrightness(0.0));
 }
 
 TEST(SystemAction, WritesObjectFormWithClampedLevel) {
     EXPECT_EQ(compact(SystemAction(Kind::volumeUp).toJson()), R"({"id":"volume_up"})");
-    EXPECT_EQ(compact(SystemAction::setVolume(0.5).toJson()), R"({"id":"set_volume","value":0.5})");
     EXPECT_EQ(compact(SystemAction::setVolume(1.5).toJson()), R"({"id":"set_volume","value":1})");
-    EXPECT_EQ(compact(SystemAction::setBrightness(std::nan("")).toJson()),
-              R"({"id":"set_brightness","value":0})");
-
-    // Every action survives a round trip.
-    std::vector<SystemAction> all = SystemAction::parameterlessCases();
-    all.push_back(SystemAction::setVolume(0.37));
-    all.push_back(SystemAction::setBrightness(1.0));
-    for (const auto& a : all) {
-        const json::Json j = a.toJson();
-        EXPECT_EQ(SystemAction::fromJson(json::Node(j)), a) << a.identifier();
-    }
-}
-
-TEST(SystemAction, EqualityAndHash) {
-    EXPECT_NE(SystemAction::setVolume(0.0), SystemAction::setBrightness(0.0));
-    EXPECT_EQ(SystemAction::setVolume(0.0), SystemAction::setVolume(-0.0));
-    EXPECT_EQ(std::hash<SystemAction>{}(SystemAction::setVolume(0.0)),
-              std::hash<SystemAction>{}(SystemAction::setVolume(-0.0)));
-    // A level given to a parameterless action is dropped.
-    EXPECT_EQ(SystemAction(Kind::mediaNext, 0.4), SystemAction(Kind::mediaNext));
-
-    // A NaN level made in memory stays usable as a set member.
-    std::unordered_set<SystemAction> set;
-    set.insert(SystemAction::setVolume(std::nan("")));
-    EXPECT_TRUE(set.count(SystemAction::setVolume(std::nan(""))));
-    set.insert(SystemAction::setVolume(0.0));
-    set.insert(SystemAction::setVolume(-0.0));
-    set.insert(SystemAction(Kind::restart));
-    EXPECT_EQ(set.size(), 3u);
+    EXPECT_EQ(compact(SystemAction::setBrightness(std::nan("")).toJson()), R"({"id":"set_brightness","value":0})");
 }

@@ -76,6 +76,10 @@ TEST_F(AppSystem, FirstStartWritesTheDefaultsInOrderAndShowsTheDial) {
         at = std::max(at, next);
     }
     EXPECT_TRUE(orbel.waitForLog("ShowMenuVisible"));
+    // The default hot key is the window manager's here: its alert is up, and
+    // the dial still follows the pointer.
+    QProcess::execute("xdotool", {"mousemove", "960", "380"});
+    EXPECT_TRUE(orbel.waitForLog("HoverUpdated slot=0"));
     ASSERT_TRUE(spinUntil([&] { return QFile::exists(orbel.configDir() + "/config.json"); }));
     QFile config(orbel.configDir() + "/config.json");
     ASSERT_TRUE(config.open(QIODevice::ReadOnly));

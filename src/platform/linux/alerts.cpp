@@ -15,7 +15,9 @@ public:
     void show(const Alert& alert, std::function<void(int button)> onDismiss) override {
         auto* box = new QMessageBox;
         box->setAttribute(Qt::WA_DeleteOnClose);
-        box->setWindowModality(Qt::ApplicationModal);
+        // Not modal to the application: an alert must never block the dial,
+        // which may open while the alert waits for an answer.
+        box->setWindowModality(Qt::NonModal);
         box->setWindowTitle(QApplication::applicationDisplayName());
         box->setText(QString::fromStdString(alert.title));
         box->setInformativeText(QString::fromStdString(alert.text));

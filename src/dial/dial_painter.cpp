@@ -5,7 +5,6 @@
 #include <QRadialGradient>
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 #include "dial/wedge_geometry.h"
 #include "dial/glass_surface.h"
@@ -14,8 +13,6 @@
 
 namespace orbel::dial {
 namespace {
-
-constexpr double kPi = std::numbers::pi;
 
 QColor brightnessShifted(const Rgba& c, double delta) { return toQColor(adjustedBrightness(c, delta)); }
 

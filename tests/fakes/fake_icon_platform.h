@@ -26,13 +26,13 @@ public:
 };
 
 // Records registrations; refuses when told to. A registered file serves the
-// PostScript name `postScriptName` with the application's default family.
+// PostScript name "Phosphor-Regular" with the application's default family.
 class FakeFonts : public platform::Fonts {
 public:
     bool registerFontFile(const std::string& path) override {
         registered.push_back(path);
         if (refuse) return false;
-        names.insert(postScriptName);
+        names.insert("Phosphor-Regular");
         return true;
     }
     std::optional<QFont> font(const std::string& name, double pointSize) const override {
@@ -43,7 +43,6 @@ public:
     }
 
     bool refuse = false;
-    std::string postScriptName = "Phosphor-Regular";
     std::vector<std::string> registered;
     std::set<std::string> names;
 };

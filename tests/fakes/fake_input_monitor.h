@@ -12,7 +12,6 @@ namespace orbel::fakes {
 class FakeInputMonitor : public platform::InputMonitor {
 public:
     int addButtonWatch(ButtonHandler handler) override {
-        if (!available) return 0;
         watches[++last] = std::move(handler);
         return last;
     }
@@ -28,7 +27,6 @@ public:
         button(number, false);
     }
 
-    bool available = true;
     std::map<int, ButtonHandler> watches;
 
 private:

@@ -24,7 +24,7 @@ public:
     std::function<void()> noTrack;
     std::optional<platform::NowPlayingInfo> current;
     int listens = 0;
-    bool hasPlayer = true;
+    bool hasPlayer = true;  // false: no player answers the commands
     std::vector<std::string> commands;
 
 private:

@@ -51,17 +51,15 @@ TEST(IconCacheKey, RoundsTheSizeHalfAwayFromZeroAndKeepsColourAndRatio) {
 }
 
 TEST(IconGlyph, CodepointsParseAsHexScalarsOnly) {
-    const std::vector<std::pair<const char*, std::optional<char32_t>>> cases = {
-        {"E6F8", 0xE6F8},  {"e6f8", 0xE6F8},     {"+41", 0x41},       {"10FFFF", 0x10FFFF}, {"", std::nullopt},
-        {"0x41", std::nullopt}, {"D800", std::nullopt}, {"DFFF", std::nullopt}, {"110000", std::nullopt},
-        {"1FFFFFFFF", std::nullopt}, {"+", std::nullopt}, {"-41", std::nullopt}, {" 41", std::nullopt},
-        {"g", std::nullopt},
+    const auto scalar = [](std::optional<std::string> text) {
+        return IconCatalog::glyphScalar(IconCatalogEntry{"g", std::move(text), {}, {}, {}, {}});
     };
-    for (const auto& [text, expected] : cases) {
-        IconCatalogEntry e{"g", std::string(text), {}, {}, {}, {}};
-        EXPECT_EQ(IconCatalog::glyphScalar(e), expected) << text;
-    }
-    EXPECT_FALSE(IconCatalog::glyphScalar(IconCatalogEntry{"g", {}, {}, {}, {}, {}}));
+    for (const auto& [text, expected] : std::vector<std::pair<const char*, char32_t>>{
+             {"E6F8", 0xE6F8}, {"e6f8", 0xE6F8}, {"+41", 0x41}, {"10FFFF", 0x10FFFF}})
+        EXPECT_EQ(scalar(text), expected) << text;
+    for (const char* bad : {"", "0x41", "D800", "DFFF", "110000", "1FFFFFFFF", "+", "-41", " 41", "g"})
+        EXPECT_FALSE(scalar(bad)) << bad;
+    EXPECT_FALSE(scalar(std::nullopt));
 }
 
 TEST(IconMonogram, TakesThreeGraphemeClusters) {
@@ -116,21 +114,39 @@ TEST_F(IconRenderingTest, PackDrawingsFollowTheLabelColourAndAreCachedPerRounded
     EXPECT_GT(shareOf(*black, qRgb(0, 0, 0)), 0.5);
 }
 
-TEST_F(IconRenderingTest, ImagesGiveNothingWhereTheCallerHasItsOwnSymbol) {
-    const std::vector<std::pair<const char*, SlotIcon>> none = {
-        {"automatic", SlotIcon::automatic()},
-        {"unknown pack", SlotIcon::symbolPack(IconPack{"nope"}, "fixture-square")},
-        {"unknown name", SlotIcon::symbolPack(IconPack{"lucide"}, "nope")},
-        {"undecodable body", SlotIcon::symbolPack(IconPack{"lucide"}, "broken")},
-        {"neither body nor codepoint", SlotIcon::symbolPack(IconPack{"lucide"}, "empty")},
-        {"surrogate codepoint", SlotIcon::symbolPack(IconPack{"phosphor"}, "bad")},
-        {"unknown system symbol", SlotIcon::symbolPack(IconPack{"sf"}, "no.such.symbol")},
-        {"missing file", SlotIcon::customImage(dir.filePath("missing.png").toStdString())},
+// An image only where the icon can be drawn; otherwise the caller's own
+// symbol. Views always draw something, the question mark as the fallback.
+TEST_F(IconRenderingTest, ImagesWhereDrawableAndViewsAlwaysDraw) {
+    const std::vector<std::tuple<const char*, SlotIcon, bool, std::string>> cases = {
+        {"automatic", SlotIcon::automatic(), false, "questionmark.circle"},
+        {"unknown pack", SlotIcon::symbolPack(IconPack{"nope"}, "fixture-square"), false, "questionmark"},
+        {"unknown name", SlotIcon::symbolPack(IconPack{"lucide"}, "nope"), false, "questionmark"},
+        {"undecodable body", SlotIcon::symbolPack(IconPack{"lucide"}, "broken"), false, "questionmark"},
+        {"neither body nor codepoint", SlotIcon::symbolPack(IconPack{"lucide"}, "empty"), false, "questionmark"},
+        {"surrogate codepoint", SlotIcon::symbolPack(IconPack{"phosphor"}, "bad"), false, "questionmark"},
+        {"unknown system symbol", SlotIcon::symbolPack(IconPack{"sf"}, "no.such.symbol"), false, "questionmark"},
+        {"missing file", SlotIcon::customImage(dir.filePath("missing.png").toStdString()), false, "questionmark"},
+        {"system symbol", SlotIcon::symbolPack(IconPack{"sf"}, "star.fill"), true, "star.fill"},
+        {"pack drawing", SlotIcon::symbolPack(IconPack{"lucide"}, "fixture-square"), true, ""},
+        // Without its registered font the glyph still draws, in the system font.
+        {"glyph", SlotIcon::symbolPack(IconPack{"phosphor"}, "glyph"), true, ""},
     };
-    for (const auto& [what, icon] : none) EXPECT_FALSE(catalog.slotIconImage(icon, 30)) << what;
-    EXPECT_TRUE(catalog.slotIconImage(SlotIcon::symbolPack(IconPack{"sf"}, "star.fill"), 30));
-    // Without its registered font the glyph still draws, in the system font.
-    EXPECT_TRUE(catalog.slotIconImage(SlotIcon::symbolPack(IconPack{"phosphor"}, "glyph"), 30));
+    const IconViewStyle style{Qt::black, Qt::darkGray, Qt::gray, 1.0};
+    for (const auto& [what, icon, drawable, symbol] : cases) {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(catalog.slotIconImage(icon, 30).has_value(), drawable);
+        symbols.drawn.clear();
+        QImage canvas(40, 40, QImage::Format_ARGB32_Premultiplied);
+        canvas.fill(Qt::transparent);
+        QPainter painter(&canvas);
+        catalog.paintSlotIcon(painter, QRectF(0, 0, 40, 40), icon, 40, style);
+        painter.end();
+        EXPECT_EQ(symbols.drawn, symbol.empty() ? std::vector<std::string>{} : std::vector<std::string>{symbol});
+        bool painted = false;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 40; ++x) painted |= qAlpha(canvas.pixel(x, y)) > 0;
+        EXPECT_TRUE(painted);
+    }
 }
 
 TEST_F(IconRenderingTest, MonogramsUseAReadableTintElseTheLabelColour) {
@@ -156,44 +172,7 @@ TEST_F(IconRenderingTest, ImageFilesLoadAlsoFromAPathUnderTheHomeFolder) {
     EXPECT_EQ(image->size(), QSize(8, 4));
 }
 
-TEST_F(IconRenderingTest, ViewsAlwaysDrawAndFallBackToTheQuestionMark) {
-    const std::vector<std::tuple<const char*, SlotIcon, std::string>> cases = {
-        {"automatic", SlotIcon::automatic(), "questionmark.circle"},
-        {"unknown pack", SlotIcon::symbolPack(IconPack{"nope"}, "fixture-square"), "questionmark"},
-        {"unknown name", SlotIcon::symbolPack(IconPack{"lucide"}, "nope"), "questionmark"},
-        {"missing file", SlotIcon::customImage("/no/such.png"), "questionmark"},
-        {"surrogate codepoint", SlotIcon::symbolPack(IconPack{"phosphor"}, "bad"), "questionmark"},
-        {"unknown system symbol", SlotIcon::symbolPack(IconPack{"sf"}, "no.such"), "questionmark"},
-        {"system symbol", SlotIcon::symbolPack(IconPack{"sf"}, "star.fill"), "star.fill"},
-        {"pack drawing", SlotIcon::symbolPack(IconPack{"lucide"}, "fixture-square"), ""},
-    };
-    const IconViewStyle style{Qt::black, Qt::darkGray, Qt::gray, 1.0};
-    for (const auto& [what, icon, symbol] : cases) {
-        symbols.drawn.clear();
-        QImage canvas(40, 40, QImage::Format_ARGB32_Premultiplied);
-        canvas.fill(Qt::transparent);
-        QPainter painter(&canvas);
-        catalog.paintSlotIcon(painter, QRectF(0, 0, 40, 40), icon, 40, style);
-        painter.end();
-        EXPECT_EQ(symbols.drawn, symbol.empty() ? std::vector<std::string>{} : std::vector<std::string>{symbol}) << what;
-        bool painted = false;
-        for (int y = 0; y < 40 && !painted; ++y)
-            for (int x = 0; x < 40 && !painted; ++x) painted = qAlpha(canvas.pixel(x, y)) > 0;
-        EXPECT_TRUE(painted) << what;
-    }
-}
-
-}  // namespace
-}  // namespace orbel
-
-namespace orbel {
-namespace {
-
-TEST(SlotIconViewWidget, DrawsItsIconInThePalettesTextColour) {
-    fakes::FakeBundle bundle;
-    fakes::FakeFonts fonts;
-    fakes::FakeSymbols symbols;
-    IconCatalog catalog(bundle, fonts, symbols);
+TEST_F(IconRenderingTest, TheViewWidgetDrawsInThePalettesTextColour) {
     SlotIconView view(SlotIcon::automatic(), 30, nullptr, catalog);
     QPalette palette;
     palette.setColor(QPalette::WindowText, Qt::red);

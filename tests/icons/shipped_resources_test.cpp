@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <functional>
 #include <set>
 
 #include "icons/icon_catalog.h"
@@ -15,6 +16,7 @@
 #include "model/app_menu_preset.h"
 #include "model/system_action.h"
 #include "slots/slot_factory.h"
+#include "support/mapped.h"
 
 namespace orbel {
 namespace {
@@ -28,29 +30,23 @@ IconCatalog& shippedCatalog() {
     return *catalog;
 }
 
-void collectGroup(const MenuGroup& group, std::set<std::string>& out);
-
-void collectIcon(const SlotIcon& icon, std::set<std::string>& out) {
-    if (const auto* s = icon.get<SlotIcon::SymbolPack>(); s && s->pack == IconPack{"sf"}) out.insert(s->name);
-}
-
-void collectSlot(const SlotConfig& slot, std::set<std::string>& out) {
-    collectIcon(slot.icon, out);
-    out.insert(fallbackSymbol(slot.type));
-    if (const auto* g = slot.type.get<SlotType::Group>()) collectGroup(*g->group, out);
-}
-
-void collectGroup(const MenuGroup& group, std::set<std::string>& out) {
-    collectIcon(group.icon, out);
-    for (const auto& slot : group.slots) collectSlot(slot, out);
-}
-
 // Every system-symbol name the program draws: from the action table, the
 // slot kinds, the presets, the default dial and the built-in list, plus each
 // dotted symbol-like text in the sources (reverse-DNS identifiers, logging
 // categories and file names aside).
 std::set<std::string> symbolNamesInTheProgram() {
     std::set<std::string> names;
+    const auto addIcon = [&](const SlotIcon& icon) {
+        if (const auto* s = icon.get<SlotIcon::SymbolPack>(); s && s->pack == IconPack{"sf"}) names.insert(s->name);
+    };
+    std::function<void(const MenuGroup&)> addGroup = [&](const MenuGroup& group) {
+        addIcon(group.icon);
+        for (const auto& slot : group.slots) {
+            addIcon(slot.icon);
+            names.insert(fallbackSymbol(slot.type));
+            if (const auto* g = slot.type.get<SlotType::Group>()) addGroup(*g->group);
+        }
+    };
     for (int i = 0; i < SystemAction::kCaseCount; ++i)
         names.insert(std::string(SystemAction(static_cast<SystemAction::Kind>(i)).symbolName()));
     for (const SlotType& type : {SlotType::app("x"), SlotType::group(MenuGroup{}), SlotType::keystroke({}),
@@ -61,9 +57,9 @@ std::set<std::string> symbolNamesInTheProgram() {
         names.insert(fallbackSymbol(type));
     for (const auto& preset : AppMenuPreset::all()) {
         names.insert(preset.symbolName);
-        collectGroup(preset.build(), names);
+        addGroup(preset.build());
     }
-    collectGroup(AppConfig::defaultConfig().rootGroup, names);
+    addGroup(AppConfig::defaultConfig().rootGroup);
     for (const auto& e : IconCatalog::sfSymbolEntries()) names.insert(e.name);
 
     static const QRegularExpression literal(QStringLiteral(R"re("([a-z][a-z0-9]*(?:\.[a-z0-9]+)+)")re"));
@@ -88,9 +84,8 @@ std::set<std::string> symbolNamesInTheProgram() {
 
 TEST(ShippedIcons, PacksAreListedAfterTheBuiltInSetAndThePhosphorFontIsRegistered) {
     auto& catalog = shippedCatalog();
-    std::vector<std::string> ids;
-    for (const auto& p : catalog.allPacks()) ids.push_back(p.rawValue);
-    EXPECT_EQ(ids, (std::vector<std::string>{"sf", "lucide", "phosphor", "mdi", "tabler", "ri", "bi"}));
+    EXPECT_EQ(testing::mapped(catalog.allPacks(), &IconPack::rawValue),
+              (std::vector<std::string>{"sf", "lucide", "phosphor", "mdi", "tabler", "ri", "bi"}));
     for (const auto& entry : catalog.manifest()) {
         EXPECT_EQ(static_cast<std::size_t>(entry.iconCount), catalog.entries(entry.pack).size()) << entry.pack.rawValue;
         EXPECT_TRUE(entry.license) << entry.pack.rawValue;
@@ -126,107 +121,41 @@ TEST(ShippedIcons, EverySymbolDrawsInTheGivenColour) {
     }
 }
 
-// ---- contact sheet
+// ---- contact sheet: every kind of icon, light and dark, to look at
 
-class Sheet {
-public:
-    Sheet(int columns, int rows, bool dark) : image_(columns * kCell + kLabel, rows * kCell, QImage::Format_ARGB32) {
-        image_.fill(dark ? QColor(28, 28, 30) : QColor(246, 246, 246));
-        label_ = dark ? Qt::white : Qt::black;
-        style_ = IconStyle{label_, 1.0};
-        view_ = IconViewStyle{label_, QColor(label_.red(), label_.green(), label_.blue(), 150),
-                              QColor(label_.red(), label_.green(), label_.blue(), 90), 1.0};
-    }
-    void row(const QString& title) {
-        ++row_;
-        column_ = 0;
-        QPainter p(&image_);
-        p.setPen(label_);
-        p.drawText(QRectF(4, row_ * kCell, kLabel - 8, kCell), Qt::AlignVCenter | Qt::AlignLeft, title);
-    }
-    void image(const std::optional<QImage>& icon) {
-        QPainter p(&image_);
-        if (icon) p.drawImage(cell(), *icon);
-        else p.fillRect(cell().adjusted(12, 12, -12, -12), Qt::magenta);  // must not happen on the sheet
-        ++column_;
-    }
-    void view(IconCatalog& catalog, const SlotIcon& icon) {
-        QPainter p(&image_);
-        catalog.paintSlotIcon(p, cell(), icon, kIcon, view_);
-        ++column_;
-    }
-    const IconStyle& style() const { return style_; }
-    const QImage& result() const { return image_; }
-
-    static constexpr int kCell = 40, kIcon = 30, kLabel = 130;
-
-private:
-    QRectF cell() const {
-        return QRectF(kLabel + column_ * kCell + (kCell - kIcon) / 2.0, row_ * kCell + (kCell - kIcon) / 2.0, kIcon, kIcon);
-    }
-    QImage image_;
-    QColor label_;
-    IconStyle style_;
-    IconViewStyle view_;
-    int row_ = -1, column_ = 0;
-};
-
-QImage contactSheet(bool dark, const QString& pngFile) {
+std::vector<std::pair<QString, std::vector<SlotIcon>>> sheetRows(const QString& pngFile) {
     auto& catalog = shippedCatalog();
-    const auto symbolNames = platform::Symbols::shared().names();
-    const int columns = 30;
-    const int symbolRows = int((symbolNames.size() + columns - 1) / columns);
-    Sheet sheet(columns, 3 + 6 + 1 + 1 + 1 + symbolRows, dark);
-    auto symbolRow = [&](const QString& title, auto first, auto last) {
-        sheet.row(title);
-        for (auto it = first; it != last; ++it)
-            sheet.image(catalog.slotIconImage(SlotIcon::symbolPack(IconPack{"sf"}, *it), Sheet::kIcon, sheet.style()));
+    std::vector<std::pair<QString, std::vector<SlotIcon>>> rows;
+    const auto symbolRows = [&](const QString& title, const std::vector<std::string>& names) {
+        for (std::size_t i = 0; i < names.size(); i += 30) {
+            rows.push_back({i ? QString() : title, {}});
+            for (std::size_t j = i; j < std::min(names.size(), i + 30); ++j)
+                rows.back().second.push_back(SlotIcon::symbolPack(IconPack{"sf"}, names[j]));
+        }
     };
-    std::vector<std::string> builtIn;
-    for (const auto& e : IconCatalog::sfSymbolEntries()) builtIn.push_back(e.name);
-    for (int r = 0; r < 3; ++r)
-        symbolRow(r == 0 ? "built-in symbols" : "", builtIn.begin() + r * 26,
-                  builtIn.begin() + std::min<std::size_t>(builtIn.size(), (r + 1) * 26));
+    symbolRows("built-in symbols", testing::mapped(IconCatalog::sfSymbolEntries(), &IconCatalogEntry::name));
     for (const char* id : {"lucide", "phosphor", "mdi", "tabler", "ri", "bi"}) {
         const IconPack pack{id};
-        sheet.row(QString::fromStdString(catalog.displayName(pack)));
-        for (const char* query : {"star", "heart", "folder", "music", "play", "settings", "search", "trash",
-                                  "home", "user", "calendar", "camera", "mail", "lock", "cloud", "bell", "map",
-                                  "phone", "clock", "code", "bookmark", "flag", "sun", "moon", "wifi", "battery",
-                                  "printer", "gift", "key", "terminal"}) {
+        rows.push_back({QString::fromStdString(catalog.displayName(pack)), {}});
+        for (const char* query : {"star", "heart", "folder", "music", "play", "settings", "search", "trash", "home",
+                                  "user", "calendar", "camera", "mail", "lock", "cloud", "bell", "map", "phone",
+                                  "clock", "code", "bookmark", "flag", "sun", "moon", "wifi", "terminal"}) {
             // The icon named by the word, else the first that matches it.
             const auto found = catalog.search(pack, query);
             if (found.empty()) continue;
             auto best = std::find_if(found.begin(), found.end(), [&](const auto& e) { return e.name == query; });
-            const std::string& name = (best != found.end() ? *best : found.front()).name;
-            sheet.image(catalog.slotIconImage(SlotIcon::symbolPack(pack, name), Sheet::kIcon, sheet.style()));
+            rows.back().second.push_back(SlotIcon::symbolPack(pack, (best != found.end() ? *best : found.front()).name));
         }
     }
-    sheet.row("monograms, file");
-    sheet.image(catalog.slotIconImage(SlotIcon::monogram("ABCD"), Sheet::kIcon, sheet.style()));
-    sheet.image(catalog.slotIconImage(SlotIcon::monogram("\U0001F468\u200D\U0001F469\u200D\U0001F467ok"), Sheet::kIcon,
-                                      sheet.style()));
-    sheet.image(catalog.slotIconImage(SlotIcon::monogram("Hi", "#FF3B30"), Sheet::kIcon, sheet.style()));
-    sheet.image(catalog.slotIconImage(SlotIcon::monogram("\u00C9t\u00E9", "1E90FF"), Sheet::kIcon, sheet.style()));
-    sheet.image(catalog.slotIconImage(SlotIcon::customImage(pngFile.toStdString()), Sheet::kIcon, sheet.style()));
-    sheet.view(catalog, SlotIcon::customImage(pngFile.toStdString()));
-    sheet.view(catalog, SlotIcon::monogram("Ab", "#34C759"));
-    sheet.view(catalog, SlotIcon::symbolPack(IconPack{"phosphor"}, "rocket-launch"));
-    sheet.view(catalog, SlotIcon::symbolPack(IconPack{"tabler"}, "rocket"));
-    sheet.row("fallbacks");
-    sheet.view(catalog, SlotIcon::automatic());
-    sheet.view(catalog, SlotIcon::symbolPack(IconPack{"nope"}, "x"));
-    sheet.view(catalog, SlotIcon::customImage("/no/such/file.png"));
-    sheet.view(catalog, SlotIcon::symbolPack(IconPack{"sf"}, "no.such.symbol"));
-    sheet.row("phosphor glyphs");
-    const auto& phosphor = catalog.entries(IconPack{"phosphor"});
-    for (std::size_t i = 0; i < phosphor.size() && i < 30 * 50; i += 50)
-        sheet.image(catalog.slotIconImage(SlotIcon::symbolPack(IconPack{"phosphor"}, phosphor[i].name), Sheet::kIcon,
-                                          sheet.style()));
-    for (int r = 0; r < symbolRows; ++r)
-        symbolRow(r == 0 ? "all symbols" : "", symbolNames.begin() + r * columns,
-                  symbolNames.begin() + std::min<std::size_t>(symbolNames.size(), (r + 1) * columns));
-    return sheet.result();
+    rows.push_back({"monograms, file",
+                     {SlotIcon::monogram("ABCD"), SlotIcon::monogram("\U0001F468\u200D\U0001F469\u200D\U0001F467ok"),
+                      SlotIcon::monogram("Hi", "#FF3B30"), SlotIcon::monogram("\u00C9t\u00E9", "1E90FF"),
+                      SlotIcon::customImage(pngFile.toStdString())}});
+    rows.push_back({"fallbacks",
+                    {SlotIcon::automatic(), SlotIcon::symbolPack(IconPack{"nope"}, "x"),
+                     SlotIcon::customImage("/no/such/file.png"), SlotIcon::symbolPack(IconPack{"sf"}, "no.such")}});
+    symbolRows("all symbols", platform::Symbols::shared().names());
+    return rows;
 }
 
 TEST(ShippedIcons, ContactSheet) {
@@ -236,14 +165,29 @@ TEST(ShippedIcons, ContactSheet) {
     QPainter(&photo).fillRect(8, 8, 48, 24, QColor(0, 122, 255));
     const QString png = dir.filePath("photo.png");
     ASSERT_TRUE(photo.save(png));
-    const QImage light = contactSheet(false, png), dark = contactSheet(true, png);
-    QImage both(light.width(), light.height() * 2, QImage::Format_ARGB32);
-    QPainter p(&both);
-    p.drawImage(0, 0, light);
-    p.drawImage(0, light.height(), dark);
+    const auto rows = sheetRows(png);
+    constexpr int kCell = 40, kIcon = 30, kLabel = 130;
+    const int height = int(rows.size()) * kCell;
+    QImage sheet(kLabel + 30 * kCell, 2 * height, QImage::Format_ARGB32);
+    QPainter p(&sheet);
+    for (const bool dark : {false, true}) {
+        const int top = dark ? height : 0;
+        const QColor label = dark ? Qt::white : Qt::black;
+        p.fillRect(0, top, sheet.width(), height, dark ? QColor(28, 28, 30) : QColor(246, 246, 246));
+        p.setPen(label);
+        const IconViewStyle style{label, QColor(label.red(), label.green(), label.blue(), 150),
+                                  QColor(label.red(), label.green(), label.blue(), 90), 1.0};
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            const int y = top + int(r) * kCell;
+            p.drawText(QRectF(4, y, kLabel - 8, kCell), Qt::AlignVCenter | Qt::AlignLeft, rows[r].first);
+            for (std::size_t c = 0; c < rows[r].second.size(); ++c)
+                shippedCatalog().paintSlotIcon(p, QRectF(kLabel + c * kCell + 5, y + 5, kIcon, kIcon),
+                                               rows[r].second[c], kIcon, style);
+        }
+    }
     p.end();
     QDir().mkpath(ORBEL_BINARY_DIR "/test-artifacts");
-    EXPECT_TRUE(both.save(ORBEL_BINARY_DIR "/test-artifacts/icon-contact-sheet.png"));
+    EXPECT_TRUE(sheet.save(ORBEL_BINARY_DIR "/test-artifacts/icon-contact-sheet.png"));
 }
 
 }  // namespace

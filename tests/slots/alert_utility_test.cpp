@@ -12,10 +12,8 @@ using platform::AlertStyle;
 
 class AlertUtilityTest : public ::testing::Test {
 protected:
-    fakes::FakeAlerts alerts;
-    fakes::FakeMainQueue mainQueue;
-    fakes::ReplaceShared<platform::Alerts> useAlerts{alerts};
-    fakes::ReplaceShared<platform::MainQueue> useQueue{mainQueue};
+    fakes::Installed<fakes::FakeAlerts, platform::Alerts> alerts;
+    fakes::Installed<fakes::FakeMainQueue, platform::MainQueue> mainQueue;
 };
 
 TEST_F(AlertUtilityTest, ShowOnceShowsEachKeyOnlyOncePerRun) {
@@ -61,13 +59,9 @@ TEST_F(AlertUtilityTest, HotkeyConflictNamesTheCombinationAndAnswersTheChoice) {
     }
     EXPECT_EQ(answers, (std::vector<bool>{true, false}));
 
-    EXPECT_EQ(alerts.shown[0].alert,
-              (platform::Alert{"Hotkey Conflict Detected",
-                               "The hotkey combination '⌥Space' is already in use by another application or the "
-                               "system.\n\nWould you like to choose a different hotkey combination?",
-                               AlertStyle::warning,
-                               {"Choose Different Hotkey", "Cancel"},
-                               "Tip: Try using different modifier keys like ⌘⌥Space or ⌃⌥Space"}));
+    const platform::Alert& shown = alerts.shown[0].alert;
+    EXPECT_NE(shown.text.find("'⌥Space' is already in use"), std::string::npos) << shown.text;
+    EXPECT_EQ(shown.style, AlertStyle::warning);
 }
 
 TEST(CarbonModifiers, EventFlagsAndQtModifiers) {

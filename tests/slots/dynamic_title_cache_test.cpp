@@ -6,8 +6,6 @@
 #include <set>
 #include <thread>
 
-#include "fakes/fake_platform_basics.h"
-#include "fakes/fake_timers.h"
 #include "slots/fake_producer_runner.h"
 
 using namespace orbel;
@@ -47,26 +45,15 @@ TEST(DynamicTitleLabel, FirstNonBlankLineHeldTo24Characters) {
     }
 }
 
-class DynamicTitleCacheTest : public ::testing::Test {
+class DynamicTitleCacheTest : public ::testing::Test, protected fakes::ProducerRig {
 protected:
-    DynamicTitleCacheTest() {
-        auto runner = std::make_unique<fakes::FakeProducerRunner>();
-        producers = runner.get();
-        cache = std::make_unique<DynamicTitleCache>(std::move(runner), timers, clock);
-    }
-
     static DynamicSlotConfig config(std::string source, RefreshPolicy refresh = RefreshPolicy::menuOpen()) {
         DynamicSlotConfig c;
         c.producer = {ScriptLanguage::shell, std::move(source)};
         c.refresh = refresh;
         return c;
     }
-    std::size_t runs() const { return producers->runs.size(); }
 
-    fakes::FakeClock clock;
-    fakes::FakeTimers timers{&clock};
-    fakes::FakeProducerRunner* producers = nullptr;
-    std::unique_ptr<DynamicTitleCache> cache;
     const Uuid id = Uuid::random();
 };
 

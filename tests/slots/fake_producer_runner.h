@@ -2,10 +2,14 @@
 
 // Records producer runs; the test decides when and how each one ends.
 
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
+#include "fakes/fake_platform_basics.h"
+#include "fakes/fake_timers.h"
 #include "slots/dynamic_producer_runner.h"
+#include "slots/dynamic_title_cache.h"
 
 namespace orbel::fakes {
 
@@ -42,6 +46,20 @@ public:
     }
 
     std::vector<Run> runs;
+};
+
+// A title cache on fake time, whose producer runs the test ends.
+struct ProducerRig {
+    std::size_t runs() const { return producers->runs.size(); }
+
+    FakeClock clock;
+    FakeTimers timers{&clock};
+    FakeProducerRunner* producers = nullptr;
+    std::unique_ptr<DynamicTitleCache> cache = [this] {
+        auto runner = std::make_unique<FakeProducerRunner>();
+        producers = runner.get();
+        return std::make_unique<DynamicTitleCache>(std::move(runner), timers, clock);
+    }();
 };
 
 }  // namespace orbel::fakes

@@ -15,9 +15,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using fakes::PostedInput;
-using platform::PasteboardSnapshot;
 
-constexpr std::uint32_t kCmd = 0x100, kShift = 0x200, kOption = 0x800, kControl = 0x1000;
+using namespace modifier;
 constexpr std::uint16_t kV = 9;
 
 KeyCombination key(std::uint16_t code, std::uint32_t mods = 0) { return {code, mods, std::nullopt}; }
@@ -43,20 +42,13 @@ protected:
     }
     void finish() { timers.advance(60s); }
 
-    fakes::FakeClock clock;
-    fakes::FakeTimers timers{&clock};
-    fakes::FakeEventPoster poster;
-    fakes::FakePasteboard pasteboard;
-    fakes::FakeWindowSnapshots windows;
-    fakes::FakePermissions permissions;
-    fakes::FakeWorkspace workspace;
-    fakes::ReplaceShared<platform::Clock> useClock{clock};
-    fakes::ReplaceShared<platform::Timers> useTimers{timers};
-    fakes::ReplaceShared<platform::EventPoster> usePoster{poster};
-    fakes::ReplaceShared<platform::Pasteboard> usePasteboard{pasteboard};
-    fakes::ReplaceShared<platform::WindowSnapshots> useWindows{windows};
-    fakes::ReplaceShared<platform::Permissions> usePermissions{permissions};
-    fakes::ReplaceShared<platform::Workspace> useWorkspace{workspace};
+    fakes::Installed<fakes::FakeClock, platform::Clock> clock;
+    fakes::Installed<fakes::FakeTimers, platform::Timers> timers{&clock};
+    fakes::Installed<fakes::FakeEventPoster, platform::EventPoster> poster;
+    fakes::Installed<fakes::FakePasteboard, platform::Pasteboard> pasteboard;
+    fakes::Installed<fakes::FakeWindowSnapshots, platform::WindowSnapshots> windows;
+    fakes::Installed<fakes::FakePermissions, platform::Permissions> permissions;
+    fakes::Installed<fakes::FakeWorkspace, platform::Workspace> workspace;
     const std::chrono::steady_clock::time_point start = clock.monotonicNow();
     ClipboardStack stack;
     std::unique_ptr<MacroRunner> runner;
@@ -80,14 +72,14 @@ TEST_F(MacroRunnerTest, AnEmptyMacroDoesNothingAtAllAndAnUntrustedOneIsDropped) 
 
 TEST_F(MacroRunnerTest, OneChordWaitsBeforeAndAfterWithoutBlocking) {
     workspace.running = {{7, "org.example.Other"}, {42, "org.example.Editor"}};
-    make().run({MacroStep::chord(key(4, kCmd | kShift))}, "org.example.Editor");
+    make().run({MacroStep::chord(key(4, kCommand | kShift))}, "org.example.Editor");
     // run() returns at once: the target is brought forward, nothing typed yet.
     EXPECT_EQ(workspace.calls, std::vector<std::string>{"activate org.example.Editor"});
     EXPECT_TRUE(poster.posted.empty());
     EXPECT_GT(timers.pending(), 0u);
     timers.advance(179ms);
     ASSERT_EQ(postTimes(), std::vector<std::int64_t>{100});
-    EXPECT_TRUE(poster.posted[0].isChord(4, kCmd | kShift));
+    EXPECT_TRUE(poster.posted[0].isChord(4, kCommand | kShift));
     EXPECT_GT(timers.pending(), 0u);  // the gap follows the last chord too
     timers.advance(1ms);
     EXPECT_EQ(timers.pending(), 0u);
@@ -103,7 +95,7 @@ TEST_F(MacroRunnerTest, OneChordWaitsBeforeAndAfterWithoutBlocking) {
 TEST_F(MacroRunnerTest, TimelineOfEveryTimedStepKind) {
     // A mouse button in a chord is ignored, and only the four modifier bits
     // are passed on.
-    KeyCombination allMods{12, kCmd | kShift | kOption | kControl | 0x1, 3};
+    KeyCombination allMods{12, kCommand | kShift | kOption | kControl | 0x1, 3};
     windows.setWindows({{"org.example.Editor", "Main"}});
     make().run(
         {
@@ -121,7 +113,7 @@ TEST_F(MacroRunnerTest, TimelineOfEveryTimedStepKind) {
     ASSERT_EQ(poster.posted.size(), 4u);
     EXPECT_TRUE(poster.posted[0].isChord(4, 0));
     EXPECT_TRUE(poster.posted[1].isChord(kV, kControl));
-    EXPECT_TRUE(poster.posted[2].isChord(12, kCmd | kShift | kOption | kControl));
+    EXPECT_TRUE(poster.posted[2].isChord(12, kCommand | kShift | kOption | kControl));
     EXPECT_TRUE(poster.posted[3].isChord(5, 0));
     EXPECT_EQ(windows.calls(), 3);
 }
@@ -140,24 +132,6 @@ TEST_F(MacroRunnerTest, TenThousandStepsWithoutPausesNeverHoldTheEventLoop) {
     EXPECT_EQ(poster.posted.size(), 1u);  // the rest on later turns
     finish();
     EXPECT_EQ(poster.posted.size(), 10000u);
-}
-
-// The paste swap itself (every clipboard format back, copies kept) is
-// covered by the snippet paste tests; here only its use by a text step.
-TEST_F(MacroRunnerTest, TextStepPastesThenPutsTheClipboardBack) {
-    const PasteboardSnapshot image{{{"image/png", std::string("\x89PNG\r\n\0data", 11)}, {"text/html", "<img>"}}};
-    pasteboard.contents = image;
-    bool done = false;
-    make(0, 0).play({MacroStep::text("abc")}, [&] { done = true; });
-    timers.runDue();  // the clipboard's snapshot comes back
-    ASSERT_EQ(poster.posted.size(), 1u);
-    EXPECT_TRUE(poster.posted[0].isChord(kV, kControl));
-    EXPECT_EQ(textAtPost, std::vector<std::string>{"abc"});
-    timers.advance(79ms);
-    EXPECT_FALSE(done);
-    timers.advance(1ms);
-    EXPECT_TRUE(done);
-    EXPECT_EQ(pasteboard.contents, image);
 }
 
 TEST_F(MacroRunnerTest, ClipboardStackSteps) {

@@ -1,18 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
+#include <QTest>
 
 #include "config/config_manager.h"
 #include "fakes/replace_shared.h"
-#include "fake_producer_runner.h"
+#include "slots/fake_producer_runner.h"
 #include "fakes/fake_alerts.h"
 #include "fakes/fake_platform_basics.h"
 #include "fakes/fake_system_platform.h"
-#include "fakes/fake_timers.h"
-#include "model/json_writer.h"
-#include "slots/dynamic_title_cache.h"
 #include "slots/slot_classes.h"
 #include "slots/slot_factory.h"
 
@@ -36,28 +32,9 @@ public:
     std::vector<MenuGroup> pushed;
 };
 
-SlotConfig make(SlotType type, std::string title, SlotIcon icon = SlotIcon::automatic()) {
-    SlotConfig s;
-    s.type = std::move(type);
-    s.title = std::move(title);
-    s.icon = std::move(icon);
-    return s;
-}
-
-SlotConfig groupConfig(const std::string& title) {
-    MenuGroup g;
-    g.title = title;
-    return make(SlotType::group(g), title);
-}
-
-class SlotTest : public ::testing::Test {
+class SlotTest : public ::testing::Test, protected fakes::ProducerRig {
 protected:
-    SlotTest() {
-        auto runner = std::make_unique<fakes::FakeProducerRunner>();
-        producers = runner.get();
-        cache = std::make_unique<DynamicTitleCache>(std::move(runner), timers, clock);
-        DynamicTitleCache::setShared(cache.get());
-    }
+    SlotTest() { DynamicTitleCache::setShared(cache.get()); }
     ~SlotTest() override {
         DynamicTitleCache::setShared(nullptr);
         ConfigManager::setCurrent(nullptr);
@@ -65,16 +42,9 @@ protected:
 
     std::string alertText(std::size_t i) const { return alerts.shown.at(i).alert.title + " | " + alerts.shown.at(i).alert.text; }
 
-    fakes::FakeAlerts alerts;
-    fakes::FakeWorkspace workspace;
-    fakes::FakeMainQueue queue;
-    fakes::ReplaceShared<platform::Alerts> useAlerts{alerts};
-    fakes::ReplaceShared<platform::Workspace> useWorkspace{workspace};
-    fakes::ReplaceShared<platform::MainQueue> useQueue{queue};
-    fakes::FakeClock clock;
-    fakes::FakeTimers timers{&clock};
-    fakes::FakeProducerRunner* producers = nullptr;
-    std::unique_ptr<DynamicTitleCache> cache;
+    fakes::Installed<fakes::FakeAlerts, platform::Alerts> alerts;
+    fakes::Installed<fakes::FakeWorkspace, platform::Workspace> workspace;
+    fakes::Installed<fakes::FakeMainQueue, platform::MainQueue> queue;
     FakeDialController controller;
 };
 
@@ -89,21 +59,21 @@ TEST_F(SlotTest, EveryKindBuildsAndShowsItsConfiguredIconOrASymbol) {
     dyn.producer = ScriptInvocation{ScriptLanguage::shell, "date"};
     const SlotIcon star = SlotIcon::symbolPack(IconPack{"sf"}, "star");
     const std::vector<SlotConfig> configs = {
-        make(SlotType::app("org.example.Missing"), "Missing", star),
-        make(SlotType::action(SystemAction(SystemAction::Kind::volumeMute)), "Mute", star),
-        make(SlotType::group(MenuGroup{}), "Tools", star),
-        make(SlotType::keystroke({}), "Keys", star),
-        make(SlotType::script({}), "Run", star),
-        make(SlotType::snippet("x"), "Snip", star),
-        make(SlotType::dynamic(dyn), "Clock", star),
-        make(SlotType::cycling({}), "Cycle", star),
-        make(SlotType::modeSwitch(DialMode::music), "Music", star),
-        make(SlotType::profileTarget("Work"), "Work", star),
-        make(SlotType::profileSwitch(), "", star),
+        SlotConfig::make(SlotType::app("org.example.Missing"), "Missing", star),
+        SlotConfig::make(SlotType::action(SystemAction(SystemAction::Kind::volumeMute)), "Mute", star),
+        SlotConfig::make(SlotType::group(MenuGroup{}), "Tools", star),
+        SlotConfig::make(SlotType::keystroke({}), "Keys", star),
+        SlotConfig::make(SlotType::script({}), "Run", star),
+        SlotConfig::make(SlotType::snippet("x"), "Snip", star),
+        SlotConfig::make(SlotType::dynamic(dyn), "Clock", star),
+        SlotConfig::make(SlotType::cycling({}), "Cycle", star),
+        SlotConfig::make(SlotType::modeSwitch(DialMode::music), "Music", star),
+        SlotConfig::make(SlotType::profileTarget("Work"), "Work", star),
+        SlotConfig::make(SlotType::profileSwitch(), "", star),
     };
     std::vector<SlotConfig> withMusic = configs;
-    withMusic.push_back(make(SlotType::transport(TransportCommand::next), "Next"));
-    withMusic.push_back(make(SlotType::volumeScrub(), "Volume"));
+    withMusic.push_back(SlotConfig::make(SlotType::transport(TransportCommand::next), "Next"));
+    withMusic.push_back(SlotConfig::make(SlotType::volumeScrub(), "Volume"));
     const auto slots = SlotFactory::makeSlots(withMusic);
     ASSERT_EQ(slots.size(), configs.size());  // the music dial's kinds are not made here
     for (std::size_t i = 0; i < configs.size(); ++i) {
@@ -121,10 +91,10 @@ TEST_F(SlotTest, EveryKindBuildsAndShowsItsConfiguredIconOrASymbol) {
 
 TEST_F(SlotTest, AppSlotsLaunchInstalledApplicationsOnly) {
     workspace.install("org.gnome.TextEditor", "Text Editor");
-    auto found = SlotFactory::makeSlot(make(SlotType::app("org.gnome.TextEditor"), "Editor"));
+    auto found = SlotFactory::makeSlot(SlotConfig::make(SlotType::app("org.gnome.TextEditor"), "Editor"));
     EXPECT_EQ(found->icon().appIcon, "org.gnome.TextEditor");
     found->execute(&controller);
-    auto missing = SlotFactory::makeSlot(make(SlotType::app("com.example.Nothing"), "Nothing"));
+    auto missing = SlotFactory::makeSlot(SlotConfig::make(SlotType::app("com.example.Nothing"), "Nothing"));
     missing->execute(nullptr);
     EXPECT_EQ(workspace.calls, std::vector<std::string>{"launch org.gnome.TextEditor"});
     EXPECT_TRUE(alerts.shown.empty());
@@ -138,20 +108,19 @@ TEST_F(SlotTest, AppSlotsLaunchInstalledApplicationsOnly) {
 }
 
 TEST_F(SlotTest, GroupAndModeSlotsDriveTheController) {
-    SlotFactory::makeSlot(groupConfig("Apps"))->execute(&controller);
-    SlotFactory::makeSlot(make(SlotType::modeSwitch(DialMode::music), "Music"))->execute(&controller);
-    SlotFactory::makeSlot(groupConfig("Apps"))->execute(nullptr);  // nothing without a controller
+    SlotFactory::makeSlot(SlotConfig::makeGroup("Apps", {}))->execute(&controller);
+    SlotFactory::makeSlot(SlotConfig::make(SlotType::modeSwitch(DialMode::music), "Music"))->execute(&controller);
+    SlotFactory::makeSlot(SlotConfig::makeGroup("Apps", {}))->execute(nullptr);  // nothing without a controller
     EXPECT_EQ(controller.calls, (std::vector<std::string>{"pushGroup Apps", "switchMode music"}));
 }
 
 TEST_F(SlotTest, CyclingSlotsRunChildrenInTurnAndShowTheNextOne) {
-    fakes::FakeKeyValueStore defaults;
-    fakes::ReplaceShared<platform::KeyValueStore> useDefaults{defaults};
+    fakes::Installed<fakes::FakeKeyValueStore, platform::KeyValueStore> defaults;
     DynamicSlotConfig dyn;
     dyn.producer = ScriptInvocation{ScriptLanguage::shell, "date"};
-    SlotConfig dynamicChild = make(SlotType::dynamic(dyn), "Dyn", SlotIcon::monogram("D"));
+    SlotConfig dynamicChild = SlotConfig::make(SlotType::dynamic(dyn), "Dyn", SlotIcon::monogram("D"));
     const SlotConfig config =
-        make(SlotType::cycling({groupConfig("A"), groupConfig("B"), dynamicChild}), "Cycle");
+        SlotConfig::make(SlotType::cycling({SlotConfig::makeGroup("A", {}), SlotConfig::makeGroup("B", {}), dynamicChild}), "Cycle");
     CyclingSlot slot(config);
 
     EXPECT_EQ(slot.title(), "A");
@@ -171,14 +140,14 @@ TEST_F(SlotTest, CyclingSlotsRunChildrenInTurnAndShowTheNextOne) {
     EXPECT_EQ(controller.calls, (std::vector<std::string>{"pushGroup A", "pushGroup B", "pushGroup A"}));
 
     // An explicit icon always wins; no children shows the configured title.
-    CyclingSlot custom(make(SlotType::cycling({groupConfig("A")}), "C", SlotIcon::monogram("C")));
+    CyclingSlot custom(SlotConfig::make(SlotType::cycling({SlotConfig::makeGroup("A", {})}), "C", SlotIcon::monogram("C")));
     EXPECT_EQ(custom.icon().icon, SlotIcon::monogram("C"));
     EXPECT_EQ(custom.icon().description, "A");  // described by the title it shows
     // A child no slot is made from leaves the cycling slot's own symbol.
-    CyclingSlot music(make(SlotType::cycling({make(SlotType::transport(TransportCommand::next), "Next")}), "M"));
+    CyclingSlot music(SlotConfig::make(SlotType::cycling({SlotConfig::make(SlotType::transport(TransportCommand::next), "Next")}), "M"));
     EXPECT_EQ(music.icon().fallbackSymbol, "arrow.triangle.2.circlepath");
     EXPECT_EQ(music.icon().description, "Next");
-    CyclingSlot empty(make(SlotType::cycling({}), "Nothing"));
+    CyclingSlot empty(SlotConfig::make(SlotType::cycling({}), "Nothing"));
     EXPECT_EQ(empty.title(), "Nothing");
     empty.execute(&controller);
     EXPECT_EQ(controller.calls.size(), 3u);
@@ -188,7 +157,7 @@ TEST_F(SlotTest, DynamicSlotsShowTheProducedTitleAndRegisterWhileAlive) {
     DynamicSlotConfig dyn;
     dyn.producer = ScriptInvocation{ScriptLanguage::shell, "date"};
     dyn.clickAction = DynamicClickAction::rerunProducer();
-    const SlotConfig config = make(SlotType::dynamic(dyn), "Fallback");
+    const SlotConfig config = SlotConfig::make(SlotType::dynamic(dyn), "Fallback");
     {
         auto slot = SlotFactory::makeSlot(config);
         EXPECT_EQ(slot->title(), "Fallback");
@@ -202,12 +171,10 @@ TEST_F(SlotTest, DynamicSlotsShowTheProducedTitleAndRegisterWhileAlive) {
 }
 
 TEST_F(SlotTest, ScriptFailuresShowTheirAlert) {
-    auto slot = SlotFactory::makeSlot(make(SlotType::script({ScriptLanguage::shell, "echo boom >&2; exit 2"}), "Build"));
+    auto slot = SlotFactory::makeSlot(SlotConfig::make(SlotType::script({ScriptLanguage::shell, "echo boom >&2; exit 2"}), "Build"));
     platform::MainQueue::setShared(nullptr);  // the real queue: completions come from the event loop
     slot->execute(&controller);
-    QElapsedTimer timer;
-    timer.start();
-    while (alerts.shown.empty() && timer.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !alerts.shown.empty(); }, 10000));
     ASSERT_EQ(alerts.shown.size(), 1u);
     EXPECT_EQ(alertText(0), "Script slot \"Build\" failed | Exit 2\nboom\n");
     EXPECT_EQ(alerts.shown[0].alert.style, platform::AlertStyle::critical);
@@ -215,20 +182,19 @@ TEST_F(SlotTest, ScriptFailuresShowTheirAlert) {
 
 TEST_F(SlotTest, ProfileSlots) {
     // No configuration manager.
-    SlotFactory::makeSlot(make(SlotType::profileSwitch(), "P"))->execute(&controller);
-    SlotFactory::makeSlot(make(SlotType::profileTarget("Work"), "Work"))->execute(&controller);
+    SlotFactory::makeSlot(SlotConfig::make(SlotType::profileSwitch(), "P"))->execute(&controller);
+    SlotFactory::makeSlot(SlotConfig::make(SlotType::profileTarget("Work"), "Work"))->execute(&controller);
     ASSERT_EQ(alerts.shown.size(), 2u);
     EXPECT_EQ(alertText(0), "Cannot switch profile | The configuration manager is unavailable.");
     EXPECT_EQ(alertText(1), alertText(0));
 
     fakes::TempAppPaths paths;
-    fakes::FakeKeyValueStore defaults;
-    fakes::ReplaceShared<platform::KeyValueStore> useDefaults{defaults};
+    fakes::Installed<fakes::FakeKeyValueStore, platform::KeyValueStore> defaults;
     platform::MainQueue::setShared(nullptr);
     ConfigManager manager(paths.configDir() + "/config.json", ProfileStore(paths.configDir() + "/profiles"));
     ConfigManager::setCurrent(&manager);
 
-    SlotFactory::makeSlot(make(SlotType::profileSwitch(), "P"))->execute(&controller);
+    SlotFactory::makeSlot(SlotConfig::make(SlotType::profileSwitch(), "P"))->execute(&controller);
     EXPECT_EQ(alertText(2), "No profiles saved | Create a profile in Settings → Profiles, then this slot will list it.");
 
     for (const char* name : {"A", "B", "C", "D", "E", "F"}) {
@@ -239,7 +205,7 @@ TEST_F(SlotTest, ProfileSlots) {
     // A file named with spaces around the name, and an eighth profile past the six shown.
     QFile::copy(QString::fromStdString(manager.profileStore().url("A")),
                 QString::fromStdString(manager.profileStore().directory() + "/  Work .json"));
-    SlotFactory::makeSlot(make(SlotType::profileSwitch(), ""))->execute(&controller);
+    SlotFactory::makeSlot(SlotConfig::make(SlotType::profileSwitch(), ""))->execute(&controller);
     ASSERT_EQ(controller.pushed.size(), 1u);
     const MenuGroup& list = controller.pushed[0];
     EXPECT_EQ(list.title, "Profiles");
@@ -251,7 +217,7 @@ TEST_F(SlotTest, ProfileSlots) {
 
     SlotFactory::makeSlot(list.slots[3])->execute(&controller);
     EXPECT_EQ(manager.activeProfile(), "C");
-    SlotFactory::makeSlot(make(SlotType::profileTarget("Gone"), "Gone"))->execute(&controller);
+    SlotFactory::makeSlot(SlotConfig::make(SlotType::profileTarget("Gone"), "Gone"))->execute(&controller);
     EXPECT_EQ(alertText(3), "Profile not found | No profile named \"Gone\" exists. Create it in Settings → Profiles.");
     manager.flushSaves();
 }

@@ -23,16 +23,12 @@ protected:
         // What the clipboard holds at the moment Ctrl+V goes out.
         poster.onPost = [this](const fakes::PostedInput&) { atChord.push_back(pasteboard.text().value_or("<none>")); };
     }
-    bool pastedOnce() const { return poster.posted.size() == 1 && poster.posted[0].isChord(9, 0x1000); }
+    bool pastedOnce() const { return poster.posted.size() == 1 && poster.posted[0].isChord(9, modifier::kControl); }
 
-    fakes::FakePasteboard pasteboard;
-    fakes::FakeEventPoster poster;
-    fakes::FakeTimers timers;
-    fakes::FakeWorkspace workspace;
-    fakes::ReplaceShared<platform::Pasteboard> usePasteboard{pasteboard};
-    fakes::ReplaceShared<platform::EventPoster> usePoster{poster};
-    fakes::ReplaceShared<platform::Timers> useTimers{timers};
-    fakes::ReplaceShared<platform::Workspace> useWorkspace{workspace};
+    fakes::Installed<fakes::FakePasteboard, platform::Pasteboard> pasteboard;
+    fakes::Installed<fakes::FakeEventPoster, platform::EventPoster> poster;
+    fakes::Installed<fakes::FakeTimers, platform::Timers> timers;
+    fakes::Installed<fakes::FakeWorkspace, platform::Workspace> workspace;
     std::vector<std::string> atChord;
 };
 

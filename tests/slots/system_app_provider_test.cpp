@@ -9,21 +9,12 @@
 #include "fakes/replace_shared.h"
 #include "fakes/fake_platform_basics.h"
 #include "fakes/fake_system_platform.h"
+#include "support/mapped.h"
 
 namespace orbel {
 namespace {
 
-std::vector<std::string> names(const std::vector<AppInfo>& apps) {
-    std::vector<std::string> out;
-    for (const auto& a : apps) out.push_back(a.name);
-    return out;
-}
-
-std::vector<std::string> bundleIds(const std::vector<AppInfo>& apps) {
-    std::vector<std::string> out;
-    for (const auto& a : apps) out.push_back(a.bundleId);
-    return out;
-}
+std::vector<std::string> names(const std::vector<AppInfo>& apps) { return testing::mapped(apps, &AppInfo::name); }
 
 // Reading the XDG tree (duplicates, hidden entries, folder order) is the
 // directory's own test; here the directory is a fake.
@@ -46,12 +37,9 @@ protected:
     }
     void TearDown() override { QLocale::setDefault(QLocale::system()); }
 
-    fakes::FakeAppDirectory dir;
-    fakes::FakeWorkspace workspace;
-    fakes::FakeMainQueue mainQueue;
-    fakes::ReplaceShared<platform::AppDirectory> useDirectory{dir};
-    fakes::ReplaceShared<platform::Workspace> useWorkspace{workspace};
-    fakes::ReplaceShared<platform::MainQueue> useQueue{mainQueue};
+    fakes::Installed<fakes::FakeAppDirectory, platform::AppDirectory> dir;
+    fakes::Installed<fakes::FakeWorkspace, platform::Workspace> workspace;
+    fakes::Installed<fakes::FakeMainQueue, platform::MainQueue> mainQueue;
     SystemAppProvider provider;
 };
 
@@ -62,7 +50,7 @@ TEST_F(SystemAppProviderTest, MergesListsAndScanEachIdentifierOnceSortedByName) 
     // sit together in the order the scan gave them; accents sort with their
     // base letter; an entry without a name shows its id.
     EXPECT_EQ(names(apps), (std::vector<std::string>{"Calculator", "Éditeur", "files", "Files", "Firefox", "zed"}));
-    EXPECT_EQ(bundleIds(apps), (std::vector<std::string>{"com.apple.calculator", "editor", "files", "Files",
+    EXPECT_EQ(testing::mapped(apps, &AppInfo::bundleId), (std::vector<std::string>{"com.apple.calculator", "editor", "files", "Files",
                                                          "org.mozilla.firefox", "zed"}));
     const AppInfo& firefox = apps[4];
     EXPECT_EQ(firefox.icon, "firefox");

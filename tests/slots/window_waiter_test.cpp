@@ -22,12 +22,9 @@ protected:
         });
     }
 
-    fakes::FakeClock clock;
-    fakes::FakeTimers timers{&clock};
-    fakes::FakeWindowSnapshots windows;
-    fakes::ReplaceShared<platform::Clock> useClock{clock};
-    fakes::ReplaceShared<platform::Timers> useTimers{timers};
-    fakes::ReplaceShared<platform::WindowSnapshots> useWindows{windows};
+    fakes::Installed<fakes::FakeClock, platform::Clock> clock;
+    fakes::Installed<fakes::FakeTimers, platform::Timers> timers{&clock};
+    fakes::Installed<fakes::FakeWindowSnapshots, platform::WindowSnapshots> windows;
     WindowWaiter waiter{100};
     std::vector<bool> results;
     std::vector<std::int64_t> endedAt;
@@ -59,45 +56,47 @@ TEST_F(WindowWaiterTest, ApplicationAndTitleRules) {
     }
 }
 
-TEST_F(WindowWaiterTest, AWindowAlreadyOnScreenIsFoundAtOnceButNeverInsideTheCall) {
-    windows.setWindows({{"other", "x"}, {"org.example.Editor", "Doc"}});
-    start("org.example.Editor", std::nullopt, 1000);
-    EXPECT_TRUE(results.empty());
-    timers.runDue();
-    EXPECT_EQ(results, std::vector<bool>{true});
-    EXPECT_EQ(endedAt, std::vector<std::int64_t>{0});
-    EXPECT_EQ(windows.calls(), 1);
-    EXPECT_EQ(timers.pending(), 0u);
-}
-
-TEST_F(WindowWaiterTest, TimesOutAfterTwoPollsWithoutASnapshotAtTheDeadline) {
-    start("org.example.Editor", std::nullopt, 200);
-    timers.advance(150ms);
-    EXPECT_EQ(windows.calls(), 2);  // at 0 and 100 ms
-    // Shows up during the last interval: not seen.
-    windows.setWindows({{"org.example.Editor", "Doc"}});
-    timers.advance(100ms);
-    EXPECT_EQ(results, std::vector<bool>{false});
-    EXPECT_EQ(endedAt, std::vector<std::int64_t>{200});
-    EXPECT_EQ(windows.calls(), 2);
-}
-
-TEST_F(WindowWaiterTest, AWindowThatAppearsLaterIsFoundAtTheNextPoll) {
-    start("org.example.Editor", "Report", 5000);
-    timers.advance(250ms);
-    windows.setWindows({{"org.example.Editor", "Report 2"}});
-    timers.advance(1000ms);
-    EXPECT_EQ(results, std::vector<bool>{true});
-    EXPECT_EQ(endedAt, std::vector<std::int64_t>{300});
-}
-
-TEST_F(WindowWaiterTest, ANonPositiveTimeoutAnswersFalseWithoutLooking) {
-    windows.setWindows({{"org.example.Editor", "Doc"}});
-    start("org.example.Editor", std::nullopt, 0);
-    start("org.example.Editor", std::nullopt, -5);
-    timers.runDue();
-    EXPECT_EQ(results, (std::vector<bool>{false, false}));
-    EXPECT_EQ(windows.calls(), 0);
+// When a wait ends and how often it looks: never inside the call, at once
+// for a window already there, at the next poll for one that appears, and
+// without a last look at the deadline.
+TEST(WindowWaiterTiming, PollsUntilFoundOrTheDeadline) {
+    struct Case {
+        const char* name;
+        std::vector<WindowSnapshot> before;
+        std::int64_t appearsAtMs;  // then "org.example.Editor" / "Report 2" is on screen
+        std::optional<std::string> title;
+        std::int64_t timeoutMs;
+        bool found;
+        std::int64_t endedAtMs;
+        int looks;
+    };
+    const Case cases[] = {
+        {"already on screen", {{"other", "x"}, {"org.example.Editor", "Doc"}}, -1, std::nullopt, 1000, true, 0, 1},
+        {"appears later", {}, 250, "Report", 5000, true, 300, 4},
+        {"appears in the last interval", {}, 150, std::nullopt, 200, false, 200, 2},
+        {"zero timeout", {{"org.example.Editor", "Doc"}}, -1, std::nullopt, 0, false, 0, 0},
+        {"negative timeout", {{"org.example.Editor", "Doc"}}, -1, std::nullopt, -5, false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fakes::Installed<fakes::FakeClock, platform::Clock> clock;
+        fakes::Installed<fakes::FakeTimers, platform::Timers> timers{&clock};
+        fakes::Installed<fakes::FakeWindowSnapshots, platform::WindowSnapshots> windows;
+        windows.setWindows(c.before);
+        WindowWaiter waiter{100};
+        std::vector<std::pair<bool, std::int64_t>> ended;
+        waiter.wait("org.example.Editor", c.title, c.timeoutMs,
+                    [&](bool found) { ended.push_back({found, timers.nowMs()}); });
+        EXPECT_TRUE(ended.empty());
+        if (c.appearsAtMs >= 0) {
+            timers.advance(std::chrono::milliseconds(c.appearsAtMs));
+            windows.setWindows({{"org.example.Editor", "Report 2"}});
+        }
+        timers.advance(10s);
+        EXPECT_EQ(ended, (std::vector<std::pair<bool, std::int64_t>>{{c.found, c.endedAtMs}}));
+        EXPECT_EQ(windows.calls(), c.looks);
+        EXPECT_EQ(timers.pending(), 0u);
+    }
 }
 
 TEST_F(WindowWaiterTest, CancelledAndDestroyedWaitsNeverComplete) {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/fake_alerts.h"
+#include "fakes/replace_shared.h"
 #include "input/hotkey_manager.h"
 #include "system_helpers.h"
 
@@ -17,16 +18,11 @@ namespace {
 
 using systemtest::spin;
 using systemtest::spinUntil;
+using systemtest::xdotool;
 
 const KeyCombination kCtrlOptO{31, modifier::kControl | modifier::kOption, std::nullopt};
 const KeyCombination kCtrlOptH{4, modifier::kControl | modifier::kOption, std::nullopt};
 const KeyCombination kCtrlOptP{35, modifier::kControl | modifier::kOption, std::nullopt};
-
-void xdotool(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    ASSERT_TRUE(spinUntil([&] { return p.state() == QProcess::NotRunning; }));
-}
 
 // Another X client: it grabs chords and the keyboard as a window manager or
 // an open dial would.
@@ -72,16 +68,12 @@ class ActivationInputTest : public ::testing::Test {
 public:
     void SetUp() override {
         ORBEL_REQUIRE_DISPLAY();
-        platform::Alerts::setShared(&alerts);
         manager = std::make_unique<HotkeyManager>();
         manager->onHotkeyPressed = [this] { fired.push_back("tap"); };
         manager->onHoldOpen = [this] { fired.push_back("open"); };
         manager->onHoldRelease = [this] { fired.push_back("release"); };
     }
-    void TearDown() override {
-        manager.reset();
-        platform::Alerts::setShared(nullptr);
-    }
+    void TearDown() override { manager.reset(); }
     // Waits for `count` callbacks, then a little more for any stray one.
     std::vector<std::string> settle(std::size_t count) {
         if (count) spinUntil([&] { return fired.size() >= count; });
@@ -89,7 +81,7 @@ public:
         return std::exchange(fired, {});
     }
 
-    fakes::FakeAlerts alerts;
+    fakes::Installed<fakes::FakeAlerts, platform::Alerts> alerts;
     std::unique_ptr<HotkeyManager> manager;
     std::vector<std::string> fired;
     OtherClient other;

@@ -14,16 +14,11 @@ namespace orbel {
 namespace {
 
 using systemtest::spin;
+using systemtest::run;
 using systemtest::spinUntil;
+using systemtest::xdotool;
 
 const QString kOrbel = QStringLiteral(ORBEL_BINARY_DIR "/src/orbel");
-
-QString run(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(5000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 // One orbel process with a configuration folder of its own.
 class Orbel {
@@ -101,7 +96,7 @@ TEST_F(AppSystem, TrayIconHotKeyAndASecondLaunchWithABackup) {
     }
     Orbel orbel(R"({"version":1,"hotkey":"ctrl+opt+o","showInTray":true})");
     ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible"));
-    QProcess::execute("xdotool", {"key", "Escape"});
+    xdotool({"key", "Escape"});
     ASSERT_TRUE(orbel.waitForLog("HideMenuComplete"));
 
     if (tray.state() == QProcess::Running) {
@@ -112,9 +107,9 @@ TEST_F(AppSystem, TrayIconHotKeyAndASecondLaunchWithABackup) {
     }
 
     const int shown = orbel.count("ShowMenuVisible");
-    QProcess::execute("xdotool", {"key", "ctrl+alt+o"});
+    xdotool({"key", "ctrl+alt+o"});
     EXPECT_TRUE(spinUntil([&] { return orbel.count("ShowMenuVisible") == shown + 1; }));
-    QProcess::execute("xdotool", {"key", "Escape"});
+    xdotool({"key", "Escape"});
     EXPECT_TRUE(spinUntil([&] { return orbel.count("HideMenuComplete") == 2; }));
 
     const QString backup = orbel.home() + "/Shared.orbelbackup";
@@ -123,7 +118,7 @@ TEST_F(AppSystem, TrayIconHotKeyAndASecondLaunchWithABackup) {
     orbel.start(second, {backup});
     ASSERT_TRUE(second.waitForFinished(10000));
     EXPECT_EQ(second.exitCode(), 0);
-    EXPECT_TRUE(spinUntil([] { return !run("xdotool", {"search", "--name", "Orbel Settings"}).trimmed().isEmpty(); }));
+    EXPECT_TRUE(spinUntil([] { return !run("xdotool", {"search", "--name", "Orbel Settings"}).isEmpty(); }));
     tray.kill();
     tray.waitForFinished(2000);
 }

@@ -17,17 +17,14 @@ using systemtest::pactl;
 using systemtest::spinUntil;
 using K = SystemAction::Kind;
 
-int volumePercent(const QString& sink) { return systemtest::sinkVolumePercent(sink); }
-bool muted(const QString& sink) { return systemtest::sinkMuted(sink); }
+const auto volumePercent = systemtest::sinkVolumePercent;
+const auto muted = systemtest::sinkMuted;
 
 // Two null sinks, orbel_test_a the default and unmuted.
 class AudioSystem : public ::testing::Test {
 protected:
     void SetUp() override {
-        ORBEL_REQUIRE_DISPLAY();
-        int code = -1;
-        pactl({"info"}, &code);
-        if (code != 0) GTEST_SKIP() << "no PulseAudio server";
+        ORBEL_REQUIRE_PULSEAUDIO();
         for (const char* name : {"orbel_test_a", "orbel_test_b"}) {
             QString module = pactl({"load-module", "module-null-sink", QStringLiteral("sink_name=%1").arg(name)});
             ASSERT_FALSE(module.isEmpty());
@@ -135,18 +132,14 @@ TEST_F(AudioSystem, VolumeActionsAndNextOutputReachTheServer) {
 // sound server: run in a child process of its own.
 TEST(AudioFirstAction, ChildSetsTheVolume) {
     if (qEnvironmentVariableIsEmpty("ORBEL_AUDIO_FIRST_ACTION")) GTEST_SKIP() << "runs only as a child process";
-    fakes::FakeAlerts alerts;
-    fakes::ReplaceShared<platform::Alerts> useAlerts{alerts};
+    fakes::Installed<fakes::FakeAlerts, platform::Alerts> alerts;
     SystemActionExecutor().perform(SystemAction::setVolume(0.35));
     EXPECT_TRUE(spinUntil([&] { return volumePercent(QStringLiteral("orbel_null")) == 35; }));
     EXPECT_EQ(alerts.beeps, 0);
 }
 
 TEST(AudioFirstAction, TheFirstVolumeActionOfAProcessIsNotLost) {
-    ORBEL_REQUIRE_DISPLAY();
-    int code = -1;
-    pactl({"info"}, &code);
-    if (code != 0) GTEST_SKIP() << "no PulseAudio server";
+    ORBEL_REQUIRE_PULSEAUDIO();
     pactl({"set-default-sink", "orbel_null"});
     pactl({"set-sink-volume", "orbel_null", "80%"});
     QProcess child;

@@ -23,12 +23,11 @@
 using namespace orbel;
 using orbel::systemtest::spin;
 using orbel::systemtest::spinUntil;
+using orbel::systemtest::xdotool;
 
 namespace {
 
 const QColor kBehind(200, 30, 40);
-
-void xdotool(const QStringList& args) { QProcess::execute("xdotool", args); }
 
 class DialOnScreenTest : public ::testing::Test {
 protected:
@@ -75,8 +74,7 @@ protected:
     QString marker_;
     QProcess compositor_;
     QWidget behind_;
-    fakes::FakeKeyValueStore defaults_;
-    fakes::ReplaceShared<platform::KeyValueStore> useDefaults_{defaults_};
+    fakes::Installed<fakes::FakeKeyValueStore, platform::KeyValueStore> defaults_;
     ConfigManager manager_{dir_.filePath("config.json").toStdString(),
                            ProfileStore(dir_.filePath("profiles").toStdString())};
     dial::DialPanels panels_;

@@ -1,6 +1,7 @@
 // XTest input typed into a real Qt window.
 #include <gtest/gtest.h>
 
+#include "model/key_combination.h"
 #include "platform/event_poster.h"
 #include "platform/permissions.h"
 #include "system_helpers.h"
@@ -11,7 +12,8 @@ namespace {
 using platform::EventPoster;
 using systemtest::Program;
 
-constexpr std::uint32_t kShift = 0x200, kControl = 0x1000;
+using modifier::kControl;
+using modifier::kShift;
 
 TEST(SystemEventPoster, ChordsAndLiteralTextReachALineEdit) {
     ORBEL_REQUIRE_DISPLAY();
@@ -49,12 +51,9 @@ TEST(SystemEventPoster, ModifiersHeldByTheUserDoNotLeakIntoTypedText) {
     ASSERT_TRUE(window.waitForLine("ready"));
     // Hold Shift the way a user finishing a hot key would, with a second
     // process so that the server sees a real held key.
-    QProcess xdotool;
-    xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("keydown"), QStringLiteral("shift")});
-    ASSERT_TRUE(xdotool.waitForFinished(5000));
+    systemtest::xdotool({"keydown", "shift"});
     EventPoster::shared().typeText("abc");
-    xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("keyup"), QStringLiteral("shift")});
-    ASSERT_TRUE(xdotool.waitForFinished(5000));
+    systemtest::xdotool({"keyup", "shift"});
     EXPECT_TRUE(window.waitForLine("text:abc")) << window.lastLineStartingWith("text:");
 }
 

@@ -7,10 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QProcess>
-#include <QTimer>
+#include <QTest>
 #include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
@@ -26,24 +24,22 @@
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display";     \
     } while (0)
 
+// Skips the test without the session's PulseAudio server.
+#define ORBEL_REQUIRE_PULSEAUDIO()                                                              \
+    do {                                                                                        \
+        ORBEL_REQUIRE_DISPLAY();                                                                \
+        int pactlExit = -1;                                                                     \
+        orbel::systemtest::run(QStringLiteral("pactl"), {QStringLiteral("info")}, &pactlExit); \
+        if (pactlExit != 0) GTEST_SKIP() << "no PulseAudio server";                            \
+    } while (0)
+
 namespace orbel::systemtest {
 
-// Runs the event loop for about `ms` milliseconds.
-inline void spin(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-// Runs the event loop until the condition holds or the time is up.
+// Runs the event loop for about `ms` milliseconds; or until the condition
+// holds or the time is up.
+inline void spin(int ms) { QTest::qWait(ms); }
 inline bool spinUntil(const std::function<bool()>& condition, int timeoutMs = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs) return false;
-        spin(10);
-    }
-    return true;
+    return QTest::qWaitFor(condition, timeoutMs);
 }
 
 using orbel::testing::writeFile;
@@ -118,13 +114,25 @@ inline std::vector<std::string> readClipboardFromOutside() {
     return probe.lines();
 }
 
-// Runs pactl against the session's PulseAudio server.
-inline QString pactl(const QStringList& args, int* exitCode = nullptr) {
+// Runs a program to its end (five seconds at most) and gives its output.
+inline QString run(const QString& program, const QStringList& args, int* exitCode = nullptr) {
     QProcess p;
-    p.start(QStringLiteral("pactl"), args);
+    p.start(program, args);
     p.waitForFinished(5000);
     if (exitCode) *exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+// Runs xdotool, the event loop running meanwhile.
+inline void xdotool(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), args);
+    EXPECT_TRUE(spinUntil([&] { return p.state() == QProcess::NotRunning; }));
+}
+
+// Runs pactl against the session's PulseAudio server.
+inline QString pactl(const QStringList& args, int* exitCode = nullptr) {
+    return run(QStringLiteral("pactl"), args, exitCode);
 }
 
 inline int sinkVolumePercent(const QString& sink) {

@@ -8,9 +8,6 @@
 
 namespace orbel::platform {
 
-// Hardware and media keys (volume, brightness, playback).
-enum class MediaKey { volumeUp, volumeDown, mute, brightnessUp, brightnessDown, playPause, next, previous };
-
 // Posts synthetic input into whatever window has the focus. GUI thread only.
 // Every operation answers false when its events could not be made or posted.
 class EventPoster : public Shared<EventPoster> {
@@ -30,9 +27,6 @@ public:
     // 3 back, 4 forward, 5...), at the given global position in pixels or
     // where the pointer is.
     virtual bool click(int button, std::optional<std::pair<int, int>> position = std::nullopt) = 0;
-
-    // A press and release of a media key.
-    virtual bool postMediaKey(MediaKey key) = 0;
 
 private:
     friend Shared<EventPoster>;

@@ -178,34 +178,6 @@ std::uint32_t carbonFromQtModifiers(int qtModifiers) {
     return carbon;
 }
 
-std::uint32_t keysymForMediaKey(MediaKey key) {
-    switch (key) {
-    case MediaKey::volumeUp: return 0x1008ff13;       // XF86AudioRaiseVolume
-    case MediaKey::volumeDown: return 0x1008ff11;     // XF86AudioLowerVolume
-    case MediaKey::mute: return 0x1008ff12;           // XF86AudioMute
-    case MediaKey::brightnessUp: return 0x1008ff02;   // XF86MonBrightnessUp
-    case MediaKey::brightnessDown: return 0x1008ff03; // XF86MonBrightnessDown
-    case MediaKey::playPause: return 0x1008ff14;      // XF86AudioPlay
-    case MediaKey::next: return 0x1008ff17;           // XF86AudioNext
-    case MediaKey::previous: return 0x1008ff16;       // XF86AudioPrev
-    }
-    return 0;
-}
-
-std::optional<MediaKey> mediaKeyFromNxKeyType(int nxKeyType) {
-    switch (nxKeyType) {
-    case 0: return MediaKey::volumeUp;
-    case 1: return MediaKey::volumeDown;
-    case 2: return MediaKey::brightnessUp;
-    case 3: return MediaKey::brightnessDown;
-    case 7: return MediaKey::mute;
-    case 16: return MediaKey::playPause;
-    case 17: return MediaKey::next;
-    case 18: return MediaKey::previous;
-    default: return std::nullopt;
-    }
-}
-
 int xButtonForMouseButton(int button) {
     switch (button) {
     case 0: return 1;

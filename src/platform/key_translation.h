@@ -42,12 +42,6 @@ std::optional<std::uint16_t> keyCodeForQtKey(int qtKey, bool keypad = false);
 // (Super on X11), Alt is option.
 std::uint32_t carbonFromQtModifiers(int qtModifiers);
 
-// XF86Audio* and XF86MonBrightness* keysyms.
-std::uint32_t keysymForMediaKey(MediaKey key);
-// The media key of the public NX key type numbering (0 sound up, 1 sound
-// down, 2 brightness up, 3 brightness down, 7 mute, 16 play, 17 next,
-// 18 previous); none for others.
-std::optional<MediaKey> mediaKeyFromNxKeyType(int nxKeyType);
 
 // Mouse buttons: 0 left, 1 right, 2 middle, 3 back, 4 forward, 5... are X
 // buttons 1, 3, 2, 8, 9, 10...; X buttons 4 to 7 scroll and are no button.

@@ -11,11 +11,10 @@
 namespace orbel::fakes {
 
 struct PostedInput {
-    enum class Kind { chord, text, click, mediaKey };
+    enum class Kind { chord, text, click };
     Kind kind = Kind::chord;
     std::uint16_t keyCode = 0;
     std::uint32_t modifiers = 0;
-    platform::MediaKey mediaKey = platform::MediaKey::playPause;
     std::chrono::steady_clock::time_point at;  // Clock::shared() when posted
 
     bool isChord(std::uint16_t code, std::uint32_t mods) const {
@@ -30,17 +29,15 @@ public:
     }
     bool typeText(const std::string&) override { return record(PostedInput::Kind::text); }
     bool click(int, std::optional<std::pair<int, int>>) override { return record(PostedInput::Kind::click); }
-    bool postMediaKey(platform::MediaKey key) override { return record(PostedInput::Kind::mediaKey, 0, 0, key); }
 
     std::vector<PostedInput> posted;
     bool succeeds = true;                          // false: every call fails and nothing is recorded
     std::function<void(const PostedInput&)> onPost;  // runs at the moment of posting
 
 private:
-    bool record(PostedInput::Kind kind, std::uint16_t keyCode = 0, std::uint32_t modifiers = 0,
-                platform::MediaKey mediaKey = platform::MediaKey::playPause) {
+    bool record(PostedInput::Kind kind, std::uint16_t keyCode = 0, std::uint32_t modifiers = 0) {
         if (!succeeds) return false;
-        posted.push_back(PostedInput{kind, keyCode, modifiers, mediaKey, platform::Clock::shared().monotonicNow()});
+        posted.push_back(PostedInput{kind, keyCode, modifiers, platform::Clock::shared().monotonicNow()});
         if (onPost) onPost(posted.back());
         return true;
     }

@@ -37,14 +37,12 @@ TEST(KeyTranslation, ModifiersMapBothWaysAndDropLockBits) {
     EXPECT_EQ(carbonFromQtModifiers(Qt::KeypadModifier), 0u);
 }
 
-TEST(KeyTranslation, QtKeysKeypadMediaKeysAndMouseButtons) {
+TEST(KeyTranslation, QtKeysKeypadAndMouseButtons) {
     EXPECT_EQ(keyCodeForQtKey(Qt::Key_V), 9);
     EXPECT_EQ(keyCodeForQtKey(Qt::Key_Exclam), 18);
     EXPECT_EQ(keyCodeForQtKey(Qt::Key_5, true), 87);
     EXPECT_EQ(keyCodeForQtKey(Qt::Key_5, false), 23);
     EXPECT_EQ(keyCodeForQtKey(Qt::Key_unknown), std::nullopt);
-    EXPECT_EQ(mediaKeyFromNxKeyType(16), MediaKey::playPause);
-    EXPECT_EQ(mediaKeyFromNxKeyType(4), std::nullopt);
     // Right and middle swap places; scroll buttons are no mouse buttons.
     const std::pair<int, int> buttons[] = {{0, 1}, {1, 3}, {2, 2}, {3, 8}, {12, 17}};
     for (const auto& [button, x] : buttons) {

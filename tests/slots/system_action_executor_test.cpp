@@ -58,7 +58,7 @@ struct Rig {
         Trace t;
         for (const auto* calls : {&audio.calls, &displays.calls, &session.calls, &workspace.calls, &player.commands})
             t.insert(t.end(), calls->begin(), calls->end());
-        for (const auto& p : events.posted) t.push_back(p.kind == fakes::PostedInput::Kind::mediaKey ? "media" : "posted");
+        for (std::size_t i = 0; i < events.posted.size(); ++i) t.push_back("posted");
         for (int i = 0; i < trash.emptied; ++i) t.push_back("emptyTrash");
         for (const auto& g : grabber.grabs) t.push_back("grab " + g);
         for (const auto& r : processes.runs()) t.push_back("run " + r.request.program);

@@ -168,24 +168,6 @@ public:
         return true;
     }
 
-    bool postMediaKey(MediaKey mediaKey) override {
-        if (!xtest_) return false;
-        Keymap keymap = fetchKeymap();
-        const Modmap modmap = fetchModmap();
-        auto stroke = strokeFor(keymap, keysymForMediaKey(mediaKey));
-        if (!stroke) stroke = borrowKey(keymap, keysymForMediaKey(mediaKey));
-        if (!stroke) return false;
-        if (!borrowedThisCall_.empty()) {
-            x_->sync();
-            borrowedThisCall_.clear();
-        }
-        const auto cleared = releaseHeldModifiers(modmap);
-        key(XCB_KEY_PRESS, stroke->code);
-        key(XCB_KEY_RELEASE, stroke->code);
-        for (auto code : cleared) key(XCB_KEY_PRESS, code);
-        x_->sync();
-        return true;
-    }
 
 private:
     void key(std::uint8_t type, xcb_keycode_t code) {

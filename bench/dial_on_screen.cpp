@@ -12,6 +12,8 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QProcess>
+#include <csignal>
+#include <sys/prctl.h>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -50,6 +52,8 @@ struct Desk {
         // ORBEL_BENCH_COMPOSITOR=0 measures without one, for comparison.
         if (qgetenv("ORBEL_BENCH_COMPOSITOR") != "0" && !QStandardPaths::findExecutable("xcompmgr").isEmpty() &&
             !platform::ScreenCapture::shared().compositorRunning()) {
+            // The desk lives until the process ends: the compositor ends with it.
+            compositor.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
             compositor.start("xcompmgr", {});
             for (int i = 0; i < 200 && !platform::ScreenCapture::shared().compositorRunning(); ++i) settle(10);
         }

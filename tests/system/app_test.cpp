@@ -29,9 +29,13 @@ public:
         QObject::connect(&process_, &QProcess::readyReadStandardError,
                          [this] { log_ += QString::fromUtf8(process_.readAllStandardError()); });
     }
-    ~Orbel() {
+    ~Orbel() { stop(); }
+    // Asks Orbel to end as the session does; its exit status.
+    int stop() {
+        if (process_.state() == QProcess::NotRunning) return process_.exitCode();
         process_.terminate();
-        process_.waitForFinished(5000);
+        if (!process_.waitForFinished(5000)) return -1;
+        return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
     }
     void start(QProcess& p, const QStringList& args) {
         auto env = QProcessEnvironment::systemEnvironment();

@@ -98,12 +98,22 @@ void paintSymbol(QPainter& p, std::string_view name, QRectF box, const QColor& c
     p.drawImage(box, image);
 }
 
-void paintBackdropShadow(QPainter& p, QPointF centre, double diameter, bool dark) {
-    const double margin = 48;
+namespace {
+// The soft shadow of a disc of `diameter` centred on `centre`, `drop` points
+// down; the cached shadow is smaller than it shows and is scaled up smoothly.
+void paintDiscShadow(QPainter& p, QPointF centre, double diameter, double margin, double drop, const QColor& color,
+                     double blurRadius) {
     const double side = diameter + 2 * margin;
-    const QImage shadow = discShadow(diameter, margin, p.device()->devicePixelRatioF(),
-                                     QColor::fromRgbF(0, 0, 0, dark ? 0.32f : 0.14f), 11);
-    p.drawImage(QPointF(centre.x() - side / 2, centre.y() - side / 2 + (dark ? 8 : 4)), shadow);
+    const QImage shadow = discShadow(diameter, margin, p.device()->devicePixelRatioF(), color, blurRadius);
+    p.save();
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(QRectF(centre.x() - side / 2, centre.y() - side / 2 + drop, side, side), shadow);
+    p.restore();
+}
+}  // namespace
+
+void paintBackdropShadow(QPainter& p, QPointF centre, double diameter, bool dark) {
+    paintDiscShadow(p, centre, diameter, 48, dark ? 8 : 4, QColor::fromRgbF(0, 0, 0, dark ? 0.32f : 0.14f), 11);
 }
 
 void paintBackdropDisc(QPainter& p, QPointF centre, double diameter, const AppearanceConfig& appearance,
@@ -268,12 +278,7 @@ void paintKnob(QPainter& p, QPointF centre, const KnobStyle& k) {
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     // Drop shadow: radius 18, 7 down.
-    {
-        const double margin = 40, side = size + 2 * margin;
-        const QImage shadow = discShadow(size, margin, p.device()->devicePixelRatioF(),
-                                         QColor::fromRgbF(0, 0, 0, k.isDark ? 0.34f : 0.16f), 9);
-        p.drawImage(QPointF(centre.x() - side / 2, centre.y() - side / 2 + 7), shadow);
-    }
+    paintDiscShadow(p, centre, size, 40, 7, QColor::fromRgbF(0, 0, 0, k.isDark ? 0.34f : 0.16f), 9);
     const double a = std::isnan(k.appearance.backdropOpacity) ? 1.0 : std::clamp(k.appearance.backdropOpacity, 0.0, 1.0);
     const QColor shade = QColor::fromRgbF(0, 0, 0, effDark ? 0.04f : 0.055f);
     switch (k.appearance.backdrop) {

@@ -35,12 +35,16 @@ void boxPass(const QImage& src, QImage& dst, int r) {
 
 QImage transposed(const QImage& image) { return image.transformed(QTransform(0, 1, 1, 0, 0, 0)); }
 
+// How far a blur of `radius` device pixels shrinks its picture first: to
+// where the radius is at most 4 pixels.
+double blurScale(double radius) { return std::min(1.0, 4.0 / radius); }
+
 }  // namespace
 
-// Blurs at a reduced size where the radius is at most 4 pixels; the result
-// stays at that size (its device pixel ratio says how it maps to points).
+// Blurs at the reduced size blurScale gives; the result stays at that size
+// (its device pixel ratio says how it maps to points).
 QImage blurredSmall(const QImage& image, double radius) {
-    const double scale = std::min(1.0, 4.0 / radius);
+    const double scale = blurScale(radius);
     QImage work = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     if (scale < 1.0) {
         const QSize small(std::max(1, int(std::lround(work.width() * scale))),
@@ -82,15 +86,21 @@ QImage frostedGlass(const QImage& behind, bool dark) {
 }
 
 QImage softShadow(const QPainterPath& shape, QSizeF size, double dpr, const QColor& color, double blurRadius) {
-    QImage image((size * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(dpr);
+    // Drawn straight at the size the blur works at: a blur this soft loses
+    // nothing to being scaled up when painted, and the cached copy stays small.
+    const double radius = blurRadius * dpr;
+    const double density = dpr * blurScale(radius);
+    QImage image((size * density).toSize(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     {
+        // Scaled by hand: a painter ignores a device pixel ratio below 1.
         QPainter p(&image);
         p.setRenderHint(QPainter::Antialiasing);
+        p.scale(density, density);
         p.fillPath(shape, color);
     }
-    return blurred(image, blurRadius * dpr);
+    image.setDevicePixelRatio(density);
+    return radius < 0.5 ? image : blurredSmall(image, radius * density / dpr);
 }
 
 QImage discShadow(double diameter, double margin, double dpr, const QColor& color, double blurRadius) {

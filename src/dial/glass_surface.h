@@ -19,8 +19,10 @@ QImage blurred(const QImage& image, double radius);
 // pixel ratio keeps its size in points). Null when `behind` is null.
 QImage frostedGlass(const QImage& behind, bool dark);
 
-// A soft shadow of `shape` (logical coordinates) as an image of `size`
-// logical points at `dpr`, blurred by `blurRadius` points.
+// A soft shadow of `shape` (logical coordinates) covering `size` logical
+// points, blurred by `blurRadius` points. Large blurs leave it at a reduced
+// pixel size (its device pixel ratio keeps its size in points): draw it into
+// a rectangle of `size` with smooth scaling.
 QImage softShadow(const QPainterPath& shape, QSizeF size, double dpr, const QColor& color, double blurRadius);
 // The soft shadow of a disc of `diameter` centred in a square of
 // `diameter + 2 * margin` points; made once per size, density and colour.

@@ -172,5 +172,17 @@ TEST(GlassTest, BlurSpreadsAndTintDarkens) {
     EXPECT_TRUE(frostedGlass(QImage(), true).isNull());
 }
 
+// The cached disc shadow is kept at the blur's reduced size, still the
+// right size in points, dark in the middle and clear at the corners.
+TEST(GlassTest, DiscShadowIsSmallButTheSameSizeInPoints) {
+    for (const double dpr : {1.0, 2.0}) {
+        const QImage shadow = discShadow(300, 48, dpr, QColor(0, 0, 0, 128), 11);
+        EXPECT_LT(shadow.width(), 396 * dpr / 2) << dpr;
+        EXPECT_NEAR(shadow.deviceIndependentSize().width(), 396, 2) << dpr;
+        EXPECT_GT(qAlpha(shadow.pixel(shadow.width() / 2, shadow.height() / 2)), 100) << dpr;
+        EXPECT_EQ(qAlpha(shadow.pixel(0, 0)), 0) << dpr;
+    }
+}
+
 }  // namespace
 }  // namespace orbel::dial

@@ -252,8 +252,7 @@ TEST_F(ProviderTest, DialViewTurnsTheDiscOnlyWhilePlayingAndOnScreen) {
     QPainter(&art).fillRect(0, 60, 120, 60, QColor(36, 52, 120));
     QByteArray png;
     QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    art.save(&buffer, "PNG");
+    ASSERT_TRUE(art.save(&buffer, "PNG"));
     NowPlayingInfo playing = info("Blue in Green", true, 1.0), paused = info("Blue in Green", false, 0.0);
     playing.artworkPng = paused.artworkPng = png;
     auto report = [&](const NowPlayingInfo& i) {

@@ -14,6 +14,7 @@
 #include "fakes/fake_process_runner.h"
 #include "fakes/fake_system_platform.h"
 #include "fakes/replace_shared.h"
+#include "support/mapped.h"
 
 namespace orbel {
 namespace {
@@ -239,8 +240,7 @@ TEST(SystemActionExecutor, SetBrightnessWithoutABacklightShowsItsAlertOnce) {
     EXPECT_TRUE(rig.displays.calls.empty());
     EXPECT_EQ(rig.queue.runAll(), 3u);  // always queued to the GUI thread
     // Each alert at most once per run (another test may have shown the first).
-    std::vector<std::string> titles;
-    for (const auto& shown : rig.alerts.shown) titles.push_back(shown.alert.title);
+    const auto titles = testing::mapped(rig.alerts.shown, [](const auto& shown) { return shown.alert.title; });
     EXPECT_EQ(titles.back(), "Couldn’t set brightness");
     EXPECT_EQ(std::count(titles.begin(), titles.end(), "Couldn’t set brightness"), 1);
     EXPECT_LE(titles.size(), 2u);

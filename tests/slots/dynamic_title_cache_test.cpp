@@ -151,7 +151,7 @@ TEST_F(DynamicTitleCacheTest, ALevelRebuiltWhileTheOldOneIsTornDownKeepsItsRegis
     EXPECT_EQ(changed.count(), 3);  // two titles, one removal
 }
 
-TEST_F(DynamicTitleCacheTest, ARunEndingAfterItsSlotWasUnregisteredIsDropped) {
+TEST_F(DynamicTitleCacheTest, ARunOfAnUnregisteredOrChangedSlotIsDropped) {
     cache->registerSlot(id, "T", producing("p"));
     cache->unregister(id);
     producers->succeed(0, "late");
@@ -168,6 +168,18 @@ TEST_F(DynamicTitleCacheTest, ARunEndingAfterItsSlotWasUnregisteredIsDropped) {
     producers->succeed(2, "fresh");
     EXPECT_EQ(cache->title(id, "T"), "fresh");
     EXPECT_EQ(runs(), 3u);
+
+    // Nor does a run of a producer the slot has since been changed from.
+    const Uuid changed = Uuid::random();
+    cache->registerSlot(changed, "Old", producing("old"));
+    cache->registerSlot(changed, "New", producing("new"));
+    ASSERT_EQ(runs(), 4u);
+    producers->succeed(3, "from old");
+    EXPECT_FALSE(cache->state(changed));
+    ASSERT_EQ(runs(), 5u);
+    EXPECT_EQ(producers->runs[4].producer.source, "new");
+    producers->succeed(4, "");
+    EXPECT_EQ(cache->title(changed, "?"), "New");
 }
 
 TEST_F(DynamicTitleCacheTest, RequestsDuringARunCoalesceIntoOneRerun) {
@@ -209,18 +221,6 @@ TEST_F(DynamicTitleCacheTest, AStalledProducerIsEndedAtItsTimeLimitAndTheNextRef
     producers->succeed(2, "fresh");
     EXPECT_EQ(cache->title(id, "T"), "fresh");
     EXPECT_FALSE(producers->runs[2].ended);
-}
-
-TEST_F(DynamicTitleCacheTest, AChangedProducerDropsTheOldRunAndRunsTheNewOne) {
-    cache->registerSlot(id, "Old", producing("old"));
-    cache->registerSlot(id, "New", producing("new"));
-    ASSERT_EQ(runs(), 1u);
-    producers->succeed(0, "from old");
-    EXPECT_FALSE(cache->state(id));
-    ASSERT_EQ(runs(), 2u);
-    EXPECT_EQ(producers->runs[1].producer.source, "new");
-    producers->succeed(1, "");
-    EXPECT_EQ(cache->title(id, "?"), "New");
 }
 
 TEST_F(DynamicTitleCacheTest, AnObserverMayUnregisterWhileBeingTold) {

@@ -69,6 +69,12 @@ struct Rig {
     }
 };
 
+// A display server that refuses every change.
+struct RefusingDisplays : fakes::FakeDisplays {
+    bool setMainDisplay(const std::string&) override { return false; }
+    void setBrightness(double, Completion done) override { done(false); }
+};
+
 std::vector<SystemAction> everyAction() {
     std::vector<SystemAction> all = SystemAction::parameterlessCases();
     all.push_back(SystemAction::setVolume(0.3));
@@ -213,11 +219,8 @@ TEST(SystemActionExecutor, NextOutputAndNextDisplayFollowTheServersOrder) {
         EXPECT_EQ(rig.trace(), (Trace{"setDefaultSink " + next, "setMainDisplay " + next})) << current;
     }
 
-    struct Refusing : fakes::FakeDisplays {
-        bool setMainDisplay(const std::string&) override { return false; }
-    };
     Rig rig;
-    Refusing refusing;
+    RefusingDisplays refusing;
     refusing.list = abc;
     fakes::ReplaceShared<platform::Displays> useRefusing{refusing};
     rig.perform(K::nextDisplay);
@@ -225,11 +228,8 @@ TEST(SystemActionExecutor, NextOutputAndNextDisplayFollowTheServersOrder) {
 }
 
 TEST(SystemActionExecutor, SetBrightnessWithoutABacklightShowsItsAlertOnce) {
-    struct Refusing : fakes::FakeDisplays {
-        void setBrightness(double, Completion done) override { done(false); }
-    };
     Rig rig;
-    Refusing refusing;
+    RefusingDisplays refusing;
     rig.displays.backlight.reset();
     rig.perform(SystemAction::setBrightness(0.5));
     {

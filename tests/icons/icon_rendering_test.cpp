@@ -31,12 +31,9 @@ double shareOf(const QImage& image, QRgb rgb) {
 }
 
 TEST(IconDocument, IsOneLineInTheFixedAttributeOrder) {
-    EXPECT_EQ(IconCatalog::svgDocument(svgEntry("a", "<path d=\"M1 1\"/>", 16, {}), 30),
-              R"(<svg xmlns="http://www.w3.org/2000/svg" width="30.0" height="30.0" viewBox="0 0 16.0 24.0" )"
-              R"(fill="none" stroke="currentColor" color="black"><path d="M1 1"/></svg>)");
-    EXPECT_EQ(IconCatalog::svgDocument(svgEntry("a", ""), 22.5, "#ffffff"),
-              R"(<svg xmlns="http://www.w3.org/2000/svg" width="22.5" height="22.5" viewBox="0 0 24.0 24.0" )"
-              R"(fill="none" stroke="currentColor" color="#ffffff"></svg>)");
+    EXPECT_EQ(IconCatalog::svgDocument(svgEntry("a", "<path d=\"M1 1\"/>", 16, {}), 22.5, "#ffffff"),
+              R"(<svg xmlns="http://www.w3.org/2000/svg" width="22.5" height="22.5" viewBox="0 0 16.0 24.0" )"
+              R"(fill="none" stroke="currentColor" color="#ffffff"><path d="M1 1"/></svg>)");
 }
 
 TEST(IconCacheKey, RoundsTheSizeHalfAwayFromZeroAndKeepsColourAndRatio) {
@@ -102,15 +99,14 @@ protected:
 };
 
 TEST_F(IconRenderingTest, PackDrawingsFollowTheLabelColourAndAreCachedPerRoundedSize) {
-    const auto white = catalog.slotIconImage(SlotIcon::symbolPack(IconPack{"lucide"}, "fixture-square"), 29.6, {Qt::white, 2});
-    ASSERT_TRUE(white);
+    const SlotIcon square = SlotIcon::symbolPack(IconPack{"lucide"}, "fixture-square");
+    const auto white = catalog.slotIconImage(square, 29.6, {Qt::white, 2});
+    const auto again = catalog.slotIconImage(square, 30.4, {Qt::white, 2});
+    const auto black = catalog.slotIconImage(square, 30, {Qt::black, 1});
+    ASSERT_TRUE(white && again && black);
     EXPECT_EQ(white->size(), QSize(59, 59));
     EXPECT_GT(shareOf(*white, qRgb(255, 255, 255)), 0.5);
-    const auto again = catalog.slotIconImage(SlotIcon::symbolPack(IconPack{"lucide"}, "fixture-square"), 30.4, {Qt::white, 2});
-    ASSERT_TRUE(again);
     EXPECT_EQ(again->size(), QSize(59, 59)) << "the first request's image is shared";
-    const auto black = catalog.slotIconImage(SlotIcon::symbolPack(IconPack{"lucide"}, "fixture-square"), 30, {Qt::black, 1});
-    ASSERT_TRUE(black);
     EXPECT_GT(shareOf(*black, qRgb(0, 0, 0)), 0.5);
 }
 

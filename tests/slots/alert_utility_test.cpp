@@ -28,15 +28,6 @@ TEST_F(AlertUtilityTest, ShowOnceShowsEachKeyOnlyOncePerRun) {
     EXPECT_EQ(alerts.shown[0].alert, (platform::Alert{"Title A", "Message A", AlertStyle::informational, {"OK"}, ""}));
 }
 
-TEST_F(AlertUtilityTest, ShowOnceOnMainIsAlwaysQueued) {
-    AlertUtility::showOnceOnMain(ShowOnceAlert::brightnessNoBuiltIn());
-    AlertUtility::showOnceOnMain(ShowOnceAlert::brightnessNoBuiltIn());
-    EXPECT_TRUE(alerts.shown.empty());
-    EXPECT_EQ(mainQueue.runAll(), 2u);
-    ASSERT_EQ(alerts.shown.size(), 1u);
-    EXPECT_EQ(alerts.shown[0].alert.title, "No built-in display");
-}
-
 TEST_F(AlertUtilityTest, ErrorAlertIsCriticalAndReportsItsDismissal) {
     bool dismissed = false;
     AlertUtility::showError("Script slot \"Build\" failed", "Exit 2\n", [&] { dismissed = true; });
@@ -70,7 +61,6 @@ TEST(CarbonModifiers, EventFlagsAndQtModifiers) {
         std::uint32_t carbon;
     };
     const Case cases[] = {
-        {eventflag::kCommand | eventflag::kShift, 0x300},
         {eventflag::kControl | eventflag::kOption | eventflag::kShift | eventflag::kCommand, 0x1B00},
         {eventflag::kFunction | eventflag::kNumericPad | eventflag::kHelp | eventflag::kControl, 0x1000},
         {(std::uint64_t{1} << 32) | eventflag::kOption, 0x800},  // only the low 32 bits count

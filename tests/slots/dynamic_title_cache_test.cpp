@@ -45,21 +45,16 @@ TEST(DynamicTitleLabel, FirstNonBlankLineHeldTo24Characters) {
     }
 }
 
+using fakes::producing;
+
 class DynamicTitleCacheTest : public ::testing::Test, protected fakes::ProducerRig {
 protected:
-    static DynamicSlotConfig config(std::string source, RefreshPolicy refresh = RefreshPolicy::menuOpen()) {
-        DynamicSlotConfig c;
-        c.producer = {ScriptLanguage::shell, std::move(source)};
-        c.refresh = refresh;
-        return c;
-    }
-
     const Uuid id = Uuid::random();
 };
 
 TEST_F(DynamicTitleCacheTest, SuccessesFailuresAndBlankOutput) {
     QSignalSpy changed(cache.get(), &DynamicTitleCache::statesChanged);
-    cache->registerSlot(id, "Fallback", config("date"));
+    cache->registerSlot(id, "Fallback", producing("date"));
     ASSERT_EQ(runs(), 1u);
     EXPECT_EQ(producers->runs[0].producer, (ScriptInvocation{ScriptLanguage::shell, "date"}));
     EXPECT_FALSE(cache->state(id));
@@ -92,8 +87,8 @@ TEST_F(DynamicTitleCacheTest, SuccessesFailuresAndBlankOutput) {
 
 TEST_F(DynamicTitleCacheTest, MenuOpenSlotsHaveNoTimerAndRerunOnEveryShowing) {
     const Uuid other = Uuid::random();
-    cache->registerSlot(id, "A", config("a"));
-    cache->registerSlot(other, "B", config("b", RefreshPolicy::interval(60)));
+    cache->registerSlot(id, "A", producing("a"));
+    cache->registerSlot(other, "B", producing("b", RefreshPolicy::interval(60)));
     producers->succeed(0, "a1");
     producers->succeed(1, "b1");
     EXPECT_EQ(timers.pending(), 1u);  // only the interval slot's
@@ -108,7 +103,7 @@ TEST_F(DynamicTitleCacheTest, MenuOpenSlotsHaveNoTimerAndRerunOnEveryShowing) {
 }
 
 TEST_F(DynamicTitleCacheTest, IntervalTimerRunsEveryPeriodAndLivesWithTheRegistration) {
-    cache->registerSlot(id, "T", config("tick", RefreshPolicy::interval(30)));
+    cache->registerSlot(id, "T", producing("tick", RefreshPolicy::interval(30)));
     EXPECT_EQ(timers.nextDueIn(), 30000ms);
     producers->succeed(0, "0");
     timers.advance(30s);
@@ -121,7 +116,7 @@ TEST_F(DynamicTitleCacheTest, IntervalTimerRunsEveryPeriodAndLivesWithTheRegistr
     EXPECT_EQ(cache->title(id, "T"), "2");
 
     // A new registration replaces the timer with one of its own period.
-    cache->registerSlot(id, "T", config("tick", RefreshPolicy::interval(10)));
+    cache->registerSlot(id, "T", producing("tick", RefreshPolicy::interval(10)));
     EXPECT_EQ(timers.nextDueIn(), 10000ms);
     producers->succeed(3, "3");
     EXPECT_EQ(timers.pending(), 1u);
@@ -137,10 +132,10 @@ TEST_F(DynamicTitleCacheTest, IntervalTimerRunsEveryPeriodAndLivesWithTheRegistr
 
 TEST_F(DynamicTitleCacheTest, ALevelRebuiltWhileTheOldOneIsTornDownKeepsItsRegistration) {
     QSignalSpy changed(cache.get(), &DynamicTitleCache::statesChanged);
-    cache->registerSlot(id, "T", config("p", RefreshPolicy::interval(5)));
+    cache->registerSlot(id, "T", producing("p", RefreshPolicy::interval(5)));
     producers->succeed(0, "first");
     // The new level's slot registers before the old level's slot lets go.
-    cache->registerSlot(id, "T", config("p", RefreshPolicy::interval(5)));
+    cache->registerSlot(id, "T", producing("p", RefreshPolicy::interval(5)));
     cache->unregister(id);
     EXPECT_EQ(cache->title(id, "T"), "first");
     producers->succeed(1, "second");
@@ -156,27 +151,39 @@ TEST_F(DynamicTitleCacheTest, ALevelRebuiltWhileTheOldOneIsTornDownKeepsItsRegis
     EXPECT_EQ(changed.count(), 3);  // two titles, one removal
 }
 
-TEST_F(DynamicTitleCacheTest, ARunEndingAfterItsSlotWasUnregisteredIsDropped) {
-    cache->registerSlot(id, "T", config("p"));
+TEST_F(DynamicTitleCacheTest, ARunOfAnUnregisteredOrChangedSlotIsDropped) {
+    cache->registerSlot(id, "T", producing("p"));
     cache->unregister(id);
     producers->succeed(0, "late");
     EXPECT_FALSE(cache->state(id));
 
     // Nor does it land on a later registration of the same id, which runs
     // its own producer at once.
-    cache->registerSlot(id, "T", config("p"));
+    cache->registerSlot(id, "T", producing("p"));
     cache->unregister(id);
-    cache->registerSlot(id, "T", config("p"));
+    cache->registerSlot(id, "T", producing("p"));
     ASSERT_EQ(runs(), 3u);
     producers->fail(1, ScriptError::nonzeroExit(1, "stale"));
     EXPECT_FALSE(cache->state(id));
     producers->succeed(2, "fresh");
     EXPECT_EQ(cache->title(id, "T"), "fresh");
     EXPECT_EQ(runs(), 3u);
+
+    // Nor does a run of a producer the slot has since been changed from.
+    const Uuid changed = Uuid::random();
+    cache->registerSlot(changed, "Old", producing("old"));
+    cache->registerSlot(changed, "New", producing("new"));
+    ASSERT_EQ(runs(), 4u);
+    producers->succeed(3, "from old");
+    EXPECT_FALSE(cache->state(changed));
+    ASSERT_EQ(runs(), 5u);
+    EXPECT_EQ(producers->runs[4].producer.source, "new");
+    producers->succeed(4, "");
+    EXPECT_EQ(cache->title(changed, "?"), "New");
 }
 
 TEST_F(DynamicTitleCacheTest, RequestsDuringARunCoalesceIntoOneRerun) {
-    cache->registerSlot(id, "T", config("slow", RefreshPolicy::interval(5)));
+    cache->registerSlot(id, "T", producing("slow", RefreshPolicy::interval(5)));
     cache->refresh(id);
     cache->refreshMenuOpenSlots();
     timers.advance(5s);
@@ -199,7 +206,7 @@ TEST_F(DynamicTitleCacheTest, RequestsDuringARunCoalesceIntoOneRerun) {
 }
 
 TEST_F(DynamicTitleCacheTest, AStalledProducerIsEndedAtItsTimeLimitAndTheNextRefreshRuns) {
-    cache->registerSlot(id, "T", config("p", RefreshPolicy::interval(10)));
+    cache->registerSlot(id, "T", producing("p", RefreshPolicy::interval(10)));
     producers->succeed(0, "first");
     timers.advance(10s);  // the second run never ends
     ASSERT_EQ(runs(), 2u);
@@ -216,20 +223,8 @@ TEST_F(DynamicTitleCacheTest, AStalledProducerIsEndedAtItsTimeLimitAndTheNextRef
     EXPECT_FALSE(producers->runs[2].ended);
 }
 
-TEST_F(DynamicTitleCacheTest, AChangedProducerDropsTheOldRunAndRunsTheNewOne) {
-    cache->registerSlot(id, "Old", config("old"));
-    cache->registerSlot(id, "New", config("new"));
-    ASSERT_EQ(runs(), 1u);
-    producers->succeed(0, "from old");
-    EXPECT_FALSE(cache->state(id));
-    ASSERT_EQ(runs(), 2u);
-    EXPECT_EQ(producers->runs[1].producer.source, "new");
-    producers->succeed(1, "");
-    EXPECT_EQ(cache->title(id, "?"), "New");
-}
-
 TEST_F(DynamicTitleCacheTest, AnObserverMayUnregisterWhileBeingTold) {
-    cache->registerSlot(id, "T", config("p"));
+    cache->registerSlot(id, "T", producing("p"));
     cache->refresh(id);  // a rerun is pending
     QObject::connect(cache.get(), &DynamicTitleCache::statesChanged, cache.get(), [this] { cache->unregister(id); });
     producers->succeed(0, "x");
@@ -239,7 +234,7 @@ TEST_F(DynamicTitleCacheTest, AnObserverMayUnregisterWhileBeingTold) {
 
 TEST_F(DynamicTitleCacheTest, CallsFromOtherThreadsAreQueuedToTheGuiThread) {
     std::thread worker([this] {
-        cache->registerSlot(id, "T", config("p"));
+        cache->registerSlot(id, "T", producing("p"));
         cache->refresh(id);
     });
     worker.join();
@@ -249,7 +244,7 @@ TEST_F(DynamicTitleCacheTest, CallsFromOtherThreadsAreQueuedToTheGuiThread) {
 }
 
 TEST_F(DynamicTitleCacheTest, DestroyingTheCacheCancelsTimersAndIgnoresLateRuns) {
-    cache->registerSlot(id, "T", config("p", RefreshPolicy::interval(5)));
+    cache->registerSlot(id, "T", producing("p", RefreshPolicy::interval(5)));
     auto completion = producers->runs[0].completion;
     auto keep = std::move(producers->runs);  // the runner goes with the cache
     cache.reset();
@@ -262,9 +257,7 @@ TEST(DynamicTitleCacheLive, TheLiveRunnerRunsProducersThroughZsh) {
     fakes::FakeTimers timers(&clock);
     DynamicTitleCache cache(std::make_unique<LiveProducerRunner>(), timers, clock);
     const Uuid id = Uuid::random();
-    DynamicSlotConfig c;
-    c.producer = {ScriptLanguage::shell, "print; print '  live label  '"};
-    cache.registerSlot(id, "T", c);
+    cache.registerSlot(id, "T", producing("print; print '  live label  '"));
     QSignalSpy changed(&cache, &DynamicTitleCache::statesChanged);
     ASSERT_TRUE(changed.wait(20000));
     EXPECT_EQ(cache.state(id), (DynamicTitleState{"live label", std::nullopt, clock.seconds}));

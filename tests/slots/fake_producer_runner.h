@@ -48,6 +48,14 @@ public:
     std::vector<Run> runs;
 };
 
+// A dynamic slot whose producer is the given zsh source.
+inline DynamicSlotConfig producing(std::string source, RefreshPolicy refresh = RefreshPolicy::menuOpen()) {
+    DynamicSlotConfig c;
+    c.producer = {ScriptLanguage::shell, std::move(source)};
+    c.refresh = refresh;
+    return c;
+}
+
 // A title cache on fake time, whose producer runs the test ends.
 struct ProducerRig {
     std::size_t runs() const { return producers->runs.size(); }

@@ -55,8 +55,7 @@ protected:
 // icon shows, except on app and action slots, whose icons come from the
 // application or the action.
 TEST_F(SlotTest, EveryKindBuildsAndShowsItsConfiguredIconOrASymbol) {
-    DynamicSlotConfig dyn;
-    dyn.producer = ScriptInvocation{ScriptLanguage::shell, "date"};
+    const DynamicSlotConfig dyn = fakes::producing("date");
     const SlotIcon star = SlotIcon::symbolPack(IconPack{"sf"}, "star");
     const std::vector<SlotConfig> configs = {
         SlotConfig::make(SlotType::app("org.example.Missing"), "Missing", star),
@@ -116,9 +115,7 @@ TEST_F(SlotTest, GroupAndModeSlotsDriveTheController) {
 
 TEST_F(SlotTest, CyclingSlotsRunChildrenInTurnAndShowTheNextOne) {
     fakes::Installed<fakes::FakeKeyValueStore, platform::KeyValueStore> defaults;
-    DynamicSlotConfig dyn;
-    dyn.producer = ScriptInvocation{ScriptLanguage::shell, "date"};
-    SlotConfig dynamicChild = SlotConfig::make(SlotType::dynamic(dyn), "Dyn", SlotIcon::monogram("D"));
+    SlotConfig dynamicChild = SlotConfig::make(SlotType::dynamic(fakes::producing("date")), "Dyn", SlotIcon::monogram("D"));
     const SlotConfig config =
         SlotConfig::make(SlotType::cycling({SlotConfig::makeGroup("A", {}), SlotConfig::makeGroup("B", {}), dynamicChild}), "Cycle");
     CyclingSlot slot(config);
@@ -154,8 +151,7 @@ TEST_F(SlotTest, CyclingSlotsRunChildrenInTurnAndShowTheNextOne) {
 }
 
 TEST_F(SlotTest, DynamicSlotsShowTheProducedTitleAndRegisterWhileAlive) {
-    DynamicSlotConfig dyn;
-    dyn.producer = ScriptInvocation{ScriptLanguage::shell, "date"};
+    DynamicSlotConfig dyn = fakes::producing("date");
     dyn.clickAction = DynamicClickAction::rerunProducer();
     const SlotConfig config = SlotConfig::make(SlotType::dynamic(dyn), "Fallback");
     {

@@ -14,6 +14,7 @@
 #include "fakes/fake_process_runner.h"
 #include "fakes/fake_system_platform.h"
 #include "fakes/replace_shared.h"
+#include "support/mapped.h"
 
 namespace orbel {
 namespace {
@@ -66,6 +67,12 @@ struct Rig {
         for (const auto& shown : alerts.shown) t.push_back("alert " + shown.alert.title + ": " + shown.alert.text);
         return t;
     }
+};
+
+// A display server that refuses every change.
+struct RefusingDisplays : fakes::FakeDisplays {
+    bool setMainDisplay(const std::string&) override { return false; }
+    void setBrightness(double, Completion done) override { done(false); }
 };
 
 std::vector<SystemAction> everyAction() {
@@ -212,11 +219,8 @@ TEST(SystemActionExecutor, NextOutputAndNextDisplayFollowTheServersOrder) {
         EXPECT_EQ(rig.trace(), (Trace{"setDefaultSink " + next, "setMainDisplay " + next})) << current;
     }
 
-    struct Refusing : fakes::FakeDisplays {
-        bool setMainDisplay(const std::string&) override { return false; }
-    };
     Rig rig;
-    Refusing refusing;
+    RefusingDisplays refusing;
     refusing.list = abc;
     fakes::ReplaceShared<platform::Displays> useRefusing{refusing};
     rig.perform(K::nextDisplay);
@@ -224,11 +228,8 @@ TEST(SystemActionExecutor, NextOutputAndNextDisplayFollowTheServersOrder) {
 }
 
 TEST(SystemActionExecutor, SetBrightnessWithoutABacklightShowsItsAlertOnce) {
-    struct Refusing : fakes::FakeDisplays {
-        void setBrightness(double, Completion done) override { done(false); }
-    };
     Rig rig;
-    Refusing refusing;
+    RefusingDisplays refusing;
     rig.displays.backlight.reset();
     rig.perform(SystemAction::setBrightness(0.5));
     {
@@ -239,8 +240,7 @@ TEST(SystemActionExecutor, SetBrightnessWithoutABacklightShowsItsAlertOnce) {
     EXPECT_TRUE(rig.displays.calls.empty());
     EXPECT_EQ(rig.queue.runAll(), 3u);  // always queued to the GUI thread
     // Each alert at most once per run (another test may have shown the first).
-    std::vector<std::string> titles;
-    for (const auto& shown : rig.alerts.shown) titles.push_back(shown.alert.title);
+    const auto titles = testing::mapped(rig.alerts.shown, [](const auto& shown) { return shown.alert.title; });
     EXPECT_EQ(titles.back(), "Couldn’t set brightness");
     EXPECT_EQ(std::count(titles.begin(), titles.end(), "Couldn’t set brightness"), 1);
     EXPECT_LE(titles.size(), 2u);

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/pasteboard.h"
+#include "platform/window_snapshots.h"
 #include "support/test_files.h"
 #include "support/xdg_tree.h"
 #include <string>
@@ -96,6 +97,13 @@ private:
     QByteArray buffer_;
     std::vector<std::string> lines_;
 };
+
+// The window with this title in the window list, if any.
+inline std::optional<platform::WindowSnapshot> windowTitled(const std::string& title) {
+    for (const auto& w : platform::WindowSnapshots::shared().snapshot())
+        if (w.title == title) return w;
+    return std::nullopt;
+}
 
 // The clipboard's plain text, read as the program reads it.
 inline std::optional<std::string> clipboardText() {

@@ -2,13 +2,9 @@
 
 // Helpers for tests that run against the real X server.
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
 #include <QProcess>
 #include <QTest>
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
@@ -65,12 +61,7 @@ public:
     ~Program() { stop(); }
 
     bool waitForLine(const std::string& line, int timeoutMs = 5000) {
-        return spinUntil([&] { return hasLine(line); }, timeoutMs);
-    }
-    bool hasLine(const std::string& line) const {
-        for (const auto& l : lines_)
-            if (l == line) return true;
-        return false;
+        return spinUntil([&] { return std::find(lines_.begin(), lines_.end(), line) != lines_.end(); }, timeoutMs);
     }
     const std::vector<std::string>& lines() const { return lines_; }
     std::string lastLineStartingWith(const std::string& prefix) const {
@@ -89,7 +80,6 @@ public:
         }
         return true;
     }
-    bool finished() const { return process_.state() == QProcess::NotRunning; }
     qint64 pid() const { return process_.processId(); }
 
 private:

@@ -18,8 +18,16 @@ using systemtest::pactl;
 using systemtest::spinUntil;
 using K = SystemAction::Kind;
 
-const auto volumePercent = systemtest::sinkVolumePercent;
-const auto muted = systemtest::sinkMuted;
+int volumePercent(const QString& sink) {
+    const QString out = pactl({"get-sink-volume", sink});
+    const qsizetype percent = out.indexOf('%');
+    if (percent < 0) return -1;
+    qsizetype start = percent;
+    while (start > 0 && out[start - 1].isDigit()) --start;
+    return out.mid(start, percent - start).toInt();
+}
+
+bool muted(const QString& sink) { return pactl({"get-sink-mute", sink}).contains(QStringLiteral("yes")); }
 
 // Two null sinks, orbel_test_a the default and unmuted.
 class AudioSystem : public ::testing::Test {

@@ -133,15 +133,4 @@ inline QString pactl(const QStringList& args, int* exitCode = nullptr) {
     return run(QStringLiteral("pactl"), args, exitCode);
 }
 
-inline int sinkVolumePercent(const QString& sink) {
-    const QString out = pactl({"get-sink-volume", sink});
-    const qsizetype percent = out.indexOf('%');
-    if (percent < 0) return -1;
-    qsizetype start = percent;
-    while (start > 0 && out[start - 1].isDigit()) --start;
-    return out.mid(start, percent - start).toInt();
-}
-
-inline bool sinkMuted(const QString& sink) { return pactl({"get-sink-mute", sink}).contains(QStringLiteral("yes")); }
-
 }  // namespace orbel::systemtest

@@ -2,7 +2,7 @@
 #include "platform/linux/app_index.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "platform/app_directory.h"
@@ -21,11 +21,7 @@ protected:
                   "[Desktop Entry]\nType=Application\nName=" + QByteArray(id) + "\n" + keys);
     }
     // GIO hears of changed entries a moment later; the event loop brings the news.
-    static bool settles(const std::function<bool()>& done) {
-        QElapsedTimer clock;
-        for (clock.start(); !done() && clock.elapsed() < 5000;) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return done();
-    }
+    static bool settles(const std::function<bool()>& done) { return QTest::qWaitFor(done, 5000); }
     orbel::testing::XdgFixture xdg;
 };
 

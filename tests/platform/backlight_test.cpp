@@ -1,24 +1,16 @@
 #include "platform/linux/backlight.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include "support/test_files.h"
 
 namespace orbel::platform::xdg {
 namespace {
 
 void device(const QString& root, const QString& name, const char* type, const char* cur, const char* max) {
-    QDir().mkpath(root + "/" + name);
-    auto write = [&](const char* file, const char* value) {
-        if (!value) return;
-        QFile f(root + "/" + name + "/" + file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(value);
-    };
-    write("type", type);
-    write("brightness", cur);
-    write("max_brightness", max);
+    const std::pair<const char*, const char*> files[] = {{"type", type}, {"brightness", cur}, {"max_brightness", max}};
+    for (const auto& [file, value] : files) orbel::testing::writeFile(root + "/" + name + "/" + file, value);
 }
 
 TEST(Backlight, PrefersFirmwareThenPlatformThenRawDevices) {

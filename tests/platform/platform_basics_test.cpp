@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
 #include <atomic>
@@ -19,16 +17,6 @@
 
 using namespace orbel::platform;
 
-namespace {
-void spinUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-}
-}  // namespace
-
 TEST(MainQueue, PostDefersEvenOnTheGuiThreadAndKeepsOrder) {
     auto& queue = MainQueue::shared();
     ASSERT_TRUE(queue.isMainThread());
@@ -36,7 +24,7 @@ TEST(MainQueue, PostDefersEvenOnTheGuiThreadAndKeepsOrder) {
     queue.post([&] { order.push_back(1); });
     queue.post([&] { order.push_back(2); });
     order.push_back(0);  // runs before the posted tasks
-    spinUntil([&] { return order.size() == 3; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return order.size() == 3; }));
     EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
 }
 
@@ -49,14 +37,13 @@ TEST(MainQueue, PostAndWaitFromAnotherThreadRunsOnTheGuiThread) {
         queue.postAndWait([&] { ranOnMain = MainQueue::shared().isMainThread(); });
         finished = true;
     });
-    spinUntil([&] { return finished.load(); });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return finished.load(); }));
     worker.join();
     EXPECT_TRUE(ranOnMain);
 }
 
 TEST(SerialQueue, RunsInOrderOffTheCallerAndFlushWaits) {
     auto queue = makeSerialQueue("orbel.test");
-    EXPECT_EQ(queue->label(), "orbel.test");
     std::vector<int> seen;  // touched only by the worker until flush returns
     std::atomic<bool> offCaller{true};
     const auto caller = std::this_thread::get_id();

@@ -2,9 +2,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
+#include <QTest>
 #include <QThread>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace orbel::platform {
@@ -26,13 +25,7 @@ Outcome run(ProcessRequest request, int timeoutMs = 20000) {
         outcome.result = r;
         outcome.onGuiThread = QThread::currentThread() == QCoreApplication::instance()->thread();
     });
-    QElapsedTimer clock;
-    clock.start();
-    while (!outcome.result && clock.elapsed() < timeoutMs) {
-        QEventLoop loop;
-        QTimer::singleShot(5, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
+    (void)QTest::qWaitFor([&] { return outcome.result.has_value(); }, timeoutMs);
     return outcome;
 }
 
@@ -81,17 +74,10 @@ TEST(ProcessRunner, SignalsAndTerminationAreReportedAsCrashes) {
     ProcessRunner::shared().terminate(id);
     QElapsedTimer clock;
     clock.start();
-    while (!result && clock.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    ASSERT_TRUE(result);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 10000));
     EXPECT_EQ(result->status, Status::crashed);
     EXPECT_LT(clock.elapsed(), 5000);
 }
-
-}  // namespace
-}  // namespace orbel::platform
-
-namespace orbel::platform {
-namespace {
 
 TEST(ProcessRunner, ATimeLimitEndsTheProcessAndWhatItStarted) {
     ProcessRequest request = zsh("(sleep 30; print late) & print early; sleep 30");

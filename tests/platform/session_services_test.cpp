@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QElapsedTimer>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -38,10 +38,7 @@ struct Outcome {
     SessionServices::Completion completion() {
         return [this](bool o, const std::string& e) { called = true, ok = o, error = e; };
     }
-    void wait() {
-        QElapsedTimer t;
-        for (t.start(); !called && t.elapsed() < 5000;) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
+    void wait() { (void)QTest::qWaitFor([this] { return called; }, 5000); }
 };
 
 class DesktopIs {

@@ -6,7 +6,6 @@
 #include <QWidget>
 
 #include "platform/linux/x11_session.h"
-#include "platform/window_snapshots.h"
 #include "platform/workspace.h"
 #include "slots/slot_factory.h"
 #include "system_helpers.h"
@@ -15,12 +14,7 @@ namespace orbel {
 namespace {
 
 using systemtest::spinUntil;
-
-std::optional<platform::WindowSnapshot> windowTitled(const std::string& title) {
-    for (const auto& w : platform::WindowSnapshots::shared().snapshot())
-        if (w.title == title) return w;
-    return std::nullopt;
-}
+using systemtest::windowTitled;
 
 std::string activeTitle() {
     auto* x = platform::x11::Session::shared();

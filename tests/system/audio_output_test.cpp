@@ -6,6 +6,7 @@
 
 #include "fakes/replace_shared.h"
 #include "fakes/fake_alerts.h"
+#include "music/system_volume_controller.h"
 #include "slots/system_action_executor.h"
 #include "system_helpers.h"
 
@@ -17,8 +18,16 @@ using systemtest::pactl;
 using systemtest::spinUntil;
 using K = SystemAction::Kind;
 
-const auto volumePercent = systemtest::sinkVolumePercent;
-const auto muted = systemtest::sinkMuted;
+int volumePercent(const QString& sink) {
+    const QString out = pactl({"get-sink-volume", sink});
+    const qsizetype percent = out.indexOf('%');
+    if (percent < 0) return -1;
+    qsizetype start = percent;
+    while (start > 0 && out[start - 1].isDigit()) --start;
+    return out.mid(start, percent - start).toInt();
+}
+
+bool muted(const QString& sink) { return pactl({"get-sink-mute", sink}).contains(QStringLiteral("yes")); }
 
 // Two null sinks, orbel_test_a the default and unmuted.
 class AudioSystem : public ::testing::Test {
@@ -126,6 +135,19 @@ TEST_F(AudioSystem, VolumeActionsAndNextOutputReachTheServer) {
     act(K::nextOutputDevice);
     EXPECT_TRUE(spinUntil([&] { return pactl({"get-default-sink"}).toStdString() == third; }));
     EXPECT_EQ(alerts.beeps, 0);
+}
+
+TEST_F(AudioSystem, MusicVolumeReachesTheSinkAndMuteComesBackWhileObserving) {
+    AudioOutputVolumeController volume(output());
+    volume.setLevel(0.3);
+    EXPECT_TRUE(spinUntil([&] { return volumePercent(a) == 30; }));
+    volume.startObserving();
+    pactl({"set-sink-mute", a, "1"});
+    EXPECT_TRUE(spinUntil([&] { return volume.isMuted(); }));
+    volume.stopObserving();
+    pactl({"set-sink-mute", a, "0"});
+    systemtest::spin(300);
+    EXPECT_TRUE(volume.isMuted());
 }
 
 // The first volume action of a process, before anything else asked the

@@ -63,6 +63,12 @@ protected:
         const QPoint p = centre() + offset;
         xdotool({"mousemove", QString::number(p.x()), QString::number(p.y())});
     }
+    // Shows the dial with the pointer at `offset` from the centre.
+    void showAt(QPoint offset) {
+        pointTo(offset);
+        spin(100);
+        dial_.show();
+    }
     bool dialPainted() {
         return spinUntil([&] {
             const QImage shot = platform::ScreenCapture::shared().capture(QRect(centre(), QSize(1, 1)), 1);
@@ -107,9 +113,7 @@ TEST_F(DialOnScreenTest, PointerHighlightsClickFiresEscapeCloses) {
     // A click far outside the dial's square lands on the invisible catcher
     // and still fires the highlighted slot.
     QFile::remove(marker_);
-    pointTo({520, 8});
-    spin(100);
-    dial_.show();
+    showAt({520, 8});
     ASSERT_TRUE(dialPainted());
     EXPECT_EQ(dial_.highlightedIndex(), 1);
     xdotool({"click", "1"});
@@ -151,17 +155,12 @@ TEST_F(DialOnScreenTest, ScreenshotFiredFromTheDialDoesNotShowTheDial) {
     QFile::remove(written);
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(DialOnScreenTest, WithoutCompositorTheSquareShowsTheCapturedPicture) {
     compositor_.kill();
     compositor_.waitForFinished(2000);
     ASSERT_TRUE(spinUntil([] { return !platform::ScreenCapture::shared().compositorRunning(); }));
     spin(300);
-    pointTo({0, 150});
-    dial_.show();
+    showAt({0, 150});
     ASSERT_TRUE(dialPainted());
     spin(150);
     const QImage shot = platform::ScreenCapture::shared().capture(
@@ -175,13 +174,8 @@ TEST_F(DialOnScreenTest, WithoutCompositorTheSquareShowsTheCapturedPicture) {
     EXPECT_TRUE(spinUntil([&] { return !dial_.isVisible(); }));
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(DialOnScreenTest, SwitchingTheDesktopClosesTheDial) {
-    pointTo({0, -150});
-    dial_.show();
+    showAt({0, -150});
     ASSERT_TRUE(dialPainted());
     xdotool({"set_desktop", "1"});
     EXPECT_TRUE(spinUntil([&] { return !dial_.isVisible(); }));

@@ -15,14 +15,8 @@ namespace {
 
 using systemtest::spinUntil;
 
-class DisplaySystem : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (qEnvironmentVariableIsEmpty("DISPLAY")) GTEST_SKIP() << "no X display";
-    }
-};
-
-TEST_F(DisplaySystem, ReportsTheScreenAsMainAndCanMakeItMain) {
+TEST(DisplaySystem, ReportsTheScreenAsMainAndCanMakeItMain) {
+    ORBEL_REQUIRE_DISPLAY();
     Displays& displays = Displays::shared();
     auto list = displays.displays();
     ASSERT_FALSE(list.empty());
@@ -37,7 +31,8 @@ TEST_F(DisplaySystem, ReportsTheScreenAsMainAndCanMakeItMain) {
     EXPECT_FALSE(displays.setMainDisplay("NO-SUCH-OUTPUT"));
 }
 
-TEST_F(DisplaySystem, WithoutABacklightBrightnessChangesFail) {
+TEST(DisplaySystem, WithoutABacklightBrightnessChangesFail) {
+    ORBEL_REQUIRE_DISPLAY();
     Displays& displays = Displays::shared();
     if (displays.hasBacklight()) GTEST_SKIP() << "this machine has a backlight";
     EXPECT_FALSE(displays.brightness());
@@ -49,7 +44,8 @@ TEST_F(DisplaySystem, WithoutABacklightBrightnessChangesFail) {
     EXPECT_FALSE(*changed);
 }
 
-TEST_F(DisplaySystem, GrabsTheWholeDesktopWithoutOverwriting) {
+TEST(DisplaySystem, GrabsTheWholeDesktopWithoutOverwriting) {
+    ORBEL_REQUIRE_DISPLAY();
     QTemporaryDir tmp;
     ScreenGrabber& grabber = ScreenGrabber::shared();
     EXPECT_FALSE(grabber.screenshotFolder().empty());

@@ -32,12 +32,9 @@ public:
     QStringList calls;
 };
 
-bool runs(const std::function<void(platform::SessionServices::Completion)>& operation, std::string* error = nullptr) {
+bool runs(const std::function<void(platform::SessionServices::Completion)>& operation) {
     std::optional<bool> result;
-    operation([&](bool ok, const std::string& why) {
-        result = ok;
-        if (error) *error = why;
-    });
+    operation([&](bool ok, const std::string&) { result = ok; });
     systemtest::spinUntil([&] { return result.has_value(); });
     return result.value_or(false);
 }
@@ -48,11 +45,7 @@ TEST(SystemSessionServices, TheDesktopsScreenSaverLocksAndItsSessionManagerEndsT
     auto services = platform::makeLinuxSessionServices([](const QString&, const QStringList&, int, auto done) {
         done(platform::tools::ToolResult{});  // no locker daemon installed
     });
-    std::string why;
-    EXPECT_FALSE(runs([&](auto done) { services->lockScreen(done); }, &why));
-    EXPECT_FALSE(runs([&](auto done) { services->logOut(done); }, &why));
-    EXPECT_NE(why.find("No session manager"), std::string::npos) << why;
-
+    EXPECT_FALSE(runs([&](auto done) { services->lockScreen(done); })) << "nothing on the bus yet";
     ScreenSaver saver;
     XfceSessionManager manager;
     ASSERT_TRUE(bus.registerObject("/org/freedesktop/ScreenSaver", &saver, QDBusConnection::ExportAllSlots));

@@ -1,5 +1,6 @@
 // Snippets pasted with Ctrl+V into a real Qt window, and the clipboard of
-// another application put back afterwards.
+// another application put back afterwards; other X clients paste from us and
+// their copies change the count.
 #include <QElapsedTimer>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -59,10 +60,13 @@ TEST(SystemSnippetPaste, GivesBackAnImage) {
     EXPECT_EQ(readFromOutside(), (std::vector<std::string>{"notext", expectedImage}));
 }
 
-TEST(SystemSnippetPaste, ACopyDuringTheDelayIsNotOverwritten) {
+TEST(SystemSnippetPaste, AnotherApplicationsPasteIsNoChangeButItsCopyIsNotOverwritten) {
     ORBEL_REQUIRE_DISPLAY();
     Pasteboard& pasteboard = Pasteboard::shared();
     pasteboard.setText("before");
+    const std::uint64_t placed = pasteboard.changeCount();
+    EXPECT_EQ(readFromOutside(), (std::vector<std::string>{"text:before", "noimage"}));
+    EXPECT_EQ(pasteboard.changeCount(), placed) << "a paste by someone else is no change";
     auto window = typingTarget("Orbel snippet copy target");
     ASSERT_TRUE(window);
 
@@ -75,6 +79,7 @@ TEST(SystemSnippetPaste, ACopyDuringTheDelayIsNotOverwritten) {
     ASSERT_FALSE(finished) << "the copy came too late to test anything";
     ASSERT_TRUE(systemtest::spinUntil([&] { return finished; }, 10000));
     EXPECT_EQ(readFromOutside(), (std::vector<std::string>{"text:user copy", "noimage"}));
+    EXPECT_EQ(systemtest::clipboardText(), std::optional<std::string>("user copy"));
 }
 
 TEST(SystemSnippetPaste, AStoppedClipboardOwnerNeverHoldsTheInterfaceAndKeepsItsClipboard) {

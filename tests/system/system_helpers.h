@@ -2,18 +2,15 @@
 
 // Helpers for tests that run against the real X server.
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
 #include <QProcess>
 #include <QTest>
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
 
 #include "platform/pasteboard.h"
+#include "platform/window_snapshots.h"
 #include "support/test_files.h"
 #include "support/xdg_tree.h"
 #include <string>
@@ -64,12 +61,7 @@ public:
     ~Program() { stop(); }
 
     bool waitForLine(const std::string& line, int timeoutMs = 5000) {
-        return spinUntil([&] { return hasLine(line); }, timeoutMs);
-    }
-    bool hasLine(const std::string& line) const {
-        for (const auto& l : lines_)
-            if (l == line) return true;
-        return false;
+        return spinUntil([&] { return std::find(lines_.begin(), lines_.end(), line) != lines_.end(); }, timeoutMs);
     }
     const std::vector<std::string>& lines() const { return lines_; }
     std::string lastLineStartingWith(const std::string& prefix) const {
@@ -88,7 +80,6 @@ public:
         }
         return true;
     }
-    bool finished() const { return process_.state() == QProcess::NotRunning; }
     qint64 pid() const { return process_.processId(); }
 
 private:
@@ -96,6 +87,13 @@ private:
     QByteArray buffer_;
     std::vector<std::string> lines_;
 };
+
+// The window with this title in the window list, if any.
+inline std::optional<platform::WindowSnapshot> windowTitled(const std::string& title) {
+    for (const auto& w : platform::WindowSnapshots::shared().snapshot())
+        if (w.title == title) return w;
+    return std::nullopt;
+}
 
 // The clipboard's plain text, read as the program reads it.
 inline std::optional<std::string> clipboardText() {
@@ -134,16 +132,5 @@ inline void xdotool(const QStringList& args) {
 inline QString pactl(const QStringList& args, int* exitCode = nullptr) {
     return run(QStringLiteral("pactl"), args, exitCode);
 }
-
-inline int sinkVolumePercent(const QString& sink) {
-    const QString out = pactl({"get-sink-volume", sink});
-    const qsizetype percent = out.indexOf('%');
-    if (percent < 0) return -1;
-    qsizetype start = percent;
-    while (start > 0 && out[start - 1].isDigit()) --start;
-    return out.mid(start, percent - start).toInt();
-}
-
-inline bool sinkMuted(const QString& sink) { return pactl({"get-sink-mute", sink}).contains(QStringLiteral("yes")); }
 
 }  // namespace orbel::systemtest

@@ -10,57 +10,37 @@ namespace orbel {
 namespace {
 
 using platform::WindowSnapshot;
-using platform::WindowSnapshots;
 using systemtest::Program;
+using systemtest::spinUntil;
+using systemtest::windowTitled;
 
-std::optional<WindowSnapshot> findTitle(const std::string& title) {
-    for (const auto& w : WindowSnapshots::shared().snapshot())
-        if (w.title == title) return w;
-    return std::nullopt;
-}
-
-TEST(SystemWindowSnapshots, SeesATestWindowWithItsOwnerUntilItCloses) {
+TEST(SystemWindowSnapshots, SeesAWindowWithItsOwnerAndLeavesOutMinimisedAndClosedOnes) {
     ORBEL_REQUIRE_DISPLAY();
-    const std::string title = "Snapshot target ✓ " + QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
+    systemtest::XdgFixture xdg;
+    const QString unique = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const std::string title = "Snapshot target ✓ " + unique.toStdString();
+    const std::string minimised = "Minimised " + unique.toStdString();
+    Program hidden(QStringLiteral("orbel_test_window"), {QString::fromStdString(minimised), QStringLiteral("--minimized")});
+    ASSERT_TRUE(hidden.waitForLine("ready"));
     std::optional<WindowSnapshot> seen;
     {
         Program window(QStringLiteral("orbel_test_window"), {QString::fromStdString(title)});
         ASSERT_TRUE(window.waitForLine("ready"));
-        ASSERT_TRUE(systemtest::spinUntil([&] { return (seen = findTitle(title)).has_value(); }));
+        ASSERT_TRUE(spinUntil([&] { return (seen = windowTitled(title)).has_value(); }));
         // No desktop entry names the program: its executable's name stands in.
         EXPECT_EQ(seen->appId, "orbel_test_window");
         // The active window comes first.
-        EXPECT_EQ(WindowSnapshots::shared().snapshot().front().title, title);
+        EXPECT_EQ(platform::WindowSnapshots::shared().snapshot().front().title, title);
+        EXPECT_FALSE(windowTitled(minimised).has_value()) << "a minimised window is not on screen";
+
+        // A desktop entry installed later claims the window by its class.
+        systemtest::writeFile(xdg.root() + "/data/applications/org.example.TypingTarget.desktop",
+                              "[Desktop Entry]\nType=Application\nName=Typing target\nExec=true\n"
+                              "StartupWMClass=orbel_test_window\n");
+        EXPECT_TRUE(spinUntil([&] { return (seen = windowTitled(title)) && seen->appId == "org.example.TypingTarget"; }))
+            << (seen ? seen->appId : "not seen");
     }
-    EXPECT_TRUE(systemtest::spinUntil([&] { return !findTitle(title); }));
-}
-
-TEST(SystemWindowSnapshots, MinimisedWindowsAreNotOnScreen) {
-    ORBEL_REQUIRE_DISPLAY();
-    const std::string title = "Minimised " + QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
-    Program window(QStringLiteral("orbel_test_window"), {QString::fromStdString(title), QStringLiteral("--minimized")});
-    ASSERT_TRUE(window.waitForLine("ready"));
-    systemtest::spin(300);
-    EXPECT_FALSE(findTitle(title).has_value());
-}
-
-TEST(SystemWindowSnapshots, ADesktopEntryInstalledLaterClaimsTheWindowByItsClass) {
-    ORBEL_REQUIRE_DISPLAY();
-    systemtest::XdgFixture xdg;
-    const std::string title = "Classed " + QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
-    Program window(QStringLiteral("orbel_test_window"), {QString::fromStdString(title)});
-    ASSERT_TRUE(window.waitForLine("ready"));
-    std::optional<WindowSnapshot> seen;
-    ASSERT_TRUE(systemtest::spinUntil([&] { return (seen = findTitle(title)).has_value(); }));
-    EXPECT_EQ(seen->appId, "orbel_test_window");
-
-    // The index follows the folders: the window's owner is matched again.
-    systemtest::writeFile(xdg.root() + "/data/applications/org.example.TypingTarget.desktop",
-                          "[Desktop Entry]\nType=Application\nName=Typing target\nExec=true\n"
-                          "StartupWMClass=orbel_test_window\n");
-    EXPECT_TRUE(systemtest::spinUntil(
-        [&] { return (seen = findTitle(title)) && seen->appId == "org.example.TypingTarget"; }))
-        << (seen ? seen->appId : "not seen");
+    EXPECT_TRUE(spinUntil([&] { return !windowTitled(title); }));
 }
 
 }  // namespace

@@ -16,14 +16,8 @@ namespace {
 
 using systemtest::spinUntil;
 
-class WorkspaceSystem : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (qEnvironmentVariableIsEmpty("DISPLAY") || !x11::Session::shared()) GTEST_SKIP() << "no X display";
-    }
-};
-
-TEST_F(WorkspaceSystem, LaunchesADesktopEntryWithItsFieldCodesExpandedAndAnnounced) {
+TEST(WorkspaceSystem, LaunchesADesktopEntryWithItsFieldCodesExpandedAndAnnounced) {
+    ORBEL_REQUIRE_DISPLAY();
     systemtest::XdgFixture xdg;
     const QString marker = xdg.root() + "/marker file";
     systemtest::writeFile(xdg.root() + "/data/applications/orbel-marker.desktop",
@@ -55,7 +49,8 @@ bool viewable(xcb_window_t w) {
     return result;
 }
 
-TEST_F(WorkspaceSystem, HidesTheFrontApplicationActivatesItAgainAndShowsTheDesktop) {
+TEST(WorkspaceSystem, HidesTheFrontApplicationActivatesItAgainAndShowsTheDesktop) {
+    ORBEL_REQUIRE_DISPLAY();
     Workspace& ws = Workspace::shared();
     auto* x = x11::Session::shared();
     QWidget window;

@@ -10,16 +10,10 @@
 #include <QCryptographicHash>
 #include <QImage>
 #include <QMimeData>
-#include <QSocketNotifier>
 #include <QTimer>
-#include <cstdio>
-#include <unistd.h>
 
-static void say(const QByteArray& line) {
-    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
-}
+#include "program_io.h"
+
 
 QImage testImage() {
     QImage image(40, 30, QImage::Format_ARGB32);
@@ -63,11 +57,7 @@ int main(int argc, char** argv) {
     if (mode == QStringLiteral("hold-text")) clipboard->setText(args.value(2));
     else if (mode == QStringLiteral("hold-image")) clipboard->setImage(testImage());
     else return 2;
-    QSocketNotifier stdinClosed(STDIN_FILENO, QSocketNotifier::Read);
-    QObject::connect(&stdinClosed, &QSocketNotifier::activated, [&] {
-        char buffer[256];
-        if (::read(STDIN_FILENO, buffer, sizeof buffer) <= 0) app.quit();
-    });
+    quitWhenInputCloses(app);
     QTimer::singleShot(0, [] { say("holding"); });
     return app.exec();
 }

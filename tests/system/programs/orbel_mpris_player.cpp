@@ -7,10 +7,9 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QSocketNotifier>
 #include <QVariantMap>
-#include <cstdio>
-#include <unistd.h>
+
+#include "program_io.h"
 
 class Root : public QDBusAbstractAdaptor {
     Q_OBJECT
@@ -47,8 +46,7 @@ public Q_SLOTS:
 
 private:
     void changed(const QString& property, const QVariant& value, const char* command) {
-        std::printf("%s\n", command);
-        std::fflush(stdout);
+        say(command);
         auto signal = QDBusMessage::createSignal(QStringLiteral("/org/mpris/MediaPlayer2"),
                                                  QStringLiteral("org.freedesktop.DBus.Properties"),
                                                  QStringLiteral("PropertiesChanged"));
@@ -70,13 +68,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot register on the session bus\n");
         return 1;
     }
-    std::printf("ready\n");
-    std::fflush(stdout);
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QObject::connect(&input, &QSocketNotifier::activated, &app, [&] {
-        char buffer[64];
-        if (read(STDIN_FILENO, buffer, sizeof buffer) <= 0) app.quit();
-    });
+    say("ready");
+    quitWhenInputCloses(app);
     return app.exec();
 }
 

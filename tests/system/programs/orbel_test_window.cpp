@@ -5,18 +5,12 @@
 // --detached (started by a launcher, no input) when it is terminated.
 #include <QApplication>
 #include <QLineEdit>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
-#include <cstdio>
-#include <unistd.h>
 
-static void say(const QByteArray& line) {
-    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
-}
+#include "program_io.h"
+
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -29,12 +23,7 @@ int main(int argc, char** argv) {
     window.resize(400, 80);
     QObject::connect(edit, &QLineEdit::textChanged, [](const QString& t) { say("text:" + t.toUtf8()); });
 
-    QSocketNotifier stdinClosed(STDIN_FILENO, QSocketNotifier::Read);
-    stdinClosed.setEnabled(!args.contains(QStringLiteral("--detached")));
-    QObject::connect(&stdinClosed, &QSocketNotifier::activated, [&] {
-        char buffer[256];
-        if (::read(STDIN_FILENO, buffer, sizeof buffer) <= 0) app.quit();
-    });
+    quitWhenInputCloses(app)->setEnabled(!args.contains(QStringLiteral("--detached")));
 
     if (args.contains(QStringLiteral("--minimized"))) {
         window.showMinimized();

@@ -1,5 +1,7 @@
 #include "platform/pointer_watch.h"
 
+#include "platform/linux/once_per_turn.h"
+
 #include <xcb/xcb.h>
 #include <xcb/xinput.h>
 
@@ -100,17 +102,7 @@ private:
     }
 
     // Motion comes in bursts: one report per turn of the event loop.
-    void motion() {
-        if (motionQueued_) return;
-        motionQueued_ = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                motionQueued_ = false;
-                Q_EMIT pointerMoved();
-            },
-            Qt::QueuedConnection);
-    }
+    void motion() { motionReport_.request(); }
 
     void handle(const xcb_generic_event_t* e) {
         const std::uint8_t type = e->response_type & 0x7f;
@@ -138,7 +130,7 @@ private:
     x11::InputConnection* x_;
     xcb_atom_t desktopAtom_ = XCB_ATOM_NONE;
     bool watching_ = false;
-    bool motionQueued_ = false;
+    OncePerTurn motionReport_{this, [this] { Q_EMIT pointerMoved(); }};
     std::vector<xcb_window_t> catchers_;  // made on demand, kept
     std::size_t catcherCount_ = 0;        // the first ones are in use
     xcb_cursor_t cursor_ = 0;

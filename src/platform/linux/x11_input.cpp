@@ -89,17 +89,7 @@ std::uint16_t InputConnection::xinputEventType(const xcb_generic_event_t* event)
     return ge->extension == xinputOpcode_ ? ge->event_type : 0;
 }
 
-void InputConnection::drainSoon() {
-    if (drainQueued_) return;
-    drainQueued_ = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            drainQueued_ = false;
-            drain();
-        },
-        Qt::QueuedConnection);
-}
+void InputConnection::drainSoon() { drainTurn_.request(); }
 
 void InputConnection::drain() {
     if (xcb_connection_has_error(conn_)) {

@@ -10,6 +10,8 @@
 #include <xcb/xcb.h>
 
 #include <QObject>
+
+#include "platform/linux/once_per_turn.h"
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -57,7 +59,7 @@ private:
     bool rawKeys_ = false;
     bool rawButtons_ = false;
     bool rawMotion_ = false;
-    bool drainQueued_ = false;
+    OncePerTurn drainTurn_{this, [this] { drain(); }};
     QSocketNotifier* notifier_ = nullptr;
     std::vector<Listener> listeners_;
 };

@@ -1,11 +1,9 @@
 #include "config/import_coordinator.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QPointer>
 
 #include "config/backup_manager.h"
-#include "platform/main_queue.h"
+#include "platform/peer_file.h"
 
 namespace orbel {
 
@@ -28,26 +26,27 @@ bool ImportCoordinator::isBackupUrl(const QUrl& url) {
 }
 
 void ImportCoordinator::openBackupFile(const std::string& path) {
-    std::optional<BackupRestoreSheetItem> item;
-    std::string failure;
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly)) {
-        failure = BackupManagerError(BackupManagerError::Kind::readFailed, file.errorString().toStdString()).what();
-    } else {
-        const QByteArray bytes = file.readAll();
-        try {
-            item = BackupRestoreSheetItem{Uuid::random(),
-                                          OrbelBackup::decode(std::string_view(bytes.constData(), bytes.size())), path};
-        } catch (const OrbelBackupCodecError& e) {
-            failure = e.what();
-        }
-    }
-    QPointer<ImportCoordinator> self(this);
-    platform::MainQueue::shared().post([self, item = std::move(item), failure = std::move(failure)]() mutable {
-        if (!self) return;
-        if (item) self->setPendingBackup(std::move(item));
-        else self->setErrorMessage(std::move(failure));
-    });
+    struct Outcome {
+        std::optional<BackupRestoreSheetItem> item;
+        std::string failure;
+    };
+    platform::readOffGuiThread<Outcome>(
+        this,
+        [path] {
+            const platform::PeerFile file = platform::readPeerFile(QString::fromStdString(path), kMaxBackupBytes);
+            if (!file.bytes)
+                return Outcome{std::nullopt, BackupManagerError(BackupManagerError::Kind::readFailed, file.error).what()};
+            try {
+                const std::string_view text(file.bytes->constData(), file.bytes->size());
+                return Outcome{BackupRestoreSheetItem{Uuid::random(), OrbelBackup::decode(text), path}, {}};
+            } catch (const OrbelBackupCodecError& e) {
+                return Outcome{std::nullopt, e.what()};
+            }
+        },
+        [this](Outcome outcome) {
+            if (outcome.item) setPendingBackup(std::move(outcome.item));
+            else setErrorMessage(std::move(outcome.failure));
+        });
 }
 
 void ImportCoordinator::handleShareLink() { setErrorMessage(std::string(kSharingDisabledMessage)); }

@@ -38,9 +38,11 @@ public:
     void setErrorMessage(std::optional<std::string> message);
     void setPendingBackup(std::optional<BackupRestoreSheetItem> item);
 
-    // Reads and decodes on the calling thread; the outcome is published
-    // later, queued on the GUI thread.
+    // Reads and decodes on a reader thread (regular files of at most
+    // `kMaxBackupBytes` only); the outcome is published later, queued on the
+    // GUI thread.
     void openBackupFile(const std::string& path);
+    static constexpr qint64 kMaxBackupBytes = 64'000'000;
     void handleShareLink();
 
     // A local file whose extension, lower-cased, is "orbelbackup".

@@ -12,6 +12,7 @@
 #include "dial/dial_painter.h"
 #include "dial/glass_surface.h"
 #include "dial/wedge_geometry.h"
+#include "icons/custom_images.h"
 #include "icons/icon_catalog.h"
 #include "platform/symbols.h"
 #include "slots/dynamic_title_cache.h"
@@ -78,6 +79,7 @@ RadialMenuView::RadialMenuView(QWidget* parent)
     setAccessibleName(QString::fromStdString(dialAccessibilityLabel()));
     connect(&DynamicTitleCache::shared(), &DynamicTitleCache::statesChanged, this, [this] { rebuild(true); });
     connect(&CyclingIndexStore::shared(), &CyclingIndexStore::changed, this, [this] { rebuild(true); });
+    connect(&CustomImages::shared(), &CustomImages::loaded, this, [this] { rebuild(true); });
     // At most 60 frames a second: never shorter than 1/60 s apart.
     knobFrames_.setInterval(17);
     knobFrames_.setTimerType(Qt::PreciseTimer);

@@ -91,8 +91,9 @@ public:
     static const std::vector<IconCatalogEntry>& sfSymbolEntries();
 
     // ---- Images, for the dial: nothing for the automatic icon, an unusable
-    // pack, an unknown name or a file that does not load (the caller then
-    // shows its own default symbol).
+    // pack, an unknown name or an image file that does not load or has not
+    // loaded yet (the caller then shows its own default symbol; files load
+    // off the GUI thread, see custom_images.h).
     std::optional<QImage> slotIconImage(const SlotIcon& icon, double size, const IconStyle& style = {});
     // The cached rendering of an entry's SVG body; nothing without a body or
     // when the document does not render.

@@ -3,11 +3,11 @@
 #include <QDir>
 #include <QFontDatabase>
 #include <QGuiApplication>
-#include <QImageReader>
 #include <QCache>
 #include <cmath>
 #include <mutex>
 
+#include "icons/custom_images.h"
 #include "icons/icon_catalog.h"
 #include "model/hex_color.h"
 #include "model/text.h"
@@ -68,12 +68,11 @@ QImage centredStringImage(const QString& text, const QFont& font, const QColor& 
 
 QColor toQColor(const Rgb& c) { return QColor::fromRgbF(float(c.r), float(c.g), float(c.b)); }
 
-std::optional<QImage> loadImage(std::string_view path) {
-    QImageReader reader(IconCatalog::expandedImagePath(path));
-    reader.setAutoTransform(true);
-    QImage image = reader.read();
-    if (image.isNull()) return std::nullopt;
-    return image;
+// A custom image fitted within size x size points at `dpr`; nothing while
+// it loads (the views are told when it has) or when it cannot be used.
+std::optional<QImage> loadImage(std::string_view path, QSizeF size, double dpr) {
+    const QSize pixels((size * dpr).toSize());
+    return CustomImages::shared().image(QString::fromUtf8(path.data(), qsizetype(path.size())), pixels);
 }
 
 // `image` scaled into `frame` keeping its aspect ratio, centred.
@@ -203,7 +202,7 @@ std::optional<QFont> IconCatalog::glyphFont(const IconPack& pack, double pointSi
 std::optional<QImage> IconCatalog::slotIconImage(const SlotIcon& icon, double size, const IconStyle& style) {
     const double dpr = style.devicePixelRatio;
     if (icon.isAuto() || !(size > 0) || !std::isfinite(size)) return std::nullopt;
-    if (const auto* file = icon.get<SlotIcon::CustomImage>()) return loadImage(file->path);
+    if (const auto* file = icon.get<SlotIcon::CustomImage>()) return loadImage(file->path, QSizeF(size, size), dpr);
     if (const auto* monogram = icon.get<SlotIcon::Text>()) {
         const auto tint = monogram->tint();
         return centredStringImage(monogramText(monogram->text), systemFont(size * 0.55, QFont::DemiBold),
@@ -248,7 +247,7 @@ void IconCatalog::paintSlotIcon(QPainter& painter, const QRectF& frame, const Sl
     if (icon.isAuto()) {
         drawSymbol(painter, frame, symbols_, "questionmark.circle", size, 0.78, style.secondary, dpr);
     } else if (const auto* file = icon.get<SlotIcon::CustomImage>()) {
-        if (const auto image = loadImage(file->path)) drawFitted(painter, frame, *image);
+        if (const auto image = loadImage(file->path, frame.size(), dpr)) drawFitted(painter, frame, *image);
         else drawSymbol(painter, frame, symbols_, "questionmark", size, 0.7, style.tertiary, dpr);
     } else if (const auto* monogram = icon.get<SlotIcon::Text>()) {
         const auto tint = monogram->tint();

@@ -3,10 +3,16 @@
 #include <QPainter>
 #include <cmath>
 
+#include "icons/custom_images.h"
+
 namespace orbel {
 
 SlotIconView::SlotIconView(SlotIcon icon, double size, QWidget* parent, IconCatalog& catalog)
-    : QWidget(parent), catalog_(catalog), icon_(std::move(icon)), size_(size) {}
+    : QWidget(parent), catalog_(catalog), icon_(std::move(icon)), size_(size) {
+    connect(&CustomImages::shared(), &CustomImages::loaded, this, [this] {
+        if (icon_.get<SlotIcon::CustomImage>()) update();
+    });
+}
 
 void SlotIconView::setIcon(SlotIcon icon) {
     if (icon == icon_) return;

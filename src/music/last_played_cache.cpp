@@ -11,7 +11,10 @@
 namespace orbel {
 
 LastPlayedCache::LastPlayedCache(std::string filePath)
-    : path_(std::move(filePath)), writes_(platform::makeSerialQueue("orbel.lastPlayed.write")) {}
+    : LastPlayedCache(std::move(filePath), platform::makeSerialQueue("orbel.lastPlayed.write")) {}
+
+LastPlayedCache::LastPlayedCache(std::string filePath, std::unique_ptr<platform::SerialQueue> writes)
+    : path_(std::move(filePath)), writes_(std::move(writes)) {}
 
 LastPlayedCache::~LastPlayedCache() { writes_->flush(); }
 
@@ -58,7 +61,20 @@ void LastPlayedCache::save(const Track& track) {
     if (stored.artworkData && stored.artworkData->size() > kMaxArtworkBytes) stored.artworkData.reset();
     if (last_ == stored) return;
     last_ = stored;
-    writes_->post([path = path_, bytes = encode(stored)] { (void)writeFileAtomically(path, bytes); });
+    {
+        std::lock_guard lock(waitingMutex_);
+        const bool queued = waiting_.has_value();
+        waiting_ = std::move(stored);
+        if (queued) return;  // the queued write takes the newest
+    }
+    writes_->post([this] {
+        std::optional<Track> newest;
+        {
+            std::lock_guard lock(waitingMutex_);
+            newest.swap(waiting_);
+        }
+        if (newest) (void)writeFileAtomically(path_, encode(*newest));
+    });
 }
 
 std::optional<Track> LastPlayedCache::load() {

@@ -2,12 +2,16 @@
 
 // The last track music mode saw playing or paused, kept in
 // "last-played.json" in the configuration folder so the music dial can show
-// it when nothing plays. Writes are atomic and happen off the GUI thread; a
-// track equal to the one last written is not written again. Nothing here
+// it when nothing plays. Writes are atomic and happen off the GUI thread,
+// encoding included; while one is under way, further saves only replace the
+// track waiting to be written, so a player skipping quickly through tracks
+// costs one write for the newest. A track equal to the one last saved is not
+// written again. Nothing here
 // reports an error: a failed save keeps the previous file, a failed load
 // gives nothing.
 
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -23,6 +27,8 @@ public:
 
     // An empty path keeps nothing: saves do nothing and loads give nothing.
     explicit LastPlayedCache(std::string filePath = defaultFilePath());
+    // Tests: writes go through `writes`.
+    LastPlayedCache(std::string filePath, std::unique_ptr<platform::SerialQueue> writes);
     ~LastPlayedCache();
 
     void save(const Track& track);
@@ -43,6 +49,8 @@ private:
     static LastPlayedCache& makeShared();
 
     std::string path_;
+    std::mutex waitingMutex_;
+    std::optional<Track> waiting_;  // saved, not yet written
     std::unique_ptr<platform::SerialQueue> writes_;
     std::optional<Track> last_;  // the newest saved or loaded track
 };

@@ -19,7 +19,10 @@ struct NowPlayingInfo {
     std::optional<bool> isPlaying;
     std::optional<double> playbackRate;
     std::optional<std::string> bundleId;  // the player's desktop entry id
+    // At most kArtworkPixels a side: the music disc's label at its largest
+    // on a screen of pixel ratio two.
     std::optional<QByteArray> artworkPng;
+    static constexpr int kArtworkPixels = 512;
 
     bool operator==(const NowPlayingInfo&) const = default;
 };

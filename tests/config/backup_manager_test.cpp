@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QRegularExpression>
 #include <QTimeZone>
 #include <cmath>
 #include <functional>
+#include <sys/stat.h>
 
 #include "config/backup_manager.h"
 #include "config/import_coordinator.h"
@@ -216,22 +220,42 @@ TEST(ImportCoordinator, PublishesQueuedOutcomes) {
     EXPECT_FALSE(ImportCoordinator::isBackupUrl(QUrl::fromLocalFile(dir.filePath("a.json"))));
     EXPECT_FALSE(ImportCoordinator::isBackupUrl(QUrl("orbel://share/x.orbelbackup")));
 
+    // The file is read on a reader thread, the outcome published on the queue.
+    auto open = [&](const std::string& path) {
+        coordinator.openBackupFile(path);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return queue.pending() > 0; }, 10000));
+        queue.runAll();
+    };
     coordinator.openBackupFile(dir.filePath("missing.orbelbackup").toStdString());
     EXPECT_FALSE(coordinator.errorMessage());  // nothing published before the queue runs
+    EXPECT_TRUE(QTest::qWaitFor([&] { return queue.pending() > 0; }, 10000));
     queue.runAll();
     EXPECT_EQ(coordinator.errorMessage().value_or("").rfind("Couldn't read the backup: ", 0), 0u);
-    coordinator.openBackupFile(good);
-    queue.runAll();
+    open(good);
     ASSERT_TRUE(coordinator.pendingBackup());
     EXPECT_EQ(coordinator.pendingBackup()->sourcePath, good);
     EXPECT_TRUE(coordinator.errorMessage());  // an earlier failure stays until dismissed
 
     // Schema version 2 gives the schema message and keeps the pending backup.
     const Uuid pendingId = coordinator.pendingBackup()->id;
-    coordinator.openBackupFile(v2);
-    queue.runAll();
+    open(v2);
     EXPECT_EQ(*coordinator.errorMessage(),
               "Backup is schema version 2; this build of Orbel supports up to v1. Update Orbel, then try again.");
+    EXPECT_EQ(coordinator.pendingBackup()->id, pendingId);
+
+    // What another program hands over is refused, not waited on, unless it
+    // is a regular file.
+    const QString fifo = dir.filePath("pipe.orbelbackup"), zero = dir.filePath("zero.orbelbackup");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", zero));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.orbelbackup"));
+    for (const auto& [path, message] : std::vector<std::pair<QString, std::string>>{
+             {fifo, "“pipe.orbelbackup” is a pipe, not a file."},
+             {zero, "“zero.orbelbackup” is a device, not a file."},
+             {dir.filePath("folder.orbelbackup"), "“folder.orbelbackup” is a folder, not a file."}}) {
+        open(path.toStdString());
+        EXPECT_EQ(*coordinator.errorMessage(), "Couldn't read the backup: " + message);
+    }
     EXPECT_EQ(coordinator.pendingBackup()->id, pendingId);
     coordinator.handleShareLink();
     EXPECT_EQ(*coordinator.errorMessage(), ImportCoordinator::kSharingDisabledMessage);

@@ -2,10 +2,14 @@
 // the fallbacks, with fixture resources.
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "fakes/fake_icon_platform.h"
+#include "icons/custom_images.h"
 #include "icons/icon_catalog.h"
 #include "icons/slot_icon_view.h"
 #include "support/test_files.h"
@@ -155,17 +159,31 @@ TEST_F(IconRenderingTest, MonogramsUseAReadableTintElseTheLabelColour) {
     }
 }
 
-TEST_F(IconRenderingTest, ImageFilesLoadAlsoFromAPathUnderTheHomeFolder) {
+// Image files load off the GUI thread, decoded at the size they are drawn
+// at; what is no regular file is refused, never waited on.
+TEST_F(IconRenderingTest, ImageFilesLoadInTheBackgroundAtTheirDrawnSize) {
     QTemporaryDir home;
     const QByteArray oldHome = qgetenv("HOME");
     qputenv("HOME", home.path().toUtf8());
     QImage red(8, 4, QImage::Format_RGB32);
     red.fill(Qt::red);
     ASSERT_TRUE(red.save(home.filePath("icon.png")));
-    const auto image = catalog.slotIconImage(SlotIcon::customImage("~/icon.png"), 30);
+    QImage photo(6000, 4000, QImage::Format_RGB32);
+    photo.fill(Qt::blue);
+    ASSERT_TRUE(photo.save(home.filePath("photo.jpg"), "JPEG", 50));
+    ASSERT_EQ(mkfifo(QFile::encodeName(home.filePath("pipe.png")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", home.filePath("zero.png")));
+    const std::vector<std::pair<std::string, QSize>> cases = {
+        {"~/icon.png", {8, 4}}, {"~/photo.jpg", {60, 40}}, {"~/pipe.png", {}}, {"~/zero.png", {}}};
+    for (const auto& [path, size] : cases) {
+        SCOPED_TRACE(path);
+        const SlotIcon icon = SlotIcon::customImage(path);
+        EXPECT_FALSE(catalog.slotIconImage(icon, 30, {Qt::black, 2})) << "never read on the GUI thread";
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !CustomImages::shared().isLoading(QString::fromStdString(path), {60, 60}); }, 10000));
+        const auto image = catalog.slotIconImage(icon, 30, {Qt::black, 2});
+        EXPECT_EQ(image ? image->size() : QSize(), size);
+    }
     qputenv("HOME", oldHome);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->size(), QSize(8, 4));
 }
 
 TEST_F(IconRenderingTest, TheViewWidgetDrawsInThePalettesTextColour) {

@@ -7,10 +7,12 @@
 #include <QFontDatabase>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <functional>
 #include <set>
 
+#include "icons/custom_images.h"
 #include "icons/icon_catalog.h"
 #include "model/app_config.h"
 #include "model/app_menu_preset.h"
@@ -167,6 +169,9 @@ TEST(ShippedIcons, ContactSheet) {
     ASSERT_TRUE(photo.save(png));
     const auto rows = sheetRows(png);
     constexpr int kCell = 40, kIcon = 30, kLabel = 130;
+    // The photo loads in the background first.
+    CustomImages::shared().image(png, QSize(kIcon, kIcon));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !CustomImages::shared().isLoading(png, QSize(kIcon, kIcon)); }, 10000));
     const int height = int(rows.size()) * kCell;
     QImage sheet(kLabel + 30 * kCell, 2 * height, QImage::Format_ARGB32);
     QPainter p(&sheet);

@@ -109,6 +109,33 @@ TEST(LastPlayedCache, StoresOneTrackWithinTheArtworkLimit) {
     EXPECT_FALSE(LastPlayedCache(dir.filePath("missing.json").toStdString()).load());
 }
 
+// A write queue that runs its tasks when the test says so.
+struct HeldQueue : platform::SerialQueue {
+    std::vector<std::function<void()>>* tasks;
+    explicit HeldQueue(std::vector<std::function<void()>>* t) : tasks(t) {}
+    void post(std::function<void()> task) override { tasks->push_back(std::move(task)); }
+    void flush() override {}
+    const std::string& label() const override { return label_; }
+    std::string label_ = "held";
+};
+
+// A player skipping through tracks while a write is under way: one more
+// write, for the newest track, encoded by the writer.
+TEST(LastPlayedCache, SavesDuringAWriteCoalesceToTheNewest) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("last-played.json").toStdString();
+    std::vector<std::function<void()>> tasks;
+    LastPlayedCache cache(path, std::make_unique<HeldQueue>(&tasks));
+    for (int i = 0; i < 50; ++i) cache.save(track("Song " + std::to_string(i), 100'000));
+    ASSERT_EQ(tasks.size(), 1u);
+    tasks.front()();
+    cache.save(track("Song 50", 100'000));
+    ASSERT_EQ(tasks.size(), 2u);
+    EXPECT_EQ(LastPlayedCache(path).load()->title, "Song 49");
+    tasks.back()();
+    EXPECT_EQ(LastPlayedCache(path).load()->title, "Song 50");
+}
+
 // A sound server whose writes complete only when the test says so.
 class SlowAudioOutput : public fakes::FakeAudioOutput {
 public:

@@ -5,6 +5,7 @@
 #include <QTest>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <thread>
 #include <termios.h>
 #include <unistd.h>
 
@@ -68,6 +69,49 @@ TEST(HidrawDevice, ReadsReportsAndWritesThemWithTheReportId) {
     ASSERT_EQ(::write(node.master, report, sizeof report), static_cast<ssize_t>(sizeof report));
     device.reset();
     QTest::qWait(50);
+}
+
+// While the GUI thread is busy, reports wait in a bounded queue: the oldest
+// motion reports go, HID++ reports stay, and the newest report arrives.
+TEST(HidrawDevice, ABusyGuiThreadKeepsHidppReportsAndTheNewestMotionOnly) {
+    PseudoNode node;
+    auto device = linux_hid::makeHidrawDevice(node.path, 0xB023, "MX Master 3");
+    std::vector<std::pair<int, HidBytes>> reports;
+    device->setInputReportHandler([&](int id, const HidBytes& data, std::optional<HidError>) {
+        reports.emplace_back(id, data);
+    });
+    std::optional<std::optional<HidError>> opened;
+    device->open([&](std::optional<HidError> error) { opened = error; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return opened.has_value(); }, 5000));
+
+    // Without running the event loop. The node is a stream: pauses keep
+    // each HID++ report a read of its own.
+    auto send = [&](HidBytes report, std::chrono::microseconds pause) {
+        ASSERT_EQ(::write(node.master, report.data(), report.size()), static_cast<ssize_t>(report.size()));
+        std::this_thread::sleep_for(pause);
+    };
+    constexpr int kMotion = 600;
+    for (int i = 0; i < kMotion; ++i) {
+        if (i % 200 == 100) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            send({0x11, 0xFF, 0x05, std::uint8_t(i / 200)}, std::chrono::milliseconds(50));
+        }
+        send({0x02, std::uint8_t(i & 0xFF), std::uint8_t(i >> 8)}, std::chrono::microseconds(200));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    QTest::qWait(50);
+    std::vector<HidBytes> hidpp;
+    int motion = 0;
+    for (const auto& [id, data] : reports) {
+        if (id == 0x11) hidpp.push_back(data);
+        else ++motion;
+    }
+    EXPECT_EQ(hidpp, (std::vector<HidBytes>{{0xFF, 0x05, 0}, {0xFF, 0x05, 1}, {0xFF, 0x05, 2}}));
+    EXPECT_LE(motion, 64);
+    ASSERT_FALSE(reports.empty());
+    const HidBytes& last = reports.back().second;
+    ASSERT_GE(last.size(), 2u);
+    EXPECT_EQ(last[last.size() - 2] | last[last.size() - 1] << 8, kMotion - 1);
 }
 
 TEST(HidrawDevice, OpeningAMissingNodeFails) {

@@ -8,56 +8,17 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "system_helpers.h"
+#include "orbel_process.h"
 
 namespace orbel {
 namespace {
 
+using systemtest::kOrbel;
+using systemtest::Orbel;
 using systemtest::spin;
 using systemtest::run;
 using systemtest::spinUntil;
 using systemtest::xdotool;
-
-const QString kOrbel = QStringLiteral(ORBEL_BINARY_DIR "/src/orbel");
-
-// One orbel process with a configuration folder of its own.
-class Orbel {
-public:
-    explicit Orbel(const QByteArray& config = {}) {
-        if (!config.isEmpty()) systemtest::writeFile(configDir() + "/config.json", config);
-        start(process_, {});
-        QObject::connect(&process_, &QProcess::readyReadStandardError,
-                         [this] { log_ += QString::fromUtf8(process_.readAllStandardError()); });
-    }
-    ~Orbel() { stop(); }
-    // Asks Orbel to end as the session does; its exit status.
-    int stop() {
-        if (process_.state() == QProcess::NotRunning) return process_.exitCode();
-        process_.terminate();
-        if (!process_.waitForFinished(5000)) return -1;
-        return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
-    }
-    void start(QProcess& p, const QStringList& args) {
-        auto env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", home_.path());
-        env.insert("QT_LOGGING_RULES", "orbel.launch.debug=true");
-        env.insert("ASAN_OPTIONS", "detect_leaks=0");
-        p.setProcessEnvironment(env);
-        p.start(kOrbel, args);
-    }
-    QString configDir() const { return home_.path() + "/orbel"; }
-    bool waitForLog(const QString& text, int from = 0) {
-        return spinUntil([&] { return log_.indexOf(text, from) >= 0; }, 10000);
-    }
-    int count(const QString& text) const { return log_.count(text); }
-    const QString& log() const { return log_; }
-    QString home() const { return home_.path(); }
-
-private:
-    QTemporaryDir home_;
-    QProcess process_;
-    QString log_;
-};
 
 class AppSystem : public ::testing::Test {
 protected:

@@ -1,7 +1,7 @@
 // HID devices through hidraw, found and followed through libudev. All file
 // descriptors, the udev monitor and every read and write live on one HID
-// thread; results travel to the GUI thread through the main queue, so they
-// arrive there in the order the thread produced them.
+// thread; results travel to the GUI thread through the main queue, input
+// reports in the order the device sent them, through a bounded queue.
 #include "platform/hid_manager.h"
 
 #include <QMetaObject>
@@ -13,7 +13,10 @@
 #include <fcntl.h>
 #include <libudev.h>
 #include <linux/hidraw.h>
+#include <algorithm>
+#include <deque>
 #include <map>
+#include <mutex>
 #include <set>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -126,20 +129,68 @@ struct IoNode {
     }
 };
 
+// Input reports on their way to the GUI thread. While that thread is busy
+// they wait here, at most kMaxWaiting of them: past that the oldest report
+// that is not HID++ (mouse motion and the like) is dropped. HID++ reports
+// are answers and notifications the input layer waits for; they are kept,
+// up to kMaxWaitingHidpp.
+class ReportQueue {
+public:
+    static constexpr std::size_t kMaxWaiting = 64;
+    static constexpr std::size_t kMaxWaitingHidpp = 1024;
+
+    explicit ReportQueue(std::weak_ptr<HidDevice::InputReportHandler> handler) : handler_(std::move(handler)) {}
+
+    // HID thread.
+    static void push(const std::shared_ptr<ReportQueue>& self, int reportId, HidBytes data) {
+        {
+            std::lock_guard lock(self->mutex_);
+            self->waiting_.emplace_back(reportId, std::move(data));
+            if (self->waiting_.size() > kMaxWaiting) {
+                auto oldest = std::find_if(self->waiting_.begin(), self->waiting_.end(),
+                                           [](const auto& report) { return !isHidpp(report.first); });
+                if (oldest != self->waiting_.end()) self->waiting_.erase(oldest);
+                else if (self->waiting_.size() > kMaxWaitingHidpp) self->waiting_.pop_front();
+            }
+            if (self->drainPosted_) return;
+            self->drainPosted_ = true;
+        }
+        toGui([self] { self->drain(); });
+    }
+
+private:
+    // Logitech's short, long and very long HID++ reports.
+    static bool isHidpp(int reportId) { return reportId >= 0x10 && reportId <= 0x12; }
+
+    // GUI thread: hands over what waits, in order.
+    void drain() {
+        std::deque<std::pair<int, HidBytes>> reports;
+        {
+            std::lock_guard lock(mutex_);
+            reports.swap(waiting_);
+            drainPosted_ = false;
+        }
+        for (const auto& [reportId, data] : reports) {
+            auto h = handler_.lock();
+            if (!h || !*h) return;
+            auto call = *h;  // the handler may replace itself
+            call(reportId, data, std::nullopt);
+        }
+    }
+
+    std::weak_ptr<HidDevice::InputReportHandler> handler_;
+    std::mutex mutex_;
+    std::deque<std::pair<int, HidBytes>> waiting_;
+    bool drainPosted_ = false;
+};
+
 class LinuxHidDevice final : public HidDevice {
 public:
     LinuxHidDevice(std::string devnode, std::uint16_t product, std::string name)
         : product_(product), name_(std::move(name)), io_(std::make_shared<IoNode>()) {
         io_->devnode = std::move(devnode);
-        std::weak_ptr<InputReportHandler> handler = handler_;
-        io_->deliver = [handler](int reportId, HidBytes data) {
-            toGui([handler, reportId, data = std::move(data)] {
-                auto h = handler.lock();
-                if (!h || !*h) return;
-                auto call = *h;  // the handler may replace itself
-                call(reportId, data, std::nullopt);
-            });
-        };
+        auto queue = std::make_shared<ReportQueue>(handler_);
+        io_->deliver = [queue](int reportId, HidBytes data) { ReportQueue::push(queue, reportId, std::move(data)); };
     }
     ~LinuxHidDevice() override {
         *handler_ = nullptr;

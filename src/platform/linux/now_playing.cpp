@@ -6,16 +6,15 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
-#include <QFile>
 #include <QImage>
 #include <QBuffer>
 #include <QObject>
 #include <QPointer>
-#include <QThreadPool>
 #include <QUrl>
 #include <map>
 
 #include "platform/main_queue.h"
+#include "platform/peer_file.h"
 
 namespace orbel::platform {
 namespace {
@@ -27,7 +26,7 @@ const QString kPlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player")
 const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString kBus = QStringLiteral("org.freedesktop.DBus");
 constexpr int kCallTimeoutMs = 2000;
-constexpr qint64 kMaxArtworkFileBytes = 16 * 1024 * 1024;
+constexpr qint64 kMaxArtworkFileBytes = 32'000'000;
 
 // Unwraps the variants and D-Bus arguments QtDBus hands over.
 QVariant plain(QVariant v) {
@@ -53,25 +52,26 @@ std::optional<std::string> text(const QString& s) {
     return s.toStdString();
 }
 
-// The artwork a player names, as PNG bytes: file and data URLs only (nothing
-// is fetched from the network). Runs off the GUI thread.
+// The artwork a player names, decoded to the size the music disc draws it at
+// and encoded as PNG: file and data URLs only (nothing is fetched from the
+// network). Runs on a peer-file reader thread.
 std::optional<QByteArray> loadArtwork(const QString& url) {
     QByteArray bytes;
     if (url.startsWith(QStringLiteral("data:"))) {
-        const int comma = url.indexOf(QLatin1Char(','));
-        if (comma < 0) return std::nullopt;
-        const QByteArray payload = url.mid(comma + 1).toLatin1();
-        const bool base64 = url.left(comma).endsWith(QStringLiteral(";base64"));
+        const qsizetype comma = url.indexOf(QLatin1Char(','));
+        if (comma < 0 || url.size() - comma > kMaxArtworkFileBytes * 3) return std::nullopt;
+        const QByteArray payload = QStringView(url).mid(comma + 1).toLatin1();
+        const bool base64 = QStringView(url).left(comma).endsWith(QStringLiteral(";base64"));
         bytes = base64 ? QByteArray::fromBase64(payload) : QByteArray::fromPercentEncoding(payload);
     } else {
         const QUrl u(url);
         if (!u.isLocalFile()) return std::nullopt;
-        QFile file(u.toLocalFile());
-        if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxArtworkFileBytes) return std::nullopt;
-        bytes = file.readAll();
+        PeerFile file = readPeerFile(u.toLocalFile(), kMaxArtworkFileBytes);
+        if (!file.bytes) return std::nullopt;
+        bytes = std::move(*file.bytes);
     }
-    QImage image;
-    if (!image.loadFromData(bytes)) return std::nullopt;
+    const QImage image = decodePeerImage(bytes, QSize(NowPlayingInfo::kArtworkPixels, NowPlayingInfo::kArtworkPixels));
+    if (image.isNull()) return std::nullopt;
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
@@ -203,7 +203,7 @@ private:
         if (player.artUrl.isEmpty()) return;
         QPointer<MprisNowPlaying> self(this);
         const QString name = player.name, url = player.artUrl;
-        QThreadPool::globalInstance()->start([self, name, url] {
+        runPeerFileRead([self, name, url] {
             std::optional<QByteArray> art = loadArtwork(url);
             QMetaObject::invokeMethod(self, [self, name, url, art] {
                 if (!self) return;

@@ -25,7 +25,11 @@ public Q_SLOTS:
     void Open(const QStringList& files) {
         std::vector<std::string> list;
         for (const QString& f : files) list.push_back(f.toStdString());
-        if (onRequest) onRequest(std::move(list));
+        // The caller gets its answer at once; the files are opened later,
+        // from the event loop.
+        QMetaObject::invokeMethod(
+            this, [this, list = std::move(list)]() mutable { if (onRequest) onRequest(std::move(list)); },
+            Qt::QueuedConnection);
     }
 };
 

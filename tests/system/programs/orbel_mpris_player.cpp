@@ -1,7 +1,8 @@
 // A media player for the tests: owns org.mpris.MediaPlayer2.orbeltest on the
 // session bus, plays "Song" by "Ann" and "Bob", and prints every transport
 // command it receives ("PlayPause", "Next", "Previous") on a line of its own.
-// Quits on SIGTERM or when stdin closes.
+// With "--art URL" its tracks carry that mpris:artUrl. Quits on SIGTERM or
+// when stdin closes.
 #include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
@@ -32,11 +33,14 @@ public:
     explicit Player(QObject* parent) : QDBusAbstractAdaptor(parent) {}
     QString playbackStatus() const { return playing_ ? QStringLiteral("Playing") : QStringLiteral("Paused"); }
     QVariantMap metadata() const {
-        return {{QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath("/orbel/track/" + QString::number(track_)))},
+        QVariantMap meta{{QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath("/orbel/track/" + QString::number(track_)))},
                 {QStringLiteral("xesam:title"), track_ == 1 ? QStringLiteral("Song") : QStringLiteral("Song %1").arg(track_)},
                 {QStringLiteral("xesam:artist"), QStringList{QStringLiteral("Ann"), QStringLiteral("Bob")}},
                 {QStringLiteral("xesam:album"), QStringLiteral("Album")}};
+        if (!artUrl.isEmpty()) meta.insert(QStringLiteral("mpris:artUrl"), artUrl);
+        return meta;
     }
+    QString artUrl;
     double rate() const { return 1.0; }
 
 public Q_SLOTS:
@@ -61,7 +65,9 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QObject object;
     new Root(&object);
-    new Player(&object);
+    auto* player = new Player(&object);
+    const QStringList args = app.arguments();
+    if (const qsizetype at = args.indexOf(QStringLiteral("--art")); at >= 0) player->artUrl = args.value(at + 1);
     auto bus = QDBusConnection::sessionBus();
     if (!bus.registerObject(QStringLiteral("/org/mpris/MediaPlayer2"), &object) ||
         !bus.registerService(QStringLiteral("org.mpris.MediaPlayer2.orbeltest"))) {

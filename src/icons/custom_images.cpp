@@ -1,0 +1,62 @@
+#include "icons/custom_images.h"
+
+#include <QFileInfo>
+#include <QLoggingCategory>
+
+#include "icons/icon_catalog.h"
+#include "platform/peer_file.h"
+
+namespace orbel {
+namespace {
+
+Q_LOGGING_CATEGORY(lcIcons, "orbel.icons")
+
+struct Decoded {
+    QImage image;
+    std::string error;
+};
+
+QString keyOf(const QString& path, QSize pixels) {
+    return QString::number(pixels.width()) + QLatin1Char('x') + QString::number(pixels.height()) +
+           QLatin1Char('|') + path;
+}
+
+}  // namespace
+
+std::optional<QImage> CustomImages::image(const QString& path, QSize pixels) {
+    pixels = pixels.expandedTo(QSize(1, 1));
+    const QString key = keyOf(path, pixels);
+    if (const QImage* cached = images_.object(key)) {
+        if (cached->isNull()) return std::nullopt;
+        return *cached;
+    }
+    if (!loading_.insert(key).second) return std::nullopt;
+    const QString file = IconCatalog::expandedImagePath(path.toStdString());
+    platform::readOffGuiThread<Decoded>(
+        this,
+        [file, pixels] {
+            const platform::PeerFile read = platform::readPeerFile(file, kMaxFileBytes);
+            if (!read.bytes) return Decoded{QImage(), read.error};
+            QImage image = platform::decodePeerImage(*read.bytes, pixels);
+            if (image.isNull()) return Decoded{QImage(), "“" + QFileInfo(file).fileName().toStdString() + "” holds no picture."};
+            return Decoded{std::move(image), {}};
+        },
+        [this, key, path](Decoded decoded) {
+            loading_.erase(key);
+            if (decoded.image.isNull() && reported_.insert(path).second)
+                qCWarning(lcIcons).noquote() << "[orbel-icons] Couldn't load the icon image" << path << ":"
+                                             << QString::fromStdString(decoded.error);
+            const int kilobytes = int(std::max<qsizetype>(1, decoded.image.sizeInBytes() / 1024));
+            images_.insert(key, new QImage(std::move(decoded.image)), kilobytes);
+            Q_EMIT loaded();
+        });
+    return std::nullopt;
+}
+
+bool CustomImages::isLoading(const QString& path, QSize pixels) const {
+    return loading_.count(keyOf(path, pixels.expandedTo(QSize(1, 1)))) > 0;
+}
+
+CustomImages& CustomImages::makeShared() { return platform::processLifetimeInstance<CustomImages>(); }
+
+}  // namespace orbel

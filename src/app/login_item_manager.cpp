@@ -11,6 +11,12 @@ LoginItemManager& LoginItemManager::shared() {
 }
 
 void LoginItemManager::setEnabled(bool enabled) {
+    // The old error goes before the new attempt, so a view shows that a
+    // retry happened even when it fails the same way.
+    if (lastError_) {
+        lastError_.reset();
+        Q_EMIT changed();
+    }
     lastError_ = enabled ? backend_.enable() : backend_.disable();
     enabled_ = backend_.isEnabled();
     Q_EMIT changed();

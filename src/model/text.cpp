@@ -6,6 +6,7 @@
 #include <QTextBoundaryFinder>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace orbel::text {
 
@@ -52,6 +53,31 @@ std::string trimBy(std::string_view s, Pred pred) {
     return toUtf8(QString::fromUcs4(reinterpret_cast<const char32_t*>(ucs.constData()) + begin, end - begin));
 }
 
+bool isRegionalIndicator(const QString& q, qsizetype at) {
+    // U+1F1E6 to U+1F1FF, two UTF-16 units each.
+    return at + 1 < q.size() && q[at].unicode() == 0xD83C && q[at + 1].unicode() >= 0xDDE6 &&
+           q[at + 1].unicode() <= 0xDDFF;
+}
+
+// The ends of the text's grapheme clusters (the last is its size). Qt's
+// boundary finder splits a flag (two regional indicators) in two; a
+// boundary with an odd run of indicators before it and one after it lies
+// inside a flag and is dropped.
+std::vector<qsizetype> graphemeEnds(const QString& q) {
+    std::vector<qsizetype> ends;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, q);
+    for (qsizetype next; (next = finder.toNextBoundary()) >= 0;) {
+        if (next == 0) continue;
+        if (isRegionalIndicator(q, next)) {
+            int before = 0;
+            for (qsizetype i = next - 2; i >= 0 && isRegionalIndicator(q, i); i -= 2) ++before;
+            if (before % 2 == 1) continue;
+        }
+        ends.push_back(next);
+    }
+    return ends;
+}
+
 }  // namespace
 
 std::string trimSpacesAndTabs(std::string_view s) { return trimBy(s, isSpaceOrTab); }
@@ -75,24 +101,15 @@ std::string capitalizeFirst(std::string_view s) {
 
 std::size_t graphemeCount(std::string_view s) {
     if (isAscii(s) && s.find("\r\n") == std::string_view::npos) return s.size();
-    const QString q = fromUtf8(s);
-    if (q.isEmpty()) return 0;
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, q);
-    std::size_t count = 0;
-    while (finder.toNextBoundary() >= 0) ++count;
-    return count;
+    return graphemeEnds(fromUtf8(s)).size();
 }
 
 std::string graphemePrefix(std::string_view s, std::size_t n) {
     const QString q = fromUtf8(s);
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, q);
-    qsizetype cut = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const qsizetype next = finder.toNextBoundary();
-        if (next < 0) break;
-        cut = next;
-    }
-    return toUtf8(q.left(cut));
+    if (n == 0) return {};
+    const auto ends = graphemeEnds(q);
+    if (n >= ends.size()) return toUtf8(q);
+    return toUtf8(q.left(ends[n - 1]));
 }
 
 std::string toLower(std::string_view s) {

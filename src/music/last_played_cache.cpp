@@ -59,31 +59,43 @@ void LastPlayedCache::save(const Track& track) {
     if (path_.empty()) return;
     Track stored = track;
     if (stored.artworkData && stored.artworkData->size() > kMaxArtworkBytes) stored.artworkData.reset();
-    if (last_ == stored) return;
-    last_ = stored;
     {
-        std::lock_guard lock(waitingMutex_);
+        std::lock_guard lock(mutex_);
+        if (last_ == stored) return;
+        last_ = stored;
+        ++generation_;
         const bool queued = waiting_.has_value();
         waiting_ = std::move(stored);
         if (queued) return;  // the queued write takes the newest
     }
     writes_->post([this] {
         std::optional<Track> newest;
+        std::uint64_t generation = 0;
         {
-            std::lock_guard lock(waitingMutex_);
+            std::lock_guard lock(mutex_);
             newest.swap(waiting_);
+            generation = generation_;
         }
-        if (newest) (void)writeFileAtomically(path_, encode(*newest));
+        if (!newest || !writeFileAtomically(path_, encode(*newest))) return;  // nothing to do, or written
+        std::lock_guard lock(mutex_);
+        if (generation_ == generation) last_.reset();  // the file holds what it held before
     });
 }
 
 std::optional<Track> LastPlayedCache::load() {
     if (path_.empty()) return std::nullopt;
-    if (last_) return last_;
+    std::uint64_t generation = 0;
+    {
+        std::lock_guard lock(mutex_);
+        if (last_) return last_;
+        generation = generation_;
+    }
     QFile file(QString::fromStdString(path_));
     if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    last_ = decode(file.readAll().toStdString());
-    return last_;
+    auto loaded = decode(file.readAll().toStdString());
+    std::lock_guard lock(mutex_);
+    if (generation_ == generation) last_ = loaded;
+    return loaded;
 }
 
 void LastPlayedCache::flush() { writes_->flush(); }

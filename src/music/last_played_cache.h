@@ -6,10 +6,11 @@
 // encoding included; while one is under way, further saves only replace the
 // track waiting to be written, so a player skipping quickly through tracks
 // costs one write for the newest. A track equal to the one last saved is not
-// written again. Nothing here
-// reports an error: a failed save keeps the previous file, a failed load
-// gives nothing.
+// written again. Nothing here reports an error: a failed save keeps the
+// previous file (and a load then reads that file, not the track that was
+// not written), a failed load gives nothing.
 
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -49,10 +50,12 @@ private:
     static LastPlayedCache& makeShared();
 
     std::string path_;
-    std::mutex waitingMutex_;
+    std::mutex mutex_;              // guards the three below, shared with the writer
     std::optional<Track> waiting_;  // saved, not yet written
+    // The newest track saved or loaded; cleared when its write fails.
+    std::optional<Track> last_;
+    std::uint64_t generation_ = 0;  // counts the saves, so a failed write clears only its own track
     std::unique_ptr<platform::SerialQueue> writes_;
-    std::optional<Track> last_;  // the newest saved or loaded track
 };
 
 }  // namespace orbel

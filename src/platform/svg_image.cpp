@@ -8,10 +8,12 @@
 namespace orbel::platform {
 
 std::string svgNumber(double value) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    // Plain decimals, never exponents: 100000.0, not 1e+05. The longest
+    // (the smallest subnormal) takes 326 characters.
+    char buffer[400];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     std::string text(buffer, result.ptr);
-    if (std::isfinite(value) && text.find_first_of(".e") == std::string::npos) text += ".0";
+    if (std::isfinite(value) && text.find('.') == std::string::npos) text += ".0";
     return text;
 }
 

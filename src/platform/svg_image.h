@@ -11,8 +11,9 @@
 
 namespace orbel::platform {
 
-// A number as written in a document: the shortest decimal text that reads
-// back as the same double, whole numbers with ".0" (24 -> "24.0").
+// A number as written in a document: the shortest plain decimal text (no
+// exponent) that reads back as the same double, whole numbers with ".0"
+// (24 -> "24.0", 1e5 -> "100000.0").
 std::string svgNumber(double value);
 
 // One line: <svg xmlns=".." width="S" height="S" viewBox="0 0 W H"

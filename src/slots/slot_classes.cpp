@@ -29,7 +29,7 @@ std::optional<std::string> targetOf(DialController* controller) {
 }  // namespace
 
 SlotImage ConfiguredSlot::configuredImage(std::string description) const {
-    return SlotImage{slotIcon_, fallbackSymbol(type_), std::move(description), {}};
+    return SlotImage{slotIcon_, fallbackSymbol(type_, slotIcon_), std::move(description), {}};
 }
 
 // MARK: app

@@ -45,13 +45,18 @@ std::string fallbackSymbol(const SlotType& type) {
     return {};
 }
 
+std::string fallbackSymbol(const SlotType& type, const SlotIcon& icon) {
+    if (type.is<SlotType::ModeSwitch>() && !icon.isAuto()) return "circle";
+    return fallbackSymbol(type);
+}
+
 SlotImage SlotFactory::imageFor(const SlotConfig& config) {
     const SlotType& type = config.type;
     if (const auto* app = type.get<SlotType::App>()) return AppSlot::imageFor(app->bundleId);
     // Actions never show a configured icon; groups describe themselves as "Group".
     if (type.is<SlotType::Action>()) return SlotImage{SlotIcon::automatic(), fallbackSymbol(type), config.title, {}};
     if (type.is<SlotType::Group>()) return SlotImage{config.icon, fallbackSymbol(type), "Group", {}};
-    return SlotImage{config.icon, fallbackSymbol(type), config.title, {}};
+    return SlotImage{config.icon, fallbackSymbol(type, config.icon), config.title, {}};
 }
 
 }  // namespace orbel

@@ -24,5 +24,8 @@ public:
 // The system symbol a slot of this kind shows when its own icon is automatic
 // or cannot be drawn.
 std::string fallbackSymbol(const SlotType& type);
+// The same for a slot whose own icon is `icon`: a mode switch whose chosen
+// icon cannot be drawn shows a plain circle, not its automatic symbol.
+std::string fallbackSymbol(const SlotType& type, const SlotIcon& icon);
 
 }  // namespace orbel

@@ -8,10 +8,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "platform/svg_image.h"
+
 #include "fakes/fake_icon_platform.h"
 #include "icons/custom_images.h"
 #include "icons/icon_catalog.h"
 #include "icons/slot_icon_view.h"
+#include "platform/svg_image.h"
 #include "support/test_files.h"
 
 namespace orbel {
@@ -38,6 +41,14 @@ TEST(IconDocument, IsOneLineInTheFixedAttributeOrder) {
     EXPECT_EQ(IconCatalog::svgDocument(svgEntry("a", "<path d=\"M1 1\"/>", 16, {}), 22.5, "#ffffff"),
               R"(<svg xmlns="http://www.w3.org/2000/svg" width="22.5" height="22.5" viewBox="0 0 16.0 24.0" )"
               R"(fill="none" stroke="currentColor" color="#ffffff"><path d="M1 1"/></svg>)");
+}
+
+TEST(IconDocument, NumbersArePlainDecimals) {
+    for (const auto& [value, text] : std::vector<std::pair<double, std::string>>{
+             {24, "24.0"}, {22.5, "22.5"}, {1e5, "100000.0"}, {1e21, "1000000000000000000000.0"},
+             {1e-7, "0.0000001"}, {-0.25, "-0.25"}}) {
+        EXPECT_EQ(platform::svgNumber(value), text);
+    }
 }
 
 TEST(IconCacheKey, RoundsTheSizeHalfAwayFromZeroAndKeepsColourAndRatio) {

@@ -30,6 +30,7 @@ TEST(SlotIcon, ShorthandForms) {
         {" x: y", SlotIcon::symbolPack(IconPack{" x"}, " y")},
         {"AB", SlotIcon::monogram("AB")},
         {"e\u0301\U0001F44D\U0001F3FDz", SlotIcon::monogram("e\u0301\U0001F44D\U0001F3FDz")},
+        {"🇫🇷🇩🇪🇮🇹", SlotIcon::monogram("🇫🇷🇩🇪🇮🇹")},  // three flags: three characters
     };
     for (const auto& [shorthand, expected] : cases) EXPECT_EQ(icon(json::write(json::Json(shorthand))), expected) << shorthand;
 }

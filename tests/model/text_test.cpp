@@ -31,6 +31,12 @@ TEST(Text, GraphemesAndCase) {
     EXPECT_EQ(graphemeCount("👍🏽👨‍👩‍👧"), 2u);  // modifier and ZWJ sequences
     EXPECT_EQ(graphemePrefix("e\u0301ab", 2), "e\u0301a");
     EXPECT_EQ(graphemePrefix("ab", 5), "ab");
+    // A flag is two regional indicators and one character; an odd one out stands alone.
+    for (const auto& [text, count] : std::vector<std::pair<std::string, std::size_t>>{
+             {"🇫🇷", 1}, {"🇫🇷🇩🇪a", 3}, {"🇫🇷🇩", 2}, {"a🇫🇷🇩🇪🇮🇹", 4}}) {
+        EXPECT_EQ(graphemeCount(text), count) << text;
+    }
+    EXPECT_EQ(graphemePrefix("🇫🇷🇩🇪🇮🇹🇪🇸", 3), "🇫🇷🇩🇪🇮🇹");
 }
 
 TEST(Uuid, UpperCaseTextAndStrictParser) {

@@ -107,6 +107,12 @@ TEST(LastPlayedCache, StoresOneTrackWithinTheArtworkLimit) {
     EXPECT_TRUE(LastPlayedCache::decode(R"({"id":"x","title":"t","artist":"a","other":[1]})"));
     EXPECT_FALSE(LastPlayedCache::decode(R"({"id":"x","title":"t","artist":"a","artworkData":"**"})"));
     EXPECT_FALSE(LastPlayedCache(dir.filePath("missing.json").toStdString()).load());
+
+    // A track whose write failed is not what a load gives: the file's is.
+    LastPlayedCache unwritable(dir.filePath("no-folder/last-played.json").toStdString());
+    unwritable.save(track("Lost"));
+    unwritable.flush();
+    EXPECT_FALSE(unwritable.load());
 }
 
 // A write queue that runs its tasks when the test says so.

@@ -46,6 +46,7 @@ struct ProcessResult {
 };
 
 // Starts processes without waiting for them; the one way Orbel starts one.
+// Every process starts in the user's home folder.
 // Both output streams are read as the process writes them, off the GUI thread;
 // the first kOutputLimit bytes of each are kept and the rest is read and
 // dropped, so a process that prints without end costs neither memory nor

@@ -1,6 +1,7 @@
 #include "platform/process_runner.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QTest>
 #include <QThread>
@@ -56,6 +57,10 @@ TEST(ProcessRunner, StandardInputTextAndArgumentsReachTheProcess) {
     const Outcome o = run(request);
     ASSERT_TRUE(o.result);
     EXPECT_EQ(o.result->standardOutput, "two words; $HOME|from stdin\n");
+    // It starts in the home folder, wherever Orbel was started.
+    const Outcome where = run(zsh("pwd -P"));
+    ASSERT_TRUE(where.result);
+    EXPECT_EQ(where.result->standardOutput, QDir(QDir::homePath()).canonicalPath().toStdString() + "\n");
     // Without text, standard input is closed rather than inherited.
     const Outcome closed = run(zsh("cat; print done"));
     ASSERT_TRUE(closed.result);

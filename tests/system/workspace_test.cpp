@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -34,6 +35,22 @@ TEST(WorkspaceSystem, LaunchesADesktopEntryWithItsFieldCodesExpandedAndAnnounced
     // The start is announced to the window manager under an id the application gets.
     EXPECT_TRUE(f.readAll().startsWith("launched Marker orbel-" + QByteArray::number(getpid()) + "-"));
     EXPECT_FALSE(ws.launch({"gone", (xdg.root() + "/none.desktop").toStdString(), {}, {}}));
+
+    // It starts in the home folder, not in ours; an entry's own Path wins.
+    const QString pwd = xdg.root() + "/pwd";
+    for (const QByteArray& own : {QByteArray(), QByteArray("Path=/tmp\n")}) {
+        QFile::remove(pwd);
+        systemtest::writeFile(xdg.root() + "/data/applications/orbel-pwd.desktop",
+                              "[Desktop Entry]\nType=Application\nName=Pwd\n" + own +
+                                  "Exec=sh -c \"pwd -P > '" + pwd.toUtf8() + "'\"\n");
+        std::optional<ApplicationRef> where;
+        ASSERT_TRUE(spinUntil([&] { return (where = ws.applicationFor("orbel-pwd")).has_value(); }));
+        ASSERT_TRUE(ws.launch(*where));
+        ASSERT_TRUE(spinUntil([&] { return QFileInfo(pwd).size() > 0; }));
+        QFile f(pwd);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll().trimmed(), own.isEmpty() ? QDir(QDir::homePath()).canonicalPath().toUtf8() : QByteArray("/tmp"));
+    }
 }
 
 std::uint32_t wmState(xcb_window_t w) {

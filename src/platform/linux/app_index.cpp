@@ -3,6 +3,9 @@
 #include "platform/linux/gio_include.h"
 #include "platform/linux/launch_context.h"
 
+#include <unistd.h>
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
@@ -267,8 +270,18 @@ bool AppIndex::launch(const QString& location) {
     Ref<GDesktopAppInfo> info(g_desktop_app_info_new_from_filename(location.toUtf8().constData()));
     if (!info) return false;
     Ref<GAppLaunchContext> context = x11::makeLaunchContext();
+    // An entry without a Path of its own starts in the user's home folder,
+    // not in whatever folder Orbel was started from. The change of folder
+    // runs in the child, just before it becomes the application.
+    gchar* own = g_desktop_app_info_get_string(info.get(), "Path");
+    const bool hasPath = own && *own;
+    g_free(own);
+    const QByteArray home = QFile::encodeName(QDir::homePath());
+    const GSpawnChildSetupFunc toHome = [](gpointer folder) { (void)::chdir(static_cast<const char*>(folder)); };
     GError* error = nullptr;
-    const bool ok = g_app_info_launch(G_APP_INFO(info.get()), nullptr, context.get(), &error);
+    const bool ok = g_desktop_app_info_launch_uris_as_manager(
+        info.get(), nullptr, context.get(), G_SPAWN_SEARCH_PATH, hasPath ? nullptr : toHome,
+        const_cast<char*>(home.constData()), nullptr, nullptr, &error);
     if (error) g_error_free(error);
     return ok;
 }

@@ -1,6 +1,7 @@
 #include "platform/process_runner.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QProcess>
 #include <QSocketNotifier>
 #include <QStringList>
@@ -131,6 +132,9 @@ private:
         for (const auto& a : request.arguments) arguments << QString::fromStdString(a);
         process.setProgram(QString::fromStdString(request.program));
         process.setArguments(arguments);
+        // What Orbel starts starts in the user's home folder, not in
+        // whatever folder Orbel itself was started from.
+        process.setWorkingDirectory(QDir::homePath());
         process.setStandardOutputFile(QProcess::nullDevice());
         process.setStandardErrorFile(QProcess::nullDevice());
     }

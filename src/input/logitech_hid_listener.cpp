@@ -12,9 +12,7 @@ using platform::HidDeviceEvent;
 
 LogitechHidListener::LogitechHidListener() = default;
 
-LogitechHidListener::~LogitechHidListener() {
-    if (watchdog_) timers_->cancel(watchdog_);
-}
+LogitechHidListener::~LogitechHidListener() = default;
 
 LogitechHidListener& LogitechHidListener::makeShared() {
     return platform::processLifetimeInstance<LogitechHidListener>();
@@ -42,12 +40,6 @@ void LogitechHidListener::start() {
     if (running_) return;
     running_ = true;
     log("starting — vendor 0x046d, feature 0x1B04");
-    timers_ = &platform::Timers::shared();
-    watchdog_ = timers_->singleShot(kWatchdogDelay, guarded([this] {
-        watchdog_ = 0;
-        if (!sawAnyDevice_)
-            log("no Logitech devices matched after 3s — is your MX Master plugged in / paired? (vendor filter is 0x046d)");
-    }));
     watch_ = platform::HidManager::shared().watch(
         kVendorId, guarded([this](const HidDeviceEvent& event) { handleEvent(event); }),
         guarded([this](const platform::HidError& error) { log("device stream ended: " + error.description()); }));
@@ -59,7 +51,6 @@ void LogitechHidListener::handleEvent(const HidDeviceEvent& event) {
             log("device match error: " + event.error->description());
             return;
         }
-        sawAnyDevice_ = true;
         auto state = std::make_shared<DeviceState>();
         state->productId = event.device->productIdentifier();
         state->hid = event.device;
@@ -209,8 +200,6 @@ void LogitechHidListener::stop(std::function<void()> done) {
     }
     running_ = false;
     watch_.reset();
-    if (watchdog_) timers_->cancel(watchdog_);
-    watchdog_ = 0;
     waiting_.clear();
     auto group = std::make_shared<StopGroup>();
     group->done = std::move(done);

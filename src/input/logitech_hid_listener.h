@@ -39,7 +39,6 @@ public:
 
     static constexpr std::uint16_t kVendorId = 0x046D;
     static constexpr std::uint16_t kReprogControlsFeature = 0x1B04;
-    static constexpr std::chrono::milliseconds kWatchdogDelay{3000};
     // Set-reporting flag bytes: divert with its valid bit; valid bit alone
     // switches diversion off. Persistent diversion is never touched.
     static constexpr std::uint8_t kDivert = 0x03;
@@ -59,7 +58,7 @@ public:
     LogitechHidListener& operator=(const LogitechHidListener&) = delete;
 
     // Starting and stopping. `start` while running does nothing; it logs the
-    // start, arms the 3-second watchdog and watches for devices (those
+    // start and watches for devices (those
     // present now first), setting them up one after another. `stop` stops
     // watching, sends every diverted control back to the device's own
     // handling and calls `done` (queued on the GUI thread) once every one of
@@ -122,10 +121,7 @@ private:
 
     std::shared_ptr<char> alive_ = std::make_shared<char>();
     bool running_ = false;
-    bool sawAnyDevice_ = false;
     std::unique_ptr<platform::HidWatch> watch_;
-    platform::Timers* timers_ = nullptr;  // the shared timers when started
-    platform::Timers::Id watchdog_ = 0;
     std::deque<StatePtr> waiting_;                               // matched, not yet set up
     StatePtr current_;                                           // being set up
     std::vector<StatePtr> devices_;                              // set up or being set up, present

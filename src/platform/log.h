@@ -7,9 +7,10 @@
 
 namespace orbel::platform {
 
-enum class LogCategory { hidpp, input, signpost };
+enum class LogCategory { hidpp, input, signpost, config };
 
-// The logging categories "orbel.hidpp", "orbel.input", "orbel.signpost".
+// The logging categories "orbel.hidpp", "orbel.input", "orbel.signpost",
+// "orbel.config".
 const QLoggingCategory& loggingCategory(LogCategory category);
 
 enum class LogTarget { standardOutput, category, both };
@@ -18,7 +19,9 @@ enum class LogTarget { standardOutput, category, both };
 // ("[orbel-hidpp] ..."). Safe from any thread.
 class Log {
 public:
-    // Writes the line to standard output and/or the category (info level).
+    // Writes the line to standard output or the category (info level).
+    // `both` writes it once: through the category when that is enabled,
+    // else to standard output.
     static void write(LogCategory category, std::string_view line, LogTarget target = LogTarget::both);
 
     // While a sink is set, every line goes to it instead (tests).

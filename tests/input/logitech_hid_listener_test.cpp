@@ -13,10 +13,9 @@ namespace {
 using namespace std::chrono_literals;
 using Reporting = std::map<std::uint16_t, std::uint8_t>;
 
-const std::vector<std::string> kNoDeviceLines = {
-    "starting — vendor 0x046d, feature 0x1B04",
-    "no Logitech devices matched after 3s — is your MX Master plugged in / paired? (vendor filter is 0x046d)",
-};
+// Without a device the listener says it started, and nothing more: no hint
+// for a mouse that is not there.
+const std::vector<std::string> kNoDeviceLines = {"starting — vendor 0x046d, feature 0x1B04"};
 
 // The listener's own lines, without the device's raw-report lines.
 std::vector<std::string> listenerLines(const fakes::LogCapture& logs) {
@@ -98,12 +97,10 @@ TEST_F(LogitechHidListenerTest, ReportsPressesAndReleasesOfHeldControls) {
     }
 }
 
-TEST_F(LogitechHidListenerTest, WatchdogSpeaksOnceWhenNoDeviceMatched) {
+TEST_F(LogitechHidListenerTest, StartsOnceAndGivesNoHintWithoutADevice) {
     listener.start();
     listener.start();
     EXPECT_EQ(manager.watches, 1);
-    timers.advance(2999ms);
-    EXPECT_EQ(listenerLines(logs).size(), 1u);
     timers.advance(10s);
     EXPECT_EQ(listenerLines(logs), kNoDeviceLines);
 }
@@ -199,8 +196,8 @@ TEST_F(LogitechHidListenerTest, StopAlsoUndoesDiversionsThatWereNeverAnswered) {
 }
 
 // The real HID manager, threads and timers on a machine without Logitech
-// devices: the listener starts, says so after three seconds and stops cleanly.
-TEST(LogitechHidListenerOnThisMachine, StartsWithoutDevicesAndLogsTheWatchdogLine) {
+// devices: the listener starts, gives no hint after three seconds and stops cleanly.
+TEST(LogitechHidListenerOnThisMachine, StartsWithoutDevicesAndStaysQuiet) {
     if (QDir(QStringLiteral("/dev")).entryList({QStringLiteral("hidraw*")}, QDir::System).size() > 0)
         GTEST_SKIP() << "this machine has HID devices";
     fakes::LogCapture logs;

@@ -9,6 +9,7 @@ namespace {
 Q_LOGGING_CATEGORY(lcHidpp, "orbel.hidpp", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcInput, "orbel.input", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcSignpost, "orbel.signpost", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcConfig, "orbel.config", QtInfoMsg)
 
 std::mutex& sinkMutex() {
     static std::mutex m;
@@ -26,6 +27,7 @@ const QLoggingCategory& loggingCategory(LogCategory category) {
     case LogCategory::hidpp: return lcHidpp();
     case LogCategory::input: return lcInput();
     case LogCategory::signpost: return lcSignpost();
+    case LogCategory::config: return lcConfig();
     }
     return lcInput();
 }
@@ -40,17 +42,18 @@ void Log::write(LogCategory category, std::string_view line, LogTarget target) {
         current(category, std::string(line));
         return;
     }
-    if (target != LogTarget::category) {
+    // Standard output and the category end up on the same terminal (or
+    // journal): a line meant for both is written once, through the category
+    // when it is enabled, else to standard output.
+    const QLoggingCategory& cat = loggingCategory(category);
+    if (target == LogTarget::both) target = cat.isInfoEnabled() ? LogTarget::category : LogTarget::standardOutput;
+    if (target == LogTarget::standardOutput) {
         std::fwrite(line.data(), 1, line.size(), stdout);
         std::fputc('\n', stdout);
         std::fflush(stdout);
-    }
-    if (target != LogTarget::standardOutput) {
-        const QLoggingCategory& cat = loggingCategory(category);
-        if (cat.isInfoEnabled()) {
-            QMessageLogger(nullptr, 0, nullptr, cat.categoryName()).info().noquote()
-                << QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
-        }
+    } else if (cat.isInfoEnabled()) {
+        QMessageLogger(nullptr, 0, nullptr, cat.categoryName()).info().noquote()
+            << QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
     }
 }
 

@@ -1,4 +1,4 @@
-// Orbel: a radial menu around the pointer. With files as arguments (backup
+// Orbel: a radial menu on the pointer's screen. With files as arguments (backup
 // files), hands them to the running Orbel, or opens them itself.
 
 #include <QApplication>

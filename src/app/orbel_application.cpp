@@ -5,6 +5,7 @@
 #include <QThreadPool>
 #include <QUrl>
 
+#include "app/configuration_alert.h"
 #include "app/login_item_manager.h"
 #include "app/settings_window_controller.h"
 #include "app/tray_manager.h"
@@ -79,18 +80,25 @@ OrbelApplication::~OrbelApplication() = default;
 
 void OrbelApplication::step(const char* name) { qCDebug(lcLaunch, "[orbel-launch] step %s", name); }
 
+void OrbelApplication::preflightInputMonitoring(platform::Permissions& permissions,
+                                                 const std::function<void(std::function<void()>)>& background) {
+    const bool granted = permissions.inputMonitoringGranted();
+    qCInfo(lcLaunch, "[orbel-launch] input monitoring preflight = %s", granted ? "true" : "false");
+    if (granted) return;
+    qCInfo(lcLaunch, "[orbel-launch] requesting input monitoring in the background");
+    background([&permissions] {
+        const bool answer = permissions.requestInputMonitoring();
+        qCInfo(lcLaunch, "[orbel-launch] input monitoring request returned %s", answer ? "true" : "false");
+        const bool after = permissions.inputMonitoringGranted();
+        qCInfo(lcLaunch, "[orbel-launch] post-request preflight = %s", after ? "true" : "false");
+    });
+}
+
 void OrbelApplication::finishLaunching() {
     pointsOfInterestLog().event(SignpostName::appDidFinishLaunching);
     step("preflight");
-    const bool granted = platform::Permissions::shared().inputMonitoringGranted();
-    qCInfo(lcLaunch, "[orbel-launch] input monitoring preflight = %s", granted ? "true" : "false");
-    if (!granted) {
-        qCInfo(lcLaunch, "[orbel-launch] requesting input monitoring in the background");
-        QThreadPool::globalInstance()->start([] {
-            const bool answer = platform::Permissions::shared().requestInputMonitoring();
-            qCInfo(lcLaunch, "[orbel-launch] input monitoring request returned %s", answer ? "true" : "false");
-        });
-    }
+    preflightInputMonitoring(platform::Permissions::shared(),
+                             [](std::function<void()> task) { QThreadPool::globalInstance()->start(std::move(task)); });
     step("updates");
     UpdateChecker::shared();
     step("icons");
@@ -116,6 +124,10 @@ void OrbelApplication::finishLaunching() {
     step("logitech");
     input::LogitechHidListener::shared().start();
     hotkeys_.attachHIDListener(input::LogitechHidListener::shared());
+    // What loading the configuration had to do is said once Orbel is up.
+    connect(&config_, &ConfigManager::loadNoticeChanged, this, [this] { showConfigurationNotice(config_); },
+            Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this] { showConfigurationNotice(config_); }, Qt::QueuedConnection);
     step("first dial");
     if (launchedAtLogin_) return;
     QMetaObject::invokeMethod(this, [this] { dial_->show(); }, Qt::QueuedConnection);

@@ -9,6 +9,7 @@
 // the order can be checked from outside. GUI thread.
 
 #include <QObject>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,6 +19,9 @@
 
 namespace orbel {
 
+namespace platform {
+class Permissions;
+}  // namespace platform
 namespace dial {
 class AppLifecycleManager;
 class DialPanels;
@@ -43,6 +47,12 @@ public:
     void openFiles(const std::vector<std::string>& paths);
 
     RadialMenuController& dial() { return *dial_; }
+
+    // The start-up's Input Monitoring preflight, logged; when it answers no,
+    // `background` runs the request, which logs its answer and a second
+    // preflight. The permissions outlive the background task.
+    static void preflightInputMonitoring(platform::Permissions& permissions,
+                                         const std::function<void(std::function<void()>)>& background);
 
 private:
     void step(const char* name);

@@ -81,7 +81,9 @@ void TrayManager::openMusicDial() {
 void TrayManager::showAbout() {
     platform::Alert alert;
     alert.title = tr("About Orbel").toStdString();
-    alert.text = tr("Orbel is a radial menu tray application for Linux.\n\nVersion %1")
+    alert.text = tr("Orbel is a radial menu tray application for Linux. Its dial opens at the centre of the "
+                    "screen that holds the pointer, and the direction the pointer moves in picks a wedge."
+                    "\n\nVersion %1")
                      .arg(QStringLiteral(ORBEL_VERSION))
                      .toStdString();
     platform::Alerts::shared().show(alert);

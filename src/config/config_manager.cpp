@@ -10,6 +10,7 @@
 #include "model/overloaded.h"
 #include "platform/app_paths.h"
 #include "platform/clock.h"
+#include "platform/log.h"
 #include "platform/main_queue.h"
 
 namespace orbel {
@@ -94,22 +95,56 @@ std::string ConfigManager::rejectedCopyPath(const std::string& configPath, doubl
     return configPath + ".backup." + secondsText(secondsSince1970);
 }
 
-bool ConfigManager::keepRejectedCopy(const QByteArray& bytes) const {
+std::optional<std::string> ConfigManager::keepRejectedCopy(const QByteArray& bytes) const {
     const std::string path = rejectedCopyPath(configPath_, platform::Clock::shared().secondsSince1970());
     QFile copy(QString::fromStdString(path));
-    if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate)) return std::nullopt;
     const bool ok = copy.write(bytes) == bytes.size();
     copy.close();
-    return ok && copy.error() == QFileDevice::NoError;
+    if (!ok || copy.error() != QFileDevice::NoError) return std::nullopt;
+    return path;
 }
 
-bool ConfigManager::moveAsideUnreadable() const {
+std::optional<std::string> ConfigManager::moveAsideUnreadable() const {
     const std::string path = rejectedCopyPath(configPath_, platform::Clock::shared().secondsSince1970());
-    return QFile::rename(QString::fromStdString(configPath_), QString::fromStdString(path));
+    if (!QFile::rename(QString::fromStdString(configPath_), QString::fromStdString(path))) return std::nullopt;
+    return path;
+}
+
+void ConfigManager::notice(LoadNotice::Kind kind, std::string reason, std::optional<std::string> keptAt) {
+    loadNotice_ = LoadNotice{kind, std::move(reason), std::move(keptAt)};
+    Q_EMIT loadNoticeChanged();
+}
+
+namespace {
+
+void collectOverfull(const MenuGroup& group, const std::string& name, std::vector<std::string>& out) {
+    if (group.slots.size() > static_cast<std::size_t>(ConfigManager::kSlotsPerLevel))
+        out.push_back(name + " (" + std::to_string(group.slots.size()) + " slots)");
+    for (const auto& slot : group.slots) {
+        if (const auto* g = slot.type.get<SlotType::Group>())
+            collectOverfull(*g->group, "the group \"" + slot.title + "\"", out);
+    }
+}
+
+std::string joined(const std::vector<std::string>& parts, const char* separator) {
+    std::string out;
+    for (const auto& part : parts) out += (out.empty() ? "" : separator) + part;
+    return out;
+}
+
+}  // namespace
+
+std::vector<std::string> ConfigManager::overfullLevels(const AppConfig& config) {
+    std::vector<std::string> out;
+    collectOverfull(config.rootGroup, "the main dial", out);
+    for (const auto& [bundleId, group] : config.appMenus()) collectOverfull(group, "the dial for " + bundleId, out);
+    return out;
 }
 
 void ConfigManager::load() {
     flushSaves();  // read what the last save wrote, not what it replaces
+    loadNotice_.reset();
     const QString path = QString::fromStdString(configPath_);
     if (!QFileInfo::exists(path)) {
         setConfig(AppConfig::defaultConfig());
@@ -121,23 +156,36 @@ void ConfigManager::load() {
         // Put the unreadable file aside before the defaults replace it; if
         // that is impossible, leave it alone and keep the defaults in memory.
         setConfig(AppConfig::defaultConfig());
-        if (moveAsideUnreadable()) saveTo(SaveTarget::configOnly);
+        const auto movedTo = moveAsideUnreadable();
+        if (movedTo) saveTo(SaveTarget::configOnly);
+        notice(LoadNotice::Kind::unreadable, file.errorString().toStdString(), movedTo);
         return;
     }
     const QByteArray bytes = file.readAll();
     file.close();
 
     std::optional<AppConfig> decoded;
+    std::string decodingError;
+    json::CorrectionLog corrections;
     try {
         const json::Json doc = json::parse(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
         decoded = AppConfig::fromJson(json::Node(doc));
-    } catch (const json::DecodingError&) {
+    } catch (const json::DecodingError& e) {
         decoded.reset();
+        decodingError = e.detailed();
+    }
+    if (decoded) {
+        // Values the decoder had to change are used changed, and said so;
+        // the file keeps them as written until the next save.
+        const std::string name = QFileInfo(path).fileName().toStdString();
+        for (const auto& line : corrections.lines())
+            platform::Log::write(platform::LogCategory::config, "[orbel-config] " + name + ": " + line);
     }
     if (!decoded) {
-        const bool kept = keepRejectedCopy(bytes);
+        const auto kept = keepRejectedCopy(bytes);
         setConfig(AppConfig::defaultConfig());
         if (kept) saveTo(SaveTarget::configOnly);
+        notice(LoadNotice::Kind::rejected, decodingError, kept);
         return;
     }
 
@@ -149,13 +197,22 @@ void ConfigManager::load() {
         if (it == before.end() || it->second.slots.size() != group.slots.size()) changed = true;
     }
 
-    if (validate(normalised).empty()) {
-        setConfig(std::move(normalised));
-        if (changed) save();  // the user's own configuration, cut: mirrored like any save
+    if (const auto errors = validate(normalised); !errors.empty()) {
+        setConfig(AppConfig::defaultConfig());
+        std::vector<std::string> texts;
+        for (const auto& error : errors) texts.push_back(error.what());
+        notice(LoadNotice::Kind::rejected, joined(texts, "\n"), keepRejectedCopy(bytes));
         return;
     }
-    setConfig(AppConfig::defaultConfig());
-    keepRejectedCopy(bytes);
+    setConfig(std::move(normalised));
+    // Slots beyond the sixth are dropped by the next save (at once when a
+    // top level was cut): the original is kept first, and when that is
+    // impossible the file is left as it is for now.
+    if (const auto cut = overfullLevels(*decoded); !cut.empty()) {
+        const auto kept = keepRejectedCopy(bytes);
+        if (changed && kept) save();  // the user's own configuration, cut: mirrored like any save
+        notice(LoadNotice::Kind::cut, joined(cut, ", "), kept);
+    }
 }
 
 void ConfigManager::save() { saveTo(SaveTarget::configAndActiveProfile); }
@@ -333,6 +390,27 @@ void ConfigManager::switchToProfile(const std::string& name) {
         self->setConfig(std::move(loaded));
         self->save();
     });
+}
+
+void ConfigManager::switchToProfileKeepingLive(const std::string& name) {
+    if (!activeProfile()) {
+        if (name == kDefaultProfileName) {
+            ensureDefaultProfile();
+        } else {
+            (void)profileStore().load(name);  // a missing profile throws before anything is written
+            // A live configuration some profile already holds is not lost.
+            const std::string live = config_.encodeDocument();
+            bool stored = false;
+            for (const auto& other : profileStore().list()) {
+                try {
+                    stored = stored || profileStore().load(other).encodeDocument() == live;
+                } catch (const ProfileStoreError&) {
+                }
+            }
+            if (!stored) ensureDefaultProfile();
+        }
+    }
+    switchToProfile(name);
 }
 
 void ConfigManager::ensureDefaultProfile() {

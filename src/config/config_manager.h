@@ -76,6 +76,13 @@ public:
 
     // Profiles. These throw ProfileStoreError (and ProfileMutationError).
     void switchToProfile(const std::string& name);
+    // The switch the dial's profile slots make. While no profile is active
+    // the live configuration may be stored nowhere but config.json, which
+    // the switch overwrites: unless a profile holds it already, it is first
+    // kept as "Default" (as ensureDefaultProfile does), so that switching
+    // back finds it; when that save fails (six profiles exist) the switch
+    // does not happen. A profile that cannot be loaded changes nothing.
+    void switchToProfileKeepingLive(const std::string& name);
     void ensureDefaultProfile();
     void deleteProfile(const std::string& name);
     void setProfileIcon(const std::string& name, const std::optional<SlotIcon>& icon);
@@ -83,9 +90,36 @@ public:
     // The dated name a rejected configuration file is kept under.
     static std::string rejectedCopyPath(const std::string& configPath, double secondsSince1970);
 
+    // What the last load had to do to a file it could not use as written,
+    // for the application to tell the user: why, and where the original was
+    // kept. Nothing after a clean load.
+    struct LoadNotice {
+        enum class Kind {
+            unreadable,  // the file could not be read; the defaults are in use
+            rejected,    // it did not decode, or failed validation; the defaults are in use
+            cut,         // a dial level held more than six slots; the first six are in use
+        };
+        Kind kind = Kind::rejected;
+        // The decoding error with its coding path, the validation errors,
+        // the system's reason, or the levels that were cut.
+        std::string reason;
+        // The copy of the original file; nothing when none could be made
+        // (the file was then left as it was).
+        std::optional<std::string> keptAt;
+        bool operator==(const LoadNotice&) const = default;
+    };
+    const std::optional<LoadNotice>& loadNotice() const { return loadNotice_; }
+    void clearLoadNotice() { loadNotice_.reset(); }
+
+    // "the main dial (8 slots)", "the group \"Apps\" (7 slots)", ...: each
+    // level of the configuration that holds more than six slots.
+    static std::vector<std::string> overfullLevels(const AppConfig& config);
+
 Q_SIGNALS:
     void configWillChange();
     void configChanged();
+    // A load left a notice (see loadNotice()).
+    void loadNoticeChanged();
 
 private:
     friend platform::Shared<ConfigManager>;
@@ -95,14 +129,16 @@ private:
     enum class SaveTarget { configAndActiveProfile, configOnly };
     void saveTo(SaveTarget target);
     // Keeps a rejected file beside it before anything may overwrite it.
-    // Returns false when no copy could be made.
-    bool keepRejectedCopy(const QByteArray& bytes) const;
-    bool moveAsideUnreadable() const;
+    // Returns where, or nothing when no copy could be made.
+    std::optional<std::string> keepRejectedCopy(const QByteArray& bytes) const;
+    std::optional<std::string> moveAsideUnreadable() const;
+    void notice(LoadNotice::Kind kind, std::string reason, std::optional<std::string> keptAt);
 
     AppConfig config_;
     std::string configPath_;
     ProfileStore profileStore_;
     std::unique_ptr<platform::SerialQueue> saveQueue_;
+    std::optional<LoadNotice> loadNotice_;
 };
 
 }  // namespace orbel

@@ -23,8 +23,6 @@
 namespace orbel::dial {
 namespace {
 
-// Room beyond the title pills' circle for a title's half width.
-constexpr double kLabelRoom = 130.0;
 constexpr int kGrabRetryMs = 10;
 constexpr int kGrabAttempts = 150;  // the key that opened the dial may hold the keyboard a moment
 
@@ -143,7 +141,7 @@ RadialMenuView& DialPanels::view() { return *overlay_->view(); }
 
 QWidget* DialPanels::overlayPanel() const { return presented_ ? overlay_.get() : nullptr; }
 
-double DialPanels::panelSide(double menuRadius) { return 2 * (DialMetrics{menuRadius}.pillRadius() + kLabelRoom); }
+double DialPanels::panelSide(double menuRadius) { return DialMetrics{menuRadius}.panelSide(); }
 
 std::vector<DialScreen> DialPanels::screens() const {
     std::vector<DialScreen> list;

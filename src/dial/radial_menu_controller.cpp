@@ -5,6 +5,7 @@
 
 #include "config/config_manager.h"
 #include "dial/dial_geometry.h"
+#include "dial/wedge_geometry.h"
 #include "platform/workspace.h"
 #include "slots/dynamic_title_cache.h"
 #include "slots/signpost_log.h"
@@ -83,10 +84,7 @@ void RadialMenuController::show() {
         std::optional<AppConfig> overridden;
         if (override) overridden = config->applyingOverride(*override);
         const AppConfig& effective = overridden ? *overridden : *config;
-        if (menuRadius_ != effective.menuRadius) {
-            menuRadius_ = effective.menuRadius;
-            Q_EMIT menuRadiusChanged(menuRadius_);
-        }
+        wantedRadius_ = effective.menuRadius;
         if (!(appearance_ == effective.appearance)) {
             appearance_ = effective.appearance;
             Q_EMIT appearanceChanged();
@@ -108,6 +106,13 @@ void RadialMenuController::show() {
     }
     if (!target) target = surface_.mainScreen();
     if (!target) return;
+    // A radius too large for this screen is drawn at the largest that fits;
+    // the configuration keeps what the user set.
+    if (const double r = dial::DialMetrics::fittingRadius(wantedRadius_, target->frame.size(), AppConfig::kMinRadius);
+        menuRadius_ != r) {
+        menuRadius_ = r;
+        Q_EMIT menuRadiusChanged(menuRadius_);
+    }
 
     std::vector<DialScreen> catchers;
     for (const DialScreen& screen : screens)

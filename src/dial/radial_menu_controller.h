@@ -189,7 +189,8 @@ private:
     bool volumeDragging_ = false;
     std::optional<double> draggedVolume_;
     std::optional<VolumeDrag> volumeDrag_;
-    double menuRadius_ = kDefaultRadius;
+    double menuRadius_ = kDefaultRadius;    // as drawn on the dial's screen
+    double wantedRadius_ = kDefaultRadius;  // as configured
     AppearanceConfig appearance_;
     std::optional<QRect> overlayFrame_;
     std::vector<NavigationEntry> navigationStack_;

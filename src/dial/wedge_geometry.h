@@ -11,6 +11,8 @@
 #include <QPainterPath>
 #include <QPointF>
 #include <QRectF>
+#include <QSizeF>
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +39,18 @@ struct DialMetrics {
     double wedgeFrameSide() const { return 2.0 * outerRadius + 2.0 * kWedgeFrameMargin; }
     double iconRadius() const { return (innerRadius() + outerRadius) / 2.0; }
     double pillRadius() const { return outerRadius + kPillDistance; }
+
+    // The square panel that carries the dial: the ring, the title pills and
+    // room for their labels on either side.
+    static constexpr double kLabelRoom = 130.0;
+    double panelSide() const { return 2.0 * (pillRadius() + kLabelRoom); }
+    // The radius a dial of `wanted` radius is drawn at on a screen of
+    // `screen` size: the largest up to `wanted` whose panel fits the screen,
+    // never below `smallest`.
+    static double fittingRadius(double wanted, QSizeF screen, double smallest) {
+        const double room = std::min(screen.width(), screen.height()) / 2.0 - kLabelRoom - kPillDistance;
+        return std::max(smallest, std::min(wanted, room));
+    }
 };
 
 // The outline of one wedge: an annular sector with rounded corners whose

@@ -124,7 +124,7 @@ AppConfig AppConfig::fromJson(const Node& node) {
     AppConfig c;
     if (auto v = node.optional("version")) c.version = v->asInt();
     if (auto r = node.optional("menuRadius")) c.menuRadius = r->asDouble();
-    c.menuRadius = clampRadius(c.menuRadius);
+    c.menuRadius = json::clampNoted(node.pathWithKey("menuRadius"), c.menuRadius, kMinRadius, kMaxRadius);
     if (auto a = node.optional("appearance")) {
         c.appearance = json::attempt([&] { return AppearanceConfig::fromJson(*a); })
                            .value_or(AppearanceConfig::defaultValue());

@@ -1,5 +1,6 @@
 #include "model/appearance_config.h"
 
+#include "model/json_writer.h"
 #include "model/raw_enum.h"
 
 namespace orbel {
@@ -24,22 +25,30 @@ constexpr raw_enum::Table<SlotStyle, 3> kSlotStyles{{
     {SlotStyle::normal, "normal"},
 }};
 
-// Values at or below `lo` become `lo` (so -0 and NaN do too), values above
-// `hi` become `hi`.
-double clampRange(double v, double lo, double hi) {
-    if (!(v > lo)) return lo;
-    if (v > hi) return hi;
-    return v;
-}
-
-template <class T, class Read>
-T readOr(const json::Node& node, std::string_view key, T fallback, Read read) {
+// The value under `key`, or `fallback` when it is absent or unusable; an
+// unusable value is noted as corrected to `describe(fallback)`.
+template <class T, class Read, class Describe>
+T readOr(const json::Node& node, std::string_view key, T fallback, Read read, Describe describe) {
     auto value = json::attempt([&]() -> std::optional<T> {
         auto child = node.optional(key);
         if (!child) return std::nullopt;
         return read(*child);
     });
-    return value && *value ? **value : fallback;
+    if (value && *value) return **value;
+    if (!value) json::CorrectionLog::note({node.pathWithKey(key), node[key].json().dump(), describe(fallback)});
+    return fallback;
+}
+
+// A number in [lo, hi]: clamped, and noted when it had to be.
+double rangeOr(const json::Node& node, std::string_view key, double fallback, double lo, double hi) {
+    const auto number = [](const json::Node& n) { return n.asDouble(); };
+    const double read = readOr(node, key, fallback, number, json::formatDouble);
+    return json::clampNoted(node.pathWithKey(key), read, lo, hi);
+}
+
+template <class E>
+std::string quotedRaw(E value) {
+    return "\"" + std::string(rawValue(value)) + "\"";
 }
 
 }  // namespace
@@ -69,17 +78,15 @@ AppearanceConfig AppearanceConfig::fromJson(const json::Node& node) {
     node.requireObject();
     const AppearanceConfig& d = defaultValue();
     AppearanceConfig out = d;
-    const auto number = [](const json::Node& n) { return n.asDouble(); };
 
-    out.mode = readOr(node, "mode", d.mode, appearanceModeFromJson);
-    out.backdrop = readOr(node, "backdrop", d.backdrop, backdropFromJson);
-    out.backdropOpacity = clampRange(readOr(node, "backdropOpacity", d.backdropOpacity, number), 0.0, 1.0);
+    out.mode = readOr(node, "mode", d.mode, appearanceModeFromJson, quotedRaw<AppearanceMode>);
+    out.backdrop = readOr(node, "backdrop", d.backdrop, backdropFromJson, quotedRaw<Backdrop>);
+    out.backdropOpacity = rangeOr(node, "backdropOpacity", d.backdropOpacity, 0.0, 1.0);
     out.backdropColor = node.optionalString("backdropColor");
-    out.slotStyle = readOr(node, "slotStyle", d.slotStyle, slotStyleFromJson);
+    out.slotStyle = readOr(node, "slotStyle", d.slotStyle, slotStyleFromJson, quotedRaw<SlotStyle>);
     out.slotColor = node.optionalString("slotColor");
-    out.wedgeFillStrength = clampRange(readOr(node, "wedgeFillStrength", d.wedgeFillStrength, number), 0.5, 1.5);
-    out.wedgeStrokeStrength =
-        clampRange(readOr(node, "wedgeStrokeStrength", d.wedgeStrokeStrength, number), 0.0, 1.2);
+    out.wedgeFillStrength = rangeOr(node, "wedgeFillStrength", d.wedgeFillStrength, 0.5, 1.5);
+    out.wedgeStrokeStrength = rangeOr(node, "wedgeStrokeStrength", d.wedgeStrokeStrength, 0.0, 1.2);
     return out;
 }
 

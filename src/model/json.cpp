@@ -3,7 +3,40 @@
 #include <cmath>
 #include <limits>
 
+#include "model/json_writer.h"
+
 namespace orbel::json {
+
+namespace {
+thread_local CorrectionLog* innermostLog = nullptr;
+}  // namespace
+
+CorrectionLog::CorrectionLog() : outer_(innermostLog) { innermostLog = this; }
+CorrectionLog::~CorrectionLog() { innermostLog = outer_; }
+
+void CorrectionLog::note(Correction correction) {
+    if (innermostLog) innermostLog->corrections_.push_back(std::move(correction));
+}
+
+std::vector<std::string> CorrectionLog::lines() const {
+    std::vector<std::string> out;
+    for (const auto& c : corrections_)
+        out.push_back(describePath(c.path) + " " + c.stored + " is not allowed; using " + c.used);
+    return out;
+}
+
+double clampNoted(const CodingPath& path, double value, double lo, double hi) {
+    // At or below `lo` gives `lo` (so -0 does too), above `hi` gives `hi`.
+    const double used = !(value > lo) ? lo : value > hi ? hi : value;
+    if (used != value) CorrectionLog::note({path, formatDouble(value), formatDouble(used)});
+    return used;
+}
+
+std::int64_t clampNoted(const CodingPath& path, std::int64_t value, std::int64_t lo, std::int64_t hi) {
+    const std::int64_t used = value < lo ? lo : value > hi ? hi : value;
+    if (used != value) CorrectionLog::note({path, std::to_string(value), std::to_string(used)});
+    return used;
+}
 
 std::string describePath(const CodingPath& path) {
     std::string out;

@@ -144,6 +144,41 @@ private:
     CodingPath path_;
 };
 
+// A value a decoder changed to make it usable (a number clamped into its
+// range, an unknown name replaced by the default): where it was, what the
+// document holds and what is used instead.
+struct Correction {
+    CodingPath path;
+    std::string stored;
+    std::string used;
+    bool operator==(const Correction&) const = default;
+};
+
+// Collects the corrections decoders make on this thread while it lives, so
+// that a loader can report them; the innermost of nested collectors gets
+// them. Without a collector, corrections are made silently.
+class CorrectionLog {
+public:
+    CorrectionLog();
+    ~CorrectionLog();
+    CorrectionLog(const CorrectionLog&) = delete;
+    CorrectionLog& operator=(const CorrectionLog&) = delete;
+
+    const std::vector<Correction>& corrections() const { return corrections_; }
+    // "menuRadius 20 is not allowed; using 50": one line per correction.
+    std::vector<std::string> lines() const;
+
+    static void note(Correction correction);
+
+private:
+    CorrectionLog* outer_;
+    std::vector<Correction> corrections_;
+};
+
+// `value` clamped into [lo, hi]; a change is noted at `path`.
+double clampNoted(const CodingPath& path, double value, double lo, double hi);
+std::int64_t clampNoted(const CodingPath& path, std::int64_t value, std::int64_t lo, std::int64_t hi);
+
 // Runs `attempt`; a DecodingError becomes nothing. For the "first matching
 // form wins" probes whose failures are discarded.
 template <class F>

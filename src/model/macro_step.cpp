@@ -17,7 +17,7 @@ MacroStep MacroStep::fromJson(const json::Node& node) {
         const json::Node wait = node["wait"];
         if (wait.isObject()) {
             const std::int64_t ms = wait.integer("milliseconds");
-            return MacroStep::wait(orbel::text::clamp(ms, kMinWaitMs, kMaxWaitMs));
+            return MacroStep::wait(json::clampNoted(wait.pathWithKey("milliseconds"), ms, kMinWaitMs, kMaxWaitMs));
         }
     }
     if (node.has("text")) {
@@ -32,8 +32,9 @@ MacroStep MacroStep::fromJson(const json::Node& node) {
             std::string bundleId = window.string("bundleId");
             std::optional<std::string> titleContains = window.optionalString("titleContains");
             const std::int64_t timeout = window.integer("timeoutMs");
-            return waitForWindow(std::move(bundleId), std::move(titleContains),
-                                 orbel::text::clamp(timeout, kMinWindowTimeoutMs, kMaxWindowTimeoutMs));
+            return waitForWindow(
+                std::move(bundleId), std::move(titleContains),
+                json::clampNoted(window.pathWithKey("timeoutMs"), timeout, kMinWindowTimeoutMs, kMaxWindowTimeoutMs));
         }
     }
     node.fail("MacroStep payload doesn't match a known case");

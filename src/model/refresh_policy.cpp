@@ -28,7 +28,8 @@ std::size_t RefreshPolicy::hash() const {
 RefreshPolicy RefreshPolicy::fromJson(const json::Node& node) {
     const std::string kind = node.string("kind");
     if (kind == "menuOpen") return menuOpen();
-    if (kind == "interval") return interval(clampSeconds(node.integer("seconds")));
+    if (kind == "interval")
+        return interval(json::clampNoted(node.pathWithKey("seconds"), node.integer("seconds"), kMinSeconds, kMaxSeconds));
     node.failAtKey("kind", "Unknown RefreshPolicy kind: " + kind);
 }
 

@@ -110,8 +110,10 @@ SystemAction SystemAction::fromJson(const json::Node& node) {
         node.fail(std::string(kUnknownSystemActionPrefix) + id);
     }
     const std::string id = node.string("id");
-    if (id == info(Kind::setVolume).identifier) return setVolume(clampLevel(node.number("value")));
-    if (id == info(Kind::setBrightness).identifier) return setBrightness(clampLevel(node.number("value")));
+    if (id == info(Kind::setVolume).identifier)
+        return setVolume(json::clampNoted(node.pathWithKey("value"), node.number("value"), 0.0, 1.0));
+    if (id == info(Kind::setBrightness).identifier)
+        return setBrightness(json::clampNoted(node.pathWithKey("value"), node.number("value"), 0.0, 1.0));
     if (auto found = fromIdentifier(id)) return *found;
     node.failAtKey("id", std::string(kUnknownSystemActionPrefix) + id);
 }

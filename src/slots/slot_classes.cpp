@@ -226,11 +226,17 @@ void ProfileTargetSlot::execute(DialController*) {
     ConfigManager* manager = configManagerOrAlert();
     if (!manager) return;
     try {
-        manager->switchToProfile(target_);
+        manager->switchToProfileKeepingLive(target_);
     } catch (const ProfileStoreError& e) {
         if (e.kind() == ProfileStoreError::Kind::notFound) {
             showProfileError(tr("Profile not found"), tr("No profile named \"") + e.payload() + "\" " +
                                                           tr("exists. Create it in Settings → Profiles."));
+        } else if (e.kind() == ProfileStoreError::Kind::atCap) {
+            // The live dial is in no profile and could not be kept as "Default".
+            showProfileError(tr("Profile switch failed"),
+                             tr("The current dial is not saved in any profile, and it cannot be kept as "
+                                "\"Default\" because six profiles exist already. Delete a profile first, "
+                                "so that switching does not lose it."));
         } else {
             showProfileError(tr("Profile switch failed"), e.what());
         }

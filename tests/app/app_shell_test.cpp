@@ -72,6 +72,7 @@ TEST(TrayManager, AboutAndUpdatesSayWhatIsTrueHere) {
     platform::Alerts::setShared(nullptr);
     ASSERT_EQ(alerts.shown.size(), 2u);
     EXPECT_NE(alerts.shown[0].alert.text.find("Version " ORBEL_VERSION), std::string::npos);
+    EXPECT_NE(alerts.shown[0].alert.text.find("centre of the screen that holds the pointer"), std::string::npos);
     EXPECT_EQ(alerts.shown[1].alert.title, UpdateChecker::kMessage);
 }
 
@@ -108,6 +109,12 @@ TEST(LoginItemManager, WritesAndRemovesTheAutostartEntryAndReportsFailures) {
     failing.setEnabled(true);
     EXPECT_EQ(failing.lastError(), "The autostart folder is read-only.");
     EXPECT_FALSE(failing.isEnabled());
+    // A retry that fails the same way still shows that it was tried: the
+    // old error is cleared, and published, before the attempt.
+    std::vector<std::optional<std::string>> seen;
+    QObject::connect(&failing, &LoginItemManager::changed, [&] { seen.push_back(failing.lastError()); });
+    failing.setEnabled(true);
+    EXPECT_EQ(seen, (std::vector<std::optional<std::string>>{std::nullopt, failing.lastError()}));
     failing.setEnabled(false);
     EXPECT_FALSE(failing.lastError());  // a new attempt clears the old error
 

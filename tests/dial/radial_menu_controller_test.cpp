@@ -193,7 +193,9 @@ TEST_F(DialTest, PerAppOverrideRoots) {
         bool appRoot;
     };
     for (const Case& c : std::vector<Case>{{"with.slots", MenuRootSelection::app, 200, true},
-                                           {"big", MenuRootSelection::defaultRoot, 1000, false},
+                                           // 5000 is read as 1000, which is drawn at the
+                                           // largest radius whose panel fits 1920 × 1080.
+                                           {"big", MenuRootSelection::defaultRoot, 392, false},
                                            {"small", MenuRootSelection::defaultRoot, 50, false},
                                            {"other", MenuRootSelection::defaultRoot, 200, false},
                                            {std::nullopt, MenuRootSelection::defaultRoot, 200, false}}) {

@@ -83,6 +83,8 @@ TEST_F(SlotTest, EveryKindBuildsAndShowsItsConfiguredIconOrASymbol) {
         const SlotImage image = slots[i]->icon();
         EXPECT_FALSE(image.fallbackSymbol.empty());
         EXPECT_EQ(image.icon.isAuto(), i < 2);
+        // A mode switch whose own icon cannot be drawn shows a plain circle.
+        EXPECT_EQ(image.fallbackSymbol == "circle", configs[i].type.is<SlotType::ModeSwitch>());
         EXPECT_EQ(SlotFactory::imageFor(configs[i]), image);
     }
     EXPECT_TRUE(SlotFactory::makeSlots({}).empty());
@@ -211,9 +213,14 @@ TEST_F(SlotTest, ProfileSlots) {
     EXPECT_EQ(list.slots[2].icon, SlotIcon::monogram("B"));
     EXPECT_TRUE(list.slots[1].icon.isAuto());
 
+    // The live dial is in no profile and six exist: switching would lose it.
+    SlotFactory::makeSlot(list.slots[3])->execute(&controller);
+    EXPECT_FALSE(manager.activeProfile());
+    EXPECT_EQ(alertText(3).substr(0, 60), "Profile switch failed | The current dial is not saved in any");
+    defaults.setString(ConfigManager::kActiveProfileKey, "A");
     SlotFactory::makeSlot(list.slots[3])->execute(&controller);
     EXPECT_EQ(manager.activeProfile(), "C");
     SlotFactory::makeSlot(SlotConfig::make(SlotType::profileTarget("Gone"), "Gone"))->execute(&controller);
-    EXPECT_EQ(alertText(3), "Profile not found | No profile named \"Gone\" exists. Create it in Settings → Profiles.");
+    EXPECT_EQ(alertText(4), "Profile not found | No profile named \"Gone\" exists. Create it in Settings → Profiles.");
     manager.flushSaves();
 }

@@ -13,15 +13,19 @@ namespace orbel::systemtest {
 
 inline const QString kOrbel = QStringLiteral(ORBEL_BINARY_DIR "/src/orbel");
 
-// One orbel process with a configuration folder of its own.
+// One orbel process with a configuration folder of its own; what it prints
+// on both streams is collected, as a terminal would show it. Files given to
+// `write` before `start` are its own (paths relative to that folder).
 class Orbel {
 public:
+    // Starts at once with this config.json, or none.
     explicit Orbel(const QByteArray& config = {}) {
-        if (!config.isEmpty()) systemtest::writeFile(configDir() + "/config.json", config);
-        start(process_, {});
-        QObject::connect(&process_, &QProcess::readyReadStandardError,
-                         [this] { log_ += QString::fromUtf8(process_.readAllStandardError()); });
+        if (!config.isEmpty()) write("config.json", config);
+        start();
     }
+    // Not started yet: write files, then `start()`.
+    struct Deferred {};
+    explicit Orbel(Deferred) {}
     ~Orbel() { stop(); }
     // Asks Orbel to end as the session does; its exit status.
     int stop() {
@@ -30,6 +34,13 @@ public:
         if (!process_.waitForFinished(5000)) return -1;
         return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
     }
+    void start() {
+        process_.setProcessChannelMode(QProcess::MergedChannels);
+        QObject::connect(&process_, &QProcess::readyReadStandardOutput,
+                         [this] { log_ += QString::fromUtf8(process_.readAllStandardOutput()); });
+        start(process_, {});
+    }
+    // Starts another orbel in the same configuration folder (a second launch).
     void start(QProcess& p, const QStringList& args) {
         auto env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", home_.path());
@@ -37,6 +48,11 @@ public:
         env.insert("ASAN_OPTIONS", "detect_leaks=0");
         p.setProcessEnvironment(env);
         p.start(kOrbel, args);
+    }
+    void write(const QString& relativePath, const QByteArray& bytes) { writeFile(configDir() + "/" + relativePath, bytes); }
+    QByteArray read(const QString& relativePath) const {
+        QFile f(configDir() + "/" + relativePath);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     QString configDir() const { return home_.path() + "/orbel"; }
     bool waitForLog(const QString& text, int from = 0) {
@@ -52,6 +68,15 @@ private:
     QProcess process_;
     QString log_;
 };
+
+// The visible dialogs of ours (alerts), by X window id.
+inline QStringList visibleDialogs() {
+    QStringList dialogs;
+    const QString ids = run("xdotool", {"search", "--onlyvisible", "--name", "^Orbel$"});
+    for (const QString& id : ids.split('\n', Qt::SkipEmptyParts))
+        if (run("xprop", {"-id", id, "_NET_WM_WINDOW_TYPE"}).contains("_NET_WM_WINDOW_TYPE_DIALOG")) dialogs << id;
+    return dialogs;
+}
 
 // The resident memory of a process, in megabytes (0 when it is gone).
 inline qint64 residentMegabytes(qint64 pid) {

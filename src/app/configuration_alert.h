@@ -1,0 +1,20 @@
+#pragma once
+
+// Telling the user what loading the configuration had to do: a file that
+// could not be used (and where it was kept, and that the defaults are in
+// use), or a dial cut to six slots per level. GUI thread.
+
+#include <string>
+
+#include "config/config_manager.h"
+#include "platform/alerts.h"
+
+namespace orbel {
+
+// The alert for a notice about the file at `configPath`.
+platform::Alert configurationAlert(const ConfigManager::LoadNotice& notice, const std::string& configPath);
+
+// Shows the manager's notice, if any, once: the notice is cleared.
+void showConfigurationNotice(ConfigManager& manager);
+
+}  // namespace orbel

@@ -1,0 +1,100 @@
+// The real `orbel` and a user's hand-written configuration: a profile slot
+// switches away and back without losing the dial, and a file Orbel cannot
+// use is kept beside it and explained in an alert.
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QScreen>
+#include <gtest/gtest.h>
+
+#include "orbel_process.h"
+
+namespace orbel {
+namespace {
+
+using systemtest::Orbel;
+using systemtest::run;
+using systemtest::spin;
+using systemtest::spinUntil;
+using systemtest::xdotool;
+
+class ConfigSurvival : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ORBEL_REQUIRE_DISPLAY();
+        if (!QFile::exists(systemtest::kOrbel)) GTEST_SKIP() << "orbel is not built";
+    }
+    // Points at wedge 0 (straight up) of the dial at the screen's centre
+    // and clicks it.
+    static void clickTopWedge(Orbel& orbel) {
+        const int from = int(orbel.log().size());
+        xdotool({"mousemove", "960", "540"});
+        xdotool({"mousemove", "960", "410"});
+        ASSERT_TRUE(orbel.waitForLog("HoverUpdated slot=0", from));
+        xdotool({"click", "1"});
+    }
+};
+
+TEST_F(ConfigSurvival, AHandWrittenDialSurvivesSwitchingToAProfileAndBack) {
+    Orbel orbel(Orbel::Deferred{});
+    orbel.write("config.json", R"({"hotkey": "ctrl+opt+o", "showInTray": false, "menu": [
+        {"type": {"profileTarget": "Work"}, "title": "To Work"},
+        {"snippet": "mine one", "title": "Mine"}, {"snippet": "mine two", "title": "Also mine"}]})");
+    orbel.write("profiles/Work.json", R"({"hotkey": "ctrl+opt+o", "showInTray": false, "menu": [
+        {"type": {"profileTarget": "Default"}, "title": "Back"}, {"snippet": "work only", "title": "Work"}]})");
+    orbel.start();
+    ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible"));
+    clickTopWedge(orbel);
+    ASSERT_TRUE(spinUntil([&] { return orbel.read("config.json").contains("work only"); }));
+    EXPECT_TRUE(orbel.read("profiles/Default.json").contains("mine two"));
+    ASSERT_TRUE(orbel.waitForLog("HideMenuComplete"));
+
+    xdotool({"key", "ctrl+alt+o"});
+    ASSERT_TRUE(spinUntil([&] { return orbel.count("ShowMenuVisible") == 2; }));
+    clickTopWedge(orbel);
+    ASSERT_TRUE(spinUntil([&] { return orbel.read("config.json").contains("mine two"); }));
+    const QByteArray back = orbel.read("config.json");
+    EXPECT_TRUE(back.contains("mine one") && back.contains("\"profileTarget\" : \"Work\"")) << back.toStdString();
+
+    // Each line once, and no hint for a Logitech mouse that is not there.
+    spin(3500);
+    EXPECT_EQ(orbel.count("[orbel-hidpp] starting"), 1) << orbel.log().toStdString();
+    EXPECT_EQ(orbel.count("no Logitech devices"), 0);
+}
+
+TEST_F(ConfigSurvival, ABrokenFileIsKeptBesideItAndExplained) {
+    const QByteArray broken = R"({"hotkey": "ctrl+opt+o", "menu": [{"snippet": "x"}, {"teleport": "home"}]})";
+    Orbel orbel(broken);
+    QStringList dialogs;
+    ASSERT_TRUE(spinUntil([&] { return !(dialogs = systemtest::visibleDialogs()).isEmpty(); }, 10000));
+    // The original stays beside the defaults, byte for byte.
+    const QStringList kept = QDir(orbel.configDir()).entryList({"config.json.backup.*"}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(orbel.read(kept.front()), broken);
+    EXPECT_TRUE(orbel.read("config.json").contains("\"hotkey\" : \"opt+space\""));
+
+    // Pictures of the alerts (the defaults' hot key meets openbox's, so
+    // that one is up too) for a person to read, the dial closed first.
+    spin(500);
+    if (orbel.count("ShowMenuVisible") > orbel.count("HideMenuComplete")) {
+        xdotool({"key", "Escape"});
+        spin(500);
+    }
+    QDir().mkpath(ORBEL_BINARY_DIR "/test-artifacts/system");
+    dialogs = systemtest::visibleDialogs();
+    for (int i = 0; i < dialogs.size(); ++i) {
+        const QStringList geometry = run("xdotool", {"getwindowgeometry", "--shell", dialogs[i]}).split('\n');
+        auto value = [&](const QString& key) {
+            for (const QString& line : geometry)
+                if (line.startsWith(key + "=")) return line.section('=', 1).toInt();
+            return 0;
+        };
+        const QImage shot = QGuiApplication::primaryScreen()
+                                ->grabWindow(0, value("X"), value("Y"), value("WIDTH"), value("HEIGHT"))
+                                .toImage();
+        EXPECT_TRUE(shot.save(QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/system/broken-configuration-alert-%1.png").arg(i)));
+    }
+}
+
+}  // namespace
+}  // namespace orbel

@@ -10,7 +10,7 @@ std::string tr(const char* text) { return QCoreApplication::translate("Configura
 
 }  // namespace
 
-platform::Alert configurationAlert(const ConfigManager::LoadNotice& notice, const std::string& configPath) {
+platform::Alert configurationAlert(const ConfigManager::LoadNotice& notice) {
     using Kind = ConfigManager::LoadNotice::Kind;
     platform::Alert alert;
     alert.style = platform::AlertStyle::warning;
@@ -19,23 +19,24 @@ platform::Alert configurationAlert(const ConfigManager::LoadNotice& notice, cons
         kept = (notice.kind == Kind::unreadable ? tr("It was moved to ") : tr("The original file was kept as ")) +
                *notice.keptAt + ".";
     } else {
-        kept = tr("No copy of it could be made, so the file was left as it is.");
+        kept = notice.kind == Kind::cut ? tr("No copy of the original could be made.")
+                                        : tr("No copy of it could be made, so the file was left as it is.");
     }
     switch (notice.kind) {
     case Kind::unreadable:
         alert.title = tr("Orbel couldn't read its configuration");
-        alert.text = configPath + tr(" could not be read: ") + notice.reason + "\n\n" + kept + "\n\n" +
+        alert.text = notice.file + tr(" could not be read: ") + notice.reason + "\n\n" + kept + "\n\n" +
                      tr("Orbel is using the default dial.");
         break;
     case Kind::rejected:
         alert.title = tr("Orbel couldn't use its configuration");
-        alert.text = configPath + tr(" has an error:\n") + notice.reason + "\n\n" + kept + "\n\n" +
+        alert.text = notice.file + tr(" has an error:\n") + notice.reason + "\n\n" + kept + "\n\n" +
                      tr("Orbel is using the default dial. Correct the file and start Orbel again to use it.");
         break;
     case Kind::cut:
         alert.title = tr("Orbel shortened a dial to six slots");
-        alert.text = tr("A dial holds at most six slots, and ") + notice.reason + tr(" had more. ") +
-                     tr("Orbel uses the first six of each.") + "\n\n" + kept;
+        alert.text = tr("A dial holds at most six slots, and in ") + notice.file + " " + notice.reason +
+                     tr(" had more. Orbel uses the first six of each.") + "\n\n" + kept;
         break;
     }
     return alert;
@@ -45,7 +46,7 @@ void showConfigurationNotice(ConfigManager& manager) {
     const auto notice = manager.loadNotice();
     if (!notice) return;
     manager.clearLoadNotice();
-    platform::Alerts::shared().show(configurationAlert(*notice, manager.configPath()));
+    platform::Alerts::shared().show(configurationAlert(*notice));
 }
 
 }  // namespace orbel

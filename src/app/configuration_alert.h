@@ -11,8 +11,8 @@
 
 namespace orbel {
 
-// The alert for a notice about the file at `configPath`.
-platform::Alert configurationAlert(const ConfigManager::LoadNotice& notice, const std::string& configPath);
+// The alert for a notice.
+platform::Alert configurationAlert(const ConfigManager::LoadNotice& notice);
 
 // Shows the manager's notice, if any, once: the notice is cleared.
 void showConfigurationNotice(ConfigManager& manager);

@@ -95,8 +95,8 @@ std::string ConfigManager::rejectedCopyPath(const std::string& configPath, doubl
     return configPath + ".backup." + secondsText(secondsSince1970);
 }
 
-std::optional<std::string> ConfigManager::keepRejectedCopy(const QByteArray& bytes) const {
-    const std::string path = rejectedCopyPath(configPath_, platform::Clock::shared().secondsSince1970());
+std::optional<std::string> ConfigManager::keepCopy(const std::string& original, const QByteArray& bytes) {
+    const std::string path = rejectedCopyPath(original, platform::Clock::shared().secondsSince1970());
     QFile copy(QString::fromStdString(path));
     if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate)) return std::nullopt;
     const bool ok = copy.write(bytes) == bytes.size();
@@ -111,8 +111,8 @@ std::optional<std::string> ConfigManager::moveAsideUnreadable() const {
     return path;
 }
 
-void ConfigManager::notice(LoadNotice::Kind kind, std::string reason, std::optional<std::string> keptAt) {
-    loadNotice_ = LoadNotice{kind, std::move(reason), std::move(keptAt)};
+void ConfigManager::notice(LoadNotice notice) {
+    loadNotice_ = std::move(notice);
     Q_EMIT loadNoticeChanged();
 }
 
@@ -382,13 +382,23 @@ void ConfigManager::applyConfig(const AppConfig& config) {
 // MARK: profiles
 
 void ConfigManager::switchToProfile(const std::string& name) {
-    AppConfig loaded = normalise(profileStore().load(name));
+    const AppConfig stored = profileStore().load(name);
+    std::optional<LoadNotice> cut;
+    if (const auto levels = overfullLevels(stored); !levels.empty()) {
+        // The save below writes the profile cut: the original is kept first.
+        const std::string path = profileStore().url(name);
+        QFile file(QString::fromStdString(path));
+        const auto kept = file.open(QIODevice::ReadOnly) ? keepCopy(path, file.readAll()) : std::nullopt;
+        cut = LoadNotice{LoadNotice::Kind::cut, joined(levels, ", "), kept, path};
+    }
+    AppConfig loaded = normalise(stored);
     platform::KeyValueStore::shared().setString(kActiveProfileKey, name);
     QPointer<ConfigManager> self(this);
-    platform::MainQueue::shared().postAndWait([self, loaded = std::move(loaded)]() mutable {
+    platform::MainQueue::shared().postAndWait([self, loaded = std::move(loaded), cut = std::move(cut)]() mutable {
         if (!self) return;
         self->setConfig(std::move(loaded));
         self->save();
+        if (cut) self->notice(std::move(*cut));
     });
 }
 

@@ -75,6 +75,8 @@ public:
     void applyConfig(const AppConfig& config);
 
     // Profiles. These throw ProfileStoreError (and ProfileMutationError).
+    // A profile with a level of more than six slots is published cut and
+    // rewritten cut: its file is kept beside it first, and a notice says so.
     void switchToProfile(const std::string& name);
     // The switch the dial's profile slots make. While no profile is active
     // the live configuration may be stored nowhere but config.json, which
@@ -104,8 +106,10 @@ public:
         // the system's reason, or the levels that were cut.
         std::string reason;
         // The copy of the original file; nothing when none could be made
-        // (the file was then left as it was).
+        // (a file that is not used was then left as it was).
         std::optional<std::string> keptAt;
+        // The file concerned: config.json, or a profile switched to.
+        std::string file;
         bool operator==(const LoadNotice&) const = default;
     };
     const std::optional<LoadNotice>& loadNotice() const { return loadNotice_; }
@@ -130,9 +134,13 @@ private:
     void saveTo(SaveTarget target);
     // Keeps a rejected file beside it before anything may overwrite it.
     // Returns where, or nothing when no copy could be made.
-    std::optional<std::string> keepRejectedCopy(const QByteArray& bytes) const;
+    static std::optional<std::string> keepCopy(const std::string& path, const QByteArray& bytes);
+    std::optional<std::string> keepRejectedCopy(const QByteArray& bytes) const { return keepCopy(configPath_, bytes); }
     std::optional<std::string> moveAsideUnreadable() const;
-    void notice(LoadNotice::Kind kind, std::string reason, std::optional<std::string> keptAt);
+    void notice(LoadNotice notice);
+    void notice(LoadNotice::Kind kind, std::string reason, std::optional<std::string> keptAt) {
+        notice(LoadNotice{kind, std::move(reason), std::move(keptAt), configPath_});
+    }
 
     AppConfig config_;
     std::string configPath_;

@@ -49,22 +49,25 @@ TEST(ConfigurationAlert, SaysWhatWasWrongWhereTheFileIsAndWhatIsInUse) {
         std::string title;
         std::vector<std::string> says;
     } cases[] = {
-        {{Kind::rejected, "Unknown SlotType payload (at menu[1])", kept},
+        {{Kind::rejected, "Unknown SlotType payload (at menu[1])", kept, path},
          "Orbel couldn't use its configuration",
          {path, "Unknown SlotType payload (at menu[1])", "kept as " + kept, "default dial"}},
-        {{Kind::rejected, "Missing required field: slot.title", std::nullopt},
+        {{Kind::rejected, "Missing required field: slot.title", std::nullopt, path},
          "Orbel couldn't use its configuration",
          {"slot.title", "left as it is", "default dial"}},
-        {{Kind::unreadable, "Permission denied", kept},
+        {{Kind::unreadable, "Permission denied", kept, path},
          "Orbel couldn't read its configuration",
          {"Permission denied", "moved to " + kept, "default dial"}},
-        {{Kind::cut, "the main dial (8 slots)", kept},
+        {{Kind::cut, "the main dial (8 slots)", kept, path},
          "Orbel shortened a dial to six slots",
-         {"the main dial (8 slots) had more", "first six", "kept as " + kept}},
+         {"in " + path + " the main dial (8 slots) had more", "first six", "kept as " + kept}},
+        {{Kind::cut, "the group \"Tools\" (7 slots)", std::nullopt, "/p/Work.json"},
+         "Orbel shortened a dial to six slots",
+         {"/p/Work.json the group \"Tools\" (7 slots)", "No copy of the original"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.notice.reason);
-        const platform::Alert alert = configurationAlert(c.notice, path);
+        const platform::Alert alert = configurationAlert(c.notice);
         EXPECT_EQ(alert.title, c.title);
         EXPECT_EQ(alert.style, platform::AlertStyle::warning);
         for (const auto& text : c.says) EXPECT_NE(alert.text.find(text), std::string::npos) << alert.text;

@@ -45,6 +45,7 @@ TEST_F(ConfigLoadTest, AFileThatCannotBeUsedAsWrittenIsKeptAndExplained) {
         ASSERT_TRUE(notice);
         EXPECT_EQ(notice->kind, c.kind);
         EXPECT_NE(notice->reason.find(c.reason), std::string::npos) << notice->reason;
+        EXPECT_EQ(notice->file, configPath());
         EXPECT_EQ(notice->keptAt, keptPath());
         EXPECT_EQ(readFile(keptPath()), c.text);
         EXPECT_EQ(readFile(configPath()) != c.text, c.rewritten);
@@ -60,6 +61,17 @@ TEST_F(ConfigLoadTest, AFileThatCannotBeUsedAsWrittenIsKeptAndExplained) {
     ASSERT_TRUE(live().loadNotice());
     live().clearLoadNotice();
     EXPECT_FALSE(live().loadNotice());
+
+    // A profile switched to is rewritten cut: its original is kept too.
+    const std::string big = withSnippets(8, "b").encodeDocument();
+    writeFile(profilePath("Big"), big);
+    live().switchToProfile("Big");
+    live().flushSaves();
+    ASSERT_TRUE(live().loadNotice());
+    EXPECT_EQ(live().loadNotice()->file, profilePath("Big"));
+    EXPECT_EQ(readFile(profilePath("Big") + ".backup.1700000000.5"), big);
+    EXPECT_EQ(readFile(profilePath("Big")), withSnippets(6, "b").encodeDocument());
+    EXPECT_EQ(store().list(), std::vector<std::string>{"Big"});  // the copy is no profile
 }
 
 TEST_F(ConfigLoadTest, CorrectedValuesAreLoggedWithTheValueInUse) {

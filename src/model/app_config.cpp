@@ -117,6 +117,12 @@ std::optional<HoldBinding> lenientBinding(const Node& node, std::string_view key
     return json::attempt([&] { return HoldBinding::fromJson(*value); });
 }
 
+// Notes that the value under `key`, present and not null, could not be
+// used, and what is used instead.
+void noteUnused(const Node& node, std::string_view key, std::string used) {
+    if (node.hasValue(key)) json::CorrectionLog::note({node.pathWithKey(key), node[key].json().dump(), std::move(used)});
+}
+
 }  // namespace
 
 AppConfig AppConfig::fromJson(const Node& node) {
@@ -126,12 +132,18 @@ AppConfig AppConfig::fromJson(const Node& node) {
     if (auto r = node.optional("menuRadius")) c.menuRadius = r->asDouble();
     c.menuRadius = json::clampNoted(node.pathWithKey("menuRadius"), c.menuRadius, kMinRadius, kMaxRadius);
     if (auto a = node.optional("appearance")) {
-        c.appearance = json::attempt([&] { return AppearanceConfig::fromJson(*a); })
-                           .value_or(AppearanceConfig::defaultValue());
+        auto appearance = json::attempt([&] { return AppearanceConfig::fromJson(*a); });
+        if (!appearance) noteUnused(node, "appearance", "the default appearance");
+        c.appearance = appearance.value_or(AppearanceConfig::defaultValue());
     }
     if (auto t = node.optional("showInTray"); t && t->isBool()) c.showInTray = t->asBool();
+    else if (t) noteUnused(node, "showInTray", c.showInTray ? "true" : "false");
     c.musicHotkey = lenientShorthand(node, "musicHotkey");
-    if (auto i = node.optional("profileIcon")) c.profileIcon = json::attempt([&] { return SlotIcon::fromJson(*i); });
+    if (!c.musicHotkey) noteUnused(node, "musicHotkey", "none");
+    if (auto i = node.optional("profileIcon")) {
+        c.profileIcon = json::attempt([&] { return SlotIcon::fromJson(*i); });
+        if (!c.profileIcon) noteUnused(node, "profileIcon", "none");
+    }
 
     MenuGroup root;
     root.title = kMainMenuTitle;
@@ -150,6 +162,7 @@ AppConfig AppConfig::fromJson(const Node& node) {
             return out;
         });
         if (decoded) overrides = std::move(*decoded);
+        else noteUnused(node, "appOverrides", "no per-app settings");
     }
     for (auto& [bundleId, slots] : legacy) {
         AppOverride o;
@@ -159,15 +172,21 @@ AppConfig AppConfig::fromJson(const Node& node) {
     }
     for (auto& [bundleId, o] : overrides) c.appOverrides[bundleId] = std::move(o);
 
-    if (auto b = lenientBinding(node, "tapActivation")) {
-        c.activation = ActivationMode::tap(*b);
-    } else if (auto k = lenientShorthand(node, "hotkey")) {
-        c.activation = ActivationMode::tap(HoldBinding::keyCombination(*k));
-    } else if (auto h = lenientBinding(node, "holdActivation")) {
-        c.activation = ActivationMode::hold(*h);
-    }
+    const auto tap = lenientBinding(node, "tapActivation");
+    const auto hotkey = tap ? std::nullopt : lenientShorthand(node, "hotkey");
+    const auto hold = tap || hotkey ? std::nullopt : lenientBinding(node, "holdActivation");
+    if (tap) c.activation = ActivationMode::tap(*tap);
+    else if (hotkey) c.activation = ActivationMode::tap(HoldBinding::keyCombination(*hotkey));
+    else if (hold) c.activation = ActivationMode::hold(*hold);
+    const KeyCombination* chord = c.activation.binding.asKeyCombination();
+    const std::string activation = (chord ? chord->toJson() : c.activation.binding.toJson()).dump();
+    if (!tap) noteUnused(node, "tapActivation", activation);
+    if (!tap && !hotkey) noteUnused(node, "hotkey", activation);
+    if (!tap && !hotkey && !hold) noteUnused(node, "holdActivation", activation);
     if (auto k = lenientShorthand(node, "closeKey")) c.controls.closeMenuKey = *k;
+    else noteUnused(node, "closeKey", c.controls.closeMenuKey.toJson().dump());
     if (auto k = lenientShorthand(node, "goBackKey")) c.controls.goBackKey = *k;
+    else noteUnused(node, "goBackKey", c.controls.goBackKey.toJson().dump());
     return c;
 }
 

@@ -26,8 +26,8 @@ struct ControlsConfig {
 };
 
 struct AppConfig {
-    static constexpr double kMinRadius = 50;
-    static constexpr double kMaxRadius = 1000;
+    static constexpr double kMinRadius = kMinDialRadius;
+    static constexpr double kMaxRadius = kMaxDialRadius;
     static constexpr double kDefaultRadius = 200;
 
     std::int64_t version = 1;

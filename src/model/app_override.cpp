@@ -20,7 +20,11 @@ AppOverride AppOverride::fromJson(const Node& node) {
     if (auto n = node.optional("slots")) o.slots = slotsFromJson(*n);
     if (auto n = node.optional("menuTitle")) o.menuTitle = n->asString();
     if (auto n = node.optional("appearance")) o.appearance = AppearanceConfig::fromJson(*n);
-    if (auto n = node.optional("menuRadius")) o.menuRadius = n->asDouble();
+    if (auto n = node.optional("menuRadius")) {
+        o.menuRadius = n->asDouble();
+        // Kept as written; the dial uses it clamped, which is said here.
+        (void)json::clampNoted(node.pathWithKey("menuRadius"), *o.menuRadius, kMinDialRadius, kMaxDialRadius);
+    }
     if (auto n = node.optional("closeMenuKey")) o.closeMenuKey = KeyCombination::fromJson(*n);
     if (auto n = node.optional("goBackKey")) o.goBackKey = KeyCombination::fromJson(*n);
     return o;

@@ -31,5 +31,8 @@ struct AppOverride {
 };
 
 inline constexpr const char* kDefaultAppMenuTitle = "App Menu";
+// The range of the dial's radius; an override's is clamped into it when applied.
+inline constexpr double kMinDialRadius = 50;
+inline constexpr double kMaxDialRadius = 1000;
 
 }  // namespace orbel

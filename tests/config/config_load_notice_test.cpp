@@ -75,10 +75,11 @@ TEST_F(ConfigLoadTest, AFileThatCannotBeUsedAsWrittenIsKeptAndExplained) {
 }
 
 TEST_F(ConfigLoadTest, CorrectedValuesAreLoggedWithTheValueInUse) {
-    writeFile(configPath(), R"({"menuRadius": 20, "appearance": {"mode": "darkk", "backdropOpacity": 3},
+    writeFile(configPath(), R"({"hotkey": "ctrl+banana", "menuRadius": 20, "appearance": {"mode": "darkk", "backdropOpacity": 3},
         "menu": [{"dynamic": {"producer": {"language": "shell", "source": "date"},
                               "refresh": {"kind": "interval", "seconds": 1}}, "title": "Clock"},
-                 {"keystroke": [{"wait": {"milliseconds": 0}}], "title": "Wait"}]})");
+                 {"keystroke": [{"wait": {"milliseconds": 0}}], "title": "Wait"}],
+        "appOverrides": {"big.app": {"menuRadius": 5000}}})");
     fakes::LogCapture logs;
     const auto manager = make();
     EXPECT_EQ(manager->config().menuRadius, AppConfig::kMinRadius);
@@ -91,6 +92,8 @@ TEST_F(ConfigLoadTest, CorrectedValuesAreLoggedWithTheValueInUse) {
         "[orbel-config] config.json: appearance.backdropOpacity 3 is not allowed; using 1",
         "[orbel-config] config.json: menu[0].dynamic.refresh.seconds 1 is not allowed; using 5",
         "[orbel-config] config.json: menu[1].keystroke[0].wait.milliseconds 0 is not allowed; using 1",
+        "[orbel-config] config.json: appOverrides.big.app.menuRadius 5000 is not allowed; using 1000",
+        "[orbel-config] config.json: hotkey \"ctrl+banana\" is not allowed; using \"opt+space\"",
     };
     EXPECT_EQ(lines, expected);
     EXPECT_FALSE(manager->loadNotice());  // used, not rejected: the file stays as written

@@ -52,18 +52,12 @@ TEST(ConfigurationAlert, SaysWhatWasWrongWhereTheFileIsAndWhatIsInUse) {
         {{Kind::rejected, "Unknown SlotType payload (at menu[1])", kept, path},
          "Orbel couldn't use its configuration",
          {path, "Unknown SlotType payload (at menu[1])", "kept as " + kept, "default dial"}},
-        {{Kind::rejected, "Missing required field: slot.title", std::nullopt, path},
-         "Orbel couldn't use its configuration",
-         {"slot.title", "left as it is", "default dial"}},
         {{Kind::unreadable, "Permission denied", kept, path},
          "Orbel couldn't read its configuration",
          {"Permission denied", "moved to " + kept, "default dial"}},
-        {{Kind::cut, "the main dial (8 slots)", kept, path},
-         "Orbel shortened a dial to six slots",
-         {"in " + path + " the main dial (8 slots) had more", "first six", "kept as " + kept}},
         {{Kind::cut, "the group \"Tools\" (7 slots)", std::nullopt, "/p/Work.json"},
          "Orbel shortened a dial to six slots",
-         {"/p/Work.json the group \"Tools\" (7 slots)", "No copy of the original"}},
+         {"in /p/Work.json the group \"Tools\" (7 slots) had more", "first six", "No copy of the original"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.notice.reason);

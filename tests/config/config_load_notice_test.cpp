@@ -123,14 +123,6 @@ TEST_F(ConfigLoadTest, TheDialsProfileSwitchKeepsTheLiveConfigurationAsDefault) 
     live().switchToProfileKeepingLive("Work");
     EXPECT_EQ(live().activeProfile(), "Work");
     EXPECT_EQ(store().list(), std::vector<std::string>{"Work"});
-
-    // Asked for "Default" while none is stored and none active: the live
-    // configuration becomes it.
-    defaults.remove(ConfigManager::kActiveProfileKey);
-    live().setConfig(withSnippets(1, "solo"));
-    live().switchToProfileKeepingLive("Default");
-    EXPECT_EQ(live().activeProfile(), "Default");
-    EXPECT_EQ(firstSnippet(store().load("Default")), "solo0");
 }
 
 }  // namespace

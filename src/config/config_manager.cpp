@@ -190,12 +190,6 @@ void ConfigManager::load() {
     }
 
     AppConfig normalised = normalise(*decoded);
-    bool changed = normalised.rootGroup.slots.size() != decoded->rootGroup.slots.size();
-    const auto before = decoded->appMenus();
-    for (const auto& [bundleId, group] : normalised.appMenus()) {
-        auto it = before.find(bundleId);
-        if (it == before.end() || it->second.slots.size() != group.slots.size()) changed = true;
-    }
 
     if (const auto errors = validate(normalised); !errors.empty()) {
         setConfig(AppConfig::defaultConfig());
@@ -205,12 +199,12 @@ void ConfigManager::load() {
         return;
     }
     setConfig(std::move(normalised));
-    // Slots beyond the sixth are dropped by the next save (at once when a
-    // top level was cut): the original is kept first, and when that is
-    // impossible the file is left as it is for now.
+    // A level cut to six slots (nested ones too) is written cut at once,
+    // so that the next start neither cuts nor tells again; the original is
+    // kept first, and when that is impossible the file is left as it is.
     if (const auto cut = overfullLevels(*decoded); !cut.empty()) {
         const auto kept = keepRejectedCopy(bytes);
-        if (changed && kept) save();  // the user's own configuration, cut: mirrored like any save
+        if (kept) save();  // the user's own configuration, cut: mirrored like any save
         notice(LoadNotice::Kind::cut, joined(cut, ", "), kept);
     }
 }

@@ -1,0 +1,274 @@
+#include "ui/accent_swatch_picker.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+
+
+namespace orbel {
+namespace {
+
+QColor colorOf(const Rgb& rgb) { return QColor::fromRgbF(float(rgb.r), float(rgb.g), float(rgb.b)); }
+
+QColor withAlpha(QColor color, double alpha) {
+    color.setAlphaF(float(alpha * color.alphaF()));
+    return color;
+}
+
+QPainterPath rounded(const QRectF& box, double radius) {
+    QPainterPath path;
+    path.addRoundedRect(box, radius, radius);
+    return path;
+}
+
+// A bold checkmark `size` wide centred on `box`, with a faint shadow so that
+// a white one shows on white.
+void paintCheckmark(QPainter& p, const QRectF& box, double size, bool shadow, const QColor& color = Qt::white) {
+    const QPointF c = box.center();
+    const double s = size / 2;
+    const QPolygonF tick{c + QPointF(-0.8 * s, 0.05 * s), c + QPointF(-0.25 * s, 0.6 * s),
+                         c + QPointF(0.8 * s, -0.55 * s)};
+    const double width = std::max(1.6, size / 6);
+    p.setBrush(Qt::NoBrush);
+    if (shadow) {
+        p.setPen(QPen(QColor(0, 0, 0, 84), width + 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawPolyline(tick);
+    }
+    p.setPen(QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(tick);
+}
+
+QFont monospaced(const QFont& base) {
+    QFont f(QStringLiteral("monospace"));
+    f.setStyleHint(QFont::Monospace);
+    f.setPointSizeF(base.pointSizeF());
+    return f;
+}
+
+// One preset cell of the grid.
+class PresetCell : public QAbstractButton {
+public:
+    PresetCell(std::string_view preset, const AccentSwatchModel& model, QWidget* parent)
+        : QAbstractButton(parent), preset_(preset), model_(model) {
+        setToolTip(QString::fromUtf8(preset.data(), qsizetype(preset.size())));
+        setAccessibleName(toolTip());
+        setCursor(Qt::PointingHandCursor);
+        setFixedSize(28, 28);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QColor ink = palette().color(QPalette::WindowText);
+        const auto rgb = parseHexColor(preset_);
+        const bool selected = model_.isSelected(preset_);
+        const double width = selected ? 2 : 0.5;
+        const QRectF box = QRectF(rect()).adjusted(width / 2, width / 2, -width / 2, -width / 2);
+        p.fillPath(rounded(QRectF(rect()), 5), rgb ? colorOf(*rgb) : QColor(Qt::gray));
+        p.setPen(QPen(selected ? ink : withAlpha(ink, 0.25), width));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(rounded(box, 5 - width / 2));
+        if (selected) paintCheckmark(p, QRectF(rect()), 11, true);
+    }
+
+private:
+    std::string_view preset_;
+    const AccentSwatchModel& model_;
+};
+
+// The "Use System Accent" row.
+class SystemRow : public QAbstractButton {
+public:
+    SystemRow(const AccentSwatchModel& model, QWidget* parent) : QAbstractButton(parent), model_(model) {
+        setText(tr("Use System Accent"));
+        setCursor(Qt::PointingHandCursor);
+    }
+    QSize sizeHint() const override {
+        return {16 + 8 + fontMetrics().horizontalAdvance(text()), std::max(16, fontMetrics().height())};
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QColor ink = palette().color(QPalette::WindowText);
+        const QRectF square(0, (height() - 16) / 2.0, 16, 16);
+        p.fillPath(rounded(square, 4), ink);
+        // On the label colour: the window colour stands out in light and dark.
+        if (!model_.accentHex()) paintCheckmark(p, square, 9, false, palette().color(QPalette::Window));
+        p.setPen(ink);
+        p.drawText(QRectF(24, 0, width() - 24, height()), Qt::AlignLeft | Qt::AlignVCenter, text());
+    }
+
+private:
+    const AccentSwatchModel& model_;
+};
+
+QFrame* divider(QWidget* parent) {
+    auto* line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    line->setForegroundRole(QPalette::Mid);
+    return line;
+}
+
+}  // namespace
+
+AccentSwatchPicker::AccentSwatchPicker(std::optional<std::string> accentHex, QWidget* parent)
+    : QAbstractButton(parent), model_(std::move(accentHex)) {
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
+    setAccessibleName(tr("Colour"));
+    connect(this, &QAbstractButton::clicked, this, &AccentSwatchPicker::togglePopover);
+}
+
+AccentSwatchPicker::~AccentSwatchPicker() { delete popover_; }
+
+void AccentSwatchPicker::setAccentHex(std::optional<std::string> hex) {
+    model_.setAccentHex(std::move(hex));
+    update();
+    if (popover_) popover_->refresh();
+}
+
+void AccentSwatchPicker::togglePopover() {
+    model_.togglePopover();
+    if (!popover_) popover_ = new AccentSwatchPopover(*this);
+    popover_->refresh();
+    if (!model_.isOpen()) {
+        popover_->hide();
+        return;
+    }
+    popover_->adjustSize();
+    // Under the swatch, centred on it, kept on the screen.
+    const QPoint below = mapToGlobal(QPoint(width() / 2, height() + 4));
+    QRect frame(QPoint(below.x() - popover_->width() / 2, below.y()), popover_->size());
+    if (const auto* s = screen()) {
+        const QRect area = s->availableGeometry();
+        if (frame.bottom() > area.bottom()) frame.moveBottom(mapToGlobal(QPoint(0, -4)).y());
+        frame.moveLeft(std::clamp(frame.left(), area.left(), std::max(area.left(), area.right() - frame.width())));
+    }
+    popover_->move(frame.topLeft());
+    popover_->show();
+    popover_->hexField()->setFocus();
+}
+
+void AccentSwatchPicker::afterAction(bool changed) {
+    update();
+    if (popover_) {
+        popover_->refresh();
+        if (!model_.isOpen()) popover_->hide();
+    }
+    if (changed) Q_EMIT accentHexChanged();
+}
+
+void AccentSwatchPicker::mousePressEvent(QMouseEvent* event) {
+    if (popoverJustClosed_) {
+        event->accept();
+        return;
+    }
+    QAbstractButton::mousePressEvent(event);
+}
+
+void AccentSwatchPicker::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink = palette().color(QPalette::WindowText);
+    const auto rgb = model_.currentColor();
+    const QRectF swatch = QRectF(0, 0, 28, 18).translated((width() - 28) / 2.0, (height() - 18) / 2.0);
+    p.fillPath(rounded(swatch, 5), rgb ? colorOf(*rgb) : ink);
+    p.setPen(QPen(withAlpha(ink, hasFocus() ? 0.8 : 0.35), 0.5));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(rounded(swatch.adjusted(0.25, 0.25, -0.25, -0.25), 4.75));
+}
+
+AccentSwatchPopover::AccentSwatchPopover(AccentSwatchPicker& picker)
+    : QFrame(nullptr, Qt::Popup), picker_(picker) {
+    setFrameShape(QFrame::StyledPanel);
+    setAttribute(Qt::WA_WindowPropagation);
+    setFixedWidth(240);
+    auto& model = picker_.model_;
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(14, 14, 14, 14);
+    column->setSpacing(12);
+
+    auto* system = new SystemRow(model, this);
+    connect(system, &QAbstractButton::clicked, this, [this] {
+        const bool changed = picker_.model_.accentHex().has_value();
+        picker_.model_.useSystemAccent();
+        picker_.afterAction(changed);
+    });
+    column->addWidget(system);
+    column->addWidget(divider(this));
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(8);
+    int index = 0;
+    for (std::string_view preset : AccentSwatchModel::presets()) {
+        auto* cell = new PresetCell(preset, model, this);
+        connect(cell, &QAbstractButton::clicked, this, [this, preset] {
+            const bool changed = picker_.model_.accentHex() != std::string(preset);
+            picker_.model_.selectSwatch(preset);
+            picker_.afterAction(changed);
+        });
+        grid->addWidget(cell, index / 6, index % 6);
+        ++index;
+    }
+    auto* gridRow = new QHBoxLayout;
+    gridRow->addStretch();
+    gridRow->addLayout(grid);
+    gridRow->addStretch();
+    column->addLayout(gridRow);
+    column->addWidget(divider(this));
+
+    auto* hexRow = new QHBoxLayout;
+    hexRow->setSpacing(6);
+    auto* hash = new QLabel(QStringLiteral("#"), this);
+    hash->setFont(monospaced(font()));
+    hash->setForegroundRole(QPalette::PlaceholderText);
+    hexField_ = new QLineEdit(this);
+    hexField_->setPlaceholderText(QStringLiteral("RRGGBB"));
+    hexField_->setFont(monospaced(font()));
+    hexField_->setFixedWidth(100);
+    hexField_->setAccessibleName(tr("Hex colour"));
+    auto* set = new QPushButton(tr("Set"), this);
+    set->setAutoDefault(false);
+    auto apply = [this] {
+        auto& m = picker_.model_;
+        m.setHexInput(hexField_->text().toStdString());
+        const auto before = m.accentHex();
+        if (!m.applyHexInput()) return;  // refused: stays open, keeps the text
+        picker_.afterAction(before != m.accentHex());
+    };
+    connect(hexField_, &QLineEdit::returnPressed, this, apply);
+    connect(set, &QPushButton::clicked, this, apply);
+    hexRow->addWidget(hash);
+    hexRow->addWidget(hexField_);
+    hexRow->addWidget(set);
+    hexRow->addStretch();
+    column->addLayout(hexRow);
+}
+
+void AccentSwatchPopover::refresh() {
+    hexField_->setText(QString::fromStdString(picker_.model_.hexInput()));
+    update();
+    for (auto* child : findChildren<QAbstractButton*>()) child->update();
+}
+
+void AccentSwatchPopover::hideEvent(QHideEvent* event) {
+    picker_.model_.dismiss();
+    picker_.popoverJustClosed_ = true;
+    QTimer::singleShot(0, &picker_, [picker = &picker_] { picker->popoverJustClosed_ = false; });
+    QFrame::hideEvent(event);
+}
+
+}  // namespace orbel

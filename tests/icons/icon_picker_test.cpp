@@ -1,0 +1,180 @@
+#include <QApplication>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "fakes/fake_icon_platform.h"
+#include "icons/icon_catalog.h"
+#include "icons/icon_picker_model.h"
+#include "icons/icon_picker_view.h"
+#include "support/widget_pictures.h"
+#include "ui/search_field.h"
+
+namespace orbel {
+namespace {
+
+const IconPack kSf{"sf"}, kBig{"big"};
+
+IconCatalogEntry glyph(std::string name, std::vector<std::string> keywords = {}) {
+    return {std::move(name), std::nullopt, "<circle cx='12' cy='12' r='9' fill='currentColor'/>", 24.0, 24.0,
+            std::move(keywords)};
+}
+
+// A pack of 7,000 glyphs "glyph-0" to "glyph-6999", every hundredth also
+// known as "star".
+std::shared_ptr<const IconPackIndex> bigPack() {
+    std::vector<IconCatalogEntry> entries;
+    for (int i = 0; i < 7000; ++i)
+        entries.push_back(glyph("glyph-" + std::to_string(i), i % 100 == 0 ? std::vector<std::string>{"Star"}
+                                                                            : std::vector<std::string>{}));
+    return std::make_shared<const IconPackIndex>(kBig, std::move(entries));
+}
+
+std::unique_ptr<IconPickerModel> makeModel(SlotIcon icon = SlotIcon::automatic(), int* loads = nullptr) {
+    static const auto big = bigPack();
+    static const auto sf = std::make_shared<const IconPackIndex>(kSf, IconCatalog::sfSymbolEntries());
+    auto loader = [loads](const IconPack& pack, std::function<void(IconPickerModel::Index)> done) {
+        if (loads) ++*loads;
+        if (pack == kBig) done(big);
+        else if (pack == kSf) done(sf);
+        else done(std::make_shared<const IconPackIndex>(pack, std::vector<IconCatalogEntry>{}));
+    };
+    auto name = [](const IconPack& pack) { return pack == kBig ? std::string("Big Pack") : pack.displayName(); };
+    return std::make_unique<IconPickerModel>(std::move(icon), std::vector<IconPack>{kSf, kBig}, loader, name);
+}
+
+TEST(IconPackIndex, SearchFollowsTheCatalogueRule) {
+    const IconPackIndex index(kBig, {glyph("Arrow-Up", {"direction"}), glyph("house", {"Home"}), glyph("ÉCLAIR")});
+    const std::vector<std::pair<std::string, std::vector<std::uint32_t>>> table{
+        {"", {0, 1, 2}},   {" \t", {0, 1, 2}}, {" ARROW\t", {0}}, {"home", {1}},
+        {"o", {0, 1}},     {"éclair", {2}},   {"up\n", {}},     {"arrow-uphouse", {}},
+    };
+    for (const auto& [query, expected] : table) EXPECT_EQ(index.search(query), expected) << query;
+}
+
+TEST(IconPickerModel, SearchChipsAndAll) {
+    int loads = 0;
+    auto model = makeModel(SlotIcon::symbolPack(kBig, "glyph-7"), &loads);
+    EXPECT_EQ(model->selectedPack(), kSf);
+    model->restorePackOnAppear();
+    EXPECT_EQ(model->selectedPack(), kBig);
+    model->setSearch("glyph-12");
+    EXPECT_EQ(model->results().size(), 111u) << "glyph-12, glyph-120..129, glyph-1200..1299";
+    model->setSearchesAllPacks(true);
+    EXPECT_EQ(model->search(), "glyph-12") << "the toggle keeps the text";
+    model->setSearch("star");
+    const auto symbols = IconPackIndex(kSf, IconCatalog::sfSymbolEntries()).search("star").size();
+    ASSERT_EQ(model->results().size(), symbols + 70) << "the symbols first, then the pack's";
+    EXPECT_EQ(model->results().front().id(), "sf:star.fill");
+    EXPECT_EQ(model->results()[symbols].id(), "big:glyph-0");
+    model->selectPack(kSf);
+    EXPECT_EQ(model->search(), "") << "another pack empties the search";
+    EXPECT_EQ(loads, 2) << "each pack read once";
+
+    model->setSearchesAllPacks(false);
+    model->setSearch("no such icon");
+    EXPECT_EQ(model->emptyText().first, "No matches.");
+    model->selectPack(IconPack{"lucide"});
+    EXPECT_EQ(model->emptyText(), (std::pair<std::string, std::string>{
+                                      "Lucide isn't installed.",
+                                      "Drop the font + catalog into Resources/IconPacks/lucide/ and rebuild."}));
+}
+
+TEST(IconPickerModel, DraftEditsAndDescriptions) {
+    auto model = makeModel(SlotIcon::symbolPack(kBig, "glyph-7"));
+    EXPECT_EQ(model->selectionDescription(), "Big Pack · glyph-7");
+    model->setTint("#FF7A59");
+    EXPECT_EQ(model->draft(), SlotIcon::monogram("", "#FF7A59")) << "a colour makes a monogram";
+    model->setMonogram("ABCD");
+    EXPECT_EQ(model->draft(), SlotIcon::monogram("ABC", "#FF7A59"));
+    model->setMonogram("a👍🏽bc");
+    EXPECT_EQ(model->monogram(), "a👍🏽b") << "one character of several code points";
+    model->setTint(std::nullopt);
+    EXPECT_EQ(model->draft(), SlotIcon::monogram("a👍🏽b"));
+    EXPECT_EQ(model->selectionDescription(), "Text: a👍🏽b");
+    model->resetToDefault();
+    EXPECT_EQ(model->selectionDescription(), "Default for this slot type");
+
+    // Drops: local files only, the last one wins; a web address is refused.
+    const QUrl web("https://example.com/logo.png");
+    EXPECT_FALSE(IconPickerModel::acceptsDrop({web}));
+    EXPECT_FALSE(model->dropUrls({web}));
+    EXPECT_TRUE(model->draft().isAuto());
+    EXPECT_TRUE(model->dropUrls({QUrl::fromLocalFile("/tmp/a.png"), web, QUrl::fromLocalFile("/tmp/notes.txt")}));
+    EXPECT_EQ(model->draft(), SlotIcon::customImage("/tmp/notes.txt"));
+    EXPECT_EQ(model->selectionDescription(), "notes.txt");
+}
+
+class IconPickerViewTest : public ::testing::Test {
+public:
+    fakes::FakeBundle bundle;
+    fakes::FakeFonts fonts;
+    fakes::FakeSymbols symbols{{"questionmark", "questionmark.circle", "star.fill"}};
+    IconCatalog catalog{bundle, fonts, symbols};
+};
+
+TEST_F(IconPickerViewTest, FiltersSevenThousandGlyphsAsYouTypeAndReturnsTheChoice) {
+    IconPickerView view(makeModel(SlotIcon::symbolPack(kBig, "glyph-7")), catalog);
+    QSignalSpy chosen(&view, &IconPickerView::iconChosen);
+    view.open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    EXPECT_EQ(view.grid()->model()->rowCount(), 875) << "7,000 glyphs in rows of eight";
+
+    QTest::keyClicks(view.searchField()->lineEdit(), "glyph-12");
+    EXPECT_EQ(view.model().results().size(), 111u);
+    EXPECT_EQ(view.grid()->model()->rowCount(), 14);
+    QTest::keyClick(view.searchField()->lineEdit(), Qt::Key_3);
+    ASSERT_EQ(view.model().results().size(), 11u);  // glyph-123, glyph-1230..1239
+
+    const QModelIndex second = view.grid()->model()->index(0, 1);
+    QTest::mouseClick(view.grid()->viewport(), Qt::LeftButton, {}, view.grid()->visualRect(second).center());
+    EXPECT_EQ(view.model().draft(), SlotIcon::symbolPack(kBig, "glyph-1230"));
+    view.apply();
+    ASSERT_EQ(chosen.size(), 1);
+    EXPECT_EQ(chosen[0][0].value<SlotIcon>(), SlotIcon::symbolPack(kBig, "glyph-1230"));
+    EXPECT_FALSE(view.isVisible());
+}
+
+TEST_F(IconPickerViewTest, DropZoneRefusesWebAddresses) {
+    IconPickerView view(makeModel(), catalog);
+    view.model().setMode(IconPickerMode::file);
+    view.show();
+    auto drop = [&](const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        const QPoint at = view.dropZone()->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view.dropZone(), &enter);
+        if (!enter.isAccepted()) return false;
+        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view.dropZone(), &dropped);
+        return dropped.isAccepted();
+    };
+    EXPECT_FALSE(drop({QUrl("https://example.com/logo.png")}));
+    EXPECT_TRUE(view.model().draft().isAuto());
+    EXPECT_TRUE(drop({QUrl::fromLocalFile(QStringLiteral(ORBEL_SOURCE_DIR "/resources/desktop/com.quandelvix.orbel.svg"))}));
+    EXPECT_EQ(view.model().selectionDescription(), "com.quandelvix.orbel.svg");
+    testing::savePictures(view, "icons", "icon-picker-file");
+}
+
+// The shipped packs through the real catalogue, for a person to look at.
+TEST(IconPickerPictures, ShippedPacks) {
+    IconCatalog catalog(platform::Bundle::shared(), platform::Fonts::shared(), platform::Symbols::shared());
+    catalog.bootstrap();
+    auto model = IconPickerModel::withCatalog(SlotIcon::symbolPack(IconPack{"mdi"}, "home"), catalog);
+    IconPickerView view(std::move(model), catalog);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !view.model().isLoading() && !view.model().results().empty(); }, 20000));
+    view.searchField()->setText(QStringLiteral("ho"));
+    testing::savePictures(view, "icons", "icon-picker-mdi");
+    view.model().setMode(IconPickerMode::text);
+    view.model().setMonogram("PS");
+    view.model().setTint("#FF7A59");
+    testing::savePictures(view, "icons", "icon-picker-text");
+}
+
+}  // namespace
+}  // namespace orbel

@@ -1,0 +1,56 @@
+#pragma once
+
+// Pictures of widgets for a person to look at: each widget is saved in the
+// light palette, in a dark one and at a device pixel ratio of 2, under the
+// build tree's test-artifacts/<folder>/.
+
+#include <QDir>
+#include <QPalette>
+#include <QPixmap>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+namespace orbel::testing {
+
+// A dark palette like the ones dark desktop themes give Qt.
+inline QPalette darkPalette() {
+    QPalette p;
+    const QColor window(0x2B, 0x2B, 0x2E), base(0x1E, 0x1E, 0x20), text(0xEC, 0xEC, 0xEE);
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, window);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, QColor(0x3A, 0x3A, 0x3E));
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::PlaceholderText, QColor(0x8E, 0x8E, 0x93));
+    p.setColor(QPalette::Highlight, QColor(0x2D, 0x7D, 0xF6));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Mid, QColor(0x55, 0x55, 0x5A));
+    p.setColor(QPalette::Light, QColor(0x4A, 0x4A, 0x4F));
+    p.setColor(QPalette::Dark, QColor(0x18, 0x18, 0x1A));
+    p.setColor(QPalette::ToolTipBase, base);
+    p.setColor(QPalette::ToolTipText, text);
+    return p;
+}
+
+// Saves `widget` as <name>-light, <name>-dpr2 and <name>-dark.
+inline void savePictures(QWidget& widget, const QString& folder, const QString& name) {
+    const QString dir = QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/") + folder;
+    QDir().mkpath(dir);
+    auto shoot = [&](const QString& suffix, double ratio) {
+        QPixmap picture(widget.size() * ratio);
+        picture.setDevicePixelRatio(ratio);
+        picture.fill(widget.palette().color(QPalette::Window));
+        widget.render(&picture);
+        EXPECT_TRUE(picture.save(dir + "/" + name + "-" + suffix + ".png")) << name.toStdString();
+    };
+    const QPalette light = widget.palette();
+    shoot("light", 1);
+    shoot("dpr2", 2);
+    widget.setPalette(darkPalette());
+    shoot("dark", 1);
+    widget.setPalette(light);
+}
+
+}  // namespace orbel::testing

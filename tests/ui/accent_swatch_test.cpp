@@ -1,0 +1,112 @@
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "support/widget_pictures.h"
+#include "ui/accent_swatch_model.h"
+#include "ui/accent_swatch_picker.h"
+
+namespace orbel {
+namespace {
+
+using Stored = std::optional<std::string>;
+
+TEST(AccentSwatchModel, TypedColoursAreStoredAsHashAndSixUpperCaseDigitsOrRefused) {
+    const std::vector<std::pair<std::string, Stored>> table{
+        {"ff7a59", "#FF7A59"},
+        {" 2d9cdb ", "#2D9CDB"},
+        {"\t#abcdef\t", "#ABCDEF"},
+        {"#FF7A59", "#FF7A59"},
+        {"ff7a59\n", "#FF7A59"},  // no line break reaches the configuration
+        {"\n ff7a59", "#FF7A59"},
+        {"fff", std::nullopt},
+        {"ff7a5980", std::nullopt},
+        {"gg0000", std::nullopt},
+        {"##12", std::nullopt},
+        {"##ff7a59", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [typed, stored] : table) {
+        AccentSwatchModel model("#123456");
+        model.togglePopover();
+        model.setHexInput(typed);
+        EXPECT_EQ(model.applyHexInput(), stored.has_value()) << typed;
+        EXPECT_EQ(model.accentHex(), stored.value_or("#123456")) << typed;
+        EXPECT_EQ(model.isOpen(), !stored) << typed;
+        EXPECT_EQ(model.hexInput(), stored.value_or(typed)) << "a refused text stays in the field: " << typed;
+    }
+}
+
+TEST(AccentSwatchModel, PresetsSystemAccentAndStoredValues) {
+    AccentSwatchModel model;
+    model.setHexInput("ff7a59");
+    model.applyHexInput();
+    EXPECT_TRUE(model.isSelected("#FF7A59"));
+    model.selectSwatch("#FFFFFF");
+    EXPECT_EQ(model.accentHex(), "#FFFFFF");
+    EXPECT_EQ(model.hexInput(), "#FFFFFF");
+
+    model.togglePopover();
+    model.useSystemAccent();
+    EXPECT_EQ(model.accentHex(), std::nullopt);
+    EXPECT_EQ(model.hexInput(), "");
+    EXPECT_FALSE(model.isOpen());
+
+    // Hand-edited values: drawn when readable, never a preset without "#".
+    model.setAccentHex("ff7a59");
+    EXPECT_TRUE(model.currentColor());
+    EXPECT_FALSE(model.isSelected("#FF7A59"));
+    model.setAccentHex("blue");
+    EXPECT_FALSE(model.currentColor());
+    model.togglePopover();
+    EXPECT_EQ(model.hexInput(), "blue") << "opening reloads the field unchanged";
+    model.setHexInput("typed, never applied");
+    model.togglePopover();
+    model.togglePopover();
+    EXPECT_EQ(model.hexInput(), "blue");
+}
+
+class AccentSwatchPickerTest : public ::testing::Test {
+public:
+    AccentSwatchPickerTest() {
+        picker.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&picker));
+    }
+    AccentSwatchPicker picker{std::string("#27AE60")};
+};
+
+TEST_F(AccentSwatchPickerTest, PopoverAppliesTypedHexAndStaysOpenOnNonsense) {
+    QSignalSpy changed(&picker, &AccentSwatchPicker::accentHexChanged);
+    QTest::mouseClick(&picker, Qt::LeftButton);
+    ASSERT_TRUE(picker.popover() && picker.popover()->isVisible());
+    EXPECT_TRUE(picker.popover()->windowFlags().testFlag(Qt::Popup));
+    QLineEdit* field = picker.popover()->hexField();
+    EXPECT_EQ(field->text(), "#27AE60");
+
+    field->clear();
+    QTest::keyClicks(field, "##12");
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_TRUE(picker.popover()->isVisible());
+    EXPECT_EQ(field->text(), "##12");
+    EXPECT_EQ(changed.size(), 0);
+
+    field->clear();
+    QTest::keyClicks(field, "ff7a59");
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_FALSE(picker.popover()->isVisible());
+    EXPECT_FALSE(picker.isPopoverOpen());
+    EXPECT_EQ(picker.accentHex(), "#FF7A59");
+    EXPECT_EQ(changed.size(), 1);
+
+    QTest::mouseClick(&picker, Qt::LeftButton);
+    EXPECT_EQ(picker.popover()->hexField()->text(), "#FF7A59");
+    testing::savePictures(*picker.popover(), "ui", "accent-swatch-popover");
+    picker.setAccentHex(std::nullopt);
+    testing::savePictures(*picker.popover(), "ui", "accent-swatch-popover-system");
+    picker.popover()->hide();  // the system dismisses it
+    EXPECT_FALSE(picker.isPopoverOpen());
+}
+
+}  // namespace
+}  // namespace orbel

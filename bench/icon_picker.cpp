@@ -34,6 +34,7 @@ QApplication& app() {
 }
 
 IconCatalog& catalog() {
+    app();  // fonts need the application
     static auto* c = [] {
         auto* made = new IconCatalog(platform::Bundle::shared(), platform::Fonts::shared(), platform::Symbols::shared());
         made->bootstrap();

@@ -146,6 +146,70 @@ protected:
     }
 };
 
+// The mode selector: segments side by side in one rounded outline.
+class SegmentBox : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QColor ink = palette().color(QPalette::WindowText);
+        p.setPen(QPen(withAlpha(ink, 0.18), 1));
+        p.setBrush(withAlpha(ink, 0.04));
+        p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 7, 7);
+    }
+};
+
+class Segment : public QAbstractButton {
+public:
+    Segment(const QString& title, QWidget* parent) : QAbstractButton(parent) {
+        setText(title);
+        setCheckable(true);
+        setCursor(Qt::PointingHandCursor);
+        setFocusPolicy(Qt::TabFocus);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    }
+    QSize sizeHint() const override {
+        return {std::max(90, fontMetrics().horizontalAdvance(text()) + 28), fontMetrics().height() + 10};
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QColor ink = palette().color(QPalette::WindowText);
+        if (isChecked()) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(withAlpha(ink, 0.14));
+            p.drawRoundedRect(QRectF(rect()), 5, 5);
+        } else if (underMouse()) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(withAlpha(ink, 0.06));
+            p.drawRoundedRect(QRectF(rect()), 5, 5);
+        }
+        if (hasFocus()) {
+            p.setPen(QPen(withAlpha(palette().color(QPalette::Highlight), 0.8), 1.5));
+            p.setBrush(Qt::NoBrush);
+            p.drawRoundedRect(QRectF(rect()).adjusted(0.75, 0.75, -0.75, -0.75), 4.25, 4.25);
+        }
+        QFont f = font();
+        f.setWeight(isChecked() ? QFont::DemiBold : QFont::Normal);
+        p.setFont(f);
+        p.setPen(isChecked() ? ink : withAlpha(ink, 0.7));
+        p.drawText(rect(), Qt::AlignCenter, text());
+    }
+    void enterEvent(QEnterEvent* event) override {
+        update();
+        QAbstractButton::enterEvent(event);
+    }
+    void leaveEvent(QEvent* event) override {
+        update();
+        QAbstractButton::leaveEvent(event);
+    }
+};
+
 // The drop zone of the image editor: a dashed rounded frame that takes
 // dropped local files, showing the chosen image or how to choose one.
 class DropZone : public QWidget {
@@ -352,22 +416,22 @@ IconPickerView::IconPickerView(std::unique_ptr<IconPickerModel> model, IconCatal
     auto* middle = new QVBoxLayout;
     middle->setContentsMargins(16, 14, 16, 0);
     middle->setSpacing(12);
-    auto* segments = new QHBoxLayout;
-    segments->setSpacing(0);
+    auto* segmentBox = new SegmentBox(this);
+    segmentBox->setFixedWidth(300);
+    auto* segments = new QHBoxLayout(segmentBox);
+    segments->setContentsMargins(2, 2, 2, 2);
+    segments->setSpacing(2);
     modes_ = new QButtonGroup(this);
     modes_->setExclusive(true);
     for (auto mode : allIconPickerModes()) {
-        auto* segment = new QPushButton(tr(iconPickerModeTitle(mode).c_str()), this);
-        segment->setCheckable(true);
-        segment->setAutoDefault(false);
-        segment->setMinimumWidth(segment->fontMetrics().horizontalAdvance(segment->text()) + 28);
+        auto* segment = new Segment(tr(iconPickerModeTitle(mode).c_str()), segmentBox);
         modes_->addButton(segment, int(mode));
         segments->addWidget(segment);
     }
     connect(modes_, &QButtonGroup::idClicked, this, [this](int id) { model_->setMode(IconPickerMode(id)); });
     auto* segmentRow = new QHBoxLayout;
     segmentRow->addStretch();
-    segmentRow->addLayout(segments);
+    segmentRow->addWidget(segmentBox);
     segmentRow->addStretch();
     middle->addLayout(segmentRow);
     editors_ = new QStackedWidget(this);

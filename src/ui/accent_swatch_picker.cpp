@@ -131,7 +131,7 @@ AccentSwatchPicker::AccentSwatchPicker(std::optional<std::string> accentHex, QWi
     connect(this, &QAbstractButton::clicked, this, &AccentSwatchPicker::togglePopover);
 }
 
-AccentSwatchPicker::~AccentSwatchPicker() { delete popover_; }
+AccentSwatchPicker::~AccentSwatchPicker() = default;
 
 void AccentSwatchPicker::setAccentHex(std::optional<std::string> hex) {
     model_.setAccentHex(std::move(hex));
@@ -191,8 +191,9 @@ void AccentSwatchPicker::paintEvent(QPaintEvent*) {
 }
 
 AccentSwatchPopover::AccentSwatchPopover(AccentSwatchPicker& picker)
-    : QFrame(nullptr, Qt::Popup), picker_(picker) {
+    : QFrame(&picker, Qt::Popup), picker_(picker) {
     setFrameShape(QFrame::StyledPanel);
+    // A window of its own that still takes the owner's palette and font.
     setAttribute(Qt::WA_WindowPropagation);
     setFixedWidth(240);
     auto& model = picker_.model_;

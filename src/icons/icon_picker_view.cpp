@@ -2,11 +2,11 @@
 
 #include <QAbstractTableModel>
 #include <QButtonGroup>
+#include <cmath>
 #include <QDragEnterEvent>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include "icons/custom_images.h"
 #include "icons/icon_catalog.h"
 #include "icons/slot_icon_view.h"
 #include "platform/symbols.h"
@@ -217,6 +218,7 @@ public:
     DropZone(IconPickerModel& model, QWidget* parent) : QWidget(parent), model_(model) {
         setAcceptDrops(true);
         setFixedHeight(160);
+        connect(&CustomImages::shared(), &CustomImages::loaded, this, [this] { update(); });
         setAccessibleName(tr("Image drop zone"));
     }
 
@@ -272,23 +274,13 @@ protected:
     }
 
 private:
-    // Read once per path, at most at the size it is shown.
-    QImage preview(const std::string& path) {
-        if (path != previewPath_) {
-            previewPath_ = path;
-            QImageReader reader(IconCatalog::expandedImagePath(path));
-            const int side = int(56 * devicePixelRatioF());
-            const QSize full = reader.size();
-            if (full.isValid() && (full.width() > side || full.height() > side))
-                reader.setScaledSize(full.scaled(side, side, Qt::KeepAspectRatio));
-            previewImage_ = reader.read();
-        }
-        return previewImage_;
+    // Read off the GUI thread at the size it is shown; nothing while it loads.
+    QImage preview(const std::string& path) const {
+        const int side = int(std::ceil(56 * devicePixelRatioF()));
+        return CustomImages::shared().image(QString::fromStdString(path), QSize(side, side)).value_or(QImage());
     }
 
     IconPickerModel& model_;
-    std::string previewPath_;
-    QImage previewImage_;
 };
 
 // The rounded, faintly filled square behind the footer's preview.

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/fake_icon_platform.h"
+#include "icons/custom_images.h"
 #include "icons/icon_catalog.h"
 #include "icons/icon_picker_model.h"
 #include "icons/icon_picker_view.h"
@@ -155,8 +156,11 @@ TEST_F(IconPickerViewTest, DropZoneRefusesWebAddresses) {
     };
     EXPECT_FALSE(drop({QUrl("https://example.com/logo.png")}));
     EXPECT_TRUE(view.model().draft().isAuto());
-    EXPECT_TRUE(drop({QUrl::fromLocalFile(QStringLiteral(ORBEL_SOURCE_DIR "/resources/desktop/com.quandelvix.orbel.svg"))}));
+    const QString logo = QStringLiteral(ORBEL_SOURCE_DIR "/resources/desktop/com.quandelvix.orbel.svg");
+    EXPECT_TRUE(drop({QUrl::fromLocalFile(logo)}));
     EXPECT_EQ(view.model().selectionDescription(), "com.quandelvix.orbel.svg");
+    view.dropZone()->repaint();  // starts the read
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !CustomImages::shared().isLoading(logo, QSize(56, 56)); }, 10000));
     testing::savePictures(view, "icons", "icon-picker-file");
 }
 

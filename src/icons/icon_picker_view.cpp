@@ -453,6 +453,7 @@ IconPickerView::IconPickerView(std::unique_ptr<IconPickerModel> model, IconCatal
     Q_EMIT model_->resultsChanged();
     refreshState();
     refreshDraft();
+    refreshSymbols();
 }
 
 IconPickerView::~IconPickerView() = default;
@@ -475,8 +476,7 @@ QWidget* IconPickerView::makeHeader() {
     row->addLayout(titles);
     row->addStretch();
     auto* reset = new QPushButton(tr("Reset to default"), header);
-    reset->setIcon(QIcon(QPixmap::fromImage(platform::Symbols::shared().image(
-        "arrow.uturn.backward", 12, palette().color(QPalette::ButtonText), devicePixelRatioF()))));
+    reset->setProperty("symbol", QStringLiteral("arrow.uturn.backward"));
     reset->setAutoDefault(false);
     reset->setFont(sized(font(), 9, QFont::Medium));
     connect(reset, &QPushButton::clicked, this, [this] { model_->resetToDefault(); });
@@ -626,8 +626,7 @@ QWidget* IconPickerView::makeFileEditor() {
     dropZone_ = new DropZone(*model_, editor);
     column->addWidget(dropZone_);
     auto* choose = new QPushButton(tr("Choose image…"), editor);
-    choose->setIcon(QIcon(QPixmap::fromImage(platform::Symbols::shared().image(
-        "folder", 14, palette().color(QPalette::ButtonText), devicePixelRatioF()))));
+    choose->setProperty("symbol", QStringLiteral("folder"));
     choose->setAutoDefault(false);
     connect(choose, &QPushButton::clicked, this, &IconPickerView::chooseImageFile);
     column->addWidget(choose, 0, Qt::AlignHCenter);
@@ -661,6 +660,22 @@ QWidget* IconPickerView::makeFooter() {
     row->addWidget(cancel);
     row->addWidget(apply);
     return footer;
+}
+
+void IconPickerView::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange) refreshSymbols();
+    QDialog::changeEvent(event);
+}
+
+void IconPickerView::refreshSymbols() {
+    // Buttons' symbols in the button text colour of the palette in use.
+    for (auto* button : findChildren<QPushButton*>()) {
+        const QString symbol = button->property("symbol").toString();
+        if (symbol.isEmpty()) continue;
+        const QImage mark = platform::Symbols::shared().image(symbol.toStdString(), 14,
+                                                              button->palette().color(QPalette::ButtonText), 2.0);
+        button->setIcon(QIcon(QPixmap::fromImage(mark)));
+    }
 }
 
 void IconPickerView::showEvent(QShowEvent* event) {

@@ -56,6 +56,7 @@ Q_SIGNALS:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     QWidget* makeHeader();
@@ -65,6 +66,7 @@ private:
     QWidget* makeFooter();
     void refreshState();
     void refreshDraft();
+    void refreshSymbols();
     void chooseImageFile();
 
     std::unique_ptr<IconPickerModel> model_;

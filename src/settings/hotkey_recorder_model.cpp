@@ -1,7 +1,5 @@
 #include "settings/hotkey_recorder_model.h"
 
-#include "input/hotkey_manager.h"
-
 namespace orbel {
 
 HotkeyRecorderModel::HotkeyRecorderModel(KeyCombination hotkey, QObject* parent)
@@ -72,44 +70,6 @@ std::string HotkeyRecorderModel::displayText() const {
         return KeyCombination{recordedKeyCode_, recordedModifiers_, std::nullopt}.displayString();
     }
     return {};
-}
-
-void followRecording(HotkeyManager& hotkeys, bool recording, const ActivationMode& draftActivation) {
-    if (recording)
-        hotkeys.suspendActivation();
-    else
-        hotkeys.apply(draftActivation);
-}
-
-const std::vector<KeyCombination>& HotkeyConflict::fallbackAlternatives() {
-    static const std::vector<KeyCombination> list{
-        {49, modifier::kOption | modifier::kCommand, std::nullopt},
-        {49, modifier::kControl | modifier::kOption, std::nullopt},
-        {49, modifier::kShift | modifier::kOption, std::nullopt},
-    };
-    return list;
-}
-
-std::string HotkeyConflict::message() const {
-    if (!conflicting) return {};
-    return "The hotkey ‘" + conflicting->displayString() + "’ is already in use. Please choose an alternative:";
-}
-
-std::vector<KeyCombination> HotkeyConflict::buttons() const {
-    const auto count = std::min<std::size_t>(alternatives.size(), kMaxButtons);
-    return {alternatives.begin(), alternatives.begin() + static_cast<std::ptrdiff_t>(count)};
-}
-
-HotkeyConflict hotkeyConflict(HotkeyManager& hotkeys, const KeyCombination& taken) {
-    auto alternatives = hotkeys.suggestAlternatives(taken);
-    if (alternatives.empty()) alternatives = HotkeyConflict::fallbackAlternatives();
-    return {taken, std::move(alternatives)};
-}
-
-std::optional<std::string> musicHotkeyRefusal(HotkeyManager& hotkeys, const KeyCombination& chord,
-                                              const KeyCombination& tapHotkey) {
-    if (chord != tapHotkey && !hotkeys.hasConflict(chord)) return std::nullopt;
-    return "‘" + chord.displayString() + "’ is already in use. Pick a different shortcut for the music dial.";
 }
 
 }  // namespace orbel

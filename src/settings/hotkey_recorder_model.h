@@ -3,8 +3,8 @@
 // The music hot key's recorder, without widgets: a click (or the host) starts
 // a recording, the next key pressed with at least one of Ctrl, Alt, Shift or
 // Super becomes the combination, Escape cancels, anything else is ignored.
-// It judges nothing: whether the chord is free is the host's business, and
-// the host's rules live below it in this file.
+// It judges nothing: whether the chord is free, and suspending the armed
+// activation while it records, are the host's business.
 //
 // GUI thread only.
 
@@ -12,14 +12,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
-#include "model/activation_mode.h"
 #include "model/key_combination.h"
 
 namespace orbel {
-
-class HotkeyManager;
 
 class HotkeyRecorderModel : public QObject {
     Q_OBJECT
@@ -62,35 +58,5 @@ private:
     std::uint32_t recordedModifiers_ = 0;
     bool hasValidCombination_ = false;
 };
-
-// ---- The host's rules for what the recorders give it.
-
-// While any binding recorder records, the armed activation is dropped (so
-// the chord being pressed does not open the dial); when it stops, the
-// activation the drafts describe is armed again.
-void followRecording(HotkeyManager& hotkeys, bool recording, const ActivationMode& draftActivation);
-
-// The "Hotkey Conflict" alert for a chord that is taken.
-struct HotkeyConflict {
-    std::optional<KeyCombination> conflicting;
-    // Every free alternative known (up to five), else the fallback list.
-    std::vector<KeyCombination> alternatives;
-
-    static constexpr int kMaxButtons = 3;
-    static const std::vector<KeyCombination>& fallbackAlternatives();
-    static std::string title() { return "Hotkey Conflict"; }
-    // Empty without a conflicting chord.
-    std::string message() const;
-    // The suggestion buttons: the first three alternatives.
-    std::vector<KeyCombination> buttons() const;
-};
-
-// Asks the manager for free alternatives to `taken`.
-HotkeyConflict hotkeyConflict(HotkeyManager& hotkeys, const KeyCombination& taken);
-
-// Why a recorded music hot key cannot be used: it is the tap hot key, or
-// another client (or the manager) holds it. None when it is free.
-std::optional<std::string> musicHotkeyRefusal(HotkeyManager& hotkeys, const KeyCombination& chord,
-                                              const KeyCombination& tapHotkey);
 
 }  // namespace orbel

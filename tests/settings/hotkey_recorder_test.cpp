@@ -5,8 +5,6 @@
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
-#include "input/hotkey_manager.h"
-#include "input/input_fixture.h"
 #include "settings/hotkey_recorder_model.h"
 #include "settings/hotkey_recorder_view.h"
 #include "support/widget_pictures.h"
@@ -14,10 +12,9 @@
 namespace orbel {
 namespace {
 
-constexpr std::uint16_t kA = 0, kQ = 12, kO = 31, kSpace = 49, kEscape = 53;
+constexpr std::uint16_t kA = 0, kQ = 12, kSpace = 49, kEscape = 53;
 constexpr std::uint32_t kShift = modifier::kShift, kCtrl = modifier::kControl, kAlt = modifier::kOption;
 const KeyCombination kAltSpace{kSpace, kAlt, std::nullopt};
-const KeyCombination kCtrlAltO{kO, kCtrl | kAlt, std::nullopt};
 
 struct Press {
     std::uint16_t key;
@@ -73,48 +70,6 @@ TEST(HotkeyRecorderModel, ASecondClickOrTheHostEndsWithoutAResult) {
     EXPECT_FALSE(model.handleKey(kA, kShift)) << "keys pass once it stopped";
     EXPECT_EQ(model.hotkey(), kAltSpace);
     EXPECT_EQ(recorded.size(), 0);
-}
-
-class HotkeyHostTest : public testing::InputFixture {
-public:
-    HotkeyManager manager{hotkeys, monitor};
-    static fakes::FakeGlobalHotkeys::Chord chord(const KeyCombination& k) { return {k.keyCode, k.modifiers}; }
-};
-
-TEST_F(HotkeyHostTest, RecordingSuspendsTheActivationAndReappliesTheDraft) {
-    manager.apply(ActivationMode::tap(HoldBinding::keyCombination(kCtrlAltO)));
-    followRecording(manager, true, ActivationMode::tap(HoldBinding::keyCombination(kCtrlAltO)));
-    EXPECT_FALSE(hotkeys.chordOf(HotkeyManager::kTapId));
-    const KeyCombination draft{kQ, kCtrl | kShift, std::nullopt};
-    followRecording(manager, false, ActivationMode::tap(HoldBinding::keyCombination(draft)));
-    EXPECT_EQ(hotkeys.chordOf(HotkeyManager::kTapId), chord(draft));
-}
-
-TEST_F(HotkeyHostTest, ConflictOffersAtMostThreeSuggestionsOrTheFallbacks) {
-    const auto fullConflict = hotkeyConflict(manager, kAltSpace);
-    EXPECT_EQ(fullConflict.conflicting, kAltSpace);
-    EXPECT_GT(fullConflict.alternatives.size(), 3u);
-    EXPECT_EQ(fullConflict.buttons().size(), 3u);
-    EXPECT_EQ(fullConflict.buttons().front(), fullConflict.alternatives.front());
-    EXPECT_EQ(fullConflict.message(), "The hotkey ‘" + kAltSpace.displayString() +
-                                          "’ is already in use. Please choose an alternative:");
-
-    hotkeys.refuseAll = true;  // nothing is free
-    const auto none = hotkeyConflict(manager, kAltSpace);
-    EXPECT_EQ(none.alternatives, HotkeyConflict::fallbackAlternatives());
-    EXPECT_EQ(none.buttons(), HotkeyConflict::fallbackAlternatives());
-    EXPECT_EQ(HotkeyConflict{}.message(), "");
-}
-
-TEST_F(HotkeyHostTest, MusicHotkeyMustDifferFromTheActivationAndBeFree) {
-    const KeyCombination shiftA{kA, kShift, std::nullopt};
-    hotkeys.takenByOthers.insert(chord(shiftA));
-    const auto message = [](const KeyCombination& k) {
-        return "‘" + k.displayString() + "’ is already in use. Pick a different shortcut for the music dial.";
-    };
-    EXPECT_EQ(musicHotkeyRefusal(manager, kCtrlAltO, kCtrlAltO), message(kCtrlAltO)) << "free, but the tap key";
-    EXPECT_EQ(musicHotkeyRefusal(manager, shiftA, kCtrlAltO), message(shiftA));
-    EXPECT_EQ(musicHotkeyRefusal(manager, kAltSpace, kCtrlAltO), std::nullopt);
 }
 
 // The real widget, keys sent through the application as X would.

@@ -89,7 +89,7 @@ protected:
         p.fillPath(square, withAlpha(ink, 0.18));
         const double mark = side * 0.5;
         p.drawImage(QRectF((side - mark) / 2, (side - mark) / 2, mark, mark),
-                    platform::Symbols::shared().image(symbol_, mark, ink, devicePixelRatioF()));
+                    platform::Symbols::shared().image(symbol_, mark, ink, p.device()->devicePixelRatioF()));
     }
 
 private:
@@ -109,7 +109,7 @@ protected:
         QPainter p(this);
         p.drawImage(QRectF(rect()), platform::Symbols::shared().image(
                                         symbol_, width(), withAlpha(palette().color(QPalette::WindowText), alpha_),
-                                        devicePixelRatioF()));
+                                        p.device()->devicePixelRatioF()));
     }
 
 private:
@@ -263,7 +263,7 @@ protected:
         const QRectF markBox((width() - mark) / 2, top, mark, mark);
         if (image.isNull()) {
             p.drawImage(markBox, platform::Symbols::shared().image("photo.badge.plus", mark, withAlpha(ink, 0.55),
-                                                                   devicePixelRatioF()));
+                                                                   p.device()->devicePixelRatioF()));
         } else {
             QSizeF fitted = QSizeF(image.size()).scaled(markBox.size(), Qt::KeepAspectRatio);
             p.drawImage(QRectF(markBox.center() - QPointF(fitted.width() / 2, fitted.height() / 2), fitted), image);
@@ -668,12 +668,13 @@ void IconPickerView::changeEvent(QEvent* event) {
 }
 
 void IconPickerView::refreshSymbols() {
-    // Buttons' symbols in the button text colour of the palette in use.
+    // Buttons' symbols in the button text colour of the sheet's palette (the
+    // buttons take it on only after this runs).
     for (auto* button : findChildren<QPushButton*>()) {
         const QString symbol = button->property("symbol").toString();
         if (symbol.isEmpty()) continue;
         const QImage mark = platform::Symbols::shared().image(symbol.toStdString(), 14,
-                                                              button->palette().color(QPalette::ButtonText), 2.0);
+                                                              palette().color(QPalette::ButtonText), 2.0);
         button->setIcon(QIcon(QPixmap::fromImage(mark)));
     }
 }

@@ -57,7 +57,7 @@ void SearchField::paintEvent(QPaintEvent*) {
     }
     ink.setAlphaF(0.55f);
     const QRectF glass(8, (height() - kGlass) / 2.0, kGlass, kGlass);
-    p.drawImage(glass, platform::Symbols::shared().image("magnifyingglass", kGlass, ink, devicePixelRatioF()));
+    p.drawImage(glass, platform::Symbols::shared().image("magnifyingglass", kGlass, ink, p.device()->devicePixelRatioF()));
 }
 
 bool SearchField::eventFilter(QObject* watched, QEvent* event) {

@@ -139,6 +139,18 @@ TEST_F(IconPickerViewTest, FiltersSevenThousandGlyphsAsYouTypeAndReturnsTheChoic
     EXPECT_FALSE(view.isVisible());
 }
 
+TEST_F(IconPickerViewTest, EscapeCancelsWithoutAnAnswer) {
+    IconPickerView view(makeModel(SlotIcon::symbolPack(kBig, "glyph-7")), catalog);
+    QSignalSpy chosen(&view, &IconPickerView::iconChosen);
+    QSignalSpy closed(&view, &IconPickerView::closed);
+    view.open();
+    view.model().resetToDefault();
+    QTest::keyClick(&view, Qt::Key_Escape);
+    EXPECT_FALSE(view.isVisible());
+    EXPECT_EQ(closed.size(), 1);
+    EXPECT_EQ(chosen.size(), 0);
+}
+
 TEST_F(IconPickerViewTest, DropZoneRefusesWebAddresses) {
     IconPickerView view(makeModel(), catalog);
     view.model().setMode(IconPickerMode::file);

@@ -1,3 +1,4 @@
+#include <QAbstractButton>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -105,6 +106,23 @@ TEST_F(AccentSwatchPickerTest, PopoverAppliesTypedHexAndStaysOpenOnNonsense) {
     picker.setAccentHex(std::nullopt);
     testing::savePictures(*picker.popover(), "ui", "accent-swatch-popover-system");
     picker.popover()->hide();  // the system dismisses it
+    EXPECT_FALSE(picker.isPopoverOpen());
+}
+
+TEST_F(AccentSwatchPickerTest, PresetAndSystemRowWriteAndClose) {
+    picker.togglePopover();
+    auto button = [&](const QString& name) {
+        for (auto* b : picker.popover()->findChildren<QAbstractButton*>())
+            if (b->toolTip() == name || b->text() == name) return b;
+        return static_cast<QAbstractButton*>(nullptr);
+    };
+    ASSERT_TRUE(button("#7B61FF"));
+    QTest::mouseClick(button("#7B61FF"), Qt::LeftButton);
+    EXPECT_EQ(picker.accentHex(), "#7B61FF");
+    EXPECT_FALSE(picker.popover()->isVisible());
+    picker.togglePopover();
+    QTest::mouseClick(button("Use System Accent"), Qt::LeftButton);
+    EXPECT_EQ(picker.accentHex(), std::nullopt);
     EXPECT_FALSE(picker.isPopoverOpen());
 }
 

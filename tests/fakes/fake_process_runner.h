@@ -25,7 +25,15 @@ public:
         runs_.push_back(Run{id, std::move(request), std::move(completion)});
         return id;
     }
-    void terminate(Id) override {}
+    void terminate(Id id) override {
+        std::lock_guard lock(mutex_);
+        terminated_.push_back(id);
+    }
+    // The ids passed to terminate, in order.
+    std::vector<Id> terminated() const {
+        std::lock_guard lock(mutex_);
+        return terminated_;
+    }
 
     // Ends run `index` (in start order) and runs its completion now, as the
     // GUI thread would. Ending a run twice is a test error.
@@ -63,6 +71,7 @@ public:
 private:
     mutable std::mutex mutex_;
     std::vector<Run> runs_;
+    std::vector<Id> terminated_;
     Id nextId_ = 1;
 };
 

@@ -1,0 +1,24 @@
+#include "sheets/sheet_rules.h"
+
+#include <QCoreApplication>
+
+#include "config/config_manager.h"
+#include "model/text.h"
+
+namespace orbel::sheets {
+
+std::string trimmedName(std::string_view name) { return text::trimSpacesAndTabs(name); }
+
+bool isBlankName(std::string_view name) { return trimmedName(name).empty(); }
+
+bool isBlankPayload(std::string_view text) { return text::trimWhitespaceAndNewlines(text).empty(); }
+
+bool passesValidation(const SlotConfig& slot) { return ConfigManager::validateSlots({slot}).empty(); }
+
+std::string sheetTitle(bool isNew, const char* newTitle, const char* editTitle) {
+    return tr(isNew ? newTitle : editTitle);
+}
+
+std::string tr(const char* text) { return QCoreApplication::translate("SlotEditSheet", text).toStdString(); }
+
+}  // namespace orbel::sheets

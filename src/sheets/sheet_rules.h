@@ -1,0 +1,33 @@
+#pragma once
+
+// Rules every slot editor sheet shares: how typed names and payload texts
+// are judged, the New/Edit titles, and the last word on saving: a sheet
+// never hands back a slot that the configuration's validation would refuse
+// on the next start.
+
+#include <string>
+#include <string_view>
+
+#include "model/slot_config.h"
+
+namespace orbel::sheets {
+
+// A typed name without the spaces and tabs around it (line breaks stay).
+std::string trimmedName(std::string_view name);
+// Whether a name is empty once trimmed.
+bool isBlankName(std::string_view name);
+// Whether a payload (script source, snippet text) holds nothing but white
+// space and line breaks.
+bool isBlankPayload(std::string_view text);
+
+// Whether the configuration would accept this slot.
+bool passesValidation(const SlotConfig& slot);
+
+// The header title: "New <noun>" for a new slot, "Edit <noun>" otherwise.
+// `newTitle` and `editTitle` are the untranslated keys.
+std::string sheetTitle(bool isNew, const char* newTitle, const char* editTitle);
+
+// A fixed text of the sheets through the translation table.
+std::string tr(const char* text);
+
+}  // namespace orbel::sheets

@@ -1,0 +1,172 @@
+#include "sheets/script_slot_editor_sheet.h"
+
+#include <QButtonGroup>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <utility>
+
+#include "sheets/icon_picker_row.h"
+#include "sheets/sheet_parts.h"
+
+namespace orbel {
+namespace {
+
+const QColor kGreen(0x34, 0xC7, 0x59);
+const QColor kOrange(0xFF, 0x95, 0x00);
+
+// One frame of the small progress indicator shown while a test runs.
+QPixmap spinnerPixmap(int frame, const QColor& color, double dpr) {
+    QPixmap pixmap(QSize(12, 12) * dpr);
+    pixmap.setDevicePixelRatio(dpr);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(color, 1.6, Qt::SolidLine, Qt::RoundCap));
+    p.drawArc(QRectF(1.5, 1.5, 9, 9), -frame * 30 * 16, 270 * 16);
+    return pixmap;
+}
+
+}  // namespace
+
+ScriptSlotEditorSheet::ScriptSlotEditorSheet(const std::optional<SlotConfig>& existing,
+                                             std::function<void(const SlotConfig&)> onSave, QWidget* parent)
+    : SlotEditChromeSheet(QStringLiteral("terminal"), QString(),
+                          tr("Runs the source you author on click. Failures surface as an alert."), SlotEditSize::tall,
+                          parent),
+      model_(existing),
+      onSaveSlot_(std::move(onSave)) {
+    setTitle(QString::fromStdString(model_.sheetTitle()));
+    name_ = makeNameField(tr("e.g. Quick Note"), model_.title, this);
+    addFormItem(new SlotEditFormRow(tr("Name"), name_));
+    addFormItem(makeIconFormRow(model_.icon, [this](const SlotIcon& icon) { model_.icon = icon; }, this, &iconRow_));
+
+    auto* segments = new QWidget;
+    auto* segmentLayout = new QHBoxLayout(segments);
+    segmentLayout->setContentsMargins(0, 0, 0, 0);
+    segmentLayout->setSpacing(0);
+    languages_ = new QButtonGroup(this);
+    languages_->setExclusive(true);
+    for (ScriptLanguage language : allScriptLanguages()) {
+        auto* button = new QPushButton(QString::fromStdString(ScriptSlotEditorModel::languageLabel(language)), segments);
+        button->setCheckable(true);
+        button->setAutoDefault(false);
+        button->setChecked(language == model_.language());
+        languages_->addButton(button, static_cast<int>(language));
+        segmentLayout->addWidget(button, 1);
+    }
+    addFormItem(new SlotEditFormRow(tr("Language"), segments));
+
+    auto* sourceBox = new QWidget;
+    auto* sourceLayout = new QVBoxLayout(sourceBox);
+    sourceLayout->setContentsMargins(0, 0, 0, 0);
+    sourceLayout->setSpacing(8);
+    source_ = makeSourceEditor(model_.source, sourceBox);
+    sourceLayout->addWidget(source_);
+    auto* testRow = new QHBoxLayout;
+    testRow->setSpacing(8);
+    test_ = new QPushButton(tr("Test Run"), sourceBox);
+    test_->setAutoDefault(false);
+    testRow->addWidget(test_, 0, Qt::AlignTop);
+    resultIcon_ = new QLabel(sourceBox);
+    result_ = new QLabel(sourceBox);
+    result_->setTextFormat(Qt::PlainText);
+    result_->setFont(sheetFont(SheetText::caption, QFont::Normal, true));
+    result_->setWordWrap(true);
+    result_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    result_->setMaximumHeight(QFontMetrics(result_->font()).lineSpacing() * 2 + 2);
+    result_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    testRow->addWidget(resultIcon_, 0, Qt::AlignTop);
+    testRow->addWidget(result_, 1);
+    sourceLayout->addLayout(testRow);
+    addFormItem(new SlotEditFormRow(tr("Source"), sourceBox));
+
+    connect(name_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        model_.title = text.toStdString();
+        refresh();
+    });
+    connect(source_, &QPlainTextEdit::textChanged, this, [this] {
+        model_.source = source_->toPlainText().toStdString();
+        refresh();
+    });
+    connect(languages_, &QButtonGroup::idClicked, this, [this](int id) {
+        const std::string before = model_.source;
+        model_.setLanguage(static_cast<ScriptLanguage>(id));
+        if (model_.source != before) source_->setPlainText(QString::fromStdString(model_.source));
+        refresh();
+    });
+    connect(test_, &QPushButton::clicked, this, [this] { startTestRun(); });
+    spinner_.setInterval(90);
+    connect(&spinner_, &QTimer::timeout, this, [this] {
+        ++spinnerFrame_;
+        test_->setIcon(QIcon(spinnerPixmap(spinnerFrame_, palette().color(QPalette::ButtonText), devicePixelRatioF())));
+    });
+    this->onSave = [this] { save(); };
+    refresh();
+}
+
+ScriptSlotEditorSheet::~ScriptSlotEditorSheet() {
+    model_.endTestRun();
+    deleteForm();
+}
+
+QAbstractButton* ScriptSlotEditorSheet::languageButton(ScriptLanguage language) const {
+    return languages_->button(static_cast<int>(language));
+}
+
+QString ScriptSlotEditorSheet::resultText() const { return result_->isHidden() ? QString() : result_->text(); }
+
+void ScriptSlotEditorSheet::showEvent(QShowEvent* event) {
+    SlotEditChromeSheet::showEvent(event);
+    name_->setFocus(Qt::OtherFocusReason);
+}
+
+void ScriptSlotEditorSheet::done(int result) {
+    // A run still under way is ended with the sheet; its outcome goes nowhere.
+    model_.endTestRun();
+    spinner_.stop();
+    SlotEditChromeSheet::done(result);
+}
+
+void ScriptSlotEditorSheet::startTestRun() {
+    QPointer<ScriptSlotEditorSheet> self(this);
+    model_.testRun([self] {
+        if (self) self->refresh();
+    });
+    refresh();
+}
+
+void ScriptSlotEditorSheet::refresh() {
+    setCanSave(model_.canSave());
+    test_->setEnabled(model_.canTestRun());
+    if (model_.isRunning()) {
+        if (!spinner_.isActive()) spinner_.start();
+        test_->setIcon(QIcon(spinnerPixmap(spinnerFrame_, palette().color(QPalette::ButtonText), devicePixelRatioF())));
+    } else {
+        spinner_.stop();
+        test_->setIcon(QIcon(symbolPixmap("play.fill", 11, palette().color(QPalette::ButtonText), devicePixelRatioF())));
+    }
+    const auto line = model_.resultLine();
+    const bool shown = line.kind != ScriptSlotEditorModel::ResultLine::Kind::none;
+    resultIcon_->setVisible(shown);
+    result_->setVisible(shown);
+    if (!shown) return;
+    const bool ok = line.kind == ScriptSlotEditorModel::ResultLine::Kind::success;
+    resultIcon_->setPixmap(symbolPixmap(ok ? "checkmark.circle.fill" : "exclamationmark.triangle.fill", 13,
+                                        ok ? kGreen : kOrange, devicePixelRatioF()));
+    result_->setText(QString::fromStdString(line.text));
+    result_->setToolTip(QString::fromStdString(line.text));
+}
+
+void ScriptSlotEditorSheet::save() {
+    const auto slot = model_.build();
+    if (!slot) return;
+    if (auto report = std::exchange(onSaveSlot_, nullptr)) report(*slot);
+    accept();
+}
+
+}  // namespace orbel

@@ -1,0 +1,64 @@
+#pragma once
+
+// Creates or edits a script slot: name, icon, language and source, with a
+// test run whose output or error shows under the editor. Test runs go
+// through the script runner, off the interface thread; a run still under
+// way when the sheet closes is ended and its outcome dropped. Save hands a
+// new slot (fresh id, global scope) to `onSave` once and closes the sheet.
+
+#include <QTimer>
+#include <functional>
+#include <optional>
+
+#include "model/slot_config.h"
+#include "sheets/script_slot_editor_model.h"
+#include "ui/sheet_frame.h"
+
+class QAbstractButton;
+class QButtonGroup;
+class QLineEdit;
+class QPlainTextEdit;
+
+namespace orbel {
+
+class IconPickerRow;
+
+class ScriptSlotEditorSheet : public SlotEditChromeSheet {
+    Q_OBJECT
+public:
+    ScriptSlotEditorSheet(const std::optional<SlotConfig>& existing, std::function<void(const SlotConfig&)> onSave,
+                          QWidget* parent = nullptr);
+    ~ScriptSlotEditorSheet() override;
+
+    const ScriptSlotEditorModel& model() const { return model_; }
+    QLineEdit* nameField() const { return name_; }
+    QPlainTextEdit* sourceEditor() const { return source_; }
+    QAbstractButton* languageButton(ScriptLanguage language) const;
+    QPushButton* testButton() const { return test_; }
+    // The result line's text, empty when none is shown.
+    QString resultText() const;
+    IconPickerRow* iconRow() const { return iconRow_; }
+
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void refresh();
+    void save();
+    void startTestRun();
+    ScriptSlotEditorModel model_;
+    std::function<void(const SlotConfig&)> onSaveSlot_;
+    QLineEdit* name_;
+    IconPickerRow* iconRow_ = nullptr;
+    QButtonGroup* languages_;
+    QPlainTextEdit* source_;
+    QPushButton* test_;
+    QLabel* resultIcon_;
+    QLabel* result_;
+    QTimer spinner_;
+    int spinnerFrame_ = 0;
+};
+
+}  // namespace orbel

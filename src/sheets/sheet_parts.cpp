@@ -1,0 +1,46 @@
+#include "sheets/sheet_parts.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+
+#include "sheets/icon_picker_row.h"
+#include "ui/sheet_frame.h"
+
+namespace orbel {
+
+QLineEdit* makeNameField(const QString& placeholder, const std::string& text, QWidget* parent) {
+    auto* field = new QLineEdit(QString::fromStdString(text), parent);
+    field->setPlaceholderText(placeholder);
+    return field;
+}
+
+SlotEditFormRow* makeIconFormRow(const SlotIcon& icon, std::function<void(const SlotIcon&)> set, QWidget* sheet,
+                                 IconPickerRow** row) {
+    auto* picker = new IconPickerRow(icon);
+    picker->onChange = set;
+    QPointer<IconPickerRow> guard(picker);
+    picker->onOpen = [sheet, guard, set] {
+        if (!guard) return;
+        openIconPicker(sheet, guard->icon(), [guard, set](const SlotIcon& chosen) {
+            if (!guard) return;  // the sheet closed first
+            guard->setIcon(chosen);
+            set(chosen);
+        });
+    };
+    if (row) *row = picker;
+    return new SlotEditFormRow(
+        QObject::tr("Icon"), picker,
+        QObject::tr("Pick an icon from the bundled packs, type a short monogram, or drag in your own image."));
+}
+
+QPlainTextEdit* makeSourceEditor(const std::string& text, QWidget* parent) {
+    auto* editor = new QPlainTextEdit(QString::fromStdString(text), parent);
+    editor->setFont(sheetFont(SheetText::body, QFont::Normal, true));
+    editor->setMinimumHeight(140);
+    editor->setTabChangesFocus(false);
+    editor->setFrameShape(QFrame::StyledPanel);
+    return editor;
+}
+
+}  // namespace orbel

@@ -1,0 +1,61 @@
+#include "sheets/slot_rename_sheet.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+#include <utility>
+
+namespace orbel {
+
+SlotRenameSheet::SlotRenameSheet(const SlotConfig& slot, std::function<void(const SlotConfig&)> onSave,
+                                 const QImage& preview, QWidget* parent)
+    : SlotEditChromeSheet(QString(), tr("Edit Slot"), QString::fromStdString(SlotRenameModel::targetSubtitle(slot)),
+                          QSize(420, 240), parent),
+      model_(slot),
+      onSaveSlot_(std::move(onSave)) {
+    QPixmap picture;
+    if (!preview.isNull()) {
+        picture = QPixmap::fromImage(preview.scaled(QSize(32, 32) * devicePixelRatioF(), Qt::KeepAspectRatio,
+                                                    Qt::SmoothTransformation));
+        picture.setDevicePixelRatio(devicePixelRatioF());
+    }
+    setHeaderPicture(picture);
+    setFormSpacing(6);
+    setFormScrolls(false);
+    auto* label = new QLabel(tr("Display name"));
+    label->setFont(sheetFont(SheetText::subheadline, QFont::DemiBold));
+    addFormItem(label);
+    field_ = new QLineEdit(QString::fromStdString(model_.title));
+    field_->setPlaceholderText(tr("Slot label"));
+    addFormItem(field_);
+    auto* help = new QLabel(tr("Shown under the slot when the dial is open. The icon comes from the system."));
+    help->setFont(sheetFont(SheetText::caption));
+    help->setWordWrap(true);
+    QPalette secondary = help->palette();
+    secondary.setColor(QPalette::WindowText, secondaryColor(secondary));
+    help->setPalette(secondary);
+    addFormItem(help);
+    // Return in the field reaches Save through the dialog's default button.
+    connect(field_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        model_.title = text.toStdString();
+        setCanSave(model_.canSave());
+    });
+    this->onSave = [this] { save(); };
+    setCanSave(model_.canSave());
+}
+
+SlotRenameSheet::~SlotRenameSheet() { deleteForm(); }
+
+void SlotRenameSheet::showEvent(QShowEvent* event) {
+    SlotEditChromeSheet::showEvent(event);
+    field_->setFocus(Qt::OtherFocusReason);
+}
+
+void SlotRenameSheet::save() {
+    const auto slot = model_.build();
+    if (!slot) return;
+    if (auto report = std::exchange(onSaveSlot_, nullptr)) report(*slot);
+    accept();
+}
+
+}  // namespace orbel

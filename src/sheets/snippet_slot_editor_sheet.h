@@ -1,0 +1,45 @@
+#pragma once
+
+// Creates or edits a snippet slot: name, icon and the text, saved exactly
+// as typed. Save hands a new slot (fresh id, global scope) to `onSave` once
+// and closes the sheet; Cancel and Escape close it without a word.
+
+#include <functional>
+#include <optional>
+
+#include "model/slot_config.h"
+#include "sheets/snippet_slot_editor_model.h"
+#include "ui/sheet_frame.h"
+
+class QLineEdit;
+class QPlainTextEdit;
+
+namespace orbel {
+
+class IconPickerRow;
+
+class SnippetSlotEditorSheet : public SlotEditChromeSheet {
+    Q_OBJECT
+public:
+    SnippetSlotEditorSheet(const std::optional<SlotConfig>& existing, std::function<void(const SlotConfig&)> onSave,
+                           QWidget* parent = nullptr);
+    ~SnippetSlotEditorSheet() override;
+
+    const SnippetSlotEditorModel& model() const { return model_; }
+    QLineEdit* nameField() const { return name_; }
+    QPlainTextEdit* bodyEditor() const { return body_; }
+    IconPickerRow* iconRow() const { return iconRow_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void save();
+    SnippetSlotEditorModel model_;
+    std::function<void(const SlotConfig&)> onSaveSlot_;
+    QLineEdit* name_;
+    IconPickerRow* iconRow_ = nullptr;
+    QPlainTextEdit* body_;
+};
+
+}  // namespace orbel

@@ -1,0 +1,302 @@
+// The real sheets driven with QTest, and their pictures for a person.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVBoxLayout>
+#include <csignal>
+#include <functional>
+
+#include "sheets/icon_picker_row.h"
+#include "sheets/keystroke_slot_editor_sheet.h"
+#include "sheets/macro_recorder_overlay.h"
+#include "sheets/profile_switch_edit_sheet.h"
+#include "sheets/script_slot_editor_sheet.h"
+#include "sheets/slot_rename_sheet.h"
+#include "sheets/snippet_slot_editor_sheet.h"
+#include "sheets/step_list_editor.h"
+#include "sheets/step_rows.h"
+#include "ui/parameterized_action_editor.h"
+
+namespace orbel {
+namespace {
+
+const KeyCombination kCtrlShiftK{40, modifier::kControl | modifier::kShift, std::nullopt};
+
+struct Saves {
+    std::vector<SlotConfig> slots;
+    std::function<void(const SlotConfig&)> callback() {
+        return [this](const SlotConfig& s) { slots.push_back(s); };
+    }
+};
+
+// Runs what deleteLater and queued calls left behind.
+void settle() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+template <class Sheet>
+Sheet* shown(Sheet* sheet) {
+    sheet->open();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(sheet));
+    return sheet;
+}
+
+TEST(SheetWidgetTest, EscapeClosesWithoutSavingAndReturnOnADisabledSaveDoesNothing) {
+    Saves saves;
+    QPointer<SnippetSlotEditorSheet> sheet = shown(new SnippetSlotEditorSheet(std::nullopt, saves.callback()));
+    EXPECT_EQ(sheet->title(), "New Snippet");
+    EXPECT_FALSE(sheet->saveButton()->isEnabled());
+    QTest::keyClicks(sheet->nameField(), "Sig");
+    QTest::keyClick(sheet->nameField(), Qt::Key_Return);  // no text yet: Save is off
+    EXPECT_TRUE(sheet->isVisible());
+    sheet->bodyEditor()->setPlainText("Best,\n");
+    EXPECT_TRUE(sheet->saveButton()->isEnabled());
+    QTest::keyClick(sheet->nameField(), Qt::Key_Escape);
+    settle();
+    EXPECT_TRUE(sheet.isNull());
+    EXPECT_TRUE(saves.slots.empty());
+}
+
+TEST(SheetWidgetTest, ReturnInTheNameFieldSavesExactlyOnce) {
+    Saves saves;
+    QPointer<SlotRenameSheet> rename =
+        shown(new SlotRenameSheet(SlotConfig::make(SlotType::app("org.gnome.Nautilus"), "Files"), saves.callback()));
+    QTest::keyClick(rename->titleField(), Qt::Key_Return);  // unchanged: nothing
+    EXPECT_TRUE(rename->isVisible());
+    rename->titleField()->setText(" Home ");
+    QTest::keyClick(rename->titleField(), Qt::Key_Return);
+    settle();
+    ASSERT_EQ(saves.slots.size(), 1u);
+    EXPECT_EQ(saves.slots[0].title, "Home");
+    EXPECT_TRUE(rename.isNull());
+
+    QPointer<ProfileSwitchEditSheet> profiles = shown(new ProfileSwitchEditSheet(std::nullopt, saves.callback()));
+    EXPECT_EQ(profiles->captionText(), QString::fromStdString(ProfileSwitchEditModel::caption(0)));
+    QTest::keyClick(profiles->nameField(), Qt::Key_Return);
+    settle();
+    ASSERT_EQ(saves.slots.size(), 2u);
+    EXPECT_EQ(saves.slots[1].title, "Profiles");
+}
+
+TEST(SheetWidgetTest, ChordRowRecordsAndItsKeysNeverReachTheSheet) {
+    Saves saves;
+    const SlotConfig existing = SlotConfig::make(SlotType::keystroke({MacroStep::chord({})}), "T");
+    QPointer<KeystrokeSlotEditorSheet> sheet = shown(new KeystrokeSlotEditorSheet(existing, saves.callback()));
+    auto* row = qobject_cast<ChordRow*>(sheet->stepList()->rowWidget(0));
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->text(), "Click to record");
+    QTest::mouseClick(row, Qt::LeftButton);
+    EXPECT_EQ(row->text(), "Press a key…");
+    QTest::keyClick(sheet->nameField(), Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(sheet->model().steps.steps()[0], MacroStep::chord(kCtrlShiftK));
+    EXPECT_EQ(row->text(), QString::fromStdString(kCtrlShiftK.displayString()));
+    EXPECT_EQ(sheet->nameField()->text(), "T");  // the key went to the recorder only
+
+    QTest::mouseClick(row, Qt::LeftButton);
+    EXPECT_EQ(row->text(), "Press to replace…");
+    QTest::keyClick(sheet->nameField(), Qt::Key_Shift, Qt::ShiftModifier);  // a modifier alone: still recording
+    EXPECT_TRUE(row->isRecording());
+    QTest::keyClick(sheet->nameField(), Qt::Key_Escape);
+    EXPECT_FALSE(row->isRecording());
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_EQ(sheet->model().steps.steps()[0], MacroStep::chord(kCtrlShiftK));
+
+    QTest::mouseClick(row, Qt::LeftButton);
+    QTest::keyClick(sheet->nameField(), Qt::Key_Return);
+    settle();
+    ASSERT_FALSE(sheet.isNull());
+    EXPECT_TRUE(saves.slots.empty());
+    EXPECT_EQ(sheet->model().steps.steps()[0], MacroStep::chord({36, 0, std::nullopt}));
+    QTest::keyClick(sheet->nameField(), Qt::Key_Return);  // not recording now: Return saves
+    settle();
+    EXPECT_EQ(saves.slots.size(), 1u);
+}
+
+TEST(SheetWidgetTest, RowsEditTheStepTheyShowAfterADelete) {
+    const SlotConfig existing =
+        SlotConfig::make(SlotType::keystroke({MacroStep::text("first"), MacroStep::text("second")}), "T");
+    QPointer<KeystrokeSlotEditorSheet> sheet = shown(new KeystrokeSlotEditorSheet(existing, {}));
+    QTest::mouseClick(sheet->stepList()->deleteButton(0), Qt::LeftButton);
+    settle();
+    ASSERT_EQ(sheet->stepList()->rowCount(), 1);
+    auto* row = qobject_cast<TextRow*>(sheet->stepList()->rowWidget(0));
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->field()->text(), "second");
+    QTest::keyClicks(row->field(), "!");
+    EXPECT_EQ(sheet->model().steps.steps(), std::vector<MacroStep>{MacroStep::text("second!")});
+    // An emptied text step stops the save and says why.
+    row->field()->selectAll();
+    QTest::keyClick(row->field(), Qt::Key_Backspace);
+    EXPECT_FALSE(sheet->saveButton()->isEnabled());
+    EXPECT_EQ(sheet->stepsRow()->problem(), "Step 1 has no text to type.");
+    sheet->reject();
+}
+
+TEST(SheetWidgetTest, RecorderOverlayRecordsInOrderAndLetsKeysGoWhenClosed) {
+    QPointer<KeystrokeSlotEditorSheet> sheet = shown(new KeystrokeSlotEditorSheet(std::nullopt, {}));
+    QTest::mouseClick(sheet->stepList()->addButton("Record"), Qt::LeftButton);
+    QPointer<MacroRecorderOverlay> overlay = sheet->stepList()->recorder();
+    ASSERT_TRUE(overlay);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(overlay));
+    EXPECT_TRUE(overlay->isListening());
+    QTest::keyClick(overlay, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(overlay, Qt::Key_Shift, Qt::ShiftModifier);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a", true);
+    QApplication::sendEvent(overlay, &press);
+    QApplication::sendEvent(overlay, &repeat);
+    QTest::keyClick(overlay, Qt::Key_Return);  // recorded, does not press Done
+    EXPECT_TRUE(overlay->isVisible());
+    const KeyCombination a{0, 0, std::nullopt}, ret{36, 0, std::nullopt};
+    EXPECT_EQ(overlay->recorder().captured(), (std::vector<KeyCombination>{kCtrlShiftK, a, a, ret}));
+    QTest::mouseClick(overlay->doneButton(), Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(overlay.isNull());
+    EXPECT_FALSE(sheet->stepList()->showingRecorder());
+    EXPECT_EQ(sheet->model().steps.steps(),
+              (std::vector<MacroStep>{MacroStep::chord(kCtrlShiftK), MacroStep::chord(a), MacroStep::chord(a),
+                                      MacroStep::chord(ret)}));
+    EXPECT_EQ(sheet->stepList()->summaryText(), "4 chords");
+    QTest::keyClicks(sheet->nameField(), "ok");  // no filter left taking keys
+    EXPECT_EQ(sheet->nameField()->text(), "ok");
+    sheet->reject();
+    settle();
+}
+
+// Real zsh through the real process runner.
+TEST(SheetWidgetTest, ScriptTestRunsShowTheirOutcomeAndEndWithTheSheet) {
+    QPointer<ScriptSlotEditorSheet> sheet = shown(new ScriptSlotEditorSheet(std::nullopt, {}));
+    const struct {
+        const char* source;
+        const char* shown;
+    } table[] = {{"true", "(no output)"}, {"echo boom >&2; exit 1", "exit 1: boom"}};
+    for (const auto& row : table) {
+        sheet->sourceEditor()->setPlainText(row.source);
+        QTest::mouseClick(sheet->testButton(), Qt::LeftButton);
+        EXPECT_FALSE(sheet->testButton()->isEnabled());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet->model().isRunning(); }, 20000));
+        EXPECT_EQ(sheet->resultText(), row.shown);
+    }
+    // A looping script is ended when its sheet closes.
+    QTemporaryDir dir;
+    const QString pidFile = dir.filePath("pid");
+    sheet->sourceEditor()->setPlainText(QString("echo $$ > '%1'; while :; do sleep 0.1; done").arg(pidFile));
+    QTest::mouseClick(sheet->testButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(pidFile).size() > 0; }, 20000));
+    QFile file(pidFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const pid_t pid = file.readAll().trimmed().toInt();
+    ASSERT_GT(pid, 0);
+    sheet->reject();
+    settle();
+    EXPECT_TRUE(sheet.isNull());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ::kill(pid, 0) != 0; }, 20000)) << "the script still runs";
+}
+
+// ---- Pictures.
+
+QPalette darkPalette() {
+    QPalette p;
+    const QColor window(0x1E, 0x1E, 0x1E), text(0xEE, 0xEE, 0xEE);
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, QColor(0x2A, 0x2A, 0x2A));
+    p.setColor(QPalette::AlternateBase, QColor(0x33, 0x33, 0x33));
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, QColor(0x3A, 0x3A, 0x3A));
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::Highlight, QColor(0x0A, 0x84, 0xFF));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::PlaceholderText, QColor(0x88, 0x88, 0x88));
+    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x77, 0x77, 0x77));
+    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x77, 0x77, 0x77));
+    p.setColor(QPalette::Disabled, QPalette::Text, QColor(0x77, 0x77, 0x77));
+    return p;
+}
+
+// Builds and saves a picture once in the light and once in the dark palette.
+void savePictures(const char* name, const std::function<QWidget*()>& make) {
+    const QString dir = QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/sheets");
+    QDir().mkpath(dir);
+    const QPalette light = QApplication::palette();
+    for (bool dark : {false, true}) {
+        QApplication::setPalette(dark ? darkPalette() : light);
+        QWidget* widget = make();
+        widget->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(widget));
+        settle();
+        EXPECT_TRUE(widget->grab().save(QString("%1/%2_%3.png").arg(dir, name, dark ? "dark" : "light"))) << name;
+        widget->close();
+        delete widget;
+        settle();
+    }
+    QApplication::setPalette(light);
+}
+
+TEST(SheetPicturesTest, EverySheetNewAndEditInLightAndDark) {
+    const SlotConfig script = SlotConfig::make(SlotType::script({ScriptLanguage::shell, "date +%H:%M\necho done"}),
+                                               "Clock", SlotIcon::monogram("CL"));
+    const SlotConfig snippet = SlotConfig::make(SlotType::snippet("Best regards,\nAda"), "Signature");
+    const SlotConfig allKinds = SlotConfig::make(
+        SlotType::keystroke({MacroStep::chord(kCtrlShiftK), MacroStep::chord({}), MacroStep::wait(250),
+                             MacroStep::text("hello"), MacroStep::waitForWindow("org.gnome.gedit", "Untitled", 5000),
+                             MacroStep::clipboardPush(), MacroStep::clipboardPop()}),
+        "Everything", SlotIcon::symbolPack(IconPack{"lucide"}, "rocket"));
+    savePictures("keystroke_new", [] { return new KeystrokeSlotEditorSheet(std::nullopt, {}); });
+    savePictures("keystroke_edit_every_row", [&] {
+        auto* sheet = new KeystrokeSlotEditorSheet(allKinds, {});
+        sheet->setFixedSize(620, 900);  // the whole list, for the picture
+        return sheet;
+    });
+    savePictures("keystroke_text_step_empty", [] {
+        return new KeystrokeSlotEditorSheet(
+            SlotConfig::make(SlotType::keystroke({MacroStep::wait(100), MacroStep::text("")}), "Waits"), {});
+    });
+    savePictures("script_new", [] { return new ScriptSlotEditorSheet(std::nullopt, {}); });
+    savePictures("script_edit", [&] { return new ScriptSlotEditorSheet(script, {}); });
+    savePictures("snippet_new", [] { return new SnippetSlotEditorSheet(std::nullopt, {}); });
+    savePictures("snippet_edit", [&] { return new SnippetSlotEditorSheet(snippet, {}); });
+    savePictures("profile_switch_new", [] { return new ProfileSwitchEditSheet(std::nullopt, {}); });
+    savePictures("profile_switch_edit", [] {
+        return new ProfileSwitchEditSheet(SlotConfig::make(SlotType::profileSwitch(), "Work dials"), {});
+    });
+    savePictures("rename_app", [] {
+        return new SlotRenameSheet(SlotConfig::make(SlotType::app("org.gnome.Nautilus"), "Files"), {});
+    });
+    savePictures("recorder_recording", [] {
+        auto* overlay = new MacroRecorderOverlay({});
+        overlay->show();
+        for (auto key : {Qt::Key_K, Qt::Key_Tab, Qt::Key_Return})
+            QTest::keyClick(overlay, key, key == Qt::Key_K ? Qt::ControlModifier | Qt::ShiftModifier : Qt::NoModifier);
+        return overlay;
+    });
+    savePictures("recorder_empty", [] { return new MacroRecorderOverlay({}); });
+    savePictures("icon_picker_rows", [] {
+        auto* box = new QWidget;
+        auto* layout = new QVBoxLayout(box);
+        for (const SlotIcon& icon : {SlotIcon::automatic(), SlotIcon::symbolPack(IconPack{"lucide"}, "rocket"),
+                                     SlotIcon::monogram("AB", "#FF9500"), SlotIcon::customImage("/home/ada/cat.png")})
+            layout->addWidget(new IconPickerRow(icon));
+        box->resize(480, 240);
+        return box;
+    });
+    savePictures("parameterized_action", [] {
+        auto* editor = new ParameterizedActionEditor(SystemAction::setVolume(0.125), 0.125);
+        editor->resize(320, 60);
+        return editor;
+    });
+}
+
+}  // namespace
+}  // namespace orbel

@@ -72,9 +72,7 @@ IconPickerRow::IconPickerRow(SlotIcon icon, QWidget* parent) : QWidget(parent), 
     subtitle_ = new QLabel(this);
     subtitle_->setFont(sheetFont(SheetText::caption));
     subtitle_->setTextFormat(Qt::PlainText);
-    QPalette secondary = subtitle_->palette();
-    secondary.setColor(QPalette::WindowText, secondaryColor(secondary));
-    subtitle_->setPalette(secondary);
+    setTextColor(subtitle_, secondaryColor(subtitle_->palette()));
     texts->addWidget(title_);
     texts->addWidget(subtitle_);
     layout->addLayout(texts);

@@ -11,12 +11,12 @@ namespace orbel {
 
 KeystrokeSlotEditorSheet::KeystrokeSlotEditorSheet(const std::optional<SlotConfig>& existing,
                                                    std::function<void(const SlotConfig&)> onSave, QWidget* parent)
-    : SlotEditChromeSheet(QStringLiteral("keyboard"), QString(), tr("Fire a chord — or a chord-and-wait sequence — into the focused app."),
-                          SlotEditSize::standard, parent),
-      model_(existing),
-      onSaveSlot_(std::move(onSave)) {
+    : SlotSheet(QStringLiteral("keyboard"), tr("Fire a chord — or a chord-and-wait sequence — into the focused app."),
+                slotEditSize(SlotEditSize::standard), std::move(onSave), parent),
+      model_(existing) {
     setTitle(QString::fromStdString(model_.sheetTitle()));
     name_ = makeNameField(tr("e.g. Tab then Minimize"), model_.title, this);
+    setFirstField(name_);
     addFormItem(new SlotEditFormRow(tr("Name"), name_));
     addFormItem(makeIconFormRow(model_.icon, [this](const SlotIcon& icon) { model_.icon = icon; }, this, &iconRow_));
     stepList_ = new StepListEditor(model_.steps);
@@ -33,10 +33,6 @@ KeystrokeSlotEditorSheet::KeystrokeSlotEditorSheet(const std::optional<SlotConfi
 
 KeystrokeSlotEditorSheet::~KeystrokeSlotEditorSheet() { deleteForm(); }
 
-void KeystrokeSlotEditorSheet::showEvent(QShowEvent* event) {
-    SlotEditChromeSheet::showEvent(event);
-    name_->setFocus(Qt::OtherFocusReason);
-}
 
 void KeystrokeSlotEditorSheet::refresh() {
     const auto help = model_.stepsHelpText();
@@ -46,12 +42,6 @@ void KeystrokeSlotEditorSheet::refresh() {
     setCanSave(model_.canSave());
 }
 
-void KeystrokeSlotEditorSheet::save() {
-    const auto slot = model_.build();
-    if (!slot) return;
-    // Once: the sheet closes right after.
-    if (auto report = std::exchange(onSaveSlot_, nullptr)) report(*slot);
-    accept();
-}
+void KeystrokeSlotEditorSheet::save() { finish(model_.build()); }
 
 }  // namespace orbel

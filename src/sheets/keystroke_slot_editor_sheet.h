@@ -10,7 +10,7 @@
 
 #include "model/slot_config.h"
 #include "sheets/keystroke_slot_editor_model.h"
-#include "ui/sheet_frame.h"
+#include "sheets/sheet_parts.h"
 
 class QLineEdit;
 
@@ -19,7 +19,7 @@ namespace orbel {
 class IconPickerRow;
 class StepListEditor;
 
-class KeystrokeSlotEditorSheet : public SlotEditChromeSheet {
+class KeystrokeSlotEditorSheet : public SlotSheet {
     Q_OBJECT
 public:
     KeystrokeSlotEditorSheet(const std::optional<SlotConfig>& existing, std::function<void(const SlotConfig&)> onSave,
@@ -32,14 +32,10 @@ public:
     StepListEditor* stepList() const { return stepList_; }
     SlotEditFormRow* stepsRow() const { return stepsRow_; }
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void refresh();
     void save();
     KeystrokeSlotEditorModel model_;
-    std::function<void(const SlotConfig&)> onSaveSlot_;
     QLineEdit* name_;
     IconPickerRow* iconRow_ = nullptr;
     StepListEditor* stepList_;

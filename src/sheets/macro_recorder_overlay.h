@@ -8,22 +8,19 @@
 // or shortcut sees them; it is removed when listening stops or the sheet
 // closes. Window-modal, opened with open(), deleted when closed.
 
-#include <QDialog>
 #include <functional>
 #include <vector>
 
 #include "input/key_monitor.h"
 #include "model/macro_step.h"
 #include "sheets/macro_recorder_model.h"
+#include "ui/sheet_frame.h"
 
 class QLabel;
-class QPushButton;
-class QScrollArea;
-class QVBoxLayout;
 
 namespace orbel {
 
-class MacroRecorderOverlay : public QDialog {
+class MacroRecorderOverlay : public SlotEditChromeSheet {
     Q_OBJECT
 public:
     explicit MacroRecorderOverlay(std::function<void(const std::vector<MacroStep>&)> onComplete,
@@ -32,8 +29,7 @@ public:
 
     const MacroRecorderModel& recorder() const { return model_; }
     bool isListening() const { return monitor_.isRecording(); }
-    QPushButton* doneButton() const { return done_; }
-    QPushButton* cancelButton() const { return cancel_; }
+    QPushButton* doneButton() const { return saveButton(); }
 
     void done(int result) override;
 
@@ -42,16 +38,11 @@ protected:
 
 private:
     void handleKey(const LocalInput& input);
-    void refresh();
+    void addRow(const KeyCombination& combo, std::size_t number);
     std::function<void(const std::vector<MacroStep>&)> onComplete_;
     MacroRecorderModel model_;
     KeyMonitor monitor_;
-    QScrollArea* scroll_;
-    QWidget* list_;
-    QVBoxLayout* listLayout_;
     QLabel* empty_;
-    QPushButton* cancel_;
-    QPushButton* done_;
 };
 
 }  // namespace orbel

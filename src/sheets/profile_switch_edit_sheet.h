@@ -10,13 +10,13 @@
 
 #include "model/slot_config.h"
 #include "sheets/profile_switch_edit_model.h"
-#include "ui/sheet_frame.h"
+#include "sheets/sheet_parts.h"
 
 class QLineEdit;
 
 namespace orbel {
 
-class ProfileSwitchEditSheet : public SlotEditChromeSheet {
+class ProfileSwitchEditSheet : public SlotSheet {
     Q_OBJECT
 public:
     ProfileSwitchEditSheet(const std::optional<SlotConfig>& existing, std::function<void(const SlotConfig&)> onSave,
@@ -33,7 +33,6 @@ protected:
 private:
     void save();
     ProfileSwitchEditModel model_;
-    std::function<void(const SlotConfig&)> onSaveSlot_;
     QLineEdit* name_;
     QLabel* caption_;
 };

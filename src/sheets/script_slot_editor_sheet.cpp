@@ -35,13 +35,12 @@ QPixmap spinnerPixmap(int frame, const QColor& color, double dpr) {
 
 ScriptSlotEditorSheet::ScriptSlotEditorSheet(const std::optional<SlotConfig>& existing,
                                              std::function<void(const SlotConfig&)> onSave, QWidget* parent)
-    : SlotEditChromeSheet(QStringLiteral("terminal"), QString(),
-                          tr("Runs the source you author on click. Failures surface as an alert."), SlotEditSize::tall,
-                          parent),
-      model_(existing),
-      onSaveSlot_(std::move(onSave)) {
+    : SlotSheet(QStringLiteral("terminal"), tr("Runs the source you author on click. Failures surface as an alert."), 
+                slotEditSize(SlotEditSize::tall), std::move(onSave), parent),
+      model_(existing) {
     setTitle(QString::fromStdString(model_.sheetTitle()));
     name_ = makeNameField(tr("e.g. Quick Note"), model_.title, this);
+    setFirstField(name_);
     addFormItem(new SlotEditFormRow(tr("Name"), name_));
     addFormItem(makeIconFormRow(model_.icon, [this](const SlotIcon& icon) { model_.icon = icon; }, this, &iconRow_));
 
@@ -71,6 +70,7 @@ ScriptSlotEditorSheet::ScriptSlotEditorSheet(const std::optional<SlotConfig>& ex
     testRow->setSpacing(8);
     test_ = new QPushButton(tr("Test Run"), sourceBox);
     test_->setAutoDefault(false);
+    test_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     testRow->addWidget(test_, 0, Qt::AlignTop);
     resultIcon_ = new QLabel(sourceBox);
     result_ = new QLabel(sourceBox);
@@ -82,6 +82,7 @@ ScriptSlotEditorSheet::ScriptSlotEditorSheet(const std::optional<SlotConfig>& ex
     result_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     testRow->addWidget(resultIcon_, 0, Qt::AlignTop);
     testRow->addWidget(result_, 1);
+    testRow->addStretch(0);
     sourceLayout->addLayout(testRow);
     addFormItem(new SlotEditFormRow(tr("Source"), sourceBox));
 
@@ -120,10 +121,6 @@ QAbstractButton* ScriptSlotEditorSheet::languageButton(ScriptLanguage language) 
 
 QString ScriptSlotEditorSheet::resultText() const { return result_->isHidden() ? QString() : result_->text(); }
 
-void ScriptSlotEditorSheet::showEvent(QShowEvent* event) {
-    SlotEditChromeSheet::showEvent(event);
-    name_->setFocus(Qt::OtherFocusReason);
-}
 
 void ScriptSlotEditorSheet::done(int result) {
     // A run still under way is ended with the sheet; its outcome goes nowhere.
@@ -141,6 +138,15 @@ void ScriptSlotEditorSheet::startTestRun() {
 }
 
 void ScriptSlotEditorSheet::refresh() {
+    // The chosen segment in the accent colour.
+    for (auto* button : languages_->buttons()) {
+        QPalette palette = this->palette();
+        if (button->isChecked()) {
+            palette.setColor(QPalette::Button, palette.color(QPalette::Highlight));
+            palette.setColor(QPalette::ButtonText, palette.color(QPalette::HighlightedText));
+        }
+        button->setPalette(palette);
+    }
     setCanSave(model_.canSave());
     test_->setEnabled(model_.canTestRun());
     if (model_.isRunning()) {
@@ -162,11 +168,6 @@ void ScriptSlotEditorSheet::refresh() {
     result_->setToolTip(QString::fromStdString(line.text));
 }
 
-void ScriptSlotEditorSheet::save() {
-    const auto slot = model_.build();
-    if (!slot) return;
-    if (auto report = std::exchange(onSaveSlot_, nullptr)) report(*slot);
-    accept();
-}
+void ScriptSlotEditorSheet::save() { finish(model_.build()); }
 
 }  // namespace orbel

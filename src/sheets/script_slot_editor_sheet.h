@@ -12,7 +12,7 @@
 
 #include "model/slot_config.h"
 #include "sheets/script_slot_editor_model.h"
-#include "ui/sheet_frame.h"
+#include "sheets/sheet_parts.h"
 
 class QAbstractButton;
 class QButtonGroup;
@@ -23,7 +23,7 @@ namespace orbel {
 
 class IconPickerRow;
 
-class ScriptSlotEditorSheet : public SlotEditChromeSheet {
+class ScriptSlotEditorSheet : public SlotSheet {
     Q_OBJECT
 public:
     ScriptSlotEditorSheet(const std::optional<SlotConfig>& existing, std::function<void(const SlotConfig&)> onSave,
@@ -41,15 +41,11 @@ public:
 
     void done(int result) override;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void refresh();
     void save();
     void startTestRun();
     ScriptSlotEditorModel model_;
-    std::function<void(const SlotConfig&)> onSaveSlot_;
     QLineEdit* name_;
     IconPickerRow* iconRow_ = nullptr;
     QButtonGroup* languages_;

@@ -3,11 +3,28 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <utility>
 
 #include "sheets/icon_picker_row.h"
 #include "ui/sheet_frame.h"
 
 namespace orbel {
+
+SlotSheet::SlotSheet(const QString& symbol, const QString& subtitle, QSize size,
+                     std::function<void(const SlotConfig&)> onSave, QWidget* parent)
+    : SlotEditChromeSheet(symbol, QString(), subtitle, size, parent), onSaveSlot_(std::move(onSave)) {}
+
+void SlotSheet::finish(const std::optional<SlotConfig>& slot) {
+    if (!slot) return;
+    // Once: the sheet closes right after.
+    if (auto report = std::exchange(onSaveSlot_, nullptr)) report(*slot);
+    accept();
+}
+
+void SlotSheet::showEvent(QShowEvent* event) {
+    SlotEditChromeSheet::showEvent(event);
+    if (firstField_) firstField_->setFocus(Qt::OtherFocusReason);
+}
 
 QLineEdit* makeNameField(const QString& placeholder, const std::string& text, QWidget* parent) {
     auto* field = new QLineEdit(QString::fromStdString(text), parent);

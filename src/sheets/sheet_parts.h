@@ -4,9 +4,12 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "model/slot_config.h"
 #include "model/slot_icon.h"
+#include "ui/sheet_frame.h"
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -16,6 +19,26 @@ namespace orbel {
 
 class IconPickerRow;
 class SlotEditFormRow;
+
+// A slot editor sheet on the shared frame: it reports the slot it builds
+// once, through `onSave`, and then closes; its first field takes the
+// keyboard focus when it comes on screen.
+class SlotSheet : public SlotEditChromeSheet {
+    Q_OBJECT
+public:
+    SlotSheet(const QString& symbol, const QString& subtitle, QSize size, std::function<void(const SlotConfig&)> onSave,
+              QWidget* parent);
+
+protected:
+    // Reports `slot` and closes; nothing happens without one.
+    void finish(const std::optional<SlotConfig>& slot);
+    void setFirstField(QWidget* field) { firstField_ = field; }
+    void showEvent(QShowEvent* event) override;
+
+private:
+    std::function<void(const SlotConfig&)> onSaveSlot_;
+    QWidget* firstField_ = nullptr;
+};
 
 // The single-line name field.
 QLineEdit* makeNameField(const QString& placeholder, const std::string& text, QWidget* parent);

@@ -9,16 +9,16 @@ namespace orbel {
 
 SlotRenameSheet::SlotRenameSheet(const SlotConfig& slot, std::function<void(const SlotConfig&)> onSave,
                                  const QImage& preview, QWidget* parent)
-    : SlotEditChromeSheet(QString(), tr("Edit Slot"), QString::fromStdString(SlotRenameModel::targetSubtitle(slot)),
-                          QSize(420, 240), parent),
-      model_(slot),
-      onSaveSlot_(std::move(onSave)) {
+    : SlotSheet(QString(), QString::fromStdString(SlotRenameModel::targetSubtitle(slot)), QSize(420, 240),
+                std::move(onSave), parent),
+      model_(slot) {
     QPixmap picture;
     if (!preview.isNull()) {
         picture = QPixmap::fromImage(preview.scaled(QSize(32, 32) * devicePixelRatioF(), Qt::KeepAspectRatio,
                                                     Qt::SmoothTransformation));
         picture.setDevicePixelRatio(devicePixelRatioF());
     }
+    setTitle(tr("Edit Slot"));
     setHeaderPicture(picture);
     setFormSpacing(6);
     setFormScrolls(false);
@@ -26,14 +26,13 @@ SlotRenameSheet::SlotRenameSheet(const SlotConfig& slot, std::function<void(cons
     label->setFont(sheetFont(SheetText::subheadline, QFont::DemiBold));
     addFormItem(label);
     field_ = new QLineEdit(QString::fromStdString(model_.title));
+    setFirstField(field_);
     field_->setPlaceholderText(tr("Slot label"));
     addFormItem(field_);
     auto* help = new QLabel(tr("Shown under the slot when the dial is open. The icon comes from the system."));
     help->setFont(sheetFont(SheetText::caption));
     help->setWordWrap(true);
-    QPalette secondary = help->palette();
-    secondary.setColor(QPalette::WindowText, secondaryColor(secondary));
-    help->setPalette(secondary);
+    setTextColor(help, secondaryColor(help->palette()));
     addFormItem(help);
     // Return in the field reaches Save through the dialog's default button.
     connect(field_, &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -46,16 +45,7 @@ SlotRenameSheet::SlotRenameSheet(const SlotConfig& slot, std::function<void(cons
 
 SlotRenameSheet::~SlotRenameSheet() { deleteForm(); }
 
-void SlotRenameSheet::showEvent(QShowEvent* event) {
-    SlotEditChromeSheet::showEvent(event);
-    field_->setFocus(Qt::OtherFocusReason);
-}
 
-void SlotRenameSheet::save() {
-    const auto slot = model_.build();
-    if (!slot) return;
-    if (auto report = std::exchange(onSaveSlot_, nullptr)) report(*slot);
-    accept();
-}
+void SlotRenameSheet::save() { finish(model_.build()); }
 
 }  // namespace orbel

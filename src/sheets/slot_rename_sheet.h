@@ -11,13 +11,13 @@
 
 #include "model/slot_config.h"
 #include "sheets/slot_rename_model.h"
-#include "ui/sheet_frame.h"
+#include "sheets/sheet_parts.h"
 
 class QLineEdit;
 
 namespace orbel {
 
-class SlotRenameSheet : public SlotEditChromeSheet {
+class SlotRenameSheet : public SlotSheet {
     Q_OBJECT
 public:
     // `preview` is the slot's picture in the header (32 x 32); a null image
@@ -29,13 +29,9 @@ public:
     const SlotRenameModel& model() const { return model_; }
     QLineEdit* titleField() const { return field_; }
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void save();
     SlotRenameModel model_;
-    std::function<void(const SlotConfig&)> onSaveSlot_;
     QLineEdit* field_;
 };
 

@@ -10,12 +10,12 @@ namespace orbel {
 
 SnippetSlotEditorSheet::SnippetSlotEditorSheet(const std::optional<SlotConfig>& existing,
                                                std::function<void(const SlotConfig&)> onSave, QWidget* parent)
-    : SlotEditChromeSheet(QStringLiteral("doc.on.clipboard"), QString(), tr("Pastes a fixed string into the focused app."),
-                          SlotEditSize::standard, parent),
-      model_(existing),
-      onSaveSlot_(std::move(onSave)) {
+    : SlotSheet(QStringLiteral("doc.on.clipboard"), tr("Pastes a fixed string into the focused app."),
+                slotEditSize(SlotEditSize::standard), std::move(onSave), parent),
+      model_(existing) {
     setTitle(QString::fromStdString(model_.sheetTitle()));
     name_ = makeNameField(tr("e.g. Email Signature"), model_.title, this);
+    setFirstField(name_);
     addFormItem(new SlotEditFormRow(tr("Name"), name_));
     addFormItem(makeIconFormRow(model_.icon, [this](const SlotIcon& icon) { model_.icon = icon; }, this, &iconRow_));
     body_ = makeSourceEditor(model_.body, nullptr);
@@ -34,16 +34,7 @@ SnippetSlotEditorSheet::SnippetSlotEditorSheet(const std::optional<SlotConfig>& 
 
 SnippetSlotEditorSheet::~SnippetSlotEditorSheet() { deleteForm(); }
 
-void SnippetSlotEditorSheet::showEvent(QShowEvent* event) {
-    SlotEditChromeSheet::showEvent(event);
-    name_->setFocus(Qt::OtherFocusReason);
-}
 
-void SnippetSlotEditorSheet::save() {
-    const auto slot = model_.build();
-    if (!slot) return;
-    if (auto report = std::exchange(onSaveSlot_, nullptr)) report(*slot);
-    accept();
-}
+void SnippetSlotEditorSheet::save() { finish(model_.build()); }
 
 }  // namespace orbel

@@ -9,7 +9,7 @@
 
 #include "model/slot_config.h"
 #include "sheets/snippet_slot_editor_model.h"
-#include "ui/sheet_frame.h"
+#include "sheets/sheet_parts.h"
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -18,7 +18,7 @@ namespace orbel {
 
 class IconPickerRow;
 
-class SnippetSlotEditorSheet : public SlotEditChromeSheet {
+class SnippetSlotEditorSheet : public SlotSheet {
     Q_OBJECT
 public:
     SnippetSlotEditorSheet(const std::optional<SlotConfig>& existing, std::function<void(const SlotConfig&)> onSave,
@@ -30,13 +30,9 @@ public:
     QPlainTextEdit* bodyEditor() const { return body_; }
     IconPickerRow* iconRow() const { return iconRow_; }
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void save();
     SnippetSlotEditorModel model_;
-    std::function<void(const SlotConfig&)> onSaveSlot_;
     QLineEdit* name_;
     IconPickerRow* iconRow_ = nullptr;
     QPlainTextEdit* body_;

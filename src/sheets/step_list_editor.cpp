@@ -75,17 +75,6 @@ QPushButton* addBarButton(const char* symbol, const QString& text, bool primary,
     return button;
 }
 
-QPixmap recordDot(double dpr) {
-    QPixmap pixmap(QSize(7, 7) * dpr);
-    pixmap.setDevicePixelRatio(dpr);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0xE5, 0x39, 0x35));
-    p.drawEllipse(QRectF(0, 0, 7, 7));
-    return pixmap;
-}
 
 }  // namespace
 
@@ -107,9 +96,7 @@ StepListEditor::StepListEditor(StepList& steps, QWidget* parent) : QWidget(paren
     summaryText_ = new QLabel(summary_);
     summaryText_->setFont(sheetFont(SheetText::caption));
     summaryText_->setTextFormat(Qt::PlainText);
-    QPalette secondary = summaryText_->palette();
-    secondary.setColor(QPalette::WindowText, secondaryColor(secondary));
-    summaryText_->setPalette(secondary);
+    setTextColor(summaryText_, secondaryColor(summaryText_->palette()));
     summaryLayout->addWidget(summaryIcon_);
     summaryLayout->addWidget(summaryText_, 1);
     root->addWidget(summary_);
@@ -128,7 +115,7 @@ StepListEditor::StepListEditor(StepList& steps, QWidget* parent) : QWidget(paren
     connect(menu->addAction(tr("Wait for Window")), &QAction::triggered, this, [this] { steps_.appendWaitForWindow(); });
     more_->setMenu(menu);
     auto* record = addBarButton(nullptr, tr("Record"), false, this);
-    record->setIcon(QIcon(recordDot(devicePixelRatioF())));
+    record->setIcon(QIcon(recordingDotPixmap(7, devicePixelRatioF())));
     record->setToolTip(tr("Record keystrokes into macro steps"));
     addButtons_ = {addChord, addWait, addText, record};
     for (auto* b : {addChord, addWait, addText}) bar->addWidget(b);
@@ -228,14 +215,10 @@ void StepListEditor::rebuild() {
         layout->addWidget(makeSymbolLabel("keyboard", 14, secondaryColor(palette()), emptyState_));
         auto* title = new QLabel(tr("No steps yet"), emptyState_);
         title->setFont(sheetFont(SheetText::body, QFont::Medium));
-        QPalette secondary = title->palette();
-        secondary.setColor(QPalette::WindowText, secondaryColor(secondary));
-        title->setPalette(secondary);
+        setTextColor(title, secondaryColor(title->palette()));
         auto* hint = new QLabel(tr("Add a chord to begin"), emptyState_);
         hint->setFont(sheetFont(SheetText::caption));
-        QPalette tertiary = hint->palette();
-        tertiary.setColor(QPalette::WindowText, tertiaryColor(tertiary));
-        hint->setPalette(tertiary);
+        setTextColor(hint, tertiaryColor(hint->palette()));
         layout->addWidget(title);
         layout->addStretch(1);
         layout->addWidget(hint);

@@ -67,9 +67,7 @@ QHBoxLayout* rowLayout(QWidget* row) {
 QLabel* secondaryLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setTextFormat(Qt::PlainText);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, secondaryColor(palette));
-    label->setPalette(palette);
+    setTextColor(label, secondaryColor(label->palette()));
     return label;
 }
 
@@ -210,8 +208,8 @@ WaitForWindowRow::WaitForWindowRow(const MacroStep::WaitForWindow& step, OnChang
     first->addWidget(title_, 1);
     lines->addLayout(first);
     auto* second = new QHBoxLayout;
-    second->setSpacing(10);
-    second->addSpacing(16);
+    second->setSpacing(0);
+    second->addSpacing(26);  // under the fields: the icon column and its spacing
     timeout_ = new QSpinBox(this);
     timeout_->setRange(static_cast<int>(MacroStep::kMinWindowTimeoutMs), static_cast<int>(MacroStep::kMaxWindowTimeoutMs));
     timeout_->setSingleStep(100);

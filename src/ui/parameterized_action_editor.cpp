@@ -27,9 +27,7 @@ ParameterizedActionEditor::ParameterizedActionEditor(SystemAction prototype, dou
     caption_->setFont(sheetFont(SheetText::subheadline, QFont::DemiBold));
     percent_ = new QLabel(this);
     percent_->setFont(sheetFont(SheetText::subheadline));
-    QPalette secondary = percent_->palette();
-    secondary.setColor(QPalette::WindowText, secondaryColor(secondary));
-    percent_->setPalette(secondary);
+    setTextColor(percent_, secondaryColor(percent_->palette()));
     header->addWidget(caption_);
     header->addStretch(1);
     header->addWidget(percent_);

@@ -44,12 +44,6 @@ QLabel* makeLabel(const QString& text, QFont font, QWidget* parent) {
     return label;
 }
 
-void setLabelColor(QLabel* label, const QColor& color) {
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-}
-
 }  // namespace
 
 QSize slotEditSize(SlotEditSize size) {
@@ -95,8 +89,26 @@ QColor tertiaryColor(const QPalette& palette) {
 
 bool isDarkPalette(const QPalette& palette) { return palette.color(QPalette::Window).lightnessF() < 0.5; }
 
+void setTextColor(QWidget* widget, const QColor& color) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    widget->setPalette(palette);
+}
+
 QPixmap symbolPixmap(const char* name, double points, const QColor& color, double dpr) {
     return QPixmap::fromImage(platform::Symbols::shared().image(name, points, color, dpr));
+}
+
+QPixmap recordingDotPixmap(int size, double dpr) {
+    QPixmap pixmap(QSize(size, size) * dpr);
+    pixmap.setDevicePixelRatio(dpr);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0xE5, 0x39, 0x35));
+    p.drawEllipse(QRectF(0, 0, size, size));
+    return pixmap;
 }
 
 QLabel* makeSymbolLabel(const char* name, double points, const QColor& color, QWidget* parent) {
@@ -123,9 +135,12 @@ QWidget* makeSheetDivider(QWidget* parent) {
 void styleSheetButton(QPushButton* button, bool prominent) {
     button->setMinimumWidth(80);
     if (!prominent) return;
+    // Accent-filled while it can be pressed, a plain grey button while not.
     QPalette palette = button->palette();
-    palette.setColor(QPalette::Button, palette.color(QPalette::Highlight));
-    palette.setColor(QPalette::ButtonText, palette.color(QPalette::HighlightedText));
+    palette.setColor(QPalette::Active, QPalette::Button, palette.color(QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::Button, palette.color(QPalette::Highlight));
+    palette.setColor(QPalette::Active, QPalette::ButtonText, palette.color(QPalette::HighlightedText));
+    palette.setColor(QPalette::Inactive, QPalette::ButtonText, palette.color(QPalette::HighlightedText));
     button->setPalette(palette);
     QFont font = button->font();
     font.setWeight(QFont::DemiBold);
@@ -161,11 +176,11 @@ SlotEditFormRow::SlotEditFormRow(const QString& label, QWidget* content, std::op
     layout->addWidget(content);
     help_ = makeLabel({}, sheetFont(SheetText::caption), this);
     help_->setWordWrap(true);
-    setLabelColor(help_, secondaryColor(palette()));
+    setTextColor(help_, secondaryColor(palette()));
     layout->addWidget(help_);
     problem_ = makeLabel({}, sheetFont(SheetText::caption, QFont::Medium), this);
     problem_->setWordWrap(true);
-    setLabelColor(problem_, QColor(0xE5, 0x39, 0x35));
+    setTextColor(problem_, QColor(0xE5, 0x39, 0x35));
     layout->addWidget(problem_);
     setHelpText(helpText);
     setProblem(std::nullopt);
@@ -218,7 +233,7 @@ SlotEditChromeSheet::SlotEditChromeSheet(const QString& symbol, const QString& t
     texts->setSpacing(1);
     title_ = makeLabel(title, sheetFont(SheetText::title3, QFont::Medium), header);
     subtitle_ = makeLabel(subtitle, sheetFont(SheetText::caption), header);
-    setLabelColor(subtitle_, secondaryColor(palette()));
+    setTextColor(subtitle_, secondaryColor(palette()));
     subtitle_->setVisible(!subtitle.isEmpty());
     texts->addWidget(title_);
     texts->addWidget(subtitle_);
@@ -262,6 +277,10 @@ void SlotEditChromeSheet::deleteForm() {
 }
 
 void SlotEditChromeSheet::setFormSpacing(int spacing) { formLayout_->setSpacing(spacing); }
+
+void SlotEditChromeSheet::setFormMargins(const QMargins& margins) { formLayout_->setContentsMargins(margins); }
+
+void SlotEditChromeSheet::setTitleFont(const QFont& font) { title_->setFont(font); }
 
 void SlotEditChromeSheet::setFormScrolls(bool scrolls) {
     scroll_->setVerticalScrollBarPolicy(scrolls ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);

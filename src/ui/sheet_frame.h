@@ -41,9 +41,13 @@ QColor secondaryColor(const QPalette& palette);  // 55 %
 QColor tertiaryColor(const QPalette& palette);   // 30 %
 // Whether the palette is a dark one (its window colour is dark).
 bool isDarkPalette(const QPalette& palette);
+// Draws a label's (or any widget's) text in `color`.
+void setTextColor(QWidget* widget, const QColor& color);
 
 // A system symbol drawn `points` big in `color`, for a widget at `dpr`.
 QPixmap symbolPixmap(const char* name, double points, const QColor& color, double dpr);
+// The red dot that marks a recording, `size` points across.
+QPixmap recordingDotPixmap(int size, double dpr);
 // A label showing a symbol.
 QLabel* makeSymbolLabel(const char* name, double points, const QColor& color, QWidget* parent);
 
@@ -88,6 +92,8 @@ public:
     // Appends a part of the form (rows 16 apart, or `setFormSpacing`).
     void addFormItem(QWidget* item);
     void setFormSpacing(int spacing);
+    void setFormMargins(const QMargins& margins);
+    void setTitleFont(const QFont& font);
     // A form that does not scroll: it sits at the top with room below it.
     void setFormScrolls(bool scrolls);
     // A picture in the header in place of the badge; an empty one shows none.

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QSlider>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,6 +17,7 @@
 #include <csignal>
 #include <functional>
 
+#include "icons/icon_catalog.h"
 #include "sheets/icon_picker_row.h"
 #include "sheets/keystroke_slot_editor_sheet.h"
 #include "sheets/macro_recorder_overlay.h"
@@ -204,6 +206,17 @@ TEST(SheetWidgetTest, ScriptTestRunsShowTheirOutcomeAndEndWithTheSheet) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return ::kill(pid, 0) != 0; }, 20000)) << "the script still runs";
 }
 
+TEST(SheetWidgetTest, LevelEditorWritesTheSlidersLevel) {
+    ParameterizedActionEditor editor(SystemAction::setBrightness(0.9), 0.125);
+    EXPECT_EQ(editor.captionText(), "Brightness");
+    EXPECT_EQ(editor.percentText(), "13%");  // the level given, not the prototype's
+    std::vector<double> levels;
+    editor.onChange = [&](double level) { levels.push_back(level); };
+    editor.slider()->setValue(37);
+    EXPECT_EQ(levels, std::vector<double>{0.37});
+    EXPECT_EQ(editor.percentText(), "37%");
+}
+
 // ---- Pictures.
 
 QPalette darkPalette() {
@@ -245,6 +258,7 @@ void savePictures(const char* name, const std::function<QWidget*()>& make) {
 }
 
 TEST(SheetPicturesTest, EverySheetNewAndEditInLightAndDark) {
+    IconCatalog::shared().bootstrap();  // the packs' glyphs, as at launch
     const SlotConfig script = SlotConfig::make(SlotType::script({ScriptLanguage::shell, "date +%H:%M\necho done"}),
                                                "Clock", SlotIcon::monogram("CL"));
     const SlotConfig snippet = SlotConfig::make(SlotType::snippet("Best regards,\nAda"), "Signature");
@@ -265,6 +279,13 @@ TEST(SheetPicturesTest, EverySheetNewAndEditInLightAndDark) {
     });
     savePictures("script_new", [] { return new ScriptSlotEditorSheet(std::nullopt, {}); });
     savePictures("script_edit", [&] { return new ScriptSlotEditorSheet(script, {}); });
+    savePictures("script_test_failed", [] {
+        auto* sheet = new ScriptSlotEditorSheet(std::nullopt, {});
+        sheet->sourceEditor()->setPlainText("echo 'jq: command not found' >&2; exit 127");
+        sheet->testButton()->click();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !sheet->model().isRunning(); }, 20000));
+        return sheet;
+    });
     savePictures("snippet_new", [] { return new SnippetSlotEditorSheet(std::nullopt, {}); });
     savePictures("snippet_edit", [&] { return new SnippetSlotEditorSheet(snippet, {}); });
     savePictures("profile_switch_new", [] { return new ProfileSwitchEditSheet(std::nullopt, {}); });

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "icons/icon_catalog.h"
+#include "icons/icon_picker_view.h"
 #include "icons/slot_icon_view.h"
 #include "sheets/icon_row_model.h"
 #include "ui/sheet_frame.h"
@@ -46,9 +47,14 @@ IconPickerOpener& currentOpener() {
 }  // namespace
 
 void openIconPicker(QWidget* parent, const SlotIcon& current, std::function<void(const SlotIcon&)> apply) {
-    // The shared icon chooser is plugged in here once it exists; until then
-    // the row's "Choose…" opens nothing.
-    if (const auto& opener = currentOpener()) opener(parent, current, std::move(apply));
+    if (const auto& opener = currentOpener()) return opener(parent, current, std::move(apply));
+    auto* picker = new IconPickerView(current, parent);
+    picker->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(picker, &IconPickerView::iconChosen, picker,
+                     [apply = std::move(apply)](const SlotIcon& icon) {
+                         if (apply) apply(icon);
+                     });
+    picker->open();
 }
 
 void setIconPickerOpener(IconPickerOpener opener) { currentOpener() = std::move(opener); }

@@ -55,7 +55,7 @@ private:
 using IconPickerOpener =
     std::function<void(QWidget* parent, const SlotIcon& current, std::function<void(const SlotIcon&)> apply)>;
 void openIconPicker(QWidget* parent, const SlotIcon& current, std::function<void(const SlotIcon&)> apply);
-// Replaces the opener (tests); an empty one restores the application's.
+// Replaces the opener; an empty one restores the shared icon picker.
 void setIconPickerOpener(IconPickerOpener opener);
 
 }  // namespace orbel

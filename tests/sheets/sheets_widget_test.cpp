@@ -13,11 +13,14 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <csignal>
 #include <functional>
 
+#include "support/widget_pictures.h"
 #include "icons/icon_catalog.h"
+#include "icons/icon_picker_view.h"
 #include "sheets/icon_picker_row.h"
 #include "sheets/keystroke_slot_editor_sheet.h"
 #include "sheets/macro_recorder_overlay.h"
@@ -206,6 +209,27 @@ TEST(SheetWidgetTest, ScriptTestRunsShowTheirOutcomeAndEndWithTheSheet) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return ::kill(pid, 0) != 0; }, 20000)) << "the script still runs";
 }
 
+TEST(SheetWidgetTest, TheIconRowOpensTheIconPickerWhoseApplyWritesTheSheetsIcon) {
+    Saves saves;
+    const SlotConfig existing = SlotConfig::make(SlotType::snippet("hi"), "Hi", SlotIcon::monogram("AB"));
+    QPointer<SnippetSlotEditorSheet> sheet = shown(new SnippetSlotEditorSheet(existing, saves.callback()));
+    IconPickerRow* row = sheet->iconRow();
+    EXPECT_EQ(row->titleText(), "Text");
+    EXPECT_EQ(row->subtitleText(), "\u201C" "AB" "\u201D");
+    QTest::mouseClick(row->chooseButton(), Qt::LeftButton);
+    auto* picker = sheet->findChild<IconPickerView*>();
+    ASSERT_TRUE(picker);
+    picker->model().resetToDefault();
+    picker->apply();
+    settle();
+    EXPECT_TRUE(row->icon().isAuto());
+    EXPECT_TRUE(row->resetButton()->isHidden());
+    EXPECT_EQ(row->titleText(), "Default");
+    sheet->saveButton()->click();
+    ASSERT_EQ(saves.slots.size(), 1u);
+    EXPECT_TRUE(saves.slots[0].icon.isAuto());
+}
+
 TEST(SheetWidgetTest, LevelEditorWritesTheSlidersLevel) {
     ParameterizedActionEditor editor(SystemAction::setBrightness(0.9), 0.125);
     EXPECT_EQ(editor.captionText(), "Brightness");
@@ -219,32 +243,15 @@ TEST(SheetWidgetTest, LevelEditorWritesTheSlidersLevel) {
 
 // ---- Pictures.
 
-QPalette darkPalette() {
-    QPalette p;
-    const QColor window(0x1E, 0x1E, 0x1E), text(0xEE, 0xEE, 0xEE);
-    p.setColor(QPalette::Window, window);
-    p.setColor(QPalette::WindowText, text);
-    p.setColor(QPalette::Base, QColor(0x2A, 0x2A, 0x2A));
-    p.setColor(QPalette::AlternateBase, QColor(0x33, 0x33, 0x33));
-    p.setColor(QPalette::Text, text);
-    p.setColor(QPalette::Button, QColor(0x3A, 0x3A, 0x3A));
-    p.setColor(QPalette::ButtonText, text);
-    p.setColor(QPalette::Highlight, QColor(0x0A, 0x84, 0xFF));
-    p.setColor(QPalette::HighlightedText, Qt::white);
-    p.setColor(QPalette::PlaceholderText, QColor(0x88, 0x88, 0x88));
-    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x77, 0x77, 0x77));
-    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x77, 0x77, 0x77));
-    p.setColor(QPalette::Disabled, QPalette::Text, QColor(0x77, 0x77, 0x77));
-    return p;
-}
 
-// Builds and saves a picture once in the light and once in the dark palette.
+// Builds and saves a picture once in the light and once in the dark palette:
+// the sheets take their colours when they are built.
 void savePictures(const char* name, const std::function<QWidget*()>& make) {
     const QString dir = QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/sheets");
     QDir().mkpath(dir);
     const QPalette light = QApplication::palette();
     for (bool dark : {false, true}) {
-        QApplication::setPalette(dark ? darkPalette() : light);
+        QApplication::setPalette(dark ? testing::darkPalette() : light);
         QWidget* widget = make();
         widget->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(widget));

@@ -1,5 +1,7 @@
 #include "sheets/script_slot_editor_model.h"
 
+#include <QString>
+
 #include "model/text.h"
 #include "sheets/sheet_rules.h"
 #include "slots/script_runner.h"
@@ -76,6 +78,7 @@ void ScriptSlotEditorModel::testRun(std::function<void()> changed) {
     testOutput_.reset();
     testError_.reset();
     isRunning_ = true;
+    runLanguage_ = language_;
     runToken_ = std::make_shared<int>(0);
     std::weak_ptr<int> token = runToken_;
     runId_ = ScriptRunner().run(ScriptInvocation{language_, source},
@@ -98,10 +101,18 @@ void ScriptSlotEditorModel::handleTestResult(const ScriptResult& result) {
     isRunning_ = false;
     runId_.reset();
     runToken_.reset();
-    if (const auto* output = result.output())
-        testOutput_ = *output;
-    else
-        testError_ = result.error()->description();
+    const ScriptError* error = result.error();
+    if (!error) {
+        testOutput_ = *result.output();
+    } else if (error->kind == ScriptError::Kind::launchFailed && runLanguage_ != ScriptLanguage::shell) {
+        // No interpreter for AppleScript or JavaScript for Automation here:
+        // say so rather than how starting it failed.
+        testError_ = QString::fromStdString(sheets::tr("%1 cannot run here: this system has no interpreter for it."))
+                         .arg(QString::fromStdString(languageLabel(runLanguage_)))
+                         .toStdString();
+    } else {
+        testError_ = error->description();
+    }
 }
 
 ScriptSlotEditorModel::ResultLine ScriptSlotEditorModel::resultLine() const {

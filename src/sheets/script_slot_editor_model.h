@@ -69,6 +69,7 @@ private:
     bool isNew_;
     ScriptLanguage language_ = ScriptLanguage::shell;
     bool isRunning_ = false;
+    ScriptLanguage runLanguage_ = ScriptLanguage::shell;
     std::optional<std::string> testOutput_;
     std::optional<std::string> testError_;
     std::optional<platform::ProcessRunner::Id> runId_;

@@ -20,6 +20,7 @@ SlotRenameSheet::SlotRenameSheet(const SlotConfig& slot, std::function<void(cons
     }
     setTitle(tr("Edit Slot"));
     setHeaderPicture(picture);
+    elideSubtitle(420 - 40 - (picture.isNull() ? 0 : 32 + 12));
     setFormSpacing(6);
     setFormScrolls(false);
     auto* label = new QLabel(tr("Display name"));

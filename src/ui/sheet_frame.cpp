@@ -304,6 +304,13 @@ void SlotEditChromeSheet::setTitle(const QString& title) {
     setWindowTitle(title);
 }
 
-QString SlotEditChromeSheet::subtitle() const { return subtitle_->text(); }
+QString SlotEditChromeSheet::subtitle() const { return subtitle_->toolTip().isEmpty() ? subtitle_->text() : subtitle_->toolTip(); }
+
+void SlotEditChromeSheet::elideSubtitle(int width) {
+    const QString full = subtitle();
+    const QString shown = QFontMetrics(subtitle_->font()).elidedText(full, Qt::ElideMiddle, width);
+    subtitle_->setText(shown);
+    subtitle_->setToolTip(shown == full ? QString() : full);
+}
 
 }  // namespace orbel

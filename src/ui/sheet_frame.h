@@ -108,6 +108,9 @@ public:
     QString title() const;
     void setTitle(const QString& title);
     QString subtitle() const;
+    // Keeps the subtitle to one line of at most `width` points, cut in the
+    // middle when longer (the whole text in its tooltip).
+    void elideSubtitle(int width);
     QPushButton* saveButton() const { return save_; }
     QPushButton* cancelButton() const { return cancel_; }
     QScrollArea* formArea() const { return scroll_; }

@@ -154,14 +154,19 @@ TEST(ScriptSheetModelTest, TestRunOutcomesAndAnEndedRunGoesNowhere) {
         EXPECT_EQ(model->resultLine().text, table[i].text);
     }
     EXPECT_EQ(changes, 4);
+    // Without osascript, AppleScript says it cannot run here.
+    model->setLanguage(ScriptLanguage::appleScript);
+    model->testRun([&] { ++changes; });
+    processes.failToLaunch(4, "execve: No such file or directory");
+    EXPECT_EQ(model->resultLine().text, "AppleScript cannot run here: this system has no interpreter for it.");
     // A run under way when the sheet lets go: its process is ended and its
     // outcome arrives nowhere.
     model->testRun([&] { ++changes; });
     const auto id = processes.runs().back().id;
     model.reset();
     EXPECT_EQ(processes.terminated(), std::vector<platform::ProcessRunner::Id>{id});
-    processes.exit(4, 0, "late");
-    EXPECT_EQ(changes, 4);
+    processes.exit(5, 0, "late");
+    EXPECT_EQ(changes, 5);
 }
 
 TEST(SnippetSheetModelTest, BodyIsSavedVerbatimAndMustHoldSomething) {

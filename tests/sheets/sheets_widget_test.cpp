@@ -300,7 +300,11 @@ TEST(SheetPicturesTest, EverySheetNewAndEditInLightAndDark) {
         return new ProfileSwitchEditSheet(SlotConfig::make(SlotType::profileSwitch(), "Work dials"), {});
     });
     savePictures("rename_app", [] {
-        return new SlotRenameSheet(SlotConfig::make(SlotType::app("org.gnome.Nautilus"), "Files"), {});
+        QImage preview(64, 64, QImage::Format_ARGB32);
+        preview.fill(QColor(0x34, 0x7D, 0xF6));
+        return new SlotRenameSheet(
+            SlotConfig::make(SlotType::app("org.example.AVeryLongApplicationIdentifierThatGoesOnAndOn.Desktop"), "Files"),
+            {}, preview);
     });
     savePictures("recorder_recording", [] {
         auto* overlay = new MacroRecorderOverlay({});

@@ -126,6 +126,16 @@ TEST(SheetWidgetTest, ChordRowRecordsAndItsKeysNeverReachTheSheet) {
     QTest::keyClick(sheet->nameField(), Qt::Key_Return);  // not recording now: Return saves
     settle();
     EXPECT_EQ(saves.slots.size(), 1u);
+
+    // A sheet closed while a chord records leaves no recorder taking keys.
+    QPointer<KeystrokeSlotEditorSheet> other = shown(new KeystrokeSlotEditorSheet(existing, {}));
+    QTest::mouseClick(other->stepList()->rowWidget(0), Qt::LeftButton);
+    other->reject();
+    settle();
+    QLineEdit field;
+    field.show();
+    QTest::keyClicks(&field, "ok");
+    EXPECT_EQ(field.text(), "ok");
 }
 
 TEST(SheetWidgetTest, RowsEditTheStepTheyShowAfterADelete) {
@@ -193,6 +203,12 @@ TEST(SheetWidgetTest, ScriptTestRunsShowTheirOutcomeAndEndWithTheSheet) {
         ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet->model().isRunning(); }, 20000));
         EXPECT_EQ(sheet->resultText(), row.shown);
     }
+    // Nothing here runs AppleScript, and the sheet says so.
+    QTest::mouseClick(sheet->languageButton(ScriptLanguage::appleScript), Qt::LeftButton);
+    QTest::mouseClick(sheet->testButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet->model().isRunning(); }, 20000));
+    EXPECT_EQ(sheet->resultText(), "AppleScript cannot run here: this system has no interpreter for it.");
+    QTest::mouseClick(sheet->languageButton(ScriptLanguage::shell), Qt::LeftButton);
     // A looping script is ended when its sheet closes.
     QTemporaryDir dir;
     const QString pidFile = dir.filePath("pid");

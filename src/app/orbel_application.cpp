@@ -6,10 +6,10 @@
 #include <QUrl>
 
 #include "app/configuration_alert.h"
-#include "app/login_item_manager.h"
+#include "settings/login_item_manager.h"
 #include "app/settings_window_controller.h"
 #include "app/tray_manager.h"
-#include "app/update_checker.h"
+#include "settings/update_checker.h"
 #include "config/config_manager.h"
 #include "config/import_coordinator.h"
 #include "dial/app_lifecycle_manager.h"
@@ -124,6 +124,7 @@ void OrbelApplication::finishLaunching() {
     step("logitech");
     input::LogitechHidListener::shared().start();
     hotkeys_.attachHIDListener(input::LogitechHidListener::shared());
+    settings_.hidButtonDown = &input::LogitechHidListener::shared().onButtonDown;
     // What loading the configuration had to do is said once Orbel is up.
     connect(&config_, &ConfigManager::loadNoticeChanged, this, [this] { showConfigurationNotice(config_); },
             Qt::QueuedConnection);

@@ -2,21 +2,26 @@
 
 #include <QCursor>
 #include <QGuiApplication>
-#include <QLabel>
+#include <QIcon>
 #include <QScreen>
-#include <QVBoxLayout>
 
-#include "app/login_item_manager.h"
 #include "config/config_manager.h"
 #include "config/import_coordinator.h"
+#include "input/hotkey_manager.h"
+#include "settings/login_item_manager.h"
+#include "settings/preferences_view.h"
 
 namespace orbel {
 
-SettingsWindowController::SettingsWindowController(ConfigManager& config, LoginItemManager& loginItem, QObject* parent)
-    : QObject(parent), config_(config), loginItem_(loginItem) {}
+SettingsWindowController::SettingsWindowController(ConfigManager& config, HotkeyManager& hotkeys,
+                                                   LoginItemManager& loginItem, QObject* parent)
+    : QObject(parent), config_(config), hotkeys_(hotkeys), loginItem_(loginItem) {
+    connect(&hotkeys_, &HotkeyManager::rebindRequested, this, &SettingsWindowController::rebind);
+}
 
 SettingsWindowController& SettingsWindowController::shared() {
-    static auto* controller = new SettingsWindowController(ConfigManager::shared(), LoginItemManager::shared());
+    static auto* controller =
+        new SettingsWindowController(ConfigManager::shared(), HotkeyManager::shared(), LoginItemManager::shared());
     return *controller;
 }
 
@@ -26,39 +31,24 @@ void SettingsWindowController::show() {
     present(window_);
 }
 
-QWidget* SettingsWindowController::makeWindow() {
-    auto* window = new QWidget;
+void SettingsWindowController::rebind() {
+    // An open window's model answers the request itself (its conflict alert).
+    if (window_) return present(window_);
+    show();
+    window_->model().beginRebind();
+}
+
+PreferencesView* SettingsWindowController::makeWindow() {
+    auto* window = new PreferencesView(config_, hotkeys_, loginItem_, ImportCoordinator::shared(), hidButtonDown);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowTitle(tr("Orbel Settings"));
     window->setWindowIcon(QIcon(QStringLiteral(":/orbel/logo.svg")));
     window->setMinimumSize(kMinimumWidth, kMinimumHeight);
     window->resize(kMinimumWidth, kMinimumHeight);
-    auto* layout = new QVBoxLayout(window);
-    auto* where = new QLabel(tr("Orbel keeps its configuration in %1.")
-                                 .arg(QString::fromStdString(config_.configPath())),
-                             window);
-    where->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto* message = new QLabel(window);
-    message->setObjectName(QStringLiteral("importMessage"));
-    message->setWordWrap(true);
-    auto showImport = [message] {
-        const auto& import = ImportCoordinator::shared();
-        if (import.errorMessage()) message->setText(QString::fromStdString(*import.errorMessage()));
-        else if (import.pendingBackup())
-            message->setText(tr("Backup ready to restore: %1")
-                                 .arg(QString::fromStdString(import.pendingBackup()->sourcePath)));
-        else message->clear();
-    };
-    showImport();
-    connect(&ImportCoordinator::shared(), &ImportCoordinator::errorMessageChanged, message, showImport);
-    connect(&ImportCoordinator::shared(), &ImportCoordinator::pendingBackupChanged, message, showImport);
-    layout->addWidget(where);
-    layout->addWidget(message);
-    layout->addStretch();
     return window;
 }
 
-void SettingsWindowController::present(QWidget* window) {
+void SettingsWindowController::present(PreferencesView* window) {
     QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
     if (!screen) screen = QGuiApplication::primaryScreen();
     if (screen) {

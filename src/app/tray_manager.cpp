@@ -4,7 +4,7 @@
 #include <QMetaObject>
 
 #include "app/settings_window_controller.h"
-#include "app/update_checker.h"
+#include "settings/update_checker.h"
 #include "dial/radial_menu_controller.h"
 #include "input/logitech_hid_listener.h"
 #include "platform/alerts.h"

@@ -75,6 +75,15 @@ void ConfigManager::setConfig(AppConfig config) {
     Q_EMIT configChanged();
 }
 
+std::optional<ConfigError> ConfigManager::change(const std::function<void(AppConfig&)>& edit) {
+    AppConfig next = config_;
+    edit(next);
+    if (auto errors = validate(next); !errors.empty()) return errors.front();
+    setConfig(std::move(next));
+    save();
+    return std::nullopt;
+}
+
 const ProfileStore& ConfigManager::profileStore() const {
     saveQueue_->flush();
     return profileStore_;

@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -43,6 +44,12 @@ public:
     const AppConfig& config() const { return config_; }
     // Publishes a new configuration. Not saved until save() is called.
     void setConfig(AppConfig config);
+    // The one way a screen changes the configuration: `edit` runs on a copy,
+    // the copy is validated, and only a valid copy is published once and
+    // saved once. On a validation error nothing changes and the first error
+    // comes back for the screen to show (a saved invalid file would make the
+    // next start replace everything with the defaults).
+    std::optional<ConfigError> change(const std::function<void(AppConfig&)>& edit);
 
     const std::string& configPath() const { return configPath_; }
     // The profile store, once every save queued so far has been written: what

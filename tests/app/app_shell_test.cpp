@@ -3,9 +3,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "app/login_item_manager.h"
+#include "settings/login_item_manager.h"
 #include "app/tray_manager.h"
-#include "app/update_checker.h"
+#include "settings/update_checker.h"
 #include "fakes/fake_alerts.h"
 #include "platform/login_item.h"
 

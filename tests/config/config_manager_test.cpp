@@ -141,6 +141,20 @@ TEST_F(ConfigManagerTest, RootEditsIgnoreOutOfRangeAndFullGroup) {
     EXPECT_TRUE(live().config().appOverrides.empty());
     live().flushSaves();
     EXPECT_EQ(readFile(configPath()), live().config().encodeDocument());
+
+    // A screen's change: an invalid one publishes and saves nothing.
+    changed.clear();
+    const auto refused = live().change([](AppConfig& c) {
+        c.menuRadius = 250;
+        c.activation = ActivationMode::tap(HoldBinding::mouseButton(0));
+    });
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->kind(), ConfigError::Kind::invalidHotkey);
+    EXPECT_EQ(changed.count(), 0);
+    EXPECT_FALSE(live().change([](AppConfig& c) { c.menuRadius = 250; }));
+    EXPECT_EQ(changed.count(), 1);
+    live().flushSaves();
+    EXPECT_EQ(readFile(configPath()), live().config().encodeDocument());
 }
 
 TEST_F(ConfigManagerTest, ProfileSwitchingAndDefaults) {

@@ -1,4 +1,4 @@
-#include "app/login_item_manager.h"
+#include "settings/login_item_manager.h"
 
 namespace orbel {
 

@@ -1,4 +1,4 @@
-#include "app/update_checker.h"
+#include "settings/update_checker.h"
 
 #include "platform/alerts.h"
 

@@ -1,0 +1,86 @@
+#include "settings/advanced_tab.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "config/config_manager.h"
+#include "input/menu_key_recorder.h"
+#include "platform/file_manager.h"
+#include "settings/preferences_model.h"
+#include "settings/update_checker.h"
+#include "ui/controls.h"
+
+namespace orbel {
+
+AdvancedTab::AdvancedTab(PreferencesModel& model, QWidget* parent) : ui::SettingsPage(parent), model_(model) {
+    setObjectName(QStringLiteral("advancedTab"));
+
+    auto* controls = new ui::SettingsSection;
+    closeKey_ = new MenuKeyRecorder;
+    closeKey_->setObjectName(QStringLiteral("closeKey"));
+    closeKey_->onChange = [this](const KeyCombination& k) {
+        model_.setControlKey(PreferencesModel::ControlKey::close, k);
+    };
+    goBackKey_ = new MenuKeyRecorder;
+    goBackKey_->setObjectName(QStringLiteral("goBackKey"));
+    goBackKey_->onChange = [this](const KeyCombination& k) {
+        model_.setControlKey(PreferencesModel::ControlKey::goBack, k);
+    };
+    controls->addRow(tr("Close Dial"), std::nullopt, closeKey_);
+    controls->addRow(tr("Go Back"), tr("Only works inside a nested group."), goBackKey_);
+
+    auto* file = new ui::SettingsSection;
+    auto* fileContent = new QWidget;
+    auto* fileLayout = new QVBoxLayout(fileContent);
+    fileLayout->setContentsMargins(0, 0, 0, 0);
+    fileLayout->setSpacing(8);
+    path_ = new ui::ElidedLabel(QString::fromStdString(model_.configManager().configPath()), fileContent);
+    path_->setObjectName(QStringLiteral("configPath"));
+    path_->setFont(ui::textFont(ui::TextStyle::caption, QFont::Normal, true));
+    ui::setInk(path_, ui::Ink::secondary);
+    path_->setMaximumWidth(360);
+    fileLayout->addWidget(path_);
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(8);
+    auto* reveal = ui::symbolButton(tr("Show in File Manager"), "folder", fileContent);
+    reveal->setObjectName(QStringLiteral("revealConfig"));
+    connect(reveal, &QPushButton::clicked, this,
+            [this] { platform::FileManager::shared().reveal(model_.configManager().configPath()); });
+    auto* reload = ui::symbolButton(tr("Reload"), "arrow.clockwise", fileContent);
+    reload->setObjectName(QStringLiteral("reloadConfig"));
+    connect(reload, &QPushButton::clicked, this, [this] { model_.reloadConfig(); });
+    buttons->addWidget(reveal);
+    buttons->addWidget(reload);
+    buttons->addStretch(1);
+    fileLayout->addLayout(buttons);
+    file->addRow(tr("Config File"), std::nullopt, fileContent);
+
+    // Updates come from the package manager: the row says so and the button
+    // explains it; there is no automatic check to switch on.
+    auto* updates = new ui::SettingsSection;
+    auto* check = ui::symbolButton(tr("Check Now"), "arrow.down.circle");
+    connect(check, &QPushButton::clicked, this, [] { UpdateChecker::shared().checkForUpdates(); });
+    updates->addRow(tr("Updates"), tr("Updates for Orbel come from your system's package manager."), check);
+
+    auto* reset = new ui::SettingsSection;
+    auto* resetButton = ui::symbolButton(tr("Reset All Settings…"), "arrow.counterclockwise");
+    resetButton->setObjectName(QStringLiteral("resetAll"));
+    QPalette red = resetButton->palette();
+    red.setColor(QPalette::ButtonText, QColor(0xE5, 0x39, 0x35));
+    resetButton->setPalette(red);
+    connect(resetButton, &QPushButton::clicked, this, [this] { model_.requestReset(); });
+    reset->addRow(tr("Reset"), tr("Restores the hotkey, dial slots, and appearance to defaults."), resetButton);
+
+    addSections({controls, file, updates, reset});
+    connect(&model_, &PreferencesModel::changed, this, &AdvancedTab::refresh);
+    refresh();
+}
+
+void AdvancedTab::refresh() {
+    const auto& controls = model_.config().controls;
+    if (!closeKey_->isRecording()) closeKey_->setKey(controls.closeMenuKey);
+    if (!goBackKey_->isRecording()) goBackKey_->setKey(controls.goBackKey);
+}
+
+}  // namespace orbel

@@ -1,0 +1,265 @@
+#include "settings/general_tab.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QStackedWidget>
+
+#include "input/hold_binding_recorder.h"
+#include "input/hold_binding_recorder_view.h"
+#include "settings/login_item_manager.h"
+#include "settings/preferences_model.h"
+#include "ui/controls.h"
+
+namespace orbel {
+
+using appearance_settings::Row;
+
+GeneralTab::GeneralTab(PreferencesModel& model, HidButtonCallback* hidButtonDown, QWidget* parent)
+    : ui::SettingsPage(parent),
+      model_(model),
+      tapRecorder_(std::make_unique<HoldBindingRecorder>(hidButtonDown)),
+      holdRecorder_(std::make_unique<HoldBindingRecorder>(hidButtonDown)),
+      musicRecorder_(std::make_unique<HoldBindingRecorder>()) {
+    setObjectName(QStringLiteral("generalTab"));
+    addSections({makeActivationSection(), makeTrayAndLoginSection(), makeDialSizeSection(), makeAppearanceSection()});
+    connect(&model_, &PreferencesModel::changed, this, &GeneralTab::refresh);
+    refresh();
+}
+
+GeneralTab::~GeneralTab() = default;
+
+QWidget* GeneralTab::makeActivationSection() {
+    auto* section = new ui::SettingsSection;
+    activation_ = new ui::SegmentedControl({tr("Tap"), tr("Hold")});
+    activation_->setMaximumWidth(280);
+    connect(activation_, &ui::SegmentedControl::activated, this, [this](int index) { model_.setHoldMode(index == 1); });
+    section->addRow(tr("Activation"), std::nullopt, activation_);
+
+    // The binding: the tap recorder with its Reset, or the hold recorder.
+    bindingStack_ = new QStackedWidget;
+    auto* tap = new QWidget;
+    auto* tapLayout = new QHBoxLayout(tap);
+    tapLayout->setContentsMargins(0, 0, 0, 0);
+    tapLayout->setSpacing(8);
+    tapLayout->addWidget(new HoldBindingRecorderView(*tapRecorder_, tap), 0, Qt::AlignTop);
+    resetHotkey_ = ui::symbolButton(tr("Reset"), {}, tap);
+    connect(resetHotkey_, &QPushButton::clicked, this, [this] { model_.resetHotkeyToDefault(); });
+    tapLayout->addWidget(resetHotkey_, 0, Qt::AlignTop);
+    tapLayout->addStretch(1);
+    bindingStack_->addWidget(tap);
+    bindingStack_->addWidget(new HoldBindingRecorderView(*holdRecorder_));
+    bindingRow_ = section->addRow(tr("Hotkey"), std::nullopt, bindingStack_);
+    tapRecorder_->onCapture = [this](const HoldBinding& b) { model_.tapBindingCaptured(b); };
+    holdRecorder_->onCapture = [this](const HoldBinding& b) { model_.holdBindingCaptured(b); };
+    connect(tapRecorder_.get(), &HoldBindingRecorder::changed, this,
+            [this] { model_.setRecordingHotkey(tapRecorder_->isRecording()); });
+    connect(holdRecorder_.get(), &HoldBindingRecorder::changed, this,
+            [this] { model_.setRecordingHoldBinding(holdRecorder_->isRecording()); });
+
+    // The music dial's hot key: "Set Music Hotkey", or its recorder and Clear.
+    // HOTKEY RECORDER: the music row records through the binding recorder
+    // (mouse buttons ignored) until the dedicated hot-key recorder lands.
+    musicStack_ = new QStackedWidget;
+    auto* set = ui::symbolButton(tr("Set Music Hotkey"), "plus");
+    connect(set, &QPushButton::clicked, this, [this] { model_.beginMusicHotkeyRecording(); });
+    auto* unbound = new QWidget;
+    auto* unboundLayout = new QHBoxLayout(unbound);
+    unboundLayout->setContentsMargins(0, 0, 0, 0);
+    unboundLayout->addWidget(set);
+    unboundLayout->addStretch(1);
+    musicStack_->addWidget(unbound);
+    auto* bound = new QWidget;
+    auto* boundLayout = new QHBoxLayout(bound);
+    boundLayout->setContentsMargins(0, 0, 0, 0);
+    boundLayout->setSpacing(8);
+    boundLayout->addWidget(new HoldBindingRecorderView(*musicRecorder_, bound), 0, Qt::AlignTop);
+    clearMusic_ = ui::symbolButton(tr("Clear"), {}, bound);
+    connect(clearMusic_, &QPushButton::clicked, this, [this] { model_.clearMusicHotkey(); });
+    boundLayout->addWidget(clearMusic_, 0, Qt::AlignTop);
+    boundLayout->addStretch(1);
+    musicStack_->addWidget(bound);
+    musicRecorder_->onCapture = [this](const HoldBinding& b) {
+        const auto* key = b.asKeyCombination();
+        if (key && !key->mouseButton) model_.musicHotkeyCaptured(*key);
+        else refresh();
+    };
+    connect(musicRecorder_.get(), &HoldBindingRecorder::changed, this,
+            [this] { model_.setRecordingMusicHotkey(musicRecorder_->isRecording()); });
+    section->addRow(tr("Music Dial Hotkey"), tr("Opens the dial directly into music mode. Leave unset to disable."),
+                    musicStack_);
+    return section;
+}
+
+QWidget* GeneralTab::makeTrayAndLoginSection() {
+    auto* section = new ui::SettingsSection;
+    showInTray_ = new ui::ToggleSwitch;
+    showInTray_->setObjectName(QStringLiteral("showInTray"));
+    connect(showInTray_, &QAbstractButton::clicked, this, [this](bool on) { model_.setShowInTray(on); });
+    section->addRow(tr("Show in Tray"),
+                    tr("When off, the tray icon is hidden. The dial still opens via your hotkey or hold binding, and "
+                       "Settings is reachable from the dial with Ctrl+Comma."),
+                    showInTray_);
+    openAtLogin_ = new ui::ToggleSwitch;
+    openAtLogin_->setObjectName(QStringLiteral("openAtLogin"));
+    connect(openAtLogin_, &QAbstractButton::clicked, this, [this](bool on) { model_.setOpenAtLogin(on); });
+    loginRow_ = section->addRow(tr("Open at Login"), std::nullopt, openAtLogin_);
+    return section;
+}
+
+QWidget* GeneralTab::makeDialSizeSection() {
+    auto* section = new ui::SettingsSection;
+    auto* content = new QWidget;
+    auto* layout = new QHBoxLayout(content);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(14);
+    dialSize_ = new QSlider(Qt::Horizontal, content);
+    dialSize_->setObjectName(QStringLiteral("dialSize"));
+    dialSize_->setRange(0, 20);  // half steps of the 0 to 10 scale
+    dialSize_->setMaximumWidth(280);
+    dialSize_->setMinimumWidth(200);
+    dialSizeValue_ = ui::valueLabel(28, content);
+    connect(dialSize_, &QSlider::valueChanged, this, [this](int v) { model_.setDialSize(v / 2.0); });
+    layout->addWidget(dialSize_);
+    layout->addWidget(dialSizeValue_);
+    layout->addStretch(1);
+    section->addRow(tr("Dial Size"), std::nullopt, content);
+    return section;
+}
+
+QWidget* GeneralTab::makeAppearanceSection() {
+    auto* section = new ui::SettingsSection;
+    auto picker = [&](Row row, auto setter) {
+        QStringList options;
+        for (const auto& t : appearance_settings::optionTitles(row)) options << QString::fromStdString(t);
+        auto* control = new ui::SegmentedControl(options);
+        control->setMaximumWidth(280);
+        connect(control, &ui::SegmentedControl::activated, this, [this, setter](int index) {
+            model_.setAppearance([&](AppearanceConfig& a) { setter(a, index); });
+        });
+        pickers_[row == Row::colorScheme ? 0 : row == Row::backdrop ? 1 : 2] = control;
+        return control;
+    };
+    std::array<QWidget*, 8> contents{
+        picker(Row::colorScheme, [](AppearanceConfig& a, int i) { a.mode = kAllAppearanceModes[std::size_t(i)]; }),
+        picker(Row::backdrop, [](AppearanceConfig& a, int i) { a.backdrop = kAllBackdrops[std::size_t(i)]; }),
+        sliderRow(0.0, 1.0, &AppearanceConfig::backdropOpacity, true),
+        colorField(true),
+        picker(Row::slotStyle, [](AppearanceConfig& a, int i) { a.slotStyle = kAllSlotStyles[std::size_t(i)]; }),
+        colorField(false),
+        sliderRow(0.5, 1.5, &AppearanceConfig::wedgeFillStrength, false),
+        sliderRow(0.0, 1.2, &AppearanceConfig::wedgeStrokeStrength, false),
+    };
+    for (std::size_t i = 0; i < contents.size(); ++i)
+        appearanceRows_[i] = section->addRow(QString(), std::nullopt, contents[i]);
+    return section;
+}
+
+QWidget* GeneralTab::sliderRow(double minimum, double maximum, double AppearanceConfig::*field, bool percent) {
+    constexpr int kSteps = 1000;
+    auto* content = new QWidget;
+    auto* layout = new QHBoxLayout(content);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(14);
+    auto* slider = new QSlider(Qt::Horizontal, content);
+    slider->setRange(0, kSteps);
+    slider->setMaximumWidth(280);
+    slider->setMinimumWidth(200);
+    auto* value = ui::valueLabel(56, content);
+    layout->addWidget(slider);
+    layout->addWidget(value);
+    layout->addStretch(1);
+    connect(slider, &QSlider::valueChanged, this, [this, minimum, maximum, field](int step) {
+        const double v = minimum + (maximum - minimum) * step / kSteps;
+        model_.setAppearance([&](AppearanceConfig& a) { a.*field = v; });
+    });
+    refreshers_.push_back([this, slider, value, minimum, maximum, field, percent] {
+        const double v = model_.config().appearance.*field;
+        const QSignalBlocker block(slider);
+        slider->setValue(int(std::lround((v - minimum) / (maximum - minimum) * kSteps)));
+        value->setText(QString::fromStdString(percent ? appearance_settings::percentText(v)
+                                                      : appearance_settings::multiplierText(v)));
+    });
+    return content;
+}
+
+QWidget* GeneralTab::colorField(bool backdrop) {
+    // SWATCH PICKER: a hex field stands in for the swatch picker until it lands.
+    auto* field = new QLineEdit;
+    field->setObjectName(backdrop ? QStringLiteral("backdropColor") : QStringLiteral("slotColor"));
+    field->setPlaceholderText(QStringLiteral("#RRGGBB"));
+    field->setFont(ui::textFont(ui::TextStyle::callout, QFont::Normal, true));
+    field->setFixedWidth(120);
+    field->setClearButtonEnabled(true);
+    connect(field, &QLineEdit::editingFinished, this, [this, field, backdrop] {
+        const std::string text = field->text().trimmed().toStdString();
+        const std::optional<std::string> hex = text.empty() ? std::nullopt : std::optional(text);
+        if (!(backdrop ? model_.setBackdropColor(hex) : model_.setSlotColor(hex))) refresh();
+    });
+    refreshers_.push_back([this, field, backdrop] {
+        const auto& a = model_.config().appearance;
+        if (!field->hasFocus()) field->setText(QString::fromStdString((backdrop ? a.backdropColor : a.slotColor).value_or("")));
+    });
+    return field;
+}
+
+void GeneralTab::syncRecorder(HoldBindingRecorder& recorder, bool modelRecording,
+                              void (PreferencesModel::*set)(bool)) {
+    if (modelRecording && !recorder.isRecording()) {
+        recorder.startRecording();
+        if (!recorder.isRecording()) (model_.*set)(false);  // it cannot record here
+    } else if (!modelRecording && recorder.isRecording()) {
+        recorder.setRecording(false);
+    }
+}
+
+void GeneralTab::refresh() {
+    const AppConfig& config = model_.config();
+    const bool hold = model_.isHoldMode();
+    activation_->setSelected(hold ? 1 : 0);
+    bindingStack_->setCurrentIndex(hold ? 1 : 0);
+    bindingRow_->setLabel(hold ? tr("Hold Binding") : tr("Hotkey"));
+    bindingRow_->setHelpText(hold ? tr("Hold a mouse button to open the dial, move to highlight, release to fire.")
+                                  : tr("Tap a key or mouse button to toggle the dial."));
+    if (!tapRecorder_->isRecording()) tapRecorder_->setBinding(model_.tapBinding());
+    if (!holdRecorder_->isRecording()) holdRecorder_->setBinding(model_.holdBinding());
+    if (!musicRecorder_->isRecording())
+        musicRecorder_->setBinding(HoldBinding::keyCombination(model_.musicHotkeyDraft()));
+    syncRecorder(*tapRecorder_, model_.isRecordingHotkey(), &PreferencesModel::setRecordingHotkey);
+    syncRecorder(*holdRecorder_, model_.isRecordingHoldBinding(), &PreferencesModel::setRecordingHoldBinding);
+    syncRecorder(*musicRecorder_, model_.isRecordingMusicHotkey(), &PreferencesModel::setRecordingMusicHotkey);
+    resetHotkey_->setEnabled(!model_.isRecordingHotkey());
+    musicStack_->setCurrentIndex(model_.musicHotkeyIsBound() ? 1 : 0);
+    clearMusic_->setEnabled(!model_.isRecordingMusicHotkey());
+
+    showInTray_->setChecked(config.showInTray);
+    const auto& login = model_.loginItem();
+    openAtLogin_->setChecked(login.isEnabled());
+    loginRow_->setHelpText(login.lastError() ? QString::fromStdString(*login.lastError())
+                                             : tr("Launch Orbel automatically when you log in."));
+
+    const double size = appearance_settings::dialSizeFromRadius(config.menuRadius);
+    {
+        const QSignalBlocker block(dialSize_);
+        dialSize_->setValue(int(size * 2));
+    }
+    dialSizeValue_->setText(QString::fromStdString(appearance_settings::dialSizeText(size)));
+
+    const auto& a = config.appearance;
+    pickers_[0]->setSelected(int(a.mode));
+    pickers_[1]->setSelected(int(a.backdrop));
+    pickers_[2]->setSelected(int(a.slotStyle));
+    for (auto* row : appearanceRows_) row->hide();
+    for (const auto& info : appearance_settings::rows(a)) {
+        auto* row = appearanceRows_[static_cast<std::size_t>(info.row)];
+        row->setLabel(QString::fromStdString(info.label));
+        row->setHelpText(info.help ? std::optional(QString::fromStdString(*info.help)) : std::nullopt);
+        row->show();
+    }
+    for (const auto& refresher : refreshers_) refresher();
+}
+
+}  // namespace orbel

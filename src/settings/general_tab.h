@@ -1,0 +1,70 @@
+#pragma once
+
+// The General tab: activation (tap or hold, and its binding), the music
+// dial's hot key, tray and login switches, then dial size and appearance.
+// Every control forwards to `PreferencesModel`; `refresh` shows its state.
+
+#include <QWidget>
+#include <array>
+
+#include "input/hid_button_hook.h"
+#include "settings/appearance_settings.h"
+#include "ui/settings_blocks.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+class QStackedWidget;
+
+namespace orbel {
+
+class HoldBindingRecorder;
+class PreferencesModel;
+namespace ui {
+class SegmentedControl;
+class ToggleSwitch;
+}  // namespace ui
+
+class GeneralTab : public ui::SettingsPage {
+public:
+    explicit GeneralTab(PreferencesModel& model, HidButtonCallback* hidButtonDown = nullptr, QWidget* parent = nullptr);
+    ~GeneralTab() override;
+
+    HoldBindingRecorder& tapRecorder() { return *tapRecorder_; }
+    HoldBindingRecorder& holdRecorder() { return *holdRecorder_; }
+    HoldBindingRecorder& musicRecorder() { return *musicRecorder_; }
+    ui::SettingsRow* row(appearance_settings::Row row) const { return appearanceRows_[static_cast<std::size_t>(row)]; }
+
+private:
+    QWidget* makeActivationSection();
+    QWidget* makeTrayAndLoginSection();
+    QWidget* makeDialSizeSection();
+    QWidget* makeAppearanceSection();
+    QWidget* sliderRow(double minimum, double maximum, double AppearanceConfig::*field, bool percent);
+    QWidget* colorField(bool backdrop);
+    void syncRecorder(HoldBindingRecorder& recorder, bool modelRecording, void (PreferencesModel::*set)(bool));
+    void refresh();
+
+    PreferencesModel& model_;
+    std::unique_ptr<HoldBindingRecorder> tapRecorder_;
+    std::unique_ptr<HoldBindingRecorder> holdRecorder_;
+    std::unique_ptr<HoldBindingRecorder> musicRecorder_;
+
+    ui::SegmentedControl* activation_ = nullptr;
+    ui::SettingsRow* bindingRow_ = nullptr;
+    QStackedWidget* bindingStack_ = nullptr;
+    QPushButton* resetHotkey_ = nullptr;
+    QStackedWidget* musicStack_ = nullptr;
+    QPushButton* clearMusic_ = nullptr;
+    ui::ToggleSwitch* showInTray_ = nullptr;
+    ui::ToggleSwitch* openAtLogin_ = nullptr;
+    ui::SettingsRow* loginRow_ = nullptr;
+    QSlider* dialSize_ = nullptr;
+    QLabel* dialSizeValue_ = nullptr;
+    std::array<ui::SettingsRow*, 8> appearanceRows_{};
+    std::array<ui::SegmentedControl*, 3> pickers_{};
+    std::vector<std::function<void()>> refreshers_;
+};
+
+}  // namespace orbel

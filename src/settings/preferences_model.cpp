@@ -1,0 +1,361 @@
+#include "settings/preferences_model.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QPointer>
+
+#include "settings/login_item_manager.h"
+#include "config/config_manager.h"
+#include "config/import_coordinator.h"
+#include "input/hotkey_manager.h"
+#include "settings/appearance_settings.h"
+
+namespace orbel {
+namespace {
+
+std::string say(const char* text) { return QCoreApplication::translate("PreferencesView", text).toStdString(); }
+
+}  // namespace
+
+PreferencesModel::PreferencesModel(ConfigManager& config, HotkeyManager& hotkeys, LoginItemManager& loginItem,
+                                   ImportCoordinator& import, QObject* parent)
+    : QObject(parent), config_(config), hotkeys_(hotkeys), loginItem_(loginItem), import_(import) {
+    connect(&config_, &ConfigManager::configChanged, this, &PreferencesModel::changed);
+    connect(&loginItem_, &LoginItemManager::changed, this, &PreferencesModel::changed);
+    connect(&hotkeys_, &HotkeyManager::rebindRequested, this, &PreferencesModel::handleRebindRequest);
+    connect(&import_, &ImportCoordinator::errorMessageChanged, this, &PreferencesModel::showImportError);
+    loadDraftsFromConfig();
+    showImportError();
+}
+
+PreferencesModel::~PreferencesModel() {
+    // A window closed while recording leaves the activation armed again.
+    if (recordingHotkey_ || recordingHoldBinding_ || recordingMusicHotkey_) armQuietly(draftActivation());
+}
+
+std::vector<KeyCombination> PreferencesModel::fallbackAlternatives() {
+    return {{49, 0x900, std::nullopt}, {49, 0x1800, std::nullopt}, {49, 0xA00, std::nullopt}};
+}
+
+const AppConfig& PreferencesModel::config() const { return config_.config(); }
+
+void PreferencesModel::selectTab(SettingsTab tab) {
+    if (tab == selectedTab_) return;
+    selectedTab_ = tab;
+    Q_EMIT changed();
+}
+
+// Drafts.
+
+ActivationMode PreferencesModel::draftActivation() const {
+    if (isHoldMode_) return ActivationMode::hold(holdBinding_.value_or(tapBinding_));
+    return ActivationMode::tap(tapBinding_);
+}
+
+void PreferencesModel::loadDraftsFromConfig() {
+    const ActivationMode& activation = config().activation;
+    if (activation.isHold()) {
+        isHoldMode_ = true;
+        holdBinding_ = activation.binding;
+    } else {
+        isHoldMode_ = false;
+        tapBinding_ = activation.binding;
+        if (const auto* key = activation.binding.asKeyCombination()) currentHotkey_ = *key;
+        holdBinding_.reset();
+    }
+    loadMusicDraft();
+    Q_EMIT changed();
+}
+
+void PreferencesModel::loadMusicDraft() {
+    const auto& music = config().musicHotkey;
+    musicHotkeyDraft_ = music.value_or(defaultHotkey());
+    musicHotkeyIsBound_ = music.has_value();
+}
+
+// Recording.
+
+void PreferencesModel::setRecordingHotkey(bool recording) {
+    if (recording == recordingHotkey_) return;
+    recordingHotkey_ = recording;
+    handleRecordingChange(recording);
+}
+
+void PreferencesModel::setRecordingHoldBinding(bool recording) {
+    if (recording == recordingHoldBinding_) return;
+    recordingHoldBinding_ = recording;
+    handleRecordingChange(recording);
+}
+
+void PreferencesModel::setRecordingMusicHotkey(bool recording) {
+    if (recording == recordingMusicHotkey_) return;
+    recordingMusicHotkey_ = recording;
+    handleRecordingChange(recording);
+}
+
+void PreferencesModel::handleRecordingChange(bool recording) {
+    if (recording)
+        hotkeys_.suspendActivation();
+    else
+        armQuietly(draftActivation());
+    Q_EMIT changed();
+}
+
+void PreferencesModel::armQuietly(const ActivationMode& mode) {
+    // A tap key another client holds stays unarmed: its conflict was told already.
+    const auto* key = mode.isTap() ? mode.binding.asKeyCombination() : nullptr;
+    if (key && hotkeys_.hasConflict(*key))
+        hotkeys_.suspendActivation();
+    else
+        hotkeys_.apply(mode);
+}
+
+// General tab.
+
+bool PreferencesModel::change(const std::function<void(AppConfig&)>& edit) {
+    const auto refused = config_.change(edit);
+    if (!refused) return true;
+    setAlert(SettingsAlert{SettingsAlert::Kind::saveRefused, say("Setting Not Saved"), refused->what(), {say("OK")}});
+    return false;
+}
+
+void PreferencesModel::setHoldMode(bool hold) {
+    if (hold == isHoldMode_) return;
+    isHoldMode_ = hold;
+    const ActivationMode activation = draftActivation();
+    if (!change([&](AppConfig& c) { c.activation = activation; })) {
+        isHoldMode_ = !hold;
+        Q_EMIT changed();
+        return;
+    }
+    const auto* key = activation.isTap() ? activation.binding.asKeyCombination() : nullptr;
+    if (key && hotkeys_.hasConflict(*key)) {
+        hotkeys_.suspendActivation();
+        showConflict(*key);
+    } else {
+        hotkeys_.apply(activation);
+    }
+    Q_EMIT changed();
+}
+
+void PreferencesModel::tapBindingCaptured(const HoldBinding& binding) {
+    const auto* key = binding.asKeyCombination();
+    if (!key || key->mouseButton) {
+        if (!change([&](AppConfig& c) { c.activation = ActivationMode::tap(binding); })) return;
+        tapBinding_ = binding;
+        hotkeys_.apply(ActivationMode::tap(binding));
+        Q_EMIT changed();
+        return;
+    }
+    if (hotkeys_.hasConflict(*key)) return showConflict(*key);
+    currentHotkey_ = *key;
+    commitCurrentHotkey();
+}
+
+void PreferencesModel::holdBindingCaptured(const HoldBinding& binding) {
+    if (!change([&](AppConfig& c) { c.activation = ActivationMode::hold(binding); })) return;
+    holdBinding_ = binding;
+    hotkeys_.apply(ActivationMode::hold(binding));
+    Q_EMIT changed();
+}
+
+void PreferencesModel::resetHotkeyToDefault() {
+    if (hotkeys_.hasConflict(defaultHotkey())) return showConflict(defaultHotkey());
+    currentHotkey_ = defaultHotkey();
+    tapBinding_ = HoldBinding::keyCombination(defaultHotkey());
+    commitCurrentHotkey();
+}
+
+void PreferencesModel::commitCurrentHotkey() {
+    const KeyCombination key = currentHotkey_;
+    if (!hotkeys_.registerHotkey(key)) return showConflict(key);
+    if (!change([&](AppConfig& c) { c.activation = ActivationMode::tap(HoldBinding::keyCombination(key)); })) {
+        armQuietly(config().activation);  // what is stored stays what is armed
+        return;
+    }
+    tapBinding_ = HoldBinding::keyCombination(key);
+    Q_EMIT changed();
+}
+
+void PreferencesModel::musicHotkeyCaptured(const KeyCombination& combination) {
+    // The stored music key is our own grab: probing it again would call it taken.
+    const bool own = config().musicHotkey == combination;
+    const bool taken = combination == currentHotkey_ || (!own && hotkeys_.hasConflict(combination));
+    if (!taken && change([&](AppConfig& c) { c.musicHotkey = combination; })) {
+        musicHotkeyDraft_ = combination;
+        musicHotkeyIsBound_ = true;
+        Q_EMIT changed();
+        return;
+    }
+    if (taken)
+        setAlert(SettingsAlert{SettingsAlert::Kind::hotkeyError, say("Hotkey Error"), musicTakenMessage(combination),
+                               {say("OK")}});
+    loadMusicDraft();
+    Q_EMIT changed();
+}
+
+void PreferencesModel::clearMusicHotkey() {
+    if (!change([](AppConfig& c) { c.musicHotkey.reset(); })) return;
+    musicHotkeyIsBound_ = false;
+    musicHotkeyDraft_ = defaultHotkey();
+    Q_EMIT changed();
+}
+
+void PreferencesModel::beginMusicHotkeyRecording() {
+    musicHotkeyDraft_ = defaultHotkey();
+    musicHotkeyIsBound_ = true;
+    Q_EMIT changed();
+    QPointer<PreferencesModel> self(this);
+    QMetaObject::invokeMethod(
+        this, [self] { if (self) self->setRecordingMusicHotkey(true); }, Qt::QueuedConnection);
+}
+
+void PreferencesModel::setShowInTray(bool show) { change([show](AppConfig& c) { c.showInTray = show; }); }
+
+void PreferencesModel::setOpenAtLogin(bool open) {
+    loginItem_.setEnabled(open);
+    Q_EMIT changed();
+}
+
+// Dial size and appearance.
+
+void PreferencesModel::setDialSize(double value) {
+    const double radius = appearance_settings::radiusFromDialSize(value);
+    change([radius](AppConfig& c) { c.menuRadius = radius; });
+}
+
+bool PreferencesModel::setAppearance(const std::function<void(AppearanceConfig&)>& edit) {
+    return change([&](AppConfig& c) { edit(c.appearance); });
+}
+
+bool PreferencesModel::setBackdropColor(const std::optional<std::string>& hex) {
+    std::optional<std::string> color;
+    if (hex && !(color = appearance_settings::normalisedHexColor(*hex))) return false;
+    return setAppearance([&](AppearanceConfig& a) { a.backdropColor = color; });
+}
+
+bool PreferencesModel::setSlotColor(const std::optional<std::string>& hex) {
+    std::optional<std::string> color;
+    if (hex && !(color = appearance_settings::normalisedHexColor(*hex))) return false;
+    return setAppearance([&](AppearanceConfig& a) { a.slotColor = color; });
+}
+
+// Advanced tab.
+
+void PreferencesModel::setControlKey(ControlKey which, const KeyCombination& key) {
+    change([&](AppConfig& c) { (which == ControlKey::close ? c.controls.closeMenuKey : c.controls.goBackKey) = key; });
+}
+
+void PreferencesModel::requestReset() {
+    setAlert(SettingsAlert{
+        SettingsAlert::Kind::resetConfirm, say("Reset all settings to defaults?"),
+        say("This will remove your custom hotkey, dial slots, and appearance changes. This cannot be undone."),
+        {say("Reset"), say("Cancel")}, 0});
+}
+
+void PreferencesModel::resetAllSettings() {
+    if (!change([](AppConfig& c) { c = AppConfig::defaultConfig(); })) return;
+    refreshAfterLoad();
+}
+
+void PreferencesModel::reloadConfig() {
+    config_.load();
+    refreshAfterLoad();
+}
+
+void PreferencesModel::refreshAfterLoad() {
+    const ActivationMode activation = config().activation;
+    if (activation.isHold()) {
+        currentHotkey_ = defaultHotkey();
+        tapBinding_ = HoldBinding::keyCombination(defaultHotkey());
+    }
+    loadDraftsFromConfig();
+    const auto* key = activation.isTap() ? activation.binding.asKeyCombination() : nullptr;
+    if (key && !key->mouseButton && hotkeys_.hasConflict(*key)) {
+        hotkeys_.suspendActivation();
+        showConflict(*key);
+    } else {
+        hotkeys_.apply(activation);
+    }
+}
+
+// Conflicts.
+
+void PreferencesModel::showConflict(const KeyCombination& combination) {
+    conflictingHotkey_ = combination;
+    suggestedAlternatives_ = hotkeys_.suggestAlternatives(combination);
+    if (suggestedAlternatives_.empty()) suggestedAlternatives_ = fallbackAlternatives();
+    SettingsAlert alert{SettingsAlert::Kind::hotkeyConflict, say("Hotkey Conflict"), conflictMessage(combination), {}};
+    const std::size_t shown = std::min(kMaxSuggestionButtons, suggestedAlternatives_.size());
+    for (std::size_t i = 0; i < shown; ++i) alert.buttons.push_back(suggestedAlternatives_[i].displayString());
+    alert.buttons.push_back(say("Choose Custom"));
+    alert.buttons.push_back(say("Cancel"));
+    setAlert(std::move(alert));
+    Q_EMIT changed();
+}
+
+void PreferencesModel::chooseAlternative(std::size_t index) {
+    if (index >= suggestedAlternatives_.size()) return;
+    currentHotkey_ = suggestedAlternatives_[index];
+    commitCurrentHotkey();
+}
+
+void PreferencesModel::handleRebindRequest(const KeyCombination& conflicting) { showConflict(conflicting); }
+
+void PreferencesModel::beginRebind() {
+    selectTab(SettingsTab::general);
+    setRecordingHotkey(true);
+}
+
+std::string PreferencesModel::conflictMessage(const KeyCombination& combination) {
+    return say("The hotkey ‘") + combination.displayString() + say("’ is already in use. Please choose an alternative:");
+}
+
+std::string PreferencesModel::musicTakenMessage(const KeyCombination& combination) {
+    return "‘" + combination.displayString() + say("’ is already in use. Pick a different shortcut for the music dial.");
+}
+
+// Alerts.
+
+void PreferencesModel::setAlert(std::optional<SettingsAlert> alert) {
+    alert_ = std::move(alert);
+    Q_EMIT alertChanged();
+}
+
+void PreferencesModel::showImportError() {
+    if (alert_ && alert_->kind != SettingsAlert::Kind::importFailed) return;  // shown when the open one closes
+    const auto& message = import_.errorMessage();
+    if (!message) {
+        if (alert_) setAlert(std::nullopt);
+        return;
+    }
+    setAlert(SettingsAlert{SettingsAlert::Kind::importFailed, say("Import failed"), *message, {say("OK")}});
+}
+
+void PreferencesModel::answerAlert(int index) {
+    if (!alert_) return;
+    const SettingsAlert answered = *alert_;
+    setAlert(std::nullopt);
+    const auto count = static_cast<int>(answered.buttons.size());
+    switch (answered.kind) {
+        case SettingsAlert::Kind::hotkeyConflict: {
+            const int suggestions = count - 2;
+            if (index >= 0 && index < suggestions) {
+                chooseAlternative(static_cast<std::size_t>(index));
+            } else if (index == suggestions) {
+                selectTab(SettingsTab::general);
+                setRecordingHotkey(true);
+            }
+            break;
+        }
+        case SettingsAlert::Kind::resetConfirm:
+            if (index == 0) resetAllSettings();
+            break;
+        case SettingsAlert::Kind::importFailed: import_.setErrorMessage(std::nullopt); break;
+        case SettingsAlert::Kind::hotkeyError:
+        case SettingsAlert::Kind::saveRefused: break;
+    }
+    if (!alert_ && import_.errorMessage()) showImportError();
+}
+
+}  // namespace orbel

@@ -1,0 +1,149 @@
+#include "settings/preferences_view.h"
+
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include "config/config_manager.h"
+#include "settings/about_tab.h"
+#include "settings/advanced_tab.h"
+#include "settings/general_tab.h"
+#include "ui/settings_blocks.h"
+#include "ui/settings_tab_bar.h"
+
+namespace orbel {
+namespace {
+
+// The tabs whose editors come with later work: one line on where the file is.
+QWidget* configurationFileNote(const ConfigManager& config) {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(28, 28, 28, 28);
+    auto* line = ui::styledLabel(QObject::tr("Orbel keeps its configuration in %1; edit it there and choose "
+                                             "Reload on the Advanced tab.")
+                                     .arg(QString::fromStdString(config.configPath())),
+                                 ui::TextStyle::callout, ui::Ink::secondary, page);
+    line->setObjectName(QStringLiteral("configurationFileNote"));
+    line->setWordWrap(true);
+    line->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    line->setAlignment(Qt::AlignCenter);
+    layout->addStretch(1);
+    layout->addWidget(line);
+    layout->addStretch(2);
+    return page;
+}
+
+}  // namespace
+
+PreferencesView::PreferencesView(ConfigManager& config, HotkeyManager& hotkeys, LoginItemManager& loginItem,
+                                 ImportCoordinator& import, HidButtonCallback* hidButtonDown, QWidget* parent)
+    : QWidget(parent),
+      model_(std::make_unique<PreferencesModel>(config, hotkeys, loginItem, import)),
+      hidButtonDown_(hidButtonDown) {
+    setMinimumSize(kWidth, kHeight);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Window);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    tabBar_ = new ui::SettingsTabBar(this);
+    std::vector<ui::SettingsTabBar::Tab> tabs;
+    for (SettingsTab tab : kAllSettingsTabs) tabs.push_back({symbol(tab), tr(title(tab))});
+    tabBar_->setTabs(tabs);
+    layout->addWidget(tabBar_);
+    auto* line = new QFrame(this);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    line->setFixedHeight(1);
+    QPalette linePalette = line->palette();
+    linePalette.setColor(QPalette::WindowText, ui::inkColor(linePalette, ui::Ink::tertiary));
+    line->setPalette(linePalette);
+    layout->addWidget(line);
+    stack_ = new QStackedWidget(this);
+    layout->addWidget(stack_, 1);
+
+    connect(tabBar_, &ui::SettingsTabBar::tabClicked, this,
+            [this](int index) { model_->selectTab(kAllSettingsTabs[static_cast<std::size_t>(index)]); });
+    connect(model_.get(), &PreferencesModel::changed, this, &PreferencesView::showSelectedTab);
+    connect(model_.get(), &PreferencesModel::alertChanged, this, &PreferencesView::presentAlert);
+    showSelectedTab();
+    presentAlert();
+}
+
+PreferencesView::~PreferencesView() {
+    if (alertBox_) {
+        alertBox_->disconnect(this);
+        delete alertBox_;
+    }
+}
+
+void PreferencesView::showSelectedTab() {
+    const SettingsTab tab = model_->selectedTab();
+    const auto index = static_cast<std::size_t>(tab);
+    if (!pages_[index]) {
+        pages_[index] = makePage(tab);
+        stack_->addWidget(pages_[index]);
+    }
+    stack_->setCurrentWidget(pages_[index]);
+    tabBar_->setSelected(static_cast<int>(index));
+}
+
+QWidget* PreferencesView::makePage(SettingsTab tab) {
+    switch (tab) {
+        case SettingsTab::general: return new GeneralTab(*model_, hidButtonDown_);
+        case SettingsTab::advanced: return new AdvancedTab(*model_);
+        case SettingsTab::about: return new AboutTab;
+        case SettingsTab::customization:
+        case SettingsTab::appMenus:
+        case SettingsTab::profiles: return configurationFileNote(model_->configManager());
+    }
+    return nullptr;
+}
+
+void PreferencesView::presentAlert() {
+    if (alertBox_) {
+        // A newer alert replaces the one on screen; closing it answers nothing.
+        alertBox_->disconnect(this);
+        alertBox_->close();
+        alertBox_->deleteLater();
+        alertBox_ = nullptr;
+    }
+    const auto& alert = model_->alert();
+    if (!alert) return;
+    auto* box = new QMessageBox(this);
+    box->setObjectName(QStringLiteral("settingsAlert"));
+    box->setWindowTitle(QString::fromStdString(alert->title));
+    box->setText(QString::fromStdString(alert->title));
+    box->setInformativeText(QString::fromStdString(alert->message));
+    box->setIcon(alert->kind == SettingsAlert::Kind::resetConfirm ? QMessageBox::Warning : QMessageBox::NoIcon);
+    std::vector<QAbstractButton*> buttons;
+    const int last = static_cast<int>(alert->buttons.size()) - 1;
+    for (int i = 0; i <= last; ++i) {
+        const auto role = i == last && last > 0             ? QMessageBox::RejectRole
+                          : i == alert->destructiveButton ? QMessageBox::DestructiveRole
+                                                          : QMessageBox::AcceptRole;
+        buttons.push_back(box->addButton(QString::fromStdString(alert->buttons[static_cast<std::size_t>(i)]), role));
+    }
+    if (!buttons.empty()) {
+        box->setDefaultButton(qobject_cast<QPushButton*>(buttons.front()));
+        box->setEscapeButton(buttons.back());
+    }
+    connect(box, &QMessageBox::buttonClicked, this, [this, buttons](QAbstractButton* clicked) {
+        const auto it = std::find(buttons.begin(), buttons.end(), clicked);
+        if (it == buttons.end()) return;
+        if (alertBox_) {
+            alertBox_->disconnect(this);
+            alertBox_->deleteLater();
+            alertBox_ = nullptr;
+        }
+        model_->answerAlert(static_cast<int>(it - buttons.begin()));
+    });
+    alertBox_ = box;
+    box->setWindowModality(Qt::WindowModal);
+    box->open();
+}
+
+}  // namespace orbel

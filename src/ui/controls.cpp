@@ -1,0 +1,156 @@
+#include "ui/controls.h"
+
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+
+namespace orbel::ui {
+
+// SegmentedControl
+
+SegmentedControl::SegmentedControl(const QStringList& options, QWidget* parent)
+    : QWidget(parent), options_(options) {
+    setFocusPolicy(Qt::TabFocus);
+    setCursor(Qt::PointingHandCursor);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+void SegmentedControl::setSelected(int index) {
+    if (index == selected_) return;
+    selected_ = index;
+    update();
+}
+
+QSize SegmentedControl::sizeHint() const {
+    const QFontMetrics metrics(font());
+    int widest = 0;
+    for (const auto& option : options_) widest = std::max(widest, metrics.horizontalAdvance(option));
+    return {std::min(280, int(options_.size()) * (widest + 24) + 4), metrics.height() + 10};
+}
+
+QSize SegmentedControl::minimumSizeHint() const { return sizeHint(); }
+
+QRect SegmentedControl::segmentRect(int index) const {
+    if (options_.isEmpty()) return {};
+    const qreal w = (width() - 4) / qreal(options_.size());
+    return QRectF(2 + index * w, 2, w, height() - 4).toAlignedRect();
+}
+
+void SegmentedControl::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink = palette().color(QPalette::WindowText);
+    QColor track = ink;
+    track.setAlphaF(0.08f);
+    p.setPen(Qt::NoPen);
+    p.setBrush(track);
+    p.drawRoundedRect(QRectF(rect()), 7, 7);
+    for (int i = 0; i < options_.size(); ++i) {
+        const QRect r = segmentRect(i);
+        if (i == selected_) {
+            QColor edge = ink;
+            edge.setAlphaF(0.12f);
+            p.setPen(QPen(edge, 0.5));
+            p.setBrush(palette().color(QPalette::Base));
+            p.drawRoundedRect(QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5), 5.5, 5.5);
+        } else if (i > 0 && i - 1 != selected_) {
+            QColor line = ink;
+            line.setAlphaF(0.16f);
+            p.setPen(QPen(line, 1));
+            p.drawLine(QPointF(r.left(), r.top() + 5), QPointF(r.left(), r.bottom() - 5));
+        }
+        QFont f = font();
+        if (i == selected_) f.setWeight(QFont::Medium);
+        p.setFont(f);
+        p.setPen(ink);
+        p.drawText(r, Qt::AlignCenter, fontMetrics().elidedText(options_[i], Qt::ElideRight, r.width() - 6));
+    }
+}
+
+void SegmentedControl::mousePressEvent(QMouseEvent* event) {
+    for (int i = 0; i < options_.size(); ++i) {
+        if (!segmentRect(i).contains(event->position().toPoint())) continue;
+        if (i != selected_) {
+            setSelected(i);
+            Q_EMIT activated(i);
+        }
+        return;
+    }
+}
+
+void SegmentedControl::keyPressEvent(QKeyEvent* event) {
+    const int step = event->key() == Qt::Key_Left ? -1 : event->key() == Qt::Key_Right ? 1 : 0;
+    const int next = selected_ + step;
+    if (step == 0 || next < 0 || next >= options_.size()) return QWidget::keyPressEvent(event);
+    setSelected(next);
+    Q_EMIT activated(next);
+}
+
+// ToggleSwitch
+
+ToggleSwitch::ToggleSwitch(QWidget* parent) : QAbstractButton(parent) {
+    setCheckable(true);
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+void ToggleSwitch::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF track = QRectF(rect()).adjusted(1, 1, -1, -1);
+    QColor off = palette().color(QPalette::WindowText);
+    off.setAlphaF(0.18f);
+    p.setPen(Qt::NoPen);
+    p.setBrush(isChecked() ? palette().color(QPalette::Highlight) : off);
+    p.drawRoundedRect(track, track.height() / 2, track.height() / 2);
+    const qreal knob = track.height() - 4;
+    const qreal x = isChecked() ? track.right() - 2 - knob : track.left() + 2;
+    p.setBrush(Qt::white);
+    p.setPen(QPen(QColor(0, 0, 0, 40), 0.5));
+    p.drawEllipse(QRectF(x, track.top() + 2, knob, knob));
+}
+
+// ElidedLabel
+
+ElidedLabel::ElidedLabel(const QString& text, QWidget* parent) : QLabel(parent) {
+    setFocusPolicy(Qt::ClickFocus);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    setFullText(text);
+}
+
+void ElidedLabel::setFullText(const QString& text) {
+    full_ = text;
+    setToolTip(text);
+    relayout();
+}
+
+QSize ElidedLabel::minimumSizeHint() const { return {40, fontMetrics().height()}; }
+QSize ElidedLabel::sizeHint() const { return {fontMetrics().horizontalAdvance(full_) + 2, fontMetrics().height()}; }
+
+void ElidedLabel::resizeEvent(QResizeEvent* event) {
+    QLabel::resizeEvent(event);
+    relayout();
+}
+
+void ElidedLabel::relayout() { setText(fontMetrics().elidedText(full_, Qt::ElideMiddle, std::max(0, width()))); }
+
+void ElidedLabel::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        QGuiApplication::clipboard()->setText(full_);
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void ElidedLabel::contextMenuEvent(QContextMenuEvent* event) {
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction(tr("Copy"), this, [this] { QGuiApplication::clipboard()->setText(full_); });
+    menu->popup(event->globalPos());
+}
+
+}  // namespace orbel::ui

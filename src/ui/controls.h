@@ -1,0 +1,71 @@
+#pragma once
+
+// Small controls of the settings window: the segmented picker, the on/off
+// switch and the one-line label that elides in the middle. GUI thread.
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QWidget>
+#include <vector>
+
+namespace orbel::ui {
+
+// One row of mutually exclusive options; a click on an option other than
+// the selected one selects it and reports it.
+class SegmentedControl : public QWidget {
+    Q_OBJECT
+public:
+    explicit SegmentedControl(const QStringList& options, QWidget* parent = nullptr);
+    int selected() const { return selected_; }
+    void setSelected(int index);
+    int count() const { return static_cast<int>(options_.size()); }
+    // The option's rectangle, for hit tests and for tests that click it.
+    QRect segmentRect(int index) const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+Q_SIGNALS:
+    void activated(int index);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QStringList options_;
+    int selected_ = 0;
+};
+
+// A checkable button drawn as a switch.
+class ToggleSwitch : public QAbstractButton {
+public:
+    explicit ToggleSwitch(QWidget* parent = nullptr);
+    QSize sizeHint() const override { return {38, 22}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// One line of text, elided in the middle when it does not fit; the whole
+// text shows as a tool tip and is what "Copy" (context menu, Ctrl+C) copies.
+class ElidedLabel : public QLabel {
+public:
+    explicit ElidedLabel(const QString& text, QWidget* parent = nullptr);
+    void setFullText(const QString& text);
+    const QString& fullText() const { return full_; }
+    QSize minimumSizeHint() const override;
+    QSize sizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void relayout();
+    QString full_;
+};
+
+}  // namespace orbel::ui

@@ -1,0 +1,141 @@
+#include "ui/settings_tab_bar.h"
+
+#include <QAbstractButton>
+#include <QEnterEvent>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QVariantAnimation>
+
+#include "platform/symbols.h"
+
+namespace orbel::ui {
+
+class SettingsTabButton : public QAbstractButton {
+public:
+    SettingsTabButton(std::string symbol, const QString& label, QWidget* parent)
+        : QAbstractButton(parent), symbol_(std::move(symbol)) {
+        setText(label);
+        setCursor(Qt::PointingHandCursor);
+        setFocusPolicy(Qt::TabFocus);
+        setAttribute(Qt::WA_Hover);
+        fade_.setDuration(120);
+        fade_.setEasingCurve(QEasingCurve::OutCubic);
+        connect(&fade_, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) {
+            selection_ = v.toReal();
+            update();
+        });
+    }
+
+    void setSelected(bool selected) {
+        if (selected == selected_) return;
+        selected_ = selected;
+        fade_.stop();
+        if (!isVisible()) {  // nothing to animate before the first paint
+            selection_ = selected ? 1.0 : 0.0;
+            update();
+            return;
+        }
+        fade_.setStartValue(selection_);
+        fade_.setEndValue(selected ? 1.0 : 0.0);
+        fade_.start();
+    }
+    bool isSelected() const { return selected_; }
+
+    QSize sizeHint() const override {
+        const QFontMetrics metrics(labelFont());
+        const int width = std::max(76, metrics.horizontalAdvance(text()) + 28);
+        return {width, 8 + 18 + 4 + metrics.height() + 8};
+    }
+
+protected:
+    void enterEvent(QEnterEvent* event) override {
+        hovered_ = true;
+        update();
+        QAbstractButton::enterEvent(event);
+    }
+    void leaveEvent(QEvent* event) override {
+        hovered_ = false;
+        update();
+        QAbstractButton::leaveEvent(event);
+    }
+
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QColor ink = palette().color(QPalette::WindowText);
+        const QRectF pill = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+        if (selection_ > 0) {
+            // No glass here: a translucent fill with a hairline, darker while pressed.
+            QColor fill = ink;
+            fill.setAlphaF(float((isDown() ? 0.16 : 0.10) * selection_));
+            QColor edge = ink;
+            edge.setAlphaF(float(0.14 * selection_));
+            p.setPen(QPen(edge, 1));
+            p.setBrush(fill);
+            p.drawRoundedRect(pill, 10, 10);
+        }
+        if (!selected_ && hovered_) {
+            QColor fill = ink;
+            fill.setAlphaF(0.06f);
+            p.setPen(Qt::NoPen);
+            p.setBrush(fill);
+            p.drawRoundedRect(pill, 10, 10);
+        }
+        QColor foreground = ink;
+        if (!selected_) foreground.setAlphaF(0.62f);
+        const qreal dpr = devicePixelRatioF();
+        QImage symbol = platform::Symbols::shared().image(symbol_, 18, foreground, dpr);
+        symbol.setDevicePixelRatio(dpr);
+        p.drawImage(QRectF((width() - 18) / 2.0, 8, 18, 18), symbol);
+        p.setPen(foreground);
+        p.setFont(labelFont());
+        p.drawText(QRect(0, 8 + 18 + 4, width(), height() - 8 - 18 - 4 - 8 + 2), Qt::AlignHCenter | Qt::AlignTop,
+                   text());
+    }
+
+private:
+    QFont labelFont() const {
+        QFont f = font();
+        f.setPixelSize(11);
+        f.setWeight(QFont::Medium);
+        return f;
+    }
+
+    std::string symbol_;
+    bool selected_ = false;
+    bool hovered_ = false;
+    qreal selection_ = 0;
+    QVariantAnimation fade_;
+};
+
+SettingsTabBar::SettingsTabBar(QWidget* parent) : QWidget(parent) {
+    row_ = new QHBoxLayout(this);
+    row_->setContentsMargins(16, 32, 16, 10);
+    row_->setSpacing(4);
+    row_->addStretch(1);
+    row_->addStretch(1);
+}
+
+void SettingsTabBar::setTabs(const std::vector<Tab>& tabs) {
+    for (auto* button : buttons_) delete button;
+    buttons_.clear();
+    for (std::size_t i = 0; i < tabs.size(); ++i) {
+        auto* button = new SettingsTabButton(tabs[i].symbol, tabs[i].label, this);
+        const int index = static_cast<int>(i);
+        connect(button, &QAbstractButton::clicked, this, [this, index] { Q_EMIT tabClicked(index); });
+        row_->insertWidget(1 + index, button);
+        buttons_.push_back(button);
+    }
+    setSelected(selected_);
+}
+
+void SettingsTabBar::setSelected(int index) {
+    selected_ = index;
+    for (std::size_t i = 0; i < buttons_.size(); ++i) buttons_[i]->setSelected(static_cast<int>(i) == index);
+}
+
+QWidget* SettingsTabBar::button(int index) const {
+    return index >= 0 && index < count() ? buttons_[static_cast<std::size_t>(index)] : nullptr;
+}
+
+}  // namespace orbel::ui

@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QTest>
 #include <cstdlib>
 #include <fstream>
 #include <unistd.h>

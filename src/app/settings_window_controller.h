@@ -11,13 +11,14 @@
 #include <QPointer>
 
 #include "input/hid_button_hook.h"
+#include "settings/preferences_view.h"
 
 namespace orbel {
 
 class ConfigManager;
 class HotkeyManager;
 class LoginItemManager;
-class PreferencesView;
+
 
 class SettingsWindowController : public QObject {
     Q_OBJECT

@@ -74,7 +74,7 @@ AboutTab::AboutTab(QWidget* parent) : QScrollArea(parent) {
         ui::TextStyle::callout, ui::Ink::secondary, canvas);
     description->setWordWrap(true);
     description->setAlignment(Qt::AlignHCenter);
-    description->setMaximumWidth(380);
+    description->setFixedWidth(380);
     column->addWidget(description, 0, Qt::AlignHCenter);
 
     auto* thanks = ui::symbolButton(tr("Acknowledgements"), "heart", canvas);

@@ -55,10 +55,8 @@ QWidget* GeneralTab::makeActivationSection() {
     bindingRow_ = section->addRow(tr("Hotkey"), std::nullopt, bindingStack_);
     tapRecorder_->onCapture = [this](const HoldBinding& b) { model_.tapBindingCaptured(b); };
     holdRecorder_->onCapture = [this](const HoldBinding& b) { model_.holdBindingCaptured(b); };
-    connect(tapRecorder_.get(), &HoldBindingRecorder::changed, this,
-            [this] { model_.setRecordingHotkey(tapRecorder_->isRecording()); });
-    connect(holdRecorder_.get(), &HoldBindingRecorder::changed, this,
-            [this] { model_.setRecordingHoldBinding(holdRecorder_->isRecording()); });
+    follow(*tapRecorder_, &PreferencesModel::setRecordingHotkey);
+    follow(*holdRecorder_, &PreferencesModel::setRecordingHoldBinding);
 
     // The music dial's hot key: "Set Music Hotkey", or its recorder and Clear.
     // HOTKEY RECORDER: the music row records through the binding recorder
@@ -87,8 +85,7 @@ QWidget* GeneralTab::makeActivationSection() {
         if (key && !key->mouseButton) model_.musicHotkeyCaptured(*key);
         else refresh();
     };
-    connect(musicRecorder_.get(), &HoldBindingRecorder::changed, this,
-            [this] { model_.setRecordingMusicHotkey(musicRecorder_->isRecording()); });
+    follow(*musicRecorder_, &PreferencesModel::setRecordingMusicHotkey);
     section->addRow(tr("Music Dial Hotkey"), tr("Opens the dial directly into music mode. Leave unset to disable."),
                     musicStack_);
     return section;
@@ -204,6 +201,20 @@ QWidget* GeneralTab::colorField(bool backdrop) {
         if (!field->hasFocus()) field->setText(QString::fromStdString((backdrop ? a.backdropColor : a.slotColor).value_or("")));
     });
     return field;
+}
+
+void GeneralTab::follow(HoldBindingRecorder& recorder, void (PreferencesModel::*set)(bool)) {
+    // Only a start or an end of recording is news for the model (the
+    // recorder also reports bindings and refusals).
+    HoldBindingRecorder* source = &recorder;
+    PreferencesModel* model = &model_;
+    std::function<void(bool)> tell = [model, set](bool on) { (model->*set)(on); };
+    connect(source, &HoldBindingRecorder::changed, this,
+            [source, tell = std::move(tell), recording = source->isRecording()]() mutable {
+                if (source->isRecording() == recording) return;
+                recording = source->isRecording();
+                tell(recording);
+            });
 }
 
 void GeneralTab::syncRecorder(HoldBindingRecorder& recorder, bool modelRecording,

@@ -43,6 +43,7 @@ private:
     QWidget* makeAppearanceSection();
     QWidget* sliderRow(double minimum, double maximum, double AppearanceConfig::*field, bool percent);
     QWidget* colorField(bool backdrop);
+    void follow(HoldBindingRecorder& recorder, void (PreferencesModel::*set)(bool));
     void syncRecorder(HoldBindingRecorder& recorder, bool modelRecording, void (PreferencesModel::*set)(bool));
     void refresh();
 

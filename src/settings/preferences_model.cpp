@@ -101,13 +101,15 @@ void PreferencesModel::handleRecordingChange(bool recording) {
     Q_EMIT changed();
 }
 
-void PreferencesModel::armQuietly(const ActivationMode& mode) {
-    // A tap key another client holds stays unarmed: its conflict was told already.
+void PreferencesModel::armQuietly(const ActivationMode& mode) { arm(mode, false); }
+
+void PreferencesModel::arm(const ActivationMode& mode, bool offerAlternatives) {
+    // Our own registrations go first, so the probe sees only other clients.
+    hotkeys_.suspendActivation();
     const auto* key = mode.isTap() ? mode.binding.asKeyCombination() : nullptr;
-    if (key && hotkeys_.hasConflict(*key))
-        hotkeys_.suspendActivation();
-    else
-        hotkeys_.apply(mode);
+    if (!key || key->mouseButton || !hotkeys_.hasConflict(*key)) return hotkeys_.apply(mode);
+    // A taken tap key stays unarmed; its conflict is told once.
+    if (offerAlternatives) showConflict(*key);
 }
 
 // General tab.
@@ -128,13 +130,7 @@ void PreferencesModel::setHoldMode(bool hold) {
         Q_EMIT changed();
         return;
     }
-    const auto* key = activation.isTap() ? activation.binding.asKeyCombination() : nullptr;
-    if (key && hotkeys_.hasConflict(*key)) {
-        hotkeys_.suspendActivation();
-        showConflict(*key);
-    } else {
-        hotkeys_.apply(activation);
-    }
+    arm(activation, true);
     Q_EMIT changed();
 }
 
@@ -270,13 +266,7 @@ void PreferencesModel::refreshAfterLoad() {
         tapBinding_ = HoldBinding::keyCombination(defaultHotkey());
     }
     loadDraftsFromConfig();
-    const auto* key = activation.isTap() ? activation.binding.asKeyCombination() : nullptr;
-    if (key && !key->mouseButton && hotkeys_.hasConflict(*key)) {
-        hotkeys_.suspendActivation();
-        showConflict(*key);
-    } else {
-        hotkeys_.apply(activation);
-    }
+    arm(activation, true);
 }
 
 // Conflicts.

@@ -142,6 +142,7 @@ private:
     bool change(const std::function<void(AppConfig&)>& edit);
     void handleRecordingChange(bool recording);
     void armQuietly(const ActivationMode& mode);
+    void arm(const ActivationMode& mode, bool offerAlternatives);
     // After Reset or Reload: all drafts from the configuration, the
     // activation armed (a taken tap key offers its alternatives instead).
     void refreshAfterLoad();

@@ -110,7 +110,8 @@ private:
 
 SettingsTabBar::SettingsTabBar(QWidget* parent) : QWidget(parent) {
     row_ = new QHBoxLayout(this);
-    row_->setContentsMargins(16, 32, 16, 10);
+    // The window has the desktop's own title bar above: no room kept for one.
+    row_->setContentsMargins(16, 14, 16, 10);
     row_->setSpacing(4);
     row_->addStretch(1);
     row_->addStretch(1);

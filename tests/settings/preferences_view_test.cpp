@@ -113,6 +113,7 @@ QPalette darkPalette() {
         p.setColor(group, QPalette::ButtonText, text);
         p.setColor(group, QPalette::Highlight, QColor(0x0A, 0x84, 0xFF));
         p.setColor(group, QPalette::HighlightedText, Qt::white);
+        p.setColor(group, QPalette::Link, QColor(0x4D, 0xA3, 0xFF));
         p.setColor(group, QPalette::Light, button.lighter(140));
         p.setColor(group, QPalette::Mid, button.darker(120));
         p.setColor(group, QPalette::Dark, button.darker(160));
@@ -140,7 +141,9 @@ TEST_F(PreferencesViewTest, PicturesOfEveryTabInLightAndDark) {
             EXPECT_TRUE(v.grab().save(QStringLiteral("%1/%2-%3%4.png").arg(dir, rawValue(tab).data(), scheme, suffix)));
         }
         click(SettingsTab::general);
-        static_cast<GeneralTab*>(v.page(SettingsTab::general))->tapRecorder().startRecording();
+        auto* general = static_cast<GeneralTab*>(v.page(SettingsTab::general));
+        EXPECT_TRUE(general->widget()->grab().save(QStringLiteral("%1/general-whole-%2%3.png").arg(dir, scheme, suffix)));
+        general->tapRecorder().startRecording();
         EXPECT_TRUE(v.grab().save(QStringLiteral("%1/recording-%2%3.png").arg(dir, scheme, suffix)));
         click(SettingsTab::about);
         auto* about = static_cast<AboutTab*>(v.page(SettingsTab::about));

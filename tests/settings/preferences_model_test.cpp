@@ -31,6 +31,8 @@ struct DraftCase {
     KeyCombination currentHotkey;
 };
 
+void PrintTo(const DraftCase& c, std::ostream* os) { *os << c.name; }
+
 class Drafts : public SettingsFixture, public ::testing::WithParamInterface<DraftCase> {};
 
 TEST_P(Drafts, AreLoadedFromTheStoredActivation) {

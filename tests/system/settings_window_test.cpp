@@ -1,0 +1,147 @@
+// The real `orbel` program's settings window under Xvfb and openbox: the
+// conflict alert's "Choose Different Hotkey", recording with real key
+// presses, hold activation, the tray and login switches, Reload and Reset.
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+
+#include "orbel_process.h"
+namespace orbel {
+namespace {
+
+using systemtest::Orbel;
+using systemtest::run;
+using systemtest::spin;
+using systemtest::spinUntil;
+using systemtest::xdotool;
+
+
+// The settings window of a running Orbel, clicked at the places its layout
+// puts the controls (client coordinates of the 920 x 640 window).
+class SettingsWindow {
+public:
+    bool waitOpen() {
+        return spinUntil([&] {
+            id_ = run("xdotool", {"search", "--onlyvisible", "--name", "Orbel Settings"}).section('\n', 0, 0);
+            return !id_.isEmpty();
+        });
+    }
+    void click(int x, int y) {
+        xdotool({"windowactivate", "--sync", id_});
+        xdotool({"mousemove", "--window", id_, QString::number(x), QString::number(y), "click", "1"});
+        spin(300);
+    }
+    void close() {
+        xdotool({"windowactivate", "--sync", id_});
+        xdotool({"key", "alt+F4"});  // openbox's Close
+    }
+    static constexpr int kGeneralTab[2] = {241, 40}, kAdvancedTab[2] = {595, 40}, kHoldSegment[2] = {393, 116},
+                         kRecorder[2] = {428, 161}, kShowInTray[2] = {333, 307}, kOpenAtLogin[2] = {333, 413},
+                         kReload[2] = {523, 263}, kResetAll[2] = {393, 414};
+    void click(const int (&at)[2]) { click(at[0], at[1]); }
+
+private:
+    QString id_;
+};
+
+class SettingsSystem : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ORBEL_REQUIRE_DISPLAY();
+        if (!QFile::exists(systemtest::kOrbel)) GTEST_SKIP() << "orbel is not built";
+    }
+};
+
+QByteArray configText(const Orbel& orbel) {
+    QFile file(orbel.configDir() + "/config.json");
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TEST_F(SettingsSystem, RebindRecordHoldTrayLoginReloadAndReset) {
+    QProcess tray;  // a tray to show the icon in, when there is one
+    if (!QStandardPaths::findExecutable("trayer").isEmpty()) {
+        tray.start("trayer", {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24"});
+        spin(300);
+    }
+    auto trayIconShown = [] {
+        return run("xwininfo", {"-root", "-tree"}).contains(QRegularExpression(R"(\("orbel" "orbel"\)\s+2\dx2\d\+)"));
+    };
+    Orbel orbel;  // a fresh home: Alt+Space, which openbox holds
+    ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible"));
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(orbel.waitForLog("HideMenuComplete"));
+    // The conflict alert's default button is "Choose Different Hotkey".
+    QString alert;
+    ASSERT_TRUE(spinUntil([&] {
+        alert = run("xdotool", {"search", "--onlyvisible", "--name", "^Orbel$"}).section('\n', 0, 0);
+        return !alert.isEmpty();
+    }));
+    xdotool({"windowactivate", "--sync", alert});
+    xdotool({"key", "Return"});
+    SettingsWindow settings;
+    ASSERT_TRUE(settings.waitOpen());
+    spin(500);
+    xdotool({"key", "ctrl+alt+k"});  // the General tab's recorder is recording
+    ASSERT_TRUE(spinUntil([&] { return configText(orbel).contains("\"hotkey\" : \"ctrl+opt+k\""); }));
+    int shown = orbel.count("ShowMenuVisible");
+    xdotool({"key", "ctrl+alt+k"});
+    ASSERT_TRUE(spinUntil([&] { return orbel.count("ShowMenuVisible") == shown + 1; }));
+    // Ctrl+comma in the dial brings the settings forward.
+    settings.close();
+    spin(300);
+    xdotool({"key", "ctrl+comma"});
+    ASSERT_TRUE(settings.waitOpen());
+
+    // Tray icon and launch at login.
+    const bool haveTray = tray.state() == QProcess::Running;
+    EXPECT_TRUE(!haveTray || spinUntil(trayIconShown));
+    settings.click(SettingsWindow::kShowInTray);
+    EXPECT_TRUE(spinUntil([&] { return configText(orbel).contains("\"showInTray\" : false"); }));
+    EXPECT_TRUE(!haveTray || spinUntil([&] { return !trayIconShown(); }));
+    const QString entry = orbel.home() + "/autostart/com.quandelvix.orbel.desktop";
+    settings.click(SettingsWindow::kOpenAtLogin);
+    EXPECT_TRUE(spinUntil([&] { return QFile::exists(entry); }));
+    settings.click(SettingsWindow::kOpenAtLogin);
+    EXPECT_TRUE(spinUntil([&] { return !QFile::exists(entry); }));
+
+    // Hold, with a chord recorded by real key presses (the rows below move).
+    settings.click(SettingsWindow::kHoldSegment);
+    ASSERT_TRUE(spinUntil([&] { return configText(orbel).contains("holdActivation"); }));
+    settings.click(SettingsWindow::kRecorder);
+    xdotool({"key", "ctrl+alt+j"});
+    ASSERT_TRUE(spinUntil([&] { return configText(orbel).contains("\"ctrl+opt+j\""); })) << configText(orbel).data();
+    shown = orbel.count("ShowMenuVisible");
+    xdotool({"key", "ctrl+alt+k"});
+    spin(500);
+    EXPECT_EQ(orbel.count("ShowMenuVisible"), shown);
+    const int hidden = orbel.count("HideMenuComplete");
+    xdotool({"keydown", "ctrl+alt+j"});
+    EXPECT_TRUE(spinUntil([&] { return orbel.count("ShowMenuVisible") == shown + 1; }));
+    xdotool({"keyup", "ctrl+alt+j"});
+    EXPECT_TRUE(spinUntil([&] { return orbel.count("HideMenuComplete") > hidden; }));
+
+    // Reload after an outside edit.
+    systemtest::writeFile(orbel.configDir() + "/config.json", R"({"version":1,"hotkey":"ctrl+opt+u"})");
+    settings.click(SettingsWindow::kAdvancedTab);
+    settings.click(SettingsWindow::kReload);
+    shown = orbel.count("ShowMenuVisible");
+    xdotool({"key", "ctrl+alt+u"});
+    EXPECT_TRUE(spinUntil([&] { return orbel.count("ShowMenuVisible") == shown + 1; }));
+    xdotool({"key", "Escape"});
+
+    // Reset: the defaults, and Alt+Space's alternatives (openbox holds it).
+    settings.waitOpen();
+    settings.click(SettingsWindow::kResetAll);
+    xdotool({"key", "Return"});  // "Reset"
+    EXPECT_TRUE(spinUntil([&] { return configText(orbel).contains("\"hotkey\" : \"opt+space\""); }));
+    EXPECT_TRUE(spinUntil([] {
+        return !run("xdotool", {"search", "--onlyvisible", "--name", "Hotkey Conflict"}).isEmpty();
+    }));
+    tray.kill();
+    tray.waitForFinished(2000);
+}
+
+}  // namespace
+}  // namespace orbel

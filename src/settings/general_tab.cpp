@@ -41,16 +41,9 @@ QWidget* GeneralTab::makeActivationSection() {
 
     // The binding: the tap recorder with its Reset, or the hold recorder.
     bindingStack_ = new QStackedWidget;
-    auto* tap = new QWidget;
-    auto* tapLayout = new QHBoxLayout(tap);
-    tapLayout->setContentsMargins(0, 0, 0, 0);
-    tapLayout->setSpacing(8);
-    tapLayout->addWidget(new HoldBindingRecorderView(*tapRecorder_, tap), 0, Qt::AlignTop);
-    resetHotkey_ = ui::symbolButton(tr("Reset"), {}, tap);
+    resetHotkey_ = ui::symbolButton(tr("Reset"));
     connect(resetHotkey_, &QPushButton::clicked, this, [this] { model_.resetHotkeyToDefault(); });
-    tapLayout->addWidget(resetHotkey_, 0, Qt::AlignTop);
-    tapLayout->addStretch(1);
-    bindingStack_->addWidget(tap);
+    bindingStack_->addWidget(ui::inlineRow({new HoldBindingRecorderView(*tapRecorder_), resetHotkey_}));
     bindingStack_->addWidget(new HoldBindingRecorderView(*holdRecorder_));
     bindingRow_ = section->addRow(tr("Hotkey"), std::nullopt, bindingStack_);
     tapRecorder_->onCapture = [this](const HoldBinding& b) { model_.tapBindingCaptured(b); };
@@ -64,22 +57,10 @@ QWidget* GeneralTab::makeActivationSection() {
     musicStack_ = new QStackedWidget;
     auto* set = ui::symbolButton(tr("Set Music Hotkey"), "plus");
     connect(set, &QPushButton::clicked, this, [this] { model_.beginMusicHotkeyRecording(); });
-    auto* unbound = new QWidget;
-    auto* unboundLayout = new QHBoxLayout(unbound);
-    unboundLayout->setContentsMargins(0, 0, 0, 0);
-    unboundLayout->addWidget(set);
-    unboundLayout->addStretch(1);
-    musicStack_->addWidget(unbound);
-    auto* bound = new QWidget;
-    auto* boundLayout = new QHBoxLayout(bound);
-    boundLayout->setContentsMargins(0, 0, 0, 0);
-    boundLayout->setSpacing(8);
-    boundLayout->addWidget(new HoldBindingRecorderView(*musicRecorder_, bound), 0, Qt::AlignTop);
-    clearMusic_ = ui::symbolButton(tr("Clear"), {}, bound);
+    musicStack_->addWidget(ui::inlineRow({set}));
+    clearMusic_ = ui::symbolButton(tr("Clear"));
     connect(clearMusic_, &QPushButton::clicked, this, [this] { model_.clearMusicHotkey(); });
-    boundLayout->addWidget(clearMusic_, 0, Qt::AlignTop);
-    boundLayout->addStretch(1);
-    musicStack_->addWidget(bound);
+    musicStack_->addWidget(ui::inlineRow({new HoldBindingRecorderView(*musicRecorder_), clearMusic_}));
     musicRecorder_->onCapture = [this](const HoldBinding& b) {
         const auto* key = b.asKeyCombination();
         if (key && !key->mouseButton) model_.musicHotkeyCaptured(*key);

@@ -71,6 +71,16 @@ QPushButton* symbolButton(const QString& text, const std::string& symbol, QWidge
     return button;
 }
 
+QWidget* inlineRow(std::initializer_list<QWidget*> widgets, int spacing) {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(spacing);
+    for (QWidget* widget : widgets) layout->addWidget(widget, 0, Qt::AlignTop);
+    layout->addStretch(1);
+    return row;
+}
+
 QLabel* valueLabel(int width, QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setFont(textFont(TextStyle::callout, QFont::Normal, true));

@@ -103,6 +103,8 @@ private:
 QIcon symbolIcon(const std::string& symbol, int size, const QColor& color, qreal dpr);
 // A push button with an optional symbol before its text.
 QPushButton* symbolButton(const QString& text, const std::string& symbol = {}, QWidget* parent = nullptr);
+// Widgets side by side, top-aligned, `spacing` apart, the rest of the width left empty.
+QWidget* inlineRow(std::initializer_list<QWidget*> widgets, int spacing = 8);
 // The value beside a slider: monospaced, secondary, right-aligned, fixed width.
 QLabel* valueLabel(int width, QWidget* parent = nullptr);
 

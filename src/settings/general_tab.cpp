@@ -2,7 +2,6 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -10,6 +9,8 @@
 
 #include "input/hold_binding_recorder.h"
 #include "input/hold_binding_recorder_view.h"
+#include "settings/hotkey_recorder_view.h"
+#include "ui/accent_swatch_picker.h"
 #include "settings/login_item_manager.h"
 #include "settings/preferences_model.h"
 #include "ui/controls.h"
@@ -22,8 +23,7 @@ GeneralTab::GeneralTab(PreferencesModel& model, HidButtonCallback* hidButtonDown
     : ui::SettingsPage(parent),
       model_(model),
       tapRecorder_(std::make_unique<HoldBindingRecorder>(hidButtonDown)),
-      holdRecorder_(std::make_unique<HoldBindingRecorder>(hidButtonDown)),
-      musicRecorder_(std::make_unique<HoldBindingRecorder>()) {
+      holdRecorder_(std::make_unique<HoldBindingRecorder>(hidButtonDown)) {
     setObjectName(QStringLiteral("generalTab"));
     addSections({makeActivationSection(), makeTrayAndLoginSection(), makeDialSizeSection(), makeAppearanceSection()});
     connect(&model_, &PreferencesModel::changed, this, &GeneralTab::refresh);
@@ -52,21 +52,19 @@ QWidget* GeneralTab::makeActivationSection() {
     follow(*holdRecorder_, &PreferencesModel::setRecordingHoldBinding);
 
     // The music dial's hot key: "Set Music Hotkey", or its recorder and Clear.
-    // HOTKEY RECORDER: the music row records through the binding recorder
-    // (mouse buttons ignored) until the dedicated hot-key recorder lands.
     musicStack_ = new QStackedWidget;
     auto* set = ui::symbolButton(tr("Set Music Hotkey"), "plus");
     connect(set, &QPushButton::clicked, this, [this] { model_.beginMusicHotkeyRecording(); });
     musicStack_->addWidget(ui::inlineRow({set}));
     clearMusic_ = ui::symbolButton(tr("Clear"));
     connect(clearMusic_, &QPushButton::clicked, this, [this] { model_.clearMusicHotkey(); });
-    musicStack_->addWidget(ui::inlineRow({new HoldBindingRecorderView(*musicRecorder_), clearMusic_}));
-    musicRecorder_->onCapture = [this](const HoldBinding& b) {
-        const auto* key = b.asKeyCombination();
-        if (key && !key->mouseButton) model_.musicHotkeyCaptured(*key);
-        else refresh();
-    };
-    follow(*musicRecorder_, &PreferencesModel::setRecordingMusicHotkey);
+    musicRecorder_ = new HotkeyRecorderView;
+    musicRecorder_->setObjectName(QStringLiteral("musicHotkey"));
+    connect(musicRecorder_, &HotkeyRecorderView::hotkeyRecorded, this,
+            [this](const KeyCombination& k) { model_.musicHotkeyCaptured(k); });
+    connect(musicRecorder_, &HotkeyRecorderView::recordingChanged, this,
+            [this](bool recording) { model_.setRecordingMusicHotkey(recording); });
+    musicStack_->addWidget(ui::inlineRow({musicRecorder_, clearMusic_}));
     section->addRow(tr("Music Dial Hotkey"), tr("Opens the dial directly into music mode. Leave unset to disable."),
                     musicStack_);
     return section;
@@ -165,23 +163,17 @@ QWidget* GeneralTab::sliderRow(double minimum, double maximum, double Appearance
 }
 
 QWidget* GeneralTab::colorField(bool backdrop) {
-    // SWATCH PICKER: a hex field stands in for the swatch picker until it lands.
-    auto* field = new QLineEdit;
-    field->setObjectName(backdrop ? QStringLiteral("backdropColor") : QStringLiteral("slotColor"));
-    field->setPlaceholderText(QStringLiteral("#RRGGBB"));
-    field->setFont(ui::textFont(ui::TextStyle::callout, QFont::Normal, true));
-    field->setFixedWidth(120);
-    field->setClearButtonEnabled(true);
-    connect(field, &QLineEdit::editingFinished, this, [this, field, backdrop] {
-        const std::string text = field->text().trimmed().toStdString();
-        const std::optional<std::string> hex = text.empty() ? std::nullopt : std::optional(text);
-        if (!(backdrop ? model_.setBackdropColor(hex) : model_.setSlotColor(hex))) refresh();
+    auto* picker = new AccentSwatchPicker;
+    picker->setObjectName(backdrop ? QStringLiteral("backdropColor") : QStringLiteral("slotColor"));
+    connect(picker, &AccentSwatchPicker::accentHexChanged, this, [this, picker, backdrop] {
+        if (!(backdrop ? model_.setBackdropColor(picker->accentHex()) : model_.setSlotColor(picker->accentHex())))
+            refresh();
     });
-    refreshers_.push_back([this, field, backdrop] {
+    refreshers_.push_back([this, picker, backdrop] {
         const auto& a = model_.config().appearance;
-        if (!field->hasFocus()) field->setText(QString::fromStdString((backdrop ? a.backdropColor : a.slotColor).value_or("")));
+        picker->setAccentHex(backdrop ? a.backdropColor : a.slotColor);
     });
-    return field;
+    return picker;
 }
 
 void GeneralTab::follow(HoldBindingRecorder& recorder, void (PreferencesModel::*set)(bool)) {
@@ -218,11 +210,11 @@ void GeneralTab::refresh() {
                                   : tr("Tap a key or mouse button to toggle the dial."));
     if (!tapRecorder_->isRecording()) tapRecorder_->setBinding(model_.tapBinding());
     if (!holdRecorder_->isRecording()) holdRecorder_->setBinding(model_.holdBinding());
-    if (!musicRecorder_->isRecording())
-        musicRecorder_->setBinding(HoldBinding::keyCombination(model_.musicHotkeyDraft()));
+    if (!musicRecorder_->isRecording()) musicRecorder_->setHotkey(model_.musicHotkeyDraft());
     syncRecorder(*tapRecorder_, model_.isRecordingHotkey(), &PreferencesModel::setRecordingHotkey);
     syncRecorder(*holdRecorder_, model_.isRecordingHoldBinding(), &PreferencesModel::setRecordingHoldBinding);
-    syncRecorder(*musicRecorder_, model_.isRecordingMusicHotkey(), &PreferencesModel::setRecordingMusicHotkey);
+    if (musicRecorder_->isRecording() != model_.isRecordingMusicHotkey())
+        musicRecorder_->setRecording(model_.isRecordingMusicHotkey());
     resetHotkey_->setEnabled(!model_.isRecordingHotkey());
     musicStack_->setCurrentIndex(model_.musicHotkeyIsBound() ? 1 : 0);
     clearMusic_->setEnabled(!model_.isRecordingMusicHotkey());

@@ -12,7 +12,6 @@
 #include "ui/settings_blocks.h"
 
 class QLabel;
-class QLineEdit;
 class QPushButton;
 class QSlider;
 class QStackedWidget;
@@ -20,6 +19,7 @@ class QStackedWidget;
 namespace orbel {
 
 class HoldBindingRecorder;
+class HotkeyRecorderView;
 class PreferencesModel;
 namespace ui {
 class SegmentedControl;
@@ -33,7 +33,7 @@ public:
 
     HoldBindingRecorder& tapRecorder() { return *tapRecorder_; }
     HoldBindingRecorder& holdRecorder() { return *holdRecorder_; }
-    HoldBindingRecorder& musicRecorder() { return *musicRecorder_; }
+    HotkeyRecorderView* musicRecorder() const { return musicRecorder_; }
     ui::SettingsRow* row(appearance_settings::Row row) const { return appearanceRows_[static_cast<std::size_t>(row)]; }
 
 private:
@@ -50,7 +50,7 @@ private:
     PreferencesModel& model_;
     std::unique_ptr<HoldBindingRecorder> tapRecorder_;
     std::unique_ptr<HoldBindingRecorder> holdRecorder_;
-    std::unique_ptr<HoldBindingRecorder> musicRecorder_;
+    HotkeyRecorderView* musicRecorder_ = nullptr;
 
     ui::SegmentedControl* activation_ = nullptr;
     ui::SettingsRow* bindingRow_ = nullptr;

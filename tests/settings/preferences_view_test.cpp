@@ -3,6 +3,7 @@
 // adds the "@2x" set).
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSlider>
@@ -15,6 +16,8 @@
 #include "settings/general_tab.h"
 #include "settings/preferences_view.h"
 #include "settings_fixture.h"
+#include "settings/hotkey_recorder_view.h"
+#include "ui/accent_swatch_picker.h"
 #include "ui/controls.h"
 #include "ui/settings_tab_bar.h"
 
@@ -65,6 +68,18 @@ TEST_F(PreferencesViewTest, TabBarSwitchesTabsAndControlsWriteTheConfiguration) 
     EXPECT_TRUE(general->row(appearance_settings::Row::backdropColor)->isVisible());
     EXPECT_EQ(general->row(appearance_settings::Row::backdropOpacity)->helpLabel()->text(),
               "How opaque the solid color is.");
+    // The swatch stores what its hex field applies, normalised.
+    auto* swatch = find<AccentSwatchPicker>("backdropColor");
+    swatch->togglePopover();
+    QTest::keyClicks(swatch->popover()->hexField(), "ff7a59");
+    QTest::keyClick(swatch->popover()->hexField(), Qt::Key_Return);
+    EXPECT_EQ(live().config().appearance.backdropColor, "#FF7A59");
+    // The music recorder records through the model's rules.
+    general->musicRecorder()->setRecording(true);
+    EXPECT_TRUE(v.model().isRecordingMusicHotkey());
+    QTest::keyClick(general->musicRecorder(), Qt::Key_K, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return live().config().musicHotkey == KeyCombination{40, 0x1800, std::nullopt}; }));
+    EXPECT_FALSE(v.model().isRecordingMusicHotkey());
 
     // Reset asks first; its alert is window-modal and answered by a click.
     click(SettingsTab::advanced);
@@ -103,7 +118,7 @@ TEST_F(PreferencesViewTest, ChooseCustomStartsTheTapRecorderAndReturnClosesTheAc
 QPalette darkPalette() {
     QPalette p;
     const QColor window(0x24, 0x24, 0x26), text(0xF2, 0xF2, 0xF7), base(0x1C, 0x1C, 0x1E), button(0x3A, 0x3A, 0x3C);
-    for (auto group : {QPalette::Active, QPalette::Inactive}) {
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         p.setColor(group, QPalette::Window, window);
         p.setColor(group, QPalette::WindowText, text);
         p.setColor(group, QPalette::Base, base);
@@ -144,6 +159,7 @@ TEST_F(PreferencesViewTest, PicturesOfEveryTabInLightAndDark) {
         auto* general = static_cast<GeneralTab*>(v.page(SettingsTab::general));
         EXPECT_TRUE(general->widget()->grab().save(QStringLiteral("%1/general-whole-%2%3.png").arg(dir, scheme, suffix)));
         general->tapRecorder().startRecording();
+        QTest::qWait(150);  // the pill's fade and the recorder's new width
         EXPECT_TRUE(v.grab().save(QStringLiteral("%1/recording-%2%3.png").arg(dir, scheme, suffix)));
         click(SettingsTab::about);
         auto* about = static_cast<AboutTab*>(v.page(SettingsTab::about));

@@ -24,6 +24,11 @@ PreferencesModel::PreferencesModel(ConfigManager& config, HotkeyManager& hotkeys
     connect(&loginItem_, &LoginItemManager::changed, this, &PreferencesModel::changed);
     connect(&hotkeys_, &HotkeyManager::rebindRequested, this, &PreferencesModel::handleRebindRequest);
     connect(&import_, &ImportCoordinator::errorMessageChanged, this, &PreferencesModel::showImportError);
+    connect(&import_, &ImportCoordinator::pendingBackupChanged, this, [this] {
+        if (import_.pendingBackup()) selectTab(SettingsTab::profiles);
+        Q_EMIT changed();
+    });
+    if (import_.pendingBackup()) selectedTab_ = SettingsTab::profiles;
     loadDraftsFromConfig();
     showImportError();
 }

@@ -55,10 +55,11 @@ public:
     static constexpr std::size_t kMaxSuggestionButtons = 3;
 
     ConfigManager& configManager() const { return config_; }
+    ImportCoordinator& importCoordinator() const { return import_; }
     const AppConfig& config() const;
     LoginItemManager& loginItem() const { return loginItem_; }
 
-    // ---- Tabs.
+    // ---- Tabs. A backup handed to Orbel shows the Profiles tab.
     SettingsTab selectedTab() const { return selectedTab_; }
     void selectTab(SettingsTab tab);
 

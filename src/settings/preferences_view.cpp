@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "config/config_manager.h"
+#include "config/import_coordinator.h"
 #include "settings/about_tab.h"
 #include "settings/advanced_tab.h"
 #include "settings/general_tab.h"
@@ -16,14 +17,15 @@
 namespace orbel {
 namespace {
 
-// The tabs whose editors come with later work: one line on where the file is.
-QWidget* configurationFileNote(const ConfigManager& config) {
+// The tabs whose editors come with later work: one line on where the file
+// is, and on the Profiles tab a backup waiting to be restored.
+QWidget* configurationFileNote(PreferencesModel& model, bool showsBackups) {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(28, 28, 28, 28);
     auto* line = ui::styledLabel(QObject::tr("Orbel keeps its configuration in %1; edit it there and choose "
                                              "Reload on the Advanced tab.")
-                                     .arg(QString::fromStdString(config.configPath())),
+                                     .arg(QString::fromStdString(model.configManager().configPath())),
                                  ui::TextStyle::callout, ui::Ink::secondary, page);
     line->setObjectName(QStringLiteral("configurationFileNote"));
     line->setWordWrap(true);
@@ -31,6 +33,22 @@ QWidget* configurationFileNote(const ConfigManager& config) {
     line->setAlignment(Qt::AlignCenter);
     layout->addStretch(1);
     layout->addWidget(line);
+    if (showsBackups) {
+        auto* backup = ui::styledLabel(QString(), ui::TextStyle::callout, ui::Ink::primary, page);
+        backup->setObjectName(QStringLiteral("pendingBackup"));
+        backup->setWordWrap(true);
+        backup->setAlignment(Qt::AlignCenter);
+        auto show = [&model, backup] {
+            const auto& pending = model.importCoordinator().pendingBackup();
+            backup->setVisible(pending.has_value());
+            if (pending)
+                backup->setText(QObject::tr("Backup ready to restore: %1")
+                                    .arg(QString::fromStdString(pending->sourcePath)));
+        };
+        show();
+        QObject::connect(&model, &PreferencesModel::changed, backup, show);
+        layout->addWidget(backup);
+    }
     layout->addStretch(2);
     return page;
 }
@@ -97,8 +115,8 @@ QWidget* PreferencesView::makePage(SettingsTab tab) {
         case SettingsTab::advanced: return new AdvancedTab(*model_);
         case SettingsTab::about: return new AboutTab;
         case SettingsTab::customization:
-        case SettingsTab::appMenus:
-        case SettingsTab::profiles: return configurationFileNote(model_->configManager());
+        case SettingsTab::appMenus: return configurationFileNote(*model_, false);
+        case SettingsTab::profiles: return configurationFileNote(*model_, true);
     }
     return nullptr;
 }

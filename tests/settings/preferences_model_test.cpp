@@ -179,7 +179,7 @@ TEST_F(SettingsFixture, InvalidChangesAreRefusedWithTheirMessageAndColoursAreNor
     EXPECT_FALSE(live().config().appearance.slotColor);
 }
 
-TEST_F(SettingsFixture, ImportErrorsAreShownAndClearedByOK) {
+TEST_F(SettingsFixture, ImportErrorsAreShownAndClearedByOKAndBackupsShowProfiles) {
     import.setErrorMessage("The backup is damaged.");
     auto& m = open();
     ASSERT_TRUE(m.alert());
@@ -187,6 +187,9 @@ TEST_F(SettingsFixture, ImportErrorsAreShownAndClearedByOK) {
     m.answerAlert(0);
     EXPECT_FALSE(import.errorMessage());
     EXPECT_FALSE(m.alert());
+    // A backup handed over shows the Profiles tab.
+    import.setPendingBackup(BackupRestoreSheetItem{Uuid::random(), {}, "/tmp/Shared.orbelbackup"});
+    EXPECT_EQ(m.selectedTab(), SettingsTab::profiles);
 }
 
 TEST(AppearanceSettings, DialSizeAndRadius) {

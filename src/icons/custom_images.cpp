@@ -1,5 +1,6 @@
 #include "icons/custom_images.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLoggingCategory>
 
@@ -16,6 +17,15 @@ struct Decoded {
     std::string error;
 };
 
+qint64 monotonicMs() {
+    static const QElapsedTimer clock = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return clock.elapsed();
+}
+
 QString keyOf(const QString& path, QSize pixels) {
     return QString::number(pixels.width()) + QLatin1Char('x') + QString::number(pixels.height()) +
            QLatin1Char('|') + path;
@@ -26,9 +36,10 @@ QString keyOf(const QString& path, QSize pixels) {
 std::optional<QImage> CustomImages::image(const QString& path, QSize pixels) {
     pixels = pixels.expandedTo(QSize(1, 1));
     const QString key = keyOf(path, pixels);
-    if (const QImage* cached = images_.object(key)) {
-        if (cached->isNull()) return std::nullopt;
-        return *cached;
+    if (const Entry* cached = images_.object(key)) {
+        if (!cached->image.isNull()) return cached->image;
+        if (monotonicMs() - cached->failedAt < kRetryAfterMs) return std::nullopt;
+        images_.remove(key);
     }
     if (!loading_.insert(key).second) return std::nullopt;
     const QString file = IconCatalog::expandedImagePath(path.toStdString());
@@ -47,7 +58,8 @@ std::optional<QImage> CustomImages::image(const QString& path, QSize pixels) {
                 qCWarning(lcIcons).noquote() << "[orbel-icons] Couldn't load the icon image" << path << ":"
                                              << QString::fromStdString(decoded.error);
             const int kilobytes = int(std::max<qsizetype>(1, decoded.image.sizeInBytes() / 1024));
-            images_.insert(key, new QImage(std::move(decoded.image)), kilobytes);
+            const qint64 failedAt = decoded.image.isNull() ? monotonicMs() : 0;
+            images_.insert(key, new Entry{std::move(decoded.image), failedAt}, kilobytes);
             Q_EMIT loaded();
         });
     return std::nullopt;

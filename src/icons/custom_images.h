@@ -25,6 +25,9 @@ class CustomImages : public QObject, public platform::Shared<CustomImages> {
 public:
     static constexpr qint64 kMaxFileBytes = 64'000'000;  // a large photo
     static constexpr int kCacheKilobytes = 32 * 1024;
+    // A file that did not load is tried again after this long (it may have
+    // been put in place since).
+    static constexpr qint64 kRetryAfterMs = 10'000;
 
     // The image at `path` ("~/" is the home folder) fitted within `pixels`
     // (never enlarged); nothing until it has loaded, or when it cannot load.
@@ -40,7 +43,11 @@ private:
     friend platform::Shared<CustomImages>;
     static CustomImages& makeShared();
 
-    QCache<QString, QImage> images_{kCacheKilobytes};  // a null image: the file did not load
+    struct Entry {
+        QImage image;  // null: the file did not load
+        qint64 failedAt = 0;  // then when, on the monotonic clock (ms)
+    };
+    QCache<QString, Entry> images_{kCacheKilobytes};
     std::set<QString> loading_;
     std::set<QString> reported_;  // paths whose failure was logged
 };

@@ -54,7 +54,12 @@ protected:
     }
 };
 
-TEST_F(PeerFilesSystem, APipeOrADeviceHandedOverAsABackupLeavesOrbelAnswering) {
+TEST_F(PeerFilesSystem, APipeOrADeviceHandedOverAsABackupLeavesOrbelAnsweringAndQuitting) {
+    // A player naming a pipe as its artwork keeps nobody from quitting.
+    QTemporaryDir files;
+    makeFifo(files.filePath("art.png"));
+    Program player(QStringLiteral("orbel_mpris_player"), {"--art", QUrl::fromLocalFile(files.filePath("art.png")).toString()});
+    ASSERT_TRUE(player.waitForLine("ready"));
     Orbel orbel(R"({"version":1,"hotkey":"ctrl+opt+o"})");
     ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible"));
     xdotool({"key", "Escape"});

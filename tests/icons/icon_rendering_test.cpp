@@ -183,9 +183,8 @@ TEST_F(IconRenderingTest, ImageFilesLoadInTheBackgroundAtTheirDrawnSize) {
     photo.fill(Qt::blue);
     ASSERT_TRUE(photo.save(home.filePath("photo.jpg"), "JPEG", 50));
     ASSERT_EQ(mkfifo(QFile::encodeName(home.filePath("pipe.png")).constData(), 0600), 0);
-    ASSERT_TRUE(QFile::link("/dev/zero", home.filePath("zero.png")));
     const std::vector<std::pair<std::string, QSize>> cases = {
-        {"~/icon.png", {8, 4}}, {"~/photo.jpg", {60, 40}}, {"~/pipe.png", {}}, {"~/zero.png", {}}};
+        {"~/icon.png", {8, 4}}, {"~/photo.jpg", {60, 40}}, {"~/pipe.png", {}}};
     for (const auto& [path, size] : cases) {
         SCOPED_TRACE(path);
         const SlotIcon icon = SlotIcon::customImage(path);

@@ -7,10 +7,9 @@
 #include <vector>
 
 #include "app/orbel_application.h"
-#include "app/tray_manager.h"
+#include "app/orderly_quit.h"
 #include "platform/login_item.h"
 #include "platform/single_instance.h"
-#include "platform/termination.h"
 
 int main(int argc, char** argv) {
     Q_INIT_RESOURCE(app);
@@ -39,8 +38,7 @@ int main(int argc, char** argv) {
     if (role == orbel::platform::SingleInstance::Role::handedOver) return 0;
 
     orbel = std::make_unique<orbel::OrbelApplication>(atLogin);
-    // Ending the session ends Orbel the way its Quit item does.
-    orbel::platform::onTerminationRequest([] { orbel::TrayManager::shared().quitApp(); });
+    orbel::installOrderlyQuit();
     orbel->finishLaunching();
     if (!files.empty()) orbel->openFiles(files);
     return app.exec();

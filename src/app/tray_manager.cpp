@@ -6,7 +6,6 @@
 #include "app/settings_window_controller.h"
 #include "settings/update_checker.h"
 #include "dial/radial_menu_controller.h"
-#include "input/logitech_hid_listener.h"
 #include "platform/alerts.h"
 
 namespace orbel {
@@ -90,8 +89,8 @@ void TrayManager::showAbout() {
 }
 
 void TrayManager::quitApp() {
-    // Diverted mouse buttons are handed back to the mouse before the end.
-    input::LogitechHidListener::shared().stop([] { QApplication::quit(); });
+    // Leaving the event loop hands diverted mouse buttons back (see orderly_quit.h).
+    QApplication::quit();
 }
 
 }  // namespace orbel

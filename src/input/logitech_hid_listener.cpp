@@ -179,10 +179,33 @@ void LogitechHidListener::undivert(const StatePtr& state, std::uint16_t cid) {
     auto group = state->stop.lock();
     if (!group) return;  // not stopping
     ++group->outstanding;
+    state->toUndo.push_back(cid);
+    undoNext(state);
+}
+
+void LogitechHidListener::undoNext(const StatePtr& state) {
+    if (state->stop.expired()) return;
+    while (state->undoing < kUndoWindow && !state->toUndo.empty()) {
+        const std::uint16_t cid = state->toUndo.front();
+        state->toUndo.pop_front();
+        ++state->undoing;
+        sendUndo(state, cid, 0);
+    }
+}
+
+void LogitechHidListener::sendUndo(const StatePtr& state, std::uint16_t cid, int attempt) {
     state->device->request(state->reprogIndex, 3,
                            {static_cast<std::uint8_t>(cid >> 8), static_cast<std::uint8_t>(cid & 0xFF), kUndivert, 0x00, 0x00},
-                           guarded([this, weak = std::weak_ptr<StopGroup>(group)](const HidppResult<HidBytes>&) {
-                               if (auto group = weak.lock()) release(group);
+                           guarded([this, weak = std::weak_ptr<DeviceState>(state), cid, attempt](const HidppResult<HidBytes>& answer) {
+                               auto state = weak.lock();
+                               if (!state) return;
+                               // The next identifier was still taken (a late answer): the one after it.
+                               if (answer.errorKind() == HidppError::Kind::duplicatedRequestIdentifier && attempt < 8)
+                                   return sendUndo(state, cid, attempt + 1);
+                               --state->undoing;
+                               auto group = state->stop.lock();
+                               undoNext(state);
+                               if (group) release(group);
                            }));
 }
 

@@ -43,6 +43,7 @@ public:
     // switches diversion off. Persistent diversion is never touched.
     static constexpr std::uint8_t kDivert = 0x03;
     static constexpr std::uint8_t kUndivert = 0x02;
+    static constexpr int kUndoWindow = 4;
     // Never diverted, so that the mouse keeps clicking whatever happens here.
     static constexpr std::uint16_t kLeftButton = 0x50;
     static constexpr std::uint16_t kRightButton = 0x51;
@@ -62,7 +63,9 @@ public:
     // present now first), setting them up one after another. `stop` stops
     // watching, sends every diverted control back to the device's own
     // handling and calls `done` (queued on the GUI thread) once every one of
-    // those requests has finished, answered or not.
+    // those requests has finished, answered or not. At most kUndoWindow of
+    // a device's undo requests are under way at once: HID++ has only eight
+    // request identifiers, and keyboards have more controls than that.
     void start();
     void stop(std::function<void()> done = {});
     bool isRunning() const { return running_; }
@@ -82,6 +85,8 @@ private:
         bool settingUp = false;                // its set-up is under way
         bool detached = false;                 // removed or stopped: set-up ends, diversions are undone
         std::weak_ptr<StopGroup> stop;         // set by stop()
+        std::deque<std::uint16_t> toUndo;      // undo requests waiting for room
+        int undoing = 0;                       // undo requests under way
     };
     using StatePtr = std::shared_ptr<DeviceState>;
     // The devices of one stop, kept until every undo request and the set-up
@@ -114,6 +119,8 @@ private:
     void finishAttach(const StatePtr& state);
     void uncertain(const StatePtr& state, std::uint16_t cid);
     void undivert(const StatePtr& state, std::uint16_t cid);
+    void undoNext(const StatePtr& state);
+    void sendUndo(const StatePtr& state, std::uint16_t cid, int attempt);
     void release(const std::shared_ptr<StopGroup>& group);
     void handleNotification(std::uint16_t productId, const HidBytes& data);
     void emitButtonEvents(std::uint16_t productId, const std::set<std::uint16_t>& before,

@@ -195,6 +195,31 @@ TEST_F(LogitechHidListenerTest, StopAlsoUndoesDiversionsThatWereNeverAnswered) {
     EXPECT_EQ(undone, (std::vector<HidBytes>{{0x00, 0x52}, {0x00, 0xC3}}));
 }
 
+// A keyboard with more divertable controls than HID++ has request
+// identifiers: stop hands every one back before it reports done.
+TEST_F(LogitechHidListenerTest, StopHandsBackMoreControlsThanThereAreRequestIdentifiers) {
+    for (std::size_t count : {8u, 12u}) {
+        SCOPED_TRACE(count);
+        Mouse keyboard(timers, 0xB35B);
+        std::vector<fakes::SimulatedHidppDevice::Control> controls;
+        for (std::size_t i = 0; i < count; ++i) controls.push_back({static_cast<std::uint16_t>(0xC0 + i), 0x30});
+        keyboard.sim.addControls(9, controls);
+        keyboard.sim.delay = 5ms;
+        listener.start();
+        manager.plug(keyboard.hid);
+        timers.advance(1s);
+        ASSERT_EQ(keyboard.sim.reporting.size(), count);
+        bool done = false;
+        listener.stop([&] { done = true; });
+        for (int i = 0; i < 100 && !done; ++i) {
+            timers.advance(10ms);
+            queue.runAll();
+        }
+        EXPECT_TRUE(done);
+        for (const auto& [cid, flags] : keyboard.sim.reporting) EXPECT_EQ(flags, 0x02) << "cid " << cid;
+    }
+}
+
 // The real HID manager, threads and timers on a machine without Logitech
 // devices: the listener starts, gives no hint after three seconds and stops cleanly.
 TEST(LogitechHidListenerOnThisMachine, StartsWithoutDevicesAndStaysQuiet) {

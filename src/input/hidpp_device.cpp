@@ -30,10 +30,12 @@ void HidppDevice::open(std::shared_ptr<platform::HidDevice> device,
     std::shared_ptr<HidppDevice> hidpp(new HidppDevice(device));
     std::weak_ptr<HidppDevice> weak = hidpp;
     device->setInputReportHandler([weak](int reportId, const HidBytes& data, std::optional<HidError> error) {
-        // Every report is printed, even once nobody listens any more.
-        printLine("raw report=0x" + hidpp::hex(static_cast<unsigned>(reportId)) + " len=" +
-                  std::to_string(data.size()) +
-                  " bytes=" + hidpp::hexBytes(data.data(), std::min<std::size_t>(data.size(), 16)));
+        // HID++ traffic is printed, even once nobody listens any more; the
+        // device's other reports (pointer motion, keys) are not.
+        if (hidpp::isHidppReport(reportId))
+            printLine("raw report=0x" + hidpp::hex(static_cast<unsigned>(reportId)) + " len=" +
+                      std::to_string(data.size()) +
+                      " bytes=" + hidpp::hexBytes(data.data(), std::min<std::size_t>(data.size(), 16)));
         if (auto self = weak.lock()) self->handleInputReport(reportId, data, error);
     });
     device->open([hidpp, done = std::move(done)](std::optional<HidError> error) {

@@ -61,7 +61,12 @@ private:
 
 namespace hidpp {
 
+constexpr std::uint8_t kShortReportId = 0x10;
 constexpr std::uint8_t kLongReportId = 0x11;
+constexpr std::uint8_t kVeryLongReportId = 0x12;
+// Short, long and very long HID++ reports; a device's other reports carry
+// its ordinary input (pointer motion, buttons, keys).
+constexpr bool isHidppReport(int reportId) { return reportId >= kShortReportId && reportId <= kVeryLongReportId; }
 constexpr std::uint8_t kDeviceIndex = 0xFF;
 constexpr std::size_t kParameterBytes = 16;
 

@@ -67,6 +67,22 @@ TEST_F(HidppDeviceTest, MatchesInputFramesToThePendingRequest) {
     }
 }
 
+TEST_F(HidppDeviceTest, LogsHidppReportsOnlyNeverPointerMotion) {
+    const std::vector<std::pair<int, bool>> cases = {{0x10, true}, {0x11, true}, {0x12, true},
+                                                     {0x01, false}, {0x02, false}, {0x20, false}};
+    for (const auto& [reportId, logged] : cases) {
+        SCOPED_TRACE(reportId);
+        const auto rawLines = [&] {
+            const auto lines = logs.lines();
+            return std::count_if(lines.begin(), lines.end(),
+                                 [](const auto& l) { return l.text.starts_with("[orbel-hidpp] raw report="); });
+        };
+        const auto before = rawLines();
+        hid->deliver(reportId, padded({0xFF, 0x05, 0x39, 0x01}, 6));
+        EXPECT_EQ(rawLines() - before, logged ? 1 : 0);
+    }
+}
+
 TEST_F(HidppDeviceTest, NotificationsReachTheHandlerAndLeaveRequestsAlone) {
     sim.silent.insert({5, 3});
     auto pending = request(5, 3);

@@ -22,6 +22,10 @@ public:
     // program's arguments.
     static bool launchedAtLogin(int argc, const char* const* argv);
     static constexpr const char* kLoginArgument = "--login-item";
+    // The entry's Exec value that starts `program` with kLoginArgument: the
+    // program quoted and escaped as desktop entries require, so that any
+    // path (with spaces, "%", quotes, backslashes, "$") comes out unchanged.
+    static std::string execValue(const std::string& program);
 
 private:
     friend Shared<LoginItem>;

@@ -34,10 +34,10 @@ public:
                                   "Name=Orbel\n"
                                   "Comment=A radial menu around the pointer\n"
                                   "Icon=%1\n"
-                                  "Exec=\"%2\" %3\n"
+                                  "Exec=%2\n"
                                   "Terminal=false\n"
                                   "X-GNOME-Autostart-enabled=true\n")
-                       .arg(QString::fromLatin1(kApplicationId), program, QString::fromLatin1(kLoginArgument))
+                       .arg(QString::fromLatin1(kApplicationId), QString::fromStdString(execValue(program.toStdString())))
                        .toUtf8());
         if (!file.commit()) return file.errorString().toStdString();
         return std::nullopt;
@@ -57,6 +57,31 @@ private:
 };
 
 }  // namespace
+
+std::string LoginItem::execValue(const std::string& program) {
+    // Inside double quotes '"', '`', '$' and '\\' take a backslash; "%" is
+    // doubled (a field code otherwise); then the value itself is a string,
+    // whose own escapes come on top ("\\\\" for each backslash).
+    std::string quoted = "\"";
+    for (char c : program) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
+        quoted += c;
+        if (c == '%') quoted += '%';
+    }
+    quoted += "\" ";
+    quoted += kLoginArgument;
+    std::string value;
+    for (char c : quoted) {
+        switch (c) {
+        case '\\': value += "\\\\"; break;
+        case '\n': value += "\\n"; break;
+        case '\t': value += "\\t"; break;
+        case '\r': value += "\\r"; break;
+        default: value += c;
+        }
+    }
+    return value;
+}
 
 bool LoginItem::launchedAtLogin(int argc, const char* const* argv) {
     for (int i = 1; i < argc; ++i)

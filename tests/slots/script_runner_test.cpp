@@ -120,7 +120,7 @@ TEST(ScriptRunner, RunawayOutputIsBoundedAndNeverStallsTheInterface) {
     EXPECT_EQ(o.result->output()->size(), platform::ProcessRunner::kOutputLimit);
     EXPECT_EQ(o.result->output()->substr(0, 4), "y\ny\n");
     EXPECT_LT(peak - before, 100 << 20);
-    EXPECT_LT(longestWaitMs, 500);
+    EXPECT_LT(longestWaitMs, 2000);
 }
 
 TEST(ScriptRunner, ACharacterSplitByTheOutputLimitIsDropped) {

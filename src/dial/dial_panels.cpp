@@ -19,6 +19,7 @@
 #include "platform/permissions.h"
 #include "platform/pointer_watch.h"
 #include "platform/screen_capture.h"
+#include "platform/screen_scaling.h"
 
 namespace orbel::dial {
 namespace {
@@ -178,9 +179,10 @@ void DialPanels::present(const DialScreen& overlay, const std::vector<DialScreen
     catcherAreas_.clear();
     catcherAreas_.push_back(overlay.frame);
     for (const DialScreen& s : catchers) catcherAreas_.push_back(s.frame);
+    // Each through its own screen: Qt keeps screens' origins in device pixels.
+    screenScales_ = platform::currentScreenScales();
     std::vector<QRect> device;
-    for (const QRect& r : catcherAreas_)
-        device.push_back(QRectF(QPointF(r.topLeft()) * dpr_, QSizeF(r.size()) * dpr_).toAlignedRect());
+    for (const QRect& r : catcherAreas_) device.push_back(platform::toDevicePixels(r, screenScales_));
     catchersUp_ = platform::PointerWatch::shared().setClickCatchers(device);
 
     overlay_->showOn(square);

@@ -31,6 +31,7 @@
 
 #include "dial/dial_surface.h"
 #include "dial/radial_menu_view.h"
+#include "platform/screen_scaling.h"
 
 namespace orbel::dial {
 
@@ -75,7 +76,7 @@ private:
     void rawButtonPressed(int button);
     void catcherPressed(int catcher, int button, QPoint devicePosition);
     void requestDismiss();
-    QPointF fromDevice(QPoint p) const { return QPointF(p) / dpr_; }
+    QPointF fromDevice(QPoint p) const { return platform::fromDevicePixels(p, screenScales_); }
 
     DialSurfaceListener* listener_ = nullptr;
     QPointer<RadialMenuController> controller_;
@@ -83,6 +84,7 @@ private:
     std::vector<QRect> catcherAreas_;
     bool catchersUp_ = false;
     double dpr_ = 1.0;
+    std::vector<platform::ScreenScale> screenScales_;  // the screens when the dial was presented
     bool presented_ = false;
     bool wantGrab_ = false;
     int grabAttempts_ = 0;

@@ -131,15 +131,18 @@ TEST_F(DialPanelsTest, ChildOverlayOnThePointersScreen) {
     ASSERT_NE(overlay, nullptr);
     EXPECT_EQ(QPointF(overlay->pos()) + panels.view().dialCentre(), QRectF(screens[middle]->geometry()).center());
     EXPECT_EQ(dial.highlightedIndex(), 3);
-    // Catchers: the overlay's screen, then the others (in device pixels).
-    const double dpr = screens[middle]->devicePixelRatio();
-    std::vector<QRect> expected{screens[middle]->geometry()};
+    // Catchers: the overlay's screen, then the others, in device pixels:
+    // the screens' own, where Qt keeps each origin unscaled.
+    const auto device = [](const QScreen* s) {
+        return QRect(s->geometry().topLeft(), s->geometry().size() * s->devicePixelRatio());
+    };
+    std::vector<QRect> expected{device(screens[middle])};
     for (int i = 0; i < screens.size(); ++i)
-        if (i != middle) expected.push_back(screens[i]->geometry());
-    for (QRect& r : expected) r = QRect(r.topLeft() * dpr, r.size() * dpr);
+        if (i != middle) expected.push_back(device(screens[i]));
     EXPECT_EQ(watch.catchers, expected);
     EXPECT_EQ(panels.catcherAreas().size(), expected.size());
     if (mode == "hidpi") {
+        EXPECT_EQ(expected, (std::vector<QRect>{{1440, 0, 2560, 1600}, {0, 0, 2880, 1800}}));
         EXPECT_EQ(overlay->devicePixelRatioF(), 2.0);
         EXPECT_EQ(savePanel(overlay, "panel-offscreen-dpr2").devicePixelRatio(), 2.0);
     }

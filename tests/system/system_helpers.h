@@ -2,6 +2,8 @@
 
 // Helpers for tests that run against the real X server.
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QProcess>
 #include <QTest>
 #include <algorithm>
@@ -132,5 +134,69 @@ inline void xdotool(const QStringList& args) {
 inline QString pactl(const QStringList& args, int* exitCode = nullptr) {
     return run(QStringLiteral("pactl"), args, exitCode);
 }
+
+// An X server of a test's own, for a set-up the shared desktop does not
+// have (no MIT-SHM, a wide screen split into monitors); stopped with the object.
+class ExtraXServer {
+public:
+    explicit ExtraXServer(const QStringList& arguments) {
+        int number = 150;
+        while (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)) ||
+               QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number)))
+            ++number;
+        display_ = QStringLiteral(":%1").arg(number);
+        server_.setProcessChannelMode(QProcess::MergedChannels);
+        // -noreset: what a test sets up lives on when its last client leaves.
+        server_.start(QStringLiteral("Xvfb"),
+                      QStringList{display_, QStringLiteral("-noreset"), QStringLiteral("-nolisten"), QStringLiteral("tcp")} +
+                          arguments);
+        ready_ = spinUntil([&] { return runHere(QStringLiteral("xdpyinfo"), {}) == 0; }, 10000);
+    }
+    ~ExtraXServer() {
+        server_.terminate();
+        server_.waitForFinished(5000);
+    }
+    bool ready() const { return ready_; }
+    const QString& display() const { return display_; }
+    // Runs a program against this server; its exit code (-1 when it crashed
+    // or did not end within `timeoutMs`).
+    int runHere(const QString& program, const QStringList& arguments, const QProcessEnvironment& extra = {},
+                QString* output = nullptr, int timeoutMs = 10000) const {
+        QProcess p;
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), display_);
+        env.insert(extra);
+        p.setProcessEnvironment(env);
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(program, arguments);
+        const bool ended = spinUntil([&] { return p.state() == QProcess::NotRunning; }, timeoutMs);
+        if (output) *output = QString::fromUtf8(p.readAll());
+        if (!ended) p.kill(), p.waitForFinished(2000);
+        return ended && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    }
+    // Runs one test of this program (named by a gtest filter) against this
+    // server, with ORBEL_ON_EXTRA_SERVER set so that it does not skip; its
+    // exit code, -2 when it passed without running.
+    int runTestHere(const QString& filter, QProcessEnvironment extra = {}, QString* output = nullptr) const {
+        extra.insert(QStringLiteral("ORBEL_ON_EXTRA_SERVER"), QStringLiteral("1"));
+        extra.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        QString text;
+        const int code = runHere(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=") + filter},
+                                 extra, &text, 60000);
+        if (output) *output = text;
+        return code == 0 && !text.contains(QStringLiteral("[  PASSED  ] 1 test")) ? -2 : code;  // -2: it did not run
+    }
+
+private:
+    QProcess server_;
+    QString display_;
+    bool ready_ = false;
+};
+
+// In a test that only runs on an extra server, started by runTestHere.
+#define ORBEL_REQUIRE_EXTRA_SERVER()                                                     \
+    do {                                                                                 \
+        if (!std::getenv("ORBEL_ON_EXTRA_SERVER")) GTEST_SKIP() << "runs on an extra X server"; \
+    } while (0)
 
 }  // namespace orbel::systemtest

@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "platform/linux/x11_session.h"
+#include "platform/screen_scaling.h"
 
 namespace orbel::platform {
 namespace {
@@ -27,8 +28,9 @@ public:
         x11::Session* x = x11::Session::shared();
         if (!x || area.isEmpty()) return {};
         xcb_connection_t* c = x->connection();
-        const QRect wanted(QPoint(qRound(area.x() * dpr), qRound(area.y() * dpr)),
-                           QSize(qRound(area.width() * dpr), qRound(area.height() * dpr)));
+        // Through the area's own screen: its origin is in device pixels.
+        QRect wanted = toDevicePixels(area, currentScreenScales());
+        wanted.setSize(QSize(qRound(area.width() * dpr), qRound(area.height() * dpr)));
         Reply<xcb_get_geometry_reply_t> root(xcb_get_geometry_reply(c, xcb_get_geometry(c, x->root()), nullptr));
         if (!root) return {};
         const QRect readable = wanted.intersected(QRect(0, 0, root->width, root->height));
@@ -115,6 +117,13 @@ private:
             xcb_shm_detach(c, segment_);
             shmdt(shmData_);
             shmData_ = nullptr;
+        }
+        // A request of an extension the server lacks makes libxcb close the
+        // connection, which every other service shares: ask first.
+        const auto* extension = xcb_get_extension_data(c, &xcb_shm_id);
+        if (!extension || !extension->present) {
+            shmFailed_ = true;
+            return false;
         }
         Reply<xcb_shm_query_version_reply_t> version(xcb_shm_query_version_reply(c, xcb_shm_query_version(c), nullptr));
         const std::size_t size = std::max<std::size_t>(bytes, 1024 * 1024);

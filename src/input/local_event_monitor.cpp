@@ -45,7 +45,12 @@ bool LocalEventMonitor::eventFilter(QObject*, QEvent* event) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool keypad = key->modifiers().testFlag(Qt::KeypadModifier);
         if (isModifierKey(key->key())) return true;
-        if (auto code = platform::keyCodeForQtKey(key->key(), keypad)) {
+        auto code = platform::keyCodeForQtKey(key->key(), keypad);
+        // Keys Qt has no name for (F13 and up under the stock keymap): by the
+        // keysym, then by the key itself.
+        if (!code && key->nativeVirtualKey()) code = platform::keyCodeForKeysym(key->nativeVirtualKey());
+        if (!code) code = platform::keyCodeForEvdevKeycode(key->nativeScanCode());
+        if (code) {
             LocalInput input{LocalInput::Kind::key, *code, carbonModifiersFromQt(key->modifiers()), 0};
             if (auto handler = handler_) handler(input);
         }

@@ -66,7 +66,15 @@ constexpr KeyRow kAliases[] = {
     {82, 0xff9e},  {83, 0xff9c},  {84, 0xff99},  {85, 0xff9b},  {86, 0xff96},
     {87, 0xff9d},  {88, 0xff98},  {89, 0xff95},  {91, 0xff97},  {92, 0xff9a},  // KP_Insert .. KP_Prior
     {71, 0xff0b},                                // Clear
+    // The stock X keymap's names for the keys of F13 to F20 (F19 has none).
+    {105, 0x1008ff81}, {107, 0x1008ff45}, {113, 0x1008ff46}, {106, 0x1008ff47},  // XF86Tools, XF86Launch5..7
+    {64, 0x1008ff48},  {79, 0x1008ff49},  {90, 0x1008ffb2},                      // XF86Launch8, 9, AudioMicMute
 };
+
+// F13 to F20 in order, and the X keycode of F13 under evdev (the keycodes
+// of every current X server); the others follow it.
+constexpr std::uint16_t kHighFunctionKeys[] = {105, 107, 113, 106, 64, 79, 80, 90};
+constexpr std::uint8_t kEvdevF13 = 191;
 
 std::uint32_t lowerLatin(std::uint32_t keysym) {
     if (keysym >= 'A' && keysym <= 'Z') return keysym + ('a' - 'A');
@@ -153,6 +161,25 @@ std::optional<std::uint16_t> keyCodeForKeysym(std::uint32_t keysym) {
     for (const auto& row : kAliases)
         if (row.keysym == wanted) return row.keyCode;
     return std::nullopt;
+}
+
+std::optional<std::uint32_t> stockKeysymForKeyCode(std::uint16_t keyCode) {
+    const auto keysym = keysymForKeyCode(keyCode);
+    if (!keysym || *keysym < 0xffca || *keysym > 0xffd1) return std::nullopt;  // F13..F20 only
+    for (const auto& row : kAliases)
+        if (row.keyCode == keyCode && row.keysym > 0x1008ff00) return row.keysym;
+    return std::nullopt;
+}
+
+std::optional<std::uint8_t> evdevKeycodeForKeyCode(std::uint16_t keyCode) {
+    for (std::size_t i = 0; i < std::size(kHighFunctionKeys); ++i)
+        if (kHighFunctionKeys[i] == keyCode) return static_cast<std::uint8_t>(kEvdevF13 + i);
+    return std::nullopt;
+}
+
+std::optional<std::uint16_t> keyCodeForEvdevKeycode(std::uint32_t xKeycode) {
+    if (xKeycode < kEvdevF13 || xKeycode >= kEvdevF13 + std::size(kHighFunctionKeys)) return std::nullopt;
+    return kHighFunctionKeys[xKeycode - kEvdevF13];
 }
 
 std::optional<std::uint16_t> keyCodeForQtKey(int qtKey, bool keypad) {

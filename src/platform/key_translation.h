@@ -35,6 +35,15 @@ std::optional<std::uint32_t> keysymForKeyCode(std::uint16_t keyCode);
 // keypad's codes.
 std::optional<std::uint16_t> keyCodeForKeysym(std::uint32_t keysym);
 
+// F13 to F20: the stock X keymap gives their keys other keysyms
+// (XF86Tools, XF86Launch5 to 9, none, XF86AudioMicMute), which
+// keyCodeForKeysym also maps back. For one of these key codes, that keysym
+// (none for F19 and other keys), and the key's X keycode under evdev; and
+// back from such an X keycode.
+std::optional<std::uint32_t> stockKeysymForKeyCode(std::uint16_t keyCode);
+std::optional<std::uint8_t> evdevKeycodeForKeyCode(std::uint16_t keyCode);
+std::optional<std::uint16_t> keyCodeForEvdevKeycode(std::uint32_t xKeycode);
+
 // Qt's key (a Qt::Key value) to a key code; `keypad` is whether the event
 // carried Qt::KeypadModifier.
 std::optional<std::uint16_t> keyCodeForQtKey(int qtKey, bool keypad = false);

@@ -201,5 +201,34 @@ TEST_F(HoldBindingRecorderTest, MenuKeyRecorderTakesAnyKeyOrExtraButton) {
     EXPECT_FALSE(keys.isRecording());
 }
 
+// The stock X keymap names F13 to F20 XF86Tools, XF86Launch5 to 9, nothing
+// and XF86AudioMicMute; Qt has no key for some of them.
+TEST_F(HoldBindingRecorderTest, MenuKeyRecorderTakesF13ToF20UnderTheStockKeymap) {
+    struct Press {
+        int qtKey;
+        quint32 xKeycode, keysym;
+        std::uint16_t expected;
+    };
+    const std::vector<Press> presses = {
+        {Qt::Key_F13, 191, 0xffca, 105},         {Qt::Key_Tools, 191, 0x1008ff81, 105},
+        {Qt::Key_unknown, 192, 0x1008ff45, 107}, {Qt::Key_unknown, 193, 0x1008ff46, 113},
+        {Qt::Key_unknown, 194, 0x1008ff47, 106}, {Qt::Key_unknown, 195, 0x1008ff48, 64},
+        {Qt::Key_unknown, 196, 0x1008ff49, 79},  {0, 197, 0, 80},
+        {Qt::Key_MicMute, 198, 0x1008ffb2, 90},
+    };
+    MenuKeyRecorder keys;
+    keys.show();
+    std::vector<std::uint16_t> recorded;
+    keys.onChange = [&](const KeyCombination& k) { recorded.push_back(k.keyCode); };
+    std::vector<std::uint16_t> expected;
+    for (const Press& p : presses) {
+        QTest::mouseClick(&keys, Qt::LeftButton);
+        QKeyEvent press(QEvent::KeyPress, p.qtKey, Qt::NoModifier, p.xKeycode, p.keysym, 0);
+        QApplication::sendEvent(&keys, &press);
+        expected.push_back(p.expected);
+    }
+    EXPECT_EQ(recorded, expected);
+}
+
 }  // namespace
 }  // namespace orbel

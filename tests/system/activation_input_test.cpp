@@ -2,6 +2,7 @@
 // xdotool presses, another X client competes for chords and the keyboard.
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
+#include <xcb/xtest.h>
 
 #include <QLineEdit>
 #include <QProcess>
@@ -52,6 +53,12 @@ public:
         const bool ok = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
         free(reply);
         return ok;
+    }
+    // A press and release of a key that may have no keysym (xdotool needs one).
+    void tapKeycode(xcb_keycode_t code) {
+        for (std::uint8_t type : {XCB_KEY_PRESS, XCB_KEY_RELEASE})
+            xcb_test_fake_input(conn_, type, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        free(xcb_get_input_focus_reply(conn_, xcb_get_input_focus(conn_), nullptr));
     }
     void autoRepeat(bool on) {
         const std::uint32_t mode = on ? XCB_AUTO_REPEAT_MODE_ON : XCB_AUTO_REPEAT_MODE_OFF;
@@ -167,6 +174,42 @@ TEST_F(ActivationInputTest, ExtraMouseButtonOpensAndReleases) {
     manager->apply(ActivationMode::tap(HoldBinding::mouseButton(4)));
     xdotool({"click", "9"});
     xdotool({"click", "4"});  // scrolling is never a button
+    EXPECT_EQ(settle(1), std::vector<std::string>{"tap"});
+}
+
+TEST_F(ActivationInputTest, F13ToF20AreHotKeysUnderTheStockKeymap) {
+    // The stock keymap names them XF86Tools, XF86Launch5... and F19 not at all.
+    const std::vector<std::pair<std::uint16_t, QString>> keys = {
+        {105, "XF86Tools"}, {107, "XF86Launch5"}, {113, "XF86Launch6"}, {106, "XF86Launch7"},
+        {64, "XF86Launch8"}, {79, "XF86Launch9"}, {80, ""}, {90, "XF86AudioMicMute"}};
+    for (const auto& [keyCode, keysym] : keys) {
+        SCOPED_TRACE(keyCode);
+        const KeyCombination key{keyCode, 0, std::nullopt};
+        EXPECT_FALSE(manager->hasConflict(key));
+        ASSERT_TRUE(manager->registerHotkey(key));
+        if (keysym.isEmpty()) other.tapKeycode(197);
+        else xdotool({"key", keysym});
+        EXPECT_EQ(settle(1), std::vector<std::string>{"tap"});
+    }
+    EXPECT_TRUE(alerts.shown.empty());
+}
+
+TEST_F(ActivationInputTest, AChordFollowsItsKeyToAnotherLayout) {
+    struct UsLayoutAfter {
+        ~UsLayoutAfter() { QProcess::execute("setxkbmap", {"us"}); }
+    } restore;
+    manager->apply(ActivationMode::tap(HoldBinding::keyCombination(kCtrlOptO)));
+    xdotool({"key", "ctrl+alt+o"});
+    EXPECT_EQ(settle(1), std::vector<std::string>{"tap"});
+    ASSERT_EQ(QProcess::execute("setxkbmap", {"-layout", "us", "-variant", "dvorak"}), 0);
+    spin(300);
+    xdotool({"key", "ctrl+alt+o"});  // another key now
+    EXPECT_EQ(settle(1), std::vector<std::string>{"tap"});
+    xdotool({"key", "ctrl+alt+r"});  // the key that typed "o" before
+    EXPECT_TRUE(settle(0).empty());
+    ASSERT_EQ(QProcess::execute("setxkbmap", {"us"}), 0);
+    spin(300);
+    xdotool({"key", "ctrl+alt+o"});
     EXPECT_EQ(settle(1), std::vector<std::string>{"tap"});
 }
 

@@ -46,9 +46,7 @@ public:
     bool registerHotkey(Id id, std::uint16_t keyCode, std::uint32_t carbonModifiers) override {
         unregisterHotkey(id);
         if (!x_) return false;
-        const auto keysym = keysymForKeyCode(keyCode);
-        if (!keysym) return false;
-        const xcb_keycode_t code = keycodeFor(*keysym);
+        const xcb_keycode_t code = resolve(keyCode);
         if (!code) return false;
         const std::uint16_t mods = xModifiersFromCarbon(carbonModifiers);
         // Our own other registration of the chord counts as taken: grabbing it
@@ -56,27 +54,9 @@ public:
         for (const auto& r : registrations_)
             if (r.code == code && r.mods == mods) return false;
 
-        xcb_connection_t* c = x_->connection();
-        const std::vector<std::uint16_t> variants = lockVariants();
-        std::vector<xcb_void_cookie_t> cookies;
-        for (auto lock : variants)
-            cookies.push_back(xcb_grab_key_checked(c, 1, x_->root(), mods | lock, code, XCB_GRAB_MODE_ASYNC,
-                                                   XCB_GRAB_MODE_ASYNC));
-        bool ok = true;
-        std::vector<std::uint16_t> held;
-        for (std::size_t i = 0; i < cookies.size(); ++i) {
-            x11::Reply<xcb_generic_error_t> error(xcb_request_check(c, cookies[i]));
-            if (error)
-                ok = false;
-            else
-                held.push_back(variants[i]);
-        }
-        if (!ok) {
-            for (auto lock : held) xcb_ungrab_key(c, code, x_->root(), mods | lock);
-            xcb_flush(c);
-        } else {
-            registrations_.push_back({id, code, mods, variants});
-        }
+        Registration r{id, keyCode, code, mods, {}};
+        const bool ok = grab(r);
+        if (ok) registrations_.push_back(r);
         x_->wantRawKeys(!registrations_.empty());
         x_->drainSoon();
         return ok;
@@ -85,8 +65,7 @@ public:
     void unregisterHotkey(Id id) override {
         auto it = std::find_if(registrations_.begin(), registrations_.end(), [&](auto& r) { return r.id == id; });
         if (it == registrations_.end()) return;
-        for (auto lock : it->locks) xcb_ungrab_key(x_->connection(), it->code, x_->root(), it->mods | lock);
-        xcb_flush(x_->connection());
+        ungrab(*it);
         registrations_.erase(it);
         x_->wantRawKeys(!registrations_.empty());
     }
@@ -94,15 +73,79 @@ public:
 private:
     struct Registration {
         Id id;
-        xcb_keycode_t code;
+        std::uint16_t keyCode;  // the stored key code it was registered with
+        xcb_keycode_t code;     // its key on the current keyboard map
         std::uint16_t mods;
         std::vector<std::uint16_t> locks;
         bool down = false;
     };
 
+    // Grabs every lock variant of the chord; all or none.
+    bool grab(Registration& r) {
+        xcb_connection_t* c = x_->connection();
+        const std::vector<std::uint16_t> variants = lockVariants();
+        std::vector<xcb_void_cookie_t> cookies;
+        for (auto lock : variants)
+            cookies.push_back(xcb_grab_key_checked(c, 1, x_->root(), r.mods | lock, r.code, XCB_GRAB_MODE_ASYNC,
+                                                   XCB_GRAB_MODE_ASYNC));
+        bool ok = true;
+        for (std::size_t i = 0; i < cookies.size(); ++i) {
+            x11::Reply<xcb_generic_error_t> error(xcb_request_check(c, cookies[i]));
+            if (error)
+                ok = false;
+            else
+                r.locks.push_back(variants[i]);
+        }
+        if (!ok) ungrab(r);
+        return ok;
+    }
+
+    void ungrab(Registration& r) {
+        for (auto lock : r.locks) xcb_ungrab_key(x_->connection(), r.code, x_->root(), r.mods | lock);
+        r.locks.clear();
+        xcb_flush(x_->connection());
+    }
+
+    // After a change of the keyboard map (another layout, xmodmap): each
+    // chord moves to the key that now produces it. A chord whose new key
+    // another client holds stays registered without a grab until the next change.
+    void keyboardMapChanged() {
+        xcb_key_symbols_free(symbols_);
+        symbols_ = xcb_key_symbols_alloc(x_->connection());
+        const std::size_t variants = lockVariants().size();
+        for (auto& r : registrations_) {
+            const xcb_keycode_t code = resolve(r.keyCode);
+            if (code == r.code && r.locks.size() == variants) continue;
+            ungrab(r);
+            r.code = code;
+            r.down = false;
+            if (code) grab(r);
+        }
+    }
+
     xcb_keycode_t keycodeFor(xcb_keysym_t keysym) {
         x11::Reply<xcb_keycode_t> codes(xcb_key_symbols_get_keycode(symbols_, keysym));
         return codes ? codes.get()[0] : 0;
+    }
+
+    // The key of a stored key code on the current map: the key producing its
+    // keysym; for F13 to F20 also the key the stock map gives another name,
+    // or the key of evdev's keycode while no keysym is bound to it.
+    xcb_keycode_t resolve(std::uint16_t keyCode) {
+        const auto keysym = keysymForKeyCode(keyCode);
+        if (!keysym) return 0;
+        if (const xcb_keycode_t code = keycodeFor(*keysym)) return code;
+        if (const auto stock = stockKeysymForKeyCode(keyCode)) {
+            if (const xcb_keycode_t code = keycodeFor(*stock)) return code;
+        }
+        if (const auto evdev = evdevKeycodeForKeyCode(keyCode)) {
+            bool unbound = true;
+            for (int column = 0; column < 4; ++column)
+                if (xcb_key_symbols_get_keysym(symbols_, *evdev, column) != 0) unbound = false;
+            const xcb_setup_t* setup = xcb_get_setup(x_->connection());
+            if (unbound && *evdev >= setup->min_keycode && *evdev <= setup->max_keycode) return *evdev;
+        }
+        return 0;
     }
 
     // Caps Lock is always the Lock modifier; Num Lock and Scroll Lock are
@@ -145,12 +188,12 @@ private:
         case XCB_KEY_RELEASE:
             released(reinterpret_cast<const xcb_key_release_event_t*>(e)->detail);
             return;
-        case XCB_MAPPING_NOTIFY:
-            xcb_refresh_keyboard_mapping(symbols_, const_cast<xcb_mapping_notify_event_t*>(
-                                                       reinterpret_cast<const xcb_mapping_notify_event_t*>(e)));
-            return;
         default:
             break;
+        }
+        if (x_->isKeyboardMapChange(e)) {
+            keyboardMapChanged();
+            return;
         }
         if (x_->xinputEventType(e) == XCB_INPUT_RAW_KEY_RELEASE)
             released(std::uint8_t(reinterpret_cast<const xcb_input_raw_key_release_event_t*>(e)->detail));

@@ -32,6 +32,13 @@ InputConnection::InputConnection(xcb_connection_t* conn, xcb_window_t root) : co
             const std::uint32_t flag = XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT;
             Reply<xcb_xkb_per_client_flags_reply_t>(xcb_xkb_per_client_flags_reply(
                 conn_, xcb_xkb_per_client_flags(conn_, XCB_XKB_ID_USE_CORE_KBD, flag, flag, 0, 0, 0), nullptr));
+            // Having used XKB, this client hears of a new layout only through it.
+            const std::uint16_t events = XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY | XCB_XKB_EVENT_TYPE_MAP_NOTIFY;
+            const std::uint16_t parts =
+                XCB_XKB_MAP_PART_KEY_TYPES | XCB_XKB_MAP_PART_KEY_SYMS | XCB_XKB_MAP_PART_MODIFIER_MAP;
+            const xcb_xkb_select_events_details_t details{};
+            xcb_xkb_select_events_aux(conn_, XCB_XKB_ID_USE_CORE_KBD, events, 0, events, parts, parts, &details);
+            xkbFirstEvent_ = xkb->first_event;
         }
     }
     if (const auto* xi = xcb_get_extension_data(conn_, &xcb_input_id); xi && xi->present) {
@@ -81,6 +88,15 @@ void InputConnection::selectRaw() {
     if (rawMotion_) mask.bits |= XCB_INPUT_XI_EVENT_MASK_RAW_MOTION;
     xcb_input_xi_select_events(conn_, root_, 1, &mask.head);
     xcb_flush(conn_);
+}
+
+bool InputConnection::isKeyboardMapChange(const xcb_generic_event_t* event) const {
+    const std::uint8_t type = event->response_type & 0x7f;
+    if (type == XCB_MAPPING_NOTIFY)
+        return reinterpret_cast<const xcb_mapping_notify_event_t*>(event)->request != XCB_MAPPING_POINTER;
+    if (!xkbFirstEvent_ || type != xkbFirstEvent_) return false;
+    const std::uint8_t xkbType = event->pad0;  // the XKB event's own type follows the response type
+    return xkbType == XCB_XKB_NEW_KEYBOARD_NOTIFY || xkbType == XCB_XKB_MAP_NOTIFY;
 }
 
 std::uint16_t InputConnection::xinputEventType(const xcb_generic_event_t* event) const {

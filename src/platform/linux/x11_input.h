@@ -41,6 +41,11 @@ public:
     using Listener = std::function<void(const xcb_generic_event_t* event)>;
     void addListener(Listener listener) { listeners_.push_back(std::move(listener)); }
 
+    // Whether the event says the keyboard's map changed (a core
+    // MappingNotify of the keys or modifiers, or XKB's new-keyboard and map
+    // notifications, which are what a client using XKB gets instead).
+    bool isKeyboardMapChange(const xcb_generic_event_t* event) const;
+
     // XInput2 event type of a generic event from this connection; 0 for other events.
     std::uint16_t xinputEventType(const xcb_generic_event_t* event) const;
 
@@ -56,6 +61,7 @@ private:
     xcb_connection_t* conn_;
     xcb_window_t root_;
     std::uint8_t xinputOpcode_ = 0;
+    std::uint8_t xkbFirstEvent_ = 0;  // 0 without XKB
     bool rawKeys_ = false;
     bool rawButtons_ = false;
     bool rawMotion_ = false;

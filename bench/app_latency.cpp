@@ -8,7 +8,8 @@
 // - process start to the hot key armed: the chord is tapped from the moment
 //   the process starts until the dial shows; also the arrival of the log
 //   line that follows the arming of the hot keys;
-// - resident memory of the running program once the dial has shown.
+// - resident memory of the running program once the dial has shown;
+// - SIGTERM to the process gone.
 // With `--benchmark_min_time` under half a second (the smoke test) each runs
 // only a couple of rounds. Without a display or the program it reports that
 // it was skipped. ORBEL_BENCH_LOG=FILE appends the program's log to FILE.
@@ -209,6 +210,25 @@ public:
         if (const char* keep = std::getenv("ORBEL_BENCH_LOG")) std::ofstream(keep, std::ios::app) << log_;
         std::error_code ignored;
         if (!home_.empty()) fs::remove_all(home_, ignored);
+    }
+    // Asks the program to end as the session does (SIGTERM) and waits for
+    // its exit: the milliseconds it took, none when it had to be killed.
+    std::optional<double> quit() {
+        if (pid_ <= 0) return std::nullopt;
+        const auto asked = Clock::now();
+        kill(pid_, SIGTERM);
+        while (waitpid(pid_, nullptr, WNOHANG) == 0) {
+            if (msSince(asked) > 5000.0 * kSlow) {
+                kill(pid_, SIGKILL);
+                waitpid(pid_, nullptr, 0);
+                pid_ = 0;
+                return std::nullopt;
+            }
+            pump();
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
+        }
+        pid_ = 0;
+        return msSince(asked);
     }
     bool running() const { return pid_ > 0; }
     Clock::time_point started() const { return started_; }
@@ -488,6 +508,25 @@ void BM_ResidentMemoryAfterFirstDial(benchmark::State& state) {
     report(state, "rss_closed_MiB", "resident memory, first dial closed (VmRSS)", "MiB", closed, 40);
 }
 
+// SIGTERM (what the session sends at log-out) to the process gone, with
+// the first dial shown and closed before.
+void BM_QuitTime(benchmark::State& state) {
+    Desk* desk = nullptr;
+    if (!ready(state, desk)) return;
+    std::vector<double> samples;
+    for (auto _ : state) {
+        Orbel orbel(false);
+        const auto clear = startAndShowOnce(*desk, orbel, nullptr);
+        if (!clear || !closeDial(*desk, orbel, *clear)) return state.SkipWithError("the first dial did not come and go");
+        idle(orbel, 300);
+        const auto ms = orbel.quit();
+        if (!ms) return state.SkipWithError("orbel did not end within five seconds of SIGTERM");
+        samples.push_back(*ms);
+        state.SetIterationTime(*ms / 1000);
+    }
+    report(state, "quit_ms", "SIGTERM to the process gone", "ms", samples, 200);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -503,6 +542,8 @@ int main(int argc, char** argv) {
         ->UseManualTime()->Iterations(quick ? 2 : 30)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("BM_ResidentMemoryAfterFirstDial", BM_ResidentMemoryAfterFirstDial)
         ->UseManualTime()->Iterations(quick ? 1 : 3)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_QuitTime", BM_QuitTime)
+        ->UseManualTime()->Iterations(quick ? 1 : 5)->Unit(benchmark::kMillisecond);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     printFigures();

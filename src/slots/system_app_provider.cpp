@@ -1,6 +1,8 @@
 #include "slots/system_app_provider.h"
 
 #include <QCollator>
+#include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QThreadPool>
 #include <QUrl>
@@ -90,12 +92,35 @@ std::optional<std::vector<AppInfo>> SystemAppProvider::cachedAllApps() const {
     return state_->cachedAllApps;
 }
 
-void SystemAppProvider::load(std::function<void(AppLists)> done) {
-    QThreadPool::globalInstance()->start([state = state_, done = std::move(done)]() mutable {
-        AppLists lists{state->allApps(), state->installedRows(systemAppList()),
-                       state->installedRows(thirdPartyAppList())};
-        platform::MainQueue::shared().post([lists = std::move(lists), done = std::move(done)]() mutable { done(std::move(lists)); });
+namespace {
+
+// Runs `make` on a pool thread and hands its result to `done` on the GUI
+// thread while `context` lives. The guard is read on the GUI thread only.
+template <class T>
+void makeOffThread(const QObject* context, std::function<T()> make, std::function<void(T)> done) {
+    QPointer<const QObject> guard(context);
+    QThreadPool::globalInstance()->start([guard, make = std::move(make), done = std::move(done)]() mutable {
+        T result = make();
+        platform::MainQueue::shared().post([guard, result = std::move(result), done = std::move(done)]() mutable {
+            if (guard) done(std::move(result));
+        });
     });
+}
+
+}  // namespace
+
+void SystemAppProvider::load(const QObject* context, std::function<void(AppLists)> done) {
+    makeOffThread<AppLists>(
+        context,
+        [state = state_] {
+            return AppLists{state->allApps(), state->installedRows(systemAppList()),
+                            state->installedRows(thirdPartyAppList())};
+        },
+        std::move(done));
+}
+
+void SystemAppProvider::loadAllApps(const QObject* context, std::function<void(std::vector<AppInfo>)> done) {
+    makeOffThread<std::vector<AppInfo>>(context, [state = state_] { return state->allApps(); }, std::move(done));
 }
 
 void SystemAppProvider::sortByName(std::vector<AppInfo>& apps) {

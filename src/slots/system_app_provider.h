@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "platform/shared_instance.h"
+
+class QObject;
 #include "slots/app_info.h"
 
 namespace orbel {
@@ -47,9 +49,12 @@ public:
     std::vector<AppInfo> systemApps() const;
     std::vector<AppInfo> thirdPartyApps() const;
 
-    // Makes the three lists on a worker thread and calls `done` with them on
-    // the GUI thread (always queued). Safe if the provider is destroyed first.
-    void load(std::function<void(AppLists)> done);
+    // Make the three lists (or only the full list) on a worker thread and
+    // call `done` with them on the GUI thread (always queued), unless
+    // `context` was destroyed meanwhile: a view closed before its list came
+    // is never called. Safe if the provider is destroyed first.
+    void load(const QObject* context, std::function<void(AppLists)> done);
+    void loadAllApps(const QObject* context, std::function<void(std::vector<AppInfo>)> done);
 
     // The cache, if allApps() has filled it.
     std::optional<std::vector<AppInfo>> cachedAllApps() const;

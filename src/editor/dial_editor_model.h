@@ -1,0 +1,98 @@
+#pragma once
+
+// The dial editor's rules without widgets: the slots it was given, the cap,
+// the host's callbacks, the drag session, the full-dial prompt and the toast.
+// The editor never changes its slots itself: every change goes out through a
+// callback and the host hands back the new list with setSlots().
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "editor/dial_drop.h"
+
+namespace orbel::editor {
+
+// What the host does with the editor's changes. Indices are into the slots
+// as last given; any callback may be left empty.
+struct DialEditorCallbacks {
+    std::function<void(const SlotConfig&, int)> onInsert;   // insert at 0...count
+    std::function<void(int, int)> onSwap;                   // swap two slots
+    std::function<void(int)> onRemove;                      // remove a slot
+    std::function<void(int, const SlotConfig&)> onReplace;  // replace a slot
+    std::function<void(int)> onEdit;                        // open a slot's editor
+    std::function<void(int)> onShare;                       // kept for the hosts; never called
+};
+
+// The prompt shown when a library item is dropped near a wedge of a full dial.
+struct FullDialPrompt {
+    Uuid id = Uuid::random();
+    SlotConfig newSlot;
+    int targetIndex = 0;
+    SlotConfig targetSlot;
+
+    static std::string title();  // "Slot Limit Reached"
+    static std::string message(int cap);
+    std::string replaceLabel() const;  // "Replace <target>"
+    std::string groupLabel() const;    // "Group <target> with <new>"
+    // The slot Group puts at the target: a group "Group" of target, then new.
+    SlotConfig groupSlot() const;
+};
+
+class DialEditorModel {
+public:
+    DialEditorModel(std::vector<SlotConfig> slots, int cap, DialEditorCallbacks callbacks);
+
+    const std::vector<SlotConfig>& slots() const { return slots_; }
+    void setSlots(std::vector<SlotConfig> slots) { slots_ = std::move(slots); }
+    int cap() const { return cap_; }
+    bool isFull() const { return static_cast<int>(slots_.size()) >= cap_; }
+    DialDragCoordinator& coordinator() { return coordinator_; }
+    const DialDragCoordinator& coordinator() const { return coordinator_; }
+    // The ring's drop rules for the slots now shown, about `centre`.
+    DialDropDelegate dropDelegate(QPointF centre) const;
+
+    // Drag over the ring (GUI thread): entry decodes the text, starts a new
+    // session and previews the entry point; moves follow the pointer; a drop
+    // ends the session and commits. False from dragEntered: not ours.
+    bool dragEntered(const std::optional<std::string_view>& text, QPointF location, QPointF centre);
+    void dragMoved(QPointF location, QPointF centre);
+    void dragLeft();
+    void dropped(const std::optional<std::string_view>& text, QPointF location, QPointF centre);
+
+    // What a resolved drop does (see CommitAction).
+    void handleCommit(const CommitAction& action);
+    // The trash's callback: removes the slot with that id, if on this dial,
+    // and ends the drag session in any case.
+    void removeById(const Uuid& id);
+    // The empty dial's drop: inserts the library item at 0 unless already there.
+    void insertIntoEmptyDial(const SlotDragPayload& payload);
+
+    // The full-dial prompt and its three answers.
+    const std::optional<FullDialPrompt>& fullDialPrompt() const { return prompt_; }
+    void promptReplace();
+    void promptGroup();
+    void promptDismiss();
+
+    // "Maximum <cap> slots reached".
+    std::string fullToastText() const;
+
+    // Called with a toast's text; the view shows it and clears it later.
+    std::function<void(const std::string&)> showToast;
+    // Called whenever the prompt appears, changes or goes.
+    std::function<void()> onPromptChanged;
+
+    const DialEditorCallbacks& callbacks() const { return callbacks_; }
+
+private:
+    void setPrompt(std::optional<FullDialPrompt> prompt);
+
+    std::vector<SlotConfig> slots_;
+    int cap_;
+    DialEditorCallbacks callbacks_;
+    DialDragCoordinator coordinator_;
+    std::optional<FullDialPrompt> prompt_;
+};
+
+}  // namespace orbel::editor

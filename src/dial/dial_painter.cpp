@@ -83,7 +83,7 @@ void strokeWedge(QPainter& p, const QPainterPath& shape, const DialViewState& s)
     p.strokePath(shape, pen);
 }
 
-double innerOf(const DialViewState& s) { return DialMetrics{s.menuRadius}.innerRadius(); }
+double innerOf(const DialViewState& s) { return s.innerRadius.value_or(DialMetrics{s.menuRadius}.innerRadius()); }
 
 }  // namespace
 

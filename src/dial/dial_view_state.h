@@ -35,6 +35,9 @@ struct CenterState {
 
 struct DialViewState {
     double menuRadius = 200.0;
+    // The ring's inner radius when it is not the dial's own share of the
+    // radius (the settings window's editor draws a thicker ring).
+    std::optional<double> innerRadius;
     AppearanceConfig appearance;
     DialPalette palette;
     std::vector<WedgeItem> wedges;

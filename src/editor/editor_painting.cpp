@@ -1,0 +1,89 @@
+#include "editor/editor_painting.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QIcon>
+#include <QPainterPath>
+
+#include "dial/dial_painter.h"
+#include "dial/radial_menu_view.h"
+#include "platform/symbols.h"
+#include "platform/workspace.h"
+
+namespace orbel::editor {
+
+QImage appIconImage(const std::string& icon, double size, double dpr) {
+    if (icon.empty()) return {};
+    static QHash<QString, QImage> cache;
+    const QString name = QString::fromStdString(icon);
+    const QString key = name + QLatin1Char('@') + QString::number(size * dpr);
+    if (auto it = cache.constFind(key); it != cache.constEnd()) return *it;
+    QIcon qicon = QFileInfo(name).isAbsolute() ? QIcon(name) : QIcon::fromTheme(name);
+    QImage image;
+    if (!qicon.isNull()) image = qicon.pixmap(QSize(int(size), int(size)), dpr).toImage();
+    if (cache.size() > 2000) cache.clear();
+    cache.insert(key, image);
+    return image;
+}
+
+QImage previewImage(const PreviewPicture& picture, double size, const QColor& tint, double dpr) {
+    SlotImage image;
+    image.fallbackSymbol = picture.fallback;
+    switch (picture.kind) {
+        case PreviewPicture::Kind::none: return {};
+        case PreviewPicture::Kind::symbol: image.fallbackSymbol = picture.name; break;
+        case PreviewPicture::Kind::customIcon: image.icon = picture.icon; break;
+        case PreviewPicture::Kind::appIcon:
+            if (auto app = platform::Workspace::shared().applicationFor(picture.name)) {
+                const QImage icon = appIconImage(app->icon, size, dpr);
+                if (!icon.isNull()) return icon;
+            }
+            break;
+    }
+    return dial::defaultSlotImage(image, size, tint, dpr);
+}
+
+QIcon symbolIcon(std::string_view symbol, double size, const QColor& color, double dpr) {
+    return QIcon(QPixmap::fromImage(platform::Symbols::shared().image(std::string(symbol), size, color, dpr)));
+}
+
+void paintSymbolIn(QPainter& p, QRectF box, std::string_view symbol, const QColor& color) {
+    dial::paintSymbol(p, symbol, box, color);
+}
+
+void paintSymbolBadge(QPainter& p, QRectF box, std::string_view symbol, const QColor& color) {
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath square;
+    const double r = 0.22 * box.width();
+    square.addRoundedRect(box, r, r);
+    p.fillPath(square, withAlpha(color, 0.18));
+    const double s = box.width() * 0.5;
+    dial::paintSymbol(p, symbol, QRectF(box.center().x() - s / 2, box.center().y() - s / 2, s, s), color);
+    p.restore();
+}
+
+QMimeData* payloadMimeData(const SlotDragPayload& payload) {
+    auto* mime = new QMimeData;
+    mime->setText(QString::fromStdString(payload.exportString()));  // text/plain;charset=utf-8
+    return mime;
+}
+
+std::optional<std::string> dragText(const QMimeData* mime) {
+    if (!mime || !mime->hasText()) return std::nullopt;
+    return mime->text().toStdString();
+}
+
+QColor withAlpha(QColor color, double opacity) {
+    color.setAlphaF(float(color.alphaF() * opacity));
+    return color;
+}
+
+ColorScheme schemeOf(const QPalette& palette) {
+    const QColor c = palette.color(QPalette::Window);
+    return colorSchemeForWindowColor(Rgb{c.redF(), c.greenF(), c.blueF()});
+}
+
+QColor systemBlue() { return QColor(0, 122, 255); }
+
+}  // namespace orbel::editor

@@ -1,0 +1,44 @@
+#pragma once
+
+// Small drawing helpers shared by the editor's widgets: pictures of slots and
+// applications, symbol badges, the drag's text form, and the colours the
+// settings window derives from the palette.
+
+#include <QColor>
+#include <QIcon>
+#include <QImage>
+#include <QMimeData>
+#include <QPainter>
+#include <QPalette>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "editor/editor_ring_model.h"
+#include "model/dial_palette.h"
+
+namespace orbel::editor {
+
+// A preview picture at `size` (logical pixels); symbols in `tint`.
+QImage previewImage(const PreviewPicture& picture, double size, const QColor& tint, double dpr);
+// An application's icon from its desktop entry's Icon value (theme name or
+// path); null when there is none. Cached per name and size (GUI thread).
+QImage appIconImage(const std::string& icon, double size, double dpr);
+
+// A rounded square of `color` at 18 % with the symbol in `color` on it.
+void paintSymbolBadge(QPainter& p, QRectF box, std::string_view symbol, const QColor& color);
+// A symbol as an icon for menus, buttons and fields.
+QIcon symbolIcon(std::string_view symbol, double size, const QColor& color, double dpr);
+// A symbol in `box`.
+void paintSymbolIn(QPainter& p, QRectF box, std::string_view symbol, const QColor& color);
+
+// The payload's text form as a drag carries it, and the text of a drag.
+QMimeData* payloadMimeData(const SlotDragPayload& payload);
+std::optional<std::string> dragText(const QMimeData* mime);
+
+// The palette's colours at an opacity.
+QColor withAlpha(QColor color, double opacity);
+ColorScheme schemeOf(const QPalette& palette);
+QColor systemBlue();
+
+}  // namespace orbel::editor

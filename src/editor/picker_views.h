@@ -1,0 +1,135 @@
+#pragma once
+
+// The app picker and action picker sheets and the add-slot popover. The
+// sheets are window-modal dialogs made fresh for each request and opened
+// with open(); each reports its choice through a callback and closes. The
+// popover reports a picked kind and leaves closing to its presenter.
+//
+// Public surface for presenters:
+//   AppPickerView(templates, onAppSelected, onPresetSelected or {}, parent)
+//   ActionPickerView(selected, onSelectionChanged, onActionSelected, parent)
+//   AddSlotPopover(onPick, parent)
+// GUI thread only.
+
+#include <QDialog>
+#include <QFrame>
+#include <functional>
+#include <vector>
+
+#include "editor/picker_models.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QStackedWidget;
+
+namespace orbel::editor {
+
+class SegmentedButtons;
+class ParameterizedActionEditor;
+
+class AppPickerView : public QDialog {
+    Q_OBJECT
+public:
+    AppPickerView(std::vector<AppMenuPreset> templates, std::function<void(const AppInfo&)> onAppSelected,
+                  std::function<void(const AppMenuPreset&)> onPresetSelected, QWidget* parent = nullptr);
+
+    const AppPickerModel& model() const { return model_; }
+    void setCategory(AppCategory category);
+    QLineEdit* searchField() const { return search_; }
+    QListWidget* list() const { return list_; }
+    // What the list area shows: 0 loading, 1 list, 2 empty state.
+    int listPage() const;
+    QString emptyText() const;
+    // Chooses the row (as a click on it does).
+    void choose(int row);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void refresh();
+
+    AppPickerModel model_;
+    std::function<void(const AppInfo&)> onAppSelected_;
+    std::function<void(const AppMenuPreset&)> onPresetSelected_;
+    std::vector<AppInfo> shownApps_;
+    std::vector<AppMenuPreset> shownTemplates_;
+    SegmentedButtons* categories_ = nullptr;
+    QLineEdit* search_ = nullptr;
+    QStackedWidget* area_ = nullptr;
+    QListWidget* list_ = nullptr;
+    QLabel* empty_ = nullptr;
+    QPushButton* clearSearch_ = nullptr;
+    bool loadStarted_ = false;
+};
+
+class ActionCard;
+
+class ActionPickerView : public QDialog {
+    Q_OBJECT
+public:
+    ActionPickerView(SystemAction selected, std::function<void(const SystemAction&)> onSelectionChanged,
+                     std::function<void(const SystemAction&, const std::string&)> onActionSelected,
+                     QWidget* parent = nullptr);
+
+    const ActionPickerModel& model() const { return model_; }
+    // The card of an action kind (valued actions at any level).
+    ActionCard* card(SystemAction::Kind kind) const;
+    ParameterizedActionEditor* levelEditor() const { return level_; }
+    QCheckBox* customTitleToggle() const { return useCustom_; }
+    QLineEdit* titleField() const { return title_; }
+    QPushButton* addButton() const { return add_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void sync();
+
+    ActionPickerModel model_;
+    std::function<void(const SystemAction&, const std::string&)> onActionSelected_;
+    std::vector<ActionCard*> cards_;
+    QWidget* levelBlock_ = nullptr;
+    ParameterizedActionEditor* level_ = nullptr;
+    QCheckBox* useCustom_ = nullptr;
+    QLineEdit* title_ = nullptr;
+    QPushButton* add_ = nullptr;
+};
+
+// One action of the action picker: its symbol and title on a card.
+class ActionCard : public QWidget {
+    Q_OBJECT
+public:
+    ActionCard(SystemAction action, std::function<void()> onSelect, QWidget* parent = nullptr);
+    const SystemAction& action() const { return action_; }
+    void setAction(const SystemAction& action);
+    bool isSelected() const { return selected_; }
+    void setSelected(bool selected);
+    QSize sizeHint() const override { return {180, 80}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    SystemAction action_;
+    std::function<void()> onSelect_;
+    bool selected_ = false;
+};
+
+class AddSlotPopover : public QFrame {
+    Q_OBJECT
+public:
+    explicit AddSlotPopover(std::function<void(AddSlotKind)> onPick, QWidget* parent = nullptr);
+    // The row of a kind, for presenters and tests.
+    QWidget* row(AddSlotKind kind) const;
+
+private:
+    std::function<void(AddSlotKind)> onPick_;
+    std::vector<std::pair<AddSlotKind, QWidget*>> rows_;
+};
+
+}  // namespace orbel::editor

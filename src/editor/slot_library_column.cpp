@@ -1,0 +1,472 @@
+#include "editor/slot_library_column.h"
+
+#include <QAbstractListModel>
+#include <QApplication>
+#include <QDrag>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainterPath>
+#include <QProgressBar>
+#include <QStackedWidget>
+#include <QStyledItemDelegate>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "editor/editor_painting.h"
+#include "editor/editor_widgets.h"
+#include "platform/workspace.h"
+#include "slots/system_app_provider.h"
+
+namespace orbel::editor {
+
+namespace {
+
+enum Role { KindRole = Qt::UserRole + 1, AddedRole, IconRole, SymbolRole };
+
+constexpr int kPlusWidth = 28;  // the trailing mark's click area
+
+QColor tertiary(const QPalette& p) { return withAlpha(p.color(QPalette::WindowText), 0.35); }
+QColor secondaryInk(const QPalette& p) { return withAlpha(p.color(QPalette::WindowText), 0.6); }
+
+}  // namespace
+
+// One row as the list shows it.
+struct LibraryRowData {
+    LibraryEntry::Kind kind;
+    QString text;
+    std::optional<AppInfo> app;
+    SystemAction action;
+    bool added = false;
+};
+using Row = LibraryRowData;
+
+class LibraryListModel : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    void setRows(std::vector<Row> rows) {
+        beginResetModel();
+        rows_ = std::move(rows);
+        endResetModel();
+    }
+    const Row* row(int r) const {
+        return r >= 0 && r < static_cast<int>(rows_.size()) ? &rows_[static_cast<std::size_t>(r)] : nullptr;
+    }
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        const Row* r = row(index.row());
+        if (!r) return {};
+        switch (role) {
+            case Qt::DisplayRole: return r->text;
+            case KindRole: return static_cast<int>(r->kind);
+            case AddedRole: return r->added;
+            case IconRole: return r->app ? QString::fromStdString(r->app->icon) : QString();
+            case SymbolRole: return QString::fromUtf8(r->action.symbolName().data(), qsizetype(r->action.symbolName().size()));
+            case Qt::ToolTipRole:
+                if (r->kind == LibraryEntry::Kind::parameterised) return tr("Set an exact value, then add");
+                if (r->kind == LibraryEntry::Kind::app)
+                    return QString::fromStdString(libraryRowToolTip(r->added, r->app->bundleId, r->text.toStdString()));
+                if (r->kind == LibraryEntry::Kind::action)
+                    return QString::fromStdString(libraryRowToolTip(r->added, std::nullopt, r->text.toStdString()));
+                return {};
+            default: return {};
+        }
+    }
+
+private:
+    std::vector<Row> rows_;
+};
+
+namespace {
+
+// Paints the rows: application and action rows, valued-action rows,
+// category headers and the empty texts.
+class RowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const auto kind = static_cast<LibraryEntry::Kind>(index.data(KindRole).toInt());
+        const int w = option.rect.width();
+        switch (kind) {
+            case LibraryEntry::Kind::header: return {w, 28};
+            case LibraryEntry::Kind::message:
+            case LibraryEntry::Kind::loading: return {w, 24 + 20 + 24};
+            default: return {w, 34};
+        }
+    }
+
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const auto kind = static_cast<LibraryEntry::Kind>(index.data(KindRole).toInt());
+        const QPalette& pal = option.palette;
+        const QColor ink = pal.color(QPalette::WindowText);
+        const QRectF r = option.rect;
+        const QString text = index.data(Qt::DisplayRole).toString();
+        p->save();
+        p->setRenderHint(QPainter::Antialiasing);
+        if (kind == LibraryEntry::Kind::message || kind == LibraryEntry::Kind::loading) {
+            p->setPen(tertiary(pal));
+            p->drawText(r, Qt::AlignCenter, text);
+            p->restore();
+            return;
+        }
+        if (kind == LibraryEntry::Kind::header) {
+            QFont f = option.font;
+            f.setPointSizeF(f.pointSizeF() * 0.85);
+            f.setWeight(QFont::DemiBold);
+            p->setFont(f);
+            p->setPen(tertiary(pal));
+            p->drawText(r.adjusted(8, 8, -8, 0), Qt::AlignLeft | Qt::AlignVCenter, text.toUpper());
+            p->restore();
+            return;
+        }
+        const bool hovered = option.state & QStyle::State_MouseOver;
+        const bool added = index.data(AddedRole).toBool();
+        if (hovered && !added) {
+            QPainterPath bg;
+            bg.addRoundedRect(r, 5, 5);
+            p->fillPath(bg, withAlpha(pal.color(QPalette::Highlight), 0.10));
+        }
+        const QRectF icon(r.left() + 8, r.center().y() - 11, 22, 22);
+        if (kind == LibraryEntry::Kind::app) {
+            const QImage image = appIconImage(index.data(IconRole).toString().toStdString(), 22, p->device()->devicePixelRatioF());
+            p->setOpacity(added ? 0.55 : 1.0);
+            if (image.isNull()) paintSymbolIn(*p, icon, "app.badge.questionmark", secondaryInk(pal));
+            else p->drawImage(icon, image);
+            p->setOpacity(1);
+        } else {
+            p->setOpacity(added ? 0.55 : 1.0);
+            paintSymbolBadge(*p, icon, index.data(SymbolRole).toString().toStdString(), systemBlue());
+            p->setOpacity(1);
+        }
+        const QRectF mark(r.right() - 8 - 16, r.center().y() - 8, 16, 16);
+        double textRight = mark.left() - 4;
+        if (kind == LibraryEntry::Kind::parameterised) {
+            const QRectF slider(mark.left() - 10 - 12, r.center().y() - 6, 12, 12);
+            p->setOpacity(hovered ? 1.0 : 0.5);
+            paintSymbolIn(*p, slider, "slider.horizontal.3", tertiary(pal));
+            p->setOpacity(1);
+            textRight = slider.left() - 4;
+        }
+        if (added) paintSymbolIn(*p, mark, "checkmark.circle.fill", tertiary(pal));
+        else if (hovered) paintSymbolIn(*p, mark, "plus.circle.fill", pal.color(QPalette::Highlight));
+        p->setPen(added ? secondaryInk(pal) : ink);
+        const QRectF textBox(icon.right() + 10, r.top(), textRight - icon.right() - 10, r.height());
+        p->drawText(textBox, Qt::AlignLeft | Qt::AlignVCenter,
+                    QFontMetrics(option.font).elidedText(text, Qt::ElideRight, int(textBox.width())));
+        p->restore();
+    }
+};
+
+// The list: hover, a click on the trailing mark, double clicks, and drags
+// of application and action rows carrying their payload.
+class LibraryListView : public QListView {
+public:
+    LibraryListView(LibraryListModel* rows, std::function<void(int, bool)> activate,
+                    std::function<std::optional<SlotDragPayload>(int)> payloadOf, QWidget* parent)
+        : QListView(parent), rows_(rows), activate_(std::move(activate)), payloadOf_(std::move(payloadOf)) {
+        setModel(rows);
+        setItemDelegate(new RowDelegate(this));
+        setMouseTracking(true);
+        viewport()->setAttribute(Qt::WA_Hover);
+        setSelectionMode(QAbstractItemView::NoSelection);
+        setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+        setSpacing(0);
+        setFrameShape(QFrame::NoFrame);
+        setEditTriggers(QAbstractItemView::NoEditTriggers);
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override {
+        pressed_ = e->button() == Qt::LeftButton ? indexAt(e->position().toPoint()).row() : -1;
+        pressPos_ = e->position().toPoint();
+        QListView::mousePressEvent(e);
+    }
+    void mouseMoveEvent(QMouseEvent* e) override {
+        if (pressed_ >= 0 && (e->buttons() & Qt::LeftButton) &&
+            (e->position().toPoint() - pressPos_).manhattanLength() >= QApplication::startDragDistance()) {
+            const int row = pressed_;
+            pressed_ = -1;
+            if (auto payload = payloadOf_(row)) startRowDrag(row, *payload);
+            return;
+        }
+        QListView::mouseMoveEvent(e);
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        const int row = indexAt(e->position().toPoint()).row();
+        if (e->button() == Qt::LeftButton && row >= 0 && row == pressed_ &&
+            e->position().x() >= viewport()->width() - 8 - kPlusWidth)
+            activate_(row, true);
+        pressed_ = -1;
+        QListView::mouseReleaseEvent(e);
+    }
+    void mouseDoubleClickEvent(QMouseEvent* e) override {
+        const int row = indexAt(e->position().toPoint()).row();
+        if (row >= 0) activate_(row, false);
+    }
+
+private:
+    void startRowDrag(int row, const SlotDragPayload& payload) {
+        const Row* r = rows_->row(row);
+        if (!r) return;
+        const QFont font = this->font();
+        const QFontMetrics fm(font);
+        const QSize size(8 + 18 + 6 + fm.horizontalAdvance(r->text) + 8, 8 + std::max(18, fm.height()) + 8);
+        const double dpr = devicePixelRatioF();
+        QPixmap preview(QSize(size.width() + 4, size.height() + 4) * dpr);
+        preview.setDevicePixelRatio(dpr);
+        preview.fill(Qt::transparent);
+        {
+            QPainter p(&preview);
+            p.setRenderHint(QPainter::Antialiasing);
+            QPainterPath box;
+            box.addRoundedRect(QRectF(1.5, 1.5, size.width(), size.height()), 6, 6);
+            p.fillPath(box, palette().color(QPalette::Window));
+            p.strokePath(box, QPen(withAlpha(palette().color(QPalette::WindowText), 0.1), 1));
+            const QRectF icon(9.5, 1.5 + (size.height() - 18) / 2.0, 18, 18);
+            if (r->app) {
+                const QImage image = appIconImage(r->app->icon, 18, dpr);
+                if (!image.isNull()) p.drawImage(icon, image);
+            } else {
+                paintSymbolBadge(p, icon, r->action.symbolName(), systemBlue());
+            }
+            p.setPen(palette().color(QPalette::WindowText));
+            p.drawText(QRectF(icon.right() + 6, 1.5, size.width(), size.height()), Qt::AlignLeft | Qt::AlignVCenter, r->text);
+        }
+        auto* drag = new QDrag(this);
+        drag->setMimeData(payloadMimeData(payload));
+        drag->setPixmap(preview);
+        drag->setHotSpot(QPoint(14, preview.height() / int(2 * dpr)));
+        drag->exec(Qt::CopyAction, Qt::CopyAction);
+    }
+
+    LibraryListModel* rows_;
+    std::function<void(int, bool)> activate_;
+    std::function<std::optional<SlotDragPayload>(int)> payloadOf_;
+    int pressed_ = -1;
+    QPoint pressPos_;
+};
+
+}  // namespace
+
+SlotLibraryColumn::SlotLibraryColumn(std::vector<LibrarySegment> allowedSegments,
+                                     std::function<bool(const SlotConfig&)> isAdded,
+                                     std::function<void(const SlotConfig&)> onAdd, QWidget* parent)
+    : QWidget(parent), model_(std::move(allowedSegments), std::move(isAdded), std::move(onAdd)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(10);
+
+    auto* header = new QHBoxLayout;
+    auto* title = new QLabel(tr("Library"), this);
+    QFont bold = title->font();
+    bold.setWeight(QFont::DemiBold);
+    title->setFont(bold);
+    header->addWidget(title);
+    header->addStretch();
+    if (model_.showsSegmentPicker()) {
+        std::vector<std::string> titles;
+        for (LibrarySegment s : model_.allowedSegments()) titles.push_back(segmentTitle(s));
+        segments_ = new SegmentedButtons(titles, this);
+        connect(segments_, &SegmentedButtons::selected, this,
+                [this](int i) { setSegment(model_.allowedSegments()[static_cast<std::size_t>(i)]); });
+        header->addWidget(segments_);
+    }
+    layout->addLayout(header);
+
+    search_ = makeSearchField({}, this);
+    connect(search_, &QLineEdit::textChanged, this, [this](const QString& t) {
+        model_.search = t.toStdString();
+        refresh();
+    });
+    layout->addWidget(search_);
+
+    filters_ = new QStackedWidget(this);
+    std::vector<std::string> filterTitles;
+    for (AppFilter f : allAppFilters()) filterTitles.push_back(appFilterTitle(f));
+    appFilters_ = new SegmentedButtons(filterTitles, filters_);
+    connect(appFilters_, &SegmentedButtons::selected, this,
+            [this](int i) { setAppFilter(allAppFilters()[static_cast<std::size_t>(i)]); });
+    categoryButton_ = new QToolButton(filters_);
+    categoryButton_->setPopupMode(QToolButton::InstantPopup);
+    categoryButton_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    categoryButton_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    categoryButton_->setMenu(new QMenu(categoryButton_));
+    filters_->addWidget(appFilters_);
+    filters_->addWidget(categoryButton_);
+    filters_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    layout->addWidget(filters_);
+
+    listStack_ = new QStackedWidget(this);
+    auto* loadingPage = new QWidget(listStack_);
+    auto* loadingLayout = new QVBoxLayout(loadingPage);
+    auto* progress = new QProgressBar(loadingPage);
+    progress->setRange(0, 0);
+    progress->setTextVisible(false);
+    progress->setMaximumWidth(120);
+    loadingLayout->addWidget(progress, 0, Qt::AlignHCenter | Qt::AlignTop);
+    loadingLayout->addStretch();
+    rows_ = new LibraryListModel(this);
+    list_ = new LibraryListView(
+        rows_, [this](int row, bool onPlus) { activate(row, onPlus); },
+        [this](int row) -> std::optional<SlotDragPayload> {
+            const Row* r = rows_->row(row);
+            if (!r) return std::nullopt;
+            if (r->kind == LibraryEntry::Kind::app) return SlotLibraryModel::appPayload(*r->app);
+            if (r->kind == LibraryEntry::Kind::action) return SlotLibraryModel::actionPayload(r->action);
+            return std::nullopt;  // valued actions are added through their popover only
+        },
+        listStack_);
+    listStack_->addWidget(loadingPage);
+    listStack_->addWidget(list_);
+    layout->addWidget(listStack_, 1);
+    updateChrome();
+    refresh();
+}
+
+SlotLibraryColumn::~SlotLibraryColumn() = default;
+
+void SlotLibraryColumn::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    model_.normaliseSegment();
+    loadApps();
+    refreshRunningApps();
+    updateChrome();
+    refresh();
+}
+
+void SlotLibraryColumn::loadApps() {
+    if (!model_.apps.empty() || loading_) return;
+    model_.isLoadingApps = true;
+    loading_ = true;
+    SystemAppProvider::shared().loadAllApps(this, [this](std::vector<AppInfo> apps) {
+        loading_ = false;
+        model_.setApps(std::move(apps));
+        refresh();
+    });
+}
+
+void SlotLibraryColumn::refreshRunningApps() {
+    model_.runningBundleIds.clear();
+    for (const auto& app : platform::Workspace::shared().runningApplications())
+        if (!app.bundleId.empty()) model_.runningBundleIds.insert(app.bundleId);
+}
+
+void SlotLibraryColumn::setSegment(LibrarySegment segment) {
+    model_.segment = segment;
+    updateChrome();
+    refresh();
+}
+
+void SlotLibraryColumn::setAppFilter(AppFilter filter) {
+    model_.appFilter = filter;
+    if (filter == AppFilter::running) refreshRunningApps();
+    updateChrome();
+    refresh();
+}
+
+void SlotLibraryColumn::setActionFilter(std::optional<ActionCategory> category) {
+    model_.actionFilter = category;
+    updateChrome();
+    refresh();
+}
+
+void SlotLibraryColumn::updateChrome() {
+    const bool apps = model_.segment == LibrarySegment::apps;
+    if (segments_) {
+        const auto& allowed = model_.allowedSegments();
+        const auto it = std::find(allowed.begin(), allowed.end(), model_.segment);
+        if (it != allowed.end()) segments_->setCurrent(static_cast<int>(it - allowed.begin()));
+    }
+    search_->setPlaceholderText(QString::fromStdString(model_.searchPlaceholder()));
+    filters_->setCurrentIndex(apps ? 0 : 1);
+    const auto& filters = allAppFilters();
+    appFilters_->setCurrent(static_cast<int>(std::find(filters.begin(), filters.end(), model_.appFilter) - filters.begin()));
+    // The category menu, its check mark on the current choice.
+    const QColor ink = palette().color(QPalette::WindowText);
+    auto icon = [&](const char* symbol) { return symbolIcon(symbol, 14, ink, devicePixelRatioF()); };
+    categoryButton_->setText(QString::fromStdString(model_.actionFilterLabel()));
+    categoryButton_->setIcon(icon("line.3.horizontal.decrease.circle"));
+    QMenu* menu = categoryButton_->menu();
+    menu->clear();
+    QAction* all = menu->addAction(tr("All Categories"), this, [this] { setActionFilter(std::nullopt); });
+    if (!model_.actionFilter) all->setIcon(icon("checkmark"));
+    menu->addSeparator();
+    for (ActionCategory c : allActionCategories()) {
+        QAction* a = menu->addAction(QString::fromUtf8(rawValue(c).data(), qsizetype(rawValue(c).size())), this,
+                                     [this, c] { setActionFilter(c); });
+        if (model_.actionFilter == c) a->setIcon(icon("checkmark"));
+    }
+}
+
+void SlotLibraryColumn::refresh() {
+    const bool loading = model_.segment == LibrarySegment::apps && model_.isLoadingApps;
+    listStack_->setCurrentIndex(loading ? 0 : 1);
+    std::vector<Row> rows;
+    for (const LibraryEntry& e : model_.entries()) {
+        Row r{e.kind, QString::fromStdString(e.text), std::nullopt, e.action, false};
+        // The candidate's id plays no part in the host's comparison.
+        if (e.kind == LibraryEntry::Kind::app) {
+            r.app = *e.app;
+            r.added = model_.isAdded(SlotConfig{Uuid(), SlotType::app(e.app->bundleId), e.app->name});
+        } else if (e.kind == LibraryEntry::Kind::action) {
+            r.added = model_.isAdded(SlotConfig{Uuid(), SlotType::action(e.action), e.text});
+        }
+        rows.push_back(std::move(r));
+    }
+    rows_->setRows(std::move(rows));
+}
+
+int SlotLibraryColumn::rowOf(const QString& text) const {
+    for (int i = 0; i < rows_->rowCount(); ++i)
+        if (rows_->row(i)->text == text) return i;
+    return -1;
+}
+
+QRect SlotLibraryColumn::rowRect(int row) const { return list_->visualRect(rows_->index(row)); }
+
+ParameterPopover* SlotLibraryColumn::parameterPopover() const { return findChild<ParameterPopover*>(); }
+
+ParameterPopover* SlotLibraryColumn::openParameterPopover(int row) {
+    const Row* r = rows_->row(row);
+    if (!r || r->kind != LibraryEntry::Kind::parameterised) return nullptr;
+    if (auto* old = parameterPopover()) old->close();
+    const auto level = levels_.find(r->action.kind);
+    auto* popover = new ParameterPopover(r->action, level == levels_.end() ? 0.5 : level->second,
+                                         [this](const SystemAction& chosen, double value) {
+                                             levels_[chosen.kind] = value;
+                                             model_.add(SlotLibraryModel::actionSlot(chosen));
+                                         },
+                                         this);
+    connect(popover->editor(), &ParameterizedActionEditor::valueChanged, this,
+            [this, kind = r->action.kind](double v) { levels_[kind] = v; });
+    const QRect rect = rowRect(row);
+    popover->adjustSize();
+    popover->move(list_->viewport()->mapToGlobal(QPoint(rect.left() - popover->width(), rect.top())));
+    popover->show();
+    return popover;
+}
+
+void SlotLibraryColumn::activate(int row, bool onPlus) {
+    const Row* r = rows_->row(row);
+    if (!r) return;
+    (void)onPlus;  // a click on the mark and a double click do the same
+    switch (r->kind) {
+        case LibraryEntry::Kind::app:
+            if (!r->added) model_.add(SlotLibraryModel::appSlot(*r->app));
+            break;
+        case LibraryEntry::Kind::action:
+            if (!r->added) model_.add(SlotLibraryModel::actionSlot(r->action));
+            break;
+        case LibraryEntry::Kind::parameterised: openParameterPopover(row); break;
+        default: break;
+    }
+}
+
+}  // namespace orbel::editor

@@ -1,0 +1,107 @@
+// The dial editor with a real pointer on a real X server: xdotool presses a
+// library row, drags it across the ring and lets go over a gap; then drags a
+// wedge onto the trash. The drags are Qt's own (XDND to our window).
+#include <QHBoxLayout>
+#include <QListView>
+#include <QWidget>
+#include <cmath>
+#include <numbers>
+
+#include "editor/dial_editor_view.h"
+#include "editor/slot_library_column.h"
+#include "fakes/fake_system_platform.h"
+#include "fakes/replace_shared.h"
+#include "slots/system_app_provider.h"
+#include "system_helpers.h"
+
+using namespace orbel;
+using namespace orbel::editor;
+using orbel::systemtest::spin;
+using orbel::systemtest::spinUntil;
+using orbel::systemtest::xdotool;
+
+namespace {
+
+QString num(double v) { return QString::number(std::lround(v)); }
+
+// One xdotool run: press at `from`, move in steps through `via` to `to`, release.
+void pointerDrag(QPoint from, const std::vector<QPoint>& via, QPoint to) {
+    QStringList args{"mousemove", num(from.x()), num(from.y()), "sleep", "0.2", "mousedown", "1"};
+    QPoint last = from;
+    auto stepTo = [&](QPoint p) {
+        for (int i = 1; i <= 6; ++i) {
+            const QPointF at = QPointF(last) + (QPointF(p - last) * i / 6.0);
+            args << "mousemove" << num(at.x()) << num(at.y()) << "sleep" << "0.05";
+        }
+        last = p;
+    };
+    for (QPoint p : via) stepTo(p);
+    stepTo(to);
+    args << "sleep" << "0.3" << "mouseup" << "1";
+    xdotool(args);
+}
+
+class DialEditorOnScreen : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ORBEL_REQUIRE_DISPLAY();
+        directory.apps = {{"org.gnome.Calculator", "Calculator", "", "/usr/share/applications/org.gnome.Calculator.desktop"}};
+        DialEditorCallbacks cb;
+        cb.onInsert = [this](const SlotConfig& s, int i) {
+            calls.push_back("insert " + s.title + " " + std::to_string(i));
+            slots.insert(slots.begin() + i, s);
+            editor->setSlots(slots);
+        };
+        cb.onRemove = [this](int i) {
+            calls.push_back("remove " + std::to_string(i));
+            slots.erase(slots.begin() + i);
+            editor->setSlots(slots);
+        };
+        for (const char* t : {"A", "B", "C"}) slots.push_back(SlotConfig::make(SlotType::app(t), t));
+        auto* layout = new QHBoxLayout(&window);
+        column = new SlotLibraryColumn({LibrarySegment::apps}, {}, {}, &window);
+        column->setFixedWidth(260);
+        editor = new RadialDialEditor(slots, 6, cb, &window);
+        layout->addWidget(column);
+        layout->addWidget(editor);
+        window.setWindowTitle("dial editor test");
+        window.show();
+        ASSERT_TRUE(spinUntil([&] { return window.isVisible() && !column->model().isLoadingApps; }, 10000));
+        window.activateWindow();
+        spin(400);
+    }
+
+    QPoint ringPoint(double f) const {
+        const double a = 2 * std::numbers::pi * f, r = 114.375;
+        const QPointF c = editor->ring()->centre();
+        return editor->ring()->mapToGlobal(QPointF(c.x() + r * std::sin(a), c.y() - r * std::cos(a)).toPoint());
+    }
+
+    fakes::Installed<fakes::FakeWorkspace, platform::Workspace> workspace;
+    fakes::Installed<fakes::FakeAppDirectory, platform::AppDirectory> directory;
+    SystemAppProvider provider;
+    fakes::ReplaceShared<SystemAppProvider> useProvider{provider};
+    std::vector<SlotConfig> slots;
+    std::vector<std::string> calls;
+    QWidget window;
+    SlotLibraryColumn* column = nullptr;
+    RadialDialEditor* editor = nullptr;
+};
+
+}  // namespace
+
+TEST_F(DialEditorOnScreen, PointerDragsALibraryRowIntoAGapAndAWedgeOntoTheTrash) {
+    const QRect row = column->rowRect(column->rowOf("Calculator"));
+    const QPoint start = column->list()->viewport()->mapToGlobal(row.center());
+    // Across the ring's top, then down to f = 0.375: gap 1 of four.
+    pointerDrag(start, {ringPoint(0.9), ringPoint(0.1)}, ringPoint(0.375));
+    ASSERT_TRUE(spinUntil([&] { return !calls.empty(); }, 5000));
+    EXPECT_EQ(calls, std::vector<std::string>{"insert Calculator 1"});
+
+    const QPoint wedge = editor->ring()->mapToGlobal(editor->ring()->hitTargetCentre(3).toPoint());
+    const QPoint trash = editor->trash()->mapToGlobal(editor->trash()->rect().center());
+    pointerDrag(wedge, {}, trash);
+    ASSERT_TRUE(spinUntil([&] { return calls.size() == 2; }, 5000));
+    EXPECT_EQ(calls.back(), "remove 3");
+    EXPECT_EQ(slots.size(), 3u);
+}

@@ -95,8 +95,8 @@ QFrame* divider(QWidget* parent) {
 class PickerRowDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
-        return {option.rect.width(), 44};
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
+        return {100, 44};  // rows take the list's width
     }
     void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         const QPalette& pal = option.palette;
@@ -197,6 +197,7 @@ AppPickerView::AppPickerView(std::vector<AppMenuPreset> templates, std::function
     list_->setMouseTracking(true);
     list_->viewport()->setAttribute(Qt::WA_Hover);
     list_->setFrameShape(QFrame::NoFrame);
+    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list_->setSelectionMode(QAbstractItemView::NoSelection);
     list_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     connect(list_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { choose(list_->row(item)); });

@@ -92,8 +92,9 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        (void)option;
         const auto kind = static_cast<LibraryEntry::Kind>(index.data(KindRole).toInt());
-        const int w = option.rect.width();
+        const int w = 100;  // rows take the list's width
         switch (kind) {
             case LibraryEntry::Kind::header: return {w, 28};
             case LibraryEntry::Kind::message:
@@ -179,6 +180,7 @@ public:
         setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
         setSpacing(0);
         setFrameShape(QFrame::NoFrame);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         setEditTriggers(QAbstractItemView::NoEditTriggers);
     }
 

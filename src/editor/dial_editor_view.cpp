@@ -106,11 +106,13 @@ void EditorRing::refresh() {
 }
 
 QImage EditorRing::itemImage(const RingLayoutItem& item) {
-    const std::string key = item.id + '\n' + item.picture.name + '\n' + item.title;
+    const auto palette = DialPalette::make(AppearanceConfig::defaultValue(), schemeOf(this->palette()));
+    const QColor tint = dial::toQColor(palette.labelText);
+    const std::string key = item.id + '\n' + item.picture.name + '\n' + item.title + '\n' +
+                            tint.name(QColor::HexArgb).toStdString() + std::to_string(devicePixelRatioF());
     if (auto it = images_.find(key); it != images_.end()) return it->second;
     if (images_.size() > 64) images_.clear();
-    const auto palette = DialPalette::make(AppearanceConfig::defaultValue(), schemeOf(this->palette()));
-    const QImage image = previewImage(item.picture, 30, dial::toQColor(palette.labelText), devicePixelRatioF());
+    const QImage image = previewImage(item.picture, 30, tint, devicePixelRatioF());
     images_[key] = image;
     return image;
 }

@@ -17,16 +17,15 @@
 #include "editor/editor_painting.h"
 #include "editor/picker_models.h"
 #include "editor/slot_library_model.h"
+#include "ui/search_field.h"
 
 namespace orbel::editor {
 
-QLineEdit* makeSearchField(const QString& placeholder, QWidget* parent) {
-    auto* field = new QLineEdit(parent);
+SearchField* makeSearchField(const QString& placeholder, QWidget* parent) {
+    auto* field = new SearchField(parent);
     field->setPlaceholderText(placeholder);
-    field->setClearButtonEnabled(true);
-    field->addAction(symbolIcon("magnifyingglass", 14, field->palette().color(QPalette::PlaceholderText),
-                                field->devicePixelRatioF()),
-                     QLineEdit::LeadingPosition);
+    field->setMaximumWidth(QWIDGETSIZE_MAX);
+    field->lineEdit()->setClearButtonEnabled(true);
     return field;
 }
 

@@ -16,13 +16,17 @@
 class QAbstractButton;
 class QButtonGroup;
 class QLabel;
-class QLineEdit;
 class QSlider;
+
+namespace orbel {
+class SearchField;
+}
 
 namespace orbel::editor {
 
-// A search field: a magnifying glass before the text, a clear button after it.
-QLineEdit* makeSearchField(const QString& placeholder, QWidget* parent);
+// The settings window's search field, full width, with a clear button
+// while it holds text.
+SearchField* makeSearchField(const QString& placeholder, QWidget* parent);
 
 // Segment buttons: exactly one checked; `selected` on every user change.
 class SegmentedButtons : public QWidget {

@@ -18,6 +18,7 @@
 
 #include "editor/editor_painting.h"
 #include "editor/editor_widgets.h"
+#include "ui/search_field.h"
 #include "slots/system_app_provider.h"
 
 namespace orbel::editor {
@@ -168,13 +169,14 @@ AppPickerView::AppPickerView(std::vector<AppMenuPreset> templates, std::function
     connect(categories_, &SegmentedButtons::selected, this,
             [this](int i) { setCategory(model_.visibleCategories()[static_cast<std::size_t>(i)]); });
     controls->addWidget(categories_);
-    search_ = makeSearchField(tr("Search applications\u2026"), this);
+    SearchField* searchBox = makeSearchField(tr("Search applications\u2026"), this);
+    search_ = searchBox->lineEdit();
     connect(search_, &QLineEdit::textChanged, this, [this](const QString& t) {
         model_.searchText = t.toStdString();
         refresh();
     });
     connect(search_, &QLineEdit::returnPressed, this, [] {});  // Return in the field does nothing
-    controls->addWidget(search_);
+    controls->addWidget(searchBox);
     layout->addLayout(controls);
     layout->addWidget(divider(this));
 

@@ -18,6 +18,7 @@
 
 #include "editor/editor_painting.h"
 #include "editor/editor_widgets.h"
+#include "ui/search_field.h"
 #include "platform/workspace.h"
 #include "slots/system_app_provider.h"
 
@@ -282,12 +283,13 @@ SlotLibraryColumn::SlotLibraryColumn(std::vector<LibrarySegment> allowedSegments
     }
     layout->addLayout(header);
 
-    search_ = makeSearchField({}, this);
+    SearchField* searchBox = makeSearchField({}, this);
+    search_ = searchBox->lineEdit();
     connect(search_, &QLineEdit::textChanged, this, [this](const QString& t) {
         model_.search = t.toStdString();
         refresh();
     });
-    layout->addWidget(search_);
+    layout->addWidget(searchBox);
 
     filters_ = new QStackedWidget(this);
     std::vector<std::string> filterTitles;

@@ -24,18 +24,18 @@
 #include "fakes/fake_system_platform.h"
 #include "fakes/replace_shared.h"
 #include "slots/system_app_provider.h"
+#include "support/widget_pictures.h"
 
 using namespace orbel;
 using namespace orbel::editor;
 
 namespace {
 
+// Light, dark and at twice the pixels.
 void save(QWidget* w, const QString& name) {
-    const QString dir = QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/editor");
-    QDir().mkpath(dir);
     QCoreApplication::processEvents();  // lets lists lay out their rows
     QCoreApplication::processEvents();
-    EXPECT_TRUE(w->grab().save(dir + "/" + name + ".png")) << name.toStdString();
+    orbel::testing::savePictures(*w, "editor", name);
 }
 
 // The point at clockwise fraction f of a turn, on the ring's middle circle.

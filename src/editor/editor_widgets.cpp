@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
-#include <QSlider>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -17,6 +16,7 @@
 #include "editor/editor_painting.h"
 #include "editor/picker_models.h"
 #include "editor/slot_library_model.h"
+#include "ui/parameterized_action_editor.h"
 #include "ui/search_field.h"
 
 namespace orbel::editor {
@@ -57,36 +57,6 @@ void SegmentedButtons::setCurrent(int index) {
 
 QAbstractButton* SegmentedButtons::button(int index) const { return group_->button(index); }
 
-ParameterizedActionEditor::ParameterizedActionEditor(const SystemAction& prototype, double value, QWidget* parent)
-    : QWidget(parent), caption_(new QLabel(this)), percent_(new QLabel(this)), slider_(new QSlider(Qt::Horizontal, this)) {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto* top = new QHBoxLayout;
-    top->addWidget(caption_);
-    top->addStretch();
-    top->addWidget(percent_);
-    layout->addLayout(top);
-    layout->addWidget(slider_);
-    slider_->setRange(0, 100);
-    setPrototype(prototype);
-    setValue(value);
-    connect(slider_, &QSlider::valueChanged, this, [this](int v) {
-        percent_->setText(QString::fromStdString(levelPercentText(v / 100.0)));
-        Q_EMIT valueChanged(v / 100.0);
-    });
-}
-
-double ParameterizedActionEditor::value() const { return slider_->value() / 100.0; }
-
-void ParameterizedActionEditor::setValue(double value) {
-    slider_->setValue(static_cast<int>(std::lround(std::clamp(value, 0.0, 1.0) * 100)));
-    percent_->setText(QString::fromStdString(levelPercentText(this->value())));
-}
-
-void ParameterizedActionEditor::setPrototype(const SystemAction& prototype) {
-    caption_->setText(QString::fromStdString(levelCaption(prototype)));
-}
-
 ParameterPopover::ParameterPopover(const SystemAction& prototype, double value,
                                    std::function<void(const SystemAction&, double)> onAdd, QWidget* parent)
     : QFrame(parent, Qt::Popup), prototype_(prototype), editor_(new ParameterizedActionEditor(prototype, value, this)),
@@ -115,7 +85,7 @@ ParameterPopover::ParameterPopover(const SystemAction& prototype, double value,
 }
 
 void ParameterPopover::add() {
-    if (onAdd_) onAdd_(parameterisedChoice(prototype_, editor_->value()), editor_->value());
+    if (onAdd_) onAdd_(parameterisedChoice(prototype_, editor_->level()), editor_->level());
     close();
 }
 

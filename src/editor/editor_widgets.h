@@ -1,8 +1,7 @@
 #pragma once
 
-// Small widgets the library column and the pickers share: a row of
-// exclusive segment buttons, the level editor of the two valued actions,
-// and the popover in which a valued library action gets its level before it
+// Small widgets the library column and the pickers share: the search
+// field, a row of exclusive segment buttons, and the popover in which a valued library action gets its level before it
 // is added.
 
 #include <QFrame>
@@ -15,10 +14,9 @@
 
 class QAbstractButton;
 class QButtonGroup;
-class QLabel;
-class QSlider;
 
 namespace orbel {
+class ParameterizedActionEditor;
 class SearchField;
 }
 
@@ -41,25 +39,6 @@ Q_SIGNALS:
 
 private:
     QButtonGroup* group_;
-};
-
-// The caption of a valued action and a slider over 0...1 in steps of 0.01
-// with the level as a percentage.
-class ParameterizedActionEditor : public QWidget {
-    Q_OBJECT
-public:
-    ParameterizedActionEditor(const SystemAction& prototype, double value, QWidget* parent = nullptr);
-    double value() const;
-    void setValue(double value);
-    void setPrototype(const SystemAction& prototype);
-    QSlider* slider() const { return slider_; }
-Q_SIGNALS:
-    void valueChanged(double value);
-
-private:
-    QLabel* caption_;
-    QLabel* percent_;
-    QSlider* slider_;
 };
 
 // The popover of a valued library row: the level editor, "Cancel" (Escape)

@@ -1,7 +1,5 @@
 #include "editor/picker_models.h"
 
-#include <cmath>
-
 #include "editor/slot_library_model.h"
 
 namespace orbel::editor {
@@ -88,14 +86,6 @@ void ActionPickerModel::setUseCustomTitle(bool on) {
 void ActionPickerModel::setSelected(const SystemAction& action) {
     selected_ = action;
     if (onSelectionChanged_) onSelectionChanged_(selected_);
-}
-
-std::string levelCaption(const SystemAction& prototype) {
-    return prototype.kind == SystemAction::Kind::setBrightness ? "Brightness level" : "Volume level";
-}
-
-std::string levelPercentText(double level) {
-    return std::to_string(static_cast<long long>(std::round(level * 100))) + "%";
 }
 
 const std::vector<AddSlotOption>& addSlotOptions() {

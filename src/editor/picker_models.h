@@ -80,11 +80,6 @@ private:
     double parameter_ = 0.5;
 };
 
-// The level editor's caption for a valued action ("Volume level", ...).
-std::string levelCaption(const SystemAction& prototype);
-// "50%": the level as a whole percentage.
-std::string levelPercentText(double level);
-
 // ---- Add-slot popover ----------------------------------------------------
 
 enum class AddSlotKind { keystroke, script, snippet, dynamic, cycling, profileSwitch };

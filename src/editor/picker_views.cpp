@@ -18,7 +18,9 @@
 
 #include "editor/editor_painting.h"
 #include "editor/editor_widgets.h"
+#include "ui/parameterized_action_editor.h"
 #include "ui/search_field.h"
+#include "ui/sheet_frame.h"
 #include "slots/system_app_provider.h"
 
 namespace orbel::editor {
@@ -31,19 +33,9 @@ QString qs(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.
 
 QColor faded(const QWidget* w, double opacity) { return withAlpha(w->palette().color(QPalette::WindowText), opacity); }
 
-// Secondary (0.6) and tertiary (0.35) texts.
+// Secondary and tertiary texts.
 void fade(QLabel* label, double opacity) {
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, withAlpha(p.color(QPalette::WindowText), opacity));
-    label->setPalette(p);
-}
-
-// A symbol as a label's picture.
-QLabel* symbolLabel(const char* symbol, double size, const QColor& color, QWidget* parent) {
-    auto* label = new QLabel(parent);
-    label->setPixmap(QPixmap::fromImage(
-        previewImage({PreviewPicture::Kind::symbol, symbol, {}, {}}, size, color, parent->devicePixelRatioF())));
-    return label;
+    setTextColor(label, opacity > 0.4 ? secondaryColor(label->palette()) : tertiaryColor(label->palette()));
 }
 
 // "Choose an App" and its like: a badge, a title and a subtitle.
@@ -81,14 +73,6 @@ QWidget* sheetHeader(const char* symbol, const QColor& tint, const QString& titl
     row->addLayout(texts);
     row->addStretch();
     return header;
-}
-
-QFrame* divider(QWidget* parent) {
-    auto* line = new QFrame(parent);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Plain);
-    line->setStyleSheet(QStringLiteral("color: rgba(128,128,128,60);"));
-    return line;
 }
 
 // Application and template rows: a 28-point picture, a name and a second
@@ -158,7 +142,7 @@ AppPickerView::AppPickerView(std::vector<AppMenuPreset> templates, std::function
     layout->setSpacing(0);
     layout->addWidget(sheetHeader("app.badge.checkmark", palette().color(QPalette::Highlight), tr("Choose an App"),
                                   tr("Pick an app to give its own dial."), this));
-    layout->addWidget(divider(this));
+    layout->addWidget(makeSheetDivider(this));
 
     auto* controls = new QVBoxLayout;
     controls->setContentsMargins(20, 12, 20, 12);
@@ -178,7 +162,7 @@ AppPickerView::AppPickerView(std::vector<AppMenuPreset> templates, std::function
     connect(search_, &QLineEdit::returnPressed, this, [] {});  // Return in the field does nothing
     controls->addWidget(searchBox);
     layout->addLayout(controls);
-    layout->addWidget(divider(this));
+    layout->addWidget(makeSheetDivider(this));
 
     area_ = new QStackedWidget(this);
     auto* loading = new QWidget(area_);
@@ -207,7 +191,7 @@ AppPickerView::AppPickerView(std::vector<AppMenuPreset> templates, std::function
     auto* emptyLayout = new QVBoxLayout(emptyPage);
     emptyLayout->setSpacing(8);
     emptyLayout->addStretch();
-    emptyLayout->addWidget(symbolLabel("magnifyingglass", 28, faded(this, 0.35), emptyPage), 0, Qt::AlignHCenter);
+    emptyLayout->addWidget(makeSymbolLabel("magnifyingglass", 28, faded(this, 0.35), emptyPage), 0, Qt::AlignHCenter);
     empty_ = new QLabel(emptyPage);
     fade(empty_, 0.6);
     emptyLayout->addWidget(empty_, 0, Qt::AlignHCenter);
@@ -220,12 +204,12 @@ AppPickerView::AppPickerView(std::vector<AppMenuPreset> templates, std::function
     area_->addWidget(list_);
     area_->addWidget(emptyPage);
     layout->addWidget(area_, 1);
-    layout->addWidget(divider(this));
+    layout->addWidget(makeSheetDivider(this));
 
     auto* footer = new QHBoxLayout;
     footer->setContentsMargins(20, 12, 20, 12);
     footer->setSpacing(10);
-    footer->addWidget(symbolLabel("hand.draw", 12, faded(this, 0.35), this));
+    footer->addWidget(makeSymbolLabel("hand.draw", 12, faded(this, 0.35), this));
     auto* tip = new QLabel(tr("Tip: drag apps from the file manager directly onto a slot."), this);
     fade(tip, 0.6);
     footer->addWidget(tip);
@@ -369,7 +353,7 @@ ActionPickerView::ActionPickerView(SystemAction selected, std::function<void(con
     layout->setSpacing(0);
     layout->addWidget(sheetHeader("bolt.circle.fill", systemBlue(), tr("Add System Action"),
                                   tr("Pick an action; the slot fires it on click."), this));
-    layout->addWidget(divider(this));
+    layout->addWidget(makeSheetDivider(this));
 
     auto* scroll = new QScrollArea(this);
     scroll->setWidgetResizable(true);
@@ -410,15 +394,10 @@ ActionPickerView::ActionPickerView(SystemAction selected, std::function<void(con
     levelBlock_ = new QWidget(content);
     auto* levelLayout = new QVBoxLayout(levelBlock_);
     levelLayout->setContentsMargins(0, 0, 0, 0);
-    levelLayout->addWidget(divider(levelBlock_));
-    level_ = new ParameterizedActionEditor(model_.selectedAction(), model_.parameter(), levelBlock_);
-    levelLayout->addWidget(level_);
-    connect(level_, &ParameterizedActionEditor::valueChanged, this, [this](double v) {
-        model_.setParameter(v);
-        sync();
-    });
+    levelLayout->addWidget(makeSheetDivider(levelBlock_));
+    showLevelEditor();
     column->addWidget(levelBlock_);
-    column->addWidget(divider(content));
+    column->addWidget(makeSheetDivider(content));
     auto* titleBlock = new QVBoxLayout;
     titleBlock->setSpacing(8);
     auto* slotTitle = new QLabel(tr("Slot Title"), content);
@@ -443,25 +422,17 @@ ActionPickerView::ActionPickerView(SystemAction selected, std::function<void(con
     column->addStretch();
     scroll->setWidget(content);
     layout->addWidget(scroll, 1);
-    layout->addWidget(divider(this));
+    layout->addWidget(makeSheetDivider(this));
 
-    auto* footer = new QHBoxLayout;
-    footer->setContentsMargins(20, 12, 20, 12);
-    footer->setSpacing(8);
-    footer->addStretch();
     auto* cancel = new QPushButton(tr("Cancel"), this);
-    cancel->setAutoDefault(false);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     add_ = new QPushButton(tr("Add"), this);
-    add_->setDefault(true);
     connect(add_, &QPushButton::clicked, this, [this] {
         if (!model_.canAdd()) return;
         if (onActionSelected_) onActionSelected_(model_.selectedAction(), model_.customTitle());
         accept();
     });
-    footer->addWidget(cancel);
-    footer->addWidget(add_);
-    layout->addLayout(footer);
+    layout->addWidget(makeSheetFooter(cancel, add_, this));
     sync();
 }
 
@@ -483,11 +454,8 @@ void ActionPickerView::sync() {
         c->setSelected(model_.isSelected(c->action()));
     }
     levelBlock_->setVisible(model_.showsLevelEditor());
-    level_->setPrototype(model_.selectedAction());
-    if (level_->value() != model_.parameter()) {
-        const QSignalBlocker block(level_);
-        level_->setValue(model_.parameter());
-    }
+    if (model_.selectedAction().hasValue() && model_.selectedAction().kind != levelKind_) showLevelEditor();
+    if (level_->level() != model_.parameter()) level_->setLevel(model_.parameter());
     {
         const QSignalBlocker block(useCustom_);
         useCustom_->setChecked(model_.useCustomTitle());
@@ -495,6 +463,17 @@ void ActionPickerView::sync() {
     title_->setEnabled(model_.useCustomTitle());
     if (title_->text().toStdString() != model_.customTitle()) title_->setText(QString::fromStdString(model_.customTitle()));
     add_->setEnabled(model_.canAdd());
+}
+
+void ActionPickerView::showLevelEditor() {
+    if (level_) level_->deleteLater();
+    levelKind_ = model_.selectedAction().hasValue() ? model_.selectedAction().kind : SystemAction::Kind::setVolume;
+    level_ = new ParameterizedActionEditor(SystemAction(levelKind_, model_.parameter()), model_.parameter(), levelBlock_);
+    levelBlock_->layout()->addWidget(level_);
+    level_->onChange = [this](double v) {
+        model_.setParameter(v);
+        sync();
+    };
 }
 
 // ---- AddSlotPopover ------------------------------------------------------
@@ -574,10 +553,12 @@ AddSlotPopover::AddSlotPopover(std::function<void(AddSlotKind)> onPick, QWidget*
         rows_.emplace_back(kind, row);
         layout->addWidget(row);
         if (options[i].id == options.back().id) continue;  // no divider after the last row
-        auto* line = divider(this);
+        auto* line = makeSheetDivider(this);
         line->setObjectName(QStringLiteral("divider"));
-        line->setContentsMargins(44, 0, 0, 0);
-        layout->addWidget(line);
+        auto* inset = new QHBoxLayout;
+        inset->setContentsMargins(44, 0, 0, 0);
+        inset->addWidget(line);
+        layout->addLayout(inset);
     }
 }
 

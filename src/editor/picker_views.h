@@ -25,10 +25,13 @@ class QListWidget;
 class QPushButton;
 class QStackedWidget;
 
+namespace orbel {
+class ParameterizedActionEditor;
+}
+
 namespace orbel::editor {
 
 class SegmentedButtons;
-class ParameterizedActionEditor;
 
 class AppPickerView : public QDialog {
     Q_OBJECT
@@ -88,12 +91,16 @@ protected:
 
 private:
     void sync();
+    // A level editor for the selected valued action's kind (its caption
+    // names it), made again when the kind changes.
+    void showLevelEditor();
 
     ActionPickerModel model_;
     std::function<void(const SystemAction&, const std::string&)> onActionSelected_;
     std::vector<ActionCard*> cards_;
     QWidget* levelBlock_ = nullptr;
     ParameterizedActionEditor* level_ = nullptr;
+    SystemAction::Kind levelKind_ = SystemAction::Kind::setVolume;
     QCheckBox* useCustom_ = nullptr;
     QLineEdit* title_ = nullptr;
     QPushButton* add_ = nullptr;

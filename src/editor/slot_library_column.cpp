@@ -18,6 +18,7 @@
 
 #include "editor/editor_painting.h"
 #include "editor/editor_widgets.h"
+#include "ui/parameterized_action_editor.h"
 #include "ui/search_field.h"
 #include "platform/workspace.h"
 #include "slots/system_app_provider.h"
@@ -448,8 +449,7 @@ ParameterPopover* SlotLibraryColumn::openParameterPopover(int row) {
                                              model_.add(SlotLibraryModel::actionSlot(chosen));
                                          },
                                          this);
-    connect(popover->editor(), &ParameterizedActionEditor::valueChanged, this,
-            [this, kind = r->action.kind](double v) { levels_[kind] = v; });
+    popover->editor()->onChange = [this, kind = r->action.kind](double v) { levels_[kind] = v; };
     const QRect rect = rowRect(row);
     popover->adjustSize();
     popover->move(list_->viewport()->mapToGlobal(QPoint(rect.left() - popover->width(), rect.top())));

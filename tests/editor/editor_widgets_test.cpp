@@ -19,6 +19,7 @@
 
 #include "editor/dial_editor_view.h"
 #include "editor/editor_widgets.h"
+#include "ui/parameterized_action_editor.h"
 #include "editor/picker_views.h"
 #include "editor/slot_library_column.h"
 #include "fakes/fake_system_platform.h"
@@ -233,7 +234,7 @@ TEST_F(EditorWidgets, LibraryColumnListsAddsAndFilters) {
     // A valued action goes through its popover: Add with 0.4.
     ParameterPopover* popover = column.openParameterPopover(column.rowOf("Set Volume\u2026"));
     ASSERT_TRUE(popover);
-    popover->editor()->setValue(0.4);
+    popover->editor()->setLevel(0.4);
     save(popover, "library-set-volume-popover");
     popover->add();
     EXPECT_EQ(added.back().type, SlotType::action(SystemAction::setVolume(0.4)));
@@ -278,7 +279,7 @@ TEST_F(EditorWidgets, ActionPickerAndAddSlotPopover) {
     std::vector<AddSlotKind> picks;
     AddSlotPopover popover([&](AddSlotKind k) { picks.push_back(k); });
     popover.show();
-    EXPECT_EQ(popover.findChildren<QFrame*>("divider").size(), 5);
+    EXPECT_EQ(popover.findChildren<QWidget*>("divider").size(), 5);
     QWidget* cycling = popover.row(AddSlotKind::cycling);
     QTest::mouseClick(cycling, Qt::LeftButton, {}, QPoint(cycling->width() - 5, cycling->height() / 2));
     EXPECT_EQ(picks, std::vector<AddSlotKind>{AddSlotKind::cycling});

@@ -40,10 +40,12 @@ std::string describe(const HidppFailure& failure);
 template <class T>
 class HidppResult {
 public:
-    HidppResult(T value) : outcome_(std::move(value)) {}
-    HidppResult(HidppFailure failure) : outcome_(std::move(failure)) {}
-    HidppResult(HidppError error) : outcome_(HidppFailure(std::move(error))) {}
-    HidppResult(platform::HidError error) : outcome_(HidppFailure(error)) {}
+    // Failures are built in place: moving a temporary failure into the
+    // outcome makes GCC 12 warn (maybe-uninitialized) in optimised builds.
+    HidppResult(T value) : outcome_(std::in_place_index<0>, std::move(value)) {}
+    HidppResult(HidppFailure failure) : outcome_(std::in_place_index<1>, std::move(failure)) {}
+    HidppResult(HidppError error) : outcome_(std::in_place_index<1>, std::in_place_index<1>, std::move(error)) {}
+    HidppResult(platform::HidError error) : outcome_(std::in_place_index<1>, std::in_place_index<0>, error) {}
 
     bool ok() const { return outcome_.index() == 0; }
     const T& value() const { return std::get<0>(outcome_); }

@@ -49,12 +49,12 @@ bool isAliasOfAnotherName(std::string_view name) {
 constexpr std::string_view kMousePrefix = "mouse:";
 constexpr std::string_view kKeyCodePrefix = "key#";
 
-// Modifier glyphs in display order.
-constexpr std::pair<std::uint32_t, std::string_view> kModifierGlyphs[] = {
-    {modifier::kControl, "⌃"},
-    {modifier::kOption, "⌥"},
-    {modifier::kShift, "⇧"},
-    {modifier::kCommand, "⌘"},
+// Modifier names as Linux desktops show them, in display order.
+constexpr std::pair<std::uint32_t, std::string_view> kModifierNames[] = {
+    {modifier::kControl, "Ctrl"},
+    {modifier::kOption, "Alt"},
+    {modifier::kShift, "Shift"},
+    {modifier::kCommand, "Super"},
 };
 
 std::vector<std::string_view> splitKeepingEmpty(std::string_view text, char separator) {
@@ -187,8 +187,10 @@ std::string KeyCombination::displayString() const {
         return "Mouse " + number;
     }
     std::string out;
-    for (const auto& [mask, glyph] : kModifierGlyphs) {
-        if ((modifiers & mask) != 0) out += glyph;
+    for (const auto& [mask, name] : kModifierNames) {
+        if ((modifiers & mask) == 0) continue;
+        out += name;
+        out += '+';
     }
     out += keyLabel(keyCode);
     return out;
@@ -246,13 +248,13 @@ std::string KeyCombination::keyLabel(std::uint16_t keyCode) {
         case 36: return "Return";
         case 48: return "Tab";
         case 49: return "Space";
-        case 51: return "Delete";
+        case 51: return "Backspace";
         case 53: return "Escape";
-        case 117: return "Forward Delete";
-        case 123: return "←";
-        case 124: return "→";
-        case 125: return "↓";
-        case 126: return "↑";
+        case 117: return "Delete";
+        case 123: return "Left";
+        case 124: return "Right";
+        case 125: return "Down";
+        case 126: return "Up";
         case 122: return "F1";
         case 120: return "F2";
         case 99: return "F3";

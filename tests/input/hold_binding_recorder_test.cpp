@@ -138,7 +138,7 @@ TEST(HoldBindingNames, DisplayNames) {
         {std::nullopt, std::nullopt},
         {B::mouseButton(3), "Mouse 4 (Back)"},
         {B::mouseButton(5), "Mouse 6"},
-        {B::keyCombination({kK, 0x300, std::nullopt}), "⇧⌘K"},
+        {B::keyCombination({kK, 0x300, std::nullopt}), "Shift+Super+K"},
         {B::hidppButton(0xB034, 0xC3), "Logitech: Side Wheel Click"},
         {B::hidppButton(0xB034, 0x1A0), "Logitech: 0x1A0"},
     };

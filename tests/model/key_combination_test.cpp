@@ -63,9 +63,12 @@ TEST(KeyCombination, WriterDropsUnknownBitsAndOrdersModifiers) {
 
 TEST(KeyCombination, DisplayString) {
     const std::pair<KeyCombination, const char*> cases[] = {
-        {key(0, modifier::kShift | modifier::kCommand), "⇧⌘A"},
-        {key(126, 0xFFFFFFFF), "⌃⌥⇧⌘↑"},
-        {key(117), "Forward Delete"},
+        {key(49, modifier::kOption), "Alt+Space"},
+        {key(31, modifier::kOption | modifier::kControl), "Ctrl+Alt+O"},
+        {key(40, modifier::kShift | modifier::kCommand), "Shift+Super+K"},
+        {key(126, 0xFFFFFFFF), "Ctrl+Alt+Shift+Super+Up"},
+        {key(51), "Backspace"},
+        {key(117), "Delete"},
         {key(115), "Key 115"},
         {mouse(2), "Mouse 3"},
         {mouse(std::numeric_limits<std::int64_t>::max()), "Mouse 9223372036854775808"},

@@ -21,6 +21,7 @@
 #include "music/music_dial_mode_provider.h"
 #include "music/now_playing_service.h"
 #include "music/system_volume_controller.h"
+#include "platform/alerts.h"
 #include "platform/permissions.h"
 #include "slots/signpost_log.h"
 
@@ -52,6 +53,12 @@ OrbelApplication::OrbelApplication(bool launchedAtLogin)
         settings_.show();
     };
     lifecycle_ = new dial::AppLifecycleManager([this] { dial_->hide(); }, this);
+    // An alert of ours never opens under the dial.
+    platform::Alerts::setBeforeShow([this] { dial_->hide(); });
+    connect(&hotkeys_, &HotkeyManager::currentHotkeyChanged, this,
+            [this] { tray_.setHotkey(hotkeys_.currentHotkey()); });
+    // "Choose Different Hotkey" leads to the settings window.
+    connect(&hotkeys_, &HotkeyManager::rebindRequested, this, [this] { dial_->onOpenSettingsRequested(); });
 
     hotkeys_.onHotkeyPressed = [this] {
         pointsOfInterestLog().event(SignpostName::hotkeyCallback);
@@ -76,7 +83,7 @@ OrbelApplication::OrbelApplication(bool launchedAtLogin)
     };
 }
 
-OrbelApplication::~OrbelApplication() = default;
+OrbelApplication::~OrbelApplication() { platform::Alerts::setBeforeShow({}); }
 
 void OrbelApplication::step(const char* name) { qCDebug(lcLaunch, "[orbel-launch] step %s", name); }
 
@@ -131,7 +138,20 @@ void OrbelApplication::finishLaunching() {
     QMetaObject::invokeMethod(this, [this] { showConfigurationNotice(config_); }, Qt::QueuedConnection);
     step("first dial");
     if (launchedAtLogin_) return;
-    QMetaObject::invokeMethod(this, [this] { dial_->show(); }, Qt::QueuedConnection);
+    // After the hot key's conflict alert, when there is one: the dial would
+    // cover it. Choosing another hot key opens the settings window instead.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!hotkeys_.isConflictAlertPending()) return dial_->show();
+            auto* once = new QObject(this);
+            connect(&hotkeys_, &HotkeyManager::conflictAlertAnswered, once, [this, once](bool chosen) {
+                if (hotkeys_.isConflictAlertPending()) return;
+                once->deleteLater();
+                if (!chosen) dial_->show();
+            });
+        },
+        Qt::QueuedConnection);
 }
 
 void OrbelApplication::followConfiguration() {

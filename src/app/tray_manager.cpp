@@ -34,11 +34,21 @@ void TrayManager::installStatusItem() {
     if (!installQueued_) return;
     installQueued_ = false;
     item_ = items_.make();
-    item_->setIcon(statusIcon(), "Orbel");
+    item_->setIcon(statusIcon(), toolTip());
     item_->setMenu(buildMenu());
     item_->setOnPrimaryClick([this] {
         if (onTrayIconClicked) onTrayIconClicked();
     });
+}
+
+void TrayManager::setHotkey(const std::optional<KeyCombination>& hotkey) {
+    hotkey_ = hotkey;
+    if (item_) item_->setIcon(statusIcon(), toolTip());
+}
+
+std::string TrayManager::toolTip() const {
+    if (!hotkey_) return "Orbel";
+    return tr("Orbel: %1 opens the dial").arg(QString::fromStdString(hotkey_->displayString())).toStdString();
 }
 
 QIcon TrayManager::statusIcon() {

@@ -9,7 +9,9 @@
 #include <QObject>
 #include <functional>
 #include <memory>
+#include <optional>
 
+#include "model/key_combination.h"
 #include "platform/status_item.h"
 
 namespace orbel {
@@ -32,6 +34,10 @@ public:
 
     bool isSetup() const { return item_ != nullptr; }
     void setVisible(bool visible);
+    // The hot key that opens the dial now (none: no hot key), named in the
+    // icon's tooltip.
+    void setHotkey(const std::optional<KeyCombination>& hotkey);
+    std::string toolTip() const;
 
     // The menu, in order; an empty title is a separator.
     std::vector<platform::StatusMenuEntry> buildMenu();
@@ -50,6 +56,7 @@ private:
     platform::StatusItems& items_;
     std::unique_ptr<platform::StatusItem> item_;
     bool installQueued_ = false;
+    std::optional<KeyCombination> hotkey_;
 };
 
 }  // namespace orbel

@@ -193,15 +193,41 @@ bool HotkeyManager::hasConflict(const KeyCombination& combination) {
 }
 
 void HotkeyManager::reportRegistrationFailure(const KeyCombination& combination) {
+    ++pendingConflictAlerts_;
     later([combination](HotkeyManager& self) {
-        QPointer<HotkeyManager> weak(&self);
-        AlertUtility::showHotkeyConflict(combination, [weak, combination](bool chosen) {
-            if (chosen) {
-                if (weak) Q_EMIT weak->rebindRequested(combination);
-            } else if (weak && !weak->currentHotkey_) {
-                if (!weak->forceRegisterHotkey(fallbackHotkey())) logRefused("fallback hot key", fallbackHotkey());
+        const std::vector<KeyCombination> free = self.suggestAlternatives(combination);
+        // Never left without a way to open the dial: when the fallback is
+        // taken too, the first free alternative serves until the user
+        // chooses (the configuration keeps the stored chord).
+        std::optional<KeyCombination> armed;
+        if (!self.currentHotkey_ && self.hasConflict(fallbackHotkey())) {
+            for (const KeyCombination& candidate : free) {
+                if (!self.forceRegisterHotkey(candidate)) continue;
+                armed = candidate;
+                const std::string taken = combination == fallbackHotkey()
+                                              ? combination.displayString() + " is taken"
+                                              : combination.displayString() + " and " +
+                                                    fallbackHotkey().displayString() + " are taken";
+                platform::Log::write(platform::LogCategory::input, "[orbel-input] " + taken + "; " +
+                                                                       candidate.displayString() +
+                                                                       " opens the dial meanwhile");
+                break;
             }
-        });
+        }
+        QPointer<HotkeyManager> weak(&self);
+        AlertUtility::showHotkeyConflict(
+            combination,
+            [weak, combination](bool chosen) {
+                if (!weak) return;
+                if (chosen) {
+                    Q_EMIT weak->rebindRequested(combination);
+                } else if (!weak->currentHotkey_) {
+                    if (!weak->forceRegisterHotkey(fallbackHotkey())) logRefused("fallback hot key", fallbackHotkey());
+                }
+                --weak->pendingConflictAlerts_;
+                Q_EMIT weak->conflictAlertAnswered(chosen);
+            },
+            free, armed);
     });
 }
 

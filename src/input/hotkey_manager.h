@@ -8,8 +8,11 @@
 // Before it registers a tap hot key it probes whether the chord is free; when
 // it is not, it shows the conflict alert and then either asks the settings
 // window to let the user rebind (`rebindRequested`) or falls back to
-// Option+Space without touching the configuration. It also proposes free
-// alternatives for the settings window's conflict sheet.
+// Option+Space without touching the configuration. When Option+Space is
+// taken as well (most window managers hold Alt+Space), the first free
+// alternative is armed at once and the alert says which, so the dial can
+// always be opened. It also proposes free alternatives for the settings
+// window's conflict sheet.
 //
 // One instance for the application (`shared`); GUI thread only.
 
@@ -84,6 +87,8 @@ public:
     // `suggestAlternatives` gives up to five free chords near the given one.
     bool hasConflict(const KeyCombination& combination);
     void reportRegistrationFailure(const KeyCombination& combination);
+    // Whether a conflict alert is queued or on screen, waiting for an answer.
+    bool isConflictAlertPending() const { return pendingConflictAlerts_ > 0; }
     std::vector<KeyCombination> suggestAlternatives(const KeyCombination& combination);
 
     // One hot-key event; false for an identifier that is none of ours.
@@ -93,6 +98,8 @@ Q_SIGNALS:
     void currentHotkeyChanged();
     // The user chose to pick another hot key in the conflict alert.
     void rebindRequested(const orbel::KeyCombination& conflictingHotkey);
+    // A conflict alert was answered (after `rebindRequested` or the fallback).
+    void conflictAlertAnswered(bool chosen);
 
 private:
     friend platform::Shared<HotkeyManager>;
@@ -118,6 +125,7 @@ private:
     bool tapRegistered_ = false;
     bool holdRegistered_ = false;
     bool musicRegistered_ = false;
+    int pendingConflictAlerts_ = 0;
 };
 
 }  // namespace orbel

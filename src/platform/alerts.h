@@ -22,14 +22,30 @@ struct Alert {
 
 // Stand-alone modal alerts and the system beep. GUI thread only. Nothing
 // here blocks: `show` returns at once and `onDismiss` later receives the
-// index of the button that closed the alert.
+// index of the button that closed the alert. An alert opens above every
+// other window; the hook set with `setBeforeShow` runs first (the
+// application closes its dial there, so nothing of ours covers the alert).
 class Alerts : public Shared<Alerts> {
 public:
     virtual ~Alerts() = default;
-    virtual void show(const Alert& alert, std::function<void(int button)> onDismiss = {}) = 0;
+    void show(const Alert& alert, std::function<void(int button)> onDismiss = {}) {
+        if (const auto& hook = beforeShow()) hook();
+        present(alert, std::move(onDismiss));
+    }
     virtual void beep() = 0;
+    // One hook for the process, whichever instance shows the alert; an
+    // empty function removes it.
+    static void setBeforeShow(std::function<void()> hook) { beforeShow() = std::move(hook); }
+
+protected:
+    virtual void present(const Alert& alert, std::function<void(int button)> onDismiss) = 0;
 
 private:
+    static std::function<void()>& beforeShow() {
+        static std::function<void()> hook;
+        return hook;
+    }
+
     friend Shared<Alerts>;
     static Alerts& makeShared();
 };

@@ -1,6 +1,7 @@
 #include "slots/alert_utility.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <set>
 
 #include "platform/alerts.h"
@@ -57,19 +58,39 @@ void AlertUtility::showError(const std::string& title, const std::string& messag
     });
 }
 
-std::string AlertUtility::hotkeyConflictText(const KeyCombination& combination) {
-    return tr("The hotkey combination '") + combination.displayString() +
-           tr("' is already in use by another application or the system.\n\nWould you like to choose a different "
-              "hotkey combination?");
+std::string AlertUtility::hotkeyConflictText(const KeyCombination& combination,
+                                             const std::optional<KeyCombination>& armedInstead) {
+    std::string text = tr("The hotkey combination '") + combination.displayString() +
+                       tr("' is already in use by another application or the system.\n\nWould you like to choose a "
+                          "different hotkey combination?");
+    if (armedInstead)
+        text += QCoreApplication::translate("AlertUtility", "\n\nUntil you do, %1 opens the dial.")
+                    .arg(QString::fromStdString(armedInstead->displayString()))
+                    .toStdString();
+    return text;
 }
 
-void AlertUtility::showHotkeyConflict(const KeyCombination& combination, std::function<void(bool chosen)> onChoice) {
+void AlertUtility::showHotkeyConflict(const KeyCombination& combination, std::function<void(bool chosen)> onChoice,
+                                      const std::vector<KeyCombination>& freeChords,
+                                      const std::optional<KeyCombination>& armedInstead) {
     platform::Alert alert;
     alert.title = tr("Hotkey Conflict Detected");
-    alert.text = hotkeyConflictText(combination);
+    alert.text = hotkeyConflictText(combination, armedInstead);
     alert.style = platform::AlertStyle::warning;
     alert.buttons = {tr("Choose Different Hotkey"), tr("Cancel")};
-    alert.footnote = tr("Tip: Try using different modifier keys like ⌘⌥Space or ⌃⌥Space");
+    // Two examples, free ones when they are known.
+    std::vector<KeyCombination> examples(freeChords.begin(), freeChords.begin() + std::min<std::size_t>(2, freeChords.size()));
+    for (std::uint32_t mask : {modifier::kControl | modifier::kOption, modifier::kOption | modifier::kCommand,
+                               modifier::kControl | modifier::kShift}) {
+        if (examples.size() >= 2) break;
+        const KeyCombination example{combination.keyCode, mask, std::nullopt};
+        if (example != combination && std::find(examples.begin(), examples.end(), example) == examples.end())
+            examples.push_back(example);
+    }
+    alert.footnote = QCoreApplication::translate("AlertUtility", "Tip: Try using different modifier keys like %1 or %2")
+                         .arg(QString::fromStdString(examples[0].displayString()),
+                              QString::fromStdString(examples[1].displayString()))
+                         .toStdString();
     platform::Alerts::shared().show(alert, [onChoice = std::move(onChoice)](int button) {
         if (onChoice) onChoice(button == 0);
     });

@@ -9,7 +9,9 @@
 #include <Qt>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "model/key_combination.h"
 
@@ -49,11 +51,16 @@ public:
 
     // The alert for a hot key that could not be registered: "Choose Different
     // Hotkey" (the default) or "Cancel". `onChoice` receives true only for
-    // "Choose Different Hotkey". GUI thread only.
-    static void showHotkeyConflict(const KeyCombination& combination, std::function<void(bool chosen)> onChoice);
+    // "Choose Different Hotkey". The tip under it names up to two of
+    // `freeChords` (chords known to be free); `armedInstead` is the chord
+    // that opens the dial meanwhile, said in the text. GUI thread only.
+    static void showHotkeyConflict(const KeyCombination& combination, std::function<void(bool chosen)> onChoice,
+                                   const std::vector<KeyCombination>& freeChords = {},
+                                   const std::optional<KeyCombination>& armedInstead = std::nullopt);
 
     // The informative text of the conflict alert for a combination.
-    static std::string hotkeyConflictText(const KeyCombination& combination);
+    static std::string hotkeyConflictText(const KeyCombination& combination,
+                                          const std::optional<KeyCombination>& armedInstead = std::nullopt);
 };
 
 // Modifier flag masks of the key events the stored combinations were

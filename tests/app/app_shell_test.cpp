@@ -17,7 +17,10 @@ public:
     struct Item : platform::StatusItem {
         explicit Item(FakeStatusItems& owner) : owner(owner) { ++owner.live; }
         ~Item() override { --owner.live; }
-        void setIcon(const QIcon& i, const std::string&) override { iconSet = !i.isNull(); }
+        void setIcon(const QIcon& i, const std::string& tip) override {
+            iconSet = !i.isNull();
+            owner.toolTip = tip;
+        }
         void setMenu(std::vector<platform::StatusMenuEntry> entries) override { owner.menu = std::move(entries); }
         void setOnPrimaryClick(std::function<void()> click) override { owner.click = std::move(click); }
         FakeStatusItems& owner;
@@ -31,6 +34,7 @@ public:
     int made = 0, live = 0;
     std::vector<platform::StatusMenuEntry> menu;
     std::function<void()> click;
+    std::string toolTip;
 };
 
 TEST(TrayManager, ShowsOneItemAfterTheQueueAndNeverAfterHiding) {
@@ -57,6 +61,10 @@ TEST(TrayManager, ShowsOneItemAfterTheQueueAndNeverAfterHiding) {
     for (const auto& e : items.menu) titles.push_back(e.title);
     EXPECT_EQ(titles, (std::vector<std::string>{"Settings...", "Check for Updates…", "Open Music Dial", "",
                                                 "About Orbel", "", "Quit Orbel"}));
+    // The tooltip names the chord that opens the dial now.
+    EXPECT_EQ(items.toolTip, "Orbel");
+    tray.setHotkey(KeyCombination{49, modifier::kOption | modifier::kShift, std::nullopt});
+    EXPECT_EQ(items.toolTip, "Orbel: Alt+Shift+Space opens the dial");
     tray.setVisible(false);
     EXPECT_EQ(items.live, 0);
 }

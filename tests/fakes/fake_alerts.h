@@ -17,9 +17,6 @@ public:
         bool dismissed = false;
     };
 
-    void show(const platform::Alert& alert, std::function<void(int button)> onDismiss) override {
-        shown.push_back(Shown{alert, std::move(onDismiss)});
-    }
     void beep() override { ++beeps; }
 
     // Closes alert `index` with button `button`; closing one twice is a test error.
@@ -33,6 +30,11 @@ public:
 
     std::vector<Shown> shown;
     int beeps = 0;
+
+protected:
+    void present(const platform::Alert& alert, std::function<void(int button)> onDismiss) override {
+        shown.push_back(Shown{alert, std::move(onDismiss)});
+    }
 };
 
 }  // namespace orbel::fakes

@@ -106,21 +106,34 @@ TEST_F(HotkeyManagerTest, ConflictThenCancelFallsBackToOptionSpace) {
     EXPECT_TRUE(alerts.shown.empty()) << "the alert is queued";
     run();
     ASSERT_EQ(alerts.shown.size(), 1u);
-    EXPECT_NE(alerts.shown[0].alert.text.find("'⌃⌥O'"), std::string::npos);
+    EXPECT_NE(alerts.shown[0].alert.text.find("'Ctrl+Alt+O'"), std::string::npos);
     alerts.dismiss(0, 1);  // Cancel
     EXPECT_EQ(manager.currentHotkey(), kOptSpace);
     EXPECT_EQ(hotkeys.chordOf(HotkeyManager::kTapId), chord(kOptSpace));
     EXPECT_EQ(rebind.count(), 0);
 }
 
-TEST_F(HotkeyManagerTest, CancelWhenTheFallbackIsTakenTooLeavesNoHotkeyAndSaysSo) {
-    hotkeys.takenByOthers = {chord(kCtrlOptO), chord(kOptSpace)};
-    manager.apply(kTapKey);
+TEST_F(HotkeyManagerTest, WhenTheFallbackIsTakenTooTheFirstFreeAlternativeOpensTheDial) {
+    // As under openbox, which holds Alt+Space: the stored default and the
+    // fallback are the same taken chord.
+    const KeyCombination altShiftSpace{49, modifier::kOption | modifier::kShift, std::nullopt};
+    hotkeys.takenByOthers = {chord(kOptSpace)};
+    QSignalSpy answered(&manager, &HotkeyManager::conflictAlertAnswered);
+    manager.apply(ActivationMode::tap(HoldBinding::keyCombination(kOptSpace)));
+    EXPECT_TRUE(manager.isConflictAlertPending()) << "from the moment the alert is queued";
     run();
-    alerts.dismiss(0, 1);
-    EXPECT_FALSE(manager.currentHotkey());
+    EXPECT_EQ(manager.currentHotkey(), altShiftSpace) << "armed before any answer";
+    ASSERT_EQ(alerts.shown.size(), 1u);
+    const platform::Alert& alert = alerts.shown[0].alert;
+    EXPECT_NE(alert.text.find("Until you do, Alt+Shift+Space opens the dial."), std::string::npos) << alert.text;
+    EXPECT_EQ(alert.footnote, "Tip: Try using different modifier keys like Alt+Shift+Space or Super+Space");
     EXPECT_EQ(logs.lines().back().text,
-              "[orbel-input] fallback hot key ⌥Space could not be registered (another application holds it, or the keyboard lacks the key)");
+              "[orbel-input] Alt+Space is taken; Alt+Shift+Space opens the dial meanwhile");
+    alerts.dismiss(0, 1);  // Cancel keeps the alternative
+    EXPECT_EQ(manager.currentHotkey(), altShiftSpace);
+    EXPECT_FALSE(manager.isConflictAlertPending());
+    ASSERT_EQ(answered.count(), 1);
+    EXPECT_FALSE(answered[0][0].toBool());
 }
 
 TEST_F(HotkeyManagerTest, ConflictThenChooseAsksForARebindAndRegistersNothing) {

@@ -41,6 +41,20 @@ TEST_F(AlertUtilityTest, ErrorAlertIsCriticalAndReportsItsDismissal) {
     alerts.dismiss(1);  // no completion given
 }
 
+// Whatever shows it, an alert first runs the hook that closes the dial,
+// so the dial never covers it.
+TEST_F(AlertUtilityTest, EveryAlertRunsTheBeforeShowHookFirst) {
+    std::vector<std::size_t> shownAtHook;
+    platform::Alerts::setBeforeShow([&] { shownAtHook.push_back(alerts.shown.size()); });
+    AlertUtility::showError("No profiles saved", "Create a profile first.");
+    AlertUtility::showOnce("test.hook", "Title", "Message");
+    AlertUtility::showHotkeyConflict({49, modifier::kOption, std::nullopt}, {});
+    platform::Alerts::setBeforeShow({});
+    AlertUtility::showError("After", "No hook any more.");
+    EXPECT_EQ(shownAtHook, (std::vector<std::size_t>{0, 1, 2}));
+    EXPECT_EQ(alerts.shown.size(), 4u);
+}
+
 TEST_F(AlertUtilityTest, HotkeyConflictNamesTheCombinationAndAnswersTheChoice) {
     const KeyCombination optionSpace{49, modifier::kOption, std::nullopt};
     std::vector<bool> answers;
@@ -51,8 +65,9 @@ TEST_F(AlertUtilityTest, HotkeyConflictNamesTheCombinationAndAnswersTheChoice) {
     EXPECT_EQ(answers, (std::vector<bool>{true, false}));
 
     const platform::Alert& shown = alerts.shown[0].alert;
-    EXPECT_NE(shown.text.find("'⌥Space' is already in use"), std::string::npos) << shown.text;
+    EXPECT_NE(shown.text.find("'Alt+Space' is already in use"), std::string::npos) << shown.text;
     EXPECT_EQ(shown.style, AlertStyle::warning);
+    EXPECT_EQ(shown.footnote, "Tip: Try using different modifier keys like Ctrl+Alt+Space or Alt+Super+Space");
 }
 
 TEST(CarbonModifiers, EventFlagsAndQtModifiers) {

@@ -28,7 +28,12 @@ protected:
     }
 };
 
-TEST_F(AppSystem, FirstStartWritesTheDefaultsInOrderAndShowsTheDial) {
+// The alert's window: the visible top-level titled "Orbel".
+QString alertWindow() {
+    return run("xdotool", {"search", "--onlyvisible", "--name", "^Orbel$"}).section('\n', 0, 0);
+}
+
+TEST_F(AppSystem, FirstStartWritesTheDefaultsInOrderAndShowsTheDialAfterTheConflictAlert) {
     Orbel orbel;
     ASSERT_TRUE(orbel.waitForLog("step first dial"));
     const QStringList expected = {"preflight", "updates", "icons", "lifecycle", "tray", "activation",
@@ -40,11 +45,29 @@ TEST_F(AppSystem, FirstStartWritesTheDefaultsInOrderAndShowsTheDial) {
         EXPECT_GT(next, at - 1) << "step " << step.toStdString() << " out of order";
         at = std::max(at, next);
     }
-    EXPECT_TRUE(orbel.waitForLog("ShowMenuVisible"));
-    // The default hot key is the window manager's here: its alert is up, and
-    // the dial still follows the pointer.
+    // The default hot key, Alt+Space, is openbox's window menu: a free chord
+    // opens the dial instead, and the alert says so, above every window.
+    EXPECT_TRUE(orbel.waitForLog("[orbel-input] Alt+Space is taken; Alt+Shift+Space opens the dial meanwhile"));
+    QString alert;
+    ASSERT_TRUE(spinUntil([&] { return !(alert = alertWindow()).isEmpty(); }, 10000));
+    EXPECT_TRUE(run("xprop", {"-id", alert, "_NET_WM_STATE"}).contains("_NET_WM_STATE_ABOVE"));
+    const QString stacking = run("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"});
+    EXPECT_EQ(stacking.section(", ", -1).section("0x", 1).toULongLong(nullptr, 16), alert.toULongLong())
+        << stacking.toStdString();
+    spin(1500);
+    EXPECT_EQ(orbel.count("ShowMenuVisible"), 0) << "the first dial waits for the answer";
+
+    xdotool({"windowactivate", "--sync", alert, "key", "Escape"});  // Cancel
+    ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible"));
+    EXPECT_TRUE(alertWindow().isEmpty());
     QProcess::execute("xdotool", {"mousemove", "960", "380"});
     EXPECT_TRUE(orbel.waitForLog("HoverUpdated slot=0"));
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(orbel.waitForLog("HideMenuComplete"));
+    xdotool({"key", "alt+shift+space"});
+    EXPECT_TRUE(spinUntil([&] { return orbel.count("ShowMenuVisible") == 2; }));
+    xdotool({"key", "Escape"});
+
     ASSERT_TRUE(spinUntil([&] { return QFile::exists(orbel.configDir() + "/config.json"); }));
     QFile config(orbel.configDir() + "/config.json");
     ASSERT_TRUE(config.open(QIODevice::ReadOnly));

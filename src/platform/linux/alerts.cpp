@@ -12,9 +12,15 @@ namespace {
 
 class MessageBoxAlerts final : public Alerts {
 public:
-    void show(const Alert& alert, std::function<void(int button)> onDismiss) override {
+    void beep() override { QApplication::beep(); }
+
+protected:
+    void present(const Alert& alert, std::function<void(int button)> onDismiss) override {
         auto* box = new QMessageBox;
         box->setAttribute(Qt::WA_DeleteOnClose);
+        // Above every other window, so neither a full-screen window nor a
+        // panel hides what Orbel has to say.
+        box->setWindowFlag(Qt::WindowStaysOnTopHint);
         // Not modal to the application: an alert must never block the dial,
         // which may open while the alert waits for an answer.
         box->setWindowModality(Qt::NonModal);
@@ -51,9 +57,9 @@ public:
             if (onDismiss) onDismiss(index);
         });
         box->show();
+        box->raise();
+        box->activateWindow();
     }
-
-    void beep() override { QApplication::beep(); }
 };
 
 }  // namespace

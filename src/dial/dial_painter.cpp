@@ -9,6 +9,7 @@
 #include "dial/wedge_geometry.h"
 #include "dial/glass_surface.h"
 #include "dial/music_knob.h"
+#include "dial/music_track_label.h"
 #include "platform/symbols.h"
 
 namespace orbel::dial {
@@ -19,7 +20,7 @@ QColor brightnessShifted(const Rgba& c, double delta) { return toQColor(adjusted
 QFont labelFont() {
     QFont f;
     f.setPixelSize(12);
-    f.setWeight(QFont::Light);
+    f.setWeight(QFont::Medium);  // a light weight is too thin to read over glass
     return f;
 }
 
@@ -40,6 +41,12 @@ void paintGlassIn(QPainter& p, const QPainterPath& shape, QPointF centre, double
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.fillPath(shape, texture);
     p.restore();
+}
+
+// The tint of a highlighted glass wedge: strong enough to tell it from its
+// neighbours over any glass (dark glass over a white window is mid grey).
+QColor hoverGlass(const DialPalette& pal, double fill) {
+    return toQColor(pal.wedgeGlassHoverTint, fill * (pal.isDark ? 0.32 : 0.22));
 }
 
 // The regular glass of a wedge or knob where the window system has none: a
@@ -176,7 +183,7 @@ void paintWedge(QPainter& p, QPointF centre, const DialViewState& s, int index) 
     switch (s.appearance.slotStyle) {
         case SlotStyle::liquidGlass:
             paintSheen(p, shape, pal.isDark);
-            p.fillPath(shape, toQColor(h ? pal.wedgeGlassHoverTint : pal.wedgeGlassTint, f * (h ? 0.22 : 0.06)));
+            p.fillPath(shape, h ? hoverGlass(pal, f) : toQColor(pal.wedgeGlassTint, f * 0.06));
             break;
         case SlotStyle::filled:
             p.fillPath(shape, h ? brightnessShifted(pal.wedgeFilledTint, f * 0.14) : toQColor(pal.wedgeFilledTint));
@@ -225,9 +232,11 @@ void paintVolumeWedge(QPainter& p, QPointF centre, const DialViewState& s, int i
     switch (s.appearance.slotStyle) {
         case SlotStyle::liquidGlass:
             paintSheen(p, shape, pal.isDark);
-            if (regions.restWidth > 0.5) p.fillPath(region(regions.restRect), toQColor(pal.wedgeGlassTint, f * 0.06));
+            // Lit, the whole wedge takes the highlight and the level shows darker or lighter still.
+            if (regions.restWidth > 0.5)
+                p.fillPath(region(regions.restRect), h ? hoverGlass(pal, f) : toQColor(pal.wedgeGlassTint, f * 0.06));
             if (showLevel)
-                p.fillPath(region(regions.levelRect), toQColor(pal.wedgeGlassHoverTint, f * (h ? 0.3 : 0.22)));
+                p.fillPath(region(regions.levelRect), toQColor(pal.wedgeGlassHoverTint, f * (h ? 0.45 : 0.22)));
             break;
         case SlotStyle::filled:
             p.fillPath(region(regions.restRect), toQColor(pal.wedgeFilledTint));
@@ -248,17 +257,28 @@ void paintVolumeWedge(QPainter& p, QPointF centre, const DialViewState& s, int i
     p.restore();
 }
 
+namespace {
+std::string wedgeLabelText(const DialViewState& s, const WedgeItem& item) {
+    return item.isVolume ? volumeLabelText(s.draggedVolume.value_or(item.level), item.isMuted) : item.title;
+}
+QPointF wedgeLabelCentre(QPointF centre, const DialViewState& s, int index) {
+    return pointOnWedgeAxis(centre, index, int(s.wedges.size()), DialMetrics{s.menuRadius}.pillRadius());
+}
+}  // namespace
+
 void paintWedgeLabel(QPainter& p, QPointF centre, const DialViewState& s, int index) {
     const WedgeItem& item = s.wedges[static_cast<std::size_t>(index)];
-    const int n = static_cast<int>(s.wedges.size());
     const bool h = s.isHighlighted(index);
     if (!(h || (item.isVolume && s.isVolumeDragging))) return;
-    const std::string text =
-        item.isVolume ? volumeLabelText(s.draggedVolume.value_or(item.level), item.isMuted) : item.title;
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    paintPill(p, pointOnWedgeAxis(centre, index, n, DialMetrics{s.menuRadius}.pillRadius()), text, s.palette);
+    paintPill(p, wedgeLabelCentre(centre, s, index), wedgeLabelText(s, item), s.palette);
     p.restore();
+}
+
+QRectF wedgeLabelBounds(QPointF centre, const DialViewState& s, int index) {
+    const WedgeItem& item = s.wedges[static_cast<std::size_t>(index)];
+    return pillBounds(wedgeLabelCentre(centre, s, index), wedgeLabelText(s, item));
 }
 
 QRectF wedgeBounds(QPointF centre, const DialViewState& s, int index) {
@@ -348,21 +368,18 @@ void paintKnob(QPainter& p, QPointF centre, const KnobStyle& k) {
     p.restore();
 }
 
-void paintTrackCaption(QPainter& p, QPointF centre, const DialViewState& s) {
-    if (s.centre.kind != CenterKind::AlbumArt || s.centre.title.empty()) return;
+QRectF trackCaptionBox(QPointF centre, const DialViewState& s, const QFont& font) {
+    const QSizeF size = MusicTrackLabel::sizeFor(QString::fromStdString(s.centre.title),
+                                                 QString::fromStdString(s.centre.artist), font);
     const QPointF at(centre.x(), centre.y() + DialMetrics{s.menuRadius}.captionOffset());
-    QFont title;
-    title.setPixelSize(13);
-    title.setWeight(QFont::DemiBold);
-    QFont artist;
-    artist.setPixelSize(12);
-    p.save();
-    p.setPen(toQColor(s.palette.labelText));
-    p.setFont(title);
-    p.drawText(QRectF(at.x() - 200, at.y() - 18, 400, 18), Qt::AlignCenter, QString::fromStdString(s.centre.title));
-    p.setFont(artist);
-    p.drawText(QRectF(at.x() - 200, at.y(), 400, 18), Qt::AlignCenter, QString::fromStdString(s.centre.artist));
-    p.restore();
+    return QRectF(at.x() - size.width() / 2, at.y() - size.height() / 2, size.width(), size.height());
+}
+
+void paintTrackCaption(QPainter& p, QPointF centre, const DialViewState& s) {
+    if (s.centre.kind != CenterKind::AlbumArt || (s.centre.title.empty() && s.centre.artist.empty())) return;
+    const QFont font;
+    MusicTrackLabel::paint(p, trackCaptionBox(centre, s, font), QString::fromStdString(s.centre.title),
+                           QString::fromStdString(s.centre.artist), s.palette.isDark, font);
 }
 
 void paintDial(QPainter& p, QPointF centre, const DialViewState& s, const QImage& glass) {

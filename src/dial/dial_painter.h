@@ -39,6 +39,8 @@ void paintWedgeLabel(QPainter& p, QPointF centre, const DialViewState& state, in
 // Where a wedge draws, label included: what must be repainted when its
 // highlight changes.
 QRectF wedgeBounds(QPointF centre, const DialViewState& state, int index);
+// The title pill (or volume label) of a wedge, wherever it shows.
+QRectF wedgeLabelBounds(QPointF centre, const DialViewState& state, int index);
 
 struct KnobStyle {
     double size = 108.8;
@@ -48,7 +50,10 @@ struct KnobStyle {
     std::optional<DialPalette> palette;
 };
 void paintKnob(QPainter& p, QPointF centre, const KnobStyle& knob);
+// The music dial's track label under the ring, fully shown (the live view
+// shows it as a widget that fades), and where it goes.
 void paintTrackCaption(QPainter& p, QPointF centre, const DialViewState& state);
+QRectF trackCaptionBox(QPointF centre, const DialViewState& state, const QFont& font);
 
 // A system symbol ("questionmark", "arrow.left", "speaker.wave.2.fill", ...)
 // in `box`, every mark in `color`.

@@ -72,25 +72,14 @@ void paintLabel(QPainter& p, QPointF c, double size, const QImage& artwork) {
     p.restore();
 }
 
-}  // namespace
-
-QRectF musicKnobBounds(QPointF centre, double size) { return circle(centre, size + 8); }
-
-void paintMusicKnob(QPainter& p, QPointF c, double s, const QImage& artwork, double angle) {
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.setPen(Qt::NoPen);
-
-    // A small shadow just below the disc.
+// The layers, each about `c`: what lies under the record, the record
+// itself (turned by the caller), and what lies over it.
+void paintShadow(QPainter& p, QPointF c, double s) {
     p.setBrush(black(0.22));
     p.drawEllipse(circle(c, s + 2).translated(0, 1));
+}
 
-    // The turning disc.
-    p.save();
-    p.translate(c);
-    p.rotate(angle);
-    p.translate(-c);
+void paintRecord(QPainter& p, QPointF c, double s, const QImage& artwork) {
     p.setBrush(Qt::black);
     p.drawEllipse(circle(c, s));
     p.setBrush(Qt::NoBrush);
@@ -102,9 +91,10 @@ void paintMusicKnob(QPainter& p, QPointF c, double s, const QImage& artwork, dou
     p.setPen(Qt::NoPen);
     p.setBrush(Qt::black);
     p.drawEllipse(circle(c, 0.035 * s));
-    p.restore();
+}
 
-    // The fixed sheen, from the top left to the bottom right, and the rim.
+// The fixed sheen, from the top left to the bottom right, and the rim.
+void paintSheenAndRim(QPainter& p, QPointF c, double s) {
     const QRectF disc = circle(c, s);
     QLinearGradient sheen(disc.topLeft(), disc.bottomRight());
     sheen.setColorAt(0.05, white(0.16));
@@ -112,12 +102,73 @@ void paintMusicKnob(QPainter& p, QPointF c, double s, const QImage& artwork, dou
     sheen.setColorAt(0.55, black(0));
     sheen.setColorAt(0.90, black(0.10));
     sheen.setColorAt(1.0, black(0.14));
+    p.setPen(Qt::NoPen);
     p.setBrush(sheen);
     p.drawEllipse(disc);
     const double rim = 0.012 * s;
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(black(0.35), rim));
     p.drawEllipse(circle(c, s - rim));  // stroked inside the edge
+}
+
+void prepare(QPainter& p) {
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.setPen(Qt::NoPen);
+}
+
+}  // namespace
+
+QRectF musicKnobBounds(QPointF centre, double size) { return circle(centre, size + 8); }
+
+void paintMusicKnob(QPainter& p, QPointF c, double s, const QImage& artwork, double angle) {
+    p.save();
+    prepare(p);
+    paintShadow(p, c, s);
+    p.save();
+    p.translate(c);
+    p.rotate(angle);
+    p.translate(-c);
+    paintRecord(p, c, s, artwork);
+    p.restore();
+    paintSheenAndRim(p, c, s);
+    p.restore();
+}
+
+void MusicKnobPictures::make(double s, double dpr, const QImage& artwork) {
+    size_ = s;
+    dpr_ = dpr;
+    artwork_ = artwork.cacheKey();
+    ++drawings_;
+    const QRectF bounds = musicKnobBounds(QPointF(0, 0), s);
+    auto layer = [&](auto&& draw) {
+        QImage image((bounds.size() * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(dpr);
+        image.fill(Qt::transparent);
+        QPainter p(&image);
+        prepare(p);
+        draw(p, QPointF(bounds.width() / 2, bounds.height() / 2));
+        return image;
+    };
+    under_ = layer([&](QPainter& p, QPointF c) { paintShadow(p, c, s); });
+    record_ = layer([&](QPainter& p, QPointF c) { paintRecord(p, c, s, artwork); });
+    over_ = layer([&](QPainter& p, QPointF c) { paintSheenAndRim(p, c, s); });
+}
+
+void MusicKnobPictures::paint(QPainter& p, QPointF c, double s, const QImage& artwork, double angle) {
+    const double dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
+    if (s != size_ || dpr != dpr_ || artwork.cacheKey() != artwork_) make(s, dpr, artwork);
+    const QRectF bounds = musicKnobBounds(QPointF(0, 0), s);
+    const QPointF corner = c + bounds.topLeft();
+    p.save();
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(corner, under_);
+    p.save();
+    p.translate(c);
+    p.rotate(angle);
+    p.drawImage(bounds.topLeft(), record_);
+    p.restore();
+    p.drawImage(corner, over_);
     p.restore();
 }
 

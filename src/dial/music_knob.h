@@ -59,5 +59,25 @@ namespace dial {
 void paintMusicKnob(QPainter& p, QPointF centre, double size, const QImage& artwork, double angle);
 QRectF musicKnobBounds(QPointF centre, double size);
 
+// The same disc for a view that redraws it many times a second: its three
+// layers (the shadow, the turning record, the fixed sheen and rim) are drawn
+// once at the size and pixel ratio they show at, and each frame only turns
+// the cached record. Drawn anew when the size, pixel ratio or artwork
+// change. GUI thread.
+class MusicKnobPictures {
+public:
+    void paint(QPainter& p, QPointF centre, double size, const QImage& artwork, double angle);
+    // How many times the layers were drawn (not turned): for tests.
+    int drawings() const { return drawings_; }
+
+private:
+    void make(double size, double dpr, const QImage& artwork);
+
+    double size_ = 0, dpr_ = 0;
+    qint64 artwork_ = -1;
+    QImage under_, record_, over_;
+    int drawings_ = 0;
+};
+
 }  // namespace dial
 }  // namespace orbel

@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
 #include <algorithm>
 #include <cmath>
 
@@ -71,7 +72,11 @@ QImage defaultSlotImage(const SlotImage& image, double size, const QColor& label
 }
 
 RadialMenuView::RadialMenuView(QWidget* parent)
-    : QWidget(parent), knob_(MusicCenterKnobState::shared()), resolver_(defaultSlotImage) {
+    : QWidget(parent),
+      knob_(MusicCenterKnobState::shared()),
+      trackLabel_(new MusicTrackLabel(std::chrono::milliseconds(1500), std::chrono::milliseconds(400), this)),
+      resolver_(defaultSlotImage) {
+    trackLabel_->hide();
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_OpaquePaintEvent, false);
     setAutoFillBackground(false);
@@ -80,8 +85,6 @@ RadialMenuView::RadialMenuView(QWidget* parent)
     connect(&DynamicTitleCache::shared(), &DynamicTitleCache::statesChanged, this, [this] { rebuild(true); });
     connect(&CyclingIndexStore::shared(), &CyclingIndexStore::changed, this, [this] { rebuild(true); });
     connect(&CustomImages::shared(), &CustomImages::loaded, this, [this] { rebuild(true); });
-    // At most 60 frames a second: never shorter than 1/60 s apart.
-    knobFrames_.setInterval(17);
     knobFrames_.setTimerType(Qt::PreciseTimer);
     connect(&knobFrames_, &QTimer::timeout, this, &RadialMenuView::updateKnob);
     connect(&knob_, &MusicCenterKnobState::changed, this, [this] {
@@ -100,9 +103,26 @@ void RadialMenuView::setController(const RadialMenuController* controller) {
         connect(controller, &C::menuRadiusChanged, this, [this] { rebuild(); });
         connect(controller, &C::highlightedIndexChanged, this, &RadialMenuView::highlightChanged);
         connect(controller, &C::centerContentChanged, this, &RadialMenuView::followKnob);
+        connect(controller, &C::centerContentChanged, this, &RadialMenuView::followTrack);
+        connect(controller, &C::appearanceChanged, this, &RadialMenuView::followTrack);
+        connect(controller, &C::menuRadiusChanged, this, &RadialMenuView::followTrack);
     }
     rebuild(true);
     followKnob();
+    followTrack();
+}
+
+void RadialMenuView::followTrack() {
+    const auto* art = controller_ ? controller_->centerContent().get<CenterContent::AlbumArt>() : nullptr;
+    if (!art || (art->title.empty() && art->artist.empty())) return trackLabel_->hide();
+    DialViewState s;
+    s.menuRadius = controller_->menuRadius();
+    s.centre.title = art->title;
+    s.centre.artist = art->artist;
+    trackLabel_->setDark(DialPalette::make(controller_->appearance(), systemScheme()).isDark);
+    trackLabel_->setTrack(QString::fromStdString(art->title), QString::fromStdString(art->artist));
+    trackLabel_->setGeometry(trackCaptionBox(dialCentre(), s, trackLabel_->font()).toAlignedRect());
+    trackLabel_->show();
 }
 
 void RadialMenuView::followKnob() {
@@ -110,6 +130,9 @@ void RadialMenuView::followKnob() {
     const bool shown = art && isVisible();
     if (shown) knob_.setSpinning(art->isPlaying);
     if (shown && knob_.isSpinning()) {
+        // At the display's rate, and never more than 60 frames a second.
+        const double hz = screen() && screen()->refreshRate() > 1 ? screen()->refreshRate() : 60;
+        knobFrames_.setInterval(int(std::ceil(1000.0 / std::min(hz, 60.0))));
         if (!knobFrames_.isActive()) knobFrames_.start();
     } else {
         knobFrames_.stop();
@@ -214,7 +237,10 @@ void RadialMenuView::refreshAccessibility() {
     setAccessibleDescription(QString::fromStdString(dialAccessibilityValue(titles, highlighted)));
 }
 
-void RadialMenuView::resizeEvent(QResizeEvent*) { base_ = QPixmap(); }
+void RadialMenuView::resizeEvent(QResizeEvent*) {
+    base_ = QPixmap();
+    followTrack();
+}
 
 void RadialMenuView::checkLayerKey(const DialViewState& s) {
     const double dpr = devicePixelRatioF();
@@ -292,25 +318,38 @@ void RadialMenuView::paintCachedWedge(QPainter& p, QPointF centre, const DialVie
     p.drawPixmap(centre + it->second.offset, it->second.pixmap);
 }
 
+void RadialMenuView::paintBehind(QPainter& p) {
+    if (!behindAsBackground_ || behind_.isNull()) return;
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(behindArea_, behind_);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+bool RadialMenuView::paintKnobFrame(QPaintEvent* event) {
+    const auto* art = controller_->centerContent().get<CenterContent::AlbumArt>();
+    const QPointF c = dialCentre();
+    const DialMetrics m{controller_->menuRadius()};
+    if (!art || base_.isNull() || !insideCircle(event->region(), c, m.innerRadius())) return false;
+    // A frame of the turning disc: nothing else lies in the ring's hole, and
+    // the layer under it is still the one painted last.
+    QPainter p(this);
+    paintBehind(p);
+    const QSizeF layerSize = base_.deviceIndependentSize();
+    p.drawPixmap(QPointF(c.x() - layerSize.width() / 2, c.y() - layerSize.height() / 2), base_);
+    knobPictures_.paint(p, c, m.knobSize(), art->artwork ? *art->artwork : QImage(), knob_.angle());
+    return true;
+}
+
 void RadialMenuView::paintEvent(QPaintEvent* event) {
-    if (!controller_) return;
+    if (!controller_ || paintKnobFrame(event)) return;
     const DialViewState s = viewState();
     const QPointF c = dialCentre();
     const DialMetrics m{s.menuRadius};
     QPainter p(this);  // the backing store is cleared already (translucent window)
-    if (behindAsBackground_ && !behind_.isNull()) {
-        p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.drawImage(behindArea_, behind_);
-        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    }
+    paintBehind(p);
     const QPixmap& layer = baseLayer(s);
     const QSizeF layerSize = layer.deviceIndependentSize();
     p.drawPixmap(QPointF(c.x() - layerSize.width() / 2, c.y() - layerSize.height() / 2), layer);
-    if (s.centre.kind == CenterKind::AlbumArt && insideCircle(event->region(), c, m.innerRadius())) {
-        // A frame of the turning disc: nothing else lies in the ring's hole.
-        paintMusicKnob(p, c, m.knobSize(), s.centre.artwork, s.centre.discAngle);
-        return;
-    }
     const QRectF dirty = event->rect();
     const int n = static_cast<int>(s.wedges.size());
     std::vector<bool> touched(static_cast<std::size_t>(n));
@@ -323,8 +362,8 @@ void RadialMenuView::paintEvent(QPaintEvent* event) {
     }
     for (int i = 0; i < n; ++i)
         if (touched[static_cast<std::size_t>(i)]) paintWedgeLabel(p, c, s, i);
-    if (s.centre.kind == CenterKind::AlbumArt) paintMusicKnob(p, c, m.knobSize(), s.centre.artwork, s.centre.discAngle);
-    paintTrackCaption(p, c, s);
+    if (s.centre.kind == CenterKind::AlbumArt)
+        knobPictures_.paint(p, c, m.knobSize(), s.centre.artwork, s.centre.discAngle);
 }
 
 }  // namespace orbel::dial

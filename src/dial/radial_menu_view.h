@@ -11,7 +11,9 @@
 // In music mode the centre is the turning disc of the shared
 // `MusicCenterKnobState`: while the view is on screen it starts or stops the
 // disc with the track, and while the disc turns it repaints the disc alone,
-// at most 60 times a second. A still disc, or a hidden view, costs no frames.
+// at the display's rate and at most 60 times a second, turning a cached
+// picture of it. A still disc, or a hidden view, costs no frames. Under the
+// ring a track label names the track for a moment.
 
 #include <QImage>
 #include <QPixmap>
@@ -23,6 +25,7 @@
 
 #include "dial/dial_view_state.h"
 #include "dial/music_knob.h"
+#include "dial/music_track_label.h"
 #include "dial/radial_menu_controller.h"
 
 namespace orbel::dial {
@@ -57,6 +60,9 @@ public:
     QPointF dialCentre() const { return QPointF(width() / 2.0, height() / 2.0); }
     // Whether the music disc is being redrawn frame by frame.
     bool isAnimatingKnob() const { return knobFrames_.isActive(); }
+    // The music dial's title and artist, shown for 1.5 s when the track
+    // changes or the dial opens, then faded out over 0.4 s.
+    const MusicTrackLabel& trackLabel() const { return *trackLabel_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -74,10 +80,15 @@ private:
     // runs the frames while it turns.
     void followKnob();
     void updateKnob();  // repaint the music disc alone
+    void followTrack();  // the track label: text, place, shown in music mode
     const QImage& iconFor(const MenuSlot& slot, const DialPalette& palette);
     void checkLayerKey(const DialViewState& state);
     const QPixmap& baseLayer(const DialViewState& state);
     void paintCachedWedge(QPainter& p, QPointF centre, const DialViewState& state, int index);
+    void paintBehind(QPainter& p);
+    // Paints a frame of the turning disc alone, when that is all `event`
+    // asks for; false when the whole picture must be painted.
+    bool paintKnobFrame(QPaintEvent* event);
 
     struct WedgeKey {
         int index = 0;
@@ -96,6 +107,8 @@ private:
     QPointer<const RadialMenuController> controller_;
     MusicCenterKnobState& knob_;
     QTimer knobFrames_;
+    MusicKnobPictures knobPictures_;
+    MusicTrackLabel* trackLabel_;
     SlotImageResolver resolver_;
     QImage behind_;
     QRectF behindArea_;

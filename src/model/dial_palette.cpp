@@ -32,8 +32,11 @@ DialPalette DialPalette::make(const AppearanceConfig& appearance, ColorScheme sc
     p.wedgeFilledTint = customOr(appearance.slotColor, Rgba::grey(dark ? 0.32 : 0.2));
     p.backdropBorder = dark ? Rgba::white(0.18) : Rgba::black(0.16);
     p.wedgeGlassTint = Rgba::grey(dark ? 0.85 : 0.2);
-    p.wedgeGlassHoverTint = Rgba::white();
-    p.labelBg = dark ? Rgba::black(0.55) : Rgba::white(0.92);
+    // A lighter wedge stands out on dark glass; on light glass (over a white
+    // window) only a darker one does.
+    p.wedgeGlassHoverTint = dark ? Rgba::white() : Rgba::black();
+    // Nearly opaque: the pill's text must read over whatever the glass shows.
+    p.labelBg = dark ? Rgba::black(0.78) : Rgba::white(0.96);
     p.labelText = dark ? Rgba::white(0.95) : Rgba::black(0.92);
     p.placeholderIconTint = Rgba::grey(dark ? 0.62 : 0.85);
     return p;

@@ -2,8 +2,12 @@
 
 #include <QDir>
 #include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <numbers>
 
 #include "dial/dial_painter.h"
+#include "dial/music_track_label.h"
 #include "dial/glass_surface.h"
 #include "dial/wedge_geometry.h"
 
@@ -66,11 +70,12 @@ struct Render {
     DialViewState state;
     double dpr = 1;
     bool glass = true;
+    QImage desk = QImage();  // what lies behind; null: the wallpaper
 };
 
 QImage render(const Render& r) {
     const QSize logical(640, 700);
-    QImage desk = wallpaper(logical * r.dpr);
+    QImage desk = r.desk.isNull() ? wallpaper(logical * r.dpr) : r.desk;
     QImage canvas = desk;
     canvas.setDevicePixelRatio(r.dpr);
     const QPointF c(320, 320);
@@ -156,6 +161,123 @@ TEST(DialRenderTest, HighlightChangesOnlyTheHighlightedWedge) {
     EXPECT_NE(a.pixel(inTwo), b.pixel(inTwo));
     EXPECT_EQ(a.pixel(inFive), b.pixel(inFive));
     EXPECT_GT(qGray(b.pixel(inTwo)), qGray(a.pixel(inTwo)));  // lighter
+}
+
+// What a desktop may show behind the dial: plain white, plain black, and a
+// photograph-like scene (sky, sun, hills, leaves).
+QImage photograph(QSize size) {
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 0, 0, size.height());
+    sky.setColorAt(0, QColor(70, 130, 200));
+    sky.setColorAt(0.55, QColor(235, 200, 160));
+    sky.setColorAt(1, QColor(40, 70, 35));
+    p.fillRect(image.rect(), sky);
+    p.setPen(Qt::NoPen);
+    QRadialGradient sun(size.width() * 0.7, size.height() * 0.3, 120);
+    sun.setColorAt(0, QColor(255, 250, 225));
+    sun.setColorAt(1, QColor(255, 250, 225, 0));
+    p.setBrush(sun);
+    p.drawEllipse(QPointF(size.width() * 0.7, size.height() * 0.3), 120, 120);
+    std::uint32_t seed = 7;
+    auto next = [&seed](int range) { return int((seed = seed * 1664525u + 1013904223u) >> 8) % range; };
+    for (int i = 0; i < 400; ++i) {
+        const int y = size.height() / 3 + next(size.height() * 2 / 3);
+        p.setBrush(QColor(20 + next(90), 60 + next(110), 20 + next(50), 170));
+        p.drawEllipse(QPointF(next(size.width()), y), 6 + next(30), 4 + next(18));
+    }
+    return image;
+}
+
+QImage plain(QSize size, QColor colour) {
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(colour);
+    return image;
+}
+
+double luminance(QRgb rgb) {
+    auto channel = [](int v) {
+        const double c = v / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(rgb)) + 0.7152 * channel(qGreen(rgb)) + 0.0722 * channel(qBlue(rgb));
+}
+
+double contrast(double a, double b) { return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05); }
+
+// The contrast of the text in `box` against what is behind it: each text
+// pixel against its column's background, read in the padding above the
+// text (`pad` points). Antialiased edges are weaker than the strokes, so
+// the strokes count: the 98th percentile.
+double textContrast(const QImage& image, const QRectF& box, int pad) {
+    std::vector<double> ratios;
+    const int top = int(box.top()), bottom = int(box.bottom());
+    for (int x = int(box.left() + box.width() * 0.15); x < int(box.right() - box.width() * 0.15); ++x) {
+        const double behind = luminance(image.pixel(x, top + pad / 2));
+        for (int y = top + pad; y <= bottom - pad; ++y) ratios.push_back(contrast(luminance(image.pixel(x, y)), behind));
+    }
+    if (ratios.empty()) return 0;
+    std::sort(ratios.begin(), ratios.end());
+    return ratios[std::size_t(double(ratios.size() - 1) * 0.98)];
+}
+
+// How far wedge `index` of a lit render differs from the plain one: the
+// contrast of the mean luminance of four spots clear of its icon.
+double highlightContrast(const QImage& lit, const QImage& plain, QPointF c, const DialViewState& s, int index) {
+    const int n = int(s.wedges.size());
+    const DialMetrics m{s.menuRadius};
+    double a = 0, b = 0;
+    for (double r : {m.innerRadius() + 10, m.outerRadius - 10})
+        for (double turn : {-0.45, 0.45}) {
+            const double angle = wedgeCentreAngle(index, n) + turn * std::numbers::pi / n;
+            const QPoint at = (c + QPointF(std::cos(angle), std::sin(angle)) * r).toPoint();
+            a += luminance(lit.pixel(at));
+            b += luminance(plain.pixel(at));
+        }
+    return contrast(a / 4, b / 4);
+}
+
+DialViewState musicDial(AppearanceMode mode) {
+    DialViewState s = sixSlots(mode);
+    s.wedges = {{"Pause", monogram("‖", QColor("#111"))},
+                {"Next", monogram("»", QColor("#111"))},
+                {"Volume", {}, true, 0.62, false},
+                {"Previous", monogram("«", QColor("#111"))}};
+    s.centre = {CenterKind::AlbumArt, monogram("A", QColor("#c026d3")), "Blue in Green", "Miles Davis", true, 30};
+    return s;
+}
+
+// Over white, black and a photograph, light and dark: every text the dial
+// draws reaches 4.5:1 against what is behind it, and the highlighted wedge
+// stands out from its plain self.
+TEST(DialReadability, TextAndHighlightOverAnyDesktop) {
+    const QSize size(640, 700);
+    const struct {
+        const char* name;
+        QImage desk;
+    } desks[] = {{"white", plain(size, Qt::white)}, {"black", plain(size, Qt::black)}, {"photo", photograph(size)}};
+    const QPointF c(320, 320);
+    for (const auto& desk : desks) {
+        for (AppearanceMode mode : {AppearanceMode::light, AppearanceMode::dark}) {
+            const std::string name = std::string(desk.name) + (mode == AppearanceMode::dark ? "-dark" : "-light");
+            SCOPED_TRACE(name);
+            for (bool music : {false, true}) {
+                Render r{"", music ? musicDial(mode) : sixSlots(mode), 1, true, desk.desk};
+                const int lit = music ? 2 : 1;
+                const QImage plainDial = render(r);
+                r.state.highlightedIndex = lit;
+                const QImage image = render(r);
+                ASSERT_TRUE(image.save(artifactDir() + "/over-" + QString::fromStdString(name) +
+                                       (music ? "-music.png" : ".png")));
+                EXPECT_GE(textContrast(image, wedgeLabelBounds(c, r.state, lit), 4), 4.5) << "wedge label";
+                EXPECT_GE(highlightContrast(image, plainDial, c, r.state, lit), 1.3) << "highlight";
+                if (music) {
+                    EXPECT_GE(textContrast(image, trackCaptionBox(c, r.state, QFont()), 8), 4.5) << "track label";
+                }
+            }
+        }
+    }
 }
 
 TEST(GlassTest, BlurSpreadsAndTintDarkens) {

@@ -81,5 +81,33 @@ TEST(MusicKnobRender, ArtworkOrNoteTurnedByTheAngle) {
     EXPECT_TRUE(sheet.save(dir + "/music-knob.png"));
 }
 
+// Frames turn the cached picture: they look like the disc drawn anew, and
+// the layers are drawn again only for new artwork, size or pixel ratio.
+TEST(MusicKnobPictures, TurnsTheCachedDiscAndRedrawsOnlyWhatChanged) {
+    QImage art(80, 60, QImage::Format_ARGB32);
+    art.fill(QColor(220, 40, 40));
+    QPainter(&art).fillRect(40, 0, 40, 60, QColor(40, 80, 220));
+    auto frame = [](double dpr, auto paint) {
+        QImage image(QSize(130, 130) * dpr, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(dpr);
+        image.fill(QColor(60, 60, 68));
+        QPainter p(&image);
+        paint(p);
+        return image;
+    };
+    dial::MusicKnobPictures pictures;
+    for (double angle = 0; angle < 360; angle += 37) {
+        const QImage cached = frame(1, [&](QPainter& p) { pictures.paint(p, {65, 65}, 108.8, art, angle); });
+        const QImage drawn = frame(1, [&](QPainter& p) { dial::paintMusicKnob(p, {65, 65}, 108.8, art, angle); });
+        for (const QPoint at : {QPoint(45, 65), QPoint(85, 65), QPoint(65, 20), QPoint(65, 118)})
+            EXPECT_LE(std::abs(qGray(cached.pixel(at)) - qGray(drawn.pixel(at))), 24) << angle;
+    }
+    EXPECT_EQ(pictures.drawings(), 1);
+    frame(2, [&](QPainter& p) { pictures.paint(p, {65, 65}, 108.8, art, 0); });
+    QImage other = art.copy();
+    frame(2, [&](QPainter& p) { pictures.paint(p, {65, 65}, 108.8, other, 0); });
+    EXPECT_EQ(pictures.drawings(), 3);
+}
+
 }  // namespace
 }  // namespace orbel

@@ -1,12 +1,15 @@
 #include <QBuffer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <memory>
 
 #include "dial/radial_menu_view.h"
 #include "dial/wedge_geometry.h"
@@ -16,7 +19,7 @@
 #include "fakes/fake_system_platform.h"
 #include "fakes/replace_shared.h"
 #include "music/last_played_cache.h"
-#include "music/music_track_label.h"
+#include "dial/music_track_label.h"
 #include "music/music_dial_mode_provider.h"
 #include "music/system_volume_controller.h"
 #include "support/mapped.h"
@@ -294,33 +297,45 @@ TEST_F(ProviderTest, DialViewTurnsTheDiscOnlyWhilePlayingAndOnScreen) {
     service.refresh();
     dial.setMode(DialMode::music, &provider, &volume);
     EXPECT_FALSE(view.isAnimatingKnob());  // not on screen yet
+    QElapsedTimer shown;
+    shown.start();
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    // The track label names the track under the ring, then hides.
+    const MusicTrackLabel& label = view.trackLabel();
+    EXPECT_TRUE(label.isVisible() && label.isShownFully());
+    EXPECT_GT(label.geometry().top(), view.dialCentre().y() + dial.menuRadius());
     EXPECT_TRUE(knob.isSpinning());
     EXPECT_TRUE(view.isAnimatingKnob());
     clock.advance(1);
     const QImage playingShot = view.grab().toImage();
     EXPECT_TRUE(playingShot.save(artifact("music-dial-playing.png")));
-    // The frames repaint the disc alone.
+    // The frames repaint the disc alone (and the fading label its own place).
+    const double knobSize = dial::DialMetrics{dial.menuRadius()}.knobSize();
     struct Frames : QObject {
-        QRegion painted;
-        int count = 0;
+        QRect knob, label;
+        int count = 0, elsewhere = 0;
         bool eventFilter(QObject*, QEvent* e) override {
-            if (e->type() == QEvent::Paint) ++count, painted += static_cast<QPaintEvent*>(e)->region();
+            if (e->type() != QEvent::Paint) return false;
+            const QRegion painted = static_cast<QPaintEvent*>(e)->region();
+            count += painted.intersects(knob);
+            for (const QRect& r : painted) elsewhere += !knob.contains(r) && !label.contains(r);
             return false;
         }
     } frames;
+    frames.knob = dial::musicKnobBounds(view.dialCentre(), knobSize).toAlignedRect();
+    frames.label = label.geometry();
     view.installEventFilter(&frames);
     QTest::qWait(120);
     view.removeEventFilter(&frames);
     EXPECT_GE(frames.count, 2);
     EXPECT_LE(frames.count, 8);
-    const double knobSize = dial::DialMetrics{dial.menuRadius()}.knobSize();
-    EXPECT_TRUE(dial::musicKnobBounds(view.dialCentre(), knobSize).toAlignedRect().contains(frames.painted.boundingRect()));
+    EXPECT_EQ(frames.elsewhere, 0);
 
     report(paused);
     EXPECT_FALSE(view.isAnimatingKnob());
     EXPECT_NEAR(knob.baseAngle(), 45, 1e-6);
+    QTest::qWait(450);  // the label has faded in, for the picture
     const QImage pausedShot = view.grab().toImage();
     EXPECT_TRUE(pausedShot.save(artifact("music-dial-paused.png")));
     // The top wedge's pause bars gave way to the play triangle.
@@ -328,6 +343,8 @@ TEST_F(ProviderTest, DialViewTurnsTheDiscOnlyWhilePlayingAndOnScreen) {
     EXPECT_NE(playingShot.pixel(toggleIcon), pausedShot.pixel(toggleIcon));
     report(playing);
     EXPECT_TRUE(view.isAnimatingKnob());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !label.isShownFully(); }, 10000));
+    EXPECT_GE(shown.elapsed(), 1500);
     view.hide();  // the dial closes, the music plays on
     EXPECT_FALSE(view.isAnimatingKnob());
     EXPECT_TRUE(knob.isSpinning());
@@ -337,21 +354,41 @@ TEST_F(ProviderTest, DialViewTurnsTheDiscOnlyWhilePlayingAndOnScreen) {
     EXPECT_FALSE(view.isAnimatingKnob());
 }
 
-TEST(MusicTrackLabel, HidesAfterItsTimeUnlessUntitled) {
-    MusicTrackLabel label(std::chrono::milliseconds(300), std::chrono::milliseconds(0));
-    label.setTrack("A very long title of a song", "Ann, Bob");
-    label.resize(label.sizeHint());
-    label.show();
-    EXPECT_TRUE(label.grab().save(artifact("music-track-label.png")));
-    QTest::qWait(200);
-    label.setTrack("Second", "Ann");  // restarts the countdown
-    QTest::qWait(200);
-    EXPECT_TRUE(label.isShownFully());
-    QTest::qWait(250);
-    EXPECT_FALSE(label.isShownFully());
-    label.setTrack("", "");
-    QTest::qWait(400);
-    EXPECT_TRUE(label.isShownFully());
+// Each label stays fully shown for at least its time after its last
+// change, then hides; an untitled one never does.
+TEST(MusicTrackLabel, HidesAfterItsTimeNeverEarlierUnlessUntitled) {
+    using std::chrono::milliseconds;
+    const int durations[] = {310, 530, 1000};
+    std::vector<std::unique_ptr<MusicTrackLabel>> labels;
+    std::vector<qint64> changed, hidden;
+    QElapsedTimer clock;
+    clock.start();
+    for (int ms : durations) {
+        labels.push_back(std::make_unique<MusicTrackLabel>(milliseconds(ms), milliseconds(0)));
+        labels.back()->setTrack("A very long title of a song", "Ann, Bob");
+        labels.back()->resize(labels.back()->sizeHint());
+        labels.back()->show();
+        changed.push_back(0);
+        hidden.push_back(-1);
+    }
+    MusicTrackLabel untitled(milliseconds(100), milliseconds(0));
+    untitled.show();
+    for (bool dark : {false, true}) {
+        labels[2]->setDark(dark);
+        EXPECT_TRUE(labels[2]->grab().save(artifact(dark ? "music-track-label-dark.png" : "music-track-label.png")));
+    }
+    QTest::qWait(100);
+    changed[1] = clock.elapsed();
+    labels[1]->setTrack("Second", "Ann");  // restarts the countdown
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            for (std::size_t i = 0; i < labels.size(); ++i)
+                if (hidden[i] < 0 && !labels[i]->isShownFully()) hidden[i] = clock.elapsed();
+            return std::all_of(hidden.begin(), hidden.end(), [](qint64 t) { return t >= 0; });
+        },
+        10000));
+    for (std::size_t i = 0; i < labels.size(); ++i) EXPECT_GE(hidden[i] - changed[i], durations[i]) << durations[i];
+    EXPECT_TRUE(untitled.isShownFully());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "app/orbel_application.h"
 
+#include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QMetaObject>
 #include <QThreadPool>
@@ -53,6 +54,7 @@ OrbelApplication::OrbelApplication(bool launchedAtLogin)
         settings_.show();
     };
     lifecycle_ = new dial::AppLifecycleManager([this] { dial_->hide(); }, this);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { quitting_ = true; });
     // An alert of ours never opens under the dial.
     platform::Alerts::setBeforeShow([this] { dial_->hide(); });
     connect(&hotkeys_, &HotkeyManager::currentHotkeyChanged, this,
@@ -148,7 +150,7 @@ void OrbelApplication::finishLaunching() {
             connect(&hotkeys_, &HotkeyManager::conflictAlertAnswered, once, [this, once](bool chosen) {
                 if (hotkeys_.isConflictAlertPending()) return;
                 once->deleteLater();
-                if (!chosen) dial_->show();
+                if (!chosen && !quitting_) dial_->show();  // an alert closed by quitting brings no dial
             });
         },
         Qt::QueuedConnection);

@@ -70,6 +70,7 @@ private:
     std::unique_ptr<RadialMenuController> dial_;
     std::optional<bool> appliedTrayVisibility_;
     std::optional<std::optional<KeyCombination>> appliedMusicHotkey_;
+    bool quitting_ = false;
 };
 
 }  // namespace orbel

@@ -18,9 +18,6 @@ protected:
     void present(const Alert& alert, std::function<void(int button)> onDismiss) override {
         auto* box = new QMessageBox;
         box->setAttribute(Qt::WA_DeleteOnClose);
-        // Above every other window, so neither a full-screen window nor a
-        // panel hides what Orbel has to say.
-        box->setWindowFlag(Qt::WindowStaysOnTopHint);
         // Not modal to the application: an alert must never block the dial,
         // which may open while the alert waits for an answer.
         box->setWindowModality(Qt::NonModal);
@@ -56,6 +53,10 @@ protected:
                 if (box->clickedButton() == (*buttons)[i]) index = static_cast<int>(i);
             if (onDismiss) onDismiss(index);
         });
+        // Above every other window, so neither a full-screen window nor a
+        // panel hides what Orbel has to say. (Set last: the message box
+        // resets its flags while it is set up.)
+        box->setWindowFlag(Qt::WindowStaysOnTopHint);
         box->show();
         box->raise();
         box->activateWindow();

@@ -60,7 +60,10 @@ OrbelApplication::OrbelApplication(bool launchedAtLogin)
     connect(&hotkeys_, &HotkeyManager::currentHotkeyChanged, this,
             [this] { tray_.setHotkey(hotkeys_.currentHotkey()); });
     // "Choose Different Hotkey" leads to the settings window.
-    connect(&hotkeys_, &HotkeyManager::rebindRequested, this, [this] { dial_->onOpenSettingsRequested(); });
+    connect(&hotkeys_, &HotkeyManager::rebindRequested, this, [this] {
+        rebindChosen_ = true;
+        dial_->onOpenSettingsRequested();
+    });
 
     hotkeys_.onHotkeyPressed = [this] {
         pointsOfInterestLog().event(SignpostName::hotkeyCallback);
@@ -140,17 +143,15 @@ void OrbelApplication::finishLaunching() {
     QMetaObject::invokeMethod(this, [this] { showConfigurationNotice(config_); }, Qt::QueuedConnection);
     step("first dial");
     if (launchedAtLogin_) return;
-    // After the hot key's conflict alert, when there is one: the dial would
-    // cover it. Choosing another hot key opens the settings window instead.
+    // After the alerts of the start (the hot key's conflict, the
+    // configuration's notice): the dial would cover them. Choosing another
+    // hot key opens the settings window instead, and an alert closed by
+    // quitting brings no dial.
     QMetaObject::invokeMethod(
         this,
         [this] {
-            if (!hotkeys_.isConflictAlertPending()) return dial_->show();
-            auto* once = new QObject(this);
-            connect(&hotkeys_, &HotkeyManager::conflictAlertAnswered, once, [this, once](bool chosen) {
-                if (hotkeys_.isConflictAlertPending()) return;
-                once->deleteLater();
-                if (!chosen && !quitting_) dial_->show();  // an alert closed by quitting brings no dial
+            platform::Alerts::shared().whenNoneOpen([this] {
+                if (!quitting_ && !rebindChosen_) dial_->show();
             });
         },
         Qt::QueuedConnection);

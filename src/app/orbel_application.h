@@ -71,6 +71,7 @@ private:
     std::optional<bool> appliedTrayVisibility_;
     std::optional<std::optional<KeyCombination>> appliedMusicHotkey_;
     bool quitting_ = false;
+    bool rebindChosen_ = false;
 };
 
 }  // namespace orbel

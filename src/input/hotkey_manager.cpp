@@ -193,7 +193,6 @@ bool HotkeyManager::hasConflict(const KeyCombination& combination) {
 }
 
 void HotkeyManager::reportRegistrationFailure(const KeyCombination& combination) {
-    ++pendingConflictAlerts_;
     later([combination](HotkeyManager& self) {
         const std::vector<KeyCombination> free = self.suggestAlternatives(combination);
         // Never left without a way to open the dial: when the fallback is
@@ -224,8 +223,6 @@ void HotkeyManager::reportRegistrationFailure(const KeyCombination& combination)
                 } else if (!weak->currentHotkey_) {
                     if (!weak->forceRegisterHotkey(fallbackHotkey())) logRefused("fallback hot key", fallbackHotkey());
                 }
-                --weak->pendingConflictAlerts_;
-                Q_EMIT weak->conflictAlertAnswered(chosen);
             },
             free, armed);
     });

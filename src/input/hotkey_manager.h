@@ -87,8 +87,6 @@ public:
     // `suggestAlternatives` gives up to five free chords near the given one.
     bool hasConflict(const KeyCombination& combination);
     void reportRegistrationFailure(const KeyCombination& combination);
-    // Whether a conflict alert is queued or on screen, waiting for an answer.
-    bool isConflictAlertPending() const { return pendingConflictAlerts_ > 0; }
     std::vector<KeyCombination> suggestAlternatives(const KeyCombination& combination);
 
     // One hot-key event; false for an identifier that is none of ours.
@@ -98,8 +96,6 @@ Q_SIGNALS:
     void currentHotkeyChanged();
     // The user chose to pick another hot key in the conflict alert.
     void rebindRequested(const orbel::KeyCombination& conflictingHotkey);
-    // A conflict alert was answered (after `rebindRequested` or the fallback).
-    void conflictAlertAnswered(bool chosen);
 
 private:
     friend platform::Shared<HotkeyManager>;
@@ -125,7 +121,6 @@ private:
     bool tapRegistered_ = false;
     bool holdRegistered_ = false;
     bool musicRegistered_ = false;
-    int pendingConflictAlerts_ = 0;
 };
 
 }  // namespace orbel

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/shared_instance.h"
@@ -30,24 +31,38 @@ public:
     virtual ~Alerts() = default;
     void show(const Alert& alert, std::function<void(int button)> onDismiss = {}) {
         if (const auto& hook = beforeShow()) hook();
-        present(alert, std::move(onDismiss));
+        ++open_;
+        present(alert, [this, onDismiss = std::move(onDismiss)](int button) {
+            --open_;
+            if (onDismiss) onDismiss(button);
+            if (open_ > 0) return;
+            auto waiting = std::exchange(whenNoneOpen_, {});
+            for (auto& work : waiting) work();
+        });
     }
     virtual void beep() = 0;
     // One hook for the process, whichever instance shows the alert; an
     // empty function removes it.
     static void setBeforeShow(std::function<void()> hook) { beforeShow() = std::move(hook); }
+    // Runs `work` once none of this instance's alerts is open: at once, or
+    // when the last one open is answered.
+    void whenNoneOpen(std::function<void()> work) {
+        if (open_ == 0) return work();
+        whenNoneOpen_.push_back(std::move(work));
+    }
 
 protected:
     virtual void present(const Alert& alert, std::function<void(int button)> onDismiss) = 0;
 
 private:
+    friend Shared<Alerts>;
+    static Alerts& makeShared();
     static std::function<void()>& beforeShow() {
         static std::function<void()> hook;
         return hook;
     }
-
-    friend Shared<Alerts>;
-    static Alerts& makeShared();
+    int open_ = 0;
+    std::vector<std::function<void()>> whenNoneOpen_;
 };
 
 }  // namespace orbel::platform

@@ -118,9 +118,7 @@ TEST_F(HotkeyManagerTest, WhenTheFallbackIsTakenTooTheFirstFreeAlternativeOpensT
     // fallback are the same taken chord.
     const KeyCombination altShiftSpace{49, modifier::kOption | modifier::kShift, std::nullopt};
     hotkeys.takenByOthers = {chord(kOptSpace)};
-    QSignalSpy answered(&manager, &HotkeyManager::conflictAlertAnswered);
     manager.apply(ActivationMode::tap(HoldBinding::keyCombination(kOptSpace)));
-    EXPECT_TRUE(manager.isConflictAlertPending()) << "from the moment the alert is queued";
     run();
     EXPECT_EQ(manager.currentHotkey(), altShiftSpace) << "armed before any answer";
     ASSERT_EQ(alerts.shown.size(), 1u);
@@ -131,9 +129,6 @@ TEST_F(HotkeyManagerTest, WhenTheFallbackIsTakenTooTheFirstFreeAlternativeOpensT
               "[orbel-input] Alt+Space is taken; Alt+Shift+Space opens the dial meanwhile");
     alerts.dismiss(0, 1);  // Cancel keeps the alternative
     EXPECT_EQ(manager.currentHotkey(), altShiftSpace);
-    EXPECT_FALSE(manager.isConflictAlertPending());
-    ASSERT_EQ(answered.count(), 1);
-    EXPECT_FALSE(answered[0][0].toBool());
 }
 
 TEST_F(HotkeyManagerTest, ConflictThenChooseAsksForARebindAndRegistersNothing) {

@@ -42,7 +42,7 @@ TEST_F(AlertUtilityTest, ErrorAlertIsCriticalAndReportsItsDismissal) {
 }
 
 // Whatever shows it, an alert first runs the hook that closes the dial,
-// so the dial never covers it.
+// so the dial never covers it; the first dial waits for every open alert.
 TEST_F(AlertUtilityTest, EveryAlertRunsTheBeforeShowHookFirst) {
     std::vector<std::size_t> shownAtHook;
     platform::Alerts::setBeforeShow([&] { shownAtHook.push_back(alerts.shown.size()); });
@@ -53,6 +53,17 @@ TEST_F(AlertUtilityTest, EveryAlertRunsTheBeforeShowHookFirst) {
     AlertUtility::showError("After", "No hook any more.");
     EXPECT_EQ(shownAtHook, (std::vector<std::size_t>{0, 1, 2}));
     EXPECT_EQ(alerts.shown.size(), 4u);
+
+    // Work waiting for the alerts (the first dial) runs once all are answered.
+    int ran = 0;
+    alerts.whenNoneOpen([&] { ++ran; });
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(ran, 0);
+        alerts.dismiss(i, 1);
+    }
+    EXPECT_EQ(ran, 1);
+    alerts.whenNoneOpen([&] { ++ran; });
+    EXPECT_EQ(ran, 2) << "none open: at once";
 }
 
 TEST_F(AlertUtilityTest, HotkeyConflictNamesTheCombinationAndAnswersTheChoice) {

@@ -1,0 +1,59 @@
+#pragma once
+
+// The restore sheet's state and texts: what the backup holds, merge or
+// replace, and the typed word that confirms a replace.
+
+#include <string>
+#include <vector>
+
+#include "config/backup_manager.h"
+#include "config/import_coordinator.h"
+
+namespace orbel {
+
+class BackupRestoreModel {
+public:
+    struct ProfileRow {
+        std::string name;
+        bool active = false;
+        bool operator==(const ProfileRow&) const = default;
+    };
+
+    explicit BackupRestoreModel(BackupRestoreSheetItem item);
+
+    const BackupRestoreSheetItem& item() const { return item_; }
+    std::string fileName() const;
+    // In the user's locale and time zone.
+    std::string createdText() const;
+    const std::string& versionText() const { return item_.backup.appVersion; }
+    // Sorted by code point; at most one active.
+    std::vector<ProfileRow> profileRows() const;
+    std::string countText() const;  // "3 saved"
+    static constexpr const char* kNoProfilesNote =
+        "This backup has no saved profiles — only a live configuration snapshot.";
+
+    RestoreStrategy strategy() const { return strategy_; }
+    // Merge empties the confirmation; returns true when the confirmation
+    // field should take the focus (replace).
+    bool selectStrategy(RestoreStrategy strategy);
+    std::string confirmText;
+    // Merge, or replace with the word "REPLACE" in any case, spaces and tabs
+    // around it allowed.
+    bool canConfirm() const;
+    std::string restoreButtonTitle() const;
+
+    static constexpr const char* kMergeTitle = "Merge";
+    static constexpr const char* kMergeText =
+        "Keeps your current profiles. Any backup profile whose name already exists is added with a numeric suffix "
+        "(\"Work 2\"). Live config and active profile are left alone.";
+    static constexpr const char* kReplaceTitle = "Replace";
+    static constexpr const char* kReplaceText =
+        "Deletes every saved profile, then restores from the backup. Live config and active profile are "
+        "overwritten too. This can't be undone.";
+
+private:
+    BackupRestoreSheetItem item_;
+    RestoreStrategy strategy_ = RestoreStrategy::merge;
+};
+
+}  // namespace orbel

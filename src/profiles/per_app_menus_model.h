@@ -1,0 +1,66 @@
+#pragma once
+
+// The Apps tab's state and rules: the applications with their own dial,
+// sorted by identifier, each with its name and one-line subtitle; adding an
+// application or a template, opening its override sheet, storing what the
+// sheet hands back, and removing an application's whole override.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/config_manager.h"
+#include "model/app_menu_preset.h"
+
+namespace orbel {
+
+class PerAppMenusModel {
+public:
+    // The installed application's name for a desktop-entry id, or nothing.
+    using NameLookup = std::function<std::optional<std::string>(const std::string& bundleId)>;
+
+    struct Row {
+        std::string bundleId;
+        std::string name;
+        std::string subtitle;
+        int slotCount = 0;
+        MenuGroup group;
+    };
+
+    PerAppMenusModel(ConfigManager& manager, NameLookup names);
+
+    // Code-point order: "com.Example" before "com.example".
+    std::vector<std::string> sortedBundleIds() const;
+    bool isEmpty() const { return manager_.config().appOverrides.empty(); }
+    std::vector<Row> rows() const;
+    Row row(const std::string& bundleId) const;
+    std::string displayName(const std::string& bundleId, const std::string& fallback) const;
+    // "3 slots · Active when Firefox is in front".
+    static std::string appRowSubtitle(int slotCount, const std::string& name);
+    static std::string removeHelp(const std::string& name) { return "Remove " + name; }
+
+    // An installed application was picked. One that already has a dial
+    // opens it unchanged.
+    void addApp(const std::string& bundleId, const std::string& name);
+    void addFromTemplate(const AppMenuPreset& preset);
+    void beginEditing(const std::string& bundleId, const MenuGroup& group);
+    // The override sheet closed: with its group after Save, none after Cancel.
+    void finishEditing(const std::optional<MenuGroup>& group);
+    void removeOverride(const std::string& bundleId);
+
+    // The override sheet shown: its application, its name and its group.
+    const std::optional<std::string>& editingBundleId() const { return editingBundleId_; }
+    const std::optional<MenuGroup>& editingGroup() const { return editingGroup_; }
+    std::string sheetAppName() const;
+
+private:
+    void openSheet(const std::string& bundleId, const MenuGroup& group);
+
+    ConfigManager& manager_;
+    NameLookup names_;
+    std::optional<std::string> editingBundleId_;
+    std::optional<MenuGroup> editingGroup_;
+};
+
+}  // namespace orbel

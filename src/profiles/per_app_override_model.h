@@ -1,0 +1,68 @@
+#pragma once
+
+// The per-app override sheet's drafts and rules: which sections are on, the
+// dial-size scale, the help texts that follow the drafts, and the one
+// override Save writes.
+
+#include <optional>
+#include <string>
+
+#include "config/config_manager.h"
+
+namespace orbel {
+
+class PerAppOverrideModel {
+public:
+    // `editingGroup` is the group the Apps tab prepared; used only when the
+    // stored override has no slots.
+    PerAppOverrideModel(ConfigManager& manager, std::string bundleId, std::string appName,
+                        const std::optional<MenuGroup>& editingGroup);
+
+    const std::string& bundleId() const { return bundleId_; }
+    const std::string& appName() const { return appName_; }
+
+    bool menuSizeEnabled = false;
+    bool appearanceEnabled = false;
+    bool controlsEnabled = false;
+    double draftRadius = 0;
+    AppearanceConfig draftAppearance;
+    KeyCombination draftCloseKey;
+    KeyCombination draftGoBackKey;
+    std::optional<MenuGroup> draftGroup;
+
+    // Size 0..10 in half steps for radius 100..300 points.
+    static double dialSizeFromRadius(double radius);
+    static double radiusForDialSize(double size);
+    double dialSize() const { return dialSizeFromRadius(draftRadius); }
+    void setDialSize(double size) { draftRadius = radiusForDialSize(size); }
+
+    // The group the slot editor opens with, and the help it shows.
+    MenuGroup groupForEditor() const;
+    std::string groupEditorHelp() const { return "These slots only show while " + appName_ + " is the active app."; }
+    void groupEdited(const MenuGroup& group) { draftGroup = group; }
+
+    // Help texts and visibility that follow the drafts.
+    std::string slotsHelp() const;
+    std::string colorSchemeHelp() const;
+    std::string backdropHelp() const;
+    std::string backdropOpacityHelp() const;
+    std::string slotStyleHelp() const;
+    bool showsBackdropOpacity() const { return draftAppearance.backdrop != Backdrop::liquidGlass; }
+    bool showsBackdropColor() const { return draftAppearance.backdrop == Backdrop::filled; }
+    bool showsSlotColor() const { return draftAppearance.slotStyle == SlotStyle::filled; }
+    static std::string sizeText(double size);          // "7.0"
+    static std::string percentText(double fraction);   // "55%"
+    static std::string strengthText(double strength);  // "1.00×"
+
+    // What Save stores for the application.
+    AppOverride buildOverride() const;
+    // Stores it and saves; returns the group to hand back to the tab.
+    std::optional<MenuGroup> save();
+
+private:
+    ConfigManager& manager_;
+    std::string bundleId_;
+    std::string appName_;
+};
+
+}  // namespace orbel

@@ -1,0 +1,272 @@
+#include "profiles/profiles_tab_model.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+
+#include "config/config_error.h"
+#include "model/text.h"
+
+namespace orbel {
+
+namespace {
+
+constexpr const char* kDefault = ConfigManager::kDefaultProfileName;
+
+bool contains(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+std::string plural(std::size_t n, const char* word) { return std::to_string(n) + word + (n == 1 ? "" : "s"); }
+
+std::string alreadyExists(const std::string& name) { return "A profile named \"" + name + "\" already exists."; }
+
+}  // namespace
+
+ProfilesTabModel::ProfilesTabModel(ConfigManager& manager, ImportCoordinator& imports)
+    : manager_(manager), imports_(imports) {}
+
+void ProfilesTabModel::reload() {
+    const ProfileStore& store = manager_.profileStore();
+    profiles_ = store.list();
+    std::map<std::string, SlotIcon> icons;
+    for (const auto& name : profiles_) {
+        try {
+            if (auto icon = store.load(name).profileIcon) icons.emplace(name, *icon);
+        } catch (const std::exception&) {
+        }
+    }
+    profileIcons_ = std::move(icons);
+}
+
+bool ProfilesTabModel::usesImplicitDefault() const { return !storedActiveName() && !contains(profiles_, kDefault); }
+
+std::vector<std::string> ProfilesTabModel::displayedProfiles() const {
+    std::vector<std::string> rows;
+    if (usesImplicitDefault()) rows.emplace_back(kDefault);
+    rows.insert(rows.end(), profiles_.begin(), profiles_.end());
+    return rows;
+}
+
+bool ProfilesTabModel::isImplicitDefaultRow(const std::string& name) const {
+    return name == kDefault && usesImplicitDefault();
+}
+
+bool ProfilesTabModel::isActive(const std::string& name) const {
+    if (isImplicitDefaultRow(name)) return true;
+    const auto active = storedActiveName();
+    return active && *active == name;
+}
+
+std::string ProfilesTabModel::badgeText() const {
+    return std::to_string(displayedProfiles().size()) + " / " + std::to_string(kCap);
+}
+
+std::string ProfilesTabModel::newButtonHelp() const {
+    return atCap() ? "Profile limit reached (6) — delete one to add another"
+                   : "Save the current configuration as a new profile";
+}
+
+std::string ProfilesTabModel::deleteHelp(bool active) {
+    return active ? "Switch to another profile before deleting this one" : "Delete this profile";
+}
+
+std::string ProfilesTabModel::deleteMessage(const std::string& name) {
+    return "\"" + name + "\" will be permanently removed. This can't be undone.";
+}
+
+std::string ProfilesTabModel::deleteButton(const std::string& name) { return "Delete \"" + name + "\""; }
+
+void ProfilesTabModel::beginCreate() {
+    newProfileName.clear();
+    errorMessage_.reset();
+    showingCreatePopover = true;
+}
+
+bool ProfilesTabModel::canSaveNewProfile() const { return !text::trimSpacesAndTabs(newProfileName).empty(); }
+
+bool ProfilesTabModel::createProfile() {
+    const std::string name = text::trimSpacesAndTabs(newProfileName);
+    if (name.empty()) return false;
+    // Saving over a stored profile would silently replace it; the implicit
+    // row's "Default" is taken too.
+    if (contains(profiles_, name) || isImplicitDefaultRow(name) ||
+        contains(manager_.profileStore().list(), name)) {
+        fail(alreadyExists(name));
+        return false;
+    }
+    try {
+        if (usesImplicitDefault()) manager_.ensureDefaultProfile();
+        manager_.profileStore().save(manager_.config(), name);
+    } catch (const ProfileStoreError& e) {
+        if (e.kind() == ProfileStoreError::Kind::invalidName) fail(e.payload());
+        else if (e.kind() == ProfileStoreError::Kind::atCap)
+            fail("Profile limit reached (6). Delete one before saving a new profile.");
+        else fail(e.what());
+        reload();  // "Default" may have been written
+        return false;
+    } catch (const std::exception& e) {
+        fail(e.what());
+        reload();
+        return false;
+    }
+    newProfileName.clear();
+    errorMessage_.reset();
+    showingCreatePopover = false;
+    reload();
+    return true;
+}
+
+void ProfilesTabModel::switchProfile(const std::string& name) {
+    try {
+        // Switching away from the unsaved live configuration keeps it as
+        // "Default" first, so that nothing is lost.
+        manager_.switchToProfileKeepingLive(name);
+    } catch (const ProfileStoreError& e) {
+        if (e.kind() == ProfileStoreError::Kind::notFound) fail("Profile \"" + e.payload() + "\" not found.");
+        else fail(e.what());
+        return;
+    } catch (const std::exception& e) {
+        fail(e.what());
+        return;
+    }
+    reload();
+}
+
+void ProfilesTabModel::deleteProfile(const std::string& name) {
+    try {
+        manager_.deleteProfile(name);
+    } catch (const std::exception& e) {
+        fail(e.what());
+        return;
+    }
+    reload();
+}
+
+std::optional<SlotIcon> ProfilesTabModel::iconFor(const std::string& name) const {
+    if (isImplicitDefaultRow(name)) return manager_.config().profileIcon;
+    auto it = profileIcons_.find(name);
+    return it == profileIcons_.end() ? std::nullopt : std::optional<SlotIcon>(it->second);
+}
+
+void ProfilesTabModel::updateIcon(const std::optional<SlotIcon>& icon, const std::string& name) {
+    try {
+        // A stored profile that cannot be loaded (corrupt, or removed since
+        // the last reload) is reported; it is never rewritten from the live
+        // configuration.
+        if (!isActive(name)) (void)manager_.profileStore().load(name);
+        manager_.setProfileIcon(name, icon);
+    } catch (const std::exception& e) {
+        fail(std::string("Could not update icon: ") + e.what());
+        return;
+    }
+    if (icon) profileIcons_.insert_or_assign(name, *icon);
+    else profileIcons_.erase(name);
+}
+
+void ProfilesTabModel::beginDuplicate(const std::string& source) {
+    duplicateSourceName = source;
+    duplicateTargetName = source + " Copy";
+    showingDuplicateSheet = true;
+}
+
+std::string ProfilesTabModel::duplicateSheetTitle(const std::string& source) { return "Duplicate \"" + source + "\""; }
+
+bool ProfilesTabModel::canSubmitDuplicate(const std::string& target) {
+    return !text::trimSpacesAndTabs(target).empty();
+}
+
+void ProfilesTabModel::duplicateProfile(const std::string& newName) {
+    const std::string& source = duplicateSourceName;
+    try {
+        if (source == kDefault && usesImplicitDefault()) manager_.ensureDefaultProfile();
+        manager_.profileStore().duplicate(source, newName);
+    } catch (const ProfileStoreError& e) {
+        if (e.kind() == ProfileStoreError::Kind::alreadyExists) fail(alreadyExists(e.payload()));
+        else if (e.kind() == ProfileStoreError::Kind::atCap)
+            fail("Profile limit reached (6). Delete one before duplicating.");
+        else fail(e.what());
+        reload();
+        return;
+    } catch (const std::exception& e) {
+        fail(e.what());
+        reload();
+        return;
+    }
+    errorMessage_.reset();
+    reload();
+}
+
+void ProfilesTabModel::backUp(const std::optional<std::string>& path) {
+    if (!path || path->empty()) return;
+    try {
+        BackupManager::writeBackup(BackupManager::makeBackup(manager_), *path);
+    } catch (const std::exception& e) {
+        statusMessage_.reset();
+        fail(e.what());
+        return;
+    }
+    errorMessage_.reset();
+    statusMessage_ = "Backed up to " + QFileInfo(QString::fromStdString(*path)).fileName().toStdString() + ".";
+}
+
+void ProfilesTabModel::chooseBackupToRestore(const std::optional<std::string>& path) {
+    if (!path || path->empty()) return;
+    try {
+        QFile file(QString::fromStdString(*path));
+        if (!file.open(QIODevice::ReadOnly))
+            throw BackupManagerError(BackupManagerError::Kind::readFailed, file.errorString().toStdString());
+        if (file.size() > ImportCoordinator::kMaxBackupBytes)
+            throw BackupManagerError(BackupManagerError::Kind::readFailed, "The file is too large to be a backup.");
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            throw BackupManagerError(BackupManagerError::Kind::readFailed, file.errorString().toStdString());
+        OrbelBackup backup = OrbelBackup::decode(std::string_view(bytes.constData(), bytes.size()));
+        errorMessage_.reset();
+        statusMessage_.reset();
+        imports_.setPendingBackup(BackupRestoreSheetItem{Uuid::random(), std::move(backup), *path});
+    } catch (const std::exception& e) {
+        statusMessage_.reset();
+        fail(e.what());
+    }
+}
+
+void ProfilesTabModel::applyRestore(RestoreStrategy strategy) {
+    const auto item = imports_.pendingBackup();
+    if (!item) return;
+    std::size_t restored = 0, renamed = 0, skipped = 0;
+    std::optional<std::string> failure;
+    try {
+        if (strategy == RestoreStrategy::merge) {
+            const auto result = BackupManager::restoreMerge(item->backup, manager_);
+            restored = result.written.size();
+            renamed = result.renames.size();
+            skipped = result.skipped.size();
+        } else {
+            restored = BackupManager::restoreReplace(item->backup, manager_).size();
+        }
+    } catch (const std::exception& e) {
+        failure = e.what();
+    }
+    imports_.setPendingBackup(std::nullopt);
+    if (failure) {
+        statusMessage_.reset();
+        fail(*failure);
+    } else {
+        errorMessage_.reset();
+        statusMessage_ = restoreSummary(strategy, restored, renamed, skipped);
+    }
+    reload();
+}
+
+std::string ProfilesTabModel::restoreSummary(RestoreStrategy strategy, std::size_t restored, std::size_t renamed,
+                                             std::size_t skipped) {
+    std::string text = strategy == RestoreStrategy::replace
+                           ? "Replaced with " + plural(restored, " profile") + " from the backup."
+                           : "Restored " + plural(restored, " profile") + ".";
+    if (renamed > 0) text += " Renamed " + plural(renamed, " on collision") + ".";
+    if (skipped > 0) text += " Skipped " + std::to_string(skipped) + " — profile limit reached.";
+    return text;
+}
+
+}  // namespace orbel

@@ -1,0 +1,102 @@
+#pragma once
+
+// The Profiles tab's state and rules: the list with its implicit "Default"
+// row, the count badge and enable rules, creating, switching, duplicating,
+// deleting and re-iconing profiles, backing up and restoring, and the two
+// message lines every operation sets or clears. No widgets: the view binds
+// to this and forwards its events.
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/backup_manager.h"
+#include "config/config_manager.h"
+#include "config/import_coordinator.h"
+
+namespace orbel {
+
+class ProfilesTabModel {
+public:
+    static constexpr int kCap = ProfileStore::kLimit;
+
+    ProfilesTabModel(ConfigManager& manager, ImportCoordinator& imports);
+
+    // Re-reads the stored names and their icons; unreadable profiles keep
+    // their row without an icon.
+    void reload();
+
+    const std::vector<std::string>& profiles() const { return profiles_; }
+    std::optional<std::string> storedActiveName() const { return manager_.activeProfile(); }
+    // No active name stored and no "Default" file: the live configuration
+    // shows as an unsaved, active row named "Default".
+    bool usesImplicitDefault() const;
+    std::vector<std::string> displayedProfiles() const;
+    bool isImplicitDefaultRow(const std::string& name) const;
+    bool isActive(const std::string& name) const;
+
+    // "3 / 6"; full from six stored profiles on.
+    std::string badgeText() const;
+    bool atCap() const { return static_cast<int>(profiles_.size()) >= kCap; }
+    bool canCreate() const { return !atCap(); }
+    std::string newButtonHelp() const;
+    bool canDuplicate() const { return !atCap(); }
+    // The implicit row has no Delete item; the active row's is disabled.
+    bool hasDeleteItem(const std::string& name) const { return !isImplicitDefaultRow(name); }
+    bool canDelete(const std::string& name) const { return !isActive(name); }
+    static std::string deleteHelp(bool active);
+    static std::string deleteTitle() { return "Delete profile?"; }
+    static std::string deleteMessage(const std::string& name);
+    static std::string deleteButton(const std::string& name);
+
+    // Message lines.
+    const std::optional<std::string>& errorMessage() const { return errorMessage_; }
+    const std::optional<std::string>& statusMessage() const { return statusMessage_; }
+
+    // Create popover.
+    void beginCreate();  // empties the field and clears the error line
+    bool canSaveNewProfile() const;
+    // True when the profile was written and the popover closes.
+    bool createProfile();
+    std::string newProfileName;
+    bool showingCreatePopover = false;
+
+    void switchProfile(const std::string& name);
+    void deleteProfile(const std::string& name);
+
+    // Icons: the live configuration's for the implicit row, else the last
+    // read one. A profile that cannot be loaded is never written.
+    std::optional<SlotIcon> iconFor(const std::string& name) const;
+    void updateIcon(const std::optional<SlotIcon>& icon, const std::string& name);
+
+    // Duplicate sheet.
+    void beginDuplicate(const std::string& source);
+    static std::string duplicateSheetTitle(const std::string& source);
+    static bool canSubmitDuplicate(const std::string& target);
+    void duplicateProfile(const std::string& newName);
+    std::string duplicateSourceName;
+    std::string duplicateTargetName;
+    bool showingDuplicateSheet = false;
+
+    // Backups. The path is what the save or open panel returned; nothing
+    // (cancelled) changes nothing.
+    void backUp(const std::optional<std::string>& path);
+    void chooseBackupToRestore(const std::optional<std::string>& path);
+    // Applies the pending backup and clears it.
+    void applyRestore(RestoreStrategy strategy);
+    static std::string restoreSummary(RestoreStrategy strategy, std::size_t restored, std::size_t renamed,
+                                      std::size_t skipped);
+
+private:
+    void fail(const std::string& message) { errorMessage_ = message; }
+
+    ConfigManager& manager_;
+    ImportCoordinator& imports_;
+    std::vector<std::string> profiles_;
+    std::map<std::string, SlotIcon> profileIcons_;
+    std::optional<std::string> errorMessage_;
+    std::optional<std::string> statusMessage_;
+};
+
+}  // namespace orbel

@@ -8,6 +8,8 @@
 
 #include "config/config_manager.h"
 #include "config/import_coordinator.h"
+#include "profiles/per_app_views.h"
+#include "profiles/profiles_tab_view.h"
 #include "settings/about_tab.h"
 #include "settings/advanced_tab.h"
 #include "settings/general_tab.h"
@@ -19,7 +21,7 @@ namespace {
 
 // The tabs whose editors come with later work: one line on where the file
 // is, and on the Profiles tab a backup waiting to be restored.
-QWidget* configurationFileNote(PreferencesModel& model, bool showsBackups) {
+QWidget* configurationFileNote(PreferencesModel& model) {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(28, 28, 28, 28);
@@ -33,22 +35,6 @@ QWidget* configurationFileNote(PreferencesModel& model, bool showsBackups) {
     line->setAlignment(Qt::AlignCenter);
     layout->addStretch(1);
     layout->addWidget(line);
-    if (showsBackups) {
-        auto* backup = ui::styledLabel(QString(), ui::TextStyle::callout, ui::Ink::primary, page);
-        backup->setObjectName(QStringLiteral("pendingBackup"));
-        backup->setWordWrap(true);
-        backup->setAlignment(Qt::AlignCenter);
-        auto show = [&model, backup] {
-            const auto& pending = model.importCoordinator().pendingBackup();
-            backup->setVisible(pending.has_value());
-            if (pending)
-                backup->setText(QObject::tr("Backup ready to restore: %1")
-                                    .arg(QString::fromStdString(pending->sourcePath)));
-        };
-        show();
-        QObject::connect(&model, &PreferencesModel::changed, backup, show);
-        layout->addWidget(backup);
-    }
     layout->addStretch(2);
     return page;
 }
@@ -114,9 +100,9 @@ QWidget* PreferencesView::makePage(SettingsTab tab) {
         case SettingsTab::general: return new GeneralTab(*model_, hidButtonDown_);
         case SettingsTab::advanced: return new AdvancedTab(*model_);
         case SettingsTab::about: return new AboutTab;
-        case SettingsTab::customization:
-        case SettingsTab::appMenus: return configurationFileNote(*model_, false);
-        case SettingsTab::profiles: return configurationFileNote(*model_, true);
+        case SettingsTab::profiles: return new ProfilesTabView(model_->configManager(), model_->importCoordinator());
+        case SettingsTab::appMenus: return PerAppMenusEditorView::withInstalledNames(model_->configManager());
+        case SettingsTab::customization: return configurationFileNote(*model_);
     }
     return nullptr;
 }

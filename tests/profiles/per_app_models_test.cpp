@@ -57,17 +57,19 @@ TEST_F(PerAppTest, AddingAnAppThatHasADialOpensItUnchanged) {
     tab.finishEditing(std::nullopt);  // Cancel: the entry stays
     EXPECT_FALSE(tab.editingBundleId());
 
-    set("firefox", withSlots(3, "Mine"));
+    const AppOverride mine = withSlots(3, "Mine");
+    set("firefox", mine);
     tab.addApp("firefox", "Firefox");
-    EXPECT_EQ(stored("firefox"), withSlots(3, "Mine"));
+    EXPECT_EQ(stored("firefox"), mine);
     EXPECT_EQ(tab.editingGroup()->slots.size(), 3u);
 }
 
 TEST_F(PerAppTest, Templates) {
     const AppMenuPreset& preset = AppMenuPreset::all().front();
-    set(preset.bundleId, withSlots(2));
+    const AppOverride two = withSlots(2);
+    set(preset.bundleId, two);
     tab.addFromTemplate(preset);  // a dial exists: nothing written
-    EXPECT_EQ(stored(preset.bundleId), withSlots(2));
+    EXPECT_EQ(stored(preset.bundleId), two);
     EXPECT_EQ(tab.editingGroup()->slots.size(), 2u);
 
     AppOverride sizeOnly;
@@ -135,7 +137,9 @@ TEST_F(PerAppTest, WhichFieldsSaveWrites) {
         EXPECT_EQ(o.slots, std::vector<SlotConfig>{});
         EXPECT_FALSE(o.menuTitle);
         EXPECT_EQ(o.menuRadius.has_value(), c.size);
-        if (c.size) EXPECT_EQ(*o.menuRadius, 150);
+        if (c.size) {
+            EXPECT_EQ(*o.menuRadius, 150);
+        }
         EXPECT_EQ(o.appearance.has_value(), c.appearance);
         EXPECT_EQ(o.goBackKey, c.controls ? goBackOnly.goBackKey : std::nullopt);
         EXPECT_EQ(o.closeMenuKey, c.controls ? std::optional(live().config().controls.closeMenuKey) : std::nullopt);

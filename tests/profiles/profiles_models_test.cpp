@@ -59,12 +59,15 @@ TEST_F(ProfilesTabTest, ImplicitDefaultRowAndBadge) {
         EXPECT_EQ(tab.badgeText(), c.badge);
         EXPECT_EQ(tab.canCreate(), c.canCreate);
         EXPECT_EQ(tab.canDuplicate(), c.canCreate);
+        EXPECT_EQ(tab.newButtonHelp(), c.canCreate ? "Save the current configuration as a new profile"
+                                                   : "Profile limit reached (6) — delete one to add another");
         const bool implicit = !c.active && std::find(c.stored.begin(), c.stored.end(), "Default") == c.stored.end();
         EXPECT_EQ(tab.isImplicitDefaultRow("Default"), implicit);
         EXPECT_EQ(tab.hasDeleteItem("Default"), !implicit);
-        if (implicit) EXPECT_TRUE(tab.isActive("Default"));
+        if (implicit) {
+            EXPECT_TRUE(tab.isActive("Default"));
+        }
     }
-    EXPECT_EQ(tab.newButtonHelp(), "Profile limit reached (6) — delete one to add another");
 }
 
 TEST_F(ProfilesTabTest, CreatingInTheImplicitStateWritesAndActivatesDefaultFirst) {

@@ -1,0 +1,47 @@
+#pragma once
+
+// The sheet between reading a backup and applying it: what the backup holds,
+// merge or replace, and the typed word that guards a replace. It applies
+// nothing itself: Restore hands the strategy to `onConfirm`, and the
+// presenter closes it.
+
+#include <QDialog>
+#include <functional>
+
+#include "profiles/backup_restore_model.h"
+
+class QAbstractButton;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+namespace orbel {
+
+class BackupRestoreSheet : public QDialog {
+    Q_OBJECT
+public:
+    BackupRestoreSheet(BackupRestoreSheetItem item, QWidget* parent = nullptr);
+
+    BackupRestoreModel& model() { return model_; }
+    std::function<void(RestoreStrategy)> onConfirm;
+
+    QPushButton* restoreButton() const { return restore_; }
+    QPushButton* cancelButton() const { return cancel_; }
+    QLineEdit* confirmField() const { return confirm_; }
+    QAbstractButton* card(RestoreStrategy strategy) const;
+    void selectStrategy(RestoreStrategy strategy);
+
+private:
+    void refresh();
+
+    BackupRestoreModel model_;
+    QAbstractButton* mergeCard_;
+    QAbstractButton* replaceCard_;
+    QWidget* confirmBlock_;
+    QLineEdit* confirm_;
+    QPushButton* cancel_;
+    QPushButton* restore_;
+};
+
+}  // namespace orbel

@@ -1,0 +1,483 @@
+#include "profiles/per_app_views.h"
+
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <map>
+#include <memory>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSlider>
+#include <QThreadPool>
+#include <QVBoxLayout>
+
+#include "input/menu_key_recorder.h"
+#include "platform/app_directory.h"
+#include "ui/accent_swatch_picker.h"
+#include "ui/controls.h"
+#include "ui/sheet_frame.h"
+
+namespace orbel {
+
+namespace {
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+// A slider row: the slider (at most 280 wide) and its value, 14 apart.
+QWidget* sliderRow(QSlider* slider, QLabel* value) {
+    slider->setMaximumWidth(280);
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(14);
+    layout->addWidget(slider);
+    layout->addWidget(value);
+    layout->addStretch();
+    return row;
+}
+
+QSlider* slider(int max) {
+    auto* s = new QSlider(Qt::Horizontal);
+    s->setRange(0, max);
+    return s;
+}
+
+}  // namespace
+
+PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorOpener openGroupEditor, QWidget* parent)
+    : QDialog(parent), model_(std::move(model)), openGroupEditor_(std::move(openGroupEditor)) {
+    setObjectName(QStringLiteral("perAppOverrideSheet"));
+    setWindowTitle(qs(model_.appName()));
+    setWindowModality(Qt::WindowModal);
+    setFixedSize(720, 640);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    auto* header = new QWidget(this);
+    auto* headerLayout = new QVBoxLayout(header);
+    headerLayout->setContentsMargins(20, 14, 20, 14);
+    headerLayout->setSpacing(2);
+    auto* title = ui::styledLabel(qs(model_.appName()), ui::TextStyle::title3, ui::Ink::primary, header);
+    title->setFont(ui::textFont(ui::TextStyle::title3, QFont::DemiBold));
+    headerLayout->addWidget(title);
+    headerLayout->addWidget(
+        ui::styledLabel(QStringLiteral("Per-app dial overrides"), ui::TextStyle::callout, ui::Ink::secondary, header));
+    column->addWidget(header);
+    column->addWidget(makeSheetDivider(this));
+
+    auto* page = new ui::SettingsPage(this);
+    page->setFrameShape(QFrame::NoFrame);
+    auto* slots = new ui::SettingsSection;
+    editSlots_ = new QPushButton(QStringLiteral("Edit Slots…"));
+    styleSheetButton(editSlots_, true);
+    editSlots_->setEnabled(static_cast<bool>(openGroupEditor_));
+    slotsRow_ = slots->addRow(QStringLiteral("Slots"), qs(model_.slotsHelp()), ui::inlineRow({editSlots_}));
+    connect(editSlots_, &QPushButton::clicked, this, [this] {
+        openGroupEditor_(this, model_.groupForEditor(), model_.appName(), model_.groupEditorHelp(),
+                         [self = QPointer(this)](MenuGroup group) {
+                             if (!self) return;
+                             self->model_.groupEdited(group);
+                             self->refresh();
+                         });
+    });
+
+    // A section whose first row holds its switch; the rest shows while on.
+    const auto section = [this](int index, const QString& name, const QString& help, bool on) {
+        auto* s = new ui::SettingsSection;
+        auto* toggle = new ui::ToggleSwitch;
+        toggle->setChecked(on);
+        switches_[index] = toggle;
+        s->addRow(name, help, ui::inlineRow({toggle}));
+        bodies_[index] = new QWidget(s);
+        auto* body = new QVBoxLayout(bodies_[index]);
+        body->setContentsMargins(0, 0, 0, 0);
+        body->setSpacing(0);
+        s->layout()->addWidget(bodies_[index]);
+        connect(toggle, &QAbstractButton::toggled, this, [this](bool) { refresh(); });
+        return std::pair{s, body};
+    };
+
+    auto [sizeSection, sizeBody] =
+        section(0, QStringLiteral("Dial Size"),
+                QStringLiteral("Same scale as Preferences → General: 0 is compact, 10 is large."),
+                model_.menuSizeEnabled);
+    size_ = slider(20);
+    auto* sizeValue = ui::valueLabel(28);
+    size_->setValue(static_cast<int>(model_.dialSize() * 2));
+    sizeValue->setText(qs(PerAppOverrideModel::sizeText(model_.dialSize())));
+    connect(size_, &QSlider::valueChanged, this, [this, sizeValue](int v) {
+        model_.setDialSize(v / 2.0);
+        sizeValue->setText(qs(PerAppOverrideModel::sizeText(model_.dialSize())));
+    });
+    sizeBody->addWidget(new ui::SettingsRow(QStringLiteral("Dial Size"), std::nullopt, sliderRow(size_, sizeValue)));
+
+    auto [lookSection, lookBody] =
+        section(1, QStringLiteral("Appearance"),
+                QStringLiteral("Override the color, backdrop, and slot style for this app."), model_.appearanceEnabled);
+    AppearanceConfig& look = model_.draftAppearance;
+    auto* mode = new ui::SegmentedControl({QStringLiteral("Auto"), QStringLiteral("Dark"), QStringLiteral("Light")});
+    mode->setSelected(static_cast<int>(look.mode));
+    auto* backdrop = new ui::SegmentedControl(
+        {QStringLiteral("Liquid Glass"), QStringLiteral("Translucent"), QStringLiteral("Filled")});
+    backdrop->setSelected(static_cast<int>(look.backdrop));
+    auto* opacity = slider(100);
+    opacity->setValue(static_cast<int>(look.backdropOpacity * 100 + 0.5));
+    auto* opacityValue = ui::valueLabel(48);
+    auto* backdropColor = new AccentSwatchPicker(look.backdropColor);
+    auto* style = new ui::SegmentedControl({QStringLiteral("Liquid Glass"), QStringLiteral("Filled"), QStringLiteral("Normal")});
+    style->setSelected(static_cast<int>(look.slotStyle));
+    auto* slotColor = new AccentSwatchPicker(look.slotColor);
+    auto* fill = slider(100);
+    fill->setValue(static_cast<int>((look.wedgeFillStrength - 0.5) * 100 + 0.5));
+    auto* fillValue = ui::valueLabel(48);
+    auto* stroke = slider(120);
+    stroke->setValue(static_cast<int>(look.wedgeStrokeStrength * 100 + 0.5));
+    auto* strokeValue = ui::valueLabel(48);
+    auto* modeRow = new ui::SettingsRow(QStringLiteral("Color Scheme"), QString(), mode);
+    auto* backdropRow = new ui::SettingsRow(QStringLiteral("Backdrop"), QString(), backdrop);
+    auto* opacityRow = new ui::SettingsRow(QStringLiteral("Backdrop Opacity"), QString(), sliderRow(opacity, opacityValue));
+    auto* backdropColorRow = new ui::SettingsRow(QStringLiteral("Backdrop Color"), std::nullopt, ui::inlineRow({backdropColor}));
+    auto* styleRow = new ui::SettingsRow(QStringLiteral("Slot Style"), QString(), style);
+    auto* slotColorRow = new ui::SettingsRow(QStringLiteral("Slot Color"), std::nullopt, ui::inlineRow({slotColor}));
+    auto* fillRow = new ui::SettingsRow(QStringLiteral("Slot Intensity"),
+                                        QStringLiteral("How strongly the wedge fill stands out from the backdrop."),
+                                        sliderRow(fill, fillValue));
+    auto* strokeRow = new ui::SettingsRow(QStringLiteral("Slot Borders"),
+                                          QStringLiteral("Thickness of the line between each slot."),
+                                          sliderRow(stroke, strokeValue));
+    for (auto* r : {modeRow, backdropRow, opacityRow, backdropColorRow, styleRow, slotColorRow, fillRow, strokeRow})
+        lookBody->addWidget(r);
+    for (auto* control : {mode, backdrop, style}) control->setMaximumWidth(280);
+    refreshRows_ = [=, this] {
+        const AppearanceConfig& a = model_.draftAppearance;
+        modeRow->setHelpText(qs(model_.colorSchemeHelp()));
+        backdropRow->setHelpText(qs(model_.backdropHelp()));
+        opacityRow->setHelpText(qs(model_.backdropOpacityHelp()));
+        styleRow->setHelpText(qs(model_.slotStyleHelp()));
+        opacityRow->setVisible(model_.showsBackdropOpacity());
+        backdropColorRow->setVisible(model_.showsBackdropColor());
+        slotColorRow->setVisible(model_.showsSlotColor());
+        opacityValue->setText(qs(PerAppOverrideModel::percentText(a.backdropOpacity)));
+        fillValue->setText(qs(PerAppOverrideModel::strengthText(a.wedgeFillStrength)));
+        strokeValue->setText(qs(PerAppOverrideModel::strengthText(a.wedgeStrokeStrength)));
+        slotsRow_->setHelpText(qs(model_.slotsHelp()));
+    };
+    connect(mode, &ui::SegmentedControl::activated, this, [this](int i) {
+        model_.draftAppearance.mode = kAllAppearanceModes[static_cast<std::size_t>(i)];
+        refresh();
+    });
+    connect(backdrop, &ui::SegmentedControl::activated, this, [this](int i) {
+        model_.draftAppearance.backdrop = kAllBackdrops[static_cast<std::size_t>(i)];
+        refresh();
+    });
+    connect(style, &ui::SegmentedControl::activated, this, [this](int i) {
+        model_.draftAppearance.slotStyle = kAllSlotStyles[static_cast<std::size_t>(i)];
+        refresh();
+    });
+    connect(opacity, &QSlider::valueChanged, this, [this](int v) {
+        model_.draftAppearance.backdropOpacity = v / 100.0;
+        refresh();
+    });
+    connect(fill, &QSlider::valueChanged, this, [this](int v) {
+        model_.draftAppearance.wedgeFillStrength = 0.5 + v / 100.0;
+        refresh();
+    });
+    connect(stroke, &QSlider::valueChanged, this, [this](int v) {
+        model_.draftAppearance.wedgeStrokeStrength = v / 100.0;
+        refresh();
+    });
+    connect(backdropColor, &AccentSwatchPicker::accentHexChanged, this,
+            [this, backdropColor] { model_.draftAppearance.backdropColor = backdropColor->accentHex(); });
+    connect(slotColor, &AccentSwatchPicker::accentHexChanged, this,
+            [this, slotColor] { model_.draftAppearance.slotColor = slotColor->accentHex(); });
+
+    auto [keysSection, keysBody] =
+        section(2, QStringLiteral("Controls"), QStringLiteral("Override the close and go-back keys for this app."),
+                model_.controlsEnabled);
+    auto* close = new MenuKeyRecorder;
+    close->setKey(model_.draftCloseKey);
+    close->onChange = [this](const KeyCombination& key) { model_.draftCloseKey = key; };
+    auto* back = new MenuKeyRecorder;
+    back->setKey(model_.draftGoBackKey);
+    back->onChange = [this](const KeyCombination& key) { model_.draftGoBackKey = key; };
+    keysBody->addWidget(new ui::SettingsRow(QStringLiteral("Close Dial"), std::nullopt, ui::inlineRow({close})));
+    keysBody->addWidget(new ui::SettingsRow(QStringLiteral("Go Back"), QStringLiteral("Only works inside a nested group."),
+                                            ui::inlineRow({back})));
+
+    page->addSections({slots, sizeSection, lookSection, keysSection});
+    column->addWidget(page, 1);
+    column->addWidget(makeSheetDivider(this));
+    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    save_ = new QPushButton(QStringLiteral("Save"), this);
+    styleSheetButton(cancel_, false);
+    styleSheetButton(save_, true);
+    auto* footer = new QHBoxLayout;
+    footer->setContentsMargins(20, 14, 20, 14);
+    footer->addStretch();
+    footer->addWidget(cancel_);
+    footer->addWidget(save_);
+    column->addLayout(footer);
+    connect(save_, &QPushButton::clicked, this, [this] {
+        const auto group = model_.save();
+        if (onDismiss) onDismiss(group);
+    });
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    connect(this, &QDialog::rejected, this, [this] {
+        if (onDismiss) onDismiss(std::nullopt);
+    });
+    refresh();
+}
+
+QAbstractButton* PerAppOverrideSheet::sectionSwitch(int section) const { return switches_[section]; }
+
+void PerAppOverrideSheet::refresh() {
+    model_.menuSizeEnabled = switches_[0]->isChecked();
+    model_.appearanceEnabled = switches_[1]->isChecked();
+    model_.controlsEnabled = switches_[2]->isChecked();
+    for (int i = 0; i < 3; ++i) bodies_[i]->setVisible(switches_[i]->isChecked());
+    if (refreshRows_) refreshRows_();
+}
+
+AppChooser::AppChooser(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("appChooser"));
+    setWindowTitle(QStringLiteral("Add App"));
+    setWindowModality(Qt::WindowModal);
+    resize(420, 480);
+    auto* column = new QVBoxLayout(this);
+    list_ = new QListWidget(this);
+    column->addWidget(list_, 1);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    styleSheetButton(cancel, false);
+    auto* footer = new QHBoxLayout;
+    footer->addStretch();
+    footer->addWidget(cancel);
+    column->addLayout(footer);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(list_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) { choose(list_->row(item)); });
+    const auto& presets = AppMenuPreset::all();
+    for (std::size_t i = 0; i < presets.size(); ++i) {
+        auto* item = new QListWidgetItem(QStringLiteral("Template: ") + qs(presets[i].displayName), list_);
+        item->setData(Qt::UserRole, static_cast<int>(i));
+    }
+    // The installed applications are read off the interface thread.
+    QPointer<AppChooser> self(this);
+    QThreadPool::globalInstance()->start([self] {
+        auto apps = platform::AppDirectory::shared().allApps();
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [self, apps = std::move(apps)] {
+            if (!self) return;
+            for (const auto& app : apps) {
+                auto* item = new QListWidgetItem(qs(app.name), self->list_);
+                item->setData(Qt::UserRole + 1, qs(app.id));
+            }
+        }, Qt::QueuedConnection);
+    });
+}
+
+void AppChooser::choose(int row) {
+    auto* item = list_->item(row);
+    if (!item) return;
+    const QVariant preset = item->data(Qt::UserRole);
+    if (preset.isValid()) {
+        if (onPresetSelected) onPresetSelected(AppMenuPreset::all().at(static_cast<std::size_t>(preset.toInt())));
+    } else if (onAppSelected) {
+        onAppSelected(item->data(Qt::UserRole + 1).toString().toStdString(), item->text().toStdString());
+    }
+    accept();
+}
+
+PerAppMenusEditorView::PerAppMenusEditorView(ConfigManager& manager, PerAppMenusModel::NameLookup names,
+                                             GroupEditorOpener openGroupEditor, QWidget* parent)
+    : QWidget(parent), model_(manager, std::move(names)), openGroupEditor_(std::move(openGroupEditor)),
+      manager_(manager) {
+    setObjectName(QStringLiteral("appsTab"));
+    auto* outer = new QHBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* content = new QWidget(this);
+    content->setMaximumWidth(640);
+    outer->addWidget(content);
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    auto* header = new QHBoxLayout;
+    header->setContentsMargins(20, 14, 20, 14);
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(2);
+    auto* title = ui::styledLabel(QStringLiteral("App-Specific Menus"), ui::TextStyle::title3, ui::Ink::primary, content);
+    title->setFont(ui::textFont(ui::TextStyle::title3, QFont::DemiBold));
+    texts->addWidget(title);
+    auto* intro = ui::styledLabel(QStringLiteral("Use a different set of slots while a specific app is in front. Press "
+                                                 "Tab inside the dial to swap back to the default."),
+                                  ui::TextStyle::callout, ui::Ink::secondary, content);
+    intro->setWordWrap(true);
+    texts->addWidget(intro);
+    header->addLayout(texts, 1);
+    add_ = ui::symbolButton(QStringLiteral("Add App…"), "plus", content);
+    styleSheetButton(add_, true);
+    header->addWidget(add_, 0, Qt::AlignTop);
+    column->addLayout(header);
+    column->addWidget(makeSheetDivider(content));
+
+    empty_ = new QWidget(content);
+    auto* emptyLayout = new QVBoxLayout(empty_);
+    emptyLayout->setContentsMargins(20, 20, 20, 20);
+    emptyLayout->setSpacing(18);
+    emptyLayout->addSpacing(8);
+    auto* cards = new QHBoxLayout;
+    cards->setSpacing(14);
+    const char* steps[3][2] = {{"Pick an app", "Choose any app from the picker."},
+                               {"Set up its slots", "Add keystrokes that map to that app's shortcuts."},
+                               {"Switches automatically", "The dial swaps to those slots whenever that app is in front."}};
+    for (int i = 0; i < 3; ++i) {
+        auto* card = new QFrame(empty_);
+        card->setFrameShape(QFrame::StyledPanel);
+        auto* c = new QVBoxLayout(card);
+        c->setContentsMargins(14, 14, 14, 14);
+        c->setSpacing(8);
+        auto* number = ui::styledLabel(QString::number(i + 1), ui::TextStyle::callout, ui::Ink::primary, card);
+        number->setFont(ui::textFont(ui::TextStyle::callout, QFont::Bold));
+        c->addWidget(number);
+        auto* stepTitle = ui::styledLabel(QString::fromUtf8(steps[i][0]), ui::TextStyle::callout, ui::Ink::primary, card);
+        stepTitle->setFont(ui::textFont(ui::TextStyle::callout, QFont::DemiBold));
+        c->addWidget(stepTitle);
+        auto* stepText = ui::styledLabel(QString::fromUtf8(steps[i][1]), ui::TextStyle::caption, ui::Ink::secondary, card);
+        stepText->setWordWrap(true);
+        c->addWidget(stepText);
+        c->addStretch();
+        cards->addWidget(card, 1);
+    }
+    emptyLayout->addLayout(cards);
+    auto* addAgain = ui::symbolButton(QStringLiteral("Add App…"), "plus", empty_);
+    styleSheetButton(addAgain, true);
+    emptyLayout->addWidget(addAgain, 0, Qt::AlignHCenter);
+    emptyLayout->addStretch();
+    column->addWidget(empty_, 1);
+
+    auto* scroll = new QScrollArea(content);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    list_ = scroll;
+    auto* rowsHost = new QWidget;
+    rows_ = new QVBoxLayout(rowsHost);
+    rows_->setContentsMargins(0, 0, 0, 0);
+    rows_->setSpacing(0);
+    scroll->setWidget(rowsHost);
+    column->addWidget(scroll, 1);
+
+    connect(add_, &QPushButton::clicked, this, &PerAppMenusEditorView::openChooser);
+    connect(addAgain, &QPushButton::clicked, this, &PerAppMenusEditorView::openChooser);
+    connect(&manager_, &ConfigManager::configChanged, this, &PerAppMenusEditorView::rebuild);
+    rebuild();
+}
+
+PerAppMenusEditorView* PerAppMenusEditorView::withInstalledNames(ConfigManager& manager,
+                                                                GroupEditorOpener openGroupEditor) {
+    auto names = std::make_shared<std::map<std::string, std::string>>();
+    auto* view = new PerAppMenusEditorView(
+        manager,
+        [names](const std::string& id) -> std::optional<std::string> {
+            auto it = names->find(id);
+            return it == names->end() ? std::nullopt : std::optional<std::string>(it->second);
+        },
+        std::move(openGroupEditor));
+    QPointer<PerAppMenusEditorView> self(view);
+    QThreadPool::globalInstance()->start([self, names] {
+        std::map<std::string, std::string> found;
+        for (const auto& app : platform::AppDirectory::shared().allApps()) found.emplace(app.id, app.name);
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [self, names, found = std::move(found)] {
+            if (!self) return;
+            *names = found;  // read and written on the interface thread only
+            self->rebuild();
+        }, Qt::QueuedConnection);
+    });
+    return view;
+}
+
+void PerAppMenusEditorView::rebuild() {
+    const bool empty = model_.isEmpty();
+    empty_->setVisible(empty);
+    list_->setVisible(!empty);
+    while (auto* item = rows_->takeAt(0)) {
+        if (auto* w = item->widget()) {
+            // Gone at once for lookups; deleted later, as it may be running
+            // the click that rebuilt the list.
+            w->setObjectName(QString());
+            w->hide();
+            w->deleteLater();
+        }
+        delete item;
+    }
+    for (const auto& r : model_.rows()) {
+        auto* row = new QWidget;
+        row->setObjectName(qs("appRow:" + r.bundleId));
+        auto* layout = new QHBoxLayout(row);
+        layout->setContentsMargins(16, 12, 16, 12);
+        layout->setSpacing(14);
+        auto* texts = new QVBoxLayout;
+        texts->setSpacing(2);
+        auto* name = new QLabel(qs(r.name), row);
+        QFont bold = name->font();
+        bold.setWeight(QFont::DemiBold);
+        name->setFont(bold);
+        texts->addWidget(name);
+        auto* subtitle = new ui::ElidedLabel(qs(r.subtitle), row);
+        subtitle->setFont(ui::textFont(ui::TextStyle::caption));
+        texts->addWidget(subtitle);
+        layout->addLayout(texts, 1);
+        auto* edit = ui::symbolButton(QStringLiteral("Edit"), "slider.horizontal.3", row);
+        edit->setObjectName(QStringLiteral("edit"));
+        styleSheetButton(edit, false);
+        auto* remove = ui::symbolButton(QString(), "trash", row);
+        remove->setObjectName(QStringLiteral("remove"));
+        remove->setToolTip(qs(PerAppMenusModel::removeHelp(r.name)));
+        styleSheetButton(remove, false);
+        layout->addWidget(edit);
+        layout->addWidget(remove);
+        const std::string id = r.bundleId;
+        const MenuGroup group = r.group;
+        connect(edit, &QPushButton::clicked, this, [this, id, group] {
+            model_.beginEditing(id, group);
+            openSheet();
+        });
+        connect(remove, &QPushButton::clicked, this, [this, id] { model_.removeOverride(id); });
+        rows_->addWidget(row);
+        rows_->addWidget(makeSheetDivider(row->parentWidget()));
+    }
+    rows_->addStretch();
+}
+
+QWidget* PerAppMenusEditorView::row(const std::string& bundleId) const {
+    return findChild<QWidget*>(qs("appRow:" + bundleId));
+}
+
+void PerAppMenusEditorView::openChooser() {
+    auto* chooser = new AppChooser(window());
+    chooser->setAttribute(Qt::WA_DeleteOnClose);
+    chooser->onAppSelected = [this](const std::string& id, const std::string& name) {
+        model_.addApp(id, name);
+        QMetaObject::invokeMethod(this, &PerAppMenusEditorView::openSheet, Qt::QueuedConnection);
+    };
+    chooser->onPresetSelected = [this](const AppMenuPreset& preset) {
+        model_.addFromTemplate(preset);
+        QMetaObject::invokeMethod(this, &PerAppMenusEditorView::openSheet, Qt::QueuedConnection);
+    };
+    chooser_ = chooser;
+    chooser->open();
+}
+
+void PerAppMenusEditorView::openSheet() {
+    if (!model_.editingBundleId() || sheet_) return;
+    auto* sheet = new PerAppOverrideSheet(
+        PerAppOverrideModel(manager_, *model_.editingBundleId(), model_.sheetAppName(), model_.editingGroup()),
+        openGroupEditor_, window());
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    sheet->onDismiss = [this, sheet](const std::optional<MenuGroup>& group) {
+        if (!model_.editingBundleId()) return;
+        model_.finishEditing(group);
+        sheet->close();
+    };
+    sheet_ = sheet;
+    sheet->open();
+}
+
+}  // namespace orbel

@@ -1,0 +1,105 @@
+#pragma once
+
+// The Apps tab (the applications with a dial of their own) and the per-app
+// override sheet. Rules and texts come from PerAppMenusModel and
+// PerAppOverrideModel; the sheets are window-modal and opened with open().
+
+#include <QDialog>
+#include <QPointer>
+#include <functional>
+
+#include "profiles/per_app_menus_model.h"
+#include "profiles/per_app_override_model.h"
+#include "ui/settings_blocks.h"
+
+class QAbstractButton;
+class QListWidget;
+class QPushButton;
+class QSlider;
+class QVBoxLayout;
+
+namespace orbel {
+
+// Opens the editor of a slot group over `parent`; `onSave` gets the edited
+// group. The slot sheets' library provides it; without one the slots cannot
+// be edited here.
+using GroupEditorOpener = std::function<void(QWidget* parent, const MenuGroup& group, const std::string& appName,
+                                             const std::string& helpText, std::function<void(MenuGroup)> onSave)>;
+
+class PerAppOverrideSheet : public QDialog {
+    Q_OBJECT
+public:
+    PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorOpener openGroupEditor, QWidget* parent = nullptr);
+
+    PerAppOverrideModel& model() { return model_; }
+    // Save hands the group, Cancel nothing; the presenter closes the sheet.
+    std::function<void(const std::optional<MenuGroup>&)> onDismiss;
+
+    QPushButton* saveButton() const { return save_; }
+    QPushButton* cancelButton() const { return cancel_; }
+    QPushButton* editSlotsButton() const { return editSlots_; }
+    QAbstractButton* sectionSwitch(int section) const;  // 0 size, 1 appearance, 2 controls
+    QSlider* sizeSlider() const { return size_; }
+    void refresh();
+
+private:
+    PerAppOverrideModel model_;
+    GroupEditorOpener openGroupEditor_;
+    ui::SettingsRow* slotsRow_ = nullptr;
+    QPushButton* editSlots_ = nullptr;
+    QSlider* size_ = nullptr;
+    QAbstractButton* switches_[3] = {};
+    QWidget* bodies_[3] = {};
+    std::function<void()> refreshRows_;
+    QPushButton* cancel_;
+    QPushButton* save_;
+};
+
+// Picks an installed application (read off the interface thread) or a
+// template; the choice is handed on and the picker closes.
+class AppChooser : public QDialog {
+    Q_OBJECT
+public:
+    explicit AppChooser(QWidget* parent = nullptr);
+    std::function<void(const std::string& bundleId, const std::string& name)> onAppSelected;
+    std::function<void(const AppMenuPreset&)> onPresetSelected;
+    QListWidget* list() const { return list_; }
+    void choose(int row);
+
+private:
+    QListWidget* list_;
+};
+
+class PerAppMenusEditorView : public QWidget {
+    Q_OBJECT
+public:
+    PerAppMenusEditorView(ConfigManager& manager, PerAppMenusModel::NameLookup names,
+                          GroupEditorOpener openGroupEditor = {}, QWidget* parent = nullptr);
+
+    // Names from the installed applications, read off the interface thread;
+    // the rows fill in when they are known.
+    static PerAppMenusEditorView* withInstalledNames(ConfigManager& manager, GroupEditorOpener openGroupEditor = {});
+
+    PerAppMenusModel& model() { return model_; }
+    QPushButton* addButton() const { return add_; }
+    QWidget* emptyState() const { return empty_; }
+    QWidget* row(const std::string& bundleId) const;
+    PerAppOverrideSheet* overrideSheet() const { return sheet_; }
+    AppChooser* chooser() const { return chooser_; }
+    void openChooser();
+    void openSheet();
+    void rebuild();
+
+private:
+    PerAppMenusModel model_;
+    GroupEditorOpener openGroupEditor_;
+    ConfigManager& manager_;
+    QPushButton* add_;
+    QWidget* empty_;
+    QWidget* list_;
+    QVBoxLayout* rows_;
+    QPointer<PerAppOverrideSheet> sheet_;
+    QPointer<AppChooser> chooser_;
+};
+
+}  // namespace orbel

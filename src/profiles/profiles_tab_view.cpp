@@ -1,0 +1,386 @@
+#include "profiles/profiles_tab_view.h"
+
+#include <QDateTime>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "profiles/backup_restore_sheet.h"
+#include "profiles/profile_icon_picker.h"
+#include "model/text.h"
+#include "ui/sheet_frame.h"
+
+namespace orbel {
+
+namespace {
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+QPushButton* smallButton(const QString& text, const std::string& symbol, bool prominent, QWidget* parent) {
+    auto* button = ui::symbolButton(text, symbol, parent);
+    styleSheetButton(button, prominent);
+    return button;
+}
+
+// A row's background: the primary ink at 10 % while active.
+class RowFrame : public QWidget {
+public:
+    RowFrame(bool active, QWidget* parent) : QWidget(parent), active_(active) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        if (!active_) return;
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        QColor fill = ui::inkColor(palette(), ui::Ink::primary);
+        fill.setAlphaF(0.10);
+        p.setPen(Qt::NoPen);
+        p.setBrush(fill);
+        p.drawRoundedRect(QRectF(rect()), 8, 8);
+    }
+
+private:
+    bool active_;
+};
+
+}  // namespace
+
+DuplicateProfileSheet::DuplicateProfileSheet(const std::string& source, const std::string& proposed, QWidget* parent)
+    : QDialog(parent) {
+    setObjectName(QStringLiteral("duplicateProfileSheet"));
+    setWindowModality(Qt::WindowModal);
+    setFixedWidth(320);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(20, 20, 20, 20);
+    column->setSpacing(16);
+    auto* title = ui::styledLabel(qs(ProfilesTabModel::duplicateSheetTitle(source)), ui::TextStyle::title3,
+                                  ui::Ink::primary, this);
+    title->setFont(ui::textFont(ui::TextStyle::title3, QFont::Medium));
+    title->setAlignment(Qt::AlignCenter);
+    setWindowTitle(title->text());
+    column->addWidget(title);
+    field_ = new QLineEdit(qs(proposed), this);
+    field_->setPlaceholderText(QStringLiteral("New profile name"));
+    column->addWidget(field_);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    duplicate_ = new QPushButton(QStringLiteral("Duplicate"), this);
+    styleSheetButton(cancel, false);
+    styleSheetButton(duplicate_, true);
+    duplicate_->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cancel);
+    buttons->addWidget(duplicate_);
+    buttons->addStretch();
+    column->addLayout(buttons);
+    const auto update = [this] {
+        duplicate_->setEnabled(ProfilesTabModel::canSubmitDuplicate(field_->text().toStdString()));
+    };
+    connect(field_, &QLineEdit::textChanged, this, update);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(duplicate_, &QPushButton::clicked, this, &DuplicateProfileSheet::submit);
+    update();
+}
+
+void DuplicateProfileSheet::submit() {
+    const std::string name = text::trimSpacesAndTabs(field_->text().toStdString());
+    if (name.empty()) return;
+    if (onDuplicate) onDuplicate(name);
+    accept();
+}
+
+ProfilesTabView::ProfilesTabView(ConfigManager& manager, ImportCoordinator& imports, BackupFilePanels& panels,
+                                 QWidget* parent)
+    : ui::SettingsPage(parent), model_(manager, imports), imports_(imports), panels_(panels) {
+    setObjectName(QStringLiteral("profilesTab"));
+    auto* section = new ui::SettingsSection(this);
+    auto* content = new QWidget(section);
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(8);
+
+    auto* header = new QHBoxLayout;
+    header->setContentsMargins(0, 4, 0, 4);
+    header->setSpacing(10);
+    auto* title = new QLabel(QStringLiteral("Profiles"), content);
+    title->setFont(ui::textFont(ui::TextStyle::callout, QFont::DemiBold));
+    header->addWidget(title);
+    badge_ = new QLabel(content);
+    badge_->setObjectName(QStringLiteral("profileCountBadge"));
+    badge_->setFont(ui::textFont(ui::TextStyle::caption, QFont::Medium, true));
+    header->addWidget(badge_);
+    header->addStretch();
+    new_ = smallButton(QStringLiteral("New"), "plus", true, content);
+    header->addWidget(new_);
+    column->addLayout(header);
+
+    auto* backupRow = new QHBoxLayout;
+    backupRow->setSpacing(8);
+    backUp_ = smallButton(QStringLiteral("Back Up…"), "arrow.up.doc", false, content);
+    backUp_->setToolTip(QStringLiteral("Save every profile and the live configuration to a .orbelbackup file"));
+    restore_ = smallButton(QStringLiteral("Restore…"), "arrow.down.doc", false, content);
+    restore_->setToolTip(QStringLiteral("Restore profiles and configuration from a .orbelbackup file"));
+    backupRow->addWidget(backUp_);
+    backupRow->addWidget(restore_);
+    backupRow->addStretch();
+    column->addLayout(backupRow);
+
+    error_ = ui::styledLabel({}, ui::TextStyle::caption, ui::Ink::primary, content);
+    setTextColor(error_, QColor(255, 59, 48));
+    error_->setWordWrap(true);
+    status_ = ui::styledLabel({}, ui::TextStyle::caption, ui::Ink::secondary, content);
+    status_->setWordWrap(true);
+    column->addWidget(error_);
+    column->addWidget(status_);
+    rows_ = new QVBoxLayout;
+    rows_->setSpacing(2);
+    column->addLayout(rows_);
+    static_cast<QVBoxLayout*>(section->layout())->addWidget(content);
+    addSections({section});
+
+    connect(new_, &QPushButton::clicked, this, &ProfilesTabView::openCreatePopover);
+    connect(backUp_, &QPushButton::clicked, this, [this] {
+        panels_.chooseSaveLocation(this, BackupManager::defaultFileName(QDateTime::currentDateTime()),
+                                   [self = QPointer(this)](const std::optional<std::string>& path) {
+                                       if (!self) return;
+                                       self->model_.backUp(path);
+                                       self->showMessages();
+                                   });
+    });
+    connect(restore_, &QPushButton::clicked, this, [this] {
+        panels_.chooseBackup(this, [self = QPointer(this)](const std::optional<std::string>& path) {
+            if (!self) return;
+            self->model_.chooseBackupToRestore(path);
+            self->showMessages();
+        });
+    });
+    connect(&imports_, &ImportCoordinator::pendingBackupChanged, this, &ProfilesTabView::presentRestoreSheet);
+    connect(&manager, &ConfigManager::configChanged, this, &ProfilesTabView::rebuildRows);
+    model_.reload();
+    refresh();
+}
+
+void ProfilesTabView::showEvent(QShowEvent* event) {
+    ui::SettingsPage::showEvent(event);
+    refresh();
+    presentRestoreSheet();
+}
+
+void ProfilesTabView::refresh() {
+    model_.reload();
+    rebuildRows();
+}
+
+void ProfilesTabView::showMessages() {
+    const auto& error = model_.errorMessage();
+    error_->setText(error ? qs(*error) : QString());
+    error_->setVisible(error.has_value());
+    const auto& status = model_.statusMessage();
+    status_->setText(status ? qs(*status) : QString());
+    status_->setVisible(status.has_value());
+}
+
+void ProfilesTabView::rebuildRows() {
+    badge_->setText(qs(model_.badgeText()));
+    const bool full = model_.atCap();
+    const QColor ink = ui::inkColor(palette(), full ? ui::Ink::primary : ui::Ink::secondary);
+    QColor fill = ink;
+    fill.setAlphaF(full ? 0.14 : 0.10);
+    badge_->setStyleSheet(QStringLiteral("QLabel{color:%1;background:%2;border-radius:8px;padding:2px 8px;}")
+                              .arg(ink.name(QColor::HexArgb), fill.name(QColor::HexArgb)));
+    new_->setEnabled(model_.canCreate());
+    new_->setToolTip(qs(model_.newButtonHelp()));
+    showMessages();
+
+    while (auto* item = rows_->takeAt(0)) {
+        if (auto* w = item->widget()) {
+            // Gone at once for lookups; deleted later, as it may be running
+            // the click that rebuilt the list.
+            w->setObjectName(QString());
+            w->hide();
+            w->deleteLater();
+        }
+        delete item;
+    }
+    for (const auto& name : model_.displayedProfiles()) {
+        const bool active = model_.isActive(name);
+        auto* row = new RowFrame(active, this);
+        row->setObjectName(qs("profileRow:" + name));
+        auto* layout = new QHBoxLayout(row);
+        layout->setContentsMargins(8, 6, 8, 6);
+        layout->setSpacing(12);
+        ProfileIconPickerModel icon([this, name] { return model_.iconFor(name); },
+                                    [this, name](const std::optional<SlotIcon>& chosen) {
+                                        model_.updateIcon(chosen, name);
+                                        QTimer::singleShot(0, this, &ProfilesTabView::rebuildRows);
+                                    });
+        layout->addWidget(new ProfileIconPicker(std::move(icon), 30, false, row));
+        auto* label = new QLabel(qs(name), row);
+        label->setFont(ui::textFont(ui::TextStyle::callout, active ? QFont::DemiBold : QFont::Normal));
+        layout->addWidget(label);
+        if (active) {
+            auto* check = makeSymbolLabel("checkmark.circle.fill", 11, ui::inkColor(palette(), ui::Ink::primary), row);
+            check->setToolTip(QStringLiteral("Active profile"));
+            layout->addWidget(check);
+        }
+        layout->addStretch();
+        auto* switchButton = smallButton(QStringLiteral("Switch"), {}, false, row);
+        switchButton->setObjectName(QStringLiteral("switch"));
+        switchButton->setEnabled(!active);
+        connect(switchButton, &QPushButton::clicked, this, [this, name] {
+            model_.switchProfile(name);
+            QTimer::singleShot(0, this, &ProfilesTabView::rebuildRows);
+        });
+        layout->addWidget(switchButton);
+        auto* more = new QPushButton(row);
+        more->setObjectName(QStringLiteral("more"));
+        more->setFlat(true);
+        more->setFixedSize(28, 24);
+        more->setIcon(ui::symbolIcon("ellipsis", 13, ui::inkColor(palette(), ui::Ink::secondary), devicePixelRatioF()));
+        more->setToolTip(QStringLiteral("More actions"));
+        auto* menu = new QMenu(more);
+        auto* duplicate = menu->addAction(QStringLiteral("Duplicate"));
+        duplicate->setEnabled(model_.canDuplicate());
+        connect(duplicate, &QAction::triggered, this, [this, name] { openDuplicateSheet(name); });
+        if (model_.hasDeleteItem(name)) {
+            menu->addSeparator();
+            auto* remove = menu->addAction(QStringLiteral("Delete"));
+            remove->setEnabled(model_.canDelete(name));
+            remove->setToolTip(qs(ProfilesTabModel::deleteHelp(active)));
+            connect(remove, &QAction::triggered, this, [this, name] { confirmDelete(name); });
+        }
+        more->setMenu(menu);
+        layout->addWidget(more);
+        rows_->addWidget(row);
+    }
+}
+
+BackupRestoreSheet* ProfilesTabView::restoreSheet() const { return restoreSheet_; }
+
+QWidget* ProfilesTabView::row(const std::string& name) const {
+    return findChild<QWidget*>(qs("profileRow:" + name));
+}
+
+QPushButton* ProfilesTabView::switchButton(const std::string& name) const {
+    auto* r = row(name);
+    return r ? r->findChild<QPushButton*>(QStringLiteral("switch")) : nullptr;
+}
+
+QPushButton* ProfilesTabView::menuButton(const std::string& name) const {
+    auto* r = row(name);
+    return r ? r->findChild<QPushButton*>(QStringLiteral("more")) : nullptr;
+}
+
+void ProfilesTabView::openCreatePopover() {
+    model_.beginCreate();
+    showMessages();
+    if (!popover_) {
+        popover_ = new QFrame(this, Qt::Popup);
+        popover_->setObjectName(QStringLiteral("createProfilePopover"));
+        popover_->setFrameShape(QFrame::StyledPanel);
+        popover_->setFixedWidth(280);
+        auto* column = new QVBoxLayout(popover_);
+        column->setContentsMargins(14, 14, 14, 14);
+        column->setSpacing(10);
+        auto* title = new QLabel(QStringLiteral("New Profile"), popover_);
+        title->setFont(ui::textFont(ui::TextStyle::callout, QFont::DemiBold));
+        column->addWidget(title);
+        column->addWidget(ui::styledLabel(QStringLiteral("Snapshots the current dial, hotkey, and appearance."),
+                                          ui::TextStyle::caption, ui::Ink::secondary, popover_));
+        createField_ = new QLineEdit(popover_);
+        createField_->setPlaceholderText(QStringLiteral("Profile name"));
+        column->addWidget(createField_);
+        auto* cancel = new QPushButton(QStringLiteral("Cancel"), popover_);
+        createSave_ = new QPushButton(QStringLiteral("Save"), popover_);
+        styleSheetButton(cancel, false);
+        styleSheetButton(createSave_, true);
+        auto* buttons = new QHBoxLayout;
+        buttons->addStretch();
+        buttons->addWidget(cancel);
+        buttons->addWidget(createSave_);
+        column->addLayout(buttons);
+        connect(createField_, &QLineEdit::textChanged, this, [this](const QString& text) {
+            model_.newProfileName = text.toStdString();
+            createSave_->setEnabled(model_.canSaveNewProfile());
+        });
+        connect(createField_, &QLineEdit::returnPressed, this, &ProfilesTabView::submitCreate);
+        connect(createSave_, &QPushButton::clicked, this, &ProfilesTabView::submitCreate);
+        connect(cancel, &QPushButton::clicked, popover_, &QWidget::hide);
+    }
+    createField_->clear();
+    createSave_->setEnabled(false);
+    popover_->adjustSize();
+    popover_->move(new_->mapToGlobal(QPoint(new_->width() - popover_->width(), new_->height() + 4)));
+    popover_->show();
+    createField_->setFocus();
+}
+
+void ProfilesTabView::submitCreate() {
+    if (!model_.canSaveNewProfile()) return;
+    if (model_.createProfile()) popover_->hide();
+    rebuildRows();
+}
+
+void ProfilesTabView::openDuplicateSheet(const std::string& source) {
+    model_.beginDuplicate(source);
+    auto* sheet = new DuplicateProfileSheet(source, model_.duplicateTargetName, window());
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    sheet->onDuplicate = [this](const std::string& name) {
+        model_.duplicateTargetName = name;
+        model_.duplicateProfile(name);
+        rebuildRows();
+    };
+    connect(sheet, &QDialog::finished, this, [this] { model_.showingDuplicateSheet = false; });
+    duplicateSheet_ = sheet;
+    sheet->open();
+}
+
+void ProfilesTabView::confirmDelete(const std::string& name) {
+    auto* box = new QMessageBox(window());
+    box->setObjectName(QStringLiteral("deleteProfileAlert"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    box->setText(qs(ProfilesTabModel::deleteTitle()));
+    box->setInformativeText(qs(ProfilesTabModel::deleteMessage(name)));
+    auto* remove = box->addButton(qs(ProfilesTabModel::deleteButton(name)), QMessageBox::DestructiveRole);
+    box->addButton(QMessageBox::Cancel);
+    connect(box, &QMessageBox::buttonClicked, this, [this, remove, name](QAbstractButton* button) {
+        if (button != remove) return;
+        model_.deleteProfile(name);
+        QTimer::singleShot(0, this, &ProfilesTabView::rebuildRows);
+    });
+    deleteBox_ = box;
+    box->open();
+}
+
+void ProfilesTabView::presentRestoreSheet() {
+    const auto& pending = imports_.pendingBackup();
+    if (!pending) {
+        if (restoreSheet_) restoreSheet_->close();
+        return;
+    }
+    if (restoreSheet_ && restoreSheet_->model().item().id == pending->id) return;
+    if (restoreSheet_) restoreSheet_->close();
+    if (!isVisible()) return;  // presented when the tab comes on screen
+    auto* sheet = new BackupRestoreSheet(*pending, window());
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    sheet->onConfirm = [this](RestoreStrategy strategy) {
+        model_.applyRestore(strategy);  // clears the pending backup, which closes the sheet
+        rebuildRows();
+    };
+    const Uuid id = pending->id;
+    connect(sheet, &QDialog::finished, this, [this, id] {
+        if (imports_.pendingBackup() && imports_.pendingBackup()->id == id) imports_.setPendingBackup(std::nullopt);
+    });
+    restoreSheet_ = sheet;
+    sheet->open();
+}
+
+}  // namespace orbel

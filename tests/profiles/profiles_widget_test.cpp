@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+
+#include "config/config_fixture.h"
+#include "profiles/backup_restore_sheet.h"
+#include "profiles/profiles_tab_view.h"
+#include "support/widget_pictures.h"
+
+using namespace orbel;
+using namespace orbel::testing;
+
+namespace {
+
+// Answers the panels at once with the path the test set; nothing = cancel.
+class FakePanels : public BackupFilePanels {
+public:
+    void chooseSaveLocation(QWidget*, const std::string& fileName, Done done) override {
+        proposed = fileName;
+        done(answer);
+    }
+    void chooseBackup(QWidget*, Done done) override { done(answer); }
+    std::optional<std::string> answer;
+    std::string proposed;
+};
+
+class ProfilesWidgetTest : public ConfigFixture {
+protected:
+    void SetUp() override {
+        live().setConfig(withSnippets(2, "live"));
+        view = std::make_unique<ProfilesTabView>(live(), imports, panels);
+        view->resize(640, 520);
+        view->show();
+    }
+    void TearDown() override { view.reset(); }
+    std::vector<std::string> rowNames() {
+        std::vector<std::string> names;
+        for (const auto& n : view->model().displayedProfiles())
+            if (view->row(n)) names.push_back(n);
+        return names;
+    }
+    QAction* menuItem(const std::string& row, const QString& text) {
+        for (auto* action : view->menuButton(row)->menu()->actions())
+            if (action->text() == text) return action;
+        return nullptr;
+    }
+
+    ImportCoordinator imports;
+    FakePanels panels;
+    std::unique_ptr<ProfilesTabView> view;
+};
+
+}  // namespace
+
+TEST_F(ProfilesWidgetTest, CreateDuplicateSwitchAndDelete) {
+    EXPECT_EQ(view->badge()->text(), "1 / 6");
+    EXPECT_FALSE(view->switchButton("Default")->isEnabled());
+    savePictures(*view, "profiles", "profiles-implicit-default");
+
+    QTest::mouseClick(view->newButton(), Qt::LeftButton);
+    ASSERT_TRUE(view->createPopover()->isVisible());
+    EXPECT_FALSE(view->createSaveButton()->isEnabled());
+    QTest::keyClicks(view->createField(), "Work");
+    QTest::keyClick(view->createField(), Qt::Key_Return);
+    EXPECT_FALSE(view->createPopover()->isVisible());
+    EXPECT_EQ(view->model().profiles(), (std::vector<std::string>{"Default", "Work"}));
+
+    menuItem("Work", "Duplicate")->trigger();
+    ASSERT_TRUE(view->duplicateSheet());
+    EXPECT_EQ(view->duplicateSheet()->nameField()->text(), "Work Copy");
+    QTest::mouseClick(view->duplicateSheet()->duplicateButton(), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(profilePath("Work Copy"))));
+
+    QTest::mouseClick(view->switchButton("Work"), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(live().activeProfile(), "Work");
+    EXPECT_FALSE(menuItem("Work", "Delete")->isEnabled());
+
+    menuItem("Default", "Delete")->trigger();
+    ASSERT_TRUE(view->deleteConfirmation());
+    for (auto* button : view->deleteConfirmation()->buttons())
+        if (button->text() == "Delete \"Default\"") button->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rowNames(), (std::vector<std::string>{"Work", "Work Copy"}));
+
+    QTest::mouseClick(view->newButton(), Qt::LeftButton);
+    QTest::keyClicks(view->createField(), "Work");
+    QTest::mouseClick(view->createSaveButton(), Qt::LeftButton);
+    EXPECT_TRUE(view->createPopover()->isVisible());
+    EXPECT_EQ(view->errorLine()->text(), "A profile named \"Work\" already exists.");
+    view->createPopover()->hide();
+    savePictures(*view, "profiles", "profiles-error-line");
+}
+
+TEST_F(ProfilesWidgetTest, BackUpThenRestoreByReplace) {
+    for (const char* n : {"A", "B", "C", "D", "E", "Work"}) store().save(withSnippets(1, n), n);
+    activate("Work");
+    view->refresh();
+    EXPECT_EQ(view->badge()->text(), "6 / 6");
+    EXPECT_FALSE(view->newButton()->isEnabled());
+    savePictures(*view, "profiles", "profiles-six");
+
+    panels.answer = std::nullopt;
+    QTest::mouseClick(view->backUpButton(), Qt::LeftButton);
+    EXPECT_TRUE(view->statusLine()->isHidden());
+    EXPECT_EQ(panels.proposed.rfind("orbel-backup-", 0), 0u);
+    panels.answer = paths.root() + "/all.orbelbackup";
+    QTest::mouseClick(view->backUpButton(), Qt::LeftButton);
+    EXPECT_EQ(view->statusLine()->text(), "Backed up to all.orbelbackup.");
+
+    live().setConfig(withSnippets(1, "changed"));
+    store().remove("A");
+    QTest::mouseClick(view->restoreButton(), Qt::LeftButton);
+    BackupRestoreSheet* sheet = view->restoreSheet();
+    ASSERT_TRUE(sheet);
+    sheet->resize(480, 640);
+    savePictures(*sheet, "profiles", "restore-merge");
+    QTest::mouseClick(sheet->card(RestoreStrategy::replace), Qt::LeftButton);
+    EXPECT_FALSE(sheet->restoreButton()->isEnabled());
+    QTest::keyClicks(sheet->confirmField(), "replace");
+    EXPECT_EQ(sheet->restoreButton()->text(), "Restore (Replace)");
+    savePictures(*sheet, "profiles", "restore-replace");
+    QTest::mouseClick(sheet->restoreButton(), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(imports.pendingBackup());
+    EXPECT_FALSE(view->restoreSheet() && view->restoreSheet()->isVisible());
+    EXPECT_EQ(view->statusLine()->text(), "Replaced with 6 profiles from the backup.");
+    EXPECT_EQ(firstSnippet(live().config()), "Work0");
+    EXPECT_TRUE(view->row("A"));
+}
+
+TEST_F(ProfilesWidgetTest, DuplicateSheetPicture) {
+    store().save(withSnippets(1, "Work"), "Work");
+    view->refresh();
+    view->openDuplicateSheet("Work");
+    ASSERT_TRUE(view->duplicateSheet());
+    view->duplicateSheet()->nameField()->setText(" \t");
+    EXPECT_FALSE(view->duplicateSheet()->duplicateButton()->isEnabled());
+    view->duplicateSheet()->nameField()->setText("Work Copy");
+    view->duplicateSheet()->adjustSize();
+    savePictures(*view->duplicateSheet(), "profiles", "duplicate-sheet");
+    view->duplicateSheet()->reject();
+}

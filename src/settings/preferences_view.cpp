@@ -19,8 +19,7 @@
 namespace orbel {
 namespace {
 
-// The tabs whose editors come with later work: one line on where the file
-// is, and on the Profiles tab a backup waiting to be restored.
+// The tab whose editor comes with later work: one line on where the file is.
 QWidget* configurationFileNote(PreferencesModel& model) {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);

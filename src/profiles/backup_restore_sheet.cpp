@@ -226,6 +226,7 @@ void BackupRestoreSheet::refresh() {
     static_cast<StrategyCard*>(replaceCard_)->refresh();
     confirmBlock_->setVisible(replace);
     restore_->setText(QString::fromStdString(model_.restoreButtonTitle()));
+    restore_->setMinimumWidth(restore_->sizeHint().width());  // the longer title is not cut
     restore_->setEnabled(model_.canConfirm());
 }
 

@@ -95,6 +95,7 @@ TEST_F(ProfilesWidgetTest, CreateDuplicateSwitchAndDelete) {
     EXPECT_TRUE(view->createPopover()->isVisible());
     EXPECT_EQ(view->errorLine()->text(), "A profile named \"Work\" already exists.");
     view->createPopover()->hide();
+    QCoreApplication::processEvents();
     savePictures(*view, "profiles", "profiles-error-line");
 }
 
@@ -125,6 +126,7 @@ TEST_F(ProfilesWidgetTest, BackUpThenRestoreByReplace) {
     EXPECT_FALSE(sheet->restoreButton()->isEnabled());
     QTest::keyClicks(sheet->confirmField(), "replace");
     EXPECT_EQ(sheet->restoreButton()->text(), "Restore (Replace)");
+    QCoreApplication::processEvents();
     savePictures(*sheet, "profiles", "restore-replace");
     QTest::mouseClick(sheet->restoreButton(), Qt::LeftButton);
     QCoreApplication::processEvents();

@@ -13,7 +13,9 @@ class XdgAppDirectory final : public AppDirectory {
 public:
     std::vector<InstalledApp> allApps() override {
         std::vector<std::pair<QString, InstalledApp>> listed;
-        for (const auto& e : *gio::AppIndex::shared().all()) {
+        // Hold the snapshot: the index may swap in a new one while we read.
+        const auto snapshot = gio::AppIndex::shared().all();
+        for (const auto& e : *snapshot) {
             if (!e.listed) continue;
             QString name = e.name.isEmpty() ? e.id : e.name;
             listed.push_back({name, {e.id.toStdString(), name.toStdString(), e.icon.toStdString(), e.location.toStdString()}});

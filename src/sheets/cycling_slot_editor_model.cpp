@@ -1,0 +1,52 @@
+#include "sheets/cycling_slot_editor_model.h"
+
+#include "model/text.h"
+#include "sheets/slot_edit_dispatch_model.h"
+
+namespace orbel {
+
+CyclingSlotEditorModel::CyclingSlotEditorModel(const std::optional<SlotConfig>& existing)
+    : isNew_(!existing.has_value()) {
+    const auto* cycling = existing ? existing->type.get<SlotType::Cycling>() : nullptr;
+    if (!cycling) return;
+    title = existing->title;
+    icon = existing->icon;
+    children = cycling->children;
+}
+
+std::string CyclingSlotEditorModel::sheetTitle() const {
+    return isNew_ ? "New Cycling Slot" : "Edit Cycling Slot";
+}
+
+void CyclingSlotEditorModel::appendApp(const std::string& bundleId, const std::string& name) {
+    children.push_back(SlotConfig::make(SlotType::app(bundleId), name));
+}
+
+void CyclingSlotEditorModel::appendAction(SystemAction action, const std::string& childTitle) {
+    children.push_back(SlotConfig::make(SlotType::action(action), childTitle.empty() ? action.title() : childTitle));
+}
+
+bool CyclingSlotEditorModel::removeChild(int index) {
+    if (index < 0 || index >= static_cast<int>(children.size())) return false;
+    children.erase(children.begin() + index);
+    return true;
+}
+
+std::string CyclingSlotEditorModel::childLabel(int index) const {
+    const std::string& t = children.at(static_cast<std::size_t>(index)).title;
+    return t.empty() ? std::string("(untitled)") : t;
+}
+
+std::optional<std::string> CyclingSlotEditorModel::saveProblem() const {
+    const std::string name = text::trimSpacesAndTabs(title);
+    if (name.empty()) return std::string("Name the slot to save it.");
+    if (children.empty()) return std::string("Add at least one child to save.");
+    return validationProblem(SlotConfig::make(SlotType::cycling(children), name, icon));
+}
+
+std::optional<SlotConfig> CyclingSlotEditorModel::build() const {
+    if (!canSave()) return std::nullopt;
+    return SlotConfig::make(SlotType::cycling(children), text::trimSpacesAndTabs(title), icon);
+}
+
+}  // namespace orbel

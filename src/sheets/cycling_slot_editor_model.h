@@ -1,0 +1,48 @@
+#pragma once
+
+// The cycling slot sheet's state and rules: a fallback name, an icon and
+// the ordered children (applications and actions appended at the end,
+// removed one by one; children of other kinds that an existing slot brings
+// stay as they came), and the slot built on Save.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/slot_config.h"
+
+namespace orbel {
+
+class CyclingSlotEditorModel {
+public:
+    // Starts from `existing` when it is a cycling slot, else empty.
+    explicit CyclingSlotEditorModel(const std::optional<SlotConfig>& existing = std::nullopt);
+
+    bool isNew() const { return isNew_; }
+    std::string sheetTitle() const;  // "New Cycling Slot" / "Edit Cycling Slot"
+    static std::string emptyText() { return "No children yet \u2014 add one below."; }
+
+    void appendApp(const std::string& bundleId, const std::string& name);
+    // The given title when it has a character (not trimmed), else the
+    // action's own title.
+    void appendAction(SystemAction action, const std::string& title);
+    bool removeChild(int index);
+
+    // "1.", "2.", ... and the child's title, or "(untitled)".
+    static std::string positionLabel(int index) { return std::to_string(index + 1) + "."; }
+    std::string childLabel(int index) const;
+
+    std::optional<std::string> saveProblem() const;
+    bool canSave() const { return !saveProblem().has_value(); }
+    // A new cycling slot (fresh id, global scope) with the trimmed title.
+    std::optional<SlotConfig> build() const;
+
+    std::string title;
+    SlotIcon icon = SlotIcon::automatic();
+    std::vector<SlotConfig> children;
+
+private:
+    bool isNew_;
+};
+
+}  // namespace orbel

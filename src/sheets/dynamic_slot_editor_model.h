@@ -1,0 +1,75 @@
+#pragma once
+
+// The dynamic slot sheet's state and rules: name, icon, language and
+// producer, the refresh policy with its interval kept in step, the test
+// run's status, and the slot built on Save.
+
+#include <optional>
+#include <string>
+
+#include "model/slot_config.h"
+#include "slots/script_error.h"
+
+namespace orbel {
+
+class DynamicSlotEditorModel {
+public:
+    static constexpr int kDefaultInterval = 30;
+    static constexpr int kIntervalStep = 5;
+    static constexpr int kLabelLimit = 24;
+
+    // Starts from `existing` when it is a dynamic slot, else from the
+    // defaults (shell, refreshed when the dial opens, 30 seconds offered).
+    explicit DynamicSlotEditorModel(const std::optional<SlotConfig>& existing = std::nullopt);
+
+    bool isNew() const { return isNew_; }
+    std::string sheetTitle() const;  // "New Dynamic Slot" / "Edit Dynamic Slot"
+    static std::string languageLabel(ScriptLanguage language);
+    static std::string producerHelp();
+
+    // The refresh policy and the offered interval follow each other:
+    // choosing an interval offers its seconds, moving the stepper chooses
+    // the interval, choosing "When dial opens" keeps the last number.
+    const RefreshPolicy& refreshPolicy() const { return refresh_; }
+    void setRefreshPolicy(const RefreshPolicy& policy);
+    void chooseMenuOpen() { setRefreshPolicy(RefreshPolicy::menuOpen()); }
+    void chooseInterval() { setRefreshPolicy(RefreshPolicy::interval(intervalSeconds_)); }
+    int intervalSeconds() const { return intervalSeconds_; }
+    void setIntervalSeconds(int seconds);  // clamped into 5...3600
+    void stepInterval(int steps) { setIntervalSeconds(intervalSeconds_ + steps * kIntervalStep); }
+    bool showsIntervalRow() const { return refresh_.kind == RefreshPolicy::Kind::interval; }
+    std::string intervalText() const;  // "30 seconds"
+
+    // Test Run.
+    bool canTestRun() const;
+    void beginTestRun();
+    void handleTestResult(const ScriptResult& result);
+    bool isRunning() const { return running_; }
+    const std::optional<std::string>& testOutput() const { return testOutput_; }
+    const std::optional<std::string>& testError() const { return testError_; }
+    // `Label: "main"`, "(no output)", the error, or nothing before a run.
+    std::optional<std::string> testStatusText() const;
+
+    std::optional<std::string> saveProblem() const;
+    bool canSave() const { return !saveProblem().has_value(); }
+    // A new dynamic slot (fresh id, global scope): trimmed title, producer
+    // as typed. A new slot reruns its producer when chosen; an edited one
+    // keeps the click action it had.
+    std::optional<SlotConfig> build() const;
+
+    std::string title;
+    ScriptLanguage language = ScriptLanguage::shell;
+    std::string source;
+    SlotIcon icon = SlotIcon::automatic();
+
+private:
+    bool isNew_;
+    DynamicClickAction clickAction_ = DynamicClickAction::rerunProducer();
+    RefreshPolicy refresh_ = RefreshPolicy::menuOpen();
+    int intervalSeconds_ = kDefaultInterval;
+    bool running_ = false;
+    std::optional<std::string> testOutput_;
+    std::optional<std::string> testError_;
+};
+
+}  // namespace orbel

@@ -1,0 +1,54 @@
+#pragma once
+
+// Opens the editor sheet of a slot's kind for an edit request and folds the
+// sheet's result back into the edited slot (its id and scope kept) before
+// the owner gets it. The sheets themselves come from an injected factory:
+// the group editor opens this dispatcher and the dispatcher opens group
+// editors, and tests count what would open.
+
+#include <QPointer>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/slot_config.h"
+#include "sheets/slot_edit_dispatch_model.h"
+
+class QDialog;
+class QWidget;
+
+namespace orbel {
+
+// What a group editor is opened with.
+struct GroupEditorRequest {
+    std::optional<MenuGroup> group;        // nothing for a new group
+    std::vector<std::string> breadcrumb;   // enclosing levels, outermost first
+    bool withLibrary = true;               // show the slot library beside the ring
+    int cap = 6;
+    std::optional<std::string> helpText;
+};
+
+// Makes (does not open) the sheets. Each sheet reports at most once through
+// its callback and closes itself; Cancel reports nothing.
+struct SlotSheetFactory {
+    // The sheet of `kind` (any but group), new when `existing` is absent.
+    std::function<QDialog*(SlotEditorKind kind, const std::optional<SlotConfig>& existing,
+                           std::function<void(const SlotConfig&)> onSave, QWidget* parent)>
+        slotSheet;
+    std::function<QDialog*(const GroupEditorRequest& request, std::function<void(const MenuGroup&)> onSave,
+                           QWidget* parent)>
+        groupEditor;
+};
+
+class SlotEditDispatcher {
+public:
+    // Opens the editor of `target`'s slot, window-modal over `parent`; it is
+    // deleted when it closes. `onSave` gets the slot that is to replace the
+    // target's; `onClosed` runs when the sheet closes, saved or not.
+    static QDialog* open(const SlotEditTarget& target, int cap, const SlotSheetFactory& factory,
+                         std::function<void(const SlotConfig&)> onSave, std::function<void()> onClosed,
+                         QWidget* parent);
+};
+
+}  // namespace orbel

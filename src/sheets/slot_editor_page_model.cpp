@@ -1,0 +1,101 @@
+#include "sheets/slot_editor_page_model.h"
+
+#include <algorithm>
+
+#include "sheets/group_editor_model.h"
+
+namespace orbel {
+namespace {
+
+bool validIndex(const std::vector<SlotConfig>& slots, int index) {
+    return index >= 0 && index < static_cast<int>(slots.size());
+}
+
+}  // namespace
+
+std::string SlotEditorPageModel::countText() const { return std::to_string(count()) + " slots"; }
+
+std::string SlotEditorPageModel::addSlotTooltip() const {
+    if (!isFull()) return "Add a new slot to the dial";
+    return "Dial holds " + std::to_string(kCap) + " slots \u2014 remove one to add another";
+}
+
+std::string SlotEditorPageModel::addGroupTooltip() const { return isFull() ? addSlotTooltip() : std::string(); }
+
+bool SlotEditorPageModel::apply(const std::function<bool(std::vector<SlotConfig>&)>& edit) {
+    AppConfig next = manager_.config();
+    if (!edit(next.rootGroup.slots)) return false;
+    if (auto errors = manager_.validate(next); !errors.empty()) {
+        lastError_ = errors.front().what();
+        return false;
+    }
+    lastError_.reset();
+    manager_.setConfig(std::move(next));
+    manager_.save();
+    return true;
+}
+
+bool SlotEditorPageModel::insert(const SlotConfig& slot, int index) {
+    return apply([&](std::vector<SlotConfig>& slots) {
+        if (static_cast<int>(slots.size()) >= kCap) return false;
+        const int count = static_cast<int>(slots.size());
+        slots.insert(slots.begin() + (index >= 0 && index <= count ? index : count), slot);
+        return true;
+    });
+}
+
+bool SlotEditorPageModel::swap(int a, int b) {
+    return apply([&](std::vector<SlotConfig>& slots) {
+        if (!validIndex(slots, a) || !validIndex(slots, b) || a == b) return false;
+        std::swap(slots[static_cast<std::size_t>(a)], slots[static_cast<std::size_t>(b)]);
+        return true;
+    });
+}
+
+bool SlotEditorPageModel::remove(int index) {
+    return apply([&](std::vector<SlotConfig>& slots) {
+        if (!validIndex(slots, index)) return false;
+        slots.erase(slots.begin() + index);
+        return true;
+    });
+}
+
+bool SlotEditorPageModel::replace(int index, const SlotConfig& slot) {
+    return apply([&](std::vector<SlotConfig>& slots) {
+        if (!validIndex(slots, index)) return false;
+        slots[static_cast<std::size_t>(index)] = slot;
+        return true;
+    });
+}
+
+bool SlotEditorPageModel::beginEdit(int index) {
+    if (!validIndex(slots(), index)) return false;
+    editing_ = SlotEditTarget::make(index, slots()[static_cast<std::size_t>(index)]);
+    return true;
+}
+
+bool SlotEditorPageModel::commitEdit(const SlotConfig& slot) {
+    if (!editing_) return false;
+    const SlotEditTarget target = *editing_;
+    editing_.reset();
+    return apply([&](std::vector<SlotConfig>& slots) {
+        auto at = locateEditTarget(slots, target);
+        if (!at) return false;
+        slots[static_cast<std::size_t>(*at)] = slot;
+        return true;
+    });
+}
+
+bool SlotEditorPageModel::addFromLibrary(const SlotConfig& slot) {
+    if (isAdded(slot)) return false;
+    return append(slot);
+}
+
+bool SlotEditorPageModel::append(const SlotConfig& slot) { return insert(slot, count()); }
+
+bool SlotEditorPageModel::appendGroup(const std::optional<MenuGroup>& group) {
+    if (!group) return false;
+    return append(GroupEditorModel::slotFor(*group));
+}
+
+}  // namespace orbel

@@ -1,0 +1,126 @@
+// The root dial's slot editor page against a real configuration manager on
+// a temporary folder: every change reaches the file, once.
+
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+
+#include "config/config_fixture.h"
+#include "sheets/group_editor_model.h"
+#include "sheets/slot_editor_page_model.h"
+
+namespace orbel::testing {
+namespace {
+
+SlotConfig snippet(const std::string& title) { return SlotConfig::make(SlotType::snippet(title), title); }
+
+std::vector<std::string> titles(const std::vector<SlotConfig>& slots) {
+    std::vector<std::string> out;
+    for (const auto& s : slots) out.push_back(s.title);
+    return out;
+}
+
+class SlotEditorPageTest : public ConfigFixture {
+protected:
+    // The root slots as the file on disk holds them.
+    std::vector<std::string> onDisk() {
+        live().flushSaves();
+        return titles(make()->config().rootGroup.slots);
+    }
+    void start(int n) {
+        AppConfig c;
+        c.rootGroup.title = "Main Menu";
+        for (int i = 0; i < n; ++i) c.rootGroup.slots.push_back(snippet(std::string(1, static_cast<char>('a' + i))));
+        live().setConfig(c);
+        live().save();
+    }
+};
+
+TEST_F(SlotEditorPageTest, EachChangeIsPublishedAndSavedOnce) {
+    start(3);
+    SlotEditorPageModel page(live());
+    QSignalSpy changed(&live(), &ConfigManager::configChanged);
+    struct Case {
+        const char* name;
+        std::function<bool()> op;
+        bool changes;
+        std::vector<std::string> after;
+    };
+    const Case cases[] = {
+        {"insert first", [&] { return page.insert(snippet("x"), 0); }, true, {"x", "a", "b", "c"}},
+        {"insert past end", [&] { return page.insert(snippet("y"), 40); }, true, {"x", "a", "b", "c", "y"}},
+        {"remove first", [&] { return page.remove(0); }, true, {"a", "b", "c", "y"}},
+        {"remove bad index", [&] { return page.remove(4); }, false, {"a", "b", "c", "y"}},
+        {"swap", [&] { return page.swap(0, 3); }, true, {"y", "b", "c", "a"}},
+        {"swap same", [&] { return page.swap(1, 1); }, false, {"y", "b", "c", "a"}},
+        {"replace", [&] { return page.replace(1, snippet("r")); }, true, {"y", "r", "c", "a"}},
+        {"library duplicate", [&] { return page.addFromLibrary(snippet("c")); }, false, {"y", "r", "c", "a"}},
+        {"library new", [&] { return page.addFromLibrary(snippet("n")); }, true, {"y", "r", "c", "a", "n"}},
+        {"append sixth", [&] { return page.append(snippet("s")); }, true, {"y", "r", "c", "a", "n", "s"}},
+        {"append seventh", [&] { return page.append(snippet("t")); }, false, {"y", "r", "c", "a", "n", "s"}},
+        {"invalid slot", [&] { return page.replace(0, SlotConfig::make(SlotType::cycling({}), "C")); }, false,
+         {"y", "r", "c", "a", "n", "s"}},
+    };
+    for (const auto& c : cases) {
+        const int before = static_cast<int>(changed.count());
+        EXPECT_EQ(c.op(), c.changes) << c.name;
+        EXPECT_EQ(changed.count() - before, c.changes ? 1 : 0) << c.name;
+        EXPECT_EQ(titles(page.slots()), c.after) << c.name;
+        EXPECT_EQ(onDisk(), c.after) << c.name;
+    }
+    EXPECT_TRUE(page.lastError());
+}
+
+TEST_F(SlotEditorPageTest, AddButtonsAtTheCap) {
+    start(5);
+    SlotEditorPageModel page(live());
+    EXPECT_EQ(page.countText(), "5 slots");
+    EXPECT_TRUE(page.canAdd());
+    EXPECT_EQ(page.addSlotTooltip(), "Add a new slot to the dial");
+    EXPECT_EQ(page.addGroupTooltip(), "");
+    MenuGroup group = GroupEditorModel::newGroup();
+    EXPECT_TRUE(page.appendGroup(group));
+    EXPECT_EQ(page.slots().back().type.get<SlotType::Group>()->group->id, group.id);
+    EXPECT_FALSE(page.canAdd());
+    EXPECT_EQ(page.addSlotTooltip(), "Dial holds 6 slots \u2014 remove one to add another");
+    EXPECT_EQ(page.addGroupTooltip(), page.addSlotTooltip());
+    EXPECT_FALSE(page.appendGroup(GroupEditorModel::newGroup()));
+    EXPECT_EQ(onDisk().size(), 6u);
+}
+
+TEST_F(SlotEditorPageTest, EditCommitsToTheSlotItBeganOn) {
+    start(3);
+    SlotEditorPageModel page(live());
+    EXPECT_FALSE(page.beginEdit(3));
+    ASSERT_TRUE(page.beginEdit(2));
+    const SlotConfig original = page.editing()->slot;
+    EXPECT_TRUE(page.commitEdit(mergeEdited(original, snippet("C"))));
+    EXPECT_FALSE(page.editing());
+    EXPECT_EQ(page.slots()[2].id, original.id);
+    EXPECT_EQ(onDisk(), (std::vector<std::string>{"a", "b", "C"}));
+
+    // The slot moved while its sheet was open: the edit follows it.
+    ASSERT_TRUE(page.beginEdit(2));
+    page.swap(0, 2);
+    EXPECT_TRUE(page.commitEdit(mergeEdited(page.editing()->slot, snippet("moved"))));
+    EXPECT_EQ(onDisk(), (std::vector<std::string>{"moved", "b", "a"}));
+
+    // A profile switch from the dial replaced the root slots: the edit is dropped.
+    AppConfig other;
+    other.rootGroup.title = "Main Menu";
+    other.rootGroup.slots = {snippet("p0"), snippet("p1"), snippet("p2")};
+    live().profileStore().save(other, "Work");
+    ASSERT_TRUE(page.beginEdit(1));
+    live().switchToProfile("Work");
+    EXPECT_FALSE(page.commitEdit(mergeEdited(page.editing()->slot, snippet("lost"))));
+    EXPECT_FALSE(page.editing());
+    EXPECT_EQ(onDisk(), (std::vector<std::string>{"p0", "p1", "p2"}));
+
+    ASSERT_TRUE(page.beginEdit(0));
+    page.cancelEdit();
+    EXPECT_FALSE(page.commitEdit(snippet("none")));
+    EXPECT_EQ(onDisk(), (std::vector<std::string>{"p0", "p1", "p2"}));
+}
+
+}  // namespace
+}  // namespace orbel::testing

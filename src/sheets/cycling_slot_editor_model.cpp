@@ -1,7 +1,6 @@
 #include "sheets/cycling_slot_editor_model.h"
 
-#include "model/text.h"
-#include "sheets/slot_edit_dispatch_model.h"
+#include "sheets/sheet_rules.h"
 
 namespace orbel {
 
@@ -15,8 +14,10 @@ CyclingSlotEditorModel::CyclingSlotEditorModel(const std::optional<SlotConfig>& 
 }
 
 std::string CyclingSlotEditorModel::sheetTitle() const {
-    return isNew_ ? "New Cycling Slot" : "Edit Cycling Slot";
+    return sheets::sheetTitle(isNew_, "New Cycling Slot", "Edit Cycling Slot");
 }
+
+std::string CyclingSlotEditorModel::emptyText() { return sheets::tr("No children yet \u2014 add one below."); }
 
 void CyclingSlotEditorModel::appendApp(const std::string& bundleId, const std::string& name) {
     children.push_back(SlotConfig::make(SlotType::app(bundleId), name));
@@ -34,19 +35,19 @@ bool CyclingSlotEditorModel::removeChild(int index) {
 
 std::string CyclingSlotEditorModel::childLabel(int index) const {
     const std::string& t = children.at(static_cast<std::size_t>(index)).title;
-    return t.empty() ? std::string("(untitled)") : t;
+    return t.empty() ? sheets::tr("(untitled)") : t;
 }
 
 std::optional<std::string> CyclingSlotEditorModel::saveProblem() const {
-    const std::string name = text::trimSpacesAndTabs(title);
-    if (name.empty()) return std::string("Name the slot to save it.");
-    if (children.empty()) return std::string("Add at least one child to save.");
-    return validationProblem(SlotConfig::make(SlotType::cycling(children), name, icon));
+    const std::string name = sheets::trimmedName(title);
+    if (name.empty()) return sheets::tr("Name the slot to save it.");
+    if (children.empty()) return sheets::tr("Add at least one child to save.");
+    return sheets::validationProblem(SlotConfig::make(SlotType::cycling(children), name, icon));
 }
 
 std::optional<SlotConfig> CyclingSlotEditorModel::build() const {
     if (!canSave()) return std::nullopt;
-    return SlotConfig::make(SlotType::cycling(children), text::trimSpacesAndTabs(title), icon);
+    return SlotConfig::make(SlotType::cycling(children), sheets::trimmedName(title), icon);
 }
 
 }  // namespace orbel

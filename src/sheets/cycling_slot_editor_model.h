@@ -20,7 +20,7 @@ public:
 
     bool isNew() const { return isNew_; }
     std::string sheetTitle() const;  // "New Cycling Slot" / "Edit Cycling Slot"
-    static std::string emptyText() { return "No children yet \u2014 add one below."; }
+    static std::string emptyText();  // "No children yet — add one below."
 
     void appendApp(const std::string& bundleId, const std::string& name);
     // The given title when it has a character (not trimmed), else the

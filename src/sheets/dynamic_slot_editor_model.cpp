@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include "model/text.h"
-#include "sheets/slot_edit_dispatch_model.h"
+#include "sheets/sheet_rules.h"
 #include "slots/dynamic_title_cache.h"
 
 namespace orbel {
@@ -24,8 +23,10 @@ DynamicSlotEditorModel::DynamicSlotEditorModel(const std::optional<SlotConfig>& 
     }
 }
 
+DynamicSlotEditorModel::~DynamicSlotEditorModel() { endTestRun(); }
+
 std::string DynamicSlotEditorModel::sheetTitle() const {
-    return isNew_ ? "New Dynamic Slot" : "Edit Dynamic Slot";
+    return sheets::sheetTitle(isNew_, "New Dynamic Slot", "Edit Dynamic Slot");
 }
 
 std::string DynamicSlotEditorModel::languageLabel(ScriptLanguage language) {
@@ -58,7 +59,42 @@ void DynamicSlotEditorModel::setIntervalSeconds(int seconds) {
 std::string DynamicSlotEditorModel::intervalText() const { return std::to_string(intervalSeconds_) + " seconds"; }
 
 bool DynamicSlotEditorModel::canTestRun() const {
-    return !running_ && !text::trimWhitespaceAndNewlines(source).empty();
+    return !running_ && !sheets::isBlankPayload(source);
+}
+
+void DynamicSlotEditorModel::testRun(DynamicProducerRunner& runner, platform::Timers& timers,
+                                     std::function<void()> changed) {
+    if (!canTestRun()) return;
+    beginTestRun();
+    runner_ = &runner;
+    timers_ = &timers;
+    runToken_ = std::make_shared<int>(0);
+    std::weak_ptr<int> token = runToken_;
+    runId_ = runner.run(ScriptInvocation{language, source}, [this, token, changed](const ScriptResult& result) {
+        if (token.expired()) return;  // ended, or the model is gone
+        if (timeLimit_) timers_->cancel(*timeLimit_);
+        timeLimit_.reset();
+        runId_.reset();
+        runToken_.reset();
+        handleTestResult(result);
+        if (changed) changed();
+    });
+    // At the limit the run is ended; its completion still reports it.
+    timeLimit_ = timers.singleShot(DynamicTitleCache::kProducerTimeLimit, [this, token] {
+        if (token.expired()) return;
+        timeLimit_.reset();
+        if (runId_) runner_->end(*runId_);
+    });
+}
+
+void DynamicSlotEditorModel::endTestRun() {
+    if (!running_) return;
+    runToken_.reset();
+    if (timeLimit_) timers_->cancel(*timeLimit_);
+    timeLimit_.reset();
+    if (runId_) runner_->end(*runId_);
+    runId_.reset();
+    running_ = false;
 }
 
 void DynamicSlotEditorModel::beginTestRun() {
@@ -74,22 +110,22 @@ void DynamicSlotEditorModel::handleTestResult(const ScriptResult& result) {
 }
 
 std::optional<std::string> DynamicSlotEditorModel::testStatusText() const {
-    if (testOutput_) return testOutput_->empty() ? std::string("(no output)") : "Label: \"" + *testOutput_ + "\"";
+    if (testOutput_) return testOutput_->empty() ? sheets::tr("(no output)") : "Label: \"" + *testOutput_ + "\"";
     return testError_;
 }
 
 std::optional<std::string> DynamicSlotEditorModel::saveProblem() const {
-    const std::string name = text::trimSpacesAndTabs(title);
-    if (name.empty()) return std::string("Name the slot to save it.");
-    if (text::trimWhitespaceAndNewlines(source).empty()) return std::string("Write a producer script to save.");
+    const std::string name = sheets::trimmedName(title);
+    if (name.empty()) return sheets::tr("Name the slot to save it.");
+    if (sheets::isBlankPayload(source)) return sheets::tr("Write a producer script to save.");
     DynamicSlotConfig config{ScriptInvocation{language, source}, clickAction_, refresh_};
-    return validationProblem(SlotConfig::make(SlotType::dynamic(std::move(config)), name, icon));
+    return sheets::validationProblem(SlotConfig::make(SlotType::dynamic(std::move(config)), name, icon));
 }
 
 std::optional<SlotConfig> DynamicSlotEditorModel::build() const {
     if (!canSave()) return std::nullopt;
     DynamicSlotConfig config{ScriptInvocation{language, source}, clickAction_, refresh_};
-    return SlotConfig::make(SlotType::dynamic(std::move(config)), text::trimSpacesAndTabs(title), icon);
+    return SlotConfig::make(SlotType::dynamic(std::move(config)), sheets::trimmedName(title), icon);
 }
 
 }  // namespace orbel

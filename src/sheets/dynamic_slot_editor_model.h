@@ -4,10 +4,14 @@
 // producer, the refresh policy with its interval kept in step, the test
 // run's status, and the slot built on Save.
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "model/slot_config.h"
+#include "platform/timers.h"
+#include "slots/dynamic_producer_runner.h"
 #include "slots/script_error.h"
 
 namespace orbel {
@@ -21,6 +25,9 @@ public:
     // Starts from `existing` when it is a dynamic slot, else from the
     // defaults (shell, refreshed when the dial opens, 30 seconds offered).
     explicit DynamicSlotEditorModel(const std::optional<SlotConfig>& existing = std::nullopt);
+    ~DynamicSlotEditorModel();
+    DynamicSlotEditorModel(const DynamicSlotEditorModel&) = delete;
+    DynamicSlotEditorModel& operator=(const DynamicSlotEditorModel&) = delete;
 
     bool isNew() const { return isNew_; }
     std::string sheetTitle() const;  // "New Dynamic Slot" / "Edit Dynamic Slot"
@@ -40,8 +47,14 @@ public:
     bool showsIntervalRow() const { return refresh_.kind == RefreshPolicy::Kind::interval; }
     std::string intervalText() const;  // "30 seconds"
 
-    // Test Run.
+    // Test Run: the producer runs through `runner`, off the interface
+    // thread, and is ended after the dial's own time limit for producers;
+    // `changed` is told when the outcome has arrived. Nothing happens while
+    // a run is under way.
     bool canTestRun() const;
+    void testRun(DynamicProducerRunner& runner, platform::Timers& timers, std::function<void()> changed);
+    // Ends a run under way (the sheet closed): its outcome is dropped.
+    void endTestRun();
     void beginTestRun();
     void handleTestResult(const ScriptResult& result);
     bool isRunning() const { return running_; }
@@ -68,6 +81,12 @@ private:
     RefreshPolicy refresh_ = RefreshPolicy::menuOpen();
     int intervalSeconds_ = kDefaultInterval;
     bool running_ = false;
+    DynamicProducerRunner* runner_ = nullptr;
+    platform::Timers* timers_ = nullptr;
+    std::optional<DynamicProducerRunner::RunId> runId_;
+    std::optional<platform::Timers::Id> timeLimit_;
+    // Dropped when a run ends, so that its late completion finds nothing.
+    std::shared_ptr<int> runToken_;
     std::optional<std::string> testOutput_;
     std::optional<std::string> testError_;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/text.h"
+#include "sheets/sheet_rules.h"
 
 namespace orbel {
 
@@ -22,7 +23,7 @@ GroupEditorModel::GroupEditorModel(std::optional<MenuGroup> group, std::vector<s
 
 std::string GroupEditorModel::joinedBreadcrumb() const {
     std::string last = text::trimWhitespaceAndNewlines(title);
-    if (last.empty()) last = "Untitled";
+    if (last.empty()) last = sheets::tr("Untitled");
     std::string out;
     for (const auto& crumb : breadcrumb_) out += crumb + kSeparator;
     return out + last;
@@ -103,15 +104,15 @@ bool GroupEditorModel::appendNestedGroup(const std::optional<MenuGroup>& group) 
 }
 
 std::optional<std::string> GroupEditorModel::saveProblem() const {
-    const std::string name = text::trimSpacesAndTabs(title);
-    if (name.empty()) return std::string("Name the group to save it.");
+    const std::string name = sheets::trimmedName(title);
+    if (name.empty()) return sheets::tr("Name the group to save it.");
     MenuGroup g{Uuid::random(), name, slots, icon};
-    return validationProblem(SlotConfig::make(SlotType::group(std::move(g)), name));
+    return sheets::validationProblem(SlotConfig::make(SlotType::group(std::move(g)), name));
 }
 
 std::optional<MenuGroup> GroupEditorModel::build() const {
     if (!canSave()) return std::nullopt;
-    return MenuGroup{bound_ ? bound_->id : Uuid::random(), text::trimSpacesAndTabs(title), slots, icon};
+    return MenuGroup{bound_ ? bound_->id : Uuid::random(), sheets::trimmedName(title), slots, icon};
 }
 
 }  // namespace orbel

@@ -13,7 +13,13 @@ bool isBlankName(std::string_view name) { return trimmedName(name).empty(); }
 
 bool isBlankPayload(std::string_view text) { return text::trimWhitespaceAndNewlines(text).empty(); }
 
-bool passesValidation(const SlotConfig& slot) { return ConfigManager::validateSlots({slot}).empty(); }
+bool passesValidation(const SlotConfig& slot) { return !validationProblem(slot); }
+
+std::optional<std::string> validationProblem(const SlotConfig& slot) {
+    auto errors = ConfigManager::validateSlots({slot});
+    if (errors.empty()) return std::nullopt;
+    return std::string(errors.front().what());
+}
 
 std::string sheetTitle(bool isNew, const char* newTitle, const char* editTitle) {
     return tr(isNew ? newTitle : editTitle);

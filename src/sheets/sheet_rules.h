@@ -5,6 +5,7 @@
 // never hands back a slot that the configuration's validation would refuse
 // on the next start.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,9 @@ bool isBlankPayload(std::string_view text);
 
 // Whether the configuration would accept this slot.
 bool passesValidation(const SlotConfig& slot);
+// Why the configuration would refuse this slot on loading it, or nothing
+// when it would accept it: a sheet keeps Save disabled and shows this.
+std::optional<std::string> validationProblem(const SlotConfig& slot);
 
 // The header title: "New <noun>" for a new slot, "Edit <noun>" otherwise.
 // `newTitle` and `editTitle` are the untranslated keys.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "config/config_manager.h"
 #include "model/overloaded.h"
 
 namespace orbel {
@@ -73,12 +72,6 @@ std::optional<int> locateEditTarget(const std::vector<SlotConfig>& slots, const 
     auto it = std::find_if(slots.begin(), slots.end(), [&](const SlotConfig& s) { return s.id == target.slot.id; });
     if (it == slots.end()) return std::nullopt;
     return static_cast<int>(it - slots.begin());
-}
-
-std::optional<std::string> validationProblem(const SlotConfig& slot) {
-    auto errors = ConfigManager::validateSlots({slot});
-    if (errors.empty()) return std::nullopt;
-    return std::string(errors.front().what());
 }
 
 bool containsMatching(const std::vector<SlotConfig>& slots, const SlotConfig& slot) {

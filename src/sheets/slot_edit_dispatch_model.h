@@ -45,11 +45,6 @@ SlotConfig groupSlotWithGroup(const SlotConfig& slot, const MenuGroup& group);
 // nowhere and the edit is dropped.
 std::optional<int> locateEditTarget(const std::vector<SlotConfig>& slots, const SlotEditTarget& target);
 
-// Why the configuration would refuse this slot on loading it, or nothing
-// when it would accept it. A sheet keeps Save disabled while there is a
-// reason and shows it.
-std::optional<std::string> validationProblem(const SlotConfig& slot);
-
 // Whether some slot of `slots` matches `slot`'s kind (groups by id).
 bool containsMatching(const std::vector<SlotConfig>& slots, const SlotConfig& slot);
 

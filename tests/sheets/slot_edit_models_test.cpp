@@ -7,6 +7,7 @@
 #include "sheets/dynamic_slot_editor_model.h"
 #include "sheets/group_editor_model.h"
 #include "sheets/slot_edit_dispatch_model.h"
+#include "slots/fake_producer_runner.h"
 
 namespace orbel {
 namespace {
@@ -175,16 +176,39 @@ TEST(DynamicSlotEditorModel, TestRunLabels) {
         {ScriptResult::success(" \n\t\n"), "(no output)"},
         {ScriptResult::failure(ScriptError::nonzeroExit(2, "boom\n")), "exit 2: boom"},
     };
+    fakes::FakeClock clock;
+    fakes::FakeTimers timers{&clock};
+    fakes::FakeProducerRunner runner;
+    int changes = 0;
     for (const auto& c : cases) {
         DynamicSlotEditorModel m;
         m.source = "echo";
         EXPECT_TRUE(m.canTestRun());
-        m.beginTestRun();
+        m.testRun(runner, timers, [&] { ++changes; });
         EXPECT_FALSE(m.canTestRun());
-        m.handleTestResult(c.result);
+        runner.complete(runner.runs.size() - 1, c.result);
         EXPECT_FALSE(m.isRunning());
         EXPECT_EQ(m.testStatusText(), c.status);
     }
+    EXPECT_EQ(changes, 5);
+
+    // A producer that never ends is ended at the dial's limit and reported;
+    // a run under way when the sheet goes is ended and its outcome dropped.
+    DynamicSlotEditorModel m;
+    m.source = "sleep 999";
+    m.testRun(runner, timers, [&] { ++changes; });
+    timers.advance(DynamicTitleCache::kProducerTimeLimit);
+    EXPECT_TRUE(runner.runs.back().ended);
+    runner.fail(runner.runs.size() - 1, ScriptError::nonzeroExit(143, ""));
+    EXPECT_EQ(m.testStatusText(), "exit 143");
+    {
+        DynamicSlotEditorModel gone;
+        gone.source = "sleep 999";
+        gone.testRun(runner, timers, [&] { ++changes; });
+    }
+    EXPECT_TRUE(runner.runs.back().ended);
+    runner.succeed(runner.runs.size() - 1, "late");
+    EXPECT_EQ(changes, 6);
 }
 
 TEST(DynamicSlotEditorModel, SaveRules) {

@@ -4,44 +4,13 @@
 // controller's own work.
 #include <benchmark/benchmark.h>
 
-#include <QTemporaryDir>
-
-#include "config/config_manager.h"
-#include "dial/radial_menu_controller.h"
-#include "fakes/replace_shared.h"
-#include "fakes/fake_dial_surface.h"
-#include "fakes/fake_platform_basics.h"
-#include "fakes/replace_shared.h"
-#include "fakes/fake_system_platform.h"
-#include "platform/log.h"
+#include "dial_rig.h"
 
 using namespace orbel;
 
 namespace {
 
-struct Dial {
-    Dial() {
-        platform::Workspace::setShared(&workspace);
-        platform::Log::setSink([](platform::LogCategory, const std::string&) {});
-        AppConfig config;
-        for (int i = 0; i < 6; ++i) config.rootGroup.slots.push_back(SlotConfig::make(SlotType::app("app" + std::to_string(i)), "App"));
-        manager.setConfig(config);
-        controller.loadSlots(config.rootGroup.slots);
-    }
-    ~Dial() {
-        controller.hide();
-        platform::Log::setSink({});
-        platform::Workspace::setShared(nullptr);
-    }
-    QTemporaryDir dir;
-    fakes::FakeKeyValueStore defaults;
-    fakes::ReplaceShared<platform::KeyValueStore> useDefaults{defaults};
-    fakes::FakeWorkspace workspace;
-    fakes::FakeDialSurface surface;
-    ConfigManager manager{dir.path().toStdString() + "/config.json",
-                          ProfileStore(dir.path().toStdString() + "/profiles")};
-    RadialMenuController controller{&manager, surface};
-};
+using Dial = bench::DialRig;
 
 void BM_ShowHideSixSlots(benchmark::State& state) {
     Dial dial;

@@ -7,25 +7,15 @@
 #include "sheets/dynamic_slot_editor_model.h"
 #include "sheets/group_editor_model.h"
 #include "sheets/slot_edit_dispatch_model.h"
+#include "sheets/slot_lists.h"
 #include "slots/fake_producer_runner.h"
 
 namespace orbel {
 namespace {
 
-SlotConfig snippet(const std::string& title) { return SlotConfig::make(SlotType::snippet(title), title); }
-
-std::vector<std::string> titles(const std::vector<SlotConfig>& slots) {
-    std::vector<std::string> out;
-    for (const auto& s : slots) out.push_back(s.title);
-    return out;
-}
-
-MenuGroup groupOf(int n) {
-    MenuGroup g;
-    g.title = "Apps";
-    for (int i = 0; i < n; ++i) g.slots.push_back(snippet(std::string(1, static_cast<char>('a' + i))));
-    return g;
-}
+using testing::groupOf;
+using testing::snippet;
+using testing::titles;
 
 TEST(GroupEditorModel, BreadcrumbAndWidth) {
     struct Case {

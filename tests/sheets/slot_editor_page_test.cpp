@@ -8,17 +8,10 @@
 #include "config/config_fixture.h"
 #include "sheets/group_editor_model.h"
 #include "sheets/slot_editor_page_model.h"
+#include "sheets/slot_lists.h"
 
 namespace orbel::testing {
 namespace {
-
-SlotConfig snippet(const std::string& title) { return SlotConfig::make(SlotType::snippet(title), title); }
-
-std::vector<std::string> titles(const std::vector<SlotConfig>& slots) {
-    std::vector<std::string> out;
-    for (const auto& s : slots) out.push_back(s.title);
-    return out;
-}
 
 class SlotEditorPageTest : public ConfigFixture {
 protected:
@@ -29,8 +22,7 @@ protected:
     }
     void start(int n) {
         AppConfig c;
-        c.rootGroup.title = "Main Menu";
-        for (int i = 0; i < n; ++i) c.rootGroup.slots.push_back(snippet(std::string(1, static_cast<char>('a' + i))));
+        c.rootGroup = groupOf(n);
         live().setConfig(c);
         live().save();
     }

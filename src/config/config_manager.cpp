@@ -339,16 +339,15 @@ AppConfig ConfigManager::normalise(const AppConfig& config) {
 
 // MARK: edits
 
-bool ConfigManager::addSlot(const SlotConfig& slot, std::optional<int> index) {
+void ConfigManager::addSlot(const SlotConfig& slot, std::optional<int> index) {
     const int count = static_cast<int>(config_.rootGroup.slots.size());
-    if (count >= kSlotsPerLevel) return false;
+    if (count >= kSlotsPerLevel) return;
     AppConfig next = config_;
     auto& slots = next.rootGroup.slots;
     if (index && *index >= 0 && *index <= count) slots.insert(slots.begin() + *index, slot);
     else slots.push_back(slot);
     setConfig(std::move(next));
     save();
-    return true;
 }
 
 void ConfigManager::updateSlot(int index, const SlotConfig& slot) {

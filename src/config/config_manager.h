@@ -74,8 +74,8 @@ public:
     static AppConfig normalise(const AppConfig& config);
 
     // Edits of the root group; out-of-range indices and a full root group
-    // change nothing. addSlot says whether it added.
-    bool addSlot(const SlotConfig& slot, std::optional<int> index = std::nullopt);
+    // change nothing.
+    void addSlot(const SlotConfig& slot, std::optional<int> index = std::nullopt);
     void updateSlot(int index, const SlotConfig& slot);
     void swapSlots(int a, int b);
     void setAppMenu(const std::optional<MenuGroup>& group, const std::string& bundleId);

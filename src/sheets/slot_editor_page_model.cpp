@@ -23,15 +23,13 @@ std::string SlotEditorPageModel::addSlotTooltip() const {
 std::string SlotEditorPageModel::addGroupTooltip() const { return isFull() ? addSlotTooltip() : std::string(); }
 
 bool SlotEditorPageModel::apply(const std::function<bool(std::vector<SlotConfig>&)>& edit) {
-    AppConfig next = manager_.config();
-    if (!edit(next.rootGroup.slots)) return false;
-    if (auto errors = manager_.validate(next); !errors.empty()) {
-        lastError_ = errors.front().what();
+    std::vector<SlotConfig> next = slots();
+    if (!edit(next)) return false;
+    if (auto error = manager_.change([&](AppConfig& c) { c.rootGroup.slots = std::move(next); })) {
+        lastError_ = error->what();
         return false;
     }
     lastError_.reset();
-    manager_.setConfig(std::move(next));
-    manager_.save();
     return true;
 }
 

@@ -20,6 +20,7 @@ struct DialRig {
         platform::Workspace::setShared(&workspace);
         platform::Log::setSink([](platform::LogCategory, const std::string&) {});
         AppConfig config;
+        config.rootGroup.title = "Main Menu";
         for (int i = 0; i < 6; ++i) config.rootGroup.slots.push_back(SlotConfig::make(SlotType::app("app" + std::to_string(i)), "App"));
         manager.setConfig(config);
         controller.loadSlots(config.rootGroup.slots);

@@ -18,7 +18,10 @@ void BM_EditSaveToDial(benchmark::State& state) {
         page.beginEdit(2);
         SlotConfig edited = page.editing()->slot;
         edited.title = "Edited " + std::to_string(++n);
-        if (!page.commitEdit(edited)) state.SkipWithError("the edit was not stored");
+        if (!page.commitEdit(edited)) {
+            state.SkipWithError("the edit was not stored");
+            break;
+        }
         dial.controller.show();
         dial.controller.hide();
         state.PauseTiming();

@@ -1,9 +1,13 @@
 #pragma once
 
-// A large configuration for the benchmarks: about 330 slots of every kind in
-// groups nested three levels deep, plus twenty per-app dials (about 130 KB
-// written).
+// Large configurations for the benchmarks:
+// - largeConfig(): about 330 slots of every kind in groups nested three
+//   levels deep, plus twenty per-app dials (about 130 KB written);
+// - profileConfig(): one of six profiles a heavy user might keep, six slots
+//   per level four levels deep and twenty per-app dials of six (1,674 slots,
+//   about 600 KB written), as the loader accepts it.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +38,8 @@ inline SlotConfig leaf(int i) {
             SlotConfig a, b;
             a.type = SlotType::app("com.example.a");
             b.type = SlotType::snippet("b");
+            a.title = "A";
+            b.title = "B";
             s.type = SlotType::cycling({a, b});
             break;
         }
@@ -46,6 +52,19 @@ inline SlotConfig leaf(int i) {
     if (i % 3 == 0) s.icon = SlotIcon::monogram("S" + std::to_string(i % 10), "#1E90FF");
     if (i % 5 == 0) s.scope = SlotScope::apps({"com.example.one", "com.example.two"});
     return s;
+}
+
+// Twenty per-app dials of six slots, numbered on from `n`.
+inline void addPerAppDials(AppConfig& config, int& n, std::optional<double> radius) {
+    for (int i = 0; i < 20; ++i) {
+        AppOverride o;
+        std::vector<SlotConfig> slots;
+        for (int k = 0; k < 6; ++k) slots.push_back(leaf(n++));
+        o.slots = std::move(slots);
+        o.menuTitle = "App " + std::to_string(i);
+        o.menuRadius = radius;
+        config.appOverrides["com.example.per-app." + std::to_string(i)] = std::move(o);
+    }
 }
 
 inline AppConfig largeConfig() {
@@ -61,16 +80,39 @@ inline AppConfig largeConfig() {
         }
         config.rootGroup.slots.push_back(SlotConfig::makeGroup("Level 1." + std::to_string(a), std::move(middle)));
     }
-    for (int i = 0; i < 20; ++i) {
-        AppOverride o;
-        std::vector<SlotConfig> slots;
-        for (int k = 0; k < 6; ++k) slots.push_back(leaf(n++));
-        o.slots = std::move(slots);
-        o.menuTitle = "App " + std::to_string(i);
-        o.menuRadius = 240;
-        config.appOverrides["com.example.per-app." + std::to_string(i)] = std::move(o);
-    }
+    addPerAppDials(config, n, 240);
     return config;
+}
+
+// Six slots per level, four levels: 6 + 36 + 216 + 1,296 slots, and 120 in
+// per-app dials. `profile`
+// (0 to 5) makes each profile's titles its own.
+inline AppConfig profileConfig(int profile) {
+    AppConfig config;
+    int n = profile * 10'000;
+    auto level = [&](auto& self, int depth) -> std::vector<SlotConfig> {
+        std::vector<SlotConfig> slots;
+        for (int i = 0; i < 6; ++i) {
+            if (depth == 3) {
+                SlotConfig slot = leaf(n++);
+                slot.title += " of profile " + std::to_string(profile) + " on level four";
+                slots.push_back(std::move(slot));
+                continue;
+            }
+            slots.push_back(SlotConfig::makeGroup("Level " + std::to_string(depth) + "." + std::to_string(n++),
+                                                  self(self, depth + 1)));
+        }
+        return slots;
+    };
+    config.rootGroup.slots = level(level, 0);
+    addPerAppDials(config, n, std::nullopt);
+    config.profileIcon = SlotIcon::monogram("P" + std::to_string(profile));
+    return config;
+}
+
+inline const char* profileName(int profile) {
+    static const char* names[] = {"Home", "Work", "Music", "Code", "Games", "Travel"};
+    return names[profile % 6];
 }
 
 }  // namespace orbel::bench

@@ -4,6 +4,7 @@
 #include <QLoggingCategory>
 #include <QMetaObject>
 #include <QThreadPool>
+#include <QTimer>
 #include <QUrl>
 
 #include "app/configuration_alert.h"
@@ -113,8 +114,6 @@ void OrbelApplication::finishLaunching() {
                              [](std::function<void()> task) { QThreadPool::globalInstance()->start(std::move(task)); });
     step("updates");
     UpdateChecker::shared();
-    step("icons");
-    IconCatalog::shared().bootstrap();
     step("lifecycle");
     lifecycle_->configure();
     step("tray");
@@ -122,6 +121,9 @@ void OrbelApplication::finishLaunching() {
     applyTrayVisibility(config.showInTray);
     step("activation");
     hotkeys_.apply(config.activation);
+    // The icon packs' font is registered once the hot keys are armed.
+    step("icons");
+    IconCatalog::shared().bootstrap();
     step("music provider");
     dial_->modeProviderRegistry[DialMode::music] = {&MusicDialModeProvider::shared(),
                                                    &AudioOutputVolumeController::shared()};
@@ -141,6 +143,10 @@ void OrbelApplication::finishLaunching() {
     connect(&config_, &ConfigManager::loadNoticeChanged, this, [this] { showConfigurationNotice(config_); },
             Qt::QueuedConnection);
     QMetaObject::invokeMethod(this, [this] { showConfigurationNotice(config_); }, Qt::QueuedConnection);
+    // What the first opening needs is made ready in idle time.
+    QTimer::singleShot(0, this, [this] {
+        if (!dial_->isVisible()) panels_->warmUp();
+    });
     step("first dial");
     if (launchedAtLogin_) return;
     // After the alerts of the start (the hot key's conflict, the

@@ -87,17 +87,41 @@ std::vector<std::string> ProfileStore::list() const {
     return names;
 }
 
-AppConfig ProfileStore::load(const std::string& name) const {
-    const QString path = qstr(url(name));
-    if (!entryExists(path)) throw ProfileStoreError(Kind::notFound, name);
+namespace {
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) throw ProfileStoreError(Kind::io, file.errorString().toStdString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) throw ProfileStoreError(Kind::io, file.errorString().toStdString());
+QByteArray readProfile(const std::string& file, const std::string& name) {
+    const QString path = qstr(file);
+    if (!entryExists(path)) throw ProfileStoreError(ProfileStoreError::Kind::notFound, name);
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly)) throw ProfileStoreError(ProfileStoreError::Kind::io, in.errorString().toStdString());
+    const QByteArray bytes = in.readAll();
+    if (in.error() != QFileDevice::NoError)
+        throw ProfileStoreError(ProfileStoreError::Kind::io, in.errorString().toStdString());
+    return bytes;
+}
 
+std::string_view view(const QByteArray& bytes) {
+    return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+}  // namespace
+
+std::optional<SlotIcon> ProfileStore::loadIcon(const std::string& name) const {
+    const QByteArray bytes = readProfile(url(name), name);
+    json::Json icon;
     try {
-        const json::Json document = json::parse(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        icon = json::parseMember(view(bytes), "profileIcon");
+    } catch (const json::DecodingError& error) {
+        throw ProfileStoreError(Kind::io, error.detailed());
+    }
+    if (icon.is_null()) return std::nullopt;
+    return json::attempt([&] { return SlotIcon::fromJson(json::Node(icon)); });
+}
+
+AppConfig ProfileStore::load(const std::string& name) const {
+    const QByteArray bytes = readProfile(url(name), name);
+    try {
+        const json::Json document = json::parse(view(bytes));
         return AppConfig::fromJson(json::Node(document));
     } catch (const ProfileStoreError&) {
         throw;

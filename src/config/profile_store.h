@@ -44,6 +44,10 @@ public:
 
     std::vector<std::string> list() const;  // sorted; never fails
     AppConfig load(const std::string& name) const;
+    // The profile's icon alone (the rest of the file is checked, not built);
+    // nothing when it has none or an unusable one. Fails as load() does on a
+    // missing, unreadable or broken file.
+    std::optional<SlotIcon> loadIcon(const std::string& name) const;
     void save(const AppConfig& config, const std::string& name) const;
     void remove(const std::string& name) const;  // "delete"
     void duplicate(const std::string& source, const std::string& destination) const;

@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <QWindow>
 #include <bit>
+#include <cmath>
 
 #include "dial/radial_menu_controller.h"
 #include "dial/wedge_geometry.h"
@@ -90,7 +91,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override {
         if (DialSurfaceListener* l = owner_.listener_) {
             if (e->buttons() & Qt::LeftButton) l->leftDragged();
-            else l->pointerMoved();
+            else l->pointerMoved(e->globalPosition());
         }
     }
     void mouseReleaseEvent(QMouseEvent* e) override {
@@ -116,8 +117,11 @@ private:
 
 DialPanels::DialPanels(QObject* parent) : QObject(parent), overlay_(std::make_unique<DialPanel>(*this)) {
     auto& watch = platform::PointerWatch::shared();
-    connect(&watch, &platform::PointerWatch::pointerMoved, this, [this] {
-        if (presented_ && listener_) listener_->pointerMoved();
+    connect(&watch, &platform::PointerWatch::pointerMoved, this, [this](std::optional<QPoint> device) {
+        if (!presented_ || !listener_) return;
+        if (device) listener_->pointerMoved(fromDevice(*device));
+        // Over the panel its own motion event says where: no need to ask.
+        else if (!overlay_->underMouse()) listener_->pointerMoved(std::nullopt);
     });
     connect(&watch, &platform::PointerWatch::desktopChanged, this, &DialPanels::requestDismiss);
     connect(&watch, &platform::PointerWatch::catcherPressed, this, &DialPanels::catcherPressed);
@@ -155,6 +159,22 @@ std::optional<DialScreen> DialPanels::mainScreen() const {
     QScreen* primary = QGuiApplication::primaryScreen();
     if (!primary) return std::nullopt;
     return DialScreen{int(QGuiApplication::screens().indexOf(primary)), primary->geometry()};
+}
+
+void DialPanels::warmUp() {
+    if (presented_) return;
+    overlay_->winId();
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const double dpr = screen ? screen->devicePixelRatio() : 1.0;
+    const double radius = controller_ ? controller_->menuRadius() : RadialMenuController::kDefaultRadius;
+    const int side = int(std::ceil(panelSide(radius)));
+    overlay_->resize(side, side);
+    view().setGeometry(0, 0, side, side);
+    QImage scratch(QSize(side, side) * dpr, QImage::Format_ARGB32_Premultiplied);
+    scratch.setDevicePixelRatio(dpr);
+    scratch.fill(Qt::transparent);
+    view().render(&scratch);
+    (void)platform::ScreenCapture::shared().compositorRunning();
 }
 
 QPointF DialPanels::pointerPosition() const { return QCursor::pos(); }

@@ -56,6 +56,10 @@ public:
     // The side of the overlay's square for a dial radius: the dial with its
     // title pills.
     static double panelSide(double menuRadius);
+    // Does ahead what the first opening would otherwise do: makes the
+    // panel's native window and paints the dial once off the screen (fonts,
+    // icons, symbols, the cached layers). Nothing while the dial is up.
+    void warmUp();
 
     // DialSurface.
     void setListener(DialSurfaceListener* listener) override { listener_ = listener; }

@@ -49,9 +49,10 @@ class DialSurfaceListener {
 public:
     virtual ~DialSurfaceListener() = default;
 
-    // The pointer moved (anywhere, also while a button is held). The dial
-    // reads the pointer's current position itself.
-    virtual void pointerMoved() = 0;
+    // The pointer moved (anywhere, also while a button is held), to `global`
+    // when the event said where; without it the dial reads the pointer's
+    // current position itself.
+    virtual void pointerMoved(std::optional<QPointF> global) = 0;
     // Left button pressed at `globalPos`.
     virtual bool leftPressed(DialClickTarget target, QPointF globalPos) = 0;
     // The pointer moved with the left button held, and the left button

@@ -125,7 +125,7 @@ void RadialMenuController::show() {
 
     visible_ = true;
     Q_EMIT visibleChanged(true);
-    hoverAtPointer();
+    updateHover(toPanel(pointer));  // where the pointer was asked for above: no second question
     log.event(SignpostName::showMenuVisible);
     surface_.pushArrowCursor();
 }
@@ -331,8 +331,10 @@ void RadialMenuController::holdRelease() {
 
 // MARK: input
 
-void RadialMenuController::pointerMoved() {
-    if (visible_) hoverAtPointer();
+void RadialMenuController::pointerMoved(std::optional<QPointF> global) {
+    if (!visible_) return;
+    if (global && overlayFrame_) updateHover(toPanel(*global));
+    else hoverAtPointer();
 }
 
 bool RadialMenuController::leftPressed(DialClickTarget target, QPointF globalPos) {

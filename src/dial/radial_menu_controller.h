@@ -137,7 +137,7 @@ Q_SIGNALS:
 
 private:
     // Surface input.
-    void pointerMoved() override;
+    void pointerMoved(std::optional<QPointF> global) override;
     bool leftPressed(DialClickTarget target, QPointF globalPos) override;
     void leftDragged() override;
     void leftReleased() override;

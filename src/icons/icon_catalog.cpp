@@ -146,6 +146,62 @@ const std::vector<IconCatalogEntry>& IconCatalog::entries(const IconPack& pack) 
     return loadedPacks_.emplace(pack, std::move(result)).first->second;
 }
 
+std::optional<IconCatalogEntry> IconCatalog::pickEntry(std::string_view text, std::string_view name) {
+    if (name.find_first_of("\"\\") != std::string_view::npos) return std::nullopt;
+    const std::string key = "{\"name\":\"" + std::string(name) + "\"";
+    const std::size_t from = text.find(key);
+    if (from == std::string_view::npos) return std::nullopt;
+    // The element ends at its closing brace, outside strings.
+    int depth = 0;
+    bool inString = false;
+    for (std::size_t i = from; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inString) {
+            if (c == '\\') ++i;
+            else if (c == '"') inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '{' || c == '[') {
+            ++depth;
+        } else if ((c == '}' || c == ']') && --depth == 0) {
+            const auto one = decodeIconCatalog("[" + std::string(text.substr(from, i + 1 - from)) + "]");
+            if (!one || one->size() != 1 || one->front().name != name) return std::nullopt;
+            return one->front();
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<IconCatalogEntry> IconCatalog::entry(const IconPack& pack, std::string_view name) {
+    const auto find = [&](const std::vector<IconCatalogEntry>& all) -> std::optional<IconCatalogEntry> {
+        for (const auto& e : all)
+            if (e.name == name) return e;
+        return std::nullopt;
+    };
+    if (pack == kSystemSymbols) return find(sfSymbolEntries());
+    if (const auto loaded = loadedPacks_.find(pack); loaded != loadedPacks_.end()) return find(loaded->second);
+    const std::string key = pack.rawValue + "|" + std::string(name);
+    if (const auto picked = pickedEntries_.find(key); picked != pickedEntries_.end()) return picked->second;
+    std::optional<IconCatalogEntry> found;
+    if (const auto path = catalogPath(pack)) {
+        // Mapped, not read: nothing of the file stays with the process.
+        QFile file(QString::fromStdString(*path));
+        if (file.open(QIODevice::ReadOnly) && file.size() > 0) {
+            if (const uchar* bytes = file.map(0, file.size())) {
+                const std::string_view text(reinterpret_cast<const char*>(bytes), std::size_t(file.size()));
+                found = pickEntry(text, name);
+                // A catalogue not in the bundled compact form: the whole pack it is.
+                const std::size_t first = text.find_first_not_of(" \t\r\n");
+                if (!found && (first == std::string_view::npos || text.substr(first, 10) != "[{\"name\":\""))
+                    found = find(entries(pack));
+                file.unmap(const_cast<uchar*>(bytes));
+            }
+        }
+    }
+    pickedEntries_.emplace(key, found);
+    return found;
+}
+
 std::vector<IconCatalogEntry> IconCatalog::search(const IconPack& pack, std::string_view query) {
     const std::string q = text::toLower(text::trimSpacesAndTabs(query));
     const auto& all = entries(pack);

@@ -84,6 +84,14 @@ public:
 
     // ---- Entries. Read once per pack; a malformed catalogue gives none.
     const std::vector<IconCatalogEntry>& entries(const IconPack& pack);
+    // One entry by name, for the dial: from the pack's entries when they are
+    // read already, else picked out of the catalogue file alone (the pack is
+    // neither decoded nor kept); remembered per pack and name.
+    std::optional<IconCatalogEntry> entry(const IconPack& pack, std::string_view name);
+    // The element of a catalogue document named `name`, found in the text
+    // and decoded alone; nothing when the text has no such element in the
+    // compact form the bundled catalogues are written in.
+    static std::optional<IconCatalogEntry> pickEntry(std::string_view catalogue, std::string_view name);
     // Query trimmed of spaces and tabs (not line breaks) and lower-cased;
     // empty gives all; else entries whose name or a keyword contains it.
     std::vector<IconCatalogEntry> search(const IconPack& pack, std::string_view query);
@@ -134,6 +142,7 @@ private:
     platform::Fonts& fonts_;
     platform::Symbols& symbols_;
     std::unordered_map<IconPack, std::vector<IconCatalogEntry>> loadedPacks_;
+    std::unordered_map<std::string, std::optional<IconCatalogEntry>> pickedEntries_;  // "pack|name"
     std::optional<std::vector<IconPackManifestEntry>> loadedManifest_;
     std::unordered_set<IconPack> available_{IconPack{"sf"}};
 };

@@ -160,9 +160,7 @@ std::optional<QImage> IconCatalog::svgImage(const IconCatalogEntry& entry, const
 std::optional<QImage> IconCatalog::packSVGImage(const IconPack& pack, std::string_view name, double size,
                                                 const IconStyle& style) {
     if (!isAvailable(pack)) return std::nullopt;
-    for (const auto& entry : entries(pack)) {
-        if (entry.name == name) return svgImage(entry, pack, size, style);
-    }
+    if (const auto found = entry(pack, name)) return svgImage(*found, pack, size, style);
     return std::nullopt;
 }
 
@@ -187,9 +185,7 @@ std::optional<char32_t> IconCatalog::glyphScalar(const IconCatalogEntry& entry) 
 
 std::optional<char32_t> IconCatalog::packGlyphScalar(const IconPack& pack, std::string_view name) {
     if (!isAvailable(pack)) return std::nullopt;
-    for (const auto& entry : entries(pack)) {
-        if (entry.name == name) return glyphScalar(entry);
-    }
+    if (const auto found = entry(pack, name)) return glyphScalar(*found);
     return std::nullopt;
 }
 
@@ -261,9 +257,8 @@ void IconCatalog::paintSlotIcon(QPainter& painter, const QRectF& frame, const Sl
             return;
         }
         if (isAvailable(symbol.pack)) {
-            for (const auto& entry : entries(symbol.pack)) {
-                if (entry.name == symbol.name) return paintEntry(painter, frame, entry, symbol.pack, size, style);
-            }
+            if (const auto found = entry(symbol.pack, symbol.name))
+                return paintEntry(painter, frame, *found, symbol.pack, size, style);
         }
         drawSymbol(painter, frame, symbols_, "questionmark", size, 0.7, style.tertiary, dpr);
     }

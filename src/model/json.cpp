@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "model/json_writer.h"
 
@@ -86,7 +87,88 @@ private:
     int depth_ = 0;
 };
 
+// Checks the whole document and builds only the value of one member of
+// the top-level object.
+class MemberPicker {
+public:
+    MemberPicker(std::string_view key, Json& out) : key_(key), out_(out) {}
+
+    bool null() { return scalar([](auto& b) { return b.null(); }); }
+    bool boolean(bool v) { return scalar([&](auto& b) { return b.boolean(v); }); }
+    bool number_integer(Json::number_integer_t v) { return scalar([&](auto& b) { return b.number_integer(v); }); }
+    bool number_unsigned(Json::number_unsigned_t v) { return scalar([&](auto& b) { return b.number_unsigned(v); }); }
+    bool number_float(Json::number_float_t v, const Json::string_t& s) {
+        return scalar([&](auto& b) { return b.number_float(v, s); });
+    }
+    bool string(Json::string_t& v) { return scalar([&](auto& b) { return b.string(v); }); }
+    bool binary(Json::binary_t& v) { return scalar([&](auto& b) { return b.binary(v); }); }
+    bool key(Json::string_t& k) {
+        if (builder_) return builder_->key(k);
+        wanted_ = depth_ == 1 && k == key_;
+        return true;
+    }
+    bool start_object(std::size_t n) { return open([&](auto& b) { return b.start_object(n); }); }
+    bool start_array(std::size_t n) { return open([&](auto& b) { return b.start_array(n); }); }
+    bool end_object() { return close([](auto& b) { return b.end_object(); }); }
+    bool end_array() { return close([](auto& b) { return b.end_array(); }); }
+    template <class Exception>
+    bool parse_error(std::size_t, const std::string&, const Exception&) {
+        return false;
+    }
+
+private:
+    using Builder = nlohmann::detail::json_sax_dom_parser<Json>;
+    void begin() {
+        if (builder_ || !wanted_) return;
+        wanted_ = false;
+        builder_.emplace(out_, /*allow_exceptions=*/false);
+        from_ = depth_;
+    }
+    template <class F>
+    bool scalar(F f) {
+        begin();
+        if (!builder_) return true;
+        const bool ok = f(*builder_);
+        if (depth_ == from_) builder_.reset();
+        return ok;
+    }
+    template <class F>
+    bool open(F f) {
+        begin();
+        if (++depth_ > kMaxDepth) return false;
+        return !builder_ || f(*builder_);
+    }
+    template <class F>
+    bool close(F f) {
+        const bool ok = !builder_ || f(*builder_);
+        --depth_;
+        if (builder_ && depth_ == from_) builder_.reset();
+        return ok;
+    }
+
+    std::string_view key_;
+    Json& out_;
+    std::optional<Builder> builder_;
+    bool wanted_ = false;
+    int depth_ = 0;
+    int from_ = 0;
+};
+
 }  // namespace
+
+Json parseMember(std::string_view text, std::string_view key) {
+    Json result;
+    MemberPicker picker(key, result);
+    bool complete = false;
+    try {
+        complete = Json::sax_parse(text.begin(), text.end(), &picker, nlohmann::detail::input_format_t::json,
+                                   /*strict=*/true, /*ignore_comments=*/false);
+    } catch (const Json::exception&) {
+        complete = false;
+    }
+    if (!complete) throw DecodingError(DecodingError::Kind::dataCorrupted, {}, "The given data was not valid JSON.");
+    return result;
+}
 
 Json parse(std::string_view text) {
     Json result;

@@ -64,6 +64,11 @@ private:
 // UTF-8 or nesting deeper than kMaxDepth.
 Json parse(std::string_view text);
 
+// One member of a whole document's top-level object, built alone: the rest
+// is only checked, never built. Null when the member is absent or the
+// document is not an object; fails like parse() on a broken document.
+Json parseMember(std::string_view text, std::string_view key);
+
 // An empty object with room for `members` members. An object keeps its
 // members in a vector whose growth copies, not moves, what it already holds,
 // so an object that will hold large values is made with its final room.

@@ -24,6 +24,10 @@ public:
     // else to standard output.
     static void write(LogCategory category, std::string_view line, LogTarget target = LogTarget::both);
 
+    // A line written to the category would go somewhere (a sink is set, or
+    // the category is enabled): callers skip composing lines nobody reads.
+    static bool wanted(LogCategory category);
+
     // While a sink is set, every line goes to it instead (tests).
     using Sink = std::function<void(LogCategory category, const std::string& line)>;
     static void setSink(Sink sink);  // an empty function removes it

@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QRect>
+#include <optional>
 #include <vector>
 
 #include "platform/shared_instance.h"
@@ -37,7 +38,10 @@ public:
     virtual bool setClickCatchers(const std::vector<QRect>& areas) = 0;
 
 Q_SIGNALS:
-    void pointerMoved();  // at most once per turn of the event loop
+    // At most once per turn of the event loop; with the last position when an
+    // event brought one (motion over a catcher), else (raw motion, which
+    // carries none) without.
+    void pointerMoved(std::optional<QPoint> position);
     void desktopChanged();
     // On a catcher: a press (with the catcher's index in the list given, the
     // button in the stored numbering: 0 left, 1 right, 2 middle, 3...), and

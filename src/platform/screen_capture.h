@@ -21,7 +21,11 @@ public:
     // `dpr` device pixels per point, with that device pixel ratio set; null
     // when the screen cannot be read. GUI thread; costs one server round trip.
     virtual QImage capture(const QRect& area, double dpr) = 0;
-    // True when translucent windows blend with what is behind them.
+    // True when translucent windows blend with what is behind them. The
+    // screen's facts (this, and the screen's size a capture is cut to) are
+    // the server's answers to questions asked at the previous call or
+    // capture, so that showing a window costs no wait for them; the first
+    // call waits. Callers that watch for a change ask again until it shows.
     virtual bool compositorRunning() = 0;
     // Runs `done` on the GUI thread once the display server has carried out
     // every window change this process asked for so far and the screen

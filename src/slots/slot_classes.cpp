@@ -209,7 +209,7 @@ void ProfileSwitchSlot::execute(DialController* controller) {
         entry.type = SlotType::profileTarget(text::trimSpacesAndTabs(name));
         entry.title = name;
         try {
-            entry.icon = store.load(name).profileIcon.value_or(SlotIcon::automatic());
+            entry.icon = store.loadIcon(name).value_or(SlotIcon::automatic());
         } catch (const std::exception&) {
             entry.icon = SlotIcon::automatic();  // an unreadable profile still gets its wedge
         }

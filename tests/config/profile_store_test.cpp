@@ -158,3 +158,33 @@ TEST_F(ProfileStoreTest, FailedSaveLeavesThePreviousFileIntact) {
     EXPECT_EQ(readFile(path("Work.json")), before);
     EXPECT_EQ(entries(), QStringList{"Work.json"});
 }
+
+TEST_F(ProfileStoreTest, IconIsReadAloneAndABrokenFileStillFails) {
+    AppConfig withIcon = withRadius(250);
+    withIcon.profileIcon = SlotIcon::monogram("W");
+    withIcon.rootGroup.slots = {SlotConfig::make(SlotType::snippet("text"), "Path")};
+    store.save(withIcon, "Work");
+    store.save(withRadius(250), "Plain");
+    EXPECT_EQ(store.loadIcon("Work"), withIcon.profileIcon);
+    EXPECT_EQ(store.loadIcon("Plain"), std::nullopt);
+
+    struct Case {
+        const char* bytes;
+        std::optional<SlotIcon> icon;  // when readable
+        bool fails;
+    };
+    const Case cases[] = {
+        {R"({"slots":[{"profileIcon":"W"}]})", std::nullopt, false},
+        {R"({"a":[1,2,{"b":null}],"profileIcon":"Q","z":{}})", SlotIcon::monogram("Q"), false},
+        {R"({"profileIcon":7})", std::nullopt, false},
+        {R"([{"profileIcon":"W"}])", std::nullopt, false},
+        {R"({"profileIcon":)", std::nullopt, true},
+        {R"({"profileIcon":"Q"} x)", std::nullopt, true},
+    };
+    for (const Case& c : cases) {
+        writeFile(path("Odd.json"), c.bytes);
+        if (c.fails) EXPECT_EQ(storeError([&] { (void)store.loadIcon("Odd"); }).kind(), Kind::io) << c.bytes;
+        else EXPECT_EQ(store.loadIcon("Odd"), c.icon) << c.bytes;
+    }
+    EXPECT_EQ(storeError([&] { (void)store.loadIcon("Missing"); }).kind(), Kind::notFound);
+}

@@ -40,7 +40,7 @@ public:
     // Input, as the panels report it.
     void moveTo(QPointF p) {
         pointer = p;
-        if (listener) listener->pointerMoved();
+        if (listener) listener->pointerMoved(p);
     }
     bool click(QPointF p, DialClickTarget target = DialClickTarget::overlay) {
         pointer = p;

@@ -141,5 +141,31 @@ TEST_F(IconCatalogTest, CatalogueLookupPrefersThePacksFolderAndNeverReadsOneForS
     EXPECT_EQ(catalog().entries(IconPack{"sf"}), IconCatalog::sfSymbolEntries());
 }
 
+TEST(IconCatalogPick, FindsTheNamedElementInTheTextAlone) {
+    const std::string text =
+        R"([{"name":"star","svgBody":"<g a=\"{\\\"\"/>","keywords":["x]"]},)"
+        R"({"name":"star-fill","codepoint":"e001","keywords":["{\"name\":\"ghost\""]}])";
+    struct Case {
+        const char* name;
+        std::optional<std::string> codepoint;  // of the entry found
+        bool found;
+    };
+    const Case cases[] = {
+        {"star", std::nullopt, true},
+        {"star-fill", "e001", true},
+        {"sta", std::nullopt, false},
+        {"ghost", std::nullopt, false},  // only inside a keyword
+        {"a\"b", std::nullopt, false},
+    };
+    for (const Case& c : cases) {
+        const auto entry = IconCatalog::pickEntry(text, c.name);
+        ASSERT_EQ(entry.has_value(), c.found) << c.name;
+        if (entry) {
+            EXPECT_EQ(entry->codepoint, c.codepoint) << c.name;
+        }
+    }
+    EXPECT_EQ(IconCatalog::pickEntry(text, "star")->svgBody, R"(<g a="{\""/>)");
+}
+
 }  // namespace
 }  // namespace orbel

@@ -100,6 +100,20 @@ TEST(ShippedIcons, PacksAreListedAfterTheBuiltInSetAndThePhosphorFontIsRegistere
     EXPECT_TRUE(std::any_of(stars.begin(), stars.end(), [](const auto& e) { return e.name == "star"; }));
 }
 
+// The dial looks one icon up in the catalogue's text: the same entry as the
+// decoded pack's, first, middle and last of every pack alike.
+TEST(ShippedIcons, OneIconLookedUpAloneIsThePacksEntry) {
+    IconCatalog alone(platform::Bundle::shared(), platform::Fonts::shared(), platform::Symbols::shared());
+    alone.bootstrap();
+    for (const auto& manifest : shippedCatalog().manifest()) {
+        const auto& all = shippedCatalog().entries(manifest.pack);
+        ASSERT_FALSE(all.empty()) << manifest.pack.rawValue;
+        for (const std::size_t i : {std::size_t(0), all.size() / 2, all.size() - 1})
+            EXPECT_EQ(alone.entry(manifest.pack, all[i].name), all[i]) << manifest.pack.rawValue << " " << all[i].name;
+        EXPECT_EQ(alone.entry(manifest.pack, "no-such-icon"), std::nullopt);
+    }
+}
+
 TEST(ShippedIcons, EverySymbolNameOfTheProgramHasAPicture) {
     const auto& symbols = platform::Symbols::shared();
     const auto names = symbolNamesInTheProgram();

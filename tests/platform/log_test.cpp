@@ -43,5 +43,12 @@ TEST(Signposts, EventsCarryTheirValues) {
     EXPECT_EQ(lines[1].text.rfind("[orbel-signpost] ShowMenuStart t=", 0), 0u) << lines[1].text;
 }
 
+TEST(Signposts, AreOffUnlessAskedFor) {
+    EXPECT_FALSE(loggingCategory(LogCategory::signpost).isInfoEnabled());
+    EXPECT_FALSE(Log::wanted(LogCategory::signpost));
+    fakes::LogCapture capture;
+    EXPECT_TRUE(Log::wanted(LogCategory::signpost));
+}
+
 }  // namespace
 }  // namespace orbel::platform

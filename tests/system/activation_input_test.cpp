@@ -12,6 +12,7 @@
 #include "fakes/fake_alerts.h"
 #include "fakes/replace_shared.h"
 #include "input/hotkey_manager.h"
+#include "platform/linux/x11_input.h"
 #include "system_helpers.h"
 
 namespace orbel {
@@ -146,6 +147,29 @@ TEST_F(ActivationInputTest, HeldChordReleasesOnceEvenWhileAnotherClientHoldsTheK
     spin(800);
     xdotool({"keyup", "ctrl+alt+h"});
     EXPECT_EQ(settle(1), std::vector<std::string>{"release"});
+}
+
+TEST_F(ActivationInputTest, TypingElsewhereWakesNothingWhileNoChordIsHeld) {
+    static int events = 0;  // listeners live as long as the process
+    static bool listening = false;
+    auto* x = platform::x11::InputConnection::shared();
+    ASSERT_TRUE(x);
+    if (!std::exchange(listening, true)) x->addListener([](const xcb_generic_event_t*) { ++events; });
+    manager->apply(ActivationMode::hold(HoldBinding::keyCombination(kCtrlOptH)));
+    spin(200);
+    events = 0;
+    xdotool({"type", "--delay", "1", "typing in another window"});
+    spin(300);
+    EXPECT_EQ(events, 0) << "key events read while no chord is held";
+
+    xdotool({"keydown", "ctrl+alt+h"});
+    EXPECT_EQ(settle(1), std::vector<std::string>{"open"});
+    xdotool({"keyup", "ctrl+alt+h"});
+    EXPECT_EQ(settle(1), std::vector<std::string>{"release"});
+    events = 0;
+    xdotool({"type", "--delay", "1", "and after it"});
+    spin(300);
+    EXPECT_EQ(events, 0) << "raw releases still selected after the chord's release";
 }
 
 TEST_F(ActivationInputTest, ChordsOtherClientsHoldAreConflictsAndTheAlternativesAreFree) {

@@ -36,7 +36,7 @@ QStringList orbelWindows() {
 TEST_F(AppSystem, FirstStartWritesTheDefaultsInOrderAndShowsTheDialAfterTheConflictAlert) {
     Orbel orbel;
     ASSERT_TRUE(orbel.waitForLog("step first dial"));
-    const QStringList expected = {"preflight", "updates", "icons", "lifecycle", "tray", "activation",
+    const QStringList expected = {"preflight", "updates", "lifecycle", "tray", "activation", "icons",
                                   "music provider", "music hot key", "now playing", "root slots",
                                   "subscriptions", "logitech", "first dial"};
     int at = 0;

@@ -9,6 +9,9 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QWidget>
+#include <atomic>
+#include <thread>
+#include <xcb/xcb.h>
 
 #include "config/config_manager.h"
 #include "dial/dial_panels.h"
@@ -172,6 +175,78 @@ TEST_F(DialOnScreenTest, WithoutCompositorTheSquareShowsTheCapturedPicture) {
     EXPECT_NE(QColor(shot.pixel(300, 300)), kBehind);
     xdotool({"key", "Escape"});
     EXPECT_TRUE(spinUntil([&] { return !dial_.isVisible(); }));
+}
+
+// Every distinct picture a line through the screen's centre shows, read by
+// another client from the moment it starts until stopped.
+class FrameWatch {
+public:
+    explicit FrameWatch(QPoint centre) : centre_(centre) {
+        thread_ = std::thread([this] {
+            xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+            const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+            while (!stop_) {
+                auto* reply = xcb_get_image_reply(
+                    c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, root, std::int16_t(centre_.x()),
+                                     std::int16_t(centre_.y() - 250), 1, 501, ~0u), nullptr);
+                if (!reply) break;
+                std::string line(reinterpret_cast<const char*>(xcb_get_image_data(reply)),
+                                 std::size_t(xcb_get_image_data_length(reply)));
+                free(reply);
+                for (std::size_t i = 3; i < line.size(); i += 4) line[i] = 0;  // the padding byte
+                if (frames_.empty() || frames_.back() != line) frames_.push_back(std::move(line));
+            }
+            xcb_disconnect(c);
+        });
+    }
+    // The pictures seen, the first being what was there before.
+    std::vector<std::string> stop() {
+        stop_ = true;
+        thread_.join();
+        return frames_;
+    }
+
+private:
+    QPoint centre_;
+    std::atomic<bool> stop_{false};
+    std::vector<std::string> frames_;
+    std::thread thread_;
+};
+
+// What a person sees first is the painted dial: no empty square, no frame
+// before the one painted, with and without a compositor.
+TEST_F(DialOnScreenTest, TheFirstFrameOnTheScreenIsThePaintedDial) {
+    for (const bool composited : {true, false}) {
+        SCOPED_TRACE(composited ? "with a compositor" : "without a compositor");
+        if (!composited) {
+            compositor_.kill();
+            compositor_.waitForFinished(2000);
+            ASSERT_TRUE(spinUntil([] { return !platform::ScreenCapture::shared().compositorRunning(); }));
+        }
+        for (int opening = 0; opening < 3; ++opening) {
+            pointTo({0, 150});
+            spin(300);
+            FrameWatch watch(centre());
+            spin(50);
+            dial_.show();
+            ASSERT_TRUE(dialPainted());
+            spin(400);
+            const auto frames = watch.stop();
+            ASSERT_GE(frames.size(), 2u);
+            // Later frames may differ where the highlight or a label settles;
+            // the first one shown must already be the dial: the line through
+            // the disc changes nowhere else but there.
+            const std::string& first = frames[1];
+            const std::string& last = frames.back();
+            std::size_t same = 0;
+            for (std::size_t i = 0; i < first.size(); ++i) same += first[i] == last[i];
+            EXPECT_GT(double(same) / double(first.size()), 0.97) << "opening " << opening << ": " << frames.size() - 1
+                                                                  << " frames, the first unlike the painted dial";
+            dial_.hide();
+            ASSERT_TRUE(spinUntil([&] { return !dial_.isVisible(); }));
+            spin(200);
+        }
+    }
 }
 
 TEST_F(DialOnScreenTest, SwitchingTheDesktopClosesTheDial) {

@@ -44,7 +44,7 @@ public:
     void start(QProcess& p, const QStringList& args) {
         auto env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", home_.path());
-        env.insert("QT_LOGGING_RULES", "orbel.launch.debug=true");
+        env.insert("QT_LOGGING_RULES", "orbel.launch.debug=true;orbel.signpost.info=true");
         env.insert("ASAN_OPTIONS", "detect_leaks=0");
         p.setProcessEnvironment(env);
         p.start(kOrbel, args);

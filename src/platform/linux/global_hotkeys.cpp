@@ -57,7 +57,6 @@ public:
         Registration r{id, keyCode, code, mods, {}};
         const bool ok = grab(r);
         if (ok) registrations_.push_back(r);
-        x_->wantRawKeys(!registrations_.empty());
         x_->drainSoon();
         return ok;
     }
@@ -67,7 +66,7 @@ public:
         if (it == registrations_.end()) return;
         ungrab(*it);
         registrations_.erase(it);
-        x_->wantRawKeys(!registrations_.empty());
+        watchReleases();
     }
 
 private:
@@ -213,6 +212,7 @@ private:
         if (!reg) return false;
         if (type == QEvent::KeyPress && !reg->down) {
             reg->down = true;
+            watchReleases();
             deliver(reg->id, Event::pressed);
         }
         event->accept();
@@ -229,13 +229,22 @@ private:
     void pressed(xcb_keycode_t code, std::uint16_t mods) {
         Registration* it = find(code, mods);
         if (!it) return;
+        const bool first = !it->down;
+        it->down = true;
+        // Raw releases are selected before the grab goes: a release the
+        // server handles before the ungrab still comes to the grab.
+        watchReleases();
         if (x_->hasRawEvents()) {
             xcb_ungrab_keyboard(x_->connection(), XCB_CURRENT_TIME);
             xcb_flush(x_->connection());
         }
-        if (it->down) return;  // a repeat of the held key
-        it->down = true;
-        deliver(it->id, Event::pressed);
+        if (first) deliver(it->id, Event::pressed);  // else a repeat of the held key
+    }
+
+    // Raw key releases only while a chord is held: typing elsewhere
+    // otherwise wakes the program for nothing.
+    void watchReleases() {
+        x_->wantRawKeys(std::any_of(registrations_.begin(), registrations_.end(), [](auto& r) { return r.down; }));
     }
 
     void released(xcb_keycode_t code) {
@@ -245,6 +254,7 @@ private:
                 r.down = false;
                 ids.push_back(r.id);
             }
+        if (!ids.empty()) watchReleases();
         for (const Id& id : ids) deliver(id, Event::released);
     }
 

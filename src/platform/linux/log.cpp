@@ -8,7 +8,9 @@ namespace {
 
 Q_LOGGING_CATEGORY(lcHidpp, "orbel.hidpp", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcInput, "orbel.input", QtInfoMsg)
-Q_LOGGING_CATEGORY(lcSignpost, "orbel.signpost", QtInfoMsg)
+// Signposts are many (one per pointer move): off unless asked for with
+// QT_LOGGING_RULES="orbel.signpost.info=true".
+Q_LOGGING_CATEGORY(lcSignpost, "orbel.signpost", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcConfig, "orbel.config", QtInfoMsg)
 
 std::mutex& sinkMutex() {
@@ -55,6 +57,14 @@ void Log::write(LogCategory category, std::string_view line, LogTarget target) {
         QMessageLogger(nullptr, 0, nullptr, cat.categoryName()).info().noquote()
             << QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
     }
+}
+
+bool Log::wanted(LogCategory category) {
+    {
+        std::lock_guard lock(sinkMutex());
+        if (sink()) return true;
+    }
+    return loggingCategory(category).isInfoEnabled();
 }
 
 void Log::setSink(Sink s) {

@@ -9,6 +9,7 @@
 #include <QMetaObject>
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "platform/key_translation.h"
 #include "platform/linux/x11_input.h"
@@ -116,8 +117,12 @@ private:
         } else if (type == XCB_MOTION_NOTIFY) {
             const auto* m = reinterpret_cast<const xcb_motion_notify_event_t*>(e);
             if (catcherIndex(m->event) < 0) return;
-            if (m->state & XCB_BUTTON_MASK_1) Q_EMIT catcherDragged(QPoint(m->root_x, m->root_y));
-            else motion();  // also without raw events
+            if (m->state & XCB_BUTTON_MASK_1) {
+                Q_EMIT catcherDragged(QPoint(m->root_x, m->root_y));
+            } else {
+                position_ = QPoint(m->root_x, m->root_y);
+                motion();  // also without raw events
+            }
         } else if (type == XCB_PROPERTY_NOTIFY && watching_) {
             const auto* p = reinterpret_cast<const xcb_property_notify_event_t*>(e);
             if (p->window == x_->root() && p->atom == desktopAtom_ && desktopAtom_ != XCB_ATOM_NONE)
@@ -130,7 +135,8 @@ private:
     x11::InputConnection* x_;
     xcb_atom_t desktopAtom_ = XCB_ATOM_NONE;
     bool watching_ = false;
-    OncePerTurn motionReport_{this, [this] { Q_EMIT pointerMoved(); }};
+    std::optional<QPoint> position_;  // brought by an event since the last report
+    OncePerTurn motionReport_{this, [this] { Q_EMIT pointerMoved(std::exchange(position_, std::nullopt)); }};
     std::vector<xcb_window_t> catchers_;  // made on demand, kept
     std::size_t catcherCount_ = 0;        // the first ones are in use
     xcb_cursor_t cursor_ = 0;

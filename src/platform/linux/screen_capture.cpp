@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <cstring>
 #include <mutex>
+#include <optional>
 
 #include "platform/linux/x11_session.h"
 #include "platform/screen_scaling.h"
@@ -27,13 +28,10 @@ public:
     QImage capture(const QRect& area, double dpr) override {
         x11::Session* x = x11::Session::shared();
         if (!x || area.isEmpty()) return {};
-        xcb_connection_t* c = x->connection();
         // Through the area's own screen: its origin is in device pixels.
         QRect wanted = toDevicePixels(area, currentScreenScales());
         wanted.setSize(QSize(qRound(area.width() * dpr), qRound(area.height() * dpr)));
-        Reply<xcb_get_geometry_reply_t> root(xcb_get_geometry_reply(c, xcb_get_geometry(c, x->root()), nullptr));
-        if (!root) return {};
-        const QRect readable = wanted.intersected(QRect(0, 0, root->width, root->height));
+        const QRect readable = wanted.intersected(screenFacts(*x).root);
         if (readable.isEmpty()) return {};
         QImage image(wanted.size(), QImage::Format_RGB32);
         // Off-screen parts are black; the read overwrites the rest (filling
@@ -46,13 +44,7 @@ public:
 
     bool compositorRunning() override {
         x11::Session* x = x11::Session::shared();
-        if (!x) return false;
-        xcb_connection_t* c = x->connection();
-        xcb_atom_t selection = x->atom(("_NET_WM_CM_S" + std::to_string(screenNumber(*x))).c_str());
-        if (selection == XCB_ATOM_NONE) return false;
-        Reply<xcb_get_selection_owner_reply_t> owner(
-            xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr));
-        return owner && owner->owner != XCB_WINDOW_NONE;
+        return x && screenFacts(*x).compositor;
     }
 
     void afterScreenSettles(std::function<void()> done) override {
@@ -67,6 +59,38 @@ public:
     }
 
 private:
+    // The root window's size and whether a compositor runs, as the server
+    // said in answer to the questions asked at the previous call: the
+    // answers wait in the connection by the time the dial opens again, so
+    // the opening costs no round trip for them. The first call waits.
+    struct Facts {
+        QRect root;
+        bool compositor = false;
+    };
+    Facts screenFacts(x11::Session& x) {
+        std::lock_guard lock(mutex_);
+        xcb_connection_t* c = x.connection();
+        if (!asked_) ask(x);
+        Facts facts;
+        Reply<xcb_get_geometry_reply_t> root(xcb_get_geometry_reply(c, geometryAsked_, nullptr));
+        if (root) facts.root = QRect(0, 0, root->width, root->height);
+        if (ownerAsked_) {
+            Reply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(c, *ownerAsked_, nullptr));
+            facts.compositor = owner && owner->owner != XCB_WINDOW_NONE;
+        }
+        ask(x);
+        return facts;
+    }
+    void ask(x11::Session& x) {
+        xcb_connection_t* c = x.connection();
+        if (selection_ == XCB_ATOM_NONE) selection_ = x.atom(("_NET_WM_CM_S" + std::to_string(screenNumber(x))).c_str());
+        geometryAsked_ = xcb_get_geometry(c, x.root());
+        ownerAsked_.reset();
+        if (selection_ != XCB_ATOM_NONE) ownerAsked_ = xcb_get_selection_owner(c, selection_);
+        xcb_flush(c);
+        asked_ = true;
+    }
+
     static int screenNumber(x11::Session& x) {
         const xcb_setup_t* setup = xcb_get_setup(x.connection());
         int n = 0;
@@ -147,6 +171,10 @@ private:
     }
 
     std::mutex mutex_;
+    bool asked_ = false;
+    xcb_get_geometry_cookie_t geometryAsked_{};
+    std::optional<xcb_get_selection_owner_cookie_t> ownerAsked_;
+    xcb_atom_t selection_ = XCB_ATOM_NONE;
     bool shmFailed_ = false;
     std::uint8_t* shmData_ = nullptr;
     std::size_t shmSize_ = 0;

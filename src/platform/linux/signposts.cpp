@@ -21,6 +21,7 @@ long long microsecondsSince(std::chrono::steady_clock::time_point from) {
 
 void record(std::string_view name, const std::string* argument) {
     const auto start = origin();
+    if (!Log::wanted(LogCategory::signpost)) return;
     std::string line = "[orbel-signpost] ";
     line.append(name);
     if (argument) line.append(" ").append(*argument);
@@ -33,6 +34,7 @@ void record(std::string_view name, const std::string* argument) {
 void Signposts::event(std::string_view name) { record(name, nullptr); }
 
 void Signposts::event(std::string_view name, int slot) {
+    if (!Log::wanted(LogCategory::signpost)) return;
     const std::string argument = "slot=" + std::to_string(slot);
     record(name, &argument);
 }

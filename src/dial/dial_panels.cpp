@@ -120,8 +120,10 @@ DialPanels::DialPanels(QObject* parent) : QObject(parent), overlay_(std::make_un
     connect(&watch, &platform::PointerWatch::pointerMoved, this, [this](std::optional<QPoint> device) {
         if (!presented_ || !listener_) return;
         if (device) listener_->pointerMoved(fromDevice(*device));
-        // Over the panel its own motion event says where: no need to ask.
-        else if (!overlay_->underMouse()) listener_->pointerMoved(std::nullopt);
+        // Raw motion says nothing of where. With catchers up the pointer is
+        // over the panel or a catcher, whose own motion events say where: no
+        // need to ask the server.
+        else if (!catchersUp_) listener_->pointerMoved(std::nullopt);
     });
     connect(&watch, &platform::PointerWatch::desktopChanged, this, &DialPanels::requestDismiss);
     connect(&watch, &platform::PointerWatch::catcherPressed, this, &DialPanels::catcherPressed);

@@ -98,13 +98,12 @@ TEST_F(DialPanelsTest, OneScreenOverlayCatcherCoversItAndPanelIsKeptBetweenShowi
 TEST_F(DialPanelsTest, CatchersTakeClicksOutsideThePanel) {
     showAt(0, 0);
     const QPoint farRight = (screenCentre(0) + QPointF(390, 0)).toPoint();
-    // Raw motion says nothing of where: the pointer is asked. Motion over a
-    // catcher brings its position, taken as it is.
+    // Raw motion says nothing of where, and with catchers up their own
+    // motion will: the server is not asked. Motion over a catcher brings its
+    // position, taken as it is.
     QCursor::setPos(farRight);
     Q_EMIT watch.pointerMoved(std::nullopt);
-    EXPECT_EQ(dial.highlightedIndex(), 2);
-    Q_EMIT watch.pointerMoved((screenCentre(0) + QPointF(-390, 0)).toPoint());
-    EXPECT_NE(dial.highlightedIndex(), 2);
+    EXPECT_EQ(dial.highlightedIndex(), 0);
     Q_EMIT watch.pointerMoved(farRight);
     Q_EMIT watch.catcherPressed(0, 0, farRight);  // fires the app slot, which closes the dial
     QTRY_VERIFY(!dial.isVisible());

@@ -111,6 +111,7 @@ TEST(XSetups, HighDensityMonitorsCatchClicksOnTheOtherMonitor) {
     env.insert("QT_SCALE_FACTOR", "2");
     env.insert("XDG_CONFIG_HOME", home.path());
     env.insert("ASAN_OPTIONS", "detect_leaks=0");
+    env.insert("QT_LOGGING_RULES", "orbel.signpost.info=true");  // the dial's signposts are off by default
     program.setProcessEnvironment(env);
     program.start(orbel, {});
     ASSERT_TRUE(systemtest::spinUntil([&] { return log.contains("ShowMenuVisible"); }, 20000)) << log.toStdString();

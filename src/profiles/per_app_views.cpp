@@ -397,16 +397,7 @@ void PerAppMenusEditorView::rebuild() {
     const bool empty = model_.isEmpty();
     empty_->setVisible(empty);
     list_->setVisible(!empty);
-    while (auto* item = rows_->takeAt(0)) {
-        if (auto* w = item->widget()) {
-            // Gone at once for lookups; deleted later, as it may be running
-            // the click that rebuilt the list.
-            w->setObjectName(QString());
-            w->hide();
-            w->deleteLater();
-        }
-        delete item;
-    }
+    ui::clearRows(rows_);
     for (const auto& r : model_.rows()) {
         auto* row = new QWidget;
         row->setObjectName(qs("appRow:" + r.bundleId));

@@ -15,6 +15,7 @@
 #include "profiles/backup_restore_sheet.h"
 #include "profiles/profile_icon_picker.h"
 #include "model/text.h"
+#include "ui/controls.h"
 #include "ui/sheet_frame.h"
 
 namespace orbel {
@@ -199,16 +200,7 @@ void ProfilesTabView::rebuildRows() {
     new_->setToolTip(qs(model_.newButtonHelp()));
     showMessages();
 
-    while (auto* item = rows_->takeAt(0)) {
-        if (auto* w = item->widget()) {
-            // Gone at once for lookups; deleted later, as it may be running
-            // the click that rebuilt the list.
-            w->setObjectName(QString());
-            w->hide();
-            w->deleteLater();
-        }
-        delete item;
-    }
+    ui::clearRows(rows_);
     for (const auto& name : model_.displayedProfiles()) {
         const bool active = model_.isActive(name);
         auto* row = new RowFrame(active, this);

@@ -153,4 +153,15 @@ void ElidedLabel::contextMenuEvent(QContextMenuEvent* event) {
     menu->popup(event->globalPos());
 }
 
+void clearRows(QLayout* rows) {
+    while (auto* item = rows->takeAt(0)) {
+        if (auto* w = item->widget()) {
+            w->setObjectName(QString());
+            w->hide();
+            w->deleteLater();
+        }
+        delete item;
+    }
+}
+
 }  // namespace orbel::ui

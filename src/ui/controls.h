@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QLayout>
 #include <QWidget>
 #include <vector>
 
@@ -67,5 +68,9 @@ private:
     void relayout();
     QString full_;
 };
+
+// Empties a list of rows. Each row is gone at once for lookups and deleted
+// later, as it may be running the click that rebuilt the list.
+void clearRows(QLayout* rows);
 
 }  // namespace orbel::ui

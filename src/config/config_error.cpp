@@ -10,6 +10,7 @@ std::string describe(ConfigError::Kind kind, const std::string& payload) {
         case Kind::missingRequiredField: return "Missing required field: " + payload;
         case Kind::invalidHotkey: return "Invalid hotkey configuration";
         case Kind::emptyRootGroup: return "Root group cannot be empty";
+        case Kind::notSaved: return payload;
     }
     return {};
 }

@@ -11,14 +11,17 @@ namespace orbel {
 
 class ConfigError : public Error {
 public:
-    enum class Kind { invalidSlotConfiguration, missingRequiredField, invalidHotkey, emptyRootGroup };
+    enum class Kind { invalidSlotConfiguration, missingRequiredField, invalidHotkey, emptyRootGroup, notSaved };
 
     static ConfigError invalidSlot(std::string message) { return {Kind::invalidSlotConfiguration, std::move(message)}; }
     static ConfigError missingField(std::string path) { return {Kind::missingRequiredField, std::move(path)}; }
     static ConfigError invalidHotkey() { return {Kind::invalidHotkey, {}}; }
+    // A valid change that could not be written: the system's reason. What is
+    // published stays what is on disk.
+    static ConfigError notSaved(std::string reason) { return {Kind::notSaved, std::move(reason)}; }
 
     Kind kind() const { return kind_; }
-    // The message, or the field path.
+    // The message, the field path, or the system's reason.
     const std::string& payload() const { return payload_; }
     bool operator==(const ConfigError& o) const { return kind_ == o.kind_ && payload_ == o.payload_; }
 

@@ -75,6 +75,12 @@ void ConfigManager::setConfig(AppConfig config) {
     Q_EMIT configChanged();
 }
 
+void ConfigManager::replaceConfig(AppConfig config) {
+    ++generation_;
+    setConfig(std::move(config));
+    Q_EMIT configReplaced();
+}
+
 std::optional<ConfigError> ConfigManager::change(const std::function<void(AppConfig&)>& edit) {
     AppConfig next = config_;
     edit(next);
@@ -156,7 +162,7 @@ void ConfigManager::load() {
     loadNotice_.reset();
     const QString path = QString::fromStdString(configPath_);
     if (!QFileInfo::exists(path)) {
-        setConfig(AppConfig::defaultConfig());
+        replaceConfig(AppConfig::defaultConfig());
         saveTo(SaveTarget::configOnly);
         return;
     }
@@ -164,7 +170,7 @@ void ConfigManager::load() {
     if (!file.open(QIODevice::ReadOnly)) {
         // Put the unreadable file aside before the defaults replace it; if
         // that is impossible, leave it alone and keep the defaults in memory.
-        setConfig(AppConfig::defaultConfig());
+        replaceConfig(AppConfig::defaultConfig());
         const auto movedTo = moveAsideUnreadable();
         if (movedTo) saveTo(SaveTarget::configOnly);
         notice(LoadNotice::Kind::unreadable, file.errorString().toStdString(), movedTo);
@@ -192,7 +198,7 @@ void ConfigManager::load() {
     }
     if (!decoded) {
         const auto kept = keepRejectedCopy(bytes);
-        setConfig(AppConfig::defaultConfig());
+        replaceConfig(AppConfig::defaultConfig());
         if (kept) saveTo(SaveTarget::configOnly);
         notice(LoadNotice::Kind::rejected, decodingError, kept);
         return;
@@ -201,13 +207,13 @@ void ConfigManager::load() {
     AppConfig normalised = normalise(*decoded);
 
     if (const auto errors = validate(normalised); !errors.empty()) {
-        setConfig(AppConfig::defaultConfig());
+        replaceConfig(AppConfig::defaultConfig());
         std::vector<std::string> texts;
         for (const auto& error : errors) texts.push_back(error.what());
         notice(LoadNotice::Kind::rejected, joined(texts, "\n"), keepRejectedCopy(bytes));
         return;
     }
-    setConfig(std::move(normalised));
+    replaceConfig(std::move(normalised));
     // A level cut to six slots (nested ones too) is written cut at once,
     // so that the next start neither cuts nor tells again; the original is
     // kept first, and when that is impossible the file is left as it is.
@@ -378,7 +384,7 @@ void ConfigManager::setAppMenu(const std::optional<MenuGroup>& group, const std:
 }
 
 void ConfigManager::applyConfig(const AppConfig& config) {
-    setConfig(normalise(config));
+    replaceConfig(normalise(config));
     save();
 }
 
@@ -399,7 +405,7 @@ void ConfigManager::switchToProfile(const std::string& name) {
     QPointer<ConfigManager> self(this);
     platform::MainQueue::shared().postAndWait([self, loaded = std::move(loaded), cut = std::move(cut)]() mutable {
         if (!self) return;
-        self->setConfig(std::move(loaded));
+        self->replaceConfig(std::move(loaded));
         self->save();
         if (cut) self->notice(std::move(*cut));
     });

@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -126,9 +127,18 @@ public:
     // level of the configuration that holds more than six slots.
     static std::vector<std::string> overfullLevels(const AppConfig& config);
 
+    // Counts the times the configuration was replaced under the screens (a
+    // load or Reload, a profile switch, a restore, an outside edit taken in).
+    // A sheet or tab keeps the value it opened with and never saves a draft
+    // made before a replacement.
+    std::uint64_t generation() const { return generation_; }
+
 Q_SIGNALS:
     void configWillChange();
     void configChanged();
+    // After configChanged(), when the change replaced the configuration
+    // rather than applied a screen's edit (see generation()).
+    void configReplaced();
     // A load left a notice (see loadNotice()).
     void loadNoticeChanged();
 
@@ -149,7 +159,11 @@ private:
         notice(LoadNotice{kind, std::move(reason), std::move(keptAt), configPath_});
     }
 
+    // Publishes a configuration that replaces the one the screens edit.
+    void replaceConfig(AppConfig config);
+
     AppConfig config_;
+    std::uint64_t generation_ = 0;
     std::string configPath_;
     ProfileStore profileStore_;
     std::unique_ptr<platform::SerialQueue> saveQueue_;

@@ -33,6 +33,13 @@ bool CyclingSlotEditorModel::removeChild(int index) {
     return true;
 }
 
+bool CyclingSlotEditorModel::replaceChild(const SlotEditTarget& target, const SlotConfig& edited) {
+    const auto index = locateEditTarget(children, target);
+    if (!index) return false;
+    children[static_cast<std::size_t>(*index)] = edited;
+    return true;
+}
+
 std::string CyclingSlotEditorModel::childLabel(int index) const {
     const std::string& t = children.at(static_cast<std::size_t>(index)).title;
     return t.empty() ? sheets::tr("(untitled)") : t;
@@ -43,6 +50,11 @@ std::optional<std::string> CyclingSlotEditorModel::saveProblem() const {
     if (name.empty()) return sheets::tr("Name the slot to save it.");
     if (children.empty()) return sheets::tr("Add at least one child to save.");
     return sheets::validationProblem(SlotConfig::make(SlotType::cycling(children), name, icon));
+}
+
+std::optional<std::string> CyclingSlotEditorModel::refusal() const {
+    if (sheets::isBlankName(title) || children.empty()) return std::nullopt;
+    return saveProblem();
 }
 
 std::optional<SlotConfig> CyclingSlotEditorModel::build() const {

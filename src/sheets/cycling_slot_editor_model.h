@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/slot_config.h"
+#include "sheets/slot_edit_dispatch_model.h"
 
 namespace orbel {
 
@@ -27,6 +28,10 @@ public:
     // action's own title.
     void appendAction(SystemAction action, const std::string& title);
     bool removeChild(int index);
+    // A child edited in its own sheet: `edited` takes the place of the
+    // child `target` names, found as an edited root slot is; false when
+    // that child is gone.
+    bool replaceChild(const SlotEditTarget& target, const SlotConfig& edited);
 
     // "1.", "2.", ... and the child's title, or "(untitled)".
     static std::string positionLabel(int index) { return std::to_string(index + 1) + "."; }
@@ -34,6 +39,10 @@ public:
 
     std::optional<std::string> saveProblem() const;
     bool canSave() const { return !saveProblem().has_value(); }
+    // Why the configuration would refuse the children (a kind a cycling
+    // slot cannot hold, a child without a title); nothing while the name
+    // is blank or there are no children yet.
+    std::optional<std::string> refusal() const;
     // A new cycling slot (fresh id, global scope) with the trimmed title.
     std::optional<SlotConfig> build() const;
 

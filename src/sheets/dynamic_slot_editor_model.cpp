@@ -122,6 +122,11 @@ std::optional<std::string> DynamicSlotEditorModel::saveProblem() const {
     return sheets::validationProblem(SlotConfig::make(SlotType::dynamic(std::move(config)), name, icon));
 }
 
+std::optional<std::string> DynamicSlotEditorModel::refusal() const {
+    if (sheets::isBlankName(title) || sheets::isBlankPayload(source)) return std::nullopt;
+    return saveProblem();
+}
+
 std::optional<SlotConfig> DynamicSlotEditorModel::build() const {
     if (!canSave()) return std::nullopt;
     DynamicSlotConfig config{ScriptInvocation{language, source}, clickAction_, refresh_};

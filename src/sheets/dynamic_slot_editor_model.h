@@ -65,6 +65,9 @@ public:
 
     std::optional<std::string> saveProblem() const;
     bool canSave() const { return !saveProblem().has_value(); }
+    // Why the configuration would refuse the slot although name and
+    // producer are filled in (nothing while either is still blank).
+    std::optional<std::string> refusal() const;
     // A new dynamic slot (fresh id, global scope): trimmed title, producer
     // as typed. A new slot reruns its producer when chosen; an edited one
     // keeps the click action it had.

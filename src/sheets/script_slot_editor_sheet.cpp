@@ -4,7 +4,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -14,25 +13,6 @@
 #include "sheets/sheet_parts.h"
 
 namespace orbel {
-namespace {
-
-const QColor kGreen(0x34, 0xC7, 0x59);
-const QColor kOrange(0xFF, 0x95, 0x00);
-
-// One frame of the small progress indicator shown while a test runs.
-QPixmap spinnerPixmap(int frame, const QColor& color, double dpr) {
-    QPixmap pixmap(QSize(12, 12) * dpr);
-    pixmap.setDevicePixelRatio(dpr);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(color, 1.6, Qt::SolidLine, Qt::RoundCap));
-    p.drawArc(QRectF(1.5, 1.5, 9, 9), -frame * 30 * 16, 270 * 16);
-    return pixmap;
-}
-
-}  // namespace
-
 ScriptSlotEditorSheet::ScriptSlotEditorSheet(const std::optional<SlotConfig>& existing,
                                              std::function<void(const SlotConfig&)> onSave, QWidget* parent)
     : SlotSheet(QStringLiteral("terminal"), tr("Runs the source you author on click. Failures surface as an alert."), 
@@ -104,7 +84,7 @@ ScriptSlotEditorSheet::ScriptSlotEditorSheet(const std::optional<SlotConfig>& ex
     spinner_.setInterval(90);
     connect(&spinner_, &QTimer::timeout, this, [this] {
         ++spinnerFrame_;
-        test_->setIcon(QIcon(spinnerPixmap(spinnerFrame_, palette().color(QPalette::ButtonText), devicePixelRatioF())));
+        test_->setIcon(QIcon(progressPixmap(spinnerFrame_, palette().color(QPalette::ButtonText), devicePixelRatioF())));
     });
     this->onSave = [this] { save(); };
     refresh();
@@ -151,7 +131,7 @@ void ScriptSlotEditorSheet::refresh() {
     test_->setEnabled(model_.canTestRun());
     if (model_.isRunning()) {
         if (!spinner_.isActive()) spinner_.start();
-        test_->setIcon(QIcon(spinnerPixmap(spinnerFrame_, palette().color(QPalette::ButtonText), devicePixelRatioF())));
+        test_->setIcon(QIcon(progressPixmap(spinnerFrame_, palette().color(QPalette::ButtonText), devicePixelRatioF())));
     } else {
         spinner_.stop();
         test_->setIcon(QIcon(symbolPixmap("play.fill", 11, palette().color(QPalette::ButtonText), devicePixelRatioF())));
@@ -163,7 +143,7 @@ void ScriptSlotEditorSheet::refresh() {
     if (!shown) return;
     const bool ok = line.kind == ScriptSlotEditorModel::ResultLine::Kind::success;
     resultIcon_->setPixmap(symbolPixmap(ok ? "checkmark.circle.fill" : "exclamationmark.triangle.fill", 13,
-                                        ok ? kGreen : kOrange, devicePixelRatioF()));
+                                        ok ? testSucceededColor() : testFailedColor(), devicePixelRatioF()));
     result_->setText(QString::fromStdString(line.text));
     result_->setToolTip(QString::fromStdString(line.text));
 }

@@ -1,8 +1,10 @@
 #include "sheets/sheet_parts.h"
 
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <utility>
 
 #include "sheets/icon_picker_row.h"
@@ -59,5 +61,28 @@ QPlainTextEdit* makeSourceEditor(const std::string& text, QWidget* parent) {
     editor->setFrameShape(QFrame::StyledPanel);
     return editor;
 }
+
+void showSaveProblem(SlotEditChromeSheet* sheet, const std::optional<std::string>& problem) {
+    sheet->setCanSave(!problem);
+    sheet->saveButton()->setToolTip(problem ? QString::fromStdString(*problem) : QString());
+}
+
+void showRowProblem(SlotEditFormRow* row, const std::optional<std::string>& problem) {
+    row->setProblem(problem ? std::optional<QString>(QString::fromStdString(*problem)) : std::nullopt);
+}
+
+QPixmap progressPixmap(int frame, const QColor& color, double dpr) {
+    QPixmap pixmap(QSize(12, 12) * dpr);
+    pixmap.setDevicePixelRatio(dpr);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(color, 1.6, Qt::SolidLine, Qt::RoundCap));
+    p.drawArc(QRectF(1.5, 1.5, 9, 9), -frame * 30 * 16, 270 * 16);
+    return pixmap;
+}
+
+QColor testSucceededColor() { return {0x34, 0xC7, 0x59}; }
+QColor testFailedColor() { return {0xFF, 0x95, 0x00}; }
 
 }  // namespace orbel

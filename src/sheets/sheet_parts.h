@@ -49,4 +49,16 @@ SlotEditFormRow* makeIconFormRow(const SlotIcon& icon, std::function<void(const 
 // The multi-line monospaced editor of script sources and snippets.
 QPlainTextEdit* makeSourceEditor(const std::string& text, QWidget* parent);
 
+// Save follows the model: enabled without a problem, else disabled with
+// the problem as its tool tip.
+void showSaveProblem(SlotEditChromeSheet* sheet, const std::optional<std::string>& problem);
+// A row's problem line from a model's text.
+void showRowProblem(SlotEditFormRow* row, const std::optional<std::string>& problem);
+
+// Test runs: one frame of the small progress indicator shown while a run
+// is under way, and the colours of its outcome.
+QPixmap progressPixmap(int frame, const QColor& color, double dpr);
+QColor testSucceededColor();
+QColor testFailedColor();
+
 }  // namespace orbel

@@ -267,6 +267,44 @@ TEST(CyclingSlotEditorModel, ChildrenAndSave) {
     EXPECT_TRUE(edit.children.empty());
 }
 
+// What the sheets show under a row: only refusals the user cannot see
+// coming, never the plain "fill this in".
+TEST(SlotSheetRefusals, OnlyOnceTheFieldsAreFilledIn) {
+    DynamicSlotEditorModel dynamic;
+    dynamic.source = "date";
+    EXPECT_FALSE(dynamic.refusal());
+    dynamic.title = "Clock";
+    EXPECT_FALSE(dynamic.refusal());
+    EXPECT_TRUE(dynamic.canSave());
+
+    CyclingSlotEditorModel cycling;
+    cycling.children = {SlotConfig::makeGroup("G", {})};
+    EXPECT_FALSE(cycling.refusal());  // no name yet: that is the problem
+    cycling.title = "Rotate";
+    EXPECT_EQ(cycling.refusal(), "Invalid slot configuration: Cycling slot children cannot be groups");
+    cycling.children.push_back(SlotConfig::make(SlotType::transport(TransportCommand::toggle), "Play"));
+    cycling.removeChild(0);
+    EXPECT_TRUE(cycling.refusal());
+    cycling.removeChild(0);
+    EXPECT_FALSE(cycling.refusal());
+}
+
+TEST(CyclingSlotEditorModel, AnEditedChildReplacesTheOneItBeganOn) {
+    CyclingSlotEditorModel m;
+    m.appendApp("a", "A");
+    m.appendApp("b", "B");
+    const SlotEditTarget target = SlotEditTarget::make(1, m.children[1]);
+    const SlotConfig edited = mergeEdited(target.slot, SlotConfig::make(SlotType::app("b"), "Bee"));
+    m.removeChild(0);  // the child moved up meanwhile
+    ASSERT_TRUE(m.replaceChild(target, edited));
+    ASSERT_EQ(m.children.size(), 1u);
+    EXPECT_EQ(m.children[0].title, "Bee");
+    EXPECT_EQ(m.children[0].id, target.slot.id);
+    m.removeChild(0);
+    EXPECT_FALSE(m.replaceChild(target, edited));
+    EXPECT_TRUE(m.children.empty());
+}
+
 TEST(SlotEditDispatch, EditorKindForEveryType) {
     using K = SlotEditorKind;
     const std::pair<SlotType, K> cases[] = {

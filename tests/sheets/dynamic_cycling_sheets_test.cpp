@@ -1,0 +1,377 @@
+// The dynamic and cycling slot sheets driven with QTest: real producers
+// through the live runner, real pickers over a fake application list, a
+// counting factory for the children's own sheets; and their pictures.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <csignal>
+
+#include "editor/picker_views.h"
+#include "fakes/fake_system_platform.h"
+#include "fakes/replace_shared.h"
+#include "icons/icon_catalog.h"
+#include "sheets/cycling_slot_editor_sheet.h"
+#include "sheets/dynamic_slot_editor_sheet.h"
+#include "slots/system_app_provider.h"
+#include "support/widget_pictures.h"
+#include "ui/controls.h"
+
+namespace orbel {
+namespace {
+
+struct Saves {
+    std::vector<SlotConfig> slots;
+    std::function<void(const SlotConfig&)> callback() {
+        return [this](const SlotConfig& s) { slots.push_back(s); };
+    }
+};
+
+void settle() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+template <class Sheet>
+Sheet* shown(Sheet* sheet) {
+    sheet->open();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(sheet));
+    return sheet;
+}
+
+DynamicSlotEditorSheet* dynamicSheet(const std::optional<SlotConfig>& existing, Saves* saves = nullptr) {
+    auto* dialog = makeDynamicSlotSheet(existing, saves ? saves->callback() : nullptr, nullptr);
+    return shown(qobject_cast<DynamicSlotEditorSheet*>(dialog));
+}
+
+// A radio button takes clicks on its circle and its text only.
+void choose(QAbstractButton* radio) { QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(8, radio->height() / 2)); }
+
+bool waitForRun(DynamicSlotEditorSheet* sheet) {
+    return QTest::qWaitFor([&] { return !sheet->model().isRunning(); }, 20000);
+}
+
+// Real zsh through the live producer runner.
+TEST(DynamicSheetWidget, TestRunsShowTheDialsLabelWithoutHoldingTheInterface) {
+    QPointer<DynamicSlotEditorSheet> sheet = dynamicSheet(std::nullopt);
+    EXPECT_FALSE(sheet->testButton()->isEnabled());
+    sheet->producerEditor()->setPlainText("sleep 1; printf '\\n  \\nmain\\nother\\n'");
+    QTest::mouseClick(sheet->testButton(), Qt::LeftButton);
+    // The click came back while the producer sleeps.
+    EXPECT_TRUE(sheet->model().isRunning());
+    EXPECT_FALSE(sheet->testButton()->isEnabled());
+    EXPECT_TRUE(sheet->testStatusText().isEmpty());
+    ASSERT_TRUE(waitForRun(sheet));
+    EXPECT_EQ(sheet->testStatusText(), "Label: \"main\"");
+    EXPECT_TRUE(sheet->testButton()->isEnabled());
+
+    const struct {
+        const char* source;
+        QString shown;
+    } table[] = {{"printf '%030d\\n' 7", "Label: \"" + QString(24, '0') + "\u2026\""},
+                 {"true", "(no output)"},
+                 {"echo boom >&2; exit 3", "exit 3: boom"}};
+    for (const auto& row : table) {
+        sheet->producerEditor()->setPlainText(row.source);
+        QTest::mouseClick(sheet->testButton(), Qt::LeftButton);
+        ASSERT_TRUE(waitForRun(sheet));
+        EXPECT_EQ(sheet->testStatusText(), row.shown) << row.source;
+    }
+
+    // A producer still running when the sheet closes is ended with it.
+    QTemporaryDir dir;
+    const QString pidFile = dir.filePath("pid");
+    sheet->producerEditor()->setPlainText(QString("echo $$ > '%1'; while :; do sleep 0.1; done").arg(pidFile));
+    QTest::mouseClick(sheet->testButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(pidFile).size() > 0; }, 20000));
+    QFile file(pidFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const pid_t pid = file.readAll().trimmed().toInt();
+    ASSERT_GT(pid, 0);
+    sheet->reject();
+    settle();
+    EXPECT_TRUE(sheet.isNull());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ::kill(pid, 0) != 0; }, 20000)) << "the producer still runs";
+}
+
+TEST(DynamicSheetWidget, RefreshControlsFollowTheModelAndAnEditKeepsItsClickAction) {
+    QPointer<DynamicSlotEditorSheet> fresh = dynamicSheet(std::nullopt);
+    EXPECT_EQ(fresh->title(), "New Dynamic Slot");
+    EXPECT_EQ(fresh->languagePicker()->selected(), 1);  // Shell (zsh)
+    EXPECT_TRUE(fresh->menuOpenButton()->isChecked());
+    EXPECT_TRUE(fresh->intervalRow()->isHidden());
+    choose(fresh->intervalButton());
+    EXPECT_FALSE(fresh->intervalRow()->isHidden());
+    EXPECT_EQ(fresh->intervalText(), "30 seconds");
+    for (int i = 0; i < 5; ++i) QTest::mouseClick(fresh->stepDownButton(), Qt::LeftButton);
+    EXPECT_EQ(fresh->intervalText(), "5 seconds");
+    EXPECT_FALSE(fresh->stepDownButton()->isEnabled());
+    EXPECT_EQ(fresh->model().refreshPolicy(), RefreshPolicy::interval(5));
+    fresh->reject();
+
+    Saves saves;
+    const DynamicClickAction click = DynamicClickAction::runScript(ScriptInvocation{ScriptLanguage::shell, "xdg-open ."});
+    SlotConfig existing = SlotConfig::make(
+        SlotType::dynamic(DynamicSlotConfig{ScriptInvocation{ScriptLanguage::shell, "git branch --show-current\n"},
+                                            click, RefreshPolicy::interval(120)}),
+        "Branch");
+    existing.scope = SlotScope::app("org.gnome.gedit");
+    QPointer<DynamicSlotEditorSheet> sheet = dynamicSheet(existing, &saves);
+    EXPECT_EQ(sheet->title(), "Edit Dynamic Slot");
+    EXPECT_TRUE(sheet->intervalButton()->isChecked());
+    EXPECT_EQ(sheet->intervalText(), "120 seconds");
+    QTest::mouseClick(sheet->stepUpButton(), Qt::LeftButton);
+    choose(sheet->menuOpenButton());
+    EXPECT_TRUE(sheet->intervalRow()->isHidden());
+    choose(sheet->intervalButton());  // the last number again
+    EXPECT_EQ(sheet->intervalText(), "125 seconds");
+    sheet->nameField()->setText(" Branch\t");
+    QTest::keyClick(sheet->nameField(), Qt::Key_Return);
+    settle();
+    EXPECT_TRUE(sheet.isNull());
+    ASSERT_EQ(saves.slots.size(), 1u);
+    const SlotConfig& saved = saves.slots[0];
+    EXPECT_EQ(saved.title, "Branch");
+    EXPECT_NE(saved.id, existing.id);
+    EXPECT_EQ(saved.scope, SlotScope::global());
+    const auto& config = saved.type.get<SlotType::Dynamic>()->config;
+    EXPECT_EQ(config.clickAction, click);
+    EXPECT_EQ(config.refresh, RefreshPolicy::interval(125));
+    EXPECT_EQ(config.producer.source, "git branch --show-current\n");
+}
+
+TEST(DynamicSheetWidget, SaveStaysOffAndSaysWhyUntilTheSlotCanBeStored) {
+    Saves saves;
+    QPointer<DynamicSlotEditorSheet> sheet = dynamicSheet(std::nullopt, &saves);
+    QTest::keyClicks(sheet->nameField(), "Branch");
+    sheet->producerEditor()->setPlainText(" \n\t\n");
+    EXPECT_FALSE(sheet->saveButton()->isEnabled());
+    EXPECT_FALSE(sheet->testButton()->isEnabled());
+    EXPECT_EQ(sheet->saveButton()->toolTip(), "Write a producer script to save.");
+    QTest::keyClick(sheet->nameField(), Qt::Key_Return);
+    sheet->nameField()->setText("  ");
+    sheet->producerEditor()->setPlainText("date");
+    EXPECT_EQ(sheet->saveButton()->toolTip(), "Name the slot to save it.");
+    QTest::mouseClick(sheet->saveButton(), Qt::LeftButton);
+    EXPECT_TRUE(saves.slots.empty());
+    EXPECT_FALSE(sheet->producerRow()->problem());
+    sheet->nameField()->setText("Clock");
+    EXPECT_TRUE(sheet->saveButton()->isEnabled());
+    EXPECT_TRUE(sheet->saveButton()->toolTip().isEmpty());
+    QTest::mouseClick(sheet->cancelButton(), Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(sheet.isNull());
+    EXPECT_TRUE(saves.slots.empty());
+}
+
+// ---- Cycling.
+
+// Sheets for the children's edits, counted rather than shown.
+struct CountingFactory {
+    std::vector<SlotEditorKind> opened;
+    std::optional<SlotConfig> lastExisting;
+    std::function<void(const SlotConfig&)> saveSlot;
+    QPointer<QDialog> last;
+
+    SlotSheetFactory factory() {
+        SlotSheetFactory f;
+        f.slotSheet = [this](SlotEditorKind kind, const std::optional<SlotConfig>& existing, auto onSave, QWidget* p) {
+            opened.push_back(kind);
+            lastExisting = existing;
+            saveSlot = std::move(onSave);
+            return last = new QDialog(p);
+        };
+        return f;
+    }
+};
+
+class CyclingSheetWidget : public ::testing::Test {
+protected:
+    fakes::Installed<fakes::FakeWorkspace, platform::Workspace> workspace;
+    fakes::Installed<fakes::FakeAppDirectory, platform::AppDirectory> directory;
+    SystemAppProvider provider;
+    fakes::ReplaceShared<SystemAppProvider> useProvider{provider};
+    CountingFactory counting;
+    Saves saves;
+
+    CyclingSlotEditorSheet* sheet(const std::optional<SlotConfig>& existing) {
+        return shown(qobject_cast<CyclingSlotEditorSheet*>(
+            makeCyclingSlotSheet(existing, saves.callback(), counting.factory(), nullptr)));
+    }
+};
+
+TEST_F(CyclingSheetWidget, ChildrenComeFromThePickersAndGoOneByOne) {
+    directory.apps = {{"firefox-esr", "Firefox ESR", "firefox-esr", "/usr/share/applications/firefox-esr.desktop"}};
+    QPointer<CyclingSlotEditorSheet> s = sheet(std::nullopt);
+    EXPECT_EQ(s->title(), "New Cycling Slot");
+    EXPECT_EQ(s->emptyText(), "No children yet \u2014 add one below.");
+    QTest::keyClicks(s->nameField(), " Rotate ");
+    EXPECT_EQ(s->saveButton()->toolTip(), "Add at least one child to save.");
+    for (int i = 0; i < 2; ++i) {
+        QTest::mouseClick(s->addAppButton(), Qt::LeftButton);
+        auto* picker = qobject_cast<editor::AppPickerView*>(s->openPicker());
+        ASSERT_TRUE(picker);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !picker->model().isLoading; }, 10000));
+        picker->choose(0);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !s->openPicker(); }, 5000));
+    }
+    QTest::mouseClick(s->addActionButton(), Qt::LeftButton);
+    auto* actions = qobject_cast<editor::ActionPickerView*>(s->openPicker());
+    ASSERT_TRUE(actions);
+    EXPECT_TRUE(actions->card(SystemAction::Kind::lockScreen)->isSelected());
+    actions->addButton()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s->openPicker(); }, 5000));
+    const QString lock = QString::fromStdString(SystemAction(SystemAction::Kind::lockScreen).title());
+    EXPECT_EQ(s->childTexts(), (QStringList{"1. Firefox ESR", "2. Firefox ESR", "3. " + lock}));
+    EXPECT_TRUE(s->emptyText().isEmpty());
+    EXPECT_NE(s->model().children[0].id, s->model().children[1].id);
+
+    QTest::mouseClick(s->removeButton(1), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(s->childTexts(), (QStringList{"1. Firefox ESR", "2. " + lock}));
+    ASSERT_TRUE(s->saveButton()->isEnabled());
+    QTest::mouseClick(s->saveButton(), Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(s.isNull());
+    ASSERT_EQ(saves.slots.size(), 1u);
+    EXPECT_EQ(saves.slots[0].title, "Rotate");
+    const auto& children = saves.slots[0].type.get<SlotType::Cycling>()->children;
+    ASSERT_EQ(children.size(), 2u);
+    EXPECT_EQ(children[0].type, SlotType::app("firefox-esr"));
+    EXPECT_EQ(children[1].type, SlotType::action(SystemAction(SystemAction::Kind::lockScreen)));
+}
+
+TEST_F(CyclingSheetWidget, ARefusedChildKeepsSaveOffAndSaysWhy) {
+    const SlotConfig files = SlotConfig::make(SlotType::app("org.gnome.Nautilus"), "Files");
+    const SlotConfig existing = SlotConfig::make(
+        SlotType::cycling({SlotConfig::makeGroup("Tools", {}), files, SlotConfig::make(SlotType::app("x"), "")}),
+        "  Rotate  ");
+    QPointer<CyclingSlotEditorSheet> s = sheet(existing);
+    EXPECT_EQ(s->title(), "Edit Cycling Slot");
+    EXPECT_EQ(s->nameField()->text(), "  Rotate  ");
+    EXPECT_EQ(s->childTexts(), (QStringList{"1. Tools", "2. Files", "3. (untitled)"}));
+    EXPECT_FALSE(s->saveButton()->isEnabled());
+    ASSERT_TRUE(s->childrenRow()->problem());
+    EXPECT_EQ(*s->childrenRow()->problem(), "Invalid slot configuration: Cycling slot children cannot be groups");
+    EXPECT_EQ(s->saveButton()->toolTip(), *s->childrenRow()->problem());
+    QTest::keyClick(s->nameField(), Qt::Key_Return);
+    EXPECT_TRUE(saves.slots.empty());
+
+    QTest::mouseClick(s->removeButton(0), Qt::LeftButton);
+    settle();
+    EXPECT_FALSE(s->saveButton()->isEnabled());  // the untitled child: the file would not load
+    ASSERT_TRUE(s->childrenRow()->problem());
+    QTest::mouseClick(s->removeButton(1), Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(s->saveButton()->isEnabled());
+    EXPECT_FALSE(s->childrenRow()->problem());
+    QTest::mouseClick(s->removeButton(0), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(s->emptyText(), "No children yet \u2014 add one below.");
+    EXPECT_FALSE(s->saveButton()->isEnabled());
+    EXPECT_FALSE(s->childrenRow()->problem());  // nothing refused, just nothing yet
+    s->reject();
+    settle();
+    EXPECT_TRUE(saves.slots.empty());
+}
+
+TEST_F(CyclingSheetWidget, AChildIsEditedInItsOwnSheetAndKeepsItsPlaceAndIdentity) {
+    SlotConfig script = SlotConfig::make(SlotType::script({ScriptLanguage::shell, "date"}), "Clock");
+    script.scope = SlotScope::app("org.gnome.gedit");
+    const SlotConfig files = SlotConfig::make(SlotType::app("org.gnome.Nautilus"), "Files");
+    QPointer<CyclingSlotEditorSheet> s = sheet(SlotConfig::make(SlotType::cycling({files, script}), "Rotate"));
+
+    QTest::mouseClick(s->editButton(1), Qt::LeftButton);
+    ASSERT_EQ(counting.opened, std::vector<SlotEditorKind>{SlotEditorKind::script});
+    EXPECT_EQ(counting.lastExisting, script);
+    ASSERT_TRUE(counting.last);
+    EXPECT_EQ(s->openChildEditor(), counting.last.data());
+    QTest::mouseClick(s->editButton(0), Qt::LeftButton);  // one child editor at a time
+    EXPECT_EQ(counting.opened.size(), 1u);
+    counting.saveSlot(SlotConfig::make(SlotType::script({ScriptLanguage::shell, "date +%T"}), "Time"));
+    counting.last->accept();
+    settle();
+    EXPECT_EQ(s->childTexts(), (QStringList{"1. Files", "2. Time"}));
+    const SlotConfig& edited = s->model().children[1];
+    EXPECT_EQ(edited.id, script.id);
+    EXPECT_EQ(edited.scope, script.scope);
+    EXPECT_EQ(edited.type, SlotType::script({ScriptLanguage::shell, "date +%T"}));
+    EXPECT_TRUE(saves.slots.empty());  // the cycling sheet itself reported nothing
+
+    // A double-click opens the child's sheet too; cancelling it changes nothing.
+    QTest::mouseDClick(s->childRow(0), Qt::LeftButton);
+    ASSERT_EQ(counting.opened.size(), 2u);
+    EXPECT_EQ(counting.opened[1], SlotEditorKind::rename);
+    counting.last->reject();
+    settle();
+    EXPECT_EQ(s->model().children[0], files);
+    s->reject();
+}
+
+// ---- Pictures.
+
+// Built once in the light and once in the dark palette (the sheets take
+// their colours when built).
+void savePictures(const char* name, const std::function<QWidget*()>& make) {
+    const QString dir = QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/sheets");
+    QDir().mkpath(dir);
+    const QPalette light = QApplication::palette();
+    for (bool dark : {false, true}) {
+        QApplication::setPalette(dark ? testing::darkPalette() : light);
+        QWidget* widget = make();
+        widget->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(widget));
+        settle();
+        EXPECT_TRUE(widget->grab().save(QString("%1/%2_%3.png").arg(dir, name, dark ? "dark" : "light"))) << name;
+        widget->close();
+        delete widget;
+        settle();
+    }
+    QApplication::setPalette(light);
+}
+
+TEST(DynamicCyclingPicturesTest, DynamicAfterATestRunAndCyclingWithChildren) {
+    IconCatalog::shared().bootstrap();
+    const SlotConfig dynamic = SlotConfig::make(
+        SlotType::dynamic(DynamicSlotConfig{
+            ScriptInvocation{ScriptLanguage::shell, "git -C ~/src/orbel branch --show-current 2>/dev/null ||\n"
+                                                    "  echo feature/radial-menu-editor-sheets"},
+            DynamicClickAction::rerunProducer(), RefreshPolicy::interval(60)}),
+        "Branch", SlotIcon::symbolPack(IconPack{"lucide"}, "rocket"));
+    savePictures("dynamic_after_test_run", [&] {
+        auto* sheet = new DynamicSlotEditorSheet(dynamic, {});
+        sheet->producerEditor()->setPlainText("echo; echo feature/radial-menu-editor-sheets");
+        sheet->testButton()->click();
+        EXPECT_TRUE(waitForRun(sheet));
+        return sheet;
+    });
+    savePictures("dynamic_test_failed", [&] {
+        auto* sheet = new DynamicSlotEditorSheet(std::nullopt, {});
+        sheet->producerEditor()->setPlainText("git branch --show-current\nexit 128");
+        sheet->nameField()->setText("Branch");
+        sheet->testButton()->click();
+        EXPECT_TRUE(waitForRun(sheet));
+        return sheet;
+    });
+    const SlotConfig cycling = SlotConfig::make(
+        SlotType::cycling({SlotConfig::make(SlotType::app("org.gnome.Terminal"), "Terminal"),
+                           SlotConfig::make(SlotType::app("firefox-esr"), "Firefox ESR"),
+                           SlotConfig::make(SlotType::action(SystemAction(SystemAction::Kind::lockScreen)),
+                                            "Lock the screen and walk away for a long coffee break"),
+                           SlotConfig::make(SlotType::snippet("Best,\nAda"), "Signature")}),
+        "Apps", SlotIcon::monogram("AP"));
+    savePictures("cycling_with_children", [&] { return new CyclingSlotEditorSheet(cycling, {}, {}); });
+    savePictures("cycling_new", [] { return new CyclingSlotEditorSheet(std::nullopt, {}, {}); });
+}
+
+}  // namespace
+}  // namespace orbel

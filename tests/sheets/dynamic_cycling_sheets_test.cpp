@@ -23,30 +23,16 @@
 #include "sheets/cycling_slot_editor_sheet.h"
 #include "sheets/dynamic_slot_editor_sheet.h"
 #include "slots/system_app_provider.h"
-#include "support/widget_pictures.h"
+#include "sheets/sheet_test_support.h"
 #include "ui/controls.h"
 
 namespace orbel {
 namespace {
 
-struct Saves {
-    std::vector<SlotConfig> slots;
-    std::function<void(const SlotConfig&)> callback() {
-        return [this](const SlotConfig& s) { slots.push_back(s); };
-    }
-};
-
-void settle() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
-
-template <class Sheet>
-Sheet* shown(Sheet* sheet) {
-    sheet->open();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(sheet));
-    return sheet;
-}
+using testing::CountingFactory;
+using testing::Saves;
+using testing::settle;
+using testing::shown;
 
 DynamicSlotEditorSheet* dynamicSheet(const std::optional<SlotConfig>& existing, Saves* saves = nullptr) {
     auto* dialog = makeDynamicSlotSheet(existing, saves ? saves->callback() : nullptr, nullptr);
@@ -74,18 +60,10 @@ TEST(DynamicSheetWidget, TestRunsShowTheDialsLabelWithoutHoldingTheInterface) {
     EXPECT_EQ(sheet->testStatusText(), "Label: \"main\"");
     EXPECT_TRUE(sheet->testButton()->isEnabled());
 
-    const struct {
-        const char* source;
-        QString shown;
-    } table[] = {{"printf '%030d\\n' 7", "Label: \"" + QString(24, '0') + "\u2026\""},
-                 {"true", "(no output)"},
-                 {"echo boom >&2; exit 3", "exit 3: boom"}};
-    for (const auto& row : table) {
-        sheet->producerEditor()->setPlainText(row.source);
-        QTest::mouseClick(sheet->testButton(), Qt::LeftButton);
-        ASSERT_TRUE(waitForRun(sheet));
-        EXPECT_EQ(sheet->testStatusText(), row.shown) << row.source;
-    }
+    sheet->producerEditor()->setPlainText("echo boom >&2; exit 3");
+    QTest::mouseClick(sheet->testButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitForRun(sheet));
+    EXPECT_EQ(sheet->testStatusText(), "exit 3: boom");
 
     // A producer still running when the sheet closes is ended with it.
     QTemporaryDir dir;
@@ -175,25 +153,6 @@ TEST(DynamicSheetWidget, SaveStaysOffAndSaysWhyUntilTheSlotCanBeStored) {
 
 // ---- Cycling.
 
-// Sheets for the children's edits, counted rather than shown.
-struct CountingFactory {
-    std::vector<SlotEditorKind> opened;
-    std::optional<SlotConfig> lastExisting;
-    std::function<void(const SlotConfig&)> saveSlot;
-    QPointer<QDialog> last;
-
-    SlotSheetFactory factory() {
-        SlotSheetFactory f;
-        f.slotSheet = [this](SlotEditorKind kind, const std::optional<SlotConfig>& existing, auto onSave, QWidget* p) {
-            opened.push_back(kind);
-            lastExisting = existing;
-            saveSlot = std::move(onSave);
-            return last = new QDialog(p);
-        };
-        return f;
-    }
-};
-
 class CyclingSheetWidget : public ::testing::Test {
 protected:
     fakes::Installed<fakes::FakeWorkspace, platform::Workspace> workspace;
@@ -266,12 +225,11 @@ TEST_F(CyclingSheetWidget, ARefusedChildKeepsSaveOffAndSaysWhy) {
     QTest::keyClick(s->nameField(), Qt::Key_Return);
     EXPECT_TRUE(saves.slots.empty());
 
-    QTest::mouseClick(s->removeButton(0), Qt::LeftButton);
-    settle();
-    EXPECT_FALSE(s->saveButton()->isEnabled());  // the untitled child: the file would not load
-    ASSERT_TRUE(s->childrenRow()->problem());
-    QTest::mouseClick(s->removeButton(1), Qt::LeftButton);
-    settle();
+    for (int index : {0, 1}) {  // the group, then the untitled child: the file would not load with either
+        EXPECT_FALSE(s->saveButton()->isEnabled());
+        QTest::mouseClick(s->removeButton(index), Qt::LeftButton);
+        settle();
+    }
     EXPECT_TRUE(s->saveButton()->isEnabled());
     EXPECT_FALSE(s->childrenRow()->problem());
     QTest::mouseClick(s->removeButton(0), Qt::LeftButton);
@@ -319,26 +277,6 @@ TEST_F(CyclingSheetWidget, AChildIsEditedInItsOwnSheetAndKeepsItsPlaceAndIdentit
 
 // ---- Pictures.
 
-// Built once in the light and once in the dark palette (the sheets take
-// their colours when built).
-void savePictures(const char* name, const std::function<QWidget*()>& make) {
-    const QString dir = QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/sheets");
-    QDir().mkpath(dir);
-    const QPalette light = QApplication::palette();
-    for (bool dark : {false, true}) {
-        QApplication::setPalette(dark ? testing::darkPalette() : light);
-        QWidget* widget = make();
-        widget->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(widget));
-        settle();
-        EXPECT_TRUE(widget->grab().save(QString("%1/%2_%3.png").arg(dir, name, dark ? "dark" : "light"))) << name;
-        widget->close();
-        delete widget;
-        settle();
-    }
-    QApplication::setPalette(light);
-}
-
 TEST(DynamicCyclingPicturesTest, DynamicAfterATestRunAndCyclingWithChildren) {
     IconCatalog::shared().bootstrap();
     const SlotConfig dynamic = SlotConfig::make(
@@ -347,17 +285,9 @@ TEST(DynamicCyclingPicturesTest, DynamicAfterATestRunAndCyclingWithChildren) {
                                                     "  echo feature/radial-menu-editor-sheets"},
             DynamicClickAction::rerunProducer(), RefreshPolicy::interval(60)}),
         "Branch", SlotIcon::symbolPack(IconPack{"lucide"}, "rocket"));
-    savePictures("dynamic_after_test_run", [&] {
+    testing::saveSheetPictures("dynamic_after_test_run", [&] {
         auto* sheet = new DynamicSlotEditorSheet(dynamic, {});
         sheet->producerEditor()->setPlainText("echo; echo feature/radial-menu-editor-sheets");
-        sheet->testButton()->click();
-        EXPECT_TRUE(waitForRun(sheet));
-        return sheet;
-    });
-    savePictures("dynamic_test_failed", [&] {
-        auto* sheet = new DynamicSlotEditorSheet(std::nullopt, {});
-        sheet->producerEditor()->setPlainText("git branch --show-current\nexit 128");
-        sheet->nameField()->setText("Branch");
         sheet->testButton()->click();
         EXPECT_TRUE(waitForRun(sheet));
         return sheet;
@@ -369,8 +299,7 @@ TEST(DynamicCyclingPicturesTest, DynamicAfterATestRunAndCyclingWithChildren) {
                                             "Lock the screen and walk away for a long coffee break"),
                            SlotConfig::make(SlotType::snippet("Best,\nAda"), "Signature")}),
         "Apps", SlotIcon::monogram("AP"));
-    savePictures("cycling_with_children", [&] { return new CyclingSlotEditorSheet(cycling, {}, {}); });
-    savePictures("cycling_new", [] { return new CyclingSlotEditorSheet(std::nullopt, {}, {}); });
+    testing::saveSheetPictures("cycling_with_children", [&] { return new CyclingSlotEditorSheet(cycling, {}, {}); });
 }
 
 }  // namespace

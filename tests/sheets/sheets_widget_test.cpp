@@ -18,6 +18,7 @@
 #include <csignal>
 #include <functional>
 
+#include "sheets/sheet_test_support.h"
 #include "support/widget_pictures.h"
 #include "icons/icon_catalog.h"
 #include "icons/icon_picker_view.h"
@@ -37,25 +38,9 @@ namespace {
 
 const KeyCombination kCtrlShiftK{40, modifier::kControl | modifier::kShift, std::nullopt};
 
-struct Saves {
-    std::vector<SlotConfig> slots;
-    std::function<void(const SlotConfig&)> callback() {
-        return [this](const SlotConfig& s) { slots.push_back(s); };
-    }
-};
-
-// Runs what deleteLater and queued calls left behind.
-void settle() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
-
-template <class Sheet>
-Sheet* shown(Sheet* sheet) {
-    sheet->open();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(sheet));
-    return sheet;
-}
+using testing::Saves;
+using testing::settle;
+using testing::shown;
 
 TEST(SheetWidgetTest, EscapeClosesWithoutSavingAndReturnOnADisabledSaveDoesNothing) {
     Saves saves;
@@ -260,25 +245,7 @@ TEST(SheetWidgetTest, LevelEditorWritesTheSlidersLevel) {
 // ---- Pictures.
 
 
-// Builds and saves a picture once in the light and once in the dark palette:
-// the sheets take their colours when they are built.
-void savePictures(const char* name, const std::function<QWidget*()>& make) {
-    const QString dir = QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/sheets");
-    QDir().mkpath(dir);
-    const QPalette light = QApplication::palette();
-    for (bool dark : {false, true}) {
-        QApplication::setPalette(dark ? testing::darkPalette() : light);
-        QWidget* widget = make();
-        widget->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(widget));
-        settle();
-        EXPECT_TRUE(widget->grab().save(QString("%1/%2_%3.png").arg(dir, name, dark ? "dark" : "light"))) << name;
-        widget->close();
-        delete widget;
-        settle();
-    }
-    QApplication::setPalette(light);
-}
+void savePictures(const char* name, const std::function<QWidget*()>& make) { testing::saveSheetPictures(name, make); }
 
 TEST(SheetPicturesTest, EverySheetNewAndEditInLightAndDark) {
     IconCatalog::shared().bootstrap();  // the packs' glyphs, as at launch

@@ -7,35 +7,12 @@
 #include <QPointer>
 
 #include "sheets/slot_edit_dispatcher.h"
+#include "sheets/sheet_test_support.h"
 
 namespace orbel {
 namespace {
 
-struct CountingFactory {
-    std::vector<SlotEditorKind> opened;
-    std::optional<SlotConfig> lastExisting;
-    std::optional<GroupEditorRequest> lastGroup;
-    std::function<void(const SlotConfig&)> saveSlot;
-    std::function<void(const MenuGroup&)> saveGroup;
-    QPointer<QDialog> last;
-
-    SlotSheetFactory factory() {
-        SlotSheetFactory f;
-        f.slotSheet = [this](SlotEditorKind kind, const std::optional<SlotConfig>& existing, auto onSave, QWidget* p) {
-            opened.push_back(kind);
-            lastExisting = existing;
-            saveSlot = std::move(onSave);
-            return last = new QDialog(p);
-        };
-        f.groupEditor = [this](const GroupEditorRequest& request, auto onSave, QWidget* p) {
-            opened.push_back(SlotEditorKind::group);
-            lastGroup = request;
-            saveGroup = std::move(onSave);
-            return last = new QDialog(p);
-        };
-        return f;
-    }
-};
+using testing::CountingFactory;
 
 TEST(SlotEditDispatcher, OpensOneSheetAndMergesItsResult) {
     QWidget window;

@@ -270,23 +270,13 @@ TEST(CyclingSlotEditorModel, ChildrenAndSave) {
 // What the sheets show under a row: only refusals the user cannot see
 // coming, never the plain "fill this in".
 TEST(SlotSheetRefusals, OnlyOnceTheFieldsAreFilledIn) {
-    DynamicSlotEditorModel dynamic;
-    dynamic.source = "date";
-    EXPECT_FALSE(dynamic.refusal());
-    dynamic.title = "Clock";
-    EXPECT_FALSE(dynamic.refusal());
-    EXPECT_TRUE(dynamic.canSave());
-
     CyclingSlotEditorModel cycling;
     cycling.children = {SlotConfig::makeGroup("G", {})};
     EXPECT_FALSE(cycling.refusal());  // no name yet: that is the problem
     cycling.title = "Rotate";
     EXPECT_EQ(cycling.refusal(), "Invalid slot configuration: Cycling slot children cannot be groups");
-    cycling.children.push_back(SlotConfig::make(SlotType::transport(TransportCommand::toggle), "Play"));
     cycling.removeChild(0);
-    EXPECT_TRUE(cycling.refusal());
-    cycling.removeChild(0);
-    EXPECT_FALSE(cycling.refusal());
+    EXPECT_FALSE(cycling.refusal());  // no children: nothing refused, just nothing yet
 }
 
 TEST(CyclingSlotEditorModel, AnEditedChildReplacesTheOneItBeganOn) {

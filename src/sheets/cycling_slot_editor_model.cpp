@@ -33,13 +33,6 @@ bool CyclingSlotEditorModel::removeChild(int index) {
     return true;
 }
 
-bool CyclingSlotEditorModel::replaceChild(const SlotEditTarget& target, const SlotConfig& edited) {
-    const auto index = locateEditTarget(children, target);
-    if (!index) return false;
-    children[static_cast<std::size_t>(*index)] = edited;
-    return true;
-}
-
 std::string CyclingSlotEditorModel::childLabel(int index) const {
     const std::string& t = children.at(static_cast<std::size_t>(index)).title;
     return t.empty() ? sheets::tr("(untitled)") : t;

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "model/slot_config.h"
-#include "sheets/slot_edit_dispatch_model.h"
 
 namespace orbel {
 
@@ -28,10 +27,6 @@ public:
     // action's own title.
     void appendAction(SystemAction action, const std::string& title);
     bool removeChild(int index);
-    // A child edited in its own sheet: `edited` takes the place of the
-    // child `target` names, found as an edited root slot is; false when
-    // that child is gone.
-    bool replaceChild(const SlotEditTarget& target, const SlotConfig& edited);
 
     // "1.", "2.", ... and the child's title, or "(untitled)".
     static std::string positionLabel(int index) { return std::to_string(index + 1) + "."; }

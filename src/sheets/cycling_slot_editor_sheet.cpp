@@ -61,11 +61,10 @@ QPushButton* makeAddButton(const QString& text, const char* symbol, QWidget* par
 }  // namespace
 
 CyclingSlotEditorSheet::CyclingSlotEditorSheet(const std::optional<SlotConfig>& existing,
-                                               std::function<void(const SlotConfig&)> onSave, SlotSheetFactory factory,
-                                               QWidget* parent)
+                                               std::function<void(const SlotConfig&)> onSave, QWidget* parent)
     : SlotSheet(QStringLiteral("arrow.triangle.2.circlepath"), tr("Rotates through children on each click."),
                 slotEditSize(SlotEditSize::standard), std::move(onSave), parent),
-      model_(existing), factory_(std::move(factory)) {
+      model_(existing) {
     setTitle(QString::fromStdString(model_.sheetTitle()));
     name_ = makeNameField(tr("e.g. Apps"), model_.title, this);
     setFirstField(name_);
@@ -133,10 +132,6 @@ QToolButton* CyclingSlotEditorSheet::removeButton(int index) const {
     return childRow(index) ? childRows_[static_cast<std::size_t>(index)].remove : nullptr;
 }
 
-QToolButton* CyclingSlotEditorSheet::editButton(int index) const {
-    return childRow(index) ? childRows_[static_cast<std::size_t>(index)].edit : nullptr;
-}
-
 void CyclingSlotEditorSheet::rebuildChildren() {
     // Rows go later: the click that rebuilds the list may be one of theirs.
     ui::clearRows(rows_);
@@ -145,8 +140,6 @@ void CyclingSlotEditorSheet::rebuildChildren() {
     QFont digits = sheetFont(SheetText::callout);
     for (int i = 0; i < count; ++i) {
         auto* row = new QWidget;
-        row->installEventFilter(this);
-        row->setProperty("childIndex", i);
         auto* layout = new QHBoxLayout(row);
         layout->setContentsMargins(12, 6, 12, 6);
         auto* position = new QLabel(QString::fromStdString(CyclingSlotEditorModel::positionLabel(i)), row);
@@ -156,17 +149,14 @@ void CyclingSlotEditorSheet::rebuildChildren() {
         auto* text = new ui::ElidedLabel(QString::fromStdString(model_.childLabel(i)), row);
         text->setFont(sheetFont(SheetText::callout));
         layout->addWidget(text, 1);
-        auto* edit = makeRowButton("pencil", tr("Edit"), row);
         auto* remove = makeRowButton("xmark.circle.fill", tr("Remove"), row);
-        layout->addWidget(edit);
         layout->addWidget(remove);
-        connect(edit, &QToolButton::clicked, this, [this, i] { editChild(i); });
         connect(remove, &QToolButton::clicked, this, [this, i] {
             if (model_.removeChild(i)) rebuildChildren();
         });
         rows_->addWidget(row);
         if (i < count - 1) rows_->addWidget(makeSheetDivider(nullptr));
-        childRows_.push_back({row, text, edit, remove});
+        childRows_.push_back({row, text, remove});
     }
     empty_->setVisible(count == 0);
     refresh();
@@ -175,30 +165,6 @@ void CyclingSlotEditorSheet::rebuildChildren() {
 void CyclingSlotEditorSheet::refresh() {
     showSaveProblem(this, model_.saveProblem());
     showRowProblem(childrenRow_, model_.refusal());
-}
-
-bool CyclingSlotEditorSheet::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonDblClick) {
-        const QVariant index = watched->property("childIndex");
-        if (index.isValid()) {
-            editChild(index.toInt());
-            return true;
-        }
-    }
-    return SlotSheet::eventFilter(watched, event);
-}
-
-void CyclingSlotEditorSheet::editChild(int index) {
-    if (index < 0 || index >= static_cast<int>(model_.children.size()) || childEditor_) return;
-    const SlotEditTarget target = SlotEditTarget::make(index, model_.children[static_cast<std::size_t>(index)]);
-    QPointer<CyclingSlotEditorSheet> self(this);
-    childEditor_ = SlotEditDispatcher::open(
-        target, 6, factory_,
-        [self, target](const SlotConfig& edited) {
-            if (!self) return;
-            if (self->model_.replaceChild(target, edited)) self->rebuildChildren();
-        },
-        {}, this);
 }
 
 void CyclingSlotEditorSheet::openAppPicker() {
@@ -235,8 +201,8 @@ void CyclingSlotEditorSheet::openActionPicker() {
 }
 
 QDialog* makeCyclingSlotSheet(const std::optional<SlotConfig>& existing, std::function<void(const SlotConfig&)> onSave,
-                              const SlotSheetFactory& factory, QWidget* parent) {
-    return new CyclingSlotEditorSheet(existing, std::move(onSave), factory, parent);
+                              QWidget* parent) {
+    return new CyclingSlotEditorSheet(existing, std::move(onSave), parent);
 }
 
 }  // namespace orbel

@@ -2,8 +2,8 @@
 
 // Creates or edits a cycling slot: a fallback name, an optional icon and
 // the ordered children that fire one after the other. Children come from
-// the application and action pickers and go one by one; a child is edited
-// in the sheet of its own kind, which the injected factory makes. Save
+// the application and action pickers and go one by one; children a stored
+// slot brings along are kept as they came. Save
 // hands a new slot (fresh id, global scope) to `onSave` once and closes the
 // sheet; it stays disabled, saying why, while the configuration would
 // refuse the children.
@@ -16,7 +16,6 @@
 #include "model/slot_config.h"
 #include "sheets/cycling_slot_editor_model.h"
 #include "sheets/sheet_parts.h"
-#include "sheets/slot_edit_dispatcher.h"
 
 class QLabel;
 class QLineEdit;
@@ -31,7 +30,7 @@ class CyclingSlotEditorSheet : public SlotSheet {
     Q_OBJECT
 public:
     CyclingSlotEditorSheet(const std::optional<SlotConfig>& existing, std::function<void(const SlotConfig&)> onSave,
-                           SlotSheetFactory factory, QWidget* parent = nullptr);
+                           QWidget* parent = nullptr);
     ~CyclingSlotEditorSheet() override;
 
     const CyclingSlotEditorModel& model() const { return model_; }
@@ -44,18 +43,10 @@ public:
     QString emptyText() const;
     QWidget* childRow(int index) const;
     QToolButton* removeButton(int index) const;
-    QToolButton* editButton(int index) const;
     QPushButton* addAppButton() const { return addApp_; }
     QPushButton* addActionButton() const { return addAction_; }
-    // The pickers and child editors opened last, while they are open.
+    // The picker opened last, while it is open.
     QDialog* openPicker() const { return picker_; }
-    QDialog* openChildEditor() const { return childEditor_; }
-
-    // Edits the child at `index` in the sheet of its kind.
-    void editChild(int index);
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void rebuildChildren();
@@ -64,7 +55,6 @@ private:
     void openActionPicker();
 
     CyclingSlotEditorModel model_;
-    SlotSheetFactory factory_;
     QLineEdit* name_;
     IconPickerRow* iconRow_ = nullptr;
     SlotEditFormRow* childrenRow_;
@@ -73,19 +63,16 @@ private:
     struct ChildRow {
         QWidget* row;
         QLabel* text;
-        QToolButton* edit;
         QToolButton* remove;
     };
     std::vector<ChildRow> childRows_;
     QPushButton* addApp_;
     QPushButton* addAction_;
     QPointer<QDialog> picker_;
-    QPointer<QDialog> childEditor_;
 };
 
-// The cycling slot sheet, new when `existing` is absent; not yet open. Its
-// children are edited in the sheets `factory` makes.
+// The cycling slot sheet, new when `existing` is absent; not yet open.
 QDialog* makeCyclingSlotSheet(const std::optional<SlotConfig>& existing, std::function<void(const SlotConfig&)> onSave,
-                              const SlotSheetFactory& factory, QWidget* parent);
+                              QWidget* parent);
 
 }  // namespace orbel

@@ -1,6 +1,6 @@
 // The dynamic and cycling slot sheets driven with QTest: real producers
-// through the live runner, real pickers over a fake application list, a
-// counting factory for the children's own sheets; and their pictures.
+// through the live runner, real pickers over a fake application list; and
+// their pictures.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -29,7 +29,6 @@
 namespace orbel {
 namespace {
 
-using testing::CountingFactory;
 using testing::Saves;
 using testing::settle;
 using testing::shown;
@@ -159,12 +158,11 @@ protected:
     fakes::Installed<fakes::FakeAppDirectory, platform::AppDirectory> directory;
     SystemAppProvider provider;
     fakes::ReplaceShared<SystemAppProvider> useProvider{provider};
-    CountingFactory counting;
     Saves saves;
 
     CyclingSlotEditorSheet* sheet(const std::optional<SlotConfig>& existing) {
         return shown(qobject_cast<CyclingSlotEditorSheet*>(
-            makeCyclingSlotSheet(existing, saves.callback(), counting.factory(), nullptr)));
+            makeCyclingSlotSheet(existing, saves.callback(), nullptr)));
     }
 };
 
@@ -242,39 +240,6 @@ TEST_F(CyclingSheetWidget, ARefusedChildKeepsSaveOffAndSaysWhy) {
     EXPECT_TRUE(saves.slots.empty());
 }
 
-TEST_F(CyclingSheetWidget, AChildIsEditedInItsOwnSheetAndKeepsItsPlaceAndIdentity) {
-    SlotConfig script = SlotConfig::make(SlotType::script({ScriptLanguage::shell, "date"}), "Clock");
-    script.scope = SlotScope::app("org.gnome.gedit");
-    const SlotConfig files = SlotConfig::make(SlotType::app("org.gnome.Nautilus"), "Files");
-    QPointer<CyclingSlotEditorSheet> s = sheet(SlotConfig::make(SlotType::cycling({files, script}), "Rotate"));
-
-    QTest::mouseClick(s->editButton(1), Qt::LeftButton);
-    ASSERT_EQ(counting.opened, std::vector<SlotEditorKind>{SlotEditorKind::script});
-    EXPECT_EQ(counting.lastExisting, script);
-    ASSERT_TRUE(counting.last);
-    EXPECT_EQ(s->openChildEditor(), counting.last.data());
-    QTest::mouseClick(s->editButton(0), Qt::LeftButton);  // one child editor at a time
-    EXPECT_EQ(counting.opened.size(), 1u);
-    counting.saveSlot(SlotConfig::make(SlotType::script({ScriptLanguage::shell, "date +%T"}), "Time"));
-    counting.last->accept();
-    settle();
-    EXPECT_EQ(s->childTexts(), (QStringList{"1. Files", "2. Time"}));
-    const SlotConfig& edited = s->model().children[1];
-    EXPECT_EQ(edited.id, script.id);
-    EXPECT_EQ(edited.scope, script.scope);
-    EXPECT_EQ(edited.type, SlotType::script({ScriptLanguage::shell, "date +%T"}));
-    EXPECT_TRUE(saves.slots.empty());  // the cycling sheet itself reported nothing
-
-    // A double-click opens the child's sheet too; cancelling it changes nothing.
-    QTest::mouseDClick(s->childRow(0), Qt::LeftButton);
-    ASSERT_EQ(counting.opened.size(), 2u);
-    EXPECT_EQ(counting.opened[1], SlotEditorKind::rename);
-    counting.last->reject();
-    settle();
-    EXPECT_EQ(s->model().children[0], files);
-    s->reject();
-}
-
 // ---- Pictures.
 
 TEST(DynamicCyclingPicturesTest, DynamicAfterATestRunAndCyclingWithChildren) {
@@ -299,7 +264,7 @@ TEST(DynamicCyclingPicturesTest, DynamicAfterATestRunAndCyclingWithChildren) {
                                             "Lock the screen and walk away for a long coffee break"),
                            SlotConfig::make(SlotType::snippet("Best,\nAda"), "Signature")}),
         "Apps", SlotIcon::monogram("AP"));
-    testing::saveSheetPictures("cycling_with_children", [&] { return new CyclingSlotEditorSheet(cycling, {}, {}); });
+    testing::saveSheetPictures("cycling_with_children", [&] { return new CyclingSlotEditorSheet(cycling, {}); });
 }
 
 }  // namespace

@@ -279,22 +279,6 @@ TEST(SlotSheetRefusals, OnlyOnceTheFieldsAreFilledIn) {
     EXPECT_FALSE(cycling.refusal());  // no children: nothing refused, just nothing yet
 }
 
-TEST(CyclingSlotEditorModel, AnEditedChildReplacesTheOneItBeganOn) {
-    CyclingSlotEditorModel m;
-    m.appendApp("a", "A");
-    m.appendApp("b", "B");
-    const SlotEditTarget target = SlotEditTarget::make(1, m.children[1]);
-    const SlotConfig edited = mergeEdited(target.slot, SlotConfig::make(SlotType::app("b"), "Bee"));
-    m.removeChild(0);  // the child moved up meanwhile
-    ASSERT_TRUE(m.replaceChild(target, edited));
-    ASSERT_EQ(m.children.size(), 1u);
-    EXPECT_EQ(m.children[0].title, "Bee");
-    EXPECT_EQ(m.children[0].id, target.slot.id);
-    m.removeChild(0);
-    EXPECT_FALSE(m.replaceChild(target, edited));
-    EXPECT_TRUE(m.children.empty());
-}
-
 TEST(SlotEditDispatch, EditorKindForEveryType) {
     using K = SlotEditorKind;
     const std::pair<SlotType, K> cases[] = {

@@ -123,18 +123,11 @@ DialPanels::DialPanels(QObject* parent) : QObject(parent), overlay_(std::make_un
         if (device) listener_->pointerMoved(fromDevice(*device));
         // Raw motion says nothing of where. With catchers up the pointer is
         // over the panel or a catcher, whose own motion events say where: no
-        // need to ask the server. Not while a hold is down, though: a held
-        // mouse button gave another window the pointer (its implicit grab),
-        // and our windows hear nothing of the motion. Then the pointer is
-        // asked for, at most once a frame of the display.
+        // need to ask the server (while a hold is down, followHold does).
         else if (!catchersUp_) listener_->pointerMoved(std::nullopt);
-        else if (controller_ && controller_->openedViaHold && !holdFollow_.isActive()) holdFollow_.start();
     });
-    holdFollow_.setSingleShot(true);
     holdFollow_.setTimerType(Qt::PreciseTimer);
-    connect(&holdFollow_, &QTimer::timeout, this, [this] {
-        if (presented_ && listener_ && controller_ && controller_->openedViaHold) listener_->pointerMoved(std::nullopt);
-    });
+    connect(&holdFollow_, &QTimer::timeout, this, &DialPanels::followHold);
     connect(&watch, &platform::PointerWatch::desktopChanged, this, &DialPanels::requestDismiss);
     connect(&watch, &platform::PointerWatch::catcherPressed, this, &DialPanels::catcherPressed);
     connect(&watch, &platform::PointerWatch::catcherDragged, this, [this] {
@@ -229,6 +222,25 @@ void DialPanels::present(const DialScreen& overlay, const std::vector<DialScreen
         });
     }
     watchScreens(true);
+    if (controller_ && controller_->openedViaHold) {
+        followed_ = QCursor::pos();
+        holdFollow_.start();
+    }
+}
+
+void DialPanels::followHold() {
+    // A held mouse button gave another window the pointer (its implicit
+    // grab): our windows hear nothing of the motion, and a pointer moved by
+    // warping makes no raw motion either. So while the hold lasts the
+    // pointer is asked for once a frame, and only a move is reported.
+    if (!presented_ || !listener_ || !controller_ || !controller_->openedViaHold) {
+        holdFollow_.stop();
+        return;
+    }
+    const QPoint at = QCursor::pos();
+    if (at == followed_) return;
+    followed_ = at;
+    listener_->pointerMoved(QPointF(at));
 }
 
 void DialPanels::dismiss() {

@@ -8,7 +8,12 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QImage>
+#include <QScreen>
+
 #include "model/app_config.h"
+#include "platform/screen_capture.h"
 #include "model/json_writer.h"
 #include "orbel_process.h"
 
@@ -118,6 +123,9 @@ TEST_F(HeldDialSystem, HoldingTheKeyOverTheProfileListShowsOneAlertOnly) {
     spin(1000);
     EXPECT_EQ(systemtest::visibleDialogs().size(), 1);
     EXPECT_TRUE(fired().isEmpty());
+    const QImage shot = platform::ScreenCapture::shared().capture(QGuiApplication::primaryScreen()->geometry(), 1);
+    QDir().mkpath(ORBEL_BINARY_DIR "/test-artifacts/dial");
+    EXPECT_TRUE(shot.save(ORBEL_BINARY_DIR "/test-artifacts/dial/held-key-one-alert.png"));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
 #include <bit>
 #include <cmath>
 
@@ -122,9 +123,11 @@ DialPanels::DialPanels(QObject* parent) : QObject(parent), overlay_(std::make_un
         if (device) listener_->pointerMoved(fromDevice(*device));
         // Raw motion says nothing of where. With catchers up the pointer is
         // over the panel or a catcher, whose own motion events say where: no
-        // need to ask the server.
+        // need to ask the server (while a hold is down, followHold does).
         else if (!catchersUp_) listener_->pointerMoved(std::nullopt);
     });
+    holdFollow_.setTimerType(Qt::PreciseTimer);
+    connect(&holdFollow_, &QTimer::timeout, this, &DialPanels::followHold);
     connect(&watch, &platform::PointerWatch::desktopChanged, this, &DialPanels::requestDismiss);
     connect(&watch, &platform::PointerWatch::catcherPressed, this, &DialPanels::catcherPressed);
     connect(&watch, &platform::PointerWatch::catcherDragged, this, [this] {
@@ -190,6 +193,8 @@ void DialPanels::present(const DialScreen& overlay, const std::vector<DialScreen
     const QRect square = QRectF(centre.x() - side / 2, centre.y() - side / 2, side, side).toAlignedRect();
     QScreen* screen = QGuiApplication::screenAt(overlay.frame.center());
     dpr_ = screen ? screen->devicePixelRatio() : 1.0;
+    const double rate = screen && screen->refreshRate() > 1 ? screen->refreshRate() : 60.0;
+    holdFollow_.setInterval(std::max(1, int(1000 / rate)));
     // What lies behind the dial, taken before any window of ours is up: the
     // backdrop's square for the glass, or the whole panel when it must be
     // painted as the background too.
@@ -217,6 +222,25 @@ void DialPanels::present(const DialScreen& overlay, const std::vector<DialScreen
         });
     }
     watchScreens(true);
+    if (controller_ && controller_->openedViaHold) {
+        followed_ = QCursor::pos();
+        holdFollow_.start();
+    }
+}
+
+void DialPanels::followHold() {
+    // A held mouse button gave another window the pointer (its implicit
+    // grab): our windows hear nothing of the motion, and a pointer moved by
+    // warping makes no raw motion either. So while the hold lasts the
+    // pointer is asked for once a frame, and only a move is reported.
+    if (!presented_ || !listener_ || !controller_ || !controller_->openedViaHold) {
+        holdFollow_.stop();
+        return;
+    }
+    const QPoint at = QCursor::pos();
+    if (at == followed_) return;
+    followed_ = at;
+    listener_->pointerMoved(QPointF(at));
 }
 
 void DialPanels::dismiss() {
@@ -228,6 +252,7 @@ void DialPanels::dismiss() {
     platform::InputMonitor::shared().removeButtonWatch(buttonWatch_);
     buttonWatch_ = 0;
     watchScreens(false);
+    holdFollow_.stop();
     overlay_->hideByUs();
     // The picture of the screen and the layers made from it serve one
     // showing (the next takes its own): not kept while the dial is away.

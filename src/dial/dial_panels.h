@@ -10,7 +10,9 @@
 // on a catcher panel. The catchers paint nothing, and the overlay only its
 // square, so showing the dial uploads no full-screen picture. Keys come
 // through a keyboard grab (the application in front keeps its focus);
-// pointer motion everywhere through the PointerWatch, presses outside our
+// pointer motion everywhere through the PointerWatch (and while a hold is
+// down, by asking where the pointer is once a frame: a held mouse button
+// keeps the motion events in another window), presses outside our
 // windows (only where no catcher could be put) through the InputMonitor. A desktop
 // switch, a change of the screens or the loss of the grab asks the dial to
 // close.
@@ -26,6 +28,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QRect>
+#include <QTimer>
 #include <memory>
 #include <vector>
 
@@ -95,6 +98,9 @@ private:
     bool watching_ = false;
     int buttonWatch_ = 0;
     std::vector<QMetaObject::Connection> screenConnections_;
+    void followHold();
+    QTimer holdFollow_;  // asks where the pointer is, once a frame, while a hold is down
+    QPoint followed_;    // where it was last time
 };
 
 }  // namespace orbel::dial

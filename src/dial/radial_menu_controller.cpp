@@ -319,6 +319,8 @@ void RadialMenuController::executeHighlighted() {
 
 void RadialMenuController::holdRelease() {
     if (!visible_ || !openedViaHold) return;
+    // The wedge under the pointer now, whatever motion was still on its way.
+    hoverAtPointer();
     if (!highlightValid()) {
         hide();
         return;

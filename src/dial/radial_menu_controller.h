@@ -86,7 +86,7 @@ public:
     // Lifecycle. show does nothing while visible, hide nothing while hidden.
     void show();
     void hide() override;
-    // The hold binding was released: fires the highlighted slot (a group
+    // The hold binding was released: fires the slot under the pointer (a group
     // keeps the dial open and ends the hold), or closes the dial.
     void holdRelease();
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,16 +27,30 @@ struct Alert {
 // index of the button that closed the alert. An alert opens above every
 // other window; the hook set with `setBeforeShow` runs first (the
 // application closes its dial there, so nothing of ours covers the alert).
+//
+// An alert equal to one still open is never shown a second time: the open
+// one is brought forward, and its answer goes to every caller that asked
+// for it. A slot fired again and again (a held key, a double click) thus
+// stacks no copies.
 class Alerts : public Shared<Alerts> {
 public:
     virtual ~Alerts() = default;
     void show(const Alert& alert, std::function<void(int button)> onDismiss = {}) {
         if (const auto& hook = beforeShow()) hook();
-        ++open_;
-        present(alert, [this, onDismiss = std::move(onDismiss)](int button) {
-            --open_;
-            if (onDismiss) onDismiss(button);
-            if (open_ > 0) return;
+        for (const auto& open : open_) {
+            if (open->alert != alert) continue;
+            open->waiting.push_back(std::move(onDismiss));
+            bringForward(alert);
+            return;
+        }
+        auto entry = std::make_shared<OpenAlert>(OpenAlert{alert, {}});
+        entry->waiting.push_back(std::move(onDismiss));
+        open_.push_back(entry);
+        present(alert, [this, entry](int button) {
+            std::erase(open_, entry);
+            for (auto& callback : std::exchange(entry->waiting, {}))
+                if (callback) callback(button);
+            if (!open_.empty()) return;
             auto waiting = std::exchange(whenNoneOpen_, {});
             for (auto& work : waiting) work();
         });
@@ -47,12 +62,14 @@ public:
     // Runs `work` once none of this instance's alerts is open: at once, or
     // when the last one open is answered.
     void whenNoneOpen(std::function<void()> work) {
-        if (open_ == 0) return work();
+        if (open_.empty()) return work();
         whenNoneOpen_.push_back(std::move(work));
     }
 
 protected:
     virtual void present(const Alert& alert, std::function<void(int button)> onDismiss) = 0;
+    // Raises the open alert equal to `alert` above other windows again.
+    virtual void bringForward(const Alert& alert) { (void)alert; }
 
 private:
     friend Shared<Alerts>;
@@ -61,7 +78,11 @@ private:
         static std::function<void()> hook;
         return hook;
     }
-    int open_ = 0;
+    struct OpenAlert {
+        Alert alert;
+        std::vector<std::function<void(int button)>> waiting;  // every caller that asked for it
+    };
+    std::vector<std::shared_ptr<OpenAlert>> open_;
     std::vector<std::function<void()>> whenNoneOpen_;
 };
 

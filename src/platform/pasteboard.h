@@ -47,6 +47,10 @@ public:
     // Replaces the whole clipboard with the text.
     virtual void setText(const std::string& text) = 0;
 
+    // Makes the text the primary selection (what a middle click or xterm's
+    // Shift+Insert pastes). The clipboard is left alone.
+    virtual void setSelectionText(const std::string& text) = 0;
+
     // Every format on the clipboard with its bytes, images included, read
     // without making the GUI thread wait on the clipboard's owner. `done`
     // runs later on the GUI thread (never inside this call) with the

@@ -29,6 +29,14 @@ struct RunningApplication {
     bool operator==(const RunningApplication&) const = default;
 };
 
+// A window's WM_CLASS: its instance and class names.
+struct WindowClass {
+    std::string instance;
+    std::string name;
+
+    bool operator==(const WindowClass&) const = default;
+};
+
 // The desktop's applications and windows, as far as the slots and actions
 // need them. Safe from any thread: the slots and actions call it on the GUI
 // thread, the application pickers from a pool thread. Answers come from
@@ -55,6 +63,9 @@ public:
 
     // The application owning the active window; nothing when no window is active.
     virtual std::optional<RunningApplication> frontApplication() const = 0;
+    // The WM_CLASS of the active window; nothing when no window is active
+    // or it has none.
+    virtual std::optional<WindowClass> frontWindowClass() const { return std::nullopt; }
     // Every application with a managed window, in window-list order, each once.
     virtual std::vector<RunningApplication> runningApplications() const = 0;
     // Brings every window of the application to the front and focuses the

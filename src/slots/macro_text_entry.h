@@ -23,7 +23,7 @@ public:
 };
 
 // Pastes through the clipboard with a PasteSwap (see pasteText): the text
-// goes on the clipboard, Ctrl+V is pressed, and `restoreDelay` later the
+// goes on the clipboard, the focused window's paste chord is pressed, and `restoreDelay` later the
 // clipboard gets back what it held when it still holds our text. The GUI
 // thread keeps running throughout, so the target's paste request is answered.
 class PasteboardTextEntry : public MacroTextEntry {

@@ -5,6 +5,7 @@
 
 #include "platform/event_poster.h"
 #include "platform/workspace.h"
+#include "slots/paste_chord.h"
 
 namespace orbel {
 namespace {
@@ -87,7 +88,10 @@ void PasteSwap::place(std::optional<platform::PasteboardSnapshot> saved) {
     pasteboard.setText(text_);
     placedCount_ = pasteboard.changeCount();
     inherited() = weak_from_this();
-    postChord(kPasteChord);
+    // The chord the focused window pastes with (terminals differ).
+    const PasteTarget target = pasteTargetFor(platform::Workspace::shared().frontWindowClass());
+    if (target == PasteTarget::selectionTerminal) pasteboard.setSelectionText(text_);
+    postChord(pasteChordFor(target));
     beginNext();
     timer_ = platform::Timers::shared().singleShot(delay_, [self] { self->finish(); });
 }

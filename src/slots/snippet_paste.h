@@ -24,7 +24,8 @@
 
 namespace orbel {
 
-// Paste on this desktop: Ctrl+V (the V key, code 9, with Control).
+// Paste on this desktop: Ctrl+V (the V key, code 9, with Control); terminals
+// take another chord (see paste_chord.h).
 inline const KeyCombination kPasteChord{9, modifier::kControl, std::nullopt};
 
 // How long the target has to read a pasted snippet before the clipboard is
@@ -92,7 +93,9 @@ private:
 //    taking its snapshot waits for it.
 // 2. A snapshot the clipboard's owner did not hand over in full is never
 //    restored: the text is typed with key events and the clipboard is left
-//    as it is. Otherwise the text goes on the clipboard and Ctrl+V is posted.
+//    as it is. Otherwise the text goes on the clipboard and the focused
+//    window's paste chord is posted: Ctrl+V, Ctrl+Shift+V in a terminal,
+//    Shift+Insert in xterm (the text is made the primary selection too).
 // 3. `delay` later (a zero or negative delay still defers to the event loop)
 //    the snapshot is put back when the clipboard still holds our text (by
 //    content, so a clipboard manager that takes over every copy changes

@@ -109,6 +109,23 @@ TEST_F(DialPanelsTest, CatchersTakeClicksOutsideThePanel) {
     QTRY_VERIFY(!dial.isVisible());
 }
 
+// While a hold is down another window may hold the pointer and no motion
+// reaches us: the panels ask where it is (once a frame), and the release
+// fires the wedge under the pointer, not the one the dial opened on.
+TEST_F(DialPanelsTest, HoldFollowsThePointerWithoutEventsAndReleaseFiresTheWedgeUnderIt) {
+    dial.openedViaHold = true;
+    showAt(0, 3);
+    ASSERT_EQ(dial.highlightedIndex(), 3);
+    const double a = 5 * std::numbers::pi / 3;
+    QCursor::setPos((screenCentre(0) + QPointF(150 * std::sin(a), -150 * std::cos(a))).toPoint());
+    QTRY_COMPARE(dial.highlightedIndex(), 5);
+    // Moved again and released at once: the release looks for itself.
+    QCursor::setPos((screenCentre(0) + QPointF(0, -150)).toPoint());
+    dial.holdRelease();  // wedge 0 is an app slot: fired, and the dial closes
+    EXPECT_FALSE(dial.isVisible());
+    EXPECT_EQ(workspace.calls, std::vector<std::string>{"launch Slot 0"});
+}
+
 TEST_F(DialPanelsTest, CaptureWaitsUntilTheDialIsOffTheScreen) {
     auto& guard = platform::CaptureGuard::shared();
     showAt(0, 1);

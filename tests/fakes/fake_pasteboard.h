@@ -18,6 +18,7 @@ public:
         textWrites.push_back(text);
         ++count;
     }
+    void setSelectionText(const std::string& text) override { selection = text; }
     void takeSnapshot(SnapshotCompletion done) override {
         ++snapshots;
         std::optional<platform::PasteboardSnapshot> answer;
@@ -41,6 +42,7 @@ public:
     std::uint64_t count = 1;
     std::vector<std::string> textWrites;  // every setText, in order
     int snapshots = 0;
+    std::optional<std::string> selection;  // the primary selection, once set
     bool ownerStopped = false;
 };
 

@@ -45,6 +45,7 @@ public:
         return true;
     }
     std::optional<platform::RunningApplication> frontApplication() const override { return front; }
+    std::optional<platform::WindowClass> frontWindowClass() const override { return frontClass; }
     std::vector<platform::RunningApplication> runningApplications() const override { return running; }
     bool activate(const platform::RunningApplication& app) override {
         calls.push_back("activate " + app.bundleId);
@@ -66,6 +67,7 @@ public:
 
     std::map<std::string, platform::ApplicationRef> installed;
     std::optional<platform::RunningApplication> front;
+    std::optional<platform::WindowClass> frontClass;  // the active window's WM_CLASS
     std::vector<platform::RunningApplication> running;
     std::vector<std::string> calls;
 };

@@ -66,6 +66,30 @@ TEST_F(AlertUtilityTest, EveryAlertRunsTheBeforeShowHookFirst) {
     EXPECT_EQ(ran, 2) << "none open: at once";
 }
 
+// A slot fired over and over while its alert is up stacks no copies: the
+// one open answers every caller, and once it is closed the alert can come
+// again. A different text is a different alert.
+TEST_F(AlertUtilityTest, AnAlertEqualToOneOpenIsNotShownAgain) {
+    int hooks = 0;
+    platform::Alerts::setBeforeShow([&] { ++hooks; });
+    std::vector<int> answered;
+    for (int i = 0; i < 33; ++i) AlertUtility::showError("No profiles saved", "Create one.", [&, i] { answered.push_back(i); });
+    AlertUtility::showError("No profiles saved", "Another text.");
+    platform::Alerts::setBeforeShow({});
+    EXPECT_EQ(hooks, 34) << "the dial still closes each time";
+    ASSERT_EQ(alerts.shown.size(), 2u);
+    int ran = 0;
+    alerts.whenNoneOpen([&] { ++ran; });
+    alerts.dismiss(0);
+    EXPECT_EQ(answered.size(), 33u);
+    EXPECT_EQ(ran, 0) << "the other one is still open";
+    AlertUtility::showError("No profiles saved", "Create one.");
+    EXPECT_EQ(alerts.shown.size(), 3u) << "closed: shown again";
+    alerts.dismiss(1);
+    alerts.dismiss(2);
+    EXPECT_EQ(ran, 1);
+}
+
 TEST_F(AlertUtilityTest, HotkeyConflictNamesTheCombinationAndAnswersTheChoice) {
     const KeyCombination optionSpace{49, modifier::kOption, std::nullopt};
     std::vector<bool> answers;

@@ -181,6 +181,7 @@ TEST_F(SlotTest, ScriptFailuresShowTheirAlert) {
 TEST_F(SlotTest, ProfileSlots) {
     // No configuration manager.
     SlotFactory::makeSlot(SlotConfig::make(SlotType::profileSwitch(), "P"))->execute(&controller);
+    alerts.dismiss(0);  // while it is open, the same alert is not shown again
     SlotFactory::makeSlot(SlotConfig::make(SlotType::profileTarget("Work"), "Work"))->execute(&controller);
     ASSERT_EQ(alerts.shown.size(), 2u);
     EXPECT_EQ(alertText(0), "Cannot switch profile | The configuration manager is unavailable.");

@@ -89,6 +89,43 @@ TEST_F(SnippetPasteTest, AnOwnerThatNeverHandsOverItsDataKeepsItAndTheTextIsType
     EXPECT_EQ(pasteboard.contents, kRichText);
 }
 
+// The chord goes by the focused window's WM_CLASS: Ctrl+V in applications,
+// Ctrl+Shift+V in terminal emulators, Shift+Insert in xterm with the text
+// as the primary selection too. The clipboard is put back the same way.
+TEST_F(SnippetPasteTest, TheChordFollowsTheFocusedWindowsClass) {
+    struct Case {
+        std::optional<platform::WindowClass> window;
+        std::uint16_t key;
+        std::uint32_t modifiers;
+        bool selection;
+    };
+    const std::uint32_t ctrlShift = modifier::kControl | modifier::kShift;
+    const Case cases[] = {
+        {std::nullopt, 9, modifier::kControl, false},
+        {platform::WindowClass{"kate", "kate"}, 9, modifier::kControl, false},
+        {platform::WindowClass{"gnome-terminal-server", "Gnome-terminal"}, 9, ctrlShift, false},
+        {platform::WindowClass{"Alacritty", "Alacritty"}, 9, ctrlShift, false},
+        {platform::WindowClass{"konsole", "konsole"}, 9, ctrlShift, false},
+        {platform::WindowClass{"xterm", "XTerm"}, 114, modifier::kShift, true},
+        {platform::WindowClass{"urxvt", "URxvt"}, 114, modifier::kShift, true},
+        {platform::WindowClass{"", "UXTerm"}, 114, modifier::kShift, true},
+    };
+    for (const Case& c : cases) {
+        const std::string name = c.window ? c.window->instance + "/" + c.window->name : "no window";
+        workspace.frontClass = c.window;
+        pasteboard.contents = kRichText;
+        pasteboard.selection.reset();
+        poster.posted.clear();
+        pasteText("echo hi", 300ms);
+        timers.runDue();
+        ASSERT_EQ(poster.posted.size(), 1u) << name;
+        EXPECT_TRUE(poster.posted[0].isChord(c.key, c.modifiers)) << name;
+        EXPECT_EQ(pasteboard.selection == std::optional<std::string>("echo hi"), c.selection) << name;
+        timers.advance(300ms);
+        EXPECT_EQ(pasteboard.contents, kRichText) << name;
+    }
+}
+
 TEST_F(SnippetPasteTest, AnEmptySnippetDoesNothingAtAll) {
     workspace.running = {{42, "org.example.Editor"}};
     pasteboard.contents = kRichText;

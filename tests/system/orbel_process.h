@@ -34,11 +34,13 @@ public:
         if (!process_.waitForFinished(5000)) return -1;
         return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
     }
-    void start() {
+    void start() { startWith({}); }
+    // Starts with these arguments (e.g. "--login-item", as the session does).
+    void startWith(const QStringList& args) {
         process_.setProcessChannelMode(QProcess::MergedChannels);
         QObject::connect(&process_, &QProcess::readyReadStandardOutput,
                          [this] { log_ += QString::fromUtf8(process_.readAllStandardOutput()); });
-        start(process_, {});
+        start(process_, args);
     }
     // Starts another orbel in the same configuration folder (a second launch).
     void start(QProcess& p, const QStringList& args) {

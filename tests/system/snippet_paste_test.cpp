@@ -2,11 +2,15 @@
 // another application put back afterwards; other X clients paste from us and
 // their copies change the count.
 #include <QElapsedTimer>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <signal.h>
 
 #include "platform/pasteboard.h"
+#include "slots/macro_text_entry.h"
 #include "slots/snippet_paste.h"
 #include "system_helpers.h"
 
@@ -105,6 +109,44 @@ TEST(SystemSnippetPaste, AStoppedClipboardOwnerNeverHoldsTheInterfaceAndKeepsIts
 
     ::kill(static_cast<pid_t>(owner.pid()), SIGCONT);
     EXPECT_EQ(readFromOutside(), (std::vector<std::string>{"text:user's ✓", "noimage"}));
+}
+
+// xterm reads Ctrl+V as "insert the next key literally": a snippet and a
+// macro's text step paste there through the primary selection with
+// Shift+Insert, and what they type reaches the program at the prompt (here
+// `cat` writing to a file). The clipboard is put back all the same.
+TEST(SystemSnippetPaste, SnippetAndMacroTextReachTheProgramInXterm) {
+    ORBEL_REQUIRE_DISPLAY();
+    if (QStandardPaths::findExecutable("xterm").isEmpty()) GTEST_SKIP() << "needs xterm";
+    Program owner(QStringLiteral("orbel_clipboard_probe"), {QStringLiteral("hold-text"), QStringLiteral("before")});
+    ASSERT_TRUE(owner.waitForLine("holding"));
+    QTemporaryDir dir;
+    const QString typed = dir.filePath("typed");
+    QProcess xterm;
+    xterm.start("xterm", {"-title", "Orbel xterm", "-e", "sh", "-c", "cat > '" + typed + "'"});
+    QString id;
+    ASSERT_TRUE(systemtest::spinUntil([&] {
+        id = systemtest::run("xdotool", {"search", "--onlyvisible", "--name", "^Orbel xterm$"});
+        return !id.isEmpty() && QFile::exists(typed);
+    }, 10000));
+    systemtest::xdotool({"windowactivate", "--sync", id.section('\n', 0, 0)});
+    systemtest::spin(500);
+    auto fileText = [&] {
+        QFile f(typed);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    };
+
+    pasteSnippet("echo from a snippet ✓\n", std::nullopt);
+    EXPECT_TRUE(systemtest::spinUntil([&] { return fileText() == "echo from a snippet ✓\n"; })) << fileText().toStdString();
+    PasteboardTextEntry entry;
+    bool done = false;
+    entry.enterText("macro text\n", [&] { done = true; });
+    EXPECT_TRUE(systemtest::spinUntil([&] { return done; }));
+    EXPECT_TRUE(systemtest::spinUntil([&] { return fileText().endsWith("macro text\n"); })) << fileText().toStdString();
+    EXPECT_FALSE(fileText().contains("^")) << "a control character went in literally";
+    EXPECT_TRUE(systemtest::spinUntil([&] { return systemtest::clipboardText() == std::optional<std::string>("before"); }));
+    xterm.terminate();
+    xterm.waitForFinished(3000);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <memory>
 
@@ -47,7 +48,9 @@ protected:
             if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
                 grid->addWidget(note, grid->rowCount(), 1, 1, std::max(1, grid->columnCount() - 1));
         }
-        QObject::connect(box, &QMessageBox::finished, box, [box, buttons, onDismiss = std::move(onDismiss)](int) {
+        boxes_.push_back({alert, box});
+        QObject::connect(box, &QMessageBox::finished, box, [this, box, buttons, onDismiss = std::move(onDismiss)](int) {
+            std::erase_if(boxes_, [box](const auto& b) { return b.second == box || !b.second; });
             int index = static_cast<int>(buttons->size()) - 1;  // closed without a button: as Escape
             for (std::size_t i = 0; i < buttons->size(); ++i)
                 if (box->clickedButton() == (*buttons)[i]) index = static_cast<int>(i);
@@ -61,6 +64,17 @@ protected:
         box->raise();
         box->activateWindow();
     }
+
+    void bringForward(const Alert& alert) override {
+        for (const auto& [shown, box] : boxes_) {
+            if (shown != alert || !box) continue;
+            box->raise();
+            box->activateWindow();
+        }
+    }
+
+private:
+    std::vector<std::pair<Alert, QPointer<QMessageBox>>> boxes_;  // open ones
 };
 
 }  // namespace

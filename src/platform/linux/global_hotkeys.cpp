@@ -205,12 +205,16 @@ private:
         const auto* key = static_cast<QKeyEvent*>(event);
         const auto code = static_cast<xcb_keycode_t>(key->nativeScanCode());
         if (type == QEvent::KeyRelease) {
-            if (!key->isAutoRepeat()) released(code);
+            // Whether a core release is the key's or auto-repeat's is a guess
+            // (made from the event that follows it). Raw releases are never
+            // auto-repeat's: with them, only they end a held chord, so a
+            // held hold key never fires and reopens the dial over and over.
+            if (!key->isAutoRepeat() && !x_->hasRawEvents()) released(code);
             return false;
         }
         auto* reg = find(code, static_cast<std::uint16_t>(key->nativeModifiers() & kChordBits));
         if (!reg) return false;
-        if (type == QEvent::KeyPress && !reg->down) {
+        if (type == QEvent::KeyPress && !reg->down && !key->isAutoRepeat()) {
             reg->down = true;
             watchReleases();
             deliver(reg->id, Event::pressed);

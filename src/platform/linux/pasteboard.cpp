@@ -36,6 +36,11 @@ public:
         write(data);
     }
 
+    void setSelectionText(const std::string& text) override {
+        if (!clipboard() || !clipboard()->supportsSelection()) return;
+        clipboard()->setText(QString::fromStdString(text), QClipboard::Selection);
+    }
+
     void takeSnapshot(SnapshotCompletion done) override {
         auto deliver = [done = std::move(done)](std::optional<PasteboardSnapshot> snapshot) {
             QMetaObject::invokeMethod(

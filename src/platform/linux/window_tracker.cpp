@@ -68,6 +68,8 @@ WindowTracker::Owner WindowTracker::ownerOf(xcb_window_t window) {
 
     known.generation = generation;
     known.owner.pid = known.identity.pid;
+    known.owner.wmClassInstance = known.identity.wmClassInstance;
+    known.owner.wmClassName = known.identity.wmClassName;
     known.owner.appId = xdg::resolveDesktopId(known.identity, *index.all()).value_or(QString());
     known.owner.name = known.owner.appId.isEmpty() ? xdg::unmatchedOwnerName(known.identity) : known.owner.appId;
 

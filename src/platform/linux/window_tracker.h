@@ -32,6 +32,7 @@ public:
         std::uint32_t pid = 0;  // 0 when the window does not say
         QString appId;          // the matching desktop-entry id; empty when none
         QString name;           // appId, else what the window calls its application
+        QString wmClassInstance, wmClassName;  // its WM_CLASS
     };
 
     // Managed windows, bottom to top when the window manager keeps the

@@ -41,6 +41,16 @@ public:
         return identify(*windows, *active);
     }
 
+    std::optional<WindowClass> frontWindowClass() const override {
+        auto* windows = WindowTracker::shared();
+        if (!windows) return std::nullopt;
+        auto active = windows->active();
+        if (!active) return std::nullopt;
+        const auto owner = windows->ownerOf(*active);
+        if (owner.wmClassInstance.isEmpty() && owner.wmClassName.isEmpty()) return std::nullopt;
+        return WindowClass{owner.wmClassInstance.toStdString(), owner.wmClassName.toStdString()};
+    }
+
     std::vector<RunningApplication> runningApplications() const override {
         auto* windows = WindowTracker::shared();
         if (!windows) return {};

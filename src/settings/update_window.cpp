@@ -25,12 +25,14 @@ QPointer<UpdateWindow>& openWindow() {
 UpdateWindow::UpdateWindow(UpdateChecker& checker, QWidget* parent) : QDialog(parent), checker_(checker) {
     setObjectName(QStringLiteral("updateWindow"));
     setWindowTitle(tr("Software Update"));
-    setFixedWidth(460);
+    // Wrapped labels of a known width, so the window's height fits its text.
+    constexpr int kMargin = 20, kIcon = 56, kGap = 16;
+    setFixedWidth(kMargin + kIcon + kGap + kTextWidth + kMargin);
 
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(20, 20, 20, 16);
-    layout->setSpacing(16);
-    layout->addWidget(appIconLabel(56, this), 0, Qt::AlignTop);
+    layout->setContentsMargins(kMargin, kMargin, kMargin, 16);
+    layout->setSpacing(kGap);
+    layout->addWidget(appIconLabel(kIcon, this), 0, Qt::AlignTop);
 
     auto* column = new QVBoxLayout;
     column->setSpacing(8);
@@ -38,17 +40,20 @@ UpdateWindow::UpdateWindow(UpdateChecker& checker, QWidget* parent) : QDialog(pa
     title_->setFont(ui::textFont(ui::TextStyle::title3, QFont::DemiBold));
     title_->setObjectName(QStringLiteral("updateTitle"));
     title_->setWordWrap(true);
+    title_->setFixedWidth(kTextWidth);
     column->addWidget(title_);
     detail_ = ui::styledLabel({}, ui::TextStyle::callout, ui::Ink::secondary, this);
     detail_->setObjectName(QStringLiteral("updateDetail"));
     detail_->setWordWrap(true);
     detail_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    detail_->setFixedWidth(kTextWidth);
     column->addWidget(detail_);
     link_ = ui::styledLabel({}, ui::TextStyle::callout, ui::Ink::primary, this);
     link_->setObjectName(QStringLiteral("updateLink"));
     link_->setTextFormat(Qt::RichText);
     link_->setWordWrap(true);
     link_->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    link_->setFixedWidth(kTextWidth);
     connect(link_, &QLabel::linkActivated, this, [this] { openRelease(); });
     column->addWidget(link_);
     progress_ = new QProgressBar(this);
@@ -70,6 +75,7 @@ UpdateWindow::UpdateWindow(UpdateChecker& checker, QWidget* parent) : QDialog(pa
     connect(primary_, &QPushButton::clicked, this, &UpdateWindow::primary);
     buttons->addWidget(secondary_);
     buttons->addWidget(primary_);
+    column->addStretch(1);
     column->addSpacing(6);
     column->addLayout(buttons);
     layout->addLayout(column, 1);
@@ -108,7 +114,10 @@ void UpdateWindow::refresh() {
     title_->setText(text.title);
     detail_->setText(text.detail);
     const QString address = text.link.toString(QUrl::FullyEncoded);
-    link_->setText(QStringLiteral("<a href=\"%1\">%2</a>").arg(address.toHtmlEscaped(), address.toHtmlEscaped()));
+    // A long address shows its start and end; the whole one is the tooltip.
+    const QString shown = link_->fontMetrics().elidedText(address, Qt::ElideMiddle, kTextWidth);
+    link_->setText(QStringLiteral("<a href=\"%1\" style=\"color:%2\">%3</a>")
+                       .arg(address.toHtmlEscaped(), ui::settingsAccent().name(), shown.toHtmlEscaped()));
     link_->setToolTip(address);
     link_->setVisible(!text.link.isEmpty());
     progress_->setVisible(checking || !result);

@@ -29,6 +29,7 @@ public:
     static void follow(UpdateChecker& checker);
 
 private:
+    static constexpr int kTextWidth = 348;
     void refresh();
     void primary();
     void openRelease();

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QHBoxLayout>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -96,10 +97,11 @@ void AdvancedTab::makeUpdatesRow(ui::SettingsSection* section) {
     layout->addWidget(automatic);
     layout->addWidget(check, 0, Qt::AlignLeft);
     auto* row = section->addRow(tr("Updates"), std::nullopt, content);
-    auto refresh = [&checker, row, automatic, check] {
-        automatic->setChecked(checker.automaticallyChecks());
-        check->setEnabled(checker.canCheckForUpdates());
-        row->setHelpText(UpdateChecker::helpText(checker.lastCheckDate(), platform::Clock::shared().secondsSince1970()));
+    auto refresh = [checker = QPointer<UpdateChecker>(&checker), row, automatic, check] {
+        if (!checker) return;
+        automatic->setChecked(checker->automaticallyChecks());
+        check->setEnabled(checker->canCheckForUpdates());
+        row->setHelpText(UpdateChecker::helpText(checker->lastCheckDate(), platform::Clock::shared().secondsSince1970()));
     };
     connect(&checker, &UpdateChecker::changed, row, refresh);
     // "5 minutes ago" moves on while the tab is open.

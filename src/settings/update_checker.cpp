@@ -30,7 +30,7 @@ constexpr std::chrono::milliseconds kAutomaticPoll{60 * 60 * 1000};
 
 }  // namespace
 
-UpdateChecker::UpdateChecker(const QUrl& feed, std::string currentVersion, platform::KeyValueStore& store,
+UpdateChecker::UpdateChecker(const QUrl& feed, std::string currentVersion, platform::KeyValueStore* store,
                              QObject* parent)
     : QObject(parent), feed_(feed), currentVersion_(std::move(currentVersion)), store_(store) {}
 
@@ -51,15 +51,15 @@ UpdateChecker& UpdateChecker::shared() {
 void UpdateChecker::setShared(UpdateChecker* replacement) { replacementSlot() = replacement; }
 
 std::optional<double> UpdateChecker::lastCheckDate() const {
-    if (auto seconds = store_.integer(kLastCheckKey)) return static_cast<double>(*seconds);
+    if (auto seconds = store().integer(kLastCheckKey)) return static_cast<double>(*seconds);
     return std::nullopt;
 }
 
-bool UpdateChecker::automaticallyChecks() const { return store_.integer(kAutomaticKey).value_or(1) != 0; }
+bool UpdateChecker::automaticallyChecks() const { return store().integer(kAutomaticKey).value_or(1) != 0; }
 
 void UpdateChecker::setAutomaticallyChecks(bool on) {
     if (on == automaticallyChecks()) return;
-    store_.setInteger(kAutomaticKey, on ? 1 : 0);
+    store().setInteger(kAutomaticKey, on ? 1 : 0);
     Q_EMIT changed();
 }
 
@@ -93,6 +93,7 @@ void UpdateChecker::startCheck(bool automatic) {
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setTransferTimeout(static_cast<int>(timeout_.count()));
     reply_ = network_->get(request);
+    reply_->setReadBufferSize(sizeLimit_ + 1);  // what arrives waits in at most this much memory
     connect(reply_, &QNetworkReply::metaDataChanged, this, [this] {
         const QVariant length = reply_->header(QNetworkRequest::ContentLengthHeader);
         if (length.isValid() && length.toLongLong() > sizeLimit_) {
@@ -160,7 +161,7 @@ void UpdateChecker::complete() {
 void UpdateChecker::end(UpdateCheckResult result) {
     const bool automatic = automatic_;
     dropReply();
-    store_.setInteger(kLastCheckKey, static_cast<std::int64_t>(std::floor(platform::Clock::shared().secondsSince1970())));
+    store().setInteger(kLastCheckKey, static_cast<std::int64_t>(std::floor(platform::Clock::shared().secondsSince1970())));
     result_ = std::move(result);
     Q_EMIT changed();
     Q_EMIT finished(*result_, automatic);

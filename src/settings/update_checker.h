@@ -56,10 +56,11 @@ public:
     static constexpr const char* kAutomaticKey = "updates.checkAutomatically";
     static constexpr const char* kLastCheckKey = "updates.lastCheckDate";
 
-    // No feed (an empty or invalid address): the checker cannot check.
+    // No feed (an empty or invalid address): the checker cannot check. The
+    // settings are kept in `store`; without one, in the shared store of the
+    // moment.
     explicit UpdateChecker(const QUrl& feed, std::string currentVersion = ORBEL_VERSION,
-                           platform::KeyValueStore& store = platform::KeyValueStore::shared(),
-                           QObject* parent = nullptr);
+                           platform::KeyValueStore* store = nullptr, QObject* parent = nullptr);
     ~UpdateChecker() override;
 
     // The build's checker (its feed is the build's); tests may replace it.
@@ -140,7 +141,9 @@ private:
 
     QUrl feed_;
     std::string currentVersion_;
-    platform::KeyValueStore& store_;
+    platform::KeyValueStore& store() const { return store_ ? *store_ : platform::KeyValueStore::shared(); }
+
+    platform::KeyValueStore* store_;
     std::chrono::milliseconds timeout_ = kDefaultTimeout;
     qint64 sizeLimit_ = kDefaultSizeLimit;
     QNetworkAccessManager* network_ = nullptr;

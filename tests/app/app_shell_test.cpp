@@ -75,7 +75,8 @@ TEST(TrayManager, AboutAndUpdatesSayWhatIsTrueHere) {
     fakes::FakeAlerts alerts;
     platform::Alerts::setShared(&alerts);
     fakes::FakeKeyValueStore store;
-    UpdateChecker withoutFeed{QUrl(), ORBEL_VERSION, store};  // a build the package manager updates, whatever this one is
+    // A build the package manager updates, whatever this one is.
+    UpdateChecker withoutFeed{QUrl(), ORBEL_VERSION, &store};
     UpdateChecker::setShared(&withoutFeed);
     FakeStatusItems items;
     TrayManager tray(items);
@@ -92,7 +93,7 @@ TEST(TrayManager, AboutAndUpdatesSayWhatIsTrueHere) {
 
 TEST(TrayManager, CheckForUpdatesStartsTheFeedsCheckOnceTheMenuHasReturned) {
     fakes::FakeKeyValueStore store;
-    UpdateChecker checker(QUrl(QStringLiteral("http://127.0.0.1:9/feed.json")), "1.0", store);
+    UpdateChecker checker(QUrl(QStringLiteral("http://127.0.0.1:9/feed.json")), "1.0", &store);
     UpdateChecker::setShared(&checker);
     QSignalSpy requested(&checker, &UpdateChecker::checkRequested);
     FakeStatusItems items;

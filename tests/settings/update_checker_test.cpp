@@ -58,7 +58,7 @@ protected:
     }
     // Runs a check of the feed at `path` to its end.
     UpdateCheckResult check(const QString& path) {
-        UpdateChecker c(server.url(path), "1.2", store);
+        UpdateChecker c(server.url(path), "1.2", &store);
         c.setTimeout(std::chrono::milliseconds(1500));
         QSignalSpy finished(&c, &UpdateChecker::finished);
         c.startCheck();
@@ -109,7 +109,7 @@ TEST_F(UpdateCheckerTest, WithoutAFeedTheCheckerOnlyExplains) {
     fakes::ReplaceShared<platform::Alerts> useAlerts{alerts};
     fakes::FakeTimers timers;
     fakes::ReplaceShared<platform::Timers> useTimers{timers};
-    UpdateChecker none(QUrl(), "1.2", store);
+    UpdateChecker none(QUrl(), "1.2", &store);
     QSignalSpy requested(&none, &UpdateChecker::checkRequested);
     EXPECT_FALSE(none.canCheckForUpdates());
     none.checkForUpdates();
@@ -124,7 +124,7 @@ TEST_F(UpdateCheckerTest, WithoutAFeedTheCheckerOnlyExplains) {
 TEST_F(UpdateCheckerTest, AutomaticChecksRunAtMostOnceADay) {
     fakes::FakeTimers timers(&clock);
     fakes::ReplaceShared<platform::Timers> useTimers{timers};
-    UpdateChecker checker(server.url("/newer"), "1.2", store);
+    UpdateChecker checker(server.url("/newer"), "1.2", &store);
     QSignalSpy finished(&checker, &UpdateChecker::finished);
     checker.startAutomaticChecks();
     checker.startAutomaticChecks();

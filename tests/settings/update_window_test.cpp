@@ -56,7 +56,7 @@ protected:
     }
     // The checker of `path`, followed by the window.
     UpdateChecker& checker(const QString& path) {
-        checker_ = std::make_unique<UpdateChecker>(server.url(path), "1.2", store);
+        checker_ = std::make_unique<UpdateChecker>(server.url(path), "1.2", &store);
         checker_->setTimeout(std::chrono::milliseconds(1500));
         UpdateWindow::follow(*checker_);
         return *checker_;

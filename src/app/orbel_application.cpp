@@ -12,6 +12,7 @@
 #include "app/settings_window_controller.h"
 #include "app/tray_manager.h"
 #include "settings/update_checker.h"
+#include "settings/update_window.h"
 #include "config/config_manager.h"
 #include "config/import_coordinator.h"
 #include "dial/app_lifecycle_manager.h"
@@ -113,7 +114,8 @@ void OrbelApplication::finishLaunching() {
     preflightInputMonitoring(platform::Permissions::shared(),
                              [](std::function<void()> task) { QThreadPool::globalInstance()->start(std::move(task)); });
     step("updates");
-    UpdateChecker::shared();
+    UpdateWindow::follow(UpdateChecker::shared());
+    UpdateChecker::shared().startAutomaticChecks();
     step("lifecycle");
     lifecycle_->configure();
     step("tray");

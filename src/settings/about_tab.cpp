@@ -14,14 +14,12 @@
 #include "ui/settings_blocks.h"
 
 namespace orbel {
-namespace {
 
-// The application's icon at 84 points, else the grid symbol.
-QLabel* appIcon(QWidget* parent) {
+QLabel* appIconLabel(int size, QWidget* parent) {
     auto* label = new QLabel(parent);
-    label->setFixedSize(84, 84);
+    label->setFixedSize(size, size);
     const qreal dpr = std::max<qreal>(parent->devicePixelRatioF(), 2.0);
-    QImage image(QSize(84, 84) * dpr, QImage::Format_ARGB32_Premultiplied);
+    QImage image(QSize(size, size) * dpr, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     const auto path = platform::Bundle::shared().resourcePath("com.quandelvix.orbel", "svg", "desktop");
     QSvgRenderer svg(path ? QString::fromStdString(*path) : QString());
@@ -29,12 +27,14 @@ QLabel* appIcon(QWidget* parent) {
         QPainter p(&image);
         svg.render(&p, QRectF(QPointF(0, 0), QSizeF(image.size())));
     } else {
-        image = platform::Symbols::shared().image("circle.grid.3x3", 84, label->palette().color(QPalette::WindowText), dpr);
+        image = platform::Symbols::shared().image("circle.grid.3x3", size, label->palette().color(QPalette::WindowText), dpr);
     }
     image.setDevicePixelRatio(dpr);
     label->setPixmap(QPixmap::fromImage(image));
     return label;
 }
+
+namespace {
 
 QString link(const QUrl& url, const QString& text) {
     return QStringLiteral("<a href=\"%1\" style=\"text-decoration:none\">%2</a>")
@@ -53,7 +53,7 @@ AboutTab::AboutTab(QWidget* parent) : QScrollArea(parent) {
     column->setSpacing(24);
     column->addStretch(1);
     column->addSpacing(12);
-    column->addWidget(appIcon(canvas), 0, Qt::AlignHCenter);
+    column->addWidget(appIconLabel(84, canvas), 0, Qt::AlignHCenter);
 
     auto* names = new QVBoxLayout;
     names->setSpacing(4);

@@ -11,7 +11,12 @@
 
 #include "model/icon_pack_records.h"
 
+class QLabel;
+
 namespace orbel {
+
+// The application's icon, `size` points square, else the grid symbol.
+QLabel* appIconLabel(int size, QWidget* parent);
 
 class AcknowledgementsDialog : public QDialog {
 public:

@@ -1,11 +1,15 @@
 #include "settings/advanced_tab.h"
 
+#include <QCheckBox>
 #include <QHBoxLayout>
+#include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "config/config_manager.h"
 #include "input/menu_key_recorder.h"
+#include "platform/clock.h"
 #include "platform/file_manager.h"
 #include "settings/preferences_model.h"
 #include "settings/update_checker.h"
@@ -56,12 +60,8 @@ AdvancedTab::AdvancedTab(PreferencesModel& model, QWidget* parent) : ui::Setting
     fileLayout->addLayout(buttons);
     file->addRow(tr("Config File"), std::nullopt, fileContent);
 
-    // Updates come from the package manager: the row says so and the button
-    // explains it; there is no automatic check to switch on.
     auto* updates = new ui::SettingsSection;
-    auto* check = ui::symbolButton(tr("Check Now"), "arrow.down.circle");
-    connect(check, &QPushButton::clicked, this, [] { UpdateChecker::shared().checkForUpdates(); });
-    updates->addRow(tr("Updates"), tr("Updates for Orbel come from your system's package manager."), check);
+    makeUpdatesRow(updates);
 
     auto* reset = new ui::SettingsSection;
     auto* resetButton = ui::symbolButton(tr("Reset All Settings…"), "arrow.counterclockwise");
@@ -74,6 +74,41 @@ AdvancedTab::AdvancedTab(PreferencesModel& model, QWidget* parent) : ui::Setting
 
     addSections({controls, file, updates, reset});
     connect(&model_, &PreferencesModel::changed, this, &AdvancedTab::refresh);
+    refresh();
+}
+
+void AdvancedTab::makeUpdatesRow(ui::SettingsSection* section) {
+    UpdateChecker& checker = UpdateChecker::shared();
+    auto* check = ui::symbolButton(tr("Check Now"), "arrow.down.circle");
+    check->setObjectName(QStringLiteral("checkForUpdates"));
+    connect(check, &QPushButton::clicked, this, [&checker] { checker.checkForUpdates(); });
+    if (!checker.hasFeed()) {
+        // A build the package manager updates: the button says so.
+        section->addRow(tr("Updates"), tr("Updates for Orbel come from your system's package manager."), check);
+        return;
+    }
+    auto* content = new QWidget;
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+    auto* automatic = new QCheckBox(tr("Check for updates automatically"), content);
+    automatic->setObjectName(QStringLiteral("checkAutomatically"));
+    connect(automatic, &QCheckBox::toggled, this, [&checker](bool on) { checker.setAutomaticallyChecks(on); });
+    layout->addWidget(automatic);
+    layout->addWidget(check, 0, Qt::AlignLeft);
+    auto* row = section->addRow(tr("Updates"), std::nullopt, content);
+    auto refresh = [checker = QPointer<UpdateChecker>(&checker), row, automatic, check] {
+        if (!checker) return;
+        automatic->setChecked(checker->automaticallyChecks());
+        check->setEnabled(checker->canCheckForUpdates());
+        row->setHelpText(UpdateChecker::helpText(checker->lastCheckDate(), platform::Clock::shared().secondsSince1970()));
+    };
+    connect(&checker, &UpdateChecker::changed, row, refresh);
+    // "5 minutes ago" moves on while the tab is open.
+    auto* tick = new QTimer(row);
+    tick->setObjectName(QStringLiteral("updatesHelpTick"));
+    connect(tick, &QTimer::timeout, row, refresh);
+    tick->start(30 * 1000);
     refresh();
 }
 

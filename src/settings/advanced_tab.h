@@ -19,6 +19,7 @@ public:
     explicit AdvancedTab(PreferencesModel& model, QWidget* parent = nullptr);
 
 private:
+    void makeUpdatesRow(ui::SettingsSection* section);
     void refresh();
 
     PreferencesModel& model_;

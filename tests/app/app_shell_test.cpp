@@ -1,5 +1,6 @@
 #include <QCoreApplication>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -7,6 +8,7 @@
 #include "app/tray_manager.h"
 #include "settings/update_checker.h"
 #include "fakes/fake_alerts.h"
+#include "fakes/fake_platform_basics.h"
 #include "platform/login_item.h"
 
 namespace orbel {
@@ -72,16 +74,37 @@ TEST(TrayManager, ShowsOneItemAfterTheQueueAndNeverAfterHiding) {
 TEST(TrayManager, AboutAndUpdatesSayWhatIsTrueHere) {
     fakes::FakeAlerts alerts;
     platform::Alerts::setShared(&alerts);
+    fakes::FakeKeyValueStore store;
+    // A build the package manager updates, whatever this one is.
+    UpdateChecker withoutFeed{QUrl(), ORBEL_VERSION, &store};
+    UpdateChecker::setShared(&withoutFeed);
     FakeStatusItems items;
     TrayManager tray(items);
     tray.showAbout();
     tray.checkForUpdates();
     QCoreApplication::processEvents();
     platform::Alerts::setShared(nullptr);
+    UpdateChecker::setShared(nullptr);
     ASSERT_EQ(alerts.shown.size(), 2u);
     EXPECT_NE(alerts.shown[0].alert.text.find("Version " ORBEL_VERSION), std::string::npos);
     EXPECT_NE(alerts.shown[0].alert.text.find("centre of the screen that holds the pointer"), std::string::npos);
     EXPECT_EQ(alerts.shown[1].alert.title, UpdateChecker::kMessage);
+}
+
+TEST(TrayManager, CheckForUpdatesStartsTheFeedsCheckOnceTheMenuHasReturned) {
+    fakes::FakeKeyValueStore store;
+    UpdateChecker checker(QUrl(QStringLiteral("http://127.0.0.1:9/feed.json")), "1.0", &store);
+    UpdateChecker::setShared(&checker);
+    QSignalSpy requested(&checker, &UpdateChecker::checkRequested);
+    FakeStatusItems items;
+    TrayManager tray(items);
+    tray.checkForUpdates();
+    EXPECT_FALSE(checker.isChecking());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(requested.count(), 1);
+    EXPECT_TRUE(checker.isChecking());
+    checker.cancel();
+    UpdateChecker::setShared(nullptr);
 }
 
 class RefusingLoginItem : public platform::LoginItem {

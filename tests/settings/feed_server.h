@@ -1,0 +1,60 @@
+#pragma once
+
+// A release feed served over HTTP on 127.0.0.1 from the test's own event
+// loop: each path answers with a status and a body, or never answers.
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QUrl>
+#include <map>
+
+namespace orbel::testing {
+
+class FeedServer : public QTcpServer {
+public:
+    struct Answer {
+        int status = 200;
+        QByteArray body;
+        bool silent = false;        // reads the request, never answers
+        bool sendsLength = true;    // else the body ends when the connection closes
+    };
+
+    FeedServer() {
+        listen(QHostAddress::LocalHost);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { read(socket); });
+            }
+        });
+    }
+    QUrl url(const QString& path) const {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(serverPort()).arg(path));
+    }
+    static QByteArray feed(const QByteArray& version) {
+        return R"({"version": ")" + version + R"(", "url": "https://orbel.example/releases/)" + version + R"("})";
+    }
+
+    std::map<QString, Answer> answers;
+    int requests = 0;
+
+private:
+    void read(QTcpSocket* socket) {
+        QByteArray& request = pending_[socket];
+        request += socket->readAll();
+        if (!request.contains("\r\n\r\n")) return;
+        ++requests;
+        const QString path = QString::fromLatin1(request.split(' ').value(1));
+        pending_.erase(socket);
+        const auto it = answers.find(path);
+        const Answer answer = it != answers.end() ? it->second : Answer{404, "no such feed"};
+        if (answer.silent) return;
+        QByteArray head = "HTTP/1.1 " + QByteArray::number(answer.status) +
+                          (answer.status == 200 ? " OK" : " Not Found") + "\r\nContent-Type: application/json\r\n";
+        if (answer.sendsLength) head += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
+        socket->write(head + "Connection: close\r\n\r\n" + answer.body);
+        socket->disconnectFromHost();
+    }
+    std::map<QTcpSocket*, QByteArray> pending_;
+};
+
+}  // namespace orbel::testing

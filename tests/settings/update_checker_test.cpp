@@ -1,0 +1,150 @@
+// The update checker without widgets: its feed, versions and texts, and
+// real checks against a feed served by the test.
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "fakes/fake_alerts.h"
+#include "fakes/fake_platform_basics.h"
+#include "fakes/fake_timers.h"
+#include "fakes/replace_shared.h"
+#include "feed_server.h"
+#include "settings/update_checker.h"
+
+namespace orbel::testing {
+namespace {
+
+using Kind = UpdateCheckResult::Kind;
+
+TEST(UpdateFeed, VersionsFeedsAndRelativeTimes) {
+    EXPECT_EQ(UpdateChecker::compareVersions("1.10.0", "1.9.9"), 1);
+    EXPECT_EQ(UpdateChecker::compareVersions("1.2", "1.2.0"), 0);
+    EXPECT_EQ(UpdateChecker::compareVersions("v0.1.0", "0.2"), -1);
+    for (const char* bad : {"", "1..2", "1.2-beta", "one", "1.2.", "１.2"}) {
+        EXPECT_FALSE(UpdateChecker::compareVersions(bad, "1.0")) << bad;
+    }
+
+    auto release = std::get<UpdateRelease>(UpdateChecker::parseFeed(FeedServer::feed("2.0")));
+    EXPECT_EQ(release, (UpdateRelease{"2.0", QUrl("https://orbel.example/releases/2.0")}));
+    // Only a web address may come from the feed: it is handed to the desktop to open.
+    for (const char* bad : {R"({"version": "2.0", "url": "file:///etc/passwd"})",
+                            R"x({"version": "2.0", "url": "javascript:alert(1)"})x", R"({"version": "2.0"})",
+                            R"({"url": "https://orbel.example/"})", R"({"version": 2, "url": "https://o.example/"})",
+                            "[]", "<html>"}) {
+        EXPECT_TRUE(std::holds_alternative<QString>(UpdateChecker::parseFeed(bad))) << bad;
+    }
+
+    const double now = 1700000000;
+    EXPECT_EQ(UpdateChecker::helpText(std::nullopt, now), "Free for the lifetime of the app.");
+    EXPECT_EQ(UpdateChecker::helpText(now - 300, now), "Last checked 5 minutes ago.");
+    EXPECT_EQ(UpdateChecker::relativeTime(now - 60, now), "1 minute ago");
+    EXPECT_EQ(UpdateChecker::relativeTime(now - 59.5, now), "59 seconds ago");
+    EXPECT_EQ(UpdateChecker::relativeTime(now, now), "0 seconds ago");
+    EXPECT_EQ(UpdateChecker::relativeTime(now - 25 * 3600, now), "1 day ago");
+    EXPECT_EQ(UpdateChecker::relativeTime(now - 400 * 86400, now), "1 year ago");
+    EXPECT_EQ(UpdateChecker::relativeTime(now + 7200, now), "in 2 hours");
+}
+
+class UpdateCheckerTest : public ::testing::Test {
+protected:
+    UpdateCheckerTest() {
+        server.answers[QStringLiteral("/newer")] = {200, FeedServer::feed("1.3")};
+        server.answers[QStringLiteral("/same")] = {200, FeedServer::feed("1.2.0")};
+        server.answers[QStringLiteral("/older")] = {200, FeedServer::feed("1.1.9")};
+        server.answers[QStringLiteral("/malformed")] = {200, R"({"version": "1.3", "url": )"};
+        server.answers[QStringLiteral("/silent")] = {200, {}, true};
+        server.answers[QStringLiteral("/huge")] = {200, QByteArray(1 << 20, ' ') + FeedServer::feed("9.0")};
+        server.answers[QStringLiteral("/huge-unannounced")] = {200, QByteArray(1 << 20, ' '), false, false};
+    }
+    // Runs a check of the feed at `path` to its end.
+    UpdateCheckResult check(const QString& path) {
+        UpdateChecker c(server.url(path), "1.2", &store);
+        c.setTimeout(std::chrono::milliseconds(1500));
+        QSignalSpy finished(&c, &UpdateChecker::finished);
+        c.startCheck();
+        EXPECT_TRUE(c.isChecking());
+        EXPECT_FALSE(c.canCheckForUpdates());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 20000)) << path.toStdString();
+        EXPECT_TRUE(c.canCheckForUpdates());
+        return c.lastResult().value_or(UpdateCheckResult{});
+    }
+
+    FeedServer server;
+    fakes::FakeKeyValueStore store;
+    fakes::FakeClock clock;
+    fakes::ReplaceShared<platform::Clock> useClock{clock};
+};
+
+TEST_F(UpdateCheckerTest, NewerSameAndOlderReleases) {
+    const auto newer = check("/newer");
+    EXPECT_EQ(newer.kind, Kind::newer);
+    EXPECT_EQ(newer.latest.url, QUrl("https://orbel.example/releases/1.3"));
+    EXPECT_EQ(store.integers[UpdateChecker::kLastCheckKey], 1700000000);
+    EXPECT_EQ(check("/same").kind, Kind::upToDate);
+    // A development build ahead of the feed is up to date too.
+    EXPECT_EQ(check("/older").kind, Kind::upToDate);
+    EXPECT_EQ(server.requests, 3);
+}
+
+TEST_F(UpdateCheckerTest, BrokenAnswersEndWithAMessage) {
+    struct Case {
+        const char* path;
+        const char* message;
+    };
+    for (const Case& c : {Case{"/malformed", "The update server's answer is not a release feed: it is not a JSON object."},
+                          Case{"/missing", "The update server answered with status 404 Not Found."},
+                          Case{"/huge", "The update server's answer is larger than 64 KB."},
+                          Case{"/huge-unannounced", "The update server's answer is larger than 64 KB."},
+                          Case{"/silent", "The update server did not answer in time."}}) {
+        const auto result = check(c.path);
+        EXPECT_EQ(result.kind, Kind::failed) << c.path;
+        EXPECT_EQ(result.error.toStdString(), c.message) << c.path;
+    }
+    // A failed check still counts as the last check.
+    EXPECT_TRUE(store.integers.count(UpdateChecker::kLastCheckKey));
+}
+
+TEST_F(UpdateCheckerTest, WithoutAFeedTheCheckerOnlyExplains) {
+    fakes::FakeAlerts alerts;
+    fakes::ReplaceShared<platform::Alerts> useAlerts{alerts};
+    fakes::FakeTimers timers;
+    fakes::ReplaceShared<platform::Timers> useTimers{timers};
+    UpdateChecker none(QUrl(), "1.2", &store);
+    QSignalSpy requested(&none, &UpdateChecker::checkRequested);
+    EXPECT_FALSE(none.canCheckForUpdates());
+    none.checkForUpdates();
+    none.startAutomaticChecks();
+    EXPECT_FALSE(none.isChecking());
+    EXPECT_EQ(requested.count(), 0);
+    EXPECT_EQ(timers.pending(), 0u);
+    ASSERT_EQ(alerts.shown.size(), 1u);
+    EXPECT_EQ(alerts.shown[0].alert.title, UpdateChecker::kMessage);
+}
+
+TEST_F(UpdateCheckerTest, AutomaticChecksRunAtMostOnceADay) {
+    fakes::FakeTimers timers(&clock);
+    fakes::ReplaceShared<platform::Timers> useTimers{timers};
+    UpdateChecker checker(server.url("/newer"), "1.2", &store);
+    QSignalSpy finished(&checker, &UpdateChecker::finished);
+    checker.startAutomaticChecks();
+    checker.startAutomaticChecks();
+    timers.advance(std::chrono::seconds(10));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 20000));
+    EXPECT_TRUE(finished[0][1].toBool());  // automatic
+    EXPECT_TRUE(checker.automaticallyChecks());  // on unless turned off
+
+    timers.advance(std::chrono::hours(24));  // hourly looks, none a day after the check
+    EXPECT_FALSE(checker.isChecking());
+    timers.advance(std::chrono::hours(1));
+    EXPECT_TRUE(checker.isChecking());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 2; }, 20000));
+
+    checker.setAutomaticallyChecks(false);
+    EXPECT_EQ(store.integers[UpdateChecker::kAutomaticKey], 0);
+    timers.advance(std::chrono::hours(72));
+    EXPECT_FALSE(checker.isChecking());
+    EXPECT_EQ(server.requests, 2);
+}
+
+}  // namespace
+}  // namespace orbel::testing

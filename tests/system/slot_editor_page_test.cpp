@@ -2,7 +2,8 @@
 // the pointer: an application dragged from the library onto the ring is in
 // the file and in the dial the hot key opens (choosing it there starts the
 // application); a double-clicked wedge renamed in its sheet; a wedge dragged
-// onto the trash. Screenshots go to test-artifacts/system.
+// onto the trash; a snippet made through Add Slot and pasted from the dial
+// into a text window. Screenshots go to test-artifacts/system.
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -30,7 +31,10 @@ QString num(double v) { return QString::number(std::lround(v)); }
 // tab: the tab, the library's search field and first row, the ring's centre
 // and the trash row.
 constexpr QPoint kCustomizationTab{337, 40}, kSearch{670, 141}, kFirstRow{490, 216}, kRingCentre{220, 287},
-    kTrash{220, 519};
+    kTrash{220, 519}, kAddSlot{271, 578};
+// The Add Slot popover's Snippet row, from the button's centre; the snippet
+// sheet's text and Save, in its client area.
+constexpr QPoint kSnippetRowFromAddSlot{0, 113}, kSnippetText{280, 340}, kSnippetSave{500, 536};
 
 // The point at clockwise fraction f of a turn on a circle of radius r.
 QPoint around(QPoint centre, double r, double f) {
@@ -53,6 +57,7 @@ public:
         });
     }
     void activate() { xdotool({"windowactivate", "--sync", id_}); }
+    const QString& id() const { return id_; }
     void click(QPoint at, int clicks = 1) {
         activate();
         xdotool({"mousemove", "--window", id_, num(at.x()), num(at.y()), "click", "--repeat", QString::number(clicks),
@@ -179,6 +184,37 @@ TEST_F(SlotEditorPageSystem, DragFromTheLibraryRenameAndTrashReachTheFileAndTheD
     EXPECT_TRUE(spinUntil([&] { return !orbel.read("config.json").contains("\"One\""); }))
         << orbel.read("config.json").data();
     screenshot("customization-after-trash");
+
+    // Add Slot, Snippet: the new snippet goes last and pastes from the dial
+    // into the window that had the focus.
+    settings.click(kAddSlot);
+    const QPoint row = settings.origin() + kAddSlot + kSnippetRowFromAddSlot;
+    screenshot("customization-add-slot-popover");
+    xdotool({"mousemove", num(row.x()), num(row.y()), "click", "1"});
+    QString sheet;
+    ASSERT_TRUE(spinUntil([&] {
+        sheet = run("xdotool", {"search", "--onlyvisible", "--name", "New Snippet"}).section('\n', 0, 0);
+        return !sheet.isEmpty();
+    }));
+    spin(300);
+    xdotool({"type", "Greeting"});
+    xdotool({"mousemove", "--window", sheet, num(kSnippetText.x()), num(kSnippetText.y()), "click", "1"});
+    xdotool({"type", "pasted from the dial"});
+    screenshot("snippet-sheet");
+    xdotool({"mousemove", "--window", sheet, num(kSnippetSave.x()), num(kSnippetSave.y()), "click", "1"});
+    ASSERT_TRUE(spinUntil([&] { return orbel.read("config.json").contains("pasted from the dial"); }))
+        << orbel.read("config.json").data();
+
+    systemtest::Program target(QStringLiteral("orbel_test_window"), {QStringLiteral("Orbel paste target")});
+    ASSERT_TRUE(target.waitForLine("ready"));
+    shown = orbel.count("ShowMenuVisible");
+    xdotool({"key", "ctrl+alt+k"});
+    ASSERT_TRUE(spinUntil([&] { return orbel.count("ShowMenuVisible") == shown + 1; }));
+    const QPoint slot2 = around({960, 540}, 160, 2.0 / 3);
+    xdotool({"mousemove", num(slot2.x()), num(slot2.y())});
+    EXPECT_TRUE(orbel.waitForLog("HoverUpdated slot=2"));
+    xdotool({"click", "1"});
+    EXPECT_TRUE(target.waitForLine("text:pasted from the dial", 10000)) << target.lastLineStartingWith("text:");
 }
 
 }  // namespace

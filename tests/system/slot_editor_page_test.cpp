@@ -3,7 +3,8 @@
 // the file and in the dial the hot key opens (choosing it there starts the
 // application); a double-clicked wedge renamed in its sheet; a wedge dragged
 // onto the trash; a snippet made through Add Slot and pasted from the dial
-// into a text window. Screenshots go to test-artifacts/system.
+// into a text window; a group of two slots made through Add Group and
+// opened from the dial. Screenshots go to test-artifacts/system.
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -35,6 +36,38 @@ constexpr QPoint kCustomizationTab{337, 40}, kSearch{670, 141}, kFirstRow{490, 2
 // The Add Slot popover's Snippet row, from the button's centre; the snippet
 // sheet's text and Save, in its client area.
 constexpr QPoint kSnippetRowFromAddSlot{0, 113}, kSnippetText{280, 340}, kSnippetSave{500, 536};
+// Add Group on the page; in the group editor (880 x 700) its library's
+// search field and first row, its Add Slot and Save Group.
+constexpr QPoint kAddGroup{366, 578}, kGroupSearch{640, 122}, kGroupFirstRow{480, 197}, kGroupAddSlot{251, 559},
+    kSaveGroup{816, 676};
+
+// The first visible window whose name matches, waited for.
+QString windowNamed(const QString& name) {
+    QString id;
+    spinUntil([&] {
+        id = run("xdotool", {"search", "--onlyvisible", "--name", name}).section('\n', 0, 0);
+        return !id.isEmpty();
+    });
+    return id;
+}
+
+// Client point `at` of window `id`, clicked `clicks` times.
+void clickIn(const QString& id, QPoint at, int clicks = 1) {
+    xdotool({"mousemove", "--window", id, num(at.x()), num(at.y()), "click", "--repeat", QString::number(clicks),
+             "--delay", "80", "1"});
+    spin(300);
+}
+
+// Fills and saves the New Snippet sheet.
+void makeSnippet(const QString& name, const QString& text) {
+    const QString sheet = windowNamed("New Snippet");
+    ASSERT_FALSE(sheet.isEmpty());
+    spin(300);
+    xdotool({"type", name});
+    clickIn(sheet, kSnippetText);
+    xdotool({"type", text});
+    clickIn(sheet, kSnippetSave);
+}
 
 // The point at clockwise fraction f of a turn on a circle of radius r.
 QPoint around(QPoint centre, double r, double f) {
@@ -123,7 +156,7 @@ protected:
     QByteArray previousDataHome;
 };
 
-TEST_F(SlotEditorPageSystem, DragFromTheLibraryRenameAndTrashReachTheFileAndTheDial) {
+TEST_F(SlotEditorPageSystem, DragRenameTrashSnippetAndGroupReachTheFileAndTheDial) {
     Orbel orbel(R"({"hotkey": "ctrl+opt+k", "showInTray": false, "menu": [
         {"snippet": "one", "title": "One"}, {"snippet": "two", "title": "Two"}]})");
     ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible"));
@@ -191,17 +224,7 @@ TEST_F(SlotEditorPageSystem, DragFromTheLibraryRenameAndTrashReachTheFileAndTheD
     const QPoint row = settings.origin() + kAddSlot + kSnippetRowFromAddSlot;
     screenshot("customization-add-slot-popover");
     xdotool({"mousemove", num(row.x()), num(row.y()), "click", "1"});
-    QString sheet;
-    ASSERT_TRUE(spinUntil([&] {
-        sheet = run("xdotool", {"search", "--onlyvisible", "--name", "New Snippet"}).section('\n', 0, 0);
-        return !sheet.isEmpty();
-    }));
-    spin(300);
-    xdotool({"type", "Greeting"});
-    xdotool({"mousemove", "--window", sheet, num(kSnippetText.x()), num(kSnippetText.y()), "click", "1"});
-    xdotool({"type", "pasted from the dial"});
-    screenshot("snippet-sheet");
-    xdotool({"mousemove", "--window", sheet, num(kSnippetSave.x()), num(kSnippetSave.y()), "click", "1"});
+    makeSnippet("Greeting", "pasted from the dial");
     ASSERT_TRUE(spinUntil([&] { return orbel.read("config.json").contains("pasted from the dial"); }))
         << orbel.read("config.json").data();
 
@@ -215,6 +238,51 @@ TEST_F(SlotEditorPageSystem, DragFromTheLibraryRenameAndTrashReachTheFileAndTheD
     EXPECT_TRUE(orbel.waitForLog("HoverUpdated slot=2"));
     xdotool({"click", "1"});
     EXPECT_TRUE(target.waitForLine("text:pasted from the dial", 10000)) << target.lastLineStartingWith("text:");
+    target.stop();
+
+    // Add Group: an application from its library and a new snippet, saved
+    // as the fourth slot; choosing it in the dial opens its own two-slot dial.
+    ASSERT_TRUE(settings.waitOpen());
+    settings.click(kAddGroup);
+    const QString group = windowNamed("Edit Group");
+    ASSERT_FALSE(group.isEmpty());
+    spin(500);
+    clickIn(group, kGroupSearch);
+    xdotool({"type", "Orbel Probe"});
+    spin(300);
+    clickIn(group, kGroupFirstRow, 2);  // a double click adds the row
+    clickIn(group, kGroupAddSlot);
+    const QString groupOrigin = run("xwininfo", {"-id", group});
+    const auto value = [&](const char* key) {
+        return groupOrigin.section(key, 1).section('\n', 0, 0).trimmed().toInt();
+    };
+    const QPoint groupRow = QPoint(value("Absolute upper-left X:"), value("Absolute upper-left Y:")) + kGroupAddSlot +
+                            kSnippetRowFromAddSlot;
+    xdotool({"mousemove", num(groupRow.x()), num(groupRow.y()), "click", "1"});
+    makeSnippet("Inner", "inside the group");
+    spin(300);
+    screenshot("group-editor-two-slots");
+    clickIn(group, kSaveGroup);
+    ASSERT_TRUE(spinUntil([&] { return orbel.read("config.json").contains("inside the group"); }))
+        << orbel.read("config.json").data();
+    EXPECT_TRUE(orbel.read("config.json").contains("New Group"));
+
+    shown = orbel.count("ShowMenuVisible");
+    xdotool({"key", "ctrl+alt+k"});
+    ASSERT_TRUE(spinUntil([&] { return orbel.count("ShowMenuVisible") == shown + 1; }));
+    const QPoint slot3 = around({960, 540}, 160, 0.75);
+    xdotool({"mousemove", num(slot3.x()), num(slot3.y())});
+    EXPECT_TRUE(orbel.waitForLog("HoverUpdated slot=3"));
+    xdotool({"click", "1"});
+    spin(500);
+    // Half a turn is the second of two slots in the group's dial (the third
+    // of four in the root's).
+    const int from = orbel.log().size();
+    const QPoint half = around({960, 540}, 160, 0.5);
+    xdotool({"mousemove", num(half.x()), num(half.y())});
+    EXPECT_TRUE(orbel.waitForLog("HoverUpdated slot=1", from)) << orbel.log().mid(from).toStdString();
+    screenshot("dial-group-opened");
+    xdotool({"key", "Escape"});
 }
 
 }  // namespace

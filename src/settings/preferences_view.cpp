@@ -13,29 +13,23 @@
 #include "settings/about_tab.h"
 #include "settings/advanced_tab.h"
 #include "settings/general_tab.h"
+#include "sheets/slot_editor_page_view.h"
+#include "sheets/slot_sheet_factory.h"
 #include "ui/settings_blocks.h"
 #include "ui/settings_tab_bar.h"
 
 namespace orbel {
 namespace {
 
-// The tab whose editor comes with later work: one line on where the file is.
-QWidget* configurationFileNote(PreferencesModel& model) {
-    auto* page = new QWidget;
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(28, 28, 28, 28);
-    auto* line = ui::styledLabel(QObject::tr("Orbel keeps its configuration in %1; edit it there and choose "
-                                             "Reload on the Advanced tab.")
-                                     .arg(QString::fromStdString(model.configManager().configPath())),
-                                 ui::TextStyle::callout, ui::Ink::secondary, page);
-    line->setObjectName(QStringLiteral("configurationFileNote"));
-    line->setWordWrap(true);
-    line->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    line->setAlignment(Qt::AlignCenter);
-    layout->addStretch(1);
-    layout->addWidget(line);
-    layout->addStretch(2);
-    return page;
+// The Apps tab edits an application's dial in a group editor without the
+// library, under the application's name.
+GroupEditorOpener perAppGroupEditor() {
+    return [](QWidget* parent, const MenuGroup& group, const std::string& appName, const std::string& helpText,
+              std::function<void(MenuGroup)> onSave) {
+        const SlotSheetFactory factory = makeSlotSheetFactory();
+        GroupEditorRequest request{group, {appName}, false, 6, helpText};
+        openSheet(factory.groupEditor(request, [onSave](const MenuGroup& edited) { onSave(edited); }, parent));
+    };
 }
 
 }  // namespace
@@ -100,8 +94,9 @@ QWidget* PreferencesView::makePage(SettingsTab tab) {
         case SettingsTab::advanced: return new AdvancedTab(*model_);
         case SettingsTab::about: return new AboutTab;
         case SettingsTab::profiles: return new ProfilesTabView(model_->configManager(), model_->importCoordinator());
-        case SettingsTab::appMenus: return PerAppMenusEditorView::withInstalledNames(model_->configManager());
-        case SettingsTab::customization: return configurationFileNote(*model_);
+        case SettingsTab::appMenus:
+            return PerAppMenusEditorView::withInstalledNames(model_->configManager(), perAppGroupEditor());
+        case SettingsTab::customization: return new SlotEditorPageView(model_->configManager(), makeSlotSheetFactory());
     }
     return nullptr;
 }

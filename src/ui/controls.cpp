@@ -136,7 +136,12 @@ void ElidedLabel::resizeEvent(QResizeEvent* event) {
     relayout();
 }
 
-void ElidedLabel::relayout() { setText(fontMetrics().elidedText(full_, Qt::ElideMiddle, std::max(0, width()))); }
+void ElidedLabel::setElideMode(Qt::TextElideMode mode) {
+    mode_ = mode;
+    relayout();
+}
+
+void ElidedLabel::relayout() { setText(fontMetrics().elidedText(full_, mode_, std::max(0, width()))); }
 
 void ElidedLabel::keyPressEvent(QKeyEvent* event) {
     if (event->matches(QKeySequence::Copy)) {

@@ -49,12 +49,14 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-// One line of text, elided in the middle when it does not fit; the whole
-// text shows as a tool tip and is what "Copy" (context menu, Ctrl+C) copies.
+// One line of text, elided in the middle (or where `setElideMode` says)
+// when it does not fit; the whole text shows as a tool tip and is what
+// "Copy" (context menu, Ctrl+C) copies.
 class ElidedLabel : public QLabel {
 public:
     explicit ElidedLabel(const QString& text, QWidget* parent = nullptr);
     void setFullText(const QString& text);
+    void setElideMode(Qt::TextElideMode mode);
     const QString& fullText() const { return full_; }
     QSize minimumSizeHint() const override;
     QSize sizeHint() const override;
@@ -67,6 +69,7 @@ protected:
 private:
     void relayout();
     QString full_;
+    Qt::TextElideMode mode_ = Qt::ElideMiddle;
 };
 
 // Empties a list of rows. Each row is gone at once for lookups and deleted

@@ -12,7 +12,12 @@
 #include <gtest/gtest.h>
 
 #include "input/hold_binding_recorder.h"
+#include "editor/dial_editor_view.h"
+#include "editor/slot_library_column.h"
+#include "fakes/fake_system_platform.h"
 #include "settings/about_tab.h"
+#include "sheets/slot_editor_page_view.h"
+#include "slots/system_app_provider.h"
 #include "settings/general_tab.h"
 #include "settings/preferences_view.h"
 #include "settings_fixture.h"
@@ -136,6 +141,54 @@ QPalette darkPalette() {
     p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x8E, 0x8E, 0x93));
     p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x8E, 0x8E, 0x93));
     return p;
+}
+
+TEST_F(PreferencesViewTest, CustomizationTabEditsTheRootDialWithSixSlotsAndWithNone) {
+    const auto picture = [this](const char* name) {
+        const QString dir = QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/settings");
+        QDir().mkpath(dir);
+        const QString suffix = qEnvironmentVariable("ORBEL_RENDER_SUFFIX");
+        const QPalette light = QApplication::palette();
+        for (const char* scheme : {"light", "dark"}) {
+            QApplication::setPalette(std::string_view(scheme) == "dark" ? darkPalette() : light);
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(view->grab().save(QStringLiteral("%1/%2-%3%4.png").arg(dir, name, scheme, suffix)));
+        }
+        QApplication::setPalette(light);
+    };
+    fakes::Installed<fakes::FakeWorkspace, platform::Workspace> workspace;
+    fakes::Installed<fakes::FakeAppDirectory, platform::AppDirectory> directory;
+    directory.apps = {{"org.gnome.Nautilus", "Files", "org.gnome.Nautilus", "/usr/share/applications/n.desktop"},
+                      {"firefox-esr", "Firefox ESR", "firefox-esr", "/usr/share/applications/firefox-esr.desktop"},
+                      {"org.gnome.Terminal", "Terminal", "org.gnome.Terminal", "/usr/share/applications/t.desktop"}};
+    SystemAppProvider provider;
+    fakes::ReplaceShared<SystemAppProvider> useProvider{provider};
+    AppConfig config = AppConfig::defaultConfig();
+    config.rootGroup.slots.clear();
+    const auto& actions = SystemAction::parameterlessCases();
+    for (std::size_t i = 0; i < 5; ++i)
+        config.rootGroup.slots.push_back(SlotConfig::make(SlotType::action(actions[i * 3]), "Action"));
+    config.rootGroup.slots.push_back(SlotConfig::make(SlotType::app("org.gnome.Nautilus"), "Files"));
+    live().setConfig(config);
+    auto& v = show();
+    click(SettingsTab::customization);
+    auto* page = qobject_cast<SlotEditorPageView*>(v.page(SettingsTab::customization));
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(page->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page->library()->model().isLoadingApps; }, 10000));
+    EXPECT_EQ(page->dialEditor()->slots().size(), 6u);
+    EXPECT_FALSE(page->addSlotButton()->isEnabled());
+    EXPECT_FALSE(page->addGroupButton()->isEnabled());
+    QTest::qWait(150);  // the tab pill's fade
+    picture("customization-six-slots");
+
+    // A change made elsewhere (here: the file's slots emptied) shows at once.
+    live().change([](AppConfig& c) { c.rootGroup.slots.clear(); });
+    EXPECT_TRUE(page->dialEditor()->slots().empty());
+    EXPECT_EQ(page->countLabel()->text(), "0 slots");
+    EXPECT_TRUE(page->addSlotButton()->isEnabled());
+    picture("customization-no-slots");
+    view.reset();
 }
 
 TEST_F(PreferencesViewTest, PicturesOfEveryTabInLightAndDark) {

@@ -1,0 +1,163 @@
+#include "sheets/slot_editor_page_view.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "editor/dial_editor_view.h"
+#include "editor/picker_views.h"
+#include "editor/slot_library_column.h"
+#include "sheets/group_editor_model.h"
+#include "sheets/slot_sheet_factory.h"
+#include "ui/settings_blocks.h"
+#include "ui/sheet_frame.h"
+
+namespace orbel {
+namespace {
+
+constexpr int kDialColumnWidth = 400;
+constexpr int kDialEditorWidth = 380;
+constexpr int kDialEditorHeight = 460;
+
+QString qs(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+SlotEditorPageView::SlotEditorPageView(ConfigManager& manager, SlotSheetFactory factory, QWidget* parent)
+    : QWidget(parent), model_(manager), factory_(std::move(factory)) {
+    setObjectName(QStringLiteral("slotEditorPage"));
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(20, 20, 20, 20);
+    layout->setSpacing(20);
+
+    auto* dialColumn = new QWidget(this);
+    dialColumn->setFixedWidth(kDialColumnWidth);
+    auto* column = new QVBoxLayout(dialColumn);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(12);
+    // Each callback hands one change to the model; the page redraws when
+    // the manager publishes it, or at once to show why it was refused.
+    const auto change = [this](bool changed) {
+        if (!changed) refresh();
+    };
+    editor::DialEditorCallbacks callbacks;
+    callbacks.onInsert = [this, change](const SlotConfig& slot, int index) { change(model_.insert(slot, index)); };
+    callbacks.onSwap = [this, change](int a, int b) { change(model_.swap(a, b)); };
+    callbacks.onRemove = [this, change](int index) { change(model_.remove(index)); };
+    callbacks.onReplace = [this, change](int index, const SlotConfig& slot) { change(model_.replace(index, slot)); };
+    callbacks.onEdit = [this](int index) { editSlot(index); };
+    callbacks.onShare = [](int) {};
+    dial_ = new editor::RadialDialEditor(model_.slots(), SlotEditorPageModel::kCap, callbacks, dialColumn);
+    dial_->setFixedSize(kDialEditorWidth, kDialEditorHeight);
+    column->addWidget(dial_, 0, Qt::AlignHCenter);
+    auto* countRow = new QHBoxLayout;
+    countRow->setContentsMargins(8, 0, 8, 0);
+    countRow->setSpacing(8);
+    count_ = ui::styledLabel(QString(), ui::TextStyle::callout, ui::Ink::secondary, dialColumn);
+    count_->setObjectName(QStringLiteral("slotCount"));
+    countRow->addWidget(count_);
+    countRow->addStretch(1);
+    addSlot_ = ui::symbolButton(tr("Add Slot"), "plus.circle.fill", dialColumn);
+    addSlot_->setObjectName(QStringLiteral("addSlot"));
+    styleSheetButton(addSlot_, true);
+    countRow->addWidget(addSlot_);
+    addGroup_ = ui::symbolButton(tr("Add Group"), "folder.badge.plus", dialColumn);
+    addGroup_->setObjectName(QStringLiteral("addGroup"));
+    styleSheetButton(addGroup_, false);
+    countRow->addWidget(addGroup_);
+    column->addLayout(countRow);
+    error_ = ui::styledLabel(QString(), ui::TextStyle::caption, ui::Ink::secondary, dialColumn);
+    error_->setObjectName(QStringLiteral("pageError"));
+    error_->setWordWrap(true);
+    setTextColor(error_, QColor(0xE5, 0x39, 0x35));
+    column->addWidget(error_);
+    column->addStretch(1);
+    layout->addWidget(dialColumn, 0, Qt::AlignTop);
+
+    library_ = new editor::SlotLibraryColumn(
+        {editor::LibrarySegment::apps, editor::LibrarySegment::actions},
+        [this](const SlotConfig& slot) { return model_.isAdded(slot); },
+        [this](const SlotConfig& slot) {
+            if (!model_.addFromLibrary(slot)) refresh();
+        },
+        this);
+    layout->addWidget(library_, 1);
+
+    connect(addSlot_, &QPushButton::clicked, this, &SlotEditorPageView::openAddSlotPopover);
+    connect(addGroup_, &QPushButton::clicked, this, &SlotEditorPageView::addGroup);
+    connect(&manager, &ConfigManager::configChanged, this, &SlotEditorPageView::refresh);
+    refresh();
+}
+
+SlotEditorPageView::~SlotEditorPageView() {
+    if (popover_) delete popover_;
+}
+
+void SlotEditorPageView::refresh() {
+    if (dial_->slots() != model_.slots()) dial_->setSlots(model_.slots());
+    library_->refresh();
+    count_->setText(qs(model_.countText()));
+    addSlot_->setEnabled(model_.canAdd());
+    addSlot_->setToolTip(qs(model_.addSlotTooltip()));
+    addGroup_->setEnabled(model_.canAdd());
+    addGroup_->setToolTip(qs(model_.addGroupTooltip()));
+    error_->setText(model_.lastError() ? qs(*model_.lastError()) : QString());
+    error_->setVisible(model_.lastError().has_value());
+}
+
+void SlotEditorPageView::openAddSlotPopover() {
+    if (!model_.canAdd()) return;
+    if (popover_) popover_->close();
+    QPointer<SlotEditorPageView> self(this);
+    auto* popover = new editor::AddSlotPopover(
+        [self](editor::AddSlotKind kind) {
+            if (self) self->pick(kind);
+        },
+        this);
+    popover->setAttribute(Qt::WA_DeleteOnClose);
+    popover->adjustSize();
+    const QPoint below = addSlot_->mapToGlobal(QPoint(addSlot_->width() / 2, addSlot_->height() + 4));
+    popover->move(below.x() - popover->width() / 2, below.y());
+    popover_ = popover;
+    popover->show();
+}
+
+void SlotEditorPageView::pick(editor::AddSlotKind kind) {
+    if (popover_) popover_->close();
+    if (!factory_.slotSheet) return;
+    QPointer<SlotEditorPageView> self(this);
+    openSheet(factory_.slotSheet(editorKindFor(kind), std::nullopt,
+                                 [self](const SlotConfig& slot) {
+                                     if (self && !self->model_.append(slot)) self->refresh();
+                                 },
+                                 window()));
+}
+
+void SlotEditorPageView::addGroup() {
+    if (!model_.canAdd() || !factory_.groupEditor) return;
+    GroupEditorRequest request{GroupEditorModel::newGroup(), {tr("Default Menu").toStdString()}, true,
+                               SlotEditorPageModel::kCap, std::nullopt};
+    QPointer<SlotEditorPageView> self(this);
+    openSheet(factory_.groupEditor(request,
+                                   [self](const MenuGroup& group) {
+                                       if (self && !self->model_.appendGroup(group)) self->refresh();
+                                   },
+                                   window()));
+}
+
+void SlotEditorPageView::editSlot(int index) {
+    if (!model_.beginEdit(index)) return;
+    QPointer<SlotEditorPageView> self(this);
+    SlotEditDispatcher::open(
+        *model_.editing(), SlotEditorPageModel::kCap, factory_,
+        [self](const SlotConfig& slot) {
+            if (self && !self->model_.commitEdit(slot)) self->refresh();
+        },
+        [self] {
+            if (self) self->model_.cancelEdit();
+        },
+        window());
+}
+
+}  // namespace orbel

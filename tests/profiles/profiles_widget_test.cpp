@@ -118,6 +118,7 @@ TEST_F(ProfilesWidgetTest, BackUpThenRestoreByReplace) {
     live().setConfig(withSnippets(1, "changed"));
     store().remove("A");
     QTest::mouseClick(view->restoreButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->restoreSheet() != nullptr; }, 10000));  // read off this thread
     BackupRestoreSheet* sheet = view->restoreSheet();
     ASSERT_TRUE(sheet);
     sheet->resize(480, 640);

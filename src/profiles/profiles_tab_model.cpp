@@ -225,8 +225,11 @@ std::string ProfilesTabModel::backedUpText(const std::string& fileName, const st
     if (leftOut.empty()) return "Backed up to " + fileName + ".";
     std::string text = "Backed up to " + fileName + " without " + plural(leftOut.size(), " profile") +
                        " that couldn't be read:";
-    for (std::size_t i = 0; i < leftOut.size(); ++i)
-        text += (i ? "; \"" : " \"") + leftOut[i].name + "\" (" + leftOut[i].reason + ")";
+    for (std::size_t i = 0; i < leftOut.size(); ++i) {
+        std::string reason = leftOut[i].reason;  // a sentence, inside the parentheses without its full stop
+        if (!reason.empty() && reason.back() == '.') reason.pop_back();
+        text += (i ? "; \"" : " \"") + leftOut[i].name + "\" (" + reason + ")";
+    }
     return text + ". A Replace restore from this file would delete " + (leftOut.size() == 1 ? "it." : "them.");
 }
 

@@ -369,10 +369,10 @@ TEST_F(ProfilesTabTest, BackUpNamesEveryProfileItLeavesOut) {
     EXPECT_FALSE(tab.statusMessage());  // never "Backed up to b.orbelbackup." alone
     EXPECT_EQ(tab.errorMessage(),
               "Backed up to b.orbelbackup without 2 profiles that couldn't be read: \"Broken\" (The given data was "
-              "not valid JSON.); \"Half\" (The given data was not valid JSON.). A Replace restore from this file "
+              "not valid JSON); \"Half\" (The given data was not valid JSON). A Replace restore from this file "
               "would delete them.");
     EXPECT_EQ(OrbelBackup::decode(readFile(file)).profiles.size(), 2u);
-    EXPECT_EQ(ProfilesTabModel::backedUpText("x.orbelbackup", {{"Old", "gone"}}),
+    EXPECT_EQ(ProfilesTabModel::backedUpText("x.orbelbackup", {{"Old", "gone."}}),
               "Backed up to x.orbelbackup without 1 profile that couldn't be read: \"Old\" (gone). A Replace "
               "restore from this file would delete it.");
     // Once they read again, the backup is whole and said so.

@@ -69,14 +69,15 @@ std::string defaultFileName(const QDateTime& date) {
     return "orbel-backup-" + day.toStdString() + "." + kFileExtension;
 }
 
-OrbelBackup makeBackup(const ConfigManager& manager) {
-    OrbelBackup backup;
+BackupSnapshot makeBackup(const ConfigManager& manager) {
+    BackupSnapshot snapshot;
+    OrbelBackup& backup = snapshot.backup;
     const ProfileStore& store = manager.profileStore();
     for (const auto& name : store.list()) {
         try {
             backup.profiles.emplace(name, store.load(name));
-        } catch (const std::exception&) {
-            // An unreadable profile is left out of the backup.
+        } catch (const std::exception& e) {
+            snapshot.leftOut.push_back({name, e.what()});
         }
     }
     backup.appVersion = appVersion();
@@ -84,7 +85,7 @@ OrbelBackup makeBackup(const ConfigManager& manager) {
     backup.liveConfig = manager.config();
     backup.createdAt = platform::Clock::shared().secondsSince1970();
     backup.schemaVersion = OrbelBackup::kSchemaVersion;
-    return backup;
+    return snapshot;
 }
 
 void writeBackup(const OrbelBackup& backup, const std::string& path) {

@@ -38,11 +38,26 @@ struct MergeRestoreResult {
     bool operator==(const MergeRestoreResult&) const = default;
 };
 
+// A stored profile that could not be read, so is not in a backup.
+struct LeftOutProfile {
+    std::string name;
+    std::string reason;
+    bool operator==(const LeftOutProfile&) const = default;
+};
+
+// What a backup holds, and every stored profile it could not hold: whoever
+// reports the backup names those, since a Replace restore from it would
+// delete them.
+struct BackupSnapshot {
+    OrbelBackup backup;
+    std::vector<LeftOutProfile> leftOut;
+};
+
 namespace BackupManager {
 
 inline constexpr const char* kFileExtension = "orbelbackup";
 
-OrbelBackup makeBackup(const ConfigManager& manager);
+BackupSnapshot makeBackup(const ConfigManager& manager);
 std::string appVersion();
 // "orbel-backup-yyyy-MM-dd.orbelbackup" in local time.
 std::string defaultFileName(const QDateTime& date);

@@ -25,25 +25,22 @@ bool ImportCoordinator::isBackupUrl(const QUrl& url) {
     return url.isLocalFile() && QFileInfo(url.toLocalFile()).suffix().toLower() == BackupManager::kFileExtension;
 }
 
+ImportCoordinator::BackupFileRead ImportCoordinator::readBackupFile(const std::string& path) {
+    const platform::PeerFile file = platform::readPeerFile(QString::fromStdString(path), kMaxBackupBytes);
+    if (!file.bytes)
+        return {std::nullopt, BackupManagerError(BackupManagerError::Kind::readFailed, file.error).what()};
+    try {
+        const std::string_view text(file.bytes->constData(), file.bytes->size());
+        return {BackupRestoreSheetItem{Uuid::random(), OrbelBackup::decode(text), path}, {}};
+    } catch (const std::exception& e) {  // the codec's own texts; nothing leaves the reader thread
+        return {std::nullopt, e.what()};
+    }
+}
+
 void ImportCoordinator::openBackupFile(const std::string& path) {
-    struct Outcome {
-        std::optional<BackupRestoreSheetItem> item;
-        std::string failure;
-    };
-    platform::readOffGuiThread<Outcome>(
-        this,
-        [path] {
-            const platform::PeerFile file = platform::readPeerFile(QString::fromStdString(path), kMaxBackupBytes);
-            if (!file.bytes)
-                return Outcome{std::nullopt, BackupManagerError(BackupManagerError::Kind::readFailed, file.error).what()};
-            try {
-                const std::string_view text(file.bytes->constData(), file.bytes->size());
-                return Outcome{BackupRestoreSheetItem{Uuid::random(), OrbelBackup::decode(text), path}, {}};
-            } catch (const OrbelBackupCodecError& e) {
-                return Outcome{std::nullopt, e.what()};
-            }
-        },
-        [this](Outcome outcome) {
+    platform::readOffGuiThread<BackupFileRead>(
+        this, [path] { return readBackupFile(path); },
+        [this](BackupFileRead outcome) {
             if (outcome.item) setPendingBackup(std::move(outcome.item));
             else setErrorMessage(std::move(outcome.failure));
         });

@@ -43,6 +43,14 @@ public:
     // GUI thread.
     void openBackupFile(const std::string& path);
     static constexpr qint64 kMaxBackupBytes = 64'000'000;
+    // What openBackupFile reads: the decoded backup, or the text saying why
+    // not ("Couldn't read the backup: “x” is a pipe, not a file."). Blocks
+    // on the file: call it on a reader thread (platform/peer_file.h).
+    struct BackupFileRead {
+        std::optional<BackupRestoreSheetItem> item;
+        std::string failure;
+    };
+    static BackupFileRead readBackupFile(const std::string& path);
     void handleShareLink();
 
     // A local file whose extension, lower-cased, is "orbelbackup".

@@ -7,6 +7,7 @@
 #include <QString>
 #include <algorithm>
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
 
 #include "config/atomic_file.h"
@@ -15,6 +16,7 @@
 #include "model/text.h"
 #include "model/uuid.h"
 #include "platform/app_paths.h"
+#include "platform/peer_file.h"
 
 namespace orbel {
 namespace {
@@ -34,8 +36,9 @@ std::string describe(Kind kind, const std::string& payload) {
 
 QString qstr(const std::string& s) { return QString::fromStdString(s); }
 
-// Anything at the path, a dangling link included: such an entry is listed,
-// so it must also be found (and removable) by name.
+// Anything at the path, a dangling link included. Such an entry is no
+// profile (list() leaves it out), but its name is taken: loading it fails
+// with io, removing it works, and nothing is duplicated onto it.
 bool entryExists(const QString& path) {
     const QFileInfo info(path);
     return info.exists() || info.isSymLink();
@@ -69,9 +72,11 @@ std::string ProfileStore::url(const std::string& name) const {
 }
 
 std::vector<std::string> ProfileStore::list() const {
-    // Hidden entries (a leading dot) are left out because QDir::Hidden is not
-    // asked for; System brings in sockets, FIFOs and dangling links, which
-    // are directory entries like any other.
+    // Regular files only (a link to one counts): a FIFO, a socket, a device
+    // or a folder named "X.json" is no profile, and opening a FIFO would wait
+    // for a writer. stat() looks at the entry without opening it. Hidden
+    // entries (a leading dot) are left out because QDir::Hidden is not asked
+    // for.
     const QDir dir(qstr(directory_));
     const QStringList entries =
         dir.entryList(QDir::Dirs | QDir::Files | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
@@ -81,6 +86,8 @@ std::vector<std::string> ProfileStore::list() const {
         const std::string file = entry.toStdString();
         if (file.size() <= suffix.size() || file.compare(file.size() - suffix.size(), suffix.size(), suffix) != 0)
             continue;
+        struct stat info{};
+        if (::stat(QFile::encodeName(dir.filePath(entry)).constData(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
         names.push_back(file.substr(0, file.size() - suffix.size()));
     }
     std::sort(names.begin(), names.end());  // UTF-8 bytes: code point order
@@ -89,15 +96,14 @@ std::vector<std::string> ProfileStore::list() const {
 
 namespace {
 
+// Opened without blocking and only when it is a regular file (a FIFO put in
+// the folder never holds up the caller), and read up to the limit.
 QByteArray readProfile(const std::string& file, const std::string& name) {
     const QString path = qstr(file);
     if (!entryExists(path)) throw ProfileStoreError(ProfileStoreError::Kind::notFound, name);
-    QFile in(path);
-    if (!in.open(QIODevice::ReadOnly)) throw ProfileStoreError(ProfileStoreError::Kind::io, in.errorString().toStdString());
-    const QByteArray bytes = in.readAll();
-    if (in.error() != QFileDevice::NoError)
-        throw ProfileStoreError(ProfileStoreError::Kind::io, in.errorString().toStdString());
-    return bytes;
+    platform::PeerFile read = platform::readPeerFile(path, ProfileStore::kMaxFileBytes);
+    if (!read.bytes) throw ProfileStoreError(ProfileStoreError::Kind::io, read.error);
+    return std::move(*read.bytes);
 }
 
 std::string_view view(const QByteArray& bytes) {

@@ -34,6 +34,8 @@ private:
 class ProfileStore {
 public:
     static constexpr int kLimit = 6;
+    // A larger file is refused unread (a backup holds them all).
+    static constexpr long long kMaxFileBytes = 64'000'000;
 
     // The default folder is <configuration folder>/profiles; it is created
     // by the first save.
@@ -42,7 +44,10 @@ public:
 
     const std::string& directory() const { return directory_; }
 
-    std::vector<std::string> list() const;  // sorted; never fails
+    // The profiles: regular files named "<name>.json"; sorted; never fails.
+    std::vector<std::string> list() const;
+    // Reads without ever waiting on the file (a FIFO or a device is refused
+    // with io, as is a file larger than kMaxFileBytes).
     AppConfig load(const std::string& name) const;
     // The profile's icon alone (the rest of the file is checked, not built);
     // nothing when it has none or an unusable one. Fails as load() does on a

@@ -1,11 +1,11 @@
 #include "profiles/profiles_tab_model.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 
 #include "config/config_error.h"
 #include "model/text.h"
+#include "platform/peer_file.h"
 
 namespace orbel {
 
@@ -32,7 +32,7 @@ void ProfilesTabModel::reload() {
     std::map<std::string, SlotIcon> icons;
     for (const auto& name : profiles_) {
         try {
-            if (auto icon = store.load(name).profileIcon) icons.emplace(name, *icon);
+            if (auto icon = store.loadIcon(name)) icons.emplace(name, *icon);
         } catch (const std::exception&) {
         }
     }
@@ -199,36 +199,58 @@ void ProfilesTabModel::duplicateProfile(const std::string& newName) {
 
 void ProfilesTabModel::backUp(const std::optional<std::string>& path) {
     if (!path || path->empty()) return;
+    std::vector<LeftOutProfile> leftOut;
     try {
-        BackupManager::writeBackup(BackupManager::makeBackup(manager_), *path);
+        BackupSnapshot snapshot = BackupManager::makeBackup(manager_);
+        BackupManager::writeBackup(snapshot.backup, *path);
+        leftOut = std::move(snapshot.leftOut);
     } catch (const std::exception& e) {
         statusMessage_.reset();
         fail(e.what());
         return;
     }
-    errorMessage_.reset();
-    statusMessage_ = "Backed up to " + QFileInfo(QString::fromStdString(*path)).fileName().toStdString() + ".";
+    const std::string text =
+        backedUpText(QFileInfo(QString::fromStdString(*path)).fileName().toStdString(), leftOut);
+    if (leftOut.empty()) {
+        errorMessage_.reset();
+        statusMessage_ = text;
+    } else {
+        // Not a whole backup: said on the error line, never as a success.
+        statusMessage_.reset();
+        fail(text);
+    }
 }
 
-void ProfilesTabModel::chooseBackupToRestore(const std::optional<std::string>& path) {
-    if (!path || path->empty()) return;
-    try {
-        QFile file(QString::fromStdString(*path));
-        if (!file.open(QIODevice::ReadOnly))
-            throw BackupManagerError(BackupManagerError::Kind::readFailed, file.errorString().toStdString());
-        if (file.size() > ImportCoordinator::kMaxBackupBytes)
-            throw BackupManagerError(BackupManagerError::Kind::readFailed, "The file is too large to be a backup.");
-        const QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            throw BackupManagerError(BackupManagerError::Kind::readFailed, file.errorString().toStdString());
-        OrbelBackup backup = OrbelBackup::decode(std::string_view(bytes.constData(), bytes.size()));
-        errorMessage_.reset();
-        statusMessage_.reset();
-        imports_.setPendingBackup(BackupRestoreSheetItem{Uuid::random(), std::move(backup), *path});
-    } catch (const std::exception& e) {
-        statusMessage_.reset();
-        fail(e.what());
+std::string ProfilesTabModel::backedUpText(const std::string& fileName, const std::vector<LeftOutProfile>& leftOut) {
+    if (leftOut.empty()) return "Backed up to " + fileName + ".";
+    std::string text = "Backed up to " + fileName + " without " + plural(leftOut.size(), " profile") +
+                       " that couldn't be read:";
+    for (std::size_t i = 0; i < leftOut.size(); ++i) {
+        std::string reason = leftOut[i].reason;  // a sentence, inside the parentheses without its full stop
+        if (!reason.empty() && reason.back() == '.') reason.pop_back();
+        text += (i ? "; \"" : " \"") + leftOut[i].name + "\" (" + reason + ")";
     }
+    return text + ". A Replace restore from this file would delete " + (leftOut.size() == 1 ? "it." : "them.");
+}
+
+void ProfilesTabModel::chooseBackupToRestore(const std::optional<std::string>& path, std::function<void()> done) {
+    if (!path || path->empty()) return;
+    const int choice = ++backupChoice_;
+    ++readingBackup_;
+    platform::readOffGuiThread<ImportCoordinator::BackupFileRead>(
+        &alive_, [path = *path] { return ImportCoordinator::readBackupFile(path); },
+        [this, choice, done = std::move(done)](ImportCoordinator::BackupFileRead outcome) {
+            --readingBackup_;
+            if (choice != backupChoice_) return;  // another file was chosen since
+            statusMessage_.reset();
+            if (outcome.item) {
+                errorMessage_.reset();
+                imports_.setPendingBackup(std::move(outcome.item));
+            } else {
+                fail(outcome.failure);
+            }
+            if (done) done();
+        });
 }
 
 void ProfilesTabModel::applyRestore(RestoreStrategy strategy) {

@@ -6,6 +6,8 @@
 // message lines every operation sets or clears. No widgets: the view binds
 // to this and forwards its events.
 
+#include <QObject>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -23,8 +25,9 @@ public:
 
     ProfilesTabModel(ConfigManager& manager, ImportCoordinator& imports);
 
-    // Re-reads the stored names and their icons; unreadable profiles keep
-    // their row without an icon.
+    // Re-reads the stored names and their icons (the icon alone is read, and
+    // never waited for: see ProfileStore); unreadable profiles keep their
+    // row without an icon.
     void reload();
 
     const std::vector<std::string>& profiles() const { return profiles_; }
@@ -80,9 +83,16 @@ public:
     bool showingDuplicateSheet = false;
 
     // Backups. The path is what the save or open panel returned; nothing
-    // (cancelled) changes nothing.
+    // (cancelled) changes nothing. A backup without some stored profile
+    // (unreadable) is written, and the error line names each one left out.
     void backUp(const std::optional<std::string>& path);
-    void chooseBackupToRestore(const std::optional<std::string>& path);
+    static std::string backedUpText(const std::string& fileName, const std::vector<LeftOutProfile>& leftOut);
+    // Reads the chosen file on a reader thread (regular files of at most
+    // ImportCoordinator::kMaxBackupBytes), then, queued on this thread, sets
+    // the pending backup or the error line and calls `done`. Only the latest
+    // choice counts; nothing is called once the model is gone.
+    void chooseBackupToRestore(const std::optional<std::string>& path, std::function<void()> done = {});
+    bool readingBackup() const { return readingBackup_ > 0; }
     // Applies the pending backup and clears it.
     void applyRestore(RestoreStrategy strategy);
     static std::string restoreSummary(RestoreStrategy strategy, std::size_t restored, std::size_t renamed,
@@ -97,6 +107,9 @@ private:
     std::map<std::string, SlotIcon> profileIcons_;
     std::optional<std::string> errorMessage_;
     std::optional<std::string> statusMessage_;
+    int readingBackup_ = 0;   // reads under way
+    int backupChoice_ = 0;    // the latest choice
+    QObject alive_;           // outcomes of reads are dropped once it is gone
 };
 
 }  // namespace orbel

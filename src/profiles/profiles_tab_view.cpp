@@ -158,8 +158,10 @@ ProfilesTabView::ProfilesTabView(ConfigManager& manager, ImportCoordinator& impo
     connect(restore_, &QPushButton::clicked, this, [this] {
         panels_.chooseBackup(this, [self = QPointer(this)](const std::optional<std::string>& path) {
             if (!self) return;
-            self->model_.chooseBackupToRestore(path);
-            self->showMessages();
+            // Read off this thread; the sheet or the error comes later.
+            self->model_.chooseBackupToRestore(path, [self] {
+                if (self) self->showMessages();
+            });
         });
     });
     connect(&imports_, &ImportCoordinator::pendingBackupChanged, this, &ProfilesTabView::presentRestoreSheet);

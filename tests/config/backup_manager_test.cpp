@@ -39,8 +39,11 @@ TEST_F(BackupTest, MakeWriteAndDecodeRoundTrip) {
     activate("Work");
     clock.seconds = 1796489256.7;
 
-    const OrbelBackup backup = BackupManager::makeBackup(live());
+    const BackupSnapshot snapshot = BackupManager::makeBackup(live());
+    const OrbelBackup& backup = snapshot.backup;
     EXPECT_EQ(backup.appVersion, ORBEL_VERSION);
+    // Left out, and said so with the reason.
+    EXPECT_EQ(snapshot.leftOut, (std::vector<LeftOutProfile>{{"Broken", "The given data was not valid JSON."}}));
     const std::string path = paths.root() + "/out.orbelbackup";
     BackupManager::writeBackup(backup, path);
     const OrbelBackup back = OrbelBackup::decode(readFile(path));

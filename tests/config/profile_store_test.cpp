@@ -103,9 +103,10 @@ TEST_F(ProfileStoreTest, ListingKeepsVisibleJsonEntriesInByteOrder) {
                              ".hidden.json", "x.json.bak"})
         writeFile(path(name), "{}");
     ASSERT_EQ(::symlink("/nonexistent/target", path("dangling.json").c_str()), 0);
-    EXPECT_EQ(store.list(), (std::vector<std::string>{"Zed", "a.b", "b", "dangling", "folder", "\xC3\xA9t\xC3\xA9"}));
-    // A listed folder fails to load with io; a dangling link can still be
-    // removed by name.
+    // Regular files only: the folder and the dangling link are no profiles.
+    EXPECT_EQ(store.list(), (std::vector<std::string>{"Zed", "a.b", "b", "\xC3\xA9t\xC3\xA9"}));
+    // Still, a folder by that name fails to load with io; a dangling link
+    // can still be removed by name.
     EXPECT_EQ(storeError([&] { store.load("folder"); }).kind(), Kind::io);
     store.remove("dangling");
     EXPECT_FALSE(QFileInfo(QString::fromStdString(path("dangling.json"))).isSymLink());
@@ -187,4 +188,29 @@ TEST_F(ProfileStoreTest, IconIsReadAloneAndABrokenFileStillFails) {
         else EXPECT_EQ(store.loadIcon("Odd"), c.icon) << c.bytes;
     }
     EXPECT_EQ(storeError([&] { (void)store.loadIcon("Missing"); }).kind(), Kind::notFound);
+}
+
+TEST_F(ProfileStoreTest, APipeADeviceOrAnOversizedFileIsRefusedWithoutWaiting) {
+    store.save(withRadius(321), "Home");
+    ASSERT_EQ(::mkfifo(path("Pipe.json").c_str(), 0600), 0);  // no writer: a plain open would wait for ever
+    ASSERT_EQ(::symlink("/dev/zero", path("Zero.json").c_str()), 0);
+    ASSERT_EQ(::symlink(path("Home.json").c_str(), path("Alias.json").c_str()), 0);  // a link to a file is one
+    writeFile(path("Huge.json"), "");
+    ASSERT_TRUE(QFile::resize(QString::fromStdString(path("Huge.json")), ProfileStore::kMaxFileBytes + 1));
+    EXPECT_EQ(store.list(), (std::vector<std::string>{"Alias", "Home", "Huge"}));
+    EXPECT_EQ(store.load("Alias").menuRadius, 321);
+    const std::pair<std::string, std::string> refused[] = {
+        {"Pipe", "“Pipe.json” is a pipe, not a file."},
+        {"Zero", "“Zero.json” is a device, not a file."},
+        {"Huge", "“Huge.json” is larger than 64 MB."},
+    };
+    for (const auto& [name, text] : refused) {
+        EXPECT_EQ(storeError([&] { store.load(name); }), ProfileStoreError(Kind::io, text));
+        EXPECT_EQ(storeError([&] { store.loadIcon(name); }), ProfileStoreError(Kind::io, text));
+        EXPECT_EQ(storeError([&] { store.duplicate(name, "Copy"); }), ProfileStoreError(Kind::io, text));
+    }
+    // The names are taken all the same, and the entries removable.
+    EXPECT_EQ(storeError([&] { store.duplicate("Home", "Pipe"); }), ProfileStoreError(Kind::alreadyExists, "Pipe"));
+    store.remove("Pipe");
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(path("Pipe.json"))));
 }

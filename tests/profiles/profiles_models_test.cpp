@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QTest>
+#include <sys/stat.h>
+
 #include "config/config_fixture.h"
+#include "model/json_writer.h"
 #include "profiles/backup_restore_model.h"
 #include "profiles/per_app_menus_model.h"
 #include "profiles/per_app_override_model.h"
@@ -25,6 +29,12 @@ protected:
         tab.reload();
     }
     bool exists(const std::string& name) { return QFile::exists(QString::fromStdString(profilePath(name))); }
+    // Chooses a file to restore; it is read off this thread, so wait for the outcome.
+    void choose(const std::string& path) {
+        auto done = std::make_shared<bool>(false);
+        tab.chooseBackupToRestore(path, [done] { *done = true; });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return *done; }, 10000));
+    }
 
     ImportCoordinator imports;
     ProfilesTabModel tab{live(), imports};
@@ -251,7 +261,7 @@ TEST_F(ProfilesTabTest, BackUpThenRestoreByMergeAndByReplace) {
     EXPECT_EQ(tab.statusMessage(), "Backed up to b.orbelbackup.");
 
     live().setConfig(withSnippets(1, "changed"));
-    tab.chooseBackupToRestore(file);
+    choose(file);
     ASSERT_TRUE(imports.pendingBackup());
     tab.applyRestore(RestoreStrategy::merge);
     EXPECT_FALSE(imports.pendingBackup());
@@ -259,7 +269,7 @@ TEST_F(ProfilesTabTest, BackUpThenRestoreByMergeAndByReplace) {
     EXPECT_EQ(tab.profiles(), (Names{"Home", "Home 2", "Work", "Work 2"}));
     EXPECT_EQ(firstSnippet(live().config()), "changed0");
 
-    tab.chooseBackupToRestore(file);
+    choose(file);
     tab.applyRestore(RestoreStrategy::replace);
     EXPECT_EQ(tab.statusMessage(), "Replaced with 2 profiles from the backup.");
     EXPECT_EQ(tab.profiles(), (Names{"Home", "Work"}));
@@ -271,11 +281,11 @@ TEST_F(ProfilesTabTest, UnreadableBackupsShowTheirTextAndNoSheet) {
     OrbelBackup backup;
     backup.schemaVersion = 2;
     writeFile(newer, backup.encode());
-    tab.chooseBackupToRestore(newer);
+    choose(newer);
     EXPECT_EQ(tab.errorMessage(),
               "Backup is schema version 2; this build of Orbel supports up to v1. Update Orbel, then try again.");
     EXPECT_FALSE(imports.pendingBackup());
-    tab.chooseBackupToRestore(paths.root() + "/missing.orbelbackup");
+    choose(paths.root() + "/missing.orbelbackup");
     EXPECT_EQ(tab.errorMessage()->rfind("Couldn't read the backup: ", 0), 0u);
     EXPECT_FALSE(tab.statusMessage());
 }
@@ -313,4 +323,77 @@ TEST(BackupRestoreModelTest, FactsAndProfileRows) {
     backup.activeProfile = "Elsewhere";
     EXPECT_EQ(BackupRestoreModel({Uuid::random(), backup, ""}).profileRows()[1], (Row{"Work", false}));
     EXPECT_EQ(BackupRestoreModel({Uuid::random(), OrbelBackup{}, ""}).countText(), "0 saved");
+}
+
+TEST_F(ProfilesTabTest, RestoreReadsOnlyRegularFilesAndNeverOnThisThread) {
+    const std::string pipe = paths.root() + "/pipe.orbelbackup", zero = paths.root() + "/zero.orbelbackup",
+                      huge = paths.root() + "/huge.orbelbackup", good = paths.root() + "/good.orbelbackup";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);  // no writer: opening it the usual way waits for ever
+    ASSERT_EQ(::symlink("/dev/zero", zero.c_str()), 0);
+    writeFile(huge, "");
+    ASSERT_TRUE(QFile::resize(QString::fromStdString(huge), ImportCoordinator::kMaxBackupBytes + 1));  // sparse
+    tab.backUp(good);
+    const std::pair<std::string, std::string> refused[] = {
+        {pipe, "Couldn't read the backup: “pipe.orbelbackup” is a pipe, not a file."},
+        {zero, "Couldn't read the backup: “zero.orbelbackup” is a device, not a file."},
+        {huge, "Couldn't read the backup: “huge.orbelbackup” is larger than 64 MB."},
+    };
+    for (const auto& [path, text] : refused) {
+        SCOPED_TRACE(path);
+        auto done = std::make_shared<bool>(false);
+        tab.chooseBackupToRestore(path, [done] { *done = true; });
+        EXPECT_TRUE(tab.readingBackup());
+        EXPECT_FALSE(*done);  // the outcome comes later, queued
+        ASSERT_TRUE(QTest::qWaitFor([&] { return *done; }, 10000));
+        EXPECT_EQ(tab.errorMessage(), text);
+        EXPECT_FALSE(tab.statusMessage());
+        EXPECT_FALSE(imports.pendingBackup());
+    }
+    // Only the latest choice counts, whichever read ends first.
+    tab.chooseBackupToRestore(pipe);
+    choose(good);
+    QTest::qWait(200);
+    EXPECT_FALSE(tab.readingBackup());
+    EXPECT_FALSE(tab.errorMessage());
+    ASSERT_TRUE(imports.pendingBackup());
+    EXPECT_EQ(imports.pendingBackup()->sourcePath, good);
+}
+
+TEST_F(ProfilesTabTest, BackUpNamesEveryProfileItLeavesOut) {
+    addProfiles({"Home", "Work"});
+    writeFile(profilePath("Broken"), "{oops");
+    writeFile(profilePath("Half"), "{\"version\" : 1, \"menu\" : [");
+    ASSERT_EQ(::mkfifo(profilePath("Pipe").c_str(), 0600), 0);  // no profile, and never waited on
+    const std::string file = paths.root() + "/b.orbelbackup";
+    tab.backUp(file);
+    EXPECT_FALSE(tab.statusMessage());  // never "Backed up to b.orbelbackup." alone
+    EXPECT_EQ(tab.errorMessage(),
+              "Backed up to b.orbelbackup without 2 profiles that couldn't be read: \"Broken\" (The given data was "
+              "not valid JSON); \"Half\" (The given data was not valid JSON). A Replace restore from this file "
+              "would delete them.");
+    EXPECT_EQ(OrbelBackup::decode(readFile(file)).profiles.size(), 2u);
+    EXPECT_EQ(ProfilesTabModel::backedUpText("x.orbelbackup", {{"Old", "gone."}}),
+              "Backed up to x.orbelbackup without 1 profile that couldn't be read: \"Old\" (gone). A Replace "
+              "restore from this file would delete it.");
+    // Once they read again, the backup is whole and said so.
+    store().remove("Broken");
+    store().remove("Half");
+    tab.backUp(file);
+    EXPECT_FALSE(tab.errorMessage());
+    EXPECT_EQ(tab.statusMessage(), "Backed up to b.orbelbackup.");
+}
+
+TEST_F(ProfilesTabTest, AFifoOrADeviceInTheProfilesFolderIsNoProfileAndNeverWaitedOn) {
+    AppConfig home = withSnippets(1, "Home");
+    home.profileIcon = kStar;
+    store().save(home, "Home");
+    // A menu that does not decode: only the icon is read, so it shows.
+    writeFile(profilePath("Odd"), "{\"profileIcon\" : " + json::write(kStar.toJson()) + ", \"menu\" : 7}");
+    ASSERT_EQ(::mkfifo(profilePath("Pipe").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/zero", profilePath("Zero").c_str()), 0);
+    tab.reload();
+    EXPECT_EQ(tab.profiles(), (Names{"Home", "Odd"}));
+    EXPECT_EQ(tab.displayedProfiles(), (Names{"Default", "Home", "Odd"}));
+    EXPECT_EQ(tab.iconFor("Home"), kStar);
+    EXPECT_EQ(tab.iconFor("Odd"), kStar);
 }

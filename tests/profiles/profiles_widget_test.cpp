@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <sys/stat.h>
 
 #include "config/config_fixture.h"
 #include "profiles/backup_restore_sheet.h"
@@ -118,6 +119,7 @@ TEST_F(ProfilesWidgetTest, BackUpThenRestoreByReplace) {
     live().setConfig(withSnippets(1, "changed"));
     store().remove("A");
     QTest::mouseClick(view->restoreButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->restoreSheet() != nullptr; }, 10000));  // read off this thread
     BackupRestoreSheet* sheet = view->restoreSheet();
     ASSERT_TRUE(sheet);
     sheet->resize(480, 640);
@@ -148,4 +150,26 @@ TEST_F(ProfilesWidgetTest, DuplicateSheetPicture) {
     view->duplicateSheet()->adjustSize();
     savePictures(*view->duplicateSheet(), "profiles", "duplicate-sheet");
     view->duplicateSheet()->reject();
+}
+
+TEST_F(ProfilesWidgetTest, PartialBackupAndAPipeChosenForRestoreShowOnTheErrorLine) {
+    store().save(withSnippets(1, "Home"), "Home");
+    writeFile(profilePath("Broken"), "{oops");
+    view->refresh();
+    panels.answer = paths.root() + "/part.orbelbackup";
+    QTest::mouseClick(view->backUpButton(), Qt::LeftButton);
+    EXPECT_TRUE(view->statusLine()->isHidden());
+    EXPECT_TRUE(view->errorLine()->text().startsWith("Backed up to part.orbelbackup without 1 profile"));
+    QCoreApplication::processEvents();
+    savePictures(*view, "profiles", "profiles-backup-left-out");
+
+    const std::string pipe = paths.root() + "/pipe.orbelbackup";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    panels.answer = pipe;
+    QTest::mouseClick(view->restoreButton(), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return view->errorLine()->text() == "Couldn't read the backup: “pipe.orbelbackup” is a pipe, not a file."; },
+        10000));
+    EXPECT_FALSE(view->restoreSheet());
+    savePictures(*view, "profiles", "profiles-restore-pipe");
 }

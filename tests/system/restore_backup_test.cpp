@@ -1,0 +1,109 @@
+// The real `orbel`'s Restore… under Xvfb and openbox, with Qt's own file
+// dialog: a pipe or a link to /dev/zero chosen as the backup is refused with
+// a message, and the dial and the settings window keep answering.
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "orbel_process.h"
+
+namespace orbel {
+namespace {
+
+using systemtest::Orbel;
+using systemtest::residentMegabytes;
+using systemtest::run;
+using systemtest::spin;
+using systemtest::spinUntil;
+using systemtest::xdotool;
+
+QString windowNamed(const QString& name) {
+    return run("xdotool", {"search", "--onlyvisible", "--name", name}).section('\n', 0, 0);
+}
+
+void savePicture(const QString& name) {
+    QDir().mkpath(ORBEL_BINARY_DIR "/test-artifacts/system");
+    EXPECT_TRUE(QGuiApplication::primaryScreen()->grabWindow(0).save(
+        QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/system/%1.png").arg(name)));
+}
+
+class RestoreSystem : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ORBEL_REQUIRE_DISPLAY();
+        if (!QFile::exists(systemtest::kOrbel)) GTEST_SKIP() << "orbel is not built";
+    }
+    // Clicks at a place of the settings window (client coordinates of the
+    // 920 x 640 window).
+    void click(int x, int y) {
+        xdotool({"windowactivate", "--sync", settings});
+        xdotool({"mousemove", "--window", settings, QString::number(x), QString::number(y), "click", "1"});
+        spin(300);
+    }
+    // Restore… on the Profiles tab, then the path typed into the file
+    // dialog's name field. The dialog enables Open once its view of the
+    // folder has caught up with the typed path, so the typing is repeated
+    // until it takes.
+    void restore(const QString& path) {
+        click(kRestore[0], kRestore[1]);
+        QString dialog;
+        ASSERT_TRUE(spinUntil([&] { return !(dialog = windowNamed("^Restore Orbel Backup$")).isEmpty(); }, 10000));
+        auto shown = [&] { return run("xwininfo", {"-id", dialog}).contains("IsViewable"); };
+        for (int attempt = 0; attempt < 5 && shown(); ++attempt) {
+            xdotool({"windowactivate", "--sync", dialog});
+            xdotool({"key", "ctrl+a"});
+            xdotool({"type", "--delay", "5", path});
+            spin(700);
+            xdotool({"key", "Return"});
+            spinUntil([&] { return !shown(); }, 3000);
+        }
+        ASSERT_FALSE(shown());
+    }
+    // The hot key opens the dial within a second of asking, and Escape
+    // closes it: the interface thread is not held up.
+    void dialAnswersWithinASecond(Orbel& orbel) {
+        const int shown = orbel.count("ShowMenuVisible"), hidden = orbel.count("HideMenuComplete");
+        xdotool({"key", "ctrl+alt+o"});
+        const bool opened = spinUntil([&] { return orbel.count("ShowMenuVisible") > shown; }, 1000);
+        if (!opened) savePicture("restore-dial-not-answering");
+        EXPECT_TRUE(opened) << orbel.log().toStdString();
+        xdotool({"key", "Escape"});
+        EXPECT_TRUE(spinUntil([&] { return orbel.count("HideMenuComplete") > hidden; }));
+    }
+
+    static constexpr int kProfilesTab[2] = {506, 40}, kRestore[2] = {305, 144};
+    QString settings;
+};
+
+TEST_F(RestoreSystem, APipeOrADeviceChosenForRestoreLeavesTheDialAndTheWindowAnswering) {
+    Orbel orbel(R"({"version":1,"hotkey":"ctrl+opt+o","showInTray":false})");
+    ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible"));
+    xdotool({"key", "ctrl+comma"});  // the dial opens the settings window
+    ASSERT_TRUE(spinUntil([&] { return !(settings = windowNamed("Orbel Settings")).isEmpty(); }, 10000));
+    spin(500);
+    click(kProfilesTab[0], kProfilesTab[1]);
+    savePicture("restore-profiles-tab");
+
+    const QString pipe = orbel.home() + "/Stuck.orbelbackup", zero = orbel.home() + "/Zero.orbelbackup";
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", zero));
+    restore(pipe);
+    dialAnswersWithinASecond(orbel);
+    spin(300);
+    savePicture("restore-pipe-refused");
+
+    // The window answers too: Restore… opens its dialog again. /dev/zero is
+    // not read (measured once the file dialog has been made).
+    const qint64 before = residentMegabytes(orbel.pid());
+    restore(zero);
+    dialAnswersWithinASecond(orbel);
+    EXPECT_LT(residentMegabytes(orbel.pid()) - before, 100);
+    spin(300);
+    savePicture("restore-device-refused");
+    EXPECT_EQ(orbel.stop(), 0);
+}
+
+}  // namespace
+}  // namespace orbel

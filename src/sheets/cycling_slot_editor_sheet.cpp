@@ -200,9 +200,4 @@ void CyclingSlotEditorSheet::openActionPicker() {
     picker->open();
 }
 
-QDialog* makeCyclingSlotSheet(const std::optional<SlotConfig>& existing, std::function<void(const SlotConfig&)> onSave,
-                              QWidget* parent) {
-    return new CyclingSlotEditorSheet(existing, std::move(onSave), parent);
-}
-
 }  // namespace orbel

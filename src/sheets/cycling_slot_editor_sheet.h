@@ -71,8 +71,4 @@ private:
     QPointer<QDialog> picker_;
 };
 
-// The cycling slot sheet, new when `existing` is absent; not yet open.
-QDialog* makeCyclingSlotSheet(const std::optional<SlotConfig>& existing, std::function<void(const SlotConfig&)> onSave,
-                              QWidget* parent);
-
 }  // namespace orbel

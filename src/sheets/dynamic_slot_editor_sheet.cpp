@@ -215,9 +215,4 @@ void DynamicSlotEditorSheet::refresh() {
     stepDown_->setEnabled(model_.intervalSeconds() > static_cast<int>(RefreshPolicy::kMinSeconds));
 }
 
-QDialog* makeDynamicSlotSheet(const std::optional<SlotConfig>& existing, std::function<void(const SlotConfig&)> onSave,
-                              QWidget* parent) {
-    return new DynamicSlotEditorSheet(existing, std::move(onSave), parent);
-}
-
 }  // namespace orbel

@@ -85,8 +85,4 @@ private:
     int spinnerFrame_ = 0;
 };
 
-// The dynamic slot sheet, new when `existing` is absent; not yet open.
-QDialog* makeDynamicSlotSheet(const std::optional<SlotConfig>& existing, std::function<void(const SlotConfig&)> onSave,
-                              QWidget* parent);
-
 }  // namespace orbel

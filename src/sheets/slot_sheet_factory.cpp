@@ -2,6 +2,8 @@
 
 #include "editor/editor_painting.h"
 #include "editor/editor_ring_model.h"
+#include "sheets/cycling_slot_editor_sheet.h"
+#include "sheets/dynamic_slot_editor_sheet.h"
 #include "sheets/group_editor_view.h"
 #include "sheets/keystroke_slot_editor_sheet.h"
 #include "sheets/profile_switch_edit_sheet.h"
@@ -27,9 +29,8 @@ QDialog* makeSlotSheet(SlotEditorKind kind, const std::optional<SlotConfig>& exi
         case SlotEditorKind::script: return new ScriptSlotEditorSheet(existing, std::move(onSave), parent);
         case SlotEditorKind::snippet: return new SnippetSlotEditorSheet(existing, std::move(onSave), parent);
         case SlotEditorKind::profileSwitch: return new ProfileSwitchEditSheet(existing, std::move(onSave), parent);
-        case SlotEditorKind::dynamic: return makeDynamicSlotSheet(existing, std::move(onSave), parent);
-        case SlotEditorKind::cycling:
-            return makeCyclingSlotSheet(existing, std::move(onSave), makeSlotSheetFactory(), parent);
+        case SlotEditorKind::dynamic: return new DynamicSlotEditorSheet(existing, std::move(onSave), parent);
+        case SlotEditorKind::cycling: return new CyclingSlotEditorSheet(existing, std::move(onSave), parent);
         case SlotEditorKind::group: return nullptr;  // groups open through groupEditor
     }
     return nullptr;

@@ -24,10 +24,4 @@ SlotEditorKind editorKindFor(editor::AddSlotKind kind);
 // `onClosed` runs when it closes, saved or not. Nothing for a null sheet.
 QDialog* openSheet(QDialog* sheet, std::function<void()> onClosed = {});
 
-// The dynamic and cycling slot sheets, defined beside those sheets.
-QDialog* makeDynamicSlotSheet(const std::optional<SlotConfig>& existing, std::function<void(const SlotConfig&)> onSave,
-                              QWidget* parent);
-QDialog* makeCyclingSlotSheet(const std::optional<SlotConfig>& existing, std::function<void(const SlotConfig&)> onSave,
-                              const SlotSheetFactory& factory, QWidget* parent);
-
 }  // namespace orbel

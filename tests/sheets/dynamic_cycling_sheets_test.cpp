@@ -34,7 +34,7 @@ using testing::settle;
 using testing::shown;
 
 DynamicSlotEditorSheet* dynamicSheet(const std::optional<SlotConfig>& existing, Saves* saves = nullptr) {
-    auto* dialog = makeDynamicSlotSheet(existing, saves ? saves->callback() : nullptr, nullptr);
+    auto* dialog = new DynamicSlotEditorSheet(existing, saves ? saves->callback() : nullptr, nullptr);
     return shown(qobject_cast<DynamicSlotEditorSheet*>(dialog));
 }
 
@@ -162,7 +162,7 @@ protected:
 
     CyclingSlotEditorSheet* sheet(const std::optional<SlotConfig>& existing) {
         return shown(qobject_cast<CyclingSlotEditorSheet*>(
-            makeCyclingSlotSheet(existing, saves.callback(), nullptr)));
+            new CyclingSlotEditorSheet(existing, saves.callback(), nullptr)));
     }
 };
 

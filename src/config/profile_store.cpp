@@ -87,6 +87,8 @@ std::vector<std::string> ProfileStore::list() const {
     return names;
 }
 
+bool ProfileStore::contains(const std::string& name) const { return entryExists(qstr(url(name))); }
+
 namespace {
 
 QByteArray readProfile(const std::string& file, const std::string& name) {

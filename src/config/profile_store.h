@@ -43,11 +43,15 @@ public:
     const std::string& directory() const { return directory_; }
 
     std::vector<std::string> list() const;  // sorted; never fails
+    // Whether anything is at the profile's file (after the name checks).
+    bool contains(const std::string& name) const;
     AppConfig load(const std::string& name) const;
     // The profile's icon alone (the rest of the file is checked, not built);
     // nothing when it has none or an unusable one. Fails as load() does on a
     // missing, unreadable or broken file.
     std::optional<SlotIcon> loadIcon(const std::string& name) const;
+    // The writer of a profile's file. The application writes profiles
+    // through ConfigManager only, which validates first.
     void save(const AppConfig& config, const std::string& name) const;
     void remove(const std::string& name) const;  // "delete"
     void duplicate(const std::string& source, const std::string& destination) const;

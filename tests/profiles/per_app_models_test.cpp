@@ -200,7 +200,6 @@ TEST_F(PerAppTest, SaveWritesOnceAndFailuresAreReported) {
     tab.finishEditing(sheet.save());
     EXPECT_EQ(changed.count(), 1);
     EXPECT_EQ(stored("firefox").menuTitle, "Browsing");
-    EXPECT_EQ(readFile(configPath()), live().config().encodeDocument());
 
     sheet.menuSizeEnabled = true;
     withFileSizeLimit(10, [&] {

@@ -240,19 +240,5 @@ TEST(AboutInfo, VersionLinksAndAcknowledgements) {
     EXPECT_EQ(about_info::iconCountText(0), "0 icons");
 }
 
-// A change the disk refuses (full here) shows "Setting Not Saved" with the
-// system's reason; the window keeps showing what is on disk.
-TEST_F(SettingsFixture, AFailedWriteShowsSettingNotSaved) {
-    auto& m = open();
-    const std::string before = readFile(configPath());
-    withFileSizeLimit(64, [&] { m.setShowInTray(!live().config().showInTray); });
-    ASSERT_TRUE(m.alert());
-    EXPECT_EQ(m.alert()->kind, Kind::saveRefused);
-    EXPECT_EQ(m.alert()->title, "Setting Not Saved");
-    EXPECT_NE(alertText().find(configPath()), std::string::npos) << alertText();
-    EXPECT_EQ(readFile(configPath()), before);
-    EXPECT_EQ(live().config().encodeDocument(), before);
-}
-
 }  // namespace
 }  // namespace orbel::testing

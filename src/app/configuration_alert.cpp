@@ -22,16 +22,23 @@ platform::Alert configurationAlert(const ConfigManager::LoadNotice& notice) {
         kept = notice.kind == Kind::cut ? tr("No copy of the original could be made.")
                                         : tr("No copy of it could be made, so the file was left as it is.");
     }
+    // The active profile's stored copy stands in when there is one.
+    const std::string inUse = notice.profileInUse
+                                  ? tr("Orbel is using the stored profile \"") + *notice.profileInUse + "\"."
+                                  : tr("Orbel is using the default dial.");
     switch (notice.kind) {
     case Kind::unreadable:
         alert.title = tr("Orbel couldn't read its configuration");
-        alert.text = notice.file + tr(" could not be read: ") + notice.reason + "\n\n" + kept + "\n\n" +
-                     tr("Orbel is using the default dial.");
+        alert.text = notice.file + tr(" could not be read: ") + notice.reason + "\n\n" + kept + "\n\n" + inUse;
         break;
     case Kind::rejected:
         alert.title = tr("Orbel couldn't use its configuration");
-        alert.text = notice.file + tr(" has an error:\n") + notice.reason + "\n\n" + kept + "\n\n" +
-                     tr("Orbel is using the default dial. Correct the file and start Orbel again to use it.");
+        alert.text = notice.file + tr(" has an error:\n") + notice.reason + "\n\n" + kept + "\n\n" + inUse +
+                     tr(" Correct the file and start Orbel again to use it.");
+        break;
+    case Kind::missing:
+        alert.title = tr("Orbel couldn't find its configuration");
+        alert.text = notice.file + tr(" is missing. ") + inUse + tr(" A new file was written from it.");
         break;
     case Kind::cut:
         alert.title = tr("Orbel shortened a dial to six slots");

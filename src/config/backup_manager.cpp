@@ -57,6 +57,18 @@ void checkNames(const OrbelBackup& backup, const ProfileStore& store) {
     }
 }
 
+// Refuses, before anything is written, a backup holding a configuration
+// that would be rejected when used.
+void checkConfigs(const OrbelBackup& backup, const ConfigManager& manager, bool withLive) {
+    for (const auto& [name, config] : backup.profiles) {
+        if (auto errors = manager.validate(ConfigManager::normalise(config)); !errors.empty())
+            applyFailed("Couldn't restore profile " + quoted(name) + ": " + errors.front().what());
+    }
+    if (!withLive) return;
+    if (auto errors = manager.validate(ConfigManager::normalise(backup.liveConfig)); !errors.empty())
+        applyFailed(std::string("Couldn't restore the live configuration: ") + errors.front().what());
+}
+
 }  // namespace
 
 std::string appVersion() {
@@ -111,26 +123,32 @@ std::string uniqueProfileName(const std::string& name, const std::set<std::strin
 }
 
 MergeRestoreResult restoreMerge(const OrbelBackup& backup, ConfigManager& manager) {
-    const ProfileStore& store = manager.profileStore();  // after the queued saves
+    const ProfileStore& store = manager.profileStore();
     checkNames(backup, store);
+    checkConfigs(backup, manager, false);
     // Names as they are on disk, so that " Work" in a backup never lands on Work.json.
     std::set<std::string> taken;
     for (const auto& name : store.list()) taken.insert(name);
+    std::size_t files = taken.size();
+    // While no profile is active the live configuration is the implicit
+    // "Default", which a later switch stores under that name.
+    if (!manager.activeProfile()) taken.insert(ConfigManager::kDefaultProfileName);
     MergeRestoreResult result;
     for (const auto& [name, config] : backup.profiles) {
         const std::string stored = fileName(name);
-        if (taken.size() >= static_cast<std::size_t>(ProfileStore::kLimit)) {
+        if (files >= static_cast<std::size_t>(ProfileStore::kLimit)) {
             // At the limit every further profile would need a new file.
             result.skipped.push_back(name);
             continue;
         }
         const std::string freeName = uniqueProfileName(stored, taken);
         try {
-            store.save(config, freeName);
-        } catch (const ProfileStoreError& e) {
+            manager.storeProfile(config, freeName);
+        } catch (const std::exception& e) {
             applyFailed(e.what());
         }
         taken.insert(freeName);
+        ++files;
         result.written.push_back(freeName);
         if (freeName != name) result.renames.emplace_back(name, freeName);
     }
@@ -138,7 +156,7 @@ MergeRestoreResult restoreMerge(const OrbelBackup& backup, ConfigManager& manage
 }
 
 std::vector<std::string> restoreReplace(const OrbelBackup& backup, ConfigManager& manager) {
-    const ProfileStore& store = manager.profileStore();  // after the queued saves
+    const ProfileStore& store = manager.profileStore();
     // Everything that could make the restore stop half-way is checked before
     // anything is written, and the files are replaced all or nothing.
     if (backup.profiles.size() > static_cast<std::size_t>(ProfileStore::kLimit)) {
@@ -152,7 +170,8 @@ std::vector<std::string> restoreReplace(const OrbelBackup& backup, ConfigManager
             applyFailed("Couldn't restore profile " + quoted(name) + ": another profile in the backup has the same name.");
         }
     }
-    if (const auto failure = store.replaceAll(backup.profiles)) {
+    checkConfigs(backup, manager, true);
+    if (const auto failure = manager.replaceProfiles(backup.profiles)) {
         const bool removing = failure->step == ProfileStore::ReplaceFailure::Step::removing;
         applyFailed((removing ? "Couldn't remove existing profile " : "Couldn't restore profile ") +
                     quoted(failure->name) + ": " + failure->reason);
@@ -160,11 +179,12 @@ std::vector<std::string> restoreReplace(const OrbelBackup& backup, ConfigManager
     manager.clearActiveProfile();
     std::vector<std::string> restored;
     for (const auto& [name, config] : backup.profiles) restored.push_back(name);
-    manager.applyConfig(backup.liveConfig);
+    if (const auto refused = manager.applyConfig(backup.liveConfig))
+        applyFailed(std::string("Profiles restored, but the live configuration was not: ") + refused->what());
     if (backup.activeProfile && backup.profiles.count(*backup.activeProfile)) {
         try {
             manager.switchToProfile(*backup.activeProfile);
-        } catch (const ProfileStoreError& e) {
+        } catch (const std::exception& e) {
             applyFailed("Profiles restored, but couldn't activate " + quoted(*backup.activeProfile) + ": " + e.what());
         }
     }

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <charconv>
 
 #include "config/atomic_file.h"
@@ -49,16 +50,12 @@ ConfigManager::ConfigManager(std::optional<std::string> configPath, std::optiona
     : QObject(parent),
       config_(AppConfig::defaultConfig()),
       configPath_(configPath ? *configPath : platform::AppPaths::shared().configDir() + "/config.json"),
-      profileStore_(profileStore ? std::move(*profileStore) : ProfileStore()),
-      saveQueue_(platform::makeSerialQueue("orbel.config.save")) {
+      profileStore_(profileStore ? std::move(*profileStore) : ProfileStore()) {
     ensureConfigDirectory();
-    load();
+    take(read(true));
 }
 
-ConfigManager::~ConfigManager() {
-    // Queued writes hold their own copies; let them finish before the queue goes.
-    saveQueue_->flush();
-}
+ConfigManager::~ConfigManager() = default;
 
 ConfigManager& ConfigManager::makeShared() {
     ConfigManager& manager = platform::processLifetimeInstance<ConfigManager>();
@@ -82,17 +79,82 @@ void ConfigManager::replaceConfig(AppConfig config) {
 }
 
 std::optional<ConfigError> ConfigManager::change(const std::function<void(AppConfig&)>& edit) {
+    return commit({[&](AppConfig& c) {
+        const std::string before = c.encodeDocument();
+        edit(c);
+        return c.encodeDocument() != before;
+    }});
+}
+
+std::optional<ConfigError> ConfigManager::save() {
+    return commit({[](AppConfig&) { return true; }});
+}
+
+std::optional<ConfigError> ConfigManager::commit(const Commit& step) {
+    const auto previous = activeProfile();
+    bool tookIn = false;
+    if (editedOutside()) {
+        load();  // validated, and told about, as Reload does
+        tookIn = true;
+    }
+    if (auto refused = keepUnusedFile()) return refused;
+    // A switch away from a profile whose live version was edited outside
+    // stores that version first, so that switching back finds it.
+    if (tookIn && step.activate && previous && activeProfile() == previous && !loadNotice_) {
+        try {
+            profileStore_.save(config_, *previous);
+        } catch (const std::exception& e) {
+            return ConfigError::notSaved("Couldn't save the profile \"" + *previous + "\": " + e.what());
+        }
+    }
     AppConfig next = config_;
-    edit(next);
+    if (!step.edit(next)) return std::nullopt;
+    if (step.replaces) next = normalise(next);
     if (auto errors = validate(next); !errors.empty()) return errors.front();
-    setConfig(std::move(next));
-    save();
+    const auto profile = step.activate ? (step.writeActivated ? step.activate : std::nullopt) : activeProfile();
+    if (auto failure = write(next, profile)) return ConfigError::notSaved(*failure);
+    if (step.activate) platform::KeyValueStore::shared().setString(kActiveProfileKey, *step.activate);
+    if (step.replaces) replaceConfig(std::move(next));
+    else setConfig(std::move(next));
     return std::nullopt;
 }
 
-const ProfileStore& ConfigManager::profileStore() const {
-    saveQueue_->flush();
-    return profileStore_;
+std::optional<std::string> ConfigManager::write(const AppConfig& config, const std::optional<std::string>& profile) {
+    const std::string bytes = config.encodeDocument();
+    if (auto failure = writeFileAtomically(configPath_, bytes)) return "Couldn't save " + configPath_ + ": " + *failure;
+    if (profile) {
+        try {
+            profileStore_.save(config, *profile);
+        } catch (const std::exception& e) {
+            // config.json and the active profile stay one configuration.
+            if (!known_) QFile::remove(QString::fromStdString(configPath_));
+            else (void)writeFileAtomically(configPath_, std::string_view(known_->constData(), known_->size()));
+            return "Couldn't save the profile \"" + *profile + "\": " + e.what();
+        }
+    }
+    known_ = QByteArray::fromStdString(bytes);
+    return std::nullopt;
+}
+
+std::optional<ConfigError> ConfigManager::keepUnusedFile() {
+    if (!unused_) return std::nullopt;
+    const bool kept = unused_->bytes ? keepRejectedCopy(*unused_->bytes).has_value() : moveAsideUnreadable().has_value();
+    if (kept) {
+        unused_.reset();
+        return std::nullopt;
+    }
+    return ConfigError::notSaved(configPath_ +
+                                 " could not be used and no copy of it could be kept, so it was left as it is.");
+}
+
+bool ConfigManager::editedOutside() const {
+    const QString path = QString::fromStdString(configPath_);
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink()) return false;
+    if (!info.isFile()) return true;  // something else took its place
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return true;
+    return !known_ || file.readAll() != *known_;
 }
 
 std::optional<std::string> ConfigManager::activeProfile() const {
@@ -157,27 +219,54 @@ std::vector<std::string> ConfigManager::overfullLevels(const AppConfig& config) 
     return out;
 }
 
-void ConfigManager::load() {
-    flushSaves();  // read what the last save wrote, not what it replaces
-    loadNotice_.reset();
+void ConfigManager::standIn(Reading& reading) {
+    reading.config = AppConfig::defaultConfig();
+    const auto active = activeProfile();
+    if (!active) return;
+    try {
+        AppConfig stored = normalise(profileStore_.load(*active));
+        if (validate(stored).empty()) {
+            reading.config = std::move(stored);
+            reading.profileInUse = active;
+            return;
+        }
+    } catch (const std::exception&) {
+    }
+    // The defaults are nobody's profile: none stays active.
+    reading.clearActive = true;
+}
+
+ConfigManager::Reading ConfigManager::read(bool firstLoad) {
+    using Write = Reading::Write;
+    Reading r;
+    auto say = [&](LoadNotice::Kind kind, std::string reason, std::optional<std::string> keptAt) {
+        r.notice = LoadNotice{kind, std::move(reason), std::move(keptAt), configPath_, r.profileInUse};
+    };
     const QString path = QString::fromStdString(configPath_);
-    if (!QFileInfo::exists(path)) {
-        replaceConfig(AppConfig::defaultConfig());
-        saveTo(SaveTarget::configOnly);
-        return;
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink()) {
+        standIn(r);
+        r.write = Write::config;
+        // A first start has nothing to tell, unless a profile stands in.
+        if (!firstLoad || r.profileInUse) say(LoadNotice::Kind::missing, "There is no file.", std::nullopt);
+        return r;
     }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        // Put the unreadable file aside before the defaults replace it; if
-        // that is impossible, leave it alone and keep the defaults in memory.
-        replaceConfig(AppConfig::defaultConfig());
+    // Only a regular file is opened: a pipe or a device would never end.
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+        // Put the unreadable file aside before anything replaces it; if that
+        // is impossible, leave it alone and keep the stand-in in memory.
+        const std::string reason = info.isFile() ? file.errorString().toStdString() : "It is not a regular file.";
+        standIn(r);
         const auto movedTo = moveAsideUnreadable();
-        if (movedTo) saveTo(SaveTarget::configOnly);
-        notice(LoadNotice::Kind::unreadable, file.errorString().toStdString(), movedTo);
-        return;
+        if (movedTo) r.write = Write::config;
+        else r.unused = Unused{};
+        say(LoadNotice::Kind::unreadable, reason, movedTo);
+        return r;
     }
     const QByteArray bytes = file.readAll();
     file.close();
+    r.bytes = bytes;
 
     std::optional<AppConfig> decoded;
     std::string decodingError;
@@ -192,59 +281,57 @@ void ConfigManager::load() {
     if (decoded) {
         // Values the decoder had to change are used changed, and said so;
         // the file keeps them as written until the next save.
-        const std::string name = QFileInfo(path).fileName().toStdString();
+        const std::string name = info.fileName().toStdString();
         for (const auto& line : corrections.lines())
             platform::Log::write(platform::LogCategory::config, "[orbel-config] " + name + ": " + line);
     }
     if (!decoded) {
         const auto kept = keepRejectedCopy(bytes);
-        replaceConfig(AppConfig::defaultConfig());
-        if (kept) saveTo(SaveTarget::configOnly);
-        notice(LoadNotice::Kind::rejected, decodingError, kept);
-        return;
+        standIn(r);
+        if (kept) r.write = Write::config;
+        else r.unused = Unused{bytes};
+        say(LoadNotice::Kind::rejected, decodingError, kept);
+        return r;
     }
 
     AppConfig normalised = normalise(*decoded);
-
     if (const auto errors = validate(normalised); !errors.empty()) {
-        replaceConfig(AppConfig::defaultConfig());
         std::vector<std::string> texts;
         for (const auto& error : errors) texts.push_back(error.what());
-        notice(LoadNotice::Kind::rejected, joined(texts, "\n"), keepRejectedCopy(bytes));
-        return;
+        const auto kept = keepRejectedCopy(bytes);
+        standIn(r);
+        if (!kept) r.unused = Unused{bytes};
+        say(LoadNotice::Kind::rejected, joined(texts, "\n"), kept);
+        return r;
     }
-    replaceConfig(std::move(normalised));
+    r.config = std::move(normalised);
     // A level cut to six slots (nested ones too) is written cut at once,
     // so that the next start neither cuts nor tells again; the original is
     // kept first, and when that is impossible the file is left as it is.
     if (const auto cut = overfullLevels(*decoded); !cut.empty()) {
         const auto kept = keepRejectedCopy(bytes);
-        if (kept) save();  // the user's own configuration, cut: mirrored like any save
-        notice(LoadNotice::Kind::cut, joined(cut, ", "), kept);
+        if (kept) r.write = Write::configAndProfile;  // the user's own configuration, cut: mirrored like any save
+        else r.unused = Unused{bytes};
+        say(LoadNotice::Kind::cut, joined(cut, ", "), kept);
     }
+    return r;
 }
 
-void ConfigManager::save() { saveTo(SaveTarget::configAndActiveProfile); }
+void ConfigManager::load() { take(read(false)); }
 
-void ConfigManager::saveTo(SaveTarget target) {
-    AppConfig copy = config_;
-    std::optional<std::string> profile;
-    if (target == SaveTarget::configAndActiveProfile) profile = activeProfile();
-    saveQueue_->post([copy = std::move(copy), path = configPath_, profile, store = profileStore_] {
-        const std::string bytes = copy.encodeDocument();
-        (void)writeFileAtomically(path, bytes);  // a failure leaves the previous file; the next save retries
-        if (profile) {
-            try {
-                store.save(copy, *profile);
-            } catch (const std::exception&) {
-                // The live configuration is already on disk; the profile
-                // mirror catches up with the next save.
-            }
-        }
-    });
+void ConfigManager::take(Reading reading) {
+    loadNotice_.reset();
+    if (reading.clearActive) clearActiveProfile();
+    known_ = reading.bytes;
+    unused_ = reading.unused;
+    replaceConfig(std::move(reading.config));
+    if (reading.write != Reading::Write::nothing) {
+        const auto profile = reading.write == Reading::Write::configAndProfile ? activeProfile() : std::nullopt;
+        if (auto failure = write(config_, profile))
+            platform::Log::write(platform::LogCategory::config, "[orbel-config] " + *failure);
+    }
+    if (reading.notice) notice(std::move(*reading.notice));
 }
-
-void ConfigManager::flushSaves() { saveQueue_->flush(); }
 
 // MARK: validation and normalising
 
@@ -345,128 +432,159 @@ AppConfig ConfigManager::normalise(const AppConfig& config) {
 
 // MARK: edits
 
-void ConfigManager::addSlot(const SlotConfig& slot, std::optional<int> index) {
-    const int count = static_cast<int>(config_.rootGroup.slots.size());
-    if (count >= kSlotsPerLevel) return;
-    AppConfig next = config_;
-    auto& slots = next.rootGroup.slots;
-    if (index && *index >= 0 && *index <= count) slots.insert(slots.begin() + *index, slot);
-    else slots.push_back(slot);
-    setConfig(std::move(next));
-    save();
+std::optional<ConfigError> ConfigManager::addSlot(const SlotConfig& slot, std::optional<int> index) {
+    return commit({[&](AppConfig& c) {
+        auto& slots = c.rootGroup.slots;
+        const int count = static_cast<int>(slots.size());
+        if (count >= kSlotsPerLevel) return false;
+        if (index && *index >= 0 && *index <= count) slots.insert(slots.begin() + *index, slot);
+        else slots.push_back(slot);
+        return true;
+    }});
 }
 
-void ConfigManager::updateSlot(int index, const SlotConfig& slot) {
-    if (index < 0 || index >= static_cast<int>(config_.rootGroup.slots.size())) return;
-    AppConfig next = config_;
-    next.rootGroup.slots[static_cast<std::size_t>(index)] = slot;
-    setConfig(std::move(next));
-    save();
+std::optional<ConfigError> ConfigManager::updateSlot(int index, const SlotConfig& slot) {
+    return commit({[&](AppConfig& c) {
+        if (index < 0 || index >= static_cast<int>(c.rootGroup.slots.size())) return false;
+        c.rootGroup.slots[static_cast<std::size_t>(index)] = slot;
+        return true;
+    }});
 }
 
-void ConfigManager::swapSlots(int a, int b) {
-    const int count = static_cast<int>(config_.rootGroup.slots.size());
-    if (a < 0 || b < 0 || a >= count || b >= count || a == b) return;
-    AppConfig next = config_;
-    std::swap(next.rootGroup.slots[static_cast<std::size_t>(a)], next.rootGroup.slots[static_cast<std::size_t>(b)]);
-    setConfig(std::move(next));
-    save();
+std::optional<ConfigError> ConfigManager::swapSlots(int a, int b) {
+    return commit({[&](AppConfig& c) {
+        auto& slots = c.rootGroup.slots;
+        const int count = static_cast<int>(slots.size());
+        if (a < 0 || b < 0 || a >= count || b >= count || a == b) return false;
+        std::swap(slots[static_cast<std::size_t>(a)], slots[static_cast<std::size_t>(b)]);
+        return true;
+    }});
 }
 
-void ConfigManager::setAppMenu(const std::optional<MenuGroup>& group, const std::string& bundleId) {
-    AppConfig next = config_;
-    auto menus = next.appMenus();
-    if (group) menus[bundleId] = *group;
-    else menus.erase(bundleId);
-    next.setAppMenus(menus);
-    setConfig(std::move(next));
-    save();
+std::optional<ConfigError> ConfigManager::setAppMenu(const std::optional<MenuGroup>& group, const std::string& bundleId) {
+    return change([&](AppConfig& c) {
+        auto menus = c.appMenus();
+        if (group) menus[bundleId] = *group;
+        else menus.erase(bundleId);
+        c.setAppMenus(menus);
+    });
 }
 
-void ConfigManager::applyConfig(const AppConfig& config) {
-    replaceConfig(normalise(config));
-    save();
+std::optional<ConfigError> ConfigManager::applyConfig(const AppConfig& config) {
+    return commit({[&](AppConfig& c) {
+                       c = config;
+                       return true;
+                   },
+                   true});
 }
 
 // MARK: profiles
 
+namespace {
+
+// The first of "Default", "Default 2", "Default 3", ... that names no
+// stored profile.
+std::string freeDefaultName(const std::vector<std::string>& names) {
+    const std::string base = ConfigManager::kDefaultProfileName;
+    auto taken = [&](const std::string& name) { return std::find(names.begin(), names.end(), name) != names.end(); };
+    if (!taken(base)) return base;
+    for (int n = 2;; ++n) {
+        if (std::string candidate = base + " " + std::to_string(n); !taken(candidate)) return candidate;
+    }
+}
+
+}  // namespace
+
+void ConfigManager::storeProfile(const AppConfig& config, const std::string& name) {
+    if (auto errors = validate(normalise(config)); !errors.empty()) throw errors.front();
+    profileStore_.save(config, name);
+}
+
+void ConfigManager::duplicateProfile(const std::string& source, const std::string& destination) {
+    const AppConfig config = profileStore_.load(source);
+    if (profileStore_.contains(destination)) throw ProfileStoreError(ProfileStoreError::Kind::alreadyExists, destination);
+    if (profileStore_.list().size() >= static_cast<std::size_t>(ProfileStore::kLimit))
+        throw ProfileStoreError(ProfileStoreError::Kind::atCap);
+    storeProfile(config, destination);
+}
+
+std::optional<ProfileStore::ReplaceFailure> ConfigManager::replaceProfiles(
+    const std::map<std::string, AppConfig>& profiles) {
+    for (const auto& [name, config] : profiles) {
+        if (auto errors = validate(normalise(config)); !errors.empty())
+            return ProfileStore::ReplaceFailure{ProfileStore::ReplaceFailure::Step::writing, name, errors.front().what()};
+    }
+    return profileStore_.replaceAll(profiles);
+}
+
 void ConfigManager::switchToProfile(const std::string& name) {
-    const AppConfig stored = profileStore().load(name);
+    const AppConfig stored = profileStore_.load(name);
     std::optional<LoadNotice> cut;
     if (const auto levels = overfullLevels(stored); !levels.empty()) {
-        // The save below writes the profile cut: the original is kept first.
-        const std::string path = profileStore().url(name);
+        // The switch writes the profile cut only once the original is kept.
+        const std::string path = profileStore_.url(name);
         QFile file(QString::fromStdString(path));
         const auto kept = file.open(QIODevice::ReadOnly) ? keepCopy(path, file.readAll()) : std::nullopt;
-        cut = LoadNotice{LoadNotice::Kind::cut, joined(levels, ", "), kept, path};
+        cut = LoadNotice{LoadNotice::Kind::cut, joined(levels, ", "), kept, path, std::nullopt};
     }
     AppConfig loaded = normalise(stored);
-    platform::KeyValueStore::shared().setString(kActiveProfileKey, name);
+    // A profile that would make the next start reject config.json is refused.
+    if (auto errors = validate(loaded); !errors.empty()) throw errors.front();
     QPointer<ConfigManager> self(this);
-    platform::MainQueue::shared().postAndWait([self, loaded = std::move(loaded), cut = std::move(cut)]() mutable {
+    std::optional<ConfigError> refused;
+    platform::MainQueue::shared().postAndWait([&, self] {
         if (!self) return;
-        self->replaceConfig(std::move(loaded));
-        self->save();
-        if (cut) self->notice(std::move(*cut));
+        refused = self->commit({[&](AppConfig& c) {
+                                    c = loaded;
+                                    return true;
+                                },
+                                true, name, cut && cut->keptAt});
+        if (!refused && cut) self->notice(std::move(*cut));
     });
+    if (refused) throw *refused;
 }
 
 void ConfigManager::switchToProfileKeepingLive(const std::string& name) {
     if (!activeProfile()) {
-        if (name == kDefaultProfileName) {
-            ensureDefaultProfile();
-        } else {
-            (void)profileStore().load(name);  // a missing profile throws before anything is written
-            // A live configuration some profile already holds is not lost.
-            const std::string live = config_.encodeDocument();
-            bool stored = false;
-            for (const auto& other : profileStore().list()) {
-                try {
-                    stored = stored || profileStore().load(other).encodeDocument() == live;
-                } catch (const ProfileStoreError&) {
-                }
+        const auto names = profileStore_.list();
+        const bool toImplicitDefault =
+            name == kDefaultProfileName && std::find(names.begin(), names.end(), name) == names.end();
+        if (!toImplicitDefault) (void)profileStore_.load(name);  // a missing profile throws before anything is written
+        // A live configuration some profile already holds is not stored again.
+        const std::string live = config_.encodeDocument();
+        bool held = false;
+        for (const auto& other : names) {
+            try {
+                held = held || profileStore_.load(other).encodeDocument() == live;
+            } catch (const ProfileStoreError&) {
             }
-            if (!stored) ensureDefaultProfile();
         }
+        if (toImplicitDefault || !held) storeProfile(config_, freeDefaultName(names));
     }
     switchToProfile(name);
 }
 
 void ConfigManager::ensureDefaultProfile() {
-    const auto names = profileStore().list();
-    if (std::find(names.begin(), names.end(), kDefaultProfileName) == names.end()) {
-        profileStore().save(config_, kDefaultProfileName);
-    }
+    if (!profileStore_.contains(kDefaultProfileName)) storeProfile(config_, kDefaultProfileName);
     if (!activeProfile()) platform::KeyValueStore::shared().setString(kActiveProfileKey, kDefaultProfileName);
 }
 
 void ConfigManager::deleteProfile(const std::string& name) {
     if (auto active = activeProfile(); active && *active == name) throw ProfileMutationError(name);
-    profileStore().remove(name);
+    profileStore_.remove(name);
 }
 
 void ConfigManager::setProfileIcon(const std::string& name, const std::optional<SlotIcon>& icon) {
     const auto active = activeProfile();
-    bool live = active && *active == name;
-    if (!active && name == kDefaultProfileName) {
-        const auto names = profileStore().list();
-        if (std::find(names.begin(), names.end(), kDefaultProfileName) == names.end()) {
-            AppConfig next = config_;
-            next.profileIcon = icon;
-            setConfig(std::move(next));
-            save();
-            return;
-        }
-    }
-    if (live) {
-        AppConfig next = config_;
-        next.profileIcon = icon;
-        setConfig(std::move(next));
-        save();
+    const bool implicitDefault = !active && name == kDefaultProfileName && !profileStore_.contains(name);
+    if (implicitDefault || (active && *active == name)) {
+        // The live configuration, and with it the active profile's file.
+        if (auto refused = change([&](AppConfig& c) { c.profileIcon = icon; })) throw *refused;
+        return;
     }
     AppConfig stored;
     try {
-        stored = profileStore().load(name);
+        stored = profileStore_.load(name);
     } catch (const ProfileStoreError& e) {
         // A profile that exists but cannot be read is reported, not
         // overwritten with a copy of the live configuration.
@@ -474,7 +592,7 @@ void ConfigManager::setProfileIcon(const std::string& name, const std::optional<
         stored = config_;
     }
     stored.profileIcon = icon;
-    profileStore().save(stored, name);
+    storeProfile(stored, name);
 }
 
 }  // namespace orbel

@@ -2,13 +2,19 @@
 
 // Owner of the one live configuration: loads config.json (falling back to the
 // built-in defaults and keeping a dated copy of a rejected file), validates,
-// publishes every change, and writes the configuration and the active
-// profile's file on its own serial queue.
+// publishes every change, and is the one writer of config.json and of the
+// profile files. Every write goes through one validated path (commit()):
+// an outside edit of config.json is taken in first, the write happens before
+// anything is published, and a failed write is returned to the caller. The
+// files are a few kilobytes in the user's own folder and are written on the
+// interface thread, because the caller must learn whether they were saved.
 
+#include <QByteArray>
 #include <QObject>
 #include <QPointer>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,7 +24,6 @@
 #include "config/profile_store.h"
 #include "model/app_config.h"
 #include "platform/key_value_store.h"
-#include "platform/serial_queue.h"
 #include "platform/shared_instance.h"
 
 namespace orbel {
@@ -43,30 +48,38 @@ public:
     static void setCurrent(ConfigManager* manager);
 
     const AppConfig& config() const { return config_; }
-    // Publishes a new configuration. Not saved until save() is called.
+    // Publishes a configuration without writing it (tests set a scene with
+    // it); screens use change().
     void setConfig(AppConfig config);
-    // The one way a screen changes the configuration: `edit` runs on a copy,
-    // the copy is validated, and only a valid copy is published once and
-    // saved once. On a validation error nothing changes and the first error
-    // comes back for the screen to show (a saved invalid file would make the
-    // next start replace everything with the defaults).
+    // The one way a screen changes the configuration: when config.json
+    // changed on disk since it was last read or written, the outside version
+    // is taken in first (as load() does); then `edit` runs on a copy, the copy
+    // is validated, written (config.json and the active profile's file), and
+    // only then published, once. On a validation error or a failed write
+    // nothing changes and the error comes back for the screen to show
+    // (ConfigError::notSaved with the system's reason for a failed write). An
+    // edit that changes nothing writes nothing.
     std::optional<ConfigError> change(const std::function<void(AppConfig&)>& edit);
 
     const std::string& configPath() const { return configPath_; }
-    // The profile store, once every save queued so far has been written: what
-    // a caller reads or writes next is never overtaken by an older save.
-    const ProfileStore& profileStore() const;
+    // For reading profiles; they are written through this manager only.
+    const ProfileStore& profileStore() const { return profileStore_; }
     std::optional<std::string> activeProfile() const;
     // No profile active any more (a replace restore starts with this).
     void clearActiveProfile();
 
     void ensureConfigDirectory() const;
+    // Reads config.json. A file that cannot be used as written is kept
+    // beside it (see LoadNotice); while the defaults stand in for it, the
+    // active profile's stored copy is used instead when it can be, or else
+    // no profile stays active (so that no profile is written from the
+    // defaults).
     void load();
-    // Writes the current configuration, and the active profile's file, on
-    // the save queue. Returns at once.
-    void save();
-    // Waits until every save queued so far has been written.
-    void flushSaves();
+    // Writes what is published through the same path as change().
+    std::optional<ConfigError> save();
+    // Every write is made before the call that asks for it returns; nothing
+    // is ever pending. Kept for callers that want to say they wait.
+    void flushSaves() const {}
 
     std::vector<ConfigError> validate(const std::optional<AppConfig>& config = std::nullopt) const;
     static std::vector<ConfigError> validateSlots(const std::vector<SlotConfig>& slots);
@@ -74,28 +87,40 @@ public:
     // The root group and every per-app menu cut to six slots per level.
     static AppConfig normalise(const AppConfig& config);
 
-    // Edits of the root group; out-of-range indices and a full root group
-    // change nothing.
-    void addSlot(const SlotConfig& slot, std::optional<int> index = std::nullopt);
-    void updateSlot(int index, const SlotConfig& slot);
-    void swapSlots(int a, int b);
-    void setAppMenu(const std::optional<MenuGroup>& group, const std::string& bundleId);
-    void applyConfig(const AppConfig& config);
+    // Edits of the root group, through change(); out-of-range indices and a
+    // full root group change nothing.
+    std::optional<ConfigError> addSlot(const SlotConfig& slot, std::optional<int> index = std::nullopt);
+    std::optional<ConfigError> updateSlot(int index, const SlotConfig& slot);
+    std::optional<ConfigError> swapSlots(int a, int b);
+    std::optional<ConfigError> setAppMenu(const std::optional<MenuGroup>& group, const std::string& bundleId);
+    // Replaces the configuration (cut to six slots per level), validated and
+    // written like a change.
+    std::optional<ConfigError> applyConfig(const AppConfig& config);
 
-    // Profiles. These throw ProfileStoreError (and ProfileMutationError).
+    // Profiles. These throw ProfileStoreError (and ProfileMutationError), and
+    // ConfigError when a configuration fails validation or cannot be written.
     // A profile with a level of more than six slots is published cut and
-    // rewritten cut: its file is kept beside it first, and a notice says so.
+    // rewritten cut once its file is kept beside it (a notice says so); when
+    // no copy can be kept, the file is left as it is.
     void switchToProfile(const std::string& name);
-    // The switch the dial's profile slots make. While no profile is active
-    // the live configuration may be stored nowhere but config.json, which
-    // the switch overwrites: unless a profile holds it already, it is first
-    // kept as "Default" (as ensureDefaultProfile does), so that switching
-    // back finds it; when that save fails (six profiles exist) the switch
-    // does not happen. A profile that cannot be loaded changes nothing.
+    // The switch the dial's profile slots and the Profiles tab make. While no
+    // profile is active the live configuration may be stored nowhere but
+    // config.json, which the switch overwrites: unless a profile holds it
+    // already, it is first stored as "Default" (or the first free "Default 2",
+    // "Default 3", ... when "Default" holds something else), so that nothing
+    // is lost; when it cannot be stored (six profiles exist) the switch does
+    // not happen. A profile that cannot be loaded changes nothing.
     void switchToProfileKeepingLive(const std::string& name);
     void ensureDefaultProfile();
     void deleteProfile(const std::string& name);
     void setProfileIcon(const std::string& name, const std::optional<SlotIcon>& icon);
+    // Stores a configuration as a profile that is not live, validated first.
+    void storeProfile(const AppConfig& config, const std::string& name);
+    // Copies a stored profile under a new name (ProfileStore's rules).
+    void duplicateProfile(const std::string& source, const std::string& destination);
+    // Replaces every stored profile, all or nothing (ProfileStore::replaceAll);
+    // a profile that fails validation is refused before anything is written.
+    std::optional<ProfileStore::ReplaceFailure> replaceProfiles(const std::map<std::string, AppConfig>& profiles);
 
     // The dated name a rejected configuration file is kept under.
     static std::string rejectedCopyPath(const std::string& configPath, double secondsSince1970);
@@ -108,6 +133,7 @@ public:
             unreadable,  // the file could not be read; the defaults are in use
             rejected,    // it did not decode, or failed validation; the defaults are in use
             cut,         // a dial level held more than six slots; the first six are in use
+            missing,     // there was no file (not told at a first start); the defaults are in use
         };
         Kind kind = Kind::rejected;
         // The decoding error with its coding path, the validation errors,
@@ -118,6 +144,9 @@ public:
         std::optional<std::string> keptAt;
         // The file concerned: config.json, or a profile switched to.
         std::string file;
+        // The active profile whose stored copy stands in for config.json
+        // instead of the defaults.
+        std::optional<std::string> profileInUse = std::nullopt;
         bool operator==(const LoadNotice&) const = default;
     };
     const std::optional<LoadNotice>& loadNotice() const { return loadNotice_; }
@@ -147,8 +176,46 @@ private:
     // The application's manager, made on first use.
     static ConfigManager& makeShared();
 
-    enum class SaveTarget { configAndActiveProfile, configOnly };
-    void saveTo(SaveTarget target);
+    // config.json could not be used and no copy of it could be kept: its
+    // bytes (nothing when it could not even be read).
+    struct Unused {
+        std::optional<QByteArray> bytes;
+    };
+    // What config.json holds, as load() takes it in.
+    struct Reading {
+        AppConfig config;
+        std::optional<LoadNotice> notice;
+        enum class Write { nothing, config, configAndProfile } write = Write::nothing;
+        bool clearActive = false;
+        std::optional<std::string> profileInUse;
+        std::optional<QByteArray> bytes;  // what the file held; nothing when there was none
+        std::optional<Unused> unused;
+    };
+    Reading read(bool firstLoad);
+    void standIn(Reading& reading);
+    void take(Reading reading);
+    // Whether config.json is no longer what was last read or written. A
+    // missing file is no outside edit: there is nothing in it to lose.
+    bool editedOutside() const;
+
+    // The one path of every write of the live configuration. `edit` returns
+    // false when there is nothing to change.
+    struct Commit {
+        Commit(std::function<bool(AppConfig&)> e, bool r = false, std::optional<std::string> a = std::nullopt,
+               bool w = false)
+            : edit(std::move(e)), replaces(r), activate(std::move(a)), writeActivated(w) {}
+        std::function<bool(AppConfig&)> edit;
+        bool replaces;                        // publish as a replacement
+        std::optional<std::string> activate;  // the profile that becomes active
+        bool writeActivated;                  // and whether its file is rewritten
+    };
+    std::optional<ConfigError> commit(const Commit& step);
+    // Writes config.json, then the profile's file; on a failure of the
+    // latter config.json gets its previous bytes back. The failure's text.
+    std::optional<std::string> write(const AppConfig& config, const std::optional<std::string>& profile);
+    // A file that could not be used and of which no copy exists is never
+    // overwritten: another copy is tried first.
+    std::optional<ConfigError> keepUnusedFile();
     // Keeps a rejected file beside it before anything may overwrite it.
     // Returns where, or nothing when no copy could be made.
     static std::optional<std::string> keepCopy(const std::string& path, const QByteArray& bytes);
@@ -156,7 +223,7 @@ private:
     std::optional<std::string> moveAsideUnreadable() const;
     void notice(LoadNotice notice);
     void notice(LoadNotice::Kind kind, std::string reason, std::optional<std::string> keptAt) {
-        notice(LoadNotice{kind, std::move(reason), std::move(keptAt), configPath_});
+        notice(LoadNotice{kind, std::move(reason), std::move(keptAt), configPath_, std::nullopt});
     }
 
     // Publishes a configuration that replaces the one the screens edit.
@@ -166,8 +233,11 @@ private:
     std::uint64_t generation_ = 0;
     std::string configPath_;
     ProfileStore profileStore_;
-    std::unique_ptr<platform::SerialQueue> saveQueue_;
     std::optional<LoadNotice> loadNotice_;
+    // The bytes of config.json as last read or written; nothing when there
+    // was no file.
+    std::optional<QByteArray> known_;
+    std::optional<Unused> unused_;
 };
 
 }  // namespace orbel

@@ -94,6 +94,8 @@ std::vector<std::string> ProfileStore::list() const {
     return names;
 }
 
+bool ProfileStore::contains(const std::string& name) const { return entryExists(qstr(url(name))); }
+
 namespace {
 
 // Opened without blocking and only when it is a regular file (a FIFO put in

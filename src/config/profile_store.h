@@ -46,6 +46,8 @@ public:
 
     // The profiles: regular files named "<name>.json"; sorted; never fails.
     std::vector<std::string> list() const;
+    // Whether anything is at the profile's file (after the name checks).
+    bool contains(const std::string& name) const;
     // Reads without ever waiting on the file (a FIFO or a device is refused
     // with io, as is a file larger than kMaxFileBytes).
     AppConfig load(const std::string& name) const;
@@ -53,6 +55,8 @@ public:
     // nothing when it has none or an unusable one. Fails as load() does on a
     // missing, unreadable or broken file.
     std::optional<SlotIcon> loadIcon(const std::string& name) const;
+    // The writer of a profile's file. The application writes profiles
+    // through ConfigManager only, which validates first.
     void save(const AppConfig& config, const std::string& name) const;
     void remove(const std::string& name) const;  // "delete"
     void duplicate(const std::string& source, const std::string& destination) const;

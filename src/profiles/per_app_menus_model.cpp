@@ -58,8 +58,7 @@ void PerAppMenusModel::addApp(const std::string& bundleId, const std::string& na
     }
     MenuGroup group;
     group.title = name;
-    manager_.setAppMenu(group, bundleId);
-    openSheet(bundleId, group);
+    if (saved(manager_.setAppMenu(group, bundleId))) openSheet(bundleId, group);
 }
 
 void PerAppMenusModel::addFromTemplate(const AppMenuPreset& preset) {
@@ -69,8 +68,7 @@ void PerAppMenusModel::addFromTemplate(const AppMenuPreset& preset) {
         return;
     }
     MenuGroup group = preset.build();
-    manager_.setAppMenu(group, preset.bundleId);
-    openSheet(preset.bundleId, group);
+    if (saved(manager_.setAppMenu(group, preset.bundleId))) openSheet(preset.bundleId, group);
 }
 
 void PerAppMenusModel::beginEditing(const std::string& bundleId, const MenuGroup& group) { openSheet(bundleId, group); }
@@ -80,17 +78,19 @@ void PerAppMenusModel::openSheet(const std::string& bundleId, const MenuGroup& g
     editingGroup_ = group;
 }
 
-void PerAppMenusModel::finishEditing(const std::optional<MenuGroup>& group) {
-    if (!editingBundleId_) return;
-    if (group) manager_.setAppMenu(group, *editingBundleId_);
+void PerAppMenusModel::finishEditing(const std::optional<MenuGroup>&) {
+    // The sheet's Save wrote the whole override, dial and title included.
     editingBundleId_.reset();
 }
 
 void PerAppMenusModel::removeOverride(const std::string& bundleId) {
-    AppConfig next = manager_.config();
-    if (next.appOverrides.erase(bundleId) == 0) return;
-    manager_.setConfig(std::move(next));
-    manager_.save();
+    saved(manager_.change([&](AppConfig& c) { c.appOverrides.erase(bundleId); }));
+}
+
+bool PerAppMenusModel::saved(const std::optional<ConfigError>& refused) {
+    if (refused) error_ = refused->what();
+    else error_.reset();
+    return !refused;
 }
 
 std::string PerAppMenusModel::sheetAppName() const {

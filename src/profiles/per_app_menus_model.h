@@ -45,9 +45,12 @@ public:
     void addApp(const std::string& bundleId, const std::string& name);
     void addFromTemplate(const AppMenuPreset& preset);
     void beginEditing(const std::string& bundleId, const MenuGroup& group);
-    // The override sheet closed: with its group after Save, none after Cancel.
+    // The override sheet closed: with its group after Save (which has
+    // written it), none after Cancel.
     void finishEditing(const std::optional<MenuGroup>& group);
     void removeOverride(const std::string& bundleId);
+    // Why the last add or remove was not saved; nothing after a saved one.
+    const std::optional<std::string>& error() const { return error_; }
 
     // The override sheet shown: its application, its name and its group.
     const std::optional<std::string>& editingBundleId() const { return editingBundleId_; }
@@ -56,9 +59,11 @@ public:
 
 private:
     void openSheet(const std::string& bundleId, const MenuGroup& group);
+    bool saved(const std::optional<ConfigError>& refused);
 
     ConfigManager& manager_;
     NameLookup names_;
+    std::optional<std::string> error_;
     std::optional<std::string> editingBundleId_;
     std::optional<MenuGroup> editingGroup_;
 };

@@ -19,6 +19,7 @@ PerAppOverrideModel::PerAppOverrideModel(ConfigManager& manager, std::string bun
     draftAppearance = existing.appearance.value_or(config.appearance);
     draftCloseKey = existing.closeMenuKey.value_or(config.controls.closeMenuKey);
     draftGoBackKey = existing.goBackKey.value_or(config.controls.goBackKey);
+    storedTitle_ = existing.menuTitle;
     if (existing.slots) {
         MenuGroup group;
         // A title the user gave this dial earlier stays.
@@ -32,6 +33,7 @@ PerAppOverrideModel::PerAppOverrideModel(ConfigManager& manager, std::string bun
         group.title = appName_;
         draftGroup = group;
     }
+    if (draftGroup) openedTitle_ = draftGroup->title;
 }
 
 double PerAppOverrideModel::dialSizeFromRadius(double radius) {
@@ -109,10 +111,14 @@ AppOverride PerAppOverrideModel::buildOverride() const {
 }
 
 std::optional<MenuGroup> PerAppOverrideModel::save() {
-    AppConfig next = manager_.config();
-    next.appOverrides.insert_or_assign(bundleId_, buildOverride());
-    manager_.setConfig(std::move(next));
-    manager_.save();
+    AppOverride stored = buildOverride();
+    stored.menuTitle = storedTitle_;
+    if (draftGroup && draftGroup->title != openedTitle_) stored.menuTitle = draftGroup->title;
+    if (auto refused = manager_.change([&](AppConfig& c) { c.appOverrides.insert_or_assign(bundleId_, stored); })) {
+        error_ = refused->what();
+        return std::nullopt;
+    }
+    error_.reset();
     return draftGroup ? draftGroup : std::optional<MenuGroup>(groupForEditor());
 }
 

@@ -56,13 +56,21 @@ public:
 
     // What Save stores for the application.
     AppOverride buildOverride() const;
-    // Stores it and saves; returns the group to hand back to the tab.
+    // Stores it, with the dial's title, in one change; returns the group to
+    // hand back to the tab, or nothing when it was not saved (error() says
+    // why).
     std::optional<MenuGroup> save();
+    const std::optional<std::string>& error() const { return error_; }
 
 private:
     ConfigManager& manager_;
     std::string bundleId_;
     std::string appName_;
+    // The dial's title as the sheet opened: only a changed title replaces
+    // the one stored (or stores one).
+    std::optional<std::string> openedTitle_;
+    std::optional<std::string> storedTitle_;
+    std::optional<std::string> error_;
 };
 
 }  // namespace orbel

@@ -13,12 +13,27 @@
 #include <QVBoxLayout>
 
 #include "input/menu_key_recorder.h"
+#include "platform/alerts.h"
 #include "platform/app_directory.h"
 #include "ui/accent_swatch_picker.h"
 #include "ui/controls.h"
 #include "ui/sheet_frame.h"
 
 namespace orbel {
+
+namespace {
+
+// A change of the Apps tab or its sheet that could not be saved.
+void showNotSaved(const std::optional<std::string>& reason) {
+    if (!reason) return;
+    platform::Alert alert;
+    alert.title = QCoreApplication::translate("PerAppMenusEditorView", "Setting Not Saved").toStdString();
+    alert.text = *reason;
+    alert.style = platform::AlertStyle::warning;
+    platform::Alerts::shared().show(alert);
+}
+
+}  // namespace
 
 namespace {
 
@@ -220,6 +235,7 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
     column->addLayout(footer);
     connect(save_, &QPushButton::clicked, this, [this] {
         const auto group = model_.save();
+        if (!group) return showNotSaved(model_.error());  // the sheet stays open
         if (onDismiss) onDismiss(group);
     });
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
@@ -430,7 +446,10 @@ void PerAppMenusEditorView::rebuild() {
             model_.beginEditing(id, group);
             openSheet();
         });
-        connect(remove, &QPushButton::clicked, this, [this, id] { model_.removeOverride(id); });
+        connect(remove, &QPushButton::clicked, this, [this, id] {
+            model_.removeOverride(id);
+            showNotSaved(model_.error());
+        });
         rows_->addWidget(row);
         rows_->addWidget(makeSheetDivider(row->parentWidget()));
     }
@@ -446,10 +465,12 @@ void PerAppMenusEditorView::openChooser() {
     chooser->setAttribute(Qt::WA_DeleteOnClose);
     chooser->onAppSelected = [this](const std::string& id, const std::string& name) {
         model_.addApp(id, name);
+        showNotSaved(model_.error());
         QMetaObject::invokeMethod(this, &PerAppMenusEditorView::openSheet, Qt::QueuedConnection);
     };
     chooser->onPresetSelected = [this](const AppMenuPreset& preset) {
         model_.addFromTemplate(preset);
+        showNotSaved(model_.error());
         QMetaObject::invokeMethod(this, &PerAppMenusEditorView::openSheet, Qt::QueuedConnection);
     };
     chooser_ = chooser;

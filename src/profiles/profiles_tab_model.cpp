@@ -97,7 +97,7 @@ bool ProfilesTabModel::createProfile() {
     }
     try {
         if (usesImplicitDefault()) manager_.ensureDefaultProfile();
-        manager_.profileStore().save(manager_.config(), name);
+        manager_.storeProfile(manager_.config(), name);
     } catch (const ProfileStoreError& e) {
         if (e.kind() == ProfileStoreError::Kind::invalidName) fail(e.payload());
         else if (e.kind() == ProfileStoreError::Kind::atCap)
@@ -180,7 +180,7 @@ void ProfilesTabModel::duplicateProfile(const std::string& newName) {
     const std::string& source = duplicateSourceName;
     try {
         if (source == kDefault && usesImplicitDefault()) manager_.ensureDefaultProfile();
-        manager_.profileStore().duplicate(source, newName);
+        manager_.duplicateProfile(source, newName);
     } catch (const ProfileStoreError& e) {
         if (e.kind() == ProfileStoreError::Kind::alreadyExists) fail(alreadyExists(e.payload()));
         else if (e.kind() == ProfileStoreError::Kind::atCap)

@@ -123,6 +123,7 @@ bool PreferencesModel::change(const std::function<void(AppConfig&)>& edit) {
     const auto refused = config_.change(edit);
     if (!refused) return true;
     setAlert(SettingsAlert{SettingsAlert::Kind::saveRefused, say("Setting Not Saved"), refused->what(), {say("OK")}});
+    Q_EMIT changed();  // the controls go back to what is saved
     return false;
 }
 

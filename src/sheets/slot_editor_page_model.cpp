@@ -23,14 +23,15 @@ std::string SlotEditorPageModel::addSlotTooltip() const {
 std::string SlotEditorPageModel::addGroupTooltip() const { return isFull() ? addSlotTooltip() : std::string(); }
 
 bool SlotEditorPageModel::apply(const std::function<bool(std::vector<SlotConfig>&)>& edit) {
-    std::vector<SlotConfig> next = slots();
-    if (!edit(next)) return false;
-    if (auto error = manager_.change([&](AppConfig& c) { c.rootGroup.slots = std::move(next); })) {
+    // The edit runs inside the change, so that it lands on an outside edit
+    // of the file taken in first, not on the slots as they were shown.
+    bool edited = false;
+    if (auto error = manager_.change([&](AppConfig& c) { edited = edit(c.rootGroup.slots); })) {
         lastError_ = error->what();
         return false;
     }
     lastError_.reset();
-    return true;
+    return edited;
 }
 
 bool SlotEditorPageModel::insert(const SlotConfig& slot, int index) {

@@ -120,6 +120,7 @@ TEST_F(BackupTest, QueuedSavesNeverOverwriteARestoreOrADelete) {
         live().save();
         if (restore) {
             OrbelBackup backup;
+            backup.liveConfig = withSnippets(1, "live");  // a valid live configuration
             backup.profiles["Home"] = withSnippets(1, "restored");
             BackupManager::restoreReplace(backup, live());
         } else {
@@ -151,6 +152,7 @@ TEST_F(BackupTest, RestoresRefuseBeforeTouchingAnythingAndReplaceIsAllOrNothing)
     };
     const auto backupOf = [](std::initializer_list<std::string> names) {
         OrbelBackup backup;
+        backup.liveConfig = withSnippets(1, "live");  // a valid live configuration
         for (const auto& name : names) backup.profiles[name] = withSnippets(1, "x");
         return backup;
     };

@@ -44,9 +44,11 @@ TEST(ConfigCrash, ChildSavesUntilKilled) {
     const char* dir = std::getenv(kChildDirVariable);
     if (!dir) GTEST_SKIP() << "runs only as the crash test's child process";
     fakes::FakeKeyValueStore defaults;
-    defaults.setString(ConfigManager::kActiveProfileKey, "Crash");
     fakes::ReplaceShared<platform::KeyValueStore> useDefaults{defaults};
     ConfigManager manager(std::string(dir) + "/config.json", ProfileStore(std::string(dir) + "/profiles"));
+    // Marked once loaded: a profile named at a start without config.json
+    // but with no file of its own is no longer active.
+    defaults.setString(ConfigManager::kActiveProfileKey, "Crash");
     int n = QRandomGenerator::global()->bounded(100000);
     for (bool announced = false;; ++n) {
         manager.setConfig(iteration(n));

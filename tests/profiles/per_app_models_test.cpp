@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QSignalSpy>
+
 #include "config/config_fixture.h"
 #include "profiles/per_app_menus_model.h"
 #include "profiles/per_app_override_model.h"
@@ -183,4 +185,28 @@ TEST_F(PerAppTest, HelpTextsAndRowsFollowTheAppearance) {
     }
     EXPECT_EQ(sheet.backdropOpacityHelp(), "How opaque the solid color is.");
     EXPECT_EQ(sheet.slotStyleHelp(), "A solid color you can pick.");
+}
+
+// Save writes the whole override, dial and title, in one change; removing
+// goes through the same validated path.
+TEST_F(PerAppTest, SaveWritesOnceAndFailuresAreReported) {
+    tab.addApp("firefox", "Firefox");
+    PerAppOverrideModel sheet(live(), "firefox", tab.sheetAppName(), tab.editingGroup());
+    MenuGroup group = sheet.groupForEditor();
+    group.title = "Browsing";
+    group.slots = withSnippets(2, "web").rootGroup.slots;
+    sheet.groupEdited(group);
+    QSignalSpy changed(&live(), &ConfigManager::configChanged);
+    tab.finishEditing(sheet.save());
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(stored("firefox").menuTitle, "Browsing");
+
+    sheet.menuSizeEnabled = true;
+    withFileSizeLimit(10, [&] {
+        EXPECT_FALSE(sheet.save());
+        tab.removeOverride("firefox");
+    });
+    EXPECT_TRUE(sheet.error());
+    EXPECT_TRUE(tab.error());
+    EXPECT_FALSE(tab.isEmpty());
 }

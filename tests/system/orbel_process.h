@@ -49,8 +49,11 @@ public:
         env.insert("QT_LOGGING_RULES", "orbel.launch.debug=true;orbel.signpost.info=true");
         env.insert("ASAN_OPTIONS", "detect_leaks=0");
         p.setProcessEnvironment(env);
-        p.start(kOrbel, args);
+        if (launcher_.isEmpty()) return p.start(kOrbel, args);
+        p.start(launcher_.front(), launcher_.mid(1) + QStringList{kOrbel} + args);
     }
+    // A program (with its arguments) that starts orbel, as `setpriv ... --`.
+    void setLauncher(const QStringList& launcher) { launcher_ = launcher; }
     void write(const QString& relativePath, const QByteArray& bytes) { writeFile(configDir() + "/" + relativePath, bytes); }
     QByteArray read(const QString& relativePath) const {
         QFile f(configDir() + "/" + relativePath);
@@ -67,6 +70,7 @@ public:
 
 private:
     QTemporaryDir home_;
+    QStringList launcher_;
     QProcess process_;
     QString log_;
 };

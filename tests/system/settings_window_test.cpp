@@ -1,12 +1,17 @@
 // The real `orbel` program's settings window under Xvfb and openbox: the
 // conflict alert's "Choose Different Hotkey", recording with real key
 // presses, hold activation, the tray and login switches, Reload and Reset.
+#include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTemporaryDir>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
+#include "model/app_config.h"
 #include "orbel_process.h"
 namespace orbel {
 namespace {
@@ -139,6 +144,81 @@ TEST_F(SettingsSystem, RebindRecordHoldTrayLoginReloadAndReset) {
     }));
     tray.kill();
     tray.waitForFinished(2000);
+}
+
+// A configuration opened with Ctrl+Alt+O (openbox holds Alt+Space) whose
+// dial holds `slot`.
+QByteArray dialOf(const SlotConfig& slot) {
+    AppConfig c = AppConfig::defaultConfig();
+    c.activation = ActivationMode::tap(
+        HoldBinding::keyCombination(KeyCombination{31, modifier::kControl | modifier::kOption, std::nullopt}));
+    c.rootGroup.slots = {slot};
+    return QByteArray::fromStdString(c.encodeDocument());
+}
+
+// Opens the dial with the hot key and the settings from it (Ctrl+comma).
+void openSettings(Orbel& orbel, SettingsWindow& settings) {
+    ASSERT_TRUE(orbel.waitForLog("AppDidFinishLaunching"));
+    xdotool({"mousemove", "960", "540"});
+    const int shown = orbel.count("ShowMenuVisible");
+    xdotool({"key", "ctrl+alt+o"});
+    ASSERT_TRUE(spinUntil([&] { return orbel.count("ShowMenuVisible") > shown; }));
+    xdotool({"key", "ctrl+comma"});
+    ASSERT_TRUE(settings.waitOpen());
+    spin(500);
+    settings.click(SettingsWindow::kGeneralTab);
+}
+
+TEST_F(SettingsSystem, AHandEditSurvivesAChangeInTheWindowAndShowsInTheDial) {
+    QTemporaryDir scratch;
+    const QString marker = scratch.filePath("fired");
+    Orbel orbel(dialOf(SlotConfig::make(SlotType::snippet("mine"), "Mine")));
+    SettingsWindow settings;
+    openSettings(orbel, settings);
+    // Edited with a text editor while Orbel runs: the slot now touches a file.
+    const SlotConfig edited = SlotConfig::make(
+        SlotType::script({ScriptLanguage::shell, "touch '" + marker.toStdString() + "'"}), "Edited");
+    systemtest::writeFile(orbel.configDir() + "/config.json", dialOf(edited));
+    settings.click(SettingsWindow::kShowInTray);
+    ASSERT_TRUE(spinUntil([&] { return configText(orbel).contains("\"showInTray\" : false"); }));
+    EXPECT_TRUE(configText(orbel).contains("fired")) << configText(orbel).data();
+    settings.close();
+    spin(300);
+
+    // The dial shows the edited slot: clicking it runs the edited script.
+    const int shown = orbel.count("ShowMenuVisible");
+    xdotool({"mousemove", "960", "540"});
+    xdotool({"key", "ctrl+alt+o"});
+    ASSERT_TRUE(spinUntil([&] { return orbel.count("ShowMenuVisible") > shown; }));
+    const int from = int(orbel.log().size());
+    xdotool({"mousemove", "960", "410"});
+    ASSERT_TRUE(orbel.waitForLog("HoverUpdated slot=0", from));
+    xdotool({"click", "1"});
+    EXPECT_TRUE(spinUntil([&] { return QFile::exists(marker); }));
+}
+
+// Orbel runs without the power to ignore file permissions, as a user's
+// session does, and its configuration folder is read-only.
+TEST_F(SettingsSystem, AReadOnlyConfigurationFolderGivesSettingNotSaved) {
+    if (QStandardPaths::findExecutable("setpriv").isEmpty()) GTEST_SKIP() << "needs setpriv";
+    Orbel orbel(Orbel::Deferred{});
+    const QByteArray config = dialOf(SlotConfig::make(SlotType::snippet("mine"), "Mine"));
+    orbel.write("config.json", config);
+    QFile::setPermissions(orbel.configDir(), QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                                                 QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther);
+    orbel.setLauncher({"setpriv", "--bounding-set=-dac_override,-dac_read_search,-fowner", "--"});
+    orbel.start();
+    SettingsWindow settings;
+    openSettings(orbel, settings);
+    settings.click(SettingsWindow::kShowInTray);
+    EXPECT_TRUE(spinUntil([] {
+        return !run("xdotool", {"search", "--onlyvisible", "--name", "Setting Not Saved"}).isEmpty();
+    })) << orbel.log().toStdString();
+    EXPECT_EQ(configText(orbel), config);
+    QDir().mkpath(ORBEL_BINARY_DIR "/test-artifacts/system");
+    EXPECT_TRUE(QGuiApplication::primaryScreen()->grabWindow(0).save(
+        ORBEL_BINARY_DIR "/test-artifacts/system/setting-not-saved-alert.png"));
+    QFile::setPermissions(orbel.configDir(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 }  // namespace

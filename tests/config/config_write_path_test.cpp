@@ -1,0 +1,151 @@
+// The one write path of the configuration and the profiles: an outside edit
+// is taken in before a change, a failed write is reported and publishes
+// nothing, the defaults never overwrite a stored profile, every path
+// validates, and a cut profile is rewritten only once a copy is kept.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QSignalSpy>
+
+#include "config/backup_manager.h"
+#include "config_fixture.h"
+
+using namespace orbel;
+using namespace orbel::testing;
+
+namespace {
+
+class WritePathTest : public ConfigFixture {
+protected:
+    WritePathTest() { clock.seconds = 1700000000.5; }
+    std::string copyOf(const std::string& path) const { return path + ".backup.1700000000.5"; }
+    void radius(double r) { ASSERT_FALSE(live().change([r](AppConfig& c) { c.menuRadius = r; })); }
+};
+
+SlotConfig untitled() { return SlotConfig::make(SlotType::snippet("x"), ""); }
+
+}  // namespace
+
+TEST_F(WritePathTest, AnOutsideEditIsTakenInBeforeAChange) {
+    radius(250);
+    writeFile(configPath(), withSnippets(2, "hand").encodeDocument());
+    QSignalSpy replaced(&live(), &ConfigManager::configReplaced);
+    ASSERT_FALSE(live().change([](AppConfig& c) { c.showInTray = false; }));
+    EXPECT_EQ(firstSnippet(live().config()), "hand0");
+    EXPECT_FALSE(live().config().showInTray);
+    EXPECT_EQ(readFile(configPath()), live().config().encodeDocument());
+    EXPECT_EQ(replaced.count(), 1);
+
+    // One that cannot be used is kept beside the file and told, as Reload does.
+    writeFile(configPath(), "{hand broken");
+    ASSERT_FALSE(live().change([](AppConfig& c) { c.menuRadius = 300; }));
+    ASSERT_TRUE(live().loadNotice());
+    EXPECT_EQ(live().loadNotice()->kind, ConfigManager::LoadNotice::Kind::rejected);
+    EXPECT_EQ(readFile(copyOf(configPath())), "{hand broken");
+    EXPECT_EQ(readFile(configPath()), live().config().encodeDocument());
+
+    // When no copy can be kept, the change is refused and the file stays.
+    clock.seconds = 1700000001.5;
+    QDir().mkpath(QString::fromStdString(configPath() + ".backup.1700000001.5"));
+    writeFile(configPath(), "{again");
+    const auto refused = live().change([](AppConfig& c) { c.menuRadius = 310; });
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->kind(), ConfigError::Kind::notSaved);
+    EXPECT_EQ(readFile(configPath()), "{again");
+}
+
+TEST_F(WritePathTest, AFailedWriteIsReportedAndPublishesNothing) {
+    radius(250);
+    const std::string before = readFile(configPath());
+    QSignalSpy changed(&live(), &ConfigManager::configChanged);
+    withFileSizeLimit(64, [&] {
+        const auto refused = live().change([](AppConfig& c) { c.rootGroup.slots = withSnippets(6, "long").rootGroup.slots; });
+        ASSERT_TRUE(refused);
+        EXPECT_EQ(refused->kind(), ConfigError::Kind::notSaved);
+    });
+    EXPECT_EQ(changed.count(), 0);
+    EXPECT_EQ(readFile(configPath()), before);
+
+    // The active profile's file cannot be written: config.json goes back.
+    activate("Work");
+    writeFile(dir() + "/profiles", "a file where the folder should be");
+    const auto refused = live().change([](AppConfig& c) { c.menuRadius = 300; });
+    ASSERT_TRUE(refused);
+    EXPECT_NE(std::string(refused->what()).find("\"Work\""), std::string::npos) << refused->what();
+    EXPECT_EQ(readFile(configPath()), before);
+    EXPECT_EQ(live().config().menuRadius, 250);
+}
+
+TEST_F(WritePathTest, TheDefaultsNeverOverwriteAStoredProfile) {
+    live().storeProfile(withSnippets(2, "work"), "Work");
+    activate("Work");
+    writeFile(configPath(), "{broken");
+    live().load();
+    EXPECT_EQ(firstSnippet(live().config()), "work0");
+    EXPECT_EQ(live().loadNotice()->profileInUse, "Work");
+    radius(300);
+    EXPECT_EQ(firstSnippet(store().load("Work")), "work0");
+
+    // A missing file on Reload is told; with no usable profile none stays active.
+    activate("Gone");
+    QFile::remove(QString::fromStdString(configPath()));
+    live().load();
+    ASSERT_TRUE(live().loadNotice());
+    EXPECT_EQ(live().loadNotice()->kind, ConfigManager::LoadNotice::Kind::missing);
+    EXPECT_FALSE(live().activeProfile());
+    radius(320);
+    EXPECT_EQ(store().list(), std::vector<std::string>{"Work"});
+}
+
+TEST_F(WritePathTest, EveryPathValidates) {
+    AppConfig invalid = withSnippets(1);
+    invalid.rootGroup.slots.push_back(untitled());
+    ASSERT_FALSE(live().applyConfig(withSnippets(1)));
+    const std::string before = readFile(configPath());
+    EXPECT_TRUE(live().addSlot(untitled()));
+    EXPECT_TRUE(live().updateSlot(0, untitled()));
+    EXPECT_TRUE(live().applyConfig(invalid));
+    EXPECT_THROW(live().storeProfile(invalid, "Bad"), ConfigError);
+    writeFile(profilePath("Bad"), invalid.encodeDocument());
+    EXPECT_THROW(live().switchToProfile("Bad"), ConfigError);
+    EXPECT_THROW(live().setProfileIcon("Bad", SlotIcon::monogram("B")), ConfigError);
+    EXPECT_FALSE(live().activeProfile());
+    EXPECT_EQ(readFile(configPath()), before);
+    EXPECT_EQ(readFile(profilePath("Bad")), invalid.encodeDocument());
+}
+
+TEST_F(WritePathTest, ACutProfileIsRewrittenOnlyOnceACopyIsKept) {
+    writeFile(profilePath("Big"), withSnippets(8).encodeDocument());
+    QDir().mkpath(QString::fromStdString(copyOf(profilePath("Big"))));  // no copy can be made
+    live().switchToProfile("Big");
+    EXPECT_EQ(live().config().rootGroup.slots.size(), 6u);
+    EXPECT_EQ(readFile(profilePath("Big")), withSnippets(8).encodeDocument());
+    EXPECT_FALSE(live().loadNotice()->keptAt);
+}
+
+// With no profile active, the live configuration is stored before a switch,
+// under the first free "Default" name; a Merge restore leaves "Default" to it.
+TEST_F(WritePathTest, ASwitchAwayFromTheImplicitDefaultStoresTheLiveDial) {
+    ASSERT_FALSE(live().applyConfig(withSnippets(3, "mine")));
+    OrbelBackup backup;
+    backup.profiles["Default"] = withSnippets(1, "theirs");
+    backup.profiles["Work"] = withSnippets(1, "work");
+    const auto merged = BackupManager::restoreMerge(backup, live());
+    EXPECT_EQ(merged.written, (std::vector<std::string>{"Default 2", "Work"}));
+    live().switchToProfileKeepingLive("Work");
+    EXPECT_EQ(firstSnippet(store().load("Default")), "mine0");
+
+    // "Default" holds something else: "Default 3" is the next free name.
+    defaults.remove(ConfigManager::kActiveProfileKey);
+    ASSERT_FALSE(live().applyConfig(withSnippets(2, "later")));
+    live().switchToProfileKeepingLive("Work");
+    EXPECT_EQ(firstSnippet(store().load("Default 3")), "later0");
+
+    // At six profiles the live dial cannot be stored: no switch.
+    defaults.remove(ConfigManager::kActiveProfileKey);
+    for (const char* name : {"Five", "Six"}) live().storeProfile(withSnippets(1, name), name);
+    ASSERT_FALSE(live().applyConfig(withSnippets(2, "last")));
+    EXPECT_THROW(live().switchToProfileKeepingLive("Work"), ProfileStoreError);
+    EXPECT_EQ(firstSnippet(live().config()), "last0");
+    EXPECT_FALSE(live().activeProfile());
+}

@@ -39,6 +39,12 @@ public:
     // "3 slots · Active when Firefox is in front".
     static std::string appRowSubtitle(int slotCount, const std::string& name);
     static std::string removeHelp(const std::string& name) { return "Remove " + name; }
+    // Removing a dial that holds slots is confirmed first; these are the
+    // confirmation's texts.
+    bool removeNeedsConfirmation(const std::string& bundleId) const { return row(bundleId).slotCount > 0; }
+    static std::string removeTitle() { return "Remove app dial?"; }
+    static std::string removeMessage(const std::string& name, int slotCount);
+    static std::string removeButton(const std::string& name) { return "Remove \"" + name + "\""; }
 
     // An installed application was picked. One that already has a dial
     // opens it unchanged.

@@ -15,6 +15,7 @@
 #include "input/menu_key_recorder.h"
 #include "platform/app_directory.h"
 #include "ui/accent_swatch_picker.h"
+#include "ui/confirmation.h"
 #include "ui/controls.h"
 #include "ui/sheet_frame.h"
 
@@ -430,7 +431,15 @@ void PerAppMenusEditorView::rebuild() {
             model_.beginEditing(id, group);
             openSheet();
         });
-        connect(remove, &QPushButton::clicked, this, [this, id] { model_.removeOverride(id); });
+        connect(remove, &QPushButton::clicked, this, [this, id, name = r.name, count = r.slotCount] {
+            if (!model_.removeNeedsConfirmation(id)) return model_.removeOverride(id);
+            removeBox_ = ui::openConfirmation(window(), QStringLiteral("removeAppDialAlert"),
+                                              qs(PerAppMenusModel::removeTitle()),
+                                              qs(PerAppMenusModel::removeMessage(name, count)),
+                                              qs(PerAppMenusModel::removeButton(name)), [self = QPointer(this), id] {
+                                                  if (self) self->model_.removeOverride(id);
+                                              });
+        });
         rows_->addWidget(row);
         rows_->addWidget(makeSheetDivider(row->parentWidget()));
     }

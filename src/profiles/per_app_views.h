@@ -13,6 +13,7 @@
 #include "ui/settings_blocks.h"
 
 class QAbstractButton;
+class QMessageBox;
 class QListWidget;
 class QPushButton;
 class QSlider;
@@ -86,6 +87,8 @@ public:
     QWidget* row(const std::string& bundleId) const;
     PerAppOverrideSheet* overrideSheet() const { return sheet_; }
     AppChooser* chooser() const { return chooser_; }
+    // The confirmation a trash button opened, while it is shown.
+    QMessageBox* removeConfirmation() const { return removeBox_; }
     void openChooser();
     void openSheet();
     void rebuild();
@@ -100,6 +103,7 @@ private:
     QVBoxLayout* rows_;
     QPointer<PerAppOverrideSheet> sheet_;
     QPointer<AppChooser> chooser_;
+    QPointer<QMessageBox> removeBox_;
 };
 
 }  // namespace orbel

@@ -15,6 +15,7 @@
 #include "profiles/backup_restore_sheet.h"
 #include "profiles/profile_icon_picker.h"
 #include "model/text.h"
+#include "ui/confirmation.h"
 #include "ui/controls.h"
 #include "ui/sheet_frame.h"
 
@@ -335,21 +336,13 @@ void ProfilesTabView::openDuplicateSheet(const std::string& source) {
 }
 
 void ProfilesTabView::confirmDelete(const std::string& name) {
-    auto* box = new QMessageBox(window());
-    box->setObjectName(QStringLiteral("deleteProfileAlert"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::WindowModal);
-    box->setText(qs(ProfilesTabModel::deleteTitle()));
-    box->setInformativeText(qs(ProfilesTabModel::deleteMessage(name)));
-    auto* remove = box->addButton(qs(ProfilesTabModel::deleteButton(name)), QMessageBox::DestructiveRole);
-    box->addButton(QMessageBox::Cancel);
-    connect(box, &QMessageBox::buttonClicked, this, [this, remove, name](QAbstractButton* button) {
-        if (button != remove) return;
-        model_.deleteProfile(name);
-        QTimer::singleShot(0, this, &ProfilesTabView::rebuildRows);
-    });
-    deleteBox_ = box;
-    box->open();
+    deleteBox_ = ui::openConfirmation(window(), QStringLiteral("deleteProfileAlert"), qs(ProfilesTabModel::deleteTitle()),
+                                      qs(ProfilesTabModel::deleteMessage(name)),
+                                      qs(ProfilesTabModel::deleteButton(name)), [self = QPointer(this), name] {
+                                          if (!self) return;
+                                          self->model_.deleteProfile(name);
+                                          QTimer::singleShot(0, self, &ProfilesTabView::rebuildRows);
+                                      });
 }
 
 void ProfilesTabView::presentRestoreSheet() {

@@ -18,6 +18,7 @@
 #include "ui/confirmation.h"
 #include "ui/controls.h"
 #include "ui/sheet_frame.h"
+#include "ui/teardown.h"
 
 namespace orbel {
 
@@ -392,6 +393,14 @@ PerAppMenusEditorView* PerAppMenusEditorView::withInstalledNames(ConfigManager& 
         }, Qt::QueuedConnection);
     });
     return view;
+}
+
+PerAppMenusEditorView::~PerAppMenusEditorView() {
+    ui::detachChildren(this);
+    if (sheet_) sheet_->onDismiss = nullptr;
+    delete sheet_;
+    delete chooser_;
+    delete removeBox_;
 }
 
 void PerAppMenusEditorView::rebuild() {

@@ -80,6 +80,8 @@ public:
     // Names from the installed applications, read off the interface thread;
     // the rows fill in when they are known.
     static PerAppMenusEditorView* withInstalledNames(ConfigManager& manager, GroupEditorOpener openGroupEditor = {});
+    // The sheets it opened over the window go with it, unanswered.
+    ~PerAppMenusEditorView() override;
 
     PerAppMenusModel& model() { return model_; }
     QPushButton* addButton() const { return add_; }

@@ -18,6 +18,7 @@
 #include "ui/confirmation.h"
 #include "ui/controls.h"
 #include "ui/sheet_frame.h"
+#include "ui/teardown.h"
 
 namespace orbel {
 
@@ -167,6 +168,15 @@ ProfilesTabView::ProfilesTabView(ConfigManager& manager, ImportCoordinator& impo
     connect(&manager, &ConfigManager::configChanged, this, &ProfilesTabView::rebuildRows);
     model_.reload();
     refresh();
+}
+
+ProfilesTabView::~ProfilesTabView() {
+    ui::detachChildren(this);
+    for (QDialog* sheet : std::initializer_list<QDialog*>{duplicateSheet_, restoreSheet_, deleteBox_}) {
+        if (!sheet) continue;
+        sheet->disconnect(this);
+        delete sheet;
+    }
 }
 
 void ProfilesTabView::showEvent(QShowEvent* event) {

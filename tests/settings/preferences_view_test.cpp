@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "input/hold_binding_recorder.h"
+#include "profiles/per_app_views.h"
 #include "settings/about_tab.h"
 #include "settings/general_tab.h"
 #include "settings/preferences_view.h"
@@ -114,6 +115,38 @@ TEST_F(PreferencesViewTest, ChooseCustomStartsTheTapRecorderAndReturnClosesTheAc
     EXPECT_TRUE(QTest::qWaitForWindowExposed(about->acknowledgements()));
     QTest::keyClick(about->acknowledgements(), Qt::Key_Return);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !about->acknowledgements(); }));
+}
+
+TEST_F(PreferencesViewTest, TabsAndTheWindowGoWhileRecordingAndWithPopupsOpen) {
+    // The General tab alone, destroyed while shown and recording the music key.
+    auto& m = open(AppConfig::defaultConfig());
+    auto tab = std::make_unique<GeneralTab>(m);
+    tab->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(tab.get()));
+    tab->musicRecorder()->setRecording(true);
+    ASSERT_TRUE(m.isRecordingMusicHotkey());
+    EXPECT_FALSE(tapChord());
+    tab.reset();
+    EXPECT_FALSE(m.isRecordingMusicHotkey());  // the recording ended with the tab
+    EXPECT_EQ(tapChord(), chord(kOptSpace));    // and the activation is armed again
+
+    // The whole window, with every tab made, the music key and the tap key
+    // recording, a swatch's popover and the Apps tab's sheet open.
+    auto& v = show();
+    for (SettingsTab t : kAllSettingsTabs) click(t);
+    click(SettingsTab::general);
+    auto* general = static_cast<GeneralTab*>(v.page(SettingsTab::general));
+    general->musicRecorder()->setRecording(true);
+    general->tapRecorder().startRecording();
+    v.model().setAppearance([](AppearanceConfig& a) { a.backdrop = Backdrop::filled; });
+    find<AccentSwatchPicker>("backdropColor")->togglePopover();
+    auto* apps = static_cast<PerAppMenusEditorView*>(v.page(SettingsTab::appMenus));
+    apps->model().addApp("firefox", "Firefox");
+    apps->openSheet();
+    ASSERT_TRUE(apps->overrideSheet());
+    view.reset();
+    EXPECT_EQ(tapChord(), chord(kOptSpace));
+    EXPECT_FALSE(live().config().appOverrides.at("firefox").slots->size());
 }
 
 QPalette darkPalette() {

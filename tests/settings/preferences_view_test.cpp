@@ -8,7 +8,9 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QStackedWidget>
+#include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 #include "input/hold_binding_recorder.h"
@@ -147,6 +149,39 @@ TEST_F(PreferencesViewTest, TabsAndTheWindowGoWhileRecordingAndWithPopupsOpen) {
     view.reset();
     EXPECT_EQ(tapChord(), chord(kOptSpace));
     EXPECT_FALSE(live().config().appOverrides.at("firefox").slots->size());
+}
+
+// A wheel turn over `widget`'s centre, as the window system delivers it.
+void turnWheel(QWidget* widget, int notches) {
+    const QPointF at = QRectF(widget->rect()).center();
+    QWheelEvent wheel(at, widget->mapToGlobal(at), QPoint(), QPoint(0, -120 * notches), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(widget, &wheel);
+}
+
+TEST_F(PreferencesViewTest, TheWheelScrollsThePageUnlessTheSliderHasFocus) {
+    auto& m = open(AppConfig::defaultConfig());
+    GeneralTab tab(m);
+    tab.resize(640, 300);  // short: the page scrolls
+    tab.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&tab));
+    auto* size = tab.findChild<QSlider*>("dialSize");
+    QCoreApplication::processEvents();
+    ASSERT_GT(tab.verticalScrollBar()->maximum(), 0) << tab.height() << " " << tab.widget()->height();
+    EXPECT_NE(size->focusPolicy(), Qt::WheelFocus);  // the wheel never gives it focus
+    const std::string before = live().config().encodeDocument();
+    turnWheel(size, 3);
+    EXPECT_EQ(live().config().encodeDocument(), before);  // nothing changed or saved
+    EXPECT_GT(tab.verticalScrollBar()->value(), 0);       // the page scrolled instead
+
+    // Focused (by a click or Tab), the slider takes the wheel.
+    tab.activateWindow();
+    size->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return size->hasFocus(); }));
+    const int value = size->value();
+    turnWheel(size, 1);
+    EXPECT_NE(size->value(), value);
+    EXPECT_NE(live().config().menuRadius, AppConfig::kDefaultRadius);
 }
 
 QPalette darkPalette() {

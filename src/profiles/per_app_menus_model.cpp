@@ -83,11 +83,12 @@ void PerAppMenusModel::beginEditing(const std::string& bundleId, const MenuGroup
 void PerAppMenusModel::openSheet(const std::string& bundleId, const MenuGroup& group) {
     editingBundleId_ = bundleId;
     editingGroup_ = group;
+    editingGeneration_ = manager_.generation();
 }
 
 void PerAppMenusModel::finishEditing(const std::optional<MenuGroup>& group) {
     if (!editingBundleId_) return;
-    if (group) manager_.setAppMenu(group, *editingBundleId_);
+    if (group && manager_.generation() == editingGeneration_) manager_.setAppMenu(group, *editingBundleId_);
     editingBundleId_.reset();
 }
 
@@ -96,6 +97,11 @@ void PerAppMenusModel::removeOverride(const std::string& bundleId) {
     if (next.appOverrides.erase(bundleId) == 0) return;
     manager_.setConfig(std::move(next));
     manager_.save();
+}
+
+std::string PerAppMenusModel::replacedNotice(const std::string& name) {
+    return "The configuration was replaced (a profile switch, Reload or a restore), so the changes to " + name +
+           " were not saved.";
 }
 
 std::string PerAppMenusModel::sheetAppName() const {

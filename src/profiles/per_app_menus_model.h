@@ -51,8 +51,12 @@ public:
     void addApp(const std::string& bundleId, const std::string& name);
     void addFromTemplate(const AppMenuPreset& preset);
     void beginEditing(const std::string& bundleId, const MenuGroup& group);
-    // The override sheet closed: with its group after Save, none after Cancel.
+    // The override sheet closed: with its group after Save, none after
+    // Cancel. A group edited before the configuration was replaced is not
+    // stored.
     void finishEditing(const std::optional<MenuGroup>& group);
+    // Shown after a sheet closed because the configuration was replaced under it.
+    static std::string replacedNotice(const std::string& name);
     void removeOverride(const std::string& bundleId);
 
     // The override sheet shown: its application, its name and its group.
@@ -67,6 +71,7 @@ private:
     NameLookup names_;
     std::optional<std::string> editingBundleId_;
     std::optional<MenuGroup> editingGroup_;
+    std::uint64_t editingGeneration_ = 0;
 };
 
 }  // namespace orbel

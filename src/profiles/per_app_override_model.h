@@ -56,11 +56,17 @@ public:
 
     // What Save stores for the application.
     AppOverride buildOverride() const;
-    // Stores it and saves; returns the group to hand back to the tab.
+    // Stores it and saves; returns the group to hand back to the tab. A
+    // sheet whose configuration was replaced since it opened (a profile
+    // switch, Reload, a restore, an outside edit taken in) saves nothing:
+    // its drafts belong to the configuration before.
     std::optional<MenuGroup> save();
+    bool isStale() const { return manager_.generation() != generation_; }
+    ConfigManager& manager() const { return manager_; }
 
 private:
     ConfigManager& manager_;
+    std::uint64_t generation_;
     std::string bundleId_;
     std::string appName_;
 };

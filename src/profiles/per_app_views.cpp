@@ -225,6 +225,12 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
         if (onDismiss) onDismiss(group);
     });
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    // Its drafts belong to the configuration it opened with: when that is
+    // replaced (a profile switch, Reload, a restore), the sheet closes unsaved.
+    connect(&model_.manager(), &ConfigManager::configReplaced, this, [this] {
+        closedByReplacement_ = true;
+        reject();
+    });
     connect(this, &QDialog::rejected, this, [this] {
         if (onDismiss) onDismiss(std::nullopt);
     });
@@ -318,6 +324,12 @@ PerAppMenusEditorView::PerAppMenusEditorView(ConfigManager& manager, PerAppMenus
     styleSheetButton(add_, true);
     header->addWidget(add_, 0, Qt::AlignTop);
     column->addLayout(header);
+    notice_ = ui::styledLabel({}, ui::TextStyle::caption, ui::Ink::secondary, content);
+    notice_->setObjectName(QStringLiteral("replacedNotice"));
+    notice_->setWordWrap(true);
+    notice_->setContentsMargins(20, 0, 20, 10);
+    notice_->hide();
+    column->addWidget(notice_);
     column->addWidget(makeSheetDivider(content));
 
     empty_ = new QWidget(content);
@@ -480,8 +492,13 @@ void PerAppMenusEditorView::openSheet() {
         PerAppOverrideModel(manager_, *model_.editingBundleId(), model_.sheetAppName(), model_.editingGroup()),
         openGroupEditor_, window());
     sheet->setAttribute(Qt::WA_DeleteOnClose);
+    notice_->hide();
     sheet->onDismiss = [this, sheet](const std::optional<MenuGroup>& group) {
         if (!model_.editingBundleId()) return;
+        if (sheet->closedByReplacement()) {
+            notice_->setText(qs(PerAppMenusModel::replacedNotice(sheet->model().appName())));
+            notice_->show();
+        }
         model_.finishEditing(group);
         sheet->close();
     };

@@ -14,6 +14,7 @@
 
 class QAbstractButton;
 class QMessageBox;
+class QLabel;
 class QListWidget;
 class QPushButton;
 class QSlider;
@@ -42,6 +43,9 @@ public:
     QAbstractButton* sectionSwitch(int section) const;  // 0 size, 1 appearance, 2 controls
     QSlider* sizeSlider() const { return size_; }
     void refresh();
+    // The configuration was replaced while the sheet was open: it closed
+    // (as by Cancel) without saving its drafts.
+    bool closedByReplacement() const { return closedByReplacement_; }
 
 private:
     PerAppOverrideModel model_;
@@ -54,6 +58,7 @@ private:
     std::function<void()> refreshRows_;
     QPushButton* cancel_;
     QPushButton* save_;
+    bool closedByReplacement_ = false;
 };
 
 // Picks an installed application (read off the interface thread) or a
@@ -86,6 +91,8 @@ public:
     PerAppMenusModel& model() { return model_; }
     QPushButton* addButton() const { return add_; }
     QWidget* emptyState() const { return empty_; }
+    // The short notice shown after a sheet closed unsaved (see PerAppOverrideSheet).
+    QLabel* notice() const { return notice_; }
     QWidget* row(const std::string& bundleId) const;
     PerAppOverrideSheet* overrideSheet() const { return sheet_; }
     AppChooser* chooser() const { return chooser_; }
@@ -101,6 +108,7 @@ private:
     ConfigManager& manager_;
     QPushButton* add_;
     QWidget* empty_;
+    QLabel* notice_;
     QWidget* list_;
     QVBoxLayout* rows_;
     QPointer<PerAppOverrideSheet> sheet_;

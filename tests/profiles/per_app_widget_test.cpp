@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
@@ -102,4 +103,26 @@ TEST_F(PerAppWidgetTest, RemovingADialWithSlotsAsksAndReturnCancels) {
     view->row("com.Example")->findChild<QPushButton*>("remove")->click();
     EXPECT_FALSE(view->removeConfirmation());
     EXPECT_FALSE(live().config().appOverrides.count("com.Example"));
+}
+
+TEST_F(PerAppWidgetTest, AReplacedConfigurationClosesTheSheetUnsavedWithANotice) {
+    AppConfig c = live().config();
+    c.appOverrides["firefox"].slots = withSnippets(2).rootGroup.slots;
+    live().setConfig(c);
+    view->row("firefox")->findChild<QPushButton*>("edit")->click();
+    QPointer<PerAppOverrideSheet> sheet = view->overrideSheet();
+    ASSERT_TRUE(sheet);
+    sheet->sectionSwitch(0)->click();
+    sheet->sizeSlider()->setValue(20);
+    live().flushSaves();
+    writeFile(configPath(), R"({"version":1,"appOverrides":{"firefox":{"menuRadius":120}}})");
+    live().load();  // Reload (or a profile switch) while the sheet is open
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(sheet);
+    EXPECT_FALSE(view->model().editingBundleId());
+    EXPECT_EQ(live().config().appOverrides.at("firefox").menuRadius, 120);
+    EXPECT_FALSE(live().config().appOverrides.at("firefox").slots);
+    EXPECT_TRUE(view->notice()->isVisible());
+    EXPECT_EQ(view->notice()->text(), QString::fromStdString(PerAppMenusModel::replacedNotice("Firefox")));
+    savePictures(*view, "profiles", "apps-replaced-notice");
 }

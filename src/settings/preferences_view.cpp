@@ -138,9 +138,7 @@ void PreferencesView::presentAlert() {
         buttons.push_back(box->addButton(QString::fromStdString(alert->buttons[static_cast<std::size_t>(i)]), role));
     }
     if (!buttons.empty()) {
-        // A confirmation of something that cannot be undone defaults to Cancel.
-        const bool confirmation = alert->destructiveButton >= 0;
-        box->setDefaultButton(qobject_cast<QPushButton*>(confirmation ? buttons.back() : buttons.front()));
+        box->setDefaultButton(qobject_cast<QPushButton*>(buttons.front()));
         box->setEscapeButton(buttons.back());
     }
     connect(box, &QMessageBox::buttonClicked, this, [this, buttons](QAbstractButton* clicked) {

@@ -88,7 +88,6 @@ TEST_F(PreferencesViewTest, TabBarSwitchesTabsAndControlsWriteTheConfiguration) 
     click(SettingsTab::advanced);
     QTest::mouseClick(find<QPushButton>("resetAll"), Qt::LeftButton);
     ASSERT_TRUE(v.alertBox());
-    EXPECT_EQ(v.alertBox()->defaultButton()->text(), "Cancel");  // Return resets nothing
     EXPECT_EQ(live().config().menuRadius, 250);
     QTest::mouseClick(v.alertBox()->findChildren<QPushButton*>().front(), Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return live().config().menuRadius == 200; }));

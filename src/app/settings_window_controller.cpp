@@ -1,5 +1,6 @@
 #include "app/settings_window_controller.h"
 
+#include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QIcon>
@@ -17,6 +18,10 @@ SettingsWindowController::SettingsWindowController(ConfigManager& config, Hotkey
                                                    LoginItemManager& loginItem, QObject* parent)
     : QObject(parent), config_(config), hotkeys_(hotkeys), loginItem_(loginItem) {
     connect(&hotkeys_, &HotkeyManager::rebindRequested, this, &SettingsWindowController::rebind);
+    // Quitting with the window open takes it down first, while the services
+    // its tabs and sheets hold references to are all still here.
+    if (auto* app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, [this] { delete window_; });
 }
 
 SettingsWindowController& SettingsWindowController::shared() {

@@ -138,7 +138,7 @@ std::optional<SlotConfig> slotConfigFromPayload(const SlotDragPayload& payload) 
     return std::visit(
         Overloaded{
             [](const SlotDragPayload::LibraryApp& p) -> std::optional<SlotConfig> {
-                return SlotConfig::make(SlotType::app(p.bundleId), p.name);
+                return SlotConfig::makeApp(p.bundleId, p.name);
             },
             [](const SlotDragPayload::LibraryAction& p) -> std::optional<SlotConfig> {
                 const auto action = SystemAction::fromIdentifier(p.actionId);

@@ -22,6 +22,7 @@
 #include "ui/search_field.h"
 #include "ui/sheet_frame.h"
 #include "slots/system_app_provider.h"
+#include "ui/wheel_guard.h"
 
 namespace orbel::editor {
 
@@ -355,6 +356,7 @@ ActionPickerView::ActionPickerView(SystemAction selected, std::function<void(con
                                   tr("Pick an action; the slot fires it on click."), this));
     layout->addWidget(makeSheetDivider(this));
 
+    ui::keepWheelForFocusedControls();
     auto* scroll = new QScrollArea(this);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);

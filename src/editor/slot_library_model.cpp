@@ -132,7 +132,7 @@ std::string SlotLibraryModel::actionFilterLabel() const {
 }
 
 SlotConfig SlotLibraryModel::appSlot(const AppInfo& app) {
-    return SlotConfig::make(SlotType::app(app.bundleId), app.name);
+    return SlotConfig::makeApp(app.bundleId, app.name);
 }
 
 SlotConfig SlotLibraryModel::actionSlot(const SystemAction& action) {

@@ -1,5 +1,7 @@
 #include "model/slot_config.h"
 
+#include "model/text.h"
+
 #include "model/overloaded.h"
 
 namespace orbel {
@@ -281,6 +283,12 @@ SlotConfig SlotConfig::make(SlotType type, std::string title, SlotIcon icon) {
     slot.title = std::move(title);
     slot.icon = std::move(icon);
     return slot;
+}
+
+SlotConfig SlotConfig::makeApp(std::string bundleId, const std::string& name) {
+    std::string title = text::trimWhitespaceAndNewlines(name).empty() ? bundleId : name;
+    if (text::trimWhitespaceAndNewlines(title).empty()) title = "App";
+    return make(SlotType::app(std::move(bundleId)), std::move(title));
 }
 
 SlotConfig SlotConfig::makeGroup(std::string title, std::vector<SlotConfig> slots, SlotIcon icon) {

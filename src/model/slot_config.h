@@ -153,6 +153,10 @@ struct SlotConfig {
     static SlotConfig make(SlotType type, std::string title, SlotIcon icon = SlotIcon::automatic());
     // A new group slot titled like its new group.
     static SlotConfig makeGroup(std::string title, std::vector<SlotConfig> slots, SlotIcon icon = SlotIcon::automatic());
+    // A new slot that opens an installed application, titled with its name;
+    // an application without a name (a desktop entry with an empty or blank
+    // Name) is titled with its desktop entry's id, so the slot stays valid.
+    static SlotConfig makeApp(std::string bundleId, const std::string& name);
 
     // The icon the encoder stores: a group slot shows its group's own icon
     // when that is set.

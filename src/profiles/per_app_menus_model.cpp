@@ -48,6 +48,11 @@ std::string PerAppMenusModel::appRowSubtitle(int slotCount, const std::string& n
     return text + "Active when " + name + " is in front";
 }
 
+std::string PerAppMenusModel::removeMessage(const std::string& name, int slotCount) {
+    return "The dial for \"" + name + "\" and its " + std::to_string(slotCount) +
+           (slotCount == 1 ? " slot" : " slots") + " will be permanently removed. This can't be undone.";
+}
+
 void PerAppMenusModel::addApp(const std::string& bundleId, const std::string& name) {
     // Picking an application that already has a dial opens that dial; an
     // empty group would wipe its slots.
@@ -91,6 +96,11 @@ bool PerAppMenusModel::saved(const std::optional<ConfigError>& refused) {
     if (refused) error_ = refused->what();
     else error_.reset();
     return !refused;
+}
+
+std::string PerAppMenusModel::replacedNotice(const std::string& name) {
+    return "The configuration was replaced (a profile switch, Reload or a restore), so the changes to " + name +
+           " were not saved.";
 }
 
 std::string PerAppMenusModel::sheetAppName() const {

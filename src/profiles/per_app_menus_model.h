@@ -39,6 +39,12 @@ public:
     // "3 slots · Active when Firefox is in front".
     static std::string appRowSubtitle(int slotCount, const std::string& name);
     static std::string removeHelp(const std::string& name) { return "Remove " + name; }
+    // Removing a dial that holds slots is confirmed first; these are the
+    // confirmation's texts.
+    bool removeNeedsConfirmation(const std::string& bundleId) const { return row(bundleId).slotCount > 0; }
+    static std::string removeTitle() { return "Remove app dial?"; }
+    static std::string removeMessage(const std::string& name, int slotCount);
+    static std::string removeButton(const std::string& name) { return "Remove \"" + name + "\""; }
 
     // An installed application was picked. One that already has a dial
     // opens it unchanged.
@@ -48,6 +54,8 @@ public:
     // The override sheet closed: with its group after Save (which has
     // written it), none after Cancel.
     void finishEditing(const std::optional<MenuGroup>& group);
+    // Shown after a sheet closed because the configuration was replaced under it.
+    static std::string replacedNotice(const std::string& name);
     void removeOverride(const std::string& bundleId);
     // Why the last add or remove was not saved; nothing after a saved one.
     const std::optional<std::string>& error() const { return error_; }

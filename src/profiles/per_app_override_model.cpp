@@ -8,7 +8,7 @@ namespace orbel {
 
 PerAppOverrideModel::PerAppOverrideModel(ConfigManager& manager, std::string bundleId, std::string appName,
                                          const std::optional<MenuGroup>& editingGroup)
-    : manager_(manager), bundleId_(std::move(bundleId)), appName_(std::move(appName)) {
+    : manager_(manager), generation_(manager.generation()), bundleId_(std::move(bundleId)), appName_(std::move(appName)) {
     const AppConfig& config = manager_.config();
     AppOverride existing;
     if (auto it = config.appOverrides.find(bundleId_); it != config.appOverrides.end()) existing = it->second;
@@ -111,6 +111,7 @@ AppOverride PerAppOverrideModel::buildOverride() const {
 }
 
 std::optional<MenuGroup> PerAppOverrideModel::save() {
+    if (isStale()) return std::nullopt;
     AppOverride stored = buildOverride();
     stored.menuTitle = storedTitle_;
     if (draftGroup && draftGroup->title != openedTitle_) stored.menuTitle = draftGroup->title;

@@ -58,12 +58,17 @@ public:
     AppOverride buildOverride() const;
     // Stores it, with the dial's title, in one change; returns the group to
     // hand back to the tab, or nothing when it was not saved (error() says
-    // why).
+    // why). A sheet whose configuration was replaced since it opened (a
+    // profile switch, Reload, a restore, an outside edit taken in) saves
+    // nothing: its drafts belong to the configuration before.
     std::optional<MenuGroup> save();
     const std::optional<std::string>& error() const { return error_; }
+    bool isStale() const { return manager_.generation() != generation_; }
+    ConfigManager& manager() const { return manager_; }
 
 private:
     ConfigManager& manager_;
+    std::uint64_t generation_;
     std::string bundleId_;
     std::string appName_;
     // The dial's title as the sheet opened: only a changed title replaces

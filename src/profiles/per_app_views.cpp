@@ -16,8 +16,10 @@
 #include "platform/alerts.h"
 #include "platform/app_directory.h"
 #include "ui/accent_swatch_picker.h"
+#include "ui/confirmation.h"
 #include "ui/controls.h"
 #include "ui/sheet_frame.h"
+#include "ui/teardown.h"
 
 namespace orbel {
 
@@ -239,6 +241,12 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
         if (onDismiss) onDismiss(group);
     });
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    // Its drafts belong to the configuration it opened with: when that is
+    // replaced (a profile switch, Reload, a restore), the sheet closes unsaved.
+    connect(&model_.manager(), &ConfigManager::configReplaced, this, [this] {
+        closedByReplacement_ = true;
+        reject();
+    });
     connect(this, &QDialog::rejected, this, [this] {
         if (onDismiss) onDismiss(std::nullopt);
     });
@@ -332,6 +340,12 @@ PerAppMenusEditorView::PerAppMenusEditorView(ConfigManager& manager, PerAppMenus
     styleSheetButton(add_, true);
     header->addWidget(add_, 0, Qt::AlignTop);
     column->addLayout(header);
+    notice_ = ui::styledLabel({}, ui::TextStyle::caption, ui::Ink::secondary, content);
+    notice_->setObjectName(QStringLiteral("replacedNotice"));
+    notice_->setWordWrap(true);
+    notice_->setContentsMargins(20, 0, 20, 10);
+    notice_->hide();
+    column->addWidget(notice_);
     column->addWidget(makeSheetDivider(content));
 
     empty_ = new QWidget(content);
@@ -409,6 +423,14 @@ PerAppMenusEditorView* PerAppMenusEditorView::withInstalledNames(ConfigManager& 
     return view;
 }
 
+PerAppMenusEditorView::~PerAppMenusEditorView() {
+    ui::detachChildren(this);
+    if (sheet_) sheet_->onDismiss = nullptr;
+    delete sheet_;
+    delete chooser_;
+    delete removeBox_;
+}
+
 void PerAppMenusEditorView::rebuild() {
     const bool empty = model_.isEmpty();
     empty_->setVisible(empty);
@@ -446,9 +468,20 @@ void PerAppMenusEditorView::rebuild() {
             model_.beginEditing(id, group);
             openSheet();
         });
-        connect(remove, &QPushButton::clicked, this, [this, id] {
-            model_.removeOverride(id);
-            showNotSaved(model_.error());
+        connect(remove, &QPushButton::clicked, this, [this, id, name = r.name, count = r.slotCount] {
+            if (!model_.removeNeedsConfirmation(id)) {
+                model_.removeOverride(id);
+                showNotSaved(model_.error());
+                return;
+            }
+            removeBox_ = ui::openConfirmation(window(), QStringLiteral("removeAppDialAlert"),
+                                              qs(PerAppMenusModel::removeTitle()),
+                                              qs(PerAppMenusModel::removeMessage(name, count)),
+                                              qs(PerAppMenusModel::removeButton(name)), [self = QPointer(this), id] {
+                                                  if (!self) return;
+                                                  self->model_.removeOverride(id);
+                                                  self->showNotSaved(self->model_.error());
+                                              });
         });
         rows_->addWidget(row);
         rows_->addWidget(makeSheetDivider(row->parentWidget()));
@@ -483,8 +516,13 @@ void PerAppMenusEditorView::openSheet() {
         PerAppOverrideModel(manager_, *model_.editingBundleId(), model_.sheetAppName(), model_.editingGroup()),
         openGroupEditor_, window());
     sheet->setAttribute(Qt::WA_DeleteOnClose);
+    notice_->hide();
     sheet->onDismiss = [this, sheet](const std::optional<MenuGroup>& group) {
         if (!model_.editingBundleId()) return;
+        if (sheet->closedByReplacement()) {
+            notice_->setText(qs(PerAppMenusModel::replacedNotice(sheet->model().appName())));
+            notice_->show();
+        }
         model_.finishEditing(group);
         sheet->close();
     };

@@ -13,6 +13,8 @@
 #include "ui/settings_blocks.h"
 
 class QAbstractButton;
+class QMessageBox;
+class QLabel;
 class QListWidget;
 class QPushButton;
 class QSlider;
@@ -41,6 +43,9 @@ public:
     QAbstractButton* sectionSwitch(int section) const;  // 0 size, 1 appearance, 2 controls
     QSlider* sizeSlider() const { return size_; }
     void refresh();
+    // The configuration was replaced while the sheet was open: it closed
+    // (as by Cancel) without saving its drafts.
+    bool closedByReplacement() const { return closedByReplacement_; }
 
 private:
     PerAppOverrideModel model_;
@@ -53,6 +58,7 @@ private:
     std::function<void()> refreshRows_;
     QPushButton* cancel_;
     QPushButton* save_;
+    bool closedByReplacement_ = false;
 };
 
 // Picks an installed application (read off the interface thread) or a
@@ -79,13 +85,19 @@ public:
     // Names from the installed applications, read off the interface thread;
     // the rows fill in when they are known.
     static PerAppMenusEditorView* withInstalledNames(ConfigManager& manager, GroupEditorOpener openGroupEditor = {});
+    // The sheets it opened over the window go with it, unanswered.
+    ~PerAppMenusEditorView() override;
 
     PerAppMenusModel& model() { return model_; }
     QPushButton* addButton() const { return add_; }
     QWidget* emptyState() const { return empty_; }
+    // The short notice shown after a sheet closed unsaved (see PerAppOverrideSheet).
+    QLabel* notice() const { return notice_; }
     QWidget* row(const std::string& bundleId) const;
     PerAppOverrideSheet* overrideSheet() const { return sheet_; }
     AppChooser* chooser() const { return chooser_; }
+    // The confirmation a trash button opened, while it is shown.
+    QMessageBox* removeConfirmation() const { return removeBox_; }
     void openChooser();
     void openSheet();
     void rebuild();
@@ -96,10 +108,12 @@ private:
     ConfigManager& manager_;
     QPushButton* add_;
     QWidget* empty_;
+    QLabel* notice_;
     QWidget* list_;
     QVBoxLayout* rows_;
     QPointer<PerAppOverrideSheet> sheet_;
     QPointer<AppChooser> chooser_;
+    QPointer<QMessageBox> removeBox_;
 };
 
 }  // namespace orbel

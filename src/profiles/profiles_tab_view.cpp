@@ -15,8 +15,10 @@
 #include "profiles/backup_restore_sheet.h"
 #include "profiles/profile_icon_picker.h"
 #include "model/text.h"
+#include "ui/confirmation.h"
 #include "ui/controls.h"
 #include "ui/sheet_frame.h"
+#include "ui/teardown.h"
 
 namespace orbel {
 
@@ -168,6 +170,15 @@ ProfilesTabView::ProfilesTabView(ConfigManager& manager, ImportCoordinator& impo
     connect(&manager, &ConfigManager::configChanged, this, &ProfilesTabView::rebuildRows);
     model_.reload();
     refresh();
+}
+
+ProfilesTabView::~ProfilesTabView() {
+    ui::detachChildren(this);
+    for (QDialog* sheet : std::initializer_list<QDialog*>{duplicateSheet_, restoreSheet_, deleteBox_}) {
+        if (!sheet) continue;
+        sheet->disconnect(this);
+        delete sheet;
+    }
 }
 
 void ProfilesTabView::showEvent(QShowEvent* event) {
@@ -337,21 +348,13 @@ void ProfilesTabView::openDuplicateSheet(const std::string& source) {
 }
 
 void ProfilesTabView::confirmDelete(const std::string& name) {
-    auto* box = new QMessageBox(window());
-    box->setObjectName(QStringLiteral("deleteProfileAlert"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::WindowModal);
-    box->setText(qs(ProfilesTabModel::deleteTitle()));
-    box->setInformativeText(qs(ProfilesTabModel::deleteMessage(name)));
-    auto* remove = box->addButton(qs(ProfilesTabModel::deleteButton(name)), QMessageBox::DestructiveRole);
-    box->addButton(QMessageBox::Cancel);
-    connect(box, &QMessageBox::buttonClicked, this, [this, remove, name](QAbstractButton* button) {
-        if (button != remove) return;
-        model_.deleteProfile(name);
-        QTimer::singleShot(0, this, &ProfilesTabView::rebuildRows);
-    });
-    deleteBox_ = box;
-    box->open();
+    deleteBox_ = ui::openConfirmation(window(), QStringLiteral("deleteProfileAlert"), qs(ProfilesTabModel::deleteTitle()),
+                                      qs(ProfilesTabModel::deleteMessage(name)),
+                                      qs(ProfilesTabModel::deleteButton(name)), [self = QPointer(this), name] {
+                                          if (!self) return;
+                                          self->model_.deleteProfile(name);
+                                          QTimer::singleShot(0, self, &ProfilesTabView::rebuildRows);
+                                      });
 }
 
 void ProfilesTabView::presentRestoreSheet() {

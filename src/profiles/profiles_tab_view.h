@@ -43,6 +43,8 @@ class ProfilesTabView : public ui::SettingsPage {
 public:
     ProfilesTabView(ConfigManager& manager, ImportCoordinator& imports,
                     BackupFilePanels& panels = BackupFilePanels::system(), QWidget* parent = nullptr);
+    // The sheets it opened over the window go with it, unanswered.
+    ~ProfilesTabView() override;
 
     ProfilesTabModel& model() { return model_; }
     void refresh();

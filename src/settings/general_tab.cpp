@@ -14,6 +14,7 @@
 #include "settings/login_item_manager.h"
 #include "settings/preferences_model.h"
 #include "ui/controls.h"
+#include "ui/teardown.h"
 
 namespace orbel {
 
@@ -30,7 +31,23 @@ GeneralTab::GeneralTab(PreferencesModel& model, HidButtonCallback* hidButtonDown
     refresh();
 }
 
-GeneralTab::~GeneralTab() = default;
+GeneralTab::~GeneralTab() {
+    // Nothing reaches the tab while it goes: neither the model's news nor its
+    // recorders' last signals (the music recorder stops when it is hidden).
+    disconnect(&model_, nullptr, this, nullptr);
+    disconnect(tapRecorder_.get(), nullptr, this, nullptr);
+    disconnect(holdRecorder_.get(), nullptr, this, nullptr);
+    ui::detachChildren(this);
+    // A recording ends with the tab, and the model arms the activation again.
+    tapRecorder_->setRecording(false);
+    holdRecorder_->setRecording(false);
+    musicRecorder_->setRecording(false);
+    model_.setRecordingHotkey(false);
+    model_.setRecordingHoldBinding(false);
+    model_.setRecordingMusicHotkey(false);
+    // The controls go while the recorders they show are still here.
+    delete takeWidget();
+}
 
 QWidget* GeneralTab::makeActivationSection() {
     auto* section = new ui::SettingsSection;

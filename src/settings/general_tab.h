@@ -26,6 +26,7 @@ class SegmentedControl;
 class ToggleSwitch;
 }  // namespace ui
 
+// The model outlives the tab (the window deletes its pages first).
 class GeneralTab : public ui::SettingsPage {
 public:
     explicit GeneralTab(PreferencesModel& model, HidButtonCallback* hidButtonDown = nullptr, QWidget* parent = nullptr);

@@ -21,6 +21,10 @@ PreferencesModel::PreferencesModel(ConfigManager& config, HotkeyManager& hotkeys
                                    ImportCoordinator& import, QObject* parent)
     : QObject(parent), config_(config), hotkeys_(hotkeys), loginItem_(loginItem), import_(import) {
     connect(&config_, &ConfigManager::configChanged, this, &PreferencesModel::changed);
+    // A configuration replaced under the window (a profile switch, Reload, a
+    // restore, an outside edit taken in) replaces the drafts too: a draft of
+    // the one before is never written into the new one.
+    connect(&config_, &ConfigManager::configReplaced, this, &PreferencesModel::loadDraftsFromConfig);
     connect(&loginItem_, &LoginItemManager::changed, this, &PreferencesModel::changed);
     connect(&hotkeys_, &HotkeyManager::rebindRequested, this, &PreferencesModel::handleRebindRequest);
     connect(&import_, &ImportCoordinator::errorMessageChanged, this, &PreferencesModel::showImportError);
@@ -266,11 +270,9 @@ void PreferencesModel::reloadConfig() {
 }
 
 void PreferencesModel::refreshAfterLoad() {
+    // A stored hold activation holds no tap binding: the tap drafts keep the
+    // one the window knew, so going back to Tap restores it.
     const ActivationMode activation = config().activation;
-    if (activation.isHold()) {
-        currentHotkey_ = defaultHotkey();
-        tapBinding_ = HoldBinding::keyCombination(defaultHotkey());
-    }
     loadDraftsFromConfig();
     arm(activation, true);
 }

@@ -73,7 +73,9 @@ public:
     // Hold with the hold binding (or the tap binding when there is none), else tap.
     ActivationMode draftActivation() const;
     // Reads the activation and the music hot key of the configuration into
-    // the drafts (what opening the window does).
+    // the drafts (what opening the window does, and what follows every
+    // replacement of the configuration). A hold activation leaves the tap
+    // drafts as they were: the configuration holds no tap binding then.
     void loadDraftsFromConfig();
 
     // ---- Recording. Turning any flag on suspends the activation; turning

@@ -17,6 +17,7 @@
 #include "sheets/slot_sheet_factory.h"
 #include "ui/settings_blocks.h"
 #include "ui/settings_tab_bar.h"
+#include "ui/teardown.h"
 
 namespace orbel {
 namespace {
@@ -71,9 +72,15 @@ PreferencesView::PreferencesView(ConfigManager& config, HotkeyManager& hotkeys, 
 }
 
 PreferencesView::~PreferencesView() {
-    if (alertBox_) {
-        alertBox_->disconnect(this);
-        delete alertBox_;
+    // Teardown in order: nothing reaches the window while it goes, then the
+    // alert and the pages go while the model they hold a reference to is
+    // still here (a page ends its recordings with the model).
+    disconnect(model_.get(), nullptr, this, nullptr);
+    ui::detachChildren(this);
+    delete alertBox_;
+    for (auto*& page : pages_) {
+        delete page;
+        page = nullptr;
     }
 }
 

@@ -20,7 +20,7 @@ std::string CyclingSlotEditorModel::sheetTitle() const {
 std::string CyclingSlotEditorModel::emptyText() { return sheets::tr("No children yet \u2014 add one below."); }
 
 void CyclingSlotEditorModel::appendApp(const std::string& bundleId, const std::string& name) {
-    children.push_back(SlotConfig::make(SlotType::app(bundleId), name));
+    children.push_back(SlotConfig::makeApp(bundleId, name));
 }
 
 void CyclingSlotEditorModel::appendAction(SystemAction action, const std::string& childTitle) {

@@ -131,7 +131,10 @@ AccentSwatchPicker::AccentSwatchPicker(std::optional<std::string> accentHex, QWi
     connect(this, &QAbstractButton::clicked, this, &AccentSwatchPicker::togglePopover);
 }
 
-AccentSwatchPicker::~AccentSwatchPicker() = default;
+AccentSwatchPicker::~AccentSwatchPicker() {
+    // The popover dismisses the model as it hides: it goes while the model is here.
+    delete popover_;
+}
 
 void AccentSwatchPicker::setAccentHex(std::optional<std::string> hex) {
     model_.setAccentHex(std::move(hex));

@@ -1,5 +1,6 @@
 #include "ui/settings_blocks.h"
 
+
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QGridLayout>
@@ -12,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "platform/symbols.h"
+#include "ui/wheel_guard.h"
 
 namespace orbel::ui {
 
@@ -194,6 +196,7 @@ protected:
 QWidget* settingsDivider(QWidget* parent) { return new Divider(parent); }
 
 SettingsPage::SettingsPage(QWidget* parent) : QScrollArea(parent) {
+    keepWheelForFocusedControls();
     setFrameShape(QFrame::NoFrame);
     setWidgetResizable(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

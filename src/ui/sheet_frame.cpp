@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "platform/symbols.h"
+#include "ui/wheel_guard.h"
 
 namespace orbel {
 namespace {
@@ -241,6 +242,7 @@ SlotEditChromeSheet::SlotEditChromeSheet(const QString& symbol, const QString& t
     root->addWidget(header);
     root->addWidget(makeSheetDivider(this));
 
+    ui::keepWheelForFocusedControls();
     scroll_ = new QScrollArea(this);
     scroll_->setWidgetResizable(true);
     scroll_->setFrameShape(QFrame::NoFrame);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "config/config_manager.h"
 #include "editor/dial_editor_model.h"
 #include "editor/editor_ring_model.h"
 #include "editor/picker_models.h"
@@ -212,6 +213,35 @@ TEST(DialEditorModel, FullDialPromptReplacesOrGroups) {
     m.promptDismiss();
     m.promptReplace();
     EXPECT_FALSE(replaced);
+}
+
+TEST(DialEditorModel, AnUnnamedApplicationBecomesAValidSlotTitledWithItsId) {
+    // Every way a library application reaches the dial: the ring, the empty
+    // dial, and the full dial's Replace and Group answers.
+    const SlotDragPayload unnamed = SlotDragPayload::libraryApp("org.example.Tool", "");
+    std::vector<SlotConfig> made;
+    DialEditorCallbacks cb;
+    cb.onInsert = [&](const SlotConfig& s, int) { made.push_back(s); };
+    cb.onReplace = [&](int, const SlotConfig& s) { made.push_back(s); };
+    DialEditorModel some(apps(2), 6, cb);
+    some.handleCommit({CommitAction::Insert{unnamed, 0}});
+    DialEditorModel empty({}, 6, cb);
+    empty.insertIntoEmptyDial(SlotDragPayload::libraryApp("org.example.Blank", " \t"));
+    DialEditorModel full(apps(6), 6, cb);
+    full.handleCommit({CommitAction::PromptOnWedge{unnamed, 1}});
+    full.promptReplace();
+    full.handleCommit({CommitAction::PromptOnWedge{unnamed, 2}});
+    full.promptGroup();
+    ASSERT_EQ(made.size(), 4u);
+    EXPECT_EQ(made[0].title, "org.example.Tool");
+    EXPECT_EQ(made[1].title, "org.example.Blank");
+    EXPECT_EQ(made[2].title, "org.example.Tool");
+    EXPECT_EQ(made[3].type.get<SlotType::Group>()->group->slots[1].title, "org.example.Tool");
+    EXPECT_TRUE(ConfigManager::validateSlots(made).empty());
+    // A named application keeps its name; the library's own rows and a
+    // cycling slot's children go the same way.
+    EXPECT_EQ(SlotLibraryModel::appSlot(AppInfo{Uuid::random(), "Firefox", "firefox", "", ""}).title, "Firefox");
+    EXPECT_EQ(SlotLibraryModel::appSlot(AppInfo{Uuid::random(), "", "org.example.Tool", "", ""}).title, "org.example.Tool");
 }
 
 TEST(EditorRing, LayoutFollowsTheDrag) {

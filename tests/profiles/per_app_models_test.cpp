@@ -210,3 +210,28 @@ TEST_F(PerAppTest, SaveWritesOnceAndFailuresAreReported) {
     EXPECT_TRUE(tab.error());
     EXPECT_FALSE(tab.isEmpty());
 }
+
+TEST_F(PerAppTest, ADraftMadeBeforeAProfileSwitchIsNeverSavedIntoTheNewProfile) {
+    set("firefox", withSlots(2));
+    AppConfig work = withSnippets(1, "work");
+    work.appOverrides["firefox"] = withSlots(5);
+    live().profileStore().save(work, "Work");
+    tab.beginEditing("firefox", tab.row("firefox").group);
+    PerAppOverrideModel sheet(live(), "firefox", tab.sheetAppName(), tab.editingGroup());
+    EXPECT_FALSE(sheet.isStale());
+    live().switchToProfile("Work");  // from the dial, while the sheet is open
+    const AppOverride switchedIn = stored("firefox");
+    ASSERT_EQ(switchedIn.slots->size(), 5u);
+    EXPECT_TRUE(sheet.isStale());
+    sheet.menuSizeEnabled = true;  // one change, then Save
+    tab.finishEditing(sheet.save());
+    EXPECT_EQ(stored("firefox"), switchedIn);
+    EXPECT_FALSE(tab.editingBundleId());
+    // The same for the tab's own draft (the group the slot editor hands back)
+    // across a Reload.
+    tab.beginEditing("firefox", tab.row("firefox").group);
+    live().flushSaves();
+    live().load();
+    tab.finishEditing(withSnippets(1, "stale").rootGroup);
+    EXPECT_EQ(stored("firefox").slots->size(), 5u);
+}

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
@@ -28,6 +30,12 @@ protected:
     void TearDown() override { view.reset(); }
     std::unique_ptr<PerAppMenusEditorView> view;
 };
+
+void clickButton(QMessageBox* box, const QString& text) {
+    for (auto* button : box->buttons())
+        if (button->text() == text) return button->click();
+    ADD_FAILURE() << "no button " << text.toStdString();
+}
 
 }  // namespace
 
@@ -69,5 +77,52 @@ TEST_F(PerAppWidgetTest, AddATemplateSetItsSizeAndRemoveIt) {
     QCoreApplication::processEvents();
     EXPECT_EQ(live().config().appOverrides.at("firefox"), c.appOverrides.at("firefox"));
     view->row("firefox")->findChild<QPushButton*>("remove")->click();
+    ASSERT_TRUE(view->removeConfirmation());  // it holds a slot: asked first
+    clickButton(view->removeConfirmation(), "Remove \"Firefox\"");
     EXPECT_FALSE(live().config().appOverrides.count("firefox"));
+}
+
+TEST_F(PerAppWidgetTest, RemovingADialWithSlotsAsksAndReturnCancels) {
+    AppConfig c = live().config();
+    c.appOverrides["firefox"].slots = withSnippets(2).rootGroup.slots;
+    c.appOverrides["com.Example"].menuRadius = 200;  // no slots of its own
+    live().setConfig(c);
+    view->row("firefox")->findChild<QPushButton*>("remove")->click();
+    QMessageBox* box = view->removeConfirmation();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->informativeText(),
+              "The dial for \"Firefox\" and its 2 slots will be permanently removed. This can't be undone.");
+    EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Cancel));
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(box));
+    savePictures(*box, "profiles", "apps-remove-confirmation");
+    QTest::keyClick(box, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(view->removeConfirmation());
+    EXPECT_EQ(live().config().appOverrides.at("firefox"), c.appOverrides.at("firefox"));
+    // A dial without slots goes at once.
+    view->row("com.Example")->findChild<QPushButton*>("remove")->click();
+    EXPECT_FALSE(view->removeConfirmation());
+    EXPECT_FALSE(live().config().appOverrides.count("com.Example"));
+}
+
+TEST_F(PerAppWidgetTest, AReplacedConfigurationClosesTheSheetUnsavedWithANotice) {
+    AppConfig c = live().config();
+    c.appOverrides["firefox"].slots = withSnippets(2).rootGroup.slots;
+    live().setConfig(c);
+    view->row("firefox")->findChild<QPushButton*>("edit")->click();
+    QPointer<PerAppOverrideSheet> sheet = view->overrideSheet();
+    ASSERT_TRUE(sheet);
+    sheet->sectionSwitch(0)->click();
+    sheet->sizeSlider()->setValue(20);
+    live().flushSaves();
+    writeFile(configPath(), R"({"version":1,"appOverrides":{"firefox":{"menuRadius":120}}})");
+    live().load();  // Reload (or a profile switch) while the sheet is open
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(sheet);
+    EXPECT_FALSE(view->model().editingBundleId());
+    EXPECT_EQ(live().config().appOverrides.at("firefox").menuRadius, 120);
+    EXPECT_FALSE(live().config().appOverrides.at("firefox").slots);
+    EXPECT_TRUE(view->notice()->isVisible());
+    EXPECT_EQ(view->notice()->text(), QString::fromStdString(PerAppMenusModel::replacedNotice("Firefox")));
+    savePictures(*view, "profiles", "apps-replaced-notice");
 }

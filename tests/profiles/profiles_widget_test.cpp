@@ -85,6 +85,14 @@ TEST_F(ProfilesWidgetTest, CreateDuplicateSwitchAndDelete) {
 
     menuItem("Default", "Delete")->trigger();
     ASSERT_TRUE(view->deleteConfirmation());
+    // Return answers Cancel, the default: nothing is deleted.
+    EXPECT_EQ(view->deleteConfirmation()->defaultButton(), view->deleteConfirmation()->button(QMessageBox::Cancel));
+    QTest::keyClick(view->deleteConfirmation(), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(view->deleteConfirmation());
+    EXPECT_EQ(rowNames(), (std::vector<std::string>{"Default", "Work", "Work Copy"}));
+    menuItem("Default", "Delete")->trigger();
+    ASSERT_TRUE(view->deleteConfirmation());
     for (auto* button : view->deleteConfirmation()->buttons())
         if (button->text() == "Delete \"Default\"") button->click();
     QCoreApplication::processEvents();

@@ -156,6 +156,37 @@ TEST_F(SettingsFixture, ResetAndReloadRearmWhatTheyLoad) {
     EXPECT_EQ(m.alert()->kind, Kind::hotkeyConflict);
 }
 
+TEST_F(SettingsFixture, BackToTapAfterReloadRestoresTheTapKeyTheWindowKnew) {
+    auto& m = open(withActivation(ActivationMode::tap(HoldBinding::keyCombination(kCtrlOptO))));
+    m.setHoldMode(true);
+    live().flushSaves();
+    m.reloadConfig();
+    EXPECT_TRUE(m.isHoldMode());
+    EXPECT_EQ(m.tapBinding(), HoldBinding::keyCombination(kCtrlOptO));
+    m.setHoldMode(false);
+    EXPECT_EQ(live().config().activation, ActivationMode::tap(HoldBinding::keyCombination(kCtrlOptO)));
+    EXPECT_EQ(tapChord(), chord(kCtrlOptO));
+    EXPECT_FALSE(m.alert());
+}
+
+TEST_F(SettingsFixture, DraftsFollowAConfigurationReplacedUnderTheWindow) {
+    auto& m = open(withActivation(ActivationMode::tap(HoldBinding::keyCombination(kCtrlOptO)), kShiftA));
+    QSignalSpy changed(&m, &PreferencesModel::changed);
+    // Another profile (or an outside edit) comes in: hold on mouse 3, no music key.
+    live().flushSaves();
+    writeFile(configPath(), R"({"version":1,"holdActivation":{"kind":"mouseButton","button":3}})");
+    live().load();
+    EXPECT_GE(changed.count(), 1);
+    EXPECT_TRUE(m.isHoldMode());
+    EXPECT_EQ(m.holdBinding(), kMouse3);
+    EXPECT_FALSE(m.musicHotkeyIsBound());
+    // Going back to Tap writes the tap key into the new configuration, not
+    // the old configuration's activation and music key.
+    m.setHoldMode(false);
+    EXPECT_EQ(live().config().activation, ActivationMode::tap(HoldBinding::keyCombination(kCtrlOptO)));
+    EXPECT_FALSE(live().config().musicHotkey);
+}
+
 TEST_F(SettingsFixture, InvalidChangesAreRefusedWithTheirMessageAndColoursAreNormalised) {
     auto& m = open();
     const std::string before = live().config().encodeDocument();

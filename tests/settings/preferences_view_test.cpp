@@ -8,13 +8,16 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QStackedWidget>
+#include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 #include "input/hold_binding_recorder.h"
 #include "editor/dial_editor_view.h"
 #include "editor/slot_library_column.h"
 #include "fakes/fake_system_platform.h"
+#include "profiles/per_app_views.h"
 #include "settings/about_tab.h"
 #include "sheets/slot_editor_page_view.h"
 #include "slots/system_app_provider.h"
@@ -118,6 +121,71 @@ TEST_F(PreferencesViewTest, ChooseCustomStartsTheTapRecorderAndReturnClosesTheAc
     EXPECT_TRUE(QTest::qWaitForWindowExposed(about->acknowledgements()));
     QTest::keyClick(about->acknowledgements(), Qt::Key_Return);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !about->acknowledgements(); }));
+}
+
+TEST_F(PreferencesViewTest, TabsAndTheWindowGoWhileRecordingAndWithPopupsOpen) {
+    // The General tab alone, destroyed while shown and recording the music key.
+    auto& m = open(AppConfig::defaultConfig());
+    auto tab = std::make_unique<GeneralTab>(m);
+    tab->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(tab.get()));
+    tab->musicRecorder()->setRecording(true);
+    ASSERT_TRUE(m.isRecordingMusicHotkey());
+    EXPECT_FALSE(tapChord());
+    tab.reset();
+    EXPECT_FALSE(m.isRecordingMusicHotkey());  // the recording ended with the tab
+    EXPECT_EQ(tapChord(), chord(kOptSpace));    // and the activation is armed again
+
+    // The whole window, with every tab made, the music key and the tap key
+    // recording, a swatch's popover and the Apps tab's sheet open.
+    auto& v = show();
+    for (SettingsTab t : kAllSettingsTabs) click(t);
+    click(SettingsTab::general);
+    auto* general = static_cast<GeneralTab*>(v.page(SettingsTab::general));
+    general->musicRecorder()->setRecording(true);
+    general->tapRecorder().startRecording();
+    v.model().setAppearance([](AppearanceConfig& a) { a.backdrop = Backdrop::filled; });
+    find<AccentSwatchPicker>("backdropColor")->togglePopover();
+    auto* apps = static_cast<PerAppMenusEditorView*>(v.page(SettingsTab::appMenus));
+    apps->model().addApp("firefox", "Firefox");
+    apps->openSheet();
+    ASSERT_TRUE(apps->overrideSheet());
+    view.reset();
+    EXPECT_EQ(tapChord(), chord(kOptSpace));
+    EXPECT_FALSE(live().config().appOverrides.at("firefox").slots->size());
+}
+
+// A wheel turn over `widget`'s centre, as the window system delivers it.
+void turnWheel(QWidget* widget, int notches) {
+    const QPointF at = QRectF(widget->rect()).center();
+    QWheelEvent wheel(at, widget->mapToGlobal(at), QPoint(), QPoint(0, -120 * notches), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(widget, &wheel);
+}
+
+TEST_F(PreferencesViewTest, TheWheelScrollsThePageUnlessTheSliderHasFocus) {
+    auto& m = open(AppConfig::defaultConfig());
+    GeneralTab tab(m);
+    tab.resize(640, 300);  // short: the page scrolls
+    tab.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&tab));
+    auto* size = tab.findChild<QSlider*>("dialSize");
+    QCoreApplication::processEvents();
+    ASSERT_GT(tab.verticalScrollBar()->maximum(), 0) << tab.height() << " " << tab.widget()->height();
+    EXPECT_NE(size->focusPolicy(), Qt::WheelFocus);  // the wheel never gives it focus
+    const std::string before = live().config().encodeDocument();
+    turnWheel(size, 3);
+    EXPECT_EQ(live().config().encodeDocument(), before);  // nothing changed or saved
+    EXPECT_GT(tab.verticalScrollBar()->value(), 0);       // the page scrolled instead
+
+    // Focused (by a click or Tab), the slider takes the wheel.
+    tab.activateWindow();
+    size->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return size->hasFocus(); }));
+    const int value = size->value();
+    turnWheel(size, 1);
+    EXPECT_NE(size->value(), value);
+    EXPECT_NE(live().config().menuRadius, AppConfig::kDefaultRadius);
 }
 
 QPalette darkPalette() {

@@ -1,0 +1,29 @@
+#include "ui/confirmation.h"
+
+#include <QPushButton>
+
+namespace orbel::ui {
+
+QMessageBox* openConfirmation(QWidget* parent, const QString& objectName, const QString& title,
+                              const QString& message, const QString& destructiveLabel,
+                              std::function<void()> onConfirm) {
+    auto* box = new QMessageBox(parent);
+    box->setObjectName(objectName);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    box->setIcon(QMessageBox::Warning);
+    box->setText(title);
+    box->setInformativeText(message);
+    auto* destroy = box->addButton(destructiveLabel, QMessageBox::DestructiveRole);
+    auto* cancel = box->addButton(QMessageBox::Cancel);
+    box->setDefaultButton(cancel);
+    box->setEscapeButton(cancel);
+    QObject::connect(box, &QMessageBox::buttonClicked, box,
+                     [destroy, onConfirm = std::move(onConfirm)](QAbstractButton* clicked) {
+                         if (clicked == destroy && onConfirm) onConfirm();
+                     });
+    box->open();
+    return box;
+}
+
+}  // namespace orbel::ui

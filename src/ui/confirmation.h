@@ -1,0 +1,19 @@
+#pragma once
+
+// The confirmation of something that cannot be undone (deleting a profile,
+// removing an application's dial): a window-modal alert over `parent` with
+// the destructive button and Cancel, Cancel being the default and the
+// escape button, so Return or Escape never destroys anything. Opened with
+// open(); `onConfirm` runs only when the destructive button is clicked. The
+// box deletes itself when it closes. GUI thread.
+
+#include <QMessageBox>
+#include <functional>
+
+namespace orbel::ui {
+
+QMessageBox* openConfirmation(QWidget* parent, const QString& objectName, const QString& title,
+                              const QString& message, const QString& destructiveLabel,
+                              std::function<void()> onConfirm);
+
+}  // namespace orbel::ui

@@ -480,7 +480,7 @@ void PerAppMenusEditorView::rebuild() {
                                               qs(PerAppMenusModel::removeButton(name)), [self = QPointer(this), id] {
                                                   if (!self) return;
                                                   self->model_.removeOverride(id);
-                                                  self->showNotSaved(self->model_.error());
+                                                  showNotSaved(self->model_.error());
                                               });
         });
         rows_->addWidget(row);

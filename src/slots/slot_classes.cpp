@@ -1,8 +1,10 @@
 #include "slots/slot_classes.h"
 
 #include <QCoreApplication>
+#include <QThreadPool>
 
 #include "config/config_manager.h"
+#include "platform/main_queue.h"
 #include "platform/workspace.h"
 #include "slots/alert_utility.h"
 #include "slots/dynamic_title_cache.h"
@@ -40,6 +42,7 @@ AppSlot::AppSlot(const SlotConfig& config)
 SlotImage AppSlot::imageFor(const std::string& bundleId) {
     SlotImage image{SlotIcon::automatic(), "app", "App", {}};
     if (auto app = platform::Workspace::shared().applicationFor(bundleId)) image.appIcon = app->icon;
+    else image.unavailable = true;
     return image;
 }
 
@@ -49,14 +52,27 @@ SlotImage AppSlot::icon() const {
 }
 
 void AppSlot::execute(DialController*) {
-    auto& workspace = platform::Workspace::shared();
-    // An application that is not installed does nothing.
-    auto app = workspace.applicationFor(bundleId_);
-    if (!app) return;
-    // Opening a running application brings its windows to the front.
-    for (const auto& running : workspace.runningApplications())
-        if (running.bundleId == app->bundleId && workspace.activate(running)) return;
-    workspace.launch(*app);
+    // The desktop's defaults are looked up on a pool thread (the answer is
+    // usually cached); starting or raising the application happens back on
+    // the GUI thread, which owns the window list.
+    QThreadPool::globalInstance()->start([bundleId = bundleId_, title = title_] {
+        auto app = platform::Workspace::shared().applicationFor(bundleId);
+        platform::MainQueue::shared().post([app = std::move(app), title] {
+            if (!app) {
+                const std::string name = title.empty() ? tr("This application") : title;
+                AlertUtility::showError(QCoreApplication::translate("MenuSlot", "%1 is not installed")
+                                            .arg(QString::fromStdString(name))
+                                            .toStdString(),
+                                        tr("Install it, or choose another application for this slot in Settings."));
+                return;
+            }
+            auto& workspace = platform::Workspace::shared();
+            // Opening a running application brings its windows to the front.
+            for (const auto& running : workspace.runningApplications())
+                if (running.bundleId == app->bundleId && workspace.activate(running)) return;
+            workspace.launch(*app);
+        });
+    });
 }
 
 // MARK: action

@@ -1,10 +1,8 @@
 #include "slots/slot_classes.h"
 
 #include <QCoreApplication>
-#include <QThreadPool>
 
 #include "config/config_manager.h"
-#include "platform/main_queue.h"
 #include "platform/workspace.h"
 #include "slots/alert_utility.h"
 #include "slots/dynamic_title_cache.h"
@@ -52,27 +50,21 @@ SlotImage AppSlot::icon() const {
 }
 
 void AppSlot::execute(DialController*) {
-    // The desktop's defaults are looked up on a pool thread (the answer is
-    // usually cached); starting or raising the application happens back on
-    // the GUI thread, which owns the window list.
-    QThreadPool::globalInstance()->start([bundleId = bundleId_, title = title_] {
-        auto app = platform::Workspace::shared().applicationFor(bundleId);
-        platform::MainQueue::shared().post([app = std::move(app), title] {
-            if (!app) {
-                const std::string name = title.empty() ? tr("This application") : title;
-                AlertUtility::showError(QCoreApplication::translate("MenuSlot", "%1 is not installed")
-                                            .arg(QString::fromStdString(name))
-                                            .toStdString(),
-                                        tr("Install it, or choose another application for this slot in Settings."));
-                return;
-            }
-            auto& workspace = platform::Workspace::shared();
-            // Opening a running application brings its windows to the front.
-            for (const auto& running : workspace.runningApplications())
-                if (running.bundleId == app->bundleId && workspace.activate(running)) return;
-            workspace.launch(*app);
-        });
-    });
+    auto& workspace = platform::Workspace::shared();
+    // The identifier table's answers (the stock dial's) are resolved ahead
+    // on a pool thread, so this reads a cache.
+    auto app = workspace.applicationFor(bundleId_);
+    if (!app) {
+        const std::string name = title_.empty() ? tr("This application") : title_;
+        AlertUtility::showError(
+            QCoreApplication::translate("MenuSlot", "%1 is not installed").arg(QString::fromStdString(name)).toStdString(),
+            tr("Install it, or choose another application for this slot in Settings."));
+        return;
+    }
+    // Opening a running application brings its windows to the front.
+    for (const auto& running : workspace.runningApplications())
+        if (running.bundleId == app->bundleId && workspace.activate(running)) return;
+    workspace.launch(*app);
 }
 
 // MARK: action

@@ -49,12 +49,14 @@ SlotImage AppSlot::icon() const {
     return *image_;
 }
 
-void AppSlot::execute(DialController*) {
+void AppSlot::execute(DialController* controller) {
     auto& workspace = platform::Workspace::shared();
     // The identifier table's answers (the stock dial's) are resolved ahead
     // on a pool thread, so this reads a cache.
     auto app = workspace.applicationFor(bundleId_);
     if (!app) {
+        // Fired from the dial, the user is told; run outside it, nothing happens.
+        if (!controller) return;
         const std::string name = title_.empty() ? tr("This application") : title_;
         AlertUtility::showError(
             QCoreApplication::translate("MenuSlot", "%1 is not installed").arg(QString::fromStdString(name)).toStdString(),

@@ -59,27 +59,35 @@ void paintSheen(QPainter& p, const QPainterPath& shape, bool dark) {
     p.fillPath(shape, g);
 }
 
-void paintPill(QPainter& p, QPointF at, const std::string& text, const DialPalette& palette) {
-    const QFont font = labelFont();
-    const QString label = QString::fromStdString(text);
-    const QFontMetricsF fm(font);
-    const QSizeF size(fm.horizontalAdvance(label) + 16, fm.height() + 8);
-    const QRectF box(at.x() - size.width() / 2, at.y() - size.height() / 2, size.width(), size.height());
+// A pill is never wider than the dial: a longer title is cut with an
+// ellipsis, as the track caption's lines are.
+constexpr double kPillPadding = 16;
+
+QString pillText(const std::string& text, double maxWidth) {
+    const QFontMetricsF fm(labelFont());
+    return fm.elidedText(QString::fromStdString(text), Qt::ElideRight, std::max(0.0, maxWidth - kPillPadding));
+}
+
+QRectF pillBox(QPointF at, const QString& label) {
+    const QFontMetricsF fm(labelFont());
+    const QSizeF size(fm.horizontalAdvance(label) + kPillPadding, fm.height() + 8);
+    return QRectF(at.x() - size.width() / 2, at.y() - size.height() / 2, size.width(), size.height());
+}
+
+void paintPill(QPainter& p, QPointF at, const std::string& text, double maxWidth, const DialPalette& palette) {
+    const QString label = pillText(text, maxWidth);
+    const QRectF box = pillBox(at, label);
     QPainterPath pill;
     pill.addRoundedRect(box, 8, 8);
     p.fillPath(pill, toQColor(palette.labelBg));
     p.setPen(QPen(toQColor(palette.backdropBorder), 0.5));
     p.drawPath(pill);
-    p.setFont(font);
+    p.setFont(labelFont());
     p.setPen(toQColor(palette.labelText));
     p.drawText(box, Qt::AlignCenter, label);
 }
 
-QRectF pillBounds(QPointF at, const std::string& text) {
-    const QFontMetricsF fm(labelFont());
-    const QSizeF size(fm.horizontalAdvance(QString::fromStdString(text)) + 16, fm.height() + 8);
-    return QRectF(at.x() - size.width() / 2, at.y() - size.height() / 2, size.width(), size.height());
-}
+QRectF pillBounds(QPointF at, const std::string& text, double maxWidth) { return pillBox(at, pillText(text, maxWidth)); }
 
 void strokeWedge(QPainter& p, const QPainterPath& shape, const DialViewState& s) {
     const WedgeStroke stroke = wedgeStroke(s.appearance.wedgeStrokeStrength);
@@ -261,6 +269,7 @@ namespace {
 std::string wedgeLabelText(const DialViewState& s, const WedgeItem& item) {
     return item.isVolume ? volumeLabelText(s.draggedVolume.value_or(item.level), item.isMuted) : item.title;
 }
+double pillWidthLimit(const DialViewState& s) { return DialMetrics{s.menuRadius}.backdropDiameter(); }
 QPointF wedgeLabelCentre(QPointF centre, const DialViewState& s, int index) {
     return pointOnWedgeAxis(centre, index, int(s.wedges.size()), DialMetrics{s.menuRadius}.pillRadius());
 }
@@ -272,13 +281,13 @@ void paintWedgeLabel(QPainter& p, QPointF centre, const DialViewState& s, int in
     if (!(h || (item.isVolume && s.isVolumeDragging))) return;
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    paintPill(p, wedgeLabelCentre(centre, s, index), wedgeLabelText(s, item), s.palette);
+    paintPill(p, wedgeLabelCentre(centre, s, index), wedgeLabelText(s, item), pillWidthLimit(s), s.palette);
     p.restore();
 }
 
 QRectF wedgeLabelBounds(QPointF centre, const DialViewState& s, int index) {
     const WedgeItem& item = s.wedges[static_cast<std::size_t>(index)];
-    return pillBounds(wedgeLabelCentre(centre, s, index), wedgeLabelText(s, item));
+    return pillBounds(wedgeLabelCentre(centre, s, index), wedgeLabelText(s, item), pillWidthLimit(s));
 }
 
 QRectF wedgeBounds(QPointF centre, const DialViewState& s, int index) {
@@ -286,7 +295,7 @@ QRectF wedgeBounds(QPointF centre, const DialViewState& s, int index) {
     const WedgeItem& item = s.wedges[static_cast<std::size_t>(index)];
     QRectF bounds = slotPath(centre, index, n, innerOf(s), s.menuRadius).boundingRect();
     const std::string text = item.isVolume ? std::string("Muted100%") : item.title;
-    bounds |= pillBounds(pointOnWedgeAxis(centre, index, n, DialMetrics{s.menuRadius}.pillRadius()), text);
+    bounds |= pillBounds(pointOnWedgeAxis(centre, index, n, DialMetrics{s.menuRadius}.pillRadius()), text, pillWidthLimit(s));
     return bounds.adjusted(-3, -3, 3, 3);
 }
 

@@ -59,6 +59,20 @@ bool sameLayers(const DialViewState& a, const DialViewState& b) {
 
 }  // namespace
 
+namespace {
+// The picture of a slot whose application is missing: a third as opaque.
+QImage dimmed(const QImage& image) {
+    QImage out(image.size(), QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::transparent);
+    QImage source = image;
+    source.setDevicePixelRatio(1);
+    QPainter p(&out);
+    p.setOpacity(0.35);
+    p.drawImage(QPoint(0, 0), source);
+    return out;
+}
+}  // namespace
+
 QImage defaultSlotImage(const SlotImage& image, double size, const QColor& label, double dpr) {
     if (!image.icon.isAuto()) {
         if (auto drawn = IconCatalog::shared().slotIconImage(image.icon, size, IconStyle{label, dpr})) return *drawn;
@@ -199,6 +213,7 @@ const QImage& RadialMenuView::iconFor(const MenuSlot& slot, const DialPalette& p
     if (it == icons_.end() || it->second.first != wanted) {
         const double side = DialMetrics::kIconSide;
         QImage image = resolver_ ? resolver_(wanted, side, label, devicePixelRatioF()) : QImage();
+        if (!image.isNull() && wanted.unavailable) image = dimmed(image);
         if (!image.isNull()) image.setDevicePixelRatio(double(image.width()) / side);
         it = icons_.insert_or_assign(key, std::make_pair(wanted, std::move(image))).first;
     }

@@ -2,6 +2,10 @@
 
 #include "editor/slot_library_model.h"
 
+#include <algorithm>
+
+#include "platform/workspace.h"
+
 namespace orbel::editor {
 
 std::string appCategoryTitle(AppCategory category) {
@@ -38,7 +42,20 @@ std::vector<AppMenuPreset> AppPickerModel::filteredTemplates() const {
     std::vector<AppMenuPreset> out;
     for (const AppMenuPreset& p : templates_)
         if (searchMatches(p.displayName, searchText) || searchMatches(p.bundleId, searchText)) out.push_back(p);
+    std::stable_partition(out.begin(), out.end(),
+                          [&](const AppMenuPreset& p) { return !missingTemplates.contains(p.id); });
     return out;
+}
+
+std::string AppPickerModel::templateMark(const AppMenuPreset& preset) const {
+    return missingTemplates.contains(preset.id) ? "not installed" : "";
+}
+
+std::set<std::string> missingTemplateApps(const std::vector<AppMenuPreset>& templates) {
+    std::set<std::string> missing;
+    for (const AppMenuPreset& p : templates)
+        if (!platform::Workspace::shared().applicationFor(p.bundleId)) missing.insert(p.id);
+    return missing;
 }
 
 std::string AppPickerModel::emptyStateMessage() const {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <set>
+
 #include "model/app_menu_preset.h"
 #include "model/system_action.h"
 #include "slots/app_info.h"
@@ -18,6 +20,10 @@ namespace orbel::editor {
 
 enum class AppCategory { all, system, thirdParty, templates };
 std::string appCategoryTitle(AppCategory category);  // "All Apps", "System", "Third Party", "Templates"
+
+// The templates whose application nothing installed here plays: asks the
+// workspace, so call it off the GUI thread.
+std::set<std::string> missingTemplateApps(const std::vector<AppMenuPreset>& templates);
 
 class AppPickerModel {
 public:
@@ -32,7 +38,14 @@ public:
     // All, System, Third Party, then Templates when there are templates.
     std::vector<AppCategory> visibleCategories() const;
     std::vector<AppInfo> filteredApps() const;
+    // Installed ones first, then those in `missingTemplates`, each part in
+    // the templates' order.
     std::vector<AppMenuPreset> filteredTemplates() const;
+    // Templates (by id) whose application has no counterpart here or is not
+    // installed; filled once the workspace has been asked.
+    std::set<std::string> missingTemplates;
+    // "not installed" for those, else "".
+    std::string templateMark(const AppMenuPreset& preset) const;
     // "No matches for “<search>”", "No templates available.", "No apps in this category."
     std::string emptyStateMessage() const;
     // The list area: the loading view (application categories only) or not.

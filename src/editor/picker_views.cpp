@@ -1,6 +1,9 @@
 #include "editor/picker_views.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QPointer>
+#include <QThreadPool>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -234,6 +237,20 @@ void AppPickerView::showEvent(QShowEvent* event) {
         model_.isLoading = false;
         refresh();
     });
+    if (!model_.templates().empty()) {
+        QPointer<AppPickerView> self(this);
+        QThreadPool::globalInstance()->start([self, templates = model_.templates()] {
+            auto missing = missingTemplateApps(templates);
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [self, missing = std::move(missing)] {
+                    if (!self) return;
+                    self->model_.missingTemplates = missing;
+                    self->refresh();
+                },
+                Qt::QueuedConnection);
+        });
+    }
     QTimer::singleShot(50, this, [this] { search_->setFocus(); });
 }
 
@@ -260,7 +277,10 @@ void AppPickerView::refresh() {
         shownTemplates_ = model_.filteredTemplates();
         for (const AppMenuPreset& p : shownTemplates_) {
             auto* item = new QListWidgetItem(QString::fromStdString(p.displayName), list_);
-            item->setData(SubtitleRole, QString::fromStdString(p.summary));
+            const std::string mark = model_.templateMark(p);
+            item->setData(SubtitleRole, mark.empty() ? QString::fromStdString(p.summary)
+                                                     : tr("not installed") + QStringLiteral(" \u00B7 ") +
+                                                           QString::fromStdString(p.summary));
             item->setData(SymbolNameRole, QString::fromStdString(p.symbolName));
             item->setToolTip(QString::fromStdString(p.bundleId));
         }

@@ -334,6 +334,88 @@ SlotConfig AppMenuPreset::keystrokeSlot(std::string title, SlotIcon icon,
                       SlotScope::global()};
 }
 
+const std::vector<AppMenuPreset::LinuxTemplate>& AppMenuPreset::linuxTemplateTable() {
+    // Command becomes Ctrl unless a row says otherwise; Option is Alt.
+    static const std::vector<LinuxTemplate> table = {
+        {"com.microsoft.VSCode", "Visual Studio Code (code, code-oss, codium)",
+         {{"Format Document", "ctrl+shift+i"},
+          {"Duplicate Line", "ctrl+opt+shift+down"},
+          {"Replace", "ctrl+h"},
+          {"Peek Definition", "ctrl+shift+f10"},
+          {"Back", "ctrl+opt+-"}}},
+        {"com.apple.dt.Xcode", "", {{"Continue", "f5"}}},
+        {"com.figma.Desktop", "", {}},
+        {"com.adobe.Photoshop", "", {}},
+        {"com.adobe.PremierePro.25", "", {}},
+        {"com.google.Chrome", "Google Chrome or Chromium (google-chrome, chromium)",
+         {{"Next", "ctrl+tab"},
+          {"Previous", "ctrl+shift+tab"},
+          {"Back", "opt+left"},
+          {"Forward", "opt+right"},
+          {"Manage", "ctrl+shift+o"},
+          {"Open", "ctrl+shift+i"},
+          {"Console", "ctrl+shift+j"},
+          {"View Source", "ctrl+u"}}},
+        {"com.apple.Safari", "the default browser (Firefox's chords)",
+         {{"Reader", "ctrl+opt+r"}, {"Private Window", "ctrl+shift+p"}}},
+        {"com.apple.finder", "the default file manager",
+         {{"Get Info", "opt+return"},
+          {"Go to Folder", "ctrl+l"},
+          {"Open", "return"},
+          {"Show Hidden", "ctrl+h"},
+          {"Make Alias", "ctrl+m"},
+          {"Move to Trash", "fwddelete"}}},
+        {"com.apple.Terminal", "the default terminal",
+         {{"New Window", "ctrl+shift+n"},
+          {"New Tab", "ctrl+shift+t"},
+          {"Clear", "ctrl+l"},
+          {"Find", "ctrl+shift+f"},
+          {"Bigger Text", "ctrl+shift+="},
+          {"Smaller Text", "ctrl+-"}}},
+        {"com.tinyspeck.slackmacgap", "Slack (slack, com.slack.Slack)", {}},
+    };
+    return table;
+}
+
+KeyCombination AppMenuPreset::linuxChord(const std::string& title, const KeyCombination& written) const {
+    for (const LinuxTemplate& t : linuxTemplateTable()) {
+        if (t.presetId != id) continue;
+        for (const auto& [slotTitle, chord] : t.chords)
+            if (slotTitle == title) return keys(chord);
+    }
+    constexpr std::uint32_t command = 0x100, control = 0x1000, option = 0x800;
+    KeyCombination out = written;
+    if (out.modifiers & command) {
+        // Command with Control already held would meet Ctrl alone: Ctrl+Alt.
+        out.modifiers = (out.modifiers & ~command) | ((out.modifiers & control) ? control | option : control);
+    }
+    return out;
+}
+
+namespace {
+void toLinux(const AppMenuPreset& preset, MenuGroup& group) {
+    for (SlotConfig& slot : group.slots) {
+        if (auto* nested = slot.type.get<SlotType::Group>()) {
+            MenuGroup inner = *nested->group;
+            toLinux(preset, inner);
+            slot.type = SlotType::group(std::move(inner));
+        } else if (const auto* keystroke = slot.type.get<SlotType::Keystroke>()) {
+            std::vector<MacroStep> steps = keystroke->steps;
+            for (MacroStep& step : steps)
+                if (const auto* chord = step.as<MacroStep::Chord>())
+                    step = MacroStep::chord(preset.linuxChord(slot.title, chord->combination));
+            slot.type = SlotType::keystroke(std::move(steps));
+        }
+    }
+}
+}  // namespace
+
+MenuGroup AppMenuPreset::buildForLinux() const {
+    MenuGroup group = build();
+    toLinux(*this, group);
+    return group;
+}
+
 const std::vector<AppMenuPreset>& AppMenuPreset::all() {
     static const std::vector<AppMenuPreset> presets = {
         preset("com.microsoft.VSCode", "Visual Studio Code", "chevron.left.forwardslash.chevron.right",

@@ -23,8 +23,28 @@ struct AppMenuPreset {
     // Makes the preset's dial; every call gives new identifiers.
     std::function<MenuGroup()> build;
 
+    // The dial as it works on this desktop: each chord replaced by the one
+    // the application that plays the template's part here answers to (see
+    // linuxTemplateTable()). Every call gives new identifiers.
+    MenuGroup buildForLinux() const;
+    // The chord a slot of this template sends on Linux, for its title and
+    // the chord it was written with.
+    KeyCombination linuxChord(const std::string& title, const KeyCombination& written) const;
+
     // The ten presets in listing order. Built once on first use (thread-safe).
     static const std::vector<AppMenuPreset>& all();
+
+    // How a template maps here. The application is found through the
+    // identifier table (platform/app_counterparts.h) from bundleId; `playedBy`
+    // says in words what that is, "" when nothing plays the part here.
+    // Chords are written as the template writes them, with Command as Ctrl,
+    // except those listed in `chords` (slot title, Linux shorthand).
+    struct LinuxTemplate {
+        std::string presetId;
+        std::string playedBy;
+        std::vector<std::pair<std::string, std::string>> chords;
+    };
+    static const std::vector<LinuxTemplate>& linuxTemplateTable();
 
     // A global keystroke slot with a fresh id, pressing the given
     // combinations in order (one chord step each).

@@ -1,5 +1,7 @@
 #include "profiles/per_app_menus_model.h"
 
+#include "platform/workspace.h"
+
 namespace orbel {
 
 PerAppMenusModel::PerAppMenusModel(ConfigManager& manager, NameLookup names)
@@ -66,14 +68,24 @@ void PerAppMenusModel::addApp(const std::string& bundleId, const std::string& na
     if (saved(manager_.setAppMenu(group, bundleId))) openSheet(bundleId, group);
 }
 
+std::string PerAppMenusModel::templateTarget(const AppMenuPreset& preset) {
+    // The identifier table's answers are resolved ahead, so this does not wait.
+    if (auto app = platform::Workspace::shared().applicationFor(preset.bundleId)) return app->bundleId;
+    return preset.bundleId;
+}
+
 void PerAppMenusModel::addFromTemplate(const AppMenuPreset& preset) {
+    // The dial belongs to the application that plays the template's part
+    // here, by its desktop id; with none installed, to the template's own
+    // identifier, which no window here reports.
+    const std::string target = templateTarget(preset);
     const auto menus = manager_.config().appMenus();
-    if (auto it = menus.find(preset.bundleId); it != menus.end()) {
-        openSheet(preset.bundleId, it->second);
+    if (auto it = menus.find(target); it != menus.end()) {
+        openSheet(target, it->second);
         return;
     }
-    MenuGroup group = preset.build();
-    if (saved(manager_.setAppMenu(group, preset.bundleId))) openSheet(preset.bundleId, group);
+    MenuGroup group = preset.buildForLinux();
+    if (saved(manager_.setAppMenu(group, target))) openSheet(target, group);
 }
 
 void PerAppMenusModel::beginEditing(const std::string& bundleId, const MenuGroup& group) { openSheet(bundleId, group); }

@@ -50,6 +50,9 @@ public:
     // opens it unchanged.
     void addApp(const std::string& bundleId, const std::string& name);
     void addFromTemplate(const AppMenuPreset& preset);
+    // The desktop id a template's dial is stored under: the installed
+    // application that plays its part here, else the template's identifier.
+    static std::string templateTarget(const AppMenuPreset& preset);
     void beginEditing(const std::string& bundleId, const MenuGroup& group);
     // The override sheet closed: with its group after Save (which has
     // written it), none after Cancel.

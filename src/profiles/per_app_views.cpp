@@ -1,5 +1,9 @@
 #include "profiles/per_app_views.h"
 
+#include <algorithm>
+
+#include "editor/picker_models.h"
+
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <map>
@@ -286,6 +290,28 @@ AppChooser::AppChooser(QWidget* parent) : QDialog(parent) {
     }
     // The installed applications are read off the interface thread.
     QPointer<AppChooser> self(this);
+    // Templates whose application is missing here move after the others,
+    // marked; their rows stay at the top of the list.
+    QThreadPool::globalInstance()->start([self] {
+        auto missing = editor::missingTemplateApps(AppMenuPreset::all());
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [self, missing = std::move(missing)] {
+            if (!self) return;
+            const auto& presets = AppMenuPreset::all();
+            std::vector<std::size_t> order(presets.size());
+            for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+            std::stable_partition(order.begin(), order.end(),
+                                  [&](std::size_t i) { return !missing.contains(presets[i].id); });
+            for (std::size_t row = 0; row < order.size(); ++row) {
+                const AppMenuPreset& p = presets[order[row]];
+                QListWidgetItem* item = self->list_->item(static_cast<int>(row));
+                if (!item) break;
+                QString text = QStringLiteral("Template: ") + qs(p.displayName);
+                if (missing.contains(p.id)) text += QStringLiteral(" \u2014 ") + tr("not installed");
+                item->setText(text);
+                item->setData(Qt::UserRole, static_cast<int>(order[row]));
+            }
+        }, Qt::QueuedConnection);
+    });
     QThreadPool::globalInstance()->start([self] {
         auto apps = platform::AppDirectory::shared().allApps();
         QMetaObject::invokeMethod(QCoreApplication::instance(), [self, apps = std::move(apps)] {

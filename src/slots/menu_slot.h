@@ -31,6 +31,7 @@ struct SlotImage {
     std::string fallbackSymbol;  // empty: an empty picture
     std::string description;     // accessibility text of the symbol
     std::string appIcon;         // an application's own icon (desktop entry Icon), when known
+    bool unavailable = false;    // what the slot opens is missing here: the picture is dimmed
     bool operator==(const SlotImage&) const = default;
 };
 

@@ -40,6 +40,7 @@ AppSlot::AppSlot(const SlotConfig& config)
 SlotImage AppSlot::imageFor(const std::string& bundleId) {
     SlotImage image{SlotIcon::automatic(), "app", "App", {}};
     if (auto app = platform::Workspace::shared().applicationFor(bundleId)) image.appIcon = app->icon;
+    else image.unavailable = true;
     return image;
 }
 
@@ -48,11 +49,20 @@ SlotImage AppSlot::icon() const {
     return *image_;
 }
 
-void AppSlot::execute(DialController*) {
+void AppSlot::execute(DialController* controller) {
     auto& workspace = platform::Workspace::shared();
-    // An application that is not installed does nothing.
+    // The identifier table's answers (the stock dial's) are resolved ahead
+    // on a pool thread, so this reads a cache.
     auto app = workspace.applicationFor(bundleId_);
-    if (!app) return;
+    if (!app) {
+        // Fired from the dial, the user is told; run outside it, nothing happens.
+        if (!controller) return;
+        const std::string name = title_.empty() ? tr("This application") : title_;
+        AlertUtility::showError(
+            QCoreApplication::translate("MenuSlot", "%1 is not installed").arg(QString::fromStdString(name)).toStdString(),
+            tr("Install it, or choose another application for this slot in Settings."));
+        return;
+    }
     // Opening a running application brings its windows to the front.
     for (const auto& running : workspace.runningApplications())
         if (running.bundleId == app->bundleId && workspace.activate(running)) return;

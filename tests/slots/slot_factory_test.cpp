@@ -108,6 +108,17 @@ TEST_F(SlotTest, AppSlotsLaunchInstalledApplicationsOnly) {
     EXPECT_EQ(workspace.calls, std::vector<std::string>{"activate org.gnome.TextEditor"});
 }
 
+TEST_F(SlotTest, AMissingApplicationFiredFromTheDialSaysSoAndIsDimmed) {
+    auto messages = SlotFactory::makeSlot(SlotConfig::make(SlotType::app("com.apple.MobileSMS"), "Messages"));
+    EXPECT_TRUE(messages->icon().unavailable);
+    messages->execute(&controller);
+    ASSERT_EQ(alerts.shown.size(), 1u);
+    EXPECT_EQ(alerts.shown[0].alert.title, "Messages is not installed");
+    EXPECT_TRUE(workspace.calls.empty());
+    workspace.install("org.gnome.TextEditor", "Text Editor");
+    EXPECT_FALSE(SlotFactory::makeSlot(SlotConfig::make(SlotType::app("org.gnome.TextEditor"), "Editor"))->icon().unavailable);
+}
+
 TEST_F(SlotTest, GroupAndModeSlotsDriveTheController) {
     SlotFactory::makeSlot(SlotConfig::makeGroup("Apps", {}))->execute(&controller);
     SlotFactory::makeSlot(SlotConfig::make(SlotType::modeSwitch(DialMode::music), "Music"))->execute(&controller);

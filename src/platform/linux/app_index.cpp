@@ -92,20 +92,21 @@ const char* const kSettingsIds[] = {
 }  // namespace
 
 std::optional<AppRole> roleForIdentifier(const QString& bundleId) {
-    static const std::map<QString, AppRole> roles{
-        {QStringLiteral("com.apple.Safari"), AppRole::browser},
-        {QStringLiteral("com.apple.finder"), AppRole::fileManager},
-        {QStringLiteral("com.apple.Terminal"), AppRole::terminal},
-        {QStringLiteral("com.apple.mail"), AppRole::mailClient},
-        {QStringLiteral("com.apple.iCal"), AppRole::calendar},
-        {QStringLiteral("com.apple.TextEdit"), AppRole::textEditor},
-        {QStringLiteral("com.apple.systempreferences"), AppRole::settings},
-        {QStringLiteral("com.apple.SystemPreferences"), AppRole::settings},
-    };
-    auto it = roles.find(bundleId);
-    if (it == roles.end()) return std::nullopt;
-    return it->second;
+    const AppCounterpart* counterpart = counterpartFor(bundleId.toStdString());
+    return counterpart ? counterpart->role : std::nullopt;
 }
+
+namespace {
+// Every identifier of the table, for resolving ahead of the GUI thread.
+const QStringList& tableIdentifiers() {
+    static const QStringList ids = [] {
+        QStringList out;
+        for (const std::string& id : counterpartIdentifiers()) out << QString::fromStdString(id);
+        return out;
+    }();
+    return ids;
+}
+}  // namespace
 
 AppIndex& AppIndex::shared() {
     static AppIndex* index = new AppIndex;  // lives as long as the process
@@ -143,14 +144,18 @@ void AppIndex::rebuildInBackground() {
     }
     QThreadPool::globalInstance()->start([this] {
         auto records = readAll();
+        {
+            std::lock_guard lock(mutex_);
+            all_ = records;  // the table below is matched against the new list
+        }
+        auto table = resolveTable();
         bool again;
         {
             std::lock_guard lock(mutex_);
             rebuilding_ = false;
             again = std::exchange(rebuildAgain_, false);
-            all_ = std::move(records);
             ++generation_;  // answers made from the old list are matched again
-            resolved_.clear();
+            resolved_ = std::move(table);
         }
         if (again) rebuildInBackground();
     });
@@ -160,10 +165,19 @@ void AppIndex::invalidate() {
     {
         std::lock_guard lock(mutex_);
         ++generation_;
-        resolved_.clear();
+        // Plain ids are looked up again at once; the table's answers stay
+        // until the new ones are made, so the GUI thread never waits on them.
+        for (auto it = resolved_.begin(); it != resolved_.end();)
+            it = tableIdentifiers().contains(it->first) ? std::next(it) : resolved_.erase(it);
     }
     // Readers keep the list they have until the new one is read.
     rebuildInBackground();
+}
+
+std::map<QString, std::optional<AppRecord>> AppIndex::resolveTable() {
+    std::map<QString, std::optional<AppRecord>> out;
+    for (const QString& id : tableIdentifiers()) out[id] = lookUp(id);
+    return out;
 }
 
 std::uint64_t AppIndex::generation() {
@@ -191,8 +205,6 @@ std::optional<AppRecord> AppIndex::resolve(const QString& bundleId) {
         generation = generation_;
     }
     std::optional<AppRecord> found = lookUp(bundleId);
-    // The terminal lists are our own files, which GIO does not watch.
-    if (roleForIdentifier(bundleId) == AppRole::terminal) return found;
     std::lock_guard lock(mutex_);
     if (generation == generation_) resolved_[bundleId] = found;
     return found;
@@ -200,7 +212,11 @@ std::optional<AppRecord> AppIndex::resolve(const QString& bundleId) {
 
 std::optional<AppRecord> AppIndex::lookUp(const QString& bundleId) {
     if (auto found = byId(bundleId)) return found;
-    if (auto role = roleForIdentifier(bundleId)) return forRole(*role);
+    const AppCounterpart* counterpart = counterpartFor(bundleId.toStdString());
+    if (!counterpart) return std::nullopt;
+    for (const std::string& id : counterpart->desktopIds)
+        if (auto found = byId(QString::fromStdString(id))) return found;
+    if (counterpart->role) return forRole(*counterpart->role);
     return std::nullopt;
 }
 

@@ -14,6 +14,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/app_counterparts.h"
+
 namespace orbel::platform::gio {
 
 // One launchable desktop entry.
@@ -31,7 +33,7 @@ struct AppRecord {
     bool operator==(const AppRecord&) const = default;
 };
 
-enum class AppRole { browser, fileManager, terminal, mailClient, calendar, textEditor, settings };
+using platform::AppRole;
 
 // The role a foreign identifier of the stock dial stands for
 // ("com.apple.Safari" is the browser, ...); nothing for any other text.
@@ -40,7 +42,9 @@ std::optional<AppRole> roleForIdentifier(const QString& bundleId);
 // Answers are cached until GIO reports that the installed applications or
 // the default choices changed (reported on the GUI thread's main loop); the
 // list of every entry is then read again on a pool thread while readers
-// keep the one they have. Safe from any thread.
+// keep the one they have, and the identifiers of the identifier table
+// (platform/app_counterparts.h) are resolved there too, so the GUI thread
+// finds them answered. Safe from any thread.
 class AppIndex {
 public:
     static AppIndex& shared();
@@ -68,6 +72,7 @@ private:
     static std::shared_ptr<const std::vector<AppRecord>> readAll();
     void rebuildInBackground();
     std::optional<AppRecord> lookUp(const QString& bundleId);
+    std::map<QString, std::optional<AppRecord>> resolveTable();
     std::optional<AppRecord> byId(const QString& id);
     std::optional<AppRecord> forRole(AppRole role);
     std::optional<AppRecord> terminal();

@@ -1,0 +1,44 @@
+#include "platform/app_counterparts.h"
+
+#include <map>
+
+namespace orbel::platform {
+
+namespace {
+using Table = std::map<std::string, AppCounterpart, std::less<>>;
+
+const Table& table() {
+    using R = AppRole;
+    static const Table rows{
+        // The stock dial. Messages and Notes have no counterpart.
+        {"com.apple.Safari", {R::browser, {}}},
+        {"com.apple.finder", {R::fileManager, {}}},
+        {"com.apple.Terminal", {R::terminal, {}}},
+        {"com.apple.mail", {R::mailClient, {}}},
+        {"com.apple.iCal", {R::calendar, {}}},
+        {"com.apple.TextEdit", {R::textEditor, {}}},
+        {"com.apple.systempreferences", {R::settings, {}}},
+        {"com.apple.SystemPreferences", {R::settings, {}}},
+        // Applications of the templates that exist here under their own ids.
+        {"com.google.Chrome",
+         {std::nullopt, {"google-chrome", "com.google.Chrome", "chromium", "chromium-browser", "org.chromium.Chromium"}}},
+        {"com.microsoft.VSCode",
+         {std::nullopt, {"code", "com.visualstudio.code", "code-oss", "codium", "com.vscodium.codium"}}},
+        {"com.tinyspeck.slackmacgap", {std::nullopt, {"slack", "com.slack.Slack"}}},
+    };
+    return rows;
+}
+}  // namespace
+
+const AppCounterpart* counterpartFor(std::string_view foreignId) {
+    auto it = table().find(foreignId);
+    return it == table().end() ? nullptr : &it->second;
+}
+
+std::vector<std::string> counterpartIdentifiers() {
+    std::vector<std::string> out;
+    for (const auto& [id, counterpart] : table()) out.push_back(id);
+    return out;
+}
+
+}  // namespace orbel::platform

@@ -1,0 +1,31 @@
+#pragma once
+
+// The identifier table: the foreign application identifiers the stock dial,
+// the built-in application lists and the templates store, and what plays
+// their part on this desktop. A role is answered by the desktop's default
+// for it (xdg-mime defaults, the terminal lists); desktop ids are tried in
+// order, before the role. Identifiers not in the table name no application
+// here unless an entry of that very id is installed.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orbel::platform {
+
+enum class AppRole { browser, fileManager, terminal, mailClient, calendar, textEditor, settings };
+
+struct AppCounterpart {
+    std::optional<AppRole> role;
+    std::vector<std::string> desktopIds;  // most likely first
+
+    bool operator==(const AppCounterpart&) const = default;
+};
+
+// Nothing for an identifier without a counterpart here.
+const AppCounterpart* counterpartFor(std::string_view foreignId);
+// Every identifier of the table.
+std::vector<std::string> counterpartIdentifiers();
+
+}  // namespace orbel::platform

@@ -104,6 +104,10 @@ protected:
         // The panel's own meaning of Escape, whatever keys are configured.
         if (e->key() == Qt::Key_Escape && owner_.controller_) owner_.controller_->cancelOperation();
     }
+    // The keyboard grab gives the panel the focus; nothing it shows
+    // depends on that, so it is not painted a second time.
+    void focusInEvent(QFocusEvent*) override {}
+    void focusOutEvent(QFocusEvent*) override {}
     void hideEvent(QHideEvent* e) override {
         QWidget::hideEvent(e);
         // Hidden by someone else: our keyboard grab went with it.

@@ -1,5 +1,6 @@
 #include "dial/dial_panels.h"
 
+#include <QBackingStore>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QHideEvent>
@@ -12,6 +13,9 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include "dial/radial_menu_controller.h"
 #include "dial/wedge_geometry.h"
@@ -183,7 +187,17 @@ void DialPanels::warmUp() {
     scratch.setDevicePixelRatio(dpr);
     scratch.fill(Qt::transparent);
     view().render(&scratch);
-    (void)platform::ScreenCapture::shared().compositorRunning();
+    // The window's backing store at the size it shows at, its pages
+    // touched: the first showing paints into it as every later one does.
+    if (QBackingStore* store = overlay_->backingStore(); store && store->size() != overlay_->size()) {
+        store->resize(overlay_->size());
+        store->beginPaint(QRegion(overlay_->rect()));
+        store->endPaint();
+    }
+    // The capture's shared memory, attached once.
+    auto& capture = platform::ScreenCapture::shared();
+    (void)capture.compositorRunning();
+    (void)capture.capture(QRect(0, 0, 1, 1), dpr);
 }
 
 QPointF DialPanels::pointerPosition() const { return QCursor::pos(); }
@@ -258,9 +272,15 @@ void DialPanels::dismiss() {
     watchScreens(false);
     holdFollow_.stop();
     overlay_->hideByUs();
-    // The picture of the screen and the layers made from it serve one
-    // showing (the next takes its own): not kept while the dial is away.
+    // The picture of the screen and the glass made from it serve one
+    // showing (the next takes its own): not kept while the dial is away,
+    // and the memory they held goes back to the system once the dial is gone.
     view().setBehind(QImage(), QRectF(), false);
+#ifdef __GLIBC__
+    QTimer::singleShot(0, this, [this] {
+        if (!presented_) malloc_trim(0);
+    });
+#endif
     if (catchersUp_) watch.setClickCatchers({});
     catchersUp_ = false;
     catcherAreas_.clear();

@@ -6,13 +6,16 @@
 #include <QHideEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
+#include <utility>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -66,11 +69,14 @@ public:
         setWindowTitle(QStringLiteral("Orbel"));
         view_ = new RadialMenuView(this);
         view_->setAttribute(Qt::WA_TransparentForMouseEvents);
+        view_->installEventFilter(this);
     }
 
     RadialMenuView* view() const { return view_; }
     void showOn(const QRect& frame) {
         ours_ = true;
+        showUpdates_ = {true, true};
+        painted_ = false;
         setGeometry(frame);
         if (view_) view_->setGeometry(rect());
         show();
@@ -108,6 +114,20 @@ protected:
         // The panel's own meaning of Escape, whatever keys are configured.
         if (e->key() == Qt::Key_Escape && owner_.controller_) owner_.controller_->cancelOperation();
     }
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::Paint && (QRegion(rect()) - static_cast<QPaintEvent*>(e)->region()).isEmpty())
+            painted_ = true;
+        return repaintedAlready(e, showUpdates_[0]) || QWidget::event(e);
+    }
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        return watched == view_ && repaintedAlready(e, showUpdates_[1]);
+    }
+    // Showing asks for a repaint of the panel and of its view a moment
+    // later (the first such request each gets); when the expose painted
+    // them whole already, that would paint the same picture a second time.
+    bool repaintedAlready(QEvent* e, bool& pending) const {
+        return e->type() == QEvent::UpdateLater && std::exchange(pending, false) && painted_;
+    }
     // The keyboard grab gives the panel the focus; nothing it shows
     // depends on that, so it is not painted a second time.
     void focusInEvent(QFocusEvent*) override {}
@@ -121,6 +141,8 @@ protected:
 private:
     DialPanels& owner_;
     bool ours_ = false;
+    std::array<bool, 2> showUpdates_{};  // the repaints showing asks for are still to come
+    bool painted_ = false;     // all of it painted since it showed
     RadialMenuView* view_ = nullptr;
 };
 

@@ -171,6 +171,7 @@ void RadialMenuView::setBehind(const QImage& behind, const QRectF& area, bool as
     behindArea_ = area;
     behindAsBackground_ = asBackground;
     glass_ = QImage();
+    glassDisc_ = QImage();
     update();
 }
 
@@ -258,6 +259,8 @@ void RadialMenuView::checkLayerKey(const DialViewState& s) {
     cachedFor_ = s;
     cachedDpr_ = dpr;
     plate_ = QPixmap();
+    discMask_ = QImage();
+    glassDisc_ = QImage();
     glass_ = QImage();
     wedges_.clear();
 }
@@ -297,26 +300,58 @@ const QPixmap& RadialMenuView::plate(const DialViewState& s) {
 }
 
 void RadialMenuView::paintDisc(QPainter& p, const DialViewState& s) {
-    if (liveDiscOpacity(s.appearance) <= 0) return;
+    const double opacity = liveDiscOpacity(s.appearance);
+    if (opacity <= 0) return;
     const DialMetrics m{s.menuRadius};
-    const double d = m.backdropDiameter();
+    const double d = m.backdropDiameter(), dpr = devicePixelRatioF();
     const QPointF at = dialCentre();
     if (!behind_.isNull() && glass_.isNull()) {
         // The backdrop's square of the picture, blurred and tinted: the one
         // thing made afresh at each showing.
         const double k = behind_.devicePixelRatio();
         const QRectF disc(at.x() - d / 2 - behindArea_.x(), at.y() - d / 2 - behindArea_.y(), d, d);
-        QImage source = behind_.copy(QRectF(disc.topLeft() * k, disc.size() * k).toAlignedRect());
+        const QRect pixels = QRectF(disc.topLeft() * k, disc.size() * k).toAlignedRect();
+        QImage source = pixels == behind_.rect() ? behind_ : behind_.copy(pixels);
         source.setDevicePixelRatio(k);
         glass_ = frostedGlass(source, s.palette.isDark);
     }
-    paintBackdropDisc(p, at, d, s.appearance, s.palette, glass_);
+    if (glass_.isNull()) return paintBackdropDisc(p, at, d, s.appearance, s.palette, glass_);
+    // The glass scaled up to the disc's square once, and cut to the disc by
+    // a mask kept with the plate: a plain picture to copy from then on.
+    const QRect square = QRectF(at.x() - d / 2, at.y() - d / 2, d, d).toAlignedRect();
+    const QPointF offset = QPointF(at.x() - d / 2, at.y() - d / 2) - QPointF(square.topLeft());
+    if (discMask_.isNull() || discMaskOffset_ != offset || discMask_.size() != (QSizeF(square.size()) * dpr).toSize()) {
+        discMask_ = QImage((QSizeF(square.size()) * dpr).toSize(), QImage::Format_Alpha8);
+        discMask_.setDevicePixelRatio(dpr);
+        discMask_.fill(Qt::transparent);
+        QPainter q(&discMask_);
+        q.setRenderHint(QPainter::Antialiasing);
+        q.setPen(Qt::NoPen);
+        q.setBrush(Qt::black);
+        q.drawEllipse(QRectF(offset, QSizeF(d, d)));
+        discMaskOffset_ = offset;
+        glassDisc_ = QImage();
+    }
+    if (glassDisc_.isNull()) {
+        glassDisc_ = QImage(discMask_.size(), QImage::Format_ARGB32_Premultiplied);
+        glassDisc_.setDevicePixelRatio(dpr);
+        QPainter q(&glassDisc_);
+        q.setCompositionMode(QPainter::CompositionMode_Source);
+        q.setRenderHint(QPainter::SmoothPixmapTransform);
+        q.drawImage(QRectF(offset, QSizeF(d, d)), glass_);
+        q.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        q.drawImage(QPointF(0, 0), discMask_);
+    }
+    p.save();
+    p.setOpacity(opacity);
+    p.drawImage(QPointF(square.topLeft()), glassDisc_);
+    p.restore();
 }
 
 void RadialMenuView::paintBackground(QPainter& p, const DialViewState& s) {
     paintBehind(p);
-    paintDisc(p, s);
     const QPixmap& layer = plate(s);
+    paintDisc(p, s);
     const QPointF c = dialCentre();
     const QSizeF size = layer.deviceIndependentSize();
     p.drawPixmap(QPointF(c.x() - size.width() / 2, c.y() - size.height() / 2), layer);

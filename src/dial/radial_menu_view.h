@@ -122,6 +122,9 @@ private:
     QRectF behindArea_;
     bool behindAsBackground_ = false;
     QImage glass_;  // behind_, blurred and tinted for the cached scheme
+    QImage glassDisc_;  // the glass at the disc's size, cut to the disc, for this showing
+    QImage discMask_;   // the disc's coverage, kept with the plate
+    QPointF discMaskOffset_;
     QPixmap plate_;
     DialViewState cachedFor_;  // the look the kept pictures were painted for
     double cachedDpr_ = 0;

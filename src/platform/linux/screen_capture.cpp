@@ -1,7 +1,6 @@
 #include "platform/screen_capture.h"
 
 #include <sys/ipc.h>
-#include <sys/mman.h>
 #include <sys/shm.h>
 #include <xcb/shm.h>
 #include <xcb/xcb.h>
@@ -132,9 +131,6 @@ private:
             const auto* src = reinterpret_cast<const std::uint32_t*>(data) + std::size_t(row) * rect.width();
             for (int col = 0; col < rect.width(); ++col) line[col] = src[col] | 0xff000000u;
         }
-        // The segment stays attached, its pages are given back until the
-        // next capture: between showings it holds no memory.
-        if (data == shmData_) madvise(shmData_, shmSize_, MADV_REMOVE);
         return true;
     }
 

@@ -26,6 +26,7 @@
 #include "music/system_volume_controller.h"
 #include "platform/alerts.h"
 #include "platform/permissions.h"
+#include "platform/workspace.h"
 #include "slots/signpost_log.h"
 
 Q_LOGGING_CATEGORY(lcLaunch, "orbel.launch", QtInfoMsg)
@@ -147,7 +148,11 @@ void OrbelApplication::finishLaunching() {
     QMetaObject::invokeMethod(this, [this] { showConfigurationNotice(config_); }, Qt::QueuedConnection);
     // What the first opening needs is made ready in idle time.
     QTimer::singleShot(0, this, [this] {
-        if (!dial_->isVisible()) panels_->warmUp();
+        if (dial_->isVisible()) return;
+        panels_->warmUp();
+        // The application in front is asked for at each opening; the first
+        // answer fills the window owners' cache.
+        (void)platform::Workspace::shared().frontApplication();
     });
     step("first dial");
     if (launchedAtLogin_) return;

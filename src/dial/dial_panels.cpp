@@ -1,17 +1,24 @@
 #include "dial/dial_panels.h"
 
+#include <QBackingStore>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QHideEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
+#include <utility>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include "dial/radial_menu_controller.h"
 #include "dial/wedge_geometry.h"
@@ -62,11 +69,14 @@ public:
         setWindowTitle(QStringLiteral("Orbel"));
         view_ = new RadialMenuView(this);
         view_->setAttribute(Qt::WA_TransparentForMouseEvents);
+        view_->installEventFilter(this);
     }
 
     RadialMenuView* view() const { return view_; }
     void showOn(const QRect& frame) {
         ours_ = true;
+        showUpdates_ = {true, true};
+        painted_ = false;
         setGeometry(frame);
         if (view_) view_->setGeometry(rect());
         show();
@@ -104,6 +114,24 @@ protected:
         // The panel's own meaning of Escape, whatever keys are configured.
         if (e->key() == Qt::Key_Escape && owner_.controller_) owner_.controller_->cancelOperation();
     }
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::Paint && (QRegion(rect()) - static_cast<QPaintEvent*>(e)->region()).isEmpty())
+            painted_ = true;
+        return repaintedAlready(e, showUpdates_[0]) || QWidget::event(e);
+    }
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        return watched == view_ && repaintedAlready(e, showUpdates_[1]);
+    }
+    // Showing asks for a repaint of the panel and of its view a moment
+    // later (the first such request each gets); when the expose painted
+    // them whole already, that would paint the same picture a second time.
+    bool repaintedAlready(QEvent* e, bool& pending) const {
+        return e->type() == QEvent::UpdateLater && std::exchange(pending, false) && painted_;
+    }
+    // The keyboard grab gives the panel the focus; nothing it shows
+    // depends on that, so it is not painted a second time.
+    void focusInEvent(QFocusEvent*) override {}
+    void focusOutEvent(QFocusEvent*) override {}
     void hideEvent(QHideEvent* e) override {
         QWidget::hideEvent(e);
         // Hidden by someone else: our keyboard grab went with it.
@@ -113,6 +141,8 @@ protected:
 private:
     DialPanels& owner_;
     bool ours_ = false;
+    std::array<bool, 2> showUpdates_{};  // the repaints showing asks for are still to come
+    bool painted_ = false;     // all of it painted since it showed
     RadialMenuView* view_ = nullptr;
 };
 
@@ -179,7 +209,17 @@ void DialPanels::warmUp() {
     scratch.setDevicePixelRatio(dpr);
     scratch.fill(Qt::transparent);
     view().render(&scratch);
-    (void)platform::ScreenCapture::shared().compositorRunning();
+    // The window's backing store at the size it shows at, its pages
+    // touched: the first showing paints into it as every later one does.
+    if (QBackingStore* store = overlay_->backingStore(); store && store->size() != overlay_->size()) {
+        store->resize(overlay_->size());
+        store->beginPaint(QRegion(overlay_->rect()));
+        store->endPaint();
+    }
+    // The capture's shared memory, attached once.
+    auto& capture = platform::ScreenCapture::shared();
+    (void)capture.compositorRunning();
+    (void)capture.capture(QRect(0, 0, 1, 1), dpr);
 }
 
 QPointF DialPanels::pointerPosition() const { return QCursor::pos(); }
@@ -254,9 +294,15 @@ void DialPanels::dismiss() {
     watchScreens(false);
     holdFollow_.stop();
     overlay_->hideByUs();
-    // The picture of the screen and the layers made from it serve one
-    // showing (the next takes its own): not kept while the dial is away.
+    // The picture of the screen and the glass made from it serve one
+    // showing (the next takes its own): not kept while the dial is away,
+    // and the memory they held goes back to the system once the dial is gone.
     view().setBehind(QImage(), QRectF(), false);
+#ifdef __GLIBC__
+    QTimer::singleShot(0, this, [this] {
+        if (!presented_) malloc_trim(0);
+    });
+#endif
     if (catchersUp_) watch.setClickCatchers({});
     catchersUp_ = false;
     catcherAreas_.clear();

@@ -57,6 +57,18 @@ bool sameLayers(const DialViewState& a, const DialViewState& b) {
            a.centre.kind == b.centre.kind;
 }
 
+// How opaque the disc painted at each showing (from the picture behind)
+// is; 0 when the disc does not depend on it and is kept with the plate.
+double liveDiscOpacity(const AppearanceConfig& appearance) {
+    switch (appearance.backdrop) {
+        case Backdrop::liquidGlass: return 1;
+        case Backdrop::translucent:
+            return std::isnan(appearance.backdropOpacity) ? 1.0 : std::clamp(appearance.backdropOpacity, 0.0, 1.0);
+        case Backdrop::filled: return 0;
+    }
+    return 1;
+}
+
 }  // namespace
 
 namespace {
@@ -173,7 +185,7 @@ void RadialMenuView::setBehind(const QImage& behind, const QRectF& area, bool as
     behindArea_ = area;
     behindAsBackground_ = asBackground;
     glass_ = QImage();
-    base_ = QPixmap();
+    glassDisc_ = QImage();
     update();
 }
 
@@ -253,7 +265,6 @@ void RadialMenuView::refreshAccessibility() {
 }
 
 void RadialMenuView::resizeEvent(QResizeEvent*) {
-    base_ = QPixmap();
     followTrack();
 }
 
@@ -262,49 +273,103 @@ void RadialMenuView::checkLayerKey(const DialViewState& s) {
     if (sameLayers(s, cachedFor_) && cachedDpr_ == dpr) return;
     cachedFor_ = s;
     cachedDpr_ = dpr;
-    chrome_ = QPixmap();
-    base_ = QPixmap();
+    plate_ = QPixmap();
+    discMask_ = QImage();
+    glassDisc_ = QImage();
     glass_ = QImage();
     wedges_.clear();
 }
 
-const QPixmap& RadialMenuView::baseLayer(const DialViewState& s) {
+const QPixmap& RadialMenuView::plate(const DialViewState& s) {
     checkLayerKey(s);
-    if (!base_.isNull()) return base_;
+    if (!plate_.isNull()) return plate_;
     const double dpr = devicePixelRatioF();
     const DialMetrics m{s.menuRadius};
-    // The layer covers the backdrop, its shadow and the knob.
-    const double side = m.backdropDiameter() + 96;
+    // The plate covers the backdrop, its shadow and the knob.
+    const double side = m.backdropDiameter() + 96, d = m.backdropDiameter();
     const QPointF c(side / 2, side / 2);
-    auto canvas = [&] {
-        QPixmap pixmap((QSizeF(side, side) * dpr).toSize());
-        pixmap.setDevicePixelRatio(dpr);
-        pixmap.fill(Qt::transparent);
-        return pixmap;
-    };
-    if (chrome_.isNull()) {
-        chrome_ = canvas();
-        QPainter p(&chrome_);
-        paintBackdropChrome(p, c, m.backdropDiameter(), s.appearance, s.palette);
-        // The knob never overlaps a wedge, so it is painted with the disc.
-        if (s.centre.kind != CenterKind::AlbumArt)
-            paintKnob(p, c, KnobStyle{m.knobSize(), s.centre.kind, s.palette.isDark, s.appearance, s.palette});
+    plate_ = QPixmap((QSizeF(side, side) * dpr).toSize());
+    plate_.setDevicePixelRatio(dpr);
+    plate_.fill(Qt::transparent);
+    QPainter p(&plate_);
+    paintBackdropShadow(p, c, d, s.palette.isDark);
+    if (const double opacity = liveDiscOpacity(s.appearance); opacity > 0) {
+        // The disc is painted under the plate at each showing: the shadow
+        // it would hide is cut away here, so the plate can go over it.
+        p.save();
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+        p.setOpacity(opacity);
+        QPainterPath disc;
+        disc.addEllipse(c, d / 2, d / 2);
+        p.fillPath(disc, Qt::black);
+        p.restore();
+    } else {
+        paintBackdropDisc(p, c, d, s.appearance, s.palette, QImage());
     }
+    paintBackdropChrome(p, c, d, s.appearance, s.palette);
+    // The knob never overlaps a wedge, so it is painted with the disc.
+    if (s.centre.kind != CenterKind::AlbumArt)
+        paintKnob(p, c, KnobStyle{m.knobSize(), s.centre.kind, s.palette.isDark, s.appearance, s.palette});
+    return plate_;
+}
+
+void RadialMenuView::paintDisc(QPainter& p, const DialViewState& s) {
+    const double opacity = liveDiscOpacity(s.appearance);
+    if (opacity <= 0) return;
+    const DialMetrics m{s.menuRadius};
+    const double d = m.backdropDiameter(), dpr = devicePixelRatioF();
+    const QPointF at = dialCentre();
     if (!behind_.isNull() && glass_.isNull()) {
-        // The backdrop's square of the picture, blurred and tinted.
-        const double d = m.backdropDiameter(), k = behind_.devicePixelRatio();
-        const QPointF at = dialCentre();
+        // The backdrop's square of the picture, blurred and tinted: the one
+        // thing made afresh at each showing.
+        const double k = behind_.devicePixelRatio();
         const QRectF disc(at.x() - d / 2 - behindArea_.x(), at.y() - d / 2 - behindArea_.y(), d, d);
-        QImage source = behind_.copy(QRectF(disc.topLeft() * k, disc.size() * k).toAlignedRect());
+        const QRect pixels = QRectF(disc.topLeft() * k, disc.size() * k).toAlignedRect();
+        QImage source = pixels == behind_.rect() ? behind_ : behind_.copy(pixels);
         source.setDevicePixelRatio(k);
         glass_ = frostedGlass(source, s.palette.isDark);
     }
-    base_ = canvas();
-    QPainter p(&base_);
-    paintBackdropShadow(p, c, m.backdropDiameter(), s.palette.isDark);
-    paintBackdropDisc(p, c, m.backdropDiameter(), s.appearance, s.palette, glass_);
-    p.drawPixmap(QPointF(0, 0), chrome_);
-    return base_;
+    if (glass_.isNull()) return paintBackdropDisc(p, at, d, s.appearance, s.palette, glass_);
+    // The glass scaled up to the disc's square once, and cut to the disc by
+    // a mask kept with the plate: a plain picture to copy from then on.
+    const QRect square = QRectF(at.x() - d / 2, at.y() - d / 2, d, d).toAlignedRect();
+    const QPointF offset = QPointF(at.x() - d / 2, at.y() - d / 2) - QPointF(square.topLeft());
+    if (discMask_.isNull() || discMaskOffset_ != offset || discMask_.size() != (QSizeF(square.size()) * dpr).toSize()) {
+        discMask_ = QImage((QSizeF(square.size()) * dpr).toSize(), QImage::Format_Alpha8);
+        discMask_.setDevicePixelRatio(dpr);
+        discMask_.fill(Qt::transparent);
+        QPainter q(&discMask_);
+        q.setRenderHint(QPainter::Antialiasing);
+        q.setPen(Qt::NoPen);
+        q.setBrush(Qt::black);
+        q.drawEllipse(QRectF(offset, QSizeF(d, d)));
+        discMaskOffset_ = offset;
+        glassDisc_ = QImage();
+    }
+    if (glassDisc_.isNull()) {
+        glassDisc_ = QImage(discMask_.size(), QImage::Format_ARGB32_Premultiplied);
+        glassDisc_.setDevicePixelRatio(dpr);
+        QPainter q(&glassDisc_);
+        q.setCompositionMode(QPainter::CompositionMode_Source);
+        q.setRenderHint(QPainter::SmoothPixmapTransform);
+        q.drawImage(QRectF(offset, QSizeF(d, d)), glass_);
+        q.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        q.drawImage(QPointF(0, 0), discMask_);
+    }
+    p.save();
+    p.setOpacity(opacity);
+    p.drawImage(QPointF(square.topLeft()), glassDisc_);
+    p.restore();
+}
+
+void RadialMenuView::paintBackground(QPainter& p, const DialViewState& s) {
+    paintBehind(p);
+    const QPixmap& layer = plate(s);
+    paintDisc(p, s);
+    const QPointF c = dialCentre();
+    const QSizeF size = layer.deviceIndependentSize();
+    p.drawPixmap(QPointF(c.x() - size.width() / 2, c.y() - size.height() / 2), layer);
 }
 
 void RadialMenuView::paintCachedWedge(QPainter& p, QPointF centre, const DialViewState& s, int index) {
@@ -344,13 +409,11 @@ bool RadialMenuView::paintKnobFrame(QPaintEvent* event) {
     const auto* art = controller_->centerContent().get<CenterContent::AlbumArt>();
     const QPointF c = dialCentre();
     const DialMetrics m{controller_->menuRadius()};
-    if (!art || base_.isNull() || !insideCircle(event->region(), c, m.innerRadius())) return false;
+    if (!art || plate_.isNull() || !insideCircle(event->region(), c, m.innerRadius())) return false;
     // A frame of the turning disc: nothing else lies in the ring's hole, and
-    // the layer under it is still the one painted last.
+    // the layers under it are still the ones painted last.
     QPainter p(this);
-    paintBehind(p);
-    const QSizeF layerSize = base_.deviceIndependentSize();
-    p.drawPixmap(QPointF(c.x() - layerSize.width() / 2, c.y() - layerSize.height() / 2), base_);
+    paintBackground(p, cachedFor_);
     knobPictures_.paint(p, c, m.knobSize(), art->artwork ? *art->artwork : QImage(), knob_.angle());
     return true;
 }
@@ -361,10 +424,7 @@ void RadialMenuView::paintEvent(QPaintEvent* event) {
     const QPointF c = dialCentre();
     const DialMetrics m{s.menuRadius};
     QPainter p(this);  // the backing store is cleared already (translucent window)
-    paintBehind(p);
-    const QPixmap& layer = baseLayer(s);
-    const QSizeF layerSize = layer.deviceIndependentSize();
-    p.drawPixmap(QPointF(c.x() - layerSize.width() / 2, c.y() - layerSize.height() / 2), layer);
+    paintBackground(p, s);
     const QRectF dirty = event->rect();
     const int n = static_cast<int>(s.wedges.size());
     std::vector<bool> touched(static_cast<std::size_t>(n));

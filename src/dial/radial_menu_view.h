@@ -58,6 +58,9 @@ public:
     // The state drawn now, for tests and renders.
     DialViewState viewState() const;
     QPointF dialCentre() const { return QPointF(width() / 2.0, height() / 2.0); }
+    // The cache key of the kept layer under the wedges (0 before the first
+    // paint): the same from one showing to the next while the look stays.
+    qint64 plateKey() const { return plate_.isNull() ? 0 : plate_.cacheKey(); }
     // Whether the music disc is being redrawn frame by frame.
     bool isAnimatingKnob() const { return knobFrames_.isActive(); }
     // The music dial's title and artist, shown for 1.5 s when the track
@@ -83,7 +86,12 @@ private:
     void followTrack();  // the track label: text, place, shown in music mode
     const QImage& iconFor(const MenuSlot& slot, const DialPalette& palette);
     void checkLayerKey(const DialViewState& state);
-    const QPixmap& baseLayer(const DialViewState& state);
+    // What does not depend on the picture behind the dial, kept while the
+    // look stays: the shadow (cut away where the disc goes), the disc when
+    // it is a plain colour, its sheen and border, and the knob.
+    const QPixmap& plate(const DialViewState& state);
+    void paintDisc(QPainter& p, const DialViewState& state);  // the glass, under the plate
+    void paintBackground(QPainter& p, const DialViewState& state);
     void paintCachedWedge(QPainter& p, QPointF centre, const DialViewState& state, int index);
     void paintBehind(QPainter& p);
     // Paints a frame of the turning disc alone, when that is all `event`
@@ -114,8 +122,10 @@ private:
     QRectF behindArea_;
     bool behindAsBackground_ = false;
     QImage glass_;  // behind_, blurred and tinted for the cached scheme
-    QPixmap base_;    // shadow, disc, chrome and knob for this showing
-    QPixmap chrome_;  // sheen, border and knob, kept while the look stays
+    QImage glassDisc_;  // the glass at the disc's size, cut to the disc, for this showing
+    QImage discMask_;   // the disc's coverage, kept with the plate
+    QPointF discMaskOffset_;
+    QPixmap plate_;
     DialViewState cachedFor_;  // the look the kept pictures were painted for
     double cachedDpr_ = 0;
     int lastHighlight_ = -1;

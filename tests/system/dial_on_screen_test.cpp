@@ -9,7 +9,9 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QWidget>
+#include <QPaintEvent>
 #include <atomic>
+#include <utility>
 #include <thread>
 #include <xcb/xcb.h>
 
@@ -246,6 +248,59 @@ TEST_F(DialOnScreenTest, TheFirstFrameOnTheScreenIsThePaintedDial) {
             ASSERT_TRUE(spinUntil([&] { return !dial_.isVisible(); }));
             spin(200);
         }
+    }
+}
+
+// The paint events that reach a widget, and the areas they asked for.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    std::vector<QRect> take() { return std::exchange(rects_, {}); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) rects_.push_back(static_cast<QPaintEvent*>(event)->rect());
+        return false;
+    }
+
+private:
+    std::vector<QRect> rects_;
+};
+
+// An opening paints the dial once, from the layers kept since the last
+// one; a pointer moving within a wedge paints nothing, and one crossing
+// into the next repaints the two wedges alone.
+TEST_F(DialOnScreenTest, OnePaintPerOpeningAndHoverRepaintsOnlyOnAWedgeChange) {
+    dial::RadialMenuView& view = panels_.view();
+    PaintCounter paints(&view);
+    qint64 plate = 0;
+    for (int opening = 0; opening < 3; ++opening) {
+        showAt({150, 5});  // wedge 1
+        ASSERT_TRUE(dialPainted());
+        spin(300);
+        const auto rects = paints.take();
+        ASSERT_EQ(rects.size(), 1u) << "opening " << opening;
+        EXPECT_EQ(rects[0], view.rect());
+        if (opening > 0) {
+            EXPECT_EQ(view.plateKey(), plate) << "the plate is painted once, not at each opening";
+        }
+        plate = view.plateKey();
+        EXPECT_NE(plate, 0);
+
+        for (QPoint at : {QPoint(165, 12), QPoint(140, -6), QPoint(170, 20)}) pointTo(at);
+        spin(200);
+        EXPECT_EQ(dial_.highlightedIndex(), 1);
+        EXPECT_TRUE(paints.take().empty()) << "moves within one wedge";
+        pointTo({-20, 160});  // wedge 2
+        ASSERT_TRUE(spinUntil([&] { return dial_.highlightedIndex() == 2; }));
+        spin(200);
+        const auto lit = paints.take();
+        ASSERT_FALSE(lit.empty());
+        for (const QRect& r : lit) EXPECT_LT(r.width() * r.height(), view.width() * view.height() / 2);
+        dial_.hide();
+        ASSERT_TRUE(spinUntil([&] { return !dial_.isVisible(); }));
+        spin(100);
+        paints.take();
     }
 }
 

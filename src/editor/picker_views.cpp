@@ -88,12 +88,13 @@ public:
         const QColor ink = pal.color(QPalette::WindowText);
         const QRectF r = QRectF(option.rect).adjusted(6, 1, -6, -1);
         const bool hovered = option.state & QStyle::State_MouseOver;
+        const bool selected = option.state & QStyle::State_Selected;
         p->save();
         p->setRenderHint(QPainter::Antialiasing);
-        if (hovered) {
+        if (hovered || selected) {
             QPainterPath bg;
             bg.addRoundedRect(r, 6, 6);
-            p->fillPath(bg, withAlpha(pal.color(QPalette::Highlight), 0.10));
+            p->fillPath(bg, withAlpha(pal.color(QPalette::Highlight), selected ? 0.22 : 0.10));
         }
         const QRectF icon(r.left() + 10, r.center().y() - 14, 28, 28);
         const QString symbol = index.data(SymbolNameRole).toString();
@@ -109,7 +110,7 @@ public:
             else p->drawImage(icon, image);
         }
         const QRectF chevron(r.right() - 10 - 10, r.center().y() - 5, 10, 10);
-        if (hovered) paintSymbolIn(*p, chevron, "chevron.right", withAlpha(ink, 0.35));
+        if (hovered || selected) paintSymbolIn(*p, chevron, "chevron.right", withAlpha(ink, 0.35));
         const double left = icon.right() + 12, width = chevron.left() - 4 - left;
         QFont small = option.font;
         small.setPointSizeF(small.pointSizeF() * 0.85);
@@ -184,9 +185,10 @@ AppPickerView::AppPickerView(std::vector<AppMenuPreset> templates, std::function
     list_->viewport()->setAttribute(Qt::WA_Hover);
     list_->setFrameShape(QFrame::NoFrame);
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    list_->setSelectionMode(QAbstractItemView::NoSelection);
+    // A click selects a row, Add or a double-click chooses it.
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    connect(list_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { choose(list_->row(item)); });
+    connect(list_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) { choose(list_->row(item)); });
     auto* emptyPage = new QWidget(area_);
     auto* emptyLayout = new QVBoxLayout(emptyPage);
     emptyLayout->setSpacing(8);
@@ -218,6 +220,13 @@ AppPickerView::AppPickerView(std::vector<AppMenuPreset> templates, std::function
     cancel->setAutoDefault(false);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);  // Escape rejects too
     footer->addWidget(cancel);
+    add_ = new QPushButton(tr("Add"), this);
+    add_->setAutoDefault(false);
+    add_->setDefault(true);
+    connect(add_, &QPushButton::clicked, this, [this] { choose(list_->currentRow()); });
+    connect(list_, &QListWidget::itemSelectionChanged, this,
+            [this] { add_->setEnabled(!list_->selectedItems().isEmpty()); });
+    footer->addWidget(add_);
     layout->addLayout(footer);
     refresh();
 }
@@ -276,6 +285,7 @@ void AppPickerView::refresh() {
     empty_->setText(QString::fromStdString(model_.emptyStateMessage()));
     clearSearch_->setVisible(!model_.searchText.empty());
     area_->setCurrentIndex(empty ? 2 : 1);
+    add_->setEnabled(false);  // the list was made again: nothing is selected
 }
 
 void AppPickerView::choose(int row) {

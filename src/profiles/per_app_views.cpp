@@ -12,6 +12,8 @@
 #include <QThreadPool>
 #include <QVBoxLayout>
 
+#include "editor/editor_painting.h"
+#include "editor/picker_views.h"
 #include "input/menu_key_recorder.h"
 #include "platform/app_directory.h"
 #include "ui/accent_swatch_picker.h"
@@ -239,53 +241,6 @@ void PerAppOverrideSheet::refresh() {
     if (refreshRows_) refreshRows_();
 }
 
-AppChooser::AppChooser(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("appChooser"));
-    setWindowTitle(QStringLiteral("Add App"));
-    setWindowModality(Qt::WindowModal);
-    resize(420, 480);
-    auto* column = new QVBoxLayout(this);
-    list_ = new QListWidget(this);
-    column->addWidget(list_, 1);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    styleSheetButton(cancel, false);
-    auto* footer = new QHBoxLayout;
-    footer->addStretch();
-    footer->addWidget(cancel);
-    column->addLayout(footer);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(list_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) { choose(list_->row(item)); });
-    const auto& presets = AppMenuPreset::all();
-    for (std::size_t i = 0; i < presets.size(); ++i) {
-        auto* item = new QListWidgetItem(QStringLiteral("Template: ") + qs(presets[i].displayName), list_);
-        item->setData(Qt::UserRole, static_cast<int>(i));
-    }
-    // The installed applications are read off the interface thread.
-    QPointer<AppChooser> self(this);
-    QThreadPool::globalInstance()->start([self] {
-        auto apps = platform::AppDirectory::shared().allApps();
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [self, apps = std::move(apps)] {
-            if (!self) return;
-            for (const auto& app : apps) {
-                auto* item = new QListWidgetItem(qs(app.name), self->list_);
-                item->setData(Qt::UserRole + 1, qs(app.id));
-            }
-        }, Qt::QueuedConnection);
-    });
-}
-
-void AppChooser::choose(int row) {
-    auto* item = list_->item(row);
-    if (!item) return;
-    const QVariant preset = item->data(Qt::UserRole);
-    if (preset.isValid()) {
-        if (onPresetSelected) onPresetSelected(AppMenuPreset::all().at(static_cast<std::size_t>(preset.toInt())));
-    } else if (onAppSelected) {
-        onAppSelected(item->data(Qt::UserRole + 1).toString().toStdString(), item->text().toStdString());
-    }
-    accept();
-}
-
 PerAppMenusEditorView::PerAppMenusEditorView(ConfigManager& manager, PerAppMenusModel::NameLookup names,
                                              GroupEditorOpener openGroupEditor, QWidget* parent)
     : QWidget(parent), model_(manager, std::move(names)), openGroupEditor_(std::move(openGroupEditor)),
@@ -372,18 +327,22 @@ PerAppMenusEditorView::PerAppMenusEditorView(ConfigManager& manager, PerAppMenus
 
 PerAppMenusEditorView* PerAppMenusEditorView::withInstalledNames(ConfigManager& manager,
                                                                 GroupEditorOpener openGroupEditor) {
-    auto names = std::make_shared<std::map<std::string, std::string>>();
+    auto names = std::make_shared<std::map<std::string, platform::InstalledApp>>();
     auto* view = new PerAppMenusEditorView(
         manager,
         [names](const std::string& id) -> std::optional<std::string> {
             auto it = names->find(id);
-            return it == names->end() ? std::nullopt : std::optional<std::string>(it->second);
+            return it == names->end() ? std::nullopt : std::optional<std::string>(it->second.name);
         },
         std::move(openGroupEditor));
+    view->setIconLookup([names](const std::string& id) {
+        auto it = names->find(id);
+        return it == names->end() ? std::string() : it->second.icon;
+    });
     QPointer<PerAppMenusEditorView> self(view);
     QThreadPool::globalInstance()->start([self, names] {
-        std::map<std::string, std::string> found;
-        for (const auto& app : platform::AppDirectory::shared().allApps()) found.emplace(app.id, app.name);
+        std::map<std::string, platform::InstalledApp> found;
+        for (const auto& app : platform::AppDirectory::shared().allApps()) found.emplace(app.id, app);
         QMetaObject::invokeMethod(QCoreApplication::instance(), [self, names, found = std::move(found)] {
             if (!self) return;
             *names = found;  // read and written on the interface thread only
@@ -392,6 +351,13 @@ PerAppMenusEditorView* PerAppMenusEditorView::withInstalledNames(ConfigManager& 
     });
     return view;
 }
+
+void PerAppMenusEditorView::setIconLookup(IconLookup icons) {
+    icons_ = std::move(icons);
+    rebuild();
+}
+
+editor::AppPickerView* PerAppMenusEditorView::chooser() const { return chooser_; }
 
 void PerAppMenusEditorView::rebuild() {
     const bool empty = model_.isEmpty();
@@ -404,9 +370,23 @@ void PerAppMenusEditorView::rebuild() {
         auto* layout = new QHBoxLayout(row);
         layout->setContentsMargins(16, 12, 16, 12);
         layout->setSpacing(14);
+        // The application's icon in a 36-point frame; blank when it is not
+        // installed or has none.
+        auto* icon = new QLabel(row);
+        icon->setObjectName(QStringLiteral("appIcon"));
+        icon->setFixedSize(36, 36);
+        icon->setAlignment(Qt::AlignCenter);
+        const QImage image =
+            icons_ ? editor::appIconImage(icons_(r.bundleId), 36, devicePixelRatioF()) : QImage();
+        if (!image.isNull()) {
+            QPixmap pixmap = QPixmap::fromImage(image);
+            pixmap.setDevicePixelRatio(devicePixelRatioF());
+            icon->setPixmap(pixmap);
+        }
+        layout->addWidget(icon);
         auto* texts = new QVBoxLayout;
         texts->setSpacing(2);
-        auto* name = new QLabel(qs(r.name), row);
+        auto* name = new ui::ElidedLabel(qs(r.name), row);
         QFont bold = name->font();
         bold.setWeight(QFont::DemiBold);
         name->setFont(bold);
@@ -442,16 +422,23 @@ QWidget* PerAppMenusEditorView::row(const std::string& bundleId) const {
 }
 
 void PerAppMenusEditorView::openChooser() {
-    auto* chooser = new AppChooser(window());
+    if (chooser_) return;
+    // The override sheet opens once the picker has gone.
+    QPointer<PerAppMenusEditorView> self(this);
+    auto* chooser = new editor::AppPickerView(
+        AppMenuPreset::all(),
+        [self](const AppInfo& app) {
+            if (!self) return;
+            self->model_.addApp(app.bundleId, app.name);
+            QMetaObject::invokeMethod(self, &PerAppMenusEditorView::openSheet, Qt::QueuedConnection);
+        },
+        [self](const AppMenuPreset& preset) {
+            if (!self) return;
+            self->model_.addFromTemplate(preset);
+            QMetaObject::invokeMethod(self, &PerAppMenusEditorView::openSheet, Qt::QueuedConnection);
+        },
+        window());
     chooser->setAttribute(Qt::WA_DeleteOnClose);
-    chooser->onAppSelected = [this](const std::string& id, const std::string& name) {
-        model_.addApp(id, name);
-        QMetaObject::invokeMethod(this, &PerAppMenusEditorView::openSheet, Qt::QueuedConnection);
-    };
-    chooser->onPresetSelected = [this](const AppMenuPreset& preset) {
-        model_.addFromTemplate(preset);
-        QMetaObject::invokeMethod(this, &PerAppMenusEditorView::openSheet, Qt::QueuedConnection);
-    };
     chooser_ = chooser;
     chooser->open();
 }

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "config/config_fixture.h"
+#include "editor/picker_views.h"
 #include "profiles/per_app_views.h"
 #include "support/widget_pictures.h"
 
@@ -37,6 +38,7 @@ TEST_F(PerAppWidgetTest, AddATemplateSetItsSizeAndRemoveIt) {
 
     QTest::mouseClick(view->addButton(), Qt::LeftButton);
     ASSERT_TRUE(view->chooser());
+    view->chooser()->setCategory(editor::AppCategory::templates);
     view->chooser()->choose(0);  // the first template
     QCoreApplication::processEvents();
     PerAppOverrideSheet* sheet = view->overrideSheet();

@@ -189,6 +189,7 @@ AppPickerView::AppPickerView(std::vector<AppMenuPreset> templates, std::function
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     connect(list_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) { choose(list_->row(item)); });
+    connect(list_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) { choose(list_->row(item)); });
     auto* emptyPage = new QWidget(area_);
     auto* emptyLayout = new QVBoxLayout(emptyPage);
     emptyLayout->setSpacing(8);
@@ -214,8 +215,8 @@ AppPickerView::AppPickerView(std::vector<AppMenuPreset> templates, std::function
     footer->addWidget(makeSymbolLabel("hand.draw", 12, faded(this, 0.35), this));
     auto* tip = new QLabel(tr("Tip: drag apps from the file manager directly onto a slot."), this);
     fade(tip, 0.6);
-    footer->addWidget(tip);
-    footer->addStretch();
+    tip->setWordWrap(true);  // beside Cancel and Add it takes two lines rather than being cut
+    footer->addWidget(tip, 1);
     auto* cancel = new QPushButton(tr("Cancel"), this);
     cancel->setAutoDefault(false);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);  // Escape rejects too
@@ -289,14 +290,16 @@ void AppPickerView::refresh() {
 }
 
 void AppPickerView::choose(int row) {
-    if (row < 0) return;
+    if (row < 0 || chosen_) return;  // a double-click may also activate the row
     if (model_.selectedCategory == AppCategory::templates) {
         if (row >= static_cast<int>(shownTemplates_.size())) return;
         const AppMenuPreset preset = shownTemplates_[static_cast<std::size_t>(row)];
+        chosen_ = true;
         if (onPresetSelected_) onPresetSelected_(preset);
     } else {
         if (row >= static_cast<int>(shownApps_.size())) return;
         const AppInfo app = shownApps_[static_cast<std::size_t>(row)];
+        chosen_ = true;
         if (onAppSelected_) onAppSelected_(app);
     }
     accept();

@@ -70,6 +70,7 @@ private:
     QPushButton* clearSearch_ = nullptr;
     QPushButton* add_ = nullptr;
     bool loadStarted_ = false;
+    bool chosen_ = false;
 };
 
 class ActionCard;

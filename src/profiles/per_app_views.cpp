@@ -422,7 +422,7 @@ QWidget* PerAppMenusEditorView::row(const std::string& bundleId) const {
 }
 
 void PerAppMenusEditorView::openChooser() {
-    if (chooser_) return;
+    if (chooser_ && chooser_->isVisible()) return;  // a closed one is deleted later
     // The override sheet opens once the picker has gone.
     QPointer<PerAppMenusEditorView> self(this);
     auto* chooser = new editor::AppPickerView(
@@ -444,7 +444,7 @@ void PerAppMenusEditorView::openChooser() {
 }
 
 void PerAppMenusEditorView::openSheet() {
-    if (!model_.editingBundleId() || sheet_) return;
+    if (!model_.editingBundleId() || (sheet_ && sheet_->isVisible())) return;  // a closed one is deleted later
     auto* sheet = new PerAppOverrideSheet(
         PerAppOverrideModel(manager_, *model_.editingBundleId(), model_.sheetAppName(), model_.editingGroup()),
         openGroupEditor_, window());

@@ -20,7 +20,7 @@ std::string say(const char* text) { return QCoreApplication::translate("Preferen
 PreferencesModel::PreferencesModel(ConfigManager& config, HotkeyManager& hotkeys, LoginItemManager& loginItem,
                                    ImportCoordinator& import, QObject* parent)
     : QObject(parent), config_(config), hotkeys_(hotkeys), loginItem_(loginItem), import_(import) {
-    connect(&config_, &ConfigManager::configChanged, this, &PreferencesModel::changed);
+    connect(&config_, &ConfigManager::configChanged, this, &PreferencesModel::followStoredConfig);
     connect(&loginItem_, &LoginItemManager::changed, this, &PreferencesModel::changed);
     connect(&hotkeys_, &HotkeyManager::rebindRequested, this, &PreferencesModel::handleRebindRequest);
     connect(&import_, &ImportCoordinator::errorMessageChanged, this, &PreferencesModel::showImportError);
@@ -69,6 +69,23 @@ void PreferencesModel::loadDraftsFromConfig() {
         holdBinding_.reset();
     }
     loadMusicDraft();
+    Q_EMIT changed();
+}
+
+void PreferencesModel::followStoredConfig() {
+    // The fields show what is stored, not an older draft: choosing Hold
+    // stores the tap key as the hold key, and the hold field then shows it;
+    // a music key stored by anyone shows at once. A recording keeps its own.
+    const ActivationMode& activation = config().activation;
+    if (!recordingHotkey_ && !recordingHoldBinding_ && activation.isHold() == isHoldMode_) {
+        if (activation.isHold()) {
+            holdBinding_ = activation.binding;
+        } else {
+            tapBinding_ = activation.binding;
+            if (const auto* key = activation.binding.asKeyCombination()) currentHotkey_ = *key;
+        }
+    }
+    if (!recordingMusicHotkey_) loadMusicDraft();
     Q_EMIT changed();
 }
 

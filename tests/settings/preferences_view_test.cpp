@@ -3,6 +3,7 @@
 // adds the "@2x" set).
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -11,6 +12,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "fakes/fake_file_manager.h"
+#include "fakes/replace_shared.h"
 #include "input/hold_binding_recorder.h"
 #include "settings/about_tab.h"
 #include "settings/general_tab.h"
@@ -136,6 +139,25 @@ QPalette darkPalette() {
     p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x8E, 0x8E, 0x93));
     p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x8E, 0x8E, 0x93));
     return p;
+}
+
+TEST_F(PreferencesViewTest, ShowInFileManagerSaysWhenNothingCouldShowTheFolder) {
+    fakes::FakeFileManager files;
+    fakes::ReplaceShared<platform::FileManager> useFiles{files};
+    show();
+    click(SettingsTab::advanced);
+    auto* failure = find<QLabel>("revealFailure");
+    ASSERT_TRUE(failure);
+    QTest::mouseClick(find<QPushButton>("revealConfig"), Qt::LeftButton);
+    EXPECT_EQ(files.revealed, std::vector<std::string>{live().configPath()});
+    EXPECT_FALSE(failure->isVisible()) << "shown: nothing to say";
+    files.failure = "xdg-open is not installed";
+    QTest::mouseClick(find<QPushButton>("revealConfig"), Qt::LeftButton);
+    EXPECT_TRUE(failure->isVisible());
+    EXPECT_TRUE(failure->text().endsWith("no file manager answered and xdg-open is not installed."));
+    files.failure.reset();
+    QTest::mouseClick(find<QPushButton>("revealConfig"), Qt::LeftButton);
+    EXPECT_FALSE(failure->isVisible()) << "a later success clears it";
 }
 
 TEST_F(PreferencesViewTest, PicturesOfEveryTabInLightAndDark) {

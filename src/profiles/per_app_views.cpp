@@ -102,7 +102,7 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
 
     auto [sizeSection, sizeBody] =
         section(0, QStringLiteral("Dial Size"),
-                QStringLiteral("Same scale as Preferences → General: 0 is compact, 10 is large."),
+                tr("Same scale as the General tab's Dial Size: 0 is compact, 10 is large."),
                 model_.menuSizeEnabled);
     size_ = slider(20);
     auto* sizeValue = ui::valueLabel(28);
@@ -118,16 +118,21 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
         section(1, QStringLiteral("Appearance"),
                 QStringLiteral("Override the color, backdrop, and slot style for this app."), model_.appearanceEnabled);
     AppearanceConfig& look = model_.draftAppearance;
-    auto* mode = new ui::SegmentedControl({QStringLiteral("Auto"), QStringLiteral("Dark"), QStringLiteral("Light")});
+    // The General tab's options, help texts and value formats.
+    const auto titles = [](appearance_settings::Row picker) {
+        QStringList out;
+        for (const auto& title : appearance_settings::optionTitles(picker)) out << qs(title);
+        return out;
+    };
+    auto* mode = new ui::SegmentedControl(titles(appearance_settings::Row::colorScheme));
     mode->setSelected(static_cast<int>(look.mode));
-    auto* backdrop = new ui::SegmentedControl(
-        {QStringLiteral("Liquid Glass"), QStringLiteral("Translucent"), QStringLiteral("Filled")});
+    auto* backdrop = new ui::SegmentedControl(titles(appearance_settings::Row::backdrop));
     backdrop->setSelected(static_cast<int>(look.backdrop));
     auto* opacity = slider(100);
     opacity->setValue(static_cast<int>(look.backdropOpacity * 100 + 0.5));
     auto* opacityValue = ui::valueLabel(48);
     auto* backdropColor = new AccentSwatchPicker(look.backdropColor);
-    auto* style = new ui::SegmentedControl({QStringLiteral("Liquid Glass"), QStringLiteral("Filled"), QStringLiteral("Normal")});
+    auto* style = new ui::SegmentedControl(titles(appearance_settings::Row::slotStyle));
     style->setSelected(static_cast<int>(look.slotStyle));
     auto* slotColor = new AccentSwatchPicker(look.slotColor);
     auto* fill = slider(100);
@@ -142,9 +147,7 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
     auto* backdropColorRow = new ui::SettingsRow(QStringLiteral("Backdrop Color"), std::nullopt, ui::inlineRow({backdropColor}));
     auto* styleRow = new ui::SettingsRow(QStringLiteral("Slot Style"), QString(), style);
     auto* slotColorRow = new ui::SettingsRow(QStringLiteral("Slot Color"), std::nullopt, ui::inlineRow({slotColor}));
-    auto* fillRow = new ui::SettingsRow(QStringLiteral("Slot Intensity"),
-                                        QStringLiteral("How strongly the wedge fill stands out from the backdrop."),
-                                        sliderRow(fill, fillValue));
+    auto* fillRow = new ui::SettingsRow(QStringLiteral("Slot Intensity"), QString(), sliderRow(fill, fillValue));
     auto* strokeRow = new ui::SettingsRow(QStringLiteral("Slot Borders"),
                                           QStringLiteral("Thickness of the line between each slot."),
                                           sliderRow(stroke, strokeValue));
@@ -157,6 +160,8 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
         backdropRow->setHelpText(qs(model_.backdropHelp()));
         opacityRow->setHelpText(qs(model_.backdropOpacityHelp()));
         styleRow->setHelpText(qs(model_.slotStyleHelp()));
+        fillRow->setHelpText(qs(model_.helpFor(appearance_settings::Row::slotIntensity)));
+        strokeRow->setHelpText(qs(model_.helpFor(appearance_settings::Row::slotBorders)));
         opacityRow->setVisible(model_.showsBackdropOpacity());
         backdropColorRow->setVisible(model_.showsBackdropColor());
         slotColorRow->setVisible(model_.showsSlotColor());

@@ -8,7 +8,7 @@
 #include "config/config_manager.h"
 #include "config/import_coordinator.h"
 #include "input/hotkey_manager.h"
-#include "settings/appearance_settings.h"
+#include "model/appearance_settings.h"
 
 namespace orbel {
 namespace {

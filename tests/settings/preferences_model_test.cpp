@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/about_info.h"
-#include "settings/appearance_settings.h"
+#include "model/appearance_settings.h"
 #include "settings_fixture.h"
 
 namespace orbel::testing {

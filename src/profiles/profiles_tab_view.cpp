@@ -245,8 +245,12 @@ void ProfilesTabView::rebuildRows() {
                                         QTimer::singleShot(0, this, &ProfilesTabView::rebuildRows);
                                     });
         layout->addWidget(new ProfileIconPicker(std::move(icon), 30, false, row));
-        auto* label = new QLabel(qs(name), row);
+        // A long name elides (the end stays: "… 2" after a merge) with the
+        // whole name as its tooltip.
+        auto* label = new ui::ElidedLabel(qs(name), row);
+        label->setObjectName(QStringLiteral("name"));
         label->setFont(ui::textFont(ui::TextStyle::callout, active ? QFont::DemiBold : QFont::Normal));
+        label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);  // shrinks to elide when cramped
         layout->addWidget(label);
         if (active) {
             auto* check = makeSymbolLabel("checkmark.circle.fill", 11, ui::inkColor(palette(), ui::Ink::primary), row);
@@ -319,8 +323,11 @@ void ProfilesTabView::openCreatePopover() {
         auto* title = new QLabel(QStringLiteral("New Profile"), popover_);
         title->setFont(ui::textFont(ui::TextStyle::callout, QFont::DemiBold));
         column->addWidget(title);
-        column->addWidget(ui::styledLabel(QStringLiteral("Snapshots the current dial, hotkey, and appearance."),
-                                          ui::TextStyle::caption, ui::Ink::secondary, popover_));
+        auto* subtitle = ui::styledLabel(tr("Snapshots the current dial, hotkey, and appearance."),
+                                         ui::TextStyle::caption, ui::Ink::secondary, popover_);
+        subtitle->setObjectName(QStringLiteral("createSubtitle"));
+        subtitle->setWordWrap(true);  // the popover is narrow: two lines, never a cut word
+        column->addWidget(subtitle);
         createField_ = new QLineEdit(popover_);
         createField_->setPlaceholderText(QStringLiteral("Profile name"));
         column->addWidget(createField_);

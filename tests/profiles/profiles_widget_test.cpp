@@ -11,6 +11,7 @@
 #include "profiles/backup_restore_sheet.h"
 #include "profiles/profiles_tab_view.h"
 #include "support/widget_pictures.h"
+#include "ui/controls.h"
 
 using namespace orbel;
 using namespace orbel::testing;
@@ -229,4 +230,28 @@ TEST_F(ProfilesWidgetTest, TheRestoreSheetSaysWhatMergeSkipsAndWhichNamesAreRefu
               "At most 6 profiles are kept: Merge would add 1 and skip 2 of this backup's profiles.");
     savePictures(*sheet, "profiles", "restore-refused-names");
     sheet->reject();
+}
+
+TEST_F(ProfilesWidgetTest, LongNamesElideWithTheWholeNameAsTooltip) {
+    const std::string longName = "Video editing with the long project name that goes on and on 2";
+    store().save(withSnippets(1, "a"), longName);
+    store().save(withSnippets(1, "b"), "Video editing with the long project name that goes on and on 3");
+    view->resize(420, 520);
+    view->refresh();
+    QCoreApplication::processEvents();
+    auto* label = view->row(longName)->findChild<ui::ElidedLabel*>("name");
+    ASSERT_TRUE(label);
+    EXPECT_EQ(label->toolTip().toStdString(), longName);
+    EXPECT_TRUE(label->text().contains(QChar(0x2026))) << "elided, not cut: " << label->text().toStdString();
+    EXPECT_TRUE(label->text().endsWith(" 2")) << "the end that tells the two apart stays";
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width());
+    savePictures(*view, "profiles", "profiles-long-names");
+
+    QTest::mouseClick(view->newButton(), Qt::LeftButton);
+    auto* subtitle = view->createPopover()->findChild<QLabel*>("createSubtitle");
+    ASSERT_TRUE(subtitle);
+    QCoreApplication::processEvents();
+    EXPECT_GE(subtitle->height(), subtitle->heightForWidth(subtitle->width())) << "the subtitle is not cut";
+    savePictures(*view->createPopover(), "profiles", "new-profile-popover");
+    view->createPopover()->hide();
 }

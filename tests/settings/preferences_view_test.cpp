@@ -160,6 +160,16 @@ TEST_F(PreferencesViewTest, ShowInFileManagerSaysWhenNothingCouldShowTheFolder) 
     EXPECT_FALSE(failure->isVisible()) << "a later success clears it";
 }
 
+TEST_F(PreferencesViewTest, TheAboutDescriptionShowsAllItsLines) {
+    show();
+    click(SettingsTab::about);
+    QCoreApplication::processEvents();
+    auto* description = find<QLabel>("description");
+    ASSERT_TRUE(description);
+    EXPECT_GE(description->height(), description->heightForWidth(description->width()));
+    EXPECT_GT(description->height(), 2 * description->fontMetrics().height() - 2) << "two lines at least";
+}
+
 TEST_F(PreferencesViewTest, PicturesOfEveryTabInLightAndDark) {
     const QString dir = QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/settings");
     QDir().mkpath(dir);

@@ -222,9 +222,11 @@ void ProfilesTabView::showMessages() {
 void ProfilesTabView::rebuildRows() {
     badge_->setText(qs(model_.badgeText()));
     const bool full = model_.atCap();
-    const QColor ink = ui::inkColor(palette(), full ? ui::Ink::primary : ui::Ink::secondary);
+    // The count reads in the primary ink on either palette; fullness shows
+    // in a stronger tint.
+    const QColor ink = ui::inkColor(palette(), ui::Ink::primary);
     QColor fill = ink;
-    fill.setAlphaF(full ? 0.14 : 0.10);
+    fill.setAlphaF(full ? 0.20 : 0.12);
     badge_->setStyleSheet(QStringLiteral("QLabel{color:%1;background:%2;border-radius:8px;padding:2px 8px;}")
                               .arg(ink.name(QColor::HexArgb), fill.name(QColor::HexArgb)));
     new_->setEnabled(model_.canCreate());

@@ -60,6 +60,9 @@ protected:
 
 TEST_F(ProfilesWidgetTest, CreateDuplicateSwitchAndDelete) {
     EXPECT_EQ(view->badge()->text(), "1 / 6");
+    view->setPalette(darkPalette());  // the badge follows a change of palette
+    EXPECT_TRUE(view->badge()->styleSheet().contains(darkPalette().color(QPalette::WindowText).name(QColor::HexArgb)));
+    view->setPalette(QPalette());
     EXPECT_FALSE(view->switchButton("Default")->isEnabled());
     EXPECT_TRUE(view->row("Default")->isVisible()) << "rows show at once, not after a queued call";
     QCoreApplication::processEvents();

@@ -91,6 +91,9 @@ void RadialMenuController::show() {
         }
         defaultMenuRoot_ = config->rootGroup;
         appMenuRoot_ = override ? override->menuGroup() : std::nullopt;
+        // A per-app dial without slots uses the default dial's slots; the
+        // stored override keeps its empty list.
+        if (appMenuRoot_ && appMenuRoot_->slots.empty()) appMenuRoot_.reset();
         setRootSelection(appMenuRoot_ ? MenuRootSelection::app : MenuRootSelection::defaultRoot);
         loadSlots(appMenuRoot_ ? appMenuRoot_->slots : defaultMenuRoot_->slots);
     }

@@ -92,12 +92,13 @@ public:
         const QColor ink = pal.color(QPalette::WindowText);
         const QRectF r = QRectF(option.rect).adjusted(6, 1, -6, -1);
         const bool hovered = option.state & QStyle::State_MouseOver;
+        const bool selected = option.state & QStyle::State_Selected;
         p->save();
         p->setRenderHint(QPainter::Antialiasing);
-        if (hovered) {
+        if (hovered || selected) {
             QPainterPath bg;
             bg.addRoundedRect(r, 6, 6);
-            p->fillPath(bg, withAlpha(pal.color(QPalette::Highlight), 0.10));
+            p->fillPath(bg, withAlpha(pal.color(QPalette::Highlight), selected ? 0.22 : 0.10));
         }
         const QRectF icon(r.left() + 10, r.center().y() - 14, 28, 28);
         const QString symbol = index.data(SymbolNameRole).toString();
@@ -113,7 +114,7 @@ public:
             else p->drawImage(icon, image);
         }
         const QRectF chevron(r.right() - 10 - 10, r.center().y() - 5, 10, 10);
-        if (hovered) paintSymbolIn(*p, chevron, "chevron.right", withAlpha(ink, 0.35));
+        if (hovered || selected) paintSymbolIn(*p, chevron, "chevron.right", withAlpha(ink, 0.35));
         const double left = icon.right() + 12, width = chevron.left() - 4 - left;
         QFont small = option.font;
         small.setPointSizeF(small.pointSizeF() * 0.85);
@@ -188,9 +189,11 @@ AppPickerView::AppPickerView(std::vector<AppMenuPreset> templates, std::function
     list_->viewport()->setAttribute(Qt::WA_Hover);
     list_->setFrameShape(QFrame::NoFrame);
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    list_->setSelectionMode(QAbstractItemView::NoSelection);
+    // A click selects a row, Add or a double-click chooses it.
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    connect(list_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { choose(list_->row(item)); });
+    connect(list_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) { choose(list_->row(item)); });
+    connect(list_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) { choose(list_->row(item)); });
     auto* emptyPage = new QWidget(area_);
     auto* emptyLayout = new QVBoxLayout(emptyPage);
     emptyLayout->setSpacing(8);
@@ -216,12 +219,19 @@ AppPickerView::AppPickerView(std::vector<AppMenuPreset> templates, std::function
     footer->addWidget(makeSymbolLabel("hand.draw", 12, faded(this, 0.35), this));
     auto* tip = new QLabel(tr("Tip: drag apps from the file manager directly onto a slot."), this);
     fade(tip, 0.6);
-    footer->addWidget(tip);
-    footer->addStretch();
+    tip->setWordWrap(true);  // beside Cancel and Add it takes two lines rather than being cut
+    footer->addWidget(tip, 1);
     auto* cancel = new QPushButton(tr("Cancel"), this);
     cancel->setAutoDefault(false);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);  // Escape rejects too
     footer->addWidget(cancel);
+    add_ = new QPushButton(tr("Add"), this);
+    add_->setAutoDefault(false);
+    add_->setDefault(true);
+    connect(add_, &QPushButton::clicked, this, [this] { choose(list_->currentRow()); });
+    connect(list_, &QListWidget::itemSelectionChanged, this,
+            [this] { add_->setEnabled(!list_->selectedItems().isEmpty()); });
+    footer->addWidget(add_);
     layout->addLayout(footer);
     refresh();
 }
@@ -297,17 +307,20 @@ void AppPickerView::refresh() {
     empty_->setText(QString::fromStdString(model_.emptyStateMessage()));
     clearSearch_->setVisible(!model_.searchText.empty());
     area_->setCurrentIndex(empty ? 2 : 1);
+    add_->setEnabled(false);  // the list was made again: nothing is selected
 }
 
 void AppPickerView::choose(int row) {
-    if (row < 0) return;
+    if (row < 0 || chosen_) return;  // a double-click may also activate the row
     if (model_.selectedCategory == AppCategory::templates) {
         if (row >= static_cast<int>(shownTemplates_.size())) return;
         const AppMenuPreset preset = shownTemplates_[static_cast<std::size_t>(row)];
+        chosen_ = true;
         if (onPresetSelected_) onPresetSelected_(preset);
     } else {
         if (row >= static_cast<int>(shownApps_.size())) return;
         const AppInfo app = shownApps_[static_cast<std::size_t>(row)];
+        chosen_ = true;
         if (onAppSelected_) onAppSelected_(app);
     }
     accept();

@@ -46,8 +46,10 @@ public:
     // What the list area shows: 0 loading, 1 list, 2 empty state.
     int listPage() const;
     QString emptyText() const;
-    // Chooses the row (as a click on it does).
+    // A click selects a row; Add (the default button) or a double-click
+    // chooses it. Chooses the row as those do.
     void choose(int row);
+    QPushButton* addButton() const { return add_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -66,7 +68,9 @@ private:
     QListWidget* list_ = nullptr;
     QLabel* empty_ = nullptr;
     QPushButton* clearSearch_ = nullptr;
+    QPushButton* add_ = nullptr;
     bool loadStarted_ = false;
+    bool chosen_ = false;
 };
 
 class ActionCard;

@@ -161,11 +161,18 @@ void IconPickerModel::need(const IconPack& pack) {
 }
 
 void IconPickerModel::recompute() {
+    // A query looks in every bundled pack, as the header promises: the
+    // selected pack's matches first, then the others in chip order. "All"
+    // also lists every pack without a query, in chip order.
     std::vector<IconPack> wanted;
-    if (searchesAllPacks_)
+    if (searchesAllPacks_) {
         wanted = packs_;
-    else
+    } else {
         wanted.push_back(selectedPack_);
+        if (isQuerying())
+            for (const auto& pack : packs_)
+                if (pack != selectedPack_) wanted.push_back(pack);
+    }
     // A loader that answers at once recomputes from inside `need`; the pass
     // below then finds the index.
     for (const auto& pack : wanted) need(pack);
@@ -185,6 +192,8 @@ void IconPickerModel::recompute() {
     Q_EMIT resultsChanged();
 }
 
+bool IconPickerModel::isQuerying() const { return !text::trimSpacesAndTabs(search_).empty(); }
+
 bool IconPickerModel::isChosen(const IconSearchResult& result) const {
     const auto* symbol = draft_.get<SlotIcon::SymbolPack>();
     return symbol && symbol->pack == result.pack() && symbol->name == result.entry().name;
@@ -195,7 +204,8 @@ std::pair<std::string, std::string> IconPickerModel::emptyText() const {
     // pack without entries was not installed.
     bool haveEntries = false;
     for (const auto& [pack, index] : indices_)
-        if ((searchesAllPacks_ || pack == selectedPack_) && !index->entries().empty()) haveEntries = true;
+        if ((searchesAllPacks_ || isQuerying() || pack == selectedPack_) && !index->entries().empty())
+            haveEntries = true;
     if (selectedPack_ == kSf || haveEntries) return {"No matches.", {}};
     return {displayName(selectedPack_) + " isn't installed.",
             "Drop the font + catalog into Resources/IconPacks/" + selectedPack_.id() + "/ and rebuild."};

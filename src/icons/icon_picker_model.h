@@ -94,7 +94,10 @@ public:
     bool searchesAllPacks() const { return searchesAllPacks_; }
     void setSearchesAllPacks(bool all);
     const std::string& search() const { return search_; }
+    // A query (more than spaces and tabs) searches every pack, the selected
+    // one's matches first.
     void setSearch(std::string text);
+    bool isQuerying() const;
     std::string displayName(const IconPack& pack) const { return displayName_(pack); }
     // Each time the view comes on screen: a pack icon's pack gets its chip.
     void restorePackOnAppear();

@@ -13,21 +13,20 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QStackedWidget>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QWheelEvent>
 
 #include "icons/custom_images.h"
 #include "icons/icon_catalog.h"
 #include "icons/slot_icon_view.h"
 #include "platform/symbols.h"
 #include "ui/accent_swatch_picker.h"
+#include "ui/controls.h"
 #include "ui/search_field.h"
+#include "ui/settings_blocks.h"
 
 namespace orbel {
 namespace {
@@ -52,50 +51,6 @@ QFont sized(QFont font, double points, QFont::Weight weight = QFont::Normal) {
 // Secondary text: the palette's placeholder colour, light or dark alike.
 void soften(QWidget* label) { label->setForegroundRole(QPalette::PlaceholderText); }
 
-// Turns the wheel into sideways scrolling for the chip strip, which has no
-// scroll bars.
-class SidewaysWheel : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::Wheel) return false;
-        auto* area = qobject_cast<QScrollArea*>(watched->parent());
-        if (!area) return false;
-        const auto* wheel = static_cast<QWheelEvent*>(event);
-        const QPoint delta = wheel->angleDelta();
-        const int steps = delta.x() != 0 ? delta.x() : delta.y();
-        area->horizontalScrollBar()->setValue(area->horizontalScrollBar()->value() - steps / 2);
-        return true;
-    }
-};
-
-// A system symbol on a faintly tinted rounded square.
-class Badge : public QWidget {
-public:
-    Badge(std::string symbol, int size, QWidget* parent) : QWidget(parent), symbol_(std::move(symbol)) {
-        setFixedSize(size, size);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        const QColor ink = palette().color(QPalette::WindowText);
-        const double side = width();
-        QPainterPath square;
-        square.addRoundedRect(QRectF(rect()), side * 0.22, side * 0.22);
-        p.fillPath(square, withAlpha(ink, 0.18));
-        const double mark = side * 0.5;
-        p.drawImage(QRectF((side - mark) / 2, (side - mark) / 2, mark, mark),
-                    platform::Symbols::shared().image(symbol_, mark, ink, p.device()->devicePixelRatioF()));
-    }
-
-private:
-    std::string symbol_;
-};
-
 // A symbol alone, in a colour of the palette's text at some strength.
 class SymbolMark : public QWidget {
 public:
@@ -115,100 +70,6 @@ protected:
 private:
     std::string symbol_;
     double alpha_;
-};
-
-// One pack of the chip row: its name in a capsule.
-class PackChip : public QAbstractButton {
-public:
-    PackChip(const QString& name, QWidget* parent) : QAbstractButton(parent) {
-        setText(name);
-        setCheckable(true);
-        setCursor(Qt::PointingHandCursor);
-        setFont(sized(font(), 9.5, QFont::Medium));
-    }
-    QSize sizeHint() const override {
-        return {fontMetrics().horizontalAdvance(text()) + 20, fontMetrics().height() + 10};
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        const QColor ink = palette().color(QPalette::WindowText);
-        const bool on = isChecked();
-        const double line = on ? 1 : 0.5;
-        const QRectF box = QRectF(rect()).adjusted(line / 2, line / 2, -line / 2, -line / 2);
-        const double radius = box.height() / 2;
-        p.setBrush(on ? withAlpha(ink, 0.16) : Qt::transparent);
-        p.setPen(QPen(on ? withAlpha(ink, 0.5) : withAlpha(ink, 0.18), line));
-        p.drawRoundedRect(box, radius, radius);
-        p.setPen(on ? ink : withAlpha(ink, 0.6));
-        p.drawText(rect(), Qt::AlignCenter, text());
-    }
-};
-
-// The mode selector: segments side by side in one rounded outline.
-class SegmentBox : public QWidget {
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        const QColor ink = palette().color(QPalette::WindowText);
-        p.setPen(QPen(withAlpha(ink, 0.18), 1));
-        p.setBrush(withAlpha(ink, 0.04));
-        p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 7, 7);
-    }
-};
-
-class Segment : public QAbstractButton {
-public:
-    Segment(const QString& title, QWidget* parent) : QAbstractButton(parent) {
-        setText(title);
-        setCheckable(true);
-        setCursor(Qt::PointingHandCursor);
-        setFocusPolicy(Qt::TabFocus);
-        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    }
-    QSize sizeHint() const override {
-        return {std::max(90, fontMetrics().horizontalAdvance(text()) + 28), fontMetrics().height() + 10};
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        const QColor ink = palette().color(QPalette::WindowText);
-        if (isChecked()) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(withAlpha(ink, 0.14));
-            p.drawRoundedRect(QRectF(rect()), 5, 5);
-        } else if (underMouse()) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(withAlpha(ink, 0.06));
-            p.drawRoundedRect(QRectF(rect()), 5, 5);
-        }
-        if (hasFocus()) {
-            p.setPen(QPen(withAlpha(palette().color(QPalette::Highlight), 0.8), 1.5));
-            p.setBrush(Qt::NoBrush);
-            p.drawRoundedRect(QRectF(rect()).adjusted(0.75, 0.75, -0.75, -0.75), 4.25, 4.25);
-        }
-        QFont f = font();
-        f.setWeight(isChecked() ? QFont::DemiBold : QFont::Normal);
-        p.setFont(f);
-        p.setPen(isChecked() ? ink : withAlpha(ink, 0.7));
-        p.drawText(rect(), Qt::AlignCenter, text());
-    }
-    void enterEvent(QEnterEvent* event) override {
-        update();
-        QAbstractButton::enterEvent(event);
-    }
-    void leaveEvent(QEvent* event) override {
-        update();
-        QAbstractButton::leaveEvent(event);
-    }
 };
 
 // The drop zone of the image editor: a dashed rounded frame that takes
@@ -408,22 +269,16 @@ IconPickerView::IconPickerView(std::unique_ptr<IconPickerModel> model, IconCatal
     auto* middle = new QVBoxLayout;
     middle->setContentsMargins(16, 14, 16, 0);
     middle->setSpacing(12);
-    auto* segmentBox = new SegmentBox(this);
-    segmentBox->setFixedWidth(300);
-    auto* segments = new QHBoxLayout(segmentBox);
-    segments->setContentsMargins(2, 2, 2, 2);
-    segments->setSpacing(2);
-    modes_ = new QButtonGroup(this);
-    modes_->setExclusive(true);
-    for (auto mode : allIconPickerModes()) {
-        auto* segment = new Segment(tr(iconPickerModeTitle(mode).c_str()), segmentBox);
-        modes_->addButton(segment, int(mode));
-        segments->addWidget(segment);
-    }
-    connect(modes_, &QButtonGroup::idClicked, this, [this](int id) { model_->setMode(IconPickerMode(id)); });
+    QStringList modeTitles;
+    for (auto mode : allIconPickerModes()) modeTitles << tr(iconPickerModeTitle(mode).c_str());
+    modes_ = new ui::SegmentedControl(modeTitles, this);
+    modes_->setObjectName(QStringLiteral("iconPickerModes"));
+    modes_->setFixedWidth(300);
+    connect(modes_, &ui::SegmentedControl::activated, this,
+            [this](int index) { model_->setMode(allIconPickerModes()[static_cast<std::size_t>(index)]); });
     auto* segmentRow = new QHBoxLayout;
     segmentRow->addStretch();
-    segmentRow->addWidget(segmentBox);
+    segmentRow->addWidget(modes_);
     segmentRow->addStretch();
     middle->addLayout(segmentRow);
     editors_ = new QStackedWidget(this);
@@ -463,7 +318,7 @@ QWidget* IconPickerView::makeHeader() {
     auto* row = new QHBoxLayout(header);
     row->setContentsMargins(20, 14, 20, 14);
     row->setSpacing(12);
-    row->addWidget(new Badge("photo.on.rectangle", 24, header));
+    row->addWidget(new ui::SymbolBadge("photo.on.rectangle", palette().color(QPalette::WindowText), 24, header));
     auto* titles = new QVBoxLayout;
     titles->setSpacing(1);
     auto* title = new QLabel(tr("Choose icon"), header);
@@ -492,29 +347,24 @@ QWidget* IconPickerView::makeIconEditor() {
 
     auto* top = new QHBoxLayout;
     top->setSpacing(10);
-    auto* strip = new QScrollArea(editor);
-    strip->setFrameShape(QFrame::NoFrame);
-    strip->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    strip->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    strip->setWidgetResizable(true);
-    strip->viewport()->setAutoFillBackground(false);
-    chips_ = new QWidget(strip);
-    chips_->setAutoFillBackground(false);
-    auto* chipRow = new QHBoxLayout(chips_);
-    chipRow->setContentsMargins(0, 0, 0, 0);
-    chipRow->setSpacing(6);
-    for (const auto& pack : model_->packs()) {
-        auto* chip = new PackChip(qs(model_->displayName(pack)), chips_);
-        chip->setProperty("pack", qs(pack.id()));
-        connect(chip, &QAbstractButton::clicked, this, [this, pack] { model_->selectPack(pack); });
-        chipRow->addWidget(chip);
-    }
-    chipRow->addStretch();
-    strip->setWidget(chips_);
-    strip->viewport()->installEventFilter(new SidewaysWheel(strip));
-    strip_ = strip;
-    strip->setFixedHeight(chips_->sizeHint().height());
-    top->addWidget(strip, 1);
+    // The packs as one segmented row of their own across the editor, each
+    // segment as wide as its name while they fit; when they do not, every
+    // segment gives up the same share and its name elides, with the whole
+    // name as its tooltip. With "All" none of them is selected.
+    QStringList packNames;
+    for (const auto& pack : model_->packs()) packNames << qs(model_->displayName(pack));
+    packs_ = new ui::SegmentedControl(packNames, editor);
+    packs_->setObjectName(QStringLiteral("iconPacks"));
+    packs_->setSegmentsFitTitles(true);
+    packs_->setFont(sized(font(), 9.5, QFont::Medium));
+    packs_->setMinimumWidth(0);
+    packs_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    connect(packs_, &ui::SegmentedControl::activated, this, [this](int index) {
+        model_->setSearchesAllPacks(false);
+        model_->selectPack(model_->packs()[static_cast<std::size_t>(index)]);
+    });
+    column->addWidget(packs_);
+    top->addStretch(1);
 
     auto* all = new QToolButton(editor);
     all->setText(tr("All"));
@@ -686,12 +536,15 @@ void IconPickerView::showEvent(QShowEvent* event) {
 
 void IconPickerView::refreshState() {
     const auto mode = model_->mode();
-    if (auto* b = modes_->button(int(mode))) b->setChecked(true);
+    modes_->setSelected(int(mode));
     editors_->setCurrentIndex(int(mode));
-    for (auto* chip : chips_->findChildren<QAbstractButton*>()) {
-        chip->setChecked(chip->property("pack").toString() == qs(model_->selectedPack().id()));
-        if (chip->isChecked()) strip_->ensureWidgetVisible(chip, 24, 0);
+    int selectedPack = -1;
+    if (!model_->searchesAllPacks()) {
+        const auto& packs = model_->packs();
+        const auto found = std::find(packs.begin(), packs.end(), model_->selectedPack());
+        if (found != packs.end()) selectedPack = static_cast<int>(found - packs.begin());
     }
+    packs_->setSelected(selectedPack);
     if (all_->isChecked() != model_->searchesAllPacks()) all_->setChecked(model_->searchesAllPacks());
     if (search_->text().toStdString() != model_->search()) search_->setText(qs(model_->search()));
 }

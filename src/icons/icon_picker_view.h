@@ -22,6 +22,9 @@ class QTableView;
 
 namespace orbel {
 
+namespace ui {
+class SegmentedControl;
+}
 class AccentSwatchPicker;
 class IconCatalog;
 class IconGridModel;
@@ -38,6 +41,9 @@ public:
 
     IconPickerModel& model() { return *model_; }
     SearchField* searchField() const { return search_; }
+    ui::SegmentedControl* modeControl() const { return modes_; }
+    ui::SegmentedControl* packControl() const { return packs_; }
+    QAbstractButton* allToggle() const { return all_; }
     QTableView* grid() const { return grid_; }
     QWidget* dropZone() const { return dropZone_; }
     QLineEdit* monogramField() const { return monogram_; }
@@ -72,10 +78,9 @@ private:
     std::unique_ptr<IconPickerModel> model_;
     IconCatalog& catalog_;
     IconGridModel* gridModel_ = nullptr;
-    QButtonGroup* modes_ = nullptr;
+    ui::SegmentedControl* modes_ = nullptr;
     QStackedWidget* editors_ = nullptr;
-    QScrollArea* strip_ = nullptr;
-    QWidget* chips_ = nullptr;
+    ui::SegmentedControl* packs_ = nullptr;
     QAbstractButton* all_ = nullptr;
     SearchField* search_ = nullptr;
     QTableView* grid_ = nullptr;

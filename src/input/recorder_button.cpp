@@ -21,6 +21,24 @@ void RecorderButton::display(State state, const QString& text) {
     setText(text);
     updateGeometry();
     update();
+    setGrabbingKeyboard(state == State::recording || state == State::refused);
+}
+
+void RecorderButton::setGrabbingKeyboard(bool on) {
+    if (on && !isVisible()) on = false;
+    if (on == grabbing_) return;
+    grabbing_ = on;
+    // The grab is the X server's too: the window manager's own chords
+    // (Alt+Space, Alt+Tab) reach the recorder instead of acting.
+    if (on)
+        grabKeyboard();
+    else
+        releaseKeyboard();
+}
+
+void RecorderButton::hideEvent(QHideEvent* event) {
+    setGrabbingKeyboard(false);
+    QAbstractButton::hideEvent(event);
 }
 
 QFont RecorderButton::labelFont() const {

@@ -1,7 +1,10 @@
 #pragma once
 
 // The rounded button both recorders are drawn as: an optional red dot, a
-// line of text, a tint and an outline that say whether it records.
+// line of text, a tint and an outline that say whether it records. While it
+// shows a recording it holds the keyboard grab, so that no other program
+// (the window manager included) acts on the keys being recorded; every other
+// look, hiding and destruction let it go.
 
 #include <QAbstractButton>
 #include <QColor>
@@ -25,11 +28,15 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
+    bool isGrabbingKeyboard() const { return grabbing_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
+    void setGrabbingKeyboard(bool on);
+    bool grabbing_ = false;
     QFont labelFont() const;
     Style style_;
     State state_ = State::idle;

@@ -40,7 +40,46 @@ bool BackupRestoreModel::selectStrategy(RestoreStrategy strategy) {
 }
 
 bool BackupRestoreModel::canConfirm() const {
+    if (!refusals().empty()) return false;
     return strategy_ == RestoreStrategy::merge || text::toUpper(text::trimSpacesAndTabs(confirmText)) == "REPLACE";
+}
+
+void BackupRestoreModel::setStore(std::vector<std::string> storedNames, NameCheck check) {
+    storedCount_ = storedNames.size();
+    check_ = std::move(check);
+}
+
+std::vector<std::string> BackupRestoreModel::refusals() const {
+    std::vector<std::string> lines;
+    if (!check_) return lines;
+    for (const auto& [name, config] : item_.backup.profiles) {
+        if (auto problem = check_(name)) {
+            std::string shown;  // a NUL would end the text there
+            for (char c : name) shown += c == '\0' ? std::string("\\0") : std::string(1, c);
+            lines.push_back("Couldn't restore profile \"" + shown + "\": " + *problem);
+        }
+    }
+    return lines;
+}
+
+std::size_t BackupRestoreModel::mergeSkips() const {
+    if (!check_) return 0;
+    const std::size_t limit = ProfileStore::kLimit;
+    const std::size_t room = storedCount_ >= limit ? 0 : limit - storedCount_;
+    const std::size_t incoming = item_.backup.profiles.size();
+    return incoming > room ? incoming - room : 0;
+}
+
+std::string BackupRestoreModel::mergeWarning() const {
+    const std::size_t skipped = mergeSkips();
+    if (skipped == 0) return {};
+    const std::size_t incoming = item_.backup.profiles.size();
+    const std::string limit = std::to_string(ProfileStore::kLimit);
+    if (skipped == incoming)
+        return "You already have " + std::to_string(storedCount_) + " profiles, the most Orbel keeps: Merge would "
+               "skip every profile of this backup. Delete some first, or choose Replace.";
+    return "At most " + limit + " profiles are kept: Merge would add " + std::to_string(incoming - skipped) +
+           " and skip " + std::to_string(skipped) + " of this backup's profiles.";
 }
 
 std::string BackupRestoreModel::restoreButtonTitle() const {

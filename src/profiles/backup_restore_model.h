@@ -3,6 +3,8 @@
 // The restore sheet's state and texts: what the backup holds, merge or
 // replace, and the typed word that confirms a replace.
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,19 @@ public:
 
     explicit BackupRestoreModel(BackupRestoreSheetItem item);
 
+    // What the restore would meet: the names already stored and the store's
+    // name check (its message for a name it refuses). Without them the sheet
+    // warns of nothing.
+    using NameCheck = std::function<std::optional<std::string>(const std::string& name)>;
+    void setStore(std::vector<std::string> storedNames, NameCheck check);
+    // The restore is refused before anything is written: one line per name
+    // the store will not take, as the refusal would say it.
+    std::vector<std::string> refusals() const;
+    // Merge at or near the profile limit: how many of the backup's profiles
+    // it would leave out, and the sentence that says so ("" when none).
+    std::size_t mergeSkips() const;
+    std::string mergeWarning() const;
+
     const BackupRestoreSheetItem& item() const { return item_; }
     std::string fileName() const;
     // In the user's locale and time zone.
@@ -38,7 +53,7 @@ public:
     bool selectStrategy(RestoreStrategy strategy);
     std::string confirmText;
     // Merge, or replace with the word "REPLACE" in any case, spaces and tabs
-    // around it allowed.
+    // around it allowed; never while a name would be refused.
     bool canConfirm() const;
     std::string restoreButtonTitle() const;
 
@@ -53,6 +68,8 @@ public:
 
 private:
     BackupRestoreSheetItem item_;
+    std::size_t storedCount_ = 0;
+    NameCheck check_;
     RestoreStrategy strategy_ = RestoreStrategy::merge;
 };
 

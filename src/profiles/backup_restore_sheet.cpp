@@ -45,7 +45,12 @@ public:
                                       devicePixelRatioF()));
         update();
     }
+    // The description wraps: the card is as tall as its width needs, so no
+    // line is ever cut.
     QSize sizeHint() const override { return layout()->sizeHint(); }
+    QSize minimumSizeHint() const override { return {layout()->minimumSize().width(), heightForWidth(width())}; }
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int w) const override { return layout()->totalHeightForWidth(w); }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -145,6 +150,12 @@ BackupRestoreSheet::BackupRestoreSheet(BackupRestoreSheetItem item, QWidget* par
         profiles->addLayout(line);
     }
     column->addLayout(profiles);
+    // What the restore would run into, said before anything is chosen.
+    refusals_ = ui::styledLabel({}, ui::TextStyle::caption, ui::Ink::primary, this);
+    refusals_->setObjectName(QStringLiteral("restoreRefusals"));
+    setTextColor(refusals_, QColor(255, 59, 48));
+    refusals_->setWordWrap(true);
+    column->addWidget(refusals_);
     column->addWidget(makeSheetDivider(this));
 
     auto* strategy = new QVBoxLayout;
@@ -160,6 +171,11 @@ BackupRestoreSheet::BackupRestoreSheet(BackupRestoreSheetItem item, QWidget* par
     connect(mergeCard_, &QAbstractButton::clicked, this, [this] { selectStrategy(RestoreStrategy::merge); });
     connect(replaceCard_, &QAbstractButton::clicked, this, [this] { selectStrategy(RestoreStrategy::replace); });
     strategy->addWidget(mergeCard_);
+    mergeWarning_ = ui::styledLabel({}, ui::TextStyle::caption, ui::Ink::primary, this);
+    mergeWarning_->setObjectName(QStringLiteral("mergeWarning"));
+    setTextColor(mergeWarning_, QColor(214, 120, 0));
+    mergeWarning_->setWordWrap(true);
+    strategy->addWidget(mergeWarning_);
     strategy->addWidget(replaceCard_);
     column->addLayout(strategy);
 
@@ -218,8 +234,19 @@ void BackupRestoreSheet::selectStrategy(RestoreStrategy strategy) {
     if (focus) confirm_->setFocus();
 }
 
+void BackupRestoreSheet::setStore(std::vector<std::string> storedNames, BackupRestoreModel::NameCheck check) {
+    model_.setStore(std::move(storedNames), std::move(check));
+    refresh();
+}
+
 void BackupRestoreSheet::refresh() {
     const bool replace = model_.strategy() == RestoreStrategy::replace;
+    QStringList refused;
+    for (const auto& line : model_.refusals()) refused << QString::fromStdString(line);
+    refusals_->setText(refused.join(QLatin1Char('\n')));
+    refusals_->setVisible(!refused.isEmpty());
+    mergeWarning_->setText(QString::fromStdString(model_.mergeWarning()));
+    mergeWarning_->setVisible(!replace && !mergeWarning_->text().isEmpty());
     mergeCard_->setChecked(!replace);
     replaceCard_->setChecked(replace);
     static_cast<StrategyCard*>(mergeCard_)->refresh();

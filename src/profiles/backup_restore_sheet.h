@@ -31,6 +31,10 @@ public:
     QLineEdit* confirmField() const { return confirm_; }
     QAbstractButton* card(RestoreStrategy strategy) const;
     void selectStrategy(RestoreStrategy strategy);
+    // The stored names and the store's name check, for the sheet's warnings.
+    void setStore(std::vector<std::string> storedNames, BackupRestoreModel::NameCheck check);
+    QLabel* refusalsLine() const { return refusals_; }
+    QLabel* mergeWarningLine() const { return mergeWarning_; }
 
 private:
     void refresh();
@@ -39,6 +43,8 @@ private:
     QAbstractButton* mergeCard_;
     QAbstractButton* replaceCard_;
     QWidget* confirmBlock_;
+    QLabel* refusals_;
+    QLabel* mergeWarning_;
     QLineEdit* confirm_;
     QPushButton* cancel_;
     QPushButton* restore_;

@@ -118,7 +118,12 @@ std::string PerAppMenusModel::replacedNotice(const std::string& name) {
 std::string PerAppMenusModel::sheetAppName() const {
     if (!editingBundleId_) return {};
     if (editingBundleId_->empty()) return "App";
-    return displayName(*editingBundleId_, *editingBundleId_);
+    // Before the installed names are known (or for an application that is
+    // not installed) the group's own title names it better than its id.
+    std::string fallback = *editingBundleId_;
+    if (editingGroup_ && !editingGroup_->title.empty() && editingGroup_->title != kDefaultAppMenuTitle)
+        fallback = editingGroup_->title;
+    return displayName(*editingBundleId_, fallback);
 }
 
 }  // namespace orbel

@@ -1,6 +1,5 @@
 #include "profiles/per_app_override_model.h"
 
-#include <QString>
 #include <algorithm>
 #include <cmath>
 
@@ -36,15 +35,10 @@ PerAppOverrideModel::PerAppOverrideModel(ConfigManager& manager, std::string bun
     if (draftGroup) openedTitle_ = draftGroup->title;
 }
 
-double PerAppOverrideModel::dialSizeFromRadius(double radius) {
-    if (radius >= 300) return 10;
-    return std::round(2 * ((std::max(radius, 100.0) - 100) / 200 * 10)) / 2;
-}
+// The General tab's scale and texts: one formula, one format, one wording.
+double PerAppOverrideModel::dialSizeFromRadius(double radius) { return appearance_settings::dialSizeFromRadius(radius); }
 
-double PerAppOverrideModel::radiusForDialSize(double size) {
-    if (size >= 10) return 300;
-    return std::max(size, 0.0) / 10 * 200 + 100;
-}
+double PerAppOverrideModel::radiusForDialSize(double size) { return appearance_settings::radiusFromDialSize(size); }
 
 MenuGroup PerAppOverrideModel::groupForEditor() const {
     if (draftGroup) return *draftGroup;
@@ -58,45 +52,22 @@ std::string PerAppOverrideModel::slotsHelp() const {
     return "No slots yet — open the editor to add some.";
 }
 
-std::string PerAppOverrideModel::colorSchemeHelp() const {
-    switch (draftAppearance.mode) {
-        case AppearanceMode::automatic: return "Follows the system Light/Dark setting.";
-        case AppearanceMode::dark: return "Always dark.";
-        case AppearanceMode::light: return "Always light.";
-    }
-    return {};
-}
-
-std::string PerAppOverrideModel::backdropHelp() const {
-    switch (draftAppearance.backdrop) {
-        case Backdrop::liquidGlass: return "Live blur and refraction, like macOS Liquid Glass.";
-        case Backdrop::translucent: return "Frosted glass — opacity controls how see-through it is.";
-        case Backdrop::filled: return "A solid color of your choice.";
-    }
-    return {};
-}
-
+std::string PerAppOverrideModel::colorSchemeHelp() const { return helpFor(appearance_settings::Row::colorScheme); }
+std::string PerAppOverrideModel::backdropHelp() const { return helpFor(appearance_settings::Row::backdrop); }
 std::string PerAppOverrideModel::backdropOpacityHelp() const {
-    return draftAppearance.backdrop == Backdrop::filled ? "How opaque the solid color is."
-                                                        : "How visible the frosted glass is.";
+    // Asked for the filled or the frosted backdrop even while glass hides the row.
+    AppearanceConfig look = draftAppearance;
+    if (look.backdrop == Backdrop::liquidGlass) look.backdrop = Backdrop::translucent;
+    return appearance_settings::help(look, appearance_settings::Row::backdropOpacity).value_or("");
+}
+std::string PerAppOverrideModel::slotStyleHelp() const { return helpFor(appearance_settings::Row::slotStyle); }
+std::string PerAppOverrideModel::helpFor(appearance_settings::Row row) const {
+    return appearance_settings::help(draftAppearance, row).value_or("");
 }
 
-std::string PerAppOverrideModel::slotStyleHelp() const {
-    switch (draftAppearance.slotStyle) {
-        case SlotStyle::liquidGlass: return "Live blur and refraction, applied to each slot.";
-        case SlotStyle::filled: return "A solid color you can pick.";
-        case SlotStyle::normal: return "A subtle lift from the backdrop color.";
-    }
-    return {};
-}
-
-std::string PerAppOverrideModel::sizeText(double size) { return QString::asprintf("%.1f", size).toStdString(); }
-std::string PerAppOverrideModel::percentText(double fraction) {
-    return QString::asprintf("%.0f%%", fraction * 100).toStdString();
-}
-std::string PerAppOverrideModel::strengthText(double strength) {
-    return QString::asprintf("%.2f×", strength).toStdString();
-}
+std::string PerAppOverrideModel::sizeText(double size) { return appearance_settings::dialSizeText(size); }
+std::string PerAppOverrideModel::percentText(double fraction) { return appearance_settings::percentText(fraction); }
+std::string PerAppOverrideModel::strengthText(double strength) { return appearance_settings::multiplierText(strength); }
 
 AppOverride PerAppOverrideModel::buildOverride() const {
     AppOverride o;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "config/config_manager.h"
+#include "model/appearance_settings.h"
 
 namespace orbel {
 
@@ -53,6 +54,8 @@ public:
     static std::string sizeText(double size);          // "7.0"
     static std::string percentText(double fraction);   // "55%"
     static std::string strengthText(double strength);  // "1.00×"
+    // Any row's help text for the draft appearance, as the General tab shows it.
+    std::string helpFor(appearance_settings::Row row) const;
 
     // What Save stores for the application.
     AppOverride buildOverride() const;

@@ -16,6 +16,8 @@
 #include <QThreadPool>
 #include <QVBoxLayout>
 
+#include "editor/editor_painting.h"
+#include "editor/picker_views.h"
 #include "input/menu_key_recorder.h"
 #include "platform/alerts.h"
 #include "platform/app_directory.h"
@@ -121,7 +123,7 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
 
     auto [sizeSection, sizeBody] =
         section(0, QStringLiteral("Dial Size"),
-                QStringLiteral("Same scale as Preferences → General: 0 is compact, 10 is large."),
+                tr("Same scale as the General tab's Dial Size: 0 is compact, 10 is large."),
                 model_.menuSizeEnabled);
     size_ = slider(20);
     auto* sizeValue = ui::valueLabel(28);
@@ -137,16 +139,21 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
         section(1, QStringLiteral("Appearance"),
                 QStringLiteral("Override the color, backdrop, and slot style for this app."), model_.appearanceEnabled);
     AppearanceConfig& look = model_.draftAppearance;
-    auto* mode = new ui::SegmentedControl({QStringLiteral("Auto"), QStringLiteral("Dark"), QStringLiteral("Light")});
+    // The General tab's options, help texts and value formats.
+    const auto titles = [](appearance_settings::Row picker) {
+        QStringList out;
+        for (const auto& title : appearance_settings::optionTitles(picker)) out << qs(title);
+        return out;
+    };
+    auto* mode = new ui::SegmentedControl(titles(appearance_settings::Row::colorScheme));
     mode->setSelected(static_cast<int>(look.mode));
-    auto* backdrop = new ui::SegmentedControl(
-        {QStringLiteral("Liquid Glass"), QStringLiteral("Translucent"), QStringLiteral("Filled")});
+    auto* backdrop = new ui::SegmentedControl(titles(appearance_settings::Row::backdrop));
     backdrop->setSelected(static_cast<int>(look.backdrop));
     auto* opacity = slider(100);
     opacity->setValue(static_cast<int>(look.backdropOpacity * 100 + 0.5));
     auto* opacityValue = ui::valueLabel(48);
     auto* backdropColor = new AccentSwatchPicker(look.backdropColor);
-    auto* style = new ui::SegmentedControl({QStringLiteral("Liquid Glass"), QStringLiteral("Filled"), QStringLiteral("Normal")});
+    auto* style = new ui::SegmentedControl(titles(appearance_settings::Row::slotStyle));
     style->setSelected(static_cast<int>(look.slotStyle));
     auto* slotColor = new AccentSwatchPicker(look.slotColor);
     auto* fill = slider(100);
@@ -161,9 +168,7 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
     auto* backdropColorRow = new ui::SettingsRow(QStringLiteral("Backdrop Color"), std::nullopt, ui::inlineRow({backdropColor}));
     auto* styleRow = new ui::SettingsRow(QStringLiteral("Slot Style"), QString(), style);
     auto* slotColorRow = new ui::SettingsRow(QStringLiteral("Slot Color"), std::nullopt, ui::inlineRow({slotColor}));
-    auto* fillRow = new ui::SettingsRow(QStringLiteral("Slot Intensity"),
-                                        QStringLiteral("How strongly the wedge fill stands out from the backdrop."),
-                                        sliderRow(fill, fillValue));
+    auto* fillRow = new ui::SettingsRow(QStringLiteral("Slot Intensity"), QString(), sliderRow(fill, fillValue));
     auto* strokeRow = new ui::SettingsRow(QStringLiteral("Slot Borders"),
                                           QStringLiteral("Thickness of the line between each slot."),
                                           sliderRow(stroke, strokeValue));
@@ -176,6 +181,8 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
         backdropRow->setHelpText(qs(model_.backdropHelp()));
         opacityRow->setHelpText(qs(model_.backdropOpacityHelp()));
         styleRow->setHelpText(qs(model_.slotStyleHelp()));
+        fillRow->setHelpText(qs(model_.helpFor(appearance_settings::Row::slotIntensity)));
+        strokeRow->setHelpText(qs(model_.helpFor(appearance_settings::Row::slotBorders)));
         opacityRow->setVisible(model_.showsBackdropOpacity());
         backdropColorRow->setVisible(model_.showsBackdropColor());
         slotColorRow->setVisible(model_.showsSlotColor());
@@ -265,75 +272,6 @@ void PerAppOverrideSheet::refresh() {
     model_.controlsEnabled = switches_[2]->isChecked();
     for (int i = 0; i < 3; ++i) bodies_[i]->setVisible(switches_[i]->isChecked());
     if (refreshRows_) refreshRows_();
-}
-
-AppChooser::AppChooser(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("appChooser"));
-    setWindowTitle(QStringLiteral("Add App"));
-    setWindowModality(Qt::WindowModal);
-    resize(420, 480);
-    auto* column = new QVBoxLayout(this);
-    list_ = new QListWidget(this);
-    column->addWidget(list_, 1);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    styleSheetButton(cancel, false);
-    auto* footer = new QHBoxLayout;
-    footer->addStretch();
-    footer->addWidget(cancel);
-    column->addLayout(footer);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(list_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) { choose(list_->row(item)); });
-    const auto& presets = AppMenuPreset::all();
-    for (std::size_t i = 0; i < presets.size(); ++i) {
-        auto* item = new QListWidgetItem(QStringLiteral("Template: ") + qs(presets[i].displayName), list_);
-        item->setData(Qt::UserRole, static_cast<int>(i));
-    }
-    // The installed applications are read off the interface thread.
-    QPointer<AppChooser> self(this);
-    // Templates whose application is missing here move after the others,
-    // marked; their rows stay at the top of the list.
-    QThreadPool::globalInstance()->start([self] {
-        auto missing = editor::missingTemplateApps(AppMenuPreset::all());
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [self, missing = std::move(missing)] {
-            if (!self) return;
-            const auto& presets = AppMenuPreset::all();
-            std::vector<std::size_t> order(presets.size());
-            for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-            std::stable_partition(order.begin(), order.end(),
-                                  [&](std::size_t i) { return !missing.contains(presets[i].id); });
-            for (std::size_t row = 0; row < order.size(); ++row) {
-                const AppMenuPreset& p = presets[order[row]];
-                QListWidgetItem* item = self->list_->item(static_cast<int>(row));
-                if (!item) break;
-                QString text = QStringLiteral("Template: ") + qs(p.displayName);
-                if (missing.contains(p.id)) text += QStringLiteral(" \u2014 ") + tr("not installed");
-                item->setText(text);
-                item->setData(Qt::UserRole, static_cast<int>(order[row]));
-            }
-        }, Qt::QueuedConnection);
-    });
-    QThreadPool::globalInstance()->start([self] {
-        auto apps = platform::AppDirectory::shared().allApps();
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [self, apps = std::move(apps)] {
-            if (!self) return;
-            for (const auto& app : apps) {
-                auto* item = new QListWidgetItem(qs(app.name), self->list_);
-                item->setData(Qt::UserRole + 1, qs(app.id));
-            }
-        }, Qt::QueuedConnection);
-    });
-}
-
-void AppChooser::choose(int row) {
-    auto* item = list_->item(row);
-    if (!item) return;
-    const QVariant preset = item->data(Qt::UserRole);
-    if (preset.isValid()) {
-        if (onPresetSelected) onPresetSelected(AppMenuPreset::all().at(static_cast<std::size_t>(preset.toInt())));
-    } else if (onAppSelected) {
-        onAppSelected(item->data(Qt::UserRole + 1).toString().toStdString(), item->text().toStdString());
-    }
-    accept();
 }
 
 PerAppMenusEditorView::PerAppMenusEditorView(ConfigManager& manager, PerAppMenusModel::NameLookup names,
@@ -428,18 +366,22 @@ PerAppMenusEditorView::PerAppMenusEditorView(ConfigManager& manager, PerAppMenus
 
 PerAppMenusEditorView* PerAppMenusEditorView::withInstalledNames(ConfigManager& manager,
                                                                 GroupEditorOpener openGroupEditor) {
-    auto names = std::make_shared<std::map<std::string, std::string>>();
+    auto names = std::make_shared<std::map<std::string, platform::InstalledApp>>();
     auto* view = new PerAppMenusEditorView(
         manager,
         [names](const std::string& id) -> std::optional<std::string> {
             auto it = names->find(id);
-            return it == names->end() ? std::nullopt : std::optional<std::string>(it->second);
+            return it == names->end() ? std::nullopt : std::optional<std::string>(it->second.name);
         },
         std::move(openGroupEditor));
+    view->setIconLookup([names](const std::string& id) {
+        auto it = names->find(id);
+        return it == names->end() ? std::string() : it->second.icon;
+    });
     QPointer<PerAppMenusEditorView> self(view);
     QThreadPool::globalInstance()->start([self, names] {
-        std::map<std::string, std::string> found;
-        for (const auto& app : platform::AppDirectory::shared().allApps()) found.emplace(app.id, app.name);
+        std::map<std::string, platform::InstalledApp> found;
+        for (const auto& app : platform::AppDirectory::shared().allApps()) found.emplace(app.id, app);
         QMetaObject::invokeMethod(QCoreApplication::instance(), [self, names, found = std::move(found)] {
             if (!self) return;
             *names = found;  // read and written on the interface thread only
@@ -457,6 +399,13 @@ PerAppMenusEditorView::~PerAppMenusEditorView() {
     delete removeBox_;
 }
 
+void PerAppMenusEditorView::setIconLookup(IconLookup icons) {
+    icons_ = std::move(icons);
+    rebuild();
+}
+
+editor::AppPickerView* PerAppMenusEditorView::chooser() const { return chooser_; }
+
 void PerAppMenusEditorView::rebuild() {
     const bool empty = model_.isEmpty();
     empty_->setVisible(empty);
@@ -468,9 +417,23 @@ void PerAppMenusEditorView::rebuild() {
         auto* layout = new QHBoxLayout(row);
         layout->setContentsMargins(16, 12, 16, 12);
         layout->setSpacing(14);
+        // The application's icon in a 36-point frame; blank when it is not
+        // installed or has none.
+        auto* icon = new QLabel(row);
+        icon->setObjectName(QStringLiteral("appIcon"));
+        icon->setFixedSize(36, 36);
+        icon->setAlignment(Qt::AlignCenter);
+        const QImage image =
+            icons_ ? editor::appIconImage(icons_(r.bundleId), 36, devicePixelRatioF()) : QImage();
+        if (!image.isNull()) {
+            QPixmap pixmap = QPixmap::fromImage(image);
+            pixmap.setDevicePixelRatio(devicePixelRatioF());
+            icon->setPixmap(pixmap);
+        }
+        layout->addWidget(icon);
         auto* texts = new QVBoxLayout;
         texts->setSpacing(2);
-        auto* name = new QLabel(qs(r.name), row);
+        auto* name = new ui::ElidedLabel(qs(r.name), row);
         QFont bold = name->font();
         bold.setWeight(QFont::DemiBold);
         name->setFont(bold);
@@ -520,24 +483,31 @@ QWidget* PerAppMenusEditorView::row(const std::string& bundleId) const {
 }
 
 void PerAppMenusEditorView::openChooser() {
-    auto* chooser = new AppChooser(window());
+    if (chooser_ && chooser_->isVisible()) return;  // a closed one is deleted later
+    // The override sheet opens once the picker has gone.
+    QPointer<PerAppMenusEditorView> self(this);
+    auto* chooser = new editor::AppPickerView(
+        AppMenuPreset::all(),
+        [self](const AppInfo& app) {
+            if (!self) return;
+            self->model_.addApp(app.bundleId, app.name);
+            showNotSaved(self->model_.error());
+            QMetaObject::invokeMethod(self, &PerAppMenusEditorView::openSheet, Qt::QueuedConnection);
+        },
+        [self](const AppMenuPreset& preset) {
+            if (!self) return;
+            self->model_.addFromTemplate(preset);
+            showNotSaved(self->model_.error());
+            QMetaObject::invokeMethod(self, &PerAppMenusEditorView::openSheet, Qt::QueuedConnection);
+        },
+        window());
     chooser->setAttribute(Qt::WA_DeleteOnClose);
-    chooser->onAppSelected = [this](const std::string& id, const std::string& name) {
-        model_.addApp(id, name);
-        showNotSaved(model_.error());
-        QMetaObject::invokeMethod(this, &PerAppMenusEditorView::openSheet, Qt::QueuedConnection);
-    };
-    chooser->onPresetSelected = [this](const AppMenuPreset& preset) {
-        model_.addFromTemplate(preset);
-        showNotSaved(model_.error());
-        QMetaObject::invokeMethod(this, &PerAppMenusEditorView::openSheet, Qt::QueuedConnection);
-    };
     chooser_ = chooser;
     chooser->open();
 }
 
 void PerAppMenusEditorView::openSheet() {
-    if (!model_.editingBundleId() || sheet_) return;
+    if (!model_.editingBundleId() || (sheet_ && sheet_->isVisible())) return;  // a closed one is deleted later
     auto* sheet = new PerAppOverrideSheet(
         PerAppOverrideModel(manager_, *model_.editingBundleId(), model_.sheetAppName(), model_.editingGroup()),
         openGroupEditor_, window());

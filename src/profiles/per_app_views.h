@@ -22,6 +22,10 @@ class QVBoxLayout;
 
 namespace orbel {
 
+namespace editor {
+class AppPickerView;
+}
+
 // Opens the editor of a slot group over `parent`; `onSave` gets the edited
 // group. The slot sheets' library provides it; without one the slots cannot
 // be edited here.
@@ -61,32 +65,20 @@ private:
     bool closedByReplacement_ = false;
 };
 
-// Picks an installed application (read off the interface thread) or a
-// template; the choice is handed on and the picker closes.
-class AppChooser : public QDialog {
-    Q_OBJECT
-public:
-    explicit AppChooser(QWidget* parent = nullptr);
-    std::function<void(const std::string& bundleId, const std::string& name)> onAppSelected;
-    std::function<void(const AppMenuPreset&)> onPresetSelected;
-    QListWidget* list() const { return list_; }
-    void choose(int row);
-
-private:
-    QListWidget* list_;
-};
-
 class PerAppMenusEditorView : public QWidget {
     Q_OBJECT
 public:
     PerAppMenusEditorView(ConfigManager& manager, PerAppMenusModel::NameLookup names,
                           GroupEditorOpener openGroupEditor = {}, QWidget* parent = nullptr);
 
-    // Names from the installed applications, read off the interface thread;
-    // the rows fill in when they are known.
+    // Names and icons from the installed applications, read off the
+    // interface thread; the rows fill in when they are known.
     static PerAppMenusEditorView* withInstalledNames(ConfigManager& manager, GroupEditorOpener openGroupEditor = {});
     // The sheets it opened over the window go with it, unanswered.
     ~PerAppMenusEditorView() override;
+    // The desktop entry's Icon value (theme name or path) for an id, or "".
+    using IconLookup = std::function<std::string(const std::string& bundleId)>;
+    void setIconLookup(IconLookup icons);
 
     PerAppMenusModel& model() { return model_; }
     QPushButton* addButton() const { return add_; }
@@ -95,7 +87,8 @@ public:
     QLabel* notice() const { return notice_; }
     QWidget* row(const std::string& bundleId) const;
     PerAppOverrideSheet* overrideSheet() const { return sheet_; }
-    AppChooser* chooser() const { return chooser_; }
+    // The app picker opened by "Add App…", with the templates.
+    editor::AppPickerView* chooser() const;
     // The confirmation a trash button opened, while it is shown.
     QMessageBox* removeConfirmation() const { return removeBox_; }
     void openChooser();
@@ -112,7 +105,8 @@ private:
     QWidget* list_;
     QVBoxLayout* rows_;
     QPointer<PerAppOverrideSheet> sheet_;
-    QPointer<AppChooser> chooser_;
+    QPointer<editor::AppPickerView> chooser_;
+    IconLookup icons_;
     QPointer<QMessageBox> removeBox_;
 };
 

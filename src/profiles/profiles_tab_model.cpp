@@ -176,7 +176,7 @@ bool ProfilesTabModel::canSubmitDuplicate(const std::string& target) {
     return !text::trimSpacesAndTabs(target).empty();
 }
 
-void ProfilesTabModel::duplicateProfile(const std::string& newName) {
+bool ProfilesTabModel::duplicateProfile(const std::string& newName) {
     const std::string& source = duplicateSourceName;
     try {
         if (source == kDefault && usesImplicitDefault()) manager_.ensureDefaultProfile();
@@ -187,14 +187,15 @@ void ProfilesTabModel::duplicateProfile(const std::string& newName) {
             fail("Profile limit reached (6). Delete one before duplicating.");
         else fail(e.what());
         reload();
-        return;
+        return false;
     } catch (const std::exception& e) {
         fail(e.what());
         reload();
-        return;
+        return false;
     }
     errorMessage_.reset();
     reload();
+    return true;
 }
 
 void ProfilesTabModel::backUp(const std::optional<std::string>& path) {

@@ -31,6 +31,7 @@ public:
     void reload();
 
     const std::vector<std::string>& profiles() const { return profiles_; }
+    ConfigManager& configManager() const { return manager_; }
     std::optional<std::string> storedActiveName() const { return manager_.activeProfile(); }
     // No active name stored and no "Default" file: the live configuration
     // shows as an unsaved, active row named "Default".
@@ -53,9 +54,14 @@ public:
     static std::string deleteMessage(const std::string& name);
     static std::string deleteButton(const std::string& name);
 
-    // Message lines.
+    // Message lines: one current message, an error or a status, at a time.
     const std::optional<std::string>& errorMessage() const { return errorMessage_; }
     const std::optional<std::string>& statusMessage() const { return statusMessage_; }
+    // When the tab goes out of sight: what it said belongs to what was done there.
+    void clearMessages() {
+        errorMessage_.reset();
+        statusMessage_.reset();
+    }
 
     // Create popover.
     void beginCreate();  // empties the field and clears the error line
@@ -77,7 +83,8 @@ public:
     void beginDuplicate(const std::string& source);
     static std::string duplicateSheetTitle(const std::string& source);
     static bool canSubmitDuplicate(const std::string& target);
-    void duplicateProfile(const std::string& newName);
+    // True when the copy was made; a refusal leaves its text in errorMessage.
+    bool duplicateProfile(const std::string& newName);
     std::string duplicateSourceName;
     std::string duplicateTargetName;
     bool showingDuplicateSheet = false;
@@ -99,7 +106,10 @@ public:
                                       std::size_t skipped);
 
 private:
-    void fail(const std::string& message) { errorMessage_ = message; }
+    void fail(const std::string& message) {
+        errorMessage_ = message;
+        statusMessage_.reset();
+    }
 
     ConfigManager& manager_;
     ImportCoordinator& imports_;

@@ -1,6 +1,7 @@
 #include "profiles/profiles_tab_view.h"
 
 #include <QDateTime>
+#include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -70,8 +71,16 @@ DuplicateProfileSheet::DuplicateProfileSheet(const std::string& source, const st
     setWindowTitle(title->text());
     column->addWidget(title);
     field_ = new QLineEdit(qs(proposed), this);
-    field_->setPlaceholderText(QStringLiteral("New profile name"));
+    field_->setPlaceholderText(tr("New profile name"));
+    field_->selectAll();
     column->addWidget(field_);
+    error_ = ui::styledLabel({}, ui::TextStyle::caption, ui::Ink::primary, this);
+    error_->setObjectName(QStringLiteral("duplicateError"));
+    setTextColor(error_, QColor(255, 59, 48));
+    error_->setWordWrap(true);
+    error_->setAlignment(Qt::AlignCenter);
+    error_->hide();
+    column->addWidget(error_);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
     duplicate_ = new QPushButton(QStringLiteral("Duplicate"), this);
     styleSheetButton(cancel, false);
@@ -87,6 +96,7 @@ DuplicateProfileSheet::DuplicateProfileSheet(const std::string& source, const st
         duplicate_->setEnabled(ProfilesTabModel::canSubmitDuplicate(field_->text().toStdString()));
     };
     connect(field_, &QLineEdit::textChanged, this, update);
+    connect(field_, &QLineEdit::textEdited, error_, &QWidget::hide);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(duplicate_, &QPushButton::clicked, this, &DuplicateProfileSheet::submit);
     update();
@@ -95,8 +105,16 @@ DuplicateProfileSheet::DuplicateProfileSheet(const std::string& source, const st
 void DuplicateProfileSheet::submit() {
     const std::string name = text::trimSpacesAndTabs(field_->text().toStdString());
     if (name.empty()) return;
-    if (onDuplicate) onDuplicate(name);
-    accept();
+    const std::optional<std::string> refusal = onDuplicate ? onDuplicate(name) : std::nullopt;
+    if (!refusal) {
+        accept();
+        return;
+    }
+    error_->setText(qs(*refusal));
+    error_->show();
+    adjustSize();
+    field_->setFocus();
+    field_->selectAll();
 }
 
 ProfilesTabView::ProfilesTabView(ConfigManager& manager, ImportCoordinator& imports, BackupFilePanels& panels,
@@ -187,6 +205,19 @@ void ProfilesTabView::showEvent(QShowEvent* event) {
     presentRestoreSheet();
 }
 
+void ProfilesTabView::hideEvent(QHideEvent* event) {
+    ui::SettingsPage::hideEvent(event);
+    model_.clearMessages();
+    showMessages();
+}
+
+void ProfilesTabView::changeEvent(QEvent* event) {
+    ui::SettingsPage::changeEvent(event);
+    // The badge, the check marks and the menu buttons are drawn in the
+    // palette's inks: light to dark and back makes them again.
+    if (event->type() == QEvent::PaletteChange && rows_) rebuildRows();
+}
+
 void ProfilesTabView::refresh() {
     model_.reload();
     rebuildRows();
@@ -204,9 +235,11 @@ void ProfilesTabView::showMessages() {
 void ProfilesTabView::rebuildRows() {
     badge_->setText(qs(model_.badgeText()));
     const bool full = model_.atCap();
-    const QColor ink = ui::inkColor(palette(), full ? ui::Ink::primary : ui::Ink::secondary);
+    // The count reads in the primary ink on either palette; fullness shows
+    // in a stronger tint.
+    const QColor ink = ui::inkColor(palette(), ui::Ink::primary);
     QColor fill = ink;
-    fill.setAlphaF(full ? 0.14 : 0.10);
+    fill.setAlphaF(full ? 0.20 : 0.12);
     badge_->setStyleSheet(QStringLiteral("QLabel{color:%1;background:%2;border-radius:8px;padding:2px 8px;}")
                               .arg(ink.name(QColor::HexArgb), fill.name(QColor::HexArgb)));
     new_->setEnabled(model_.canCreate());
@@ -227,8 +260,12 @@ void ProfilesTabView::rebuildRows() {
                                         QTimer::singleShot(0, this, &ProfilesTabView::rebuildRows);
                                     });
         layout->addWidget(new ProfileIconPicker(std::move(icon), 30, false, row));
-        auto* label = new QLabel(qs(name), row);
+        // A long name elides (the end stays: "… 2" after a merge) with the
+        // whole name as its tooltip.
+        auto* label = new ui::ElidedLabel(qs(name), row);
+        label->setObjectName(QStringLiteral("name"));
         label->setFont(ui::textFont(ui::TextStyle::callout, active ? QFont::DemiBold : QFont::Normal));
+        label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);  // shrinks to elide when cramped
         layout->addWidget(label);
         if (active) {
             auto* check = makeSymbolLabel("checkmark.circle.fill", 11, ui::inkColor(palette(), ui::Ink::primary), row);
@@ -264,7 +301,11 @@ void ProfilesTabView::rebuildRows() {
         more->setMenu(menu);
         layout->addWidget(more);
         rows_->addWidget(row);
+        // A widget added to a shown layout is otherwise shown only by a
+        // queued call: the row must be there for whoever looks next.
+        row->show();
     }
+    if (QLayout* page = rows_->parentWidget() ? rows_->parentWidget()->layout() : nullptr) page->activate();
 }
 
 BackupRestoreSheet* ProfilesTabView::restoreSheet() const { return restoreSheet_; }
@@ -297,8 +338,11 @@ void ProfilesTabView::openCreatePopover() {
         auto* title = new QLabel(QStringLiteral("New Profile"), popover_);
         title->setFont(ui::textFont(ui::TextStyle::callout, QFont::DemiBold));
         column->addWidget(title);
-        column->addWidget(ui::styledLabel(QStringLiteral("Snapshots the current dial, hotkey, and appearance."),
-                                          ui::TextStyle::caption, ui::Ink::secondary, popover_));
+        auto* subtitle = ui::styledLabel(tr("Snapshots the current dial, hotkey, and appearance."),
+                                         ui::TextStyle::caption, ui::Ink::secondary, popover_);
+        subtitle->setObjectName(QStringLiteral("createSubtitle"));
+        subtitle->setWordWrap(true);  // the popover is narrow: two lines, never a cut word
+        column->addWidget(subtitle);
         createField_ = new QLineEdit(popover_);
         createField_->setPlaceholderText(QStringLiteral("Profile name"));
         column->addWidget(createField_);
@@ -337,10 +381,17 @@ void ProfilesTabView::openDuplicateSheet(const std::string& source) {
     model_.beginDuplicate(source);
     auto* sheet = new DuplicateProfileSheet(source, model_.duplicateTargetName, window());
     sheet->setAttribute(Qt::WA_DeleteOnClose);
-    sheet->onDuplicate = [this](const std::string& name) {
+    sheet->onDuplicate = [this](const std::string& name) -> std::optional<std::string> {
         model_.duplicateTargetName = name;
-        model_.duplicateProfile(name);
+        const bool done = model_.duplicateProfile(name);
+        std::optional<std::string> refusal;
+        // A refusal is told in the sheet, which stays open; not also behind it.
+        if (!done) {
+            refusal = model_.errorMessage();
+            model_.clearMessages();
+        }
         rebuildRows();
+        return refusal;
     };
     connect(sheet, &QDialog::finished, this, [this] { model_.showingDuplicateSheet = false; });
     duplicateSheet_ = sheet;
@@ -368,6 +419,15 @@ void ProfilesTabView::presentRestoreSheet() {
     if (!isVisible()) return;  // presented when the tab comes on screen
     auto* sheet = new BackupRestoreSheet(*pending, window());
     sheet->setAttribute(Qt::WA_DeleteOnClose);
+    const ProfileStore& store = model_.configManager().profileStore();
+    sheet->setStore(store.list(), [&store](const std::string& name) -> std::optional<std::string> {
+        try {
+            (void)store.url(name);
+        } catch (const ProfileStoreError& e) {
+            return std::string(e.what());
+        }
+        return std::nullopt;
+    });
     sheet->onConfirm = [this](RestoreStrategy strategy) {
         model_.applyRestore(strategy);  // clears the pending backup, which closes the sheet
         rebuildRows();

@@ -23,18 +23,23 @@ namespace orbel {
 
 class BackupRestoreSheet;
 
-// Asks for the copy's name; Duplicate hands it to `onDuplicate` and closes.
+// Asks for the copy's name, the proposal selected so that typing replaces
+// it. Duplicate hands the name to `onDuplicate`: with none (the copy was
+// made) the sheet closes; a refusal's text shows in the sheet, which stays
+// open with the typed name.
 class DuplicateProfileSheet : public QDialog {
     Q_OBJECT
 public:
     DuplicateProfileSheet(const std::string& source, const std::string& proposed, QWidget* parent = nullptr);
-    std::function<void(const std::string&)> onDuplicate;
+    std::function<std::optional<std::string>(const std::string&)> onDuplicate;
     QLineEdit* nameField() const { return field_; }
     QPushButton* duplicateButton() const { return duplicate_; }
+    QLabel* errorLine() const { return error_; }
     void submit();
 
 private:
     QLineEdit* field_;
+    QLabel* error_;
     QPushButton* duplicate_;
 };
 
@@ -73,6 +78,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void rebuildRows();
@@ -89,7 +96,7 @@ private:
     QPushButton* restore_;
     QLabel* error_;
     QLabel* status_;
-    QVBoxLayout* rows_;
+    QVBoxLayout* rows_ = nullptr;
     QFrame* popover_ = nullptr;
     QLineEdit* createField_ = nullptr;
     QPushButton* createSave_ = nullptr;

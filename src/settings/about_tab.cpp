@@ -75,7 +75,14 @@ AboutTab::AboutTab(QWidget* parent) : QScrollArea(parent) {
     description->setWordWrap(true);
     description->setAlignment(Qt::AlignHCenter);
     description->setFixedWidth(380);
-    column->addWidget(description, 0, Qt::AlignHCenter);
+    description->setObjectName(QStringLiteral("description"));
+    // Centred by stretches, not by an alignment: an aligned item gets one
+    // line's height and the wrapped lines below it are cut.
+    auto* descriptionRow = new QHBoxLayout;
+    descriptionRow->addStretch(1);
+    descriptionRow->addWidget(description);
+    descriptionRow->addStretch(1);
+    column->addLayout(descriptionRow);
 
     auto* thanks = ui::symbolButton(tr("Acknowledgements"), "heart", canvas);
     thanks->setObjectName(QStringLiteral("acknowledgementsButton"));

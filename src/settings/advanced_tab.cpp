@@ -1,7 +1,9 @@
 #include "settings/advanced_tab.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
@@ -14,6 +16,7 @@
 #include "settings/preferences_model.h"
 #include "settings/update_checker.h"
 #include "ui/controls.h"
+#include "ui/sheet_frame.h"
 
 namespace orbel {
 
@@ -49,8 +52,26 @@ AdvancedTab::AdvancedTab(PreferencesModel& model, QWidget* parent) : ui::Setting
     buttons->setSpacing(8);
     auto* reveal = ui::symbolButton(tr("Show in File Manager"), "folder", fileContent);
     reveal->setObjectName(QStringLiteral("revealConfig"));
-    connect(reveal, &QPushButton::clicked, this,
-            [this] { platform::FileManager::shared().reveal(model_.configManager().configPath()); });
+    // Said under the buttons when neither a file manager nor anything that
+    // opens folders could show it.
+    auto* revealFailure = ui::styledLabel({}, ui::TextStyle::caption, ui::Ink::primary, fileContent);
+    revealFailure->setObjectName(QStringLiteral("revealFailure"));
+    setTextColor(revealFailure, QColor(0xE5, 0x39, 0x35));
+    revealFailure->setWordWrap(true);
+    revealFailure->hide();
+    connect(reveal, &QPushButton::clicked, this, [this, revealFailure] {
+        revealFailure->hide();
+        const std::string path = model_.configManager().configPath();
+        const QString folder = QFileInfo(QString::fromStdString(path)).absolutePath();
+        platform::FileManager::shared().reveal(
+            path, [label = QPointer<QLabel>(revealFailure), folder](const std::optional<std::string>& failure) {
+                if (!label || !failure) return;
+                label->setText(tr("Couldn't show %1: no file manager answered and %2.")
+                                   .arg(folder, QString::fromStdString(*failure)));
+                label->setToolTip(label->text());
+                label->show();
+            });
+    });
     auto* reload = ui::symbolButton(tr("Reload"), "arrow.clockwise", fileContent);
     reload->setObjectName(QStringLiteral("reloadConfig"));
     connect(reload, &QPushButton::clicked, this, [this] { model_.reloadConfig(); });
@@ -58,6 +79,7 @@ AdvancedTab::AdvancedTab(PreferencesModel& model, QWidget* parent) : ui::Setting
     buttons->addWidget(reload);
     buttons->addStretch(1);
     fileLayout->addLayout(buttons);
+    fileLayout->addWidget(revealFailure);
     file->addRow(tr("Config File"), std::nullopt, fileContent);
 
     auto* updates = new ui::SettingsSection;

@@ -8,7 +8,7 @@
 #include <array>
 
 #include "input/hid_button_hook.h"
-#include "settings/appearance_settings.h"
+#include "model/appearance_settings.h"
 #include "ui/settings_blocks.h"
 
 class QLabel;

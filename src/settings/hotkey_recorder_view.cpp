@@ -3,7 +3,7 @@
 namespace orbel {
 
 HotkeyRecorderView::HotkeyRecorderView(const KeyCombination& hotkey, QWidget* parent)
-    : RecorderButton(Style{8, QMargins(14, 8, 14, 8), 160}, parent), model_(hotkey) {
+    : RecorderButton(Style{8, QMargins(14, 8, 14, 8), 200}, parent), model_(hotkey) {
     monitor_.onChord = [this](const LocalInput& input) { model_.handleKey(input.keyCode, input.modifiers); };
     connect(this, &QAbstractButton::clicked, &model_, &HotkeyRecorderModel::toggle);
     connect(&model_, &HotkeyRecorderModel::recordingChanged, this, [this](bool recording) {

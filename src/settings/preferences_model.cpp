@@ -8,7 +8,7 @@
 #include "config/config_manager.h"
 #include "config/import_coordinator.h"
 #include "input/hotkey_manager.h"
-#include "settings/appearance_settings.h"
+#include "model/appearance_settings.h"
 
 namespace orbel {
 namespace {
@@ -20,7 +20,7 @@ std::string say(const char* text) { return QCoreApplication::translate("Preferen
 PreferencesModel::PreferencesModel(ConfigManager& config, HotkeyManager& hotkeys, LoginItemManager& loginItem,
                                    ImportCoordinator& import, QObject* parent)
     : QObject(parent), config_(config), hotkeys_(hotkeys), loginItem_(loginItem), import_(import) {
-    connect(&config_, &ConfigManager::configChanged, this, &PreferencesModel::changed);
+    connect(&config_, &ConfigManager::configChanged, this, &PreferencesModel::followStoredConfig);
     // A configuration replaced under the window (a profile switch, Reload, a
     // restore, an outside edit taken in) replaces the drafts too: a draft of
     // the one before is never written into the new one.
@@ -73,6 +73,23 @@ void PreferencesModel::loadDraftsFromConfig() {
         holdBinding_.reset();
     }
     loadMusicDraft();
+    Q_EMIT changed();
+}
+
+void PreferencesModel::followStoredConfig() {
+    // The fields show what is stored, not an older draft: choosing Hold
+    // stores the tap key as the hold key, and the hold field then shows it;
+    // a music key stored by anyone shows at once. A recording keeps its own.
+    const ActivationMode& activation = config().activation;
+    if (!recordingHotkey_ && !recordingHoldBinding_ && activation.isHold() == isHoldMode_) {
+        if (activation.isHold()) {
+            holdBinding_ = activation.binding;
+        } else {
+            tapBinding_ = activation.binding;
+            if (const auto* key = activation.binding.asKeyCombination()) currentHotkey_ = *key;
+        }
+    }
+    if (!recordingMusicHotkey_) loadMusicDraft();
     Q_EMIT changed();
 }
 

@@ -150,6 +150,7 @@ private:
     // activation armed (a taken tap key offers its alternatives instead).
     void refreshAfterLoad();
     void loadMusicDraft();
+    void followStoredConfig();
     void setAlert(std::optional<SettingsAlert> alert);
     void showImportError();
 

@@ -1,5 +1,8 @@
 #include "sheets/step_rows.h"
 
+#include <algorithm>
+#include <limits>
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -124,12 +127,18 @@ WaitRow::WaitRow(std::int64_t milliseconds, std::function<void(std::int64_t)> on
     auto* layout = rowLayout(this);
     layout->addWidget(makeStepIcon("hourglass", this));
     field_ = new QSpinBox(this);
-    field_->setRange(static_cast<int>(MacroStep::kMinWaitMs), static_cast<int>(MacroStep::kMaxWaitMs));
+    // The field takes any whole number: what is typed is brought within
+    // 1...5000 by commit (a negative number becomes 1), and a stored wait
+    // outside that range shows as stored until the first edit. Text that
+    // does not parse puts the last value back and reports nothing.
+    field_->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
     field_->setSingleStep(10);
     field_->setAlignment(Qt::AlignRight);
-    field_->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+    field_->setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
+    field_->setKeyboardTracking(false);  // a typed number counts once it is entered, not digit by digit
     field_->setFixedWidth(84);
-    field_->setValue(static_cast<int>(step_rows::clampWait(milliseconds)));
+    field_->setValue(static_cast<int>(
+        std::clamp<std::int64_t>(milliseconds, std::numeric_limits<int>::min(), std::numeric_limits<int>::max())));
     auto* group = new QHBoxLayout;
     group->setSpacing(4);
     group->addWidget(field_);

@@ -43,8 +43,9 @@ private:
     KeyMonitor monitor_;
 };
 
-// A pause: a number field with a stepper (1 to 5000, steps of 10) and five
-// preset chips; every change is kept within 1...5000 and reported.
+// A pause: a number field with a stepper (steps of 10) and five preset
+// chips; every change is kept within 1...5000 and reported. The stored value
+// shows as it is until the first edit.
 class WaitRow : public QWidget {
     Q_OBJECT
 public:

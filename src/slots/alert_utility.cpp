@@ -47,6 +47,15 @@ void AlertUtility::showOnceOnMain(const std::string& key, const std::string& tit
     platform::MainQueue::shared().post([key, title, message] { showOnce(key, title, message); });
 }
 
+void AlertUtility::showNotice(const std::string& title, const std::string& message) {
+    platform::Alert alert;
+    alert.title = title;
+    alert.text = message;
+    alert.style = platform::AlertStyle::informational;
+    alert.buttons = {tr("OK")};
+    platform::Alerts::shared().show(alert);
+}
+
 void AlertUtility::showError(const std::string& title, const std::string& message, std::function<void()> onDismiss) {
     platform::Alert alert;
     alert.title = title;

@@ -48,6 +48,9 @@ public:
     // A critical alert with one "OK" button; `onDismiss` runs when the user
     // has closed it. GUI thread only.
     static void showError(const std::string& title, const std::string& message, std::function<void()> onDismiss = {});
+    // The same without the error's icon, for what is a state and no fault
+    // ("No profiles saved").
+    static void showNotice(const std::string& title, const std::string& message);
 
     // The alert for a hot key that could not be registered: "Choose Different
     // Hotkey" (the default) or "Cancel". `onChoice` receives true only for

@@ -208,7 +208,8 @@ void ProfileSwitchSlot::execute(DialController* controller) {
     std::vector<std::string> names = store.list();
     if (names.size() > static_cast<std::size_t>(ProfileStore::kLimit)) names.resize(ProfileStore::kLimit);
     if (names.empty()) {
-        showProfileError(tr("No profiles saved"), tr("Create a profile in Settings → Profiles, then this slot will list it."));
+        AlertUtility::showNotice(tr("No profiles saved"),
+                                 tr("Create a profile in Settings → Profiles, then this slot will list it."));
         return;
     }
     MenuGroup group;

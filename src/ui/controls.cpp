@@ -1,11 +1,15 @@
 #include "ui/controls.h"
 
+#include <algorithm>
+#include <vector>
+
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QToolTip>
 
 namespace orbel::ui {
 
@@ -26,15 +30,61 @@ void SegmentedControl::setSelected(int index) {
 
 QSize SegmentedControl::sizeHint() const {
     const QFontMetrics metrics(font());
+    if (fitTitles_) {
+        int total = 4;
+        for (int i = 0; i < options_.size(); ++i) total += titleWidth(i);
+        return {total, metrics.height() + 10};
+    }
     int widest = 0;
     for (const auto& option : options_) widest = std::max(widest, metrics.horizontalAdvance(option));
     return {std::min(280, int(options_.size()) * (widest + 24) + 4), metrics.height() + 10};
+}
+
+void SegmentedControl::setSegmentsFitTitles(bool fit) {
+    fitTitles_ = fit;
+    updateGeometry();
+    update();
+}
+
+int SegmentedControl::titleWidth(int index) const {
+    // The medium weight of the selected title is the wider one.
+    QFont medium = font();
+    medium.setWeight(QFont::Medium);
+    return QFontMetrics(medium).horizontalAdvance(options_[index]) + 16;
 }
 
 QSize SegmentedControl::minimumSizeHint() const { return sizeHint(); }
 
 QRect SegmentedControl::segmentRect(int index) const {
     if (options_.isEmpty()) return {};
+    if (fitTitles_) {
+        // Too little room: the widest segments give way first (all down to
+        // one width), so that short titles stay whole.
+        std::vector<qreal> widths;
+        qreal total = 0;
+        for (int i = 0; i < options_.size(); ++i) {
+            widths.push_back(titleWidth(i));
+            total += widths.back();
+        }
+        const qreal room = width() - 4;
+        if (total > room) {
+            std::vector<qreal> sorted = widths;
+            std::sort(sorted.begin(), sorted.end());
+            qreal cap = room / qreal(sorted.size()), before = 0;
+            for (std::size_t i = 0; i < sorted.size(); ++i) {
+                const qreal even = (room - before) / qreal(sorted.size() - i);
+                if (sorted[i] >= even) {
+                    cap = even;
+                    break;
+                }
+                before += sorted[i];
+            }
+            for (auto& w : widths) w = std::min(w, cap);
+        }
+        qreal x = 2;
+        for (int i = 0; i < index; ++i) x += widths[static_cast<std::size_t>(i)];
+        return QRectF(x, 2, widths[static_cast<std::size_t>(index)], height() - 4).toAlignedRect();
+    }
     const qreal w = (width() - 4) / qreal(options_.size());
     return QRectF(2 + index * w, 2, w, height() - 4).toAlignedRect();
 }
@@ -68,6 +118,24 @@ void SegmentedControl::paintEvent(QPaintEvent*) {
         p.setPen(ink);
         p.drawText(r, Qt::AlignCenter, fontMetrics().elidedText(options_[i], Qt::ElideRight, r.width() - 6));
     }
+}
+
+bool SegmentedControl::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) return QWidget::event(event);
+    const QPoint at = static_cast<QHelpEvent*>(event)->pos();
+    for (int i = 0; i < options_.size(); ++i) {
+        const QRect r = segmentRect(i);
+        if (!r.contains(at)) continue;
+        QFont medium = font();
+        medium.setWeight(QFont::Medium);
+        if (QFontMetrics(medium).horizontalAdvance(options_[i]) > r.width() - 6) {
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), options_[i], this, r);
+            return true;
+        }
+    }
+    QToolTip::hideText();
+    event->ignore();
+    return true;
 }
 
 void SegmentedControl::mousePressEvent(QMouseEvent* event) {

@@ -22,6 +22,10 @@ public:
     int count() const { return static_cast<int>(options_.size()); }
     // The option's rectangle, for hit tests and for tests that click it.
     QRect segmentRect(int index) const;
+    // Segments as wide as their titles (a row of chips, say, in a
+    // scrolling strip) instead of equal and at most 280 points in all.
+    // -1 as the selection selects none.
+    void setSegmentsFitTitles(bool fit);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -30,13 +34,16 @@ Q_SIGNALS:
     void activated(int index);
 
 protected:
+    bool event(QEvent* event) override;  // an elided title's tooltip
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    int titleWidth(int index) const;
     QStringList options_;
     int selected_ = 0;
+    bool fitTitles_ = false;
 };
 
 // A checkable button drawn as a switch.

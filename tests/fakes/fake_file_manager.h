@@ -1,6 +1,6 @@
 #pragma once
 
-// Records the files it was asked to reveal.
+// Records the files it was asked to reveal and answers with `failure`.
 
 #include <string>
 #include <vector>
@@ -11,8 +11,12 @@ namespace orbel::fakes {
 
 class FakeFileManager : public platform::FileManager {
 public:
-    void reveal(const std::string& path) override { revealed.push_back(path); }
+    void reveal(const std::string& path, Done done) override {
+        revealed.push_back(path);
+        if (done) done(failure);
+    }
     std::vector<std::string> revealed;
+    std::optional<std::string> failure;
 };
 
 }  // namespace orbel::fakes

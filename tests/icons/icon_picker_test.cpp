@@ -12,6 +12,7 @@
 #include "icons/icon_picker_model.h"
 #include "icons/icon_picker_view.h"
 #include "support/widget_pictures.h"
+#include "ui/controls.h"
 #include "ui/search_field.h"
 
 namespace orbel {
@@ -84,6 +85,25 @@ TEST(IconPickerModel, SearchChipsAndAll) {
                                       "Drop the font + catalog into Resources/IconPacks/lucide/ and rebuild."}));
 }
 
+TEST(IconPickerModel, AQueryLooksInEveryPackTheSelectedOneFirst) {
+    auto model = makeModel();
+    ASSERT_EQ(model->selectedPack(), kSf);
+    model->setSearch("glyph-6999");  // only the other pack has it
+    ASSERT_EQ(model->results().size(), 1u);
+    EXPECT_EQ(model->results().front().id(), "big:glyph-6999");
+    model->setSearch(" \t");
+    EXPECT_EQ(model->results().size(), IconCatalog::sfSymbolEntries().size()) << "blank: the selected pack only";
+
+    model->selectPack(kBig);
+    model->setSearch("star");
+    const auto symbols = IconPackIndex(kSf, IconCatalog::sfSymbolEntries()).search("star").size();
+    ASSERT_EQ(model->results().size(), 70 + symbols);
+    EXPECT_EQ(model->results().front().id(), "big:glyph-0") << "the selected pack's matches first";
+    EXPECT_EQ(model->results()[70].pack(), kSf);
+    model->setSearch("nothing at all");
+    EXPECT_EQ(model->emptyText().first, "No matches.");
+}
+
 TEST(IconPickerModel, DraftEditsAndDescriptions) {
     auto model = makeModel(SlotIcon::symbolPack(kBig, "glyph-7"));
     EXPECT_EQ(model->selectionDescription(), "Big Pack · glyph-7");
@@ -137,6 +157,31 @@ TEST_F(IconPickerViewTest, FiltersSevenThousandGlyphsAsYouTypeAndReturnsTheChoic
     ASSERT_EQ(chosen.size(), 1);
     EXPECT_EQ(chosen[0][0].value<SlotIcon>(), SlotIcon::symbolPack(kBig, "glyph-1230"));
     EXPECT_FALSE(view.isVisible());
+}
+
+TEST_F(IconPickerViewTest, PackChipsAreOneSegmentedRowAndAllSelectsNone) {
+    IconPickerView view(makeModel(), catalog);
+    view.open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    ui::SegmentedControl* packs = view.packControl();
+    ASSERT_EQ(packs->count(), 2);
+    EXPECT_EQ(packs->selected(), 0);
+    for (int i = 0; i < packs->count(); ++i)
+        EXPECT_GE(packs->segmentRect(i).width(), packs->fontMetrics().horizontalAdvance(i ? "Big Pack" : "System Symbols"))
+            << "a chip is as wide as its name";
+    view.allToggle()->click();
+    EXPECT_TRUE(view.model().searchesAllPacks());
+    EXPECT_EQ(packs->selected(), -1) << "with All no single pack looks chosen";
+    QTest::mouseClick(packs, Qt::LeftButton, {}, packs->segmentRect(1).center());
+    EXPECT_EQ(view.model().selectedPack(), kBig);
+    EXPECT_FALSE(view.model().searchesAllPacks()) << "a chip means that pack";
+    EXPECT_FALSE(view.allToggle()->isChecked());
+    EXPECT_EQ(packs->selected(), 1);
+
+    ui::SegmentedControl* modes = view.modeControl();
+    QTest::mouseClick(modes, Qt::LeftButton, {}, modes->segmentRect(1).center());
+    EXPECT_EQ(view.model().mode(), IconPickerMode::text);
+    view.reject();
 }
 
 TEST_F(IconPickerViewTest, EscapeCancelsWithoutAnAnswer) {

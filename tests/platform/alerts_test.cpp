@@ -1,6 +1,8 @@
 #include "platform/alerts.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QKeyEvent>
@@ -45,6 +47,25 @@ TEST(Alerts, ShowReturnsAtOnceAndReportsTheButtonPressed) {
     QApplication::processEvents();
 
     EXPECT_EQ(answers, (std::vector<int>{0, 1, 0}));
+}
+
+TEST(Alerts, TheTipStandsAboveTheButtons) {
+    Alert alert{"Hotkey Conflict Detected", "In use.\nBy <another> program.", AlertStyle::warning,
+                {"Choose Different Hotkey", "Cancel"}, "Tip: Try Ctrl+Alt+Space"};
+    Alerts::shared().show(alert, [](int) {});
+    QMessageBox* box = openBox();
+    ASSERT_NE(box, nullptr);
+    box->adjustSize();
+    auto* message = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
+    auto* buttons = box->findChild<QDialogButtonBox*>(QStringLiteral("qt_msgbox_buttonbox"));
+    ASSERT_TRUE(message && buttons);
+    EXPECT_TRUE(message->text().contains("Tip: Try Ctrl+Alt+Space"));
+    EXPECT_TRUE(message->text().contains("&lt;another&gt;")) << "the message stays plain text";
+    EXPECT_LT(message->geometry().bottom(), buttons->geometry().top());
+    for (auto* label : box->findChildren<QLabel*>())
+        EXPECT_FALSE(label->isVisible() && label->geometry().top() > buttons->geometry().top()) << "nothing below";
+    box->reject();
+    QApplication::processEvents();
 }
 
 }  // namespace

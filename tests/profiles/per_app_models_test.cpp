@@ -170,7 +170,7 @@ TEST_F(PerAppTest, HelpTextsAndRowsFollowTheAppearance) {
     };
     const Case cases[] = {
         {Backdrop::liquidGlass, SlotStyle::normal, false, false, false,
-         "Live blur and refraction, like macOS Liquid Glass."},
+         "Blur and refraction, like liquid glass."},  // the General tab's words
         {Backdrop::translucent, SlotStyle::liquidGlass, true, false, false,
          "Frosted glass — opacity controls how see-through it is."},
         {Backdrop::filled, SlotStyle::filled, true, true, true, "A solid color of your choice."},

@@ -8,7 +8,11 @@
 #include <QTest>
 
 #include "config/config_fixture.h"
+#include "fakes/fake_system_platform.h"
+#include "fakes/replace_shared.h"
+#include "editor/picker_views.h"
 #include "profiles/per_app_views.h"
+#include "slots/system_app_provider.h"
 #include "support/widget_pictures.h"
 
 using namespace orbel;
@@ -45,6 +49,7 @@ TEST_F(PerAppWidgetTest, AddATemplateSetItsSizeAndRemoveIt) {
 
     QTest::mouseClick(view->addButton(), Qt::LeftButton);
     ASSERT_TRUE(view->chooser());
+    view->chooser()->setCategory(editor::AppCategory::templates);
     view->chooser()->choose(0);  // the first template
     QCoreApplication::processEvents();
     PerAppOverrideSheet* sheet = view->overrideSheet();
@@ -125,4 +130,57 @@ TEST_F(PerAppWidgetTest, AReplacedConfigurationClosesTheSheetUnsavedWithANotice)
     EXPECT_TRUE(view->notice()->isVisible());
     EXPECT_EQ(view->notice()->text(), QString::fromStdString(PerAppMenusModel::replacedNotice("Firefox")));
     savePictures(*view, "profiles", "apps-replaced-notice");
+}
+
+TEST_F(PerAppWidgetTest, AddAppOpensTheAppPickerAndRowsShowTheAppsIcon) {
+    fakes::Installed<fakes::FakeAppDirectory, platform::AppDirectory> directory;
+    SystemAppProvider provider;  // a fresh cache of installed applications
+    fakes::ReplaceShared<SystemAppProvider> useProvider{provider};
+    const std::string icon = ORBEL_SOURCE_DIR "/resources/desktop/com.quandelvix.orbel.svg";
+    directory.apps = {{"org.example.Editor", "Example Editor", icon, "/usr/share/applications/e.desktop"},
+                      {"xterm", "XTerm", "", "/usr/share/applications/xterm.desktop"}};
+    std::unique_ptr<PerAppMenusEditorView> tab(PerAppMenusEditorView::withInstalledNames(live()));
+    tab->resize(640, 480);
+    tab->show();
+
+    QTest::mouseClick(tab->addButton(), Qt::LeftButton);
+    QPointer<editor::AppPickerView> picker = tab->chooser();
+    ASSERT_TRUE(picker);
+    EXPECT_EQ(picker->model().visibleCategories().back(), editor::AppCategory::templates);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !picker->model().isLoading; }, 10000));
+    EXPECT_FALSE(picker->addButton()->isEnabled()) << "nothing selected yet";
+    // One click selects; Add chooses.
+    const QRect first = picker->list()->visualItemRect(picker->list()->item(0));
+    QTest::mouseClick(picker->list()->viewport(), Qt::LeftButton, {}, first.center());
+    ASSERT_TRUE(picker && picker->isVisible()) << "a click only selects";
+    ASSERT_TRUE(picker->addButton()->isEnabled());
+    savePictures(*picker, "profiles", "apps-picker-selected");
+    picker->addButton()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tab->overrideSheet() && tab->overrideSheet()->isVisible(); }, 5000));
+    EXPECT_TRUE(!picker || !picker->isVisible());
+    EXPECT_EQ(tab->overrideSheet()->windowTitle(), "Example Editor") << "named, not its desktop id";
+    tab->overrideSheet()->cancelButton()->click();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(live().config().appOverrides.count("org.example.Editor")) << "stored at once";
+
+    // Double-clicking a row chooses it too.
+    QTest::mouseClick(tab->addButton(), Qt::LeftButton);
+    picker = tab->chooser();
+    ASSERT_TRUE(picker);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !picker->model().isLoading; }, 10000));
+    const QRect second = picker->list()->visualItemRect(picker->list()->item(1));
+    QTest::mouseClick(picker->list()->viewport(), Qt::LeftButton, {}, second.center());
+    QTest::mouseDClick(picker->list()->viewport(), Qt::LeftButton, {}, second.center());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tab->overrideSheet() && tab->overrideSheet()->isVisible(); }, 5000));
+    tab->overrideSheet()->cancelButton()->click();
+    QCoreApplication::processEvents();
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tab->row("org.example.Editor") &&
+                                             tab->row("org.example.Editor")->findChild<QLabel*>("appIcon")->pixmap()
+                                                 .isNull() == false; }, 5000));
+    auto* shown = tab->row("org.example.Editor")->findChild<QLabel*>("appIcon");
+    EXPECT_EQ(shown->size(), QSize(36, 36));
+    EXPECT_TRUE(tab->row("xterm")->findChild<QLabel*>("appIcon")->pixmap().isNull()) << "no icon: a blank frame";
+    QCoreApplication::processEvents();
+    savePictures(*tab, "profiles", "apps-with-icons");
 }

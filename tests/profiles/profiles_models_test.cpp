@@ -290,6 +290,48 @@ TEST_F(ProfilesTabTest, UnreadableBackupsShowTheirTextAndNoSheet) {
     EXPECT_FALSE(tab.statusMessage());
 }
 
+TEST(BackupRestoreModelTest, WarnsOfRefusedNamesAndOfAMergeAtTheLimit) {
+    OrbelBackup backup;
+    for (const char* n : {"A", "B", "C"}) backup.profiles[n] = AppConfig::defaultConfig();
+    BackupRestoreModel sheet({Uuid::random(), backup, "/tmp/x.orbelbackup"});
+    const ProfileStore store(std::string("/tmp/orbel-profiles-unused"));
+    const auto check = [&store](const std::string& name) -> std::optional<std::string> {
+        try {
+            (void)store.url(name);
+        } catch (const ProfileStoreError& e) {
+            return std::string(e.what());
+        }
+        return std::nullopt;
+    };
+    EXPECT_EQ(sheet.mergeWarning(), "") << "nothing known of the store: nothing said";
+    struct Case {
+        std::size_t stored, skipped;
+        std::string start;
+    };
+    for (const Case& c : std::vector<Case>{{0, 0, ""},
+                                           {3, 0, ""},
+                                           {4, 1, "At most 6 profiles are kept: Merge would add 2 and skip 1"},
+                                           {6, 3, "You already have 6 profiles, the most Orbel keeps: Merge would "
+                                                  "skip every profile"}}) {
+        sheet.setStore(std::vector<std::string>(c.stored, "x"), check);
+        EXPECT_EQ(sheet.mergeSkips(), c.skipped) << c.stored;
+        EXPECT_EQ(sheet.mergeWarning().substr(0, c.start.size()), c.start) << c.stored;
+        EXPECT_EQ(sheet.mergeWarning().empty(), c.start.empty());
+        EXPECT_TRUE(sheet.canConfirm()) << "a merge that skips is still allowed";
+    }
+
+    backup.profiles["../../escape"] = AppConfig::defaultConfig();
+    BackupRestoreModel hostile({Uuid::random(), backup, "/tmp/x.orbelbackup"});
+    hostile.setStore({}, check);
+    ASSERT_EQ(hostile.refusals().size(), 1u);
+    EXPECT_EQ(hostile.refusals()[0],
+              "Couldn't restore profile \"../../escape\": Profile name must not start with '.'");
+    EXPECT_FALSE(hostile.canConfirm()) << "a restore that will be refused cannot be started";
+    hostile.selectStrategy(RestoreStrategy::replace);
+    hostile.confirmText = "REPLACE";
+    EXPECT_FALSE(hostile.canConfirm());
+}
+
 TEST(BackupRestoreModelTest, ReplaceNeedsTheTypedWord) {
     BackupRestoreModel sheet({Uuid::random(), OrbelBackup{}, "/tmp/x.orbelbackup"});
     EXPECT_TRUE(sheet.canConfirm());

@@ -12,6 +12,7 @@
 #include "profiles/backup_restore_sheet.h"
 #include "profiles/profiles_tab_view.h"
 #include "support/widget_pictures.h"
+#include "ui/controls.h"
 
 using namespace orbel;
 using namespace orbel::testing;
@@ -60,7 +61,12 @@ protected:
 
 TEST_F(ProfilesWidgetTest, CreateDuplicateSwitchAndDelete) {
     EXPECT_EQ(view->badge()->text(), "1 / 6");
+    view->setPalette(darkPalette());  // the badge follows a change of palette
+    EXPECT_TRUE(view->badge()->styleSheet().contains(darkPalette().color(QPalette::WindowText).name(QColor::HexArgb)));
+    view->setPalette(QPalette());
     EXPECT_FALSE(view->switchButton("Default")->isEnabled());
+    EXPECT_TRUE(view->row("Default")->isVisible()) << "rows show at once, not after a queued call";
+    QCoreApplication::processEvents();
     savePictures(*view, "profiles", "profiles-implicit-default");
 
     QTest::mouseClick(view->newButton(), Qt::LeftButton);
@@ -114,6 +120,8 @@ TEST_F(ProfilesWidgetTest, BackUpThenRestoreByReplace) {
     view->refresh();
     EXPECT_EQ(view->badge()->text(), "6 / 6");
     EXPECT_FALSE(view->newButton()->isEnabled());
+    EXPECT_TRUE(view->row("Work")->isVisible());
+    QCoreApplication::processEvents();
     savePictures(*view, "profiles", "profiles-six");
 
     panels.answer = std::nullopt;
@@ -180,4 +188,105 @@ TEST_F(ProfilesWidgetTest, PartialBackupAndAPipeChosenForRestoreShowOnTheErrorLi
         10000));
     EXPECT_FALSE(view->restoreSheet());
     savePictures(*view, "profiles", "profiles-restore-pipe");
+}
+
+TEST_F(ProfilesWidgetTest, ARefusedDuplicateNameKeepsTheSheetOpenWithItsMessage) {
+    store().save(withSnippets(1, "Work"), "Work");
+    store().save(withSnippets(1, "Home"), "Home");
+    view->refresh();
+    panels.answer = paths.root() + "/b.orbelbackup";
+    QTest::mouseClick(view->backUpButton(), Qt::LeftButton);
+    ASSERT_TRUE(view->statusLine()->isVisible());
+
+    view->openDuplicateSheet("Work");
+    QPointer<DuplicateProfileSheet> sheet = view->duplicateSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->nameField()->selectedText(), "Work Copy") << "typing replaces the proposal";
+    QTest::keyClicks(sheet->nameField(), "Home");
+    QTest::keyClick(sheet->nameField(), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(sheet && sheet->isVisible()) << "a refused name keeps the sheet open";
+    EXPECT_EQ(sheet->nameField()->text(), "Home");
+    EXPECT_EQ(sheet->errorLine()->text(), "A profile named \"Home\" already exists.");
+    EXPECT_TRUE(view->errorLine()->isHidden()) << "told in the sheet, not behind it";
+    EXPECT_TRUE(view->statusLine()->isHidden()) << "one current message";
+    savePictures(*sheet, "profiles", "duplicate-sheet-refused");
+    QTest::keyClicks(sheet->nameField(), "Home Two");  // the refused name is selected: typing replaces it
+    EXPECT_TRUE(sheet->errorLine()->isHidden());
+    QTest::keyClick(sheet->nameField(), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(!sheet || !sheet->isVisible());
+    EXPECT_TRUE(view->row("Home Two"));
+
+    // An error, then the tab goes out of sight and back.
+    QTest::mouseClick(view->newButton(), Qt::LeftButton);
+    QTest::keyClicks(view->createField(), "Work");
+    QTest::keyClick(view->createField(), Qt::Key_Return);
+    view->createPopover()->hide();
+    ASSERT_TRUE(view->errorLine()->isVisible());
+    view->hide();
+    view->show();
+    EXPECT_TRUE(view->errorLine()->isHidden());
+}
+
+TEST_F(ProfilesWidgetTest, TheRestoreSheetSaysWhatMergeSkipsAndWhichNamesAreRefused) {
+    for (const char* n : {"A", "B", "C", "D", "E", "F"}) store().save(withSnippets(1, n), n);
+    OrbelBackup backup;
+    backup.profiles["Work"] = withSnippets(1, "w");
+    backup.profiles["Play"] = withSnippets(1, "p");
+    imports.setPendingBackup(BackupRestoreSheetItem{Uuid::random(), backup, "/tmp/full.orbelbackup"});
+    QCoreApplication::processEvents();
+    BackupRestoreSheet* sheet = view->restoreSheet();
+    ASSERT_TRUE(sheet);
+    sheet->resize(480, 640);
+    EXPECT_TRUE(sheet->mergeWarningLine()->isVisible());
+    EXPECT_TRUE(sheet->mergeWarningLine()->text().startsWith("You already have 6 profiles"));
+    EXPECT_TRUE(sheet->restoreButton()->isEnabled());
+    savePictures(*sheet, "profiles", "restore-merge-at-limit");
+    QTest::mouseClick(sheet->card(RestoreStrategy::replace), Qt::LeftButton);
+    EXPECT_TRUE(sheet->mergeWarningLine()->isHidden()) << "Replace skips nothing";
+    // The Merge card's description stays whole beside the confirmation block.
+    QLabel* description = sheet->card(RestoreStrategy::merge)->findChildren<QLabel*>().last();
+    EXPECT_GE(description->height(), description->heightForWidth(description->width()));
+    sheet->reject();
+    QCoreApplication::processEvents();
+
+    store().remove("F");
+    backup.profiles["../../escape"] = withSnippets(1, "x");
+    imports.setPendingBackup(BackupRestoreSheetItem{Uuid::random(), backup, "/tmp/hostile.orbelbackup"});
+    QCoreApplication::processEvents();
+    sheet = view->restoreSheet();
+    ASSERT_TRUE(sheet);
+    sheet->resize(480, 640);
+    EXPECT_TRUE(sheet->refusalsLine()->isVisible());
+    EXPECT_TRUE(sheet->refusalsLine()->text().contains("../../escape"));
+    EXPECT_FALSE(sheet->restoreButton()->isEnabled());
+    EXPECT_EQ(sheet->mergeWarningLine()->text().toStdString(),
+              "At most 6 profiles are kept: Merge would add 1 and skip 2 of this backup's profiles.");
+    savePictures(*sheet, "profiles", "restore-refused-names");
+    sheet->reject();
+}
+
+TEST_F(ProfilesWidgetTest, LongNamesElideWithTheWholeNameAsTooltip) {
+    const std::string longName = "Video editing with the long project name that goes on and on 2";
+    store().save(withSnippets(1, "a"), longName);
+    store().save(withSnippets(1, "b"), "Video editing with the long project name that goes on and on 3");
+    view->resize(420, 520);
+    view->refresh();
+    QCoreApplication::processEvents();
+    auto* label = view->row(longName)->findChild<ui::ElidedLabel*>("name");
+    ASSERT_TRUE(label);
+    EXPECT_EQ(label->toolTip().toStdString(), longName);
+    EXPECT_TRUE(label->text().contains(QChar(0x2026))) << "elided, not cut: " << label->text().toStdString();
+    EXPECT_TRUE(label->text().endsWith(" 2")) << "the end that tells the two apart stays";
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width());
+    savePictures(*view, "profiles", "profiles-long-names");
+
+    QTest::mouseClick(view->newButton(), Qt::LeftButton);
+    auto* subtitle = view->createPopover()->findChild<QLabel*>("createSubtitle");
+    ASSERT_TRUE(subtitle);
+    QCoreApplication::processEvents();
+    EXPECT_GE(subtitle->height(), subtitle->heightForWidth(subtitle->width())) << "the subtitle is not cut";
+    savePictures(*view->createPopover(), "profiles", "new-profile-popover");
+    view->createPopover()->hide();
 }

@@ -129,6 +129,31 @@ TEST_F(HotkeyRecorderViewTest, EscapeAndHidingCancel) {
     EXPECT_EQ(recorded.size(), 0);
 }
 
+TEST_F(HotkeyRecorderViewTest, HoldsTheKeyboardOnlyWhileRecording) {
+    // Every way out lets the grab go: a chord, Escape, a second click, the
+    // host's flag and hiding.
+    const std::vector<std::pair<const char*, std::function<void()>>> endings{
+        {"chord", [&] { QTest::keyClick(other, Qt::Key_A, Qt::ShiftModifier); }},
+        {"escape", [&] { QTest::keyClick(other, Qt::Key_Escape); }},
+        {"second click", [&] { QTest::mouseClick(recorder, Qt::LeftButton); }},
+        {"host", [&] { recorder->setRecording(false); }},
+        {"hidden", [&] { recorder->hide(); }},
+    };
+    for (const auto& [name, end] : endings) {
+        SCOPED_TRACE(name);
+        recorder->show();
+        EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
+        QTest::mouseClick(recorder, Qt::LeftButton);
+        ASSERT_TRUE(recorder->isRecording());
+        EXPECT_EQ(QWidget::keyboardGrabber(), recorder);
+        QTest::keyClick(other, Qt::Key_B);  // ignored: still recording, still grabbed
+        EXPECT_EQ(QWidget::keyboardGrabber(), recorder);
+        end();
+        EXPECT_FALSE(recorder->isRecording());
+        EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
+    }
+}
+
 TEST_F(HotkeyRecorderViewTest, Pictures) {
     testing::savePictures(*recorder, "settings", "hotkey-recorder-idle");
     recorder->setRecording(true);

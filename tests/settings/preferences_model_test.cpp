@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/about_info.h"
-#include "settings/appearance_settings.h"
+#include "model/appearance_settings.h"
 #include "settings_fixture.h"
 
 namespace orbel::testing {
@@ -74,6 +74,30 @@ TEST_F(SettingsFixture, HoldBeforeAnyHoldBindingStoresHoldOfTheTapBindingAndReco
         (m.*set)(false);
         EXPECT_EQ(tapChord(), chord(kCtrlOptO));
     }
+}
+
+TEST_F(SettingsFixture, TheFieldsShowWhatIsStored) {
+    auto& m = open(withActivation(ActivationMode::tap(kMouse3)));
+    EXPECT_FALSE(m.holdBinding());
+    m.setHoldMode(true);
+    EXPECT_EQ(m.holdBinding(), kMouse3) << "the hold field shows the key Hold now uses";
+    m.setHoldMode(false);
+    EXPECT_EQ(m.tapBinding(), kMouse3);
+
+    m.musicHotkeyCaptured(kShiftA);
+    AppConfig elsewhere = live().config();  // stored by another screen, a profile switch, a reload
+    elsewhere.musicHotkey = kCtrlOptO;
+    live().setConfig(elsewhere);
+    EXPECT_EQ(m.musicHotkeyDraft(), kCtrlOptO);
+    EXPECT_TRUE(m.musicHotkeyIsBound());
+    m.setRecordingMusicHotkey(true);
+    elsewhere.musicHotkey.reset();
+    live().setConfig(elsewhere);
+    EXPECT_EQ(m.musicHotkeyDraft(), kCtrlOptO) << "a recording keeps what it shows";
+    m.setRecordingMusicHotkey(false);
+    m.setHoldMode(true);
+    m.setHoldMode(false);
+    EXPECT_FALSE(m.musicHotkeyIsBound()) << "after Hold and back, the music field shows what is stored";
 }
 
 TEST_F(SettingsFixture, ATakenChordOffersAtMostThreeSuggestionsAndChangesNothing) {

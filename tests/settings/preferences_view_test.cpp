@@ -3,6 +3,7 @@
 // adds the "@2x" set).
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -13,6 +14,8 @@
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
+#include "fakes/fake_file_manager.h"
+#include "fakes/replace_shared.h"
 #include "input/hold_binding_recorder.h"
 #include "editor/dial_editor_view.h"
 #include "editor/slot_library_column.h"
@@ -257,6 +260,35 @@ TEST_F(PreferencesViewTest, CustomizationTabEditsTheRootDialWithSixSlotsAndWithN
     EXPECT_TRUE(page->addSlotButton()->isEnabled());
     picture("customization-no-slots");
     view.reset();
+}
+
+TEST_F(PreferencesViewTest, ShowInFileManagerSaysWhenNothingCouldShowTheFolder) {
+    fakes::FakeFileManager files;
+    fakes::ReplaceShared<platform::FileManager> useFiles{files};
+    show();
+    click(SettingsTab::advanced);
+    auto* failure = find<QLabel>("revealFailure");
+    ASSERT_TRUE(failure);
+    QTest::mouseClick(find<QPushButton>("revealConfig"), Qt::LeftButton);
+    EXPECT_EQ(files.revealed, std::vector<std::string>{live().configPath()});
+    EXPECT_FALSE(failure->isVisible()) << "shown: nothing to say";
+    files.failure = "xdg-open is not installed";
+    QTest::mouseClick(find<QPushButton>("revealConfig"), Qt::LeftButton);
+    EXPECT_TRUE(failure->isVisible());
+    EXPECT_TRUE(failure->text().endsWith("no file manager answered and xdg-open is not installed."));
+    files.failure.reset();
+    QTest::mouseClick(find<QPushButton>("revealConfig"), Qt::LeftButton);
+    EXPECT_FALSE(failure->isVisible()) << "a later success clears it";
+}
+
+TEST_F(PreferencesViewTest, TheAboutDescriptionShowsAllItsLines) {
+    show();
+    click(SettingsTab::about);
+    QCoreApplication::processEvents();
+    auto* description = find<QLabel>("description");
+    ASSERT_TRUE(description);
+    EXPECT_GE(description->height(), description->heightForWidth(description->width()));
+    EXPECT_GT(description->height(), 2 * description->fontMetrics().height() - 2) << "two lines at least";
 }
 
 TEST_F(PreferencesViewTest, PicturesOfEveryTabInLightAndDark) {

@@ -315,3 +315,41 @@ TEST(SheetPicturesTest, EverySheetNewAndEditInLightAndDark) {
 
 }  // namespace
 }  // namespace orbel
+
+namespace orbel {
+namespace {
+
+TEST(WaitRowWidget, ShowsTheStoredWaitClampsWhatIsTypedAndIgnoresWhatDoesNotParse) {
+    std::vector<std::int64_t> reports;
+    WaitRow row(8000, [&](std::int64_t ms) { reports.push_back(ms); });
+    row.show();
+    EXPECT_EQ(row.field()->text(), "8000") << "the stored wait until the first edit";
+    EXPECT_TRUE(reports.empty());
+
+    QLineEdit* text = row.field()->findChild<QLineEdit*>();
+    ASSERT_TRUE(text);
+    row.field()->setFocus();
+    text->selectAll();
+    QTest::keyClicks(row.field(), "-40");
+    EXPECT_TRUE(reports.empty()) << "digit by digit nothing counts yet";
+    QTest::keyClick(row.field(), Qt::Key_Return);
+    EXPECT_EQ(row.field()->value(), 1) << "a typed negative number becomes 1";
+    EXPECT_EQ(reports.back(), 1);
+    EXPECT_EQ(row.draft(), 1);
+
+    row.applyPreset(250);
+    reports.clear();
+    text->selectAll();
+    QTest::keyClick(row.field(), Qt::Key_Backspace);  // nothing that parses
+    QTest::keyClick(row.field(), Qt::Key_Return);
+    EXPECT_TRUE(reports.empty()) << "no change happened, none is reported";
+    EXPECT_EQ(row.field()->value(), 250);
+    EXPECT_EQ(row.draft(), 250);
+
+    row.field()->stepBy(1000);  // 10,250 by the stepper
+    EXPECT_EQ(row.draft(), 5000);
+    EXPECT_EQ(reports.back(), 5000);
+}
+
+}  // namespace
+}  // namespace orbel

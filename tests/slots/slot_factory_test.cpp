@@ -206,6 +206,7 @@ TEST_F(SlotTest, ProfileSlots) {
 
     SlotFactory::makeSlot(SlotConfig::make(SlotType::profileSwitch(), "P"))->execute(&controller);
     EXPECT_EQ(alertText(2), "No profiles saved | Create a profile in Settings → Profiles, then this slot will list it.");
+    EXPECT_EQ(alerts.shown[2].alert.style, platform::AlertStyle::informational) << "a state, not an error";
 
     for (const char* name : {"A", "B", "C", "D", "E", "F"}) {
         AppConfig c;

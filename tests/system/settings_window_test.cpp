@@ -221,5 +221,34 @@ TEST_F(SettingsSystem, AReadOnlyConfigurationFolderGivesSettingNotSaved) {
     QFile::setPermissions(orbel.configDir(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
+// While the Hotkey field records, the window manager's own chord reaches
+// the recorder (openbox binds Alt+Space to its window menu): the recorder
+// holds the keyboard. Once it stops, the hot key fires again.
+TEST_F(SettingsSystem, TheRecorderHoldsTheKeyboardWhileItRecords) {
+    Orbel orbel(R"({"version":1,"hotkey":"ctrl+opt+o"})");
+    ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible"));  // the first launch shows the dial
+    xdotool({"key", "ctrl+comma"});  // the dial's settings shortcut
+    SettingsWindow settings;
+    ASSERT_TRUE(settings.waitOpen());
+    spin(500);
+    settings.click(SettingsWindow::kRecorder);  // the Hotkey field, recording
+    xdotool({"key", "alt+space"});
+    // The chord reached Orbel, which finds it taken by openbox and says so.
+    ASSERT_TRUE(spinUntil([] {
+        return !run("xdotool", {"search", "--onlyvisible", "--name", "Hotkey Conflict"}).isEmpty();
+    })) << "Alt+Space went to the window manager";
+    xdotool({"key", "Escape"});  // Cancel: the hot key stays Ctrl+Alt+O
+    spin(500);
+    EXPECT_TRUE(configText(orbel).contains("ctrl+opt+o") && !configText(orbel).contains("opt+space"))
+        << configText(orbel).data();
+    settings.close();
+    spin(500);
+    const int shown = orbel.count("ShowMenuVisible");
+    xdotool({"key", "ctrl+alt+o"});
+    EXPECT_TRUE(spinUntil([&] { return orbel.count("ShowMenuVisible") == shown + 1; }))
+        << "the grab was let go: the hot key fires";
+    xdotool({"key", "Escape"});
+}
+
 }  // namespace
 }  // namespace orbel

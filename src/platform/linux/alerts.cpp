@@ -1,11 +1,11 @@
 #include "platform/alerts.h"
 
 #include <QApplication>
-#include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QTextDocument>
 #include <memory>
 
 namespace orbel::platform {
@@ -39,14 +39,14 @@ protected:
         box->setDefaultButton(buttons->front());
         box->setEscapeButton(buttons->back());
         if (!alert.footnote.empty()) {
-            auto* note = new QLabel(QString::fromStdString(alert.footnote), box);
-            QFont font = note->font();
-            font.setPointSizeF(11);
-            note->setFont(font);
-            note->setForegroundRole(QPalette::PlaceholderText);
-            note->setWordWrap(true);
-            if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
-                grid->addWidget(note, grid->rowCount(), 1, 1, std::max(1, grid->columnCount() - 1));
+            // The tip belongs to the message, above the buttons, in a smaller,
+            // quieter type.
+            const QColor quiet = box->palette().color(QPalette::PlaceholderText);
+            box->setTextFormat(Qt::RichText);
+            box->setText(QString::fromStdString(alert.title).toHtmlEscaped());
+            box->setInformativeText(Qt::convertFromPlainText(QString::fromStdString(alert.text)) +
+                                    QStringLiteral("<p style=\"font-size:small; color:%1\">%2</p>")
+                                        .arg(quiet.name(), QString::fromStdString(alert.footnote).toHtmlEscaped()));
         }
         boxes_.push_back({alert, box});
         QObject::connect(box, &QMessageBox::finished, box, [this, box, buttons, onDismiss = std::move(onDismiss)](int) {

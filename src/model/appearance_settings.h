@@ -2,7 +2,8 @@
 
 // What the Dial Size and appearance sections show, computed from the
 // configuration: the 0 to 10 dial size and its radius, the value texts of
-// the sliders, and which appearance rows appear with which help text.
+// the sliders, and which appearance rows appear with which help text. The
+// General tab and the per-app override sheet both show them.
 
 #include <optional>
 #include <string>
@@ -32,6 +33,9 @@ struct RowInfo {
 
 // The rows shown for this appearance, in order, with their help texts.
 std::vector<RowInfo> rows(const AppearanceConfig& appearance);
+// One row's help text for this appearance; none when the row is not shown
+// or has no help.
+std::optional<std::string> help(const AppearanceConfig& appearance, Row row);
 
 // Option titles of the three pickers, in case order.
 std::vector<std::string> optionTitles(Row picker);

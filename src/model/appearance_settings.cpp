@@ -1,4 +1,4 @@
-#include "settings/appearance_settings.h"
+#include "model/appearance_settings.h"
 
 #include <QCoreApplication>
 #include <cmath>
@@ -77,6 +77,12 @@ std::vector<RowInfo> rows(const AppearanceConfig& a) {
     out.push_back({Row::slotIntensity, tr("Slot Intensity"), tr(intensityHelp)});
     out.push_back({Row::slotBorders, tr("Slot Borders"), tr("Thickness of the line between each slot.")});
     return out;
+}
+
+std::optional<std::string> help(const AppearanceConfig& appearance, Row row) {
+    for (const auto& info : rows(appearance))
+        if (info.row == row) return info.help;
+    return std::nullopt;
 }
 
 std::vector<std::string> optionTitles(Row picker) {

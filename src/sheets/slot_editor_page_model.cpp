@@ -25,13 +25,20 @@ std::string SlotEditorPageModel::addGroupTooltip() const { return isFull() ? add
 bool SlotEditorPageModel::apply(const std::function<bool(std::vector<SlotConfig>&)>& edit) {
     // The edit runs inside the change, so that it lands on an outside edit
     // of the file taken in first, not on the slots as they were shown.
+    // The notice goes with the change that goes through, before the page
+    // redraws from what is published.
     bool edited = false;
-    if (auto error = manager_.change([&](AppConfig& c) { edited = edit(c.rootGroup.slots); })) {
+    const std::optional<std::string> notice = notice_;
+    const auto error = manager_.change([&](AppConfig& c) {
+        edited = edit(c.rootGroup.slots);
+        if (edited) notice_.reset();
+    });
+    if (error || !edited) notice_ = notice;
+    if (error) {
         lastError_ = error->what();
         return false;
     }
     lastError_.reset();
-    if (edited) notice_.reset();
     return edited;
 }
 

@@ -22,6 +22,7 @@ public:
     static constexpr int kCap = ConfigManager::kSlotsPerLevel;
 
     explicit SlotEditorPageModel(ConfigManager& manager) : manager_(manager) {}
+    ConfigManager& manager() const { return manager_; }
 
     // Read afresh from the published configuration on every call.
     const std::vector<SlotConfig>& slots() const { return manager_.config().rootGroup.slots; }

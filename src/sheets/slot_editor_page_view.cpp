@@ -98,8 +98,12 @@ SlotEditorPageView::SlotEditorPageView(ConfigManager& manager, SlotSheetFactory 
 }
 
 SlotEditorPageView::~SlotEditorPageView() {
+    disconnect(&model_.manager(), nullptr, this, nullptr);
     ui::detachChildren(this);
     delete popover_;
+    // The dial editor and the library ask the model, which goes first.
+    delete dial_;
+    delete library_;
     // The sheets it opened over the window go with it, unanswered (their
     // callbacks hold the page weakly).
     for (const QPointer<QDialog>& sheet : sheets_) delete sheet.data();

@@ -137,6 +137,7 @@ TEST_F(SlotEditorPageTest, ASheetOpenedBeforeTheConfigurationWasReplacedSavesNot
     // A sheet opened after the Reload saves, and the notice goes.
     ASSERT_TRUE(page.beginEdit(0));
     EXPECT_TRUE(page.commitEdit(mergeEdited(page.editing()->slot, snippet("fresh"))));
+    ASSERT_TRUE(page.remove(1));  // room on the full default dial
     EXPECT_TRUE(page.append(snippet("new"), page.generation()));
     EXPECT_FALSE(page.notice());
     EXPECT_EQ(onDisk().front(), "fresh");

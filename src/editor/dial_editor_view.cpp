@@ -19,6 +19,7 @@
 
 #include "dial/dial_painter.h"
 #include "editor/editor_painting.h"
+#include "ui/teardown.h"
 
 namespace orbel::editor {
 
@@ -375,8 +376,14 @@ RadialDialEditor::RadialDialEditor(std::vector<SlotConfig> slots, int cap, DialE
 }
 
 RadialDialEditor::~RadialDialEditor() {
+    // The ring, the drop zones and the full-dial prompt report to the model,
+    // which goes before Qt deletes them: nothing they do on the way reaches it.
+    ui::detachChildren(this);
     model_.coordinator().onChange = nullptr;
     model_.onPromptChanged = nullptr;
+    delete promptBox_;
+    delete area_;
+    delete trash_;
 }
 
 void RadialDialEditor::setSlots(std::vector<SlotConfig> slots) {

@@ -20,6 +20,7 @@
 #include "editor/editor_widgets.h"
 #include "ui/parameterized_action_editor.h"
 #include "ui/search_field.h"
+#include "ui/teardown.h"
 #include "platform/workspace.h"
 #include "slots/system_app_provider.h"
 
@@ -335,7 +336,11 @@ SlotLibraryColumn::SlotLibraryColumn(std::vector<LibrarySegment> allowedSegments
     refresh();
 }
 
-SlotLibraryColumn::~SlotLibraryColumn() = default;
+SlotLibraryColumn::~SlotLibraryColumn() {
+    // A valued action's popover adds through the model, which goes first.
+    ui::detachChildren(this);
+    delete parameterPopover();
+}
 
 void SlotLibraryColumn::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);

@@ -15,6 +15,7 @@
 #include "settings/general_tab.h"
 #include "sheets/slot_editor_page_view.h"
 #include "sheets/slot_sheet_factory.h"
+#include "ui/confirmation.h"
 #include "ui/settings_blocks.h"
 #include "ui/settings_tab_bar.h"
 #include "ui/teardown.h"
@@ -132,7 +133,10 @@ void PreferencesView::presentAlert() {
                                                           : QMessageBox::AcceptRole;
         buttons.push_back(box->addButton(QString::fromStdString(alert->buttons[static_cast<std::size_t>(i)]), role));
     }
-    if (!buttons.empty()) {
+    if (alert->destructiveButton >= 0 && buttons.size() > 1) {
+        // Reset cannot be undone: Return or Escape resets nothing.
+        ui::makeCancelDefault(box, qobject_cast<QPushButton*>(buttons.back()));
+    } else if (!buttons.empty()) {
         box->setDefaultButton(qobject_cast<QPushButton*>(buttons.front()));
         box->setEscapeButton(buttons.back());
     }

@@ -18,6 +18,7 @@
 #include "ui/controls.h"
 #include "ui/settings_blocks.h"
 #include "ui/sheet_frame.h"
+#include "ui/teardown.h"
 
 namespace orbel {
 namespace {
@@ -232,7 +233,12 @@ GroupEditorView::GroupEditorView(const GroupEditorRequest& request, std::functio
 }
 
 GroupEditorView::~GroupEditorView() {
-    if (popover_) delete popover_;
+    // What it opened (the popover, nested sheets, the icon picker) holds it
+    // weakly; the dial editor and the library go while the model is here.
+    ui::detachChildren(this);
+    delete popover_;
+    delete dial_;
+    delete library_;
 }
 
 QString GroupEditorView::breadcrumbText() const { return breadcrumb_->fullText(); }

@@ -25,13 +25,32 @@ std::string SlotEditorPageModel::addGroupTooltip() const { return isFull() ? add
 bool SlotEditorPageModel::apply(const std::function<bool(std::vector<SlotConfig>&)>& edit) {
     // The edit runs inside the change, so that it lands on an outside edit
     // of the file taken in first, not on the slots as they were shown.
+    // The notice goes with the change that goes through, before the page
+    // redraws from what is published.
     bool edited = false;
-    if (auto error = manager_.change([&](AppConfig& c) { edited = edit(c.rootGroup.slots); })) {
+    const std::optional<std::string> notice = notice_;
+    const auto error = manager_.change([&](AppConfig& c) {
+        edited = edit(c.rootGroup.slots);
+        if (edited) notice_.reset();
+    });
+    if (error || !edited) notice_ = notice;
+    if (error) {
         lastError_ = error->what();
         return false;
     }
     lastError_.reset();
     return edited;
+}
+
+std::string SlotEditorPageModel::replacedNotice() {
+    return "The configuration was replaced (a profile switch, Reload or a restore), so the open editor closed "
+           "without saving.";
+}
+
+bool SlotEditorPageModel::current(std::optional<std::uint64_t> openedAt) {
+    if (!openedAt || !isStale(*openedAt)) return true;
+    notice_ = replacedNotice();
+    return false;
 }
 
 bool SlotEditorPageModel::insert(const SlotConfig& slot, int index) {
@@ -70,6 +89,7 @@ bool SlotEditorPageModel::replace(int index, const SlotConfig& slot) {
 bool SlotEditorPageModel::beginEdit(int index) {
     if (!validIndex(slots(), index)) return false;
     editing_ = SlotEditTarget::make(index, slots()[static_cast<std::size_t>(index)]);
+    editingGeneration_ = manager_.generation();
     return true;
 }
 
@@ -77,6 +97,7 @@ bool SlotEditorPageModel::commitEdit(const SlotConfig& slot) {
     if (!editing_) return false;
     const SlotEditTarget target = *editing_;
     editing_.reset();
+    if (!current(editingGeneration_)) return false;
     return apply([&](std::vector<SlotConfig>& slots) {
         auto at = locateEditTarget(slots, target);
         if (!at) return false;
@@ -90,11 +111,14 @@ bool SlotEditorPageModel::addFromLibrary(const SlotConfig& slot) {
     return append(slot);
 }
 
-bool SlotEditorPageModel::append(const SlotConfig& slot) { return insert(slot, count()); }
+bool SlotEditorPageModel::append(const SlotConfig& slot, std::optional<std::uint64_t> openedAt) {
+    if (!current(openedAt)) return false;
+    return insert(slot, count());
+}
 
-bool SlotEditorPageModel::appendGroup(const std::optional<MenuGroup>& group) {
+bool SlotEditorPageModel::appendGroup(const std::optional<MenuGroup>& group, std::optional<std::uint64_t> openedAt) {
     if (!group) return false;
-    return append(GroupEditorModel::slotFor(*group));
+    return append(GroupEditorModel::slotFor(*group), openedAt);
 }
 
 }  // namespace orbel

@@ -1,5 +1,6 @@
 #include "sheets/slot_editor_page_view.h"
 
+#include <QDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -12,6 +13,7 @@
 #include "sheets/slot_sheet_factory.h"
 #include "ui/settings_blocks.h"
 #include "ui/sheet_frame.h"
+#include "ui/teardown.h"
 
 namespace orbel {
 namespace {
@@ -72,6 +74,10 @@ SlotEditorPageView::SlotEditorPageView(ConfigManager& manager, SlotSheetFactory 
     error_->setWordWrap(true);
     setTextColor(error_, QColor(0xE5, 0x39, 0x35));
     column->addWidget(error_);
+    notice_ = ui::styledLabel(QString(), ui::TextStyle::caption, ui::Ink::secondary, dialColumn);
+    notice_->setObjectName(QStringLiteral("replacedNotice"));
+    notice_->setWordWrap(true);
+    column->addWidget(notice_);
     column->addStretch(1);
     layout->addWidget(dialColumn, 0, Qt::AlignTop);
 
@@ -87,11 +93,47 @@ SlotEditorPageView::SlotEditorPageView(ConfigManager& manager, SlotSheetFactory 
     connect(addSlot_, &QPushButton::clicked, this, &SlotEditorPageView::openAddSlotPopover);
     connect(addGroup_, &QPushButton::clicked, this, &SlotEditorPageView::addGroup);
     connect(&manager, &ConfigManager::configChanged, this, &SlotEditorPageView::refresh);
+    connect(&manager, &ConfigManager::configReplaced, this, &SlotEditorPageView::configReplaced);
     refresh();
 }
 
 SlotEditorPageView::~SlotEditorPageView() {
-    if (popover_) delete popover_;
+    disconnect(&model_.manager(), nullptr, this, nullptr);
+    ui::detachChildren(this);
+    delete popover_;
+    // The dial editor and the library ask the model, which goes first.
+    delete dial_;
+    delete library_;
+    // The sheets it opened over the window go with it, unanswered (their
+    // callbacks hold the page weakly).
+    for (const QPointer<QDialog>& sheet : sheets_) delete sheet.data();
+}
+
+QList<QDialog*> SlotEditorPageView::openSheets() const {
+    QList<QDialog*> open;
+    for (const QPointer<QDialog>& sheet : sheets_)
+        if (sheet && sheet->isVisible()) open.append(sheet);
+    return open;
+}
+
+void SlotEditorPageView::track(QDialog* sheet) {
+    sheets_.removeAll(nullptr);
+    if (sheet) sheets_.append(sheet);
+}
+
+void SlotEditorPageView::configReplaced() {
+    const QList<QDialog*> open = openSheets();
+    if (open.isEmpty()) return;
+    for (QDialog* sheet : open) {
+        // What the sheet opened over itself (a nested sheet, the recorder,
+        // a picker) closes first, unanswered too.
+        const QList<QDialog*> nested = sheet->findChildren<QDialog*>();
+        for (auto it = nested.rbegin(); it != nested.rend(); ++it)
+            if ((*it)->isVisible()) (*it)->reject();
+        sheet->reject();
+    }
+    model_.sheetClosedByReplacement();
+    refresh();
 }
 
 void SlotEditorPageView::refresh() {
@@ -104,6 +146,8 @@ void SlotEditorPageView::refresh() {
     addGroup_->setToolTip(qs(model_.addGroupTooltip()));
     error_->setText(model_.lastError() ? qs(*model_.lastError()) : QString());
     error_->setVisible(model_.lastError().has_value());
+    notice_->setText(model_.notice() ? qs(*model_.notice()) : QString());
+    notice_->setVisible(model_.notice().has_value());
 }
 
 void SlotEditorPageView::openAddSlotPopover() {
@@ -127,11 +171,12 @@ void SlotEditorPageView::pick(editor::AddSlotKind kind) {
     if (popover_) popover_->close();
     if (!factory_.slotSheet) return;
     QPointer<SlotEditorPageView> self(this);
-    openSheet(factory_.slotSheet(editorKindFor(kind), std::nullopt,
-                                 [self](const SlotConfig& slot) {
-                                     if (self && !self->model_.append(slot)) self->refresh();
-                                 },
-                                 window()));
+    const std::uint64_t openedAt = model_.generation();
+    track(openSheet(factory_.slotSheet(editorKindFor(kind), std::nullopt,
+                                       [self, openedAt](const SlotConfig& slot) {
+                                           if (self && !self->model_.append(slot, openedAt)) self->refresh();
+                                       },
+                                       window())));
 }
 
 void SlotEditorPageView::addGroup() {
@@ -139,17 +184,18 @@ void SlotEditorPageView::addGroup() {
     GroupEditorRequest request{GroupEditorModel::newGroup(), {tr("Default Menu").toStdString()}, true,
                                SlotEditorPageModel::kCap, std::nullopt};
     QPointer<SlotEditorPageView> self(this);
-    openSheet(factory_.groupEditor(request,
-                                   [self](const MenuGroup& group) {
-                                       if (self && !self->model_.appendGroup(group)) self->refresh();
-                                   },
-                                   window()));
+    const std::uint64_t openedAt = model_.generation();
+    track(openSheet(factory_.groupEditor(request,
+                                         [self, openedAt](const MenuGroup& group) {
+                                             if (self && !self->model_.appendGroup(group, openedAt)) self->refresh();
+                                         },
+                                         window())));
 }
 
 void SlotEditorPageView::editSlot(int index) {
     if (!model_.beginEdit(index)) return;
     QPointer<SlotEditorPageView> self(this);
-    SlotEditDispatcher::open(
+    track(SlotEditDispatcher::open(
         *model_.editing(), SlotEditorPageModel::kCap, factory_,
         [self](const SlotConfig& slot) {
             if (self && !self->model_.commitEdit(slot)) self->refresh();
@@ -157,7 +203,7 @@ void SlotEditorPageView::editSlot(int index) {
         [self] {
             if (self) self->model_.cancelEdit();
         },
-        window());
+        window()));
 }
 
 }  // namespace orbel

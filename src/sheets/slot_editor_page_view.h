@@ -6,8 +6,13 @@
 // which publishes it (the running dial follows at once) and saves it; the
 // page redraws from each published configuration. A slot is edited through
 // the edit dispatcher with the sheet of its kind; Add Group opens a group
-// editor for a new group under "Default Menu". GUI thread.
+// editor for a new group under "Default Menu". A sheet opened from the page
+// belongs to the configuration it opened with: when that is replaced (a
+// profile switch, Reload, a restore, an outside edit taken in) the sheet
+// closes unsaved and the page says so. The sheets go with the page. GUI
+// thread.
 
+#include <QList>
 #include <QPointer>
 #include <QWidget>
 
@@ -15,6 +20,7 @@
 #include "sheets/slot_edit_dispatcher.h"
 #include "sheets/slot_editor_page_model.h"
 
+class QDialog;
 class QLabel;
 class QPushButton;
 
@@ -39,6 +45,12 @@ public:
     QPushButton* addGroupButton() const { return addGroup_; }
     // The last refusal of the configuration's validation; hidden while none.
     QLabel* errorLabel() const { return error_; }
+    // Says that a sheet closed unsaved because the configuration was
+    // replaced under it; hidden while there is nothing to say.
+    QLabel* noticeLabel() const { return notice_; }
+    // The sheets opened from the page that are still open (a group
+    // editor's own sheets are its children).
+    QList<QDialog*> openSheets() const;
     editor::AddSlotPopover* addSlotPopover() const { return popover_; }
 
     // What the buttons and the dial editor do, for the view and its tests.
@@ -49,6 +61,10 @@ public:
 
 private:
     void refresh();
+    // Keeps `sheet` among those that close when the configuration is
+    // replaced and that go with the page.
+    void track(QDialog* sheet);
+    void configReplaced();
 
     SlotEditorPageModel model_;
     SlotSheetFactory factory_;
@@ -58,7 +74,9 @@ private:
     QPushButton* addSlot_ = nullptr;
     QPushButton* addGroup_ = nullptr;
     QLabel* error_ = nullptr;
+    QLabel* notice_ = nullptr;
     QPointer<editor::AddSlotPopover> popover_;
+    QList<QPointer<QDialog>> sheets_;
 };
 
 }  // namespace orbel

@@ -4,6 +4,11 @@
 
 namespace orbel::ui {
 
+void makeCancelDefault(QMessageBox* box, QPushButton* cancel) {
+    box->setDefaultButton(cancel);
+    box->setEscapeButton(cancel);
+}
+
 QMessageBox* openConfirmation(QWidget* parent, const QString& objectName, const QString& title,
                               const QString& message, const QString& destructiveLabel,
                               std::function<void()> onConfirm) {
@@ -16,8 +21,7 @@ QMessageBox* openConfirmation(QWidget* parent, const QString& objectName, const 
     box->setInformativeText(message);
     auto* destroy = box->addButton(destructiveLabel, QMessageBox::DestructiveRole);
     auto* cancel = box->addButton(QMessageBox::Cancel);
-    box->setDefaultButton(cancel);
-    box->setEscapeButton(cancel);
+    makeCancelDefault(box, cancel);
     QObject::connect(box, &QMessageBox::buttonClicked, box,
                      [destroy, onConfirm = std::move(onConfirm)](QAbstractButton* clicked) {
                          if (clicked == destroy && onConfirm) onConfirm();

@@ -16,4 +16,8 @@ QMessageBox* openConfirmation(QWidget* parent, const QString& objectName, const 
                               const QString& message, const QString& destructiveLabel,
                               std::function<void()> onConfirm);
 
+// The rule every such confirmation follows, for alerts built elsewhere:
+// `cancel` becomes the default and the escape button.
+void makeCancelDefault(QMessageBox* box, QPushButton* cancel);
+
 }  // namespace orbel::ui

@@ -22,7 +22,10 @@
 #include "fakes/fake_system_platform.h"
 #include "profiles/per_app_views.h"
 #include "settings/about_tab.h"
+#include "sheets/keystroke_slot_editor_sheet.h"
 #include "sheets/slot_editor_page_view.h"
+#include "sheets/step_list_editor.h"
+#include "sheets/step_rows.h"
 #include "slots/system_app_provider.h"
 #include "settings/general_tab.h"
 #include "settings/preferences_view.h"
@@ -96,6 +99,8 @@ TEST_F(PreferencesViewTest, TabBarSwitchesTabsAndControlsWriteTheConfiguration) 
     click(SettingsTab::advanced);
     QTest::mouseClick(find<QPushButton>("resetAll"), Qt::LeftButton);
     ASSERT_TRUE(v.alertBox());
+    EXPECT_EQ(v.alertBox()->defaultButton()->text(), "Cancel");  // Return resets nothing
+    EXPECT_EQ(v.alertBox()->escapeButton(), v.alertBox()->defaultButton());
     EXPECT_EQ(live().config().menuRadius, 250);
     QTest::mouseClick(v.alertBox()->findChildren<QPushButton*>().front(), Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return live().config().menuRadius == 200; }));
@@ -153,7 +158,17 @@ TEST_F(PreferencesViewTest, TabsAndTheWindowGoWhileRecordingAndWithPopupsOpen) {
     apps->model().addApp("firefox", "Firefox");
     apps->openSheet();
     ASSERT_TRUE(apps->overrideSheet());
+    // The Customization tab's keystroke sheet with a chord row listening
+    // and the macro recorder open over it.
+    auto* page = static_cast<SlotEditorPageView*>(v.page(SettingsTab::customization));
+    page->pick(editor::AddSlotKind::keystroke);
+    QPointer<KeystrokeSlotEditorSheet> keys = v.findChild<KeystrokeSlotEditorSheet*>();
+    ASSERT_TRUE(keys);
+    QTest::mouseClick(keys->stepList()->addButton("Add Chord"), Qt::LeftButton);
+    qobject_cast<ChordRow*>(keys->stepList()->rowWidget(0))->toggleRecording();
+    keys->stepList()->openRecorder();
     view.reset();
+    EXPECT_FALSE(keys);
     EXPECT_EQ(tapChord(), chord(kOptSpace));
     EXPECT_FALSE(live().config().appOverrides.at("firefox").slots->size());
 }

@@ -114,5 +114,35 @@ TEST_F(SlotEditorPageTest, EditCommitsToTheSlotItBeganOn) {
     EXPECT_EQ(onDisk(), (std::vector<std::string>{"p0", "p1", "p2"}));
 }
 
+TEST_F(SlotEditorPageTest, ASheetOpenedBeforeTheConfigurationWasReplacedSavesNothing) {
+    // No file: the built-in defaults, whose slot ids stay the same all run.
+    SlotEditorPageModel page(live());
+    ASSERT_FALSE(page.slots().empty());
+    const std::vector<std::string> defaults = titles(page.slots());
+    ASSERT_TRUE(page.beginEdit(0));
+    const std::uint64_t openedAt = page.generation();
+    // Reload of a file that is refused falls back to the same defaults.
+    writeFile(configPath(), "{ not json");
+    live().load();
+    ASSERT_EQ(page.slots()[0].id, page.editing()->slot.id);
+    const std::string file = readFile(configPath());
+    EXPECT_FALSE(page.commitEdit(mergeEdited(page.editing()->slot, snippet("stale"))));
+    EXPECT_FALSE(page.editing());
+    EXPECT_FALSE(page.append(snippet("new"), openedAt));
+    EXPECT_FALSE(page.appendGroup(GroupEditorModel::newGroup(), openedAt));
+    EXPECT_EQ(page.notice(), SlotEditorPageModel::replacedNotice());
+    EXPECT_EQ(titles(page.slots()), defaults);
+    EXPECT_EQ(readFile(configPath()), file);  // nothing written
+
+    // A sheet opened after the Reload saves, and the notice goes.
+    ASSERT_TRUE(page.beginEdit(0));
+    EXPECT_TRUE(page.commitEdit(mergeEdited(page.editing()->slot, snippet("fresh"))));
+    ASSERT_TRUE(page.remove(1));  // room on the full default dial
+    EXPECT_TRUE(page.append(snippet("new"), page.generation()));
+    EXPECT_FALSE(page.notice());
+    EXPECT_EQ(onDisk().front(), "fresh");
+    EXPECT_EQ(onDisk().back(), "new");
+}
+
 }  // namespace
 }  // namespace orbel::testing

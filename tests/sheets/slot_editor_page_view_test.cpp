@@ -187,5 +187,60 @@ TEST_F(SlotEditorPageViewTest, AddGroupSavesANewGroupSlotUnderDefaultMenu) {
     EXPECT_NE(live().config().rootGroup.slots[1].type.get<SlotType::Group>(), nullptr);
 }
 
+TEST_F(SlotEditorPageViewTest, SheetsCloseUnsavedWhenTheConfigurationIsReplacedUnderThem) {
+    start({snippet("a"), snippet("b")});
+    // An edit and a new slot's sheet open; Reload takes in an outside edit.
+    page->editSlot(0);
+    QPointer<QDialog> edit = page->openSheets().value(0);
+    ASSERT_TRUE(edit);
+    page->pick(editor::AddSlotKind::snippet);
+    QPointer<SnippetSlotEditorSheet> added = openSheet<SnippetSlotEditorSheet>();
+    ASSERT_TRUE(added);
+    added->nameField()->setText("Sig");
+    added->bodyEditor()->setPlainText("Best,\n");
+    EXPECT_FALSE(page->noticeLabel()->isVisible());
+    AppConfig outside;
+    outside.rootGroup.slots = {snippet("x")};
+    writeFile(configPath(), outside.encodeDocument());
+    live().load();
+    EXPECT_FALSE(edit && edit->isVisible());
+    EXPECT_FALSE(added && added->isVisible());
+    EXPECT_TRUE(page->openSheets().isEmpty());
+    EXPECT_FALSE(page->model().editing());
+    EXPECT_TRUE(page->noticeLabel()->isVisible());
+    EXPECT_EQ(page->noticeLabel()->text().toStdString(), SlotEditorPageModel::replacedNotice());
+    savePictures(*window, "sheets", "page-replaced-notice");
+    settle();
+    EXPECT_EQ(onDisk(), (std::vector<std::string>{"x"}));
+
+    // A group editor with a nested sheet open closes on a profile switch.
+    AppConfig work;
+    work.rootGroup.slots = {snippet("w")};
+    live().profileStore().save(work, "Work");
+    page->addGroup();
+    QPointer<GroupEditorView> group = openSheet<GroupEditorView>();
+    ASSERT_TRUE(group);
+    group->nameField()->setText("Tools");
+    group->pick(editor::AddSlotKind::snippet);
+    QPointer<SnippetSlotEditorSheet> nested = group->findChild<SnippetSlotEditorSheet*>();
+    ASSERT_TRUE(nested);
+    live().switchToProfile("Work");
+    EXPECT_FALSE(group && group->isVisible());
+    EXPECT_FALSE(nested && nested->isVisible());
+    settle();
+    EXPECT_EQ(onDisk(), (std::vector<std::string>{"w"}));
+    EXPECT_TRUE(page->noticeLabel()->isVisible());
+    // The next change that goes through clears the notice.
+    page->pick(editor::AddSlotKind::snippet);
+    added = openSheet<SnippetSlotEditorSheet>();
+    ASSERT_TRUE(added);
+    added->nameField()->setText("Sig");
+    added->bodyEditor()->setPlainText("Best,\n");
+    QTest::mouseClick(added->saveButton(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(onDisk(), (std::vector<std::string>{"w", "Sig"}));
+    EXPECT_FALSE(page->noticeLabel()->isVisible());
+}
+
 }  // namespace
 }  // namespace orbel::testing

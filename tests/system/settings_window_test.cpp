@@ -137,6 +137,15 @@ TEST_F(SettingsSystem, RebindRecordHoldTrayLoginReloadAndReset) {
     // Reset: the defaults, and Alt+Space's alternatives (openbox holds it).
     settings.waitOpen();
     settings.click(SettingsWindow::kResetAll);
+    // Cancel is the alert's default button (Reset cannot be undone): Tab
+    // moves to "Reset", and Return answers with it.
+    QString confirm;
+    ASSERT_TRUE(spinUntil([&] {
+        confirm = run("xdotool", {"search", "--onlyvisible", "--name", "Reset all settings"}).section('\n', 0, 0);
+        return !confirm.isEmpty();
+    }));
+    xdotool({"windowactivate", "--sync", confirm});
+    xdotool({"key", "Tab"});
     xdotool({"key", "Return"});  // "Reset"
     EXPECT_TRUE(spinUntil([&] { return configText(orbel).contains("\"hotkey\" : \"opt+space\""); }));
     EXPECT_TRUE(spinUntil([] {

@@ -91,6 +91,9 @@ void RadialMenuController::show() {
         }
         defaultMenuRoot_ = config->rootGroup;
         appMenuRoot_ = override ? override->menuGroup() : std::nullopt;
+        // An application's dial without slots (just added, say) shows the
+        // default slots rather than an empty disc; its size and look still apply.
+        if (appMenuRoot_ && appMenuRoot_->slots.empty()) appMenuRoot_.reset();
         setRootSelection(appMenuRoot_ ? MenuRootSelection::app : MenuRootSelection::defaultRoot);
         loadSlots(appMenuRoot_ ? appMenuRoot_->slots : defaultMenuRoot_->slots);
     }

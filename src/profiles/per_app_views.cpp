@@ -21,6 +21,7 @@
 #include "input/menu_key_recorder.h"
 #include "platform/alerts.h"
 #include "platform/app_directory.h"
+#include "sheets/slot_sheet_factory.h"
 #include "ui/accent_swatch_picker.h"
 #include "ui/confirmation.h"
 #include "ui/controls.h"
@@ -60,6 +61,16 @@ QWidget* sliderRow(QSlider* slider, QLabel* value) {
     return row;
 }
 
+// The application's slots in a group editor of their own: no library, the
+// application's name as the one crumb, at most six slots.
+GroupEditorOpener appGroupEditor() {
+    return [](QWidget* parent, const MenuGroup& group, const std::string& appName, const std::string& helpText,
+              std::function<void(MenuGroup)> onSave) {
+        const GroupEditorRequest request{group, {appName}, false, 6, helpText};
+        openSheet(makeSlotSheetFactory().groupEditor(request, std::move(onSave), parent));
+    };
+}
+
 QSlider* slider(int max) {
     auto* s = new QSlider(Qt::Horizontal);
     s->setRange(0, max);
@@ -69,7 +80,8 @@ QSlider* slider(int max) {
 }  // namespace
 
 PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorOpener openGroupEditor, QWidget* parent)
-    : QDialog(parent), model_(std::move(model)), openGroupEditor_(std::move(openGroupEditor)) {
+    : QDialog(parent), model_(std::move(model)),
+      openGroupEditor_(openGroupEditor ? std::move(openGroupEditor) : appGroupEditor()) {
     setObjectName(QStringLiteral("perAppOverrideSheet"));
     setWindowTitle(qs(model_.appName()));
     setWindowModality(Qt::WindowModal);
@@ -93,13 +105,14 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
     page->setFrameShape(QFrame::NoFrame);
     auto* slots = new ui::SettingsSection;
     editSlots_ = new QPushButton(QStringLiteral("Edit Slots…"));
+    editSlots_->setObjectName(QStringLiteral("editSlots"));
     styleSheetButton(editSlots_, true);
-    editSlots_->setEnabled(static_cast<bool>(openGroupEditor_));
     slotsRow_ = slots->addRow(QStringLiteral("Slots"), qs(model_.slotsHelp()), ui::inlineRow({editSlots_}));
     connect(editSlots_, &QPushButton::clicked, this, [this] {
         openGroupEditor_(this, model_.groupForEditor(), model_.appName(), model_.groupEditorHelp(),
                          [self = QPointer(this)](MenuGroup group) {
-                             if (!self) return;
+                             // Drafts of a configuration since replaced are not taken up.
+                             if (!self || self->model_.isStale()) return;
                              self->model_.groupEdited(group);
                              self->refresh();
                          });

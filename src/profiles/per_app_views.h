@@ -27,8 +27,8 @@ class AppPickerView;
 }
 
 // Opens the editor of a slot group over `parent`; `onSave` gets the edited
-// group. The slot sheets' library provides it; without one the slots cannot
-// be edited here.
+// group. Without one given, the sheets' own group editor opens (no library,
+// the application's name as its crumb, six slots at most).
 using GroupEditorOpener = std::function<void(QWidget* parent, const MenuGroup& group, const std::string& appName,
                                              const std::string& helpText, std::function<void(MenuGroup)> onSave)>;
 

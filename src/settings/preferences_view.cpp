@@ -21,21 +21,6 @@
 #include "ui/teardown.h"
 
 namespace orbel {
-namespace {
-
-// The Apps tab edits an application's dial in a group editor without the
-// library, under the application's name.
-GroupEditorOpener perAppGroupEditor() {
-    return [](QWidget* parent, const MenuGroup& group, const std::string& appName, const std::string& helpText,
-              std::function<void(MenuGroup)> onSave) {
-        const SlotSheetFactory factory = makeSlotSheetFactory();
-        GroupEditorRequest request{group, {appName}, false, 6, helpText};
-        openSheet(factory.groupEditor(request, [onSave](const MenuGroup& edited) { onSave(edited); }, parent));
-    };
-}
-
-}  // namespace
-
 PreferencesView::PreferencesView(ConfigManager& config, HotkeyManager& hotkeys, LoginItemManager& loginItem,
                                  ImportCoordinator& import, HidButtonCallback* hidButtonDown, QWidget* parent)
     : QWidget(parent),
@@ -103,7 +88,7 @@ QWidget* PreferencesView::makePage(SettingsTab tab) {
         case SettingsTab::about: return new AboutTab;
         case SettingsTab::profiles: return new ProfilesTabView(model_->configManager(), model_->importCoordinator());
         case SettingsTab::appMenus:
-            return PerAppMenusEditorView::withInstalledNames(model_->configManager(), perAppGroupEditor());
+            return PerAppMenusEditorView::withInstalledNames(model_->configManager());
         case SettingsTab::customization: return new SlotEditorPageView(model_->configManager(), makeSlotSheetFactory());
     }
     return nullptr;

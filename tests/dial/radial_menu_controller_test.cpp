@@ -218,6 +218,22 @@ TEST_F(DialTest, PerAppOverrideRoots) {
     }
 }
 
+TEST_F(DialTest, AnAppDialWithoutSlotsShowsTheDefaultSlotsAtItsOwnSize) {
+    AppOverride empty;
+    empty.slots = std::vector<SlotConfig>{};  // just added: no slots yet
+    empty.menuRadius = 120;
+    configure([&](AppConfig& c) { c.appOverrides["xterm"] = empty; });
+    workspace.front = platform::RunningApplication{1, "xterm"};
+    dial.show();
+    EXPECT_EQ(slotIds(), ids(manager.config().rootGroup.slots));
+    EXPECT_EQ(dial.menuRootSelection(), MenuRootSelection::defaultRoot);
+    EXPECT_EQ(dial.menuRadius(), 120);
+    EXPECT_TRUE(surface.key(48));  // Tab has no second root to go to
+    EXPECT_EQ(slotIds(), ids(manager.config().rootGroup.slots));
+    dial.hide();
+    EXPECT_EQ(manager.config().appOverrides.at("xterm"), empty);  // the stored dial stays as it is
+}
+
 TEST_F(DialTest, HideReloadsTheLiveRootAndResetsMode) {
     showOn(0);
     dial.setMode(DialMode::music);

@@ -1,0 +1,246 @@
+// The Apps tab of the real `orbel` under Xvfb and openbox, with the pointer
+// and the keyboard: a running xterm added through the picker gets the
+// default slots until it has its own; two snippets made with Edit Slots…
+// and the smallest dial size, saved, make the dial over xterm a small
+// two-slot dial while another window keeps the default four-slot one.
+// Screenshots go to test-artifacts/system.
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <numbers>
+
+#include "orbel_process.h"
+
+namespace orbel {
+namespace {
+
+using systemtest::Orbel;
+using systemtest::run;
+using systemtest::spin;
+using systemtest::spinUntil;
+using systemtest::xdotool;
+
+QString num(double v) { return QString::number(std::lround(v)); }
+
+// Client points: the Apps tab and its Add App… (settings window, 920 x 640);
+// Edit Slots…, the Dial Size switch and slider, Save (override sheet,
+// 720 x 640); Add Slot and Save Group (group editor without library,
+// 480 x 700); the Add Slot popover's Snippet row from the button's centre;
+// the snippet sheet's text field and Save.
+constexpr QPoint kAppsTab{432, 40}, kAddApp{711, 100}, kEditSlots{264, 104}, kSizeSwitch{240, 170},
+    kSizeSlider{235, 238}, kSheetSave{660, 614}, kGroupAddSlot{282, 589}, kSaveGroup{417, 677},
+    kSnippetRowFromAddSlot{0, 113}, kSnippetText{280, 340}, kSnippetSave{500, 536};
+constexpr QPoint kCentre{960, 540};
+
+QString windowNamed(const QString& name) {
+    QString id;
+    spinUntil([&] {
+        id = run("xdotool", {"search", "--onlyvisible", "--name", name}).section('\n', 0, 0);
+        return !id.isEmpty();
+    }, 10000);
+    return id;
+}
+
+QPoint originOf(const QString& id) {
+    const QString info = run("xwininfo", {"-id", id});
+    const auto value = [&](const char* key) { return info.section(key, 1).section('\n', 0, 0).trimmed().toInt(); };
+    return {value("Absolute upper-left X:"), value("Absolute upper-left Y:")};
+}
+
+void clickIn(const QString& id, QPoint at) {
+    xdotool({"windowactivate", "--sync", id});
+    xdotool({"mousemove", "--window", id, num(at.x()), num(at.y()), "click", "1"});
+    spin(400);
+}
+
+QImage screen() { return QGuiApplication::primaryScreen()->grabWindow(0).toImage(); }
+
+void screenshot(const QString& name) {
+    const QString dir = QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/system");
+    QDir().mkpath(dir);
+    screen().save(dir + "/" + name + ".png");
+}
+
+// The point at clockwise fraction f of a turn around the screen's centre.
+QPoint around(double r, double f) {
+    const double a = 2 * std::numbers::pi * f;
+    return QPointF(kCentre.x() + r * std::sin(a), kCentre.y() - r * std::cos(a)).toPoint();
+}
+
+// How far from the centre the dial reaches: the largest radius at which
+// one of 16 directions differs between two pictures of the screen (the dial
+// shown and not).
+int dialExtent(const QImage& a, const QImage& b) {
+    for (int r = 320; r > 0; r -= 2) {
+        for (int i = 0; i < 16; ++i) {
+            const QPoint p = around(r, i / 16.0);
+            const QColor x = a.pixelColor(p), y = b.pixelColor(p);
+            if (std::abs(x.red() - y.red()) + std::abs(x.green() - y.green()) + std::abs(x.blue() - y.blue()) > 30)
+                return r;
+        }
+    }
+    return 0;
+}
+
+void makeSnippet(const QString& name, const QString& text) {
+    const QString sheet = windowNamed("New Snippet");
+    ASSERT_FALSE(sheet.isEmpty());
+    spin(300);
+    xdotool({"type", name});
+    clickIn(sheet, kSnippetText);
+    xdotool({"type", text});
+    clickIn(sheet, kSnippetSave);
+}
+
+class PerAppDialSystem : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ORBEL_REQUIRE_DISPLAY();
+        if (!QFile::exists(systemtest::kOrbel)) GTEST_SKIP() << "orbel is not built";
+        if (run("sh", {"-c", "command -v xterm"}).isEmpty()) GTEST_SKIP() << "no xterm";
+        // xterm's desktop entry where the application index of this session reads.
+        ASSERT_TRUE(data.isValid());
+        QDir().mkpath(data.path() + "/applications");
+        systemtest::writeFile(data.path() + "/applications/debian-xterm.desktop",
+                              "[Desktop Entry]\nType=Application\nName=XTerm\nExec=xterm\nStartupWMClass=XTerm\n");
+        previousDataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    }
+    void TearDown() override { qputenv("XDG_DATA_HOME", previousDataHome); }
+    ~PerAppDialSystem() override {
+        if (xterm.state() != QProcess::NotRunning) {
+            xterm.terminate();
+            xterm.waitForFinished(3000);
+        }
+    }
+
+    // Opens the dial with the hot key over the window `front`, hovers half a
+    // turn from the top and gives the slot the dial highlighted there; the
+    // screen is compared with the dial shown and closed for its extent.
+    int dialOver(Orbel& orbel, const QString& front, const QString& name, int* extent) {
+        xdotool({"windowactivate", "--sync", front});
+        spin(300);
+        const int shown = orbel.count("ShowMenuVisible");
+        xdotool({"key", "ctrl+alt+p"});
+        EXPECT_TRUE(spinUntil([&] { return orbel.count("ShowMenuVisible") == shown + 1; }));
+        const int from = orbel.log().size();
+        const QPoint half = around(160, 0.5);
+        xdotool({"mousemove", num(half.x()), num(half.y())});
+        spinUntil([&] { return orbel.log().indexOf("HoverUpdated slot=", from) >= 0; });
+        spin(400);
+        const QImage with = screen();
+        screenshot(name);
+        xdotool({"key", "Escape"});
+        spin(600);
+        *extent = dialExtent(with, screen());
+        const QString tail = orbel.log().mid(orbel.log().lastIndexOf("HoverUpdated slot="));
+        return tail.section("slot=", 1).section(QRegularExpression("\\D"), 0, 0).toInt();
+    }
+
+    QProcess xterm;
+    QTemporaryDir data;
+    QByteArray previousDataHome;
+};
+
+TEST_F(PerAppDialSystem, AnXtermDialWithTwoSlotsAndASmallerSizeOverXtermOnly) {
+    Orbel orbel(R"({"version":1,"hotkey":"ctrl+opt+p","showInTray":false,"menu":[
+        {"snippet":"one","title":"One"},{"snippet":"two","title":"Two"},
+        {"snippet":"three","title":"Three"},{"snippet":"four","title":"Four"}]})");
+    ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible"));
+    xdotool({"key", "ctrl+comma"});  // the dial's way to the settings window
+    QString settings = windowNamed("Orbel Settings");
+    if (settings.isEmpty()) {  // the first dial went before the key reached it: open one
+        xdotool({"key", "ctrl+alt+p"});
+        spin(800);
+        xdotool({"key", "ctrl+comma"});
+        settings = windowNamed("Orbel Settings");
+    }
+    if (settings.isEmpty()) screenshot("per-app-no-settings-window");
+    ASSERT_FALSE(settings.isEmpty()) << orbel.log().toStdString();
+    xterm.start("xterm", {"-T", "orbel-term", "-geometry", "60x10+0+0"});
+    const QString term = windowNamed("^orbel-term$");
+    ASSERT_FALSE(term.isEmpty());
+    systemtest::Program other(QStringLiteral("orbel_test_window"), {QStringLiteral("Orbel other window")});
+    ASSERT_TRUE(other.waitForLine("ready"));
+    const QString otherId = windowNamed("^Orbel other window$");
+    spin(500);
+    screenshot("per-app-settings-open");
+    clickIn(settings, kAppsTab);
+    screenshot("per-app-apps-tab");
+    // The picker lists what the application index holds when it opens; the
+    // first one may open before the index has been read, so it is opened twice.
+    clickIn(settings, kAddApp);
+    ASSERT_FALSE(windowNamed("^Add App").isEmpty());
+    spin(2000);
+    xdotool({"key", "Escape"});
+    spin(500);
+    clickIn(settings, kAddApp);
+    const QString picker = windowNamed("^Add App");
+    ASSERT_FALSE(picker.isEmpty());
+    spin(1500);
+    xdotool({"windowactivate", "--sync", picker});
+    xdotool({"type", "--delay", "40", "XTerm"});
+    spin(300);
+    screenshot("per-app-picker-xterm");
+    xdotool({"key", "Return"});
+    ASSERT_TRUE(spinUntil([&] { return orbel.read("config.json").contains("debian-xterm"); }))
+        << orbel.read("config.json").data();
+    const QString sheet = windowNamed("^XTerm( |$)");
+    ASSERT_FALSE(sheet.isEmpty());
+    spin(500);
+    screenshot("per-app-sheet-new-xterm");
+
+    // Without slots of its own, the dial over xterm shows the default four.
+    int changed = 0;
+    EXPECT_EQ(dialOver(orbel, term, "per-app-xterm-no-slots-yet", &changed), 2);
+
+    // Edit Slots…: two snippets through Add Slot, then Save Group.
+    clickIn(sheet, kEditSlots);
+    const QString group = windowNamed("^Edit Group");
+    ASSERT_FALSE(group.isEmpty());
+    spin(500);
+    screenshot("per-app-group-editor-open");
+    for (const auto& [name, text] : {std::pair{"Alpha", "alpha text"}, std::pair{"Beta", "beta text"}}) {
+        clickIn(group, kGroupAddSlot);
+        const QPoint row = originOf(group) + kGroupAddSlot + kSnippetRowFromAddSlot;
+        xdotool({"mousemove", num(row.x()), num(row.y()), "click", "1"});
+        makeSnippet(name, text);
+        spin(400);
+    }
+    screenshot("per-app-group-editor-two-slots");
+    clickIn(group, kSaveGroup);
+    ASSERT_TRUE(spinUntil([&] { return run("xwininfo", {"-id", group}).contains("IsUnMapped") ||
+                                       run("xwininfo", {"-id", group}).isEmpty(); }));
+    EXPECT_FALSE(orbel.read("config.json").contains("alpha text"));  // the sheet's draft only
+
+    // Dial Size on, the slider to its smallest (0: 100 points), Save.
+    clickIn(sheet, kSizeSwitch);
+    clickIn(sheet, kSizeSlider);
+    xdotool({"key", "Home"});
+    spin(300);
+    screenshot("per-app-sheet-before-save");
+    clickIn(sheet, kSheetSave);
+    ASSERT_TRUE(spinUntil([&] { return orbel.read("config.json").contains("beta text"); }))
+        << orbel.read("config.json").data();
+    const QByteArray text = orbel.read("config.json");
+    EXPECT_TRUE(QString::fromUtf8(text).contains(QRegularExpression("\"menuRadius\" *: *100\\b"))) << text.data();
+
+    // Over xterm: two slots (half a turn is the second), drawn at 100 points;
+    // over the other window: the default four (half a turn is the third),
+    // drawn at the default 200 points.
+    int changedXterm = 0, changedOther = 0;  // how far the dial reaches
+    EXPECT_EQ(dialOver(orbel, term, "per-app-dial-over-xterm", &changedXterm), 1);
+    EXPECT_EQ(dialOver(orbel, otherId, "per-app-dial-over-other", &changedOther), 2);
+    EXPECT_LT(changedXterm, 130);
+    EXPECT_GT(changedOther, 180);
+    EXPECT_EQ(orbel.stop(), 0);
+}
+
+}  // namespace
+}  // namespace orbel

@@ -472,22 +472,6 @@ TEST_F(DialTest, MusicMode) {
     EXPECT_FALSE(dial.isVisible());
 }
 
-TEST_F(DialTest, APerAppDialWithoutSlotsShowsTheDefaultSlots) {
-    AppOverride override;
-    override.slots = std::vector<SlotConfig>{};  // just added: a size of its own, no slots yet
-    override.menuRadius = 150;
-    configure([&](AppConfig& c) { c.appOverrides["ed"] = override; });
-    workspace.front = platform::RunningApplication{1, "ed"};
-    dial.show();
-    EXPECT_EQ(dial.menuRadius(), 150) << "its other overrides apply";
-    EXPECT_EQ(dial.menuRootSelection(), MenuRootSelection::defaultRoot);
-    EXPECT_EQ(slotIds(), ids(manager.config().rootGroup.slots));
-    EXPECT_TRUE(surface.key(48));  // Tab has no other dial to swap to
-    EXPECT_EQ(slotIds(), ids(manager.config().rootGroup.slots));
-    EXPECT_TRUE(manager.config().appOverrides.at("ed").slots->empty()) << "the stored override is kept";
-    dial.hide();
-}
-
 TEST_F(DialTest, VolumeDrag) {
     const QPointF press = towards(2, 4);  // the volume wedge, straight below
     struct Case {

@@ -565,6 +565,17 @@ private:
 
 }  // namespace
 
+AddSlotPopover* AddSlotPopover::showBelow(QWidget* button, std::function<void(AddSlotKind)> onPick,
+                                          QWidget* parent) {
+    auto* popover = new AddSlotPopover(std::move(onPick), parent);
+    popover->setAttribute(Qt::WA_DeleteOnClose);
+    popover->adjustSize();
+    const QPoint below = button->mapToGlobal(QPoint(button->width() / 2, button->height() + 4));
+    popover->move(below.x() - popover->width() / 2, below.y());
+    popover->show();
+    return popover;
+}
+
 AddSlotPopover::AddSlotPopover(std::function<void(AddSlotKind)> onPick, QWidget* parent)
     : QFrame(parent, Qt::Popup), onPick_(std::move(onPick)) {
     setFrameShape(QFrame::StyledPanel);

@@ -135,6 +135,8 @@ class AddSlotPopover : public QFrame {
     Q_OBJECT
 public:
     explicit AddSlotPopover(std::function<void(AddSlotKind)> onPick, QWidget* parent = nullptr);
+    // Shown centred below `button`, deleted when it closes.
+    static AddSlotPopover* showBelow(QWidget* button, std::function<void(AddSlotKind)> onPick, QWidget* parent);
     // The row of a kind, for presenters and tests.
     QWidget* row(AddSlotKind kind) const;
 

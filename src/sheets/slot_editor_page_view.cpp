@@ -154,17 +154,12 @@ void SlotEditorPageView::openAddSlotPopover() {
     if (!model_.canAdd()) return;
     if (popover_) popover_->close();
     QPointer<SlotEditorPageView> self(this);
-    auto* popover = new editor::AddSlotPopover(
+    popover_ = editor::AddSlotPopover::showBelow(
+        addSlot_,
         [self](editor::AddSlotKind kind) {
             if (self) self->pick(kind);
         },
         this);
-    popover->setAttribute(Qt::WA_DeleteOnClose);
-    popover->adjustSize();
-    const QPoint below = addSlot_->mapToGlobal(QPoint(addSlot_->width() / 2, addSlot_->height() + 4));
-    popover->move(below.x() - popover->width() / 2, below.y());
-    popover_ = popover;
-    popover->show();
 }
 
 void SlotEditorPageView::pick(editor::AddSlotKind kind) {

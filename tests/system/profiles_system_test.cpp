@@ -165,6 +165,7 @@ protected:
     static constexpr int kProfilesTab[2] = {506, 40}, kAdvancedTab[2] = {595, 40}, kReload[2] = {523, 263},
                          kNew[2] = {711, 109}, kBackUp[2] = {211, 144}, kRestore[2] = {305, 144};
     static constexpr int kFirstRowY = 183, kRowPitch = 44, kSwitchX = 663, kMoreX = 725;
+    static constexpr int kReplaceCardY = 360;  // in the restore sheet
     QTemporaryDir scratch;
     QString marker;
     QString settings;
@@ -226,6 +227,73 @@ TEST_F(ProfilesSystem, CreateDuplicateSwitchAndDeleteFromTheTabAndTheDialFollows
     switchTo(0);
     EXPECT_EQ(fireDial(orbel), "b");
     savePicture("profiles-after-delete");
+    EXPECT_EQ(orbel.stop(), 0);
+}
+
+TEST_F(ProfilesSystem, BackUpThroughTheDialogChangeTheDialAndRestoreByReplace) {
+    Orbel orbel(document("a"));
+    openSettings(orbel);
+    selectTab(kProfilesTab);
+    const QString backup = scratch.filePath("Before.orbelbackup");
+    click(kBackUp);
+    typeIntoFileDialog("^Back Up Orbel$", backup);
+    ASSERT_TRUE(spinUntil([&] { return QFile::exists(backup); }));
+    savePicture("profiles-backed-up");
+
+    reloadWith(orbel, "b");
+    ASSERT_EQ(fireDial(orbel), "b");
+
+    click(kRestore);
+    typeIntoFileDialog("^Restore Orbel Backup$", backup);
+    QString sheet;
+    ASSERT_TRUE(spinUntil([&] { return !(sheet = windowNamed("^Restore from backup$")).isEmpty(); }, 10000));
+    spin(300);
+    // Replace, then the word, then Return for the sheet's default button.
+    xdotool({"windowactivate", "--sync", sheet});
+    xdotool({"mousemove", "--window", sheet, "240", QString::number(kReplaceCardY), "click", "1"});
+    spin(300);
+    xdotool({"type", "--delay", "5", "REPLACE"});
+    spin(300);
+    savePicture("profiles-restore-replace");
+    xdotool({"key", "Return"});
+    EXPECT_TRUE(spinUntil([&] { return windowNamed("^Restore from backup$").isEmpty(); }));
+    EXPECT_EQ(fireDial(orbel), "a");
+    EXPECT_TRUE(readText(orbel.configDir() + "/config.json").contains("printf a"));
+    EXPECT_EQ(orbel.stop(), 0);
+}
+
+// `orbel FILE` while Orbel runs hands the file over and ends; the running
+// one shows its settings on the Profiles tab with the restore sheet.
+TEST_F(ProfilesSystem, ASecondOrbelWithABackupLandsOnTheRestoreSheet) {
+    Orbel orbel(document("a"));
+    ASSERT_TRUE(orbel.waitForLog("AppDidFinishLaunching"));
+    xdotool({"key", "Escape"});  // the first dial of the start
+    OrbelBackup saved;
+    saved.createdAt = double(QDateTime::currentSecsSinceEpoch());
+    saved.appVersion = ORBEL_VERSION;
+    saved.activeProfile = "Travel";
+    saved.liveConfig = dialWriting("t");
+    saved.profiles["Travel"] = dialWriting("t");
+    const QString file = scratch.filePath("Travel.orbelbackup");
+    systemtest::writeFile(file, QByteArray::fromStdString(saved.encode()));
+
+    QProcess second;
+    orbel.start(second, {file});
+    ASSERT_TRUE(spinUntil([&] { return second.state() == QProcess::NotRunning; }, 10000));
+    EXPECT_EQ(second.exitCode(), 0);
+    QString sheet;
+    ASSERT_TRUE(spinUntil([&] { return !(sheet = windowNamed("^Restore from backup$")).isEmpty(); }, 10000))
+        << orbel.log().toStdString();
+    settings = windowNamed("Orbel Settings");
+    EXPECT_FALSE(settings.isEmpty());
+    spin(300);
+    savePicture("profiles-opened-backup");
+    // Cancel leaves everything as it was.
+    xdotool({"windowactivate", "--sync", sheet});
+    xdotool({"key", "Escape"});
+    EXPECT_TRUE(spinUntil([&] { return windowNamed("^Restore from backup$").isEmpty(); }));
+    EXPECT_EQ(fireDial(orbel), "a");
+    EXPECT_FALSE(QFile::exists(profileFile(orbel, "Travel")));
     EXPECT_EQ(orbel.stop(), 0);
 }
 

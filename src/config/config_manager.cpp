@@ -99,8 +99,9 @@ std::optional<ConfigError> ConfigManager::commit(const Commit& step) {
     }
     if (auto refused = keepUnusedFile()) return refused;
     // A switch away from a profile whose live version was edited outside
-    // stores that version first, so that switching back finds it.
-    if (tookIn && step.activate && previous && activeProfile() == previous && !loadNotice_) {
+    // (taken in now, or by an earlier Reload) stores that version first, so
+    // that switching back finds it.
+    if ((tookIn || reloadedUnmirrored_) && step.activate && previous && activeProfile() == previous && !loadNotice_) {
         try {
             profileStore_.save(config_, *previous);
         } catch (const std::exception& e) {
@@ -113,7 +114,10 @@ std::optional<ConfigError> ConfigManager::commit(const Commit& step) {
     if (auto errors = validate(next); !errors.empty()) return errors.front();
     const auto profile = step.activate ? (step.writeActivated ? step.activate : std::nullopt) : activeProfile();
     if (auto failure = write(next, profile)) return ConfigError::notSaved(*failure);
-    if (step.activate) platform::KeyValueStore::shared().setString(kActiveProfileKey, *step.activate);
+    if (step.activate) {
+        platform::KeyValueStore::shared().setString(kActiveProfileKey, *step.activate);
+        reloadedUnmirrored_ = false;  // the live configuration is the activated profile's
+    }
     if (step.replaces) replaceConfig(std::move(next));
     else setConfig(std::move(next));
     return std::nullopt;
@@ -133,6 +137,7 @@ std::optional<std::string> ConfigManager::write(const AppConfig& config, const s
         }
     }
     known_ = QByteArray::fromStdString(bytes);
+    if (profile) reloadedUnmirrored_ = false;
     return std::nullopt;
 }
 
@@ -317,7 +322,11 @@ ConfigManager::Reading ConfigManager::read(bool firstLoad) {
     return r;
 }
 
-void ConfigManager::load() { take(read(false)); }
+void ConfigManager::load() {
+    take(read(false));
+    // What Reload read is in config.json only, until a save mirrors it.
+    reloadedUnmirrored_ = true;
+}
 
 void ConfigManager::take(Reading reading) {
     loadNotice_.reset();

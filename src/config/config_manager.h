@@ -237,6 +237,9 @@ private:
     // The bytes of config.json as last read or written; nothing when there
     // was no file.
     std::optional<QByteArray> known_;
+    // config.json was read again (Reload) and the active profile's file has
+    // not received it since.
+    bool reloadedUnmirrored_ = false;
     std::optional<Unused> unused_;
 };
 

@@ -25,6 +25,17 @@ UpdateChecker*& replacementSlot() {
     return replacement;
 }
 
+// The build's feed. A build with its tests (ORBEL_TEST_HOOKS) lets the
+// system tests point the real program at a feed of their own through
+// ORBEL_TEST_UPDATE_FEED_URL; other builds never read it.
+QUrl buildFeed() {
+#ifdef ORBEL_TEST_HOOKS
+    const QString feed = qEnvironmentVariable("ORBEL_TEST_UPDATE_FEED_URL");
+    if (!feed.isEmpty()) return QUrl(feed);
+#endif
+    return QUrl(QStringLiteral(ORBEL_UPDATE_FEED_URL));
+}
+
 constexpr std::chrono::milliseconds kFirstAutomaticDelay{10000};
 constexpr std::chrono::milliseconds kAutomaticPoll{60 * 60 * 1000};
 
@@ -44,7 +55,7 @@ UpdateChecker::~UpdateChecker() {
 
 UpdateChecker& UpdateChecker::shared() {
     if (UpdateChecker* replacement = replacementSlot()) return *replacement;
-    static auto* checker = new UpdateChecker(QUrl(QStringLiteral(ORBEL_UPDATE_FEED_URL)));
+    static auto* checker = new UpdateChecker(buildFeed());
     return *checker;
 }
 

@@ -1,5 +1,5 @@
 // The one write path of the configuration and the profiles: an outside edit
-// is taken in before a change, a failed write is reported and publishes
+// is taken in before a change (and kept across a switch), a failed write is reported and publishes
 // nothing, the defaults never overwrite a stored profile, every path
 // validates, and a cut profile is rewritten only once a copy is kept.
 #include <gtest/gtest.h>
@@ -52,6 +52,27 @@ TEST_F(WritePathTest, AnOutsideEditIsTakenInBeforeAChange) {
     ASSERT_TRUE(refused);
     EXPECT_EQ(refused->kind(), ConfigError::Kind::notSaved);
     EXPECT_EQ(readFile(configPath()), "{again");
+}
+
+// A dial read again by Reload lives in config.json only: a switch away from
+// its profile stores it first, so that switching back finds it.
+TEST_F(WritePathTest, AReloadedDialSurvivesASwitchAwayAndBack) {
+    live().storeProfile(withSnippets(1, "home"), "Home");
+    live().storeProfile(withSnippets(1, "work"), "Work");
+    live().switchToProfile("Home");
+    writeFile(configPath(), withSnippets(2, "hand").encodeDocument());
+    live().load();
+    EXPECT_EQ(firstSnippet(store().load("Home")), "home0");  // Reload itself writes nothing
+    live().switchToProfile("Work");
+    EXPECT_EQ(firstSnippet(store().load("Home")), "hand0");
+    live().switchToProfile("Home");
+    EXPECT_EQ(firstSnippet(live().config()), "hand0");
+
+    // Once switched, a switch stores nothing over the profile left.
+    live().storeProfile(withSnippets(1, "elsewhere"), "Home");
+    live().switchToProfile("Work");
+    live().switchToProfile("Home");
+    EXPECT_EQ(firstSnippet(live().config()), "elsewhere0");
 }
 
 TEST_F(WritePathTest, AFailedWriteIsReportedAndPublishesNothing) {

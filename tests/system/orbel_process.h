@@ -48,10 +48,13 @@ public:
         env.insert("XDG_CONFIG_HOME", home_.path());
         env.insert("QT_LOGGING_RULES", "orbel.launch.debug=true;orbel.signpost.info=true");
         env.insert("ASAN_OPTIONS", "detect_leaks=0");
+        env.insert(extraEnvironment_);
         p.setProcessEnvironment(env);
         if (launcher_.isEmpty()) return p.start(kOrbel, args);
         p.start(launcher_.front(), launcher_.mid(1) + QStringList{kOrbel} + args);
     }
+    // An environment variable for the processes started from now on.
+    void setEnvironment(const QString& name, const QString& value) { extraEnvironment_.insert(name, value); }
     // A program (with its arguments) that starts orbel, as `setpriv ... --`.
     void setLauncher(const QStringList& launcher) { launcher_ = launcher; }
     void write(const QString& relativePath, const QByteArray& bytes) { writeFile(configDir() + "/" + relativePath, bytes); }
@@ -71,6 +74,7 @@ public:
 private:
     QTemporaryDir home_;
     QStringList launcher_;
+    QProcessEnvironment extraEnvironment_;
     QProcess process_;
     QString log_;
 };

@@ -1,0 +1,84 @@
+// The real `orbel`'s "Check Now" against a release feed served by the test:
+// the update window offers the newer version, and its button opens the
+// release's address in the browser. The build's own feed is empty; a build
+// with its tests takes the address from ORBEL_TEST_UPDATE_FEED_URL.
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "orbel_process.h"
+#include "settings/feed_server.h"
+
+namespace orbel {
+namespace {
+
+using systemtest::Orbel;
+using systemtest::run;
+using systemtest::spin;
+using systemtest::spinUntil;
+using systemtest::xdotool;
+
+QString windowNamed(const QString& name) {
+    return run("xdotool", {"search", "--onlyvisible", "--name", name}).section('\n', 0, 0);
+}
+
+// "Check Now" on the Advanced tab (client coordinates of the 920 x 640
+// settings window).
+constexpr int kCheckNow[2] = {368, 351};
+
+TEST(UpdateCheckSystem, CheckNowAgainstALocalFeedShowsTheNewerVersion) {
+    ORBEL_REQUIRE_DISPLAY();
+    if (!QFile::exists(systemtest::kOrbel)) GTEST_SKIP() << "orbel is not built";
+    testing::FeedServer server;
+    ASSERT_TRUE(server.isListening());
+    const QByteArray release = "http://127.0.0.1:" + QByteArray::number(server.serverPort()) + "/releases/99.1";
+    server.answers["/feed.json"] = {200, R"({"version": "99.1", "url": ")" + release + R"("})"};
+    // The browser: a script that notes the address it is given.
+    QTemporaryDir scratch;
+    const QString browser = scratch.filePath("browser"), opened = scratch.filePath("opened");
+    systemtest::writeFile(browser, "#!/bin/sh\nprintf '%s' \"$1\" > '" + opened.toUtf8() + "'\n");
+    QFile::setPermissions(browser, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+
+    Orbel orbel(Orbel::Deferred{});
+    orbel.write("config.json", R"({"version":1,"hotkey":"ctrl+opt+o","showInTray":false})");
+    orbel.setEnvironment("ORBEL_TEST_UPDATE_FEED_URL", server.url("/feed.json").toString());
+    orbel.setEnvironment("DEFAULT_BROWSER", browser);
+    orbel.setEnvironment("BROWSER", browser);
+    orbel.start();
+    ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible"));
+    xdotool({"key", "ctrl+comma"});  // the dial opens the settings window
+    QString settings;
+    ASSERT_TRUE(spinUntil([&] { return !(settings = windowNamed("Orbel Settings")).isEmpty(); }, 10000));
+    spin(500);
+    auto click = [&](int x, int y) {
+        xdotool({"windowactivate", "--sync", settings});
+        xdotool({"mousemove", "--window", settings, QString::number(x), QString::number(y), "click", "1"});
+        spin(300);
+    };
+    click(595, 40);  // Advanced
+    spin(500);
+    QDir().mkpath(ORBEL_BINARY_DIR "/test-artifacts/system");
+    EXPECT_TRUE(QGuiApplication::primaryScreen()->grabWindow(0).save(
+        ORBEL_BINARY_DIR "/test-artifacts/system/update-advanced-tab.png"));
+    click(kCheckNow[0], kCheckNow[1]);
+    QString window;
+    ASSERT_TRUE(spinUntil([&] { return !(window = windowNamed("^Software Update")).isEmpty(); }, 10000));
+    ASSERT_TRUE(spinUntil([&] { return server.requests > 0; }, 10000));
+    spin(1000);
+    EXPECT_TRUE(QGuiApplication::primaryScreen()->grabWindow(0).save(
+        ORBEL_BINARY_DIR "/test-artifacts/system/update-newer-version.png"));
+
+    // Its default button opens the newer release's page.
+    xdotool({"windowactivate", "--sync", window});
+    xdotool({"key", "Return"});
+    EXPECT_TRUE(spinUntil([&] { return QFile::exists(opened); }, 10000)) << orbel.log().toStdString();
+    QFile file(opened);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), release);
+    EXPECT_EQ(orbel.stop(), 0);
+}
+
+}  // namespace
+}  // namespace orbel

@@ -8,6 +8,7 @@
 #include <QUrl>
 
 #include "app/configuration_alert.h"
+#include "config/profile_list.h"
 #include "settings/login_item_manager.h"
 #include "app/settings_window_controller.h"
 #include "app/tray_manager.h"
@@ -148,6 +149,7 @@ void OrbelApplication::finishLaunching() {
     // What the first opening needs is made ready in idle time.
     QTimer::singleShot(0, this, [this] {
         if (!dial_->isVisible()) panels_->warmUp();
+        config_.profileList();  // the dial's list of profiles is read ahead, off this thread
     });
     step("first dial");
     if (launchedAtLogin_) return;

@@ -1,7 +1,7 @@
 #include "config/profile_list.h"
 
-#include <QDir>
 #include <QFileInfo>
+#include <sys/stat.h>
 
 #include "platform/peer_file.h"
 
@@ -10,14 +10,23 @@ namespace orbel {
 ProfileList::ProfileList(ProfileStore store, QObject* parent) : QObject(parent), store_(std::move(store)) {
     connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, &ProfileList::invalidate);
     connect(&watcher_, &QFileSystemWatcher::fileChanged, this, &ProfileList::invalidate);
-    watch();
+    watch({});
     readInBackground();
 }
 
 ProfileList::~ProfileList() = default;
 
-ProfileList::Entries ProfileList::read(const ProfileStore& store) {
+ProfileList::Stamp ProfileList::stampOf(const std::string& folder) {
+    struct stat info{};
+    if (::stat(folder.c_str(), &info) != 0) return std::nullopt;
+    return std::int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+}
+
+ProfileList::Reading ProfileList::read(const ProfileStore& store) {
+    Reading reading{stampOf(store.directory()), nullptr, {}};
     std::vector<std::string> names = store.list();
+    for (const std::string& name : names)
+        reading.files << QString::fromStdString(store.directory() + "/" + name + ".json");
     if (names.size() > static_cast<std::size_t>(ProfileStore::kLimit)) names.resize(ProfileStore::kLimit);
     Entries out;
     for (const std::string& name : names) {
@@ -29,57 +38,55 @@ ProfileList::Entries ProfileList::read(const ProfileStore& store) {
         }
         out.push_back(std::move(entry));
     }
-    return out;
+    reading.entries = std::make_shared<const Entries>(std::move(out));
+    return reading;
 }
 
 std::shared_ptr<const ProfileList::Entries> ProfileList::entries() {
-    if (!entries_ || entriesGeneration_ != generation_) {
+    if (!entries_.entries || entriesGeneration_ != generation_ || stampOf(store_.directory()) != entries_.stamp) {
         // Asked for before the reading of the latest change came back.
         ++*readings_;
-        entries_ = std::make_shared<const Entries>(read(store_));
+        entries_ = read(store_);
         entriesGeneration_ = generation_;
+        watch(entries_.files);
     }
-    return entries_;
+    return entries_.entries;
 }
 
 void ProfileList::invalidate() {
     ++generation_;
-    watch();  // a file replaced by renaming is watched afresh, a new folder at all
-    readInBackground();
+    readInBackground();  // which watches what it found: a file replaced by renaming afresh, a new folder at all
 }
 
 void ProfileList::readInBackground() {
     // One reading at a time; a change during it is read when it ends.
     if (inFlight_) return;
     inFlight_ = true;
-    platform::readOffGuiThread<std::shared_ptr<const Entries>>(
+    platform::readOffGuiThread<Reading>(
         this,
         [store = store_, readings = readings_] {
             ++*readings;
-            return std::make_shared<const Entries>(read(store));
+            return read(store);
         },
-        [this, generation = generation_](std::shared_ptr<const Entries> entries) {
-            delivered(generation, std::move(entries));
-        });
+        [this, generation = generation_](Reading reading) { delivered(generation, std::move(reading)); });
 }
 
-void ProfileList::delivered(std::uint64_t generation, std::shared_ptr<const Entries> entries) {
+void ProfileList::delivered(std::uint64_t generation, Reading reading) {
     inFlight_ = false;
     // A reading made on the GUI thread for a later change is kept.
     if (generation > entriesGeneration_) {
-        entries_ = std::move(entries);
+        entries_ = std::move(reading);
         entriesGeneration_ = generation;
+        watch(entries_.files);
     }
     if (generation != generation_) readInBackground();
 }
 
-void ProfileList::watch() {
+void ProfileList::watch(const QStringList& files) {
     const QString folder = QString::fromStdString(store_.directory());
     QStringList wanted;
     if (QFileInfo(folder).isDir()) {
-        wanted << folder;
-        for (const QString& file : QDir(folder).entryList({QStringLiteral("*.json")}, QDir::Files))
-            wanted << QDir(folder).filePath(file);
+        wanted << folder << files;
     } else {
         wanted << QFileInfo(folder).absolutePath();  // where it will be made
     }

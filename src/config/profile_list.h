@@ -4,17 +4,21 @@
 // are read on a reader thread at the start and again whenever the profiles
 // folder changes (a file added, removed, replaced or edited in place, as
 // the folder's watcher reports, or a write ConfigManager made itself), so
-// that opening the list reads no file. Only when the list is asked for
-// before the reading of the latest change has come back is it read there
-// and then, once for that change.
+// that opening the list reads no file, only the folder's time of change
+// (a file added, removed or renamed there since the last reading whose
+// report has not arrived yet). Only when the list is asked for before the
+// reading of the latest change has come back is it read there and then,
+// once for that change.
 //
 // GUI thread only; the readings run elsewhere and come back queued.
 
 #include <QFileSystemWatcher>
 #include <QObject>
+#include <QStringList>
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,17 +53,25 @@ public:
     bool reading() const { return inFlight_; }
 
 private:
-    static Entries read(const ProfileStore& store);
+    // When the folder's list of files last changed; nothing when there is no folder.
+    using Stamp = std::optional<std::int64_t>;
+    struct Reading {
+        Stamp stamp;  // taken before the files are read
+        std::shared_ptr<const Entries> entries;
+        QStringList files;  // every profile file there, to be watched
+    };
+    static Stamp stampOf(const std::string& folder);
+    static Reading read(const ProfileStore& store);
     void readInBackground();
-    void delivered(std::uint64_t generation, std::shared_ptr<const Entries> entries);
+    void delivered(std::uint64_t generation, Reading reading);
     // Watches the folder and each profile file in it; the configuration
     // folder while the profiles folder does not exist yet.
-    void watch();
+    void watch(const QStringList& files);
 
     ProfileStore store_;
     QFileSystemWatcher watcher_;
     std::uint64_t generation_ = 1;  // grows with each change
-    std::shared_ptr<const Entries> entries_;
+    Reading entries_;
     std::uint64_t entriesGeneration_ = 0;  // the change entries_ was read after
     bool inFlight_ = false;
     std::shared_ptr<std::atomic<std::uint64_t>> readings_ = std::make_shared<std::atomic<std::uint64_t>>(0);

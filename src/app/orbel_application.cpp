@@ -8,6 +8,7 @@
 #include <QUrl>
 
 #include "app/configuration_alert.h"
+#include "config/profile_list.h"
 #include "settings/login_item_manager.h"
 #include "app/settings_window_controller.h"
 #include "app/tray_manager.h"
@@ -148,6 +149,7 @@ void OrbelApplication::finishLaunching() {
     QMetaObject::invokeMethod(this, [this] { showConfigurationNotice(config_); }, Qt::QueuedConnection);
     // What the first opening needs is made ready in idle time.
     QTimer::singleShot(0, this, [this] {
+        config_.profileList();  // the dial's list of profiles is read ahead, off this thread
         if (dial_->isVisible()) return;
         panels_->warmUp();
         // The application in front is asked for at each opening; the first

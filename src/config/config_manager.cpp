@@ -7,6 +7,7 @@
 #include <charconv>
 
 #include "config/atomic_file.h"
+#include "config/profile_list.h"
 #include "model/json_writer.h"
 #include "model/overloaded.h"
 #include "platform/app_paths.h"
@@ -57,6 +58,15 @@ ConfigManager::ConfigManager(std::optional<std::string> configPath, std::optiona
 
 ConfigManager::~ConfigManager() = default;
 
+ProfileList& ConfigManager::profileList() {
+    if (!profileList_) profileList_ = std::make_unique<ProfileList>(profileStore_);
+    return *profileList_;
+}
+
+void ConfigManager::profilesWritten() {
+    if (profileList_) profileList_->invalidate();
+}
+
 ConfigManager& ConfigManager::makeShared() {
     ConfigManager& manager = platform::processLifetimeInstance<ConfigManager>();
     setCurrent(&manager);  // what the profile slots reach
@@ -104,6 +114,7 @@ std::optional<ConfigError> ConfigManager::commit(const Commit& step) {
     if ((tookIn || reloadedUnmirrored_) && step.activate && previous && activeProfile() == previous && !loadNotice_) {
         try {
             profileStore_.save(config_, *previous);
+            profilesWritten();
         } catch (const std::exception& e) {
             return ConfigError::notSaved("Couldn't save the profile \"" + *previous + "\": " + e.what());
         }
@@ -129,6 +140,7 @@ std::optional<std::string> ConfigManager::write(const AppConfig& config, const s
     if (profile) {
         try {
             profileStore_.save(config, *profile);
+            profilesWritten();
         } catch (const std::exception& e) {
             // config.json and the active profile stay one configuration.
             if (!known_) QFile::remove(QString::fromStdString(configPath_));
@@ -507,6 +519,7 @@ std::string freeDefaultName(const std::vector<std::string>& names) {
 void ConfigManager::storeProfile(const AppConfig& config, const std::string& name) {
     if (auto errors = validate(normalise(config)); !errors.empty()) throw errors.front();
     profileStore_.save(config, name);
+    profilesWritten();
 }
 
 void ConfigManager::duplicateProfile(const std::string& source, const std::string& destination) {
@@ -523,7 +536,9 @@ std::optional<ProfileStore::ReplaceFailure> ConfigManager::replaceProfiles(
         if (auto errors = validate(normalise(config)); !errors.empty())
             return ProfileStore::ReplaceFailure{ProfileStore::ReplaceFailure::Step::writing, name, errors.front().what()};
     }
-    return profileStore_.replaceAll(profiles);
+    auto failure = profileStore_.replaceAll(profiles);
+    profilesWritten();
+    return failure;
 }
 
 void ConfigManager::switchToProfile(const std::string& name) {
@@ -581,6 +596,7 @@ void ConfigManager::ensureDefaultProfile() {
 void ConfigManager::deleteProfile(const std::string& name) {
     if (auto active = activeProfile(); active && *active == name) throw ProfileMutationError(name);
     profileStore_.remove(name);
+    profilesWritten();
 }
 
 void ConfigManager::setProfileIcon(const std::string& name, const std::optional<SlotIcon>& icon) {

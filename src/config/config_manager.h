@@ -28,6 +28,8 @@
 
 namespace orbel {
 
+class ProfileList;
+
 class ConfigManager : public QObject, public platform::Shared<ConfigManager> {
     Q_OBJECT
 
@@ -64,6 +66,9 @@ public:
     const std::string& configPath() const { return configPath_; }
     // For reading profiles; they are written through this manager only.
     const ProfileStore& profileStore() const { return profileStore_; }
+    // The profiles with their icons as the dial lists them, kept up to date
+    // off the GUI thread (made, and first read, on first use).
+    ProfileList& profileList();
     std::optional<std::string> activeProfile() const;
     // No profile active any more (a replace restore starts with this).
     void clearActiveProfile();
@@ -233,6 +238,10 @@ private:
     std::uint64_t generation_ = 0;
     std::string configPath_;
     ProfileStore profileStore_;
+    std::unique_ptr<ProfileList> profileList_;
+    // Each write of a profile file tells the list at once, ahead of the
+    // folder's watcher.
+    void profilesWritten();
     std::optional<LoadNotice> loadNotice_;
     // The bytes of config.json as last read or written; nothing when there
     // was no file.

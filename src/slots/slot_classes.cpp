@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include "config/config_manager.h"
+#include "config/profile_list.h"
 #include "platform/workspace.h"
 #include "slots/alert_utility.h"
 #include "slots/dynamic_title_cache.h"
@@ -204,10 +205,9 @@ ProfileSwitchSlot::ProfileSwitchSlot(const SlotConfig& config) : ConfiguredSlot(
 void ProfileSwitchSlot::execute(DialController* controller) {
     ConfigManager* manager = configManagerOrAlert();
     if (!manager || !controller) return;
-    const ProfileStore& store = manager->profileStore();
-    std::vector<std::string> names = store.list();
-    if (names.size() > static_cast<std::size_t>(ProfileStore::kLimit)) names.resize(ProfileStore::kLimit);
-    if (names.empty()) {
+    // Names and icons as last read off the GUI thread, not read here.
+    const std::shared_ptr<const ProfileList::Entries> profiles = manager->profileList().entries();
+    if (profiles->empty()) {
         AlertUtility::showNotice(tr("No profiles saved"),
                                  tr("Create a profile in Settings → Profiles, then this slot will list it."));
         return;
@@ -215,15 +215,11 @@ void ProfileSwitchSlot::execute(DialController* controller) {
     MenuGroup group;
     group.title = title_.empty() ? tr("Profiles") : title_;
     group.icon = slotIcon_;
-    for (const auto& name : names) {
+    for (const auto& profile : *profiles) {
         SlotConfig entry;
-        entry.type = SlotType::profileTarget(text::trimSpacesAndTabs(name));
-        entry.title = name;
-        try {
-            entry.icon = store.loadIcon(name).value_or(SlotIcon::automatic());
-        } catch (const std::exception&) {
-            entry.icon = SlotIcon::automatic();  // an unreadable profile still gets its wedge
-        }
+        entry.type = SlotType::profileTarget(text::trimSpacesAndTabs(profile.name));
+        entry.title = profile.name;
+        entry.icon = profile.icon;
         group.slots.push_back(std::move(entry));
     }
     controller->pushGroup(group);

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QPainter>
+#include <QTest>
 #include <set>
 
+#include "config/profile_list.h"
 #include "dial/dial_painter.h"
 #include "dial/radial_menu_controller.h"
 #include "dial/radial_menu_view.h"
@@ -45,6 +48,20 @@ protected:
     ~ProfileListTest() override {
         dial.hide();
         ConfigManager::setCurrent(nullptr);
+    }
+
+    // Opens the list again, as the dial's profile slot does: name -> icon.
+    std::map<std::string, SlotIcon> reopen() {
+        dial.hide();
+        dial.show();
+        dial.currentSlots().front()->execute(&dial);
+        std::map<std::string, SlotIcon> shown;
+        for (const auto& slot : dial.currentSlots()) shown[slot->title()] = slot->icon().icon;
+        return shown;
+    }
+    static bool settle(const ProfileList& list) {
+        for (int i = 0; i < 500 && list.reading(); ++i) QTest::qWait(10);
+        return !list.reading();
     }
 
     static constexpr const char* kLongName =
@@ -98,6 +115,35 @@ TEST_F(ProfileListTest, EachWedgeShowsItsProfilesIconAndLongNamesStayInsideTheDi
     const int y = int(pill.center().y());
     EXPECT_EQ(picture.pixel(2, y), QColor(90, 110, 140).rgba());
     EXPECT_EQ(picture.pixel(picture.width() - 3, y), QColor(90, 110, 140).rgba());
+}
+
+// The names and icons are read once per change of the profiles folder, off
+// the GUI thread, not on each opening; a change made by the Profiles tab or
+// from outside shows at the next opening.
+TEST_F(ProfileListTest, OpeningsReuseTheIconsUntilTheProfilesFolderChanges) {
+    ProfileList& list = manager.profileList();
+    ASSERT_TRUE(settle(list));
+    const auto readings = list.readings();
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(reopen().size(), 6u);
+    EXPECT_EQ(list.readings(), readings) << "the list was read again without a change";
+
+    const SlotIcon green = SlotIcon::monogram("W", "#10B981");
+    manager.setProfileIcon("Work", green);
+    EXPECT_EQ(reopen()["Work"], green);
+
+    // Removed by another program: the folder's watcher has it read again
+    // before the next opening, which then reads nothing itself.
+    ASSERT_TRUE(settle(list));
+    const auto beforeRemoval = list.readings();
+    ASSERT_TRUE(QFile::remove(QString::fromStdString(manager.profileStore().url("Games"))));
+    for (int i = 0; i < 500 && (list.readings() == beforeRemoval || list.reading()); ++i) QTest::qWait(10);
+    const auto afterRemoval = list.readings();
+    EXPECT_GT(afterRemoval, beforeRemoval);
+    const auto shown = reopen();
+    EXPECT_EQ(shown.size(), 5u);
+    EXPECT_EQ(shown.count("Games"), 0u);
+    EXPECT_EQ(shown.at("Work"), green);
+    EXPECT_EQ(list.readings(), afterRemoval);
 }
 
 }  // namespace

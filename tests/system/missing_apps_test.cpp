@@ -4,9 +4,13 @@
 // without a word.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
 #include <cmath>
 #include <numbers>
 
+#include "model/app_config.h"
 #include "orbel_process.h"
 #include "system_helpers.h"
 
@@ -19,16 +23,45 @@ using systemtest::visibleDialogs;
 using systemtest::windowTitled;
 using systemtest::xdotool;
 
-// Opens the dial at the middle of the screen and clicks wedge `w` of six.
-void fireWedge(systemtest::Orbel& orbel, int w) {
+// The stock dial (its six root slots), opened with Ctrl+Alt+O: a file
+// without "menu" would be an empty dial.
+QByteArray stockDialConfig() {
+    AppConfig c = AppConfig::defaultConfig();
+    c.activation = ActivationMode::tap(
+        HoldBinding::keyCombination(KeyCombination{31, modifier::kControl | modifier::kOption, std::nullopt}));
+    return QByteArray::fromStdString(c.encodeDocument());
+}
+
+// Saves the screen as test-artifacts/system/<name>.png.
+void saveScreen(const char* name) {
+    QDir().mkpath(ORBEL_BINARY_DIR "/test-artifacts/system");
+    EXPECT_TRUE(QGuiApplication::primaryScreen()->grabWindow(0).save(
+        QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/system/%1.png").arg(QLatin1String(name))));
+}
+
+// Opens the dial at the middle of the screen, points at wedge `w` of six
+// until the dial highlights it (saving the screen then when `shot` names
+// one), and clicks.
+void fireWedge(systemtest::Orbel& orbel, int w, const char* shot = nullptr) {
     const int shown = orbel.count("ShowMenuVisible");
     xdotool({"mousemove", "960", "540"});
     xdotool({"key", "ctrl+alt+o"});
     ASSERT_TRUE(spinUntil([&] { return orbel.count("ShowMenuVisible") > shown; })) << orbel.log().toStdString();
-    spin(500);
+    // A pointer moved before the dial's windows are up on the server sends
+    // them no motion: move again until the dial has seen it.
+    const QString hovered = QStringLiteral("HoverUpdated slot=%1").arg(w);
+    const int from = int(orbel.log().size());
     const double a = w * std::numbers::pi / 3;
-    xdotool({"mousemove", QString::number(int(960 + 150 * std::sin(a))), QString::number(int(540 - 150 * std::cos(a)))});
-    spin(200);
+    for (int attempt = 0; attempt < 40 && orbel.log().indexOf(hovered, from) < 0; ++attempt) {
+        const double r = 120 + attempt % 2 * 10;
+        xdotool({"mousemove", QString::number(int(960 + r * std::sin(a))), QString::number(int(540 - r * std::cos(a)))});
+        spinUntil([&] { return orbel.log().indexOf(hovered, from) >= 0; }, 250);
+    }
+    ASSERT_GE(orbel.log().indexOf(hovered, from), 0) << orbel.log().toStdString();
+    if (shot) {
+        spin(300);
+        saveScreen(shot);
+    }
     xdotool({"click", "1"});
 }
 
@@ -39,24 +72,22 @@ TEST(MissingApplications, TheBrowserStandsInAndMessagesSaysItIsNotInstalled) {
                           "[Desktop Entry]\nType=Application\nName=Test browser\nMimeType=x-scheme-handler/https;\n"
                           "Exec=" ORBEL_TEST_PROGRAM_DIR "/orbel_test_window Browser --detached\n");
     systemtest::Orbel orbel(systemtest::Orbel::Deferred{});
-    orbel.write("config.json", R"({"version":1,"hotkey":"ctrl+opt+o"})");
-    orbel.start();
-    spin(1500);  // started and its hot key registered; a first launch may show the dial
-    if (orbel.count("ShowMenuVisible") > orbel.count("HideMenuComplete")) {
-        xdotool({"key", "Escape"});
-        ASSERT_TRUE(spinUntil([&] { return orbel.count("ShowMenuVisible") == orbel.count("HideMenuComplete"); }));
-    }
+    orbel.write("config.json", stockDialConfig());
+    orbel.startWith({"--login-item"});  // as the session starts it: no first dial
+    ASSERT_TRUE(orbel.waitForLog("step first dial")) << orbel.log().toStdString();
     const QStringList before = visibleDialogs();
 
     fireWedge(orbel, 0);  // Safari: the desktop's browser
-    EXPECT_TRUE(spinUntil([] { return windowTitled("Browser").has_value(); }, 10000));
+    EXPECT_TRUE(spinUntil([] { return windowTitled("Browser").has_value(); }, 10000)) << orbel.log().toStdString();
     spin(500);
     EXPECT_EQ(visibleDialogs(), before);
     xdotool({"search", "--name", "^Browser$", "windowclose"});
     spin(1000);
 
-    fireWedge(orbel, 1);  // Messages
-    EXPECT_TRUE(spinUntil([&] { return visibleDialogs().size() == before.size() + 1; }));
+    fireWedge(orbel, 1, "missing-app-dimmed-wedge");  // Messages
+    EXPECT_TRUE(spinUntil([&] { return visibleDialogs().size() == before.size() + 1; })) << orbel.log().toStdString();
+    spin(300);
+    saveScreen("missing-app-alert");
     EXPECT_FALSE(windowTitled("Messages").has_value());
     EXPECT_TRUE(orbel.waitForLog("HideMenuComplete", orbel.log().lastIndexOf("ShowMenuVisible")));
 }

@@ -90,9 +90,25 @@ TEST_F(AppSystem, TrayIconHotKeyAndASecondLaunchWithABackup) {
 
     if (tray.state() == QProcess::Running) {
         // The icon is a small window of ours embedded in the tray.
-        EXPECT_TRUE(spinUntil([] {
-            return run("xwininfo", {"-root", "-tree"}).contains(QRegularExpression(R"(\("orbel" "orbel"\)\s+2\dx2\d\+)"));
+        const QRegularExpression iconWindow(R"((0x[0-9a-f]+) .*\("orbel" "orbel"\)\s+2\dx2\d\+)");
+        QString icon;
+        EXPECT_TRUE(spinUntil([&] {
+            icon = iconWindow.match(run("xwininfo", {"-root", "-tree"})).captured(1);
+            return !icon.isEmpty();
         }));
+        // Its menu's first entry opens the settings window.
+        if (!icon.isEmpty()) {
+            xdotool({"mousemove", "--window", icon, "8", "8", "click", "3"});
+            spin(500);
+            xdotool({"key", "Down", "Return"});
+            EXPECT_TRUE(spinUntil([] { return !run("xdotool", {"search", "--onlyvisible", "--name", "Orbel Settings"}).isEmpty(); }));
+            const QString window = run("xdotool", {"search", "--onlyvisible", "--name", "Orbel Settings"}).section('\n', 0, 0);
+            if (!window.isEmpty()) {
+                xdotool({"windowactivate", "--sync", window});
+                xdotool({"key", "alt+F4"});  // openbox's Close
+            }
+            EXPECT_TRUE(spinUntil([] { return run("xdotool", {"search", "--name", "Orbel Settings"}).isEmpty(); }));
+        }
     }
 
     const int shown = orbel.count("ShowMenuVisible");

@@ -54,12 +54,23 @@ bool SlotEditorPageModel::current(std::optional<std::uint64_t> openedAt) {
 }
 
 bool SlotEditorPageModel::insert(const SlotConfig& slot, int index) {
-    return apply([&](std::vector<SlotConfig>& slots) {
-        if (static_cast<int>(slots.size()) >= kCap) return false;
+    bool full = false;
+    const bool added = apply([&](std::vector<SlotConfig>& slots) {
         const int count = static_cast<int>(slots.size());
+        if (count >= kCap) {
+            full = true;  // filled while the sheet was open: said, not dropped
+            return false;
+        }
         slots.insert(slots.begin() + (index >= 0 && index <= count ? index : count), slot);
         return true;
     });
+    if (full) lastError_ = notAddedText(slot.title);
+    return added;
+}
+
+std::string SlotEditorPageModel::notAddedText(const std::string& title) {
+    return "\"" + title + "\" was not added: the dial holds " + std::to_string(kCap) +
+           " slots. Remove one and add it again.";
 }
 
 bool SlotEditorPageModel::swap(int a, int b) {

@@ -75,6 +75,8 @@ public:
     // Why the last change was refused by validation; cleared by the next
     // change that goes through.
     const std::optional<std::string>& lastError() const { return lastError_; }
+    // Why a slot a sheet saved was not added: the dial filled meanwhile.
+    static std::string notAddedText(const std::string& title);
 
 private:
     // Runs `edit` on a copy of the root slots; `edit` returns whether it

@@ -78,6 +78,10 @@ TEST_F(SlotEditorPageTest, AddButtonsAtTheCap) {
     EXPECT_EQ(page.addGroupTooltip(), page.addSlotTooltip());
     EXPECT_FALSE(page.appendGroup(GroupEditorModel::newGroup()));
     EXPECT_EQ(onDisk().size(), 6u);
+    // A sheet opened at five slots saves after the dial filled: it is told.
+    EXPECT_FALSE(page.append(snippet("late")));
+    EXPECT_EQ(page.lastError(), SlotEditorPageModel::notAddedText("late"));
+    EXPECT_EQ(onDisk().size(), 6u);
 }
 
 TEST_F(SlotEditorPageTest, EditCommitsToTheSlotItBeganOn) {

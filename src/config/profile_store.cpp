@@ -7,7 +7,6 @@
 #include <QString>
 #include <algorithm>
 #include <filesystem>
-#include <sys/stat.h>
 #include <system_error>
 
 #include "config/atomic_file.h"
@@ -86,8 +85,7 @@ std::vector<std::string> ProfileStore::list() const {
         const std::string file = entry.toStdString();
         if (file.size() <= suffix.size() || file.compare(file.size() - suffix.size(), suffix.size(), suffix) != 0)
             continue;
-        struct stat info{};
-        if (::stat(QFile::encodeName(dir.filePath(entry)).constData(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+        if (!QFileInfo(dir.filePath(entry)).isFile()) continue;  // stat only: a FIFO is never opened
         names.push_back(file.substr(0, file.size() - suffix.size()));
     }
     std::sort(names.begin(), names.end());  // UTF-8 bytes: code point order

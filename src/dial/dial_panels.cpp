@@ -16,11 +16,9 @@
 #include <bit>
 #include <cmath>
 #include <utility>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 #include "dial/radial_menu_controller.h"
+#include "platform/memory.h"
 #include "dial/wedge_geometry.h"
 #include "platform/capture_guard.h"
 #include "platform/input_monitor.h"
@@ -298,11 +296,9 @@ void DialPanels::dismiss() {
     // showing (the next takes its own): not kept while the dial is away,
     // and the memory they held goes back to the system once the dial is gone.
     view().setBehind(QImage(), QRectF(), false);
-#ifdef __GLIBC__
     QTimer::singleShot(0, this, [this] {
-        if (!presented_) malloc_trim(0);
+        if (!presented_) platform::returnFreedMemory();
     });
-#endif
     if (catchersUp_) watch.setClickCatchers({});
     catchersUp_ = false;
     catcherAreas_.clear();

@@ -24,6 +24,7 @@ using systemtest::Orbel;
 using systemtest::run;
 using systemtest::spin;
 using systemtest::spinUntil;
+using systemtest::waitForWindowNamed;
 using systemtest::xdotool;
 
 QString num(double v) { return QString::number(std::lround(v)); }
@@ -39,15 +40,6 @@ constexpr QPoint kAppsTab{432, 40}, kAddApp{711, 100}, kEditSlots{264, 104}, kSi
     kSizeSlider{235, 238}, kSheetSave{660, 614}, kGroupAddSlot{282, 589}, kSaveGroup{417, 677},
     kSnippetRowFromAddSlot{0, 113}, kSnippetText{280, 340}, kSnippetSave{500, 536};
 constexpr QPoint kCentre{960, 540};
-
-QString windowNamed(const QString& name) {
-    QString id;
-    spinUntil([&] {
-        id = run("xdotool", {"search", "--onlyvisible", "--name", name}).section('\n', 0, 0);
-        return !id.isEmpty();
-    }, 10000);
-    return id;
-}
 
 QPoint originOf(const QString& id) {
     const QString info = run("xwininfo", {"-id", id});
@@ -91,7 +83,7 @@ int dialExtent(const QImage& a, const QImage& b) {
 }
 
 void makeSnippet(const QString& name, const QString& text) {
-    const QString sheet = windowNamed("New Snippet");
+    const QString sheet = waitForWindowNamed("New Snippet");
     ASSERT_FALSE(sheet.isEmpty());
     spin(300);
     xdotool({"type", name});
@@ -156,28 +148,28 @@ TEST_F(PerAppDialSystem, AnXtermDialWithTwoSlotsAndASmallerSizeOverXtermOnly) {
         {"snippet":"three","title":"Three"},{"snippet":"four","title":"Four"}]})");
     ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible"));
     xdotool({"key", "ctrl+comma"});  // the dial's way to the settings window
-    QString settings = windowNamed("Orbel Settings");
+    QString settings = waitForWindowNamed("Orbel Settings");
     if (settings.isEmpty()) {  // the first dial went before the key reached it: open one
         xdotool({"key", "ctrl+alt+p"});
         spin(800);
         xdotool({"key", "ctrl+comma"});
-        settings = windowNamed("Orbel Settings");
+        settings = waitForWindowNamed("Orbel Settings");
     }
     if (settings.isEmpty()) screenshot("per-app-no-settings-window");
     ASSERT_FALSE(settings.isEmpty()) << orbel.log().toStdString();
     xterm.start("xterm", {"-T", "orbel-term", "-geometry", "60x10+0+0"});
-    const QString term = windowNamed("^orbel-term$");
+    const QString term = waitForWindowNamed("^orbel-term$");
     ASSERT_FALSE(term.isEmpty());
     systemtest::Program other(QStringLiteral("orbel_test_window"), {QStringLiteral("Orbel other window")});
     ASSERT_TRUE(other.waitForLine("ready"));
-    const QString otherId = windowNamed("^Orbel other window$");
+    const QString otherId = waitForWindowNamed("^Orbel other window$");
     spin(500);
     screenshot("per-app-settings-open");
     clickIn(settings, kAppsTab);
     screenshot("per-app-apps-tab");
     // The picker fills in once the application index has been read.
     clickIn(settings, kAddApp);
-    const QString picker = windowNamed("^Choose an App$");
+    const QString picker = waitForWindowNamed("^Choose an App$");
     ASSERT_FALSE(picker.isEmpty());
     spin(1500);
     xdotool({"windowactivate", "--sync", picker});
@@ -189,7 +181,7 @@ TEST_F(PerAppDialSystem, AnXtermDialWithTwoSlotsAndASmallerSizeOverXtermOnly) {
     clickIn(picker, kPickerAdd);
     ASSERT_TRUE(spinUntil([&] { return orbel.read("config.json").contains("debian-xterm"); }))
         << orbel.read("config.json").data();
-    const QString sheet = windowNamed("^XTerm( |$)");
+    const QString sheet = waitForWindowNamed("^XTerm( |$)");
     ASSERT_FALSE(sheet.isEmpty());
     spin(500);
     screenshot("per-app-sheet-new-xterm");
@@ -200,7 +192,7 @@ TEST_F(PerAppDialSystem, AnXtermDialWithTwoSlotsAndASmallerSizeOverXtermOnly) {
 
     // Edit Slots…: two snippets through Add Slot, then Save Group.
     clickIn(sheet, kEditSlots);
-    const QString group = windowNamed("^Edit Group");
+    const QString group = waitForWindowNamed("^Edit Group");
     ASSERT_FALSE(group.isEmpty());
     spin(500);
     screenshot("per-app-group-editor-open");

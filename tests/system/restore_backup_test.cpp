@@ -15,19 +15,11 @@ namespace {
 using systemtest::Orbel;
 using systemtest::residentMegabytes;
 using systemtest::run;
+using systemtest::savePicture;
+using systemtest::windowNamed;
 using systemtest::spin;
 using systemtest::spinUntil;
 using systemtest::xdotool;
-
-QString windowNamed(const QString& name) {
-    return run("xdotool", {"search", "--onlyvisible", "--name", name}).section('\n', 0, 0);
-}
-
-void savePicture(const QString& name) {
-    QDir().mkpath(ORBEL_BINARY_DIR "/test-artifacts/system");
-    EXPECT_TRUE(QGuiApplication::primaryScreen()->grabWindow(0).save(
-        QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/system/%1.png").arg(name)));
-}
 
 class RestoreSystem : public ::testing::Test {
 protected:

@@ -24,6 +24,7 @@ using systemtest::Orbel;
 using systemtest::run;
 using systemtest::spin;
 using systemtest::spinUntil;
+using systemtest::waitForWindowNamed;
 using systemtest::xdotool;
 
 QString num(double v) { return QString::number(std::lround(v)); }
@@ -42,15 +43,6 @@ constexpr QPoint kAddGroup{366, 578}, kGroupSearch{640, 122}, kGroupFirstRow{480
     kSaveGroup{816, 676};
 
 // The first visible window whose name matches, waited for.
-QString windowNamed(const QString& name) {
-    QString id;
-    spinUntil([&] {
-        id = run("xdotool", {"search", "--onlyvisible", "--name", name}).section('\n', 0, 0);
-        return !id.isEmpty();
-    });
-    return id;
-}
-
 // Client point `at` of window `id`, clicked `clicks` times.
 void clickIn(const QString& id, QPoint at, int clicks = 1) {
     xdotool({"mousemove", "--window", id, num(at.x()), num(at.y()), "click", "--repeat", QString::number(clicks),
@@ -60,7 +52,7 @@ void clickIn(const QString& id, QPoint at, int clicks = 1) {
 
 // Fills and saves the New Snippet sheet.
 void makeSnippet(const QString& name, const QString& text) {
-    const QString sheet = windowNamed("New Snippet");
+    const QString sheet = waitForWindowNamed("New Snippet");
     ASSERT_FALSE(sheet.isEmpty());
     spin(300);
     xdotool({"type", name});
@@ -244,7 +236,7 @@ TEST_F(SlotEditorPageSystem, DragRenameTrashSnippetAndGroupReachTheFileAndTheDia
     // as the fourth slot; choosing it in the dial opens its own two-slot dial.
     ASSERT_TRUE(settings.waitOpen());
     settings.click(kAddGroup);
-    const QString group = windowNamed("Edit Group");
+    const QString group = waitForWindowNamed("Edit Group");
     ASSERT_FALSE(group.isEmpty());
     spin(500);
     clickIn(group, kGroupSearch);

@@ -3,8 +3,11 @@
 // Helpers for tests that run against the real X server.
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QProcess>
+#include <QScreen>
 #include <QTest>
 #include <algorithm>
 #include <cstdlib>
@@ -131,6 +134,26 @@ inline void xdotool(const QStringList& args) {
 }
 
 // Runs pactl against the session's PulseAudio server.
+// The first visible window whose title matches `name` (a regular
+// expression), or "" when there is none yet.
+inline QString windowNamed(const QString& name) {
+    return run("xdotool", {"search", "--onlyvisible", "--name", name}).section('\n', 0, 0);
+}
+
+// The same, waiting up to `timeoutMs` for it to show.
+inline QString waitForWindowNamed(const QString& name, int timeoutMs = 10000) {
+    QString id;
+    spinUntil([&] { return !(id = windowNamed(name)).isEmpty(); }, timeoutMs);
+    return id;
+}
+
+// The whole screen as test-artifacts/system/<name>.png.
+inline void savePicture(const QString& name) {
+    QDir().mkpath(ORBEL_BINARY_DIR "/test-artifacts/system");
+    EXPECT_TRUE(QGuiApplication::primaryScreen()->grabWindow(0).save(
+        QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/system/%1.png").arg(name)));
+}
+
 inline QString pactl(const QStringList& args, int* exitCode = nullptr) {
     return run(QStringLiteral("pactl"), args, exitCode);
 }

@@ -16,13 +16,10 @@ namespace {
 
 using systemtest::Orbel;
 using systemtest::run;
+using systemtest::windowNamed;
 using systemtest::spin;
 using systemtest::spinUntil;
 using systemtest::xdotool;
-
-QString windowNamed(const QString& name) {
-    return run("xdotool", {"search", "--onlyvisible", "--name", name}).section('\n', 0, 0);
-}
 
 // "Check Now" on the Advanced tab (client coordinates of the 920 x 640
 // settings window).

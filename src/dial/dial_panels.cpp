@@ -32,6 +32,7 @@ namespace orbel::dial {
 namespace {
 
 constexpr int kGrabRetryMs = 10;
+constexpr int kCatcherDelayMs = 40;
 constexpr int kGrabAttempts = 150;  // the key that opened the dial may hold the keyboard a moment
 
 // Qt's buttons are bits in the stored numbering's order.
@@ -71,12 +72,15 @@ public:
     }
 
     RadialMenuView* view() const { return view_; }
-    void showOn(const QRect& frame) {
+    // Where the next showing puts it; set before anything is painted for it.
+    void placeAt(const QRect& frame) {
+        setGeometry(frame);
+        if (view_) view_->setGeometry(rect());
+    }
+    void showNow() {
         ours_ = true;
         showUpdates_ = {true, true};
         painted_ = false;
-        setGeometry(frame);
-        if (view_) view_->setGeometry(rect());
         show();
         raise();
         ours_ = false;
@@ -153,6 +157,15 @@ DialPanels::DialPanels(QObject* parent) : QObject(parent), overlay_(std::make_un
         // over the panel or a catcher, whose own motion events say where: no
         // need to ask the server (while a hold is down, followHold does).
         else if (!catchersUp_) listener_->pointerMoved(std::nullopt);
+    });
+    catcherDelay_.setSingleShot(true);
+    catcherDelay_.setInterval(kCatcherDelayMs);
+    connect(&catcherDelay_, &QTimer::timeout, this, [this] {
+        if (!presented_) return;
+        catchersUp_ = platform::PointerWatch::shared().setClickCatchers(pendingCatchers_);
+        // The panel goes back above them (were it left below, its clicks
+        // would still come, as the catcher's).
+        if (catchersUp_) overlay_->raise();
     });
     holdFollow_.setTimerType(Qt::PreciseTimer);
     connect(&holdFollow_, &QTimer::timeout, this, &DialPanels::followHold);
@@ -233,6 +246,7 @@ void DialPanels::present(const DialScreen& overlay, const std::vector<DialScreen
     dpr_ = screen ? screen->devicePixelRatio() : 1.0;
     const double rate = screen && screen->refreshRate() > 1 ? screen->refreshRate() : 60.0;
     holdFollow_.setInterval(std::max(1, int(1000 / rate)));
+    overlay_->placeAt(square);
     // What lies behind the dial, taken before any window of ours is up: the
     // backdrop's square for the glass, or the whole panel when it must be
     // painted as the background too.
@@ -240,7 +254,7 @@ void DialPanels::present(const DialScreen& overlay, const std::vector<DialScreen
     const QRect taken = translucent ? QRectF(centre.x() - d / 2, centre.y() - d / 2, d, d).toAlignedRect() : square;
     view().setBehind(capture.capture(taken, dpr_), QRectF(taken).translated(-QPointF(square.topLeft())), !translucent);
 
-    // Catchers first, the overlay's screen first: the panel stacks above them.
+    // The catchers, the overlay's screen first.
     catcherAreas_.clear();
     catcherAreas_.push_back(overlay.frame);
     for (const DialScreen& s : catchers) catcherAreas_.push_back(s.frame);
@@ -248,9 +262,14 @@ void DialPanels::present(const DialScreen& overlay, const std::vector<DialScreen
     screenScales_ = platform::currentScreenScales();
     std::vector<QRect> device;
     for (const QRect& r : catcherAreas_) device.push_back(platform::toDevicePixels(r, screenScales_));
-    catchersUp_ = platform::PointerWatch::shared().setClickCatchers(device);
+    // They go up a moment after the dial: a window mapped over a whole
+    // screen keeps the X server (and a compositor) busy for milliseconds,
+    // which would otherwise stand between the hot key and the first frame.
+    // No one clicks that fast; a press meanwhile is heard as raw input.
+    pendingCatchers_ = std::move(device);
+    catcherDelay_.start();
 
-    overlay_->showOn(square);
+    overlay_->showNow();
     presented_ = true;
     platform::CaptureGuard::shared().overlayShown();
     if (platform::Permissions::shared().inputMonitoringGranted()) {
@@ -291,6 +310,7 @@ void DialPanels::dismiss() {
     buttonWatch_ = 0;
     watchScreens(false);
     holdFollow_.stop();
+    catcherDelay_.stop();
     overlay_->hideByUs();
     // The picture of the screen and the glass made from it serve one
     // showing (the next takes its own): not kept while the dial is away,

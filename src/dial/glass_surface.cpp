@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 namespace orbel::dial {
@@ -33,7 +34,60 @@ void boxPass(const QImage& src, QImage& dst, int r) {
     }
 }
 
-QImage transposed(const QImage& image) { return image.transformed(QTransform(0, 1, 1, 0, 0, 0)); }
+// `image` shrunk to `size` by averaging the pixels each new one covers
+// (whole source pixels; the edges of a cell fall to the nearer cell). One
+// pass over the source, without converting it first when it is 32-bit
+// opaque or premultiplied already: averaging premultiplied values is exact.
+QImage areaAverage(const QImage& image, QSize size) {
+    const QImage::Format f = image.format();
+    const QImage src = (f == QImage::Format_RGB32 || f == QImage::Format_ARGB32_Premultiplied)
+                           ? image
+                           : image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const bool opaque = src.format() == QImage::Format_RGB32;
+    const int w = src.width(), h = src.height(), sw = size.width(), sh = size.height();
+    std::vector<int> colStart(std::size_t(sw) + 1), rowStart(std::size_t(sh) + 1);
+    for (int x = 0; x <= sw; ++x) colStart[std::size_t(x)] = int(std::lround(double(x) * w / sw));
+    for (int y = 0; y <= sh; ++y) rowStart[std::size_t(y)] = int(std::lround(double(y) * h / sh));
+    QImage out(size, QImage::Format_ARGB32_Premultiplied);
+    std::vector<std::uint32_t> sums(std::size_t(sw) * 4);
+    for (int oy = 0; oy < sh; ++oy) {
+        std::fill(sums.begin(), sums.end(), 0u);
+        const int y0 = rowStart[std::size_t(oy)], y1 = std::max(y0 + 1, rowStart[std::size_t(oy) + 1]);
+        for (int y = y0; y < std::min(y1, h); ++y) {
+            const auto* in = reinterpret_cast<const QRgb*>(src.constScanLine(y));
+            for (int ox = 0; ox < sw; ++ox) {
+                std::uint32_t* s = &sums[std::size_t(ox) * 4];
+                const int x1 = std::max(colStart[std::size_t(ox)] + 1, colStart[std::size_t(ox) + 1]);
+                for (int x = colStart[std::size_t(ox)]; x < std::min(x1, w); ++x) {
+                    const QRgb c = in[x];
+                    s[0] += opaque ? 255u : qAlpha(c);
+                    s[1] += qRed(c);
+                    s[2] += qGreen(c);
+                    s[3] += qBlue(c);
+                }
+            }
+        }
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(oy));
+        const int rows = std::min(y1, h) - y0;
+        for (int ox = 0; ox < sw; ++ox) {
+            const int cols = std::min(std::max(colStart[std::size_t(ox)] + 1, colStart[std::size_t(ox) + 1]), w) -
+                             colStart[std::size_t(ox)];
+            const std::uint32_t n = std::uint32_t(std::max(1, rows * cols)), half = n / 2;
+            const std::uint32_t* s = &sums[std::size_t(ox) * 4];
+            line[ox] = qRgba(int((s[1] + half) / n), int((s[2] + half) / n), int((s[3] + half) / n), int((s[0] + half) / n));
+        }
+    }
+    return out;
+}
+
+QImage transposed(const QImage& image) {
+    QImage out(image.height(), image.width(), image.format());
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) reinterpret_cast<QRgb*>(out.scanLine(x))[y] = in[x];
+    }
+    return out;
+}
 
 // How far a blur of `radius` device pixels shrinks its picture first: to
 // where the radius is at most 4 pixels.
@@ -45,11 +99,13 @@ double blurScale(double radius) { return std::min(1.0, 4.0 / radius); }
 // (its device pixel ratio says how it maps to points).
 QImage blurredSmall(const QImage& image, double radius) {
     const double scale = blurScale(radius);
-    QImage work = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage work;
     if (scale < 1.0) {
-        const QSize small(std::max(1, int(std::lround(work.width() * scale))),
-                          std::max(1, int(std::lround(work.height() * scale))));
-        work = work.scaled(small, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const QSize small(std::max(1, int(std::lround(image.width() * scale))),
+                          std::max(1, int(std::lround(image.height() * scale))));
+        work = areaAverage(image, small);
+    } else {
+        work = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     }
     // Three box passes of radius r approximate a Gaussian of sigma ~ r.
     const int r = std::max(1, int(std::lround(radius * scale / 1.5)));

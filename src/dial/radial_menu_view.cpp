@@ -5,6 +5,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QThreadPool>
 #include <algorithm>
 #include <cmath>
 
@@ -67,6 +68,50 @@ double liveDiscOpacity(const AppearanceConfig& appearance) {
         case Backdrop::filled: return 0;
     }
     return 1;
+}
+
+// The glass at the disc's square: `glass` scaled up to it and cut by `mask`
+// (the disc's coverage, `offset` its top left in the square).
+QImage discGlass(const QImage& glass, const QImage& mask, QPointF offset, double d) {
+    QImage disc(mask.size(), QImage::Format_ARGB32_Premultiplied);
+    disc.setDevicePixelRatio(mask.devicePixelRatio());
+    QPainter q(&disc);
+    q.setCompositionMode(QPainter::CompositionMode_Source);
+    q.setRenderHint(QPainter::SmoothPixmapTransform);
+    q.drawImage(QRectF(offset, QSizeF(d, d)), glass);
+    q.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+    q.drawImage(QPointF(0, 0), mask);
+    return disc;
+}
+
+// Plain pixels all through: safe on the glass thread.
+GlassPictures makeGlass(const GlassRecipe& r) {
+    // The backdrop's square of the picture, blurred and tinted.
+    const double k = r.behind.devicePixelRatio();
+    const QRectF disc(r.centre.x() - r.diameter / 2 - r.behindArea.x(), r.centre.y() - r.diameter / 2 - r.behindArea.y(),
+                      r.diameter, r.diameter);
+    const QRect pixels = QRectF(disc.topLeft() * k, disc.size() * k).toAlignedRect();
+    QImage source = pixels == r.behind.rect() ? r.behind : r.behind.copy(pixels);
+    source.setDevicePixelRatio(k);
+    GlassPictures made;
+    made.dark = r.dark;
+    made.mask = r.mask.cacheKey();
+    made.glass = frostedGlass(source, r.dark);
+    if (made.glass.isNull()) return made;
+    const QRectF square(r.centre.x() - r.diameter / 2, r.centre.y() - r.diameter / 2, r.diameter, r.diameter);
+    made.disc = discGlass(made.glass, r.mask, square.topLeft() - QPointF(square.toAlignedRect().topLeft()), r.diameter);
+    return made;
+}
+
+// One thread, kept: the glass of the next showing never queues behind other work.
+QThreadPool& glassThread() {
+    static QThreadPool* pool = [] {
+        auto* p = new QThreadPool;
+        p->setMaxThreadCount(1);
+        p->setExpiryTimeout(-1);
+        return p;
+    }();
+    return *pool;
 }
 
 }  // namespace
@@ -181,12 +226,55 @@ void RadialMenuView::setImageResolver(SlotImageResolver resolver) {
 }
 
 void RadialMenuView::setBehind(const QImage& behind, const QRectF& area, bool asBackground) {
+    dropGlassInMaking();
     behind_ = behind;
     behindArea_ = area;
     behindAsBackground_ = asBackground;
     glass_ = QImage();
     glassDisc_ = QImage();
+    if (controller_ && !behind_.isNull()) {
+        // The glass is the one part of the picture made afresh at each
+        // showing: it is made on the glass thread while the window system
+        // shows the panel, and the first paint takes it from there.
+        const AppearanceConfig appearance = controller_->appearance();
+        if (liveDiscOpacity(appearance) > 0) {
+            const double d = DialMetrics{controller_->menuRadius()}.backdropDiameter();
+            const GlassRecipe recipe{behind_, behindArea_, dialCentre(), d,
+                                     DialPalette::make(appearance, systemScheme()).isDark,
+                                     discMask(dialCentre(), d, devicePixelRatioF())};
+            glassInMaking_ = std::make_shared<std::packaged_task<GlassPictures()>>(
+                [recipe] { return makeGlass(recipe); });
+            glassMade_ = glassInMaking_->get_future();
+            glassThread().start([task = glassInMaking_] { (*task)(); });
+        }
+    }
     update();
+}
+
+void RadialMenuView::dropGlassInMaking() {
+    if (glassMade_.valid()) glassMade_.wait();
+    glassMade_ = {};
+    glassInMaking_.reset();
+}
+
+const QImage& RadialMenuView::discMask(QPointF at, double d, double dpr) {
+    const QRect square = QRectF(at.x() - d / 2, at.y() - d / 2, d, d).toAlignedRect();
+    const QPointF offset = QPointF(at.x() - d / 2, at.y() - d / 2) - QPointF(square.topLeft());
+    if (discMask_.isNull() || discMaskOffset_ != offset || discMaskDiameter_ != d ||
+        discMask_.size() != (QSizeF(square.size()) * dpr).toSize()) {
+        discMask_ = QImage((QSizeF(square.size()) * dpr).toSize(), QImage::Format_Alpha8);
+        discMask_.setDevicePixelRatio(dpr);
+        discMask_.fill(Qt::transparent);
+        QPainter q(&discMask_);
+        q.setRenderHint(QPainter::Antialiasing);
+        q.setPen(Qt::NoPen);
+        q.setBrush(Qt::black);
+        q.drawEllipse(QRectF(offset, QSizeF(d, d)));
+        discMaskOffset_ = offset;
+        discMaskDiameter_ = d;
+        glassDisc_ = QImage();
+    }
+    return discMask_;
 }
 
 DialViewState RadialMenuView::viewState() const {
@@ -274,7 +362,6 @@ void RadialMenuView::checkLayerKey(const DialViewState& s) {
     cachedFor_ = s;
     cachedDpr_ = dpr;
     plate_ = QPixmap();
-    discMask_ = QImage();
     glassDisc_ = QImage();
     glass_ = QImage();
     wedges_.clear();
@@ -320,43 +407,24 @@ void RadialMenuView::paintDisc(QPainter& p, const DialViewState& s) {
     const DialMetrics m{s.menuRadius};
     const double d = m.backdropDiameter(), dpr = devicePixelRatioF();
     const QPointF at = dialCentre();
+    if (glassMade_.valid()) {
+        GlassPictures made = glassMade_.get();
+        dropGlassInMaking();
+        // Made for the look and the place the dial has now, or made again.
+        if (made.dark == s.palette.isDark && made.mask == discMask(at, d, dpr).cacheKey()) {
+            glass_ = std::move(made.glass);
+            glassDisc_ = std::move(made.disc);
+        }
+    }
     if (!behind_.isNull() && glass_.isNull()) {
-        // The backdrop's square of the picture, blurred and tinted: the one
-        // thing made afresh at each showing.
-        const double k = behind_.devicePixelRatio();
-        const QRectF disc(at.x() - d / 2 - behindArea_.x(), at.y() - d / 2 - behindArea_.y(), d, d);
-        const QRect pixels = QRectF(disc.topLeft() * k, disc.size() * k).toAlignedRect();
-        QImage source = pixels == behind_.rect() ? behind_ : behind_.copy(pixels);
-        source.setDevicePixelRatio(k);
-        glass_ = frostedGlass(source, s.palette.isDark);
+        GlassPictures made = makeGlass({behind_, behindArea_, at, d, s.palette.isDark, discMask(at, d, dpr)});
+        glass_ = std::move(made.glass);
+        glassDisc_ = std::move(made.disc);
     }
     if (glass_.isNull()) return paintBackdropDisc(p, at, d, s.appearance, s.palette, glass_);
-    // The glass scaled up to the disc's square once, and cut to the disc by
-    // a mask kept with the plate: a plain picture to copy from then on.
     const QRect square = QRectF(at.x() - d / 2, at.y() - d / 2, d, d).toAlignedRect();
-    const QPointF offset = QPointF(at.x() - d / 2, at.y() - d / 2) - QPointF(square.topLeft());
-    if (discMask_.isNull() || discMaskOffset_ != offset || discMask_.size() != (QSizeF(square.size()) * dpr).toSize()) {
-        discMask_ = QImage((QSizeF(square.size()) * dpr).toSize(), QImage::Format_Alpha8);
-        discMask_.setDevicePixelRatio(dpr);
-        discMask_.fill(Qt::transparent);
-        QPainter q(&discMask_);
-        q.setRenderHint(QPainter::Antialiasing);
-        q.setPen(Qt::NoPen);
-        q.setBrush(Qt::black);
-        q.drawEllipse(QRectF(offset, QSizeF(d, d)));
-        discMaskOffset_ = offset;
-        glassDisc_ = QImage();
-    }
-    if (glassDisc_.isNull()) {
-        glassDisc_ = QImage(discMask_.size(), QImage::Format_ARGB32_Premultiplied);
-        glassDisc_.setDevicePixelRatio(dpr);
-        QPainter q(&glassDisc_);
-        q.setCompositionMode(QPainter::CompositionMode_Source);
-        q.setRenderHint(QPainter::SmoothPixmapTransform);
-        q.drawImage(QRectF(offset, QSizeF(d, d)), glass_);
-        q.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-        q.drawImage(QPointF(0, 0), discMask_);
-    }
+    if (glassDisc_.isNull() || glassDisc_.size() != discMask(at, d, dpr).size())
+        glassDisc_ = discGlass(glass_, discMask(at, d, dpr), discMaskOffset_, d);
     p.save();
     p.setOpacity(opacity);
     p.drawImage(QPointF(square.topLeft()), glassDisc_);

@@ -21,7 +21,9 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <future>
 #include <map>
+#include <memory>
 
 #include "dial/dial_view_state.h"
 #include "dial/music_knob.h"
@@ -37,6 +39,22 @@ namespace orbel::dial {
 using SlotImageResolver =
     std::function<QImage(const SlotImage& image, double size, const QColor& label, double dpr)>;
 QImage defaultSlotImage(const SlotImage& image, double size, const QColor& label, double dpr);
+
+// What the glass of one showing is made from, and what it comes to.
+struct GlassRecipe {
+    QImage behind;
+    QRectF behindArea;
+    QPointF centre;   // the dial's, in view coordinates
+    double diameter;  // the backdrop's
+    bool dark;
+    QImage mask;  // the disc's coverage in its square
+};
+struct GlassPictures {
+    QImage glass;  // blurred and tinted, kept small
+    QImage disc;   // scaled to the disc's square and cut to the disc
+    bool dark = false;
+    qint64 mask = 0;  // the cache key of the mask it was cut by
+};
 
 class RadialMenuView : public QWidget {
     Q_OBJECT
@@ -91,6 +109,8 @@ private:
     // it is a plain colour, its sheen and border, and the knob.
     const QPixmap& plate(const DialViewState& state);
     void paintDisc(QPainter& p, const DialViewState& state);  // the glass, under the plate
+    const QImage& discMask(QPointF centre, double diameter, double dpr);
+    void dropGlassInMaking();  // waits for a glass being made, and forgets it
     void paintBackground(QPainter& p, const DialViewState& state);
     void paintCachedWedge(QPainter& p, QPointF centre, const DialViewState& state, int index);
     void paintBehind(QPainter& p);
@@ -124,7 +144,11 @@ private:
     QImage glass_;  // behind_, blurred and tinted for the cached scheme
     QImage glassDisc_;  // the glass at the disc's size, cut to the disc, for this showing
     QImage discMask_;   // the disc's coverage, kept with the plate
+    // The glass of this showing while the glass thread makes it.
+    std::shared_ptr<std::packaged_task<GlassPictures()>> glassInMaking_;
+    std::future<GlassPictures> glassMade_;
     QPointF discMaskOffset_;
+    double discMaskDiameter_ = 0;
     QPixmap plate_;
     DialViewState cachedFor_;  // the look the kept pictures were painted for
     double cachedDpr_ = 0;

@@ -40,6 +40,8 @@ protected:
         QCursor::setPos((screenCentre(screen) + QPointF(r * std::sin(a), -r * std::cos(a))).toPoint());
         dial.show();
         QCoreApplication::processEvents();
+        // The catchers follow the dial a moment later.
+        (void)QTest::qWaitFor([&] { return !watch.catchers.empty(); }, 2000);
     }
 
     // Saves the dial's middle for a person to look at.
@@ -92,6 +94,24 @@ TEST_F(DialPanelsTest, OneScreenOverlayCatcherCoversItAndPanelIsKeptBetweenShowi
     EXPECT_EQ(dial.highlightedIndex(), 4);
     EXPECT_FALSE(watch.watching);
     savePanel(overlay, "panel-offscreen");
+}
+
+// Mapping a window over the whole screen keeps the server busy: the
+// catchers go up after the dial's first frame, never before it.
+TEST_F(DialPanelsTest, TheCatchersGoUpAfterTheDial) {
+    QCursor::setPos(screenCentre(0).toPoint());
+    dial.show();
+    EXPECT_TRUE(watch.catchers.empty());
+    EXPECT_FALSE(panels.catcherAreas().empty());  // where they will go is known
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !watch.catchers.empty(); }, 2000));
+    EXPECT_EQ(watch.catchers, std::vector<QRect>{QGuiApplication::primaryScreen()->geometry()});
+    // Gone before their time: they never go up.
+    dial.hide();
+    QCursor::setPos(screenCentre(0).toPoint());
+    dial.show();
+    dial.hide();
+    QTest::qWait(100);
+    EXPECT_TRUE(watch.catchers.empty());
 }
 
 // A click on the overlay's screen outside the panel is a ring click there.

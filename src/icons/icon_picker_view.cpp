@@ -318,7 +318,7 @@ QWidget* IconPickerView::makeHeader() {
     auto* row = new QHBoxLayout(header);
     row->setContentsMargins(20, 14, 20, 14);
     row->setSpacing(12);
-    row->addWidget(new ui::SymbolBadge("photo.on.rectangle", palette().color(QPalette::WindowText), 24, header));
+    row->addWidget(new ui::SymbolBadge("photo.on.rectangle", QColor(), 24, header));
     auto* titles = new QVBoxLayout;
     titles->setSpacing(1);
     auto* title = new QLabel(tr("Choose icon"), header);

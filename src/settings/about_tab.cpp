@@ -129,7 +129,7 @@ AcknowledgementsDialog::AcknowledgementsDialog(const std::vector<IconPackManifes
     auto* header = new QHBoxLayout;
     header->setContentsMargins(20, 14, 20, 14);
     header->setSpacing(12);
-    header->addWidget(new ui::SymbolBadge("heart", palette().color(QPalette::WindowText), 24, this));
+    header->addWidget(new ui::SymbolBadge("heart", QColor(), 24, this));
     auto* titles = new QVBoxLayout;
     titles->setSpacing(1);
     auto* title = ui::styledLabel(tr("Acknowledgements"), ui::TextStyle::title3, ui::Ink::primary, this);

@@ -42,9 +42,7 @@ PreferencesView::PreferencesView(ConfigManager& config, HotkeyManager& hotkeys, 
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Plain);
     line->setFixedHeight(1);
-    QPalette linePalette = line->palette();
-    linePalette.setColor(QPalette::WindowText, ui::inkColor(linePalette, ui::Ink::tertiary));
-    line->setPalette(linePalette);
+    ui::setInk(line, ui::Ink::tertiary);
     layout->addWidget(line);
     stack_ = new QStackedWidget(this);
     layout->addWidget(stack_, 1);

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QPushButton>
 #include <QApplication>
 #include <QVBoxLayout>
@@ -43,10 +44,100 @@ QColor inkColor(const QPalette& palette, Ink ink) {
     return color;
 }
 
-void setInk(QLabel* label, Ink ink) {
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, inkColor(QGuiApplication::palette(), ink));
-    label->setPalette(palette);
+namespace {
+
+// Keeps a widget's text in one ink of the palette around it. The widget's
+// own WindowText is set, so a change of its parent's palette does not reach
+// it: the parent's palette changes (light to dark and back, the desktop's
+// or one set on an ancestor) are watched and the ink made again from them.
+// Someone else setting the widget's text colour ends the following.
+class InkFollower : public QObject {
+public:
+    using Ink = std::function<QColor(const QPalette&)>;
+    InkFollower(QWidget* widget, Ink ink) : QObject(widget), widget_(widget), ink_(std::move(ink)) {
+        widget->installEventFilter(this);
+        watchParent();
+        apply();
+    }
+
+    void setInk(Ink ink) {
+        ink_ = std::move(ink);
+        apply();
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::ParentChange:
+                if (watched == widget_) watchParent();
+                apply();
+                break;
+            case QEvent::PaletteChange:
+            case QEvent::ApplicationPaletteChange: apply(); break;
+            default: break;
+        }
+        return false;
+    }
+
+private:
+    void watchParent() {
+        if (parent_) parent_->removeEventFilter(this);
+        parent_ = widget_->parentWidget();
+        if (parent_) parent_->installEventFilter(this);
+    }
+
+    void apply() {
+        if (stopped_) return;
+        QPalette own = widget_->palette();
+        if (applied_ && own.color(QPalette::WindowText) != *applied_) {
+            // A colour of its own was given since: that one stays.
+            stopped_ = true;
+            widget_->removeEventFilter(this);
+            if (parent_) parent_->removeEventFilter(this);
+            deleteLater();
+            return;
+        }
+        const QColor color = ink_(parent_ ? parent_->palette() : QApplication::palette(widget_));
+        applied_ = color;
+        if (own.color(QPalette::WindowText) == color && (own.resolveMask() & (1ULL << QPalette::WindowText))) return;
+        own.setColor(QPalette::WindowText, color);
+        widget_->setPalette(own);
+    }
+
+    QWidget* widget_;
+    QPointer<QWidget> parent_;
+    Ink ink_;
+    std::optional<QColor> applied_;
+    bool stopped_ = false;
+};
+
+// Calls `apply` whenever the widget's palette changes.
+class PaletteFollower : public QObject {
+public:
+    PaletteFollower(QWidget* widget, std::function<void()> apply) : QObject(widget), apply_(std::move(apply)) {
+        widget->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange) apply_();
+        return false;
+    }
+
+private:
+    std::function<void()> apply_;
+};
+
+}  // namespace
+
+void followPalette(QWidget* widget, std::function<void()> apply) { new PaletteFollower(widget, std::move(apply)); }
+
+void setInk(QWidget* widget, std::function<QColor(const QPalette&)> ink) {
+    for (QObject* child : widget->children()) {
+        if (auto* follower = dynamic_cast<InkFollower*>(child)) return follower->setInk(std::move(ink));
+    }
+    new InkFollower(widget, std::move(ink));
+}
+
+void setInk(QWidget* widget, Ink ink) {
+    setInk(widget, [ink](const QPalette& palette) { return inkColor(palette, ink); });
 }
 
 QLabel* styledLabel(const QString& text, TextStyle style, Ink ink, QWidget* parent) {
@@ -65,9 +156,14 @@ QIcon symbolIcon(const std::string& symbol, int size, const QColor& color, qreal
 QPushButton* symbolButton(const QString& text, const std::string& symbol, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
     if (!symbol.empty()) {
-        const qreal dpr = parent ? parent->devicePixelRatioF() : qApp->devicePixelRatio();
-        button->setIcon(symbolIcon(symbol, 14, button->palette().color(QPalette::ButtonText), std::max(dpr, 2.0)));
+        // Drawn in the button's text colour, and again when that changes.
+        const auto paint = [button, symbol] {
+            const qreal dpr = std::max(button->devicePixelRatioF(), 2.0);
+            button->setIcon(symbolIcon(symbol, 14, button->palette().color(QPalette::ButtonText), dpr));
+        };
+        paint();
         button->setIconSize(QSize(14, 14));
+        followPalette(button, paint);
     }
     button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     return button;
@@ -102,7 +198,8 @@ SymbolBadge::SymbolBadge(std::string symbol, QColor color, int size, QWidget* pa
 void SymbolBadge::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    QColor fill = color_;
+    const QColor tint = color_.isValid() ? color_ : palette().color(QPalette::WindowText);
+    QColor fill = tint;
     fill.setAlphaF(0.18f);
     p.setPen(Qt::NoPen);
     p.setBrush(fill);
@@ -110,7 +207,7 @@ void SymbolBadge::paintEvent(QPaintEvent*) {
     p.drawRoundedRect(QRectF(0, 0, size_, size_), radius, radius);
     const qreal glyph = size_ * 0.5;
     const qreal dpr = devicePixelRatioF();
-    QImage image = platform::Symbols::shared().image(symbol_, glyph, color_, dpr);
+    QImage image = platform::Symbols::shared().image(symbol_, glyph, tint, dpr);
     image.setDevicePixelRatio(dpr);
     p.drawImage(QRectF((size_ - glyph) / 2, (size_ - glyph) / 2, glyph, glyph), image);
 }

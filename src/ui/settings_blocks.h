@@ -10,6 +10,7 @@
 #include <QFont>
 #include <QScrollArea>
 #include <QWidget>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -29,13 +30,21 @@ QFont textFont(TextStyle style, QFont::Weight weight = QFont::Normal, bool monos
 // Foreground levels: primary, secondary, tertiary ink of the palette.
 enum class Ink { primary, secondary, tertiary };
 QColor inkColor(const QPalette& palette, Ink ink);
+// Calls `apply` again whenever the widget's palette changes (its own, an
+// ancestor's or the desktop's): for what is drawn from palette colours
+// ahead of painting, like icons.
+void followPalette(QWidget* widget, std::function<void()> apply);
 // A label in one text style and ink.
 QLabel* styledLabel(const QString& text, TextStyle style, Ink ink, QWidget* parent = nullptr);
-// Sets a label's ink, following later palette changes.
-void setInk(QLabel* label, Ink ink);
+// Sets the text ink of a label (or a line frame), made again from its
+// parent's palette whenever that changes.
+void setInk(QWidget* widget, Ink ink);
+// The same with the colour made by `ink` from the parent's palette.
+void setInk(QWidget* widget, std::function<QColor(const QPalette&)> ink);
 
 // A system symbol on a rounded square tinted with `color` at 18 % (corner
-// radius 0.22 of the edge, the symbol at half the edge, semibold).
+// radius 0.22 of the edge, the symbol at half the edge, semibold). Without
+// a valid colour, the palette's text colour at the time it is painted.
 class SymbolBadge : public QWidget {
 public:
     SymbolBadge(std::string symbol, QColor color, int size, QWidget* parent = nullptr);

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "platform/symbols.h"
+#include "ui/settings_blocks.h"
 #include "ui/wheel_guard.h"
 
 namespace orbel {
@@ -125,24 +126,29 @@ QWidget* makeSheetDivider(QWidget* parent) {
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Plain);
     line->setFixedHeight(1);
-    QPalette palette = line->palette();
-    QColor color = palette.color(QPalette::WindowText);
-    color.setAlphaF(0.15f);
-    palette.setColor(QPalette::WindowText, color);
-    line->setPalette(palette);
+    ui::setInk(line, [](const QPalette& palette) {
+        QColor color = palette.color(QPalette::WindowText);
+        color.setAlphaF(0.15f);
+        return color;
+    });
     return line;
 }
 
 void styleSheetButton(QPushButton* button, bool prominent) {
     button->setMinimumWidth(80);
     if (!prominent) return;
-    // Accent-filled while it can be pressed, a plain grey button while not.
-    QPalette palette = button->palette();
-    palette.setColor(QPalette::Active, QPalette::Button, palette.color(QPalette::Highlight));
-    palette.setColor(QPalette::Inactive, QPalette::Button, palette.color(QPalette::Highlight));
-    palette.setColor(QPalette::Active, QPalette::ButtonText, palette.color(QPalette::HighlightedText));
-    palette.setColor(QPalette::Inactive, QPalette::ButtonText, palette.color(QPalette::HighlightedText));
-    button->setPalette(palette);
+    // Accent-filled while it can be pressed, a plain grey button while not;
+    // the accent of the palette it is in, light or dark.
+    const auto fill = [button] {
+        QPalette palette = button->palette();
+        palette.setColor(QPalette::Active, QPalette::Button, palette.color(QPalette::Highlight));
+        palette.setColor(QPalette::Inactive, QPalette::Button, palette.color(QPalette::Highlight));
+        palette.setColor(QPalette::Active, QPalette::ButtonText, palette.color(QPalette::HighlightedText));
+        palette.setColor(QPalette::Inactive, QPalette::ButtonText, palette.color(QPalette::HighlightedText));
+        button->setPalette(palette);  // the same colours again change nothing
+    };
+    fill();
+    ui::followPalette(button, fill);
     QFont font = button->font();
     font.setWeight(QFont::DemiBold);
     button->setFont(font);

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
+#include <cmath>
 
 #include "config/config_fixture.h"
 #include "fakes/fake_system_platform.h"
@@ -39,6 +40,21 @@ void clickButton(QMessageBox* box, const QString& text) {
     for (auto* button : box->buttons())
         if (button->text() == text) return button->click();
     ADD_FAILURE() << "no button " << text.toStdString();
+}
+
+// Relative luminance of an sRGB colour, and the contrast of `ink` (its alpha
+// laid over `ground`) against `ground`.
+double luminance(const QColor& c) {
+    const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+double contrastOver(const QColor& ink, const QColor& ground) {
+    const double a = ink.alphaF();
+    const QColor laid = QColor::fromRgbF(float(ink.redF() * a + ground.redF() * (1 - a)),
+                                         float(ink.greenF() * a + ground.greenF() * (1 - a)),
+                                         float(ink.blueF() * a + ground.blueF() * (1 - a)));
+    const double l1 = luminance(laid), l2 = luminance(ground);
+    return (std::max(l1, l2) + 0.05) / (std::min(l1, l2) + 0.05);
 }
 
 }  // namespace
@@ -183,4 +199,48 @@ TEST_F(PerAppWidgetTest, AddAppOpensTheAppPickerAndRowsShowTheAppsIcon) {
     EXPECT_TRUE(tab->row("xterm")->findChild<QLabel*>("appIcon")->pixmap().isNull()) << "no icon: a blank frame";
     QCoreApplication::processEvents();
     savePictures(*tab, "profiles", "apps-with-icons");
+}
+
+// The sheet is built in one palette and shown in another: its texts are
+// made again in the new palette's ink, and the primary and secondary ones
+// read at 4.5:1 or better on the sheet.
+TEST_F(PerAppWidgetTest, TheOverrideSheetsTextsFollowAChangeOfPalette) {
+    AppConfig c = live().config();
+    c.appOverrides["firefox"].slots = withSnippets(1).rootGroup.slots;
+    live().setConfig(c);
+    view->row("firefox")->findChild<QPushButton*>("edit")->click();
+    QPointer<PerAppOverrideSheet> sheet = view->overrideSheet();
+    ASSERT_TRUE(sheet);
+    for (int i = 0; i < 3; ++i) sheet->sectionSwitch(i)->click();
+    QCoreApplication::processEvents();
+
+    const auto expectInk = [&](const char* scheme) {
+        const QPalette palette = sheet->palette();
+        int readable = 0;
+        for (QLabel* label : sheet->findChildren<QLabel*>()) {
+            if (!label->isVisibleTo(sheet) || label->text().isEmpty()) continue;
+            const QColor ink = label->palette().color(QPalette::WindowText);
+            EXPECT_EQ(ink.rgb(), palette.color(QPalette::WindowText).rgb())
+                << scheme << ": " << label->text().toStdString();
+            if (ink.alphaF() < 0.5) continue;  // help texts, in the tertiary ink
+            EXPECT_GE(contrastOver(ink, palette.color(QPalette::Window)), 4.5)
+                << scheme << ": " << label->text().toStdString();
+            ++readable;
+        }
+        EXPECT_GE(readable, 10) << scheme;
+    };
+    expectInk("light");
+    sheet->setPalette(darkPalette());  // a palette set on the window
+    expectInk("dark");
+    sheet->setPalette(QPalette());
+    expectInk("light again");
+    const QPalette desktop = QApplication::palette();
+    QApplication::setPalette(darkPalette());  // the desktop's palette changing
+    QCoreApplication::processEvents();
+    expectInk("dark desktop");
+    EXPECT_EQ(sheet->saveButton()->palette().color(QPalette::Button), darkPalette().color(QPalette::Highlight));
+    QApplication::setPalette(desktop);
+    QCoreApplication::processEvents();
+    expectInk("light desktop");
+    savePictures(*sheet, "profiles", "override-sheet-palette-change");
 }

@@ -61,6 +61,21 @@ public:
             xcb_test_fake_input(conn_, type, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
         free(xcb_get_input_focus_reply(conn_, xcb_get_input_focus(conn_), nullptr));
     }
+    // Presses the keys in order and lets go of them the other way round,
+    // then waits until the server has handled them.
+    void chord(std::initializer_list<xcb_keysym_t> keysyms) {
+        std::vector<xcb_keycode_t> codes;
+        for (xcb_keysym_t keysym : keysyms) {
+            xcb_keycode_t* found = xcb_key_symbols_get_keycode(symbols_, keysym);
+            codes.push_back(found ? found[0] : 0);
+            free(found);
+        }
+        for (xcb_keycode_t code : codes)
+            xcb_test_fake_input(conn_, XCB_KEY_PRESS, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        for (auto it = codes.rbegin(); it != codes.rend(); ++it)
+            xcb_test_fake_input(conn_, XCB_KEY_RELEASE, *it, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        free(xcb_get_input_focus_reply(conn_, xcb_get_input_focus(conn_), nullptr));
+    }
     void autoRepeat(bool on) {
         const std::uint32_t mode = on ? XCB_AUTO_REPEAT_MODE_ON : XCB_AUTO_REPEAT_MODE_OFF;
         free(xcb_request_check(conn_, xcb_change_keyboard_control_checked(conn_, XCB_KB_AUTO_REPEAT_MODE, &mode)));
@@ -136,6 +151,22 @@ TEST_F(ActivationInputTest, TapChordFiresOncePerPressNeverRepeatsEvenUnderOurGra
     xdotool({"key", "ctrl+alt+o"});
     EXPECT_TRUE(settle(0).empty());
     EXPECT_TRUE(alerts.shown.empty());
+}
+
+// A press xcb read off the socket while the program waited for a reply to
+// something else sits in xcb's queue, and the socket has nothing more to
+// say: it is handled before the program next waits, not whenever a later
+// request happens to look at the queue (a Reload re-arming the hot key
+// once opened the dial over the settings window that way, seconds late).
+TEST_F(ActivationInputTest, AChordReadWhileWaitingForAReplyFiresWithoutWaitingForMore) {
+    auto* x = platform::x11::InputConnection::shared();
+    ASSERT_TRUE(x);
+    manager->apply(ActivationMode::tap(HoldBinding::keyCombination(kCtrlOptO)));
+    EXPECT_TRUE(settle(0).empty());
+    other.chord({0xffe3 /* Control_L */, 0xffe9 /* Alt_L */, 'o'});
+    // A round trip of our own reads the press (and release) into the queue.
+    free(xcb_get_input_focus_reply(x->connection(), xcb_get_input_focus(x->connection()), nullptr));
+    EXPECT_EQ(settle(1), std::vector<std::string>{"tap"});
 }
 
 TEST_F(ActivationInputTest, HeldChordReleasesOnceEvenWhileAnotherClientHoldsTheKeyboard) {

@@ -6,6 +6,7 @@
 #include <xcb/xkb.h>
 #undef explicit
 
+#include <QAbstractEventDispatcher>
 #include <QMetaObject>
 #include <QSocketNotifier>
 
@@ -49,6 +50,16 @@ InputConnection::InputConnection(xcb_connection_t* conn, xcb_window_t root) : co
     }
     notifier_ = new QSocketNotifier(xcb_get_file_descriptor(conn_), QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, [this] { drain(); });
+    // Any request that waits for a reply, or only flushes, lets xcb read
+    // what the server sent meanwhile into its queue, and the socket then has
+    // nothing more to tell the notifier: a hot key's press so read would
+    // wait, unseen, for whatever next looks at the queue. So the queue is
+    // emptied on each turn of the event loop: before it waits for input, or
+    // when it looks for events without waiting (awake, as glib's does then).
+    if (auto* dispatcher = QAbstractEventDispatcher::instance(thread())) {
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] { drainQueued(); });
+        connect(dispatcher, &QAbstractEventDispatcher::awake, this, [this] { drainQueued(); });
+    }
     drainSoon();
 }
 
@@ -112,10 +123,18 @@ void InputConnection::drain() {
         notifier_->setEnabled(false);  // the server is gone: nothing more will come
         return;
     }
-    while (xcb_generic_event_t* raw = xcb_poll_for_event(conn_)) {
-        Reply<xcb_generic_event_t> event(raw);
-        for (std::size_t i = 0; i < listeners_.size(); ++i) listeners_[i](event.get());
-    }
+    while (xcb_generic_event_t* raw = xcb_poll_for_event(conn_)) dispatch(raw);
+}
+
+void InputConnection::drainQueued() {
+    // Only what xcb already holds: reading the socket is the notifier's.
+    if (xcb_connection_has_error(conn_)) return;
+    while (xcb_generic_event_t* raw = xcb_poll_for_queued_event(conn_)) dispatch(raw);
+}
+
+void InputConnection::dispatch(xcb_generic_event_t* raw) {
+    Reply<xcb_generic_event_t> event(raw);
+    for (std::size_t i = 0; i < listeners_.size(); ++i) listeners_[i](event.get());
 }
 
 }  // namespace orbel::platform::x11

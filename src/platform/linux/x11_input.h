@@ -5,7 +5,8 @@
 // of its own, so its grabs and event selections touch no other service's,
 // and it asks for detectable auto-repeat (a held key sends presses without
 // releases in between). Its events are read on the GUI thread as soon as
-// they arrive. GUI thread only.
+// they arrive, also those xcb took in while waiting for a reply (before the
+// thread next waits for input). GUI thread only.
 
 #include <xcb/xcb.h>
 
@@ -57,6 +58,9 @@ private:
     InputConnection(xcb_connection_t* conn, xcb_window_t root);
     void selectRaw();
     void drain();
+    // The events xcb has queued already, without reading the socket.
+    void drainQueued();
+    void dispatch(xcb_generic_event_t* event);
 
     xcb_connection_t* conn_;
     xcb_window_t root_;

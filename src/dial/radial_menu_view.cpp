@@ -409,10 +409,12 @@ void RadialMenuView::paintBehind(QPainter& p) {
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
-bool RadialMenuView::paintKnobFrame(QPaintEvent* event) {
+bool RadialMenuView::paintKnobFrame(const QRegion& region) {
     const auto* art = controller_->centerContent().get<CenterContent::AlbumArt>();
     const QRect square = knobSquare();
-    if (!art || !square.contains(event->rect())) return false;
+    if (!art || !region.intersects(square)) return false;
+    for (const QRect& r : region)
+        if (r.intersects(square) && !square.contains(r)) return false;
     // A frame of the turning disc: the dial under it is a copy of what was
     // painted there, made at the first frame after anything there changed.
     const QPointF c = dialCentre();
@@ -455,13 +457,19 @@ void RadialMenuView::paintScene(QPainter& p, const DialViewState& s, const QRect
 }
 
 void RadialMenuView::paintEvent(QPaintEvent* event) {
-    if (!controller_ || paintKnobFrame(event)) return;
-    // Whatever changed here may lie under the disc too.
-    if (event->region().intersects(knobSquare())) forgetKnobBase();
+    if (!controller_) return;
+    // The disc's square as a frame; the rest (a track label fading in the
+    // same pass, say) painted as usual.
+    QRegion rest = event->region();
+    if (paintKnobFrame(rest)) rest -= knobSquare();
+    if (rest.isEmpty()) return;
+    const bool underDisc = rest.intersects(knobSquare());
+    if (underDisc) forgetKnobBase();  // whatever changed here may lie under the disc too
     const DialViewState s = viewState();
     QPainter p(this);  // the backing store is cleared already (translucent window)
-    paintScene(p, s, event->rect());
-    if (s.centre.kind == CenterKind::AlbumArt) {
+    if (rest != event->region()) p.setClipRegion(rest);
+    paintScene(p, s, rest.boundingRect());
+    if (s.centre.kind == CenterKind::AlbumArt && underDisc) {
         knobPictures_.paint(p, dialCentre(), DialMetrics{s.menuRadius}.knobSize(), s.centre.artwork,
                             s.centre.discAngle);
         paintedAngle_ = s.centre.discAngle;

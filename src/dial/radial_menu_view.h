@@ -105,9 +105,10 @@ private:
     void paintBehind(QPainter& p);
     // Everything but the music disc, where it meets `dirty`.
     void paintScene(QPainter& p, const DialViewState& state, const QRectF& dirty);
-    // Paints a frame of the turning disc alone, when that is all `event`
-    // asks for; false when the whole picture must be painted.
-    bool paintKnobFrame(QPaintEvent* event);
+    // Paints a frame of the turning disc in its square, when `region` asks
+    // for none of what lies around it; false when the whole picture there
+    // must be painted.
+    bool paintKnobFrame(const QRegion& region);
     void forgetKnobBase() { knobBase_ = QImage(); }
 
     struct WedgeKey {

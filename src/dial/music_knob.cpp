@@ -111,6 +111,9 @@ void paintSheenAndRim(QPainter& p, QPointF c, double s) {
     p.drawEllipse(circle(c, s - rim));  // stroked inside the edge
 }
 
+// Fewer rows than Qt's raster engine shares out among threads.
+constexpr int kRowsPerBand = 64;
+
 void prepare(QPainter& p) {
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -155,21 +158,54 @@ void MusicKnobPictures::make(double s, double dpr, const QImage& artwork) {
     over_ = layer([&](QPainter& p, QPointF c) { paintSheenAndRim(p, c, s); });
 }
 
-void MusicKnobPictures::paint(QPainter& p, QPointF c, double s, const QImage& artwork, double angle) {
+void MusicKnobPictures::follow(QPainter& p, double s, const QImage& artwork) {
     const double dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
     if (s != size_ || dpr != dpr_ || artwork.cacheKey() != artwork_) make(s, dpr, artwork);
+}
+
+void MusicKnobPictures::paint(QPainter& p, QPointF c, double s, const QImage& artwork, double angle) {
+    paintUnder(p, c, s, artwork);
+    paintTurning(p, c, s, artwork, angle);
+}
+
+QPointF MusicKnobPictures::onPixels(QPointF c, double s) const {
+    // The layers' corners on whole device pixels: each is then copied as it
+    // is, not resampled (a shift of under half a pixel, all layers alike).
+    const QPointF corner = c + musicKnobBounds(QPointF(0, 0), s).topLeft();
+    return c + QPointF(std::round(corner.x() * dpr_), std::round(corner.y() * dpr_)) / dpr_ - corner;
+}
+
+void MusicKnobPictures::paintUnder(QPainter& p, QPointF c, double s, const QImage& artwork) {
+    follow(p, s, artwork);
+    p.drawImage(onPixels(c, s) + musicKnobBounds(QPointF(0, 0), s).topLeft(), under_);
+}
+
+void MusicKnobPictures::paintTurning(QPainter& p, QPointF c, double s, const QImage& artwork, double angle) {
+    follow(p, s, artwork);
+    c = onPixels(c, s);
     const QRectF bounds = musicKnobBounds(QPointF(0, 0), s);
-    const QPointF corner = c + bounds.topLeft();
-    p.save();
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(corner, under_);
-    p.save();
-    p.translate(c);
-    p.rotate(angle);
-    p.drawImage(bounds.topLeft(), record_);
-    p.restore();
-    p.drawImage(corner, over_);
-    p.restore();
+    // Qt shares out a fill or copy of about a hundred rows or more among
+    // its worker threads: for pictures this small, waking them costs more
+    // than they save, many times a second. So the frame is painted in bands
+    // of fewer rows, clipped edge to edge (whole points: no row is painted
+    // twice), the record turned and the sheen over it in each.
+    const QRect area = musicKnobBounds(c, s).toAlignedRect();
+    const int band = std::max(1, int(kRowsPerBand / std::max(1.0, dpr_)));
+    const QTransform upright = p.transform();
+    QTransform turned = upright;
+    turned.translate(c.x(), c.y());
+    turned.rotate(angle);
+    for (int top = area.top(); top <= area.bottom(); top += band) {
+        p.save();
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.setClipRect(QRect(area.left(), top, area.width(), std::min(band, area.bottom() + 1 - top)),
+                      Qt::IntersectClip);
+        p.setTransform(turned);
+        p.drawImage(bounds.topLeft(), record_);
+        p.setTransform(upright);
+        p.drawImage(c + bounds.topLeft(), over_);
+        p.restore();
+    }
 }
 
 }  // namespace dial

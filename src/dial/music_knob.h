@@ -67,11 +67,19 @@ QRectF musicKnobBounds(QPointF centre, double size);
 class MusicKnobPictures {
 public:
     void paint(QPainter& p, QPointF centre, double size, const QImage& artwork, double angle);
+    // The two halves of `paint`: the still shadow under the disc, and the
+    // turned record with the sheen and rim over it. A view that keeps what
+    // lies under the disc in a picture of its own puts the shadow there once
+    // and paints only the second half each frame.
+    void paintUnder(QPainter& p, QPointF centre, double size, const QImage& artwork);
+    void paintTurning(QPainter& p, QPointF centre, double size, const QImage& artwork, double angle);
     // How many times the layers were drawn (not turned): for tests.
     int drawings() const { return drawings_; }
 
 private:
     void make(double size, double dpr, const QImage& artwork);
+    void follow(QPainter& p, double size, const QImage& artwork);  // made anew when needed
+    QPointF onPixels(QPointF centre, double size) const;
 
     double size_ = 0, dpr_ = 0;
     qint64 artwork_ = -1;

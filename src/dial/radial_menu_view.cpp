@@ -8,6 +8,7 @@
 #include <QThreadPool>
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "config/cycling_index_store.h"
 #include "dial/dial_accessibility.h"
@@ -38,18 +39,6 @@ CenterState centreOf(const CenterContent& content) {
         c.isPlaying = art->isPlaying;
     }
     return c;
-}
-
-// Whether `region` lies within the circle of `radius` about `centre`: inside
-// the ring's hole, where nothing but the knob is drawn.
-bool insideCircle(const QRegion& region, QPointF centre, double radius) {
-    for (const QRect& r : region) {
-        const QRectF box = QRectF(r).translated(-centre);
-        const double dx = std::max(std::abs(box.left()), std::abs(box.right()));
-        const double dy = std::max(std::abs(box.top()), std::abs(box.bottom()));
-        if (dx * dx + dy * dy > radius * radius) return false;
-    }
-    return true;
 }
 
 // The parts of the state the cached layers are painted from.
@@ -210,10 +199,20 @@ void RadialMenuView::followKnob() {
     }
 }
 
+QRect RadialMenuView::knobSquare() const {
+    const double size = DialMetrics{controller_ ? controller_->menuRadius() : RadialMenuController::kDefaultRadius}.knobSize();
+    return musicKnobBounds(dialCentre(), size).toAlignedRect();
+}
+
 void RadialMenuView::updateKnob() {
     if (!controller_ || !controller_->centerContent().is<CenterContent::AlbumArt>()) return;
-    const QRectF box = musicKnobBounds(dialCentre(), DialMetrics{controller_->menuRadius()}.knobSize());
-    update(QRegion(box.toAlignedRect(), QRegion::Ellipse));
+    // One rectangle: a shaped region would be cleared, painted and sent to
+    // the X server a row at a time.
+    const double size = DialMetrics{controller_->menuRadius()}.knobSize();
+    const double turned = std::abs(std::remainder(knob_.angle() - paintedAngle_, 360.0));
+    const double rimMoved = turned * std::numbers::pi / 180 * size / 2 * devicePixelRatioF();
+    if (rimMoved < 0.25) return;  // the same picture
+    update(knobSquare());
 }
 
 void RadialMenuView::showEvent(QShowEvent*) { followKnob(); }
@@ -232,6 +231,7 @@ void RadialMenuView::setBehind(const QImage& behind, const QRectF& area, bool as
     behindAsBackground_ = asBackground;
     glass_ = QImage();
     glassDisc_ = QImage();
+    forgetKnobBase();
     if (controller_ && !behind_.isNull()) {
         // The glass is the one part of the picture made afresh at each
         // showing: it is made on the glass thread while the window system
@@ -327,6 +327,7 @@ void RadialMenuView::rebuild(bool dropPictures) {
     }
     lastHighlight_ = controller_ ? controller_->highlightedIndex() : -1;
     refreshAccessibility();
+    forgetKnobBase();
     update();
 }
 
@@ -339,7 +340,10 @@ void RadialMenuView::highlightChanged(int index) {
         if (i >= 0 && i < n) dirty += wedgeBounds(c, s, i).toAlignedRect();
     lastHighlight_ = index;
     refreshAccessibility();
-    if (!dirty.isEmpty()) update(dirty);
+    if (!dirty.isEmpty()) {
+        if (dirty.intersects(knobSquare())) forgetKnobBase();
+        update(dirty);
+    }
 }
 
 void RadialMenuView::refreshAccessibility() {
@@ -473,27 +477,40 @@ void RadialMenuView::paintBehind(QPainter& p) {
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
-bool RadialMenuView::paintKnobFrame(QPaintEvent* event) {
+bool RadialMenuView::paintKnobFrame(const QRegion& region) {
     const auto* art = controller_->centerContent().get<CenterContent::AlbumArt>();
+    const QRect square = knobSquare();
+    if (!art || !region.intersects(square)) return false;
+    for (const QRect& r : region)
+        if (r.intersects(square) && !square.contains(r)) return false;
+    // A frame of the turning disc: the dial under it is a copy of what was
+    // painted there, made at the first frame after anything there changed.
     const QPointF c = dialCentre();
-    const DialMetrics m{controller_->menuRadius()};
-    if (!art || plate_.isNull() || !insideCircle(event->region(), c, m.innerRadius())) return false;
-    // A frame of the turning disc: nothing else lies in the ring's hole, and
-    // the layers under it are still the ones painted last.
+    const double size = DialMetrics{controller_->menuRadius()}.knobSize(), dpr = devicePixelRatioF();
+    const QImage artwork = art->artwork ? *art->artwork : QImage();
+    if (knobBase_.isNull() || knobBaseSquare_ != square || knobBase_.devicePixelRatio() != dpr) {
+        knobBase_ = QImage((QSizeF(square.size()) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
+        knobBase_.setDevicePixelRatio(dpr);
+        knobBase_.fill(Qt::transparent);
+        QPainter q(&knobBase_);
+        q.translate(-QPointF(square.topLeft()));
+        paintScene(q, viewState(), square);
+        knobPictures_.paintUnder(q, c, size, artwork);
+        knobBaseSquare_ = square;
+        ++knobBaseDrawings_;
+    }
     QPainter p(this);
-    paintBackground(p, cachedFor_);
-    knobPictures_.paint(p, c, m.knobSize(), art->artwork ? *art->artwork : QImage(), knob_.angle());
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(square.topLeft(), knobBase_);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    paintedAngle_ = knob_.angle();
+    knobPictures_.paintTurning(p, c, size, artwork, paintedAngle_);
     return true;
 }
 
-void RadialMenuView::paintEvent(QPaintEvent* event) {
-    if (!controller_ || paintKnobFrame(event)) return;
-    const DialViewState s = viewState();
+void RadialMenuView::paintScene(QPainter& p, const DialViewState& s, const QRectF& dirty) {
     const QPointF c = dialCentre();
-    const DialMetrics m{s.menuRadius};
-    QPainter p(this);  // the backing store is cleared already (translucent window)
     paintBackground(p, s);
-    const QRectF dirty = event->rect();
     const int n = static_cast<int>(s.wedges.size());
     std::vector<bool> touched(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
@@ -505,8 +522,26 @@ void RadialMenuView::paintEvent(QPaintEvent* event) {
     }
     for (int i = 0; i < n; ++i)
         if (touched[static_cast<std::size_t>(i)]) paintWedgeLabel(p, c, s, i);
-    if (s.centre.kind == CenterKind::AlbumArt)
-        knobPictures_.paint(p, c, m.knobSize(), s.centre.artwork, s.centre.discAngle);
+}
+
+void RadialMenuView::paintEvent(QPaintEvent* event) {
+    if (!controller_) return;
+    // The disc's square as a frame; the rest (a track label fading in the
+    // same pass, say) painted as usual.
+    QRegion rest = event->region();
+    if (paintKnobFrame(rest)) rest -= knobSquare();
+    if (rest.isEmpty()) return;
+    const bool underDisc = rest.intersects(knobSquare());
+    if (underDisc) forgetKnobBase();  // whatever changed here may lie under the disc too
+    const DialViewState s = viewState();
+    QPainter p(this);  // the backing store is cleared already (translucent window)
+    if (rest != event->region()) p.setClipRegion(rest);
+    paintScene(p, s, rest.boundingRect());
+    if (s.centre.kind == CenterKind::AlbumArt && underDisc) {
+        knobPictures_.paint(p, dialCentre(), DialMetrics{s.menuRadius}.knobSize(), s.centre.artwork,
+                            s.centre.discAngle);
+        paintedAngle_ = s.centre.discAngle;
+    }
 }
 
 }  // namespace orbel::dial

@@ -10,10 +10,13 @@
 //
 // In music mode the centre is the turning disc of the shared
 // `MusicCenterKnobState`: while the view is on screen it starts or stops the
-// disc with the track, and while the disc turns it repaints the disc alone,
-// at the display's rate and at most 60 times a second, turning a cached
-// picture of it. A still disc, or a hidden view, costs no frames. Under the
-// ring a track label names the track for a moment.
+// disc with the track, and while the disc turns it repaints the disc's
+// square alone, at the display's rate and at most 60 times a second: a copy
+// of the dial under the disc (kept until something there changes), the
+// cached record turned over it, the sheen on top. A tick that would not
+// move the record's rim by a quarter of a pixel paints nothing, and a still
+// disc, or a hidden view, costs no frames. Under the ring a track label
+// names the track for a moment.
 
 #include <QImage>
 #include <QPixmap>
@@ -22,6 +25,7 @@
 #include <QWidget>
 #include <functional>
 #include <future>
+#include <limits>
 #include <map>
 #include <memory>
 
@@ -81,6 +85,11 @@ public:
     qint64 plateKey() const { return plate_.isNull() ? 0 : plate_.cacheKey(); }
     // Whether the music disc is being redrawn frame by frame.
     bool isAnimatingKnob() const { return knobFrames_.isActive(); }
+    // The square the disc's frames repaint, and how many times the dial
+    // under it was painted for them (each frame otherwise copies it): for
+    // tests.
+    QRect knobSquare() const;
+    int knobBaseDrawings() const { return knobBaseDrawings_; }
     // The music dial's title and artist, shown for 1.5 s when the track
     // changes or the dial opens, then faded out over 0.4 s.
     const MusicTrackLabel& trackLabel() const { return *trackLabel_; }
@@ -100,7 +109,7 @@ private:
     // Starts or stops the music disc with the track while on screen, and
     // runs the frames while it turns.
     void followKnob();
-    void updateKnob();  // repaint the music disc alone
+    void updateKnob();  // repaint the music disc alone, when it moved
     void followTrack();  // the track label: text, place, shown in music mode
     const QImage& iconFor(const MenuSlot& slot, const DialPalette& palette);
     void checkLayerKey(const DialViewState& state);
@@ -114,9 +123,13 @@ private:
     void paintBackground(QPainter& p, const DialViewState& state);
     void paintCachedWedge(QPainter& p, QPointF centre, const DialViewState& state, int index);
     void paintBehind(QPainter& p);
-    // Paints a frame of the turning disc alone, when that is all `event`
-    // asks for; false when the whole picture must be painted.
-    bool paintKnobFrame(QPaintEvent* event);
+    // Everything but the music disc, where it meets `dirty`.
+    void paintScene(QPainter& p, const DialViewState& state, const QRectF& dirty);
+    // Paints a frame of the turning disc in its square, when `region` asks
+    // for none of what lies around it; false when the whole picture there
+    // must be painted.
+    bool paintKnobFrame(const QRegion& region);
+    void forgetKnobBase() { knobBase_ = QImage(); }
 
     struct WedgeKey {
         int index = 0;
@@ -136,6 +149,10 @@ private:
     MusicCenterKnobState& knob_;
     QTimer knobFrames_;
     MusicKnobPictures knobPictures_;
+    QImage knobBase_;  // the dial in knobBaseSquare_ without the turning part of the disc
+    QRect knobBaseSquare_;
+    int knobBaseDrawings_ = 0;
+    double paintedAngle_ = std::numeric_limits<double>::quiet_NaN();  // the disc's, last painted
     MusicTrackLabel* trackLabel_;
     SlotImageResolver resolver_;
     QImage behind_;

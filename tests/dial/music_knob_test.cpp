@@ -109,5 +109,32 @@ TEST(MusicKnobPictures, TurnsTheCachedDiscAndRedrawsOnlyWhatChanged) {
     EXPECT_EQ(pictures.drawings(), 3);
 }
 
+// The disc painted in bands of rows: no seam where two bands meet, at
+// either pixel ratio (each row as close to the disc drawn anew as the rest).
+TEST(MusicKnobPictures, BandsLeaveNoSeam) {
+    QImage art(80, 80, QImage::Format_ARGB32);
+    art.fill(QColor(220, 40, 40));
+    dial::MusicKnobPictures pictures;
+    for (const double dpr : {1.0, 2.0}) {
+        auto frame = [&](auto paint) {
+            QImage image(QSize(130, 130) * dpr, QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(dpr);
+            image.fill(QColor(60, 60, 68));
+            QPainter p(&image);
+            paint(p);
+            return image;
+        };
+        // Size and centre put the layers' corners on whole pixels.
+        const QImage cached = frame([&](QPainter& p) { pictures.paint(p, {65, 65}, 110, art, 30); });
+        const QImage drawn = frame([&](QPainter& p) { dial::paintMusicKnob(p, {65, 65}, 110, art, 30); });
+        for (int y = 0; y < cached.height(); ++y) {
+            double sum = 0;
+            for (int x = 0; x < cached.width(); ++x)
+                sum += std::abs(qGray(cached.pixel(x, y)) - qGray(drawn.pixel(x, y)));
+            EXPECT_LT(sum / cached.width(), 4) << "row " << y << " at " << dpr;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace orbel

@@ -326,7 +326,12 @@ TEST_F(ProviderTest, DialViewTurnsTheDiscOnlyWhilePlayingAndOnScreen) {
     frames.knob = dial::musicKnobBounds(view.dialCentre(), knobSize).toAlignedRect();
     frames.label = label.geometry();
     view.installEventFilter(&frames);
-    QTest::qWait(120);
+    // Frames come as the disc moves: a whole turn in steps, so it ends
+    // where it began.
+    for (int step = 0; step < 4; ++step) {
+        clock.advance(2);
+        QTest::qWait(30);
+    }
     view.removeEventFilter(&frames);
     EXPECT_GE(frames.count, 2);
     EXPECT_LE(frames.count, 8);
@@ -352,6 +357,96 @@ TEST_F(ProviderTest, DialViewTurnsTheDiscOnlyWhilePlayingAndOnScreen) {
     EXPECT_TRUE(view.isAnimatingKnob());
     dial.setMode(DialMode::standard);
     EXPECT_FALSE(view.isAnimatingKnob());
+}
+
+// The turning disc's frames: each repaints the disc's square alone, from a
+// copy of the dial under it that is painted again only after something there
+// changed, and looks as the whole dial painted at once. A tick that would not
+// move the disc, or a paused disc, paints nothing.
+TEST_F(ProviderTest, DiscFramesRepaintItsSquareOnlyWhenTheDiscMoved) {
+    fakes::FakeClock clock;
+    MusicCenterKnobState knob(clock);
+    fakes::ReplaceShared<MusicCenterKnobState> useKnob{knob};
+    fakes::FakeDialSurface surface;
+    RadialMenuController dial(nullptr, surface);
+    dial::RadialMenuView view;
+    view.setController(&dial);
+    view.resize(560, 640);
+    QImage art(120, 120, QImage::Format_ARGB32);
+    art.fill(QColor(214, 96, 40));
+    QPainter(&art).fillRect(60, 0, 60, 120, QColor(36, 52, 120));
+    QByteArray png;
+    QBuffer buffer(&png);
+    ASSERT_TRUE(art.save(&buffer, "PNG"));
+    NowPlayingInfo playing = info("Blue in Green", true, 1.0), paused = info("Blue in Green", false, 0.0);
+    playing.artworkPng = paused.artworkPng = png;
+    players.current = playing;
+    service.refresh();
+    dial.setMode(DialMode::music, &provider, &volume);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    ASSERT_TRUE(view.isAnimatingKnob());
+
+    const QRect square = view.knobSquare();
+    struct Paints : QObject {
+        QRect square;
+        int frames = 0, wider = 0;  // paints touching the square: within it, or beyond
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() != QEvent::Paint) return false;
+            const QRegion painted = static_cast<QPaintEvent*>(e)->region();
+            if (!painted.intersects(square)) return false;  // the track label fading
+            ++frames;
+            for (const QRect& r : painted) wider += r.intersects(square) && !square.contains(r);
+            return false;
+        }
+    } paints;
+    paints.square = square;
+    view.installEventFilter(&paints);
+    QTest::qWait(150);  // the clock stands still: nothing new to show
+    EXPECT_EQ(paints.frames + paints.wider, 0);
+    for (int turn = 1; turn <= 3; ++turn) {
+        clock.advance(0.25);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return paints.frames == turn; }, 5000));
+        QTest::qWait(60);  // and no more ticks paint the same picture again
+        EXPECT_EQ(paints.frames, turn);
+    }
+    EXPECT_EQ(paints.wider, 0);
+    EXPECT_EQ(view.knobBaseDrawings(), 1);
+
+    // A frame (the square alone asked for) against the whole dial painted at
+    // once, at the same angle.
+    auto shot = [&](const QRegion& region) {
+        QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        view.render(&image, region.boundingRect().topLeft(), region);
+        return image.copy(square);
+    };
+    const QImage frame = shot(QRegion(square)), whole = shot(QRegion(view.rect()));
+    int differing = 0;
+    for (int y = 0; y < frame.height(); ++y)
+        for (int x = 0; x < frame.width(); ++x) {
+            const QRgb a = frame.pixel(x, y), b = whole.pixel(x, y);
+            differing += std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                   std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))}) > 2;
+        }
+    EXPECT_EQ(differing, 0);
+    EXPECT_TRUE(frame.save(artifact("music-disc-frame.png")));
+
+    // A highlight over the ring changes what lies under the square's corners.
+    dial.moveHighlight(1);
+    QCoreApplication::processEvents();
+    clock.advance(0.25);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view.knobBaseDrawings() == 2; }, 5000));
+
+    players.report(paused);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(view.isAnimatingKnob());
+    QTest::qWait(50);
+    const int before = paints.frames + paints.wider;
+    clock.advance(1);
+    QTest::qWait(100);
+    EXPECT_EQ(paints.frames + paints.wider, before);
+    view.removeEventFilter(&paints);
 }
 
 // Each label stays fully shown for at least its time after its last

@@ -4,6 +4,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -31,6 +33,7 @@
 #include "sheets/snippet_slot_editor_sheet.h"
 #include "sheets/step_list_editor.h"
 #include "sheets/step_rows.h"
+#include "ui/accent_swatch_picker.h"
 #include "ui/parameterized_action_editor.h"
 
 namespace orbel {
@@ -227,6 +230,76 @@ TEST(SheetWidgetTest, TheIconRowOpensTheIconPickerWhoseApplyWritesTheSheetsIcon)
     EXPECT_TRUE(row->resetButton()->isHidden());
     EXPECT_EQ(row->titleText(), "Default");
     sheet->saveButton()->click();
+    ASSERT_EQ(saves.slots.size(), 1u);
+    EXPECT_TRUE(saves.slots[0].icon.isAuto());
+}
+
+// The icon row's tile, Reset and the picker's own controls, each clicked or
+// typed into: what Apply hands back is what the sheet saves.
+TEST(SheetWidgetTest, IconRowTileResetAndEveryIconPickerControl) {
+    Saves saves;
+    const SlotConfig existing = SlotConfig::make(SlotType::snippet("hi"), "Hi", SlotIcon::monogram("AB"));
+    QPointer<SnippetSlotEditorSheet> sheet = shown(new SnippetSlotEditorSheet(existing, saves.callback()));
+    IconPickerRow* row = sheet->iconRow();
+    const auto openPicker = [&](QAbstractButton* opener) {
+        QTest::mouseClick(opener, Qt::LeftButton);
+        auto* picker = sheet->findChild<IconPickerView*>();
+        EXPECT_TRUE(picker && QTest::qWaitForWindowExposed(picker));
+        return picker;
+    };
+    const auto button = [](QWidget* in, const QString& text) {
+        for (auto* b : in->findChildren<QPushButton*>())
+            if (b->text() == text) return b;
+        ADD_FAILURE() << "no button " << text.toStdString();
+        return static_cast<QPushButton*>(nullptr);
+    };
+
+    // The tile opens the picker; a monogram typed and a tint chosen come back on Apply.
+    IconPickerView* picker = openPicker(row->tile());
+    ASSERT_TRUE(picker);
+    picker->monogramField()->selectAll();
+    QTest::keyClicks(picker->monogramField(), "XY");
+    QTest::mouseClick(picker->tintPicker(), Qt::LeftButton);
+    ASSERT_TRUE(picker->tintPicker()->popover());
+    QTest::mouseClick(button(picker->tintPicker()->popover(), "Set"), Qt::LeftButton);  // the field's own value: none
+    QTest::keyClicks(picker->tintPicker()->popover()->hexField(), "336699");
+    QTest::mouseClick(button(picker->tintPicker()->popover(), "Set"), Qt::LeftButton);
+    QTest::mouseClick(button(picker, "Apply"), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(row->icon(), SlotIcon::monogram("XY", "#336699"));
+
+    // The picker's Reset to default, then Cancel: the row keeps its icon.
+    picker = openPicker(row->chooseButton());
+    ASSERT_TRUE(picker);
+    QTest::mouseClick(button(picker, "Reset to default"), Qt::LeftButton);
+    EXPECT_TRUE(picker->model().draft().isAuto());
+    QTest::mouseClick(button(picker, "Cancel"), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(row->icon(), SlotIcon::monogram("XY", "#336699"));
+
+    // "Choose image…" asks for a file; the one chosen becomes the icon.
+    QTemporaryDir dir;
+    const QString image = dir.filePath("icon.png");
+    QImage(8, 8, QImage::Format_ARGB32).save(image);
+    picker = openPicker(row->chooseButton());
+    ASSERT_TRUE(picker);
+    QTest::mouseClick(button(picker, "Choose image…"), Qt::LeftButton);
+    auto* files = picker->findChild<QFileDialog*>();
+    ASSERT_TRUE(files);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(files));
+    auto* fileName = files->findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_TRUE(fileName);
+    QTest::keyClicks(fileName, image);
+    QTest::keyClick(fileName, Qt::Key_Return);
+    QTest::mouseClick(button(picker, "Apply"), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(row->icon(), SlotIcon::customImage(image.toStdString()));
+
+    // The row's own Reset goes back to the kind's default icon.
+    ASSERT_TRUE(row->resetButton()->isVisible());
+    QTest::mouseClick(row->resetButton(), Qt::LeftButton);
+    EXPECT_TRUE(row->icon().isAuto());
+    QTest::mouseClick(sheet->saveButton(), Qt::LeftButton);
     ASSERT_EQ(saves.slots.size(), 1u);
     EXPECT_TRUE(saves.slots[0].icon.isAuto());
 }

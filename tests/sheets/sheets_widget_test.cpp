@@ -3,7 +3,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QAction>
 #include <QDir>
+#include <QMenu>
 #include <QFileDialog>
 #include <QImage>
 #include <QLabel>
@@ -25,6 +27,7 @@
 #include "icons/icon_catalog.h"
 #include "icons/icon_picker_view.h"
 #include "sheets/icon_picker_row.h"
+#include "sheets/dynamic_slot_editor_sheet.h"
 #include "sheets/keystroke_slot_editor_sheet.h"
 #include "sheets/macro_recorder_overlay.h"
 #include "sheets/profile_switch_edit_sheet.h"
@@ -34,6 +37,7 @@
 #include "sheets/step_list_editor.h"
 #include "sheets/step_rows.h"
 #include "ui/accent_swatch_picker.h"
+#include "ui/controls.h"
 #include "ui/parameterized_action_editor.h"
 
 namespace orbel {
@@ -302,6 +306,66 @@ TEST(SheetWidgetTest, IconRowTileResetAndEveryIconPickerControl) {
     QTest::mouseClick(sheet->saveButton(), Qt::LeftButton);
     ASSERT_EQ(saves.slots.size(), 1u);
     EXPECT_TRUE(saves.slots[0].icon.isAuto());
+}
+
+// Every button of the step bar and its More menu, and the rows they add,
+// used as a user would: the sheet saves the steps they made.
+TEST(SheetWidgetTest, StepBarButtonsMenuAndTheRowsTheyAdd) {
+    Saves saves;
+    QPointer<KeystrokeSlotEditorSheet> sheet = shown(new KeystrokeSlotEditorSheet(std::nullopt, saves.callback()));
+    StepListEditor* steps = sheet->stepList();
+    QTest::keyClicks(sheet->nameField(), "Steps");
+    QTest::mouseClick(steps->addButton("Add Wait"), Qt::LeftButton);
+    settle();
+    QAbstractButton* chip = nullptr;
+    for (auto* b : steps->rowWidget(0)->findChildren<QAbstractButton*>())
+        if (b->text() == "250") chip = b;
+    ASSERT_TRUE(chip);
+    QTest::mouseClick(chip, Qt::LeftButton);
+    QTest::mouseClick(steps->addButton("Add Text"), Qt::LeftButton);
+    settle();
+    auto* text = qobject_cast<TextRow*>(steps->rowWidget(1));
+    ASSERT_TRUE(text);
+    QTest::keyClicks(text->field(), "hi");
+    QToolButton* more = nullptr;
+    for (auto* b : steps->findChildren<QToolButton*>())
+        if (b->text() == "More") more = b;
+    ASSERT_TRUE(more && more->menu());
+    for (const QString item : {"Clipboard Push", "Clipboard Pop", "Wait for Window"})
+        for (QAction* action : more->menu()->actions())
+            if (action->text() == item) action->trigger();  // what choosing it in the open menu does
+    settle();
+    ASSERT_EQ(steps->rowCount(), 5);
+    auto* window = qobject_cast<WaitForWindowRow*>(steps->rowWidget(4));
+    ASSERT_TRUE(window);
+    QTest::keyClicks(window->bundleField(), "firefox");
+    QTest::keyClicks(window->titleField(), "Inbox");
+    QTest::keyClick(window->timeoutField(), Qt::Key_Up);
+    QTest::mouseClick(sheet->saveButton(), Qt::LeftButton);
+    ASSERT_EQ(saves.slots.size(), 1u);
+    const std::vector<MacroStep> expected{MacroStep::wait(250), MacroStep::text("hi"), MacroStep::clipboardPush(),
+                                          MacroStep::clipboardPop(),
+                                          MacroStep::waitForWindow("firefox", "Inbox", 5100)};
+    EXPECT_EQ(saves.slots[0].type, SlotType::keystroke(expected));
+}
+
+// The language controls of the script and dynamic sheets store the language chosen.
+TEST(SheetWidgetTest, LanguageButtonsAndPickerChooseTheLanguage) {
+    QPointer<ScriptSlotEditorSheet> script = shown(new ScriptSlotEditorSheet(std::nullopt, {}));
+    for (ScriptLanguage language : {ScriptLanguage::jxa, ScriptLanguage::appleScript, ScriptLanguage::shell}) {
+        QTest::mouseClick(script->languageButton(language), Qt::LeftButton);
+        EXPECT_EQ(script->model().language(), language);
+    }
+    script->reject();
+    QPointer<DynamicSlotEditorSheet> dynamic = shown(new DynamicSlotEditorSheet(std::nullopt, {}, nullptr));
+    ui::SegmentedControl* picker = dynamic->languagePicker();
+    const auto& all = allScriptLanguages();
+    for (int i : {0, 2, 1}) {
+        QTest::mouseClick(picker, Qt::LeftButton, {}, picker->segmentRect(i).center());
+        EXPECT_EQ(dynamic->model().language, all[std::size_t(i)]);
+    }
+    dynamic->reject();
+    settle();
 }
 
 TEST(SheetWidgetTest, LevelEditorWritesTheSlidersLevel) {

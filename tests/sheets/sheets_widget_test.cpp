@@ -341,6 +341,13 @@ TEST(SheetWidgetTest, StepBarButtonsMenuAndTheRowsTheyAdd) {
     QTest::keyClicks(window->bundleField(), "firefox");
     QTest::keyClicks(window->titleField(), "Inbox");
     QTest::keyClick(window->timeoutField(), Qt::Key_Up);
+    // The recorder's Cancel adds nothing.
+    QTest::mouseClick(steps->addButton("Record"), Qt::LeftButton);
+    ASSERT_TRUE(steps->recorder());
+    QTest::keyClick(steps->recorder(), Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::mouseClick(steps->recorder()->cancelButton(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(steps->rowCount(), 5);
     QTest::mouseClick(sheet->saveButton(), Qt::LeftButton);
     ASSERT_EQ(saves.slots.size(), 1u);
     const std::vector<MacroStep> expected{MacroStep::wait(250), MacroStep::text("hi"), MacroStep::clipboardPush(),

@@ -274,8 +274,9 @@ QAbstractButton* buttonSaying(QWidget* in, const std::string& text) {
 
 TEST_F(EditorWidgets, LibraryFilterButtonsAndCategoryMenuFilterTheRows) {
     directory.apps = {{"firefox-esr", "Firefox ESR", "firefox-esr", "/usr/share/applications/firefox-esr.desktop"}};
+    std::vector<SlotConfig> added;
     SlotLibraryColumn column({LibrarySegment::apps, LibrarySegment::actions}, [](const SlotConfig&) { return false; },
-                             [](const SlotConfig&) {});
+                             [&](const SlotConfig& s) { added.push_back(s); });
     column.resize(300, 560);
     column.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !column.model().isLoadingApps; }, 10000));
@@ -308,6 +309,28 @@ TEST_F(EditorWidgets, LibraryFilterButtonsAndCategoryMenuFilterTheRows) {
     categories->menu()->actions().front()->trigger();
     EXPECT_FALSE(column.model().actionFilter);
     EXPECT_EQ(column.list()->model()->rowCount(), everything);
+
+    // A valued row's popover: its slider by keyboard, then Add; Cancel adds nothing.
+    const auto openPopover = [&] {
+        const QRect rect = column.rowRect(column.rowOf("Set Volume\u2026"));
+        QTest::mouseClick(column.list()->viewport(), Qt::LeftButton, {}, QPoint(rect.right() - 14, rect.center().y()));
+        return column.parameterPopover();
+    };
+    ParameterPopover* popover = openPopover();
+    ASSERT_TRUE(popover);
+    popover->editor()->slider()->setFocus();
+    QTest::keyClick(popover->editor()->slider(), Qt::Key_End);
+    QTest::mouseClick(buttonSaying(popover, "Add"), Qt::LeftButton);
+    ASSERT_EQ(added.size(), 1u);
+    EXPECT_EQ(added[0].type, SlotType::action(SystemAction::setVolume(1.0)));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the closed popover goes
+    popover = openPopover();
+    ASSERT_TRUE(popover);
+    QTest::mouseClick(buttonSaying(popover, "Cancel"), Qt::LeftButton);
+    EXPECT_EQ(added.size(), 1u);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(column.parameterPopover());
+
     QTest::mouseClick(buttonSaying(&column, "Apps"), Qt::LeftButton);
     EXPECT_EQ(column.model().segment, LibrarySegment::apps);
 }

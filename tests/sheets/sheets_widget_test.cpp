@@ -317,11 +317,16 @@ TEST(SheetWidgetTest, StepBarButtonsMenuAndTheRowsTheyAdd) {
     QTest::keyClicks(sheet->nameField(), "Steps");
     QTest::mouseClick(steps->addButton("Add Wait"), Qt::LeftButton);
     settle();
-    QAbstractButton* chip = nullptr;
-    for (auto* b : steps->rowWidget(0)->findChildren<QAbstractButton*>())
-        if (b->text() == "250") chip = b;
-    ASSERT_TRUE(chip);
-    QTest::mouseClick(chip, Qt::LeftButton);
+    // Each preset chip sets the wait it names; 250 last.
+    for (auto [label, ms] : {std::pair{"50", 50}, std::pair{"100", 100}, std::pair{"500", 500}, std::pair{"1s", 1000},
+                             std::pair{"250", 250}}) {
+        QAbstractButton* chip = nullptr;
+        for (auto* b : steps->rowWidget(0)->findChildren<QAbstractButton*>())
+            if (b->text() == label) chip = b;
+        ASSERT_TRUE(chip) << label;
+        QTest::mouseClick(chip, Qt::LeftButton);
+        EXPECT_EQ(sheet->model().steps.steps().front(), MacroStep::wait(ms)) << label;
+    }
     QTest::mouseClick(steps->addButton("Add Text"), Qt::LeftButton);
     settle();
     auto* text = qobject_cast<TextRow*>(steps->rowWidget(1));

@@ -445,6 +445,11 @@ int SlotLibraryColumn::rowOf(const QString& text) const {
 
 QRect SlotLibraryColumn::rowRect(int row) const { return list_->visualRect(rows_->index(row)); }
 
+void SlotLibraryColumn::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && categoryButton_) updateChrome();
+}
+
 ParameterPopover* SlotLibraryColumn::parameterPopover() const { return findChild<ParameterPopover*>(); }
 
 ParameterPopover* SlotLibraryColumn::openParameterPopover(int row) {

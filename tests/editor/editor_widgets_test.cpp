@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QLineEdit>
@@ -306,6 +307,15 @@ TEST_F(EditorWidgets, LibraryFilterButtonsAndCategoryMenuFilterTheRows) {
         EXPECT_EQ(categories->text(), entry->text());
         EXPECT_FALSE(entry->icon().isNull()) << "the chosen entry is checked";
     }
+    categories->menu()->adjustSize();
+    save(categories->menu(), "library-category-menu");  // the check mark on the last category chosen
+    // The desktop turning dark redraws the check mark in the dark scheme's ink.
+    const QPalette light = QApplication::palette();
+    QApplication::setPalette(orbel::testing::darkPalette());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(categories->menu()->grab().save(
+        QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/editor/library-category-menu-scheme-dark.png")));
+    QApplication::setPalette(light);
     categories->menu()->actions().front()->trigger();
     EXPECT_FALSE(column.model().actionFilter);
     EXPECT_EQ(column.list()->model()->rowCount(), everything);

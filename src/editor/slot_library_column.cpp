@@ -398,21 +398,25 @@ void SlotLibraryColumn::updateChrome() {
     filters_->setCurrentIndex(apps ? 0 : 1);
     const auto& filters = allAppFilters();
     appFilters_->setCurrent(static_cast<int>(std::find(filters.begin(), filters.end(), model_.appFilter) - filters.begin()));
-    // The category menu, its check mark on the current choice.
+    // The category menu, its check mark on the current choice. Its entries
+    // are made once: this runs from an entry's own trigger, which must not
+    // delete the entry under the menu delivering it.
     const QColor ink = palette().color(QPalette::WindowText);
     auto icon = [&](const char* symbol) { return symbolIcon(symbol, 14, ink, devicePixelRatioF()); };
     categoryButton_->setText(QString::fromStdString(model_.actionFilterLabel()));
     categoryButton_->setIcon(icon("line.3.horizontal.decrease.circle"));
     QMenu* menu = categoryButton_->menu();
-    menu->clear();
-    QAction* all = menu->addAction(tr("All Categories"), this, [this] { setActionFilter(std::nullopt); });
-    if (!model_.actionFilter) all->setIcon(icon("checkmark"));
-    menu->addSeparator();
-    for (ActionCategory c : allActionCategories()) {
-        QAction* a = menu->addAction(QString::fromUtf8(rawValue(c).data(), qsizetype(rawValue(c).size())), this,
-                                     [this, c] { setActionFilter(c); });
-        if (model_.actionFilter == c) a->setIcon(icon("checkmark"));
+    if (menu->isEmpty()) {
+        menu->addAction(tr("All Categories"), this, [this] { setActionFilter(std::nullopt); })->setData(-1);
+        menu->addSeparator();
+        for (ActionCategory c : allActionCategories())
+            menu->addAction(QString::fromUtf8(rawValue(c).data(), qsizetype(rawValue(c).size())), this,
+                            [this, c] { setActionFilter(c); })
+                ->setData(static_cast<int>(c));
     }
+    const int current = model_.actionFilter ? static_cast<int>(*model_.actionFilter) : -1;
+    for (QAction* a : menu->actions())
+        if (!a->isSeparator()) a->setIcon(a->data().toInt() == current ? icon("checkmark") : QIcon());
 }
 
 void SlotLibraryColumn::refresh() {
@@ -440,6 +444,11 @@ int SlotLibraryColumn::rowOf(const QString& text) const {
 }
 
 QRect SlotLibraryColumn::rowRect(int row) const { return list_->visualRect(rows_->index(row)); }
+
+void SlotLibraryColumn::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && categoryButton_) updateChrome();
+}
 
 ParameterPopover* SlotLibraryColumn::parameterPopover() const { return findChild<ParameterPopover*>(); }
 

@@ -53,6 +53,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // The symbols take the palette's ink: redrawn when the scheme changes.
+    void changeEvent(QEvent* event) override;
 
 private:
     void loadApps();

@@ -120,8 +120,10 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
 
     // A section whose first row holds its switch; the rest shows while on.
     const auto section = [this](int index, const QString& name, const QString& help, bool on) {
+        static constexpr const char* kSwitchNames[] = {"sizeOverride", "appearanceOverride", "controlsOverride"};
         auto* s = new ui::SettingsSection;
         auto* toggle = new ui::ToggleSwitch;
+        toggle->setObjectName(QLatin1String(kSwitchNames[index]));
         toggle->setChecked(on);
         switches_[index] = toggle;
         s->addRow(name, help, ui::inlineRow({toggle}));
@@ -139,6 +141,7 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
                 tr("Same scale as the General tab's Dial Size: 0 is compact, 10 is large."),
                 model_.menuSizeEnabled);
     size_ = slider(20);
+    size_->setObjectName(QStringLiteral("dialSize"));
     auto* sizeValue = ui::valueLabel(28);
     size_->setValue(static_cast<int>(model_.dialSize() * 2));
     sizeValue->setText(qs(PerAppOverrideModel::sizeText(model_.dialSize())));
@@ -188,6 +191,11 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
     for (auto* r : {modeRow, backdropRow, opacityRow, backdropColorRow, styleRow, slotColorRow, fillRow, strokeRow})
         lookBody->addWidget(r);
     for (auto* control : {mode, backdrop, style}) control->setMaximumWidth(280);
+    const std::pair<QWidget*, const char*> names[] = {
+        {mode, "colorScheme"},       {backdrop, "backdrop"},   {opacity, "backdropOpacity"},
+        {backdropColor, "backdropColor"}, {style, "slotStyle"}, {slotColor, "slotColor"},
+        {fill, "slotIntensity"},     {stroke, "slotBorders"}};
+    for (auto [control, name] : names) control->setObjectName(QLatin1String(name));
     refreshRows_ = [=, this] {
         const AppearanceConfig& a = model_.draftAppearance;
         modeRow->setHelpText(qs(model_.colorSchemeHelp()));
@@ -239,7 +247,9 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
     auto* close = new MenuKeyRecorder;
     close->setKey(model_.draftCloseKey);
     close->onChange = [this](const KeyCombination& key) { model_.draftCloseKey = key; };
+    close->setObjectName(QStringLiteral("closeKey"));
     auto* back = new MenuKeyRecorder;
+    back->setObjectName(QStringLiteral("goBackKey"));
     back->setKey(model_.draftGoBackKey);
     back->onChange = [this](const KeyCombination& key) { model_.draftGoBackKey = key; };
     keysBody->addWidget(new ui::SettingsRow(QStringLiteral("Close Dial"), std::nullopt, ui::inlineRow({close})));

@@ -52,6 +52,7 @@ GeneralTab::~GeneralTab() {
 QWidget* GeneralTab::makeActivationSection() {
     auto* section = new ui::SettingsSection;
     activation_ = new ui::SegmentedControl({tr("Tap"), tr("Hold")});
+    activation_->setObjectName(QStringLiteral("activation"));
     activation_->setMaximumWidth(280);
     connect(activation_, &ui::SegmentedControl::activated, this, [this](int index) { model_.setHoldMode(index == 1); });
     section->addRow(tr("Activation"), std::nullopt, activation_);
@@ -59,9 +60,14 @@ QWidget* GeneralTab::makeActivationSection() {
     // The binding: the tap recorder with its Reset, or the hold recorder.
     bindingStack_ = new QStackedWidget;
     resetHotkey_ = ui::symbolButton(tr("Reset"));
+    resetHotkey_->setObjectName(QStringLiteral("resetHotkey"));
     connect(resetHotkey_, &QPushButton::clicked, this, [this] { model_.resetHotkeyToDefault(); });
-    bindingStack_->addWidget(ui::inlineRow({new HoldBindingRecorderView(*tapRecorder_), resetHotkey_}));
-    bindingStack_->addWidget(new HoldBindingRecorderView(*holdRecorder_));
+    auto* tapView = new HoldBindingRecorderView(*tapRecorder_);
+    tapView->setObjectName(QStringLiteral("tapBinding"));
+    auto* holdView = new HoldBindingRecorderView(*holdRecorder_);
+    holdView->setObjectName(QStringLiteral("holdBinding"));
+    bindingStack_->addWidget(ui::inlineRow({tapView, resetHotkey_}));
+    bindingStack_->addWidget(holdView);
     bindingRow_ = section->addRow(tr("Hotkey"), std::nullopt, bindingStack_);
     tapRecorder_->onCapture = [this](const HoldBinding& b) { model_.tapBindingCaptured(b); };
     holdRecorder_->onCapture = [this](const HoldBinding& b) { model_.holdBindingCaptured(b); };
@@ -71,9 +77,11 @@ QWidget* GeneralTab::makeActivationSection() {
     // The music dial's hot key: "Set Music Hotkey", or its recorder and Clear.
     musicStack_ = new QStackedWidget;
     auto* set = ui::symbolButton(tr("Set Music Hotkey"), "plus");
+    set->setObjectName(QStringLiteral("setMusicHotkey"));
     connect(set, &QPushButton::clicked, this, [this] { model_.beginMusicHotkeyRecording(); });
     musicStack_->addWidget(ui::inlineRow({set}));
     clearMusic_ = ui::symbolButton(tr("Clear"));
+    clearMusic_->setObjectName(QStringLiteral("clearMusicHotkey"));
     connect(clearMusic_, &QPushButton::clicked, this, [this] { model_.clearMusicHotkey(); });
     musicRecorder_ = new HotkeyRecorderView;
     musicRecorder_->setObjectName(QStringLiteral("musicHotkey"));
@@ -125,10 +133,11 @@ QWidget* GeneralTab::makeDialSizeSection() {
 
 QWidget* GeneralTab::makeAppearanceSection() {
     auto* section = new ui::SettingsSection;
-    auto picker = [&](Row row, auto setter) {
+    auto picker = [&](Row row, const char* name, auto setter) {
         QStringList options;
         for (const auto& t : appearance_settings::optionTitles(row)) options << QString::fromStdString(t);
         auto* control = new ui::SegmentedControl(options);
+        control->setObjectName(QLatin1String(name));
         control->setMaximumWidth(280);
         connect(control, &ui::SegmentedControl::activated, this, [this, setter](int index) {
             model_.setAppearance([&](AppearanceConfig& a) { setter(a, index); });
@@ -137,27 +146,28 @@ QWidget* GeneralTab::makeAppearanceSection() {
         return control;
     };
     std::array<QWidget*, 8> contents{
-        picker(Row::colorScheme, [](AppearanceConfig& a, int i) { a.mode = kAllAppearanceModes[std::size_t(i)]; }),
-        picker(Row::backdrop, [](AppearanceConfig& a, int i) { a.backdrop = kAllBackdrops[std::size_t(i)]; }),
-        sliderRow(0.0, 1.0, &AppearanceConfig::backdropOpacity, true),
+        picker(Row::colorScheme, "colorScheme", [](AppearanceConfig& a, int i) { a.mode = kAllAppearanceModes[std::size_t(i)]; }),
+        picker(Row::backdrop, "backdrop", [](AppearanceConfig& a, int i) { a.backdrop = kAllBackdrops[std::size_t(i)]; }),
+        sliderRow("backdropOpacity", 0.0, 1.0, &AppearanceConfig::backdropOpacity, true),
         colorField(true),
-        picker(Row::slotStyle, [](AppearanceConfig& a, int i) { a.slotStyle = kAllSlotStyles[std::size_t(i)]; }),
+        picker(Row::slotStyle, "slotStyle", [](AppearanceConfig& a, int i) { a.slotStyle = kAllSlotStyles[std::size_t(i)]; }),
         colorField(false),
-        sliderRow(0.5, 1.5, &AppearanceConfig::wedgeFillStrength, false),
-        sliderRow(0.0, 1.2, &AppearanceConfig::wedgeStrokeStrength, false),
+        sliderRow("slotIntensity", 0.5, 1.5, &AppearanceConfig::wedgeFillStrength, false),
+        sliderRow("slotBorders", 0.0, 1.2, &AppearanceConfig::wedgeStrokeStrength, false),
     };
     for (std::size_t i = 0; i < contents.size(); ++i)
         appearanceRows_[i] = section->addRow(QString(), std::nullopt, contents[i]);
     return section;
 }
 
-QWidget* GeneralTab::sliderRow(double minimum, double maximum, double AppearanceConfig::*field, bool percent) {
+QWidget* GeneralTab::sliderRow(const char* name, double minimum, double maximum, double AppearanceConfig::*field, bool percent) {
     constexpr int kSteps = 1000;
     auto* content = new QWidget;
     auto* layout = new QHBoxLayout(content);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(14);
     auto* slider = new QSlider(Qt::Horizontal, content);
+    slider->setObjectName(QLatin1String(name));
     slider->setRange(0, kSteps);
     slider->setMaximumWidth(280);
     slider->setMinimumWidth(200);

@@ -4,16 +4,20 @@
 // under test-artifacts/editor for a person to look at.
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
+#include <QToolButton>
 #include <cmath>
 #include <numbers>
 
@@ -259,6 +263,121 @@ TEST_F(EditorWidgets, AppPickerLoadsThenChooses) {
     picker->choose(0);
     EXPECT_EQ(chosen, std::vector<std::string>{"Firefox ESR"});
     EXPECT_TRUE(QTest::qWaitFor([&] { return !alive; }, 5000));
+}
+
+// The first button under `in` that says `text`.
+QAbstractButton* buttonSaying(QWidget* in, const std::string& text) {
+    for (auto* b : in->findChildren<QAbstractButton*>())
+        if (b->text() == QString::fromStdString(text) && b->isVisible()) return b;
+    ADD_FAILURE() << "no button " << text;
+    return nullptr;
+}
+
+TEST_F(EditorWidgets, LibraryFilterButtonsAndCategoryMenuFilterTheRows) {
+    directory.apps = {{"firefox-esr", "Firefox ESR", "firefox-esr", "/usr/share/applications/firefox-esr.desktop"}};
+    std::vector<SlotConfig> added;
+    SlotLibraryColumn column({LibrarySegment::apps, LibrarySegment::actions}, [](const SlotConfig&) { return false; },
+                             [&](const SlotConfig& s) { added.push_back(s); });
+    column.resize(300, 560);
+    column.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !column.model().isLoadingApps; }, 10000));
+    for (AppFilter filter : {AppFilter::system, AppFilter::installed, AppFilter::running, AppFilter::all}) {
+        QTest::mouseClick(buttonSaying(&column, appFilterTitle(filter)), Qt::LeftButton);
+        EXPECT_EQ(column.model().appFilter, filter);
+    }
+    EXPECT_GE(column.rowOf("Firefox ESR"), 0);
+    QTest::mouseClick(buttonSaying(&column, "Actions"), Qt::LeftButton);
+    EXPECT_EQ(column.model().segment, LibrarySegment::actions);
+    EXPECT_GE(column.rowOf("Set Volume\u2026"), 0);
+    // The category button's menu: each entry narrows the rows to its category.
+    QToolButton* categories = nullptr;
+    for (auto* b : column.findChildren<QToolButton*>())
+        if (b->menu() && b->isVisible()) categories = b;
+    ASSERT_TRUE(categories);
+    const int everything = column.list()->model()->rowCount();
+    QList<QPointer<QAction>> entries;
+    for (QAction* a : categories->menu()->actions()) entries.append(a);
+    for (const QPointer<QAction>& entry : entries) {
+        ASSERT_TRUE(entry) << "an entry went while another was chosen";
+        if (entry->isSeparator() || entry->text() == "All Categories") continue;
+        entry->trigger();  // what choosing it in the open menu does
+        ASSERT_TRUE(entry) << "an entry went while it was being chosen";
+        EXPECT_EQ(column.model().actionFilterLabel(), entry->text().toStdString());
+        EXPECT_LT(column.list()->model()->rowCount(), everything) << entry->text().toStdString();
+        EXPECT_EQ(categories->text(), entry->text());
+        EXPECT_FALSE(entry->icon().isNull()) << "the chosen entry is checked";
+    }
+    categories->menu()->adjustSize();
+    save(categories->menu(), "library-category-menu");  // the check mark on the last category chosen
+    // The desktop turning dark redraws the check mark in the dark scheme's ink.
+    const QPalette light = QApplication::palette();
+    QApplication::setPalette(orbel::testing::darkPalette());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(categories->menu()->grab().save(
+        QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/editor/library-category-menu-scheme-dark.png")));
+    QApplication::setPalette(light);
+    categories->menu()->actions().front()->trigger();
+    EXPECT_FALSE(column.model().actionFilter);
+    EXPECT_EQ(column.list()->model()->rowCount(), everything);
+
+    // A valued row's popover: its slider by keyboard, then Add; Cancel adds nothing.
+    const auto openPopover = [&] {
+        const QRect rect = column.rowRect(column.rowOf("Set Volume\u2026"));
+        QTest::mouseClick(column.list()->viewport(), Qt::LeftButton, {}, QPoint(rect.right() - 14, rect.center().y()));
+        return column.parameterPopover();
+    };
+    ParameterPopover* popover = openPopover();
+    ASSERT_TRUE(popover);
+    popover->editor()->slider()->setFocus();
+    QTest::keyClick(popover->editor()->slider(), Qt::Key_End);
+    QTest::mouseClick(buttonSaying(popover, "Add"), Qt::LeftButton);
+    ASSERT_EQ(added.size(), 1u);
+    EXPECT_EQ(added[0].type, SlotType::action(SystemAction::setVolume(1.0)));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the closed popover goes
+    popover = openPopover();
+    ASSERT_TRUE(popover);
+    QTest::mouseClick(buttonSaying(popover, "Cancel"), Qt::LeftButton);
+    EXPECT_EQ(added.size(), 1u);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(column.parameterPopover());
+
+    QTest::mouseClick(buttonSaying(&column, "Apps"), Qt::LeftButton);
+    EXPECT_EQ(column.model().segment, LibrarySegment::apps);
+}
+
+TEST_F(EditorWidgets, AppPickerCategoryButtonsClearSearchAddAndCancel) {
+    directory.apps = {{"firefox-esr", "Firefox ESR", "firefox-esr", "/usr/share/applications/firefox-esr.desktop"}};
+    std::vector<std::string> chosen;
+    auto* picker = new AppPickerView(AppMenuPreset::all(), [&](const AppInfo& a) { chosen.push_back(a.name); }, {});
+    picker->setAttribute(Qt::WA_DeleteOnClose);
+    QPointer<AppPickerView> alive(picker);
+    picker->open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !picker->model().isLoading; }, 10000));
+    for (AppCategory category : picker->model().visibleCategories()) {
+        QTest::mouseClick(buttonSaying(picker, appCategoryTitle(category)), Qt::LeftButton);
+        EXPECT_EQ(picker->model().selectedCategory, category);
+    }
+    QTest::mouseClick(buttonSaying(picker, "All Apps"), Qt::LeftButton);
+    QTest::keyClicks(picker->searchField(), "zzz");
+    EXPECT_EQ(picker->listPage(), 2);
+    QTest::mouseClick(buttonSaying(picker, "Clear search"), Qt::LeftButton);
+    EXPECT_TRUE(picker->searchField()->text().isEmpty());
+    EXPECT_EQ(picker->listPage(), 1);
+    const QRect first = picker->list()->visualItemRect(picker->list()->item(0));
+    QTest::mouseClick(picker->list()->viewport(), Qt::LeftButton, {}, first.center());
+    QTest::mouseClick(picker->addButton(), Qt::LeftButton);
+    EXPECT_EQ(chosen, std::vector<std::string>{"Firefox ESR"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !alive; }, 5000));
+
+    // Cancel closes the picker and chooses nothing.
+    picker = new AppPickerView(AppMenuPreset::all(), [&](const AppInfo& a) { chosen.push_back(a.name); }, {});
+    picker->setAttribute(Qt::WA_DeleteOnClose);
+    alive = picker;
+    picker->open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !picker->model().isLoading; }, 10000));
+    QTest::mouseClick(buttonSaying(picker, "Cancel"), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !alive; }, 5000));
+    EXPECT_EQ(chosen.size(), 1u);
 }
 
 TEST_F(EditorWidgets, ActionPickerAndAddSlotPopover) {

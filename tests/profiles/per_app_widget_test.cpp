@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
@@ -12,6 +13,10 @@
 #include "fakes/fake_system_platform.h"
 #include "fakes/replace_shared.h"
 #include "editor/picker_views.h"
+#include "input/menu_key_recorder.h"
+#include "ui/accent_swatch_picker.h"
+#include "ui/controls.h"
+#include "ui/settings_blocks.h"
 #include "profiles/per_app_views.h"
 #include "slots/system_app_provider.h"
 #include "support/widget_pictures.h"
@@ -101,6 +106,75 @@ TEST_F(PerAppWidgetTest, AddATemplateSetItsSizeAndRemoveIt) {
     ASSERT_TRUE(view->removeConfirmation());  // it holds a slot: asked first
     clickButton(view->removeConfirmation(), "Remove \"Firefox\"");
     EXPECT_FALSE(live().config().appOverrides.count("firefox"));
+}
+
+TEST_F(PerAppWidgetTest, EveryOverrideControlEndsUpInTheSavedOverride) {
+    view->model().addApp("firefox", "Firefox");
+    view->openSheet();
+    PerAppOverrideSheet* sheet = view->overrideSheet();
+    ASSERT_TRUE(sheet);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet));
+    const auto find = [sheet]<class T = QWidget>(const char* name, T* = nullptr) {
+        auto* w = sheet->findChild<T*>(QLatin1String(name));
+        EXPECT_TRUE(w) << name;
+        return w;
+    };
+    const auto click = [&](QWidget* w) {
+        sheet->findChild<ui::SettingsPage*>()->ensureWidgetVisible(w);
+        QCoreApplication::processEvents();
+        QTest::mouseClick(w, Qt::LeftButton);
+    };
+    for (const char* name : {"sizeOverride", "appearanceOverride", "controlsOverride"}) click(find(name));
+    const auto segment = [&](const char* name, int index) {
+        auto* control = find(name, static_cast<ui::SegmentedControl*>(nullptr));
+        sheet->findChild<ui::SettingsPage*>()->ensureWidgetVisible(control);
+        QTest::mouseClick(control, Qt::LeftButton, {}, control->segmentRect(index).center());
+    };
+    segment("colorScheme", 2);
+    segment("backdrop", 2);
+    segment("slotStyle", 1);
+    for (const char* name : {"dialSize", "backdropOpacity", "slotIntensity", "slotBorders"}) {
+        auto* slider = find(name, static_cast<QSlider*>(nullptr));
+        ASSERT_TRUE(slider->isVisible()) << name;
+        slider->setFocus();
+        QTest::keyClick(slider, Qt::Key_Home);
+    }
+    for (auto [name, hex] : {std::pair{"backdropColor", "123456"}, std::pair{"slotColor", "abcdef"}}) {
+        auto* swatch = find(name, static_cast<AccentSwatchPicker*>(nullptr));
+        click(swatch);
+        ASSERT_TRUE(swatch->popover()) << name;
+        QTest::keyClicks(swatch->popover()->hexField(), hex);
+        QTest::keyClick(swatch->popover()->hexField(), Qt::Key_Return);
+    }
+    for (const char* name : {"closeKey", "goBackKey"}) {
+        auto* recorder = find(name, static_cast<MenuKeyRecorder*>(nullptr));
+        click(recorder);
+        QTest::keyClick(recorder, Qt::Key_K, Qt::ShiftModifier);
+    }
+    QTest::mouseClick(sheet->saveButton(), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    const AppOverride& stored = live().config().appOverrides.at("firefox");
+    EXPECT_EQ(stored.menuRadius, 100.0);
+    ASSERT_TRUE(stored.appearance);
+    EXPECT_EQ(stored.appearance->mode, AppearanceMode::light);
+    EXPECT_EQ(stored.appearance->backdrop, Backdrop::filled);
+    EXPECT_EQ(stored.appearance->slotStyle, SlotStyle::filled);
+    EXPECT_EQ(stored.appearance->backdropOpacity, 0.0);
+    EXPECT_EQ(stored.appearance->wedgeFillStrength, 0.5);
+    EXPECT_EQ(stored.appearance->wedgeStrokeStrength, 0.0);
+    EXPECT_EQ(stored.appearance->backdropColor, "#123456");
+    EXPECT_EQ(stored.appearance->slotColor, "#ABCDEF");
+    const KeyCombination shiftK{40, modifier::kShift, std::nullopt};
+    EXPECT_EQ(stored.closeMenuKey, shiftK);
+    EXPECT_EQ(stored.goBackKey, shiftK);
+
+    // Cancel keeps what was stored.
+    QTest::mouseClick(view->row("firefox")->findChild<QPushButton*>("edit"), Qt::LeftButton);
+    ASSERT_TRUE(view->overrideSheet());
+    view->overrideSheet()->findChild<QAbstractButton*>("sizeOverride")->click();
+    QTest::mouseClick(view->overrideSheet()->cancelButton(), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(live().config().appOverrides.at("firefox").menuRadius, 100.0);
 }
 
 TEST_F(PerAppWidgetTest, RemovingADialWithSlotsAsksAndReturnCancels) {

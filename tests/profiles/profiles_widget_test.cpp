@@ -9,7 +9,9 @@
 #include <sys/stat.h>
 
 #include "config/config_fixture.h"
+#include "icons/icon_picker_view.h"
 #include "profiles/backup_restore_sheet.h"
+#include "profiles/profile_icon_picker.h"
 #include "profiles/profiles_tab_view.h"
 #include "support/widget_pictures.h"
 #include "ui/controls.h"
@@ -112,6 +114,36 @@ TEST_F(ProfilesWidgetTest, CreateDuplicateSwitchAndDelete) {
     view->createPopover()->hide();
     QCoreApplication::processEvents();
     savePictures(*view, "profiles", "profiles-error-line");
+}
+
+TEST_F(ProfilesWidgetTest, CancelButtonsLeaveTheProfilesAndTheIconButtonSetsTheIcon) {
+    const auto button = [](QWidget* in, const QString& text) {
+        for (auto* b : in->findChildren<QPushButton*>())
+            if (b->text() == text) return b;
+        ADD_FAILURE() << "no button " << text.toStdString();
+        return static_cast<QPushButton*>(nullptr);
+    };
+    const std::vector<std::string> before = view->model().displayedProfiles();
+    ASSERT_FALSE(before.empty());
+    QTest::mouseClick(view->newButton(), Qt::LeftButton);
+    QTest::keyClicks(view->createField(), "Work");
+    QTest::mouseClick(button(view->createPopover(), "Cancel"), Qt::LeftButton);
+    EXPECT_FALSE(view->createPopover()->isVisible());
+    menuItem(before.front(), "Duplicate")->trigger();
+    ASSERT_TRUE(view->duplicateSheet());
+    QTest::mouseClick(button(view->duplicateSheet(), "Cancel"), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(view->duplicateSheet() && view->duplicateSheet()->isVisible());
+    EXPECT_EQ(view->model().displayedProfiles(), before);
+
+    // The row's icon button opens the icon picker; Apply stores the icon.
+    auto* icon = view->row(before.front())->findChild<ProfileIconPicker*>();
+    ASSERT_TRUE(icon);
+    QTest::mouseClick(icon, Qt::LeftButton);
+    ASSERT_TRUE(icon->picker());
+    QTest::keyClicks(icon->picker()->monogramField(), "W");
+    QTest::mouseClick(button(icon->picker(), "Apply"), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view->model().iconFor(before.front()) == SlotIcon::monogram("W"); }));
 }
 
 TEST_F(ProfilesWidgetTest, BackUpThenRestoreByReplace) {

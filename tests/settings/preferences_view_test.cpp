@@ -17,6 +17,7 @@
 #include "fakes/fake_file_manager.h"
 #include "fakes/replace_shared.h"
 #include "input/hold_binding_recorder.h"
+#include "input/menu_key_recorder.h"
 #include "editor/dial_editor_view.h"
 #include "editor/slot_library_column.h"
 #include "fakes/fake_system_platform.h"
@@ -171,6 +172,97 @@ TEST_F(PreferencesViewTest, TabsAndTheWindowGoWhileRecordingAndWithPopupsOpen) {
     EXPECT_FALSE(keys);
     EXPECT_EQ(tapChord(), chord(kOptSpace));
     EXPECT_FALSE(live().config().appOverrides.at("firefox").slots->size());
+}
+
+TEST_F(PreferencesViewTest, EveryGeneralControlWritesItsSetting) {
+    auto& v = show();
+    const auto look = [this] { return live().config().appearance; };
+    const auto segment = [this](const char* name, int index) {
+        auto* control = find<ui::SegmentedControl>(name);
+        ASSERT_TRUE(control) << name;
+        QTest::mouseClick(control, Qt::LeftButton, {}, control->segmentRect(index).center());
+    };
+    segment("colorScheme", 1);
+    EXPECT_EQ(look().mode, AppearanceMode::dark);
+    segment("backdrop", 2);
+    EXPECT_EQ(look().backdrop, Backdrop::filled);
+    segment("slotStyle", 1);
+    EXPECT_EQ(look().slotStyle, SlotStyle::filled);
+    // The sliders, by keyboard: End goes to the top of each one's range.
+    for (auto [name, field, top] : {std::tuple{"backdropOpacity", &AppearanceConfig::backdropOpacity, 1.0},
+                                    std::tuple{"slotIntensity", &AppearanceConfig::wedgeFillStrength, 1.5},
+                                    std::tuple{"slotBorders", &AppearanceConfig::wedgeStrokeStrength, 1.2}}) {
+        auto* slider = find<QSlider>(name);
+        ASSERT_TRUE(slider && slider->isVisible()) << name;
+        slider->setFocus();
+        QTest::keyClick(slider, Qt::Key_End);
+        EXPECT_DOUBLE_EQ(look().*field, top) << name;
+    }
+    // Filled slots show their colour swatch.
+    auto* slotColor = find<AccentSwatchPicker>("slotColor");
+    ASSERT_TRUE(slotColor->isVisible());
+    auto* general = static_cast<GeneralTab*>(v.page(SettingsTab::general));
+    QCoreApplication::processEvents();  // the shown row's layout
+    general->ensureWidgetVisible(slotColor);  // clicks land where the page shows it
+    QTest::mouseClick(slotColor, Qt::LeftButton);
+    ASSERT_TRUE(slotColor->popover());
+    QTest::keyClicks(slotColor->popover()->hexField(), "12ab34");
+    QTest::keyClick(slotColor->popover()->hexField(), Qt::Key_Return);
+    EXPECT_EQ(look().slotColor, "#12AB34");
+
+    // The tap recorder starts and stops on clicks; Reset brings the default back.
+    general->ensureWidgetVisible(find<QWidget>("tapBinding"));
+    auto* tap = find<QWidget>("tapBinding")->findChild<QAbstractButton*>();
+    QTest::mouseClick(tap, Qt::LeftButton);
+    EXPECT_TRUE(v.model().isRecordingHotkey());
+    EXPECT_FALSE(find<QPushButton>("resetHotkey")->isEnabled());
+    QTest::mouseClick(tap, Qt::LeftButton);
+    EXPECT_FALSE(v.model().isRecordingHotkey());
+    v.model().tapBindingCaptured(HoldBinding::keyCombination(kCtrlOptO));
+    ASSERT_EQ(tapChord(), chord(kCtrlOptO));
+    QTest::mouseClick(find<QPushButton>("resetHotkey"), Qt::LeftButton);
+    EXPECT_EQ(tapChord(), chord(kOptSpace));
+    EXPECT_EQ(live().config().activation, ActivationMode::tap(HoldBinding::keyCombination(kOptSpace)));
+    // In Hold mode the hold recorder takes the row.
+    segment("activation", 1);
+    auto* hold = find<QWidget>("holdBinding")->findChild<QAbstractButton*>();
+    ASSERT_TRUE(hold->isVisible());
+    QTest::mouseClick(hold, Qt::LeftButton);
+    EXPECT_TRUE(v.model().isRecordingHoldBinding());
+    QTest::mouseClick(hold, Qt::LeftButton);
+    EXPECT_FALSE(v.model().isRecordingHoldBinding());
+
+    // The music hot key: set by its button and a chord, cleared by Clear.
+    general->ensureWidgetVisible(find<QPushButton>("setMusicHotkey"));
+    QTest::mouseClick(find<QPushButton>("setMusicHotkey"), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return v.model().isRecordingMusicHotkey(); }));
+    QTest::keyClick(find<HotkeyRecorderView>("musicHotkey"), Qt::Key_K, Qt::ControlModifier | Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return live().config().musicHotkey.has_value(); }));
+    QTest::mouseClick(find<QPushButton>("clearMusicHotkey"), Qt::LeftButton);
+    EXPECT_FALSE(live().config().musicHotkey);
+    EXPECT_TRUE(find<QPushButton>("setMusicHotkey")->isVisible());
+}
+
+TEST_F(PreferencesViewTest, AdvancedRecordersStoreTheDialKeysAndReloadReadsTheFile) {
+    show();
+    click(SettingsTab::advanced);
+    for (auto [name, key] : {std::pair{"closeKey", &ControlsConfig::closeMenuKey},
+                             std::pair{"goBackKey", &ControlsConfig::goBackKey}}) {
+        auto* recorder = find<MenuKeyRecorder>(name);
+        QTest::mouseClick(recorder, Qt::LeftButton);
+        ASSERT_TRUE(recorder->isRecording()) << name;
+        QTest::keyClick(recorder, Qt::Key_K, Qt::ShiftModifier);
+        EXPECT_EQ(live().config().controls.*key, (KeyCombination{40, modifier::kShift, std::nullopt})) << name;
+        EXPECT_FALSE(recorder->isRecording());
+    }
+
+    // Reload takes up an edit made to the file outside the window.
+    AppConfig edited = live().config();
+    edited.menuRadius = 250;
+    writeFile(live().configPath(), edited.encodeDocument());
+    QTest::mouseClick(find<QPushButton>("reloadConfig"), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return live().config().menuRadius == 250; }));
+    EXPECT_EQ(find<QSlider>("dialSize")->value(), 15);
 }
 
 // A wheel turn over `widget`'s centre, as the window system delivers it.

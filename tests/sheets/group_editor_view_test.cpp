@@ -19,6 +19,7 @@
 #include "editor/slot_library_column.h"
 #include "fakes/fake_system_platform.h"
 #include "fakes/replace_shared.h"
+#include "icons/icon_picker_view.h"
 #include "sheets/group_editor_view.h"
 #include "sheets/slot_lists.h"
 #include "slots/system_app_provider.h"
@@ -145,6 +146,24 @@ TEST_F(GroupEditorViewTest, FooterAndSaveGroupFollowTheWorkingCopy) {
     settle();
     EXPECT_TRUE(editor.isNull());
     EXPECT_EQ(saved.size(), 1u);
+}
+
+TEST_F(GroupEditorViewTest, TheGroupIconButtonChoosesTheIconSaved) {
+    MenuGroup group = groupOf(2);
+    group.title = "Tools";
+    open({group, {}, false, 6, std::nullopt});
+    QTest::mouseClick(editor->iconButton(), Qt::LeftButton);
+    auto* picker = editor->findChild<IconPickerView*>();
+    ASSERT_TRUE(picker);
+    QTest::keyClicks(picker->monogramField(), "T");
+    for (auto* b : picker->findChildren<QPushButton*>())
+        if (b->text() == "Apply") QTest::mouseClick(b, Qt::LeftButton);
+    settle();
+    EXPECT_EQ(editor->model().icon, SlotIcon::monogram("T"));
+    QTest::mouseClick(editor->saveButton(), Qt::LeftButton);
+    settle();
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_EQ(saved[0].icon, SlotIcon::monogram("T"));
 }
 
 TEST_F(GroupEditorViewTest, EditsNewSlotsAndNestedGroupsGoThroughTheFactory) {

@@ -3,7 +3,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QAction>
 #include <QDir>
+#include <QMenu>
+#include <QFileDialog>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -23,6 +27,7 @@
 #include "icons/icon_catalog.h"
 #include "icons/icon_picker_view.h"
 #include "sheets/icon_picker_row.h"
+#include "sheets/dynamic_slot_editor_sheet.h"
 #include "sheets/keystroke_slot_editor_sheet.h"
 #include "sheets/macro_recorder_overlay.h"
 #include "sheets/profile_switch_edit_sheet.h"
@@ -31,6 +36,8 @@
 #include "sheets/snippet_slot_editor_sheet.h"
 #include "sheets/step_list_editor.h"
 #include "sheets/step_rows.h"
+#include "ui/accent_swatch_picker.h"
+#include "ui/controls.h"
 #include "ui/parameterized_action_editor.h"
 
 namespace orbel {
@@ -229,6 +236,148 @@ TEST(SheetWidgetTest, TheIconRowOpensTheIconPickerWhoseApplyWritesTheSheetsIcon)
     sheet->saveButton()->click();
     ASSERT_EQ(saves.slots.size(), 1u);
     EXPECT_TRUE(saves.slots[0].icon.isAuto());
+}
+
+// The icon row's tile, Reset and the picker's own controls, each clicked or
+// typed into: what Apply hands back is what the sheet saves.
+TEST(SheetWidgetTest, IconRowTileResetAndEveryIconPickerControl) {
+    Saves saves;
+    const SlotConfig existing = SlotConfig::make(SlotType::snippet("hi"), "Hi", SlotIcon::monogram("AB"));
+    QPointer<SnippetSlotEditorSheet> sheet = shown(new SnippetSlotEditorSheet(existing, saves.callback()));
+    IconPickerRow* row = sheet->iconRow();
+    const auto openPicker = [&](QAbstractButton* opener) {
+        QTest::mouseClick(opener, Qt::LeftButton);
+        auto* picker = sheet->findChild<IconPickerView*>();
+        EXPECT_TRUE(picker && QTest::qWaitForWindowExposed(picker));
+        return picker;
+    };
+    const auto button = [](QWidget* in, const QString& text) {
+        for (auto* b : in->findChildren<QPushButton*>())
+            if (b->text() == text) return b;
+        ADD_FAILURE() << "no button " << text.toStdString();
+        return static_cast<QPushButton*>(nullptr);
+    };
+
+    // The tile opens the picker; a monogram typed and a tint chosen come back on Apply.
+    IconPickerView* picker = openPicker(row->tile());
+    ASSERT_TRUE(picker);
+    picker->monogramField()->selectAll();
+    QTest::keyClicks(picker->monogramField(), "XY");
+    QTest::mouseClick(picker->tintPicker(), Qt::LeftButton);
+    ASSERT_TRUE(picker->tintPicker()->popover());
+    QTest::mouseClick(button(picker->tintPicker()->popover(), "Set"), Qt::LeftButton);  // the field's own value: none
+    QTest::keyClicks(picker->tintPicker()->popover()->hexField(), "336699");
+    QTest::mouseClick(button(picker->tintPicker()->popover(), "Set"), Qt::LeftButton);
+    QTest::mouseClick(button(picker, "Apply"), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(row->icon(), SlotIcon::monogram("XY", "#336699"));
+
+    // The picker's Reset to default, then Cancel: the row keeps its icon.
+    picker = openPicker(row->chooseButton());
+    ASSERT_TRUE(picker);
+    QTest::mouseClick(button(picker, "Reset to default"), Qt::LeftButton);
+    EXPECT_TRUE(picker->model().draft().isAuto());
+    QTest::mouseClick(button(picker, "Cancel"), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(row->icon(), SlotIcon::monogram("XY", "#336699"));
+
+    // "Choose image…" asks for a file; the one chosen becomes the icon.
+    QTemporaryDir dir;
+    const QString image = dir.filePath("icon.png");
+    QImage(8, 8, QImage::Format_ARGB32).save(image);
+    picker = openPicker(row->chooseButton());
+    ASSERT_TRUE(picker);
+    QTest::mouseClick(button(picker, "Choose image…"), Qt::LeftButton);
+    auto* files = picker->findChild<QFileDialog*>();
+    ASSERT_TRUE(files);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(files));
+    auto* fileName = files->findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_TRUE(fileName);
+    QTest::keyClicks(fileName, image);
+    QTest::keyClick(fileName, Qt::Key_Return);
+    QTest::mouseClick(button(picker, "Apply"), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(row->icon(), SlotIcon::customImage(image.toStdString()));
+
+    // The row's own Reset goes back to the kind's default icon.
+    ASSERT_TRUE(row->resetButton()->isVisible());
+    QTest::mouseClick(row->resetButton(), Qt::LeftButton);
+    EXPECT_TRUE(row->icon().isAuto());
+    QTest::mouseClick(sheet->saveButton(), Qt::LeftButton);
+    ASSERT_EQ(saves.slots.size(), 1u);
+    EXPECT_TRUE(saves.slots[0].icon.isAuto());
+}
+
+// Every button of the step bar and its More menu, and the rows they add,
+// used as a user would: the sheet saves the steps they made.
+TEST(SheetWidgetTest, StepBarButtonsMenuAndTheRowsTheyAdd) {
+    Saves saves;
+    QPointer<KeystrokeSlotEditorSheet> sheet = shown(new KeystrokeSlotEditorSheet(std::nullopt, saves.callback()));
+    StepListEditor* steps = sheet->stepList();
+    QTest::keyClicks(sheet->nameField(), "Steps");
+    QTest::mouseClick(steps->addButton("Add Wait"), Qt::LeftButton);
+    settle();
+    // Each preset chip sets the wait it names; 250 last.
+    for (auto [label, ms] : {std::pair{"50", 50}, std::pair{"100", 100}, std::pair{"500", 500}, std::pair{"1s", 1000},
+                             std::pair{"250", 250}}) {
+        QAbstractButton* chip = nullptr;
+        for (auto* b : steps->rowWidget(0)->findChildren<QAbstractButton*>())
+            if (b->text() == label) chip = b;
+        ASSERT_TRUE(chip) << label;
+        QTest::mouseClick(chip, Qt::LeftButton);
+        EXPECT_EQ(sheet->model().steps.steps().front(), MacroStep::wait(ms)) << label;
+    }
+    QTest::mouseClick(steps->addButton("Add Text"), Qt::LeftButton);
+    settle();
+    auto* text = qobject_cast<TextRow*>(steps->rowWidget(1));
+    ASSERT_TRUE(text);
+    QTest::keyClicks(text->field(), "hi");
+    QToolButton* more = nullptr;
+    for (auto* b : steps->findChildren<QToolButton*>())
+        if (b->text() == "More") more = b;
+    ASSERT_TRUE(more && more->menu());
+    for (const QString item : {"Clipboard Push", "Clipboard Pop", "Wait for Window"})
+        for (QAction* action : more->menu()->actions())
+            if (action->text() == item) action->trigger();  // what choosing it in the open menu does
+    settle();
+    ASSERT_EQ(steps->rowCount(), 5);
+    auto* window = qobject_cast<WaitForWindowRow*>(steps->rowWidget(4));
+    ASSERT_TRUE(window);
+    QTest::keyClicks(window->bundleField(), "firefox");
+    QTest::keyClicks(window->titleField(), "Inbox");
+    QTest::keyClick(window->timeoutField(), Qt::Key_Up);
+    // The recorder's Cancel adds nothing.
+    QTest::mouseClick(steps->addButton("Record"), Qt::LeftButton);
+    ASSERT_TRUE(steps->recorder());
+    QTest::keyClick(steps->recorder(), Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::mouseClick(steps->recorder()->cancelButton(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(steps->rowCount(), 5);
+    QTest::mouseClick(sheet->saveButton(), Qt::LeftButton);
+    ASSERT_EQ(saves.slots.size(), 1u);
+    const std::vector<MacroStep> expected{MacroStep::wait(250), MacroStep::text("hi"), MacroStep::clipboardPush(),
+                                          MacroStep::clipboardPop(),
+                                          MacroStep::waitForWindow("firefox", "Inbox", 5100)};
+    EXPECT_EQ(saves.slots[0].type, SlotType::keystroke(expected));
+}
+
+// The language controls of the script and dynamic sheets store the language chosen.
+TEST(SheetWidgetTest, LanguageButtonsAndPickerChooseTheLanguage) {
+    QPointer<ScriptSlotEditorSheet> script = shown(new ScriptSlotEditorSheet(std::nullopt, {}));
+    for (ScriptLanguage language : {ScriptLanguage::jxa, ScriptLanguage::appleScript, ScriptLanguage::shell}) {
+        QTest::mouseClick(script->languageButton(language), Qt::LeftButton);
+        EXPECT_EQ(script->model().language(), language);
+    }
+    script->reject();
+    QPointer<DynamicSlotEditorSheet> dynamic = shown(new DynamicSlotEditorSheet(std::nullopt, {}, nullptr));
+    ui::SegmentedControl* picker = dynamic->languagePicker();
+    const auto& all = allScriptLanguages();
+    for (int i : {0, 2, 1}) {
+        QTest::mouseClick(picker, Qt::LeftButton, {}, picker->segmentRect(i).center());
+        EXPECT_EQ(dynamic->model().language, all[std::size_t(i)]);
+    }
+    dynamic->reject();
+    settle();
 }
 
 TEST(SheetWidgetTest, LevelEditorWritesTheSlidersLevel) {

@@ -174,6 +174,49 @@ TEST_F(SlotEditorPageViewTest, AddSlotMakesASnippetAndTheCapDisablesBothButtons)
     EXPECT_EQ(openSheet<QDialog>(), nullptr);
 }
 
+// Every sheet the page opens closes on its Cancel button, storing nothing;
+// the rename sheet's Save stores the new title.
+TEST_F(SlotEditorPageViewTest, EverySheetsCancelClosesItUnsavedAndRenameSaves) {
+    start({SlotConfig::make(SlotType::app("org.gnome.Nautilus"), "Files")});
+    const std::string before = live().config().encodeDocument();
+    const auto cancelOf = [](QDialog* sheet) -> QPushButton* {
+        for (auto* b : sheet->findChildren<QPushButton*>())
+            if (b->text() == "Cancel" && b->window() == sheet) return b;
+        return nullptr;
+    };
+    const auto closesOnCancel = [&](const char* what) {
+        ASSERT_EQ(page->openSheets().size(), 1) << what;
+        QDialog* sheet = page->openSheets().front();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet)) << what;
+        QPushButton* cancel = cancelOf(sheet);
+        ASSERT_TRUE(cancel) << what;
+        for (auto* field : sheet->findChildren<QLineEdit*>())  // its name, typed then dropped
+            if (field->placeholderText().startsWith("e.g.") || field->objectName() == "groupName")
+                QTest::keyClicks(field, "Draft");
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        settle();
+        EXPECT_TRUE(page->openSheets().empty()) << what;
+    };
+    for (const auto& option : editor::addSlotOptions()) {
+        page->pick(option.id);
+        closesOnCancel(option.title.c_str());
+    }
+    QTest::mouseClick(page->addGroupButton(), Qt::LeftButton);
+    closesOnCancel("group editor");
+    QTest::mouseDClick(ring(), Qt::LeftButton, {}, ring()->hitTargetCentre(0).toPoint());
+    closesOnCancel("rename");
+    EXPECT_EQ(live().config().encodeDocument(), before);
+
+    QTest::mouseDClick(ring(), Qt::LeftButton, {}, ring()->hitTargetCentre(0).toPoint());
+    auto* rename = openSheet<SlotRenameSheet>();
+    ASSERT_TRUE(rename);
+    rename->titleField()->selectAll();
+    QTest::keyClicks(rename->titleField(), "Home");
+    QTest::mouseClick(rename->saveButton(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(onDisk(), std::vector<std::string>{"Home"});
+}
+
 TEST_F(SlotEditorPageViewTest, AddGroupSavesANewGroupSlotUnderDefaultMenu) {
     start({snippet("a")});
     QTest::mouseClick(page->addGroupButton(), Qt::LeftButton);

@@ -9,9 +9,11 @@
 #include "app/orbel_application.h"
 #include "app/orderly_quit.h"
 #include "platform/login_item.h"
+#include "platform/memory.h"
 #include "platform/single_instance.h"
 
 int main(int argc, char** argv) {
+    orbel::platform::useOneMemoryPool();
     Q_INIT_RESOURCE(app);
     QApplication::setApplicationName(QStringLiteral("orbel"));
     QApplication::setApplicationDisplayName(QStringLiteral("Orbel"));

@@ -12,11 +12,10 @@
 #include <QMimeData>
 #include <QThread>
 #include <cmath>
-#include <condition_variable>
-#include <mutex>
 #include <numbers>
 
 #include "editor/dial_editor_view.h"
+#include "offscreen_rig.h"
 #include "editor/slot_library_column.h"
 #include "fakes/fake_system_platform.h"
 #include "fakes/replace_shared.h"
@@ -29,64 +28,16 @@ namespace {
 
 constexpr int kEntries = 1000;
 
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "bench_dial_editor";
-    static char* argv[] = {name, nullptr};
-    static QApplication* instance = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return *instance;
-}
-
-// Runs the event loop until `done` holds (30 s at most).
-template <class F>
-void waitFor(F done) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < 30000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        if (!done()) QThread::msleep(1);
-    }
-}
-
-// A directory whose scan waits until released, as a slow disk would.
-class GatedDirectory : public platform::AppDirectory {
-public:
-    GatedDirectory() {
-        for (int i = 0; i < kEntries; ++i)
-            apps_.push_back({"org.example.App" + std::to_string(i), "Application " + std::to_string(i), "",
-                             "/usr/share/applications/org.example.App" + std::to_string(i) + ".desktop"});
-    }
-    std::vector<platform::InstalledApp> allApps() override {
-        std::unique_lock lock(mutex_);
-        released_.wait(lock, [this] { return open_; });
-        return apps_;
-    }
-    void release() {
-        std::lock_guard lock(mutex_);
-        open_ = true;
-        released_.notify_all();
-    }
-
-private:
-    std::vector<platform::InstalledApp> apps_;
-    std::mutex mutex_;
-    std::condition_variable released_;
-    bool open_ = false;
-};
-
 struct Platform {
     fakes::Installed<fakes::FakeWorkspace, platform::Workspace> workspace;
 };
 
 void BM_LibraryFirstPaintWhileScanning(benchmark::State& state) {
-    app();
+    bench::offscreenApp();
     Platform platform;
     double fillMs = 0;
     for (auto _ : state) {
-        GatedDirectory directory;
+        bench::GatedDirectory directory(kEntries);
         fakes::ReplaceShared<platform::AppDirectory> useDirectory{directory};
         SystemAppProvider provider;
         fakes::ReplaceShared<SystemAppProvider> useProvider{provider};
@@ -100,7 +51,7 @@ void BM_LibraryFirstPaintWhileScanning(benchmark::State& state) {
         QElapsedTimer fill;
         fill.start();
         directory.release();
-        waitFor([&] { return !column.model().isLoadingApps; });
+        bench::waitFor([&] { return !column.model().isLoadingApps; });
         fillMs += double(fill.nsecsElapsed()) / 1e6;
     }
     state.counters["fill_ms"] = benchmark::Counter(fillMs, benchmark::Counter::kAvgIterations);
@@ -108,9 +59,9 @@ void BM_LibraryFirstPaintWhileScanning(benchmark::State& state) {
 BENCHMARK(BM_LibraryFirstPaintWhileScanning)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_LibraryFilterKeystroke(benchmark::State& state) {
-    app();
+    bench::offscreenApp();
     Platform platform;
-    GatedDirectory directory;
+    bench::GatedDirectory directory(kEntries);
     directory.release();
     fakes::ReplaceShared<platform::AppDirectory> useDirectory{directory};
     SystemAppProvider provider;
@@ -119,7 +70,7 @@ void BM_LibraryFilterKeystroke(benchmark::State& state) {
                              {});
     column.resize(300, 560);
     column.show();
-    waitFor([&] { return !column.model().isLoadingApps; });
+    bench::waitFor([&] { return !column.model().isLoadingApps; });
     const QString texts[] = {"a", "ap", "app", "appl", "application 9", "application 99", ""};
     std::size_t i = 0;
     for (auto _ : state) {
@@ -132,7 +83,7 @@ BENCHMARK(BM_LibraryFilterKeystroke)->Unit(benchmark::kMicrosecond);
 // Moves of a library drag over a five-slot ring, 64 per turn around it: the
 // ring repaints only when the gap under the pointer changes.
 void BM_RingDragMove(benchmark::State& state) {
-    app();
+    bench::offscreenApp();
     Platform platform;
     std::vector<SlotConfig> slots;
     for (int i = 0; i < 5; ++i) slots.push_back(SlotConfig::make(SlotType::app("a" + std::to_string(i)), "A"));

@@ -8,11 +8,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QThread>
-#include <condition_variable>
-#include <mutex>
 
 #include "dial_rig.h"
+#include "offscreen_rig.h"
 #include "editor/slot_library_column.h"
 #include "sheets/slot_editor_page_model.h"
 #include "sheets/slot_editor_page_view.h"
@@ -45,49 +43,12 @@ void BM_EditSaveToDial(benchmark::State& state) {
 }
 BENCHMARK(BM_EditSaveToDial)->Unit(benchmark::kMicrosecond);
 
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "bench_slot_editor_page";
-    static char* argv[] = {name, nullptr};
-    static QApplication* instance = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return *instance;
-}
-
-// 300 installed applications behind a scan that waits until released.
-class GatedDirectory : public platform::AppDirectory {
-public:
-    GatedDirectory() {
-        for (int i = 0; i < 300; ++i)
-            apps_.push_back({"org.example.App" + std::to_string(i), "Application " + std::to_string(i), "",
-                             "/usr/share/applications/org.example.App" + std::to_string(i) + ".desktop"});
-    }
-    std::vector<platform::InstalledApp> allApps() override {
-        std::unique_lock lock(mutex_);
-        released_.wait(lock, [this] { return open_; });
-        return apps_;
-    }
-    void release() {
-        std::lock_guard lock(mutex_);
-        open_ = true;
-        released_.notify_all();
-    }
-
-private:
-    std::vector<platform::InstalledApp> apps_;
-    std::mutex mutex_;
-    std::condition_variable released_;
-    bool open_ = false;
-};
-
 void BM_PageOpensWhileScanning(benchmark::State& state) {
-    app();
+    bench::offscreenApp();
     bench::DialRig dial;
     double fillMs = 0;
     for (auto _ : state) {
-        GatedDirectory directory;
+        bench::GatedDirectory directory(300);  // 300 installed applications
         fakes::ReplaceShared<platform::AppDirectory> useDirectory{directory};
         SystemAppProvider provider;
         fakes::ReplaceShared<SystemAppProvider> useProvider{provider};
@@ -102,10 +63,7 @@ void BM_PageOpensWhileScanning(benchmark::State& state) {
         QElapsedTimer fill;
         fill.start();
         directory.release();
-        while (page.library()->model().isLoadingApps && fill.elapsed() < 30000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            QThread::msleep(1);
-        }
+        bench::waitFor([&] { return !page.library()->model().isLoadingApps; });
         fillMs += double(fill.nsecsElapsed()) / 1e6;
     }
     state.counters["fill_ms"] = benchmark::Counter(fillMs, benchmark::Counter::kAvgIterations);

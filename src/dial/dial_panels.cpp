@@ -162,7 +162,10 @@ DialPanels::DialPanels(QObject* parent) : QObject(parent), overlay_(std::make_un
     catcherDelay_.setInterval(kCatcherDelayMs);
     connect(&catcherDelay_, &QTimer::timeout, this, [this] {
         if (!presented_) return;
-        catchersUp_ = platform::PointerWatch::shared().setClickCatchers(pendingCatchers_);
+        // Each through its own screen: Qt keeps screens' origins in device pixels.
+        std::vector<QRect> device;
+        for (const QRect& r : catcherAreas_) device.push_back(platform::toDevicePixels(r, screenScales_));
+        catchersUp_ = platform::PointerWatch::shared().setClickCatchers(device);
         // The panel goes back above them (were it left below, its clicks
         // would still come, as the catcher's).
         if (catchersUp_) overlay_->raise();
@@ -258,15 +261,11 @@ void DialPanels::present(const DialScreen& overlay, const std::vector<DialScreen
     catcherAreas_.clear();
     catcherAreas_.push_back(overlay.frame);
     for (const DialScreen& s : catchers) catcherAreas_.push_back(s.frame);
-    // Each through its own screen: Qt keeps screens' origins in device pixels.
     screenScales_ = platform::currentScreenScales();
-    std::vector<QRect> device;
-    for (const QRect& r : catcherAreas_) device.push_back(platform::toDevicePixels(r, screenScales_));
     // They go up a moment after the dial: a window mapped over a whole
     // screen keeps the X server (and a compositor) busy for milliseconds,
     // which would otherwise stand between the hot key and the first frame.
     // No one clicks that fast; a press meanwhile is heard as raw input.
-    pendingCatchers_ = std::move(device);
     catcherDelay_.start();
 
     overlay_->showNow();

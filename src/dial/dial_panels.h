@@ -90,7 +90,6 @@ private:
     std::unique_ptr<DialPanel> overlay_;
     std::vector<QRect> catcherAreas_;
     bool catchersUp_ = false;
-    std::vector<QRect> pendingCatchers_;  // device pixels, for the catchers once they go up
     QTimer catcherDelay_;
     double dpr_ = 1.0;
     std::vector<platform::ScreenScale> screenScales_;  // the screens when the dial was presented

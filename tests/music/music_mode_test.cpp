@@ -268,6 +268,17 @@ QString artifact(const QString& name) {
     return dir + "/" + name;
 }
 
+// Album artwork as a player hands it over: orange, with `blue` in blue, so
+// a turn of the disc shows.
+QByteArray twoToneArtwork(const QRect& blue) {
+    QImage art(120, 120, QImage::Format_ARGB32);
+    art.fill(QColor(214, 96, 40));
+    QPainter(&art).fillRect(blue, QColor(36, 52, 120));
+    QByteArray png;
+    QBuffer buffer(&png);
+    return art.save(&buffer, "PNG") ? png : QByteArray();
+}
+
 // The whole music dial as the live view draws it: the provider's slots
 // around the track's artwork on the turning disc, which is redrawn frame by
 // frame only while the track plays and the dial is on screen.
@@ -281,12 +292,8 @@ TEST_F(ProviderTest, DialViewTurnsTheDiscOnlyWhilePlayingAndOnScreen) {
     view.setController(&dial);
     view.resize(560, 640);
 
-    QImage art(120, 120, QImage::Format_ARGB32);
-    art.fill(QColor(214, 96, 40));
-    QPainter(&art).fillRect(0, 60, 120, 60, QColor(36, 52, 120));
-    QByteArray png;
-    QBuffer buffer(&png);
-    ASSERT_TRUE(art.save(&buffer, "PNG"));
+    const QByteArray png = twoToneArtwork(QRect(0, 60, 120, 60));
+    ASSERT_FALSE(png.isEmpty());
     NowPlayingInfo playing = info("Blue in Green", true, 1.0), paused = info("Blue in Green", false, 0.0);
     playing.artworkPng = paused.artworkPng = png;
     auto report = [&](const NowPlayingInfo& i) {
@@ -372,12 +379,8 @@ TEST_F(ProviderTest, DiscFramesRepaintItsSquareOnlyWhenTheDiscMoved) {
     dial::RadialMenuView view;
     view.setController(&dial);
     view.resize(560, 640);
-    QImage art(120, 120, QImage::Format_ARGB32);
-    art.fill(QColor(214, 96, 40));
-    QPainter(&art).fillRect(60, 0, 60, 120, QColor(36, 52, 120));
-    QByteArray png;
-    QBuffer buffer(&png);
-    ASSERT_TRUE(art.save(&buffer, "PNG"));
+    const QByteArray png = twoToneArtwork(QRect(60, 0, 60, 120));
+    ASSERT_FALSE(png.isEmpty());
     NowPlayingInfo playing = info("Blue in Green", true, 1.0), paused = info("Blue in Green", false, 0.0);
     playing.artworkPng = paused.artworkPng = png;
     players.current = playing;

@@ -22,7 +22,7 @@ using orbel::systemtest::xdotool;
 
 namespace {
 
-QString num(double v) { return QString::number(std::lround(v)); }
+using systemtest::num;
 
 // One xdotool run: press at `from`, move in steps through `via` to `to`, release.
 void pointerDrag(QPoint from, const std::vector<QPoint>& via, QPoint to) {

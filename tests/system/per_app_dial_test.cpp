@@ -27,7 +27,7 @@ using systemtest::spinUntil;
 using systemtest::waitForWindowNamed;
 using systemtest::xdotool;
 
-QString num(double v) { return QString::number(std::lround(v)); }
+using systemtest::num;
 
 // Client points: the Apps tab and its Add App… (settings window, 920 x 640);
 // Edit Slots…, the Dial Size switch and slider, Save (override sheet,

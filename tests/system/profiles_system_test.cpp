@@ -27,6 +27,7 @@ using systemtest::savePicture;
 using systemtest::windowNamed;
 using systemtest::spin;
 using systemtest::spinUntil;
+using systemtest::typeIntoFileDialog;
 using systemtest::xdotool;
 
 QString readText(const QString& path) {
@@ -129,23 +130,6 @@ protected:
         for (int i = 0; i < downs; ++i) xdotool({"key", "Down"});
         xdotool({"key", "Return"});
         spin(300);
-    }
-    // Types a path into the file dialog titled `title`, and Return. The
-    // dialog takes the path once its view of the folder has caught up, so
-    // the typing is repeated until it closes.
-    void typeIntoFileDialog(const QString& title, const QString& path) {
-        QString dialog;
-        ASSERT_TRUE(spinUntil([&] { return !(dialog = windowNamed(title)).isEmpty(); }, 10000));
-        auto shown = [&] { return run("xwininfo", {"-id", dialog}).contains("IsViewable"); };
-        for (int attempt = 0; attempt < 5 && shown(); ++attempt) {
-            xdotool({"windowactivate", "--sync", dialog});
-            xdotool({"key", "ctrl+a"});
-            xdotool({"type", "--delay", "5", path});
-            spin(700);
-            xdotool({"key", "Return"});
-            spinUntil([&] { return !shown(); }, 3000);
-        }
-        ASSERT_FALSE(shown());
     }
     QString profileFile(const Orbel& orbel, const QString& name) const {
         return orbel.configDir() + "/profiles/" + name + ".json";

@@ -40,18 +40,7 @@ protected:
     // until it takes.
     void restore(const QString& path) {
         click(kRestore[0], kRestore[1]);
-        QString dialog;
-        ASSERT_TRUE(spinUntil([&] { return !(dialog = windowNamed("^Restore Orbel Backup$")).isEmpty(); }, 10000));
-        auto shown = [&] { return run("xwininfo", {"-id", dialog}).contains("IsViewable"); };
-        for (int attempt = 0; attempt < 5 && shown(); ++attempt) {
-            xdotool({"windowactivate", "--sync", dialog});
-            xdotool({"key", "ctrl+a"});
-            xdotool({"type", "--delay", "5", path});
-            spin(700);
-            xdotool({"key", "Return"});
-            spinUntil([&] { return !shown(); }, 3000);
-        }
-        ASSERT_FALSE(shown());
+        systemtest::typeIntoFileDialog("^Restore Orbel Backup$", path);
     }
     // The hot key opens the dial within a second of asking, and Escape
     // closes it: the interface thread is not held up.

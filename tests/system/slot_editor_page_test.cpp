@@ -27,7 +27,7 @@ using systemtest::spinUntil;
 using systemtest::waitForWindowNamed;
 using systemtest::xdotool;
 
-QString num(double v) { return QString::number(std::lround(v)); }
+using systemtest::num;
 
 // Client coordinates of the 920 x 640 settings window on its Customization
 // tab: the tab, the library's search field and first row, the ring's centre

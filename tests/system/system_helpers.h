@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QTest>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
@@ -146,6 +147,27 @@ inline QString waitForWindowNamed(const QString& name, int timeoutMs = 10000) {
     spinUntil([&] { return !(id = windowNamed(name)).isEmpty(); }, timeoutMs);
     return id;
 }
+
+// Types a path into the file dialog titled `title`, and Return. The
+// dialog takes the path once its view of the folder has caught up, so the
+// typing is repeated until it closes.
+inline void typeIntoFileDialog(const QString& title, const QString& path) {
+    QString dialog;
+    ASSERT_TRUE(spinUntil([&] { return !(dialog = windowNamed(title)).isEmpty(); }, 10000));
+    auto shown = [&] { return run("xwininfo", {"-id", dialog}).contains("IsViewable"); };
+    for (int attempt = 0; attempt < 5 && shown(); ++attempt) {
+        xdotool({"windowactivate", "--sync", dialog});
+        xdotool({"key", "ctrl+a"});
+        xdotool({"type", "--delay", "5", path});
+        spin(700);
+        xdotool({"key", "Return"});
+        spinUntil([&] { return !shown(); }, 3000);
+    }
+    ASSERT_FALSE(shown());
+}
+
+// A coordinate for xdotool.
+inline QString num(double v) { return QString::number(std::lround(v)); }
 
 // The whole screen as test-artifacts/system/<name>.png.
 inline void savePicture(const QString& name) {

@@ -9,6 +9,8 @@
 #include <QTest>
 #include <algorithm>
 #include <gtest/gtest.h>
+
+#include <tuple>
 #include <memory>
 
 #include "dial/radial_menu_view.h"
@@ -268,6 +270,22 @@ QString artifact(const QString& name) {
     return dir + "/" + name;
 }
 
+// The live view of a dial on an in-memory surface, its disc turned by a
+// clock the test moves.
+struct MusicDialView {
+    MusicDialView() {
+        view.setController(&dial);
+        view.resize(560, 640);
+    }
+    auto parts() { return std::tie(clock, knob, dial, view); }
+    fakes::FakeClock clock;
+    MusicCenterKnobState knob{clock};
+    fakes::ReplaceShared<MusicCenterKnobState> useKnob{knob};
+    fakes::FakeDialSurface surface;
+    RadialMenuController dial{nullptr, surface};
+    dial::RadialMenuView view;
+};
+
 // Album artwork as a player hands it over: orange, with `blue` in blue, so
 // a turn of the disc shows.
 QByteArray twoToneArtwork(const QRect& blue) {
@@ -283,14 +301,8 @@ QByteArray twoToneArtwork(const QRect& blue) {
 // around the track's artwork on the turning disc, which is redrawn frame by
 // frame only while the track plays and the dial is on screen.
 TEST_F(ProviderTest, DialViewTurnsTheDiscOnlyWhilePlayingAndOnScreen) {
-    fakes::FakeClock clock;
-    MusicCenterKnobState knob(clock);
-    fakes::ReplaceShared<MusicCenterKnobState> useKnob{knob};
-    fakes::FakeDialSurface surface;
-    RadialMenuController dial(nullptr, surface);
-    dial::RadialMenuView view;
-    view.setController(&dial);
-    view.resize(560, 640);
+    MusicDialView rig;
+    auto [clock, knob, dial, view] = rig.parts();  // references
 
     const QByteArray png = twoToneArtwork(QRect(0, 60, 120, 60));
     ASSERT_FALSE(png.isEmpty());
@@ -371,14 +383,8 @@ TEST_F(ProviderTest, DialViewTurnsTheDiscOnlyWhilePlayingAndOnScreen) {
 // changed, and looks as the whole dial painted at once. A tick that would not
 // move the disc, or a paused disc, paints nothing.
 TEST_F(ProviderTest, DiscFramesRepaintItsSquareOnlyWhenTheDiscMoved) {
-    fakes::FakeClock clock;
-    MusicCenterKnobState knob(clock);
-    fakes::ReplaceShared<MusicCenterKnobState> useKnob{knob};
-    fakes::FakeDialSurface surface;
-    RadialMenuController dial(nullptr, surface);
-    dial::RadialMenuView view;
-    view.setController(&dial);
-    view.resize(560, 640);
+    MusicDialView rig;
+    auto [clock, knob, dial, view] = rig.parts();  // references
     const QByteArray png = twoToneArtwork(QRect(60, 0, 60, 120));
     ASSERT_FALSE(png.isEmpty());
     NowPlayingInfo playing = info("Blue in Green", true, 1.0), paused = info("Blue in Green", false, 0.0);

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QScreen>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -21,6 +22,7 @@
 #include "platform/memory.h"
 #include "dial/wedge_geometry.h"
 #include "platform/capture_guard.h"
+#include "platform/keyboard_grab.h"
 #include "platform/input_monitor.h"
 #include "platform/key_translation.h"
 #include "platform/permissions.h"
@@ -255,6 +257,7 @@ void DialPanels::present(const DialScreen& overlay, const std::vector<DialScreen
     // painted as the background too.
     const double d = DialMetrics{radius}.backdropDiameter();
     const QRect taken = translucent ? QRectF(centre.x() - d / 2, centre.y() - d / 2, d, d).toAlignedRect() : square;
+    view().releaseBehind();
     view().setBehind(capture.capture(taken, dpr_), QRectF(taken).translated(-QPointF(square.topLeft())), !translucent);
 
     // The catchers, the overlay's screen first.
@@ -270,6 +273,7 @@ void DialPanels::present(const DialScreen& overlay, const std::vector<DialScreen
 
     overlay_->showNow();
     presented_ = true;
+    ++showings_;
     platform::CaptureGuard::shared().overlayShown();
     if (platform::Permissions::shared().inputMonitoringGranted()) {
         watching_ = platform::PointerWatch::shared().start();
@@ -335,18 +339,26 @@ void DialPanels::tryGrab() {
     if (!wantGrab_ || !presented_) return;
     DialPanel& panel = *overlay_;
     QWindow* window = panel.windowHandle();
-    if (window && window->setKeyboardGrabEnabled(true)) {
-        panel.grabKeyboard();  // Qt routes the keys to the panel
-        return;
-    }
-    if (++grabAttempts_ < kGrabAttempts) QTimer::singleShot(kGrabRetryMs, this, &DialPanels::tryGrab);
+    if (!window) return retryGrab();
+    // The answer comes a turn later, once the panel is painted. Until then
+    // the keys the window system sends the panel go to it as its own.
+    platform::grabKeyboardFor(*window, [this, alive = QPointer<DialPanels>(this), showing = showings_](bool granted) {
+        if (!alive || showing != showings_ || !wantGrab_ || !presented_) return;
+        if (granted) overlay_->grabKeyboard();  // and now Qt routes every key to the panel, too
+        else retryGrab();
+    });
+}
+
+void DialPanels::retryGrab() {
+    if (wantGrab_ && presented_ && ++grabAttempts_ < kGrabAttempts)
+        QTimer::singleShot(kGrabRetryMs, this, &DialPanels::tryGrab);
 }
 
 void DialPanels::releaseKeyboard() {
     wantGrab_ = false;
     DialPanel& panel = *overlay_;
     panel.releaseKeyboard();
-    if (QWindow* window = panel.windowHandle()) window->setKeyboardGrabEnabled(false);
+    if (QWindow* window = panel.windowHandle()) platform::releaseKeyboardOf(*window);
 }
 
 void DialPanels::pushArrowCursor() { QGuiApplication::setOverrideCursor(Qt::ArrowCursor); }

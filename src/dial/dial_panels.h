@@ -80,6 +80,7 @@ private:
     friend class DialPanel;
     void watchScreens(bool on);
     void tryGrab();
+    void retryGrab();
     void rawButtonPressed(int button);
     void catcherPressed(int catcher, int button, QPoint devicePosition);
     void requestDismiss();
@@ -96,6 +97,7 @@ private:
     bool presented_ = false;
     bool wantGrab_ = false;
     int grabAttempts_ = 0;
+    int showings_ = 0;  // counts showings: an answer to a former one's grab is not this one's
     bool watching_ = false;
     int buttonWatch_ = 0;
     std::vector<QMetaObject::Connection> screenConnections_;

@@ -9,83 +9,55 @@
 namespace orbel::dial {
 namespace {
 
-// One horizontal box pass over premultiplied ARGB32 rows, `r` pixels each side.
+// One horizontal box pass over premultiplied ARGB32 rows, `r` pixels each
+// side; pixels beyond the edges repeat the edge. Two channels are summed in
+// each 32-bit word (alpha and green, red and blue: at most 255 * (2r + 1)
+// each, well inside 16 bits for the radii used here), and the average
+// divides by a multiply, exact for such sums.
 void boxPass(const QImage& src, QImage& dst, int r) {
     const int w = src.width(), h = src.height();
-    const int window = 2 * r + 1;
-    std::vector<int> sum(4);
+    const std::uint32_t window = std::uint32_t(2 * r + 1);
+    const std::uint64_t inverse = ((std::uint64_t(1) << 32) + window - 1) / window;
+    auto mean = [inverse](std::uint32_t sum) { return std::uint32_t((sum * inverse) >> 32); };
     for (int y = 0; y < h; ++y) {
         const auto* in = reinterpret_cast<const QRgb*>(src.constScanLine(y));
         auto* out = reinterpret_cast<QRgb*>(dst.scanLine(y));
-        int a = 0, rr = 0, g = 0, b = 0;
-        auto add = [&](int x, int sign) {
+        std::uint32_t ag = 0, rb = 0;
+        for (int x = -r; x <= r; ++x) {
             const QRgb c = in[std::clamp(x, 0, w - 1)];
-            a += sign * qAlpha(c);
-            rr += sign * qRed(c);
-            g += sign * qGreen(c);
-            b += sign * qBlue(c);
-        };
-        for (int x = -r; x <= r; ++x) add(x, 1);
+            ag += (c >> 8) & 0x00ff00ffu;
+            rb += c & 0x00ff00ffu;
+        }
         for (int x = 0; x < w; ++x) {
-            out[x] = qRgba(rr / window, g / window, b / window, a / window);
-            add(x - r, -1);
-            add(x + r + 1, 1);
+            out[x] = (mean(ag >> 16) << 24) | (mean(rb >> 16) << 16) | (mean(ag & 0xffffu) << 8) | mean(rb & 0xffffu);
+            const QRgb gone = in[std::max(x - r, 0)], come = in[std::min(x + r + 1, w - 1)];
+            ag += ((come >> 8) & 0x00ff00ffu) - ((gone >> 8) & 0x00ff00ffu);
+            rb += (come & 0x00ff00ffu) - (gone & 0x00ff00ffu);
         }
     }
 }
 
-// `image` shrunk to `size` by averaging the pixels each new one covers
-// (whole source pixels; the edges of a cell fall to the nearer cell). One
-// pass over the source, without converting it first when it is 32-bit
-// opaque or premultiplied already: averaging premultiplied values is exact.
+// `image` shrunk to `size` by averaging the pixels each new one covers,
+// as premultiplied ARGB32. Qt's smooth scaling is such an average; it works
+// on opaque and premultiplied 32-bit pictures as they are, so the captured
+// screen is not converted (a pass over every pixel) first.
 QImage areaAverage(const QImage& image, QSize size) {
-    const QImage::Format f = image.format();
-    const QImage src = (f == QImage::Format_RGB32 || f == QImage::Format_ARGB32_Premultiplied)
-                           ? image
-                           : image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    const bool opaque = src.format() == QImage::Format_RGB32;
-    const int w = src.width(), h = src.height(), sw = size.width(), sh = size.height();
-    std::vector<int> colStart(std::size_t(sw) + 1), rowStart(std::size_t(sh) + 1);
-    for (int x = 0; x <= sw; ++x) colStart[std::size_t(x)] = int(std::lround(double(x) * w / sw));
-    for (int y = 0; y <= sh; ++y) rowStart[std::size_t(y)] = int(std::lround(double(y) * h / sh));
-    QImage out(size, QImage::Format_ARGB32_Premultiplied);
-    std::vector<std::uint32_t> sums(std::size_t(sw) * 4);
-    for (int oy = 0; oy < sh; ++oy) {
-        std::fill(sums.begin(), sums.end(), 0u);
-        const int y0 = rowStart[std::size_t(oy)], y1 = std::max(y0 + 1, rowStart[std::size_t(oy) + 1]);
-        for (int y = y0; y < std::min(y1, h); ++y) {
-            const auto* in = reinterpret_cast<const QRgb*>(src.constScanLine(y));
-            for (int ox = 0; ox < sw; ++ox) {
-                std::uint32_t* s = &sums[std::size_t(ox) * 4];
-                const int x1 = std::max(colStart[std::size_t(ox)] + 1, colStart[std::size_t(ox) + 1]);
-                for (int x = colStart[std::size_t(ox)]; x < std::min(x1, w); ++x) {
-                    const QRgb c = in[x];
-                    s[0] += opaque ? 255u : qAlpha(c);
-                    s[1] += qRed(c);
-                    s[2] += qGreen(c);
-                    s[3] += qBlue(c);
-                }
-            }
-        }
-        auto* line = reinterpret_cast<QRgb*>(out.scanLine(oy));
-        const int rows = std::min(y1, h) - y0;
-        for (int ox = 0; ox < sw; ++ox) {
-            const int cols = std::min(std::max(colStart[std::size_t(ox)] + 1, colStart[std::size_t(ox) + 1]), w) -
-                             colStart[std::size_t(ox)];
-            const std::uint32_t n = std::uint32_t(std::max(1, rows * cols)), half = n / 2;
-            const std::uint32_t* s = &sums[std::size_t(ox) * 4];
-            line[ox] = qRgba(int((s[1] + half) / n), int((s[2] + half) / n), int((s[3] + half) / n), int((s[0] + half) / n));
-        }
-    }
+    QImage out = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // Opaque pixels are valid premultiplied ones as they stand.
+    if (out.format() == QImage::Format_RGB32) out.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
+    else if (out.format() != QImage::Format_ARGB32_Premultiplied)
+        out = out.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     return out;
 }
 
 QImage transposed(const QImage& image) {
     QImage out(image.height(), image.width(), image.format());
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) reinterpret_cast<QRgb*>(out.scanLine(x))[y] = in[x];
-    }
+    const auto* in = reinterpret_cast<const QRgb*>(image.constBits());
+    auto* to = reinterpret_cast<QRgb*>(out.bits());
+    const qsizetype inStride = image.bytesPerLine() / 4, outStride = out.bytesPerLine() / 4;
+    const int w = image.width(), h = image.height();
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) to[x * outStride + y] = in[y * inStride + x];
     return out;
 }
 

@@ -60,9 +60,13 @@ double liveDiscOpacity(const AppearanceConfig& appearance) {
 }
 
 // The glass at the disc's square: `glass` scaled up to it and cut by `mask`
-// (the disc's coverage, `offset` its top left in the square).
-QImage discGlass(const QImage& glass, const QImage& mask, QPointF offset, double d) {
-    QImage disc(mask.size(), QImage::Format_ARGB32_Premultiplied);
+// (the disc's coverage, `offset` its top left in the square). Painted into
+// `spare` when it fits and nothing else holds it: at each showing its pages
+// are in memory already, where a new picture's would be faulted in afresh.
+QImage discGlass(const QImage& glass, const QImage& mask, QPointF offset, double d, QImage spare = {}) {
+    QImage disc = std::move(spare);
+    if (disc.size() != mask.size() || disc.format() != QImage::Format_ARGB32_Premultiplied || !disc.isDetached())
+        disc = QImage(mask.size(), QImage::Format_ARGB32_Premultiplied);
     disc.setDevicePixelRatio(mask.devicePixelRatio());
     QPainter q(&disc);
     q.setCompositionMode(QPainter::CompositionMode_Source);
@@ -74,7 +78,7 @@ QImage discGlass(const QImage& glass, const QImage& mask, QPointF offset, double
 }
 
 // Plain pixels all through: safe on the glass thread.
-GlassPictures makeGlass(const GlassRecipe& r) {
+GlassPictures makeGlass(GlassRecipe r) {
     // The backdrop's square of the picture, blurred and tinted.
     const double k = r.behind.devicePixelRatio();
     const QRectF disc(r.centre.x() - r.diameter / 2 - r.behindArea.x(), r.centre.y() - r.diameter / 2 - r.behindArea.y(),
@@ -88,7 +92,8 @@ GlassPictures makeGlass(const GlassRecipe& r) {
     made.glass = frostedGlass(source, r.dark);
     if (made.glass.isNull()) return made;
     const QRectF square(r.centre.x() - r.diameter / 2, r.centre.y() - r.diameter / 2, r.diameter, r.diameter);
-    made.disc = discGlass(made.glass, r.mask, square.topLeft() - QPointF(square.toAlignedRect().topLeft()), r.diameter);
+    made.disc = discGlass(made.glass, r.mask, square.topLeft() - QPointF(square.toAlignedRect().topLeft()), r.diameter,
+                          std::move(r.spare));
     return made;
 }
 
@@ -230,7 +235,7 @@ void RadialMenuView::setBehind(const QImage& behind, const QRectF& area, bool as
     behindArea_ = area;
     behindAsBackground_ = asBackground;
     glass_ = QImage();
-    glassDisc_ = QImage();
+    QImage spare = std::move(glassDisc_);  // its memory serves the next disc picture
     forgetKnobBase();
     if (controller_ && !behind_.isNull()) {
         // The glass is the one part of the picture made afresh at each
@@ -239,16 +244,27 @@ void RadialMenuView::setBehind(const QImage& behind, const QRectF& area, bool as
         const AppearanceConfig appearance = controller_->appearance();
         if (liveDiscOpacity(appearance) > 0) {
             const double d = DialMetrics{controller_->menuRadius()}.backdropDiameter();
-            const GlassRecipe recipe{behind_, behindArea_, dialCentre(), d,
-                                     DialPalette::make(appearance, systemScheme()).isDark,
-                                     discMask(dialCentre(), d, devicePixelRatioF())};
+            GlassRecipe recipe{behind_,
+                               behindArea_,
+                               dialCentre(),
+                               d,
+                               DialPalette::make(appearance, systemScheme()).isDark,
+                               discMask(dialCentre(), d, devicePixelRatioF()),
+                               std::move(spare)};
+            // The recipe, and with it the picture behind, goes before the
+            // glass is handed over.
             glassInMaking_ = std::make_shared<std::packaged_task<GlassPictures()>>(
-                [recipe] { return makeGlass(recipe); });
+                [recipe = std::move(recipe)]() mutable { return makeGlass(std::move(recipe)); });
             glassMade_ = glassInMaking_->get_future();
             glassThread().start([task = glassInMaking_] { (*task)(); });
         }
     }
     update();
+}
+
+void RadialMenuView::releaseBehind() {
+    dropGlassInMaking();
+    behind_ = QImage();
 }
 
 void RadialMenuView::dropGlassInMaking() {
@@ -421,7 +437,7 @@ void RadialMenuView::paintDisc(QPainter& p, const DialViewState& s) {
         }
     }
     if (!behind_.isNull() && glass_.isNull()) {
-        GlassPictures made = makeGlass({behind_, behindArea_, at, d, s.palette.isDark, discMask(at, d, dpr)});
+        GlassPictures made = makeGlass({behind_, behindArea_, at, d, s.palette.isDark, discMask(at, d, dpr), QImage()});
         glass_ = std::move(made.glass);
         glassDisc_ = std::move(made.disc);
     }

@@ -52,6 +52,7 @@ struct GlassRecipe {
     double diameter;  // the backdrop's
     bool dark;
     QImage mask;  // the disc's coverage in its square
+    QImage spare;  // a former disc picture its memory can be reused from
 };
 struct GlassPictures {
     QImage glass;  // blurred and tinted, kept small
@@ -76,6 +77,9 @@ public:
     // With `asBackground` the picture is also painted as it is, where the
     // window system cannot show what is behind a translucent window.
     void setBehind(const QImage& behind, const QRectF& area, bool asBackground);
+    // Lets go of the picture behind (once a glass being made from it is
+    // done): the next capture can then reuse its memory.
+    void releaseBehind();
 
     // The state drawn now, for tests and renders.
     DialViewState viewState() const;

@@ -160,6 +160,26 @@ TEST_F(DialOnScreenTest, ScreenshotFiredFromTheDialDoesNotShowTheDial) {
     QFile::remove(written);
 }
 
+// The keyboard is asked for without waiting on the answer; while another
+// client holds it, the dial asks again until it gets it.
+TEST_F(DialOnScreenTest, TheDialTakesTheKeyboardOnceAnotherClientLetsItGo) {
+    xcb_connection_t* other = xcb_connect(nullptr, nullptr);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(other)).data->root;
+    auto* held = xcb_grab_keyboard_reply(
+        other, xcb_grab_keyboard(other, 1, root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC), nullptr);
+    ASSERT_TRUE(held && held->status == XCB_GRAB_STATUS_SUCCESS);
+    free(held);
+    showAt({150, 5});
+    ASSERT_TRUE(dialPainted());
+    spin(200);
+    EXPECT_EQ(QWidget::keyboardGrabber(), nullptr) << "the other client holds the keyboard";
+    xcb_ungrab_keyboard(other, XCB_CURRENT_TIME);
+    xcb_disconnect(other);  // flushes
+    ASSERT_TRUE(spinUntil([] { return QWidget::keyboardGrabber() != nullptr; }));
+    xdotool({"key", "Escape"});
+    EXPECT_TRUE(spinUntil([&] { return !dial_.isVisible(); }));
+}
+
 TEST_F(DialOnScreenTest, WithoutCompositorTheSquareShowsTheCapturedPicture) {
     compositor_.kill();
     compositor_.waitForFinished(2000);

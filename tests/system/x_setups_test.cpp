@@ -91,6 +91,39 @@ TEST(XSetups, HighDensityMonitorsCaptureThroughTheirOwnGeometry) {
         << output.toStdString();
 }
 
+// A picture of the screen is the shared memory the server wrote it into: a
+// picture still held keeps what it showed while later ones are taken, and
+// the memory of one let go serves the next.
+TEST(XSetups, AHeldCaptureKeepsItsPixelsAndOneLetGoLendsItsMemory) {
+    ORBEL_REQUIRE_DISPLAY();
+    QWidget patch;
+    patch.setWindowFlags(Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint);
+    patch.setGeometry(40, 40, 120, 80);
+    auto paint = [&](const QColor& colour) {
+        patch.setStyleSheet(QStringLiteral("background: %1").arg(colour.name()));
+        patch.show();
+        patch.repaint();
+        platform::x11::Session::shared()->sync();
+        systemtest::spin(200);
+    };
+    auto& capture = platform::ScreenCapture::shared();
+    const QRect area(60, 60, 40, 30);
+    paint(QColor(200, 30, 40));
+    const QImage first = capture.capture(area, 1.0);
+    ASSERT_EQ(first.size(), area.size());
+    ASSERT_EQ(first.pixel(5, 5), qRgb(200, 30, 40));
+    paint(QColor(20, 160, 60));
+    QImage second = capture.capture(area, 1.0);
+    EXPECT_EQ(second.pixel(5, 5), qRgb(20, 160, 60));
+    EXPECT_EQ(first.pixel(5, 5), qRgb(200, 30, 40)) << "a later capture wrote into a picture still held";
+    EXPECT_EQ(qAlpha(second.pixel(39, 29)), 255);
+    const uchar* memory = second.constBits();
+    second = QImage();
+    const QImage third = capture.capture(area, 1.0);
+    EXPECT_EQ(third.constBits(), memory);
+    EXPECT_EQ(third.pixel(5, 5), qRgb(20, 160, 60));
+}
+
 // The real program with its first dial on the left monitor: a click on the
 // right one lands on a click catcher and closes the dial.
 TEST(XSetups, HighDensityMonitorsCatchClicksOnTheOtherMonitor) {

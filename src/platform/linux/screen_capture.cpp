@@ -7,7 +7,9 @@
 
 #include <QGuiApplication>
 #include <QTimer>
+#include <atomic>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <optional>
 
@@ -33,6 +35,15 @@ public:
         wanted.setSize(QSize(qRound(area.width() * dpr), qRound(area.height() * dpr)));
         const QRect readable = wanted.intersected(screenFacts(*x).root);
         if (readable.isEmpty()) return {};
+        // The whole area on screen: the picture is the shared memory the
+        // server wrote it into, with nothing copied or newly allocated.
+        if (readable == wanted) {
+            QImage image = readShared(*x, readable);
+            if (!image.isNull()) {
+                image.setDevicePixelRatio(dpr);
+                return image;
+            }
+        }
         QImage image(wanted.size(), QImage::Format_RGB32);
         // Off-screen parts are black; the read overwrites the rest (filling
         // all of it first costs a pass over the whole picture while the dial opens).
@@ -99,6 +110,39 @@ private:
         return 0;
     }
 
+    // A shared memory segment attached on both sides. A picture handed out
+    // over it keeps it (through the picture's clean-up) until the picture
+    // goes, and the server writes into it only while no picture uses it.
+    struct Segment {
+        std::uint8_t* data = nullptr;
+        std::size_t size = 0;
+        xcb_shm_seg_t id = 0;
+        std::atomic<int> pictures{0};
+        ~Segment() { shmdt(data); }
+    };
+    using SegmentRef = std::shared_ptr<Segment>;
+
+    // The root window's pixels of `rect` as a picture over the segment; null
+    // when shared memory cannot be used.
+    QImage readShared(x11::Session& x, const QRect& rect) {
+        std::lock_guard lock(mutex_);
+        if (!readSegment(x, rect)) return {};
+        const std::size_t bytes = std::size_t(rect.width()) * rect.height() * 4;
+        auto* pixels = reinterpret_cast<std::uint32_t*>(segment_->data);
+        for (std::size_t i = 0, n = bytes / 4; i < n; ++i) pixels[i] |= 0xff000000u;  // the padding byte is opaque
+        segment_->pictures.fetch_add(1);
+        auto* keep = new SegmentRef(segment_);
+        // Read-only: a change to the picture makes a copy of it.
+        return QImage(
+            static_cast<const uchar*>(segment_->data), rect.width(), rect.height(), rect.width() * 4, QImage::Format_RGB32,
+            [](void* info) {
+                auto* ref = static_cast<SegmentRef*>(info);
+                (*ref)->pictures.fetch_sub(1);
+                delete ref;
+            },
+            keep);
+    }
+
     // Copies the root window's pixels of `rect` into `image` at `at`; 24- and
     // 32-bit visuals only. Shared memory first, a plain request otherwise.
     bool readInto(x11::Session& x, const QRect& rect, QImage& image, QPoint at) {
@@ -106,17 +150,10 @@ private:
         xcb_connection_t* c = x.connection();
         const std::size_t bytes = std::size_t(rect.width()) * rect.height() * 4;
         const std::uint8_t* data = nullptr;
-        Reply<xcb_shm_get_image_reply_t> shmReply;
         Reply<xcb_get_image_reply_t> plainReply;
-        if (ensureShm(c, bytes)) {
-            shmReply.reset(xcb_shm_get_image_reply(
-                c,
-                xcb_shm_get_image(c, x.root(), rect.x(), rect.y(), rect.width(), rect.height(), ~0u,
-                                  XCB_IMAGE_FORMAT_Z_PIXMAP, segment_, 0),
-                nullptr));
-            if (shmReply && (shmReply->depth == 24 || shmReply->depth == 32)) data = shmData_;
-        }
-        if (!data) {
+        if (readSegment(x, rect)) {
+            data = segment_->data;
+        } else {
             plainReply.reset(xcb_get_image_reply(c,
                                                  xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, x.root(), rect.x(),
                                                                rect.y(), rect.width(), rect.height(), ~0u),
@@ -134,13 +171,27 @@ private:
         return true;
     }
 
-    bool ensureShm(xcb_connection_t* c, std::size_t bytes) {
+    // Has the server write the root window's pixels of `rect` into a
+    // segment no picture uses; false when shared memory cannot be used.
+    bool readSegment(x11::Session& x, const QRect& rect) {
+        xcb_connection_t* c = x.connection();
+        if (!segmentFor(c, std::size_t(rect.width()) * rect.height() * 4)) return false;
+        Reply<xcb_shm_get_image_reply_t> reply(xcb_shm_get_image_reply(
+            c,
+            xcb_shm_get_image(c, x.root(), rect.x(), rect.y(), rect.width(), rect.height(), ~0u,
+                              XCB_IMAGE_FORMAT_Z_PIXMAP, segment_->id, 0),
+            nullptr));
+        return reply && (reply->depth == 24 || reply->depth == 32);
+    }
+
+    // Makes segment_ a segment of at least `bytes` that no picture uses (a
+    // new one when the current one is too small or in use).
+    bool segmentFor(xcb_connection_t* c, std::size_t bytes) {
         if (shmFailed_) return false;
-        if (shmData_ && bytes <= shmSize_) return true;
-        if (shmData_) {
-            xcb_shm_detach(c, segment_);
-            shmdt(shmData_);
-            shmData_ = nullptr;
+        if (segment_ && bytes <= segment_->size && segment_->pictures.load() == 0) return true;
+        if (segment_) {
+            xcb_shm_detach(c, segment_->id);  // the server's side; ours goes with the last picture
+            segment_.reset();
         }
         // A request of an extension the server lacks makes libxcb close the
         // connection, which every other service shares: ask first.
@@ -157,16 +208,18 @@ private:
             return false;
         }
         void* mem = shmat(id, nullptr, 0);
-        segment_ = xcb_generate_id(c);
-        Reply<xcb_generic_error_t> error(xcb_request_check(c, xcb_shm_attach_checked(c, segment_, id, 0)));
+        const xcb_shm_seg_t seg = xcb_generate_id(c);
+        Reply<xcb_generic_error_t> error(xcb_request_check(c, xcb_shm_attach_checked(c, seg, id, 0)));
         shmctl(id, IPC_RMID, nullptr);  // freed once both sides let go
         if (mem == reinterpret_cast<void*>(-1) || error) {
             if (mem != reinterpret_cast<void*>(-1)) shmdt(mem);
             shmFailed_ = true;  // e.g. a server on another machine
             return false;
         }
-        shmData_ = static_cast<std::uint8_t*>(mem);
-        shmSize_ = size;
+        segment_ = std::make_shared<Segment>();
+        segment_->data = static_cast<std::uint8_t*>(mem);
+        segment_->size = size;
+        segment_->id = seg;
         return true;
     }
 
@@ -176,9 +229,7 @@ private:
     std::optional<xcb_get_selection_owner_cookie_t> ownerAsked_;
     xcb_atom_t selection_ = XCB_ATOM_NONE;
     bool shmFailed_ = false;
-    std::uint8_t* shmData_ = nullptr;
-    std::size_t shmSize_ = 0;
-    xcb_shm_seg_t segment_ = 0;
+    SegmentRef segment_;
 };
 
 // Without an X server (the offscreen platform, tests): nothing to read,

@@ -7,14 +7,15 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
-#include <QScreen>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <chrono>
 #include <cmath>
 #include <utility>
 
@@ -22,6 +23,7 @@
 #include "platform/memory.h"
 #include "dial/wedge_geometry.h"
 #include "platform/capture_guard.h"
+#include "platform/global_hotkeys.h"
 #include "platform/keyboard_grab.h"
 #include "platform/input_monitor.h"
 #include "platform/key_translation.h"
@@ -34,6 +36,8 @@ namespace orbel::dial {
 namespace {
 
 constexpr int kGrabRetryMs = 10;
+// How long after a hot-key press the pointer it carried still counts.
+constexpr std::chrono::milliseconds kPressPointerFresh{100};
 constexpr int kCatcherDelayMs = 40;
 constexpr int kGrabAttempts = 150;  // the key that opened the dial may hold the keyboard a moment
 
@@ -239,6 +243,16 @@ void DialPanels::warmUp() {
 }
 
 QPointF DialPanels::pointerPosition() const { return QCursor::pos(); }
+
+QPointF DialPanels::openingPointerPosition() {
+    // A hot-key press says where the pointer was: no question to the server
+    // stands between the press and the dial. Only a press of a moment ago
+    // opened this dial; anything else asks.
+    if (const auto press = platform::GlobalHotkeys::shared().takePressPointer();
+        press && std::chrono::steady_clock::now() - press->at < kPressPointerFresh)
+        return fromDevice(press->device);
+    return pointerPosition();
+}
 
 void DialPanels::present(const DialScreen& overlay, const std::vector<DialScreen>& catchers) {
     auto& capture = platform::ScreenCapture::shared();

@@ -69,6 +69,7 @@ public:
     std::vector<DialScreen> screens() const override;
     std::optional<DialScreen> mainScreen() const override;
     QPointF pointerPosition() const override;
+    QPointF openingPointerPosition() override;
     void present(const DialScreen& overlay, const std::vector<DialScreen>& catchers) override;
     void grabKeyboard() override;
     void releaseKeyboard() override;

@@ -82,6 +82,9 @@ public:
     virtual std::optional<DialScreen> mainScreen() const = 0;
     // The pointer's current position, global.
     virtual QPointF pointerPosition() const = 0;
+    // Where the pointer is for the dial about to open: as a surface knows it
+    // from what opened the dial, else asked for now.
+    virtual QPointF openingPointerPosition() { return pointerPosition(); }
 
     // Shows the overlay panel covering `overlay` (it hosts the dial, drawn at
     // its centre) and an empty catcher panel on each of `catchers`, without

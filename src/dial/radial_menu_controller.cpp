@@ -99,7 +99,7 @@ void RadialMenuController::show() {
     }
 
     const std::vector<DialScreen> screens = surface_.screens();
-    const QPointF pointer = surface_.pointerPosition();
+    const QPointF pointer = surface_.openingPointerPosition();
     std::optional<DialScreen> target;
     for (const DialScreen& screen : screens) {
         if (frameHolds(screen.frame, pointer)) {

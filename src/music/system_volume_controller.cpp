@@ -13,7 +13,12 @@ double clampLevel(double level) {
 
 }  // namespace
 
-AudioOutputVolumeController::AudioOutputVolumeController(platform::AudioOutput& output) : output_(output) {}
+AudioOutputVolumeController::AudioOutputVolumeController(platform::AudioOutput& output) : output_(&output) {}
+
+platform::AudioOutput& AudioOutputVolumeController::output() {
+    if (!output_) output_ = &platform::AudioOutput::shared();
+    return *output_;
+}
 
 void AudioOutputVolumeController::setLevel(double level) {
     const double v = clampLevel(level);
@@ -29,8 +34,8 @@ void AudioOutputVolumeController::setMute(bool muted) {
 }
 
 void AudioOutputVolumeController::writePending() {
-    if (writing_ || !output_.isAvailable()) {
-        if (!output_.isAvailable()) pendingLevel_.reset(), pendingMute_.reset();
+    if (writing_ || !output().isAvailable()) {
+        if (!output().isAvailable()) pendingLevel_.reset(), pendingMute_.reset();
         return;
     }
     QPointer<AudioOutputVolumeController> self(this);
@@ -43,19 +48,19 @@ void AudioOutputVolumeController::writePending() {
         const double v = *pendingLevel_;
         pendingLevel_.reset();
         writing_ = true;
-        output_.setVolume(v, next);
+        output().setVolume(v, next);
     } else if (pendingMute_) {
         const bool m = *pendingMute_;
         pendingMute_.reset();
         writing_ = true;
-        output_.setMuted(m, next);
+        output().setMuted(m, next);
     }
 }
 
 void AudioOutputVolumeController::startObserving() {
     if (listener_) return;
     readCurrent();
-    listener_ = connect(&output_, &platform::AudioOutput::changed, this, [this] {
+    listener_ = connect(&output(), &platform::AudioOutput::changed, this, [this] {
         // A write under way or queued is newer than what the server reports.
         if (!writing_ && !pendingLevel_ && !pendingMute_) readCurrent();
     });
@@ -67,10 +72,10 @@ void AudioOutputVolumeController::stopObserving() {
 }
 
 void AudioOutputVolumeController::readCurrent() {
-    if (!output_.isAvailable() || !output_.defaultSink()) return;
+    if (!output().isAvailable() || !output().defaultSink()) return;
     // Only what changed: the server reports many things besides these two.
-    if (const double v = clampLevel(output_.volume()); v != level_) publishLevel(v);
-    if (const bool m = output_.isMuted(); m != muted_) publishMute(m);
+    if (const double v = clampLevel(output().volume()); v != level_) publishLevel(v);
+    if (const bool m = output().isMuted(); m != muted_) publishMute(m);
 }
 
 void AudioOutputVolumeController::publishLevel(double level) {

@@ -23,7 +23,9 @@ class AudioOutputVolumeController final : public SystemVolumeController,
                                           public platform::Shared<AudioOutputVolumeController> {
     Q_OBJECT
 public:
-    explicit AudioOutputVolumeController(platform::AudioOutput& output = platform::AudioOutput::shared());
+    // Over the session's sound server, reached the first time it is needed.
+    AudioOutputVolumeController() = default;
+    explicit AudioOutputVolumeController(platform::AudioOutput& output);
 
     double level() const override { return level_; }
     bool isMuted() const override { return muted_; }
@@ -41,7 +43,9 @@ private:
     void readCurrent();
     void writePending();
 
-    platform::AudioOutput& output_;
+    platform::AudioOutput& output();
+
+    platform::AudioOutput* output_ = nullptr;
     double level_ = 0.5;
     bool muted_ = false;
     QMetaObject::Connection listener_;

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QPoint>
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "platform/shared_instance.h"
 
@@ -37,6 +40,15 @@ public:
     virtual bool registerHotkey(Id id, std::uint16_t keyCode, std::uint32_t carbonModifiers) = 0;
     // Drops the registration of `id`, if any.
     virtual void unregisterHotkey(Id id) = 0;
+
+    // Where the pointer was at the last hot-key press (desktop coordinates,
+    // device pixels) and when it came, on the steady clock; once taken, or
+    // when that press carried no position, nothing until the next.
+    struct PressPointer {
+        QPoint device;
+        std::chrono::steady_clock::time_point at;
+    };
+    virtual std::optional<PressPointer> takePressPointer() { return std::nullopt; }
 
 private:
     friend Shared<GlobalHotkeys>;

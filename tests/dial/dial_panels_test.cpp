@@ -7,11 +7,13 @@
 #include <QTemporaryFile>
 #include <QTest>
 #include <cmath>
+#include <chrono>
 #include <numbers>
 
 #include "dial/dial_panels.h"
 #include "dial/radial_menu_controller.h"
 #include "dial_fixture.h"
+#include "fakes/fake_global_hotkeys.h"
 #include "fakes/fake_permissions.h"
 #include "fakes/fake_pointer_watch.h"
 #include "platform/capture_guard.h"
@@ -132,6 +134,26 @@ TEST_F(DialPanelsTest, CatchersTakeClicksOutsideThePanel) {
 // While a hold is down another window may hold the pointer and no motion
 // reaches us: the panels ask where it is (once a frame), and the release
 // fires the wedge under the pointer, not the one the dial opened on.
+// A hot-key press carries the pointer's position: the dial it opens opens
+// there without asking. A press of long ago, or one already used, does not
+// count, and the dial asks where the pointer is.
+TEST_F(DialPanelsTest, TheDialOpensWhereTheHotKeyPressSaysThePointerWas) {
+    fakes::FakeGlobalHotkeys hotkeys;
+    fakes::ReplaceShared<platform::GlobalHotkeys> useHotkeys{hotkeys};
+    const QPointF centre = screenCentre(0);
+    QCursor::setPos((centre + QPointF(-150, 20)).toPoint());  // the left: wedge 4
+    const auto now = std::chrono::steady_clock::now();
+    hotkeys.pressPointer = {(centre + QPointF(150, 20)).toPoint(), now};  // the right: wedge 2
+    dial.show();
+    ASSERT_NE(panels.overlayPanel(), nullptr);
+    EXPECT_EQ(panels.overlayPanel()->geometry(), squareAbout(centre));
+    EXPECT_EQ(dial.highlightedIndex(), 2);
+    dial.hide();
+    EXPECT_EQ(panels.openingPointerPosition(), QPointF(QCursor::pos())) << "a press is used once";
+    hotkeys.pressPointer = {(centre + QPointF(150, 0)).toPoint(), now - std::chrono::seconds(1)};
+    EXPECT_EQ(panels.openingPointerPosition(), QPointF(QCursor::pos())) << "a press of a second ago";
+}
+
 TEST_F(DialPanelsTest, HoldFollowsThePointerWithoutEventsAndReleaseFiresTheWedgeUnderIt) {
     dial.openedViaHold = true;
     showAt(0, 3);

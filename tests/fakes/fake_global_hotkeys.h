@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <optional>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "platform/global_hotkeys.h"
@@ -44,6 +45,9 @@ public:
         if (handler_ && chordOf(id)) handler_(id, event);
     }
 
+    std::optional<PressPointer> takePressPointer() override { return std::exchange(pressPointer, std::nullopt); }
+
+    std::optional<PressPointer> pressPointer;  // what the last press said of the pointer
     std::set<Chord> takenByOthers;
     bool refuseAll = false;
     int registrations = 0;  // every attempt, probes included

@@ -7,11 +7,13 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QTest>
+#include <chrono>
 #include <gtest/gtest.h>
 
 #include "fakes/fake_alerts.h"
 #include "fakes/replace_shared.h"
 #include "input/hotkey_manager.h"
+#include "platform/global_hotkeys.h"
 #include "platform/linux/x11_input.h"
 #include "system_helpers.h"
 
@@ -178,6 +180,32 @@ TEST_F(ActivationInputTest, HeldChordReleasesOnceEvenWhileAnotherClientHoldsTheK
     spin(800);
     xdotool({"keyup", "ctrl+alt+h"});
     EXPECT_EQ(settle(1), std::vector<std::string>{"release"});
+}
+
+// The press says where the pointer was, once; a chord our own window hears
+// as its key event says nothing of it.
+TEST_F(ActivationInputTest, AChordPressSaysWhereThePointerWasOnce) {
+    manager->apply(ActivationMode::tap(HoldBinding::keyCombination(kCtrlOptO)));
+    auto& hotkeys = platform::GlobalHotkeys::shared();
+    (void)hotkeys.takePressPointer();
+    xdotool({"mousemove", "321", "234"});
+    xdotool({"key", "ctrl+alt+o"});
+    ASSERT_EQ(settle(1), std::vector<std::string>{"tap"});
+    const auto press = hotkeys.takePressPointer();
+    ASSERT_TRUE(press);
+    EXPECT_EQ(press->device, QPoint(321, 234));
+    EXPECT_LT(std::chrono::steady_clock::now() - press->at, std::chrono::seconds(5));
+    EXPECT_FALSE(hotkeys.takePressPointer());
+
+    QLineEdit window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.grabKeyboard();
+    spin(200);
+    xdotool({"key", "ctrl+alt+o"});
+    EXPECT_EQ(settle(1), std::vector<std::string>{"tap"});
+    EXPECT_FALSE(hotkeys.takePressPointer());
+    window.releaseKeyboard();
 }
 
 TEST_F(ActivationInputTest, TypingElsewhereWakesNothingWhileNoChordIsHeld) {

@@ -1,5 +1,6 @@
 #include "platform/audio_output.h"
 
+#include <dlfcn.h>
 #include <pulse/pulseaudio.h>
 
 #include <QCoreApplication>
@@ -13,6 +14,38 @@
 
 namespace orbel::platform {
 namespace {
+
+// libpulse is opened the first time the sound server is needed, not when
+// the program starts: most sessions never change the volume from the dial,
+// and the library with the codecs it brings costs about 1.5 MB of memory
+// from start-up on. The names below are this file's own pointers to its
+// functions, so the calls read as plain libpulse calls.
+#define ORBEL_PULSE_FUNCTIONS(X)                                                                                       \
+    X(pa_context_connect) X(pa_context_disconnect) X(pa_context_get_server_info) X(pa_context_get_sink_info_list)      \
+    X(pa_context_get_state) X(pa_context_new) X(pa_context_set_default_sink) X(pa_context_set_sink_mute_by_name)       \
+    X(pa_context_set_sink_volume_by_name) X(pa_context_set_state_callback) X(pa_context_set_subscribe_callback)        \
+    X(pa_context_subscribe) X(pa_context_unref) X(pa_cvolume_max) X(pa_cvolume_scale) X(pa_cvolume_set)               \
+    X(pa_operation_unref) X(pa_threaded_mainloop_free) X(pa_threaded_mainloop_get_api) X(pa_threaded_mainloop_lock)   \
+    X(pa_threaded_mainloop_new) X(pa_threaded_mainloop_start) X(pa_threaded_mainloop_stop)                           \
+    X(pa_threaded_mainloop_unlock)
+#define ORBEL_PULSE_POINTER(name) decltype(&::name) name = nullptr;
+ORBEL_PULSE_FUNCTIONS(ORBEL_PULSE_POINTER)
+#undef ORBEL_PULSE_POINTER
+
+// True once every function above is found (the first call opens the library).
+bool openPulse() {
+    static const bool opened = [] {
+        void* library = dlopen("libpulse.so.0", RTLD_NOW | RTLD_LOCAL);
+        if (!library) return false;
+        bool all = true;
+#define ORBEL_PULSE_RESOLVE(name) all = (name = reinterpret_cast<decltype(name)>(dlsym(library, #name))) && all;
+        ORBEL_PULSE_FUNCTIONS(ORBEL_PULSE_RESOLVE)
+#undef ORBEL_PULSE_RESOLVE
+        return all;
+    }();
+    return opened;
+}
+#undef ORBEL_PULSE_FUNCTIONS
 
 double levelOf(const pa_cvolume& v) { return std::min(1.0, double(pa_cvolume_max(&v)) / PA_VOLUME_NORM); }
 
@@ -326,8 +359,34 @@ private:
     }
 };
 
+// Without libpulse on the system: no server, and every operation fails.
+class NoAudioOutput final : public AudioOutput {
+public:
+    void whenReady(std::function<void()> task) override {
+        QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+    }
+    bool isAvailable() const override { return false; }
+    std::vector<AudioSink> sinks() const override { return {}; }
+    std::optional<std::string> defaultSink() const override { return std::nullopt; }
+    double volume() const override { return 0; }
+    bool isMuted() const override { return false; }
+    void setVolume(double, Completion done) override { fail(std::move(done)); }
+    void changeVolume(double, Completion done) override { fail(std::move(done)); }
+    void setMuted(bool, Completion done) override { fail(std::move(done)); }
+    void toggleMute(Completion done) override { fail(std::move(done)); }
+    void setDefaultSink(const std::string&, Completion done) override { fail(std::move(done)); }
+
+private:
+    void fail(Completion done) {
+        if (done) QMetaObject::invokeMethod(this, [done = std::move(done)] { done(false); }, Qt::QueuedConnection);
+    }
+};
+
 }  // namespace
 
-AudioOutput& AudioOutput::makeShared() { return processLifetimeInstance<PulseAudioOutput>(); }
+AudioOutput& AudioOutput::makeShared() {
+    if (!openPulse()) return processLifetimeInstance<NoAudioOutput>();
+    return processLifetimeInstance<PulseAudioOutput>();
+}
 
 }  // namespace orbel::platform

@@ -43,6 +43,8 @@ public:
 
     void setHandler(Handler handler) override { handler_ = std::move(handler); }
 
+    std::optional<PressPointer> takePressPointer() override { return std::exchange(pressPointer_, std::nullopt); }
+
     bool registerHotkey(Id id, std::uint16_t keyCode, std::uint32_t carbonModifiers) override {
         unregisterHotkey(id);
         if (!x_) return false;
@@ -181,7 +183,7 @@ private:
         switch (e->response_type & 0x7f) {
         case XCB_KEY_PRESS: {
             const auto* k = reinterpret_cast<const xcb_key_press_event_t*>(e);
-            pressed(k->detail, k->state & kChordBits);
+            pressed(k->detail, k->state & kChordBits, QPoint(k->root_x, k->root_y));
             return;
         }
         case XCB_KEY_RELEASE:
@@ -217,6 +219,7 @@ private:
         if (type == QEvent::KeyPress && !reg->down && !key->isAutoRepeat()) {
             reg->down = true;
             watchReleases();
+            pressPointer_.reset();  // a key event of ours says nothing of the pointer
             deliver(reg->id, Event::pressed);
         }
         event->accept();
@@ -230,9 +233,11 @@ private:
         return it == registrations_.end() ? nullptr : &*it;
     }
 
-    void pressed(xcb_keycode_t code, std::uint16_t mods) {
+    // `pointer`: where the pointer was (root coordinates).
+    void pressed(xcb_keycode_t code, std::uint16_t mods, QPoint pointer) {
         Registration* it = find(code, mods);
         if (!it) return;
+        pressPointer_ = PressPointer{pointer, std::chrono::steady_clock::now()};
         const bool first = !it->down;
         it->down = true;
         // Raw releases are selected before the grab goes: a release the
@@ -270,6 +275,7 @@ private:
     xcb_key_symbols_t* symbols_ = nullptr;
     std::vector<Registration> registrations_;
     Handler handler_;
+    std::optional<PressPointer> pressPointer_;
 };
 
 }  // namespace

@@ -2,15 +2,13 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QStringList>
 #include <QTimer>
 #include <cmath>
 
 #include "platform/alerts.h"
 #include "platform/clock.h"
+#include "platform/http_get.h"
 
 #ifndef ORBEL_UPDATE_FEED_URL
 #define ORBEL_UPDATE_FEED_URL ""
@@ -92,28 +90,27 @@ void UpdateChecker::startCheck(bool automatic) {
         automatic_ = automatic_ && automatic;  // a user joining an automatic check sees its end
         return;
     }
-    if (!network_) {
-        network_ = new QNetworkAccessManager(this);
-        network_->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
-    }
     automatic_ = automatic;
     body_.clear();
-    QNetworkRequest request(feed_);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Orbel/%1").arg(currentVersion_.c_str()));
-    request.setRawHeader("Accept", "application/json");
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setTransferTimeout(static_cast<int>(timeout_.count()));
-    reply_ = network_->get(request);
-    reply_->setReadBufferSize(sizeLimit_ + 1);  // what arrives waits in at most this much memory
-    connect(reply_, &QNetworkReply::metaDataChanged, this, [this] {
-        const QVariant length = reply_->header(QNetworkRequest::ContentLengthHeader);
-        if (length.isValid() && length.toLongLong() > sizeLimit_) {
+    platform::HttpGetRequest request{feed_, QStringLiteral("Orbel/%1").arg(currentVersion_.c_str()).toUtf8(),
+                                     "application/json", timeout_, sizeLimit_ + 1};
+    platform::HttpGet::Handlers handlers;
+    handlers.lengthKnown = [this](qint64 length) {
+        if (length > sizeLimit_)
             end({UpdateCheckResult::Kind::failed, {}, tr("The update server's answer is larger than %1 KB.")
                                                           .arg((sizeLimit_ + 1023) / 1024)});
-        }
-    });
-    connect(reply_, &QIODevice::readyRead, this, &UpdateChecker::readBody);
-    connect(reply_, &QNetworkReply::finished, this, &UpdateChecker::complete);
+    };
+    handlers.readyRead = [this] { readBody(); };
+    handlers.finished = [this] { complete(); };
+    QString why;
+    reply_ = platform::startHttpGet(request, std::move(handlers), &why);
+    if (!reply_) {
+        // Reported as the end of a check, a turn later, as a failed request is.
+        QTimer::singleShot(0, this, [this, why] {
+            end({UpdateCheckResult::Kind::failed, {}, tr("The update server could not be reached: %1").arg(why)});
+        });
+        return;
+    }
     // The transfer timeout ends a silent server; this ends one that trickles.
     deadline_ = new QTimer(this);
     deadline_->setSingleShot(true);
@@ -137,19 +134,18 @@ void UpdateChecker::complete() {
     if (!reply_) return;
     readBody();
     if (!reply_) return;  // refused as too large
-    const QVariant status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    const int code = status.isValid() ? status.toInt() : 0;
+    const int code = reply_->status();
     if (code >= 300) {
-        const QString phrase = reply_->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+        const QString phrase = reply_->reasonPhrase();
         end({UpdateCheckResult::Kind::failed, {},
              tr("The update server answered with status %1 %2.").arg(code).arg(phrase).trimmed()});
         return;
     }
-    if (reply_->error() == QNetworkReply::OperationCanceledError || reply_->error() == QNetworkReply::TimeoutError) {
+    if (reply_->failure() == platform::HttpGet::Failure::timedOut) {
         end({UpdateCheckResult::Kind::failed, {}, tr("The update server did not answer in time.")});
         return;
     }
-    if (reply_->error() != QNetworkReply::NoError) {
+    if (reply_->failure() != platform::HttpGet::Failure::none) {
         end({UpdateCheckResult::Kind::failed, {},
              tr("The update server could not be reached: %1").arg(reply_->errorString())});
         return;
@@ -190,12 +186,7 @@ void UpdateChecker::dropReply() {
         deadline_->stop();
         deadline_ = nullptr;
     }
-    if (!reply_) return;
-    QNetworkReply* reply = reply_;
-    reply_ = nullptr;
-    reply->disconnect(this);
-    reply->abort();
-    reply->deleteLater();
+    reply_.reset();  // aborts it
 }
 
 void UpdateChecker::startAutomaticChecks() {

@@ -19,15 +19,15 @@
 #include <QString>
 #include <QUrl>
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 #include <variant>
 
+#include "platform/http_get.h"
 #include "platform/key_value_store.h"
 #include "platform/timers.h"
 
-class QNetworkAccessManager;
-class QNetworkReply;
 class QTimer;
 
 namespace orbel {
@@ -146,8 +146,7 @@ private:
     platform::KeyValueStore* store_;
     std::chrono::milliseconds timeout_ = kDefaultTimeout;
     qint64 sizeLimit_ = kDefaultSizeLimit;
-    QNetworkAccessManager* network_ = nullptr;
-    QNetworkReply* reply_ = nullptr;  // the running check's request
+    std::unique_ptr<platform::HttpGet> reply_;  // the running check's request
     QTimer* deadline_ = nullptr;
     QByteArray body_;
     bool automatic_ = false;

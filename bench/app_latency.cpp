@@ -204,19 +204,23 @@ public:
         if (!mkdtemp(pattern)) return;
         home_ = pattern;
         fs::create_directories(home_ / "orbel");
+        const auto chord = orbel::ActivationMode::tap(
+            orbel::HoldBinding::keyCombination(*orbel::KeyCombination::parse("ctrl+opt+o")));
         if (setup == Setup::sixProfiles) {
             fs::create_directories(home_ / "orbel" / "profiles");
             for (int i = 0; i < 6; ++i) {
                 orbel::AppConfig profile = orbel::bench::profileConfig(i);
-                profile.activation = orbel::ActivationMode::tap(
-                    orbel::HoldBinding::keyCombination(*orbel::KeyCombination::parse("ctrl+opt+o")));
+                profile.activation = chord;
                 const std::string text = profile.encodeDocument();
                 std::ofstream(home_ / "orbel" / "profiles" / (std::string(orbel::bench::profileName(i)) + ".json"))
                     << text;
                 if (i == 0) std::ofstream(home_ / "orbel" / "config.json") << text;
             }
         } else {
-            std::ofstream(home_ / "orbel" / "config.json") << R"({"version":1,"hotkey":"ctrl+opt+o"})";
+            // What a new user has: the default dial (six slots with icons), on this run's chord.
+            orbel::AppConfig stock = orbel::AppConfig::defaultConfig();
+            stock.activation = chord;
+            std::ofstream(home_ / "orbel" / "config.json") << stock.encodeDocument();
         }
 
         std::vector<std::string> env;

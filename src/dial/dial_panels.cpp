@@ -36,6 +36,9 @@ namespace orbel::dial {
 namespace {
 
 constexpr int kGrabRetryMs = 10;
+// How long the warm-up's showing out of sight lasts: long enough for a
+// compositor to take the window in.
+constexpr int kWarmShowingMs = 100;
 // How long after a hot-key press the pointer it carried still counts.
 constexpr std::chrono::milliseconds kPressPointerFresh{100};
 constexpr int kCatcherDelayMs = 40;
@@ -240,6 +243,14 @@ void DialPanels::warmUp() {
     auto& capture = platform::ScreenCapture::shared();
     (void)capture.compositorRunning();
     (void)capture.capture(QRect(0, 0, 1, 1), dpr);
+    // Shown once where no screen is, and hidden again: the window system
+    // and a compositor set up what a window's first showing needs out of
+    // sight, not between the user's first hot key and the dial.
+    overlay_->placeAt(QRect(QPoint(-4 * side, -4 * side), QSize(side, side)));
+    overlay_->showNow();
+    QTimer::singleShot(kWarmShowingMs, this, [this] {
+        if (!presented_) overlay_->hideByUs();
+    });
 }
 
 QPointF DialPanels::pointerPosition() const { return QCursor::pos(); }

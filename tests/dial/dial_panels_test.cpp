@@ -134,6 +134,25 @@ TEST_F(DialPanelsTest, CatchersTakeClicksOutsideThePanel) {
 // While a hold is down another window may hold the pointer and no motion
 // reaches us: the panels ask where it is (once a frame), and the release
 // fires the wedge under the pointer, not the one the dial opened on.
+// The warm-up shows the panel once where no screen is and hides it again; a
+// dial opened meanwhile stays up.
+TEST_F(DialPanelsTest, TheWarmUpShowsThePanelOnceOutOfSight) {
+    panels.warmUp();
+    QWidget* panel = panels.view().window();
+    EXPECT_TRUE(panel->isVisible());
+    for (QScreen* screen : QGuiApplication::screens()) EXPECT_FALSE(screen->geometry().intersects(panel->geometry()));
+    EXPECT_EQ(panels.overlayPanel(), nullptr);
+    QTRY_VERIFY(!panel->isVisible());
+    EXPECT_FALSE(dial.isVisible());
+
+    panels.warmUp();
+    showAt(0, 2);
+    QTest::qWait(300);
+    EXPECT_TRUE(dial.isVisible());
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->geometry(), squareAbout(screenCentre(0)));
+}
+
 // A hot-key press carries the pointer's position: the dial it opens opens
 // there without asking. A press of long ago, or one already used, does not
 // count, and the dial asks where the pointer is.

@@ -276,6 +276,9 @@ void DialPanels::present(const DialScreen& overlay, const std::vector<DialScreen
     dpr_ = screen ? screen->devicePixelRatio() : 1.0;
     const double rate = screen && screen->refreshRate() > 1 ? screen->refreshRate() : 60.0;
     holdFollow_.setInterval(std::max(1, int(1000 / rate)));
+    // Still up from the warm-up (out of sight): down first, or moving it
+    // would bring it on screen into its own capture.
+    if (overlay_->isVisible()) overlay_->hideByUs();
     overlay_->placeAt(square);
     // What lies behind the dial, taken before any window of ours is up: the
     // backdrop's square for the glass, or the whole panel when it must be

@@ -134,6 +134,15 @@ TEST_F(DialPanelsTest, CatchersTakeClicksOutsideThePanel) {
 // While a hold is down another window may hold the pointer and no motion
 // reaches us: the panels ask where it is (once a frame), and the release
 // fires the wedge under the pointer, not the one the dial opened on.
+// A widget's hide and move events, in order.
+struct HideAndMove : QObject {
+    std::vector<QEvent::Type> seen;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Hide || e->type() == QEvent::Move) seen.push_back(e->type());
+        return false;
+    }
+};
+
 // The warm-up shows the panel once where no screen is and hides it again; a
 // dial opened meanwhile stays up.
 TEST_F(DialPanelsTest, TheWarmUpShowsThePanelOnceOutOfSight) {
@@ -145,8 +154,15 @@ TEST_F(DialPanelsTest, TheWarmUpShowsThePanelOnceOutOfSight) {
     QTRY_VERIFY(!panel->isVisible());
     EXPECT_FALSE(dial.isVisible());
 
+    // Opened while the warm-up's showing is still up: it goes down first,
+    // never moved on screen as it is (into its own capture).
     panels.warmUp();
+    HideAndMove order;
+    panel->installEventFilter(&order);
     showAt(0, 2);
+    panel->removeEventFilter(&order);
+    ASSERT_FALSE(order.seen.empty());
+    EXPECT_EQ(order.seen.front(), QEvent::Hide);
     QTest::qWait(300);
     EXPECT_TRUE(dial.isVisible());
     EXPECT_TRUE(panel->isVisible());

@@ -3,8 +3,10 @@
 #include <QDir>
 #include <QPainter>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 #include "dial/dial_painter.h"
 #include "dial/music_track_label.h"
@@ -292,6 +294,52 @@ TEST(GlassTest, BlurSpreadsAndTintDarkens) {
     EXPECT_NEAR(dark.deviceIndependentSize().width(), 100, 1);  // small, but the same size in points
     EXPECT_LT(qGray(dark.pixel(0, dark.height() / 2)), qGray(light.pixel(0, light.height() / 2)));
     EXPECT_TRUE(frostedGlass(QImage(), true).isNull());
+}
+
+// The blur's box passes sum two channels in each word: every channel of
+// every pixel matches plain per-channel box passes (edges repeated, sums
+// divided down), on a noisy translucent picture.
+TEST(GlassTest, TheBlurMatchesPlainBoxPassesChannelByChannel) {
+    const int w = 37, h = 23, r = 2;  // radius 3 pixels: no shrinking, box passes of 2 each side
+    QImage noisy(w, h, QImage::Format_ARGB32_Premultiplied);
+    std::uint32_t seed = 12345;
+    auto next = [&] { return (seed = seed * 1664525u + 1013904223u) >> 24; };
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const int a = int(next());
+            noisy.setPixel(x, y, qRgba(int(next()) * a / 255, int(next()) * a / 255, int(next()) * a / 255, a));
+        }
+    std::vector<std::array<int, 4>> px(std::size_t(w * h));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const QRgb c = noisy.pixel(x, y);
+            px[std::size_t(y * w + x)] = {qAlpha(c), qRed(c), qGreen(c), qBlue(c)};
+        }
+    auto pass = [&](bool across) {
+        auto out = px;
+        const int n = across ? w : h, lines = across ? h : w;
+        for (int line = 0; line < lines; ++line)
+            for (int i = 0; i < n; ++i)
+                for (int ch = 0; ch < 4; ++ch) {
+                    int sum = 0;
+                    for (int k = i - r; k <= i + r; ++k) {
+                        const int at = std::clamp(k, 0, n - 1);
+                        sum += px[std::size_t(across ? line * w + at : at * w + line)][std::size_t(ch)];
+                    }
+                    out[std::size_t(across ? line * w + i : i * w + line)][std::size_t(ch)] = sum / (2 * r + 1);
+                }
+        px = out;
+    };
+    for (const bool across : {true, false})
+        for (int i = 0; i < 3; ++i) pass(across);
+    const QImage soft = blurred(noisy, 3);
+    ASSERT_EQ(soft.size(), noisy.size());
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const QRgb c = soft.pixel(x, y);
+            ASSERT_EQ((std::array<int, 4>{qAlpha(c), qRed(c), qGreen(c), qBlue(c)}), px[std::size_t(y * w + x)])
+                << x << "," << y;
+        }
 }
 
 // The cached disc shadow is kept at the blur's reduced size, still the

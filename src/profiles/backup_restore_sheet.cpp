@@ -203,7 +203,7 @@ BackupRestoreSheet::BackupRestoreSheet(BackupRestoreSheetItem item, QWidget* par
     column->addStretch();
     column->addWidget(makeSheetDivider(this));
 
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel_ = new QPushButton(tr("Cancel"), this);
     restore_ = new QPushButton(this);
     styleSheetButton(cancel_, false);
     styleSheetButton(restore_, true);

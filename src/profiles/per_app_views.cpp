@@ -104,7 +104,7 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
     auto* page = new ui::SettingsPage(this);
     page->setFrameShape(QFrame::NoFrame);
     auto* slots = new ui::SettingsSection;
-    editSlots_ = new QPushButton(QStringLiteral("Edit Slots…"));
+    editSlots_ = new QPushButton(tr("Edit Slots…"));
     editSlots_->setObjectName(QStringLiteral("editSlots"));
     styleSheetButton(editSlots_, true);
     slotsRow_ = slots->addRow(QStringLiteral("Slots"), qs(model_.slotsHelp()), ui::inlineRow({editSlots_}));
@@ -259,8 +259,8 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
     page->addSections({slots, sizeSection, lookSection, keysSection});
     column->addWidget(page, 1);
     column->addWidget(makeSheetDivider(this));
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-    save_ = new QPushButton(QStringLiteral("Save"), this);
+    cancel_ = new QPushButton(tr("Cancel"), this);
+    save_ = new QPushButton(tr("Save"), this);
     styleSheetButton(cancel_, false);
     styleSheetButton(save_, true);
     auto* footer = new QHBoxLayout;

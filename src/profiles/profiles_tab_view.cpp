@@ -81,7 +81,7 @@ DuplicateProfileSheet::DuplicateProfileSheet(const std::string& source, const st
     error_->setAlignment(Qt::AlignCenter);
     error_->hide();
     column->addWidget(error_);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* cancel = new QPushButton(tr("Cancel"), this);
     duplicate_ = new QPushButton(QStringLiteral("Duplicate"), this);
     styleSheetButton(cancel, false);
     styleSheetButton(duplicate_, true);
@@ -138,7 +138,7 @@ ProfilesTabView::ProfilesTabView(ConfigManager& manager, ImportCoordinator& impo
     badge_->setFont(ui::textFont(ui::TextStyle::caption, QFont::Medium, true));
     header->addWidget(badge_);
     header->addStretch();
-    new_ = smallButton(QStringLiteral("New"), "plus", true, content);
+    new_ = smallButton(tr("New"), "plus", true, content);
     header->addWidget(new_);
     column->addLayout(header);
 
@@ -346,8 +346,8 @@ void ProfilesTabView::openCreatePopover() {
         createField_ = new QLineEdit(popover_);
         createField_->setPlaceholderText(QStringLiteral("Profile name"));
         column->addWidget(createField_);
-        auto* cancel = new QPushButton(QStringLiteral("Cancel"), popover_);
-        createSave_ = new QPushButton(QStringLiteral("Save"), popover_);
+        auto* cancel = new QPushButton(tr("Cancel"), popover_);
+        createSave_ = new QPushButton(tr("Save"), popover_);
         styleSheetButton(cancel, false);
         styleSheetButton(createSave_, true);
         auto* buttons = new QHBoxLayout;

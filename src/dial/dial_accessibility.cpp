@@ -85,7 +85,8 @@ public:
         std::vector<std::string> titles;
         for (const WedgeItem& w : s.wedges) titles.push_back(w.title);
         if (t == QAccessible::Name) return qs(dialAccessibilityLabel());
-        if (t == QAccessible::Value) return qs(dialAccessibilityValue(titles, s.highlightedIndex));
+        if (t == QAccessible::Value || t == QAccessible::Description)
+            return qs(dialAccessibilityValue(titles, s.highlightedIndex));
         return QAccessibleWidget::text(t);
     }
 

@@ -5,6 +5,8 @@
 #include <QRadialGradient>
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "dial/wedge_geometry.h"
 #include "dial/glass_surface.h"
@@ -63,20 +65,42 @@ void paintSheen(QPainter& p, const QPainterPath& shape, bool dark) {
 // ellipsis, as the track caption's lines are.
 constexpr double kPillPadding = 16;
 
-QString pillText(const std::string& text, double maxWidth) {
-    const QFontMetricsF fm(labelFont());
-    return fm.elidedText(QString::fromStdString(text), Qt::ElideRight, std::max(0.0, maxWidth - kPillPadding));
+// A pill's label (the title, cut to fit) and its advance. Measuring shapes
+// the text afresh each time, and the dial measures its titles at every
+// opening and highlight change: the answers are kept, per thread.
+struct MeasuredPill {
+    QString label;
+    double advance = 0;
+};
+MeasuredPill measuredPill(const std::string& text, double maxWidth) {
+    struct Entry {
+        std::string text;
+        double maxWidth;
+        QString font;
+        MeasuredPill pill;
+    };
+    thread_local std::vector<Entry> kept;
+    const QFont font = labelFont();
+    const QString fontKey = font.key();
+    for (const Entry& e : kept)
+        if (e.maxWidth == maxWidth && e.text == text && e.font == fontKey) return e.pill;
+    const QFontMetricsF fm(font);
+    MeasuredPill pill;
+    pill.label = fm.elidedText(QString::fromStdString(text), Qt::ElideRight, std::max(0.0, maxWidth - kPillPadding));
+    pill.advance = fm.horizontalAdvance(pill.label);
+    if (kept.size() >= 64) kept.erase(kept.begin());
+    kept.push_back({text, maxWidth, fontKey, pill});
+    return pill;
 }
 
-QRectF pillBox(QPointF at, const QString& label) {
-    const QFontMetricsF fm(labelFont());
-    const QSizeF size(fm.horizontalAdvance(label) + kPillPadding, fm.height() + 8);
+QRectF pillBox(QPointF at, const MeasuredPill& pill) {
+    const QSizeF size(pill.advance + kPillPadding, QFontMetricsF(labelFont()).height() + 8);
     return QRectF(at.x() - size.width() / 2, at.y() - size.height() / 2, size.width(), size.height());
 }
 
 void paintPill(QPainter& p, QPointF at, const std::string& text, double maxWidth, const DialPalette& palette) {
-    const QString label = pillText(text, maxWidth);
-    const QRectF box = pillBox(at, label);
+    const MeasuredPill measured = measuredPill(text, maxWidth);
+    const QRectF box = pillBox(at, measured);
     QPainterPath pill;
     pill.addRoundedRect(box, 8, 8);
     p.fillPath(pill, toQColor(palette.labelBg));
@@ -84,10 +108,10 @@ void paintPill(QPainter& p, QPointF at, const std::string& text, double maxWidth
     p.drawPath(pill);
     p.setFont(labelFont());
     p.setPen(toQColor(palette.labelText));
-    p.drawText(box, Qt::AlignCenter, label);
+    p.drawText(box, Qt::AlignCenter, measured.label);
 }
 
-QRectF pillBounds(QPointF at, const std::string& text, double maxWidth) { return pillBox(at, pillText(text, maxWidth)); }
+QRectF pillBounds(QPointF at, const std::string& text, double maxWidth) { return pillBox(at, measuredPill(text, maxWidth)); }
 
 void strokeWedge(QPainter& p, const QPainterPath& shape, const DialViewState& s) {
     const WedgeStroke stroke = wedgeStroke(s.appearance.wedgeStrokeStrength);
@@ -270,6 +294,24 @@ std::string wedgeLabelText(const DialViewState& s, const WedgeItem& item) {
     return item.isVolume ? volumeLabelText(s.draggedVolume.value_or(item.level), item.isMuted) : item.title;
 }
 double pillWidthLimit(const DialViewState& s) { return DialMetrics{s.menuRadius}.backdropDiameter(); }
+// A wedge's outline's bounds, kept per thread for the few dials drawn: the
+// outline is built of arcs, and every opening and highlight change asks.
+QRectF slotBounds(QPointF centre, int index, int count, double inner, double outer) {
+    struct Entry {
+        QPointF centre;
+        int index, count;
+        double inner, outer;
+        QRectF bounds;
+    };
+    thread_local std::vector<Entry> kept;
+    for (const Entry& e : kept)
+        if (e.index == index && e.count == count && e.centre == centre && e.inner == inner && e.outer == outer)
+            return e.bounds;
+    const QRectF bounds = slotPath(centre, index, count, inner, outer).boundingRect();
+    if (kept.size() >= 64) kept.erase(kept.begin());
+    kept.push_back({centre, index, count, inner, outer, bounds});
+    return bounds;
+}
 QPointF wedgeLabelCentre(QPointF centre, const DialViewState& s, int index) {
     return pointOnWedgeAxis(centre, index, int(s.wedges.size()), DialMetrics{s.menuRadius}.pillRadius());
 }
@@ -293,7 +335,7 @@ QRectF wedgeLabelBounds(QPointF centre, const DialViewState& s, int index) {
 QRectF wedgeBounds(QPointF centre, const DialViewState& s, int index) {
     const int n = static_cast<int>(s.wedges.size());
     const WedgeItem& item = s.wedges[static_cast<std::size_t>(index)];
-    QRectF bounds = slotPath(centre, index, n, innerOf(s), s.menuRadius).boundingRect();
+    QRectF bounds = slotBounds(centre, index, n, innerOf(s), s.menuRadius);
     const std::string text = item.isVolume ? std::string("Muted100%") : item.title;
     bounds |= pillBounds(pointOnWedgeAxis(centre, index, n, DialMetrics{s.menuRadius}.pillRadius()), text, pillWidthLimit(s));
     return bounds.adjusted(-3, -3, 3, 3);

@@ -1,5 +1,6 @@
 #include "dial/radial_menu_view.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QIcon>
 #include <QPaintEvent>
@@ -363,6 +364,10 @@ void RadialMenuView::highlightChanged(int index) {
 }
 
 void RadialMenuView::refreshAccessibility() {
+    // The dial's accessible interface makes its texts when asked; the
+    // description is kept, and so announced, only while an assistive
+    // technology listens: no title is worked out for no one.
+    if (!QAccessible::isActive()) return;
     std::vector<std::string> titles;
     int highlighted = -1;
     if (controller_) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QPainter>
 #include <algorithm>
 #include <array>
@@ -340,6 +341,28 @@ TEST(GlassTest, TheBlurMatchesPlainBoxPassesChannelByChannel) {
             ASSERT_EQ((std::array<int, 4>{qAlpha(c), qRed(c), qGreen(c), qBlue(c)}), px[std::size_t(y * w + x)])
                 << x << "," << y;
         }
+}
+
+// Titles are measured once and the answer kept: a change of the
+// application's font is measured afresh, and the bounds follow the dial.
+TEST(GlassTest, KeptTitleMeasuresFollowTheFontAndTheDial) {
+    DialViewState s = sixSlots(AppearanceMode::light);
+    s.wedges[1].title = "A title long enough to be cut short at the dial's width, and then some more";
+    const QFont before = QGuiApplication::font();
+    const QRectF label = wedgeLabelBounds(QPointF(300, 300), s, 1);
+    EXPECT_EQ(wedgeLabelBounds(QPointF(300, 300), s, 1), label);
+    EXPECT_LE(label.width(), DialMetrics{s.menuRadius}.backdropDiameter() + 0.5);
+    QFont bigger = before;
+    bigger.setPointSizeF(before.pointSizeF() * 2);
+    bigger.setFamily(QStringLiteral("DejaVu Serif"));
+    QGuiApplication::setFont(bigger);
+    const QRectF short1 = wedgeLabelBounds(QPointF(300, 300), sixSlots(AppearanceMode::light), 0);
+    QGuiApplication::setFont(before);
+    EXPECT_NE(short1, wedgeLabelBounds(QPointF(300, 300), sixSlots(AppearanceMode::light), 0));
+    const QRectF wedge = wedgeBounds(QPointF(300, 300), s, 2);
+    EXPECT_EQ(wedgeBounds(QPointF(340, 300), s, 2), wedge.translated(40, 0));
+    s.menuRadius = 150;
+    EXPECT_LT(wedgeBounds(QPointF(300, 300), s, 2).width(), wedge.width());
 }
 
 // The cached disc shadow is kept at the blur's reduced size, still the

@@ -15,7 +15,7 @@
 #include <numbers>
 
 #include "editor/dial_editor_view.h"
-#include "offscreen_rig.h"
+#include "bench_rig.h"
 #include "editor/slot_library_column.h"
 #include "fakes/fake_system_platform.h"
 #include "fakes/replace_shared.h"

@@ -27,23 +27,13 @@
 #include "fakes/replace_shared.h"
 #include "platform/log.h"
 #include "platform/screen_capture.h"
+#include "bench_rig.h"
 
 using namespace orbel;
 
 namespace {
 
-bool haveDisplay() { return std::getenv("DISPLAY") && *std::getenv("DISPLAY"); }
-
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "bench_dial_on_screen";
-    static char* argv[] = {name, nullptr};
-    static QApplication* instance = [] {
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        return new QApplication(argc, argv);
-    }();
-    return *instance;
-}
+QApplication& app() { return bench::benchApp("xcb"); }
 
 struct Desk {
     Desk() {
@@ -103,7 +93,7 @@ Desk& desk() {
 }
 
 void BM_ShowToFirstPixels(benchmark::State& state) {
-    if (!haveDisplay()) return state.SkipWithError("needs an X display");
+    if (!bench::haveDisplay()) return state.SkipWithError("needs an X display");
     Desk& d = desk();
     d.dial.hide();
     Desk::settle(100);
@@ -128,7 +118,7 @@ BENCHMARK(BM_ShowToFirstPixels)->UseManualTime()->Iterations(1)->Repetitions(30)
 // One hover update and the repaint it asks for, alternating between two
 // points: in two wedges (the highlight changes) or in one.
 void hover(benchmark::State& state, QPointF a, QPointF b) {
-    if (!haveDisplay()) return state.SkipWithError("needs an X display");
+    if (!bench::haveDisplay()) return state.SkipWithError("needs an X display");
     Desk& d = desk();
     if (!d.dial.isVisible()) d.dial.show();
     Desk::settle(100);

@@ -14,6 +14,7 @@
 #include "icons/icon_picker_model.h"
 #include "icons/icon_picker_view.h"
 #include "ui/search_field.h"
+#include "bench_rig.h"
 
 using namespace orbel;
 
@@ -22,16 +23,7 @@ namespace {
 const IconPack kLargest{"mdi"};
 const std::vector<std::string> kWords{"arrow-left", "home", "account-circle", "zzz", "fil"};
 
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "bench_icon_picker";
-    static char* argv[] = {name, nullptr};
-    static QApplication* instance = [] {
-        if (qEnvironmentVariableIsEmpty("DISPLAY")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return *instance;
-}
+QApplication& app() { return bench::benchApp(bench::haveDisplay() ? nullptr : "offscreen"); }
 
 IconCatalog& catalog() {
     app();  // fonts need the application

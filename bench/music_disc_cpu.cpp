@@ -32,23 +32,13 @@
 #include "music/now_playing_service.h"
 #include "music/system_volume_controller.h"
 #include "platform/log.h"
+#include "bench_rig.h"
 
 using namespace orbel;
 
 namespace {
 
-bool haveDisplay() { return std::getenv("DISPLAY") && *std::getenv("DISPLAY"); }
-
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "bench_music_disc_cpu";
-    static char* argv[] = {name, nullptr};
-    static QApplication* instance = [] {
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        return new QApplication(argc, argv);
-    }();
-    return *instance;
-}
+QApplication& app() { return bench::benchApp("xcb"); }
 
 double processCpuSeconds() {
     timespec t{};
@@ -78,7 +68,7 @@ QByteArray artworkPng() {
 }
 
 void BM_MusicDiscTurning(benchmark::State& state) {
-    if (!haveDisplay()) return state.SkipWithError("needs an X display");
+    if (!bench::haveDisplay()) return state.SkipWithError("needs an X display");
     app();
     platform::Log::setSink([](platform::LogCategory, const std::string&) {});
     QTemporaryDir dir;

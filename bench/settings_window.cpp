@@ -20,21 +20,13 @@
 #include "platform/log.h"
 #include "settings/login_item_manager.h"
 #include "settings/preferences_view.h"
+#include "bench_rig.h"
 
 using namespace orbel;
 
 namespace {
 
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "bench_settings_window";
-    static char* argv[] = {name, nullptr};
-    static QApplication* instance = [] {
-        if (!std::getenv("DISPLAY")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return *instance;
-}
+QApplication& app() { return bench::benchApp(bench::haveDisplay() ? nullptr : "offscreen"); }
 
 class NoLoginItem : public platform::LoginItem {
 public:

@@ -10,7 +10,7 @@
 #include <QElapsedTimer>
 
 #include "dial_rig.h"
-#include "offscreen_rig.h"
+#include "bench_rig.h"
 #include "editor/slot_library_column.h"
 #include "sheets/slot_editor_page_model.h"
 #include "sheets/slot_editor_page_view.h"

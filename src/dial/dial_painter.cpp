@@ -6,10 +6,11 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
-#include <vector>
+#include <tuple>
 
 #include "dial/wedge_geometry.h"
 #include "dial/glass_surface.h"
+#include "dial/kept_answers.h"
 #include "dial/music_knob.h"
 #include "dial/music_track_label.h"
 #include "platform/symbols.h"
@@ -73,24 +74,16 @@ struct MeasuredPill {
     double advance = 0;
 };
 MeasuredPill measuredPill(const std::string& text, double maxWidth) {
-    struct Entry {
-        std::string text;
-        double maxWidth;
-        QString font;
-        MeasuredPill pill;
-    };
-    thread_local std::vector<Entry> kept;
+    thread_local KeptAnswers<std::tuple<std::string, double, QString>, MeasuredPill, 64> kept;
     const QFont font = labelFont();
-    const QString fontKey = font.key();
-    for (const Entry& e : kept)
-        if (e.maxWidth == maxWidth && e.text == text && e.font == fontKey) return e.pill;
-    const QFontMetricsF fm(font);
-    MeasuredPill pill;
-    pill.label = fm.elidedText(QString::fromStdString(text), Qt::ElideRight, std::max(0.0, maxWidth - kPillPadding));
-    pill.advance = fm.horizontalAdvance(pill.label);
-    if (kept.size() >= 64) kept.erase(kept.begin());
-    kept.push_back({text, maxWidth, fontKey, pill});
-    return pill;
+    return kept.get({text, maxWidth, font.key()}, [&] {
+        const QFontMetricsF fm(font);
+        MeasuredPill pill;
+        pill.label =
+            fm.elidedText(QString::fromStdString(text), Qt::ElideRight, std::max(0.0, maxWidth - kPillPadding));
+        pill.advance = fm.horizontalAdvance(pill.label);
+        return pill;
+    });
 }
 
 QRectF pillBox(QPointF at, const MeasuredPill& pill) {
@@ -297,20 +290,9 @@ double pillWidthLimit(const DialViewState& s) { return DialMetrics{s.menuRadius}
 // A wedge's outline's bounds, kept per thread for the few dials drawn: the
 // outline is built of arcs, and every opening and highlight change asks.
 QRectF slotBounds(QPointF centre, int index, int count, double inner, double outer) {
-    struct Entry {
-        QPointF centre;
-        int index, count;
-        double inner, outer;
-        QRectF bounds;
-    };
-    thread_local std::vector<Entry> kept;
-    for (const Entry& e : kept)
-        if (e.index == index && e.count == count && e.centre == centre && e.inner == inner && e.outer == outer)
-            return e.bounds;
-    const QRectF bounds = slotPath(centre, index, count, inner, outer).boundingRect();
-    if (kept.size() >= 64) kept.erase(kept.begin());
-    kept.push_back({centre, index, count, inner, outer, bounds});
-    return bounds;
+    thread_local KeptAnswers<std::tuple<double, double, int, int, double, double>, QRectF, 64> kept;
+    return kept.get({centre.x(), centre.y(), index, count, inner, outer},
+                    [&] { return slotPath(centre, index, count, inner, outer).boundingRect(); });
 }
 QPointF wedgeLabelCentre(QPointF centre, const DialViewState& s, int index) {
     return pointOnWedgeAxis(centre, index, int(s.wedges.size()), DialMetrics{s.menuRadius}.pillRadius());

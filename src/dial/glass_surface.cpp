@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <vector>
+#include <tuple>
+
+#include "dial/kept_answers.h"
 
 namespace orbel::dial {
 namespace {
@@ -132,22 +134,13 @@ QImage softShadow(const QPainterPath& shape, QSizeF size, double dpr, const QCol
 }
 
 QImage discShadow(double diameter, double margin, double dpr, const QColor& color, double blurRadius) {
-    struct Entry {
-        double diameter, margin, dpr, blur;
-        QRgb color;
-        QImage image;
-    };
-    static std::vector<Entry> cache;  // GUI thread; a handful of sizes at most
-    for (const Entry& e : cache)
-        if (e.diameter == diameter && e.margin == margin && e.dpr == dpr && e.blur == blurRadius && e.color == color.rgba())
-            return e.image;
-    const double side = diameter + 2 * margin;
-    QPainterPath disc;
-    disc.addEllipse(QPointF(side / 2, side / 2), diameter / 2, diameter / 2);
-    QImage image = softShadow(disc, QSizeF(side, side), dpr, color, blurRadius);
-    if (cache.size() >= 8) cache.erase(cache.begin());
-    cache.push_back({diameter, margin, dpr, blurRadius, color.rgba(), image});
-    return image;
+    static KeptAnswers<std::tuple<double, double, double, double, QRgb>, QImage, 8> kept;  // GUI thread; a few sizes
+    return kept.get({diameter, margin, dpr, blurRadius, color.rgba()}, [&] {
+        const double side = diameter + 2 * margin;
+        QPainterPath disc;
+        disc.addEllipse(QPointF(side / 2, side / 2), diameter / 2, diameter / 2);
+        return softShadow(disc, QSizeF(side, side), dpr, color, blurRadius);
+    });
 }
 
 }  // namespace orbel::dial

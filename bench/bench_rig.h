@@ -1,9 +1,8 @@
 #pragma once
 
-// What the benchmarks of windows drawn off the screen share: one
-// application on the offscreen platform, a wait on its event loop, and a
-// directory of installed applications whose scan waits until released, as a
-// slow disk would.
+// What the benchmarks of windows share: their one application, a wait on
+// its event loop, and a directory of installed applications whose scan
+// waits until released, as a slow disk would.
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -17,16 +16,23 @@
 
 namespace orbel::bench {
 
-inline QApplication& offscreenApp() {
+// Whether an X display is there to draw on.
+inline bool haveDisplay() { return !qEnvironmentVariableIsEmpty("DISPLAY"); }
+
+// The benchmark's one application, made at the first call: on `platform`,
+// or on the one the environment names when null.
+inline QApplication& benchApp(const char* platform) {
     static int argc = 1;
     static char name[] = "orbel_bench";
     static char* argv[] = {name, nullptr};
-    static QApplication* instance = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication* instance = [platform] {
+        if (platform) qputenv("QT_QPA_PLATFORM", platform);
         return new QApplication(argc, argv);
     }();
     return *instance;
 }
+
+inline QApplication& offscreenApp() { return benchApp("offscreen"); }
 
 // Runs the event loop until `done` holds (30 s at most).
 template <class F>

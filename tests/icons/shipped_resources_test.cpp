@@ -76,7 +76,7 @@ std::set<std::string> symbolNamesInTheProgram() {
         for (auto m = literal.globalMatch(text); m.hasNext();) {
             const QString name = m.next().captured(1);
             const QString first = name.section('.', 0, 0), last = name.section('.', -1);
-            if (notSymbols.count(first) || last == "json" || last == "ini" || last == "desktop") continue;
+            if (notSymbols.count(first) || last == "json" || last == "ini" || last == "desktop" || last == "list") continue;
             if (name.split('.').contains(QStringLiteral("so"))) continue;  // a shared library's name
             names.insert(name.toStdString());
         }

@@ -1,7 +1,9 @@
-// The installed applications through GIO's index, in a private XDG tree.
+// The installed applications from the desktop entries of a private XDG tree.
 #include "platform/linux/app_index.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <map>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -9,7 +11,7 @@
 #include "support/test_files.h"
 #include "support/xdg_tree.h"
 
-namespace orbel::platform::gio {
+namespace orbel::platform::xdg {
 namespace {
 
 using orbel::testing::writeFile;
@@ -20,7 +22,7 @@ protected:
         writeFile(xdg.root() + "/" + folder + "/applications/" + id + ".desktop",
                   "[Desktop Entry]\nType=Application\nName=" + QByteArray(id) + "\n" + keys);
     }
-    // GIO hears of changed entries a moment later; the event loop brings the news.
+    // Changed entries are heard a moment later; the event loop brings the news.
     static bool settles(const std::function<bool()>& done) { return QTest::qWaitFor(done, 5000); }
     orbel::testing::XdgFixture xdg;
 };
@@ -74,5 +76,57 @@ TEST_F(AppIndexTest, TheTerminalListsChooseTheTerminal) {
     EXPECT_TRUE(settles([&] { return terminal() == "term-b"; })) << terminal();
 }
 
+TEST_F(AppIndexTest, EntriesFollowTheDesktopEntryRulesAndEditsInPlaceAreHeard) {
+    qputenv("LC_ALL", "de_AT.UTF-8");
+    qputenv("XDG_CURRENT_DESKTOP", "Here:Other");
+    entry("usr", "gone", "Exec=true\n");
+    entry("data", "gone", "Hidden=true\n");  // the user's entry removes the system's
+    entry("usr", "word", "Exec=\"/usr/bin/true\" --x\nName[de]=Wort\nName[de_AT]=Wortl\nName[fr]=Mot\n");
+    entry("usr", "untried", "TryExec=no-such-program-here\nExec=true\n");
+    writeFile(xdg.root() + "/usr/applications/link.desktop", "[Desktop Entry]\nType=Link\nName=Link\nURL=https://example.org\n");
+    entry("usr", "only-here", "Exec=true\nOnlyShowIn=Here;\n");
+    entry("usr", "only-there", "Exec=true\nOnlyShowIn=There;\n");
+    entry("usr", "not-here", "Exec=true\nNotShowIn=Other;\n");
+    writeFile(xdg.root() + "/usr/applications/kde4/viewer.desktop", "[Desktop Entry]\nType=Application\nName=Viewer\nExec=true\n");
+    std::map<std::string, bool> listed;
+    auto read = [&] {
+        listed.clear();
+        for (const AppRecord& r : *AppIndex::shared().all()) listed[r.id.toStdString()] = r.listed;
+    };
+    const std::map<std::string, bool> expected{{"kde4-viewer", true}, {"not-here", false}, {"only-here", true},
+                                               {"only-there", false}, {"word", true}};
+    EXPECT_TRUE(settles([&] { return read(), listed == expected; })) << ::testing::PrintToString(listed);
+    auto& index = AppIndex::shared();
+    EXPECT_EQ(index.resolve("word").value_or(AppRecord{}).name, "Wortl");
+    EXPECT_EQ(index.resolve("word").value_or(AppRecord{}).program, "true");
+    EXPECT_EQ(index.resolve("kde4-viewer").value_or(AppRecord{}).location, xdg.root() + "/usr/applications/kde4/viewer.desktop");
+    for (const char* missing : {"gone", "untried", "link"}) EXPECT_FALSE(index.resolve(missing)) << missing;
+
+    // Written over in place, not replaced: the new name is read. (The
+    // reads the watches started are let finish first.)
+    QTest::qWait(300);
+    const std::uint64_t before = index.generation();
+    ASSERT_EQ(index.resolve("word").value_or(AppRecord{}).name, "Wortl");  // kept until a change is heard
+    QFile word(xdg.root() + "/usr/applications/word.desktop");
+    ASSERT_TRUE(word.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    word.write("[Desktop Entry]\nType=Application\nName=Renamed\nExec=true\n");
+    word.close();
+    EXPECT_TRUE(settles([&] { return index.resolve("word").value_or(AppRecord{}).name == "Renamed"; }));
+    EXPECT_LE(index.generation() - before, 4u);  // one burst of notices, one new reading
+    qunsetenv("LC_ALL");
+    qunsetenv("XDG_CURRENT_DESKTOP");
+}
+
+TEST_F(AppIndexTest, AddedAndRemovedAssociationsChooseTheMailClient) {
+    entry("usr", "mail-a", "Exec=true\nMimeType=x-scheme-handler/mailto;\n");
+    entry("usr", "mail-b", "Exec=true\nMimeType=x-scheme-handler/mailto;\n");
+    auto mail = [] { return AppIndex::shared().resolve("com.apple.mail").value_or(AppRecord{}).id.toStdString(); };
+    EXPECT_TRUE(settles([&] { return mail() == "mail-a"; })) << mail();  // no choice made: the first by id
+    writeFile(xdg.root() + "/config/mimeapps.list", "[Added Associations]\nx-scheme-handler/mailto=mail-b.desktop;\n");
+    EXPECT_TRUE(settles([&] { return mail() == "mail-b"; })) << mail();
+    writeFile(xdg.root() + "/etc/mimeapps.list", "[Removed Associations]\nx-scheme-handler/mailto=mail-a.desktop;mail-b.desktop;\n");
+    EXPECT_TRUE(settles([&] { return mail().empty(); })) << mail();
+}
+
 }  // namespace
-}  // namespace orbel::platform::gio
+}  // namespace orbel::platform::xdg

@@ -5,8 +5,8 @@
 namespace orbel::platform::xdg {
 namespace {
 
-gio::AppRecord entry(const char* id, const char* program, const char* wmClass = "") {
-    gio::AppRecord e;
+xdg::AppRecord entry(const char* id, const char* program, const char* wmClass = "") {
+    xdg::AppRecord e;
     e.id = QString::fromLatin1(id);
     e.program = QString::fromLatin1(program);
     e.startupWMClass = QString::fromLatin1(wmClass);
@@ -14,7 +14,7 @@ gio::AppRecord entry(const char* id, const char* program, const char* wmClass = 
 }
 
 TEST(WindowOwner, TriesEachClueInOrderAndNamesUnmatchedOwners) {
-    const std::vector<gio::AppRecord> entries{
+    const std::vector<xdg::AppRecord> entries{
         entry("org.gnome.Nautilus", "nautilus"),     entry("firefox-esr", "firefox-esr", "Firefox-esr"),
         entry("org.kde.konsole", "konsole"),         entry("code", "code", "Code"),
         entry("xterm", "xterm"),                     entry("tool", "tool"),

@@ -14,7 +14,7 @@ public:
     std::vector<InstalledApp> allApps() override {
         std::vector<std::pair<QString, InstalledApp>> listed;
         // Hold the snapshot: the index may swap in a new one while we read.
-        const auto snapshot = gio::AppIndex::shared().all();
+        const auto snapshot = xdg::AppIndex::shared().all();
         for (const auto& e : *snapshot) {
             if (!e.listed) continue;
             QString name = e.name.isEmpty() ? e.id : e.name;

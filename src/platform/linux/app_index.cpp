@@ -3,81 +3,312 @@
 #include "platform/linux/gio_include.h"
 #include "platform/linux/launch_context.h"
 
+#include <sys/inotify.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
+#include <QSocketNotifier>
 #include <QThreadPool>
+#include <QTimer>
+#include <algorithm>
+#include <map>
 #include <utility>
 
-namespace orbel::platform::gio {
+namespace orbel::platform::xdg {
 namespace {
-
-QString text(const char* s) { return s ? QString::fromUtf8(s) : QString(); }
-
-// g_free for the strings GIO hands over.
-QString owned(char* s) {
-    QString out = text(s);
-    g_free(s);
-    return out;
-}
 
 QString withoutSuffix(QString id) {
     if (id.endsWith(QLatin1String(".desktop"))) id.chop(8);
     return id;
 }
 
-// The program an Exec line starts, without folder; "env VAR=x prog" skips to prog.
-QString programOf(GAppInfo* info) {
-    const char* commandLine = g_app_info_get_commandline(info);
-    gchar** argv = nullptr;
-    gint argc = 0;
-    if (!commandLine || !g_shell_parse_argv(commandLine, &argc, &argv, nullptr)) return {};
-    gint i = 0;
-    if (QFileInfo(text(argv[0])).fileName() == QLatin1String("env"))
-        for (i = 1; i < argc && (std::strchr(argv[i], '=') || argv[i][0] == '-'); ++i) {
-        }
-    QString program = i < argc ? QFileInfo(text(argv[i])).fileName() : QString();
-    g_strfreev(argv);
-    return program;
+// $name's absolute folders, or the fallback when it names none.
+QStringList folderList(const char* name, const QString& fallback) {
+    QStringList out;
+    for (const QString& folder : qEnvironmentVariable(name).split(QLatin1Char(':'), Qt::SkipEmptyParts))
+        if (QDir::isAbsolutePath(folder)) out << QDir::cleanPath(folder);
+    if (out.isEmpty())
+        for (const QString& folder : fallback.split(QLatin1Char(':'))) out << QDir::homePath() + folder;
+    out.removeDuplicates();
+    return out;
 }
 
-AppRecord recordOf(GDesktopAppInfo* desktop) {
-    GAppInfo* info = G_APP_INFO(desktop);
+// Where entries are looked for, the first folder masking the later ones.
+QStringList applicationFolders() {
+    QStringList out;
+    const QStringList data = folderList("XDG_DATA_HOME", QStringLiteral("/.local/share")) +
+                             (qEnvironmentVariableIsEmpty("XDG_DATA_DIRS")
+                                  ? QStringList{QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")}
+                                  : folderList("XDG_DATA_DIRS", {}));
+    for (const QString& folder : data) out << folder + QStringLiteral("/applications");
+    out.removeDuplicates();
+    return out;
+}
+
+QStringList configFolders() {
+    QStringList out = folderList("XDG_CONFIG_HOME", QStringLiteral("/.config"));
+    out += qEnvironmentVariableIsEmpty("XDG_CONFIG_DIRS") ? QStringList{QStringLiteral("/etc/xdg")} : folderList("XDG_CONFIG_DIRS", {});
+    out.removeDuplicates();
+    return out;
+}
+
+QStringList currentDesktops() { return qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(QLatin1Char(':'), Qt::SkipEmptyParts); }
+
+// The locale names a localised key is tried with, most specific first:
+// lang_COUNTRY@MODIFIER, lang_COUNTRY, lang@MODIFIER, lang.
+QStringList localeNames() {
+    QString locale;
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"})
+        if (locale = qEnvironmentVariable(name); !locale.isEmpty()) break;
+    QStringList out;
+    if (locale.isEmpty() || locale == QLatin1String("C") || locale == QLatin1String("POSIX")) return out;
+    QStringList wanted = qEnvironmentVariable("LANGUAGE").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    wanted << locale;
+    for (QString l : wanted) {
+        QString modifier;
+        if (const auto at = l.indexOf(QLatin1Char('@')); at >= 0) modifier = l.mid(at), l.truncate(at);
+        if (const auto dot = l.indexOf(QLatin1Char('.')); dot >= 0) l.truncate(dot);
+        const QString lang = l.section(QLatin1Char('_'), 0, 0);
+        for (const QString& name : {l + modifier, l, lang + modifier, lang})
+            if (!out.contains(name)) out << name;
+    }
+    return out;
+}
+
+// One group of a desktop entry or a mimeapps.list, the keys as written
+// (a localised key keeps its "[locale]").
+class KeyGroup {
+public:
+    QByteArray raw(const QByteArray& key) const { return keys_.value(key); }
+    bool has(const QByteArray& key) const { return keys_.contains(key); }
+    QString string(const QByteArray& key) const { return unescape(raw(key)); }
+    bool boolean(const QByteArray& key) const {
+        const QByteArray v = raw(key).trimmed();
+        return v == "true" || v == "1";
+    }
+    QStringList list(const QByteArray& key) const {
+        QStringList out;
+        QByteArray item;
+        const QByteArray v = raw(key);
+        for (qsizetype i = 0; i < v.size(); ++i) {
+            if (v[i] == '\\' && i + 1 < v.size() && v[i + 1] == ';') {
+                item += ';', ++i;
+            } else if (v[i] == ';') {
+                if (!item.isEmpty()) out << unescape(item);
+                item.clear();
+            } else {
+                item += v[i];
+            }
+        }
+        if (!item.isEmpty()) out << unescape(item);
+        return out;
+    }
+    QString localized(const QByteArray& key, const QStringList& locales) const {
+        for (const QString& locale : locales)
+            if (auto it = keys_.find(key + '[' + locale.toUtf8() + ']'); it != keys_.end()) return unescape(*it);
+        return string(key);
+    }
+    void set(const QByteArray& key, const QByteArray& value) {
+        if (!keys_.contains(key)) keys_.insert(key, value);  // the first of a repeated key counts
+    }
+
+private:
+    static QString unescape(const QByteArray& v) {
+        QByteArray out;
+        out.reserve(v.size());
+        for (qsizetype i = 0; i < v.size(); ++i) {
+            if (v[i] != '\\' || i + 1 == v.size()) {
+                out += v[i];
+                continue;
+            }
+            switch (const char c = v[++i]) {
+                case 's': out += ' '; break;
+                case 'n': out += '\n'; break;
+                case 't': out += '\t'; break;
+                case 'r': out += '\r'; break;
+                case '\\': out += '\\'; break;
+                default: out += '\\', out += c;
+            }
+        }
+        return QString::fromUtf8(out);
+    }
+    QHash<QByteArray, QByteArray> keys_;
+};
+
+// The named groups of a key file; a file past 1 MiB is no desktop entry.
+std::map<QByteArray, KeyGroup> readGroups(const QString& path, std::initializer_list<const char*> wanted) {
+    std::map<QByteArray, KeyGroup> groups;  // nodes stay put while groups are added
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > (1 << 20)) return groups;
+    KeyGroup* current = nullptr;
+    for (const QByteArray& raw : file.readAll().split('\n')) {
+        const QByteArray line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith('#')) continue;
+        if (line.startsWith('[') && line.endsWith(']')) {
+            const QByteArray name = line.mid(1, line.size() - 2);
+            current = nullptr;
+            for (const char* w : wanted)
+                if (name == w && !groups.count(name)) current = &groups[name];
+            continue;
+        }
+        const auto eq = line.indexOf('=');
+        if (current && eq > 0) current->set(line.left(eq).trimmed(), line.mid(eq + 1).trimmed());
+    }
+    return groups;
+}
+
+// An Exec or TryExec value split as a shell would ("..." and '...' quote,
+// a backslash escapes); nothing when a quote is left open.
+std::optional<QStringList> splitCommand(const QString& command) {
+    QStringList args;
+    QString arg;
+    bool inArg = false;
+    for (qsizetype i = 0; i < command.size(); ++i) {
+        const QChar c = command[i];
+        if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n')) {
+            if (inArg) args << std::exchange(arg, {});
+            inArg = false;
+        } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            inArg = true;
+            for (++i; i < command.size() && command[i] != c; ++i) {
+                if (c == QLatin1Char('"') && command[i] == QLatin1Char('\\') && i + 1 < command.size()) ++i;
+                arg += command[i];
+            }
+            if (i == command.size()) return std::nullopt;
+        } else {
+            inArg = true;
+            if (c == QLatin1Char('\\') && i + 1 < command.size()) ++i;
+            arg += command[i];
+        }
+    }
+    if (inArg) args << arg;
+    return args;
+}
+
+// What one reading of the entries looks up once: whether a program runs
+// here (a path to an executable file, or a name on $PATH), the locale
+// names and the current desktops.
+class Reading {
+public:
+    const QStringList locales = localeNames();
+    const QStringList desktops = currentDesktops();
+
+    bool found(const QString& program) {
+        if (program.isEmpty()) return false;
+        if (auto it = known_.find(program); it != known_.end()) return *it;
+        bool ok = false;
+        if (program.contains(QLatin1Char('/'))) {
+            ok = runnable(program);
+        } else {
+            const QString path = qEnvironmentVariableIsSet("PATH") ? qEnvironmentVariable("PATH") : QStringLiteral("/bin:/usr/bin:.");
+            for (const QString& folder : path.split(QLatin1Char(':')))
+                if ((ok = runnable((folder.isEmpty() ? QStringLiteral(".") : folder) + QLatin1Char('/') + program))) break;
+        }
+        known_.insert(program, ok);
+        return ok;
+    }
+
+private:
+    static bool runnable(const QString& path) {
+        const QFileInfo info(path);
+        return info.isFile() && info.isExecutable();
+    }
+    QHash<QString, bool> known_;
+};
+
+// The program an Exec line starts, without folder; "env VAR=x prog" skips to prog.
+QString programOf(const QStringList& argv) {
+    qsizetype i = 0;
+    if (!argv.isEmpty() && QFileInfo(argv[0]).fileName() == QLatin1String("env"))
+        for (i = 1; i < argv.size() && (argv[i].contains(QLatin1Char('=')) || argv[i].startsWith(QLatin1Char('-'))); ++i) {
+        }
+    return i < argv.size() ? QFileInfo(argv[i]).fileName() : QString();
+}
+
+// The entry at `path` as the id `id`; nothing for what is not a launchable
+// application here: another Type, Hidden, a missing TryExec or Exec program.
+std::optional<AppRecord> readRecord(const QString& id, const QString& path, Reading& reading) {
+    const auto groups = readGroups(path, {"Desktop Entry"});
+    const auto it = groups.find("Desktop Entry");
+    if (it == groups.end()) return std::nullopt;
+    const KeyGroup& e = it->second;
+    if (e.string("Type") != QLatin1String("Application") || e.boolean("Hidden")) return std::nullopt;
+    if (const QString tryExec = e.string("TryExec"); !tryExec.isEmpty() && !reading.found(tryExec)) return std::nullopt;
     AppRecord r;
-    r.id = withoutSuffix(text(g_app_info_get_id(info)));
-    r.location = text(g_desktop_app_info_get_filename(desktop));
-    if (r.id.isEmpty()) r.id = withoutSuffix(QFileInfo(r.location).fileName());
-    r.name = text(g_app_info_get_name(info));
-    r.icon = owned(g_desktop_app_info_get_string(desktop, "Icon"));
-    r.startupWMClass = text(g_desktop_app_info_get_startup_wm_class(desktop));
-    r.program = programOf(info);
-    r.categories = text(g_desktop_app_info_get_categories(desktop)).split(QLatin1Char(';'), Qt::SkipEmptyParts);
-    for (const char* const* type = g_app_info_get_supported_types(info); type && *type; ++type) r.mimeTypes << text(*type);
-    r.listed = g_app_info_should_show(info);
+    if (const QString exec = e.string("Exec"); !exec.isEmpty()) {
+        const auto argv = splitCommand(exec);
+        if (!argv || argv->isEmpty() || !reading.found(argv->first())) return std::nullopt;
+        r.program = programOf(*argv);
+    }
+    r.id = id;
+    r.location = path;
+    r.name = e.localized("Name", reading.locales);
+    r.icon = e.string("Icon");
+    r.startupWMClass = e.string("StartupWMClass");
+    r.categories = e.list("Categories");
+    r.mimeTypes = e.list("MimeType");
+    bool shown = !e.boolean("NoDisplay");
+    const auto anyOf = [&](const QStringList& names) {
+        return std::any_of(reading.desktops.begin(), reading.desktops.end(), [&](const QString& d) { return names.contains(d); });
+    };
+    if (e.has("OnlyShowIn")) shown = shown && anyOf(e.list("OnlyShowIn"));
+    if (e.has("NotShowIn")) shown = shown && !anyOf(e.list("NotShowIn"));
+    r.listed = shown;
     return r;
 }
 
-std::optional<AppRecord> recordOf(GAppInfo* info) {
-    Ref<GAppInfo> owner(info);
-    if (!info || !G_IS_DESKTOP_APP_INFO(info)) return std::nullopt;
-    return recordOf(G_DESKTOP_APP_INFO(info));
+// The file an id names under `folder`: "a-b-c" is a-b-c.desktop, or
+// a/b-c.desktop, a/b/c.desktop, ... in entry subfolders.
+QString fileFor(const QString& folder, const QString& id, int depth = 0) {
+    if (const QString path = folder + QLatin1Char('/') + id + QStringLiteral(".desktop"); QFileInfo(path).isFile()) return path;
+    if (depth > 8) return {};
+    for (qsizetype dash = id.indexOf(QLatin1Char('-')); dash > 0; dash = id.indexOf(QLatin1Char('-'), dash + 1))
+        if (const QString sub = folder + QLatin1Char('/') + id.left(dash); QFileInfo(sub).isDir())
+            if (QString path = fileFor(sub, id.mid(dash + 1), depth + 1); !path.isEmpty()) return path;
+    return {};
 }
 
-QStringList currentDesktops() {
-    return qEnvironmentVariable("XDG_CURRENT_DESKTOP").toLower().split(QLatin1Char(':'), Qt::SkipEmptyParts);
+void scanFolder(const QString& folder, const QString& prefix, int depth, QSet<QString>& seen, QSet<QString>& visited,
+                Reading& reading, std::vector<AppRecord>& out, QStringList* subfolders) {
+    if (depth > 8 || visited.contains(QFileInfo(folder).canonicalFilePath())) return;
+    visited.insert(QFileInfo(folder).canonicalFilePath());
+    const QDir dir(folder);
+    for (const QFileInfo& info : dir.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (info.isDir()) {
+            if (subfolders) *subfolders << info.filePath();
+            scanFolder(info.filePath(), prefix + info.fileName() + QLatin1Char('-'), depth + 1, seen, visited, reading, out, subfolders);
+        } else if (info.fileName().endsWith(QLatin1String(".desktop"))) {
+            const QString id = prefix + withoutSuffix(info.fileName());
+            if (seen.contains(id)) continue;  // an earlier folder's entry masks this one, valid or not
+            seen.insert(id);
+            if (auto record = readRecord(id, info.filePath(), reading)) out.push_back(std::move(*record));
+        }
+    }
+}
+
+// The mimeapps.list files, most important first.
+QStringList mimeappsLists() {
+    QStringList out;
+    QStringList names;
+    for (const QString& desktop : currentDesktops()) names << desktop.toLower() + QStringLiteral("-mimeapps.list");
+    names << QStringLiteral("mimeapps.list");
+    for (const QStringList& folders : {configFolders(), applicationFolders()})
+        for (const QString& folder : folders)
+            for (const QString& name : names) out << folder + QLatin1Char('/') + name;
+    return out;
 }
 
 // xdg-terminal-exec's preference lists, most important first.
 QStringList terminalLists() {
-    QStringList folders{text(g_get_user_config_dir())};
-    for (const gchar* const* d = g_get_system_config_dirs(); d && *d; ++d) folders << text(*d);
     QStringList lists;
-    for (const QString& folder : folders) {
+    for (const QString& folder : configFolders()) {
         for (const QString& desktop : currentDesktops())
-            lists << folder + QLatin1Char('/') + desktop + QStringLiteral("-xdg-terminals.list");
+            lists << folder + QLatin1Char('/') + desktop.toLower() + QStringLiteral("-xdg-terminals.list");
         lists << folder + QStringLiteral("/xdg-terminals.list");
     }
     return lists;
@@ -108,28 +339,119 @@ const QStringList& tableIdentifiers() {
 }
 }  // namespace
 
+// Listens for changes in the application folders (and their subfolders),
+// and for mimeapps.list and xdg-terminals.list in the configuration
+// folders. A folder not made yet is awaited in its nearest parent. A burst
+// of changes (a package being installed) drops the answers once.
+struct AppIndex::Watcher : QObject {
+    enum class Kind { anything, configuration, child };
+    struct Rule {
+        Kind kind;
+        QString child;  // for Kind::child: the name awaited
+    };
+
+    explicit Watcher(AppIndex& index) : index(index), fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        settle.setSingleShot(true);
+        settle.setInterval(50);
+        connect(&settle, &QTimer::timeout, this, [this] { this->index.invalidate(); });
+        if (fd < 0) return;
+        notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this, &Watcher::read);
+    }
+    ~Watcher() override {
+        if (fd >= 0) ::close(fd);
+    }
+
+    // Watches these folders from now on; true when one is watched that was not before.
+    bool watchOnly(const QStringList& subfolders) {
+        if (fd < 0) return false;
+        QMultiHash<QString, Rule> wanted;
+        auto await = [&](QString folder, Kind kind) {
+            QString child;
+            while (!QFileInfo(folder).isDir() && folder.size() > 1) {
+                child = QFileInfo(folder).fileName();
+                folder = QFileInfo(folder).path();
+                kind = Kind::child;
+            }
+            wanted.insert(folder, {kind, child});
+        };
+        for (const QString& folder : applicationFolders()) await(folder, Kind::anything);
+        for (const QString& folder : subfolders) await(folder, Kind::anything);
+        for (const QString& folder : configFolders()) await(folder, Kind::configuration);
+        bool added = false;
+        QHash<int, QString> before = std::exchange(paths, {});
+        rules.clear();
+        for (const QString& folder : wanted.uniqueKeys()) {
+            const int wd = inotify_add_watch(fd, QFile::encodeName(folder).constData(),
+                                             IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_CLOSE_WRITE | IN_ATTRIB |
+                                                 IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR);
+            if (wd < 0) continue;
+            added = added || !before.contains(wd);
+            before.remove(wd);
+            paths.insert(wd, folder);
+            for (const Rule& rule : wanted.values(folder)) rules.insert(wd, rule);
+        }
+        for (auto it = before.begin(); it != before.end(); ++it) inotify_rm_watch(fd, it.key());
+        return added;
+    }
+
+    void read() {
+        alignas(inotify_event) char buffer[16384];
+        bool relevant = false;
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n <= 0) break;
+            for (ssize_t at = 0; at < n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                at += ssize_t(sizeof(inotify_event) + event->len);
+                const QString name = event->len ? QFile::decodeName(event->name) : QString();
+                if (event->mask & (IN_Q_OVERFLOW | IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF)) relevant = true;
+                for (const Rule& rule : rules.values(event->wd)) {
+                    if (rule.kind == Kind::anything) relevant = true;
+                    if (rule.kind == Kind::child && name == rule.child) relevant = true;
+                    if (rule.kind == Kind::configuration &&
+                        (name.endsWith(QLatin1String("mimeapps.list")) || name.endsWith(QLatin1String("xdg-terminals.list"))))
+                        relevant = true;
+                }
+            }
+        }
+        if (relevant && !settle.isActive()) settle.start();
+    }
+
+    AppIndex& index;
+    int fd;
+    QSocketNotifier* notifier = nullptr;
+    QTimer settle;
+    QHash<int, QString> paths;
+    QMultiHash<int, Rule> rules;
+    bool armed = false;
+};
+
 AppIndex& AppIndex::shared() {
     static AppIndex* index = new AppIndex;  // lives as long as the process
     return *index;
 }
 
 AppIndex::AppIndex() {
-    // The monitor reports on the thread-default main context of the caller;
-    // a pool thread has none, so it falls to the GUI thread's loop.
-    GAppInfoMonitor* monitor = g_app_info_monitor_get();  // kept for the process's life
-    g_signal_connect(monitor, "changed", G_CALLBACK(+[](GAppInfoMonitor*, gpointer self) {
-                         static_cast<AppIndex*>(self)->invalidate();
-                     }),
-                     this);
+    // Watching starts on the GUI thread, where the change notices are read.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(app, [this] { watch({}); }, Qt::AutoConnection);
     rebuildInBackground();
 }
 
-std::shared_ptr<const std::vector<AppRecord>> AppIndex::readAll() {
+void AppIndex::watch(const QStringList& subfolders) {
+    if (!watcher_) watcher_ = new Watcher(*this);
+    const bool first = !watcher_->armed;
+    watcher_->armed = true;
+    // A folder watched only now may have gained entries before it was.
+    if (watcher_->watchOnly(subfolders) && !first) invalidate();
+}
+
+std::shared_ptr<const std::vector<AppRecord>> AppIndex::readAll(QStringList* subfolders) {
     auto records = std::make_shared<std::vector<AppRecord>>();
-    GList* infos = g_app_info_get_all();
-    for (GList* l = infos; l; l = l->next)
-        if (G_IS_DESKTOP_APP_INFO(l->data)) records->push_back(recordOf(G_DESKTOP_APP_INFO(l->data)));
-    g_list_free_full(infos, g_object_unref);
+    QSet<QString> seen, visited;
+    Reading reading;
+    for (const QString& folder : applicationFolders()) scanFolder(folder, {}, 0, seen, visited, reading, *records, subfolders);
     return records;
 }
 
@@ -143,7 +465,8 @@ void AppIndex::rebuildInBackground() {
         rebuilding_ = true;
     }
     QThreadPool::globalInstance()->start([this] {
-        auto records = readAll();
+        QStringList subfolders;
+        auto records = readAll(&subfolders);
         {
             std::lock_guard lock(mutex_);
             all_ = records;  // the table below is matched against the new list
@@ -157,6 +480,9 @@ void AppIndex::rebuildInBackground() {
             ++generation_;  // answers made from the old list are matched again
             resolved_ = std::move(table);
         }
+        // The application waits for the thread pool before it goes.
+        if (QCoreApplication* app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(app, [this, subfolders] { watch(subfolders); }, Qt::QueuedConnection);
         if (again) rebuildInBackground();
     });
 }
@@ -221,26 +547,48 @@ std::optional<AppRecord> AppIndex::lookUp(const QString& bundleId) {
 }
 
 std::optional<AppRecord> AppIndex::byId(const QString& id) {
-    // GIO leaves out Hidden entries and those whose program is missing.
     if (id.isEmpty() || id.contains(QLatin1Char('/'))) return std::nullopt;
-    return recordOf(reinterpret_cast<GAppInfo*>(g_desktop_app_info_new((id + QStringLiteral(".desktop")).toUtf8().constData())));
+    // The first folder holding the id decides, even when its entry is not
+    // launchable (a Hidden entry in the user's folder removes the system's).
+    Reading reading;
+    for (const QString& folder : applicationFolders())
+        if (const QString path = fileFor(folder, id); !path.isEmpty()) return readRecord(id, path, reading);
+    return std::nullopt;
+}
+
+std::optional<AppRecord> AppIndex::defaultFor(std::initializer_list<const char*> types) {
+    std::vector<std::map<QByteArray, KeyGroup>> lists;
+    for (const QString& path : mimeappsLists())
+        if (QFileInfo(path).isFile())
+            lists.push_back(readGroups(path, {"Default Applications", "Added Associations", "Removed Associations"}));
+    const auto ids = [](const std::map<QByteArray, KeyGroup>& groups, const char* group, const char* type) {
+        const auto it = groups.find(group);
+        return it == groups.end() ? QStringList() : it->second.list(type);
+    };
+    QSet<QString> removed;
+    for (const auto& groups : lists)
+        for (const char* type : types) {
+            for (const QString& id : ids(groups, "Removed Associations", type)) removed.insert(withoutSuffix(id));
+        }
+    // The chosen defaults, then the added associations not removed, file by file.
+    for (const bool chosen : {true, false})
+        for (const char* type : types)
+            for (const auto& groups : lists)
+                for (const QString& id : ids(groups, chosen ? "Default Applications" : "Added Associations", type))
+                    if (const QString plain = withoutSuffix(id); chosen || !removed.contains(plain))
+                        if (auto found = byId(plain)) return found;
+    // Nothing chosen: the first entry by id declaring the type.
+    for (const char* type : types) {
+        std::optional<AppRecord> declaring;
+        for (const AppRecord& r : *all())
+            if (r.mimeTypes.contains(QLatin1String(type)) && !removed.contains(r.id) && (!declaring || r.id < declaring->id))
+                declaring = r;
+        if (declaring) return declaring;
+    }
+    return std::nullopt;
 }
 
 std::optional<AppRecord> AppIndex::forRole(AppRole role) {
-    auto defaultFor = [this](std::initializer_list<const char*> types) -> std::optional<AppRecord> {
-        for (const char* type : types)
-            if (auto found = recordOf(g_app_info_get_default_for_type(type, FALSE))) return found;
-        // No default chosen. GIO finds the entries that declare a type only
-        // through the folders' mimeinfo.cache, which a user's own folder
-        // seldom has: the first declaring entry by id.
-        for (const char* type : types) {
-            std::optional<AppRecord> declaring;
-            for (const AppRecord& r : *all())
-                if (r.mimeTypes.contains(QLatin1String(type)) && (!declaring || r.id < declaring->id)) declaring = r;
-            if (declaring) return declaring;
-        }
-        return std::nullopt;
-    };
     switch (role) {
         case AppRole::browser: return defaultFor({"x-scheme-handler/https", "x-scheme-handler/http", "text/html"});
         case AppRole::fileManager: return defaultFor({"inode/directory"});
@@ -283,9 +631,9 @@ std::optional<AppRecord> AppIndex::terminal() {
 }
 
 bool AppIndex::launch(const QString& location) {
-    Ref<GDesktopAppInfo> info(g_desktop_app_info_new_from_filename(location.toUtf8().constData()));
+    gio::Ref<GDesktopAppInfo> info(g_desktop_app_info_new_from_filename(location.toUtf8().constData()));
     if (!info) return false;
-    Ref<GAppLaunchContext> context = x11::makeLaunchContext();
+    gio::Ref<GAppLaunchContext> context = x11::makeLaunchContext();
     // An entry without a Path of its own starts in the user's home folder,
     // not in whatever folder Orbel was started from. The change of folder
     // runs in the child, just before it becomes the application.
@@ -302,4 +650,4 @@ bool AppIndex::launch(const QString& location) {
     return ok;
 }
 
-}  // namespace orbel::platform::gio
+}  // namespace orbel::platform::xdg

@@ -1,22 +1,24 @@
 #pragma once
 
-// The installed applications of this session, read through GIO's desktop
-// entry index (which follows the application folders and mimeapps.list as
-// they change), plus what GIO does not know: the default terminal and the
-// stand-ins for the stock dial's foreign identifiers.
+// The installed applications of this session, read from the desktop
+// entries of the XDG application folders (followed as they change), the
+// default choices of mimeapps.list, the default terminal, and the stand-ins
+// for the stock dial's foreign identifiers. The index reads only the keys
+// it keeps, so it stays small with hundreds of applications installed.
 
 #include <QString>
 #include <QStringList>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <initializer_list>
 #include <mutex>
 #include <optional>
 #include <vector>
 
 #include "platform/app_counterparts.h"
 
-namespace orbel::platform::gio {
+namespace orbel::platform::xdg {
 
 // One launchable desktop entry.
 struct AppRecord {
@@ -39,8 +41,8 @@ using platform::AppRole;
 // ("com.apple.Safari" is the browser, ...); nothing for any other text.
 std::optional<AppRole> roleForIdentifier(const QString& bundleId);
 
-// Answers are cached until GIO reports that the installed applications or
-// the default choices changed (reported on the GUI thread's main loop); the
+// Answers are cached until a change in the application or configuration
+// folders is heard (on the GUI thread's event loop); the
 // list of every entry is then read again on a pool thread while readers
 // keep the one they have, and the identifiers of the identifier table
 // (platform/app_counterparts.h) are resolved there too, so the GUI thread
@@ -49,7 +51,8 @@ class AppIndex {
 public:
     static AppIndex& shared();
 
-    // Every launchable entry, NoDisplay ones too, in GIO's order.
+    // Every launchable entry, NoDisplay ones too: the folders in order of
+    // precedence, each by id.
     std::shared_ptr<const std::vector<AppRecord>> all();
     // The entry with this id; for the stock dial's foreign identifiers the
     // entry standing for their role on this desktop. Nothing when none is
@@ -69,13 +72,16 @@ public:
 private:
     AppIndex();
     void invalidate();
-    static std::shared_ptr<const std::vector<AppRecord>> readAll();
+    // Every entry, and the subfolders of the application folders it read.
+    static std::shared_ptr<const std::vector<AppRecord>> readAll(QStringList* subfolders = nullptr);
     void rebuildInBackground();
     std::optional<AppRecord> lookUp(const QString& bundleId);
     std::map<QString, std::optional<AppRecord>> resolveTable();
     std::optional<AppRecord> byId(const QString& id);
     std::optional<AppRecord> forRole(AppRole role);
     std::optional<AppRecord> terminal();
+    std::optional<AppRecord> defaultFor(std::initializer_list<const char*> types);
+    void watch(const QStringList& subfolders);
 
     std::mutex mutex_;
     std::uint64_t generation_ = 1;
@@ -83,6 +89,8 @@ private:
     bool rebuilding_ = false;
     bool rebuildAgain_ = false;
     std::map<QString, std::optional<AppRecord>> resolved_;
+    struct Watcher;
+    Watcher* watcher_ = nullptr;  // GUI thread only
 };
 
-}  // namespace orbel::platform::gio
+}  // namespace orbel::platform::xdg

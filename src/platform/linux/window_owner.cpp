@@ -16,8 +16,8 @@ QString idFromDesktopFile(QString value) {
 }
 
 template <typename Pred>
-std::optional<QString> firstId(const std::vector<gio::AppRecord>& entries, Pred matches) {
-    for (const gio::AppRecord& e : entries)
+std::optional<QString> firstId(const std::vector<xdg::AppRecord>& entries, Pred matches) {
+    for (const xdg::AppRecord& e : entries)
         if (matches(e)) return e.id;
     return std::nullopt;
 }
@@ -50,31 +50,31 @@ WindowIdentity WindowIdentity::of(x11::Session& x, xcb_window_t window) {
     return id;
 }
 
-std::optional<QString> resolveDesktopId(const WindowIdentity& w, const std::vector<gio::AppRecord>& entries) {
+std::optional<QString> resolveDesktopId(const WindowIdentity& w, const std::vector<xdg::AppRecord>& entries) {
     const QString declared[] = {w.gtkApplicationId, idFromDesktopFile(w.kdeDesktopFile)};
     for (const QString& id : declared)
         if (!id.isEmpty())
-            if (auto found = firstId(entries, [&](const gio::AppRecord& e) { return e.id == id; })) return found;
+            if (auto found = firstId(entries, [&](const xdg::AppRecord& e) { return e.id == id; })) return found;
 
     QStringList classes;
     for (const QString& cls : {w.wmClassName, w.wmClassInstance})
         if (!cls.isEmpty()) classes << cls;
     for (const QString& cls : classes)
-        if (auto found = firstId(entries, [&](const gio::AppRecord& e) { return e.startupWMClass == cls; }))
+        if (auto found = firstId(entries, [&](const xdg::AppRecord& e) { return e.startupWMClass == cls; }))
             return found;
     for (const QString& cls : classes) {
-        if (auto found = firstId(entries, [&](const gio::AppRecord& e) { return e.id.compare(cls, Qt::CaseInsensitive) == 0; }))
+        if (auto found = firstId(entries, [&](const xdg::AppRecord& e) { return e.id.compare(cls, Qt::CaseInsensitive) == 0; }))
             return found;
-        if (auto found = firstId(entries, [&](const gio::AppRecord& e) {
+        if (auto found = firstId(entries, [&](const xdg::AppRecord& e) {
                 return e.id.section(QLatin1Char('.'), -1).compare(cls, Qt::CaseInsensitive) == 0;
             }))
             return found;
     }
 
     if (w.executable.isEmpty()) return std::nullopt;
-    if (auto found = firstId(entries, [&](const gio::AppRecord& e) { return e.id.compare(w.executable, Qt::CaseInsensitive) == 0; }))
+    if (auto found = firstId(entries, [&](const xdg::AppRecord& e) { return e.id.compare(w.executable, Qt::CaseInsensitive) == 0; }))
         return found;
-    return firstId(entries, [&](const gio::AppRecord& e) { return e.program == w.executable; });
+    return firstId(entries, [&](const xdg::AppRecord& e) { return e.program == w.executable; });
 }
 
 QString unmatchedOwnerName(const WindowIdentity& w) {

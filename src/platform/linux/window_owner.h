@@ -40,7 +40,7 @@ struct WindowIdentity {
 //  5. the process's program equal to an entry's id ignoring case, then to
 //     the program an entry's Exec line runs ("env VAR=x prog" runs prog).
 // Nothing when no entry matches.
-std::optional<QString> resolveDesktopId(const WindowIdentity& window, const std::vector<gio::AppRecord>& entries);
+std::optional<QString> resolveDesktopId(const WindowIdentity& window, const std::vector<xdg::AppRecord>& entries);
 
 // What stands for the owner when no installed entry matches: the id the
 // window declares (GTK, then KDE), else the program's name, else the

@@ -58,7 +58,7 @@ std::optional<xcb_window_t> WindowTracker::active() {
 }
 
 WindowTracker::Owner WindowTracker::ownerOf(xcb_window_t window) {
-    auto& index = gio::AppIndex::shared();
+    auto& index = xdg::AppIndex::shared();
     const std::uint64_t generation = index.generation();
     std::unique_lock lock(mutex_);
     auto it = owners_.find(window);

@@ -18,14 +18,14 @@ using x11::WindowTracker;
 class LinuxWorkspace final : public Workspace {
 public:
     std::optional<ApplicationRef> applicationFor(const std::string& bundleId) const override {
-        auto found = gio::AppIndex::shared().resolve(QString::fromStdString(bundleId));
+        auto found = xdg::AppIndex::shared().resolve(QString::fromStdString(bundleId));
         if (!found) return std::nullopt;
         return ApplicationRef{found->id.toStdString(), found->location.toStdString(), found->icon.toStdString(),
                               found->name.toStdString()};
     }
 
     bool launch(const ApplicationRef& app) override {
-        return gio::AppIndex::launch(QString::fromStdString(app.location));
+        return xdg::AppIndex::launch(QString::fromStdString(app.location));
     }
 
     bool openUrl(const std::string& url) override {

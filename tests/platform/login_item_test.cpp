@@ -5,7 +5,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "platform/linux/gio_include.h"
+#include "gio/gio_include.h"
 #include "platform/login_item.h"
 #include "support/test_files.h"
 

@@ -1,7 +1,7 @@
 #include "platform/linux/app_index.h"
 
-#include "platform/linux/gio_include.h"
 #include "platform/linux/launch_context.h"
+#include "platform/linux/xdg_folders.h"
 
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -26,38 +26,6 @@ QString withoutSuffix(QString id) {
     if (id.endsWith(QLatin1String(".desktop"))) id.chop(8);
     return id;
 }
-
-// $name's absolute folders, or the fallback when it names none.
-QStringList folderList(const char* name, const QString& fallback) {
-    QStringList out;
-    for (const QString& folder : qEnvironmentVariable(name).split(QLatin1Char(':'), Qt::SkipEmptyParts))
-        if (QDir::isAbsolutePath(folder)) out << QDir::cleanPath(folder);
-    if (out.isEmpty())
-        for (const QString& folder : fallback.split(QLatin1Char(':'))) out << QDir::homePath() + folder;
-    out.removeDuplicates();
-    return out;
-}
-
-// Where entries are looked for, the first folder masking the later ones.
-QStringList applicationFolders() {
-    QStringList out;
-    const QStringList data = folderList("XDG_DATA_HOME", QStringLiteral("/.local/share")) +
-                             (qEnvironmentVariableIsEmpty("XDG_DATA_DIRS")
-                                  ? QStringList{QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")}
-                                  : folderList("XDG_DATA_DIRS", {}));
-    for (const QString& folder : data) out << folder + QStringLiteral("/applications");
-    out.removeDuplicates();
-    return out;
-}
-
-QStringList configFolders() {
-    QStringList out = folderList("XDG_CONFIG_HOME", QStringLiteral("/.config"));
-    out += qEnvironmentVariableIsEmpty("XDG_CONFIG_DIRS") ? QStringList{QStringLiteral("/etc/xdg")} : folderList("XDG_CONFIG_DIRS", {});
-    out.removeDuplicates();
-    return out;
-}
-
-QStringList currentDesktops() { return qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(QLatin1Char(':'), Qt::SkipEmptyParts); }
 
 // The locale names a localised key is tried with, most specific first:
 // lang_COUNTRY@MODIFIER, lang_COUNTRY, lang@MODIFIER, lang.
@@ -631,23 +599,8 @@ std::optional<AppRecord> AppIndex::terminal() {
 }
 
 bool AppIndex::launch(const QString& location) {
-    gio::Ref<GDesktopAppInfo> info(g_desktop_app_info_new_from_filename(location.toUtf8().constData()));
-    if (!info) return false;
-    gio::Ref<GAppLaunchContext> context = x11::makeLaunchContext();
-    // An entry without a Path of its own starts in the user's home folder,
-    // not in whatever folder Orbel was started from. The change of folder
-    // runs in the child, just before it becomes the application.
-    gchar* own = g_desktop_app_info_get_string(info.get(), "Path");
-    const bool hasPath = own && *own;
-    g_free(own);
-    const QByteArray home = QFile::encodeName(QDir::homePath());
-    const GSpawnChildSetupFunc toHome = [](gpointer folder) { (void)::chdir(static_cast<const char*>(folder)); };
-    GError* error = nullptr;
-    const bool ok = g_desktop_app_info_launch_uris_as_manager(
-        info.get(), nullptr, context.get(), G_SPAWN_SEARCH_PATH, hasPath ? nullptr : toHome,
-        const_cast<char*>(home.constData()), nullptr, nullptr, &error);
-    if (error) g_error_free(error);
-    return ok;
+    const gio::ModuleFunctions* gio = gio::module();
+    return gio && gio->launch(location, QDir::homePath(), x11::launchAnnouncer());
 }
 
 }  // namespace orbel::platform::xdg

@@ -1,31 +1,15 @@
 #include "platform/http_get.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QLibrary>
+#include "platform/linux/module_loader.h"
 
 namespace orbel::platform {
 namespace {
 
-// The network module beside the program, where an installation puts it, or
-// in the build tree the program was built in.
+// Loaded once; a module that could not be loaded is not looked for again.
 StartHttpGetFunction loadModule(QString* why) {
     static QString failure;
-    static const StartHttpGetFunction start = [] {
-        const QString app = QCoreApplication::applicationDirPath();
-        QStringList tried;
-        for (const QString& dir : {app, app + QStringLiteral("/../lib/orbel"), QStringLiteral(ORBEL_HTTP_MODULE_DIR)}) {
-            const QString path = QDir(dir).filePath(QStringLiteral("orbel-http.so"));
-            if (!QFile::exists(path)) continue;
-            QLibrary library(path);
-            library.setLoadHints(QLibrary::ResolveAllSymbolsHint);
-            if (auto f = reinterpret_cast<StartHttpGetFunction>(library.resolve(kStartHttpGetSymbol))) return f;
-            tried << library.errorString();
-        }
-        failure = tried.isEmpty() ? QCoreApplication::translate("HttpGet", "The network module orbel-http.so is missing.")
-                                  : tried.join(QStringLiteral("; "));
-        return StartHttpGetFunction(nullptr);
-    }();
+    static const auto start =
+        reinterpret_cast<StartHttpGetFunction>(loadModuleSymbol(QStringLiteral("orbel-http.so"), kStartHttpGetSymbol, &failure));
     if (!start && why) *why = failure;
     return start;
 }

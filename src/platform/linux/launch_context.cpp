@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QMetaObject>
 #include <QTimer>
 #include <atomic>
@@ -50,53 +49,27 @@ void announce(const QByteArray& message) {
     xcb_flush(c);
 }
 
-void endAnnouncement(const char* id) { announce("remove: ID=" + quoted(QString::fromUtf8(id))); }
+void endAnnouncement(const QString& id) { announce("remove: ID=" + quoted(id)); }
 
-struct OrbelLaunchContext {
-    GAppLaunchContext parent;
-};
-struct OrbelLaunchContextClass {
-    GAppLaunchContextClass parent;
-};
-
-char* startupId(GAppLaunchContext*, GAppInfo* info, GList*) {
+QString begin(const gio::LaunchAnnouncer::Start& start) {
     static std::atomic<int> counter{0};
-    const QString program = QFileInfo(QString::fromUtf8(g_app_info_get_executable(info))).fileName();
-    const QString id = QStringLiteral("orbel-%1-%2-%3").arg(getpid()).arg(++counter).arg(program);
-    QByteArray message = "new: ID=" + quoted(id) + " NAME=" + quoted(QString::fromUtf8(g_app_info_get_name(info))) +
-                         " SCREEN=0 BIN=" + quoted(program);
-    if (G_IS_DESKTOP_APP_INFO(info)) {
-        auto* desktop = G_DESKTOP_APP_INFO(info);
-        if (const char* wmClass = g_desktop_app_info_get_startup_wm_class(desktop))
-            message += " WMCLASS=" + quoted(QString::fromUtf8(wmClass));
-        if (const char* file = g_desktop_app_info_get_filename(desktop))
-            message += " APPLICATION_ID=" + quoted(QString::fromUtf8(file));
-    }
-    if (GIcon* icon = g_app_info_get_icon(info); icon && G_IS_THEMED_ICON(icon))
-        if (const gchar* const* names = g_themed_icon_get_names(G_THEMED_ICON(icon)); names && names[0])
-            message += " ICON=" + quoted(QString::fromUtf8(names[0]));
+    const QString id = QStringLiteral("orbel-%1-%2-%3").arg(getpid()).arg(++counter).arg(start.program);
+    QByteArray message = "new: ID=" + quoted(id) + " NAME=" + quoted(start.name) + " SCREEN=0 BIN=" + quoted(start.program);
+    if (!start.wmClass.isEmpty()) message += " WMCLASS=" + quoted(start.wmClass);
+    if (!start.file.isEmpty()) message += " APPLICATION_ID=" + quoted(start.file);
+    if (!start.icon.isEmpty()) message += " ICON=" + quoted(start.icon);
     announce(message);
     QMetaObject::invokeMethod(QCoreApplication::instance(), [id] {
-        QTimer::singleShot(kAnnouncementLifetimeMs, QCoreApplication::instance(),
-                           [id] { endAnnouncement(id.toUtf8().constData()); });
+        QTimer::singleShot(kAnnouncementLifetimeMs, QCoreApplication::instance(), [id] { endAnnouncement(id); });
     }, Qt::QueuedConnection);
-    return g_strdup(id.toUtf8().constData());
+    return id;
 }
-
-G_DEFINE_TYPE(OrbelLaunchContext, orbel_launch_context, G_TYPE_APP_LAUNCH_CONTEXT)
-
-void orbel_launch_context_class_init(OrbelLaunchContextClass* type) {
-    type->parent.get_startup_notify_id = startupId;
-    type->parent.launch_failed = [](GAppLaunchContext*, const char* id) { endAnnouncement(id); };
-}
-
-void orbel_launch_context_init(OrbelLaunchContext*) {}
 
 }  // namespace
 
-gio::Ref<GAppLaunchContext> makeLaunchContext() {
-    if (!Session::shared()) return gio::Ref<GAppLaunchContext>(g_app_launch_context_new());
-    return gio::Ref<GAppLaunchContext>(G_APP_LAUNCH_CONTEXT(g_object_new(orbel_launch_context_get_type(), nullptr)));
+const gio::LaunchAnnouncer* launchAnnouncer() {
+    static const gio::LaunchAnnouncer announcer{begin, endAnnouncement};  // lives as long as the process
+    return Session::shared() ? &announcer : nullptr;
 }
 
 }  // namespace orbel::platform::x11

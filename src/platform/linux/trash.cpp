@@ -9,8 +9,9 @@
 #include <QPointer>
 #include <QThreadPool>
 
-#include "platform/linux/gio_include.h"
+#include "platform/linux/gio_module.h"
 #include "platform/linux/trash_linux.h"
+#include "platform/linux/xdg_folders.h"
 
 #include <unistd.h>
 
@@ -46,23 +47,8 @@ bool emptyFolder(const QString& folder) {
 // gvfs's trash: location lists every trash of every mounted volume; without
 // gvfs the same folders are found from the mount table.
 bool emptyThroughGvfs(bool& ok) {
-    const gchar* const* schemes = g_vfs_get_supported_uri_schemes(g_vfs_get_default());
-    if (!schemes || !g_strv_contains(schemes, "trash")) return false;
-    gio::Ref<GFile> trash(g_file_new_for_uri("trash:///"));
-    gio::Ref<GFileEnumerator> items(g_file_enumerate_children(trash.get(), G_FILE_ATTRIBUTE_STANDARD_NAME,
-                                                              G_FILE_QUERY_INFO_NOFOLLOW_SYMLINKS, nullptr, nullptr));
-    if (!items) return false;
-    ok = true;
-    while (true) {
-        GFile* child = nullptr;
-        if (!g_file_enumerator_iterate(items.get(), nullptr, &child, nullptr, nullptr)) {
-            ok = false;
-            break;
-        }
-        if (!child) break;
-        ok = g_file_delete(child, nullptr, nullptr) && ok;  // owned by the enumerator
-    }
-    return true;
+    const gio::ModuleFunctions* gio = gio::module();
+    return gio && gio->emptyTrash(ok);
 }
 
 class XdgTrash final : public Trash {
@@ -84,18 +70,12 @@ public:
 // Where removable and other user volumes are mounted (GIO's own choice:
 // the system's internal mounts are left out).
 QStringList userVolumes() {
-    QStringList tops;
-    GList* mounts = g_unix_mounts_get(nullptr);
-    for (GList* m = mounts; m; m = m->next) {
-        auto* mount = static_cast<GUnixMountEntry*>(m->data);
-        if (!g_unix_mount_is_system_internal(mount)) tops << QString::fromUtf8(g_unix_mount_get_mount_path(mount));
-    }
-    g_list_free_full(mounts, reinterpret_cast<GDestroyNotify>(g_unix_mount_free));
-    return tops;
+    const gio::ModuleFunctions* gio = gio::module();
+    return gio ? gio->userVolumes() : QStringList();
 }
 
 QStringList trashFolders(const QStringList& volumes) {
-    QStringList folders{QString::fromUtf8(g_get_user_data_dir()) + QStringLiteral("/Trash")};
+    QStringList folders{xdg::dataHome() + QStringLiteral("/Trash")};
     const QString uid = QString::number(getuid());
     for (const QString& top : volumes) {
         // The shared .Trash counts only when it is a folder, not a link.

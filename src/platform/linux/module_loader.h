@@ -1,0 +1,17 @@
+#pragma once
+
+// Orbel's own modules (orbel-http.so, orbel-gio.so): parts that bring large
+// libraries with them, loaded the first time they are needed so that a
+// session that never needs them never carries those libraries.
+
+#include <QString>
+
+namespace orbel::platform {
+
+// The exported function `symbol` of the module `fileName`, looked for
+// beside the program, where an installation puts it (../lib/orbel), and in
+// the build tree the program was built in. Null with `why` set (a message
+// for the user) when it cannot be loaded.
+void* loadModuleSymbol(const QString& fileName, const char* symbol, QString* why);
+
+}  // namespace orbel::platform

@@ -2,6 +2,7 @@
 #include "platform/linux/app_index.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <map>
 #include <QTest>
@@ -126,6 +127,44 @@ TEST_F(AppIndexTest, AddedAndRemovedAssociationsChooseTheMailClient) {
     EXPECT_TRUE(settles([&] { return mail() == "mail-b"; })) << mail();
     writeFile(xdg.root() + "/etc/mimeapps.list", "[Removed Associations]\nx-scheme-handler/mailto=mail-a.desktop;mail-b.desktop;\n");
     EXPECT_TRUE(settles([&] { return mail().empty(); })) << mail();
+}
+
+TEST_F(AppIndexTest, EscapesQuotesAndListsAreReadAsWritten) {
+    writeFile(xdg.root() + "/usr/applications/spaced.desktop",
+              "[Desktop Entry]\nType=Application\nExec='/usr/bin/env' \"A=1\" true\nName=\\sTwo\\tWords\\\\\n"
+              "Categories=A\\;B;C;;\n[Desktop Action new]\nName=Not this one\n");
+    entry("usr", "open-quote", "Exec=\"true\n");
+    entry("usr", "no-exec", "DBusActivatable=true\n");  // started over D-Bus: no Exec needed
+    auto& index = AppIndex::shared();
+    EXPECT_TRUE(settles([&] { return index.resolve("spaced").has_value(); }));
+    const AppRecord spaced = index.resolve("spaced").value_or(AppRecord{});
+    EXPECT_EQ(spaced.name, " Two\tWords\\");
+    EXPECT_EQ(spaced.program, "true");
+    EXPECT_EQ(spaced.categories, (QStringList{"A;B", "C"}));
+    EXPECT_FALSE(index.resolve("open-quote"));
+    EXPECT_TRUE(index.resolve("no-exec"));
+}
+
+TEST_F(AppIndexTest, AFolderMadeLaterIsWatchedAndABurstIsReadOnce) {
+    auto& index = AppIndex::shared();
+    const QString folder = xdg.root() + "/data/applications";
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    QTest::qWait(300);  // the index hears the folder go
+    entry("data", "late", "Exec=true\n");  // makes the folder again
+    const auto listed = [&](const char* id) {
+        const auto all = index.all();
+        return std::any_of(all->begin(), all->end(), [&](const AppRecord& r) { return r.id == id; });
+    };
+    EXPECT_TRUE(settles([&] { return listed("late"); }));
+
+    // Fifty entries written at once, as a package manager does: a few
+    // readings, not one per file.
+    QTest::qWait(300);
+    const std::uint64_t before = index.generation();
+    for (int i = 0; i < 50; ++i) entry("usr", QByteArray("burst-" + QByteArray::number(i)).constData(), "Exec=true\n");
+    EXPECT_TRUE(settles([&] { return index.all()->size() >= 51; }));
+    QTest::qWait(300);
+    EXPECT_LE(index.generation() - before, 8u);
 }
 
 }  // namespace

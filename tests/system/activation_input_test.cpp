@@ -195,10 +195,19 @@ TEST_F(ActivationInputTest, AChordPressSaysWhereThePointerWasOnce) {
     const auto press = hotkeys.takePressPointer();
     ASSERT_TRUE(press);
     EXPECT_EQ(press->device, QPoint(321, 234));
-    // Stamped when this press came: after it was typed, before it was taken.
+    // Stamped when this press came, not when it was taken: after it was
+    // typed, and each later press with a later stamp of its own.
     EXPECT_GE(press->at, beforePress);
-    EXPECT_LE(press->at, std::chrono::steady_clock::now());
     EXPECT_FALSE(hotkeys.takePressPointer());
+    const auto beforeSecond = std::chrono::steady_clock::now();
+    xdotool({"mousemove", "123", "45"});
+    xdotool({"key", "ctrl+alt+o"});
+    ASSERT_EQ(settle(1), std::vector<std::string>{"tap"});
+    const auto second = hotkeys.takePressPointer();
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->device, QPoint(123, 45));
+    EXPECT_GE(second->at, beforeSecond);
+    EXPECT_GT(second->at, press->at);
 
     QLineEdit window;
     window.show();

@@ -433,12 +433,18 @@ void AppIndex::rebuildInBackground() {
         rebuilding_ = true;
     }
     QThreadPool::globalInstance()->start([this] {
+        {
+            std::lock_guard lock(mutex_);
+            reading_ = true;
+        }
         QStringList subfolders;
         auto records = readAll(&subfolders);
         {
             std::lock_guard lock(mutex_);
             all_ = records;  // the table below is matched against the new list
+            reading_ = false;
         }
+        listRead_.notify_all();
         auto table = resolveTable();
         bool again;
         {
@@ -481,10 +487,13 @@ std::uint64_t AppIndex::generation() {
 
 std::shared_ptr<const std::vector<AppRecord>> AppIndex::all() {
     {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
+        // Only before the first list is read: a reading already under way
+        // is waited for rather than made twice.
+        listRead_.wait(lock, [this] { return all_ || !reading_; });
         if (all_) return all_;
     }
-    // Only before the first list is read.
+    // The first reading has not started (the pool is busy): read here.
     auto records = readAll();
     std::lock_guard lock(mutex_);
     if (!all_) all_ = records;
@@ -516,8 +525,20 @@ std::optional<AppRecord> AppIndex::lookUp(const QString& bundleId) {
 
 std::optional<AppRecord> AppIndex::byId(const QString& id) {
     if (id.isEmpty() || id.contains(QLatin1Char('/'))) return std::nullopt;
-    // The first folder holding the id decides, even when its entry is not
-    // launchable (a Hidden entry in the user's folder removes the system's).
+    // The list read last answers without touching the disk; it is read again
+    // whenever the folders change, and the answers made from it dropped.
+    std::shared_ptr<const std::vector<AppRecord>> list;
+    {
+        std::lock_guard lock(mutex_);
+        list = all_;
+    }
+    if (list) {
+        const auto it = std::find_if(list->begin(), list->end(), [&](const AppRecord& r) { return r.id == id; });
+        return it == list->end() ? std::nullopt : std::optional<AppRecord>(*it);
+    }
+    // Before the first list: the first folder holding the id decides, even
+    // when its entry is not launchable (a Hidden entry in the user's folder
+    // removes the system's), as in the list.
     Reading reading;
     for (const QString& folder : applicationFolders())
         if (const QString path = fileFor(folder, id); !path.isEmpty()) return readRecord(id, path, reading);

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -86,6 +87,8 @@ private:
     std::mutex mutex_;
     std::uint64_t generation_ = 1;
     std::shared_ptr<const std::vector<AppRecord>> all_;
+    bool reading_ = false;               // the list is being read on the pool
+    std::condition_variable listRead_;  // told when it has been
     bool rebuilding_ = false;
     bool rebuildAgain_ = false;
     std::map<QString, std::optional<AppRecord>> resolved_;

@@ -5,13 +5,8 @@
 namespace orbel::platform::gio {
 
 const ModuleFunctions* module(QString* why) {
-    static QString failure;
-    static const ModuleFunctions* functions = [] {
-        auto entry = reinterpret_cast<ModuleEntry>(loadModuleSymbol(QStringLiteral("orbel-gio.so"), kModuleSymbol, &failure));
-        return entry ? entry() : nullptr;
-    }();
-    if (!functions && why) *why = failure;
-    return functions;
+    const auto entry = reinterpret_cast<ModuleEntry>(loadModuleSymbol(QStringLiteral("orbel-gio.so"), kModuleSymbol, why));
+    return entry ? entry() : nullptr;
 }
 
 }  // namespace orbel::platform::gio

@@ -188,26 +188,24 @@ TEST_F(ActivationInputTest, AChordPressSaysWhereThePointerWasOnce) {
     manager->apply(ActivationMode::tap(HoldBinding::keyCombination(kCtrlOptO)));
     auto& hotkeys = platform::GlobalHotkeys::shared();
     (void)hotkeys.takePressPointer();
-    xdotool({"mousemove", "321", "234"});
-    const auto beforePress = std::chrono::steady_clock::now();
-    xdotool({"key", "ctrl+alt+o"});
-    ASSERT_EQ(settle(1), std::vector<std::string>{"tap"});
-    const auto press = hotkeys.takePressPointer();
-    ASSERT_TRUE(press);
-    EXPECT_EQ(press->device, QPoint(321, 234));
-    // Stamped when this press came, not when it was taken: after it was
-    // typed, and each later press with a later stamp of its own.
-    EXPECT_GE(press->at, beforePress);
-    EXPECT_FALSE(hotkeys.takePressPointer());
-    const auto beforeSecond = std::chrono::steady_clock::now();
-    xdotool({"mousemove", "123", "45"});
-    xdotool({"key", "ctrl+alt+o"});
-    ASSERT_EQ(settle(1), std::vector<std::string>{"tap"});
-    const auto second = hotkeys.takePressPointer();
-    ASSERT_TRUE(second);
-    EXPECT_EQ(second->device, QPoint(123, 45));
-    EXPECT_GE(second->at, beforeSecond);
-    EXPECT_GT(second->at, press->at);
+    // Each press is stamped when it came, not when it was taken: after it
+    // was typed, and a later press later.
+    std::optional<platform::GlobalHotkeys::PressPointer> last;
+    for (const QPoint at : {QPoint(321, 234), QPoint(123, 45)}) {
+        xdotool({"mousemove", QString::number(at.x()), QString::number(at.y())});
+        const auto typed = std::chrono::steady_clock::now();
+        xdotool({"key", "ctrl+alt+o"});
+        ASSERT_EQ(settle(1), std::vector<std::string>{"tap"});
+        const auto press = hotkeys.takePressPointer();
+        ASSERT_TRUE(press);
+        EXPECT_EQ(press->device, at);
+        EXPECT_GE(press->at, typed);
+        if (last) {
+            EXPECT_GT(press->at, last->at);
+        }
+        EXPECT_FALSE(hotkeys.takePressPointer());
+        last = press;
+    }
 
     QLineEdit window;
     window.show();

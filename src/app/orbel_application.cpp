@@ -150,11 +150,19 @@ void OrbelApplication::finishLaunching() {
     // What the first opening needs is made ready in idle time.
     QTimer::singleShot(0, this, [this] {
         config_.profileList();  // the dial's list of profiles is read ahead, off this thread
-        if (dial_->isVisible()) return;
-        panels_->warmUp();
-        // The application in front is asked for at each opening; the first
-        // answer fills the window owners' cache.
-        (void)platform::Workspace::shared().frontApplication();
+        // Not while an alert of the start is up: the window shown out of
+        // sight would go above the alert, and could take its focus. Once the
+        // alert is answered, a turn later, so that a dial shown then comes
+        // first and makes the warm-up needless.
+        platform::Alerts::shared().whenNoneOpen([this] {
+            QTimer::singleShot(0, this, [this] {
+                if (dial_->isVisible() || quitting_) return;
+                panels_->warmUp();
+                // The application in front is asked for at each opening; the
+                // first answer fills the window owners' cache.
+                (void)platform::Workspace::shared().frontApplication();
+            });
+        });
     });
     step("first dial");
     if (launchedAtLogin_) return;

@@ -13,6 +13,7 @@
 #include <QHash>
 #include <QSet>
 #include <QSocketNotifier>
+#include <QStandardPaths>
 #include <QThreadPool>
 #include <QTimer>
 #include <algorithm>
@@ -168,24 +169,12 @@ public:
 
     bool found(const QString& program) {
         if (program.isEmpty()) return false;
-        if (auto it = known_.find(program); it != known_.end()) return *it;
-        bool ok = false;
-        if (program.contains(QLatin1Char('/'))) {
-            ok = runnable(program);
-        } else {
-            const QString path = qEnvironmentVariableIsSet("PATH") ? qEnvironmentVariable("PATH") : QStringLiteral("/bin:/usr/bin:.");
-            for (const QString& folder : path.split(QLatin1Char(':')))
-                if ((ok = runnable((folder.isEmpty() ? QStringLiteral(".") : folder) + QLatin1Char('/') + program))) break;
-        }
-        known_.insert(program, ok);
-        return ok;
+        auto it = known_.find(program);
+        if (it == known_.end()) it = known_.insert(program, !QStandardPaths::findExecutable(program).isEmpty());
+        return *it;
     }
 
 private:
-    static bool runnable(const QString& path) {
-        const QFileInfo info(path);
-        return info.isFile() && info.isExecutable();
-    }
     QHash<QString, bool> known_;
 };
 

@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "platform/linux/session_services_linux.h"
+#include "platform/linux/xdg_folders.h"
 
 namespace orbel::platform {
 namespace {
@@ -138,10 +139,8 @@ std::vector<Toggle> doNotDisturbToggles() {
 }
 
 bool runsOn(const QStringList& desktops) {
-    const QStringList current =
-        qEnvironmentVariable("XDG_CURRENT_DESKTOP").toLower().split(QLatin1Char(':'), Qt::SkipEmptyParts);
-    for (const QString& d : current)
-        if (desktops.contains(d)) return true;
+    for (const QString& d : xdg::currentDesktops())
+        if (desktops.contains(d.toLower())) return true;
     return false;
 }
 

@@ -1,6 +1,10 @@
 #pragma once
 
 // The XDG base folders of this session, from the environment as it is now.
+// Not Qt's standard locations: those take a relative $XDG_DATA_HOME,
+// $XDG_CONFIG_HOME or $XDG_CONFIG_DIRS as written, where the base-directory
+// rules ignore them; the trash must never be a folder relative to wherever
+// Orbel was started.
 
 #include <QString>
 #include <QStringList>

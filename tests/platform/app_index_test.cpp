@@ -7,6 +7,7 @@
 #include <map>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "platform/app_directory.h"
 #include "support/test_files.h"
@@ -25,6 +26,10 @@ protected:
     }
     // Changed entries are heard a moment later; the event loop brings the news.
     static bool settles(const std::function<bool()>& done) { return QTest::qWaitFor(done, 5000); }
+    static bool listed(const char* id) {
+        const auto all = AppIndex::shared().all();
+        return std::any_of(all->begin(), all->end(), [&](const AppRecord& r) { return r.id == id; });
+    }
     orbel::testing::XdgFixture xdg;
 };
 
@@ -165,6 +170,27 @@ TEST_F(AppIndexTest, AFolderMadeLaterIsWatchedAndABurstIsReadOnce) {
     EXPECT_TRUE(settles([&] { return index.all()->size() >= 51; }));
     QTest::qWait(300);
     EXPECT_LE(index.generation() - before, 8u);
+}
+
+// Opened as a reader opens a file, a FIFO waits for a writer that never
+// comes and /dev/zero never ends: neither may stop the index, the GUI
+// thread or quitting.
+TEST_F(AppIndexTest, APipeOrADeviceAmongTheEntriesAndListsReadsAsNothing) {
+    const QString fifo = xdg.root() + "/data/applications/pipe";
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(fifo, xdg.root() + "/data/applications/x.desktop"));
+    ASSERT_TRUE(QFile::link("/dev/zero", xdg.root() + "/data/applications/zero.desktop"));
+    ASSERT_TRUE(QFile::link(fifo, xdg.root() + "/config/xdg-terminals.list"));
+    ASSERT_TRUE(QFile::link("/dev/zero", xdg.root() + "/config/gnome-xdg-terminals.list"));
+    qputenv("XDG_CURRENT_DESKTOP", "GNOME");
+    entry("usr", "term-a", "Exec=true\nCategories=TerminalEmulator;\n");
+    auto& index = AppIndex::shared();
+    EXPECT_TRUE(settles([&] { return listed("term-a"); }));
+    EXPECT_EQ(index.resolve("com.apple.Terminal").value_or(AppRecord{}).id, "term-a");
+    for (const char* refused : {"x", "zero"}) EXPECT_FALSE(index.resolve(refused)) << refused;
+    entry("usr", "later", "Exec=true\n");  // the index still reads
+    EXPECT_TRUE(settles([&] { return listed("later"); }));
+    qunsetenv("XDG_CURRENT_DESKTOP");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "platform/linux/launch_context.h"
 #include "platform/linux/xdg_folders.h"
+#include "platform/peer_file.h"
 
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -109,13 +110,17 @@ private:
     QHash<QByteArray, QByteArray> keys_;
 };
 
-// The named groups of a key file; a file past 1 MiB is no desktop entry.
+// A desktop entry, mimeapps.list or xdg-terminals.list, read as any file
+// another program names: a regular file (after links), opened without
+// blocking and read up to 1 MiB, past which it is none of these. A FIFO or a
+// device there reads as nothing.
+QByteArray readListFile(const QString& path) { return readPeerFile(path, 1 << 20).bytes.value_or(QByteArray()); }
+
+// The named groups of a key file.
 std::map<QByteArray, KeyGroup> readGroups(const QString& path, std::initializer_list<const char*> wanted) {
     std::map<QByteArray, KeyGroup> groups;  // nodes stay put while groups are added
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > (1 << 20)) return groups;
     KeyGroup* current = nullptr;
-    for (const QByteArray& raw : file.readAll().split('\n')) {
+    for (const QByteArray& raw : readListFile(path).split('\n')) {
         const QByteArray line = raw.trimmed();
         if (line.isEmpty() || line.startsWith('#')) continue;
         if (line.startsWith('[') && line.endsWith(']')) {
@@ -586,9 +591,7 @@ std::optional<AppRecord> AppIndex::terminal() {
     // Lines are desktop ids; "-id" excludes one, "+id" and ":action" are tolerated.
     QSet<QString> excluded;
     for (const QString& path : terminalLists()) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) continue;
-        for (const QByteArray& raw : file.readAll().split('\n')) {
+        for (const QByteArray& raw : readListFile(path).split('\n')) {
             QString line = QString::fromUtf8(raw).trimmed();
             if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
             const bool exclude = line.startsWith(QLatin1Char('-'));

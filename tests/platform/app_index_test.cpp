@@ -5,7 +5,11 @@
 #include <QDir>
 #include <QFile>
 #include <map>
+#include <QProcess>
+#include <QSemaphore>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -191,6 +195,67 @@ TEST_F(AppIndexTest, APipeOrADeviceAmongTheEntriesAndListsReadsAsNothing) {
     entry("usr", "later", "Exec=true\n");  // the index still reads
     EXPECT_TRUE(settles([&] { return listed("later"); }));
     qunsetenv("XDG_CURRENT_DESKTOP");
+}
+
+// The inotify watches this process holds.
+int inotifyWatches() {
+    int watches = 0;
+    for (const QString& fd : QDir("/proc/self/fdinfo").entryList(QDir::Files)) {
+        QFile info("/proc/self/fdinfo/" + fd);
+        if (info.open(QIODevice::ReadOnly)) watches += int(info.readAll().count("inotify wd:"));
+    }
+    return watches;
+}
+
+TEST_F(AppIndexTest, ALinkedFolderIsFollowedOnceAndItsFoldersAreWatchedWithinABound) {
+    QTemporaryDir elsewhere;  // a big tree with a link of its own, linked among the entries
+    for (int i = 0; i < 400; ++i) ASSERT_TRUE(QDir().mkpath(elsewhere.filePath(QString("tree/f%1").arg(i, 3, 10, QChar('0')))));
+    writeFile(elsewhere.filePath("tree/inside.desktop"), "[Desktop Entry]\nType=Application\nName=In\nExec=true\n");
+    writeFile(elsewhere.filePath("beyond/far.desktop"), "[Desktop Entry]\nType=Application\nName=Far\nExec=true\n");
+    ASSERT_TRUE(QFile::link(elsewhere.filePath("beyond"), elsewhere.filePath("tree/again")));
+    AppIndex::shared();
+    QTest::qWait(300);  // its own folders watched
+    const int before = inotifyWatches();
+    const QString link = xdg.root() + "/data/applications/tree";
+    ASSERT_TRUE(QFile::link(elsewhere.filePath("tree"), link));
+    EXPECT_TRUE(settles([&] { return listed("tree-inside"); }));
+    QTest::qWait(500);  // the folders read are watched, and read again
+    EXPECT_FALSE(listed("tree-again-far"));
+    EXPECT_LE(inotifyWatches() - before, 256);
+    QFile::remove(link);  // the fixture would empty the linked folder
+}
+
+// While the first reading waits (here for a thread of Qt's pool), the GUI
+// thread is answered from what is known: no list yet, an entry asked for by
+// id from its own file; the list comes later. In a process of its own, so
+// that its index is new.
+TEST(AppIndexFirstReading, TheGuiThreadIsAnsweredBeforeTheListIsRead) {
+    if (!qEnvironmentVariableIsSet("ORBEL_FIRST_READING")) {
+        QProcess child;
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert("ORBEL_FIRST_READING", "1");
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=AppIndexFirstReading.*"});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        const QByteArray output = child.readAll();
+        EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+        EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
+        return;
+    }
+    orbel::testing::XdgFixture xdg;
+    writeFile(xdg.root() + "/data/applications/one.desktop", "[Desktop Entry]\nType=Application\nName=One\nExec=true\n");
+    QThreadPool& pool = *QThreadPool::globalInstance();
+    const int threads = pool.maxThreadCount();
+    auto busy = std::make_shared<QSemaphore>(), held = std::make_shared<QSemaphore>();
+    for (int i = 0; i < threads; ++i) pool.start([busy, held] { busy->release(), held->acquire(); });
+    busy->acquire(threads);
+    auto& index = AppIndex::shared();
+    EXPECT_TRUE(index.all()->empty());
+    EXPECT_EQ(index.resolve("one").value_or(AppRecord{}).name, "One");
+    const std::uint64_t generation = index.generation();
+    held->release(threads);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return index.all()->size() == 1 && index.generation() > generation; }, 5000));
 }
 
 }  // namespace

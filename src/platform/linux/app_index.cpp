@@ -15,6 +15,7 @@
 #include <QSet>
 #include <QSocketNotifier>
 #include <QStandardPaths>
+#include <QThread>
 #include <QThreadPool>
 #include <QTimer>
 #include <algorithm>
@@ -235,20 +236,38 @@ QString fileFor(const QString& folder, const QString& id, int depth = 0) {
     return {};
 }
 
-void scanFolder(const QString& folder, const QString& prefix, int depth, QSet<QString>& seen, QSet<QString>& visited,
-                Reading& reading, std::vector<AppRecord>& out, QStringList* subfolders) {
-    if (depth > 8 || visited.contains(QFileInfo(folder).canonicalFilePath())) return;
-    visited.insert(QFileInfo(folder).canonicalFilePath());
+// How far one reading goes: entry subfolders (such as kde4/) are read and
+// watched up to this many in all, and a linked folder is followed, but no
+// link inside one. A link to /usr among the entries would otherwise have
+// each of its thousands of folders read, and watched at the cost of the
+// user's whole inotify allowance.
+constexpr int kMostSubfolders = 256;
+
+struct Scan {
+    std::vector<AppRecord>& out;
+    QStringList* subfolders;  // the subfolders read, to be watched
+    Reading reading;
+    QSet<QString> seen, visited;
+    int subfoldersLeft = kMostSubfolders;
+};
+
+void scanFolder(Scan& scan, const QString& folder, const QString& prefix, int depth, bool withinLink) {
+    scan.visited.insert(QFileInfo(folder).canonicalFilePath());
     const QDir dir(folder);
     for (const QFileInfo& info : dir.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
         if (info.isDir()) {
-            if (subfolders) *subfolders << info.filePath();
-            scanFolder(info.filePath(), prefix + info.fileName() + QLatin1Char('-'), depth + 1, seen, visited, reading, out, subfolders);
+            const bool link = info.isSymbolicLink();
+            if (depth == 8 || (link && withinLink) || scan.subfoldersLeft == 0 ||
+                scan.visited.contains(info.canonicalFilePath()))
+                continue;
+            --scan.subfoldersLeft;
+            if (scan.subfolders) *scan.subfolders << info.filePath();
+            scanFolder(scan, info.filePath(), prefix + info.fileName() + QLatin1Char('-'), depth + 1, withinLink || link);
         } else if (info.fileName().endsWith(QLatin1String(".desktop"))) {
             const QString id = prefix + withoutSuffix(info.fileName());
-            if (seen.contains(id)) continue;  // an earlier folder's entry masks this one, valid or not
-            seen.insert(id);
-            if (auto record = readRecord(id, info.filePath(), reading)) out.push_back(std::move(*record));
+            if (scan.seen.contains(id)) continue;  // an earlier folder's entry masks this one, valid or not
+            scan.seen.insert(id);
+            if (auto record = readRecord(id, info.filePath(), scan.reading)) scan.out.push_back(std::move(*record));
         }
     }
 }
@@ -411,9 +430,9 @@ void AppIndex::watch(const QStringList& subfolders) {
 
 std::shared_ptr<const std::vector<AppRecord>> AppIndex::readAll(QStringList* subfolders) {
     auto records = std::make_shared<std::vector<AppRecord>>();
-    QSet<QString> seen, visited;
-    Reading reading;
-    for (const QString& folder : applicationFolders()) scanFolder(folder, {}, 0, seen, visited, reading, *records, subfolders);
+    Scan scan{*records, subfolders, {}, {}, {}};
+    for (const QString& folder : applicationFolders())
+        if (!scan.visited.contains(QFileInfo(folder).canonicalFilePath())) scanFolder(scan, folder, {}, 0, false);
     return records;
 }
 
@@ -480,10 +499,16 @@ std::uint64_t AppIndex::generation() {
 }
 
 std::shared_ptr<const std::vector<AppRecord>> AppIndex::all() {
+    const QCoreApplication* app = QCoreApplication::instance();
+    const bool guiThread = app && QThread::currentThread() == app->thread();
     {
         std::unique_lock lock(mutex_);
-        // Only before the first list is read: a reading already under way
-        // is waited for rather than made twice.
+        // The GUI thread never waits for a reading nor makes one: before the
+        // first list it is told of none, and generation() grows when the list comes.
+        static const auto none = std::make_shared<const std::vector<AppRecord>>();
+        if (guiThread && !all_) return none;
+        // Elsewhere, only before the first list is read: a reading already
+        // under way is waited for rather than made twice.
         listRead_.wait(lock, [this] { return all_ || !reading_; });
         if (all_) return all_;
     }
@@ -563,7 +588,8 @@ std::optional<AppRecord> AppIndex::defaultFor(std::initializer_list<const char*>
     // Nothing chosen: the first entry by id declaring the type.
     for (const char* type : types) {
         std::optional<AppRecord> declaring;
-        for (const AppRecord& r : *all())
+        const auto list = all();  // held: a new reading may replace it meanwhile
+        for (const AppRecord& r : *list)
             if (r.mimeTypes.contains(QLatin1String(type)) && !removed.contains(r.id) && (!declaring || r.id < declaring->id))
                 declaring = r;
         if (declaring) return declaring;
@@ -605,7 +631,8 @@ std::optional<AppRecord> AppIndex::terminal() {
     }
     // Else any terminal, the same one each time: the first by id.
     std::optional<AppRecord> any;
-    for (const AppRecord& r : *all())
+    const auto list = all();  // held: a new reading may replace it meanwhile
+    for (const AppRecord& r : *list)
         if (r.categories.contains(QLatin1String("TerminalEmulator")) && !excluded.contains(r.id) && (!any || r.id < any->id))
             any = r;
     return any;

@@ -176,6 +176,24 @@ TEST_F(AppIndexTest, AFolderMadeLaterIsWatchedAndABurstIsReadOnce) {
     EXPECT_LE(index.generation() - before, 8u);
 }
 
+// env's options that take a value (the program is not that value), and an
+// escaped backslash before a list's semicolon (the semicolon still separates).
+TEST_F(AppIndexTest, EnvsOptionsAndEscapedBackslashesInListsReadAsTheRulesSay) {
+    const char* const execs[] = {
+        "env \"A=b c\" -u X true", "env -iu X true",     "env --unset X true",
+        "env --unset=X -C /tmp true --x", "env -uX -- true", "env -S \"A=1 true --x\" y",
+    };
+    entry("usr", "splits", "Exec=env" + QByteArray(" -S").repeated(100000) + " true\n");  // no program named
+    for (int i = 0; i < 6; ++i) entry("usr", ("env-" + QByteArray::number(i)).constData(), "Exec=" + QByteArray(execs[i]) + "\n");
+    entry("usr", "listed", "Exec=true\nCategories=a\\\\;b;\n");
+    auto& index = AppIndex::shared();
+    EXPECT_TRUE(settles([&] { return index.resolve("listed").has_value(); }));
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(index.resolve("env-" + QString::number(i)).value_or(AppRecord{}).program.toStdString(), "true") << execs[i];
+    EXPECT_EQ(index.resolve("listed").value_or(AppRecord{}).categories, (QStringList{"a\\", "b"}));
+    EXPECT_EQ(index.resolve("splits").value_or(AppRecord{}).program, "");
+}
+
 // Opened as a reader opens a file, a FIFO waits for a writer that never
 // comes and /dev/zero never ends: neither may stop the index, the GUI
 // thread or quitting.

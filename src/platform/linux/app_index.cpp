@@ -67,8 +67,11 @@ public:
         QByteArray item;
         const QByteArray v = raw(key);
         for (qsizetype i = 0; i < v.size(); ++i) {
-            if (v[i] == '\\' && i + 1 < v.size() && v[i + 1] == ';') {
-                item += ';', ++i;
+            if (v[i] == '\\' && i + 1 < v.size()) {
+                // "\;" is a semicolon within an item; any other escape ("\\"
+                // too) is the string's, kept for unescape().
+                if (v[++i] == ';') item += ';';
+                else item += '\\', item += v[i];
             } else if (v[i] == ';') {
                 if (!item.isEmpty()) out << unescape(item);
                 item.clear();
@@ -184,12 +187,44 @@ private:
     QHash<QString, bool> known_;
 };
 
-// The program an Exec line starts, without folder; "env VAR=x prog" skips to prog.
-QString programOf(const QStringList& argv) {
+// The program an Exec line starts, without folder. Behind env, its
+// assignments and options are passed over as env reads them: -u, -C and -S
+// take a value (the rest of the word, else the next word; "--unset=NAME" or
+// "--unset NAME"), "--" ends the options, and -S's value is itself split
+// into the words that follow (a few times over at most: each -S inside one
+// would otherwise take a level of the stack).
+QString programOf(const QStringList& argv, int splits = 0) {
     qsizetype i = 0;
-    if (!argv.isEmpty() && QFileInfo(argv[0]).fileName() == QLatin1String("env"))
-        for (i = 1; i < argv.size() && (argv[i].contains(QLatin1Char('=')) || argv[i].startsWith(QLatin1Char('-'))); ++i) {
+    if (!argv.isEmpty() && QFileInfo(argv[0]).fileName() == QLatin1String("env")) {
+        static const std::pair<QLatin1String, char> kLong[] = {
+            {QLatin1String("--unset"), 'u'}, {QLatin1String("--chdir"), 'C'}, {QLatin1String("--split-string"), 'S'}};
+        for (i = 1; i < argv.size(); ++i) {
+            const QString& arg = argv[i];
+            if (arg == QLatin1String("--")) {
+                ++i;
+                break;
+            }
+            if (!arg.startsWith(QLatin1Char('-'))) {
+                if (arg.contains(QLatin1Char('='))) continue;
+                break;
+            }
+            char option = 0;
+            QString value;
+            if (arg.startsWith(QLatin1String("--"))) {
+                for (const auto& [name, letter] : kLong)
+                    if (arg == name) option = letter, value = argv.value(++i);
+                    else if (arg.startsWith(name + QLatin1Char('='))) option = letter, value = arg.mid(name.size() + 1);
+            } else {
+                for (qsizetype c = 1; c < arg.size() && !option; ++c)
+                    if (const char letter = arg[c].toLatin1(); letter == 'u' || letter == 'C' || letter == 'S')
+                        option = letter, value = c + 1 < arg.size() ? arg.mid(c + 1) : argv.value(++i);
+            }
+            if (option == 'S' && splits == 4) return {};
+            if (option == 'S')
+                return programOf(QStringList{argv[0]} + splitCommand(value).value_or(QStringList()) + argv.mid(i + 1),
+                                 splits + 1);
         }
+    }
     return i < argv.size() ? QFileInfo(argv[i]).fileName() : QString();
 }
 

@@ -2,6 +2,8 @@
 
 #include <QSaveFile>
 #include <QString>
+#include <sys/stat.h>
+#include <time.h>
 
 namespace orbel {
 namespace {
@@ -32,6 +34,24 @@ std::optional<std::string> writeFileAtomically(const std::string& path, std::str
     }
     if (!file.commit()) return reasonOf(file, "The file could not be saved.");
     return std::nullopt;
+}
+
+std::optional<FileStamp> FileStamp::of(const std::string& path) {
+    struct stat info{};
+    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+    // Coarser file systems keep times to the second or two: a time less than
+    // that before now may still be the time of the next write.
+    constexpr std::int64_t kSettleNs = 2'000'000'000;
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const auto ns = [](const timespec& t) { return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec; };
+    FileStamp stamp;
+    stamp.device = info.st_dev;
+    stamp.inode = info.st_ino;
+    stamp.size = info.st_size;
+    stamp.modifiedNs = ns(info.st_mtim);
+    stamp.settled = stamp.modifiedNs < ns(now) - kSettleNs;
+    return stamp;
 }
 
 }  // namespace orbel

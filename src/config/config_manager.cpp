@@ -7,6 +7,7 @@
 #include <charconv>
 
 #include "config/atomic_file.h"
+#include "config/orbel_backup.h"
 #include "config/profile_list.h"
 #include "model/json_writer.h"
 #include "model/overloaded.h"
@@ -14,6 +15,7 @@
 #include "platform/clock.h"
 #include "platform/log.h"
 #include "platform/main_queue.h"
+#include "platform/peer_file.h"
 
 namespace orbel {
 
@@ -149,6 +151,7 @@ std::optional<std::string> ConfigManager::write(const AppConfig& config, const s
         }
     }
     known_ = QByteArray::fromStdString(bytes);
+    knownStamp_ = FileStamp::of(configPath_);
     if (profile) reloadedUnmirrored_ = false;
     return std::nullopt;
 }
@@ -164,14 +167,20 @@ std::optional<ConfigError> ConfigManager::keepUnusedFile() {
                                  " could not be used and no copy of it could be kept, so it was left as it is.");
 }
 
-bool ConfigManager::editedOutside() const {
+bool ConfigManager::editedOutside() {
     const QString path = QString::fromStdString(configPath_);
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink()) return false;
-    if (!info.isFile()) return true;  // something else took its place
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return true;
-    return !known_ || file.readAll() != *known_;
+    if (!info.isFile() || !known_) return true;  // something else took its place, or a file appeared
+    const auto stamp = FileStamp::of(configPath_);
+    if (!stamp) return true;
+    if (knownStamp_ && stamp->unchangedSince(*knownStamp_)) return false;
+    // Another length is another file; one of the same length is compared.
+    if (stamp->size != known_->size()) return true;
+    const platform::PeerFile file = platform::readPeerFile(path, known_->size());
+    if (!file.bytes || *file.bytes != *known_) return true;
+    knownStamp_ = stamp;  // the same bytes, written again
+    return false;
 }
 
 std::optional<std::string> ConfigManager::activeProfile() const {
@@ -268,12 +277,15 @@ ConfigManager::Reading ConfigManager::read(bool firstLoad) {
         if (!firstLoad || r.profileInUse) say(LoadNotice::Kind::missing, "There is no file.", std::nullopt);
         return r;
     }
-    QFile file(path);
-    // Only a regular file is opened: a pipe or a device would never end.
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+    // Only a regular file is opened: a pipe or a device would never end. One
+    // larger than a backup could hold is refused unread.
+    r.stamp = FileStamp::of(configPath_);
+    const platform::PeerFile file =
+        info.isFile() ? platform::readPeerFile(path, OrbelBackup::kMaxFileBytes) : platform::PeerFile{};
+    if (!file.bytes) {
         // Put the unreadable file aside before anything replaces it; if that
         // is impossible, leave it alone and keep the stand-in in memory.
-        const std::string reason = info.isFile() ? file.errorString().toStdString() : "It is not a regular file.";
+        const std::string reason = info.isFile() ? file.error : "It is not a regular file.";
         standIn(r);
         const auto movedTo = moveAsideUnreadable();
         if (movedTo) r.write = Write::config;
@@ -281,8 +293,7 @@ ConfigManager::Reading ConfigManager::read(bool firstLoad) {
         say(LoadNotice::Kind::unreadable, reason, movedTo);
         return r;
     }
-    const QByteArray bytes = file.readAll();
-    file.close();
+    const QByteArray& bytes = *file.bytes;
     r.bytes = bytes;
 
     std::optional<AppConfig> decoded;
@@ -344,6 +355,7 @@ void ConfigManager::take(Reading reading) {
     loadNotice_.reset();
     if (reading.clearActive) clearActiveProfile();
     known_ = reading.bytes;
+    knownStamp_ = reading.stamp;
     unused_ = reading.unused;
     replaceConfig(std::move(reading.config));
     if (reading.write != Reading::Write::nothing) {

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "config/atomic_file.h"
 #include "config/config_error.h"
 #include "config/profile_store.h"
 #include "model/app_config.h"
@@ -194,14 +195,17 @@ private:
         bool clearActive = false;
         std::optional<std::string> profileInUse;
         std::optional<QByteArray> bytes;  // what the file held; nothing when there was none
+        std::optional<FileStamp> stamp;   // the file's, taken before its bytes were read
         std::optional<Unused> unused;
     };
     Reading read(bool firstLoad);
     void standIn(Reading& reading);
     void take(Reading reading);
     // Whether config.json is no longer what was last read or written. A
-    // missing file is no outside edit: there is nothing in it to lose.
-    bool editedOutside() const;
+    // missing file is no outside edit: there is nothing in it to lose. The
+    // file is read only when its stamp cannot tell, and never beyond the
+    // size last read or written.
+    bool editedOutside();
 
     // The one path of every write of the live configuration. `edit` returns
     // false when there is nothing to change.
@@ -246,6 +250,8 @@ private:
     // The bytes of config.json as last read or written; nothing when there
     // was no file.
     std::optional<QByteArray> known_;
+    // The file's stamp when known_ was read or written.
+    std::optional<FileStamp> knownStamp_;
     // config.json was read again (Reload) and the active profile's file has
     // not received it since.
     bool reloadedUnmirrored_ = false;

@@ -4,7 +4,9 @@
 // validates, and a cut profile is rewritten only once a copy is kept.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QSignalSpy>
 
 #include "config/backup_manager.h"
@@ -23,6 +25,15 @@ protected:
 };
 
 SlotConfig untitled() { return SlotConfig::make(SlotType::snippet("x"), ""); }
+
+// The bytes this process has read from files so far, on every thread.
+std::int64_t bytesRead() {
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : io.readAll().split('\n'))
+        if (line.startsWith("rchar:")) return line.mid(6).trimmed().toLongLong();
+    return -1;
+}
 
 }  // namespace
 
@@ -169,4 +180,46 @@ TEST_F(WritePathTest, ASwitchAwayFromTheImplicitDefaultStoresTheLiveDial) {
     EXPECT_THROW(live().switchToProfileKeepingLive("Work"), ProfileStoreError);
     EXPECT_EQ(firstSnippet(live().config()), "last0");
     EXPECT_FALSE(live().activeProfile());
+}
+
+// Whether config.json changed is decided from its stamp: an unchanged file is
+// not read, however large, and one larger than a backup could hold is refused
+// unread, moved aside and told, at a change and at the start.
+TEST_F(WritePathTest, OnlyAChangedConfigIsReadAndNeverAnOversizedOne) {
+    constexpr std::int64_t kPadding = 16'000'000;
+    writeFile(configPath(), withSnippets(2, "big").encodeDocument() + std::string(kPadding, ' '));
+    {
+        QFile file(QString::fromStdString(configPath()));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    }
+    ASSERT_EQ(firstSnippet(live().config()), "big0");
+    std::int64_t before = bytesRead();
+    ASSERT_FALSE(live().change([](AppConfig& c) { c.showInTray = false; }));
+    EXPECT_LT(bytesRead() - before, kPadding / 16);
+
+    using Kind = ConfigManager::LoadNotice::Kind;
+    auto expectRefusedUnread = [&](const ConfigManager& manager) {
+        EXPECT_LT(bytesRead() - before, kPadding / 16);
+        ASSERT_TRUE(manager.loadNotice());
+        EXPECT_EQ(manager.loadNotice()->kind, Kind::unreadable);
+        EXPECT_NE(manager.loadNotice()->reason.find("is larger than 64 MB"), std::string::npos)
+            << manager.loadNotice()->reason;
+        ASSERT_TRUE(manager.loadNotice()->keptAt);
+        EXPECT_EQ(QFileInfo(QString::fromStdString(*manager.loadNotice()->keptAt)).size(),
+                  OrbelBackup::kMaxFileBytes + 1);
+        EXPECT_EQ(readFile(configPath()), manager.config().encodeDocument());
+    };
+    const auto grow = [&] {  // sparse: nothing is written
+        ASSERT_TRUE(QFile::resize(QString::fromStdString(configPath()), OrbelBackup::kMaxFileBytes + 1));
+        before = bytesRead();
+    };
+    grow();
+    ASSERT_FALSE(live().change([](AppConfig& c) { c.menuRadius = 300; }));
+    expectRefusedUnread(live());
+    EXPECT_EQ(live().config().menuRadius, 300);
+
+    clock.seconds += 1;
+    grow();
+    expectRefusedUnread(*make());
 }

@@ -6,14 +6,20 @@
 // And the stamp that tells whether a file may have changed without reading it.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace orbel {
 
-// Nothing on success, else a short description of the failure.
-[[nodiscard]] std::optional<std::string> writeFileAtomically(const std::string& path, std::string_view bytes);
+// Nothing on success, else a short description of the failure. A link at
+// `path` is followed: its target is replaced, and the permissions of a file
+// replaced are kept. `beforeReplace` runs once the new bytes are synced, right
+// before the rename; when it answers false the target is left as it is and a
+// failure is returned.
+[[nodiscard]] std::optional<std::string> writeFileAtomically(const std::string& path, std::string_view bytes,
+                                                             const std::function<bool()>& beforeReplace = {});
 
 // What a file is without its bytes: which file (device and inode), its size
 // and when it was last modified. A write in place keeps the file but changes

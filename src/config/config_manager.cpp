@@ -103,6 +103,22 @@ std::optional<ConfigError> ConfigManager::save() {
 }
 
 std::optional<ConfigError> ConfigManager::commit(const Commit& step) {
+    // Another program's save that lands while the new file is written is
+    // taken in and the edit applied to it again, as at the start; a file that
+    // keeps changing is left to that program.
+    constexpr int kAttempts = 3;
+    for (int attempt = 1;; ++attempt) {
+        bool editedMeanwhile = false;
+        auto refused = commitOnce(step, editedMeanwhile);
+        if (!editedMeanwhile) return refused;
+        if (attempt == kAttempts)
+            return ConfigError::notSaved(configPath_ +
+                                         " kept being changed by another program while it was saved, so the change "
+                                         "was not saved.");
+    }
+}
+
+std::optional<ConfigError> ConfigManager::commitOnce(const Commit& step, bool& editedMeanwhile) {
     const auto previous = activeProfile();
     bool tookIn = false;
     if (editedOutside()) {
@@ -126,7 +142,8 @@ std::optional<ConfigError> ConfigManager::commit(const Commit& step) {
     if (step.replaces) next = normalise(next);
     if (auto errors = validate(next); !errors.empty()) return errors.front();
     const auto profile = step.activate ? (step.writeActivated ? step.activate : std::nullopt) : activeProfile();
-    if (auto failure = write(next, profile)) return ConfigError::notSaved(*failure);
+    if (auto failure = write(next, profile, &editedMeanwhile))
+        return editedMeanwhile ? std::nullopt : std::optional<ConfigError>(ConfigError::notSaved(*failure));
     if (step.activate) {
         platform::KeyValueStore::shared().setString(kActiveProfileKey, *step.activate);
         reloadedUnmirrored_ = false;  // the live configuration is the activated profile's
@@ -136,9 +153,19 @@ std::optional<ConfigError> ConfigManager::commit(const Commit& step) {
     return std::nullopt;
 }
 
-std::optional<std::string> ConfigManager::write(const AppConfig& config, const std::optional<std::string>& profile) {
+std::optional<std::string> ConfigManager::write(const AppConfig& config, const std::optional<std::string>& profile,
+                                                bool* editedMeanwhile) {
     const std::string bytes = config.encodeDocument();
-    if (auto failure = writeFileAtomically(configPath_, bytes)) return "Couldn't save " + configPath_ + ": " + *failure;
+    bool edited = false;
+    const auto unchanged = [&] {
+        if (beforeReplaceHook_) beforeReplaceHook_();
+        edited = editedOutside();
+        return !edited;
+    };
+    if (auto failure = writeFileAtomically(configPath_, bytes, unchanged)) {
+        if (editedMeanwhile) *editedMeanwhile = edited;
+        return "Couldn't save " + configPath_ + ": " + *failure;
+    }
     if (profile) {
         try {
             profileStore_.save(config, *profile);

@@ -168,6 +168,11 @@ public:
     // made before a replacement.
     std::uint64_t generation() const { return generation_; }
 
+    // Tests: runs each time a new config.json is on disk, just before it is
+    // compared with what was last seen for the last time and renamed over the
+    // old one: where another program's save can land.
+    void setBeforeReplaceHookForTests(std::function<void()> hook) { beforeReplaceHook_ = std::move(hook); }
+
 Q_SIGNALS:
     void configWillChange();
     void configChanged();
@@ -219,9 +224,17 @@ private:
         bool writeActivated;                  // and whether its file is rewritten
     };
     std::optional<ConfigError> commit(const Commit& step);
+    // One try of commit(); `editedMeanwhile` when another program saved
+    // config.json while the new one was written (nothing is written or
+    // published then).
+    std::optional<ConfigError> commitOnce(const Commit& step, bool& editedMeanwhile);
     // Writes config.json, then the profile's file; on a failure of the
     // latter config.json gets its previous bytes back. The failure's text.
-    std::optional<std::string> write(const AppConfig& config, const std::optional<std::string>& profile);
+    // Right before the new config.json replaces the old one, the old one is
+    // compared with what was last seen again: when it changed, nothing is
+    // written and `editedMeanwhile` says so.
+    std::optional<std::string> write(const AppConfig& config, const std::optional<std::string>& profile,
+                                     bool* editedMeanwhile = nullptr);
     // A file that could not be used and of which no copy exists is never
     // overwritten: another copy is tried first.
     std::optional<ConfigError> keepUnusedFile();
@@ -256,6 +269,7 @@ private:
     // not received it since.
     bool reloadedUnmirrored_ = false;
     std::optional<Unused> unused_;
+    std::function<void()> beforeReplaceHook_;
 };
 
 }  // namespace orbel

@@ -223,3 +223,30 @@ TEST_F(WritePathTest, OnlyAChangedConfigIsReadAndNeverAnOversizedOne) {
     grow();
     expectRefusedUnread(*make());
 }
+
+// Another program's save that lands while a change is written is never
+// overwritten: it is taken in and the change applied to it again; a file
+// that changes at every try refuses the change and keeps the last save.
+TEST_F(WritePathTest, AnOutsideEditSavedDuringAWriteIsTakenIn) {
+    radius(250);
+    int tries = 0;
+    live().setBeforeReplaceHookForTests([&] {
+        if (tries++ == 0) writeFile(configPath(), withSnippets(2, "hand").encodeDocument());
+    });
+    ASSERT_FALSE(live().change([](AppConfig& c) { c.showInTray = false; }));
+    EXPECT_EQ(tries, 2);
+    EXPECT_EQ(firstSnippet(live().config()), "hand0");
+    EXPECT_FALSE(live().config().showInTray);
+    EXPECT_EQ(readFile(configPath()), live().config().encodeDocument());
+
+    // Saves of the same length, in place: the bytes tell them apart.
+    const auto save = [&](int n) { return withSnippets(1, "again" + std::to_string(n)).encodeDocument(); };
+    tries = 0;
+    live().setBeforeReplaceHookForTests([&] { writeFile(configPath(), save(tries++)); });
+    const auto refused = live().change([](AppConfig& c) { c.menuRadius = 300; });
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->kind(), ConfigError::Kind::notSaved);
+    EXPECT_EQ(readFile(configPath()), save(tries - 1));
+    EXPECT_NE(live().config().menuRadius, 300);
+    EXPECT_EQ(QDir(QString::fromStdString(dir())).entryList({"*.tmp"}), QStringList());
+}

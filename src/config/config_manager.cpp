@@ -11,6 +11,7 @@
 #include "config/profile_list.h"
 #include "model/json_writer.h"
 #include "model/overloaded.h"
+#include "model/profile_name.h"
 #include "platform/app_paths.h"
 #include "platform/clock.h"
 #include "platform/log.h"
@@ -211,7 +212,10 @@ bool ConfigManager::editedOutside() {
 }
 
 std::optional<std::string> ConfigManager::activeProfile() const {
-    return platform::KeyValueStore::shared().string(kActiveProfileKey);
+    // Normalised as it is kept, also when an earlier version kept it as typed.
+    auto name = platform::KeyValueStore::shared().string(kActiveProfileKey);
+    if (name) name = normalisedProfileName(*name);
+    return name;
 }
 
 void ConfigManager::clearActiveProfile() { platform::KeyValueStore::shared().remove(kActiveProfileKey); }
@@ -601,7 +605,7 @@ void ConfigManager::switchToProfile(const std::string& name) {
                                     c = loaded;
                                     return true;
                                 },
-                                true, name, cut && cut->keptAt});
+                                true, normalisedProfileName(name), cut && cut->keptAt});
         if (!refused && cut) self->notice(std::move(*cut));
     });
     if (refused) throw *refused;
@@ -610,8 +614,8 @@ void ConfigManager::switchToProfile(const std::string& name) {
 void ConfigManager::switchToProfileKeepingLive(const std::string& name) {
     if (!activeProfile()) {
         const auto names = profileStore_.list();
-        const bool toImplicitDefault =
-            name == kDefaultProfileName && std::find(names.begin(), names.end(), name) == names.end();
+        const bool toImplicitDefault = normalisedProfileName(name) == kDefaultProfileName &&
+                                       std::find(names.begin(), names.end(), kDefaultProfileName) == names.end();
         if (!toImplicitDefault) (void)profileStore_.load(name);  // a missing profile throws before anything is written
         // A live configuration some profile already holds is not stored again.
         const std::string live = config_.encodeDocument();
@@ -633,15 +637,17 @@ void ConfigManager::ensureDefaultProfile() {
 }
 
 void ConfigManager::deleteProfile(const std::string& name) {
-    if (auto active = activeProfile(); active && *active == name) throw ProfileMutationError(name);
+    if (auto active = activeProfile(); active && *active == normalisedProfileName(name))
+        throw ProfileMutationError(name);
     profileStore_.remove(name);
     profilesWritten();
 }
 
 void ConfigManager::setProfileIcon(const std::string& name, const std::optional<SlotIcon>& icon) {
     const auto active = activeProfile();
-    const bool implicitDefault = !active && name == kDefaultProfileName && !profileStore_.contains(name);
-    if (implicitDefault || (active && *active == name)) {
+    const std::string normalised = normalisedProfileName(name);
+    const bool implicitDefault = !active && normalised == kDefaultProfileName && !profileStore_.contains(name);
+    if (implicitDefault || (active && *active == normalised)) {
         // The live configuration, and with it the active profile's file.
         if (auto refused = change([&](AppConfig& c) { c.profileIcon = icon; })) throw *refused;
         return;

@@ -105,6 +105,8 @@ public:
 
     // Profiles. These throw ProfileStoreError (and ProfileMutationError), and
     // ConfigError when a configuration fails validation or cannot be written.
+    // A name is the profile it normalises to (normalisedProfileName): "Work "
+    // switches to, and is kept active as, "Work".
     // A profile with a level of more than six slots is published cut and
     // rewritten cut once its file is kept beside it (a notice says so); when
     // no copy can be kept, the file is left as it is.

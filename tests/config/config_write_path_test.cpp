@@ -250,3 +250,32 @@ TEST_F(WritePathTest, AnOutsideEditSavedDuringAWriteIsTakenIn) {
     EXPECT_NE(live().config().menuRadius, 300);
     EXPECT_EQ(QDir(QString::fromStdString(dir())).entryList({"*.tmp"}), QStringList());
 }
+
+// A name with spaces or tabs around it is the profile it normalises to, in
+// every path: a profile slot's switch, a delete, an icon, a name kept as typed
+// by an earlier version, a backup's active profile.
+TEST_F(WritePathTest, AProfileNameIsNormalisedWhereverItComesFrom) {
+    live().storeProfile(withSnippets(1, "work"), "Work");
+    live().storeProfile(withSnippets(1, "home"), "Home");
+    live().switchToProfileKeepingLive("Work ");
+    EXPECT_EQ(defaults.string(ConfigManager::kActiveProfileKey), "Work");
+    EXPECT_THROW(live().deleteProfile("Work"), ProfileMutationError);
+    EXPECT_THROW(live().deleteProfile("\tWork"), ProfileMutationError);
+    live().setProfileIcon(" Work", SlotIcon::monogram("W"));
+    EXPECT_EQ(live().config().profileIcon, SlotIcon::monogram("W"));
+    radius(300);
+    EXPECT_EQ(store().list(), (std::vector<std::string>{"Default", "Home", "Work"}));
+    EXPECT_EQ(store().load("Work").menuRadius, 300);
+
+    activate("Home\t");
+    EXPECT_EQ(live().activeProfile(), "Home");
+    EXPECT_THROW(live().deleteProfile("Home"), ProfileMutationError);
+
+    OrbelBackup backup;
+    backup.liveConfig = withSnippets(1);
+    backup.profiles["Work"] = withSnippets(1, "restored");
+    backup.activeProfile = "Work ";
+    BackupManager::restoreReplace(backup, live());
+    EXPECT_EQ(live().activeProfile(), "Work");
+    EXPECT_EQ(firstSnippet(live().config()), "restored0");
+}

@@ -53,7 +53,8 @@ private:
         const auto it = answers.find(path);
         const Answer answer = it != answers.end() ? it->second : Answer{404, "no such feed"};
         if (answer.silent) return;
-        const QByteArray reason = !answer.reason.isEmpty() ? answer.reason : QByteArray(answer.status == 200 ? "OK" : "Not Found");
+        const QByteArray reason =
+            !answer.reason.isEmpty() ? answer.reason : QByteArray(answer.status == 200 ? "OK" : "Not Found");
         QByteArray head = "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' + reason +
                           "\r\nContent-Type: application/json\r\n";
         if (answer.sendsLength) head += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
@@ -61,7 +62,8 @@ private:
         socket->write(head + "Connection: close\r\n\r\n");
         const qsizetype piece = (answer.body.size() + answer.pieces - 1) / std::max(answer.pieces, 1);
         for (int i = 0; i < answer.pieces; ++i) {
-            QTimer::singleShot(i * 50, socket, [socket, bytes = answer.body.mid(i * piece, piece), last = i == answer.pieces - 1] {
+            const bool last = i == answer.pieces - 1;
+            QTimer::singleShot(i * 50, socket, [socket, bytes = answer.body.mid(i * piece, piece), last] {
                 socket->write(bytes);
                 if (last) socket->disconnectFromHost();
             });

@@ -103,7 +103,8 @@ TEST_F(UpdateCheckerTest, BrokenAnswersEndWithAMessage) {
         EXPECT_EQ(result.error.toStdString(), c.message) << c.path;
     }
     // Fifty redirects take a while here.
-    EXPECT_EQ(check("/loop", std::chrono::seconds(20)).error.toStdString(), "The update server redirected too many times.");
+    EXPECT_EQ(check("/loop", std::chrono::seconds(20)).error.toStdString(),
+              "The update server redirected too many times.");
     UpdateChecker noModule(server.url("/newer"), "1.2", &store);
     noModule.setStartHttpGet([](const platform::HttpGetRequest&, platform::HttpGet::Handlers, QString* why) {
         *why = QStringLiteral("The module orbel-http.so is missing.");
@@ -136,7 +137,8 @@ TEST_F(UpdateCheckerTest, AnAnswerTricklingPastTheLimitOutlivesTheSignalThatRefu
     ReplyWatch watch;
     UpdateChecker checker(server.url("/trickle"), "1.2", &store);
     bool replyLivedThroughTheEnd = false;
-    QObject::connect(&checker, &UpdateChecker::finished, &checker, [&] { replyLivedThroughTheEnd = !watch.reply.isNull(); });
+    QObject::connect(&checker, &UpdateChecker::finished, &checker,
+                     [&] { replyLivedThroughTheEnd = !watch.reply.isNull(); });
     checker.startCheck();
     ASSERT_TRUE(QTest::qWaitFor([&] { return checker.lastResult().has_value(); }, 20000));
     EXPECT_EQ(checker.lastResult()->error.toStdString(), "The update server's answer is larger than 64 KB.");

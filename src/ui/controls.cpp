@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QTextDocument>
 #include <QToolTip>
 
 namespace orbel::ui {
@@ -129,7 +130,7 @@ bool SegmentedControl::event(QEvent* event) {
         QFont medium = font();
         medium.setWeight(QFont::Medium);
         if (QFontMetrics(medium).horizontalAdvance(options_[i]) > r.width() - 6) {
-            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), options_[i], this, r);
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), plainToolTip(options_[i]), this, r);
             return true;
         }
     }
@@ -187,12 +188,13 @@ void ToggleSwitch::paintEvent(QPaintEvent*) {
 ElidedLabel::ElidedLabel(const QString& text, QWidget* parent) : QLabel(parent) {
     setFocusPolicy(Qt::ClickFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    setTextFormat(Qt::PlainText);
     setFullText(text);
 }
 
 void ElidedLabel::setFullText(const QString& text) {
     full_ = text;
-    setToolTip(text);
+    setToolTip(plainToolTip(text));
     relayout();
 }
 
@@ -224,6 +226,11 @@ void ElidedLabel::contextMenuEvent(QContextMenuEvent* event) {
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->addAction(tr("Copy"), this, [this] { QGuiApplication::clipboard()->setText(full_); });
     menu->popup(event->globalPos());
+}
+
+QString plainToolTip(const QString& text) {
+    // Qt's own test for markup decides how a tool tip is read.
+    return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text;
 }
 
 void clearRows(QLayout* rows) {

@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
@@ -162,6 +163,51 @@ TEST_F(EditorWidgets, WedgeOnWedgeSwapsAndOnTrashRemoves) {
     // Double click edits; nothing ever shares.
     QTest::mouseDClick(host.editor->ring(), Qt::LeftButton, {}, host.editor->ring()->hitTargetCentre(2).toPoint());
     EXPECT_EQ(host.calls.back(), "edit 2");
+}
+
+// A group that holds slots goes only once the user says so, from the
+// context menu or the trash alike; Cancel is the default.
+TEST_F(EditorWidgets, RemovingAGroupThatHoldsSlotsAsksFirst) {
+    MenuGroup tools;
+    tools.title = "Tools";
+    tools.slots = named({"1", "2", "3", "4", "5", "6"});
+    std::vector<SlotConfig> slots = named({"A"});
+    slots.push_back(SlotConfig::make(SlotType::group(tools), "Tools"));
+    slots.push_back(SlotConfig::make(SlotType::group(MenuGroup{}), "Empty"));
+    Host host(slots);
+    EditorRing* ring = host.editor->ring();
+    const auto removeFromMenu = [&](int item) {
+        const QPoint at = ring->hitTargetCentre(item).toPoint();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, ring->mapToGlobal(at));
+        QApplication::sendEvent(ring, &event);
+        QMenu* menu = ring->findChild<QMenu*>();
+        ASSERT_TRUE(menu);
+        for (QAction* action : menu->actions())
+            if (action->text() == "Remove") action->trigger();
+        menu->close();
+    };
+    removeFromMenu(1);
+    QPointer<QMessageBox> box = host.editor->removalConfirmation();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text(), "Remove group?");
+    EXPECT_EQ(box->informativeText(), "The group \"Tools\" and the 6 slots in it will be removed from this dial.");
+    EXPECT_EQ(box->defaultButton()->text(), "Cancel");
+    EXPECT_EQ(box->escapeButton(), box->defaultButton());
+    save(box, "remove-group-alert");
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(host.titles(), "A;Tools;Empty;");
+
+    // The trash asks the same; the group goes on the destructive button.
+    dragInto(host.editor->trash(), SlotDragPayload::existingSlot(host.slots[1].id), {20, 20}, {30, 20});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return host.editor->removalConfirmation() != nullptr; }, 5000));
+    EXPECT_EQ(host.titles(), "A;Tools;Empty;");
+    for (auto* button : host.editor->removalConfirmation()->findChildren<QPushButton*>())
+        if (button->text() == "Remove \"Tools\"") QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(host.titles(), "A;Empty;");
+
+    // An empty group and any other slot go at once.
+    removeFromMenu(1);
+    EXPECT_EQ(host.titles(), "A;");
 }
 
 TEST_F(EditorWidgets, FullDialPromptsNearACentreAndToastsBetween) {

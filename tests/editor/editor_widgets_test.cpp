@@ -16,6 +16,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSlider>
 #include <QTest>
 #include <QToolButton>
@@ -424,6 +425,21 @@ TEST_F(EditorWidgets, AppPickerCategoryButtonsClearSearchAddAndCancel) {
     QTest::mouseClick(buttonSaying(picker, "Cancel"), Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !alive; }, 5000));
     EXPECT_EQ(chosen.size(), 1u);
+}
+
+// The card chosen when the picker opens is in sight, wherever it lies.
+TEST_F(EditorWidgets, ActionPickerOpensWithTheChosenCardInView) {
+    for (const SystemAction::Kind kind : {SystemAction::Kind::lockScreen, SystemAction::Kind::setVolume}) {
+        ActionPickerView picker(SystemAction(kind, 0.5), {}, {});
+        picker.open();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&picker));
+        ActionCard* card = picker.card(kind);
+        ASSERT_TRUE(card && card->isSelected());
+        QWidget* viewport = picker.cardArea()->viewport();
+        const QRect shown(card->mapTo(viewport, QPoint(0, 0)), card->size());
+        EXPECT_TRUE(viewport->rect().contains(shown)) << SystemAction(kind).identifier();
+        if (kind == SystemAction::Kind::lockScreen) save(&picker, "action-picker-lock-screen");
+    }
 }
 
 TEST_F(EditorWidgets, ActionPickerAndAddSlotPopover) {

@@ -31,6 +31,7 @@
 #include "settings/general_tab.h"
 #include "settings/preferences_view.h"
 #include "settings_fixture.h"
+#include "support/widget_pictures.h"
 #include "settings/hotkey_recorder_view.h"
 #include "ui/accent_swatch_picker.h"
 #include "ui/controls.h"
@@ -106,6 +107,30 @@ TEST_F(PreferencesViewTest, TabBarSwitchesTabsAndControlsWriteTheConfiguration) 
     QTest::mouseClick(v.alertBox()->findChildren<QPushButton*>().front(), Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return live().config().menuRadius == 200; }));
     EXPECT_FALSE(v.alertBox());
+}
+
+// Reset removes the per-app dials too, and its confirmation names them.
+TEST_F(PreferencesViewTest, ResetConfirmationNamesThePerAppDials) {
+    fakes::Installed<fakes::FakeAppDirectory, platform::AppDirectory> directory;
+    directory.apps = {{"firefox-esr", "Firefox ESR", "firefox-esr", "/usr/share/applications/firefox-esr.desktop"}};
+    SystemAppProvider provider;
+    fakes::ReplaceShared<SystemAppProvider> useProvider{provider};
+    AppConfig config = AppConfig::defaultConfig();
+    for (const char* id : {"firefox-esr", "org.example.Gone"}) config.appOverrides[id].slots.emplace();
+    live().setConfig(config);
+    auto& v = show();
+    click(SettingsTab::advanced);
+    // The names arrive from a worker thread; until then the ids stand in.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return v.model().resetMessage().find("Firefox ESR") != std::string::npos; }));
+    QTest::mouseClick(find<QPushButton>("resetAll"), Qt::LeftButton);
+    ASSERT_TRUE(v.alertBox());
+    EXPECT_EQ(v.alertBox()->informativeText(),
+              "This will remove your custom hotkey, dial slots, and appearance changes, and the per-app dials for "
+              "Firefox ESR and org.example.Gone. This cannot be undone.");
+    EXPECT_EQ(v.alertBox()->defaultButton()->text(), "Cancel");
+    savePictures(*v.alertBox(), "settings", "reset-confirmation-per-app-dials");
+    QTest::mouseClick(v.alertBox()->findChildren<QPushButton*>().front(), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return live().config().appOverrides.empty(); }));
 }
 
 TEST_F(PreferencesViewTest, ChooseCustomStartsTheTapRecorderAndReturnClosesTheAcknowledgements) {

@@ -237,6 +237,43 @@ TEST_F(EditorWidgets, FullDialPromptsNearACentreAndToastsBetween) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !host.editor->fullDialPromptBox(); }, 5000));
 }
 
+// What a file manager's drag of a file carries: its URL as a URI list and
+// as text.
+void dropFile(QWidget* target, const QString& path, QPoint at) {
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(path)});
+    mime.setText(QUrl::fromLocalFile(path).toString());
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) return;
+    QDragMoveEvent move(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &move);
+    QDropEvent dropped(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &dropped);
+}
+
+// A desktop entry dropped from a file manager becomes its application's
+// slot, by the library's rules; an entry of nothing installed does nothing.
+TEST_F(EditorWidgets, DesktopEntryFromAFileManagerBecomesAnAppSlot) {
+    workspace.install("firefox-esr", "Firefox ESR");
+    workspace.install("kde4-kate", "Kate");
+    Host host({});
+    dropFile(host.editor->emptyTarget(), "/usr/share/applications/firefox-esr.desktop", {166, 166});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return host.slots.size() == 1; }, 5000));
+    EXPECT_EQ(host.slots[0].type, SlotType::app("firefox-esr"));
+    EXPECT_EQ(host.titles(), "Firefox ESR;");
+    dropFile(host.editor->ring(), "/home/u/Desktop/firefox-esr.desktop", ringPoint(0.75));  // already there
+    dropFile(host.editor->ring(), "/home/u/Desktop/my-script.desktop", ringPoint(0.75));    // not installed
+    dropFile(host.editor->ring(), "/usr/share/applications/kde4/kate.desktop", ringPoint(0.75));
+    EXPECT_EQ(host.titles(), "Firefox ESR;Kate;");
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"insert Firefox ESR", "insert Kate"}));
+    save(host.editor.get(), "ring-desktop-entries-dropped");
+    // The trash takes wedges only.
+    dropFile(host.editor->trash(), "/usr/share/applications/firefox-esr.desktop", {20, 20});
+    QTest::qWait(50);
+    EXPECT_EQ(host.slots.size(), 2u);
+}
+
 TEST_F(EditorWidgets, EmptyDialTakesLibraryItemsOnly) {
     Host host({});
     EXPECT_TRUE(host.editor->emptyTarget()->isVisible());

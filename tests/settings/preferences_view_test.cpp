@@ -24,7 +24,7 @@
 #include "profiles/per_app_views.h"
 #include "settings/about_tab.h"
 #include "sheets/keystroke_slot_editor_sheet.h"
-#include "sheets/slot_editor_page_view.h"
+#include "sheets/slot_editor_view.h"
 #include "sheets/step_list_editor.h"
 #include "sheets/step_rows.h"
 #include "slots/system_app_provider.h"
@@ -186,7 +186,7 @@ TEST_F(PreferencesViewTest, TabsAndTheWindowGoWhileRecordingAndWithPopupsOpen) {
     ASSERT_TRUE(apps->overrideSheet());
     // The Customization tab's keystroke sheet with a chord row listening
     // and the macro recorder open over it.
-    auto* page = static_cast<SlotEditorPageView*>(v.page(SettingsTab::customization));
+    auto* page = static_cast<SlotEditorView*>(v.page(SettingsTab::customization));
     page->pick(editor::AddSlotKind::keystroke);
     QPointer<KeystrokeSlotEditorSheet> keys = v.findChild<KeystrokeSlotEditorSheet*>();
     ASSERT_TRUE(keys);
@@ -375,7 +375,7 @@ TEST_F(PreferencesViewTest, CustomizationTabEditsTheRootDialWithSixSlotsAndWithN
     live().setConfig(config);
     auto& v = show();
     click(SettingsTab::customization);
-    auto* page = qobject_cast<SlotEditorPageView*>(v.page(SettingsTab::customization));
+    auto* page = qobject_cast<SlotEditorView*>(v.page(SettingsTab::customization));
     ASSERT_NE(page, nullptr);
     EXPECT_TRUE(page->isVisible());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !page->library()->model().isLoadingApps; }, 10000));

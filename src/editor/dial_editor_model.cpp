@@ -22,6 +22,15 @@ SlotConfig FullDialPrompt::groupSlot() const {
     return SlotConfig::make(SlotType::group(std::move(group)), "Group");
 }
 
+std::string GroupRemoval::title() { return "Remove group?"; }
+
+std::string GroupRemoval::message() const {
+    return "The group \"" + groupTitle + "\" and the " + std::to_string(slotCount) +
+           (slotCount == 1 ? " slot" : " slots") + " in it will be removed from this dial.";
+}
+
+std::string GroupRemoval::buttonLabel() const { return "Remove \"" + groupTitle + "\""; }
+
 DialEditorModel::DialEditorModel(std::vector<SlotConfig> slots, int cap, DialEditorCallbacks callbacks)
     : slots_(std::move(slots)), cap_(cap), callbacks_(std::move(callbacks)) {}
 
@@ -81,10 +90,31 @@ void DialEditorModel::handleCommit(const CommitAction& action) {
 void DialEditorModel::removeById(const Uuid& id) {
     for (std::size_t i = 0; i < slots_.size(); ++i) {
         if (slots_[i].id != id) continue;
-        if (callbacks_.onRemove) callbacks_.onRemove(static_cast<int>(i));
+        requestRemove(static_cast<int>(i));
         break;
     }
     coordinator_.endSession();
+}
+
+void DialEditorModel::requestRemove(int index) {
+    if (index < 0 || index >= static_cast<int>(slots_.size())) return;
+    const SlotConfig& slot = slots_[static_cast<std::size_t>(index)];
+    const auto* group = slot.type.get<SlotType::Group>();
+    if (group && !group->group->slots.empty() && confirmRemoval) {
+        confirmRemoval(GroupRemoval{slot.id, slot.title, static_cast<int>(group->group->slots.size())});
+        return;
+    }
+    if (callbacks_.onRemove) callbacks_.onRemove(index);
+}
+
+void DialEditorModel::removeConfirmed(const GroupRemoval& removal) {
+    // The slots may have changed while the question was open: the group
+    // goes from where it stands now, if it is still here.
+    for (std::size_t i = 0; i < slots_.size(); ++i) {
+        if (slots_[i].id != removal.id) continue;
+        if (callbacks_.onRemove) callbacks_.onRemove(static_cast<int>(i));
+        return;
+    }
 }
 
 void DialEditorModel::insertIntoEmptyDial(const SlotDragPayload& payload) {

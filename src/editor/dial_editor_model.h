@@ -40,6 +40,18 @@ struct FullDialPrompt {
     SlotConfig groupSlot() const;
 };
 
+// A group that holds slots is removed only once the user confirms it; what
+// the question says, and which slot it is about.
+struct GroupRemoval {
+    Uuid id;
+    std::string groupTitle;
+    int slotCount = 0;
+
+    static std::string title();    // "Remove group?"
+    std::string message() const;   // names the group and counts its slots
+    std::string buttonLabel() const;  // "Remove "<title>""
+};
+
 class DialEditorModel {
 public:
     DialEditorModel(std::vector<SlotConfig> slots, int cap, DialEditorCallbacks callbacks);
@@ -63,9 +75,15 @@ public:
 
     // What a resolved drop does (see CommitAction).
     void handleCommit(const CommitAction& action);
-    // The trash's callback: removes the slot with that id, if on this dial,
-    // and ends the drag session in any case.
+    // The trash's callback: removes the slot with that id, if on this dial
+    // (through requestRemove), and ends the drag session in any case.
     void removeById(const Uuid& id);
+    // The context menu's Remove and the trash: a group that holds slots goes
+    // to `confirmRemoval` (which calls `removeConfirmed` on the user's yes);
+    // any other slot goes at once.
+    void requestRemove(int index);
+    void removeConfirmed(const GroupRemoval& removal);
+    std::function<void(const GroupRemoval&)> confirmRemoval;
     // The empty dial's drop: inserts the library item at 0 unless already there.
     void insertIntoEmptyDial(const SlotDragPayload& payload);
 

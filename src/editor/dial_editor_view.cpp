@@ -19,6 +19,7 @@
 
 #include "dial/dial_painter.h"
 #include "editor/editor_painting.h"
+#include "ui/confirmation.h"
 #include "ui/controls.h"
 #include "ui/teardown.h"
 
@@ -208,9 +209,7 @@ void EditorRing::contextMenuEvent(QContextMenuEvent* event) {
         if (model_.callbacks().onEdit) model_.callbacks().onEdit(index);
     });
     menu->addSeparator();
-    menu->addAction(icon("trash"), tr("Remove"), this, [this, index] {
-        if (model_.callbacks().onRemove) model_.callbacks().onRemove(index);
-    });
+    menu->addAction(icon("trash"), tr("Remove"), this, [this, index] { model_.requestRemove(index); });
     menu->popup(event->globalPos());
 }
 
@@ -376,6 +375,16 @@ RadialDialEditor::RadialDialEditor(std::vector<SlotConfig> slots, int cap, DialE
     model_.coordinator().onChange = [this] { ring_->refresh(); };
     model_.showToast = [this](const std::string& text) { showToast(QString::fromStdString(text)); };
     model_.onPromptChanged = [this] { showPrompt(); };
+    model_.confirmRemoval = [this](const GroupRemoval& removal) {
+        if (removalBox_) removalBox_->close();
+        removalBox_ = ui::openConfirmation(this, QStringLiteral("removeGroupAlert"),
+                                           QString::fromStdString(GroupRemoval::title()),
+                                           QString::fromStdString(removal.message()),
+                                           QString::fromStdString(removal.buttonLabel()),
+                                           [self = QPointer<RadialDialEditor>(this), removal] {
+                                               if (self) self->model_.removeConfirmed(removal);
+                                           });
+    };
     layoutRingArea();
 }
 
@@ -385,7 +394,9 @@ RadialDialEditor::~RadialDialEditor() {
     ui::detachChildren(this);
     model_.coordinator().onChange = nullptr;
     model_.onPromptChanged = nullptr;
+    model_.confirmRemoval = nullptr;
     delete promptBox_;
+    delete removalBox_;
     delete area_;
     delete trash_;
 }

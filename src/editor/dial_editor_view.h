@@ -4,8 +4,9 @@
 // slots, a round drop target), a toast over it, and the trash row below.
 // Library items and wedges arrive as real drags carrying the payload text;
 // every change goes to the host through DialEditorCallbacks and the host
-// hands the new list back with setSlots(). The full-dial prompt is a
-// window-modal message box opened with open().
+// hands the new list back with setSlots(). The full-dial prompt and the
+// question before a group holding slots is removed are window-modal message
+// boxes opened with open().
 //
 // Public surface for hosts: construct with the slots, the cap (6) and the
 // callbacks; call setSlots() after applying a callback. GUI thread only.
@@ -128,6 +129,8 @@ public:
     TrashDropZone* trash() const { return trash_; }
     // The open full-dial prompt, if any.
     QMessageBox* fullDialPromptBox() const { return promptBox_; }
+    // The open question before a group is removed, if any.
+    QMessageBox* removalConfirmation() const { return removalBox_; }
     // The toast's text; empty while none shows.
     QString toastText() const;
     void showToast(const QString& message);
@@ -143,6 +146,7 @@ private:
     TrashDropZone* trash_ = nullptr;
     QLabel* toast_ = nullptr;
     QPointer<QMessageBox> promptBox_;
+    QPointer<QMessageBox> removalBox_;
 };
 
 }  // namespace orbel::editor

@@ -1,6 +1,8 @@
 #include "editor/editor_painting.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QUrl>
 #include <QHash>
 #include <QIcon>
 #include <QPainterPath>
@@ -70,8 +72,35 @@ QMimeData* payloadMimeData(const SlotDragPayload& payload) {
 }
 
 std::optional<std::string> dragText(const QMimeData* mime) {
-    if (!mime || !mime->hasText()) return std::nullopt;
-    return mime->text().toStdString();
+    if (!mime) return std::nullopt;
+    std::optional<std::string> text;
+    if (mime->hasText()) text = mime->text().toStdString();
+    if (text && decodeSlotPayload(text)) return text;
+    if (mime->hasUrls()) {
+        if (const auto entry = desktopEntryPayload(mime->urls())) return entry->exportString();
+    }
+    return text;
+}
+
+std::optional<SlotDragPayload> desktopEntryPayload(const QList<QUrl>& urls) {
+    static const QString kSuffix = QStringLiteral(".desktop");
+    static const QString kFolder = QStringLiteral("/applications/");
+    // One application per drop: the ring takes one item at a time.
+    if (urls.size() != 1 || !urls.front().isLocalFile()) return std::nullopt;
+    const QString path = QDir::cleanPath(urls.front().toLocalFile());
+    if (!path.endsWith(kSuffix)) return std::nullopt;
+    QStringList ids;
+    if (const auto below = path.lastIndexOf(kFolder); below >= 0)
+        ids << path.mid(below + kFolder.size()).chopped(kSuffix.size()).replace(QLatin1Char('/'), QLatin1Char('-'));
+    ids << path.mid(path.lastIndexOf(QLatin1Char('/')) + 1).chopped(kSuffix.size());
+    for (const QString& id : ids) {
+        if (id.isEmpty()) continue;
+        // Only an entry found under its own id: a stock dial's stand-in
+        // name must not turn a stray file into the default browser.
+        const auto app = platform::Workspace::shared().applicationFor(id.toStdString());
+        if (app && app->bundleId == id.toStdString()) return SlotDragPayload::libraryApp(app->bundleId, app->name);
+    }
+    return std::nullopt;
 }
 
 QColor withAlpha(QColor color, double opacity) {

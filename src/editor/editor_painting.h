@@ -32,9 +32,17 @@ QIcon symbolIcon(std::string_view symbol, double size, const QColor& color, doub
 // A symbol in `box`.
 void paintSymbolIn(QPainter& p, QRectF box, std::string_view symbol, const QColor& color);
 
-// The payload's text form as a drag carries it, and the text of a drag.
+// The payload's text form as a drag carries it, and the text of a drag. A
+// drag that carries no payload but one desktop entry (from a file manager
+// or a launcher) of an installed application reads as that application's
+// library item, so it goes through the same rules as one from the library;
+// an entry of nothing installed stays what it was.
 QMimeData* payloadMimeData(const SlotDragPayload& payload);
 std::optional<std::string> dragText(const QMimeData* mime);
+// The library item of the installed application a dropped desktop entry
+// names: the entry's id is its path below an applications folder ("/" as
+// "-"), or else its file name (a copy on the desktop), without ".desktop".
+std::optional<SlotDragPayload> desktopEntryPayload(const QList<QUrl>& urls);
 
 // The palette's colours at an opacity.
 QColor withAlpha(QColor color, double opacity);

@@ -393,6 +393,7 @@ ActionPickerView::ActionPickerView(SystemAction selected, std::function<void(con
 
     ui::keepWheelForFocusedControls();
     auto* scroll = new QScrollArea(this);
+    scroll_ = scroll;
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -483,6 +484,12 @@ void ActionPickerView::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     model_.appear();
     sync();
+    // The cards are laid out by now; the chosen one may lie below the fold.
+    for (ActionCard* c : cards_) {
+        if (!c->isSelected()) continue;
+        scroll_->ensureWidgetVisible(c, 0, 20);
+        break;
+    }
 }
 
 void ActionPickerView::sync() {

@@ -23,6 +23,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QScrollArea;
 class QStackedWidget;
 
 namespace orbel {
@@ -89,8 +90,10 @@ public:
     QCheckBox* customTitleToggle() const { return useCustom_; }
     QLineEdit* titleField() const { return title_; }
     QPushButton* addButton() const { return add_; }
+    QScrollArea* cardArea() const { return scroll_; }
 
 protected:
+    // Comes on screen with the chosen action's card in view.
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -102,6 +105,7 @@ private:
     ActionPickerModel model_;
     std::function<void(const SystemAction&, const std::string&)> onActionSelected_;
     std::vector<ActionCard*> cards_;
+    QScrollArea* scroll_ = nullptr;
     QWidget* levelBlock_ = nullptr;
     ParameterizedActionEditor* level_ = nullptr;
     SystemAction::Kind levelKind_ = SystemAction::Kind::setVolume;

@@ -33,6 +33,12 @@ PerAppOverrideModel::PerAppOverrideModel(ConfigManager& manager, std::string bun
         draftGroup = group;
     }
     if (draftGroup) openedTitle_ = draftGroup->title;
+    openedOverride_ = buildOverride();
+}
+
+bool PerAppOverrideModel::hasChanges() const {
+    const std::optional<std::string> title = draftGroup ? std::optional(draftGroup->title) : std::nullopt;
+    return buildOverride() != openedOverride_ || title != openedTitle_;
 }
 
 // The General tab's scale and texts: one formula, one format, one wording.

@@ -59,6 +59,9 @@ public:
 
     // What Save stores for the application.
     AppOverride buildOverride() const;
+    // Whether a section, a draft, the slots or the dial's title differ from
+    // what the sheet opened with.
+    bool hasChanges() const;
     // Stores it, with the dial's title, in one change; returns the group to
     // hand back to the tab, or nothing when it was not saved (error() says
     // why). A sheet whose configuration was replaced since it opened (a
@@ -77,6 +80,7 @@ private:
     // The dial's title as the sheet opened: only a changed title replaces
     // the one stored (or stores one).
     std::optional<std::string> openedTitle_;
+    AppOverride openedOverride_;
     std::optional<std::string> storedTitle_;
     std::optional<std::string> error_;
 };

@@ -80,8 +80,9 @@ QSlider* slider(int max) {
 }  // namespace
 
 PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorOpener openGroupEditor, QWidget* parent)
-    : QDialog(parent), model_(std::move(model)),
+    : SheetDialog(parent), model_(std::move(model)),
       openGroupEditor_(openGroupEditor ? std::move(openGroupEditor) : appGroupEditor()) {
+    hasChanges = [this] { return model_.hasChanges(); };
     setObjectName(QStringLiteral("perAppOverrideSheet"));
     setWindowTitle(qs(model_.appName()));
     setWindowModality(Qt::WindowModal);

@@ -11,6 +11,7 @@
 #include "profiles/per_app_menus_model.h"
 #include "profiles/per_app_override_model.h"
 #include "ui/settings_blocks.h"
+#include "ui/sheet_frame.h"
 
 class QAbstractButton;
 class QMessageBox;
@@ -32,7 +33,7 @@ class AppPickerView;
 using GroupEditorOpener = std::function<void(QWidget* parent, const MenuGroup& group, const std::string& appName,
                                              const std::string& helpText, std::function<void(MenuGroup)> onSave)>;
 
-class PerAppOverrideSheet : public QDialog {
+class PerAppOverrideSheet : public SheetDialog {
     Q_OBJECT
 public:
     PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorOpener openGroupEditor, QWidget* parent = nullptr);

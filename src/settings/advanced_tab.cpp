@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <map>
+#include <memory>
 
 #include "config/config_manager.h"
 #include "input/menu_key_recorder.h"
@@ -15,6 +17,7 @@
 #include "platform/file_manager.h"
 #include "settings/preferences_model.h"
 #include "settings/update_checker.h"
+#include "slots/system_app_provider.h"
 #include "ui/controls.h"
 #include "ui/sheet_frame.h"
 
@@ -92,6 +95,16 @@ AdvancedTab::AdvancedTab(PreferencesModel& model, QWidget* parent) : ui::Setting
     red.setColor(QPalette::ButtonText, QColor(0xE5, 0x39, 0x35));
     resetButton->setPalette(red);
     connect(resetButton, &QPushButton::clicked, this, [this] { model_.requestReset(); });
+    // The reset confirmation names the per-app dials it removes; the
+    // installed applications' names arrive from a worker thread.
+    auto names = std::make_shared<std::map<std::string, std::string>>();
+    SystemAppProvider::shared().loadAllApps(this, [names](std::vector<AppInfo> apps) {
+        for (const AppInfo& app : apps) names->emplace(app.bundleId, app.name);
+    });
+    model_.setAppNames([names](const std::string& id) -> std::optional<std::string> {
+        const auto it = names->find(id);
+        return it == names->end() ? std::nullopt : std::optional<std::string>(it->second);
+    });
     reset->addRow(tr("Reset"), tr("Restores the hotkey, dial slots, and appearance to defaults."), resetButton);
 
     addSections({controls, file, updates, reset});

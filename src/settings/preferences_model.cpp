@@ -269,11 +269,33 @@ void PreferencesModel::setControlKey(ControlKey which, const KeyCombination& key
     change([&](AppConfig& c) { (which == ControlKey::close ? c.controls.closeMenuKey : c.controls.goBackKey) = key; });
 }
 
+std::string PreferencesModel::resetMessage() const {
+    const auto& overrides = config().appOverrides;
+    if (overrides.empty())
+        return say("This will remove your custom hotkey, dial slots, and appearance changes. This cannot be undone.");
+    // At most five names, then how many more.
+    constexpr std::size_t kNamed = 5;
+    std::vector<std::string> names;
+    for (const auto& entry : overrides) {
+        if (names.size() == kNamed) break;
+        const auto name = appNames_ ? appNames_(entry.first) : std::nullopt;
+        names.push_back(name && !name->empty() ? *name : entry.first);
+    }
+    const std::size_t more = overrides.size() - names.size();
+    if (more > 0) names.push_back(QString::fromStdString(say("%1 more")).arg(qulonglong(more)).toStdString());
+    std::string list = names.front();
+    for (std::size_t i = 1; i < names.size(); ++i) list += (i + 1 == names.size() ? say(" and ") : ", ") + names[i];
+    const char* text = overrides.size() == 1
+                           ? "This will remove your custom hotkey, dial slots, and appearance changes, and the "
+                             "per-app dial for %1. This cannot be undone."
+                           : "This will remove your custom hotkey, dial slots, and appearance changes, and the "
+                             "per-app dials for %1. This cannot be undone.";
+    return QString::fromStdString(say(text)).arg(QString::fromStdString(list)).toStdString();
+}
+
 void PreferencesModel::requestReset() {
-    setAlert(SettingsAlert{
-        SettingsAlert::Kind::resetConfirm, say("Reset all settings to defaults?"),
-        say("This will remove your custom hotkey, dial slots, and appearance changes. This cannot be undone."),
-        {say("Reset"), say("Cancel")}, 0});
+    setAlert(SettingsAlert{SettingsAlert::Kind::resetConfirm, say("Reset all settings to defaults?"), resetMessage(),
+                           {say("Reset"), say("Cancel")}, 0});
 }
 
 void PreferencesModel::resetAllSettings() {

@@ -113,6 +113,13 @@ public:
     // ---- Advanced tab actions.
     enum class ControlKey { close, goBack };
     void setControlKey(ControlKey which, const KeyCombination& key);
+    // The installed application's name for a desktop-entry id, or nothing.
+    using AppNameLookup = std::function<std::optional<std::string>(const std::string& desktopId)>;
+    // How the reset confirmation names the per-app dials it removes (by
+    // their desktop-entry ids without it).
+    void setAppNames(AppNameLookup names) { appNames_ = std::move(names); }
+    // What Reset removes, the per-app dials by name when there are any.
+    std::string resetMessage() const;
     void requestReset();
     void resetAllSettings();
     void reloadConfig();
@@ -172,6 +179,7 @@ private:
     bool musicHotkeyIsBound_ = false;
     bool recordingMusicHotkey_ = false;
     std::optional<SettingsAlert> alert_;
+    AppNameLookup appNames_;
 };
 
 }  // namespace orbel

@@ -13,7 +13,7 @@
 #include "settings/about_tab.h"
 #include "settings/advanced_tab.h"
 #include "settings/general_tab.h"
-#include "sheets/slot_editor_page_view.h"
+#include "sheets/slot_editor_view.h"
 #include "sheets/slot_sheet_factory.h"
 #include "ui/confirmation.h"
 #include "ui/settings_blocks.h"
@@ -87,7 +87,7 @@ QWidget* PreferencesView::makePage(SettingsTab tab) {
         case SettingsTab::profiles: return new ProfilesTabView(model_->configManager(), model_->importCoordinator());
         case SettingsTab::appMenus:
             return PerAppMenusEditorView::withInstalledNames(model_->configManager());
-        case SettingsTab::customization: return new SlotEditorPageView(model_->configManager(), makeSlotSheetFactory());
+        case SettingsTab::customization: return new SlotEditorView(model_->configManager(), makeSlotSheetFactory());
     }
     return nullptr;
 }

@@ -6,11 +6,12 @@ namespace orbel {
 
 CyclingSlotEditorModel::CyclingSlotEditorModel(const std::optional<SlotConfig>& existing)
     : isNew_(!existing.has_value()) {
-    const auto* cycling = existing ? existing->type.get<SlotType::Cycling>() : nullptr;
-    if (!cycling) return;
-    title = existing->title;
-    icon = existing->icon;
-    children = cycling->children;
+    if (const auto* cycling = existing ? existing->type.get<SlotType::Cycling>() : nullptr) {
+        title = existing->title;
+        icon = existing->icon;
+        children = cycling->children;
+    }
+    opened_ = draft();
 }
 
 std::string CyclingSlotEditorModel::sheetTitle() const {

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/slot_config.h"
@@ -32,6 +33,8 @@ public:
     static std::string positionLabel(int index) { return std::to_string(index + 1) + "."; }
     std::string childLabel(int index) const;
 
+    // Whether anything differs from what the sheet opened with.
+    bool hasChanges() const { return draft() != opened_; }
     std::optional<std::string> saveProblem() const;
     bool canSave() const { return !saveProblem().has_value(); }
     // Why the configuration would refuse the children (a kind a cycling
@@ -46,7 +49,11 @@ public:
     std::vector<SlotConfig> children;
 
 private:
+    using Draft = std::tuple<std::string, SlotIcon, std::vector<SlotConfig>>;
+    Draft draft() const { return {title, icon, children}; }
+
     bool isNew_;
+    Draft opened_;
 };
 
 }  // namespace orbel

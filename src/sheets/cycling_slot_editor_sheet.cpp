@@ -65,6 +65,7 @@ CyclingSlotEditorSheet::CyclingSlotEditorSheet(const std::optional<SlotConfig>& 
     : SlotSheet(QStringLiteral("arrow.triangle.2.circlepath"), tr("Rotates through children on each click."),
                 slotEditSize(SlotEditSize::standard), std::move(onSave), parent),
       model_(existing) {
+    hasChanges = [this] { return model_.hasChanges(); };
     setTitle(QString::fromStdString(model_.sheetTitle()));
     name_ = makeNameField(tr("e.g. Apps"), model_.title, this);
     setFirstField(name_);

@@ -10,7 +10,10 @@ namespace orbel {
 DynamicSlotEditorModel::DynamicSlotEditorModel(const std::optional<SlotConfig>& existing)
     : isNew_(!existing.has_value()) {
     const auto* dynamic = existing ? existing->type.get<SlotType::Dynamic>() : nullptr;
-    if (!dynamic) return;
+    if (!dynamic) {
+        opened_ = draft();
+        return;
+    }
     title = existing->title;
     language = dynamic->config.producer.language;
     source = dynamic->config.producer.source;
@@ -21,6 +24,7 @@ DynamicSlotEditorModel::DynamicSlotEditorModel(const std::optional<SlotConfig>& 
         intervalSeconds_ = static_cast<int>(RefreshPolicy::clampSeconds(refresh_.seconds));
         refresh_.seconds = intervalSeconds_;
     }
+    opened_ = draft();
 }
 
 DynamicSlotEditorModel::~DynamicSlotEditorModel() { endTestRun(); }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "model/slot_config.h"
 #include "platform/timers.h"
@@ -63,6 +64,8 @@ public:
     // `Label: "main"`, "(no output)", the error, or nothing before a run.
     std::optional<std::string> testStatusText() const;
 
+    // Whether anything differs from what the sheet opened with.
+    bool hasChanges() const { return draft() != opened_; }
     std::optional<std::string> saveProblem() const;
     bool canSave() const { return !saveProblem().has_value(); }
     // Why the configuration would refuse the slot although name and
@@ -79,6 +82,9 @@ public:
     SlotIcon icon = SlotIcon::automatic();
 
 private:
+    using Draft = std::tuple<std::string, ScriptLanguage, std::string, SlotIcon, RefreshPolicy>;
+    Draft draft() const { return {title, language, source, icon, refresh_}; }
+
     bool isNew_;
     DynamicClickAction clickAction_ = DynamicClickAction::rerunProducer();
     RefreshPolicy refresh_ = RefreshPolicy::menuOpen();
@@ -92,6 +98,7 @@ private:
     std::shared_ptr<int> runToken_;
     std::optional<std::string> testOutput_;
     std::optional<std::string> testError_;
+    Draft opened_;
 };
 
 }  // namespace orbel

@@ -39,6 +39,7 @@ DynamicSlotEditorSheet::DynamicSlotEditorSheet(const std::optional<SlotConfig>& 
       runner_(runner ? std::move(runner) : std::make_unique<LiveProducerRunner>()),
       timers_(timers ? timers : &platform::Timers::shared()),
       model_(existing) {
+    hasChanges = [this] { return model_.hasChanges(); };
     setTitle(QString::fromStdString(model_.sheetTitle()));
     name_ = makeNameField(tr("e.g. Current Branch"), model_.title, this);
     setFirstField(name_);

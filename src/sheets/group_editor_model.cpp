@@ -19,6 +19,11 @@ GroupEditorModel::GroupEditorModel(std::optional<MenuGroup> group, std::vector<s
         slots = bound_->slots;
         icon = bound_->icon;
     }
+    opened_ = MenuGroup{Uuid(), title, slots, icon};
+}
+
+bool GroupEditorModel::hasChanges() const {
+    return title != opened_.title || slots != opened_.slots || icon != opened_.icon;
 }
 
 std::string GroupEditorModel::joinedBreadcrumb() const {

@@ -68,6 +68,10 @@ public:
     // A nested editor's saved group becomes a new group slot at the end.
     bool appendNestedGroup(const std::optional<MenuGroup>& group);
 
+    // Whether the title, the slots or the icon differ from what the editor
+    // opened with.
+    bool hasChanges() const;
+
     // Why Save Group is disabled, or nothing when it is not.
     std::optional<std::string> saveProblem() const;
     bool canSave() const { return !saveProblem().has_value(); }
@@ -83,6 +87,7 @@ private:
     bool valid(int index) const { return index >= 0 && index < static_cast<int>(slots.size()); }
 
     std::optional<MenuGroup> bound_;
+    MenuGroup opened_;  // title, slots and icon as the editor opened
     std::vector<std::string> breadcrumb_;
     bool withLibrary_;
     int cap_;

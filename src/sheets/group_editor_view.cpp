@@ -90,13 +90,14 @@ protected:
 
 GroupEditorView::GroupEditorView(const GroupEditorRequest& request, std::function<void(const MenuGroup&)> onSave,
                                  SlotSheetFactory factory, QWidget* parent)
-    : QDialog(parent),
+    : SheetDialog(parent),
       model_(request.group, request.breadcrumb, request.withLibrary, request.cap, request.helpText),
       onSave_(std::move(onSave)),
       factory_(std::move(factory)) {
     setObjectName(QStringLiteral("groupEditor"));
     setWindowTitle(tr("Edit Group"));
     setFixedSize(model_.sheetWidth(), GroupEditorModel::kHeight);
+    hasChanges = [this] { return model_.hasChanges(); };
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
@@ -246,7 +247,7 @@ QString GroupEditorView::breadcrumbText() const { return breadcrumb_->fullText()
 QString GroupEditorView::saveProblemText() const { return problem_->text(); }
 
 void GroupEditorView::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
+    SheetDialog::showEvent(event);
     name_->setFocus(Qt::OtherFocusReason);
 }
 

@@ -5,19 +5,21 @@
 // one), the dial editor with the count and Add Slot / Add Group under it,
 // the slot library beside it when allowed, and Cancel / Save Group. It edits
 // a working copy (GroupEditorModel); Save Group hands the finished group to
-// `onSave` once and closes, Cancel closes without a word. Slots are edited
-// through the edit dispatcher and new ones made by the sheets of the
-// injected factory; a nested group opens another group editor from it.
+// `onSave` once and closes, Cancel closes without a word; Escape and the
+// window's close button ask first while the working copy differs from the
+// group it opened with. Slots are edited through the edit dispatcher and new
+// ones made by the sheets of the injected factory; a nested group opens
+// another group editor from it.
 //
 // Window-modal, made fresh per request, opened with open(). GUI thread.
 
-#include <QDialog>
 #include <QPointer>
 #include <functional>
 
 #include "sheets/group_editor_model.h"
 #include "editor/picker_views.h"
 #include "sheets/slot_edit_dispatcher.h"
+#include "ui/sheet_frame.h"
 
 class QLabel;
 class QLineEdit;
@@ -34,7 +36,7 @@ namespace ui {
 class ElidedLabel;
 }
 
-class GroupEditorView : public QDialog {
+class GroupEditorView : public SheetDialog {
     Q_OBJECT
 public:
     GroupEditorView(const GroupEditorRequest& request, std::function<void(const MenuGroup&)> onSave,

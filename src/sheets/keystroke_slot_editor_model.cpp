@@ -10,6 +10,7 @@ KeystrokeSlotEditorModel::KeystrokeSlotEditorModel(const std::optional<SlotConfi
         icon = existing->icon;
         steps = StepList(keys->steps);
     }
+    opened_ = draft();
 }
 
 std::string KeystrokeSlotEditorModel::sheetTitle() const {

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "model/slot_config.h"
 #include "sheets/step_list_model.h"
@@ -26,6 +27,8 @@ public:
     // Why the steps cannot be saved as they are, when they cannot.
     std::optional<std::string> stepsProblem() const { return steps.problem(); }
 
+    // Whether anything differs from what the sheet opened with.
+    bool hasChanges() const { return draft() != opened_; }
     bool canSave() const { return build().has_value(); }
     // A new keystroke slot (fresh id, global scope), trimmed title, steps as
     // listed; none when it cannot be saved.
@@ -36,7 +39,11 @@ public:
     StepList steps;
 
 private:
+    using Draft = std::tuple<std::string, SlotIcon, std::vector<MacroStep>>;
+    Draft draft() const { return {title, icon, steps.steps()}; }
+
     bool isNew_;
+    Draft opened_;
 };
 
 }  // namespace orbel

@@ -14,6 +14,7 @@ KeystrokeSlotEditorSheet::KeystrokeSlotEditorSheet(const std::optional<SlotConfi
     : SlotSheet(QStringLiteral("keyboard"), tr("Fire a chord — or a chord-and-wait sequence — into the focused app."),
                 slotEditSize(SlotEditSize::standard), std::move(onSave), parent),
       model_(existing) {
+    hasChanges = [this] { return model_.hasChanges(); };
     setTitle(QString::fromStdString(model_.sheetTitle()));
     name_ = makeNameField(tr("e.g. Tab then Minimize"), model_.title, this);
     setFirstField(name_);

@@ -9,6 +9,7 @@ namespace orbel {
 
 ProfileSwitchEditModel::ProfileSwitchEditModel(const std::optional<SlotConfig>& existing) : isNew_(!existing) {
     if (existing && existing->type.is<SlotType::ProfileSwitch>()) title = existing->title;
+    openedTitle_ = title;
 }
 
 std::string ProfileSwitchEditModel::sheetTitle() const {

@@ -25,6 +25,8 @@ public:
     // manager; 0 when there is none.
     static std::int64_t savedProfileCount();
 
+    // Whether the name differs from the one the sheet opened with.
+    bool hasChanges() const { return title != openedTitle_; }
     // Always allowed.
     bool canSave() const { return true; }
     // A new profile switcher (fresh id, automatic icon, global scope) titled
@@ -36,6 +38,7 @@ public:
 
 private:
     bool isNew_;
+    std::string openedTitle_;
 };
 
 }  // namespace orbel

@@ -13,6 +13,7 @@ ProfileSwitchEditSheet::ProfileSwitchEditSheet(const std::optional<SlotConfig>& 
     : SlotSheet(QStringLiteral("person.crop.rectangle.stack"), tr("Opens a dial of every saved profile."), 
                 slotEditSize(SlotEditSize::compact), std::move(onSave), parent),
       model_(existing) {
+    hasChanges = [this] { return model_.hasChanges(); };
     setTitle(QString::fromStdString(model_.sheetTitle()));
     name_ = makeNameField(tr("Profiles"), model_.title, this);
     setFirstField(name_);

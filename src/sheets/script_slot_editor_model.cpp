@@ -18,6 +18,7 @@ ScriptSlotEditorModel::ScriptSlotEditorModel(const std::optional<SlotConfig>& ex
     } else {
         source = sampleSource(ScriptLanguage::shell);
     }
+    opened_ = draft();
 }
 
 ScriptSlotEditorModel::~ScriptSlotEditorModel() { endTestRun(); }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "model/slot_config.h"
 #include "platform/process_runner.h"
@@ -36,6 +37,8 @@ public:
     // the new language's sample.
     void setLanguage(ScriptLanguage language);
 
+    // Whether anything differs from what the sheet opened with.
+    bool hasChanges() const { return draft() != opened_; }
     bool canSave() const;
     bool canTestRun() const;
     // A new script slot (fresh id, global scope) with the trimmed title and
@@ -66,8 +69,12 @@ public:
     SlotIcon icon = SlotIcon::automatic();
 
 private:
+    using Draft = std::tuple<std::string, std::string, SlotIcon, ScriptLanguage>;
+    Draft draft() const { return {title, source, icon, language_}; }
+
     bool isNew_;
     ScriptLanguage language_ = ScriptLanguage::shell;
+    Draft opened_;
     bool isRunning_ = false;
     ScriptLanguage runLanguage_ = ScriptLanguage::shell;
     std::optional<std::string> testOutput_;

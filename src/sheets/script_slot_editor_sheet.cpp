@@ -19,6 +19,7 @@ ScriptSlotEditorSheet::ScriptSlotEditorSheet(const std::optional<SlotConfig>& ex
     : SlotSheet(QStringLiteral("terminal"), tr("Runs the source you author on click. Failures surface as an alert."), 
                 slotEditSize(SlotEditSize::tall), std::move(onSave), parent),
       model_(existing) {
+    hasChanges = [this] { return model_.hasChanges(); };
     setTitle(QString::fromStdString(model_.sheetTitle()));
     name_ = makeNameField(tr("e.g. Quick Note"), model_.title, this);
     setFirstField(name_);

@@ -41,6 +41,31 @@ struct SlotSheetFactory {
         groupEditor;
 };
 
+// Edits a group slot in a group editor, which works on a group and not on a
+// slot: it hands the editor the slot's group as a top-level group (no
+// breadcrumb, the library's apps and actions, the dispatcher's cap, no help
+// text) and turns the group the editor saves back into the slot, which
+// keeps its id and scope. It shows nothing of its own and dismisses
+// nothing: the group editor closes itself after Save Group or Cancel.
+class GroupSlotEditWrapper {
+public:
+    GroupSlotEditWrapper(SlotConfig slot, int cap, std::function<void(const SlotConfig&)> onSave);
+
+    GroupEditorRequest request() const;
+    // The edited group, as the slot that is to replace the edited one;
+    // nothing happens without a group.
+    void save(const std::optional<MenuGroup>& group) const;
+    // The group editor from `factory`, not yet open; nothing for a slot
+    // that is no group or a factory without group editors.
+    QDialog* makeEditor(const SlotSheetFactory& factory, QWidget* parent) const;
+
+private:
+    SlotConfig slot_;
+    std::optional<MenuGroup> group_;
+    int cap_;
+    std::function<void(const SlotConfig&)> onSave_;
+};
+
 class SlotEditDispatcher {
 public:
     // Opens the editor of `target`'s slot, window-modal over `parent`; it is

@@ -19,6 +19,8 @@ public:
     // target profile, "All saved profiles", or nothing.
     static std::string targetSubtitle(const SlotConfig& slot);
 
+    // Whether the title differs from the slot's.
+    bool hasChanges() const { return title != slot_.title; }
     // The trimmed title is not empty and differs from the stored title.
     bool canSave() const;
     // The slot with the trimmed title; none when it cannot be saved.

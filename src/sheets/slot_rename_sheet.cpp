@@ -12,6 +12,7 @@ SlotRenameSheet::SlotRenameSheet(const SlotConfig& slot, std::function<void(cons
     : SlotSheet(QString(), QString::fromStdString(SlotRenameModel::targetSubtitle(slot)), QSize(420, 240),
                 std::move(onSave), parent),
       model_(slot) {
+    hasChanges = [this] { return model_.hasChanges(); };
     QPixmap picture;
     if (!preview.isNull()) {
         picture = QPixmap::fromImage(preview.scaled(QSize(32, 32) * devicePixelRatioF(), Qt::KeepAspectRatio,

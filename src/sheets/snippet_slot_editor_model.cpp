@@ -10,6 +10,7 @@ SnippetSlotEditorModel::SnippetSlotEditorModel(const std::optional<SlotConfig>& 
         body = snippet->text;
         icon = existing->icon;
     }
+    opened_ = draft();
 }
 
 std::string SnippetSlotEditorModel::sheetTitle() const {

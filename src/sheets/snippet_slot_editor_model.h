@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "model/slot_config.h"
 
@@ -18,6 +19,8 @@ public:
     bool isNew() const { return isNew_; }
     std::string sheetTitle() const;  // "New Snippet" / "Edit Snippet"
 
+    // Whether anything differs from what the sheet opened with.
+    bool hasChanges() const { return draft() != opened_; }
     bool canSave() const { return build().has_value(); }
     // A new snippet slot (fresh id, global scope), trimmed title, text as typed.
     std::optional<SlotConfig> build() const;
@@ -27,7 +30,11 @@ public:
     SlotIcon icon = SlotIcon::automatic();
 
 private:
+    using Draft = std::tuple<std::string, std::string, SlotIcon>;
+    Draft draft() const { return {title, body, icon}; }
+
     bool isNew_;
+    Draft opened_;
 };
 
 }  // namespace orbel

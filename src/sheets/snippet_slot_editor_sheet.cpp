@@ -13,6 +13,7 @@ SnippetSlotEditorSheet::SnippetSlotEditorSheet(const std::optional<SlotConfig>& 
     : SlotSheet(QStringLiteral("doc.on.clipboard"), tr("Pastes a fixed string into the focused app."),
                 slotEditSize(SlotEditSize::standard), std::move(onSave), parent),
       model_(existing) {
+    hasChanges = [this] { return model_.hasChanges(); };
     setTitle(QString::fromStdString(model_.sheetTitle()));
     name_ = makeNameField(tr("e.g. Email Signature"), model_.title, this);
     setFirstField(name_);

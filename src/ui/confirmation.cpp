@@ -19,7 +19,7 @@ void showAsPlainText(QMessageBox* box) {
 
 QMessageBox* openConfirmation(QWidget* parent, const QString& objectName, const QString& title,
                               const QString& message, const QString& destructiveLabel,
-                              std::function<void()> onConfirm) {
+                              std::function<void()> onConfirm, const QString& cancelLabel) {
     auto* box = new QMessageBox(parent);
     box->setObjectName(objectName);
     box->setAttribute(Qt::WA_DeleteOnClose);
@@ -29,7 +29,8 @@ QMessageBox* openConfirmation(QWidget* parent, const QString& objectName, const 
     box->setInformativeText(message);
     showAsPlainText(box);
     auto* destroy = box->addButton(destructiveLabel, QMessageBox::DestructiveRole);
-    auto* cancel = box->addButton(QMessageBox::Cancel);
+    auto* cancel = cancelLabel.isEmpty() ? box->addButton(QMessageBox::Cancel)
+                                         : box->addButton(cancelLabel, QMessageBox::RejectRole);
     makeCancelDefault(box, cancel);
     QObject::connect(box, &QMessageBox::buttonClicked, box,
                      [destroy, onConfirm = std::move(onConfirm)](QAbstractButton* clicked) {

@@ -5,7 +5,8 @@
 // the destructive button and Cancel, Cancel being the default and the
 // escape button, so Return or Escape never destroys anything. Opened with
 // open(); `onConfirm` runs only when the destructive button is clicked. The
-// box deletes itself when it closes. GUI thread.
+// box deletes itself when it closes. `cancelLabel` names the Cancel button
+// when it should say more ("Keep Editing"). GUI thread.
 
 #include <QMessageBox>
 #include <functional>
@@ -14,7 +15,7 @@ namespace orbel::ui {
 
 QMessageBox* openConfirmation(QWidget* parent, const QString& objectName, const QString& title,
                               const QString& message, const QString& destructiveLabel,
-                              std::function<void()> onConfirm);
+                              std::function<void()> onConfirm, const QString& cancelLabel = QString());
 
 // The rule every such confirmation follows, for alerts built elsewhere:
 // `cancel` becomes the default and the escape button.

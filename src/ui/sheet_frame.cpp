@@ -1,8 +1,11 @@
 #include "ui/sheet_frame.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFontDatabase>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMessageBox>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
@@ -11,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "platform/symbols.h"
+#include "ui/confirmation.h"
 #include "ui/controls.h"
 #include "ui/settings_blocks.h"
 #include "ui/wheel_guard.h"
@@ -214,6 +218,44 @@ std::optional<QString> SlotEditFormRow::problem() const {
     return problem_->text();
 }
 
+// MARK: sheet dialog
+
+SheetDialog::SheetDialog(QWidget* parent) : QDialog(parent) {}
+
+bool SheetDialog::asksBeforeClosing() const { return isVisible() && hasChanges && hasChanges(); }
+
+void SheetDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Cancel) && asksBeforeClosing()) {
+        event->accept();
+        askToDiscard();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void SheetDialog::closeEvent(QCloseEvent* event) {
+    if (event->spontaneous() && asksBeforeClosing()) {
+        event->ignore();
+        askToDiscard();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void SheetDialog::askToDiscard() {
+    if (discardBox_) {
+        discardBox_->raise();
+        return;
+    }
+    discardBox_ = ui::openConfirmation(
+        this, QStringLiteral("discardChangesAlert"), tr("Discard your changes?"),
+        tr("What you changed here has not been saved."), tr("Discard Changes"),
+        [self = QPointer<SheetDialog>(this)] {
+            if (self) self->reject();
+        },
+        tr("Keep Editing"));
+}
+
 // MARK: sheet
 
 SlotEditChromeSheet::SlotEditChromeSheet(const QString& symbol, const QString& title, const QString& subtitle,
@@ -222,7 +264,7 @@ SlotEditChromeSheet::SlotEditChromeSheet(const QString& symbol, const QString& t
 
 SlotEditChromeSheet::SlotEditChromeSheet(const QString& symbol, const QString& title, const QString& subtitle,
                                          QSize size, QWidget* parent)
-    : QDialog(parent), fullSubtitle_(subtitle) {
+    : SheetDialog(parent), fullSubtitle_(subtitle) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(title);
     setFixedSize(size);

@@ -7,9 +7,11 @@
 // its texts, tells it whether Save is allowed, and does the saving itself.
 //
 // The sheet is a window-modal dialog opened with open() and deleted when it
-// closes. Escape and Cancel close it without saving; Return presses Save
-// only while Save is enabled (the Save button is the dialog's one default
-// button, so a line edit's Return reaches it once and only through it).
+// closes. Cancel closes it without saving, and so do Escape and the window's
+// close button while it holds no changes (see SheetDialog); Return presses
+// Save only while Save is enabled (the Save button is the dialog's one
+// default button, so a line edit's Return reaches it once and only through
+// it).
 //
 // Also here: the labelled form row, the fonts and colours of the sheets'
 // text styles, and the small pieces the other sheets repeat (divider,
@@ -17,7 +19,9 @@
 
 #include <QDialog>
 #include <QFont>
+#include <QMessageBox>
 #include <QPixmap>
+#include <QPointer>
 #include <QSize>
 #include <functional>
 #include <optional>
@@ -80,7 +84,35 @@ private:
     QLabel* problem_;
 };
 
-class SlotEditChromeSheet : public QDialog {
+// What every sheet is, framed here or laying out its own: a dialog that
+// asks before Escape or the window's close button throw away changes. While
+// `hasChanges` (fed by the sheet's model) says so, either opens the question
+// "Discard Changes" / "Keep Editing", Keep Editing being the default and the
+// escape button, and the sheet closes only on Discard Changes. Its Cancel
+// button (connected to reject()) and closes by the program never ask.
+class SheetDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit SheetDialog(QWidget* parent = nullptr);
+
+    std::function<bool()> hasChanges;
+    // The open question, if any.
+    QMessageBox* discardConfirmation() const { return discardBox_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    // The window's close button arrives as a spontaneous close event;
+    // close() from the program does not.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    bool asksBeforeClosing() const;
+    void askToDiscard();
+
+    QPointer<QMessageBox> discardBox_;
+};
+
+class SlotEditChromeSheet : public SheetDialog {
     Q_OBJECT
 public:
     SlotEditChromeSheet(const QString& symbol, const QString& title, const QString& subtitle, SlotEditSize size,

@@ -14,7 +14,9 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSlider>
 #include <QTest>
 #include <QToolButton>
@@ -167,6 +169,51 @@ TEST_F(EditorWidgets, WedgeOnWedgeSwapsAndOnTrashRemoves) {
     EXPECT_EQ(host.calls.back(), "edit 2");
 }
 
+// A group that holds slots goes only once the user says so, from the
+// context menu or the trash alike; Cancel is the default.
+TEST_F(EditorWidgets, RemovingAGroupThatHoldsSlotsAsksFirst) {
+    MenuGroup tools;
+    tools.title = "Tools";
+    tools.slots = named({"1", "2", "3", "4", "5", "6"});
+    std::vector<SlotConfig> slots = named({"A"});
+    slots.push_back(SlotConfig::make(SlotType::group(tools), "Tools"));
+    slots.push_back(SlotConfig::make(SlotType::group(MenuGroup{}), "Empty"));
+    Host host(slots);
+    EditorRing* ring = host.editor->ring();
+    const auto removeFromMenu = [&](int item) {
+        const QPoint at = ring->hitTargetCentre(item).toPoint();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, ring->mapToGlobal(at));
+        QApplication::sendEvent(ring, &event);
+        QMenu* menu = ring->findChild<QMenu*>();
+        ASSERT_TRUE(menu);
+        for (QAction* action : menu->actions())
+            if (action->text() == "Remove") action->trigger();
+        menu->close();
+    };
+    removeFromMenu(1);
+    QPointer<QMessageBox> box = host.editor->removalConfirmation();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text(), "Remove group?");
+    EXPECT_EQ(box->informativeText(), "The group \"Tools\" and the 6 slots in it will be removed from this dial.");
+    EXPECT_EQ(box->defaultButton()->text(), "Cancel");
+    EXPECT_EQ(box->escapeButton(), box->defaultButton());
+    save(box, "remove-group-alert");
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(host.titles(), "A;Tools;Empty;");
+
+    // The trash asks the same; the group goes on the destructive button.
+    dragInto(host.editor->trash(), SlotDragPayload::existingSlot(host.slots[1].id), {20, 20}, {30, 20});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return host.editor->removalConfirmation() != nullptr; }, 5000));
+    EXPECT_EQ(host.titles(), "A;Tools;Empty;");
+    for (auto* button : host.editor->removalConfirmation()->findChildren<QPushButton*>())
+        if (button->text() == "Remove \"Tools\"") QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(host.titles(), "A;Empty;");
+
+    // An empty group and any other slot go at once.
+    removeFromMenu(1);
+    EXPECT_EQ(host.titles(), "A;");
+}
+
 TEST_F(EditorWidgets, FullDialPromptsNearACentreAndToastsBetween) {
     Host host(named({"A", "B", "C", "D", "E", "F"}));
     dragInto(host.editor->ring(), kFiles, ringPoint(0.1), ringPoint(2.5 / 6));  // between wedges 2 and 3
@@ -191,6 +238,43 @@ TEST_F(EditorWidgets, FullDialPromptsNearACentreAndToastsBetween) {
     EXPECT_EQ(g->group->slots.size(), 2u);
     EXPECT_EQ(g->group->slots[1].title, "Files");
     EXPECT_TRUE(QTest::qWaitFor([&] { return !host.editor->fullDialPromptBox(); }, 5000));
+}
+
+// What a file manager's drag of a file carries: its URL as a URI list and
+// as text.
+void dropFile(QWidget* target, const QString& path, QPoint at) {
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(path)});
+    mime.setText(QUrl::fromLocalFile(path).toString());
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) return;
+    QDragMoveEvent move(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &move);
+    QDropEvent dropped(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &dropped);
+}
+
+// A desktop entry dropped from a file manager becomes its application's
+// slot, by the library's rules; an entry of nothing installed does nothing.
+TEST_F(EditorWidgets, DesktopEntryFromAFileManagerBecomesAnAppSlot) {
+    workspace.install("firefox-esr", "Firefox ESR");
+    workspace.install("kde4-kate", "Kate");
+    Host host({});
+    dropFile(host.editor->emptyTarget(), "/usr/share/applications/firefox-esr.desktop", {166, 166});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return host.slots.size() == 1; }, 5000));
+    EXPECT_EQ(host.slots[0].type, SlotType::app("firefox-esr"));
+    EXPECT_EQ(host.titles(), "Firefox ESR;");
+    dropFile(host.editor->ring(), "/home/u/Desktop/firefox-esr.desktop", ringPoint(0.75));  // already there
+    dropFile(host.editor->ring(), "/home/u/Desktop/my-script.desktop", ringPoint(0.75));    // not installed
+    dropFile(host.editor->ring(), "/usr/share/applications/kde4/kate.desktop", ringPoint(0.75));
+    EXPECT_EQ(host.titles(), "Firefox ESR;Kate;");
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"insert Firefox ESR", "insert Kate"}));
+    save(host.editor.get(), "ring-desktop-entries-dropped");
+    // The trash takes wedges only.
+    dropFile(host.editor->trash(), "/usr/share/applications/firefox-esr.desktop", {20, 20});
+    QTest::qWait(50);
+    EXPECT_EQ(host.slots.size(), 2u);
 }
 
 TEST_F(EditorWidgets, EmptyDialTakesLibraryItemsOnly) {
@@ -407,6 +491,21 @@ TEST_F(EditorWidgets, AppPickerCategoryButtonsClearSearchAddAndCancel) {
     QTest::mouseClick(buttonSaying(picker, "Cancel"), Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !alive; }, 5000));
     EXPECT_EQ(chosen.size(), 1u);
+}
+
+// The card chosen when the picker opens is in sight, wherever it lies.
+TEST_F(EditorWidgets, ActionPickerOpensWithTheChosenCardInView) {
+    for (const SystemAction::Kind kind : {SystemAction::Kind::lockScreen, SystemAction::Kind::setVolume}) {
+        ActionPickerView picker(SystemAction(kind, 0.5), {}, {});
+        picker.open();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&picker));
+        ActionCard* card = picker.card(kind);
+        ASSERT_TRUE(card && card->isSelected());
+        QWidget* viewport = picker.cardArea()->viewport();
+        const QRect shown(card->mapTo(viewport, QPoint(0, 0)), card->size());
+        EXPECT_TRUE(viewport->rect().contains(shown)) << SystemAction(kind).identifier();
+        if (kind == SystemAction::Kind::lockScreen) save(&picker, "action-picker-lock-screen");
+    }
 }
 
 TEST_F(EditorWidgets, ActionPickerAndAddSlotPopover) {

@@ -120,6 +120,26 @@ TEST_F(PerAppTest, OverrideSheetStartsFromTheStoredOverride) {
     EXPECT_EQ(sheet.groupEditorHelp(), "These slots only show while Firefox is the active app.");
 }
 
+// Escape and the close button ask while the sheet holds changes.
+TEST_F(PerAppTest, OverrideSheetChangesFollowSectionsDraftsAndSlots) {
+    AppOverride o;
+    o.menuRadius = 240;
+    set("firefox", o);
+    PerAppOverrideModel sheet(live(), "firefox", "Firefox", std::nullopt);
+    EXPECT_FALSE(sheet.hasChanges());
+    sheet.appearanceEnabled = true;
+    EXPECT_TRUE(sheet.hasChanges());
+    sheet.appearanceEnabled = false;
+    sheet.setDialSize(2.5);
+    EXPECT_TRUE(sheet.hasChanges());
+    sheet.setDialSize(7.0);
+    EXPECT_FALSE(sheet.hasChanges());
+    MenuGroup renamed = sheet.groupForEditor();
+    renamed.title = "Browsing";
+    sheet.groupEdited(renamed);
+    EXPECT_TRUE(sheet.hasChanges());
+}
+
 TEST_F(PerAppTest, WhichFieldsSaveWrites) {
     struct Case {
         bool size, appearance, controls;

@@ -13,7 +13,7 @@
 //   colour popover 15, Apps 3, per-app override sheet 17, app picker 9,
 //   Profiles 7, create popover 3, duplicate sheet 3.
 // Not walked, and driven elsewhere: the add-slot popover's rows (plain
-// widgets; slot_editor_page_view_test, group_editor_view_test), the restore
+// widgets; slot_editor_view_test, group_editor_view_test), the restore
 // sheet (needs a pending backup; profiles_widget_test, restore_backup
 // system test), the update window (update_window_test), the alerts and
 // confirmations (QMessageBox; preferences_view_test, profiles_widget_test,
@@ -51,7 +51,7 @@
 #include "settings/preferences_view.h"
 #include "settings_fixture.h"
 #include "sheets/icon_picker_row.h"
-#include "sheets/slot_editor_page_view.h"
+#include "sheets/slot_editor_view.h"
 #include "sheets/step_list_editor.h"
 #include "slots/system_app_provider.h"
 #include "ui/accent_swatch_picker.h"
@@ -113,7 +113,7 @@ protected:
     static QString kindOf(QWidget* w) { return QString::fromLatin1(w->metaObject()->className()).remove("orbel::"); }
 
     void walkCustomization(PreferencesView& view) {
-        auto* page = static_cast<SlotEditorPageView*>(view.page(SettingsTab::customization));
+        auto* page = static_cast<SlotEditorView*>(view.page(SettingsTab::customization));
         page->openAddSlotPopover();
         ASSERT_TRUE(page->addSlotPopover());
         collect(page->addSlotPopover(), "AddSlotPopover");
@@ -239,7 +239,7 @@ const std::set<std::string> kUsedByTests = {
     "about QPushButton #acknowledgementsButton",
     // AcknowledgementsDialog: preferences_view_test (Return presses Done).
     "AcknowledgementsDialog QPushButton \"Done\"",
-    // customization: editor_widgets_test, slot_editor_page_view_test, dial_editor system test.
+    // customization: editor_widgets_test, slot_editor_view_test, dial_editor system test.
     "customization QAction \"All Categories\"",
     "customization QAction \"Audio\"",
     "customization QAction \"Connectivity\"",
@@ -316,7 +316,7 @@ const std::set<std::string> kUsedByTests = {
     // MacroRecorderOverlay: sheets_widget_test.
     "MacroRecorderOverlay QPushButton \"Cancel\"",
     "MacroRecorderOverlay QPushButton \"Done\"",
-    // ScriptSlotEditorSheet: sheets_widget_test, slot_editor_page_view_test.
+    // ScriptSlotEditorSheet: sheets_widget_test, slot_editor_view_test.
     "ScriptSlotEditorSheet QAbstractButton \"Choose an icon\"",
     "ScriptSlotEditorSheet QLineEdit \"e.g. Quick Note\"",
     "ScriptSlotEditorSheet QPlainTextEdit ?",
@@ -328,7 +328,7 @@ const std::set<std::string> kUsedByTests = {
     "ScriptSlotEditorSheet QPushButton \"Shell (zsh)\"",
     "ScriptSlotEditorSheet QPushButton \"Test Run\"",
     "ScriptSlotEditorSheet QToolButton \"Reset to default\"",
-    // SnippetSlotEditorSheet: sheets_widget_test, slot_editor_page_view_test.
+    // SnippetSlotEditorSheet: sheets_widget_test, slot_editor_view_test.
     "SnippetSlotEditorSheet QAbstractButton \"Choose an icon\"",
     "SnippetSlotEditorSheet QLineEdit \"e.g. Email Signature\"",
     "SnippetSlotEditorSheet QPlainTextEdit ?",
@@ -350,7 +350,7 @@ const std::set<std::string> kUsedByTests = {
     "DynamicSlotEditorSheet QToolButton \"Increase\"",
     "DynamicSlotEditorSheet QToolButton \"Reset to default\"",
     "DynamicSlotEditorSheet orbel::ui::SegmentedControl ?",
-    // CyclingSlotEditorSheet: dynamic_cycling_sheets_test, slot_editor_page_view_test.
+    // CyclingSlotEditorSheet: dynamic_cycling_sheets_test, slot_editor_view_test.
     "CyclingSlotEditorSheet QAbstractButton \"Choose an icon\"",
     "CyclingSlotEditorSheet QLineEdit \"e.g. Apps\"",
     "CyclingSlotEditorSheet QPushButton \"Add Action\"",
@@ -359,11 +359,11 @@ const std::set<std::string> kUsedByTests = {
     "CyclingSlotEditorSheet QPushButton \"Choose…\"",
     "CyclingSlotEditorSheet QPushButton \"Save\"",
     "CyclingSlotEditorSheet QToolButton \"Reset to default\"",
-    // ProfileSwitchEditSheet: sheets_widget_test, slot_editor_page_view_test.
+    // ProfileSwitchEditSheet: sheets_widget_test, slot_editor_view_test.
     "ProfileSwitchEditSheet QLineEdit \"Profiles\"",
     "ProfileSwitchEditSheet QPushButton \"Cancel\"",
     "ProfileSwitchEditSheet QPushButton \"Save\"",
-    // SlotRenameSheet: slot_editor_page_view_test.
+    // SlotRenameSheet: slot_editor_view_test.
     "SlotRenameSheet QLineEdit \"Slot label\"",
     "SlotRenameSheet QPushButton \"Cancel\"",
     "SlotRenameSheet QPushButton \"Save\"",

@@ -164,6 +164,14 @@ TEST_F(SettingsFixture, ResetAndReloadRearmWhatTheyLoad) {
     EXPECT_FALSE(m.isHoldMode());
     EXPECT_EQ(m.musicHotkeyDraft(), AppConfig::defaultConfig().musicHotkey);
 
+    // Six per-app dials: five named, then how many more.
+    AppConfig many;
+    for (const char* id : {"a", "b", "c", "d", "e", "f"}) many.appOverrides[id].slots.emplace();
+    live().setConfig(many);
+    m.setAppNames([](const std::string& id) { return id == "a" ? std::optional<std::string>("Alpha") : std::nullopt; });
+    EXPECT_EQ(m.resetMessage(), "This will remove your custom hotkey, dial slots, and appearance changes, and the "
+                                "per-app dials for Alpha, b, c, d, e and 1 more. This cannot be undone.");
+
     // An outside edit, then Reload.
     live().flushSaves();
     writeFile(configPath(), R"({"version":1,"hotkey":"ctrl+opt+o","musicHotkey":"shift+a"})");

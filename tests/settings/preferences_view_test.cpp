@@ -24,7 +24,7 @@
 #include "profiles/per_app_views.h"
 #include "settings/about_tab.h"
 #include "sheets/keystroke_slot_editor_sheet.h"
-#include "sheets/slot_editor_page_view.h"
+#include "sheets/slot_editor_view.h"
 #include "sheets/step_list_editor.h"
 #include "sheets/step_rows.h"
 #include "slots/system_app_provider.h"
@@ -32,6 +32,7 @@
 #include "settings/preferences_view.h"
 #include "settings_fixture.h"
 #include "support/shown_text.h"
+#include "support/widget_pictures.h"
 #include "settings/hotkey_recorder_view.h"
 #include "ui/accent_swatch_picker.h"
 #include "ui/controls.h"
@@ -119,6 +120,30 @@ TEST_F(PreferencesViewTest, AnImportErrorNamingAFileShowsTheNameAsItStands) {
     EXPECT_EQ(shownText(informative), message);
 }
 
+// Reset removes the per-app dials too, and its confirmation names them.
+TEST_F(PreferencesViewTest, ResetConfirmationNamesThePerAppDials) {
+    fakes::Installed<fakes::FakeAppDirectory, platform::AppDirectory> directory;
+    directory.apps = {{"firefox-esr", "Firefox ESR", "firefox-esr", "/usr/share/applications/firefox-esr.desktop"}};
+    SystemAppProvider provider;
+    fakes::ReplaceShared<SystemAppProvider> useProvider{provider};
+    AppConfig config = AppConfig::defaultConfig();
+    for (const char* id : {"firefox-esr", "org.example.Gone"}) config.appOverrides[id].slots.emplace();
+    live().setConfig(config);
+    auto& v = show();
+    click(SettingsTab::advanced);
+    // The names arrive from a worker thread; until then the ids stand in.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return v.model().resetMessage().find("Firefox ESR") != std::string::npos; }));
+    QTest::mouseClick(find<QPushButton>("resetAll"), Qt::LeftButton);
+    ASSERT_TRUE(v.alertBox());
+    EXPECT_EQ(v.alertBox()->informativeText(),
+              "This will remove your custom hotkey, dial slots, and appearance changes, and the per-app dials for "
+              "Firefox ESR and org.example.Gone. This cannot be undone.");
+    EXPECT_EQ(v.alertBox()->defaultButton()->text(), "Cancel");
+    savePictures(*v.alertBox(), "settings", "reset-confirmation-per-app-dials");
+    QTest::mouseClick(v.alertBox()->findChildren<QPushButton*>().front(), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return live().config().appOverrides.empty(); }));
+}
+
 TEST_F(PreferencesViewTest, ChooseCustomStartsTheTapRecorderAndReturnClosesTheAcknowledgements) {
     auto& v = show();
     v.model().showConflict(kOptSpace);
@@ -172,7 +197,7 @@ TEST_F(PreferencesViewTest, TabsAndTheWindowGoWhileRecordingAndWithPopupsOpen) {
     ASSERT_TRUE(apps->overrideSheet());
     // The Customization tab's keystroke sheet with a chord row listening
     // and the macro recorder open over it.
-    auto* page = static_cast<SlotEditorPageView*>(v.page(SettingsTab::customization));
+    auto* page = static_cast<SlotEditorView*>(v.page(SettingsTab::customization));
     page->pick(editor::AddSlotKind::keystroke);
     QPointer<KeystrokeSlotEditorSheet> keys = v.findChild<KeystrokeSlotEditorSheet*>();
     ASSERT_TRUE(keys);
@@ -361,7 +386,7 @@ TEST_F(PreferencesViewTest, CustomizationTabEditsTheRootDialWithSixSlotsAndWithN
     live().setConfig(config);
     auto& v = show();
     click(SettingsTab::customization);
-    auto* page = qobject_cast<SlotEditorPageView*>(v.page(SettingsTab::customization));
+    auto* page = qobject_cast<SlotEditorView*>(v.page(SettingsTab::customization));
     ASSERT_NE(page, nullptr);
     EXPECT_TRUE(page->isVisible());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !page->library()->model().isLoadingApps; }, 10000));

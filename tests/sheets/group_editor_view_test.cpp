@@ -7,8 +7,10 @@
 #include <QDragEnterEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPointer>
+#include <QWindow>
 #include <QPushButton>
 #include <QTest>
 #include <cmath>
@@ -69,6 +71,21 @@ struct CountingFactory {
         return f;
     }
 };
+
+// The button of `box` that says `text`.
+QPushButton* buttonOf(QMessageBox* box, const QString& text) {
+    for (auto* b : box->findChildren<QPushButton*>())
+        if (b->text() == text) return b;
+    ADD_FAILURE() << "no button " << text.toStdString();
+    return nullptr;
+}
+
+// What the window manager's close button sends: a close event that reaches
+// the dialog as a spontaneous one.
+void pressCloseButton(QWidget* window) {
+    QCloseEvent event;
+    QCoreApplication::sendEvent(window->windowHandle(), &event);
+}
 
 class GroupEditorViewTest : public ::testing::Test {
 protected:
@@ -235,6 +252,63 @@ TEST_F(GroupEditorViewTest, EditsNewSlotsAndNestedGroupsGoThroughTheFactory) {
     ASSERT_NE(added.type.get<SlotType::Group>(), nullptr);
     EXPECT_TRUE(added.type.get<SlotType::Group>()->group->slots.empty());
     editor->reject();
+}
+
+TEST_F(GroupEditorViewTest, EscapeAndTheCloseButtonAskBeforeDroppingChanges) {
+    MenuGroup group = groupOf(2);
+    group.title = "Tools";
+    // Nothing changed: Escape closes at once.
+    open({group, {}, false, 6, std::nullopt});
+    QTest::keyClick(editor->nameField(), Qt::Key_Escape);
+    settle();
+    EXPECT_TRUE(editor.isNull());
+
+    // Slots added, renamed and swapped: Escape asks, Keep Editing being the
+    // default and the escape button; it keeps every change.
+    open({group, {}, false, 6, std::nullopt});
+    dropOn(editor->dialEditor()->ring(), SlotDragPayload::libraryApp("org.gnome.Nautilus", "Files"), ringPoint(0.99));
+    editor->nameField()->setText("Tools 2");
+    dropOn(editor->dialEditor()->ring(), SlotDragPayload::existingSlot(editor->model().slots[0].id), ringPoint(1.0 / 3));
+    const auto edited = editor->model().slots;
+    ASSERT_EQ(titles(edited), (std::vector<std::string>{"b", "a", "Files"}));
+    QTest::keyClick(editor->nameField(), Qt::Key_Escape);
+    QPointer<QMessageBox> box = editor->discardConfirmation();
+    ASSERT_TRUE(box);
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(box));
+    EXPECT_EQ(box->defaultButton()->text(), "Keep Editing");
+    EXPECT_EQ(box->escapeButton(), box->defaultButton());
+    picture(box, "discard-changes-alert");
+    QTest::keyClick(box, Qt::Key_Return);
+    settle();
+    EXPECT_TRUE(box.isNull() || !box->isVisible());
+    ASSERT_FALSE(editor.isNull());
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_EQ(editor->model().slots, edited);
+    EXPECT_EQ(editor->nameField()->text(), "Tools 2");
+
+    // The window's close button asks the same; Discard Changes closes it
+    // without a save.
+    pressCloseButton(editor);
+    box = editor->discardConfirmation();
+    ASSERT_TRUE(box);
+    EXPECT_TRUE(editor->isVisible());
+    QTest::mouseClick(buttonOf(box, "Discard Changes"), Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(editor.isNull());
+    EXPECT_TRUE(saved.empty());
+
+    // Cancel still closes at once, and so does a close by the program.
+    open({group, {}, false, 6, std::nullopt});
+    editor->nameField()->setText("Other");
+    QTest::mouseClick(editor->cancelButton(), Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(editor.isNull());
+    open({group, {}, false, 6, std::nullopt});
+    editor->nameField()->setText("Other");
+    editor->close();
+    settle();
+    EXPECT_TRUE(editor.isNull());
+    EXPECT_TRUE(saved.empty());
 }
 
 }  // namespace

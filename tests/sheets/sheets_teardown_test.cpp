@@ -25,7 +25,7 @@
 #include "sheets/keystroke_slot_editor_sheet.h"
 #include "sheets/macro_recorder_overlay.h"
 #include "sheets/sheet_test_support.h"
-#include "sheets/slot_editor_page_view.h"
+#include "sheets/slot_editor_view.h"
 #include "sheets/slot_lists.h"
 #include "sheets/slot_sheet_factory.h"
 #include "sheets/step_list_editor.h"
@@ -135,7 +135,7 @@ TEST_F(SheetsTeardownTest, ParentsGoBeforeWhatTheyOpened) {
     c.rootGroup.slots = {SlotConfig::make(SlotType::keystroke({}), "Keys")};
     live().setConfig(c);
     auto window = std::make_unique<QWidget>();
-    QPointer<SlotEditorPageView> page = new SlotEditorPageView(live(), makeSlotSheetFactory(), window.get());
+    QPointer<SlotEditorView> page = new SlotEditorView(live(), makeSlotSheetFactory(), window.get());
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     page->editSlot(0);

@@ -60,6 +60,10 @@ TEST(SheetWidgetTest, EscapeClosesWithoutSavingAndReturnOnADisabledSaveDoesNothi
     sheet->bodyEditor()->setPlainText("Best,\n");
     EXPECT_TRUE(sheet->saveButton()->isEnabled());
     QTest::keyClick(sheet->nameField(), Qt::Key_Escape);
+    // It holds changes: Escape asks, and closes on Discard Changes.
+    ASSERT_TRUE(sheet->discardConfirmation());
+    for (auto* button : sheet->discardConfirmation()->findChildren<QPushButton*>())
+        if (button->text() == "Discard Changes") QTest::mouseClick(button, Qt::LeftButton);
     settle();
     EXPECT_TRUE(sheet.isNull());
     EXPECT_TRUE(saves.slots.empty());

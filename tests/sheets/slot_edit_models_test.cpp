@@ -81,7 +81,34 @@ TEST(GroupEditorModel, IndexEdits) {
         GroupEditorModel m(groupOf(3), {}, true, 6);
         EXPECT_EQ(c.op(m), c.changed) << c.name;
         EXPECT_EQ(titles(m.slots), c.after) << c.name;
+        EXPECT_EQ(m.hasChanges(), c.changed) << c.name;
     }
+}
+
+// What Escape and the close button ask about: a change, until it is undone.
+TEST(SheetChanges, FollowTheFieldsBackToWhereTheyStarted) {
+    GroupEditorModel group(groupOf(2), {}, true, 6);
+    group.icon = SlotIcon::monogram("T");
+    EXPECT_TRUE(group.hasChanges());
+    group.icon = groupOf(2).icon;
+    group.title = "Renamed";
+    EXPECT_TRUE(group.hasChanges());
+    group.title = groupOf(2).title;
+    EXPECT_FALSE(group.hasChanges());
+    GroupEditorModel fresh(std::nullopt, {}, true, 6);
+    EXPECT_FALSE(fresh.hasChanges());
+    EXPECT_TRUE(fresh.append(snippet("x")) && fresh.hasChanges());
+
+    DynamicSlotEditorModel dynamic;
+    dynamic.chooseInterval();
+    EXPECT_TRUE(dynamic.hasChanges());
+    dynamic.chooseMenuOpen();
+    EXPECT_FALSE(dynamic.hasChanges());
+    CyclingSlotEditorModel cycling;
+    cycling.appendApp("org.gnome.Nautilus", "Files");
+    EXPECT_TRUE(cycling.hasChanges());
+    EXPECT_TRUE(cycling.removeChild(0));
+    EXPECT_FALSE(cycling.hasChanges());
 }
 
 TEST(GroupEditorModel, EditNestAndSave) {

@@ -1,8 +1,13 @@
 // The dial editor with a real pointer on a real X server: xdotool presses a
 // library row, drags it across the ring and lets go over a gap; then drags a
 // wedge onto the trash. The drags are Qt's own (XDND to our window).
+#include <QApplication>
+#include <QDrag>
 #include <QHBoxLayout>
 #include <QListView>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QUrl>
 #include <QWidget>
 #include <cmath>
 #include <numbers>
@@ -40,6 +45,33 @@ void pointerDrag(QPoint from, const std::vector<QPoint>& via, QPoint to) {
     args << "sleep" << "0.3" << "mouseup" << "1";
     xdotool(args);
 }
+
+// A file manager's file: a pressed and moved pointer drags its URL, as a
+// URI list and as text, the way file managers offer a file.
+class FileIcon : public QWidget {
+public:
+    explicit FileIcon(QString path) : path_(std::move(path)) {
+        setWindowTitle("file manager");
+        setFixedSize(120, 120);
+    }
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override {
+        if (!(event->buttons() & Qt::LeftButton) || dragging_) return;
+        dragging_ = true;
+        auto* mime = new QMimeData;
+        mime->setUrls({QUrl::fromLocalFile(path_)});
+        mime->setText(QUrl::fromLocalFile(path_).toString());
+        auto* drag = new QDrag(this);
+        drag->setMimeData(mime);
+        drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction);
+        dragging_ = false;
+    }
+
+private:
+    QString path_;
+    bool dragging_ = false;
+};
 
 class DialEditorOnScreen : public ::testing::Test {
 protected:
@@ -104,4 +136,17 @@ TEST_F(DialEditorOnScreen, PointerDragsALibraryRowIntoAGapAndAWedgeOntoTheTrash)
     ASSERT_TRUE(spinUntil([&] { return calls.size() == 2; }, 5000));
     EXPECT_EQ(calls.back(), "remove 3");
     EXPECT_EQ(slots.size(), 3u);
+}
+
+TEST_F(DialEditorOnScreen, ADesktopEntryDraggedFromAFileManagerBecomesItsApplicationsSlot) {
+    workspace.install("org.gnome.Calculator", "Calculator");
+    FileIcon file("/usr/share/applications/org.gnome.Calculator.desktop");
+    file.move(window.frameGeometry().right() + 40, window.geometry().top());
+    file.show();
+    ASSERT_TRUE(spinUntil([&] { return file.isVisible(); }, 5000));
+    spin(300);
+    pointerDrag(file.mapToGlobal(file.rect().center()), {ringPoint(0.25)}, ringPoint(0.375));
+    ASSERT_TRUE(spinUntil([&] { return !calls.empty(); }, 5000));
+    EXPECT_EQ(calls, std::vector<std::string>{"insert Calculator 1"});
+    EXPECT_EQ(slots[1].type, SlotType::app("org.gnome.Calculator"));
 }

@@ -22,7 +22,7 @@
 #include "editor/slot_library_column.h"
 #include "fakes/fake_system_platform.h"
 #include "sheets/group_editor_view.h"
-#include "sheets/slot_editor_page_view.h"
+#include "sheets/slot_editor_view.h"
 #include "sheets/slot_lists.h"
 #include "sheets/slot_rename_sheet.h"
 #include "sheets/slot_sheet_factory.h"
@@ -58,7 +58,7 @@ T* openSheet() {
     return nullptr;
 }
 
-class SlotEditorPageViewTest : public ConfigFixture {
+class SlotEditorViewTest : public ConfigFixture {
 protected:
     void start(std::vector<SlotConfig> slots) {
         AppConfig c;
@@ -68,7 +68,7 @@ protected:
         live().save();
         window = std::make_unique<QWidget>();
         window->resize(920, 600);
-        page = new SlotEditorPageView(live(), makeSlotSheetFactory(), window.get());
+        page = new SlotEditorView(live(), makeSlotSheetFactory(), window.get());
         page->resize(window->size());
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -88,10 +88,10 @@ protected:
     SystemAppProvider provider;
     fakes::ReplaceShared<SystemAppProvider> useProvider{provider};
     std::unique_ptr<QWidget> window;
-    SlotEditorPageView* page = nullptr;
+    SlotEditorView* page = nullptr;
 };
 
-TEST_F(SlotEditorPageViewTest, DropsTrashAndEditsReachTheFileAndTheDial) {
+TEST_F(SlotEditorViewTest, DropsTrashAndEditsReachTheFileAndTheDial) {
     const SlotConfig files = SlotConfig::make(SlotType::app("org.gnome.Nautilus"), "Files");
     start({files, snippet("b"), snippet("c")});
     EXPECT_EQ(page->countLabel()->text(), "3 slots");
@@ -141,7 +141,7 @@ TEST_F(SlotEditorPageViewTest, DropsTrashAndEditsReachTheFileAndTheDial) {
     EXPECT_EQ(page->countLabel()->text(), "2 slots");
 }
 
-TEST_F(SlotEditorPageViewTest, AddSlotMakesASnippetAndTheCapDisablesBothButtons) {
+TEST_F(SlotEditorViewTest, AddSlotMakesASnippetAndTheCapDisablesBothButtons) {
     start({snippet("a"), snippet("b"), snippet("c"), snippet("d"), snippet("e")});
     EXPECT_TRUE(page->addSlotButton()->isEnabled());
     EXPECT_EQ(page->addSlotButton()->toolTip(), "Add a new slot to the dial");
@@ -176,7 +176,7 @@ TEST_F(SlotEditorPageViewTest, AddSlotMakesASnippetAndTheCapDisablesBothButtons)
 
 // Every sheet the page opens closes on its Cancel button, storing nothing;
 // the rename sheet's Save stores the new title.
-TEST_F(SlotEditorPageViewTest, EverySheetsCancelClosesItUnsavedAndRenameSaves) {
+TEST_F(SlotEditorViewTest, EverySheetsCancelClosesItUnsavedAndRenameSaves) {
     start({SlotConfig::make(SlotType::app("org.gnome.Nautilus"), "Files")});
     const std::string before = live().config().encodeDocument();
     const auto cancelOf = [](QDialog* sheet) -> QPushButton* {
@@ -217,7 +217,7 @@ TEST_F(SlotEditorPageViewTest, EverySheetsCancelClosesItUnsavedAndRenameSaves) {
     EXPECT_EQ(onDisk(), std::vector<std::string>{"Home"});
 }
 
-TEST_F(SlotEditorPageViewTest, AddGroupSavesANewGroupSlotUnderDefaultMenu) {
+TEST_F(SlotEditorViewTest, AddGroupSavesANewGroupSlotUnderDefaultMenu) {
     start({snippet("a")});
     QTest::mouseClick(page->addGroupButton(), Qt::LeftButton);
     QPointer<GroupEditorView> groupEditor = openSheet<GroupEditorView>();
@@ -230,7 +230,7 @@ TEST_F(SlotEditorPageViewTest, AddGroupSavesANewGroupSlotUnderDefaultMenu) {
     EXPECT_NE(live().config().rootGroup.slots[1].type.get<SlotType::Group>(), nullptr);
 }
 
-TEST_F(SlotEditorPageViewTest, SheetsCloseUnsavedWhenTheConfigurationIsReplacedUnderThem) {
+TEST_F(SlotEditorViewTest, SheetsCloseUnsavedWhenTheConfigurationIsReplacedUnderThem) {
     start({snippet("a"), snippet("b")});
     // An edit and a new slot's sheet open; Reload takes in an outside edit.
     page->editSlot(0);
@@ -251,7 +251,7 @@ TEST_F(SlotEditorPageViewTest, SheetsCloseUnsavedWhenTheConfigurationIsReplacedU
     EXPECT_TRUE(page->openSheets().isEmpty());
     EXPECT_FALSE(page->model().editing());
     EXPECT_TRUE(page->noticeLabel()->isVisible());
-    EXPECT_EQ(page->noticeLabel()->text().toStdString(), SlotEditorPageModel::replacedNotice());
+    EXPECT_EQ(page->noticeLabel()->text().toStdString(), SlotEditorModel::replacedNotice());
     savePictures(*window, "sheets", "page-replaced-notice");
     settle();
     EXPECT_EQ(onDisk(), (std::vector<std::string>{"x"}));

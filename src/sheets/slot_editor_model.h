@@ -17,11 +17,11 @@
 
 namespace orbel {
 
-class SlotEditorPageModel {
+class SlotEditorModel {
 public:
     static constexpr int kCap = ConfigManager::kSlotsPerLevel;
 
-    explicit SlotEditorPageModel(ConfigManager& manager) : manager_(manager) {}
+    explicit SlotEditorModel(ConfigManager& manager) : manager_(manager) {}
     ConfigManager& manager() const { return manager_; }
 
     // Read afresh from the published configuration on every call.

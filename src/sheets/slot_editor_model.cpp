@@ -1,4 +1,4 @@
-#include "sheets/slot_editor_page_model.h"
+#include "sheets/slot_editor_model.h"
 
 #include <algorithm>
 
@@ -13,16 +13,16 @@ bool validIndex(const std::vector<SlotConfig>& slots, int index) {
 
 }  // namespace
 
-std::string SlotEditorPageModel::countText() const { return std::to_string(count()) + " slots"; }
+std::string SlotEditorModel::countText() const { return std::to_string(count()) + " slots"; }
 
-std::string SlotEditorPageModel::addSlotTooltip() const {
+std::string SlotEditorModel::addSlotTooltip() const {
     if (!isFull()) return "Add a new slot to the dial";
     return "Dial holds " + std::to_string(kCap) + " slots \u2014 remove one to add another";
 }
 
-std::string SlotEditorPageModel::addGroupTooltip() const { return isFull() ? addSlotTooltip() : std::string(); }
+std::string SlotEditorModel::addGroupTooltip() const { return isFull() ? addSlotTooltip() : std::string(); }
 
-bool SlotEditorPageModel::apply(const std::function<bool(std::vector<SlotConfig>&)>& edit) {
+bool SlotEditorModel::apply(const std::function<bool(std::vector<SlotConfig>&)>& edit) {
     // The edit runs inside the change, so that it lands on an outside edit
     // of the file taken in first, not on the slots as they were shown.
     // The notice goes with the change that goes through, before the page
@@ -42,18 +42,18 @@ bool SlotEditorPageModel::apply(const std::function<bool(std::vector<SlotConfig>
     return edited;
 }
 
-std::string SlotEditorPageModel::replacedNotice() {
+std::string SlotEditorModel::replacedNotice() {
     return "The configuration was replaced (a profile switch, Reload or a restore), so the open editor closed "
            "without saving.";
 }
 
-bool SlotEditorPageModel::current(std::optional<std::uint64_t> openedAt) {
+bool SlotEditorModel::current(std::optional<std::uint64_t> openedAt) {
     if (!openedAt || !isStale(*openedAt)) return true;
     notice_ = replacedNotice();
     return false;
 }
 
-bool SlotEditorPageModel::insert(const SlotConfig& slot, int index) {
+bool SlotEditorModel::insert(const SlotConfig& slot, int index) {
     bool full = false;
     const bool added = apply([&](std::vector<SlotConfig>& slots) {
         const int count = static_cast<int>(slots.size());
@@ -68,12 +68,12 @@ bool SlotEditorPageModel::insert(const SlotConfig& slot, int index) {
     return added;
 }
 
-std::string SlotEditorPageModel::notAddedText(const std::string& title) {
+std::string SlotEditorModel::notAddedText(const std::string& title) {
     return "\"" + title + "\" was not added: the dial holds " + std::to_string(kCap) +
            " slots. Remove one and add it again.";
 }
 
-bool SlotEditorPageModel::swap(int a, int b) {
+bool SlotEditorModel::swap(int a, int b) {
     return apply([&](std::vector<SlotConfig>& slots) {
         if (!validIndex(slots, a) || !validIndex(slots, b) || a == b) return false;
         std::swap(slots[static_cast<std::size_t>(a)], slots[static_cast<std::size_t>(b)]);
@@ -81,7 +81,7 @@ bool SlotEditorPageModel::swap(int a, int b) {
     });
 }
 
-bool SlotEditorPageModel::remove(int index) {
+bool SlotEditorModel::remove(int index) {
     return apply([&](std::vector<SlotConfig>& slots) {
         if (!validIndex(slots, index)) return false;
         slots.erase(slots.begin() + index);
@@ -89,7 +89,7 @@ bool SlotEditorPageModel::remove(int index) {
     });
 }
 
-bool SlotEditorPageModel::replace(int index, const SlotConfig& slot) {
+bool SlotEditorModel::replace(int index, const SlotConfig& slot) {
     return apply([&](std::vector<SlotConfig>& slots) {
         if (!validIndex(slots, index)) return false;
         slots[static_cast<std::size_t>(index)] = slot;
@@ -97,14 +97,14 @@ bool SlotEditorPageModel::replace(int index, const SlotConfig& slot) {
     });
 }
 
-bool SlotEditorPageModel::beginEdit(int index) {
+bool SlotEditorModel::beginEdit(int index) {
     if (!validIndex(slots(), index)) return false;
     editing_ = SlotEditTarget::make(index, slots()[static_cast<std::size_t>(index)]);
     editingGeneration_ = manager_.generation();
     return true;
 }
 
-bool SlotEditorPageModel::commitEdit(const SlotConfig& slot) {
+bool SlotEditorModel::commitEdit(const SlotConfig& slot) {
     if (!editing_) return false;
     const SlotEditTarget target = *editing_;
     editing_.reset();
@@ -117,17 +117,17 @@ bool SlotEditorPageModel::commitEdit(const SlotConfig& slot) {
     });
 }
 
-bool SlotEditorPageModel::addFromLibrary(const SlotConfig& slot) {
+bool SlotEditorModel::addFromLibrary(const SlotConfig& slot) {
     if (isAdded(slot)) return false;
     return append(slot);
 }
 
-bool SlotEditorPageModel::append(const SlotConfig& slot, std::optional<std::uint64_t> openedAt) {
+bool SlotEditorModel::append(const SlotConfig& slot, std::optional<std::uint64_t> openedAt) {
     if (!current(openedAt)) return false;
     return insert(slot, count());
 }
 
-bool SlotEditorPageModel::appendGroup(const std::optional<MenuGroup>& group, std::optional<std::uint64_t> openedAt) {
+bool SlotEditorModel::appendGroup(const std::optional<MenuGroup>& group, std::optional<std::uint64_t> openedAt) {
     if (!group) return false;
     return append(GroupEditorModel::slotFor(*group), openedAt);
 }

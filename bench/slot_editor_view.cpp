@@ -12,8 +12,8 @@
 #include "dial_rig.h"
 #include "bench_rig.h"
 #include "editor/slot_library_column.h"
-#include "sheets/slot_editor_page_model.h"
-#include "sheets/slot_editor_page_view.h"
+#include "sheets/slot_editor_model.h"
+#include "sheets/slot_editor_view.h"
 #include "sheets/slot_sheet_factory.h"
 #include "slots/system_app_provider.h"
 
@@ -23,7 +23,7 @@ namespace {
 
 void BM_EditSaveToDial(benchmark::State& state) {
     bench::DialRig dial;
-    SlotEditorPageModel page(dial.manager);
+    SlotEditorModel page(dial.manager);
     int n = 0;
     for (auto _ : state) {
         page.beginEdit(2);
@@ -54,7 +54,7 @@ void BM_PageOpensWhileScanning(benchmark::State& state) {
         fakes::ReplaceShared<SystemAppProvider> useProvider{provider};
         QElapsedTimer timer;
         timer.start();
-        SlotEditorPageView page(dial.manager, makeSlotSheetFactory());
+        SlotEditorView page(dial.manager, makeSlotSheetFactory());
         page.resize(920, 580);
         page.show();
         benchmark::DoNotOptimize(page.grab());  // the first paint, scan still running

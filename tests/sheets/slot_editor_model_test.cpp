@@ -7,13 +7,13 @@
 
 #include "config/config_fixture.h"
 #include "sheets/group_editor_model.h"
-#include "sheets/slot_editor_page_model.h"
+#include "sheets/slot_editor_model.h"
 #include "sheets/slot_lists.h"
 
 namespace orbel::testing {
 namespace {
 
-class SlotEditorPageTest : public ConfigFixture {
+class SlotEditorModelTest : public ConfigFixture {
 protected:
     // The root slots as the file on disk holds them.
     std::vector<std::string> onDisk() {
@@ -28,9 +28,9 @@ protected:
     }
 };
 
-TEST_F(SlotEditorPageTest, EachChangeIsPublishedAndSavedOnce) {
+TEST_F(SlotEditorModelTest, EachChangeIsPublishedAndSavedOnce) {
     start(3);
-    SlotEditorPageModel page(live());
+    SlotEditorModel page(live());
     QSignalSpy changed(&live(), &ConfigManager::configChanged);
     struct Case {
         const char* name;
@@ -63,9 +63,9 @@ TEST_F(SlotEditorPageTest, EachChangeIsPublishedAndSavedOnce) {
     EXPECT_TRUE(page.lastError());
 }
 
-TEST_F(SlotEditorPageTest, AddButtonsAtTheCap) {
+TEST_F(SlotEditorModelTest, AddButtonsAtTheCap) {
     start(5);
-    SlotEditorPageModel page(live());
+    SlotEditorModel page(live());
     EXPECT_EQ(page.countText(), "5 slots");
     EXPECT_TRUE(page.canAdd());
     EXPECT_EQ(page.addSlotTooltip(), "Add a new slot to the dial");
@@ -80,13 +80,13 @@ TEST_F(SlotEditorPageTest, AddButtonsAtTheCap) {
     EXPECT_EQ(onDisk().size(), 6u);
     // A sheet opened at five slots saves after the dial filled: it is told.
     EXPECT_FALSE(page.append(snippet("late")));
-    EXPECT_EQ(page.lastError(), SlotEditorPageModel::notAddedText("late"));
+    EXPECT_EQ(page.lastError(), SlotEditorModel::notAddedText("late"));
     EXPECT_EQ(onDisk().size(), 6u);
 }
 
-TEST_F(SlotEditorPageTest, EditCommitsToTheSlotItBeganOn) {
+TEST_F(SlotEditorModelTest, EditCommitsToTheSlotItBeganOn) {
     start(3);
-    SlotEditorPageModel page(live());
+    SlotEditorModel page(live());
     EXPECT_FALSE(page.beginEdit(3));
     ASSERT_TRUE(page.beginEdit(2));
     const SlotConfig original = page.editing()->slot;
@@ -118,9 +118,9 @@ TEST_F(SlotEditorPageTest, EditCommitsToTheSlotItBeganOn) {
     EXPECT_EQ(onDisk(), (std::vector<std::string>{"p0", "p1", "p2"}));
 }
 
-TEST_F(SlotEditorPageTest, ASheetOpenedBeforeTheConfigurationWasReplacedSavesNothing) {
+TEST_F(SlotEditorModelTest, ASheetOpenedBeforeTheConfigurationWasReplacedSavesNothing) {
     // No file: the built-in defaults, whose slot ids stay the same all run.
-    SlotEditorPageModel page(live());
+    SlotEditorModel page(live());
     ASSERT_FALSE(page.slots().empty());
     const std::vector<std::string> defaults = titles(page.slots());
     ASSERT_TRUE(page.beginEdit(0));
@@ -134,7 +134,7 @@ TEST_F(SlotEditorPageTest, ASheetOpenedBeforeTheConfigurationWasReplacedSavesNot
     EXPECT_FALSE(page.editing());
     EXPECT_FALSE(page.append(snippet("new"), openedAt));
     EXPECT_FALSE(page.appendGroup(GroupEditorModel::newGroup(), openedAt));
-    EXPECT_EQ(page.notice(), SlotEditorPageModel::replacedNotice());
+    EXPECT_EQ(page.notice(), SlotEditorModel::replacedNotice());
     EXPECT_EQ(titles(page.slots()), defaults);
     EXPECT_EQ(readFile(configPath()), file);  // nothing written
 

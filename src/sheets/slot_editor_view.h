@@ -2,7 +2,7 @@
 
 // The Customization tab: the root dial in the dial editor, the count with
 // Add Slot and Add Group under it, and the slot library on the right. Every
-// change goes through SlotEditorPageModel to the configuration manager,
+// change goes through SlotEditorModel to the configuration manager,
 // which publishes it (the running dial follows at once) and saves it; the
 // page redraws from each published configuration. A slot is edited through
 // the edit dispatcher with the sheet of its kind; Add Group opens a group
@@ -18,7 +18,7 @@
 
 #include "editor/picker_views.h"
 #include "sheets/slot_edit_dispatcher.h"
-#include "sheets/slot_editor_page_model.h"
+#include "sheets/slot_editor_model.h"
 
 class QDialog;
 class QLabel;
@@ -31,13 +31,13 @@ class RadialDialEditor;
 class SlotLibraryColumn;
 }  // namespace editor
 
-class SlotEditorPageView : public QWidget {
+class SlotEditorView : public QWidget {
     Q_OBJECT
 public:
-    SlotEditorPageView(ConfigManager& manager, SlotSheetFactory factory, QWidget* parent = nullptr);
-    ~SlotEditorPageView() override;
+    SlotEditorView(ConfigManager& manager, SlotSheetFactory factory, QWidget* parent = nullptr);
+    ~SlotEditorView() override;
 
-    const SlotEditorPageModel& model() const { return model_; }
+    const SlotEditorModel& model() const { return model_; }
     editor::RadialDialEditor* dialEditor() const { return dial_; }
     editor::SlotLibraryColumn* library() const { return library_; }
     QLabel* countLabel() const { return count_; }
@@ -66,7 +66,7 @@ private:
     void track(QDialog* sheet);
     void configReplaced();
 
-    SlotEditorPageModel model_;
+    SlotEditorModel model_;
     SlotSheetFactory factory_;
     editor::RadialDialEditor* dial_ = nullptr;
     editor::SlotLibraryColumn* library_ = nullptr;

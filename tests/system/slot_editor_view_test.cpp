@@ -125,7 +125,7 @@ private:
     QString id_;
 };
 
-class SlotEditorPageSystem : public ::testing::Test {
+class SlotEditorViewSystem : public ::testing::Test {
 protected:
     void SetUp() override {
         ORBEL_REQUIRE_DISPLAY();
@@ -148,7 +148,7 @@ protected:
     QByteArray previousDataHome;
 };
 
-TEST_F(SlotEditorPageSystem, DragRenameTrashSnippetAndGroupReachTheFileAndTheDial) {
+TEST_F(SlotEditorViewSystem, DragRenameTrashSnippetAndGroupReachTheFileAndTheDial) {
     Orbel orbel(R"({"hotkey": "ctrl+opt+k", "showInTray": false, "menu": [
         {"snippet": "one", "title": "One"}, {"snippet": "two", "title": "Two"}]})");
     ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible"));

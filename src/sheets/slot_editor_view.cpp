@@ -1,4 +1,4 @@
-#include "sheets/slot_editor_page_view.h"
+#include "sheets/slot_editor_view.h"
 
 #include <QDialog>
 #include <QHBoxLayout>
@@ -26,7 +26,7 @@ QString qs(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
 
-SlotEditorPageView::SlotEditorPageView(ConfigManager& manager, SlotSheetFactory factory, QWidget* parent)
+SlotEditorView::SlotEditorView(ConfigManager& manager, SlotSheetFactory factory, QWidget* parent)
     : QWidget(parent), model_(manager), factory_(std::move(factory)) {
     setObjectName(QStringLiteral("slotEditorPage"));
     auto* layout = new QHBoxLayout(this);
@@ -50,7 +50,7 @@ SlotEditorPageView::SlotEditorPageView(ConfigManager& manager, SlotSheetFactory 
     callbacks.onReplace = [this, change](int index, const SlotConfig& slot) { change(model_.replace(index, slot)); };
     callbacks.onEdit = [this](int index) { editSlot(index); };
     callbacks.onShare = [](int) {};
-    dial_ = new editor::RadialDialEditor(model_.slots(), SlotEditorPageModel::kCap, callbacks, dialColumn);
+    dial_ = new editor::RadialDialEditor(model_.slots(), SlotEditorModel::kCap, callbacks, dialColumn);
     dial_->setFixedSize(kDialEditorWidth, kDialEditorHeight);
     column->addWidget(dial_, 0, Qt::AlignHCenter);
     auto* countRow = new QHBoxLayout;
@@ -90,14 +90,14 @@ SlotEditorPageView::SlotEditorPageView(ConfigManager& manager, SlotSheetFactory 
         this);
     layout->addWidget(library_, 1);
 
-    connect(addSlot_, &QPushButton::clicked, this, &SlotEditorPageView::openAddSlotPopover);
-    connect(addGroup_, &QPushButton::clicked, this, &SlotEditorPageView::addGroup);
-    connect(&manager, &ConfigManager::configChanged, this, &SlotEditorPageView::refresh);
-    connect(&manager, &ConfigManager::configReplaced, this, &SlotEditorPageView::configReplaced);
+    connect(addSlot_, &QPushButton::clicked, this, &SlotEditorView::openAddSlotPopover);
+    connect(addGroup_, &QPushButton::clicked, this, &SlotEditorView::addGroup);
+    connect(&manager, &ConfigManager::configChanged, this, &SlotEditorView::refresh);
+    connect(&manager, &ConfigManager::configReplaced, this, &SlotEditorView::configReplaced);
     refresh();
 }
 
-SlotEditorPageView::~SlotEditorPageView() {
+SlotEditorView::~SlotEditorView() {
     disconnect(&model_.manager(), nullptr, this, nullptr);
     ui::detachChildren(this);
     delete popover_;
@@ -109,19 +109,19 @@ SlotEditorPageView::~SlotEditorPageView() {
     for (const QPointer<QDialog>& sheet : sheets_) delete sheet.data();
 }
 
-QList<QDialog*> SlotEditorPageView::openSheets() const {
+QList<QDialog*> SlotEditorView::openSheets() const {
     QList<QDialog*> open;
     for (const QPointer<QDialog>& sheet : sheets_)
         if (sheet && sheet->isVisible()) open.append(sheet);
     return open;
 }
 
-void SlotEditorPageView::track(QDialog* sheet) {
+void SlotEditorView::track(QDialog* sheet) {
     sheets_.removeAll(nullptr);
     if (sheet) sheets_.append(sheet);
 }
 
-void SlotEditorPageView::configReplaced() {
+void SlotEditorView::configReplaced() {
     const QList<QDialog*> open = openSheets();
     if (open.isEmpty()) return;
     for (QDialog* sheet : open) {
@@ -136,7 +136,7 @@ void SlotEditorPageView::configReplaced() {
     refresh();
 }
 
-void SlotEditorPageView::refresh() {
+void SlotEditorView::refresh() {
     if (dial_->slots() != model_.slots()) dial_->setSlots(model_.slots());
     library_->refresh();
     count_->setText(qs(model_.countText()));
@@ -150,10 +150,10 @@ void SlotEditorPageView::refresh() {
     notice_->setVisible(model_.notice().has_value());
 }
 
-void SlotEditorPageView::openAddSlotPopover() {
+void SlotEditorView::openAddSlotPopover() {
     if (!model_.canAdd()) return;
     if (popover_) popover_->close();
-    QPointer<SlotEditorPageView> self(this);
+    QPointer<SlotEditorView> self(this);
     popover_ = editor::AddSlotPopover::showBelow(
         addSlot_,
         [self](editor::AddSlotKind kind) {
@@ -162,10 +162,10 @@ void SlotEditorPageView::openAddSlotPopover() {
         this);
 }
 
-void SlotEditorPageView::pick(editor::AddSlotKind kind) {
+void SlotEditorView::pick(editor::AddSlotKind kind) {
     if (popover_) popover_->close();
     if (!factory_.slotSheet) return;
-    QPointer<SlotEditorPageView> self(this);
+    QPointer<SlotEditorView> self(this);
     const std::uint64_t openedAt = model_.generation();
     track(openSheet(factory_.slotSheet(editorKindFor(kind), std::nullopt,
                                        [self, openedAt](const SlotConfig& slot) {
@@ -174,11 +174,11 @@ void SlotEditorPageView::pick(editor::AddSlotKind kind) {
                                        window())));
 }
 
-void SlotEditorPageView::addGroup() {
+void SlotEditorView::addGroup() {
     if (!model_.canAdd() || !factory_.groupEditor) return;
     GroupEditorRequest request{GroupEditorModel::newGroup(), {tr("Default Menu").toStdString()}, true,
-                               SlotEditorPageModel::kCap, std::nullopt};
-    QPointer<SlotEditorPageView> self(this);
+                               SlotEditorModel::kCap, std::nullopt};
+    QPointer<SlotEditorView> self(this);
     const std::uint64_t openedAt = model_.generation();
     track(openSheet(factory_.groupEditor(request,
                                          [self, openedAt](const MenuGroup& group) {
@@ -187,11 +187,11 @@ void SlotEditorPageView::addGroup() {
                                          window())));
 }
 
-void SlotEditorPageView::editSlot(int index) {
+void SlotEditorView::editSlot(int index) {
     if (!model_.beginEdit(index)) return;
-    QPointer<SlotEditorPageView> self(this);
+    QPointer<SlotEditorView> self(this);
     track(SlotEditDispatcher::open(
-        *model_.editing(), SlotEditorPageModel::kCap, factory_,
+        *model_.editing(), SlotEditorModel::kCap, factory_,
         [self](const SlotConfig& slot) {
             if (self && !self->model_.commitEdit(slot)) self->refresh();
         },

@@ -16,6 +16,7 @@ class QAbstractButton;
 class QButtonGroup;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QScrollArea;
 class QStackedWidget;
 class QTableView;
@@ -48,6 +49,8 @@ public:
     QWidget* dropZone() const { return dropZone_; }
     QLineEdit* monogramField() const { return monogram_; }
     AccentSwatchPicker* tintPicker() const { return tint_; }
+    QPushButton* applyButton() const { return apply_; }
+    QLabel* descriptionLine() const { return description_; }
 
     // "Apply": announces the draft, then closes.
     void apply();
@@ -73,6 +76,7 @@ private:
     void refreshState();
     void refreshDraft();
     void refreshSymbols();
+    void refreshImageCheck();
     void chooseImageFile();
 
     std::unique_ptr<IconPickerModel> model_;
@@ -92,6 +96,7 @@ private:
     QWidget* dropZone_ = nullptr;
     SlotIconView* preview_ = nullptr;
     QLabel* description_ = nullptr;
+    QPushButton* apply_ = nullptr;
 };
 
 }  // namespace orbel

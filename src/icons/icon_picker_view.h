@@ -8,6 +8,7 @@
 // parent. GUI thread only.
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 
 #include "icons/icon_picker_model.h"
@@ -35,9 +36,15 @@ class SlotIconView;
 class IconPickerView : public QDialog {
     Q_OBJECT
 public:
-    explicit IconPickerView(const SlotIcon& icon, QWidget* parent = nullptr);
+    // Makes the footer's preview of the draft; by default a SlotIconView. A
+    // caller that knows the slot's kind gives one that draws "Default" as
+    // that kind's picture.
+    using PreviewMaker = std::function<SlotIconView*(const SlotIcon& icon, double size, QWidget* parent)>;
+
+    explicit IconPickerView(const SlotIcon& icon, QWidget* parent = nullptr, PreviewMaker makePreview = {});
     // For tests and benchmarks: a model of the caller's making.
-    IconPickerView(std::unique_ptr<IconPickerModel> model, IconCatalog& catalog, QWidget* parent = nullptr);
+    IconPickerView(std::unique_ptr<IconPickerModel> model, IconCatalog& catalog, QWidget* parent = nullptr,
+                   PreviewMaker makePreview = {});
     ~IconPickerView() override;
 
     IconPickerModel& model() { return *model_; }
@@ -81,6 +88,7 @@ private:
 
     std::unique_ptr<IconPickerModel> model_;
     IconCatalog& catalog_;
+    PreviewMaker makePreview_;
     IconGridModel* gridModel_ = nullptr;
     ui::SegmentedControl* modes_ = nullptr;
     QStackedWidget* editors_ = nullptr;

@@ -18,6 +18,8 @@ public:
 
     // The picture a live slot made from `config` would show, worked out from
     // the configuration alone: no slot is built, so nothing registers or runs.
+    // The dial, the editor's ring and the sheets all draw this (through
+    // dial::slotPicture), so a slot looks the same everywhere.
     static SlotImage imageFor(const SlotConfig& config);
 };
 

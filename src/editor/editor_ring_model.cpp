@@ -7,7 +7,10 @@ namespace orbel::editor {
 
 namespace {
 
-RingLayoutItem slotItem(const SlotConfig& slot) { return {slot.id.toString(), slot.title, slotPreviewPicture(slot)}; }
+// Titled as the dial titles the slot.
+RingLayoutItem slotItem(const SlotConfig& slot) {
+    return {slot.id.toString(), SlotFactory::titleFor(slot), slotPreviewPicture(slot)};
+}
 
 }  // namespace
 

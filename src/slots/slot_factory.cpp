@@ -71,4 +71,9 @@ SlotImage SlotFactory::imageFor(const SlotConfig& config) {
     return SlotImage{config.icon, fallbackSymbol(type, config.icon), config.title, {}};
 }
 
+std::string SlotFactory::titleFor(const SlotConfig& config) {
+    if (const auto* app = config.type.get<SlotType::App>()) return AppSlot::titleFor(app->bundleId, config.title);
+    return config.title;
+}
+
 }  // namespace orbel

@@ -331,6 +331,12 @@ TEST(EditorRing, EverySlotIsPicturedAsTheDialPicturesIt) {
     }
     const auto ghost = previewSlotImage(payloadPicture(SlotDragPayload::libraryApp("org.example.Editor", "Editor")));
     EXPECT_EQ(ghost.appIcon, "accessories-text-editor");
+
+    // The stock dial on a desktop without a browser: titled as the dial titles it.
+    std::vector<std::string> titles;
+    for (const auto& item : ringLayoutItems(AppConfig::defaultMenu().slots, {DragState::Idle{}}))
+        titles.push_back(item.title);
+    EXPECT_EQ(titles, (std::vector<std::string>{"Web Browser", "Messages", "Apps", "System", "Music", "Profiles"}));
 }
 
 TEST(SlotLibrary, AppFiltersAndSearch) {

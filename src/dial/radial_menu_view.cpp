@@ -2,7 +2,6 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QIcon>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
@@ -17,8 +16,6 @@
 #include "dial/glass_surface.h"
 #include "dial/wedge_geometry.h"
 #include "icons/custom_images.h"
-#include "icons/icon_catalog.h"
-#include "platform/symbols.h"
 #include "slots/dynamic_title_cache.h"
 
 namespace orbel::dial {
@@ -110,32 +107,6 @@ QThreadPool& glassThread() {
 }
 
 }  // namespace
-
-namespace {
-// The picture of a slot whose application is missing: a third as opaque.
-QImage dimmed(const QImage& image) {
-    QImage out(image.size(), QImage::Format_ARGB32_Premultiplied);
-    out.fill(Qt::transparent);
-    QImage source = image;
-    source.setDevicePixelRatio(1);
-    QPainter p(&out);
-    p.setOpacity(0.35);
-    p.drawImage(QPoint(0, 0), source);
-    return out;
-}
-}  // namespace
-
-QImage defaultSlotImage(const SlotImage& image, double size, const QColor& label, double dpr) {
-    if (!image.icon.isAuto()) {
-        if (auto drawn = IconCatalog::shared().slotIconImage(image.icon, size, IconStyle{label, dpr})) return *drawn;
-    }
-    if (!image.appIcon.empty()) {
-        const QIcon icon = QIcon::fromTheme(QString::fromStdString(image.appIcon));
-        if (!icon.isNull()) return icon.pixmap(QSize(int(size), int(size)), dpr).toImage();
-    }
-    if (!image.fallbackSymbol.empty()) return platform::Symbols::shared().image(image.fallbackSymbol, size, label, dpr);
-    return {};
-}
 
 RadialMenuView::RadialMenuView(QWidget* parent)
     : QWidget(parent),
@@ -330,7 +301,7 @@ const QImage& RadialMenuView::iconFor(const MenuSlot& slot, const DialPalette& p
     if (it == icons_.end() || it->second.first != wanted) {
         const double side = DialMetrics::kIconSide;
         QImage image = resolver_ ? resolver_(wanted, side, label, devicePixelRatioF()) : QImage();
-        if (!image.isNull() && wanted.unavailable) image = dimmed(image);
+        if (!image.isNull() && wanted.unavailable) image = dimmedSlotImage(image);
         if (!image.isNull()) image.setDevicePixelRatio(double(image.width()) / side);
         it = icons_.insert_or_assign(key, std::make_pair(wanted, std::move(image))).first;
     }

@@ -33,16 +33,15 @@
 #include "dial/music_knob.h"
 #include "dial/music_track_label.h"
 #include "dial/radial_menu_controller.h"
+#include "dial/slot_picture.h"
 
 namespace orbel::dial {
 
 // Turns a slot's picture into an image of `size` points at `dpr`, marks
 // without a colour of their own in `label`; a null image draws the
-// placeholder. The default asks the icon catalogue, then the desktop's icon
-// theme for an application's icon, then the system symbols.
+// placeholder. The default is defaultSlotImage (dial/slot_picture.h).
 using SlotImageResolver =
     std::function<QImage(const SlotImage& image, double size, const QColor& label, double dpr)>;
-QImage defaultSlotImage(const SlotImage& image, double size, const QColor& label, double dpr);
 
 // What the glass of one showing is made from, and what it comes to.
 struct GlassRecipe {

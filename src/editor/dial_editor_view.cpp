@@ -111,12 +111,13 @@ void EditorRing::refresh() {
 QImage EditorRing::itemImage(const RingLayoutItem& item) {
     const auto palette = DialPalette::make(AppearanceConfig::defaultValue(), schemeOf(this->palette()));
     const QColor tint = dial::toQColor(palette.labelText);
-    const std::string key = item.id + '\n' + item.picture.name + '\n' + item.title + '\n' +
-                            tint.name(QColor::HexArgb).toStdString() + std::to_string(devicePixelRatioF());
-    if (auto it = images_.find(key); it != images_.end()) return it->second;
+    // Kept per wedge while its picture stays what the dial would draw.
+    const SlotImage wanted = previewSlotImage(item.picture);
+    const std::string key = item.id + '\n' + tint.name(QColor::HexArgb).toStdString() + std::to_string(devicePixelRatioF());
+    if (auto it = images_.find(key); it != images_.end() && it->second.first == wanted) return it->second.second;
     if (images_.size() > 64) images_.clear();
-    const QImage image = previewImage(item.picture, 30, tint, devicePixelRatioF());
-    images_[key] = image;
+    QImage image = dial::slotPicture(wanted, 30, tint, devicePixelRatioF());
+    images_[key] = {wanted, image};
     return image;
 }
 

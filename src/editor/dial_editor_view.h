@@ -64,7 +64,7 @@ private:
     std::optional<int> pressedItem_;
     QPoint pressPos_;
     int paints_ = 0;
-    std::map<std::string, QImage> images_;  // by item id and picture, for one slot list
+    std::map<std::string, std::pair<SlotImage, QImage>> images_;  // by item id, with the picture drawn
 };
 
 // A drop target for payloads it takes (read at once on entry): lit while a

@@ -8,41 +8,12 @@
 #include <QPainterPath>
 
 #include "dial/dial_painter.h"
-#include "dial/radial_menu_view.h"
 #include "platform/symbols.h"
-#include "platform/workspace.h"
 
 namespace orbel::editor {
 
-QImage appIconImage(const std::string& icon, double size, double dpr) {
-    if (icon.empty()) return {};
-    static QHash<QString, QImage> cache;
-    const QString name = QString::fromStdString(icon);
-    const QString key = name + QLatin1Char('@') + QString::number(size * dpr);
-    if (auto it = cache.constFind(key); it != cache.constEnd()) return *it;
-    QIcon qicon = QFileInfo(name).isAbsolute() ? QIcon(name) : QIcon::fromTheme(name);
-    QImage image;
-    if (!qicon.isNull()) image = qicon.pixmap(QSize(int(size), int(size)), dpr).toImage();
-    if (cache.size() > 2000) cache.clear();
-    cache.insert(key, image);
-    return image;
-}
-
 QImage previewImage(const PreviewPicture& picture, double size, const QColor& tint, double dpr) {
-    SlotImage image;
-    image.fallbackSymbol = picture.fallback;
-    switch (picture.kind) {
-        case PreviewPicture::Kind::none: return {};
-        case PreviewPicture::Kind::symbol: image.fallbackSymbol = picture.name; break;
-        case PreviewPicture::Kind::customIcon: image.icon = picture.icon; break;
-        case PreviewPicture::Kind::appIcon:
-            if (auto app = platform::Workspace::shared().applicationFor(picture.name)) {
-                const QImage icon = appIconImage(app->icon, size, dpr);
-                if (!icon.isNull()) return icon;
-            }
-            break;
-    }
-    return dial::defaultSlotImage(image, size, tint, dpr);
+    return dial::slotPicture(previewSlotImage(picture), size, tint, dpr);
 }
 
 QIcon symbolIcon(std::string_view symbol, double size, const QColor& color, double dpr) {

@@ -14,16 +14,18 @@
 #include <string>
 #include <string_view>
 
+#include "dial/slot_picture.h"
 #include "editor/editor_ring_model.h"
 #include "model/dial_palette.h"
 
 namespace orbel::editor {
 
-// A preview picture at `size` (logical pixels); symbols in `tint`.
+// A preview picture at `size` (logical pixels), as the dial draws it;
+// symbols in `tint`.
 QImage previewImage(const PreviewPicture& picture, double size, const QColor& tint, double dpr);
 // An application's icon from its desktop entry's Icon value (theme name or
-// path); null when there is none. Cached per name and size (GUI thread).
-QImage appIconImage(const std::string& icon, double size, double dpr);
+// path), as the dial draws it; null when there is none.
+using dial::appIconImage;
 
 // A rounded square of `color` at 18 % with the symbol in `color` on it.
 void paintSymbolBadge(QPainter& p, QRectF box, std::string_view symbol, const QColor& color);

@@ -1,24 +1,16 @@
 #include "editor/editor_ring_model.h"
 
 #include "model/overloaded.h"
+#include "slots/slot_factory.h"
 
 namespace orbel::editor {
 
 namespace {
 
-PreviewPicture symbol(std::string name) { return {PreviewPicture::Kind::symbol, std::move(name), {}, {}}; }
-
-PreviewPicture appPicture(const std::string& bundleId) {
-    return {PreviewPicture::Kind::appIcon, bundleId, {}, "app.badge.questionmark"};
+// Titled as the dial titles the slot.
+RingLayoutItem slotItem(const SlotConfig& slot) {
+    return {slot.id.toString(), SlotFactory::titleFor(slot), slotPreviewPicture(slot)};
 }
-
-// The slot's own icon unless it is automatic, else the kind's symbol.
-PreviewPicture customOr(const SlotConfig& slot, std::string fallback) {
-    if (slot.icon.isAuto()) return symbol(std::move(fallback));
-    return {PreviewPicture::Kind::customIcon, {}, slot.icon, std::move(fallback)};
-}
-
-RingLayoutItem slotItem(const SlotConfig& slot) { return {slot.id.toString(), slot.title, slotPreviewPicture(slot)}; }
 
 }  // namespace
 
@@ -59,33 +51,11 @@ std::optional<int> slotIndexForItem(int position, const std::vector<RingLayoutIt
 
 bool itemHasHitTarget(const RingLayoutItem& item) { return item.id != kGhostId && Uuid::parse(item.id).has_value(); }
 
-PreviewPicture slotPreviewPicture(const SlotConfig& slot) {
-    return std::visit(
-        Overloaded{
-            [](const SlotType::App& a) { return appPicture(a.bundleId); },
-            [](const SlotType::Action& a) { return symbol(std::string(a.action.symbolName())); },
-            [&](const SlotType::Group&) { return customOr(slot, "folder.fill"); },
-            [&](const SlotType::Keystroke&) { return customOr(slot, "keyboard"); },
-            [&](const SlotType::Script&) { return customOr(slot, "terminal"); },
-            [&](const SlotType::Snippet&) { return customOr(slot, "doc.on.clipboard"); },
-            [&](const SlotType::Dynamic&) { return customOr(slot, "gauge.with.dots.needle.bottom.50percent"); },
-            [&](const SlotType::Cycling&) { return customOr(slot, "arrow.triangle.2.circlepath"); },
-            [](const SlotType::Transport& t) {
-                switch (t.command) {
-                    case TransportCommand::next: return symbol("forward.end.fill");
-                    case TransportCommand::prev: return symbol("backward.end.fill");
-                    case TransportCommand::toggle: break;
-                }
-                return symbol("play.fill");
-            },
-            [](const SlotType::ModeSwitch& m) {
-                return symbol(m.mode == DialMode::music ? "music.note" : "circle.grid.cross");
-            },
-            [&](const SlotType::ProfileTarget&) { return customOr(slot, "person.crop.rectangle.stack"); },
-            [](const SlotType::VolumeScrub&) { return symbol("speaker.wave.2.fill"); },
-            [&](const SlotType::ProfileSwitch&) { return customOr(slot, "person.crop.rectangle.stack"); },
-        },
-        slot.type.value);
+PreviewPicture slotPreviewPicture(const SlotConfig& slot) { return {slot.type, slot.icon}; }
+
+SlotImage previewSlotImage(const PreviewPicture& picture) {
+    if (!picture.type) return {};
+    return SlotFactory::imageFor(SlotConfig::make(*picture.type, {}, picture.icon));
 }
 
 std::string payloadTitle(const SlotDragPayload& payload) {
@@ -102,16 +72,8 @@ std::string payloadTitle(const SlotDragPayload& payload) {
 }
 
 PreviewPicture payloadPicture(const SlotDragPayload& payload) {
-    return std::visit(Overloaded{
-                          [](const SlotDragPayload::LibraryApp& p) { return appPicture(p.bundleId); },
-                          [](const SlotDragPayload::LibraryAction& p) {
-                              const auto action = SystemAction::fromIdentifier(p.actionId);
-                              return symbol(action ? std::string(action->symbolName()) : "bolt");
-                          },
-                          [](const SlotDragPayload::LibraryKeystroke&) { return symbol("keyboard"); },
-                          [](const SlotDragPayload::ExistingSlot&) { return PreviewPicture{}; },
-                      },
-                      payload.kind);
+    if (auto slot = slotConfigFromPayload(payload)) return slotPreviewPicture(*slot);
+    return {};
 }
 
 std::string wedgeToolTip(const std::string& title) { return "Double-click to edit " + title; }

@@ -10,18 +10,18 @@
 #include <vector>
 
 #include "editor/dial_drop.h"
+#include "slots/menu_slot.h"
 
 namespace orbel::editor {
 
 inline constexpr const char* kGhostId = "ghost";
 
-// The picture of a slot or a dragged item, before it is drawn.
+// The picture of a slot or a dragged item, before it is drawn: the kind and
+// icon of the slot (or of the slot a drop would make), which the dial's own
+// rule turns into a picture (SlotFactory::imageFor, dial::slotPicture).
 struct PreviewPicture {
-    enum class Kind { none, appIcon, symbol, customIcon };
-    Kind kind = Kind::none;
-    std::string name;                  // the bundle id (appIcon) or the symbol name
-    SlotIcon icon;                     // customIcon
-    std::string fallback;              // symbol for an app that is not installed or an icon that cannot be drawn
+    std::optional<SlotType> type;  // nothing: no picture
+    SlotIcon icon = SlotIcon::automatic();
     bool operator==(const PreviewPicture&) const = default;
 };
 
@@ -48,6 +48,8 @@ PreviewPicture slotPreviewPicture(const SlotConfig& slot);
 // The ghost wedge's title and picture for a dragged item.
 std::string payloadTitle(const SlotDragPayload& payload);
 PreviewPicture payloadPicture(const SlotDragPayload& payload);
+// What the dial would draw for the picture (nothing for no picture).
+SlotImage previewSlotImage(const PreviewPicture& picture);
 
 // "Double-click to edit <title>", "Edit <title>".
 std::string wedgeToolTip(const std::string& title);

@@ -23,6 +23,7 @@
 #include "ui/search_field.h"
 #include "ui/teardown.h"
 #include "platform/workspace.h"
+#include "slots/slot_factory.h"
 #include "slots/system_app_provider.h"
 
 namespace orbel::editor {
@@ -141,10 +142,12 @@ public:
         }
         const QRectF icon(r.left() + 8, r.center().y() - 11, 22, 22);
         if (kind == LibraryEntry::Kind::app) {
-            const QImage image = appIconImage(index.data(IconRole).toString().toStdString(), 22, p->device()->devicePixelRatioF());
+            // As a wedge of the dial would show the application.
+            const SlotImage app{SlotIcon::automatic(), fallbackSymbol(SlotType::app({})), {},
+                                index.data(IconRole).toString().toStdString()};
+            const QImage image = dial::slotPicture(app, 22, secondaryInk(pal), p->device()->devicePixelRatioF());
             p->setOpacity(added ? 0.55 : 1.0);
-            if (image.isNull()) paintSymbolIn(*p, icon, "app.badge.questionmark", secondaryInk(pal));
-            else p->drawImage(icon, image);
+            p->drawImage(icon, image);
             p->setOpacity(1);
         } else {
             p->setOpacity(added ? 0.55 : 1.0);

@@ -59,7 +59,7 @@ std::optional<QImage> CustomImages::image(const QString& path, QSize pixels) {
                                              << QString::fromStdString(decoded.error);
             const int kilobytes = int(std::max<qsizetype>(1, decoded.image.sizeInBytes() / 1024));
             const qint64 failedAt = decoded.image.isNull() ? monotonicMs() : 0;
-            images_.insert(key, new Entry{std::move(decoded.image), failedAt}, kilobytes);
+            images_.insert(key, new Entry{std::move(decoded.image), failedAt, std::move(decoded.error)}, kilobytes);
             Q_EMIT loaded();
         });
     return std::nullopt;
@@ -67,6 +67,12 @@ std::optional<QImage> CustomImages::image(const QString& path, QSize pixels) {
 
 bool CustomImages::isLoading(const QString& path, QSize pixels) const {
     return loading_.count(keyOf(path, pixels.expandedTo(QSize(1, 1)))) > 0;
+}
+
+std::optional<std::string> CustomImages::problem(const QString& path, QSize pixels) const {
+    const Entry* cached = images_.object(keyOf(path, pixels.expandedTo(QSize(1, 1))));
+    if (!cached || !cached->image.isNull()) return std::nullopt;
+    return cached->error;
 }
 
 CustomImages& CustomImages::makeShared() { return platform::processLifetimeInstance<CustomImages>(); }

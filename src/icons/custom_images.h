@@ -14,7 +14,9 @@
 #include <QObject>
 #include <QSize>
 #include <QString>
+#include <optional>
 #include <set>
+#include <string>
 
 #include "platform/shared_instance.h"
 
@@ -34,6 +36,10 @@ public:
     std::optional<QImage> image(const QString& path, QSize pixels);
     // Whether a lookup of `path` at `pixels` is still loading.
     bool isLoading(const QString& path, QSize pixels) const;
+    // Why the last read of `path` at `pixels` gave no picture ("“a.png”
+    // holds no picture."); nothing while it loads, when it loaded, or when
+    // it was never asked for.
+    std::optional<std::string> problem(const QString& path, QSize pixels) const;
 
 Q_SIGNALS:
     // A read finished; lookups may answer differently now.
@@ -46,6 +52,7 @@ private:
     struct Entry {
         QImage image;  // null: the file did not load
         qint64 failedAt = 0;  // then when, on the monotonic clock (ms)
+        std::string error;    // and why
     };
     QCache<QString, Entry> images_{kCacheKilobytes};
     std::set<QString> loading_;

@@ -214,8 +214,18 @@ std::pair<std::string, std::string> IconPickerModel::emptyText() const {
 void IconPickerModel::setDraft(SlotIcon icon) {
     if (icon == draft_) return;
     draft_ = std::move(icon);
+    readingImage_ = false;
+    imageProblem_.reset();
     Q_EMIT draftChanged();
 }
+
+void IconPickerModel::setImageCheck(bool reading, std::optional<std::string> problem) {
+    const bool image = draft_.get<SlotIcon::CustomImage>() != nullptr;
+    readingImage_ = image && reading;
+    imageProblem_ = image ? std::move(problem) : std::nullopt;
+}
+
+bool IconPickerModel::canApply() const { return !readingImage_ && !imageProblem_; }
 
 void IconPickerModel::choose(const IconSearchResult& result) {
     setDraft(SlotIcon::symbolPack(result.pack(), result.entry().name));

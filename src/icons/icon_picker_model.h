@@ -127,6 +127,13 @@ public:
     // The footer's one line.
     std::string selectionDescription() const;
 
+    // ---- Applying. A custom image is applied only once it has been read
+    // and found to hold a picture: the view reports what the read found
+    // (still reading; or why the file holds none).
+    void setImageCheck(bool reading, std::optional<std::string> problem);
+    const std::optional<std::string>& imageProblem() const { return imageProblem_; }
+    bool canApply() const;
+
 Q_SIGNALS:
     void resultsChanged();
     void draftChanged();
@@ -150,6 +157,8 @@ private:
     std::unordered_map<IconPack, bool> requested_;
     std::vector<IconSearchResult> results_;
     bool loading_ = false;
+    bool readingImage_ = false;
+    std::optional<std::string> imageProblem_;
 };
 
 }  // namespace orbel

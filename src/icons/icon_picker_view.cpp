@@ -72,6 +72,13 @@ private:
     double alpha_;
 };
 
+// The pixel size the drop zone shows an image at: the file is read once
+// for the zone and for the check that it holds a picture.
+QSize dropPreviewPixels(double dpr) {
+    const int side = int(std::ceil(56 * dpr));
+    return {side, side};
+}
+
 // The drop zone of the image editor: a dashed rounded frame that takes
 // dropped local files, showing the chosen image or how to choose one.
 class DropZone : public QWidget {
@@ -115,9 +122,10 @@ protected:
         const QFontMetrics metrics(font());
         const auto* file = model_.draft().get<SlotIcon::CustomImage>();
         const QImage image = file ? preview(file->path) : QImage();
-        const QString caption = !image.isNull()
-                                    ? QUrl::fromLocalFile(IconCatalog::expandedImagePath(file->path)).fileName()
-                                    : tr("Drop a PNG, JPG, SVG, or ICNS here");
+        const auto& problem = model_.imageProblem();
+        const QString caption = problem           ? qs(*problem)
+                                : !image.isNull() ? QUrl::fromLocalFile(IconCatalog::expandedImagePath(file->path)).fileName()
+                                                  : tr("Drop a PNG, JPG, SVG, or ICNS here");
         const double mark = image.isNull() ? 32 : 56;
         const double total = mark + 10 + metrics.height();
         const double top = (height() - total) / 2;
@@ -129,7 +137,7 @@ protected:
             QSizeF fitted = QSizeF(image.size()).scaled(markBox.size(), Qt::KeepAspectRatio);
             p.drawImage(QRectF(markBox.center() - QPointF(fitted.width() / 2, fitted.height() / 2), fitted), image);
         }
-        p.setPen(withAlpha(ink, 0.55));
+        p.setPen(problem ? QColor(255, 59, 48) : withAlpha(ink, 0.55));
         p.drawText(QRectF(8, top + mark + 10, width() - 16, metrics.height()), Qt::AlignCenter,
                    metrics.elidedText(caption, Qt::ElideMiddle, width() - 16));
     }
@@ -137,8 +145,8 @@ protected:
 private:
     // Read off the GUI thread at the size it is shown; nothing while it loads.
     QImage preview(const std::string& path) const {
-        const int side = int(std::ceil(56 * devicePixelRatioF()));
-        return CustomImages::shared().image(QString::fromStdString(path), QSize(side, side)).value_or(QImage());
+        return CustomImages::shared().image(QString::fromStdString(path), dropPreviewPixels(devicePixelRatioF()))
+            .value_or(QImage());
     }
 
     IconPickerModel& model_;
@@ -246,11 +254,13 @@ private:
 
 }  // namespace
 
-IconPickerView::IconPickerView(const SlotIcon& icon, QWidget* parent)
-    : IconPickerView(IconPickerModel::withCatalog(icon, IconCatalog::shared()), IconCatalog::shared(), parent) {}
+IconPickerView::IconPickerView(const SlotIcon& icon, QWidget* parent, PreviewMaker makePreview)
+    : IconPickerView(IconPickerModel::withCatalog(icon, IconCatalog::shared()), IconCatalog::shared(), parent,
+                     std::move(makePreview)) {}
 
-IconPickerView::IconPickerView(std::unique_ptr<IconPickerModel> model, IconCatalog& catalog, QWidget* parent)
-    : QDialog(parent), model_(std::move(model)), catalog_(catalog) {
+IconPickerView::IconPickerView(std::unique_ptr<IconPickerModel> model, IconCatalog& catalog, QWidget* parent,
+                               PreviewMaker makePreview)
+    : QDialog(parent), model_(std::move(model)), catalog_(catalog), makePreview_(std::move(makePreview)) {
     setWindowTitle(tr("Choose icon"));
     setWindowModality(Qt::WindowModal);
     setFixedSize(560, 520);
@@ -293,6 +303,7 @@ IconPickerView::IconPickerView(std::unique_ptr<IconPickerModel> model, IconCatal
 
     connect(model_.get(), &IconPickerModel::stateChanged, this, &IconPickerView::refreshState);
     connect(model_.get(), &IconPickerModel::draftChanged, this, &IconPickerView::refreshDraft);
+    connect(&CustomImages::shared(), &CustomImages::loaded, this, &IconPickerView::refreshImageCheck);
     connect(model_.get(), &IconPickerModel::resultsChanged, this, [this] {
         gridModel_->reload();
         grid_->scrollToTop();
@@ -495,24 +506,28 @@ QWidget* IconPickerView::makeFooter() {
     auto* tile = new PreviewTile(footer);
     auto* tileLayout = new QHBoxLayout(tile);
     tileLayout->setContentsMargins(3, 3, 3, 3);
-    preview_ = new SlotIconView(model_->draft(), 30, tile, catalog_);
+    preview_ = makePreview_ ? makePreview_(model_->draft(), 30, tile)
+                            : new SlotIconView(model_->draft(), 30, tile, catalog_);
     tileLayout->addWidget(preview_);
     row->addWidget(tile);
     description_ = new QLabel(footer);
     description_->setTextFormat(Qt::PlainText);  // names a file or a pack's entry
     description_->setFont(sized(font(), font().pointSizeF() * 0.85));
     soften(description_);
+    QPalette refusal = description_->palette();  // a refused image's reason, in red
+    refusal.setColor(QPalette::WindowText, QColor(255, 59, 48));
+    description_->setPalette(refusal);
     description_->setMinimumWidth(60);
     description_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     row->addWidget(description_, 1);
     auto* cancel = new QPushButton(tr("Cancel"), footer);
     cancel->setAutoDefault(false);
     connect(cancel, &QPushButton::clicked, this, &IconPickerView::reject);
-    auto* apply = new QPushButton(tr("Apply"), footer);
-    apply->setDefault(true);
-    connect(apply, &QPushButton::clicked, this, &IconPickerView::apply);
+    apply_ = new QPushButton(tr("Apply"), footer);
+    apply_->setDefault(true);
+    connect(apply_, &QPushButton::clicked, this, &IconPickerView::apply);
     row->addWidget(cancel);
-    row->addWidget(apply);
+    row->addWidget(apply_);
     return footer;
 }
 
@@ -556,13 +571,32 @@ void IconPickerView::refreshState() {
 void IconPickerView::refreshDraft() {
     const SlotIcon& draft = model_->draft();
     preview_->setIcon(draft);
-    const QString description = qs(model_->selectionDescription());
-    description_->setText(description_->fontMetrics().elidedText(description, Qt::ElideMiddle, 260));
-    description_->setToolTip(ui::plainToolTip(description));
+    refreshImageCheck();
     if (monogram_->text().toStdString() != model_->monogram()) monogram_->setText(qs(model_->monogram()));
     if (tint_->accentHex() != model_->tint()) tint_->setAccentHex(model_->tint());
     dropZone_->update();
     grid_->viewport()->update();
+}
+
+void IconPickerView::refreshImageCheck() {
+    // The read the drop zone starts for its preview tells whether the file
+    // holds a picture; until it has, the draft cannot be applied.
+    if (const auto* file = model_->draft().get<SlotIcon::CustomImage>()) {
+        auto& images = CustomImages::shared();
+        const QString path = qs(file->path);
+        const QSize pixels = dropPreviewPixels(dropZone_->devicePixelRatioF());
+        const bool ready = images.image(path, pixels).has_value();
+        model_->setImageCheck(!ready && images.isLoading(path, pixels), images.problem(path, pixels));
+    } else {
+        model_->setImageCheck(false, std::nullopt);
+    }
+    const auto& problem = model_->imageProblem();
+    const QString description = qs(problem ? *problem : model_->selectionDescription());
+    description_->setText(description_->fontMetrics().elidedText(description, Qt::ElideMiddle, 260));
+    description_->setToolTip(ui::plainToolTip(description));
+    description_->setForegroundRole(problem ? QPalette::WindowText : QPalette::PlaceholderText);
+    apply_->setEnabled(model_->canApply());
+    dropZone_->update();
 }
 
 void IconPickerView::chooseImageFile() {
@@ -576,6 +610,7 @@ void IconPickerView::chooseImageFile() {
 }
 
 void IconPickerView::apply() {
+    if (!model_->canApply()) return;
     Q_EMIT iconChosen(model_->draft());
     Q_EMIT closed();
     QDialog::accept();

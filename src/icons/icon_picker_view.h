@@ -8,6 +8,7 @@
 // parent. GUI thread only.
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 
 #include "icons/icon_picker_model.h"
@@ -16,6 +17,7 @@ class QAbstractButton;
 class QButtonGroup;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QScrollArea;
 class QStackedWidget;
 class QTableView;
@@ -34,9 +36,15 @@ class SlotIconView;
 class IconPickerView : public QDialog {
     Q_OBJECT
 public:
-    explicit IconPickerView(const SlotIcon& icon, QWidget* parent = nullptr);
+    // Makes the footer's preview of the draft; by default a SlotIconView. A
+    // caller that knows the slot's kind gives one that draws "Default" as
+    // that kind's picture.
+    using PreviewMaker = std::function<SlotIconView*(const SlotIcon& icon, double size, QWidget* parent)>;
+
+    explicit IconPickerView(const SlotIcon& icon, QWidget* parent = nullptr, PreviewMaker makePreview = {});
     // For tests and benchmarks: a model of the caller's making.
-    IconPickerView(std::unique_ptr<IconPickerModel> model, IconCatalog& catalog, QWidget* parent = nullptr);
+    IconPickerView(std::unique_ptr<IconPickerModel> model, IconCatalog& catalog, QWidget* parent = nullptr,
+                   PreviewMaker makePreview = {});
     ~IconPickerView() override;
 
     IconPickerModel& model() { return *model_; }
@@ -48,6 +56,8 @@ public:
     QWidget* dropZone() const { return dropZone_; }
     QLineEdit* monogramField() const { return monogram_; }
     AccentSwatchPicker* tintPicker() const { return tint_; }
+    QPushButton* applyButton() const { return apply_; }
+    QLabel* descriptionLine() const { return description_; }
 
     // "Apply": announces the draft, then closes.
     void apply();
@@ -73,10 +83,12 @@ private:
     void refreshState();
     void refreshDraft();
     void refreshSymbols();
+    void refreshImageCheck();
     void chooseImageFile();
 
     std::unique_ptr<IconPickerModel> model_;
     IconCatalog& catalog_;
+    PreviewMaker makePreview_;
     IconGridModel* gridModel_ = nullptr;
     ui::SegmentedControl* modes_ = nullptr;
     QStackedWidget* editors_ = nullptr;
@@ -92,6 +104,7 @@ private:
     QWidget* dropZone_ = nullptr;
     SlotIconView* preview_ = nullptr;
     QLabel* description_ = nullptr;
+    QPushButton* apply_ = nullptr;
 };
 
 }  // namespace orbel

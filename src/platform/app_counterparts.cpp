@@ -30,6 +30,32 @@ const Table& table() {
 }
 }  // namespace
 
+const char* roleTitle(AppRole role) {
+    switch (role) {
+        case AppRole::browser: return "Web Browser";
+        case AppRole::fileManager: return "File Manager";
+        case AppRole::terminal: return "Terminal";
+        case AppRole::mailClient: return "Mail";
+        case AppRole::calendar: return "Calendar";
+        case AppRole::textEditor: return "Text Editor";
+        case AppRole::settings: return "Settings";
+    }
+    return "";
+}
+
+const char* roleSymbol(AppRole role) {
+    switch (role) {
+        case AppRole::browser: return "globe";
+        case AppRole::fileManager: return "folder";
+        case AppRole::terminal: return "terminal";
+        case AppRole::mailClient: return "envelope";
+        case AppRole::calendar: return "calendar";
+        case AppRole::textEditor: return "doc.text";
+        case AppRole::settings: return "gearshape";
+    }
+    return "app";
+}
+
 const AppCounterpart* counterpartFor(std::string_view foreignId) {
     auto it = table().find(foreignId);
     return it == table().end() ? nullptr : &it->second;

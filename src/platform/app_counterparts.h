@@ -23,6 +23,11 @@ struct AppCounterpart {
     bool operator==(const AppCounterpart&) const = default;
 };
 
+// A role's name, as a slot whose application is missing here is titled
+// ("Web Browser", "Mail", ...), and the system symbol it is drawn with.
+const char* roleTitle(AppRole role);
+const char* roleSymbol(AppRole role);
+
 // Nothing for an identifier without a counterpart here.
 const AppCounterpart* counterpartFor(std::string_view foreignId);
 // Every identifier of the table.

@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLocale>
+#include <QString>
+#include <algorithm>
 
 #include "model/profile_name.h"
 #include "model/text.h"
@@ -33,6 +35,25 @@ std::vector<BackupRestoreModel::ProfileRow> BackupRestoreModel::profileRows() co
     return rows;
 }
 
+namespace {
+// Characters that change how the text around them shows, or show nothing.
+bool hidesItself(char32_t c) {
+    if (QChar::category(c) == QChar::Other_Control) return true;  // C0, DEL, C1
+    return c == 0x061C || c == 0x200B || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
+           c == 0x2060 || (c >= 0x2066 && c <= 0x2069) || c == 0xFEFF;
+}
+}  // namespace
+
+std::string BackupRestoreModel::shownName(const std::string& name) {
+    QString shown;
+    for (const char32_t c : QString::fromUtf8(name.data(), qsizetype(name.size())).toUcs4()) {
+        if (c == 0) shown += QStringLiteral("\\0");
+        else if (hidesItself(c)) shown += QStringLiteral("<U+%1>").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
+        else shown += QString::fromUcs4(&c, 1);
+    }
+    return shown.toStdString();
+}
+
 std::string BackupRestoreModel::countText() const { return std::to_string(item_.backup.profiles.size()) + " saved"; }
 
 bool BackupRestoreModel::selectStrategy(RestoreStrategy strategy) {
@@ -51,25 +72,31 @@ void BackupRestoreModel::setStore(std::vector<std::string> storedNames, NameChec
     check_ = std::move(check);
 }
 
+std::string BackupRestoreModel::refusalLine(const std::string& shownName, const std::string& problem) {
+    return "Couldn't restore profile \"" + shownName + "\": " + problem;
+}
+
+std::optional<std::string> BackupRestoreModel::refusal(const std::string& name) const {
+    return check_ ? check_(name) : std::nullopt;
+}
+
 std::vector<std::string> BackupRestoreModel::refusals() const {
     std::vector<std::string> lines;
-    if (!check_) return lines;
-    for (const auto& [name, config] : item_.backup.profiles) {
-        if (auto problem = check_(name)) {
-            std::string shown;  // a NUL would end the text there
-            for (char c : name) shown += c == '\0' ? std::string("\\0") : std::string(1, c);
-            lines.push_back("Couldn't restore profile \"" + shown + "\": " + *problem);
-        }
-    }
+    for (const ProfileRow& row : profileRows())
+        if (auto problem = refusal(row.name)) lines.push_back(refusalLine(shownName(row.name), *problem));
     return lines;
 }
 
 std::size_t BackupRestoreModel::mergeSkips() const {
     if (!check_) return 0;
+    const auto rows = profileRows();
+    const auto restorable = std::size_t(
+        std::count_if(rows.begin(), rows.end(), [this](const ProfileRow& row) { return !refusal(row.name); }));
     const std::size_t limit = ProfileStore::kLimit;
     const std::size_t room = storedCount_ >= limit ? 0 : limit - storedCount_;
-    const std::size_t incoming = item_.backup.profiles.size();
-    return incoming > room ? incoming - room : 0;
+    // Past the limit Merge adds as many as there is room for; the rest,
+    // refused names included, are left out.
+    return restorable > room ? rows.size() - room : 0;
 }
 
 std::string BackupRestoreModel::mergeWarning() const {

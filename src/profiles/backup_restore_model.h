@@ -28,11 +28,17 @@ public:
     // warns of nothing.
     using NameCheck = std::function<std::optional<std::string>(const std::string& name)>;
     void setStore(std::vector<std::string> storedNames, NameCheck check);
+    // The store's reason for refusing a name (nothing without a store): the
+    // one source of the rows' marks, the refusal lines and the counts below.
+    std::optional<std::string> refusal(const std::string& name) const;
     // The restore is refused before anything is written: one line per name
     // the store will not take, as the refusal would say it.
     std::vector<std::string> refusals() const;
+    static std::string refusalLine(const std::string& shownName, const std::string& problem);
     // Merge at or near the profile limit: how many of the backup's profiles
-    // it would leave out, and the sentence that says so ("" when none).
+    // it would leave out (the refused names with those past the limit), and
+    // the sentence that says so ("" when the limit leaves none out). Counted
+    // from the rows the sheet lists.
     std::size_t mergeSkips() const;
     std::string mergeWarning() const;
 
@@ -43,6 +49,10 @@ public:
     const std::string& versionText() const { return item_.backup.appVersion; }
     // Sorted by code point; at most one active.
     std::vector<ProfileRow> profileRows() const;
+    // A name as the sheet shows it: control and invisible formatting
+    // characters (a right-to-left override would show "Ok<U+202E>evil" as
+    // "Oklive") are written out as "<U+202E>", a NUL as "\0".
+    static std::string shownName(const std::string& name);
     std::string countText() const;  // "3 saved"
     static constexpr const char* kNoProfilesNote =
         "This backup has no saved profiles — only a live configuration snapshot.";

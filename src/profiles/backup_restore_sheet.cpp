@@ -1,12 +1,15 @@
 #include "profiles/backup_restore_sheet.h"
 
 #include <QAbstractButton>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/controls.h"
 #include "ui/settings_blocks.h"
@@ -15,6 +18,9 @@
 namespace orbel {
 
 namespace {
+
+const QColor kRefusalRed(255, 59, 48);
+constexpr int kLongestShownName = 220;  // pixels of a name in a refusal line
 
 // One strategy card: a selection mark, a title and a wrapping description
 // on a rounded tint; the whole card takes clicks.
@@ -45,10 +51,9 @@ public:
                                       devicePixelRatioF()));
         update();
     }
-    // The description wraps: the card is as tall as its width needs, so no
-    // line is ever cut.
+    // The description wraps: the card is as tall as its width needs (the
+    // scrolling page gives it that), so no line is ever cut.
     QSize sizeHint() const override { return layout()->sizeHint(); }
-    QSize minimumSizeHint() const override { return {layout()->minimumSize().width(), heightForWidth(width())}; }
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int w) const override { return layout()->totalHeightForWidth(w); }
 
@@ -102,6 +107,22 @@ BackupRestoreSheet::BackupRestoreSheet(BackupRestoreSheetItem item, QWidget* par
     column->addLayout(header);
     column->addWidget(makeSheetDivider(this));
 
+    // Everything between the header and the footer scrolls: six profiles,
+    // refused names and the confirmation never squeeze the choices.
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("restoreScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* content = new QWidget(scroll);
+    content->setAutoFillBackground(false);
+    // Its height is what its width needs (wrapped texts), not the sum of
+    // the wrapped texts' narrowest forms.
+    content->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
+    scroll->viewport()->setAutoFillBackground(false);
+    auto* page = new QVBoxLayout(content);
+    page->setContentsMargins(0, 0, 0, 0);
+    page->setSpacing(18);
     auto* facts = new QVBoxLayout;
     facts->setSpacing(6);
     auto* file = new ui::ElidedLabel(QString::fromStdString(model_.fileName()), this);
@@ -115,7 +136,7 @@ BackupRestoreSheet::BackupRestoreSheet(BackupRestoreSheetItem item, QWidget* par
                              ui::styledLabel(QString::fromStdString(model_.versionText()), ui::TextStyle::callout,
                                              ui::Ink::secondary, this),
                              this));
-    column->addLayout(facts);
+    page->addLayout(facts);
 
     auto* profiles = new QVBoxLayout;
     profiles->setSpacing(6);
@@ -139,24 +160,25 @@ BackupRestoreSheet::BackupRestoreSheet(BackupRestoreSheetItem item, QWidget* par
     for (const auto& row : rows) {
         auto* line = new QHBoxLayout;
         line->setSpacing(6);
-        line->addWidget(makeSymbolLabel(row.active ? "checkmark.circle.fill" : "circle", 11,
-                                        ui::inkColor(palette(), row.active ? ui::Ink::primary : ui::Ink::tertiary),
-                                        this));
-        line->addWidget(ui::styledLabel(QString::fromStdString(row.name), ui::TextStyle::callout, ui::Ink::primary,
-                                        this));
+        auto* mark = new QLabel(this);
+        rowMarks_.emplace_back(row, mark);
+        line->addWidget(mark);
+        auto* name = new ui::ElidedLabel(QString::fromStdString(BackupRestoreModel::shownName(row.name)), this);
+        name->setObjectName(QStringLiteral("restoreProfileName"));
+        name->setFont(ui::textFont(ui::TextStyle::callout));
+        line->addWidget(name, 1);
         if (row.active)
             line->addWidget(ui::styledLabel(QStringLiteral("active"), ui::TextStyle::caption, ui::Ink::secondary, this));
-        line->addStretch();
         profiles->addLayout(line);
     }
-    column->addLayout(profiles);
+    page->addLayout(profiles);
     // What the restore would run into, said before anything is chosen.
     refusals_ = ui::styledLabel({}, ui::TextStyle::caption, ui::Ink::primary, this);
     refusals_->setObjectName(QStringLiteral("restoreRefusals"));
-    setTextColor(refusals_, QColor(255, 59, 48));
+    setTextColor(refusals_, kRefusalRed);
     refusals_->setWordWrap(true);
-    column->addWidget(refusals_);
-    column->addWidget(makeSheetDivider(this));
+    page->addWidget(refusals_);
+    page->addWidget(makeSheetDivider(this));
 
     auto* strategy = new QVBoxLayout;
     strategy->setSpacing(10);
@@ -177,7 +199,7 @@ BackupRestoreSheet::BackupRestoreSheet(BackupRestoreSheetItem item, QWidget* par
     mergeWarning_->setWordWrap(true);
     strategy->addWidget(mergeWarning_);
     strategy->addWidget(replaceCard_);
-    column->addLayout(strategy);
+    page->addLayout(strategy);
 
     confirmBlock_ = new QWidget(this);
     auto* confirm = new QVBoxLayout(confirmBlock_);
@@ -199,8 +221,11 @@ BackupRestoreSheet::BackupRestoreSheet(BackupRestoreSheetItem item, QWidget* par
         refresh();
     });
     confirm->addWidget(confirm_);
-    column->addWidget(confirmBlock_);
-    column->addStretch();
+    page->addWidget(confirmBlock_);
+    page->addStretch();
+    scroll->setWidget(content);
+    column->addWidget(scroll, 1);
+    scroll_ = scroll;
     column->addWidget(makeSheetDivider(this));
 
     cancel_ = new QPushButton(tr("Cancel"), this);
@@ -218,6 +243,7 @@ BackupRestoreSheet::BackupRestoreSheet(BackupRestoreSheetItem item, QWidget* par
         if (model_.canConfirm() && onConfirm) onConfirm(model_.strategy());
     });
     refresh();
+    fitHeight();
 }
 
 QAbstractButton* BackupRestoreSheet::card(RestoreStrategy strategy) const {
@@ -237,12 +263,52 @@ void BackupRestoreSheet::selectStrategy(RestoreStrategy strategy) {
 void BackupRestoreSheet::setStore(std::vector<std::string> storedNames, BackupRestoreModel::NameCheck check) {
     model_.setStore(std::move(storedNames), std::move(check));
     refresh();
+    fitHeight();
+}
+
+void BackupRestoreSheet::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && restore_) refresh();  // the marks follow light and dark
+}
+
+void BackupRestoreSheet::fitHeight() {
+    // As tall as what it shows, within reason; past that the middle scrolls.
+    constexpr int kTallest = 720;
+    const QMargins margins = layout()->contentsMargins();
+    const QLayout* page = scroll_->widget()->layout();
+    const int pageWidth = width() - margins.left() - margins.right();
+    const int pageHeight =
+        page->hasHeightForWidth() ? page->totalHeightForWidth(pageWidth) : page->totalSizeHint().height();
+    // Room for the confirmation too, so choosing Replace needs no scrolling.
+    const int confirm = confirmBlock_->isHidden() ? confirmBlock_->sizeHint().height() + page->spacing() : 0;
+    const int wanted = layout()->totalSizeHint().height() - scroll_->sizeHint().height() + pageHeight + confirm;
+    resize(width(), std::clamp(wanted, minimumHeight(), std::max(minimumHeight(), kTallest)));
 }
 
 void BackupRestoreSheet::refresh() {
+    // A name the store refuses is marked in its row.
+    for (const auto& [row, mark] : rowMarks_) {
+        const bool refused = model_.refusal(row.name).has_value();
+        const QColor color = refused      ? kRefusalRed
+                             : row.active ? ui::inkColor(palette(), ui::Ink::primary)
+                                          : ui::inkColor(palette(), ui::Ink::tertiary);
+        mark->setPixmap(symbolPixmap(refused      ? "xmark.circle"
+                                     : row.active ? "checkmark.circle.fill"
+                                                  : "circle",
+                                     11, color, devicePixelRatioF()));
+    }
     const bool replace = model_.strategy() == RestoreStrategy::replace;
+    // A long name is elided in the middle (whole in the row's tooltip), so
+    // no line runs off the sheet.
     QStringList refused;
-    for (const auto& line : model_.refusals()) refused << QString::fromStdString(line);
+    const QFontMetrics metrics(refusals_->font());
+    for (const auto& row : model_.profileRows()) {
+        const auto problem = model_.refusal(row.name);
+        if (!problem) continue;
+        const QString name = metrics.elidedText(QString::fromStdString(BackupRestoreModel::shownName(row.name)),
+                                                Qt::ElideMiddle, kLongestShownName);
+        refused << QString::fromStdString(BackupRestoreModel::refusalLine(name.toStdString(), *problem));
+    }
     refusals_->setText(refused.join(QLatin1Char('\n')));
     refusals_->setVisible(!refused.isEmpty());
     mergeWarning_->setText(QString::fromStdString(model_.mergeWarning()));

@@ -7,6 +7,8 @@
 
 #include <QDialog>
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "profiles/backup_restore_model.h"
 
@@ -14,6 +16,7 @@ class QAbstractButton;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class QWidget;
 
 namespace orbel {
@@ -36,18 +39,24 @@ public:
     QLabel* refusalsLine() const { return refusals_; }
     QLabel* mergeWarningLine() const { return mergeWarning_; }
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void refresh();
+    void fitHeight();
 
     BackupRestoreModel model_;
     QAbstractButton* mergeCard_;
     QAbstractButton* replaceCard_;
     QWidget* confirmBlock_;
     QLabel* refusals_;
+    QScrollArea* scroll_;
+    std::vector<std::pair<BackupRestoreModel::ProfileRow, QLabel*>> rowMarks_;
     QLabel* mergeWarning_;
     QLineEdit* confirm_;
     QPushButton* cancel_;
-    QPushButton* restore_;
+    QPushButton* restore_ = nullptr;  // made last
 };
 
 }  // namespace orbel

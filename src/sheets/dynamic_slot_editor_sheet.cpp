@@ -44,7 +44,8 @@ DynamicSlotEditorSheet::DynamicSlotEditorSheet(const std::optional<SlotConfig>& 
     name_ = makeNameField(tr("e.g. Current Branch"), model_.title, this);
     setFirstField(name_);
     addFormItem(new SlotEditFormRow(tr("Name"), name_));
-    addFormItem(makeIconFormRow(model_.icon, [this](const SlotIcon& icon) { model_.icon = icon; }, this, &iconRow_));
+    addFormItem(makeIconFormRow(SlotType::dynamic({}), model_.icon, [this](const SlotIcon& icon) { model_.icon = icon; },
+                                this, &iconRow_));
 
     QStringList languageLabels;
     for (ScriptLanguage language : allScriptLanguages())

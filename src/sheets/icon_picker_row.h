@@ -7,8 +7,9 @@
 
 #include <QWidget>
 #include <functional>
+#include <optional>
 
-#include "model/slot_icon.h"
+#include "model/slot_config.h"
 
 class QAbstractButton;
 class QLabel;
@@ -17,14 +18,19 @@ class QToolButton;
 
 namespace orbel {
 
-class SlotIconView;
+namespace dial {
+class SlotPictureView;
+}
 
 class IconPickerRow : public QWidget {
     Q_OBJECT
 public:
-    explicit IconPickerRow(SlotIcon icon, QWidget* parent = nullptr);
+    // `kind`: the kind of slot the icon is for, whose picture the tile shows
+    // as the dial draws it (the kind's own symbol for "Default").
+    explicit IconPickerRow(SlotIcon icon, QWidget* parent = nullptr, std::optional<SlotType> kind = std::nullopt);
 
     const SlotIcon& icon() const { return icon_; }
+    const std::optional<SlotType>& kind() const { return kind_; }
     void setIcon(SlotIcon icon);
 
     // The tile and "Choose…" call this.
@@ -41,8 +47,9 @@ public:
 private:
     void refresh();
     SlotIcon icon_;
+    std::optional<SlotType> kind_;
     QAbstractButton* tile_;
-    SlotIconView* preview_;
+    dial::SlotPictureView* preview_;
     QLabel* title_;
     QLabel* subtitle_;
     QPushButton* choose_;
@@ -50,11 +57,13 @@ private:
 };
 
 // Opens the icon chooser over `parent` for `current`; `apply` receives the
-// icon the user applies (Cancel reports nothing). The sheets open the
+// icon the user applies (Cancel reports nothing). With the slot's `kind`,
+// the chooser previews "Default" as that kind's picture. The sheets open the
 // chooser only through this, so the chooser can be replaced in one place.
 using IconPickerOpener =
     std::function<void(QWidget* parent, const SlotIcon& current, std::function<void(const SlotIcon&)> apply)>;
-void openIconPicker(QWidget* parent, const SlotIcon& current, std::function<void(const SlotIcon&)> apply);
+void openIconPicker(QWidget* parent, const SlotIcon& current, std::function<void(const SlotIcon&)> apply,
+                    std::optional<SlotType> kind = std::nullopt);
 // Replaces the opener; an empty one restores the shared icon picker.
 void setIconPickerOpener(IconPickerOpener opener);
 

@@ -24,7 +24,8 @@ ScriptSlotEditorSheet::ScriptSlotEditorSheet(const std::optional<SlotConfig>& ex
     name_ = makeNameField(tr("e.g. Quick Note"), model_.title, this);
     setFirstField(name_);
     addFormItem(new SlotEditFormRow(tr("Name"), name_));
-    addFormItem(makeIconFormRow(model_.icon, [this](const SlotIcon& icon) { model_.icon = icon; }, this, &iconRow_));
+    addFormItem(makeIconFormRow(SlotType::script({}), model_.icon, [this](const SlotIcon& icon) { model_.icon = icon; },
+                                this, &iconRow_));
 
     auto* segments = new QWidget;
     auto* segmentLayout = new QHBoxLayout(segments);

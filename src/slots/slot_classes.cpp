@@ -5,6 +5,7 @@
 #include "config/config_manager.h"
 #include "config/profile_list.h"
 #include "model/profile_name.h"
+#include "platform/app_counterparts.h"
 #include "platform/workspace.h"
 #include "slots/alert_utility.h"
 #include "slots/dynamic_title_cache.h"
@@ -39,11 +40,38 @@ SlotImage ConfiguredSlot::configuredImage(std::string description) const {
 AppSlot::AppSlot(const SlotConfig& config)
     : ConfiguredSlot(config), bundleId_(config.type.get<SlotType::App>()->bundleId) {}
 
+namespace {
+// The role of an identifier whose application is missing here, if the
+// identifier table gives it one.
+std::optional<platform::AppRole> missingRole(const std::string& bundleId) {
+    const platform::AppCounterpart* counterpart = platform::counterpartFor(bundleId);
+    if (!counterpart || !counterpart->role) return std::nullopt;
+    if (platform::Workspace::shared().applicationFor(bundleId)) return std::nullopt;
+    return counterpart->role;
+}
+}  // namespace
+
 SlotImage AppSlot::imageFor(const std::string& bundleId) {
     SlotImage image{SlotIcon::automatic(), "app", "App", {}};
-    if (auto app = platform::Workspace::shared().applicationFor(bundleId)) image.appIcon = app->icon;
-    else image.unavailable = true;
+    if (auto app = platform::Workspace::shared().applicationFor(bundleId)) {
+        image.appIcon = app->icon;
+        return image;
+    }
+    image.unavailable = true;
+    // A role no application plays here is drawn with the role's symbol.
+    if (const platform::AppCounterpart* counterpart = platform::counterpartFor(bundleId); counterpart && counterpart->role)
+        image.fallbackSymbol = platform::roleSymbol(*counterpart->role);
     return image;
+}
+
+std::string AppSlot::titleFor(const std::string& bundleId, const std::string& stored) {
+    if (const auto role = missingRole(bundleId)) return tr(platform::roleTitle(*role));
+    return stored;
+}
+
+std::string AppSlot::title() const {
+    if (!shownTitle_) shownTitle_ = titleFor(bundleId_, title_);
+    return *shownTitle_;
 }
 
 SlotImage AppSlot::icon() const {
@@ -59,6 +87,13 @@ void AppSlot::execute(DialController* controller) {
     if (!app) {
         // Fired from the dial, the user is told; run outside it, nothing happens.
         if (!controller) return;
+        if (const auto role = missingRole(bundleId_)) {
+            AlertUtility::showError(QCoreApplication::translate("MenuSlot", "No application for %1 is installed")
+                                        .arg(QString::fromStdString(tr(platform::roleTitle(*role))))
+                                        .toStdString(),
+                                    tr("Install one, or choose another application for this slot in Settings."));
+            return;
+        }
         const std::string name = title_.empty() ? tr("This application") : title_;
         AlertUtility::showError(
             QCoreApplication::translate("MenuSlot", "%1 is not installed").arg(QString::fromStdString(name)).toStdString(),

@@ -36,12 +36,18 @@ protected:
 class AppSlot final : public ConfiguredSlot {
 public:
     explicit AppSlot(const SlotConfig& config);
+    std::string title() const override;
     SlotImage icon() const override;
     void execute(DialController* controller) override;
     static SlotImage imageFor(const std::string& bundleId);
+    // The stored title, or, when the identifier table gives the identifier
+    // a role that no application here plays, the role's name ("Web
+    // Browser"): the stock dial's "Safari" names nothing on this desktop.
+    static std::string titleFor(const std::string& bundleId, const std::string& stored);
 
 private:
     std::string bundleId_;
+    mutable std::optional<std::string> shownTitle_;
     // Looked up once per slot object: the dial redraws often, and a level is
     // rebuilt (with new slots) every time it is shown.
     mutable std::optional<SlotImage> image_;

@@ -42,6 +42,16 @@ std::string fallbackSymbol(const SlotType& type) {
         return mode->mode == DialMode::music ? "music.note" : "circle.grid.cross";
     }
     if (type.is<SlotType::ProfileTarget>() || type.is<SlotType::ProfileSwitch>()) return "person.crop.rectangle.stack";
+    // The music kinds, as the music dial draws them at rest.
+    if (const auto* transport = type.get<SlotType::Transport>()) {
+        switch (transport->command) {
+            case TransportCommand::next: return "forward.end.fill";
+            case TransportCommand::prev: return "backward.end.fill";
+            case TransportCommand::toggle: break;
+        }
+        return "play.fill";
+    }
+    if (type.is<SlotType::VolumeScrub>()) return "speaker.wave.2.fill";
     return {};
 }
 
@@ -53,10 +63,17 @@ std::string fallbackSymbol(const SlotType& type, const SlotIcon& icon) {
 SlotImage SlotFactory::imageFor(const SlotConfig& config) {
     const SlotType& type = config.type;
     if (const auto* app = type.get<SlotType::App>()) return AppSlot::imageFor(app->bundleId);
-    // Actions never show a configured icon; groups describe themselves as "Group".
-    if (type.is<SlotType::Action>()) return SlotImage{SlotIcon::automatic(), fallbackSymbol(type), config.title, {}};
+    // Actions and the music kinds never show a configured icon; groups
+    // describe themselves as "Group".
+    if (type.is<SlotType::Action>() || type.is<SlotType::Transport>() || type.is<SlotType::VolumeScrub>())
+        return SlotImage{SlotIcon::automatic(), fallbackSymbol(type), config.title, {}};
     if (type.is<SlotType::Group>()) return SlotImage{config.icon, fallbackSymbol(type), "Group", {}};
     return SlotImage{config.icon, fallbackSymbol(type, config.icon), config.title, {}};
+}
+
+std::string SlotFactory::titleFor(const SlotConfig& config) {
+    if (const auto* app = config.type.get<SlotType::App>()) return AppSlot::titleFor(app->bundleId, config.title);
+    return config.title;
 }
 
 }  // namespace orbel

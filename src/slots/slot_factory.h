@@ -18,7 +18,13 @@ public:
 
     // The picture a live slot made from `config` would show, worked out from
     // the configuration alone: no slot is built, so nothing registers or runs.
+    // The dial, the editor's ring and the sheets all draw this (through
+    // dial::slotPicture), so a slot looks the same everywhere.
     static SlotImage imageFor(const SlotConfig& config);
+    // The title a live slot made from `config` would show at rest (an
+    // application slot whose application is missing here may be titled by
+    // its role).
+    static std::string titleFor(const SlotConfig& config);
 };
 
 // The system symbol a slot of this kind shows when its own icon is automatic

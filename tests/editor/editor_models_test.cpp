@@ -11,6 +11,9 @@
 #include "editor/editor_ring_model.h"
 #include "editor/picker_models.h"
 #include "editor/slot_library_model.h"
+#include "fakes/fake_system_platform.h"
+#include "fakes/replace_shared.h"
+#include "slots/slot_factory.h"
 
 using namespace orbel;
 using namespace orbel::editor;
@@ -270,27 +273,70 @@ TEST(EditorRing, LayoutFollowsTheDrag) {
 }
 
 TEST(EditorRing, Pictures) {
+    fakes::Installed<fakes::FakeWorkspace, platform::Workspace> workspace;
     MenuGroup g;
     auto group = SlotConfig::make(SlotType::group(g), "G");
     auto custom = group;
     custom.icon = SlotIcon::monogram("AB");
     auto transport = SlotConfig::make(SlotType::transport(TransportCommand::next), "N", SlotIcon::monogram("X"));
     const std::pair<SlotConfig, std::string> rows[] = {
-        {group, "folder.fill"},
+        {group, "folder"},
         {transport, "forward.end.fill"},
         {SlotConfig::make(SlotType::action(SystemAction::Kind::lockScreen), "L"),
          std::string(SystemAction(SystemAction::Kind::lockScreen).symbolName())},
         {SlotConfig::make(SlotType::modeSwitch(DialMode::music), "M"), "music.note"},
     };
     for (const auto& [slot, name] : rows) {
-        EXPECT_EQ(slotPreviewPicture(slot).kind, PreviewPicture::Kind::symbol);
-        EXPECT_EQ(slotPreviewPicture(slot).name, name);
+        EXPECT_TRUE(previewSlotImage(slotPreviewPicture(slot)).icon.isAuto()) << name;
+        EXPECT_EQ(previewSlotImage(slotPreviewPicture(slot)).fallbackSymbol, name);
     }
-    EXPECT_EQ(slotPreviewPicture(custom).kind, PreviewPicture::Kind::customIcon);
-    EXPECT_EQ(slotPreviewPicture(custom).fallback, "folder.fill");
-    EXPECT_EQ(slotPreviewPicture(app("x")).fallback, "app.badge.questionmark");
+    EXPECT_EQ(previewSlotImage(slotPreviewPicture(custom)).icon, SlotIcon::monogram("AB"));
+    EXPECT_EQ(previewSlotImage(slotPreviewPicture(custom)).fallbackSymbol, "folder");
+    EXPECT_EQ(previewSlotImage(slotPreviewPicture(app("x"))).fallbackSymbol, "app");
+    EXPECT_TRUE(previewSlotImage(slotPreviewPicture(app("x"))).unavailable);
     EXPECT_EQ(payloadTitle(SlotDragPayload::libraryAction("nope")), "nope");
-    EXPECT_EQ(payloadPicture(SlotDragPayload::libraryAction("nope")).name, "bolt");
+    EXPECT_FALSE(payloadPicture(SlotDragPayload::libraryAction("nope")).type) << "no slot, no picture";
+}
+
+// The ring, the library's ghost and the sheets draw what the dial's live
+// slot shows, for every kind the dial makes.
+TEST(EditorRing, EverySlotIsPicturedAsTheDialPicturesIt) {
+    fakes::Installed<fakes::FakeWorkspace, platform::Workspace> workspace;
+    workspace.install("org.example.Editor");
+    workspace.installed["org.example.Editor"].icon = "accessories-text-editor";
+    MenuGroup g;
+    const SlotIcon mono = SlotIcon::monogram("Q");
+    const std::vector<SlotConfig> slots = {
+        app("org.example.Editor"),
+        app("com.apple.MobileSMS"),
+        SlotConfig::make(SlotType::action(SystemAction::Kind::lockScreen), "L", mono),
+        SlotConfig::make(SlotType::group(g), "G"),
+        SlotConfig::make(SlotType::group(g), "G", mono),
+        SlotConfig::make(SlotType::keystroke({}), "K"),
+        SlotConfig::make(SlotType::script({}), "S"),
+        SlotConfig::make(SlotType::snippet("x"), "N"),
+        SlotConfig::make(SlotType::snippet("x"), "N", mono),
+        SlotConfig::make(SlotType::dynamic({}), "D"),
+        SlotConfig::make(SlotType::modeSwitch(DialMode::music), "M", mono),
+        SlotConfig::make(SlotType::modeSwitch(DialMode::standard), "M"),
+        SlotConfig::make(SlotType::profileSwitch(), "P"),
+    };
+    for (const SlotConfig& slot : slots) {
+        const SlotImage live = SlotFactory::makeSlot(slot)->icon();
+        const SlotImage shown = previewSlotImage(slotPreviewPicture(slot));
+        EXPECT_EQ(shown.icon, live.icon) << slot.title;
+        EXPECT_EQ(shown.fallbackSymbol, live.fallbackSymbol) << slot.title;
+        EXPECT_EQ(shown.appIcon, live.appIcon) << slot.title;
+        EXPECT_EQ(shown.unavailable, live.unavailable) << slot.title;
+    }
+    const auto ghost = previewSlotImage(payloadPicture(SlotDragPayload::libraryApp("org.example.Editor", "Editor")));
+    EXPECT_EQ(ghost.appIcon, "accessories-text-editor");
+
+    // The stock dial on a desktop without a browser: titled as the dial titles it.
+    std::vector<std::string> titles;
+    for (const auto& item : ringLayoutItems(AppConfig::defaultMenu().slots, {DragState::Idle{}}))
+        titles.push_back(item.title);
+    EXPECT_EQ(titles, (std::vector<std::string>{"Web Browser", "Messages", "Apps", "System", "Music", "Profiles"}));
 }
 
 TEST(SlotLibrary, AppFiltersAndSearch) {

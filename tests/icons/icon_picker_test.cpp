@@ -1,5 +1,10 @@
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTableView>
@@ -219,6 +224,64 @@ TEST_F(IconPickerViewTest, DropZoneRefusesWebAddresses) {
     // The zone's preview, read off the GUI thread.
     EXPECT_TRUE(QTest::qWaitFor([&] { return CustomImages::shared().image(logo, QSize(56, 56)).has_value(); }, 10000));
     testing::savePictures(view, "icons", "icon-picker-file");
+}
+
+// A PNG whose header claims `side` x `side` pixels of 8-bit grey and whose
+// data is a few zero bytes: no reader makes a picture of it.
+QByteArray hugePngHeader(quint32 side) {
+    auto crc32 = [](const QByteArray& bytes) {
+        quint32 crc = 0xFFFFFFFFu;
+        for (const char c : bytes) {
+            crc ^= quint8(c);
+            for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+        return ~crc;
+    };
+    auto be32 = [](quint32 v) {
+        const char bytes[] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+        return QByteArray(bytes, 4);
+    };
+    auto chunk = [&](const char* type, const QByteArray& data) {
+        const QByteArray body = QByteArray(type) + data;
+        return be32(quint32(data.size())) + body + be32(crc32(body));
+    };
+    const QByteArray header = be32(side) + be32(side) + QByteArray("\x08\x00\x00\x00\x00", 5);
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + chunk("IDAT", QByteArray(16, 0)) +
+           chunk("IEND", {});
+}
+
+TEST_F(IconPickerViewTest, AnImageFileThatHoldsNoPictureIsRefusedWithItsReason) {
+    QTemporaryDir dir;
+    const QString text = dir.filePath("notes.png"), huge = dir.filePath("huge.png");
+    for (const auto& [path, bytes] : {std::pair{text, QByteArray("just some text\n")},
+                                      std::pair{huge, hugePngHeader(30000)}}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    IconPickerView view(makeModel(SlotIcon::symbolPack(kBig, "glyph-7")), catalog);
+    QSignalSpy chosen(&view, &IconPickerView::iconChosen);
+    view.model().setMode(IconPickerMode::file);
+    view.open();
+    for (const QString& path : {text, huge}) {
+        view.model().chooseImageFile(path.toStdString());
+        EXPECT_FALSE(view.applyButton()->isEnabled()) << "not before the file is read";
+        const std::string reason = "“" + QFileInfo(path).fileName().toStdString() + "” holds no picture.";
+        ASSERT_TRUE(QTest::qWaitFor([&] { return view.model().imageProblem().has_value(); }, 10000));
+        EXPECT_EQ(*view.model().imageProblem(), reason);
+        EXPECT_EQ(view.descriptionLine()->toolTip().toStdString(), reason);
+        EXPECT_FALSE(view.applyButton()->isEnabled());
+        view.apply();
+        EXPECT_TRUE(chosen.isEmpty()) << "Apply is refused";
+        if (path == text) testing::savePictures(view, "icons", "icon-picker-refused-image");
+    }
+    // A picture that loads can be applied.
+    const QString logo = QStringLiteral(ORBEL_SOURCE_DIR "/resources/desktop/com.quandelvix.orbel.svg");
+    view.model().chooseImageFile(logo.toStdString());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view.applyButton()->isEnabled(); }, 10000));
+    EXPECT_FALSE(view.model().imageProblem());
+    view.apply();
+    EXPECT_EQ(chosen.size(), 1);
 }
 
 // The shipped packs through the real catalogue, for a person to look at.

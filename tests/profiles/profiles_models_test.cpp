@@ -327,6 +327,13 @@ TEST(BackupRestoreModelTest, WarnsOfRefusedNamesAndOfAMergeAtTheLimit) {
     EXPECT_EQ(hostile.refusals()[0],
               "Couldn't restore profile \"../../escape\": Profile name must not start with '.'");
     EXPECT_FALSE(hostile.canConfirm()) << "a restore that will be refused cannot be started";
+    // The counts come from the listed rows: a refused name is never counted as added.
+    hostile.setStore(std::vector<std::string>(5, "x"), check);
+    EXPECT_EQ(hostile.mergeWarning(), "At most 6 profiles are kept: Merge would add 1 and skip 3 of this backup's profiles.");
+    hostile.setStore(std::vector<std::string>(3, "x"), check);
+    EXPECT_EQ(hostile.mergeWarning(), "") << "room for the three restorable names";
+    EXPECT_EQ(BackupRestoreModel::shownName(std::string("Ok\u202Eevil\u200F\t\0z", 15)), "Ok<U+202E>evil<U+200F><U+0009>\\0z");
+    EXPECT_EQ(BackupRestoreModel::shownName("Caf\u00E9 \U0001F600"), "Caf\u00E9 \U0001F600");
     hostile.selectStrategy(RestoreStrategy::replace);
     hostile.confirmText = "REPLACE";
     EXPECT_FALSE(hostile.canConfirm());

@@ -299,6 +299,59 @@ TEST_F(ProfilesWidgetTest, TheRestoreSheetSaysWhatMergeSkipsAndWhichNamesAreRefu
     sheet->reject();
 }
 
+// Whether every descendant text of `sheet` lies inside it and every wrapping
+// label has the height its text needs.
+void expectNothingCutOrRunningOff(QWidget* sheet) {
+    for (QLabel* label : sheet->findChildren<QLabel*>()) {
+        if (!label->isVisibleTo(sheet) || label->text().isEmpty()) continue;
+        const QRect box(label->mapTo(sheet, QPoint(0, 0)), label->size());
+        EXPECT_LE(box.right(), sheet->width()) << "runs off: " << label->text().toStdString();
+        if (label->wordWrap()) {
+            EXPECT_GE(label->height(), label->heightForWidth(label->width())) << "cut: " << label->text().toStdString();
+        }
+    }
+}
+
+TEST_F(ProfilesWidgetTest, TheRestoreSheetKeepsItsChoicesWholeAndItsCountsInAgreement) {
+    OrbelBackup six;
+    for (const char* n : {"Design", "Gaming", "Home", "Music", "Travel", "Work"}) six.profiles[n] = withSnippets(1, n);
+    imports.setPendingBackup(BackupRestoreSheetItem{Uuid::random(), six, "/tmp/six.orbelbackup"});
+    QCoreApplication::processEvents();
+    BackupRestoreSheet* sheet = view->restoreSheet();
+    ASSERT_TRUE(sheet);
+    QTest::mouseClick(sheet->card(RestoreStrategy::replace), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    expectNothingCutOrRunningOff(sheet);  // both descriptions, the Replace warning included
+    savePictures(*sheet, "profiles", "restore-six-profiles");
+    sheet->reject();
+    QCoreApplication::processEvents();
+
+    // Two stored; of five names four are refused, one of them long and one
+    // hiding a right-to-left override.
+    store().save(withSnippets(1, "a"), "A");
+    store().save(withSnippets(1, "b"), "B");
+    OrbelBackup hostile;
+    for (const std::string& n : {std::string("Fine"), std::string("../up"), std::string(".hidden"),
+                                std::string("a/b/c/") + std::string(120, 'x'), std::string("Ok\u202Eevil/x")})
+        hostile.profiles[n] = withSnippets(1, "h");
+    imports.setPendingBackup(BackupRestoreSheetItem{Uuid::random(), hostile, "/tmp/hostile.orbelbackup"});
+    QCoreApplication::processEvents();
+    sheet = view->restoreSheet();
+    ASSERT_TRUE(sheet);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(sheet->model().refusals().size(), 4u);
+    EXPECT_EQ(sheet->model().mergeWarning(), "") << "one restorable name fits: the limit leaves nothing out";
+    EXPECT_TRUE(sheet->refusalsLine()->text().contains("Ok<U+202E>evil/x")) << "the override is shown, not obeyed";
+    EXPECT_FALSE(sheet->refusalsLine()->text().contains(QChar(0x202E)));
+    EXPECT_FALSE(sheet->restoreButton()->isEnabled());
+    expectNothingCutOrRunningOff(sheet);
+    EXPECT_GE(sheet->card(RestoreStrategy::merge)->height(),
+              sheet->card(RestoreStrategy::merge)->heightForWidth(sheet->card(RestoreStrategy::merge)->width()))
+        << "the choice is not a sliver";
+    savePictures(*sheet, "profiles", "restore-rejected-names");
+    sheet->reject();
+}
+
 TEST_F(ProfilesWidgetTest, LongNamesElideWithTheWholeNameAsTooltip) {
     const std::string longName = "Video editing with the long project name that goes on and on 2";
     store().save(withSnippets(1, "a"), longName);

@@ -299,6 +299,8 @@ TEST(SheetWidgetTest, IconRowTileResetAndEveryIconPickerControl) {
     ASSERT_TRUE(fileName);
     QTest::keyClicks(fileName, image);
     QTest::keyClick(fileName, Qt::Key_Return);
+    // Apply waits until the file has been read and found to hold a picture.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return button(picker, "Apply")->isEnabled(); }, 10000));
     QTest::mouseClick(button(picker, "Apply"), Qt::LeftButton);
     settle();
     EXPECT_EQ(row->icon(), SlotIcon::customImage(image.toStdString()));

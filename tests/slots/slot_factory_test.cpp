@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QTest>
+#include <tuple>
 
 #include "config/config_manager.h"
 #include "fakes/replace_shared.h"
@@ -117,6 +118,32 @@ TEST_F(SlotTest, AMissingApplicationFiredFromTheDialSaysSoAndIsDimmed) {
     EXPECT_TRUE(workspace.calls.empty());
     workspace.install("org.gnome.TextEditor", "Text Editor");
     EXPECT_FALSE(SlotFactory::makeSlot(SlotConfig::make(SlotType::app("org.gnome.TextEditor"), "Editor"))->icon().unavailable);
+}
+
+TEST_F(SlotTest, AStockSlotWhoseRoleNoApplicationPlaysIsTitledAndDrawnByTheRole) {
+    const std::tuple<const char*, const char*, const char*, const char*> rows[] = {
+        {"com.apple.Safari", "Safari", "Web Browser", "globe"},
+        {"com.apple.finder", "Finder", "File Manager", "folder"},
+        {"com.apple.mail", "Mail", "Mail", "envelope"},
+        {"com.apple.Terminal", "Terminal", "Terminal", "terminal"},
+        {"com.apple.systempreferences", "Settings", "Settings", "gearshape"},
+        {"com.apple.Notes", "Notes", "Notes", "app"},  // no counterpart: its own title, the window symbol
+    };
+    for (const auto& [id, stored, title, symbol] : rows) {
+        const SlotConfig config = SlotConfig::make(SlotType::app(id), stored);
+        auto slot = SlotFactory::makeSlot(config);
+        EXPECT_EQ(slot->title(), title) << id;
+        EXPECT_EQ(SlotFactory::titleFor(config), title) << id;
+        EXPECT_EQ(slot->icon().fallbackSymbol, symbol) << id;
+        EXPECT_TRUE(slot->icon().unavailable) << id;
+    }
+    SlotFactory::makeSlot(SlotConfig::make(SlotType::app("com.apple.Safari"), "Safari"))->execute(&controller);
+    ASSERT_EQ(alerts.shown.size(), 1u);
+    EXPECT_EQ(alerts.shown[0].alert.title, "No application for Web Browser is installed");
+    EXPECT_TRUE(workspace.calls.empty());
+    // Where an application plays the role, the stored title stays.
+    workspace.install("com.apple.Safari", "Firefox");
+    EXPECT_EQ(SlotFactory::makeSlot(SlotConfig::make(SlotType::app("com.apple.Safari"), "Safari"))->title(), "Safari");
 }
 
 TEST_F(SlotTest, GroupAndModeSlotsDriveTheController) {

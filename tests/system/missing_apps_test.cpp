@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 
 #include "model/app_config.h"
+#include "slots/slot_factory.h"
 #include "orbel_process.h"
 #include "system_helpers.h"
 
@@ -113,6 +114,29 @@ TEST(MissingApplications, AnEntryThatIsAPipeOrADeviceFreezesNeitherTheDialNorQui
     saveScreen("entry-that-is-a-pipe-dial");
     EXPECT_LT(systemtest::residentMegabytes(orbel.pid()), 1000);
     EXPECT_EQ(orbel.stop(1000), 0) << orbel.log().toStdString();
+}
+
+// The stock dial on a desktop with no application at all: the browser's
+// wedge is titled and drawn as the role it stands for, and firing it says
+// that no application for the role is installed.
+TEST(MissingApplications, WithoutABrowserTheDefaultDialNamesTheRole) {
+    ORBEL_REQUIRE_DISPLAY();
+    systemtest::XdgFixture xdg;
+    // The titles the dial's slots take through this desktop's application index.
+    std::vector<std::string> titles;
+    for (const MenuSlotPtr& slot : SlotFactory::makeSlots(AppConfig::defaultMenu().slots)) titles.push_back(slot->title());
+    EXPECT_EQ(titles, (std::vector<std::string>{"Web Browser", "Messages", "Apps", "System", "Music", "Profiles"}));
+
+    systemtest::Orbel orbel(systemtest::Orbel::Deferred{});
+    orbel.write("config.json", stockDialConfig());
+    orbel.startWith({"--login-item"});
+    ASSERT_TRUE(orbel.waitForLog("step first dial")) << orbel.log().toStdString();
+    const QStringList before = visibleDialogs();
+    fireWedge(orbel, 0, "default-dial-without-browser");  // the pill reads "Web Browser"
+    EXPECT_TRUE(spinUntil([&] { return visibleDialogs().size() == before.size() + 1; })) << orbel.log().toStdString();
+    spin(300);
+    saveScreen("default-dial-no-browser-alert");
+    EXPECT_TRUE(orbel.waitForLog("HideMenuComplete", orbel.log().lastIndexOf("ShowMenuVisible")));
 }
 
 }  // namespace

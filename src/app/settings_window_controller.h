@@ -1,12 +1,14 @@
 #pragma once
 
 // The one settings window: made on first `show`, brought forward (centred
-// on the pointer's screen) by every later one, destroyed when it closes so
+// on the pointer's screen, fitted to its free area with the title bar on
+// it; the pages scroll inside) by every later one, destroyed when it closes so
 // nothing of it stays in memory and the next opening starts from the live
 // configuration. Its title, "Orbel Settings", is how the rest of Orbel
 // recognises it. The hot-key manager's "choose a different hot key" opens it
 // on the General tab with the hot-key recorder recording. GUI thread.
 
+#include <QMargins>
 #include <QObject>
 #include <QPointer>
 
@@ -33,8 +35,9 @@ public:
     // The recorders hear HID++ buttons through this field of the listener.
     HidButtonCallback* hidButtonDown = nullptr;
 
-    static constexpr int kMinimumWidth = 920;
-    static constexpr int kMinimumHeight = 640;
+    // Room kept for the window manager's title bar and borders while it has
+    // not said how large they are (before the window is first mapped).
+    static constexpr QMargins kFrameAllowance{4, 32, 4, 4};
 
 private:
     void rebind();

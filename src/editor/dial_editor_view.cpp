@@ -4,6 +4,7 @@
 #include <QContextMenuEvent>
 #include <QDrag>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -19,6 +20,8 @@
 
 #include "dial/dial_painter.h"
 #include "editor/editor_painting.h"
+#include "ui/controls.h"
+#include "ui/popup_placement.h"
 #include "ui/teardown.h"
 
 namespace orbel::editor {
@@ -65,6 +68,7 @@ std::optional<SlotDragPayload> payloadOf(const QDropEvent* event) {
 EditorRing::EditorRing(DialEditorModel& model, QWidget* parent) : QWidget(parent), model_(model) {
     setAcceptDrops(true);
     setFixedSize(int(kRingWidgetSide), int(kRingWidgetSide));
+    setFocusPolicy(Qt::TabFocus);
     setAccessibleName(tr("Dial editor"));
     items_ = ringLayoutItems(model_.slots(), model_.coordinator().dragState());
 }
@@ -143,6 +147,47 @@ void EditorRing::paintEvent(QPaintEvent*) {
     p.setPen(secondary(palette()));
     const int n = static_cast<int>(items_.size());
     for (int i = 0; i < n; ++i) p.drawText(labelRect(c, i, n), Qt::AlignCenter, QString::number(i + 1));
+    if (const auto item = focusedItem()) {
+        const QPointF at = hitTargetCentre(*item);
+        const double r = kHitRadius - 2;
+        ui::paintFocusMark(p, palette(), QRectF(at.x() - r, at.y() - r, 2 * r, 2 * r), r);
+    }
+}
+
+std::optional<int> EditorRing::focusedItem() const {
+    if (!hasFocus()) return std::nullopt;
+    std::vector<int> targets;
+    for (int i = 0; i < static_cast<int>(items_.size()); ++i)
+        if (itemHasHitTarget(items_[static_cast<std::size_t>(i)])) targets.push_back(i);
+    if (targets.empty()) return std::nullopt;
+    const int n = static_cast<int>(targets.size());
+    return targets[static_cast<std::size_t>(((keyboardItem_ % n) + n) % n)];
+}
+
+void EditorRing::keyPressEvent(QKeyEvent* event) {
+    const auto item = focusedItem();
+    const int key = event->key();
+    if (item && (key == Qt::Key_Left || key == Qt::Key_Up || key == Qt::Key_Right || key == Qt::Key_Down)) {
+        // Clockwise with Right and Down, as the numbers go.
+        keyboardItem_ += key == Qt::Key_Right || key == Qt::Key_Down ? 1 : -1;
+        update();
+        return;
+    }
+    if (item && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) return edit(*item);
+    // The menu key arrives as a context menu event of its own.
+    if (item && key == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)
+        return openMenu(*item, mapToGlobal(hitTargetCentre(*item).toPoint()));
+    QWidget::keyPressEvent(event);
+}
+
+void EditorRing::focusInEvent(QFocusEvent* event) {
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void EditorRing::focusOutEvent(QFocusEvent* event) {
+    update();
+    QWidget::focusOutEvent(event);
 }
 
 void EditorRing::mousePressEvent(QMouseEvent* event) {
@@ -186,18 +231,26 @@ void EditorRing::startWedgeDrag(int item) {
 }
 
 void EditorRing::mouseDoubleClickEvent(QMouseEvent* event) {
-    const auto item = itemAt(event->position());
-    if (!item) return;
-    const auto slot = slotIndexForItem(*item, items_, model_.slots());
+    if (const auto item = itemAt(event->position())) edit(*item);
+}
+
+void EditorRing::edit(int item) {
+    const auto slot = slotIndexForItem(item, items_, model_.slots());
     if (slot && model_.callbacks().onEdit) model_.callbacks().onEdit(*slot);
 }
 
 void EditorRing::contextMenuEvent(QContextMenuEvent* event) {
-    const auto item = itemAt(event->pos());
-    if (!item) return;
-    const auto slot = slotIndexForItem(*item, items_, model_.slots());
+    // The menu key's (without a pointer to say which wedge) is the marked wedge's.
+    const auto item = event->reason() == QContextMenuEvent::Keyboard ? focusedItem() : itemAt(event->pos());
+    if (item) openMenu(*item, event->reason() == QContextMenuEvent::Keyboard
+                                  ? mapToGlobal(hitTargetCentre(*item).toPoint())
+                                  : event->globalPos());
+}
+
+void EditorRing::openMenu(int item, QPoint globalAt) {
+    const auto slot = slotIndexForItem(item, items_, model_.slots());
     if (!slot) return;
-    const std::string title = items_[static_cast<std::size_t>(*item)].title;
+    const std::string title = items_[static_cast<std::size_t>(item)].title;
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     const int index = *slot;
@@ -210,7 +263,7 @@ void EditorRing::contextMenuEvent(QContextMenuEvent* event) {
     menu->addAction(icon("trash"), tr("Remove"), this, [this, index] {
         if (model_.callbacks().onRemove) model_.callbacks().onRemove(index);
     });
-    menu->popup(event->globalPos());
+    ui::popUpMenu(menu, globalAt);
 }
 
 bool EditorRing::event(QEvent* event) {

@@ -58,7 +58,7 @@ void SettingsWindowController::present(PreferencesView* window) {
     if (!screen) screen = QGuiApplication::primaryScreen();
     if (screen) {
         const QRect outer = window->frameGeometry(), inner = window->geometry();
-        const QMargins frame = outer == inner ? kFrameAllowance
+        const QMargins frame = outer == inner ? ui::kFrameAllowance
                                               : QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
                                                          outer.right() - inner.right(), outer.bottom() - inner.bottom());
         const QRect client = ui::placeWindow(window->size(), frame, screen->availableGeometry());

@@ -8,7 +8,6 @@
 // recognises it. The hot-key manager's "choose a different hot key" opens it
 // on the General tab with the hot-key recorder recording. GUI thread.
 
-#include <QMargins>
 #include <QObject>
 #include <QPointer>
 
@@ -34,10 +33,6 @@ public:
     PreferencesView* window() const { return window_; }
     // The recorders hear HID++ buttons through this field of the listener.
     HidButtonCallback* hidButtonDown = nullptr;
-
-    // Room kept for the window manager's title bar and borders while it has
-    // not said how large they are (before the window is first mapped).
-    static constexpr QMargins kFrameAllowance{4, 32, 4, 4};
 
 private:
     void rebind();

@@ -30,6 +30,7 @@ namespace {
 QWidget* scrolling(QWidget* page) {
     if (qobject_cast<QAbstractScrollArea*>(page)) return page;
     auto* scroll = new QScrollArea;
+    scroll->setFocusPolicy(Qt::NoFocus);  // a focused control inside is scrolled to; no stop of its own
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     scroll->setWidget(page);

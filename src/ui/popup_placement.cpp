@@ -45,6 +45,11 @@ QRect placeWindow(QSize wanted, const QMargins& frame, const QRect& available) {
     return client;
 }
 
+QSize fitFreeArea(QSize wanted, const QWidget* near) {
+    const QRect area = near ? availableAreaAt(globalRect(near->window())) : availableAreaAt(QRect());
+    return wanted.boundedTo(area.marginsRemoved(kFrameAllowance).size());
+}
+
 QRect centredBelow(const QRect& anchor, QSize size, int gap) {
     return {anchor.x() + (anchor.width() - size.width()) / 2, anchor.y() + anchor.height() + gap, size.width(),
             size.height()};

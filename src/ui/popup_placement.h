@@ -1,10 +1,10 @@
 #pragma once
 
-// Where pop-ups and the settings window go on the screen. Popovers
-// (`Qt::Popup` frames) and menus open beside the control or point that opened
-// them and stay wholly on the screen holding it: below a button when there
-// is room, above it when there is not. The window fits the screen's free
-// area with its title bar on it. The geometry is two pure functions; the
+// Where pop-ups and windows go on the screen. Popovers (`Qt::Popup`
+// frames) and menus open beside the control or point that opened them and
+// stay wholly on the screen holding it: below a button when there is room,
+// above it when there is not. The settings window and the sheets fit the
+// screen's free area with their title bars on it. The geometry is two pure functions; the
 // rest applies them to widgets. GUI thread (the pure functions any thread).
 
 #include <QMargins>
@@ -26,6 +26,14 @@ QRect keepPopupOnScreen(const QRect& wanted, const QRect& anchor, const QRect& a
 // `frame` (title bar and borders): as large as fits `available` with its
 // frame, centred there, the frame's top left never outside it.
 QRect placeWindow(QSize wanted, const QMargins& frame, const QRect& available);
+
+// Room for a window manager's title bar and borders while it has not said
+// how large they are (before a window is first mapped).
+inline constexpr QMargins kFrameAllowance{4, 32, 4, 4};
+
+// `wanted` made no larger than fits, framed, on the free area of the
+// screen that holds `near`: the size of a sheet opened over it.
+QSize fitFreeArea(QSize wanted, const QWidget* near);
 
 // A pop-up of `size` centred below `anchor`, `gap` points under it.
 QRect centredBelow(const QRect& anchor, QSize size, int gap = 4);

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "platform/symbols.h"
+#include "ui/popup_placement.h"
 #include "ui/settings_blocks.h"
 #include "ui/wheel_guard.h"
 
@@ -224,7 +225,8 @@ SlotEditChromeSheet::SlotEditChromeSheet(const QString& symbol, const QString& t
     : QDialog(parent) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(title);
-    setFixedSize(size);
+    // Less tall on a small screen: the form scrolls, the footer stays on it.
+    setFixedSize(ui::fitFreeArea(size, parent));
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);

@@ -7,7 +7,6 @@
 // test-artifacts/system/small-screen-*.png.
 #include <QGuiApplication>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QScreen>
 #include <gtest/gtest.h>
 
@@ -23,19 +22,6 @@ using systemtest::run;
 using systemtest::spin;
 using systemtest::spinUntil;
 using systemtest::xdotool;
-
-// A number that xwininfo or xprop prints after `label`.
-int numberAfter(const QString& text, const QString& label) {
-    const auto match = QRegularExpression(QRegularExpression::escape(label) + R"(\s*(-?\d+))").match(text);
-    return match.hasMatch() ? match.captured(1).toInt() : -1;
-}
-
-// A window's client rectangle on the screen, in pixels.
-QRect clientRect(const QString& id) {
-    const QString info = run("xwininfo", {"-id", id});
-    return {numberAfter(info, "Absolute upper-left X:"), numberAfter(info, "Absolute upper-left Y:"),
-            numberAfter(info, "Width:"), numberAfter(info, "Height:")};
-}
 
 // The window manager's frame around a window: its title bar and borders.
 QMargins frameOf(const QString& id) {
@@ -54,8 +40,8 @@ QString describe(const QRect& r) {
 TEST(SmallScreensOnExtraServer, TheSettingsWindowAndAddSlotFitTheScreen) {
     ORBEL_REQUIRE_EXTRA_SERVER();
     const QString picture = "small-screen-" + qEnvironmentVariable("ORBEL_SCREEN_NAME");
-    const QString root = run("xwininfo", {"-root"});
-    const QRect screen(0, 0, numberAfter(root, "Width:"), numberAfter(root, "Height:"));
+    const QScreen* display = QGuiApplication::primaryScreen();
+    const QRect screen(QPoint(0, 0), display->size() * display->devicePixelRatio());  // in pixels
     // The default dial less a slot (Add Slot is for a dial with room),
     // opened with Ctrl+Alt+O (openbox holds Alt+Space).
     AppConfig config = AppConfig::defaultConfig();
@@ -70,7 +56,7 @@ TEST(SmallScreensOnExtraServer, TheSettingsWindowAndAddSlotFitTheScreen) {
     const QString settings = systemtest::waitForWindowNamed("Orbel Settings");
     ASSERT_FALSE(settings.isEmpty());
     spin(1000);  // framed, placed and painted
-    const QRect client = clientRect(settings);
+    const QRect client = systemtest::windowRect(settings);
     const QMargins frame = frameOf(settings);
     EXPECT_GT(frame.top(), 0) << "openbox gave the window a title bar";
     EXPECT_TRUE(screen.contains(client.marginsAdded(frame)))
@@ -89,11 +75,11 @@ TEST(SmallScreensOnExtraServer, TheSettingsWindowAndAddSlotFitTheScreen) {
     QString popover;
     ASSERT_TRUE(spinUntil([&] {
         for (const QString& id : run("xdotool", {"search", "--onlyvisible", "--class", "orbel"}).split('\n'))
-            if (!id.isEmpty() && id != settings && clientRect(id).width() > 100) popover = id;
+            if (!id.isEmpty() && id != settings && systemtest::windowRect(id).width() > 100) popover = id;
         return !popover.isEmpty();
     })) << "Add Slot's popover opened";
     spin(300);
-    const QRect popoverRect = clientRect(popover);
+    const QRect popoverRect = systemtest::windowRect(popover);
     EXPECT_TRUE(screen.contains(popoverRect)) << "the popover " << describe(popoverRect).toStdString()
                                               << " is on the screen";
     systemtest::savePicture(picture + "-add-slot");
@@ -103,7 +89,7 @@ TEST(SmallScreensOnExtraServer, TheSettingsWindowAndAddSlotFitTheScreen) {
     const QString sheet = systemtest::waitForWindowNamed("New Snippet");
     ASSERT_FALSE(sheet.isEmpty()) << "the arrows and Return chose a row";
     spin(500);
-    const QRect sheetRect = clientRect(sheet);
+    const QRect sheetRect = systemtest::windowRect(sheet);
     EXPECT_TRUE(screen.contains(sheetRect.marginsAdded(frameOf(sheet))))
         << "the sheet " << describe(sheetRect).toStdString() << ", its footer too, is on the screen";
     systemtest::savePicture(picture + "-snippet-sheet");

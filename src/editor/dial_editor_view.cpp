@@ -154,22 +154,27 @@ void EditorRing::paintEvent(QPaintEvent*) {
     }
 }
 
-std::optional<int> EditorRing::focusedItem() const {
-    if (!hasFocus()) return std::nullopt;
+std::vector<int> EditorRing::itemsWithHitTargets() const {
     std::vector<int> targets;
     for (int i = 0; i < static_cast<int>(items_.size()); ++i)
         if (itemHasHitTarget(items_[static_cast<std::size_t>(i)])) targets.push_back(i);
-    if (targets.empty()) return std::nullopt;
-    const int n = static_cast<int>(targets.size());
-    return targets[static_cast<std::size_t>(((keyboardItem_ % n) + n) % n)];
+    return targets;
+}
+
+std::optional<int> EditorRing::focusedItem() const {
+    const auto targets = itemsWithHitTargets();
+    if (!hasFocus() || targets.empty()) return std::nullopt;
+    return targets[static_cast<std::size_t>(std::min<int>(keyboardItem_, int(targets.size()) - 1))];
 }
 
 void EditorRing::keyPressEvent(QKeyEvent* event) {
     const auto item = focusedItem();
     const int key = event->key();
     if (item && (key == Qt::Key_Left || key == Qt::Key_Up || key == Qt::Key_Right || key == Qt::Key_Down)) {
-        // Clockwise with Right and Down, as the numbers go.
-        keyboardItem_ += key == Qt::Key_Right || key == Qt::Key_Down ? 1 : -1;
+        // Clockwise with Right and Down, as the numbers go; round.
+        const int count = static_cast<int>(itemsWithHitTargets().size());
+        const int step = key == Qt::Key_Right || key == Qt::Key_Down ? 1 : -1;
+        keyboardItem_ = (std::min(keyboardItem_, count - 1) + step + count) % count;
         update();
         return;
     }

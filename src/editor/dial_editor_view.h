@@ -65,12 +65,13 @@ private:
     QRectF itemBounds(int i, int count) const;
     QImage itemImage(const RingLayoutItem& item);
     void startWedgeDrag(int item);
+    std::vector<int> itemsWithHitTargets() const;
     void edit(int item);
     void openMenu(int item, QPoint globalAt);
 
     DialEditorModel& model_;
     std::vector<RingLayoutItem> items_;
-    int keyboardItem_ = 0;  // the focus mark's item, kept within the items with a hit target
+    int keyboardItem_ = 0;  // the focus mark's place among the items with a hit target
     std::optional<int> pressedItem_;
     QPoint pressPos_;
     int paints_ = 0;

@@ -107,8 +107,9 @@ void PreferencesView::showSelectedTab() {
         stack_->addWidget(scrolling(pages_[index]));
     }
     // The page, or the scroll area that holds it.
-    for (QWidget* w = pages_[index]; w; w = w->parentWidget())
-        if (w->parentWidget() == stack_) stack_->setCurrentWidget(w);
+    QWidget* shown = pages_[index];
+    while (shown->parentWidget() && shown->parentWidget() != stack_) shown = shown->parentWidget();
+    stack_->setCurrentWidget(shown);
     tabBar_->setSelected(static_cast<int>(index));
 }
 

@@ -3,9 +3,10 @@
 #include <QDateTime>
 #include <QFile>
 #include <QLocale>
+#include <algorithm>
 
 #include "config/atomic_file.h"
-#include "model/text.h"
+#include "model/profile_name.h"
 #include "platform/clock.h"
 
 namespace orbel {
@@ -34,9 +35,6 @@ namespace BackupManager {
 namespace {
 
 [[noreturn]] void applyFailed(std::string text) { throw BackupManagerError(BackupManagerError::Kind::applyFailed, std::move(text)); }
-
-// What a profile name becomes on disk: the store trims spaces and tabs.
-std::string fileName(const std::string& name) { return text::trimSpacesAndTabs(name); }
 
 // A name as it appears in a message: a NUL would end the text there.
 std::string quoted(const std::string& name) {
@@ -135,7 +133,7 @@ MergeRestoreResult restoreMerge(const OrbelBackup& backup, ConfigManager& manage
     if (!manager.activeProfile()) taken.insert(ConfigManager::kDefaultProfileName);
     MergeRestoreResult result;
     for (const auto& [name, config] : backup.profiles) {
-        const std::string stored = fileName(name);
+        const std::string stored = normalisedProfileName(name);
         if (files >= static_cast<std::size_t>(ProfileStore::kLimit)) {
             // At the limit every further profile would need a new file.
             result.skipped.push_back(name);
@@ -166,7 +164,7 @@ std::vector<std::string> restoreReplace(const OrbelBackup& backup, ConfigManager
     checkNames(backup, store);
     std::set<std::string> files;
     for (const auto& [name, config] : backup.profiles) {
-        if (!files.insert(fileName(name)).second) {
+        if (!files.insert(normalisedProfileName(name)).second) {
             applyFailed("Couldn't restore profile " + quoted(name) + ": another profile in the backup has the same name.");
         }
     }
@@ -181,7 +179,12 @@ std::vector<std::string> restoreReplace(const OrbelBackup& backup, ConfigManager
     for (const auto& [name, config] : backup.profiles) restored.push_back(name);
     if (const auto refused = manager.applyConfig(backup.liveConfig))
         applyFailed(std::string("Profiles restored, but the live configuration was not: ") + refused->what());
-    if (backup.activeProfile && backup.profiles.count(*backup.activeProfile)) {
+    // The active name is the profile it normalises to (a name kept as typed,
+    // "Work ", is the profile Work).
+    const auto isActive = [&](const auto& profile) {
+        return normalisedProfileName(profile.first) == normalisedProfileName(*backup.activeProfile);
+    };
+    if (backup.activeProfile && std::any_of(backup.profiles.begin(), backup.profiles.end(), isActive)) {
         try {
             manager.switchToProfile(*backup.activeProfile);
         } catch (const std::exception& e) {

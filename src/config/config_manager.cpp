@@ -7,13 +7,16 @@
 #include <charconv>
 
 #include "config/atomic_file.h"
+#include "config/orbel_backup.h"
 #include "config/profile_list.h"
 #include "model/json_writer.h"
 #include "model/overloaded.h"
+#include "model/profile_name.h"
 #include "platform/app_paths.h"
 #include "platform/clock.h"
 #include "platform/log.h"
 #include "platform/main_queue.h"
+#include "platform/peer_file.h"
 
 namespace orbel {
 
@@ -101,6 +104,22 @@ std::optional<ConfigError> ConfigManager::save() {
 }
 
 std::optional<ConfigError> ConfigManager::commit(const Commit& step) {
+    // Another program's save that lands while the new file is written is
+    // taken in and the edit applied to it again, as at the start; a file that
+    // keeps changing is left to that program.
+    constexpr int kAttempts = 3;
+    for (int attempt = 1;; ++attempt) {
+        bool editedMeanwhile = false;
+        auto refused = commitOnce(step, editedMeanwhile);
+        if (!editedMeanwhile) return refused;
+        if (attempt == kAttempts)
+            return ConfigError::notSaved(configPath_ +
+                                         " kept being changed by another program while it was saved, so the change "
+                                         "was not saved.");
+    }
+}
+
+std::optional<ConfigError> ConfigManager::commitOnce(const Commit& step, bool& editedMeanwhile) {
     const auto previous = activeProfile();
     bool tookIn = false;
     if (editedOutside()) {
@@ -124,7 +143,8 @@ std::optional<ConfigError> ConfigManager::commit(const Commit& step) {
     if (step.replaces) next = normalise(next);
     if (auto errors = validate(next); !errors.empty()) return errors.front();
     const auto profile = step.activate ? (step.writeActivated ? step.activate : std::nullopt) : activeProfile();
-    if (auto failure = write(next, profile)) return ConfigError::notSaved(*failure);
+    if (auto failure = write(next, profile, &editedMeanwhile))
+        return editedMeanwhile ? std::nullopt : std::optional<ConfigError>(ConfigError::notSaved(*failure));
     if (step.activate) {
         platform::KeyValueStore::shared().setString(kActiveProfileKey, *step.activate);
         reloadedUnmirrored_ = false;  // the live configuration is the activated profile's
@@ -134,9 +154,19 @@ std::optional<ConfigError> ConfigManager::commit(const Commit& step) {
     return std::nullopt;
 }
 
-std::optional<std::string> ConfigManager::write(const AppConfig& config, const std::optional<std::string>& profile) {
+std::optional<std::string> ConfigManager::write(const AppConfig& config, const std::optional<std::string>& profile,
+                                                bool* editedMeanwhile) {
     const std::string bytes = config.encodeDocument();
-    if (auto failure = writeFileAtomically(configPath_, bytes)) return "Couldn't save " + configPath_ + ": " + *failure;
+    bool edited = false;
+    const auto unchanged = [&] {
+        if (beforeReplaceHook_) beforeReplaceHook_();
+        edited = editedOutside();
+        return !edited;
+    };
+    if (auto failure = writeFileAtomically(configPath_, bytes, unchanged)) {
+        if (editedMeanwhile) *editedMeanwhile = edited;
+        return "Couldn't save " + configPath_ + ": " + *failure;
+    }
     if (profile) {
         try {
             profileStore_.save(config, *profile);
@@ -149,6 +179,7 @@ std::optional<std::string> ConfigManager::write(const AppConfig& config, const s
         }
     }
     known_ = QByteArray::fromStdString(bytes);
+    knownStamp_ = FileStamp::of(configPath_);
     if (profile) reloadedUnmirrored_ = false;
     return std::nullopt;
 }
@@ -164,18 +195,27 @@ std::optional<ConfigError> ConfigManager::keepUnusedFile() {
                                  " could not be used and no copy of it could be kept, so it was left as it is.");
 }
 
-bool ConfigManager::editedOutside() const {
+bool ConfigManager::editedOutside() {
     const QString path = QString::fromStdString(configPath_);
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink()) return false;
-    if (!info.isFile()) return true;  // something else took its place
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return true;
-    return !known_ || file.readAll() != *known_;
+    if (!info.isFile() || !known_) return true;  // something else took its place, or a file appeared
+    const auto stamp = FileStamp::of(configPath_);
+    if (!stamp) return true;
+    if (knownStamp_ && stamp->unchangedSince(*knownStamp_)) return false;
+    // Another length is another file; one of the same length is compared.
+    if (stamp->size != known_->size()) return true;
+    const platform::PeerFile file = platform::readPeerFile(path, known_->size());
+    if (!file.bytes || *file.bytes != *known_) return true;
+    knownStamp_ = stamp;  // the same bytes, written again
+    return false;
 }
 
 std::optional<std::string> ConfigManager::activeProfile() const {
-    return platform::KeyValueStore::shared().string(kActiveProfileKey);
+    // Normalised as it is kept, also when an earlier version kept it as typed.
+    auto name = platform::KeyValueStore::shared().string(kActiveProfileKey);
+    if (name) name = normalisedProfileName(*name);
+    return name;
 }
 
 void ConfigManager::clearActiveProfile() { platform::KeyValueStore::shared().remove(kActiveProfileKey); }
@@ -268,12 +308,15 @@ ConfigManager::Reading ConfigManager::read(bool firstLoad) {
         if (!firstLoad || r.profileInUse) say(LoadNotice::Kind::missing, "There is no file.", std::nullopt);
         return r;
     }
-    QFile file(path);
-    // Only a regular file is opened: a pipe or a device would never end.
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+    // Only a regular file is opened: a pipe or a device would never end. One
+    // larger than a backup could hold is refused unread.
+    r.stamp = FileStamp::of(configPath_);
+    const platform::PeerFile file =
+        info.isFile() ? platform::readPeerFile(path, OrbelBackup::kMaxFileBytes) : platform::PeerFile{};
+    if (!file.bytes) {
         // Put the unreadable file aside before anything replaces it; if that
         // is impossible, leave it alone and keep the stand-in in memory.
-        const std::string reason = info.isFile() ? file.errorString().toStdString() : "It is not a regular file.";
+        const std::string reason = info.isFile() ? file.error : "It is not a regular file.";
         standIn(r);
         const auto movedTo = moveAsideUnreadable();
         if (movedTo) r.write = Write::config;
@@ -281,8 +324,7 @@ ConfigManager::Reading ConfigManager::read(bool firstLoad) {
         say(LoadNotice::Kind::unreadable, reason, movedTo);
         return r;
     }
-    const QByteArray bytes = file.readAll();
-    file.close();
+    const QByteArray& bytes = *file.bytes;
     r.bytes = bytes;
 
     std::optional<AppConfig> decoded;
@@ -344,6 +386,7 @@ void ConfigManager::take(Reading reading) {
     loadNotice_.reset();
     if (reading.clearActive) clearActiveProfile();
     known_ = reading.bytes;
+    knownStamp_ = reading.stamp;
     unused_ = reading.unused;
     replaceConfig(std::move(reading.config));
     if (reading.write != Reading::Write::nothing) {
@@ -562,7 +605,7 @@ void ConfigManager::switchToProfile(const std::string& name) {
                                     c = loaded;
                                     return true;
                                 },
-                                true, name, cut && cut->keptAt});
+                                true, normalisedProfileName(name), cut && cut->keptAt});
         if (!refused && cut) self->notice(std::move(*cut));
     });
     if (refused) throw *refused;
@@ -571,8 +614,8 @@ void ConfigManager::switchToProfile(const std::string& name) {
 void ConfigManager::switchToProfileKeepingLive(const std::string& name) {
     if (!activeProfile()) {
         const auto names = profileStore_.list();
-        const bool toImplicitDefault =
-            name == kDefaultProfileName && std::find(names.begin(), names.end(), name) == names.end();
+        const bool toImplicitDefault = normalisedProfileName(name) == kDefaultProfileName &&
+                                       std::find(names.begin(), names.end(), kDefaultProfileName) == names.end();
         if (!toImplicitDefault) (void)profileStore_.load(name);  // a missing profile throws before anything is written
         // A live configuration some profile already holds is not stored again.
         const std::string live = config_.encodeDocument();
@@ -594,15 +637,17 @@ void ConfigManager::ensureDefaultProfile() {
 }
 
 void ConfigManager::deleteProfile(const std::string& name) {
-    if (auto active = activeProfile(); active && *active == name) throw ProfileMutationError(name);
+    if (auto active = activeProfile(); active && *active == normalisedProfileName(name))
+        throw ProfileMutationError(name);
     profileStore_.remove(name);
     profilesWritten();
 }
 
 void ConfigManager::setProfileIcon(const std::string& name, const std::optional<SlotIcon>& icon) {
     const auto active = activeProfile();
-    const bool implicitDefault = !active && name == kDefaultProfileName && !profileStore_.contains(name);
-    if (implicitDefault || (active && *active == name)) {
+    const std::string normalised = normalisedProfileName(name);
+    const bool implicitDefault = !active && normalised == kDefaultProfileName && !profileStore_.contains(name);
+    if (implicitDefault || (active && *active == normalised)) {
         // The live configuration, and with it the active profile's file.
         if (auto refused = change([&](AppConfig& c) { c.profileIcon = icon; })) throw *refused;
         return;

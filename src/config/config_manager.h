@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "config/atomic_file.h"
 #include "config/config_error.h"
 #include "config/profile_store.h"
 #include "model/app_config.h"
@@ -104,6 +105,8 @@ public:
 
     // Profiles. These throw ProfileStoreError (and ProfileMutationError), and
     // ConfigError when a configuration fails validation or cannot be written.
+    // A name is the profile it normalises to (normalisedProfileName): "Work "
+    // switches to, and is kept active as, "Work".
     // A profile with a level of more than six slots is published cut and
     // rewritten cut once its file is kept beside it (a notice says so); when
     // no copy can be kept, the file is left as it is.
@@ -167,6 +170,11 @@ public:
     // made before a replacement.
     std::uint64_t generation() const { return generation_; }
 
+    // Tests: runs each time a new config.json is on disk, just before it is
+    // compared with what was last seen for the last time and renamed over the
+    // old one: where another program's save can land.
+    void setBeforeReplaceHookForTests(std::function<void()> hook) { beforeReplaceHook_ = std::move(hook); }
+
 Q_SIGNALS:
     void configWillChange();
     void configChanged();
@@ -194,14 +202,17 @@ private:
         bool clearActive = false;
         std::optional<std::string> profileInUse;
         std::optional<QByteArray> bytes;  // what the file held; nothing when there was none
+        std::optional<FileStamp> stamp;   // the file's, taken before its bytes were read
         std::optional<Unused> unused;
     };
     Reading read(bool firstLoad);
     void standIn(Reading& reading);
     void take(Reading reading);
     // Whether config.json is no longer what was last read or written. A
-    // missing file is no outside edit: there is nothing in it to lose.
-    bool editedOutside() const;
+    // missing file is no outside edit: there is nothing in it to lose. The
+    // file is read only when its stamp cannot tell, and never beyond the
+    // size last read or written.
+    bool editedOutside();
 
     // The one path of every write of the live configuration. `edit` returns
     // false when there is nothing to change.
@@ -215,9 +226,17 @@ private:
         bool writeActivated;                  // and whether its file is rewritten
     };
     std::optional<ConfigError> commit(const Commit& step);
+    // One try of commit(); `editedMeanwhile` when another program saved
+    // config.json while the new one was written (nothing is written or
+    // published then).
+    std::optional<ConfigError> commitOnce(const Commit& step, bool& editedMeanwhile);
     // Writes config.json, then the profile's file; on a failure of the
     // latter config.json gets its previous bytes back. The failure's text.
-    std::optional<std::string> write(const AppConfig& config, const std::optional<std::string>& profile);
+    // Right before the new config.json replaces the old one, the old one is
+    // compared with what was last seen again: when it changed, nothing is
+    // written and `editedMeanwhile` says so.
+    std::optional<std::string> write(const AppConfig& config, const std::optional<std::string>& profile,
+                                     bool* editedMeanwhile = nullptr);
     // A file that could not be used and of which no copy exists is never
     // overwritten: another copy is tried first.
     std::optional<ConfigError> keepUnusedFile();
@@ -246,10 +265,13 @@ private:
     // The bytes of config.json as last read or written; nothing when there
     // was no file.
     std::optional<QByteArray> known_;
+    // The file's stamp when known_ was read or written.
+    std::optional<FileStamp> knownStamp_;
     // config.json was read again (Reload) and the active profile's file has
     // not received it since.
     bool reloadedUnmirrored_ = false;
     std::optional<Unused> unused_;
+    std::function<void()> beforeReplaceHook_;
 };
 
 }  // namespace orbel

@@ -42,7 +42,7 @@ public:
     // `kMaxBackupBytes` only); the outcome is published later, queued on the
     // GUI thread.
     void openBackupFile(const std::string& path);
-    static constexpr qint64 kMaxBackupBytes = 64'000'000;
+    static constexpr qint64 kMaxBackupBytes = OrbelBackup::kMaxFileBytes;
     // What openBackupFile reads: the decoded backup, or the text saying why
     // not ("Couldn't read the backup: “x” is a pipe, not a file."). Blocks
     // on the file: call it on a reader thread (platform/peer_file.h).

@@ -48,6 +48,9 @@ private:
 
 struct OrbelBackup {
     static constexpr std::int64_t kSchemaVersion = 1;
+    // A larger backup file is refused unread; so is any file a backup holds
+    // (config.json, a profile), which could never be backed up.
+    static constexpr std::int64_t kMaxFileBytes = 64'000'000;
 
     std::int64_t schemaVersion = kSchemaVersion;
     double createdAt = 0;  // seconds since 1970, UTC

@@ -12,6 +12,7 @@
 #include "config/atomic_file.h"
 #include "model/json.h"
 #include "model/json_writer.h"
+#include "model/profile_name.h"
 #include "model/text.h"
 #include "model/uuid.h"
 #include "platform/app_paths.h"
@@ -56,7 +57,7 @@ ProfileStore::ProfileStore() : ProfileStore(platform::AppPaths::shared().configD
 ProfileStore::ProfileStore(std::string directory) : directory_(std::move(directory)) {}
 
 std::string ProfileStore::url(const std::string& name) const {
-    const std::string trimmed = text::trimSpacesAndTabs(name);
+    const std::string trimmed = normalisedProfileName(name);
     if (trimmed.empty()) throw ProfileStoreError(Kind::invalidName, "Profile name must not be empty");
     if (trimmed.front() == '.') throw ProfileStoreError(Kind::invalidName, "Profile name must not start with '.'");
     if (trimmed.find_first_of("/\\") != std::string::npos)

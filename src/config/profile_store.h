@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "config/orbel_backup.h"
 #include "model/app_config.h"
 #include "model/error.h"
 
@@ -35,7 +36,7 @@ class ProfileStore {
 public:
     static constexpr int kLimit = 6;
     // A larger file is refused unread (a backup holds them all).
-    static constexpr long long kMaxFileBytes = 64'000'000;
+    static constexpr long long kMaxFileBytes = OrbelBackup::kMaxFileBytes;
 
     // The default folder is <configuration folder>/profiles; it is created
     // by the first save.

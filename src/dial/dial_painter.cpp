@@ -134,9 +134,9 @@ namespace {
 // The soft shadow of a disc of `diameter` centred on `centre`, `drop` points
 // down; the cached shadow is smaller than it shows and is scaled up smoothly.
 void paintDiscShadow(QPainter& p, QPointF centre, double diameter, double margin, double drop, const QColor& color,
-                     double blurRadius) {
+                     double deviation) {
     const double side = diameter + 2 * margin;
-    const QImage shadow = discShadow(diameter, margin, p.device()->devicePixelRatioF(), color, blurRadius);
+    const QImage shadow = discShadow(diameter, margin, p.device()->devicePixelRatioF(), color, deviation);
     p.save();
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawImage(QRectF(centre.x() - side / 2, centre.y() - side / 2 + drop, side, side), shadow);
@@ -145,6 +145,7 @@ void paintDiscShadow(QPainter& p, QPointF centre, double diameter, double margin
 }  // namespace
 
 void paintBackdropShadow(QPainter& p, QPointF centre, double diameter, bool dark) {
+    // Radius 22: a deviation of 11.
     paintDiscShadow(p, centre, diameter, 48, dark ? 8 : 4, QColor::fromRgbF(0, 0, 0, dark ? 0.32f : 0.14f), 11);
 }
 
@@ -330,7 +331,7 @@ void paintKnob(QPainter& p, QPointF centre, const KnobStyle& k) {
     disc.addEllipse(centre, r, r);
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    // Drop shadow: radius 18, 7 down.
+    // Drop shadow: radius 18 (a deviation of 9), 7 down.
     paintDiscShadow(p, centre, size, 40, 7, QColor::fromRgbF(0, 0, 0, k.isDark ? 0.34f : 0.16f), 9);
     const double a = std::isnan(k.appearance.backdropOpacity) ? 1.0 : std::clamp(k.appearance.backdropOpacity, 0.0, 1.0);
     const QColor shade = QColor::fromRgbF(0, 0, 0, effDark ? 0.04f : 0.055f);

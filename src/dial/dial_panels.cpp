@@ -259,9 +259,12 @@ QPointF DialPanels::openingPointerPosition() {
     // A hot-key press says where the pointer was: no question to the server
     // stands between the press and the dial. Only a press of a moment ago
     // opened this dial; anything else asks.
+    // The press is in device pixels: it maps through the screens as they are
+    // now (those of the last showing are none before the first, and stale
+    // after a change of screens).
     if (const auto press = platform::GlobalHotkeys::shared().takePressPointer();
         press && std::chrono::steady_clock::now() - press->at < kPressPointerFresh)
-        return fromDevice(press->device);
+        return platform::fromDevicePixels(press->device, platform::currentScreenScales());
     return pointerPosition();
 }
 

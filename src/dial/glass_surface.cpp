@@ -69,6 +69,27 @@ double blurScale(double radius) { return std::min(1.0, 4.0 / radius); }
 
 }  // namespace
 
+// Three box passes of half-width `r` pixels along each axis: together a
+// Gaussian-like blur of deviation sqrt(r * (r + 1)) pixels (each pass adds
+// r * (r + 1) / 3 to the variance). The result is premultiplied ARGB32 of
+// the same size and device pixel ratio.
+static QImage boxBlurred(const QImage& image, int r) {
+    QImage work = image.format() == QImage::Format_ARGB32_Premultiplied
+                      ? image
+                      : image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage tmp(work.size(), work.format());
+    for (int axis = 0; axis < 2; ++axis) {
+        for (int pass = 0; pass < 3; ++pass) {
+            boxPass(work, tmp, r);
+            std::swap(work, tmp);
+        }
+        work = transposed(work);
+        tmp = QImage(work.size(), work.format());
+    }
+    work.setDevicePixelRatio(image.devicePixelRatio());
+    return work;
+}
+
 // Blurs at the reduced size blurScale gives; the result stays at that size
 // (its device pixel ratio says how it maps to points).
 QImage blurredSmall(const QImage& image, double radius) {
@@ -81,17 +102,7 @@ QImage blurredSmall(const QImage& image, double radius) {
     } else {
         work = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     }
-    // Three box passes of radius r approximate a Gaussian of sigma ~ r.
-    const int r = std::max(1, int(std::lround(radius * scale / 1.5)));
-    QImage tmp(work.size(), work.format());
-    for (int axis = 0; axis < 2; ++axis) {
-        for (int pass = 0; pass < 3; ++pass) {
-            boxPass(work, tmp, r);
-            std::swap(work, tmp);
-        }
-        work = transposed(work);
-        tmp = QImage(work.size(), work.format());
-    }
+    work = boxBlurred(work, std::max(1, int(std::lround(radius * scale / 1.5))));
     work.setDevicePixelRatio(image.devicePixelRatio() * double(work.width()) / image.width());
     return work;
 }
@@ -115,12 +126,22 @@ QImage frostedGlass(const QImage& behind, bool dark) {
     return glass;
 }
 
-QImage softShadow(const QPainterPath& shape, QSizeF size, double dpr, const QColor& color, double blurRadius) {
-    // Drawn straight at the size the blur works at: a blur this soft loses
-    // nothing to being scaled up when painted, and the cached copy stays small.
-    const double radius = blurRadius * dpr;
-    const double density = dpr * blurScale(radius);
-    QImage image((size * density).toSize(), QImage::Format_ARGB32_Premultiplied);
+QImage softShadow(const QPainterPath& shape, QSizeF size, double dpr, const QColor& color, double deviation) {
+    // Drawn straight at the density where three box passes of half-width r
+    // (3, or less where the screen's density is too coarse for it) spread
+    // exactly `deviation` points: a blur this soft loses nothing to being
+    // scaled up when painted, and the cached copy stays small. Rounding the
+    // passes to the screen's density instead would leave the shadow up to a
+    // sixth tighter (or looser) than asked.
+    int r = 3;
+    while (r > 1 && std::sqrt(double(r * (r + 1))) > deviation * dpr) --r;
+    const double wanted = deviation > 0 ? std::min(dpr, std::sqrt(double(r * (r + 1))) / deviation) : dpr;
+    // Whole pixels across: a picture rounded to its pixels and stretched
+    // back over `size` would draw the shape a little off its place.
+    const int across = std::max(1, int(std::ceil(size.width() * wanted - 0.01)));
+    const double density = across / size.width();
+    const int down = std::max(1, int(std::ceil(size.height() * density - 0.01)));
+    QImage image(across, down, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     {
         // Scaled by hand: a painter ignores a device pixel ratio below 1.
@@ -130,16 +151,17 @@ QImage softShadow(const QPainterPath& shape, QSizeF size, double dpr, const QCol
         p.fillPath(shape, color);
     }
     image.setDevicePixelRatio(density);
-    return radius < 0.5 ? image : blurredSmall(image, radius * density / dpr);
+    // Less than half a pixel of blur: the shape as drawn.
+    return deviation * density < 0.5 ? image : boxBlurred(image, r);
 }
 
-QImage discShadow(double diameter, double margin, double dpr, const QColor& color, double blurRadius) {
+QImage discShadow(double diameter, double margin, double dpr, const QColor& color, double deviation) {
     static KeptAnswers<std::tuple<double, double, double, double, QRgb>, QImage, 8> kept;  // GUI thread; a few sizes
-    return kept.get({diameter, margin, dpr, blurRadius, color.rgba()}, [&] {
+    return kept.get({diameter, margin, dpr, deviation, color.rgba()}, [&] {
         const double side = diameter + 2 * margin;
         QPainterPath disc;
         disc.addEllipse(QPointF(side / 2, side / 2), diameter / 2, diameter / 2);
-        return softShadow(disc, QSizeF(side, side), dpr, color, blurRadius);
+        return softShadow(disc, QSizeF(side, side), dpr, color, deviation);
     });
 }
 

@@ -20,12 +20,14 @@ QImage blurred(const QImage& image, double radius);
 QImage frostedGlass(const QImage& behind, bool dark);
 
 // A soft shadow of `shape` (logical coordinates) covering `size` logical
-// points, blurred by `blurRadius` points. Large blurs leave it at a reduced
-// pixel size (its device pixel ratio keeps its size in points): draw it into
-// a rectangle of `size` with smooth scaling.
-QImage softShadow(const QPainterPath& shape, QSizeF size, double dpr, const QColor& color, double blurRadius);
+// points, blurred like a Gaussian of `deviation` points. A shadow of radius
+// R in the usual sense reaches about R beyond its shape: its deviation is
+// R / 2. Large blurs leave it at a reduced pixel size (its device pixel
+// ratio keeps its size in points): draw it into a rectangle of `size` with
+// smooth scaling.
+QImage softShadow(const QPainterPath& shape, QSizeF size, double dpr, const QColor& color, double deviation);
 // The soft shadow of a disc of `diameter` centred in a square of
 // `diameter + 2 * margin` points; made once per size, density and colour.
-QImage discShadow(double diameter, double margin, double dpr, const QColor& color, double blurRadius);
+QImage discShadow(double diameter, double margin, double dpr, const QColor& color, double deviation);
 
 }  // namespace orbel::dial

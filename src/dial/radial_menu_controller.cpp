@@ -1,5 +1,6 @@
 #include "dial/radial_menu_controller.h"
 
+#include <QLineF>
 #include <algorithm>
 #include <cmath>
 
@@ -322,8 +323,16 @@ void RadialMenuController::executeHighlighted() {
 
 void RadialMenuController::holdRelease() {
     if (!visible_ || !openedViaHold) return;
-    // The wedge under the pointer now, whatever motion was still on its way.
-    hoverAtPointer();
+    // The wedge under the pointer now, whatever motion was still on its way;
+    // but only when it moved since the dial last knew where it was. A level
+    // opened in the meantime (the profile list) starts with nothing lit, and
+    // a release where the pointer rests must not light and fire one of it.
+    if (overlayFrame_) {
+        const QPointF now = toPanel(surface_.pointerPosition());
+        // Positions from motion may carry half pixels that the server's
+        // answer rounds away: a move is more than a pixel.
+        if (QLineF(now, hover_.cursorPosition).length() > 1.0) updateHover(now);
+    }
     if (!highlightValid()) {
         hide();
         return;

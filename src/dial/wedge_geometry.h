@@ -44,11 +44,20 @@ struct DialMetrics {
     // room for their labels on either side.
     static constexpr double kLabelRoom = 130.0;
     double panelSide() const { return 2.0 * (pillRadius() + kLabelRoom); }
+    // What must show beyond the ring on each side. Left and right: the
+    // title pills of the side wedges, which stand beside the dial and may be
+    // as wide as the label room. Above and below: only the top and bottom
+    // wedges' pills, half a pill high at the pill distance; the panel may
+    // reach past the screen there, where it draws nothing.
+    static constexpr double kPillHalfHeight = 14.0;
+    static constexpr double kRoomBeside = kPillDistance + kLabelRoom;
+    static constexpr double kRoomAboveAndBelow = kPillDistance + kPillHalfHeight;
     // The radius a dial of `wanted` radius is drawn at on a screen of
-    // `screen` size: the largest up to `wanted` whose panel fits the screen,
-    // never below `smallest`.
+    // `screen` size: the largest up to `wanted` whose ring and titles fit
+    // the screen, never below `smallest`.
     static double fittingRadius(double wanted, QSizeF screen, double smallest) {
-        const double room = std::min(screen.width(), screen.height()) / 2.0 - kLabelRoom - kPillDistance;
+        const double room =
+            std::min(screen.width() / 2.0 - kRoomBeside, screen.height() / 2.0 - kRoomAboveAndBelow);
         return std::max(smallest, std::min(wanted, room));
     }
 };

@@ -276,7 +276,9 @@ bool EditorRing::event(QEvent* event) {
         auto* help = static_cast<QHelpEvent*>(event);
         if (const auto item = itemAt(help->pos()))
             QToolTip::showText(help->globalPos(),
-                               QString::fromStdString(wedgeToolTip(items_[static_cast<std::size_t>(*item)].title)), this);
+                               ui::plainToolTip(QString::fromStdString(
+                                   wedgeToolTip(items_[static_cast<std::size_t>(*item)].title))),
+                               this);
         else QToolTip::hideText();
         return true;
     }
@@ -420,6 +422,7 @@ RadialDialEditor::RadialDialEditor(std::vector<SlotConfig> slots, int cap, DialE
     const int inset = int((kRingWidgetSide - kRingAreaSide) / 2);
     empty_->move(inset, inset);
     toast_ = new QLabel(area_);
+    toast_->setTextFormat(Qt::PlainText);  // may name a slot
     toast_->setStyleSheet(QStringLiteral("QLabel { color: white; background: rgba(0,0,0,217); border-radius: 10px;"
                                          " padding: 8px 16px; font-weight: 500; }"));
     toast_->hide();

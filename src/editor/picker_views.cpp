@@ -22,6 +22,7 @@
 
 #include "editor/editor_painting.h"
 #include "editor/editor_widgets.h"
+#include "ui/controls.h"
 #include "ui/parameterized_action_editor.h"
 #include "ui/popup_placement.h"
 #include "ui/search_field.h"
@@ -203,6 +204,7 @@ AppPickerView::AppPickerView(std::vector<AppMenuPreset> templates, std::function
     emptyLayout->addStretch();
     emptyLayout->addWidget(makeSymbolLabel("magnifyingglass", 28, faded(this, 0.35), emptyPage), 0, Qt::AlignHCenter);
     empty_ = new QLabel(emptyPage);
+    empty_->setTextFormat(Qt::PlainText);  // may repeat the search
     fade(empty_, 0.6);
     emptyLayout->addWidget(empty_, 0, Qt::AlignHCenter);
     clearSearch_ = new QPushButton(tr("Clear search"), emptyPage);
@@ -305,7 +307,7 @@ void AppPickerView::refresh() {
                                                      : tr("not installed") + QStringLiteral(" \u00B7 ") +
                                                            QString::fromStdString(p.summary));
             item->setData(SymbolNameRole, QString::fromStdString(p.symbolName));
-            item->setToolTip(QString::fromStdString(p.bundleId));
+            item->setToolTip(ui::plainToolTip(QString::fromStdString(p.bundleId)));
         }
     } else {
         shownApps_ = model_.filteredApps();
@@ -313,7 +315,7 @@ void AppPickerView::refresh() {
             auto* item = new QListWidgetItem(QString::fromStdString(a.name), list_);
             item->setData(SubtitleRole, QString::fromStdString(a.bundleId));
             item->setData(IconNameRole, QString::fromStdString(a.icon));
-            item->setToolTip(QString::fromStdString(a.bundleId));
+            item->setToolTip(ui::plainToolTip(QString::fromStdString(a.bundleId)));
         }
     }
     const bool empty = list_->count() == 0;

@@ -18,6 +18,7 @@
 
 #include "editor/editor_painting.h"
 #include "editor/editor_widgets.h"
+#include "ui/controls.h"
 #include "ui/parameterized_action_editor.h"
 #include "ui/popup_placement.h"
 #include "ui/search_field.h"
@@ -75,7 +76,8 @@ public:
             case Qt::ToolTipRole:
                 if (r->kind == LibraryEntry::Kind::parameterised) return tr("Set an exact value, then add");
                 if (r->kind == LibraryEntry::Kind::app)
-                    return QString::fromStdString(libraryRowToolTip(r->added, r->app->bundleId, r->text.toStdString()));
+                    return ui::plainToolTip(
+                        QString::fromStdString(libraryRowToolTip(r->added, r->app->bundleId, r->text.toStdString())));
                 if (r->kind == LibraryEntry::Kind::action)
                     return QString::fromStdString(libraryRowToolTip(r->added, std::nullopt, r->text.toStdString()));
                 return {};

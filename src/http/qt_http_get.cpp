@@ -14,14 +14,15 @@ using orbel::platform::HttpGetRequest;
 
 class QtHttpGet final : public HttpGet {
 public:
-    QtHttpGet(const HttpGetRequest& r, Handlers handlers) : handlers_(std::move(handlers)) {
-        network_.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    QtHttpGet(const HttpGetRequest& r, Handlers handlers)
+        : handlers_(std::move(handlers)), network_(new QNetworkAccessManager) {
+        network_->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
         QNetworkRequest request(r.url);
         request.setHeader(QNetworkRequest::UserAgentHeader, r.userAgent);
         if (!r.accept.isEmpty()) request.setRawHeader("Accept", r.accept);
         request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
         request.setTransferTimeout(static_cast<int>(r.transferTimeout.count()));
-        reply_ = network_.get(request);
+        reply_ = network_->get(request);
         reply_->setReadBufferSize(r.readBufferSize);
         connections_[0] = QObject::connect(reply_, &QNetworkReply::metaDataChanged, reply_, [this] {
             const QVariant length = reply_->header(QNetworkRequest::ContentLengthHeader);
@@ -34,7 +35,12 @@ public:
             run(handlers_.finished);
         });
     }
-    ~QtHttpGet() override { abort(); }
+    // A handler may end the GET from inside one of the reply's signals: the
+    // reply and its manager go once that signal has returned, never sooner.
+    ~QtHttpGet() override {
+        abort();
+        network_->deleteLater();
+    }
 
     QByteArray read(qint64 most) override { return reply_ ? reply_->read(most) : QByteArray(); }
     int status() const override {
@@ -50,6 +56,7 @@ public:
             case QNetworkReply::NoError: return Failure::none;
             case QNetworkReply::OperationCanceledError:
             case QNetworkReply::TimeoutError: return Failure::timedOut;
+            case QNetworkReply::TooManyRedirectsError: return Failure::tooManyRedirects;
             default: return Failure::other;
         }
     }
@@ -71,7 +78,7 @@ private:
     }
 
     Handlers handlers_;
-    QNetworkAccessManager network_;  // one GET a day at most: its own manager, gone with it
+    QNetworkAccessManager* network_;  // one GET a day at most: its own manager, gone after it
     QPointer<QNetworkReply> reply_;
     QMetaObject::Connection connections_[3];
 };

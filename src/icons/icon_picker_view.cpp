@@ -182,7 +182,8 @@ public:
     QVariant data(const QModelIndex& index, int role) const override {
         const auto* r = result(index);
         if (!r) return {};
-        if (role == Qt::ToolTipRole || role == Qt::AccessibleTextRole) return qs(r->entry().name);
+        if (role == Qt::ToolTipRole) return ui::plainToolTip(qs(r->entry().name));
+        if (role == Qt::AccessibleTextRole) return qs(r->entry().name);
         return {};
     }
     Qt::ItemFlags flags(const QModelIndex& index) const override {
@@ -416,9 +417,11 @@ QWidget* IconPickerView::makeIconEditor() {
     auto* box = new SymbolMark("shippingbox", 32, 0.3, emptyState_);
     empty->addWidget(box, 0, Qt::AlignHCenter);
     emptyTitle_ = new QLabel(emptyState_);
+    emptyTitle_->setTextFormat(Qt::PlainText);  // may repeat the search
     soften(emptyTitle_);
     emptyTitle_->setAlignment(Qt::AlignCenter);
     emptyDetail_ = new QLabel(emptyState_);
+    emptyDetail_->setTextFormat(Qt::PlainText);
     emptyDetail_->setFont(sized(font(), font().pointSizeF() * 0.85));
     emptyDetail_->setWordWrap(true);
     emptyDetail_->setAlignment(Qt::AlignCenter);
@@ -496,6 +499,7 @@ QWidget* IconPickerView::makeFooter() {
     tileLayout->addWidget(preview_);
     row->addWidget(tile);
     description_ = new QLabel(footer);
+    description_->setTextFormat(Qt::PlainText);  // names a file or a pack's entry
     description_->setFont(sized(font(), font().pointSizeF() * 0.85));
     soften(description_);
     description_->setMinimumWidth(60);
@@ -554,7 +558,7 @@ void IconPickerView::refreshDraft() {
     preview_->setIcon(draft);
     const QString description = qs(model_->selectionDescription());
     description_->setText(description_->fontMetrics().elidedText(description, Qt::ElideMiddle, 260));
-    description_->setToolTip(description);
+    description_->setToolTip(ui::plainToolTip(description));
     if (monogram_->text().toStdString() != model_->monogram()) monogram_->setText(qs(model_->monogram()));
     if (tint_->accentHex() != model_->tint()) tint_->setAccentHex(model_->tint());
     dropZone_->update();

@@ -44,6 +44,7 @@ HoldBindingRecorderView::HoldBindingRecorderView(HoldBindingRecorder& recorder, 
     layout->addWidget(help_);
 
     rejection_ = new QLabel(this);
+    rejection_->setTextFormat(Qt::PlainText);  // may name a device
     rejection_->setWordWrap(true);
     QPalette palette = rejection_->palette();
     palette.setColor(QPalette::WindowText, QColor(0xE5, 0x39, 0x35));

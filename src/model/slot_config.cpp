@@ -1,5 +1,6 @@
 #include "model/slot_config.h"
 
+#include "model/profile_name.h"
 #include "model/text.h"
 
 #include "model/overloaded.h"
@@ -10,7 +11,7 @@ using json::Json;
 using json::Node;
 
 ProfileReference ProfileReference::fromJson(const Node& node) {
-    return ProfileReference{text::trimSpacesAndTabs(node.asString())};
+    return ProfileReference{normalisedProfileName(node.asString())};
 }
 
 bool SlotType::Group::operator==(const Group& other) const { return group->id == other.group->id; }

@@ -31,7 +31,7 @@ public:
         std::function<void()> readyRead;
         std::function<void()> finished;
     };
-    enum class Failure { none, timedOut, other };
+    enum class Failure { none, timedOut, tooManyRedirects, other };
 
     virtual ~HttpGet() = default;
     virtual QByteArray read(qint64 most) = 0;

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QLocale>
 
+#include "model/profile_name.h"
 #include "model/text.h"
 
 namespace orbel {
@@ -27,7 +28,8 @@ std::vector<BackupRestoreModel::ProfileRow> BackupRestoreModel::profileRows() co
     std::vector<ProfileRow> rows;
     // std::map orders its UTF-8 keys by byte, which is code-point order.
     for (const auto& [name, config] : item_.backup.profiles)
-        rows.push_back({name, item_.backup.activeProfile && *item_.backup.activeProfile == name});
+        rows.push_back({name, item_.backup.activeProfile &&
+                                  normalisedProfileName(*item_.backup.activeProfile) == normalisedProfileName(name)});
     return rows;
 }
 

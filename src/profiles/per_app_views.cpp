@@ -470,7 +470,7 @@ void PerAppMenusEditorView::rebuild() {
         styleSheetButton(edit, false);
         auto* remove = ui::symbolButton(QString(), "trash", row);
         remove->setObjectName(QStringLiteral("remove"));
-        remove->setToolTip(qs(PerAppMenusModel::removeHelp(r.name)));
+        remove->setToolTip(ui::plainToolTip(qs(PerAppMenusModel::removeHelp(r.name))));
         styleSheetButton(remove, false);
         layout->addWidget(edit);
         layout->addWidget(remove);

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "config/config_error.h"
-#include "model/text.h"
+#include "model/profile_name.h"
 #include "platform/peer_file.h"
 
 namespace orbel {
@@ -83,10 +83,10 @@ void ProfilesTabModel::beginCreate() {
     showingCreatePopover = true;
 }
 
-bool ProfilesTabModel::canSaveNewProfile() const { return !text::trimSpacesAndTabs(newProfileName).empty(); }
+bool ProfilesTabModel::canSaveNewProfile() const { return !normalisedProfileName(newProfileName).empty(); }
 
 bool ProfilesTabModel::createProfile() {
-    const std::string name = text::trimSpacesAndTabs(newProfileName);
+    const std::string name = normalisedProfileName(newProfileName);
     if (name.empty()) return false;
     // Saving over a stored profile would silently replace it; the implicit
     // row's "Default" is taken too.
@@ -173,7 +173,7 @@ void ProfilesTabModel::beginDuplicate(const std::string& source) {
 std::string ProfilesTabModel::duplicateSheetTitle(const std::string& source) { return "Duplicate \"" + source + "\""; }
 
 bool ProfilesTabModel::canSubmitDuplicate(const std::string& target) {
-    return !text::trimSpacesAndTabs(target).empty();
+    return !normalisedProfileName(target).empty();
 }
 
 bool ProfilesTabModel::duplicateProfile(const std::string& newName) {

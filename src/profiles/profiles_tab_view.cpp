@@ -15,7 +15,7 @@
 
 #include "profiles/backup_restore_sheet.h"
 #include "profiles/profile_icon_picker.h"
-#include "model/text.h"
+#include "model/profile_name.h"
 #include "ui/confirmation.h"
 #include "ui/controls.h"
 #include "ui/popup_placement.h"
@@ -104,7 +104,7 @@ DuplicateProfileSheet::DuplicateProfileSheet(const std::string& source, const st
 }
 
 void DuplicateProfileSheet::submit() {
-    const std::string name = text::trimSpacesAndTabs(field_->text().toStdString());
+    const std::string name = normalisedProfileName(field_->text().toStdString());
     if (name.empty()) return;
     const std::optional<std::string> refusal = onDuplicate ? onDuplicate(name) : std::nullopt;
     if (!refusal) {

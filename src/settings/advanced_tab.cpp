@@ -68,7 +68,7 @@ AdvancedTab::AdvancedTab(PreferencesModel& model, QWidget* parent) : ui::Setting
                 if (!label || !failure) return;
                 label->setText(tr("Couldn't show %1: no file manager answered and %2.")
                                    .arg(folder, QString::fromStdString(*failure)));
-                label->setToolTip(label->text());
+                label->setToolTip(ui::plainToolTip(label->text()));
                 label->show();
             });
     });

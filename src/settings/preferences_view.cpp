@@ -141,6 +141,7 @@ void PreferencesView::presentAlert() {
     box->setWindowTitle(QString::fromStdString(alert->title));
     box->setText(QString::fromStdString(alert->title));
     box->setInformativeText(QString::fromStdString(alert->message));
+    ui::showAsPlainText(box);
     box->setIcon(alert->kind == SettingsAlert::Kind::resetConfirm ? QMessageBox::Warning : QMessageBox::NoIcon);
     std::vector<QAbstractButton*> buttons;
     const int last = static_cast<int>(alert->buttons.size()) - 1;

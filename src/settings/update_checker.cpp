@@ -103,11 +103,12 @@ void UpdateChecker::startCheck(bool automatic) {
     handlers.readyRead = [this] { readBody(); };
     handlers.finished = [this] { complete(); };
     QString why;
-    reply_ = platform::startHttpGet(request, std::move(handlers), &why);
+    reply_ = startHttpGet_(request, std::move(handlers), &why);
     if (!reply_) {
         // Reported as the end of a check, a turn later, as a failed request is.
         QTimer::singleShot(0, this, [this, why] {
-            end({UpdateCheckResult::Kind::failed, {}, tr("The update server could not be reached: %1").arg(why)});
+            end({UpdateCheckResult::Kind::failed, {},
+                 tr("Checking for updates is not available in this installation. %1").arg(why)});
         });
         return;
     }
@@ -134,6 +135,10 @@ void UpdateChecker::complete() {
     if (!reply_) return;
     readBody();
     if (!reply_) return;  // refused as too large
+    if (reply_->failure() == platform::HttpGet::Failure::tooManyRedirects) {
+        end({UpdateCheckResult::Kind::failed, {}, tr("The update server redirected too many times.")});
+        return;
+    }
     const int code = reply_->status();
     if (code >= 300) {
         const QString phrase = reply_->reasonPhrase();

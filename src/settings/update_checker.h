@@ -82,6 +82,10 @@ public:
     const std::optional<UpdateCheckResult>& lastResult() const { return result_; }
 
     void setTimeout(std::chrono::milliseconds timeout) { timeout_ = timeout; }
+    // What makes the GET: platform::startHttpGet unless a test says otherwise.
+    using StartHttpGet = std::unique_ptr<platform::HttpGet> (*)(const platform::HttpGetRequest&,
+                                                                platform::HttpGet::Handlers, QString* why);
+    void setStartHttpGet(StartHttpGet start) { startHttpGet_ = start; }
     void setSizeLimit(qint64 bytes) { sizeLimit_ = bytes; }
 
     // The user asks. Without a feed an alert says where updates come from;
@@ -146,6 +150,7 @@ private:
     platform::KeyValueStore* store_;
     std::chrono::milliseconds timeout_ = kDefaultTimeout;
     qint64 sizeLimit_ = kDefaultSizeLimit;
+    StartHttpGet startHttpGet_ = &platform::startHttpGet;
     std::unique_ptr<platform::HttpGet> reply_;  // the running check's request
     QTimer* deadline_ = nullptr;
     QByteArray body_;

@@ -10,6 +10,7 @@
 #include "platform/workspace.h"
 #include "settings/about_tab.h"
 #include "settings/update_checker.h"
+#include "ui/controls.h"
 #include "ui/settings_blocks.h"
 
 namespace orbel {
@@ -118,7 +119,7 @@ void UpdateWindow::refresh() {
     const QString shown = link_->fontMetrics().elidedText(address, Qt::ElideMiddle, kTextWidth);
     link_->setText(QStringLiteral("<a href=\"%1\" style=\"color:%2\">%3</a>")
                        .arg(address.toHtmlEscaped(), ui::settingsAccent().name(), shown.toHtmlEscaped()));
-    link_->setToolTip(address);
+    link_->setToolTip(ui::plainToolTip(address));
     link_->setVisible(!text.link.isEmpty());
     progress_->setVisible(checking || !result);
 

@@ -203,7 +203,7 @@ void DynamicSlotEditorSheet::refresh() {
         statusIcon_->setPixmap(symbolPixmap(ok ? "checkmark.circle.fill" : "exclamationmark.triangle.fill", 13,
                                             ok ? testSucceededColor() : testFailedColor(), devicePixelRatioF()));
         status_->setText(QString::fromStdString(*status));
-        status_->setToolTip(status_->text());
+        status_->setToolTip(ui::plainToolTip(status_->text()));
     }
 
     const bool everyN = model_.showsIntervalRow();

@@ -263,7 +263,7 @@ void GroupEditorView::refresh() {
     const auto problem = model_.saveProblem();
     save_->setEnabled(!problem);
     problem_->setText(problem ? qs(*problem) : QString());
-    problem_->setToolTip(problem_->text());
+    problem_->setToolTip(ui::plainToolTip(problem_->text()));
 }
 
 void GroupEditorView::refreshIcon() { static_cast<GroupIconButton*>(iconButton_)->setSlotIcon(model_.icon); }

@@ -11,6 +11,7 @@
 
 #include "sheets/icon_picker_row.h"
 #include "sheets/sheet_parts.h"
+#include "ui/controls.h"
 
 namespace orbel {
 ScriptSlotEditorSheet::ScriptSlotEditorSheet(const std::optional<SlotConfig>& existing,
@@ -145,7 +146,7 @@ void ScriptSlotEditorSheet::refresh() {
     resultIcon_->setPixmap(symbolPixmap(ok ? "checkmark.circle.fill" : "exclamationmark.triangle.fill", 13,
                                         ok ? testSucceededColor() : testFailedColor(), devicePixelRatioF()));
     result_->setText(QString::fromStdString(line.text));
-    result_->setToolTip(QString::fromStdString(line.text));
+    result_->setToolTip(ui::plainToolTip(QString::fromStdString(line.text)));
 }
 
 void ScriptSlotEditorSheet::save() { finish(model_.build()); }

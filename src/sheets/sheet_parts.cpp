@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "sheets/icon_picker_row.h"
+#include "ui/controls.h"
 #include "ui/sheet_frame.h"
 
 namespace orbel {
@@ -64,7 +65,7 @@ QPlainTextEdit* makeSourceEditor(const std::string& text, QWidget* parent) {
 
 void showSaveProblem(SlotEditChromeSheet* sheet, const std::optional<std::string>& problem) {
     sheet->setCanSave(!problem);
-    sheet->saveButton()->setToolTip(problem ? QString::fromStdString(*problem) : QString());
+    sheet->saveButton()->setToolTip(problem ? ui::plainToolTip(QString::fromStdString(*problem)) : QString());
 }
 
 void showRowProblem(SlotEditFormRow* row, const std::optional<std::string>& problem) {

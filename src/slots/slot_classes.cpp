@@ -4,6 +4,7 @@
 
 #include "config/config_manager.h"
 #include "config/profile_list.h"
+#include "model/profile_name.h"
 #include "platform/workspace.h"
 #include "slots/alert_utility.h"
 #include "slots/dynamic_title_cache.h"
@@ -217,7 +218,7 @@ void ProfileSwitchSlot::execute(DialController* controller) {
     group.icon = slotIcon_;
     for (const auto& profile : *profiles) {
         SlotConfig entry;
-        entry.type = SlotType::profileTarget(text::trimSpacesAndTabs(profile.name));
+        entry.type = SlotType::profileTarget(normalisedProfileName(profile.name));
         entry.title = profile.name;
         entry.icon = profile.icon;
         group.slots.push_back(std::move(entry));

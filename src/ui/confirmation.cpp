@@ -1,5 +1,6 @@
 #include "ui/confirmation.h"
 
+#include <QLabel>
 #include <QPushButton>
 
 namespace orbel::ui {
@@ -7,6 +8,13 @@ namespace orbel::ui {
 void makeCancelDefault(QMessageBox* box, QPushButton* cancel) {
     box->setDefaultButton(cancel);
     box->setEscapeButton(cancel);
+}
+
+void showAsPlainText(QMessageBox* box) {
+    box->setTextFormat(Qt::PlainText);
+    // QMessageBox leaves the informative text's format to a guess.
+    if (auto* informative = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+        informative->setTextFormat(Qt::PlainText);
 }
 
 QMessageBox* openConfirmation(QWidget* parent, const QString& objectName, const QString& title,
@@ -19,6 +27,7 @@ QMessageBox* openConfirmation(QWidget* parent, const QString& objectName, const 
     box->setIcon(QMessageBox::Warning);
     box->setText(title);
     box->setInformativeText(message);
+    showAsPlainText(box);
     auto* destroy = box->addButton(destructiveLabel, QMessageBox::DestructiveRole);
     auto* cancel = box->addButton(QMessageBox::Cancel);
     makeCancelDefault(box, cancel);

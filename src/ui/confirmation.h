@@ -20,4 +20,9 @@ QMessageBox* openConfirmation(QWidget* parent, const QString& objectName, const 
 // `cancel` becomes the default and the escape button.
 void makeCancelDefault(QMessageBox* box, QPushButton* cancel);
 
+// Shows the box's text and informative text (set before) as they stand,
+// never as markup: they may name a profile, an application or a file.
+// Every confirmation does.
+void showAsPlainText(QMessageBox* box);
+
 }  // namespace orbel::ui

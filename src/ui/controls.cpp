@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QTextDocument>
 #include <QToolTip>
 
 #include "ui/popup_placement.h"
@@ -132,7 +133,7 @@ bool SegmentedControl::event(QEvent* event) {
         QFont medium = font();
         medium.setWeight(QFont::Medium);
         if (QFontMetrics(medium).horizontalAdvance(options_[i]) > r.width() - 6) {
-            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), options_[i], this, r);
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), plainToolTip(options_[i]), this, r);
             return true;
         }
     }
@@ -205,12 +206,13 @@ void paintFocusMark(QPainter& painter, const QPalette& palette, const QRectF& ou
 ElidedLabel::ElidedLabel(const QString& text, QWidget* parent) : QLabel(parent) {
     setFocusPolicy(Qt::ClickFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    setTextFormat(Qt::PlainText);
     setFullText(text);
 }
 
 void ElidedLabel::setFullText(const QString& text) {
     full_ = text;
-    setToolTip(text);
+    setToolTip(plainToolTip(text));
     relayout();
 }
 
@@ -242,6 +244,11 @@ void ElidedLabel::contextMenuEvent(QContextMenuEvent* event) {
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->addAction(tr("Copy"), this, [this] { QGuiApplication::clipboard()->setText(full_); });
     popUpMenu(menu, event->globalPos());
+}
+
+QString plainToolTip(const QString& text) {
+    // Qt's own test for markup decides how a tool tip is read.
+    return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text;
 }
 
 void clearRows(QLayout* rows) {

@@ -62,7 +62,7 @@ protected:
 
 // One line of text, elided in the middle (or where `setElideMode` says)
 // when it does not fit; the whole text shows as a tool tip and is what
-// "Copy" (context menu, Ctrl+C) copies.
+// "Copy" (context menu, Ctrl+C) copies. Plain text, never markup.
 class ElidedLabel : public QLabel {
 public:
     explicit ElidedLabel(const QString& text, QWidget* parent = nullptr);
@@ -82,6 +82,12 @@ private:
     QString full_;
     Qt::TextElideMode mode_ = Qt::ElideMiddle;
 };
+
+// `text` as a tool tip that shows it as it stands. Qt reads a tool tip that
+// looks like markup as rich text, and loads the pictures it names: text from
+// a file, a backup, a server, a desktop entry, a window or a script goes
+// through this.
+QString plainToolTip(const QString& text);
 
 // The keyboard focus mark of a control that draws itself: an accent
 // outline along `outline`, a rounded rectangle of corner `radius`.

@@ -142,6 +142,7 @@ void setInk(QWidget* widget, Ink ink) {
 
 QLabel* styledLabel(const QString& text, TextStyle style, Ink ink, QWidget* parent) {
     auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);  // a caller that writes markup says so
     label->setFont(textFont(style));
     setInk(label, ink);
     return label;
@@ -181,6 +182,7 @@ QWidget* inlineRow(std::initializer_list<QWidget*> widgets, int spacing) {
 
 QLabel* valueLabel(int width, QWidget* parent) {
     auto* label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
     label->setFont(textFont(TextStyle::callout, QFont::Normal, true));
     setInk(label, Ink::secondary);
     label->setFixedWidth(width);

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "platform/symbols.h"
+#include "ui/controls.h"
 #include "ui/popup_placement.h"
 #include "ui/settings_blocks.h"
 #include "ui/wheel_guard.h"
@@ -222,7 +223,7 @@ SlotEditChromeSheet::SlotEditChromeSheet(const QString& symbol, const QString& t
 
 SlotEditChromeSheet::SlotEditChromeSheet(const QString& symbol, const QString& title, const QString& subtitle,
                                          QSize size, QWidget* parent)
-    : QDialog(parent) {
+    : QDialog(parent), fullSubtitle_(subtitle) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(title);
     // Less tall on a small screen: the form scrolls, the footer stays on it.
@@ -314,13 +315,13 @@ void SlotEditChromeSheet::setTitle(const QString& title) {
     setWindowTitle(title);
 }
 
-QString SlotEditChromeSheet::subtitle() const { return subtitle_->toolTip().isEmpty() ? subtitle_->text() : subtitle_->toolTip(); }
+QString SlotEditChromeSheet::subtitle() const { return fullSubtitle_; }
 
 void SlotEditChromeSheet::elideSubtitle(int width) {
     const QString full = subtitle();
     const QString shown = QFontMetrics(subtitle_->font()).elidedText(full, Qt::ElideMiddle, width);
     subtitle_->setText(shown);
-    subtitle_->setToolTip(shown == full ? QString() : full);
+    subtitle_->setToolTip(shown == full ? QString() : ui::plainToolTip(full));
 }
 
 }  // namespace orbel

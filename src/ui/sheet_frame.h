@@ -125,6 +125,7 @@ private:
     QLabel* badge_;
     QLabel* title_;
     QLabel* subtitle_;
+    QString fullSubtitle_;  // the subtitle label may show it cut
     QScrollArea* scroll_;
     QWidget* form_;
     QVBoxLayout* formLayout_;

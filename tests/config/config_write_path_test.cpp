@@ -4,7 +4,9 @@
 // validates, and a cut profile is rewritten only once a copy is kept.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QSignalSpy>
 
 #include "config/backup_manager.h"
@@ -23,6 +25,15 @@ protected:
 };
 
 SlotConfig untitled() { return SlotConfig::make(SlotType::snippet("x"), ""); }
+
+// The bytes this process has read from files so far, on every thread.
+std::int64_t bytesRead() {
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : io.readAll().split('\n'))
+        if (line.startsWith("rchar:")) return line.mid(6).trimmed().toLongLong();
+    return -1;
+}
 
 }  // namespace
 
@@ -169,4 +180,102 @@ TEST_F(WritePathTest, ASwitchAwayFromTheImplicitDefaultStoresTheLiveDial) {
     EXPECT_THROW(live().switchToProfileKeepingLive("Work"), ProfileStoreError);
     EXPECT_EQ(firstSnippet(live().config()), "last0");
     EXPECT_FALSE(live().activeProfile());
+}
+
+// Whether config.json changed is decided from its stamp: an unchanged file is
+// not read, however large, and one larger than a backup could hold is refused
+// unread, moved aside and told, at a change and at the start.
+TEST_F(WritePathTest, OnlyAChangedConfigIsReadAndNeverAnOversizedOne) {
+    constexpr std::int64_t kPadding = 16'000'000;
+    writeFile(configPath(), withSnippets(2, "big").encodeDocument() + std::string(kPadding, ' '));
+    {
+        QFile file(QString::fromStdString(configPath()));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    }
+    ASSERT_EQ(firstSnippet(live().config()), "big0");
+    std::int64_t before = bytesRead();
+    ASSERT_FALSE(live().change([](AppConfig& c) { c.showInTray = false; }));
+    EXPECT_LT(bytesRead() - before, kPadding / 16);
+
+    using Kind = ConfigManager::LoadNotice::Kind;
+    auto expectRefusedUnread = [&](const ConfigManager& manager) {
+        EXPECT_LT(bytesRead() - before, kPadding / 16);
+        ASSERT_TRUE(manager.loadNotice());
+        EXPECT_EQ(manager.loadNotice()->kind, Kind::unreadable);
+        EXPECT_NE(manager.loadNotice()->reason.find("is larger than 64 MB"), std::string::npos)
+            << manager.loadNotice()->reason;
+        ASSERT_TRUE(manager.loadNotice()->keptAt);
+        EXPECT_EQ(QFileInfo(QString::fromStdString(*manager.loadNotice()->keptAt)).size(),
+                  OrbelBackup::kMaxFileBytes + 1);
+        EXPECT_EQ(readFile(configPath()), manager.config().encodeDocument());
+    };
+    const auto grow = [&] {  // sparse: nothing is written
+        ASSERT_TRUE(QFile::resize(QString::fromStdString(configPath()), OrbelBackup::kMaxFileBytes + 1));
+        before = bytesRead();
+    };
+    grow();
+    ASSERT_FALSE(live().change([](AppConfig& c) { c.menuRadius = 300; }));
+    expectRefusedUnread(live());
+    EXPECT_EQ(live().config().menuRadius, 300);
+
+    clock.seconds += 1;
+    grow();
+    expectRefusedUnread(*make());
+}
+
+// Another program's save that lands while a change is written is never
+// overwritten: it is taken in and the change applied to it again; a file
+// that changes at every try refuses the change and keeps the last save.
+TEST_F(WritePathTest, AnOutsideEditSavedDuringAWriteIsTakenIn) {
+    radius(250);
+    int tries = 0;
+    live().setBeforeReplaceHookForTests([&] {
+        if (tries++ == 0) writeFile(configPath(), withSnippets(2, "hand").encodeDocument());
+    });
+    ASSERT_FALSE(live().change([](AppConfig& c) { c.showInTray = false; }));
+    EXPECT_EQ(tries, 2);
+    EXPECT_EQ(firstSnippet(live().config()), "hand0");
+    EXPECT_FALSE(live().config().showInTray);
+    EXPECT_EQ(readFile(configPath()), live().config().encodeDocument());
+
+    // Saves of the same length, in place: the bytes tell them apart.
+    const auto save = [&](int n) { return withSnippets(1, "again" + std::to_string(n)).encodeDocument(); };
+    tries = 0;
+    live().setBeforeReplaceHookForTests([&] { writeFile(configPath(), save(tries++)); });
+    const auto refused = live().change([](AppConfig& c) { c.menuRadius = 300; });
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->kind(), ConfigError::Kind::notSaved);
+    EXPECT_EQ(readFile(configPath()), save(tries - 1));
+    EXPECT_NE(live().config().menuRadius, 300);
+    EXPECT_EQ(QDir(QString::fromStdString(dir())).entryList({"*.tmp"}), QStringList());
+}
+
+// A name with spaces or tabs around it is the profile it normalises to, in
+// every path: a profile slot's switch, a delete, an icon, a name kept as typed
+// by an earlier version, a backup's active profile.
+TEST_F(WritePathTest, AProfileNameIsNormalisedWhereverItComesFrom) {
+    live().storeProfile(withSnippets(1, "work"), "Work");
+    live().storeProfile(withSnippets(1, "home"), "Home");
+    live().switchToProfileKeepingLive("Work ");
+    EXPECT_EQ(defaults.string(ConfigManager::kActiveProfileKey), "Work");
+    EXPECT_THROW(live().deleteProfile("Work"), ProfileMutationError);
+    EXPECT_THROW(live().deleteProfile("\tWork"), ProfileMutationError);
+    live().setProfileIcon(" Work", SlotIcon::monogram("W"));
+    EXPECT_EQ(live().config().profileIcon, SlotIcon::monogram("W"));
+    radius(300);
+    EXPECT_EQ(store().list(), (std::vector<std::string>{"Default", "Home", "Work"}));
+    EXPECT_EQ(store().load("Work").menuRadius, 300);
+
+    activate("Home\t");
+    EXPECT_EQ(live().activeProfile(), "Home");
+    EXPECT_THROW(live().deleteProfile("Home"), ProfileMutationError);
+
+    OrbelBackup backup;
+    backup.liveConfig = withSnippets(1);
+    backup.profiles["Work"] = withSnippets(1, "restored");
+    backup.activeProfile = "Work ";
+    BackupManager::restoreReplace(backup, live());
+    EXPECT_EQ(live().activeProfile(), "Work");
+    EXPECT_EQ(firstSnippet(live().config()), "restored0");
 }

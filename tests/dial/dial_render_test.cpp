@@ -377,5 +377,47 @@ TEST(GlassTest, DiscShadowIsSmallButTheSameSizeInPoints) {
     }
 }
 
+
+// How far beyond a straight edge a soft shadow, drawn as the dial draws its
+// shadows, falls to 15.9 % of its full strength, in points: for a Gaussian
+// blur that is one deviation (a shadow of radius R spreads R, two
+// deviations). A square of 300 points, seen across the middle of a side.
+double shadowDeviationSeen(double deviation, double dpr) {
+    const double margin = 48, side = 300 + 2 * margin;
+    QPainterPath square;
+    square.addRect(margin, margin, 300, 300);
+    QImage shot((QSizeF(side, side) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
+    shot.setDevicePixelRatio(dpr);
+    shot.fill(Qt::transparent);
+    {
+        QPainter p(&shot);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(QRectF(0, 0, side, side),
+                    softShadow(square, QSizeF(side, side), dpr, QColor(0, 0, 0, 255), deviation));
+    }
+    const int y = shot.height() / 2;
+    const double full = qAlpha(shot.pixel(shot.width() / 2, y)), edge = (margin + 300) * dpr;
+    const double wanted = 0.159 * full;
+    for (int x = int(edge); x < shot.width(); ++x) {
+        const double a = qAlpha(shot.pixel(x, y));
+        if (a > wanted) continue;
+        const double before = qAlpha(shot.pixel(x - 1, y));
+        // A pixel's value is that of its centre.
+        return (x - 0.5 + (before - wanted) / std::max(1.0, before - a) - edge) / dpr;
+    }
+    return side;
+}
+
+// The backdrop's shadow (radius 22, a deviation of 11) and the knob's
+// (radius 18) spread as far as their radii say, at either density: the
+// passes over the reduced picture add up to the whole deviation.
+TEST(GlassTest, SoftShadowsSpreadTheirWholeRadius) {
+    for (const double dpr : {1.0, 2.0}) {
+        EXPECT_NEAR(shadowDeviationSeen(11, dpr), 11, 0.6) << dpr;
+        EXPECT_NEAR(shadowDeviationSeen(9, dpr), 9, 0.5) << dpr;
+        EXPECT_NEAR(shadowDeviationSeen(2, dpr), 2, 0.3) << dpr;
+    }
+}
+
 }  // namespace
 }  // namespace orbel::dial

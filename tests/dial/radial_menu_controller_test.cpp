@@ -194,8 +194,9 @@ TEST_F(DialTest, PerAppOverrideRoots) {
     };
     for (const Case& c : std::vector<Case>{{"with.slots", MenuRootSelection::app, 200, true},
                                            // 5000 is read as 1000, which is drawn at the
-                                           // largest radius whose panel fits 1920 × 1080.
-                                           {"big", MenuRootSelection::defaultRoot, 392, false},
+                                           // largest radius whose ring and titles fit
+                                           // 1920 × 1080: half the height less the pills.
+                                           {"big", MenuRootSelection::defaultRoot, 508, false},
                                            {"small", MenuRootSelection::defaultRoot, 50, false},
                                            {"other", MenuRootSelection::defaultRoot, 200, false},
                                            {std::nullopt, MenuRootSelection::defaultRoot, 200, false}}) {
@@ -421,6 +422,21 @@ TEST_F(DialTest, HoldRelease) {
     dial.loadSlots({});
     dial.holdRelease();
     EXPECT_FALSE(dial.isVisible());
+}
+
+// A level opened while the hold lasts (the profile list) starts with nothing
+// lit; the release looks at the pointer again only when it moved.
+TEST_F(DialTest, AHoldReleaseWhereThePointerRestsFiresNothingOnTheNewLevel) {
+    for (const bool moved : {false, true}) {
+        dial.openedViaHold = true;
+        showOn(1);
+        dial.pushGroup(MenuGroup{Uuid::random(), "List", apps("root", 6), {}});
+        ASSERT_EQ(dial.highlightedIndex(), -1);
+        if (moved) surface.pointer = towards(3, 6);
+        dial.holdRelease();
+        EXPECT_FALSE(dial.isVisible()) << moved;
+    }
+    EXPECT_EQ(workspace.calls, std::vector<std::string>{"launch root3"});
 }
 
 TEST_F(DialTest, MusicMode) {

@@ -31,10 +31,13 @@
 #include "fakes/fake_system_platform.h"
 #include "fakes/replace_shared.h"
 #include "slots/system_app_provider.h"
+#include "support/shown_text.h"
 #include "support/widget_pictures.h"
 
 using namespace orbel;
 using namespace orbel::editor;
+using orbel::testing::kMarkup;
+using orbel::testing::shownText;
 
 namespace {
 
@@ -265,6 +268,32 @@ TEST_F(EditorWidgets, AppPickerLoadsThenChooses) {
     picker->choose(0);
     EXPECT_EQ(chosen, std::vector<std::string>{"Firefox ESR"});
     EXPECT_TRUE(QTest::qWaitFor([&] { return !alive; }, 5000));
+}
+
+TEST_F(EditorWidgets, DesktopEntryTextShowsAsItStandsInRowsAndToolTips) {
+    const std::string markup = kMarkup.toStdString();
+    directory.apps = {{markup, markup, "utilities-terminal", "/usr/share/applications/markup.desktop"}};
+    SlotLibraryColumn column({LibrarySegment::apps}, [](const SlotConfig&) { return false; }, [](const SlotConfig&) {});
+    column.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !column.model().isLoadingApps; }, 10000));
+    const QModelIndex row = column.list()->model()->index(column.rowOf(kMarkup), 0);
+    EXPECT_TRUE(shownText(row.data(Qt::ToolTipRole).toString()).contains(kMarkup));
+
+    auto* picker = new AppPickerView(AppMenuPreset::all(), [](const AppInfo&) {}, {});
+    picker->setAttribute(Qt::WA_DeleteOnClose);
+    picker->open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !picker->model().isLoading; }, 10000));
+    ASSERT_EQ(picker->list()->count(), 1);
+    EXPECT_EQ(shownText(picker->list()->item(0)->toolTip()), kMarkup);
+    picker->searchField()->setText(kMarkup + "zzz");  // the empty state repeats the search
+    int empty = 0;
+    for (const QLabel* label : picker->findChildren<QLabel*>()) {
+        if (label->text() != picker->emptyText()) continue;
+        ++empty;
+        EXPECT_EQ(shownText(label), "No matches for \u201C" + kMarkup + "zzz\u201D");
+    }
+    EXPECT_EQ(empty, 1);
+    picker->close();
 }
 
 // The first button under `in` that says `text`.

@@ -5,8 +5,13 @@
 #include <QDir>
 #include <QFile>
 #include <map>
+#include <QProcess>
+#include <QSemaphore>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "platform/app_directory.h"
 #include "support/test_files.h"
@@ -25,6 +30,10 @@ protected:
     }
     // Changed entries are heard a moment later; the event loop brings the news.
     static bool settles(const std::function<bool()>& done) { return QTest::qWaitFor(done, 5000); }
+    static bool listed(const char* id) {
+        const auto all = AppIndex::shared().all();
+        return std::any_of(all->begin(), all->end(), [&](const AppRecord& r) { return r.id == id; });
+    }
     orbel::testing::XdgFixture xdg;
 };
 
@@ -165,6 +174,106 @@ TEST_F(AppIndexTest, AFolderMadeLaterIsWatchedAndABurstIsReadOnce) {
     EXPECT_TRUE(settles([&] { return index.all()->size() >= 51; }));
     QTest::qWait(300);
     EXPECT_LE(index.generation() - before, 8u);
+}
+
+// env's options that take a value (the program is not that value), and an
+// escaped backslash before a list's semicolon (the semicolon still separates).
+TEST_F(AppIndexTest, EnvsOptionsAndEscapedBackslashesInListsReadAsTheRulesSay) {
+    const char* const execs[] = {
+        "env \"A=b c\" -u X true", "env -iu X true",     "env --unset X true",
+        "env --unset=X -C /tmp true --x", "env -uX -- true", "env -S \"A=1 true --x\" y",
+    };
+    entry("usr", "splits", "Exec=env" + QByteArray(" -S").repeated(100000) + " true\n");  // no program named
+    for (int i = 0; i < 6; ++i) entry("usr", ("env-" + QByteArray::number(i)).constData(), "Exec=" + QByteArray(execs[i]) + "\n");
+    entry("usr", "listed", "Exec=true\nCategories=a\\\\;b;\n");
+    auto& index = AppIndex::shared();
+    EXPECT_TRUE(settles([&] { return index.resolve("listed").has_value(); }));
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(index.resolve("env-" + QString::number(i)).value_or(AppRecord{}).program.toStdString(), "true") << execs[i];
+    EXPECT_EQ(index.resolve("listed").value_or(AppRecord{}).categories, (QStringList{"a\\", "b"}));
+    EXPECT_EQ(index.resolve("splits").value_or(AppRecord{}).program, "");
+}
+
+// Opened as a reader opens a file, a FIFO waits for a writer that never
+// comes and /dev/zero never ends: neither may stop the index, the GUI
+// thread or quitting.
+TEST_F(AppIndexTest, APipeOrADeviceAmongTheEntriesAndListsReadsAsNothing) {
+    const QString fifo = xdg.root() + "/data/applications/pipe";
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(fifo, xdg.root() + "/data/applications/x.desktop"));
+    ASSERT_TRUE(QFile::link("/dev/zero", xdg.root() + "/data/applications/zero.desktop"));
+    ASSERT_TRUE(QFile::link(fifo, xdg.root() + "/config/xdg-terminals.list"));
+    ASSERT_TRUE(QFile::link("/dev/zero", xdg.root() + "/config/gnome-xdg-terminals.list"));
+    qputenv("XDG_CURRENT_DESKTOP", "GNOME");
+    entry("usr", "term-a", "Exec=true\nCategories=TerminalEmulator;\n");
+    auto& index = AppIndex::shared();
+    EXPECT_TRUE(settles([&] { return listed("term-a"); }));
+    EXPECT_EQ(index.resolve("com.apple.Terminal").value_or(AppRecord{}).id, "term-a");
+    for (const char* refused : {"x", "zero"}) EXPECT_FALSE(index.resolve(refused)) << refused;
+    entry("usr", "later", "Exec=true\n");  // the index still reads
+    EXPECT_TRUE(settles([&] { return listed("later"); }));
+    qunsetenv("XDG_CURRENT_DESKTOP");
+}
+
+// The inotify watches this process holds.
+int inotifyWatches() {
+    int watches = 0;
+    for (const QString& fd : QDir("/proc/self/fdinfo").entryList(QDir::Files)) {
+        QFile info("/proc/self/fdinfo/" + fd);
+        if (info.open(QIODevice::ReadOnly)) watches += int(info.readAll().count("inotify wd:"));
+    }
+    return watches;
+}
+
+TEST_F(AppIndexTest, ALinkedFolderIsFollowedOnceAndItsFoldersAreWatchedWithinABound) {
+    QTemporaryDir elsewhere;  // a big tree with a link of its own, linked among the entries
+    for (int i = 0; i < 400; ++i) ASSERT_TRUE(QDir().mkpath(elsewhere.filePath(QString("tree/f%1").arg(i, 3, 10, QChar('0')))));
+    writeFile(elsewhere.filePath("tree/inside.desktop"), "[Desktop Entry]\nType=Application\nName=In\nExec=true\n");
+    writeFile(elsewhere.filePath("beyond/far.desktop"), "[Desktop Entry]\nType=Application\nName=Far\nExec=true\n");
+    ASSERT_TRUE(QFile::link(elsewhere.filePath("beyond"), elsewhere.filePath("tree/again")));
+    AppIndex::shared();
+    QTest::qWait(300);  // its own folders watched
+    const int before = inotifyWatches();
+    const QString link = xdg.root() + "/data/applications/tree";
+    ASSERT_TRUE(QFile::link(elsewhere.filePath("tree"), link));
+    EXPECT_TRUE(settles([&] { return listed("tree-inside"); }));
+    QTest::qWait(500);  // the folders read are watched, and read again
+    EXPECT_FALSE(listed("tree-again-far"));
+    EXPECT_LE(inotifyWatches() - before, 256);
+    QFile::remove(link);  // the fixture would empty the linked folder
+}
+
+// While the first reading waits (here for a thread of Qt's pool), the GUI
+// thread is answered from what is known: no list yet, an entry asked for by
+// id from its own file; the list comes later. In a process of its own, so
+// that its index is new.
+TEST(AppIndexFirstReading, TheGuiThreadIsAnsweredBeforeTheListIsRead) {
+    if (!qEnvironmentVariableIsSet("ORBEL_FIRST_READING")) {
+        QProcess child;
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert("ORBEL_FIRST_READING", "1");
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=AppIndexFirstReading.*"});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        const QByteArray output = child.readAll();
+        EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+        EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
+        return;
+    }
+    orbel::testing::XdgFixture xdg;
+    writeFile(xdg.root() + "/data/applications/one.desktop", "[Desktop Entry]\nType=Application\nName=One\nExec=true\n");
+    QThreadPool& pool = *QThreadPool::globalInstance();
+    const int threads = pool.maxThreadCount();
+    auto busy = std::make_shared<QSemaphore>(), held = std::make_shared<QSemaphore>();
+    for (int i = 0; i < threads; ++i) pool.start([busy, held] { busy->release(), held->acquire(); });
+    busy->acquire(threads);
+    auto& index = AppIndex::shared();
+    EXPECT_TRUE(index.all()->empty());
+    EXPECT_EQ(index.resolve("one").value_or(AppRecord{}).name, "One");
+    const std::uint64_t generation = index.generation();
+    held->release(threads);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return index.all()->size() == 1 && index.generation() > generation; }, 5000));
 }
 
 }  // namespace

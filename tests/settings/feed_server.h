@@ -5,7 +5,9 @@
 
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
+#include <algorithm>
 #include <map>
 
 namespace orbel::testing {
@@ -17,6 +19,9 @@ public:
         QByteArray body;
         bool silent = false;        // reads the request, never answers
         bool sendsLength = true;    // else the body ends when the connection closes
+        QByteArray reason = {};     // the status line's phrase; empty: "OK" or "Not Found"
+        QByteArray location = {};   // a redirect's target
+        int pieces = 1;             // the body trickles in this many writes, a moment apart
     };
 
     FeedServer() {
@@ -48,11 +53,21 @@ private:
         const auto it = answers.find(path);
         const Answer answer = it != answers.end() ? it->second : Answer{404, "no such feed"};
         if (answer.silent) return;
-        QByteArray head = "HTTP/1.1 " + QByteArray::number(answer.status) +
-                          (answer.status == 200 ? " OK" : " Not Found") + "\r\nContent-Type: application/json\r\n";
+        const QByteArray reason =
+            !answer.reason.isEmpty() ? answer.reason : QByteArray(answer.status == 200 ? "OK" : "Not Found");
+        QByteArray head = "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' + reason +
+                          "\r\nContent-Type: application/json\r\n";
         if (answer.sendsLength) head += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
-        socket->write(head + "Connection: close\r\n\r\n" + answer.body);
-        socket->disconnectFromHost();
+        if (!answer.location.isEmpty()) head += "Location: " + answer.location + "\r\n";
+        socket->write(head + "Connection: close\r\n\r\n");
+        const qsizetype piece = (answer.body.size() + answer.pieces - 1) / std::max(answer.pieces, 1);
+        for (int i = 0; i < answer.pieces; ++i) {
+            const bool last = i == answer.pieces - 1;
+            QTimer::singleShot(i * 50, socket, [socket, bytes = answer.body.mid(i * piece, piece), last] {
+                socket->write(bytes);
+                if (last) socket->disconnectFromHost();
+            });
+        }
     }
     std::map<QTcpSocket*, QByteArray> pending_;
 };

@@ -34,6 +34,7 @@
 #include "settings/general_tab.h"
 #include "settings/preferences_view.h"
 #include "settings_fixture.h"
+#include "support/shown_text.h"
 #include "settings/hotkey_recorder_view.h"
 #include "ui/accent_swatch_picker.h"
 #include "ui/controls.h"
@@ -109,6 +110,16 @@ TEST_F(PreferencesViewTest, TabBarSwitchesTabsAndControlsWriteTheConfiguration) 
     QTest::mouseClick(v.alertBox()->findChildren<QPushButton*>().front(), Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return live().config().menuRadius == 200; }));
     EXPECT_FALSE(v.alertBox());
+}
+
+TEST_F(PreferencesViewTest, AnImportErrorNamingAFileShowsTheNameAsItStands) {
+    auto& v = show();
+    const QString message = "Couldn't read the backup: \u201C" + kMarkup + ".orbelbackup\u201D is a pipe, not a file.";
+    import.setErrorMessage(message.toStdString());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return v.alertBox() != nullptr; }, 5000));
+    const auto* informative = v.alertBox()->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
+    ASSERT_TRUE(informative);
+    EXPECT_EQ(shownText(informative), message);
 }
 
 TEST_F(PreferencesViewTest, ChooseCustomStartsTheTapRecorderAndReturnClosesTheAcknowledgements) {

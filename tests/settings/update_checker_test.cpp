@@ -1,5 +1,6 @@
 // The update checker without widgets: its feed, versions and texts, and
 // real checks against a feed served by the test.
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -55,11 +56,12 @@ protected:
         server.answers[QStringLiteral("/silent")] = {200, {}, true};
         server.answers[QStringLiteral("/huge")] = {200, QByteArray(1 << 20, ' ') + FeedServer::feed("9.0")};
         server.answers[QStringLiteral("/huge-unannounced")] = {200, QByteArray(1 << 20, ' '), false, false};
+        server.answers[QStringLiteral("/loop")] = {301, {}, false, true, "Moved Permanently", "/loop"};
     }
     // Runs a check of the feed at `path` to its end.
-    UpdateCheckResult check(const QString& path) {
+    UpdateCheckResult check(const QString& path, std::chrono::milliseconds timeout = std::chrono::milliseconds(1500)) {
         UpdateChecker c(server.url(path), "1.2", &store);
-        c.setTimeout(std::chrono::milliseconds(1500));
+        c.setTimeout(timeout);
         QSignalSpy finished(&c, &UpdateChecker::finished);
         c.startCheck();
         EXPECT_TRUE(c.isChecking());
@@ -100,8 +102,49 @@ TEST_F(UpdateCheckerTest, BrokenAnswersEndWithAMessage) {
         EXPECT_EQ(result.kind, Kind::failed) << c.path;
         EXPECT_EQ(result.error.toStdString(), c.message) << c.path;
     }
+    // Fifty redirects take a while here.
+    EXPECT_EQ(check("/loop", std::chrono::seconds(20)).error.toStdString(),
+              "The update server redirected too many times.");
+    UpdateChecker noModule(server.url("/newer"), "1.2", &store);
+    noModule.setStartHttpGet([](const platform::HttpGetRequest&, platform::HttpGet::Handlers, QString* why) {
+        *why = QStringLiteral("The module orbel-http.so is missing.");
+        return std::unique_ptr<platform::HttpGet>();
+    });
+    QSignalSpy ended(&noModule, &UpdateChecker::finished);
+    noModule.startCheck();
+    ASSERT_TRUE(ended.wait(5000));
+    EXPECT_EQ(noModule.lastResult()->error.toStdString(),
+              "Checking for updates is not available in this installation. The module orbel-http.so is missing.");
     // A failed check still counts as the last check.
     EXPECT_TRUE(store.integers.count(UpdateChecker::kLastCheckKey));
+}
+
+// Qt hands the network reply its data through queued calls: an application
+// event filter meets the reply there and keeps a guarded pointer to it.
+class ReplyWatch : public QObject {
+public:
+    ReplyWatch() { qApp->installEventFilter(this); }
+    bool eventFilter(QObject* target, QEvent*) override {
+        if (!reply && target->inherits("QNetworkReply")) reply = target;
+        return false;
+    }
+    QPointer<QObject> reply;
+};
+
+TEST_F(UpdateCheckerTest, AnAnswerTricklingPastTheLimitOutlivesTheSignalThatRefusedIt) {
+    // No length, four pieces: the limit is crossed in the reply's readyRead.
+    server.answers[QStringLiteral("/trickle")] = {200, QByteArray(96 * 1024, ' '), false, false, {}, {}, 4};
+    ReplyWatch watch;
+    UpdateChecker checker(server.url("/trickle"), "1.2", &store);
+    bool replyLivedThroughTheEnd = false;
+    QObject::connect(&checker, &UpdateChecker::finished, &checker,
+                     [&] { replyLivedThroughTheEnd = !watch.reply.isNull(); });
+    checker.startCheck();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return checker.lastResult().has_value(); }, 20000));
+    EXPECT_EQ(checker.lastResult()->error.toStdString(), "The update server's answer is larger than 64 KB.");
+    EXPECT_TRUE(replyLivedThroughTheEnd);
+    // Gone once the event loop is back: not leaked either.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watch.reply.isNull(); }, 5000));
 }
 
 TEST_F(UpdateCheckerTest, WithoutAFeedTheCheckerOnlyExplains) {

@@ -18,6 +18,7 @@
 #include "settings/update_checker.h"
 #include "settings/update_window.h"
 #include "settings_fixture.h"
+#include "support/shown_text.h"
 #include "support/widget_pictures.h"
 #include "ui/settings_blocks.h"
 
@@ -129,6 +130,17 @@ TEST_F(UpdateWindowTest, PicturesOfASilentServerWhileTheWindowKeepsAnswering) {
         QTest::mouseClick(part<QPushButton>("updatePrimary"), Qt::LeftButton);
         EXPECT_FALSE(c.isChecking());
         EXPECT_TRUE(QTest::qWaitFor([] { return !UpdateWindow::current(); }, 5000));
+    });
+}
+
+TEST_F(UpdateWindowTest, PicturesOfAServersReasonPhraseShownAsItStands) {
+    server.answers[QStringLiteral("/markup")] = {503, "down", false, true, kMarkup.toUtf8()};
+    inBothSchemes([&] {
+        checker("/markup").checkForUpdates();
+        ASSERT_TRUE(waitForEnd());
+        EXPECT_EQ(shownText(part<QLabel>("updateDetail")),
+                  "The update server answered with status 503 " + kMarkup + ".");
+        picture(*UpdateWindow::current(), "update-markup");
     });
 }
 

@@ -36,8 +36,9 @@ protected:
         systemtest::run("xset", {"r", "on"});  // auto-repeat, as on a desktop
     }
     // Six script slots, each adding a line to its own marker file; slot
-    // `profiles`, when given, is the profile list instead.
-    void start(const HoldBinding& hold, int profiles = -1) {
+    // `profiles`, when given, is the profile list instead, listing
+    // `profileNames` (each a copy of the dial).
+    void start(const HoldBinding& hold, int profiles = -1, const QStringList& profileNames = {}) {
         AppConfig c;
         c.activation = ActivationMode::hold(hold);
         c.rootGroup.slots.clear();
@@ -50,6 +51,8 @@ protected:
         }
         orbel_ = std::make_unique<Orbel>(Orbel::Deferred{});
         orbel_->write("config.json", QByteArray::fromStdString(json::write(c.toJson())));
+        for (const QString& name : profileNames)
+            orbel_->write("profiles/" + name + ".json", QByteArray::fromStdString(c.encodeDocument()));
         orbel_->startWith({"--login-item"});
         ASSERT_TRUE(orbel_->waitForLog("[orbel-launch] step logitech"));
         spin(500);
@@ -126,6 +129,27 @@ TEST_F(HeldDialSystem, HoldingTheKeyOverTheProfileListShowsOneAlertOnly) {
     const QImage shot = platform::ScreenCapture::shared().capture(QGuiApplication::primaryScreen()->geometry(), 1);
     QDir().mkpath(ORBEL_BINARY_DIR "/test-artifacts/dial");
     EXPECT_TRUE(shot.save(ORBEL_BINARY_DIR "/test-artifacts/dial/held-key-one-alert.png"));
+}
+
+// Released over the profile switcher, the hold opens the list and the dial
+// stays; nothing in the list is lit. Pressed and released again where the
+// pointer rests, the dial closes and no profile is chosen.
+TEST_F(HeldDialSystem, ASecondReleaseWhereThePointerRestsClosesTheProfileListChoosingNothing) {
+    start(HoldBinding::keyCombination(kCtrlOptH), 0, {"Home", "Work"});
+    xdotool({"mousemove", "960", "120", "keydown", "ctrl+alt+h"});
+    ASSERT_TRUE(orbel_->waitForLog("ShowMenuVisible"));
+    spin(300);
+    xdotool({"keyup", "ctrl+alt+h"});
+    ASSERT_TRUE(orbel_->waitForLog("ExecuteHighlightedSlot"));
+    spin(500);
+    ASSERT_EQ(orbel_->count("HideMenuComplete"), 0) << "the list did not open";
+    xdotool({"keydown", "ctrl+alt+h"});
+    spin(300);
+    xdotool({"keyup", "ctrl+alt+h"});
+    EXPECT_TRUE(spinUntil([&] { return orbel_->count("HideMenuComplete") == 1; }));
+    spin(500);
+    EXPECT_EQ(orbel_->count("ExecuteHighlightedSlot"), 1) << orbel_->log().right(2000).toStdString();
+    EXPECT_TRUE(fired().isEmpty());
 }
 
 }  // namespace

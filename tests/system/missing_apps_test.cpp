@@ -1,7 +1,8 @@
 // The default dial with the real orbel on a desktop that has a browser and
 // nothing else: Safari's slot starts the desktop's browser, Messages (which
 // has no counterpart here) says it is not installed instead of closing
-// without a word.
+// without a word. Entries that are a pipe or a device freeze neither the
+// dial nor quitting.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <QScreen>
 #include <cmath>
 #include <numbers>
+#include <sys/stat.h>
 
 #include "model/app_config.h"
 #include "orbel_process.h"
@@ -90,6 +92,27 @@ TEST(MissingApplications, TheBrowserStandsInAndMessagesSaysItIsNotInstalled) {
     saveScreen("missing-app-alert");
     EXPECT_FALSE(windowTitled("Messages").has_value());
     EXPECT_TRUE(orbel.waitForLog("HideMenuComplete", orbel.log().lastIndexOf("ShowMenuVisible")));
+}
+
+// Opened as a reader opens a file, the pipe waits for a writer forever and
+// the device never ends. "Within a second" only tells a freeze apart.
+TEST(MissingApplications, AnEntryThatIsAPipeOrADeviceFreezesNeitherTheDialNorQuitting) {
+    ORBEL_REQUIRE_DISPLAY();
+    systemtest::XdgFixture xdg;
+    const QString fifo = xdg.root() + "/data/applications/pipe";
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(fifo, xdg.root() + "/data/applications/x.desktop"));
+    ASSERT_TRUE(QFile::link("/dev/zero", xdg.root() + "/data/applications/zero.desktop"));
+    systemtest::Orbel orbel(systemtest::Orbel::Deferred{});
+    orbel.write("config.json", stockDialConfig());
+    orbel.startWith({"--login-item"});
+    ASSERT_TRUE(orbel.waitForLog("step first dial")) << orbel.log().toStdString();
+    xdotool({"mousemove", "960", "540"});
+    xdotool({"key", "ctrl+alt+o"});
+    EXPECT_TRUE(spinUntil([&] { return orbel.count("ShowMenuVisible") > 0; }, 1000)) << orbel.log().toStdString();
+    saveScreen("entry-that-is-a-pipe-dial");
+    EXPECT_LT(systemtest::residentMegabytes(orbel.pid()), 1000);
+    EXPECT_EQ(orbel.stop(1000), 0) << orbel.log().toStdString();
 }
 
 }  // namespace

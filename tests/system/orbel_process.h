@@ -27,11 +27,12 @@ public:
     struct Deferred {};
     explicit Orbel(Deferred) {}
     ~Orbel() { stop(); }
-    // Asks Orbel to end as the session does; its exit status.
-    int stop() {
+    // Asks Orbel to end as the session does; its exit status (-1 when it has
+    // not ended within `timeoutMs`).
+    int stop(int timeoutMs = 5000) {
         if (process_.state() == QProcess::NotRunning) return process_.exitCode();
         process_.terminate();
-        if (!process_.waitForFinished(5000)) return -1;
+        if (!process_.waitForFinished(timeoutMs)) return -1;
         return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
     }
     void start() { startWith({}); }

@@ -23,6 +23,9 @@ protected:
         // which may open while the alert waits for an answer.
         box->setWindowModality(Qt::NonModal);
         box->setWindowTitle(QApplication::applicationDisplayName());
+        // Plain text: an alert may name something from outside (a group's
+        // title from a backup, a file name), and markup in it would be read.
+        box->setTextFormat(Qt::PlainText);
         box->setText(QString::fromStdString(alert.title));
         box->setInformativeText(QString::fromStdString(alert.text));
         switch (alert.style) {
@@ -48,6 +51,10 @@ protected:
                                     QStringLiteral("<p style=\"font-size:small; color:%1\">%2</p>")
                                         .arg(quiet.name(), QString::fromStdString(alert.footnote).toHtmlEscaped()));
         }
+        // QMessageBox leaves the informative text's format to a guess: it
+        // follows the box's.
+        if (auto* informative = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+            informative->setTextFormat(box->textFormat());
         boxes_.push_back({alert, box});
         QObject::connect(box, &QMessageBox::finished, box, [this, box, buttons, onDismiss = std::move(onDismiss)](int) {
             std::erase_if(boxes_, [box](const auto& b) { return b.second == box || !b.second; });

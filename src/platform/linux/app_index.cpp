@@ -2,6 +2,7 @@
 
 #include "platform/linux/launch_context.h"
 #include "platform/linux/xdg_folders.h"
+#include "platform/peer_file.h"
 
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -14,6 +15,7 @@
 #include <QSet>
 #include <QSocketNotifier>
 #include <QStandardPaths>
+#include <QThread>
 #include <QThreadPool>
 #include <QTimer>
 #include <algorithm>
@@ -65,8 +67,11 @@ public:
         QByteArray item;
         const QByteArray v = raw(key);
         for (qsizetype i = 0; i < v.size(); ++i) {
-            if (v[i] == '\\' && i + 1 < v.size() && v[i + 1] == ';') {
-                item += ';', ++i;
+            if (v[i] == '\\' && i + 1 < v.size()) {
+                // "\;" is a semicolon within an item; any other escape ("\\"
+                // too) is the string's, kept for unescape().
+                if (v[++i] == ';') item += ';';
+                else item += '\\', item += v[i];
             } else if (v[i] == ';') {
                 if (!item.isEmpty()) out << unescape(item);
                 item.clear();
@@ -109,13 +114,17 @@ private:
     QHash<QByteArray, QByteArray> keys_;
 };
 
-// The named groups of a key file; a file past 1 MiB is no desktop entry.
+// A desktop entry, mimeapps.list or xdg-terminals.list, read as any file
+// another program names: a regular file (after links), opened without
+// blocking and read up to 1 MiB, past which it is none of these. A FIFO or a
+// device there reads as nothing.
+QByteArray readListFile(const QString& path) { return readPeerFile(path, 1 << 20).bytes.value_or(QByteArray()); }
+
+// The named groups of a key file.
 std::map<QByteArray, KeyGroup> readGroups(const QString& path, std::initializer_list<const char*> wanted) {
     std::map<QByteArray, KeyGroup> groups;  // nodes stay put while groups are added
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > (1 << 20)) return groups;
     KeyGroup* current = nullptr;
-    for (const QByteArray& raw : file.readAll().split('\n')) {
+    for (const QByteArray& raw : readListFile(path).split('\n')) {
         const QByteArray line = raw.trimmed();
         if (line.isEmpty() || line.startsWith('#')) continue;
         if (line.startsWith('[') && line.endsWith(']')) {
@@ -178,12 +187,44 @@ private:
     QHash<QString, bool> known_;
 };
 
-// The program an Exec line starts, without folder; "env VAR=x prog" skips to prog.
-QString programOf(const QStringList& argv) {
+// The program an Exec line starts, without folder. Behind env, its
+// assignments and options are passed over as env reads them: -u, -C and -S
+// take a value (the rest of the word, else the next word; "--unset=NAME" or
+// "--unset NAME"), "--" ends the options, and -S's value is itself split
+// into the words that follow (a few times over at most: each -S inside one
+// would otherwise take a level of the stack).
+QString programOf(const QStringList& argv, int splits = 0) {
     qsizetype i = 0;
-    if (!argv.isEmpty() && QFileInfo(argv[0]).fileName() == QLatin1String("env"))
-        for (i = 1; i < argv.size() && (argv[i].contains(QLatin1Char('=')) || argv[i].startsWith(QLatin1Char('-'))); ++i) {
+    if (!argv.isEmpty() && QFileInfo(argv[0]).fileName() == QLatin1String("env")) {
+        static const std::pair<QLatin1String, char> kLong[] = {
+            {QLatin1String("--unset"), 'u'}, {QLatin1String("--chdir"), 'C'}, {QLatin1String("--split-string"), 'S'}};
+        for (i = 1; i < argv.size(); ++i) {
+            const QString& arg = argv[i];
+            if (arg == QLatin1String("--")) {
+                ++i;
+                break;
+            }
+            if (!arg.startsWith(QLatin1Char('-'))) {
+                if (arg.contains(QLatin1Char('='))) continue;
+                break;
+            }
+            char option = 0;
+            QString value;
+            if (arg.startsWith(QLatin1String("--"))) {
+                for (const auto& [name, letter] : kLong)
+                    if (arg == name) option = letter, value = argv.value(++i);
+                    else if (arg.startsWith(name + QLatin1Char('='))) option = letter, value = arg.mid(name.size() + 1);
+            } else {
+                for (qsizetype c = 1; c < arg.size() && !option; ++c)
+                    if (const char letter = arg[c].toLatin1(); letter == 'u' || letter == 'C' || letter == 'S')
+                        option = letter, value = c + 1 < arg.size() ? arg.mid(c + 1) : argv.value(++i);
+            }
+            if (option == 'S' && splits == 4) return {};
+            if (option == 'S')
+                return programOf(QStringList{argv[0]} + splitCommand(value).value_or(QStringList()) + argv.mid(i + 1),
+                                 splits + 1);
         }
+    }
     return i < argv.size() ? QFileInfo(argv[i]).fileName() : QString();
 }
 
@@ -230,20 +271,38 @@ QString fileFor(const QString& folder, const QString& id, int depth = 0) {
     return {};
 }
 
-void scanFolder(const QString& folder, const QString& prefix, int depth, QSet<QString>& seen, QSet<QString>& visited,
-                Reading& reading, std::vector<AppRecord>& out, QStringList* subfolders) {
-    if (depth > 8 || visited.contains(QFileInfo(folder).canonicalFilePath())) return;
-    visited.insert(QFileInfo(folder).canonicalFilePath());
+// How far one reading goes: entry subfolders (such as kde4/) are read and
+// watched up to this many in all, and a linked folder is followed, but no
+// link inside one. A link to /usr among the entries would otherwise have
+// each of its thousands of folders read, and watched at the cost of the
+// user's whole inotify allowance.
+constexpr int kMostSubfolders = 256;
+
+struct Scan {
+    std::vector<AppRecord>& out;
+    QStringList* subfolders;  // the subfolders read, to be watched
+    Reading reading;
+    QSet<QString> seen, visited;
+    int subfoldersLeft = kMostSubfolders;
+};
+
+void scanFolder(Scan& scan, const QString& folder, const QString& prefix, int depth, bool withinLink) {
+    scan.visited.insert(QFileInfo(folder).canonicalFilePath());
     const QDir dir(folder);
     for (const QFileInfo& info : dir.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
         if (info.isDir()) {
-            if (subfolders) *subfolders << info.filePath();
-            scanFolder(info.filePath(), prefix + info.fileName() + QLatin1Char('-'), depth + 1, seen, visited, reading, out, subfolders);
+            const bool link = info.isSymbolicLink();
+            if (depth == 8 || (link && withinLink) || scan.subfoldersLeft == 0 ||
+                scan.visited.contains(info.canonicalFilePath()))
+                continue;
+            --scan.subfoldersLeft;
+            if (scan.subfolders) *scan.subfolders << info.filePath();
+            scanFolder(scan, info.filePath(), prefix + info.fileName() + QLatin1Char('-'), depth + 1, withinLink || link);
         } else if (info.fileName().endsWith(QLatin1String(".desktop"))) {
             const QString id = prefix + withoutSuffix(info.fileName());
-            if (seen.contains(id)) continue;  // an earlier folder's entry masks this one, valid or not
-            seen.insert(id);
-            if (auto record = readRecord(id, info.filePath(), reading)) out.push_back(std::move(*record));
+            if (scan.seen.contains(id)) continue;  // an earlier folder's entry masks this one, valid or not
+            scan.seen.insert(id);
+            if (auto record = readRecord(id, info.filePath(), scan.reading)) scan.out.push_back(std::move(*record));
         }
     }
 }
@@ -406,9 +465,9 @@ void AppIndex::watch(const QStringList& subfolders) {
 
 std::shared_ptr<const std::vector<AppRecord>> AppIndex::readAll(QStringList* subfolders) {
     auto records = std::make_shared<std::vector<AppRecord>>();
-    QSet<QString> seen, visited;
-    Reading reading;
-    for (const QString& folder : applicationFolders()) scanFolder(folder, {}, 0, seen, visited, reading, *records, subfolders);
+    Scan scan{*records, subfolders, {}, {}, {}};
+    for (const QString& folder : applicationFolders())
+        if (!scan.visited.contains(QFileInfo(folder).canonicalFilePath())) scanFolder(scan, folder, {}, 0, false);
     return records;
 }
 
@@ -475,10 +534,16 @@ std::uint64_t AppIndex::generation() {
 }
 
 std::shared_ptr<const std::vector<AppRecord>> AppIndex::all() {
+    const QCoreApplication* app = QCoreApplication::instance();
+    const bool guiThread = app && QThread::currentThread() == app->thread();
     {
         std::unique_lock lock(mutex_);
-        // Only before the first list is read: a reading already under way
-        // is waited for rather than made twice.
+        // The GUI thread never waits for a reading nor makes one: before the
+        // first list it is told of none, and generation() grows when the list comes.
+        static const auto none = std::make_shared<const std::vector<AppRecord>>();
+        if (guiThread && !all_) return none;
+        // Elsewhere, only before the first list is read: a reading already
+        // under way is waited for rather than made twice.
         listRead_.wait(lock, [this] { return all_ || !reading_; });
         if (all_) return all_;
     }
@@ -558,7 +623,8 @@ std::optional<AppRecord> AppIndex::defaultFor(std::initializer_list<const char*>
     // Nothing chosen: the first entry by id declaring the type.
     for (const char* type : types) {
         std::optional<AppRecord> declaring;
-        for (const AppRecord& r : *all())
+        const auto list = all();  // held: a new reading may replace it meanwhile
+        for (const AppRecord& r : *list)
             if (r.mimeTypes.contains(QLatin1String(type)) && !removed.contains(r.id) && (!declaring || r.id < declaring->id))
                 declaring = r;
         if (declaring) return declaring;
@@ -586,9 +652,7 @@ std::optional<AppRecord> AppIndex::terminal() {
     // Lines are desktop ids; "-id" excludes one, "+id" and ":action" are tolerated.
     QSet<QString> excluded;
     for (const QString& path : terminalLists()) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) continue;
-        for (const QByteArray& raw : file.readAll().split('\n')) {
+        for (const QByteArray& raw : readListFile(path).split('\n')) {
             QString line = QString::fromUtf8(raw).trimmed();
             if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
             const bool exclude = line.startsWith(QLatin1Char('-'));
@@ -602,7 +666,8 @@ std::optional<AppRecord> AppIndex::terminal() {
     }
     // Else any terminal, the same one each time: the first by id.
     std::optional<AppRecord> any;
-    for (const AppRecord& r : *all())
+    const auto list = all();  // held: a new reading may replace it meanwhile
+    for (const AppRecord& r : *list)
         if (r.categories.contains(QLatin1String("TerminalEmulator")) && !excluded.contains(r.id) && (!any || r.id < any->id))
             any = r;
     return any;

@@ -53,7 +53,9 @@ public:
     static AppIndex& shared();
 
     // Every launchable entry, NoDisplay ones too: the folders in order of
-    // precedence, each by id.
+    // precedence, each by id. The GUI thread is answered at once with the
+    // list read last (none before the first reading ends); other threads
+    // wait for the first reading.
     std::shared_ptr<const std::vector<AppRecord>> all();
     // The entry with this id; for the stock dial's foreign identifiers the
     // entry standing for their role on this desktop. Nothing when none is

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLibrary>
 #include <QStringList>
 #include <map>
@@ -14,11 +15,27 @@ namespace orbel::platform {
 
 namespace {
 
+// Where modules are looked for: beside the program and where its
+// installation puts them, the program's folder taken from /proc/self/exe
+// (neither argv[0] nor the working folder). The build tree's module folder
+// only for a program that runs from that build tree: an installed program
+// never loads what sits where it was once built, a folder that may since
+// have gone and been made again by someone else.
+QStringList moduleFolders() {
+    const QString program = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    if (program.isEmpty()) return {};
+    const QString folder = QFileInfo(program).absolutePath();
+    QStringList folders{folder, QDir::cleanPath(folder + QStringLiteral("/../lib/orbel"))};
+    const QString tree = QDir(QStringLiteral(ORBEL_BUILD_TREE)).canonicalPath();
+    if (!tree.isEmpty() && (folder == tree || folder.startsWith(tree + QLatin1Char('/'))))
+        folders << QStringLiteral(ORBEL_MODULE_DIR);
+    return folders;
+}
+
 // Looks the module up and loads it; null with the reason in `why`.
 void* load(const QString& fileName, const char* symbol, QString& why) {
-    const QString app = QCoreApplication::applicationDirPath();
     QStringList failures;
-    for (const QString& dir : {app, app + QStringLiteral("/../lib/orbel"), QStringLiteral(ORBEL_MODULE_DIR)}) {
+    for (const QString& dir : moduleFolders()) {
         const QString path = QDir(dir).filePath(fileName);
         if (!QFile::exists(path)) continue;
         QLibrary library(path);

@@ -11,6 +11,7 @@
 #include "input/hotkey_manager.h"
 #include "settings/login_item_manager.h"
 #include "settings/preferences_view.h"
+#include "ui/popup_placement.h"
 
 namespace orbel {
 
@@ -48,8 +49,7 @@ PreferencesView* SettingsWindowController::makeWindow() {
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowTitle(tr("Orbel Settings"));
     window->setWindowIcon(QIcon(QStringLiteral(":/orbel/logo.svg")));
-    window->setMinimumSize(kMinimumWidth, kMinimumHeight);
-    window->resize(kMinimumWidth, kMinimumHeight);
+    window->resize(PreferencesView::kWidth, PreferencesView::kHeight);
     return window;
 }
 
@@ -57,9 +57,15 @@ void SettingsWindowController::present(PreferencesView* window) {
     QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
     if (!screen) screen = QGuiApplication::primaryScreen();
     if (screen) {
-        QRect frame = window->frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        window->move(frame.topLeft());
+        const QRect outer = window->frameGeometry(), inner = window->geometry();
+        const QMargins frame = outer == inner ? ui::kFrameAllowance
+                                              : QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                                                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+        const QRect client = ui::placeWindow(window->size(), frame, screen->availableGeometry());
+        // The full size where the screen has room for it; less only where it has not.
+        window->setMinimumSize(QSize(PreferencesView::kWidth, PreferencesView::kHeight).boundedTo(client.size()));
+        window->resize(client.size());
+        window->move(client.topLeft() - QPoint(frame.left(), frame.top()));  // where the frame goes
     }
     window->show();
     window->raise();

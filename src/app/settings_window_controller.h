@@ -1,7 +1,8 @@
 #pragma once
 
 // The one settings window: made on first `show`, brought forward (centred
-// on the pointer's screen) by every later one, destroyed when it closes so
+// on the pointer's screen, fitted to its free area with the title bar on
+// it; the pages scroll inside) by every later one, destroyed when it closes so
 // nothing of it stays in memory and the next opening starts from the live
 // configuration. Its title, "Orbel Settings", is how the rest of Orbel
 // recognises it. The hot-key manager's "choose a different hot key" opens it
@@ -32,9 +33,6 @@ public:
     PreferencesView* window() const { return window_; }
     // The recorders hear HID++ buttons through this field of the listener.
     HidButtonCallback* hidButtonDown = nullptr;
-
-    static constexpr int kMinimumWidth = 920;
-    static constexpr int kMinimumHeight = 640;
 
 private:
     void rebind();

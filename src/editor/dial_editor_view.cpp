@@ -4,6 +4,7 @@
 #include <QContextMenuEvent>
 #include <QDrag>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -21,6 +22,7 @@
 #include "editor/editor_painting.h"
 #include "ui/confirmation.h"
 #include "ui/controls.h"
+#include "ui/popup_placement.h"
 #include "ui/teardown.h"
 
 namespace orbel::editor {
@@ -67,6 +69,7 @@ std::optional<SlotDragPayload> payloadOf(const QDropEvent* event) {
 EditorRing::EditorRing(DialEditorModel& model, QWidget* parent) : QWidget(parent), model_(model) {
     setAcceptDrops(true);
     setFixedSize(int(kRingWidgetSide), int(kRingWidgetSide));
+    setFocusPolicy(Qt::TabFocus);
     setAccessibleName(tr("Dial editor"));
     items_ = ringLayoutItems(model_.slots(), model_.coordinator().dragState());
 }
@@ -146,6 +149,52 @@ void EditorRing::paintEvent(QPaintEvent*) {
     p.setPen(secondary(palette()));
     const int n = static_cast<int>(items_.size());
     for (int i = 0; i < n; ++i) p.drawText(labelRect(c, i, n), Qt::AlignCenter, QString::number(i + 1));
+    if (const auto item = focusedItem()) {
+        const QPointF at = hitTargetCentre(*item);
+        const double r = kHitRadius - 2;
+        ui::paintFocusMark(p, palette(), QRectF(at.x() - r, at.y() - r, 2 * r, 2 * r), r);
+    }
+}
+
+std::vector<int> EditorRing::itemsWithHitTargets() const {
+    std::vector<int> targets;
+    for (int i = 0; i < static_cast<int>(items_.size()); ++i)
+        if (itemHasHitTarget(items_[static_cast<std::size_t>(i)])) targets.push_back(i);
+    return targets;
+}
+
+std::optional<int> EditorRing::focusedItem() const {
+    const auto targets = itemsWithHitTargets();
+    if (!hasFocus() || targets.empty()) return std::nullopt;
+    return targets[static_cast<std::size_t>(std::min<int>(keyboardItem_, int(targets.size()) - 1))];
+}
+
+void EditorRing::keyPressEvent(QKeyEvent* event) {
+    const auto item = focusedItem();
+    const int key = event->key();
+    if (item && (key == Qt::Key_Left || key == Qt::Key_Up || key == Qt::Key_Right || key == Qt::Key_Down)) {
+        // Clockwise with Right and Down, as the numbers go; round.
+        const int count = static_cast<int>(itemsWithHitTargets().size());
+        const int step = key == Qt::Key_Right || key == Qt::Key_Down ? 1 : -1;
+        keyboardItem_ = (std::min(keyboardItem_, count - 1) + step + count) % count;
+        update();
+        return;
+    }
+    if (item && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) return edit(*item);
+    // The menu key arrives as a context menu event of its own.
+    if (item && key == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)
+        return openMenu(*item, mapToGlobal(hitTargetCentre(*item).toPoint()));
+    QWidget::keyPressEvent(event);
+}
+
+void EditorRing::focusInEvent(QFocusEvent* event) {
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void EditorRing::focusOutEvent(QFocusEvent* event) {
+    update();
+    QWidget::focusOutEvent(event);
 }
 
 void EditorRing::mousePressEvent(QMouseEvent* event) {
@@ -189,18 +238,26 @@ void EditorRing::startWedgeDrag(int item) {
 }
 
 void EditorRing::mouseDoubleClickEvent(QMouseEvent* event) {
-    const auto item = itemAt(event->position());
-    if (!item) return;
-    const auto slot = slotIndexForItem(*item, items_, model_.slots());
+    if (const auto item = itemAt(event->position())) edit(*item);
+}
+
+void EditorRing::edit(int item) {
+    const auto slot = slotIndexForItem(item, items_, model_.slots());
     if (slot && model_.callbacks().onEdit) model_.callbacks().onEdit(*slot);
 }
 
 void EditorRing::contextMenuEvent(QContextMenuEvent* event) {
-    const auto item = itemAt(event->pos());
-    if (!item) return;
-    const auto slot = slotIndexForItem(*item, items_, model_.slots());
+    // The menu key's (without a pointer to say which wedge) is the marked wedge's.
+    const auto item = event->reason() == QContextMenuEvent::Keyboard ? focusedItem() : itemAt(event->pos());
+    if (item) openMenu(*item, event->reason() == QContextMenuEvent::Keyboard
+                                  ? mapToGlobal(hitTargetCentre(*item).toPoint())
+                                  : event->globalPos());
+}
+
+void EditorRing::openMenu(int item, QPoint globalAt) {
+    const auto slot = slotIndexForItem(item, items_, model_.slots());
     if (!slot) return;
-    const std::string title = items_[static_cast<std::size_t>(*item)].title;
+    const std::string title = items_[static_cast<std::size_t>(item)].title;
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     const int index = *slot;
@@ -211,7 +268,7 @@ void EditorRing::contextMenuEvent(QContextMenuEvent* event) {
     });
     menu->addSeparator();
     menu->addAction(icon("trash"), tr("Remove"), this, [this, index] { model_.requestRemove(index); });
-    menu->popup(event->globalPos());
+    ui::popUpMenu(menu, globalAt);
 }
 
 bool EditorRing::event(QEvent* event) {

@@ -26,7 +26,10 @@ namespace orbel::editor {
 // The ring: the dial's wedges drawn by the dial's own wedge painter, the
 // position numbers, the drag preview, and one round hit target per wedge
 // (drag, double-click to edit, context menu Edit / Remove). It is the drop
-// area of the editor and forwards drags to the model.
+// area of the editor and forwards drags to the model. From the keyboard
+// (Tab reaches it) the arrow keys move a focus mark from wedge to wedge,
+// Return or Space edits the marked wedge and the menu key (or Shift+F10)
+// opens its context menu.
 class EditorRing : public QWidget {
     Q_OBJECT
 public:
@@ -41,9 +44,14 @@ public:
     // Re-reads the model (slots or drag state changed); repaints what changed.
     void refresh();
     int paintCount() const { return paints_; }
+    // The item the focus mark is on while the ring has the focus.
+    std::optional<int> focusedItem() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -58,9 +66,13 @@ private:
     QRectF itemBounds(int i, int count) const;
     QImage itemImage(const RingLayoutItem& item);
     void startWedgeDrag(int item);
+    std::vector<int> itemsWithHitTargets() const;
+    void edit(int item);
+    void openMenu(int item, QPoint globalAt);
 
     DialEditorModel& model_;
     std::vector<RingLayoutItem> items_;
+    int keyboardItem_ = 0;  // the focus mark's place among the items with a hit target
     std::optional<int> pressedItem_;
     QPoint pressPos_;
     int paints_ = 0;

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QThreadPool>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +24,7 @@
 #include "editor/editor_widgets.h"
 #include "ui/controls.h"
 #include "ui/parameterized_action_editor.h"
+#include "ui/popup_placement.h"
 #include "ui/search_field.h"
 #include "ui/sheet_frame.h"
 #include "slots/system_app_provider.h"
@@ -166,6 +168,7 @@ AppPickerView::AppPickerView(std::vector<AppMenuPreset> templates, std::function
         refresh();
     });
     connect(search_, &QLineEdit::returnPressed, this, [] {});  // Return in the field does nothing
+    search_->installEventFilter(this);  // Down goes on into the results
     controls->addWidget(searchBox);
     layout->addLayout(controls);
     layout->addWidget(makeSheetDivider(this));
@@ -264,6 +267,16 @@ void AppPickerView::showEvent(QShowEvent* event) {
         });
     }
     QTimer::singleShot(50, this, [this] { search_->setFocus(); });
+}
+
+bool AppPickerView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == search_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down && listPage() == 1 && list_->count() > 0) {
+        list_->setFocus(Qt::TabFocusReason);
+        list_->setCurrentRow(std::max(0, list_->currentRow()), QItemSelectionModel::ClearAndSelect);
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void AppPickerView::setCategory(AppCategory category) {
@@ -531,6 +544,11 @@ public:
         setFixedHeight(8 + 28 + 8);
         setCursor(Qt::PointingHandCursor);
         setAttribute(Qt::WA_Hover);
+        // The row under the pointer is the one the keys act on: one mark for both.
+        setFocusPolicy(Qt::TabFocus);
+    }
+    void pick() {
+        if (onClick_) onClick_();
     }
 
 protected:
@@ -538,7 +556,7 @@ protected:
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
         const QColor ink = palette().color(QPalette::WindowText);
-        if (underMouse()) p.fillRect(rect(), withAlpha(palette().color(QPalette::Highlight), 0.08));
+        if (hasFocus()) p.fillRect(rect(), withAlpha(palette().color(QPalette::Highlight), 0.16));
         const QRectF badge(12, 8, 28, 28);
         QPainterPath square;
         square.addRoundedRect(badge, 6, 6);
@@ -560,10 +578,11 @@ protected:
                    QString::fromStdString(option_.subtitle));
     }
     void mouseReleaseEvent(QMouseEvent* e) override {
-        if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()) && onClick_) onClick_();
+        if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) pick();
     }
     bool event(QEvent* e) override {
-        if (e->type() == QEvent::HoverEnter || e->type() == QEvent::HoverLeave) update();
+        if (e->type() == QEvent::HoverEnter) setFocus(Qt::MouseFocusReason);
+        if (e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut) update();
         return QWidget::event(e);
     }
 
@@ -579,10 +598,32 @@ AddSlotPopover* AddSlotPopover::showBelow(QWidget* button, std::function<void(Ad
     auto* popover = new AddSlotPopover(std::move(onPick), parent);
     popover->setAttribute(Qt::WA_DeleteOnClose);
     popover->adjustSize();
-    const QPoint below = button->mapToGlobal(QPoint(button->width() / 2, button->height() + 4));
-    popover->move(below.x() - popover->width() / 2, below.y());
-    popover->show();
+    const QRect anchor = ui::globalRect(button);
+    ui::showPopup(popover, ui::centredBelow(anchor, popover->size()), anchor);
+    popover->rows_.front().second->setFocus(Qt::PopupFocusReason);
     return popover;
+}
+
+void AddSlotPopover::keyPressEvent(QKeyEvent* event) {
+    const auto focused = std::find_if(rows_.begin(), rows_.end(), [](const auto& r) { return r.second->hasFocus(); });
+    const int at = focused == rows_.end() ? -1 : static_cast<int>(focused - rows_.begin());
+    const int count = static_cast<int>(rows_.size());
+    switch (event->key()) {
+        case Qt::Key_Down:
+        case Qt::Key_Up: {
+            // Round, as in a menu.
+            const int step = event->key() == Qt::Key_Down ? 1 : -1;
+            const int next = at < 0 ? (step > 0 ? 0 : count - 1) : (at + step + count) % count;
+            rows_[static_cast<std::size_t>(next)].second->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            if (at >= 0) static_cast<OptionRow*>(focused->second)->pick();
+            return;
+        default: QFrame::keyPressEvent(event);  // Escape closes
+    }
 }
 
 AddSlotPopover::AddSlotPopover(std::function<void(AddSlotKind)> onPick, QWidget* parent)

@@ -54,6 +54,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void refresh();
@@ -139,10 +140,15 @@ class AddSlotPopover : public QFrame {
     Q_OBJECT
 public:
     explicit AddSlotPopover(std::function<void(AddSlotKind)> onPick, QWidget* parent = nullptr);
-    // Shown centred below `button`, deleted when it closes.
+    // Shown centred below `button` (above it when the screen has no room
+    // below), its first row marked; deleted when it closes. Up and Down move
+    // the mark, Return or Space picks the marked row, Escape closes.
     static AddSlotPopover* showBelow(QWidget* button, std::function<void(AddSlotKind)> onPick, QWidget* parent);
     // The row of a kind, for presenters and tests.
     QWidget* row(AddSlotKind kind) const;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     std::function<void(AddSlotKind)> onPick_;

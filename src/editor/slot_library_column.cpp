@@ -20,6 +20,7 @@
 #include "editor/editor_widgets.h"
 #include "ui/controls.h"
 #include "ui/parameterized_action_editor.h"
+#include "ui/popup_placement.h"
 #include "ui/search_field.h"
 #include "ui/teardown.h"
 #include "platform/workspace.h"
@@ -309,6 +310,7 @@ SlotLibraryColumn::SlotLibraryColumn(std::vector<LibrarySegment> allowedSegments
     categoryButton_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     categoryButton_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     categoryButton_->setMenu(new QMenu(categoryButton_));
+    ui::keepMenuBesideButton(categoryButton_->menu(), categoryButton_);
     filters_->addWidget(appFilters_);
     filters_->addWidget(categoryButton_);
     filters_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
@@ -469,10 +471,10 @@ ParameterPopover* SlotLibraryColumn::openParameterPopover(int row) {
                                          },
                                          this);
     popover->editor()->onChange = [this, kind = r->action.kind](double v) { levels_[kind] = v; };
-    const QRect rect = rowRect(row);
+    // Left of the row, level with it (right of it where the screen has no room on the left).
+    const QRect anchor(list_->viewport()->mapToGlobal(rowRect(row).topLeft()), rowRect(row).size());
     popover->adjustSize();
-    popover->move(list_->viewport()->mapToGlobal(QPoint(rect.left() - popover->width(), rect.top())));
-    popover->show();
+    ui::showPopup(popover, QRect(QPoint(anchor.left() - popover->width(), anchor.top()), popover->size()), anchor);
     return popover;
 }
 

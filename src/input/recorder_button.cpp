@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "ui/controls.h"
+
 namespace orbel {
 namespace {
 
@@ -96,6 +98,12 @@ void RecorderButton::paintEvent(QPaintEvent*) {
     p.setPen(ink);
     p.setFont(labelFont());
     p.drawText(content, Qt::AlignLeft | Qt::AlignVCenter, text());
+    if (hasFocus()) {
+        // Inside the outline, which tells the state.
+        const qreal inset = strokeWidth + 1.5;
+        ui::paintFocusMark(p, palette(), QRectF(rect()).adjusted(inset, inset, -inset, -inset),
+                           std::max<qreal>(1, style_.cornerRadius - inset + 1));
+    }
 }
 
 }  // namespace orbel

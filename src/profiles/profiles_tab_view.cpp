@@ -18,6 +18,7 @@
 #include "model/profile_name.h"
 #include "ui/confirmation.h"
 #include "ui/controls.h"
+#include "ui/popup_placement.h"
 #include "ui/sheet_frame.h"
 #include "ui/teardown.h"
 
@@ -299,6 +300,7 @@ void ProfilesTabView::rebuildRows() {
             connect(remove, &QAction::triggered, this, [this, name] { confirmDelete(name); });
         }
         more->setMenu(menu);
+        ui::keepMenuBesideButton(menu, more);
         layout->addWidget(more);
         rows_->addWidget(row);
         // A widget added to a shown layout is otherwise shown only by a
@@ -366,8 +368,10 @@ void ProfilesTabView::openCreatePopover() {
     createField_->clear();
     createSave_->setEnabled(false);
     popover_->adjustSize();
-    popover_->move(new_->mapToGlobal(QPoint(new_->width() - popover_->width(), new_->height() + 4)));
-    popover_->show();
+    // Below New, its right edge on New's.
+    const QRect anchor = ui::globalRect(new_);
+    ui::showPopup(popover_, QRect(QPoint(anchor.right() + 1 - popover_->width(), anchor.bottom() + 5), popover_->size()),
+                  anchor);
     createField_->setFocus();
 }
 

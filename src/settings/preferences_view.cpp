@@ -3,6 +3,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -21,12 +23,28 @@
 #include "ui/teardown.h"
 
 namespace orbel {
+namespace {
+
+// A page that does not scroll by itself scrolls inside the window, which
+// on a small screen is smaller than the page.
+QWidget* scrolling(QWidget* page) {
+    if (qobject_cast<QAbstractScrollArea*>(page)) return page;
+    auto* scroll = new QScrollArea;
+    scroll->setFocusPolicy(Qt::NoFocus);  // a focused control inside is scrolled to; no stop of its own
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(page);
+    scroll->viewport()->setAutoFillBackground(false);
+    return scroll;
+}
+
+}  // namespace
+
 PreferencesView::PreferencesView(ConfigManager& config, HotkeyManager& hotkeys, LoginItemManager& loginItem,
                                  ImportCoordinator& import, HidButtonCallback* hidButtonDown, QWidget* parent)
     : QWidget(parent),
       model_(std::make_unique<PreferencesModel>(config, hotkeys, loginItem, import)),
       hidButtonDown_(hidButtonDown) {
-    setMinimumSize(kWidth, kHeight);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
 
@@ -49,6 +67,19 @@ PreferencesView::PreferencesView(ConfigManager& config, HotkeyManager& hotkeys, 
 
     connect(tabBar_, &ui::SettingsTabBar::tabClicked, this,
             [this](int index) { model_->selectTab(kAllSettingsTabs[static_cast<std::size_t>(index)]); });
+    // The next and the previous tab, round, with the keys of the desktops'
+    // own settings windows. A recorder that is recording takes these keys first.
+    const auto stepTab = [this](int step) {
+        const int count = static_cast<int>(kAllSettingsTabs.size());
+        const int next = (static_cast<int>(model_->selectedTab()) + step + count) % count;
+        model_->selectTab(kAllSettingsTabs[static_cast<std::size_t>(next)]);
+    };
+    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [stepTab] { stepTab(1); });
+    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+                                     QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+                                     QKeySequence(Qt::CTRL | Qt::Key_PageUp)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [stepTab] { stepTab(-1); });
     connect(model_.get(), &PreferencesModel::changed, this, &PreferencesView::showSelectedTab);
     connect(model_.get(), &PreferencesModel::alertChanged, this, &PreferencesView::presentAlert);
     showSelectedTab();
@@ -73,9 +104,12 @@ void PreferencesView::showSelectedTab() {
     const auto index = static_cast<std::size_t>(tab);
     if (!pages_[index]) {
         pages_[index] = makePage(tab);
-        stack_->addWidget(pages_[index]);
+        stack_->addWidget(scrolling(pages_[index]));
     }
-    stack_->setCurrentWidget(pages_[index]);
+    // The page, or the scroll area that holds it.
+    QWidget* shown = pages_[index];
+    while (shown->parentWidget() && shown->parentWidget() != stack_) shown = shown->parentWidget();
+    stack_->setCurrentWidget(shown);
     tabBar_->setSelected(static_cast<int>(index));
 }
 

@@ -37,6 +37,7 @@ public:
     ui::SettingsTabBar* tabBar() const { return tabBar_; }
     QMessageBox* alertBox() const { return alertBox_; }
 
+    // The window's size where the screen has room for it.
     static constexpr int kWidth = 920;
     static constexpr int kHeight = 640;
 

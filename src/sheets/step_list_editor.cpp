@@ -12,6 +12,7 @@
 #include "sheets/macro_recorder_overlay.h"
 #include "sheets/step_rows.h"
 #include "ui/sheet_frame.h"
+#include "ui/popup_placement.h"
 
 namespace orbel {
 namespace {
@@ -114,6 +115,7 @@ StepListEditor::StepListEditor(StepList& steps, QWidget* parent) : QWidget(paren
     connect(menu->addAction(tr("Clipboard Pop")), &QAction::triggered, this, [this] { steps_.appendClipboardPop(); });
     connect(menu->addAction(tr("Wait for Window")), &QAction::triggered, this, [this] { steps_.appendWaitForWindow(); });
     more_->setMenu(menu);
+    ui::keepMenuBesideButton(menu, more_);
     auto* record = addBarButton(nullptr, tr("Record"), false, this);
     record->setIcon(QIcon(recordingDotPixmap(7, devicePixelRatioF())));
     record->setToolTip(tr("Record keystrokes into macro steps"));

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "ui/popup_placement.h"
 
 namespace orbel {
 namespace {
@@ -151,16 +152,8 @@ void AccentSwatchPicker::togglePopover() {
         return;
     }
     popover_->adjustSize();
-    // Under the swatch, centred on it, kept on the screen.
-    const QPoint below = mapToGlobal(QPoint(width() / 2, height() + 4));
-    QRect frame(QPoint(below.x() - popover_->width() / 2, below.y()), popover_->size());
-    if (const auto* s = screen()) {
-        const QRect area = s->availableGeometry();
-        if (frame.bottom() > area.bottom()) frame.moveBottom(mapToGlobal(QPoint(0, -4)).y());
-        frame.moveLeft(std::clamp(frame.left(), area.left(), std::max(area.left(), area.right() - frame.width())));
-    }
-    popover_->move(frame.topLeft());
-    popover_->show();
+    const QRect anchor = ui::globalRect(this);
+    ui::showPopup(popover_, ui::centredBelow(anchor, popover_->size()), anchor);
     popover_->hexField()->setFocus();
 }
 

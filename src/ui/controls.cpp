@@ -12,6 +12,8 @@
 #include <QTextDocument>
 #include <QToolTip>
 
+#include "ui/popup_placement.h"
+
 namespace orbel::ui {
 
 // SegmentedControl
@@ -119,6 +121,7 @@ void SegmentedControl::paintEvent(QPaintEvent*) {
         p.setPen(ink);
         p.drawText(r, Qt::AlignCenter, fontMetrics().elidedText(options_[i], Qt::ElideRight, r.width() - 6));
     }
+    if (hasFocus()) paintFocusMark(p, palette(), QRectF(rect()).adjusted(1, 1, -1, -1), 6);
 }
 
 bool SegmentedControl::event(QEvent* event) {
@@ -170,7 +173,7 @@ ToggleSwitch::ToggleSwitch(QWidget* parent) : QAbstractButton(parent) {
 void ToggleSwitch::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const QRectF track = QRectF(rect()).adjusted(1, 1, -1, -1);
+    const QRectF track = QRectF(rect()).adjusted(3, 3, -3, -3);
     QColor off = palette().color(QPalette::WindowText);
     off.setAlphaF(0.18f);
     p.setPen(Qt::NoPen);
@@ -181,6 +184,21 @@ void ToggleSwitch::paintEvent(QPaintEvent*) {
     p.setBrush(Qt::white);
     p.setPen(QPen(QColor(0, 0, 0, 40), 0.5));
     p.drawEllipse(QRectF(x, track.top() + 2, knob, knob));
+    if (hasFocus()) {
+        const QRectF outline = QRectF(rect()).adjusted(1, 1, -1, -1);
+        paintFocusMark(p, palette(), outline, outline.height() / 2);
+    }
+}
+
+void paintFocusMark(QPainter& painter, const QPalette& palette, const QRectF& outline, qreal radius) {
+    QColor accent = palette.color(QPalette::Highlight);
+    accent.setAlphaF(0.8f);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(accent, 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(outline, radius, radius);
+    painter.restore();
 }
 
 // ElidedLabel
@@ -225,7 +243,7 @@ void ElidedLabel::contextMenuEvent(QContextMenuEvent* event) {
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->addAction(tr("Copy"), this, [this] { QGuiApplication::clipboard()->setText(full_); });
-    menu->popup(event->globalPos());
+    popUpMenu(menu, event->globalPos());
 }
 
 QString plainToolTip(const QString& text) {

@@ -1,13 +1,16 @@
 #pragma once
 
 // Small controls of the settings window: the segmented picker, the on/off
-// switch and the one-line label that elides in the middle. GUI thread.
+// switch and the one-line label that elides in the middle, and the focus
+// mark of the controls that draw themselves. GUI thread.
 
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLayout>
 #include <QWidget>
 #include <vector>
+
+class QPainter;
 
 namespace orbel::ui {
 
@@ -50,7 +53,8 @@ private:
 class ToggleSwitch : public QAbstractButton {
 public:
     explicit ToggleSwitch(QWidget* parent = nullptr);
-    QSize sizeHint() const override { return {38, 22}; }
+    // The track and, around it, room for the focus mark.
+    QSize sizeHint() const override { return {42, 26}; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -84,6 +88,10 @@ private:
 // a file, a backup, a server, a desktop entry, a window or a script goes
 // through this.
 QString plainToolTip(const QString& text);
+
+// The keyboard focus mark of a control that draws itself: an accent
+// outline along `outline`, a rounded rectangle of corner `radius`.
+void paintFocusMark(QPainter& painter, const QPalette& palette, const QRectF& outline, qreal radius);
 
 // Empties a list of rows. Each row is gone at once for lookups and deleted
 // later, as it may be running the click that rebuilt the list.

@@ -7,6 +7,7 @@
 #include <QVariantAnimation>
 
 #include "platform/symbols.h"
+#include "ui/controls.h"
 
 namespace orbel::ui {
 
@@ -91,6 +92,7 @@ protected:
         p.setFont(labelFont());
         p.drawText(QRect(0, 8 + 18 + 4, width(), height() - 8 - 18 - 4 - 8 + 2), Qt::AlignHCenter | Qt::AlignTop,
                    text());
+        if (hasFocus()) paintFocusMark(p, palette(), pill.adjusted(0.5, 0.5, -0.5, -0.5), 10);
     }
 
 private:

@@ -16,6 +16,7 @@
 #include "platform/symbols.h"
 #include "ui/confirmation.h"
 #include "ui/controls.h"
+#include "ui/popup_placement.h"
 #include "ui/settings_blocks.h"
 #include "ui/wheel_guard.h"
 
@@ -267,7 +268,8 @@ SlotEditChromeSheet::SlotEditChromeSheet(const QString& symbol, const QString& t
     : SheetDialog(parent), fullSubtitle_(subtitle) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(title);
-    setFixedSize(size);
+    // Less tall on a small screen: the form scrolls, the footer stays on it.
+    setFixedSize(ui::fitFreeArea(size, parent));
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSlider>
 #include <QTest>
@@ -531,4 +533,90 @@ TEST_F(EditorWidgets, ActionPickerAndAddSlotPopover) {
     QTest::mouseClick(cycling, Qt::LeftButton, {}, QPoint(cycling->width() - 5, cycling->height() / 2));
     EXPECT_EQ(picks, std::vector<AddSlotKind>{AddSlotKind::cycling});
     save(&popover, "add-slot-popover");
+}
+
+// The key Qt would deliver: to the focused widget, else to `fallback`.
+void press(QWidget* fallback, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+    QWidget* focused = QApplication::focusWidget();
+    QTest::keyClick(focused ? focused : fallback, key, modifiers);
+}
+
+TEST_F(EditorWidgets, AddSlotPopoverStaysOnTheScreenAndAnswersTheKeys) {
+    // Add Slot near the screen's bottom edge, where a window manager may put it.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget window;
+    window.setGeometry(screen.left() + 100, screen.bottom() - 60, 300, 50);
+    auto* addSlot = new QPushButton("Add Slot", &window);
+    addSlot->setGeometry(100, 10, 90, 28);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    std::vector<AddSlotKind> picks;
+    QPointer<AddSlotPopover> popover =
+        AddSlotPopover::showBelow(addSlot, [&](AddSlotKind k) { picks.push_back(k); }, &window);
+    EXPECT_TRUE(screen.contains(popover->frameGeometry())) << "every row on the screen";
+    EXPECT_LT(popover->geometry().bottom(), addSlot->mapToGlobal(QPoint(0, 0)).y()) << "above Add Slot";
+
+    const auto& options = addSlotOptions();
+    EXPECT_EQ(QApplication::focusWidget(), popover->row(options.front().id)) << "the first row is marked";
+    press(popover, Qt::Key_Down);
+    press(popover, Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), popover->row(options[2].id));
+    for (int i = 0; i < 3; ++i) press(popover, Qt::Key_Up);
+    EXPECT_EQ(QApplication::focusWidget(), popover->row(options.back().id)) << "round, as in a menu";
+    save(popover, "add-slot-popover-keyboard");
+    press(popover, Qt::Key_Return);
+    EXPECT_EQ(picks, std::vector<AddSlotKind>{options.back().id});
+    press(popover, Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !popover; }, 2000)) << "Escape closes it";
+}
+
+TEST_F(EditorWidgets, TheKeyboardMarksAWedgeEditsItAndOpensItsMenu) {
+    Host host(named({"One", "Two", "Three"}));
+    EditorRing* ring = host.editor->ring();
+    QApplication::setActiveWindow(host.editor.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(host.editor.get()));
+    EXPECT_TRUE(ring->focusPolicy() & Qt::TabFocus) << "Tab reaches the ring";
+    host.editor->setFocus();
+    const QImage without = ring->grab().toImage();
+    ring->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(ring->focusedItem(), 0);
+    EXPECT_NE(ring->grab().toImage(), without) << "the marked wedge shows";
+    QTest::keyClick(ring, Qt::Key_Right);
+    EXPECT_EQ(ring->focusedItem(), 1);
+    QTest::keyClick(ring, Qt::Key_Left);
+    QTest::keyClick(ring, Qt::Key_Left);
+    EXPECT_EQ(ring->focusedItem(), 2) << "round";
+    save(host.editor.get(), "ring-keyboard-mark");
+    QTest::keyClick(ring, Qt::Key_Return);
+    EXPECT_EQ(host.calls, std::vector<std::string>{"edit 2"});
+
+    // The menu key: the marked wedge's menu, on the screen; Remove from it.
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(0, 0), ring->mapToGlobal(QPoint(0, 0)));
+    QApplication::sendEvent(ring, &menuKey);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_TRUE(menu);
+    EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(menu->geometry()));
+    menu->actions().last()->trigger();
+    menu->close();
+    EXPECT_EQ(host.titles(), "One;Two;");
+}
+
+TEST_F(EditorWidgets, DownFromTheAppPickersSearchGoesIntoTheResults) {
+    directory.apps = {{"firefox-esr", "Firefox ESR", "firefox-esr", "/usr/share/applications/firefox-esr.desktop"},
+                      {"org.gnome.Nautilus", "Files", "org.gnome.Nautilus", "/usr/share/applications/n.desktop"}};
+    std::vector<std::string> chosen;
+    AppPickerView picker(AppMenuPreset::all(), [&](const AppInfo& a) { chosen.push_back(a.name); }, {});
+    picker.open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !picker.model().isLoading; }, 10000));
+    QApplication::setActiveWindow(&picker);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&picker));
+    picker.searchField()->setFocus();
+    QTest::keyClicks(picker.searchField(), "i");
+    QTest::keyClick(picker.searchField(), Qt::Key_Down);
+    EXPECT_TRUE(picker.list()->hasFocus());
+    EXPECT_EQ(picker.list()->currentRow(), 0);
+    EXPECT_TRUE(picker.addButton()->isEnabled());
+    QTest::keyClick(picker.list(), Qt::Key_Down);
+    QTest::keyClick(picker.list(), Qt::Key_Return);
+    EXPECT_EQ(chosen.size(), 1u) << "Return chooses the row the arrows reached";
 }

@@ -9,11 +9,14 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QStackedWidget>
+#include <QScrollArea>
 #include <QScrollBar>
+#include <QScreen>
 #include <QTest>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
+#include "app/settings_window_controller.h"
 #include "fakes/fake_file_manager.h"
 #include "fakes/replace_shared.h"
 #include "input/hold_binding_recorder.h"
@@ -432,6 +435,65 @@ TEST_F(PreferencesViewTest, TheAboutDescriptionShowsAllItsLines) {
     ASSERT_TRUE(description);
     EXPECT_GE(description->height(), description->heightForWidth(description->width()));
     EXPECT_GT(description->height(), 2 * description->fontMetrics().height() - 2) << "two lines at least";
+}
+
+// The offscreen screen (800x800) is narrower than the window's own size.
+TEST_F(PreferencesViewTest, TheWindowFitsASmallScreenAndEveryPageScrollsInIt) {
+    open();
+    model.reset();
+    fakes::ReplaceShared<ImportCoordinator> useImport{import};
+    SettingsWindowController controller(live(), hotkeyManager, loginItem);
+    controller.show();
+    PreferencesView* window = controller.window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    const QRect screen = window->screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(window->frameGeometry())) << "the window and its frame are on the screen";
+    EXPECT_LE(window->minimumWidth(), screen.width());
+    EXPECT_LE(window->minimumHeight(), screen.height());
+    for (SettingsTab tab : kAllSettingsTabs) {
+        window->model().selectTab(tab);
+        QCoreApplication::processEvents();
+        QWidget* page = window->page(tab);
+        auto* scroll = qobject_cast<QScrollArea*>(page);
+        for (QWidget* w = page; !scroll && w; w = w->parentWidget()) scroll = qobject_cast<QScrollArea*>(w);
+        ASSERT_TRUE(scroll) << rawValue(tab) << " scrolls";
+        EXPECT_TRUE(window->rect().contains(QRect(scroll->mapTo(window, QPoint(0, 0)), scroll->size())))
+            << rawValue(tab);
+    }
+    // Add Slot and Add Group, scrolled to, are in the window.
+    auto* customization = static_cast<SlotEditorPageView*>(window->page(SettingsTab::customization));
+    window->model().selectTab(SettingsTab::customization);
+    for (QWidget* button : {static_cast<QWidget*>(customization->addSlotButton()),
+                            static_cast<QWidget*>(customization->addGroupButton())}) {
+        qobject_cast<QScrollArea*>(customization->parentWidget()->parentWidget())->ensureWidgetVisible(button);
+        EXPECT_TRUE(window->rect().contains(QRect(button->mapTo(window, QPoint(0, 0)), button->size())));
+    }
+    window->close();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !controller.window(); }));
+}
+
+TEST_F(PreferencesViewTest, ControlTabAndControlPageKeysGoFromTabToTab) {
+    auto& v = show();
+    QApplication::setActiveWindow(&v);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&v));
+    const auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        QWidget* focused = QApplication::focusWidget();
+        QTest::keyClick(focused ? focused : &v, key, modifiers);
+        return v.model().selectedTab();
+    };
+    EXPECT_EQ(press(Qt::Key_Tab, Qt::ControlModifier), SettingsTab::customization);
+    EXPECT_EQ(press(Qt::Key_PageDown, Qt::ControlModifier), SettingsTab::appMenus);
+    EXPECT_EQ(press(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier), SettingsTab::customization);
+    EXPECT_EQ(press(Qt::Key_PageUp, Qt::ControlModifier), SettingsTab::general);
+    EXPECT_EQ(press(Qt::Key_PageUp, Qt::ControlModifier), SettingsTab::about) << "round";
+    EXPECT_EQ(v.tabBar()->selected(), static_cast<int>(SettingsTab::about));
+    EXPECT_EQ(press(Qt::Key_Tab, Qt::ControlModifier), SettingsTab::general);
+    // A recorder that records takes the keys for itself.
+    auto* general = static_cast<GeneralTab*>(v.page(SettingsTab::general));
+    general->musicRecorder()->setFocus();
+    general->musicRecorder()->setRecording(true);
+    EXPECT_EQ(press(Qt::Key_PageDown, Qt::ControlModifier), SettingsTab::general);
+    general->musicRecorder()->setRecording(false);
 }
 
 TEST_F(PreferencesViewTest, PicturesOfEveryTabInLightAndDark) {

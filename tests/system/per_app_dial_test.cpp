@@ -32,13 +32,12 @@ using systemtest::num;
 // Client points: the Apps tab and its Add App… (settings window, 920 x 640);
 // Edit Slots…, the Dial Size switch and slider, Save (override sheet,
 // 720 x 640); Add Slot and Save Group (group editor without library,
-// 480 x 700); the Add Slot popover's Snippet row from the button's centre;
-// the snippet sheet's text field and Save.
+// 480 x 700); the snippet sheet's text field and Save.
 // The app picker (520 x 620): its first row and Add.
 constexpr QPoint kFirstPickerRow{150, 168}, kPickerAdd{460, 595};
 constexpr QPoint kAppsTab{432, 40}, kAddApp{711, 100}, kEditSlots{264, 104}, kSizeSwitch{240, 170},
     kSizeSlider{235, 238}, kSheetSave{660, 614}, kGroupAddSlot{282, 589}, kSaveGroup{417, 677},
-    kSnippetRowFromAddSlot{0, 113}, kSnippetText{280, 340}, kSnippetSave{500, 536};
+    kSnippetText{280, 340}, kSnippetSave{500, 536};
 constexpr QPoint kCentre{960, 540};
 
 QPoint originOf(const QString& id) {
@@ -198,7 +197,7 @@ TEST_F(PerAppDialSystem, AnXtermDialWithTwoSlotsAndASmallerSizeOverXtermOnly) {
     screenshot("per-app-group-editor-open");
     for (const auto& [name, text] : {std::pair{"Alpha", "alpha text"}, std::pair{"Beta", "beta text"}}) {
         clickIn(group, kGroupAddSlot);
-        const QPoint row = originOf(group) + kGroupAddSlot + kSnippetRowFromAddSlot;
+        const QPoint row = systemtest::addSlotPopoverSnippetRow(originOf(group) + kGroupAddSlot);
         xdotool({"mousemove", num(row.x()), num(row.y()), "click", "1"});
         makeSnippet(name, text);
         spin(400);

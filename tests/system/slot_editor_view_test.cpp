@@ -34,9 +34,8 @@ using systemtest::num;
 // and the trash row.
 constexpr QPoint kCustomizationTab{337, 40}, kSearch{670, 141}, kFirstRow{490, 216}, kRingCentre{220, 287},
     kTrash{220, 519}, kAddSlot{271, 578};
-// The Add Slot popover's Snippet row, from the button's centre; the snippet
-// sheet's text and Save, in its client area.
-constexpr QPoint kSnippetRowFromAddSlot{0, 113}, kSnippetText{280, 340}, kSnippetSave{500, 536};
+// The snippet sheet's text and Save, in its client area.
+constexpr QPoint kSnippetText{280, 340}, kSnippetSave{500, 536};
 // Add Group on the page; in the group editor (880 x 700) its library's
 // search field and first row, its Add Slot and Save Group.
 constexpr QPoint kAddGroup{366, 578}, kGroupSearch{640, 122}, kGroupFirstRow{480, 197}, kGroupAddSlot{251, 559},
@@ -213,7 +212,7 @@ TEST_F(SlotEditorViewSystem, DragRenameTrashSnippetAndGroupReachTheFileAndTheDia
     // Add Slot, Snippet: the new snippet goes last and pastes from the dial
     // into the window that had the focus.
     settings.click(kAddSlot);
-    const QPoint row = settings.origin() + kAddSlot + kSnippetRowFromAddSlot;
+    const QPoint row = systemtest::addSlotPopoverSnippetRow(settings.origin() + kAddSlot);
     screenshot("customization-add-slot-popover");
     xdotool({"mousemove", num(row.x()), num(row.y()), "click", "1"});
     makeSnippet("Greeting", "pasted from the dial");
@@ -248,8 +247,8 @@ TEST_F(SlotEditorViewSystem, DragRenameTrashSnippetAndGroupReachTheFileAndTheDia
     const auto value = [&](const char* key) {
         return groupOrigin.section(key, 1).section('\n', 0, 0).trimmed().toInt();
     };
-    const QPoint groupRow = QPoint(value("Absolute upper-left X:"), value("Absolute upper-left Y:")) + kGroupAddSlot +
-                            kSnippetRowFromAddSlot;
+    const QPoint groupRow = systemtest::addSlotPopoverSnippetRow(
+        QPoint(value("Absolute upper-left X:"), value("Absolute upper-left Y:")) + kGroupAddSlot);
     xdotool({"mousemove", num(groupRow.x()), num(groupRow.y()), "click", "1"});
     makeSnippet("Inner", "inside the group");
     spin(300);

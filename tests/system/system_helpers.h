@@ -169,6 +169,31 @@ inline void typeIntoFileDialog(const QString& title, const QString& path) {
 // A coordinate for xdotool.
 inline QString num(double v) { return QString::number(std::lround(v)); }
 
+// A window's client rectangle on the screen, in pixels (empty when it is gone).
+inline QRect windowRect(const QString& id) {
+    const QString info = id.isEmpty() ? QString() : run("xwininfo", {"-id", id});
+    const auto value = [&](const char* key) { return info.section(key, 1).section('\n', 0, 0).trimmed().toInt(); };
+    return {value("Absolute upper-left X:"), value("Absolute upper-left Y:"), value("Width:"), value("Height:")};
+}
+
+// The Snippet row of the Add Slot popover opened by the button centred at
+// `addSlot` (a screen point): the popover opens below the button, or above
+// it where the screen has no room below.
+inline QPoint addSlotPopoverSnippetRow(QPoint addSlot) {
+    constexpr int kSnippetRowFromTop = 95;  // under the heading and the Keystroke row
+    QPoint row = addSlot + QPoint(0, 113);
+    spinUntil([&] {
+        for (const QString& id : run("xdotool", {"search", "--onlyvisible", "--class", "orbel"}).split('\n')) {
+            const QRect r = windowRect(id);
+            if (r.width() <= 0 || r.width() >= 400 || std::abs(r.center().x() - addSlot.x()) > 2) continue;
+            row = QPoint(addSlot.x(), r.top() + kSnippetRowFromTop);
+            return true;
+        }
+        return false;
+    });
+    return row;
+}
+
 // The whole screen as test-artifacts/system/<name>.png.
 inline void savePicture(const QString& name) {
     QDir().mkpath(ORBEL_BINARY_DIR "/test-artifacts/system");

@@ -9,6 +9,7 @@
 
 #include "dial/dial_painter.h"
 #include "platform/symbols.h"
+#include "platform/workspace.h"
 
 namespace orbel::editor {
 

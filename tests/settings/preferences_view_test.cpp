@@ -461,7 +461,7 @@ TEST_F(PreferencesViewTest, TheWindowFitsASmallScreenAndEveryPageScrollsInIt) {
             << rawValue(tab);
     }
     // Add Slot and Add Group, scrolled to, are in the window.
-    auto* customization = static_cast<SlotEditorPageView*>(window->page(SettingsTab::customization));
+    auto* customization = static_cast<SlotEditorView*>(window->page(SettingsTab::customization));
     window->model().selectTab(SettingsTab::customization);
     for (QWidget* button : {static_cast<QWidget*>(customization->addSlotButton()),
                             static_cast<QWidget*>(customization->addGroupButton())}) {

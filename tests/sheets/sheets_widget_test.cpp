@@ -184,10 +184,12 @@ TEST(SheetWidgetTest, RecorderOverlayRecordsInOrderAndLetsKeysGoWhenClosed) {
 // Real zsh through the real process runner.
 TEST(SheetWidgetTest, ScriptTestRunsShowTheirOutcomeAndEndWithTheSheet) {
     QPointer<ScriptSlotEditorSheet> sheet = shown(new ScriptSlotEditorSheet(std::nullopt, {}));
+    // The example a new sheet holds runs on a plain desktop, as it stands.
+    const QString example = sheet->sourceEditor()->toPlainText();
     const struct {
-        const char* source;
+        QString source;
         const char* shown;
-    } table[] = {{"true", "(no output)"}, {"echo boom >&2; exit 1", "exit 1: boom"}};
+    } table[] = {{example, "hello from orbel"}, {"true", "(no output)"}, {"echo boom >&2; exit 1", "exit 1: boom"}};
     for (const auto& row : table) {
         sheet->sourceEditor()->setPlainText(row.source);
         QTest::mouseClick(sheet->testButton(), Qt::LeftButton);

@@ -61,12 +61,12 @@ QWidget* sliderRow(QSlider* slider, QLabel* value) {
     return row;
 }
 
-// The application's slots in a group editor of their own: no library, the
-// application's name as the one crumb, at most six slots.
+// The application's slots in a group editor of their own: no library, no
+// crumbs (the application's name is the title), at most six slots.
 GroupEditorOpener appGroupEditor() {
-    return [](QWidget* parent, const MenuGroup& group, const std::string& appName, const std::string& helpText,
+    return [](QWidget* parent, const MenuGroup& group, const std::string& /*appName*/, const std::string& helpText,
               std::function<void(MenuGroup)> onSave) {
-        const GroupEditorRequest request{group, {appName}, false, 6, helpText};
+        const GroupEditorRequest request{group, {}, false, 6, helpText, true};
         openSheet(makeSlotSheetFactory().groupEditor(request, std::move(onSave), parent));
     };
 }

@@ -272,7 +272,7 @@ void PreferencesModel::setControlKey(ControlKey which, const KeyCombination& key
 void PreferencesModel::requestReset() {
     setAlert(SettingsAlert{
         SettingsAlert::Kind::resetConfirm, say("Reset all settings to defaults?"),
-        say("This will remove your custom hotkey, dial slots, and appearance changes. This cannot be undone."),
+        say("This will remove your custom hotkey, dial slots, and appearance changes. This can't be undone."),
         {say("Reset"), say("Cancel")}, 0});
 }
 

@@ -104,7 +104,8 @@ void PreferencesView::presentAlert() {
     if (!alert) return;
     auto* box = new QMessageBox(this);
     box->setObjectName(QStringLiteral("settingsAlert"));
-    box->setWindowTitle(QString::fromStdString(alert->title));
+    // The question is the box's text; a title bar cuts a long one short.
+    box->setWindowTitle(QStringLiteral("Orbel"));
     box->setText(QString::fromStdString(alert->title));
     box->setInformativeText(QString::fromStdString(alert->message));
     box->setIcon(alert->kind == SettingsAlert::Kind::resetConfirm ? QMessageBox::Warning : QMessageBox::NoIcon);

@@ -1,5 +1,6 @@
 #include "sheets/group_editor_model.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 #include "model/text.h"
@@ -29,7 +30,10 @@ std::string GroupEditorModel::joinedBreadcrumb() const {
     return out + last;
 }
 
-std::string GroupEditorModel::countText() const { return std::to_string(slots.size()) + " items"; }
+std::string GroupEditorModel::countText() const {
+    const int n = static_cast<int>(slots.size());
+    return QCoreApplication::translate("GroupEditorView", n == 1 ? "%n item" : "%n items", nullptr, n).toStdString();
+}
 
 std::string GroupEditorModel::addSlotTooltip() const {
     if (!isFull()) return "Add a new slot to this group";

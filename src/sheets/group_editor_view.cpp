@@ -95,7 +95,7 @@ GroupEditorView::GroupEditorView(const GroupEditorRequest& request, std::functio
       onSave_(std::move(onSave)),
       factory_(std::move(factory)) {
     setObjectName(QStringLiteral("groupEditor"));
-    setWindowTitle(tr("Edit Group"));
+    setWindowTitle(request.appSlots ? tr("Edit Slots") : tr("Edit Group"));
     setFixedSize(model_.sheetWidth(), GroupEditorModel::kHeight);
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
@@ -204,7 +204,7 @@ GroupEditorView::GroupEditorView(const GroupEditorRequest& request, std::functio
 
     // Action bar: why Save Group is off, Cancel, Save Group.
     cancel_ = new QPushButton(tr("Cancel"), this);
-    save_ = new QPushButton(tr("Save Group"), this);
+    save_ = new QPushButton(request.appSlots ? tr("Save Slots") : tr("Save Group"), this);
     save_->setObjectName(QStringLiteral("saveGroup"));
     auto* actions = makeSheetFooter(cancel_, save_, this);
     problem_ = ui::styledLabel(QString(), ui::TextStyle::caption, ui::Ink::secondary, actions);

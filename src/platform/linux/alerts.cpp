@@ -22,7 +22,7 @@ protected:
         // Not modal to the application: an alert must never block the dial,
         // which may open while the alert waits for an answer.
         box->setWindowModality(Qt::NonModal);
-        box->setWindowTitle(QApplication::applicationDisplayName());
+        box->setWindowTitle(QStringLiteral("Orbel"));
         box->setText(QString::fromStdString(alert.title));
         box->setInformativeText(QString::fromStdString(alert.text));
         switch (alert.style) {

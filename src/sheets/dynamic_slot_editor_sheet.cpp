@@ -118,6 +118,10 @@ DynamicSlotEditorSheet::DynamicSlotEditorSheet(const std::optional<SlotConfig>& 
     stepper->addWidget(stepDown_);
     intervalLayout->addLayout(stepper);
     intervalLayout->addStretch(1);
+    // Its room is kept while hidden: choosing a policy moves nothing under the pointer.
+    QSizePolicy keepRoom = intervalRow_->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    intervalRow_->setSizePolicy(keepRoom);
     refreshLayout->addWidget(intervalRow_);
     addFormItem(new SlotEditFormRow(tr("Refresh"), refreshBox));
 

@@ -86,8 +86,13 @@ TEST(DynamicSheetWidget, RefreshControlsFollowTheModelAndAnEditKeepsItsClickActi
     EXPECT_EQ(fresh->languagePicker()->selected(), 1);  // Shell (zsh)
     EXPECT_TRUE(fresh->menuOpenButton()->isChecked());
     EXPECT_TRUE(fresh->intervalRow()->isHidden());
+    // Choosing a policy moves nothing under the pointer.
+    const QPoint intervalAt = fresh->intervalButton()->mapTo(fresh, QPoint());
+    const QPoint intervalRowAt = fresh->intervalRow()->mapTo(fresh, QPoint());
     choose(fresh->intervalButton());
     EXPECT_FALSE(fresh->intervalRow()->isHidden());
+    EXPECT_EQ(fresh->intervalButton()->mapTo(fresh, QPoint()), intervalAt);
+    EXPECT_EQ(fresh->intervalRow()->mapTo(fresh, QPoint()), intervalRowAt);
     EXPECT_EQ(fresh->intervalText(), "30 seconds");
     for (int i = 0; i < 5; ++i) QTest::mouseClick(fresh->stepDownButton(), Qt::LeftButton);
     EXPECT_EQ(fresh->intervalText(), "5 seconds");

@@ -71,6 +71,28 @@ GroupEditorOpener appGroupEditor() {
     };
 }
 
+// Each row's help text keeps the room of its longest form under any choice,
+// so that a choice moves no row under the pointer.
+void reserveHelpRoom(std::initializer_list<std::pair<ui::SettingsRow*, appearance_settings::Row>> rows) {
+    for (const auto& [row, which] : rows) {
+        const QFontMetrics metrics(row->helpLabel()->font());
+        int tallest = 0;
+        for (AppearanceMode mode : kAllAppearanceModes)
+            for (Backdrop backdrop : kAllBackdrops)
+                for (SlotStyle style : kAllSlotStyles) {
+                    AppearanceConfig look;
+                    look.mode = mode;
+                    look.backdrop = backdrop;
+                    look.slotStyle = style;
+                    const auto help = appearance_settings::help(look, which);
+                    if (!help) continue;
+                    const QRect room(0, 0, ui::SettingsRow::kLabelWidth, 1 << 20);
+                    tallest = std::max(tallest, metrics.boundingRect(room, Qt::TextWordWrap, qs(*help)).height());
+                }
+        row->helpLabel()->setMinimumHeight(tallest);
+    }
+}
+
 QSlider* slider(int max) {
     auto* s = new QSlider(Qt::Horizontal);
     s->setRange(0, max);
@@ -190,6 +212,12 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
                                           sliderRow(stroke, strokeValue));
     for (auto* r : {modeRow, backdropRow, opacityRow, backdropColorRow, styleRow, slotColorRow, fillRow, strokeRow})
         lookBody->addWidget(r);
+    using appearance_settings::Row;
+    reserveHelpRoom({{modeRow, Row::colorScheme},
+                     {backdropRow, Row::backdrop},
+                     {opacityRow, Row::backdropOpacity},
+                     {styleRow, Row::slotStyle},
+                     {fillRow, Row::slotIntensity}});
     for (auto* control : {mode, backdrop, style}) control->setMaximumWidth(280);
     const std::pair<QWidget*, const char*> names[] = {
         {mode, "colorScheme"},       {backdrop, "backdrop"},   {opacity, "backdropOpacity"},

@@ -130,6 +130,14 @@ TEST_F(PerAppWidgetTest, EveryOverrideControlEndsUpInTheSavedOverride) {
         sheet->findChild<ui::SettingsPage*>()->ensureWidgetVisible(control);
         QTest::mouseClick(control, Qt::LeftButton, {}, control->segmentRect(index).center());
     };
+    // A choice moves nothing under the pointer: the row after stays put.
+    QWidget* backdrop = find("backdrop");
+    segment("colorScheme", 0);
+    QTest::qWait(100);
+    const QPoint before = backdrop->mapTo(sheet, QPoint());
+    segment("colorScheme", 1);  // Dark: its help is shorter than Auto's
+    QTest::qWait(100);  // the layouts settle
+    EXPECT_EQ(backdrop->mapTo(sheet, QPoint()), before);
     segment("colorScheme", 2);
     segment("backdrop", 2);
     segment("slotStyle", 1);

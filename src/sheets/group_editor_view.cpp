@@ -178,7 +178,7 @@ GroupEditorView::GroupEditorView(const GroupEditorRequest& request, std::functio
     footer->addStretch(1);
     addSlot_ = ui::symbolButton(tr("Add Slot"), "plus.circle.fill", dialColumn);
     addSlot_->setObjectName(QStringLiteral("addSlot"));
-    styleSheetButton(addSlot_, true);
+    styleSheetButton(addSlot_, false);  // as Add Group: two additions of one weight
     addSlot_->setAutoDefault(false);
     footer->addWidget(addSlot_);
     addGroup_ = ui::symbolButton(tr("Add Group"), "folder.badge.plus", dialColumn);

@@ -2,6 +2,7 @@
 
 #include <QAbstractListModel>
 #include <QApplication>
+#include <QCursor>
 #include <QDrag>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -249,6 +250,13 @@ private:
         drag->setPixmap(preview);
         drag->setHotSpot(QPoint(14, preview.height() / int(2 * dpr)));
         drag->exec(Qt::CopyAction, Qt::CopyAction);
+        // The pointer left during the drag without the view hearing of it:
+        // the row the drag started on is no longer hovered.
+        const QPoint at = viewport()->mapFromGlobal(QCursor::pos());
+        if (!viewport()->rect().contains(at)) {
+            QHoverEvent left(QEvent::HoverLeave, QPointF(at), QCursor::pos(), QPointF(at));
+            QCoreApplication::sendEvent(viewport(), &left);
+        }
     }
 
     LibraryListModel* rows_;

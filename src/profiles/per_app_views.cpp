@@ -368,13 +368,17 @@ PerAppMenusEditorView::PerAppMenusEditorView(ConfigManager& manager, PerAppMenus
     emptyLayout->setContentsMargins(20, 20, 20, 20);
     emptyLayout->setSpacing(18);
     emptyLayout->addSpacing(8);
-    auto* cards = new QHBoxLayout;
+    // The cards are as tall as the tallest one's text, and no taller.
+    auto* cardRow = new QWidget(empty_);
+    cardRow->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    auto* cards = new QHBoxLayout(cardRow);
+    cards->setContentsMargins(0, 0, 0, 0);
     cards->setSpacing(14);
     const char* steps[3][2] = {{"Pick an app", "Choose any app from the picker."},
                                {"Set up its slots", "Add keystrokes that map to that app's shortcuts."},
                                {"Switches automatically", "The dial swaps to those slots whenever that app is in front."}};
     for (int i = 0; i < 3; ++i) {
-        auto* card = new QFrame(empty_);
+        auto* card = new QFrame(cardRow);
         card->setFrameShape(QFrame::StyledPanel);
         auto* c = new QVBoxLayout(card);
         c->setContentsMargins(14, 14, 14, 14);
@@ -388,10 +392,9 @@ PerAppMenusEditorView::PerAppMenusEditorView(ConfigManager& manager, PerAppMenus
         auto* stepText = ui::styledLabel(QString::fromUtf8(steps[i][1]), ui::TextStyle::caption, ui::Ink::secondary, card);
         stepText->setWordWrap(true);
         c->addWidget(stepText);
-        c->addStretch();
         cards->addWidget(card, 1);
     }
-    emptyLayout->addLayout(cards);
+    emptyLayout->addWidget(cardRow);
     auto* addAgain = ui::symbolButton(QStringLiteral("Add App…"), "plus", empty_);
     styleSheetButton(addAgain, true);
     emptyLayout->addWidget(addAgain, 0, Qt::AlignHCenter);

@@ -66,6 +66,15 @@ double contrastOver(const QColor& ink, const QColor& ground) {
 
 TEST_F(PerAppWidgetTest, AddATemplateSetItsSizeAndRemoveIt) {
     EXPECT_TRUE(view->emptyState()->isVisible());
+    // Its three cards end just under their text.
+    int cards = 0;
+    for (auto* card : view->emptyState()->findChildren<QFrame*>()) {
+        if (card->frameShape() != QFrame::StyledPanel) continue;
+        ++cards;
+        const QLabel* text = card->findChildren<QLabel*>().back();
+        EXPECT_LE(card->height() - text->geometry().bottom(), 20) << text->text().toStdString();
+    }
+    EXPECT_EQ(cards, 3);
     savePictures(*view, "profiles", "apps-empty");
 
     QTest::mouseClick(view->addButton(), Qt::LeftButton);

@@ -45,12 +45,7 @@ DynamicSlotEditorSheet::DynamicSlotEditorSheet(const std::optional<SlotConfig>& 
     addFormItem(new SlotEditFormRow(tr("Name"), name_));
     addFormItem(makeIconFormRow(model_.icon, [this](const SlotIcon& icon) { model_.icon = icon; }, this, &iconRow_));
 
-    QStringList languageLabels;
-    for (ScriptLanguage language : allScriptLanguages())
-        languageLabels << QString::fromStdString(DynamicSlotEditorModel::languageLabel(language));
-    languages_ = new ui::SegmentedControl(languageLabels);
-    const auto& all = allScriptLanguages();
-    languages_->setSelected(static_cast<int>(std::find(all.begin(), all.end(), model_.language) - all.begin()));
+    languages_ = makeLanguagePicker(model_.language);
     addFormItem(new SlotEditFormRow(tr("Language"), languages_));
 
     // Producer: the editor, then Test Run and what the last run gave.

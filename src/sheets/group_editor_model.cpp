@@ -1,6 +1,5 @@
 #include "sheets/group_editor_model.h"
 
-#include <QCoreApplication>
 #include <algorithm>
 
 #include "model/text.h"
@@ -31,8 +30,7 @@ std::string GroupEditorModel::joinedBreadcrumb() const {
 }
 
 std::string GroupEditorModel::countText() const {
-    const int n = static_cast<int>(slots.size());
-    return QCoreApplication::translate("GroupEditorView", n == 1 ? "%n item" : "%n items", nullptr, n).toStdString();
+    return sheets::trCount(static_cast<int>(slots.size()), "%n item", "%n items");
 }
 
 std::string GroupEditorModel::addSlotTooltip() const {

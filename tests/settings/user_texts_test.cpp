@@ -15,6 +15,7 @@
 #include "settings_fixture.h"
 #include "sheets/group_editor_model.h"
 #include "sheets/keystroke_slot_editor_model.h"
+#include "sheets/slot_editor_page_model.h"
 #include "sheets/slot_lists.h"
 #include "slots/alert_utility.h"
 
@@ -24,8 +25,12 @@ namespace {
 class UserTextsTest : public SettingsFixture {};
 
 TEST_F(UserTextsTest, CountsQuotesConfirmationsAndNamesReadAlike) {
+    AppConfig oneSlot = AppConfig::defaultConfig();
+    oneSlot.rootGroup.slots.resize(1);
+    open(oneSlot);
     const QRegularExpression oneWithAPlural(QStringLiteral(R"(\b1 [a-z]+s\b)"));
     for (const std::string& text : {GroupEditorModel(groupOf(1), {}, true, 6).countText(),
+                                    SlotEditorPageModel(live()).countText(),
                                     ProfilesTabModel::restoreSummary(RestoreStrategy::merge, 1, 1, 0),
                                     PerAppMenusModel::removeMessage("XTerm", 1)}) {
         EXPECT_FALSE(oneWithAPlural.match(QString::fromStdString(text)).hasMatch()) << text;
@@ -38,7 +43,7 @@ TEST_F(UserTextsTest, CountsQuotesConfirmationsAndNamesReadAlike) {
                                     AlertUtility::hotkeyConflictText(chord, std::nullopt)})
         EXPECT_NE(text.find(quoted), std::string::npos) << text;
 
-    open().requestReset();
+    model->requestReset();
     for (const std::string& text : {alertText(), ProfilesTabModel::deleteMessage("Work"),
                                     PerAppMenusModel::removeMessage("XTerm", 2),
                                     std::string(BackupRestoreModel::kReplaceText)})

@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QStackedWidget>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -250,13 +251,15 @@ private:
         drag->setPixmap(preview);
         drag->setHotSpot(QPoint(14, preview.height() / int(2 * dpr)));
         drag->exec(Qt::CopyAction, Qt::CopyAction);
-        // The pointer left during the drag without the view hearing of it:
-        // the row the drag started on is no longer hovered.
-        const QPoint at = viewport()->mapFromGlobal(QCursor::pos());
-        if (!viewport()->rect().contains(at)) {
+        // The pointer left during the drag without the view hearing of it,
+        // and the window's enter, sent as the drag ends, names the view
+        // again: once that is through, the row is no longer hovered.
+        QTimer::singleShot(0, viewport(), [view = viewport()] {
+            const QPoint at = view->mapFromGlobal(QCursor::pos());
+            if (view->rect().contains(at)) return;
             QHoverEvent left(QEvent::HoverLeave, QPointF(at), QCursor::pos(), QPointF(at));
-            QCoreApplication::sendEvent(viewport(), &left);
-        }
+            QCoreApplication::sendEvent(view, &left);
+        });
     }
 
     LibraryListModel* rows_;

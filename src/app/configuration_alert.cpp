@@ -34,7 +34,7 @@ platform::Alert configurationAlert(const ConfigManager::LoadNotice& notice) {
     case Kind::rejected:
         alert.title = tr("Orbel couldn't use its configuration");
         alert.text = notice.file + tr(" has an error:\n") + notice.reason + "\n\n" + kept + "\n\n" + inUse +
-                     tr(" Correct the file and start Orbel again to use it.");
+                     tr(" Correct the file, then choose Reload in Settings › Advanced to use it.");
         break;
     case Kind::missing:
         alert.title = tr("Orbel couldn't find its configuration");

@@ -15,8 +15,9 @@
 int main(int argc, char** argv) {
     orbel::platform::useOneMemoryPool();
     Q_INIT_RESOURCE(app);
+    // No display name: Qt would add it to every window's title ("Orbel
+    // Settings — Orbel"); the windows name themselves.
     QApplication::setApplicationName(QStringLiteral("orbel"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Orbel"));
     QApplication::setApplicationVersion(QStringLiteral(ORBEL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("com.quandelvix.orbel"));
     QApplication::setQuitOnLastWindowClosed(false);

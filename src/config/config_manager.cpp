@@ -1,10 +1,12 @@
 #include "config/config_manager.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <charconv>
+#include <cmath>
+#include <functional>
 
 #include "config/atomic_file.h"
 #include "config/orbel_backup.h"
@@ -27,14 +29,16 @@ QPointer<ConfigManager>& currentManager() {
     return manager;
 }
 
-// Seconds as the shortest decimal that reads back as the same double, always
-// with a point: 1700000000.5, 1700000000.0.
-std::string secondsText(double seconds) {
-    char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, seconds, std::chars_format::fixed);
-    std::string out(buf, res.ptr);
-    if (out.find('.') == std::string::npos) out += ".0";
-    return out;
+// Tries `keep` on the dated names of `original` at the clock's time, the
+// plain one first, until one takes; the name taken, or nothing.
+std::optional<std::string> keptUnderADatedName(const std::string& original,
+                                               const std::function<bool(const QString&)>& keep) {
+    const double now = platform::Clock::shared().secondsSince1970();
+    for (int attempt = 1; attempt <= ConfigManager::kRejectedCopiesPerSecond; ++attempt) {
+        const std::string path = ConfigManager::rejectedCopyPath(original, now, attempt);
+        if (keep(QString::fromStdString(path))) return path;
+    }
+    return std::nullopt;
 }
 
 bool isEmptyOrBadBinding(const HoldBinding& binding) {
@@ -225,24 +229,29 @@ void ConfigManager::ensureConfigDirectory() const {
     if (!QFileInfo::exists(dir)) QDir().mkpath(dir);
 }
 
-std::string ConfigManager::rejectedCopyPath(const std::string& configPath, double secondsSince1970) {
-    return configPath + ".backup." + secondsText(secondsSince1970);
+std::string ConfigManager::rejectedCopyPath(const std::string& configPath, double secondsSince1970, int attempt) {
+    const QDateTime at = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(std::floor(secondsSince1970)));
+    std::string path = configPath + ".backup." + at.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")).toStdString();
+    if (attempt > 1) path += "-" + std::to_string(attempt);
+    return path;
 }
 
 std::optional<std::string> ConfigManager::keepCopy(const std::string& original, const QByteArray& bytes) {
-    const std::string path = rejectedCopyPath(original, platform::Clock::shared().secondsSince1970());
-    QFile copy(QString::fromStdString(path));
-    if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate)) return std::nullopt;
-    const bool ok = copy.write(bytes) == bytes.size();
-    copy.close();
-    if (!ok || copy.error() != QFileDevice::NoError) return std::nullopt;
-    return path;
+    return keptUnderADatedName(original, [&bytes](const QString& path) {
+        QFile copy(path);
+        // A name already taken (a copy from the same second) is never overwritten.
+        if (!copy.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return false;
+        const bool ok = copy.write(bytes) == bytes.size();
+        copy.close();
+        if (ok && copy.error() == QFileDevice::NoError) return true;
+        copy.remove();
+        return false;
+    });
 }
 
 std::optional<std::string> ConfigManager::moveAsideUnreadable() const {
-    const std::string path = rejectedCopyPath(configPath_, platform::Clock::shared().secondsSince1970());
-    if (!QFile::rename(QString::fromStdString(configPath_), QString::fromStdString(path))) return std::nullopt;
-    return path;
+    const QString original = QString::fromStdString(configPath_);
+    return keptUnderADatedName(configPath_, [&original](const QString& path) { return QFile::rename(original, path); });
 }
 
 void ConfigManager::notice(LoadNotice notice) {

@@ -130,8 +130,11 @@ public:
     // a profile that fails validation is refused before anything is written.
     std::optional<ProfileStore::ReplaceFailure> replaceProfiles(const std::map<std::string, AppConfig>& profiles);
 
-    // The dated name a rejected configuration file is kept under.
-    static std::string rejectedCopyPath(const std::string& configPath, double secondsSince1970);
+    // The dated name a rejected configuration file is kept under, in local
+    // time: "config.json.backup.2023-11-14_23-13-20"; a second copy in the
+    // same second (`attempt` 2) adds "-2", and so on up to the limit.
+    static constexpr int kRejectedCopiesPerSecond = 10;
+    static std::string rejectedCopyPath(const std::string& configPath, double secondsSince1970, int attempt = 1);
 
     // What the last load had to do to a file it could not use as written,
     // for the application to tell the user: why, and where the original was

@@ -233,7 +233,7 @@ void EditorRing::startWedgeDrag(int item) {
     auto* drag = new QDrag(this);
     drag->setMimeData(payloadMimeData(SlotDragPayload::existingSlot(*id)));
     drag->setPixmap(plate);
-    drag->setHotSpot(QPoint(26, 26));
+    drag->setHotSpot(kDragHotSpot);
     drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
 }
 

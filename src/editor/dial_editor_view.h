@@ -33,6 +33,9 @@ namespace orbel::editor {
 class EditorRing : public QWidget {
     Q_OBJECT
 public:
+    // Where the pointer holds a dragged wedge's 52-point plate: 12 points
+    // under its middle, so the plate never hides what a target says.
+    static constexpr QPoint kDragHotSpot{26, 52 + 12};
     explicit EditorRing(DialEditorModel& model, QWidget* parent = nullptr);
 
     QPointF centre() const { return {width() / 2.0, height() / 2.0}; }

@@ -109,7 +109,7 @@ const std::vector<AddSlotOption>& addSlotOptions() {
     static const std::vector<AddSlotOption> options{
         {AddSlotKind::keystroke, "Keystroke", "Fire a chord or multi-step macro", "keyboard"},
         {AddSlotKind::snippet, "Snippet", "Paste a saved phrase", "doc.on.clipboard"},
-        {AddSlotKind::script, "Script", "Run AppleScript or shell", "terminal"},
+        {AddSlotKind::script, "Script", "Run a shell command", "terminal"},
         {AddSlotKind::dynamic, "Dynamic", "Live label from a script", "gauge.with.dots.needle.bottom.50percent"},
         {AddSlotKind::cycling, "Cycling", "One slot, multiple actions", "arrow.triangle.2.circlepath"},
         {AddSlotKind::profileSwitch, "Profile Switcher", "Open a dial of every saved profile",

@@ -148,8 +148,11 @@ AppPickerView::AppPickerView(std::vector<AppMenuPreset> templates, std::function
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(sheetHeader("app.badge.checkmark", palette().color(QPalette::Highlight), tr("Choose an App"),
-                                  tr("Pick an app to give its own dial."), this));
+    // With templates it adds an application's own dial; without, an app to a slot.
+    const QString purpose =
+        onPresetSelected_ ? tr("Pick an app to give its own dial.") : tr("Pick an app for this slot to open.");
+    layout->addWidget(
+        sheetHeader("app.badge.checkmark", palette().color(QPalette::Highlight), tr("Choose an App"), purpose, this));
     layout->addWidget(makeSheetDivider(this));
 
     auto* controls = new QVBoxLayout;

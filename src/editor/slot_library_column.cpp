@@ -2,6 +2,7 @@
 
 #include <QAbstractListModel>
 #include <QApplication>
+#include <QCursor>
 #include <QDrag>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <QProgressBar>
 #include <QStackedWidget>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -255,6 +257,15 @@ private:
         drag->setPixmap(preview);
         drag->setHotSpot(QPoint(14, preview.height() / int(2 * dpr)));
         drag->exec(Qt::CopyAction, Qt::CopyAction);
+        // The pointer left during the drag without the view hearing of it,
+        // and the window's enter, sent as the drag ends, names the view
+        // again: once that is through, the row is no longer hovered.
+        QTimer::singleShot(0, viewport(), [view = viewport()] {
+            const QPoint at = view->mapFromGlobal(QCursor::pos());
+            if (view->rect().contains(at)) return;
+            QHoverEvent left(QEvent::HoverLeave, QPointF(at), QCursor::pos(), QPointF(at));
+            QCoreApplication::sendEvent(view, &left);
+        });
     }
 
     LibraryListModel* rows_;

@@ -31,6 +31,15 @@
 namespace orbel {
 namespace {
 
+// A pack's tab names it without the word the packs share ("Bootstrap Icons"
+// is "Bootstrap"), so that the tabs of the shipped packs show whole.
+QString packTabName(const std::string& name) {
+    QString tab = QString::fromStdString(name);
+    for (const QLatin1String word : {QLatin1String(" Icons"), QLatin1String(" Icon"), QLatin1String(" Symbols")})
+        if (tab.size() > word.size() && tab.endsWith(word)) return tab.chopped(word.size());
+    return tab;
+}
+
 constexpr int kCellHeight = 44;
 constexpr int kCellGap = 6;
 constexpr double kGlyphSize = 22;
@@ -364,7 +373,7 @@ QWidget* IconPickerView::makeIconEditor() {
     // segment gives up the same share and its name elides, with the whole
     // name as its tooltip. With "All" none of them is selected.
     QStringList packNames;
-    for (const auto& pack : model_->packs()) packNames << qs(model_->displayName(pack));
+    for (const auto& pack : model_->packs()) packNames << packTabName(model_->displayName(pack));
     packs_ = new ui::SegmentedControl(packNames, editor);
     packs_->setObjectName(QStringLiteral("iconPacks"));
     packs_->setSegmentsFitTitles(true);

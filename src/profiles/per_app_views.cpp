@@ -61,14 +61,36 @@ QWidget* sliderRow(QSlider* slider, QLabel* value) {
     return row;
 }
 
-// The application's slots in a group editor of their own: no library, the
-// application's name as the one crumb, at most six slots.
+// The application's slots in a group editor of their own: no library, no
+// crumbs (the application's name is the title), at most six slots.
 GroupEditorOpener appGroupEditor() {
-    return [](QWidget* parent, const MenuGroup& group, const std::string& appName, const std::string& helpText,
+    return [](QWidget* parent, const MenuGroup& group, const std::string& /*appName*/, const std::string& helpText,
               std::function<void(MenuGroup)> onSave) {
-        const GroupEditorRequest request{group, {appName}, false, 6, helpText};
+        const GroupEditorRequest request{group, {}, false, 6, helpText, true};
         openSheet(makeSlotSheetFactory().groupEditor(request, std::move(onSave), parent));
     };
+}
+
+// Each row's help text keeps the room of its longest form under any choice,
+// so that a choice moves no row under the pointer.
+void reserveHelpRoom(std::initializer_list<std::pair<ui::SettingsRow*, appearance_settings::Row>> rows) {
+    for (const auto& [row, which] : rows) {
+        const QFontMetrics metrics(row->helpLabel()->font());
+        int tallest = 0;
+        for (AppearanceMode mode : kAllAppearanceModes)
+            for (Backdrop backdrop : kAllBackdrops)
+                for (SlotStyle style : kAllSlotStyles) {
+                    AppearanceConfig look;
+                    look.mode = mode;
+                    look.backdrop = backdrop;
+                    look.slotStyle = style;
+                    const auto help = appearance_settings::help(look, which);
+                    if (!help) continue;
+                    const QRect room(0, 0, ui::SettingsRow::kLabelWidth, 1 << 20);
+                    tallest = std::max(tallest, metrics.boundingRect(room, Qt::TextWordWrap, qs(*help)).height());
+                }
+        row->helpLabel()->setMinimumHeight(tallest);
+    }
 }
 
 QSlider* slider(int max) {
@@ -191,6 +213,12 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
                                           sliderRow(stroke, strokeValue));
     for (auto* r : {modeRow, backdropRow, opacityRow, backdropColorRow, styleRow, slotColorRow, fillRow, strokeRow})
         lookBody->addWidget(r);
+    using appearance_settings::Row;
+    reserveHelpRoom({{modeRow, Row::colorScheme},
+                     {backdropRow, Row::backdrop},
+                     {opacityRow, Row::backdropOpacity},
+                     {styleRow, Row::slotStyle},
+                     {fillRow, Row::slotIntensity}});
     for (auto* control : {mode, backdrop, style}) control->setMaximumWidth(280);
     const std::pair<QWidget*, const char*> names[] = {
         {mode, "colorScheme"},       {backdrop, "backdrop"},   {opacity, "backdropOpacity"},
@@ -341,13 +369,17 @@ PerAppMenusEditorView::PerAppMenusEditorView(ConfigManager& manager, PerAppMenus
     emptyLayout->setContentsMargins(20, 20, 20, 20);
     emptyLayout->setSpacing(18);
     emptyLayout->addSpacing(8);
-    auto* cards = new QHBoxLayout;
+    // The cards are as tall as the tallest one's text, and no taller.
+    auto* cardRow = new QWidget(empty_);
+    cardRow->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    auto* cards = new QHBoxLayout(cardRow);
+    cards->setContentsMargins(0, 0, 0, 0);
     cards->setSpacing(14);
     const char* steps[3][2] = {{"Pick an app", "Choose any app from the picker."},
                                {"Set up its slots", "Add keystrokes that map to that app's shortcuts."},
                                {"Switches automatically", "The dial swaps to those slots whenever that app is in front."}};
     for (int i = 0; i < 3; ++i) {
-        auto* card = new QFrame(empty_);
+        auto* card = new QFrame(cardRow);
         card->setFrameShape(QFrame::StyledPanel);
         auto* c = new QVBoxLayout(card);
         c->setContentsMargins(14, 14, 14, 14);
@@ -361,10 +393,9 @@ PerAppMenusEditorView::PerAppMenusEditorView(ConfigManager& manager, PerAppMenus
         auto* stepText = ui::styledLabel(QString::fromUtf8(steps[i][1]), ui::TextStyle::caption, ui::Ink::secondary, card);
         stepText->setWordWrap(true);
         c->addWidget(stepText);
-        c->addStretch();
         cards->addWidget(card, 1);
     }
-    emptyLayout->addLayout(cards);
+    emptyLayout->addWidget(cardRow);
     auto* addAgain = ui::symbolButton(QStringLiteral("Add App…"), "plus", empty_);
     styleSheetButton(addAgain, true);
     emptyLayout->addWidget(addAgain, 0, Qt::AlignHCenter);

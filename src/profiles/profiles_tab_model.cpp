@@ -287,7 +287,9 @@ std::string ProfilesTabModel::restoreSummary(RestoreStrategy strategy, std::size
     std::string text = strategy == RestoreStrategy::replace
                            ? "Replaced with " + plural(restored, " profile") + " from the backup."
                            : "Restored " + plural(restored, " profile") + ".";
-    if (renamed > 0) text += " Renamed " + plural(renamed, " on collision") + ".";
+    if (renamed > 0)
+        text += " Renamed " + plural(renamed, " profile") + (renamed == 1 ? " whose name was" : " whose names were") +
+                " taken.";
     if (skipped > 0) text += " Skipped " + std::to_string(skipped) + " — profile limit reached.";
     return text;
 }

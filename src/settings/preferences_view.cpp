@@ -138,7 +138,10 @@ void PreferencesView::presentAlert() {
     if (!alert) return;
     auto* box = new QMessageBox(this);
     box->setObjectName(QStringLiteral("settingsAlert"));
-    box->setWindowTitle(QString::fromStdString(alert->title));
+    // The question is the box's text; the title bar, which would cut it
+    // short, names what the box is about.
+    box->setWindowTitle(alert->kind == SettingsAlert::Kind::resetConfirm ? tr("Reset Settings")
+                                                                         : QString::fromStdString(alert->title));
     box->setText(QString::fromStdString(alert->title));
     box->setInformativeText(QString::fromStdString(alert->message));
     ui::showAsPlainText(box);

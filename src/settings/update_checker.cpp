@@ -151,8 +151,7 @@ void UpdateChecker::complete() {
         return;
     }
     if (reply_->failure() != platform::HttpGet::Failure::none) {
-        end({UpdateCheckResult::Kind::failed, {},
-             tr("The update server could not be reached: %1").arg(reply_->errorString())});
+        end({UpdateCheckResult::Kind::failed, {}, unreachableText()});
         return;
     }
     auto parsed = parseFeed(body_);
@@ -213,8 +212,16 @@ void UpdateChecker::checkIfDue() {
     startCheck(true);
 }
 
+QString UpdateChecker::unreachableText() {
+    // The network's own reason ("Connection refused", "Host not found")
+    // tells a user nothing they can act on.
+    return tr("Orbel could not connect to the update server. Check that this computer is online, then try again.");
+}
+
 QString UpdateChecker::helpText(const std::optional<double>& lastCheck, double now) {
     if (!lastCheck) return tr("Free for the lifetime of the app.");
+    // Seconds are not worth counting: a check that just ended was "just now".
+    if (std::fabs(now - *lastCheck) < 60) return tr("Last checked just now.");
     return tr("Last checked %1.").arg(relativeTime(*lastCheck, now));
 }
 

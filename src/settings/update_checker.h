@@ -102,6 +102,8 @@ public:
     // hour. Safe to call twice.
     void startAutomaticChecks();
 
+    // What a check that found no server to talk to ends with.
+    static QString unreachableText();
     // What the help text under the "Updates" row says at time `now`.
     static QString helpText(const std::optional<double>& lastCheck, double now);
     // `then` relative to `now` in whole words: "5 minutes ago", "in 1 hour".

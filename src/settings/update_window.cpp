@@ -1,5 +1,6 @@
 #include "settings/update_window.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPointer>
@@ -92,7 +93,9 @@ UpdateWindow* UpdateWindow::present(UpdateChecker& checker) {
     QPointer<UpdateWindow>& window = openWindow();
     if (window && &window->checker_ != &checker) window->close();
     if (!window) {
-        window = new UpdateWindow(checker);
+        // The dialog of the window the check was asked from: centred over
+        // it and kept above it. An automatic check's window stands alone.
+        window = new UpdateWindow(checker, QApplication::activeWindow());
         window->setAttribute(Qt::WA_DeleteOnClose);
     }
     window->show();

@@ -84,8 +84,10 @@ CyclingSlotEditorSheet::CyclingSlotEditorSheet(const std::optional<SlotConfig>& 
     empty_ = new QLabel(QString::fromStdString(CyclingSlotEditorModel::emptyText()), box);
     empty_->setFont(sheetFont(SheetText::callout));
     setTextColor(empty_, secondaryColor(palette()));
-    empty_->setContentsMargins(12, 18, 12, 18);
-    boxLayout->addWidget(empty_);
+    auto* emptyRoom = new QVBoxLayout;  // inside the box's edge; none once hidden
+    emptyRoom->setContentsMargins(12, 18, 12, 18);
+    emptyRoom->addWidget(empty_);
+    boxLayout->addLayout(emptyRoom);
     rows_ = new QVBoxLayout;
     rows_->setSpacing(0);
     boxLayout->addLayout(rows_);

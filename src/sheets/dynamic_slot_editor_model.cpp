@@ -33,15 +33,6 @@ std::string DynamicSlotEditorModel::sheetTitle() const {
     return sheets::sheetTitle(isNew_, "New Dynamic Slot", "Edit Dynamic Slot");
 }
 
-std::string DynamicSlotEditorModel::languageLabel(ScriptLanguage language) {
-    switch (language) {
-    case ScriptLanguage::appleScript: return "AppleScript";
-    case ScriptLanguage::shell: return "Shell (zsh)";
-    case ScriptLanguage::jxa: return "JavaScript (JXA)";
-    }
-    return {};
-}
-
 std::string DynamicSlotEditorModel::producerHelp() {
     return "Script output's first non-empty line becomes the slot label (max " + std::to_string(kLabelLimit) +
            " chars).";

@@ -32,7 +32,6 @@ public:
 
     bool isNew() const { return isNew_; }
     std::string sheetTitle() const;  // "New Dynamic Slot" / "Edit Dynamic Slot"
-    static std::string languageLabel(ScriptLanguage language);
     static std::string producerHelp();
 
     // The refresh policy and the offered interval follow each other:

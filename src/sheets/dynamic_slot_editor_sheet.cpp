@@ -47,12 +47,7 @@ DynamicSlotEditorSheet::DynamicSlotEditorSheet(const std::optional<SlotConfig>& 
     addFormItem(makeIconFormRow(SlotType::dynamic({}), model_.icon, [this](const SlotIcon& icon) { model_.icon = icon; },
                                 this, &iconRow_));
 
-    QStringList languageLabels;
-    for (ScriptLanguage language : allScriptLanguages())
-        languageLabels << QString::fromStdString(DynamicSlotEditorModel::languageLabel(language));
-    languages_ = new ui::SegmentedControl(languageLabels);
-    const auto& all = allScriptLanguages();
-    languages_->setSelected(static_cast<int>(std::find(all.begin(), all.end(), model_.language) - all.begin()));
+    languages_ = makeLanguagePicker(model_.language);
     addFormItem(new SlotEditFormRow(tr("Language"), languages_));
 
     // Producer: the editor, then Test Run and what the last run gave.
@@ -120,6 +115,10 @@ DynamicSlotEditorSheet::DynamicSlotEditorSheet(const std::optional<SlotConfig>& 
     stepper->addWidget(stepDown_);
     intervalLayout->addLayout(stepper);
     intervalLayout->addStretch(1);
+    // Its room is kept while hidden: choosing a policy moves nothing under the pointer.
+    QSizePolicy keepRoom = intervalRow_->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    intervalRow_->setSizePolicy(keepRoom);
     refreshLayout->addWidget(intervalRow_);
     addFormItem(new SlotEditFormRow(tr("Refresh"), refreshBox));
 

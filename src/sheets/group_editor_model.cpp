@@ -34,7 +34,9 @@ std::string GroupEditorModel::joinedBreadcrumb() const {
     return out + last;
 }
 
-std::string GroupEditorModel::countText() const { return std::to_string(slots.size()) + " items"; }
+std::string GroupEditorModel::countText() const {
+    return sheets::trCount(static_cast<int>(slots.size()), "%n item", "%n items");
+}
 
 std::string GroupEditorModel::addSlotTooltip() const {
     if (!isFull()) return "Add a new slot to this group";

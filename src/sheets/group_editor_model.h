@@ -35,7 +35,7 @@ public:
     const std::vector<std::string>& breadcrumb() const { return breadcrumb_; }
     const std::optional<std::string>& helpText() const { return helpText_; }
 
-    std::string countText() const;  // "3 items"
+    std::string countText() const;  // "1 item", "3 items"
     bool isFull() const { return static_cast<int>(slots.size()) >= cap_; }
     // Add Slot and Add Group: enabled below the cap, the same tooltip.
     bool canAdd() const { return !isFull(); }

@@ -95,7 +95,7 @@ GroupEditorView::GroupEditorView(const GroupEditorRequest& request, std::functio
       onSave_(std::move(onSave)),
       factory_(std::move(factory)) {
     setObjectName(QStringLiteral("groupEditor"));
-    setWindowTitle(tr("Edit Group"));
+    setWindowTitle(request.appSlots ? tr("Edit Slots") : tr("Edit Group"));
     setFixedSize(model_.sheetWidth(), GroupEditorModel::kHeight);
     hasChanges = [this] { return model_.hasChanges(); };
     auto* root = new QVBoxLayout(this);
@@ -179,7 +179,7 @@ GroupEditorView::GroupEditorView(const GroupEditorRequest& request, std::functio
     footer->addStretch(1);
     addSlot_ = ui::symbolButton(tr("Add Slot"), "plus.circle.fill", dialColumn);
     addSlot_->setObjectName(QStringLiteral("addSlot"));
-    styleSheetButton(addSlot_, true);
+    styleSheetButton(addSlot_, false);  // as Add Group: two additions of one weight
     addSlot_->setAutoDefault(false);
     footer->addWidget(addSlot_);
     addGroup_ = ui::symbolButton(tr("Add Group"), "folder.badge.plus", dialColumn);
@@ -205,7 +205,7 @@ GroupEditorView::GroupEditorView(const GroupEditorRequest& request, std::functio
 
     // Action bar: why Save Group is off, Cancel, Save Group.
     cancel_ = new QPushButton(tr("Cancel"), this);
-    save_ = new QPushButton(tr("Save Group"), this);
+    save_ = new QPushButton(request.appSlots ? tr("Save Slots") : tr("Save Group"), this);
     save_->setObjectName(QStringLiteral("saveGroup"));
     auto* actions = makeSheetFooter(cancel_, save_, this);
     problem_ = ui::styledLabel(QString(), ui::TextStyle::caption, ui::Ink::secondary, actions);

@@ -14,7 +14,7 @@ KeystrokeSlotEditorModel::KeystrokeSlotEditorModel(const std::optional<SlotConfi
 }
 
 std::string KeystrokeSlotEditorModel::sheetTitle() const {
-    return sheets::sheetTitle(isNew_, "New Macro", "Edit Macro");
+    return sheets::sheetTitle(isNew_, "New Keystroke", "Edit Keystroke");
 }
 
 std::optional<std::string> KeystrokeSlotEditorModel::stepsHelpText() const {

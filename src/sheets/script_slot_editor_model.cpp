@@ -29,7 +29,7 @@ std::string ScriptSlotEditorModel::sheetTitle() const {
 
 const std::string& ScriptSlotEditorModel::sampleSource(ScriptLanguage language) {
     static const std::string appleScript = "display notification \"Hello from Orbel\"";
-    static const std::string shell = "say \"hello from orbel\"";
+    static const std::string shell = "echo \"hello from orbel\"";
     static const std::string jxa =
         "const app = Application.currentApplication();\n"
         "app.includeStandardAdditions = true;\n"

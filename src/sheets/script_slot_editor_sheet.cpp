@@ -1,6 +1,5 @@
 #include "sheets/script_slot_editor_sheet.h"
 
-#include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,21 +26,8 @@ ScriptSlotEditorSheet::ScriptSlotEditorSheet(const std::optional<SlotConfig>& ex
     addFormItem(makeIconFormRow(SlotType::script({}), model_.icon, [this](const SlotIcon& icon) { model_.icon = icon; },
                                 this, &iconRow_));
 
-    auto* segments = new QWidget;
-    auto* segmentLayout = new QHBoxLayout(segments);
-    segmentLayout->setContentsMargins(0, 0, 0, 0);
-    segmentLayout->setSpacing(0);
-    languages_ = new QButtonGroup(this);
-    languages_->setExclusive(true);
-    for (ScriptLanguage language : allScriptLanguages()) {
-        auto* button = new QPushButton(QString::fromStdString(ScriptSlotEditorModel::languageLabel(language)), segments);
-        button->setCheckable(true);
-        button->setAutoDefault(false);
-        button->setChecked(language == model_.language());
-        languages_->addButton(button, static_cast<int>(language));
-        segmentLayout->addWidget(button, 1);
-    }
-    addFormItem(new SlotEditFormRow(tr("Language"), segments));
+    languages_ = makeLanguagePicker(model_.language());
+    addFormItem(new SlotEditFormRow(tr("Language"), languages_));
 
     auto* sourceBox = new QWidget;
     auto* sourceLayout = new QVBoxLayout(sourceBox);
@@ -77,9 +63,9 @@ ScriptSlotEditorSheet::ScriptSlotEditorSheet(const std::optional<SlotConfig>& ex
         model_.source = source_->toPlainText().toStdString();
         refresh();
     });
-    connect(languages_, &QButtonGroup::idClicked, this, [this](int id) {
+    connect(languages_, &ui::SegmentedControl::activated, this, [this](int index) {
         const std::string before = model_.source;
-        model_.setLanguage(static_cast<ScriptLanguage>(id));
+        model_.setLanguage(allScriptLanguages().at(static_cast<std::size_t>(index)));
         if (model_.source != before) source_->setPlainText(QString::fromStdString(model_.source));
         refresh();
     });
@@ -96,10 +82,6 @@ ScriptSlotEditorSheet::ScriptSlotEditorSheet(const std::optional<SlotConfig>& ex
 ScriptSlotEditorSheet::~ScriptSlotEditorSheet() {
     model_.endTestRun();
     deleteForm();
-}
-
-QAbstractButton* ScriptSlotEditorSheet::languageButton(ScriptLanguage language) const {
-    return languages_->button(static_cast<int>(language));
 }
 
 QString ScriptSlotEditorSheet::resultText() const { return result_->isHidden() ? QString() : result_->text(); }
@@ -121,15 +103,6 @@ void ScriptSlotEditorSheet::startTestRun() {
 }
 
 void ScriptSlotEditorSheet::refresh() {
-    // The chosen segment in the accent colour.
-    for (auto* button : languages_->buttons()) {
-        QPalette palette = this->palette();
-        if (button->isChecked()) {
-            palette.setColor(QPalette::Button, palette.color(QPalette::Highlight));
-            palette.setColor(QPalette::ButtonText, palette.color(QPalette::HighlightedText));
-        }
-        button->setPalette(palette);
-    }
     setCanSave(model_.canSave());
     test_->setEnabled(model_.canTestRun());
     if (model_.isRunning()) {

@@ -15,7 +15,6 @@
 #include "sheets/sheet_parts.h"
 
 class QAbstractButton;
-class QButtonGroup;
 class QLineEdit;
 class QPlainTextEdit;
 
@@ -33,7 +32,7 @@ public:
     const ScriptSlotEditorModel& model() const { return model_; }
     QLineEdit* nameField() const { return name_; }
     QPlainTextEdit* sourceEditor() const { return source_; }
-    QAbstractButton* languageButton(ScriptLanguage language) const;
+    ui::SegmentedControl* languagePicker() const { return languages_; }
     QPushButton* testButton() const { return test_; }
     // The result line's text, empty when none is shown.
     QString resultText() const;
@@ -48,7 +47,7 @@ private:
     ScriptSlotEditorModel model_;
     QLineEdit* name_;
     IconPickerRow* iconRow_ = nullptr;
-    QButtonGroup* languages_;
+    ui::SegmentedControl* languages_;
     QPlainTextEdit* source_;
     QPushButton* test_;
     QLabel* resultIcon_;

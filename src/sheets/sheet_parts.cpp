@@ -5,9 +5,11 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <algorithm>
 #include <utility>
 
 #include "sheets/icon_picker_row.h"
+#include "sheets/script_slot_editor_model.h"
 #include "ui/controls.h"
 #include "ui/sheet_frame.h"
 
@@ -55,6 +57,15 @@ SlotEditFormRow* makeIconFormRow(const SlotType& kind, const SlotIcon& icon, std
     return new SlotEditFormRow(
         QObject::tr("Icon"), picker,
         QObject::tr("Pick an icon from the bundled packs, type a short monogram, or drag in your own image."));
+}
+
+ui::SegmentedControl* makeLanguagePicker(ScriptLanguage selected) {
+    const auto& all = allScriptLanguages();
+    QStringList labels;
+    for (ScriptLanguage language : all) labels << QString::fromStdString(ScriptSlotEditorModel::languageLabel(language));
+    auto* picker = new ui::SegmentedControl(labels);
+    picker->setSelected(static_cast<int>(std::find(all.begin(), all.end(), selected) - all.begin()));
+    return picker;
 }
 
 QPlainTextEdit* makeSourceEditor(const std::string& text, QWidget* parent) {

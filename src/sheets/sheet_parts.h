@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "model/script_language.h"
 #include "model/slot_config.h"
 #include "model/slot_icon.h"
 #include "ui/sheet_frame.h"
@@ -19,6 +20,9 @@ namespace orbel {
 
 class IconPickerRow;
 class SlotEditFormRow;
+namespace ui {
+class SegmentedControl;
+}
 
 // A slot editor sheet on the shared frame: it reports the slot it builds
 // once, through `onSave`, and then closes; its first field takes the
@@ -46,6 +50,9 @@ QLineEdit* makeNameField(const QString& placeholder, const std::string& text, QW
 // reset write through `set`.
 SlotEditFormRow* makeIconFormRow(const SlotType& kind, const SlotIcon& icon, std::function<void(const SlotIcon&)> set,
                                  QWidget* sheet, IconPickerRow** row);
+// The Language control of the script and dynamic sheets: a segment for each
+// language in allScriptLanguages() order, `selected` chosen.
+ui::SegmentedControl* makeLanguagePicker(ScriptLanguage selected);
 // The multi-line monospaced editor of script sources and snippets.
 QPlainTextEdit* makeSourceEditor(const std::string& text, QWidget* parent);
 

@@ -27,4 +27,8 @@ std::string sheetTitle(bool isNew, const char* newTitle, const char* editTitle) 
 
 std::string tr(const char* text) { return QCoreApplication::translate("SlotEditSheet", text).toStdString(); }
 
+std::string trCount(int n, const char* one, const char* many) {
+    return QCoreApplication::translate("SlotEditSheet", n == 1 ? one : many, nullptr, n).toStdString();
+}
+
 }  // namespace orbel::sheets

@@ -33,5 +33,7 @@ std::string sheetTitle(bool isNew, const char* newTitle, const char* editTitle);
 
 // A fixed text of the sheets through the translation table.
 std::string tr(const char* text);
+// A count through the translation table: `one` ("%n item") for 1, else `many` ("%n items").
+std::string trCount(int n, const char* one, const char* many);
 
 }  // namespace orbel::sheets

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "sheets/group_editor_model.h"
+#include "sheets/sheet_rules.h"
 
 namespace orbel {
 namespace {
@@ -13,7 +14,7 @@ bool validIndex(const std::vector<SlotConfig>& slots, int index) {
 
 }  // namespace
 
-std::string SlotEditorModel::countText() const { return std::to_string(count()) + " slots"; }
+std::string SlotEditorModel::countText() const { return sheets::trCount(count(), "%n slot", "%n slots"); }
 
 std::string SlotEditorModel::addSlotTooltip() const {
     if (!isFull()) return "Add a new slot to the dial";

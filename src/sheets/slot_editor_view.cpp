@@ -62,7 +62,7 @@ SlotEditorView::SlotEditorView(ConfigManager& manager, SlotSheetFactory factory,
     countRow->addStretch(1);
     addSlot_ = ui::symbolButton(tr("Add Slot"), "plus.circle.fill", dialColumn);
     addSlot_->setObjectName(QStringLiteral("addSlot"));
-    styleSheetButton(addSlot_, true);
+    styleSheetButton(addSlot_, false);  // as Add Group: two additions of one weight
     countRow->addWidget(addSlot_);
     addGroup_ = ui::symbolButton(tr("Add Group"), "folder.badge.plus", dialColumn);
     addGroup_->setObjectName(QStringLiteral("addGroup"));

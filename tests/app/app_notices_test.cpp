@@ -51,7 +51,8 @@ TEST(ConfigurationAlert, SaysWhatWasWrongWhereTheFileIsAndWhatIsInUse) {
     } cases[] = {
         {{Kind::rejected, "Unknown SlotType payload (at menu[1])", kept, path},
          "Orbel couldn't use its configuration",
-         {path, "Unknown SlotType payload (at menu[1])", "kept as " + kept, "default dial"}},
+         {path, "Unknown SlotType payload (at menu[1])", "kept as " + kept, "default dial",
+          "choose Reload in Settings \u203a Advanced"}},
         {{Kind::unreadable, "Permission denied", kept, path},
          "Orbel couldn't read its configuration",
          {"Permission denied", "moved to " + kept, "default dial"}},

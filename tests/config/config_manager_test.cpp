@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QSignalSpy>
@@ -18,7 +19,9 @@ namespace {
 
 class ConfigManagerTest : public ConfigFixture {
 protected:
-    std::string rejectedPath() const { return configPath() + ".backup.1700000000.5"; }
+    std::string rejectedPath(int attempt = 1) const {
+        return ConfigManager::rejectedCopyPath(configPath(), clock.seconds, attempt);
+    }
     const std::string defaultBytes = AppConfig::defaultConfig().encodeDocument();
 };
 
@@ -28,32 +31,41 @@ SlotConfig slot(SlotType type, std::string title) { return SlotConfig::make(std:
 
 TEST_F(ConfigManagerTest, RejectedFilesAreKeptAsDatedCopiesBeforeTheDefaultsReplaceThem) {
     clock.seconds = 1700000000.5;
-    EXPECT_EQ(ConfigManager::rejectedCopyPath("/x/config.json", 1700000000.0), "/x/config.json.backup.1700000000.0");
+    // A readable local date and time, and a number after it for the next copy of the same second.
+    const QString date = QDateTime::fromSecsSinceEpoch(1700000000).toString("yyyy-MM-dd_HH-mm-ss");
+    EXPECT_EQ(QString::fromStdString(ConfigManager::rejectedCopyPath("/x/config.json", 1700000000.9)),
+              "/x/config.json.backup." + date);
+    EXPECT_EQ(QString::fromStdString(ConfigManager::rejectedCopyPath("/x/config.json", 1700000000.0, 2)),
+              "/x/config.json.backup." + date + "-2");
     // A folder where the file should be cannot be read: it is moved aside.
     QDir().mkpath(QString::fromStdString(configPath()));
     make();
     EXPECT_TRUE(QFileInfo(QString::fromStdString(rejectedPath())).isDir());
     EXPECT_EQ(readFile(configPath()), defaultBytes);
-    // The copy cannot be written (its name is taken): no overwrite.
+    // The copy cannot be written (every name of this second is taken): no overwrite.
+    for (int attempt = 2; attempt <= ConfigManager::kRejectedCopiesPerSecond; ++attempt)
+        QDir().mkpath(QString::fromStdString(rejectedPath(attempt)));
     writeFile(configPath(), "not json");
     EXPECT_EQ(make()->config().encodeDocument(), defaultBytes);
     EXPECT_EQ(readFile(configPath()), "not json");
-    QDir(QString::fromStdString(rejectedPath())).removeRecursively();
+    for (int attempt = 1; attempt <= ConfigManager::kRejectedCopiesPerSecond; ++attempt)
+        QDir(QString::fromStdString(rejectedPath(attempt))).removeRecursively();
 
     activate("Work");
     writeFile(profilePath("Work"), "work profile bytes");
     // Undecodable, then decodable but invalid: the first is replaced by the
     // defaults, the second left in place; neither touches the active profile.
+    // All in the same second, each copy is kept under a name of its own.
     const struct {
         const char* text;
         bool replaced;
     } cases[] = {{"[1, 2]", true}, {R"({"menu":[{"snippet":"x","title":""}]})", false}, {R"({"hotkey":"mouse:1"})", false}};
+    int attempt = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        QFile::remove(QString::fromStdString(rejectedPath()));
         writeFile(configPath(), c.text);
         EXPECT_EQ(make()->config().encodeDocument(), defaultBytes);
-        EXPECT_EQ(readFile(rejectedPath()), c.text);
+        EXPECT_EQ(readFile(rejectedPath(++attempt)), c.text);
         EXPECT_EQ(readFile(configPath()), c.replaced ? defaultBytes : c.text);
         EXPECT_EQ(readFile(profilePath("Work")), "work profile bytes");
     }

@@ -20,7 +20,12 @@ namespace {
 class WritePathTest : public ConfigFixture {
 protected:
     WritePathTest() { clock.seconds = 1700000000.5; }
-    std::string copyOf(const std::string& path) const { return path + ".backup.1700000000.5"; }
+    std::string copyOf(const std::string& path) const { return ConfigManager::rejectedCopyPath(path, clock.seconds); }
+    // Takes every name a copy of `path` could be kept under this second.
+    void takeCopyNames(const std::string& path) const {
+        for (int attempt = 1; attempt <= ConfigManager::kRejectedCopiesPerSecond; ++attempt)
+            QDir().mkpath(QString::fromStdString(ConfigManager::rejectedCopyPath(path, clock.seconds, attempt)));
+    }
     void radius(double r) { ASSERT_FALSE(live().change([r](AppConfig& c) { c.menuRadius = r; })); }
 };
 
@@ -57,7 +62,7 @@ TEST_F(WritePathTest, AnOutsideEditIsTakenInBeforeAChange) {
 
     // When no copy can be kept, the change is refused and the file stays.
     clock.seconds = 1700000001.5;
-    QDir().mkpath(QString::fromStdString(configPath() + ".backup.1700000001.5"));
+    takeCopyNames(configPath());
     writeFile(configPath(), "{again");
     const auto refused = live().change([](AppConfig& c) { c.menuRadius = 310; });
     ASSERT_TRUE(refused);
@@ -148,7 +153,7 @@ TEST_F(WritePathTest, EveryPathValidates) {
 
 TEST_F(WritePathTest, ACutProfileIsRewrittenOnlyOnceACopyIsKept) {
     writeFile(profilePath("Big"), withSnippets(8).encodeDocument());
-    QDir().mkpath(QString::fromStdString(copyOf(profilePath("Big"))));  // no copy can be made
+    takeCopyNames(profilePath("Big"));  // no copy can be made
     live().switchToProfile("Big");
     EXPECT_EQ(live().config().rootGroup.slots.size(), 6u);
     EXPECT_EQ(readFile(profilePath("Big")), withSnippets(8).encodeDocument());

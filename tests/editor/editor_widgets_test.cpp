@@ -160,6 +160,10 @@ TEST_F(EditorWidgets, WedgeOnWedgeSwapsAndOnTrashRemoves) {
     dragInto(trash, SlotDragPayload::existingSlot(host.slots[0].id), {20, 20}, {30, 20}, true, [&] {
         EXPECT_TRUE(trash->isHighlighted());
         EXPECT_EQ(trash->text(), "Release to remove");
+        // A wedge's plate held at the trash's middle rides above that text.
+        const QPoint middle = trash->rect().center();
+        const QRect plate(middle - EditorRing::kDragHotSpot, QSize(52, 52));
+        EXPECT_LT(plate.bottom(), middle.y() - trash->fontMetrics().height() / 2);
         save(trash, "trash-targeted");
     });
     EXPECT_TRUE(QTest::qWaitFor([&] { return host.slots.size() == 3; }, 5000));

@@ -66,6 +66,15 @@ double contrastOver(const QColor& ink, const QColor& ground) {
 
 TEST_F(PerAppWidgetTest, AddATemplateSetItsSizeAndRemoveIt) {
     EXPECT_TRUE(view->emptyState()->isVisible());
+    // Its three cards end just under their text.
+    int cards = 0;
+    for (auto* card : view->emptyState()->findChildren<QFrame*>()) {
+        if (card->frameShape() != QFrame::StyledPanel) continue;
+        ++cards;
+        const QLabel* text = card->findChildren<QLabel*>().back();
+        EXPECT_LE(card->height() - text->geometry().bottom(), 20) << text->text().toStdString();
+    }
+    EXPECT_EQ(cards, 3);
     savePictures(*view, "profiles", "apps-empty");
 
     QTest::mouseClick(view->addButton(), Qt::LeftButton);
@@ -130,6 +139,14 @@ TEST_F(PerAppWidgetTest, EveryOverrideControlEndsUpInTheSavedOverride) {
         sheet->findChild<ui::SettingsPage*>()->ensureWidgetVisible(control);
         QTest::mouseClick(control, Qt::LeftButton, {}, control->segmentRect(index).center());
     };
+    // A choice moves nothing under the pointer: the row after stays put.
+    QWidget* backdrop = find("backdrop");
+    segment("colorScheme", 0);
+    QTest::qWait(100);
+    const QPoint before = backdrop->mapTo(sheet, QPoint());
+    segment("colorScheme", 1);  // Dark: its help is shorter than Auto's
+    QTest::qWait(100);  // the layouts settle
+    EXPECT_EQ(backdrop->mapTo(sheet, QPoint()), before);
     segment("colorScheme", 2);
     segment("backdrop", 2);
     segment("slotStyle", 1);

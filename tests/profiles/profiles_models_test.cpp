@@ -242,8 +242,8 @@ TEST(RestoreSummaryTest, Sentences) {
         std::string text;
     };
     const Case cases[] = {
-        {RestoreStrategy::merge, 3, 2, 0, "Restored 3 profiles. Renamed 2 on collisions."},
-        {RestoreStrategy::merge, 1, 1, 0, "Restored 1 profile. Renamed 1 on collision."},
+        {RestoreStrategy::merge, 3, 2, 0, "Restored 3 profiles. Renamed 2 profiles whose names were taken."},
+        {RestoreStrategy::merge, 1, 1, 0, "Restored 1 profile. Renamed 1 profile whose name was taken."},
         {RestoreStrategy::merge, 0, 0, 4, "Restored 0 profiles. Skipped 4 — profile limit reached."},
         {RestoreStrategy::replace, 3, 0, 0, "Replaced with 3 profiles from the backup."},
     };
@@ -265,7 +265,7 @@ TEST_F(ProfilesTabTest, BackUpThenRestoreByMergeAndByReplace) {
     ASSERT_TRUE(imports.pendingBackup());
     tab.applyRestore(RestoreStrategy::merge);
     EXPECT_FALSE(imports.pendingBackup());
-    EXPECT_EQ(tab.statusMessage(), "Restored 2 profiles. Renamed 2 on collisions.");
+    EXPECT_EQ(tab.statusMessage(), "Restored 2 profiles. Renamed 2 profiles whose names were taken.");
     EXPECT_EQ(tab.profiles(), (Names{"Home", "Home 2", "Work", "Work 2"}));
     EXPECT_EQ(firstSnippet(live().config()), "changed0");
 

@@ -140,7 +140,7 @@ TEST_F(PreferencesViewTest, ResetConfirmationNamesThePerAppDials) {
     ASSERT_TRUE(v.alertBox());
     EXPECT_EQ(v.alertBox()->informativeText(),
               "This will remove your custom hotkey, dial slots, and appearance changes, and the per-app dials for "
-              "Firefox ESR and org.example.Gone. This cannot be undone.");
+              "Firefox ESR and org.example.Gone. This can't be undone.");
     EXPECT_EQ(v.alertBox()->defaultButton()->text(), "Cancel");
     savePictures(*v.alertBox(), "settings", "reset-confirmation-per-app-dials");
     QTest::mouseClick(v.alertBox()->findChildren<QPushButton*>().front(), Qt::LeftButton);

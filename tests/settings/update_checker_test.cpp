@@ -38,6 +38,8 @@ TEST(UpdateFeed, VersionsFeedsAndRelativeTimes) {
     const double now = 1700000000;
     EXPECT_EQ(UpdateChecker::helpText(std::nullopt, now), "Free for the lifetime of the app.");
     EXPECT_EQ(UpdateChecker::helpText(now - 300, now), "Last checked 5 minutes ago.");
+    EXPECT_EQ(UpdateChecker::helpText(now, now), "Last checked just now.");
+    EXPECT_EQ(UpdateChecker::helpText(now - 59, now), "Last checked just now.");
     EXPECT_EQ(UpdateChecker::relativeTime(now - 60, now), "1 minute ago");
     EXPECT_EQ(UpdateChecker::relativeTime(now - 59.5, now), "59 seconds ago");
     EXPECT_EQ(UpdateChecker::relativeTime(now, now), "0 seconds ago");
@@ -117,6 +119,13 @@ TEST_F(UpdateCheckerTest, BrokenAnswersEndWithAMessage) {
               "Checking for updates is not available in this installation. The module orbel-http.so is missing.");
     // A failed check still counts as the last check.
     EXPECT_TRUE(store.integers.count(UpdateChecker::kLastCheckKey));
+    // No server on the port: a plain sentence, not the network's reason.
+    UpdateChecker refused(QUrl(QStringLiteral("http://127.0.0.1:1/feed")), "1.2", &store);
+    QSignalSpy finished(&refused, &UpdateChecker::finished);
+    refused.startCheck();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 20000));
+    EXPECT_EQ(refused.lastResult()->error, "Orbel could not connect to the update server. Check that this computer "
+                                           "is online, then try again.");
 }
 
 // Qt hands the network reply its data through queued calls: an application

@@ -179,12 +179,18 @@ TEST_F(UpdateWindowTest, PicturesOfTheAdvancedTabUpdatesRow) {
         automatic->click();
         EXPECT_FALSE(c.automaticallyChecks());
         EXPECT_EQ(store.integers[UpdateChecker::kAutomaticKey], 0);
+        tab.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&tab));
         QTest::mouseClick(checkNow, Qt::LeftButton);
         EXPECT_FALSE(checkNow->isEnabled());  // while the check runs
-        EXPECT_TRUE(UpdateWindow::current());
+        // The window opens as the dialog of the one it was asked from,
+        // centred over it.
+        ASSERT_TRUE(UpdateWindow::current());
+        EXPECT_EQ(UpdateWindow::current()->parentWidget(), &tab);
+        EXPECT_TRUE(tab.frameGeometry().contains(UpdateWindow::current()->frameGeometry().center()));
         ASSERT_TRUE(waitForEnd());
         EXPECT_TRUE(checkNow->isEnabled());
-        EXPECT_EQ(row->helpLabel()->text(), "Last checked 0 seconds ago.");
+        EXPECT_EQ(row->helpLabel()->text(), "Last checked just now.");
     });
 }
 

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -86,8 +87,13 @@ TEST(DynamicSheetWidget, RefreshControlsFollowTheModelAndAnEditKeepsItsClickActi
     EXPECT_EQ(fresh->languagePicker()->selected(), 1);  // Shell (zsh)
     EXPECT_TRUE(fresh->menuOpenButton()->isChecked());
     EXPECT_TRUE(fresh->intervalRow()->isHidden());
+    // Choosing a policy moves nothing under the pointer.
+    const QPoint intervalAt = fresh->intervalButton()->mapTo(fresh, QPoint());
+    const QPoint intervalRowAt = fresh->intervalRow()->mapTo(fresh, QPoint());
     choose(fresh->intervalButton());
     EXPECT_FALSE(fresh->intervalRow()->isHidden());
+    EXPECT_EQ(fresh->intervalButton()->mapTo(fresh, QPoint()), intervalAt);
+    EXPECT_EQ(fresh->intervalRow()->mapTo(fresh, QPoint()), intervalRowAt);
     EXPECT_EQ(fresh->intervalText(), "30 seconds");
     for (int i = 0; i < 5; ++i) QTest::mouseClick(fresh->stepDownButton(), Qt::LeftButton);
     EXPECT_EQ(fresh->intervalText(), "5 seconds");
@@ -171,6 +177,11 @@ TEST_F(CyclingSheetWidget, ChildrenComeFromThePickersAndGoOneByOne) {
     QPointer<CyclingSlotEditorSheet> s = sheet(std::nullopt);
     EXPECT_EQ(s->title(), "New Cycling Slot");
     EXPECT_EQ(s->emptyText(), "No children yet \u2014 add one below.");
+    for (auto* label : s->findChildren<QLabel*>()) {
+        if (label->text() != s->emptyText()) continue;
+        EXPECT_GE(label->geometry().left(), 12);  // inside the box's edge
+        EXPECT_GE(label->geometry().top(), 12);
+    }
     QTest::keyClicks(s->nameField(), " Rotate ");
     EXPECT_EQ(s->saveButton()->toolTip(), "Add at least one child to save.");
     for (int i = 0; i < 2; ++i) {
@@ -265,6 +276,7 @@ TEST(DynamicCyclingPicturesTest, DynamicAfterATestRunAndCyclingWithChildren) {
                            SlotConfig::make(SlotType::snippet("Best,\nAda"), "Signature")}),
         "Apps", SlotIcon::monogram("AP"));
     testing::saveSheetPictures("cycling_with_children", [&] { return new CyclingSlotEditorSheet(cycling, {}); });
+    testing::saveSheetPictures("cycling_new", [&] { return new CyclingSlotEditorSheet(std::nullopt, {}); });
 }
 
 }  // namespace

@@ -126,6 +126,10 @@ TEST_F(GroupEditorViewTest, FooterAndSaveGroupFollowTheWorkingCopy) {
     EXPECT_TRUE(editor->addSlotButton()->isEnabled());
     EXPECT_TRUE(editor->addGroupButton()->isEnabled());
     EXPECT_EQ(editor->addSlotButton()->toolTip(), "Add a new slot to this group");
+    // Two additions of one weight.
+    EXPECT_EQ(editor->addSlotButton()->font(), editor->addGroupButton()->font());
+    EXPECT_EQ(editor->addSlotButton()->palette().color(QPalette::Button),
+              editor->addGroupButton()->palette().color(QPalette::Button));
 
     // A library item dropped on the ring fills the sixth place.
     dropOn(editor->dialEditor()->ring(), SlotDragPayload::libraryApp("org.gnome.Nautilus", "Files"), ringPoint(0.99));

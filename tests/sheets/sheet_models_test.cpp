@@ -64,11 +64,11 @@ TEST(ScriptSheetModelTest, SamplesFollowTheLanguageUntilTheSourceIsEdited) {
     ScriptSlotEditorModel model;
     EXPECT_EQ(model.sheetTitle(), "New Script");
     EXPECT_EQ(model.language(), ScriptLanguage::shell);
-    EXPECT_EQ(model.source, "say \"hello from orbel\"");
+    EXPECT_EQ(model.source, "echo \"hello from orbel\"");
     const struct {
         ScriptLanguage language;
         std::size_t length;
-    } chain[] = {{ScriptLanguage::appleScript, 39}, {ScriptLanguage::jxa, 127}, {ScriptLanguage::shell, 22}};
+    } chain[] = {{ScriptLanguage::appleScript, 39}, {ScriptLanguage::jxa, 127}, {ScriptLanguage::shell, 23}};
     for (const auto& step : chain) {
         model.setLanguage(step.language);
         EXPECT_EQ(model.source, ScriptLanguage::jxa == step.language

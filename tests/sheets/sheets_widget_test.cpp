@@ -45,6 +45,13 @@ namespace {
 
 const KeyCombination kCtrlShiftK{40, modifier::kControl | modifier::kShift, std::nullopt};
 
+// Clicks `language`'s segment of a sheet's Language control.
+void chooseLanguage(ui::SegmentedControl* picker, ScriptLanguage language) {
+    const auto& all = allScriptLanguages();
+    const int index = static_cast<int>(std::find(all.begin(), all.end(), language) - all.begin());
+    QTest::mouseClick(picker, Qt::LeftButton, {}, picker->segmentRect(index).center());
+}
+
 using testing::Saves;
 using testing::settle;
 using testing::shown;
@@ -188,10 +195,12 @@ TEST(SheetWidgetTest, RecorderOverlayRecordsInOrderAndLetsKeysGoWhenClosed) {
 // Real zsh through the real process runner.
 TEST(SheetWidgetTest, ScriptTestRunsShowTheirOutcomeAndEndWithTheSheet) {
     QPointer<ScriptSlotEditorSheet> sheet = shown(new ScriptSlotEditorSheet(std::nullopt, {}));
+    // The example a new sheet holds runs on a plain desktop, as it stands.
+    const QString example = sheet->sourceEditor()->toPlainText();
     const struct {
-        const char* source;
+        QString source;
         const char* shown;
-    } table[] = {{"true", "(no output)"}, {"echo boom >&2; exit 1", "exit 1: boom"}};
+    } table[] = {{example, "hello from orbel"}, {"true", "(no output)"}, {"echo boom >&2; exit 1", "exit 1: boom"}};
     for (const auto& row : table) {
         sheet->sourceEditor()->setPlainText(row.source);
         QTest::mouseClick(sheet->testButton(), Qt::LeftButton);
@@ -200,11 +209,11 @@ TEST(SheetWidgetTest, ScriptTestRunsShowTheirOutcomeAndEndWithTheSheet) {
         EXPECT_EQ(sheet->resultText(), row.shown);
     }
     // Nothing here runs AppleScript, and the sheet says so.
-    QTest::mouseClick(sheet->languageButton(ScriptLanguage::appleScript), Qt::LeftButton);
+    chooseLanguage(sheet->languagePicker(), ScriptLanguage::appleScript);
     QTest::mouseClick(sheet->testButton(), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet->model().isRunning(); }, 20000));
     EXPECT_EQ(sheet->resultText(), "AppleScript cannot run here: this system has no interpreter for it.");
-    QTest::mouseClick(sheet->languageButton(ScriptLanguage::shell), Qt::LeftButton);
+    chooseLanguage(sheet->languagePicker(), ScriptLanguage::shell);
     // A looping script is ended when its sheet closes.
     QTemporaryDir dir;
     const QString pidFile = dir.filePath("pid");
@@ -367,21 +376,20 @@ TEST(SheetWidgetTest, StepBarButtonsMenuAndTheRowsTheyAdd) {
     EXPECT_EQ(saves.slots[0].type, SlotType::keystroke(expected));
 }
 
-// The language controls of the script and dynamic sheets store the language chosen.
-TEST(SheetWidgetTest, LanguageButtonsAndPickerChooseTheLanguage) {
+// The script and dynamic sheets show one Language control, and it stores the language chosen.
+TEST(SheetWidgetTest, LanguagePickersOfBothSheetsChooseTheLanguage) {
     QPointer<ScriptSlotEditorSheet> script = shown(new ScriptSlotEditorSheet(std::nullopt, {}));
+    QPointer<DynamicSlotEditorSheet> dynamic = shown(new DynamicSlotEditorSheet(std::nullopt, {}, nullptr));
+    EXPECT_EQ(script->languagePicker()->count(), dynamic->languagePicker()->count());
+    EXPECT_EQ(script->languagePicker()->sizeHint(), dynamic->languagePicker()->sizeHint());
+    EXPECT_EQ(script->languagePicker()->selected(), dynamic->languagePicker()->selected());  // Shell (zsh)
     for (ScriptLanguage language : {ScriptLanguage::jxa, ScriptLanguage::appleScript, ScriptLanguage::shell}) {
-        QTest::mouseClick(script->languageButton(language), Qt::LeftButton);
+        chooseLanguage(script->languagePicker(), language);
         EXPECT_EQ(script->model().language(), language);
+        chooseLanguage(dynamic->languagePicker(), language);
+        EXPECT_EQ(dynamic->model().language, language);
     }
     script->reject();
-    QPointer<DynamicSlotEditorSheet> dynamic = shown(new DynamicSlotEditorSheet(std::nullopt, {}, nullptr));
-    ui::SegmentedControl* picker = dynamic->languagePicker();
-    const auto& all = allScriptLanguages();
-    for (int i : {0, 2, 1}) {
-        QTest::mouseClick(picker, Qt::LeftButton, {}, picker->segmentRect(i).center());
-        EXPECT_EQ(dynamic->model().language, all[std::size_t(i)]);
-    }
     dynamic->reject();
     settle();
 }

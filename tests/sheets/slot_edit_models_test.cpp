@@ -54,6 +54,7 @@ TEST(GroupEditorModel, FooterFollowsTheCap) {
     EXPECT_FALSE(m.insert(snippet("g"), 0));
     EXPECT_FALSE(m.appendNestedGroup(GroupEditorModel::newGroup()));
     EXPECT_EQ(GroupEditorModel(std::nullopt, {}, true, 6).countText(), "0 items");
+    EXPECT_EQ(GroupEditorModel(groupOf(1), {}, true, 6).countText(), "1 item");
 }
 
 TEST(GroupEditorModel, IndexEdits) {

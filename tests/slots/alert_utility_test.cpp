@@ -100,7 +100,7 @@ TEST_F(AlertUtilityTest, HotkeyConflictNamesTheCombinationAndAnswersTheChoice) {
     EXPECT_EQ(answers, (std::vector<bool>{true, false}));
 
     const platform::Alert& shown = alerts.shown[0].alert;
-    EXPECT_NE(shown.text.find("'Alt+Space' is already in use"), std::string::npos) << shown.text;
+    EXPECT_NE(shown.text.find("\u2018Alt+Space\u2019 is already in use"), std::string::npos) << shown.text;
     EXPECT_EQ(shown.style, AlertStyle::warning);
     EXPECT_EQ(shown.footnote, "Tip: Try using different modifier keys like Ctrl+Alt+Space or Alt+Super+Space");
 }

@@ -103,8 +103,9 @@ TEST_F(AppSystem, TrayIconHotKeyAndASecondLaunchWithABackup) {
             xdotool({"mousemove", "--window", icon, "8", "8", "click", "3"});
             spin(500);
             xdotool({"key", "Down", "Return"});
-            EXPECT_TRUE(spinUntil([] { return !run("xdotool", {"search", "--onlyvisible", "--name", "Orbel Settings"}).isEmpty(); }));
-            const QString window = run("xdotool", {"search", "--onlyvisible", "--name", "Orbel Settings"}).section('\n', 0, 0);
+            // Titled by its own name alone, nothing added after it.
+            EXPECT_TRUE(spinUntil([] { return !run("xdotool", {"search", "--onlyvisible", "--name", "^Orbel Settings$"}).isEmpty(); }));
+            const QString window = run("xdotool", {"search", "--onlyvisible", "--name", "^Orbel Settings$"}).section('\n', 0, 0);
             if (!window.isEmpty()) {
                 xdotool({"windowactivate", "--sync", window});
                 xdotool({"key", "alt+F4"});  // openbox's Close

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDrag>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QListView>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -125,10 +126,18 @@ protected:
 TEST_F(DialEditorOnScreen, PointerDragsALibraryRowIntoAGapAndAWedgeOntoTheTrash) {
     const QRect row = column->rowRect(column->rowOf("Calculator"));
     const QPoint start = column->list()->viewport()->mapToGlobal(row.center());
+    // The row as it looks without the pointer on it.
+    const QPoint away = ringPoint(0.5);
+    xdotool({"mousemove", num(away.x()), num(away.y())});
+    spin(300);
+    const QImage unhovered = column->list()->viewport()->grab(row).toImage();
     // Across the ring's top, then down to f = 0.375: gap 1 of four.
     pointerDrag(start, {ringPoint(0.9), ringPoint(0.1)}, ringPoint(0.375));
     ASSERT_TRUE(spinUntil([&] { return !calls.empty(); }, 5000));
     EXPECT_EQ(calls, std::vector<std::string>{"insert Calculator 1"});
+    // The drag left the row: it no longer looks hovered.
+    spin(300);
+    EXPECT_EQ(column->list()->viewport()->grab(row).toImage(), unhovered) << "the row kept its hover highlight";
 
     const QPoint wedge = editor->ring()->mapToGlobal(editor->ring()->hitTargetCentre(3).toPoint());
     const QPoint trash = editor->trash()->mapToGlobal(editor->trash()->rect().center());

@@ -144,9 +144,11 @@ TEST_F(SettingsSystem, RebindRecordHoldTrayLoginReloadAndReset) {
     // moves to "Reset", and Return answers with it.
     QString confirm;
     ASSERT_TRUE(spinUntil([&] {
-        confirm = run("xdotool", {"search", "--onlyvisible", "--name", "Reset all settings"}).section('\n', 0, 0);
+        confirm = run("xdotool", {"search", "--onlyvisible", "--name", "^Reset Settings$"}).section('\n', 0, 0);
         return !confirm.isEmpty();
     }));
+    spin(300);
+    systemtest::savePicture("settings-reset-confirmation");
     xdotool({"windowactivate", "--sync", confirm});
     xdotool({"key", "Tab"});
     xdotool({"key", "Return"});  // "Reset"

@@ -64,6 +64,22 @@ TEST(UpdateCheckSystem, CheckNowAgainstALocalFeedShowsTheNewerVersion) {
     ASSERT_TRUE(spinUntil([&] { return !(window = windowNamed("^Software Update")).isEmpty(); }, 10000));
     ASSERT_TRUE(spinUntil([&] { return server.requests > 0; }, 10000));
     spin(1000);
+    // Above the settings window and centred over it, its title bar on the screen.
+    const QStringList stacking =
+        run("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"}).section('#', 1).split(',', Qt::SkipEmptyParts);
+    const auto stackedAt = [&](const QString& id) {
+        for (int i = 0; i < stacking.size(); ++i)
+            if (stacking[i].trimmed().toULongLong(nullptr, 16) == id.toULongLong()) return i;
+        return -1;
+    };
+    EXPECT_GT(stackedAt(window), stackedAt(settings)) << stacking.join(',').toStdString();
+    const auto frame = [](const QString& id) {
+        const QString info = run("xwininfo", {"-id", id});
+        const auto value = [&](const char* key) { return info.section(key, 1).section('\n', 0, 0).trimmed().toInt(); };
+        return QRect(value("Absolute upper-left X:"), value("Absolute upper-left Y:"), value("Width:"), value("Height:"));
+    };
+    EXPECT_TRUE(frame(settings).contains(frame(window).center()));
+    EXPECT_GT(frame(window).top(), frame(settings).top());
     EXPECT_TRUE(QGuiApplication::primaryScreen()->grabWindow(0).save(
         ORBEL_BINARY_DIR "/test-artifacts/system/update-newer-version.png"));
 

@@ -22,7 +22,7 @@ protected:
         // Not modal to the application: an alert must never block the dial,
         // which may open while the alert waits for an answer.
         box->setWindowModality(Qt::NonModal);
-        box->setWindowTitle(QApplication::applicationDisplayName());
+        box->setWindowTitle(QStringLiteral("Orbel"));
         // Plain text: an alert may name something from outside (a group's
         // title from a backup, a file name), and markup in it would be read.
         box->setTextFormat(Qt::PlainText);

@@ -33,7 +33,11 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<orbel::OrbelApplication> orbel;
     auto instance = orbel::platform::makeSingleInstance();
-    const auto role = instance->claim(files, [&orbel](std::vector<std::string> handed) {
+    // The session's autostart finding Orbel running (a restored session
+    // started it) leaves it as it is: a start at login shows nothing.
+    using Request = orbel::platform::SingleInstance::Request;
+    const Request request = atLogin && files.empty() ? Request::nothing : Request::open;
+    const auto role = instance->claim(files, request, [&orbel](std::vector<std::string> handed) {
         if (!orbel) return;
         if (handed.empty()) orbel->reopen();
         else orbel->openFiles(handed);

@@ -36,6 +36,10 @@ namespace orbel::dial {
 namespace {
 
 constexpr int kGrabRetryMs = 10;
+// The first retries come on the next turn: the usual holder is our own hot
+// key's grab, let go as soon as its press is read, and a key typed between
+// that and our grab would go to the window in front.
+constexpr int kPromptGrabRetries = 5;
 // How long the warm-up's showing out of sight lasts: long enough for a
 // compositor to take the window in.
 constexpr int kWarmShowingMs = 100;
@@ -382,7 +386,7 @@ void DialPanels::tryGrab() {
 
 void DialPanels::retryGrab() {
     if (wantGrab_ && presented_ && ++grabAttempts_ < kGrabAttempts)
-        QTimer::singleShot(kGrabRetryMs, this, &DialPanels::tryGrab);
+        QTimer::singleShot(grabAttempts_ <= kPromptGrabRetries ? 0 : kGrabRetryMs, this, &DialPanels::tryGrab);
 }
 
 void DialPanels::releaseKeyboard() {

@@ -13,7 +13,9 @@ namespace orbel::platform {
 // system's answer: keys pressed from now on come to it if the grab takes.
 // `done` hears whether it did on a later turn of the event loop (GUI
 // thread), never inside this call. Another client holding the keyboard
-// makes it fail; the caller may ask again.
+// makes it fail; the caller may ask again. Once granted, the keys our own
+// hot key's grab took in just before (typed as the window showed) come to
+// the window as well.
 void grabKeyboardFor(QWindow& window, std::function<void(bool granted)> done);
 
 // Gives the keyboard back (nothing when it was not ours).

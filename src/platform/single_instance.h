@@ -9,18 +9,24 @@ namespace orbel::platform {
 
 // One Orbel per session. The first process claims the application id on the
 // session bus; a later one hands its arguments (paths of files to open) to
-// it and exits. GUI thread.
+// it and exits, or, started at login, says nothing to it. GUI thread.
 class SingleInstance {
 public:
     enum class Role { primary, handedOver, alone };
 
     virtual ~SingleInstance() = default;
-    // Claims the id. When another process holds it, sends it `files` and
-    // answers `handedOver` (this process should then end, also when the other
-    // one did not answer). `alone` when there is no session bus to ask: this
-    // process then runs as if it were the only one. `onRequest` runs on the
-    // GUI thread in the primary for each later launch, with its files.
-    virtual Role claim(const std::vector<std::string>& files,
+    // What a later launch asks of the running one: to open its files (with
+    // none, to show itself, as a user's second start does), or nothing (a
+    // start at login finding Orbel already running).
+    enum class Request { open, nothing };
+
+    // Claims the id. When another process holds it, sends it `files` (unless
+    // `request` is `nothing`) and answers `handedOver` (this process should
+    // then end, also when the other one did not answer). `alone` when there
+    // is no session bus to ask: this process then runs as if it were the
+    // only one. `onRequest` runs on the GUI thread in the primary for each
+    // later launch that asks, with its files.
+    virtual Role claim(const std::vector<std::string>& files, Request request,
                        std::function<void(std::vector<std::string> files)> onRequest) = 0;
 };
 

@@ -38,6 +38,7 @@ public:
     void start() { startWith({}); }
     // Starts with these arguments (e.g. "--login-item", as the session does).
     void startWith(const QStringList& args) {
+        startDialDismissed_ = args.contains(QStringLiteral("--login-item"));  // none shows
         process_.setProcessChannelMode(QProcess::MergedChannels);
         QObject::connect(&process_, &QProcess::readyReadStandardOutput,
                          [this] { log_ += QString::fromUtf8(process_.readAllStandardOutput()); });
@@ -68,6 +69,21 @@ public:
         return spinUntil([&] { return log_.indexOf(text, from) >= 0; }, 10000);
     }
     int count(const QString& text) const { return log_.count(text); }
+    // The dial the start shows, once up, closed with Escape: from then on
+    // every dial is one the test opened. Not for a start at login (no dial).
+    bool dismissStartDial() {
+        if (!waitForLog("ShowMenuVisible")) return false;
+        if (count("HideMenuComplete") == 0) xdotool({"key", "Escape"});
+        return waitForLog("HideMenuComplete");
+    }
+    // Opens the dial with the hot key `chord` once the start's dial is
+    // gone, and waits until it shows.
+    bool openDial(const QString& chord) {
+        if (!startDialDismissed_ && !(startDialDismissed_ = dismissStartDial())) return false;
+        const int shown = count("ShowMenuVisible");
+        xdotool({"key", chord});
+        return spinUntil([&] { return count("ShowMenuVisible") > shown; });
+    }
     const QString& log() const { return log_; }
     QString home() const { return home_.path(); }
     qint64 pid() const { return process_.processId(); }
@@ -78,7 +94,17 @@ private:
     QProcessEnvironment extraEnvironment_;
     QProcess process_;
     QString log_;
+    bool startDialDismissed_ = false;
 };
+
+// The settings window, from a dial the hot key `chord` opens at the middle
+// of the screen (Ctrl+comma): its X window id, "" when it did not open.
+inline QString openSettingsFromDial(Orbel& orbel, const QString& chord = QStringLiteral("ctrl+alt+o")) {
+    xdotool({"mousemove", "960", "540"});
+    if (!orbel.openDial(chord)) return {};
+    xdotool({"key", "ctrl+comma"});
+    return waitForWindowNamed(QStringLiteral("Orbel Settings"));
+}
 
 // The visible dialogs of ours (alerts), by X window id.
 inline QStringList visibleDialogs() {

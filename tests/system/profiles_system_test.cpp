@@ -65,9 +65,7 @@ protected:
     std::string fireDial(Orbel& orbel) {
         QFile::remove(marker);
         xdotool({"mousemove", "960", "540"});
-        const int shown = orbel.count("ShowMenuVisible");
-        xdotool({"key", "ctrl+alt+o"});
-        if (!spinUntil([&] { return orbel.count("ShowMenuVisible") > shown; })) return "(no dial)";
+        if (!orbel.openDial("ctrl+alt+o")) return "(no dial)";
         const int from = int(orbel.log().size());
         xdotool({"mousemove", "960", "410"});
         if (!orbel.waitForLog("HoverUpdated slot=0", from)) return "(no highlight)";
@@ -78,13 +76,8 @@ protected:
 
     // The settings window, from the dial (Ctrl+comma).
     void openSettings(Orbel& orbel) {
-        ASSERT_TRUE(orbel.waitForLog("AppDidFinishLaunching"));
-        xdotool({"mousemove", "960", "540"});
-        const int shown = orbel.count("ShowMenuVisible");
-        xdotool({"key", "ctrl+alt+o"});
-        ASSERT_TRUE(spinUntil([&] { return orbel.count("ShowMenuVisible") > shown; }));
-        xdotool({"key", "ctrl+comma"});
-        ASSERT_TRUE(spinUntil([&] { return !(settings = windowNamed("Orbel Settings")).isEmpty(); }, 10000));
+        settings = systemtest::openSettingsFromDial(orbel);
+        ASSERT_FALSE(settings.isEmpty()) << orbel.log().toStdString();
         spin(500);
     }
     // Clicks at a place of the settings window (client coordinates of the

@@ -60,9 +60,8 @@ protected:
 
 TEST_F(RestoreSystem, APipeOrADeviceChosenForRestoreLeavesTheDialAndTheWindowAnswering) {
     Orbel orbel(R"({"version":1,"hotkey":"ctrl+opt+o","showInTray":false})");
-    ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible"));
-    xdotool({"key", "ctrl+comma"});  // the dial opens the settings window
-    ASSERT_TRUE(spinUntil([&] { return !(settings = windowNamed("Orbel Settings")).isEmpty(); }, 10000));
+    settings = systemtest::openSettingsFromDial(orbel);
+    ASSERT_FALSE(settings.isEmpty()) << orbel.log().toStdString();
     spin(500);
     click(kProfilesTab[0], kProfilesTab[1]);
     savePicture("restore-profiles-tab");

@@ -172,12 +172,7 @@ QByteArray dialOf(const SlotConfig& slot) {
 
 // Opens the dial with the hot key and the settings from it (Ctrl+comma).
 void openSettings(Orbel& orbel, SettingsWindow& settings) {
-    ASSERT_TRUE(orbel.waitForLog("AppDidFinishLaunching"));
-    xdotool({"mousemove", "960", "540"});
-    const int shown = orbel.count("ShowMenuVisible");
-    xdotool({"key", "ctrl+alt+o"});
-    ASSERT_TRUE(spinUntil([&] { return orbel.count("ShowMenuVisible") > shown; }));
-    xdotool({"key", "ctrl+comma"});
+    ASSERT_FALSE(systemtest::openSettingsFromDial(orbel).isEmpty()) << orbel.log().toStdString();
     ASSERT_TRUE(settings.waitOpen());
     spin(500);
     settings.click(SettingsWindow::kGeneralTab);
@@ -200,10 +195,8 @@ TEST_F(SettingsSystem, AHandEditSurvivesAChangeInTheWindowAndShowsInTheDial) {
     spin(300);
 
     // The dial shows the edited slot: clicking it runs the edited script.
-    const int shown = orbel.count("ShowMenuVisible");
     xdotool({"mousemove", "960", "540"});
-    xdotool({"key", "ctrl+alt+o"});
-    ASSERT_TRUE(spinUntil([&] { return orbel.count("ShowMenuVisible") > shown; }));
+    ASSERT_TRUE(orbel.openDial("ctrl+alt+o")) << orbel.log().toStdString();
     const int from = int(orbel.log().size());
     xdotool({"mousemove", "960", "410"});
     ASSERT_TRUE(orbel.waitForLog("HoverUpdated slot=0", from));

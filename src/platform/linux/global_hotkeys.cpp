@@ -181,14 +181,19 @@ private:
 
     void handle(const xcb_generic_event_t* e) {
         switch (e->response_type & 0x7f) {
+        // Core key events come only under a hot key's grab: those not of a
+        // chord were typed before the grab was handed back.
         case XCB_KEY_PRESS: {
             const auto* k = reinterpret_cast<const xcb_key_press_event_t*>(e);
-            pressed(k->detail, k->state & kChordBits, QPoint(k->root_x, k->root_y));
+            if (!pressed(k->detail, k->state & kChordBits, QPoint(k->root_x, k->root_y))) x_->keepStrayKey(*k);
             return;
         }
-        case XCB_KEY_RELEASE:
-            released(reinterpret_cast<const xcb_key_release_event_t*>(e)->detail);
+        case XCB_KEY_RELEASE: {
+            const auto* k = reinterpret_cast<const xcb_key_release_event_t*>(e);
+            if (!isChordKey(k->detail)) x_->keepStrayKey(*k);
+            released(k->detail);
             return;
+        }
         default:
             break;
         }
@@ -233,12 +238,18 @@ private:
         return it == registrations_.end() ? nullptr : &*it;
     }
 
-    // `pointer`: where the pointer was (root coordinates).
-    void pressed(xcb_keycode_t code, std::uint16_t mods, QPoint pointer) {
+    bool isChordKey(xcb_keycode_t code) const {
+        return std::any_of(registrations_.begin(), registrations_.end(), [&](auto& r) { return r.code == code; });
+    }
+
+    // `pointer`: where the pointer was (root coordinates). False when the
+    // press is no chord of ours.
+    bool pressed(xcb_keycode_t code, std::uint16_t mods, QPoint pointer) {
         Registration* it = find(code, mods);
-        if (!it) return;
+        if (!it) return false;
         pressPointer_ = PressPointer{pointer, std::chrono::steady_clock::now()};
         const bool first = !it->down;
+        if (first) x_->dropStrayKeys();  // what came before this press is not this press's
         it->down = true;
         // Raw releases are selected before the grab goes: a release the
         // server handles before the ungrab still comes to the grab.
@@ -248,6 +259,7 @@ private:
             xcb_flush(x_->connection());
         }
         if (first) deliver(it->id, Event::pressed);  // else a repeat of the held key
+        return true;
     }
 
     // Raw key releases only while a chord is held: typing elsewhere

@@ -35,7 +35,7 @@ public Q_SLOTS:
 
 class DBusSingleInstance final : public SingleInstance {
 public:
-    Role claim(const std::vector<std::string>& files,
+    Role claim(const std::vector<std::string>& files, Request request,
                std::function<void(std::vector<std::string>)> onRequest) override {
         auto bus = QDBusConnection::sessionBus();
         if (!bus.isConnected() || !bus.interface()) return Role::alone;
@@ -43,6 +43,7 @@ public:
         if (bus.registerObject(kPath, &object_, QDBusConnection::ExportAllSlots) && bus.registerService(kService))
             return Role::primary;
         bus.unregisterObject(kPath);
+        if (request == Request::nothing) return Role::handedOver;
         QStringList list;
         for (const auto& f : files) list << QString::fromStdString(f);
         auto call = QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("Open"));

@@ -116,6 +116,20 @@ std::uint16_t InputConnection::xinputEventType(const xcb_generic_event_t* event)
     return ge->extension == xinputOpcode_ ? ge->event_type : 0;
 }
 
+void InputConnection::keepStrayKey(const xcb_key_press_event_t& event) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - strayKeptAt_ > kStrayKeysFresh) strayKeys_.clear();
+    strayKeys_.push_back(event);
+    strayKeptAt_ = now;
+}
+
+std::vector<xcb_key_press_event_t> InputConnection::takeStrayKeys() {
+    std::vector<xcb_key_press_event_t> keys;
+    keys.swap(strayKeys_);
+    if (std::chrono::steady_clock::now() - strayKeptAt_ > kStrayKeysFresh) keys.clear();
+    return keys;
+}
+
 void InputConnection::drainSoon() { drainTurn_.request(); }
 
 void InputConnection::drain() {

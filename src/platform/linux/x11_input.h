@@ -13,6 +13,7 @@
 #include <QObject>
 
 #include "platform/linux/once_per_turn.h"
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -50,6 +51,16 @@ public:
     // XInput2 event type of a generic event from this connection; 0 for other events.
     std::uint16_t xinputEventType(const xcb_generic_event_t* event) const;
 
+    // Key events that came to this connection only because a hot key's
+    // press held the keyboard (typed before the press was read and the
+    // keyboard handed back): they were meant for the window that takes the
+    // keyboard next. Kept a moment (`kStrayKeysFresh`), taken once, and
+    // dropped at the next hot-key press.
+    void keepStrayKey(const xcb_key_press_event_t& event);
+    std::vector<xcb_key_press_event_t> takeStrayKeys();
+    void dropStrayKeys() { strayKeys_.clear(); }
+    static constexpr std::chrono::milliseconds kStrayKeysFresh{1000};
+
     // Reads events xcb queued while waiting for replies (the socket has no more
     // to say about them). Call after requests made outside an event.
     void drainSoon();
@@ -72,6 +83,8 @@ private:
     OncePerTurn drainTurn_{this, [this] { drain(); }};
     QSocketNotifier* notifier_ = nullptr;
     std::vector<Listener> listeners_;
+    std::vector<xcb_key_press_event_t> strayKeys_;
+    std::chrono::steady_clock::time_point strayKeptAt_;
 };
 
 }  // namespace orbel::platform::x11

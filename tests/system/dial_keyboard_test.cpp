@@ -1,0 +1,67 @@
+// The real `orbel` under Xvfb and openbox: a key typed right after the dial
+// shows reaches it, also one typed while Orbel was still busy and the hot key
+// that opens the dial was held (its grab then held the keyboard).
+#include <QFile>
+#include <csignal>
+#include <gtest/gtest.h>
+
+#include "orbel_process.h"
+
+namespace orbel {
+namespace {
+
+using systemtest::kOrbel;
+using systemtest::Orbel;
+using systemtest::spin;
+using systemtest::spinUntil;
+using systemtest::xdotool;
+
+class DialKeyboardSystem : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ORBEL_REQUIRE_DISPLAY();
+        if (!QFile::exists(kOrbel)) GTEST_SKIP() << "orbel is not built";
+        orbel_.write("config.json", R"({"version":1,"hotkey":"ctrl+opt+o","showInTray":false})");
+        orbel_.startWith({"--login-item"});
+        ASSERT_TRUE(orbel_.waitForLog("step first dial"));
+        spin(500);
+    }
+    // Every dial shown has closed again.
+    bool allClosed() const {
+        return orbel_.count("HideMenuComplete") == orbel_.count("ShowMenuVisible") &&
+               orbel_.count("ShowMenuVisible") > 0;
+    }
+    // Runs xdotool's `commands` while Orbel is stopped, as if it were busy:
+    // while the hot key is held its grab holds the keyboard, and the keys
+    // typed meanwhile come to that grab, not yet read.
+    void typeWhileBusy(const QStringList& commands) {
+        ASSERT_EQ(::kill(pid_t(orbel_.pid()), SIGSTOP), 0);
+        xdotool(commands);
+        ASSERT_EQ(::kill(pid_t(orbel_.pid()), SIGCONT), 0);
+    }
+
+    Orbel orbel_{Orbel::Deferred{}};
+};
+
+TEST_F(DialKeyboardSystem, AKeyTypedAsTheDialShowsReachesIt) {
+    for (int i = 0; i < 5; ++i) {
+        const int closed = orbel_.count("HideMenuComplete");
+        ASSERT_TRUE(orbel_.openDial("ctrl+alt+o")) << "round " << i;
+        xdotool({"key", "Escape"});  // the moment the dial says it is up
+        EXPECT_TRUE(spinUntil([&] { return orbel_.count("HideMenuComplete") > closed; })) << "round " << i;
+    }
+    for (int i = 0; i < 3; ++i) {
+        const int shown = orbel_.count("ShowMenuVisible");
+        typeWhileBusy({"keydown", "ctrl+alt+o", "key", "Escape", "keyup", "ctrl+alt+o"});
+        EXPECT_TRUE(spinUntil([&] { return orbel_.count("ShowMenuVisible") > shown && allClosed(); }))
+            << "round " << i << ": Escape did not reach the dial\n" << orbel_.log().toStdString();
+    }
+    // With its modifier (Alt let go first): Ctrl+comma opens the settings window.
+    typeWhileBusy({"keydown", "ctrl+alt+o", "keyup", "alt", "key", "comma", "keyup", "ctrl+o"});
+    EXPECT_FALSE(systemtest::waitForWindowNamed("Orbel Settings").isEmpty()) << orbel_.log().toStdString();
+    spin(500);
+    systemtest::savePicture("dial-keyboard-settings-from-a-busy-dial");
+}
+
+}  // namespace
+}  // namespace orbel

@@ -106,22 +106,8 @@ std::vector<int> dialWidthsAt(int monitors, int dpi, int scale) {
         EXPECT_EQ(server.runHere("xrandr", {"--setmonitor", "LEFT", "1920/508x1080/286+0+0", "screen"}), 0);
         EXPECT_EQ(server.runHere("xrandr", {"--setmonitor", "RIGHT", "1920/508x1080/286+1920+0", "none"}), 0);
     }
-    QTemporaryDir dir;
-    QFile resources(dir.filePath("Xresources"));
-    EXPECT_TRUE(resources.open(QIODevice::WriteOnly));
-    resources.write(QByteArray("Xft.dpi: ") + QByteArray::number(dpi) + "\n");
-    resources.close();
-    EXPECT_EQ(server.runHere("xrdb", {"-merge", resources.fileName()}), 0);
-    QProcess wm;
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", server.display());
-    wm.setProcessEnvironment(env);
-    wm.start("openbox", {"--sm-disable"});
-    EXPECT_TRUE(spinUntil([&] {
-        QString out;
-        server.runHere("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}, {}, &out);
-        return out.contains("window");
-    }));
+    EXPECT_TRUE(server.mergeResources(QStringLiteral("Xft.dpi: %1").arg(dpi)));
+    EXPECT_TRUE(server.startWindowManager());
     QProcessEnvironment extra;
     extra.insert("QT_ENABLE_HIGHDPI_SCALING", "0");
     extra.insert("ORBEL_TEST_SCALE", QString::number(scale));
@@ -130,8 +116,6 @@ std::vector<int> dialWidthsAt(int monitors, int dpi, int scale) {
     EXPECT_EQ(server.runTestHere("DialScalesOnExtraServer.TwoOpeningsOnThePointersMonitorWithItsWedgeLit", extra, &output),
               0)
         << output.toStdString();
-    wm.terminate();
-    wm.waitForFinished(3000);
     std::vector<int> widths;
     const QRegularExpression line("dial width: (\\d+)");
     for (auto it = line.globalMatch(output); it.hasNext();) widths.push_back(it.next().captured(1).toInt());

@@ -100,30 +100,15 @@ void runOnScreen(const QString& size, const QString& name, const QString& resour
     ExtraXServer server({"-screen", "0", size + "x24", "+extension", "RANDR"});
     ASSERT_TRUE(server.ready());
     if (!resources.isEmpty()) {
-        ASSERT_EQ(server.runHere("sh", {"-c", "echo '" + resources + "' | xrdb -merge"}), 0);
+        ASSERT_TRUE(server.mergeResources(resources));
     }
-    QProcess openbox;
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", server.display());
-    // Its theme and configuration where the system keeps them, whatever
-    // folders the tests before made these variables name.
-    env.insert("XDG_CONFIG_DIRS", "/etc/xdg");
-    env.insert("XDG_DATA_DIRS", "/usr/local/share:/usr/share");
-    openbox.setProcessEnvironment(env);
-    openbox.start("openbox", {"--sm-disable"});
-    ASSERT_TRUE(spinUntil([&] {
-        QString out;
-        server.runHere("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}, {}, &out);
-        return out.contains("window id");
-    }));
+    ASSERT_TRUE(server.startWindowManager());
     QProcessEnvironment extra;
     extra.insert("ORBEL_SCREEN_NAME", name);
     QString output;
     EXPECT_EQ(server.runTestHere("SmallScreensOnExtraServer.TheSettingsWindowAndAddSlotFitTheScreen", extra, &output),
               0)
         << output.toStdString();
-    openbox.terminate();
-    openbox.waitForFinished(5000);
 }
 
 TEST(SmallScreens, A1024x600Screen) {

@@ -223,8 +223,33 @@ public:
         ready_ = spinUntil([&] { return runHere(QStringLiteral("xdpyinfo"), {}) == 0; }, 10000);
     }
     ~ExtraXServer() {
+        if (windowManager_.state() != QProcess::NotRunning) {
+            windowManager_.terminate();
+            windowManager_.waitForFinished(5000);
+        }
         server_.terminate();
         server_.waitForFinished(5000);
+    }
+    // Merges X resources ("Xft.dpi: 192") into the server's; whether xrdb took them.
+    bool mergeResources(const QString& lines) const {
+        return runHere(QStringLiteral("sh"), {QStringLiteral("-c"), "echo '" + lines + "' | xrdb -merge"}) == 0;
+    }
+    // Starts openbox on this server (it ends with the server); whether it
+    // took charge of the screen.
+    bool startWindowManager() {
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), display_);
+        // Its theme and configuration where the system keeps them, whatever
+        // folders the tests before made these variables name.
+        env.insert(QStringLiteral("XDG_CONFIG_DIRS"), QStringLiteral("/etc/xdg"));
+        env.insert(QStringLiteral("XDG_DATA_DIRS"), QStringLiteral("/usr/local/share:/usr/share"));
+        windowManager_.setProcessEnvironment(env);
+        windowManager_.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        return spinUntil([&] {
+            QString out;
+            runHere(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")}, {}, &out);
+            return out.contains(QStringLiteral("window id"));
+        });
     }
     bool ready() const { return ready_; }
     const QString& display() const { return display_; }
@@ -259,6 +284,7 @@ public:
 
 private:
     QProcess server_;
+    QProcess windowManager_;
     QString display_;
     bool ready_ = false;
 };

@@ -3,7 +3,7 @@
 // an X server of its own with openbox. The window and its title bar are on
 // the screen, Ctrl+Tab goes to Customization, the keyboard opens Add Slot's
 // popover wholly on the screen and picks a row from it, whose sheet fits
-// the screen too. Pictures go to
+// the screen too, as does the group editor Add Group opens. Pictures go to
 // test-artifacts/system/small-screen-*.png.
 #include <QGuiApplication>
 #include <QProcess>
@@ -93,6 +93,20 @@ TEST(SmallScreensOnExtraServer, TheSettingsWindowAndAddSlotFitTheScreen) {
     EXPECT_TRUE(screen.contains(sheetRect.marginsAdded(frameOf(sheet))))
         << "the sheet " << describe(sheetRect).toStdString() << ", its footer too, is on the screen";
     systemtest::savePicture(picture + "-snippet-sheet");
+
+    // Escape closes the untouched sheet; the focus is back on Add Slot, and
+    // a Tab on is Add Group, whose editor fits the screen with its Save.
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(spinUntil([] { return systemtest::windowNamed("New Snippet").isEmpty(); }));
+    xdotool({"key", "Tab"});
+    xdotool({"key", "space"});
+    const QString group = systemtest::waitForWindowNamed("Edit Group");
+    ASSERT_FALSE(group.isEmpty()) << "Add Group opened the group editor";
+    spin(500);
+    const QRect groupRect = systemtest::windowRect(group);
+    EXPECT_TRUE(screen.contains(groupRect.marginsAdded(frameOf(group))))
+        << "the group editor " << describe(groupRect).toStdString() << ", its Save too, is on the screen";
+    systemtest::savePicture(picture + "-group-editor");
 }
 
 // An X server of `size` with openbox, and the test above run against it.

@@ -143,7 +143,7 @@ AppPickerView::AppPickerView(std::vector<AppMenuPreset> templates, std::function
     : QDialog(parent), model_(std::move(templates)), onAppSelected_(std::move(onAppSelected)),
       onPresetSelected_(std::move(onPresetSelected)) {
     setWindowModality(Qt::WindowModal);
-    setFixedSize(520, 620);
+    setFixedSize(ui::fitFreeArea(QSize(520, 620), parent));  // its list scrolls
     setWindowTitle(tr("Choose an App"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -398,7 +398,7 @@ ActionPickerView::ActionPickerView(SystemAction selected, std::function<void(con
                                    QWidget* parent)
     : QDialog(parent), model_(selected, std::move(onSelectionChanged)), onActionSelected_(std::move(onActionSelected)) {
     setWindowModality(Qt::WindowModal);
-    setFixedSize(720, 640);
+    setFixedSize(ui::fitFreeArea(QSize(720, 640), parent));  // its cards scroll
     setWindowTitle(tr("Add System Action"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -25,6 +25,7 @@
 #include "platform/symbols.h"
 #include "ui/accent_swatch_picker.h"
 #include "ui/controls.h"
+#include "ui/popup_placement.h"
 #include "ui/search_field.h"
 #include "ui/settings_blocks.h"
 
@@ -272,7 +273,7 @@ IconPickerView::IconPickerView(std::unique_ptr<IconPickerModel> model, IconCatal
     : QDialog(parent), model_(std::move(model)), catalog_(catalog), makePreview_(std::move(makePreview)) {
     setWindowTitle(tr("Choose icon"));
     setWindowModality(Qt::WindowModal);
-    setFixedSize(560, 520);
+    setFixedSize(ui::fitFreeArea(QSize(560, 520), parent));  // its grid scrolls
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);

@@ -25,6 +25,7 @@
 #include "ui/accent_swatch_picker.h"
 #include "ui/confirmation.h"
 #include "ui/controls.h"
+#include "ui/popup_placement.h"
 #include "ui/sheet_frame.h"
 #include "ui/teardown.h"
 
@@ -108,7 +109,7 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
     setObjectName(QStringLiteral("perAppOverrideSheet"));
     setWindowTitle(qs(model_.appName()));
     setWindowModality(Qt::WindowModal);
-    setFixedSize(720, 640);
+    setFixedSize(ui::fitFreeArea(QSize(720, 640), parent));  // its sections scroll
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);

@@ -11,6 +11,7 @@
 #include "platform/bundle.h"
 #include "platform/symbols.h"
 #include "settings/about_info.h"
+#include "ui/popup_placement.h"
 #include "ui/settings_blocks.h"
 
 namespace orbel {
@@ -121,7 +122,7 @@ AcknowledgementsDialog::AcknowledgementsDialog(const std::vector<IconPackManifes
     : QDialog(parent) {
     setObjectName(QStringLiteral("acknowledgements"));
     setWindowTitle(tr("Acknowledgements"));
-    setFixedSize(520, 560);
+    setFixedSize(ui::fitFreeArea(QSize(520, 560), parent));  // its text scrolls
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

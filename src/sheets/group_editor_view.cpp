@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
@@ -16,6 +17,7 @@
 #include "sheets/icon_picker_row.h"
 #include "sheets/slot_sheet_factory.h"
 #include "ui/controls.h"
+#include "ui/popup_placement.h"
 #include "ui/settings_blocks.h"
 #include "ui/sheet_frame.h"
 #include "ui/teardown.h"
@@ -96,7 +98,9 @@ GroupEditorView::GroupEditorView(const GroupEditorRequest& request, std::functio
       factory_(std::move(factory)) {
     setObjectName(QStringLiteral("groupEditor"));
     setWindowTitle(request.appSlots ? tr("Edit Slots") : tr("Edit Group"));
-    setFixedSize(model_.sheetWidth(), GroupEditorModel::kHeight);
+    // Less tall on a small screen: the ring and the library scroll between
+    // the header and the footer, which stay on it.
+    setFixedSize(ui::fitFreeArea(QSize(model_.sheetWidth(), GroupEditorModel::kHeight), parent));
     hasChanges = [this] { return model_.hasChanges(); };
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
@@ -144,7 +148,12 @@ GroupEditorView::GroupEditorView(const GroupEditorRequest& request, std::functio
     root->addWidget(makeSheetDivider(this));
 
     // Body: the dial column, then the library.
-    auto* body = new QHBoxLayout;
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    auto* bodyWidget = new QWidget(scroll);
+    auto* body = new QHBoxLayout(bodyWidget);
     body->setContentsMargins(20, 20, 20, 20);
     body->setSpacing(20);
     auto* dialColumn = new QWidget(this);
@@ -200,7 +209,8 @@ GroupEditorView::GroupEditorView(const GroupEditorRequest& request, std::functio
             this);
         body->addWidget(library_, 1);
     }
-    root->addLayout(body, 1);
+    scroll->setWidget(bodyWidget);
+    root->addWidget(scroll, 1);
     root->addWidget(makeSheetDivider(this));
 
     // Action bar: why Save Group is off, Cancel, Save Group.

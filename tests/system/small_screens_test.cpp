@@ -3,7 +3,7 @@
 // an X server of its own with openbox. The window and its title bar are on
 // the screen, Ctrl+Tab goes to Customization, the keyboard opens Add Slot's
 // popover wholly on the screen and picks a row from it, whose sheet fits
-// the screen too. Pictures go to
+// the screen too, as does the group editor Add Group opens. Pictures go to
 // test-artifacts/system/small-screen-*.png.
 #include <QGuiApplication>
 #include <QProcess>
@@ -83,16 +83,29 @@ TEST(SmallScreensOnExtraServer, TheSettingsWindowAndAddSlotFitTheScreen) {
     EXPECT_TRUE(screen.contains(popoverRect)) << "the popover " << describe(popoverRect).toStdString()
                                               << " is on the screen";
     systemtest::savePicture(picture + "-add-slot");
+    // The window named `title` that the keys just opened is on the screen
+    // with its frame and footer; its picture is saved as `suffix`.
+    const auto expectWindowOnScreen = [&](const QString& title, const QString& suffix) {
+        const QString id = systemtest::waitForWindowNamed(title);
+        ASSERT_FALSE(id.isEmpty()) << title.toStdString() << " opened";
+        spin(500);
+        const QRect rect = systemtest::windowRect(id);
+        EXPECT_TRUE(screen.contains(rect.marginsAdded(frameOf(id))))
+            << title.toStdString() << " " << describe(rect).toStdString() << ", its footer too, is on the screen";
+        systemtest::savePicture(picture + suffix);
+    };
     // Down to Snippet, Return: its sheet.
     xdotool({"key", "Down"});
     xdotool({"key", "Return"});
-    const QString sheet = systemtest::waitForWindowNamed("New Snippet");
-    ASSERT_FALSE(sheet.isEmpty()) << "the arrows and Return chose a row";
-    spin(500);
-    const QRect sheetRect = systemtest::windowRect(sheet);
-    EXPECT_TRUE(screen.contains(sheetRect.marginsAdded(frameOf(sheet))))
-        << "the sheet " << describe(sheetRect).toStdString() << ", its footer too, is on the screen";
-    systemtest::savePicture(picture + "-snippet-sheet");
+    expectWindowOnScreen("New Snippet", "-snippet-sheet");
+
+    // Escape closes the untouched sheet; the focus is back on Add Slot, and
+    // a Tab on is Add Group, whose editor fits the screen with its Save.
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(spinUntil([] { return systemtest::windowNamed("New Snippet").isEmpty(); }));
+    xdotool({"key", "Tab"});
+    xdotool({"key", "space"});
+    expectWindowOnScreen("Edit Group", "-group-editor");
 }
 
 // An X server of `size` with openbox, and the test above run against it.

@@ -197,10 +197,11 @@ TEST_F(GroupEditorViewTest, EditsNewSlotsAndNestedGroupsGoThroughTheFactory) {
     group.title = "Tools";
     group.slots.push_back(SlotConfig::make(SlotType::app("firefox-esr"), "Firefox ESR"));
     open({group, {"Default Menu"}, true, 6, std::nullopt});
-    // As wide as the sheet with its library, where the screen has room (the
-    // offscreen screen is 800 x 600); never taller than the screen, with
-    // Save on it.
-    EXPECT_EQ(editor->width(), ui::fitFreeArea(QSize(880, 700), editor).width());
+    // As wide as the sheet with its library where the screen has room; the
+    // offscreen screen (800 x 800) has not, so it is narrower. Never taller
+    // than the screen, with Save on it.
+    EXPECT_EQ(editor->size(), ui::fitFreeArea(QSize(GroupEditorModel::kWidthWithLibrary, GroupEditorModel::kHeight),
+                                              editor));
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_LE(editor->height(), screen.height());
     EXPECT_TRUE(editor->rect().contains(editor->saveButton()->geometry()));

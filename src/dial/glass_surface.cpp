@@ -15,12 +15,17 @@ namespace {
 // side; pixels beyond the edges repeat the edge. Two channels are summed in
 // each 32-bit word (alpha and green, red and blue: at most 255 * (2r + 1)
 // each, well inside 16 bits for the radii used here), and the average
-// divides by a multiply, exact for such sums.
+// divides by a multiply, exact for such sums. Averages are rounded to the
+// nearest level, not truncated: six passes that each dropped the remainder
+// would wipe out the faint tail of a light shadow.
 void boxPass(const QImage& src, QImage& dst, int r) {
     const int w = src.width(), h = src.height();
     const std::uint32_t window = std::uint32_t(2 * r + 1);
     const std::uint64_t inverse = ((std::uint64_t(1) << 32) + window - 1) / window;
-    auto mean = [inverse](std::uint32_t sum) { return std::uint32_t((sum * inverse) >> 32); };
+    const std::uint32_t half = window / 2;
+    auto mean = [inverse, half](std::uint32_t sum) {
+        return std::uint32_t((std::uint64_t(sum + half) * inverse) >> 32);
+    };
     for (int y = 0; y < h; ++y) {
         const auto* in = reinterpret_cast<const QRgb*>(src.constScanLine(y));
         auto* out = reinterpret_cast<QRgb*>(dst.scanLine(y));

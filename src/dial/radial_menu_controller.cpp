@@ -110,18 +110,12 @@ void RadialMenuController::show() {
     }
     if (!target) target = surface_.mainScreen();
     if (!target) return;
-    // A radius too large for this screen is drawn at the largest that fits;
-    // the configuration keeps what the user set.
-    if (const double r = dial::DialMetrics::fittingRadius(wantedRadius_, target->frame.size(), AppConfig::kMinRadius);
-        menuRadius_ != r) {
-        menuRadius_ = r;
-        Q_EMIT menuRadiusChanged(menuRadius_);
-    }
+    overlayFrame_ = target->frame;
+    fitRadius();
 
     std::vector<DialScreen> catchers;
     for (const DialScreen& screen : screens)
         if (screen.index != target->index) catchers.push_back(screen);
-    overlayFrame_ = target->frame;
     hover_.centerPoint = QPointF(target->frame.width() / 2.0, target->frame.height() / 2.0);
     Q_EMIT hoverStateChanged();
     surface_.present(*target, catchers);
@@ -524,6 +518,18 @@ void RadialMenuController::setModeValue(DialMode mode) {
     if (mode_ == mode) return;
     mode_ = mode;
     Q_EMIT modeChanged(mode);
+    fitRadius();
+}
+
+void RadialMenuController::fitRadius() {
+    if (!overlayFrame_) return;
+    // A radius too large for this screen is drawn at the largest that fits;
+    // the configuration keeps what the user set.
+    const double r = dial::DialMetrics::fittingRadius(wantedRadius_, overlayFrame_->size(), AppConfig::kMinRadius,
+                                                      mode_ == DialMode::music);
+    if (menuRadius_ == r) return;
+    menuRadius_ = r;
+    Q_EMIT menuRadiusChanged(menuRadius_);
 }
 
 void RadialMenuController::setCenterContent(CenterContent content) {

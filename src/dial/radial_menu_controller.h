@@ -167,6 +167,9 @@ private:
     void setCurrentGroup(std::optional<MenuGroup> group);
     void setRootSelection(MenuRootSelection selection);
     void setModeValue(DialMode mode);
+    // Draws the dial at the largest radius that fits the screen it opened on
+    // in the current mode (the music dial keeps room for its caption).
+    void fitRadius();
     void setCenterContent(CenterContent content);
     void setVolumeDrag(bool dragging, std::optional<double> level);
     void deactivateProvider();

@@ -52,12 +52,17 @@ struct DialMetrics {
     static constexpr double kPillHalfHeight = 14.0;
     static constexpr double kRoomBeside = kPillDistance + kLabelRoom;
     static constexpr double kRoomAboveAndBelow = kPillDistance + kPillHalfHeight;
+    // The music dial's track caption is centred kCaptionBelowRing under the
+    // ring and is up to two lines high: below the ring it needs that much
+    // room and half the caption.
+    static constexpr double kCaptionHalfHeight = 28.0;
+    static constexpr double kRoomBelowForCaption = kCaptionBelowRing + kCaptionHalfHeight;
     // The radius a dial of `wanted` radius is drawn at on a screen of
-    // `screen` size: the largest up to `wanted` whose ring and titles fit
-    // the screen, never below `smallest`.
-    static double fittingRadius(double wanted, QSizeF screen, double smallest) {
-        const double room =
-            std::min(screen.width() / 2.0 - kRoomBeside, screen.height() / 2.0 - kRoomAboveAndBelow);
+    // `screen` size: the largest up to `wanted` whose ring and titles (and,
+    // `withCaption`, the track caption) fit the screen, never below `smallest`.
+    static double fittingRadius(double wanted, QSizeF screen, double smallest, bool withCaption = false) {
+        const double below = withCaption ? kRoomBelowForCaption : kRoomAboveAndBelow;
+        const double room = std::min(screen.width() / 2.0 - kRoomBeside, screen.height() / 2.0 - below);
         return std::max(smallest, std::min(wanted, room));
     }
 };

@@ -299,7 +299,7 @@ TEST(GlassTest, BlurSpreadsAndTintDarkens) {
 
 // The blur's box passes sum two channels in each word: every channel of
 // every pixel matches plain per-channel box passes (edges repeated, sums
-// divided down), on a noisy translucent picture.
+// divided down to the nearest level), on a noisy translucent picture.
 TEST(GlassTest, TheBlurMatchesPlainBoxPassesChannelByChannel) {
     const int w = 37, h = 23, r = 2;  // radius 3 pixels: no shrinking, box passes of 2 each side
     QImage noisy(w, h, QImage::Format_ARGB32_Premultiplied);
@@ -327,7 +327,7 @@ TEST(GlassTest, TheBlurMatchesPlainBoxPassesChannelByChannel) {
                         const int at = std::clamp(k, 0, n - 1);
                         sum += px[std::size_t(across ? line * w + at : at * w + line)][std::size_t(ch)];
                     }
-                    out[std::size_t(across ? line * w + i : i * w + line)][std::size_t(ch)] = sum / (2 * r + 1);
+                    out[std::size_t(across ? line * w + i : i * w + line)][std::size_t(ch)] = (sum + r) / (2 * r + 1);
                 }
         px = out;
     };
@@ -416,6 +416,61 @@ TEST(GlassTest, SoftShadowsSpreadTheirWholeRadius) {
         EXPECT_NEAR(shadowDeviationSeen(11, dpr), 11, 0.6) << dpr;
         EXPECT_NEAR(shadowDeviationSeen(9, dpr), 9, 0.5) << dpr;
         EXPECT_NEAR(shadowDeviationSeen(2, dpr), 2, 0.3) << dpr;
+    }
+}
+
+// The shadow the dial really paints under a disc of `diameter` (the
+// backdrop's, or the knob's), light appearance with its own colour and
+// opacity, on a white screen: how much it darkens each device pixel along
+// the row through the centre, from the disc's edge outwards.
+std::vector<int> shadowOnWhite(double diameter, double dpr, bool knob, bool dark) {
+    const double side = diameter + 160;
+    QImage shot((QSizeF(side, side) * dpr).toSize(), QImage::Format_RGB32);
+    shot.setDevicePixelRatio(dpr);
+    shot.fill(Qt::white);
+    const QPointF centre(side / 2, side / 2);
+    {
+        QPainter p(&shot);
+        if (knob) {
+            KnobStyle k;
+            k.size = diameter;
+            k.isDark = dark;
+            paintKnob(p, centre, k);
+        } else {
+            paintBackdropShadow(p, centre, diameter, dark);
+        }
+    }
+    std::vector<int> darker;
+    const int y = int(centre.y() * dpr);
+    for (int x = int(std::ceil((centre.x() + diameter / 2) * dpr)); x < shot.width(); ++x)
+        darker.push_back(255 - qRed(shot.pixel(x, y)));
+    return darker;
+}
+
+// Points from the edge to where the darkening falls to 15.9 % of `full`:
+// one deviation of a blurred edge.
+double deviationSeen(const std::vector<int>& darker, double dpr, double full) {
+    const double wanted = 0.159 * full;
+    for (std::size_t i = 1; i < darker.size(); ++i)
+        if (darker[i] <= wanted)
+            return (double(i) - 1 + (darker[i - 1] - wanted) / std::max(1, darker[i - 1] - darker[i])) / dpr;
+    return 0;
+}
+
+// A light shadow is faint (14 % black for the backdrop, 16 % for the knob,
+// against 32 % and 34 % in the dark): its tail is a level or two below
+// white. The blur must carry that tail, so that on a white screen the light
+// shadows spread as far as the dark ones (radius 22 for the backdrop, 18
+// for the knob); losing it pass after pass left them a quarter tighter.
+TEST(GlassTest, LightShadowsSpreadAsFarAsDarkOnesOnWhite) {
+    for (const double dpr : {1.0, 2.0}) {
+        const double backdrop = deviationSeen(shadowOnWhite(424, dpr, false, false), dpr, 0.14 * 255);
+        const double darkBackdrop = deviationSeen(shadowOnWhite(424, dpr, false, true), dpr, 0.32 * 255);
+        EXPECT_NEAR(darkBackdrop, 11, 1.2) << dpr;
+        EXPECT_GT(backdrop, 0.9 * darkBackdrop) << dpr;
+        const double knob = deviationSeen(shadowOnWhite(108.8, dpr, true, false), dpr, 0.16 * 255);
+        const double darkKnob = deviationSeen(shadowOnWhite(108.8, dpr, true, true), dpr, 0.34 * 255);
+        EXPECT_GT(knob, 0.9 * darkKnob) << dpr;
     }
 }
 

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QPainter>
 #include <cmath>
 #include <numbers>
 
 #include "dial/dial_geometry.h"
+#include "dial/dial_painter.h"
 #include "dial/radial_menu_controller.h"
 #include "dial_fixture.h"
 #include "fakes/fake_dial_surface.h"
@@ -486,6 +489,37 @@ TEST_F(DialTest, MusicMode) {
     dial.setMode(DialMode::music);
     surface.click(kCentre);  // hub click in music mode closes
     EXPECT_FALSE(dial.isVisible());
+}
+
+// A 1920 × 1080 monitor at twice the density is 960 × 540 points: the
+// standard dial keeps its 200 points there, the music dial draws its ring
+// small enough for the track caption under it to stay on the screen, and
+// goes back to 200 when it leaves music mode.
+TEST_F(DialTest, TheMusicDialKeepsItsCaptionOnASmallScreen) {
+    surface.screenList = {DialScreen{0, QRect(0, 0, 960, 540)}};
+    dial.show();
+    EXPECT_EQ(dial.menuRadius(), 200);
+    dial.setMode(DialMode::music);
+    dial::DialViewState state;
+    state.menuRadius = dial.menuRadius();
+    state.centre.kind = dial::CenterKind::AlbumArt;
+    state.centre.title = "A Title";
+    state.centre.artist = "An Artist";
+    const QRectF caption = dial::trackCaptionBox(QPointF(480, 270), state, QFont());
+    EXPECT_LT(dial.menuRadius(), 200);
+    EXPECT_LE(caption.bottom(), 540);
+    EXPECT_GT(caption.top(), 270 + dial.menuRadius());  // still under the ring
+    QImage screen(QSize(960, 540) * 2, QImage::Format_RGB32);
+    screen.setDevicePixelRatio(2);
+    screen.fill(Qt::white);
+    {
+        QPainter p(&screen);
+        dial::paintDial(p, QPointF(480, 270), state);
+    }
+    QDir().mkpath(ORBEL_BINARY_DIR "/test-artifacts/dial");
+    EXPECT_TRUE(screen.save(ORBEL_BINARY_DIR "/test-artifacts/dial/music-dial-960x540-at-2x.png"));
+    dial.setMode(DialMode::standard);
+    EXPECT_EQ(dial.menuRadius(), 200);
 }
 
 TEST_F(DialTest, VolumeDrag) {

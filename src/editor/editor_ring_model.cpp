@@ -29,15 +29,6 @@ SlotImage applicationPicture(const std::string& bundleId) {
     return SlotImage{SlotIcon::automatic(), "app", {}, app->icon};
 }
 
-std::string transportSymbol(TransportCommand command) {
-    switch (command) {
-        case TransportCommand::next: return "forward.end.fill";
-        case TransportCommand::prev: return "backward.end.fill";
-        case TransportCommand::toggle: break;
-    }
-    return "play.fill";
-}
-
 }  // namespace
 
 std::vector<RingLayoutItem> ringLayoutItems(const std::vector<SlotConfig>& slots, const DragState& dragState) {
@@ -88,7 +79,8 @@ SlotImage slotPreviewImage(const SlotConfig& slot) {
             [&](const SlotType::Snippet&) { return customOr(slot, "doc.on.clipboard"); },
             [&](const SlotType::Dynamic&) { return customOr(slot, "gauge.with.dots.needle.bottom.50percent"); },
             [&](const SlotType::Cycling&) { return customOr(slot, "arrow.triangle.2.circlepath"); },
-            [](const SlotType::Transport& t) { return symbol(transportSymbol(t.command)); },
+            // The command's symbol, as the music dial draws it.
+            [](const SlotType::Transport& t) { return symbol(fallbackSymbol(SlotType(t))); },
             [](const SlotType::ModeSwitch& m) {
                 return symbol(m.mode == DialMode::music ? "music.note" : "circle.grid.cross");
             },

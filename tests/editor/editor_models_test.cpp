@@ -184,34 +184,6 @@ TEST(DialEditorModel, CommitsGoOutThroughTheCallbacks) {
     EXPECT_EQ(calls, (std::vector<std::string>{"remove 1", "insert Files 0"}));
 }
 
-// A drag the ring cannot use is refused: text that is no payload (a file's
-// address, foreign text) on entry; where a drop would do nothing, on a move
-// and on the drop. What it can use is taken and committed.
-TEST(DialEditorModel, RefusesWhatItCannotUse) {
-    std::vector<std::string> inserted;
-    DialEditorCallbacks cb;
-    cb.onInsert = [&](const SlotConfig& s, int) { inserted.push_back(s.title); };
-    DialEditorModel m(apps(3), 6, cb);
-    EXPECT_FALSE(m.dragEntered("file:///home/u/notes.txt", at(0.5), kC));
-    EXPECT_FALSE(m.dragEntered("hello", at(0.5), kC));
-    EXPECT_FALSE(m.dragEntered(std::nullopt, at(0.5), kC));
-    EXPECT_FALSE(m.dropped("file:///home/u/notes.txt", at(0.5), kC));
-    const std::string again = SlotDragPayload::libraryApp("app1", "again").exportString();
-    const std::string files = kFiles.exportString();
-    const std::string unknown = SlotDragPayload::libraryAction("no_such_action").exportString();
-    const std::string stranger = SlotDragPayload::existingSlot(Uuid::random()).exportString();
-    for (const std::string& text : {again, unknown, stranger}) {
-        EXPECT_TRUE(m.dragEntered(text, at(0.5), kC));
-        EXPECT_FALSE(m.dragMoved(at(0.5), kC));
-        EXPECT_FALSE(m.dropped(text, at(0.5), kC));
-    }
-    EXPECT_TRUE(m.dragEntered(files, at(0.5), kC));
-    EXPECT_FALSE(m.dragMoved(kC, kC)) << "the middle is outside the ring";
-    EXPECT_TRUE(m.dragMoved(at(0.5), kC));
-    EXPECT_TRUE(m.dropped(files, at(0.5), kC));
-    EXPECT_EQ(inserted, std::vector<std::string>{"Files"});
-}
-
 TEST(DialEditorModel, FullDialPromptReplacesOrGroups) {
     std::optional<std::pair<int, SlotConfig>> replaced;
     DialEditorCallbacks cb;

@@ -55,21 +55,4 @@ QImage slotPicture(const SlotImage& image, double size, const QColor& label, dou
     return drawn;
 }
 
-SlotPictureView::SlotPictureView(std::optional<SlotType> type, SlotIcon icon, double size, QWidget* parent)
-    : SlotIconView(std::move(icon), size, parent), type_(std::move(type)) {}
-
-void SlotPictureView::paintEvent(QPaintEvent*) {
-    const QRectF frame(rect());
-    const double side = std::min({double(sizeHint().width()), frame.width(), frame.height()});
-    if (side <= 0) return;
-    const SlotImage image = type_ ? SlotFactory::imageFor(SlotConfig::make(*type_, {}, icon()))
-                                  : SlotImage{icon(), "questionmark.circle", {}, {}};
-    const QImage picture = slotPicture(image, side, palette().color(QPalette::WindowText), devicePixelRatioF());
-    if (picture.isNull()) return;
-    QPainter p(this);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QSizeF fitted = picture.deviceIndependentSize().scaled(QSizeF(side, side), Qt::KeepAspectRatio);
-    p.drawImage(QRectF(frame.center() - QPointF(fitted.width() / 2, fitted.height() / 2), fitted), picture);
-}
-
 }  // namespace orbel::dial

@@ -1,11 +1,11 @@
 #pragma once
 
-// How a slot's picture becomes an image. The dial's wedges, the editor's
-// ring and library, and the sheets' previews all draw through here, from the
-// SlotImage the slots work out (MenuSlot::icon, SlotFactory::imageFor), so a
-// slot looks the same wherever it shows: its own icon through the icon
-// catalogue, else its application's icon, else its kind's symbol; a slot
-// whose application is missing is dimmed.
+// How a slot's picture becomes an image: the one place that draws a
+// SlotImage (its own icon through the icon catalogue, else its application's
+// icon, else its symbol). The dial draws what its slots work out
+// (MenuSlot::icon); the editor's ring and the rename sheet draw what the
+// editor's own rules pick (editor::slotPreviewImage, editor::payloadIcon).
+// The dial dims a slot whose application is missing.
 
 #include <QColor>
 #include <QImage>
@@ -29,21 +29,5 @@ QImage slotPicture(const SlotImage& image, double size, const QColor& label, dou
 // An application's icon from its desktop entry's Icon value (a theme name or
 // a path); null when there is none. Cached per name and size (GUI thread).
 QImage appIconImage(const std::string& icon, double size, double dpr);
-
-// A widget showing the picture a slot of `type` with `icon` has, in the
-// palette's text colour, fitted into its rectangle; it draws again when a
-// custom image it waits for has been read. Without a type, an automatic
-// icon shows as "questionmark.circle".
-class SlotPictureView : public SlotIconView {
-    Q_OBJECT
-public:
-    SlotPictureView(std::optional<SlotType> type, SlotIcon icon, double size, QWidget* parent = nullptr);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    std::optional<SlotType> type_;
-};
 
 }  // namespace orbel::dial

@@ -40,51 +40,61 @@ DialDropDelegate DialEditorModel::dropDelegate(QPointF centre) const {
 
 bool DialEditorModel::dragEntered(const std::optional<std::string_view>& text, QPointF location, QPointF centre) {
     const std::uint64_t token = coordinator_.beginSession();
-    if (!text) return false;
     // The drag's text is at hand at once here; the token still guards against
     // an answer that arrives after the session it belongs to.
     const auto payload = decodeSlotPayload(text);
-    if (!payload) return true;  // plain text: accepted, never previewed or committed
+    if (!payload) return false;  // nothing the ring can use: refused
     coordinator_.applyLoadedPayload(*payload, token, dropDelegate(centre).dragStateFor(*payload, location));
     return true;
 }
 
-void DialEditorModel::dragMoved(QPointF location, QPointF centre) {
-    if (const auto& payload = coordinator_.cachedPayload())
-        coordinator_.setDragState(dropDelegate(centre).dragStateFor(*payload, location));
+bool DialEditorModel::dragMoved(QPointF location, QPointF centre) {
+    const auto& payload = coordinator_.cachedPayload();
+    if (!payload) return false;
+    const DialDropDelegate delegate = dropDelegate(centre);
+    coordinator_.setDragState(delegate.dragStateFor(*payload, location));
+    return commitTakes(delegate.resolveCommit(*payload, location));
 }
 
 void DialEditorModel::dragLeft() { coordinator_.endSession(); }
 
-void DialEditorModel::dropped(const std::optional<std::string_view>& text, QPointF location, QPointF centre) {
+bool DialEditorModel::dropped(const std::optional<std::string_view>& text, QPointF location, QPointF centre) {
     std::optional<SlotDragPayload> payload = coordinator_.cachedPayload();
     coordinator_.endSession();
     if (!payload) payload = decodeSlotPayload(text);
-    if (!payload) return;
-    handleCommit(dropDelegate(centre).resolveCommit(*payload, location));
+    if (!payload) return false;
+    return handleCommit(dropDelegate(centre).resolveCommit(*payload, location));
 }
 
-void DialEditorModel::handleCommit(const CommitAction& action) {
+std::optional<SlotConfig> DialEditorModel::newSlotFor(const SlotDragPayload& payload) const {
+    if (payloadAlreadyOnDial(payload, slots_)) return std::nullopt;
+    return slotConfigFromPayload(payload);
+}
+
+bool DialEditorModel::commitTakes(const CommitAction& action) const {
+    const int n = static_cast<int>(slots_.size());
+    const auto onDial = [n](int i) { return i >= 0 && i < n; };
+    if (const auto* insert = action.get<CommitAction::Insert>()) return newSlotFor(insert->payload).has_value();
+    if (const auto* swap = action.get<CommitAction::Swap>()) return onDial(swap->from) && onDial(swap->to);
+    if (const auto* prompt = action.get<CommitAction::PromptOnWedge>())
+        return onDial(prompt->targetIndex) && newSlotFor(prompt->payload).has_value();
+    return action.get<CommitAction::ToastFull>() != nullptr;
+}
+
+bool DialEditorModel::handleCommit(const CommitAction& action) {
+    if (!commitTakes(action)) return false;
     if (const auto* insert = action.get<CommitAction::Insert>()) {
-        if (payloadAlreadyOnDial(insert->payload, slots_)) return;
-        const auto slot = slotConfigFromPayload(insert->payload);
-        if (!slot) return;
         const int at = std::clamp(insert->atIndex, 0, static_cast<int>(slots_.size()));
-        if (callbacks_.onInsert) callbacks_.onInsert(*slot, at);
+        if (callbacks_.onInsert) callbacks_.onInsert(*newSlotFor(insert->payload), at);
     } else if (const auto* swap = action.get<CommitAction::Swap>()) {
-        const int n = static_cast<int>(slots_.size());
-        if (swap->from < 0 || swap->from >= n || swap->to < 0 || swap->to >= n) return;
         if (callbacks_.onSwap) callbacks_.onSwap(swap->from, swap->to);
     } else if (const auto* prompt = action.get<CommitAction::PromptOnWedge>()) {
-        if (payloadAlreadyOnDial(prompt->payload, slots_)) return;
-        const auto slot = slotConfigFromPayload(prompt->payload);
-        if (!slot) return;
         const int k = prompt->targetIndex;
-        if (k < 0 || k >= static_cast<int>(slots_.size())) return;
-        setPrompt(FullDialPrompt{Uuid::random(), *slot, k, slots_[static_cast<std::size_t>(k)]});
-    } else if (action.get<CommitAction::ToastFull>()) {
-        if (showToast) showToast(fullToastText());
+        setPrompt(FullDialPrompt{Uuid::random(), *newSlotFor(prompt->payload), k, slots_[static_cast<std::size_t>(k)]});
+    } else if (showToast) {
+        showToast(fullToastText());
     }
+    return true;
 }
 
 void DialEditorModel::removeById(const Uuid& id) {

@@ -67,14 +67,21 @@ public:
 
     // Drag over the ring (GUI thread): entry decodes the text, starts a new
     // session and previews the entry point; moves follow the pointer; a drop
-    // ends the session and commits. False from dragEntered: not ours.
+    // ends the session and commits. False from dragEntered: not ours (no
+    // payload: a file, foreign text). False from dragMoved: a drop here
+    // would do nothing. False from dropped: it did nothing.
     bool dragEntered(const std::optional<std::string_view>& text, QPointF location, QPointF centre);
-    void dragMoved(QPointF location, QPointF centre);
+    bool dragMoved(QPointF location, QPointF centre);
     void dragLeft();
-    void dropped(const std::optional<std::string_view>& text, QPointF location, QPointF centre);
+    bool dropped(const std::optional<std::string_view>& text, QPointF location, QPointF centre);
 
-    // What a resolved drop does (see CommitAction).
-    void handleCommit(const CommitAction& action);
+    // Whether a resolved drop does anything: a slot goes in, two swap, the
+    // full-dial prompt opens or the toast says the dial is full. Not for an
+    // item already on the dial, an action no slot can be made of, or none.
+    bool commitTakes(const CommitAction& action) const;
+    // What a resolved drop does (see CommitAction); false when it does
+    // nothing (commitTakes).
+    bool handleCommit(const CommitAction& action);
     // The trash's callback: removes the slot with that id, if on this dial
     // (through requestRemove), and ends the drag session in any case.
     void removeById(const Uuid& id);
@@ -105,6 +112,9 @@ public:
 
 private:
     void setPrompt(std::optional<FullDialPrompt> prompt);
+    // The slot a library item would add: nothing when it is already on the
+    // dial or no slot can be made of it.
+    std::optional<SlotConfig> newSlotFor(const SlotDragPayload& payload) const;
 
     std::vector<SlotConfig> slots_;
     int cap_;

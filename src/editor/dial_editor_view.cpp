@@ -20,6 +20,7 @@
 
 #include "dial/dial_painter.h"
 #include "editor/editor_painting.h"
+#include "icons/custom_images.h"
 #include "ui/confirmation.h"
 #include "ui/controls.h"
 #include "ui/popup_placement.h"
@@ -72,6 +73,11 @@ EditorRing::EditorRing(DialEditorModel& model, QWidget* parent) : QWidget(parent
     setFocusPolicy(Qt::TabFocus);
     setAccessibleName(tr("Dial editor"));
     items_ = ringLayoutItems(model_.slots(), model_.coordinator().dragState());
+    // A custom image read since a wedge was drawn replaces its placeholder.
+    connect(&CustomImages::shared(), &CustomImages::loaded, this, [this] {
+        images_.clear();
+        update();
+    });
 }
 
 QPointF EditorRing::hitTargetCentre(int i) const {
@@ -114,13 +120,13 @@ void EditorRing::refresh() {
 QImage EditorRing::itemImage(const RingLayoutItem& item) {
     const auto palette = DialPalette::make(AppearanceConfig::defaultValue(), schemeOf(this->palette()));
     const QColor tint = dial::toQColor(palette.labelText);
-    // Kept per wedge while its picture stays what the dial would draw.
-    const SlotImage wanted = previewSlotImage(item.picture);
+    // Kept per wedge while its picture stays the same (and until a custom
+    // image is read).
     const std::string key = item.id + '\n' + tint.name(QColor::HexArgb).toStdString() + std::to_string(devicePixelRatioF());
-    if (auto it = images_.find(key); it != images_.end() && it->second.first == wanted) return it->second.second;
+    if (auto it = images_.find(key); it != images_.end() && it->second.first == item.icon) return it->second.second;
     if (images_.size() > 64) images_.clear();
-    QImage image = dial::slotPicture(wanted, 30, tint, devicePixelRatioF());
-    images_[key] = {wanted, image};
+    QImage image = previewImage(item.icon, 30, tint, devicePixelRatioF());
+    images_[key] = {item.icon, image};
     return image;
 }
 
@@ -285,21 +291,28 @@ bool EditorRing::event(QEvent* event) {
     return QWidget::event(event);
 }
 
+// A drag the ring cannot use is refused, so the pointer says so: one that
+// carries no payload at all, and one whose drop here would do nothing.
 void EditorRing::dragEnterEvent(QDragEnterEvent* event) {
     if (model_.dragEntered(dragText(event->mimeData()), event->position(), centre())) event->acceptProposedAction();
     else event->ignore();
 }
 
 void EditorRing::dragMoveEvent(QDragMoveEvent* event) {
-    model_.dragMoved(event->position(), centre());
-    event->acceptProposedAction();
+    if (model_.dragMoved(event->position(), centre())) event->acceptProposedAction();
+    else event->ignore();
 }
 
 void EditorRing::dragLeaveEvent(QDragLeaveEvent*) { model_.dragLeft(); }
 
 void EditorRing::dropEvent(QDropEvent* event) {
-    event->acceptProposedAction();
-    model_.dropped(dragText(event->mimeData()), event->position(), centre());
+    // The source hears of a copy only when the drop did something.
+    if (model_.dropped(dragText(event->mimeData()), event->position(), centre())) {
+        event->acceptProposedAction();
+    } else {
+        event->setDropAction(Qt::IgnoreAction);
+        event->ignore();
+    }
 }
 
 // ---- Drop zones ----------------------------------------------------------

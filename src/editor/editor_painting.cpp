@@ -13,8 +13,8 @@
 
 namespace orbel::editor {
 
-QImage previewImage(const PreviewPicture& picture, double size, const QColor& tint, double dpr) {
-    return dial::slotPicture(previewSlotImage(picture), size, tint, dpr);
+QImage previewImage(const SlotImage& picture, double size, const QColor& tint, double dpr) {
+    return dial::defaultSlotImage(picture, size, tint, dpr);
 }
 
 QIcon symbolIcon(std::string_view symbol, double size, const QColor& color, double dpr) {

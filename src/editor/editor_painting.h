@@ -20,9 +20,10 @@
 
 namespace orbel::editor {
 
-// A preview picture at `size` (logical pixels), as the dial draws it;
-// symbols in `tint`.
-QImage previewImage(const PreviewPicture& picture, double size, const QColor& tint, double dpr);
+// A picture the editor picked (slotPreviewImage, payloadIcon) at `size`
+// (logical pixels), drawn as the dial draws its own, undimmed; symbols in
+// `tint`. Null for an empty picture.
+QImage previewImage(const SlotImage& picture, double size, const QColor& tint, double dpr);
 // An application's icon from its desktop entry's Icon value (theme name or
 // path), as the dial draws it; null when there is none.
 using dial::appIconImage;

@@ -1,6 +1,7 @@
 #include "editor/editor_ring_model.h"
 
 #include "model/overloaded.h"
+#include "platform/workspace.h"
 #include "slots/slot_factory.h"
 
 namespace orbel::editor {
@@ -9,7 +10,23 @@ namespace {
 
 // Titled as the dial titles the slot.
 RingLayoutItem slotItem(const SlotConfig& slot) {
-    return {slot.id.toString(), SlotFactory::titleFor(slot), slotPreviewPicture(slot)};
+    return {slot.id.toString(), SlotFactory::titleFor(slot), slotPreviewImage(slot)};
+}
+
+SlotImage symbol(std::string name) { return SlotImage{SlotIcon::automatic(), std::move(name), {}, {}}; }
+
+// The slot's own icon unless it is automatic or cannot be drawn, else `name`.
+SlotImage customOr(const SlotConfig& slot, std::string name) {
+    return SlotImage{slot.icon, std::move(name), {}, {}};
+}
+
+// An installed application's own icon (the generic application picture when
+// its entry names none that draws); "app.badge.questionmark" when nothing
+// installed answers to the identifier.
+SlotImage applicationPicture(const std::string& bundleId) {
+    const auto app = platform::Workspace::shared().applicationFor(bundleId);
+    if (!app) return symbol("app.badge.questionmark");
+    return SlotImage{SlotIcon::automatic(), "app", {}, app->icon};
 }
 
 }  // namespace
@@ -21,7 +38,7 @@ std::vector<RingLayoutItem> ringLayoutItems(const std::vector<SlotConfig>& slots
     const int n = static_cast<int>(slots.size());
     if (const auto* library = dragState.get<DragState::LibraryDrag>()) {
         const int k = std::clamp(library->previewIndex, 0, n);
-        RingLayoutItem ghost{kGhostId, payloadTitle(library->payload), payloadPicture(library->payload), true, 0.65};
+        RingLayoutItem ghost{kGhostId, payloadTitle(library->payload), payloadIcon(library->payload), true, 0.65};
         items.insert(items.begin() + k, std::move(ghost));
     } else if (const auto* full = dragState.get<DragState::LibraryFull>()) {
         if (full->targetIndex && *full->targetIndex >= 0 && *full->targetIndex < n)
@@ -51,11 +68,27 @@ std::optional<int> slotIndexForItem(int position, const std::vector<RingLayoutIt
 
 bool itemHasHitTarget(const RingLayoutItem& item) { return item.id != kGhostId && Uuid::parse(item.id).has_value(); }
 
-PreviewPicture slotPreviewPicture(const SlotConfig& slot) { return {slot.type, slot.icon}; }
-
-SlotImage previewSlotImage(const PreviewPicture& picture) {
-    if (!picture.type) return {};
-    return SlotFactory::imageFor(SlotConfig::make(*picture.type, {}, picture.icon));
+SlotImage slotPreviewImage(const SlotConfig& slot) {
+    return std::visit(
+        Overloaded{
+            [](const SlotType::App& a) { return applicationPicture(a.bundleId); },
+            [](const SlotType::Action& a) { return symbol(std::string(a.action.symbolName())); },
+            [&](const SlotType::Group&) { return customOr(slot, "folder.fill"); },
+            [&](const SlotType::Keystroke&) { return customOr(slot, "keyboard"); },
+            [&](const SlotType::Script&) { return customOr(slot, "terminal"); },
+            [&](const SlotType::Snippet&) { return customOr(slot, "doc.on.clipboard"); },
+            [&](const SlotType::Dynamic&) { return customOr(slot, "gauge.with.dots.needle.bottom.50percent"); },
+            [&](const SlotType::Cycling&) { return customOr(slot, "arrow.triangle.2.circlepath"); },
+            // The command's symbol, as the music dial draws it.
+            [](const SlotType::Transport& t) { return symbol(fallbackSymbol(SlotType(t))); },
+            [](const SlotType::ModeSwitch& m) {
+                return symbol(m.mode == DialMode::music ? "music.note" : "circle.grid.cross");
+            },
+            [&](const SlotType::ProfileTarget&) { return customOr(slot, "person.crop.rectangle.stack"); },
+            [](const SlotType::VolumeScrub&) { return symbol("speaker.wave.2.fill"); },
+            [&](const SlotType::ProfileSwitch&) { return customOr(slot, "person.crop.rectangle.stack"); },
+        },
+        slot.type.value);
 }
 
 std::string payloadTitle(const SlotDragPayload& payload) {
@@ -71,9 +104,17 @@ std::string payloadTitle(const SlotDragPayload& payload) {
                       payload.kind);
 }
 
-PreviewPicture payloadPicture(const SlotDragPayload& payload) {
-    if (auto slot = slotConfigFromPayload(payload)) return slotPreviewPicture(*slot);
-    return {};
+SlotImage payloadIcon(const SlotDragPayload& payload) {
+    return std::visit(Overloaded{
+                          [](const SlotDragPayload::LibraryApp& p) { return applicationPicture(p.bundleId); },
+                          [](const SlotDragPayload::LibraryAction& p) {
+                              const auto action = SystemAction::fromIdentifier(p.actionId);
+                              return symbol(action ? std::string(action->symbolName()) : "bolt");
+                          },
+                          [](const SlotDragPayload::LibraryKeystroke&) { return symbol("keyboard"); },
+                          [](const SlotDragPayload::ExistingSlot&) { return SlotImage{}; },
+                      },
+                      payload.kind);
 }
 
 std::string wedgeToolTip(const std::string& title) { return "Double-click to edit " + title; }

@@ -16,19 +16,10 @@ namespace orbel::editor {
 
 inline constexpr const char* kGhostId = "ghost";
 
-// The picture of a slot or a dragged item, before it is drawn: the kind and
-// icon of the slot (or of the slot a drop would make), which the dial's own
-// rule turns into a picture (SlotFactory::imageFor, dial::slotPicture).
-struct PreviewPicture {
-    std::optional<SlotType> type;  // nothing: no picture
-    SlotIcon icon = SlotIcon::automatic();
-    bool operator==(const PreviewPicture&) const = default;
-};
-
 struct RingLayoutItem {
     std::string id;  // the slot's id as text, or kGhostId
     std::string title;
-    PreviewPicture picture;
+    SlotImage icon;  // nothing to draw when empty
     bool isHighlighted = false;
     double opacity = 1.0;
     bool operator==(const RingLayoutItem&) const = default;
@@ -43,13 +34,21 @@ std::optional<int> slotIndexForItem(int position, const std::vector<RingLayoutIt
 // Whether an item can be dragged, edited or removed (its id names a slot).
 bool itemHasHitTarget(const RingLayoutItem& item);
 
-// The picture of a slot in the settings window.
-PreviewPicture slotPreviewPicture(const SlotConfig& slot);
-// The ghost wedge's title and picture for a dragged item.
+// The pictures of the settings window, as the dial's own drawing turns
+// them into images (dial::defaultSlotImage: the slot's own icon unless it
+// is automatic, else the application's icon, else the symbol). These pick
+// them by the editor's rules, not the dial's:
+// - a slot: an application's own icon ("app.badge.questionmark" when none
+//   is installed); an action's symbol; the music kinds' and the mode
+//   switch's symbols; for the other kinds the slot's own icon, else the
+//   kind's symbol ("folder.fill", "keyboard", "terminal", ...);
+// - the ghost: an application as for its slot, an action's symbol ("bolt"
+//   for an identifier no action has), "keyboard"; a wedge: nothing.
+SlotImage slotPreviewImage(const SlotConfig& slot);
+SlotImage payloadIcon(const SlotDragPayload& payload);
+// The ghost wedge's title: the item's name, an action's title (the raw
+// identifier when no action has it), nothing for a wedge.
 std::string payloadTitle(const SlotDragPayload& payload);
-PreviewPicture payloadPicture(const SlotDragPayload& payload);
-// What the dial would draw for the picture (nothing for no picture).
-SlotImage previewSlotImage(const PreviewPicture& picture);
 
 // "Double-click to edit <title>", "Edit <title>".
 std::string wedgeToolTip(const std::string& title);

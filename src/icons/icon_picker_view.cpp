@@ -264,13 +264,11 @@ private:
 
 }  // namespace
 
-IconPickerView::IconPickerView(const SlotIcon& icon, QWidget* parent, PreviewMaker makePreview)
-    : IconPickerView(IconPickerModel::withCatalog(icon, IconCatalog::shared()), IconCatalog::shared(), parent,
-                     std::move(makePreview)) {}
+IconPickerView::IconPickerView(const SlotIcon& icon, QWidget* parent)
+    : IconPickerView(IconPickerModel::withCatalog(icon, IconCatalog::shared()), IconCatalog::shared(), parent) {}
 
-IconPickerView::IconPickerView(std::unique_ptr<IconPickerModel> model, IconCatalog& catalog, QWidget* parent,
-                               PreviewMaker makePreview)
-    : QDialog(parent), model_(std::move(model)), catalog_(catalog), makePreview_(std::move(makePreview)) {
+IconPickerView::IconPickerView(std::unique_ptr<IconPickerModel> model, IconCatalog& catalog, QWidget* parent)
+    : QDialog(parent), model_(std::move(model)), catalog_(catalog) {
     setWindowTitle(tr("Choose icon"));
     setWindowModality(Qt::WindowModal);
     setFixedSize(ui::fitFreeArea(QSize(560, 520), parent));  // its grid scrolls
@@ -516,8 +514,7 @@ QWidget* IconPickerView::makeFooter() {
     auto* tile = new PreviewTile(footer);
     auto* tileLayout = new QHBoxLayout(tile);
     tileLayout->setContentsMargins(3, 3, 3, 3);
-    preview_ = makePreview_ ? makePreview_(model_->draft(), 30, tile)
-                            : new SlotIconView(model_->draft(), 30, tile, catalog_);
+    preview_ = new SlotIconView(model_->draft(), 30, tile, catalog_);
     tileLayout->addWidget(preview_);
     row->addWidget(tile);
     description_ = new QLabel(footer);

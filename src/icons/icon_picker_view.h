@@ -8,7 +8,6 @@
 // parent. GUI thread only.
 
 #include <QDialog>
-#include <functional>
 #include <memory>
 
 #include "icons/icon_picker_model.h"
@@ -36,15 +35,9 @@ class SlotIconView;
 class IconPickerView : public QDialog {
     Q_OBJECT
 public:
-    // Makes the footer's preview of the draft; by default a SlotIconView. A
-    // caller that knows the slot's kind gives one that draws "Default" as
-    // that kind's picture.
-    using PreviewMaker = std::function<SlotIconView*(const SlotIcon& icon, double size, QWidget* parent)>;
-
-    explicit IconPickerView(const SlotIcon& icon, QWidget* parent = nullptr, PreviewMaker makePreview = {});
+    explicit IconPickerView(const SlotIcon& icon, QWidget* parent = nullptr);
     // For tests and benchmarks: a model of the caller's making.
-    IconPickerView(std::unique_ptr<IconPickerModel> model, IconCatalog& catalog, QWidget* parent = nullptr,
-                   PreviewMaker makePreview = {});
+    IconPickerView(std::unique_ptr<IconPickerModel> model, IconCatalog& catalog, QWidget* parent = nullptr);
     ~IconPickerView() override;
 
     IconPickerModel& model() { return *model_; }
@@ -88,7 +81,6 @@ private:
 
     std::unique_ptr<IconPickerModel> model_;
     IconCatalog& catalog_;
-    PreviewMaker makePreview_;
     IconGridModel* gridModel_ = nullptr;
     ui::SegmentedControl* modes_ = nullptr;
     QStackedWidget* editors_ = nullptr;

@@ -72,8 +72,7 @@ CyclingSlotEditorSheet::CyclingSlotEditorSheet(const std::optional<SlotConfig>& 
     addFormItem(new SlotEditFormRow(tr("Fallback Name"), name_,
                                     tr("Shown when no children are defined. Children's own titles win otherwise.")));
     SlotEditFormRow* iconRow =
-        makeIconFormRow(SlotType::cycling({}), model_.icon, [this](const SlotIcon& icon) { model_.icon = icon; }, this,
-                        &iconRow_);
+        makeIconFormRow(model_.icon, [this](const SlotIcon& icon) { model_.icon = icon; }, this, &iconRow_);
     iconRow->setHelpText(tr("Optional. When set, overrides the active child's icon."));
     addFormItem(iconRow);
 

@@ -44,8 +44,7 @@ DynamicSlotEditorSheet::DynamicSlotEditorSheet(const std::optional<SlotConfig>& 
     name_ = makeNameField(tr("e.g. Current Branch"), model_.title, this);
     setFirstField(name_);
     addFormItem(new SlotEditFormRow(tr("Name"), name_));
-    addFormItem(makeIconFormRow(SlotType::dynamic({}), model_.icon, [this](const SlotIcon& icon) { model_.icon = icon; },
-                                this, &iconRow_));
+    addFormItem(makeIconFormRow(model_.icon, [this](const SlotIcon& icon) { model_.icon = icon; }, this, &iconRow_));
 
     languages_ = makeLanguagePicker(model_.language);
     addFormItem(new SlotEditFormRow(tr("Language"), languages_));

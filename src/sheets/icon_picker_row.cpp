@@ -9,7 +9,7 @@
 
 #include "icons/icon_catalog.h"
 #include "icons/icon_picker_view.h"
-#include "dial/slot_picture.h"
+#include "icons/slot_icon_view.h"
 #include "sheets/icon_row_model.h"
 #include "ui/sheet_frame.h"
 
@@ -46,15 +46,9 @@ IconPickerOpener& currentOpener() {
 
 }  // namespace
 
-void openIconPicker(QWidget* parent, const SlotIcon& current, std::function<void(const SlotIcon&)> apply,
-                    std::optional<SlotType> kind) {
+void openIconPicker(QWidget* parent, const SlotIcon& current, std::function<void(const SlotIcon&)> apply) {
     if (const auto& opener = currentOpener()) return opener(parent, current, std::move(apply));
-    IconPickerView::PreviewMaker preview;
-    if (kind)
-        preview = [kind](const SlotIcon& icon, double size, QWidget* tile) -> SlotIconView* {
-            return new dial::SlotPictureView(kind, icon, size, tile);
-        };
-    auto* picker = new IconPickerView(current, parent, std::move(preview));
+    auto* picker = new IconPickerView(current, parent);
     picker->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(picker, &IconPickerView::iconChosen, picker,
                      [apply = std::move(apply)](const SlotIcon& icon) {
@@ -65,15 +59,14 @@ void openIconPicker(QWidget* parent, const SlotIcon& current, std::function<void
 
 void setIconPickerOpener(IconPickerOpener opener) { currentOpener() = std::move(opener); }
 
-IconPickerRow::IconPickerRow(SlotIcon icon, QWidget* parent, std::optional<SlotType> kind)
-    : QWidget(parent), icon_(std::move(icon)), kind_(kind) {
+IconPickerRow::IconPickerRow(SlotIcon icon, QWidget* parent) : QWidget(parent), icon_(std::move(icon)) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(12);
     tile_ = new IconTile(this);
     auto* tileLayout = new QHBoxLayout(tile_);
     tileLayout->setContentsMargins(8, 8, 8, 8);
-    preview_ = new dial::SlotPictureView(std::move(kind), icon_, 28, tile_);
+    preview_ = new SlotIconView(icon_, 28, tile_);
     preview_->setAttribute(Qt::WA_TransparentForMouseEvents);
     tileLayout->addWidget(preview_);
     layout->addWidget(tile_);

@@ -7,9 +7,8 @@
 
 #include <QWidget>
 #include <functional>
-#include <optional>
 
-#include "model/slot_config.h"
+#include "model/slot_icon.h"
 
 class QAbstractButton;
 class QLabel;
@@ -18,19 +17,14 @@ class QToolButton;
 
 namespace orbel {
 
-namespace dial {
-class SlotPictureView;
-}
+class SlotIconView;
 
 class IconPickerRow : public QWidget {
     Q_OBJECT
 public:
-    // `kind`: the kind of slot the icon is for, whose picture the tile shows
-    // as the dial draws it (the kind's own symbol for "Default").
-    explicit IconPickerRow(SlotIcon icon, QWidget* parent = nullptr, std::optional<SlotType> kind = std::nullopt);
+    explicit IconPickerRow(SlotIcon icon, QWidget* parent = nullptr);
 
     const SlotIcon& icon() const { return icon_; }
-    const std::optional<SlotType>& kind() const { return kind_; }
     void setIcon(SlotIcon icon);
 
     // The tile and "Choose…" call this.
@@ -47,9 +41,8 @@ public:
 private:
     void refresh();
     SlotIcon icon_;
-    std::optional<SlotType> kind_;
     QAbstractButton* tile_;
-    dial::SlotPictureView* preview_;
+    SlotIconView* preview_;
     QLabel* title_;
     QLabel* subtitle_;
     QPushButton* choose_;
@@ -57,13 +50,11 @@ private:
 };
 
 // Opens the icon chooser over `parent` for `current`; `apply` receives the
-// icon the user applies (Cancel reports nothing). With the slot's `kind`,
-// the chooser previews "Default" as that kind's picture. The sheets open the
+// icon the user applies (Cancel reports nothing). The sheets open the
 // chooser only through this, so the chooser can be replaced in one place.
 using IconPickerOpener =
     std::function<void(QWidget* parent, const SlotIcon& current, std::function<void(const SlotIcon&)> apply)>;
-void openIconPicker(QWidget* parent, const SlotIcon& current, std::function<void(const SlotIcon&)> apply,
-                    std::optional<SlotType> kind = std::nullopt);
+void openIconPicker(QWidget* parent, const SlotIcon& current, std::function<void(const SlotIcon&)> apply);
 // Replaces the opener; an empty one restores the shared icon picker.
 void setIconPickerOpener(IconPickerOpener opener);
 

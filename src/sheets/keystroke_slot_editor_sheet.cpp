@@ -19,8 +19,7 @@ KeystrokeSlotEditorSheet::KeystrokeSlotEditorSheet(const std::optional<SlotConfi
     name_ = makeNameField(tr("e.g. Tab then Minimize"), model_.title, this);
     setFirstField(name_);
     addFormItem(new SlotEditFormRow(tr("Name"), name_));
-    addFormItem(makeIconFormRow(SlotType::keystroke({}), model_.icon, [this](const SlotIcon& icon) { model_.icon = icon; },
-                                this, &iconRow_));
+    addFormItem(makeIconFormRow(model_.icon, [this](const SlotIcon& icon) { model_.icon = icon; }, this, &iconRow_));
     stepList_ = new StepListEditor(model_.steps);
     stepsRow_ = new SlotEditFormRow(tr("Steps"), stepList_);
     addFormItem(stepsRow_);

@@ -23,8 +23,7 @@ ScriptSlotEditorSheet::ScriptSlotEditorSheet(const std::optional<SlotConfig>& ex
     name_ = makeNameField(tr("e.g. Quick Note"), model_.title, this);
     setFirstField(name_);
     addFormItem(new SlotEditFormRow(tr("Name"), name_));
-    addFormItem(makeIconFormRow(SlotType::script({}), model_.icon, [this](const SlotIcon& icon) { model_.icon = icon; },
-                                this, &iconRow_));
+    addFormItem(makeIconFormRow(model_.icon, [this](const SlotIcon& icon) { model_.icon = icon; }, this, &iconRow_));
 
     languages_ = makeLanguagePicker(model_.language());
     addFormItem(new SlotEditFormRow(tr("Language"), languages_));

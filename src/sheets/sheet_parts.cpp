@@ -37,21 +37,18 @@ QLineEdit* makeNameField(const QString& placeholder, const std::string& text, QW
     return field;
 }
 
-SlotEditFormRow* makeIconFormRow(const SlotType& kind, const SlotIcon& icon, std::function<void(const SlotIcon&)> set,
-                                 QWidget* sheet, IconPickerRow** row) {
-    auto* picker = new IconPickerRow(icon, nullptr, kind);
+SlotEditFormRow* makeIconFormRow(const SlotIcon& icon, std::function<void(const SlotIcon&)> set, QWidget* sheet,
+                                 IconPickerRow** row) {
+    auto* picker = new IconPickerRow(icon);
     picker->onChange = set;
     QPointer<IconPickerRow> guard(picker);
     picker->onOpen = [sheet, guard, set] {
         if (!guard) return;
-        openIconPicker(
-            sheet, guard->icon(),
-            [guard, set](const SlotIcon& chosen) {
-                if (!guard) return;  // the sheet closed first
-                guard->setIcon(chosen);
-                set(chosen);
-            },
-            guard->kind());
+        openIconPicker(sheet, guard->icon(), [guard, set](const SlotIcon& chosen) {
+            if (!guard) return;  // the sheet closed first
+            guard->setIcon(chosen);
+            set(chosen);
+        });
     };
     if (row) *row = picker;
     return new SlotEditFormRow(

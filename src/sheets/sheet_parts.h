@@ -46,10 +46,10 @@ private:
 
 // The single-line name field.
 QLineEdit* makeNameField(const QString& placeholder, const std::string& text, QWidget* parent);
-// The "Icon" row of a slot of `kind`: an icon picker row whose chooser and
-// reset write through `set`.
-SlotEditFormRow* makeIconFormRow(const SlotType& kind, const SlotIcon& icon, std::function<void(const SlotIcon&)> set,
-                                 QWidget* sheet, IconPickerRow** row);
+// The "Icon" row: an icon picker row whose chooser and reset write through
+// `set`.
+SlotEditFormRow* makeIconFormRow(const SlotIcon& icon, std::function<void(const SlotIcon&)> set, QWidget* sheet,
+                                 IconPickerRow** row);
 // The Language control of the script and dynamic sheets: a segment for each
 // language in allScriptLanguages() order, `selected` chosen.
 ui::SegmentedControl* makeLanguagePicker(ScriptLanguage selected);

@@ -18,8 +18,7 @@ SnippetSlotEditorSheet::SnippetSlotEditorSheet(const std::optional<SlotConfig>& 
     name_ = makeNameField(tr("e.g. Email Signature"), model_.title, this);
     setFirstField(name_);
     addFormItem(new SlotEditFormRow(tr("Name"), name_));
-    addFormItem(makeIconFormRow(SlotType::snippet({}), model_.icon, [this](const SlotIcon& icon) { model_.icon = icon; },
-                                this, &iconRow_));
+    addFormItem(makeIconFormRow(model_.icon, [this](const SlotIcon& icon) { model_.icon = icon; }, this, &iconRow_));
     body_ = makeSourceEditor(model_.body, nullptr);
     addFormItem(new SlotEditFormRow(tr("Snippet"), body_, tr("Pasted verbatim into the focused app when this slot is clicked.")));
     connect(name_, &QLineEdit::textChanged, this, [this](const QString& text) {

@@ -159,19 +159,20 @@ TEST(DialEditorModel, CommitsGoOutThroughTheCallbacks) {
     cb.onShare = [&](int) { calls.push_back("share"); };
     DialEditorModel m(apps(3), 6, cb);
     m.showToast = [&](const std::string& t) { calls.push_back(t); };
-    const std::pair<CommitAction, std::string> rows[] = {
-        {{CommitAction::Insert{kFiles, 9}}, "insert Files 3"},  // clamped
-        {{CommitAction::Insert{SlotDragPayload::libraryApp("app1", "again"), 0}}, ""},
-        {{CommitAction::Insert{SlotDragPayload::libraryAction("set_brightness"), 0}}, ""},
-        {{CommitAction::Swap{0, 2}}, "swap 0 2"},
-        {{CommitAction::Swap{0, 3}}, ""},
-        {{CommitAction::PromptOnWedge{kFiles, 3}}, ""},
-        {{CommitAction::ToastFull{}}, "Maximum 6 slots reached"},
-        {{CommitAction::None{}}, ""},
+    // Whether each was taken: what a drop tells the drag's source.
+    const std::tuple<CommitAction, std::string, bool> rows[] = {
+        {{CommitAction::Insert{kFiles, 9}}, "insert Files 3", true},  // clamped
+        {{CommitAction::Insert{SlotDragPayload::libraryApp("app1", "again"), 0}}, "", false},
+        {{CommitAction::Insert{SlotDragPayload::libraryAction("set_brightness"), 0}}, "", false},
+        {{CommitAction::Swap{0, 2}}, "swap 0 2", true},
+        {{CommitAction::Swap{0, 3}}, "", false},
+        {{CommitAction::PromptOnWedge{kFiles, 3}}, "", false},
+        {{CommitAction::ToastFull{}}, "Maximum 6 slots reached", true},
+        {{CommitAction::None{}}, "", false},
     };
-    for (const auto& [action, expected] : rows) {
+    for (const auto& [action, expected, taken] : rows) {
         calls.clear();
-        m.handleCommit(action);
+        EXPECT_EQ(m.handleCommit(action), taken) << expected;
         EXPECT_EQ(calls, expected.empty() ? std::vector<std::string>{} : std::vector<std::string>{expected});
         EXPECT_FALSE(m.fullDialPrompt());
     }
@@ -280,57 +281,92 @@ TEST(EditorRing, Pictures) {
     custom.icon = SlotIcon::monogram("AB");
     auto transport = SlotConfig::make(SlotType::transport(TransportCommand::next), "N", SlotIcon::monogram("X"));
     const std::pair<SlotConfig, std::string> rows[] = {
-        {group, "folder"},
+        {group, "folder.fill"},
         {transport, "forward.end.fill"},
-        {SlotConfig::make(SlotType::action(SystemAction::Kind::lockScreen), "L"),
-         std::string(SystemAction(SystemAction::Kind::lockScreen).symbolName())},
+        {SlotConfig::make(SlotType::action(SystemAction::Kind::lockScreen), "L"), "lock"},
         {SlotConfig::make(SlotType::modeSwitch(DialMode::music), "M"), "music.note"},
     };
     for (const auto& [slot, name] : rows) {
-        EXPECT_TRUE(previewSlotImage(slotPreviewPicture(slot)).icon.isAuto()) << name;
-        EXPECT_EQ(previewSlotImage(slotPreviewPicture(slot)).fallbackSymbol, name);
+        EXPECT_TRUE(slotPreviewImage(slot).icon.isAuto()) << name;
+        EXPECT_EQ(slotPreviewImage(slot).fallbackSymbol, name);
     }
-    EXPECT_EQ(previewSlotImage(slotPreviewPicture(custom)).icon, SlotIcon::monogram("AB"));
-    EXPECT_EQ(previewSlotImage(slotPreviewPicture(custom)).fallbackSymbol, "folder");
-    EXPECT_EQ(previewSlotImage(slotPreviewPicture(app("x"))).fallbackSymbol, "app");
-    EXPECT_TRUE(previewSlotImage(slotPreviewPicture(app("x"))).unavailable);
+    EXPECT_EQ(slotPreviewImage(custom).icon, SlotIcon::monogram("AB"));
+    EXPECT_EQ(slotPreviewImage(custom).fallbackSymbol, "folder.fill");
+    EXPECT_EQ(slotPreviewImage(app("x")).fallbackSymbol, "app.badge.questionmark");
+    EXPECT_FALSE(slotPreviewImage(app("x")).unavailable);
     EXPECT_EQ(payloadTitle(SlotDragPayload::libraryAction("nope")), "nope");
-    EXPECT_FALSE(payloadPicture(SlotDragPayload::libraryAction("nope")).type) << "no slot, no picture";
+    EXPECT_EQ(payloadIcon(SlotDragPayload::libraryAction("nope")).fallbackSymbol, "bolt");
 }
 
-// The ring, the library's ghost and the sheets draw what the dial's live
-// slot shows, for every kind the dial makes.
-TEST(EditorRing, EverySlotIsPicturedAsTheDialPicturesIt) {
+// The editor's own table, not the dial's: an application not installed is
+// "app.badge.questionmark" (never dimmed, whatever its role), a group is
+// "folder.fill", a script "terminal"; kinds that take an icon show it first.
+TEST(EditorRing, EverySlotIsPicturedByTheEditorsTable) {
     fakes::Installed<fakes::FakeWorkspace, platform::Workspace> workspace;
     workspace.install("org.example.Editor");
     workspace.installed["org.example.Editor"].icon = "accessories-text-editor";
     MenuGroup g;
     const SlotIcon mono = SlotIcon::monogram("Q");
-    const std::vector<SlotConfig> slots = {
-        app("org.example.Editor"),
-        app("com.apple.MobileSMS"),
-        SlotConfig::make(SlotType::action(SystemAction::Kind::lockScreen), "L", mono),
-        SlotConfig::make(SlotType::group(g), "G"),
-        SlotConfig::make(SlotType::group(g), "G", mono),
-        SlotConfig::make(SlotType::keystroke({}), "K"),
-        SlotConfig::make(SlotType::script({}), "S"),
-        SlotConfig::make(SlotType::snippet("x"), "N"),
-        SlotConfig::make(SlotType::snippet("x"), "N", mono),
-        SlotConfig::make(SlotType::dynamic({}), "D"),
-        SlotConfig::make(SlotType::modeSwitch(DialMode::music), "M", mono),
-        SlotConfig::make(SlotType::modeSwitch(DialMode::standard), "M"),
-        SlotConfig::make(SlotType::profileSwitch(), "P"),
+    const SlotIcon none = SlotIcon::automatic();
+    const auto make = [](SlotType type, SlotIcon icon = SlotIcon::automatic()) {
+        return SlotConfig::make(std::move(type), "T", std::move(icon));
     };
-    for (const SlotConfig& slot : slots) {
-        const SlotImage live = SlotFactory::makeSlot(slot)->icon();
-        const SlotImage shown = previewSlotImage(slotPreviewPicture(slot));
-        EXPECT_EQ(shown.icon, live.icon) << slot.title;
-        EXPECT_EQ(shown.fallbackSymbol, live.fallbackSymbol) << slot.title;
-        EXPECT_EQ(shown.appIcon, live.appIcon) << slot.title;
-        EXPECT_EQ(shown.unavailable, live.unavailable) << slot.title;
+    struct Row {
+        SlotConfig slot;
+        SlotIcon icon;
+        std::string symbol;
+        std::string appIcon;
+    };
+    const Row rows[] = {
+        {app("org.example.Editor"), none, "app", "accessories-text-editor"},
+        {app("com.apple.MobileSMS"), none, "app.badge.questionmark", ""},
+        {app("com.apple.Safari"), none, "app.badge.questionmark", ""},  // a role no application plays
+        {make(SlotType::app("org.example.Gone"), mono), none, "app.badge.questionmark", ""},
+        {make(SlotType::action(SystemAction::Kind::lockScreen), mono), none, "lock", ""},
+        {make(SlotType::group(g), mono), mono, "folder.fill", ""},
+        {make(SlotType::keystroke({})), none, "keyboard", ""},
+        {make(SlotType::script({})), none, "terminal", ""},
+        {make(SlotType::script({}), mono), mono, "terminal", ""},
+        {make(SlotType::snippet("x")), none, "doc.on.clipboard", ""},
+        {make(SlotType::dynamic({})), none, "gauge.with.dots.needle.bottom.50percent", ""},
+        {make(SlotType::cycling({})), none, "arrow.triangle.2.circlepath", ""},
+        {make(SlotType::cycling({}), mono), mono, "arrow.triangle.2.circlepath", ""},
+        {make(SlotType::transport(TransportCommand::toggle), mono), none, "play.fill", ""},
+        {make(SlotType::transport(TransportCommand::prev)), none, "backward.end.fill", ""},
+        {make(SlotType::modeSwitch(DialMode::standard), mono), none, "circle.grid.cross", ""},
+        {make(SlotType::profileTarget("Work"), mono), mono, "person.crop.rectangle.stack", ""},
+        {make(SlotType::volumeScrub(), mono), none, "speaker.wave.2.fill", ""},
+        {make(SlotType::profileSwitch()), none, "person.crop.rectangle.stack", ""},
+    };
+    for (const Row& row : rows) {
+        const SlotImage shown = slotPreviewImage(row.slot);
+        EXPECT_EQ(shown.icon, row.icon) << row.symbol;
+        EXPECT_EQ(shown.fallbackSymbol, row.symbol);
+        EXPECT_EQ(shown.appIcon, row.appIcon) << row.symbol;
+        EXPECT_FALSE(shown.unavailable) << row.symbol;
     }
-    const auto ghost = previewSlotImage(payloadPicture(SlotDragPayload::libraryApp("org.example.Editor", "Editor")));
-    EXPECT_EQ(ghost.appIcon, "accessories-text-editor");
+
+    // The ghost: an application as its slot would be, an action's symbol,
+    // "bolt" and the raw identifier for one no action has; a wedge has none.
+    const std::tuple<SlotDragPayload, std::string, std::string, std::string> ghosts[] = {
+        {SlotDragPayload::libraryApp("org.example.Editor", "Editor"), "Editor", "app", "accessories-text-editor"},
+        {SlotDragPayload::libraryApp("org.example.Gone", "Gone"), "Gone", "app.badge.questionmark", ""},
+        {SlotDragPayload::libraryAction("lock_screen"), "Lock Screen", "lock", ""},
+        {SlotDragPayload::libraryAction("set_volume"), "set_volume", "bolt", ""},
+        {SlotDragPayload::libraryKeystroke({}, "Copy"), "Copy", "keyboard", ""},
+        {SlotDragPayload::existingSlot(Uuid::random()), "", "", ""},
+    };
+    for (const auto& [payload, title, symbol, appIcon] : ghosts) {
+        EXPECT_EQ(payloadTitle(payload), title);
+        EXPECT_EQ(payloadIcon(payload).fallbackSymbol, symbol) << title;
+        EXPECT_EQ(payloadIcon(payload).appIcon, appIcon) << title;
+        EXPECT_TRUE(payloadIcon(payload).icon.isAuto()) << title;
+    }
+    const auto items = ringLayoutItems({app("org.example.Editor")},
+                                       {DragState::LibraryDrag{SlotDragPayload::libraryAction("no_such_action"), 0}});
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].title, "no_such_action");
+    EXPECT_EQ(items[0].icon.fallbackSymbol, "bolt");
 
     // The stock dial on a desktop without a browser: titled as the dial titles it.
     std::vector<std::string> titles;

@@ -20,6 +20,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <cmath>
@@ -281,6 +282,89 @@ TEST_F(EditorWidgets, DesktopEntryFromAFileManagerBecomesAnAppSlot) {
     dropFile(host.editor->trash(), "/usr/share/applications/firefox-esr.desktop", {20, 20});
     QTest::qWait(50);
     EXPECT_EQ(host.slots.size(), 2u);
+}
+
+// What a drop target answered a drag held still at `at`: the entry, the
+// move (the pointer's yes or no) and the drop (what the source is told).
+struct DragAnswers {
+    bool entered = false;
+    bool moved = false;
+    bool dropped = false;
+};
+DragAnswers answersTo(QWidget* target, const QMimeData& mime, QPoint at) {
+    DragAnswers answers;
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    answers.entered = enter.isAccepted();
+    if (!answers.entered) return answers;
+    QDragMoveEvent move(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &move);
+    answers.moved = move.isAccepted();
+    QDropEvent dropped(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &dropped);
+    answers.dropped = dropped.isAccepted() && dropped.dropAction() == Qt::CopyAction;
+    return answers;
+}
+
+// The ring refuses what it cannot use, so the pointer shows it and the
+// source never hears of a copy that did not happen; what it can use (a
+// library item, a desktop entry of an installed application) still goes in.
+TEST_F(EditorWidgets, TheRingRefusesDropsItCannotUse) {
+    workspace.install("firefox-esr", "Firefox ESR");
+    Host host(named({"A", "B"}));
+    const auto mimeOf = [](const QString& text, const QString& file = {}) {
+        auto mime = std::make_unique<QMimeData>();
+        if (!file.isEmpty()) mime->setUrls({QUrl::fromLocalFile(file)});
+        mime->setText(text);
+        return mime;
+    };
+    const QString entry = QStringLiteral("/usr/share/applications/firefox-esr.desktop");
+    const QString notes = QStringLiteral("/home/u/notes.txt");
+    const auto payload = [](const SlotDragPayload& p) { return QString::fromStdString(p.exportString()); };
+    struct Row {
+        std::unique_ptr<QMimeData> mime;
+        QPoint at;
+        bool entered, moved, dropped;
+    };
+    Row rows[] = {
+        {mimeOf(QUrl::fromLocalFile(notes).toString(), notes), ringPoint(0.5), false, false, false},  // a file
+        {mimeOf(QStringLiteral("hello")), ringPoint(0.5), false, false, false},
+        {mimeOf(QUrl::fromLocalFile(entry).toString(), entry), ringPoint(0.5), true, true, true},
+        {mimeOf(QUrl::fromLocalFile(entry).toString(), entry), ringPoint(0.5), true, false, false},  // now on the dial
+        {mimeOf(payload(kFiles)), host.editor->ring()->rect().center(), true, false, false},  // inside the ring
+        {mimeOf(payload(SlotDragPayload::libraryAction("no_such_action"))), ringPoint(0.5), true, false, false},
+        {mimeOf(payload(SlotDragPayload::existingSlot(Uuid::random()))), ringPoint(0.5), true, false, false},
+        {mimeOf(payload(kFiles)), ringPoint(0.5), true, true, true},
+    };
+    for (const Row& row : rows) {
+        const DragAnswers answers = answersTo(host.editor->ring(), *row.mime, row.at);
+        EXPECT_EQ(answers.entered, row.entered) << row.mime->text().toStdString();
+        EXPECT_EQ(answers.moved, row.moved) << row.mime->text().toStdString();
+        EXPECT_EQ(answers.dropped, row.dropped) << row.mime->text().toStdString();
+    }
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"insert Firefox ESR", "insert Files"}));
+    EXPECT_TRUE(host.editor->model().coordinator().dragState().isIdle());
+}
+
+// A custom image that is read after the ring first drew its wedge takes the
+// placeholder's place, as on the dial.
+TEST_F(EditorWidgets, TheRingShowsACustomImageOnceItIsRead) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("red.png"));
+    QImage red(64, 64, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(path));
+    Host host({SlotConfig::make(SlotType::group(MenuGroup{}), "Red", SlotIcon::customImage(path.toStdString()))});
+    EditorRing* ring = host.editor->ring();
+    // The wedge's picture sits at its middle, where its hit target is.
+    const QPoint middle = (ring->hitTargetCentre(0) * ring->devicePixelRatioF()).toPoint();
+    const auto middleIsRed = [&] {
+        const QColor shown = ring->grab().toImage().pixelColor(middle);
+        return shown.red() > 200 && shown.green() < 60 && shown.blue() < 60;
+    };
+    EXPECT_FALSE(middleIsRed()) << "the placeholder while the file is read";
+    EXPECT_TRUE(QTest::qWaitFor(middleIsRed, 5000));
+    save(host.editor.get(), "ring-custom-image-read");
 }
 
 TEST_F(EditorWidgets, EmptyDialTakesLibraryItemsOnly) {

@@ -5,6 +5,7 @@
 
 #include "config/config_fixture.h"
 #include "model/json_writer.h"
+#include "model/profile_name.h"
 #include "profiles/backup_restore_model.h"
 #include "profiles/per_app_menus_model.h"
 #include "profiles/per_app_override_model.h"
@@ -138,6 +139,61 @@ TEST_F(ProfilesTabTest, SwitchAndDeleteMessages) {
     EXPECT_EQ(ProfilesTabModel::deleteMessage("Work"), "\"Work\" will be permanently removed. This can't be undone.");
 }
 
+// "Work .json" beside Work.json is no second Work: the row Work reaches
+// Work.json alone, and the other file is named under the list, not deleted.
+TEST_F(ProfilesTabTest, AFileNoNameReachesIsNamedUnderTheListAndNeverTouched) {
+    addProfiles({"Work", "Home"});
+    writeFile(dir() + "/profiles/Work .json", withSnippets(1, "second").encodeDocument());
+    writeFile(dir() + "/profiles/ Play.json", withSnippets(1, "play").encodeDocument());
+    activate("Home");
+    tab.reload();
+    EXPECT_EQ(tab.profiles(), (Names{"Home", "Play", "Work"}));
+    EXPECT_EQ(tab.unlistedFiles(), Names{"Work .json"});
+    EXPECT_EQ(ProfilesTabModel::unlistedNotice(tab.unlistedFiles()),
+              "Not listed, as no profile name leads to it: \"Work .json\". To use it, rename the file in the "
+              "profiles folder.");
+    EXPECT_EQ(ProfilesTabModel::unlistedNotice({"a\u202E.json", " .json"}),
+              "Not listed, as no profile name leads to them: \"a<U+202E>.json\", \" .json\". To use them, rename "
+              "the files in the profiles folder.");
+    EXPECT_EQ(ProfilesTabModel::unlistedNotice({}), "");
+
+    tab.switchProfile("Play");
+    EXPECT_FALSE(tab.errorMessage());
+    EXPECT_EQ(firstSnippet(live().config()), "play0");
+    tab.deleteProfile("Work");
+    EXPECT_FALSE(exists("Work"));
+    EXPECT_EQ(readFile(dir() + "/profiles/Work .json"), withSnippets(1, "second").encodeDocument());
+}
+
+// Control and direction characters are written out wherever a name is
+// read, and refused in a new name.
+TEST_F(ProfilesTabTest, NamesShowTheirControlCharactersWrittenOut) {
+    const std::string evil = "Evil\u202Egnp.exe";
+    EXPECT_EQ(ProfilesTabModel::deleteMessage(evil),
+              "\"Evil<U+202E>gnp.exe\" will be permanently removed. This can't be undone.");
+    EXPECT_EQ(ProfilesTabModel::deleteButton("Bell\a"), "Delete \"Bell<U+0007>\"");
+    EXPECT_EQ(ProfilesTabModel::duplicateSheetTitle("Two\nLines"), "Duplicate \"Two<U+000A>Lines\"");
+    addProfiles({"Home"});
+    writeFile(profilePath(evil), withSnippets(1, "evil").encodeDocument());  // stored by another program
+    activate(evil);
+    tab.reload();
+    EXPECT_EQ(tab.profiles(), (Names{evil, "Home"}));
+    tab.deleteProfile(evil);
+    EXPECT_EQ(tab.errorMessage(),
+              "Cannot delete \"Evil<U+202E>gnp.exe\" while it's the active profile. Switch to another profile first.");
+    tab.beginDuplicate(evil);
+    EXPECT_EQ(tab.duplicateTargetName, "Evil<U+202E>gnp.exe Copy") << "a proposal that can be taken as it stands";
+    EXPECT_FALSE(tab.duplicateProfile("Copy\u202E"));
+    EXPECT_EQ(tab.errorMessage(), "Profile name must not contain control characters");
+    EXPECT_TRUE(tab.duplicateProfile(tab.duplicateTargetName));
+    tab.newProfileName = "Line\nbreak";
+    EXPECT_FALSE(tab.createProfile());
+    EXPECT_EQ(tab.errorMessage(), "Profile name must not contain control characters");
+    store().remove("Home");
+    tab.switchProfile("Home\a");
+    EXPECT_EQ(tab.errorMessage(), "Profile \"Home<U+0007>\" not found.");
+}
+
 TEST_F(ProfilesTabTest, SwitchingAwayFromTheImplicitDefaultKeepsTheLiveConfiguration) {
     addProfiles({"Work"});
     tab.switchProfile("Work");
@@ -242,8 +298,8 @@ TEST(RestoreSummaryTest, Sentences) {
         std::string text;
     };
     const Case cases[] = {
-        {RestoreStrategy::merge, 3, 2, 0, "Restored 3 profiles. Renamed 2 profiles whose names were taken."},
-        {RestoreStrategy::merge, 1, 1, 0, "Restored 1 profile. Renamed 1 profile whose name was taken."},
+        {RestoreStrategy::merge, 3, 2, 0, "Restored 3 profiles. Renamed 2 on collisions."},
+        {RestoreStrategy::merge, 1, 1, 0, "Restored 1 profile. Renamed 1 on collision."},
         {RestoreStrategy::merge, 0, 0, 4, "Restored 0 profiles. Skipped 4 — profile limit reached."},
         {RestoreStrategy::replace, 3, 0, 0, "Replaced with 3 profiles from the backup."},
     };
@@ -265,7 +321,7 @@ TEST_F(ProfilesTabTest, BackUpThenRestoreByMergeAndByReplace) {
     ASSERT_TRUE(imports.pendingBackup());
     tab.applyRestore(RestoreStrategy::merge);
     EXPECT_FALSE(imports.pendingBackup());
-    EXPECT_EQ(tab.statusMessage(), "Restored 2 profiles. Renamed 2 profiles whose names were taken.");
+    EXPECT_EQ(tab.statusMessage(), "Restored 2 profiles. Renamed 2 on collisions.");
     EXPECT_EQ(tab.profiles(), (Names{"Home", "Home 2", "Work", "Work 2"}));
     EXPECT_EQ(firstSnippet(live().config()), "changed0");
 
@@ -332,8 +388,8 @@ TEST(BackupRestoreModelTest, WarnsOfRefusedNamesAndOfAMergeAtTheLimit) {
     EXPECT_EQ(hostile.mergeWarning(), "At most 6 profiles are kept: Merge would add 1 and skip 3 of this backup's profiles.");
     hostile.setStore(std::vector<std::string>(3, "x"), check);
     EXPECT_EQ(hostile.mergeWarning(), "") << "room for the three restorable names";
-    EXPECT_EQ(BackupRestoreModel::shownName(std::string("Ok\u202Eevil\u200F\t\0z", 15)), "Ok<U+202E>evil<U+200F><U+0009>\\0z");
-    EXPECT_EQ(BackupRestoreModel::shownName("Caf\u00E9 \U0001F600"), "Caf\u00E9 \U0001F600");
+    EXPECT_EQ(shownProfileName(std::string("Ok\u202Eevil\u200F\t\0z", 15)), "Ok<U+202E>evil<U+200F><U+0009>\\0z");
+    EXPECT_EQ(shownProfileName("Caf\u00E9 \U0001F600"), "Caf\u00E9 \U0001F600");
     hostile.selectStrategy(RestoreStrategy::replace);
     hostile.confirmText = "REPLACE";
     EXPECT_FALSE(hostile.canConfirm());

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include "model/profile_name.h"
+
 namespace orbel {
 
 namespace {
@@ -23,9 +25,10 @@ platform::Alert configurationAlert(const ConfigManager::LoadNotice& notice) {
                                         : tr("No copy of it could be made, so the file was left as it is.");
     }
     // The active profile's stored copy stands in when there is one.
-    const std::string inUse = notice.profileInUse
-                                  ? tr("Orbel is using the stored profile \"") + *notice.profileInUse + "\"."
-                                  : tr("Orbel is using the default dial.");
+    const std::string inUse =
+        notice.profileInUse
+            ? tr("Orbel is using the stored profile \"") + shownProfileName(*notice.profileInUse) + "\"."
+            : tr("Orbel is using the default dial.");
     switch (notice.kind) {
     case Kind::unreadable:
         alert.title = tr("Orbel couldn't read its configuration");

@@ -36,19 +36,14 @@ namespace {
 
 [[noreturn]] void applyFailed(std::string text) { throw BackupManagerError(BackupManagerError::Kind::applyFailed, std::move(text)); }
 
-// A name as it appears in a message: a NUL would end the text there.
-std::string quoted(const std::string& name) {
-    std::string out = "\"";
-    for (char c : name) out += c == '\0' ? std::string("\\0") : std::string(1, c);
-    return out + "\"";
-}
+std::string quoted(const std::string& name) { return "\"" + shownProfileName(name) + "\""; }
 
 // Refuses, before anything is written, a backup whose profile names the
-// store cannot hold.
-void checkNames(const OrbelBackup& backup, const ProfileStore& store) {
+// store would not give a new profile.
+void checkNames(const OrbelBackup& backup) {
     for (const auto& [name, config] : backup.profiles) {
         try {
-            store.url(name);
+            ProfileStore::checkNewName(name);
         } catch (const ProfileStoreError& e) {
             applyFailed("Couldn't restore profile " + quoted(name) + ": " + e.what());
         }
@@ -122,9 +117,9 @@ std::string uniqueProfileName(const std::string& name, const std::set<std::strin
 
 MergeRestoreResult restoreMerge(const OrbelBackup& backup, ConfigManager& manager) {
     const ProfileStore& store = manager.profileStore();
-    checkNames(backup, store);
+    checkNames(backup);
     checkConfigs(backup, manager, false);
-    // Names as they are on disk, so that " Work" in a backup never lands on Work.json.
+    // The stored profiles' names, so that " Work" in a backup never lands on Work.json.
     std::set<std::string> taken;
     for (const auto& name : store.list()) taken.insert(name);
     std::size_t files = taken.size();
@@ -148,20 +143,20 @@ MergeRestoreResult restoreMerge(const OrbelBackup& backup, ConfigManager& manage
         taken.insert(freeName);
         ++files;
         result.written.push_back(freeName);
-        if (freeName != name) result.renames.emplace_back(name, freeName);
+        // "Work " stored as Work is no rename: that is the name it stands for.
+        if (freeName != stored) result.renames.emplace_back(name, freeName);
     }
     return result;
 }
 
 std::vector<std::string> restoreReplace(const OrbelBackup& backup, ConfigManager& manager) {
-    const ProfileStore& store = manager.profileStore();
     // Everything that could make the restore stop half-way is checked before
     // anything is written, and the files are replaced all or nothing.
     if (backup.profiles.size() > static_cast<std::size_t>(ProfileStore::kLimit)) {
         applyFailed("The backup holds " + std::to_string(backup.profiles.size()) + " profiles; at most " +
                     std::to_string(ProfileStore::kLimit) + " can be kept.");
     }
-    checkNames(backup, store);
+    checkNames(backup);
     std::set<std::string> files;
     for (const auto& [name, config] : backup.profiles) {
         if (!files.insert(normalisedProfileName(name)).second) {

@@ -1,4 +1,5 @@
 #include "config/config_error.h"
+#include "model/profile_name.h"
 
 namespace orbel {
 namespace {
@@ -21,7 +22,7 @@ ConfigError::ConfigError(Kind kind, std::string payload)
     : Error(describe(kind, payload)), kind_(kind), payload_(std::move(payload)) {}
 
 ProfileMutationError::ProfileMutationError(std::string name)
-    : Error("Cannot delete \"" + name + "\" while it's the active profile. Switch to another profile first."),
+    : Error("Cannot delete \"" + shownProfileName(name) + "\" while it's the active profile. Switch to another profile first."),
       name_(std::move(name)) {}
 
 }  // namespace orbel

@@ -139,7 +139,8 @@ std::optional<ConfigError> ConfigManager::commitOnce(const Commit& step, bool& e
             profileStore_.save(config_, *previous);
             profilesWritten();
         } catch (const std::exception& e) {
-            return ConfigError::notSaved("Couldn't save the profile \"" + *previous + "\": " + e.what());
+            return ConfigError::notSaved("Couldn't save the profile \"" + shownProfileName(*previous) + "\": " +
+                                         e.what());
         }
     }
     AppConfig next = config_;
@@ -179,7 +180,7 @@ std::optional<std::string> ConfigManager::write(const AppConfig& config, const s
             // config.json and the active profile stay one configuration.
             if (!known_) QFile::remove(QString::fromStdString(configPath_));
             else (void)writeFileAtomically(configPath_, std::string_view(known_->constData(), known_->size()));
-            return "Couldn't save the profile \"" + *profile + "\": " + e.what();
+            return "Couldn't save the profile \"" + shownProfileName(*profile) + "\": " + e.what();
         }
     }
     known_ = QByteArray::fromStdString(bytes);

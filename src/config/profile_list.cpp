@@ -24,9 +24,11 @@ ProfileList::Stamp ProfileList::stampOf(const std::string& folder) {
 
 ProfileList::Reading ProfileList::read(const ProfileStore& store) {
     Reading reading{stampOf(store.directory()), nullptr, {}};
-    std::vector<std::string> names = store.list();
-    for (const std::string& name : names)
-        reading.files << QString::fromStdString(store.directory() + "/" + name + ".json");
+    std::vector<std::string> names;
+    for (const auto& profile : store.scan().profiles) {
+        reading.files << QString::fromStdString(store.directory() + "/" + profile.file);
+        names.push_back(profile.name);
+    }
     if (names.size() > static_cast<std::size_t>(ProfileStore::kLimit)) names.resize(ProfileStore::kLimit);
     Entries out;
     for (const std::string& name : names) {

@@ -7,6 +7,8 @@
 #include <QString>
 #include <algorithm>
 #include <filesystem>
+#include <map>
+#include <set>
 #include <system_error>
 
 #include "config/atomic_file.h"
@@ -27,8 +29,8 @@ std::string describe(Kind kind, const std::string& payload) {
     switch (kind) {
         case Kind::invalidName:
         case Kind::io: return payload;
-        case Kind::alreadyExists: return "A profile named \"" + payload + "\" already exists.";
-        case Kind::notFound: return "There is no profile named \"" + payload + "\".";
+        case Kind::alreadyExists: return "A profile named \"" + shownProfileName(payload) + "\" already exists.";
+        case Kind::notFound: return "There is no profile named \"" + shownProfileName(payload) + "\".";
         case Kind::atCap: return "Six profiles exist already.";
     }
     return payload;
@@ -56,22 +58,42 @@ ProfileStore::ProfileStore() : ProfileStore(platform::AppPaths::shared().configD
 
 ProfileStore::ProfileStore(std::string directory) : directory_(std::move(directory)) {}
 
-std::string ProfileStore::url(const std::string& name) const {
-    const std::string trimmed = normalisedProfileName(name);
-    if (trimmed.empty()) throw ProfileStoreError(Kind::invalidName, "Profile name must not be empty");
-    if (trimmed.front() == '.') throw ProfileStoreError(Kind::invalidName, "Profile name must not start with '.'");
-    if (trimmed.find_first_of("/\\") != std::string::npos)
-        throw ProfileStoreError(Kind::invalidName, "Profile name must not contain path separators");
+namespace {
+
+// Why a name, spaces and tabs trimmed, cannot name a profile's file.
+std::optional<std::string> nameProblem(const std::string& trimmed) {
+    if (trimmed.empty()) return "Profile name must not be empty";
+    if (trimmed.front() == '.') return "Profile name must not start with '.'";
+    if (trimmed.find_first_of("/\\") != std::string::npos) return "Profile name must not contain path separators";
     // Names the file system cannot hold: a NUL would cut the path short
     // ("Home" instead of "Home.json"), and a file name has at most 255 bytes.
-    if (trimmed.find('\0') != std::string::npos)
-        throw ProfileStoreError(Kind::invalidName, "Profile name must not contain a null character");
-    if (trimmed.size() + std::string_view(kJsonSuffix).size() > kMaxFileNameBytes)
-        throw ProfileStoreError(Kind::invalidName, "Profile name is too long");
-    return directory_ + "/" + trimmed + kJsonSuffix;
+    if (trimmed.find('\0') != std::string::npos) return "Profile name must not contain a null character";
+    if (trimmed.size() + std::string_view(kJsonSuffix).size() > kMaxFileNameBytes) return "Profile name is too long";
+    return std::nullopt;
 }
 
-std::vector<std::string> ProfileStore::list() const {
+}  // namespace
+
+std::string ProfileStore::url(const std::string& name) const {
+    const std::string trimmed = normalisedProfileName(name);
+    if (auto problem = nameProblem(trimmed)) throw ProfileStoreError(Kind::invalidName, *problem);
+    const std::string exact = directory_ + "/" + trimmed + kJsonSuffix;
+    if (entryExists(qstr(exact))) return exact;
+    // A file whose name is not trimmed (written by hand or by another
+    // program) is the profile its name trims to, as the list shows it.
+    for (const auto& profile : scan().profiles)
+        if (profile.name == trimmed) return directory_ + "/" + profile.file;
+    return exact;
+}
+
+void ProfileStore::checkNewName(const std::string& name) {
+    const std::string trimmed = normalisedProfileName(name);
+    if (auto problem = nameProblem(trimmed)) throw ProfileStoreError(Kind::invalidName, *problem);
+    if (hasControlCharacters(trimmed))
+        throw ProfileStoreError(Kind::invalidName, "Profile name must not contain control characters");
+}
+
+ProfileStore::Listing ProfileStore::scan() const {
     // Regular files only (a link to one counts): a FIFO, a socket, a device
     // or a folder named "X.json" is no profile, and opening a FIFO would wait
     // for a writer. stat() looks at the entry without opening it. Hidden
@@ -80,16 +102,41 @@ std::vector<std::string> ProfileStore::list() const {
     const QDir dir(qstr(directory_));
     const QStringList entries =
         dir.entryList(QDir::Dirs | QDir::Files | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
-    std::vector<std::string> names;
     const std::string suffix = kJsonSuffix;
+    std::set<std::string> present;  // every "<x>.json" entry, of any kind
+    std::vector<std::string> files;  // the regular files among them
     for (const QString& entry : entries) {
         const std::string file = entry.toStdString();
         if (file.size() <= suffix.size() || file.compare(file.size() - suffix.size(), suffix.size(), suffix) != 0)
             continue;
-        if (!QFileInfo(dir.filePath(entry)).isFile()) continue;  // stat only: a FIFO is never opened
-        names.push_back(file.substr(0, file.size() - suffix.size()));
+        present.insert(file);
+        if (QFileInfo(dir.filePath(entry)).isFile()) files.push_back(file);  // stat only: a FIFO is never opened
     }
-    std::sort(names.begin(), names.end());  // UTF-8 bytes: code point order
+    std::sort(files.begin(), files.end());  // UTF-8 bytes: code point order
+
+    // A file named exactly after its profile is that profile. Any other
+    // file is the profile its name trims to when nothing is at that name's
+    // own file and no earlier file took it; otherwise no name reaches it.
+    std::map<std::string, std::string> owners;  // name -> file
+    std::vector<std::string> strays;
+    for (const std::string& file : files) {
+        const std::string stem = file.substr(0, file.size() - suffix.size());
+        if (normalisedProfileName(stem) == stem && !nameProblem(stem)) owners.emplace(stem, file);
+        else strays.push_back(file);
+    }
+    Listing listing;
+    for (const std::string& file : strays) {
+        const std::string name = normalisedProfileName(file.substr(0, file.size() - suffix.size()));
+        if (nameProblem(name) || present.count(name + suffix) || !owners.emplace(name, file).second)
+            listing.unlisted.push_back(file);
+    }
+    for (auto& [name, file] : owners) listing.profiles.push_back({name, std::move(file)});
+    return listing;
+}
+
+std::vector<std::string> ProfileStore::list() const {
+    std::vector<std::string> names;
+    for (auto& profile : scan().profiles) names.push_back(std::move(profile.name));
     return names;
 }
 
@@ -141,7 +188,10 @@ AppConfig ProfileStore::load(const std::string& name) const {
 
 void ProfileStore::save(const AppConfig& config, const std::string& name) const {
     const std::string file = url(name);
-    if (!entryExists(qstr(file)) && list().size() >= static_cast<std::size_t>(kLimit)) throw ProfileStoreError(Kind::atCap);
+    if (!entryExists(qstr(file))) {
+        checkNewName(name);
+        if (list().size() >= static_cast<std::size_t>(kLimit)) throw ProfileStoreError(Kind::atCap);
+    }
     ensureDirectory();
 
     std::string bytes;
@@ -209,11 +259,11 @@ std::optional<ProfileStore::ReplaceFailure> ProfileStore::replaceAll(
         }
     }
 
+    // The listed profiles go; files no name reaches stay where they are.
     std::vector<std::string> movedAside;
-    const auto old = list();
+    const auto old = scan().profiles;
     if (!old.empty()) fs::create_directory(aside, ignored);
-    for (const auto& name : old) {
-        const std::string file = name + kJsonSuffix;
+    for (const auto& [name, file] : old) {
         std::error_code error;
         fs::rename(dir / file, aside / file, error);
         if (error) {

@@ -45,8 +45,21 @@ public:
 
     const std::string& directory() const { return directory_; }
 
-    // The profiles: regular files named "<name>.json"; sorted; never fails.
+    // The profiles: regular files named "<name>.json", each under the name
+    // that reaches it (see url()); sorted; never fails.
     std::vector<std::string> list() const;
+    // What the folder holds: each profile with its file, and the profile
+    // files no name reaches ("Work .json" beside "Work.json", " .json"),
+    // which are left where they are and out of the list.
+    struct Listing {
+        struct Profile {
+            std::string name;
+            std::string file;  // its file name in the folder
+        };
+        std::vector<Profile> profiles;     // sorted by name
+        std::vector<std::string> unlisted;  // file names, sorted
+    };
+    Listing scan() const;
     // Whether anything is at the profile's file (after the name checks).
     bool contains(const std::string& name) const;
     // Reads without ever waiting on the file (a FIFO or a device is refused
@@ -61,8 +74,15 @@ public:
     void save(const AppConfig& config, const std::string& name) const;
     void remove(const std::string& name) const;  // "delete"
     void duplicate(const std::string& source, const std::string& destination) const;
-    // The file of a profile, after the name checks (invalidName only).
+    // The file of a profile, after the name checks (invalidName only): the
+    // file named after the name with spaces and tabs trimmed, or, when
+    // nothing is there, a file whose name trims to the same (" Home.json"
+    // is the profile Home; the first in byte order when there are several).
     std::string url(const std::string& name) const;
+    // The checks a name passes before it names a new profile: url()'s, and
+    // no control or direction characters (hasControlCharacters), which a
+    // name already stored may hold. Throws invalidName.
+    static void checkNewName(const std::string& name);
     void ensureDirectory() const;
 
     // Replaces every profile with `profiles`, all or nothing. The new files

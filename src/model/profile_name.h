@@ -14,4 +14,17 @@ namespace orbel {
 
 inline std::string normalisedProfileName(std::string_view name) { return text::trimSpacesAndTabs(name); }
 
+// Whether a name holds a control character (C0, DEL, C1) or a character that
+// turns the direction of the text around it (U+061C, U+200E/F,
+// U+202A–U+202E, U+2066–U+2069). No new profile is given such a name; one
+// already stored keeps working.
+bool hasControlCharacters(std::string_view name);
+
+// A profile's name wherever a person reads it (lists, the dial, titles,
+// confirmations, messages): control characters and characters that change
+// or hide the text around them are written out as "<U+202E>", a NUL as
+// "\0", so that "Evil<U+202E>gnp.exe" never shows as "Evilexe.png" and no
+// name breaks over two lines. Every other character stands as it is.
+std::string shownProfileName(std::string_view name);
+
 }  // namespace orbel

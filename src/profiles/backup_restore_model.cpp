@@ -35,25 +35,6 @@ std::vector<BackupRestoreModel::ProfileRow> BackupRestoreModel::profileRows() co
     return rows;
 }
 
-namespace {
-// Characters that change how the text around them shows, or show nothing.
-bool hidesItself(char32_t c) {
-    if (QChar::category(c) == QChar::Other_Control) return true;  // C0, DEL, C1
-    return c == 0x061C || c == 0x200B || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
-           c == 0x2060 || (c >= 0x2066 && c <= 0x2069) || c == 0xFEFF;
-}
-}  // namespace
-
-std::string BackupRestoreModel::shownName(const std::string& name) {
-    QString shown;
-    for (const char32_t c : QString::fromUtf8(name.data(), qsizetype(name.size())).toUcs4()) {
-        if (c == 0) shown += QStringLiteral("\\0");
-        else if (hidesItself(c)) shown += QStringLiteral("<U+%1>").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
-        else shown += QString::fromUcs4(&c, 1);
-    }
-    return shown.toStdString();
-}
-
 std::string BackupRestoreModel::countText() const { return std::to_string(item_.backup.profiles.size()) + " saved"; }
 
 bool BackupRestoreModel::selectStrategy(RestoreStrategy strategy) {
@@ -83,7 +64,7 @@ std::optional<std::string> BackupRestoreModel::refusal(const std::string& name) 
 std::vector<std::string> BackupRestoreModel::refusals() const {
     std::vector<std::string> lines;
     for (const ProfileRow& row : profileRows())
-        if (auto problem = refusal(row.name)) lines.push_back(refusalLine(shownName(row.name), *problem));
+        if (auto problem = refusal(row.name)) lines.push_back(refusalLine(shownProfileName(row.name), *problem));
     return lines;
 }
 

@@ -49,10 +49,6 @@ public:
     const std::string& versionText() const { return item_.backup.appVersion; }
     // Sorted by code point; at most one active.
     std::vector<ProfileRow> profileRows() const;
-    // A name as the sheet shows it: control and invisible formatting
-    // characters (a right-to-left override would show "Ok<U+202E>evil" as
-    // "Oklive") are written out as "<U+202E>", a NUL as "\0".
-    static std::string shownName(const std::string& name);
     std::string countText() const;  // "3 saved"
     static constexpr const char* kNoProfilesNote =
         "This backup has no saved profiles — only a live configuration snapshot.";

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "model/profile_name.h"
 #include "ui/controls.h"
 #include "ui/settings_blocks.h"
 #include "ui/sheet_frame.h"
@@ -163,7 +164,7 @@ BackupRestoreSheet::BackupRestoreSheet(BackupRestoreSheetItem item, QWidget* par
         auto* mark = new QLabel(this);
         rowMarks_.emplace_back(row, mark);
         line->addWidget(mark);
-        auto* name = new ui::ElidedLabel(QString::fromStdString(BackupRestoreModel::shownName(row.name)), this);
+        auto* name = new ui::ElidedLabel(QString::fromStdString(shownProfileName(row.name)), this);
         name->setObjectName(QStringLiteral("restoreProfileName"));
         name->setFont(ui::textFont(ui::TextStyle::callout));
         line->addWidget(name, 1);
@@ -305,7 +306,7 @@ void BackupRestoreSheet::refresh() {
     for (const auto& row : model_.profileRows()) {
         const auto problem = model_.refusal(row.name);
         if (!problem) continue;
-        const QString name = metrics.elidedText(QString::fromStdString(BackupRestoreModel::shownName(row.name)),
+        const QString name = metrics.elidedText(QString::fromStdString(shownProfileName(row.name)),
                                                 Qt::ElideMiddle, kLongestShownName);
         refused << QString::fromStdString(BackupRestoreModel::refusalLine(name.toStdString(), *problem));
     }

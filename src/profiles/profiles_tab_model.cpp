@@ -19,7 +19,10 @@ bool contains(const std::vector<std::string>& names, const std::string& name) {
 
 std::string plural(std::size_t n, const char* word) { return std::to_string(n) + word + (n == 1 ? "" : "s"); }
 
-std::string alreadyExists(const std::string& name) { return "A profile named \"" + name + "\" already exists."; }
+// A name inside a message, as every message shows it.
+std::string quoted(const std::string& name) { return "\"" + shownProfileName(name) + "\""; }
+
+std::string alreadyExists(const std::string& name) { return "A profile named " + quoted(name) + " already exists."; }
 
 }  // namespace
 
@@ -28,7 +31,10 @@ ProfilesTabModel::ProfilesTabModel(ConfigManager& manager, ImportCoordinator& im
 
 void ProfilesTabModel::reload() {
     const ProfileStore& store = manager_.profileStore();
-    profiles_ = store.list();
+    ProfileStore::Listing listing = store.scan();
+    profiles_.clear();
+    for (auto& profile : listing.profiles) profiles_.push_back(std::move(profile.name));
+    unlistedFiles_ = std::move(listing.unlisted);
     std::map<std::string, SlotIcon> icons;
     for (const auto& name : profiles_) {
         try {
@@ -72,10 +78,19 @@ std::string ProfilesTabModel::deleteHelp(bool active) {
 }
 
 std::string ProfilesTabModel::deleteMessage(const std::string& name) {
-    return "\"" + name + "\" will be permanently removed. This can't be undone.";
+    return quoted(name) + " will be permanently removed. This can't be undone.";
 }
 
-std::string ProfilesTabModel::deleteButton(const std::string& name) { return "Delete \"" + name + "\""; }
+std::string ProfilesTabModel::deleteButton(const std::string& name) { return "Delete " + quoted(name); }
+
+std::string ProfilesTabModel::unlistedNotice(const std::vector<std::string>& files) {
+    if (files.empty()) return {};
+    std::string text = files.size() == 1 ? "Not listed, as no profile name leads to it:"
+                                         : "Not listed, as no profile name leads to them:";
+    for (std::size_t i = 0; i < files.size(); ++i) text += (i ? ", " : " ") + quoted(files[i]);
+    return text + (files.size() == 1 ? ". To use it, rename the file" : ". To use them, rename the files") +
+           " in the profiles folder.";
+}
 
 void ProfilesTabModel::beginCreate() {
     newProfileName.clear();
@@ -123,7 +138,7 @@ void ProfilesTabModel::switchProfile(const std::string& name) {
         // "Default" first, so that nothing is lost.
         manager_.switchToProfileKeepingLive(name);
     } catch (const ProfileStoreError& e) {
-        if (e.kind() == ProfileStoreError::Kind::notFound) fail("Profile \"" + e.payload() + "\" not found.");
+        if (e.kind() == ProfileStoreError::Kind::notFound) fail("Profile " + quoted(e.payload()) + " not found.");
         else fail(e.what());
         return;
     } catch (const std::exception& e) {
@@ -166,11 +181,11 @@ void ProfilesTabModel::updateIcon(const std::optional<SlotIcon>& icon, const std
 
 void ProfilesTabModel::beginDuplicate(const std::string& source) {
     duplicateSourceName = source;
-    duplicateTargetName = source + " Copy";
+    duplicateTargetName = shownProfileName(source) + " Copy";
     showingDuplicateSheet = true;
 }
 
-std::string ProfilesTabModel::duplicateSheetTitle(const std::string& source) { return "Duplicate \"" + source + "\""; }
+std::string ProfilesTabModel::duplicateSheetTitle(const std::string& source) { return "Duplicate " + quoted(source); }
 
 bool ProfilesTabModel::canSubmitDuplicate(const std::string& target) {
     return !normalisedProfileName(target).empty();
@@ -229,7 +244,7 @@ std::string ProfilesTabModel::backedUpText(const std::string& fileName, const st
     for (std::size_t i = 0; i < leftOut.size(); ++i) {
         std::string reason = leftOut[i].reason;  // a sentence, inside the parentheses without its full stop
         if (!reason.empty() && reason.back() == '.') reason.pop_back();
-        text += (i ? "; \"" : " \"") + leftOut[i].name + "\" (" + reason + ")";
+        text += (i ? "; " : " ") + quoted(leftOut[i].name) + " (" + reason + ")";
     }
     return text + ". A Replace restore from this file would delete " + (leftOut.size() == 1 ? "it." : "them.");
 }
@@ -287,9 +302,7 @@ std::string ProfilesTabModel::restoreSummary(RestoreStrategy strategy, std::size
     std::string text = strategy == RestoreStrategy::replace
                            ? "Replaced with " + plural(restored, " profile") + " from the backup."
                            : "Restored " + plural(restored, " profile") + ".";
-    if (renamed > 0)
-        text += " Renamed " + plural(renamed, " profile") + (renamed == 1 ? " whose name was" : " whose names were") +
-                " taken.";
+    if (renamed > 0) text += " Renamed " + plural(renamed, " on collision") + ".";
     if (skipped > 0) text += " Skipped " + std::to_string(skipped) + " — profile limit reached.";
     return text;
 }

@@ -31,6 +31,10 @@ public:
     void reload();
 
     const std::vector<std::string>& profiles() const { return profiles_; }
+    // Profile files in the folder that no name reaches (ProfileStore::scan),
+    // as last read; they stay on disk, and the tab says so.
+    const std::vector<std::string>& unlistedFiles() const { return unlistedFiles_; }
+    static std::string unlistedNotice(const std::vector<std::string>& files);  // "" for none
     ConfigManager& configManager() const { return manager_; }
     std::optional<std::string> storedActiveName() const { return manager_.activeProfile(); }
     // No active name stored and no "Default" file: the live configuration
@@ -114,6 +118,7 @@ private:
     ConfigManager& manager_;
     ImportCoordinator& imports_;
     std::vector<std::string> profiles_;
+    std::vector<std::string> unlistedFiles_;
     std::map<std::string, SlotIcon> profileIcons_;
     std::optional<std::string> errorMessage_;
     std::optional<std::string> statusMessage_;

@@ -164,6 +164,10 @@ ProfilesTabView::ProfilesTabView(ConfigManager& manager, ImportCoordinator& impo
     rows_ = new QVBoxLayout;
     rows_->setSpacing(2);
     column->addLayout(rows_);
+    unlisted_ = ui::styledLabel({}, ui::TextStyle::caption, ui::Ink::secondary, content);
+    unlisted_->setObjectName(QStringLiteral("unlistedProfiles"));
+    unlisted_->setWordWrap(true);
+    column->addWidget(unlisted_);
     static_cast<QVBoxLayout*>(section->layout())->addWidget(content);
     addSections({section});
 
@@ -263,7 +267,7 @@ void ProfilesTabView::rebuildRows() {
         layout->addWidget(new ProfileIconPicker(std::move(icon), 30, false, row));
         // A long name elides (the end stays: "… 2" after a merge) with the
         // whole name as its tooltip.
-        auto* label = new ui::ElidedLabel(qs(name), row);
+        auto* label = new ui::ElidedLabel(qs(shownProfileName(name)), row);
         label->setObjectName(QStringLiteral("name"));
         label->setFont(ui::textFont(ui::TextStyle::callout, active ? QFont::DemiBold : QFont::Normal));
         label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);  // shrinks to elide when cramped
@@ -307,6 +311,9 @@ void ProfilesTabView::rebuildRows() {
         // queued call: the row must be there for whoever looks next.
         row->show();
     }
+    const std::string unlisted = ProfilesTabModel::unlistedNotice(model_.unlistedFiles());
+    unlisted_->setText(qs(unlisted));
+    unlisted_->setVisible(!unlisted.empty());
     if (QLayout* page = rows_->parentWidget() ? rows_->parentWidget()->layout() : nullptr) page->activate();
 }
 
@@ -424,9 +431,9 @@ void ProfilesTabView::presentRestoreSheet() {
     auto* sheet = new BackupRestoreSheet(*pending, window());
     sheet->setAttribute(Qt::WA_DeleteOnClose);
     const ProfileStore& store = model_.configManager().profileStore();
-    sheet->setStore(store.list(), [&store](const std::string& name) -> std::optional<std::string> {
+    sheet->setStore(store.list(), [](const std::string& name) -> std::optional<std::string> {
         try {
-            (void)store.url(name);
+            ProfileStore::checkNewName(name);
         } catch (const ProfileStoreError& e) {
             return std::string(e.what());
         }

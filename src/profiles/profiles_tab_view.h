@@ -96,6 +96,7 @@ private:
     QPushButton* restore_;
     QLabel* error_;
     QLabel* status_;
+    QLabel* unlisted_;  // profile files no name reaches
     QVBoxLayout* rows_ = nullptr;
     QFrame* popover_ = nullptr;
     QLineEdit* createField_ = nullptr;

@@ -2,12 +2,14 @@
 
 #include "sheets/sheet_rules.h"
 
+#include "model/profile_name.h"
+
 namespace orbel {
 
 std::string SlotRenameModel::targetSubtitle(const SlotConfig& slot) {
     if (const auto* app = slot.type.get<SlotType::App>()) return app->bundleId;
     if (const auto* action = slot.type.get<SlotType::Action>()) return action->action.title();
-    if (const auto* target = slot.type.get<SlotType::ProfileTarget>()) return target->profile.name;
+    if (const auto* target = slot.type.get<SlotType::ProfileTarget>()) return shownProfileName(target->profile.name);
     if (slot.type.is<SlotType::ProfileSwitch>()) return sheets::tr("All saved profiles");
     return {};
 }

@@ -254,7 +254,7 @@ void ProfileSwitchSlot::execute(DialController* controller) {
     for (const auto& profile : *profiles) {
         SlotConfig entry;
         entry.type = SlotType::profileTarget(normalisedProfileName(profile.name));
-        entry.title = profile.name;
+        entry.title = shownProfileName(profile.name);
         entry.icon = profile.icon;
         group.slots.push_back(std::move(entry));
     }
@@ -272,7 +272,7 @@ void ProfileTargetSlot::execute(DialController*) {
         manager->switchToProfileKeepingLive(target_);
     } catch (const ProfileStoreError& e) {
         if (e.kind() == ProfileStoreError::Kind::notFound) {
-            showProfileError(tr("Profile not found"), tr("No profile named \"") + e.payload() + "\" " +
+            showProfileError(tr("Profile not found"), tr("No profile named \"") + shownProfileName(e.payload()) + "\" " +
                                                           tr("exists. Create it in Settings → Profiles."));
         } else if (e.kind() == ProfileStoreError::Kind::atCap) {
             // The live dial is in no profile and could not be kept as "Default".

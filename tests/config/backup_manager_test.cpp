@@ -89,6 +89,18 @@ TEST_F(BackupTest, MergeRenamesSkipsAtTheLimitAndNeverOverwrites) {
     EXPECT_EQ(r2.skipped, (std::vector<std::string>{"B", "C"}));
 }
 
+// A name stored as it trims is stored under its own name: that is no rename.
+TEST_F(BackupTest, MergeReportsOnlyTheRenamesThatHappened) {
+    addProfiles({"Home"});
+    OrbelBackup backup;
+    backup.profiles["Work "] = withSnippets(1, "work");
+    backup.profiles[" Home"] = withSnippets(1, "home");
+    const MergeRestoreResult result = BackupManager::restoreMerge(backup, live());
+    EXPECT_EQ(result.written, (std::vector<std::string>{"Home 2", "Work"}));
+    EXPECT_EQ(result.renames, (std::vector<std::pair<std::string, std::string>>{{" Home", "Home 2"}}));
+    EXPECT_EQ(firstSnippet(store().load("Work")), "work0");
+}
+
 TEST_F(BackupTest, ReplaceAppliesAndSwitches) {
     addProfiles({"Old"});
     activate("Old");
@@ -165,6 +177,10 @@ TEST_F(BackupTest, RestoresRefuseBeforeTouchingAnythingAndReplaceIsAllOrNothing)
                              "Couldn't restore profile \"" + tooLong + "\": Profile name is too long");
         expectNothingChanged(strategy(backupOf({"Good", withNul})),
                              "Couldn't restore profile \"Ho\\0me\": Profile name must not contain a null character");
+        // New names with control or direction characters, shown written out.
+        expectNothingChanged(strategy(backupOf({"Good", "Evil\u202Egnp.exe"})),
+                             "Couldn't restore profile \"Evil<U+202E>gnp.exe\": Profile name must not contain "
+                             "control characters");
     }
     expectNothingChanged(replace(backupOf({"P1", "P2", "P3", "P4", "P5", "P6", "P7"})),
                          "The backup holds 7 profiles; at most 6 can be kept.");

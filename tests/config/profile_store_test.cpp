@@ -214,3 +214,38 @@ TEST_F(ProfileStoreTest, APipeADeviceOrAnOversizedFileIsRefusedWithoutWaiting) {
     store.remove("Pipe");
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(path("Pipe.json"))));
 }
+
+// A file named otherwise than the store names it is the profile its name
+// trims to; one no name reaches stays on disk, out of the list, untouched.
+TEST_F(ProfileStoreTest, FilesNotNamedAsTheStoreNamesThemAreReachedByTheListedName) {
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(store.directory())));
+    for (const auto& [file, radius] : {std::pair{"Work.json", 300}, {"Work .json", 400}, {"\tHome.json", 500},
+                                       {" Home.json", 501}, {" .json", 100}})
+        writeFile(path(file), withRadius(radius).encodeDocument());
+    EXPECT_EQ(store.list(), (std::vector<std::string>{"Home", "Work"}));
+    EXPECT_EQ(store.scan().unlisted, (std::vector<std::string>{" .json", " Home.json", "Work .json"}));
+    EXPECT_EQ(store.load(" Home ").menuRadius, 500);  // the first in byte order
+    store.save(withRadius(600), "Home");
+    EXPECT_EQ(readFile(path("\tHome.json")), withRadius(600).encodeDocument());
+    EXPECT_EQ(readFile(path(" Home.json")), withRadius(501).encodeDocument());
+    store.remove("Work");
+    EXPECT_EQ(store.load("Work").menuRadius, 400) << "the other Work is reached now";
+    ASSERT_FALSE(store.replaceAll({{"New", withRadius(700)}}));  // replaces the listed profiles alone
+    EXPECT_EQ(entries(), (QStringList{" .json", " Home.json", "New.json"}));
+}
+
+TEST_F(ProfileStoreTest, NewNamesWithControlOrDirectionCharactersAreRefusedStoredOnesStillWork) {
+    const ProfileStoreError refused(Kind::invalidName, "Profile name must not contain control characters");
+    for (const std::string name : {"Evil\u202Egnp.exe", "Bell\a", "Two\nLines", "Tab\tin", "Mark\u200F", "Iso\u2066x",
+                                   "C1\u0085", "Arabic\u061Cmark"})
+        EXPECT_EQ(storeError([&] { store.save(withRadius(300), name); }), refused) << name;
+    ProfileStore::checkNewName("Caf\u00E9 \u05E9\u05DC\u05D5\u05DD \U0001F600");  // letters of any script pass
+    const std::string stored = "Evil\u202Egnp.exe";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(store.directory())));
+    writeFile(path(stored + ".json"), withRadius(400).encodeDocument());
+    EXPECT_EQ(store.list(), std::vector<std::string>{stored});
+    store.save(withRadius(500), stored);  // replacing is no new name
+    EXPECT_EQ(store.load(stored).menuRadius, 500);
+    EXPECT_EQ(storeError([&] { store.duplicate(stored, "Copy\u202E"); }), refused);
+    EXPECT_STREQ(storeError([&] { store.load("Gone\a"); }).what(), "There is no profile named \"Gone<U+0007>\".");
+}

@@ -5,6 +5,7 @@
 
 #include "config/config_fixture.h"
 #include "model/json_writer.h"
+#include "model/profile_name.h"
 #include "profiles/backup_restore_model.h"
 #include "profiles/per_app_menus_model.h"
 #include "profiles/per_app_override_model.h"
@@ -138,6 +139,36 @@ TEST_F(ProfilesTabTest, SwitchAndDeleteMessages) {
     EXPECT_EQ(ProfilesTabModel::deleteMessage("Work"), "\"Work\" will be permanently removed. This can't be undone.");
 }
 
+// The row Work reaches Work.json alone; "Work .json" is named under the list
+// and never touched. Names are read with their control characters written
+// out, and a new name with one is refused.
+TEST_F(ProfilesTabTest, UnlistedFilesAndNamesWithControlCharacters) {
+    addProfiles({"Work", "Home"});
+    writeFile(dir() + "/profiles/Work .json", withSnippets(1, "second").encodeDocument());
+    tab.reload();
+    EXPECT_EQ(tab.profiles(), (Names{"Home", "Work"}));
+    EXPECT_EQ(ProfilesTabModel::unlistedNotice(tab.unlistedFiles()),
+              "Not listed, as no profile name leads to it: \"Work .json\". To use it, rename the file in the "
+              "profiles folder.");
+    EXPECT_EQ(ProfilesTabModel::unlistedNotice({"a\u202E.json", " .json"}),
+              "Not listed, as no profile name leads to them: \"a<U+202E>.json\", \" .json\". To use them, rename "
+              "the files in the profiles folder.");
+    tab.deleteProfile("Work");
+    EXPECT_EQ(readFile(dir() + "/profiles/Work .json"), withSnippets(1, "second").encodeDocument());
+
+    EXPECT_EQ(ProfilesTabModel::deleteButton("Bell\a"), "Delete \"Bell<U+0007>\"");
+    EXPECT_EQ(ProfilesTabModel::duplicateSheetTitle("Two\nLines"), "Duplicate \"Two<U+000A>Lines\"");
+    EXPECT_STREQ(ProfileMutationError("Evil\u202E").what(),
+                 "Cannot delete \"Evil<U+202E>\" while it's the active profile. Switch to another profile first.");
+    tab.beginDuplicate("Evil\u202Egnp.exe");
+    EXPECT_EQ(tab.duplicateTargetName, "Evil<U+202E>gnp.exe Copy") << "a proposal that can be taken as it stands";
+    tab.switchProfile("Gone\a");
+    EXPECT_EQ(tab.errorMessage(), "Profile \"Gone<U+0007>\" not found.");
+    tab.newProfileName = "Line\nbreak";
+    EXPECT_FALSE(tab.createProfile());
+    EXPECT_EQ(tab.errorMessage(), "Profile name must not contain control characters");
+}
+
 TEST_F(ProfilesTabTest, SwitchingAwayFromTheImplicitDefaultKeepsTheLiveConfiguration) {
     addProfiles({"Work"});
     tab.switchProfile("Work");
@@ -242,8 +273,8 @@ TEST(RestoreSummaryTest, Sentences) {
         std::string text;
     };
     const Case cases[] = {
-        {RestoreStrategy::merge, 3, 2, 0, "Restored 3 profiles. Renamed 2 profiles whose names were taken."},
-        {RestoreStrategy::merge, 1, 1, 0, "Restored 1 profile. Renamed 1 profile whose name was taken."},
+        {RestoreStrategy::merge, 3, 2, 0, "Restored 3 profiles. Renamed 2 on collisions."},
+        {RestoreStrategy::merge, 1, 1, 0, "Restored 1 profile. Renamed 1 on collision."},
         {RestoreStrategy::merge, 0, 0, 4, "Restored 0 profiles. Skipped 4 — profile limit reached."},
         {RestoreStrategy::replace, 3, 0, 0, "Replaced with 3 profiles from the backup."},
     };
@@ -265,7 +296,7 @@ TEST_F(ProfilesTabTest, BackUpThenRestoreByMergeAndByReplace) {
     ASSERT_TRUE(imports.pendingBackup());
     tab.applyRestore(RestoreStrategy::merge);
     EXPECT_FALSE(imports.pendingBackup());
-    EXPECT_EQ(tab.statusMessage(), "Restored 2 profiles. Renamed 2 profiles whose names were taken.");
+    EXPECT_EQ(tab.statusMessage(), "Restored 2 profiles. Renamed 2 on collisions.");
     EXPECT_EQ(tab.profiles(), (Names{"Home", "Home 2", "Work", "Work 2"}));
     EXPECT_EQ(firstSnippet(live().config()), "changed0");
 
@@ -332,8 +363,8 @@ TEST(BackupRestoreModelTest, WarnsOfRefusedNamesAndOfAMergeAtTheLimit) {
     EXPECT_EQ(hostile.mergeWarning(), "At most 6 profiles are kept: Merge would add 1 and skip 3 of this backup's profiles.");
     hostile.setStore(std::vector<std::string>(3, "x"), check);
     EXPECT_EQ(hostile.mergeWarning(), "") << "room for the three restorable names";
-    EXPECT_EQ(BackupRestoreModel::shownName(std::string("Ok\u202Eevil\u200F\t\0z", 15)), "Ok<U+202E>evil<U+200F><U+0009>\\0z");
-    EXPECT_EQ(BackupRestoreModel::shownName("Caf\u00E9 \U0001F600"), "Caf\u00E9 \U0001F600");
+    EXPECT_EQ(shownProfileName(std::string("Ok\u202Eevil\u200F\t\0z", 15)), "Ok<U+202E>evil<U+200F><U+0009>\\0z");
+    EXPECT_EQ(shownProfileName("Caf\u00E9 \U0001F600"), "Caf\u00E9 \U0001F600");
     hostile.selectStrategy(RestoreStrategy::replace);
     hostile.confirmText = "REPLACE";
     EXPECT_FALSE(hostile.canConfirm());

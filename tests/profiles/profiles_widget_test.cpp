@@ -375,3 +375,31 @@ TEST_F(ProfilesWidgetTest, LongNamesElideWithTheWholeNameAsTooltip) {
     savePictures(*view->createPopover(), "profiles", "new-profile-popover");
     view->createPopover()->hide();
 }
+
+// A stored name with a right-to-left override reads as written, in its row
+// and its confirmation, and a second Work file is named under the list.
+TEST_F(ProfilesWidgetTest, NamesShowWrittenOutAndAFileNoNameReachesIsNamedUnderTheList) {
+    const std::string evil = "Evil\u202Egnp.exe";
+    store().save(withSnippets(1, "w"), "Work");
+    writeFile(profilePath(evil), withSnippets(1, "e").encodeDocument());
+    writeFile(profilePath("Work "), withSnippets(1, "second").encodeDocument());
+    view->refresh();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rowNames(), (std::vector<std::string>{"Default", evil, "Work"}));
+    auto* label = view->row(evil)->findChild<ui::ElidedLabel*>("name");
+    ASSERT_TRUE(label);
+    EXPECT_EQ(label->text(), "Evil<U+202E>gnp.exe");
+    auto* unlisted = view->findChild<QLabel*>("unlistedProfiles");
+    ASSERT_TRUE(unlisted);
+    EXPECT_TRUE(unlisted->isVisible());
+    EXPECT_TRUE(unlisted->text().contains("\"Work .json\""));
+    savePictures(*view, "profiles", "profiles-written-out-names");
+
+    menuItem(evil, "Delete")->trigger();
+    ASSERT_TRUE(view->deleteConfirmation());
+    EXPECT_EQ(view->deleteConfirmation()->informativeText(),
+              "\"Evil<U+202E>gnp.exe\" will be permanently removed. This can't be undone.");
+    savePictures(*view->deleteConfirmation(), "profiles", "delete-written-out-name");
+    view->deleteConfirmation()->reject();
+    QCoreApplication::processEvents();
+}

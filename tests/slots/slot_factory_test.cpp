@@ -206,6 +206,30 @@ TEST_F(SlotTest, DynamicSlotsShowTheProducedTitleAndRegisterWhileAlive) {
     EXPECT_FALSE(cache->state(config.id));
 }
 
+// A name holding a right-to-left override or a line break shows written out
+// in the dial's profile list and its alerts, and still names its profile.
+TEST_F(SlotTest, ProfileNamesShowTheirControlCharactersWrittenOut) {
+    fakes::TempAppPaths paths;
+    fakes::Installed<fakes::FakeKeyValueStore, platform::KeyValueStore> defaults;
+    platform::MainQueue::setShared(nullptr);
+    ConfigManager manager(paths.configDir() + "/config.json", ProfileStore(paths.configDir() + "/profiles"));
+    ConfigManager::setCurrent(&manager);
+    manager.profileStore().save(AppConfig{}, "Home");
+    QFile::copy(QString::fromStdString(manager.profileStore().url("Home")),
+                QString::fromStdString(manager.profileStore().directory() + "/Evil\u202Egnp.exe.json"));
+    SlotFactory::makeSlot(SlotConfig::make(SlotType::profileSwitch(), ""))->execute(&controller);
+    ASSERT_EQ(controller.pushed.size(), 1u);
+    const MenuGroup& list = controller.pushed[0];
+    ASSERT_EQ(list.slots.size(), 2u);
+    EXPECT_EQ(list.slots[0].title, "Evil<U+202E>gnp.exe");
+    EXPECT_EQ(list.slots[0].type, SlotType::profileTarget("Evil\u202Egnp.exe"));
+    SlotFactory::makeSlot(SlotConfig::make(SlotType::profileTarget("Gone\nnow"), "Gone"))->execute(&controller);
+    ASSERT_EQ(alerts.shown.size(), 1u);
+    EXPECT_EQ(alertText(0),
+              "Profile not found | No profile named \"Gone<U+000A>now\" exists. Create it in Settings → Profiles.");
+    manager.flushSaves();
+}
+
 TEST_F(SlotTest, ScriptFailuresShowTheirAlert) {
     auto slot = SlotFactory::makeSlot(SlotConfig::make(SlotType::script({ScriptLanguage::shell, "echo boom >&2; exit 2"}), "Build"));
     platform::MainQueue::setShared(nullptr);  // the real queue: completions come from the event loop
@@ -242,14 +266,15 @@ TEST_F(SlotTest, ProfileSlots) {
     }
     // A file named with spaces around the name, and an eighth profile past the six shown.
     QFile::copy(QString::fromStdString(manager.profileStore().url("A")),
-                QString::fromStdString(manager.profileStore().directory() + "/  Work .json"));
+                QString::fromStdString(manager.profileStore().directory() + "/  At home .json"));
     SlotFactory::makeSlot(SlotConfig::make(SlotType::profileSwitch(), ""))->execute(&controller);
     ASSERT_EQ(controller.pushed.size(), 1u);
     const MenuGroup& list = controller.pushed[0];
     EXPECT_EQ(list.title, "Profiles");
     ASSERT_EQ(list.slots.size(), 6u);
-    EXPECT_EQ(list.slots[0].title, "  Work ");
-    EXPECT_EQ(list.slots[0].type, SlotType::profileTarget("Work"));
+    // Listed once, under the name that reaches its file.
+    EXPECT_EQ(list.slots[1].title, "At home");
+    EXPECT_EQ(list.slots[1].type, SlotType::profileTarget("At home"));
     EXPECT_EQ(list.slots[2].icon, SlotIcon::monogram("B"));
     EXPECT_TRUE(list.slots[1].icon.isAuto());
 

@@ -62,12 +62,12 @@ QWidget* sliderRow(QSlider* slider, QLabel* value) {
     return row;
 }
 
-// The application's slots in a group editor of their own: no library, no
-// crumbs (the application's name is the title), at most six slots.
+// The application's slots in a group editor of their own: no library, the
+// application's name as the one crumb, at most six slots.
 GroupEditorOpener appGroupEditor() {
-    return [](QWidget* parent, const MenuGroup& group, const std::string& /*appName*/, const std::string& helpText,
+    return [](QWidget* parent, const MenuGroup& group, const std::string& appName, const std::string& helpText,
               std::function<void(MenuGroup)> onSave) {
-        const GroupEditorRequest request{group, {}, false, 6, helpText, true};
+        const GroupEditorRequest request{group, {appName}, false, 6, helpText};
         openSheet(makeSlotSheetFactory().groupEditor(request, std::move(onSave), parent));
     };
 }
@@ -162,7 +162,7 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
 
     auto [sizeSection, sizeBody] =
         section(0, QStringLiteral("Dial Size"),
-                tr("Same scale as the General tab's Dial Size: 0 is compact, 10 is large."),
+                tr("Same scale as Settings → General: 0 is compact, 10 is large."),
                 model_.menuSizeEnabled);
     size_ = slider(20);
     size_->setObjectName(QStringLiteral("dialSize"));

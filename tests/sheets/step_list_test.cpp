@@ -166,7 +166,7 @@ TEST(KeystrokeSheetModelTest, StartsFromItsOwnKindAndSavesANewGlobalSlot) {
                                            "Old", SlotIcon::monogram("K"));
     existing.scope = SlotScope::app("org.gnome.gedit");
     KeystrokeSlotEditorModel model(existing);
-    EXPECT_EQ(model.sheetTitle(), "Edit Keystroke");
+    EXPECT_EQ(model.sheetTitle(), "Edit Macro");
     model.title = "  New name\t";
     const auto saved = model.build();
     ASSERT_TRUE(saved);
@@ -177,9 +177,9 @@ TEST(KeystrokeSheetModelTest, StartsFromItsOwnKindAndSavesANewGlobalSlot) {
     EXPECT_EQ(saved->icon, existing.icon);
 
     const KeystrokeSlotEditorModel other(SlotConfig::make(SlotType::snippet("x"), "S", SlotIcon::monogram("S")));
-    EXPECT_EQ(other.sheetTitle(), "Edit Keystroke");
+    EXPECT_EQ(other.sheetTitle(), "Edit Macro");
     EXPECT_TRUE(other.title.empty() && other.steps.empty() && other.icon.isAuto());
-    EXPECT_EQ(KeystrokeSlotEditorModel().sheetTitle(), "New Keystroke");
+    EXPECT_EQ(KeystrokeSlotEditorModel().sheetTitle(), "New Macro");
 }
 
 }  // namespace

@@ -62,7 +62,7 @@ std::vector<platform::StatusMenuEntry> TrayManager::buildMenu() {
         return platform::StatusMenuEntry{tr(title).toStdString(), shortcut, [this, action] { (this->*action)(); }};
     };
     return {
-        entry("Settings…", "Ctrl+,", &TrayManager::openSettings),
+        entry("Settings...", "Ctrl+,", &TrayManager::openSettings),
         entry("Check for Updates…", "", &TrayManager::checkForUpdates),
         entry("Open Music Dial", "", &TrayManager::openMusicDial),
         {},

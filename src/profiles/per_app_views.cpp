@@ -62,12 +62,12 @@ QWidget* sliderRow(QSlider* slider, QLabel* value) {
     return row;
 }
 
-// The application's slots in a group editor of their own: no library, no
-// crumbs (the application's name is the title), at most six slots.
+// The application's slots in a group editor of their own: no library, the
+// application's name as the one crumb, at most six slots.
 GroupEditorOpener appGroupEditor() {
-    return [](QWidget* parent, const MenuGroup& group, const std::string& /*appName*/, const std::string& helpText,
+    return [](QWidget* parent, const MenuGroup& group, const std::string& appName, const std::string& helpText,
               std::function<void(MenuGroup)> onSave) {
-        const GroupEditorRequest request{group, {}, false, 6, helpText, true};
+        const GroupEditorRequest request{group, {appName}, false, 6, helpText};
         openSheet(makeSlotSheetFactory().groupEditor(request, std::move(onSave), parent));
     };
 }
@@ -162,7 +162,7 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
 
     auto [sizeSection, sizeBody] =
         section(0, QStringLiteral("Dial Size"),
-                tr("Same scale as the General tab's Dial Size: 0 is compact, 10 is large."),
+                tr("Same scale as Settings → General: 0 is compact, 10 is large."),
                 model_.menuSizeEnabled);
     size_ = slider(20);
     size_->setObjectName(QStringLiteral("dialSize"));
@@ -208,7 +208,10 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
     auto* backdropColorRow = new ui::SettingsRow(QStringLiteral("Backdrop Color"), std::nullopt, ui::inlineRow({backdropColor}));
     auto* styleRow = new ui::SettingsRow(QStringLiteral("Slot Style"), QString(), style);
     auto* slotColorRow = new ui::SettingsRow(QStringLiteral("Slot Color"), std::nullopt, ui::inlineRow({slotColor}));
-    auto* fillRow = new ui::SettingsRow(QStringLiteral("Slot Intensity"), QString(), sliderRow(fill, fillValue));
+    // Unlike the General tab's, the help says one thing whatever the style.
+    auto* fillRow = new ui::SettingsRow(QStringLiteral("Slot Intensity"),
+                                        tr("How strongly the wedge fill stands out from the backdrop."),
+                                        sliderRow(fill, fillValue));
     auto* strokeRow = new ui::SettingsRow(QStringLiteral("Slot Borders"),
                                           QStringLiteral("Thickness of the line between each slot."),
                                           sliderRow(stroke, strokeValue));
@@ -218,8 +221,7 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
     reserveHelpRoom({{modeRow, Row::colorScheme},
                      {backdropRow, Row::backdrop},
                      {opacityRow, Row::backdropOpacity},
-                     {styleRow, Row::slotStyle},
-                     {fillRow, Row::slotIntensity}});
+                     {styleRow, Row::slotStyle}});
     for (auto* control : {mode, backdrop, style}) control->setMaximumWidth(280);
     const std::pair<QWidget*, const char*> names[] = {
         {mode, "colorScheme"},       {backdrop, "backdrop"},   {opacity, "backdropOpacity"},
@@ -232,7 +234,6 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
         backdropRow->setHelpText(qs(model_.backdropHelp()));
         opacityRow->setHelpText(qs(model_.backdropOpacityHelp()));
         styleRow->setHelpText(qs(model_.slotStyleHelp()));
-        fillRow->setHelpText(qs(model_.helpFor(appearance_settings::Row::slotIntensity)));
         strokeRow->setHelpText(qs(model_.helpFor(appearance_settings::Row::slotBorders)));
         opacityRow->setVisible(model_.showsBackdropOpacity());
         backdropColorRow->setVisible(model_.showsBackdropColor());

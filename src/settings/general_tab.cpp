@@ -233,9 +233,8 @@ void GeneralTab::refresh() {
     activation_->setSelected(hold ? 1 : 0);
     bindingStack_->setCurrentIndex(hold ? 1 : 0);
     bindingRow_->setLabel(hold ? tr("Hold Binding") : tr("Hotkey"));
-    bindingRow_->setHelpText(hold
-                                 ? tr("Hold a key or mouse button to open the dial, move to highlight, release to fire.")
-                                 : tr("Tap a key or mouse button to toggle the dial."));
+    bindingRow_->setHelpText(hold ? tr("Hold a mouse button to open the dial, move to highlight, release to fire.")
+                                  : tr("Tap a key or mouse button to toggle the dial."));
     if (!tapRecorder_->isRecording()) tapRecorder_->setBinding(model_.tapBinding());
     if (!holdRecorder_->isRecording()) holdRecorder_->setBinding(model_.holdBinding());
     if (!musicRecorder_->isRecording()) musicRecorder_->setHotkey(model_.musicHotkeyDraft());

@@ -272,7 +272,7 @@ void PreferencesModel::setControlKey(ControlKey which, const KeyCombination& key
 std::string PreferencesModel::resetMessage() const {
     const auto& overrides = config().appOverrides;
     if (overrides.empty())
-        return say("This will remove your custom hotkey, dial slots, and appearance changes. This can't be undone.");
+        return say("This will remove your custom hotkey, dial slots, and appearance changes. This cannot be undone.");
     // At most five names, then how many more.
     constexpr std::size_t kNamed = 5;
     std::vector<std::string> names;
@@ -287,9 +287,9 @@ std::string PreferencesModel::resetMessage() const {
     for (std::size_t i = 1; i < names.size(); ++i) list += (i + 1 == names.size() ? say(" and ") : ", ") + names[i];
     const char* text = overrides.size() == 1
                            ? "This will remove your custom hotkey, dial slots, and appearance changes, and the "
-                             "per-app dial for %1. This can't be undone."
+                             "per-app dial for %1. This cannot be undone."
                            : "This will remove your custom hotkey, dial slots, and appearance changes, and the "
-                             "per-app dials for %1. This can't be undone.";
+                             "per-app dials for %1. This cannot be undone.";
     return QString::fromStdString(say(text)).arg(QString::fromStdString(list)).toStdString();
 }
 

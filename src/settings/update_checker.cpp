@@ -220,8 +220,6 @@ QString UpdateChecker::unreachableText() {
 
 QString UpdateChecker::helpText(const std::optional<double>& lastCheck, double now) {
     if (!lastCheck) return tr("Free for the lifetime of the app.");
-    // Seconds are not worth counting: a check that just ended was "just now".
-    if (std::fabs(now - *lastCheck) < 60) return tr("Last checked just now.");
     return tr("Last checked %1.").arg(relativeTime(*lastCheck, now));
 }
 

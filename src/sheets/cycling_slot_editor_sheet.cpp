@@ -80,13 +80,17 @@ CyclingSlotEditorSheet::CyclingSlotEditorSheet(const std::optional<SlotConfig>& 
     auto* boxLayout = new QVBoxLayout(box);
     boxLayout->setContentsMargins(0, 0, 0, 0);
     boxLayout->setSpacing(0);
-    empty_ = new QLabel(QString::fromStdString(CyclingSlotEditorModel::emptyText()), box);
+    // The empty text sits inside the box's edge. Its room is a widget, not a
+    // layout's margins: a layout keeps its margins when all it holds is
+    // hidden, which left a gap above the first child.
+    emptyRoom_ = new QWidget(box);
+    auto* emptyRoom = new QVBoxLayout(emptyRoom_);
+    emptyRoom->setContentsMargins(12, 18, 12, 18);
+    empty_ = new QLabel(QString::fromStdString(CyclingSlotEditorModel::emptyText()), emptyRoom_);
     empty_->setFont(sheetFont(SheetText::callout));
     setTextColor(empty_, secondaryColor(palette()));
-    auto* emptyRoom = new QVBoxLayout;  // inside the box's edge; none once hidden
-    emptyRoom->setContentsMargins(12, 18, 12, 18);
     emptyRoom->addWidget(empty_);
-    boxLayout->addLayout(emptyRoom);
+    boxLayout->addWidget(emptyRoom_);
     rows_ = new QVBoxLayout;
     rows_->setSpacing(0);
     boxLayout->addLayout(rows_);
@@ -124,7 +128,7 @@ QStringList CyclingSlotEditorSheet::childTexts() const {
     return out;
 }
 
-QString CyclingSlotEditorSheet::emptyText() const { return empty_->isHidden() ? QString() : empty_->text(); }
+QString CyclingSlotEditorSheet::emptyText() const { return emptyRoom_->isHidden() ? QString() : empty_->text(); }
 
 QWidget* CyclingSlotEditorSheet::childRow(int index) const {
     return index >= 0 && index < static_cast<int>(childRows_.size()) ? childRows_[static_cast<std::size_t>(index)].row
@@ -161,7 +165,7 @@ void CyclingSlotEditorSheet::rebuildChildren() {
         if (i < count - 1) rows_->addWidget(makeSheetDivider(nullptr));
         childRows_.push_back({row, text, remove});
     }
-    empty_->setVisible(count == 0);
+    emptyRoom_->setVisible(count == 0);
     refresh();
 }
 

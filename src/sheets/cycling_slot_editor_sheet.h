@@ -58,6 +58,7 @@ private:
     QLineEdit* name_;
     IconPickerRow* iconRow_ = nullptr;
     SlotEditFormRow* childrenRow_;
+    QWidget* emptyRoom_;  // the empty text with its room; hidden with it
     QLabel* empty_;
     QVBoxLayout* rows_;
     struct ChildRow {

@@ -97,7 +97,7 @@ GroupEditorView::GroupEditorView(const GroupEditorRequest& request, std::functio
       onSave_(std::move(onSave)),
       factory_(std::move(factory)) {
     setObjectName(QStringLiteral("groupEditor"));
-    setWindowTitle(request.appSlots ? tr("Edit Slots") : tr("Edit Group"));
+    setWindowTitle(tr("Edit Group"));
     // Less tall on a small screen: the ring and the library scroll between
     // the header and the footer, which stay on it.
     setFixedSize(ui::fitFreeArea(QSize(model_.sheetWidth(), GroupEditorModel::kHeight), parent));
@@ -215,7 +215,7 @@ GroupEditorView::GroupEditorView(const GroupEditorRequest& request, std::functio
 
     // Action bar: why Save Group is off, Cancel, Save Group.
     cancel_ = new QPushButton(tr("Cancel"), this);
-    save_ = new QPushButton(request.appSlots ? tr("Save Slots") : tr("Save Group"), this);
+    save_ = new QPushButton(tr("Save Group"), this);
     save_->setObjectName(QStringLiteral("saveGroup"));
     auto* actions = makeSheetFooter(cancel_, save_, this);
     problem_ = ui::styledLabel(QString(), ui::TextStyle::caption, ui::Ink::secondary, actions);

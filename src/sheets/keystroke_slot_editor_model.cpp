@@ -14,7 +14,7 @@ KeystrokeSlotEditorModel::KeystrokeSlotEditorModel(const std::optional<SlotConfi
 }
 
 std::string KeystrokeSlotEditorModel::sheetTitle() const {
-    return sheets::sheetTitle(isNew_, "New Keystroke", "Edit Keystroke");
+    return sheets::sheetTitle(isNew_, "New Macro", "Edit Macro");
 }
 
 std::optional<std::string> KeystrokeSlotEditorModel::stepsHelpText() const {

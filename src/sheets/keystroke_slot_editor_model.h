@@ -20,7 +20,7 @@ public:
     explicit KeystrokeSlotEditorModel(const std::optional<SlotConfig>& existing = std::nullopt);
 
     bool isNew() const { return isNew_; }
-    std::string sheetTitle() const;  // "New Keystroke" / "Edit Keystroke"
+    std::string sheetTitle() const;  // "New Macro" / "Edit Macro"
 
     // The Steps row's help, shown only while no step plays anything.
     std::optional<std::string> stepsHelpText() const;

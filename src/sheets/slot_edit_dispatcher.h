@@ -27,7 +27,6 @@ struct GroupEditorRequest {
     bool withLibrary = true;               // show the slot library beside the ring
     int cap = 6;
     std::optional<std::string> helpText;
-    bool appSlots = false;  // an application's own slots rather than a group
 };
 
 // Makes (does not open) the sheets. Each sheet reports at most once through

@@ -169,7 +169,8 @@ QWidget* StepListEditor::makeRow(std::size_t index) {
     return std::visit(
         Overloaded{
             [&](const MacroStep::Chord& c) -> QWidget* {
-                return new ChordRow(c.combination,
+                const auto recorded = steps.isUnrecordedChord(index) ? std::nullopt : std::optional(c.combination);
+                return new ChordRow(recorded,
                                     [&steps, key](const KeyCombination& k) { steps.replaceStep(key, MacroStep::chord(k)); });
             },
             [&](const MacroStep::Wait& w) -> QWidget* {
@@ -261,7 +262,8 @@ void StepListEditor::rebuild() {
 void StepListEditor::refreshSummary() {
     summary_->setVisible(!steps_.empty());
     summaryText_->setText(QString::fromStdString(steps_.summaryText()));
-    const bool hasChord = steps_.chordCount() >= 1;
+    // A chord step with nothing recorded is no chord yet: no check mark.
+    const bool hasChord = steps_.chordCount() >= 1 && !steps_.hasUnrecordedChord();
     QColor info = secondaryColor(palette());
     info.setAlphaF(0.6f * info.alphaF());
     summaryIcon_->setPixmap(symbolPixmap(hasChord ? "checkmark.circle.fill" : "info.circle",

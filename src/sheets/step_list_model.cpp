@@ -23,7 +23,12 @@ void StepList::changed(Change change) {
     if (onChange) onChange(change);
 }
 
-void StepList::appendChord() { appendStep(MacroStep::chord(KeyCombination{})); }
+void StepList::appendChord() {
+    steps_.push_back(MacroStep::chord(KeyCombination{}));
+    keys_.push_back(nextKey_++);
+    unrecorded_.insert(keys_.back());
+    changed(Change::resized);
+}
 void StepList::appendWait() { appendStep(MacroStep::wait(100)); }
 void StepList::appendText() { appendStep(MacroStep::text("")); }
 void StepList::appendClipboardPush() { appendStep(MacroStep::clipboardPush()); }
@@ -58,16 +63,22 @@ bool StepList::deleteStep(Key key) {
 bool StepList::replaceStepAt(std::size_t index, MacroStep step) {
     if (index >= steps_.size()) return false;
     steps_[index] = std::move(step);
+    unrecorded_.erase(keys_[index]);
     changed(Change::edited);
     return true;
 }
 
 bool StepList::deleteStepAt(std::size_t index) {
     if (index >= steps_.size()) return false;
+    unrecorded_.erase(keys_[index]);
     steps_.erase(steps_.begin() + static_cast<std::ptrdiff_t>(index));
     keys_.erase(keys_.begin() + static_cast<std::ptrdiff_t>(index));
     changed(Change::resized);
     return true;
+}
+
+bool StepList::isUnrecordedChord(std::size_t index) const {
+    return index < keys_.size() && unrecorded_.count(keys_[index]) != 0;
 }
 
 std::int64_t StepList::chordCount() const {
@@ -100,6 +111,8 @@ bool StepList::hasActionStep() const {
 std::optional<std::string> StepList::problem() const {
     for (std::size_t i = 0; i < steps_.size(); ++i) {
         const QString number = QString::number(i + 1);
+        if (isUnrecordedChord(i))
+            return QString::fromStdString(sheets::tr("Step %1 has no chord recorded.")).arg(number).toStdString();
         if (const auto* t = steps_[i].as<MacroStep::Text>(); t && t->text.empty())
             return QString::fromStdString(sheets::tr("Step %1 has no text to type.")).arg(number).toStdString();
         if (const auto* w = steps_[i].as<MacroStep::WaitForWindow>(); w && text::trimSpacesAndTabs(w->bundleId).empty())
@@ -133,12 +146,9 @@ std::optional<std::string> titleFilter(const std::string& draft) {
     return draft;
 }
 
-bool isUnsetChord(const KeyCombination& combo) { return combo.keyCode == 0 && combo.modifiers == 0; }
-
-std::string chordCapsuleText(const KeyCombination& combo, bool recording) {
-    const bool unset = isUnsetChord(combo);
-    if (recording) return sheets::tr(unset ? "Press a key…" : "Press to replace…");
-    return unset ? sheets::tr("Click to record") : combo.displayString();
+std::string chordCapsuleText(const std::optional<KeyCombination>& combo, bool recording) {
+    if (recording) return sheets::tr(combo ? "Press to replace…" : "Press a key…");
+    return combo ? combo->displayString() : sheets::tr("Click to record");
 }
 
 std::optional<KeyCombination> recordedChord(std::uint16_t keyCode, std::uint32_t modifiers) {

@@ -8,11 +8,17 @@
 // before a deletion or an append can never write over the step that has
 // since moved into its place; an edit for a key no longer in the list, or a
 // position outside it, changes nothing. New steps only go to the end.
+//
+// A chord step added by Add Chord holds no chord until one is recorded into
+// it: its empty key combination would play the key with code 0 (A), so the
+// list keeps it apart from a recorded A and refuses it as a problem. Steps
+// the list starts with and steps from the recorder are recorded chords.
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -35,7 +41,7 @@ public:
     std::optional<std::size_t> indexOf(Key key) const;
 
     // ---- Adding: each appends one step at the end.
-    void appendChord();          // key code 0, no modifiers, no mouse button
+    void appendChord();          // a chord step with nothing recorded into it
     void appendWait();           // 100 ms
     void appendText();           // ""
     void appendClipboardPush();
@@ -55,6 +61,10 @@ public:
     // Told of every change, after it.
     std::function<void(Change)> onChange;
 
+    // Whether the step at `index` is a chord step nothing was recorded into.
+    bool isUnrecordedChord(std::size_t index) const;
+    bool hasUnrecordedChord() const { return !unrecorded_.empty(); }
+
     // ---- Texts and counts.
     std::int64_t chordCount() const;
     std::int64_t totalWaitMilliseconds() const;
@@ -62,15 +72,16 @@ public:
     std::string summaryText() const;
     // A step that plays something: anything but a wait or a clipboard push.
     bool hasActionStep() const;
-    // Why the configuration would refuse these steps (an empty text step, a
-    // window wait without a bundle id), naming the first such step; nothing
-    // when it would take them.
+    // Why these steps cannot be saved (a chord step with nothing recorded, an
+    // empty text step, a window wait without a bundle id), naming the first
+    // such step; nothing when they can.
     std::optional<std::string> problem() const;
 
 private:
     void changed(Change change);
     std::vector<MacroStep> steps_;
     std::vector<Key> keys_;
+    std::set<Key> unrecorded_;  // chord steps from Add Chord not yet recorded
     Key nextKey_ = 1;
 };
 
@@ -90,10 +101,8 @@ std::string presetTooltip(std::int64_t milliseconds);
 // spaces and tabs, otherwise the draft as typed.
 std::optional<std::string> titleFilter(const std::string& draft);
 
-// A chord nothing has been recorded into yet (key code 0 without modifiers).
-bool isUnsetChord(const KeyCombination& combo);
-// What the chord capsule reads.
-std::string chordCapsuleText(const KeyCombination& combo, bool recording);
+// What the chord capsule reads; `combo` is none while nothing is recorded.
+std::string chordCapsuleText(const std::optional<KeyCombination>& combo, bool recording);
 // The chord a key press records; none for Escape, which ends the recording.
 std::optional<KeyCombination> recordedChord(std::uint16_t keyCode, std::uint32_t modifiers);
 

@@ -85,7 +85,8 @@ QWidget* makeStepIcon(const char* symbol, QWidget* parent) {
 
 // MARK: chord
 
-ChordRow::ChordRow(KeyCombination combo, std::function<void(const KeyCombination&)> onChange, QWidget* parent)
+ChordRow::ChordRow(std::optional<KeyCombination> combo, std::function<void(const KeyCombination&)> onChange,
+                   QWidget* parent)
     : RecorderButton(Style{7, QMargins(10, 6, 10, 6), 160}, parent), combo_(combo), onChange_(std::move(onChange)) {
     setMaximumWidth(240);
     monitor_.onChord = [this](const LocalInput& input) { handleChord(input); };
@@ -105,7 +106,7 @@ void ChordRow::handleChord(const LocalInput& input) {
     if (input.kind != LocalInput::Kind::key) return;
     if (auto chord = step_rows::recordedChord(input.keyCode, input.modifiers)) {
         combo_ = *chord;
-        if (onChange_) onChange_(combo_);
+        if (onChange_) onChange_(*chord);
     }
     monitor_.stop();
 }

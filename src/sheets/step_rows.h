@@ -26,9 +26,10 @@ namespace orbel {
 class ChordRow : public RecorderButton {
     Q_OBJECT
 public:
-    ChordRow(KeyCombination combo, std::function<void(const KeyCombination&)> onChange, QWidget* parent = nullptr);
+    // `combo` is none for a step nothing was recorded into yet.
+    ChordRow(std::optional<KeyCombination> combo, std::function<void(const KeyCombination&)> onChange,
+             QWidget* parent = nullptr);
 
-    const KeyCombination& combo() const { return combo_; }
     bool isRecording() const { return monitor_.isRecording(); }
     void toggleRecording();
 
@@ -38,7 +39,7 @@ protected:
 private:
     void handleChord(const LocalInput& input);
     void refresh();
-    KeyCombination combo_;
+    std::optional<KeyCombination> combo_;
     std::function<void(const KeyCombination&)> onChange_;
     KeyMonitor monitor_;
 };

@@ -69,8 +69,8 @@ void AlertUtility::showError(const std::string& title, const std::string& messag
 
 std::string AlertUtility::hotkeyConflictText(const KeyCombination& combination,
                                              const std::optional<KeyCombination>& armedInstead) {
-    std::string text = tr("The hotkey combination ‘") + combination.displayString() +
-                       tr("’ is already in use by another application or the system.\n\nWould you like to choose a "
+    std::string text = tr("The hotkey combination '") + combination.displayString() +
+                       tr("' is already in use by another application or the system.\n\nWould you like to choose a "
                           "different hotkey combination?");
     if (armedInstead)
         text += QCoreApplication::translate("AlertUtility", "\n\nUntil you do, %1 opens the dial.")

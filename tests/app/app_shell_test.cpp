@@ -61,7 +61,7 @@ TEST(TrayManager, ShowsOneItemAfterTheQueueAndNeverAfterHiding) {
 
     std::vector<std::string> titles;
     for (const auto& e : items.menu) titles.push_back(e.title);
-    EXPECT_EQ(titles, (std::vector<std::string>{"Settings…", "Check for Updates…", "Open Music Dial", "",
+    EXPECT_EQ(titles, (std::vector<std::string>{"Settings...", "Check for Updates…", "Open Music Dial", "",
                                                 "About Orbel", "", "Quit Orbel"}));
     // The tooltip names the chord that opens the dial now.
     EXPECT_EQ(items.toolTip, "Orbel");

@@ -106,7 +106,7 @@ TEST_F(HotkeyManagerTest, ConflictThenCancelFallsBackToOptionSpace) {
     EXPECT_TRUE(alerts.shown.empty()) << "the alert is queued";
     run();
     ASSERT_EQ(alerts.shown.size(), 1u);
-    EXPECT_NE(alerts.shown[0].alert.text.find("\u2018Ctrl+Alt+O\u2019"), std::string::npos);
+    EXPECT_NE(alerts.shown[0].alert.text.find("The hotkey combination 'Ctrl+Alt+O' is already in use"), std::string::npos);
     alerts.dismiss(0, 1);  // Cancel
     EXPECT_EQ(manager.currentHotkey(), kOptSpace);
     EXPECT_EQ(hotkeys.chordOf(HotkeyManager::kTapId), chord(kOptSpace));

@@ -91,15 +91,16 @@ TEST_F(PerAppSlotsTest, EditSlotsChangesTheDraftAndSaveStoresItInOneChange) {
     PerAppOverrideSheet* sheet = view->overrideSheet();
     ASSERT_TRUE(sheet && QTest::qWaitForWindowExposed(sheet));
     EXPECT_TRUE(showsText(sheet, "No slots yet — open the editor to add some."));
+    EXPECT_TRUE(showsText(sheet, "Same scale as Settings → General: 0 is compact, 10 is large."));
 
     QPointer<GroupEditorView> editor = editSlots(sheet);
     ASSERT_TRUE(editor);
     EXPECT_EQ(editor->library(), nullptr);
     EXPECT_EQ(editor->width(), 480);
     EXPECT_EQ(editor->nameField()->text(), "Firefox");
-    EXPECT_EQ(editor->breadcrumbText(), "Firefox");
-    EXPECT_EQ(editor->windowTitle(), "Edit Slots");
-    EXPECT_EQ(editor->saveButton()->text(), "Save Slots");
+    EXPECT_EQ(editor->breadcrumbText(), "Firefox \u203a Firefox");
+    EXPECT_EQ(editor->windowTitle(), "Edit Group");
+    EXPECT_EQ(editor->saveButton()->text(), "Save Group");
     EXPECT_EQ(editor->helpBanner()->text(), "These slots only show while Firefox is the active app.");
     dropKeystroke(editor, "New Tab", 17, 0.0);
     dropKeystroke(editor, "Close Tab", 13, 0.99);

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 
 #include "config/config_fixture.h"
@@ -88,6 +89,10 @@ TEST_F(PerAppWidgetTest, AddATemplateSetItsSizeAndRemoveIt) {
     for (int i = 0; i < 3; ++i) sheet->sectionSwitch(i)->click();
     sheet->sizeSlider()->setValue(5);  // 2.5
     QCoreApplication::processEvents();
+    const auto labels = sheet->findChildren<QLabel*>();
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [&](const QLabel* l) {
+        return l->isVisibleTo(sheet) && l->text() == "How strongly the wedge fill stands out from the backdrop.";
+    }));
     savePictures(*sheet, "profiles", "override-sheet-all-on");
     QTest::mouseClick(sheet->saveButton(), Qt::LeftButton);
     QCoreApplication::processEvents();

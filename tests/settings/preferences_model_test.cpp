@@ -170,7 +170,7 @@ TEST_F(SettingsFixture, ResetAndReloadRearmWhatTheyLoad) {
     live().setConfig(many);
     m.setAppNames([](const std::string& id) { return id == "a" ? std::optional<std::string>("Alpha") : std::nullopt; });
     EXPECT_EQ(m.resetMessage(), "This will remove your custom hotkey, dial slots, and appearance changes, and the "
-                                "per-app dials for Alpha, b, c, d, e and 1 more. This can't be undone.");
+                                "per-app dials for Alpha, b, c, d, e and 1 more. This cannot be undone.");
 
     // An outside edit, then Reload.
     live().flushSaves();

@@ -77,6 +77,10 @@ TEST_F(PreferencesViewTest, TabBarSwitchesTabsAndControlsWriteTheConfiguration) 
     auto* activation = general->findChildren<ui::SegmentedControl*>().front();
     QTest::mouseClick(activation, Qt::LeftButton, {}, activation->segmentRect(1).center());
     EXPECT_TRUE(live().config().activation.isHold());
+    const auto helps = general->findChildren<QLabel*>();
+    EXPECT_TRUE(std::any_of(helps.begin(), helps.end(), [](const QLabel* l) {
+        return l->isVisible() && l->text() == "Hold a mouse button to open the dial, move to highlight, release to fire.";
+    }));
     QTest::mouseClick(find<ui::ToggleSwitch>("showInTray"), Qt::LeftButton);
     EXPECT_FALSE(live().config().showInTray);
     QTest::mouseClick(find<ui::ToggleSwitch>("openAtLogin"), Qt::LeftButton);
@@ -140,7 +144,7 @@ TEST_F(PreferencesViewTest, ResetConfirmationNamesThePerAppDials) {
     ASSERT_TRUE(v.alertBox());
     EXPECT_EQ(v.alertBox()->informativeText(),
               "This will remove your custom hotkey, dial slots, and appearance changes, and the per-app dials for "
-              "Firefox ESR and org.example.Gone. This can't be undone.");
+              "Firefox ESR and org.example.Gone. This cannot be undone.");
     EXPECT_EQ(v.alertBox()->defaultButton()->text(), "Cancel");
     savePictures(*v.alertBox(), "settings", "reset-confirmation-per-app-dials");
     QTest::mouseClick(v.alertBox()->findChildren<QPushButton*>().front(), Qt::LeftButton);

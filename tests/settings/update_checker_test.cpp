@@ -38,8 +38,8 @@ TEST(UpdateFeed, VersionsFeedsAndRelativeTimes) {
     const double now = 1700000000;
     EXPECT_EQ(UpdateChecker::helpText(std::nullopt, now), "Free for the lifetime of the app.");
     EXPECT_EQ(UpdateChecker::helpText(now - 300, now), "Last checked 5 minutes ago.");
-    EXPECT_EQ(UpdateChecker::helpText(now, now), "Last checked just now.");
-    EXPECT_EQ(UpdateChecker::helpText(now - 59, now), "Last checked just now.");
+    EXPECT_EQ(UpdateChecker::helpText(now, now), "Last checked 0 seconds ago.");
+    EXPECT_EQ(UpdateChecker::helpText(now - 59, now), "Last checked 59 seconds ago.");
     EXPECT_EQ(UpdateChecker::relativeTime(now - 60, now), "1 minute ago");
     EXPECT_EQ(UpdateChecker::relativeTime(now - 59.5, now), "59 seconds ago");
     EXPECT_EQ(UpdateChecker::relativeTime(now, now), "0 seconds ago");

@@ -190,7 +190,7 @@ TEST_F(UpdateWindowTest, PicturesOfTheAdvancedTabUpdatesRow) {
         EXPECT_TRUE(tab.frameGeometry().contains(UpdateWindow::current()->frameGeometry().center()));
         ASSERT_TRUE(waitForEnd());
         EXPECT_TRUE(checkNow->isEnabled());
-        EXPECT_EQ(row->helpLabel()->text(), "Last checked just now.");
+        EXPECT_EQ(row->helpLabel()->text(), "Last checked 0 seconds ago.");
     });
 }
 

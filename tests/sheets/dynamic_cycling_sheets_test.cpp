@@ -177,11 +177,17 @@ TEST_F(CyclingSheetWidget, ChildrenComeFromThePickersAndGoOneByOne) {
     QPointer<CyclingSlotEditorSheet> s = sheet(std::nullopt);
     EXPECT_EQ(s->title(), "New Cycling Slot");
     EXPECT_EQ(s->emptyText(), "No children yet \u2014 add one below.");
+    int emptyLabels = 0;
     for (auto* label : s->findChildren<QLabel*>()) {
         if (label->text() != s->emptyText()) continue;
-        EXPECT_GE(label->geometry().left(), 12);  // inside the box's edge
-        EXPECT_GE(label->geometry().top(), 12);
+        ++emptyLabels;
+        EXPECT_TRUE(label->isVisible());
+        // Inside the box's edge: the box is the Children row's field.
+        const QPoint inBox = label->mapTo(s->childrenRow()->content(), QPoint(0, 0));
+        EXPECT_GE(inBox.x(), 12);
+        EXPECT_GE(inBox.y(), 12);
     }
+    EXPECT_EQ(emptyLabels, 1);
     QTest::keyClicks(s->nameField(), " Rotate ");
     EXPECT_EQ(s->saveButton()->toolTip(), "Add at least one child to save.");
     for (int i = 0; i < 2; ++i) {
@@ -201,6 +207,11 @@ TEST_F(CyclingSheetWidget, ChildrenComeFromThePickersAndGoOneByOne) {
     const QString lock = QString::fromStdString(SystemAction(SystemAction::Kind::lockScreen).title());
     EXPECT_EQ(s->childTexts(), (QStringList{"1. Firefox ESR", "2. Firefox ESR", "3. " + lock}));
     EXPECT_TRUE(s->emptyText().isEmpty());
+    // With the empty text gone, so is its room: the first child starts at
+    // the box's top.
+    settle();
+    EXPECT_LE(s->childRow(0)->mapTo(s->childrenRow()->content(), QPoint(0, 0)).y(), 2);
+    testing::savePictures(*s, "sheets", "cycling-three-children");
     EXPECT_NE(s->model().children[0].id, s->model().children[1].id);
 
     QTest::mouseClick(s->removeButton(1), Qt::LeftButton);

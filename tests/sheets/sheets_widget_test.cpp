@@ -99,11 +99,25 @@ TEST(SheetWidgetTest, ReturnInTheNameFieldSavesExactlyOnce) {
 
 TEST(SheetWidgetTest, ChordRowRecordsAndItsKeysNeverReachTheSheet) {
     Saves saves;
-    const SlotConfig existing = SlotConfig::make(SlotType::keystroke({MacroStep::chord({})}), "T");
+    // A stored chord of the A key alone reads as A.
+    const SlotConfig plainA = SlotConfig::make(SlotType::keystroke({MacroStep::chord({})}), "A");
+    QPointer<KeystrokeSlotEditorSheet> storedA = shown(new KeystrokeSlotEditorSheet(plainA, {}));
+    EXPECT_EQ(qobject_cast<ChordRow*>(storedA->stepList()->rowWidget(0))->text(), "A");
+    EXPECT_TRUE(storedA->saveButton()->isEnabled());
+    storedA->reject();
+
+    // A chord step from Add Chord records into a fresh chord; until then
+    // Save is off and says why.
+    const SlotConfig existing = SlotConfig::make(SlotType::keystroke({}), "T");
     QPointer<KeystrokeSlotEditorSheet> sheet = shown(new KeystrokeSlotEditorSheet(existing, saves.callback()));
+    QTest::mouseClick(sheet->stepList()->addButton("Add Chord"), Qt::LeftButton);
     auto* row = qobject_cast<ChordRow*>(sheet->stepList()->rowWidget(0));
     ASSERT_TRUE(row);
     EXPECT_EQ(row->text(), "Click to record");
+    EXPECT_FALSE(sheet->saveButton()->isEnabled());
+    EXPECT_EQ(sheet->stepsRow()->problem(), "Step 1 has no chord recorded.");
+    settle();
+    testing::savePictures(*sheet, "sheets", "keystroke-unrecorded-chord");
     QTest::mouseClick(row, Qt::LeftButton);
     EXPECT_EQ(row->text(), "Press a key…");
     QTest::keyClick(sheet->nameField(), Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
@@ -132,6 +146,7 @@ TEST(SheetWidgetTest, ChordRowRecordsAndItsKeysNeverReachTheSheet) {
 
     // A sheet closed while a chord records leaves no recorder taking keys.
     QPointer<KeystrokeSlotEditorSheet> other = shown(new KeystrokeSlotEditorSheet(existing, {}));
+    QTest::mouseClick(other->stepList()->addButton("Add Chord"), Qt::LeftButton);
     QTest::mouseClick(other->stepList()->rowWidget(0), Qt::LeftButton);
     other->reject();
     settle();

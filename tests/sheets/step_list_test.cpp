@@ -75,6 +75,33 @@ TEST(StepListTest, ProblemsNameTheStepTheConfigurationWouldRefuse) {
               "Step 1 needs the bundle ID of the app to wait for.");
 }
 
+// A chord step from Add Chord holds the empty combination, which would play
+// A: until something is recorded into it, it is a problem, not a chord.
+TEST(StepListTest, AChordStepNothingWasRecordedIntoCannotBeSaved) {
+    KeystrokeSlotEditorModel model;
+    model.title = "Keys";
+    model.steps.appendChord();
+    model.steps.appendChord();
+    EXPECT_TRUE(model.steps.isUnrecordedChord(0) && model.steps.isUnrecordedChord(1));
+    EXPECT_TRUE(model.steps.replaceStep(model.steps.keyAt(0), MacroStep::chord(kCmdShiftK)));
+    EXPECT_EQ(model.stepsProblem(), "Step 2 has no chord recorded.");
+    EXPECT_FALSE(model.canSave());
+    EXPECT_FALSE(model.build());
+    // A plain A recorded into it is a chord: saved, and read back as recorded.
+    EXPECT_TRUE(model.steps.replaceStepAt(1, MacroStep::chord({0, 0, {}})));
+    EXPECT_EQ(model.stepsProblem(), std::nullopt);
+    const auto saved = model.build();
+    ASSERT_TRUE(saved);
+    const KeystrokeSlotEditorModel reopened(*saved);
+    EXPECT_EQ(reopened.steps.steps()[1], MacroStep::chord({0, 0, {}}));
+    EXPECT_FALSE(reopened.steps.isUnrecordedChord(1));
+    // Deleting the unrecorded step clears the problem too.
+    model.steps.appendChord();
+    EXPECT_EQ(model.stepsProblem(), "Step 3 has no chord recorded.");
+    EXPECT_TRUE(model.steps.deleteStepAt(2));
+    EXPECT_TRUE(model.canSave());
+}
+
 TEST(StepRowsTest, WaitClampLabelsAndTitleFilter) {
     for (auto [typed, kept] : {std::pair<std::int64_t, std::int64_t>{0, 1}, {-5, 1}, {9999, 5000}, {6000, 5000},
                               {11, 11}})
@@ -90,10 +117,12 @@ TEST(StepRowsTest, WaitClampLabelsAndTitleFilter) {
 }
 
 TEST(StepRowsTest, ChordCapsuleAndRecordedChord) {
-    const KeyCombination unset{}, aKey{0, 0, {}};
+    const std::optional<KeyCombination> unset;
+    const KeyCombination aKey{0, 0, {}};
     EXPECT_EQ(chordCapsuleText(unset, false), "Click to record");
     EXPECT_EQ(chordCapsuleText(unset, true), "Press a key…");
-    EXPECT_EQ(chordCapsuleText(aKey, false), "Click to record");  // the A key alone reads as unset
+    EXPECT_EQ(chordCapsuleText(aKey, false), "A");  // the A key alone is a chord like any other
+    EXPECT_EQ(chordCapsuleText(aKey, true), "Press to replace…");
     EXPECT_EQ(chordCapsuleText(kCmdShiftK, true), "Press to replace…");
     EXPECT_EQ(chordCapsuleText(kCmdShiftK, false), kCmdShiftK.displayString());
     EXPECT_EQ(recordedChord(kEscapeKeyCode, 0), std::nullopt);
@@ -166,7 +195,7 @@ TEST(KeystrokeSheetModelTest, StartsFromItsOwnKindAndSavesANewGlobalSlot) {
                                            "Old", SlotIcon::monogram("K"));
     existing.scope = SlotScope::app("org.gnome.gedit");
     KeystrokeSlotEditorModel model(existing);
-    EXPECT_EQ(model.sheetTitle(), "Edit Keystroke");
+    EXPECT_EQ(model.sheetTitle(), "Edit Macro");
     model.title = "  New name\t";
     const auto saved = model.build();
     ASSERT_TRUE(saved);
@@ -177,9 +206,9 @@ TEST(KeystrokeSheetModelTest, StartsFromItsOwnKindAndSavesANewGlobalSlot) {
     EXPECT_EQ(saved->icon, existing.icon);
 
     const KeystrokeSlotEditorModel other(SlotConfig::make(SlotType::snippet("x"), "S", SlotIcon::monogram("S")));
-    EXPECT_EQ(other.sheetTitle(), "Edit Keystroke");
+    EXPECT_EQ(other.sheetTitle(), "Edit Macro");
     EXPECT_TRUE(other.title.empty() && other.steps.empty() && other.icon.isAuto());
-    EXPECT_EQ(KeystrokeSlotEditorModel().sheetTitle(), "New Keystroke");
+    EXPECT_EQ(KeystrokeSlotEditorModel().sheetTitle(), "New Macro");
 }
 
 }  // namespace

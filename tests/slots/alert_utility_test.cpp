@@ -100,7 +100,10 @@ TEST_F(AlertUtilityTest, HotkeyConflictNamesTheCombinationAndAnswersTheChoice) {
     EXPECT_EQ(answers, (std::vector<bool>{true, false}));
 
     const platform::Alert& shown = alerts.shown[0].alert;
-    EXPECT_NE(shown.text.find("\u2018Alt+Space\u2019 is already in use"), std::string::npos) << shown.text;
+    EXPECT_EQ(shown.title, "Hotkey Conflict Detected");
+    EXPECT_EQ(shown.text, "The hotkey combination 'Alt+Space' is already in use by another application or the system."
+                          "\n\nWould you like to choose a different hotkey combination?");
+    EXPECT_EQ(shown.buttons, (std::vector<std::string>{"Choose Different Hotkey", "Cancel"}));
     EXPECT_EQ(shown.style, AlertStyle::warning);
     EXPECT_EQ(shown.footnote, "Tip: Try using different modifier keys like Ctrl+Alt+Space or Alt+Super+Space");
 }

@@ -189,9 +189,9 @@ TEST_F(PerAppDialSystem, AnXtermDialWithTwoSlotsAndASmallerSizeOverXtermOnly) {
     int changed = 0;
     EXPECT_EQ(dialOver(orbel, term, "per-app-xterm-no-slots-yet", &changed), 2);
 
-    // Edit Slots…: two snippets through Add Slot, then Save Slots.
+    // Edit Slots…: two snippets through Add Slot, then Save Group.
     clickIn(sheet, kEditSlots);
-    const QString group = waitForWindowNamed("^Edit Slots");
+    const QString group = waitForWindowNamed("^Edit Group");
     ASSERT_FALSE(group.isEmpty());
     spin(500);
     screenshot("per-app-group-editor-open");

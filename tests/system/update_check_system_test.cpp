@@ -24,13 +24,14 @@ using systemtest::spinUntil;
 using systemtest::xdotool;
 
 // "Check Now" on the Advanced tab (client coordinates of the 920 x 640
-// settings window).
-constexpr int kCheckNow[2] = {368, 351};
+// settings window), under the automatic check's box in a program with a
+// feed, alone in one without.
+constexpr int kCheckNow[2] = {368, 351}, kCheckNowWithoutFeed[2] = {368, 323};
 
 // Starts `orbel` with the feed at `feed` in ORBEL_TEST_UPDATE_FEED_URL,
 // opens its settings window, goes to the Advanced tab (a picture of it goes
-// to `picture`) and clicks "Check Now". The settings window's id.
-QString checkNow(Orbel& orbel, const QString& feed, const char* picture) {
+// to `picture`) and clicks "Check Now" at `button`. The settings window's id.
+QString checkNow(Orbel& orbel, const QString& feed, const char* picture, const int (&button)[2] = kCheckNow) {
     orbel.write("config.json", R"({"version":1,"hotkey":"ctrl+opt+o","showInTray":false})");
     orbel.setEnvironment("ORBEL_TEST_UPDATE_FEED_URL", feed);
     orbel.start();
@@ -49,7 +50,7 @@ QString checkNow(Orbel& orbel, const QString& feed, const char* picture) {
     QDir().mkpath(ORBEL_BINARY_DIR "/test-artifacts/system");
     EXPECT_TRUE(QGuiApplication::primaryScreen()->grabWindow(0).save(
         QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/system/%1.png").arg(picture)));
-    click(kCheckNow[0], kCheckNow[1]);
+    click(button[0], button[1]);
     return settings;
 }
 
@@ -116,8 +117,13 @@ TEST(UpdateCheckSystem, TheShippedProgramReadsNoTestFeed) {
     QElapsedTimer sinceStart;
     sinceStart.start();
     Orbel orbel(Orbel::Deferred{});
-    ASSERT_FALSE(checkNow(orbel, server.url("/feed.json").toString(), "update-without-feed").isEmpty())
+    ASSERT_FALSE(
+        checkNow(orbel, server.url("/feed.json").toString(), "update-without-feed", kCheckNowWithoutFeed).isEmpty())
         << orbel.log().toStdString();
+    // It says where updates come from.
+    EXPECT_TRUE(spinUntil([] { return !systemtest::visibleDialogs().isEmpty(); }, 10000));
+    EXPECT_TRUE(QGuiApplication::primaryScreen()->grabWindow(0).save(
+        ORBEL_BINARY_DIR "/test-artifacts/system/update-without-feed-check-now.png"));
     spin(static_cast<int>(std::max<qint64>(1000, 14000 - sinceStart.elapsed())));
     EXPECT_EQ(server.requests, 0);
     EXPECT_TRUE(windowNamed("^Software Update").isEmpty());

@@ -243,7 +243,7 @@ void ConfigManager::ensureConfigDirectory() const {
 std::string ConfigManager::rejectedCopyPath(const std::string& configPath, double secondsSince1970, int attempt) {
     double seconds = secondsSince1970;
     for (int n = 1; n < attempt; ++n) seconds = std::nextafter(seconds, HUGE_VAL);
-    char text[64];
+    char text[512];  // any double, written out in full
     const auto [end, error] = std::to_chars(text, text + sizeof text, seconds, std::chars_format::fixed);
     std::string digits(text, error == std::errc() ? end : text);
     if (digits.find('.') == std::string::npos) digits += ".0";  // always a point and a fraction

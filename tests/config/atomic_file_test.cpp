@@ -49,9 +49,17 @@ TEST_F(AtomicFileTest, ASaveLandingRightBeforeTheSwapIsKept) {
         const char* how;
         std::function<void(const std::string&)> save;
     } saves[] = {
-        {"by rename", [](const std::string& p) { writeFile(p + ".theirs", "theirs"), std::rename((p + ".theirs").c_str(), p.c_str()); }},
+        {"by rename",
+         [](const std::string& p) {
+             writeFile(p + ".theirs", "theirs");
+             std::rename((p + ".theirs").c_str(), p.c_str());
+         }},
         {"in place", [](const std::string& p) { writeFile(p, "theirs"); }},
-        {"into an empty place", [](const std::string& p) { QFile::remove(QString::fromStdString(p)), writeFile(p, "theirs"); }},
+        {"into an empty place",
+         [](const std::string& p) {
+             QFile::remove(QString::fromStdString(p));
+             writeFile(p, "theirs");
+         }},
     };
     for (const auto& s : saves) {
         SCOPED_TRACE(s.how);
@@ -96,7 +104,8 @@ TEST_F(AtomicFileTest, AStampSeesAnEditInPlaceWithItsTimePutBack) {
     const timespec times[2] = {original.st_atim, original.st_mtim};
     ASSERT_EQ(::utimensat(AT_FDCWD, path().c_str(), times, 0), 0);
     const auto now = FileStamp::of(path());
-    EXPECT_EQ(std::tie(now->inode, now->size, now->modifiedNs), std::tie(earlier->inode, earlier->size, earlier->modifiedNs));
+    EXPECT_EQ(std::tie(now->inode, now->size, now->modifiedNs),
+              std::tie(earlier->inode, earlier->size, earlier->modifiedNs));
     EXPECT_FALSE(now->unchangedSince(*earlier));
     EXPECT_TRUE(now->unchangedSince(*earlier, true));  // as a rename alone would have left it
     EXPECT_FALSE(now->settled);  // changed moments ago

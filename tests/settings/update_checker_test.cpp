@@ -176,7 +176,8 @@ TEST_F(UpdateCheckerTest, WithoutAFeedTheCheckerOnlyExplains) {
 // Only an http or https address is a feed: any other (a file, which may be
 // a pipe that never answers) is never asked, by the user or automatically.
 int requestsMade = 0;
-std::unique_ptr<platform::HttpGet> countRequest(const platform::HttpGetRequest&, platform::HttpGet::Handlers, QString*) {
+std::unique_ptr<platform::HttpGet> countRequest(const platform::HttpGetRequest&, platform::HttpGet::Handlers,
+                                                QString*) {
     ++requestsMade;
     return nullptr;
 }

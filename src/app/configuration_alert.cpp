@@ -36,8 +36,13 @@ platform::Alert configurationAlert(const ConfigManager::LoadNotice& notice) {
         break;
     case Kind::rejected:
         alert.title = tr("Orbel couldn't use its configuration");
+        // The file itself may already hold what is in use: the user's text
+        // is in the copy when there is one.
         alert.text = notice.file + tr(" has an error:\n") + notice.reason + "\n\n" + kept + "\n\n" + inUse +
-                     tr(" Correct the file, then choose Reload in Settings › Advanced to use it.");
+                     (notice.keptAt ? tr(" To use your file, correct the copy, move it back to ") + notice.file +
+                                          tr(", then choose Reload in Settings › Advanced.")
+                                    : tr(" Correct ") + notice.file +
+                                          tr(", then choose Reload in Settings › Advanced to use it."));
         break;
     case Kind::missing:
         alert.title = tr("Orbel couldn't find its configuration");

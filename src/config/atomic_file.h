@@ -1,9 +1,10 @@
 #pragma once
 
 // Whole-file writes that never leave a truncated file behind: the bytes go to
-// a temporary file in the same folder, are synced, and replace the target in
-// one rename. A failed write leaves the previous file (if any) untouched.
-// And the stamp that tells whether a file may have changed without reading it.
+// a temporary file in the same folder, are synced, and take the target's
+// place in one rename. A failed write leaves the previous file (if any)
+// untouched. And the stamp that tells whether a file may have changed without
+// reading it.
 
 #include <cstdint>
 #include <functional>
@@ -11,37 +12,70 @@
 #include <string>
 #include <string_view>
 
+struct stat;
+
 namespace orbel {
+
+struct FileStamp;
+
+// What a write may check at the moment the new file takes the target's place.
+struct ReplaceGuard {
+    // Runs right before the new file takes the target's place (tests: where
+    // another program's save can land).
+    std::function<void()> beforeSwap;
+    // Whether the file at the given path, the one the new file replaces,
+    // still holds what the caller last read or wrote. Where the file system
+    // can exchange two names in one step it is asked after the exchange,
+    // about the file just taken out; when the answer is no, that file is
+    // put back in its place (the other program's save is never lost) and the
+    // new one removed. Elsewhere it is asked right before the rename. Not
+    // asked when no file was there. `swappedOut`: the file was renamed by
+    // the exchange, which moved its change time.
+    std::function<bool(const std::string& path, bool swappedOut)> unchanged;
+    // Set when `unchanged` said no (the write then fails).
+    bool* displaced = nullptr;
+    // Set to the stamp of the file written, taken from the file itself once
+    // it is in place.
+    std::optional<FileStamp>* written = nullptr;
+};
 
 // Nothing on success, else a short description of the failure. A link at
 // `path` is followed: its target is replaced, and the permissions of a file
-// replaced are kept. `beforeReplace` runs once the new bytes are synced, right
-// before the rename; when it answers false the target is left as it is and a
-// failure is returned.
+// replaced are kept.
 [[nodiscard]] std::optional<std::string> writeFileAtomically(const std::string& path, std::string_view bytes,
-                                                             const std::function<bool()>& beforeReplace = {});
+                                                             const ReplaceGuard& guard = {});
 
-// What a file is without its bytes: which file (device and inode), its size
-// and when it was last modified. A write in place keeps the file but changes
-// the time; a save by rename changes the file.
+// Removes what writes to `path` killed half-way left beside it: regular
+// files named "<name>.<random>.tmp", the way writeFileAtomically names its
+// temporary files, in the folder of the file a write replaces. Nothing else.
+void removeStaleTemporaries(const std::string& path);
+
+// What a file is without its bytes: which file (device and inode), its size,
+// when it was last modified and when its inode last changed. A write in place
+// keeps the file but changes the times; a save by rename changes the file; a
+// modification time put back (cp -p, touch -r) still moves the change time.
 struct FileStamp {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     std::int64_t size = 0;
     std::int64_t modifiedNs = 0;
-    // The modification was already a while past when the stamp was taken, so
-    // that any later write shows as a later time. A file written moments
-    // before may be written again within the same tick of the file system's
-    // clock, unseen: such a stamp proves nothing.
+    std::int64_t changedNs = 0;
+    // Both times were already a while past when the stamp was taken, so
+    // that any later change shows as a later change time. A file changed
+    // moments before may be changed again within the same tick of the file
+    // system's clock, unseen: such a stamp proves nothing.
     bool settled = false;
 
     // Nothing when nothing is at the path (links followed).
     static std::optional<FileStamp> of(const std::string& path);
+    static FileStamp of(const struct stat& info);
     // Whether the file is known, without reading it, to hold what it held
     // when `earlier` was taken.
-    bool unchangedSince(const FileStamp& earlier) const {
+    // `renamed`: the file was renamed since, which moves the change time
+    // alone; an edit still shows as a later modification time.
+    bool unchangedSince(const FileStamp& earlier, bool renamed = false) const {
         return earlier.settled && device == earlier.device && inode == earlier.inode && size == earlier.size &&
-               modifiedNs == earlier.modifiedNs;
+               modifiedNs == earlier.modifiedNs && (renamed || changedNs == earlier.changedNs);
     }
 };
 

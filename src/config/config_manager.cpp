@@ -1,10 +1,10 @@
 #include "config/config_manager.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <functional>
 
@@ -30,11 +30,12 @@ QPointer<ConfigManager>& currentManager() {
 }
 
 // Tries `keep` on the dated names of `original` at the clock's time, the
-// plain one first, until one takes; the name taken, or nothing.
+// plain one first, until one takes (an earlier copy is never replaced); the
+// name taken, or nothing.
 std::optional<std::string> keptUnderADatedName(const std::string& original,
                                                const std::function<bool(const QString&)>& keep) {
     const double now = platform::Clock::shared().secondsSince1970();
-    for (int attempt = 1; attempt <= ConfigManager::kRejectedCopiesPerSecond; ++attempt) {
+    for (int attempt = 1; attempt <= ConfigManager::kRejectedCopyNames; ++attempt) {
         const std::string path = ConfigManager::rejectedCopyPath(original, now, attempt);
         if (keep(QString::fromStdString(path))) return path;
     }
@@ -60,6 +61,7 @@ ConfigManager::ConfigManager(std::optional<std::string> configPath, std::optiona
       configPath_(configPath ? *configPath : platform::AppPaths::shared().configDir() + "/config.json"),
       profileStore_(profileStore ? std::move(*profileStore) : ProfileStore()) {
     ensureConfigDirectory();
+    removeStaleTemporaries(configPath_);  // left by a save that was killed half-way
     take(read(true));
 }
 
@@ -163,12 +165,16 @@ std::optional<std::string> ConfigManager::write(const AppConfig& config, const s
                                                 bool* editedMeanwhile) {
     const std::string bytes = config.encodeDocument();
     bool edited = false;
-    const auto unchanged = [&] {
-        if (beforeReplaceHook_) beforeReplaceHook_();
-        edited = editedOutside();
-        return !edited;
+    std::optional<FileStamp> written;
+    ReplaceGuard guard;
+    guard.beforeSwap = beforeReplaceHook_;
+    guard.unchanged = [this](const std::string& replaced, bool swappedOut) {
+        const auto stamp = FileStamp::of(replaced);
+        return (stamp && knownStamp_ && stamp->unchangedSince(*knownStamp_, swappedOut)) || !differsFromKnown(replaced);
     };
-    if (auto failure = writeFileAtomically(configPath_, bytes, unchanged)) {
+    guard.displaced = &edited;
+    guard.written = &written;
+    if (auto failure = writeFileAtomically(configPath_, bytes, guard)) {
         if (editedMeanwhile) *editedMeanwhile = edited;
         return "Couldn't save " + configPath_ + ": " + *failure;
     }
@@ -184,7 +190,7 @@ std::optional<std::string> ConfigManager::write(const AppConfig& config, const s
         }
     }
     known_ = QByteArray::fromStdString(bytes);
-    knownStamp_ = FileStamp::of(configPath_);
+    knownStamp_ = written;
     if (profile) reloadedUnmirrored_ = false;
     return std::nullopt;
 }
@@ -201,19 +207,24 @@ std::optional<ConfigError> ConfigManager::keepUnusedFile() {
 }
 
 bool ConfigManager::editedOutside() {
-    const QString path = QString::fromStdString(configPath_);
-    const QFileInfo info(path);
+    const QFileInfo info(QString::fromStdString(configPath_));
     if (!info.exists() && !info.isSymLink()) return false;
-    if (!info.isFile() || !known_) return true;  // something else took its place, or a file appeared
     const auto stamp = FileStamp::of(configPath_);
-    if (!stamp) return true;
-    if (knownStamp_ && stamp->unchangedSince(*knownStamp_)) return false;
-    // Another length is another file; one of the same length is compared.
-    if (stamp->size != known_->size()) return true;
-    const platform::PeerFile file = platform::readPeerFile(path, known_->size());
-    if (!file.bytes || *file.bytes != *known_) return true;
+    if (stamp && knownStamp_ && stamp->unchangedSince(*knownStamp_)) return false;
+    if (differsFromKnown(configPath_)) return true;
     knownStamp_ = stamp;  // the same bytes, written again
     return false;
+}
+
+bool ConfigManager::differsFromKnown(const std::string& path) const {
+    const QString name = QString::fromStdString(path);
+    const QFileInfo info(name);
+    if (!info.exists() && !info.isSymLink()) return false;  // nothing in it to lose
+    if (!info.isFile() || !known_) return true;            // something else took its place, or a file appeared
+    // Another length is another file; one of the same length is compared.
+    if (info.size() != known_->size()) return true;
+    const platform::PeerFile file = platform::readPeerFile(name, known_->size());
+    return !file.bytes || *file.bytes != *known_;
 }
 
 std::optional<std::string> ConfigManager::activeProfile() const {
@@ -231,16 +242,19 @@ void ConfigManager::ensureConfigDirectory() const {
 }
 
 std::string ConfigManager::rejectedCopyPath(const std::string& configPath, double secondsSince1970, int attempt) {
-    const QDateTime at = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(std::floor(secondsSince1970)));
-    std::string path = configPath + ".backup." + at.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")).toStdString();
-    if (attempt > 1) path += "-" + std::to_string(attempt);
-    return path;
+    double seconds = secondsSince1970;
+    for (int n = 1; n < attempt; ++n) seconds = std::nextafter(seconds, HUGE_VAL);
+    char text[512];  // any double, written out in full
+    const auto [end, error] = std::to_chars(text, text + sizeof text, seconds, std::chars_format::fixed);
+    std::string digits(text, error == std::errc() ? end : text);
+    if (digits.find('.') == std::string::npos) digits += ".0";  // always a point and a fraction
+    return configPath + ".backup." + digits;
 }
 
 std::optional<std::string> ConfigManager::keepCopy(const std::string& original, const QByteArray& bytes) {
     return keptUnderADatedName(original, [&bytes](const QString& path) {
         QFile copy(path);
-        // A name already taken (a copy from the same second) is never overwritten.
+        // A name already taken (an earlier copy) is never overwritten.
         if (!copy.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return false;
         const bool ok = copy.write(bytes) == bytes.size();
         copy.close();

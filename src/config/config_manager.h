@@ -130,10 +130,12 @@ public:
     // a profile that fails validation is refused before anything is written.
     std::optional<ProfileStore::ReplaceFailure> replaceProfiles(const std::map<std::string, AppConfig>& profiles);
 
-    // The dated name a rejected configuration file is kept under, in local
-    // time: "config.json.backup.2023-11-14_23-13-20"; a second copy in the
-    // same second (`attempt` 2) adds "-2", and so on up to the limit.
-    static constexpr int kRejectedCopiesPerSecond = 10;
+    // The name a rejected configuration file is kept under: the file's name,
+    // ".backup." and the seconds since 1970 as the shortest decimal that
+    // reads back as the same number, "config.json.backup.1700000000.5". When
+    // that name is taken, `attempt` 2 names the next later time that has a
+    // name of its own ("...1700000000.5000002"), and so on up to the limit.
+    static constexpr int kRejectedCopyNames = 10;
     static std::string rejectedCopyPath(const std::string& configPath, double secondsSince1970, int attempt = 1);
 
     // What the last load had to do to a file it could not use as written,
@@ -173,9 +175,8 @@ public:
     // made before a replacement.
     std::uint64_t generation() const { return generation_; }
 
-    // Tests: runs each time a new config.json is on disk, just before it is
-    // compared with what was last seen for the last time and renamed over the
-    // old one: where another program's save can land.
+    // Tests: runs each time a new config.json is on disk, right before it
+    // takes the old one's place: where another program's save can land.
     void setBeforeReplaceHookForTests(std::function<void()> hook) { beforeReplaceHook_ = std::move(hook); }
 
 Q_SIGNALS:
@@ -216,6 +217,9 @@ private:
     // file is read only when its stamp cannot tell, and never beyond the
     // size last read or written.
     bool editedOutside();
+    // Whether the file at `path` holds other bytes than those last read or
+    // written (a missing file holds nothing to lose).
+    bool differsFromKnown(const std::string& path) const;
 
     // The one path of every write of the live configuration. `edit` returns
     // false when there is nothing to change.
@@ -235,9 +239,9 @@ private:
     std::optional<ConfigError> commitOnce(const Commit& step, bool& editedMeanwhile);
     // Writes config.json, then the profile's file; on a failure of the
     // latter config.json gets its previous bytes back. The failure's text.
-    // Right before the new config.json replaces the old one, the old one is
-    // compared with what was last seen again: when it changed, nothing is
-    // written and `editedMeanwhile` says so.
+    // The old config.json, as the new one takes its place, is compared with
+    // what was last seen: when it changed, it stays (nothing is written) and
+    // `editedMeanwhile` says so.
     std::optional<std::string> write(const AppConfig& config, const std::optional<std::string>& profile,
                                      bool* editedMeanwhile = nullptr);
     // A file that could not be used and of which no copy exists is never

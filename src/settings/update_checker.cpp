@@ -23,15 +23,16 @@ UpdateChecker*& replacementSlot() {
     return replacement;
 }
 
-// The build's feed. A build with its tests (ORBEL_TEST_HOOKS) lets the
-// system tests point the real program at a feed of their own through
-// ORBEL_TEST_UPDATE_FEED_URL; other builds never read it.
-QUrl buildFeed() {
-#ifdef ORBEL_TEST_HOOKS
-    const QString feed = qEnvironmentVariable("ORBEL_TEST_UPDATE_FEED_URL");
-    if (!feed.isEmpty()) return QUrl(feed);
-#endif
-    return QUrl(QStringLiteral(ORBEL_UPDATE_FEED_URL));
+// The build's feed, fixed when it was built: the program reads no setting
+// of its environment for it.
+QUrl buildFeed() { return QUrl(QStringLiteral(ORBEL_UPDATE_FEED_URL)); }
+
+// Only a web address is asked: any other (a file, which may be a pipe that
+// never answers) is no feed at all.
+QUrl webAddressOnly(const QUrl& feed) {
+    const QString scheme = feed.scheme().toLower();
+    const bool web = scheme == QLatin1String("https") || scheme == QLatin1String("http");
+    return feed.isValid() && web && !feed.host().isEmpty() ? feed : QUrl();
 }
 
 constexpr std::chrono::milliseconds kFirstAutomaticDelay{10000};
@@ -41,7 +42,7 @@ constexpr std::chrono::milliseconds kAutomaticPoll{60 * 60 * 1000};
 
 UpdateChecker::UpdateChecker(const QUrl& feed, std::string currentVersion, platform::KeyValueStore* store,
                              QObject* parent)
-    : QObject(parent), feed_(feed), currentVersion_(std::move(currentVersion)), store_(store) {}
+    : QObject(parent), feed_(webAddressOnly(feed)), currentVersion_(std::move(currentVersion)), store_(store) {}
 
 UpdateChecker::~UpdateChecker() {
     if (timers_) {

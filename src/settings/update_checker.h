@@ -56,14 +56,15 @@ public:
     static constexpr const char* kAutomaticKey = "updates.checkAutomatically";
     static constexpr const char* kLastCheckKey = "updates.lastCheckDate";
 
-    // No feed (an empty or invalid address): the checker cannot check. The
-    // settings are kept in `store`; without one, in the shared store of the
-    // moment.
+    // No feed (an empty or invalid address, or one that is not http or
+    // https): the checker cannot check. The settings are kept in `store`;
+    // without one, in the shared store of the moment.
     explicit UpdateChecker(const QUrl& feed, std::string currentVersion = ORBEL_VERSION,
                            platform::KeyValueStore* store = nullptr, QObject* parent = nullptr);
     ~UpdateChecker() override;
 
-    // The build's checker (its feed is the build's); tests may replace it.
+    // The build's checker (its feed is the build's, and nothing else); tests
+    // may replace it.
     static UpdateChecker& shared();
     static void setShared(UpdateChecker* replacement);
 

@@ -1,11 +1,13 @@
 // What the shell says: the start-up's permission lines and the alert about
 // a configuration file.
 #include <QLoggingCategory>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 #include "app/configuration_alert.h"
 #include "app/orbel_application.h"
 #include "fakes/fake_permissions.h"
+#include "settings/settings_fixture.h"
 
 namespace orbel {
 namespace {
@@ -67,6 +69,63 @@ TEST(ConfigurationAlert, SaysWhatWasWrongWhereTheFileIsAndWhatIsInUse) {
         EXPECT_EQ(alert.style, platform::AlertStyle::warning);
         for (const auto& text : c.says) EXPECT_NE(alert.text.find(text), std::string::npos) << alert.text;
     }
+}
+
+// The alert about a file that could not be used says how to bring it back;
+// doing just what it says, step by step, brings the user's own text into use,
+// whether the defaults or a stored profile stood in.
+class BrokenFileTest : public testing::SettingsFixture {
+protected:
+    BrokenFileTest() { clock.seconds = 1700000000.5; }
+    // The alert of a start with `text` as config.json.
+    std::string startWith(const std::string& text) {
+        model.reset();
+        manager.reset();
+        testing::writeFile(configPath(), text);
+        const auto notice = live().loadNotice();
+        return notice ? configurationAlert(*notice).text : "<no notice>";
+    }
+    static constexpr const char* kBroken = R"({"menu": [{"snippet": "mine", "title": "Mine"}, {"teleport": "x"}]})";
+    static constexpr const char* kCorrected = R"({"menu": [{"snippet": "mine", "title": "Mine"}]})";
+};
+
+TEST_F(BrokenFileTest, TheAlertsWordsBringTheFileBack) {
+    for (const bool profileStandsIn : {false, true}) {
+        SCOPED_TRACE(profileStandsIn);
+        if (profileStandsIn) {
+            testing::writeFile(profilePath("Work"), testing::withSnippets(2, "work").encodeDocument());
+            activate("Work");
+        }
+        const std::string text = startWith(kBroken);
+        const std::string copy = dir() + "/config.json.backup.1700000000.5";
+        EXPECT_NE(text.find("The original file was kept as " + copy + "."), std::string::npos) << text;
+        EXPECT_NE(text.find(" To use your file, correct the copy, move it back to " + configPath() +
+                            ", then choose Reload in Settings \u203a Advanced."),
+                  std::string::npos)
+            << text;
+        EXPECT_NE(testing::readFile(configPath()), kBroken);  // what is in use was written over it
+        // "correct the copy,"
+        testing::writeFile(copy, kCorrected);
+        // "move it back to .../config.json,"
+        ASSERT_EQ(std::rename(copy.c_str(), configPath().c_str()), 0);  // as mv does
+        // "then choose Reload in Settings > Advanced."
+        open().reloadConfig();
+        EXPECT_EQ(testing::firstSnippet(live().config()), "mine");
+        EXPECT_FALSE(live().loadNotice());
+    }
+
+    // No copy could be made: the file was left as it is, and is corrected there.
+    for (int attempt = 1; attempt <= ConfigManager::kRejectedCopyNames; ++attempt)
+        QDir().mkpath(QString::fromStdString(keptCopy(configPath(), attempt)));
+    const std::string text = startWith(kBroken);
+    EXPECT_NE(text.find("No copy of it could be made, so the file was left as it is."), std::string::npos) << text;
+    EXPECT_NE(text.find(" Correct " + configPath() + ", then choose Reload in Settings \u203a Advanced to use it."),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(testing::readFile(configPath()), kBroken);
+    testing::writeFile(configPath(), kCorrected);
+    open().reloadConfig();
+    EXPECT_EQ(testing::firstSnippet(live().config()), "mine");
 }
 
 }  // namespace

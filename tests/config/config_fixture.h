@@ -85,6 +85,18 @@ protected:
     }
     const ProfileStore& store() { return live().profileStore(); }
     void activate(const std::string& name) { defaults.setString(ConfigManager::kActiveProfileKey, name); }
+    // The names a rejected copy of `path` is kept under at the clock's
+    // 1700000000.5 seconds, in the order they are tried: the seconds, then
+    // each next later time a double can hold.
+    std::string keptCopy(const std::string& path, int attempt = 1) const {
+        static const char* const kSeconds[] = {
+            "1700000000.5",       "1700000000.5000002", "1700000000.5000005", "1700000000.5000007",
+            "1700000000.500001",  "1700000000.5000012", "1700000000.5000014", "1700000000.5000017",
+            "1700000000.500002",  "1700000000.5000021",
+        };
+        EXPECT_EQ(clock.seconds, 1700000000.5);
+        return path + ".backup." + kSeconds[attempt - 1];
+    }
 
     fakes::TempAppPaths paths;
     fakes::FakeKeyValueStore defaults;

@@ -16,7 +16,7 @@ namespace {
 class ConfigLoadTest : public ConfigFixture {
 protected:
     ConfigLoadTest() { clock.seconds = 1700000000.5; }
-    std::string keptPath() const { return ConfigManager::rejectedCopyPath(configPath(), clock.seconds); }
+    std::string keptPath() const { return keptCopy(configPath()); }
 };
 
 TEST_F(ConfigLoadTest, AFileThatCannotBeUsedAsWrittenIsKeptAndExplained) {
@@ -69,7 +69,7 @@ TEST_F(ConfigLoadTest, AFileThatCannotBeUsedAsWrittenIsKeptAndExplained) {
     live().flushSaves();
     ASSERT_TRUE(live().loadNotice());
     EXPECT_EQ(live().loadNotice()->file, profilePath("Big"));
-    EXPECT_EQ(readFile(ConfigManager::rejectedCopyPath(profilePath("Big"), clock.seconds)), big);
+    EXPECT_EQ(readFile(keptCopy(profilePath("Big"))), big);
     EXPECT_EQ(readFile(profilePath("Big")), withSnippets(6, "b").encodeDocument());
     EXPECT_EQ(store().list(), std::vector<std::string>{"Big"});  // the copy is no profile
 }

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QThread>
 #include <atomic>
@@ -19,9 +19,7 @@ namespace {
 
 class ConfigManagerTest : public ConfigFixture {
 protected:
-    std::string rejectedPath(int attempt = 1) const {
-        return ConfigManager::rejectedCopyPath(configPath(), clock.seconds, attempt);
-    }
+    std::string rejectedPath(int attempt = 1) const { return keptCopy(configPath(), attempt); }
     const std::string defaultBytes = AppConfig::defaultConfig().encodeDocument();
 };
 
@@ -31,31 +29,42 @@ SlotConfig slot(SlotType type, std::string title) { return SlotConfig::make(std:
 
 TEST_F(ConfigManagerTest, RejectedFilesAreKeptAsDatedCopiesBeforeTheDefaultsReplaceThem) {
     clock.seconds = 1700000000.5;
-    // A readable local date and time, and a number after it for the next copy of the same second.
-    const QString date = QDateTime::fromSecsSinceEpoch(1700000000).toString("yyyy-MM-dd_HH-mm-ss");
-    EXPECT_EQ(QString::fromStdString(ConfigManager::rejectedCopyPath("/x/config.json", 1700000000.9)),
-              "/x/config.json.backup." + date);
-    EXPECT_EQ(QString::fromStdString(ConfigManager::rejectedCopyPath("/x/config.json", 1700000000.0, 2)),
-              "/x/config.json.backup." + date + "-2");
+    // The seconds since 1970, as the shortest decimal that reads back as the
+    // same number; a taken name gives way to the next later time's.
+    const QRegularExpression shape(QStringLiteral("^config\\.json\\.backup\\.[0-9]+\\.[0-9]+$"));
+    const struct {
+        double seconds;
+        int attempt;
+        const char* name;
+    } names[] = {{1700000000.9, 1, "config.json.backup.1700000000.9"},
+                 {1765185123.456789, 1, "config.json.backup.1765185123.456789"},
+                 {1700000000.0, 1, "config.json.backup.1700000000.0"},
+                 {1700000000.0, 2, "config.json.backup.1700000000.0000002"},
+                 {1700000000.5, 3, "config.json.backup.1700000000.5000005"}};
+    for (const auto& n : names) {
+        const std::string path = ConfigManager::rejectedCopyPath("/x/config.json", n.seconds, n.attempt);
+        EXPECT_EQ(path, std::string("/x/") + n.name);
+        EXPECT_TRUE(shape.match(QFileInfo(QString::fromStdString(path)).fileName()).hasMatch()) << path;
+    }
     // A folder where the file should be cannot be read: it is moved aside.
     QDir().mkpath(QString::fromStdString(configPath()));
     make();
     EXPECT_TRUE(QFileInfo(QString::fromStdString(rejectedPath())).isDir());
     EXPECT_EQ(readFile(configPath()), defaultBytes);
-    // The copy cannot be written (every name of this second is taken): no overwrite.
-    for (int attempt = 2; attempt <= ConfigManager::kRejectedCopiesPerSecond; ++attempt)
+    // The copy cannot be written (every name it may take is taken): no overwrite.
+    for (int attempt = 2; attempt <= ConfigManager::kRejectedCopyNames; ++attempt)
         QDir().mkpath(QString::fromStdString(rejectedPath(attempt)));
     writeFile(configPath(), "not json");
     EXPECT_EQ(make()->config().encodeDocument(), defaultBytes);
     EXPECT_EQ(readFile(configPath()), "not json");
-    for (int attempt = 1; attempt <= ConfigManager::kRejectedCopiesPerSecond; ++attempt)
+    for (int attempt = 1; attempt <= ConfigManager::kRejectedCopyNames; ++attempt)
         QDir(QString::fromStdString(rejectedPath(attempt))).removeRecursively();
 
     activate("Work");
     writeFile(profilePath("Work"), "work profile bytes");
     // Undecodable, then decodable but invalid: the first is replaced by the
     // defaults, the second left in place; neither touches the active profile.
-    // All in the same second, each copy is kept under a name of its own.
+    // All at the same moment, each copy is kept under a name of its own.
     const struct {
         const char* text;
         bool replaced;

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSignalSpy>
+#include <QThread>
 
 #include "config/backup_manager.h"
 #include "config_fixture.h"
@@ -20,11 +21,11 @@ namespace {
 class WritePathTest : public ConfigFixture {
 protected:
     WritePathTest() { clock.seconds = 1700000000.5; }
-    std::string copyOf(const std::string& path) const { return ConfigManager::rejectedCopyPath(path, clock.seconds); }
-    // Takes every name a copy of `path` could be kept under this second.
+    std::string copyOf(const std::string& path) const { return keptCopy(path); }
+    // Takes every name a copy of `path` could be kept under now.
     void takeCopyNames(const std::string& path) const {
-        for (int attempt = 1; attempt <= ConfigManager::kRejectedCopiesPerSecond; ++attempt)
-            QDir().mkpath(QString::fromStdString(ConfigManager::rejectedCopyPath(path, clock.seconds, attempt)));
+        for (int attempt = 1; attempt <= ConfigManager::kRejectedCopyNames; ++attempt)
+            QDir().mkpath(QString::fromStdString(keptCopy(path, attempt)));
     }
     void radius(double r) { ASSERT_FALSE(live().change([r](AppConfig& c) { c.menuRadius = r; })); }
 };
@@ -61,7 +62,6 @@ TEST_F(WritePathTest, AnOutsideEditIsTakenInBeforeAChange) {
     EXPECT_EQ(readFile(configPath()), live().config().encodeDocument());
 
     // When no copy can be kept, the change is refused and the file stays.
-    clock.seconds = 1700000001.5;
     takeCopyNames(configPath());
     writeFile(configPath(), "{again");
     const auto refused = live().change([](AppConfig& c) { c.menuRadius = 310; });
@@ -198,6 +198,7 @@ TEST_F(WritePathTest, OnlyAChangedConfigIsReadAndNeverAnOversizedOne) {
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
         ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
     }
+    QThread::msleep(2100);  // a stamp proves something once the change time is past too
     ASSERT_EQ(firstSnippet(live().config()), "big0");
     std::int64_t before = bytesRead();
     ASSERT_FALSE(live().change([](AppConfig& c) { c.showInTray = false; }));
@@ -254,6 +255,17 @@ TEST_F(WritePathTest, AnOutsideEditSavedDuringAWriteIsTakenIn) {
     EXPECT_EQ(readFile(configPath()), save(tries - 1));
     EXPECT_NE(live().config().menuRadius, 300);
     EXPECT_EQ(QDir(QString::fromStdString(dir())).entryList({"*.tmp"}), QStringList());
+}
+
+// A save killed half-way leaves its temporary file beside config.json: the
+// next start clears it, and nothing else.
+TEST_F(WritePathTest, TemporaryFilesOfKilledSavesAreClearedAtTheStart) {
+    writeFile(configPath(), withSnippets(1, "mine").encodeDocument());
+    for (const char* name : {"config.json.k1l2.tmp", "config.json.zzzzzzz.tmp", "config.json.backup.1.5", "notes.tmp"})
+        writeFile(dir() + "/" + name, "x");
+    EXPECT_EQ(firstSnippet(live().config()), "mine0");
+    EXPECT_EQ(QDir(QString::fromStdString(dir())).entryList(QDir::Files),
+              (QStringList{"config.json", "config.json.backup.1.5", "notes.tmp"}));
 }
 
 // A name with spaces or tabs around it is the profile it normalises to, in

@@ -173,6 +173,45 @@ TEST_F(UpdateCheckerTest, WithoutAFeedTheCheckerOnlyExplains) {
     EXPECT_EQ(alerts.shown[0].alert.title, UpdateChecker::kMessage);
 }
 
+// Only an http or https address is a feed: any other (a file, which may be
+// a pipe that never answers) is never asked, by the user or automatically.
+int requestsMade = 0;
+std::unique_ptr<platform::HttpGet> countRequest(const platform::HttpGetRequest&, platform::HttpGet::Handlers,
+                                                QString*) {
+    ++requestsMade;
+    return nullptr;
+}
+
+TEST_F(UpdateCheckerTest, OnlyAWebAddressIsAFeed) {
+    fakes::FakeAlerts alerts;
+    fakes::ReplaceShared<platform::Alerts> useAlerts{alerts};
+    fakes::FakeTimers timers(&clock);
+    fakes::ReplaceShared<platform::Timers> useTimers{timers};
+    requestsMade = 0;
+    const char* const refused[] = {"file:///tmp/feed.json", "/tmp/feed.json", "ftp://orbel.example/feed.json",
+                                   "data:application/json,{}", "qrc:/feed.json", "https:///feed.json"};
+    for (const char* address : refused) {
+        SCOPED_TRACE(address);
+        UpdateChecker checker{QUrl(address), "1.2", &store};
+        checker.setStartHttpGet(&countRequest);
+        EXPECT_FALSE(checker.hasFeed());
+        checker.checkForUpdates();
+        checker.startCheck();
+        checker.startAutomaticChecks();
+        timers.advance(std::chrono::hours(25));
+    }
+    EXPECT_EQ(requestsMade, 0);
+    ASSERT_FALSE(alerts.shown.empty());  // the user is told where updates come from
+    EXPECT_EQ(alerts.shown[0].alert.title, UpdateChecker::kMessage);
+    for (const char* address : {"https://orbel.example/feed.json", "HTTP://127.0.0.1:8080/feed.json"}) {
+        UpdateChecker checker{QUrl(address), "1.2", &store};
+        checker.setStartHttpGet(&countRequest);
+        EXPECT_TRUE(checker.hasFeed()) << address;
+        checker.startCheck();
+    }
+    EXPECT_EQ(requestsMade, 2);
+}
+
 TEST_F(UpdateCheckerTest, AutomaticChecksRunAtMostOnceADay) {
     fakes::FakeTimers timers(&clock);
     fakes::ReplaceShared<platform::Timers> useTimers{timers};

@@ -3,6 +3,7 @@
 // use is kept beside it and explained in an alert.
 #include <QDir>
 #include <QGuiApplication>
+#include <QRegularExpression>
 #include <QScreen>
 #include <gtest/gtest.h>
 
@@ -67,6 +68,9 @@ TEST_F(ConfigSurvival, ABrokenFileIsKeptBesideItAndExplained) {
     // The original stays beside the defaults, byte for byte.
     const QStringList kept = QDir(orbel.configDir()).entryList({"config.json.backup.*"}, QDir::Files);
     ASSERT_EQ(kept.size(), 1);
+    // Named by the seconds since 1970: "config.json.backup.1765185123.456789".
+    EXPECT_TRUE(QRegularExpression("^config\\.json\\.backup\\.[0-9]+\\.[0-9]+$").match(kept.front()).hasMatch())
+        << kept.front().toStdString();
     EXPECT_EQ(orbel.read(kept.front()), broken);
     EXPECT_TRUE(orbel.read("config.json").contains("\"hotkey\" : \"opt+space\""));
 

@@ -52,11 +52,13 @@ public:
         env.insert("ASAN_OPTIONS", "detect_leaks=0");
         env.insert(extraEnvironment_);
         p.setProcessEnvironment(env);
-        if (launcher_.isEmpty()) return p.start(kOrbel, args);
-        p.start(launcher_.front(), launcher_.mid(1) + QStringList{kOrbel} + args);
+        if (launcher_.isEmpty()) return p.start(program_, args);
+        p.start(launcher_.front(), launcher_.mid(1) + QStringList{program_} + args);
     }
     // An environment variable for the processes started from now on.
     void setEnvironment(const QString& name, const QString& value) { extraEnvironment_.insert(name, value); }
+    // Another build of the program to start instead of `orbel`.
+    void setProgram(const QString& program) { program_ = program; }
     // A program (with its arguments) that starts orbel, as `setpriv ... --`.
     void setLauncher(const QStringList& launcher) { launcher_ = launcher; }
     void write(const QString& relativePath, const QByteArray& bytes) { writeFile(configDir() + "/" + relativePath, bytes); }
@@ -90,6 +92,7 @@ public:
 
 private:
     QTemporaryDir home_;
+    QString program_ = kOrbel;
     QStringList launcher_;
     QProcessEnvironment extraEnvironment_;
     QProcess process_;

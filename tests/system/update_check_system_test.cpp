@@ -1,8 +1,10 @@
-// The real `orbel`'s "Check Now" against a release feed served by the test:
+// The real program's "Check Now" against a release feed served by the test:
 // the update window offers the newer version, and its button opens the
-// release's address in the browser. The build's own feed is empty; a build
-// with its tests takes the address from ORBEL_TEST_UPDATE_FEED_URL.
+// release's address in the browser. The build's own feed is empty; the
+// tests' own build of the program (orbel_with_test_feed) takes the address
+// from ORBEL_TEST_UPDATE_FEED_URL, which the shipped `orbel` never reads.
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -22,12 +24,39 @@ using systemtest::spinUntil;
 using systemtest::xdotool;
 
 // "Check Now" on the Advanced tab (client coordinates of the 920 x 640
-// settings window).
-constexpr int kCheckNow[2] = {368, 351};
+// settings window), under the automatic check's box in a program with a
+// feed, alone in one without.
+constexpr int kCheckNow[2] = {368, 351}, kCheckNowWithoutFeed[2] = {368, 323};
+
+// Starts `orbel` with the feed at `feed` in ORBEL_TEST_UPDATE_FEED_URL,
+// opens its settings window, goes to the Advanced tab (a picture of it goes
+// to `picture`) and clicks "Check Now" at `button`. The settings window's id.
+QString checkNow(Orbel& orbel, const QString& feed, const char* picture, const int (&button)[2] = kCheckNow) {
+    orbel.write("config.json", R"({"version":1,"hotkey":"ctrl+opt+o","showInTray":false})");
+    orbel.setEnvironment("ORBEL_TEST_UPDATE_FEED_URL", feed);
+    orbel.start();
+    if (!orbel.waitForLog("ShowMenuVisible")) return {};
+    xdotool({"key", "ctrl+comma"});  // the dial opens the settings window
+    QString settings;
+    if (!spinUntil([&] { return !(settings = windowNamed("Orbel Settings")).isEmpty(); }, 10000)) return {};
+    spin(500);
+    const auto click = [&](int x, int y) {
+        xdotool({"windowactivate", "--sync", settings});
+        xdotool({"mousemove", "--window", settings, QString::number(x), QString::number(y), "click", "1"});
+        spin(300);
+    };
+    click(595, 40);  // Advanced
+    spin(500);
+    QDir().mkpath(ORBEL_BINARY_DIR "/test-artifacts/system");
+    EXPECT_TRUE(QGuiApplication::primaryScreen()->grabWindow(0).save(
+        QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/system/%1.png").arg(picture)));
+    click(button[0], button[1]);
+    return settings;
+}
 
 TEST(UpdateCheckSystem, CheckNowAgainstALocalFeedShowsTheNewerVersion) {
     ORBEL_REQUIRE_DISPLAY();
-    if (!QFile::exists(systemtest::kOrbel)) GTEST_SKIP() << "orbel is not built";
+    if (!QFile::exists(ORBEL_WITH_TEST_FEED)) GTEST_SKIP() << "orbel_with_test_feed is not built";
     testing::FeedServer server;
     ASSERT_TRUE(server.isListening());
     const QByteArray release = "http://127.0.0.1:" + QByteArray::number(server.serverPort()) + "/releases/99.1";
@@ -39,27 +68,11 @@ TEST(UpdateCheckSystem, CheckNowAgainstALocalFeedShowsTheNewerVersion) {
     QFile::setPermissions(browser, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
 
     Orbel orbel(Orbel::Deferred{});
-    orbel.write("config.json", R"({"version":1,"hotkey":"ctrl+opt+o","showInTray":false})");
-    orbel.setEnvironment("ORBEL_TEST_UPDATE_FEED_URL", server.url("/feed.json").toString());
+    orbel.setProgram(ORBEL_WITH_TEST_FEED);
     orbel.setEnvironment("DEFAULT_BROWSER", browser);
     orbel.setEnvironment("BROWSER", browser);
-    orbel.start();
-    ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible"));
-    xdotool({"key", "ctrl+comma"});  // the dial opens the settings window
-    QString settings;
-    ASSERT_TRUE(spinUntil([&] { return !(settings = windowNamed("Orbel Settings")).isEmpty(); }, 10000));
-    spin(500);
-    auto click = [&](int x, int y) {
-        xdotool({"windowactivate", "--sync", settings});
-        xdotool({"mousemove", "--window", settings, QString::number(x), QString::number(y), "click", "1"});
-        spin(300);
-    };
-    click(595, 40);  // Advanced
-    spin(500);
-    QDir().mkpath(ORBEL_BINARY_DIR "/test-artifacts/system");
-    EXPECT_TRUE(QGuiApplication::primaryScreen()->grabWindow(0).save(
-        ORBEL_BINARY_DIR "/test-artifacts/system/update-advanced-tab.png"));
-    click(kCheckNow[0], kCheckNow[1]);
+    const QString settings = checkNow(orbel, server.url("/feed.json").toString(), "update-advanced-tab");
+    ASSERT_FALSE(settings.isEmpty()) << orbel.log().toStdString();
     QString window;
     ASSERT_TRUE(spinUntil([&] { return !(window = windowNamed("^Software Update")).isEmpty(); }, 10000));
     ASSERT_TRUE(spinUntil([&] { return server.requests > 0; }, 10000));
@@ -90,6 +103,30 @@ TEST(UpdateCheckSystem, CheckNowAgainstALocalFeedShowsTheNewerVersion) {
     QFile file(opened);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), release);
+    EXPECT_EQ(orbel.stop(), 0);
+}
+
+// The shipped program takes no feed from its environment: neither "Check
+// Now" nor the automatic check (due 10 s after the start) asks the server.
+TEST(UpdateCheckSystem, TheShippedProgramReadsNoTestFeed) {
+    ORBEL_REQUIRE_DISPLAY();
+    if (!QFile::exists(systemtest::kOrbel)) GTEST_SKIP() << "orbel is not built";
+    testing::FeedServer server;
+    ASSERT_TRUE(server.isListening());
+    server.answers["/feed.json"] = {200, R"({"version": "99.1", "url": "http://127.0.0.1/releases/99.1"})"};
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    Orbel orbel(Orbel::Deferred{});
+    ASSERT_FALSE(
+        checkNow(orbel, server.url("/feed.json").toString(), "update-without-feed", kCheckNowWithoutFeed).isEmpty())
+        << orbel.log().toStdString();
+    // It says where updates come from.
+    EXPECT_TRUE(spinUntil([] { return !systemtest::visibleDialogs().isEmpty(); }, 10000));
+    EXPECT_TRUE(QGuiApplication::primaryScreen()->grabWindow(0).save(
+        ORBEL_BINARY_DIR "/test-artifacts/system/update-without-feed-check-now.png"));
+    spin(static_cast<int>(std::max<qint64>(1000, 14000 - sinceStart.elapsed())));
+    EXPECT_EQ(server.requests, 0);
+    EXPECT_TRUE(windowNamed("^Software Update").isEmpty());
     EXPECT_EQ(orbel.stop(), 0);
 }
 

@@ -33,10 +33,11 @@ protected:
     }
     // Runs xdotool's `commands` while Orbel is stopped, as if it were busy:
     // while the hot key is held its grab holds the keyboard, and the keys
-    // typed meanwhile come to that grab, not yet read.
-    void typeWhileBusy(const QStringList& commands) {
+    // typed meanwhile come to that grab, not yet read. Busy `moreMs` longer.
+    void typeWhileBusy(const QStringList& commands, int moreMs = 0) {
         ASSERT_EQ(::kill(pid_t(orbel_.pid()), SIGSTOP), 0);
         xdotool(commands);
+        spin(moreMs);
         ASSERT_EQ(::kill(pid_t(orbel_.pid()), SIGCONT), 0);
     }
 
@@ -61,6 +62,18 @@ TEST_F(DialKeyboardSystem, AKeyTypedAsTheDialShowsReachesIt) {
     EXPECT_FALSE(systemtest::waitForWindowNamed("Orbel Settings").isEmpty()) << orbel_.log().toStdString();
     spin(500);
     systemtest::savePicture("dial-keyboard-settings-from-a-busy-dial");
+}
+
+// Busy for three seconds after the hot key: the keys typed with it are long
+// stale when the dial can take them, and fire nothing.
+TEST_F(DialKeyboardSystem, KeysTypedLongBeforeTheDialCouldTakeThemFireNothing) {
+    typeWhileBusy({"keydown", "ctrl+alt+o", "key", "Down", "key", "Return", "keyup", "ctrl+alt+o"}, 3000);
+    ASSERT_TRUE(orbel_.waitForLog("ShowMenuVisible"));
+    spin(1000);
+    EXPECT_EQ(orbel_.count("ExecuteHighlightedSlot"), 0) << orbel_.log().toStdString();
+    EXPECT_EQ(orbel_.count("HideMenuComplete"), 0);
+    xdotool({"key", "Escape"});
+    EXPECT_TRUE(spinUntil([&] { return allClosed(); }));
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "model/app_config.h"
 #include "model/json_writer.h"
 #include "orbel_process.h"
@@ -26,11 +28,12 @@ using systemtest::spin;
 using systemtest::spinUntil;
 using systemtest::xdotool;
 
-// Six script slots, the dial on Ctrl+Alt+O.
-QByteArray sixSlots(const QTemporaryDir& dir) {
+// Six script slots, the dial on Ctrl+Alt+O unless told otherwise.
+QByteArray sixSlots(const QTemporaryDir& dir,
+                    ActivationMode activation = ActivationMode::tap(HoldBinding::keyCombination(
+                        KeyCombination{31, modifier::kControl | modifier::kOption, std::nullopt}))) {
     AppConfig c;
-    c.activation = ActivationMode::tap(
-        HoldBinding::keyCombination(KeyCombination{31, modifier::kControl | modifier::kOption, std::nullopt}));
+    c.activation = std::move(activation);
     c.rootGroup.slots.clear();
     for (int i = 0; i < 6; ++i)
         c.rootGroup.slots.push_back(SlotConfig::make(
@@ -120,6 +123,61 @@ std::vector<int> dialWidthsAt(int monitors, int dpi, int scale) {
     const QRegularExpression line("dial width: (\\d+)");
     for (auto it = line.globalMatch(output); it.hasNext();) widths.push_back(it.next().captured(1).toInt());
     return widths;
+}
+
+// A hold of mouse button 8 with the pointer on the right monitor's last
+// column, then on its last row (device pixels; at a ratio of 2 each is half
+// a point short of the monitor's edge): the dial opens on the right monitor
+// and lights the wedge seen from its centre.
+TEST(DialScalesOnExtraServer, AHoldFromTheRightMonitorsLastColumnOrRowOpensThere) {
+    ORBEL_REQUIRE_EXTRA_SERVER();
+    QTemporaryDir dir;
+    Orbel orbel(Orbel::Deferred{});
+    orbel.setEnvironment("QT_ENABLE_HIGHDPI_SCALING", "1");
+    orbel.write("config.json", sixSlots(dir, ActivationMode::hold(HoldBinding::mouseButton(3))));
+    orbel.startWith({"--login-item"});
+    ASSERT_TRUE(orbel.waitForLog("[orbel-launch] step first dial")) << orbel.log().toStdString();
+    spin(300);
+    // From the right monitor's centre (2880, 540): up and right is wedge 1;
+    // (3000, 1079) is straight down, wedge 3 (from the left one's, wedge 2).
+    for (const auto& [x, y, wedge] : {std::tuple{3839, 300, 1}, std::tuple{3000, 1079, 3}}) {
+        SCOPED_TRACE(QStringLiteral("%1,%2").arg(x).arg(y).toStdString());
+        const int from = int(orbel.log().size());
+        xdotool({"mousemove", QString::number(x), QString::number(y)});
+        spin(200);
+        xdotool({"mousedown", "8"});
+        ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible", from)) << orbel.log().mid(from).toStdString();
+        const QString opened = orbel.log().mid(from, orbel.log().indexOf("ShowMenuVisible", from) - from);
+        EXPECT_TRUE(opened.contains(QStringLiteral("HoverUpdated slot=%1").arg(wedge))) << opened.toStdString();
+        spin(400);
+        const QImage shot = platform::ScreenCapture::shared().capture(QRect(0, 0, 3840, 1080), 1);
+        ASSERT_FALSE(shot.isNull());
+        QDir().mkpath(ORBEL_BINARY_DIR "/test-artifacts/system");
+        shot.save(QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/system/dial-hold-from-%1-%2.png").arg(x).arg(y));
+        EXPECT_EQ(litWidth(shot, QPoint(960, 540)), 0) << "the dial is on the left monitor";
+        EXPECT_GT(litWidth(shot, QPoint(2880, 540)), 0) << "no dial on the pointer's monitor";
+        xdotool({"mouseup", "8"});
+        ASSERT_TRUE(spinUntil([&] { return orbel.log().indexOf("HideMenuComplete", from) >= 0; }));
+        spin(200);
+    }
+}
+
+TEST(DialScales, AHoldFromAHighDensityMonitorsLastPixelOpensOnThatMonitor) {
+    ORBEL_REQUIRE_DISPLAY();
+    if (!QFile::exists(systemtest::kOrbel)) GTEST_SKIP() << "orbel is not built";
+    ExtraXServer server({"-screen", "0", "3840x1080x24", "+extension", "RANDR", "-br"});
+    ASSERT_TRUE(server.ready());
+    ASSERT_EQ(server.runHere("xrandr", {"--setmonitor", "LEFT", "1920/508x1080/286+0+0", "screen"}), 0);
+    ASSERT_EQ(server.runHere("xrandr", {"--setmonitor", "RIGHT", "1920/508x1080/286+1920+0", "none"}), 0);
+    ASSERT_TRUE(server.mergeResources("Xft.dpi: 192"));
+    ASSERT_TRUE(server.startWindowManager());
+    QProcessEnvironment extra;
+    extra.insert("QT_ENABLE_HIGHDPI_SCALING", "0");
+    QString output;
+    EXPECT_EQ(server.runTestHere("DialScalesOnExtraServer.AHoldFromTheRightMonitorsLastColumnOrRowOpensThere", extra,
+                                 &output),
+              0)
+        << output.toStdString();
 }
 
 TEST(DialScales, OneOrTwoMonitorsAtTwiceTheDensityOpenOnThePointersMonitorAtTwiceTheWidth) {

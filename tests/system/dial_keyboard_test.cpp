@@ -5,6 +5,8 @@
 #include <csignal>
 #include <gtest/gtest.h>
 
+#include "model/app_config.h"
+#include "model/json_writer.h"
 #include "orbel_process.h"
 
 namespace orbel {
@@ -21,11 +23,12 @@ protected:
     void SetUp() override {
         ORBEL_REQUIRE_DISPLAY();
         if (!QFile::exists(kOrbel)) GTEST_SKIP() << "orbel is not built";
-        orbel_.write("config.json", R"({"version":1,"hotkey":"ctrl+opt+o","showInTray":false})");
+        orbel_.write("config.json", config());
         orbel_.startWith({"--login-item"});
         ASSERT_TRUE(orbel_.waitForLog("step first dial"));
         spin(500);
     }
+    virtual QByteArray config() const { return R"({"version":1,"hotkey":"ctrl+opt+o","showInTray":false})"; }
     // Every dial shown has closed again.
     bool allClosed() const {
         return orbel_.count("HideMenuComplete") == orbel_.count("ShowMenuVisible") &&
@@ -64,10 +67,26 @@ TEST_F(DialKeyboardSystem, AKeyTypedAsTheDialShowsReachesIt) {
     systemtest::savePicture("dial-keyboard-settings-from-a-busy-dial");
 }
 
-// Busy for three seconds after the hot key: the keys typed with it are long
-// stale when the dial can take them, and fire nothing.
-TEST_F(DialKeyboardSystem, KeysTypedLongBeforeTheDialCouldTakeThemFireNothing) {
-    typeWhileBusy({"keydown", "ctrl+alt+o", "key", "Down", "key", "Return", "keyup", "ctrl+alt+o"}, 3000);
+// Six slots that do nothing, on Ctrl+Alt+O.
+class DialKeyboardWithSlotsSystem : public DialKeyboardSystem {
+protected:
+    QByteArray config() const override {
+        AppConfig c;
+        c.activation = ActivationMode::tap(
+            HoldBinding::keyCombination(KeyCombination{31, modifier::kControl | modifier::kOption, std::nullopt}));
+        c.rootGroup.slots.clear();
+        for (int i = 0; i < 6; ++i)
+            c.rootGroup.slots.push_back(
+                SlotConfig::make(SlotType::script({ScriptLanguage::shell, "true"}), "Slot " + std::to_string(i)));
+        return QByteArray::fromStdString(json::write(c.toJson()));
+    }
+};
+
+// Busy for three seconds after the hot key: the keys typed while it was held
+// (its modifiers let go) are long stale when the dial can take them, and
+// fire nothing.
+TEST_F(DialKeyboardWithSlotsSystem, KeysTypedLongBeforeTheDialCouldTakeThemFireNothing) {
+    typeWhileBusy({"keydown", "ctrl+alt+o", "keyup", "ctrl+alt", "key", "Down", "key", "Return", "keyup", "o"}, 3000);
     ASSERT_TRUE(orbel_.waitForLog("ShowMenuVisible"));
     spin(1000);
     EXPECT_EQ(orbel_.count("ExecuteHighlightedSlot"), 0) << orbel_.log().toStdString();

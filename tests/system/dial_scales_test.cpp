@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -126,10 +127,11 @@ std::vector<int> dialWidthsAt(int monitors, int dpi, int scale) {
 }
 
 // A hold of mouse button 8 with the pointer on the right monitor's last
-// column, then on its last row (device pixels; at a ratio of 2 each is half
-// a point short of the monitor's edge): the dial opens on the right monitor
-// and lights the wedge seen from its centre.
-TEST(DialScalesOnExtraServer, AHoldFromTheRightMonitorsLastColumnOrRowOpensThere) {
+// column, then on its last row, and a plain second start from its corner
+// (device pixels; at a ratio of 2 each is half a point short of the
+// monitor's edge): the dial opens on the right monitor and lights the wedge
+// seen from its centre.
+TEST(DialScalesOnExtraServer, OpeningsFromTheRightMonitorsLastColumnOrRowAreThere) {
     ORBEL_REQUIRE_EXTRA_SERVER();
     QTemporaryDir dir;
     Orbel orbel(Orbel::Deferred{});
@@ -140,12 +142,19 @@ TEST(DialScalesOnExtraServer, AHoldFromTheRightMonitorsLastColumnOrRowOpensThere
     spin(300);
     // From the right monitor's centre (2880, 540): up and right is wedge 1;
     // (3000, 1079) is straight down, wedge 3 (from the left one's, wedge 2).
-    for (const auto& [x, y, wedge] : {std::tuple{3839, 300, 1}, std::tuple{3000, 1079, 3}}) {
+    for (const auto& [x, y, wedge, secondStart] :
+         {std::tuple{3839, 300, 1, false}, std::tuple{3000, 1079, 3, false}, std::tuple{3839, 1079, 2, true}}) {
         SCOPED_TRACE(QStringLiteral("%1,%2").arg(x).arg(y).toStdString());
         const int from = int(orbel.log().size());
         xdotool({"mousemove", QString::number(x), QString::number(y)});
         spin(200);
-        xdotool({"mousedown", "8"});
+        if (secondStart) {
+            QProcess second;
+            orbel.start(second, {});
+            EXPECT_TRUE(second.waitForFinished(10000));
+        } else {
+            xdotool({"mousedown", "8"});
+        }
         ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible", from)) << orbel.log().mid(from).toStdString();
         const QString opened = orbel.log().mid(from, orbel.log().indexOf("ShowMenuVisible", from) - from);
         EXPECT_TRUE(opened.contains(QStringLiteral("HoverUpdated slot=%1").arg(wedge))) << opened.toStdString();
@@ -153,16 +162,16 @@ TEST(DialScalesOnExtraServer, AHoldFromTheRightMonitorsLastColumnOrRowOpensThere
         const QImage shot = platform::ScreenCapture::shared().capture(QRect(0, 0, 3840, 1080), 1);
         ASSERT_FALSE(shot.isNull());
         QDir().mkpath(ORBEL_BINARY_DIR "/test-artifacts/system");
-        shot.save(QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/system/dial-hold-from-%1-%2.png").arg(x).arg(y));
+        shot.save(QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/system/dial-opened-from-%1-%2.png").arg(x).arg(y));
         EXPECT_EQ(litWidth(shot, QPoint(960, 540)), 0) << "the dial is on the left monitor";
         EXPECT_GT(litWidth(shot, QPoint(2880, 540)), 0) << "no dial on the pointer's monitor";
-        xdotool({"mouseup", "8"});
+        xdotool(secondStart ? QStringList{"key", "Escape"} : QStringList{"mouseup", "8"});
         ASSERT_TRUE(spinUntil([&] { return orbel.log().indexOf("HideMenuComplete", from) >= 0; }));
         spin(200);
     }
 }
 
-TEST(DialScales, AHoldFromAHighDensityMonitorsLastPixelOpensOnThatMonitor) {
+TEST(DialScales, AHoldOrASecondStartFromAHighDensityMonitorsLastPixelOpensOnThatMonitor) {
     ORBEL_REQUIRE_DISPLAY();
     if (!QFile::exists(systemtest::kOrbel)) GTEST_SKIP() << "orbel is not built";
     ExtraXServer server({"-screen", "0", "3840x1080x24", "+extension", "RANDR", "-br"});
@@ -174,7 +183,7 @@ TEST(DialScales, AHoldFromAHighDensityMonitorsLastPixelOpensOnThatMonitor) {
     QProcessEnvironment extra;
     extra.insert("QT_ENABLE_HIGHDPI_SCALING", "0");
     QString output;
-    EXPECT_EQ(server.runTestHere("DialScalesOnExtraServer.AHoldFromTheRightMonitorsLastColumnOrRowOpensThere", extra,
+    EXPECT_EQ(server.runTestHere("DialScalesOnExtraServer.OpeningsFromTheRightMonitorsLastColumnOrRowAreThere", extra,
                                  &output),
               0)
         << output.toStdString();

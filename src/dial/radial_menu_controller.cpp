@@ -355,8 +355,10 @@ void RadialMenuController::pointerMoved(std::optional<QPointF> global) {
     // Only a move changes the highlight. A report where the pointer rests
     // (the motion Qt makes up before a press at a place it had not seen the
     // pointer reach, such as the press of a held button; one move told by
-    // two sources) leaves a new level unlit and the keyboard's wedge lit.
+    // two sources) leaves a new level unlit and the keyboard's wedge lit,
+    // and is told as an update that changed nothing.
     if (movedFromHover(point)) updateHover(point);
+    else pointsOfInterestLog().event(SignpostName::hoverUpdated, highlightedIndex_);
 }
 
 bool RadialMenuController::leftPressed(DialClickTarget target, QPointF globalPos) {

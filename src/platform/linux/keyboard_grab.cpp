@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QTimer>
 #include <QWindow>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -28,6 +29,8 @@ namespace {
 // GUI thread.
 class HandOver final : public QAbstractNativeEventFilter {
 public:
+    static constexpr int kTimeWaitMs = 100;
+
     static HandOver& instance() {
         static HandOver* handOver = [] {
             auto* h = new HandOver;  // kept for the process's life
@@ -46,12 +49,11 @@ public:
         waiting_ = true;
         granted_ = false;
         grabTime_.reset();
+        ++asking_;
         auto* input = x11::InputConnection::shared();
         const xcb_atom_t atom = input ? input->timestampAtom() : xcb_atom_t(XCB_ATOM_NONE);
         if (atom != XCB_ATOM_NONE)
             xcb_change_property(c, XCB_PROP_MODE_APPEND, window, atom, XCB_ATOM_INTEGER, 32, 0, nullptr);
-        else
-            grabTime_ = XCB_CURRENT_TIME;  // no time to be had: every stray key counts
     }
 
     void answered(xcb_window_t window, bool granted) {
@@ -63,7 +65,11 @@ public:
             return;
         }
         granted_ = true;
-        finish();
+        if (grabTime_) return finish();
+        // Should the time never come, the keys do not wait for it for long.
+        QTimer::singleShot(kTimeWaitMs, qGuiApp, [this, asking = asking_] {
+            if (asking == asking_ && waiting_ && !grabTime_) finish();
+        });
     }
 
     void released(xcb_window_t window) {
@@ -81,7 +87,7 @@ public:
             auto* input = x11::InputConnection::shared();
             if (waiting_ && p->window == window_ && input && p->atom == input->timestampAtom()) {
                 grabTime_ = p->time;
-                finish();
+                if (granted_) finish();
             }
             return false;
         }
@@ -104,17 +110,22 @@ public:
 
 private:
     void finish() {
-        if (!granted_ || !grabTime_) return;
-        waiting_ = false;
+        const xcb_window_t window = window_;
         std::vector<xcb_key_press_event_t> stray;
-        if (auto* input = x11::InputConnection::shared()) stray = input->takeStrayKeys();
+        if (auto* input = x11::InputConnection::shared()) stray = input->takeStrayKeys();  // may run other handlers
+        if (!waiting_ || window_ != window) return;  // let go meanwhile
+        waiting_ = false;
         for (xcb_key_press_event_t& key : stray) {
             key.event = window_;
             key.child = XCB_NONE;
             key.same_screen = 1;
         }
-        const xcb_timestamp_t grabTime = *grabTime_ == XCB_CURRENT_TIME && !stray.empty() ? stray.back().time : *grabTime_;
-        send(x11::handOverOrder(stray, std::exchange(held_, {}), grabTime));
+        // Without the grab's time, the newest key's stands in.
+        std::optional<xcb_timestamp_t> grabTime = grabTime_;
+        for (const auto* keys : {&stray, &held_})
+            if (!grabTime_ && !keys->empty() && (!grabTime || std::int32_t(keys->back().time - *grabTime) > 0))
+                grabTime = keys->back().time;
+        send(x11::handOverOrder(stray, std::exchange(held_, {}), grabTime.value_or(0)));
     }
 
     void send(const std::vector<xcb_key_press_event_t>& keys) {
@@ -134,6 +145,7 @@ private:
     std::optional<xcb_timestamp_t> grabTime_;
     std::vector<xcb_key_press_event_t> held_;
     int outstanding_ = 0;  // sent and not back yet
+    unsigned asking_ = 0;  // counts the requests for the keyboard
 };
 
 }  // namespace

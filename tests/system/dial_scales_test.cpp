@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <tuple>
 
 #include "model/app_config.h"
@@ -102,22 +103,31 @@ TEST(DialScalesOnExtraServer, TwoOpeningsOnThePointersMonitorWithItsWedgeLit) {
 
 // The dial's width (device pixels) at each opening of the test above, run
 // on a server of one or two monitors at this Xft.dpi.
-std::vector<int> dialWidthsAt(int monitors, int dpi, int scale) {
-    ExtraXServer server({"-screen", "0", monitors == 2 ? "3840x1080x24" : "1920x1080x24", "+extension", "RANDR", "-br"});
-    EXPECT_TRUE(server.ready());
-    if (!server.ready()) return {};
+// An extra server of one 1920x1080 monitor, or two side by side, at this
+// Xft.dpi, with openbox; nothing when it did not start.
+std::unique_ptr<ExtraXServer> serverOf(int monitors, int dpi) {
+    auto server = std::make_unique<ExtraXServer>(
+        QStringList{"-screen", "0", monitors == 2 ? "3840x1080x24" : "1920x1080x24", "+extension", "RANDR", "-br"});
+    EXPECT_TRUE(server->ready());
+    if (!server->ready()) return nullptr;
     if (monitors == 2) {
-        EXPECT_EQ(server.runHere("xrandr", {"--setmonitor", "LEFT", "1920/508x1080/286+0+0", "screen"}), 0);
-        EXPECT_EQ(server.runHere("xrandr", {"--setmonitor", "RIGHT", "1920/508x1080/286+1920+0", "none"}), 0);
+        EXPECT_EQ(server->runHere("xrandr", {"--setmonitor", "LEFT", "1920/508x1080/286+0+0", "screen"}), 0);
+        EXPECT_EQ(server->runHere("xrandr", {"--setmonitor", "RIGHT", "1920/508x1080/286+1920+0", "none"}), 0);
     }
-    EXPECT_TRUE(server.mergeResources(QStringLiteral("Xft.dpi: %1").arg(dpi)));
-    EXPECT_TRUE(server.startWindowManager());
+    EXPECT_TRUE(server->mergeResources(QStringLiteral("Xft.dpi: %1").arg(dpi)));
+    EXPECT_TRUE(server->startWindowManager());
+    return server;
+}
+
+std::vector<int> dialWidthsAt(int monitors, int dpi, int scale) {
+    const std::unique_ptr<ExtraXServer> server = serverOf(monitors, dpi);
+    if (!server) return {};
     QProcessEnvironment extra;
     extra.insert("QT_ENABLE_HIGHDPI_SCALING", "0");
     extra.insert("ORBEL_TEST_SCALE", QString::number(scale));
     extra.insert("ORBEL_TEST_MONITORS", QString::number(monitors));
     QString output;
-    EXPECT_EQ(server.runTestHere("DialScalesOnExtraServer.TwoOpeningsOnThePointersMonitorWithItsWedgeLit", extra, &output),
+    EXPECT_EQ(server->runTestHere("DialScalesOnExtraServer.TwoOpeningsOnThePointersMonitorWithItsWedgeLit", extra, &output),
               0)
         << output.toStdString();
     std::vector<int> widths;
@@ -174,16 +184,12 @@ TEST(DialScalesOnExtraServer, OpeningsFromTheRightMonitorsLastColumnOrRowAreTher
 TEST(DialScales, AHoldOrASecondStartFromAHighDensityMonitorsLastPixelOpensOnThatMonitor) {
     ORBEL_REQUIRE_DISPLAY();
     if (!QFile::exists(systemtest::kOrbel)) GTEST_SKIP() << "orbel is not built";
-    ExtraXServer server({"-screen", "0", "3840x1080x24", "+extension", "RANDR", "-br"});
-    ASSERT_TRUE(server.ready());
-    ASSERT_EQ(server.runHere("xrandr", {"--setmonitor", "LEFT", "1920/508x1080/286+0+0", "screen"}), 0);
-    ASSERT_EQ(server.runHere("xrandr", {"--setmonitor", "RIGHT", "1920/508x1080/286+1920+0", "none"}), 0);
-    ASSERT_TRUE(server.mergeResources("Xft.dpi: 192"));
-    ASSERT_TRUE(server.startWindowManager());
+    const std::unique_ptr<ExtraXServer> server = serverOf(2, 192);
+    ASSERT_TRUE(server);
     QProcessEnvironment extra;
     extra.insert("QT_ENABLE_HIGHDPI_SCALING", "0");
     QString output;
-    EXPECT_EQ(server.runTestHere("DialScalesOnExtraServer.OpeningsFromTheRightMonitorsLastColumnOrRowAreThere", extra,
+    EXPECT_EQ(server->runTestHere("DialScalesOnExtraServer.OpeningsFromTheRightMonitorsLastColumnOrRowAreThere", extra,
                                  &output),
               0)
         << output.toStdString();

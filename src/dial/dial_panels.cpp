@@ -257,7 +257,14 @@ void DialPanels::warmUp() {
     });
 }
 
-QPointF DialPanels::pointerPosition() const { return QCursor::pos(); }
+QPointF DialPanels::pointerPosition() const {
+    // From the device pixel through the screen that holds it: Qt's own
+    // answer is rounded to whole points, which at a ratio of 2 puts a
+    // screen's last column or row on the next screen (or on none).
+    if (const auto device = platform::PointerWatch::shared().position())
+        return platform::fromDevicePixels(*device, platform::currentScreenScales());
+    return QCursor::pos();
+}
 
 QPointF DialPanels::openingPointerPosition() {
     // A hot-key press says where the pointer was: no question to the server
@@ -318,7 +325,7 @@ void DialPanels::present(const DialScreen& overlay, const std::vector<DialScreen
     }
     watchScreens(true);
     if (controller_ && controller_->openedViaHold) {
-        followed_ = QCursor::pos();
+        followed_ = pointerPosition();
         holdFollow_.start();
     }
 }
@@ -332,10 +339,10 @@ void DialPanels::followHold() {
         holdFollow_.stop();
         return;
     }
-    const QPoint at = QCursor::pos();
+    const QPointF at = pointerPosition();
     if (at == followed_) return;
     followed_ = at;
-    listener_->pointerMoved(QPointF(at));
+    listener_->pointerMoved(at);
 }
 
 void DialPanels::dismiss() {

@@ -104,7 +104,7 @@ private:
     std::vector<QMetaObject::Connection> screenConnections_;
     void followHold();
     QTimer holdFollow_;  // asks where the pointer is, once a frame, while a hold is down
-    QPoint followed_;    // where it was last time
+    QPointF followed_;   // where it was last time
 };
 
 }  // namespace orbel::dial

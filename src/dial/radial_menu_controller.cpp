@@ -323,9 +323,7 @@ void RadialMenuController::holdRelease() {
     // a release where the pointer rests must not light and fire one of it.
     if (overlayFrame_) {
         const QPointF now = toPanel(surface_.pointerPosition());
-        // Positions from motion may carry half pixels that the server's
-        // answer rounds away: a move is more than a pixel.
-        if (QLineF(now, hover_.cursorPosition).length() > 1.0) updateHover(now);
+        if (movedFromHover(now)) updateHover(now);
     }
     if (!highlightValid()) {
         hide();
@@ -337,12 +335,24 @@ void RadialMenuController::holdRelease() {
     if (group) openedViaHold = false;
 }
 
+bool RadialMenuController::movedFromHover(QPointF panelPoint) const {
+    // Positions of one resting pointer from different sources may differ by
+    // the half pixel a rounding takes away: a move is more than a pixel.
+    return QLineF(panelPoint, hover_.cursorPosition).length() > 1.0;
+}
+
 // MARK: input
 
 void RadialMenuController::pointerMoved(std::optional<QPointF> global) {
-    if (!visible_) return;
-    if (global && overlayFrame_) updateHover(toPanel(*global));
-    else hoverAtPointer();
+    if (!visible_ || !overlayFrame_) return;
+    const QPointF point = toPanel(global ? *global : surface_.pointerPosition());
+    // Only a move changes the highlight. A report where the pointer rests
+    // (the motion Qt makes up before a press at a place it had not seen the
+    // pointer reach, such as the press of a held button; one move told by
+    // two sources) leaves a new level unlit and the keyboard's wedge lit,
+    // and is told as an update that changed nothing.
+    if (movedFromHover(point)) updateHover(point);
+    else pointsOfInterestLog().event(SignpostName::hoverUpdated, highlightedIndex_);
 }
 
 bool RadialMenuController::leftPressed(DialClickTarget target, QPointF globalPos) {

@@ -160,6 +160,7 @@ private:
     const AppConfig* liveConfig() const;
     QPointF toPanel(QPointF global) const;
     void hoverAtPointer();
+    bool movedFromHover(QPointF panelPoint) const;
     bool highlightValid() const;
     void setSlots(std::vector<MenuSlotPtr> slots);
     void setLevel(const std::vector<SlotConfig>& configs);

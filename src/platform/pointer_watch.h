@@ -37,6 +37,13 @@ public:
     // catcher presses. False when there can be none.
     virtual bool setClickCatchers(const std::vector<QRect>& areas) = 0;
 
+    // Where the pointer is now, in device pixels, asked of the display
+    // server (whether watching or not); nothing where it cannot be asked.
+    // Unlike Qt's cursor position it is not rounded to a whole point, so on
+    // a screen with a device pixel ratio it still tells the screen's last
+    // column and row from the next screen's first.
+    virtual std::optional<QPoint> position() const { return std::nullopt; }
+
 Q_SIGNALS:
     // At most once per turn of the event loop; with the last position when an
     // event brought one (motion over a catcher), else (raw motion, which

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <chrono>
 #include <numbers>
+#include <tuple>
 
 #include "dial/dial_panels.h"
 #include "dial/radial_menu_controller.h"
@@ -249,7 +250,32 @@ TEST_F(DialPanelsTest, ChildOverlayOnThePointersScreen) {
     }
 }
 
-void runChild(const char* mode, const QString& screensJson) {
+// Two 1920x1080 monitors at a ratio of 2, side by side: the pointer on the
+// right one's last column or row (half a point short of its edge) opens the
+// dial there, lit from that screen's centre.
+TEST_F(DialPanelsTest, ChildOverlayOnTheScreenOfTheLastDevicePixel) {
+    if (qgetenv("ORBEL_DIAL_SCREENS") != "edge") GTEST_SKIP() << "runs in a child process";
+    ASSERT_EQ(QGuiApplication::screens().size(), 2);
+    const QPointF rightCentre(1920 + 480, 270);
+    // Lit from the right screen's centre: wedge 1 up right, wedge 3 straight down
+    // (from the left screen's centre the second would be wedge 2).
+    // Qt's own answer is rounded to whole points: (2880, 50) and (2410, 540),
+    // past the right screen's edge.
+    for (const auto& [device, rounded, wedge] :
+         {std::tuple{QPoint(3839, 100), QPoint(2880, 50), 1}, std::tuple{QPoint(2900, 1079), QPoint(2410, 540), 3}}) {
+        watch.device = device;
+        QCursor::setPos(rounded);
+        dial.show();
+        QWidget* overlay = panels.overlayPanel();
+        ASSERT_NE(overlay, nullptr);
+        EXPECT_EQ(QPointF(overlay->pos()) + panels.view().dialCentre(), rightCentre) << device.x() << "," << device.y();
+        EXPECT_EQ(dial.highlightedIndex(), wedge) << device.x() << "," << device.y();
+        dial.hide();
+    }
+}
+
+void runChild(const char* mode, const QString& screensJson,
+              const char* test = "DialPanelsTest.ChildOverlayOnThePointersScreen") {
     QTemporaryFile config;
     ASSERT_TRUE(config.open() && config.write(screensJson.toUtf8()) > 0 && config.flush());
     QProcess child;
@@ -257,7 +283,7 @@ void runChild(const char* mode, const QString& screensJson) {
     env.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName());
     env.insert("ORBEL_DIAL_SCREENS", mode);
     child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=DialPanelsTest.ChildOverlayOnThePointersScreen"});
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=") + test});
     ASSERT_TRUE(child.waitForFinished(60000));
     const QString out = child.readAllStandardOutput() + child.readAllStandardError();
     EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
@@ -275,6 +301,13 @@ TEST(DialPanelsScreens, HighDensityScreensCentreTheDialOnThePointersScreen) {
     runChild("hidpi", R"({"screens": [
         {"name": "left", "x": 0, "y": 0, "width": 1440, "height": 900, "logicalDpi": 96, "dpr": 2},
         {"name": "right", "x": 1440, "y": 0, "width": 1280, "height": 800, "logicalDpi": 96, "dpr": 2}]})");
+}
+
+TEST(DialPanelsScreens, TheLastDevicePixelOfAHighDensityScreenIsOnThatScreen) {
+    runChild("edge", R"({"screens": [
+        {"name": "left", "x": 0, "y": 0, "width": 960, "height": 540, "logicalDpi": 96, "dpr": 2},
+        {"name": "right", "x": 1920, "y": 0, "width": 960, "height": 540, "logicalDpi": 96, "dpr": 2}]})",
+             "DialPanelsTest.ChildOverlayOnTheScreenOfTheLastDevicePixel");
 }
 
 TEST_F(DialPanelsTest, AssistiveTechnologiesReadTheDialAndItsWedges) {

@@ -442,6 +442,29 @@ TEST_F(DialTest, AHoldReleaseWhereThePointerRestsFiresNothingOnTheNewLevel) {
     EXPECT_EQ(workspace.calls, std::vector<std::string>{"launch root3"});
 }
 
+// Only a move lights a wedge: a report where the pointer rests (Qt makes
+// one up before the second press of a held button) leaves the new level
+// unlit, so its release fires nothing, and leaves the keyboard's wedge lit.
+TEST_F(DialTest, AReportWhereThePointerRestsLightsNothing) {
+    dial.openedViaHold = true;
+    showOn(1);
+    dial.pushGroup(MenuGroup{Uuid::random(), "List", apps("root", 6), {}});
+    surface.moveTo(surface.pointer);
+    surface.moveTo(surface.pointer + QPointF(0.5, -0.5));  // the same place, differently rounded
+    EXPECT_EQ(dial.highlightedIndex(), -1);
+    dial.moveHighlight(1);
+    surface.moveTo(surface.pointer);
+    EXPECT_EQ(dial.highlightedIndex(), 0);
+    surface.moveTo(towards(3, 6));
+    EXPECT_EQ(dial.highlightedIndex(), 3);
+
+    dial.pushGroup(MenuGroup{Uuid::random(), "List", apps("list", 6), {}});
+    surface.moveTo(surface.pointer);
+    dial.holdRelease();
+    EXPECT_FALSE(dial.isVisible());
+    EXPECT_TRUE(workspace.calls.empty());
+}
+
 TEST_F(DialTest, MusicMode) {
     AppOverride override;
     override.slots = apps("app", 2);

@@ -17,9 +17,11 @@ public:
         catchers = areas;
         return true;
     }
+    std::optional<QPoint> position() const override { return device; }
 
     bool watching = false;
     std::vector<QRect> catchers;
+    std::optional<QPoint> device;  // where the server says the pointer is
 };
 
 }  // namespace orbel::fakes

@@ -7,10 +7,14 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <tuple>
 
 #include "model/app_config.h"
 #include "model/json_writer.h"
@@ -26,11 +30,12 @@ using systemtest::spin;
 using systemtest::spinUntil;
 using systemtest::xdotool;
 
-// Six script slots, the dial on Ctrl+Alt+O.
-QByteArray sixSlots(const QTemporaryDir& dir) {
+// Six script slots, the dial on Ctrl+Alt+O unless told otherwise.
+QByteArray sixSlots(const QTemporaryDir& dir,
+                    ActivationMode activation = ActivationMode::tap(HoldBinding::keyCombination(
+                        KeyCombination{31, modifier::kControl | modifier::kOption, std::nullopt}))) {
     AppConfig c;
-    c.activation = ActivationMode::tap(
-        HoldBinding::keyCombination(KeyCombination{31, modifier::kControl | modifier::kOption, std::nullopt}));
+    c.activation = std::move(activation);
     c.rootGroup.slots.clear();
     for (int i = 0; i < 6; ++i)
         c.rootGroup.slots.push_back(SlotConfig::make(
@@ -98,28 +103,96 @@ TEST(DialScalesOnExtraServer, TwoOpeningsOnThePointersMonitorWithItsWedgeLit) {
 
 // The dial's width (device pixels) at each opening of the test above, run
 // on a server of one or two monitors at this Xft.dpi.
-std::vector<int> dialWidthsAt(int monitors, int dpi, int scale) {
-    ExtraXServer server({"-screen", "0", monitors == 2 ? "3840x1080x24" : "1920x1080x24", "+extension", "RANDR", "-br"});
-    EXPECT_TRUE(server.ready());
-    if (!server.ready()) return {};
+// An extra server of one 1920x1080 monitor, or two side by side, at this
+// Xft.dpi, with openbox; nothing when it did not start.
+std::unique_ptr<ExtraXServer> serverOf(int monitors, int dpi) {
+    auto server = std::make_unique<ExtraXServer>(
+        QStringList{"-screen", "0", monitors == 2 ? "3840x1080x24" : "1920x1080x24", "+extension", "RANDR", "-br"});
+    EXPECT_TRUE(server->ready());
+    if (!server->ready()) return nullptr;
     if (monitors == 2) {
-        EXPECT_EQ(server.runHere("xrandr", {"--setmonitor", "LEFT", "1920/508x1080/286+0+0", "screen"}), 0);
-        EXPECT_EQ(server.runHere("xrandr", {"--setmonitor", "RIGHT", "1920/508x1080/286+1920+0", "none"}), 0);
+        EXPECT_EQ(server->runHere("xrandr", {"--setmonitor", "LEFT", "1920/508x1080/286+0+0", "screen"}), 0);
+        EXPECT_EQ(server->runHere("xrandr", {"--setmonitor", "RIGHT", "1920/508x1080/286+1920+0", "none"}), 0);
     }
-    EXPECT_TRUE(server.mergeResources(QStringLiteral("Xft.dpi: %1").arg(dpi)));
-    EXPECT_TRUE(server.startWindowManager());
+    EXPECT_TRUE(server->mergeResources(QStringLiteral("Xft.dpi: %1").arg(dpi)));
+    EXPECT_TRUE(server->startWindowManager());
+    return server;
+}
+
+std::vector<int> dialWidthsAt(int monitors, int dpi, int scale) {
+    const std::unique_ptr<ExtraXServer> server = serverOf(monitors, dpi);
+    if (!server) return {};
     QProcessEnvironment extra;
     extra.insert("QT_ENABLE_HIGHDPI_SCALING", "0");
     extra.insert("ORBEL_TEST_SCALE", QString::number(scale));
     extra.insert("ORBEL_TEST_MONITORS", QString::number(monitors));
     QString output;
-    EXPECT_EQ(server.runTestHere("DialScalesOnExtraServer.TwoOpeningsOnThePointersMonitorWithItsWedgeLit", extra, &output),
+    EXPECT_EQ(server->runTestHere("DialScalesOnExtraServer.TwoOpeningsOnThePointersMonitorWithItsWedgeLit", extra, &output),
               0)
         << output.toStdString();
     std::vector<int> widths;
     const QRegularExpression line("dial width: (\\d+)");
     for (auto it = line.globalMatch(output); it.hasNext();) widths.push_back(it.next().captured(1).toInt());
     return widths;
+}
+
+// A hold of mouse button 8 with the pointer on the right monitor's last
+// column, then on its last row, and a plain second start from its corner
+// (device pixels; at a ratio of 2 each is half a point short of the
+// monitor's edge): the dial opens on the right monitor and lights the wedge
+// seen from its centre.
+TEST(DialScalesOnExtraServer, OpeningsFromTheRightMonitorsLastColumnOrRowAreThere) {
+    ORBEL_REQUIRE_EXTRA_SERVER();
+    QTemporaryDir dir;
+    Orbel orbel(Orbel::Deferred{});
+    orbel.setEnvironment("QT_ENABLE_HIGHDPI_SCALING", "1");
+    orbel.write("config.json", sixSlots(dir, ActivationMode::hold(HoldBinding::mouseButton(3))));
+    orbel.startWith({"--login-item"});
+    ASSERT_TRUE(orbel.waitForLog("[orbel-launch] step first dial")) << orbel.log().toStdString();
+    spin(300);
+    // From the right monitor's centre (2880, 540): up and right is wedge 1;
+    // (3000, 1079) is straight down, wedge 3 (from the left one's, wedge 2).
+    for (const auto& [x, y, wedge, secondStart] :
+         {std::tuple{3839, 300, 1, false}, std::tuple{3000, 1079, 3, false}, std::tuple{3839, 1079, 2, true}}) {
+        SCOPED_TRACE(QStringLiteral("%1,%2").arg(x).arg(y).toStdString());
+        const int from = int(orbel.log().size());
+        xdotool({"mousemove", QString::number(x), QString::number(y)});
+        spin(200);
+        if (secondStart) {
+            QProcess second;
+            orbel.start(second, {});
+            EXPECT_TRUE(second.waitForFinished(10000));
+        } else {
+            xdotool({"mousedown", "8"});
+        }
+        ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible", from)) << orbel.log().mid(from).toStdString();
+        const QString opened = orbel.log().mid(from, orbel.log().indexOf("ShowMenuVisible", from) - from);
+        EXPECT_TRUE(opened.contains(QStringLiteral("HoverUpdated slot=%1").arg(wedge))) << opened.toStdString();
+        spin(400);
+        const QImage shot = platform::ScreenCapture::shared().capture(QRect(0, 0, 3840, 1080), 1);
+        ASSERT_FALSE(shot.isNull());
+        QDir().mkpath(ORBEL_BINARY_DIR "/test-artifacts/system");
+        shot.save(QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/system/dial-opened-from-%1-%2.png").arg(x).arg(y));
+        EXPECT_EQ(litWidth(shot, QPoint(960, 540)), 0) << "the dial is on the left monitor";
+        EXPECT_GT(litWidth(shot, QPoint(2880, 540)), 0) << "no dial on the pointer's monitor";
+        xdotool(secondStart ? QStringList{"key", "Escape"} : QStringList{"mouseup", "8"});
+        ASSERT_TRUE(spinUntil([&] { return orbel.log().indexOf("HideMenuComplete", from) >= 0; }));
+        spin(200);
+    }
+}
+
+TEST(DialScales, AHoldOrASecondStartFromAHighDensityMonitorsLastPixelOpensOnThatMonitor) {
+    ORBEL_REQUIRE_DISPLAY();
+    if (!QFile::exists(systemtest::kOrbel)) GTEST_SKIP() << "orbel is not built";
+    const std::unique_ptr<ExtraXServer> server = serverOf(2, 192);
+    ASSERT_TRUE(server);
+    QProcessEnvironment extra;
+    extra.insert("QT_ENABLE_HIGHDPI_SCALING", "0");
+    QString output;
+    EXPECT_EQ(server->runTestHere("DialScalesOnExtraServer.OpeningsFromTheRightMonitorsLastColumnOrRowAreThere", extra,
+                                 &output),
+              0)
+        << output.toStdString();
 }
 
 TEST(DialScales, OneOrTwoMonitorsAtTwiceTheDensityOpenOnThePointersMonitorAtTwiceTheWidth) {

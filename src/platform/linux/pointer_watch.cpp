@@ -49,6 +49,16 @@ public:
         x_->wantRootProperties(false);
     }
 
+    std::optional<QPoint> position() const override {
+        if (!x_) return std::nullopt;
+        xcb_connection_t* c = x_->connection();
+        x11::Reply<xcb_query_pointer_reply_t> reply(
+            xcb_query_pointer_reply(c, xcb_query_pointer(c, x_->root()), nullptr));
+        x_->drainSoon();  // events read while waiting for the answer
+        if (!reply) return std::nullopt;
+        return QPoint(reply->root_x, reply->root_y);
+    }
+
     bool setClickCatchers(const std::vector<QRect>& areas) override {
         if (!x_) return false;
         xcb_connection_t* c = x_->connection();

@@ -9,6 +9,7 @@
 #include <QAbstractEventDispatcher>
 #include <QMetaObject>
 #include <QSocketNotifier>
+#include <utility>
 
 #include "platform/linux/x11_reply.h"
 #include "platform/linux/x11_session.h"
@@ -48,6 +49,9 @@ InputConnection::InputConnection(xcb_connection_t* conn, xcb_window_t root) : co
         if (version && (version->major_version > 2 || (version->major_version == 2 && version->minor_version >= 2)))
             xinputOpcode_ = xi->major_opcode;
     }
+    // Asked now, its answer read when first needed: by then long arrived.
+    static constexpr char kTimestampAtom[] = "_ORBEL_TIMESTAMP";
+    timestampAtomAsked_ = xcb_intern_atom(conn_, 0, sizeof kTimestampAtom - 1, kTimestampAtom);
     notifier_ = new QSocketNotifier(xcb_get_file_descriptor(conn_), QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, [this] { drain(); });
     // Any request that waits for a reply, or only flushes, lets xcb read
@@ -117,17 +121,23 @@ std::uint16_t InputConnection::xinputEventType(const xcb_generic_event_t* event)
 }
 
 void InputConnection::keepStrayKey(const xcb_key_press_event_t& event) {
-    const auto now = std::chrono::steady_clock::now();
-    if (now - strayKeptAt_ > kStrayKeysFresh) strayKeys_.clear();
+    if (strayKeys_.size() >= kMostStrayKeys) strayKeys_.erase(strayKeys_.begin());
     strayKeys_.push_back(event);
-    strayKeptAt_ = now;
 }
 
 std::vector<xcb_key_press_event_t> InputConnection::takeStrayKeys() {
-    std::vector<xcb_key_press_event_t> keys;
-    keys.swap(strayKeys_);
-    if (std::chrono::steady_clock::now() - strayKeptAt_ > kStrayKeysFresh) keys.clear();
-    return keys;
+    drain();  // those the server sent before it gave the keyboard to another window
+    return std::exchange(strayKeys_, {});
+}
+
+xcb_atom_t InputConnection::timestampAtom() {
+    if (timestampAtom_ == XCB_ATOM_NONE && timestampAtomAsked_.sequence) {
+        Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(conn_, timestampAtomAsked_, nullptr));
+        timestampAtomAsked_ = {};
+        if (reply) timestampAtom_ = reply->atom;
+        drainSoon();
+    }
+    return timestampAtom_;
 }
 
 void InputConnection::drainSoon() { drainTurn_.request(); }

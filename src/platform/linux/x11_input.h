@@ -13,7 +13,7 @@
 #include <QObject>
 
 #include "platform/linux/once_per_turn.h"
-#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -54,12 +54,18 @@ public:
     // Key events that came to this connection only because a hot key's
     // press held the keyboard (typed before the press was read and the
     // keyboard handed back): they were meant for the window that takes the
-    // keyboard next. Kept a moment (`kStrayKeysFresh`), taken once, and
+    // keyboard next. Kept with their server times (how old they are is
+    // judged in server time by whoever takes them, a busy program reads
+    // them late), taken once (with whatever the socket still holds), and
     // dropped at the next hot-key press.
     void keepStrayKey(const xcb_key_press_event_t& event);
     std::vector<xcb_key_press_event_t> takeStrayKeys();
     void dropStrayKeys() { strayKeys_.clear(); }
-    static constexpr std::chrono::milliseconds kStrayKeysFresh{1000};
+    static constexpr std::size_t kMostStrayKeys = 256;
+
+    // An atom of our own for asking the server what time it is (a
+    // property change on one of our windows comes back stamped).
+    xcb_atom_t timestampAtom();
 
     // Reads events xcb queued while waiting for replies (the socket has no more
     // to say about them). Call after requests made outside an event.
@@ -84,7 +90,8 @@ private:
     QSocketNotifier* notifier_ = nullptr;
     std::vector<Listener> listeners_;
     std::vector<xcb_key_press_event_t> strayKeys_;
-    std::chrono::steady_clock::time_point strayKeptAt_;
+    xcb_intern_atom_cookie_t timestampAtomAsked_{};
+    xcb_atom_t timestampAtom_ = XCB_ATOM_NONE;
 };
 
 }  // namespace orbel::platform::x11

@@ -352,7 +352,7 @@ ActionCard::ActionCard(SystemAction action, std::function<void()> onSelect, QWid
     setMaximumHeight(80);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::ClickFocus);  // the picker makes one card the Tab stop
+    setFocusPolicy(Qt::NoFocus);  // the picker makes one card the Tab stop
     setAccessibleName(QString::fromStdString(action_.title()));
 }
 
@@ -466,6 +466,7 @@ ActionPickerView::ActionPickerView(SystemAction selected, std::function<void(con
             const std::size_t at = cards_.size();
             auto* card = new ActionCard(actions[i], [this, at] {
                 model_.choose(cards_[at]->action());
+                setTabStop(cards_[at]);
                 sync();
             }, content);
             card->setObjectName(qs(actions[i].identifier()));
@@ -547,7 +548,7 @@ void ActionPickerView::showEvent(QShowEvent* event) {
 }
 
 void ActionPickerView::setTabStop(ActionCard* card) {
-    for (ActionCard* c : cards_) c->setFocusPolicy(c == card ? Qt::StrongFocus : Qt::ClickFocus);
+    for (ActionCard* c : cards_) c->setFocusPolicy(c == card ? Qt::TabFocus : Qt::NoFocus);
 }
 
 void ActionPickerView::moveFocus(ActionCard* from, int key) {

@@ -102,8 +102,8 @@ private:
     // A level editor for the selected valued action's kind (its caption
     // names it), made again when the kind changes.
     void showLevelEditor();
-    // The cards are one Tab stop: the card that last had the focus, at
-    // first the chosen one. The arrows move the focus from card to card.
+    // The cards are one Tab stop: the card last chosen or reached with the
+    // arrows, at first the chosen one. A click leaves the focus where it is.
     void setTabStop(ActionCard* card);
     void moveFocus(ActionCard* from, int key);
 

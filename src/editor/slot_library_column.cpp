@@ -208,6 +208,9 @@ public:
         setFrameShape(QFrame::NoFrame);
         setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         setEditTriggers(QAbstractItemView::NoEditTriggers);
+        // Reached with Tab, as the ring is: a click on a row leaves the
+        // focus where it was, and no focus mark on the row.
+        setFocusPolicy(Qt::TabFocus);
     }
 
 protected:

@@ -641,7 +641,8 @@ TEST_F(EditorWidgets, TheKeyboardPutsALibraryRowOnTheDialAsADropWould) {
     auto* column = new SlotLibraryColumn(
         {LibrarySegment::apps, LibrarySegment::actions},
         [&](const SlotConfig& s) {
-            return std::any_of(host.slots.begin(), host.slots.end(), [&](const SlotConfig& a) { return a.type.matches(s.type); });
+            return std::any_of(host.slots.begin(), host.slots.end(),
+                               [&](const SlotConfig& a) { return a.type.matches(s.type); });
         },
         [](const SlotConfig& s) { ADD_FAILURE() << s.title << " added past the dial"; }, &sheet);
     column->setDial(host.editor.get());
@@ -673,7 +674,8 @@ TEST_F(EditorWidgets, TheKeyboardPutsALibraryRowOnTheDialAsADropWould) {
     column->setSegment(LibrarySegment::actions);
     QTest::keyClick(list, Qt::Key_Home);
     for (int i = 0; i < 5; ++i) QTest::keyClick(list, Qt::Key_Down);  // Audio's four and Set Volume, then Display
-    EXPECT_EQ(list->currentIndex().data().toString(), QString::fromStdString(SystemAction(SystemAction::Kind::brightnessUp).title()));
+    EXPECT_EQ(list->currentIndex().data().toString(),
+              QString::fromStdString(SystemAction(SystemAction::Kind::brightnessUp).title()));
 }
 
 // The action cards are one Tab stop; the arrows move the mark left and
@@ -682,12 +684,15 @@ TEST_F(EditorWidgets, TheKeyboardPutsALibraryRowOnTheDialAsADropWould) {
 TEST_F(EditorWidgets, TheArrowsMoveBetweenActionCardsAndReturnChooses) {
     using K = SystemAction::Kind;
     bool added = false;
-    ActionPickerView picker(SystemAction(K::volumeUp), {}, [&](const SystemAction&, const std::string&) { added = true; });
+    ActionPickerView picker(SystemAction(K::volumeUp), {},
+                            [&](const SystemAction&, const std::string&) { added = true; });
     picker.open();
     QApplication::setActiveWindow(&picker);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&picker));
     const QList<ActionCard*> cards = picker.findChildren<ActionCard*>();
-    const auto stops = [&] { return std::count_if(cards.begin(), cards.end(), [](ActionCard* c) { return c->focusPolicy() & Qt::TabFocus; }); };
+    const auto stops = [&] {
+        return std::count_if(cards.begin(), cards.end(), [](ActionCard* c) { return c->focusPolicy() & Qt::TabFocus; });
+    };
     EXPECT_EQ(stops(), 1);
     picker.addButton()->setFocus();
     const QImage unmarked = picker.card(K::volumeUp)->grab().toImage();

@@ -523,7 +523,10 @@ TEST_F(PreferencesViewTest, TabFromTheTabBarReachesAControlOfThePage) {
 // behind a dark one; slots grey 0.2 on light, 0.32 on dark.
 TEST_F(PreferencesViewTest, UnsetColourSwatchesShowTheDialsOwnColours) {
     auto& v = show();
-    v.model().setAppearance([](AppearanceConfig& a) { a.backdrop = Backdrop::filled, a.slotStyle = SlotStyle::filled; });
+    v.model().setAppearance([](AppearanceConfig& a) {
+        a.backdrop = Backdrop::filled;
+        a.slotStyle = SlotStyle::filled;
+    });
     auto* backdrop = find<AccentSwatchPicker>("backdropColor");
     auto* slots = find<AccentSwatchPicker>("slotColor");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !backdrop->size().isEmpty() && !slots->size().isEmpty(); }));

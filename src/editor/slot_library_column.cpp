@@ -225,9 +225,9 @@ protected:
     }
     void focusInEvent(QFocusEvent* e) override {
         QListView::focusInEvent(e);
-        // However it is reached (also after its rows were rebuilt), the list
-        // has a current row to mark.
-        if (!currentIndex().isValid()) {
+        // However it is reached (also after its rows were rebuilt, or a click
+        // on a header), the list has a current row to mark.
+        if (!rows_->addsSomething(currentIndex().row())) {
             const QModelIndex first = moveCursor(MoveHome, Qt::NoModifier);
             if (first.isValid()) selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
         }

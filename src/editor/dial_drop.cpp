@@ -90,6 +90,12 @@ CommitAction DialDropDelegate::resolveCommit(const SlotDragPayload& payload, QPo
     return {CommitAction::Insert{payload, insertionIndex(n, location, centre)}};
 }
 
+CommitAction DialDropDelegate::resolveAppend(const SlotDragPayload& payload) const {
+    if (!isLibraryPayload(payload)) return {};
+    if (isFull) return {CommitAction::ToastFull{}};
+    return {CommitAction::Insert{payload, static_cast<int>(slots.size())}};
+}
+
 std::optional<SlotDragPayload> decodeSlotPayload(const std::optional<std::string_view>& text) {
     if (!text) return std::nullopt;
     try {

@@ -115,6 +115,9 @@ struct DialDropDelegate {
 
     DragState dragStateFor(const SlotDragPayload& payload, QPointF location) const;
     CommitAction resolveCommit(const SlotDragPayload& payload, QPointF location) const;
+    // A library item handed over with no place on the ring (from the
+    // keyboard): after the last slot, or the full dial's toast.
+    CommitAction resolveAppend(const SlotDragPayload& payload) const;
 };
 
 // The payload of a drag's text: the prefix, then the payload's JSON. Nothing

@@ -133,6 +133,10 @@ void DialEditorModel::insertIntoEmptyDial(const SlotDragPayload& payload) {
     if (slot && callbacks_.onInsert) callbacks_.onInsert(*slot, 0);
 }
 
+void DialEditorModel::appendFromLibrary(const SlotDragPayload& payload) {
+    handleCommit(dropDelegate({}).resolveAppend(payload));
+}
+
 void DialEditorModel::promptReplace() {
     if (!prompt_) return;
     const FullDialPrompt p = *prompt_;

@@ -93,6 +93,9 @@ public:
     std::function<void(const GroupRemoval&)> confirmRemoval;
     // The empty dial's drop: inserts the library item at 0 unless already there.
     void insertIntoEmptyDial(const SlotDragPayload& payload);
+    // A library item chosen from the keyboard: committed as a drop after the
+    // last slot would be (nothing when already there; the toast when full).
+    void appendFromLibrary(const SlotDragPayload& payload);
 
     // The full-dial prompt and its three answers.
     const std::optional<FullDialPrompt>& fullDialPrompt() const { return prompt_; }

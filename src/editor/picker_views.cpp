@@ -352,11 +352,14 @@ ActionCard::ActionCard(SystemAction action, std::function<void()> onSelect, QWid
     setMaximumHeight(80);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::NoFocus);  // the picker makes one card the Tab stop
+    setAccessibleName(QString::fromStdString(action_.title()));
 }
 
 void ActionCard::setAction(const SystemAction& action) {
     if (action_ == action) return;
     action_ = action;
+    setAccessibleName(QString::fromStdString(action_.title()));
     update();
 }
 
@@ -385,10 +388,38 @@ void ActionCard::paintEvent(QPaintEvent*) {
     p.setPen(ink);
     p.drawText(QRectF(6, 42, width() - 12, 34), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
                QString::fromStdString(action_.title()));
+    if (hasFocus()) ui::paintFocusMark(p, palette(), QRectF(rect()).adjusted(1, 1, -1, -1), 8);
 }
 
 void ActionCard::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && onSelect_) onSelect_();
+}
+
+void ActionCard::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+        case Qt::Key_Down: Q_EMIT arrowPressed(event->key()); return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            // Taken here: Return chooses the card, not the sheet's Add.
+            if (onSelect_) onSelect_();
+            return;
+        default: QWidget::keyPressEvent(event);
+    }
+}
+
+void ActionCard::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    Q_EMIT focused();
+    update();
+}
+
+void ActionCard::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 // ---- ActionPickerView ----------------------------------------------------
@@ -435,10 +466,15 @@ ActionPickerView::ActionPickerView(SystemAction selected, std::function<void(con
             const std::size_t at = cards_.size();
             auto* card = new ActionCard(actions[i], [this, at] {
                 model_.choose(cards_[at]->action());
+                setTabStop(cards_[at]);
                 sync();
             }, content);
             card->setObjectName(qs(actions[i].identifier()));
+            connect(card, &ActionCard::arrowPressed, this, [this, card](int key) { moveFocus(card, key); });
+            connect(card, &ActionCard::focused, this, [this, card] { setTabStop(card); });
             cards_.push_back(card);
+            if (i % 3 == 0) cardRows_.emplace_back();
+            cardRows_.back().push_back(card);
             grid->addWidget(card, int(i / 3), int(i % 3));
         }
         for (int col = 0; col < 3; ++col) grid->setColumnStretch(col, 1);
@@ -488,6 +524,8 @@ ActionPickerView::ActionPickerView(SystemAction selected, std::function<void(con
     });
     layout->addWidget(makeSheetFooter(cancel, add_, this));
     sync();
+    const auto chosen = std::find_if(cards_.begin(), cards_.end(), [](ActionCard* c) { return c->isSelected(); });
+    setTabStop(chosen != cards_.end() ? *chosen : cards_.front());
 }
 
 ActionCard* ActionPickerView::card(SystemAction::Kind kind) const {
@@ -504,7 +542,34 @@ void ActionPickerView::showEvent(QShowEvent* event) {
     for (ActionCard* c : cards_) {
         if (!c->isSelected()) continue;
         scroll_->ensureWidgetVisible(c, 0, 20);
+        setTabStop(c);
         break;
+    }
+}
+
+void ActionPickerView::setTabStop(ActionCard* card) {
+    for (ActionCard* c : cards_) c->setFocusPolicy(c == card ? Qt::TabFocus : Qt::NoFocus);
+}
+
+void ActionPickerView::moveFocus(ActionCard* from, int key) {
+    for (std::size_t r = 0; r < cardRows_.size(); ++r) {
+        const auto& row = cardRows_[r];
+        const auto at = std::find(row.begin(), row.end(), from);
+        if (at == row.end()) continue;
+        // Left and right stay in the row; up and down go to the row above or
+        // below, to the card in the same column or the last one of a shorter row.
+        long targetRow = long(r), column = long(at - row.begin());
+        if (key == Qt::Key_Left) --column;
+        else if (key == Qt::Key_Right) ++column;
+        else targetRow += key == Qt::Key_Up ? -1 : 1;
+        if (targetRow < 0 || targetRow >= long(cardRows_.size())) return;
+        const auto& target = cardRows_[std::size_t(targetRow)];
+        if (targetRow != long(r)) column = std::min(column, long(target.size()) - 1);
+        if (column < 0 || column >= long(target.size())) return;
+        ActionCard* next = target[std::size_t(column)];
+        next->setFocus(Qt::OtherFocusReason);
+        scroll_->ensureWidgetVisible(next, 0, 20);
+        return;
     }
 }
 

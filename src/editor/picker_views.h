@@ -102,10 +102,15 @@ private:
     // A level editor for the selected valued action's kind (its caption
     // names it), made again when the kind changes.
     void showLevelEditor();
+    // The cards are one Tab stop: the card last chosen or reached with the
+    // arrows, at first the chosen one. A click leaves the focus where it is.
+    void setTabStop(ActionCard* card);
+    void moveFocus(ActionCard* from, int key);
 
     ActionPickerModel model_;
     std::function<void(const SystemAction&, const std::string&)> onActionSelected_;
     std::vector<ActionCard*> cards_;
+    std::vector<std::vector<ActionCard*>> cardRows_;  // as the grids show them, top to bottom
     QScrollArea* scroll_ = nullptr;
     QWidget* levelBlock_ = nullptr;
     ParameterizedActionEditor* level_ = nullptr;
@@ -115,7 +120,9 @@ private:
     QPushButton* add_ = nullptr;
 };
 
-// One action of the action picker: its symbol and title on a card.
+// One action of the action picker: its symbol and title on a card. A click,
+// or Return or Space while it has the focus, chooses it; the arrow keys are
+// handed to the picker, which moves the focus.
 class ActionCard : public QWidget {
     Q_OBJECT
 public:
@@ -126,9 +133,16 @@ public:
     void setSelected(bool selected);
     QSize sizeHint() const override { return {180, 80}; }
 
+Q_SIGNALS:
+    void arrowPressed(int key);
+    void focused();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     SystemAction action_;

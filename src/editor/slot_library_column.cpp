@@ -18,6 +18,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "editor/dial_editor_view.h"
 #include "editor/editor_painting.h"
 #include "editor/editor_widgets.h"
 #include "ui/controls.h"
@@ -66,6 +67,12 @@ public:
     }
     int rowCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    }
+    // Rows that add something; headers and the empty texts do not.
+    bool addsSomething(int r) const {
+        const Row* at = row(r);
+        return at && (at->kind == LibraryEntry::Kind::app || at->kind == LibraryEntry::Kind::action ||
+                      at->kind == LibraryEntry::Kind::parameterised);
     }
     QVariant data(const QModelIndex& index, int role) const override {
         const Row* r = row(index.row());
@@ -136,13 +143,17 @@ public:
             p->restore();
             return;
         }
-        const bool hovered = option.state & QStyle::State_MouseOver;
+        // The current row while the list has the keyboard focus shows as a
+        // hovered one does, with the focus mark around it.
+        const bool focused = option.state & QStyle::State_HasFocus;
+        const bool hovered = (option.state & QStyle::State_MouseOver) || focused;
         const bool added = index.data(AddedRole).toBool();
         if (hovered && !added) {
             QPainterPath bg;
             bg.addRoundedRect(r, 5, 5);
             p->fillPath(bg, withAlpha(pal.color(QPalette::Highlight), 0.10));
         }
+        if (focused) ui::paintFocusMark(*p, pal, r.adjusted(1, 1, -1, -1), 5);
         const QRectF icon(r.left() + 8, r.center().y() - 11, 22, 22);
         if (kind == LibraryEntry::Kind::app) {
             // As a wedge of the dial would show the application.
@@ -176,13 +187,17 @@ public:
     }
 };
 
-// The list: hover, a click on the trailing mark, double clicks, and drags
-// of application and action rows carrying their payload.
+// The list: hover, a click on the trailing mark, double clicks, drags of
+// application and action rows carrying their payload, and the keyboard.
 class LibraryListView : public QListView {
 public:
-    LibraryListView(LibraryListModel* rows, std::function<void(int, bool)> activate,
+    LibraryListView(LibraryListModel* rows, std::function<void(int, bool)> activate, std::function<void(int)> addKey,
                     std::function<std::optional<SlotDragPayload>(int)> payloadOf, QWidget* parent)
-        : QListView(parent), rows_(rows), activate_(std::move(activate)), payloadOf_(std::move(payloadOf)) {
+        : QListView(parent),
+          rows_(rows),
+          activate_(std::move(activate)),
+          addKey_(std::move(addKey)),
+          payloadOf_(std::move(payloadOf)) {
         setModel(rows);
         setItemDelegate(new RowDelegate(this));
         setMouseTracking(true);
@@ -193,9 +208,42 @@ public:
         setFrameShape(QFrame::NoFrame);
         setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         setEditTriggers(QAbstractItemView::NoEditTriggers);
+        // Reached with Tab, as the ring is: a click on a row leaves the
+        // focus where it was, and no focus mark on the row.
+        setFocusPolicy(Qt::TabFocus);
     }
 
 protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        const bool add = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter || e->key() == Qt::Key_Space;
+        if (add && e->modifiers() == Qt::NoModifier && currentIndex().isValid()) {
+            addKey_(currentIndex().row());  // taken here: Return is not the sheet's default button
+            e->accept();
+            return;
+        }
+        QListView::keyPressEvent(e);
+    }
+    void focusInEvent(QFocusEvent* e) override {
+        QListView::focusInEvent(e);
+        // However it is reached (also after its rows were rebuilt, or a click
+        // on a header), the list has a current row to mark.
+        if (!rows_->addsSomething(currentIndex().row())) {
+            const QModelIndex first = moveCursor(MoveHome, Qt::NoModifier);
+            if (first.isValid()) selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+        }
+    }
+    // The current row moves over headers and empty texts to the next row
+    // that adds something in the direction of travel (or, past the end, back).
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override {
+        const QModelIndex next = QListView::moveCursor(action, modifiers);
+        if (!next.isValid() || rows_->addsSomething(next.row())) return next;
+        const bool back = action == MoveUp || action == MovePrevious || action == MovePageUp || action == MoveEnd;
+        const int count = rows_->rowCount();
+        for (int step : {back ? -1 : 1, back ? 1 : -1})
+            for (int r = next.row() + step; r >= 0 && r < count; r += step)
+                if (rows_->addsSomething(r)) return rows_->index(r);
+        return {};
+    }
     void mousePressEvent(QMouseEvent* e) override {
         pressed_ = e->button() == Qt::LeftButton ? indexAt(e->position().toPoint()).row() : -1;
         pressPos_ = e->position().toPoint();
@@ -270,6 +318,7 @@ private:
 
     LibraryListModel* rows_;
     std::function<void(int, bool)> activate_;
+    std::function<void(int)> addKey_;
     std::function<std::optional<SlotDragPayload>(int)> payloadOf_;
     int pressed_ = -1;
     QPoint pressPos_;
@@ -338,15 +387,8 @@ SlotLibraryColumn::SlotLibraryColumn(std::vector<LibrarySegment> allowedSegments
     loadingLayout->addStretch();
     rows_ = new LibraryListModel(this);
     list_ = new LibraryListView(
-        rows_, [this](int row, bool onPlus) { activate(row, onPlus); },
-        [this](int row) -> std::optional<SlotDragPayload> {
-            const Row* r = rows_->row(row);
-            if (!r) return std::nullopt;
-            if (r->kind == LibraryEntry::Kind::app) return SlotLibraryModel::appPayload(*r->app);
-            if (r->kind == LibraryEntry::Kind::action) return SlotLibraryModel::actionPayload(r->action);
-            return std::nullopt;  // valued actions are added through their popover only
-        },
-        listStack_);
+        rows_, [this](int row, bool onPlus) { activate(row, onPlus); }, [this](int row) { addFromKeyboard(row); },
+        [this](int row) { return payloadOf(row); }, listStack_);
     listStack_->addWidget(loadingPage);
     listStack_->addWidget(list_);
     layout->addWidget(listStack_, 1);
@@ -437,7 +479,19 @@ void SlotLibraryColumn::updateChrome() {
         if (!a->isSeparator()) a->setIcon(a->data().toInt() == current ? icon("checkmark") : QIcon());
 }
 
+std::optional<SlotDragPayload> SlotLibraryColumn::payloadOf(int row) const {
+    const Row* r = rows_->row(row);
+    if (!r) return std::nullopt;
+    if (r->kind == LibraryEntry::Kind::app) return SlotLibraryModel::appPayload(*r->app);
+    if (r->kind == LibraryEntry::Kind::action) return SlotLibraryModel::actionPayload(r->action);
+    return std::nullopt;  // valued actions are added through their popover only
+}
+
 void SlotLibraryColumn::refresh() {
+    // The current row stays on its item while that item is still listed.
+    const Row* current = rows_->row(list_->currentIndex().row());
+    const std::optional<std::pair<LibraryEntry::Kind, QString>> kept =
+        current ? std::optional(std::pair(current->kind, current->text)) : std::nullopt;
     const bool loading = model_.segment == LibrarySegment::apps && model_.isLoadingApps;
     listStack_->setCurrentIndex(loading ? 0 : 1);
     std::vector<Row> rows;
@@ -453,6 +507,13 @@ void SlotLibraryColumn::refresh() {
         rows.push_back(std::move(r));
     }
     rows_->setRows(std::move(rows));
+    if (!kept) return;
+    for (int i = 0; i < rows_->rowCount(); ++i) {
+        const Row* r = rows_->row(i);
+        if (r->kind != kept->first || r->text != kept->second) continue;
+        list_->selectionModel()->setCurrentIndex(rows_->index(i), QItemSelectionModel::NoUpdate);
+        break;
+    }
 }
 
 int SlotLibraryColumn::rowOf(const QString& text) const {
@@ -487,6 +548,17 @@ ParameterPopover* SlotLibraryColumn::openParameterPopover(int row) {
     popover->adjustSize();
     ui::showPopup(popover, QRect(QPoint(anchor.left() - popover->width(), anchor.top()), popover->size()), anchor);
     return popover;
+}
+
+void SlotLibraryColumn::setDial(RadialDialEditor* dial) { dial_ = dial; }
+
+void SlotLibraryColumn::addFromKeyboard(int row) {
+    const Row* r = rows_->row(row);
+    if (!r) return;
+    const auto payload = payloadOf(row);
+    // Without a dial beside it the column adds as a double click does.
+    if (payload && dial_) dial_->model().appendFromLibrary(*payload);
+    else activate(row, false);
 }
 
 void SlotLibraryColumn::activate(int row, bool onPlus) {

@@ -9,8 +9,15 @@
 // Public surface for hosts: construct with the lists to offer, `isAdded`
 // (does the host's dial hold a slot matching the candidate) and `onAdd`
 // (a new slot to add); call refresh() after the host's dial changed so the
-// rows' "added" marks follow. GUI thread only.
+// rows' "added" marks follow; setDial() names the dial editor beside it,
+// which takes the items chosen from the keyboard. GUI thread only.
+//
+// Keyboard: the list is one Tab stop with a current row (marked while the
+// list has the focus); Up and Down move it over the rows that add
+// something, Return or Space adds the current row's item to the dial as a
+// drop would, or opens a valued action's popover.
 
+#include <QPointer>
 #include <QWidget>
 #include <map>
 
@@ -27,6 +34,7 @@ namespace orbel::editor {
 class LibraryListModel;
 class SegmentedButtons;
 class ParameterPopover;
+class RadialDialEditor;
 
 class SlotLibraryColumn : public QWidget {
     Q_OBJECT
@@ -41,6 +49,7 @@ public:
     void setSegment(LibrarySegment segment);
     void setAppFilter(AppFilter filter);
     void setActionFilter(std::optional<ActionCategory> category);
+    void setDial(RadialDialEditor* dial);
 
     QLineEdit* searchField() const { return search_; }
     QListView* list() const { return list_; }
@@ -60,6 +69,8 @@ private:
     void loadApps();
     void refreshRunningApps();
     void activate(int row, bool onPlus);
+    void addFromKeyboard(int row);
+    std::optional<SlotDragPayload> payloadOf(int row) const;
     void updateChrome();
 
     SlotLibraryModel model_;
@@ -72,6 +83,7 @@ private:
     QToolButton* categoryButton_ = nullptr;
     QStackedWidget* listStack_ = nullptr;
     QListView* list_ = nullptr;
+    QPointer<RadialDialEditor> dial_;
     bool loading_ = false;
 };
 

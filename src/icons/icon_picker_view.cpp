@@ -412,6 +412,7 @@ QWidget* IconPickerView::makeIconEditor() {
     grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grid_->verticalHeader()->setDefaultSectionSize(kCellHeight + kCellGap);
     grid_->setSelectionMode(QAbstractItemView::NoSelection);
+    grid_->setTabKeyNavigation(false);  // the arrows move in the grid; Tab leaves it
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);

@@ -196,6 +196,12 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
     auto* style = new ui::SegmentedControl(titles(appearance_settings::Row::slotStyle));
     style->setSelected(static_cast<int>(look.slotStyle));
     auto* slotColor = new AccentSwatchPicker(look.slotColor);
+    // With no colour chosen a swatch shows the one this app's dial draws.
+    for (auto [picker, backdrop] : {std::pair(backdropColor, true), std::pair(slotColor, false)})
+        picker->setUnsetColor([this, backdrop](ColorScheme scheme) {
+            const DialPalette dial = DialPalette::make(model_.draftAppearance, scheme);
+            return (backdrop ? dial.backdropFill : dial.wedgeFilledTint).rgb();
+        });
     auto* fill = slider(100);
     fill->setValue(static_cast<int>((look.wedgeFillStrength - 0.5) * 100 + 0.5));
     auto* fillValue = ui::valueLabel(48);
@@ -238,6 +244,8 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
         opacityRow->setVisible(model_.showsBackdropOpacity());
         backdropColorRow->setVisible(model_.showsBackdropColor());
         slotColorRow->setVisible(model_.showsSlotColor());
+        backdropColor->update();  // the scheme may have changed
+        slotColor->update();
         opacityValue->setText(qs(PerAppOverrideModel::percentText(a.backdropOpacity)));
         fillValue->setText(qs(PerAppOverrideModel::strengthText(a.wedgeFillStrength)));
         strokeValue->setText(qs(PerAppOverrideModel::strengthText(a.wedgeStrokeStrength)));

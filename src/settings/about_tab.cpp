@@ -46,6 +46,7 @@ QString link(const QUrl& url, const QString& text) {
 
 AboutTab::AboutTab(QWidget* parent) : QScrollArea(parent) {
     setObjectName(QStringLiteral("aboutTab"));
+    setFocusPolicy(Qt::NoFocus);  // as the other pages: Tab goes to its buttons and links
     setFrameShape(QFrame::NoFrame);
     setWidgetResizable(true);
     auto* canvas = new QWidget;

@@ -207,6 +207,7 @@ GroupEditorView::GroupEditorView(const GroupEditorRequest& request, std::functio
                 if (self && self->model_.addFromLibrary(slot)) self->refresh();
             },
             this);
+        library_->setDial(dial_);
         body->addWidget(library_, 1);
     }
     scroll->setWidget(bodyWidget);

@@ -88,6 +88,7 @@ SlotEditorView::SlotEditorView(ConfigManager& manager, SlotSheetFactory factory,
             if (!model_.addFromLibrary(slot)) refresh();
         },
         this);
+    library_->setDial(dial_);
     layout->addWidget(library_, 1);
 
     connect(addSlot_, &QPushButton::clicked, this, &SlotEditorView::openAddSlotPopover);

@@ -143,6 +143,11 @@ void AccentSwatchPicker::setAccentHex(std::optional<std::string> hex) {
     if (popover_) popover_->refresh();
 }
 
+void AccentSwatchPicker::setUnsetColor(std::function<Rgb(ColorScheme)> color) {
+    unsetColor_ = std::move(color);
+    update();
+}
+
 void AccentSwatchPicker::togglePopover() {
     model_.togglePopover();
     if (!popover_) popover_ = new AccentSwatchPopover(*this);
@@ -178,7 +183,11 @@ void AccentSwatchPicker::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const QColor ink = palette().color(QPalette::WindowText);
-    const auto rgb = model_.currentColor();
+    auto rgb = model_.currentColor();
+    if (!rgb && unsetColor_) {
+        const QColor window = palette().color(QPalette::Window);
+        rgb = unsetColor_(colorSchemeForWindowColor(Rgb{window.redF(), window.greenF(), window.blueF()}));
+    }
     const QRectF swatch = QRectF(0, 0, 28, 18).translated((width() - 28) / 2.0, (height() - 18) / 2.0);
     p.fillPath(rounded(swatch, 5), rgb ? colorOf(*rgb) : ink);
     p.setPen(QPen(withAlpha(ink, hasFocus() ? 0.8 : 0.35), 0.5));

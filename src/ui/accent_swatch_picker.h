@@ -7,9 +7,11 @@
 
 #include <QAbstractButton>
 #include <QFrame>
+#include <functional>
 #include <optional>
 #include <string>
 
+#include "model/dial_palette.h"
 #include "ui/accent_swatch_model.h"
 
 class QLineEdit;
@@ -28,6 +30,9 @@ public:
     const std::optional<std::string>& accentHex() const { return model_.accentHex(); }
     // The host's write; no signal.
     void setAccentHex(std::optional<std::string> hex);
+    // What the swatch shows while no colour is chosen: the colour used then,
+    // for the colour scheme of the swatch's palette. Without it, the text colour.
+    void setUnsetColor(std::function<Rgb(ColorScheme)> color);
 
     // Opens the popover under the swatch (the click does the same), or
     // closes it when open.
@@ -51,6 +56,7 @@ private:
     void afterAction(bool changed);
 
     AccentSwatchModel model_;
+    std::function<Rgb(ColorScheme)> unsetColor_;
     AccentSwatchPopover* popover_ = nullptr;
     // Set while the press that closed the popover is handed on to the swatch,
     // so that a click on the swatch closes the popover instead of reopening it.

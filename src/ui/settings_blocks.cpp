@@ -296,6 +296,9 @@ QWidget* settingsDivider(QWidget* parent) { return new Divider(parent); }
 
 SettingsPage::SettingsPage(QWidget* parent) : QScrollArea(parent) {
     keepWheelForFocusedControls();
+    // Tab goes to the controls; a focused one is scrolled to. The page
+    // itself, which could show no mark, is no stop of its own.
+    setFocusPolicy(Qt::NoFocus);
     setFrameShape(QFrame::NoFrame);
     setWidgetResizable(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

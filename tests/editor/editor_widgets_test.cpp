@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDialog>
+#include <QHBoxLayout>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QLineEdit>
@@ -707,4 +709,95 @@ TEST_F(EditorWidgets, DownFromTheAppPickersSearchGoesIntoTheResults) {
     QTest::keyClick(picker.list(), Qt::Key_Down);
     QTest::keyClick(picker.list(), Qt::Key_Return);
     EXPECT_EQ(chosen.size(), 1u) << "Return chooses the row the arrows reached";
+}
+
+// From the keyboard a library row goes on the dial by the rules of a drop:
+// after the last slot, and a full dial refuses it with its toast. Return
+// stays in the list and never reaches the sheet's default button.
+TEST_F(EditorWidgets, TheKeyboardPutsALibraryRowOnTheDialAsADropWould) {
+    directory.apps = {{"firefox-esr", "Firefox ESR", "firefox-esr", "/usr/share/applications/firefox-esr.desktop"},
+                      {"org.gnome.Nautilus", "Files", "org.gnome.Nautilus", "/usr/share/applications/n.desktop"}};
+    Host host(named({"A", "B", "C", "D", "E"}));
+    QDialog sheet;
+    auto* saveButton = new QPushButton("Save", &sheet);
+    saveButton->setDefault(true);
+    QObject::connect(saveButton, &QPushButton::clicked, [] { ADD_FAILURE() << "Return reached Save"; });
+    auto* column = new SlotLibraryColumn(
+        {LibrarySegment::apps, LibrarySegment::actions},
+        [&](const SlotConfig& s) {
+            return std::any_of(host.slots.begin(), host.slots.end(),
+                               [&](const SlotConfig& a) { return a.type.matches(s.type); });
+        },
+        [](const SlotConfig& s) { ADD_FAILURE() << s.title << " added past the dial"; }, &sheet);
+    column->setDial(host.editor.get());
+    auto* row = new QHBoxLayout(&sheet);
+    row->addWidget(column);
+    row->addWidget(saveButton);
+    sheet.resize(360, 420);
+    sheet.show();
+    QApplication::setActiveWindow(&sheet);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !column->model().isLoadingApps; }, 10000));
+    QListView* list = column->list();
+    saveButton->setFocus();
+    const QImage unmarked = list->grab().toImage();
+    list->setFocus(Qt::TabFocusReason);
+    EXPECT_NE(list->grab().toImage(), unmarked) << "Tab marks the first row";
+    QTest::keyClick(list, Qt::Key_Down);
+    save(&sheet, "library-keyboard-row");
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(host.titles(), "A;B;C;D;E;Firefox ESR;");
+    column->refresh();  // as the hosts do after a change
+    EXPECT_EQ(list->currentIndex().row(), column->rowOf("Firefox ESR")) << "the mark stays on its row";
+    QTest::keyClick(list, Qt::Key_Up);
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(host.titles(), "A;B;C;D;E;Firefox ESR;");
+    EXPECT_EQ(host.editor->toastText(), "Maximum 6 slots reached") << "the full dial refuses Files";
+
+    // The mark passes over the actions list's category headers.
+    column->setSegment(LibrarySegment::actions);
+    QTest::keyClick(list, Qt::Key_Home);
+    for (int i = 0; i < 5; ++i) QTest::keyClick(list, Qt::Key_Down);  // Audio's four and Set Volume, then Display
+    EXPECT_EQ(list->currentIndex().data().toString(),
+              QString::fromStdString(SystemAction(SystemAction::Kind::brightnessUp).title()));
+}
+
+// The action cards are one Tab stop; the arrows move the mark left and
+// right in a row, up and down between rows and sections; Return or Space
+// chooses the marked card, not Add.
+TEST_F(EditorWidgets, TheArrowsMoveBetweenActionCardsAndReturnChooses) {
+    using K = SystemAction::Kind;
+    bool added = false;
+    ActionPickerView picker(SystemAction(K::volumeUp), {},
+                            [&](const SystemAction&, const std::string&) { added = true; });
+    picker.open();
+    QApplication::setActiveWindow(&picker);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&picker));
+    const QList<ActionCard*> cards = picker.findChildren<ActionCard*>();
+    const auto stops = [&] {
+        return std::count_if(cards.begin(), cards.end(), [](ActionCard* c) { return c->focusPolicy() & Qt::TabFocus; });
+    };
+    EXPECT_EQ(stops(), 1);
+    picker.addButton()->setFocus();
+    const QImage unmarked = picker.card(K::volumeUp)->grab().toImage();
+    picker.card(K::volumeUp)->setFocus(Qt::TabFocusReason);
+    EXPECT_NE(picker.card(K::volumeUp)->grab().toImage(), unmarked) << "the focus shows";
+    // Audio: Volume Up, Volume Down, Mute / Next Output, Set Volume; Display: Brightness Up, Brightness Down, ...
+    const std::pair<Qt::Key, K> walk[] = {{Qt::Key_Right, K::volumeDown}, {Qt::Key_Right, K::volumeMute},
+                                          {Qt::Key_Right, K::volumeMute}, {Qt::Key_Down, K::setVolume},
+                                          {Qt::Key_Down, K::brightnessDown}, {Qt::Key_Up, K::setVolume},
+                                          {Qt::Key_Left, K::nextOutputDevice}, {Qt::Key_Left, K::nextOutputDevice}};
+    for (const auto& [key, expected] : walk) {
+        press(&picker, key);
+        ASSERT_EQ(QApplication::focusWidget(), picker.card(expected)) << QTest::toString(key);
+    }
+    EXPECT_TRUE(picker.card(K::nextOutputDevice)->focusPolicy() & Qt::TabFocus) << "the Tab stop moved with the mark";
+    EXPECT_EQ(stops(), 1);
+    save(&picker, "action-picker-keyboard-card");
+    press(&picker, Qt::Key_Return);
+    EXPECT_TRUE(picker.card(K::nextOutputDevice)->isSelected());
+    press(&picker, Qt::Key_Right);
+    press(&picker, Qt::Key_Space);
+    EXPECT_TRUE(picker.card(K::setVolume)->isSelected());
+    EXPECT_FALSE(added) << "Return and Space chose cards, not Add";
 }

@@ -164,6 +164,25 @@ TEST_F(IconPickerViewTest, FiltersSevenThousandGlyphsAsYouTypeAndReturnsTheChoic
     EXPECT_FALSE(view.isVisible());
 }
 
+// The arrows move in the grid; Tab and Shift+Tab leave it at once.
+TEST_F(IconPickerViewTest, TabLeavesTheIconGridWhereTheArrowsMove) {
+    IconPickerView view(makeModel(), catalog);
+    view.open();
+    QApplication::setActiveWindow(&view);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    QTableView* grid = view.grid();
+    for (const Qt::Key leave : {Qt::Key_Tab, Qt::Key_Backtab}) {
+        grid->setFocus(Qt::TabFocusReason);
+        grid->setCurrentIndex(grid->model()->index(0, 0));
+        QTest::keyClick(grid, Qt::Key_Right);
+        EXPECT_EQ(grid->currentIndex(), grid->model()->index(0, 1));
+        QTest::keyClick(grid, leave);
+        EXPECT_NE(QApplication::focusWidget(), grid) << QTest::toString(leave) << " left the grid";
+        EXPECT_EQ(grid->currentIndex(), grid->model()->index(0, 1));
+    }
+    view.reject();
+}
+
 TEST_F(IconPickerViewTest, PackChipsAreOneSegmentedRowAndAllSelectsNone) {
     IconPickerView view(makeModel(), catalog);
     view.open();

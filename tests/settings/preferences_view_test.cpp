@@ -500,6 +500,58 @@ TEST_F(PreferencesViewTest, ControlTabAndControlPageKeysGoFromTabToTab) {
     general->musicRecorder()->setRecording(false);
 }
 
+// Tab from the tab bar goes to a control of the page, never to the page's
+// own scroll area, which shows no mark.
+TEST_F(PreferencesViewTest, TabFromTheTabBarReachesAControlOfThePage) {
+    auto& v = show();
+    QApplication::setActiveWindow(&v);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&v));
+    for (SettingsTab tab : {SettingsTab::general, SettingsTab::advanced, SettingsTab::about}) {
+        click(tab);
+        QWidget* lastTab = v.tabBar()->button(static_cast<int>(kAllSettingsTabs.size()) - 1);
+        lastTab->setFocus(Qt::TabFocusReason);
+        QWidget* focused = lastTab;
+        for (int i = 0; i < 10 && focused && v.tabBar()->isAncestorOf(focused); ++i) {
+            QTest::keyClick(focused, Qt::Key_Tab);
+            focused = QApplication::focusWidget();
+        }
+        ASSERT_TRUE(focused) << rawValue(tab);
+        EXPECT_TRUE(v.page(tab) == focused || v.page(tab)->isAncestorOf(focused)) << rawValue(tab);
+        EXPECT_FALSE(qobject_cast<QAbstractScrollArea*>(focused))
+            << rawValue(tab) << ": Tab stopped on " << focused->metaObject()->className();
+    }
+}
+
+// With no colour chosen the Filled backdrop's swatch and the slot colour's
+// show what the dial draws then: grey 0.97 behind a light dial, black
+// behind a dark one; slots grey 0.2 on light, 0.32 on dark.
+TEST_F(PreferencesViewTest, UnsetColourSwatchesShowTheDialsOwnColours) {
+    auto& v = show();
+    v.model().setAppearance([](AppearanceConfig& a) {
+        a.backdrop = Backdrop::filled;
+        a.slotStyle = SlotStyle::filled;
+    });
+    auto* backdrop = find<AccentSwatchPicker>("backdropColor");
+    auto* slots = find<AccentSwatchPicker>("slotColor");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !backdrop->size().isEmpty() && !slots->size().isEmpty(); }));
+    const auto centreGrey = [](QWidget* w) {  // -1 unless grey
+        const QImage image = w->grab().toImage();
+        const QColor c = image.pixelColor(image.width() / 2, image.height() / 2);
+        return c.red() == c.green() && c.green() == c.blue() ? c.red() : -1;
+    };
+    EXPECT_EQ(centreGrey(backdrop), 247) << "the light dial's grey, not the text colour";
+    EXPECT_EQ(centreGrey(slots), 51);
+    auto* general = static_cast<GeneralTab*>(v.page(SettingsTab::general));
+    savePictures(*general->row(appearance_settings::Row::backdropColor)->parentWidget(), "settings",
+                 "colour-swatches-unset");
+    v.model().setAppearance([](AppearanceConfig& a) { a.mode = AppearanceMode::dark; });
+    EXPECT_EQ(centreGrey(backdrop), 0);
+    EXPECT_EQ(centreGrey(slots), 82);
+    v.model().setAppearance([](AppearanceConfig& a) { a.mode = AppearanceMode::automatic; });
+    backdrop->setPalette(darkPalette());
+    EXPECT_EQ(centreGrey(backdrop), 0) << "automatic on a dark desktop";
+}
+
 TEST_F(PreferencesViewTest, PicturesOfEveryTabInLightAndDark) {
     const QString dir = QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/settings");
     QDir().mkpath(dir);

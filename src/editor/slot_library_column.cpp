@@ -18,6 +18,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "icons/custom_images.h"
 #include "editor/editor_painting.h"
 #include "editor/editor_widgets.h"
 #include "ui/controls.h"
@@ -187,6 +188,8 @@ public:
         setItemDelegate(new RowDelegate(this));
         setMouseTracking(true);
         viewport()->setAttribute(Qt::WA_Hover);
+        // Applications' icons are read off the interface thread: drawn again once in.
+        connect(&CustomImages::shared(), &CustomImages::loaded, viewport(), qOverload<>(&QWidget::update));
         setSelectionMode(QAbstractItemView::NoSelection);
         setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
         setSpacing(0);

@@ -133,6 +133,7 @@ TEST(MissingApplications, AnIconThatIsAPipeFreezesNeitherTheDialNorQuitting) {
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const QString theme = xdg.root() + "/data/icons/hicolor";
     systemtest::writeFile(theme + "/index.theme", "[Icon Theme]\nName=Hicolor\nDirectories=48x48/apps\n\n[48x48/apps]\nSize=48\n");
+    ASSERT_TRUE(QDir().mkpath(theme + "/48x48/apps"));
     ASSERT_EQ(mkfifo(QFile::encodeName(theme + "/48x48/apps/test-terminal.png").constData(), 0600), 0);
     QImage mail(48, 48, QImage::Format_ARGB32);
     mail.fill(QColor(0xe0, 0x40, 0x30));

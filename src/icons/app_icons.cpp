@@ -111,10 +111,11 @@ std::optional<Theme> readTheme(const QString& name, const AppIcons::Search& sear
 
 const char* const kExtensions[] = {".png", ".svg", ".xpm"};
 
-// Parsed themes, shared by the reader threads: a theme is read once.
+// Parsed themes, shared by the reader threads: a theme is read once. Never
+// destroyed: quitting does not wait for a reader thread that may use them.
 std::optional<Theme> cachedTheme(const QString& name, const AppIcons::Search& search) {
-    static QMutex mutex;
-    static std::map<QString, std::optional<Theme>> themes;
+    static QMutex& mutex = *new QMutex;
+    static auto& themes = *new std::map<QString, std::optional<Theme>>;
     const QString key = search.themeFolders.join(QLatin1Char(':')) + QLatin1Char('|') + name;
     {
         QMutexLocker lock(&mutex);

@@ -20,6 +20,7 @@
 
 #include "dial/dial_painter.h"
 #include "editor/editor_painting.h"
+#include "icons/custom_images.h"
 #include "ui/confirmation.h"
 #include "ui/controls.h"
 #include "ui/popup_placement.h"
@@ -72,6 +73,11 @@ EditorRing::EditorRing(DialEditorModel& model, QWidget* parent) : QWidget(parent
     setFocusPolicy(Qt::TabFocus);
     setAccessibleName(tr("Dial editor"));
     items_ = ringLayoutItems(model_.slots(), model_.coordinator().dragState());
+    // Image files (applications' icons too) are read off the interface thread.
+    connect(&CustomImages::shared(), &CustomImages::loaded, this, [this] {
+        images_.clear();
+        update();
+    });
 }
 
 QPointF EditorRing::hitTargetCentre(int i) const {

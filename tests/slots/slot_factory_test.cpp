@@ -153,8 +153,8 @@ TEST_F(SlotTest, AStockSlotWhoseRoleNoApplicationPlaysIsTitledAndDrawnByTheRole)
     EXPECT_EQ(SlotFactory::makeSlot(SlotConfig::make(SlotType::app("com.apple.Safari"), "Safari"))->title(), "Safari");
 }
 
-// Fired before the installed applications have been read, a slot whose
-// application is missing says so only once they have been.
+// Fired before the installed applications have been read, a slot is
+// answered once they have been: missing, it says so; installed, it starts.
 TEST_F(SlotTest, ASlotFiredBeforeTheApplicationsAreReadIsAnsweredOnceTheyAre) {
     workspace.known = false;
     auto safari = SlotFactory::makeSlot(SlotConfig::make(SlotType::app("com.apple.Safari"), "Safari"));
@@ -166,6 +166,12 @@ TEST_F(SlotTest, ASlotFiredBeforeTheApplicationsAreReadIsAnsweredOnceTheyAre) {
     ASSERT_EQ(alerts.shown.size(), 1u);
     EXPECT_EQ(alerts.shown[0].alert.title, "No application for Web Browser is installed");
     EXPECT_EQ(safari->title(), "Web Browser");  // not kept from before
+    // One whose application is installed by then starts.
+    workspace.known = false;
+    workspace.install("com.apple.Safari", "Firefox");
+    safari->execute(&controller);
+    workspace.becomeKnown();
+    EXPECT_EQ(workspace.calls, std::vector<std::string>{"launch com.apple.Safari"});
 }
 
 TEST_F(SlotTest, GroupAndModeSlotsDriveTheController) {

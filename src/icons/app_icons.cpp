@@ -77,7 +77,8 @@ std::optional<Theme> readTheme(const QString& name, const AppIcons::Search& sear
         const QString place = folder + QLatin1Char('/') + name;
         if (!QFileInfo(place).isDir()) continue;
         theme.places << place;
-        if (index.isEmpty()) index = platform::readPeerFile(place + QStringLiteral("/index.theme"), 1 << 20).bytes.value_or(QByteArray());
+        if (index.isEmpty())
+            index = platform::readPeerFile(place + QStringLiteral("/index.theme"), 1 << 20).bytes.value_or(QByteArray());
     }
     const auto groups = readIndex(index);
     const auto head = groups.find("Icon Theme");
@@ -109,7 +110,13 @@ std::optional<Theme> readTheme(const QString& name, const AppIcons::Search& sear
     return theme;
 }
 
-const char* const kExtensions[] = {".png", ".svg", ".xpm"};
+// The picture of `name` in `folder` (PNG, then SVG, then XPM), when it is a
+// regular file; empty otherwise.
+QString fileOf(const QString& folder, const QString& name) {
+    for (const char* extension : {".png", ".svg", ".xpm"})
+        if (QString file = folder + QLatin1Char('/') + name + QLatin1String(extension); isRegularFile(file)) return file;
+    return {};
+}
 
 // Parsed themes, shared by the reader threads: a theme is read once. Never
 // destroyed: quitting does not wait for a reader thread that may use them.
@@ -138,10 +145,7 @@ QString findIn(const QString& themeName, const QString& name, int pixels, const 
     if (!theme) return {};
     const auto fileIn = [&](const ThemeFolder& folder) -> QString {
         for (const QString& place : theme->places)
-            for (const char* extension : kExtensions)
-                if (QString file = place + QLatin1Char('/') + folder.name + QLatin1Char('/') + name + QLatin1String(extension);
-                    isRegularFile(file))
-                    return file;
+            if (QString file = fileOf(place + QLatin1Char('/') + folder.name, name); !file.isEmpty()) return file;
         return {};
     };
     QString best;
@@ -164,7 +168,8 @@ AppIcons::Search AppIcons::sessionSearch() {
     Search search;
     for (const QString& theme : {QIcon::themeName(), QIcon::fallbackThemeName(), QStringLiteral("hicolor")})
         if (!theme.isEmpty() && !search.themes.contains(theme)) search.themes << theme;
-    search.themeFolders << QDir::homePath() + QStringLiteral("/.icons") << platform::xdg::dataHome() + QStringLiteral("/icons");
+    search.themeFolders << QDir::homePath() + QStringLiteral("/.icons")
+                        << platform::xdg::dataHome() + QStringLiteral("/icons");
     QString dataDirs = qEnvironmentVariable("XDG_DATA_DIRS");
     if (dataDirs.isEmpty()) dataDirs = QStringLiteral("/usr/local/share:/usr/share");
     for (const QString& folder : dataDirs.split(QLatin1Char(':'), Qt::SkipEmptyParts))
@@ -179,8 +184,7 @@ QString AppIcons::findThemeIcon(const QString& name, int pixels, const Search& s
     for (const QString& theme : search.themes)
         if (QString file = findIn(theme, name, pixels, search, seen); !file.isEmpty()) return file;
     for (const QString& folder : search.pictureFolders)
-        for (const char* extension : kExtensions)
-            if (const QString file = folder + QLatin1Char('/') + name + QLatin1String(extension); isRegularFile(file)) return file;
+        if (QString file = fileOf(folder, name); !file.isEmpty()) return file;
     return {};
 }
 

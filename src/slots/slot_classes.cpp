@@ -49,9 +49,7 @@ std::optional<platform::AppRole> missingRole(const std::string& bundleId) {
     if (platform::Workspace::shared().applicationFor(bundleId)) return std::nullopt;
     return counterpart->role;
 }
-}  // namespace
 
-namespace {
 bool applicationsKnown() { return platform::Workspace::shared().applicationsKnown(); }
 }  // namespace
 

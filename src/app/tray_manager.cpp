@@ -52,9 +52,9 @@ std::string TrayManager::toolTip() const {
 }
 
 QIcon TrayManager::statusIcon() {
-    QIcon icon(QStringLiteral(":/orbel/logo.svg"));
-    if (icon.isNull()) icon = QIcon::fromTheme(QStringLiteral("com.quandelvix.orbel"));
-    return icon;
+    // Built into the program: never a theme's file, which the interface
+    // thread would open when the tray draws it.
+    return QIcon(QStringLiteral(":/orbel/logo.svg"));
 }
 
 std::vector<platform::StatusMenuEntry> TrayManager::buildMenu() {

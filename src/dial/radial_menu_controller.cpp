@@ -71,6 +71,13 @@ void RadialMenuController::show() {
     const auto& log = pointsOfInterestLog();
     log.event(SignpostName::showMenuStart);
     DynamicTitleCache::shared().refreshMenuOpenSlots();
+    // Opened before the installed applications have been read, the dial
+    // draws their slots plainly, and again once they have been.
+    if (auto& workspace = platform::Workspace::shared(); !workspace.applicationsKnown())
+        workspace.whenApplicationsKnown([self = QPointer<RadialMenuController>(this)] {
+            if (self && self->visible_ && self->mode_ == DialMode::standard)
+                self->setSlots(SlotFactory::makeSlots(self->levelConfigs_));
+        });
 
     const auto front = platform::Workspace::shared().frontApplication();
     previousFrontmost_ = front && !front->bundleId.empty() ? std::optional(front->bundleId) : std::nullopt;

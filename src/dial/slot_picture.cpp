@@ -1,11 +1,10 @@
 #include "dial/slot_picture.h"
 
-#include <QFileInfo>
-#include <QHash>
-#include <QIcon>
 #include <QPainter>
 #include <cmath>
 
+#include "icons/app_icons.h"
+#include "icons/custom_images.h"
 #include "icons/icon_catalog.h"
 #include "platform/symbols.h"
 #include "slots/slot_factory.h"
@@ -13,16 +12,11 @@
 namespace orbel::dial {
 
 QImage appIconImage(const std::string& icon, double size, double dpr) {
-    if (icon.empty()) return {};
-    static QHash<QString, QImage> cache;
-    const QString name = QString::fromStdString(icon);
-    const QString key = name + QLatin1Char('@') + QString::number(size * dpr);
-    if (auto it = cache.constFind(key); it != cache.constEnd()) return *it;
-    QIcon qicon = QFileInfo(name).isAbsolute() ? QIcon(name) : QIcon::fromTheme(name);
-    QImage image;
-    if (!qicon.isNull()) image = qicon.pixmap(QSize(int(size), int(size)), dpr).toImage();
-    if (cache.size() > 2000) cache.clear();
-    cache.insert(key, image);
+    if (icon.empty() || !(size > 0)) return {};
+    const QSize pixels = QSizeF(size * dpr, size * dpr).toSize();
+    // Read off the GUI thread: nothing until it is in (CustomImages::loaded).
+    QImage image = AppIcons::shared().image(QString::fromStdString(icon), pixels).value_or(QImage());
+    if (!image.isNull()) image.setDevicePixelRatio(std::max(image.width(), image.height()) / size);
     return image;
 }
 

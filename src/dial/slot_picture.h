@@ -27,7 +27,8 @@ QImage dimmedSlotImage(const QImage& image);
 // The whole rule: defaultSlotImage, dimmed when the image says so.
 QImage slotPicture(const SlotImage& image, double size, const QColor& label, double dpr);
 // An application's icon from its desktop entry's Icon value (a theme name or
-// a path); null when there is none. Cached per name and size (GUI thread).
+// a path); null when there is none, and while it is read off the GUI thread
+// (CustomImages::loaded tells when to ask again). GUI thread.
 QImage appIconImage(const std::string& icon, double size, double dpr);
 
 }  // namespace orbel::dial

@@ -73,7 +73,7 @@ EditorRing::EditorRing(DialEditorModel& model, QWidget* parent) : QWidget(parent
     setFocusPolicy(Qt::TabFocus);
     setAccessibleName(tr("Dial editor"));
     items_ = ringLayoutItems(model_.slots(), model_.coordinator().dragState());
-    // A custom image read since a wedge was drawn replaces its placeholder.
+    // Image files (applications' icons too) are read off the interface thread.
     connect(&CustomImages::shared(), &CustomImages::loaded, this, [this] {
         images_.clear();
         update();

@@ -22,6 +22,7 @@
 
 #include "editor/editor_painting.h"
 #include "editor/editor_widgets.h"
+#include "icons/custom_images.h"
 #include "ui/controls.h"
 #include "ui/parameterized_action_editor.h"
 #include "ui/popup_placement.h"
@@ -194,6 +195,8 @@ AppPickerView::AppPickerView(std::vector<AppMenuPreset> templates, std::function
     list_->setItemDelegate(new PickerRowDelegate(list_));
     list_->setMouseTracking(true);
     list_->viewport()->setAttribute(Qt::WA_Hover);
+    // Applications' icons are read off the interface thread: drawn again once in.
+    connect(&CustomImages::shared(), &CustomImages::loaded, list_->viewport(), qOverload<>(&QWidget::update));
     list_->setFrameShape(QFrame::NoFrame);
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // A click selects a row, Add or a double-click chooses it.

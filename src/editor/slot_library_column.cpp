@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "editor/dial_editor_view.h"
+#include "icons/custom_images.h"
 #include "editor/editor_painting.h"
 #include "editor/editor_widgets.h"
 #include "ui/controls.h"
@@ -202,6 +203,8 @@ public:
         setItemDelegate(new RowDelegate(this));
         setMouseTracking(true);
         viewport()->setAttribute(Qt::WA_Hover);
+        // Applications' icons are read off the interface thread: drawn again once in.
+        connect(&CustomImages::shared(), &CustomImages::loaded, viewport(), qOverload<>(&QWidget::update));
         setSelectionMode(QAbstractItemView::NoSelection);
         setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
         setSpacing(0);

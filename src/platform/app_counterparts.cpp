@@ -1,5 +1,6 @@
 #include "platform/app_counterparts.h"
 
+#include <algorithm>
 #include <map>
 
 namespace orbel::platform {
@@ -11,20 +12,20 @@ const Table& table() {
     using R = AppRole;
     static const Table rows{
         // The stock dial. Messages and Notes have no counterpart.
-        {"com.apple.Safari", {R::browser, {}}},
-        {"com.apple.finder", {R::fileManager, {}}},
-        {"com.apple.Terminal", {R::terminal, {}}},
-        {"com.apple.mail", {R::mailClient, {}}},
-        {"com.apple.iCal", {R::calendar, {}}},
-        {"com.apple.TextEdit", {R::textEditor, {}}},
-        {"com.apple.systempreferences", {R::settings, {}}},
-        {"com.apple.SystemPreferences", {R::settings, {}}},
+        {"com.apple.Safari", {R::browser, {}, {"Safari"}}},
+        {"com.apple.finder", {R::fileManager, {}, {"Finder"}}},
+        {"com.apple.Terminal", {R::terminal, {}, {"Terminal"}}},
+        {"com.apple.mail", {R::mailClient, {}, {"Mail"}}},
+        {"com.apple.iCal", {R::calendar, {}, {"Calendar"}}},
+        {"com.apple.TextEdit", {R::textEditor, {}, {"TextEdit"}}},
+        {"com.apple.systempreferences", {R::settings, {}, {"Settings", "System Preferences"}}},
+        {"com.apple.SystemPreferences", {R::settings, {}, {"Settings", "System Preferences"}}},
         // Applications of the templates that exist here under their own ids.
         {"com.google.Chrome",
-         {std::nullopt, {"google-chrome", "com.google.Chrome", "chromium", "chromium-browser", "org.chromium.Chromium"}}},
+         {std::nullopt, {"google-chrome", "com.google.Chrome", "chromium", "chromium-browser", "org.chromium.Chromium"}, {}}},
         {"com.microsoft.VSCode",
-         {std::nullopt, {"code", "com.visualstudio.code", "code-oss", "codium", "com.vscodium.codium"}}},
-        {"com.tinyspeck.slackmacgap", {std::nullopt, {"slack", "com.slack.Slack"}}},
+         {std::nullopt, {"code", "com.visualstudio.code", "code-oss", "codium", "com.vscodium.codium"}, {}}},
+        {"com.tinyspeck.slackmacgap", {std::nullopt, {"slack", "com.slack.Slack"}, {}}},
     };
     return rows;
 }
@@ -59,6 +60,14 @@ const char* roleSymbol(AppRole role) {
 const AppCounterpart* counterpartFor(std::string_view foreignId) {
     auto it = table().find(foreignId);
     return it == table().end() ? nullptr : &it->second;
+}
+
+bool isStockTitle(std::string_view foreignId, std::string_view title) {
+    if (title.empty()) return true;
+    const AppCounterpart* counterpart = counterpartFor(foreignId);
+    if (!counterpart) return false;
+    const auto& titles = counterpart->stockTitles;
+    return std::find(titles.begin(), titles.end(), title) != titles.end();
 }
 
 std::vector<std::string> counterpartIdentifiers() {

@@ -19,6 +19,9 @@ enum class AppRole { browser, fileManager, terminal, mailClient, calendar, textE
 struct AppCounterpart {
     std::optional<AppRole> role;
     std::vector<std::string> desktopIds;  // most likely first
+    // The titles the stock dial and the built-in application list give a
+    // slot of this identifier; a slot titled otherwise was named by the user.
+    std::vector<std::string> stockTitles;
 
     bool operator==(const AppCounterpart&) const = default;
 };
@@ -27,6 +30,9 @@ struct AppCounterpart {
 // ("Web Browser", "Mail", ...), and the system symbol it is drawn with.
 const char* roleTitle(AppRole role);
 const char* roleSymbol(AppRole role);
+// Whether `title` on a slot of `foreignId` is one the program gave it (an
+// empty title too), rather than the user's own.
+bool isStockTitle(std::string_view foreignId, std::string_view title);
 
 // Nothing for an identifier without a counterpart here.
 const AppCounterpart* counterpartFor(std::string_view foreignId);

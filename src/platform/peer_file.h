@@ -37,7 +37,8 @@ struct PeerFile {
 PeerFile readPeerFile(const QString& path, qint64 limit);
 
 // The image in `bytes`, decoded to fit within `pixels` with its aspect ratio
-// kept and never enlarged; a null image when the bytes hold none.
+// kept, never enlarged unless it is a drawing (SVG); a null image when the
+// bytes hold none.
 QImage decodePeerImage(const QByteArray& bytes, QSize pixels);
 
 // Runs `work` on a peer-file reader thread.

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/main_queue.h"
 #include "platform/shared_instance.h"
 
 namespace orbel::platform {
@@ -53,7 +55,15 @@ public:
     // desktop's default browser, file manager, terminal, mail client,
     // calendar, text editor and settings; any other identifier that names no
     // installed entry gives nothing.
+    // On the GUI thread the answer is nothing, not knowing, until
+    // applicationsKnown().
     virtual std::optional<ApplicationRef> applicationFor(const std::string& bundleId) const = 0;
+    // Whether the installed applications have been read once since the
+    // start: before that, nothing from applicationFor means "not known yet",
+    // never "not installed".
+    virtual bool applicationsKnown() const { return true; }
+    // Runs `done` queued on the GUI thread once applicationsKnown().
+    virtual void whenApplicationsKnown(std::function<void()> done) { MainQueue::shared().post(std::move(done)); }
     // Starts the application without waiting for it; false when it could not
     // be started (no usable Exec line, program missing).
     virtual bool launch(const ApplicationRef& app) = 0;

@@ -18,6 +18,7 @@
 
 #include "editor/editor_painting.h"
 #include "editor/picker_views.h"
+#include "icons/custom_images.h"
 #include "input/menu_key_recorder.h"
 #include "platform/alerts.h"
 #include "platform/app_directory.h"
@@ -488,13 +489,18 @@ void PerAppMenusEditorView::rebuild() {
         icon->setObjectName(QStringLiteral("appIcon"));
         icon->setFixedSize(36, 36);
         icon->setAlignment(Qt::AlignCenter);
-        const QImage image =
-            icons_ ? editor::appIconImage(icons_(r.bundleId), 36, devicePixelRatioF()) : QImage();
-        if (!image.isNull()) {
-            QPixmap pixmap = QPixmap::fromImage(image);
-            pixmap.setDevicePixelRatio(devicePixelRatioF());
+        // Read off the interface thread: shown once it is in.
+        const auto showIcon = [icon, name = icons_ ? icons_(r.bundleId) : std::string()] {
+            const double dpr = icon->devicePixelRatioF();
+            const QImage image = editor::appIconImage(name, 36, dpr);
+            if (image.isNull()) return;
+            QPixmap pixmap = QPixmap::fromImage(
+                image.scaled(QSizeF(36 * dpr, 36 * dpr).toSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+            pixmap.setDevicePixelRatio(dpr);
             icon->setPixmap(pixmap);
-        }
+        };
+        showIcon();
+        connect(&CustomImages::shared(), &CustomImages::loaded, icon, showIcon);
         layout->addWidget(icon);
         auto* texts = new QVBoxLayout;
         texts->setSpacing(2);

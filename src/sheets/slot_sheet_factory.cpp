@@ -21,7 +21,10 @@ QDialog* makeSlotSheet(SlotEditorKind kind, const std::optional<SlotConfig>& exi
             if (!existing) return nullptr;  // only an existing slot is renamed
             const double dpr = parent ? parent->devicePixelRatioF() : 1.0;
             const QColor tint = parent ? parent->palette().color(QPalette::WindowText) : QColor(Qt::black);
-            const QImage preview = editor::previewImage(editor::slotPreviewImage(*existing), 32, tint, dpr);
+            // At the ring's size: an application's icon read for the ring
+            // is ready at once (the sheet fits it to its header).
+            const QImage preview =
+                editor::previewImage(editor::slotPreviewImage(*existing), 30, tint, dpr);
             return new SlotRenameSheet(*existing, std::move(onSave), preview, parent);
         }
         case SlotEditorKind::keystroke: return new KeystrokeSlotEditorSheet(existing, std::move(onSave), parent);

@@ -49,10 +49,14 @@ std::optional<platform::AppRole> missingRole(const std::string& bundleId) {
     if (platform::Workspace::shared().applicationFor(bundleId)) return std::nullopt;
     return counterpart->role;
 }
+
+bool applicationsKnown() { return platform::Workspace::shared().applicationsKnown(); }
 }  // namespace
 
 SlotImage AppSlot::imageFor(const std::string& bundleId) {
     SlotImage image{SlotIcon::automatic(), "app", "App", {}};
+    // Until the applications have been read, the plain symbol stands in.
+    if (!applicationsKnown()) return image;
     if (auto app = platform::Workspace::shared().applicationFor(bundleId)) {
         image.appIcon = app->icon;
         return image;
@@ -65,36 +69,53 @@ SlotImage AppSlot::imageFor(const std::string& bundleId) {
 }
 
 std::string AppSlot::titleFor(const std::string& bundleId, const std::string& stored) {
+    // A title the user gave stays, whatever is installed.
+    if (!platform::isStockTitle(bundleId, stored) || !applicationsKnown()) return stored;
     if (const auto role = missingRole(bundleId)) return tr(platform::roleTitle(*role));
     return stored;
 }
 
 std::string AppSlot::title() const {
-    if (!shownTitle_) shownTitle_ = titleFor(bundleId_, title_);
-    return *shownTitle_;
+    if (shownTitle_) return *shownTitle_;
+    std::string title = titleFor(bundleId_, title_);
+    if (applicationsKnown()) shownTitle_ = title;  // else asked again once they are
+    return title;
 }
 
 SlotImage AppSlot::icon() const {
-    if (!image_) image_ = imageFor(bundleId_);
-    return *image_;
+    if (image_) return *image_;
+    SlotImage image = imageFor(bundleId_);
+    if (applicationsKnown()) image_ = image;
+    return image;
 }
 
 void AppSlot::execute(DialController* controller) {
     auto& workspace = platform::Workspace::shared();
+    if (!workspace.applicationsKnown()) {
+        // Fired before the applications have been read: it starts once they are.
+        workspace.whenApplicationsKnown(
+            [bundleId = bundleId_, title = title_, fromDial = controller != nullptr] { open(bundleId, title, fromDial); });
+        return;
+    }
+    open(bundleId_, title_, controller != nullptr);
+}
+
+void AppSlot::open(const std::string& bundleId, const std::string& title, bool fromDial) {
+    auto& workspace = platform::Workspace::shared();
     // The identifier table's answers (the stock dial's) are resolved ahead
     // on a pool thread, so this reads a cache.
-    auto app = workspace.applicationFor(bundleId_);
+    auto app = workspace.applicationFor(bundleId);
     if (!app) {
         // Fired from the dial, the user is told; run outside it, nothing happens.
-        if (!controller) return;
-        if (const auto role = missingRole(bundleId_)) {
+        if (!fromDial) return;
+        if (const auto role = missingRole(bundleId)) {
             AlertUtility::showError(QCoreApplication::translate("MenuSlot", "No application for %1 is installed")
                                         .arg(QString::fromStdString(tr(platform::roleTitle(*role))))
                                         .toStdString(),
                                     tr("Install one, or choose another application for this slot in Settings."));
             return;
         }
-        const std::string name = title_.empty() ? tr("This application") : title_;
+        const std::string name = title.empty() ? tr("This application") : title;
         AlertUtility::showError(
             QCoreApplication::translate("MenuSlot", "%1 is not installed").arg(QString::fromStdString(name)).toStdString(),
             tr("Install it, or choose another application for this slot in Settings."));

@@ -43,9 +43,12 @@ public:
     // The stored title, or, when the identifier table gives the identifier
     // a role that no application here plays, the role's name ("Web
     // Browser"): the stock dial's "Safari" names nothing on this desktop.
+    // A title the user gave ("Internet") is never replaced.
     static std::string titleFor(const std::string& bundleId, const std::string& stored);
 
 private:
+    static void open(const std::string& bundleId, const std::string& title, bool fromDial);
+
     std::string bundleId_;
     mutable std::optional<std::string> shownTitle_;
     // Looked up once per slot object: the dial redraws often, and a level is

@@ -318,6 +318,23 @@ TEST_F(DialTest, Clicks) {
     EXPECT_FALSE(dial.isVisible());
 }
 
+// Opened before the installed applications have been read, the dial draws
+// no slot as missing, and draws the level again once they have been.
+TEST_F(DialTest, BeforeTheApplicationsAreReadNoSlotIsMissing) {
+    configure([](AppConfig& c) { c.rootGroup.slots[1] = SlotConfig::make(SlotType::app("com.apple.Safari"), "Safari"); });
+    workspace.known = false;
+    showOn(1);
+    const MenuSlot& early = *dial.currentSlots()[1];
+    EXPECT_EQ(early.title(), "Safari");
+    EXPECT_FALSE(early.icon().unavailable);
+    int redrawn = 0;
+    QObject::connect(&dial, &RadialMenuController::slotsChanged, [&] { ++redrawn; });
+    workspace.becomeKnown();
+    EXPECT_EQ(redrawn, 1);
+    EXPECT_EQ(dial.currentSlots()[1]->title(), "Web Browser");
+    EXPECT_TRUE(dial.currentSlots()[1]->icon().unavailable);
+}
+
 TEST_F(DialTest, KeyRules) {
     bool settings = false;
     dial.onOpenSettingsRequested = [&] { settings = true; };

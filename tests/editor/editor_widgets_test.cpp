@@ -801,3 +801,25 @@ TEST_F(EditorWidgets, TheArrowsMoveBetweenActionCardsAndReturnChooses) {
     EXPECT_TRUE(picker.card(K::setVolume)->isSelected());
     EXPECT_FALSE(added) << "Return and Space chose cards, not Add";
 }
+
+// An application's icon is read off the interface thread: the ring draws its
+// placeholder first and the icon once it is in.
+TEST_F(EditorWidgets, TheRingDrawsAnApplicationsIconOnceItIsRead) {
+    QTemporaryDir dir;
+    QImage red(64, 64, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(dir.filePath("red.png")));
+    workspace.install("red-app", "Red");
+    workspace.installed["red-app"].icon = dir.filePath("red.png").toStdString();
+    Host host({SlotConfig::make(SlotType::app("red-app"), "Red")});
+    const auto redPixels = [&] {
+        const QImage shot = host.editor->ring()->grab().toImage();
+        int count = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x) count += shot.pixelColor(x, y) == QColor(Qt::red);
+        return count;
+    };
+    EXPECT_EQ(redPixels(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return redPixels() > 100; }, 10000));
+    save(host.editor.get(), "ring-application-icon");
+}

@@ -60,6 +60,17 @@ public:
         return true;
     }
 
+    bool applicationsKnown() const override { return known; }
+    void whenApplicationsKnown(std::function<void()> done) override {
+        if (known) return Workspace::whenApplicationsKnown(std::move(done));
+        waiting.push_back(std::move(done));
+    }
+    // The first reading of the applications ends: what waited for it runs.
+    void becomeKnown() {
+        known = true;
+        for (auto& done : std::exchange(waiting, {})) done();
+    }
+
     // Makes `bundleId` installed, found at a made-up location.
     void install(const std::string& bundleId, const std::string& name = {}) {
         installed[bundleId] = {bundleId, "/fake/applications/" + bundleId + ".desktop", bundleId, name};
@@ -70,6 +81,8 @@ public:
     std::optional<platform::WindowClass> frontClass;  // the active window's WM_CLASS
     std::vector<platform::RunningApplication> running;
     std::vector<std::string> calls;
+    bool known = true;  // false: before the first reading
+    std::vector<std::function<void()>> waiting;
 };
 
 class FakeAppDirectory : public platform::AppDirectory {

@@ -186,12 +186,16 @@ TEST_F(AppIndexTest, EnvsOptionsAndEscapedBackslashesInListsReadAsTheRulesSay) {
     entry("usr", "splits", "Exec=env" + QByteArray(" -S").repeated(100000) + " true\n");  // no program named
     for (int i = 0; i < 6; ++i) entry("usr", ("env-" + QByteArray::number(i)).constData(), "Exec=" + QByteArray(execs[i]) + "\n");
     entry("usr", "listed", "Exec=true\nCategories=a\\\\;b;\n");
+    // What env would start is missing: the entry starts nothing.
+    entry("usr", "gone-0", "Exec=env -u X /no/such/program\n");
+    entry("usr", "gone-1", "Exec=env A=1 --chdir=/tmp no-such-program-anywhere %U\n");
     auto& index = AppIndex::shared();
     EXPECT_TRUE(settles([&] { return index.resolve("listed").has_value(); }));
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(index.resolve("env-" + QString::number(i)).value_or(AppRecord{}).program.toStdString(), "true") << execs[i];
     EXPECT_EQ(index.resolve("listed").value_or(AppRecord{}).categories, (QStringList{"a\\", "b"}));
     EXPECT_EQ(index.resolve("splits").value_or(AppRecord{}).program, "");
+    for (const char* gone : {"gone-0", "gone-1"}) EXPECT_FALSE(index.resolve(gone)) << gone;
 }
 
 // Opened as a reader opens a file, a FIFO waits for a writer that never
@@ -244,9 +248,10 @@ TEST_F(AppIndexTest, ALinkedFolderIsFollowedOnceAndItsFoldersAreWatchedWithinABo
 }
 
 // While the first reading waits (here for a thread of Qt's pool), the GUI
-// thread is answered from what is known: no list yet, an entry asked for by
-// id from its own file; the list comes later. In a process of its own, so
-// that its index is new.
+// thread is answered without reading anything: no list yet, and no entry,
+// not even one asked for by id, while ready() says that nothing means "not
+// known yet"; the list and the answers come later, and those waiting are
+// told. In a process of its own, so that its index is new.
 TEST(AppIndexFirstReading, TheGuiThreadIsAnsweredBeforeTheListIsRead) {
     if (!qEnvironmentVariableIsSet("ORBEL_FIRST_READING")) {
         QProcess child;
@@ -270,10 +275,15 @@ TEST(AppIndexFirstReading, TheGuiThreadIsAnsweredBeforeTheListIsRead) {
     busy->acquire(threads);
     auto& index = AppIndex::shared();
     EXPECT_TRUE(index.all()->empty());
-    EXPECT_EQ(index.resolve("one").value_or(AppRecord{}).name, "One");
+    EXPECT_FALSE(index.ready());
+    EXPECT_FALSE(index.resolve("one"));
+    bool told = false;
+    index.whenReady([&] { told = index.ready(); });
     const std::uint64_t generation = index.generation();
     held->release(threads);
     EXPECT_TRUE(QTest::qWaitFor([&] { return index.all()->size() == 1 && index.generation() > generation; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return told; }, 5000));
+    EXPECT_EQ(index.resolve("one").value_or(AppRecord{}).name, "One");
 }
 
 }  // namespace

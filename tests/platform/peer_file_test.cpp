@@ -73,6 +73,9 @@ TEST(PeerFile, ImagesDecodeToFitTheSizeAskedFor) {
         EXPECT_EQ(decodePeerImage(encoded(c.natural, c.format), c.box).size(), c.decoded) << c.natural.width();
     }
     EXPECT_TRUE(decodePeerImage("not an image", {10, 10}).isNull());
+    // A drawing is drawn at the size asked for, larger too.
+    const QByteArray svg = R"(<svg xmlns="http://www.w3.org/2000/svg" width="16" height="8"><rect width="16" height="8"/></svg>)";
+    EXPECT_EQ(decodePeerImage(svg, {64, 64}).size(), QSize(64, 32));
 }
 
 // Reads stuck on a stalled disk hold their own threads, never Qt's global

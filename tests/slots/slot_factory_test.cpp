@@ -141,9 +141,37 @@ TEST_F(SlotTest, AStockSlotWhoseRoleNoApplicationPlaysIsTitledAndDrawnByTheRole)
     ASSERT_EQ(alerts.shown.size(), 1u);
     EXPECT_EQ(alerts.shown[0].alert.title, "No application for Web Browser is installed");
     EXPECT_TRUE(workspace.calls.empty());
+    // A title of the user's own stays while no application plays the role.
+    for (const auto& [id, stored] : {std::pair{"com.apple.Safari", "Internet"}, {"com.apple.systempreferences", "Prefs"}}) {
+        EXPECT_EQ(SlotFactory::makeSlot(SlotConfig::make(SlotType::app(id), stored))->title(), stored) << id;
+        EXPECT_EQ(SlotFactory::titleFor(SlotConfig::make(SlotType::app(id), stored)), stored) << id;
+    }
+    EXPECT_EQ(SlotFactory::titleFor(SlotConfig::make(SlotType::app("com.apple.SystemPreferences"), "System Preferences")),
+              "Settings");
     // Where an application plays the role, the stored title stays.
     workspace.install("com.apple.Safari", "Firefox");
     EXPECT_EQ(SlotFactory::makeSlot(SlotConfig::make(SlotType::app("com.apple.Safari"), "Safari"))->title(), "Safari");
+}
+
+// Fired before the installed applications have been read, a slot is
+// answered once they have been: missing, it says so; installed, it starts.
+TEST_F(SlotTest, ASlotFiredBeforeTheApplicationsAreReadIsAnsweredOnceTheyAre) {
+    workspace.known = false;
+    auto safari = SlotFactory::makeSlot(SlotConfig::make(SlotType::app("com.apple.Safari"), "Safari"));
+    EXPECT_EQ(safari->title(), "Safari");
+    EXPECT_EQ(safari->icon().fallbackSymbol, "app");
+    safari->execute(&controller);
+    EXPECT_TRUE(alerts.shown.empty());
+    workspace.becomeKnown();
+    ASSERT_EQ(alerts.shown.size(), 1u);
+    EXPECT_EQ(alerts.shown[0].alert.title, "No application for Web Browser is installed");
+    EXPECT_EQ(safari->title(), "Web Browser");  // not kept from before
+    // One whose application is installed by then starts.
+    workspace.known = false;
+    workspace.install("com.apple.Safari", "Firefox");
+    safari->execute(&controller);
+    workspace.becomeKnown();
+    EXPECT_EQ(workspace.calls, std::vector<std::string>{"launch com.apple.Safari"});
 }
 
 TEST_F(SlotTest, GroupAndModeSlotsDriveTheController) {

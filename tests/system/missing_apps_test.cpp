@@ -7,12 +7,14 @@
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QImage>
 #include <QScreen>
 #include <cmath>
 #include <numbers>
 #include <sys/stat.h>
 
 #include "model/app_config.h"
+#include "platform/workspace.h"
 #include "slots/slot_factory.h"
 #include "orbel_process.h"
 #include "system_helpers.h"
@@ -42,14 +44,9 @@ void saveScreen(const char* name) {
         QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/system/%1.png").arg(QLatin1String(name))));
 }
 
-// Opens the dial at the middle of the screen, points at wedge `w` of six
-// until the dial highlights it (saving the screen then when `shot` names
-// one), and clicks.
-void fireWedge(systemtest::Orbel& orbel, int w, const char* shot = nullptr) {
-    const int shown = orbel.count("ShowMenuVisible");
-    xdotool({"mousemove", "960", "540"});
-    xdotool({"key", "ctrl+alt+o"});
-    ASSERT_TRUE(spinUntil([&] { return orbel.count("ShowMenuVisible") > shown; })) << orbel.log().toStdString();
+// Points at wedge `w` of six of the dial on screen until the dial
+// highlights it (saving the screen then when `shot` names one), and clicks.
+void clickWedge(systemtest::Orbel& orbel, int w, const char* shot = nullptr) {
     // A pointer moved before the dial's windows are up on the server sends
     // them no motion: move again until the dial has seen it.
     const QString hovered = QStringLiteral("HoverUpdated slot=%1").arg(w);
@@ -66,6 +63,15 @@ void fireWedge(systemtest::Orbel& orbel, int w, const char* shot = nullptr) {
         saveScreen(shot);
     }
     xdotool({"click", "1"});
+}
+
+// Opens the dial at the middle of the screen and clicks wedge `w` of six.
+void fireWedge(systemtest::Orbel& orbel, int w, const char* shot = nullptr) {
+    const int shown = orbel.count("ShowMenuVisible");
+    xdotool({"mousemove", "960", "540"});
+    xdotool({"key", "ctrl+alt+o"});
+    ASSERT_TRUE(spinUntil([&] { return orbel.count("ShowMenuVisible") > shown; })) << orbel.log().toStdString();
+    clickWedge(orbel, w, shot);
 }
 
 TEST(MissingApplications, TheBrowserStandsInAndMessagesSaysItIsNotInstalled) {
@@ -116,13 +122,58 @@ TEST(MissingApplications, AnEntryThatIsAPipeOrADeviceFreezesNeitherTheDialNorQui
     EXPECT_EQ(orbel.stop(1000), 0) << orbel.log().toStdString();
 }
 
+// The default browser's and the terminal's entries name a pipe as their
+// icon (one by path, one through the icon theme), beside an application
+// whose icon the theme holds: the dial opens, draws what it can, opens its
+// Apps group and starts the terminal, and the program still ends when asked.
+TEST(MissingApplications, AnIconThatIsAPipeFreezesNeitherTheDialNorQuitting) {
+    ORBEL_REQUIRE_DISPLAY();
+    systemtest::XdgFixture xdg;
+    const QString fifo = xdg.root() + "/data/browser-icon.png";
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString theme = xdg.root() + "/data/icons/hicolor";
+    systemtest::writeFile(theme + "/index.theme", "[Icon Theme]\nName=Hicolor\nDirectories=48x48/apps\n\n[48x48/apps]\nSize=48\n");
+    ASSERT_TRUE(QDir().mkpath(theme + "/48x48/apps"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(theme + "/48x48/apps/test-terminal.png").constData(), 0600), 0);
+    QImage mail(48, 48, QImage::Format_ARGB32);
+    mail.fill(QColor(0xe0, 0x40, 0x30));
+    ASSERT_TRUE(mail.save(theme + "/48x48/apps/test-mail.png"));
+    const auto entry = [&](const char* id, const QByteArray& keys) {
+        systemtest::writeFile(xdg.root() + "/data/applications/" + id + ".desktop",
+                              "[Desktop Entry]\nType=Application\nName=" + QByteArray(id) + "\n" + keys);
+    };
+    entry("test-browser", "Icon=" + fifo.toUtf8() + "\nMimeType=x-scheme-handler/https;\nExec=true\n");
+    entry("test-terminal", "Icon=test-terminal\nCategories=TerminalEmulator;\n"
+                           "Exec=" ORBEL_TEST_PROGRAM_DIR "/orbel_test_window Terminal --detached\n");
+    entry("test-mail", "Icon=test-mail\nMimeType=x-scheme-handler/mailto;\nExec=true\n");
+    systemtest::Orbel orbel(systemtest::Orbel::Deferred{});
+    orbel.write("config.json", stockDialConfig());
+    orbel.write("../xdg-terminals.list", "test-terminal.desktop\n");
+    orbel.write("../mimeapps.list", "[Default Applications]\nx-scheme-handler/https=test-browser.desktop\n");
+    orbel.startWith({"--login-item"});
+    ASSERT_TRUE(orbel.waitForLog("step first dial")) << orbel.log().toStdString();
+
+    fireWedge(orbel, 2);  // Apps
+    const int pushedAt = int(orbel.log().size());
+    spin(1000);  // the icons come in
+    EXPECT_LT(orbel.log().indexOf("HideMenuComplete", pushedAt), 0) << "the Apps group is open";
+    clickWedge(orbel, 4, "icon-that-is-a-pipe-apps-group");  // Terminal
+    EXPECT_TRUE(spinUntil([] { return windowTitled("Terminal").has_value(); }, 10000)) << orbel.log().toStdString();
+    xdotool({"search", "--name", "^Terminal$", "windowclose"});
+    EXPECT_TRUE(orbel.waitForLog("HideMenuComplete", pushedAt));
+    // Generous: a frozen program never ends.
+    EXPECT_EQ(orbel.stop(3000), 0) << orbel.log().toStdString();
+}
+
 // The stock dial on a desktop with no application at all: the browser's
 // wedge is titled and drawn as the role it stands for, and firing it says
 // that no application for the role is installed.
 TEST(MissingApplications, WithoutABrowserTheDefaultDialNamesTheRole) {
     ORBEL_REQUIRE_DISPLAY();
     systemtest::XdgFixture xdg;
-    // The titles the dial's slots take through this desktop's application index.
+    // The titles the dial's slots take through this desktop's application
+    // index, once it has been read.
+    ASSERT_TRUE(spinUntil([] { return platform::Workspace::shared().applicationsKnown(); }, 10000));
     std::vector<std::string> titles;
     for (const MenuSlotPtr& slot : SlotFactory::makeSlots(AppConfig::defaultMenu().slots)) titles.push_back(slot->title());
     EXPECT_EQ(titles, (std::vector<std::string>{"Web Browser", "Messages", "Apps", "System", "Music", "Profiles"}));

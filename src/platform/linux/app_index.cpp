@@ -187,7 +187,7 @@ private:
     QHash<QString, bool> known_;
 };
 
-// The program an Exec line starts, without folder. Behind env, its
+// The program an Exec line starts, as written there. Behind env, its
 // assignments and options are passed over as env reads them: -u, -C and -S
 // take a value (the rest of the word, else the next word; "--unset=NAME" or
 // "--unset NAME"), "--" ends the options, and -S's value is itself split
@@ -225,7 +225,7 @@ QString programOf(const QStringList& argv, int splits = 0) {
                                  splits + 1);
         }
     }
-    return i < argv.size() ? QFileInfo(argv[i]).fileName() : QString();
+    return i < argv.size() ? argv[i] : QString();
 }
 
 // The entry at `path` as the id `id`; nothing for what is not a launchable
@@ -241,7 +241,10 @@ std::optional<AppRecord> readRecord(const QString& id, const QString& path, Read
     if (const QString exec = e.string("Exec"); !exec.isEmpty()) {
         const auto argv = splitCommand(exec);
         if (!argv || argv->isEmpty() || !reading.found(argv->first())) return std::nullopt;
-        r.program = programOf(*argv);
+        // "env -u X /missing/prog" runs nothing: the program behind env must be here too.
+        const QString program = programOf(*argv);
+        if (program != argv->first() && !program.isEmpty() && !reading.found(program)) return std::nullopt;
+        r.program = QFileInfo(program).fileName();
     }
     r.id = id;
     r.location = path;
@@ -328,6 +331,16 @@ QStringList terminalLists() {
         lists << folder + QStringLiteral("/xdg-terminals.list");
     }
     return lists;
+}
+
+bool onGuiThread() {
+    const QCoreApplication* app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
+}
+
+void postToGuiThread(std::function<void()> work) {
+    if (QCoreApplication* app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(app, std::move(work), Qt::QueuedConnection);
 }
 
 const char* const kSettingsIds[] = {
@@ -495,13 +508,17 @@ void AppIndex::rebuildInBackground() {
         listRead_.notify_all();
         auto table = resolveTable();
         bool again;
+        std::vector<std::function<void()>> waiting;
         {
             std::lock_guard lock(mutex_);
             rebuilding_ = false;
             again = std::exchange(rebuildAgain_, false);
             ++generation_;  // answers made from the old list are matched again
             resolved_ = std::move(table);
+            ready_ = true;
+            waiting = std::exchange(whenReady_, {});
         }
+        for (auto& done : waiting) postToGuiThread(std::move(done));
         // The application waits for the thread pool before it goes.
         if (QCoreApplication* app = QCoreApplication::instance())
             QMetaObject::invokeMethod(app, [this, subfolders] { watch(subfolders); }, Qt::QueuedConnection);
@@ -534,8 +551,7 @@ std::uint64_t AppIndex::generation() {
 }
 
 std::shared_ptr<const std::vector<AppRecord>> AppIndex::all() {
-    const QCoreApplication* app = QCoreApplication::instance();
-    const bool guiThread = app && QThread::currentThread() == app->thread();
+    const bool guiThread = onGuiThread();
     {
         std::unique_lock lock(mutex_);
         // The GUI thread never waits for a reading nor makes one: before the
@@ -554,11 +570,30 @@ std::shared_ptr<const std::vector<AppRecord>> AppIndex::all() {
     return all_;
 }
 
+bool AppIndex::ready() {
+    std::lock_guard lock(mutex_);
+    return ready_;
+}
+
+void AppIndex::whenReady(std::function<void()> done) {
+    {
+        std::lock_guard lock(mutex_);
+        if (!ready_) {
+            whenReady_.push_back(std::move(done));
+            return;
+        }
+    }
+    postToGuiThread(std::move(done));
+}
+
 std::optional<AppRecord> AppIndex::resolve(const QString& bundleId) {
     std::uint64_t generation;
     {
         std::lock_guard lock(mutex_);
         if (auto it = resolved_.find(bundleId); it != resolved_.end()) return it->second;
+        // Before the first reading ends, finding out would read the entries
+        // and lists here; the caller asks again once ready().
+        if (!ready_ && onGuiThread()) return std::nullopt;
         generation = generation_;
     }
     std::optional<AppRecord> found = lookUp(bundleId);

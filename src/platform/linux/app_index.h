@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <initializer_list>
@@ -59,8 +60,16 @@ public:
     std::shared_ptr<const std::vector<AppRecord>> all();
     // The entry with this id; for the stock dial's foreign identifiers the
     // entry standing for their role on this desktop. Nothing when none is
-    // installed.
+    // installed, and, on the GUI thread, nothing until ready(): the GUI
+    // thread never reads an entry or a list itself.
     std::optional<AppRecord> resolve(const QString& bundleId);
+    // Whether the first reading has ended (the list read and the stock
+    // dial's identifiers resolved): from then on an answer of nothing means
+    // not installed.
+    bool ready();
+    // Runs `done` queued on the GUI thread once ready(), at once (still
+    // queued) when it already is.
+    void whenReady(std::function<void()> done);
     // Grows each time the cached answers are dropped.
     std::uint64_t generation();
 
@@ -94,6 +103,8 @@ private:
     bool rebuilding_ = false;
     bool rebuildAgain_ = false;
     std::map<QString, std::optional<AppRecord>> resolved_;
+    bool ready_ = false;
+    std::vector<std::function<void()>> whenReady_;  // until ready_
     struct Watcher;
     Watcher* watcher_ = nullptr;  // GUI thread only
 };

@@ -90,8 +90,10 @@ QImage decodePeerImage(const QByteArray& bytes, QSize pixels) {
     // Turned a quarter by its orientation tag, the picture's sides swap.
     if (natural.isValid() && (reader.transformation() & QImageIOHandler::TransformationRotate90))
         natural.transpose();
+    // A drawing is drawn at the size asked for, larger too; a photo is only made smaller.
+    const bool drawing = reader.format().startsWith("svg");
     if (natural.isValid() && pixels.isValid() &&
-        (natural.width() > pixels.width() || natural.height() > pixels.height())) {
+        (drawing || natural.width() > pixels.width() || natural.height() > pixels.height())) {
         QSize scaled = natural.scaled(pixels, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
         // The reader scales before it turns the picture.
         if (reader.transformation() & QImageIOHandler::TransformationRotate90) scaled.transpose();

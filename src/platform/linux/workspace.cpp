@@ -24,6 +24,9 @@ public:
                               found->name.toStdString()};
     }
 
+    bool applicationsKnown() const override { return xdg::AppIndex::shared().ready(); }
+    void whenApplicationsKnown(std::function<void()> done) override { xdg::AppIndex::shared().whenReady(std::move(done)); }
+
     bool launch(const ApplicationRef& app) override {
         return xdg::AppIndex::launch(QString::fromStdString(app.location));
     }

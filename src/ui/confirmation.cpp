@@ -24,6 +24,9 @@ QMessageBox* openConfirmation(QWidget* parent, const QString& objectName, const 
                               std::function<void()> onConfirm, const QString& cancelLabel) {
     auto* box = new QMessageBox(parent);
     box->setObjectName(objectName);
+    // Titled as every alert is: the title bar would otherwise name the
+    // executable.
+    box->setWindowTitle(QStringLiteral("Orbel"));
     box->setIcon(QMessageBox::Warning);
     box->setText(title);
     box->setInformativeText(message);

@@ -96,6 +96,7 @@ TEST_F(ProfilesWidgetTest, CreateDuplicateSwitchAndDelete) {
 
     menuItem("Default", "Delete")->trigger();
     ASSERT_TRUE(view->deleteConfirmation());
+    EXPECT_EQ(view->deleteConfirmation()->windowTitle(), "Orbel");
     // Return answers Cancel, the default: nothing is deleted.
     EXPECT_EQ(view->deleteConfirmation()->defaultButton(), view->deleteConfirmation()->button(QMessageBox::Cancel));
     QTest::keyClick(view->deleteConfirmation(), Qt::Key_Return);

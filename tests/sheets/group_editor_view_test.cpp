@@ -290,6 +290,7 @@ TEST_F(GroupEditorViewTest, EscapeAndTheCloseButtonAskBeforeDroppingChanges) {
     ASSERT_TRUE(box);
     EXPECT_TRUE(QTest::qWaitForWindowExposed(box));
     EXPECT_EQ(box->defaultButton()->text(), "Keep Editing");
+    EXPECT_EQ(box->windowTitle(), "Orbel");
     EXPECT_EQ(box->escapeButton(), box->defaultButton());
     picture(box, "discard-changes-alert");
     QTest::keyClick(box, Qt::Key_Return);

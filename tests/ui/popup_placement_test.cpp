@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QMessageBox>
 #include <QScreen>
 #include <QTest>
 #include <QWindow>
 
 #include "support/offscreen_screens.h"
+#include "ui/confirmation.h"
 #include "ui/popup_placement.h"
 
 namespace orbel::ui {
@@ -114,6 +116,21 @@ TEST(ScreenBound, AWindowNeverOutgrowsTheScreenItIsOn) {
                    R"({"windowFrameMargins": false, "screens": [
         {"name": "small", "x": 0, "y": 0, "width": 1024, "height": 600, "logicalDpi": 96, "dpr": 1},
         {"name": "dense", "x": 1024, "y": 0, "width": 960, "height": 540, "logicalDpi": 96, "dpr": 2}]})");
+}
+
+// A confirmation's title bar names the application as every alert's does,
+// not the executable "orbel" that Qt falls back to for an untitled window.
+TEST(Confirmation, IsTitledAsEveryAlertIs) {
+    const QString name = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(QStringLiteral("orbel"));
+    QWidget parent;
+    parent.show();
+    QMessageBox* box = openConfirmation(&parent, QStringLiteral("confirm"), "Delete?", "Gone for good.", "Delete", {});
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(box));
+    EXPECT_EQ(box->windowHandle()->title(), "Orbel");
+    EXPECT_NE(box->windowHandle()->title(), "orbel");
+    box->close();
+    QCoreApplication::setApplicationName(name);
 }
 
 }  // namespace

@@ -56,17 +56,19 @@ PreferencesView* SettingsWindowController::makeWindow() {
 void SettingsWindowController::present(PreferencesView* window) {
     QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
     if (!screen) screen = QGuiApplication::primaryScreen();
+    QRect client;
     if (screen) {
-        const QRect outer = window->frameGeometry(), inner = window->geometry();
-        const QMargins frame = outer == inner ? ui::kFrameAllowance
-                                              : QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
-                                                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
-        const QRect client = ui::placeWindow(window->size(), frame, screen->availableGeometry());
+        const QMargins frame = ui::frameOf(window);
+        client = ui::placeWindow(window->size(), frame, screen->availableGeometry());
         // The full size where the screen has room for it; less only where it has not.
         window->setMinimumSize(QSize(PreferencesView::kWidth, PreferencesView::kHeight).boundedTo(client.size()));
-        window->resize(client.size());
         window->move(client.topLeft() - QPoint(frame.left(), frame.top()));  // where the frame goes
     }
+    // Never larger than the free area of the screen it now goes to, whatever
+    // a window manager makes of the sizes it is given: its largest size says
+    // so before it is mapped.
+    ui::keepOnScreen(window);
+    if (screen) window->resize(client.size());  // within its largest size
     window->show();
     window->raise();
     window->activateWindow();

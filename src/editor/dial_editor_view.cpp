@@ -24,6 +24,7 @@
 #include "ui/confirmation.h"
 #include "ui/controls.h"
 #include "ui/popup_placement.h"
+#include "ui/sheet_opener.h"
 #include "ui/teardown.h"
 
 namespace orbel::editor {
@@ -510,8 +511,6 @@ void RadialDialEditor::showPrompt() {
     }
     if (!prompt) return;
     auto* box = new QMessageBox(this);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::WindowModal);
     box->setWindowTitle(QString::fromStdString(FullDialPrompt::title()));
     box->setText(QString::fromStdString(FullDialPrompt::title()));
     box->setInformativeText(QString::fromStdString(FullDialPrompt::message(model_.cap())));
@@ -527,7 +526,7 @@ void RadialDialEditor::showPrompt() {
     });
     connect(box, &QDialog::finished, this, [this] { model_.promptDismiss(); });
     promptBox_ = box;
-    box->open();
+    ui::openSheet(box);
 }
 
 }  // namespace orbel::editor

@@ -28,6 +28,7 @@
 #include "ui/popup_placement.h"
 #include "ui/search_field.h"
 #include "ui/settings_blocks.h"
+#include "ui/sheet_opener.h"
 
 namespace orbel {
 namespace {
@@ -609,12 +610,11 @@ void IconPickerView::refreshImageCheck() {
 
 void IconPickerView::chooseImageFile() {
     auto* dialog = new QFileDialog(this, tr("Choose image…"));
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setNameFilter(tr("Images (*.png *.jpg *.jpeg *.svg *.icns *.gif *.bmp *.webp *.tif *.tiff)"));
     connect(dialog, &QFileDialog::fileSelected, this,
             [this](const QString& path) { model_->chooseImageFile(path.toStdString()); });
-    dialog->open();
+    ui::openSheet(dialog);
 }
 
 void IconPickerView::apply() {

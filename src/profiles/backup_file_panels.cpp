@@ -2,6 +2,8 @@
 
 #include <QFileDialog>
 
+#include "ui/sheet_opener.h"
+
 namespace orbel {
 
 namespace {
@@ -27,8 +29,6 @@ private:
         auto* dialog = new QFileDialog(parent, title);
         dialog->setAcceptMode(mode);
         dialog->setNameFilter(kFilter);
-        dialog->setWindowModality(Qt::WindowModal);
-        dialog->setAttribute(Qt::WA_DeleteOnClose);
         return dialog;
     }
     static void run(QFileDialog* dialog, Done done) {
@@ -37,7 +37,7 @@ private:
             if (result == QDialog::Accepted && !files.isEmpty()) done(files.front().toStdString());
             else done(std::nullopt);
         });
-        dialog->open();
+        ui::openSheet(dialog);
     }
 };
 

@@ -28,6 +28,7 @@
 #include "ui/controls.h"
 #include "ui/popup_placement.h"
 #include "ui/sheet_frame.h"
+#include "ui/sheet_opener.h"
 #include "ui/teardown.h"
 
 namespace orbel {
@@ -69,7 +70,7 @@ GroupEditorOpener appGroupEditor() {
     return [](QWidget* parent, const MenuGroup& group, const std::string& appName, const std::string& helpText,
               std::function<void(MenuGroup)> onSave) {
         const GroupEditorRequest request{group, {appName}, false, 6, helpText};
-        openSheet(makeSlotSheetFactory().groupEditor(request, std::move(onSave), parent));
+        ui::openSheet(makeSlotSheetFactory().groupEditor(request, std::move(onSave), parent));
     };
 }
 
@@ -572,9 +573,8 @@ void PerAppMenusEditorView::openChooser() {
             QMetaObject::invokeMethod(self, &PerAppMenusEditorView::openSheet, Qt::QueuedConnection);
         },
         window());
-    chooser->setAttribute(Qt::WA_DeleteOnClose);
     chooser_ = chooser;
-    chooser->open();
+    ui::openSheet(chooser);
 }
 
 void PerAppMenusEditorView::openSheet() {
@@ -582,7 +582,6 @@ void PerAppMenusEditorView::openSheet() {
     auto* sheet = new PerAppOverrideSheet(
         PerAppOverrideModel(manager_, *model_.editingBundleId(), model_.sheetAppName(), model_.editingGroup()),
         openGroupEditor_, window());
-    sheet->setAttribute(Qt::WA_DeleteOnClose);
     notice_->hide();
     sheet->onDismiss = [this, sheet](const std::optional<MenuGroup>& group) {
         if (!model_.editingBundleId()) return;
@@ -594,7 +593,7 @@ void PerAppMenusEditorView::openSheet() {
         sheet->close();
     };
     sheet_ = sheet;
-    sheet->open();
+    ui::openSheet(sheet);
 }
 
 }  // namespace orbel

@@ -5,6 +5,7 @@
 #include "icons/icon_picker_view.h"
 #include "icons/slot_icon_view.h"
 #include "ui/settings_blocks.h"
+#include "ui/sheet_opener.h"
 
 namespace orbel {
 
@@ -26,8 +27,6 @@ void ProfileIconPicker::openPicker() {
     if (picker_) return;
     model_.openPicker();
     auto* picker = new IconPickerView(model_.draft, window());
-    picker->setWindowModality(Qt::WindowModal);
-    picker->setAttribute(Qt::WA_DeleteOnClose);
     connect(picker, &IconPickerView::iconChosen, this, [this](const SlotIcon& icon) { model_.draft = icon; });
     // The write-back may rebuild the list this control sits in: it runs
     // after the picker's own signal has returned.
@@ -36,7 +35,7 @@ void ProfileIconPicker::openPicker() {
         icon_->setIcon(model_.shownIcon());
     }, Qt::QueuedConnection);
     picker_ = picker;
-    picker->open();
+    ui::openSheet(picker);
 }
 
 void ProfileIconPicker::paintEvent(QPaintEvent*) {

@@ -13,13 +13,14 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "model/profile_name.h"
 #include "profiles/backup_restore_sheet.h"
 #include "profiles/profile_icon_picker.h"
-#include "model/profile_name.h"
 #include "ui/confirmation.h"
 #include "ui/controls.h"
 #include "ui/popup_placement.h"
 #include "ui/sheet_frame.h"
+#include "ui/sheet_opener.h"
 #include "ui/teardown.h"
 
 namespace orbel {
@@ -391,7 +392,6 @@ void ProfilesTabView::submitCreate() {
 void ProfilesTabView::openDuplicateSheet(const std::string& source) {
     model_.beginDuplicate(source);
     auto* sheet = new DuplicateProfileSheet(source, model_.duplicateTargetName, window());
-    sheet->setAttribute(Qt::WA_DeleteOnClose);
     sheet->onDuplicate = [this](const std::string& name) -> std::optional<std::string> {
         model_.duplicateTargetName = name;
         const bool done = model_.duplicateProfile(name);
@@ -406,7 +406,7 @@ void ProfilesTabView::openDuplicateSheet(const std::string& source) {
     };
     connect(sheet, &QDialog::finished, this, [this] { model_.showingDuplicateSheet = false; });
     duplicateSheet_ = sheet;
-    sheet->open();
+    ui::openSheet(sheet);
 }
 
 void ProfilesTabView::confirmDelete(const std::string& name) {
@@ -429,7 +429,6 @@ void ProfilesTabView::presentRestoreSheet() {
     if (restoreSheet_) restoreSheet_->close();
     if (!isVisible()) return;  // presented when the tab comes on screen
     auto* sheet = new BackupRestoreSheet(*pending, window());
-    sheet->setAttribute(Qt::WA_DeleteOnClose);
     const ProfileStore& store = model_.configManager().profileStore();
     sheet->setStore(store.list(), [](const std::string& name) -> std::optional<std::string> {
         try {
@@ -448,7 +447,7 @@ void ProfilesTabView::presentRestoreSheet() {
         if (imports_.pendingBackup() && imports_.pendingBackup()->id == id) imports_.setPendingBackup(std::nullopt);
     });
     restoreSheet_ = sheet;
-    sheet->open();
+    ui::openSheet(sheet);
 }
 
 }  // namespace orbel

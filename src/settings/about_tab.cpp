@@ -13,6 +13,7 @@
 #include "settings/about_info.h"
 #include "ui/popup_placement.h"
 #include "ui/settings_blocks.h"
+#include "ui/sheet_opener.h"
 
 namespace orbel {
 
@@ -115,8 +116,7 @@ AboutTab::AboutTab(QWidget* parent) : QScrollArea(parent) {
 void AboutTab::showAcknowledgements() {
     if (acknowledgements_) return;
     acknowledgements_ = new AcknowledgementsDialog(IconCatalog::shared().manifest(), this);
-    acknowledgements_->setAttribute(Qt::WA_DeleteOnClose);
-    acknowledgements_->open();
+    ui::openSheet(acknowledgements_);
 }
 
 AcknowledgementsDialog::AcknowledgementsDialog(const std::vector<IconPackManifestEntry>& manifest, QWidget* parent)

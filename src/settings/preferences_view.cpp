@@ -20,6 +20,7 @@
 #include "ui/confirmation.h"
 #include "ui/settings_blocks.h"
 #include "ui/settings_tab_bar.h"
+#include "ui/sheet_opener.h"
 #include "ui/teardown.h"
 
 namespace orbel {
@@ -172,8 +173,7 @@ void PreferencesView::presentAlert() {
         model_->answerAlert(static_cast<int>(it - buttons.begin()));
     });
     alertBox_ = box;
-    box->setWindowModality(Qt::WindowModal);
-    box->open();
+    ui::openSheet(box);
 }
 
 }  // namespace orbel

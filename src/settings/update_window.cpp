@@ -12,6 +12,7 @@
 #include "settings/about_tab.h"
 #include "settings/update_checker.h"
 #include "ui/controls.h"
+#include "ui/popup_placement.h"
 #include "ui/settings_blocks.h"
 
 namespace orbel {
@@ -89,14 +90,16 @@ UpdateWindow::UpdateWindow(UpdateChecker& checker, QWidget* parent) : QDialog(pa
 
 UpdateWindow* UpdateWindow::current() { return openWindow(); }
 
-UpdateWindow* UpdateWindow::present(UpdateChecker& checker) {
+UpdateWindow* UpdateWindow::present(UpdateChecker& checker, bool automatic) {
     QPointer<UpdateWindow>& window = openWindow();
     if (window && &window->checker_ != &checker) window->close();
     if (!window) {
         // The dialog of the window the check was asked from: centred over
-        // it and kept above it. An automatic check's window stands alone.
-        window = new UpdateWindow(checker, QApplication::activeWindow());
+        // it and kept above it. An automatic check's window stands alone,
+        // whatever window happens to be active: it must not close with it.
+        window = new UpdateWindow(checker, automatic ? nullptr : QApplication::activeWindow());
         window->setAttribute(Qt::WA_DeleteOnClose);
+        ui::keepOnScreen(window);
     }
     window->show();
     window->raise();
@@ -107,7 +110,7 @@ UpdateWindow* UpdateWindow::present(UpdateChecker& checker) {
 void UpdateWindow::follow(UpdateChecker& checker) {
     connect(&checker, &UpdateChecker::checkRequested, &checker, [&checker] { present(checker); });
     connect(&checker, &UpdateChecker::finished, &checker, [&checker](const UpdateCheckResult& result, bool automatic) {
-        if (automatic && result.kind == UpdateCheckResult::Kind::newer) present(checker);
+        if (automatic && result.kind == UpdateCheckResult::Kind::newer) present(checker, true);
     });
 }
 

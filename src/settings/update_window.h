@@ -20,8 +20,9 @@ class UpdateWindow : public QDialog {
 public:
     explicit UpdateWindow(UpdateChecker& checker, QWidget* parent = nullptr);
 
-    // Shows (or raises) the window over `checker`.
-    static UpdateWindow* present(UpdateChecker& checker);
+    // Shows (or raises) the window over `checker`: the dialog of the active
+    // window, or, for an `automatic` check, a window of its own.
+    static UpdateWindow* present(UpdateChecker& checker, bool automatic = false);
     // The window now open, if any.
     static UpdateWindow* current();
     // Opens the window whenever the user asks `checker` for a check, and

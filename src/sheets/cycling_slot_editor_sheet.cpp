@@ -14,6 +14,7 @@
 #include "editor/picker_views.h"
 #include "sheets/icon_picker_row.h"
 #include "ui/controls.h"
+#include "ui/sheet_opener.h"
 
 namespace orbel {
 namespace {
@@ -185,9 +186,8 @@ void CyclingSlotEditorSheet::openAppPicker() {
             self->rebuildChildren();
         },
         {}, this);
-    picker->setAttribute(Qt::WA_DeleteOnClose);
     picker_ = picker;
-    picker->open();
+    ui::openSheet(picker);
 }
 
 void CyclingSlotEditorSheet::openActionPicker() {
@@ -202,9 +202,8 @@ void CyclingSlotEditorSheet::openActionPicker() {
             self->rebuildChildren();
         },
         this);
-    picker->setAttribute(Qt::WA_DeleteOnClose);
     picker_ = picker;
-    picker->open();
+    ui::openSheet(picker);
 }
 
 }  // namespace orbel

@@ -20,6 +20,7 @@
 #include "ui/popup_placement.h"
 #include "ui/settings_blocks.h"
 #include "ui/sheet_frame.h"
+#include "ui/sheet_opener.h"
 #include "ui/teardown.h"
 
 namespace orbel {
@@ -296,7 +297,7 @@ void GroupEditorView::pick(editor::AddSlotKind kind) {
     if (popover_) popover_->close();
     if (!factory_.slotSheet) return;
     QPointer<GroupEditorView> self(this);
-    openSheet(factory_.slotSheet(editorKindFor(kind), std::nullopt,
+    ui::openSheet(factory_.slotSheet(editorKindFor(kind), std::nullopt,
                                  [self](const SlotConfig& slot) {
                                      if (self && self->model_.append(slot)) self->refresh();
                                  },
@@ -308,7 +309,7 @@ void GroupEditorView::addNestedGroup() {
     GroupEditorRequest request{GroupEditorModel::newGroup(), model_.nestedBreadcrumb(), model_.withLibrary(),
                                model_.cap(), std::nullopt};
     QPointer<GroupEditorView> self(this);
-    openSheet(factory_.groupEditor(request,
+    ui::openSheet(factory_.groupEditor(request,
                                    [self](const MenuGroup& group) {
                                        if (self && self->model_.appendNestedGroup(group)) self->refresh();
                                    },

@@ -12,6 +12,7 @@
 #include "icons/slot_icon_view.h"
 #include "sheets/icon_row_model.h"
 #include "ui/sheet_frame.h"
+#include "ui/sheet_opener.h"
 
 namespace orbel {
 namespace {
@@ -49,12 +50,11 @@ IconPickerOpener& currentOpener() {
 void openIconPicker(QWidget* parent, const SlotIcon& current, std::function<void(const SlotIcon&)> apply) {
     if (const auto& opener = currentOpener()) return opener(parent, current, std::move(apply));
     auto* picker = new IconPickerView(current, parent);
-    picker->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(picker, &IconPickerView::iconChosen, picker,
                      [apply = std::move(apply)](const SlotIcon& icon) {
                          if (apply) apply(icon);
                      });
-    picker->open();
+    ui::openSheet(picker);
 }
 
 void setIconPickerOpener(IconPickerOpener opener) { currentOpener() = std::move(opener); }

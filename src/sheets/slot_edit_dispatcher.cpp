@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include "ui/sheet_opener.h"
+
 namespace orbel {
 
 GroupSlotEditWrapper::GroupSlotEditWrapper(SlotConfig slot, int cap, std::function<void(const SlotConfig&)> onSave)
@@ -35,12 +37,7 @@ QDialog* SlotEditDispatcher::open(const SlotEditTarget& target, int cap, const S
             kind, slot, [kind, slot, onSave](const SlotConfig& result) { onSave(mergeResult(kind, slot, result)); },
             parent);
     }
-    if (!sheet) return nullptr;
-    sheet->setAttribute(Qt::WA_DeleteOnClose);
-    sheet->setWindowModality(Qt::WindowModal);
-    if (onClosed) QObject::connect(sheet, &QDialog::finished, sheet, [onClosed](int) { onClosed(); });
-    sheet->open();
-    return sheet;
+    return ui::openSheet(sheet, std::move(onClosed));
 }
 
 }  // namespace orbel

@@ -13,6 +13,7 @@
 #include "sheets/slot_sheet_factory.h"
 #include "ui/settings_blocks.h"
 #include "ui/sheet_frame.h"
+#include "ui/sheet_opener.h"
 #include "ui/teardown.h"
 
 namespace orbel {
@@ -168,7 +169,7 @@ void SlotEditorView::pick(editor::AddSlotKind kind) {
     if (!factory_.slotSheet) return;
     QPointer<SlotEditorView> self(this);
     const std::uint64_t openedAt = model_.generation();
-    track(openSheet(factory_.slotSheet(editorKindFor(kind), std::nullopt,
+    track(ui::openSheet(factory_.slotSheet(editorKindFor(kind), std::nullopt,
                                        [self, openedAt](const SlotConfig& slot) {
                                            if (self && !self->model_.append(slot, openedAt)) self->refresh();
                                        },
@@ -181,7 +182,7 @@ void SlotEditorView::addGroup() {
                                SlotEditorModel::kCap, std::nullopt};
     QPointer<SlotEditorView> self(this);
     const std::uint64_t openedAt = model_.generation();
-    track(openSheet(factory_.groupEditor(request,
+    track(ui::openSheet(factory_.groupEditor(request,
                                          [self, openedAt](const MenuGroup& group) {
                                              if (self && !self->model_.appendGroup(group, openedAt)) self->refresh();
                                          },

@@ -64,13 +64,4 @@ SlotEditorKind editorKindFor(editor::AddSlotKind kind) {
     return SlotEditorKind::keystroke;
 }
 
-QDialog* openSheet(QDialog* sheet, std::function<void()> onClosed) {
-    if (!sheet) return nullptr;
-    sheet->setAttribute(Qt::WA_DeleteOnClose);
-    sheet->setWindowModality(Qt::WindowModal);
-    if (onClosed) QObject::connect(sheet, &QDialog::finished, sheet, [onClosed = std::move(onClosed)](int) { onClosed(); });
-    sheet->open();
-    return sheet;
-}
-
 }  // namespace orbel

@@ -20,8 +20,4 @@ SlotSheetFactory makeSlotSheetFactory();
 // The editor a new slot of an Add Slot kind opens.
 SlotEditorKind editorKindFor(editor::AddSlotKind kind);
 
-// Opens `sheet` window-modal over its parent, to be deleted when it closes;
-// `onClosed` runs when it closes, saved or not. Nothing for a null sheet.
-QDialog* openSheet(QDialog* sheet, std::function<void()> onClosed = {});
-
 }  // namespace orbel

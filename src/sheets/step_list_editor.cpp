@@ -11,8 +11,9 @@
 #include "model/overloaded.h"
 #include "sheets/macro_recorder_overlay.h"
 #include "sheets/step_rows.h"
-#include "ui/sheet_frame.h"
 #include "ui/popup_placement.h"
+#include "ui/sheet_frame.h"
+#include "ui/sheet_opener.h"
 
 namespace orbel {
 namespace {
@@ -152,7 +153,7 @@ void StepListEditor::openRecorder() {
             if (self) self->steps_.appendRecordedSteps(steps);
         },
         window());
-    recorder_->open();
+    ui::openSheet(recorder_);
 }
 
 void StepListEditor::stepsChanged(StepList::Change change) {

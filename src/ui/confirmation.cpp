@@ -3,6 +3,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "ui/sheet_opener.h"
+
 namespace orbel::ui {
 
 void makeCancelDefault(QMessageBox* box, QPushButton* cancel) {
@@ -22,8 +24,9 @@ QMessageBox* openConfirmation(QWidget* parent, const QString& objectName, const 
                               std::function<void()> onConfirm, const QString& cancelLabel) {
     auto* box = new QMessageBox(parent);
     box->setObjectName(objectName);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::WindowModal);
+    // Titled as every alert is: the title bar would otherwise name the
+    // executable.
+    box->setWindowTitle(QStringLiteral("Orbel"));
     box->setIcon(QMessageBox::Warning);
     box->setText(title);
     box->setInformativeText(message);
@@ -36,7 +39,7 @@ QMessageBox* openConfirmation(QWidget* parent, const QString& objectName, const 
                      [destroy, onConfirm = std::move(onConfirm)](QAbstractButton* clicked) {
                          if (clicked == destroy && onConfirm) onConfirm();
                      });
-    box->open();
+    openSheet(box);
     return box;
 }
 

@@ -5,7 +5,7 @@
 // the destructive button and Cancel, Cancel being the default and the
 // escape button, so Return or Escape never destroys anything. Opened with
 // open(); `onConfirm` runs only when the destructive button is clicked. The
-// box deletes itself when it closes. `cancelLabel` names the Cancel button
+// box is titled "Orbel", as every alert is, and deletes itself when it closes. `cancelLabel` names the Cancel button
 // when it should say more ("Keep Editing"). GUI thread.
 
 #include <QMessageBox>

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
 
 namespace orbel::ui {
@@ -43,6 +44,72 @@ QRect placeWindow(QSize wanted, const QMargins& frame, const QRect& available) {
     // Centring rounds; the frame's top left stays on the area whatever the rounding.
     client.moveTopLeft(QPoint(std::max(client.left(), inside.left()), std::max(client.top(), inside.top())));
     return client;
+}
+
+QSize largestClientSize(const QMargins& frame, const QRect& available) {
+    return available.marginsRemoved(frame).size().expandedTo(QSize(1, 1));
+}
+
+QMargins frameOf(const QWidget* window) {
+    const QRect outer = window->frameGeometry(), inner = window->geometry();
+    if (outer == inner) return kFrameAllowance;
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+}
+
+namespace {
+
+// Holds a window to its screen's free area. The limits the window sets for
+// itself (or its layout sets) are remembered apart from those applied here:
+// a limit that differs from the one last applied is the window's own again.
+class ScreenBound : public QObject {
+public:
+    explicit ScreenBound(QWidget* window) : QObject(window), window_(window) {
+        setObjectName(QStringLiteral("orbelScreenBound"));
+        window->installEventFilter(this);
+    }
+
+    // To the free area of `screen`, or, before the window is placed, of
+    // the screen its parent's window (or else the window) is on: a dialog
+    // goes over its parent only as it shows.
+    void apply(QScreen* screen = nullptr) {
+        if (window_->minimumSize() != appliedMin_) ownMin_ = window_->minimumSize();
+        if (window_->maximumSize() != appliedMax_) ownMax_ = window_->maximumSize();
+        const QWidget* anchor = window_->parentWidget() ? window_->parentWidget()->window() : window_;
+        const QRect area = screen ? screen->availableGeometry() : availableAreaAt(globalRect(anchor));
+        const QSize most = largestClientSize(frameOf(window_), area);
+        appliedMin_ = ownMin_.boundedTo(most);
+        appliedMax_ = ownMax_.boundedTo(most);
+        // The minimum first: a maximum below the old minimum would not
+        // shrink the window.
+        if (window_->minimumSize() != appliedMin_) window_->setMinimumSize(appliedMin_);
+        if (window_->maximumSize() != appliedMax_) window_->setMaximumSize(appliedMax_);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::Show) return false;
+        apply();
+        if (QWindow* handle = window_->windowHandle(); handle && !watched_) {
+            watched_ = handle;
+            connect(handle, &QWindow::screenChanged, this, [this](QScreen* screen) { apply(screen); });
+        }
+        return false;
+    }
+
+private:
+    QWidget* window_;
+    QPointer<QWindow> watched_;
+    QSize ownMin_, ownMax_, appliedMin_, appliedMax_;
+};
+
+}  // namespace
+
+void keepOnScreen(QWidget* window) {
+    if (!window) return;
+    auto* bound = window->findChild<ScreenBound*>(QStringLiteral("orbelScreenBound"), Qt::FindDirectChildrenOnly);
+    if (!bound) bound = new ScreenBound(window);
+    bound->apply();
 }
 
 QSize fitFreeArea(QSize wanted, const QWidget* near) {

@@ -4,8 +4,10 @@
 // frames) and menus open beside the control or point that opened them and
 // stay wholly on the screen holding it: below a button when there is room,
 // above it when there is not. The settings window and the sheets fit the
-// screen's free area with their title bars on it. The geometry is two pure functions; the
-// rest applies them to widgets. GUI thread (the pure functions any thread).
+// screen's free area with their title bars on it, and none of our windows
+// ever grows past that area, whatever the window manager asks of it. The
+// geometry is pure functions; the rest applies them to widgets. GUI thread
+// (the pure functions any thread).
 
 #include <QMargins>
 #include <QRect>
@@ -30,6 +32,21 @@ QRect placeWindow(QSize wanted, const QMargins& frame, const QRect& available);
 // Room for a window manager's title bar and borders while it has not said
 // how large they are (before a window is first mapped).
 inline constexpr QMargins kFrameAllowance{4, 32, 4, 4};
+
+// The largest client size a window framed by `frame` may take on
+// `available`: the area less the frame, never less than a pixel.
+QSize largestClientSize(const QMargins& frame, const QRect& available);
+
+// `window`'s title bar and borders as the window manager drew them, or
+// kFrameAllowance while it has drawn none.
+QMargins frameOf(const QWidget* window);
+
+// Keeps the top-level `window` within the free area of the screen it is on:
+// its maximum size (and its minimum, where larger) becomes what fits there
+// with its frame, now, each time it shows and whenever it moves to another
+// screen; what the window asks for itself within that stays its own. A
+// window larger than the area shrinks to it. Once per window is enough.
+void keepOnScreen(QWidget* window);
 
 // `wanted` made no larger than fits, framed, on the free area of the
 // screen that holds `near`: the size of a sheet opened over it.

@@ -2,9 +2,7 @@
 
 #include <QAccessible>
 #include <QDir>
-#include <QProcess>
 #include <QScreen>
-#include <QTemporaryFile>
 #include <QTest>
 #include <cmath>
 #include <chrono>
@@ -18,6 +16,7 @@
 #include "fakes/fake_permissions.h"
 #include "fakes/fake_pointer_watch.h"
 #include "platform/capture_guard.h"
+#include "support/offscreen_screens.h"
 
 // The real panels on the offscreen platform: where they go, what they
 // catch, that they are kept between showings, and that a capture waits for
@@ -25,6 +24,8 @@
 // a child process started with an offscreen screen configuration.
 
 using namespace orbel;
+using orbel::testing::offscreenMode;
+using orbel::testing::runWithScreens;
 
 namespace {
 
@@ -223,7 +224,7 @@ TEST_F(DialPanelsTest, CaptureWaitsUntilTheDialIsOffTheScreen) {
 
 // Child-process cases: the screens come from the offscreen configuration.
 TEST_F(DialPanelsTest, ChildOverlayOnThePointersScreen) {
-    const QByteArray mode = qgetenv("ORBEL_DIAL_SCREENS");
+    const QString mode = offscreenMode();
     if (mode.isEmpty()) GTEST_SKIP() << "runs in a child process";
     const auto screens = QGuiApplication::screens();
     ASSERT_EQ(screens.size(), mode == "three" ? 3 : 2);
@@ -276,18 +277,7 @@ TEST_F(DialPanelsTest, ChildOverlayOnTheScreenOfTheLastDevicePixel) {
 
 void runChild(const char* mode, const QString& screensJson,
               const char* test = "DialPanelsTest.ChildOverlayOnThePointersScreen") {
-    QTemporaryFile config;
-    ASSERT_TRUE(config.open() && config.write(screensJson.toUtf8()) > 0 && config.flush());
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName());
-    env.insert("ORBEL_DIAL_SCREENS", mode);
-    child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=") + test});
-    ASSERT_TRUE(child.waitForFinished(60000));
-    const QString out = child.readAllStandardOutput() + child.readAllStandardError();
-    EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
-    EXPECT_TRUE(out.contains("[  PASSED  ] 1 test")) << out.toStdString();
+    runWithScreens(test, mode, screensJson);
 }
 
 TEST(DialPanelsScreens, ThreeScreensOverlayOnTheMiddleAndTwoCatchers) {

@@ -203,6 +203,7 @@ TEST_F(EditorWidgets, RemovingAGroupThatHoldsSlotsAsksFirst) {
     QPointer<QMessageBox> box = host.editor->removalConfirmation();
     ASSERT_TRUE(box);
     EXPECT_EQ(box->text(), "Remove group?");
+    EXPECT_EQ(box->windowTitle(), "Orbel");
     EXPECT_EQ(box->informativeText(), "The group \"Tools\" and the 6 slots in it will be removed from this dial.");
     EXPECT_EQ(box->defaultButton()->text(), "Cancel");
     EXPECT_EQ(box->escapeButton(), box->defaultButton());

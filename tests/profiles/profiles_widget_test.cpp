@@ -5,6 +5,8 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <sys/stat.h>
 
@@ -13,6 +15,7 @@
 #include "profiles/backup_restore_sheet.h"
 #include "profiles/profile_icon_picker.h"
 #include "profiles/profiles_tab_view.h"
+#include "support/offscreen_screens.h"
 #include "support/widget_pictures.h"
 #include "ui/controls.h"
 
@@ -93,6 +96,7 @@ TEST_F(ProfilesWidgetTest, CreateDuplicateSwitchAndDelete) {
 
     menuItem("Default", "Delete")->trigger();
     ASSERT_TRUE(view->deleteConfirmation());
+    EXPECT_EQ(view->deleteConfirmation()->windowTitle(), "Orbel");
     // Return answers Cancel, the default: nothing is deleted.
     EXPECT_EQ(view->deleteConfirmation()->defaultButton(), view->deleteConfirmation()->button(QMessageBox::Cancel));
     QTest::keyClick(view->deleteConfirmation(), Qt::Key_Return);
@@ -312,9 +316,25 @@ void expectNothingCutOrRunningOff(QWidget* sheet) {
     }
 }
 
-TEST_F(ProfilesWidgetTest, TheRestoreSheetKeepsItsChoicesWholeAndItsCountsInAgreement) {
+// A backup of six profiles.
+OrbelBackup sixProfiles() {
     OrbelBackup six;
     for (const char* n : {"Design", "Gaming", "Home", "Music", "Travel", "Work"}) six.profiles[n] = withSnippets(1, n);
+    return six;
+}
+
+// A backup of five names of which the store refuses four, one of them long
+// and one hiding a right-to-left override.
+OrbelBackup mostlyRefusedNames() {
+    OrbelBackup hostile;
+    for (const std::string& n : {std::string("Fine"), std::string("../up"), std::string(".hidden"),
+                                std::string("a/b/c/") + std::string(120, 'x'), std::string("Ok\u202Eevil/x")})
+        hostile.profiles[n] = withSnippets(1, "h");
+    return hostile;
+}
+
+TEST_F(ProfilesWidgetTest, TheRestoreSheetKeepsItsChoicesWholeAndItsCountsInAgreement) {
+    const OrbelBackup six = sixProfiles();
     imports.setPendingBackup(BackupRestoreSheetItem{Uuid::random(), six, "/tmp/six.orbelbackup"});
     QCoreApplication::processEvents();
     BackupRestoreSheet* sheet = view->restoreSheet();
@@ -330,10 +350,7 @@ TEST_F(ProfilesWidgetTest, TheRestoreSheetKeepsItsChoicesWholeAndItsCountsInAgre
     // hiding a right-to-left override.
     store().save(withSnippets(1, "a"), "A");
     store().save(withSnippets(1, "b"), "B");
-    OrbelBackup hostile;
-    for (const std::string& n : {std::string("Fine"), std::string("../up"), std::string(".hidden"),
-                                std::string("a/b/c/") + std::string(120, 'x'), std::string("Ok\u202Eevil/x")})
-        hostile.profiles[n] = withSnippets(1, "h");
+    const OrbelBackup hostile = mostlyRefusedNames();
     imports.setPendingBackup(BackupRestoreSheetItem{Uuid::random(), hostile, "/tmp/hostile.orbelbackup"});
     QCoreApplication::processEvents();
     sheet = view->restoreSheet();
@@ -350,6 +367,45 @@ TEST_F(ProfilesWidgetTest, TheRestoreSheetKeepsItsChoicesWholeAndItsCountsInAgre
         << "the choice is not a sliver";
     savePictures(*sheet, "profiles", "restore-rejected-names");
     sheet->reject();
+}
+
+// Run in a child whose offscreen platform has one small screen (see below).
+TEST_F(ProfilesWidgetTest, ChildTheRestoreSheetFitsASmallScreen) {
+    const QString mode = offscreenMode();
+    if (mode.isEmpty()) GTEST_SKIP() << "runs in a child process";
+    // The screen's height in points less the 36 kept for a title bar and a
+    // border.
+    const int tallest = mode == "small" ? 600 - 36 : 540 - 36;
+    store().save(withSnippets(1, "a"), "A");
+    const std::pair<const char*, OrbelBackup> backups[] = {{"six", sixProfiles()}, {"refused", mostlyRefusedNames()}};
+    for (const auto& [name, backup] : backups) {
+        imports.setPendingBackup(BackupRestoreSheetItem{Uuid::random(), backup, "/tmp/b.orbelbackup"});
+        QCoreApplication::processEvents();
+        BackupRestoreSheet* sheet = view->restoreSheet();
+        ASSERT_TRUE(sheet);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet));
+        QTest::mouseClick(sheet->card(RestoreStrategy::replace), Qt::LeftButton);
+        QCoreApplication::processEvents();
+        EXPECT_LE(sheet->height(), tallest) << name;
+        for (const QPushButton* button : {sheet->cancelButton(), sheet->restoreButton()})
+            EXPECT_TRUE(sheet->rect().contains(QRect(button->mapTo(sheet, QPoint()), button->size())))
+                << name << ": " << button->text().toStdString() << " is on the sheet";
+        auto* list = sheet->findChild<QScrollArea*>(QStringLiteral("restoreScroll"));
+        ASSERT_TRUE(list);
+        EXPECT_GT(list->verticalScrollBar()->maximum(), 0) << name << ": what does not fit scrolls";
+        savePictures(*sheet, "profiles", QStringLiteral("restore-%1-on-%2-screen").arg(name, mode));
+        sheet->reject();
+        QCoreApplication::processEvents();
+    }
+}
+
+TEST(ProfilesOnSmallScreens, TheRestoreSheetScrollsAndKeepsItsButtonsOnTheScreen) {
+    const QString filter = "ProfilesWidgetTest.ChildTheRestoreSheetFitsASmallScreen";
+    runWithScreens(filter, "small", R"({"windowFrameMargins": false, "screens": [
+        {"name": "small", "x": 0, "y": 0, "width": 1024, "height": 600, "logicalDpi": 96, "dpr": 1}]})");
+    // 1920 x 1080 pixels at a ratio of two.
+    runWithScreens(filter, "dense", R"({"windowFrameMargins": false, "screens": [
+        {"name": "dense", "x": 0, "y": 0, "width": 960, "height": 540, "logicalDpi": 96, "dpr": 2}]})");
 }
 
 TEST_F(ProfilesWidgetTest, LongNamesElideWithTheWholeNameAsTooltip) {

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -149,11 +150,24 @@ TEST_F(UpdateWindowTest, AnAutomaticCheckOpensTheWindowOnlyForANewerRelease) {
     same.startCheck(true);
     ASSERT_TRUE(waitForEnd());
     EXPECT_FALSE(UpdateWindow::current());
+    // A sheet is the active window as the check ends: the update window
+    // stands alone all the same, and stays when the sheet closes.
+    QPointer<QDialog> sheet = new QDialog;
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    sheet->show();
+    sheet->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
     auto& newer = checker("/newer");
     newer.startCheck(true);
     ASSERT_TRUE(waitForEnd());
     ASSERT_TRUE(UpdateWindow::current());
     EXPECT_EQ(title(), "A new version of Orbel is available");
+    EXPECT_EQ(UpdateWindow::current()->parentWidget(), nullptr);
+    sheet->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(sheet.isNull());
+    ASSERT_TRUE(UpdateWindow::current());
+    EXPECT_TRUE(UpdateWindow::current()->isVisible());
 }
 
 TEST_F(UpdateWindowTest, PicturesOfTheAdvancedTabUpdatesRow) {

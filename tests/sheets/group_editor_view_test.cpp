@@ -28,7 +28,6 @@
 #include "sheets/slot_lists.h"
 #include "slots/system_app_provider.h"
 #include "support/widget_pictures.h"
-#include "ui/popup_placement.h"
 
 namespace orbel::testing {
 namespace {
@@ -197,11 +196,12 @@ TEST_F(GroupEditorViewTest, EditsNewSlotsAndNestedGroupsGoThroughTheFactory) {
     group.title = "Tools";
     group.slots.push_back(SlotConfig::make(SlotType::app("firefox-esr"), "Firefox ESR"));
     open({group, {"Default Menu"}, true, 6, std::nullopt});
-    // As wide as the sheet with its library where the screen has room; the
-    // offscreen screen (800 x 800) has not, so it is narrower. Never taller
-    // than the screen, with Save on it.
-    EXPECT_EQ(editor->size(), ui::fitFreeArea(QSize(GroupEditorModel::kWidthWithLibrary, GroupEditorModel::kHeight),
-                                              editor));
+    // As wide as the sheet with its library (880 x 700) where the screen has
+    // room; the offscreen screen (800 x 800) has not: 800 less 4 + 4 for the
+    // borders a window manager adds makes it 792 wide, at its full height.
+    // Never taller than the screen, with Save on it.
+    ASSERT_EQ(QGuiApplication::primaryScreen()->availableGeometry(), QRect(0, 0, 800, 800));
+    EXPECT_EQ(editor->size(), QSize(792, 700));
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_LE(editor->height(), screen.height());
     EXPECT_TRUE(editor->rect().contains(editor->saveButton()->geometry()));
@@ -290,6 +290,7 @@ TEST_F(GroupEditorViewTest, EscapeAndTheCloseButtonAskBeforeDroppingChanges) {
     ASSERT_TRUE(box);
     EXPECT_TRUE(QTest::qWaitForWindowExposed(box));
     EXPECT_EQ(box->defaultButton()->text(), "Keep Editing");
+    EXPECT_EQ(box->windowTitle(), "Orbel");
     EXPECT_EQ(box->escapeButton(), box->defaultButton());
     picture(box, "discard-changes-alert");
     QTest::keyClick(box, Qt::Key_Return);

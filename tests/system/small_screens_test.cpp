@@ -3,12 +3,17 @@
 // an X server of its own with openbox. The window and its title bar are on
 // the screen, Ctrl+Tab goes to Customization, the keyboard opens Add Slot's
 // popover wholly on the screen and picks a row from it, whose sheet fits
-// the screen too, as does the group editor Add Group opens. Pictures go to
-// test-artifacts/system/small-screen-*.png.
+// the screen too, as does the group editor Add Group opens. Under fluxbox
+// at Xft.dpi 192 the settings window stays on the screen and Orbel's memory
+// stays put. Pictures go to test-artifacts/system/small-screen-*.png.
 #include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
+#include <QTimer>
+#include <algorithm>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/types.h>
 
 #include "model/app_config.h"
 #include "orbel_process.h"
@@ -36,32 +41,54 @@ QString describe(const QRect& r) {
     return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
 }
 
-// Runs on the extra server that the tests below start.
-TEST(SmallScreensOnExtraServer, TheSettingsWindowAndAddSlotFitTheScreen) {
-    ORBEL_REQUIRE_EXTRA_SERVER();
-    const QString picture = "small-screen-" + qEnvironmentVariable("ORBEL_SCREEN_NAME");
+// The screen of the extra server, in pixels.
+QRect screenInPixels() {
     const QScreen* display = QGuiApplication::primaryScreen();
-    const QRect screen(QPoint(0, 0), display->size() * display->devicePixelRatio());  // in pixels
-    // The default dial less a slot (Add Slot is for a dial with room),
-    // opened with Ctrl+Alt+O (openbox holds Alt+Space).
+    return {QPoint(0, 0), display->size() * display->devicePixelRatio()};
+}
+
+// The default dial less a slot (Add Slot is for a dial with room), opened
+// with Ctrl+Alt+O (openbox holds Alt+Space), without a tray icon.
+QByteArray smallScreenConfig() {
     AppConfig config = AppConfig::defaultConfig();
     config.rootGroup.slots.pop_back();
     config.activation = ActivationMode::tap(
         HoldBinding::keyCombination(KeyCombination{31, modifier::kControl | modifier::kOption, std::nullopt}));
     config.showInTray = false;
-    Orbel orbel(QByteArray::fromStdString(config.encodeDocument()));
-    ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible")) << orbel.log().toStdString();
+    return QByteArray::fromStdString(config.encodeDocument());
+}
+
+// Ctrl+comma from the dial that shows at start: the settings window's X id
+// once framed, placed and painted, "" when it did not open.
+QString openSettings(Orbel& orbel) {
+    if (!orbel.waitForLog("ShowMenuVisible")) return {};
     spin(500);
-    xdotool({"key", "ctrl+comma"});  // the dial's way to the settings
+    xdotool({"key", "ctrl+comma"});
     const QString settings = systemtest::waitForWindowNamed("Orbel Settings");
-    ASSERT_FALSE(settings.isEmpty());
-    spin(1000);  // framed, placed and painted
-    const QRect client = systemtest::windowRect(settings);
-    const QMargins frame = frameOf(settings);
-    EXPECT_GT(frame.top(), 0) << "openbox gave the window a title bar";
+    spin(1000);
+    return settings;
+}
+
+// Expects the window `id` with its frame on `screen`; its frame.
+QMargins expectFramedOnScreen(const QString& id, const QRect& screen) {
+    const QRect client = systemtest::windowRect(id);
+    const QMargins frame = frameOf(id);
+    EXPECT_GT(frame.top(), 0) << "the window manager gave the window a title bar";
     EXPECT_TRUE(screen.contains(client.marginsAdded(frame)))
         << "the window " << describe(client).toStdString() << " and its title bar are on the screen "
         << describe(screen).toStdString();
+    return frame;
+}
+
+// Runs on the extra server that the tests below start.
+TEST(SmallScreensOnExtraServer, TheSettingsWindowAndAddSlotFitTheScreen) {
+    ORBEL_REQUIRE_EXTRA_SERVER();
+    const QString picture = "small-screen-" + qEnvironmentVariable("ORBEL_SCREEN_NAME");
+    const QRect screen = screenInPixels();
+    Orbel orbel(smallScreenConfig());
+    const QString settings = openSettings(orbel);
+    ASSERT_FALSE(settings.isEmpty()) << orbel.log().toStdString();
+    expectFramedOnScreen(settings, screen);
     systemtest::savePicture(picture + "-general");
 
     // Ctrl+Tab: Customization. The focus stays on the tab bar's first
@@ -108,20 +135,62 @@ TEST(SmallScreensOnExtraServer, TheSettingsWindowAndAddSlotFitTheScreen) {
     expectWindowOnScreen("Edit Group", "-group-editor");
 }
 
-// An X server of `size` with openbox, and the test above run against it.
-void runOnScreen(const QString& size, const QString& name, const QString& resources = {}) {
+// Kills the process `pid` should its resident memory pass 2 GB, looking
+// every 100 ms while the guard lives, so that a window growing without end
+// cannot take the machine with it; the most it saw, in megabytes.
+class MemoryGuard {
+public:
+    explicit MemoryGuard(qint64 pid) {
+        QObject::connect(&timer_, &QTimer::timeout, [this, pid] {
+            peak_ = std::max(peak_, systemtest::residentMegabytes(pid));
+            if (peak_ > 2048 && !killed_) killed_ = ::kill(static_cast<pid_t>(pid), SIGKILL) == 0;
+        });
+        timer_.start(100);
+    }
+    qint64 peak() const { return peak_; }
+    bool killed() const { return killed_; }
+
+private:
+    QTimer timer_;
+    qint64 peak_ = 0;
+    bool killed_ = false;
+};
+
+// Runs on an extra server with fluxbox at Xft.dpi 192, where a window given
+// a minimum size, a size and a place before it shows grew to 65534 x 65534
+// pixels and its backing store ate memory without end.
+TEST(SmallScreensOnExtraServer, TheSettingsWindowAndItsMemoryStayBoundedUnderFluxbox) {
+    ORBEL_REQUIRE_EXTRA_SERVER();
+    const QRect screen = screenInPixels();
+    Orbel orbel(smallScreenConfig());
+    ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible")) << orbel.log().toStdString();
+    MemoryGuard guard(orbel.pid());
+    const qint64 before = systemtest::residentMegabytes(orbel.pid());
+    const QString settings = openSettings(orbel);
+    ASSERT_FALSE(settings.isEmpty()) << orbel.log().toStdString();
+    spin(3000);  // the growth was about 1.5 GB a second
+    ASSERT_FALSE(guard.killed()) << "orbel passed 2 GB and was killed";
+    EXPECT_LT(guard.peak() - before, 400) << "resident memory rose from " << before << " MB to " << guard.peak() << " MB";
+    expectFramedOnScreen(settings, screen);
+    systemtest::savePicture("small-screen-fluxbox-dpi192");
+    EXPECT_EQ(orbel.stop(), 0);
+}
+
+// An X server of `size` with a window manager, and the test `filter` above
+// run against it.
+void runOnScreen(const QString& size, const QString& name, const QString& resources = {},
+                 const QString& filter = "SmallScreensOnExtraServer.TheSettingsWindowAndAddSlotFitTheScreen",
+                 ExtraXServer::WindowManager manager = ExtraXServer::WindowManager::openbox) {
     ExtraXServer server({"-screen", "0", size + "x24", "+extension", "RANDR"});
     ASSERT_TRUE(server.ready());
     if (!resources.isEmpty()) {
         ASSERT_TRUE(server.mergeResources(resources));
     }
-    ASSERT_TRUE(server.startWindowManager());
+    ASSERT_TRUE(server.startWindowManager(manager));
     QProcessEnvironment extra;
     extra.insert("ORBEL_SCREEN_NAME", name);
     QString output;
-    EXPECT_EQ(server.runTestHere("SmallScreensOnExtraServer.TheSettingsWindowAndAddSlotFitTheScreen", extra, &output),
-              0)
-        << output.toStdString();
+    EXPECT_EQ(server.runTestHere(filter, extra, &output), 0) << output.toStdString();
 }
 
 TEST(SmallScreens, A1024x600Screen) {
@@ -134,6 +203,14 @@ TEST(SmallScreens, A1920x1080ScreenAtXftDpi192) {
     ORBEL_REQUIRE_DISPLAY();
     if (!QFile::exists(systemtest::kOrbel)) GTEST_SKIP() << "orbel is not built";
     runOnScreen("1920x1080", "1920x1080-dpi192", "Xft.dpi: 192");
+}
+
+TEST(SmallScreens, FluxboxAtXftDpi192) {
+    ORBEL_REQUIRE_DISPLAY();
+    if (!QFile::exists(systemtest::kOrbel)) GTEST_SKIP() << "orbel is not built";
+    runOnScreen("1920x1080", "1920x1080-fluxbox-dpi192", "Xft.dpi: 192",
+                "SmallScreensOnExtraServer.TheSettingsWindowAndItsMemoryStayBoundedUnderFluxbox",
+                ExtraXServer::WindowManager::fluxbox);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <cmath>
@@ -234,17 +235,26 @@ public:
     bool mergeResources(const QString& lines) const {
         return runHere(QStringLiteral("sh"), {QStringLiteral("-c"), "echo '" + lines + "' | xrdb -merge"}) == 0;
     }
-    // Starts openbox on this server (it ends with the server); whether it
-    // took charge of the screen.
-    bool startWindowManager() {
+    enum class WindowManager { openbox, fluxbox };
+    // Starts a window manager on this server (it ends with the server);
+    // whether it took charge of the screen.
+    bool startWindowManager(WindowManager which = WindowManager::openbox) {
         auto env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("DISPLAY"), display_);
         // Its theme and configuration where the system keeps them, whatever
         // folders the tests before made these variables name.
         env.insert(QStringLiteral("XDG_CONFIG_DIRS"), QStringLiteral("/etc/xdg"));
         env.insert(QStringLiteral("XDG_DATA_DIRS"), QStringLiteral("/usr/local/share:/usr/share"));
-        windowManager_.setProcessEnvironment(env);
-        windowManager_.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        if (which == WindowManager::fluxbox) {
+            // fluxbox writes its first configuration under HOME: a folder of
+            // the server's own.
+            env.insert(QStringLiteral("HOME"), windowManagerHome_.path());
+            windowManager_.setProcessEnvironment(env);
+            windowManager_.start(QStringLiteral("fluxbox"), {});
+        } else {
+            windowManager_.setProcessEnvironment(env);
+            windowManager_.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        }
         return spinUntil([&] {
             QString out;
             runHere(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")}, {}, &out);
@@ -285,6 +295,7 @@ public:
 private:
     QProcess server_;
     QProcess windowManager_;
+    QTemporaryDir windowManagerHome_;
     QString display_;
     bool ready_ = false;
 };

@@ -1,5 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTest>
+#include <QWindow>
+
+#include "support/offscreen_screens.h"
+#include "ui/confirmation.h"
 #include "ui/popup_placement.h"
 
 namespace orbel::ui {
@@ -67,6 +76,61 @@ TEST(PopupPlacement, FitsTheWindowWithItsTitleBarOnTheScreen) {
         EXPECT_EQ(client, c.expected) << c.name;
         EXPECT_TRUE(c.available.contains(client.marginsAdded(c.frame))) << c.name << ": the frame is on the screen";
     }
+}
+
+// Run in a child whose offscreen platform has a 1024x600 screen and, to its
+// right, a 1920x1080 one at a ratio of two (960x540 points).
+TEST(ScreenBound, ChildAWindowNeverOutgrowsTheScreenItIsOn) {
+    if (testing::offscreenMode() != "two") GTEST_SKIP() << "runs in a child process";
+    const auto screens = QGuiApplication::screens();
+    ASSERT_EQ(screens.size(), 2);
+    // A window that asks for more than either screen has.
+    QDialog window;
+    window.setMinimumSize(1200, 900);
+    window.resize(1300, 1000);
+    window.move(0, 0);
+    keepOnScreen(&window);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    // 1024 x 600 less 4 + 4 across and 32 + 4 down kept for the frame.
+    EXPECT_EQ(window.maximumSize(), QSize(1016, 564));
+    EXPECT_EQ(window.minimumSize(), QSize(1016, 564));
+    EXPECT_EQ(window.size(), QSize(1016, 564));
+
+    // Moved onto the other screen it takes that screen's bound: 960 x 540
+    // points less the frame.
+    window.move(1100, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.size() == QSize(952, 504); }))
+        << window.width() << " x " << window.height();
+    EXPECT_EQ(window.maximumSize(), QSize(952, 504));
+    // What the window asks for itself within the bound stays its own, and
+    // back on the larger screen it may grow again.
+    window.setMinimumSize(400, 300);
+    window.move(0, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.maximumSize() == QSize(1016, 564); }));
+    EXPECT_EQ(window.minimumSize(), QSize(400, 300));
+}
+
+TEST(ScreenBound, AWindowNeverOutgrowsTheScreenItIsOn) {
+    testing::runWithScreens("ScreenBound.ChildAWindowNeverOutgrowsTheScreenItIsOn", "two",
+                   R"({"windowFrameMargins": false, "screens": [
+        {"name": "small", "x": 0, "y": 0, "width": 1024, "height": 600, "logicalDpi": 96, "dpr": 1},
+        {"name": "dense", "x": 1024, "y": 0, "width": 960, "height": 540, "logicalDpi": 96, "dpr": 2}]})");
+}
+
+// A confirmation's title bar names the application as every alert's does,
+// not the executable "orbel" that Qt falls back to for an untitled window.
+TEST(Confirmation, IsTitledAsEveryAlertIs) {
+    const QString name = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(QStringLiteral("orbel"));
+    QWidget parent;
+    parent.show();
+    QMessageBox* box = openConfirmation(&parent, QStringLiteral("confirm"), "Delete?", "Gone for good.", "Delete", {});
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(box));
+    EXPECT_EQ(box->windowHandle()->title(), "Orbel");
+    EXPECT_NE(box->windowHandle()->title(), "orbel");
+    box->close();
+    QCoreApplication::setApplicationName(name);
 }
 
 }  // namespace

@@ -132,7 +132,7 @@ public:
 
     // The name a rejected configuration file is kept under: the file's name,
     // ".backup." and the seconds since 1970 as the shortest decimal that
-    // reads back as the same number, "config.json.backup.1700000000.5". When
+    // reads back as the same number, as in config.json.backup.1700000000.5. When
     // that name is taken, `attempt` 2 names the next later time that has a
     // name of its own ("...1700000000.5000002"), and so on up to the limit.
     static constexpr int kRejectedCopyNames = 10;

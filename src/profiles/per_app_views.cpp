@@ -199,8 +199,8 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
     style->setSelected(static_cast<int>(look.slotStyle));
     auto* slotColor = new AccentSwatchPicker(look.slotColor);
     // With no colour chosen a swatch shows the one this app's dial draws.
-    for (auto [picker, backdrop] : {std::pair(backdropColor, true), std::pair(slotColor, false)})
-        picker->setUnsetColor([this, backdrop](ColorScheme scheme) {
+    for (const auto& [picker, isBackdrop] : {std::pair(backdropColor, true), std::pair(slotColor, false)})
+        picker->setUnsetColor([this, backdrop = isBackdrop](ColorScheme scheme) {
             const DialPalette dial = DialPalette::make(model_.draftAppearance, scheme);
             return (backdrop ? dial.backdropFill : dial.wedgeFilledTint).rgb();
         });

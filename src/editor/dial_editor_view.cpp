@@ -21,6 +21,7 @@
 #include "dial/dial_painter.h"
 #include "editor/editor_painting.h"
 #include "icons/custom_images.h"
+#include "platform/workspace.h"
 #include "ui/confirmation.h"
 #include "ui/controls.h"
 #include "ui/popup_placement.h"
@@ -79,6 +80,12 @@ EditorRing::EditorRing(DialEditorModel& model, QWidget* parent) : QWidget(parent
         images_.clear();
         update();
     });
+    // Opened before the installed applications have been read, the ring
+    // pictures them again once they are.
+    if (auto& workspace = platform::Workspace::shared(); !workspace.applicationsKnown())
+        workspace.whenApplicationsKnown([self = QPointer<EditorRing>(this)] {
+            if (self) self->refresh();
+        });
 }
 
 QPointF EditorRing::hitTargetCentre(int i) const {

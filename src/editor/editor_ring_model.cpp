@@ -22,9 +22,12 @@ SlotImage customOr(const SlotConfig& slot, std::string name) {
 
 // An installed application's own icon (the generic application picture when
 // its entry names none that draws); "app.badge.questionmark" when nothing
-// installed answers to the identifier.
+// installed answers to the identifier. Until the installed applications have
+// been read, none is known missing: the generic picture stands in.
 SlotImage applicationPicture(const std::string& bundleId) {
-    const auto app = platform::Workspace::shared().applicationFor(bundleId);
+    auto& workspace = platform::Workspace::shared();
+    if (!workspace.applicationsKnown()) return symbol("app");
+    const auto app = workspace.applicationFor(bundleId);
     if (!app) return symbol("app.badge.questionmark");
     return SlotImage{SlotIcon::automatic(), "app", {}, app->icon};
 }

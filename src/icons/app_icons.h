@@ -1,9 +1,10 @@
 #pragma once
 
 // Applications' icons, as their desktop entries name them: a path, or a
-// theme icon name ("firefox") looked up in the icon themes' folders. Both
-// are files another program names, so neither is ever opened on the GUI
-// thread: the theme lookup runs on a peer-file reader thread, and the file
+// theme icon name ("firefox") looked up in the icon themes
+// (platform/icon_themes.h). Both are files another program names, so
+// neither is ever opened on the GUI thread: the theme lookup runs on a
+// peer-file reader thread, and the file
 // found is read and decoded as a custom image is (regular files only,
 // opened without blocking, bounded; see CustomImages). A lookup answers at
 // once: the image when it is ready, nothing while it loads or when there is
@@ -16,7 +17,6 @@
 #include <QObject>
 #include <QSize>
 #include <QString>
-#include <QStringList>
 #include <optional>
 #include <set>
 
@@ -34,21 +34,6 @@ public:
     // The icon `icon` names, fitted within `pixels`; nothing until it has
     // been found and read, or when it cannot be.
     std::optional<QImage> image(const QString& icon, QSize pixels);
-
-    // Where a theme icon is looked for: the themes in order of preference
-    // (each theme's parents are followed too, then "hicolor"), the folders
-    // holding themes, and the folders of loose pictures.
-    struct Search {
-        QStringList themes;
-        QStringList themeFolders;
-        QStringList pictureFolders;
-    };
-    // This session's: Qt's theme names and the XDG icon folders.
-    static Search sessionSearch();
-    // The file of the theme icon `name` closest to `pixels` in size, as the
-    // icon theme rules choose it; empty when there is none. Only regular
-    // files are chosen. Reads files: never on the GUI thread.
-    static QString findThemeIcon(const QString& name, int pixels, const Search& search);
 
 private:
     friend platform::Shared<AppIcons>;

@@ -199,11 +199,9 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
     style->setSelected(static_cast<int>(look.slotStyle));
     auto* slotColor = new AccentSwatchPicker(look.slotColor);
     // With no colour chosen a swatch shows the one this app's dial draws.
-    for (const auto& [picker, isBackdrop] : {std::pair(backdropColor, true), std::pair(slotColor, false)})
-        picker->setUnsetColor([this, backdrop = isBackdrop](ColorScheme scheme) {
-            const DialPalette dial = DialPalette::make(model_.draftAppearance, scheme);
-            return (backdrop ? dial.backdropFill : dial.wedgeFilledTint).rgb();
-        });
+    backdropColor->showDialColorWhenUnset([this] { return model_.draftAppearance; },
+                                          AccentSwatchPicker::DialColor::backdrop);
+    slotColor->showDialColorWhenUnset([this] { return model_.draftAppearance; }, AccentSwatchPicker::DialColor::slot);
     auto* fill = slider(100);
     fill->setValue(static_cast<int>((look.wedgeFillStrength - 0.5) * 100 + 0.5));
     auto* fillValue = ui::valueLabel(48);

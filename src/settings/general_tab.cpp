@@ -193,10 +193,8 @@ QWidget* GeneralTab::colorField(bool backdrop) {
     auto* picker = new AccentSwatchPicker;
     picker->setObjectName(backdrop ? QStringLiteral("backdropColor") : QStringLiteral("slotColor"));
     // With no colour chosen the swatch shows the one the dial draws.
-    picker->setUnsetColor([this, backdrop](ColorScheme scheme) {
-        const DialPalette dial = DialPalette::make(model_.config().appearance, scheme);
-        return (backdrop ? dial.backdropFill : dial.wedgeFilledTint).rgb();
-    });
+    picker->showDialColorWhenUnset([this] { return model_.config().appearance; },
+                                   backdrop ? AccentSwatchPicker::DialColor::backdrop : AccentSwatchPicker::DialColor::slot);
     connect(picker, &AccentSwatchPicker::accentHexChanged, this, [this, picker, backdrop] {
         if (!(backdrop ? model_.setBackdropColor(picker->accentHex()) : model_.setSlotColor(picker->accentHex())))
             refresh();

@@ -24,10 +24,8 @@ void StepList::changed(Change change) {
 }
 
 void StepList::appendChord() {
-    steps_.push_back(MacroStep::chord(KeyCombination{}));
-    keys_.push_back(nextKey_++);
-    unrecorded_.insert(keys_.back());
-    changed(Change::resized);
+    unrecorded_.insert(nextKey_);  // the key appendStep gives it
+    appendStep(MacroStep::chord(KeyCombination{}));
 }
 void StepList::appendWait() { appendStep(MacroStep::wait(100)); }
 void StepList::appendText() { appendStep(MacroStep::text("")); }

@@ -143,8 +143,9 @@ void AccentSwatchPicker::setAccentHex(std::optional<std::string> hex) {
     if (popover_) popover_->refresh();
 }
 
-void AccentSwatchPicker::setUnsetColor(std::function<Rgb(ColorScheme)> color) {
-    unsetColor_ = std::move(color);
+void AccentSwatchPicker::showDialColorWhenUnset(std::function<AppearanceConfig()> appearance, DialColor which) {
+    unsetAppearance_ = std::move(appearance);
+    unsetColor_ = which;
     update();
 }
 
@@ -184,9 +185,11 @@ void AccentSwatchPicker::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing);
     const QColor ink = palette().color(QPalette::WindowText);
     auto rgb = model_.currentColor();
-    if (!rgb && unsetColor_) {
+    if (!rgb && unsetAppearance_) {
         const QColor window = palette().color(QPalette::Window);
-        rgb = unsetColor_(colorSchemeForWindowColor(Rgb{window.redF(), window.greenF(), window.blueF()}));
+        const DialPalette dial = DialPalette::make(
+            unsetAppearance_(), colorSchemeForWindowColor(Rgb{window.redF(), window.greenF(), window.blueF()}));
+        rgb = (unsetColor_ == DialColor::backdrop ? dial.backdropFill : dial.wedgeFilledTint).rgb();
     }
     const QRectF swatch = QRectF(0, 0, 28, 18).translated((width() - 28) / 2.0, (height() - 18) / 2.0);
     p.fillPath(rounded(swatch, 5), rgb ? colorOf(*rgb) : ink);

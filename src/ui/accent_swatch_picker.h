@@ -30,9 +30,12 @@ public:
     const std::optional<std::string>& accentHex() const { return model_.accentHex(); }
     // The host's write; no signal.
     void setAccentHex(std::optional<std::string> hex);
-    // What the swatch shows while no colour is chosen: the colour used then,
-    // for the colour scheme of the swatch's palette. Without it, the text colour.
-    void setUnsetColor(std::function<Rgb(ColorScheme)> color);
+    // What the swatch shows while no colour is chosen: the colour the dial
+    // draws then, its backdrop's fill or its filled wedges' tint, for the
+    // appearance `appearance` gives at the time and the colour scheme of the
+    // swatch's palette. Without it, the text colour.
+    enum class DialColor { backdrop, slot };
+    void showDialColorWhenUnset(std::function<AppearanceConfig()> appearance, DialColor which);
 
     // Opens the popover under the swatch (the click does the same), or
     // closes it when open.
@@ -56,7 +59,8 @@ private:
     void afterAction(bool changed);
 
     AccentSwatchModel model_;
-    std::function<Rgb(ColorScheme)> unsetColor_;
+    std::function<AppearanceConfig()> unsetAppearance_;
+    DialColor unsetColor_ = DialColor::backdrop;
     AccentSwatchPopover* popover_ = nullptr;
     // Set while the press that closed the popover is handed on to the swatch,
     // so that a click on the swatch closes the popover instead of reopening it.

@@ -749,6 +749,7 @@ TEST_F(EditorWidgets, TheKeyboardPutsALibraryRowOnTheDialAsADropWould) {
     QTest::keyClick(list, Qt::Key_Return);
     EXPECT_EQ(host.titles(), "A;B;C;D;E;Firefox ESR;");
     column->refresh();  // as the hosts do after a change
+    ASSERT_GE(column->rowOf("Firefox ESR"), 0);
     EXPECT_EQ(list->currentIndex().row(), column->rowOf("Firefox ESR")) << "the mark stays on its row";
     QTest::keyClick(list, Qt::Key_Up);
     QTest::keyClick(list, Qt::Key_Space);
@@ -823,4 +824,14 @@ TEST_F(EditorWidgets, TheRingDrawsAnApplicationsIconOnceItIsRead) {
     EXPECT_EQ(redPixels(), 0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return redPixels() > 100; }, 10000));
     save(host.editor.get(), "ring-application-icon");
+}
+
+// Opened before the installed applications have been read, the ring draws
+// no application as missing, and pictures them once they are read.
+TEST_F(EditorWidgets, BeforeTheApplicationsAreReadTheRingShowsNoneMissing) {
+    workspace.known = false;
+    Host host({SlotConfig::make(SlotType::app("org.example.Gone"), "Gone")});
+    EXPECT_EQ(host.editor->ring()->items()[0].icon.fallbackSymbol, "app");
+    workspace.becomeKnown();
+    EXPECT_EQ(host.editor->ring()->items()[0].icon.fallbackSymbol, "app.badge.questionmark");
 }

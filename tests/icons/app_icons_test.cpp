@@ -13,6 +13,7 @@
 
 #include "dial/slot_picture.h"
 #include "icons/custom_images.h"
+#include "platform/icon_themes.h"
 #include "support/test_files.h"
 
 namespace orbel {
@@ -46,14 +47,14 @@ protected:
         writeFile(dir.filePath(relative), png({8, 8}));
         return dir.filePath(relative);
     }
-    QString find(const char* name, int pixels) { return AppIcons::findThemeIcon(name, pixels, search); }
+    QString find(const char* name, int pixels) { return platform::findThemeIcon(name, pixels, search); }
     void fifo(const QString& relative) {
         QDir().mkpath(QFileInfo(dir.filePath(relative)).path());
         ASSERT_EQ(mkfifo(QFile::encodeName(dir.filePath(relative)).constData(), 0600), 0);
     }
 
     QTemporaryDir dir;
-    AppIcons::Search search;
+    platform::IconSearch search;
 };
 
 TEST_F(AppIconsTest, TheClosestSizeIsChosenThroughTheThemesParentsAndOnlyRegularFiles) {
@@ -79,9 +80,9 @@ TEST_F(AppIconsTest, TheClosestSizeIsChosenThroughTheThemesParentsAndOnlyRegular
     // A theme's index.theme that is a pipe names no folders.
     QFile::remove(dir.filePath("usr/parent/index.theme"));
     fifo("usr/parent/index.theme");
-    AppIcons::Search other = search;
+    platform::IconSearch other = search;
     other.themeFolders = QStringList{dir.filePath("usr")};  // not the parsed theme kept from above
-    EXPECT_EQ(AppIcons::findThemeIcon("only-parent", 200, other), "");
+    EXPECT_EQ(platform::findThemeIcon("only-parent", 200, other), "");
 }
 
 // Each lookup answers at once; pictures come in later, read on reader

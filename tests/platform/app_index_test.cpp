@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 
 #include "platform/app_directory.h"
+#include "support/child_output.h"
 #include "support/test_files.h"
 #include "support/xdg_tree.h"
 
@@ -261,7 +262,7 @@ TEST(AppIndexFirstReading, TheGuiThreadIsAnsweredBeforeTheListIsRead) {
         child.setProcessChannelMode(QProcess::MergedChannels);
         child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=AppIndexFirstReading.*"});
         ASSERT_TRUE(child.waitForFinished(60000));
-        const QByteArray output = child.readAll();
+        const QString output = orbel::testing::childOutput(child.readAll());
         EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
         EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
         return;

@@ -21,6 +21,7 @@
 #include "model/json_writer.h"
 #include "profiles/per_app_views.h"
 #include "sheets/group_editor_view.h"
+#include "support/shown_text.h"
 #include "support/widget_pictures.h"
 
 using namespace orbel;
@@ -42,13 +43,6 @@ void dropKeystroke(GroupEditorView* editor, const std::string& title, std::uint1
     QCoreApplication::sendEvent(ring, &move);
     QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(ring, &drop);
-}
-
-// Whether a shown label of `w` reads `text`.
-bool showsText(QWidget* w, const QString& text) {
-    for (auto* label : w->findChildren<QLabel*>())
-        if (label->isVisibleTo(w) && label->text() == text) return true;
-    return false;
 }
 
 void settle() {

@@ -20,6 +20,7 @@
 #include "ui/settings_blocks.h"
 #include "profiles/per_app_views.h"
 #include "slots/system_app_provider.h"
+#include "support/shown_text.h"
 #include "support/widget_pictures.h"
 
 using namespace orbel;
@@ -89,10 +90,7 @@ TEST_F(PerAppWidgetTest, AddATemplateSetItsSizeAndRemoveIt) {
     for (int i = 0; i < 3; ++i) sheet->sectionSwitch(i)->click();
     sheet->sizeSlider()->setValue(5);  // 2.5
     QCoreApplication::processEvents();
-    const auto labels = sheet->findChildren<QLabel*>();
-    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [&](const QLabel* l) {
-        return l->isVisibleTo(sheet) && l->text() == "How strongly the wedge fill stands out from the backdrop.";
-    }));
+    EXPECT_TRUE(showsText(sheet, "How strongly the wedge fill stands out from the backdrop."));
     savePictures(*sheet, "profiles", "override-sheet-all-on");
     QTest::mouseClick(sheet->saveButton(), Qt::LeftButton);
     QCoreApplication::processEvents();

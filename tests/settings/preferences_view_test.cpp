@@ -77,10 +77,7 @@ TEST_F(PreferencesViewTest, TabBarSwitchesTabsAndControlsWriteTheConfiguration) 
     auto* activation = general->findChildren<ui::SegmentedControl*>().front();
     QTest::mouseClick(activation, Qt::LeftButton, {}, activation->segmentRect(1).center());
     EXPECT_TRUE(live().config().activation.isHold());
-    const auto helps = general->findChildren<QLabel*>();
-    EXPECT_TRUE(std::any_of(helps.begin(), helps.end(), [](const QLabel* l) {
-        return l->isVisible() && l->text() == "Hold a mouse button to open the dial, move to highlight, release to fire.";
-    }));
+    EXPECT_TRUE(showsText(general, "Hold a mouse button to open the dial, move to highlight, release to fire."));
     QTest::mouseClick(find<ui::ToggleSwitch>("showInTray"), Qt::LeftButton);
     EXPECT_FALSE(live().config().showInTray);
     QTest::mouseClick(find<ui::ToggleSwitch>("openAtLogin"), Qt::LeftButton);

@@ -82,7 +82,14 @@ QImage symbolShownLike(const SlotIconView& view, const std::string& name, double
     SlotIconView reference(SlotIcon::symbolPack(IconPack{"sf"}, name), size * scale / 0.78);
     reference.setPalette(palette);
     reference.resize(view.size());
-    return shown(reference);
+    const QImage image = shown(reference);
+    // Drawn through the same catalogue as the view: it must draw something,
+    // or two blank pictures would compare equal.
+    int inked = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) inked += image.pixelColor(x, y).alpha() > 0;
+    EXPECT_GT(inked, 20) << name;
+    return image;
 }
 
 TEST(SlotPictures, TheRingDrawsTheEditorsPicturesAndTheIconViewsTheCataloguesView) {

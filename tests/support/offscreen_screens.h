@@ -10,6 +10,8 @@
 #include <QTemporaryFile>
 #include <gtest/gtest.h>
 
+#include "support/child_output.h"
+
 namespace orbel::testing {
 
 inline void runWithScreens(const QString& filter, const QString& mode, const QString& screensJson) {
@@ -23,7 +25,7 @@ inline void runWithScreens(const QString& filter, const QString& mode, const QSt
     child.setProcessEnvironment(env);
     child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=" + filter});
     ASSERT_TRUE(child.waitForFinished(120000));
-    const QString out = child.readAllStandardOutput() + child.readAllStandardError();
+    const QString out = childOutput(child.readAllStandardOutput() + child.readAllStandardError());
     EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
     EXPECT_TRUE(out.contains("[  PASSED  ] 1 test")) << out.toStdString();
 }

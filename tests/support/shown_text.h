@@ -19,4 +19,11 @@ inline QString shownText(const QString& text, Qt::TextFormat format = Qt::AutoTe
 
 inline QString shownText(const QLabel* label) { return shownText(label->text(), label->textFormat()); }
 
+// Whether a label of `w` that shows with it reads `text`.
+inline bool showsText(const QWidget* w, const QString& text) {
+    for (const QLabel* label : w->findChildren<QLabel*>())
+        if (label->isVisibleTo(w) && label->text() == text) return true;
+    return false;
+}
+
 }  // namespace orbel::testing

@@ -18,6 +18,7 @@
 
 #include "platform/pasteboard.h"
 #include "platform/window_snapshots.h"
+#include "support/child_output.h"
 #include "support/test_files.h"
 #include "support/xdg_tree.h"
 #include <string>
@@ -49,6 +50,7 @@ inline bool spinUntil(const std::function<bool()>& condition, int timeoutMs = 50
 using orbel::testing::writeFile;
 
 using orbel::testing::XdgFixture;
+using orbel::testing::childOutput;
 
 // One of the helper programs of tests/system/programs, with its output lines.
 class Program {
@@ -288,7 +290,7 @@ public:
         QString text;
         const int code = runHere(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=") + filter},
                                  extra, &text, 60000);
-        if (output) *output = text;
+        if (output) *output = childOutput(text);
         return code == 0 && !text.contains(QStringLiteral("[  PASSED  ] 1 test")) ? -2 : code;  // -2: it did not run
     }
 

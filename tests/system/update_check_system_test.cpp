@@ -47,9 +47,7 @@ QString checkNow(Orbel& orbel, const QString& feed, const char* picture, const i
     };
     click(595, 40);  // Advanced
     spin(500);
-    QDir().mkpath(ORBEL_BINARY_DIR "/test-artifacts/system");
-    EXPECT_TRUE(QGuiApplication::primaryScreen()->grabWindow(0).save(
-        QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/system/%1.png").arg(picture)));
+    systemtest::savePicture(picture);
     click(button[0], button[1]);
     return settings;
 }
@@ -122,8 +120,7 @@ TEST(UpdateCheckSystem, TheShippedProgramReadsNoTestFeed) {
         << orbel.log().toStdString();
     // It says where updates come from.
     EXPECT_TRUE(spinUntil([] { return !systemtest::visibleDialogs().isEmpty(); }, 10000));
-    EXPECT_TRUE(QGuiApplication::primaryScreen()->grabWindow(0).save(
-        ORBEL_BINARY_DIR "/test-artifacts/system/update-without-feed-check-now.png"));
+    systemtest::savePicture("update-without-feed-check-now");
     spin(static_cast<int>(std::max<qint64>(1000, 14000 - sinceStart.elapsed())));
     EXPECT_EQ(server.requests, 0);
     EXPECT_TRUE(windowNamed("^Software Update").isEmpty());

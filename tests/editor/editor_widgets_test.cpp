@@ -250,19 +250,35 @@ TEST_F(EditorWidgets, FullDialPromptsNearACentreAndToastsBetween) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !host.editor->fullDialPromptBox(); }, 5000));
 }
 
+// What a drop target answered a drag held still at `at`: the entry, the
+// move (the pointer's yes or no) and the drop (what the source is told).
+struct DragAnswers {
+    bool entered = false;
+    bool moved = false;
+    bool dropped = false;
+};
+DragAnswers answersTo(QWidget* target, const QMimeData& mime, QPoint at) {
+    DragAnswers answers;
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    answers.entered = enter.isAccepted();
+    if (!answers.entered) return answers;
+    QDragMoveEvent move(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &move);
+    answers.moved = move.isAccepted();
+    QDropEvent dropped(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &dropped);
+    answers.dropped = dropped.isAccepted() && dropped.dropAction() == Qt::CopyAction;
+    return answers;
+}
+
 // What a file manager's drag of a file carries: its URL as a URI list and
 // as text.
 void dropFile(QWidget* target, const QString& path, QPoint at) {
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(path)});
     mime.setText(QUrl::fromLocalFile(path).toString());
-    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &enter);
-    if (!enter.isAccepted()) return;
-    QDragMoveEvent move(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &move);
-    QDropEvent dropped(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &dropped);
+    answersTo(target, mime, at);
 }
 
 // A desktop entry dropped from a file manager becomes its application's
@@ -285,28 +301,6 @@ TEST_F(EditorWidgets, DesktopEntryFromAFileManagerBecomesAnAppSlot) {
     dropFile(host.editor->trash(), "/usr/share/applications/firefox-esr.desktop", {20, 20});
     QTest::qWait(50);
     EXPECT_EQ(host.slots.size(), 2u);
-}
-
-// What a drop target answered a drag held still at `at`: the entry, the
-// move (the pointer's yes or no) and the drop (what the source is told).
-struct DragAnswers {
-    bool entered = false;
-    bool moved = false;
-    bool dropped = false;
-};
-DragAnswers answersTo(QWidget* target, const QMimeData& mime, QPoint at) {
-    DragAnswers answers;
-    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &enter);
-    answers.entered = enter.isAccepted();
-    if (!answers.entered) return answers;
-    QDragMoveEvent move(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &move);
-    answers.moved = move.isAccepted();
-    QDropEvent dropped(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &dropped);
-    answers.dropped = dropped.isAccepted() && dropped.dropAction() == Qt::CopyAction;
-    return answers;
 }
 
 // The ring refuses what it cannot use, so the pointer shows it and the

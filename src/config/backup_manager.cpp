@@ -174,17 +174,17 @@ std::vector<std::string> restoreReplace(const OrbelBackup& backup, ConfigManager
     for (const auto& [name, config] : backup.profiles) restored.push_back(name);
     if (const auto refused = manager.applyConfig(backup.liveConfig))
         applyFailed(std::string("Profiles restored, but the live configuration was not: ") + refused->what());
-    // The backup's live configuration stays in force, also when its active
-    // profile's stored copy differs (a backup made by hand or elsewhere): the
-    // profile becomes active holding it, as every save keeps them. The active
-    // name is the profile it normalises to ("Work " is the profile Work).
+    // The active name is the profile it normalises to (a name kept as typed,
+    // "Work ", is the profile Work).
     const auto isActive = [&](const auto& profile) {
         return normalisedProfileName(profile.first) == normalisedProfileName(*backup.activeProfile);
     };
     if (backup.activeProfile && std::any_of(backup.profiles.begin(), backup.profiles.end(), isActive)) {
-        if (const auto refused = manager.activateHoldingLive(*backup.activeProfile))
-            applyFailed("Profiles restored, but couldn't activate " + quoted(*backup.activeProfile) + ": " +
-                        refused->what());
+        try {
+            manager.switchToProfile(*backup.activeProfile);
+        } catch (const std::exception& e) {
+            applyFailed("Profiles restored, but couldn't activate " + quoted(*backup.activeProfile) + ": " + e.what());
+        }
     }
     return restored;
 }

@@ -566,10 +566,6 @@ std::optional<ConfigError> ConfigManager::applyConfig(const AppConfig& config) {
                    true});
 }
 
-std::optional<ConfigError> ConfigManager::activateHoldingLive(const std::string& name) {
-    return commit({[](AppConfig&) { return true; }, true, normalisedProfileName(name), true});
-}
-
 // MARK: profiles
 
 namespace {

@@ -102,10 +102,6 @@ public:
     // Replaces the configuration (cut to six slots per level), validated and
     // written like a change.
     std::optional<ConfigError> applyConfig(const AppConfig& config);
-    // Makes `name` the active profile holding the live configuration as it
-    // is: its file is written with the live configuration, which stays in
-    // force (a replace restore ends with this). Nothing changes on a failure.
-    std::optional<ConfigError> activateHoldingLive(const std::string& name);
 
     // Profiles. These throw ProfileStoreError (and ProfileMutationError), and
     // ConfigError when a configuration fails validation or cannot be written.

@@ -187,7 +187,7 @@ TEST_F(ProfilesWidgetTest, BackUpThenRestoreByReplace) {
     EXPECT_FALSE(imports.pendingBackup());
     EXPECT_FALSE(view->restoreSheet() && view->restoreSheet()->isVisible());
     EXPECT_EQ(view->statusLine()->text(), "Replaced with 6 profiles from the backup.");
-    EXPECT_EQ(firstSnippet(live().config()), "live0");  // the backup's live configuration
+    EXPECT_EQ(firstSnippet(live().config()), "Work0");
     EXPECT_TRUE(view->row("A"));
 }
 

@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
+#include <cstdio>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/orbel_application.h"
 #include "app/orderly_quit.h"
 #include "platform/login_item.h"
@@ -18,6 +20,17 @@ static void initResources() { Q_INIT_RESOURCE(app); }
 namespace orbel {
 
 int runOrbel(int argc, char** argv) {
+    // The arguments are read before anything starts: an option Orbel does
+    // not know is neither a file to open nor one to hand to a running Orbel.
+    const CommandLine line = readCommandLine(argc, argv);
+    switch (line.action) {
+        case CommandLine::Action::help: std::printf("%s\n", usageLine().c_str()); return 0;
+        case CommandLine::Action::version: std::printf("orbel %s\n", ORBEL_VERSION); return 0;
+        case CommandLine::Action::refuse:
+            std::fprintf(stderr, "orbel: unrecognized option '%s'\n%s\n", line.refused.c_str(), usageLine().c_str());
+            return 2;
+        case CommandLine::Action::run: break;
+    }
     platform::useOneMemoryPool();
     initResources();
     // No display name: Qt would add it to every window's title ("Orbel

@@ -5,6 +5,7 @@
 // build tree's test-artifacts/<folder>/.
 
 #include <QDir>
+#include <QImage>
 #include <QPalette>
 #include <QPixmap>
 #include <QWidget>
@@ -34,8 +35,9 @@ inline QPalette darkPalette() {
     return p;
 }
 
-// Saves `widget` as <name>-light, <name>-dpr2 and <name>-dark.
-inline void savePictures(QWidget& widget, const QString& folder, const QString& name) {
+// Saves `widget` as <name>-light, <name>-dpr2 and, unless `dark` is false
+// (a widget that rebuilds itself on a change of palette), <name>-dark.
+inline void savePictures(QWidget& widget, const QString& folder, const QString& name, bool dark = true) {
     const QString dir = QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/") + folder;
     QDir().mkpath(dir);
     auto shoot = [&](const QString& suffix, double ratio) {
@@ -48,9 +50,38 @@ inline void savePictures(QWidget& widget, const QString& folder, const QString& 
     const QPalette light = widget.palette();
     shoot("light", 1);
     shoot("dpr2", 2);
+    if (!dark) return;
     widget.setPalette(darkPalette());
     shoot("dark", 1);
     widget.setPalette(light);
+}
+
+// The window's picture of `control` and a few points around it, where a
+// ring outside a control shows.
+inline QImage pictureAround(QWidget* control, int margin = 4) {
+    QWidget* window = control->window();
+    const QRect around(control->mapTo(window, QPoint(-margin, -margin)),
+                       control->size() + QSize(2 * margin, 2 * margin));
+    return window->grab(around).toImage();
+}
+
+// Whether `control` shows that it has the keyboard focus: its surroundings
+// look otherwise with the focus than without, and as before once the focus
+// went on to `elsewhere`. Saves the focused window as <name>-focused, in
+// the light palette at 1 and 2 device pixels a point.
+inline ::testing::AssertionResult showsFocus(QWidget* control, QWidget* elsewhere, const QString& folder,
+                                            const QString& name) {
+    elsewhere->setFocus(Qt::TabFocusReason);
+    const QImage without = pictureAround(control);
+    control->setFocus(Qt::TabFocusReason);
+    if (!control->hasFocus()) return ::testing::AssertionFailure() << name.toStdString() << " takes no focus";
+    const QImage with = pictureAround(control);
+    savePictures(*control->window(), folder, name + "-focused", false);
+    elsewhere->setFocus(Qt::TabFocusReason);
+    if (with == without) return ::testing::AssertionFailure() << name.toStdString() << " looks the same focused";
+    if (pictureAround(control) != without)
+        return ::testing::AssertionFailure() << name.toStdString() << " keeps a mark without the focus";
+    return ::testing::AssertionSuccess();
 }
 
 }  // namespace orbel::testing

@@ -228,7 +228,6 @@ void GeneralTab::syncRecorder(HoldBindingRecorder& recorder, QWidget* view, bool
         // Started from elsewhere (a conflict's "Choose Custom"), on a page
         // that may be scrolled away from it: the recorder about to hold the
         // keyboard comes into sight.
-        if (QLayout* page = widget() ? widget()->layout() : nullptr) page->activate();
         ensureWidgetVisible(view);
         recorder.startRecording();
         if (!recorder.isRecording()) (model_.*set)(false);  // it cannot record here

@@ -172,10 +172,9 @@ TEST_F(PreferencesViewTest, ChooseCustomStartsTheTapRecorderAndReturnClosesTheAc
     EXPECT_TRUE(QTest::qWaitFor([&] { return !about->acknowledgements(); }));
 }
 
-// On a small screen the General page may be scrolled away from the hotkey.
-// Reset, whose default hotkey another client holds, then the conflict's
-// Choose Custom: the recorder that now records, holding the keyboard, is
-// scrolled into sight.
+// General scrolled away from the hotkey in a small window; Reset, whose
+// default hotkey another client holds, then the conflict's Choose Custom:
+// the recorder that records, holding the keyboard, is scrolled into sight.
 TEST_F(PreferencesViewTest, ChooseCustomAfterAResetScrollsTheRecordingRecorderIntoSight) {
     AppConfig config = AppConfig::defaultConfig();
     config.activation = ActivationMode::tap(HoldBinding::keyCombination(kCtrlOptO));
@@ -194,15 +193,10 @@ TEST_F(PreferencesViewTest, ChooseCustomAfterAResetScrollsTheRecordingRecorderIn
     ASSERT_TRUE(QTest::qWaitFor([&] {
         return v.alertBox() && v.model().alert() && v.model().alert()->kind == SettingsAlert::Kind::hotkeyConflict;
     }));
-    QPushButton* custom = nullptr;
     for (auto* b : v.alertBox()->findChildren<QPushButton*>())
-        if (b->text() == "Choose Custom") custom = b;
-    ASSERT_TRUE(custom);
-    QTest::mouseClick(custom, Qt::LeftButton);
-    ASSERT_EQ(v.model().selectedTab(), SettingsTab::general);
+        if (b->text() == "Choose Custom") QTest::mouseClick(b, Qt::LeftButton);
     ASSERT_TRUE(general->tapRecorder().isRecording());
     auto* recorder = general->findChild<QWidget*>("tapBinding");
-    ASSERT_TRUE(recorder && recorder->isVisible());
     const QRect shown(recorder->mapTo(general->viewport(), QPoint(0, 0)), recorder->size());
     EXPECT_TRUE(general->viewport()->rect().contains(shown))
         << "the recorder at " << shown.y() << " in a view " << general->viewport()->height() << " high";

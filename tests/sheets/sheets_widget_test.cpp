@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -358,11 +359,11 @@ TEST(SheetWidgetTest, TheIconTileTheFormAndSaveShowTheKeyboardFocus) {
         QApplication::setActiveWindow(sheet);
         ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
         ASSERT_TRUE(sheet->saveButton()->isEnabled()) << name;
-        QAbstractButton* tile = sheet->findChild<IconPickerRow*>()->tile();
-        const QString prefix = QString::fromLatin1(name);
-        EXPECT_TRUE(testing::showsFocus(tile, sheet->cancelButton(), "sheets", prefix + "-icon-tile"));
-        EXPECT_TRUE(testing::showsFocus(sheet->formArea(), sheet->cancelButton(), "sheets", prefix + "-form"));
-        EXPECT_TRUE(testing::showsFocus(sheet->saveButton(), sheet->cancelButton(), "sheets", prefix + "-save"));
+        const std::pair<const char*, QWidget*> stops[] = {{"-icon-tile", sheet->findChild<IconPickerRow*>()->tile()},
+                                                          {"-form", sheet->formArea()},
+                                                          {"-save", sheet->saveButton()}};
+        for (const auto& [part, stop] : stops)
+            EXPECT_TRUE(testing::showsFocus(stop, sheet->cancelButton(), "sheets", QString(name) + part));
         sheet->reject();
         settle();
         EXPECT_FALSE(open);

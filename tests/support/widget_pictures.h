@@ -56,31 +56,22 @@ inline void savePictures(QWidget& widget, const QString& folder, const QString& 
     widget.setPalette(light);
 }
 
-// The window's picture of `control` and a few points around it, where a
-// ring outside a control shows.
-inline QImage pictureAround(QWidget* control, int margin = 4) {
-    QWidget* window = control->window();
-    const QRect around(control->mapTo(window, QPoint(-margin, -margin)),
-                       control->size() + QSize(2 * margin, 2 * margin));
-    return window->grab(around).toImage();
-}
-
-// Whether `control` shows that it has the keyboard focus: its surroundings
-// look otherwise with the focus than without, and as before once the focus
-// went on to `elsewhere`. Saves the focused window as <name>-focused, in
-// the light palette at 1 and 2 device pixels a point.
+// Whether `control` shows the keyboard focus: the window around it (where a
+// ring outside it shows too) looks otherwise with the focus than without,
+// and as before once `elsewhere` took it. Saves the focused window.
 inline ::testing::AssertionResult showsFocus(QWidget* control, QWidget* elsewhere, const QString& folder,
                                             const QString& name) {
+    const auto around = [control] {
+        const QPoint at = control->mapTo(control->window(), QPoint(-4, -4));
+        return control->window()->grab(QRect(at, control->size() + QSize(8, 8))).toImage();
+    };
     elsewhere->setFocus(Qt::TabFocusReason);
-    const QImage without = pictureAround(control);
+    const QImage without = around();
     control->setFocus(Qt::TabFocusReason);
-    if (!control->hasFocus()) return ::testing::AssertionFailure() << name.toStdString() << " takes no focus";
-    const QImage with = pictureAround(control);
+    const bool marked = control->hasFocus() && around() != without;
     savePictures(*control->window(), folder, name + "-focused", false);
     elsewhere->setFocus(Qt::TabFocusReason);
-    if (with == without) return ::testing::AssertionFailure() << name.toStdString() << " looks the same focused";
-    if (pictureAround(control) != without)
-        return ::testing::AssertionFailure() << name.toStdString() << " keeps a mark without the focus";
+    if (!marked || around() != without) return ::testing::AssertionFailure() << name.toStdString() << " shows no mark";
     return ::testing::AssertionSuccess();
 }
 

@@ -5,6 +5,7 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -227,7 +228,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched != control_) return false;
         switch (event->type()) {
-            case QEvent::FocusIn:
+            case QEvent::FocusIn: {
+                // A click focuses the button it presses; the mark is for the
+                // keyboard, as the controls that draw themselves take no
+                // focus from a click. Back from a menu or another window the
+                // focus keeps how it came.
+                const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+                if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+                    byMouse_ = reason == Qt::MouseFocusReason;
+                follow();
+                break;
+            }
             case QEvent::FocusOut:
             case QEvent::Show:
             case QEvent::Hide:
@@ -254,7 +265,7 @@ private:
     void follow() {
         if (!control_) return;
         const bool placed = outset_ <= 0 || (parentWidget() && parentWidget() == control_->parentWidget());
-        const bool shown = placed && control_->isVisible() && control_->hasFocus();
+        const bool shown = placed && control_->isVisible() && control_->hasFocus() && !byMouse_;
         if (shown) {
             const int d = outset_;
             setGeometry(d > 0 ? control_->geometry().adjusted(-d, -d, d, d) : control_->rect());
@@ -266,6 +277,7 @@ private:
     QPointer<QWidget> control_;
     qreal radius_;
     int outset_;
+    bool byMouse_ = false;
 };
 
 }  // namespace

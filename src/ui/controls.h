@@ -96,7 +96,7 @@ void paintFocusMark(QPainter& painter, const QPalette& palette, const QRectF& ou
 // The same mark on a control the style draws (a push button, a scroll
 // area), whose own focus look is none or that of its unfocused default:
 // drawn by a widget over it that takes no input, while the control has the
-// keyboard focus. With `outset` > 0 the mark rings the control that far
+// keyboard focus, unless a click gave it. With `outset` > 0 the mark rings the control that far
 // outside it, in its parent (beside a filled button, where a mark on the
 // fill would not show); with 0 it runs along the control's edge. Marking a
 // control twice changes nothing.

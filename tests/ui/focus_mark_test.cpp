@@ -48,7 +48,7 @@ TEST(FocusMark, SegmentsSwitchesTabsAndRecordersShowTheKeyboardFocus) {
 }
 
 // A sheet's default button, which the style draws focused as unfocused, is
-// ringed while it has the focus; the ring follows it when it moves.
+// ringed while it has the keyboard focus; the ring follows it when it moves.
 TEST(FocusMark, ASheetsDefaultButtonIsRingedWhileFocused) {
     auto* sheet = new QDialog;
     auto* row = new QHBoxLayout(sheet);
@@ -67,6 +67,9 @@ TEST(FocusMark, ASheetsDefaultButtonIsRingedWhileFocused) {
     auto* ring = sheet->findChild<QWidget*>("focusMark");
     ASSERT_TRUE(ring && ring->isVisible());
     EXPECT_EQ(ring->geometry(), apply->geometry().adjusted(-3, -3, 3, 3));
+    cancel->setFocus();
+    QTest::mouseClick(apply, Qt::LeftButton);
+    EXPECT_TRUE(apply->hasFocus() && ring->isHidden()) << "the focus a click gives is not marked";
     sheet->close();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !open; }));
 }

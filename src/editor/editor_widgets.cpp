@@ -74,7 +74,7 @@ ParameterPopover::ParameterPopover(const SystemAction& prototype, double value,
     auto* cancel = new QPushButton(tr("Cancel"), this);
     auto* add = new QPushButton(tr("Add"), this);
     add->setDefault(true);
-    ui::markFocus(add, ui::kButtonMarkRadius, ui::kButtonMarkOutset);  // focused, the style draws it as default
+    ui::markFocus(add, ui::kButtonMarkRadius, ui::kButtonMarkOutset);  // a default button: alike focused or not
     buttons->addWidget(cancel);
     buttons->addWidget(add);
     layout->addLayout(buttons);

@@ -248,7 +248,8 @@ void GeneralTab::refresh() {
     if (!holdRecorder_->isRecording()) holdRecorder_->setBinding(model_.holdBinding());
     if (!musicRecorder_->isRecording()) musicRecorder_->setHotkey(model_.musicHotkeyDraft());
     syncRecorder(*tapRecorder_, tapView_, model_.isRecordingHotkey(), &PreferencesModel::setRecordingHotkey);
-    syncRecorder(*holdRecorder_, holdView_, model_.isRecordingHoldBinding(), &PreferencesModel::setRecordingHoldBinding);
+    syncRecorder(*holdRecorder_, holdView_, model_.isRecordingHoldBinding(),
+                 &PreferencesModel::setRecordingHoldBinding);
     if (musicRecorder_->isRecording() != model_.isRecordingMusicHotkey())
         musicRecorder_->setRecording(model_.isRecordingMusicHotkey());
     resetHotkey_->setEnabled(!model_.isRecordingHotkey());

@@ -204,10 +204,10 @@ void paintFocusMark(QPainter& painter, const QPalette& palette, const QRectF& ou
     painter.restore();
 }
 
-// The widget that draws a style-drawn control's focus mark: shown while the
-// control has the focus, placed over it (or around it) as it moves.
 namespace {
 
+// The widget that draws a style-drawn control's focus mark: shown while the
+// control has the focus, placed over it (or around it) as it moves.
 class FocusMarkOverlay : public QWidget {
 public:
     FocusMarkOverlay(QWidget* control, qreal radius, int outset)

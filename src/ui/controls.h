@@ -96,10 +96,10 @@ void paintFocusMark(QPainter& painter, const QPalette& palette, const QRectF& ou
 // The same mark on a control the style draws (a push button, a scroll
 // area), whose own focus look is none or that of its unfocused default:
 // drawn by a widget over it that takes no input, while the control has the
-// keyboard focus, unless a click gave it. With `outset` > 0 the mark rings the control that far
-// outside it, in its parent (beside a filled button, where a mark on the
-// fill would not show); with 0 it runs along the control's edge. Marking a
-// control twice changes nothing.
+// keyboard focus, unless a click gave it. With `outset` > 0 the mark rings
+// the control that far outside it, in its parent (beside a filled button,
+// where a mark on the fill would not show); with 0 it runs along the
+// control's edge. Marking a control twice changes nothing.
 void markFocus(QWidget* control, qreal radius, int outset = 0);
 // The outset of the ring around a push button, and its corner.
 inline constexpr int kButtonMarkOutset = 3;

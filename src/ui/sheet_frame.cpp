@@ -308,7 +308,7 @@ SlotEditChromeSheet::SlotEditChromeSheet(const QString& symbol, const QString& t
     formLayout_->addStretch(1);
     scroll_->setWidget(form_);
     scroll_->viewport()->setAutoFillBackground(false);
-    ui::markFocus(scroll_, 6);  // a Tab stop for the arrow keys, which the style marks not
+    ui::markFocus(scroll_, 6);  // a Tab stop (the arrows scroll it) the style draws no focus on
     root->addWidget(scroll_, 1);
     root->addWidget(makeSheetDivider(this));
 

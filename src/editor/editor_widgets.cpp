@@ -16,6 +16,7 @@
 #include "editor/editor_painting.h"
 #include "editor/picker_models.h"
 #include "editor/slot_library_model.h"
+#include "ui/controls.h"
 #include "ui/parameterized_action_editor.h"
 #include "ui/search_field.h"
 
@@ -73,6 +74,7 @@ ParameterPopover::ParameterPopover(const SystemAction& prototype, double value,
     auto* cancel = new QPushButton(tr("Cancel"), this);
     auto* add = new QPushButton(tr("Add"), this);
     add->setDefault(true);
+    ui::markFocus(add, ui::kButtonMarkRadius, ui::kButtonMarkOutset);  // a default button: alike focused or not
     buttons->addWidget(cancel);
     buttons->addWidget(add);
     layout->addLayout(buttons);

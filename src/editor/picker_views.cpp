@@ -447,6 +447,7 @@ ActionPickerView::ActionPickerView(SystemAction selected, std::function<void(con
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ui::markFocus(scroll, 6);
     auto* content = new QWidget(scroll);
     auto* column = new QVBoxLayout(content);
     column->setContentsMargins(20, 20, 20, 20);
@@ -546,6 +547,13 @@ void ActionPickerView::showEvent(QShowEvent* event) {
         if (!c->isSelected()) continue;
         scroll_->ensureWidgetVisible(c, 0, 20);
         setTabStop(c);
+        break;
+    }
+    // The keyboard starts on the cards, so that the arrows move among them
+    // at once (the card area before them is a Tab stop of its own).
+    for (ActionCard* c : cards_) {
+        if (!(c->focusPolicy() & Qt::TabFocus)) continue;
+        c->setFocus(Qt::TabFocusReason);
         break;
     }
 }

@@ -94,7 +94,8 @@ public:
     QScrollArea* cardArea() const { return scroll_; }
 
 protected:
-    // Comes on screen with the chosen action's card in view.
+    // Comes on screen with the chosen action's card in view and the
+    // keyboard focus on the cards.
     void showEvent(QShowEvent* event) override;
 
 private:

@@ -14,10 +14,11 @@ namespace orbel {
 
 inline std::string normalisedProfileName(std::string_view name) { return text::trimSpacesAndTabs(name); }
 
-// Whether a name holds a control character (C0, DEL, C1) or a character that
-// turns the direction of the text around it (U+061C, U+200E/F,
-// U+202A–U+202E, U+2066–U+2069). No new profile is given such a name; one
-// already stored keeps working.
+// Whether a name holds a control character (C0, DEL, C1), a line or
+// paragraph separator (U+2028, U+2029) or a character that turns the
+// direction of the text around it (U+061C, U+200E/F, U+202A–U+202E,
+// U+2066–U+2069). No new profile is given such a name; one already stored
+// keeps working.
 bool hasControlCharacters(std::string_view name);
 
 // A profile's name wherever a person reads it (lists, the dial, titles,

@@ -4,6 +4,7 @@
 
 #include "icons/icon_picker_view.h"
 #include "icons/slot_icon_view.h"
+#include "ui/controls.h"
 #include "ui/settings_blocks.h"
 #include "ui/sheet_opener.h"
 
@@ -52,6 +53,7 @@ void ProfileIconPicker::paintEvent(QPaintEvent*) {
         p.setPen(QPen(ui::inkColor(palette(), ui::Ink::primary), 2));
         p.drawEllipse(r);
     }
+    if (hasFocus()) ui::paintFocusMark(p, palette(), r, r.height() / 2);
 }
 
 }  // namespace orbel

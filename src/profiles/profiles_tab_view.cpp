@@ -293,6 +293,7 @@ void ProfilesTabView::rebuildRows() {
         more->setFixedSize(28, 24);
         more->setIcon(ui::symbolIcon("ellipsis", 13, ui::inkColor(palette(), ui::Ink::secondary), devicePixelRatioF()));
         more->setToolTip(QStringLiteral("More actions"));
+        ui::markFocus(more, ui::kButtonMarkRadius, ui::kButtonMarkOutset);  // flat: the style marks no focus
         auto* menu = new QMenu(more);
         auto* duplicate = menu->addAction(QStringLiteral("Duplicate"));
         duplicate->setEnabled(model_.canDuplicate());
@@ -356,6 +357,12 @@ void ProfilesTabView::openCreatePopover() {
         createField_ = new QLineEdit(popover_);
         createField_->setPlaceholderText(QStringLiteral("Profile name"));
         column->addWidget(createField_);
+        createError_ = ui::styledLabel({}, ui::TextStyle::caption, ui::Ink::primary, popover_);
+        createError_->setObjectName(QStringLiteral("createError"));
+        setTextColor(createError_, QColor(255, 59, 48));
+        createError_->setWordWrap(true);
+        createError_->hide();
+        column->addWidget(createError_);
         auto* cancel = new QPushButton(tr("Cancel"), popover_);
         createSave_ = new QPushButton(tr("Save"), popover_);
         styleSheetButton(cancel, false);
@@ -368,6 +375,11 @@ void ProfilesTabView::openCreatePopover() {
         connect(createField_, &QLineEdit::textChanged, this, [this](const QString& text) {
             model_.newProfileName = text.toStdString();
             createSave_->setEnabled(model_.canSaveNewProfile());
+            // A name the store would refuse is refused here, where it is typed.
+            const std::optional<std::string> refusal = model_.newProfileNameRefusal();
+            createError_->setText(qs(refusal.value_or("")));
+            createError_->setVisible(refusal.has_value());
+            popover_->adjustSize();
         });
         connect(createField_, &QLineEdit::returnPressed, this, &ProfilesTabView::submitCreate);
         connect(createSave_, &QPushButton::clicked, this, &ProfilesTabView::submitCreate);

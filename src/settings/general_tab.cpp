@@ -68,6 +68,8 @@ QWidget* GeneralTab::makeActivationSection() {
     holdView->setObjectName(QStringLiteral("holdBinding"));
     bindingStack_->addWidget(ui::inlineRow({tapView, resetHotkey_}));
     bindingStack_->addWidget(holdView);
+    tapView_ = tapView;
+    holdView_ = holdView;
     bindingRow_ = section->addRow(tr("Hotkey"), std::nullopt, bindingStack_);
     tapRecorder_->onCapture = [this](const HoldBinding& b) { model_.tapBindingCaptured(b); };
     holdRecorder_->onCapture = [this](const HoldBinding& b) { model_.holdBindingCaptured(b); };
@@ -220,9 +222,13 @@ void GeneralTab::follow(HoldBindingRecorder& recorder, void (PreferencesModel::*
             });
 }
 
-void GeneralTab::syncRecorder(HoldBindingRecorder& recorder, bool modelRecording,
+void GeneralTab::syncRecorder(HoldBindingRecorder& recorder, QWidget* view, bool modelRecording,
                               void (PreferencesModel::*set)(bool)) {
     if (modelRecording && !recorder.isRecording()) {
+        // Started from elsewhere (a conflict's "Choose Custom"), on a page
+        // that may be scrolled away from it: the recorder about to hold the
+        // keyboard comes into sight.
+        ensureWidgetVisible(view);
         recorder.startRecording();
         if (!recorder.isRecording()) (model_.*set)(false);  // it cannot record here
     } else if (!modelRecording && recorder.isRecording()) {
@@ -241,8 +247,9 @@ void GeneralTab::refresh() {
     if (!tapRecorder_->isRecording()) tapRecorder_->setBinding(model_.tapBinding());
     if (!holdRecorder_->isRecording()) holdRecorder_->setBinding(model_.holdBinding());
     if (!musicRecorder_->isRecording()) musicRecorder_->setHotkey(model_.musicHotkeyDraft());
-    syncRecorder(*tapRecorder_, model_.isRecordingHotkey(), &PreferencesModel::setRecordingHotkey);
-    syncRecorder(*holdRecorder_, model_.isRecordingHoldBinding(), &PreferencesModel::setRecordingHoldBinding);
+    syncRecorder(*tapRecorder_, tapView_, model_.isRecordingHotkey(), &PreferencesModel::setRecordingHotkey);
+    syncRecorder(*holdRecorder_, holdView_, model_.isRecordingHoldBinding(),
+                 &PreferencesModel::setRecordingHoldBinding);
     if (musicRecorder_->isRecording() != model_.isRecordingMusicHotkey())
         musicRecorder_->setRecording(model_.isRecordingMusicHotkey());
     resetHotkey_->setEnabled(!model_.isRecordingHotkey());

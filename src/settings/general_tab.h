@@ -45,7 +45,10 @@ private:
     QWidget* sliderRow(const char* name, double minimum, double maximum, double AppearanceConfig::*field, bool percent);
     QWidget* colorField(bool backdrop);
     void follow(HoldBindingRecorder& recorder, void (PreferencesModel::*set)(bool));
-    void syncRecorder(HoldBindingRecorder& recorder, bool modelRecording, void (PreferencesModel::*set)(bool));
+    // Starts or ends `recorder`'s recording as the model says; a recording
+    // started here scrolls `view`, which shows it, into sight first.
+    void syncRecorder(HoldBindingRecorder& recorder, QWidget* view, bool modelRecording,
+                      void (PreferencesModel::*set)(bool));
     void refresh();
 
     PreferencesModel& model_;
@@ -56,6 +59,8 @@ private:
     ui::SegmentedControl* activation_ = nullptr;
     ui::SettingsRow* bindingRow_ = nullptr;
     QStackedWidget* bindingStack_ = nullptr;
+    QWidget* tapView_ = nullptr;
+    QWidget* holdView_ = nullptr;
     QPushButton* resetHotkey_ = nullptr;
     QStackedWidget* musicStack_ = nullptr;
     QPushButton* clearMusic_ = nullptr;

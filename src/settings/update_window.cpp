@@ -75,6 +75,7 @@ UpdateWindow::UpdateWindow(UpdateChecker& checker, QWidget* parent) : QDialog(pa
     primary_ = new QPushButton(this);
     primary_->setObjectName(QStringLiteral("updatePrimary"));
     primary_->setDefault(true);
+    ui::markFocus(primary_, ui::kButtonMarkRadius, ui::kButtonMarkOutset);  // a default button: alike focused or not
     connect(primary_, &QPushButton::clicked, this, &UpdateWindow::primary);
     buttons->addWidget(secondary_);
     buttons->addWidget(primary_);

@@ -11,6 +11,7 @@
 #include "icons/icon_picker_view.h"
 #include "icons/slot_icon_view.h"
 #include "sheets/icon_row_model.h"
+#include "ui/controls.h"
 #include "ui/sheet_frame.h"
 #include "ui/sheet_opener.h"
 
@@ -37,6 +38,7 @@ protected:
         p.setPen(QPen(stroke, 0.5));
         p.setBrush(fill);
         p.drawRoundedRect(QRectF(rect()).adjusted(0.25, 0.25, -0.25, -0.25), 8, 8);
+        if (hasFocus()) ui::paintFocusMark(p, palette(), QRectF(rect()).adjusted(1, 1, -1, -1), 8);
     }
 };
 

@@ -5,10 +5,13 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QPointer>
+#include <QPushButton>
 #include <QTextDocument>
 #include <QToolTip>
 
@@ -199,6 +202,96 @@ void paintFocusMark(QPainter& painter, const QPalette& palette, const QRectF& ou
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(outline, radius, radius);
     painter.restore();
+}
+
+namespace {
+
+// The widget that draws a style-drawn control's focus mark: shown while the
+// control has the focus, placed over it (or around it) as it moves.
+class FocusMarkOverlay : public QWidget {
+public:
+    FocusMarkOverlay(QWidget* control, qreal radius, int outset)
+        : QWidget(outset > 0 ? control->parentWidget() : control), control_(control), radius_(radius),
+          outset_(outset) {
+        setObjectName(QStringLiteral("focusMark"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::NoFocus);
+        control->installEventFilter(this);
+        connect(control, &QObject::destroyed, this, [this] {
+            hide();
+            deleteLater();
+        });
+        follow();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != control_) return false;
+        switch (event->type()) {
+            case QEvent::FocusIn: {
+                // A click focuses the button it presses; the mark is for the
+                // keyboard, as the controls that draw themselves take no
+                // focus from a click. Back from a menu or another window the
+                // focus keeps how it came.
+                const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+                if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+                    byMouse_ = reason == Qt::MouseFocusReason;
+                follow();
+                break;
+            }
+            case QEvent::FocusOut:
+            case QEvent::Show:
+            case QEvent::Hide:
+            case QEvent::Move:
+            case QEvent::Resize: follow(); break;
+            case QEvent::ParentChange:
+                // A ring around the control lives beside it, in its new parent.
+                if (outset_ > 0 && control_->parentWidget() && control_->parentWidget() != parentWidget())
+                    setParent(control_->parentWidget());
+                follow();
+                break;
+            default: break;
+        }
+        return false;
+    }
+
+    void paintEvent(QPaintEvent*) override {
+        if (!control_) return;
+        QPainter p(this);
+        paintFocusMark(p, control_->palette(), QRectF(rect()).adjusted(1, 1, -1, -1), radius_);
+    }
+
+private:
+    void follow() {
+        if (!control_) return;
+        const bool placed = outset_ <= 0 || (parentWidget() && parentWidget() == control_->parentWidget());
+        const bool shown = placed && control_->isVisible() && control_->hasFocus() && !byMouse_;
+        if (shown) {
+            const int d = outset_;
+            setGeometry(d > 0 ? control_->geometry().adjusted(-d, -d, d, d) : control_->rect());
+            raise();  // above the control's content, and above the siblings laid out after it
+        }
+        setVisible(shown);
+    }
+
+    QPointer<QWidget> control_;
+    qreal radius_;
+    int outset_;
+    bool byMouse_ = false;
+};
+
+}  // namespace
+
+void markFocus(QWidget* control, qreal radius, int outset) {
+    static const char* const kMarked = "orbelFocusMark";
+    if (!control || control->property(kMarked).toBool()) return;
+    control->setProperty(kMarked, true);
+    new FocusMarkOverlay(control, radius, outset);
+}
+
+void markDefaultButtons(QWidget* window) {
+    for (QPushButton* button : window->findChildren<QPushButton*>())
+        if (button->isDefault()) markFocus(button, kButtonMarkRadius, kButtonMarkOutset);
 }
 
 // ElidedLabel

@@ -93,6 +93,20 @@ QString plainToolTip(const QString& text);
 // outline along `outline`, a rounded rectangle of corner `radius`.
 void paintFocusMark(QPainter& painter, const QPalette& palette, const QRectF& outline, qreal radius);
 
+// The same mark on a control the style draws (a push button, a scroll
+// area), whose own focus look is none or that of its unfocused default:
+// drawn by a widget over it that takes no input, while the control has the
+// keyboard focus, unless a click gave it. With `outset` > 0 the mark rings
+// the control that far outside it, in its parent (beside a filled button,
+// where a mark on the fill would not show); with 0 it runs along the
+// control's edge. Marking a control twice changes nothing.
+void markFocus(QWidget* control, qreal radius, int outset = 0);
+// The outset of the ring around a push button, and its corner.
+inline constexpr int kButtonMarkOutset = 3;
+inline constexpr qreal kButtonMarkRadius = 5;
+// Rings each of `window`'s push buttons that is its default button.
+void markDefaultButtons(QWidget* window);
+
 // Empties a list of rows. Each row is gone at once for lookups and deleted
 // later, as it may be running the click that rebuilt the list.
 void clearRows(QLayout* rows);

@@ -158,6 +158,8 @@ void styleSheetButton(QPushButton* button, bool prominent) {
     QFont font = button->font();
     font.setWeight(QFont::DemiBold);
     button->setFont(font);
+    // The style's focus look is an accent outline, lost on the accent fill.
+    ui::markFocus(button, ui::kButtonMarkRadius, ui::kButtonMarkOutset);
 }
 
 QWidget* makeSheetFooter(QPushButton* cancel, QPushButton* confirm, QWidget* parent) {
@@ -306,6 +308,7 @@ SlotEditChromeSheet::SlotEditChromeSheet(const QString& symbol, const QString& t
     formLayout_->addStretch(1);
     scroll_->setWidget(form_);
     scroll_->viewport()->setAutoFillBackground(false);
+    ui::markFocus(scroll_, 6);  // a Tab stop (the arrows scroll it) the style draws no focus on
     root->addWidget(scroll_, 1);
     root->addWidget(makeSheetDivider(this));
 

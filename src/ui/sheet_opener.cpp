@@ -1,5 +1,6 @@
 #include "ui/sheet_opener.h"
 
+#include "ui/controls.h"
 #include "ui/popup_placement.h"
 
 namespace orbel::ui {
@@ -10,6 +11,8 @@ QDialog* openSheet(QDialog* sheet, std::function<void()> onClosed) {
     sheet->setWindowModality(Qt::WindowModal);
     if (onClosed) QObject::connect(sheet, &QDialog::finished, sheet, [onClosed = std::move(onClosed)](int) { onClosed(); });
     keepOnScreen(sheet);
+    // The style draws a focused default button as an unfocused one.
+    markDefaultButtons(sheet);
     sheet->open();
     return sheet;
 }

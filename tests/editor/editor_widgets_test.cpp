@@ -798,6 +798,22 @@ TEST_F(EditorWidgets, TheArrowsMoveBetweenActionCardsAndReturnChooses) {
     EXPECT_FALSE(added) << "Return and Space chose cards, not Add";
 }
 
+// The picker opens with the keyboard on the cards: the arrows move among
+// them at once. The card area and Add, Tab stops too, show the focus.
+TEST_F(EditorWidgets, ActionPickerOpensWithTheCardsFocused) {
+    using K = SystemAction::Kind;
+    ActionPickerView picker(SystemAction(K::volumeUp), {}, {});
+    picker.open();
+    QApplication::setActiveWindow(&picker);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&picker));
+    EXPECT_EQ(QApplication::focusWidget(), picker.card(K::volumeUp));
+    press(&picker, Qt::Key_Right);
+    EXPECT_EQ(QApplication::focusWidget(), picker.card(K::volumeDown));
+    QWidget* card = picker.card(K::volumeDown);
+    EXPECT_TRUE(orbel::testing::showsFocus(picker.cardArea(), picker.addButton(), "editor", "action-picker-cards"));
+    EXPECT_TRUE(orbel::testing::showsFocus(picker.addButton(), card, "editor", "action-picker-add"));
+}
+
 // An application's icon is read off the interface thread: the ring draws its
 // placeholder first and the icon once it is in.
 TEST_F(EditorWidgets, TheRingDrawsAnApplicationsIconOnceItIsRead) {

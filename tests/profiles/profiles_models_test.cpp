@@ -169,6 +169,21 @@ TEST_F(ProfilesTabTest, UnlistedFilesAndNamesWithControlCharacters) {
     EXPECT_EQ(tab.errorMessage(), "Profile name must not contain control characters");
 }
 
+// Line and paragraph separators, which would break a name over two lines,
+// are refused with the control characters by the store's one check, and a
+// stored name shows them written out.
+TEST_F(ProfilesTabTest, LineAndParagraphSeparatorsAreRefusedAndWrittenOut) {
+    for (const std::string name : {"Two\u2028Lines", "Para\u2029graph"}) {
+        tab.newProfileName = name;
+        EXPECT_FALSE(tab.canSaveNewProfile()) << name;
+        EXPECT_EQ(tab.newProfileNameRefusal(), "Profile name must not contain control characters");
+        EXPECT_THROW(ProfileStore::checkNewName(name), ProfileStoreError);
+    }
+    EXPECT_EQ(shownProfileName("Two\u2028Lines\u2029"), "Two<U+2028>Lines<U+2029>");
+    tab.newProfileName = "  ";
+    EXPECT_EQ(tab.newProfileNameRefusal(), std::nullopt) << "an empty field is no refusal to tell";
+}
+
 TEST_F(ProfilesTabTest, SwitchingAwayFromTheImplicitDefaultKeepsTheLiveConfiguration) {
     addProfiles({"Work"});
     tab.switchProfile("Work");

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -458,4 +459,31 @@ TEST_F(ProfilesWidgetTest, NamesShowWrittenOutAndAFileNoNameReachesIsNamedUnderT
     savePictures(*view->deleteConfirmation(), "profiles", "delete-written-out-name");
     view->deleteConfirmation()->reject();
     QCoreApplication::processEvents();
+}
+
+// The icon button and the "···" button of a row are Tab stops that show it.
+TEST_F(ProfilesWidgetTest, TheRowsIconAndMenuButtonsShowTheKeyboardFocus) {
+    QApplication::setActiveWindow(view.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    auto* icon = view->row("Default")->findChild<ProfileIconPicker*>();
+    ASSERT_TRUE(icon);
+    EXPECT_TRUE(showsFocus(icon, view->newButton(), "profiles", "profile-row-icon"));
+    EXPECT_TRUE(showsFocus(view->menuButton("Default"), view->newButton(), "profiles", "profile-row-menu"));
+}
+
+// A name the store would refuse is refused in the popover as it is typed:
+// Save is off and the reason shows there, not on the page under it.
+TEST_F(ProfilesWidgetTest, TheNewProfilePopoverRefusesANameWithAControlCharacter) {
+    QTest::mouseClick(view->newButton(), Qt::LeftButton);
+    for (const char* name : {"Two\u2028Lines", "Bell\a"}) {
+        view->createField()->setText(QString::fromUtf8(name));
+        EXPECT_FALSE(view->createSaveButton()->isEnabled()) << name;
+        EXPECT_EQ(view->createErrorLine()->text(), "Profile name must not contain control characters");
+        EXPECT_TRUE(view->createErrorLine()->isVisible()) << name;
+        QTest::keyClick(view->createField(), Qt::Key_Return);
+        EXPECT_TRUE(view->createPopover()->isVisible() && view->errorLine()->isHidden()) << name;
+    }
+    savePictures(*view->createPopover(), "profiles", "new-profile-refused-name", false);
+    view->createField()->setText("Two Lines");
+    EXPECT_TRUE(view->createSaveButton()->isEnabled() && view->createErrorLine()->isHidden());
 }

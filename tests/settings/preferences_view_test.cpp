@@ -172,6 +172,38 @@ TEST_F(PreferencesViewTest, ChooseCustomStartsTheTapRecorderAndReturnClosesTheAc
     EXPECT_TRUE(QTest::qWaitFor([&] { return !about->acknowledgements(); }));
 }
 
+// General scrolled away from the hotkey in a small window; Reset, whose
+// default hotkey another client holds, then the conflict's Choose Custom:
+// the recorder that records, holding the keyboard, is scrolled into sight.
+TEST_F(PreferencesViewTest, ChooseCustomAfterAResetScrollsTheRecordingRecorderIntoSight) {
+    AppConfig config = AppConfig::defaultConfig();
+    config.activation = ActivationMode::tap(HoldBinding::keyCombination(kCtrlOptO));
+    live().setConfig(config);
+    hotkeys.takenByOthers.insert(chord(kOptSpace));
+    auto& v = show();
+    v.resize(PreferencesView::kWidth, 540);  // what 1024x600 leaves a window
+    QCoreApplication::processEvents();
+    auto* general = static_cast<GeneralTab*>(v.page(SettingsTab::general));
+    general->verticalScrollBar()->setValue(general->verticalScrollBar()->maximum());
+    ASSERT_GT(general->verticalScrollBar()->value(), 0);
+    click(SettingsTab::advanced);
+    QTest::mouseClick(find<QPushButton>("resetAll"), Qt::LeftButton);
+    ASSERT_TRUE(v.alertBox());
+    QTest::mouseClick(v.alertBox()->findChildren<QPushButton*>().front(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return v.alertBox() && v.model().alert() && v.model().alert()->kind == SettingsAlert::Kind::hotkeyConflict;
+    }));
+    for (auto* b : v.alertBox()->findChildren<QPushButton*>())
+        if (b->text() == "Choose Custom") QTest::mouseClick(b, Qt::LeftButton);
+    ASSERT_TRUE(general->tapRecorder().isRecording());
+    auto* recorder = general->findChild<QWidget*>("tapBinding");
+    const QRect shown(recorder->mapTo(general->viewport(), QPoint(0, 0)), recorder->size());
+    EXPECT_TRUE(general->viewport()->rect().contains(shown))
+        << "the recorder at " << shown.y() << " in a view " << general->viewport()->height() << " high";
+    savePictures(v, "settings", "choose-custom-recorder-in-sight");
+    general->tapRecorder().setRecording(false);
+}
+
 TEST_F(PreferencesViewTest, TabsAndTheWindowGoWhileRecordingAndWithPopupsOpen) {
     // The General tab alone, destroyed while shown and recording the music key.
     auto& m = open(AppConfig::defaultConfig());

@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -27,6 +28,7 @@
 #include "icons/icon_catalog.h"
 #include "icons/icon_picker_view.h"
 #include "sheets/icon_picker_row.h"
+#include "sheets/cycling_slot_editor_sheet.h"
 #include "sheets/dynamic_slot_editor_sheet.h"
 #include "sheets/keystroke_slot_editor_sheet.h"
 #include "sheets/macro_recorder_overlay.h"
@@ -340,6 +342,34 @@ TEST(SheetWidgetTest, IconRowTileResetAndEveryIconPickerControl) {
 
 // Every button of the step bar and its More menu, and the rows they add,
 // used as a user would: the sheet saves the steps they made.
+// Walked with Tab, the icon tile, the form's scroll area and Save of the
+// cycling, the macro and the snippet sheet each show that they have the focus.
+TEST(SheetWidgetTest, TheIconTileTheFormAndSaveShowTheKeyboardFocus) {
+    const auto child = [](const char* text) { return SlotConfig::make(SlotType::snippet(text), text); };
+    const std::pair<const char*, std::function<SlotSheet*()>> sheets[] = {
+        {"cycling", [&] { return new CyclingSlotEditorSheet(
+                              SlotConfig::make(SlotType::cycling({child("a"), child("b")}), "Cycle"), {}); }},
+        {"macro", [] { return new KeystrokeSlotEditorSheet(
+                           SlotConfig::make(SlotType::keystroke({MacroStep::chord(kCtrlShiftK)}), "Macro"), {}); }},
+        {"snippet", [] { return new SnippetSlotEditorSheet(SlotConfig::make(SlotType::snippet("hi"), "Hi"), {}); }},
+    };
+    for (const auto& [name, make] : sheets) {
+        SlotSheet* sheet = make();
+        QPointer<SlotSheet> open = shown(sheet);
+        QApplication::setActiveWindow(sheet);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
+        ASSERT_TRUE(sheet->saveButton()->isEnabled()) << name;
+        const std::pair<const char*, QWidget*> stops[] = {{"-icon-tile", sheet->findChild<IconPickerRow*>()->tile()},
+                                                          {"-form", sheet->formArea()},
+                                                          {"-save", sheet->saveButton()}};
+        for (const auto& [part, stop] : stops)
+            EXPECT_TRUE(testing::showsFocus(stop, sheet->cancelButton(), "sheets", QString(name) + part));
+        sheet->reject();
+        settle();
+        EXPECT_FALSE(open);
+    }
+}
+
 TEST(SheetWidgetTest, StepBarButtonsMenuAndTheRowsTheyAdd) {
     Saves saves;
     QPointer<KeystrokeSlotEditorSheet> sheet = shown(new KeystrokeSlotEditorSheet(std::nullopt, saves.callback()));

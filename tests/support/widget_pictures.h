@@ -5,6 +5,7 @@
 // build tree's test-artifacts/<folder>/.
 
 #include <QDir>
+#include <QImage>
 #include <QPalette>
 #include <QPixmap>
 #include <QWidget>
@@ -34,8 +35,9 @@ inline QPalette darkPalette() {
     return p;
 }
 
-// Saves `widget` as <name>-light, <name>-dpr2 and <name>-dark.
-inline void savePictures(QWidget& widget, const QString& folder, const QString& name) {
+// Saves `widget` as <name>-light, <name>-dpr2 and, unless `dark` is false
+// (a widget that rebuilds itself on a change of palette), <name>-dark.
+inline void savePictures(QWidget& widget, const QString& folder, const QString& name, bool dark = true) {
     const QString dir = QStringLiteral(ORBEL_BINARY_DIR "/test-artifacts/") + folder;
     QDir().mkpath(dir);
     auto shoot = [&](const QString& suffix, double ratio) {
@@ -48,9 +50,29 @@ inline void savePictures(QWidget& widget, const QString& folder, const QString& 
     const QPalette light = widget.palette();
     shoot("light", 1);
     shoot("dpr2", 2);
+    if (!dark) return;
     widget.setPalette(darkPalette());
     shoot("dark", 1);
     widget.setPalette(light);
+}
+
+// Whether `control` shows the keyboard focus: the window around it (where a
+// ring outside it shows too) looks otherwise with the focus than without,
+// and as before once `elsewhere` took it. Saves the focused window.
+inline ::testing::AssertionResult showsFocus(QWidget* control, QWidget* elsewhere, const QString& folder,
+                                            const QString& name) {
+    const auto around = [control] {
+        const QPoint at = control->mapTo(control->window(), QPoint(-4, -4));
+        return control->window()->grab(QRect(at, control->size() + QSize(8, 8))).toImage();
+    };
+    elsewhere->setFocus(Qt::TabFocusReason);
+    const QImage without = around();
+    control->setFocus(Qt::TabFocusReason);
+    const bool marked = control->hasFocus() && around() != without;
+    savePictures(*control->window(), folder, name + "-focused", false);
+    elsewhere->setFocus(Qt::TabFocusReason);
+    if (!marked || around() != without) return ::testing::AssertionFailure() << name.toStdString() << " shows no mark";
+    return ::testing::AssertionSuccess();
 }
 
 }  // namespace orbel::testing

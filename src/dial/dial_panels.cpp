@@ -25,6 +25,7 @@
 #include "platform/capture_guard.h"
 #include "platform/global_hotkeys.h"
 #include "platform/keyboard_grab.h"
+#include "platform/panel_window.h"
 #include "platform/input_monitor.h"
 #include "platform/key_translation.h"
 #include "platform/permissions.h"
@@ -74,7 +75,6 @@ public:
         setAttribute(Qt::WA_TranslucentBackground);
         setAttribute(Qt::WA_ShowWithoutActivating);
         setAttribute(Qt::WA_X11DoNotAcceptFocus);
-        setAttribute(Qt::WA_X11NetWmWindowTypeDropDownMenu);
         setMouseTracking(true);
         setCursor(Qt::ArrowCursor);
         setFocusPolicy(Qt::StrongFocus);
@@ -91,6 +91,9 @@ public:
         if (view_) view_->setGeometry(rect());
     }
     void showNow() {
+        // The dial paints its own soft shadow about the disc: a compositor's
+        // square one about the window would frame it.
+        platform::createPanelWindow(*this);
         ours_ = true;
         showUpdates_ = {true, true};
         painted_ = false;
@@ -225,7 +228,7 @@ std::optional<DialScreen> DialPanels::mainScreen() const {
 
 void DialPanels::warmUp() {
     if (presented_) return;
-    overlay_->winId();
+    platform::createPanelWindow(*overlay_);
     QScreen* screen = QGuiApplication::primaryScreen();
     const double dpr = screen ? screen->devicePixelRatio() : 1.0;
     const double radius = controller_ ? controller_->menuRadius() : RadialMenuController::kDefaultRadius;

@@ -2,7 +2,8 @@
 
 // The dial's windows on the desktop: the real DialSurface. The overlay is a
 // frameless, stay-on-top, translucent panel that never takes the focus and
-// bypasses the window manager; it hosts the dial's view in the square about
+// bypasses the window manager, marked so that a compositor draws no shadow
+// of its own about it; it hosts the dial's view in the square about
 // the centre of the pointer's screen. Every screen, the overlay's included,
 // is covered by an invisible click catcher (PointerWatch) beneath it, so a
 // click anywhere lands in our windows and reaches no other application: on

@@ -330,6 +330,7 @@ TEST_F(EditorWidgets, ADesktopEntryDroppedBeforeTheApplicationsAreKnownIsJudgedO
     EXPECT_TRUE(QTest::qWaitFor([&] { return host.slots.size() == 2; }, 5000));
     EXPECT_EQ(host.titles(), "Firefox ESR;Kate;");
     EXPECT_EQ(host.calls, (std::vector<std::string>{"insert Firefox ESR", "insert Kate"}));
+    save(host.editor.get(), "ring-desktop-entries-judged-once-known");
 }
 
 // The ring refuses what it cannot use, so the pointer shows it and the

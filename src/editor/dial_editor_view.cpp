@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 #include "dial/dial_painter.h"
 #include "editor/editor_painting.h"
@@ -300,20 +301,34 @@ bool EditorRing::event(QEvent* event) {
 }
 
 // A drag the ring cannot use is refused, so the pointer says so: one that
-// carries no payload at all, and one whose drop here would do nothing.
+// carries no payload at all, and one whose drop here would do nothing. A
+// desktop entry dragged before the installed applications are known is
+// taken, and judged as soon as they are (while it moves, or once dropped).
 void EditorRing::dragEnterEvent(QDragEnterEvent* event) {
-    if (model_.dragEntered(dragText(event->mimeData()), event->position(), centre())) event->acceptProposedAction();
+    awaiting_ = awaitsApplications(event->mimeData());
+    if (model_.dragEntered(dragText(event->mimeData()), event->position(), centre()) || awaiting_)
+        event->acceptProposedAction();
     else event->ignore();
 }
 
 void EditorRing::dragMoveEvent(QDragMoveEvent* event) {
-    if (model_.dragMoved(event->position(), centre())) event->acceptProposedAction();
+    if (awaiting_ && !(awaiting_ = awaitsApplications(event->mimeData())))
+        model_.dragEntered(dragText(event->mimeData()), event->position(), centre());  // known now: asked again
+    if (model_.dragMoved(event->position(), centre()) || awaiting_) event->acceptProposedAction();
     else event->ignore();
 }
 
 void EditorRing::dragLeaveEvent(QDragLeaveEvent*) { model_.dragLeft(); }
 
 void EditorRing::dropEvent(QDropEvent* event) {
+    if (std::exchange(awaiting_, false) && awaitsApplications(event->mimeData())) {
+        model_.dragLeft();
+        event->acceptProposedAction();
+        whenJudged(event->mimeData(), this, [this, at = event->position()](const std::optional<std::string>& text) {
+            model_.dropped(text, at, centre());
+        });
+        return;
+    }
     // The source hears of a copy only when the drop did something.
     if (model_.dropped(dragText(event->mimeData()), event->position(), centre())) {
         event->acceptProposedAction();
@@ -332,7 +347,8 @@ PayloadDropZone::PayloadDropZone(std::function<bool(const std::optional<SlotDrag
 }
 
 void PayloadDropZone::dragEnterEvent(QDragEnterEvent* event) {
-    if (!accepts_(payloadOf(event))) {
+    // A desktop entry that cannot be judged yet is taken: its drop waits.
+    if (!accepts_(payloadOf(event)) && !awaitsApplications(event->mimeData())) {
         event->ignore();
         return;
     }
@@ -349,6 +365,13 @@ void PayloadDropZone::dragLeaveEvent(QDragLeaveEvent*) {
 void PayloadDropZone::dropEvent(QDropEvent* event) {
     targeted_ = false;
     update();
+    if (awaitsApplications(event->mimeData())) {
+        event->acceptProposedAction();
+        whenJudged(event->mimeData(), this, [this](const std::optional<std::string>& text) {
+            if (const auto payload = decodeSlotPayload(text); accepts_(payload) && onDrop_) onDrop_(*payload);
+        });
+        return;
+    }
     const auto payload = payloadOf(event);
     if (!accepts_(payload)) {
         event->ignore();

@@ -80,6 +80,7 @@ private:
     QPoint pressPos_;
     int paints_ = 0;
     std::map<std::string, std::pair<SlotImage, QImage>> images_;  // by item id, with the picture drawn
+    bool awaiting_ = false;  // the drag over it is a desktop entry not judged yet
 };
 
 // A drop target for payloads it takes (read at once on entry): lit while a

@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QIcon>
 #include <QPainterPath>
+#include <QPointer>
+#include <memory>
 
 #include "dial/dial_painter.h"
 #include "platform/symbols.h"
@@ -49,18 +51,19 @@ std::optional<std::string> dragText(const QMimeData* mime) {
     if (mime->hasText()) text = mime->text().toStdString();
     if (text && decodeSlotPayload(text)) return text;
     if (mime->hasUrls()) {
-        if (const auto entry = desktopEntryPayload(mime->urls())) return entry->exportString();
+        if (const auto entry = desktopEntryPayload(mime->urls()); entry.value()) return entry.value()->exportString();
     }
     return text;
 }
 
-std::optional<SlotDragPayload> desktopEntryPayload(const QList<QUrl>& urls) {
+platform::Lookup<SlotDragPayload> desktopEntryPayload(const QList<QUrl>& urls) {
+    using Answer = platform::Lookup<SlotDragPayload>;
     static const QString kSuffix = QStringLiteral(".desktop");
     static const QString kFolder = QStringLiteral("/applications/");
     // One application per drop: the ring takes one item at a time.
-    if (urls.size() != 1 || !urls.front().isLocalFile()) return std::nullopt;
+    if (urls.size() != 1 || !urls.front().isLocalFile()) return Answer::none();
     const QString path = QDir::cleanPath(urls.front().toLocalFile());
-    if (!path.endsWith(kSuffix)) return std::nullopt;
+    if (!path.endsWith(kSuffix)) return Answer::none();
     QStringList ids;
     if (const auto below = path.lastIndexOf(kFolder); below >= 0)
         ids << path.mid(below + kFolder.size()).chopped(kSuffix.size()).replace(QLatin1Char('/'), QLatin1Char('-'));
@@ -69,10 +72,27 @@ std::optional<SlotDragPayload> desktopEntryPayload(const QList<QUrl>& urls) {
         if (id.isEmpty()) continue;
         // Only an entry found under its own id: a stock dial's stand-in
         // name must not turn a stray file into the default browser.
-        const auto app = platform::Workspace::shared().applicationFor(id.toStdString());
-        if (app && app->bundleId == id.toStdString()) return SlotDragPayload::libraryApp(app->bundleId, app->name);
+        const auto lookup = platform::Workspace::shared().applicationFor(id.toStdString());
+        if (lookup.isNotKnownYet()) return Answer::notKnownYet();
+        if (const auto* app = lookup.value(); app && app->bundleId == id.toStdString())
+            return Answer::found(SlotDragPayload::libraryApp(app->bundleId, app->name));
     }
-    return std::nullopt;
+    return Answer::none();
+}
+
+bool awaitsApplications(const QMimeData* mime) {
+    return mime && mime->hasUrls() && desktopEntryPayload(mime->urls()).isNotKnownYet();
+}
+
+void whenJudged(const QMimeData* mime, QObject* context, std::function<void(const std::optional<std::string>&)> judge) {
+    // The drag's data goes with its event: what is judged later is a copy.
+    auto copy = std::make_shared<QMimeData>();
+    copy->setUrls(mime->urls());
+    if (mime->hasText()) copy->setText(mime->text());
+    platform::Workspace::shared().whenApplicationsKnown([self = QPointer<QObject>(context), copy, judge = std::move(judge)] {
+        // Known now: the entry is judged as any other drop of it.
+        if (self) judge(dragText(copy.get()));
+    });
 }
 
 QColor withAlpha(QColor color, double opacity) {

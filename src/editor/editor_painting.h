@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPalette>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +18,7 @@
 #include "dial/slot_picture.h"
 #include "editor/editor_ring_model.h"
 #include "model/dial_palette.h"
+#include "platform/lookup.h"
 
 namespace orbel::editor {
 
@@ -39,13 +41,22 @@ void paintSymbolIn(QPainter& p, QRectF box, std::string_view symbol, const QColo
 // drag that carries no payload but one desktop entry (from a file manager
 // or a launcher) of an installed application reads as that application's
 // library item, so it goes through the same rules as one from the library;
-// an entry of nothing installed stays what it was.
+// an entry of nothing installed, or one dragged before the installed
+// applications are known (see awaitsApplications), stays what it was.
 QMimeData* payloadMimeData(const SlotDragPayload& payload);
 std::optional<std::string> dragText(const QMimeData* mime);
 // The library item of the installed application a dropped desktop entry
 // names: the entry's id is its path below an applications folder ("/" as
 // "-"), or else its file name (a copy on the desktop), without ".desktop".
-std::optional<SlotDragPayload> desktopEntryPayload(const QList<QUrl>& urls);
+// None for anything else; not known yet while the installed applications
+// are being read for the first time.
+platform::Lookup<SlotDragPayload> desktopEntryPayload(const QList<QUrl>& urls);
+// Whether the drag carries a desktop entry that cannot be judged yet: the
+// drop targets take it, and judge its drop once the applications are known.
+bool awaitsApplications(const QMimeData* mime);
+// Runs `judge` with the drag's text once the installed applications are
+// known (queued on the GUI thread), for a drop that awaitsApplications().
+void whenJudged(const QMimeData* mime, QObject* context, std::function<void(const std::optional<std::string>&)> judge);
 
 // The palette's colours at an opacity.
 QColor withAlpha(QColor color, double opacity);

@@ -25,11 +25,10 @@ SlotImage customOr(const SlotConfig& slot, std::string name) {
 // installed answers to the identifier. Until the installed applications have
 // been read, none is known missing: the generic picture stands in.
 SlotImage applicationPicture(const std::string& bundleId) {
-    auto& workspace = platform::Workspace::shared();
-    if (!workspace.applicationsKnown()) return symbol("app");
-    const auto app = workspace.applicationFor(bundleId);
-    if (!app) return symbol("app.badge.questionmark");
-    return SlotImage{SlotIcon::automatic(), "app", {}, app->icon};
+    const auto app = platform::Workspace::shared().applicationFor(bundleId);
+    if (app.isNotKnownYet()) return symbol("app");
+    if (app.isNone()) return symbol("app.badge.questionmark");
+    return SlotImage{SlotIcon::automatic(), "app", {}, app.value()->icon};
 }
 
 }  // namespace

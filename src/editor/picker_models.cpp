@@ -54,7 +54,7 @@ std::string AppPickerModel::templateMark(const AppMenuPreset& preset) const {
 std::set<std::string> missingTemplateApps(const std::vector<AppMenuPreset>& templates) {
     std::set<std::string> missing;
     for (const AppMenuPreset& p : templates)
-        if (!platform::Workspace::shared().applicationFor(p.bundleId)) missing.insert(p.id);
+        if (platform::Workspace::shared().applicationFor(p.bundleId).isNone()) missing.insert(p.id);
     return missing;
 }
 

@@ -33,7 +33,7 @@ std::optional<QImage> AppIcons::image(const QString& icon, QSize pixels) {
     if (!looking_.insert(key).second) return std::nullopt;
     const int side = std::max(pixels.width(), pixels.height());
     platform::readOffGuiThread<QString>(
-        this, [icon, side, search = platform::sessionIconSearch()] { return platform::findThemeIcon(icon, side, search); },
+        this, [icon, side, lookup = lookup_, search = platform::sessionIconSearch()] { return lookup(icon, side, search); },
         [this, key, pixels](QString file) {
             looking_.erase(key);
             if (found_.size() > 2000) found_.clear();

@@ -17,9 +17,11 @@
 #include <QObject>
 #include <QSize>
 #include <QString>
+#include <functional>
 #include <optional>
 #include <set>
 
+#include "platform/icon_themes.h"
 #include "platform/shared_instance.h"
 
 namespace orbel {
@@ -30,6 +32,12 @@ public:
     // A theme name not found is looked for again after this long (a theme
     // may have been installed since).
     static constexpr qint64 kRetryAfterMs = 30'000;
+
+    // How a theme name is found (platform::findThemeIcon): run on a reader thread.
+    using ThemeLookup = std::function<QString(const QString& name, int pixels, const platform::IconSearch& search)>;
+    // The shared instance finds names in the session's icon themes; a test
+    // makes its own, with nothing cached, and may look names up its way.
+    explicit AppIcons(ThemeLookup lookup = platform::findThemeIcon) : lookup_(std::move(lookup)) {}
 
     // The icon `icon` names, fitted within `pixels`; nothing until it has
     // been found and read, or when it cannot be.
@@ -43,6 +51,7 @@ private:
         QString file;  // empty: none
         qint64 at = 0;  // when it was looked for, on the monotonic clock (ms)
     };
+    ThemeLookup lookup_;
     QHash<QString, Found> found_;  // by pixel size and name
     std::set<QString> looking_;
 };

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/lookup.h"
 #include "platform/main_queue.h"
 #include "platform/shared_instance.h"
 
@@ -22,6 +23,9 @@ struct ApplicationRef {
 
     bool operator==(const ApplicationRef&) const = default;
 };
+
+// An installed application, none installed, or not known yet.
+using AppLookup = Lookup<ApplicationRef>;
 
 // An application with at least one window on screen.
 struct RunningApplication {
@@ -54,13 +58,11 @@ public:
     // "com.apple.TextEdit", "com.apple.systempreferences") resolve to this
     // desktop's default browser, file manager, terminal, mail client,
     // calendar, text editor and settings; any other identifier that names no
-    // installed entry gives nothing.
-    // On the GUI thread the answer is nothing, not knowing, until
-    // applicationsKnown().
-    virtual std::optional<ApplicationRef> applicationFor(const std::string& bundleId) const = 0;
+    // installed entry is none. On the GUI thread the answer is "not known
+    // yet" until applicationsKnown(); other threads wait for the reading.
+    virtual AppLookup applicationFor(const std::string& bundleId) const = 0;
     // Whether the installed applications have been read once since the
-    // start: before that, nothing from applicationFor means "not known yet",
-    // never "not installed".
+    // start.
     virtual bool applicationsKnown() const { return true; }
     // Runs `done` queued on the GUI thread once applicationsKnown().
     virtual void whenApplicationsKnown(std::function<void()> done) { MainQueue::shared().post(std::move(done)); }

@@ -68,24 +68,35 @@ void PerAppMenusModel::addApp(const std::string& bundleId, const std::string& na
     if (saved(manager_.setAppMenu(group, bundleId))) openSheet(bundleId, group);
 }
 
-std::string PerAppMenusModel::templateTarget(const AppMenuPreset& preset) {
+std::optional<std::string> PerAppMenusModel::templateTarget(const AppMenuPreset& preset) {
     // The identifier table's answers are resolved ahead, so this does not wait.
-    if (auto app = platform::Workspace::shared().applicationFor(preset.bundleId)) return app->bundleId;
-    return preset.bundleId;
+    const auto app = platform::Workspace::shared().applicationFor(preset.bundleId);
+    if (app.isNotKnownYet()) return std::nullopt;
+    return app.value() ? app.value()->bundleId : preset.bundleId;
 }
 
-void PerAppMenusModel::addFromTemplate(const AppMenuPreset& preset) {
+void PerAppMenusModel::addFromTemplate(const AppMenuPreset& preset, std::function<void()> done) {
     // The dial belongs to the application that plays the template's part
     // here, by its desktop id; with none installed, to the template's own
-    // identifier, which no window here reports.
-    const std::string target = templateTarget(preset);
-    const auto menus = manager_.config().appMenus();
-    if (auto it = menus.find(target); it != menus.end()) {
-        openSheet(target, it->second);
+    // identifier, which no window here reports. Which one that is waits for
+    // the applications: keyed to the template's identifier before, a dial
+    // added early would never match a window.
+    const auto target = templateTarget(preset);
+    if (!target) {
+        platform::Workspace::shared().whenApplicationsKnown(
+            [this, alive = std::weak_ptr<int>(alive_), preset, done = std::move(done)]() mutable {
+                if (!alive.expired()) addFromTemplate(preset, std::move(done));
+            });
         return;
     }
-    MenuGroup group = preset.buildForLinux();
-    if (saved(manager_.setAppMenu(group, target))) openSheet(target, group);
+    const auto menus = manager_.config().appMenus();
+    if (auto it = menus.find(*target); it != menus.end()) {
+        openSheet(*target, it->second);
+    } else {
+        MenuGroup group = preset.buildForLinux();
+        if (saved(manager_.setAppMenu(group, *target))) openSheet(*target, group);
+    }
+    if (done) done();
 }
 
 void PerAppMenusModel::beginEditing(const std::string& bundleId, const MenuGroup& group) { openSheet(bundleId, group); }

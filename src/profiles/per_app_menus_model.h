@@ -6,6 +6,7 @@
 // sheet hands back, and removing an application's whole override.
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -49,10 +50,14 @@ public:
     // An installed application was picked. One that already has a dial
     // opens it unchanged.
     void addApp(const std::string& bundleId, const std::string& name);
-    void addFromTemplate(const AppMenuPreset& preset);
+    // A template was picked. Its dial is added (or an existing one opened)
+    // once the installed applications are known, at once when they are, and
+    // `done` runs then; neither happens once the model has gone.
+    void addFromTemplate(const AppMenuPreset& preset, std::function<void()> done = {});
     // The desktop id a template's dial is stored under: the installed
-    // application that plays its part here, else the template's identifier.
-    static std::string templateTarget(const AppMenuPreset& preset);
+    // application that plays its part here, else the template's identifier;
+    // nothing until the installed applications are known.
+    static std::optional<std::string> templateTarget(const AppMenuPreset& preset);
     void beginEditing(const std::string& bundleId, const MenuGroup& group);
     // The override sheet closed: with its group after Save (which has
     // written it), none after Cancel.
@@ -77,6 +82,7 @@ private:
     std::optional<std::string> error_;
     std::optional<std::string> editingBundleId_;
     std::optional<MenuGroup> editingGroup_;
+    std::shared_ptr<int> alive_ = std::make_shared<int>();  // what waits on the applications holds it weakly
 };
 
 }  // namespace orbel

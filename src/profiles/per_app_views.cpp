@@ -566,9 +566,12 @@ void PerAppMenusEditorView::openChooser() {
         },
         [self](const AppMenuPreset& preset) {
             if (!self) return;
-            self->model_.addFromTemplate(preset);
-            showNotSaved(self->model_.error());
-            QMetaObject::invokeMethod(self, &PerAppMenusEditorView::openSheet, Qt::QueuedConnection);
+            // Added once the installed applications are known, which may be a moment later.
+            self->model_.addFromTemplate(preset, [self] {
+                if (!self) return;
+                showNotSaved(self->model_.error());
+                QMetaObject::invokeMethod(self, &PerAppMenusEditorView::openSheet, Qt::QueuedConnection);
+            });
         },
         window());
     chooser_ = chooser;

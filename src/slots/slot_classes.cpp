@@ -41,12 +41,12 @@ AppSlot::AppSlot(const SlotConfig& config)
     : ConfiguredSlot(config), bundleId_(config.type.get<SlotType::App>()->bundleId) {}
 
 namespace {
-// The role of an identifier whose application is missing here, if the
-// identifier table gives it one.
+// The role of an identifier whose application is known to be missing here,
+// if the identifier table gives it one.
 std::optional<platform::AppRole> missingRole(const std::string& bundleId) {
     const platform::AppCounterpart* counterpart = platform::counterpartFor(bundleId);
     if (!counterpart || !counterpart->role) return std::nullopt;
-    if (platform::Workspace::shared().applicationFor(bundleId)) return std::nullopt;
+    if (!platform::Workspace::shared().applicationFor(bundleId).isNone()) return std::nullopt;
     return counterpart->role;
 }
 
@@ -55,10 +55,11 @@ bool applicationsKnown() { return platform::Workspace::shared().applicationsKnow
 
 SlotImage AppSlot::imageFor(const std::string& bundleId) {
     SlotImage image{SlotIcon::automatic(), "app", "App", {}};
+    const auto app = platform::Workspace::shared().applicationFor(bundleId);
     // Until the applications have been read, the plain symbol stands in.
-    if (!applicationsKnown()) return image;
-    if (auto app = platform::Workspace::shared().applicationFor(bundleId)) {
-        image.appIcon = app->icon;
+    if (app.isNotKnownYet()) return image;
+    if (app.value()) {
+        image.appIcon = app.value()->icon;
         return image;
     }
     image.unavailable = true;
@@ -77,15 +78,18 @@ std::string AppSlot::titleFor(const std::string& bundleId, const std::string& st
 
 std::string AppSlot::title() const {
     if (shownTitle_) return *shownTitle_;
+    // Asked before the title is made: known then, the answers it is made of are too.
+    const bool known = applicationsKnown();
     std::string title = titleFor(bundleId_, title_);
-    if (applicationsKnown()) shownTitle_ = title;  // else asked again once they are
+    if (known) shownTitle_ = title;  // else asked again once they are
     return title;
 }
 
 SlotImage AppSlot::icon() const {
     if (image_) return *image_;
+    const bool known = applicationsKnown();
     SlotImage image = imageFor(bundleId_);
-    if (applicationsKnown()) image_ = image;
+    if (known) image_ = image;
     return image;
 }
 
@@ -104,7 +108,14 @@ void AppSlot::open(const std::string& bundleId, const std::string& title, bool f
     auto& workspace = platform::Workspace::shared();
     // The identifier table's answers (the stock dial's) are resolved ahead
     // on a pool thread, so this reads a cache.
-    auto app = workspace.applicationFor(bundleId);
+    const auto lookup = workspace.applicationFor(bundleId);
+    if (lookup.isNotKnownYet()) {
+        // Still being read (the index may have been emptied and read again):
+        // it starts once they are known.
+        workspace.whenApplicationsKnown([bundleId, title, fromDial] { open(bundleId, title, fromDial); });
+        return;
+    }
+    const platform::ApplicationRef* app = lookup.value();
     if (!app) {
         // Fired from the dial, the user is told; run outside it, nothing happens.
         if (!fromDial) return;

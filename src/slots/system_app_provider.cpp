@@ -36,7 +36,8 @@ std::string fileUrl(const std::string& path) {
 std::vector<AppInfo> SystemAppProvider::State::installedRows(const std::vector<KnownApp>& rows) const {
     std::vector<AppInfo> out;
     for (const auto& row : rows) {
-        auto ref = platform::Workspace::shared().applicationFor(row.bundleId);
+        const auto lookup = platform::Workspace::shared().applicationFor(row.bundleId);
+        const platform::ApplicationRef* ref = lookup.value();
         // The workspace answers a few of these identifiers with a stand-in (the
         // default browser for Safari, ...). Those stay usable on slots, but the
         // pickers list the stand-in under its own entry instead of a name that

@@ -303,6 +303,36 @@ TEST_F(EditorWidgets, DesktopEntryFromAFileManagerBecomesAnAppSlot) {
     EXPECT_EQ(host.slots.size(), 2u);
 }
 
+// Dropped before the installed applications are known, a desktop entry is
+// taken and judged once they are, by the same rules: not refused as "not
+// installed" in the meantime.
+TEST_F(EditorWidgets, ADesktopEntryDroppedBeforeTheApplicationsAreKnownIsJudgedOnceTheyAre) {
+    workspace.install("firefox-esr", "Firefox ESR");
+    workspace.install("kde4-kate", "Kate");
+    workspace.known = false;
+    Host host({});
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile("/usr/share/applications/firefox-esr.desktop")});
+    const DragAnswers answers = answersTo(host.editor->emptyTarget(), mime, {166, 166});
+    EXPECT_TRUE(answers.entered);
+    EXPECT_TRUE(answers.dropped);
+    EXPECT_TRUE(host.slots.empty());
+    workspace.becomeKnown();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return host.slots.size() == 1; }, 5000));
+    EXPECT_EQ(host.titles(), "Firefox ESR;");
+    // On the ring: one installed, one not, one already there.
+    workspace.known = false;
+    dropFile(host.editor->ring(), "/home/u/Desktop/my-script.desktop", ringPoint(0.75));
+    dropFile(host.editor->ring(), "/usr/share/applications/kde4/kate.desktop", ringPoint(0.75));
+    dropFile(host.editor->ring(), "/home/u/Desktop/firefox-esr.desktop", ringPoint(0.75));
+    EXPECT_EQ(host.titles(), "Firefox ESR;");
+    workspace.becomeKnown();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return host.slots.size() == 2; }, 5000));
+    EXPECT_EQ(host.titles(), "Firefox ESR;Kate;");
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"insert Firefox ESR", "insert Kate"}));
+    save(host.editor.get(), "ring-desktop-entries-judged-once-known");
+}
+
 // The ring refuses what it cannot use, so the pointer shows it and the
 // source never hears of a copy that did not happen; what it can use (a
 // library item, a desktop entry of an installed application) still goes in.

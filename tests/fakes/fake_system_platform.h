@@ -31,10 +31,11 @@ inline std::string formatNumber(double v) {
 
 class FakeWorkspace : public platform::Workspace {
 public:
-    std::optional<platform::ApplicationRef> applicationFor(const std::string& bundleId) const override {
+    platform::AppLookup applicationFor(const std::string& bundleId) const override {
+        if (!known) return platform::AppLookup::notKnownYet();
         auto it = installed.find(bundleId);
-        if (it == installed.end()) return std::nullopt;
-        return it->second;
+        if (it == installed.end()) return platform::AppLookup::none();
+        return platform::AppLookup::found(it->second);
     }
     bool launch(const platform::ApplicationRef& app) override {
         calls.push_back("launch " + app.bundleId);

@@ -7,13 +7,17 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QSemaphore>
 #include <QTest>
+#include <QThread>
+#include <atomic>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include "dial/slot_picture.h"
 #include "icons/custom_images.h"
 #include "platform/icon_themes.h"
+#include "fakes/replace_shared.h"
 #include "support/test_files.h"
 
 namespace orbel {
@@ -97,7 +101,7 @@ TEST_F(AppIconsTest, PicturesLoadOffTheInterfaceThreadAtTheSizeDrawn) {
     ASSERT_TRUE(QFile::link("/dev/zero", dir.filePath("zero.png")));
     writeFile(dir.filePath("plain.png"), png({300, 300}));
 
-    auto& icons = AppIcons::shared();
+    fakes::Installed<AppIcons, AppIcons> icons;  // nothing found in an earlier test (or round) kept
     QSignalSpy loaded(&CustomImages::shared(), &CustomImages::loaded);
     const QSize pixels(64, 64);
     for (const QString& name : {QString("big-app"), dir.filePath("plain.png"), QString("piped-app"), dir.filePath("pipe.png"),
@@ -118,6 +122,34 @@ TEST_F(AppIconsTest, PicturesLoadOffTheInterfaceThreadAtTheSizeDrawn) {
     EXPECT_TRUE(dial::appIconImage(dir.filePath("pipe.png").toStdString(), 32, 2).isNull());
     EXPECT_TRUE(dial::appIconImage("piped-app", 32, 2).isNull());
     dataDirs.isNull() ? qunsetenv("XDG_DATA_DIRS") : qputenv("XDG_DATA_DIRS", dataDirs);
+}
+
+// The theme lookup reads files, so it runs on a reader thread: held there
+// (until the test lets it go), it holds up neither the lookup's answer nor
+// the interface thread's events, and it is made once.
+TEST_F(AppIconsTest, TheThemeLookupRunsOffTheInterfaceThread) {
+    const QString file = icon("usr/mine/16x16/apps/editor.png");
+    QSemaphore held;
+    std::atomic<int> lookups{0};
+    std::atomic<bool> onInterfaceThread{false};
+    fakes::Installed<AppIcons, AppIcons> icons{[&](const QString& name, int pixels, const platform::IconSearch&) {
+        onInterfaceThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+        ++lookups;
+        // Bounded: run on the interface thread, it stalls the test rather than hanging it.
+        held.tryAcquire(1, 10000);
+        return platform::findThemeIcon(name, pixels, search);
+    }};
+    EXPECT_FALSE(icons.image("editor", {16, 16}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lookups == 1; }, 10000));
+    EXPECT_FALSE(onInterfaceThread);
+    bool turned = false;  // the event loop goes on meanwhile
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [&turned] { turned = true; }, Qt::QueuedConnection);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return turned; }, 10000));
+    EXPECT_FALSE(icons.image("editor", {16, 16}));  // still looking: not asked twice
+    held.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return icons.image("editor", {16, 16}).has_value(); }, 10000));
+    EXPECT_EQ(lookups, 1);
+    EXPECT_EQ(file, platform::findThemeIcon("editor", 16, search));
 }
 
 }  // namespace

@@ -58,6 +58,15 @@ TEST(KeyHandOver, AKeyTypedMoreThanASecondBeforeTheGrabIsDropped) {
               (std::vector<std::string>{"+56@4294967040"}));
 }
 
+// The server's clock wraps between keys: those typed before the wrap (the
+// larger times) still go before those typed after it, whichever way they came.
+TEST(KeyHandOver, KeysTypedAcrossTheWrapOfTheServersClockKeepTheirOrder) {
+    EXPECT_EQ(described(handOverOrder({down(kA, 0xFFFFFF00u), up(kA, 0xFFFFFFF0u)}, {down(kB, 0x10), up(kB, 0x20)}, 0x8)),
+              (std::vector<std::string>{"+38@4294967040", "-38@4294967280", "+56@16", "-56@32"}));
+    EXPECT_EQ(described(handOverOrder({down(kA, 0xFFFFFFF0u), down(kB, 0x10)}, {down(kReturn, 0xFFFFFFF8u)}, 0x20)),
+              (std::vector<std::string>{"+38@4294967280", "+36@4294967288", "+56@16"}));
+}
+
 TEST(KeyHandOver, TheChordsModifiersLetGoAreNotHandedOver) {
     EXPECT_EQ(described(handOverOrder({up(kAlt, 100), down(kDown, 110), up(kDown, 120), up(kCtrl, 130)},
                                       {up(kReturn, 150)}, 140)),

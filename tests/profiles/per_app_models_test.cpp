@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
+#include <QTest>
+
+#include "fakes/fake_system_platform.h"
+#include "fakes/replace_shared.h"
 
 #include "config/config_fixture.h"
 #include "profiles/per_app_menus_model.h"
@@ -70,7 +74,9 @@ TEST_F(PerAppTest, Templates) {
     const AppMenuPreset& preset = AppMenuPreset::all().front();
     const AppOverride two = withSlots(2);
     set(preset.bundleId, two);
-    tab.addFromTemplate(preset);  // a dial exists: nothing written
+    bool added = false;  // once the installed applications are known
+    tab.addFromTemplate(preset, [&] { added = true; });  // a dial exists: nothing written
+    ASSERT_TRUE(QTest::qWaitFor([&] { return added; }, 10000));
     EXPECT_EQ(stored(preset.bundleId), two);
     EXPECT_EQ(tab.editingGroup()->slots.size(), 2u);
 
@@ -80,6 +86,35 @@ TEST_F(PerAppTest, Templates) {
     tab.addFromTemplate(preset);
     EXPECT_EQ(stored(preset.bundleId).menuRadius, 150);
     EXPECT_EQ(stored(preset.bundleId).slots->size(), preset.build().slots.size());
+}
+
+// Picked before the installed applications are known, a template waits for
+// them: its dial is keyed to the application that plays its part here,
+// the same one as when picked later, never to the template's identifier.
+TEST_F(PerAppTest, ATemplatePickedBeforeTheApplicationsAreKnownKeysToTheSameApplication) {
+    fakes::Installed<fakes::FakeWorkspace, platform::Workspace> workspace;
+    const AppMenuPreset& preset = AppMenuPreset::all().front();
+    workspace.installed[preset.bundleId] = {"stand-in", "/fake/applications/stand-in.desktop", "", "Stand-in"};
+    workspace.known = false;
+    EXPECT_FALSE(PerAppMenusModel::templateTarget(preset));
+    bool done = false;
+    tab.addFromTemplate(preset, [&] { done = true; });
+    {
+        PerAppMenusModel gone{live(), {}};  // a model closed before they are known adds nothing
+        gone.addFromTemplate(preset);
+    }
+    EXPECT_FALSE(done);
+    EXPECT_TRUE(tab.isEmpty());
+    workspace.becomeKnown();
+    EXPECT_TRUE(done);
+    EXPECT_EQ(tab.sortedBundleIds(), std::vector<std::string>{"stand-in"});
+    EXPECT_EQ(tab.editingBundleId(), "stand-in");
+    EXPECT_EQ(stored("stand-in").slots->size(), preset.build().slots.size());
+    tab.finishEditing(std::nullopt);
+    EXPECT_EQ(PerAppMenusModel::templateTarget(preset), "stand-in");
+    tab.addFromTemplate(preset);  // picked again now: the same dial opens
+    EXPECT_EQ(tab.sortedBundleIds(), std::vector<std::string>{"stand-in"});
+    EXPECT_EQ(tab.editingBundleId(), "stand-in");
 }
 
 TEST_F(PerAppTest, RemoveDropsTheWholeOverride) {

@@ -83,10 +83,11 @@ TEST_F(PerAppWidgetTest, AddATemplateSetItsSizeAndRemoveIt) {
     ASSERT_TRUE(view->chooser());
     view->chooser()->setCategory(editor::AppCategory::templates);
     view->chooser()->choose(0);  // the first template
-    QCoreApplication::processEvents();
+    // Its sheet opens once the installed applications are known, which
+    // tell the application it is for.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->overrideSheet() != nullptr; }, 10000));
     PerAppOverrideSheet* sheet = view->overrideSheet();
-    ASSERT_TRUE(sheet);
-    const std::string id = AppMenuPreset::all().front().bundleId;
+    const std::string id = PerAppMenusModel::templateTarget(AppMenuPreset::all().front()).value_or("");
     for (int i = 0; i < 3; ++i) sheet->sectionSwitch(i)->click();
     sheet->sizeSlider()->setValue(5);  // 2.5
     QCoreApplication::processEvents();

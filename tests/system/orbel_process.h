@@ -49,7 +49,7 @@ public:
         auto env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", home_.path());
         env.insert("QT_LOGGING_RULES", "orbel.launch.debug=true;orbel.signpost.info=true");
-        env.insert("ASAN_OPTIONS", "detect_leaks=0");
+        env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":detect_leaks=0");  // the run's own kept
         env.insert(extraEnvironment_);
         p.setProcessEnvironment(env);
         if (launcher_.isEmpty()) return p.start(program_, args);

@@ -5,6 +5,7 @@
 #include "platform/peer_file.h"
 
 #include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -447,6 +448,12 @@ struct AppIndex::Watcher : QObject {
         if (relevant && !settle.isActive()) settle.start();
     }
 
+    // Notices not read yet, or read and being let settle.
+    bool pending() const {
+        int unread = 0;
+        return settle.isActive() || (fd >= 0 && ioctl(fd, FIONREAD, &unread) == 0 && unread > 0);
+    }
+
     AppIndex& index;
     int fd;
     QSocketNotifier* notifier = nullptr;
@@ -493,6 +500,10 @@ void AppIndex::rebuildInBackground() {
         }
         rebuilding_ = true;
     }
+    readInBackground();
+}
+
+void AppIndex::readInBackground() {
     QThreadPool::globalInstance()->start([this] {
         {
             std::lock_guard lock(mutex_);
@@ -511,18 +522,26 @@ void AppIndex::rebuildInBackground() {
         std::vector<std::function<void()>> waiting;
         {
             std::lock_guard lock(mutex_);
-            rebuilding_ = false;
             again = std::exchange(rebuildAgain_, false);
+            rebuilding_ = again;  // the next reading is under way from here
             ++generation_;  // answers made from the old list are matched again
             resolved_ = std::move(table);
             ready_ = true;
             waiting = std::exchange(whenReady_, {});
+            if (QCoreApplication::instance()) ++watchesDue_;
         }
         for (auto& done : waiting) postToGuiThread(std::move(done));
         // The application waits for the thread pool before it goes.
         if (QCoreApplication* app = QCoreApplication::instance())
-            QMetaObject::invokeMethod(app, [this, subfolders] { watch(subfolders); }, Qt::QueuedConnection);
-        if (again) rebuildInBackground();
+            QMetaObject::invokeMethod(
+                app,
+                [this, subfolders] {
+                    watch(subfolders);
+                    std::lock_guard lock(mutex_);
+                    --watchesDue_;
+                },
+                Qt::QueuedConnection);
+        if (again) readInBackground();
     });
 }
 
@@ -570,6 +589,12 @@ std::shared_ptr<const std::vector<AppRecord>> AppIndex::all() {
     return all_;
 }
 
+bool AppIndex::settled() {
+    if (!watcher_ || watcher_->pending()) return false;
+    std::lock_guard lock(mutex_);
+    return ready_ && !rebuilding_ && watchesDue_ == 0;
+}
+
 bool AppIndex::ready() {
     std::lock_guard lock(mutex_);
     return ready_;
@@ -586,20 +611,22 @@ void AppIndex::whenReady(std::function<void()> done) {
     postToGuiThread(std::move(done));
 }
 
-std::optional<AppRecord> AppIndex::resolve(const QString& bundleId) {
+platform::Lookup<AppRecord> AppIndex::resolve(const QString& bundleId) {
+    using Answer = platform::Lookup<AppRecord>;
+    const auto answer = [](const std::optional<AppRecord>& r) { return r ? Answer::found(*r) : Answer::none(); };
     std::uint64_t generation;
     {
         std::lock_guard lock(mutex_);
-        if (auto it = resolved_.find(bundleId); it != resolved_.end()) return it->second;
+        if (auto it = resolved_.find(bundleId); it != resolved_.end()) return answer(it->second);
         // Before the first reading ends, finding out would read the entries
         // and lists here; the caller asks again once ready().
-        if (!ready_ && onGuiThread()) return std::nullopt;
+        if (!ready_ && onGuiThread()) return Answer::notKnownYet();
         generation = generation_;
     }
     std::optional<AppRecord> found = lookUp(bundleId);
     std::lock_guard lock(mutex_);
     if (generation == generation_) resolved_[bundleId] = found;
-    return found;
+    return answer(found);
 }
 
 std::optional<AppRecord> AppIndex::lookUp(const QString& bundleId) {

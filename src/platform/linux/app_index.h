@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/app_counterparts.h"
+#include "platform/lookup.h"
 
 namespace orbel::platform::xdg {
 
@@ -59,19 +60,22 @@ public:
     // wait for the first reading.
     std::shared_ptr<const std::vector<AppRecord>> all();
     // The entry with this id; for the stock dial's foreign identifiers the
-    // entry standing for their role on this desktop. Nothing when none is
-    // installed, and, on the GUI thread, nothing until ready(): the GUI
+    // entry standing for their role on this desktop. None when none is
+    // installed; on the GUI thread, not known yet until ready(): the GUI
     // thread never reads an entry or a list itself.
-    std::optional<AppRecord> resolve(const QString& bundleId);
+    platform::Lookup<AppRecord> resolve(const QString& bundleId);
     // Whether the first reading has ended (the list read and the stock
-    // dial's identifiers resolved): from then on an answer of nothing means
-    // not installed.
+    // dial's identifiers resolved).
     bool ready();
     // Runs `done` queued on the GUI thread once ready(), at once (still
     // queued) when it already is.
     void whenReady(std::function<void()> done);
     // Grows each time the cached answers are dropped.
     std::uint64_t generation();
+    // Whether every change heard so far has been read: the first reading
+    // has ended, and no notice of a change waits to be read or let settle,
+    // nor does a reading it started. GUI thread only.
+    bool settled();
 
     // Starts the entry at `location` without waiting (field codes expanded,
     // D-Bus activation and startup notification when the entry asks for
@@ -87,6 +91,7 @@ private:
     // Every entry, and the subfolders of the application folders it read.
     static std::shared_ptr<const std::vector<AppRecord>> readAll(QStringList* subfolders = nullptr);
     void rebuildInBackground();
+    void readInBackground();  // with rebuilding_ set
     std::optional<AppRecord> lookUp(const QString& bundleId);
     std::map<QString, std::optional<AppRecord>> resolveTable();
     std::optional<AppRecord> byId(const QString& id);
@@ -104,6 +109,7 @@ private:
     bool rebuildAgain_ = false;
     std::map<QString, std::optional<AppRecord>> resolved_;
     bool ready_ = false;
+    int watchesDue_ = 0;  // readings' subfolders not yet watched (queued on the GUI thread)
     std::vector<std::function<void()>> whenReady_;  // until ready_
     struct Watcher;
     Watcher* watcher_ = nullptr;  // GUI thread only

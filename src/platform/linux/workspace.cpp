@@ -17,11 +17,11 @@ using x11::WindowTracker;
 
 class LinuxWorkspace final : public Workspace {
 public:
-    std::optional<ApplicationRef> applicationFor(const std::string& bundleId) const override {
-        auto found = xdg::AppIndex::shared().resolve(QString::fromStdString(bundleId));
-        if (!found) return std::nullopt;
-        return ApplicationRef{found->id.toStdString(), found->location.toStdString(), found->icon.toStdString(),
-                              found->name.toStdString()};
+    AppLookup applicationFor(const std::string& bundleId) const override {
+        return xdg::AppIndex::shared().resolve(QString::fromStdString(bundleId)).map([](const xdg::AppRecord& found) {
+            return ApplicationRef{found.id.toStdString(), found.location.toStdString(), found.icon.toStdString(),
+                                  found.name.toStdString()};
+        });
     }
 
     bool applicationsKnown() const override { return xdg::AppIndex::shared().ready(); }

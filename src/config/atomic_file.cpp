@@ -274,8 +274,10 @@ void removeStaleTemporaries(const std::string& folder) {
     const QStringList names =
         dir.entryList({QString::fromLatin1(kTemporaryPrefix) + '*' + QString::fromLatin1(kTemporarySuffix)},
                       QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
-    for (const QString& name : names)
-        if (const auto writer = temporaryWriter(name)) removeIfStale(QFile::encodeName(dir.filePath(name)), *writer, now);
+    for (const QString& name : names) {
+        if (const auto writer = temporaryWriter(name))
+            removeIfStale(QFile::encodeName(dir.filePath(name)), *writer, now);
+    }
 }
 
 void removeStaleTemporariesBeside(const std::string& path) {

@@ -281,7 +281,11 @@ void removeStaleTemporaries(const std::string& folder) {
 }
 
 void removeStaleTemporariesBeside(const std::string& path) {
-    removeStaleTemporaries(QFileInfo(finalTarget(QString::fromStdString(path))).absolutePath().toStdString());
+    const QString given = QString::fromStdString(path);
+    const QString folder = QFileInfo(given).absolutePath();
+    const QString targetFolder = QFileInfo(finalTarget(given)).absolutePath();
+    removeStaleTemporaries(folder.toStdString());
+    if (targetFolder != folder) removeStaleTemporaries(targetFolder.toStdString());
 }
 
 FileStamp FileStamp::of(const struct stat& info) {

@@ -64,8 +64,8 @@ struct ReplaceGuard {
 // for an hour (a process id taken again, or one of another pid namespace).
 // Nothing else, and nothing in the folders inside.
 void removeStaleTemporaries(const std::string& folder);
-// The same, in the folder of the file a write to `path` replaces (a link
-// followed).
+// The same, in the folder of `path` and in that of the file a write to it
+// replaces, when a link leads elsewhere.
 void removeStaleTemporariesBeside(const std::string& path);
 
 // What a file is without its bytes: which file (device and inode), its size,

@@ -64,7 +64,6 @@ ConfigManager::ConfigManager(std::optional<std::string> configPath, std::optiona
     // Left by saves that were killed half-way: in the folder (config.json
     // and the other files kept there), beside a linked config.json's
     // target, and among the profiles.
-    removeStaleTemporaries(QFileInfo(QString::fromStdString(configPath_)).absolutePath().toStdString());
     removeStaleTemporariesBeside(configPath_);
     profileStore_.removeStaleTemporaries();
     take(read(true));

@@ -258,7 +258,7 @@ TEST_F(WritePathTest, AnOutsideEditSavedDuringAWriteIsTakenIn) {
     EXPECT_EQ(refused->kind(), ConfigError::Kind::notSaved);
     EXPECT_EQ(readFile(configPath()), save(tries - 1));
     EXPECT_NE(live().config().menuRadius, 300);
-    EXPECT_EQ(QDir(QString::fromStdString(dir())).entryList({"*.tmp"}), QStringList());
+    EXPECT_EQ(QDir(QString::fromStdString(dir())).entryList({"*.tmp"}, QDir::Files | QDir::Hidden), QStringList());
 }
 
 // A save killed half-way leaves its temporary file beside config.json or

@@ -195,7 +195,7 @@ std::optional<std::string> writeFileAtomically(const std::string& path, std::str
         const QByteArray& name;
         bool keep = false;
         ~Cleanup() {
-            if (!keep) ::unlink(name.constData());
+            if (!keep) ::unlink(name.constData());  // before the lock goes: no sweep sees it unlocked
             if (fd >= 0) ::close(fd);
         }
     } cleanup{fd, temporary};

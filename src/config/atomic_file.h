@@ -79,10 +79,10 @@ struct FileStamp {
     std::int64_t modifiedNs = 0;
     std::int64_t changedNs = 0;
     // Both times were already a while past when the stamp was taken (by the
-    // Clock, so that tests can move it), so
-    // that any later change shows as a later change time. A file changed
-    // moments before may be changed again within the same tick of the file
-    // system's clock, unseen: such a stamp proves nothing.
+    // Clock, so that tests can move it), so that any later change shows as a
+    // later change time. A file changed moments before may be changed again
+    // within the same tick of the file system's clock, unseen: such a stamp
+    // proves nothing.
     bool settled = false;
 
     // Nothing when nothing is at the path (links followed).

@@ -8,12 +8,17 @@
 #include <QString>
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
+
+#include "platform/clock.h"
 
 namespace orbel {
 namespace {
@@ -28,15 +33,58 @@ QString finalTarget(const QString& path) {
     return file.isSymLink() ? path : file.filePath();
 }
 
-// A new file beside the target, "<name>.<random>.tmp" (a profile list, which
-// looks for ".json", never shows it), made with the default permissions.
-int createTemporary(const QString& target, QByteArray& name) {
+QByteArray randomName(int length) {
+    static constexpr char kLetters[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    QByteArray name(length, '0');
+    for (char& c : name) c = kLetters[QRandomGenerator::global()->bounded(36)];
+    return name;
+}
+
+// A temporary file's name: hidden, so that no list of profiles or files
+// shows it, with a marker no person types, the writer's process id (a later
+// start tells from it whether the writer is gone) and a random part. Its
+// length does not depend on the target's, so it fits wherever the target
+// does.
+constexpr char kTemporaryPrefix[] = ".orbel-save-";
+constexpr char kTemporarySuffix[] = ".tmp";
+constexpr int kTemporaryRandom = 12;
+
+const QRegularExpression& temporaryPattern() {
+    static const QRegularExpression pattern(QStringLiteral("^\\.orbel-save-([1-9][0-9]{0,9})-[0-9a-z]{12}\\.tmp$"));
+    return pattern;
+}
+
+// The writer's process id in a temporary file's name, or nothing when the
+// name is no temporary file's.
+std::optional<pid_t> temporaryWriter(const QString& fileName) {
+    const auto match = temporaryPattern().match(fileName);
+    if (!match.hasMatch()) return std::nullopt;
+    bool ok = false;
+    const qlonglong pid = match.captured(1).toLongLong(&ok);
+    if (!ok || pid > std::numeric_limits<pid_t>::max()) return std::nullopt;
+    return static_cast<pid_t>(pid);
+}
+
+// A new file in `folder`, made with the default permissions and locked for
+// as long as it is open, so that no sweep takes it while the save runs.
+int createTemporary(const QByteArray& folder, QByteArray& name) {
     for (int attempt = 0; attempt < 16; ++attempt) {
-        name = QFile::encodeName(target) + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
+        name = folder + '/' + kTemporaryPrefix + QByteArray::number(::getpid()) + '-' + randomName(kTemporaryRandom) +
+               kTemporarySuffix;
         const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
+        if (fd < 0 && errno == EEXIST) continue;
+        if (fd < 0) return fd;
+        // A file system without locks leaves the age of the file to tell.
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) return fd;
+        ::close(fd);  // a sweep holds it: another name
+        ::unlink(name.constData());
     }
+    errno = EEXIST;
     return -1;
+}
+
+int systemRename(const char* from, const char* to, unsigned flags) {
+    return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, flags);
 }
 
 bool refused() { return errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP; }
@@ -46,13 +94,13 @@ enum class Swap { exchanged, placed, unsupported, failed };
 // Puts `from` in the place of `to` in one step: exchanged (the file that was
 // there is now at `from`), placed (there was none), unsupported (the file
 // system cannot), or failed (errno says why).
-Swap swapIn(const char* from, const char* to) {
+Swap swapIn(const RenameCall& rename, const char* from, const char* to) {
     for (int attempt = 0; attempt < 8; ++attempt) {
-        if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE) == 0) return Swap::exchanged;
+        if (rename(from, to, RENAME_EXCHANGE) == 0) return Swap::exchanged;
         if (refused()) return Swap::unsupported;
         if (errno != ENOENT) return Swap::failed;
         // Nothing there yet; a file that appears meanwhile is exchanged.
-        if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return Swap::placed;
+        if (rename(from, to, RENAME_NOREPLACE) == 0) return Swap::placed;
         if (refused()) return Swap::unsupported;
         if (errno != EEXIST) return Swap::failed;
     }
@@ -61,24 +109,94 @@ Swap swapIn(const char* from, const char* to) {
 
 bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
+// Whether the file at `path` holds exactly `bytes`.
+bool holds(const char* path, std::string_view bytes) {
+    QFile file(QFile::decodeName(path));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || file.size() != qint64(bytes.size())) return false;
+    const QByteArray read = file.read(qint64(bytes.size()) + 1);
+    return std::string_view(read.constData(), std::size_t(read.size())) == bytes;
+}
+
+// Moves the file at `from` to a name beside `targetFileName` in `folder` that
+// no sweep takes and no list of profiles shows: "<target>.kept-<random>",
+// the target's name cut short where that is needed to fit. The name, or
+// nothing when no name took it.
+std::optional<QByteArray> keepAside(const RenameCall& rename, const char* from, const QByteArray& folder,
+                                    const QByteArray& targetFileName) {
+    constexpr int kMaxFileName = 255;
+    const QByteArray suffix = ".kept-";
+    constexpr int kRandom = 6;
+    QByteArray stem = targetFileName.left(kMaxFileName - suffix.size() - kRandom);
+    // Never half a character: a cut lands before a UTF-8 continuation byte.
+    if (stem.size() < targetFileName.size())
+        while (!stem.isEmpty() && (uchar(targetFileName[stem.size()]) & 0xC0) == 0x80) stem.chop(1);
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const QByteArray name = folder + '/' + stem + suffix + randomName(kRandom);
+        if (rename(from, name.constData(), RENAME_NOREPLACE) == 0) return name;
+        if (errno == EEXIST) continue;
+        if (!refused()) return std::nullopt;
+        // link() never replaces either.
+        if (::link(from, name.constData()) == 0) {
+            ::unlink(from);
+            return name;
+        }
+        if (errno != EEXIST) return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+double seconds(const timespec& t) { return double(t.tv_sec) + double(t.tv_nsec) / 1e9; }
+
+// Coarser file systems keep times to the second or two: a time less than
+// that before now may still be the time of the next change. A save leaves
+// its temporary file unlocked for moments only (between its creation and
+// its lock, and once an exchange has put the replaced file under its name,
+// which moves that file's change time), far less than this.
+constexpr double kSettleSeconds = 2;
+// A temporary file unchanged this long is no save's, whoever wrote it.
+constexpr double kAbandonedAfterSeconds = 3600;
+
+bool running(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
+
+void removeIfStale(const QByteArray& file, pid_t writer, double now) {
+    struct stat named{};
+    if (::lstat(file.constData(), &named) != 0 || !S_ISREG(named.st_mode)) return;
+    const double quiet = now - std::max(seconds(named.st_mtim), seconds(named.st_ctim));
+    if (quiet < kSettleSeconds) return;
+    if (quiet < kAbandonedAfterSeconds && running(writer)) return;
+    const int fd = ::open(file.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat opened{}, again{};
+    bool stale = ::fstat(fd, &opened) == 0 && sameFile(opened, named);
+    // Held by a save still writing it. A file system that keeps no locks
+    // answers otherwise: the age and the writer then tell.
+    if (stale && ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) stale = false;
+    // Still the file looked at: the name may have been given to another.
+    if (stale && ::lstat(file.constData(), &again) == 0 && sameFile(again, opened)) ::unlink(file.constData());
+    ::close(fd);
+}
+
 }  // namespace
 
 std::optional<std::string> writeFileAtomically(const std::string& path, std::string_view bytes,
                                                const ReplaceGuard& guard) {
+    const RenameCall rename = guard.rename ? guard.rename : RenameCall(systemRename);
     const QString target = finalTarget(QString::fromStdString(path));
     const QByteArray targetName = QFile::encodeName(target);
+    const QFileInfo targetInfo(target);
+    const QByteArray folder = QFile::encodeName(targetInfo.absolutePath());
     QByteArray temporary;
-    const int fd = createTemporary(target, temporary);
+    const int fd = createTemporary(folder, temporary);
     if (fd < 0) return lastError();
     // The descriptor stays open until the new file is in place: its stamp is
-    // taken from it.
+    // taken from it, and its lock keeps a sweep away.
     struct Cleanup {
         int fd;
         const QByteArray& name;
         bool keep = false;
         ~Cleanup() {
+            if (!keep) ::unlink(name.constData());  // before the lock goes: no sweep sees it unlocked
             if (fd >= 0) ::close(fd);
-            if (!keep) ::unlink(name.constData());
         }
     } cleanup{fd, temporary};
     struct stat existing{};
@@ -97,32 +215,48 @@ std::optional<std::string> writeFileAtomically(const std::string& path, std::str
     };
 
     if (guard.beforeSwap) guard.beforeSwap();
-    switch (swapIn(temporary.constData(), targetName.constData())) {
+    switch (swapIn(rename, temporary.constData(), targetName.constData())) {
     case Swap::placed:
         cleanup.keep = true;
         break;
     case Swap::exchanged:
         if (guard.unchanged && !guard.unchanged(temporary.toStdString(), true)) {
             // Another program saved in the meantime: its file goes back.
-            if (::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD, targetName.constData(), RENAME_EXCHANGE) != 0) {
-                cleanup.keep = true;  // its bytes are in the temporary file: never removed
-                return "The file was changed by another program meanwhile and could not be put back: " + lastError();
-            }
-            struct stat ours{}, back{};
-            // What came back is ours, unless a later save took its place:
-            // that one is the newest and stays.
-            if (::fstat(fd, &ours) == 0 && ::lstat(temporary.constData(), &back) == 0 && !sameFile(ours, back)) {
+            if (rename(temporary.constData(), targetName.constData(), RENAME_EXCHANGE) != 0) {
+                const std::string why = lastError();
+                // Its bytes are in the temporary file, which a later start
+                // would take for a killed save's: they go where none looks.
                 cleanup.keep = true;
-                (void)::rename(temporary.constData(), targetName.constData());
+                const auto kept =
+                    keepAside(rename, temporary.constData(), folder, QFile::encodeName(targetInfo.fileName()));
+                return "The file was changed by another program meanwhile and could not be put back (" + why +
+                       "); that program's save is kept in " + (kept ? *kept : temporary).toStdString() + ".";
+            }
+            // What came back is ours, unless a later save took its place,
+            // by a rename or written into ours: that one is the newest and
+            // stays.
+            if (!holds(temporary.constData(), bytes)) {
+                cleanup.keep = true;
+                if (rename(temporary.constData(), targetName.constData(), 0) != 0)
+                    (void)keepAside(rename, temporary.constData(), folder, QFile::encodeName(targetInfo.fileName()));
             }
             return displaced();
         }
         break;  // the file taken out is removed with the temporary name
-    case Swap::unsupported:
-        if (guard.unchanged && !guard.unchanged(target.toStdString(), false)) return displaced();
-        if (::rename(temporary.constData(), targetName.constData()) != 0) return lastError();
+    case Swap::unsupported: {
+        // Asked only about a file that is there; where nothing is, link()
+        // puts ours in place without replacing one that appears meanwhile.
+        struct stat there{};
+        bool present = ::lstat(targetName.constData(), &there) == 0;
+        if (!present) {
+            if (::link(temporary.constData(), targetName.constData()) == 0) break;  // the temporary name goes
+            present = errno == EEXIST;
+        }
+        if (present && guard.unchanged && !guard.unchanged(target.toStdString(), false)) return displaced();
+        if (rename(temporary.constData(), targetName.constData(), 0) != 0) return lastError();
         cleanup.keep = true;
         break;
+    }
     case Swap::failed:
         return lastError();
     }
@@ -134,26 +268,31 @@ std::optional<std::string> writeFileAtomically(const std::string& path, std::str
     return std::nullopt;  // the bytes were synced: a late error of close() loses nothing
 }
 
-void removeStaleTemporaries(const std::string& path) {
-    const QFileInfo target(finalTarget(QString::fromStdString(path)));
-    const QRegularExpression ours(QStringLiteral("^%1\\.[0-9a-z]{1,7}\\.tmp$")
-                                      .arg(QRegularExpression::escape(target.fileName())));
-    const QDir folder = target.absoluteDir();
-    for (const QString& name : folder.entryList({target.fileName() + QStringLiteral(".*.tmp")},
-                                                QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks)) {
-        if (!ours.match(name).hasMatch()) continue;
-        const QByteArray file = QFile::encodeName(folder.filePath(name));
-        struct stat info{};
-        if (::lstat(file.constData(), &info) == 0 && S_ISREG(info.st_mode)) ::unlink(file.constData());
+void removeStaleTemporaries(const std::string& folder) {
+    const QDir dir(QString::fromStdString(folder));
+    const double now = platform::Clock::shared().secondsSince1970();
+    const QStringList names =
+        dir.entryList({QString::fromLatin1(kTemporaryPrefix) + '*' + QString::fromLatin1(kTemporarySuffix)},
+                      QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    for (const QString& name : names) {
+        if (const auto writer = temporaryWriter(name))
+            removeIfStale(QFile::encodeName(dir.filePath(name)), *writer, now);
     }
+}
+
+void removeStaleTemporariesBeside(const std::string& path) {
+    const QString given = QString::fromStdString(path);
+    const QString folder = QFileInfo(given).absolutePath();
+    const QString targetFolder = QFileInfo(finalTarget(given)).absolutePath();
+    removeStaleTemporaries(folder.toStdString());
+    if (targetFolder != folder) removeStaleTemporaries(targetFolder.toStdString());
 }
 
 FileStamp FileStamp::of(const struct stat& info) {
     // Coarser file systems keep times to the second or two: a time less than
     // that before now may still be the time of the next change.
     constexpr std::int64_t kSettleNs = 2'000'000'000;
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
+    const auto now = std::int64_t(std::llround(platform::Clock::shared().secondsSince1970() * 1e9));
     const auto ns = [](const timespec& t) { return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec; };
     FileStamp stamp;
     stamp.device = info.st_dev;
@@ -161,7 +300,7 @@ FileStamp FileStamp::of(const struct stat& info) {
     stamp.size = info.st_size;
     stamp.modifiedNs = ns(info.st_mtim);
     stamp.changedNs = ns(info.st_ctim);
-    stamp.settled = std::max(stamp.modifiedNs, stamp.changedNs) < ns(now) - kSettleNs;
+    stamp.settled = std::max(stamp.modifiedNs, stamp.changedNs) < now - kSettleNs;
     return stamp;
 }
 

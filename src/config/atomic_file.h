@@ -18,6 +18,10 @@ namespace orbel {
 
 struct FileStamp;
 
+// A rename within one file system, as renameat2(2) takes it (0,
+// RENAME_EXCHANGE or RENAME_NOREPLACE): 0, or -1 with errno set.
+using RenameCall = std::function<int(const char* from, const char* to, unsigned flags)>;
+
 // What a write may check at the moment the new file takes the target's place.
 struct ReplaceGuard {
     // Runs right before the new file takes the target's place (tests: where
@@ -30,25 +34,39 @@ struct ReplaceGuard {
     // put back in its place (the other program's save is never lost) and the
     // new one removed. Elsewhere it is asked right before the rename. Not
     // asked when no file was there. `swappedOut`: the file was renamed by
-    // the exchange, which moved its change time.
+    // the exchange, which moved its change time, and a stamp cannot tell an
+    // edit in place whose modification time was put back: only its bytes can.
     std::function<bool(const std::string& path, bool swappedOut)> unchanged;
     // Set when `unchanged` said no (the write then fails).
     bool* displaced = nullptr;
     // Set to the stamp of the file written, taken from the file itself once
     // it is in place.
     std::optional<FileStamp>* written = nullptr;
+    // Tests: stands in for renameat2(2), as a file system that refuses an
+    // exchange (NFS, many FUSE mounts) or a failing one would answer.
+    RenameCall rename;
 };
 
 // Nothing on success, else a short description of the failure. A link at
 // `path` is followed: its target is replaced, and the permissions of a file
-// replaced are kept.
+// replaced are kept. The temporary file is named
+// ".orbel-save-<process id>-<random>.tmp", whatever the target's name (so
+// that the longest name a file system takes can be saved), and is locked
+// (flock) by its writer while the save runs.
 [[nodiscard]] std::optional<std::string> writeFileAtomically(const std::string& path, std::string_view bytes,
                                                              const ReplaceGuard& guard = {});
 
-// Removes what writes to `path` killed half-way left beside it: regular
-// files named "<name>.<random>.tmp", the way writeFileAtomically names its
-// temporary files, in the folder of the file a write replaces. Nothing else.
-void removeStaleTemporaries(const std::string& path);
+// Removes from `folder` what saves killed half-way left there: regular files
+// named as writeFileAtomically names its temporary files, and only those no
+// save can still be writing: not locked by a writer, unchanged for a while
+// by the Clock (a rename moves the change time, so a file an exchange has
+// just taken out stays), and written by a process that is gone, or unchanged
+// for an hour (a process id taken again, or one of another pid namespace).
+// Nothing else, and nothing in the folders inside.
+void removeStaleTemporaries(const std::string& folder);
+// The same, in the folder of `path` and in that of the file a write to it
+// replaces, when a link leads elsewhere.
+void removeStaleTemporariesBeside(const std::string& path);
 
 // What a file is without its bytes: which file (device and inode), its size,
 // when it was last modified and when its inode last changed. A write in place
@@ -60,10 +78,11 @@ struct FileStamp {
     std::int64_t size = 0;
     std::int64_t modifiedNs = 0;
     std::int64_t changedNs = 0;
-    // Both times were already a while past when the stamp was taken, so
-    // that any later change shows as a later change time. A file changed
-    // moments before may be changed again within the same tick of the file
-    // system's clock, unseen: such a stamp proves nothing.
+    // Both times were already a while past when the stamp was taken (by the
+    // Clock, so that tests can move it), so that any later change shows as a
+    // later change time. A file changed moments before may be changed again
+    // within the same tick of the file system's clock, unseen: such a stamp
+    // proves nothing.
     bool settled = false;
 
     // Nothing when nothing is at the path (links followed).
@@ -72,7 +91,8 @@ struct FileStamp {
     // Whether the file is known, without reading it, to hold what it held
     // when `earlier` was taken.
     // `renamed`: the file was renamed since, which moves the change time
-    // alone; an edit still shows as a later modification time.
+    // alone; an edit then shows only as a later modification time, and not
+    // at all when that time was put back.
     bool unchangedSince(const FileStamp& earlier, bool renamed = false) const {
         return earlier.settled && device == earlier.device && inode == earlier.inode && size == earlier.size &&
                modifiedNs == earlier.modifiedNs && (renamed || changedNs == earlier.changedNs);

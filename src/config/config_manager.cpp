@@ -61,7 +61,11 @@ ConfigManager::ConfigManager(std::optional<std::string> configPath, std::optiona
       configPath_(configPath ? *configPath : platform::AppPaths::shared().configDir() + "/config.json"),
       profileStore_(profileStore ? std::move(*profileStore) : ProfileStore()) {
     ensureConfigDirectory();
-    removeStaleTemporaries(configPath_);  // left by a save that was killed half-way
+    // Left by saves that were killed half-way: in the folder (config.json
+    // and the other files kept there), beside a linked config.json's
+    // target, and among the profiles.
+    removeStaleTemporariesBeside(configPath_);
+    profileStore_.removeStaleTemporaries();
     take(read(true));
 }
 
@@ -169,8 +173,14 @@ std::optional<std::string> ConfigManager::write(const AppConfig& config, const s
     ReplaceGuard guard;
     guard.beforeSwap = beforeReplaceHook_;
     guard.unchanged = [this](const std::string& replaced, bool swappedOut) {
-        const auto stamp = FileStamp::of(replaced);
-        return (stamp && knownStamp_ && stamp->unchangedSince(*knownStamp_, swappedOut)) || !differsFromKnown(replaced);
+        // The file an exchange took out is judged by its bytes: the exchange
+        // moved its change time, so an edit in place whose modification time
+        // was put back would pass for unchanged by its stamp.
+        if (!swappedOut) {
+            const auto stamp = FileStamp::of(replaced);
+            if (stamp && knownStamp_ && stamp->unchangedSince(*knownStamp_)) return true;
+        }
+        return !differsFromKnown(replaced);
     };
     guard.displaced = &edited;
     guard.written = &written;

@@ -206,6 +206,8 @@ void ProfileStore::save(const AppConfig& config, const std::string& name) const 
     if (auto failure = writeFileAtomically(file, bytes)) throw ProfileStoreError(Kind::io, *failure);
 }
 
+void ProfileStore::removeStaleTemporaries() const { orbel::removeStaleTemporaries(directory_); }
+
 void ProfileStore::remove(const std::string& name) const {
     const QString path = qstr(url(name));
     if (!entryExists(path)) throw ProfileStoreError(Kind::notFound, name);

@@ -84,6 +84,9 @@ public:
     // name already stored may hold. Throws invalidName.
     static void checkNewName(const std::string& name);
     void ensureDirectory() const;
+    // Removes what saves of profiles killed half-way left in the folder
+    // (see orbel::removeStaleTemporaries).
+    void removeStaleTemporaries() const;
 
     // Replaces every profile with `profiles`, all or nothing. The new files
     // are written in a hidden folder first; only when all are written are the

@@ -1,7 +1,8 @@
 // Replacing a file whole: another program's save that lands at the very
-// moment the new file takes its place is never lost, the stamp notices an
-// edit in place whose time was put back, and what killed saves left behind
-// is cleared.
+// moment the new file takes its place is never lost, also where the file
+// system cannot exchange two names, the stamp notices an edit in place whose
+// time was put back, and what killed saves left behind is cleared, and
+// nothing else.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -9,10 +10,13 @@
 #include <QThread>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 
 #include "config/atomic_file.h"
 #include "config_fixture.h"
+#include "fakes/fake_platform_basics.h"
+#include "fakes/replace_shared.h"
 
 namespace orbel::testing {
 namespace {
@@ -21,7 +25,8 @@ class AtomicFileTest : public ::testing::Test {
 protected:
     std::string path(const char* name = "config.json") const { return folder.filePath(name).toStdString(); }
     std::string files() const {
-        QStringList names = QDir(folder.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+        QStringList names =
+            QDir(folder.path()).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
         names.sort();
         return names.join(' ').toStdString();
     }
@@ -37,6 +42,13 @@ protected:
         g.displaced = &displaced;
         g.written = &written;
         return g;
+    }
+    // When the file at `file` last changed, in seconds since 1970.
+    static double changedAt(const std::string& file) {
+        struct stat info{};
+        EXPECT_EQ(::stat(file.c_str(), &info), 0);
+        const auto seconds = [](const timespec& t) { return double(t.tv_sec) + double(t.tv_nsec) / 1e9; };
+        return std::max(seconds(info.st_mtim), seconds(info.st_ctim));
     }
     QTemporaryDir folder;
     int asked = 0;
@@ -112,18 +124,172 @@ TEST_F(AtomicFileTest, AStampSeesAnEditInPlaceWithItsTimePutBack) {
 }
 
 TEST_F(AtomicFileTest, OnlyTemporaryFilesOfOurOwnPatternAreCleared) {
-    const QStringList stale = {"config.json.1z141z3.tmp", "config.json.0.tmp"};
-    const QStringList kept = {"config.json", "config.json.12345678.tmp", "config.json.AB.tmp", "config.json.ab.tmp.x",
-                              "config.json.a-b.tmp", "other.json.ab.tmp", "xconfig.json.ab.tmp"};
+    fakes::Installed<fakes::FakeClock, platform::Clock> clock;
+    clock.seconds = secondsNow() + 10;  // every file was left a while ago
+    const std::string killed = std::to_string(endedProcess());
+    const QStringList stale = {QString::fromStdString(".orbel-save-" + killed + "-k2j3h4g5f6d7.tmp"),
+                               QString::fromStdString(".orbel-save-" + killed + "-000000000000.tmp")};
+    // A person's names, however alike, and names of ours bent out of shape.
+    const QStringList kept = {"config.json", "config.json.1z141z3.tmp", "config.json.0.tmp", "config.json.2.tmp",
+                              "config.json.old.tmp", "config.json.mine.tmp", "config.json.backup.tmp",
+                              ".orbel-save-0-k2j3h4g5f6d7.tmp",
+                              QString::fromStdString(".orbel-save-" + killed + "-K2J3H4G5F6D7.tmp"),
+                              QString::fromStdString(".orbel-save-" + killed + "-k2j3h4.tmp"),
+                              QString::fromStdString(".orbel-save-" + killed + "-k2j3h4g5f6d7.tmp.x")};
     for (const QString& name : stale + kept) writeFile(folder.filePath(name), "x");
-    QDir().mkpath(folder.filePath("config.json.dir.tmp"));
-    QFile::link(folder.filePath("other.json.ab.tmp"), folder.filePath("config.json.link.tmp"));
-    writeFile(folder.filePath("sub/config.json.ab.tmp"), "x");
-    removeStaleTemporaries(path());
-    QStringList expected = kept + QStringList{"config.json.dir.tmp", "config.json.link.tmp", "sub"};
+    const QString dir = QString::fromStdString(".orbel-save-" + killed + "-d1d1d1d1d1d1.tmp");
+    const QString link = QString::fromStdString(".orbel-save-" + killed + "-l1l1l1l1l1l1.tmp");
+    QDir().mkpath(folder.filePath(dir));
+    QFile::link(folder.filePath("config.json.0.tmp"), folder.filePath(link));
+    writeFile(folder.filePath("sub/" + stale.front()), "x");
+    removeStaleTemporaries(folder.path().toStdString());
+    QStringList expected = kept + QStringList{dir, link, "sub"};
     expected.sort();
     EXPECT_EQ(files(), expected.join(' ').toStdString());
-    EXPECT_TRUE(QFile::exists(folder.filePath("sub/config.json.ab.tmp")));
+    EXPECT_TRUE(QFile::exists(folder.filePath("sub/" + stale.front())));
+}
+
+// A temporary file some save may still be writing stays: one changed
+// moments ago, one its writer holds locked (another Orbel's save, in
+// progress), and one of a running writer until it is an hour old.
+TEST_F(AtomicFileTest, ASaveThatMayStillBeWrittenIsLeftAlone) {
+    fakes::Installed<fakes::FakeClock, platform::Clock> clock;
+    const std::string ended = path(saveTemporary(endedProcess()).c_str());
+    const std::string running = path(saveTemporary(::getpid()).c_str());
+    writeFile(ended, "killed");
+    writeFile(running, "running");
+    double lastChange = std::max(changedAt(ended), changedAt(running));
+    const auto sweepAt = [&](double secondsAfter) {
+        clock.seconds = lastChange + secondsAfter;
+        removeStaleTemporaries(folder.path().toStdString());
+        return std::make_pair(QFile::exists(QString::fromStdString(ended)),
+                              QFile::exists(QString::fromStdString(running)));
+    };
+    EXPECT_EQ(sweepAt(1), std::make_pair(true, true));
+    EXPECT_EQ(sweepAt(10), std::make_pair(false, true));
+
+    writeFile(ended, "in progress");
+    lastChange = changedAt(ended);
+    const int writer = ::open(ended.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(::flock(writer, LOCK_EX), 0);
+    EXPECT_EQ(sweepAt(2 * 3600), std::make_pair(true, false));
+    ::close(writer);
+    EXPECT_FALSE(sweepAt(2 * 3600).first);
+}
+
+// Settled by the project's clock: a stamp taken two seconds after the last
+// change proves something, one taken a second after does not.
+TEST_F(AtomicFileTest, AStampIsSettledByTheClock) {
+    fakes::Installed<fakes::FakeClock, platform::Clock> clock;
+    writeFile(path(), "x");
+    clock.seconds = changedAt(path()) + 1;
+    EXPECT_FALSE(FileStamp::of(path())->settled);
+    clock.seconds = changedAt(path()) + 3;
+    EXPECT_TRUE(FileStamp::of(path())->settled);
+}
+
+// Right after the file taken out was found unchanged, another program saves:
+// its save lands on ours, already in place, and stays.
+TEST_F(AtomicFileTest, ASaveLandingRightAfterTheCheckIsKept) {
+    for (const bool inPlace : {false, true}) {
+        SCOPED_TRACE(inPlace ? "in place" : "by rename");
+        writeFile(path(), "seen");
+        ReplaceGuard g;
+        g.unchanged = [&](const std::string& replaced, bool) {
+            const bool same = readFile(replaced) == "seen";
+            if (inPlace) {
+                writeFile(path(), "theirs");
+            } else {
+                writeFile(path("theirs"), "theirs");
+                std::rename(path("theirs").c_str(), path().c_str());
+            }
+            return same;
+        };
+        EXPECT_FALSE(writeFileAtomically(path(), "ours", g));
+        EXPECT_EQ(readFile(path()), "theirs");
+        EXPECT_EQ(files(), "config.json");
+    }
+}
+
+// Ours is put in place, another program's save was taken out, and a third
+// one is written into ours before the swap back: the third is the newest.
+TEST_F(AtomicFileTest, ASaveWrittenIntoOursBeforeTheSwapBackStays) {
+    writeFile(path(), "seen");
+    ReplaceGuard g = guard("seen", [&] { writeFile(path(), "theirs"); });
+    const auto unchanged = g.unchanged;
+    g.unchanged = [&](const std::string& replaced, bool swappedOut) {
+        writeFile(path(), "third");
+        return unchanged(replaced, swappedOut);
+    };
+    EXPECT_TRUE(writeFileAtomically(path(), "ours", g));
+    EXPECT_TRUE(displaced);
+    EXPECT_EQ(readFile(path()), "third");
+    EXPECT_EQ(files(), "config.json");
+}
+
+// A file system that refuses to exchange two names (NFS, many FUSE mounts):
+// the file there is asked about before the rename, and none is asked about
+// where nothing is.
+TEST_F(AtomicFileTest, WithoutAnExchangeTheFileIsCheckedBeforeItIsReplaced) {
+    int refusals = 0;
+    const auto withoutExchange = [&](ReplaceGuard g) {
+        g.rename = [&](const char* from, const char* to, unsigned flags) {
+            if (flags == 0) return std::rename(from, to);
+            ++refusals;
+            errno = EINVAL;
+            return -1;
+        };
+        return g;
+    };
+    ASSERT_FALSE(writeFileAtomically(path(), "first", withoutExchange(guard("", {}))));
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(readFile(path()), "first");
+    EXPECT_EQ(files(), "config.json");
+
+    ASSERT_FALSE(writeFileAtomically(path(), "second", withoutExchange(guard("first", {}))));
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(readFile(path()), "second");
+
+    const auto failure =
+        writeFileAtomically(path(), "ours", withoutExchange(guard("second", [&] { writeFile(path(), "theirs"); })));
+    EXPECT_TRUE(failure && displaced);
+    EXPECT_EQ(readFile(path()), "theirs");
+    EXPECT_EQ(files(), "config.json");
+    EXPECT_GE(refusals, 3);
+}
+
+// The other program's save cannot go back in place: it is kept under a name
+// no start removes and no profile list shows, and the failure says where.
+// The target's name may be as long as a file name can be.
+TEST_F(AtomicFileTest, ASaveThatCannotBePutBackIsKeptAndToldWhere) {
+    fakes::Installed<fakes::FakeClock, platform::Clock> clock;
+    for (const std::string& name : {std::string("config.json"), std::string(245, 'x') + ".json"}) {
+        SCOPED_TRACE(name.size());
+        writeFile(path(name.c_str()), "seen");
+        ReplaceGuard g = guard("seen", [&] { writeFile(path(name.c_str()), "theirs"); });
+        int exchanges = 0;
+        g.rename = [&](const char* from, const char* to, unsigned flags) {
+            if (flags == RENAME_EXCHANGE && ++exchanges == 2) return errno = EIO, -1;
+            return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, flags);
+        };
+        const auto failure = writeFileAtomically(path(name.c_str()), "ours", g);
+        ASSERT_TRUE(failure);
+        EXPECT_EQ(readFile(path(name.c_str())), "ours");
+        QStringList others = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
+        others.removeAll(QString::fromStdString(name));
+        ASSERT_EQ(others.size(), 1) << others.join(' ').toStdString();
+        const QString kept = folder.filePath(others.front());
+        EXPECT_FALSE(kept.endsWith(".json"));
+        EXPECT_NE(failure->find(kept.toStdString()), std::string::npos) << *failure;
+        EXPECT_EQ(readFile(kept.toStdString()), "theirs");
+
+        clock.seconds = secondsNow() + 2 * 3600;
+        removeStaleTemporaries(folder.path().toStdString());
+        EXPECT_TRUE(QFile::exists(kept));
+        QFile::remove(kept);
+        QFile::remove(QString::fromStdString(path(name.c_str())));
+    }
 }
 
 }  // namespace

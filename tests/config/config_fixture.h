@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QFile>
 #include <csignal>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "config/config_manager.h"
 #include "fakes/fake_platform_basics.h"
@@ -26,6 +29,22 @@ inline std::string readFile(const std::string& path) {
 
 inline void writeFile(const std::string& path, const std::string& bytes) {
     writeFile(QString::fromStdString(path), QByteArray::fromStdString(bytes));
+}
+
+// The seconds since 1970 now, by the system's clock (files' times are).
+inline double secondsNow() { return QDateTime::currentMSecsSinceEpoch() / 1000.0; }
+
+// The id of a process that has ended: the writer of a save that was killed.
+inline pid_t endedProcess() {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+// The name a save of the process `writer` gives its temporary file.
+inline std::string saveTemporary(pid_t writer, const std::string& random = "k2j3h4g5f6d7") {
+    return ".orbel-save-" + std::to_string(writer) + "-" + random + ".tmp";
 }
 
 // A root group of n snippets "<marker>0", "<marker>1", ... titled by the marker.

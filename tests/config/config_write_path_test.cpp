@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QThread>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include "config/backup_manager.h"
 #include "config_fixture.h"
@@ -198,11 +200,13 @@ TEST_F(WritePathTest, OnlyAChangedConfigIsReadAndNeverAnOversizedOne) {
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
         ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
     }
-    QThread::msleep(2100);  // a stamp proves something once the change time is past too
+    clock.seconds = secondsNow() + 3;  // a stamp proves something once the change time is past too
     ASSERT_EQ(firstSnippet(live().config()), "big0");
     std::int64_t before = bytesRead();
     ASSERT_FALSE(live().change([](AppConfig& c) { c.showInTray = false; }));
-    EXPECT_LT(bytesRead() - before, kPadding / 16);
+    // Read once: the file the new one took the place of is told from its
+    // bytes, not before the change.
+    EXPECT_LT(bytesRead() - before, kPadding + kPadding / 16);
 
     using Kind = ConfigManager::LoadNotice::Kind;
     auto expectRefusedUnread = [&](const ConfigManager& manager) {
@@ -254,18 +258,57 @@ TEST_F(WritePathTest, AnOutsideEditSavedDuringAWriteIsTakenIn) {
     EXPECT_EQ(refused->kind(), ConfigError::Kind::notSaved);
     EXPECT_EQ(readFile(configPath()), save(tries - 1));
     EXPECT_NE(live().config().menuRadius, 300);
-    EXPECT_EQ(QDir(QString::fromStdString(dir())).entryList({"*.tmp"}), QStringList());
+    EXPECT_EQ(QDir(QString::fromStdString(dir())).entryList({"*.tmp"}, QDir::Files | QDir::Hidden), QStringList());
 }
 
-// A save killed half-way leaves its temporary file beside config.json: the
-// next start clears it, and nothing else.
+// A save killed half-way leaves its temporary file beside config.json or
+// among the profiles: the next start clears it, and nothing else, not even
+// a person's files named as earlier versions named theirs.
 TEST_F(WritePathTest, TemporaryFilesOfKilledSavesAreClearedAtTheStart) {
     writeFile(configPath(), withSnippets(1, "mine").encodeDocument());
-    for (const char* name : {"config.json.k1l2.tmp", "config.json.zzzzzzz.tmp", "config.json.backup.1.5", "notes.tmp"})
+    writeFile(profilePath("Work"), withSnippets(1, "work").encodeDocument());
+    const pid_t killed = endedProcess();
+    for (const std::string& name : std::vector<std::string>{saveTemporary(killed), "config.json.k1l2.tmp",
+                                                            "config.json.zzzzzzz.tmp", "config.json.old.tmp",
+                                                            "config.json.backup.1.5", "notes.tmp"})
         writeFile(dir() + "/" + name, "x");
+    writeFile(dir() + "/profiles/" + saveTemporary(killed, "p1p1p1p1p1p1"), "x");
+    writeFile(dir() + "/profiles/Work.json.k1l2.tmp", "x");
+    clock.seconds = secondsNow() + 10;
     EXPECT_EQ(firstSnippet(live().config()), "mine0");
-    EXPECT_EQ(QDir(QString::fromStdString(dir())).entryList(QDir::Files),
-              (QStringList{"config.json", "config.json.backup.1.5", "notes.tmp"}));
+    const auto files = [](const std::string& folder) {
+        return QDir(QString::fromStdString(folder)).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    };
+    EXPECT_EQ(files(dir()), (QStringList{"config.json", "config.json.backup.1.5", "config.json.k1l2.tmp",
+                                         "config.json.old.tmp", "config.json.zzzzzzz.tmp", "notes.tmp"}));
+    EXPECT_EQ(files(dir() + "/profiles"), (QStringList{"Work.json", "Work.json.k1l2.tmp"}));
+}
+
+// Another program's edit in place whose modification time is put back
+// (cp -p, touch -r) lands at the swap: the file taken out is told from its
+// bytes, so the edit is taken in, not replaced.
+TEST_F(WritePathTest, AnEditInPlaceWithItsTimePutBackAtTheSwapIsTakenIn) {
+    clock.seconds = secondsNow() + 10;  // every stamp taken from now on proves something
+    radius(250);
+    const std::string before = readFile(configPath());
+    std::string edited = before;
+    const auto at = edited.find("250");
+    ASSERT_NE(at, std::string::npos);
+    edited.replace(at, 3, "260");
+    int swaps = 0;
+    live().setBeforeReplaceHookForTests([&] {
+        if (swaps++ > 0) return;
+        struct stat original{};
+        ASSERT_EQ(::stat(configPath().c_str(), &original), 0);
+        writeFile(configPath(), edited);
+        const timespec times[2] = {original.st_atim, original.st_mtim};
+        ASSERT_EQ(::utimensat(AT_FDCWD, configPath().c_str(), times, 0), 0);
+    });
+    ASSERT_FALSE(live().change([](AppConfig& c) { c.showInTray = false; }));
+    EXPECT_EQ(swaps, 2);
+    EXPECT_EQ(live().config().menuRadius, 260);
+    EXPECT_FALSE(live().config().showInTray);
+    EXPECT_EQ(readFile(configPath()), live().config().encodeDocument());
 }
 
 // A name with spaces or tabs around it is the profile it normalises to, in

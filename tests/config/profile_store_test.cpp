@@ -147,6 +147,18 @@ TEST_F(ProfileStoreTest, FolderThatCannotBeCreatedIsAnIoError) {
 
 // A write that fails half-way must leave the previous profile exactly as it
 // was, and no stray file behind.
+// Every name the checks allow is saved, again and again, and duplicated:
+// the temporary file's name does not grow with the profile's.
+TEST_F(ProfileStoreTest, TheLongestNamesAreSavedAndDuplicated) {
+    const std::string longest(250, 'x'), copy(245, 'y');
+    for (const double radius : {250.0, 260.0, 270.0}) store.save(withRadius(radius), longest);
+    EXPECT_EQ(store.load(longest).menuRadius, 270);
+    store.duplicate(longest, copy);
+    EXPECT_EQ(store.load(copy).menuRadius, 270);
+    EXPECT_EQ(entries(), (QStringList{QString::fromStdString(longest + ".json"),
+                                      QString::fromStdString(copy + ".json")}));
+}
+
 TEST_F(ProfileStoreTest, FailedSaveLeavesThePreviousFileIntact) {
     store.save(withRadius(300), "Work");
     const std::string before = readFile(path("Work.json"));

@@ -232,7 +232,9 @@ public:
         }
         env.push_back("XDG_CONFIG_HOME=" + home_.string());
         env.push_back("QT_LOGGING_RULES=orbel.launch.debug=true;orbel.signpost.info=true");
-        env.push_back("ASAN_OPTIONS=detect_leaks=0");
+        // The run's own options kept (a preload may need them), leaks not looked for.
+        const char* asan = std::getenv("ASAN_OPTIONS");
+        env.push_back(std::string("ASAN_OPTIONS=") + (asan && *asan ? std::string(asan) + ":" : "") + "detect_leaks=0");
         std::vector<char*> envp;
         for (auto& e : env) envp.push_back(e.data());
         envp.push_back(nullptr);

@@ -101,6 +101,9 @@ void writeBackup(const OrbelBackup& backup, const std::string& path) {
         // Already "Couldn't write this backup: " and the reason.
         throw BackupManagerError(BackupManagerError::Kind::writeFailed, e.what());
     }
+    // No start looks into a folder the user picked: what an export killed
+    // there left behind goes when the next export comes to it.
+    removeStaleTemporariesBeside(path);
     if (auto failure = writeFileAtomically(path, bytes)) {
         throw BackupManagerError(BackupManagerError::Kind::writeFailed, *failure);
     }

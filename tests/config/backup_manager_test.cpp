@@ -53,6 +53,17 @@ TEST_F(BackupTest, MakeWriteAndDecodeRoundTrip) {
     EXPECT_EQ(firstSnippet(back.profiles.at("Work")), "Work0");
 }
 
+TEST_F(BackupTest, AnExportClearsWhatAKilledExportLeftInItsFolderAndNothingElse) {
+    const std::string killed = paths.root() + "/" + saveTemporary(endedProcess());
+    const std::string mine = paths.root() + "/out.orbelbackup.old.tmp";
+    writeFile(killed, "half an export");
+    writeFile(mine, "a person's file");
+    clock.seconds = secondsNow() + 10;
+    BackupManager::writeBackup(BackupManager::makeBackup(live()).backup, paths.root() + "/out.orbelbackup");
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(killed)));
+    EXPECT_EQ(readFile(mine), "a person's file");
+}
+
 TEST_F(BackupTest, SuggestedFileNameAndFreeNames) {
     const QDateTime date(QDate(2026, 12, 5), QTime(12, 0), QTimeZone::systemTimeZone());
     EXPECT_EQ(BackupManager::defaultFileName(date), "orbel-backup-2026-12-05.orbelbackup");

@@ -42,16 +42,20 @@ bool takesMode(int flags) { return (flags & O_CREAT) || (flags & O_TMPFILE) == O
 
 extern "C" {
 
+// The mode argument, read only where the flags say one was passed.
+#define ORBEL_MODE_AFTER(flags)                                               \
+    mode_t mode = 0;                                                          \
+    if (takesMode(flags)) {                                                   \
+        va_list args;                                                         \
+        va_start(args, flags);                                                \
+        mode = mode_t(va_arg(args, int));                                     \
+        va_end(args);                                                         \
+    }
+
 #define ORBEL_SLOW_OPEN(name)                                                 \
     int name(const char* path, int flags, ...) {                              \
         static auto real = next<int (*)(const char*, int, ...)>(#name);       \
-        mode_t mode = 0;                                                      \
-        if (takesMode(flags)) {                                               \
-            va_list args;                                                     \
-            va_start(args, flags);                                            \
-            mode = mode_t(va_arg(args, int));                                 \
-            va_end(args);                                                     \
-        }                                                                     \
+        ORBEL_MODE_AFTER(flags)                                               \
         delay(path);                                                          \
         return real(path, flags, mode);                                       \
     }
@@ -61,13 +65,7 @@ ORBEL_SLOW_OPEN(open64)
 #define ORBEL_SLOW_OPENAT(name)                                               \
     int name(int dir, const char* path, int flags, ...) {                     \
         static auto real = next<int (*)(int, const char*, int, ...)>(#name);  \
-        mode_t mode = 0;                                                      \
-        if (takesMode(flags)) {                                               \
-            va_list args;                                                     \
-            va_start(args, flags);                                            \
-            mode = mode_t(va_arg(args, int));                                 \
-            va_end(args);                                                     \
-        }                                                                     \
+        ORBEL_MODE_AFTER(flags)                                               \
         delay(path);                                                          \
         return real(dir, path, flags, mode);                                  \
     }

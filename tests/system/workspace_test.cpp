@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include "platform/linux/window_tracker.h"
 #include "platform/linux/x11_session.h"
 #include "system_helpers.h"
 
@@ -104,6 +105,45 @@ TEST(WorkspaceSystem, HidesTheFrontApplicationActivatesItAgainAndShowsTheDesktop
     EXPECT_TRUE(spinUntil([&] { return showing() == 0 && viewable(id); }));
 
     EXPECT_FALSE(ws.activate({999999, "no.such.app"}));
+}
+
+// Makes the window `w` of the class `cls` (instance, NUL, class) on the
+// connection `c`, unmapped, and waits until the server has it.
+void makeWindowOfClass(xcb_connection_t* c, xcb_window_t w, std::string_view cls) {
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, w, screen->root, 0, 0, 10, 10, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      screen->root_visual, 0, nullptr);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8, std::uint32_t(cls.size()),
+                        cls.data());
+    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+}
+
+// The server gives a closed client's ids to the next one: an application
+// closed and another opened may get the same window id, asked about before,
+// while it names no window, and after.
+TEST(WorkspaceSystem, AWindowIdGivenToAnotherApplicationsWindowIsReadAgain) {
+    ORBEL_REQUIRE_DISPLAY();
+    auto* tracker = x11::WindowTracker::shared();
+    ASSERT_TRUE(tracker);
+    xcb_connection_t* first = xcb_connect(nullptr, nullptr);
+    const xcb_window_t id = xcb_generate_id(first);
+    makeWindowOfClass(first, id, std::string_view("first\0First", 12));
+    EXPECT_EQ(tracker->ownerOf(id).wmClassName, "First");
+    xcb_disconnect(first);
+    xcb_connection_t* second = nullptr;
+    for (int attempt = 0; attempt < 200 && !second; ++attempt) {
+        (void)tracker->ownerOf(id);  // asked about while no window has it
+        second = xcb_connect(nullptr, nullptr);
+        if (xcb_generate_id(second) != id) {
+            xcb_disconnect(second);
+            second = nullptr;
+        }
+    }
+    if (!second) GTEST_SKIP() << "the server gave the id to another client";
+    makeWindowOfClass(second, id, std::string_view("second\0Second", 14));
+    EXPECT_TRUE(spinUntil([&] { return tracker->ownerOf(id).wmClassName == "Second"; }, 5000))
+        << tracker->ownerOf(id).wmClassName.toStdString();
+    xcb_disconnect(second);
 }
 
 }  // namespace

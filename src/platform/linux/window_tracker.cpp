@@ -34,6 +34,12 @@ void WindowTracker::readEvents() {
             const auto* change = reinterpret_cast<xcb_property_notify_event_t*>(event);
             if (change->atom == clientList_ || change->atom == stackingList_) clientsChanged_ = true;
             if (change->atom == activeWindow_) activeChanged_ = true;
+        } else if ((event->response_type & 0x7f) == XCB_DESTROY_NOTIFY) {
+            // Its id may come back on another application's window: what
+            // was read of this one goes with it.
+            const auto* gone = reinterpret_cast<xcb_destroy_notify_event_t*>(event);
+            std::lock_guard lock(mutex_);
+            owners_.erase(gone->window);
         }
         std::free(event);
     }
@@ -57,14 +63,37 @@ std::optional<xcb_window_t> WindowTracker::active() {
     return active_;
 }
 
+bool WindowTracker::watchDestruction(xcb_window_t window) {
+    xcb_connection_t* c = session_->connection();
+    const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    xcb_generic_error_t* error = xcb_request_check(
+        c, xcb_change_window_attributes_checked(c, window, XCB_CW_EVENT_MASK, &mask));
+    std::free(error);
+    return error == nullptr;
+}
+
 WindowTracker::Owner WindowTracker::ownerOf(xcb_window_t window) {
     auto& index = xdg::AppIndex::shared();
     const std::uint64_t generation = index.generation();
     std::unique_lock lock(mutex_);
     auto it = owners_.find(window);
-    if (it != owners_.end() && it->second.generation == generation) return it->second.owner;
-    Known known = it != owners_.end() ? it->second : Known{xdg::WindowIdentity::of(*session_, window), 0, {}};
-    lock.unlock();  // matching reads the index, which may read the application folders
+    const bool read = it != owners_.end() && it->second.read;
+    if (read && it->second.generation == generation) return it->second.owner;
+    if (!read) {
+        // Kept only while this entry stays: the window's destruction, heard
+        // from here on, takes it away.
+        it = owners_.insert_or_assign(window, Known{}).first;
+        it->second.serial = ++serials_;
+    }
+    Known known = it->second;
+    lock.unlock();  // the server is asked, and matching reads the index, which may read the application folders
+    if (!read) {
+        // A window already gone is read each time it is asked for, never
+        // kept: its id may be given to a new window at any moment.
+        const bool watched = watchDestruction(window);
+        known.identity = xdg::WindowIdentity::of(*session_, window);
+        known.read = watched;
+    }
 
     known.generation = generation;
     known.owner.pid = known.identity.pid;
@@ -74,7 +103,10 @@ WindowTracker::Owner WindowTracker::ownerOf(xcb_window_t window) {
     known.owner.name = known.owner.appId.isEmpty() ? xdg::unmatchedOwnerName(known.identity) : known.owner.appId;
 
     lock.lock();
-    owners_[window] = known;
+    if (auto entry = owners_.find(window); entry != owners_.end() && entry->second.serial == known.serial) {
+        if (known.read) entry->second = known;
+        else owners_.erase(entry);
+    }
     return known.owner;
 }
 

@@ -4,8 +4,9 @@
 // A thread of ours hears from the X server when the window manager changes
 // its client list or the active window, and the lists are read again only
 // then; a window's owner is worked out the first time it is asked for and
-// kept while the window is listed (worked out again from what was read only
-// when the installed applications change). Safe from any thread.
+// kept while the window is listed and not destroyed (worked out again from
+// what was read only when the installed applications change). Safe from any
+// thread.
 
 #include <xcb/xcb.h>
 
@@ -50,8 +51,12 @@ public:
 private:
     explicit WindowTracker(std::unique_ptr<Session> session);
     void readEvents();
+    // Asks to hear of the window's destruction; false when it is gone.
+    bool watchDestruction(xcb_window_t window);
 
     struct Known {
+        bool read = false;         // false while its identity is being read
+        std::uint64_t serial = 0;  // which reading of the window this is
         xdg::WindowIdentity identity;
         std::uint64_t generation = 0;  // of the application index the owner was matched against
         Owner owner;
@@ -66,6 +71,7 @@ private:
     std::vector<xcb_window_t> clients_;
     std::optional<xcb_window_t> active_;
     std::map<xcb_window_t, Known> owners_;
+    std::uint64_t serials_ = 0;
 };
 
 }  // namespace orbel::platform::x11

@@ -289,9 +289,7 @@ void removeStaleTemporariesBeside(const std::string& path) {
 }
 
 FileStamp FileStamp::of(const struct stat& info) {
-    // Coarser file systems keep times to the second or two: a time less than
-    // that before now may still be the time of the next change.
-    constexpr std::int64_t kSettleNs = 2'000'000'000;
+    constexpr auto kSettleNs = std::int64_t(kSettleSeconds * 1e9);
     const auto now = std::int64_t(std::llround(platform::Clock::shared().secondsSince1970() * 1e9));
     const auto ns = [](const timespec& t) { return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec; };
     FileStamp stamp;

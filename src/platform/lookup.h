@@ -28,7 +28,6 @@ public:
     bool isNone() const { return !value_ && !pending_; }
     // Not read yet: ask again later.
     bool isNotKnownYet() const { return pending_; }
-    bool isKnown() const { return !pending_; }
     // The same answer for another kind of value.
     template <class F>
     auto map(F&& f) const -> Lookup<decltype(f(std::declval<const T&>()))> {

@@ -29,6 +29,14 @@ namespace {
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
+// A line, in red, that says why something was refused; empty until it does.
+QLabel* refusalLine(QWidget* parent) {
+    QLabel* line = ui::styledLabel({}, ui::TextStyle::caption, ui::Ink::primary, parent);
+    setTextColor(line, QColor(255, 59, 48));
+    line->setWordWrap(true);
+    return line;
+}
+
 QPushButton* smallButton(const QString& text, const std::string& symbol, bool prominent, QWidget* parent) {
     auto* button = ui::symbolButton(text, symbol, parent);
     styleSheetButton(button, prominent);
@@ -76,10 +84,8 @@ DuplicateProfileSheet::DuplicateProfileSheet(const std::string& source, const st
     field_->setPlaceholderText(tr("New profile name"));
     field_->selectAll();
     column->addWidget(field_);
-    error_ = ui::styledLabel({}, ui::TextStyle::caption, ui::Ink::primary, this);
+    error_ = refusalLine(this);
     error_->setObjectName(QStringLiteral("duplicateError"));
-    setTextColor(error_, QColor(255, 59, 48));
-    error_->setWordWrap(true);
     error_->setAlignment(Qt::AlignCenter);
     error_->hide();
     column->addWidget(error_);
@@ -155,9 +161,7 @@ ProfilesTabView::ProfilesTabView(ConfigManager& manager, ImportCoordinator& impo
     backupRow->addStretch();
     column->addLayout(backupRow);
 
-    error_ = ui::styledLabel({}, ui::TextStyle::caption, ui::Ink::primary, content);
-    setTextColor(error_, QColor(255, 59, 48));
-    error_->setWordWrap(true);
+    error_ = refusalLine(content);
     status_ = ui::styledLabel({}, ui::TextStyle::caption, ui::Ink::secondary, content);
     status_->setWordWrap(true);
     column->addWidget(error_);
@@ -357,10 +361,8 @@ void ProfilesTabView::openCreatePopover() {
         createField_ = new QLineEdit(popover_);
         createField_->setPlaceholderText(QStringLiteral("Profile name"));
         column->addWidget(createField_);
-        createError_ = ui::styledLabel({}, ui::TextStyle::caption, ui::Ink::primary, popover_);
+        createError_ = refusalLine(popover_);
         createError_->setObjectName(QStringLiteral("createError"));
-        setTextColor(createError_, QColor(255, 59, 48));
-        createError_->setWordWrap(true);
         createError_->hide();
         column->addWidget(createError_);
         auto* cancel = new QPushButton(tr("Cancel"), popover_);

@@ -12,8 +12,6 @@
 #include <stdexcept>
 #include <string>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "config/config_manager.h"
 #include "fakes/fake_platform_basics.h"
@@ -33,14 +31,6 @@ inline void writeFile(const std::string& path, const std::string& bytes) {
 
 // The seconds since 1970 now, by the system's clock (files' times are).
 inline double secondsNow() { return QDateTime::currentMSecsSinceEpoch() / 1000.0; }
-
-// The id of a process that has ended: the writer of a save that was killed.
-inline pid_t endedProcess() {
-    const pid_t child = ::fork();
-    if (child == 0) ::_exit(0);
-    ::waitpid(child, nullptr, 0);
-    return child;
-}
 
 // The name a save of the process `writer` gives its temporary file.
 inline std::string saveTemporary(pid_t writer, const std::string& random = "k2j3h4g5f6d7") {

@@ -145,8 +145,6 @@ TEST_F(ProfileStoreTest, FolderThatCannotBeCreatedIsAnIoError) {
     EXPECT_EQ(readFile(blocker), "a file, not a folder");
 }
 
-// A write that fails half-way must leave the previous profile exactly as it
-// was, and no stray file behind.
 // Every name the checks allow is saved, again and again, and duplicated:
 // the temporary file's name does not grow with the profile's.
 TEST_F(ProfileStoreTest, TheLongestNamesAreSavedAndDuplicated) {
@@ -159,6 +157,8 @@ TEST_F(ProfileStoreTest, TheLongestNamesAreSavedAndDuplicated) {
                                       QString::fromStdString(copy + ".json")}));
 }
 
+// A write that fails half-way must leave the previous profile exactly as it
+// was, and no stray file behind.
 TEST_F(ProfileStoreTest, FailedSaveLeavesThePreviousFileIntact) {
     store.save(withRadius(300), "Work");
     const std::string before = readFile(path("Work.json"));

@@ -340,8 +340,6 @@ TEST(SheetWidgetTest, IconRowTileResetAndEveryIconPickerControl) {
     EXPECT_TRUE(saves.slots[0].icon.isAuto());
 }
 
-// Every button of the step bar and its More menu, and the rows they add,
-// used as a user would: the sheet saves the steps they made.
 // Walked with Tab, the icon tile, the form's scroll area and Save of the
 // cycling, the macro and the snippet sheet each show that they have the focus.
 TEST(SheetWidgetTest, TheIconTileTheFormAndSaveShowTheKeyboardFocus) {
@@ -370,6 +368,8 @@ TEST(SheetWidgetTest, TheIconTileTheFormAndSaveShowTheKeyboardFocus) {
     }
 }
 
+// Every button of the step bar and its More menu, and the rows they add,
+// used as a user would: the sheet saves the steps they made.
 TEST(SheetWidgetTest, StepBarButtonsMenuAndTheRowsTheyAdd) {
     Saves saves;
     QPointer<KeystrokeSlotEditorSheet> sheet = shown(new KeystrokeSlotEditorSheet(std::nullopt, saves.callback()));

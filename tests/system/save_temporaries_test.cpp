@@ -7,24 +7,16 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 #include <sys/file.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "orbel_process.h"
+#include "support/test_files.h"
 
 namespace orbel {
 namespace {
 
 using systemtest::Orbel;
 using systemtest::spinUntil;
-
-// The id of a process that has ended, as a killed save's writer has.
-pid_t endedProcess() {
-    const pid_t child = ::fork();
-    if (child == 0) ::_exit(0);
-    ::waitpid(child, nullptr, 0);
-    return child;
-}
+using testing::endedProcess;
 
 TEST(SaveTemporaries, AStartRemovesOnlyWhatKilledSavesLeft) {
     ORBEL_REQUIRE_DISPLAY();

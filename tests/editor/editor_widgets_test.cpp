@@ -333,6 +333,64 @@ TEST_F(EditorWidgets, ADesktopEntryDroppedBeforeTheApplicationsAreKnownIsJudgedO
     save(host.editor.get(), "ring-desktop-entries-judged-once-known");
 }
 
+// A Shift-drag proposes a move; a file manager told of one removes its file.
+// Whether judged now or once the applications are known, a desktop entry is
+// only ever taken as a copy, and a drag that offers nothing but a move is
+// refused.
+TEST_F(EditorWidgets, ADesktopEntryIsNeverTakenAsAMove) {
+    workspace.install("firefox-esr", "Firefox ESR");
+    Host host({});
+    const auto actionsOf = [](QWidget* target, const QString& file, QPoint at, Qt::DropActions offered) {
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(file)});
+        std::vector<Qt::DropAction> answers;
+        QDragEnterEvent enter(at, offered, &mime, Qt::LeftButton, Qt::ShiftModifier);
+        QApplication::sendEvent(target, &enter);
+        answers.push_back(enter.isAccepted() ? enter.dropAction() : Qt::IgnoreAction);
+        if (!enter.isAccepted()) return answers;
+        QDragMoveEvent move(at, offered, &mime, Qt::LeftButton, Qt::ShiftModifier);
+        move.setDropAction(enter.dropAction());  // as the toolkit carries the entry's answer on
+        move.setAccepted(true);
+        QApplication::sendEvent(target, &move);
+        answers.push_back(move.isAccepted() ? move.dropAction() : Qt::IgnoreAction);
+        QDropEvent dropped(at, offered, &mime, Qt::LeftButton, Qt::ShiftModifier);
+        EXPECT_EQ(dropped.proposedAction(), Qt::MoveAction);  // what Shift asks for
+        QApplication::sendEvent(target, &dropped);
+        answers.push_back(dropped.isAccepted() ? dropped.dropAction() : Qt::IgnoreAction);
+        return answers;
+    };
+    using A = std::vector<Qt::DropAction>;
+    const Qt::DropActions both = Qt::CopyAction | Qt::MoveAction;
+    const QString absent = "/home/u/Desktop/my-script.desktop", firefox = "/usr/share/applications/firefox-esr.desktop";
+    // Before the applications are known: taken as a copy, whatever comes of it.
+    workspace.known = false;
+    EXPECT_EQ(actionsOf(host.editor->emptyTarget(), absent, {166, 166}, both),
+              (A{Qt::CopyAction, Qt::CopyAction, Qt::CopyAction}));
+    EXPECT_EQ(actionsOf(host.editor->emptyTarget(), absent, {166, 166}, Qt::MoveAction), (A{Qt::IgnoreAction}));
+    workspace.becomeKnown();
+    EXPECT_EQ(actionsOf(host.editor->emptyTarget(), firefox, {166, 166}, Qt::MoveAction), (A{Qt::IgnoreAction}));
+    EXPECT_EQ(actionsOf(host.editor->emptyTarget(), firefox, {166, 166}, both),
+              (A{Qt::CopyAction, Qt::CopyAction, Qt::CopyAction}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return host.slots.size() == 1; }, 5000));
+    workspace.known = false;
+    EXPECT_EQ(actionsOf(host.editor->ring(), absent, ringPoint(0.75), both),
+              (A{Qt::CopyAction, Qt::CopyAction, Qt::CopyAction}));
+    EXPECT_EQ(actionsOf(host.editor->ring(), absent, ringPoint(0.75), Qt::MoveAction), (A{Qt::IgnoreAction}));
+    workspace.becomeKnown();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(host.titles(), "Firefox ESR;");
+    // Judged at once: an entry of nothing installed is refused; an
+    // installed one offered only as a move is refused before anything is added.
+    EXPECT_EQ(actionsOf(host.editor->ring(), absent, ringPoint(0.75), both), (A{Qt::IgnoreAction}));
+    workspace.install("kde4-kate", "Kate");
+    const QString kate = "/usr/share/applications/kde4/kate.desktop";
+    EXPECT_EQ(actionsOf(host.editor->ring(), kate, ringPoint(0.75), Qt::MoveAction), (A{Qt::IgnoreAction}));
+    EXPECT_EQ(host.titles(), "Firefox ESR;");
+    EXPECT_EQ(actionsOf(host.editor->ring(), kate, ringPoint(0.75), both),
+              (A{Qt::CopyAction, Qt::CopyAction, Qt::CopyAction}));
+    EXPECT_EQ(host.titles(), "Firefox ESR;Kate;");
+}
+
 // The ring refuses what it cannot use, so the pointer shows it and the
 // source never hears of a copy that did not happen; what it can use (a
 // library item, a desktop entry of an installed application) still goes in.

@@ -163,12 +163,18 @@ TEST(WorkspaceSystem, TheTrackerKeepsListeningAfterBeingAskedAboutTheRoot) {
     setActive(x->root());
     ASSERT_TRUE(spinUntil([&] { return tracker->active() == x->root(); }, 5000));
     (void)tracker->ownerOf(x->root());
-    const xcb_window_t other = xcb_generate_id(c);
-    makeWindowOfClass(c, other, std::string_view("other\0Other", 12));
-    setActive(other);
-    EXPECT_TRUE(spinUntil([&] { return tracker->active() == other; }, 5000));
+    const xcb_window_t one = xcb_generate_id(c), two = xcb_generate_id(c);
+    makeWindowOfClass(c, one, std::string_view("one\0One", 8));
+    makeWindowOfClass(c, two, std::string_view("two\0Two", 8));
+    // Several changes: a change heard before the question could carry the
+    // first one alone.
+    for (const xcb_window_t w : {one, two, one}) {
+        setActive(w);
+        EXPECT_TRUE(spinUntil([&] { return tracker->active() == w; }, 5000));
+    }
     setActive(before.value_or(XCB_NONE));
-    xcb_destroy_window(c, other);
+    xcb_destroy_window(c, one);
+    xcb_destroy_window(c, two);
     xcb_flush(c);
 }
 

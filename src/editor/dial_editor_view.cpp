@@ -80,6 +80,16 @@ bool acceptAsCopy(QDropEvent* event) {
     return true;
 }
 
+// A drop judged only once the applications are known: the source is told
+// nothing was done, since at this moment nothing was. False for a drag that
+// offers no copy, which is never taken.
+bool answerLater(QDropEvent* event) {
+    const bool copies = (event->possibleActions() & Qt::CopyAction) != 0;
+    event->setDropAction(Qt::IgnoreAction);
+    event->ignore();
+    return copies;
+}
+
 }  // namespace
 
 // ---- EditorRing ----------------------------------------------------------
@@ -342,9 +352,10 @@ void EditorRing::dragLeaveEvent(QDragLeaveEvent*) { model_.dragLeft(); }
 void EditorRing::dropEvent(QDropEvent* event) {
     if (std::exchange(awaiting_, false) && awaitsApplications(event->mimeData())) {
         model_.dragLeft();
-        // Taken as a copy before it is judged: a source told of a move
-        // would remove its item, and nothing may come of this drop.
-        if (!acceptAsCopy(event)) return;
+        // Not judged yet: the source hears nothing (a source told of a
+        // move would remove its item, and nothing may come of this drop);
+        // what is judged usable is still added.
+        if (!answerLater(event)) return;
         whenJudged(event->mimeData(), this, [this, at = event->position()](const std::optional<std::string>& text) {
             model_.dropped(text, at, centre());
         });
@@ -387,7 +398,7 @@ void PayloadDropZone::dropEvent(QDropEvent* event) {
     targeted_ = false;
     update();
     if (awaitsApplications(event->mimeData())) {
-        if (!acceptAsCopy(event)) return;
+        if (!answerLater(event)) return;
         whenJudged(event->mimeData(), this, [this](const std::optional<std::string>& text) {
             if (const auto payload = decodeSlotPayload(text); accepts_(payload) && onDrop_) onDrop_(*payload);
         });

@@ -361,10 +361,6 @@ void ProfilesTabView::openCreatePopover() {
         createField_ = new QLineEdit(popover_);
         createField_->setPlaceholderText(QStringLiteral("Profile name"));
         column->addWidget(createField_);
-        createError_ = refusalLine(popover_);
-        createError_->setObjectName(QStringLiteral("createError"));
-        createError_->hide();
-        column->addWidget(createError_);
         auto* cancel = new QPushButton(tr("Cancel"), popover_);
         createSave_ = new QPushButton(tr("Save"), popover_);
         styleSheetButton(cancel, false);
@@ -376,12 +372,9 @@ void ProfilesTabView::openCreatePopover() {
         column->addLayout(buttons);
         connect(createField_, &QLineEdit::textChanged, this, [this](const QString& text) {
             model_.newProfileName = text.toStdString();
+            // Only an empty name turns Save off: any other the store
+            // refuses is told on the tab's error line when saved.
             createSave_->setEnabled(model_.canSaveNewProfile());
-            // A name the store would refuse is refused here, where it is typed.
-            const std::optional<std::string> refusal = model_.newProfileNameRefusal();
-            createError_->setText(qs(refusal.value_or("")));
-            createError_->setVisible(refusal.has_value());
-            popover_->adjustSize();
         });
         connect(createField_, &QLineEdit::returnPressed, this, &ProfilesTabView::submitCreate);
         connect(createSave_, &QPushButton::clicked, this, &ProfilesTabView::submitCreate);

@@ -471,19 +471,51 @@ TEST_F(ProfilesWidgetTest, TheRowsIconAndMenuButtonsShowTheKeyboardFocus) {
     EXPECT_TRUE(showsFocus(view->menuButton("Default"), view->newButton(), "profiles", "profile-row-menu"));
 }
 
-// A name the store would refuse is refused in the popover as it is typed:
-// Save is off and the reason shows there, not on the page under it.
+// A name with a control character, a line or a paragraph separator is
+// refused by the store when saved: the popover stays open and the tab's
+// error line says why.
 TEST_F(ProfilesWidgetTest, TheNewProfilePopoverRefusesANameWithAControlCharacter) {
     QTest::mouseClick(view->newButton(), Qt::LeftButton);
     for (const char* name : {"Two\u2028Lines", "Bell\a"}) {
         view->createField()->setText(QString::fromUtf8(name));
-        EXPECT_FALSE(view->createSaveButton()->isEnabled()) << name;
-        EXPECT_EQ(view->createErrorLine()->text(), "Profile name must not contain control characters");
-        EXPECT_TRUE(view->createErrorLine()->isVisible()) << name;
+        EXPECT_TRUE(view->createSaveButton()->isEnabled()) << name;
         QTest::keyClick(view->createField(), Qt::Key_Return);
-        EXPECT_TRUE(view->createPopover()->isVisible() && view->errorLine()->isHidden()) << name;
+        EXPECT_EQ(view->errorLine()->text(), "Profile name must not contain control characters");
+        EXPECT_TRUE(view->createPopover()->isVisible() && view->errorLine()->isVisible()) << name;
     }
     savePictures(*view->createPopover(), "profiles", "new-profile-refused-name", false);
     view->createField()->setText("Two Lines");
-    EXPECT_TRUE(view->createSaveButton()->isEnabled() && view->createErrorLine()->isHidden());
+    EXPECT_TRUE(view->createSaveButton()->isEnabled());
+}
+
+// Save is off only while the name, spaces and tabs trimmed, is empty. Any
+// other name is saved; one the store refuses keeps the popover open, stores
+// nothing and puts the store's words on the tab's error line.
+TEST_F(ProfilesWidgetTest, TheNewProfilePopoverLeavesRefusalsToTheStore) {
+    QTest::mouseClick(view->newButton(), Qt::LeftButton);
+    ASSERT_TRUE(view->createPopover()->isVisible());
+    view->createField()->setText(" \t ");
+    EXPECT_FALSE(view->createSaveButton()->isEnabled());
+    const std::pair<std::string, std::string> refused[] = {
+        {".hidden", "Profile name must not start with '.'"},
+        {"Work/Home", "Profile name must not contain path separators"},
+        {std::string(251, 'x'), "Profile name is too long"},
+        {"Para\u2029graph", "Profile name must not contain control characters"},
+    };
+    for (const auto& [name, words] : refused) {
+        view->createField()->setText(QString::fromStdString(name));
+        ASSERT_TRUE(view->createSaveButton()->isEnabled()) << name;
+        QTest::mouseClick(view->createSaveButton(), Qt::LeftButton);
+        EXPECT_TRUE(view->createPopover()->isVisible()) << name;
+        EXPECT_TRUE(view->errorLine()->isVisible()) << name;
+        EXPECT_EQ(view->errorLine()->text().toStdString(), words);
+        // Only the implicit "Default", made real before the name is saved.
+        EXPECT_LE(live().profileStore().list().size(), 1u) << name;
+    }
+    savePictures(*view, "profiles", "new-profile-refused-on-the-tab");
+    view->createField()->setText("  Home ");
+    QTest::mouseClick(view->createSaveButton(), Qt::LeftButton);
+    EXPECT_FALSE(view->createPopover()->isVisible());
+    EXPECT_TRUE(view->errorLine()->isHidden());
+    EXPECT_EQ(live().profileStore().list(), (std::vector<std::string>{"Default", "Home"}));
 }

@@ -67,6 +67,8 @@ protected:
         p.setPen(Qt::NoPen);
         p.setBrush(fill);
         p.drawRoundedRect(QRectF(rect()), 8, 8);
+        // Space chooses the focused card: the keyboard sees which.
+        if (ui::showsFocusMark(this)) ui::paintFocusMark(p, palette(), QRectF(rect()).adjusted(1, 1, -1, -1), 8);
     }
 
 private:
@@ -121,6 +123,7 @@ BackupRestoreSheet::BackupRestoreSheet(BackupRestoreSheetItem item, QWidget* par
     // the wrapped texts' narrowest forms.
     content->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
     scroll->viewport()->setAutoFillBackground(false);
+    ui::markFocus(scroll, 6);  // where the focus starts (the arrows scroll it); the style draws no focus on it
     auto* page = new QVBoxLayout(content);
     page->setContentsMargins(0, 0, 0, 0);
     page->setSpacing(18);

@@ -92,4 +92,22 @@ inline int accentPixelsAdded(const QImage& before, const QImage& after, const QC
     return added;
 }
 
+// How many pixels of the accent the keyboard focus adds about `control`
+// (the window around it, where a ring outside it shows too) over the focus
+// on `elsewhere`: a mark that shows on any colour is drawn in the accent.
+// Saves the focused window.
+inline int accentMarkPixels(QWidget* control, QWidget* elsewhere, const QString& folder, const QString& name) {
+    const auto around = [control] {
+        const QPoint at = control->mapTo(control->window(), QPoint(-4, -4));
+        return control->window()->grab(QRect(at, control->size() + QSize(8, 8))).toImage();
+    };
+    QTest::keyClick(control->window(), Qt::Key_Shift);
+    elsewhere->setFocus(Qt::TabFocusReason);
+    const QImage without = around();
+    control->setFocus(Qt::TabFocusReason);
+    const int added = accentPixelsAdded(without, around(), control->palette().color(QPalette::Highlight));
+    savePictures(*control->window(), folder, name + "-focused", false);
+    return added;
+}
+
 }  // namespace orbel::testing

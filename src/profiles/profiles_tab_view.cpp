@@ -1,6 +1,5 @@
 #include "profiles/profiles_tab_view.h"
 
-#include <QApplication>
 #include <QDateTime>
 #include <QEvent>
 #include <QFrame>
@@ -269,7 +268,8 @@ void ProfilesTabView::rebuildRows() {
             if (w->metaObject() == control->metaObject()) kind.push_back(w);
         return kind;
     };
-    QWidget* focused = QApplication::focusWidget();
+    // The window's focus, also while another window (the picker) is active.
+    QWidget* focused = window()->focusWidget();
     QString focusedRow;
     qsizetype focusedPlace = -1;
     for (QWidget* w = focused; w && w != this; w = w->parentWidget())

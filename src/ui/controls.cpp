@@ -405,7 +405,9 @@ void passFocus(const QWidget* from, QWidget* to) {
     while (taker && taker->focusProxy()) taker = taker->focusProxy();
     if (!taker) return;
     const auto& origin = focusOrigin();
-    const bool byKeyboard = from && from->hasFocus() ? showsFocusMark(from) : !origin || origin->lastInputWasKey();
+    // `from` may be the focus of a window that is not active now.
+    const QVariant fromKeyboard = from ? from->property(kByKeyboard) : QVariant();
+    const bool byKeyboard = fromKeyboard.isValid() ? fromKeyboard.toBool() : !origin || origin->lastInputWasKey();
     taker->setProperty(kByKeyboard, byKeyboard);  // for a window that gives the focus later too
     if (origin) origin->passed = byKeyboard;
     to->setFocus(Qt::OtherFocusReason);

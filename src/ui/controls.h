@@ -96,9 +96,10 @@ QString plainToolTip(const QString& text);
 // Focus given back as a window or a menu closes keeps how it came. Every
 // focus mark asks this.
 bool showsFocusMark(const QWidget* control);
-// Gives `to` the focus, marked as `from`'s focus is (or as the last input
-// says, when `from` has none): a control made again in the place of one
-// that had the focus.
+// Gives `to` the focus, marked as `from`'s focus was (or as the last input
+// says, when `from` never had it): a control made again in the place of
+// one that had the focus. In a window that is not active, `to` takes the
+// focus when the window is active again.
 void passFocus(const QWidget* from, QWidget* to);
 
 // The keyboard focus mark of a control that draws itself: an accent

@@ -9,6 +9,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+#include <QVBoxLayout>
 #include <sys/stat.h>
 
 #include "config/config_fixture.h"
@@ -526,29 +527,37 @@ TEST_F(ProfilesWidgetTest, TheRestoreSheetsStopsShowTheKeyboardFocus) {
 }
 
 // Escape in a row's icon picker gives the focus back to the row's icon
-// button, marked as it was when the picker opened, and stores nothing new.
+// button, marked as it was when the picker opened, though the picker's
+// write-back makes the rows again before the window is active again; and
+// it stores nothing new.
 TEST_F(ProfilesWidgetTest, TheIconPickerGivesTheFocusBackToTheIconItCameFrom) {
-    QApplication::setActiveWindow(view.get());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    QWidget window;  // as in the settings window, a control before the page
+    auto* column = new QVBoxLayout(&window);
+    auto* before = new QPushButton("General", &window);
+    column->addWidget(before);
+    column->addWidget(view.get());
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     const auto icon = [&] { return view->row("Default")->findChild<ProfileIconPicker*>(); };
     ASSERT_TRUE(icon());
     view->restoreButton()->setFocus(Qt::TabFocusReason);
     QTest::keyClick(view->restoreButton(), Qt::Key_Tab);
     ASSERT_EQ(QApplication::focusWidget(), icon());
     QTest::keyClick(icon(), Qt::Key_Space);
-    ASSERT_TRUE(icon()->picker());
     QPointer<IconPickerView> picker = icon()->picker();
     QPointer<ProfileIconPicker> opener = icon();
-    QApplication::setActiveWindow(picker);
+    ASSERT_TRUE(picker);
+    picker->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(picker));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !picker; }));
-    view->activateWindow();  // as the window manager does
-    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !opener; })) << "the write-back makes the rows again";
+    QTest::keyClick(picker, Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !picker && !opener; })) << "the write-back makes the rows again";
+    window.activateWindow();  // as the window manager does
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     EXPECT_EQ(QApplication::focusWidget(), icon());
     EXPECT_TRUE(ui::showsFocusMark(icon()));
     EXPECT_EQ(view->model().iconFor("Default"), std::nullopt);
+    view->setParent(nullptr);  // the fixture deletes it
 }
 
 // The ring around "+ New", at the right end of the header, shows whole.

@@ -123,7 +123,9 @@ BackupRestoreSheet::BackupRestoreSheet(BackupRestoreSheetItem item, QWidget* par
     // the wrapped texts' narrowest forms.
     content->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
     scroll->viewport()->setAutoFillBackground(false);
-    ui::markFocus(scroll, 6);  // where the focus starts (the arrows scroll it); the style draws no focus on it
+    // Where the focus starts (the arrows scroll it); the style draws no
+    // focus on it. The ring runs outside it, clear of the texts at its edge.
+    ui::markFocus(scroll, 8, ui::kButtonMarkOutset);
     auto* page = new QVBoxLayout(content);
     page->setContentsMargins(0, 0, 0, 0);
     page->setSpacing(18);

@@ -257,11 +257,10 @@ void ProfilesTabView::rebuildRows() {
     showMessages();
 
     // A control of a row that has the focus hands it to its like in the
-    // row made again (the icon button after its picker closed, say), and
-    // only then do the old rows go: the focus keeps its place instead of
-    // running on as they hide.
-    // Its like is the control of the same kind at the same place among
-    // the row's controls of that kind.
+    // row made again (the icon button after its picker closed, say): the
+    // control of its kind at its place among the row's controls of that
+    // kind. Only then do the old rows go, so the focus keeps its place
+    // instead of running on as they hide.
     const auto sameKind = [](QWidget* row, const QWidget* control) {
         QList<QWidget*> kind;
         for (QWidget* w : row->findChildren<QWidget*>())

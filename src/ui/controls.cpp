@@ -363,7 +363,8 @@ private:
     }
 
     void follow() {
-        const bool shown = control_->isVisible() && showsFocusMark(control_);
+        const bool shown = control_->isVisible() && showsFocusMark(control_) &&
+                           (outset_ <= 0 || control_->parentWidget());
         if (shown && outset_ > 0) {
             // In the nearest ancestor whose edge cuts none of the ring, short
             // of a scrolling view's edge.

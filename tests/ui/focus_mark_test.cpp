@@ -163,42 +163,5 @@ TEST(FocusMark, OnlyTheKeyboardsFocusIsMarked) {
     saveWindowPictures(window, "mark-keyboard-only");
 }
 
-// A ring outside a button whose parent ends at the button's edge is drawn
-// whole, in an ancestor with room for it.
-TEST(FocusMark, ARingAtItsParentsEdgeIsDrawnWhole) {
-    QWidget window;
-    auto* outer = new QVBoxLayout(&window);
-    outer->setContentsMargins(12, 12, 12, 12);
-    auto* header = new QWidget(&window);
-    auto* row = new QHBoxLayout(header);
-    row->setContentsMargins(0, 0, 0, 0);
-    auto* left = new QPushButton("Left", header);
-    auto* edge = new QPushButton("+ New", header);
-    row->addWidget(left);
-    row->addStretch();
-    row->addWidget(edge);
-    outer->addWidget(header);
-    markFocus(edge, kButtonMarkRadius, kButtonMarkOutset);
-    window.resize(300, 80);
-    window.show();
-    QApplication::setActiveWindow(&window);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    const QRect button(edge->mapTo(&window, QPoint()), edge->size());
-    // The three columns right of the button, where the ring's right side runs.
-    const QRect right(button.right() + 1, button.top(), kButtonMarkOutset, button.height());
-    left->setFocus();
-    const QImage without = window.grab(right).toImage();
-    QTest::keyClick(left, Qt::Key_Tab);
-    ASSERT_TRUE(edge->hasFocus());
-    QWidget* ring = ringOf(edge);
-    ASSERT_TRUE(ring && ring->isVisible());
-    EXPECT_EQ(QRect(ring->mapTo(&window, QPoint()), ring->size()), button.adjusted(-3, -3, 3, 3));
-    EXPECT_GT(orbel::testing::accentPixelsAdded(without, window.grab(right).toImage(),
-                                                window.palette().color(QPalette::Highlight)),
-              button.height() / 2)
-        << "the ring's right side shows";
-    saveWindowPictures(window, "mark-at-the-parents-edge");
-}
-
 }  // namespace
 }  // namespace orbel::ui

@@ -334,6 +334,9 @@ TEST_F(GroupEditorViewTest, TheGroupIconButtonIsRingedWhileFocused) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(editor));
     // About the 28-point button a ring runs some 100 pixels.
     EXPECT_GT(accentMarkPixels(editor->iconButton(), editor->saveButton(), "sheets", "group-icon"), 60);
+    editor->reject();
+    settle();
+    EXPECT_TRUE(editor.isNull());
 }
 
 }  // namespace

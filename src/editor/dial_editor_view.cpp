@@ -188,7 +188,7 @@ void EditorRing::paintEvent(QPaintEvent*) {
     p.setPen(secondary(palette()));
     const int n = static_cast<int>(items_.size());
     for (int i = 0; i < n; ++i) p.drawText(labelRect(c, i, n), Qt::AlignCenter, QString::number(i + 1));
-    if (const auto item = focusedItem()) {
+    if (const auto item = focusedItem(); item && ui::showsFocusMark(this)) {
         const QPointF at = hitTargetCentre(*item);
         const double r = kHitRadius - 2;
         ui::paintFocusMark(p, palette(), QRectF(at.x() - r, at.y() - r, 2 * r, 2 * r), r);

@@ -67,6 +67,8 @@ protected:
         p.setPen(Qt::NoPen);
         p.setBrush(fill);
         p.drawRoundedRect(QRectF(rect()), 8, 8);
+        // Space chooses the focused card: the keyboard sees which.
+        if (ui::showsFocusMark(this)) ui::paintFocusMark(p, palette(), QRectF(rect()).adjusted(1, 1, -1, -1), 8);
     }
 
 private:
@@ -121,6 +123,9 @@ BackupRestoreSheet::BackupRestoreSheet(BackupRestoreSheetItem item, QWidget* par
     // the wrapped texts' narrowest forms.
     content->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
     scroll->viewport()->setAutoFillBackground(false);
+    // Where the focus starts (the arrows scroll it); the style draws no
+    // focus on it. The ring runs outside it, clear of the texts at its edge.
+    ui::markFocus(scroll, 8, ui::kButtonMarkOutset);
     auto* page = new QVBoxLayout(content);
     page->setContentsMargins(0, 0, 0, 0);
     page->setSpacing(18);

@@ -32,7 +32,8 @@ constexpr int kDialEditorHeight = 460;
 QString qs(const std::string& text) { return QString::fromStdString(text); }
 
 // The group's icon in the title row: the purple folder badge while the icon
-// is automatic, else the icon itself; a click opens the icon chooser.
+// is automatic, else the icon itself; a click opens the icon chooser. The
+// keyboard focus rings it (the badge fills it whole).
 class GroupIconButton : public QAbstractButton {
 public:
     explicit GroupIconButton(QWidget* parent) : QAbstractButton(parent) {
@@ -56,7 +57,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {
-        if (!hasFocus() && !isDown()) return;
+        if (!isDown()) return;
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(Qt::NoPen);
@@ -113,6 +114,7 @@ GroupEditorView::GroupEditorView(const GroupEditorRequest& request, std::functio
     titleRow->setSpacing(12);
     auto* iconButton = new GroupIconButton(this);
     iconButton->setToolTip(tr("Choose group icon"));
+    ui::markFocus(iconButton, 9, ui::kButtonMarkOutset);
     iconButton_ = iconButton;
     titleRow->addWidget(iconButton_);
     name_ = new QLineEdit(qs(model_.title), this);

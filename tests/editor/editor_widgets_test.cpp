@@ -928,3 +928,33 @@ TEST_F(EditorWidgets, BeforeTheApplicationsAreReadTheRingShowsNoneMissing) {
     workspace.becomeKnown();
     EXPECT_EQ(host.editor->ring()->items()[0].icon.fallbackSymbol, "app.badge.questionmark");
 }
+
+// Tab into the app picker's list lands on the first application, shown as
+// the current row with the focus mark; the first Down goes on to the second.
+TEST_F(EditorWidgets, TabIntoTheAppPickersListStartsOnTheFirstRowMarked) {
+    directory.apps = {{"firefox-esr", "Firefox ESR", "firefox-esr", "/usr/share/applications/firefox-esr.desktop"},
+                      {"org.gnome.Nautilus", "Files", "org.gnome.Nautilus", "/usr/share/applications/n.desktop"},
+                      {"org.gnome.gedit", "Text Editor", "org.gnome.gedit", "/usr/share/applications/g.desktop"}};
+    AppPickerView picker(AppMenuPreset::all(), [](const AppInfo&) {}, {});
+    picker.open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !picker.model().isLoading && picker.list()->count() == 3; }, 10000));
+    QApplication::setActiveWindow(&picker);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&picker));
+    EXPECT_EQ(picker.list()->currentRow(), 0) << "the first row is current once the list fills";
+    picker.searchField()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(picker.searchField(), Qt::Key_Shift);
+    const QImage unfocused = picker.list()->grab().toImage();
+    for (int i = 0; i < 8 && !picker.list()->hasFocus(); ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_TRUE(picker.list()->hasFocus());
+    EXPECT_EQ(picker.list()->currentRow(), 0);
+    EXPECT_TRUE(picker.list()->item(0)->isSelected()) << "shown as current";
+    EXPECT_TRUE(picker.addButton()->isEnabled());
+    // The mark: the accent's ring about the first row, more than its tint.
+    EXPECT_GT(orbel::testing::accentPixelsAdded(unfocused, picker.list()->grab().toImage(),
+                                                picker.palette().color(QPalette::Highlight)),
+              60);
+    orbel::testing::savePictures(picker, "editor", "app-picker-list-focused", false);
+    QTest::keyClick(picker.list(), Qt::Key_Down);
+    EXPECT_EQ(picker.list()->currentRow(), 1);
+    EXPECT_TRUE(picker.list()->item(1)->isSelected());
+}

@@ -551,6 +551,30 @@ TEST_F(PreferencesViewTest, TabFromTheTabBarReachesAControlOfThePage) {
     }
 }
 
+// Switching tabs with the mouse marks no control: the focus the hidden
+// page hands to the shown one ("Add App…" on Apps) came by a click.
+TEST_F(PreferencesViewTest, SwitchingTabsWithTheMouseMarksNoControl) {
+    auto& v = show();
+    QApplication::setActiveWindow(&v);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&v));
+    click(SettingsTab::appMenus);
+    click(SettingsTab::general);
+    QWidget* lastTab = v.tabBar()->button(static_cast<int>(kAllSettingsTabs.size()) - 1);
+    lastTab->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(lastTab, Qt::Key_Tab);
+    QWidget* focused = QApplication::focusWidget();
+    ASSERT_TRUE(focused && v.page(SettingsTab::general)->isAncestorOf(focused));
+    EXPECT_TRUE(ui::showsFocusMark(focused)) << "Tab's focus";
+    click(SettingsTab::appMenus);
+    focused = QApplication::focusWidget();
+    ASSERT_TRUE(focused && v.page(SettingsTab::appMenus)->isAncestorOf(focused));
+    auto* add = qobject_cast<QPushButton*>(focused);
+    EXPECT_TRUE(add && add->text() == "Add App…");
+    EXPECT_FALSE(ui::showsFocusMark(focused));
+    for (QWidget* ring : v.findChildren<QWidget*>("focusMark")) EXPECT_FALSE(ring->isVisible());
+    savePictures(v, "settings", "apps-after-a-click", false);
+}
+
 // With no colour chosen the Filled backdrop's swatch and the slot colour's
 // show what the dial draws then: grey 0.97 behind a light dial, black
 // behind a dark one; slots grey 0.2 on light, 0.32 on dark.

@@ -368,6 +368,81 @@ TEST(SheetWidgetTest, TheIconTileTheFormAndSaveShowTheKeyboardFocus) {
     }
 }
 
+// The icon tile a click focused shows no mark once the picker it opened is
+// gone by Escape; reached by Tab and opened with Space, it shows the mark
+// again when the picker goes.
+TEST(SheetWidgetTest, TheIconTileShowsTheKeyboardsFocusOnly) {
+    QPointer<SnippetSlotEditorSheet> sheet =
+        shown(new SnippetSlotEditorSheet(SlotConfig::make(SlotType::snippet("hi"), "Hi"), {}));
+    QApplication::setActiveWindow(sheet);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
+    QAbstractButton* tile = sheet->iconRow()->tile();
+    const QImage plain = tile->grab().toImage();
+    const auto escapeFromPicker = [&] {
+        QPointer<IconPickerView> picker;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return (picker = sheet->findChild<IconPickerView*>()) != nullptr; }));
+        if (!picker) return;
+        picker->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(picker));
+        QTest::keyClick(picker, Qt::Key_Escape);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !picker; }));
+        sheet->activateWindow();  // as the window manager does
+        EXPECT_TRUE(QTest::qWaitForWindowActive(sheet));
+        EXPECT_TRUE(tile->hasFocus());
+    };
+    QTest::mouseClick(tile, Qt::LeftButton);
+    escapeFromPicker();
+    EXPECT_EQ(tile->grab().toImage(), plain) << "a click's focus shows no mark";
+    QTest::keyClick(sheet, Qt::Key_Shift);
+    sheet->cancelButton()->setFocus(Qt::TabFocusReason);
+    tile->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(tile, Qt::Key_Space);
+    escapeFromPicker();
+    EXPECT_NE(tile->grab().toImage(), plain) << "the keyboard's focus shows its mark";
+    sheet->reject();
+    settle();
+}
+
+// A cycling child's remove button shows the keyboard focus with the
+// accent's ring, not only the style's faint box.
+TEST(SheetWidgetTest, ACyclingChildsRemoveButtonIsRingedWhileFocused) {
+    const auto child = [](const char* text) { return SlotConfig::make(SlotType::snippet(text), text); };
+    QPointer<CyclingSlotEditorSheet> sheet = shown(new CyclingSlotEditorSheet(
+        SlotConfig::make(SlotType::cycling({child("a"), child("b")}), "Cycle"), {}));
+    QApplication::setActiveWindow(sheet);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
+    EXPECT_GT(testing::accentMarkPixels(sheet->removeButton(0), sheet->cancelButton(), "sheets", "cycling-remove"),
+              40);
+    sheet->reject();
+    settle();
+}
+
+// Add Chord hands the focus to the chord it added, marked as the press on
+// Add Chord was: by the keyboard marked, by a click not.
+TEST(SheetWidgetTest, AddChordPutsTheFocusOnTheNewChordsRecorder) {
+    Saves saves;
+    QPointer<KeystrokeSlotEditorSheet> sheet = shown(new KeystrokeSlotEditorSheet(
+        SlotConfig::make(SlotType::keystroke({MacroStep::chord(kCtrlShiftK)}), "Macro"), saves.callback()));
+    QApplication::setActiveWindow(sheet);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
+    StepListEditor* steps = sheet->stepList();
+    QPushButton* add = steps->addButton("Add Chord");
+    QTest::keyClick(sheet, Qt::Key_Shift);
+    add->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(add, Qt::Key_Space);
+    ASSERT_EQ(steps->rowCount(), 2);
+    EXPECT_EQ(QApplication::focusWidget(), steps->rowWidget(1));
+    EXPECT_TRUE(qobject_cast<ChordRow*>(QApplication::focusWidget()));
+    EXPECT_TRUE(ui::showsFocusMark(steps->rowWidget(1)));
+    QTest::mouseClick(add, Qt::LeftButton);
+    ASSERT_EQ(steps->rowCount(), 3);
+    EXPECT_EQ(QApplication::focusWidget(), steps->rowWidget(2));
+    EXPECT_FALSE(ui::showsFocusMark(steps->rowWidget(2)));
+    EXPECT_TRUE(saves.slots.empty());
+    sheet->reject();
+    settle();
+}
+
 // Every button of the step bar and its More menu, and the rows they add,
 // used as a user would: the sheet saves the steps they made.
 TEST(SheetWidgetTest, StepBarButtonsMenuAndTheRowsTheyAdd) {

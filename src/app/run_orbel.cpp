@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/control_map.h"
 #include "app/orbel_application.h"
 #include "app/orderly_quit.h"
 #include "platform/login_item.h"
@@ -41,6 +42,7 @@ int runOrbel(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication app(argc, argv);
     app.setWindowIcon(QIcon(QStringLiteral(":/orbel/logo.svg")));
+    answerControlMapRequests();
 
     const bool atLogin = platform::LoginItem::launchedAtLogin(argc, argv);
     std::vector<std::string> files;

@@ -95,11 +95,13 @@ protected:
                                                                             << " was not chosen";
     }
     bool tabShaded(const Orbel& orbel, const QString& tab) {
-        const auto chosen = orbel.controls().find("^Orbel Settings$", tab), ground = orbel.controls().find("^Orbel Settings$", "About");
+        const systemtest::ControlMap controls = orbel.controls();
+        const auto chosen = controls.find("^Orbel Settings$", tab), ground = controls.find("^Orbel Settings$", "About");
         if (!chosen || !ground) return false;
         const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
         const QPoint inside(8, chosen->rect.height() / 2);
-        const QColor pill = shot.pixelColor(chosen->rect.topLeft() + inside), bare = shot.pixelColor(ground->rect.topLeft() + inside);
+        const QColor pill = shot.pixelColor(chosen->rect.topLeft() + inside),
+                     bare = shot.pixelColor(ground->rect.topLeft() + inside);
         return std::abs(pill.lightness() - bare.lightness()) > 12;
     }
     // The dial changed behind Orbel's back, then Advanced ▸ Reload.

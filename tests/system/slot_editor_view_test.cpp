@@ -194,7 +194,8 @@ TEST_F(SlotEditorViewSystem, DragRenameTrashSnippetAndGroupReachTheFileAndTheDia
 
     // "One" dragged onto the trash leaves the file.
     ASSERT_TRUE(settings.waitOpen());
-    settings.drag(around(ring, kRingRadius, 0), {}, settings.centreOf("TrashDropZone"), "customization-dragging-to-trash");
+    settings.drag(around(ring, kRingRadius, 0), {}, settings.centreOf("TrashDropZone"),
+                  "customization-dragging-to-trash");
     EXPECT_TRUE(spinUntil([&] { return !orbel.read("config.json").contains("\"One\""); }))
         << orbel.read("config.json").data();
     screenshot("customization-after-trash");

@@ -633,6 +633,7 @@ class OptionRow : public QWidget {
 public:
     OptionRow(const AddSlotOption& option, std::function<void()> onClick, QWidget* parent)
         : QWidget(parent), option_(option), onClick_(std::move(onClick)) {
+        setAccessibleName(QString::fromStdString(option.title));
         setFixedHeight(8 + 28 + 8);
         setCursor(Qt::PointingHandCursor);
         setAttribute(Qt::WA_Hover);

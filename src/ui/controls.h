@@ -23,6 +23,7 @@ public:
     int selected() const { return selected_; }
     void setSelected(int index);
     int count() const { return static_cast<int>(options_.size()); }
+    QString option(int index) const { return options_.value(index); }
     // The option's rectangle, for hit tests and for tests that click it.
     QRect segmentRect(int index) const;
     // Segments as wide as their titles (a row of chips, say, in a

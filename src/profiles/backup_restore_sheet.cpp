@@ -13,6 +13,7 @@
 
 #include "model/profile_name.h"
 #include "ui/controls.h"
+#include "ui/focus_in_view.h"
 #include "ui/settings_blocks.h"
 #include "ui/sheet_frame.h"
 
@@ -121,6 +122,7 @@ BackupRestoreSheet::BackupRestoreSheet(BackupRestoreSheetItem item, QWidget* par
     // the wrapped texts' narrowest forms.
     content->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
     scroll->viewport()->setAutoFillBackground(false);
+    ui::keepFocusInView(scroll);
     auto* page = new QVBoxLayout(content);
     page->setContentsMargins(0, 0, 0, 0);
     page->setSpacing(18);

@@ -9,8 +9,11 @@ void keepFocusInView(QScrollArea* area) {
     static const char* const kKept = "orbelFocusInView";
     if (!area || area->property(kKept).toBool()) return;
     area->setProperty(kKept, true);
-    QObject::connect(qApp, &QApplication::focusChanged, area, [area](QWidget*, QWidget* now) {
-        QWidget* content = area->widget();
+    QWidget* self = area;
+    QObject::connect(qApp, &QApplication::focusChanged, area, [self](QWidget*, QWidget* now) {
+        // Not while the area goes: closing a window moves the focus.
+        auto* area = qobject_cast<QScrollArea*>(self);
+        QWidget* content = area ? area->widget() : nullptr;
         if (!now || !content || !content->isAncestorOf(now)) return;
         if (QGuiApplication::mouseButtons() != Qt::NoButton) return;  // a click's focus
         area->ensureWidgetVisible(now);

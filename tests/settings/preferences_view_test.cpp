@@ -639,6 +639,8 @@ TEST_F(KeyboardWalk, EveryControlTabReachesIsInViewAndTheWalkSavesNothing) {
                 ASSERT_TRUE(focused) << rawValue(tab);
                 if (v.tabBar()->isAncestorOf(focused)) break;
                 EXPECT_TRUE(inView(focused)) << rawValue(tab) << (forward ? " Tab" : " Shift+Tab") << " stop " << stops;
+                if (tab == SettingsTab::general && !forward && stops == 0)
+                    savePictures(v, "settings", "shift-tab-into-general" + qEnvironmentVariable("ORBEL_RENDER_SUFFIX"));
             }
             EXPECT_GT(stops, 0) << rawValue(tab);
             EXPECT_LT(stops, 60) << rawValue(tab) << ": the walk comes back to the tab bar";

@@ -516,7 +516,7 @@ ActionPickerView::ActionPickerView(SystemAction selected, std::function<void(con
     column->addLayout(titleBlock);
     column->addStretch();
     scroll->setWidget(content);
-    ui::keepFocusInView(scroll);
+    ui::keepFocusInView(scroll, 20);
     layout->addWidget(scroll, 1);
     layout->addWidget(makeSheetDivider(this));
 

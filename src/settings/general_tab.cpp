@@ -155,7 +155,8 @@ QWidget* GeneralTab::makeAppearanceSection() {
         colorField(true),
         picker(Row::slotStyle, "slotStyle", [](AppearanceConfig& a, int i) { a.slotStyle = kAllSlotStyles[std::size_t(i)]; }),
         colorField(false),
-        sliderRow("slotIntensity", AppearanceConfig::kWedgeFillStrengthRange, &AppearanceConfig::wedgeFillStrength, false),
+        sliderRow("slotIntensity", AppearanceConfig::kWedgeFillStrengthRange, &AppearanceConfig::wedgeFillStrength,
+                  false),
         sliderRow("slotBorders", AppearanceConfig::kWedgeStrokeStrengthRange, &AppearanceConfig::wedgeStrokeStrength,
                   false),
     };
@@ -287,8 +288,9 @@ void GeneralTab::refresh() {
     for (const auto& info : appearance_settings::rows(a)) {
         const auto index = static_cast<std::size_t>(info.row);
         shown[index] = true;
-        appearanceRows_[index]->setLabel(QString::fromStdString(info.label));
-        appearanceRows_[index]->setHelpText(info.help ? std::optional(QString::fromStdString(*info.help)) : std::nullopt);
+        auto* row = appearanceRows_[index];
+        row->setLabel(QString::fromStdString(info.label));
+        row->setHelpText(info.help ? std::optional(QString::fromStdString(*info.help)) : std::nullopt);
     }
     for (std::size_t i = 0; i < shown.size(); ++i) appearanceRows_[i]->setVisible(shown[i]);
     for (const auto& refresher : refreshers_) refresher();

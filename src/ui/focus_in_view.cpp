@@ -5,18 +5,18 @@
 
 namespace orbel::ui {
 
-void keepFocusInView(QScrollArea* area) {
+void keepFocusInView(QScrollArea* area, int margin) {
     static const char* const kKept = "orbelFocusInView";
     if (!area || area->property(kKept).toBool()) return;
     area->setProperty(kKept, true);
     QWidget* self = area;
-    QObject::connect(qApp, &QApplication::focusChanged, area, [self](QWidget*, QWidget* now) {
+    QObject::connect(qApp, &QApplication::focusChanged, area, [self, margin](QWidget*, QWidget* now) {
         // Not while the area goes: closing a window moves the focus.
-        auto* area = qobject_cast<QScrollArea*>(self);
-        QWidget* content = area ? area->widget() : nullptr;
+        auto* scroll = qobject_cast<QScrollArea*>(self);
+        QWidget* content = scroll ? scroll->widget() : nullptr;
         if (!now || !content || !content->isAncestorOf(now)) return;
         if (QGuiApplication::mouseButtons() != Qt::NoButton) return;  // a click's focus
-        area->ensureWidgetVisible(now);
+        scroll->ensureWidgetVisible(now, margin, margin);
     });
 }
 

@@ -11,7 +11,8 @@ class QScrollArea;
 
 namespace orbel::ui {
 
-// From now on, for as long as `area` lives. Calling it twice changes nothing.
-void keepFocusInView(QScrollArea* area);
+// From now on, for as long as `area` lives, with `margin` around the control
+// where there is room. Calling it twice changes nothing.
+void keepFocusInView(QScrollArea* area, int margin = 50);
 
 }  // namespace orbel::ui

@@ -24,6 +24,7 @@
 #include "editor/editor_widgets.h"
 #include "icons/custom_images.h"
 #include "ui/controls.h"
+#include "ui/focus_in_view.h"
 #include "ui/parameterized_action_editor.h"
 #include "ui/popup_placement.h"
 #include "ui/search_field.h"
@@ -528,6 +529,7 @@ ActionPickerView::ActionPickerView(SystemAction selected, std::function<void(con
     column->addLayout(titleBlock);
     column->addStretch();
     scroll->setWidget(content);
+    ui::keepFocusInView(scroll, 20);
     layout->addWidget(scroll, 1);
     layout->addWidget(makeSheetDivider(this));
 

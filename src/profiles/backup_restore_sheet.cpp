@@ -13,6 +13,7 @@
 
 #include "model/profile_name.h"
 #include "ui/controls.h"
+#include "ui/focus_in_view.h"
 #include "ui/settings_blocks.h"
 #include "ui/sheet_frame.h"
 
@@ -126,6 +127,7 @@ BackupRestoreSheet::BackupRestoreSheet(BackupRestoreSheetItem item, QWidget* par
     // Where the focus starts (the arrows scroll it); the style draws no
     // focus on it. The ring runs outside it, clear of the texts at its edge.
     ui::markFocus(scroll, 8, ui::kButtonMarkOutset);
+    ui::keepFocusInView(scroll);
     auto* page = new QVBoxLayout(content);
     page->setContentsMargins(0, 0, 0, 0);
     page->setSpacing(18);

@@ -17,6 +17,7 @@
 #include "sheets/icon_picker_row.h"
 #include "sheets/slot_sheet_factory.h"
 #include "ui/controls.h"
+#include "ui/focus_in_view.h"
 #include "ui/popup_placement.h"
 #include "ui/settings_blocks.h"
 #include "ui/sheet_frame.h"
@@ -214,6 +215,7 @@ GroupEditorView::GroupEditorView(const GroupEditorRequest& request, std::functio
         body->addWidget(library_, 1);
     }
     scroll->setWidget(bodyWidget);
+    ui::keepFocusInView(scroll);
     root->addWidget(scroll, 1);
     root->addWidget(makeSheetDivider(this));
 

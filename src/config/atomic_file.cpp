@@ -240,10 +240,11 @@ std::optional<std::string> writeFileAtomically(const std::string& path, std::str
             // Another program saved in the meantime: its file goes back.
             if (rename(temporary.constData(), targetName.constData(), RENAME_EXCHANGE) != 0) {
                 // Ours stays in place; theirs stays where it is.
-                keptAside(lastError());
+                const std::string why = lastError();
+                keptAside(why);
                 if (!guard.keptAside)
-                    return "The file was changed by another program meanwhile and could not be put back; that "
-                           "program's save is kept in " + temporary.toStdString() + ".";
+                    return "The file was changed by another program meanwhile and could not be put back (" + why +
+                           "); that program's save is kept in " + temporary.toStdString() + ".";
                 break;
             }
             // What came back is ours, unless a later save took its place,

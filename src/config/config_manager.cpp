@@ -276,7 +276,7 @@ std::optional<std::string> ConfigManager::write(const AppConfig& config, const s
         notice(LoadNotice{LoadNotice::Kind::keptAside,
                           failure ? "A later save of " + configPath_ + " by another program could not be put in its "
                                     "place (" + kept->why + ")." + where + " " + configPath_ +
-                                        " holds an earlier save of that program; the change was not saved."
+                                        " holds an earlier save of that program."
                                   : configPath_ + " was saved by another program while Orbel saved it, and that "
                                     "program's save could not be put back (" + kept->why + ")." + where + " " +
                                         configPath_ + " holds Orbel's save, with the change.",

@@ -48,12 +48,24 @@ platform::Alert configurationAlert(const ConfigManager::LoadNotice& notice) {
         alert.title = tr("Orbel couldn't find its configuration");
         alert.text = notice.file + tr(" is missing. ") + inUse + tr(" A new file was written from it.");
         break;
+    case Kind::keptAside:
+        alert.title = tr("Orbel kept another program's save aside");
+        alert.text = notice.reason;
+        break;
     case Kind::cut:
         alert.title = tr("Orbel shortened a dial to six slots");
         alert.text = tr("A dial holds at most six slots, and in ") + notice.file + " " + notice.reason +
                      tr(" had more. Orbel uses the first six of each.") + "\n\n" + kept;
         break;
     }
+    return alert;
+}
+
+platform::Alert saveRefusedAlert(const ConfigError& error) {
+    platform::Alert alert;
+    alert.style = platform::AlertStyle::warning;
+    alert.title = tr("Setting Not Saved");
+    alert.text = error.what();
     return alert;
 }
 

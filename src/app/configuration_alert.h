@@ -14,6 +14,10 @@ namespace orbel {
 // The alert for a notice.
 platform::Alert configurationAlert(const ConfigManager::LoadNotice& notice);
 
+// The alert for a change that could not be saved after the call that made
+// it had returned (config.json was being written by another program).
+platform::Alert saveRefusedAlert(const ConfigError& error);
+
 // Shows the manager's notice, if any, once: the notice is cleared.
 void showConfigurationNotice(ConfigManager& manager);
 

@@ -112,6 +112,15 @@ void OrbelApplication::preflightInputMonitoring(platform::Permissions& permissio
 }
 
 void OrbelApplication::finishLaunching() {
+    // A config.json another program is still writing is read once it is
+    // quiet: the hot keys, the tray and the first dial wait for it, so that
+    // neither a stand-in's hot key nor its alerts come first.
+    if (config_.waitingForQuiet()) {
+        qCInfo(lcLaunch, "[orbel-launch] waiting for the configuration file to be written whole");
+        connect(&config_, &ConfigManager::settled, this, &OrbelApplication::finishLaunching,
+                Qt::SingleShotConnection);
+        return;
+    }
     pointsOfInterestLog().event(SignpostName::appDidFinishLaunching);
     step("preflight");
     preflightInputMonitoring(platform::Permissions::shared(),
@@ -147,6 +156,11 @@ void OrbelApplication::finishLaunching() {
     // What loading the configuration had to do is said once Orbel is up.
     connect(&config_, &ConfigManager::loadNoticeChanged, this, [this] { showConfigurationNotice(config_); },
             Qt::QueuedConnection);
+    // A change saved once another program had finished writing config.json,
+    // and refused then.
+    connect(&config_, &ConfigManager::saveRefused, this, [](const ConfigError& error) {
+        platform::Alerts::shared().show(saveRefusedAlert(error));
+    });
     QMetaObject::invokeMethod(this, [this] { showConfigurationNotice(config_); }, Qt::QueuedConnection);
     // What the first opening needs is made ready in idle time.
     QTimer::singleShot(0, this, [this] {

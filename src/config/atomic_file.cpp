@@ -152,13 +152,13 @@ double seconds(const timespec& t) { return double(t.tv_sec) + double(t.tv_nsec) 
 // its temporary file unlocked for moments only (between its creation and
 // its lock, and once an exchange has put the replaced file under its name,
 // which moves that file's change time), far less than this.
-constexpr double kSettleSeconds = 2;
+constexpr double kSettleSeconds = FileStamp::kSettleSeconds;
 // A temporary file unchanged this long is no save's, whoever wrote it.
 constexpr double kAbandonedAfterSeconds = 3600;
 
 bool running(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
 
-void removeIfStale(const QByteArray& file, pid_t writer, double now) {
+void removeIfStale(const QByteArray& file, pid_t writer, double now, const LockCall& lock) {
     struct stat named{};
     if (::lstat(file.constData(), &named) != 0 || !S_ISREG(named.st_mode)) return;
     const double quiet = now - std::max(seconds(named.st_mtim), seconds(named.st_ctim));
@@ -168,9 +168,12 @@ void removeIfStale(const QByteArray& file, pid_t writer, double now) {
     if (fd < 0) return;
     struct stat opened{}, again{};
     bool stale = ::fstat(fd, &opened) == 0 && sameFile(opened, named);
-    // Held by a save still writing it. A file system that keeps no locks
-    // answers otherwise: the age and the writer then tell.
-    if (stale && ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) stale = false;
+    // Held by a save still writing it: its exclusive lock refuses a shared
+    // one, which a descriptor opened for reading may ask for also where a
+    // server keeps the locks (an exclusive one there needs write access). A
+    // file system that keeps no locks answers otherwise: the age and the
+    // writer then tell.
+    if (stale && lock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) stale = false;
     // Still the file looked at: the name may have been given to another.
     if (stale && ::lstat(file.constData(), &again) == 0 && sameFile(again, opened)) ::unlink(file.constData());
     ::close(fd);
@@ -214,7 +217,20 @@ std::optional<std::string> writeFileAtomically(const std::string& path, std::str
         return std::string("The file was changed by another program meanwhile.");
     };
 
+    // Where the file it replaces is judged, the new one first takes a name
+    // no sweep removes: the exchange leaves the file taken out under that
+    // name, so another program's save in it is never swept, also when the
+    // file system fails before it is put back.
+    if (guard.unchanged) {
+        const auto kept = keepAside(rename, temporary.constData(), folder, QFile::encodeName(targetInfo.fileName()));
+        if (!kept) return lastError();
+        temporary = *kept;  // removed by that name
+    }
     if (guard.beforeSwap) guard.beforeSwap();
+    const auto keptAside = [&](std::string why) {
+        cleanup.keep = true;
+        if (guard.keptAside) *guard.keptAside = ReplaceGuard::KeptAside{temporary.toStdString(), std::move(why)};
+    };
     switch (swapIn(rename, temporary.constData(), targetName.constData())) {
     case Swap::placed:
         cleanup.keep = true;
@@ -223,22 +239,20 @@ std::optional<std::string> writeFileAtomically(const std::string& path, std::str
         if (guard.unchanged && !guard.unchanged(temporary.toStdString(), true)) {
             // Another program saved in the meantime: its file goes back.
             if (rename(temporary.constData(), targetName.constData(), RENAME_EXCHANGE) != 0) {
+                // Ours stays in place; theirs stays where it is.
                 const std::string why = lastError();
-                // Its bytes are in the temporary file, which a later start
-                // would take for a killed save's: they go where none looks.
-                cleanup.keep = true;
-                const auto kept =
-                    keepAside(rename, temporary.constData(), folder, QFile::encodeName(targetInfo.fileName()));
-                return "The file was changed by another program meanwhile and could not be put back (" + why +
-                       "); that program's save is kept in " + (kept ? *kept : temporary).toStdString() + ".";
+                keptAside(why);
+                if (!guard.keptAside)
+                    return "The file was changed by another program meanwhile and could not be put back (" + why +
+                           "); that program's save is kept in " + temporary.toStdString() + ".";
+                break;
             }
             // What came back is ours, unless a later save took its place,
             // by a rename or written into ours: that one is the newest and
             // stays.
             if (!holds(temporary.constData(), bytes)) {
                 cleanup.keep = true;
-                if (rename(temporary.constData(), targetName.constData(), 0) != 0)
-                    (void)keepAside(rename, temporary.constData(), folder, QFile::encodeName(targetInfo.fileName()));
+                if (rename(temporary.constData(), targetName.constData(), 0) != 0) keptAside(lastError());
             }
             return displaced();
         }
@@ -268,7 +282,8 @@ std::optional<std::string> writeFileAtomically(const std::string& path, std::str
     return std::nullopt;  // the bytes were synced: a late error of close() loses nothing
 }
 
-void removeStaleTemporaries(const std::string& folder) {
+void removeStaleTemporaries(const std::string& folder, const LockCall& lockCall) {
+    const LockCall lock = lockCall ? lockCall : LockCall(::flock);
     const QDir dir(QString::fromStdString(folder));
     const double now = platform::Clock::shared().secondsSince1970();
     const QStringList names =
@@ -276,7 +291,7 @@ void removeStaleTemporaries(const std::string& folder) {
                       QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
     for (const QString& name : names) {
         if (const auto writer = temporaryWriter(name))
-            removeIfStale(QFile::encodeName(dir.filePath(name)), *writer, now);
+            removeIfStale(QFile::encodeName(dir.filePath(name)), *writer, now, lock);
     }
 }
 
@@ -284,8 +299,8 @@ void removeStaleTemporariesBeside(const std::string& path) {
     const QString given = QString::fromStdString(path);
     const QString folder = QFileInfo(given).absolutePath();
     const QString targetFolder = QFileInfo(finalTarget(given)).absolutePath();
-    removeStaleTemporaries(folder.toStdString());
-    if (targetFolder != folder) removeStaleTemporaries(targetFolder.toStdString());
+    removeStaleTemporaries(folder.toStdString(), {});
+    if (targetFolder != folder) removeStaleTemporaries(targetFolder.toStdString(), {});
 }
 
 FileStamp FileStamp::of(const struct stat& info) {
@@ -301,6 +316,18 @@ FileStamp FileStamp::of(const struct stat& info) {
     stamp.settled = std::max(stamp.modifiedNs, stamp.changedNs) < now - kSettleNs;
     return stamp;
 }
+
+namespace {
+double latest(std::int64_t modifiedNs, std::int64_t changedNs) { return double(std::max(modifiedNs, changedNs)) / 1e9; }
+}  // namespace
+
+bool FileStamp::changedLately(bool renamed) const {
+    const double now = platform::Clock::shared().secondsSince1970();
+    const double at = latest(modifiedNs, renamed ? modifiedNs : changedNs);
+    return at > now - kSettleSeconds && at < now + kSettleSeconds;
+}
+
+double FileStamp::quietAt() const { return latest(modifiedNs, changedNs) + kSettleSeconds; }
 
 std::optional<FileStamp> FileStamp::of(const std::string& path) {
     struct stat info{};

@@ -21,6 +21,8 @@ struct FileStamp;
 // A rename within one file system, as renameat2(2) takes it (0,
 // RENAME_EXCHANGE or RENAME_NOREPLACE): 0, or -1 with errno set.
 using RenameCall = std::function<int(const char* from, const char* to, unsigned flags)>;
+// A lock request, as flock(2) takes it: 0, or -1 with errno set.
+using LockCall = std::function<int(int fd, int operation)>;
 
 // What a write may check at the moment the new file takes the target's place.
 struct ReplaceGuard {
@@ -42,6 +44,16 @@ struct ReplaceGuard {
     // Set to the stamp of the file written, taken from the file itself once
     // it is in place.
     std::optional<FileStamp>* written = nullptr;
+    // Set when a file holding another program's save could not be put (back)
+    // in its place: where it is kept, under a name no sweep removes, and the
+    // system's reason. The write succeeds when the file taken out could not
+    // be put back (the new file stays in place), and fails when a later save
+    // written into the new one could not be put in place.
+    struct KeptAside {
+        std::string path;
+        std::string why;
+    };
+    std::optional<KeptAside>* keptAside = nullptr;
     // Tests: stands in for renameat2(2), as a file system that refuses an
     // exchange (NFS, many FUSE mounts) or a failing one would answer.
     RenameCall rename;
@@ -52,7 +64,12 @@ struct ReplaceGuard {
 // replaced are kept. The temporary file is named
 // ".orbel-save-<process id>-<random>.tmp", whatever the target's name (so
 // that the longest name a file system takes can be saved), and is locked
-// (flock) by its writer while the save runs.
+// (flock) by its writer while the save runs. Where `unchanged` is given, the
+// new file takes a name no sweep removes ("<target>.kept-<random>") right
+// before it takes the target's place, so that the file it replaces, which
+// may hold another program's save, is never left under a name a sweep
+// removes: also when the file system fails (read-only, I/O errors) before it
+// could be put back.
 [[nodiscard]] std::optional<std::string> writeFileAtomically(const std::string& path, std::string_view bytes,
                                                              const ReplaceGuard& guard = {});
 
@@ -63,7 +80,10 @@ struct ReplaceGuard {
 // just taken out stays), and written by a process that is gone, or unchanged
 // for an hour (a process id taken again, or one of another pid namespace).
 // Nothing else, and nothing in the folders inside.
-void removeStaleTemporaries(const std::string& folder);
+// The check for a writer's lock asks for a shared lock, which a descriptor
+// opened for reading can take also where locks are kept by a server (NFS,
+// SMB); `lock` stands in for flock(2) in tests.
+void removeStaleTemporaries(const std::string& folder, const LockCall& lock = {});
 // The same, in the folder of `path` and in that of the file a write to it
 // replaces, when a link leads elsewhere.
 void removeStaleTemporariesBeside(const std::string& path);
@@ -84,6 +104,9 @@ struct FileStamp {
     // within the same tick of the file system's clock, unseen: such a stamp
     // proves nothing.
     bool settled = false;
+    // How long a file must be left alone before its stamp proves something,
+    // and before it is taken as written whole.
+    static constexpr double kSettleSeconds = 2;
 
     // Nothing when nothing is at the path (links followed).
     static std::optional<FileStamp> of(const std::string& path);
@@ -94,9 +117,21 @@ struct FileStamp {
     // alone; an edit then shows only as a later modification time, and not
     // at all when that time was put back.
     bool unchangedSince(const FileStamp& earlier, bool renamed = false) const {
-        return earlier.settled && device == earlier.device && inode == earlier.inode && size == earlier.size &&
-               modifiedNs == earlier.modifiedNs && (renamed || changedNs == earlier.changedNs);
+        return earlier.settled && sameAs(earlier, renamed);
     }
+    // The same file with the same size and times, whenever taken.
+    bool sameAs(const FileStamp& other, bool renamed = false) const {
+        return device == other.device && inode == other.inode && size == other.size &&
+               modifiedNs == other.modifiedNs && (renamed || changedNs == other.changedNs);
+    }
+    // Whether the file changed within the settle time before now, by the
+    // Clock: another program may still be writing it. (`renamed`: only the
+    // modification time counts.) A time further ahead of the Clock than that
+    // comes from a clock that disagrees with ours and tells nothing.
+    bool changedLately(bool renamed = false) const;
+    // When it will have been left alone for the settle time, in seconds
+    // since 1970 by the file system's clock.
+    double quietAt() const;
 };
 
 }  // namespace orbel

@@ -69,7 +69,9 @@ ConfigManager::ConfigManager(std::optional<std::string> configPath, std::optiona
     take(read(true));
 }
 
-ConfigManager::~ConfigManager() = default;
+ConfigManager::~ConfigManager() {
+    if (settling_ && settling_->timer) platform::Timers::shared().cancel(settling_->timer);
+}
 
 ProfileList& ConfigManager::profileList() {
     if (!profileList_) profileList_ = std::make_unique<ProfileList>(profileStore_);
@@ -101,8 +103,8 @@ void ConfigManager::replaceConfig(AppConfig config) {
     Q_EMIT configReplaced();
 }
 
-std::optional<ConfigError> ConfigManager::change(const std::function<void(AppConfig&)>& edit) {
-    return commit({[&](AppConfig& c) {
+std::optional<ConfigError> ConfigManager::change(std::function<void(AppConfig&)> edit) {
+    return commit({[edit = std::move(edit)](AppConfig& c) {
         const std::string before = c.encodeDocument();
         edit(c);
         return c.encodeDocument() != before;
@@ -130,10 +132,19 @@ std::optional<ConfigError> ConfigManager::commit(const Commit& step) {
 }
 
 std::optional<ConfigError> ConfigManager::commitOnce(const Commit& step, bool& editedMeanwhile) {
+    // Changes made while config.json was being written go first, in order.
+    if (!settleNow()) return defer(step);
+    // Another program's save still being written is neither read nor
+    // replaced yet: config.json changed moments ago, and not by the last
+    // read or write.
+    if (const auto stamp = FileStamp::of(configPath_);
+        stamp && stamp->changedLately() && !(knownStamp_ && stamp->sameAs(*knownStamp_)))
+        return defer(step);
     const auto previous = activeProfile();
     bool tookIn = false;
     if (editedOutside()) {
         load();  // validated, and told about, as Reload does
+        if (settling_) return defer(step);
         tookIn = true;
     }
     if (auto refused = keepUnusedFile()) return refused;
@@ -165,6 +176,74 @@ std::optional<ConfigError> ConfigManager::commitOnce(const Commit& step, bool& e
     return std::nullopt;
 }
 
+bool ConfigManager::changing() const {
+    const auto stamp = FileStamp::of(configPath_);
+    return stamp && stamp->changedLately();
+}
+
+std::optional<ConfigError> ConfigManager::defer(const Commit& step) {
+    Commit queued = step;
+    if (!queued.shown) {
+        AppConfig next = config_;
+        if (step.edit(next)) {
+            if (step.replaces) next = normalise(next);
+            if (auto errors = validate(next); !errors.empty()) return errors.front();
+            if (step.replaces) replaceConfig(std::move(next));
+            else setConfig(std::move(next));
+        }
+        queued.shown = true;
+    }
+    if (!settling_) settling_.emplace();
+    settling_->pending.push_back(std::move(queued));
+    platform::Log::write(platform::LogCategory::config,
+                         "[orbel-config] " + configPath_ + " is being written by another program: the change is saved "
+                         "once it is quiet");
+    settleWhenQuiet();
+    return std::nullopt;
+}
+
+void ConfigManager::settleWhenQuiet() {
+    auto& timers = platform::Timers::shared();
+    if (settling_->timer) timers.cancel(settling_->timer);
+    const auto stamp = FileStamp::of(configPath_);
+    const double wait = stamp ? std::clamp(stamp->quietAt() - platform::Clock::shared().secondsSince1970(), 0.0,
+                                           FileStamp::kSettleSeconds)
+                              : 0.0;
+    settling_->timer = timers.singleShot(std::chrono::milliseconds(std::llround(wait * 1000) + 20), [this] {
+        settling_->timer = 0;
+        settle();
+    });
+}
+
+void ConfigManager::settle() {
+    if (!settling_) return;
+    if (changing()) return settleWhenQuiet();
+    Settling waited = std::move(*settling_);
+    settling_.reset();
+    if (waited.timer) platform::Timers::shared().cancel(waited.timer);
+    if (waited.reread) {
+        Reading reading = read(waited.firstLoad);
+        const bool reloaded = !waited.firstLoad && !reading.unsettled;
+        take(std::move(reading));
+        if (reloaded) reloadedUnmirrored_ = true;
+    }
+    for (Commit& step : waited.pending) {
+        if (settling_) {
+            settling_->pending.push_back(std::move(step));
+            continue;
+        }
+        if (auto refused = commit(step)) Q_EMIT saveRefused(*refused);
+    }
+    if (!settling_) Q_EMIT settled();
+}
+
+bool ConfigManager::settleNow() {
+    if (!settling_) return true;
+    if (changing()) return false;
+    settle();
+    return !settling_;
+}
+
 std::optional<std::string> ConfigManager::write(const AppConfig& config, const std::optional<std::string>& profile,
                                                 bool* editedMeanwhile) {
     const std::string bytes = config.encodeDocument();
@@ -176,15 +255,34 @@ std::optional<std::string> ConfigManager::write(const AppConfig& config, const s
         // The file an exchange took out is judged by its bytes: the exchange
         // moved its change time, so an edit in place whose modification time
         // was put back would pass for unchanged by its stamp.
-        if (!swappedOut) {
-            const auto stamp = FileStamp::of(replaced);
-            if (stamp && knownStamp_ && stamp->unchangedSince(*knownStamp_)) return true;
-        }
+        const auto stamp = FileStamp::of(replaced);
+        const bool asKnown = stamp && knownStamp_ && stamp->sameAs(*knownStamp_, swappedOut);
+        if (!swappedOut && asKnown && knownStamp_->settled) return true;
+        // Changed moments ago, and not the file last read or written: another
+        // program may still be writing into it. It is theirs.
+        if (stamp && stamp->changedLately(swappedOut) && !asKnown) return false;
         return !differsFromKnown(replaced);
     };
     guard.displaced = &edited;
     guard.written = &written;
-    if (auto failure = writeFileAtomically(configPath_, bytes, guard)) {
+    guard.rename = renameForTests_;
+    std::optional<ReplaceGuard::KeptAside> kept;
+    guard.keptAside = &kept;
+    auto failure = writeFileAtomically(configPath_, bytes, guard);
+    if (kept) {
+        // Told as it is on disk: which save is in config.json, and where the
+        // other one is.
+        const std::string where = " It is kept in " + kept->path + ".";
+        notice(LoadNotice{LoadNotice::Kind::keptAside,
+                          failure ? "A later save of " + configPath_ + " by another program could not be put in its "
+                                    "place (" + kept->why + ")." + where + " " + configPath_ +
+                                        " holds an earlier save of that program."
+                                  : configPath_ + " was saved by another program while Orbel saved it, and that "
+                                    "program's save could not be put back (" + kept->why + ")." + where + " " +
+                                        configPath_ + " holds Orbel's save, with the change.",
+                          kept->path, configPath_, std::nullopt});
+    }
+    if (failure) {
         if (editedMeanwhile) *editedMeanwhile = edited;
         return "Couldn't save " + configPath_ + ": " + *failure;
     }
@@ -333,8 +431,26 @@ ConfigManager::Reading ConfigManager::read(bool firstLoad) {
     auto say = [&](LoadNotice::Kind kind, std::string reason, std::optional<std::string> keptAt) {
         r.notice = LoadNotice{kind, std::move(reason), std::move(keptAt), configPath_, r.profileInUse};
     };
+    r.firstLoad = firstLoad;
     const QString path = QString::fromStdString(configPath_);
     const QFileInfo info(path);
+    // A file another program changed moments ago, or while it was read, may
+    // be half-written: what would be kept, told or written waits until it is
+    // quiet, and meanwhile the start uses the stand-in, a Reload what it has.
+    const auto stillWritten = [&] {
+        const auto now = FileStamp::of(configPath_);
+        return !now || !r.stamp || !now->sameAs(*r.stamp) || now->changedLately();
+    };
+    const auto waitForQuiet = [&] {
+        Reading waiting;
+        waiting.unsettled = true;
+        waiting.firstLoad = firstLoad;
+        if (firstLoad) standIn(waiting);
+        else waiting.config = config_;
+        waiting.clearActive = false;
+        waiting.profileInUse.reset();
+        return waiting;
+    };
     if (!info.exists() && !info.isSymLink()) {
         standIn(r);
         r.write = Write::config;
@@ -347,6 +463,7 @@ ConfigManager::Reading ConfigManager::read(bool firstLoad) {
     r.stamp = FileStamp::of(configPath_);
     const platform::PeerFile file =
         info.isFile() ? platform::readPeerFile(path, OrbelBackup::kMaxFileBytes) : platform::PeerFile{};
+    if (!file.bytes && stillWritten()) return waitForQuiet();
     if (!file.bytes) {
         // Put the unreadable file aside before anything replaces it; if that
         // is impossible, leave it alone and keep the stand-in in memory.
@@ -378,6 +495,7 @@ ConfigManager::Reading ConfigManager::read(bool firstLoad) {
         for (const auto& line : corrections.lines())
             platform::Log::write(platform::LogCategory::config, "[orbel-config] " + name + ": " + line);
     }
+    if (!decoded && stillWritten()) return waitForQuiet();
     if (!decoded) {
         const auto kept = keepRejectedCopy(bytes);
         standIn(r);
@@ -389,6 +507,7 @@ ConfigManager::Reading ConfigManager::read(bool firstLoad) {
 
     AppConfig normalised = normalise(*decoded);
     if (const auto errors = validate(normalised); !errors.empty()) {
+        if (stillWritten()) return waitForQuiet();
         std::vector<std::string> texts;
         for (const auto& error : errors) texts.push_back(error.what());
         const auto kept = keepRejectedCopy(bytes);
@@ -402,6 +521,7 @@ ConfigManager::Reading ConfigManager::read(bool firstLoad) {
     // so that the next start neither cuts nor tells again; the original is
     // kept first, and when that is impossible the file is left as it is.
     if (const auto cut = overfullLevels(*decoded); !cut.empty()) {
+        if (stillWritten()) return waitForQuiet();
         const auto kept = keepRejectedCopy(bytes);
         if (kept) r.write = Write::configAndProfile;  // the user's own configuration, cut: mirrored like any save
         else r.unused = Unused{bytes};
@@ -411,12 +531,22 @@ ConfigManager::Reading ConfigManager::read(bool firstLoad) {
 }
 
 void ConfigManager::load() {
-    take(read(false));
+    Reading reading = read(false);
+    const bool unsettled = reading.unsettled;
+    take(std::move(reading));
     // What Reload read is in config.json only, until a save mirrors it.
-    reloadedUnmirrored_ = true;
+    if (!unsettled) reloadedUnmirrored_ = true;
 }
 
 void ConfigManager::take(Reading reading) {
+    if (reading.unsettled) {
+        if (!settling_) settling_.emplace();
+        settling_->reread = true;
+        settling_->firstLoad = settling_->firstLoad || reading.firstLoad;
+        if (reading.firstLoad) replaceConfig(std::move(reading.config));
+        settleWhenQuiet();
+        return;
+    }
     loadNotice_.reset();
     if (reading.clearActive) clearActiveProfile();
     known_ = reading.bytes;
@@ -531,7 +661,7 @@ AppConfig ConfigManager::normalise(const AppConfig& config) {
 // MARK: edits
 
 std::optional<ConfigError> ConfigManager::addSlot(const SlotConfig& slot, std::optional<int> index) {
-    return commit({[&](AppConfig& c) {
+    return commit({[slot, index](AppConfig& c) {
         auto& slots = c.rootGroup.slots;
         const int count = static_cast<int>(slots.size());
         if (count >= kSlotsPerLevel) return false;
@@ -542,7 +672,7 @@ std::optional<ConfigError> ConfigManager::addSlot(const SlotConfig& slot, std::o
 }
 
 std::optional<ConfigError> ConfigManager::updateSlot(int index, const SlotConfig& slot) {
-    return commit({[&](AppConfig& c) {
+    return commit({[index, slot](AppConfig& c) {
         if (index < 0 || index >= static_cast<int>(c.rootGroup.slots.size())) return false;
         c.rootGroup.slots[static_cast<std::size_t>(index)] = slot;
         return true;
@@ -550,7 +680,7 @@ std::optional<ConfigError> ConfigManager::updateSlot(int index, const SlotConfig
 }
 
 std::optional<ConfigError> ConfigManager::swapSlots(int a, int b) {
-    return commit({[&](AppConfig& c) {
+    return commit({[a, b](AppConfig& c) {
         auto& slots = c.rootGroup.slots;
         const int count = static_cast<int>(slots.size());
         if (a < 0 || b < 0 || a >= count || b >= count || a == b) return false;
@@ -560,7 +690,7 @@ std::optional<ConfigError> ConfigManager::swapSlots(int a, int b) {
 }
 
 std::optional<ConfigError> ConfigManager::setAppMenu(const std::optional<MenuGroup>& group, const std::string& bundleId) {
-    return change([&](AppConfig& c) {
+    return change([group, bundleId](AppConfig& c) {
         auto menus = c.appMenus();
         if (group) menus[bundleId] = *group;
         else menus.erase(bundleId);
@@ -569,7 +699,7 @@ std::optional<ConfigError> ConfigManager::setAppMenu(const std::optional<MenuGro
 }
 
 std::optional<ConfigError> ConfigManager::applyConfig(const AppConfig& config) {
-    return commit({[&](AppConfig& c) {
+    return commit({[config](AppConfig& c) {
                        c = config;
                        return true;
                    },
@@ -635,7 +765,7 @@ void ConfigManager::switchToProfile(const std::string& name) {
     std::optional<ConfigError> refused;
     platform::MainQueue::shared().postAndWait([&, self] {
         if (!self) return;
-        refused = self->commit({[&](AppConfig& c) {
+        refused = self->commit({[loaded](AppConfig& c) {
                                     c = loaded;
                                     return true;
                                 },
@@ -683,7 +813,7 @@ void ConfigManager::setProfileIcon(const std::string& name, const std::optional<
     const bool implicitDefault = !active && normalised == kDefaultProfileName && !profileStore_.contains(name);
     if (implicitDefault || (active && *active == normalised)) {
         // The live configuration, and with it the active profile's file.
-        if (auto refused = change([&](AppConfig& c) { c.profileIcon = icon; })) throw *refused;
+        if (auto refused = change([icon](AppConfig& c) { c.profileIcon = icon; })) throw *refused;
         return;
     }
     AppConfig stored;

@@ -8,6 +8,12 @@
 // anything is published, and a failed write is returned to the caller. The
 // files are a few kilobytes in the user's own folder and are written on the
 // interface thread, because the caller must learn whether they were saved.
+// A config.json another program changed moments ago may still be being
+// written (in place, in pieces): it is judged, and replaced, only once it
+// has been left alone for a while. Meanwhile a reading that fails waits
+// (nothing is kept, told or written), and a change is published at once
+// and saved then, applied to what the file holds by then; a timer waits,
+// never the caller.
 
 #include <QByteArray>
 #include <QObject>
@@ -26,6 +32,7 @@
 #include "model/app_config.h"
 #include "platform/key_value_store.h"
 #include "platform/shared_instance.h"
+#include "platform/timers.h"
 
 namespace orbel {
 
@@ -61,8 +68,12 @@ public:
     // only then published, once. On a validation error or a failed write
     // nothing changes and the error comes back for the screen to show
     // (ConfigError::notSaved with the system's reason for a failed write). An
-    // edit that changes nothing writes nothing.
-    std::optional<ConfigError> change(const std::function<void(AppConfig&)>& edit);
+    // edit that changes nothing writes nothing. While another program is
+    // still writing config.json the edit is published at once and runs again
+    // on what the file holds once it is quiet, after this call has returned:
+    // it owns what it uses (captures by value); a failure then is told by
+    // saveRefused().
+    std::optional<ConfigError> change(std::function<void(AppConfig&)> edit);
 
     const std::string& configPath() const { return configPath_; }
     // For reading profiles; they are written through this manager only.
@@ -86,6 +97,9 @@ public:
     // Every write is made before the call that asks for it returns; nothing
     // is ever pending. Kept for callers that want to say they wait.
     void flushSaves() const {}
+    // config.json is being written by another program: a reading or changes
+    // wait until it is quiet (settled() then).
+    bool waitingForQuiet() const { return settling_.has_value(); }
 
     std::vector<ConfigError> validate(const std::optional<AppConfig>& config = std::nullopt) const;
     static std::vector<ConfigError> validateSlots(const std::vector<SlotConfig>& slots);
@@ -147,6 +161,7 @@ public:
             rejected,    // it did not decode, or failed validation; the defaults are in use
             cut,         // a dial level held more than six slots; the first six are in use
             missing,     // there was no file (not told at a first start); the defaults are in use
+            keptAside,   // another program's save could not be put (back) in place: `reason` says what is where
         };
         Kind kind = Kind::rejected;
         // The decoding error with its coding path, the validation errors,
@@ -178,6 +193,8 @@ public:
     // Tests: runs each time a new config.json is on disk, right before it
     // takes the old one's place: where another program's save can land.
     void setBeforeReplaceHookForTests(std::function<void()> hook) { beforeReplaceHook_ = std::move(hook); }
+    // Tests: stands in for renameat2(2) in the writes of config.json.
+    void setRenameForTests(RenameCall rename) { renameForTests_ = std::move(rename); }
 
 Q_SIGNALS:
     void configWillChange();
@@ -187,6 +204,11 @@ Q_SIGNALS:
     void configReplaced();
     // A load left a notice (see loadNotice()).
     void loadNoticeChanged();
+    // Nothing waits for config.json to be quiet any more.
+    void settled();
+    // A change published while config.json was being written could not be
+    // saved once it was quiet; the configuration is then what is on disk.
+    void saveRefused(const ConfigError& error);
 
 private:
     friend platform::Shared<ConfigManager>;
@@ -208,6 +230,10 @@ private:
         std::optional<QByteArray> bytes;  // what the file held; nothing when there was none
         std::optional<FileStamp> stamp;   // the file's, taken before its bytes were read
         std::optional<Unused> unused;
+        // The file did not read, or needs rewriting, and another program may
+        // still be writing it: judged again once it is quiet.
+        bool unsettled = false;
+        bool firstLoad = false;
     };
     Reading read(bool firstLoad);
     void standIn(Reading& reading);
@@ -231,12 +257,33 @@ private:
         bool replaces;                        // publish as a replacement
         std::optional<std::string> activate;  // the profile that becomes active
         bool writeActivated;                  // and whether its file is rewritten
+        bool shown = false;                   // published already, while it waited
     };
     std::optional<ConfigError> commit(const Commit& step);
     // One try of commit(); `editedMeanwhile` when another program saved
     // config.json while the new one was written (nothing is written or
     // published then).
     std::optional<ConfigError> commitOnce(const Commit& step, bool& editedMeanwhile);
+
+    // Waiting for config.json to be quiet: a reading to make again, and the
+    // changes made meanwhile, in order.
+    struct Settling {
+        bool reread = false;
+        bool firstLoad = false;
+        std::vector<Commit> pending;
+        platform::Timers::Id timer = 0;
+    };
+    std::optional<Settling> settling_;
+    // Whether config.json changed moments ago (by its times).
+    bool changing() const;
+    // Publishes the step at once and saves it once config.json is quiet.
+    std::optional<ConfigError> defer(const Commit& step);
+    void settleWhenQuiet();
+    // Once config.json is quiet: reads it again if a reading waits, then
+    // saves the changes made meanwhile.
+    void settle();
+    // Whether nothing waits any more (settling now, when the file is quiet).
+    bool settleNow();
     // Writes config.json, then the profile's file; on a failure of the
     // latter config.json gets its previous bytes back. The failure's text.
     // The old config.json, as the new one takes its place, is compared with
@@ -279,6 +326,7 @@ private:
     bool reloadedUnmirrored_ = false;
     std::optional<Unused> unused_;
     std::function<void()> beforeReplaceHook_;
+    RenameCall renameForTests_;
 };
 
 }  // namespace orbel

@@ -112,7 +112,7 @@ void PerAppMenusModel::finishEditing(const std::optional<MenuGroup>&) {
 }
 
 void PerAppMenusModel::removeOverride(const std::string& bundleId) {
-    saved(manager_.change([&](AppConfig& c) { c.appOverrides.erase(bundleId); }));
+    saved(manager_.change([bundleId](AppConfig& c) { c.appOverrides.erase(bundleId); }));
 }
 
 bool PerAppMenusModel::saved(const std::optional<ConfigError>& refused) {

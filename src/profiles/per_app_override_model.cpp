@@ -92,7 +92,8 @@ std::optional<MenuGroup> PerAppOverrideModel::save() {
     AppOverride stored = buildOverride();
     stored.menuTitle = storedTitle_;
     if (draftGroup && draftGroup->title != openedTitle_) stored.menuTitle = draftGroup->title;
-    if (auto refused = manager_.change([&](AppConfig& c) { c.appOverrides.insert_or_assign(bundleId_, stored); })) {
+    if (auto refused = manager_.change(
+            [bundleId = bundleId_, stored](AppConfig& c) { c.appOverrides.insert_or_assign(bundleId, stored); })) {
         error_ = refused->what();
         return std::nullopt;
     }

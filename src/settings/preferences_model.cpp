@@ -152,7 +152,7 @@ void PreferencesModel::setHoldMode(bool hold) {
     if (hold == isHoldMode_) return;
     isHoldMode_ = hold;
     const ActivationMode activation = draftActivation();
-    if (!change([&](AppConfig& c) { c.activation = activation; })) {
+    if (!change([activation](AppConfig& c) { c.activation = activation; })) {
         isHoldMode_ = !hold;
         Q_EMIT changed();
         return;
@@ -164,7 +164,7 @@ void PreferencesModel::setHoldMode(bool hold) {
 void PreferencesModel::tapBindingCaptured(const HoldBinding& binding) {
     const auto* key = binding.asKeyCombination();
     if (!key || key->mouseButton) {
-        if (!change([&](AppConfig& c) { c.activation = ActivationMode::tap(binding); })) return;
+        if (!change([binding](AppConfig& c) { c.activation = ActivationMode::tap(binding); })) return;
         tapBinding_ = binding;
         hotkeys_.apply(ActivationMode::tap(binding));
         Q_EMIT changed();
@@ -176,7 +176,7 @@ void PreferencesModel::tapBindingCaptured(const HoldBinding& binding) {
 }
 
 void PreferencesModel::holdBindingCaptured(const HoldBinding& binding) {
-    if (!change([&](AppConfig& c) { c.activation = ActivationMode::hold(binding); })) return;
+    if (!change([binding](AppConfig& c) { c.activation = ActivationMode::hold(binding); })) return;
     holdBinding_ = binding;
     hotkeys_.apply(ActivationMode::hold(binding));
     Q_EMIT changed();
@@ -192,7 +192,7 @@ void PreferencesModel::resetHotkeyToDefault() {
 void PreferencesModel::commitCurrentHotkey() {
     const KeyCombination key = currentHotkey_;
     if (!hotkeys_.registerHotkey(key)) return showConflict(key);
-    if (!change([&](AppConfig& c) { c.activation = ActivationMode::tap(HoldBinding::keyCombination(key)); })) {
+    if (!change([key](AppConfig& c) { c.activation = ActivationMode::tap(HoldBinding::keyCombination(key)); })) {
         armQuietly(config().activation);  // what is stored stays what is armed
         return;
     }
@@ -204,7 +204,7 @@ void PreferencesModel::musicHotkeyCaptured(const KeyCombination& combination) {
     // The stored music key is our own grab: probing it again would call it taken.
     const bool own = config().musicHotkey == combination;
     const bool taken = combination == currentHotkey_ || (!own && hotkeys_.hasConflict(combination));
-    if (!taken && change([&](AppConfig& c) { c.musicHotkey = combination; })) {
+    if (!taken && change([combination](AppConfig& c) { c.musicHotkey = combination; })) {
         musicHotkeyDraft_ = combination;
         musicHotkeyIsBound_ = true;
         Q_EMIT changed();
@@ -248,25 +248,27 @@ void PreferencesModel::setDialSize(double value) {
 }
 
 bool PreferencesModel::setAppearance(const std::function<void(AppearanceConfig&)>& edit) {
-    return change([&](AppConfig& c) { edit(c.appearance); });
+    return change([edit](AppConfig& c) { edit(c.appearance); });
 }
 
 bool PreferencesModel::setBackdropColor(const std::optional<std::string>& hex) {
     std::optional<std::string> color;
     if (hex && !(color = appearance_settings::normalisedHexColor(*hex))) return false;
-    return setAppearance([&](AppearanceConfig& a) { a.backdropColor = color; });
+    return setAppearance([color](AppearanceConfig& a) { a.backdropColor = color; });
 }
 
 bool PreferencesModel::setSlotColor(const std::optional<std::string>& hex) {
     std::optional<std::string> color;
     if (hex && !(color = appearance_settings::normalisedHexColor(*hex))) return false;
-    return setAppearance([&](AppearanceConfig& a) { a.slotColor = color; });
+    return setAppearance([color](AppearanceConfig& a) { a.slotColor = color; });
 }
 
 // Advanced tab.
 
 void PreferencesModel::setControlKey(ControlKey which, const KeyCombination& key) {
-    change([&](AppConfig& c) { (which == ControlKey::close ? c.controls.closeMenuKey : c.controls.goBackKey) = key; });
+    change([which, key](AppConfig& c) {
+        (which == ControlKey::close ? c.controls.closeMenuKey : c.controls.goBackKey) = key;
+    });
 }
 
 std::string PreferencesModel::resetMessage() const {

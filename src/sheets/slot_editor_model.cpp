@@ -1,6 +1,7 @@
 #include "sheets/slot_editor_model.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "sheets/group_editor_model.h"
 #include "sheets/sheet_rules.h"
@@ -28,12 +29,21 @@ bool SlotEditorModel::apply(const std::function<bool(std::vector<SlotConfig>&)>&
     // of the file taken in first, not on the slots as they were shown.
     // The notice goes with the change that goes through, before the page
     // redraws from what is published.
-    bool edited = false;
+    // The edit may run again later, on config.json once another program
+    // has finished writing it: it owns what it uses, and reaches this model
+    // only during this call.
+    struct Run {
+        bool edited = false;
+        std::optional<std::string>* notice = nullptr;
+    };
+    const auto run = std::make_shared<Run>(Run{false, &notice_});
     const std::optional<std::string> notice = notice_;
-    const auto error = manager_.change([&](AppConfig& c) {
-        edited = edit(c.rootGroup.slots);
-        if (edited) notice_.reset();
+    const auto error = manager_.change([edit, run](AppConfig& c) {
+        run->edited = edit(c.rootGroup.slots);
+        if (run->edited && run->notice) run->notice->reset();
     });
+    run->notice = nullptr;
+    const bool edited = run->edited;
     if (error || !edited) notice_ = notice;
     if (error) {
         lastError_ = error->what();
@@ -55,17 +65,17 @@ bool SlotEditorModel::current(std::optional<std::uint64_t> openedAt) {
 }
 
 bool SlotEditorModel::insert(const SlotConfig& slot, int index) {
-    bool full = false;
-    const bool added = apply([&](std::vector<SlotConfig>& slots) {
+    const auto full = std::make_shared<bool>(false);
+    const bool added = apply([full, slot, index](std::vector<SlotConfig>& slots) {
         const int count = static_cast<int>(slots.size());
         if (count >= kCap) {
-            full = true;  // filled while the sheet was open: said, not dropped
+            *full = true;  // filled while the sheet was open: said, not dropped
             return false;
         }
         slots.insert(slots.begin() + (index >= 0 && index <= count ? index : count), slot);
         return true;
     });
-    if (full) lastError_ = notAddedText(slot.title);
+    if (*full) lastError_ = notAddedText(slot.title);
     return added;
 }
 
@@ -75,7 +85,7 @@ std::string SlotEditorModel::notAddedText(const std::string& title) {
 }
 
 bool SlotEditorModel::swap(int a, int b) {
-    return apply([&](std::vector<SlotConfig>& slots) {
+    return apply([a, b](std::vector<SlotConfig>& slots) {
         if (!validIndex(slots, a) || !validIndex(slots, b) || a == b) return false;
         std::swap(slots[static_cast<std::size_t>(a)], slots[static_cast<std::size_t>(b)]);
         return true;
@@ -83,7 +93,7 @@ bool SlotEditorModel::swap(int a, int b) {
 }
 
 bool SlotEditorModel::remove(int index) {
-    return apply([&](std::vector<SlotConfig>& slots) {
+    return apply([index](std::vector<SlotConfig>& slots) {
         if (!validIndex(slots, index)) return false;
         slots.erase(slots.begin() + index);
         return true;
@@ -91,7 +101,7 @@ bool SlotEditorModel::remove(int index) {
 }
 
 bool SlotEditorModel::replace(int index, const SlotConfig& slot) {
-    return apply([&](std::vector<SlotConfig>& slots) {
+    return apply([index, slot](std::vector<SlotConfig>& slots) {
         if (!validIndex(slots, index)) return false;
         slots[static_cast<std::size_t>(index)] = slot;
         return true;
@@ -110,7 +120,7 @@ bool SlotEditorModel::commitEdit(const SlotConfig& slot) {
     const SlotEditTarget target = *editing_;
     editing_.reset();
     if (!current(editingGeneration_)) return false;
-    return apply([&](std::vector<SlotConfig>& slots) {
+    return apply([target, slot](std::vector<SlotConfig>& slots) {
         auto at = locateEditTarget(slots, target);
         if (!at) return false;
         slots[static_cast<std::size_t>(*at)] = slot;

@@ -61,6 +61,10 @@ TEST(ConfigurationAlert, SaysWhatWasWrongWhereTheFileIsAndWhatIsInUse) {
         {{Kind::cut, "the group \"Tools\" (7 slots)", std::nullopt, "/p/Work.json"},
          "Orbel shortened a dial to six slots",
          {"in /p/Work.json the group \"Tools\" (7 slots) had more", "first six", "No copy of the original"}},
+        {{Kind::keptAside, path + " was saved by another program ... It is kept in " + path + ".kept-a1b2c3.",
+          path + ".kept-a1b2c3", path},
+         "Orbel kept another program's save aside",
+         {"It is kept in " + path + ".kept-a1b2c3."}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.notice.reason);

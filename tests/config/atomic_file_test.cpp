@@ -292,5 +292,70 @@ TEST_F(AtomicFileTest, ASaveThatCannotBePutBackIsKeptAndToldWhere) {
     }
 }
 
+// The disk fails (read-only, I/O errors) once the new file is in place: the
+// other program's save it took out cannot be put back, nor renamed. It is
+// never left under a name a sweep removes, the write says where it is, and
+// the new file, in place, counts as written. The same when a later save
+// written into ours cannot be put in place.
+TEST_F(AtomicFileTest, AnotherProgramsSaveIsNeverLeftWhereASweepRemovesIt) {
+    fakes::Installed<fakes::FakeClock, platform::Clock> clock;
+    const auto sweptLater = [&] {
+        clock.seconds = secondsNow() + 2 * 3600;
+        removeStaleTemporaries(folder.path().toStdString());
+    };
+    for (const bool laterSave : {false, true}) {
+        SCOPED_TRACE(laterSave ? "a later save written into ours" : "taken out");
+        writeFile(path(), "seen");
+        ReplaceGuard g = guard("seen", [&] { writeFile(path(), "theirs"); });
+        if (laterSave) {
+            const auto unchanged = g.unchanged;
+            g.unchanged = [&, unchanged](const std::string& replaced, bool swappedOut) {
+                writeFile(path(), "third");
+                return unchanged(replaced, swappedOut);
+            };
+        }
+        bool exchanged = false;
+        g.rename = [&](const char* from, const char* to, unsigned flags) {
+            if (exchanged && !(laterSave && flags == RENAME_EXCHANGE)) return errno = EROFS, -1;
+            exchanged = exchanged || flags == RENAME_EXCHANGE;
+            return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, flags);
+        };
+        std::optional<ReplaceGuard::KeptAside> kept;
+        g.keptAside = &kept;
+        const auto failure = writeFileAtomically(path(), "ours", g);
+        ASSERT_TRUE(kept);
+        EXPECT_EQ(kept->why, std::strerror(EROFS));
+        EXPECT_EQ(readFile(kept->path), laterSave ? "third" : "theirs");
+        EXPECT_EQ(readFile(path()), laterSave ? "theirs" : "ours");
+        EXPECT_EQ(bool(failure), laterSave);
+        sweptLater();
+        EXPECT_EQ(readFile(kept->path), laterSave ? "third" : "theirs");
+        QFile::remove(QString::fromStdString(kept->path));
+        EXPECT_EQ(files(), "config.json");
+    }
+}
+
+// Where a server keeps the locks (NFS, SMB) an exclusive lock needs a
+// descriptor open for writing: the sweep asks for a shared one, which its
+// read-only descriptor can take, and still sees a writer's lock.
+TEST_F(AtomicFileTest, TheSweepSeesAWritersLockWhereLocksNeedWriteAccess) {
+    fakes::Installed<fakes::FakeClock, platform::Clock> clock;
+    const std::string held = path(saveTemporary(endedProcess()).c_str());
+    writeFile(held, "in progress");
+    const int writer = ::open(held.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(::flock(writer, LOCK_EX), 0);
+    const LockCall serverLocks = [](int fd, int operation) {
+        if ((operation & LOCK_EX) && (::fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDONLY) return errno = EBADF, -1;
+        return ::flock(fd, operation);
+    };
+    clock.seconds = changedAt(held) + 2 * 3600;
+    removeStaleTemporaries(folder.path().toStdString(), serverLocks);
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(held)));
+    ::close(writer);
+    removeStaleTemporaries(folder.path().toStdString(), serverLocks);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(held)));
+}
+
 }  // namespace
 }  // namespace orbel::testing

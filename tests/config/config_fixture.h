@@ -46,7 +46,8 @@ inline AppConfig withSnippets(int n, const std::string& marker = "s") {
 }
 
 inline std::string firstSnippet(const AppConfig& c) {
-    return c.rootGroup.slots.empty() ? "" : c.rootGroup.slots[0].type.get<SlotType::Snippet>()->text;
+    const auto* snippet = c.rootGroup.slots.empty() ? nullptr : c.rootGroup.slots[0].type.get<SlotType::Snippet>();
+    return snippet ? snippet->text : "";
 }
 
 // Runs `f`, expecting it to throw an E; returns the error.

@@ -222,6 +222,7 @@ TEST_F(WritePathTest, OnlyAChangedConfigIsReadAndNeverAnOversizedOne) {
     };
     const auto grow = [&] {  // sparse: nothing is written
         ASSERT_TRUE(QFile::resize(QString::fromStdString(configPath()), OrbelBackup::kMaxFileBytes + 1));
+        clock.seconds = secondsNow() + 3;  // grown a while ago: not one another program is still writing
         before = bytesRead();
     };
     grow();
@@ -338,4 +339,26 @@ TEST_F(WritePathTest, AProfileNameIsNormalisedWhereverItComesFrom) {
     BackupManager::restoreReplace(backup, live());
     EXPECT_EQ(live().activeProfile(), "Work");
     EXPECT_EQ(firstSnippet(live().config()), "restored0");
+}
+
+// Another program saves at the swap and the disk fails before its save can
+// go back: config.json holds the change, so the change counts as saved and
+// is published, and a notice says where the other program's save is.
+TEST_F(WritePathTest, ASwapBackThatFailsKeepsTheChangeAndSaysWhereTheOtherSaveIs) {
+    radius(250);
+    live().setBeforeReplaceHookForTests([&] { writeFile(configPath(), withSnippets(2, "theirs").encodeDocument()); });
+    bool exchanged = false;
+    live().setRenameForTests([&](const char* from, const char* to, unsigned flags) {
+        if (exchanged) return errno = EIO, -1;
+        exchanged = flags == RENAME_EXCHANGE;
+        return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, flags);
+    });
+    ASSERT_FALSE(live().change([](AppConfig& c) { c.showInTray = false; }));
+    EXPECT_FALSE(live().config().showInTray);
+    EXPECT_EQ(readFile(configPath()), live().config().encodeDocument());
+    const auto notice = live().loadNotice();
+    ASSERT_TRUE(notice && notice->keptAt);
+    EXPECT_EQ(notice->kind, ConfigManager::LoadNotice::Kind::keptAside);
+    EXPECT_EQ(readFile(*notice->keptAt), withSnippets(2, "theirs").encodeDocument());
+    EXPECT_NE(notice->reason.find(*notice->keptAt), std::string::npos) << notice->reason;
 }

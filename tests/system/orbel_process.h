@@ -6,6 +6,11 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
+#include <thread>
+#include <unistd.h>
 
 #include "system_helpers.h"
 
@@ -102,6 +107,40 @@ private:
     QProcess process_;
     QString log_;
     bool startDialDismissed_ = false;
+};
+
+// Another program writing a file in place, slowly, as an editor or a sync
+// tool on a slow disk does: the file is cut to nothing, its first part is
+// written, and written again every tenth of a second (as more pieces would
+// be) until `finish` writes the rest.
+class SlowInPlaceWriter {
+public:
+    SlowInPlaceWriter(const QString& path, const QByteArray& bytes)
+        : bytes_(bytes), fd_(::open(QFile::encodeName(path).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC)) {
+        piece();
+        writing_ = std::thread([this] {
+            while (!done_) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                piece();
+            }
+        });
+    }
+    ~SlowInPlaceWriter() { finish(); }
+    bool opened() const { return fd_ >= 0; }
+    void finish() {
+        if (done_.exchange(true)) return;
+        writing_.join();
+        const qint64 half = bytes_.size() / 2;
+        (void)!::pwrite(fd_, bytes_.constData() + half, size_t(bytes_.size() - half), off_t(half));
+        ::close(fd_);
+    }
+
+private:
+    void piece() { (void)!::pwrite(fd_, bytes_.constData(), size_t(bytes_.size() / 2), 0); }
+    QByteArray bytes_;
+    int fd_;
+    std::atomic<bool> done_{false};
+    std::thread writing_;
 };
 
 // The settings window, from a dial the hot key `chord` opens at the middle

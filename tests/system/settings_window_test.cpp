@@ -223,6 +223,26 @@ TEST_F(SettingsSystem, AReadOnlyConfigurationFolderGivesSettingNotSaved) {
     QFile::setPermissions(orbel.configDir(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
+// A click in the window while another program writes config.json in place:
+// the half is neither kept as a broken file nor written over, and the click
+// lands on the whole save once it is written.
+TEST_F(SettingsSystem, AClickDuringASlowInPlaceWriteLandsOnTheWholeSave) {
+    Orbel orbel(dialOf(SlotConfig::make(SlotType::snippet("mine"), "Mine")));
+    SettingsWindow settings;
+    openSettings(orbel, settings);
+    const QByteArray outside = dialOf(SlotConfig::make(SlotType::snippet("outside"), "Outside"));
+    systemtest::SlowInPlaceWriter writer(orbel.configDir() + "/config.json", outside);
+    ASSERT_TRUE(writer.opened());
+    settings.click(SettingsWindow::kShowInTray);
+    ASSERT_TRUE(orbel.waitForLog("is being written by another program")) << orbel.log().toStdString();
+    writer.finish();
+    ASSERT_TRUE(spinUntil([&] { return configText(orbel).contains("\"showInTray\" : false"); }, 10000));
+    EXPECT_TRUE(configText(orbel).contains("\"outside\"")) << configText(orbel).data();
+    EXPECT_EQ(QDir(orbel.configDir()).entryList({"config.json.backup.*"}, QDir::Files), QStringList());
+    EXPECT_TRUE(systemtest::visibleDialogs().isEmpty());
+    settings.close();
+}
+
 // While the Hotkey field records, the window manager's own chord reaches
 // the recorder (openbox binds Alt+Space to its window menu): the recorder
 // holds the keyboard. Once it stops, the hot key fires again.

@@ -228,12 +228,12 @@ TEST_F(SettingsSystem, AReadOnlyConfigurationFolderGivesSettingNotSaved) {
 // lands on the whole save once it is written.
 TEST_F(SettingsSystem, AClickDuringASlowInPlaceWriteLandsOnTheWholeSave) {
     Orbel orbel(dialOf(SlotConfig::make(SlotType::snippet("mine"), "Mine")));
-    SettingsWindow settings;
+    SettingsWindow settings(orbel);
     openSettings(orbel, settings);
     const QByteArray outside = dialOf(SlotConfig::make(SlotType::snippet("outside"), "Outside"));
     systemtest::SlowInPlaceWriter writer(orbel.configDir() + "/config.json", outside);
     ASSERT_TRUE(writer.opened());
-    settings.click(SettingsWindow::kShowInTray);
+    settings.click("showInTray");
     ASSERT_TRUE(orbel.waitForLog("is being written by another program")) << orbel.log().toStdString();
     writer.finish();
     ASSERT_TRUE(spinUntil([&] { return configText(orbel).contains("\"showInTray\" : false"); }, 10000));

@@ -1,6 +1,7 @@
 #include "app/orbel_application.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QLoggingCategory>
 #include <QMetaObject>
 #include <QThreadPool>
@@ -207,9 +208,11 @@ void OrbelApplication::reopen() {
 void OrbelApplication::openFiles(const std::vector<std::string>& paths) {
     auto& import = ImportCoordinator::shared();
     for (const auto& path : paths) {
-        const QUrl url = QUrl::fromUserInput(QString::fromStdString(path), QString(), QUrl::AssumeLocalFile);
+        // The path's bytes are what is opened: a name that is no valid UTF-8
+        // would not survive a round trip through text.
+        const QUrl url = QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path)));
         if (ImportCoordinator::isBackupUrl(url))
-            import.openBackupFile(url.toLocalFile().toStdString());
+            import.openBackupFile(path);
         else
             QMetaObject::invokeMethod(this, [&import] { import.handleShareLink(); }, Qt::QueuedConnection);
     }

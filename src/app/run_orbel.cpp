@@ -2,14 +2,18 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QIcon>
+#include <climits>
 #include <cstdio>
+#include <cstring>
+#include <unistd.h>
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/control_map.h"
 #include "app/orbel_application.h"
 #include "app/orderly_quit.h"
-#include "platform/login_item.h"
 #include "platform/memory.h"
 #include "platform/single_instance.h"
 
@@ -19,6 +23,22 @@ static void initResources() { Q_INIT_RESOURCE(app); }
 
 namespace orbel {
 
+namespace {
+
+// The file's path from the root, in the bytes given: the current folder's
+// own bytes in front of a relative one, so a name that is no valid UTF-8
+// still names its file.
+std::string absolutePath(const std::string& file) {
+    if (file.starts_with('/')) return file;
+    std::string folder(PATH_MAX, '\0');
+    if (!::getcwd(folder.data(), folder.size()))
+        return QFile::encodeName(QDir::current().absoluteFilePath(QFile::decodeName(file.c_str()))).toStdString();
+    folder.resize(std::strlen(folder.c_str()));
+    return folder + (folder.ends_with('/') ? "" : "/") + file;
+}
+
+}  // namespace
+
 int runOrbel(int argc, char** argv) {
     // The arguments are read before anything starts: an option Orbel does
     // not know is neither a file to open nor one to hand to a running Orbel.
@@ -27,7 +47,7 @@ int runOrbel(int argc, char** argv) {
         case CommandLine::Action::help: std::printf("%s\n", usageLine().c_str()); return 0;
         case CommandLine::Action::version: std::printf("orbel %s\n", ORBEL_VERSION); return 0;
         case CommandLine::Action::refuse:
-            std::fprintf(stderr, "orbel: unrecognized option '%s'\n%s\n", line.refused.c_str(), usageLine().c_str());
+            std::fprintf(stderr, "orbel: %s\n%s\n", line.complaint.c_str(), usageLine().c_str());
             return 2;
         case CommandLine::Action::run: break;
     }
@@ -39,15 +59,20 @@ int runOrbel(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral(ORBEL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("com.quandelvix.orbel"));
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication app(argc, argv);
+    // The toolkit is given its own options only: what it leaves in place
+    // (a value it does not read on this platform, a name after "--") is
+    // never taken for a file, and the files are read here, as given.
+    std::vector<char*> toolkitArgv{argv[0]};
+    for (const int i : line.toolkit) toolkitArgv.push_back(argv[i]);
+    int toolkitArgc = static_cast<int>(toolkitArgv.size());
+    toolkitArgv.push_back(nullptr);
+    QApplication app(toolkitArgc, toolkitArgv.data());
     app.setWindowIcon(QIcon(QStringLiteral(":/orbel/logo.svg")));
+    answerControlMapRequests();
 
-    const bool atLogin = platform::LoginItem::launchedAtLogin(argc, argv);
+    const bool atLogin = line.atLogin;
     std::vector<std::string> files;
-    for (const QString& argument : app.arguments().mid(1)) {
-        if (argument == QLatin1String(platform::LoginItem::kLoginArgument)) continue;
-        files.push_back(QDir::current().absoluteFilePath(argument).toStdString());
-    }
+    for (const std::string& file : line.files) files.push_back(absolutePath(file));
 
     std::unique_ptr<OrbelApplication> application;
     auto instance = platform::makeSingleInstance();

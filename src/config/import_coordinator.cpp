@@ -26,7 +26,7 @@ bool ImportCoordinator::isBackupUrl(const QUrl& url) {
 }
 
 ImportCoordinator::BackupFileRead ImportCoordinator::readBackupFile(const std::string& path) {
-    const platform::PeerFile file = platform::readPeerFile(QString::fromStdString(path), kMaxBackupBytes);
+    const platform::PeerFile file = platform::readPeerFile(QByteArray::fromStdString(path), kMaxBackupBytes);
     if (!file.bytes)
         return {std::nullopt, BackupManagerError(BackupManagerError::Kind::readFailed, file.error).what()};
     try {

@@ -18,7 +18,7 @@ namespace orbel {
 struct BackupRestoreSheetItem {
     Uuid id;
     OrbelBackup backup;
-    std::string sourcePath;
+    std::string sourcePath;  // the file system's bytes, which need not be valid UTF-8
 };
 
 class ImportCoordinator : public QObject, public platform::Shared<ImportCoordinator> {

@@ -66,6 +66,30 @@ std::optional<SlotDragPayload> payloadOf(const QDropEvent* event) {
     return decodeSlotPayload(dragText(event->mimeData()));
 }
 
+// Whatever the drag proposes (a Shift-drag proposes a move), what the ring
+// and the zones take is a copy: the source keeps its item. A drag that
+// offers no copy is refused; false then.
+bool acceptAsCopy(QDropEvent* event) {
+    if (!(event->possibleActions() & Qt::CopyAction)) {
+        event->setDropAction(Qt::IgnoreAction);
+        event->ignore();
+        return false;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return true;
+}
+
+// A drop judged only once the applications are known: the source is told
+// nothing was done, since at this moment nothing was. False for a drag that
+// offers no copy, which is never taken.
+bool answerLater(QDropEvent* event) {
+    const bool copies = (event->possibleActions() & Qt::CopyAction) != 0;
+    event->setDropAction(Qt::IgnoreAction);
+    event->ignore();
+    return copies;
+}
+
 }  // namespace
 
 // ---- EditorRing ----------------------------------------------------------
@@ -164,7 +188,7 @@ void EditorRing::paintEvent(QPaintEvent*) {
     p.setPen(secondary(palette()));
     const int n = static_cast<int>(items_.size());
     for (int i = 0; i < n; ++i) p.drawText(labelRect(c, i, n), Qt::AlignCenter, QString::number(i + 1));
-    if (const auto item = focusedItem()) {
+    if (const auto item = focusedItem(); item && ui::showsFocusMark(this)) {
         const QPointF at = hitTargetCentre(*item);
         const double r = kHitRadius - 2;
         ui::paintFocusMark(p, palette(), QRectF(at.x() - r, at.y() - r, 2 * r, 2 * r), r);
@@ -305,16 +329,21 @@ bool EditorRing::event(QEvent* event) {
 // desktop entry dragged before the installed applications are known is
 // taken, and judged as soon as they are (while it moves, or once dropped).
 void EditorRing::dragEnterEvent(QDragEnterEvent* event) {
+    awaiting_ = false;
+    if (!(event->possibleActions() & Qt::CopyAction)) {  // only a move: never taken
+        event->ignore();
+        return;
+    }
     awaiting_ = awaitsApplications(event->mimeData());
     if (model_.dragEntered(dragText(event->mimeData()), event->position(), centre()) || awaiting_)
-        event->acceptProposedAction();
+        acceptAsCopy(event);
     else event->ignore();
 }
 
 void EditorRing::dragMoveEvent(QDragMoveEvent* event) {
     if (awaiting_ && !(awaiting_ = awaitsApplications(event->mimeData())))
         model_.dragEntered(dragText(event->mimeData()), event->position(), centre());  // known now: asked again
-    if (model_.dragMoved(event->position(), centre()) || awaiting_) event->acceptProposedAction();
+    if (model_.dragMoved(event->position(), centre()) || awaiting_) acceptAsCopy(event);
     else event->ignore();
 }
 
@@ -323,7 +352,10 @@ void EditorRing::dragLeaveEvent(QDragLeaveEvent*) { model_.dragLeft(); }
 void EditorRing::dropEvent(QDropEvent* event) {
     if (std::exchange(awaiting_, false) && awaitsApplications(event->mimeData())) {
         model_.dragLeft();
-        event->acceptProposedAction();
+        // Not judged yet: the source hears nothing (a source told of a
+        // move would remove its item, and nothing may come of this drop);
+        // what is judged usable is still added.
+        if (!answerLater(event)) return;
         whenJudged(event->mimeData(), this, [this, at = event->position()](const std::optional<std::string>& text) {
             model_.dropped(text, at, centre());
         });
@@ -331,7 +363,7 @@ void EditorRing::dropEvent(QDropEvent* event) {
     }
     // The source hears of a copy only when the drop did something.
     if (model_.dropped(dragText(event->mimeData()), event->position(), centre())) {
-        event->acceptProposedAction();
+        acceptAsCopy(event);
     } else {
         event->setDropAction(Qt::IgnoreAction);
         event->ignore();
@@ -352,9 +384,9 @@ void PayloadDropZone::dragEnterEvent(QDragEnterEvent* event) {
         event->ignore();
         return;
     }
+    if (!acceptAsCopy(event)) return;
     targeted_ = true;
     update();
-    event->acceptProposedAction();
 }
 
 void PayloadDropZone::dragLeaveEvent(QDragLeaveEvent*) {
@@ -366,18 +398,17 @@ void PayloadDropZone::dropEvent(QDropEvent* event) {
     targeted_ = false;
     update();
     if (awaitsApplications(event->mimeData())) {
-        event->acceptProposedAction();
+        if (!answerLater(event)) return;
         whenJudged(event->mimeData(), this, [this](const std::optional<std::string>& text) {
             if (const auto payload = decodeSlotPayload(text); accepts_(payload) && onDrop_) onDrop_(*payload);
         });
         return;
     }
     const auto payload = payloadOf(event);
-    if (!accepts_(payload)) {
+    if (!accepts_(payload) || !acceptAsCopy(event)) {
         event->ignore();
         return;
     }
-    event->acceptProposedAction();
     QTimer::singleShot(0, this, [this, p = *payload] {
         if (onDrop_) onDrop_(p);
     });

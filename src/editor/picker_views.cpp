@@ -24,6 +24,7 @@
 #include "editor/editor_widgets.h"
 #include "icons/custom_images.h"
 #include "ui/controls.h"
+#include "ui/focus_in_view.h"
 #include "ui/parameterized_action_editor.h"
 #include "ui/popup_placement.h"
 #include "ui/search_field.h"
@@ -104,6 +105,9 @@ public:
             bg.addRoundedRect(r, 6, 6);
             p->fillPath(bg, withAlpha(pal.color(QPalette::Highlight), selected ? 0.22 : 0.10));
         }
+        // The current row, while the list has the keyboard focus.
+        if ((option.state & QStyle::State_HasFocus) && ui::showsFocusMark(option.widget))
+            ui::paintFocusMark(*p, pal, r.adjusted(1, 1, -1, -1), 6);
         const QRectF icon(r.left() + 10, r.center().y() - 14, 28, 28);
         const QString symbol = index.data(SymbolNameRole).toString();
         if (!symbol.isEmpty()) {  // a template: its symbol on a tile
@@ -203,6 +207,7 @@ AppPickerView::AppPickerView(std::vector<AppMenuPreset> templates, std::function
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     connect(list_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) { choose(list_->row(item)); });
+    list_->installEventFilter(this);  // the keyboard comes in on the current row
     connect(list_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) { choose(list_->row(item)); });
     auto* emptyPage = new QWidget(area_);
     auto* emptyLayout = new QVBoxLayout(emptyPage);
@@ -276,6 +281,13 @@ void AppPickerView::showEvent(QShowEvent* event) {
 }
 
 bool AppPickerView::eventFilter(QObject* watched, QEvent* event) {
+    // Reached by the keyboard, the list selects its current row (the first
+    // until another is chosen), as Down from the search field does: the
+    // next Down goes on from the row that shows.
+    if (watched == list_ && event->type() == QEvent::FocusIn &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::MouseFocusReason && list_->selectedItems().isEmpty() &&
+        list_->currentRow() >= 0)
+        list_->setCurrentRow(list_->currentRow(), QItemSelectionModel::ClearAndSelect);
     if (watched == search_ && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down && listPage() == 1 && list_->count() > 0) {
         list_->setFocus(Qt::TabFocusReason);
@@ -328,6 +340,8 @@ void AppPickerView::refresh() {
     empty_->setText(QString::fromStdString(model_.emptyStateMessage()));
     clearSearch_->setVisible(!model_.searchText.empty());
     area_->setCurrentIndex(empty ? 2 : 1);
+    // The first row is where the keyboard starts.
+    if (!empty) list_->setCurrentRow(0, QItemSelectionModel::NoUpdate);
     add_->setEnabled(false);  // the list was made again: nothing is selected
 }
 
@@ -391,7 +405,7 @@ void ActionCard::paintEvent(QPaintEvent*) {
     p.setPen(ink);
     p.drawText(QRectF(6, 42, width() - 12, 34), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
                QString::fromStdString(action_.title()));
-    if (hasFocus()) ui::paintFocusMark(p, palette(), QRectF(rect()).adjusted(1, 1, -1, -1), 8);
+    if (ui::showsFocusMark(this)) ui::paintFocusMark(p, palette(), QRectF(rect()).adjusted(1, 1, -1, -1), 8);
 }
 
 void ActionCard::mouseReleaseEvent(QMouseEvent* event) {
@@ -515,6 +529,7 @@ ActionPickerView::ActionPickerView(SystemAction selected, std::function<void(con
     column->addLayout(titleBlock);
     column->addStretch();
     scroll->setWidget(content);
+    ui::keepFocusInView(scroll, 20);
     layout->addWidget(scroll, 1);
     layout->addWidget(makeSheetDivider(this));
 
@@ -620,6 +635,7 @@ class OptionRow : public QWidget {
 public:
     OptionRow(const AddSlotOption& option, std::function<void()> onClick, QWidget* parent)
         : QWidget(parent), option_(option), onClick_(std::move(onClick)) {
+        setAccessibleName(QString::fromStdString(option.title));
         setFixedHeight(8 + 28 + 8);
         setCursor(Qt::PointingHandCursor);
         setAttribute(Qt::WA_Hover);

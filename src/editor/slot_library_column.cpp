@@ -146,7 +146,7 @@ public:
         }
         // The current row while the list has the keyboard focus shows as a
         // hovered one does, with the focus mark around it.
-        const bool focused = option.state & QStyle::State_HasFocus;
+        const bool focused = (option.state & QStyle::State_HasFocus) && ui::showsFocusMark(option.widget);
         const bool hovered = (option.state & QStyle::State_MouseOver) || focused;
         const bool added = index.data(AddedRole).toBool();
         if (hovered && !added) {

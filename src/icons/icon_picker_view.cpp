@@ -243,7 +243,7 @@ public:
             p->setBrush(withAlpha(ink, 0.08));
             p->drawRoundedRect(cell, 6, 6);
         }
-        if (option.state & QStyle::State_HasFocus) {
+        if ((option.state & QStyle::State_HasFocus) && ui::showsFocusMark(option.widget)) {
             p->setPen(QPen(withAlpha(palette.color(QPalette::Highlight), 0.8), 1.5));
             p->setBrush(Qt::NoBrush);
             p->drawRoundedRect(cell.adjusted(0.75, 0.75, -0.75, -0.75), 5.25, 5.25);

@@ -98,7 +98,7 @@ void RecorderButton::paintEvent(QPaintEvent*) {
     p.setPen(ink);
     p.setFont(labelFont());
     p.drawText(content, Qt::AlignLeft | Qt::AlignVCenter, text());
-    if (hasFocus()) {
+    if (ui::showsFocusMark(this)) {
         // Inside the outline, which tells the state.
         const qreal inset = strokeWidth + 1.5;
         ui::paintFocusMark(p, palette(), QRectF(rect()).adjusted(inset, inset, -inset, -inset),

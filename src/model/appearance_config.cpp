@@ -40,10 +40,10 @@ T readOr(const json::Node& node, std::string_view key, T fallback, Read read, De
 }
 
 // A number in [lo, hi]: clamped, and noted when it had to be.
-double rangeOr(const json::Node& node, std::string_view key, double fallback, double lo, double hi) {
+double rangeOr(const json::Node& node, std::string_view key, double fallback, const AppearanceRange& range) {
     const auto number = [](const json::Node& n) { return n.asDouble(); };
     const double read = readOr(node, key, fallback, number, json::formatDouble);
-    return json::clampNoted(node.pathWithKey(key), read, lo, hi);
+    return json::clampNoted(node.pathWithKey(key), read, range.minimum, range.maximum);
 }
 
 template <class E>
@@ -81,12 +81,12 @@ AppearanceConfig AppearanceConfig::fromJson(const json::Node& node) {
 
     out.mode = readOr(node, "mode", d.mode, appearanceModeFromJson, quotedRaw<AppearanceMode>);
     out.backdrop = readOr(node, "backdrop", d.backdrop, backdropFromJson, quotedRaw<Backdrop>);
-    out.backdropOpacity = rangeOr(node, "backdropOpacity", d.backdropOpacity, 0.0, 1.0);
+    out.backdropOpacity = rangeOr(node, "backdropOpacity", d.backdropOpacity, kBackdropOpacityRange);
     out.backdropColor = node.optionalString("backdropColor");
     out.slotStyle = readOr(node, "slotStyle", d.slotStyle, slotStyleFromJson, quotedRaw<SlotStyle>);
     out.slotColor = node.optionalString("slotColor");
-    out.wedgeFillStrength = rangeOr(node, "wedgeFillStrength", d.wedgeFillStrength, 0.5, 1.5);
-    out.wedgeStrokeStrength = rangeOr(node, "wedgeStrokeStrength", d.wedgeStrokeStrength, 0.0, 1.2);
+    out.wedgeFillStrength = rangeOr(node, "wedgeFillStrength", d.wedgeFillStrength, kWedgeFillStrengthRange);
+    out.wedgeStrokeStrength = rangeOr(node, "wedgeStrokeStrength", d.wedgeStrokeStrength, kWedgeStrokeStrengthRange);
     return out;
 }
 

@@ -38,15 +38,28 @@ AppearanceMode appearanceModeFromJson(const json::Node& node);
 Backdrop backdropFromJson(const json::Node& node);
 SlotStyle slotStyleFromJson(const json::Node& node);
 
+// The range a number of the appearance is kept to, and the step of the value
+// text the settings show for it: a slider moves continuously under the mouse
+// and by one step for an arrow key.
+struct AppearanceRange {
+    double minimum;
+    double maximum;
+    double step;
+};
+
 struct AppearanceConfig {
+    static constexpr AppearanceRange kBackdropOpacityRange{0.0, 1.0, 0.01};
+    static constexpr AppearanceRange kWedgeFillStrengthRange{0.5, 1.5, 0.01};
+    static constexpr AppearanceRange kWedgeStrokeStrengthRange{0.0, 1.2, 0.01};
+
     AppearanceMode mode = AppearanceMode::automatic;
     Backdrop backdrop = Backdrop::liquidGlass;
-    double backdropOpacity = 0.55;              // kept to 0...1 when read
+    double backdropOpacity = 0.55;              // kept to kBackdropOpacityRange when read
     std::optional<std::string> backdropColor;   // hex colour text, stored verbatim
     SlotStyle slotStyle = SlotStyle::liquidGlass;
     std::optional<std::string> slotColor;       // hex colour text, stored verbatim
-    double wedgeFillStrength = 1.0;             // kept to 0.5...1.5 when read
-    double wedgeStrokeStrength = 0.8;           // kept to 0...1.2 when read
+    double wedgeFillStrength = 1.0;             // kept to kWedgeFillStrengthRange when read
+    double wedgeStrokeStrength = 0.8;           // kept to kWedgeStrokeStrengthRange when read
 
     bool operator==(const AppearanceConfig&) const = default;
 

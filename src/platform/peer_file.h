@@ -35,6 +35,9 @@ struct PeerFile {
 
 // Reads on the calling thread (a reader thread: it may block on a slow disk).
 PeerFile readPeerFile(const QString& path, qint64 limit);
+// The same for a path in the file system's bytes, which need not be valid
+// UTF-8 (a name given on the command line).
+PeerFile readPeerFile(const QByteArray& nativePath, qint64 limit);
 
 // The image in `bytes`, decoded to fit within `pixels` with its aspect ratio
 // kept, never enlarged unless it is a drawing (SVG); a null image when the

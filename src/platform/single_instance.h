@@ -9,7 +9,8 @@ namespace orbel::platform {
 
 // One Orbel per session. The first process claims the application id on the
 // session bus; a later one hands its arguments (paths of files to open) to
-// it and exits, or, started at login, says nothing to it. GUI thread.
+// it and exits, or, started at login, says nothing to it. Paths are the
+// file system's bytes, handed over as they are. GUI thread.
 class SingleInstance {
 public:
     enum class Role { primary, handedOver, alone };

@@ -1,6 +1,7 @@
 #include "profiles/backup_restore_model.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QString>
@@ -14,7 +15,7 @@ namespace orbel {
 BackupRestoreModel::BackupRestoreModel(BackupRestoreSheetItem item) : item_(std::move(item)) {}
 
 std::string BackupRestoreModel::fileName() const {
-    return QFileInfo(QString::fromStdString(item_.sourcePath)).fileName().toStdString();
+    return QFileInfo(QFile::decodeName(QByteArray::fromStdString(item_.sourcePath))).fileName().toStdString();
 }
 
 std::string BackupRestoreModel::createdText() const {

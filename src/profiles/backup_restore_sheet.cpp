@@ -13,6 +13,7 @@
 
 #include "model/profile_name.h"
 #include "ui/controls.h"
+#include "ui/focus_in_view.h"
 #include "ui/settings_blocks.h"
 #include "ui/sheet_frame.h"
 
@@ -67,6 +68,8 @@ protected:
         p.setPen(Qt::NoPen);
         p.setBrush(fill);
         p.drawRoundedRect(QRectF(rect()), 8, 8);
+        // Space chooses the focused card: the keyboard sees which.
+        if (ui::showsFocusMark(this)) ui::paintFocusMark(p, palette(), QRectF(rect()).adjusted(1, 1, -1, -1), 8);
     }
 
 private:
@@ -121,6 +124,10 @@ BackupRestoreSheet::BackupRestoreSheet(BackupRestoreSheetItem item, QWidget* par
     // the wrapped texts' narrowest forms.
     content->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
     scroll->viewport()->setAutoFillBackground(false);
+    // Where the focus starts (the arrows scroll it); the style draws no
+    // focus on it. The ring runs outside it, clear of the texts at its edge.
+    ui::markFocus(scroll, 8, ui::kButtonMarkOutset);
+    ui::keepFocusInView(scroll);
     auto* page = new QVBoxLayout(content);
     page->setContentsMargins(0, 0, 0, 0);
     page->setSpacing(18);

@@ -26,6 +26,7 @@
 #include "ui/accent_swatch_picker.h"
 #include "ui/confirmation.h"
 #include "ui/controls.h"
+#include "ui/focus_in_view.h"
 #include "ui/popup_placement.h"
 #include "ui/sheet_frame.h"
 #include "ui/sheet_opener.h"
@@ -421,6 +422,7 @@ PerAppMenusEditorView::PerAppMenusEditorView(ConfigManager& manager, PerAppMenus
     rows_->setContentsMargins(0, 0, 0, 0);
     rows_->setSpacing(0);
     scroll->setWidget(rowsHost);
+    ui::keepFocusInView(scroll);
     column->addWidget(scroll, 1);
 
     connect(add_, &QPushButton::clicked, this, &PerAppMenusEditorView::openChooser);

@@ -53,7 +53,7 @@ void ProfileIconPicker::paintEvent(QPaintEvent*) {
         p.setPen(QPen(ui::inkColor(palette(), ui::Ink::primary), 2));
         p.drawEllipse(r);
     }
-    if (hasFocus()) ui::paintFocusMark(p, palette(), r, r.height() / 2);
+    if (ui::showsFocusMark(this)) ui::paintFocusMark(p, palette(), r, r.height() / 2);
 }
 
 }  // namespace orbel

@@ -98,19 +98,7 @@ void ProfilesTabModel::beginCreate() {
     showingCreatePopover = true;
 }
 
-bool ProfilesTabModel::canSaveNewProfile() const {
-    return !normalisedProfileName(newProfileName).empty() && !newProfileNameRefusal();
-}
-
-std::optional<std::string> ProfilesTabModel::newProfileNameRefusal() const {
-    if (normalisedProfileName(newProfileName).empty()) return std::nullopt;
-    try {
-        ProfileStore::checkNewName(newProfileName);
-    } catch (const ProfileStoreError& e) {
-        return std::string(e.what());
-    }
-    return std::nullopt;
-}
+bool ProfilesTabModel::canSaveNewProfile() const { return !normalisedProfileName(newProfileName).empty(); }
 
 bool ProfilesTabModel::createProfile() {
     const std::string name = normalisedProfileName(newProfileName);

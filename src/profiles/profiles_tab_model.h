@@ -70,10 +70,6 @@ public:
     // Create popover.
     void beginCreate();  // empties the field and clears the error line
     bool canSaveNewProfile() const;
-    // Why the name typed so far can name no new profile, in the store's
-    // words (a control character, a path separator...); nothing while it is
-    // empty or can be taken. The popover tells it, its Save off.
-    std::optional<std::string> newProfileNameRefusal() const;
     // True when the profile was written and the popover closes.
     bool createProfile();
     std::string newProfileName;

@@ -256,7 +256,35 @@ void ProfilesTabView::rebuildRows() {
     new_->setToolTip(qs(model_.newButtonHelp()));
     showMessages();
 
-    ui::clearRows(rows_);
+    // A control of a row that has the focus hands it to its like in the
+    // row made again (the icon button after its picker closed, say): the
+    // control of its kind at its place among the row's controls of that
+    // kind. Only then do the old rows go, so the focus keeps its place
+    // instead of running on as they hide.
+    const auto sameKind = [](QWidget* row, const QWidget* control) {
+        QList<QWidget*> kind;
+        for (QWidget* w : row->findChildren<QWidget*>())
+            if (w->metaObject() == control->metaObject()) kind.push_back(w);
+        return kind;
+    };
+    // The window's focus, also while another window (the picker) is active.
+    QWidget* focused = window()->focusWidget();
+    QString focusedRow;
+    qsizetype focusedPlace = -1;
+    for (QWidget* w = focused; w && w != this; w = w->parentWidget())
+        if (w->objectName().startsWith(QLatin1String("profileRow:"))) {
+            focusedRow = w->objectName();
+            focusedPlace = sameKind(w, focused).indexOf(focused);
+            break;
+        }
+    std::vector<QWidget*> oldRows;
+    while (QLayoutItem* item = rows_->takeAt(0)) {
+        if (QWidget* w = item->widget()) {
+            w->setObjectName(QString());  // gone at once for lookups
+            oldRows.push_back(w);
+        }
+        delete item;
+    }
     for (const auto& name : model_.displayedProfiles()) {
         const bool active = model_.isActive(name);
         auto* row = new RowFrame(active, this);
@@ -317,6 +345,16 @@ void ProfilesTabView::rebuildRows() {
         // queued call: the row must be there for whoever looks next.
         row->show();
     }
+    if (QWidget* again = focusedRow.isEmpty() ? nullptr : findChild<QWidget*>(focusedRow)) {
+        const QList<QWidget*> kind = sameKind(again, focused);
+        QWidget* like = focusedPlace >= 0 && focusedPlace < kind.size() ? kind[focusedPlace] : nullptr;
+        if (like && like->isEnabled() && like->focusPolicy() != Qt::NoFocus) ui::passFocus(focused, like);
+    }
+    // They may be running the click that rebuilt the list: deleted later.
+    for (QWidget* old : oldRows) {
+        old->hide();
+        old->deleteLater();
+    }
     const std::string unlisted = ProfilesTabModel::unlistedNotice(model_.unlistedFiles());
     unlisted_->setText(qs(unlisted));
     unlisted_->setVisible(!unlisted.empty());
@@ -361,10 +399,6 @@ void ProfilesTabView::openCreatePopover() {
         createField_ = new QLineEdit(popover_);
         createField_->setPlaceholderText(QStringLiteral("Profile name"));
         column->addWidget(createField_);
-        createError_ = refusalLine(popover_);
-        createError_->setObjectName(QStringLiteral("createError"));
-        createError_->hide();
-        column->addWidget(createError_);
         auto* cancel = new QPushButton(tr("Cancel"), popover_);
         createSave_ = new QPushButton(tr("Save"), popover_);
         styleSheetButton(cancel, false);
@@ -376,12 +410,9 @@ void ProfilesTabView::openCreatePopover() {
         column->addLayout(buttons);
         connect(createField_, &QLineEdit::textChanged, this, [this](const QString& text) {
             model_.newProfileName = text.toStdString();
+            // Only an empty name turns Save off: any other the store
+            // refuses is told on the tab's error line when saved.
             createSave_->setEnabled(model_.canSaveNewProfile());
-            // A name the store would refuse is refused here, where it is typed.
-            const std::optional<std::string> refusal = model_.newProfileNameRefusal();
-            createError_->setText(qs(refusal.value_or("")));
-            createError_->setVisible(refusal.has_value());
-            popover_->adjustSize();
         });
         connect(createField_, &QLineEdit::returnPressed, this, &ProfilesTabView::submitCreate);
         connect(createSave_, &QPushButton::clicked, this, &ProfilesTabView::submitCreate);

@@ -64,7 +64,6 @@ public:
     QFrame* createPopover() const { return popover_; }
     QLineEdit* createField() const { return createField_; }
     QPushButton* createSaveButton() const { return createSave_; }
-    QLabel* createErrorLine() const { return createError_; }
     // The row of a displayed profile, or none.
     QWidget* row(const std::string& name) const;
     QPushButton* switchButton(const std::string& name) const;
@@ -102,7 +101,6 @@ private:
     QFrame* popover_ = nullptr;
     QLineEdit* createField_ = nullptr;
     QPushButton* createSave_ = nullptr;
-    QLabel* createError_ = nullptr;  // why the typed name is refused
     QPointer<DuplicateProfileSheet> duplicateSheet_;
     QPointer<BackupRestoreSheet> restoreSheet_;
     QPointer<QMessageBox> deleteBox_;

@@ -11,6 +11,7 @@
 #include "platform/bundle.h"
 #include "platform/symbols.h"
 #include "settings/about_info.h"
+#include "ui/focus_in_view.h"
 #include "ui/popup_placement.h"
 #include "ui/settings_blocks.h"
 #include "ui/sheet_opener.h"
@@ -111,6 +112,7 @@ AboutTab::AboutTab(QWidget* parent) : QScrollArea(parent) {
     column->addSpacing(16);
     column->addStretch(1);
     setWidget(canvas);
+    ui::keepFocusInView(this);
 }
 
 void AboutTab::showAcknowledgements() {
@@ -173,6 +175,7 @@ AcknowledgementsDialog::AcknowledgementsDialog(const std::vector<IconPackManifes
     }
     rows->addStretch(1);
     scroll->setWidget(list);
+    ui::keepFocusInView(scroll);
     layout->addWidget(scroll, 1);
     layout->addWidget(ui::settingsDivider(this));
 

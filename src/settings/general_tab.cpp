@@ -6,6 +6,7 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStackedWidget>
+#include <cmath>
 
 #include "input/hold_binding_recorder.h"
 #include "input/hold_binding_recorder_view.h"
@@ -150,41 +151,49 @@ QWidget* GeneralTab::makeAppearanceSection() {
     std::array<QWidget*, 8> contents{
         picker(Row::colorScheme, "colorScheme", [](AppearanceConfig& a, int i) { a.mode = kAllAppearanceModes[std::size_t(i)]; }),
         picker(Row::backdrop, "backdrop", [](AppearanceConfig& a, int i) { a.backdrop = kAllBackdrops[std::size_t(i)]; }),
-        sliderRow("backdropOpacity", 0.0, 1.0, &AppearanceConfig::backdropOpacity, true),
+        sliderRow("backdropOpacity", AppearanceConfig::kBackdropOpacityRange, &AppearanceConfig::backdropOpacity, true),
         colorField(true),
         picker(Row::slotStyle, "slotStyle", [](AppearanceConfig& a, int i) { a.slotStyle = kAllSlotStyles[std::size_t(i)]; }),
         colorField(false),
-        sliderRow("slotIntensity", 0.5, 1.5, &AppearanceConfig::wedgeFillStrength, false),
-        sliderRow("slotBorders", 0.0, 1.2, &AppearanceConfig::wedgeStrokeStrength, false),
+        sliderRow("slotIntensity", AppearanceConfig::kWedgeFillStrengthRange, &AppearanceConfig::wedgeFillStrength,
+                  false),
+        sliderRow("slotBorders", AppearanceConfig::kWedgeStrokeStrengthRange, &AppearanceConfig::wedgeStrokeStrength,
+                  false),
     };
     for (std::size_t i = 0; i < contents.size(); ++i)
         appearanceRows_[i] = section->addRow(QString(), std::nullopt, contents[i]);
     return section;
 }
 
-QWidget* GeneralTab::sliderRow(const char* name, double minimum, double maximum, double AppearanceConfig::*field, bool percent) {
-    constexpr int kSteps = 1000;
+QWidget* GeneralTab::sliderRow(const char* name, const AppearanceRange& range, double AppearanceConfig::*field,
+                               bool percent) {
+    // Continuous to the eye: a thousandth of the value per slider unit. An
+    // arrow key moves it by the step its value text shows.
+    constexpr double kUnit = 0.001;
+    const double minimum = range.minimum;
     auto* content = new QWidget;
     auto* layout = new QHBoxLayout(content);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(14);
     auto* slider = new QSlider(Qt::Horizontal, content);
     slider->setObjectName(QLatin1String(name));
-    slider->setRange(0, kSteps);
+    slider->setRange(0, int(std::lround((range.maximum - range.minimum) / kUnit)));
+    slider->setSingleStep(int(std::lround(range.step / kUnit)));
+    slider->setPageStep(10 * slider->singleStep());
     slider->setMaximumWidth(280);
     slider->setMinimumWidth(200);
     auto* value = ui::valueLabel(56, content);
     layout->addWidget(slider);
     layout->addWidget(value);
     layout->addStretch(1);
-    connect(slider, &QSlider::valueChanged, this, [this, minimum, maximum, field](int step) {
-        const double v = minimum + (maximum - minimum) * step / kSteps;
+    connect(slider, &QSlider::valueChanged, this, [this, minimum, field](int units) {
+        const double v = minimum + units * kUnit;
         model_.setAppearance([&](AppearanceConfig& a) { a.*field = v; });
     });
-    refreshers_.push_back([this, slider, value, minimum, maximum, field, percent] {
+    refreshers_.push_back([this, slider, value, minimum, field, percent] {
         const double v = model_.config().appearance.*field;
         const QSignalBlocker block(slider);
-        slider->setValue(int(std::lround((v - minimum) / (maximum - minimum) * kSteps)));
+        slider->setValue(int(std::lround((v - minimum) / kUnit)));
         value->setText(QString::fromStdString(percent ? appearance_settings::percentText(v)
                                                       : appearance_settings::multiplierText(v)));
     });
@@ -273,13 +282,17 @@ void GeneralTab::refresh() {
     pickers_[0]->setSelected(int(a.mode));
     pickers_[1]->setSelected(int(a.backdrop));
     pickers_[2]->setSelected(int(a.slotStyle));
-    for (auto* row : appearanceRows_) row->hide();
+    // Only the rows that come or go change: hiding the row of the control
+    // that has the focus (the one just used) would send the focus away.
+    std::array<bool, 8> shown{};
     for (const auto& info : appearance_settings::rows(a)) {
-        auto* row = appearanceRows_[static_cast<std::size_t>(info.row)];
+        const auto index = static_cast<std::size_t>(info.row);
+        shown[index] = true;
+        auto* row = appearanceRows_[index];
         row->setLabel(QString::fromStdString(info.label));
         row->setHelpText(info.help ? std::optional(QString::fromStdString(*info.help)) : std::nullopt);
-        row->show();
     }
+    for (std::size_t i = 0; i < shown.size(); ++i) appearanceRows_[i]->setVisible(shown[i]);
     for (const auto& refresher : refreshers_) refresher();
 }
 

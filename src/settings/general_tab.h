@@ -42,7 +42,7 @@ private:
     QWidget* makeTrayAndLoginSection();
     QWidget* makeDialSizeSection();
     QWidget* makeAppearanceSection();
-    QWidget* sliderRow(const char* name, double minimum, double maximum, double AppearanceConfig::*field, bool percent);
+    QWidget* sliderRow(const char* name, const AppearanceRange& range, double AppearanceConfig::*field, bool percent);
     QWidget* colorField(bool backdrop);
     void follow(HoldBindingRecorder& recorder, void (PreferencesModel::*set)(bool));
     // Starts or ends `recorder`'s recording as the model says; a recording

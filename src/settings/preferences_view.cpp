@@ -18,6 +18,7 @@
 #include "sheets/slot_editor_view.h"
 #include "sheets/slot_sheet_factory.h"
 #include "ui/confirmation.h"
+#include "ui/focus_in_view.h"
 #include "ui/settings_blocks.h"
 #include "ui/settings_tab_bar.h"
 #include "ui/sheet_opener.h"
@@ -36,6 +37,7 @@ QWidget* scrolling(QWidget* page) {
     scroll->setWidgetResizable(true);
     scroll->setWidget(page);
     scroll->viewport()->setAutoFillBackground(false);
+    ui::keepFocusInView(scroll);
     return scroll;
 }
 

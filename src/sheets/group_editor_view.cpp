@@ -17,6 +17,7 @@
 #include "sheets/icon_picker_row.h"
 #include "sheets/slot_sheet_factory.h"
 #include "ui/controls.h"
+#include "ui/focus_in_view.h"
 #include "ui/popup_placement.h"
 #include "ui/settings_blocks.h"
 #include "ui/sheet_frame.h"
@@ -32,7 +33,8 @@ constexpr int kDialEditorHeight = 460;
 QString qs(const std::string& text) { return QString::fromStdString(text); }
 
 // The group's icon in the title row: the purple folder badge while the icon
-// is automatic, else the icon itself; a click opens the icon chooser.
+// is automatic, else the icon itself; a click opens the icon chooser. The
+// keyboard focus rings it (the badge fills it whole).
 class GroupIconButton : public QAbstractButton {
 public:
     explicit GroupIconButton(QWidget* parent) : QAbstractButton(parent) {
@@ -56,7 +58,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {
-        if (!hasFocus() && !isDown()) return;
+        if (!isDown()) return;
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(Qt::NoPen);
@@ -113,6 +115,7 @@ GroupEditorView::GroupEditorView(const GroupEditorRequest& request, std::functio
     titleRow->setSpacing(12);
     auto* iconButton = new GroupIconButton(this);
     iconButton->setToolTip(tr("Choose group icon"));
+    ui::markFocus(iconButton, 9, ui::kButtonMarkOutset);
     iconButton_ = iconButton;
     titleRow->addWidget(iconButton_);
     name_ = new QLineEdit(qs(model_.title), this);
@@ -212,6 +215,7 @@ GroupEditorView::GroupEditorView(const GroupEditorRequest& request, std::functio
         body->addWidget(library_, 1);
     }
     scroll->setWidget(bodyWidget);
+    ui::keepFocusInView(scroll);
     root->addWidget(scroll, 1);
     root->addWidget(makeSheetDivider(this));
 

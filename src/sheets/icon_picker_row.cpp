@@ -38,7 +38,7 @@ protected:
         p.setPen(QPen(stroke, 0.5));
         p.setBrush(fill);
         p.drawRoundedRect(QRectF(rect()).adjusted(0.25, 0.25, -0.25, -0.25), 8, 8);
-        if (hasFocus()) ui::paintFocusMark(p, palette(), QRectF(rect()).adjusted(1, 1, -1, -1), 8);
+        if (ui::showsFocusMark(this)) ui::paintFocusMark(p, palette(), QRectF(rect()).adjusted(1, 1, -1, -1), 8);
     }
 };
 

@@ -2,7 +2,6 @@
 
 #include <QLineEdit>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <algorithm>
@@ -12,6 +11,7 @@
 #include "sheets/script_slot_editor_model.h"
 #include "ui/controls.h"
 #include "ui/sheet_frame.h"
+#include "ui/text_box.h"
 
 namespace orbel {
 
@@ -66,11 +66,9 @@ ui::SegmentedControl* makeLanguagePicker(ScriptLanguage selected) {
 }
 
 QPlainTextEdit* makeSourceEditor(const std::string& text, QWidget* parent) {
-    auto* editor = new QPlainTextEdit(QString::fromStdString(text), parent);
+    auto* editor = new ui::TextBox(QString::fromStdString(text), parent);
     editor->setFont(sheetFont(SheetText::body, QFont::Normal, true));
     editor->setMinimumHeight(140);
-    editor->setTabChangesFocus(false);
-    editor->setFrameShape(QFrame::StyledPanel);
     return editor;
 }
 

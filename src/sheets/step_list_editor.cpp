@@ -11,6 +11,7 @@
 #include "model/overloaded.h"
 #include "sheets/macro_recorder_overlay.h"
 #include "sheets/step_rows.h"
+#include "ui/controls.h"
 #include "ui/popup_placement.h"
 #include "ui/sheet_frame.h"
 #include "ui/sheet_opener.h"
@@ -126,7 +127,11 @@ StepListEditor::StepListEditor(StepList& steps, QWidget* parent) : QWidget(paren
     bar->addWidget(record);
     bar->addStretch(1);
     root->addLayout(bar);
-    connect(addChord, &QPushButton::clicked, this, [this] { steps_.appendChord(); });
+    connect(addChord, &QPushButton::clicked, this, [this, addChord] {
+        steps_.appendChord();
+        // The new chord is the next thing to do: record into it.
+        if (!rows_.empty()) ui::passFocus(addChord, rows_.back().row);
+    });
     connect(addWait, &QPushButton::clicked, this, [this] { steps_.appendWait(); });
     connect(addText, &QPushButton::clicked, this, [this] { steps_.appendText(); });
     connect(record, &QPushButton::clicked, this, [this] { openRecorder(); });
@@ -250,6 +255,7 @@ void StepListEditor::rebuild() {
         remove->setIcon(QIcon(symbolPixmap("xmark.circle.fill", 13, secondaryColor(palette()), devicePixelRatioF())));
         remove->setToolTip(tr("Delete step"));
         remove->setCursor(Qt::PointingHandCursor);
+        ui::markFocus(remove, 6);  // the style's own mark on a raised-on-hover button is faint
         const StepList::Key key = steps_.keyAt(i);
         connect(remove, &QToolButton::clicked, this, [this, key] { steps_.deleteStep(key); });
         layout->addWidget(remove);

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "ui/controls.h"
 #include "ui/popup_placement.h"
 
 namespace orbel {
@@ -192,10 +193,20 @@ void AccentSwatchPicker::paintEvent(QPaintEvent*) {
         rgb = (unsetColor_ == DialColor::backdrop ? dial.backdropFill : dial.wedgeFilledTint).rgb();
     }
     const QRectF swatch = QRectF(0, 0, 28, 18).translated((width() - 28) / 2.0, (height() - 18) / 2.0);
-    p.fillPath(rounded(swatch, 5), rgb ? colorOf(*rgb) : ink);
-    p.setPen(QPen(withAlpha(ink, hasFocus() ? 0.8 : 0.35), 0.5));
+    const QColor color = rgb ? colorOf(*rgb) : ink;
+    p.fillPath(rounded(swatch, 5), color);
+    p.setPen(QPen(withAlpha(ink, 0.35), 0.5));
     p.setBrush(Qt::NoBrush);
     p.drawPath(rounded(swatch.adjusted(0.25, 0.25, -0.25, -0.25), 4.75));
+    if (ui::showsFocusMark(this)) {
+        // The accent ring outside the swatch, a gap of the window's colour
+        // between them, and inside the swatch's edge a line in black or
+        // white, whichever its colour is not: the mark shows on a swatch of
+        // any colour, the accent's own and the darkest too.
+        ui::paintFocusMark(p, palette(), swatch.adjusted(-3, -3, 3, 3), 8);
+        p.setPen(QPen(color.lightnessF() > 0.5 ? QColor(0, 0, 0, 150) : QColor(255, 255, 255, 190), 1));
+        p.drawPath(rounded(swatch.adjusted(1, 1, -1, -1), 4));
+    }
 }
 
 AccentSwatchPopover::AccentSwatchPopover(AccentSwatchPicker& picker)

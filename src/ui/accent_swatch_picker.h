@@ -44,7 +44,8 @@ public:
     // Made on first opening.
     AccentSwatchPopover* popover() const { return popover_; }
 
-    QSize sizeHint() const override { return {28, 18}; }
+    // The swatch and, around it, room for the focus mark.
+    QSize sizeHint() const override { return {36, 26}; }
 
 Q_SIGNALS:
     void accentHexChanged();

@@ -1,8 +1,11 @@
 #include "ui/controls.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
+#include <QAbstractScrollArea>
+#include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
@@ -124,7 +127,7 @@ void SegmentedControl::paintEvent(QPaintEvent*) {
         p.setPen(ink);
         p.drawText(r, Qt::AlignCenter, fontMetrics().elidedText(options_[i], Qt::ElideRight, r.width() - 6));
     }
-    if (hasFocus()) paintFocusMark(p, palette(), QRectF(rect()).adjusted(1, 1, -1, -1), 6);
+    if (showsFocusMark(this)) paintFocusMark(p, palette(), QRectF(rect()).adjusted(1, 1, -1, -1), 6);
 }
 
 bool SegmentedControl::event(QEvent* event) {
@@ -187,7 +190,7 @@ void ToggleSwitch::paintEvent(QPaintEvent*) {
     p.setBrush(Qt::white);
     p.setPen(QPen(QColor(0, 0, 0, 40), 0.5));
     p.drawEllipse(QRectF(x, track.top() + 2, knob, knob));
-    if (hasFocus()) {
+    if (showsFocusMark(this)) {
         const QRectF outline = QRectF(rect()).adjusted(1, 1, -1, -1);
         paintFocusMark(p, palette(), outline, outline.height() / 2);
     }
@@ -206,8 +209,99 @@ void paintFocusMark(QPainter& painter, const QPalette& palette, const QRectF& ou
 
 namespace {
 
+// Set on each widget as it takes the focus: whether its focus came by the
+// keyboard.
+constexpr char kByKeyboard[] = "orbelFocusByKeyboard";
+
+// Follows how the focus comes, for the whole application: the last input
+// (a key, or a press of a pointer) and, on each widget that takes the
+// focus, what that made of it.
+class FocusOrigin : public QObject {
+public:
+    using QObject::QObject;
+    bool lastInputWasKey() const { return keyboard_; }
+    // How the next focus comes, told by whoever gives it.
+    std::optional<bool> passed;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::KeyPress: keyboard_ = true; break;
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick:
+                if (watched->isWidgetType()) clicked(static_cast<QWidget*>(watched));
+                keyboard_ = false;
+                break;
+            case QEvent::TouchBegin:
+            case QEvent::TabletPress: keyboard_ = false; break;
+            case QEvent::FocusIn:
+                if (watched->isWidgetType())
+                    judge(static_cast<QWidget*>(watched), static_cast<QFocusEvent*>(event)->reason());
+                break;
+            default: break;
+        }
+        return false;
+    }
+
+private:
+    // A click on the control that has the focus keeps it there, now the
+    // click's: the control a click would focus is found as the
+    // application finds it.
+    static void clicked(QWidget* widget) {
+        QWidget* focused = QApplication::focusWidget();
+        if (!focused || !focused->property(kByKeyboard).toBool()) return;
+        for (QWidget* w = widget; w; w = w->isWindow() ? nullptr : w->parentWidget()) {
+            if (!w->isEnabled() || !(w->focusPolicy() & Qt::ClickFocus)) continue;
+            if (w == focused || w->focusProxy() == focused) {
+                focused->setProperty(kByKeyboard, false);
+                focused->update();
+            }
+            return;
+        }
+    }
+
+    void judge(QWidget* widget, Qt::FocusReason reason) {
+        // Tab and the program moving the focus after a click (a page the
+        // click hid hands its focus on) are no keyboard's doing: Tab's own
+        // moves come after its key press.
+        bool byKeyboard = keyboard_;
+        if (passed) {
+            byKeyboard = *passed;
+            passed.reset();
+        } else if (reason == Qt::MouseFocusReason) {
+            byKeyboard = false;
+        } else if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason) {
+            // Back from a menu or another window the focus keeps how it came.
+            const QVariant before = widget->property(kByKeyboard);
+            if (before.isValid()) byKeyboard = before.toBool();
+        }
+        widget->setProperty(kByKeyboard, byKeyboard);
+    }
+
+    bool keyboard_ = true;  // before any input, the focus shows
+};
+
+QPointer<FocusOrigin>& focusOrigin() {
+    static QPointer<FocusOrigin> origin;
+    return origin;
+}
+
+// Every application follows the focus from its start.
+void followFocusOrigin() {
+    auto* app = QCoreApplication::instance();
+    auto* origin = new FocusOrigin(app);
+    app->installEventFilter(origin);
+    focusOrigin() = origin;
+}
+
+// Whether `widget` is a scrolling view, whose edge clips its children.
+bool isScrollViewport(const QWidget* widget) {
+    const auto* area = qobject_cast<const QAbstractScrollArea*>(widget->parentWidget());
+    return area && area->viewport() == widget;
+}
+
 // The widget that draws a style-drawn control's focus mark: shown while the
-// control has the focus, placed over it (or around it) as it moves.
+// control shows its focus, placed over it (or around it) as it moves.
 class FocusMarkOverlay : public QWidget {
 public:
     FocusMarkOverlay(QWidget* control, qreal radius, int outset)
@@ -216,7 +310,7 @@ public:
         setObjectName(QStringLiteral("focusMark"));
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setFocusPolicy(Qt::NoFocus);
-        control->installEventFilter(this);
+        watch();
         connect(control, &QObject::destroyed, this, [this] {
             hide();
             deleteLater();
@@ -226,28 +320,22 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched != control_) return false;
+        if (!control_) return false;
         switch (event->type()) {
-            case QEvent::FocusIn: {
-                // A click focuses the button it presses; the mark is for the
-                // keyboard, as the controls that draw themselves take no
-                // focus from a click. Back from a menu or another window the
-                // focus keeps how it came.
-                const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-                if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
-                    byMouse_ = reason == Qt::MouseFocusReason;
-                follow();
-                break;
-            }
+            case QEvent::FocusIn:
             case QEvent::FocusOut:
+            case QEvent::MouseButtonPress:  // a click on the focused control makes its focus the click's
             case QEvent::Show:
             case QEvent::Hide:
+                if (watched == control_) follow();
+                break;
             case QEvent::Move:
-            case QEvent::Resize: follow(); break;
+            case QEvent::Resize:
+                if (watched == control_ || isVisible()) follow();
+                break;
             case QEvent::ParentChange:
-                // A ring around the control lives beside it, in its new parent.
-                if (outset_ > 0 && control_->parentWidget() && control_->parentWidget() != parentWidget())
-                    setParent(control_->parentWidget());
+                // A ring around the control follows it into its new parent.
+                watch();
                 follow();
                 break;
             default: break;
@@ -262,25 +350,70 @@ protected:
     }
 
 private:
-    void follow() {
-        if (!control_) return;
-        const bool placed = outset_ <= 0 || (parentWidget() && parentWidget() == control_->parentWidget());
-        const bool shown = placed && control_->isVisible() && control_->hasFocus() && !byMouse_;
-        if (shown) {
-            const int d = outset_;
-            setGeometry(d > 0 ? control_->geometry().adjusted(-d, -d, d, d) : control_->rect());
-            raise();  // above the control's content, and above the siblings laid out after it
+    // The control and, for a ring outside it, its ancestors: any of them
+    // moving may move the ring.
+    void watch() {
+        for (const auto& w : watched_)
+            if (w) w->removeEventFilter(this);
+        watched_.clear();
+        for (QWidget* w = control_; w && !w->isWindow(); w = outset_ > 0 ? w->parentWidget() : nullptr) {
+            w->installEventFilter(this);
+            watched_.emplace_back(w);
         }
+    }
+
+    void follow() {
+        const bool shown = control_->isVisible() && showsFocusMark(control_) &&
+                           (outset_ <= 0 || control_->parentWidget());
+        if (shown && outset_ > 0) {
+            // In the nearest ancestor whose edge cuts none of the ring, short
+            // of a scrolling view's edge.
+            const int d = outset_;
+            QRect ring = control_->geometry().adjusted(-d, -d, d, d);
+            QWidget* host = control_->parentWidget();
+            while (!host->rect().contains(ring) && !host->isWindow() && !isScrollViewport(host)) {
+                ring.translate(host->pos());
+                host = host->parentWidget();
+            }
+            if (host != parentWidget()) setParent(host);
+            setGeometry(ring);
+        } else if (shown) {
+            setGeometry(control_->rect());
+        }
+        if (shown) raise();  // above the control's content, and above the siblings laid out after it
         setVisible(shown);
     }
 
     QPointer<QWidget> control_;
+    std::vector<QPointer<QWidget>> watched_;
     qreal radius_;
     int outset_;
-    bool byMouse_ = false;
 };
 
 }  // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(followFocusOrigin)
+
+bool showsFocusMark(const QWidget* control) {
+    if (!control || !control->hasFocus()) return false;
+    const QWidget* focused = QApplication::focusWidget();
+    const QVariant byKeyboard = focused ? focused->property(kByKeyboard) : QVariant();
+    return !byKeyboard.isValid() || byKeyboard.toBool();
+}
+
+void passFocus(const QWidget* from, QWidget* to) {
+    QWidget* taker = to;
+    while (taker && taker->focusProxy()) taker = taker->focusProxy();
+    if (!taker) return;
+    const auto& origin = focusOrigin();
+    // `from` may be the focus of a window that is not active now.
+    const QVariant fromKeyboard = from ? from->property(kByKeyboard) : QVariant();
+    const bool byKeyboard = fromKeyboard.isValid() ? fromKeyboard.toBool() : !origin || origin->lastInputWasKey();
+    taker->setProperty(kByKeyboard, byKeyboard);  // for a window that gives the focus later too
+    if (origin) origin->passed = byKeyboard;
+    to->setFocus(Qt::OtherFocusReason);
+    if (origin) origin->passed.reset();
+}
 
 void markFocus(QWidget* control, qreal radius, int outset) {
     static const char* const kMarked = "orbelFocusMark";

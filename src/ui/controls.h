@@ -23,6 +23,7 @@ public:
     int selected() const { return selected_; }
     void setSelected(int index);
     int count() const { return static_cast<int>(options_.size()); }
+    QString option(int index) const { return options_.value(index); }
     // The option's rectangle, for hit tests and for tests that click it.
     QRect segmentRect(int index) const;
     // Segments as wide as their titles (a row of chips, say, in a
@@ -89,17 +90,31 @@ private:
 // through this.
 QString plainToolTip(const QString& text);
 
+// Whether `control` has the focus and shows it with a focus mark: the
+// focus came by the keyboard. Focus moved by Tab, a shortcut or the program
+// after a key press is the keyboard's; focus a click gave, or moved by the
+// program after a click (a page a click showed, a row it rebuilt), is not.
+// Focus given back as a window or a menu closes keeps how it came. Every
+// focus mark asks this.
+bool showsFocusMark(const QWidget* control);
+// Gives `to` the focus, marked as `from`'s focus was (or as the last input
+// says, when `from` never had it): a control made again in the place of
+// one that had the focus. In a window that is not active, `to` takes the
+// focus when the window is active again.
+void passFocus(const QWidget* from, QWidget* to);
+
 // The keyboard focus mark of a control that draws itself: an accent
 // outline along `outline`, a rounded rectangle of corner `radius`.
 void paintFocusMark(QPainter& painter, const QPalette& palette, const QRectF& outline, qreal radius);
 
 // The same mark on a control the style draws (a push button, a scroll
 // area), whose own focus look is none or that of its unfocused default:
-// drawn by a widget over it that takes no input, while the control has the
-// keyboard focus, unless a click gave it. With `outset` > 0 the mark rings
-// the control that far outside it, in its parent (beside a filled button,
-// where a mark on the fill would not show); with 0 it runs along the
-// control's edge. Marking a control twice changes nothing.
+// drawn by a widget over it that takes no input, while `showsFocusMark`
+// says so. With `outset` > 0 the mark rings the control that far outside
+// it (beside a filled button, where a mark on the fill would not show), in
+// its parent or, where the parent's edge would cut it, in the nearest
+// ancestor with room for it; with 0 it runs along the control's edge.
+// Marking a control twice changes nothing.
 void markFocus(QWidget* control, qreal radius, int outset = 0);
 // The outset of the ring around a push button, and its corner.
 inline constexpr int kButtonMarkOutset = 3;

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "platform/symbols.h"
+#include "ui/focus_in_view.h"
 #include "ui/wheel_guard.h"
 
 namespace orbel::ui {
@@ -316,6 +317,7 @@ SettingsPage::SettingsPage(QWidget* parent) : QScrollArea(parent) {
     outer->addStretch(1);
     setWidget(canvas);
     viewport()->setAutoFillBackground(false);
+    keepFocusInView(this);
 }
 
 void SettingsPage::addSections(std::initializer_list<QWidget*> sections) {

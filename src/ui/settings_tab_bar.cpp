@@ -92,7 +92,7 @@ protected:
         p.setFont(labelFont());
         p.drawText(QRect(0, 8 + 18 + 4, width(), height() - 8 - 18 - 4 - 8 + 2), Qt::AlignHCenter | Qt::AlignTop,
                    text());
-        if (hasFocus()) paintFocusMark(p, palette(), pill.adjusted(0.5, 0.5, -0.5, -0.5), 10);
+        if (showsFocusMark(this)) paintFocusMark(p, palette(), pill.adjusted(0.5, 0.5, -0.5, -0.5), 10);
     }
 
 private:

@@ -16,6 +16,7 @@
 #include "platform/symbols.h"
 #include "ui/confirmation.h"
 #include "ui/controls.h"
+#include "ui/focus_in_view.h"
 #include "ui/popup_placement.h"
 #include "ui/settings_blocks.h"
 #include "ui/wheel_guard.h"
@@ -307,6 +308,7 @@ SlotEditChromeSheet::SlotEditChromeSheet(const QString& symbol, const QString& t
     formLayout_->setSpacing(16);
     formLayout_->addStretch(1);
     scroll_->setWidget(form_);
+    ui::keepFocusInView(scroll_);
     scroll_->viewport()->setAutoFillBackground(false);
     ui::markFocus(scroll_, 6);  // a Tab stop (the arrows scroll it) the style draws no focus on
     root->addWidget(scroll_, 1);

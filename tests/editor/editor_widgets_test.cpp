@@ -304,8 +304,8 @@ TEST_F(EditorWidgets, DesktopEntryFromAFileManagerBecomesAnAppSlot) {
 }
 
 // Dropped before the installed applications are known, a desktop entry is
-// taken and judged once they are, by the same rules: not refused as "not
-// installed" in the meantime.
+// judged once they are, by the same rules: not refused as "not installed" in
+// the meantime. Its source is told of nothing done, since nothing was yet.
 TEST_F(EditorWidgets, ADesktopEntryDroppedBeforeTheApplicationsAreKnownIsJudgedOnceTheyAre) {
     workspace.install("firefox-esr", "Firefox ESR");
     workspace.install("kde4-kate", "Kate");
@@ -315,7 +315,7 @@ TEST_F(EditorWidgets, ADesktopEntryDroppedBeforeTheApplicationsAreKnownIsJudgedO
     mime.setUrls({QUrl::fromLocalFile("/usr/share/applications/firefox-esr.desktop")});
     const DragAnswers answers = answersTo(host.editor->emptyTarget(), mime, {166, 166});
     EXPECT_TRUE(answers.entered);
-    EXPECT_TRUE(answers.dropped);
+    EXPECT_FALSE(answers.dropped);
     EXPECT_TRUE(host.slots.empty());
     workspace.becomeKnown();
     ASSERT_TRUE(QTest::qWaitFor([&] { return host.slots.size() == 1; }, 5000));
@@ -331,6 +331,59 @@ TEST_F(EditorWidgets, ADesktopEntryDroppedBeforeTheApplicationsAreKnownIsJudgedO
     EXPECT_EQ(host.titles(), "Firefox ESR;Kate;");
     EXPECT_EQ(host.calls, (std::vector<std::string>{"insert Firefox ESR", "insert Kate"}));
     save(host.editor.get(), "ring-desktop-entries-judged-once-known");
+}
+
+// A Shift-drag proposes a move; a file manager told of one removes its file.
+// Whether judged now or once the applications are known, a desktop entry is
+// only ever taken as a copy, and a drag that offers nothing but a move is
+// refused.
+TEST_F(EditorWidgets, ADesktopEntryIsNeverTakenAsAMove) {
+    workspace.install("firefox-esr", "Firefox ESR");
+    Host host({});
+    const auto actionsOf = [](QWidget* target, const QString& file, QPoint at, Qt::DropActions offered) {
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(file)});
+        std::vector<Qt::DropAction> answers;
+        QDragEnterEvent enter(at, offered, &mime, Qt::LeftButton, Qt::ShiftModifier);
+        QApplication::sendEvent(target, &enter);
+        answers.push_back(enter.isAccepted() ? enter.dropAction() : Qt::IgnoreAction);
+        if (!enter.isAccepted()) return answers;
+        QDragMoveEvent move(at, offered, &mime, Qt::LeftButton, Qt::ShiftModifier);
+        move.setDropAction(enter.dropAction());  // as the toolkit carries the entry's answer on
+        move.setAccepted(true);
+        QApplication::sendEvent(target, &move);
+        answers.push_back(move.isAccepted() ? move.dropAction() : Qt::IgnoreAction);
+        QDropEvent dropped(at, offered, &mime, Qt::LeftButton, Qt::ShiftModifier);
+        EXPECT_EQ(dropped.proposedAction(), Qt::MoveAction);  // what Shift asks for
+        QApplication::sendEvent(target, &dropped);
+        answers.push_back(dropped.isAccepted() ? dropped.dropAction() : Qt::IgnoreAction);
+        return answers;
+    };
+    using A = std::vector<Qt::DropAction>;
+    const A copied{Qt::CopyAction, Qt::CopyAction, Qt::CopyAction}, refused{Qt::IgnoreAction};
+    // Not judged yet: shown as a copy while it moves, and at the drop the
+    // source hears that nothing was done, whatever comes of it later.
+    const A pending{Qt::CopyAction, Qt::CopyAction, Qt::IgnoreAction};
+    const Qt::DropActions both = Qt::CopyAction | Qt::MoveAction;
+    const QString absent = "/home/u/Desktop/my-script.desktop", firefox = "/usr/share/applications/firefox-esr.desktop";
+    workspace.known = false;
+    EXPECT_EQ(actionsOf(host.editor->emptyTarget(), absent, {166, 166}, both), pending);
+    EXPECT_EQ(actionsOf(host.editor->emptyTarget(), firefox, {166, 166}, Qt::MoveAction), refused);
+    EXPECT_EQ(actionsOf(host.editor->emptyTarget(), firefox, {166, 166}, both), pending);
+    workspace.becomeKnown();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return host.slots.size() == 1; }, 5000));
+    workspace.known = false;
+    EXPECT_EQ(actionsOf(host.editor->ring(), absent, ringPoint(0.75), both), pending);
+    EXPECT_EQ(actionsOf(host.editor->ring(), absent, ringPoint(0.75), Qt::MoveAction), refused);
+    workspace.becomeKnown();
+    // Judged at once: an installed entry offered only as a move is refused
+    // before anything is added.
+    workspace.install("kde4-kate", "Kate");
+    const QString kate = "/usr/share/applications/kde4/kate.desktop";
+    EXPECT_EQ(actionsOf(host.editor->ring(), kate, ringPoint(0.75), Qt::MoveAction), refused);
+    EXPECT_EQ(host.titles(), "Firefox ESR;");
+    EXPECT_EQ(actionsOf(host.editor->ring(), kate, ringPoint(0.75), both), copied);
+    EXPECT_EQ(host.titles(), "Firefox ESR;Kate;");
 }
 
 // The ring refuses what it cannot use, so the pointer shows it and the
@@ -874,4 +927,34 @@ TEST_F(EditorWidgets, BeforeTheApplicationsAreReadTheRingShowsNoneMissing) {
     EXPECT_EQ(host.editor->ring()->items()[0].icon.fallbackSymbol, "app");
     workspace.becomeKnown();
     EXPECT_EQ(host.editor->ring()->items()[0].icon.fallbackSymbol, "app.badge.questionmark");
+}
+
+// Tab into the app picker's list lands on the first application, shown as
+// the current row with the focus mark; the first Down goes on to the second.
+TEST_F(EditorWidgets, TabIntoTheAppPickersListStartsOnTheFirstRowMarked) {
+    directory.apps = {{"firefox-esr", "Firefox ESR", "firefox-esr", "/usr/share/applications/firefox-esr.desktop"},
+                      {"org.gnome.Nautilus", "Files", "org.gnome.Nautilus", "/usr/share/applications/n.desktop"},
+                      {"org.gnome.gedit", "Text Editor", "org.gnome.gedit", "/usr/share/applications/g.desktop"}};
+    AppPickerView picker(AppMenuPreset::all(), [](const AppInfo&) {}, {});
+    picker.open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !picker.model().isLoading && picker.list()->count() == 3; }, 10000));
+    QApplication::setActiveWindow(&picker);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&picker));
+    EXPECT_EQ(picker.list()->currentRow(), 0) << "the first row is current once the list fills";
+    picker.searchField()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(picker.searchField(), Qt::Key_Shift);
+    const QImage unfocused = picker.list()->grab().toImage();
+    for (int i = 0; i < 8 && !picker.list()->hasFocus(); ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_TRUE(picker.list()->hasFocus());
+    EXPECT_EQ(picker.list()->currentRow(), 0);
+    EXPECT_TRUE(picker.list()->item(0)->isSelected()) << "shown as current";
+    EXPECT_TRUE(picker.addButton()->isEnabled());
+    // The mark: the accent's ring about the first row, more than its tint.
+    EXPECT_GT(orbel::testing::accentPixelsAdded(unfocused, picker.list()->grab().toImage(),
+                                                picker.palette().color(QPalette::Highlight)),
+              60);
+    orbel::testing::savePictures(picker, "editor", "app-picker-list-focused", false);
+    QTest::keyClick(picker.list(), Qt::Key_Down);
+    EXPECT_EQ(picker.list()->currentRow(), 1);
+    EXPECT_TRUE(picker.list()->item(1)->isSelected());
 }

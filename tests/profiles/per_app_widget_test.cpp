@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSlider>
 #include <QTest>
 #include <algorithm>
@@ -20,6 +21,8 @@
 #include "ui/settings_blocks.h"
 #include "profiles/per_app_views.h"
 #include "slots/system_app_provider.h"
+#include "support/focus_walk.h"
+#include "support/offscreen_screens.h"
 #include "support/shown_text.h"
 #include "support/widget_pictures.h"
 
@@ -344,4 +347,56 @@ TEST_F(PerAppWidgetTest, TheOverrideSheetsTextsFollowAChangeOfPalette) {
     QCoreApplication::processEvents();
     expectInk("light desktop");
     savePictures(*sheet, "profiles", "override-sheet-palette-change");
+}
+
+// The override sheet, its three sections on, walked round by Tab and by
+// Shift+Tab from its far end on a small screen: every control reached is in
+// view (Tab wraps from Save to "Edit Slots…" at the top of the page), and the
+// walk changes nothing in what Save stores.
+TEST_F(PerAppWidgetTest, ChildEveryControlOfTheOverrideSheetIsInViewWhenTabReachesIt) {
+    if (offscreenMode().isEmpty()) GTEST_SKIP() << "runs in a child process";
+    view->model().addApp("firefox", "Firefox");
+    view->openSheet();
+    QPointer<PerAppOverrideSheet> sheet = view->overrideSheet();
+    ASSERT_TRUE(sheet);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet));
+    QApplication::setActiveWindow(sheet);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
+    for (int i = 0; i < 3; ++i) sheet->sectionSwitch(i)->click();
+    QCoreApplication::processEvents();
+    QScrollBar* bar = sheet->findChild<ui::SettingsPage*>()->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0) << "the page scrolls";
+    const PerAppOverrideModel drafts = sheet->model();
+    for (bool forward : {true, false}) {
+        QWidget* start = forward ? static_cast<QWidget*>(sheet->saveButton()) : sheet->editSlotsButton();
+        bar->setValue(forward ? bar->maximum() : 0);
+        start->setFocus(Qt::TabFocusReason);
+        int stops = 0;
+        for (QWidget* focused = nullptr; stops < 60 && focused != start; ++stops) {
+            focused = press(forward ? Qt::Key_Tab : Qt::Key_Backtab, forward ? Qt::NoModifier : Qt::ShiftModifier);
+            ASSERT_TRUE(focused && sheet->isAncestorOf(focused));
+            if (forward && stops == 0) {
+                EXPECT_EQ(focused, sheet->editSlotsButton()) << "Tab wraps from Save to the top";
+            }
+            EXPECT_TRUE(inView(focused)) << (forward ? "Tab" : "Shift+Tab") << " stop " << stops;
+        }
+        EXPECT_LT(stops, 60) << "the walk comes round";
+    }
+    const PerAppOverrideModel& walked = sheet->model();
+    EXPECT_EQ(walked.draftRadius, drafts.draftRadius);
+    EXPECT_EQ(walked.draftAppearance, drafts.draftAppearance);
+    EXPECT_EQ(walked.draftCloseKey, drafts.draftCloseKey);
+    EXPECT_EQ(walked.draftGoBackKey, drafts.draftGoBackKey);
+    EXPECT_EQ(walked.draftGroup.has_value(), drafts.draftGroup.has_value());
+    savePictures(*sheet, "profiles", "override-sheet-walked-" + offscreenMode(), false);
+    QTest::mouseClick(sheet->cancelButton(), Qt::LeftButton);
+}
+
+TEST(PerAppOnSmallScreens, EveryControlOfTheOverrideSheetIsInViewWhenTabReachesIt) {
+    const QString filter = "PerAppWidgetTest.ChildEveryControlOfTheOverrideSheetIsInViewWhenTabReachesIt";
+    runWithScreens(filter, "small", R"({"windowFrameMargins": false, "screens": [
+        {"name": "small", "x": 0, "y": 0, "width": 1024, "height": 600, "logicalDpi": 96, "dpr": 1}]})");
+    // 1920 x 1080 pixels at a ratio of two.
+    runWithScreens(filter, "dense", R"({"windowFrameMargins": false, "screens": [
+        {"name": "dense", "x": 0, "y": 0, "width": 960, "height": 540, "logicalDpi": 96, "dpr": 2}]})");
 }

@@ -175,13 +175,14 @@ TEST_F(ProfilesTabTest, UnlistedFilesAndNamesWithControlCharacters) {
 TEST_F(ProfilesTabTest, LineAndParagraphSeparatorsAreRefusedAndWrittenOut) {
     for (const std::string name : {"Two\u2028Lines", "Para\u2029graph"}) {
         tab.newProfileName = name;
-        EXPECT_FALSE(tab.canSaveNewProfile()) << name;
-        EXPECT_EQ(tab.newProfileNameRefusal(), "Profile name must not contain control characters");
+        EXPECT_TRUE(tab.canSaveNewProfile()) << name;
+        EXPECT_FALSE(tab.createProfile()) << name;
+        EXPECT_EQ(tab.errorMessage(), "Profile name must not contain control characters");
         EXPECT_THROW(ProfileStore::checkNewName(name), ProfileStoreError);
     }
     EXPECT_EQ(shownProfileName("Two\u2028Lines\u2029"), "Two<U+2028>Lines<U+2029>");
     tab.newProfileName = "  ";
-    EXPECT_EQ(tab.newProfileNameRefusal(), std::nullopt) << "an empty field is no refusal to tell";
+    EXPECT_FALSE(tab.canSaveNewProfile()) << "an empty field is no name to save";
 }
 
 TEST_F(ProfilesTabTest, SwitchingAwayFromTheImplicitDefaultKeepsTheLiveConfiguration) {

@@ -9,6 +9,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+#include <QVBoxLayout>
 #include <sys/stat.h>
 
 #include "config/config_fixture.h"
@@ -471,19 +472,137 @@ TEST_F(ProfilesWidgetTest, TheRowsIconAndMenuButtonsShowTheKeyboardFocus) {
     EXPECT_TRUE(showsFocus(view->menuButton("Default"), view->newButton(), "profiles", "profile-row-menu"));
 }
 
-// A name the store would refuse is refused in the popover as it is typed:
-// Save is off and the reason shows there, not on the page under it.
+// A name with a control character, a line or a paragraph separator is
+// refused by the store when saved: the popover stays open and the tab's
+// error line says why.
 TEST_F(ProfilesWidgetTest, TheNewProfilePopoverRefusesANameWithAControlCharacter) {
     QTest::mouseClick(view->newButton(), Qt::LeftButton);
     for (const char* name : {"Two\u2028Lines", "Bell\a"}) {
         view->createField()->setText(QString::fromUtf8(name));
-        EXPECT_FALSE(view->createSaveButton()->isEnabled()) << name;
-        EXPECT_EQ(view->createErrorLine()->text(), "Profile name must not contain control characters");
-        EXPECT_TRUE(view->createErrorLine()->isVisible()) << name;
+        EXPECT_TRUE(view->createSaveButton()->isEnabled()) << name;
         QTest::keyClick(view->createField(), Qt::Key_Return);
-        EXPECT_TRUE(view->createPopover()->isVisible() && view->errorLine()->isHidden()) << name;
+        EXPECT_EQ(view->errorLine()->text(), "Profile name must not contain control characters");
+        EXPECT_TRUE(view->createPopover()->isVisible() && view->errorLine()->isVisible()) << name;
     }
     savePictures(*view->createPopover(), "profiles", "new-profile-refused-name", false);
     view->createField()->setText("Two Lines");
-    EXPECT_TRUE(view->createSaveButton()->isEnabled() && view->createErrorLine()->isHidden());
+    EXPECT_TRUE(view->createSaveButton()->isEnabled());
+}
+
+// Save is off only while the name, spaces and tabs trimmed, is empty. Any
+// other name is saved; one the store refuses keeps the popover open, stores
+// nothing and puts the store's words on the tab's error line.
+TEST_F(ProfilesWidgetTest, TheNewProfilePopoverLeavesRefusalsToTheStore) {
+    QTest::mouseClick(view->newButton(), Qt::LeftButton);
+    ASSERT_TRUE(view->createPopover()->isVisible());
+    view->createField()->setText(" \t ");
+    EXPECT_FALSE(view->createSaveButton()->isEnabled());
+    const std::pair<std::string, std::string> refused[] = {
+        {".hidden", "Profile name must not start with '.'"},
+        {"Work/Home", "Profile name must not contain path separators"},
+        {std::string(251, 'x'), "Profile name is too long"},
+        {"Para\u2029graph", "Profile name must not contain control characters"},
+    };
+    for (const auto& [name, words] : refused) {
+        view->createField()->setText(QString::fromStdString(name));
+        ASSERT_TRUE(view->createSaveButton()->isEnabled()) << name;
+        QTest::mouseClick(view->createSaveButton(), Qt::LeftButton);
+        EXPECT_TRUE(view->createPopover()->isVisible()) << name;
+        EXPECT_TRUE(view->errorLine()->isVisible()) << name;
+        EXPECT_EQ(view->errorLine()->text().toStdString(), words);
+        // Only the implicit "Default", made real before the name is saved.
+        EXPECT_LE(live().profileStore().list().size(), 1u) << name;
+    }
+    savePictures(*view, "profiles", "new-profile-refused-on-the-tab");
+    view->createField()->setText("  Home ");
+    QTest::mouseClick(view->createSaveButton(), Qt::LeftButton);
+    EXPECT_FALSE(view->createPopover()->isVisible());
+    EXPECT_TRUE(view->errorLine()->isHidden());
+    EXPECT_EQ(live().profileStore().list(), (std::vector<std::string>{"Default", "Home"}));
+}
+
+// The restore sheet's stops, walked by Tab from where the focus starts (the
+// scroll area, then Merge, then Replace), each show the mark, so Space
+// chooses Replace in sight; choosing it restores nothing.
+TEST_F(ProfilesWidgetTest, TheRestoreSheetsStopsShowTheKeyboardFocus) {
+    OrbelBackup backup;
+    backup.profiles["Work"] = withSnippets(1, "w");
+    imports.setPendingBackup(BackupRestoreSheetItem{Uuid::random(), backup, "/tmp/walk.orbelbackup"});
+    QCoreApplication::processEvents();
+    BackupRestoreSheet* sheet = view->restoreSheet();
+    ASSERT_TRUE(sheet);
+    sheet->resize(480, 640);
+    QApplication::setActiveWindow(sheet);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
+    auto* scroll = sheet->findChild<QScrollArea*>("restoreScroll");
+    ASSERT_TRUE(scroll);
+    EXPECT_EQ(QApplication::focusWidget(), scroll) << "where the focus starts";
+    QAbstractButton* merge = sheet->card(RestoreStrategy::merge);
+    QAbstractButton* replace = sheet->card(RestoreStrategy::replace);
+    for (QWidget* stop : {static_cast<QWidget*>(merge), static_cast<QWidget*>(replace)}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), stop);
+    }
+    const std::pair<const char*, QWidget*> stops[] = {
+        {"restore-scroll", scroll}, {"restore-merge-card", merge}, {"restore-replace-card", replace}};
+    for (const auto& [name, stop] : stops) EXPECT_TRUE(showsFocus(stop, sheet->cancelButton(), "profiles", name));
+    bool confirmed = false;
+    sheet->onConfirm = [&](RestoreStrategy) { confirmed = true; };
+    replace->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(replace, Qt::Key_Space);
+    EXPECT_EQ(sheet->model().strategy(), RestoreStrategy::replace);
+    EXPECT_TRUE(sheet->confirmField()->hasFocus());
+    EXPECT_FALSE(confirmed);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(profilePath("Work"))));
+    sheet->reject();
+    QCoreApplication::processEvents();
+}
+
+// Escape in a row's icon picker gives the focus back to the row's icon
+// button, marked as it was when the picker opened, though the picker's
+// write-back makes the rows again before the window is active again; and
+// it stores nothing new.
+TEST_F(ProfilesWidgetTest, TheIconPickerGivesTheFocusBackToTheIconItCameFrom) {
+    QWidget window;  // as in the settings window, a control before the page
+    auto* column = new QVBoxLayout(&window);
+    auto* before = new QPushButton("General", &window);
+    column->addWidget(before);
+    column->addWidget(view.get());
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const auto icon = [&] { return view->row("Default")->findChild<ProfileIconPicker*>(); };
+    ASSERT_TRUE(icon());
+    view->restoreButton()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(view->restoreButton(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), icon());
+    QTest::keyClick(icon(), Qt::Key_Space);
+    QPointer<IconPickerView> picker = icon()->picker();
+    QPointer<ProfileIconPicker> opener = icon();
+    ASSERT_TRUE(picker);
+    picker->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(picker));
+    QTest::keyClick(picker, Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !picker && !opener; })) << "the write-back makes the rows again";
+    window.activateWindow();  // as the window manager does
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    EXPECT_EQ(QApplication::focusWidget(), icon());
+    EXPECT_TRUE(ui::showsFocusMark(icon()));
+    EXPECT_EQ(view->model().iconFor("Default"), std::nullopt);
+    view->setParent(nullptr);  // the fixture deletes it
+}
+
+// The ring around "+ New", at the right end of the header, shows whole.
+TEST_F(ProfilesWidgetTest, TheRingAroundNewShowsWhole) {
+    QApplication::setActiveWindow(view.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    QPushButton* button = view->newButton();
+    const QRect at(button->mapTo(view.get(), QPoint()), button->size());
+    const QRect right(at.right() + 1, at.top(), ui::kButtonMarkOutset, at.height());
+    view->backUpButton()->setFocus(Qt::TabFocusReason);
+    const QImage without = view->grab(right).toImage();
+    EXPECT_TRUE(showsFocus(button, view->backUpButton(), "profiles", "new-button"));
+    button->setFocus(Qt::TabFocusReason);
+    EXPECT_GT(accentPixelsAdded(without, view->grab(right).toImage(), view->palette().color(QPalette::Highlight)),
+              at.height() / 2);
 }

@@ -34,6 +34,7 @@
 #include "settings/general_tab.h"
 #include "settings/preferences_view.h"
 #include "settings_fixture.h"
+#include "support/focus_walk.h"
 #include "support/shown_text.h"
 #include "support/widget_pictures.h"
 #include "settings/hotkey_recorder_view.h"
@@ -552,6 +553,127 @@ TEST_F(PreferencesViewTest, TabFromTheTabBarReachesAControlOfThePage) {
         EXPECT_FALSE(qobject_cast<QAbstractScrollArea*>(focused))
             << rawValue(tab) << ": Tab stopped on " << focused->metaObject()->className();
     }
+}
+
+// Switching tabs with the mouse marks no control: the focus the hidden
+// page hands to the shown one ("Add App…" on Apps) came by a click.
+TEST_F(PreferencesViewTest, SwitchingTabsWithTheMouseMarksNoControl) {
+    auto& v = show();
+    QApplication::setActiveWindow(&v);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&v));
+    click(SettingsTab::appMenus);
+    click(SettingsTab::general);
+    QWidget* lastTab = v.tabBar()->button(static_cast<int>(kAllSettingsTabs.size()) - 1);
+    lastTab->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(lastTab, Qt::Key_Tab);
+    QWidget* focused = QApplication::focusWidget();
+    ASSERT_TRUE(focused && v.page(SettingsTab::general)->isAncestorOf(focused));
+    EXPECT_TRUE(ui::showsFocusMark(focused)) << "Tab's focus";
+    click(SettingsTab::appMenus);
+    focused = QApplication::focusWidget();
+    ASSERT_TRUE(focused && v.page(SettingsTab::appMenus)->isAncestorOf(focused));
+    auto* add = qobject_cast<QPushButton*>(focused);
+    EXPECT_TRUE(add && add->text() == "Add App…");
+    EXPECT_FALSE(ui::showsFocusMark(focused));
+    for (QWidget* ring : v.findChildren<QWidget*>("focusMark")) EXPECT_FALSE(ring->isVisible());
+    savePictures(v, "settings", "apps-after-a-click", false);
+}
+
+// The window on a 1024x600 screen, walked by keyboard (a second run walks
+// it at a device pixel ratio of 2).
+class KeyboardWalk : public PreferencesViewTest {
+protected:
+    PreferencesView& showSmall() {
+        auto& v = show();
+        v.resize(PreferencesView::kWidth, 540);  // what 1024x600 leaves a window
+        QApplication::setActiveWindow(&v);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&v));
+        return v;
+    }
+    QAbstractScrollArea* scrollOf(SettingsTab tab) const {
+        for (QWidget* w = view->page(tab); w; w = w->parentWidget())
+            if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) return area;
+        return nullptr;
+    }
+};
+
+// An arrow on an appearance control changes its value and leaves the focus
+// there, so the next arrow goes on; each arrow on a slider moves it by the
+// step its value text shows.
+TEST_F(KeyboardWalk, ArrowsOnTheAppearanceControlsKeepTheFocusAndEachStepShows) {
+    showSmall();
+    const auto look = [this] { return live().config().appearance; };
+    const auto arrow = [&](const char* name) {
+        auto* control = find<QWidget>(name);
+        EXPECT_EQ(QApplication::focusWidget(), control) << name << " has the focus before the arrow";
+        press(Qt::Key_Right);
+        EXPECT_EQ(QApplication::focusWidget(), control) << name << " keeps the focus";
+        EXPECT_TRUE(inView(control)) << name;
+    };
+    const auto pick = [&](const char* name, auto field, auto first, auto second) {
+        find<QWidget>(name)->setFocus(Qt::TabFocusReason);
+        arrow(name);
+        EXPECT_EQ(look().*field, first) << name;
+        arrow(name);
+        EXPECT_EQ(look().*field, second) << name;
+    };
+    pick("colorScheme", &AppearanceConfig::mode, AppearanceMode::dark, AppearanceMode::light);
+    pick("backdrop", &AppearanceConfig::backdrop, Backdrop::translucent, Backdrop::filled);
+    pick("slotStyle", &AppearanceConfig::slotStyle, SlotStyle::filled, SlotStyle::normal);
+    for (auto [name, field] : {std::pair{"backdropOpacity", &AppearanceConfig::backdropOpacity},
+                               std::pair{"slotIntensity", &AppearanceConfig::wedgeFillStrength},
+                               std::pair{"slotBorders", &AppearanceConfig::wedgeStrokeStrength}}) {
+        auto* slider = find<QSlider>(name);
+        auto* label = slider->parentWidget()->findChild<QLabel*>();
+        ASSERT_TRUE(label) << name;
+        slider->setFocus(Qt::TabFocusReason);
+        const double start = look().*field;
+        for (int step = 1; step <= 2; ++step) {
+            const QString shown = label->text();
+            arrow(name);
+            EXPECT_NEAR(look().*field, start + 0.01 * step, 1e-9) << name;
+            EXPECT_NE(label->text(), shown) << name << ": the value text shows each step";
+        }
+    }
+}
+
+// Tab and Shift+Tab from the tab bar into every page, which is scrolled
+// to its other end, and on through all its controls: each control reached
+// is in view, and the walk saves nothing.
+TEST_F(KeyboardWalk, EveryControlTabReachesIsInViewAndTheWalkSavesNothing) {
+    fakes::Installed<fakes::FakeWorkspace, platform::Workspace> workspace;
+    fakes::Installed<fakes::FakeAppDirectory, platform::AppDirectory> directory;
+    SystemAppProvider provider;
+    fakes::ReplaceShared<SystemAppProvider> useProvider{provider};
+    AppConfig config = AppConfig::defaultConfig();
+    config.rootGroup.slots.clear();  // an empty dial: Add Slot comes first
+    live().setConfig(config);
+    auto& v = showSmall();
+    const std::string saved = live().config().encodeDocument();
+    const int tabs = static_cast<int>(kAllSettingsTabs.size());
+    for (SettingsTab tab : kAllSettingsTabs) {
+        click(tab);
+        QCoreApplication::processEvents();
+        QAbstractScrollArea* area = scrollOf(tab);
+        ASSERT_TRUE(area) << rawValue(tab);
+        for (bool forward : {true, false}) {
+            QScrollBar* bar = area->verticalScrollBar();
+            bar->setValue(forward ? bar->maximum() : 0);
+            v.tabBar()->button(forward ? tabs - 1 : 0)->setFocus(Qt::TabFocusReason);
+            int stops = 0;
+            for (QWidget* focused = nullptr; stops < 60; ++stops) {
+                focused = press(forward ? Qt::Key_Tab : Qt::Key_Backtab, forward ? Qt::NoModifier : Qt::ShiftModifier);
+                ASSERT_TRUE(focused) << rawValue(tab);
+                if (v.tabBar()->isAncestorOf(focused)) break;
+                EXPECT_TRUE(inView(focused)) << rawValue(tab) << (forward ? " Tab" : " Shift+Tab") << " stop " << stops;
+                if (tab == SettingsTab::general && !forward && stops == 0)
+                    savePictures(v, "settings", "shift-tab-into-general" + qEnvironmentVariable("ORBEL_RENDER_SUFFIX"));
+            }
+            EXPECT_GT(stops, 0) << rawValue(tab);
+            EXPECT_LT(stops, 60) << rawValue(tab) << ": the walk comes back to the tab bar";
+        }
+    }
+    EXPECT_EQ(live().config().encodeDocument(), saved);
 }
 
 // With no colour chosen the Filled backdrop's swatch and the slot colour's

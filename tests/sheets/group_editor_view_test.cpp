@@ -326,5 +326,18 @@ TEST_F(GroupEditorViewTest, EscapeAndTheCloseButtonAskBeforeDroppingChanges) {
     EXPECT_TRUE(saved.empty());
 }
 
+// The title's icon button shows the keyboard focus with the accent ring,
+// not only a slightly darker tile.
+TEST_F(GroupEditorViewTest, TheGroupIconButtonIsRingedWhileFocused) {
+    open({groupOf(2), {}, false, 6, std::nullopt});
+    QApplication::setActiveWindow(editor);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(editor));
+    // About the 28-point button a ring runs some 100 pixels.
+    EXPECT_GT(accentMarkPixels(editor->iconButton(), editor->saveButton(), "sheets", "group-icon"), 60);
+    editor->reject();
+    settle();
+    EXPECT_TRUE(editor.isNull());
+}
+
 }  // namespace
 }  // namespace orbel::testing

@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QAction>
 #include <QDir>
 #include <QMenu>
@@ -366,6 +367,150 @@ TEST(SheetWidgetTest, TheIconTileTheFormAndSaveShowTheKeyboardFocus) {
         settle();
         EXPECT_FALSE(open);
     }
+}
+
+// The icon tile a click focused shows no mark once the picker it opened is
+// gone by Escape; reached by Tab and opened with Space, it shows the mark
+// again when the picker goes.
+TEST(SheetWidgetTest, TheIconTileShowsTheKeyboardsFocusOnly) {
+    QPointer<SnippetSlotEditorSheet> sheet =
+        shown(new SnippetSlotEditorSheet(SlotConfig::make(SlotType::snippet("hi"), "Hi"), {}));
+    QApplication::setActiveWindow(sheet);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
+    QAbstractButton* tile = sheet->iconRow()->tile();
+    const QImage plain = tile->grab().toImage();
+    const auto escapeFromPicker = [&] {
+        QPointer<IconPickerView> picker;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return (picker = sheet->findChild<IconPickerView*>()) != nullptr; }));
+        if (!picker) return;
+        picker->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(picker));
+        QTest::keyClick(picker, Qt::Key_Escape);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !picker; }));
+        sheet->activateWindow();  // as the window manager does
+        EXPECT_TRUE(QTest::qWaitForWindowActive(sheet));
+        EXPECT_TRUE(tile->hasFocus());
+    };
+    QTest::mouseClick(tile, Qt::LeftButton);
+    escapeFromPicker();
+    EXPECT_EQ(tile->grab().toImage(), plain) << "a click's focus shows no mark";
+    QTest::keyClick(sheet, Qt::Key_Shift);
+    sheet->cancelButton()->setFocus(Qt::TabFocusReason);
+    tile->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(tile, Qt::Key_Space);
+    escapeFromPicker();
+    EXPECT_NE(tile->grab().toImage(), plain) << "the keyboard's focus shows its mark";
+    sheet->reject();
+    settle();
+}
+
+// A cycling child's remove button shows the keyboard focus with the
+// accent's ring, not only the style's faint box.
+TEST(SheetWidgetTest, ACyclingChildsRemoveButtonIsRingedWhileFocused) {
+    const auto child = [](const char* text) { return SlotConfig::make(SlotType::snippet(text), text); };
+    QPointer<CyclingSlotEditorSheet> sheet = shown(new CyclingSlotEditorSheet(
+        SlotConfig::make(SlotType::cycling({child("a"), child("b")}), "Cycle"), {}));
+    QApplication::setActiveWindow(sheet);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
+    EXPECT_GT(testing::accentMarkPixels(sheet->removeButton(0), sheet->cancelButton(), "sheets", "cycling-remove"),
+              40);
+    sheet->reject();
+    settle();
+}
+
+// Add Chord hands the focus to the chord it added, marked as the press on
+// Add Chord was: by the keyboard marked, by a click not.
+TEST(SheetWidgetTest, AddChordPutsTheFocusOnTheNewChordsRecorder) {
+    Saves saves;
+    QPointer<KeystrokeSlotEditorSheet> sheet = shown(new KeystrokeSlotEditorSheet(
+        SlotConfig::make(SlotType::keystroke({MacroStep::chord(kCtrlShiftK)}), "Macro"), saves.callback()));
+    QApplication::setActiveWindow(sheet);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
+    StepListEditor* steps = sheet->stepList();
+    QPushButton* add = steps->addButton("Add Chord");
+    QTest::keyClick(sheet, Qt::Key_Shift);
+    add->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(add, Qt::Key_Space);
+    ASSERT_EQ(steps->rowCount(), 2);
+    EXPECT_EQ(QApplication::focusWidget(), steps->rowWidget(1));
+    EXPECT_TRUE(qobject_cast<ChordRow*>(QApplication::focusWidget()));
+    EXPECT_TRUE(ui::showsFocusMark(steps->rowWidget(1)));
+    QTest::mouseClick(add, Qt::LeftButton);
+    ASSERT_EQ(steps->rowCount(), 3);
+    EXPECT_EQ(QApplication::focusWidget(), steps->rowWidget(2));
+    EXPECT_FALSE(ui::showsFocusMark(steps->rowWidget(2)));
+    EXPECT_TRUE(saves.slots.empty());
+    sheet->reject();
+    settle();
+}
+
+// The text boxes of the snippet, script and dynamic sheets are walked as
+// any field: Tab, Shift+Tab and Ctrl+Tab leave them and type nothing, so a
+// walk with Tab and a Return save the text as it stood; a pasted tab goes
+// in. A box shows the focus on its frame, as a line edit does.
+TEST(SheetWidgetTest, TabLeavesEveryTextBoxTypesNothingAndTheFocusedBoxIsFramed) {
+    Saves saves;
+    const SlotConfig snippet = SlotConfig::make(SlotType::snippet("hello"), "Hi");
+    QPointer<SnippetSlotEditorSheet> sheet = shown(new SnippetSlotEditorSheet(snippet, saves.callback()));
+    QApplication::setActiveWindow(sheet);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
+    QPlainTextEdit* body = sheet->bodyEditor();
+    int reached = 0;
+    for (int i = 0; i < 12; ++i) {  // round the whole sheet and on
+        QWidget* from = QApplication::focusWidget();
+        ASSERT_TRUE(from);
+        QTest::keyClick(from, Qt::Key_Tab);
+        if (from == body) {
+            EXPECT_NE(QApplication::focusWidget(), body) << "Tab leaves the text box";
+        }
+        reached += QApplication::focusWidget() == body;
+    }
+    EXPECT_GE(reached, 1);
+    for (auto [key, modifiers] : {std::pair{Qt::Key_Backtab, Qt::KeyboardModifiers(Qt::ShiftModifier)},
+                                  std::pair{Qt::Key_Tab, Qt::KeyboardModifiers(Qt::ControlModifier)},
+                                  std::pair{Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier}}) {
+        body->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(body, key, modifiers);
+        EXPECT_NE(QApplication::focusWidget(), body) << QKeySequence(key | modifiers).toString().toStdString();
+    }
+    EXPECT_EQ(body->toPlainText(), "hello");
+
+    // The frame, away from the caret: its top and left edges.
+    const auto frame = [body] {
+        const QImage image = body->grab().toImage();
+        return std::pair{image.copy(4, 0, image.width() - 8, 1), image.copy(0, 4, 1, image.height() - 8)};
+    };
+    sheet->nameField()->setFocus(Qt::TabFocusReason);
+    const auto unfocused = frame();
+    body->setFocus(Qt::MouseFocusReason);
+    EXPECT_NE(frame(), unfocused) << "a focused box is framed, however the focus came";
+    testing::savePictures(*sheet, "sheets", "snippet-text-box-focused", false);
+    sheet->nameField()->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(frame(), unfocused);
+
+    QTest::keyClick(sheet->nameField(), Qt::Key_Return);
+    settle();
+    ASSERT_EQ(saves.slots.size(), 1u);
+    EXPECT_EQ(saves.slots[0].type, SlotType::snippet("hello"));
+
+    QPointer<ScriptSlotEditorSheet> script = shown(new ScriptSlotEditorSheet(std::nullopt, {}));
+    QPointer<DynamicSlotEditorSheet> dynamic = shown(new DynamicSlotEditorSheet(std::nullopt, {}, nullptr));
+    for (QPlainTextEdit* box : {script->sourceEditor(), dynamic->producerEditor()}) {
+        QApplication::setActiveWindow(box->window());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(box->window()));
+        const QString before = box->toPlainText();
+        box->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(box, Qt::Key_Tab);
+        EXPECT_NE(QApplication::focusWidget(), box);
+        EXPECT_EQ(box->toPlainText(), before);
+        QApplication::clipboard()->setText("\tindented");
+        box->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_TRUE(box->toPlainText().contains("\tindented")) << "a tab comes in by pasting";
+    }
+    script->reject();
+    dynamic->reject();
+    settle();
 }
 
 // Every button of the step bar and its More menu, and the rows they add,

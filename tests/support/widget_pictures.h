@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QPalette>
 #include <QPixmap>
+#include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -65,6 +66,7 @@ inline ::testing::AssertionResult showsFocus(QWidget* control, QWidget* elsewher
         const QPoint at = control->mapTo(control->window(), QPoint(-4, -4));
         return control->window()->grab(QRect(at, control->size() + QSize(8, 8))).toImage();
     };
+    QTest::keyClick(control->window(), Qt::Key_Shift);  // the focus moves as after a key, not a click
     elsewhere->setFocus(Qt::TabFocusReason);
     const QImage without = around();
     control->setFocus(Qt::TabFocusReason);
@@ -73,6 +75,39 @@ inline ::testing::AssertionResult showsFocus(QWidget* control, QWidget* elsewher
     elsewhere->setFocus(Qt::TabFocusReason);
     if (!marked || around() != without) return ::testing::AssertionFailure() << name.toStdString() << " shows no mark";
     return ::testing::AssertionSuccess();
+}
+
+// How many pixels of `after` show `accent` (near enough to it) where the
+// same pixels of `before`, a render of the same widget, did not.
+inline int accentPixelsAdded(const QImage& before, const QImage& after, const QColor& accent) {
+    const auto near = [&accent](QRgb pixel) {
+        return std::abs(qRed(pixel) - accent.red()) < 48 && std::abs(qGreen(pixel) - accent.green()) < 48 &&
+               std::abs(qBlue(pixel) - accent.blue()) < 48;
+    };
+    const QImage a = before.convertToFormat(QImage::Format_RGB32), b = after.convertToFormat(QImage::Format_RGB32);
+    if (a.size() != b.size()) return -1;
+    int added = 0;
+    for (int y = 0; y < b.height(); ++y)
+        for (int x = 0; x < b.width(); ++x) added += near(b.pixel(x, y)) && !near(a.pixel(x, y));
+    return added;
+}
+
+// How many pixels of the accent the keyboard focus adds about `control`
+// (the window around it, where a ring outside it shows too) over the focus
+// on `elsewhere`: a mark that shows on any colour is drawn in the accent.
+// Saves the focused window.
+inline int accentMarkPixels(QWidget* control, QWidget* elsewhere, const QString& folder, const QString& name) {
+    const auto around = [control] {
+        const QPoint at = control->mapTo(control->window(), QPoint(-4, -4));
+        return control->window()->grab(QRect(at, control->size() + QSize(8, 8))).toImage();
+    };
+    QTest::keyClick(control->window(), Qt::Key_Shift);
+    elsewhere->setFocus(Qt::TabFocusReason);
+    const QImage without = around();
+    control->setFocus(Qt::TabFocusReason);
+    const int added = accentPixelsAdded(without, around(), control->palette().color(QPalette::Highlight));
+    savePictures(*control->window(), folder, name + "-focused", false);
+    return added;
 }
 
 }  // namespace orbel::testing

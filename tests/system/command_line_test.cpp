@@ -3,8 +3,10 @@
 // starts or reaches a running Orbel; a file named "./-name" is still a file.
 #include <QFile>
 #include <QProcess>
+#include <fstream>
 #include <gtest/gtest.h>
 
+#include "config/orbel_backup.h"
 #include "orbel_process.h"
 
 namespace orbel {
@@ -77,6 +79,87 @@ TEST(CommandLineSystem, OptionsAreAnsweredOrRefusedBeforeAnythingStartsOrIsHande
     EXPECT_FALSE(systemtest::waitForWindowNamed("^Orbel Settings$").isEmpty());
     systemtest::spin(500);
     systemtest::savePicture("command-line-dash-file-handed-over");
+    EXPECT_EQ(orbel.stop(), 0);
+}
+
+// A backup the restore sheet opens.
+std::string backupBytes() {
+    OrbelBackup backup;
+    backup.createdAt = 1'765'000'000;
+    backup.appVersion = ORBEL_VERSION;
+    backup.liveConfig = AppConfig::defaultConfig();
+    return backup.encode();
+}
+
+bool restoreSheetShows() { return !systemtest::waitForWindowNamed("^Restore from backup$").isEmpty(); }
+
+void closeRestoreSheet() {
+    const QString sheet = systemtest::windowNamed("^Restore from backup$");
+    systemtest::xdotool({"windowactivate", "--sync", sheet});
+    systemtest::xdotool({"key", "Escape"});
+    ASSERT_TRUE(systemtest::spinUntil([] { return systemtest::windowNamed("^Restore from backup$").isEmpty(); }));
+}
+
+// The toolkit's options are the toolkit's, in either form and whatever the
+// platform reads: none reaches a running Orbel as a file. One that lacks its
+// value, and an empty argument, are refused. After "--" every argument is a
+// file, and a file is named by the bytes given, UTF-8 or not.
+TEST(CommandLineSystem, OptionsAreTheToolkitsAndFilesAreTheBytesGiven) {
+    ORBEL_REQUIRE_DISPLAY();
+    if (!QFile::exists(kOrbel)) GTEST_SKIP() << "orbel is not built";
+    Orbel orbel(Orbel::Deferred{});
+    orbel.write("config.json", R"({"version":1,"hotkey":"ctrl+opt+o","showInTray":false})");
+    const auto expectRefused = [&](const QString& context) {
+        SCOPED_TRACE(context.toStdString());
+        for (const char* option : {"-style", "-session", "-display", "-stylesheet", "--platform"}) {
+            const Ended refused = runToEnd(orbel, {"Work.orbelbackup", option});
+            EXPECT_EQ(refused.status, 2) << option;
+            EXPECT_EQ(refused.err, "orbel: option '" + QByteArray(option) + "' requires an argument\n" + kUsage);
+        }
+        const Ended empty = runToEnd(orbel, {"Work.orbelbackup", ""});
+        EXPECT_EQ(empty.status, 2);
+        EXPECT_EQ(empty.err, "orbel: empty argument\n" + kUsage);
+    };
+    expectRefused("none running");
+    orbel.startWith({"--login-item"});
+    ASSERT_TRUE(orbel.waitForLog("step first dial")) << orbel.log().toStdString();
+    expectRefused("one running");
+
+    // Handed over as a plain start (the dial shows), with no file.
+    const QList<QStringList> toolkits = {{"-platform", "offscreen", "-display", ":5", "-geometry", "1x1"},
+                                         {"--platform", "xcb", "-name", "orbel-two", "-qmljsdebugger=port:3768"},
+                                         {"--reverse", "-title", "Two", "--"}};
+    for (const QStringList& arguments : toolkits) {
+        const int reopened = orbel.count("ReopenRequested"), shown = orbel.count("ShowMenuVisible");
+        EXPECT_EQ(runToEnd(orbel, arguments).status, 0) << arguments.join(' ').toStdString();
+        ASSERT_TRUE(systemtest::spinUntil([&] { return orbel.count("ReopenRequested") > reopened; }, 10000));
+        ASSERT_TRUE(systemtest::spinUntil([&] { return orbel.count("ShowMenuVisible") > shown; }, 10000));
+        const int hidden = orbel.count("HideMenuComplete");
+        systemtest::xdotool({"key", "Escape"});
+        ASSERT_TRUE(systemtest::spinUntil([&] { return orbel.count("HideMenuComplete") > hidden; }));
+        EXPECT_FALSE(settingsWindowExists()) << arguments.join(' ').toStdString();
+    }
+
+    // A backup named in Latin-1 ("café" with the byte E9), given by a shell
+    // as those bytes, opens as one named in UTF-8 does.
+    const std::string latin1 = orbel.home().toStdString() + "/caf\xe9.orbelbackup";
+    std::ofstream(latin1, std::ios::binary) << backupBytes();
+    QProcess shell;
+    shell.setWorkingDirectory(orbel.home());
+    orbel.setLauncher({"bash", "-c", R"sh(exec "$0" "$(printf 'caf\351.orbelbackup')")sh"});
+    orbel.start(shell, {});
+    orbel.setLauncher({});
+    ASSERT_TRUE(shell.waitForFinished(10000));
+    EXPECT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
+    ASSERT_TRUE(restoreSheetShows()) << orbel.log().toStdString();
+    systemtest::savePicture("command-line-latin1-backup-opened");
+    closeRestoreSheet();
+
+    // After "--", a name that starts with "-" is a file.
+    systemtest::writeFile(orbel.home() + "/-Dash.orbelbackup", QByteArray::fromStdString(backupBytes()));
+    EXPECT_EQ(runToEnd(orbel, {"--", "-Dash.orbelbackup"}).status, 0);
+    ASSERT_TRUE(restoreSheetShows()) << orbel.log().toStdString();
+    closeRestoreSheet();
     EXPECT_EQ(orbel.stop(), 0);
 }
 

@@ -191,6 +191,7 @@ TEST_F(DialOnScreenTest, WithoutCompositorTheSquareShowsTheCapturedPicture) {
     spin(150);
     const QImage shot = platform::ScreenCapture::shared().capture(
         QRect(centre() - QPoint(300, 300), QSize(600, 600)), 1);
+    QDir().mkpath(ORBEL_BINARY_DIR "/test-artifacts/dial");
     EXPECT_TRUE(shot.save(ORBEL_BINARY_DIR "/test-artifacts/dial/system-dial-no-compositor.png"));
     // The square's corners show what was behind (no black), the disc the dial.
     EXPECT_EQ(QColor(shot.pixel(20, 20)), kBehind);

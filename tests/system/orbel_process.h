@@ -48,6 +48,7 @@ public:
     void start(QProcess& p, const QStringList& args) {
         auto env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", home_.path());
+        env.insert("ORBEL_TEST_CONTROL_MAP", controlMapFile());
         env.insert("QT_LOGGING_RULES", "orbel.launch.debug=true;orbel.signpost.info=true");
         env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":detect_leaks=0");  // the run's own kept
         env.insert(extraEnvironment_);
@@ -67,6 +68,8 @@ public:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     QString configDir() const { return home_.path() + "/orbel"; }
+    // Where the program tells where its controls are.
+    ControlMap controls() const { return ControlMap(controlMapFile()); }
     bool waitForLog(const QString& text, int from = 0) {
         return spinUntil([&] { return log_.indexOf(text, from) >= 0; }, 10000);
     }
@@ -91,6 +94,7 @@ public:
     qint64 pid() const { return process_.processId(); }
 
 private:
+    QString controlMapFile() const { return home_.path() + "/controls/map.json"; }
     QTemporaryDir home_;
     QString program_ = kOrbel;
     QStringList launcher_;

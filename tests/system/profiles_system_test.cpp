@@ -80,45 +80,42 @@ protected:
         ASSERT_FALSE(settings.isEmpty()) << orbel.log().toStdString();
         spin(500);
     }
-    // Clicks at a place of the settings window (client coordinates of the
-    // 920 x 640 window).
-    void click(int x, int y) {
-        xdotool({"windowactivate", "--sync", settings});
-        xdotool({"mousemove", "--window", settings, QString::number(x), QString::number(y), "click", "1"});
-        spin(300);
+    // Clicks the settings window's control `name` (see systemtest::ControlMap::find).
+    void click(const Orbel& orbel, const QString& name) {
+        EXPECT_TRUE(orbel.controls().click("^Orbel Settings$", name));
     }
-    void click(const int (&at)[2]) { click(at[0], at[1]); }
     // Chooses a tab of the window with one click, and waits until it shows
-    // as chosen: its pill is shaded with the pointer away from it. The first
-    // click lands also right after a Reload (no dial opens over the window).
-    void selectTab(const int (&at)[2]) {
-        click(at);
+    // as chosen: its pill is shaded with the pointer away from it (the About
+    // tab, never chosen here, is the unshaded ground). The first click lands
+    // also right after a Reload (no dial opens over the window).
+    void selectTab(const Orbel& orbel, const QString& tab) {
+        click(orbel, tab);
         xdotool({"mousemove", "--window", settings, "10", "600"});
-        EXPECT_TRUE(spinUntil([&] { return tabShaded(at[0]); }, 2000)) << "the tab at x=" << at[0] << " was not chosen";
+        EXPECT_TRUE(spinUntil([&] { return tabShaded(orbel, tab); }, 2000)) << "the tab " << tab.toStdString()
+                                                                            << " was not chosen";
     }
-    bool tabShaded(int x) {
-        const QString geometry = run("xwininfo", {"-id", settings});
-        const QRegularExpressionMatch m =
-            QRegularExpression(R"(Absolute upper-left X:\s+(\d+)\s+Absolute upper-left Y:\s+(\d+))").match(geometry);
-        if (!m.hasMatch()) return false;
+    bool tabShaded(const Orbel& orbel, const QString& tab) {
+        const systemtest::ControlMap controls = orbel.controls();
+        const auto chosen = controls.find("^Orbel Settings$", tab), ground = controls.find("^Orbel Settings$", "About");
+        if (!chosen || !ground) return false;
         const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
-        const QPoint origin(m.captured(1).toInt(), m.captured(2).toInt());
-        const QColor pill = shot.pixelColor(origin + QPoint(x - 26, 40)), ground = shot.pixelColor(origin + QPoint(300, 40));
-        return std::abs(pill.lightness() - ground.lightness()) > 12;
+        const QPoint inside(8, chosen->rect.height() / 2);
+        const QColor pill = shot.pixelColor(chosen->rect.topLeft() + inside),
+                     bare = shot.pixelColor(ground->rect.topLeft() + inside);
+        return std::abs(pill.lightness() - bare.lightness()) > 12;
     }
     // The dial changed behind Orbel's back, then Advanced ▸ Reload.
     void reloadWith(Orbel& orbel, const QString& letter) {
         orbel.write("config.json", document(letter));
-        selectTab(kAdvancedTab);
-        click(kReload);
-        selectTab(kProfilesTab);
+        selectTab(orbel, "Advanced");
+        click(orbel, "reloadConfig");
+        selectTab(orbel, "Profiles");
     }
-    // The profile rows, from the top, while no message line shows.
-    static int rowY(int row) { return kFirstRowY + row * kRowPitch; }
-    void switchTo(int row) { click(kSwitchX, rowY(row)); }
-    // An item of a row's "More actions" menu, chosen with the keyboard.
-    void chooseFromMenu(int row, int downs) {
-        click(kMoreX, rowY(row));
+    // Makes the profile `name` the active one with its row's Switch.
+    void switchTo(const Orbel& orbel, const QString& name) { click(orbel, "profileRow:" + name + "/switch"); }
+    // An item of a profile's "More actions" menu, chosen with the keyboard.
+    void chooseFromMenu(const Orbel& orbel, const QString& name, int downs) {
+        click(orbel, "profileRow:" + name + "/more");
         spin(500);  // the menu opens and takes the keyboard
         for (int i = 0; i < downs; ++i) xdotool({"key", "Down"});
         xdotool({"key", "Return"});
@@ -128,10 +125,6 @@ protected:
         return orbel.configDir() + "/profiles/" + name + ".json";
     }
 
-    static constexpr int kProfilesTab[2] = {506, 40}, kAdvancedTab[2] = {595, 40}, kReload[2] = {523, 263},
-                         kNew[2] = {711, 109}, kBackUp[2] = {211, 144}, kRestore[2] = {305, 144};
-    static constexpr int kFirstRowY = 183, kRowPitch = 44, kSwitchX = 663, kMoreX = 725;
-    static constexpr int kReplaceCardY = 360;  // in the restore sheet
     QTemporaryDir scratch;
     QString marker;
     QString settings;
@@ -140,10 +133,10 @@ protected:
 TEST_F(ProfilesSystem, CreateDuplicateSwitchAndDeleteFromTheTabAndTheDialFollows) {
     Orbel orbel(document("a"));
     openSettings(orbel);
-    selectTab(kProfilesTab);
+    selectTab(orbel, "Profiles");
 
     // New "Work": a snapshot of dial a, beside the implicit Default.
-    click(kNew);
+    click(orbel, "New");
     xdotool({"type", "--delay", "5", "Work"});
     xdotool({"key", "Return"});
     ASSERT_TRUE(spinUntil([&] { return QFile::exists(profileFile(orbel, "Work")); })) << orbel.log().toStdString();
@@ -153,33 +146,33 @@ TEST_F(ProfilesSystem, CreateDuplicateSwitchAndDeleteFromTheTabAndTheDialFollows
     ASSERT_EQ(fireDial(orbel), "b");
     savePicture("profiles-two");
 
-    // Rows: Default, Work. Switch to Work: the dial is a again, and Default
+    // Switch to Work: the dial is a again, and Default
     // keeps b.
-    switchTo(1);
+    switchTo(orbel, "Work");
     EXPECT_EQ(fireDial(orbel), "a");
     EXPECT_TRUE(readText(profileFile(orbel, "Default")).contains("printf b"));
     // Duplicate Work (the proposed "Work Copy"), then switch to Default and
     // to the copy: the dial follows each.
-    chooseFromMenu(1, 1);
+    chooseFromMenu(orbel, "Work", 1);
     ASSERT_TRUE(spinUntil([] { return !windowNamed("^Duplicate \"Work\"$").isEmpty(); }));
     savePicture("profiles-duplicate-sheet");
     xdotool({"key", "Return"});
     ASSERT_TRUE(spinUntil([&] { return QFile::exists(profileFile(orbel, "Work Copy")); }));
-    switchTo(0);
+    switchTo(orbel, "Default");
     EXPECT_EQ(fireDial(orbel), "b");
-    switchTo(2);  // Default, Work, Work Copy
+    switchTo(orbel, "Work Copy");
     EXPECT_EQ(fireDial(orbel), "a");
     // The copy is a profile of its own: changed, it keeps the change, and
     // Work keeps a.
     reloadWith(orbel, "c");
-    switchTo(1);
+    switchTo(orbel, "Work");
     EXPECT_EQ(fireDial(orbel), "a");
-    switchTo(2);
+    switchTo(orbel, "Work Copy");
     EXPECT_EQ(fireDial(orbel), "c");
     savePicture("profiles-three");
 
     // Delete Work (not the active one) after confirming; the dial stays.
-    chooseFromMenu(1, 2);
+    chooseFromMenu(orbel, "Work", 2);
     // The confirmation takes the focus from the window.
     ASSERT_TRUE(spinUntil([&] { return run("xdotool", {"getactivewindow"}) != QString::number(settings.toLongLong()); }));
     spin(300);
@@ -190,7 +183,7 @@ TEST_F(ProfilesSystem, CreateDuplicateSwitchAndDeleteFromTheTabAndTheDialFollows
     EXPECT_TRUE(QFile::exists(profileFile(orbel, "Work Copy")));
     EXPECT_EQ(fireDial(orbel), "c");
     // The rows are now Default and Work Copy.
-    switchTo(0);
+    switchTo(orbel, "Default");
     EXPECT_EQ(fireDial(orbel), "b");
     savePicture("profiles-after-delete");
     EXPECT_EQ(orbel.stop(), 0);
@@ -199,9 +192,9 @@ TEST_F(ProfilesSystem, CreateDuplicateSwitchAndDeleteFromTheTabAndTheDialFollows
 TEST_F(ProfilesSystem, BackUpThroughTheDialogChangeTheDialAndRestoreByReplace) {
     Orbel orbel(document("a"));
     openSettings(orbel);
-    selectTab(kProfilesTab);
+    selectTab(orbel, "Profiles");
     const QString backup = scratch.filePath("Before.orbelbackup");
-    click(kBackUp);
+    click(orbel, "Back Up…");
     typeIntoFileDialog("^Back Up Orbel$", backup);
     ASSERT_TRUE(spinUntil([&] { return QFile::exists(backup); }));
     savePicture("profiles-backed-up");
@@ -209,15 +202,13 @@ TEST_F(ProfilesSystem, BackUpThroughTheDialogChangeTheDialAndRestoreByReplace) {
     reloadWith(orbel, "b");
     ASSERT_EQ(fireDial(orbel), "b");
 
-    click(kRestore);
+    click(orbel, "Restore…");
     typeIntoFileDialog("^Restore Orbel Backup$", backup);
     QString sheet;
     ASSERT_TRUE(spinUntil([&] { return !(sheet = windowNamed("^Restore from backup$")).isEmpty(); }, 10000));
     spin(300);
     // Replace, then the word, then Return for the sheet's default button.
-    xdotool({"windowactivate", "--sync", sheet});
-    xdotool({"mousemove", "--window", sheet, "240", QString::number(kReplaceCardY), "click", "1"});
-    spin(300);
+    ASSERT_TRUE(orbel.controls().click("^Restore from backup$", "backupRestoreSheet/Replace"));
     xdotool({"type", "--delay", "5", "REPLACE"});
     spin(300);
     savePicture("profiles-restore-replace");

@@ -23,31 +23,26 @@ using systemtest::spinUntil;
 using systemtest::xdotool;
 
 
-// The settings window of a running Orbel, clicked at the places its layout
-// puts the controls (client coordinates of the 920 x 640 window).
+// The settings window of a running Orbel, its controls clicked where the
+// program says they are.
 class SettingsWindow {
 public:
+    explicit SettingsWindow(const Orbel& orbel) : controls_(orbel.controls()) {}
     bool waitOpen() {
         return spinUntil([&] {
             id_ = run("xdotool", {"search", "--onlyvisible", "--name", "Orbel Settings"}).section('\n', 0, 0);
             return !id_.isEmpty();
         });
     }
-    void click(int x, int y) {
-        xdotool({"windowactivate", "--sync", id_});
-        xdotool({"mousemove", "--window", id_, QString::number(x), QString::number(y), "click", "1"});
-        spin(300);
-    }
+    // The control `name` names (see systemtest::ControlMap::find).
+    void click(const QString& name) { EXPECT_TRUE(controls_.click("^Orbel Settings$", name)); }
     void close() {
         xdotool({"windowactivate", "--sync", id_});
         xdotool({"key", "alt+F4"});  // openbox's Close
     }
-    static constexpr int kGeneralTab[2] = {241, 40}, kAdvancedTab[2] = {595, 40}, kHoldSegment[2] = {393, 116},
-                         kRecorder[2] = {428, 161}, kShowInTray[2] = {333, 307}, kOpenAtLogin[2] = {333, 413},
-                         kReload[2] = {523, 263}, kResetAll[2] = {393, 414};
-    void click(const int (&at)[2]) { click(at[0], at[1]); }
 
 private:
+    systemtest::ControlMap controls_;
     QString id_;
 };
 
@@ -83,7 +78,7 @@ TEST_F(SettingsSystem, RebindRecordHoldTrayLoginReloadAndReset) {
     }));
     xdotool({"windowactivate", "--sync", alert});
     xdotool({"key", "Return"});
-    SettingsWindow settings;
+    SettingsWindow settings(orbel);
     ASSERT_TRUE(settings.waitOpen());
     spin(500);
     xdotool({"key", "ctrl+alt+k"});  // the General tab's recorder is recording
@@ -100,19 +95,19 @@ TEST_F(SettingsSystem, RebindRecordHoldTrayLoginReloadAndReset) {
     // Tray icon and launch at login.
     const bool haveTray = tray.state() == QProcess::Running;
     EXPECT_TRUE(!haveTray || spinUntil(trayIconShown));
-    settings.click(SettingsWindow::kShowInTray);
+    settings.click("showInTray");
     EXPECT_TRUE(spinUntil([&] { return configText(orbel).contains("\"showInTray\" : false"); }));
     EXPECT_TRUE(!haveTray || spinUntil([&] { return !trayIconShown(); }));
     const QString entry = orbel.home() + "/autostart/com.quandelvix.orbel.desktop";
-    settings.click(SettingsWindow::kOpenAtLogin);
+    settings.click("openAtLogin");
     EXPECT_TRUE(spinUntil([&] { return QFile::exists(entry); }));
-    settings.click(SettingsWindow::kOpenAtLogin);
+    settings.click("openAtLogin");
     EXPECT_TRUE(spinUntil([&] { return !QFile::exists(entry); }));
 
     // Hold, with a chord recorded by real key presses (the rows below move).
-    settings.click(SettingsWindow::kHoldSegment);
+    settings.click("activation/Hold");
     ASSERT_TRUE(spinUntil([&] { return configText(orbel).contains("holdActivation"); }));
-    settings.click(SettingsWindow::kRecorder);
+    settings.click("holdBinding");
     xdotool({"key", "ctrl+alt+j"});
     ASSERT_TRUE(spinUntil([&] { return configText(orbel).contains("\"ctrl+opt+j\""); })) << configText(orbel).data();
     shown = orbel.count("ShowMenuVisible");
@@ -130,8 +125,8 @@ TEST_F(SettingsSystem, RebindRecordHoldTrayLoginReloadAndReset) {
 
     // Reload after an outside edit.
     systemtest::writeFile(orbel.configDir() + "/config.json", R"({"version":1,"hotkey":"ctrl+opt+u"})");
-    settings.click(SettingsWindow::kAdvancedTab);
-    settings.click(SettingsWindow::kReload);
+    settings.click("Advanced");
+    settings.click("reloadConfig");
     shown = orbel.count("ShowMenuVisible");
     xdotool({"key", "ctrl+alt+u"});
     EXPECT_TRUE(spinUntil([&] { return orbel.count("ShowMenuVisible") == shown + 1; }));
@@ -139,7 +134,7 @@ TEST_F(SettingsSystem, RebindRecordHoldTrayLoginReloadAndReset) {
 
     // Reset: the defaults, and Alt+Space's alternatives (openbox holds it).
     settings.waitOpen();
-    settings.click(SettingsWindow::kResetAll);
+    settings.click("resetAll");
     // Cancel is the alert's default button (Reset cannot be undone): Tab
     // moves to "Reset", and Return answers with it.
     QString confirm;
@@ -175,20 +170,20 @@ void openSettings(Orbel& orbel, SettingsWindow& settings) {
     ASSERT_FALSE(systemtest::openSettingsFromDial(orbel).isEmpty()) << orbel.log().toStdString();
     ASSERT_TRUE(settings.waitOpen());
     spin(500);
-    settings.click(SettingsWindow::kGeneralTab);
+    settings.click("General");
 }
 
 TEST_F(SettingsSystem, AHandEditSurvivesAChangeInTheWindowAndShowsInTheDial) {
     QTemporaryDir scratch;
     const QString marker = scratch.filePath("fired");
     Orbel orbel(dialOf(SlotConfig::make(SlotType::snippet("mine"), "Mine")));
-    SettingsWindow settings;
+    SettingsWindow settings(orbel);
     openSettings(orbel, settings);
     // Edited with a text editor while Orbel runs: the slot now touches a file.
     const SlotConfig edited = SlotConfig::make(
         SlotType::script({ScriptLanguage::shell, "touch '" + marker.toStdString() + "'"}), "Edited");
     systemtest::writeFile(orbel.configDir() + "/config.json", dialOf(edited));
-    settings.click(SettingsWindow::kShowInTray);
+    settings.click("showInTray");
     ASSERT_TRUE(spinUntil([&] { return configText(orbel).contains("\"showInTray\" : false"); }));
     EXPECT_TRUE(configText(orbel).contains("fired")) << configText(orbel).data();
     settings.close();
@@ -215,9 +210,9 @@ TEST_F(SettingsSystem, AReadOnlyConfigurationFolderGivesSettingNotSaved) {
                                                  QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther);
     orbel.setLauncher({"setpriv", "--bounding-set=-dac_override,-dac_read_search,-fowner", "--"});
     orbel.start();
-    SettingsWindow settings;
+    SettingsWindow settings(orbel);
     openSettings(orbel, settings);
-    settings.click(SettingsWindow::kShowInTray);
+    settings.click("showInTray");
     EXPECT_TRUE(spinUntil([] {
         return !run("xdotool", {"search", "--onlyvisible", "--name", "Setting Not Saved"}).isEmpty();
     })) << orbel.log().toStdString();
@@ -235,10 +230,10 @@ TEST_F(SettingsSystem, TheRecorderHoldsTheKeyboardWhileItRecords) {
     Orbel orbel(R"({"version":1,"hotkey":"ctrl+opt+o"})");
     ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible"));  // the first launch shows the dial
     xdotool({"key", "ctrl+comma"});  // the dial's settings shortcut
-    SettingsWindow settings;
+    SettingsWindow settings(orbel);
     ASSERT_TRUE(settings.waitOpen());
     spin(500);
-    settings.click(SettingsWindow::kRecorder);  // the Hotkey field, recording
+    settings.click("tapBinding");  // the Hotkey field, recording
     xdotool({"key", "alt+space"});
     // The chord reached Orbel, which finds it taken by openbox and says so.
     ASSERT_TRUE(spinUntil([] {

@@ -29,35 +29,18 @@ using systemtest::xdotool;
 
 using systemtest::num;
 
-// Client coordinates of the 920 x 640 settings window on its Customization
-// tab: the tab, the library's search field and first row, the ring's centre
-// and the trash row.
-constexpr QPoint kCustomizationTab{337, 40}, kSearch{670, 141}, kFirstRow{490, 216}, kRingCentre{220, 287},
-    kTrash{220, 519}, kAddSlot{271, 578};
-// The snippet sheet's text and Save, in its client area.
-constexpr QPoint kSnippetText{280, 340}, kSnippetSave{500, 536};
-// Add Group on the page; in the group editor (880 x 700) its library's
-// search field and first row, its Add Slot and Save Group.
-constexpr QPoint kAddGroup{366, 578}, kGroupSearch{640, 122}, kGroupFirstRow{480, 197}, kGroupAddSlot{251, 559},
-    kSaveGroup{816, 676};
-
-// The first visible window whose name matches, waited for.
-// Client point `at` of window `id`, clicked `clicks` times.
-void clickIn(const QString& id, QPoint at, int clicks = 1) {
-    xdotool({"mousemove", "--window", id, num(at.x()), num(at.y()), "click", "--repeat", QString::number(clicks),
-             "--delay", "80", "1"});
-    spin(300);
-}
+// The radius of the wedges' ring about the centre of the settings window's
+// dial editor.
+constexpr double kRingRadius = 114;
 
 // Fills and saves the New Snippet sheet.
-void makeSnippet(const QString& name, const QString& text) {
-    const QString sheet = waitForWindowNamed("New Snippet");
-    ASSERT_FALSE(sheet.isEmpty());
+void makeSnippet(const systemtest::ControlMap& controls, const QString& name, const QString& text) {
+    ASSERT_FALSE(waitForWindowNamed("New Snippet").isEmpty());
     spin(300);
     xdotool({"type", name});
-    clickIn(sheet, kSnippetText);
+    ASSERT_TRUE(controls.click("^New Snippet$", "QPlainTextEdit"));
     xdotool({"type", text});
-    clickIn(sheet, kSnippetSave);
+    ASSERT_TRUE(controls.click("^New Snippet$", "Save"));
 }
 
 // The point at clockwise fraction f of a turn on a circle of radius r.
@@ -72,8 +55,10 @@ void screenshot(const QString& name) {
     QGuiApplication::primaryScreen()->grabWindow(0).save(dir + "/" + name + ".png");
 }
 
+// The settings window, its controls found where the program says they are.
 class SettingsWindow {
 public:
+    explicit SettingsWindow(const Orbel& orbel) : controls_(orbel.controls()) {}
     bool waitOpen() {
         return spinUntil([&] {
             id_ = run("xdotool", {"search", "--onlyvisible", "--name", "Orbel Settings"}).section('\n', 0, 0);
@@ -81,32 +66,34 @@ public:
         });
     }
     void activate() { xdotool({"windowactivate", "--sync", id_}); }
-    const QString& id() const { return id_; }
-    void click(QPoint at, int clicks = 1) {
+    const systemtest::ControlMap& controls() const { return controls_; }
+    // The control `name` names (see systemtest::ControlMap::find), clicked.
+    void click(const QString& name, int clicks = 1) {
         activate();
-        xdotool({"mousemove", "--window", id_, num(at.x()), num(at.y()), "click", "--repeat", QString::number(clicks),
-                 "--delay", "80", "1"});
+        EXPECT_TRUE(controls_.click("^Orbel Settings$", name, clicks));
+    }
+    // A point of the screen in the window, clicked.
+    void clickAt(QPoint at, int clicks = 1) {
+        activate();
+        xdotool({"mousemove", num(at.x()), num(at.y()), "click", "--repeat", QString::number(clicks), "--delay", "80",
+                 "1"});
         spin(300);
     }
-    // Presses at `from`, moves in small steps to `to` and lets go (a real
-    // drag, Qt's own over XDND).
-    // The client area's top left on the screen.
-    QPoint origin() const {
-        const QString info = run("xwininfo", {"-id", id_});
-        const auto value = [&](const char* key) { return info.section(key, 1).section('\n', 0, 0).trimmed().toInt(); };
-        return {value("Absolute upper-left X:"), value("Absolute upper-left Y:")};
+    // The middle of the control `name`, on the screen.
+    QPoint centreOf(const QString& name) const {
+        const auto control = controls_.find("^Orbel Settings$", name);
+        return control ? control->rect.center() : QPoint();
     }
-    // Presses at `from`, moves in small steps through `via` to `to` and
-    // lets go: a real drag, Qt's own over XDND. `name`: a screenshot just
-    // before letting go.
+    // Presses at `from`, moves in small steps through `via` to `to` (points
+    // of the screen) and lets go: a real drag, Qt's own over XDND. `name`:
+    // a screenshot just before letting go.
     void drag(QPoint from, const std::vector<QPoint>& via, QPoint to, const QString& name) {
         activate();
-        const QPoint o = origin();
-        QStringList args{"mousemove", num(o.x() + from.x()), num(o.y() + from.y()), "sleep", "0.2", "mousedown", "1"};
+        QStringList args{"mousemove", num(from.x()), num(from.y()), "sleep", "0.2", "mousedown", "1"};
         QPoint last = from;
         const auto stepTo = [&](QPoint p) {
             for (int i = 1; i <= 6; ++i) {
-                const QPointF at = QPointF(o + last) + QPointF(p - last) * i / 6.0;
+                const QPointF at = QPointF(last) + QPointF(p - last) * i / 6.0;
                 args << "mousemove" << num(at.x()) << num(at.y()) << "sleep" << "0.05";
             }
             last = p;
@@ -121,6 +108,7 @@ public:
     }
 
 private:
+    systemtest::ControlMap controls_;
     QString id_;
 };
 
@@ -152,18 +140,20 @@ TEST_F(SlotEditorViewSystem, DragRenameTrashSnippetAndGroupReachTheFileAndTheDia
         {"snippet": "one", "title": "One"}, {"snippet": "two", "title": "Two"}]})");
     ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible"));
     xdotool({"key", "ctrl+comma"});  // the dial's way to the settings window
-    SettingsWindow settings;
+    SettingsWindow settings(orbel);
+    const systemtest::ControlMap& controls = settings.controls();
     ASSERT_TRUE(settings.waitOpen());
-    spin(500);
-    settings.click(kCustomizationTab);
-    settings.click(kSearch);
+    settings.click("Customization");
+    settings.click("Search");
     xdotool({"type", "Orbel Probe"});
     spin(500);
     screenshot("customization-before-drag");
 
     // Across the top, then past the middle of "One" (top after the gap
     // that opens there): the gap after it, before "Two".
-    settings.drag(kFirstRow, {around(kRingCentre, 114, 0.1)}, around(kRingCentre, 114, 0.42), "customization-dragging-app");
+    const QPoint ring = settings.centreOf("Dial editor");
+    settings.drag(settings.centreOf("row"), {around(ring, kRingRadius, 0.1)}, around(ring, kRingRadius, 0.42),
+                  "customization-dragging-app");
     ASSERT_TRUE(spinUntil([&] { return orbel.read("config.json").contains("Orbel Probe"); }))
         << orbel.read("config.json").data();
     const QByteArray text = orbel.read("config.json");
@@ -185,7 +175,7 @@ TEST_F(SlotEditorViewSystem, DragRenameTrashSnippetAndGroupReachTheFileAndTheDia
 
     // A double click on its wedge opens the rename sheet; Return saves.
     ASSERT_TRUE(settings.waitOpen());
-    settings.click(around(kRingCentre, 114, 1.0 / 3), 2);
+    settings.clickAt(around(ring, kRingRadius, 1.0 / 3), 2);
     spin(500);
     xdotool({"key", "ctrl+a"});
     xdotool({"type", "Renamed Probe"});
@@ -204,18 +194,19 @@ TEST_F(SlotEditorViewSystem, DragRenameTrashSnippetAndGroupReachTheFileAndTheDia
 
     // "One" dragged onto the trash leaves the file.
     ASSERT_TRUE(settings.waitOpen());
-    settings.drag(around(kRingCentre, 114, 0), {}, kTrash, "customization-dragging-to-trash");
+    settings.drag(around(ring, kRingRadius, 0), {}, settings.centreOf("TrashDropZone"),
+                  "customization-dragging-to-trash");
     EXPECT_TRUE(spinUntil([&] { return !orbel.read("config.json").contains("\"One\""); }))
         << orbel.read("config.json").data();
     screenshot("customization-after-trash");
 
     // Add Slot, Snippet: the new snippet goes last and pastes from the dial
     // into the window that had the focus.
-    settings.click(kAddSlot);
-    const QPoint row = systemtest::addSlotPopoverSnippetRow(settings.origin() + kAddSlot);
+    settings.click("addSlot");
+    ASSERT_TRUE(controls.find("^$", "Snippet"));
     screenshot("customization-add-slot-popover");
-    xdotool({"mousemove", num(row.x()), num(row.y()), "click", "1"});
-    makeSnippet("Greeting", "pasted from the dial");
+    ASSERT_TRUE(controls.click("^$", "Snippet"));  // the popover
+    makeSnippet(controls, "Greeting", "pasted from the dial");
     ASSERT_TRUE(spinUntil([&] { return orbel.read("config.json").contains("pasted from the dial"); }))
         << orbel.read("config.json").data();
 
@@ -234,26 +225,18 @@ TEST_F(SlotEditorViewSystem, DragRenameTrashSnippetAndGroupReachTheFileAndTheDia
     // Add Group: an application from its library and a new snippet, saved
     // as the fourth slot; choosing it in the dial opens its own two-slot dial.
     ASSERT_TRUE(settings.waitOpen());
-    settings.click(kAddGroup);
-    const QString group = waitForWindowNamed("Edit Group");
-    ASSERT_FALSE(group.isEmpty());
-    spin(500);
-    clickIn(group, kGroupSearch);
+    settings.click("addGroup");
+    ASSERT_FALSE(waitForWindowNamed("Edit Group").isEmpty());
+    ASSERT_TRUE(controls.click("^Edit Group", "Search"));
     xdotool({"type", "Orbel Probe"});
     spin(300);
-    clickIn(group, kGroupFirstRow, 2);  // a double click adds the row
-    clickIn(group, kGroupAddSlot);
-    const QString groupOrigin = run("xwininfo", {"-id", group});
-    const auto value = [&](const char* key) {
-        return groupOrigin.section(key, 1).section('\n', 0, 0).trimmed().toInt();
-    };
-    const QPoint groupRow = systemtest::addSlotPopoverSnippetRow(
-        QPoint(value("Absolute upper-left X:"), value("Absolute upper-left Y:")) + kGroupAddSlot);
-    xdotool({"mousemove", num(groupRow.x()), num(groupRow.y()), "click", "1"});
-    makeSnippet("Inner", "inside the group");
+    ASSERT_TRUE(controls.click("^Edit Group", "row", 2));  // a double click adds the row
+    ASSERT_TRUE(controls.click("^Edit Group", "addSlot"));
+    ASSERT_TRUE(controls.click("^$", "Snippet"));  // the popover
+    makeSnippet(controls, "Inner", "inside the group");
     spin(300);
     screenshot("group-editor-two-slots");
-    clickIn(group, kSaveGroup);
+    ASSERT_TRUE(controls.click("^Edit Group", "saveGroup"));
     ASSERT_TRUE(spinUntil([&] { return orbel.read("config.json").contains("inside the group"); }))
         << orbel.read("config.json").data();
     EXPECT_TRUE(orbel.read("config.json").contains("New Group"));

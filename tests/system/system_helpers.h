@@ -6,7 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,6 +18,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <gtest/gtest.h>
 
 #include "platform/pasteboard.h"
@@ -137,6 +142,100 @@ inline void xdotool(const QStringList& args) {
     EXPECT_TRUE(spinUntil([&] { return p.state() == QProcess::NotRunning; }));
 }
 
+// A control of one of Orbel's windows, as the program reports it (see
+// app/control_map.h): found by what it is, whatever the font or the style.
+struct Control {
+    QString window, windowId, type, name, text;
+    QStringList path;  // the object names of its ancestors
+    QRect rect;        // on the screen
+};
+
+// The controls of the `orbel` that answers at `file` (ORBEL_TEST_CONTROL_MAP).
+class ControlMap {
+public:
+    explicit ControlMap(QString file) : file_(std::move(file)) {}
+
+    // The visible controls now; none when the program does not answer.
+    std::vector<Control> controls() const {
+        QFile::remove(file_);
+        const QString request = file_ + QStringLiteral(".request");
+        // Asked again now and then: a request made before the program
+        // watched for it waits otherwise.
+        for (int attempt = 0; attempt < 20 && !QFile::exists(file_); ++attempt) {
+            QFile::remove(request);
+            writeFile(request, "?");
+            spinUntil([&] { return QFile::exists(file_); }, 500);
+        }
+        QFile answer(file_);
+        std::vector<Control> controls;
+        if (!answer.open(QIODevice::ReadOnly)) return controls;
+        for (const QJsonValue& v : QJsonDocument::fromJson(answer.readAll()).array()) {
+            const QJsonObject o = v.toObject();
+            QStringList path;
+            for (const QJsonValue& p : o["path"].toArray()) path << p.toString();
+            controls.push_back({o["window"].toString(), o["windowId"].toString(), o["type"].toString(),
+                                o["name"].toString(), o["text"].toString(), path,
+                                QRect(o["x"].toInt(), o["y"].toInt(), o["width"].toInt(), o["height"].toInt())});
+        }
+        return controls;
+    }
+    // The first control of a window whose title matches `window` (a
+    // regular expression) that `name` names: "a/b/c" is a control whose
+    // object name, text or type is "c", inside controls named "a" and "b". Waited
+    // for until it shows at the same place in two answers in a row (the
+    // layout has settled).
+    std::optional<Control> find(const QString& window, const QString& name, int timeoutMs = 10000) const {
+        const QRegularExpression title(window);
+        const QStringList parts = name.split('/');
+        const auto matches = [&](const Control& c) {
+            const QString& own = parts.last();
+            if (!title.match(c.window).hasMatch() ||
+                (c.name != own && c.text != own && c.type != own && !c.type.endsWith("::" + own)))
+                return false;
+            qsizetype at = 0;
+            for (qsizetype i = 0; i + 1 < parts.size(); ++i)
+                if ((at = c.path.indexOf(parts[i], at)) < 0) return false;
+            return true;
+        };
+        std::optional<Control> found, before;
+        spinUntil(
+            [&] {
+                before = found;
+                found.reset();
+                for (const Control& c : controls())
+                    if (matches(c)) {
+                        found = c;
+                        break;
+                    }
+                return found && before && found->rect == before->rect;
+            },
+            timeoutMs);
+        if (found && before && found->rect == before->rect) return found;
+        ADD_FAILURE() << "no control \"" << name.toStdString() << "\" in a window \"" << window.toStdString() << "\"";
+        return std::nullopt;
+    }
+    // Clicks the middle of that control with the pointer (`clicks` times),
+    // its window raised first; whether it was found.
+    bool click(const QString& window, const QString& name, int clicks = 1) const {
+        const std::optional<Control> c = find(window, name);
+        if (!c) return false;
+        clickAt(*c, c->rect.center(), clicks);
+        return true;
+    }
+    // Clicks a point of the screen in the control's window, raised first
+    // unless it is a popup (which the window manager does not handle).
+    static void clickAt(const Control& c, QPoint at, int clicks = 1) {
+        if (!run("xwininfo", {"-id", c.windowId}).contains(QRegularExpression("Override Redirect State: +yes")))
+            xdotool({"windowactivate", "--sync", c.windowId});
+        xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "--repeat",
+                 QString::number(clicks), "--delay", "80", "1"});
+        spin(300);
+    }
+
+private:
+    QString file_;
+};
+
 // Runs pactl against the session's PulseAudio server.
 // The first visible window whose title matches `name` (a regular
 // expression), or "" when there is none yet.
@@ -177,24 +276,6 @@ inline QRect windowRect(const QString& id) {
     const QString info = id.isEmpty() ? QString() : run("xwininfo", {"-id", id});
     const auto value = [&](const char* key) { return info.section(key, 1).section('\n', 0, 0).trimmed().toInt(); };
     return {value("Absolute upper-left X:"), value("Absolute upper-left Y:"), value("Width:"), value("Height:")};
-}
-
-// The Snippet row of the Add Slot popover opened by the button centred at
-// `addSlot` (a screen point): the popover opens below the button, or above
-// it where the screen has no room below.
-inline QPoint addSlotPopoverSnippetRow(QPoint addSlot) {
-    constexpr int kSnippetRowFromTop = 95;  // under the heading and the Keystroke row
-    QPoint row = addSlot + QPoint(0, 113);
-    spinUntil([&] {
-        for (const QString& id : run("xdotool", {"search", "--onlyvisible", "--class", "orbel"}).split('\n')) {
-            const QRect r = windowRect(id);
-            if (r.width() <= 0 || r.width() >= 400 || std::abs(r.center().x() - addSlot.x()) > 2) continue;
-            row = QPoint(addSlot.x(), r.top() + kSnippetRowFromTop);
-            return true;
-        }
-        return false;
-    });
-    return row;
 }
 
 // The whole screen as test-artifacts/system/<name>.png.

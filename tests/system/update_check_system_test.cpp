@@ -23,15 +23,10 @@ using systemtest::spin;
 using systemtest::spinUntil;
 using systemtest::xdotool;
 
-// "Check Now" on the Advanced tab (client coordinates of the 920 x 640
-// settings window), under the automatic check's box in a program with a
-// feed, alone in one without.
-constexpr int kCheckNow[2] = {368, 351}, kCheckNowWithoutFeed[2] = {368, 323};
-
 // Starts `orbel` with the feed at `feed` in ORBEL_TEST_UPDATE_FEED_URL,
 // opens its settings window, goes to the Advanced tab (a picture of it goes
-// to `picture`) and clicks "Check Now" at `button`. The settings window's id.
-QString checkNow(Orbel& orbel, const QString& feed, const char* picture, const int (&button)[2] = kCheckNow) {
+// to `picture`) and clicks "Check Now". The settings window's id.
+QString checkNow(Orbel& orbel, const QString& feed, const char* picture) {
     orbel.write("config.json", R"({"version":1,"hotkey":"ctrl+opt+o","showInTray":false})");
     orbel.setEnvironment("ORBEL_TEST_UPDATE_FEED_URL", feed);
     orbel.start();
@@ -39,16 +34,10 @@ QString checkNow(Orbel& orbel, const QString& feed, const char* picture, const i
     xdotool({"key", "ctrl+comma"});  // the dial opens the settings window
     QString settings;
     if (!spinUntil([&] { return !(settings = windowNamed("Orbel Settings")).isEmpty(); }, 10000)) return {};
-    spin(500);
-    const auto click = [&](int x, int y) {
-        xdotool({"windowactivate", "--sync", settings});
-        xdotool({"mousemove", "--window", settings, QString::number(x), QString::number(y), "click", "1"});
-        spin(300);
-    };
-    click(595, 40);  // Advanced
+    if (!orbel.controls().click("^Orbel Settings$", "Advanced")) return {};
     spin(500);
     systemtest::savePicture(picture);
-    click(button[0], button[1]);
+    if (!orbel.controls().click("^Orbel Settings$", "checkForUpdates")) return {};
     return settings;
 }
 
@@ -115,8 +104,7 @@ TEST(UpdateCheckSystem, TheShippedProgramReadsNoTestFeed) {
     QElapsedTimer sinceStart;
     sinceStart.start();
     Orbel orbel(Orbel::Deferred{});
-    ASSERT_FALSE(
-        checkNow(orbel, server.url("/feed.json").toString(), "update-without-feed", kCheckNowWithoutFeed).isEmpty())
+    ASSERT_FALSE(checkNow(orbel, server.url("/feed.json").toString(), "update-without-feed").isEmpty())
         << orbel.log().toStdString();
     // It says where updates come from.
     EXPECT_TRUE(spinUntil([] { return !systemtest::visibleDialogs().isEmpty(); }, 10000));

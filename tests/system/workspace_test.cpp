@@ -146,5 +146,37 @@ TEST(WorkspaceSystem, AWindowIdGivenToAnotherApplicationsWindowIsReadAgain) {
     xcb_disconnect(second);
 }
 
+// A window manager may name the root as the active window. Asked who owns
+// it, the tracker still hears the active window change afterwards.
+TEST(WorkspaceSystem, TheTrackerKeepsListeningAfterBeingAskedAboutTheRoot) {
+    ORBEL_REQUIRE_DISPLAY();
+    auto* tracker = x11::WindowTracker::shared();
+    ASSERT_TRUE(tracker);
+    auto* x = x11::Session::shared();
+    xcb_connection_t* c = x->connection();
+    const xcb_atom_t active = x->atom("_NET_ACTIVE_WINDOW");
+    const auto setActive = [&](xcb_window_t w) {
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, x->root(), active, XCB_ATOM_WINDOW, 32, 1, &w);
+        xcb_flush(c);
+    };
+    const std::optional<xcb_window_t> before = x->activeWindow();
+    setActive(x->root());
+    ASSERT_TRUE(spinUntil([&] { return tracker->active() == x->root(); }, 5000));
+    (void)tracker->ownerOf(x->root());
+    const xcb_window_t one = xcb_generate_id(c), two = xcb_generate_id(c);
+    makeWindowOfClass(c, one, std::string_view("one\0One", 8));
+    makeWindowOfClass(c, two, std::string_view("two\0Two", 8));
+    // Several changes: a change heard before the question could carry the
+    // first one alone.
+    for (const xcb_window_t w : {one, two, one}) {
+        setActive(w);
+        EXPECT_TRUE(spinUntil([&] { return tracker->active() == w; }, 5000));
+    }
+    setActive(before.value_or(XCB_NONE));
+    xcb_destroy_window(c, one);
+    xcb_destroy_window(c, two);
+    xcb_flush(c);
+}
+
 }  // namespace
 }  // namespace orbel::platform

@@ -1,4 +1,7 @@
 #include <QAbstractButton>
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -124,6 +127,35 @@ TEST_F(AccentSwatchPickerTest, PresetAndSystemRowWriteAndClose) {
     QTest::mouseClick(button("Use System Accent"), Qt::LeftButton);
     EXPECT_EQ(picker.accentHex(), std::nullopt);
     EXPECT_FALSE(picker.isPopoverOpen());
+}
+
+// The swatch's focus mark shows whatever its colour: the darkest, the
+// lightest and the accent's own.
+TEST(AccentSwatchFocus, TheMarkShowsOnASwatchOfAnyColour) {
+    QWidget window;
+    auto* row = new QHBoxLayout(&window);
+    auto* before = new QPushButton("Before", &window);
+    auto* swatch = new AccentSwatchPicker(std::nullopt, &window);
+    row->addWidget(before);
+    row->addWidget(swatch);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const QColor accent = window.palette().color(QPalette::Highlight);
+    for (const QString& hex : {QStringLiteral("#000000"), QStringLiteral("#1E1E20"), QStringLiteral("#FFFFFF"),
+                               accent.name(QColor::HexRgb).toUpper()}) {
+        swatch->setAccentHex(hex.toStdString());
+        EXPECT_GT(testing::accentMarkPixels(swatch, before, "ui", "swatch-" + hex.mid(1)), 60)
+            << hex.toStdString() << ": the accent's ring about the swatch";
+        // Inside the swatch's edge a line of another colour than the swatch's.
+        QTest::keyClick(&window, Qt::Key_Shift);
+        before->setFocus(Qt::TabFocusReason);
+        const QImage without = swatch->grab().toImage();
+        swatch->setFocus(Qt::TabFocusReason);
+        const QImage with = swatch->grab().toImage();
+        const QPoint inside(swatch->width() / 2, (swatch->height() - 18) / 2 + 1);
+        EXPECT_NE(with.pixel(inside), without.pixel(inside)) << hex.toStdString();
+    }
 }
 
 }  // namespace

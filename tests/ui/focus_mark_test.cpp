@@ -4,6 +4,8 @@
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -15,6 +17,10 @@
 
 namespace orbel::ui {
 namespace {
+
+void saveWindowPictures(QWidget& window, const char* name) {
+    orbel::testing::savePictures(window, "ui", QString::fromLatin1(name), false);
+}
 
 TEST(FocusMark, SegmentsSwitchesTabsAndRecordersShowTheKeyboardFocus) {
     QWidget window;
@@ -72,6 +78,89 @@ TEST(FocusMark, ASheetsDefaultButtonIsRingedWhileFocused) {
     EXPECT_TRUE(apply->hasFocus() && ring->isHidden()) << "the focus a click gives is not marked";
     sheet->close();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !open; }));
+}
+
+
+// The ring a control shows around itself, if any (a shown one first: the
+// buttons of stacked pages lie on each other).
+QWidget* ringOf(QWidget* control) {
+    QWidget* found = nullptr;
+    for (QWidget* ring : control->window()->findChildren<QWidget*>("focusMark")) {
+        const QRect around(ring->mapTo(control->window(), QPoint()), ring->size());
+        if (!around.contains(QRect(control->mapTo(control->window(), QPoint()), control->size()))) continue;
+        if (!found || ring->isVisible()) found = ring;
+    }
+    return found;
+}
+bool ringed(QWidget* control) {
+    QWidget* ring = ringOf(control);
+    return ring && ring->isVisible() && showsFocusMark(control);
+}
+
+// Only the keyboard's focus is marked. A click's focus shows none, nor does
+// the focus a click moved on (a page it hid handing its focus to the next
+// page); a sheet that closes gives the focus back as it came.
+TEST(FocusMark, OnlyTheKeyboardsFocusIsMarked) {
+    QWidget window;
+    auto* column = new QVBoxLayout(&window);
+    auto* start = new QPushButton("Start", &window);
+    auto* opener = new QPushButton("Open", &window);
+    auto* pages = new QStackedWidget(&window);
+    auto* first = new QPushButton("First", pages);
+    auto* second = new QPushButton("Second", pages);
+    pages->addWidget(first);
+    pages->addWidget(second);
+    auto* flip = new QPushButton("Flip", &window);
+    flip->setFocusPolicy(Qt::TabFocus);  // as a tab bar's buttons: a click leaves the focus where it is
+    QObject::connect(flip, &QPushButton::clicked, pages, [pages] { pages->setCurrentIndex(1 - pages->currentIndex()); });
+    QObject::connect(opener, &QPushButton::clicked, &window, [&window] {
+        auto* sheet = new QDialog(&window);
+        (new QVBoxLayout(sheet))->addWidget(new QPushButton("Close", sheet));
+        openSheet(sheet);
+    });
+    for (QWidget* w : {static_cast<QWidget*>(start), static_cast<QWidget*>(opener), static_cast<QWidget*>(pages),
+                       static_cast<QWidget*>(flip)})
+        column->addWidget(w);
+    for (QPushButton* b : {opener, first, second}) markFocus(b, kButtonMarkRadius, kButtonMarkOutset);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const auto openAndEscape = [&] {
+        QDialog* sheet = nullptr;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return (sheet = window.findChild<QDialog*>()) && sheet->isActiveWindow(); }));
+        if (!sheet) return;
+        QPointer<QDialog> open(sheet);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !open; }));
+        // The window manager gives the window back its activation (the
+        // offscreen platform leaves that to the test).
+        QApplication::setActiveWindow(&window);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+        EXPECT_TRUE(opener->hasFocus());
+    };
+
+    start->setFocus();
+    QTest::keyClick(start, Qt::Key_Tab);
+    ASSERT_TRUE(opener->hasFocus());
+    EXPECT_TRUE(ringed(opener)) << "Tab's focus";
+    QTest::keyClick(opener, Qt::Key_Space);
+    openAndEscape();
+    EXPECT_TRUE(ringed(opener)) << "given back as it came: by the keyboard";
+    QTest::mouseClick(opener, Qt::LeftButton);
+    openAndEscape();
+    EXPECT_FALSE(ringed(opener)) << "given back as it came: by a click";
+
+    QTest::keyClick(opener, Qt::Key_Tab);
+    ASSERT_TRUE(first->hasFocus());
+    EXPECT_TRUE(ringed(first));
+    QTest::mouseClick(flip, Qt::LeftButton);
+    ASSERT_TRUE(second->hasFocus()) << "the shown page takes the focus of the hidden one";
+    EXPECT_FALSE(ringed(second)) << "the click moved the focus";
+    QTest::keyClick(second, Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    ASSERT_TRUE(second->hasFocus());
+    EXPECT_TRUE(ringed(second));
+    saveWindowPictures(window, "mark-keyboard-only");
 }
 
 }  // namespace

@@ -46,8 +46,10 @@ std::string sizeText(qint64 bytes) {
 
 }  // namespace
 
-PeerFile readPeerFile(const QString& path, qint64 limit) {
-    const QByteArray native = QFile::encodeName(path);
+PeerFile readPeerFile(const QString& path, qint64 limit) { return readPeerFile(QFile::encodeName(path), limit); }
+
+PeerFile readPeerFile(const QByteArray& native, qint64 limit) {
+    const QString path = QFile::decodeName(native);  // for what a person reads
     // Without O_NONBLOCK, opening a FIFO waits for a writer.
     const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return {std::nullopt, quoted(path) + ": " + std::strerror(errno) + "."};

@@ -3,9 +3,10 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDebug>
 #include <QObject>
-#include <QStringList>
+#include <QByteArrayList>
 
 namespace orbel::platform {
 namespace {
@@ -22,9 +23,11 @@ public:
     std::function<void(std::vector<std::string>)> onRequest;
 
 public Q_SLOTS:
-    void Open(const QStringList& files) {
+    // The paths as bytes: a file's name need not be valid UTF-8, which a
+    // D-Bus string must be.
+    void Open(const QByteArrayList& files) {
         std::vector<std::string> list;
-        for (const QString& f : files) list.push_back(f.toStdString());
+        for (const QByteArray& f : files) list.push_back(f.toStdString());
         // The caller gets its answer at once; the files are opened later,
         // from the event loop.
         QMetaObject::invokeMethod(
@@ -37,6 +40,7 @@ class DBusSingleInstance final : public SingleInstance {
 public:
     Role claim(const std::vector<std::string>& files, Request request,
                std::function<void(std::vector<std::string>)> onRequest) override {
+        qDBusRegisterMetaType<QByteArrayList>();  // "aay", both ways
         auto bus = QDBusConnection::sessionBus();
         if (!bus.isConnected() || !bus.interface()) return Role::alone;
         object_.onRequest = std::move(onRequest);
@@ -44,10 +48,10 @@ public:
             return Role::primary;
         bus.unregisterObject(kPath);
         if (request == Request::nothing) return Role::handedOver;
-        QStringList list;
-        for (const auto& f : files) list << QString::fromStdString(f);
+        QByteArrayList list;
+        for (const auto& f : files) list << QByteArray::fromStdString(f);
         auto call = QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("Open"));
-        call << list;
+        call << QVariant::fromValue(list);
         // This process has no window yet and ends right after: waiting here
         // holds up nobody.
         const QDBusMessage reply = bus.call(call, QDBus::Block, kHandOverTimeoutMs);

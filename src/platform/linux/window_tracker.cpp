@@ -64,6 +64,11 @@ std::optional<xcb_window_t> WindowTracker::active() {
 }
 
 bool WindowTracker::watchDestruction(xcb_window_t window) {
+    // The root is never destroyed, and the mask selected on it is the one
+    // that hears the client list and the active window change: a window
+    // manager may name the root as the active window, and replacing that
+    // mask would leave both lists as they were for the rest of the run.
+    if (window == session_->root()) return true;
     xcb_connection_t* c = session_->connection();
     const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
     xcb_generic_error_t* error = xcb_request_check(

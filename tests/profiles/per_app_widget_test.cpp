@@ -70,6 +70,11 @@ double contrastOver(const QColor& ink, const QColor& ground) {
 }  // namespace
 
 TEST_F(PerAppWidgetTest, AddATemplateSetItsSizeAndRemoveIt) {
+    // Installed applications of the test's own (none), not this machine's.
+    fakes::Installed<fakes::FakeWorkspace, platform::Workspace> workspace;
+    fakes::Installed<fakes::FakeAppDirectory, platform::AppDirectory> directory;
+    SystemAppProvider provider;
+    fakes::ReplaceShared<SystemAppProvider> useProvider{provider};
     EXPECT_TRUE(view->emptyState()->isVisible());
     // Its three cards end just under their text.
     int cards = 0;
@@ -247,6 +252,7 @@ TEST_F(PerAppWidgetTest, AReplacedConfigurationClosesTheSheetUnsavedWithANotice)
 }
 
 TEST_F(PerAppWidgetTest, AddAppOpensTheAppPickerAndRowsShowTheAppsIcon) {
+    fakes::Installed<fakes::FakeWorkspace, platform::Workspace> workspace;  // none of the built-in lists installed
     fakes::Installed<fakes::FakeAppDirectory, platform::AppDirectory> directory;
     SystemAppProvider provider;  // a fresh cache of installed applications
     fakes::ReplaceShared<SystemAppProvider> useProvider{provider};

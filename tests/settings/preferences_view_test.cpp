@@ -127,6 +127,9 @@ TEST_F(PreferencesViewTest, AnImportErrorNamingAFileShowsTheNameAsItStands) {
 
 // Reset removes the per-app dials too, and its confirmation names them.
 TEST_F(PreferencesViewTest, ResetConfirmationNamesThePerAppDials) {
+    // The test's own installed applications: none of the built-in lists,
+    // whose names would win over the directory's.
+    fakes::Installed<fakes::FakeWorkspace, platform::Workspace> workspace;
     fakes::Installed<fakes::FakeAppDirectory, platform::AppDirectory> directory;
     directory.apps = {{"firefox-esr", "Firefox ESR", "firefox-esr", "/usr/share/applications/firefox-esr.desktop"}};
     SystemAppProvider provider;
@@ -137,7 +140,7 @@ TEST_F(PreferencesViewTest, ResetConfirmationNamesThePerAppDials) {
     auto& v = show();
     click(SettingsTab::advanced);
     // The names arrive from a worker thread; until then the ids stand in.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return v.model().resetMessage().find("Firefox ESR") != std::string::npos; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return v.model().resetMessage().find("Firefox ESR") != std::string::npos; }, 30000));
     QTest::mouseClick(find<QPushButton>("resetAll"), Qt::LeftButton);
     ASSERT_TRUE(v.alertBox());
     EXPECT_EQ(v.alertBox()->informativeText(),

@@ -75,15 +75,22 @@ protected:
         ORBEL_REQUIRE_DISPLAY();
         if (!QFile::exists(systemtest::kOrbel)) GTEST_SKIP() << "orbel is not built";
         if (run("sh", {"-c", "command -v xterm"}).isEmpty()) GTEST_SKIP() << "no xterm";
-        // xterm's desktop entry where the application index of this session reads.
+        // xterm's desktop entry, and the only one the application index of
+        // this session reads: the picker lists it soon and first, whatever
+        // this machine has installed.
         ASSERT_TRUE(data.isValid());
         QDir().mkpath(data.path() + "/applications");
         systemtest::writeFile(data.path() + "/applications/debian-xterm.desktop",
                               "[Desktop Entry]\nType=Application\nName=XTerm\nExec=xterm\nStartupWMClass=XTerm\n");
         previousDataHome = qgetenv("XDG_DATA_HOME");
+        previousDataDirs = qgetenv("XDG_DATA_DIRS");
         qputenv("XDG_DATA_HOME", data.path().toUtf8());
+        qputenv("XDG_DATA_DIRS", (data.path() + "/none").toUtf8());
     }
-    void TearDown() override { qputenv("XDG_DATA_HOME", previousDataHome); }
+    void TearDown() override {
+        qputenv("XDG_DATA_HOME", previousDataHome);
+        qputenv("XDG_DATA_DIRS", previousDataDirs);
+    }
     ~PerAppDialSystem() override {
         if (xterm.state() != QProcess::NotRunning) {
             xterm.terminate();
@@ -116,7 +123,7 @@ protected:
 
     QProcess xterm;
     QTemporaryDir data;
-    QByteArray previousDataHome;
+    QByteArray previousDataHome, previousDataDirs;
 };
 
 TEST_F(PerAppDialSystem, AnXtermDialWithTwoSlotsAndASmallerSizeOverXtermOnly) {

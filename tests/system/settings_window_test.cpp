@@ -1,7 +1,10 @@
 // The real `orbel` program's settings window under Xvfb and openbox: the
 // conflict alert's "Choose Different Hotkey", recording with real key
-// presses, hold activation, the tray and login switches, Reload and Reset.
+// presses, hold activation, the tray and login switches, Reload and Reset;
+// saves that meet another program's save of config.json.
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
@@ -10,6 +13,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
+#include <string.h>
 
 #include "model/app_config.h"
 #include "orbel_process.h"
@@ -241,6 +245,78 @@ TEST_F(SettingsSystem, AClickDuringASlowInPlaceWriteLandsOnTheWholeSave) {
     EXPECT_EQ(QDir(orbel.configDir()).entryList({"config.json.backup.*"}, QDir::Files), QStringList());
     EXPECT_TRUE(systemtest::visibleDialogs().isEmpty());
     settings.close();
+}
+
+QByteArray contentsOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The text of the visible label `name` of Orbel's windows ("" when none).
+QString labelText(const Orbel& orbel, const QString& name) {
+    for (const auto& c : orbel.controls().controls())
+        if (c.name == name) return c.text;
+    return {};
+}
+
+// Another program's save lands in config.json just as a click's save
+// exchanges Orbel's in, and the file system then fails every rename there
+// (`error`), so that theirs cannot be put back: the click stays saved, the
+// alert says where their save is, and that file outlives the next start's
+// sweep of killed saves' files.
+void keepsAnotherProgramsSaveAside(int error, const QString& picture) {
+    Orbel orbel(Orbel::Deferred{});
+    orbel.write("config.json", dialOf(SlotConfig::make(SlotType::snippet("mine"), "Mine")));
+    const QString outsideSave = orbel.home() + "/outside.json";  // the exchange takes it once it is there
+    const QByteArray outside = dialOf(SlotConfig::make(SlotType::snippet("outside"), "Outside"));
+    const QString preload = qEnvironmentVariable("LD_PRELOAD");
+    orbel.setEnvironment("LD_PRELOAD", ORBEL_BINARY_DIR "/tests/support/liboutside_save.so:" + preload);
+    // Before the sanitizers' runtime, which then need not come first.
+    orbel.setEnvironment("ASAN_OPTIONS",
+                         qEnvironmentVariable("ASAN_OPTIONS") + ":detect_leaks=0:verify_asan_link_order=0");
+    orbel.setEnvironment("ORBEL_TEST_OUTSIDE_SAVE", outsideSave);
+    orbel.setEnvironment("ORBEL_TEST_RENAME_ERRNO", QString::number(error));
+    orbel.start();
+    SettingsWindow settings(orbel);
+    openSettings(orbel, settings);
+    systemtest::writeFile(outsideSave, outside);
+    settings.click("showInTray");
+
+    ASSERT_TRUE(spinUntil([&] {
+        return labelText(orbel, "qt_msgbox_label") == "Orbel kept another program's save aside";
+    })) << orbel.log().toStdString();
+    spin(300);
+    systemtest::savePicture(picture);
+    const QString text = labelText(orbel, "qt_msgbox_informativelabel");
+    const QString kept = QRegularExpression(" It is kept in (/\\S+)\\.(\\s|$)").match(text).captured(1);
+    ASSERT_FALSE(kept.isEmpty()) << text.toStdString();
+    EXPECT_TRUE(text.contains(strerror(error))) << text.toStdString();
+    EXPECT_TRUE(configText(orbel).contains("\"showInTray\" : false")) << configText(orbel).data();
+    EXPECT_EQ(contentsOf(kept).toStdString(), outside.toStdString());
+    EXPECT_EQ(QFileInfo(kept).absolutePath(), orbel.configDir());
+    EXPECT_FALSE(QFileInfo(kept).fileName().startsWith(".orbel-save-")) << "a name the sweep takes";
+    for (const auto& c : orbel.controls().controls()) EXPECT_NE(c.text, "Setting Not Saved");
+    EXPECT_EQ(orbel.stop(), 0);
+
+    // Once the first one's files have settled, a start without the failing
+    // file system sweeps its folder: the other save stays.
+    ASSERT_TRUE(spinUntil([&] {
+        return QFileInfo(kept).metadataChangeTime().secsTo(QDateTime::currentDateTime()) > 3;
+    }, 10000));
+    orbel.setEnvironment("LD_PRELOAD", preload);
+    const int from = int(orbel.log().size());
+    orbel.start();
+    ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible", from)) << orbel.log().toStdString();
+    EXPECT_EQ(contentsOf(kept).toStdString(), outside.toStdString());
+    EXPECT_TRUE(configText(orbel).contains("\"showInTray\" : false"));
+}
+
+TEST_F(SettingsSystem, AnotherProgramsSaveKeptAsideOnAReadOnlyFileSystemOutlivesTheSweep) {
+    keepsAnotherProgramsSaveAside(EROFS, "kept-aside-alert-read-only");
+}
+
+TEST_F(SettingsSystem, AnotherProgramsSaveKeptAsideAfterAnInputOutputErrorOutlivesTheSweep) {
+    keepsAnotherProgramsSaveAside(EIO, "kept-aside-alert-io-error");
 }
 
 // While the Hotkey field records, the window manager's own chord reaches

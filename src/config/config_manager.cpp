@@ -272,14 +272,19 @@ std::optional<std::string> ConfigManager::write(const AppConfig& config, const s
     if (kept) {
         // Told as it is on disk: which save is in config.json, and where the
         // other one is.
-        const std::string where = " It is kept in " + kept->path + ".";
+        // The folder is named once: two whole paths in a row read badly.
+        const QFileInfo target(QString::fromStdString(configPath_)), aside(QString::fromStdString(kept->path));
+        const std::string in = "In " + aside.absolutePath().toStdString() + ": ";
+        const std::string name = target.fileName().toStdString(), keptName = aside.fileName().toStdString();
         notice(LoadNotice{LoadNotice::Kind::keptAside,
                           failure ? "A later save of " + configPath_ + " by another program could not be put in its "
-                                    "place (" + kept->why + ")." + where + " " + configPath_ +
-                                        " holds an earlier save of that program."
+                                    "place (" + kept->why + "). " + in + name +
+                                        " holds an earlier save of that program; the later one is kept as " +
+                                        keptName + "."
                                   : configPath_ + " was saved by another program while Orbel saved it, and that "
-                                    "program's save could not be put back (" + kept->why + ")." + where + " " +
-                                        configPath_ + " holds Orbel's save, with the change.",
+                                    "program's save could not be put back (" + kept->why + "). " + in + name +
+                                        " holds Orbel's save, with the change; the other program's save is kept as " +
+                                        keptName + ".",
                           kept->path, configPath_, std::nullopt});
     }
     if (failure) {

@@ -360,5 +360,9 @@ TEST_F(WritePathTest, ASwapBackThatFailsKeepsTheChangeAndSaysWhereTheOtherSaveIs
     ASSERT_TRUE(notice && notice->keptAt);
     EXPECT_EQ(notice->kind, ConfigManager::LoadNotice::Kind::keptAside);
     EXPECT_EQ(readFile(*notice->keptAt), withSnippets(2, "theirs").encodeDocument());
-    EXPECT_NE(notice->reason.find(*notice->keptAt), std::string::npos) << notice->reason;
+    const QFileInfo kept(QString::fromStdString(*notice->keptAt));
+    EXPECT_NE(notice->reason.find("In " + kept.absolutePath().toStdString() + ": config.json holds Orbel's save"),
+              std::string::npos)
+        << notice->reason;
+    EXPECT_NE(notice->reason.find("kept as " + kept.fileName().toStdString()), std::string::npos) << notice->reason;
 }

@@ -288,7 +288,10 @@ void keepsAnotherProgramsSaveAside(int error, const QString& picture) {
     spin(300);
     systemtest::savePicture(picture);
     const QString text = labelText(orbel, "qt_msgbox_informativelabel");
-    const QString kept = QRegularExpression(" It is kept in (/\\S+)\\.(\\s|$)").match(text).captured(1);
+    const auto said = QRegularExpression(" In (/\\S+): config\\.json holds Orbel's save, with the change; the other "
+                                         "program's save is kept as (\\S+)\\.$").match(text);
+    const QString kept = said.captured(1) + "/" + said.captured(2);
+    ASSERT_TRUE(said.hasMatch()) << text.toStdString();
     ASSERT_FALSE(kept.isEmpty()) << text.toStdString();
     EXPECT_TRUE(text.contains(strerror(error))) << text.toStdString();
     EXPECT_TRUE(configText(orbel).contains("\"showInTray\" : false")) << configText(orbel).data();

@@ -393,10 +393,5 @@ TEST_F(PerAppWidgetTest, ChildEveryControlOfTheOverrideSheetIsInViewWhenTabReach
 }
 
 TEST(PerAppOnSmallScreens, EveryControlOfTheOverrideSheetIsInViewWhenTabReachesIt) {
-    const QString filter = "PerAppWidgetTest.ChildEveryControlOfTheOverrideSheetIsInViewWhenTabReachesIt";
-    runWithScreens(filter, "small", R"({"windowFrameMargins": false, "screens": [
-        {"name": "small", "x": 0, "y": 0, "width": 1024, "height": 600, "logicalDpi": 96, "dpr": 1}]})");
-    // 1920 x 1080 pixels at a ratio of two.
-    runWithScreens(filter, "dense", R"({"windowFrameMargins": false, "screens": [
-        {"name": "dense", "x": 0, "y": 0, "width": 960, "height": 540, "logicalDpi": 96, "dpr": 2}]})");
+    runOnSmallAndDenseScreens("PerAppWidgetTest.ChildEveryControlOfTheOverrideSheetIsInViewWhenTabReachesIt");
 }

@@ -30,6 +30,15 @@ inline void runWithScreens(const QString& filter, const QString& mode, const QSt
     EXPECT_TRUE(out.contains("[  PASSED  ] 1 test")) << out.toStdString();
 }
 
+// The same test on a 1024 x 600 screen ("small") and on one of 1920 x 1080
+// pixels at a ratio of two ("dense"), one after the other.
+inline void runOnSmallAndDenseScreens(const QString& filter) {
+    runWithScreens(filter, "small", R"({"windowFrameMargins": false, "screens": [
+        {"name": "small", "x": 0, "y": 0, "width": 1024, "height": 600, "logicalDpi": 96, "dpr": 1}]})");
+    runWithScreens(filter, "dense", R"({"windowFrameMargins": false, "screens": [
+        {"name": "dense", "x": 0, "y": 0, "width": 960, "height": 540, "logicalDpi": 96, "dpr": 2}]})");
+}
+
 // In the child: the mode it was started with, empty in a normal run.
 inline QString offscreenMode() { return qEnvironmentVariable("ORBEL_OFFSCREEN_MODE"); }
 

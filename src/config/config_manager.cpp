@@ -193,7 +193,7 @@ std::optional<ConfigError> ConfigManager::defer(const Commit& step) {
         }
         queued.shown = true;
     }
-    if (!settling_) settling_.emplace();
+    if (!settling_) settling_ = Settling{};
     settling_->pending.push_back(std::move(queued));
     platform::Log::write(platform::LogCategory::config,
                          "[orbel-config] " + configPath_ + " is being written by another program: the change is saved "
@@ -545,7 +545,7 @@ void ConfigManager::load() {
 
 void ConfigManager::take(Reading reading) {
     if (reading.unsettled) {
-        if (!settling_) settling_.emplace();
+        if (!settling_) settling_ = Settling{};
         settling_->reread = true;
         settling_->firstLoad = settling_->firstLoad || reading.firstLoad;
         if (reading.firstLoad) replaceConfig(std::move(reading.config));

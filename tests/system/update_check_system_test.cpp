@@ -48,10 +48,12 @@ TEST(UpdateCheckSystem, CheckNowAgainstALocalFeedShowsTheNewerVersion) {
     ASSERT_TRUE(server.isListening());
     const QByteArray release = "http://127.0.0.1:" + QByteArray::number(server.serverPort()) + "/releases/99.1";
     server.answers["/feed.json"] = {200, R"({"version": "99.1", "url": ")" + release + R"("})"};
-    // The browser: a script that notes the address it is given.
+    // The browser: a script that notes the address it is given, whole (the
+    // test reads the note as soon as it is there).
     QTemporaryDir scratch;
     const QString browser = scratch.filePath("browser"), opened = scratch.filePath("opened");
-    systemtest::writeFile(browser, "#!/bin/sh\nprintf '%s' \"$1\" > '" + opened.toUtf8() + "'\n");
+    systemtest::writeFile(browser, "#!/bin/sh\nprintf '%s' \"$1\" > '" + opened.toUtf8() + ".part' && mv '" +
+                                       opened.toUtf8() + ".part' '" + opened.toUtf8() + "'\n");
     QFile::setPermissions(browser, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
 
     Orbel orbel(Orbel::Deferred{});

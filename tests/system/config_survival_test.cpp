@@ -125,6 +125,7 @@ TEST_F(ConfigSurvival, ALinkToAMissingFileIsToldAtOnceAndTheDialWorks) {
     }, 10000)) << orbel.log().toStdString();
     EXPECT_TRUE(text.contains("which does not exist")) << text.toStdString();
     EXPECT_TRUE(text.contains("Work")) << text.toStdString();
+    spin(500);
     systemtest::savePicture("dangling-link-alert");
     const QStringList kept = QDir(orbel.configDir()).entryList({"config.json.backup.*"}, QDir::System);
     ASSERT_EQ(kept.size(), 1);

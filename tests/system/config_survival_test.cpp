@@ -131,6 +131,7 @@ TEST_F(ConfigSurvival, ALinkToAMissingFileIsToldAtOnceAndTheDialWorks) {
     ASSERT_EQ(kept.size(), 1);
     EXPECT_TRUE(QFileInfo(orbel.configDir() + "/" + kept.front()).isSymLink());
     EXPECT_TRUE(orbel.read("config.json").contains("work only"));
+    EXPECT_EQ(orbel.count("waiting for the configuration file"), 0);  // judged, not waited for
     xdotool({"windowactivate", "--sync", systemtest::visibleDialogs().value(0)});
     xdotool({"key", "Return"});
     ASSERT_TRUE(orbel.dismissStartDial()) << orbel.log().toStdString();

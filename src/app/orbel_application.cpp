@@ -59,7 +59,10 @@ OrbelApplication::OrbelApplication(bool launchedAtLogin)
         settings_.show();
     };
     lifecycle_ = new dial::AppLifecycleManager([this] { dial_->hide(); }, this);
-    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { quitting_ = true; });
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        quitting_ = true;
+        config_.finishWaiting();  // a change still waiting for config.json is written, never dropped
+    });
     // An alert of ours never opens under the dial.
     platform::Alerts::setBeforeShow([this] { dial_->hide(); });
     connect(&hotkeys_, &HotkeyManager::currentHotkeyChanged, this,

@@ -5,8 +5,10 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <charconv>
+#include <cerrno>
 #include <cmath>
 #include <functional>
+#include <sys/stat.h>
 
 #include "config/atomic_file.h"
 #include "config/orbel_backup.h"
@@ -70,6 +72,7 @@ ConfigManager::ConfigManager(std::optional<std::string> configPath, std::optiona
 }
 
 ConfigManager::~ConfigManager() {
+    finishWaiting();  // a change still waiting is written, never dropped
     if (settling_ && settling_->timer) platform::Timers::shared().cancel(settling_->timer);
 }
 
@@ -92,6 +95,10 @@ ConfigManager* ConfigManager::current() { return currentManager().data(); }
 void ConfigManager::setCurrent(ConfigManager* manager) { currentManager() = manager; }
 
 void ConfigManager::setConfig(AppConfig config) {
+    if (running_) {
+        config_ = std::move(config);  // published once the waiting changes are saved
+        return;
+    }
     Q_EMIT configWillChange();
     config_ = std::move(config);
     Q_EMIT configChanged();
@@ -100,7 +107,7 @@ void ConfigManager::setConfig(AppConfig config) {
 void ConfigManager::replaceConfig(AppConfig config) {
     ++generation_;
     setConfig(std::move(config));
-    Q_EMIT configReplaced();
+    if (!running_) Q_EMIT configReplaced();
 }
 
 std::optional<ConfigError> ConfigManager::change(std::function<void(AppConfig&)> edit) {
@@ -132,19 +139,17 @@ std::optional<ConfigError> ConfigManager::commit(const Commit& step) {
 }
 
 std::optional<ConfigError> ConfigManager::commitOnce(const Commit& step, bool& editedMeanwhile) {
-    // Changes made while config.json was being written go first, in order.
-    if (!settleNow()) return defer(step);
+    // Changes made while config.json was being written go first, in order,
+    // also while they are being saved; the one being saved goes on.
+    if (&step != saving_ && !settleNow()) return defer(step);
     // Another program's save still being written is neither read nor
-    // replaced yet: config.json changed moments ago, and not by the last
-    // read or write.
-    if (const auto stamp = FileStamp::of(configPath_);
-        stamp && stamp->changedLately() && !(knownStamp_ && stamp->sameAs(*knownStamp_)))
-        return defer(step);
+    // replaced yet, until the wait has lasted its longest.
+    if (!overdue() && changing()) return defer(step);
     const auto previous = activeProfile();
     bool tookIn = false;
     if (editedOutside()) {
-        load();  // validated, and told about, as Reload does
-        if (settling_) return defer(step);
+        // Validated, and told about, as Reload does.
+        if (!load()) return defer(step);
         tookIn = true;
     }
     if (auto refused = keepUnusedFile()) return refused;
@@ -178,37 +183,71 @@ std::optional<ConfigError> ConfigManager::commitOnce(const Commit& step, bool& e
 
 bool ConfigManager::changing() const {
     const auto stamp = FileStamp::of(configPath_);
-    return stamp && stamp->changedLately();
+    return stamp && stamp->changedLately() && !(knownStamp_ && stamp->sameAs(*knownStamp_));
+}
+
+ConfigManager::Settling& ConfigManager::waiting() {
+    if (!settling_) {
+        settling_.emplace();
+        settling_->since = platform::Clock::shared().secondsSince1970();
+    }
+    return *settling_;
+}
+
+bool ConfigManager::overdue() const {
+    return settling_ && (settling_->hurry || platform::Clock::shared().secondsSince1970() >=
+                                                 settling_->since + kLongestWaitSeconds);
+}
+
+AppConfig ConfigManager::withWaiting(AppConfig config) const {
+    for (const Commit& step : settling_->pending) {
+        AppConfig next = config;
+        if (!step.edit(next)) continue;
+        if (step.replaces) next = normalise(next);
+        if (validate(next).empty()) config = std::move(next);
+    }
+    return config;
 }
 
 std::optional<ConfigError> ConfigManager::defer(const Commit& step) {
-    Commit queued = step;
-    if (!queued.shown) {
-        AppConfig next = config_;
-        if (step.edit(next)) {
-            if (step.replaces) next = normalise(next);
-            if (auto errors = validate(next); !errors.empty()) return errors.front();
-            if (step.replaces) replaceConfig(std::move(next));
-            else setConfig(std::move(next));
-        }
-        queued.shown = true;
+    if (&step == saving_) {
+        // The change being saved waits again, still first in line; it is
+        // shown already.
+        settling_->pending.insert(settling_->pending.begin(), step);
+        requeued_ = true;
+        settleWhenQuiet();
+        return std::nullopt;
     }
-    if (!settling_) settling_ = Settling{};
-    settling_->pending.push_back(std::move(queued));
+    AppConfig next = config_;
+    const bool edited = step.edit(next);
+    if (edited) {
+        if (step.replaces) next = normalise(next);
+        if (auto errors = validate(next); !errors.empty()) return errors.front();
+    }
+    Settling& settling = waiting();
+    if (!settling.onto) settling.onto = config_;
+    settling.pending.push_back(step);
+    // While the queue is saved, what it publishes comes at its end.
+    if (edited && !running_) {
+        if (step.replaces) replaceConfig(std::move(next));
+        else setConfig(std::move(next));
+    }
     platform::Log::write(platform::LogCategory::config,
                          "[orbel-config] " + configPath_ + " is being written by another program: the change is saved "
-                         "once it is quiet");
-    settleWhenQuiet();
+                         "once it is quiet, or in " + std::to_string(int(kLongestWaitSeconds)) +
+                         " seconds at the latest");
+    if (settling_) settleWhenQuiet();
     return std::nullopt;
 }
 
 void ConfigManager::settleWhenQuiet() {
     auto& timers = platform::Timers::shared();
     if (settling_->timer) timers.cancel(settling_->timer);
+    const double now = platform::Clock::shared().secondsSince1970();
     const auto stamp = FileStamp::of(configPath_);
-    const double wait = stamp ? std::clamp(stamp->quietAt() - platform::Clock::shared().secondsSince1970(), 0.0,
-                                           FileStamp::kSettleSeconds)
-                              : 0.0;
+    const double quiet = stamp ? std::clamp(stamp->quietAt() - now, 0.0, FileStamp::kSettleSeconds) : 0.0;
+    // Never past the longest wait, whatever the file does.
+    const double wait = std::clamp(settling_->since + kLongestWaitSeconds - now, 0.0, quiet);
     settling_->timer = timers.singleShot(std::chrono::milliseconds(std::llround(wait * 1000) + 20), [this] {
         settling_->timer = 0;
         settle();
@@ -216,32 +255,82 @@ void ConfigManager::settleWhenQuiet() {
 }
 
 void ConfigManager::settle() {
-    if (!settling_) return;
-    if (changing()) return settleWhenQuiet();
-    Settling waited = std::move(*settling_);
-    settling_.reset();
-    if (waited.timer) platform::Timers::shared().cancel(waited.timer);
-    if (waited.reread) {
-        Reading reading = read(waited.firstLoad);
-        const bool reloaded = !waited.firstLoad && !reading.unsettled;
+    if (!settling_ || running_) return;
+    if (!overdue() && changing()) return settleWhenQuiet();
+    if (settling_->timer) platform::Timers::shared().cancel(settling_->timer);
+    settling_->timer = 0;
+    // What the run publishes is published once, at its end.
+    const AppConfig shown = config_;
+    const std::uint64_t generation = generation_;
+    running_ = true;
+    bool tookReading = false;
+    if (settling_->reread) {
+        settling_->reread = false;
+        const bool firstLoad = settling_->firstLoad;
+        Reading reading = read(firstLoad);
+        const bool reloaded = !firstLoad && !reading.unsettled;
+        tookReading = !reading.unsettled;
         take(std::move(reading));
         if (reloaded) reloadedUnmirrored_ = true;
     }
-    for (Commit& step : waited.pending) {
-        if (settling_) {
-            settling_->pending.push_back(std::move(step));
-            continue;
+    std::vector<ConfigError> refused;
+    if (!settling_->reread) {
+        settling_->firstLoad = false;
+        // The changes go onto what the file holds: what was just read, or
+        // the configuration they were made on while the file holds the same
+        // bytes (another program's save is taken in by the commit).
+        if (!tookReading && settling_->onto) config_ = *settling_->onto;
+        while (!settling_->reread && !settling_->pending.empty()) {
+            const Commit step = settling_->pending.front();
+            settling_->pending.erase(settling_->pending.begin());
+            requeued_ = false;
+            saving_ = &step;
+            auto failure = commit(step);
+            saving_ = nullptr;
+            if (requeued_) break;
+            if (failure) refused.push_back(std::move(*failure));
         }
-        if (auto refused = commit(step)) Q_EMIT saveRefused(*refused);
+    }
+    running_ = false;
+    AppConfig next = config_;
+    if (!settling_->pending.empty()) {
+        settling_->onto = config_;
+        next = withWaiting(config_);
+    } else if (!settling_->reread) {
+        platform::Timers::shared().cancel(settling_->timer);
+        settling_.reset();
+    }
+    const bool replaced = generation_ != generation;
+    config_ = shown;
+    if (replaced || next.encodeDocument() != shown.encodeDocument()) {
+        setConfig(std::move(next));
+        if (replaced) Q_EMIT configReplaced();
+    }
+    for (const auto& error : refused) {
+        platform::Log::write(platform::LogCategory::config,
+                             "[orbel-config] a change made while " + configPath_ +
+                                 " was being written by another program was not saved: " + error.what());
+        Q_EMIT saveRefused(error);
     }
     if (!settling_) Q_EMIT settled();
 }
 
 bool ConfigManager::settleNow() {
     if (!settling_) return true;
-    if (changing()) return false;
+    if (running_ || (!overdue() && changing())) return false;
     settle();
     return !settling_;
+}
+
+void ConfigManager::finishWaiting() {
+    if (!settling_ || running_) return;
+    if (settling_->pending.empty()) {
+        platform::Timers::shared().cancel(settling_->timer);
+        settling_.reset();
+        return;
+    }
+    settling_->hurry = true;
+    settle();
 }
 
 std::optional<std::string> ConfigManager::write(const AppConfig& config, const std::optional<std::string>& profile,
@@ -251,7 +340,7 @@ std::optional<std::string> ConfigManager::write(const AppConfig& config, const s
     std::optional<FileStamp> written;
     ReplaceGuard guard;
     guard.beforeSwap = beforeReplaceHook_;
-    guard.unchanged = [this](const std::string& replaced, bool swappedOut) {
+    guard.unchanged = [this, judgeNow = overdue()](const std::string& replaced, bool swappedOut) {
         // The file an exchange took out is judged by its bytes: the exchange
         // moved its change time, so an edit in place whose modification time
         // was put back would pass for unchanged by its stamp.
@@ -259,8 +348,9 @@ std::optional<std::string> ConfigManager::write(const AppConfig& config, const s
         const bool asKnown = stamp && knownStamp_ && stamp->sameAs(*knownStamp_, swappedOut);
         if (!swappedOut && asKnown && knownStamp_->settled) return true;
         // Changed moments ago, and not the file last read or written: another
-        // program may still be writing into it. It is theirs.
-        if (stamp && stamp->changedLately(swappedOut) && !asKnown) return false;
+        // program may still be writing into it. It is theirs, until the wait
+        // for it has lasted its longest: its bytes tell then.
+        if (!judgeNow && stamp && stamp->changedLately(swappedOut) && !asKnown) return false;
         return !differsFromKnown(replaced);
     };
     guard.displaced = &edited;
@@ -398,6 +488,15 @@ void collectOverfull(const MenuGroup& group, const std::string& name, std::vecto
     }
 }
 
+// What is at a path that holds no regular file, in the words of a notice.
+std::string notAFile(const QFileInfo& info) {
+    if (!info.isSymLink() || info.exists()) return "It is not a regular file.";
+    struct stat there{};
+    const bool loop = ::stat(QFile::encodeName(info.filePath()).constData(), &there) != 0 && errno == ELOOP;
+    return loop ? "It is a link that leads back to itself, through other links or none."
+                : "It is a link to " + info.symLinkTarget().toStdString() + ", which does not exist.";
+}
+
 std::string joined(const std::vector<std::string>& parts, const char* separator) {
     std::string out;
     for (const auto& part : parts) out += (out.empty() ? "" : separator) + part;
@@ -442,8 +541,13 @@ ConfigManager::Reading ConfigManager::read(bool firstLoad) {
     // A file another program changed moments ago, or while it was read, may
     // be half-written: what would be kept, told or written waits until it is
     // quiet, and meanwhile the start uses the stand-in, a Reload what it has.
+    // Nothing that can be read at the path, before or after (a dangling
+    // link, a loop of links), is nothing being written: it is judged at once.
+    // And once the wait has lasted its longest, whatever is there is judged.
+    const bool judgeNow = overdue();
     const auto stillWritten = [&] {
         const auto now = FileStamp::of(configPath_);
+        if (judgeNow || (!now && !r.stamp)) return false;
         return !now || !r.stamp || !now->sameAs(*r.stamp) || now->changedLately();
     };
     const auto waitForQuiet = [&] {
@@ -472,7 +576,7 @@ ConfigManager::Reading ConfigManager::read(bool firstLoad) {
     if (!file.bytes) {
         // Put the unreadable file aside before anything replaces it; if that
         // is impossible, leave it alone and keep the stand-in in memory.
-        const std::string reason = info.isFile() ? file.error : "It is not a regular file.";
+        const std::string reason = info.isFile() ? file.error : notAFile(info);
         standIn(r);
         const auto movedTo = moveAsideUnreadable();
         if (movedTo) r.write = Write::config;
@@ -535,18 +639,18 @@ ConfigManager::Reading ConfigManager::read(bool firstLoad) {
     return r;
 }
 
-void ConfigManager::load() {
+bool ConfigManager::load() {
     Reading reading = read(false);
     const bool unsettled = reading.unsettled;
     take(std::move(reading));
     // What Reload read is in config.json only, until a save mirrors it.
     if (!unsettled) reloadedUnmirrored_ = true;
+    return !unsettled;
 }
 
 void ConfigManager::take(Reading reading) {
     if (reading.unsettled) {
-        if (!settling_) settling_ = Settling{};
-        settling_->reread = true;
+        waiting().reread = true;
         settling_->firstLoad = settling_->firstLoad || reading.firstLoad;
         if (reading.firstLoad) replaceConfig(std::move(reading.config));
         settleWhenQuiet();
@@ -557,13 +661,26 @@ void ConfigManager::take(Reading reading) {
     known_ = reading.bytes;
     knownStamp_ = reading.stamp;
     unused_ = reading.unused;
-    replaceConfig(std::move(reading.config));
     if (reading.write != Reading::Write::nothing) {
         const auto profile = reading.write == Reading::Write::configAndProfile ? activeProfile() : std::nullopt;
-        if (auto failure = write(config_, profile))
+        if (auto failure = write(reading.config, profile))
             platform::Log::write(platform::LogCategory::config, "[orbel-config] " + *failure);
     }
+    // Changes still waiting go onto what was read (the reading waits no
+    // more), and are shown on it.
+    AppConfig shown = reading.config;
+    if (settling_ && !running_) {
+        settling_->reread = false;
+        settling_->onto = reading.config;
+        shown = withWaiting(std::move(shown));
+    }
+    replaceConfig(std::move(shown));
     if (reading.notice) notice(std::move(*reading.notice));
+    if (settling_ && !running_ && settling_->pending.empty()) {
+        platform::Timers::shared().cancel(settling_->timer);
+        settling_.reset();
+        Q_EMIT settled();
+    }
 }
 
 // MARK: validation and normalising

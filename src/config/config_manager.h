@@ -10,10 +10,13 @@
 // interface thread, because the caller must learn whether they were saved.
 // A config.json another program changed moments ago may still be being
 // written (in place, in pieces): it is judged, and replaced, only once it
-// has been left alone for a while. Meanwhile a reading that fails waits
-// (nothing is kept, told or written), and a change is published at once
-// and saved then, applied to what the file holds by then; a timer waits,
-// never the caller.
+// has been left alone for a while, or once the wait has lasted its longest
+// (kLongestWaitSeconds), whatever the file does. Meanwhile a reading that
+// fails waits (nothing is kept, told or written), and a change is published
+// at once and saved then, once, applied to what the file holds by then: the
+// configuration it was made on when the file holds the same bytes, the
+// other program's save when they changed; a timer waits, never the caller.
+// Only a change of bytes is an outside save: times or mode alone are not.
 
 #include <QByteArray>
 #include <QObject>
@@ -69,10 +72,12 @@ public:
     // nothing changes and the error comes back for the screen to show
     // (ConfigError::notSaved with the system's reason for a failed write). An
     // edit that changes nothing writes nothing. While another program is
-    // still writing config.json the edit is published at once and runs again
-    // on what the file holds once it is quiet, after this call has returned:
-    // it owns what it uses (captures by value); a failure then is told by
-    // saveRefused().
+    // still writing config.json the edit is published at once and runs on
+    // what the file holds once it is quiet (or the wait has lasted its
+    // longest), after this call has returned: it owns what it uses
+    // (captures by value), and it may run on copies meanwhile to show the
+    // changes still waiting on a configuration read again; a failure then is
+    // told by saveRefused().
     std::optional<ConfigError> change(std::function<void(AppConfig&)> edit);
 
     const std::string& configPath() const { return configPath_; }
@@ -90,8 +95,9 @@ public:
     // beside it (see LoadNotice); while the defaults stand in for it, the
     // active profile's stored copy is used instead when it can be, or else
     // no profile stays active (so that no profile is written from the
-    // defaults).
-    void load();
+    // defaults). False when the file is still being written by another
+    // program: it is read once it is quiet, and settled() follows.
+    bool load();
     // Writes what is published through the same path as change().
     std::optional<ConfigError> save();
     // Every write is made before the call that asks for it returns; nothing
@@ -100,6 +106,13 @@ public:
     // config.json is being written by another program: a reading or changes
     // wait until it is quiet (settled() then).
     bool waitingForQuiet() const { return settling_.has_value(); }
+    // The longest a reading or a change waits for config.json to be quiet,
+    // from the first wait: then what is there is judged, and the changes
+    // are written through the guarded exchange all the same.
+    static constexpr double kLongestWaitSeconds = 5;
+    // Ends a wait at once (quitting): a change still waiting is written as
+    // when the wait has lasted its longest; a reading alone is dropped.
+    void finishWaiting();
 
     std::vector<ConfigError> validate(const std::optional<AppConfig>& config = std::nullopt) const;
     static std::vector<ConfigError> validateSlots(const std::vector<SlotConfig>& slots);
@@ -257,7 +270,6 @@ private:
         bool replaces;                        // publish as a replacement
         std::optional<std::string> activate;  // the profile that becomes active
         bool writeActivated;                  // and whether its file is rewritten
-        bool shown = false;                   // published already, while it waited
     };
     std::optional<ConfigError> commit(const Commit& step);
     // One try of commit(); `editedMeanwhile` when another program saved
@@ -266,21 +278,42 @@ private:
     std::optional<ConfigError> commitOnce(const Commit& step, bool& editedMeanwhile);
 
     // Waiting for config.json to be quiet: a reading to make again, and the
-    // changes made meanwhile, in order.
+    // changes made meanwhile, in order. What is published meanwhile is
+    // `onto` with the waiting changes applied (on copies).
     struct Settling {
         bool reread = false;
         bool firstLoad = false;
         std::vector<Commit> pending;
+        // The configuration the waiting changes were made on, as the file
+        // held it (known_): they are saved onto it when the file still
+        // holds those bytes.
+        std::optional<AppConfig> onto;
+        double since = 0;    // when the wait began, by the Clock
+        bool hurry = false;  // ended at once (quitting)
         platform::Timers::Id timer = 0;
     };
     std::optional<Settling> settling_;
-    // Whether config.json changed moments ago (by its times).
+    // The wait, begun now when none was.
+    Settling& waiting();
+    // The waiting changes are being saved: what they publish is held until
+    // all are (the screens see one change), a change made meanwhile joins
+    // the queue, and `saving_` is the one being saved.
+    bool running_ = false;
+    const Commit* saving_ = nullptr;
+    bool requeued_ = false;  // the one being saved waits again
+    // Whether config.json changed moments ago (by its times), and not by
+    // the last read or write.
     bool changing() const;
+    // Whether the wait has lasted its longest: the file is judged as it is.
+    bool overdue() const;
+    // `config` with the waiting changes applied, as they are shown.
+    AppConfig withWaiting(AppConfig config) const;
     // Publishes the step at once and saves it once config.json is quiet.
     std::optional<ConfigError> defer(const Commit& step);
     void settleWhenQuiet();
-    // Once config.json is quiet: reads it again if a reading waits, then
-    // saves the changes made meanwhile.
+    // Once config.json is quiet (or the wait is overdue): reads it again if
+    // a reading waits, then saves the changes made meanwhile, onto what the
+    // file holds.
     void settle();
     // Whether nothing waits any more (settling now, when the file is quiet).
     bool settleNow();

@@ -306,8 +306,17 @@ void PreferencesModel::resetAllSettings() {
 }
 
 void PreferencesModel::reloadConfig() {
-    config_.load();
-    refreshAfterLoad();
+    if (config_.load()) return refreshAfterLoad();
+    // The file is still being written: what it holds is armed once it is
+    // read, also when this window has closed by then.
+    QPointer<PreferencesModel> self(this);
+    connect(
+        &config_, &ConfigManager::settled, &hotkeys_,
+        [self, &config = config_, &hotkeys = hotkeys_] {
+            if (self) self->refreshAfterLoad();
+            else hotkeys.apply(config.config().activation);
+        },
+        Qt::SingleShotConnection);
 }
 
 void PreferencesModel::refreshAfterLoad() {

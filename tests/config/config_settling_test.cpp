@@ -6,8 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QSignalSpy>
+#include <cmath>
 #include <utility>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "config_fixture.h"
@@ -67,6 +70,39 @@ protected:
         EXPECT_FALSE(live().loadNotice());
         EXPECT_EQ(copies(), QStringList());
         EXPECT_TRUE(readFile(configPath()) == outside);  // not written over
+    }
+
+    // Sets config.json's times to the clock's now, as `touch` does.
+    void touch() {
+        const double at = clock.seconds;
+        const timespec t{time_t(at), long(std::fmod(at, 1.0) * 1e9)};
+        const timespec times[2] = {t, t};
+        ASSERT_EQ(::utimensat(AT_FDCWD, configPath().c_str(), times, 0), 0);
+    }
+    // A root group of four snippets, then config.json's times or mode
+    // changed by `sameBytes` (its bytes stay): the changes a user makes
+    // meanwhile are each saved once, onto what the file holds, in order.
+    void changesAfterSameBytes(const std::function<void()>& sameBytes) {
+        writeFile(configPath(), withSnippets(4).encodeDocument());
+        ASSERT_EQ(live().config().rootGroup.slots.size(), 4u);
+        sameBytes();
+        ASSERT_FALSE(live().change([](AppConfig& c) { c.showInTray = false; }));
+        ASSERT_FALSE(live().change([](AppConfig& c) { c.rootGroup.slots.erase(c.rootGroup.slots.begin()); }));
+        ASSERT_FALSE(live().addSlot(SlotConfig::make(SlotType::snippet("added"), "added")));
+        ASSERT_FALSE(live().swapSlots(0, 1));
+        EXPECT_TRUE(live().waitingForQuiet());
+        AppConfig expected = withSnippets(4);
+        expected.showInTray = false;
+        auto& slots = expected.rootGroup.slots;
+        slots.erase(slots.begin());
+        slots.push_back(SlotConfig::make(SlotType::snippet("added"), "added"));
+        std::swap(slots[0], slots[1]);
+        const std::string shown = live().config().encodeDocument();
+        quiet();
+        EXPECT_FALSE(live().waitingForQuiet());
+        EXPECT_EQ(readFile(configPath()), expected.encodeDocument());
+        EXPECT_EQ(live().config().encodeDocument(), readFile(configPath()));
+        EXPECT_EQ(shown, readFile(configPath()));
     }
 
     // Files' times are moments ago by the clock, which the timers move.
@@ -142,4 +178,138 @@ TEST_F(SettlingTest, AFileTakenOutWhileItIsWrittenIsPutBack) {
     EXPECT_EQ(firstSnippet(live().config()), "outside0");
     EXPECT_FALSE(live().config().showInTray);
     EXPECT_EQ(readFile(configPath()), live().config().encodeDocument());
+}
+
+TEST_F(SettlingTest, ChangesAfterATouchAreSavedOnceOntoTheSameBytes) { changesAfterSameBytes([this] { touch(); }); }
+TEST_F(SettlingTest, ChangesAfterAChmodAreSavedOnceOntoTheSameBytes) {
+    changesAfterSameBytes([this] { ASSERT_EQ(::chmod(configPath().c_str(), 0600), 0); });
+}
+TEST_F(SettlingTest, ChangesAfterASameBytesRewriteAreSavedOnceOntoThem) {
+    changesAfterSameBytes([this] {
+        const std::string bytes = readFile(configPath());
+        InPlaceWriter(configPath()).write(bytes);
+    });
+}
+
+// Another program's save that reads fine at every moment, written twice in
+// place: a change made between its writes waits, and lands on the last.
+TEST_F(SettlingTest, AChangeDuringASaveThatReadsFineThroughoutLandsOnItsLastWrite) {
+    writeFile(configPath(), withSnippets(1, "before").encodeDocument());
+    ASSERT_EQ(firstSnippet(live().config()), "before0");
+    {
+        InPlaceWriter writer(configPath());
+        writer.write(withSnippets(2, "first").encodeDocument());
+        ASSERT_FALSE(live().change([](AppConfig& c) { c.menuRadius = 222; }));
+        writer.rewrite(withSnippets(3, "last").encodeDocument());
+    }
+    quiet();
+    EXPECT_EQ(firstSnippet(live().config()), "last0");
+    EXPECT_EQ(live().config().rootGroup.slots.size(), 3u);
+    EXPECT_EQ(live().config().menuRadius, 222);
+    EXPECT_EQ(readFile(configPath()), live().config().encodeDocument());
+}
+
+// A change made while the waiting ones are saved (here by a notice the
+// saving brings) comes after them.
+TEST_F(SettlingTest, AChangeMadeWhileTheQueueIsSavedComesAfterIt) {
+    writeFile(configPath(), withSnippets(1, "before").encodeDocument());
+    live();
+    writeFile(configPath(), withSnippets(7, "outside").encodeDocument());  // cut and told once read
+    ASSERT_FALSE(live().change([](AppConfig& c) { c.menuRadius = 210; }));
+    QObject::connect(
+        &live(), &ConfigManager::loadNoticeChanged, &live(),
+        [this] { EXPECT_FALSE(live().change([](AppConfig& c) { c.menuRadius = 230; })); },
+        Qt::SingleShotConnection);
+    quiet();
+    EXPECT_FALSE(live().waitingForQuiet());
+    EXPECT_EQ(live().config().menuRadius, 230);
+    EXPECT_EQ(live().config().rootGroup.slots.size(), 6u);
+    EXPECT_EQ(firstSnippet(live().config()), "outside0");
+    EXPECT_EQ(readFile(configPath()), live().config().encodeDocument());
+}
+
+// A file touched every half second, as a sync tool does: a change waits no
+// longer than the longest wait, then is saved, onto the same bytes; a start
+// on a broken file that keeps being touched judges it then.
+TEST_F(SettlingTest, TheWaitEndsWhateverTheFileDoes) {
+    const auto touchedUntil = [this](const std::function<bool()>& done) {
+        const double from = clock.seconds;
+        while (!done() && clock.seconds < from + 60) {
+            touch();
+            timers.advance(std::chrono::milliseconds(500));
+        }
+        return clock.seconds - from;
+    };
+    writeFile(configPath(), withSnippets(2).encodeDocument());
+    live();
+    touch();
+    ASSERT_FALSE(live().change([](AppConfig& c) { c.showInTray = false; }));
+    const double saved = touchedUntil([&] { return readFile(configPath()).find("\"showInTray\" : false") != std::string::npos; });
+    EXPECT_LE(saved, ConfigManager::kLongestWaitSeconds + 0.5);
+    EXPECT_FALSE(live().waitingForQuiet());
+    EXPECT_EQ(live().config().rootGroup.slots.size(), 2u);
+
+    manager.reset();
+    writeFile(configPath(), "{\"menu\": [");
+    touch();
+    QSignalSpy settled(&live(), &ConfigManager::settled);
+    ASSERT_TRUE(live().waitingForQuiet());
+    touchedUntil([&] { return !settled.isEmpty(); });
+    EXPECT_FALSE(live().waitingForQuiet());
+    ASSERT_TRUE(live().loadNotice());
+    EXPECT_EQ(live().loadNotice()->kind, ConfigManager::LoadNotice::Kind::rejected);
+    EXPECT_EQ(copies().size(), 1);
+}
+
+// Quitting, or the manager going, while a change waits writes it.
+TEST_F(SettlingTest, AChangeStillWaitingIsWrittenWhenTheWaitIsEnded) {
+    writeFile(configPath(), withSnippets(2).encodeDocument());
+    live();
+    touch();
+    ASSERT_FALSE(live().change([](AppConfig& c) { c.menuRadius = 215; }));
+    ASSERT_TRUE(live().waitingForQuiet());
+    live().finishWaiting();
+    EXPECT_FALSE(live().waitingForQuiet());
+    EXPECT_EQ(readFile(configPath()), live().config().encodeDocument());
+    EXPECT_EQ(live().config().menuRadius, 215);
+
+    touch();
+    ASSERT_FALSE(live().change([](AppConfig& c) { c.menuRadius = 225; }));
+    manager.reset();
+    EXPECT_EQ(make()->config().menuRadius, 225);
+}
+
+// A link that leads nowhere, or in a loop, is nothing being written: it is
+// kept aside and told at once, and never looked at again and again; also
+// when its target goes while Orbel runs.
+TEST_F(SettlingTest, ALinkThatLeadsNowhereIsJudgedAtOnce) {
+    const auto judged = [this](const char* why) {
+        EXPECT_FALSE(live().waitingForQuiet());
+        EXPECT_EQ(timers.pending(), 0u);
+        ASSERT_TRUE(live().loadNotice());
+        EXPECT_EQ(live().loadNotice()->kind, ConfigManager::LoadNotice::Kind::unreadable);
+        EXPECT_NE(live().loadNotice()->reason.find(why), std::string::npos) << live().loadNotice()->reason;
+        ASSERT_TRUE(live().loadNotice()->keptAt);
+        EXPECT_TRUE(QFileInfo(QString::fromStdString(*live().loadNotice()->keptAt)).isSymLink());
+        manager.reset();
+        for (const QString& copy : copies()) QFile::remove(QString::fromStdString(dir()) + "/" + copy);
+    };
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir())));
+    ASSERT_EQ(::symlink((dir() + "/gone/config.json").c_str(), configPath().c_str()), 0);
+    live();
+    judged("which does not exist");
+    QFile::remove(QString::fromStdString(configPath()));
+    ASSERT_EQ(::symlink(configPath().c_str(), configPath().c_str()), 0);
+    live();
+    judged("leads back to itself");
+
+    QFile::remove(QString::fromStdString(configPath()));
+    writeFile(dir() + "/target.json", withSnippets(2).encodeDocument());
+    ASSERT_EQ(::symlink((dir() + "/target.json").c_str(), configPath().c_str()), 0);
+    ASSERT_EQ(live().config().rootGroup.slots.size(), 2u);
+    QFile::remove(QString::fromStdString(dir() + "/target.json"));
+    ASSERT_FALSE(live().change([](AppConfig& c) { c.menuRadius = 205; }));
+    EXPECT_EQ(live().config().menuRadius, 205);
+    EXPECT_EQ(readFile(configPath()), live().config().encodeDocument());
+    judged("which does not exist");
 }

@@ -2,9 +2,12 @@
 #include <QUrlQuery>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include "settings/about_info.h"
 #include "model/appearance_settings.h"
+#include "fakes/fake_timers.h"
 #include "settings_fixture.h"
 
 namespace orbel::testing {
@@ -186,6 +189,54 @@ TEST_F(SettingsFixture, ResetAndReloadRearmWhatTheyLoad) {
     EXPECT_FALSE(tapChord());
     ASSERT_TRUE(m.alert());
     EXPECT_EQ(m.alert()->kind, Kind::hotkeyConflict);
+}
+
+// Reload moments after another program saved a file that does not read at
+// once (a level of seven slots is cut): the hot key armed is the one read
+// once the file is quiet, also when the window has closed by then.
+class ReloadWhileWritten : public SettingsFixture {
+protected:
+    ~ReloadWhileWritten() override {
+        model.reset();
+        manager.reset();  // before the timers
+    }
+    // Another program's save with this hot key and a level of seven slots.
+    void savedOutside(const char* hotkey) {
+        std::string menu;
+        for (int i = 0; i < 7; ++i) menu += std::string(i ? "," : "") + R"({"snippet": "s", "title": "S"})";
+        writeFile(configPath(), std::string(R"({"hotkey": ")") + hotkey + R"(", "menu": [)" + menu + "]}");
+        const double at = clock.seconds;  // saved moments ago by the clock
+        const timespec t{time_t(at), long((at - std::floor(at)) * 1e9)};
+        const timespec times[2] = {t, t};
+        ASSERT_EQ(::utimensat(AT_FDCWD, configPath().c_str(), times, 0), 0);
+    }
+    bool now = (clock.seconds = secondsNow(), true);
+    fakes::FakeTimers timers{&clock};
+    fakes::ReplaceShared<platform::Timers> useTimers{timers};
+};
+
+TEST_F(ReloadWhileWritten, ArmsTheHotKeyItReadsOnceTheFileIsRead) {
+    auto& m = open(withActivation(ActivationMode::tap(HoldBinding::keyCombination(kCtrlOptO))));
+    const auto armedKey = [&] { return chord(*live().config().activation.binding.asKeyCombination()); };
+    savedOutside("ctrl+opt+p");
+    m.reloadConfig();
+    EXPECT_EQ(tapChord(), chord(kCtrlOptO));  // what was armed stays while the file is written
+    timers.advance(std::chrono::seconds(10));
+    ASSERT_FALSE(live().waitingForQuiet());
+    EXPECT_EQ(live().config().rootGroup.slots.size(), 6u);
+    EXPECT_NE(armedKey(), chord(kCtrlOptO));
+    EXPECT_EQ(tapChord(), armedKey());
+    EXPECT_EQ(m.currentHotkey(), *live().config().activation.binding.asKeyCombination());
+
+    const auto first = armedKey();
+    savedOutside("ctrl+opt+q");
+    m.reloadConfig();
+    model.reset();
+    timers.advance(std::chrono::seconds(10));
+    EXPECT_FALSE(live().waitingForQuiet());
+    EXPECT_NE(armedKey(), first);
+    EXPECT_NE(armedKey(), chord(kCtrlOptO));
+    EXPECT_EQ(tapChord(), armedKey());
 }
 
 TEST_F(SettingsFixture, BackToTapAfterReloadRestoresTheTapKeyTheWindowKnew) {

@@ -2,6 +2,7 @@
 // switches away and back without losing the dial, and a file Orbel cannot
 // use is kept beside it and explained in an alert.
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QScreen>
@@ -103,6 +104,38 @@ TEST_F(ConfigSurvival, AStartDuringASlowInPlaceWriteUsesTheWholeSave) {
     EXPECT_TRUE(systemtest::visibleDialogs().isEmpty());
     // Its hot key is the one armed.
     ASSERT_TRUE(orbel.openDial("ctrl+alt+o"));
+    xdotool({"key", "Escape"});
+}
+
+// config.json is a link to a file that is not there (a share not mounted
+// yet): the start tells what is wrong at once and keeps the link aside, the
+// active profile stands in, and its hot key opens the dial.
+TEST_F(ConfigSurvival, ALinkToAMissingFileIsToldAtOnceAndTheDialWorks) {
+    Orbel orbel(Orbel::Deferred{});
+    orbel.write("orbel.ini", "[General]\norbel.activeProfile=Work\n");
+    orbel.write("profiles/Work.json", R"({"hotkey": "ctrl+opt+o", "showInTray": false, "menu": [
+        {"snippet": "work only", "title": "Work"}]})");
+    ASSERT_TRUE(QFile::link(orbel.home() + "/share/orbel/config.json", orbel.configDir() + "/config.json"));
+    orbel.start();
+    QString text;
+    ASSERT_TRUE(spinUntil([&] {
+        for (const auto& c : orbel.controls().controls())
+            if (c.name == "qt_msgbox_informativelabel") text = c.text;
+        return !text.isEmpty();
+    }, 10000)) << orbel.log().toStdString();
+    EXPECT_TRUE(text.contains("which does not exist")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Work")) << text.toStdString();
+    spin(500);
+    systemtest::savePicture("dangling-link-alert");
+    const QStringList kept = QDir(orbel.configDir()).entryList({"config.json.backup.*"}, QDir::System);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_TRUE(QFileInfo(orbel.configDir() + "/" + kept.front()).isSymLink());
+    EXPECT_TRUE(orbel.read("config.json").contains("work only"));
+    EXPECT_EQ(orbel.count("waiting for the configuration file"), 0);  // judged, not waited for
+    xdotool({"windowactivate", "--sync", systemtest::visibleDialogs().value(0)});
+    xdotool({"key", "Return"});
+    ASSERT_TRUE(orbel.dismissStartDial()) << orbel.log().toStdString();
+    ASSERT_TRUE(orbel.openDial("ctrl+alt+o")) << orbel.log().toStdString();
     xdotool({"key", "Escape"});
 }
 

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -141,6 +142,28 @@ private:
     int fd_;
     std::atomic<bool> done_{false};
     std::thread writing_;
+};
+
+// A sync tool's touch of a file every half second (its times change, its
+// bytes stay), until it goes.
+class Toucher {
+public:
+    explicit Toucher(const QString& path)
+        : path_(QFile::encodeName(path)), touching_([this] {
+              while (!done_) {
+                  (void)::utimensat(AT_FDCWD, path_.constData(), nullptr, 0);
+                  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+              }
+          }) {}
+    ~Toucher() {
+        done_ = true;
+        touching_.join();
+    }
+
+private:
+    QByteArray path_;
+    std::atomic<bool> done_{false};
+    std::thread touching_;
 };
 
 // The settings window, from a dial the hot key `chord` opens at the middle

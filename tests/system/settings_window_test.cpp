@@ -247,6 +247,78 @@ TEST_F(SettingsSystem, AClickDuringASlowInPlaceWriteLandsOnTheWholeSave) {
     settings.close();
 }
 
+// Show in Tray switched just after another program touched config.json
+// (its times changed, not its bytes) is in the file moments later.
+TEST_F(SettingsSystem, ShowInTraySwitchedJustAfterATouchIsSaved) {
+    Orbel orbel(dialOf(SlotConfig::make(SlotType::snippet("mine"), "Mine")));
+    SettingsWindow settings(orbel);
+    openSettings(orbel, settings);
+    int touched = -1;
+    run("touch", {orbel.configDir() + "/config.json"}, &touched);
+    ASSERT_EQ(touched, 0);
+    settings.click("showInTray");
+    ASSERT_TRUE(orbel.waitForLog("is being written by another program")) << orbel.log().toStdString();
+    EXPECT_TRUE(spinUntil([&] { return configText(orbel).contains("\"showInTray\" : false"); }, 10000))
+        << configText(orbel).data();
+    EXPECT_TRUE(configText(orbel).contains("\"mine\""));
+    settings.close();
+}
+
+// A sync tool touches config.json every half second and never stops: a
+// click is saved within seconds all the same, with no alert; and one still
+// waiting when Orbel quits is saved then.
+TEST_F(SettingsSystem, AClickWhileASyncToolKeepsTouchingTheFileIsSavedAndSoIsOneAtQuit) {
+    Orbel orbel(dialOf(SlotConfig::make(SlotType::snippet("mine"), "Mine")));
+    SettingsWindow settings(orbel);
+    openSettings(orbel, settings);
+    systemtest::Toucher toucher(orbel.configDir() + "/config.json");
+    spin(600);
+    settings.click("showInTray");
+    ASSERT_TRUE(orbel.waitForLog("is being written by another program")) << orbel.log().toStdString();
+    EXPECT_TRUE(spinUntil([&] { return configText(orbel).contains("\"showInTray\" : false"); }, 15000))
+        << orbel.log().toStdString();
+    EXPECT_TRUE(systemtest::visibleDialogs().isEmpty());
+
+    const int waiting = orbel.count("is being written by another program");
+    spin(700);  // touched again since that save
+    settings.click("showInTray");
+    ASSERT_TRUE(spinUntil([&] { return orbel.count("is being written by another program") > waiting; }))
+        << orbel.log().toStdString() << configText(orbel).data();
+    EXPECT_EQ(orbel.stop(), 0);
+    EXPECT_TRUE(configText(orbel).contains("\"showInTray\" : true")) << configText(orbel).data();
+}
+
+// Another program's save that does not read at once (a level of seven
+// slots is cut) and Reload 0.3 s later: once the file is read, its hot key
+// opens the dial, and the one before does not.
+TEST_F(SettingsSystem, ReloadMomentsAfterAnOutsideSaveArmsTheHotKeyItReads) {
+    Orbel orbel(dialOf(SlotConfig::make(SlotType::snippet("mine"), "Mine")));
+    SettingsWindow settings(orbel);
+    openSettings(orbel, settings);
+    settings.click("Advanced");
+    QByteArray menu;
+    for (int i = 0; i < 7; ++i) menu += QByteArray(i ? "," : "") + R"({"snippet": "outside", "title": "Outside"})";
+    systemtest::writeFile(orbel.configDir() + "/config.json",
+                          R"({"version":1,"hotkey":"ctrl+opt+u","showInTray":false,"menu":[)" + menu + "]}");
+    spin(300);
+    settings.click("reloadConfig");
+    // Read, cut and told once it is quiet.
+    ASSERT_TRUE(spinUntil([&] { return configText(orbel).contains("\"hotkey\" : \"ctrl+opt+u\""); }, 10000))
+        << orbel.log().toStdString();
+    QStringList alerts;
+    ASSERT_TRUE(spinUntil([&] { return !(alerts = systemtest::visibleDialogs()).isEmpty(); }));
+    xdotool({"windowactivate", "--sync", alerts.front()});
+    xdotool({"key", "Return"});
+    ASSERT_TRUE(spinUntil([&] { return systemtest::visibleDialogs().isEmpty(); }));
+    ASSERT_TRUE(orbel.openDial("ctrl+alt+u")) << orbel.log().toStdString();
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(spinUntil([&] { return orbel.count("HideMenuComplete") == orbel.count("ShowMenuVisible"); }));
+    const int shown = orbel.count("ShowMenuVisible");
+    xdotool({"key", "ctrl+alt+o"});
+    spin(1500);
+    EXPECT_EQ(orbel.count("ShowMenuVisible"), shown);
+}
+
 QByteArray contentsOf(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

@@ -259,5 +259,32 @@ TEST_F(SlotEditorViewSystem, DragRenameTrashSnippetAndGroupReachTheFileAndTheDia
     xdotool({"key", "Escape"});
 }
 
+// A wedge dragged onto the trash just after another program touched
+// config.json (its times changed, not its bytes): exactly that slot leaves
+// the file, once it is quiet.
+TEST_F(SlotEditorViewSystem, AWedgeTrashedJustAfterATouchRemovesThatSlotOnly) {
+    Orbel orbel(R"({"hotkey": "ctrl+opt+k", "showInTray": false, "menu": [
+        {"snippet": "one", "title": "One"}, {"snippet": "two", "title": "Two"}, {"snippet": "three", "title": "Three"}]})");
+    ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible"));
+    xdotool({"key", "ctrl+comma"});
+    SettingsWindow settings(orbel);
+    ASSERT_TRUE(settings.waitOpen());
+    settings.click("Customization");
+    spin(500);
+    const QPoint ring = settings.centreOf("Dial editor");
+    const QPoint trash = settings.centreOf("TrashDropZone");
+    int touched = -1;
+    run("touch", {orbel.configDir() + "/config.json"}, &touched);
+    ASSERT_EQ(touched, 0);
+    settings.drag(around(ring, kRingRadius, 0), {}, trash, "customization-trash-after-touch");
+    ASSERT_TRUE(orbel.waitForLog("is being written by another program")) << orbel.log().toStdString();
+    ASSERT_TRUE(spinUntil([&] { return !orbel.read("config.json").contains("\"One\""); }, 10000))
+        << orbel.read("config.json").data();
+    spin(500);  // nothing more is written
+    const QByteArray text = orbel.read("config.json");
+    EXPECT_TRUE(text.contains("\"Two\"") && text.contains("\"Three\"")) << text.data();
+    screenshot("customization-after-trash-after-touch");
+}
+
 }  // namespace
 }  // namespace orbel

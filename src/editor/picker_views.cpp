@@ -369,7 +369,7 @@ ActionCard::ActionCard(SystemAction action, std::function<void()> onSelect, QWid
     setMaximumHeight(80);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::ClickFocus);  // the picker makes one card the Tab stop
+    setFocusPolicy(Qt::ClickFocus);  // the picker makes the chosen card the Tab stop
     setAccessibleName(QString::fromStdString(action_.title()));
 }
 
@@ -425,17 +425,6 @@ void ActionCard::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-void ActionCard::focusInEvent(QFocusEvent* event) {
-    QWidget::focusInEvent(event);
-    Q_EMIT focused();
-    update();
-}
-
-void ActionCard::focusOutEvent(QFocusEvent* event) {
-    QWidget::focusOutEvent(event);
-    update();
-}
-
 // ---- ActionPickerView ----------------------------------------------------
 
 ActionPickerView::ActionPickerView(SystemAction selected, std::function<void(const SystemAction&)> onSelectionChanged,
@@ -482,7 +471,6 @@ ActionPickerView::ActionPickerView(SystemAction selected, std::function<void(con
             auto* card = new ActionCard(actions[i], [this, at] { choose(cards_[at]); }, content);
             card->setObjectName(qs(actions[i].identifier()));
             connect(card, &ActionCard::arrowPressed, this, [this, card](int key) { moveFocus(card, key); });
-            connect(card, &ActionCard::focused, this, [this, card] { setTabStop(card); });
             cards_.push_back(card);
             if (i % 3 == 0) cardRows_.emplace_back();
             cardRows_.back().push_back(card);

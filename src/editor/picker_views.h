@@ -139,14 +139,11 @@ public:
 
 Q_SIGNALS:
     void arrowPressed(int key);
-    void focused();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     SystemAction action_;

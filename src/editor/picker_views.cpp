@@ -369,7 +369,7 @@ ActionCard::ActionCard(SystemAction action, std::function<void()> onSelect, QWid
     setMaximumHeight(80);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);  // the picker makes one card the Tab stop
+    setFocusPolicy(Qt::ClickFocus);  // the picker makes the chosen card the Tab stop
     setAccessibleName(QString::fromStdString(action_.title()));
 }
 
@@ -418,25 +418,11 @@ void ActionCard::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Right:
         case Qt::Key_Up:
         case Qt::Key_Down: Q_EMIT arrowPressed(event->key()); return;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
         case Qt::Key_Space:
-            // Taken here: Return chooses the card, not the sheet's Add.
             if (onSelect_) onSelect_();
             return;
-        default: QWidget::keyPressEvent(event);
+        default: QWidget::keyPressEvent(event);  // Return and Enter go on to the sheet's Add
     }
-}
-
-void ActionCard::focusInEvent(QFocusEvent* event) {
-    QWidget::focusInEvent(event);
-    Q_EMIT focused();
-    update();
-}
-
-void ActionCard::focusOutEvent(QFocusEvent* event) {
-    QWidget::focusOutEvent(event);
-    update();
 }
 
 // ---- ActionPickerView ----------------------------------------------------
@@ -482,14 +468,9 @@ ActionPickerView::ActionPickerView(SystemAction selected, std::function<void(con
         grid->setSpacing(12);
         for (std::size_t i = 0; i < actions.size(); ++i) {
             const std::size_t at = cards_.size();
-            auto* card = new ActionCard(actions[i], [this, at] {
-                model_.choose(cards_[at]->action());
-                setTabStop(cards_[at]);
-                sync();
-            }, content);
+            auto* card = new ActionCard(actions[i], [this, at] { choose(cards_[at]); }, content);
             card->setObjectName(qs(actions[i].identifier()));
             connect(card, &ActionCard::arrowPressed, this, [this, card](int key) { moveFocus(card, key); });
-            connect(card, &ActionCard::focused, this, [this, card] { setTabStop(card); });
             cards_.push_back(card);
             if (i % 3 == 0) cardRows_.emplace_back();
             cardRows_.back().push_back(card);
@@ -542,6 +523,9 @@ ActionPickerView::ActionPickerView(SystemAction selected, std::function<void(con
         accept();
     });
     layout->addWidget(makeSheetFooter(cancel, add_, this));
+    // Return and Enter press Add (the default button) wherever the focus is,
+    // but on Cancel, which they press while it has the focus.
+    cancel->setAutoDefault(true);
     sync();
     const auto chosen = std::find_if(cards_.begin(), cards_.end(), [](ActionCard* c) { return c->isSelected(); });
     setTabStop(chosen != cards_.end() ? *chosen : cards_.front());
@@ -574,7 +558,13 @@ void ActionPickerView::showEvent(QShowEvent* event) {
 }
 
 void ActionPickerView::setTabStop(ActionCard* card) {
-    for (ActionCard* c : cards_) c->setFocusPolicy(c == card ? Qt::TabFocus : Qt::NoFocus);
+    for (ActionCard* c : cards_) c->setFocusPolicy(c == card ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+void ActionPickerView::choose(ActionCard* card) {
+    model_.choose(card->action());
+    setTabStop(card);
+    sync();
 }
 
 void ActionPickerView::moveFocus(ActionCard* from, int key) {
@@ -594,6 +584,7 @@ void ActionPickerView::moveFocus(ActionCard* from, int key) {
         if (column < 0 || column >= long(target.size())) return;
         ActionCard* next = target[std::size_t(column)];
         next->setFocus(Qt::OtherFocusReason);
+        choose(next);
         scroll_->ensureWidgetVisible(next, 0, 20);
         return;
     }

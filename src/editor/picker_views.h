@@ -103,8 +103,10 @@ private:
     // A level editor for the selected valued action's kind (its caption
     // names it), made again when the kind changes.
     void showLevelEditor();
-    // The cards are one Tab stop: the card last chosen or reached with the
-    // arrows, at first the chosen one. A click leaves the focus where it is.
+    // The cards are one Tab stop, as a group of radio buttons: the chosen
+    // card. The focus on the cards is on the chosen one: a click or an
+    // arrow moves the focus to a card and chooses it.
+    void choose(ActionCard* card);
     void setTabStop(ActionCard* card);
     void moveFocus(ActionCard* from, int key);
 
@@ -122,8 +124,9 @@ private:
 };
 
 // One action of the action picker: its symbol and title on a card. A click,
-// or Return or Space while it has the focus, chooses it; the arrow keys are
-// handed to the picker, which moves the focus.
+// or Space while it has the focus, chooses it; the arrow keys are handed to
+// the picker, which moves the choice and the focus. Return and Enter go on
+// to the sheet.
 class ActionCard : public QWidget {
     Q_OBJECT
 public:
@@ -136,14 +139,11 @@ public:
 
 Q_SIGNALS:
     void arrowPressed(int key);
-    void focused();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     SystemAction action_;

@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -48,6 +49,16 @@ void paintCheckmark(QPainter& p, const QRectF& box, double size, bool shadow, co
     p.drawPolyline(tick);
 }
 
+// Inside the edge of a swatch of `color`, a line in black or white,
+// whichever its colour is not: with the accent's ring outside it, the
+// keyboard focus mark shows on a swatch of any colour, the accent's own and
+// the darkest too.
+void paintSwatchInnerMark(QPainter& p, const QRectF& swatch, double radius, const QColor& color) {
+    p.setPen(QPen(color.lightnessF() > 0.5 ? QColor(0, 0, 0, 150) : QColor(255, 255, 255, 190), 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(rounded(swatch.adjusted(1, 1, -1, -1), radius - 1));
+}
+
 QFont monospaced(const QFont& base) {
     QFont f(QStringLiteral("monospace"));
     f.setStyleHint(QFont::Monospace);
@@ -55,7 +66,10 @@ QFont monospaced(const QFont& base) {
     return f;
 }
 
-// One preset cell of the grid.
+constexpr int kPresetColumns = 6;
+
+// One preset cell of the grid. The arrows move the focus between the cells,
+// left and right along a row, up and down a column.
 class PresetCell : public QAbstractButton {
 public:
     PresetCell(std::string_view preset, const AccentSwatchModel& model, QWidget* parent)
@@ -64,6 +78,7 @@ public:
         setAccessibleName(toolTip());
         setCursor(Qt::PointingHandCursor);
         setFixedSize(28, 28);
+        ui::markFocus(this, 8, 3);  // the accent's ring, in the grid's spacing
     }
 
 protected:
@@ -72,14 +87,33 @@ protected:
         p.setRenderHint(QPainter::Antialiasing);
         const QColor ink = palette().color(QPalette::WindowText);
         const auto rgb = parseHexColor(preset_);
+        const QColor fill = rgb ? colorOf(*rgb) : QColor(Qt::gray);
         const bool selected = model_.isSelected(preset_);
         const double width = selected ? 2 : 0.5;
         const QRectF box = QRectF(rect()).adjusted(width / 2, width / 2, -width / 2, -width / 2);
-        p.fillPath(rounded(QRectF(rect()), 5), rgb ? colorOf(*rgb) : QColor(Qt::gray));
+        p.fillPath(rounded(QRectF(rect()), 5), fill);
         p.setPen(QPen(selected ? ink : withAlpha(ink, 0.25), width));
         p.setBrush(Qt::NoBrush);
         p.drawPath(rounded(box, 5 - width / 2));
         if (selected) paintCheckmark(p, QRectF(rect()), 11, true);
+        // Inside the selection's border, which is as wide as the mark's line.
+        if (ui::showsFocusMark(this)) paintSwatchInnerMark(p, QRectF(rect()).adjusted(2, 2, -2, -2), 4, fill);
+    }
+
+    void keyPressEvent(QKeyEvent* event) override {
+        const int key = event->key();
+        const int step = key == Qt::Key_Left    ? -1
+                         : key == Qt::Key_Right ? 1
+                         : key == Qt::Key_Up    ? -kPresetColumns
+                         : key == Qt::Key_Down  ? kPresetColumns
+                                                : 0;
+        if (step == 0) return QAbstractButton::keyPressEvent(event);
+        QList<PresetCell*> cells;  // in the grid's order
+        for (QObject* sibling : parentWidget()->children())
+            if (auto* cell = dynamic_cast<PresetCell*>(sibling)) cells.push_back(cell);
+        const qsizetype at = cells.indexOf(this), to = at + step;
+        const bool inRow = std::abs(step) != 1 || to / kPresetColumns == at / kPresetColumns;
+        if (to >= 0 && to < cells.size() && inRow) cells[to]->setFocus(Qt::OtherFocusReason);
     }
 
 private:
@@ -200,12 +234,9 @@ void AccentSwatchPicker::paintEvent(QPaintEvent*) {
     p.drawPath(rounded(swatch.adjusted(0.25, 0.25, -0.25, -0.25), 4.75));
     if (ui::showsFocusMark(this)) {
         // The accent ring outside the swatch, a gap of the window's colour
-        // between them, and inside the swatch's edge a line in black or
-        // white, whichever its colour is not: the mark shows on a swatch of
-        // any colour, the accent's own and the darkest too.
+        // between them, and the line inside the swatch's edge.
         ui::paintFocusMark(p, palette(), swatch.adjusted(-3, -3, 3, 3), 8);
-        p.setPen(QPen(color.lightnessF() > 0.5 ? QColor(0, 0, 0, 150) : QColor(255, 255, 255, 190), 1));
-        p.drawPath(rounded(swatch.adjusted(1, 1, -1, -1), 4));
+        paintSwatchInnerMark(p, swatch, 5, color);
     }
 }
 
@@ -221,6 +252,7 @@ AccentSwatchPopover::AccentSwatchPopover(AccentSwatchPicker& picker)
     column->setSpacing(12);
 
     auto* system = new SystemRow(model, this);
+    ui::markFocus(system, 6, 3);
     connect(system, &QAbstractButton::clicked, this, [this] {
         const bool changed = picker_.model_.accentHex().has_value();
         picker_.model_.useSystemAccent();
@@ -240,7 +272,7 @@ AccentSwatchPopover::AccentSwatchPopover(AccentSwatchPicker& picker)
             picker_.model_.selectSwatch(preset);
             picker_.afterAction(changed);
         });
-        grid->addWidget(cell, index / 6, index % 6);
+        grid->addWidget(cell, index / kPresetColumns, index % kPresetColumns);
         ++index;
     }
     auto* gridRow = new QHBoxLayout;
@@ -262,6 +294,7 @@ AccentSwatchPopover::AccentSwatchPopover(AccentSwatchPicker& picker)
     hexField_->setAccessibleName(tr("Hex colour"));
     auto* set = new QPushButton(tr("Set"), this);
     set->setAutoDefault(false);
+    ui::markFocus(set, ui::kButtonMarkRadius, ui::kButtonMarkOutset);
     auto apply = [this] {
         auto& m = picker_.model_;
         m.setHexInput(hexField_->text().toStdString());

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDialog>
@@ -26,7 +27,9 @@
 #include <QTest>
 #include <QToolButton>
 #include <cmath>
+#include <functional>
 #include <numbers>
+#include <optional>
 
 #include "editor/dial_editor_view.h"
 #include "editor/editor_widgets.h"
@@ -38,6 +41,7 @@
 #include "slots/system_app_provider.h"
 #include "support/shown_text.h"
 #include "support/widget_pictures.h"
+#include "ui/controls.h"
 
 using namespace orbel;
 using namespace orbel::editor;
@@ -46,11 +50,11 @@ using orbel::testing::shownText;
 
 namespace {
 
-// Light, dark and at twice the pixels.
+// Light, dark and at twice the pixels (named apart in the run at a scale of 2).
 void save(QWidget* w, const QString& name) {
     QCoreApplication::processEvents();  // lets lists lay out their rows
     QCoreApplication::processEvents();
-    orbel::testing::savePictures(*w, "editor", name);
+    orbel::testing::savePictures(*w, "editor", name + qEnvironmentVariable("ORBEL_RENDER_SUFFIX"));
 }
 
 // The point at clockwise fraction f of a turn, on the ring's middle circle.
@@ -841,10 +845,10 @@ TEST_F(EditorWidgets, TheKeyboardPutsALibraryRowOnTheDialAsADropWould) {
               QString::fromStdString(SystemAction(SystemAction::Kind::brightnessUp).title()));
 }
 
-// The action cards are one Tab stop; the arrows move the mark left and
-// right in a row, up and down between rows and sections; Return or Space
-// chooses the marked card, not Add.
-TEST_F(EditorWidgets, TheArrowsMoveBetweenActionCardsAndReturnChooses) {
+// The action cards are one Tab stop, as radio buttons are; the arrows move
+// the mark and the choice with it left and right in a row, up and down
+// between rows and sections; Space chooses the marked card, not Add.
+TEST_F(EditorWidgets, TheArrowsChooseAmongActionCards) {
     using K = SystemAction::Kind;
     bool added = false;
     ActionPickerView picker(SystemAction(K::volumeUp), {},
@@ -869,16 +873,66 @@ TEST_F(EditorWidgets, TheArrowsMoveBetweenActionCardsAndReturnChooses) {
     for (const auto& [key, expected] : walk) {
         press(&picker, key);
         ASSERT_EQ(QApplication::focusWidget(), picker.card(expected)) << QTest::toString(key);
+        EXPECT_TRUE(picker.card(expected)->isSelected()) << "the choice moved with the mark";
+        EXPECT_EQ(std::count_if(cards.begin(), cards.end(), [](ActionCard* c) { return c->isSelected(); }), 1);
     }
     EXPECT_TRUE(picker.card(K::nextOutputDevice)->focusPolicy() & Qt::TabFocus) << "the Tab stop moved with the mark";
     EXPECT_EQ(stops(), 1);
     save(&picker, "action-picker-keyboard-card");
-    press(&picker, Qt::Key_Return);
-    EXPECT_TRUE(picker.card(K::nextOutputDevice)->isSelected());
     press(&picker, Qt::Key_Right);
     press(&picker, Qt::Key_Space);
     EXPECT_TRUE(picker.card(K::setVolume)->isSelected());
-    EXPECT_FALSE(added) << "Return and Space chose cards, not Add";
+    EXPECT_TRUE(picker.levelEditor()->isVisible()) << "the arrows chose the valued card";
+    EXPECT_FALSE(added) << "Space chose a card, not Add";
+    // A click chooses a card and takes the focus the cards had, unmarked.
+    QTest::mouseClick(picker.card(K::brightnessUp), Qt::LeftButton);
+    EXPECT_EQ(QApplication::focusWidget(), picker.card(K::brightnessUp));
+    EXPECT_TRUE(picker.card(K::brightnessUp)->isSelected());
+    EXPECT_FALSE(ui::showsFocusMark(picker.card(K::brightnessUp)));
+}
+
+// Return and keypad Enter press Add (which adds the card the keyboard is on)
+// wherever the focus is in the picker, but on Cancel, which they press.
+TEST_F(EditorWidgets, ReturnAndEnterPressAddFromAnywhereInTheActionPicker) {
+    using K = SystemAction::Kind;
+    using Focus = std::function<QWidget*(ActionPickerView&)>;
+    const struct {
+        const char* where;
+        Qt::Key key;
+        Focus focus;  // none: the card the arrows reached
+        bool adds;
+    } cases[] = {
+        {"card, Return", Qt::Key_Return, {}, true},
+        {"card, Enter", Qt::Key_Enter, {}, true},
+        {"card area", Qt::Key_Return, [](ActionPickerView& p) -> QWidget* { return p.cardArea(); }, true},
+        {"custom title toggle", Qt::Key_Enter, [](ActionPickerView& p) -> QWidget* { return p.customTitleToggle(); }, true},
+        {"title field", Qt::Key_Return, [](ActionPickerView& p) -> QWidget* {
+             p.customTitleToggle()->setChecked(true);
+             return p.titleField();
+         }, true},
+        {"Cancel", Qt::Key_Return, [](ActionPickerView& p) -> QWidget* { return buttonSaying(&p, "Cancel"); }, false},
+    };
+    for (const auto& c : cases) {
+        std::optional<SystemAction> added;
+        ActionPickerView picker(SystemAction(K::lockScreen), {},
+                                [&](const SystemAction& a, const std::string&) { added = a; });
+        picker.open();
+        QApplication::setActiveWindow(&picker);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&picker));
+        press(&picker, Qt::Key_Right);
+        press(&picker, Qt::Key_Right);
+        ASSERT_EQ(QApplication::focusWidget(), picker.card(K::sleepComputer));
+        if (c.focus) {
+            QWidget* target = c.focus(picker);
+            ASSERT_TRUE(target) << c.where;
+            target->setFocus(Qt::TabFocusReason);
+            ASSERT_TRUE(target->hasFocus()) << c.where;
+        }
+        press(&picker, c.key, c.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        EXPECT_FALSE(picker.isVisible()) << c.where;
+        EXPECT_EQ(picker.result(), c.adds ? QDialog::Accepted : QDialog::Rejected) << c.where;
+        EXPECT_EQ(added, c.adds ? std::optional(SystemAction(K::sleepComputer)) : std::nullopt) << c.where;
+    }
 }
 
 // The picker opens with the keyboard on the cards: the arrows move among

@@ -7,6 +7,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/widget_pictures.h"
 #include "ui/accent_swatch_model.h"
 #include "ui/accent_swatch_picker.h"
@@ -156,6 +158,79 @@ TEST(AccentSwatchFocus, TheMarkShowsOnASwatchOfAnyColour) {
         const QPoint inside(swatch->width() / 2, (swatch->height() - 18) / 2 + 1);
         EXPECT_NE(with.pixel(inside), without.pixel(inside)) << hex.toStdString();
     }
+}
+
+// Opened from the keyboard, the popover shows the focus at each of its
+// stops, on every swatch's colour and the accent's own; the arrows move
+// between the swatches, and Space picks the one that shows the focus.
+TEST(AccentSwatchPopoverKeys, EveryStopShowsTheFocusAndTheArrowsWalkTheSwatches) {
+    const QString suffix = qEnvironmentVariable("ORBEL_RENDER_SUFFIX");
+    QWidget window;
+    QPalette palette = window.palette();
+    palette.setColor(QPalette::Highlight, QColor(0x2D, 0x9C, 0xDB));  // a preset's colour
+    window.setPalette(palette);
+    auto* row = new QHBoxLayout(&window);
+    auto* before = new QPushButton("Before", &window);
+    auto* swatch = new AccentSwatchPicker(std::string("#27AE60"), &window);
+    row->addWidget(before);
+    row->addWidget(swatch);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const auto key = [](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); };
+    before->setFocus(Qt::TabFocusReason);
+    key(Qt::Key_Tab);
+    ASSERT_TRUE(swatch->hasFocus());
+    key(Qt::Key_Space);
+    AccentSwatchPopover* popover = swatch->popover();
+    ASSERT_TRUE(popover && popover->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return popover->hexField()->hasFocus(); }));
+
+    // Tab goes round the field, "Set", "Use System Accent" and the twelve swatches.
+    std::vector<QWidget*> stops;
+    do {
+        stops.push_back(QApplication::focusWidget());
+        key(Qt::Key_Tab);
+    } while (QApplication::focusWidget() != stops.front() && stops.size() < 20);
+    ASSERT_EQ(stops.size(), 15u);
+    const auto name = [](QWidget* w) {
+        const auto* b = qobject_cast<QAbstractButton*>(w);
+        return b && !b->text().isEmpty() ? b->text() : w->accessibleName();
+    };
+    std::vector<QAbstractButton*> cells;
+    for (QWidget* stop : stops) {
+        QWidget* elsewhere = stop == stops[0] ? stops[1] : stops[0];
+        const QString n = name(stop);
+        EXPECT_GT(testing::accentMarkPixels(stop, elsewhere, "ui", "accent-popover-" + QString(n).remove('#').replace(' ', '-') + suffix),
+                  40)
+            << n.toStdString() << ": the accent's ring";
+        if (!n.startsWith('#')) continue;
+        // On the swatch itself a line that shows on its colour, the accent's too.
+        cells.push_back(static_cast<QAbstractButton*>(stop));
+        elsewhere->setFocus(Qt::TabFocusReason);
+        const QImage without = stop->grab().toImage();
+        stop->setFocus(Qt::TabFocusReason);
+        EXPECT_NE(stop->grab().toImage(), without) << n.toStdString() << ": the swatch looks the same";
+    }
+    ASSERT_EQ(cells.size(), 12u);
+    std::sort(cells.begin(), cells.end(), [](QWidget* a, QWidget* b) {
+        return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
+    });
+
+    // Six to a row: along a row, up and down a column, never out of the grid.
+    cells[0]->setFocus(Qt::TabFocusReason);
+    const std::pair<Qt::Key, int> walk[] = {{Qt::Key_Left, 0},  {Qt::Key_Up, 0},    {Qt::Key_Right, 1},
+                                            {Qt::Key_Down, 7},  {Qt::Key_Down, 7},  {Qt::Key_Left, 6},
+                                            {Qt::Key_Left, 6},  {Qt::Key_Up, 0},    {Qt::Key_Right, 1}};
+    for (const auto& [k, expected] : walk) {
+        key(k);
+        ASSERT_EQ(QApplication::focusWidget(), cells[std::size_t(expected)]) << QTest::toString(k);
+    }
+    EXPECT_TRUE(testing::showsFocus(cells[1], cells[0], "ui", "accent-popover-arrowed" + suffix));
+    cells[1]->setFocus(Qt::TabFocusReason);
+    key(Qt::Key_Space);
+    EXPECT_EQ(swatch->accentHex(), "#FF8A00");
+    EXPECT_FALSE(popover->isVisible());
 }
 
 }  // namespace

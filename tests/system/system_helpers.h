@@ -360,7 +360,6 @@ public:
         });
     }
     bool ready() const { return ready_; }
-    const QString& display() const { return display_; }
     // Runs a program against this server; its exit code (-1 when it crashed
     // or did not end within `timeoutMs`).
     int runHere(const QString& program, const QStringList& arguments, const QProcessEnvironment& extra = {},

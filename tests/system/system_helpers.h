@@ -144,7 +144,7 @@ inline void xdotool(const QStringList& args) {
 }
 
 // A control of one of Orbel's windows, as the program reports it (see
-// app/control_map.h): found by what it is, whatever the font or the style.
+// tests/support/control_map.h): found by what it is, whatever the font or the style.
 struct Control {
     QString window, windowId, type, name, text;
     QStringList path;  // the object names of its ancestors

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/control_map.h"
 #include "app/orbel_application.h"
 #include "app/orderly_quit.h"
 #include "platform/memory.h"
@@ -68,7 +67,6 @@ int runOrbel(int argc, char** argv) {
     toolkitArgv.push_back(nullptr);
     QApplication app(toolkitArgc, toolkitArgv.data());
     app.setWindowIcon(QIcon(QStringLiteral(":/orbel/logo.svg")));
-    answerControlMapRequests();
 
     const bool atLogin = line.atLogin;
     std::vector<std::string> files;

@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
-#include "app/control_map.h"
+#include "support/control_map.h"
 #include "support/test_files.h"
 #include "ui/controls.h"
 

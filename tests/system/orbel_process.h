@@ -1,7 +1,8 @@
 #pragma once
 
-// The real `orbel` program, started by the system tests with a
-// configuration folder of its own.
+// The `orbel` program, started by the system tests with a configuration
+// folder of its own: the tests' build of it, which also says where its
+// controls are (tests/support/control_map.h).
 
 #include <QFile>
 #include <QProcess>
@@ -17,7 +18,9 @@
 
 namespace orbel::systemtest {
 
+// The shipped program, and the tests' build of it.
 inline const QString kOrbel = QStringLiteral(ORBEL_BINARY_DIR "/src/orbel");
+inline const QString kOrbelForTests = QStringLiteral(ORBEL_FOR_TESTS);
 
 // One orbel process with a configuration folder of its own; what it prints
 // on both streams is collected, as a terminal would show it. Files given to
@@ -64,7 +67,7 @@ public:
     }
     // An environment variable for the processes started from now on.
     void setEnvironment(const QString& name, const QString& value) { extraEnvironment_.insert(name, value); }
-    // Another build of the program to start instead of `orbel`.
+    // Another build of the program to start instead of orbel_for_tests.
     void setProgram(const QString& program) { program_ = program; }
     // A program (with its arguments) that starts orbel, as `setpriv ... --`.
     void setLauncher(const QStringList& launcher) { launcher_ = launcher; }
@@ -102,7 +105,7 @@ public:
 private:
     QString controlMapFile() const { return home_.path() + "/controls/map.json"; }
     QTemporaryDir home_;
-    QString program_ = kOrbel;
+    QString program_ = kOrbelForTests;
     QStringList launcher_;
     QProcessEnvironment extraEnvironment_;
     QProcess process_;

@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -143,7 +144,7 @@ inline void xdotool(const QStringList& args) {
 }
 
 // A control of one of Orbel's windows, as the program reports it (see
-// app/control_map.h): found by what it is, whatever the font or the style.
+// tests/support/control_map.h): found by what it is, whatever the font or the style.
 struct Control {
     QString window, windowId, type, name, text;
     QStringList path;  // the object names of its ancestors
@@ -291,20 +292,28 @@ inline QString pactl(const QStringList& args, int* exitCode = nullptr) {
 
 // An X server of a test's own, for a set-up the shared desktop does not
 // have (no MIT-SHM, a wide screen split into monitors); stopped with the object.
+// X servers of other containers and test runs on this machine share the
+// abstract socket names while their lock files are out of sight, so a free
+// display is not looked up here: the server takes one itself, and lets in
+// only the clients given its own cookie, which tells it from any other.
 class ExtraXServer {
 public:
     explicit ExtraXServer(const QStringList& arguments) {
-        int number = 150;
-        while (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)) ||
-               QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number)))
-            ++number;
-        display_ = QStringLiteral(":%1").arg(number);
-        server_.setProcessChannelMode(QProcess::MergedChannels);
-        // -noreset: what a test sets up lives on when its last client leaves.
-        server_.start(QStringLiteral("Xvfb"),
-                      QStringList{display_, QStringLiteral("-noreset"), QStringLiteral("-nolisten"), QStringLiteral("tcp")} +
-                          arguments);
-        ready_ = spinUntil([&] { return runHere(QStringLiteral("xdpyinfo"), {}) == 0; }, 10000);
+        authority_ = authorityFolder_.filePath(QStringLiteral("Xauthority"));
+        if (!writeAuthority(authority_)) return;
+        // -displayfd 1: it writes the display's number on its output once it
+        // listens there. -noreset: what a test sets up lives on when its last
+        // client leaves.
+        server_.start(QStringLiteral("Xvfb"), QStringList{QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                                          QStringLiteral("-auth"), authority_, QStringLiteral("-noreset"),
+                                                          QStringLiteral("-nolisten"), QStringLiteral("tcp")} +
+                                                  arguments);
+        spinUntil([&] { return server_.canReadLine() || server_.state() == QProcess::NotRunning; }, 10000);
+        if (server_.canReadLine()) display_ = QStringLiteral(":") + QString::fromLatin1(server_.readLine()).trimmed();
+        ready_ = !display_.isEmpty() && answersAsOwn();
+        if (!ready_)
+            qWarning("The test's X server %s is not its own or did not start: %s", qPrintable(display_),
+                     server_.readAllStandardError().constData());
     }
     ~ExtraXServer() {
         if (windowManager_.state() != QProcess::NotRunning) {
@@ -314,6 +323,13 @@ public:
         server_.terminate();
         server_.waitForFinished(5000);
     }
+    // The environment of a program run against this server.
+    QProcessEnvironment environment() const {
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), display_);
+        env.insert(QStringLiteral("XAUTHORITY"), authority_);
+        return env;
+    }
     // Merges X resources ("Xft.dpi: 192") into the server's; whether xrdb took them.
     bool mergeResources(const QString& lines) const {
         return runHere(QStringLiteral("sh"), {QStringLiteral("-c"), "echo '" + lines + "' | xrdb -merge"}) == 0;
@@ -322,8 +338,7 @@ public:
     // Starts a window manager on this server (it ends with the server);
     // whether it took charge of the screen.
     bool startWindowManager(WindowManager which = WindowManager::openbox) {
-        auto env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), display_);
+        auto env = environment();
         // Its theme and configuration where the system keeps them, whatever
         // folders the tests before made these variables name.
         env.insert(QStringLiteral("XDG_CONFIG_DIRS"), QStringLiteral("/etc/xdg"));
@@ -345,14 +360,12 @@ public:
         });
     }
     bool ready() const { return ready_; }
-    const QString& display() const { return display_; }
     // Runs a program against this server; its exit code (-1 when it crashed
     // or did not end within `timeoutMs`).
     int runHere(const QString& program, const QStringList& arguments, const QProcessEnvironment& extra = {},
                 QString* output = nullptr, int timeoutMs = 10000) const {
         QProcess p;
-        auto env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), display_);
+        auto env = environment();
         env.insert(extra);
         p.setProcessEnvironment(env);
         p.setProcessChannelMode(QProcess::MergedChannels);
@@ -376,6 +389,27 @@ public:
     }
 
 private:
+    // A fresh MIT-MAGIC-COOKIE-1 for any display of this server (the
+    // authority file's "wild" family, no address, no display number).
+    static bool writeAuthority(const QString& path) {
+        QByteArray cookie(16, '\0');
+        QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(cookie.data()), 4);
+        QByteArray entry("\xff\xff");
+        for (const QByteArray& field : {QByteArray(), QByteArray(), QByteArray("MIT-MAGIC-COOKIE-1"), cookie})
+            entry += char(field.size() >> 8) + QByteArray(1, char(field.size())) + field;
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(entry) == entry.size() && file.flush();
+    }
+    // Whether the server at the display is this one: it answers with the
+    // cookie and turns a client without one away, as no other server would
+    // (one without access control lets it in, one of its own refuses both).
+    bool answersAsOwn() const {
+        QProcessEnvironment withoutCookie;
+        withoutCookie.insert(QStringLiteral("XAUTHORITY"), authorityFolder_.filePath(QStringLiteral("none")));
+        return runHere(QStringLiteral("xdpyinfo"), {}) == 0 && runHere(QStringLiteral("xdpyinfo"), {}, withoutCookie) > 0;
+    }
+    QTemporaryDir authorityFolder_;
+    QString authority_;
     QProcess server_;
     QProcess windowManager_;
     QTemporaryDir windowManagerHome_;

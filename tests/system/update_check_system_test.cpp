@@ -97,6 +97,8 @@ TEST(UpdateCheckSystem, CheckNowAgainstALocalFeedShowsTheNewerVersion) {
 
 // The shipped program takes no feed from its environment: neither "Check
 // Now" nor the automatic check (due 10 s after the start) asks the server.
+// It runs as the tests' build of it, which adds only the control map (the
+// installed one holds no test setting at all: ControlMapSystem).
 TEST(UpdateCheckSystem, TheShippedProgramReadsNoTestFeed) {
     ORBEL_REQUIRE_DISPLAY();
     if (!QFile::exists(systemtest::kOrbel)) GTEST_SKIP() << "orbel is not built";

@@ -139,8 +139,7 @@ TEST(XSetups, HighDensityMonitorsCatchClicksOnTheOtherMonitor) {
     QProcess program;
     QString log;
     QObject::connect(&program, &QProcess::readyReadStandardError, [&] { log += program.readAllStandardError(); });
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", server.display());
+    auto env = server.environment();
     env.insert("QT_SCALE_FACTOR", "2");
     env.insert("XDG_CONFIG_HOME", home.path());
     env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":detect_leaks=0");  // the run's own kept

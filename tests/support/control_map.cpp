@@ -1,4 +1,4 @@
-#include "app/control_map.h"
+#include "support/control_map.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

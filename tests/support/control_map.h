@@ -2,8 +2,10 @@
 
 // The places of the visible controls of Orbel's windows, written on request
 // for the system tests, which click controls by what they are rather than
-// by a pixel that a font or a style moves. Inert unless the environment
-// names a file in ORBEL_TEST_CONTROL_MAP. GUI thread.
+// by a pixel that a font or a style moves. Only the tests' own builds of the
+// program have it (tests/system/for_tests); the shipped `orbel` never reads
+// the variable. Inert unless the environment names a file in
+// ORBEL_TEST_CONTROL_MAP. GUI thread.
 
 namespace orbel {
 

@@ -88,6 +88,9 @@ int systemRename(const char* from, const char* to, unsigned flags) {
 }
 
 bool refused() { return errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP; }
+// What link() answers on a file system without hard links (FAT, many FUSE
+// and network mounts).
+bool noHardLinks() { return errno == EPERM || errno == ENOSYS || errno == EOPNOTSUPP; }
 
 enum class Swap { exchanged, placed, unsupported, failed };
 
@@ -120,8 +123,10 @@ bool holds(const char* path, std::string_view bytes) {
 // Moves the file at `from` to a name beside `targetFileName` in `folder` that
 // no sweep takes and no list of profiles shows: "<target>.kept-<random>",
 // the target's name cut short where that is needed to fit. The name, or
-// nothing when no name took it.
-std::optional<QByteArray> keepAside(const RenameCall& rename, const char* from, const QByteArray& folder,
+// nothing when no name took it: errno says why, and where the file system
+// can neither rename without replacing nor link, noHardLinks() says so.
+std::optional<QByteArray> keepAside(const RenameCall& rename, const LinkCall& link, const char* from,
+                                    const QByteArray& folder,
                                     const QByteArray& targetFileName) {
     constexpr int kMaxFileName = 255;
     const QByteArray suffix = ".kept-";
@@ -136,7 +141,7 @@ std::optional<QByteArray> keepAside(const RenameCall& rename, const char* from, 
         if (errno == EEXIST) continue;
         if (!refused()) return std::nullopt;
         // link() never replaces either.
-        if (::link(from, name.constData()) == 0) {
+        if (link(from, name.constData()) == 0) {
             ::unlink(from);
             return name;
         }
@@ -184,6 +189,7 @@ void removeIfStale(const QByteArray& file, pid_t writer, double now, const LockC
 std::optional<std::string> writeFileAtomically(const std::string& path, std::string_view bytes,
                                                const ReplaceGuard& guard) {
     const RenameCall rename = guard.rename ? guard.rename : RenameCall(systemRename);
+    const LinkCall link = guard.link ? guard.link : LinkCall(::link);
     const QString target = finalTarget(QString::fromStdString(path));
     const QByteArray targetName = QFile::encodeName(target);
     const QFileInfo targetInfo(target);
@@ -221,17 +227,23 @@ std::optional<std::string> writeFileAtomically(const std::string& path, std::str
     // no sweep removes: the exchange leaves the file taken out under that
     // name, so another program's save in it is never swept, also when the
     // file system fails before it is put back.
+    // Where the file system can do neither (some FUSE and network mounts),
+    // it cannot exchange either: the file there is checked right before a
+    // plain rename replaces it.
+    bool exchangeable = true;
     if (guard.unchanged) {
-        const auto kept = keepAside(rename, temporary.constData(), folder, QFile::encodeName(targetInfo.fileName()));
-        if (!kept) return lastError();
-        temporary = *kept;  // removed by that name
+        const auto kept =
+            keepAside(rename, link, temporary.constData(), folder, QFile::encodeName(targetInfo.fileName()));
+        if (kept) temporary = *kept;  // removed by that name
+        else if (!noHardLinks()) return lastError();
+        else exchangeable = false;
     }
     if (guard.beforeSwap) guard.beforeSwap();
     const auto keptAside = [&](std::string why) {
         cleanup.keep = true;
         if (guard.keptAside) *guard.keptAside = ReplaceGuard::KeptAside{temporary.toStdString(), std::move(why)};
     };
-    switch (swapIn(rename, temporary.constData(), targetName.constData())) {
+    switch (exchangeable ? swapIn(rename, temporary.constData(), targetName.constData()) : Swap::unsupported) {
     case Swap::placed:
         cleanup.keep = true;
         break;
@@ -263,7 +275,7 @@ std::optional<std::string> writeFileAtomically(const std::string& path, std::str
         struct stat there{};
         bool present = ::lstat(targetName.constData(), &there) == 0;
         if (!present) {
-            if (::link(temporary.constData(), targetName.constData()) == 0) break;  // the temporary name goes
+            if (link(temporary.constData(), targetName.constData()) == 0) break;  // the temporary name goes
             present = errno == EEXIST;
         }
         if (present && guard.unchanged && !guard.unchanged(target.toStdString(), false)) return displaced();

@@ -21,6 +21,8 @@ struct FileStamp;
 // A rename within one file system, as renameat2(2) takes it (0,
 // RENAME_EXCHANGE or RENAME_NOREPLACE): 0, or -1 with errno set.
 using RenameCall = std::function<int(const char* from, const char* to, unsigned flags)>;
+// A hard link, as link(2) takes it: 0, or -1 with errno set.
+using LinkCall = std::function<int(const char* existing, const char* name)>;
 // A lock request, as flock(2) takes it: 0, or -1 with errno set.
 using LockCall = std::function<int(int fd, int operation)>;
 
@@ -57,6 +59,9 @@ struct ReplaceGuard {
     // Tests: stands in for renameat2(2), as a file system that refuses an
     // exchange (NFS, many FUSE mounts) or a failing one would answer.
     RenameCall rename;
+    // Tests: stands in for link(2), as a file system without hard links
+    // (FAT, some FUSE and network mounts) would answer.
+    LinkCall link;
 };
 
 // Nothing on success, else a short description of the failure. A link at
@@ -69,7 +74,9 @@ struct ReplaceGuard {
 // before it takes the target's place, so that the file it replaces, which
 // may hold another program's save, is never left under a name a sweep
 // removes: also when the file system fails (read-only, I/O errors) before it
-// could be put back.
+// could be put back. A file system that can neither rename without replacing
+// nor link (some FUSE and network mounts) cannot exchange either: there the
+// file in place is checked right before a plain rename replaces it.
 [[nodiscard]] std::optional<std::string> writeFileAtomically(const std::string& path, std::string_view bytes,
                                                              const ReplaceGuard& guard = {});
 

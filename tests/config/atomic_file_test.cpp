@@ -259,6 +259,27 @@ TEST_F(AtomicFileTest, WithoutAnExchangeTheFileIsCheckedBeforeItIsReplaced) {
     EXPECT_GE(refusals, 3);
 }
 
+// Neither renames with flags nor hard links (some FUSE and network mounts):
+// a save still replaces the file once its bytes are checked, and a save of
+// another program found there stays.
+TEST_F(AtomicFileTest, WithoutFlagsOrLinksTheFileIsCheckedThenRenamed) {
+    const auto bare = [&](ReplaceGuard g) {
+        g.rename = [](const char* from, const char* to, unsigned flags) {
+            return flags == 0 ? std::rename(from, to) : (errno = EINVAL, -1);
+        };
+        g.link = [](const char*, const char*) { return errno = EPERM, -1; };
+        return g;
+    };
+    ASSERT_EQ(writeFileAtomically(path(), "first", bare(guard("", {}))), std::nullopt);
+    ASSERT_EQ(writeFileAtomically(path(), "second", bare(guard("first", {}))), std::nullopt);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(readFile(path()), "second");
+    EXPECT_TRUE(writeFileAtomically(path(), "ours", bare(guard("second", [&] { writeFile(path(), "theirs"); }))));
+    EXPECT_TRUE(displaced);
+    EXPECT_EQ(readFile(path()), "theirs");
+    EXPECT_EQ(files(), "config.json");
+}
+
 // The other program's save cannot go back in place: it is kept under a name
 // no start removes and no profile list shows, and the failure says where.
 // The target's name may be as long as a file name can be.

@@ -63,6 +63,21 @@ public:
     }
     // An environment variable for the processes started from now on.
     void setEnvironment(const QString& name, const QString& value) { extraEnvironment_.insert(name, value); }
+    // The processes started from now on preload the test library `name`
+    // (tests/support/lib<name>.so), or, with none, only what the test run
+    // preloads. LD_PRELOAD cannot hold a path with a space, as the build
+    // folder's may be: the library is copied into the home folder first.
+    void preload(const QString& name = {}) {
+        const QString before = qEnvironmentVariable("LD_PRELOAD");
+        if (name.isEmpty()) return setEnvironment("LD_PRELOAD", before);
+        const QString copy = home_.path() + "/lib" + name + ".so";
+        QFile::remove(copy);
+        QFile::copy(ORBEL_BINARY_DIR "/tests/support/lib" + name + ".so", copy);
+        setEnvironment("LD_PRELOAD", before.isEmpty() ? copy : copy + ":" + before);
+        // Before the sanitizers' runtime, which then need not come first.
+        setEnvironment("ASAN_OPTIONS",
+                       qEnvironmentVariable("ASAN_OPTIONS") + ":detect_leaks=0:verify_asan_link_order=0");
+    }
     // Another build of the program to start instead of `orbel`.
     void setProgram(const QString& program) { program_ = program; }
     // A program (with its arguments) that starts orbel, as `setpriv ... --`.

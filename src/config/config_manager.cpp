@@ -400,18 +400,19 @@ void ConfigManager::clearLoadNotice() {
 
 void ConfigManager::tellLeftAside(const std::vector<std::string>& files) {
     if (files.empty()) return;
-    const QFileInfo first(QString::fromStdString(files.front()));
+    const auto nameOf = [](const std::string& path) {
+        return QFileInfo(QString::fromStdString(path)).fileName().toStdString();
+    };
     std::string names;
     for (std::size_t i = 0; i < files.size(); ++i)
-        names += (i == 0 ? "" : i + 1 == files.size() ? " and " : ", ") +
-                 QFileInfo(QString::fromStdString(files[i])).fileName().toStdString();
+        names += (i == 0 ? "" : i + 1 == files.size() ? " and " : ", ") + nameOf(files[i]);
     const bool one = files.size() == 1;
+    const std::string folder = QFileInfo(QString::fromStdString(files.front())).absolutePath().toStdString();
     LoadNotice told{LoadNotice::Kind::keptAside,
-                    std::string(one ? "A save" : "Saves") + " of " + configPath_ + " did not finish, and " +
+                    std::string(one ? "A save of " : "Saves of ") + configPath_ + " did not finish, and " +
                         (one ? "the file it replaced" : "the files they replaced") +
-                        " may hold another program's save. In " + first.absolutePath().toStdString() + ": " +
-                        QFileInfo(QString::fromStdString(configPath_)).fileName().toStdString() +
-                        " holds the configuration in use; " + (one ? "the replaced file is" : "the replaced files are") +
+                        " may hold another program's save. In " + folder + ": " + nameOf(configPath_) +
+                        " holds the configuration in use; the replaced " + (one ? "file is" : "files are") +
                         " kept as " + names + ".",
                     files.front(), configPath_, std::nullopt};
     if (loadNotice_) laterNotices_.push_back(std::move(told));

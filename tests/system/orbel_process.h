@@ -124,6 +124,13 @@ private:
     bool startDialDismissed_ = false;
 };
 
+// The text of the visible label `name` of Orbel's windows ("" when none).
+inline QString labelText(const Orbel& orbel, const QString& name) {
+    for (const auto& c : orbel.controls().controls())
+        if (c.name == name) return c.text;
+    return {};
+}
+
 // Another program writing a file in place, slowly, as an editor or a sync
 // tool on a slow disk does: the file is cut to nothing, its first part is
 // written, and written again every tenth of a second (as more pieces would

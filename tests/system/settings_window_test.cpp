@@ -20,6 +20,7 @@
 namespace orbel {
 namespace {
 
+using systemtest::labelText;
 using systemtest::Orbel;
 using systemtest::run;
 using systemtest::spin;
@@ -250,13 +251,6 @@ TEST_F(SettingsSystem, AClickDuringASlowInPlaceWriteLandsOnTheWholeSave) {
 QByteArray contentsOf(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// The text of the visible label `name` of Orbel's windows ("" when none).
-QString labelText(const Orbel& orbel, const QString& name) {
-    for (const auto& c : orbel.controls().controls())
-        if (c.name == name) return c.text;
-    return {};
 }
 
 // Another program's save lands in config.json just as a click's save

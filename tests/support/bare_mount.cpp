@@ -10,12 +10,11 @@
 #include <stdarg.h>
 #include <stdio.h>
 
+#include "preload.h"
+
 namespace {
 
-template <class F>
-F next(const char* name) {
-    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
-}
+using orbel_preload::next;
 
 bool unnamed(int flags) { return (flags & O_TMPFILE) == O_TMPFILE; }
 
@@ -30,16 +29,6 @@ int renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned
     static auto real = next<int (*)(int, const char*, int, const char*, unsigned)>("renameat2");
     return flags != 0 ? (errno = EINVAL, -1) : real(fromDir, from, toDir, to, flags);
 }
-
-// The mode argument, read only where the flags say one was passed.
-#define ORBEL_MODE_AFTER(flags)                                  \
-    mode_t mode = 0;                                             \
-    if ((flags & O_CREAT) || unnamed(flags)) {                   \
-        va_list args;                                            \
-        va_start(args, flags);                                   \
-        mode = mode_t(va_arg(args, int));                        \
-        va_end(args);                                            \
-    }
 
 #define ORBEL_BARE_OPEN(name)                                              \
     int name(const char* path, int flags, ...) {                           \

@@ -4,7 +4,6 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QScreen>
@@ -88,28 +87,6 @@ TEST_F(ConfigSurvival, ABrokenFileIsKeptBesideItAndExplained) {
         ORBEL_BINARY_DIR "/test-artifacts/system/broken-configuration-alert.png"));
 }
 
-// Orbel starts while another program writes config.json in place: the half
-// it reads is neither kept as a broken file nor written over; the start
-// waits for the whole save, and uses it.
-TEST_F(ConfigSurvival, AStartDuringASlowInPlaceWriteUsesTheWholeSave) {
-    Orbel orbel(Orbel::Deferred{});
-    orbel.write("config.json", R"({"hotkey": "ctrl+opt+o", "menu": [{"snippet": "before", "title": "Before"}]})");
-    const QByteArray outside = R"({"hotkey": "ctrl+opt+o", "showInTray": false, "menu": [
-        {"snippet": "outside one", "title": "Outside"}, {"snippet": "outside two", "title": "Two"}]})";
-    systemtest::SlowInPlaceWriter writer(orbel.configDir() + "/config.json", outside);
-    ASSERT_TRUE(writer.opened());
-    orbel.start();
-    ASSERT_TRUE(orbel.waitForLog("waiting for the configuration file to be written whole")) << orbel.log().toStdString();
-    writer.finish();
-    ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible")) << orbel.log().toStdString();
-    EXPECT_EQ(orbel.read("config.json"), outside);
-    EXPECT_EQ(QDir(orbel.configDir()).entryList({"config.json.backup.*"}, QDir::Files), QStringList());
-    EXPECT_TRUE(systemtest::visibleDialogs().isEmpty());
-    // Its hot key is the one armed.
-    ASSERT_TRUE(orbel.openDial("ctrl+alt+o"));
-    xdotool({"key", "Escape"});
-}
-
 // Files that saves killed half-way left beside config.json: those holding
 // Orbel's own bytes (its unfinished write, or what config.json holds) are
 // cleared at the start; one that may hold another program's save is named
@@ -162,6 +139,28 @@ TEST_F(ConfigSurvival, FilesUnfinishedSavesLeftAreClearedOrNamedOnce) {
     ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible", from)) << orbel.log().toStdString();
     EXPECT_TRUE(systemtest::visibleDialogs().isEmpty());
     EXPECT_EQ(orbel.read("config.json.kept-g7h8i9"), theirs);
+}
+
+// Orbel starts while another program writes config.json in place: the half
+// it reads is neither kept as a broken file nor written over; the start
+// waits for the whole save, and uses it.
+TEST_F(ConfigSurvival, AStartDuringASlowInPlaceWriteUsesTheWholeSave) {
+    Orbel orbel(Orbel::Deferred{});
+    orbel.write("config.json", R"({"hotkey": "ctrl+opt+o", "menu": [{"snippet": "before", "title": "Before"}]})");
+    const QByteArray outside = R"({"hotkey": "ctrl+opt+o", "showInTray": false, "menu": [
+        {"snippet": "outside one", "title": "Outside"}, {"snippet": "outside two", "title": "Two"}]})";
+    systemtest::SlowInPlaceWriter writer(orbel.configDir() + "/config.json", outside);
+    ASSERT_TRUE(writer.opened());
+    orbel.start();
+    ASSERT_TRUE(orbel.waitForLog("waiting for the configuration file to be written whole")) << orbel.log().toStdString();
+    writer.finish();
+    ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible")) << orbel.log().toStdString();
+    EXPECT_EQ(orbel.read("config.json"), outside);
+    EXPECT_EQ(QDir(orbel.configDir()).entryList({"config.json.backup.*"}, QDir::Files), QStringList());
+    EXPECT_TRUE(systemtest::visibleDialogs().isEmpty());
+    // Its hot key is the one armed.
+    ASSERT_TRUE(orbel.openDial("ctrl+alt+o"));
+    xdotool({"key", "Escape"});
 }
 
 }  // namespace

@@ -63,6 +63,16 @@ public:
     }
     // An environment variable for the processes started from now on.
     void setEnvironment(const QString& name, const QString& value) { extraEnvironment_.insert(name, value); }
+    // Another build of the program to start instead of `orbel`.
+    void setProgram(const QString& program) { program_ = program; }
+    // A program (with its arguments) that starts orbel, as `setpriv ... --`.
+    void setLauncher(const QStringList& launcher) { launcher_ = launcher; }
+    void write(const QString& relativePath, const QByteArray& bytes) { writeFile(configDir() + "/" + relativePath, bytes); }
+    QByteArray read(const QString& relativePath) const {
+        QFile f(configDir() + "/" + relativePath);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QString configDir() const { return home_.path() + "/orbel"; }
     // The processes started from now on preload the test library `name`
     // (tests/support/lib<name>.so), or, with none, only what the test run
     // preloads. LD_PRELOAD cannot hold a path with a space, as the build
@@ -78,16 +88,6 @@ public:
         setEnvironment("ASAN_OPTIONS",
                        qEnvironmentVariable("ASAN_OPTIONS") + ":detect_leaks=0:verify_asan_link_order=0");
     }
-    // Another build of the program to start instead of `orbel`.
-    void setProgram(const QString& program) { program_ = program; }
-    // A program (with its arguments) that starts orbel, as `setpriv ... --`.
-    void setLauncher(const QStringList& launcher) { launcher_ = launcher; }
-    void write(const QString& relativePath, const QByteArray& bytes) { writeFile(configDir() + "/" + relativePath, bytes); }
-    QByteArray read(const QString& relativePath) const {
-        QFile f(configDir() + "/" + relativePath);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    QString configDir() const { return home_.path() + "/orbel"; }
     // Where the program tells where its controls are.
     ControlMap controls() const { return ControlMap(controlMapFile()); }
     bool waitForLog(const QString& text, int from = 0) {

@@ -161,7 +161,8 @@ public:
             rejected,    // it did not decode, or failed validation; the defaults are in use
             cut,         // a dial level held more than six slots; the first six are in use
             missing,     // there was no file (not told at a first start); the defaults are in use
-            keptAside,   // another program's save could not be put (back) in place: `reason` says what is where
+            keptAside,   // another program's save could not be put (back) in place, or an unfinished save left
+                         // a file that may hold one: `reason` says what is where
         };
         Kind kind = Kind::rejected;
         // The decoding error with its coding path, the validation errors,

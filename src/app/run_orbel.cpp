@@ -83,7 +83,17 @@ int runOrbel(int argc, char** argv) {
         if (handed.empty()) application->reopen();
         else application->openFiles(handed);
     });
-    if (role == platform::SingleInstance::Role::handedOver) return 0;
+    using Role = platform::SingleInstance::Role;
+    if (role == Role::handedOver) return 0;
+    if (role == Role::refused) {
+        std::fprintf(stderr, "orbel: %s\n",
+                     files.empty() ? "The Orbel already running is another version and could not be asked to show "
+                                     "itself. Quit Orbel and start it again."
+                                   : "The Orbel already running is another version and could not open the files. "
+                                     "Quit Orbel, start it again, then open them again.");
+        return 1;
+    }
+    if (role == Role::unanswered) return 1;
 
     application = std::make_unique<OrbelApplication>(atLogin);
     installOrderlyQuit();

@@ -1,5 +1,6 @@
 #include "config/atomic_file.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -88,6 +90,9 @@ int systemRename(const char* from, const char* to, unsigned flags) {
 }
 
 bool refused() { return errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP; }
+// What link() answers on a file system without hard links (FAT, many FUSE
+// and network mounts).
+bool noHardLinks() { return errno == EPERM || errno == ENOSYS || errno == EOPNOTSUPP; }
 
 enum class Swap { exchanged, placed, unsupported, failed };
 
@@ -117,26 +122,74 @@ bool holds(const char* path, std::string_view bytes) {
     return std::string_view(read.constData(), std::size_t(read.size())) == bytes;
 }
 
-// Moves the file at `from` to a name beside `targetFileName` in `folder` that
-// no sweep takes and no list of profiles shows: "<target>.kept-<random>",
-// the target's name cut short where that is needed to fit. The name, or
-// nothing when no name took it.
-std::optional<QByteArray> keepAside(const RenameCall& rename, const char* from, const QByteArray& folder,
-                                    const QByteArray& targetFileName) {
+// A file taken aside by a save is named "<target>.kept-<random>-<new>-<replaced>"
+// while the save runs: <new> and <replaced> are the first digits of the
+// SHA-256 of the bytes written and of those the caller knew in the file
+// replaced, so that a start after a save killed half-way can tell Orbel's own
+// bytes from another program's save. Once told to the user, it is
+// "<target>.kept-<random>". The target's name is cut short where that is
+// needed to fit.
+constexpr char kKeptMarker[] = ".kept-";
+constexpr int kKeptRandom = 6;
+constexpr int kDigestDigits = 12;
+constexpr int kDigestsLength = 2 * (1 + kDigestDigits);
+
+QByteArray keptStem(const QByteArray& targetFileName) {
     constexpr int kMaxFileName = 255;
-    const QByteArray suffix = ".kept-";
-    constexpr int kRandom = 6;
-    QByteArray stem = targetFileName.left(kMaxFileName - suffix.size() - kRandom);
+    QByteArray stem =
+        targetFileName.left(kMaxFileName - int(sizeof kKeptMarker - 1) - kKeptRandom - kDigestsLength);
     // Never half a character: a cut lands before a UTF-8 continuation byte.
     if (stem.size() < targetFileName.size())
         while (!stem.isEmpty() && (uchar(targetFileName[stem.size()]) & 0xC0) == 0x80) stem.chop(1);
+    return stem + kKeptMarker;
+}
+
+QByteArray digits(QCryptographicHash& hash) { return hash.result().toHex().left(kDigestDigits); }
+
+QByteArray digestDigits(std::string_view bytes) {
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    return digits(hash);
+}
+
+// The digits of the regular file at `path`, or nothing when it cannot be
+// read whole. Never waits on a pipe or a device.
+std::optional<QByteArray> fileDigestDigits(const QByteArray& path) {
+    QFile file(QFile::decodeName(path));
+    struct stat info{};
+    if (::lstat(path.constData(), &info) != 0 || !S_ISREG(info.st_mode) || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!hash.addData(&file) || file.error() != QFileDevice::NoError) return std::nullopt;
+    return digits(hash);
+}
+
+// Gives the file at `from` the name `to` without replacing a file there:
+// renamed, or else linked and unlinked (a file system failing renames may
+// still link). Whether it took the name.
+bool moveWithoutReplacing(const RenameCall& rename, const LinkCall& link, const char* from, const char* to) {
+    if (rename(from, to, RENAME_NOREPLACE) == 0) return true;
+    if (errno == EEXIST || link(from, to) != 0) return false;
+    ::unlink(from);
+    return true;
+}
+
+// Moves the file at `from` to a name beside `targetFileName` in `folder` that
+// no sweep of temporary files takes and no list of profiles shows, with the
+// digests `digests` ("-<new>-<replaced>"). The name, or nothing when no name
+// took it: errno says why, and where the file system can neither rename
+// without replacing nor link, noHardLinks() says so.
+std::optional<QByteArray> keepAside(const RenameCall& rename, const LinkCall& link, const char* from,
+                                    const QByteArray& folder, const QByteArray& targetFileName,
+                                    const QByteArray& digests) {
+    const QByteArray stem = keptStem(targetFileName);
     for (int attempt = 0; attempt < 8; ++attempt) {
-        const QByteArray name = folder + '/' + stem + suffix + randomName(kRandom);
+        const QByteArray name = folder + '/' + stem + randomName(kKeptRandom) + digests;
         if (rename(from, name.constData(), RENAME_NOREPLACE) == 0) return name;
         if (errno == EEXIST) continue;
         if (!refused()) return std::nullopt;
         // link() never replaces either.
-        if (::link(from, name.constData()) == 0) {
+        if (link(from, name.constData()) == 0) {
             ::unlink(from);
             return name;
         }
@@ -184,6 +237,7 @@ void removeIfStale(const QByteArray& file, pid_t writer, double now, const LockC
 std::optional<std::string> writeFileAtomically(const std::string& path, std::string_view bytes,
                                                const ReplaceGuard& guard) {
     const RenameCall rename = guard.rename ? guard.rename : RenameCall(systemRename);
+    const LinkCall link = guard.link ? guard.link : LinkCall(::link);
     const QString target = finalTarget(QString::fromStdString(path));
     const QByteArray targetName = QFile::encodeName(target);
     const QFileInfo targetInfo(target);
@@ -221,17 +275,28 @@ std::optional<std::string> writeFileAtomically(const std::string& path, std::str
     // no sweep removes: the exchange leaves the file taken out under that
     // name, so another program's save in it is never swept, also when the
     // file system fails before it is put back.
+    // Where the file system can do neither (some FUSE and network mounts),
+    // it cannot exchange either: the file there is checked right before a
+    // plain rename replaces it.
+    bool exchangeable = true;
+    QByteArray digests;
     if (guard.unchanged) {
-        const auto kept = keepAside(rename, temporary.constData(), folder, QFile::encodeName(targetInfo.fileName()));
-        if (!kept) return lastError();
-        temporary = *kept;  // removed by that name
+        digests = '-' + digestDigits(bytes) + '-' + (guard.known ? digestDigits(*guard.known) : digestDigits(bytes));
+        const auto kept = keepAside(rename, link, temporary.constData(), folder,
+                                    QFile::encodeName(targetInfo.fileName()), digests);
+        if (kept) temporary = *kept;  // removed by that name
+        else if (!noHardLinks()) return lastError();
+        else exchangeable = false;
     }
     if (guard.beforeSwap) guard.beforeSwap();
     const auto keptAside = [&](std::string why) {
         cleanup.keep = true;
+        // Under the name of a file told about, which no start tells again.
+        const QByteArray told = temporary.chopped(digests.size());
+        if (moveWithoutReplacing(rename, link, temporary.constData(), told.constData())) temporary = told;
         if (guard.keptAside) *guard.keptAside = ReplaceGuard::KeptAside{temporary.toStdString(), std::move(why)};
     };
-    switch (swapIn(rename, temporary.constData(), targetName.constData())) {
+    switch (exchangeable ? swapIn(rename, temporary.constData(), targetName.constData()) : Swap::unsupported) {
     case Swap::placed:
         cleanup.keep = true;
         break;
@@ -263,7 +328,7 @@ std::optional<std::string> writeFileAtomically(const std::string& path, std::str
         struct stat there{};
         bool present = ::lstat(targetName.constData(), &there) == 0;
         if (!present) {
-            if (::link(temporary.constData(), targetName.constData()) == 0) break;  // the temporary name goes
+            if (link(temporary.constData(), targetName.constData()) == 0) break;  // the temporary name goes
             present = errno == EEXIST;
         }
         if (present && guard.unchanged && !guard.unchanged(target.toStdString(), false)) return displaced();
@@ -293,6 +358,48 @@ void removeStaleTemporaries(const std::string& folder, const LockCall& lockCall)
         if (const auto writer = temporaryWriter(name))
             removeIfStale(QFile::encodeName(dir.filePath(name)), *writer, now, lock);
     }
+}
+
+std::vector<std::string> clearInterruptedSaves(const std::string& path) {
+    const QFileInfo target(finalTarget(QString::fromStdString(path)));
+    const QByteArray folder = QFile::encodeName(target.absolutePath());
+    const QByteArray stem = keptStem(QFile::encodeName(target.fileName()));
+    static const QRegularExpression rest(QStringLiteral("^[0-9a-z]{6}(-([0-9a-f]{12})-([0-9a-f]{12}))?$"));
+    const double now = platform::Clock::shared().secondsSince1970();
+    std::vector<std::string> named;
+    std::optional<std::optional<QByteArray>> inTarget;
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir) return named;
+    std::vector<QByteArray> names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name.startsWith(stem)) names.push_back(name);
+    }
+    ::closedir(dir);
+    for (const QByteArray& name : names) {
+        const auto match = rest.match(QString::fromLatin1(name.mid(stem.size())));
+        const QByteArray file = folder + '/' + name;
+        struct stat info{};
+        if (!match.hasMatch() || ::lstat(file.constData(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+        // Renamed moments ago: a save may still be under way.
+        if (now - std::max(seconds(info.st_mtim), seconds(info.st_ctim)) < kSettleSeconds) continue;
+        const auto digest = fileDigestDigits(file);
+        if (!inTarget) inTarget = fileDigestDigits(QFile::encodeName(target.filePath()));
+        // Already in the target, or Orbel's own: its unfinished write, or
+        // what it knew the file it replaced to hold.
+        const bool known = digest && (*digest == *inTarget || (match.hasCaptured(1) &&
+                                                               (*digest == match.captured(2).toLatin1() ||
+                                                                *digest == match.captured(3).toLatin1())));
+        if (known) {
+            ::unlink(file.constData());
+        } else if (match.hasCaptured(1)) {
+            const QByteArray told = file.chopped(kDigestsLength);
+            named.push_back((moveWithoutReplacing(systemRename, ::link, file.constData(), told.constData()) ? told
+                                                                                                             : file)
+                                .toStdString());
+        }
+    }
+    return named;
 }
 
 void removeStaleTemporariesBeside(const std::string& path) {

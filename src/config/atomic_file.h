@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct stat;
 
@@ -21,6 +22,8 @@ struct FileStamp;
 // A rename within one file system, as renameat2(2) takes it (0,
 // RENAME_EXCHANGE or RENAME_NOREPLACE): 0, or -1 with errno set.
 using RenameCall = std::function<int(const char* from, const char* to, unsigned flags)>;
+// A hard link, as link(2) takes it: 0, or -1 with errno set.
+using LinkCall = std::function<int(const char* existing, const char* name)>;
 // A lock request, as flock(2) takes it: 0, or -1 with errno set.
 using LockCall = std::function<int(int fd, int operation)>;
 
@@ -39,6 +42,12 @@ struct ReplaceGuard {
     // the exchange, which moved its change time, and a stamp cannot tell an
     // edit in place whose modification time was put back: only its bytes can.
     std::function<bool(const std::string& path, bool swappedOut)> unchanged;
+    // The bytes `unchanged` takes for unchanged (what the caller last read
+    // or wrote), when the caller has them. Their digest and that of the new
+    // bytes are in the name the new file takes before the exchange, so that
+    // a start after a save killed half-way tells Orbel's own file left
+    // there from another program's save (clearInterruptedSaves).
+    std::optional<std::string_view> known;
     // Set when `unchanged` said no (the write then fails).
     bool* displaced = nullptr;
     // Set to the stamp of the file written, taken from the file itself once
@@ -57,6 +66,9 @@ struct ReplaceGuard {
     // Tests: stands in for renameat2(2), as a file system that refuses an
     // exchange (NFS, many FUSE mounts) or a failing one would answer.
     RenameCall rename;
+    // Tests: stands in for link(2), as a file system without hard links
+    // (FAT, some FUSE and network mounts) would answer.
+    LinkCall link;
 };
 
 // Nothing on success, else a short description of the failure. A link at
@@ -65,13 +77,27 @@ struct ReplaceGuard {
 // ".orbel-save-<process id>-<random>.tmp", whatever the target's name (so
 // that the longest name a file system takes can be saved), and is locked
 // (flock) by its writer while the save runs. Where `unchanged` is given, the
-// new file takes a name no sweep removes ("<target>.kept-<random>") right
-// before it takes the target's place, so that the file it replaces, which
-// may hold another program's save, is never left under a name a sweep
-// removes: also when the file system fails (read-only, I/O errors) before it
-// could be put back.
+// new file takes a name no sweep of temporary files removes
+// ("<target>.kept-<random>-<digests>", see `known`) right before it takes
+// the target's place, so that the file it replaces, which may hold another
+// program's save, is never left under a name such a sweep removes: also when
+// the file system fails (read-only, I/O errors) before it could be put back.
+// A file kept aside and told (`keptAside`, or the failure) is named
+// "<target>.kept-<random>" where the file system lets it. A file system that can neither rename without replacing
+// nor link (some FUSE and network mounts) cannot exchange either: there the
+// file in place is checked right before a plain rename replaces it.
 [[nodiscard]] std::optional<std::string> writeFileAtomically(const std::string& path, std::string_view bytes,
                                                              const ReplaceGuard& guard = {});
+
+// Clears what saves of `path` (a link followed) that were killed or failed
+// half-way left beside it under the names they take aside: a file holding
+// the bytes the file at `path` holds, the bytes its save was writing, or
+// those it knew the file it replaced to hold, is removed. Every other one
+// may hold another program's save: it is given the name of a file told
+// about ("<target>.kept-<random>", which no later call names again), and its
+// path is returned, to be told. A file changed within the settle time, which
+// a save may still be renaming, is left for a later start.
+std::vector<std::string> clearInterruptedSaves(const std::string& path);
 
 // Removes from `folder` what saves killed half-way left there: regular files
 // named as writeFileAtomically names its temporary files, and only those no

@@ -67,8 +67,10 @@ ConfigManager::ConfigManager(std::optional<std::string> configPath, std::optiona
     // and the other files kept there), beside a linked config.json's
     // target, and among the profiles.
     removeStaleTemporariesBeside(configPath_);
+    const auto leftAside = clearInterruptedSaves(configPath_);
     profileStore_.removeStaleTemporaries();
     take(read(true));
+    tellLeftAside(leftAside);
 }
 
 ConfigManager::~ConfigManager() {
@@ -356,6 +358,7 @@ std::optional<std::string> ConfigManager::write(const AppConfig& config, const s
     guard.displaced = &edited;
     guard.written = &written;
     guard.rename = renameForTests_;
+    if (known_) guard.known = std::string_view(known_->constData(), std::size_t(known_->size()));
     std::optional<ReplaceGuard::KeptAside> kept;
     guard.keptAside = &kept;
     auto failure = writeFileAtomically(configPath_, bytes, guard);
@@ -475,6 +478,35 @@ std::optional<std::string> ConfigManager::moveAsideUnreadable() const {
 void ConfigManager::notice(LoadNotice notice) {
     loadNotice_ = std::move(notice);
     Q_EMIT loadNoticeChanged();
+}
+
+void ConfigManager::clearLoadNotice() {
+    loadNotice_.reset();
+    if (laterNotices_.empty()) return;
+    LoadNotice next = std::move(laterNotices_.front());
+    laterNotices_.erase(laterNotices_.begin());
+    notice(std::move(next));
+}
+
+void ConfigManager::tellLeftAside(const std::vector<std::string>& files) {
+    if (files.empty()) return;
+    const auto nameOf = [](const std::string& path) {
+        return QFileInfo(QString::fromStdString(path)).fileName().toStdString();
+    };
+    std::string names;
+    for (std::size_t i = 0; i < files.size(); ++i)
+        names += (i == 0 ? "" : i + 1 == files.size() ? " and " : ", ") + nameOf(files[i]);
+    const bool one = files.size() == 1;
+    const std::string folder = QFileInfo(QString::fromStdString(files.front())).absolutePath().toStdString();
+    LoadNotice told{LoadNotice::Kind::keptAside,
+                    std::string(one ? "A save of " : "Saves of ") + configPath_ + " did not finish, and " +
+                        (one ? "the file it replaced" : "the files they replaced") +
+                        " may hold another program's save. In " + folder + ": " + nameOf(configPath_) +
+                        " holds the configuration in use; the replaced " + (one ? "file is" : "files are") +
+                        " kept as " + names + ".",
+                    files.front(), configPath_, std::nullopt};
+    if (loadNotice_) laterNotices_.push_back(std::move(told));
+    else notice(std::move(told));
 }
 
 namespace {

@@ -174,7 +174,8 @@ public:
             rejected,    // it did not decode, or failed validation; the defaults are in use
             cut,         // a dial level held more than six slots; the first six are in use
             missing,     // there was no file (not told at a first start); the defaults are in use
-            keptAside,   // another program's save could not be put (back) in place: `reason` says what is where
+            keptAside,   // another program's save could not be put (back) in place, or an unfinished save left
+                         // a file that may hold one: `reason` says what is where
         };
         Kind kind = Kind::rejected;
         // The decoding error with its coding path, the validation errors,
@@ -191,7 +192,8 @@ public:
         bool operator==(const LoadNotice&) const = default;
     };
     const std::optional<LoadNotice>& loadNotice() const { return loadNotice_; }
-    void clearLoadNotice() { loadNotice_.reset(); }
+    // The next notice waiting, if any, then follows (loadNoticeChanged()).
+    void clearLoadNotice();
 
     // "the main dial (8 slots)", "the group \"Apps\" (7 slots)", ...: each
     // level of the configuration that holds more than six slots.
@@ -349,6 +351,11 @@ private:
     // folder's watcher.
     void profilesWritten();
     std::optional<LoadNotice> loadNotice_;
+    // Notices of the start that wait for the one shown (loadNotice_).
+    std::vector<LoadNotice> laterNotices_;
+    // Files that interrupted saves of config.json left aside and that may
+    // hold another program's save: told at the start.
+    void tellLeftAside(const std::vector<std::string>& files);
     // The bytes of config.json as last read or written; nothing when there
     // was no file.
     std::optional<QByteArray> known_;

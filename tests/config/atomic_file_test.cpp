@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
@@ -259,6 +260,27 @@ TEST_F(AtomicFileTest, WithoutAnExchangeTheFileIsCheckedBeforeItIsReplaced) {
     EXPECT_GE(refusals, 3);
 }
 
+// Neither renames with flags nor hard links (some FUSE and network mounts):
+// a save still replaces the file once its bytes are checked, and a save of
+// another program found there stays.
+TEST_F(AtomicFileTest, WithoutFlagsOrLinksTheFileIsCheckedThenRenamed) {
+    const auto bare = [&](ReplaceGuard g) {
+        g.rename = [](const char* from, const char* to, unsigned flags) {
+            return flags == 0 ? std::rename(from, to) : (errno = EINVAL, -1);
+        };
+        g.link = [](const char*, const char*) { return errno = EPERM, -1; };
+        return g;
+    };
+    ASSERT_EQ(writeFileAtomically(path(), "first", bare(guard("", {}))), std::nullopt);
+    ASSERT_EQ(writeFileAtomically(path(), "second", bare(guard("first", {}))), std::nullopt);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(readFile(path()), "second");
+    EXPECT_TRUE(writeFileAtomically(path(), "ours", bare(guard("second", [&] { writeFile(path(), "theirs"); }))));
+    EXPECT_TRUE(displaced);
+    EXPECT_EQ(readFile(path()), "theirs");
+    EXPECT_EQ(files(), "config.json");
+}
+
 // The other program's save cannot go back in place: it is kept under a name
 // no start removes and no profile list shows, and the failure says where.
 // The target's name may be as long as a file name can be.
@@ -302,6 +324,7 @@ TEST_F(AtomicFileTest, AnotherProgramsSaveIsNeverLeftWhereASweepRemovesIt) {
     const auto sweptLater = [&] {
         clock.seconds = secondsNow() + 2 * 3600;
         removeStaleTemporaries(folder.path().toStdString());
+        EXPECT_EQ(clearInterruptedSaves(path()), std::vector<std::string>{});  // named once, already
     };
     for (const bool laterSave : {false, true}) {
         SCOPED_TRACE(laterSave ? "a later save written into ours" : "taken out");
@@ -333,6 +356,62 @@ TEST_F(AtomicFileTest, AnotherProgramsSaveIsNeverLeftWhereASweepRemovesIt) {
         QFile::remove(QString::fromStdString(kept->path));
         EXPECT_EQ(files(), "config.json");
     }
+}
+
+// A save of `bytes` over `target` by a process killed right before the
+// exchange, or right after it (where the file taken out is asked about);
+// `known` is what it knew the file to hold, and `theirs`, when given, another
+// program's save landing right before the exchange.
+void killedSave(const std::string& target, const char* bytes, const char* known, bool afterExchange,
+                const std::string& theirs = {}) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ReplaceGuard g;
+        g.known = known;
+        g.beforeSwap = [&] {
+            if (!theirs.empty()) writeFile(target, theirs);
+            if (!afterExchange) ::_exit(0);
+        };
+        g.unchanged = [](const std::string&, bool) -> bool { ::_exit(0); };
+        (void)writeFileAtomically(target, bytes, g);
+        ::_exit(1);
+    }
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// Killed saves leave their files taken aside: a later start removes those
+// holding Orbel's own bytes (its unfinished write, the file it knew it
+// replaced) or what the target holds, and names every other one once, under
+// a shorter name, leaving it where it is.
+TEST_F(AtomicFileTest, FilesLeftAsideByKilledSavesAreClearedOrNamedOnce) {
+    fakes::Installed<fakes::FakeClock, platform::Clock> clock;
+    writeFile(path(), "seen");
+    killedSave(path(), "unfinished", "seen", false);
+    killedSave(path(), "ours", "seen", true);  // "seen" taken out
+    killedSave(path(), "ours again", "ours", true, "theirs");
+    writeFile(path("config.json.kept-a1b2c3"), "ours again");  // named earlier; its bytes are in config.json
+    writeFile(path("config.json.kept-d4e5f6"), "named earlier");
+    const auto kept = [&] { return QDir(folder.path()).entryList({"config.json.kept-*"}, QDir::Files).size(); };
+    ASSERT_EQ(kept(), 5);
+    ASSERT_EQ(readFile(path()), "ours again");
+
+    clock.seconds = secondsNow() + 1;  // renamed moments ago: a save may still run
+    EXPECT_TRUE(clearInterruptedSaves(path()).empty());
+    EXPECT_EQ(kept(), 5);
+
+    clock.seconds = secondsNow() + 10;
+    const auto named = clearInterruptedSaves(path());
+    ASSERT_EQ(named.size(), 1u);
+    EXPECT_EQ(readFile(named.front()), "theirs");
+    const QString name = QFileInfo(QString::fromStdString(named.front())).fileName();
+    EXPECT_TRUE(QRegularExpression("^config\\.json\\.kept-[0-9a-z]{6}$").match(name).hasMatch()) << name.toStdString();
+    QStringList expected{"config.json", "config.json.kept-d4e5f6", name};
+    expected.sort();
+    EXPECT_EQ(files(), expected.join(' ').toStdString());
+    EXPECT_TRUE(clearInterruptedSaves(path()).empty());
+    EXPECT_EQ(files(), expected.join(' ').toStdString());
 }
 
 // Where a server keeps the locks (NFS, SMB) an exclusive lock needs a

@@ -366,3 +366,35 @@ TEST_F(WritePathTest, ASwapBackThatFailsKeepsTheChangeAndSaysWhereTheOtherSaveIs
         << notice->reason;
     EXPECT_NE(notice->reason.find("kept as " + kept.fileName().toStdString()), std::string::npos) << notice->reason;
 }
+
+// A start after a save of config.json that did not finish: the file it left
+// aside, which may hold another program's save, is told after what the
+// reading tells, and not again at the next start.
+TEST_F(WritePathTest, AFileAnUnfinishedSaveLeftAsideIsToldOnce) {
+    using Kind = ConfigManager::LoadNotice::Kind;
+    const std::string theirs = withSnippets(2, "theirs").encodeDocument();
+    writeFile(configPath(), "{not json");
+    writeFile(dir() + "/config.json.kept-q1w2e3-000000000000-000000000000", theirs);
+    clock.seconds = secondsNow() + 10;
+    auto first = make();
+    ASSERT_TRUE(first->loadNotice());
+    EXPECT_EQ(first->loadNotice()->kind, Kind::rejected);
+    QSignalSpy noticed(first.get(), &ConfigManager::loadNoticeChanged);
+    first->clearLoadNotice();
+    EXPECT_EQ(noticed.count(), 1);
+    const auto notice = first->loadNotice();
+    ASSERT_TRUE(notice);
+    EXPECT_EQ(notice->kind, Kind::keptAside);
+    EXPECT_EQ(notice->keptAt, dir() + "/config.json.kept-q1w2e3");
+    EXPECT_EQ(readFile(dir() + "/config.json.kept-q1w2e3"), theirs);
+    EXPECT_NE(notice->reason.find("may hold another program's save. In " + dir() +
+                                  ": config.json holds the configuration in use; the replaced file is kept as "
+                                  "config.json.kept-q1w2e3."),
+              std::string::npos)
+        << notice->reason;
+    first->clearLoadNotice();
+    EXPECT_FALSE(first->loadNotice());
+    first.reset();
+    EXPECT_FALSE(make()->loadNotice());
+    EXPECT_EQ(readFile(dir() + "/config.json.kept-q1w2e3"), theirs);
+}

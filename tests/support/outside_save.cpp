@@ -17,6 +17,8 @@
 #include <string>
 #include <unistd.h>
 
+#include "preload.h"
+
 namespace {
 
 std::string folderOf(const char* path) {
@@ -56,10 +58,7 @@ bool fails(const char* from, const char* to) {
     return true;
 }
 
-template <class F>
-F next(const char* name) {
-    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
-}
+using orbel_preload::next;
 
 }  // namespace
 

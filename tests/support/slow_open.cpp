@@ -11,6 +11,8 @@
 #include <string.h>
 #include <time.h>
 
+#include "preload.h"
+
 namespace {
 
 bool slowed(const char* path) {
@@ -30,27 +32,11 @@ void delay(const char* path) {
     }
 }
 
-template <class F>
-F next(const char* name) {
-    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
-}
-
-// A mode is passed only with O_CREAT or O_TMPFILE.
-bool takesMode(int flags) { return (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE; }
+using orbel_preload::next;
 
 }  // namespace
 
 extern "C" {
-
-// The mode argument, read only where the flags say one was passed.
-#define ORBEL_MODE_AFTER(flags)                                               \
-    mode_t mode = 0;                                                          \
-    if (takesMode(flags)) {                                                   \
-        va_list args;                                                         \
-        va_start(args, flags);                                                \
-        mode = mode_t(va_arg(args, int));                                     \
-        va_end(args);                                                         \
-    }
 
 #define ORBEL_SLOW_OPEN(name)                                                 \
     int name(const char* path, int flags, ...) {                              \

@@ -1,6 +1,8 @@
 // The real `orbel` and a user's hand-written configuration: a profile slot
 // switches away and back without losing the dial, and a file Orbel cannot
 // use is kept beside it and explained in an alert.
+#include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -13,6 +15,7 @@
 namespace orbel {
 namespace {
 
+using systemtest::labelText;
 using systemtest::Orbel;
 using systemtest::spin;
 using systemtest::spinUntil;
@@ -83,6 +86,60 @@ TEST_F(ConfigSurvival, ABrokenFileIsKeptBesideItAndExplained) {
     QDir().mkpath(ORBEL_BINARY_DIR "/test-artifacts/system");
     EXPECT_TRUE(QGuiApplication::primaryScreen()->grabWindow(0).save(
         ORBEL_BINARY_DIR "/test-artifacts/system/broken-configuration-alert.png"));
+}
+
+// Files that saves killed half-way left beside config.json: those holding
+// Orbel's own bytes (its unfinished write, or what config.json holds) are
+// cleared at the start; one that may hold another program's save is named
+// in an alert, once.
+TEST_F(ConfigSurvival, FilesUnfinishedSavesLeftAreClearedOrNamedOnce) {
+    Orbel orbel(Orbel::Deferred{});
+    const QByteArray mine = R"("menu": [{"snippet": "mine", "title": "Mine"}]})";
+    const QByteArray config = R"({"hotkey": "ctrl+opt+o", "showInTray": false, )" + mine;
+    const QByteArray unfinished = R"({"hotkey": "ctrl+opt+o", "showInTray": true, )" + mine;
+    const QByteArray theirs = R"({"hotkey": "ctrl+opt+o", "menu": [{"snippet": "theirs", "title": "Theirs"}]})";
+    // As a save names them: the digests of its bytes and of those it replaced.
+    const auto digests = [](const QByteArray& written, const QByteArray& replaced) {
+        const auto digits = [](const QByteArray& b) {
+            return QString::fromLatin1(QCryptographicHash::hash(b, QCryptographicHash::Sha256).toHex().left(12));
+        };
+        return "-" + digits(written) + "-" + digits(replaced);
+    };
+    orbel.write("config.json", config);
+    orbel.write("config.json.kept-a1b2c3" + digests(unfinished, config), unfinished);
+    orbel.write("config.json.kept-d4e5f6" + digests(unfinished, unfinished), config);
+    orbel.write("config.json.kept-g7h8i9" + digests(config, unfinished), theirs);
+    // Left a while ago: no save of a running Orbel is renaming them.
+    ASSERT_TRUE(spinUntil([&] {
+        return QFileInfo(orbel.configDir() + "/config.json").metadataChangeTime().secsTo(QDateTime::currentDateTime()) >
+               3;
+    }, 10000));
+    orbel.start();
+    ASSERT_TRUE(spinUntil([&] {
+        return labelText(orbel, "qt_msgbox_label") == "Orbel kept another program's save aside";
+    })) << orbel.log().toStdString();
+    const QString text = labelText(orbel, "qt_msgbox_informativelabel");
+    EXPECT_TRUE(text.endsWith("In " + orbel.configDir() + ": config.json holds the configuration in use; the "
+                              "replaced file is kept as config.json.kept-g7h8i9."))
+        << text.toStdString();
+    spin(300);
+    systemtest::savePicture("left-aside-at-start-alert");
+    EXPECT_EQ(QDir(orbel.configDir()).entryList({"config.json*"}, QDir::Files, QDir::Name),
+              (QStringList{"config.json", "config.json.kept-g7h8i9"}));
+    EXPECT_EQ(orbel.read("config.json.kept-g7h8i9"), theirs);
+    const QStringList alerts = systemtest::visibleDialogs();
+    ASSERT_EQ(alerts.size(), 1);
+    xdotool({"windowactivate", "--sync", alerts.front(), "key", "Return"});
+    ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible")) << orbel.log().toStdString();
+    xdotool({"key", "Escape"});
+    EXPECT_EQ(orbel.stop(), 0);
+
+    // The next start names it no more.
+    const int from = int(orbel.log().size());
+    orbel.start();
+    ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible", from)) << orbel.log().toStdString();
+    EXPECT_TRUE(systemtest::visibleDialogs().isEmpty());
+    EXPECT_EQ(orbel.read("config.json.kept-g7h8i9"), theirs);
 }
 
 // Orbel starts while another program writes config.json in place: the half

@@ -77,6 +77,21 @@ public:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     QString configDir() const { return home_.path() + "/orbel"; }
+    // The processes started from now on preload the test library `name`
+    // (tests/support/lib<name>.so), or, with none, only what the test run
+    // preloads. LD_PRELOAD cannot hold a path with a space, as the build
+    // folder's may be: the library is copied into the home folder first.
+    void preload(const QString& name = {}) {
+        const QString before = qEnvironmentVariable("LD_PRELOAD");
+        if (name.isEmpty()) return setEnvironment("LD_PRELOAD", before);
+        const QString copy = home_.path() + "/lib" + name + ".so";
+        QFile::remove(copy);
+        QFile::copy(ORBEL_BINARY_DIR "/tests/support/lib" + name + ".so", copy);
+        setEnvironment("LD_PRELOAD", before.isEmpty() ? copy : copy + ":" + before);
+        // Before the sanitizers' runtime, which then need not come first.
+        setEnvironment("ASAN_OPTIONS",
+                       qEnvironmentVariable("ASAN_OPTIONS") + ":detect_leaks=0:verify_asan_link_order=0");
+    }
     // Where the program tells where its controls are.
     ControlMap controls() const { return ControlMap(controlMapFile()); }
     bool waitForLog(const QString& text, int from = 0) {
@@ -112,6 +127,13 @@ private:
     QString log_;
     bool startDialDismissed_ = false;
 };
+
+// The text of the visible label `name` of Orbel's windows ("" when none).
+inline QString labelText(const Orbel& orbel, const QString& name) {
+    for (const auto& c : orbel.controls().controls())
+        if (c.name == name) return c.text;
+    return {};
+}
 
 // Another program writing a file in place, slowly, as an editor or a sync
 // tool on a slow disk does: the file is cut to nothing, its first part is

@@ -20,6 +20,7 @@
 namespace orbel {
 namespace {
 
+using systemtest::labelText;
 using systemtest::Orbel;
 using systemtest::run;
 using systemtest::spin;
@@ -324,13 +325,6 @@ QByteArray contentsOf(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// The text of the visible label `name` of Orbel's windows ("" when none).
-QString labelText(const Orbel& orbel, const QString& name) {
-    for (const auto& c : orbel.controls().controls())
-        if (c.name == name) return c.text;
-    return {};
-}
-
 // Another program's save lands in config.json just as a click's save
 // exchanges Orbel's in, and the file system then fails every rename there
 // (`error`), so that theirs cannot be put back: the click stays saved, the
@@ -341,11 +335,7 @@ void keepsAnotherProgramsSaveAside(int error, const QString& picture) {
     orbel.write("config.json", dialOf(SlotConfig::make(SlotType::snippet("mine"), "Mine")));
     const QString outsideSave = orbel.home() + "/outside.json";  // the exchange takes it once it is there
     const QByteArray outside = dialOf(SlotConfig::make(SlotType::snippet("outside"), "Outside"));
-    const QString preload = qEnvironmentVariable("LD_PRELOAD");
-    orbel.setEnvironment("LD_PRELOAD", ORBEL_BINARY_DIR "/tests/support/liboutside_save.so:" + preload);
-    // Before the sanitizers' runtime, which then need not come first.
-    orbel.setEnvironment("ASAN_OPTIONS",
-                         qEnvironmentVariable("ASAN_OPTIONS") + ":detect_leaks=0:verify_asan_link_order=0");
+    orbel.preload("outside_save");
     orbel.setEnvironment("ORBEL_TEST_OUTSIDE_SAVE", outsideSave);
     orbel.setEnvironment("ORBEL_TEST_RENAME_ERRNO", QString::number(error));
     orbel.start();
@@ -378,7 +368,7 @@ void keepsAnotherProgramsSaveAside(int error, const QString& picture) {
     ASSERT_TRUE(spinUntil([&] {
         return QFileInfo(kept).metadataChangeTime().secsTo(QDateTime::currentDateTime()) > 3;
     }, 10000));
-    orbel.setEnvironment("LD_PRELOAD", preload);
+    orbel.preload();
     const int from = int(orbel.log().size());
     orbel.start();
     ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible", from)) << orbel.log().toStdString();
@@ -392,6 +382,28 @@ TEST_F(SettingsSystem, AnotherProgramsSaveKeptAsideOnAReadOnlyFileSystemOutlives
 
 TEST_F(SettingsSystem, AnotherProgramsSaveKeptAsideAfterAnInputOutputErrorOutlivesTheSweep) {
     keepsAnotherProgramsSaveAside(EIO, "kept-aside-alert-io-error");
+}
+
+// On a mount without hard links, rename flags or unnamed temporary files
+// (some FUSE and network mounts), a click is saved by a plain rename once
+// the file's bytes are checked, and nothing is left beside it.
+TEST_F(SettingsSystem, AClickIsSavedOnAMountWithoutLinksOrRenameFlags) {
+    Orbel orbel(Orbel::Deferred{});
+    orbel.write("config.json", dialOf(SlotConfig::make(SlotType::snippet("mine"), "Mine")));
+    orbel.preload("bare_mount");
+    orbel.start();
+    SettingsWindow settings(orbel);
+    openSettings(orbel, settings);
+    settings.click("showInTray");
+    ASSERT_TRUE(spinUntil([&] { return configText(orbel).contains("\"showInTray\" : false"); }, 10000))
+        << orbel.log().toStdString();
+    EXPECT_TRUE(configText(orbel).contains("\"mine\""));
+    EXPECT_EQ(QDir(orbel.configDir()).entryList({"config.json*"}, QDir::Files | QDir::Hidden),
+              QStringList{"config.json"});
+    for (const auto& c : orbel.controls().controls()) EXPECT_NE(c.text, "Setting Not Saved");
+    EXPECT_TRUE(systemtest::visibleDialogs().isEmpty());
+    EXPECT_FALSE(orbel.log().contains("Couldn't save")) << orbel.log().toStdString();
+    EXPECT_EQ(orbel.stop(), 0);
 }
 
 // While the Hotkey field records, the window manager's own chord reaches

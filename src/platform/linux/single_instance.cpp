@@ -7,6 +7,8 @@
 #include <QDebug>
 #include <QObject>
 #include <QByteArrayList>
+#include <QStringDecoder>
+#include <optional>
 
 namespace orbel::platform {
 namespace {
@@ -28,13 +30,45 @@ public Q_SLOTS:
     void Open(const QByteArrayList& files) {
         std::vector<std::string> list;
         for (const QByteArray& f : files) list.push_back(f.toStdString());
-        // The caller gets its answer at once; the files are opened later,
-        // from the event loop.
+        request(std::move(list));
+    }
+    // The paths as strings, as other versions send them.
+    void Open(const QStringList& files) {
+        std::vector<std::string> list;
+        for (const QString& f : files) list.push_back(f.toStdString());
+        request(std::move(list));
+    }
+
+private:
+    // The caller gets its answer at once; the files are opened later, from
+    // the event loop.
+    void request(std::vector<std::string> list) {
         QMetaObject::invokeMethod(
             this, [this, list = std::move(list)]() mutable { if (onRequest) onRequest(std::move(list)); },
             Qt::QueuedConnection);
     }
 };
+
+// Whether the running instance refused the call as it was put: another
+// version, which offers Open with other arguments.
+bool refusedAsPut(const QDBusMessage& reply) {
+    static const QStringList kRefusals{QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"),
+                                       QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"),
+                                       QStringLiteral("org.freedesktop.DBus.Error.InvalidSignature")};
+    return reply.type() == QDBusMessage::ErrorMessage && kRefusals.contains(reply.errorName());
+}
+
+// The paths as strings, when every one is valid UTF-8.
+std::optional<QStringList> asStrings(const std::vector<std::string>& files) {
+    QStringList list;
+    for (const auto& f : files) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QString name = utf8(QByteArrayView(f.data(), qsizetype(f.size())));
+        if (utf8.hasError()) return std::nullopt;
+        list << std::move(name);
+    }
+    return list;
+}
 
 class DBusSingleInstance final : public SingleInstance {
 public:
@@ -50,14 +84,21 @@ public:
         if (request == Request::nothing) return Role::handedOver;
         QByteArrayList list;
         for (const auto& f : files) list << QByteArray::fromStdString(f);
-        auto call = QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("Open"));
-        call << QVariant::fromValue(list);
         // This process has no window yet and ends right after: waiting here
         // holds up nobody.
-        const QDBusMessage reply = bus.call(call, QDBus::Block, kHandOverTimeoutMs);
-        if (reply.type() != QDBusMessage::ReplyMessage)
-            qWarning("Orbel is already running but did not answer: %s", qPrintable(reply.errorMessage()));
-        return Role::handedOver;
+        const auto open = [&bus](const QVariant& paths) {
+            auto call = QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("Open"));
+            call << paths;
+            return bus.call(call, QDBus::Block, kHandOverTimeoutMs);
+        };
+        QDBusMessage reply = open(QVariant::fromValue(list));
+        // Another version takes the paths as strings, which can carry names
+        // in UTF-8 only.
+        if (const auto strings = asStrings(files); refusedAsPut(reply) && strings) reply = open(*strings);
+        if (reply.type() == QDBusMessage::ReplyMessage) return Role::handedOver;
+        if (refusedAsPut(reply)) return Role::refused;
+        qWarning("Orbel is already running but did not answer: %s", qPrintable(reply.errorMessage()));
+        return Role::unanswered;
     }
 
 private:

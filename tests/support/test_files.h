@@ -6,7 +6,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QString>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -28,5 +30,38 @@ inline pid_t endedProcess() {
     ::waitpid(child, nullptr, 0);
     return child;
 }
+
+// `argument` as one argument of a desktop entry's Exec line, whatever its
+// characters (a build folder's spaces, "$", quotes): in double quotes, with
+// `"`, `` ` ``, `$` and `\` escaped by a backslash, every backslash then
+// doubled as the entry's string values have it, and "%" written "%%".
+inline QByteArray execArgument(const QString& argument) {
+    QByteArray quoted = "\"";
+    for (const char c : argument.toUtf8()) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += "\\\\";
+        quoted += c == '\\' ? QByteArray("\\\\") : c == '%' ? QByteArray("%%") : QByteArray(1, c);
+    }
+    return quoted + '"';
+}
+
+// A copy of the library `library` that LD_PRELOAD can name: ld.so splits that
+// list at spaces and colons and knows no quotes, so the copy is made in the
+// temporary folder, or in /tmp when that folder's path holds either.
+class PreloadableCopy {
+public:
+    explicit PreloadableCopy(const QString& library)
+        : folder_((QDir::tempPath().contains(QRegularExpression("[\\s:]")) ? QStringLiteral("/tmp")
+                                                                             : QDir::tempPath()) +
+                  "/orbel-preload-XXXXXX"),
+          path_(folder_.filePath(QFileInfo(library).fileName())),
+          copied_(folder_.isValid() && QFile::copy(library, path_)) {}
+    // The copy's path; empty when it could not be made.
+    QString path() const { return copied_ ? path_ : QString(); }
+
+private:
+    QTemporaryDir folder_;
+    QString path_;
+    bool copied_;
+};
 
 }  // namespace orbel::testing

@@ -270,7 +270,9 @@ void keepsAnotherProgramsSaveAside(int error, const QString& picture) {
     const QString outsideSave = orbel.home() + "/outside.json";  // the exchange takes it once it is there
     const QByteArray outside = dialOf(SlotConfig::make(SlotType::snippet("outside"), "Outside"));
     const QString preload = qEnvironmentVariable("LD_PRELOAD");
-    orbel.setEnvironment("LD_PRELOAD", ORBEL_BINARY_DIR "/tests/support/liboutside_save.so:" + preload);
+    const systemtest::PreloadableCopy outsideSavePreload(ORBEL_BINARY_DIR "/tests/support/liboutside_save.so");
+    ASSERT_FALSE(outsideSavePreload.path().isEmpty());
+    orbel.setEnvironment("LD_PRELOAD", outsideSavePreload.path() + ":" + preload);
     // Before the sanitizers' runtime, which then need not come first.
     orbel.setEnvironment("ASAN_OPTIONS",
                          qEnvironmentVariable("ASAN_OPTIONS") + ":detect_leaks=0:verify_asan_link_order=0");

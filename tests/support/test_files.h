@@ -13,6 +13,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/login_item.h"
+
 namespace orbel::testing {
 
 // Writes a file, making its folder first.
@@ -32,16 +34,9 @@ inline pid_t endedProcess() {
 }
 
 // `argument` as one argument of a desktop entry's Exec line, whatever its
-// characters (a build folder's spaces, "$", quotes): in double quotes, with
-// `"`, `` ` ``, `$` and `\` escaped by a backslash, every backslash then
-// doubled as the entry's string values have it, and "%" written "%%".
+// characters (a build folder's spaces, "$", quotes).
 inline QByteArray execArgument(const QString& argument) {
-    QByteArray quoted = "\"";
-    for (const char c : argument.toUtf8()) {
-        if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += "\\\\";
-        quoted += c == '\\' ? QByteArray("\\\\") : c == '%' ? QByteArray("%%") : QByteArray(1, c);
-    }
-    return quoted + '"';
+    return QByteArray::fromStdString(platform::LoginItem::execArgument(argument.toStdString()));
 }
 
 // A copy of the library `library` that LD_PRELOAD can name: ld.so splits that

@@ -22,9 +22,11 @@ public:
     // program's arguments.
     static bool launchedAtLogin(int argc, const char* const* argv);
     static constexpr const char* kLoginArgument = "--login-item";
-    // The entry's Exec value that starts `program` with kLoginArgument: the
-    // program quoted and escaped as desktop entries require, so that any
-    // path (with spaces, "%", quotes, backslashes, "$") comes out unchanged.
+    // One argument of a desktop entry's Exec value, quoted and escaped as
+    // desktop entries require, so that any text (with spaces, "%", quotes,
+    // backslashes, "$") comes out unchanged.
+    static std::string execArgument(const std::string& argument);
+    // The entry's Exec value that starts `program` with kLoginArgument.
     static std::string execValue(const std::string& program);
 
 private:

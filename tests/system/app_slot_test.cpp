@@ -27,7 +27,8 @@ TEST(SystemAppSlot, ActivatesARunningApplicationAndStartsItOnlyWhenNoneRuns) {
     systemtest::XdgFixture xdg;
     systemtest::writeFile(xdg.root() + "/data/applications/org.example.TestWindow.desktop",
                           "[Desktop Entry]\nType=Application\nName=Test window\nStartupWMClass=orbel_test_window\n"
-                          "Exec=" ORBEL_TEST_PROGRAM_DIR "/orbel_test_window Launched --detached\n");
+                          "Exec=" + systemtest::execArgument(ORBEL_TEST_PROGRAM_DIR "/orbel_test_window") +
+                              " Launched --detached\n");
     ASSERT_TRUE(spinUntil([] { return platform::Workspace::shared().applicationFor("org.example.TestWindow").isFound(); }));
     auto slot = SlotFactory::makeSlot(SlotConfig::make(SlotType::app("org.example.TestWindow"), "Test window"));
 

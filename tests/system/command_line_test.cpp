@@ -163,5 +163,27 @@ TEST(CommandLineSystem, OptionsAreTheToolkitsAndFilesAreTheBytesGiven) {
     EXPECT_EQ(orbel.stop(), 0);
 }
 
+// After "--" a name the toolkit reads is a file, never the toolkit's: a
+// first start given "-reverse" lays its windows out left to right, and a
+// second one given "-platform x" hands those files over (and ends at once,
+// as a handover does) instead of failing for want of that platform.
+TEST(CommandLineSystem, NamesAfterTheEndOfOptionsNeverReachTheToolkit) {
+    ORBEL_REQUIRE_DISPLAY();
+    if (!QFile::exists(kOrbel)) GTEST_SKIP() << "orbel is not built";
+    Orbel orbel(Orbel::Deferred{});
+    orbel.write("config.json", R"({"version":1,"hotkey":"ctrl+opt+o","showInTray":false})");
+    orbel.startWith({"--", "-reverse"});  // no backup: Settings opens, and says so
+    const auto label = orbel.controls().find("^Orbel Settings$", "Show in Tray");
+    const auto toggle = orbel.controls().find("^Orbel Settings$", "showInTray");
+    ASSERT_TRUE(label && toggle) << orbel.log().toStdString();
+    systemtest::savePicture("command-line-reverse-after-dashes");
+    EXPECT_LT(label->rect.right(), toggle->rect.left()) << "laid out right to left";
+
+    const Ended platform = runToEnd(orbel, {"--", "-platform", "x"});
+    EXPECT_EQ(platform.status, 0) << platform.err.toStdString();
+    EXPECT_TRUE(platform.err.isEmpty()) << platform.err.toStdString();
+    EXPECT_EQ(orbel.stop(), 0);
+}
+
 }  // namespace
 }  // namespace orbel

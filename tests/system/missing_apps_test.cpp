@@ -79,7 +79,8 @@ TEST(MissingApplications, TheBrowserStandsInAndMessagesSaysItIsNotInstalled) {
     systemtest::XdgFixture xdg;
     systemtest::writeFile(xdg.root() + "/data/applications/test-browser.desktop",
                           "[Desktop Entry]\nType=Application\nName=Test browser\nMimeType=x-scheme-handler/https;\n"
-                          "Exec=" ORBEL_TEST_PROGRAM_DIR "/orbel_test_window Browser --detached\n");
+                          "Exec=" + systemtest::execArgument(ORBEL_TEST_PROGRAM_DIR "/orbel_test_window") +
+                              " Browser --detached\n");
     systemtest::Orbel orbel(systemtest::Orbel::Deferred{});
     orbel.write("config.json", stockDialConfig());
     orbel.startWith({"--login-item"});  // as the session starts it: no first dial
@@ -143,8 +144,9 @@ TEST(MissingApplications, AnIconThatIsAPipeFreezesNeitherTheDialNorQuitting) {
                               "[Desktop Entry]\nType=Application\nName=" + QByteArray(id) + "\n" + keys);
     };
     entry("test-browser", "Icon=" + fifo.toUtf8() + "\nMimeType=x-scheme-handler/https;\nExec=true\n");
-    entry("test-terminal", "Icon=test-terminal\nCategories=TerminalEmulator;\n"
-                           "Exec=" ORBEL_TEST_PROGRAM_DIR "/orbel_test_window Terminal --detached\n");
+    entry("test-terminal", "Icon=test-terminal\nCategories=TerminalEmulator;\nExec=" +
+                               systemtest::execArgument(ORBEL_TEST_PROGRAM_DIR "/orbel_test_window") +
+                               " Terminal --detached\n");
     entry("test-mail", "Icon=test-mail\nMimeType=x-scheme-handler/mailto;\nExec=true\n");
     systemtest::Orbel orbel(systemtest::Orbel::Deferred{});
     orbel.write("config.json", stockDialConfig());

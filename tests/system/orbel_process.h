@@ -9,10 +9,12 @@
 #include <QTemporaryDir>
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 #include "system_helpers.h"
 
@@ -80,13 +82,13 @@ public:
     // The processes started from now on preload the test library `name`
     // (tests/support/lib<name>.so), or, with none, only what the test run
     // preloads. LD_PRELOAD cannot hold a path with a space, as the build
-    // folder's may be: the library is copied into the home folder first.
+    // folder's may be: a copy of the library is preloaded.
     void preload(const QString& name = {}) {
         const QString before = qEnvironmentVariable("LD_PRELOAD");
         if (name.isEmpty()) return setEnvironment("LD_PRELOAD", before);
-        const QString copy = home_.path() + "/lib" + name + ".so";
-        QFile::remove(copy);
-        QFile::copy(ORBEL_BINARY_DIR "/tests/support/lib" + name + ".so", copy);
+        const QString copy =
+            preloads_.emplace_back(std::make_unique<PreloadableCopy>(ORBEL_BINARY_DIR "/tests/support/lib" + name + ".so"))
+                ->path();
         setEnvironment("LD_PRELOAD", before.isEmpty() ? copy : copy + ":" + before);
         // Before the sanitizers' runtime, which then need not come first.
         setEnvironment("ASAN_OPTIONS",
@@ -120,6 +122,7 @@ public:
 private:
     QString controlMapFile() const { return home_.path() + "/controls/map.json"; }
     QTemporaryDir home_;
+    std::vector<std::unique_ptr<PreloadableCopy>> preloads_;
     QString program_ = kOrbelForTests;
     QStringList launcher_;
     QProcessEnvironment extraEnvironment_;

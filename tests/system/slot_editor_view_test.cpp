@@ -121,10 +121,8 @@ protected:
         ASSERT_TRUE(data.isValid());
         QDir().mkpath(data.path() + "/applications");
         systemtest::writeFile(data.path() + "/applications/orbelprobe.desktop",
-                              QStringLiteral("[Desktop Entry]\nType=Application\nName=Orbel Probe\n"
-                                             "Exec=touch %1\n")
-                                  .arg(mark())
-                                  .toUtf8());
+                              "[Desktop Entry]\nType=Application\nName=Orbel Probe\nExec=touch " +
+                                  systemtest::execArgument(mark()) + "\n");
         previousDataHome = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", data.path().toUtf8());
     }

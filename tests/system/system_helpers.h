@@ -53,6 +53,8 @@ inline bool spinUntil(const std::function<bool()>& condition, int timeoutMs = 50
     return QTest::qWaitFor(condition, timeoutMs);
 }
 
+using orbel::testing::execArgument;
+using orbel::testing::PreloadableCopy;
 using orbel::testing::writeFile;
 
 using orbel::testing::XdgFixture;

@@ -58,18 +58,17 @@ private:
 
 }  // namespace
 
-std::string LoginItem::execValue(const std::string& program) {
+std::string LoginItem::execArgument(const std::string& argument) {
     // Inside double quotes '"', '`', '$' and '\\' take a backslash; "%" is
     // doubled (a field code otherwise); then the value itself is a string,
     // whose own escapes come on top ("\\\\" for each backslash).
     std::string quoted = "\"";
-    for (char c : program) {
+    for (char c : argument) {
         if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
         quoted += c;
         if (c == '%') quoted += '%';
     }
-    quoted += "\" ";
-    quoted += kLoginArgument;
+    quoted += '"';
     std::string value;
     for (char c : quoted) {
         switch (c) {
@@ -81,6 +80,10 @@ std::string LoginItem::execValue(const std::string& program) {
         }
     }
     return value;
+}
+
+std::string LoginItem::execValue(const std::string& program) {
+    return execArgument(program) + " " + kLoginArgument;
 }
 
 bool LoginItem::launchedAtLogin(int argc, const char* const* argv) {

@@ -262,6 +262,9 @@ void StepListEditor::rebuild() {
         boxLayout_->addWidget(entry);
         rows_.push_back(Row{entry, row, remove});
     }
+    std::vector<QWidget*> entries;
+    for (const auto& r : rows_) entries.push_back(r.entry);
+    ui::tabBefore(entries, addButtons_.front());
     refreshSummary();
     box_->update();
 }

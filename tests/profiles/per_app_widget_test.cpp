@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
@@ -227,6 +228,43 @@ TEST_F(PerAppWidgetTest, RemovingADialWithSlotsAsksAndReturnCancels) {
     view->row("com.Example")->findChild<QPushButton*>("remove")->click();
     EXPECT_FALSE(view->removeConfirmation());
     EXPECT_FALSE(live().config().appOverrides.count("com.Example"));
+}
+
+// The override sheet defines no keyboard shortcuts: Return presses the
+// push button that has the focus and nothing else. "Edit Slots…", focused
+// as the sheet opens, does not stay its default.
+TEST_F(PerAppWidgetTest, ReturnPressesOnlyTheOverrideSheetsFocusedButton) {
+    int editors = 0;
+    view = std::make_unique<PerAppMenusEditorView>(
+        live(), [](const std::string&) { return std::optional<std::string>("Firefox"); },
+        [&editors](QWidget*, const MenuGroup&, const std::string&, const std::string&, auto) { ++editors; });
+    view->show();
+    view->model().addApp("firefox", "Firefox");
+    view->openSheet();
+    QPointer<PerAppOverrideSheet> sheet = view->overrideSheet();
+    ASSERT_TRUE(sheet && QTest::qWaitForWindowExposed(sheet));
+    QApplication::setActiveWindow(sheet);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
+    QTest::keyClick(sheet, Qt::Key_Shift);
+    sheet->editSlotsButton()->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < 2; ++i) {
+        QWidget* size = sheet->sectionSwitch(0);
+        while (QApplication::focusWidget() != size) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        const bool on = sheet->sectionSwitch(0)->isChecked();
+        QTest::keyClick(size, Qt::Key_Return);
+        QTest::keyClick(size, Qt::Key_Enter, Qt::KeypadModifier);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(editors, i) << "Return on the Size switch opens no slot editor";
+        EXPECT_EQ(sheet->sectionSwitch(0)->isChecked(), on);
+        for (auto* button : sheet->findChildren<QPushButton*>()) EXPECT_FALSE(button->isDefault());
+        sheet->editSlotsButton()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(sheet->editSlotsButton(), Qt::Key_Return);
+        EXPECT_EQ(editors, i + 1) << "Return presses the focused button";
+    }
+    sheet->cancelButton()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(sheet->cancelButton(), Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !sheet || !sheet->isVisible(); }));
+    EXPECT_EQ(editors, 2);
 }
 
 TEST_F(PerAppWidgetTest, AReplacedConfigurationClosesTheSheetUnsavedWithANotice) {

@@ -3,6 +3,10 @@
 // adds the "@2x" set).
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QStyleOptionSlider>
+#include <QVariantAnimation>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -25,6 +29,7 @@
 #include "editor/slot_library_column.h"
 #include "fakes/fake_system_platform.h"
 #include "profiles/per_app_views.h"
+#include "profiles/profiles_tab_view.h"
 #include "settings/about_tab.h"
 #include "sheets/keystroke_slot_editor_sheet.h"
 #include "sheets/slot_editor_view.h"
@@ -555,8 +560,8 @@ TEST_F(PreferencesViewTest, TabFromTheTabBarReachesAControlOfThePage) {
     }
 }
 
-// Switching tabs with the mouse marks no control: the focus the hidden
-// page hands to the shown one ("Add App…" on Apps) came by a click.
+// Switching tabs with the mouse marks no control: the focus goes to the
+// tab clicked, and came by a click.
 TEST_F(PreferencesViewTest, SwitchingTabsWithTheMouseMarksNoControl) {
     auto& v = show();
     QApplication::setActiveWindow(&v);
@@ -571,9 +576,7 @@ TEST_F(PreferencesViewTest, SwitchingTabsWithTheMouseMarksNoControl) {
     EXPECT_TRUE(ui::showsFocusMark(focused)) << "Tab's focus";
     click(SettingsTab::appMenus);
     focused = QApplication::focusWidget();
-    ASSERT_TRUE(focused && v.page(SettingsTab::appMenus)->isAncestorOf(focused));
-    auto* add = qobject_cast<QPushButton*>(focused);
-    EXPECT_TRUE(add && add->text() == "Add App…");
+    ASSERT_EQ(focused, v.tabBar()->button(static_cast<int>(SettingsTab::appMenus)));
     EXPECT_FALSE(ui::showsFocusMark(focused));
     for (QWidget* ring : v.findChildren<QWidget*>("focusMark")) EXPECT_FALSE(ring->isVisible());
     savePictures(v, "settings", "apps-after-a-click", false);
@@ -674,6 +677,221 @@ TEST_F(KeyboardWalk, EveryControlTabReachesIsInViewAndTheWalkSavesNothing) {
         }
     }
     EXPECT_EQ(live().config().encodeDocument(), saved);
+}
+
+// The tab buttons once their pills have faded in or out: renders taken
+// then differ by the focus only.
+void settleTabs(ui::SettingsTabBar* bar) {
+    for (int i = 0; i < bar->count(); ++i)
+        for (auto* fade : bar->button(i)->findChildren<QVariantAnimation*>())
+            EXPECT_TRUE(QTest::qWaitFor([fade] { return fade->state() == QAbstractAnimation::Stopped; }));
+}
+
+// Ctrl+Tab from a tab button, or a click on a tab, takes the focus to the
+// tab chosen: one tab looks chosen, Tab goes on from it, and a click's
+// focus shows no ring.
+TEST_F(KeyboardWalk, TheFocusGoesWithTheTabChosen) {
+    auto& v = showSmall();
+    auto* bar = v.tabBar();
+    const auto tabButton = [bar](SettingsTab tab) { return bar->button(static_cast<int>(tab)); };
+    QTest::keyClick(&v, Qt::Key_Shift);
+    tabButton(SettingsTab::general)->setFocus(Qt::TabFocusReason);
+    press(Qt::Key_Tab, Qt::ControlModifier);
+    ASSERT_EQ(v.model().selectedTab(), SettingsTab::customization);
+    EXPECT_EQ(QApplication::focusWidget(), tabButton(SettingsTab::customization)) << "the ring goes with Ctrl+Tab";
+    EXPECT_TRUE(ui::showsFocusMark(tabButton(SettingsTab::customization)));
+    settleTabs(bar);
+    savePictures(v, "settings", "ctrl-tab-from-the-tab-bar" + qEnvironmentVariable("ORBEL_RENDER_SUFFIX"), false);
+
+    click(SettingsTab::appMenus);
+    QWidget* apps = tabButton(SettingsTab::appMenus);
+    EXPECT_EQ(QApplication::focusWidget(), apps) << "a click takes the focus to the tab it chose";
+    settleTabs(bar);
+    const auto looks = [&] {
+        return std::pair{tabButton(SettingsTab::customization)->grab().toImage(), apps->grab().toImage()};
+    };
+    const auto clicked = looks();
+    savePictures(v, "settings", "apps-tab-clicked" + qEnvironmentVariable("ORBEL_RENDER_SUFFIX"), false);
+    tabButton(SettingsTab::about)->setFocus(Qt::OtherFocusReason);
+    EXPECT_EQ(looks(), clicked) << "no ring stays on the tab left, nor marks the click's";
+    click(SettingsTab::appMenus);
+    EXPECT_EQ(press(Qt::Key_Tab), tabButton(SettingsTab::profiles)) << "Tab goes on from the tab the click chose";
+}
+
+// With a per-app dial, Tab goes from "Add App…" to the dial's row, not to
+// the list around it; removing the last dial by the keyboard leaves the
+// focus, marked, on the Apps page.
+TEST_F(KeyboardWalk, TheAppsListIsNoStopAndRemovingTheLastDialKeepsTheFocusOnThePage) {
+    AppConfig config = live().config();
+    config.appOverrides["firefox"].slots = withSnippets(1).rootGroup.slots;  // asked first
+    live().setConfig(config);
+    auto& v = showSmall();
+    click(SettingsTab::appMenus);
+    auto* apps = static_cast<PerAppMenusEditorView*>(v.page(SettingsTab::appMenus));
+    QTest::keyClick(&v, Qt::Key_Shift);
+    apps->addButton()->setFocus(Qt::TabFocusReason);
+    QWidget* next = press(Qt::Key_Tab);
+    ASSERT_TRUE(next);
+    EXPECT_TRUE(apps->row("firefox")->isAncestorOf(next)) << "Tab stopped on " << next->metaObject()->className();
+    auto* remove = apps->row("firefox")->findChild<QPushButton*>("remove");
+    while (QApplication::focusWidget() != remove && apps->isAncestorOf(QApplication::focusWidget())) press(Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), remove);
+    press(Qt::Key_Space);
+    QMessageBox* box = apps->removeConfirmation();
+    ASSERT_TRUE(box);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == box->defaultButton(); }));  // Cancel
+    while (box->buttonRole(qobject_cast<QAbstractButton*>(QApplication::focusWidget())) != QMessageBox::DestructiveRole)
+        press(Qt::Key_Tab);
+    press(Qt::Key_Space);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return live().config().appOverrides.empty() && !apps->removeConfirmation(); }));
+    // The window manager gives the window back its activation.
+    QApplication::setActiveWindow(&v);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&v));
+    EXPECT_EQ(QApplication::focusWidget(), apps->addButton());
+    EXPECT_TRUE(ui::showsFocusMark(apps->addButton()));
+    savePictures(v, "settings", "apps-last-dial-removed" + qEnvironmentVariable("ORBEL_RENDER_SUFFIX"), false);
+}
+
+// Tab to "Restore…", then General and Profiles chosen with the mouse:
+// "Restore…" shows no focus frame.
+TEST_F(KeyboardWalk, ClickingAwayAndBackLeavesNoFrameOnRestore) {
+    auto& v = showSmall();
+    click(SettingsTab::profiles);
+    QPushButton* restore = static_cast<ProfilesTabView*>(v.page(SettingsTab::profiles))->restoreButton();
+    const QImage plain = restore->grab().toImage();
+    QTest::keyClick(&v, Qt::Key_Shift);
+    v.tabBar()->button(static_cast<int>(SettingsTab::about))->setFocus(Qt::TabFocusReason);
+    while (QApplication::focusWidget() != restore) ASSERT_TRUE(press(Qt::Key_Tab));
+    EXPECT_NE(restore->grab().toImage(), plain) << "framed after Tab";
+    click(SettingsTab::general);
+    click(SettingsTab::profiles);
+    EXPECT_FALSE(restore->hasFocus());
+    EXPECT_EQ(restore->grab().toImage(), plain);
+}
+
+// The acknowledgements open with the focus on their list, marked.
+TEST_F(KeyboardWalk, TheAcknowledgementsListShowsTheFocus) {
+    auto& v = showSmall();
+    click(SettingsTab::about);
+    auto* about = static_cast<AboutTab*>(v.page(SettingsTab::about));
+    QTest::keyClick(&v, Qt::Key_Shift);
+    about->showAcknowledgements();
+    QDialog* dialog = about->acknowledgements();
+    ASSERT_TRUE(dialog && QTest::qWaitForWindowExposed(dialog));
+    QApplication::setActiveWindow(dialog);  // as the window manager does
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+    auto* list = dialog->findChild<QScrollArea*>();
+    ASSERT_TRUE(list);
+    EXPECT_EQ(QApplication::focusWidget(), list) << QApplication::focusWidget()->metaObject()->className();
+    auto* done = dialog->findChild<QPushButton*>();
+    EXPECT_TRUE(showsFocus(list, done, "settings",
+                           "acknowledgements-list" + qEnvironmentVariable("ORBEL_RENDER_SUFFIX")));
+    dialog->close();
+}
+
+// The page stays where the user scrolled it: the focus the window gets
+// back as it is active again, and a click's, move no page; Tab does.
+TEST_F(KeyboardWalk, OnlyTheKeyboardsFocusMovesThePage) {
+    auto& v = showSmall();
+    auto* general = static_cast<GeneralTab*>(v.page(SettingsTab::general));
+    QScrollBar* bar = general->verticalScrollBar();
+    QWidget* hotkey = general->findChild<QWidget*>("tapBinding");
+    QTest::keyClick(&v, Qt::Key_Shift);
+    v.tabBar()->button(static_cast<int>(kAllSettingsTabs.size()) - 1)->setFocus(Qt::TabFocusReason);
+    while (!hotkey->isAncestorOf(QApplication::focusWidget())) ASSERT_TRUE(press(Qt::Key_Tab));
+    QWidget* focused = QApplication::focusWidget();
+    turnWheel(general->viewport(), 20);
+    const int scrolled = bar->value();
+    ASSERT_GT(scrolled, 0);
+    ASSERT_FALSE(inView(focused));
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    QApplication::setActiveWindow(&v);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&v));
+    ASSERT_EQ(QApplication::focusWidget(), focused);
+    EXPECT_EQ(bar->value(), scrolled) << "coming back to the window moves no page";
+
+    // A click on the handle of a slider whose foot the view's lower edge
+    // hides focuses it where it is.
+    auto* slider = find<QSlider>("slotBorders");
+    QWidget* view = general->viewport();
+    bar->setValue(slider->mapTo(general->widget(), QPoint(0, slider->height() - 6)).y() - view->height());
+    const int before = bar->value();
+    ASSERT_EQ(slider->mapTo(view, QPoint(0, slider->height() - 6)).y(), view->height());
+    QStyleOptionSlider option;
+    option.initFrom(slider);
+    option.orientation = slider->orientation();
+    option.minimum = slider->minimum();
+    option.maximum = slider->maximum();
+    option.sliderPosition = option.sliderValue = slider->value();
+    const QRect handle = slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider);
+    const int value = slider->value();
+    QTest::mouseClick(slider, Qt::LeftButton, {}, handle.center());
+    ASSERT_TRUE(slider->hasFocus());
+    EXPECT_EQ(slider->value(), value);
+    EXPECT_EQ(bar->value(), before) << "a click moves no page";
+    press(Qt::Key_Backtab, Qt::ShiftModifier);
+    press(Qt::Key_Tab);
+    ASSERT_TRUE(slider->hasFocus());
+    EXPECT_TRUE(inView(slider));
+    EXPECT_NE(bar->value(), before) << "Tab's focus is scrolled to, with room around it";
+}
+
+// Space on the Hotkey recorder, a refused Tab and Escape: the binding is as
+// it was, and so is the page, without the refusal's red text.
+TEST_F(KeyboardWalk, ARefusalGoesWithTheRecordingItSpokeOf) {
+    auto& v = showSmall();
+    auto* general = static_cast<GeneralTab*>(v.page(SettingsTab::general));
+    QWidget* hotkey = general->findChild<QWidget*>("tapBinding");
+    const auto binding = general->tapRecorder().binding();
+    QTest::keyClick(&v, Qt::Key_Shift);
+    v.tabBar()->button(static_cast<int>(kAllSettingsTabs.size()) - 1)->setFocus(Qt::TabFocusReason);
+    while (!hotkey->isAncestorOf(QApplication::focusWidget())) ASSERT_TRUE(press(Qt::Key_Tab));
+    const QString refusal = QString::fromStdString(HoldBindingRecorder::bareKeyMessage());
+    press(Qt::Key_Space);
+    ASSERT_TRUE(general->tapRecorder().isRecording());
+    press(Qt::Key_Tab);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return showsText(hotkey, refusal); }));
+    savePictures(v, "settings", "hotkey-refused" + qEnvironmentVariable("ORBEL_RENDER_SUFFIX"), false);
+    press(Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !general->tapRecorder().isRecording(); }));
+    settle();
+    EXPECT_FALSE(showsText(hotkey, refusal));
+    EXPECT_EQ(general->tapRecorder().binding(), binding);
+    savePictures(v, "settings", "hotkey-after-escape" + qEnvironmentVariable("ORBEL_RENDER_SUFFIX"), false);
+}
+
+// An arrow step lands on the slider's 0.01 grid, and the file holds that
+// decimal (never 0.8200000000000001), from a value off the grid too.
+TEST_F(KeyboardWalk, ArrowStepsStoreTheirDecimals) {
+    AppConfig config = live().config();
+    config.appearance.backdrop = Backdrop::translucent;  // its opacity shows
+    config.appearance.slotStyle = SlotStyle::filled;
+    config.appearance.wedgeFillStrength = 1.004;
+    live().setConfig(config);
+    showSmall();
+    const auto step = [&](const char* name, Qt::Key key) {
+        find<QSlider>(name)->setFocus(Qt::TabFocusReason);
+        press(key);
+        return live().config().appearance;
+    };
+    step("slotBorders", Qt::Key_Right);
+    EXPECT_EQ(step("slotBorders", Qt::Key_Right).wedgeStrokeStrength, 0.82);
+    step("backdropOpacity", Qt::Key_Right);
+    EXPECT_EQ(step("backdropOpacity", Qt::Key_Right).backdropOpacity, 0.57);
+    EXPECT_EQ(step("slotIntensity", Qt::Key_Right).wedgeFillStrength, 1.01);
+    EXPECT_EQ(step("slotIntensity", Qt::Key_Left).wedgeFillStrength, 1.0);
+    EXPECT_EQ(step("slotIntensity", Qt::Key_PageUp).wedgeFillStrength, 1.1);
+    const auto saved = [this] {
+        QFile file(QString::fromStdString(configPath()));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return saved().contains(QRegularExpression(R"("wedgeFillStrength" : 1\.1\b)")); }))
+        << saved().toStdString();
+    EXPECT_TRUE(saved().contains(QRegularExpression(R"("wedgeStrokeStrength" : 0\.82\b)"))) << saved().toStdString();
+    EXPECT_TRUE(saved().contains(QRegularExpression(R"("backdropOpacity" : 0\.57\b)"))) << saved().toStdString();
 }
 
 // With no colour chosen the Filled backdrop's swatch and the slot colour's

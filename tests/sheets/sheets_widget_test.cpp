@@ -21,6 +21,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <csignal>
 #include <functional>
 
@@ -418,6 +419,63 @@ TEST(SheetWidgetTest, ACyclingChildsRemoveButtonIsRingedWhileFocused) {
     settle();
 }
 
+// The widgets of `among` in the order Tab reaches them, from `from` once
+// round the sheet.
+std::vector<QWidget*> tabOrder(QWidget* from, const std::vector<QWidget*>& among) {
+    std::vector<QWidget*> reached;
+    from->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < 40 && reached.size() < among.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* now = QApplication::focusWidget();
+        if (std::count(among.begin(), among.end(), now) && !std::count(reached.begin(), reached.end(), now))
+            reached.push_back(now);
+    }
+    return reached;
+}
+
+// Tab follows what is drawn: the rows of the Cycling and the Macro sheets'
+// lists before the "Add" buttons under them, also once rows came and went.
+TEST(SheetWidgetTest, TabReachesTheListsRowsBeforeTheAddButtonsUnderThem) {
+    const auto child = [](const char* text) { return SlotConfig::make(SlotType::snippet(text), text); };
+    QPointer<CyclingSlotEditorSheet> cycling = shown(new CyclingSlotEditorSheet(
+        SlotConfig::make(SlotType::cycling({child("a"), child("b"), child("c")}), "Cycle"), {}));
+    QApplication::setActiveWindow(cycling);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(cycling));
+    const auto cyclingOrder = [&] {
+        std::vector<QWidget*> drawn;
+        for (int i = 0; cycling->removeButton(i); ++i) drawn.push_back(cycling->removeButton(i));
+        drawn.push_back(cycling->addAppButton());
+        drawn.push_back(cycling->addActionButton());
+        EXPECT_EQ(tabOrder(cycling->nameField(), drawn), drawn);
+    };
+    cyclingOrder();
+    QTest::keyClick(cycling, Qt::Key_Shift);
+    cycling->removeButton(1)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(cycling->removeButton(1), Qt::Key_Space);
+    settle();
+    cyclingOrder();
+
+    QPointer<KeystrokeSlotEditorSheet> macro = shown(new KeystrokeSlotEditorSheet(
+        SlotConfig::make(SlotType::keystroke({MacroStep::chord(kCtrlShiftK), MacroStep::wait(100)}), "Macro"), {}));
+    QApplication::setActiveWindow(macro);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(macro));
+    StepListEditor* steps = macro->stepList();
+    const auto macroOrder = [&] {
+        std::vector<QWidget*> drawn;
+        for (int i = 0; i < steps->rowCount(); ++i) drawn.push_back(steps->deleteButton(i));
+        drawn.push_back(steps->addButton("Add Chord"));
+        EXPECT_EQ(tabOrder(macro->nameField(), drawn), drawn);
+    };
+    macroOrder();
+    QTest::mouseClick(steps->addButton("Add Wait"), Qt::LeftButton);
+    settle();
+    ASSERT_EQ(steps->rowCount(), 3);
+    macroOrder();
+    cycling->reject();
+    macro->reject();
+    settle();
+}
+
 // Add Chord hands the focus to the chord it added, marked as the press on
 // Add Chord was: by the keyboard marked, by a click not.
 TEST(SheetWidgetTest, AddChordPutsTheFocusOnTheNewChordsRecorder) {
@@ -447,7 +505,7 @@ TEST(SheetWidgetTest, AddChordPutsTheFocusOnTheNewChordsRecorder) {
 // The text boxes of the snippet, script and dynamic sheets are walked as
 // any field: Tab, Shift+Tab and Ctrl+Tab leave them and type nothing, so a
 // walk with Tab and a Return save the text as it stood; a pasted tab goes
-// in. A box shows the focus on its frame, as a line edit does.
+// in. A box shows the keyboard's focus on its frame, as a line edit does.
 TEST(SheetWidgetTest, TabLeavesEveryTextBoxTypesNothingAndTheFocusedBoxIsFramed) {
     Saves saves;
     const SlotConfig snippet = SlotConfig::make(SlotType::snippet("hello"), "Hi");
@@ -483,7 +541,11 @@ TEST(SheetWidgetTest, TabLeavesEveryTextBoxTypesNothingAndTheFocusedBoxIsFramed)
     sheet->nameField()->setFocus(Qt::TabFocusReason);
     const auto unfocused = frame();
     body->setFocus(Qt::MouseFocusReason);
-    EXPECT_NE(frame(), unfocused) << "a focused box is framed, however the focus came";
+    EXPECT_EQ(frame(), unfocused) << "a click's focus is not framed, as a line edit's is not";
+    sheet->nameField()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(sheet->nameField(), Qt::Key_Shift);
+    body->setFocus(Qt::TabFocusReason);
+    EXPECT_NE(frame(), unfocused) << "the keyboard's focus is framed";
     testing::savePictures(*sheet, "sheets", "snippet-text-box-focused", false);
     sheet->nameField()->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(frame(), unfocused);

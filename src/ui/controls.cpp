@@ -553,24 +553,26 @@ QString plainToolTip(const QString& text) {
 }
 
 void tabBefore(const std::vector<QWidget*>& rows, QWidget* below) {
-    const auto stop = [](const QWidget* w) { return (w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(w->window()); };
-    const auto inRows = [&rows](const QWidget* w) {
-        return std::any_of(rows.begin(), rows.end(), [w](const QWidget* row) { return row == w || row->isAncestorOf(w); });
-    };
-    // The stop Tab reaches before `below` (rows that went are hidden).
-    QWidget* before = below->previousInFocusChain();
-    while (before != below && (!stop(before) || inRows(before))) before = before->previousInFocusChain();
-    if (before == below) return;
+    const auto stop = [](const QWidget* w) { return bool(w->focusPolicy() & Qt::TabFocus); };
+    std::vector<QWidget*> controls;
     for (QWidget* row : rows) {
-        // A row's controls follow one another in the chain, as it was made.
-        std::vector<QWidget*> controls;
+        // A row's controls follow it in the chain, as it was made.
         if (stop(row)) controls.push_back(row);
         for (QWidget* w = row->nextInFocusChain(); w != row && row->isAncestorOf(w); w = w->nextInFocusChain())
             if (stop(w)) controls.push_back(w);
-        for (QWidget* control : controls) {
-            QWidget::setTabOrder(before, control);
-            before = control;
-        }
+    }
+    if (controls.empty()) return;
+    // Rows made later come later in the chain: what lies from `below` to
+    // them (the rest of the bar, the parts under the list) moves after them.
+    std::vector<QWidget*> after;
+    for (QWidget* w = below; w != controls.front(); w = w->nextInFocusChain()) {
+        if (w->isWindow()) return;  // the rows come first already
+        if (stop(w)) after.push_back(w);
+    }
+    QWidget* last = controls.back();
+    for (QWidget* w : after) {
+        QWidget::setTabOrder(last, w);
+        last = w;
     }
 }
 

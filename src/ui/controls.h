@@ -130,7 +130,9 @@ void markDefaultButtons(QWidget* window);
 
 // Tab follows what is drawn in a list whose rows are made after the
 // controls drawn below them (an "Add" bar): the controls of `rows`, row by
-// row, come just before `below` in the Tab chain.
+// row, come just before `below` in the Tab chain, and what came between
+// follows them. In the window the list is shown in: in a window of their
+// own, rows and bar are a ring without a first.
 void tabBefore(const std::vector<QWidget*>& rows, QWidget* below);
 
 // Empties a list of rows. Each row is gone at once for lookups and deleted

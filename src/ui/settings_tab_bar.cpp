@@ -140,11 +140,11 @@ void SettingsTabBar::setSelected(int index) {
     selected_ = index;
     for (std::size_t i = 0; i < buttons_.size(); ++i) buttons_[i]->setSelected(static_cast<int>(i) == index);
     // The focus on a tab button goes with the selection (Ctrl+Tab from the
-    // tab bar), marked as it was: one tab looks chosen.
+    // tab bar): one tab looks chosen.
     QWidget* focused = window()->focusWidget();
     QWidget* chosen = button(index);
     if (chosen && focused != chosen && std::find(buttons_.begin(), buttons_.end(), focused) != buttons_.end())
-        passFocus(focused, chosen);
+        chosen->setFocus(Qt::OtherFocusReason);
 }
 
 QWidget* SettingsTabBar::button(int index) const {

@@ -1,5 +1,8 @@
 #include "model/appearance_config.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "model/json_writer.h"
 #include "model/raw_enum.h"
 
@@ -52,6 +55,22 @@ std::string quotedRaw(E value) {
 }
 
 }  // namespace
+
+double roundedToGrid(double value, double grid) {
+    // A whole number of grid points over a whole number per one: the
+    // division rounds once, to the double nearest the decimal.
+    const double perOne = std::round(1 / grid);
+    return std::round(value * perOne) / perOne;
+}
+
+double AppearanceRange::stepped(double value, int steps) const {
+    const double perOne = std::round(1 / step);
+    const double at = value * perOne;
+    // Off by float noise is on the grid; further off, the grid point behind.
+    constexpr double kNoise = 1e-6;
+    const double from = steps > 0 ? std::floor(at + kNoise) : steps < 0 ? std::ceil(at - kNoise) : std::round(at);
+    return std::clamp((from + steps) / perOne, minimum, maximum);
+}
 
 std::string_view rawValue(AppearanceMode mode) { return raw_enum::rawValue(kAppearanceModes, mode); }
 std::string_view rawValue(Backdrop backdrop) { return raw_enum::rawValue(kBackdrops, backdrop); }

@@ -45,7 +45,17 @@ struct AppearanceRange {
     double minimum;
     double maximum;
     double step;
+
+    // `value` moved by `steps` steps (down when negative), landing on the
+    // step's grid: a value between two grid points counts from the one it
+    // leaves behind. Kept to the range.
+    double stepped(double value, int steps) const;
 };
+
+// `value` rounded to the nearest multiple of `grid` (a power of ten such as
+// 0.01), as the double nearest that decimal: the file then shows 0.82, never
+// 0.8200000000000001.
+double roundedToGrid(double value, double grid);
 
 struct AppearanceConfig {
     static constexpr AppearanceRange kBackdropOpacityRange{0.0, 1.0, 0.01};

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <map>
 #include <memory>
 #include <QLabel>
@@ -269,7 +270,7 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
         refresh();
     });
     connect(fill, &QSlider::valueChanged, this, [this](int v) {
-        model_.draftAppearance.wedgeFillStrength = 0.5 + v / 100.0;
+        model_.draftAppearance.wedgeFillStrength = (50 + v) / 100.0;  // as its decimals: 0.82, not 0.5 + 0.32
         refresh();
     });
     connect(stroke, &QSlider::valueChanged, this, [this](int v) {
@@ -324,7 +325,16 @@ PerAppOverrideSheet::PerAppOverrideSheet(PerAppOverrideModel model, GroupEditorO
     connect(this, &QDialog::rejected, this, [this] {
         if (onDismiss) onDismiss(std::nullopt);
     });
+    // Qt would make the first of them that has the focus ("Edit Slots…" as
+    // the sheet opens) the default for good.
+    for (auto* button : findChildren<QPushButton*>()) button->setAutoDefault(false);
     refresh();
+}
+
+void PerAppOverrideSheet::keyPressEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) return SheetDialog::keyPressEvent(event);
+    if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled()) button->click();
+    event->accept();
 }
 
 QAbstractButton* PerAppOverrideSheet::sectionSwitch(int section) const { return switches_[section]; }
@@ -416,6 +426,7 @@ PerAppMenusEditorView::PerAppMenusEditorView(ConfigManager& manager, PerAppMenus
     auto* scroll = new QScrollArea(content);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);  // Tab reaches each row's buttons, and the list scrolls to them
     list_ = scroll;
     auto* rowsHost = new QWidget;
     rows_ = new QVBoxLayout(rowsHost);
@@ -474,6 +485,16 @@ void PerAppMenusEditorView::setIconLookup(IconLookup icons) {
 editor::AppPickerView* PerAppMenusEditorView::chooser() const { return chooser_; }
 
 void PerAppMenusEditorView::rebuild() {
+    // A control of a row that goes hands the focus to the same control of
+    // the row now in its place, else to "Add App…", never out of the page.
+    QWidget* focused = window()->focusWidget();
+    int focusedRow = -1;
+    for (int i = 0, index = 0; focused && i < rows_->count(); ++i) {
+        QWidget* r = rows_->itemAt(i)->widget();
+        if (!r || !r->objectName().startsWith(QLatin1String("appRow:"))) continue;
+        if (r->isAncestorOf(focused)) focusedRow = index;
+        ++index;
+    }
     const bool empty = model_.isEmpty();
     empty_->setVisible(empty);
     list_->setVisible(!empty);
@@ -548,6 +569,15 @@ void PerAppMenusEditorView::rebuild() {
         rows_->addWidget(makeSheetDivider(row->parentWidget()));
     }
     rows_->addStretch();
+    if (focusedRow < 0) return;
+    const auto& rows = model_.rows();
+    QWidget* next = add_;
+    if (!rows.empty()) {
+        const auto& in = rows[std::min(static_cast<std::size_t>(focusedRow), rows.size() - 1)];
+        const QString name = focused->objectName();
+        if (auto* same = name.isEmpty() ? nullptr : row(in.bundleId)->findChild<QWidget*>(name)) next = same;
+    }
+    ui::passFocus(focused, next);
 }
 
 QWidget* PerAppMenusEditorView::row(const std::string& bundleId) const {

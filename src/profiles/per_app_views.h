@@ -52,6 +52,11 @@ public:
     // (as by Cancel) without saving its drafts.
     bool closedByReplacement() const { return closedByReplacement_; }
 
+protected:
+    // The sheet has no default button: Return presses the push button that
+    // has the focus, and only that.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     PerAppOverrideModel model_;
     GroupEditorOpener openGroupEditor_;

@@ -11,6 +11,7 @@
 #include "platform/bundle.h"
 #include "platform/symbols.h"
 #include "settings/about_info.h"
+#include "ui/controls.h"
 #include "ui/focus_in_view.h"
 #include "ui/popup_placement.h"
 #include "ui/settings_blocks.h"
@@ -175,6 +176,9 @@ AcknowledgementsDialog::AcknowledgementsDialog(const std::vector<IconPackManifes
     }
     rows->addStretch(1);
     scroll->setWidget(list);
+    // Where the focus starts (the arrows scroll it); the style draws no focus
+    // on it. The ring runs along its edge, which the dialog's meets.
+    ui::markFocus(scroll, 6);
     ui::keepFocusInView(scroll);
     layout->addWidget(scroll, 1);
     layout->addWidget(ui::settingsDivider(this));

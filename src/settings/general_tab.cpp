@@ -186,9 +186,23 @@ QWidget* GeneralTab::sliderRow(const char* name, const AppearanceRange& range, d
     layout->addWidget(slider);
     layout->addWidget(value);
     layout->addStretch(1);
-    connect(slider, &QSlider::valueChanged, this, [this, minimum, field](int units) {
-        const double v = minimum + units * kUnit;
+    // What is stored is the decimal a unit or a step stands for.
+    const auto valueAt = [minimum](int units) { return roundedToGrid(minimum + units * kUnit, kUnit); };
+    connect(slider, &QSlider::valueChanged, this, [this, valueAt, field](int units) {
+        const double v = valueAt(units);
         model_.setAppearance([&](AppearanceConfig& a) { a.*field = v; });
+    });
+    // An arrow or Page key lands on the step's grid, from a value off it too.
+    connect(slider, &QAbstractSlider::actionTriggered, this, [slider, range, valueAt](int action) {
+        const int page = slider->pageStep() / slider->singleStep();
+        const int steps = action == QAbstractSlider::SliderSingleStepAdd   ? 1
+                          : action == QAbstractSlider::SliderSingleStepSub ? -1
+                          : action == QAbstractSlider::SliderPageStepAdd   ? page
+                          : action == QAbstractSlider::SliderPageStepSub   ? -page
+                                                                           : 0;
+        if (steps == 0) return;
+        const double v = range.stepped(valueAt(slider->value()), steps);
+        slider->setSliderPosition(int(std::lround((v - range.minimum) / kUnit)));
     });
     refreshers_.push_back([this, slider, value, minimum, field, percent] {
         const double v = model_.config().appearance.*field;

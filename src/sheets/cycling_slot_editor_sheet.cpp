@@ -168,6 +168,9 @@ void CyclingSlotEditorSheet::rebuildChildren() {
         childRows_.push_back({row, text, remove});
     }
     emptyRoom_->setVisible(count == 0);
+    std::vector<QWidget*> rows;
+    for (const auto& child : childRows_) rows.push_back(child.row);
+    ui::tabBefore(rows, addApp_);
     refresh();
 }
 

@@ -103,6 +103,8 @@ StepListEditor::StepListEditor(StepList& steps, QWidget* parent) : QWidget(paren
     summaryLayout->addWidget(summaryIcon_);
     summaryLayout->addWidget(summaryText_, 1);
     root->addWidget(summary_);
+    // The first rows are made before the bar, as Tab takes them.
+    rebuild();
 
     auto* bar = new QHBoxLayout;
     bar->setSpacing(8);
@@ -137,7 +139,6 @@ StepListEditor::StepListEditor(StepList& steps, QWidget* parent) : QWidget(paren
     connect(record, &QPushButton::clicked, this, [this] { openRecorder(); });
 
     steps_.onChange = [this](StepList::Change change) { stepsChanged(change); };
-    rebuild();
 }
 
 QPushButton* StepListEditor::addButton(const char* text) const {
@@ -262,6 +263,9 @@ void StepListEditor::rebuild() {
         boxLayout_->addWidget(entry);
         rows_.push_back(Row{entry, row, remove});
     }
+    std::vector<QWidget*> entries;
+    for (const auto& r : rows_) entries.push_back(r.entry);
+    if (!addButtons_.empty()) ui::tabBefore(entries, addButtons_.front());
     refreshSummary();
     box_->update();
 }

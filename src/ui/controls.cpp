@@ -14,7 +14,9 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPointer>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QStyleOption>
 #include <QTextDocument>
 #include <QToolTip>
 
@@ -213,6 +215,58 @@ namespace {
 // keyboard.
 constexpr char kByKeyboard[] = "orbelFocusByKeyboard";
 
+// The application's style, drawing the focus of a control as the focus
+// marks do: its focus frame shows while `showsFocusMark` says so, whatever
+// the window last saw (Qt's styles frame a focused control after any Tab in
+// its window, and some frame a text field whatever gave it the focus).
+class KeyboardFocusStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        const AsTheMarks judged(option, widget);
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+    }
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        const AsTheMarks judged(option, widget);
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                            const QWidget* widget) const override {
+        const AsTheMarks judged(option, widget);
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+    }
+
+private:
+    // For one drawing: the option says "focused" only for the keyboard's
+    // focus, and then also that it came by the keyboard. The options are
+    // the callers' own objects (Qt makes them on the stack), given back as
+    // they came once drawn.
+    class AsTheMarks {
+    public:
+        AsTheMarks(const QStyleOption* option, const QWidget* widget) {
+            if (!option || !widget || !(option->state & State_HasFocus)) return;
+            option_ = const_cast<QStyleOption*>(option);
+            before_ = option_->state;
+            if (showsFocusMark(widget))
+                option_->state |= State_KeyboardFocusChange;
+            else
+                option_->state &= ~State_HasFocus;
+        }
+        ~AsTheMarks() {
+            if (option_) option_->state = before_;
+        }
+        AsTheMarks(const AsTheMarks&) = delete;
+        AsTheMarks& operator=(const AsTheMarks&) = delete;
+
+    private:
+        QStyleOption* option_ = nullptr;
+        State before_;
+    };
+};
+
 // Follows how the focus comes, for the whole application: the last input
 // (a key, or a press of a pointer) and, on each widget that takes the
 // focus, what that made of it.
@@ -220,12 +274,15 @@ class FocusOrigin : public QObject {
 public:
     using QObject::QObject;
     bool lastInputWasKey() const { return keyboard_; }
+    // Whether the last focus a widget took was a move by the keyboard.
+    bool lastFocusMovedByKeyboard() const { return moved_; }
     // How the next focus comes, told by whoever gives it.
     std::optional<bool> passed;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         switch (event->type()) {
+            case QEvent::Polish: drawFocusAsTheMarks(); break;
             case QEvent::KeyPress: keyboard_ = true; break;
             case QEvent::MouseButtonPress:
             case QEvent::MouseButtonDblClick:
@@ -270,15 +327,28 @@ private:
             passed.reset();
         } else if (reason == Qt::MouseFocusReason) {
             byKeyboard = false;
-        } else if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason) {
+        }
+        const bool back = reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason;
+        if (back) {
             // Back from a menu or another window the focus keeps how it came.
             const QVariant before = widget->property(kByKeyboard);
             if (before.isValid()) byKeyboard = before.toBool();
         }
         widget->setProperty(kByKeyboard, byKeyboard);
+        moved_ = byKeyboard && !back;
+    }
+
+    // Before the first widget shows, and again should the style be replaced.
+    void drawFocusAsTheMarks() {
+        QStyle* current = QApplication::style();
+        if (!current || current == style_) return;
+        style_ = new KeyboardFocusStyle(current);  // which it now owns
+        QApplication::setStyle(style_);
     }
 
     bool keyboard_ = true;  // before any input, the focus shows
+    bool moved_ = false;
+    QPointer<QStyle> style_;
 };
 
 QPointer<FocusOrigin>& focusOrigin() {
@@ -401,6 +471,11 @@ bool showsFocusMark(const QWidget* control) {
     return !byKeyboard.isValid() || byKeyboard.toBool();
 }
 
+bool focusMovedByKeyboard(const QWidget* control) {
+    const auto& origin = focusOrigin();
+    return showsFocusMark(control) && (!origin || origin->lastFocusMovedByKeyboard());
+}
+
 void passFocus(const QWidget* from, QWidget* to) {
     QWidget* taker = to;
     while (taker && taker->focusProxy()) taker = taker->focusProxy();
@@ -475,6 +550,30 @@ void ElidedLabel::contextMenuEvent(QContextMenuEvent* event) {
 QString plainToolTip(const QString& text) {
     // Qt's own test for markup decides how a tool tip is read.
     return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text;
+}
+
+void tabBefore(const std::vector<QWidget*>& rows, QWidget* below) {
+    const auto stop = [](const QWidget* w) { return bool(w->focusPolicy() & Qt::TabFocus); };
+    std::vector<QWidget*> controls;
+    for (QWidget* row : rows) {
+        // A row's controls follow it in the chain, as it was made.
+        if (stop(row)) controls.push_back(row);
+        for (QWidget* w = row->nextInFocusChain(); w != row && row->isAncestorOf(w); w = w->nextInFocusChain())
+            if (stop(w)) controls.push_back(w);
+    }
+    if (controls.empty()) return;
+    // Rows made later come later in the chain: what lies from `below` to
+    // them (the rest of the bar, the parts under the list) moves after them.
+    std::vector<QWidget*> after;
+    for (QWidget* w = below; w != controls.front(); w = w->nextInFocusChain()) {
+        if (w->isWindow()) return;  // the rows come first already
+        if (stop(w)) after.push_back(w);
+    }
+    QWidget* last = controls.back();
+    for (QWidget* w : after) {
+        QWidget::setTabOrder(last, w);
+        last = w;
+    }
 }
 
 void clearRows(QLayout* rows) {

@@ -95,8 +95,14 @@ QString plainToolTip(const QString& text);
 // after a key press is the keyboard's; focus a click gave, or moved by the
 // program after a click (a page a click showed, a row it rebuilt), is not.
 // Focus given back as a window or a menu closes keeps how it came. Every
-// focus mark asks this.
+// focus mark asks this, and so does the application's style for the focus
+// frames it draws (push buttons, text fields, sliders).
 bool showsFocusMark(const QWidget* control);
+// Whether `control` has the focus by a move of the keyboard's: Tab, a
+// shortcut or the program after a key, as `showsFocusMark` judges, and
+// not given back as its window or a menu closed. A page scrolls to such a
+// control only.
+bool focusMovedByKeyboard(const QWidget* control);
 // Gives `to` the focus, marked as `from`'s focus was (or as the last input
 // says, when `from` never had it): a control made again in the place of
 // one that had the focus. In a window that is not active, `to` takes the
@@ -121,6 +127,13 @@ inline constexpr int kButtonMarkOutset = 3;
 inline constexpr qreal kButtonMarkRadius = 5;
 // Rings each of `window`'s push buttons that is its default button.
 void markDefaultButtons(QWidget* window);
+
+// Tab follows what is drawn in a list whose rows are made after the
+// controls drawn below them (an "Add" bar): the controls of `rows`, row by
+// row, come just before `below` in the Tab chain, and what came between
+// follows them. In the window the list is shown in: in a window of their
+// own, rows and bar are a ring without a first.
+void tabBefore(const std::vector<QWidget*>& rows, QWidget* below);
 
 // Empties a list of rows. Each row is gone at once for lookups and deleted
 // later, as it may be running the click that rebuilt the list.

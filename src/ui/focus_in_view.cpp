@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QScrollArea>
 
+#include "ui/controls.h"
+
 namespace orbel::ui {
 
 void keepFocusInView(QScrollArea* area, int margin) {
@@ -15,7 +17,9 @@ void keepFocusInView(QScrollArea* area, int margin) {
         auto* scroll = qobject_cast<QScrollArea*>(self);
         QWidget* content = scroll ? scroll->widget() : nullptr;
         if (!now || !content || !content->isAncestorOf(now)) return;
-        if (QGuiApplication::mouseButtons() != Qt::NoButton) return;  // a click's focus
+        // A click's focus is under the pointer, and the focus the window
+        // gets back is where the user left the page.
+        if (!focusMovedByKeyboard(now)) return;
         scroll->ensureWidgetVisible(now, margin, margin);
     });
 }

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QVariantAnimation>
+#include <algorithm>
 
 #include "platform/symbols.h"
 #include "ui/controls.h"
@@ -17,8 +18,11 @@ public:
         : QAbstractButton(parent), symbol_(std::move(symbol)) {
         setText(label);
         setCursor(Qt::PointingHandCursor);
-        setFocusPolicy(Qt::TabFocus);
+        // A click moves the focus to the tab it chose (unmarked): the focus
+        // is never left on a control of the page the click hid.
+        setFocusPolicy(Qt::StrongFocus);
         setAttribute(Qt::WA_Hover);
+        fade_.setParent(this);  // one of its children, for whoever waits for the pill to settle
         fade_.setDuration(120);
         fade_.setEasingCurve(QEasingCurve::OutCubic);
         connect(&fade_, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) {
@@ -135,6 +139,12 @@ void SettingsTabBar::setTabs(const std::vector<Tab>& tabs) {
 void SettingsTabBar::setSelected(int index) {
     selected_ = index;
     for (std::size_t i = 0; i < buttons_.size(); ++i) buttons_[i]->setSelected(static_cast<int>(i) == index);
+    // The focus on a tab button goes with the selection (Ctrl+Tab from the
+    // tab bar): one tab looks chosen.
+    QWidget* focused = window()->focusWidget();
+    QWidget* chosen = button(index);
+    if (chosen && focused != chosen && std::find(buttons_.begin(), buttons_.end(), focused) != buttons_.end())
+        chosen->setFocus(Qt::OtherFocusReason);
 }
 
 QWidget* SettingsTabBar::button(int index) const {

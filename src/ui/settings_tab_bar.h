@@ -2,9 +2,9 @@
 
 // The row of tab buttons across the top of the settings window: a symbol
 // over a short title each, the selected one on a translucent pill, a hovered
-// one on a faint fill. Clicking a button reports its index, also for the
-// tab already selected; which tab is selected is the owner's to say.
-// GUI thread.
+// one on a faint fill. Clicking a button focuses it and reports its index,
+// also for the tab already selected; which tab is selected is the owner's
+// to say. A focus on a tab button follows the selection. GUI thread.
 
 #include <QWidget>
 #include <string>

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "model/appearance_config.h"
 #include "model/dial_palette.h"
@@ -64,6 +65,18 @@ TEST(AppearanceConfig, LenientReading) {
         EXPECT_EQ(decodeOne(key, value), AppearanceConfig::defaultValue()) << key << " " << value;
     }
     EXPECT_EQ(decodeOne("mode", R"("dark")").mode, AppearanceMode::dark);
+}
+
+// A step lands on the step's grid as its decimals, from a value off the
+// grid (or off by float noise) too, and stays in its range.
+TEST(AppearanceConfig, StepsLandOnTheirGridAsTheirDecimals) {
+    const AppearanceRange& stroke = AppearanceConfig::kWedgeStrokeStrengthRange;
+    for (const auto& [from, steps, to] : {std::tuple{0.81, 1, 0.82}, {0.8200000000000001, 1, 0.83},
+                                          {0.8200000000000001, -1, 0.81}, {0.805, 1, 0.81}, {0.805, -1, 0.8},
+                                          {0.8, 10, 0.9}, {1.19, 2, 1.2}, {0.01, -3, 0.0}})
+        EXPECT_EQ(json::formatDouble(stroke.stepped(from, steps)), json::formatDouble(to)) << from << " by " << steps;
+    EXPECT_EQ(AppearanceConfig::kWedgeFillStrengthRange.stepped(0.5, 32), 0.82);
+    EXPECT_EQ(json::formatDouble(roundedToGrid(570 * 0.001, 0.001)), "0.57");
 }
 
 TEST(DialPalette, DarknessFollowsModeThenScheme) {

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
@@ -227,6 +228,34 @@ TEST_F(PerAppWidgetTest, RemovingADialWithSlotsAsksAndReturnCancels) {
     view->row("com.Example")->findChild<QPushButton*>("remove")->click();
     EXPECT_FALSE(view->removeConfirmation());
     EXPECT_FALSE(live().config().appOverrides.count("com.Example"));
+}
+
+// The override sheet defines no keyboard shortcuts: Return presses the
+// push button that has the focus and nothing else. "Edit Slots…", focused
+// as the sheet opens, does not stay its default.
+TEST_F(PerAppWidgetTest, ReturnPressesOnlyTheOverrideSheetsFocusedButton) {
+    int editors = 0;
+    view = std::make_unique<PerAppMenusEditorView>(
+        live(), [](const std::string&) { return std::optional<std::string>("Firefox"); },
+        [&editors](QWidget*, const MenuGroup&, const std::string&, const std::string&, auto) { ++editors; });
+    view->model().addApp("firefox", "Firefox");
+    view->openSheet();
+    QPointer<PerAppOverrideSheet> sheet = view->overrideSheet();
+    ASSERT_TRUE(sheet && QTest::qWaitForWindowExposed(sheet));
+    QApplication::setActiveWindow(sheet);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
+    const auto returnOn = [](QWidget* control, Qt::Key key = Qt::Key_Return) {
+        control->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(control, key);
+    };
+    returnOn(sheet->editSlotsButton());
+    EXPECT_EQ(editors, 1) << "Return presses the focused button";
+    returnOn(sheet->sectionSwitch(0));
+    returnOn(sheet->sectionSwitch(0), Qt::Key_Enter);
+    EXPECT_EQ(editors, 1) << "Return on the Size switch opens no slot editor";
+    for (auto* button : sheet->findChildren<QPushButton*>()) EXPECT_FALSE(button->isDefault());
+    returnOn(sheet->cancelButton());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !sheet || !sheet->isVisible(); }));
 }
 
 TEST_F(PerAppWidgetTest, AReplacedConfigurationClosesTheSheetUnsavedWithANotice) {

@@ -3,6 +3,8 @@
 // adds the "@2x" set).
 #include <QApplication>
 #include <QDir>
+#include <QStyleOptionSlider>
+#include <QVariantAnimation>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -25,6 +27,7 @@
 #include "editor/slot_library_column.h"
 #include "fakes/fake_system_platform.h"
 #include "profiles/per_app_views.h"
+#include "profiles/profiles_tab_view.h"
 #include "settings/about_tab.h"
 #include "sheets/keystroke_slot_editor_sheet.h"
 #include "sheets/slot_editor_view.h"
@@ -555,8 +558,8 @@ TEST_F(PreferencesViewTest, TabFromTheTabBarReachesAControlOfThePage) {
     }
 }
 
-// Switching tabs with the mouse marks no control: the focus the hidden
-// page hands to the shown one ("Add App…" on Apps) came by a click.
+// Switching tabs with the mouse marks no control: the focus goes to the
+// tab clicked, and came by a click.
 TEST_F(PreferencesViewTest, SwitchingTabsWithTheMouseMarksNoControl) {
     auto& v = show();
     QApplication::setActiveWindow(&v);
@@ -571,9 +574,7 @@ TEST_F(PreferencesViewTest, SwitchingTabsWithTheMouseMarksNoControl) {
     EXPECT_TRUE(ui::showsFocusMark(focused)) << "Tab's focus";
     click(SettingsTab::appMenus);
     focused = QApplication::focusWidget();
-    ASSERT_TRUE(focused && v.page(SettingsTab::appMenus)->isAncestorOf(focused));
-    auto* add = qobject_cast<QPushButton*>(focused);
-    EXPECT_TRUE(add && add->text() == "Add App…");
+    ASSERT_EQ(focused, v.tabBar()->button(static_cast<int>(SettingsTab::appMenus)));
     EXPECT_FALSE(ui::showsFocusMark(focused));
     for (QWidget* ring : v.findChildren<QWidget*>("focusMark")) EXPECT_FALSE(ring->isVisible());
     savePictures(v, "settings", "apps-after-a-click", false);
@@ -594,6 +595,18 @@ protected:
         for (QWidget* w = view->page(tab); w; w = w->parentWidget())
             if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) return area;
         return nullptr;
+    }
+    QWidget* tabButton(SettingsTab tab) const { return view->tabBar()->button(static_cast<int>(tab)); }
+    // Tab from the tab bar until the focus is in `target`.
+    void tabInto(QWidget* target) {
+        QTest::keyClick(view.get(), Qt::Key_Shift);
+        tabButton(SettingsTab::about)->setFocus(Qt::TabFocusReason);
+        for (int i = 0; i < 60 && !target->isAncestorOf(QApplication::focusWidget()) && !target->hasFocus(); ++i)
+            press(Qt::Key_Tab);
+        ASSERT_TRUE(target->hasFocus() || target->isAncestorOf(QApplication::focusWidget()));
+    }
+    void shoot(const QString& name) {
+        savePictures(*view, "settings", name + qEnvironmentVariable("ORBEL_RENDER_SUFFIX"), false);
     }
 };
 
@@ -674,6 +687,189 @@ TEST_F(KeyboardWalk, EveryControlTabReachesIsInViewAndTheWalkSavesNothing) {
         }
     }
     EXPECT_EQ(live().config().encodeDocument(), saved);
+}
+
+// The tab buttons once their pills have faded in or out: renders taken
+// then differ by the focus only.
+void settleTabs(ui::SettingsTabBar* bar) {
+    for (int i = 0; i < bar->count(); ++i)
+        for (auto* fade : bar->button(i)->findChildren<QVariantAnimation*>())
+            EXPECT_TRUE(QTest::qWaitFor([fade] { return fade->state() == QAbstractAnimation::Stopped; }));
+}
+
+// Ctrl+Tab from a tab button, or a click on a tab, takes the focus to the
+// tab chosen: one tab looks chosen, Tab goes on from it, a click's focus
+// shows no ring, and "Restore…" that Tab reached is left unframed.
+TEST_F(KeyboardWalk, TheFocusGoesWithTheTabChosen) {
+    auto& v = showSmall();
+    click(SettingsTab::profiles);
+    QPushButton* restore = static_cast<ProfilesTabView*>(v.page(SettingsTab::profiles))->restoreButton();
+    const QImage plain = restore->grab().toImage();
+    tabInto(restore);
+    EXPECT_NE(restore->grab().toImage(), plain) << "framed after Tab";
+    click(SettingsTab::general);
+    click(SettingsTab::profiles);
+    EXPECT_EQ(restore->grab().toImage(), plain);
+    click(SettingsTab::general);
+    press(Qt::Key_Tab, Qt::ControlModifier);
+    ASSERT_EQ(v.model().selectedTab(), SettingsTab::customization);
+    EXPECT_EQ(QApplication::focusWidget(), tabButton(SettingsTab::customization)) << "the focus goes with Ctrl+Tab";
+    EXPECT_TRUE(ui::showsFocusMark(tabButton(SettingsTab::customization)));
+    settleTabs(v.tabBar());
+    shoot("ctrl-tab-from-the-tab-bar");
+
+    click(SettingsTab::appMenus);
+    EXPECT_EQ(QApplication::focusWidget(), tabButton(SettingsTab::appMenus)) << "a click takes the focus to its tab";
+    settleTabs(v.tabBar());
+    const auto looks = [&] {
+        return std::pair{tabButton(SettingsTab::customization)->grab().toImage(),
+                         tabButton(SettingsTab::appMenus)->grab().toImage()};
+    };
+    const auto clicked = looks();
+    shoot("apps-tab-clicked");
+    tabButton(SettingsTab::about)->setFocus(Qt::OtherFocusReason);
+    EXPECT_EQ(looks(), clicked) << "no ring stays on the tab left, nor marks the click's";
+    click(SettingsTab::appMenus);
+    EXPECT_EQ(press(Qt::Key_Tab), tabButton(SettingsTab::profiles)) << "Tab goes on from the tab the click chose";
+}
+
+// With a per-app dial, Tab goes from "Add App…" to the dial's row, not to
+// the list around it; removing the last dial by the keyboard leaves the
+// focus, marked, on the Apps page.
+TEST_F(KeyboardWalk, TheAppsListIsNoStopAndRemovingTheLastDialKeepsTheFocusOnThePage) {
+    AppConfig config = live().config();
+    config.appOverrides["firefox"].slots = withSnippets(1).rootGroup.slots;  // asked first
+    live().setConfig(config);
+    auto& v = showSmall();
+    click(SettingsTab::appMenus);
+    auto* apps = static_cast<PerAppMenusEditorView*>(v.page(SettingsTab::appMenus));
+    tabInto(apps->addButton());
+    EXPECT_TRUE(apps->row("firefox")->isAncestorOf(press(Qt::Key_Tab)));
+    auto* remove = apps->row("firefox")->findChild<QPushButton*>("remove");
+    tabInto(remove);
+    press(Qt::Key_Space);
+    QMessageBox* box = apps->removeConfirmation();
+    ASSERT_TRUE(box);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == box->defaultButton(); }));  // Cancel
+    while (box->buttonRole(qobject_cast<QAbstractButton*>(QApplication::focusWidget())) != QMessageBox::DestructiveRole)
+        press(Qt::Key_Tab);
+    press(Qt::Key_Space);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return live().config().appOverrides.empty() && !apps->removeConfirmation(); }));
+    QApplication::setActiveWindow(&v);  // as the window manager does
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&v));
+    EXPECT_EQ(QApplication::focusWidget(), apps->addButton());
+    EXPECT_TRUE(ui::showsFocusMark(apps->addButton()));
+    shoot("apps-last-dial-removed");
+}
+
+// The acknowledgements open with the focus on their list, marked.
+TEST_F(KeyboardWalk, TheAcknowledgementsListShowsTheFocus) {
+    auto& v = showSmall();
+    click(SettingsTab::about);
+    auto* about = static_cast<AboutTab*>(v.page(SettingsTab::about));
+    about->showAcknowledgements();
+    QDialog* dialog = about->acknowledgements();
+    ASSERT_TRUE(dialog && QTest::qWaitForWindowExposed(dialog));
+    QApplication::setActiveWindow(dialog);  // as the window manager does
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+    auto* list = dialog->findChild<QScrollArea*>();
+    EXPECT_EQ(QApplication::focusWidget(), list);
+    EXPECT_TRUE(showsFocus(list, dialog->findChild<QPushButton*>(), "settings",
+                           "acknowledgements-list" + qEnvironmentVariable("ORBEL_RENDER_SUFFIX")));
+    dialog->close();
+}
+
+// The page stays where the user scrolled it: the focus the window gets
+// back as it is active again, and a click's, move no page; Tab does.
+TEST_F(KeyboardWalk, OnlyTheKeyboardsFocusMovesThePage) {
+    auto& v = showSmall();
+    auto* general = static_cast<GeneralTab*>(v.page(SettingsTab::general));
+    QScrollBar* bar = general->verticalScrollBar();
+    tabInto(general->findChild<QWidget*>("tapBinding"));
+    QWidget* focused = QApplication::focusWidget();
+    turnWheel(general->viewport(), 20);
+    const int scrolled = bar->value();
+    ASSERT_GT(scrolled, 0);
+    ASSERT_FALSE(inView(focused));
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    QApplication::setActiveWindow(&v);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&v));
+    ASSERT_EQ(QApplication::focusWidget(), focused);
+    EXPECT_EQ(bar->value(), scrolled) << "coming back to the window moves no page";
+
+    // A click on the handle of a slider whose foot the view's lower edge
+    // hides focuses it where it is.
+    auto* slider = find<QSlider>("slotBorders");
+    QWidget* view = general->viewport();
+    bar->setValue(slider->mapTo(general->widget(), QPoint(0, slider->height() - 6)).y() - view->height());
+    const int before = bar->value();
+    ASSERT_EQ(slider->mapTo(view, QPoint(0, slider->height() - 6)).y(), view->height());
+    QStyleOptionSlider option;
+    option.initFrom(slider);
+    option.orientation = slider->orientation();
+    option.minimum = slider->minimum();
+    option.maximum = slider->maximum();
+    option.sliderPosition = option.sliderValue = slider->value();
+    const QRect handle = slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider);
+    const int value = slider->value();
+    QTest::mouseClick(slider, Qt::LeftButton, {}, handle.center());
+    ASSERT_TRUE(slider->hasFocus());
+    EXPECT_EQ(slider->value(), value);
+    EXPECT_EQ(bar->value(), before) << "a click moves no page";
+    press(Qt::Key_Backtab, Qt::ShiftModifier);
+    press(Qt::Key_Tab);
+    ASSERT_TRUE(slider->hasFocus());
+    EXPECT_TRUE(inView(slider));
+    EXPECT_NE(bar->value(), before) << "Tab's focus is scrolled to, with room around it";
+}
+
+// Space on the Hotkey recorder, a refused Tab and Escape: the binding is as
+// it was, and so is the page, without the refusal's red text.
+TEST_F(KeyboardWalk, ARefusalGoesWithTheRecordingItSpokeOf) {
+    auto& v = showSmall();
+    auto* general = static_cast<GeneralTab*>(v.page(SettingsTab::general));
+    QWidget* hotkey = general->findChild<QWidget*>("tapBinding");
+    const auto binding = general->tapRecorder().binding();
+    tabInto(hotkey);
+    const QString refusal = QString::fromStdString(HoldBindingRecorder::bareKeyMessage());
+    press(Qt::Key_Space);
+    ASSERT_TRUE(general->tapRecorder().isRecording());
+    press(Qt::Key_Tab);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return showsText(hotkey, refusal); }));
+    shoot("hotkey-refused");
+    press(Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !general->tapRecorder().isRecording(); }));
+    settle();
+    EXPECT_FALSE(showsText(hotkey, refusal));
+    EXPECT_EQ(general->tapRecorder().binding(), binding);
+    shoot("hotkey-after-escape");
+}
+
+// An arrow step lands on the slider's 0.01 grid and stores that decimal
+// (the file shows 0.82, never 0.8200000000000001), from a value off the
+// grid too.
+TEST_F(KeyboardWalk, ArrowStepsStoreTheirDecimals) {
+    AppConfig config = live().config();
+    config.appearance.backdrop = Backdrop::translucent;  // its opacity shows
+    config.appearance.slotStyle = SlotStyle::filled;
+    config.appearance.wedgeFillStrength = 1.004;
+    live().setConfig(config);
+    showSmall();
+    const auto step = [&](const char* name, Qt::Key key) {
+        find<QSlider>(name)->setFocus(Qt::TabFocusReason);
+        press(key);
+        return live().config().appearance;
+    };
+    step("slotBorders", Qt::Key_Right);
+    EXPECT_EQ(step("slotBorders", Qt::Key_Right).wedgeStrokeStrength, 0.82);
+    step("backdropOpacity", Qt::Key_Right);
+    EXPECT_EQ(step("backdropOpacity", Qt::Key_Right).backdropOpacity, 0.57);
+    EXPECT_EQ(step("slotIntensity", Qt::Key_Right).wedgeFillStrength, 1.01);
+    EXPECT_EQ(step("slotIntensity", Qt::Key_Left).wedgeFillStrength, 1.0);
+    EXPECT_EQ(step("slotIntensity", Qt::Key_PageUp).wedgeFillStrength, 1.1);
 }
 
 // With no colour chosen the Filled backdrop's swatch and the slot colour's

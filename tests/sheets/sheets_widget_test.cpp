@@ -21,10 +21,12 @@
 #include <QTest>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <csignal>
 #include <functional>
 
 #include "sheets/sheet_test_support.h"
+#include "support/focus_walk.h"
 #include "support/widget_pictures.h"
 #include "icons/icon_catalog.h"
 #include "icons/icon_picker_view.h"
@@ -55,6 +57,7 @@ void chooseLanguage(ui::SegmentedControl* picker, ScriptLanguage language) {
     QTest::mouseClick(picker, Qt::LeftButton, {}, picker->segmentRect(index).center());
 }
 
+using testing::press;
 using testing::Saves;
 using testing::settle;
 using testing::shown;
@@ -418,6 +421,50 @@ TEST(SheetWidgetTest, ACyclingChildsRemoveButtonIsRingedWhileFocused) {
     settle();
 }
 
+// Tab follows what is drawn: the rows of the Cycling and the Macro sheets'
+// lists before the "Add" buttons under them, also once rows came and went.
+TEST(SheetWidgetTest, TabReachesTheListsRowsBeforeTheAddButtonsUnderThem) {
+    // Whether Tab from `from` (once round) reaches the controls of `drawn` in their order.
+    const auto inTabOrder = [](QWidget* from, const std::vector<QWidget*>& drawn) {
+        QApplication::setActiveWindow(from->window());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(from->window()));
+        from->setFocus(Qt::TabFocusReason);
+        std::vector<QWidget*> reached;
+        for (int i = 0; i < 40 && reached.size() < drawn.size(); ++i) {
+            QWidget* now = press(Qt::Key_Tab);
+            if (std::count(drawn.begin(), drawn.end(), now) && !std::count(reached.begin(), reached.end(), now))
+                reached.push_back(now);
+        }
+        return reached == drawn;
+    };
+    const auto child = [](const char* text) { return SlotConfig::make(SlotType::snippet(text), text); };
+    QPointer<CyclingSlotEditorSheet> cycling = shown(new CyclingSlotEditorSheet(
+        SlotConfig::make(SlotType::cycling({child("a"), child("b"), child("c")}), "Cycle"), {}));
+    for (int children : {3, 2}) {
+        std::vector<QWidget*> drawn;
+        for (int i = 0; i < children; ++i) drawn.push_back(cycling->removeButton(i));
+        drawn.push_back(cycling->addAppButton());
+        drawn.push_back(cycling->addActionButton());
+        EXPECT_TRUE(inTabOrder(cycling->nameField(), drawn)) << children;
+        QTest::mouseClick(cycling->removeButton(1), Qt::LeftButton);
+        settle();
+    }
+    QPointer<KeystrokeSlotEditorSheet> macro = shown(new KeystrokeSlotEditorSheet(
+        SlotConfig::make(SlotType::keystroke({MacroStep::chord(kCtrlShiftK), MacroStep::wait(100)}), "Macro"), {}));
+    StepListEditor* steps = macro->stepList();
+    for (int rows : {2, 3}) {
+        std::vector<QWidget*> drawn;
+        for (int i = 0; i < rows; ++i) drawn.push_back(steps->deleteButton(i));
+        drawn.push_back(steps->addButton("Add Chord"));
+        EXPECT_TRUE(inTabOrder(macro->nameField(), drawn)) << rows;
+        QTest::mouseClick(steps->addButton("Add Wait"), Qt::LeftButton);
+        settle();
+    }
+    cycling->reject();
+    macro->reject();
+    settle();
+}
+
 // Add Chord hands the focus to the chord it added, marked as the press on
 // Add Chord was: by the keyboard marked, by a click not.
 TEST(SheetWidgetTest, AddChordPutsTheFocusOnTheNewChordsRecorder) {
@@ -447,7 +494,7 @@ TEST(SheetWidgetTest, AddChordPutsTheFocusOnTheNewChordsRecorder) {
 // The text boxes of the snippet, script and dynamic sheets are walked as
 // any field: Tab, Shift+Tab and Ctrl+Tab leave them and type nothing, so a
 // walk with Tab and a Return save the text as it stood; a pasted tab goes
-// in. A box shows the focus on its frame, as a line edit does.
+// in. A box shows the keyboard's focus on its frame, as a line edit does.
 TEST(SheetWidgetTest, TabLeavesEveryTextBoxTypesNothingAndTheFocusedBoxIsFramed) {
     Saves saves;
     const SlotConfig snippet = SlotConfig::make(SlotType::snippet("hello"), "Hi");
@@ -483,7 +530,11 @@ TEST(SheetWidgetTest, TabLeavesEveryTextBoxTypesNothingAndTheFocusedBoxIsFramed)
     sheet->nameField()->setFocus(Qt::TabFocusReason);
     const auto unfocused = frame();
     body->setFocus(Qt::MouseFocusReason);
-    EXPECT_NE(frame(), unfocused) << "a focused box is framed, however the focus came";
+    EXPECT_EQ(frame(), unfocused) << "a click's focus is not framed, as a line edit's is not";
+    sheet->nameField()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(sheet->nameField(), Qt::Key_Shift);
+    body->setFocus(Qt::TabFocusReason);
+    EXPECT_NE(frame(), unfocused) << "the keyboard's focus is framed";
     testing::savePictures(*sheet, "sheets", "snippet-text-box-focused", false);
     sheet->nameField()->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(frame(), unfocused);

@@ -2,8 +2,11 @@
 #include <QApplication>
 #include <QDialog>
 #include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
+#include <QSlider>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <QTest>
@@ -161,6 +164,65 @@ TEST(FocusMark, OnlyTheKeyboardsFocusIsMarked) {
     ASSERT_TRUE(second->hasFocus());
     EXPECT_TRUE(ringed(second));
     saveWindowPictures(window, "mark-keyboard-only");
+}
+
+// A render of `control` at a device pixel ratio of `ratio`; of a text field
+// its edge only, away from the caret that a click's focus shows.
+QImage look(QWidget* control, qreal ratio) {
+    QPixmap picture(control->size() * ratio);
+    picture.setDevicePixelRatio(ratio);
+    picture.fill(control->palette().color(QPalette::Window));
+    control->render(&picture);
+    QImage image = picture.toImage();
+    if (qobject_cast<QLineEdit*>(control)) {
+        image.setDevicePixelRatio(1);  // in pixels
+        QPainter p(&image);
+        const int edge = int(3 * ratio);
+        p.fillRect(image.rect().adjusted(edge, edge, -edge, -edge), Qt::black);
+    }
+    return image;
+}
+
+// The style's own focus frame (of a push button, a text field, a slider)
+// shows as the marks do: after the keyboard moved the focus there, never
+// after a click, however much Tab was used in the window before.
+TEST(FocusMark, TheStylesFrameShowsTheKeyboardsFocusOnly) {
+    QWidget window;
+    auto* column = new QVBoxLayout(&window);
+    auto* start = new QPushButton("Start", &window);
+    auto* button = new QPushButton("Restore…", &window);
+    auto* field = new QLineEdit("text", &window);
+    auto* slider = new QSlider(Qt::Horizontal, &window);
+    slider->setRange(0, 100);
+    slider->setValue(50);  // a click on its middle is on the handle: it stays
+    for (QWidget* w : {static_cast<QWidget*>(start), static_cast<QWidget*>(button), static_cast<QWidget*>(field),
+                       static_cast<QWidget*>(slider)})
+        column->addWidget(w);
+    window.resize(240, 160);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+
+    const std::pair<const char*, QWidget*> controls[] = {{"button", button}, {"field", field}, {"slider", slider}};
+    for (const auto& [name, control] : controls) {
+        const auto looks = [control = control] { return std::pair{look(control, 1), look(control, 2)}; };
+        start->setFocus();
+        const auto plain = looks();
+        while (!control->hasFocus()) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_NE(looks(), plain) << name << ": the keyboard's focus is framed";
+        saveWindowPictures(window, (std::string("style-frame-keyboard-") + name).c_str());
+        start->setFocus();
+        QTest::mouseClick(control, Qt::LeftButton);
+        ASSERT_TRUE(control->hasFocus()) << name;
+        const auto clicked = looks();
+        start->setFocus();  // the pointer stays where it clicked
+        EXPECT_EQ(clicked, looks()) << name << ": a click's focus is not framed";
+        QTest::keyClick(control, Qt::Key_Shift);
+        control->setFocus(Qt::OtherFocusReason);
+        EXPECT_NE(looks(), clicked) << name << ": the focus the program gives after a key is the keyboard's";
+    }
+    EXPECT_EQ(slider->value(), 50);
+    EXPECT_EQ(field->text(), "text");
 }
 
 }  // namespace

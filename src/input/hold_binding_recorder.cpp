@@ -51,9 +51,6 @@ void HoldBindingRecorder::setBinding(const std::optional<HoldBinding>& binding) 
 void HoldBindingRecorder::setRecording(bool recording) {
     if (recording == isRecording_) return;
     isRecording_ = recording;
-    // A refusal speaks of an input of this recording: it goes with it, and
-    // never stays under the binding it left unchanged.
-    if (!recording) rejectionMessage_.reset();
     if (keyMonitor_) keyMonitor_->setActive(recording);
     Q_EMIT changed();
 }

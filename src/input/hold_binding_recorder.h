@@ -6,7 +6,7 @@
 // sources are watched and the first acceptable input wins: key presses sent
 // to the program, extra mouse buttons anywhere on the screen, and HID++
 // buttons. Refused inputs leave a message and recording goes on; Escape
-// cancels. The message goes when the recording ends. Recording starts only with input monitoring granted.
+// cancels. Recording starts only with input monitoring granted.
 //
 // The caller owns `binding` and `isRecording` (it may stop a recording at any
 // time with `setRecording(false)`) and hears of each capture through

@@ -66,13 +66,6 @@ INSTANTIATE_TEST_SUITE_P(
                   HoldBinding::keyCombination({kF13, 0, std::nullopt}), std::nullopt, false},
         InputCase{"ShiftEscapeCancels", [](auto& r, auto&, auto&) { r.handleKeyDown(kEscape, 0x200); }, std::nullopt,
                   std::nullopt, false},
-        // The refusal goes with the recording it spoke of.
-        InputCase{"EscapeAfterARefusalTakesItsMessage",
-                  [](auto& r, auto&, auto&) {
-                      r.handleKeyDown(kK, 0);
-                      r.handleKeyDown(kEscape, 0);
-                  },
-                  std::nullopt, std::nullopt, false},
         InputCase{"BackButton", [](auto&, auto& m, auto&) { m.click(3); }, HoldBinding::mouseButton(3), std::nullopt, false},
         InputCase{"RightClickIsRefused", [](auto& r, auto&, auto&) { r.handleMouseButton(1); }, std::nullopt, kReserved, true},
         InputCase{"LogitechLeftClick", [](auto&, auto&, auto& h) { h(0xB034, 0x50); }, HoldBinding::hidppButton(0xB034, 0x50),

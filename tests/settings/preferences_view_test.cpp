@@ -826,28 +826,6 @@ TEST_F(KeyboardWalk, OnlyTheKeyboardsFocusMovesThePage) {
     EXPECT_NE(bar->value(), before) << "Tab's focus is scrolled to, with room around it";
 }
 
-// Space on the Hotkey recorder, a refused Tab and Escape: the binding is as
-// it was, and so is the page, without the refusal's red text.
-TEST_F(KeyboardWalk, ARefusalGoesWithTheRecordingItSpokeOf) {
-    auto& v = showSmall();
-    auto* general = static_cast<GeneralTab*>(v.page(SettingsTab::general));
-    QWidget* hotkey = general->findChild<QWidget*>("tapBinding");
-    const auto binding = general->tapRecorder().binding();
-    tabInto(hotkey);
-    const QString refusal = QString::fromStdString(HoldBindingRecorder::bareKeyMessage());
-    press(Qt::Key_Space);
-    ASSERT_TRUE(general->tapRecorder().isRecording());
-    press(Qt::Key_Tab);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return showsText(hotkey, refusal); }));
-    shoot("hotkey-refused");
-    press(Qt::Key_Escape);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !general->tapRecorder().isRecording(); }));
-    settle();
-    EXPECT_FALSE(showsText(hotkey, refusal));
-    EXPECT_EQ(general->tapRecorder().binding(), binding);
-    shoot("hotkey-after-escape");
-}
-
 // An arrow step lands on the slider's 0.01 grid and stores that decimal
 // (the file shows 0.82, never 0.8200000000000001), from a value off the
 // grid too.

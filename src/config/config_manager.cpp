@@ -190,7 +190,7 @@ bool ConfigManager::changing() const {
 
 ConfigManager::Settling& ConfigManager::waiting() {
     if (!settling_) {
-        settling_.emplace();
+        settling_ = Settling{};
         settling_->since = platform::Clock::shared().secondsSince1970();
     }
     return *settling_;

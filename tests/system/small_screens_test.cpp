@@ -91,13 +91,13 @@ TEST(SmallScreensOnExtraServer, TheSettingsWindowAndAddSlotFitTheScreen) {
     expectFramedOnScreen(settings, screen);
     systemtest::savePicture(picture + "-general");
 
-    // Ctrl+Tab: Customization. The focus stays on the tab bar's first
-    // button: five Tabs along the tab bar, a sixth to the ring (its first
-    // wedge marked), a seventh to Add Slot; Space opens it.
+    // Ctrl+Tab: Customization, and the focus goes with it to its tab
+    // button: four Tabs along the tab bar, a fifth to the ring (its first
+    // wedge marked), a sixth to Add Slot; Space opens it.
     xdotool({"windowactivate", "--sync", settings});
     xdotool({"key", "ctrl+Tab"});
     spin(500);
-    for (int i = 0; i < 7; ++i) xdotool({"key", "Tab"});
+    for (int i = 0; i < 6; ++i) xdotool({"key", "Tab"});
     xdotool({"key", "space"});
     QString popover;
     ASSERT_TRUE(spinUntil([&] {

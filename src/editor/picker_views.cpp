@@ -523,9 +523,6 @@ ActionPickerView::ActionPickerView(SystemAction selected, std::function<void(con
         accept();
     });
     layout->addWidget(makeSheetFooter(cancel, add_, this));
-    // Return and Enter press Add (the default button) wherever the focus is,
-    // but on Cancel, which they press while it has the focus.
-    cancel->setAutoDefault(true);
     sync();
     const auto chosen = std::find_if(cards_.begin(), cards_.end(), [](ActionCard* c) { return c->isSelected(); });
     setTabStop(chosen != cards_.end() ? *chosen : cards_.front());

@@ -173,7 +173,9 @@ QWidget* makeSheetFooter(QPushButton* cancel, QPushButton* confirm, QWidget* par
     layout->addWidget(confirm);
     styleSheetButton(cancel, false);
     styleSheetButton(confirm, true);
-    cancel->setAutoDefault(false);
+    // Return presses the confirming button, but on a focused Cancel, which
+    // it presses then: a user who went to Cancel never saves by Return.
+    cancel->setAutoDefault(true);
     cancel->setDefault(false);
     confirm->setAutoDefault(false);
     confirm->setDefault(true);

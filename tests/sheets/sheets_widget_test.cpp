@@ -103,6 +103,24 @@ TEST(SheetWidgetTest, ReturnInTheNameFieldSavesExactlyOnce) {
     EXPECT_EQ(saves.slots[1].title, "Profiles");
 }
 
+// Return on a focused Cancel cancels: it never saves what the user turned
+// away from.
+TEST(SheetWidgetTest, ReturnOnAFocusedCancelSavesNothing) {
+    Saves saves;
+    QPointer<SlotRenameSheet> rename =
+        shown(new SlotRenameSheet(SlotConfig::make(SlotType::app("org.gnome.Nautilus"), "Files"), saves.callback()));
+    rename->titleField()->setText("Home");
+    QPushButton* cancel = nullptr;
+    for (auto* button : rename->findChildren<QPushButton*>())
+        if (button->text() == "Cancel") cancel = button;
+    ASSERT_TRUE(cancel);
+    cancel->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(cancel, Qt::Key_Return);
+    settle();
+    EXPECT_TRUE(rename.isNull());
+    EXPECT_TRUE(saves.slots.empty());
+}
+
 TEST(SheetWidgetTest, ChordRowRecordsAndItsKeysNeverReachTheSheet) {
     Saves saves;
     // A stored chord of the A key alone reads as A.

@@ -582,6 +582,14 @@ TEST_F(PreferencesViewTest, SwitchingTabsWithTheMouseMarksNoControl) {
 
 // The window on a 1024x600 screen, walked by keyboard (a second run walks
 // it at a device pixel ratio of 2).
+// The tab buttons once their pills have faded in or out: renders taken
+// then differ by the focus only.
+void settleTabs(ui::SettingsTabBar* bar) {
+    for (int i = 0; i < bar->count(); ++i)
+        for (auto* fade : bar->button(i)->findChildren<QVariantAnimation*>())
+            EXPECT_TRUE(QTest::qWaitFor([fade] { return fade->state() == QAbstractAnimation::Stopped; }));
+}
+
 class KeyboardWalk : public PreferencesViewTest {
 protected:
     PreferencesView& showSmall() {
@@ -605,7 +613,9 @@ protected:
             press(Qt::Key_Tab);
         ASSERT_TRUE(target->hasFocus() || target->isAncestorOf(QApplication::focusWidget()));
     }
+    // A picture of the window once the tab bar shows the tab chosen.
     void shoot(const QString& name) {
+        settleTabs(view->tabBar());
         savePictures(*view, "settings", name + qEnvironmentVariable("ORBEL_RENDER_SUFFIX"), false);
     }
 };
@@ -687,14 +697,6 @@ TEST_F(KeyboardWalk, EveryControlTabReachesIsInViewAndTheWalkSavesNothing) {
         }
     }
     EXPECT_EQ(live().config().encodeDocument(), saved);
-}
-
-// The tab buttons once their pills have faded in or out: renders taken
-// then differ by the focus only.
-void settleTabs(ui::SettingsTabBar* bar) {
-    for (int i = 0; i < bar->count(); ++i)
-        for (auto* fade : bar->button(i)->findChildren<QVariantAnimation*>())
-            EXPECT_TRUE(QTest::qWaitFor([fade] { return fade->state() == QAbstractAnimation::Stopped; }));
 }
 
 // Ctrl+Tab from a tab button, or a click on a tab, takes the focus to the

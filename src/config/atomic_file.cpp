@@ -292,8 +292,12 @@ std::optional<std::string> writeFileAtomically(const std::string& path, std::str
     const auto keptAside = [&](std::string why) {
         cleanup.keep = true;
         // Under the name of a file told about, which no start tells again.
+        const QByteArray keepAs = QFile::encodeName(QString::fromStdString(guard.keepAs));
         const QByteArray told = temporary.chopped(digests.size());
-        if (moveWithoutReplacing(rename, link, temporary.constData(), told.constData())) temporary = told;
+        if (!keepAs.isEmpty() && moveWithoutReplacing(rename, link, temporary.constData(), keepAs.constData()))
+            temporary = keepAs;
+        else if (moveWithoutReplacing(rename, link, temporary.constData(), told.constData()))
+            temporary = told;
         if (guard.keptAside) *guard.keptAside = ReplaceGuard::KeptAside{temporary.toStdString(), std::move(why)};
     };
     switch (exchangeable ? swapIn(rename, temporary.constData(), targetName.constData()) : Swap::unsupported) {
@@ -321,7 +325,10 @@ std::optional<std::string> writeFileAtomically(const std::string& path, std::str
             }
             return displaced();
         }
-        break;  // the file taken out is removed with the temporary name
+        // Its writer may still be writing into it: kept, never removed.
+        if (guard.keep && guard.keep(temporary.toStdString()))
+            keptAside("it was still being written by another program");
+        break;  // else the file taken out is removed with the temporary name
     case Swap::unsupported: {
         // Asked only about a file that is there; where nothing is, link()
         // puts ours in place without replacing one that appears meanwhile.
@@ -332,6 +339,17 @@ std::optional<std::string> writeFileAtomically(const std::string& path, std::str
             present = errno == EEXIST;
         }
         if (present && guard.unchanged && !guard.unchanged(target.toStdString(), false)) return displaced();
+        if (present && guard.keep && guard.keep(target.toStdString())) {
+            // No exchange here: the file in place moves aside first.
+            const QByteArray keepAs = QFile::encodeName(QString::fromStdString(guard.keepAs));
+            const QByteArray aside =
+                !keepAs.isEmpty() ? keepAs
+                                  : targetName + ".kept-" + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+            if (::access(aside.constData(), F_OK) == 0 || rename(targetName.constData(), aside.constData(), 0) != 0)
+                return lastError();
+            if (guard.keptAside)
+                *guard.keptAside = ReplaceGuard::KeptAside{aside.toStdString(), "it was still being written by another program"};
+        }
         if (rename(temporary.constData(), targetName.constData(), 0) != 0) return lastError();
         cleanup.keep = true;
         break;

@@ -48,6 +48,13 @@ struct ReplaceGuard {
     // a start after a save killed half-way tells Orbel's own file left
     // there from another program's save (clearInterruptedSaves).
     std::optional<std::string_view> known;
+    // Asked about the file the exchange took out once `unchanged` said yes:
+    // whether its writer may still be writing into it. Such a file is not
+    // removed but kept aside (under `keepAs` when given and free, else under
+    // the name of a file told about) and reported through `keptAside`; the
+    // write succeeds.
+    std::function<bool(const std::string& path)> keep;
+    std::string keepAs;
     // Set when `unchanged` said no (the write then fails).
     bool* displaced = nullptr;
     // Set to the stamp of the file written, taken from the file itself once

@@ -4,13 +4,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <charconv>
-#include <cerrno>
-#include <cmath>
 #include <functional>
-#include <sys/stat.h>
+#include <variant>
 
 #include "config/atomic_file.h"
+#include "config/config_merge.h"
 #include "config/orbel_backup.h"
 #include "config/profile_list.h"
 #include "model/json_writer.h"
@@ -20,28 +18,17 @@
 #include "platform/clock.h"
 #include "platform/log.h"
 #include "platform/main_queue.h"
-#include "platform/peer_file.h"
 
 namespace orbel {
 
 namespace {
 
+// A notice made while quitting, told at the next start.
+constexpr const char* kUntoldNoticeKey = "orbel.untoldConfigNotice";
+
 QPointer<ConfigManager>& currentManager() {
     static QPointer<ConfigManager> manager;
     return manager;
-}
-
-// Tries `keep` on the dated names of `original` at the clock's time, the
-// plain one first, until one takes (an earlier copy is never replaced); the
-// name taken, or nothing.
-std::optional<std::string> keptUnderADatedName(const std::string& original,
-                                               const std::function<bool(const QString&)>& keep) {
-    const double now = platform::Clock::shared().secondsSince1970();
-    for (int attempt = 1; attempt <= ConfigManager::kRejectedCopyNames; ++attempt) {
-        const std::string path = ConfigManager::rejectedCopyPath(original, now, attempt);
-        if (keep(QString::fromStdString(path))) return path;
-    }
-    return std::nullopt;
 }
 
 bool isEmptyOrBadBinding(const HoldBinding& binding) {
@@ -54,6 +41,26 @@ bool isEmptyOrBadBinding(const HoldBinding& binding) {
     return false;  // a HID++ control is never flagged
 }
 
+std::string joined(const std::vector<std::string>& parts, const char* separator) {
+    std::string out;
+    for (const auto& part : parts) out += (out.empty() ? "" : separator) + part;
+    return out;
+}
+
+void collectOverfull(const MenuGroup& group, const std::string& name, std::vector<std::string>& out) {
+    if (group.slots.size() > static_cast<std::size_t>(ConfigManager::kSlotsPerLevel))
+        out.push_back(name + " (" + std::to_string(group.slots.size()) + " slots)");
+    for (const auto& slot : group.slots) {
+        if (const auto* g = slot.type.get<SlotType::Group>())
+            collectOverfull(*g->group, "the group \"" + slot.title + "\"", out);
+    }
+}
+
+std::string fileName(const std::string& path) { return QFileInfo(QString::fromStdString(path)).fileName().toStdString(); }
+std::string folderOf(const std::string& path) {
+    return QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
+}
+
 }  // namespace
 
 ConfigManager::ConfigManager(std::optional<std::string> configPath, std::optional<ProfileStore> profileStore,
@@ -61,6 +68,7 @@ ConfigManager::ConfigManager(std::optional<std::string> configPath, std::optiona
     : QObject(parent),
       config_(AppConfig::defaultConfig()),
       configPath_(configPath ? *configPath : platform::AppPaths::shared().configDir() + "/config.json"),
+      file_(configPath_),
       profileStore_(profileStore ? std::move(*profileStore) : ProfileStore()) {
     ensureConfigDirectory();
     // Left by saves that were killed half-way: in the folder (config.json
@@ -69,13 +77,13 @@ ConfigManager::ConfigManager(std::optional<std::string> configPath, std::optiona
     removeStaleTemporariesBeside(configPath_);
     const auto leftAside = clearInterruptedSaves(configPath_);
     profileStore_.removeStaleTemporaries();
-    take(read(true));
+    take(read(), true);
+    tellUntoldNotice();
     tellLeftAside(leftAside);
 }
 
 ConfigManager::~ConfigManager() {
     finishWaiting();  // a change still waiting is written, never dropped
-    if (settling_ && settling_->timer) platform::Timers::shared().cancel(settling_->timer);
 }
 
 ProfileList& ConfigManager::profileList() {
@@ -96,11 +104,9 @@ ConfigManager& ConfigManager::makeShared() {
 ConfigManager* ConfigManager::current() { return currentManager().data(); }
 void ConfigManager::setCurrent(ConfigManager* manager) { currentManager() = manager; }
 
+// MARK: publishing
+
 void ConfigManager::setConfig(AppConfig config) {
-    if (running_) {
-        config_ = std::move(config);  // published once the waiting changes are saved
-        return;
-    }
     Q_EMIT configWillChange();
     config_ = std::move(config);
     Q_EMIT configChanged();
@@ -109,8 +115,15 @@ void ConfigManager::setConfig(AppConfig config) {
 void ConfigManager::replaceConfig(AppConfig config) {
     ++generation_;
     setConfig(std::move(config));
-    if (!running_) Q_EMIT configReplaced();
+    Q_EMIT configReplaced();
 }
+
+void ConfigManager::publish(AppConfig config, bool replaced) {
+    if (replaced) replaceConfig(std::move(config));
+    else setConfig(std::move(config));
+}
+
+// MARK: changing
 
 std::optional<ConfigError> ConfigManager::change(std::function<void(AppConfig&)> edit) {
     return commit({[edit = std::move(edit)](AppConfig& c) {
@@ -125,285 +138,265 @@ std::optional<ConfigError> ConfigManager::save() {
 }
 
 std::optional<ConfigError> ConfigManager::commit(const Commit& step) {
-    // Another program's save that lands while the new file is written is
-    // taken in and the edit applied to it again, as at the start; a file that
-    // keeps changing is left to that program.
-    constexpr int kAttempts = 3;
-    for (int attempt = 1;; ++attempt) {
-        bool editedMeanwhile = false;
-        auto refused = commitOnce(step, editedMeanwhile);
-        if (!editedMeanwhile) return refused;
-        if (attempt == kAttempts)
-            return ConfigError::notSaved(configPath_ +
-                                         " kept being changed by another program while it was saved, so the change "
-                                         "was not saved.");
-    }
+    // The edit runs once, on what the user sees; what it made is what is
+    // saved and published, never the edit again.
+    AppConfig mine = config_;
+    if (!step.edit(mine)) return std::nullopt;
+    if (step.replaces) mine = normalise(mine);
+    if (auto errors = validate(mine); !errors.empty()) return errors.front();
+    Unsaved unsaved{config_, step.replaces, !step.activate || step.writeActivated, step.activate,
+                    step.activate ? activeProfile() : std::nullopt};
+    // Another program's save still being written is neither read nor
+    // replaced yet; changes made meanwhile go after those waiting.
+    if (waiting_ || file_.changing()) return defer(std::move(unsaved), std::move(mine));
+    Saved saved = saveOnto(unsaved, mine);
+    if (saved.mustWait) return defer(std::move(unsaved), std::move(mine));
+    auto refused = saved.refused;
+    finish(std::move(saved));
+    return refused;
 }
 
-std::optional<ConfigError> ConfigManager::commitOnce(const Commit& step, bool& editedMeanwhile) {
-    // Changes made while config.json was being written go first, in order,
-    // also while they are being saved; the one being saved goes on.
-    if (&step != saving_ && !settleNow()) return defer(step);
-    // Another program's save still being written is neither read nor
-    // replaced yet, until the wait has lasted its longest.
-    if (!overdue() && changing()) return defer(step);
-    const auto previous = activeProfile();
-    bool tookIn = false;
-    if (editedOutside()) {
-        // Validated, and told about, as Reload does.
-        if (!load()) return defer(step);
-        tookIn = true;
+ConfigManager::Saved ConfigManager::saveOnto(const Unsaved& unsaved, const AppConfig& mine) {
+    Saved out;
+    if (auto refused = keepUnusedFile()) {
+        out.refused = refused;
+        return out;
     }
-    if (auto refused = keepUnusedFile()) return refused;
-    // A switch away from a profile whose live version was edited outside
-    // (taken in now, or by an earlier Reload) stores that version first, so
-    // that switching back finds it.
-    if ((tookIn || reloadedUnmirrored_) && step.activate && previous && activeProfile() == previous && !loadNotice_) {
-        try {
-            profileStore_.save(config_, *previous);
-            profilesWritten();
-        } catch (const std::exception& e) {
-            return ConfigError::notSaved("Couldn't save the profile \"" + shownProfileName(*previous) + "\": " +
-                                         e.what());
+    // Another program's save that lands while the new file is written is
+    // put back, and the change carried onto it in turn; a file that keeps
+    // changing is left to that program.
+    constexpr int kAttempts = 3;
+    for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+        out = Saved{};
+        // Also after another program's save was put back: it may still be
+        // writing into it.
+        if (!file_.waitOver() && file_.changing()) {
+            out.mustWait = true;
+            return out;
+        }
+        AppConfig next = mine;
+        std::optional<AppConfig> theirs;
+        std::optional<std::string> keepTakenOutAs;
+        if (file_.editedOutside()) {
+            Reading reading = read();
+            using Verdict = Reading::Verdict;
+            if (reading.verdict == Verdict::beingWritten) {
+                out.mustWait = true;
+                return out;
+            }
+            if (reading.verdict == Verdict::unusable && reading.look.dangling) {
+                // A link stays a link: nothing is written in its place.
+                out.refused = ConfigError::notSaved(configPath_ + " could not be written: " + reading.reason +
+                                                    " The change was not saved.");
+                return out;
+            }
+            file_.remember(reading.look);
+            if (reading.verdict == Verdict::usable) {
+                theirs = reading.config;
+                if (!reading.cut.empty()) {
+                    const auto kept = keepRejectedCopy(*reading.look.bytes);
+                    out.told.push_back(
+                        LoadNotice{LoadNotice::Kind::cut, joined(reading.cut, ", "), kept, configPath_, std::nullopt});
+                    if (!kept) unused_ = Unused{reading.look.bytes};
+                }
+                if (!unsaved.replaces) {
+                    auto carried = carryOnto(unsaved.base, mine, reading.config);
+                    if (const auto* why = std::get_if<std::string>(&carried)) {
+                        // The other program's save stays as it is, and is what is in force.
+                        out.publish = *theirs;
+                        out.replaced = true;
+                        out.refused = ConfigError::notSaved(configPath_ + " was saved by another program meanwhile, and " +
+                                                            *why + ", so the change was not saved.");
+                        return out;
+                    }
+                    next = std::get<AppConfig>(std::move(carried));
+                }
+            } else if (reading.verdict == Verdict::unusable) {
+                // Kept aside and told as a start does; the change goes onto
+                // what Orbel runs with.
+                const auto kept = keepUnusable(reading, keepTakenOutAs);
+                if (!kept) unused_ = Unused{reading.look.bytes};
+                out.told.push_back(LoadNotice{reading.kind, reading.reason, kept, configPath_, std::nullopt});
+                if (!kept) {
+                    out.refused = ConfigError::notSaved(
+                        configPath_ + " could not be used and no copy of it could be kept, so it was left as it is.");
+                    return out;
+                }
+            }
+        }
+        if (auto refused = keepUnusedFile()) {
+            out.refused = refused;
+            return out;
+        }
+        // A switch away from a profile whose live version was edited outside
+        // (taken in now, or by an earlier Reload) stores that version first,
+        // so that switching back finds it.
+        if (unsaved.activate && unsaved.switchedFrom && (theirs || reloadedUnmirrored_) && !loadNotice_) {
+            try {
+                profileStore_.save(theirs ? *theirs : unsaved.base, *unsaved.switchedFrom);
+                profilesWritten();
+            } catch (const std::exception& e) {
+                out.refused = ConfigError::notSaved("Couldn't save the profile \"" +
+                                                    shownProfileName(*unsaved.switchedFrom) + "\": " + e.what());
+                return out;
+            }
+        }
+        if (auto errors = validate(next); !errors.empty()) {
+            if (theirs) out.publish = *theirs, out.replaced = true;
+            out.refused = errors.front();
+            return out;
+        }
+        const auto profile =
+            unsaved.writeProfile ? (unsaved.activate ? unsaved.activate : activeProfile()) : std::nullopt;
+        const ConfigFile::Saved written = write(next, profile, keepTakenOutAs);
+        if (written.displaced) continue;
+        if (auto told = keptAsideNotice(written)) out.told.push_back(std::move(*told));
+        if (written.failure) {
+            if (theirs) out.publish = *theirs, out.replaced = true;
+            out.refused = ConfigError::notSaved(*written.failure);
+            return out;
+        }
+        if (unsaved.activate) {
+            platform::KeyValueStore::shared().setString(kActiveProfileKey, *unsaved.activate);
+            reloadedUnmirrored_ = false;  // the live configuration is the activated profile's
+        }
+        out.publish = std::move(next);
+        out.replaced = unsaved.replaces || theirs.has_value();
+        return out;
+    }
+    out = Saved{};
+    out.refused = ConfigError::notSaved(configPath_ +
+                                        " kept being changed by another program while it was saved, so the change "
+                                        "was not saved.");
+    return out;
+}
+
+void ConfigManager::finish(Saved saved) {
+    if (saved.publish) {
+        const bool same = !saved.replaced && saved.publish->encodeDocument() == config_.encodeDocument();
+        if (!same) publish(std::move(*saved.publish), saved.replaced);
+    }
+    for (auto& told : saved.told) notice(std::move(told));
+}
+
+ConfigFile::Saved ConfigManager::write(const AppConfig& config, const std::optional<std::string>& profile,
+                                       const std::optional<std::string>& keepTakenOutAs) {
+    const auto before = file_.known();
+    ConfigFile::Saved saved = file_.write(config.encodeDocument(), keepTakenOutAs);
+    if (saved.failure || !profile) return saved;
+    try {
+        profileStore_.save(config, *profile);
+        profilesWritten();
+        reloadedUnmirrored_ = false;
+    } catch (const std::exception& e) {
+        // config.json and the active profile stay one configuration.
+        file_.restore(before);
+        saved.failure = "Couldn't save the profile \"" + shownProfileName(*profile) + "\": " + e.what();
+    }
+    return saved;
+}
+
+std::optional<ConfigManager::LoadNotice> ConfigManager::keptAsideNotice(const ConfigFile::Saved& saved) const {
+    if (!saved.keptAside || !saved.keptAside->path.size()) return std::nullopt;
+    const auto& kept = *saved.keptAside;
+    // Told as it is on disk: which save is in config.json, and where the
+    // other one is. The folder is named once: two whole paths in a row read
+    // badly.
+    const std::string in = "In " + folderOf(kept.path) + ": ", name = fileName(configPath_),
+                      keptName = fileName(kept.path);
+    std::string reason;
+    if (saved.failure)
+        reason = "A later save of " + configPath_ + " by another program could not be put in its place (" + kept.why +
+                 "). " + in + name + " holds an earlier save of that program; the later one is kept as " + keptName +
+                 ".";
+    else
+        reason = configPath_ + " was saved by another program while Orbel saved it, and that program's save could not "
+                 "be put back (" + kept.why + "). " + in + name +
+                 " holds Orbel's save, with the change; the other program's save is kept as " + keptName + ".";
+    return LoadNotice{LoadNotice::Kind::keptAside, reason, kept.path, configPath_, std::nullopt};
+}
+
+// MARK: waiting
+
+ConfigManager::Waiting& ConfigManager::wait() {
+    if (!waiting_) waiting_ = Waiting{};
+    file_.beginWait();
+    return *waiting_;
+}
+
+std::optional<ConfigError> ConfigManager::defer(Unsaved unsaved, AppConfig mine) {
+    const auto activate = unsaved.activate;
+    const bool replaces = unsaved.replaces;
+    Waiting& waiting = wait();
+    if (!waiting.unsaved) {
+        waiting.unsaved = std::move(unsaved);  // its base is what the file held
+    } else {
+        Unsaved& all = *waiting.unsaved;
+        all.replaces = all.replaces || unsaved.replaces;
+        all.writeProfile = unsaved.writeProfile;
+        if (unsaved.activate) {
+            all.activate = unsaved.activate;
+            if (!all.switchedFrom) all.switchedFrom = unsaved.switchedFrom;
         }
     }
-    AppConfig next = config_;
-    if (!step.edit(next)) return std::nullopt;
-    if (step.replaces) next = normalise(next);
-    if (auto errors = validate(next); !errors.empty()) return errors.front();
-    const auto profile = step.activate ? (step.writeActivated ? step.activate : std::nullopt) : activeProfile();
-    if (auto failure = write(next, profile, &editedMeanwhile))
-        return editedMeanwhile ? std::nullopt : std::optional<ConfigError>(ConfigError::notSaved(*failure));
-    if (step.activate) {
-        platform::KeyValueStore::shared().setString(kActiveProfileKey, *step.activate);
-        reloadedUnmirrored_ = false;  // the live configuration is the activated profile's
-    }
-    if (step.replaces) replaceConfig(std::move(next));
-    else setConfig(std::move(next));
-    return std::nullopt;
-}
-
-bool ConfigManager::changing() const {
-    const auto stamp = FileStamp::of(configPath_);
-    return stamp && stamp->changedLately() && !(knownStamp_ && stamp->sameAs(*knownStamp_));
-}
-
-ConfigManager::Settling& ConfigManager::waiting() {
-    if (!settling_) {
-        settling_ = Settling{};
-        settling_->since = platform::Clock::shared().secondsSince1970();
-    }
-    return *settling_;
-}
-
-bool ConfigManager::overdue() const {
-    return settling_ && (settling_->hurry || platform::Clock::shared().secondsSince1970() >=
-                                                 settling_->since + kLongestWaitSeconds);
-}
-
-AppConfig ConfigManager::withWaiting(AppConfig config) const {
-    for (const Commit& step : settling_->pending) {
-        AppConfig next = config;
-        if (!step.edit(next)) continue;
-        if (step.replaces) next = normalise(next);
-        if (validate(next).empty()) config = std::move(next);
-    }
-    return config;
-}
-
-std::optional<ConfigError> ConfigManager::defer(const Commit& step) {
-    if (&step == saving_) {
-        // The change being saved waits again, still first in line; it is
-        // shown already.
-        settling_->pending.insert(settling_->pending.begin(), step);
-        requeued_ = true;
-        settleWhenQuiet();
-        return std::nullopt;
-    }
-    AppConfig next = config_;
-    const bool edited = step.edit(next);
-    if (edited) {
-        if (step.replaces) next = normalise(next);
-        if (auto errors = validate(next); !errors.empty()) return errors.front();
-    }
-    Settling& settling = waiting();
-    if (!settling.onto) settling.onto = config_;
-    settling.pending.push_back(step);
-    // While the queue is saved, what it publishes comes at its end.
-    if (edited && !running_) {
-        if (step.replaces) replaceConfig(std::move(next));
-        else setConfig(std::move(next));
-    }
+    // A switch is in force at once for all that reads the active profile.
+    if (activate) platform::KeyValueStore::shared().setString(kActiveProfileKey, *activate);
+    publish(std::move(mine), replaces);
     platform::Log::write(platform::LogCategory::config,
                          "[orbel-config] " + configPath_ + " is being written by another program: the change is saved "
                          "once it is quiet, or in " + std::to_string(int(kLongestWaitSeconds)) +
                          " seconds at the latest");
-    if (settling_) settleWhenQuiet();
+    file_.whenQuiet([this] { settle(); });
     return std::nullopt;
-}
-
-void ConfigManager::settleWhenQuiet() {
-    auto& timers = platform::Timers::shared();
-    if (settling_->timer) timers.cancel(settling_->timer);
-    const double now = platform::Clock::shared().secondsSince1970();
-    const auto stamp = FileStamp::of(configPath_);
-    const double quiet = stamp ? std::clamp(stamp->quietAt() - now, 0.0, FileStamp::kSettleSeconds) : 0.0;
-    // Never past the longest wait, whatever the file does.
-    const double wait = std::clamp(settling_->since + kLongestWaitSeconds - now, 0.0, quiet);
-    settling_->timer = timers.singleShot(std::chrono::milliseconds(std::llround(wait * 1000) + 20), [this] {
-        settling_->timer = 0;
-        settle();
-    });
 }
 
 void ConfigManager::settle() {
-    if (!settling_ || running_) return;
-    if (!overdue() && changing()) return settleWhenQuiet();
-    if (settling_->timer) platform::Timers::shared().cancel(settling_->timer);
-    settling_->timer = 0;
-    // What the run publishes is published once, at its end.
-    const AppConfig shown = config_;
-    const std::uint64_t generation = generation_;
-    running_ = true;
-    bool tookReading = false;
-    if (settling_->reread) {
-        settling_->reread = false;
-        const bool firstLoad = settling_->firstLoad;
-        Reading reading = read(firstLoad);
-        const bool reloaded = !firstLoad && !reading.unsettled;
-        tookReading = !reading.unsettled;
-        take(std::move(reading));
-        if (reloaded) reloadedUnmirrored_ = true;
-    }
-    std::vector<ConfigError> refused;
-    if (!settling_->reread) {
-        settling_->firstLoad = false;
-        // The changes go onto what the file holds: what was just read, or
-        // the configuration they were made on while the file holds the same
-        // bytes (another program's save is taken in by the commit).
-        if (!tookReading && settling_->onto) config_ = *settling_->onto;
-        while (!settling_->reread && !settling_->pending.empty()) {
-            const Commit step = settling_->pending.front();
-            settling_->pending.erase(settling_->pending.begin());
-            requeued_ = false;
-            saving_ = &step;
-            auto failure = commit(step);
-            saving_ = nullptr;
-            if (requeued_) break;
-            if (failure) refused.push_back(std::move(*failure));
+    if (!waiting_) return;
+    if (!file_.waitOver() && file_.changing()) return file_.whenQuiet([this] { settle(); });
+    const Waiting waiting = *waiting_;
+    if (waiting.unsaved) {
+        // A start's reading that waited is part of it: the changes made on
+        // the stand-in are carried onto what the file holds.
+        Saved saved = saveOnto(*waiting.unsaved, config_);
+        if (saved.mustWait) return file_.whenQuiet([this] { settle(); });
+        waiting_.reset();
+        file_.endWait();
+        const auto refused = saved.refused;
+        if (refused && !saved.publish) saved.publish = waiting.unsaved->base, saved.replaced = true;
+        finish(std::move(saved));
+        if (refused) {
+            platform::Log::write(platform::LogCategory::config,
+                                 "[orbel-config] a change made while " + configPath_ +
+                                     " was being written by another program was not saved: " + refused->what());
+            Q_EMIT saveRefused(*refused);
         }
+    } else {
+        Reading reading = read();
+        if (reading.verdict == Reading::Verdict::beingWritten) return file_.whenQuiet([this] { settle(); });
+        waiting_.reset();
+        file_.endWait();
+        take(std::move(reading), waiting.firstLoad);
+        if (!waiting.firstLoad) reloadedUnmirrored_ = true;
     }
-    running_ = false;
-    AppConfig next = config_;
-    if (!settling_->pending.empty()) {
-        settling_->onto = config_;
-        next = withWaiting(config_);
-    } else if (!settling_->reread) {
-        platform::Timers::shared().cancel(settling_->timer);
-        settling_.reset();
-    }
-    const bool replaced = generation_ != generation;
-    config_ = shown;
-    if (replaced || next.encodeDocument() != shown.encodeDocument()) {
-        setConfig(std::move(next));
-        if (replaced) Q_EMIT configReplaced();
-    }
-    for (const auto& error : refused) {
-        platform::Log::write(platform::LogCategory::config,
-                             "[orbel-config] a change made while " + configPath_ +
-                                 " was being written by another program was not saved: " + error.what());
-        Q_EMIT saveRefused(error);
-    }
-    if (!settling_) Q_EMIT settled();
-}
-
-bool ConfigManager::settleNow() {
-    if (!settling_) return true;
-    if (running_ || (!overdue() && changing())) return false;
-    settle();
-    return !settling_;
+    if (!waiting_) Q_EMIT settled();
 }
 
 void ConfigManager::finishWaiting() {
-    if (!settling_ || running_) return;
-    if (settling_->pending.empty()) {
-        platform::Timers::shared().cancel(settling_->timer);
-        settling_.reset();
+    if (!waiting_) return;
+    if (!waiting_->unsaved) {
+        waiting_.reset();
+        file_.endWait();
         return;
     }
-    settling_->hurry = true;
+    file_.cutShort();
+    quitting_ = true;
     settle();
-}
-
-std::optional<std::string> ConfigManager::write(const AppConfig& config, const std::optional<std::string>& profile,
-                                                bool* editedMeanwhile) {
-    const std::string bytes = config.encodeDocument();
-    bool edited = false;
-    std::optional<FileStamp> written;
-    ReplaceGuard guard;
-    guard.beforeSwap = beforeReplaceHook_;
-    guard.unchanged = [this, judgeNow = overdue()](const std::string& replaced, bool swappedOut) {
-        // The file an exchange took out is judged by its bytes: the exchange
-        // moved its change time, so an edit in place whose modification time
-        // was put back would pass for unchanged by its stamp.
-        const auto stamp = FileStamp::of(replaced);
-        const bool asKnown = stamp && knownStamp_ && stamp->sameAs(*knownStamp_, swappedOut);
-        if (!swappedOut && asKnown && knownStamp_->settled) return true;
-        // Changed moments ago, and not the file last read or written: another
-        // program may still be writing into it. It is theirs, until the wait
-        // for it has lasted its longest: its bytes tell then.
-        if (!judgeNow && stamp && stamp->changedLately(swappedOut) && !asKnown) return false;
-        return !differsFromKnown(replaced);
-    };
-    guard.displaced = &edited;
-    guard.written = &written;
-    guard.rename = renameForTests_;
-    if (known_) guard.known = std::string_view(known_->constData(), std::size_t(known_->size()));
-    std::optional<ReplaceGuard::KeptAside> kept;
-    guard.keptAside = &kept;
-    auto failure = writeFileAtomically(configPath_, bytes, guard);
-    if (kept) {
-        // Told as it is on disk: which save is in config.json, and where the
-        // other one is.
-        // The folder is named once: two whole paths in a row read badly.
-        const QFileInfo target(QString::fromStdString(configPath_)), aside(QString::fromStdString(kept->path));
-        const std::string in = "In " + aside.absolutePath().toStdString() + ": ";
-        const std::string name = target.fileName().toStdString(), keptName = aside.fileName().toStdString();
-        notice(LoadNotice{LoadNotice::Kind::keptAside,
-                          failure ? "A later save of " + configPath_ + " by another program could not be put in its "
-                                    "place (" + kept->why + "). " + in + name +
-                                        " holds an earlier save of that program; the later one is kept as " +
-                                        keptName + "."
-                                  : configPath_ + " was saved by another program while Orbel saved it, and that "
-                                    "program's save could not be put back (" + kept->why + "). " + in + name +
-                                        " holds Orbel's save, with the change; the other program's save is kept as " +
-                                        keptName + ".",
-                          kept->path, configPath_, std::nullopt});
-    }
-    if (failure) {
-        if (editedMeanwhile) *editedMeanwhile = edited;
-        return "Couldn't save " + configPath_ + ": " + *failure;
-    }
-    if (profile) {
-        try {
-            profileStore_.save(config, *profile);
-            profilesWritten();
-        } catch (const std::exception& e) {
-            // config.json and the active profile stay one configuration.
-            if (!known_) QFile::remove(QString::fromStdString(configPath_));
-            else (void)writeFileAtomically(configPath_, std::string_view(known_->constData(), known_->size()));
-            return "Couldn't save the profile \"" + shownProfileName(*profile) + "\": " + e.what();
-        }
-    }
-    known_ = QByteArray::fromStdString(bytes);
-    knownStamp_ = written;
-    if (profile) reloadedUnmirrored_ = false;
-    return std::nullopt;
+    quitting_ = false;
 }
 
 std::optional<ConfigError> ConfigManager::keepUnusedFile() {
     if (!unused_) return std::nullopt;
-    const bool kept = unused_->bytes ? keepRejectedCopy(*unused_->bytes).has_value() : moveAsideUnreadable().has_value();
+    const bool kept = unused_->bytes ? keepRejectedCopy(*unused_->bytes).has_value() : file_.moveAside().has_value();
     if (kept) {
         unused_.reset();
         return std::nullopt;
@@ -412,26 +405,228 @@ std::optional<ConfigError> ConfigManager::keepUnusedFile() {
                                  " could not be used and no copy of it could be kept, so it was left as it is.");
 }
 
-bool ConfigManager::editedOutside() {
-    const QFileInfo info(QString::fromStdString(configPath_));
-    if (!info.exists() && !info.isSymLink()) return false;
-    const auto stamp = FileStamp::of(configPath_);
-    if (stamp && knownStamp_ && stamp->unchangedSince(*knownStamp_)) return false;
-    if (differsFromKnown(configPath_)) return true;
-    knownStamp_ = stamp;  // the same bytes, written again
-    return false;
+// MARK: reading
+
+ConfigManager::Reading ConfigManager::read() {
+    using Verdict = Reading::Verdict;
+    Reading r;
+    r.look = file_.look(OrbelBackup::kMaxFileBytes);
+    if (r.look.absent) {
+        r.verdict = Verdict::missing;
+        return r;
+    }
+    // A file another program changed moments ago, or while it was read, may
+    // be half-written: it is not judged by its half until the wait is over,
+    // and then it is kept by the exchange, which its writer goes on writing
+    // into. Nothing that can be read at the path (a dangling link, a loop
+    // of links) is nothing being written: it is judged at once.
+    const auto unusable = [&](LoadNotice::Kind kind, std::string reason) {
+        r.stillWritten = file_.stillWritten(r.look);
+        r.verdict = r.stillWritten && !file_.waitOver() ? Verdict::beingWritten : Verdict::unusable;
+        r.kind = kind;
+        r.reason = std::move(reason);
+        return r;
+    };
+    if (!r.look.bytes) return unusable(LoadNotice::Kind::unreadable, r.look.problem);
+    const QByteArray& bytes = *r.look.bytes;
+    std::optional<AppConfig> decoded;
+    std::string decodingError;
+    json::CorrectionLog corrections;
+    try {
+        const json::Json doc = json::parse(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        decoded = AppConfig::fromJson(json::Node(doc));
+    } catch (const json::DecodingError& e) {
+        decoded.reset();
+        decodingError = e.detailed();
+    }
+    if (!decoded) return unusable(LoadNotice::Kind::rejected, decodingError);
+    // Values the decoder had to change are used changed, and said so; the
+    // file keeps them as written until the next save.
+    for (const auto& line : corrections.lines())
+        platform::Log::write(platform::LogCategory::config, "[orbel-config] " + fileName(configPath_) + ": " + line);
+    AppConfig normalised = normalise(*decoded);
+    if (const auto errors = validate(normalised); !errors.empty()) {
+        std::vector<std::string> texts;
+        for (const auto& error : errors) texts.push_back(error.what());
+        // It reads as a configuration: a start leaves it in place.
+        r.leaveInPlace = true;
+        return unusable(LoadNotice::Kind::rejected, joined(texts, "\n"));
+    }
+    r.cut = overfullLevels(*decoded);
+    if (!r.cut.empty() && file_.stillWritten(r.look) && !file_.waitOver()) {
+        r.verdict = Verdict::beingWritten;
+        return r;
+    }
+    r.config = std::move(normalised);
+    r.verdict = Verdict::usable;
+    return r;
 }
 
-bool ConfigManager::differsFromKnown(const std::string& path) const {
-    const QString name = QString::fromStdString(path);
-    const QFileInfo info(name);
-    if (!info.exists() && !info.isSymLink()) return false;  // nothing in it to lose
-    if (!info.isFile() || !known_) return true;            // something else took its place, or a file appeared
-    // Another length is another file; one of the same length is compared.
-    if (info.size() != known_->size()) return true;
-    const platform::PeerFile file = platform::readPeerFile(name, known_->size());
-    return !file.bytes || *file.bytes != *known_;
+std::optional<std::string> ConfigManager::keepUnusable(const Reading& reading,
+                                                       std::optional<std::string>& keepTakenOutAs) {
+    if (reading.stillWritten) {
+        keepTakenOutAs = file_.freeDatedName();
+        return keepTakenOutAs;
+    }
+    // An unreadable file (or what is not a file) is moved aside whole; one
+    // that reads is copied, and written over.
+    if (!reading.look.bytes) return file_.moveAside();
+    return keepRejectedCopy(*reading.look.bytes);
 }
+
+bool ConfigManager::load() {
+    if (waiting_ && waiting_->unsaved) {
+        // Changes wait: they are carried onto what the file holds once it is
+        // quiet, as Reload shows it.
+        settle();
+        return !waiting_;
+    }
+    Reading reading = read();
+    const bool quiet = reading.verdict != Reading::Verdict::beingWritten;
+    take(std::move(reading), false);
+    // What Reload read is in config.json only, until a save mirrors it.
+    if (quiet) reloadedUnmirrored_ = true;
+    return quiet;
+}
+
+ConfigManager::StandIn ConfigManager::standIn() const {
+    StandIn out{AppConfig::defaultConfig(), std::nullopt, false};
+    const auto active = activeProfile();
+    if (!active) return out;
+    try {
+        AppConfig stored = normalise(profileStore_.load(*active));
+        if (validate(stored).empty()) {
+            out.config = std::move(stored);
+            out.profileInUse = active;
+            return out;
+        }
+    } catch (const std::exception&) {
+    }
+    // The defaults are nobody's profile: none stays active.
+    out.clearActive = true;
+    return out;
+}
+
+void ConfigManager::take(Reading reading, bool firstLoad) {
+    using Verdict = Reading::Verdict;
+    if (reading.verdict == Verdict::beingWritten) {
+        // Nothing is kept, told or written over until the file is quiet;
+        // meanwhile a start uses the stand-in, a Reload what it has.
+        Waiting& waiting = wait();
+        waiting.reread = true;
+        waiting.firstLoad = waiting.firstLoad || firstLoad;
+        if (firstLoad) replaceConfig(standIn().config);
+        file_.whenQuiet([this] { settle(); });
+        return;
+    }
+    loadNotice_.reset();
+    file_.remember(reading.look);
+    unused_.reset();
+    AppConfig config;
+    std::optional<LoadNotice> told;
+    enum class Write { nothing, config, configAndProfile } write = Write::nothing;
+    std::optional<std::string> keepTakenOutAs;
+    if (reading.verdict == Verdict::usable) {
+        config = std::move(reading.config);
+        // A level cut to six slots (nested ones too) is written cut at once,
+        // so that the next start neither cuts nor tells again; the original
+        // is kept first, and when that is impossible the file is left as it is.
+        if (!reading.cut.empty()) {
+            const auto kept = keepRejectedCopy(*reading.look.bytes);
+            if (kept) write = Write::configAndProfile;  // the user's own configuration, cut: mirrored like any save
+            else unused_ = Unused{reading.look.bytes};
+            told = LoadNotice{LoadNotice::Kind::cut, joined(reading.cut, ", "), kept, configPath_, std::nullopt};
+        }
+    } else {
+        StandIn stand = standIn();
+        if (stand.clearActive) clearActiveProfile();
+        config = std::move(stand.config);
+        if (reading.verdict == Verdict::missing) {
+            write = Write::config;
+            // A first start has nothing to tell, unless a profile stands in.
+            if (!firstLoad || stand.profileInUse)
+                told = LoadNotice{LoadNotice::Kind::missing, "There is no file.", std::nullopt, configPath_,
+                                  stand.profileInUse};
+        } else {
+            // Kept aside before anything replaces it; if that is impossible,
+            // left alone, with the stand-in in memory only.
+            const auto kept = reading.leaveInPlace ? keepRejectedCopy(*reading.look.bytes)
+                                                   : keepUnusable(reading, keepTakenOutAs);
+            if (!kept) unused_ = Unused{reading.look.bytes};
+            else if (!reading.leaveInPlace) write = Write::config;
+            told = LoadNotice{reading.kind, reading.reason, kept, configPath_, stand.profileInUse};
+        }
+    }
+    if (write != Write::nothing) {
+        const auto profile = write == Write::configAndProfile ? activeProfile() : std::nullopt;
+        const ConfigFile::Saved saved = this->write(config, profile, keepTakenOutAs);
+        if (saved.failure) platform::Log::write(platform::LogCategory::config, "[orbel-config] " + *saved.failure);
+        if (saved.failure && keepTakenOutAs && told) told->keptAt.reset();  // still in its place
+        if (auto aside = keptAsideNotice(saved); aside && !keepTakenOutAs) laterNotices_.push_back(std::move(*aside));
+    }
+    replaceConfig(std::move(config));
+    if (told) notice(std::move(*told));
+}
+
+// MARK: notices
+
+void ConfigManager::notice(LoadNotice notice) {
+    if (quitting_) {
+        // Nobody is there to read it now: the next start tells it.
+        json::Json record = json::Json::object();
+        record["kind"] = int(notice.kind);
+        record["reason"] = notice.reason;
+        if (notice.keptAt) record["keptAt"] = *notice.keptAt;
+        record["file"] = notice.file;
+        platform::KeyValueStore::shared().setString(kUntoldNoticeKey, record.dump());
+    }
+    loadNotice_ = std::move(notice);
+    Q_EMIT loadNoticeChanged();
+}
+
+void ConfigManager::tellUntoldNotice() {
+    auto& store = platform::KeyValueStore::shared();
+    const auto record = store.string(kUntoldNoticeKey);
+    if (!record) return;
+    store.remove(kUntoldNoticeKey);
+    try {
+        const json::Json doc = json::Json::parse(*record);
+        LoadNotice told{LoadNotice::Kind(doc.at("kind").get<int>()), doc.at("reason").get<std::string>(),
+                        doc.contains("keptAt") ? std::optional(doc["keptAt"].get<std::string>()) : std::nullopt,
+                        doc.at("file").get<std::string>(), std::nullopt};
+        if (loadNotice_) laterNotices_.push_back(std::move(told));
+        else notice(std::move(told));
+    } catch (const std::exception&) {
+        // A record no version of Orbel wrote: nothing to tell.
+    }
+}
+
+void ConfigManager::clearLoadNotice() {
+    loadNotice_.reset();
+    if (laterNotices_.empty()) return;
+    LoadNotice next = std::move(laterNotices_.front());
+    laterNotices_.erase(laterNotices_.begin());
+    notice(std::move(next));
+}
+
+void ConfigManager::tellLeftAside(const std::vector<std::string>& files) {
+    if (files.empty()) return;
+    std::string names;
+    for (std::size_t i = 0; i < files.size(); ++i)
+        names += (i == 0 ? "" : i + 1 == files.size() ? " and " : ", ") + fileName(files[i]);
+    const bool one = files.size() == 1;
+    LoadNotice told{LoadNotice::Kind::keptAside,
+                    std::string(one ? "A save of " : "Saves of ") + configPath_ + " did not finish, and " +
+                        (one ? "the file it replaced" : "the files they replaced") +
+                        " may hold another program's save. In " + folderOf(files.front()) + ": " +
+                        fileName(configPath_) + " holds the configuration in use; the replaced " +
+                        (one ? "file is" : "files are") + " kept as " + names + ".",
+                    files.front(), configPath_, std::nullopt};
+    if (loadNotice_) laterNotices_.push_back(std::move(told));
+    else notice(std::move(told));
+}
+
+// MARK: files and names
 
 std::optional<std::string> ConfigManager::activeProfile() const {
     // Normalised as it is kept, also when an earlier version kept it as typed.
@@ -448,271 +643,14 @@ void ConfigManager::ensureConfigDirectory() const {
 }
 
 std::string ConfigManager::rejectedCopyPath(const std::string& configPath, double secondsSince1970, int attempt) {
-    double seconds = secondsSince1970;
-    for (int n = 1; n < attempt; ++n) seconds = std::nextafter(seconds, HUGE_VAL);
-    char text[512];  // any double, written out in full
-    const auto [end, error] = std::to_chars(text, text + sizeof text, seconds, std::chars_format::fixed);
-    std::string digits(text, error == std::errc() ? end : text);
-    if (digits.find('.') == std::string::npos) digits += ".0";  // always a point and a fraction
-    return configPath + ".backup." + digits;
+    return datedCopyPath(configPath, secondsSince1970, attempt);
 }
-
-std::optional<std::string> ConfigManager::keepCopy(const std::string& original, const QByteArray& bytes) {
-    return keptUnderADatedName(original, [&bytes](const QString& path) {
-        QFile copy(path);
-        // A name already taken (an earlier copy) is never overwritten.
-        if (!copy.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return false;
-        const bool ok = copy.write(bytes) == bytes.size();
-        copy.close();
-        if (ok && copy.error() == QFileDevice::NoError) return true;
-        copy.remove();
-        return false;
-    });
-}
-
-std::optional<std::string> ConfigManager::moveAsideUnreadable() const {
-    const QString original = QString::fromStdString(configPath_);
-    return keptUnderADatedName(configPath_, [&original](const QString& path) { return QFile::rename(original, path); });
-}
-
-void ConfigManager::notice(LoadNotice notice) {
-    loadNotice_ = std::move(notice);
-    Q_EMIT loadNoticeChanged();
-}
-
-void ConfigManager::clearLoadNotice() {
-    loadNotice_.reset();
-    if (laterNotices_.empty()) return;
-    LoadNotice next = std::move(laterNotices_.front());
-    laterNotices_.erase(laterNotices_.begin());
-    notice(std::move(next));
-}
-
-void ConfigManager::tellLeftAside(const std::vector<std::string>& files) {
-    if (files.empty()) return;
-    const auto nameOf = [](const std::string& path) {
-        return QFileInfo(QString::fromStdString(path)).fileName().toStdString();
-    };
-    std::string names;
-    for (std::size_t i = 0; i < files.size(); ++i)
-        names += (i == 0 ? "" : i + 1 == files.size() ? " and " : ", ") + nameOf(files[i]);
-    const bool one = files.size() == 1;
-    const std::string folder = QFileInfo(QString::fromStdString(files.front())).absolutePath().toStdString();
-    LoadNotice told{LoadNotice::Kind::keptAside,
-                    std::string(one ? "A save of " : "Saves of ") + configPath_ + " did not finish, and " +
-                        (one ? "the file it replaced" : "the files they replaced") +
-                        " may hold another program's save. In " + folder + ": " + nameOf(configPath_) +
-                        " holds the configuration in use; the replaced " + (one ? "file is" : "files are") +
-                        " kept as " + names + ".",
-                    files.front(), configPath_, std::nullopt};
-    if (loadNotice_) laterNotices_.push_back(std::move(told));
-    else notice(std::move(told));
-}
-
-namespace {
-
-void collectOverfull(const MenuGroup& group, const std::string& name, std::vector<std::string>& out) {
-    if (group.slots.size() > static_cast<std::size_t>(ConfigManager::kSlotsPerLevel))
-        out.push_back(name + " (" + std::to_string(group.slots.size()) + " slots)");
-    for (const auto& slot : group.slots) {
-        if (const auto* g = slot.type.get<SlotType::Group>())
-            collectOverfull(*g->group, "the group \"" + slot.title + "\"", out);
-    }
-}
-
-// What is at a path that holds no regular file, in the words of a notice.
-std::string notAFile(const QFileInfo& info) {
-    if (!info.isSymLink() || info.exists()) return "It is not a regular file.";
-    struct stat there{};
-    const bool loop = ::stat(QFile::encodeName(info.filePath()).constData(), &there) != 0 && errno == ELOOP;
-    return loop ? "It is a link that leads back to itself, through other links or none."
-                : "It is a link to " + info.symLinkTarget().toStdString() + ", which does not exist.";
-}
-
-std::string joined(const std::vector<std::string>& parts, const char* separator) {
-    std::string out;
-    for (const auto& part : parts) out += (out.empty() ? "" : separator) + part;
-    return out;
-}
-
-}  // namespace
 
 std::vector<std::string> ConfigManager::overfullLevels(const AppConfig& config) {
     std::vector<std::string> out;
     collectOverfull(config.rootGroup, "the main dial", out);
     for (const auto& [bundleId, group] : config.appMenus()) collectOverfull(group, "the dial for " + bundleId, out);
     return out;
-}
-
-void ConfigManager::standIn(Reading& reading) {
-    reading.config = AppConfig::defaultConfig();
-    const auto active = activeProfile();
-    if (!active) return;
-    try {
-        AppConfig stored = normalise(profileStore_.load(*active));
-        if (validate(stored).empty()) {
-            reading.config = std::move(stored);
-            reading.profileInUse = active;
-            return;
-        }
-    } catch (const std::exception&) {
-    }
-    // The defaults are nobody's profile: none stays active.
-    reading.clearActive = true;
-}
-
-ConfigManager::Reading ConfigManager::read(bool firstLoad) {
-    using Write = Reading::Write;
-    Reading r;
-    auto say = [&](LoadNotice::Kind kind, std::string reason, std::optional<std::string> keptAt) {
-        r.notice = LoadNotice{kind, std::move(reason), std::move(keptAt), configPath_, r.profileInUse};
-    };
-    r.firstLoad = firstLoad;
-    const QString path = QString::fromStdString(configPath_);
-    const QFileInfo info(path);
-    // A file another program changed moments ago, or while it was read, may
-    // be half-written: what would be kept, told or written waits until it is
-    // quiet, and meanwhile the start uses the stand-in, a Reload what it has.
-    // Nothing that can be read at the path, before or after (a dangling
-    // link, a loop of links), is nothing being written: it is judged at once.
-    // And once the wait has lasted its longest, whatever is there is judged.
-    const bool judgeNow = overdue();
-    const auto stillWritten = [&] {
-        const auto now = FileStamp::of(configPath_);
-        if (judgeNow || (!now && !r.stamp)) return false;
-        return !now || !r.stamp || !now->sameAs(*r.stamp) || now->changedLately();
-    };
-    const auto waitForQuiet = [&] {
-        Reading waiting;
-        waiting.unsettled = true;
-        waiting.firstLoad = firstLoad;
-        if (firstLoad) standIn(waiting);
-        else waiting.config = config_;
-        waiting.clearActive = false;
-        waiting.profileInUse.reset();
-        return waiting;
-    };
-    if (!info.exists() && !info.isSymLink()) {
-        standIn(r);
-        r.write = Write::config;
-        // A first start has nothing to tell, unless a profile stands in.
-        if (!firstLoad || r.profileInUse) say(LoadNotice::Kind::missing, "There is no file.", std::nullopt);
-        return r;
-    }
-    // Only a regular file is opened: a pipe or a device would never end. One
-    // larger than a backup could hold is refused unread.
-    r.stamp = FileStamp::of(configPath_);
-    const platform::PeerFile file =
-        info.isFile() ? platform::readPeerFile(path, OrbelBackup::kMaxFileBytes) : platform::PeerFile{};
-    if (!file.bytes && stillWritten()) return waitForQuiet();
-    if (!file.bytes) {
-        // Put the unreadable file aside before anything replaces it; if that
-        // is impossible, leave it alone and keep the stand-in in memory.
-        const std::string reason = info.isFile() ? file.error : notAFile(info);
-        standIn(r);
-        const auto movedTo = moveAsideUnreadable();
-        if (movedTo) r.write = Write::config;
-        else r.unused = Unused{};
-        say(LoadNotice::Kind::unreadable, reason, movedTo);
-        return r;
-    }
-    const QByteArray& bytes = *file.bytes;
-    r.bytes = bytes;
-
-    std::optional<AppConfig> decoded;
-    std::string decodingError;
-    json::CorrectionLog corrections;
-    try {
-        const json::Json doc = json::parse(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-        decoded = AppConfig::fromJson(json::Node(doc));
-    } catch (const json::DecodingError& e) {
-        decoded.reset();
-        decodingError = e.detailed();
-    }
-    if (decoded) {
-        // Values the decoder had to change are used changed, and said so;
-        // the file keeps them as written until the next save.
-        const std::string name = info.fileName().toStdString();
-        for (const auto& line : corrections.lines())
-            platform::Log::write(platform::LogCategory::config, "[orbel-config] " + name + ": " + line);
-    }
-    if (!decoded && stillWritten()) return waitForQuiet();
-    if (!decoded) {
-        const auto kept = keepRejectedCopy(bytes);
-        standIn(r);
-        if (kept) r.write = Write::config;
-        else r.unused = Unused{bytes};
-        say(LoadNotice::Kind::rejected, decodingError, kept);
-        return r;
-    }
-
-    AppConfig normalised = normalise(*decoded);
-    if (const auto errors = validate(normalised); !errors.empty()) {
-        if (stillWritten()) return waitForQuiet();
-        std::vector<std::string> texts;
-        for (const auto& error : errors) texts.push_back(error.what());
-        const auto kept = keepRejectedCopy(bytes);
-        standIn(r);
-        if (!kept) r.unused = Unused{bytes};
-        say(LoadNotice::Kind::rejected, joined(texts, "\n"), kept);
-        return r;
-    }
-    r.config = std::move(normalised);
-    // A level cut to six slots (nested ones too) is written cut at once,
-    // so that the next start neither cuts nor tells again; the original is
-    // kept first, and when that is impossible the file is left as it is.
-    if (const auto cut = overfullLevels(*decoded); !cut.empty()) {
-        if (stillWritten()) return waitForQuiet();
-        const auto kept = keepRejectedCopy(bytes);
-        if (kept) r.write = Write::configAndProfile;  // the user's own configuration, cut: mirrored like any save
-        else r.unused = Unused{bytes};
-        say(LoadNotice::Kind::cut, joined(cut, ", "), kept);
-    }
-    return r;
-}
-
-bool ConfigManager::load() {
-    Reading reading = read(false);
-    const bool unsettled = reading.unsettled;
-    take(std::move(reading));
-    // What Reload read is in config.json only, until a save mirrors it.
-    if (!unsettled) reloadedUnmirrored_ = true;
-    return !unsettled;
-}
-
-void ConfigManager::take(Reading reading) {
-    if (reading.unsettled) {
-        waiting().reread = true;
-        settling_->firstLoad = settling_->firstLoad || reading.firstLoad;
-        if (reading.firstLoad) replaceConfig(std::move(reading.config));
-        settleWhenQuiet();
-        return;
-    }
-    loadNotice_.reset();
-    if (reading.clearActive) clearActiveProfile();
-    known_ = reading.bytes;
-    knownStamp_ = reading.stamp;
-    unused_ = reading.unused;
-    if (reading.write != Reading::Write::nothing) {
-        const auto profile = reading.write == Reading::Write::configAndProfile ? activeProfile() : std::nullopt;
-        if (auto failure = write(reading.config, profile))
-            platform::Log::write(platform::LogCategory::config, "[orbel-config] " + *failure);
-    }
-    // Changes still waiting go onto what was read (the reading waits no
-    // more), and are shown on it.
-    AppConfig shown = reading.config;
-    if (settling_ && !running_) {
-        settling_->reread = false;
-        settling_->onto = reading.config;
-        shown = withWaiting(std::move(shown));
-    }
-    replaceConfig(std::move(shown));
-    if (reading.notice) notice(std::move(*reading.notice));
-    if (settling_ && !running_ && settling_->pending.empty()) {
-        platform::Timers::shared().cancel(settling_->timer);
-        settling_.reset();
-        Q_EMIT settled();
-    }
 }
 
 // MARK: validation and normalising
@@ -909,7 +847,7 @@ void ConfigManager::switchToProfile(const std::string& name) {
         // The switch writes the profile cut only once the original is kept.
         const std::string path = profileStore_.url(name);
         QFile file(QString::fromStdString(path));
-        const auto kept = file.open(QIODevice::ReadOnly) ? keepCopy(path, file.readAll()) : std::nullopt;
+        const auto kept = file.open(QIODevice::ReadOnly) ? ConfigFile::keepCopy(path, file.readAll()) : std::nullopt;
         cut = LoadNotice{LoadNotice::Kind::cut, joined(levels, ", "), kept, path, std::nullopt};
     }
     AppConfig loaded = normalise(stored);

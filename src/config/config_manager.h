@@ -3,20 +3,21 @@
 // Owner of the one live configuration: loads config.json (falling back to the
 // built-in defaults and keeping a dated copy of a rejected file), validates,
 // publishes every change, and is the one writer of config.json and of the
-// profile files. Every write goes through one validated path (commit()):
-// an outside edit of config.json is taken in first, the write happens before
-// anything is published, and a failed write is returned to the caller. The
-// files are a few kilobytes in the user's own folder and are written on the
-// interface thread, because the caller must learn whether they were saved.
-// A config.json another program changed moments ago may still be being
-// written (in place, in pieces): it is judged, and replaced, only once it
-// has been left alone for a while, or once the wait has lasted its longest
-// (kLongestWaitSeconds), whatever the file does. Meanwhile a reading that
-// fails waits (nothing is kept, told or written), and a change is published
-// at once and saved then, once, applied to what the file holds by then: the
-// configuration it was made on when the file holds the same bytes, the
-// other program's save when they changed; a timer waits, never the caller.
-// Only a change of bytes is an outside save: times or mode alone are not.
+// profile files. This is the configuration side; ConfigFile is the file side
+// (what the file holds, the wait for it to be quiet, the exchange, what is
+// kept aside).
+// Every change takes one path (commit()): the edit runs once, on what is
+// published; the result is validated, saved once onto what config.json
+// holds, and only then published (at once, and saved later, while another
+// program is still writing the file). What config.json holds is another
+// program's save only when its bytes changed: the change is then carried onto
+// that save by what the user acted on (config_merge.h), or told as not saved.
+// A file Orbel cannot use never turns a running dial into the defaults: it is
+// kept aside and told, and the change is saved onto what Orbel runs with;
+// only a start and Reload fall back to the defaults. The files are a few
+// kilobytes in the user's own folder and are written on the interface
+// thread, because the caller must learn whether they were saved; a timer
+// waits, never the caller.
 
 #include <QByteArray>
 #include <QObject>
@@ -30,6 +31,7 @@
 #include <vector>
 
 #include "config/atomic_file.h"
+#include "config/config_file.h"
 #include "config/config_error.h"
 #include "config/profile_store.h"
 #include "model/app_config.h"
@@ -105,11 +107,11 @@ public:
     void flushSaves() const {}
     // config.json is being written by another program: a reading or changes
     // wait until it is quiet (settled() then).
-    bool waitingForQuiet() const { return settling_.has_value(); }
+    bool waitingForQuiet() const { return waiting_.has_value(); }
     // The longest a reading or a change waits for config.json to be quiet,
     // from the first wait: then what is there is judged, and the changes
     // are written through the guarded exchange all the same.
-    static constexpr double kLongestWaitSeconds = 5;
+    static constexpr double kLongestWaitSeconds = ConfigFile::kLongestWaitSeconds;
     // Ends a wait at once (quitting): a change still waiting is written as
     // when the wait has lasted its longest; a reading alone is dropped.
     void finishWaiting();
@@ -207,9 +209,9 @@ public:
 
     // Tests: runs each time a new config.json is on disk, right before it
     // takes the old one's place: where another program's save can land.
-    void setBeforeReplaceHookForTests(std::function<void()> hook) { beforeReplaceHook_ = std::move(hook); }
+    void setBeforeReplaceHookForTests(std::function<void()> hook) { file_.beforeReplaceHook = std::move(hook); }
     // Tests: stands in for renameat2(2) in the writes of config.json.
-    void setRenameForTests(RenameCall rename) { renameForTests_ = std::move(rename); }
+    void setRenameForTests(RenameCall rename) { file_.renameCall = std::move(rename); }
 
 Q_SIGNALS:
     void configWillChange();
@@ -230,121 +232,116 @@ private:
     // The application's manager, made on first use.
     static ConfigManager& makeShared();
 
-    // config.json could not be used and no copy of it could be kept: its
-    // bytes (nothing when it could not even be read).
-    struct Unused {
-        std::optional<QByteArray> bytes;
-    };
-    // What config.json holds, as load() takes it in.
-    struct Reading {
-        AppConfig config;
-        std::optional<LoadNotice> notice;
-        enum class Write { nothing, config, configAndProfile } write = Write::nothing;
-        bool clearActive = false;
-        std::optional<std::string> profileInUse;
-        std::optional<QByteArray> bytes;  // what the file held; nothing when there was none
-        std::optional<FileStamp> stamp;   // the file's, taken before its bytes were read
-        std::optional<Unused> unused;
-        // The file did not read, or needs rewriting, and another program may
-        // still be writing it: judged again once it is quiet.
-        bool unsettled = false;
-        bool firstLoad = false;
-    };
-    Reading read(bool firstLoad);
-    void standIn(Reading& reading);
-    void take(Reading reading);
-    // Whether config.json is no longer what was last read or written. A
-    // missing file is no outside edit: there is nothing in it to lose. The
-    // file is read only when its stamp cannot tell, and never beyond the
-    // size last read or written.
-    bool editedOutside();
-    // Whether the file at `path` holds other bytes than those last read or
-    // written (a missing file holds nothing to lose).
-    bool differsFromKnown(const std::string& path) const;
+    // MARK: reading
 
-    // The one path of every write of the live configuration. `edit` returns
-    // false when there is nothing to change.
+    // What config.json holds, judged (nothing is kept, written or told yet).
+    struct Reading {
+        enum class Verdict { usable, missing, unusable, beingWritten } verdict = Verdict::usable;
+        ConfigFile::Look look;
+        AppConfig config;               // usable: as it is used, cut to six slots per level
+        std::vector<std::string> cut;   // usable: the levels that were cut
+        LoadNotice::Kind kind = LoadNotice::Kind::rejected;  // unusable: unreadable or rejected
+        std::string reason;
+        // Unusable once the wait is over, and still changing: its writer may
+        // still be writing into it, so it is kept by the exchange itself.
+        bool stillWritten = false;
+        // Unusable but a configuration all the same (it failed validation):
+        // a start copies it and leaves it in place.
+        bool leaveInPlace = false;
+    };
+    Reading read();
+    // A start's or Reload's reading taken in: what cannot be used is kept
+    // aside and told, and the defaults (or the active profile's copy) stand
+    // in for it.
+    void take(Reading reading, bool firstLoad);
+    struct StandIn {
+        AppConfig config;
+        std::optional<std::string> profileInUse;
+        bool clearActive = false;
+    };
+    StandIn standIn() const;
+    // Keeps an unusable config.json before anything replaces it: a copy of
+    // its bytes, the file itself moved aside, or, when its writer may still
+    // be writing into it, under the name the exchange will move it to
+    // (`keepTakenOutAs`). Where it is, or nothing.
+    std::optional<std::string> keepUnusable(const Reading& reading, std::optional<std::string>& keepTakenOutAs);
+
+    // MARK: changing
+
+    // One edit of the configuration; it runs once, on what is published.
     struct Commit {
         Commit(std::function<bool(AppConfig&)> e, bool r = false, std::optional<std::string> a = std::nullopt,
                bool w = false)
             : edit(std::move(e)), replaces(r), activate(std::move(a)), writeActivated(w) {}
-        std::function<bool(AppConfig&)> edit;
-        bool replaces;                        // publish as a replacement
-        std::optional<std::string> activate;  // the profile that becomes active
-        bool writeActivated;                  // and whether its file is rewritten
+        std::function<bool(AppConfig&)> edit;  // false: nothing to change
+        bool replaces;                          // a replacement: published as one, and saved whole
+        std::optional<std::string> activate;    // the profile that becomes active
+        bool writeActivated;                    // and whether its file is rewritten
     };
     std::optional<ConfigError> commit(const Commit& step);
-    // One try of commit(); `editedMeanwhile` when another program saved
-    // config.json while the new one was written (nothing is written or
-    // published then).
-    std::optional<ConfigError> commitOnce(const Commit& step, bool& editedMeanwhile);
 
-    // Waiting for config.json to be quiet: a reading to make again, and the
-    // changes made meanwhile, in order. What is published meanwhile is
-    // `onto` with the waiting changes applied (on copies).
-    struct Settling {
+    // The user's changes not yet saved: the configuration they were made on
+    // (what config.json held then) and how to save what is published now.
+    struct Unsaved {
+        AppConfig base;
+        bool replaces = false;
+        bool writeProfile = true;                 // the active profile's file receives it
+        std::optional<std::string> activate;      // a profile switched to
+        std::optional<std::string> switchedFrom;  // the profile active before that switch
+    };
+    // What a save did to the files, to be published once it is over.
+    struct Saved {
+        std::optional<ConfigError> refused;
+        bool mustWait = false;           // another program is still writing config.json
+        std::optional<AppConfig> publish;
+        bool replaced = false;           // another program's save, or a replacement, is in it
+        std::vector<LoadNotice> told;
+    };
+    // Saves `mine` once, onto what config.json holds: as it is when it still
+    // holds the bytes the changes were made on; carried onto another
+    // program's save by what the user acted on; onto what Orbel runs with
+    // when the file cannot be used (kept aside and told first).
+    Saved saveOnto(const Unsaved& unsaved, const AppConfig& mine);
+    void finish(Saved saved);
+    // Writes config.json, then the profile's file; when the latter fails
+    // config.json gets its previous bytes back.
+    ConfigFile::Saved write(const AppConfig& config, const std::optional<std::string>& profile,
+                            const std::optional<std::string>& keepTakenOutAs = std::nullopt);
+    std::optional<LoadNotice> keptAsideNotice(const ConfigFile::Saved& saved) const;
+
+    // MARK: waiting
+
+    // A wait for config.json to be quiet: a reading to make again, changes
+    // to save.
+    struct Waiting {
         bool reread = false;
         bool firstLoad = false;
-        std::vector<Commit> pending;
-        // The configuration the waiting changes were made on, as the file
-        // held it (known_): they are saved onto it when the file still
-        // holds those bytes.
-        std::optional<AppConfig> onto;
-        double since = 0;    // when the wait began, by the Clock
-        bool hurry = false;  // ended at once (quitting)
-        platform::Timers::Id timer = 0;
+        std::optional<Unsaved> unsaved;
     };
-    std::optional<Settling> settling_;
-    // The wait, begun now when none was.
-    Settling& waiting();
-    // The waiting changes are being saved: what they publish is held until
-    // all are (the screens see one change), a change made meanwhile joins
-    // the queue, and `saving_` is the one being saved.
-    bool running_ = false;
-    const Commit* saving_ = nullptr;
-    bool requeued_ = false;  // the one being saved waits again
-    // Whether config.json changed moments ago (by its times), and not by
-    // the last read or write.
-    bool changing() const;
-    // Whether the wait has lasted its longest: the file is judged as it is.
-    bool overdue() const;
-    // `config` with the waiting changes applied, as they are shown.
-    AppConfig withWaiting(AppConfig config) const;
-    // Publishes the step at once and saves it once config.json is quiet.
-    std::optional<ConfigError> defer(const Commit& step);
-    void settleWhenQuiet();
-    // Once config.json is quiet (or the wait is overdue): reads it again if
-    // a reading waits, then saves the changes made meanwhile, onto what the
-    // file holds.
+    std::optional<Waiting> waiting_;
+    Waiting& wait();
+    // Publishes the change at once and saves it once config.json is quiet.
+    std::optional<ConfigError> defer(Unsaved unsaved, AppConfig mine);
     void settle();
-    // Whether nothing waits any more (settling now, when the file is quiet).
-    bool settleNow();
-    // Writes config.json, then the profile's file; on a failure of the
-    // latter config.json gets its previous bytes back. The failure's text.
-    // The old config.json, as the new one takes its place, is compared with
-    // what was last seen: when it changed, it stays (nothing is written) and
-    // `editedMeanwhile` says so.
-    std::optional<std::string> write(const AppConfig& config, const std::optional<std::string>& profile,
-                                     bool* editedMeanwhile = nullptr);
+    bool quitting_ = false;
+
+    // MARK: the rest
+
     // A file that could not be used and of which no copy exists is never
     // overwritten: another copy is tried first.
     std::optional<ConfigError> keepUnusedFile();
-    // Keeps a rejected file beside it before anything may overwrite it.
-    // Returns where, or nothing when no copy could be made.
-    static std::optional<std::string> keepCopy(const std::string& path, const QByteArray& bytes);
-    std::optional<std::string> keepRejectedCopy(const QByteArray& bytes) const { return keepCopy(configPath_, bytes); }
-    std::optional<std::string> moveAsideUnreadable() const;
-    void notice(LoadNotice notice);
-    void notice(LoadNotice::Kind kind, std::string reason, std::optional<std::string> keptAt) {
-        notice(LoadNotice{kind, std::move(reason), std::move(keptAt), configPath_, std::nullopt});
+    std::optional<std::string> keepRejectedCopy(const QByteArray& bytes) const {
+        return ConfigFile::keepCopy(configPath_, bytes);
     }
-
+    void notice(LoadNotice notice);
+    void publish(AppConfig config, bool replaced);
     // Publishes a configuration that replaces the one the screens edit.
     void replaceConfig(AppConfig config);
 
     AppConfig config_;
     std::uint64_t generation_ = 0;
     std::string configPath_;
+    ConfigFile file_;
     ProfileStore profileStore_;
     std::unique_ptr<ProfileList> profileList_;
     // Each write of a profile file tells the list at once, ahead of the
@@ -356,17 +353,17 @@ private:
     // Files that interrupted saves of config.json left aside and that may
     // hold another program's save: told at the start.
     void tellLeftAside(const std::vector<std::string>& files);
-    // The bytes of config.json as last read or written; nothing when there
-    // was no file.
-    std::optional<QByteArray> known_;
-    // The file's stamp when known_ was read or written.
-    std::optional<FileStamp> knownStamp_;
+    // A notice made while quitting is told at the next start.
+    void tellUntoldNotice();
     // config.json was read again (Reload) and the active profile's file has
     // not received it since.
     bool reloadedUnmirrored_ = false;
+    // config.json could not be used and no copy of it could be kept: its
+    // bytes (nothing when it could not even be read).
+    struct Unused {
+        std::optional<QByteArray> bytes;
+    };
     std::optional<Unused> unused_;
-    std::function<void()> beforeReplaceHook_;
-    RenameCall renameForTests_;
 };
 
 }  // namespace orbel

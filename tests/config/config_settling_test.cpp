@@ -279,9 +279,10 @@ TEST_F(SettlingTest, AChangeStillWaitingIsWrittenWhenTheWaitIsEnded) {
     EXPECT_EQ(make()->config().menuRadius, 225);
 }
 
-// A link that leads nowhere, or in a loop, is nothing being written: it is
-// kept aside and told at once, and never looked at again and again; also
-// when its target goes while Orbel runs.
+// A link that leads nowhere, or in a loop, is nothing being written: at a
+// start it is kept aside and told at once, and never looked at again and
+// again; when its target goes while Orbel runs, a change is told as not
+// saved at once.
 TEST_F(SettlingTest, ALinkThatLeadsNowhereIsJudgedAtOnce) {
     const auto judged = [this](const char* why) {
         EXPECT_FALSE(live().waitingForQuiet());
@@ -308,8 +309,183 @@ TEST_F(SettlingTest, ALinkThatLeadsNowhereIsJudgedAtOnce) {
     ASSERT_EQ(::symlink((dir() + "/target.json").c_str(), configPath().c_str()), 0);
     ASSERT_EQ(live().config().rootGroup.slots.size(), 2u);
     QFile::remove(QString::fromStdString(dir() + "/target.json"));
-    ASSERT_FALSE(live().change([](AppConfig& c) { c.menuRadius = 205; }));
-    EXPECT_EQ(live().config().menuRadius, 205);
+    // A click then leaves the link a link: not saved, and told why.
+    const auto refused = live().change([](AppConfig& c) { c.menuRadius = 205; });
+    ASSERT_TRUE(refused);
+    EXPECT_NE(std::string(refused->what()).find(dir() + "/target.json, which does not exist"), std::string::npos)
+        << refused->what();
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(configPath())).isSymLink());
+    EXPECT_NE(live().config().menuRadius, 205);
+    EXPECT_EQ(live().config().rootGroup.slots.size(), 2u);
+    EXPECT_EQ(timers.pending(), 0u);
+}
+
+// Another program writing config.json in place for longer than any wait, a
+// piece a second: once the wait is over, a start or a click keeps that file
+// aside under the name it tells, and the program's later writes land there;
+// nothing of its save is lost, and a click is saved onto the dial in use.
+TEST_F(SettlingTest, ASaveLongerThanTheWaitEndsWholeInAFileThatIsTold) {
+    const auto slowSave = [this](bool click) {
+        writeFile(configPath(), withSnippets(1, "before").encodeDocument());
+        if (click) {
+            ASSERT_EQ(firstSnippet(live().config()), "before0");
+        }
+        const std::string outside = withSnippets(3, "outside").encodeDocument();
+        const std::size_t piece = outside.size() / 10 + 1;
+        InPlaceWriter writer(configPath());
+        std::size_t done = 0;
+        const auto writeOn = [&] {
+            writer.write(outside.substr(done, piece));
+            done = std::min(outside.size(), done + piece);
+            touch();
+        };
+        writeOn();
+        if (click) {
+            ASSERT_FALSE(live().change([](AppConfig& c) { c.menuRadius = 233; }));
+        }
+        ASSERT_TRUE(live().waitingForQuiet());
+        while (live().waitingForQuiet() && done < outside.size()) {
+            timers.advance(std::chrono::seconds(1));
+            writeOn();
+        }
+        EXPECT_FALSE(live().waitingForQuiet());
+        while (done < outside.size()) writeOn();
+        ASSERT_TRUE(live().loadNotice());
+        ASSERT_TRUE(live().loadNotice()->keptAt);
+        EXPECT_EQ(readFile(*live().loadNotice()->keptAt), outside);
+        EXPECT_EQ(readFile(configPath()), live().config().encodeDocument());
+    };
+    slowSave(false);
+    EXPECT_EQ(live().config().rootGroup.slots.size(), AppConfig::defaultConfig().rootGroup.slots.size());
+    manager.reset();
+    slowSave(true);
+    EXPECT_EQ(firstSnippet(live().config()), "before0");
+    EXPECT_EQ(live().config().menuRadius, 233);
+}
+
+// Quitting while a click waits on a file just broken: the click is saved
+// onto the dial in use, the broken bytes are kept, and the next start names
+// the copy.
+TEST_F(SettlingTest, AQuitOnABrokenFileKeepsItAndTheNextStartNamesTheCopy) {
+    writeFile(configPath(), withSnippets(2, "mine").encodeDocument());
+    live();
+    writeFile(configPath(), "{\"menu\": [");
+    touch();
+    ASSERT_FALSE(live().change([](AppConfig& c) { c.menuRadius = 215; }));
+    ASSERT_TRUE(live().waitingForQuiet());
+    manager.reset();
+    ASSERT_EQ(copies().size(), 1);
+    const std::string copy = dir() + "/" + copies()[0].toStdString();
+    EXPECT_EQ(readFile(copy), "{\"menu\": [");
+    ASSERT_EQ(firstSnippet(live().config()), "mine0");
+    EXPECT_EQ(live().config().menuRadius, 215);
+    ASSERT_TRUE(live().loadNotice());
+    EXPECT_EQ(live().loadNotice()->keptAt, copy);
+    manager.reset();
+    EXPECT_FALSE(live().loadNotice());  // told once
+}
+
+// While a profile switch waits for the file to be quiet, everything that
+// reads the active profile already sees it.
+TEST_F(SettlingTest, AProfileSwitchThatWaitsIsInForceAtOnce) {
+    live().storeProfile(withSnippets(1, "home"), "Home");
+    live().storeProfile(withSnippets(1, "work"), "Work");
+    live().switchToProfile("Home");
+    touch();
+    live().switchToProfile("Work");
+    ASSERT_TRUE(live().waitingForQuiet());
+    EXPECT_EQ(live().activeProfile(), "Work");
+    EXPECT_THROW(live().deleteProfile("Work"), ProfileMutationError);
+    quiet();
+    EXPECT_EQ(live().activeProfile(), "Work");
+    EXPECT_EQ(firstSnippet(live().config()), "work0");
     EXPECT_EQ(readFile(configPath()), live().config().encodeDocument());
-    judged("which does not exist");
+}
+
+// The longest wait is measured on the monotonic clock: a wall clock stepped
+// back an hour while a sync tool keeps touching the file does not hold it.
+TEST_F(SettlingTest, AWallClockSteppedBackDoesNotHoldTheWait) {
+    struct SteppedClock : fakes::FakeClock {
+        double back = 0;
+        double secondsSince1970() const override { return seconds - back; }
+    } stepped;
+    stepped.seconds = clock.seconds;
+    fakes::ReplaceShared<platform::Clock> useStepped{stepped};
+    fakes::FakeTimers steppedTimers{&stepped};
+    fakes::ReplaceShared<platform::Timers> useSteppedTimers{steppedTimers};
+    const auto touchNow = [&] {
+        const double at = stepped.secondsSince1970();
+        const timespec t{time_t(at), long(std::fmod(at, 1.0) * 1e9)};
+        const timespec times[2] = {t, t};
+        ASSERT_EQ(::utimensat(AT_FDCWD, configPath().c_str(), times, 0), 0);
+    };
+    writeFile(configPath(), withSnippets(2).encodeDocument());
+    live();
+    touchNow();
+    ASSERT_FALSE(live().change([](AppConfig& c) { c.menuRadius = 240; }));
+    stepped.back = 3600;
+    const double from = stepped.seconds;
+    while (live().waitingForQuiet() && stepped.seconds < from + 60) {
+        touchNow();
+        steppedTimers.advance(std::chrono::milliseconds(500));
+    }
+    EXPECT_LE(stepped.seconds - from, ConfigManager::kLongestWaitSeconds + 0.5);
+    EXPECT_EQ(make()->config().menuRadius, 240);
+    manager.reset();
+}
+
+// Orbel's own save moments ago is no other program's: a second click right
+// after the first is saved at once.
+TEST_F(SettlingTest, AClickRightAfterOrbelsOwnSaveIsSavedAtOnce) {
+    writeFile(configPath(), withSnippets(2).encodeDocument());
+    ASSERT_FALSE(live().change([](AppConfig& c) { c.menuRadius = 211; }));
+    ASSERT_FALSE(live().change([](AppConfig& c) { c.menuRadius = 212; }));
+    EXPECT_FALSE(live().waitingForQuiet());
+    EXPECT_EQ(readFile(configPath()), live().config().encodeDocument());
+    EXPECT_EQ(live().config().menuRadius, 212);
+}
+
+// A save that reads whole at every moment but is rewritten in place past
+// the longest wait: the click is carried onto it, and the file the exchange
+// takes out is kept aside and told, so that the program's next write is
+// not lost in a file with no name.
+TEST_F(SettlingTest, ASaveStillRewrittenOnceTheWaitIsOverIsKeptAsideNotDeleted) {
+    writeFile(configPath(), withSnippets(1, "before").encodeDocument());
+    ASSERT_EQ(firstSnippet(live().config()), "before0");
+    InPlaceWriter writer(configPath());
+    writer.rewrite(withSnippets(2, "outside").encodeDocument());
+    touch();
+    ASSERT_FALSE(live().change([](AppConfig& c) { c.menuRadius = 244; }));
+    for (int i = 0; i < 20 && live().waitingForQuiet(); ++i) {
+        timers.advance(std::chrono::milliseconds(500));
+        if (live().waitingForQuiet()) {
+            writer.rewrite(withSnippets(2, "outside").encodeDocument());
+            touch();
+        }
+    }
+    ASSERT_FALSE(live().waitingForQuiet());
+    EXPECT_EQ(firstSnippet(live().config()), "outside0");
+    EXPECT_EQ(live().config().menuRadius, 244);
+    EXPECT_EQ(readFile(configPath()), live().config().encodeDocument());
+    ASSERT_TRUE(live().loadNotice());
+    ASSERT_TRUE(live().loadNotice()->keptAt);
+    const std::string last = withSnippets(3, "last").encodeDocument();
+    writer.rewrite(last);
+    EXPECT_EQ(readFile(*live().loadNotice()->keptAt), last);
+}
+
+// Reload while a click waits carries the click onto what it reads.
+TEST_F(SettlingTest, AReloadWhileAClickWaitsCarriesTheClick) {
+    writeFile(configPath(), withSnippets(1, "before").encodeDocument());
+    live();
+    touch();
+    ASSERT_FALSE(live().change([](AppConfig& c) { c.menuRadius = 236; }));
+    ASSERT_TRUE(live().waitingForQuiet());
+    writeFile(configPath(), withSnippets(2, "outside").encodeDocument());
+    clock.seconds += FileStamp::kSettleSeconds + 1;  // quiet, before the wait's timer has run
+    ASSERT_TRUE(live().load());
+    EXPECT_FALSE(live().waitingForQuiet());
+    EXPECT_EQ(firstSnippet(live().config()), "outside0");
+    EXPECT_EQ(live().config().menuRadius, 236);
+    EXPECT_EQ(readFile(configPath()), live().config().encodeDocument());
 }

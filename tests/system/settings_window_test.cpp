@@ -233,7 +233,7 @@ TEST_F(SettingsSystem, TheArrowsStayOnTheTabBarAtEitherEndAndChangeNoSetting) {
     EXPECT_TRUE(onTab("Advanced")) << "Right on the last tab left the focus there";
     spin(300);  // the pill's fade, for the picture
     systemtest::savePicture("settings-arrows-on-the-tab-bar");
-    EXPECT_EQ(configText(orbel), saved);
+    EXPECT_EQ(configText(orbel).toStdString(), saved.toStdString());
     settings.close();
 }
 

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QEnterEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QVariantAnimation>
 #include <algorithm>
@@ -63,6 +64,17 @@ protected:
         update();
         QAbstractButton::leaveEvent(event);
     }
+    void keyPressEvent(QKeyEvent* event) override {
+        // The arrows are the bar's: a plain button's would move the focus
+        // on as Tab does, out of the bar at either end.
+        switch (event->key()) {
+            case Qt::Key_Left:
+            case Qt::Key_Right:
+            case Qt::Key_Up:
+            case Qt::Key_Down: event->ignore(); return;
+            default: QAbstractButton::keyPressEvent(event);
+        }
+    }
 
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
@@ -115,6 +127,7 @@ private:
 };
 
 SettingsTabBar::SettingsTabBar(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("settingsTabBar"));
     row_ = new QHBoxLayout(this);
     // The window has the desktop's own title bar above: no room kept for one.
     row_->setContentsMargins(16, 14, 16, 10);
@@ -145,6 +158,23 @@ void SettingsTabBar::setSelected(int index) {
     QWidget* chosen = button(index);
     if (chosen && focused != chosen && std::find(buttons_.begin(), buttons_.end(), focused) != buttons_.end())
         chosen->setFocus(Qt::OtherFocusReason);
+}
+
+void SettingsTabBar::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    const bool mirrored = isRightToLeft();  // the first tab on the right: Left goes on
+    const int step = key == Qt::Key_Up || key == (mirrored ? Qt::Key_Right : Qt::Key_Left)     ? -1
+                     : key == Qt::Key_Down || key == (mirrored ? Qt::Key_Left : Qt::Key_Right) ? 1
+                                                                                              : 0;
+    const auto from = std::find(buttons_.begin(), buttons_.end(), focusWidget());
+    if (step == 0 || from == buttons_.end()) return QWidget::keyPressEvent(event);
+    // As a click on it: the tab is chosen, with the focus, which the key
+    // marks. At either end the arrow does nothing.
+    const int index = static_cast<int>(from - buttons_.begin()) + step;
+    if (QWidget* next = button(index)) {
+        next->setFocus(Qt::OtherFocusReason);
+        Q_EMIT tabClicked(index);
+    }
 }
 
 QWidget* SettingsTabBar::button(int index) const {

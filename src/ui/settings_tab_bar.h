@@ -4,7 +4,10 @@
 // over a short title each, the selected one on a translucent pill, a hovered
 // one on a faint fill. Clicking a button focuses it and reports its index,
 // also for the tab already selected; which tab is selected is the owner's
-// to say. A focus on a tab button follows the selection. GUI thread.
+// to say. A focus on a tab button follows the selection. The arrows move the
+// focus to the next or the previous tab and report it as a click does,
+// stopping at either end (Left is the tab on the left in a right-to-left
+// layout too); they never take the focus out of the bar. GUI thread.
 
 #include <QWidget>
 #include <string>
@@ -34,6 +37,9 @@ public:
 
 Q_SIGNALS:
     void tabClicked(int index);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QHBoxLayout* row_;

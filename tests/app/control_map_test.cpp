@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QFile>
 #include <QFileSystemWatcher>
 #include <QJsonArray>
@@ -58,6 +59,10 @@ TEST(ControlMap, ARequestIsAnsweredWithTheVisibleControlsSegmentsAndRowsOnTheScr
     window.move(40, 30);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_Shift);
+    mode->setFocus(Qt::OtherFocusReason);  // after a key: marked
 
     QFile::remove(file);
     orbel::testing::writeFile(file + ".request", "?");
@@ -70,6 +75,8 @@ TEST(ControlMap, ARequestIsAnsweredWithTheVisibleControlsSegmentsAndRowsOnTheScr
     const QJsonObject button = entryFor(map, "Go");
     EXPECT_EQ(button["window"].toString(), "Probe");
     EXPECT_EQ(rectOf(button), QRect(go->mapToGlobal(QPoint()), go->size()));
+    EXPECT_FALSE(button["focused"].toBool() || button["marked"].toBool());
+    EXPECT_TRUE(entryFor(map, "mode")["focused"].toBool() && entryFor(map, "mode")["marked"].toBool());
     EXPECT_TRUE(entryFor(map, "Hidden").isEmpty());
     const QJsonObject hold = entryFor(map, "Hold");
     EXPECT_EQ(hold["type"].toString(), "segment");

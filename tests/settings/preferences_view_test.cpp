@@ -735,6 +735,40 @@ TEST_F(KeyboardWalk, TheFocusGoesWithTheTabChosen) {
     EXPECT_EQ(press(Qt::Key_Tab), tabButton(SettingsTab::profiles)) << "Tab goes on from the tab the click chose";
 }
 
+// The arrows on the tab bar choose the next or the previous tab and take
+// the marked focus there; at either end they do nothing, in a right-to-left
+// window too (where Left goes on). They never reach a control of a page.
+TEST_F(KeyboardWalk, TheArrowsGoFromTabToTabAndNeverLeaveTheBar) {
+    auto& v = showSmall();
+    const std::string saved = live().config().encodeDocument();
+    const int last = static_cast<int>(kAllSettingsTabs.size()) - 1;
+    const auto onTab = [&](int index) {
+        QWidget* focused = QApplication::focusWidget();
+        return focused == v.tabBar()->button(index) && static_cast<int>(v.model().selectedTab()) == index;
+    };
+    click(SettingsTab::general);
+    press(Qt::Key_Left);
+    EXPECT_TRUE(onTab(0)) << "Left on the first tab";
+    for (int i = 1; i <= last; ++i) {
+        press(i % 2 ? Qt::Key_Right : Qt::Key_Down);
+        EXPECT_TRUE(onTab(i) && ui::showsFocusMark(QApplication::focusWidget())) << i;
+    }
+    press(Qt::Key_Right);
+    EXPECT_TRUE(onTab(last)) << "Right on the last tab";
+    press(Qt::Key_Up);
+    EXPECT_TRUE(onTab(last - 1));
+    v.setLayoutDirection(Qt::RightToLeft);
+    press(Qt::Key_Left);
+    EXPECT_TRUE(onTab(last)) << "Left, right to left";
+    press(Qt::Key_Left);
+    EXPECT_TRUE(onTab(last)) << "Left on the last tab, right to left";
+    for (int i = last - 1; i >= 0; --i) press(Qt::Key_Right);
+    press(Qt::Key_Right);
+    EXPECT_TRUE(onTab(0) && ui::showsFocusMark(QApplication::focusWidget())) << "Right on the first tab, right to left";
+    shoot("arrows-on-the-tab-bar-right-to-left");
+    EXPECT_EQ(live().config().encodeDocument(), saved);
+}
+
 // With a per-app dial, Tab goes from "Add App…" to the dial's row, not to
 // the list around it; removing the last dial by the keyboard leaves the
 // focus, marked, on the Apps page.

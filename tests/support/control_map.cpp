@@ -48,8 +48,11 @@ QJsonObject entry(const QWidget* window, const QString& type, const QString& nam
 void addWidget(QJsonArray& out, const QWidget* window, const QWidget* w, QStringList path) {
     if (!w->isVisible()) return;
     const QRect onScreen(w->mapToGlobal(QPoint(0, 0)), w->size());
-    out << entry(window, QString::fromLatin1(w->metaObject()->className()), w->objectName(), path, textOf(w),
-                 onScreen);
+    QJsonObject own =
+        entry(window, QString::fromLatin1(w->metaObject()->className()), w->objectName(), path, textOf(w), onScreen);
+    own["focused"] = w->hasFocus();
+    own["marked"] = ui::showsFocusMark(w);
+    out << own;
     if (!w->objectName().isEmpty()) path << w->objectName();
     if (const auto* segments = qobject_cast<const ui::SegmentedControl*>(w)) {
         for (int i = 0; i < segments->count(); ++i) {

@@ -13,9 +13,10 @@ namespace orbel {
 // is removed and <file> written (whole, by a rename) as a JSON array of the
 // visible controls: for each, its window's title and X id, its type, its
 // object name (a row: its number) and those of its ancestors, its text (accessible name, the
-// button's or label's text, a field's placeholder) and its rectangle on the
-// screen. Segments of a segmented control and the shown rows of a list
-// come as controls of their own. Nothing without the variable.
+// button's or label's text, a field's placeholder), its rectangle on the
+// screen, and whether it has the focus and shows it with a focus mark.
+// Segments of a segmented control and the shown rows of a list come as
+// controls of their own. Nothing without the variable.
 void answerControlMapRequests();
 
 }  // namespace orbel

@@ -204,6 +204,39 @@ TEST_F(SettingsSystem, AHandEditSurvivesAChangeInTheWindowAndShowsInTheDial) {
     EXPECT_TRUE(spinUntil([&] { return QFile::exists(marker); }));
 }
 
+// Real arrow keys on the tab bar go from tab to tab and stop at either
+// end: Left on General and Right on About leave the focus there, which the
+// next arrow's move shows, and no setting changes.
+TEST_F(SettingsSystem, TheArrowsStayOnTheTabBarAtEitherEndAndChangeNoSetting) {
+    Orbel orbel(dialOf(SlotConfig::make(SlotType::snippet("mine"), "Mine")));
+    SettingsWindow settings(orbel);
+    openSettings(orbel, settings);
+    const QByteArray saved = configText(orbel);
+    // The tab that has the focus, marked as the keyboard's, is `title`.
+    const auto onTab = [&](const QString& title) {
+        return spinUntil([&] {
+            for (const auto& c : orbel.controls().controls())
+                if (c.focused) return c.path.contains("settingsTabBar") && c.text == title && c.marked;
+            return false;
+        });
+    };
+    const auto arrows = [](const QString& key, int times = 1) {
+        for (int i = 0; i < times; ++i) xdotool({"key", key});
+    };
+    arrows("Left");
+    arrows("Right");
+    EXPECT_TRUE(onTab("Customization")) << "Left on the first tab left the focus there";
+    arrows("Right", 4);
+    EXPECT_TRUE(onTab("About"));
+    arrows("Right");
+    arrows("Left");
+    EXPECT_TRUE(onTab("Advanced")) << "Right on the last tab left the focus there";
+    spin(300);  // the pill's fade, for the picture
+    systemtest::savePicture("settings-arrows-on-the-tab-bar");
+    EXPECT_EQ(configText(orbel).toStdString(), saved.toStdString());
+    settings.close();
+}
+
 // Orbel runs without the power to ignore file permissions, as a user's
 // session does, and its configuration folder is read-only.
 TEST_F(SettingsSystem, AReadOnlyConfigurationFolderGivesSettingNotSaved) {

@@ -151,6 +151,7 @@ struct Control {
     QString window, windowId, type, name, text;
     QStringList path;  // the object names of its ancestors
     QRect rect;        // on the screen
+    bool focused = false, marked = false;  // has the focus; shows a focus mark
 };
 
 // The controls of the `orbel` that answers at `file` (ORBEL_TEST_CONTROL_MAP).
@@ -178,7 +179,8 @@ public:
             for (const QJsonValue& p : o["path"].toArray()) path << p.toString();
             controls.push_back({o["window"].toString(), o["windowId"].toString(), o["type"].toString(),
                                 o["name"].toString(), o["text"].toString(), path,
-                                QRect(o["x"].toInt(), o["y"].toInt(), o["width"].toInt(), o["height"].toInt())});
+                                QRect(o["x"].toInt(), o["y"].toInt(), o["width"].toInt(), o["height"].toInt()),
+                                o["focused"].toBool(), o["marked"].toBool()});
         }
         return controls;
     }

@@ -279,9 +279,6 @@ void PreferencesModel::requestReset() {
                            {say("Reset"), say("Cancel")}, 0});
 }
 
-// A stored hold activation holds no tap binding: the tap drafts keep the
-// one the window knew, so going back to Tap restores it.
-
 void PreferencesModel::resetAllSettings() {
     if (change([](AppConfig& c) { c = AppConfig::defaultConfig(); })) loadDraftsFromConfig();
 }

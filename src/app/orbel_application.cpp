@@ -9,6 +9,7 @@
 #include <QUrl>
 
 #include "app/configuration_alert.h"
+#include "app/configuration_arming.h"
 #include "config/profile_list.h"
 #include "settings/login_item_manager.h"
 #include "app/settings_window_controller.h"
@@ -59,6 +60,13 @@ OrbelApplication::OrbelApplication(bool launchedAtLogin)
         settings_.show();
     };
     lifecycle_ = new dial::AppLifecycleManager([this] { dial_->hide(); }, this);
+    arming_ = new ConfigurationArming(config_, hotkeys_, tray_, this);
+    // A tap key found taken is told in the settings window while it is open.
+    arming_->tellConflict = [this](const KeyCombination& key) {
+        if (!settings_.window()) return false;
+        settings_.window()->model().showConflict(key);
+        return true;
+    };
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         quitting_ = true;
         config_.finishWaiting();  // a change still waiting for config.json is written, never dropped
@@ -134,10 +142,9 @@ void OrbelApplication::finishLaunching() {
     step("lifecycle");
     lifecycle_->configure();
     step("tray");
-    const AppConfig& config = config_.config();
-    applyTrayVisibility(config.showInTray);
+    arming_->armTray();
     step("activation");
-    hotkeys_.apply(config.activation);
+    arming_->armActivation();
     // The icon packs' font is registered once the hot keys are armed.
     step("icons");
     IconCatalog::shared().bootstrap();
@@ -145,13 +152,13 @@ void OrbelApplication::finishLaunching() {
     dial_->modeProviderRegistry[DialMode::music] = {&MusicDialModeProvider::shared(),
                                                    &AudioOutputVolumeController::shared()};
     step("music hot key");
-    applyMusicHotkey(config.musicHotkey);
+    arming_->armMusicHotkey();
     step("now playing");
     LiveMusicNowPlayingService::shared().startObserving();
     step("root slots");
-    dial_->loadSlots(config.rootGroup.slots);
+    dial_->loadSlots(config_.config().rootGroup.slots);
     step("subscriptions");
-    followConfiguration();
+    arming_->follow();  // every configuration published from now on
     step("logitech");
     input::LogitechHidListener::shared().start();
     hotkeys_.attachHIDListener(input::LogitechHidListener::shared());
@@ -196,25 +203,6 @@ void OrbelApplication::finishLaunching() {
             });
         },
         Qt::QueuedConnection);
-}
-
-void OrbelApplication::followConfiguration() {
-    connect(&config_, &ConfigManager::configChanged, this, [this] {
-        applyTrayVisibility(config_.config().showInTray);
-        applyMusicHotkey(config_.config().musicHotkey);
-    });
-}
-
-void OrbelApplication::applyTrayVisibility(bool visible) {
-    if (appliedTrayVisibility_ == visible) return;
-    appliedTrayVisibility_ = visible;
-    tray_.setVisible(visible);
-}
-
-void OrbelApplication::applyMusicHotkey(const std::optional<KeyCombination>& combination) {
-    if (appliedMusicHotkey_ == combination) return;
-    appliedMusicHotkey_ = combination;
-    hotkeys_.registerMusicHotkey(combination);
 }
 
 void OrbelApplication::reopen() {

@@ -27,6 +27,7 @@ class AppLifecycleManager;
 class DialPanels;
 }  // namespace dial
 class ConfigManager;
+class ConfigurationArming;
 class HotkeyManager;
 class RadialMenuController;
 class TrayManager;
@@ -56,9 +57,6 @@ public:
 
 private:
     void step(const char* name);
-    void applyTrayVisibility(bool visible);
-    void applyMusicHotkey(const std::optional<KeyCombination>& combination);
-    void followConfiguration();
 
     bool launchedAtLogin_;
     ConfigManager& config_;
@@ -68,8 +66,7 @@ private:
     HotkeyManager& hotkeys_;
     std::unique_ptr<dial::DialPanels> panels_;
     std::unique_ptr<RadialMenuController> dial_;
-    std::optional<bool> appliedTrayVisibility_;
-    std::optional<std::optional<KeyCombination>> appliedMusicHotkey_;
+    ConfigurationArming* arming_ = nullptr;
     bool quitting_ = false;
     bool rebindChosen_ = false;
 };

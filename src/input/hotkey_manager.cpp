@@ -1,6 +1,7 @@
 #include "input/hotkey_manager.h"
 
 #include <QPointer>
+#include <utility>
 
 #include "platform/log.h"
 #include "platform/main_queue.h"
@@ -52,13 +53,7 @@ HotkeyManager::~HotkeyManager() {
 // Arming.
 
 void HotkeyManager::apply(const ActivationMode& mode) {
-    unregisterTap();
-    setCurrentHotkey(std::nullopt);
-    unregisterHold();
-    holdEventTap_.stop();
-    armedHoldBinding_.reset();
-    armedTapBinding_.reset();
-    holdIsPressed_ = false;
+    disarm();
     if (mode.isHold()) {
         armedHoldBinding_ = mode.binding;
         armHold(mode.binding);
@@ -67,11 +62,36 @@ void HotkeyManager::apply(const ActivationMode& mode) {
     }
 }
 
-void HotkeyManager::suspendActivation() {
+std::optional<KeyCombination> HotkeyManager::applyUnlessTaken(const ActivationMode& mode) {
+    // Our own registrations go first, so the probe sees only other clients.
+    disarm();
+    const auto* key = mode.isTap() ? mode.binding.asKeyCombination() : nullptr;
+    if (key && !key->mouseButton && hasConflict(*key)) return *key;
+    apply(mode);
+    return std::nullopt;
+}
+
+void HotkeyManager::disarm() {
     unregisterTap();
     setCurrentHotkey(std::nullopt);
     unregisterHold();
     holdEventTap_.stop();
+    armedHoldBinding_.reset();
+    armedTapBinding_.reset();
+    holdIsPressed_ = false;
+}
+
+void HotkeyManager::suspendActivation() {
+    suspended_ = true;
+    unregisterTap();
+    setCurrentHotkey(std::nullopt);
+    unregisterHold();
+    holdEventTap_.stop();
+}
+
+void HotkeyManager::resumeActivation() {
+    if (!std::exchange(suspended_, false)) return;
+    Q_EMIT activationResumed();
 }
 
 void HotkeyManager::armTap(const HoldBinding& binding) {

@@ -60,11 +60,18 @@ public:
     const HoldEventTap& holdEventTap() const { return holdEventTap_; }
 
     // Arming. `apply` drops every activation input and arms the given one
-    // (the music hot key is never touched). `suspendActivation` drops the tap
-    // and hold hot keys and the mouse listener while a binding is recorded;
-    // the armed bindings stay, so a HID++ binding keeps working.
+    // (the music hot key is never touched). `applyUnlessTaken` does the same
+    // unless the tap key it would register is held by another client: then
+    // nothing of the activation stays armed and that key comes back, untold.
     void apply(const ActivationMode& mode);
+    std::optional<KeyCombination> applyUnlessTaken(const ActivationMode& mode);
+    // While a binding is recorded: `suspendActivation` drops the tap and hold
+    // hot keys and the mouse listener (the armed bindings stay, so a HID++
+    // binding keeps working) until `resumeActivation`, which leaves arming
+    // again to whoever arms the configuration (`activationResumed`).
     void suspendActivation();
+    void resumeActivation();
+    bool activationSuspended() const { return suspended_; }
 
     // HID++ buttons: sets the listener's `onButtonDown` and `onButtonUp`
     // fields to call the two handlers below.
@@ -94,6 +101,7 @@ public:
 
 Q_SIGNALS:
     void currentHotkeyChanged();
+    void activationResumed();
     // The user chose to pick another hot key in the conflict alert.
     void rebindRequested(const orbel::KeyCombination& conflictingHotkey);
 
@@ -101,6 +109,7 @@ private:
     friend platform::Shared<HotkeyManager>;
     static HotkeyManager& makeShared();
 
+    void disarm();
     void armTap(const HoldBinding& binding);
     void armHold(const HoldBinding& binding);
     void setCurrentHotkey(std::optional<KeyCombination> combination);
@@ -118,6 +127,7 @@ private:
     std::optional<HoldBinding> armedHoldBinding_;
     std::optional<HoldBinding> armedTapBinding_;
     bool holdIsPressed_ = false;
+    bool suspended_ = false;
     bool tapRegistered_ = false;
     bool holdRegistered_ = false;
     bool musicRegistered_ = false;

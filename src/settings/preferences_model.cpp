@@ -39,7 +39,7 @@ PreferencesModel::PreferencesModel(ConfigManager& config, HotkeyManager& hotkeys
 
 PreferencesModel::~PreferencesModel() {
     // A window closed while recording leaves the activation armed again.
-    if (recordingHotkey_ || recordingHoldBinding_ || recordingMusicHotkey_) armQuietly(draftActivation());
+    if (isRecording()) hotkeys_.resumeActivation();
 }
 
 std::vector<KeyCombination> PreferencesModel::fallbackAlternatives() {
@@ -122,20 +122,9 @@ void PreferencesModel::setRecordingMusicHotkey(bool recording) {
 void PreferencesModel::handleRecordingChange(bool recording) {
     if (recording)
         hotkeys_.suspendActivation();
-    else
-        armQuietly(draftActivation());
+    else if (!isRecording())
+        hotkeys_.resumeActivation();
     Q_EMIT changed();
-}
-
-void PreferencesModel::armQuietly(const ActivationMode& mode) { arm(mode, false); }
-
-void PreferencesModel::arm(const ActivationMode& mode, bool offerAlternatives) {
-    // Our own registrations go first, so the probe sees only other clients.
-    hotkeys_.suspendActivation();
-    const auto* key = mode.isTap() ? mode.binding.asKeyCombination() : nullptr;
-    if (!key || key->mouseButton || !hotkeys_.hasConflict(*key)) return hotkeys_.apply(mode);
-    // A taken tap key stays unarmed; its conflict is told once.
-    if (offerAlternatives) showConflict(*key);
 }
 
 // General tab.
@@ -152,12 +141,7 @@ void PreferencesModel::setHoldMode(bool hold) {
     if (hold == isHoldMode_) return;
     isHoldMode_ = hold;
     const ActivationMode activation = draftActivation();
-    if (!change([activation](AppConfig& c) { c.activation = activation; })) {
-        isHoldMode_ = !hold;
-        Q_EMIT changed();
-        return;
-    }
-    arm(activation, true);
+    if (!change([activation](AppConfig& c) { c.activation = activation; })) isHoldMode_ = !hold;
     Q_EMIT changed();
 }
 
@@ -166,7 +150,6 @@ void PreferencesModel::tapBindingCaptured(const HoldBinding& binding) {
     if (!key || key->mouseButton) {
         if (!change([binding](AppConfig& c) { c.activation = ActivationMode::tap(binding); })) return;
         tapBinding_ = binding;
-        hotkeys_.apply(ActivationMode::tap(binding));
         Q_EMIT changed();
         return;
     }
@@ -178,7 +161,6 @@ void PreferencesModel::tapBindingCaptured(const HoldBinding& binding) {
 void PreferencesModel::holdBindingCaptured(const HoldBinding& binding) {
     if (!change([binding](AppConfig& c) { c.activation = ActivationMode::hold(binding); })) return;
     holdBinding_ = binding;
-    hotkeys_.apply(ActivationMode::hold(binding));
     Q_EMIT changed();
 }
 
@@ -191,11 +173,8 @@ void PreferencesModel::resetHotkeyToDefault() {
 
 void PreferencesModel::commitCurrentHotkey() {
     const KeyCombination key = currentHotkey_;
-    if (!hotkeys_.registerHotkey(key)) return showConflict(key);
-    if (!change([key](AppConfig& c) { c.activation = ActivationMode::tap(HoldBinding::keyCombination(key)); })) {
-        armQuietly(config().activation);  // what is stored stays what is armed
-        return;
-    }
+    if (hotkeys_.hasConflict(key)) return showConflict(key);
+    if (!change([key](AppConfig& c) { c.activation = ActivationMode::tap(HoldBinding::keyCombination(key)); })) return;
     tapBinding_ = HoldBinding::keyCombination(key);
     Q_EMIT changed();
 }
@@ -301,30 +280,14 @@ void PreferencesModel::requestReset() {
 }
 
 void PreferencesModel::resetAllSettings() {
-    if (!change([](AppConfig& c) { c = AppConfig::defaultConfig(); })) return;
-    refreshAfterLoad();
+    if (change([](AppConfig& c) { c = AppConfig::defaultConfig(); })) loadDraftsFromConfig();
 }
 
 void PreferencesModel::reloadConfig() {
-    if (config_.load()) return refreshAfterLoad();
-    // The file is still being written: what it holds is armed once it is
-    // read, also when this window has closed by then.
-    QPointer<PreferencesModel> self(this);
-    connect(
-        &config_, &ConfigManager::settled, &hotkeys_,
-        [self, &config = config_, &hotkeys = hotkeys_] {
-            if (self) self->refreshAfterLoad();
-            else hotkeys.apply(config.config().activation);
-        },
-        Qt::SingleShotConnection);
-}
-
-void PreferencesModel::refreshAfterLoad() {
-    // A stored hold activation holds no tap binding: the tap drafts keep the
-    // one the window knew, so going back to Tap restores it.
-    const ActivationMode activation = config().activation;
-    loadDraftsFromConfig();
-    arm(activation, true);
+    if (config_.load()) return loadDraftsFromConfig();
+    // The file is still being written: the drafts follow it once it is read.
+    connect(&config_, &ConfigManager::settled, this, &PreferencesModel::loadDraftsFromConfig,
+            Qt::SingleShotConnection);
 }
 
 // Conflicts.

@@ -3,13 +3,16 @@
 // The logic of the settings window, without widgets: which tab shows, the
 // drafts of the activation binding and of the music hot key that the
 // General tab edits, the recording flags (any recording suspends the armed
-// activation; its end arms the drafts again), the window's alerts (hot-key
-// error, hot-key conflict with suggestions, reset confirmation, import
-// failure, a refused save) and every write of a settings control.
+// activation; the end of the last one leaves the published one to be armed
+// again), the window's alerts (hot-key error, hot-key conflict with
+// suggestions, reset confirmation, import failure, a refused save) and every
+// write of a settings control.
 //
 // Every write goes through `ConfigManager::change`: a change that fails
 // validation is not published or saved, and its message is shown instead.
-// Reset and Reload re-arm the activation they load and refresh every draft.
+// A tap key another client holds is refused before it is stored. What is
+// published is armed elsewhere (app/configuration_arming.h), whichever
+// screen or program published it; Reset and Reload refresh every draft.
 //
 // One model per settings window, made when the window opens. GUI thread.
 
@@ -79,8 +82,7 @@ public:
     void loadDraftsFromConfig();
 
     // ---- Recording. Turning any flag on suspends the activation; turning
-    // it off applies the drafts again (a taken tap key stays unarmed
-    // without a second alert). Nothing is stored here.
+    // the last one off resumes it. Nothing is stored here.
     bool isRecordingHotkey() const { return recordingHotkey_; }
     bool isRecordingHoldBinding() const { return recordingHoldBinding_; }
     bool isRecordingMusicHotkey() const { return recordingMusicHotkey_; }
@@ -93,7 +95,7 @@ public:
     void tapBindingCaptured(const HoldBinding& binding);
     void holdBindingCaptured(const HoldBinding& binding);
     void resetHotkeyToDefault();
-    // Registers `currentHotkey` as the tap hot key and stores it, or opens the conflict alert.
+    // Stores `currentHotkey` as the tap hot key, or opens the conflict alert when it is taken.
     void commitCurrentHotkey();
     void musicHotkeyCaptured(const KeyCombination& combination);
     void clearMusicHotkey();
@@ -151,11 +153,7 @@ private:
     // Hands one change to the configuration manager; a refusal shows its message.
     bool change(const std::function<void(AppConfig&)>& edit);
     void handleRecordingChange(bool recording);
-    void armQuietly(const ActivationMode& mode);
-    void arm(const ActivationMode& mode, bool offerAlternatives);
-    // After Reset or Reload: all drafts from the configuration, the
-    // activation armed (a taken tap key offers its alternatives instead).
-    void refreshAfterLoad();
+    bool isRecording() const { return recordingHotkey_ || recordingHoldBinding_ || recordingMusicHotkey_; }
     void loadMusicDraft();
     void followStoredConfig();
     void setAlert(std::optional<SettingsAlert> alert);

@@ -9,35 +9,13 @@
 #include "settings/update_checker.h"
 #include "fakes/fake_alerts.h"
 #include "fakes/fake_platform_basics.h"
+#include "fakes/fake_status_items.h"
 #include "platform/login_item.h"
 
 namespace orbel {
 namespace {
 
-class FakeStatusItems : public platform::StatusItems {
-public:
-    struct Item : platform::StatusItem {
-        explicit Item(FakeStatusItems& owner) : owner(owner) { ++owner.live; }
-        ~Item() override { --owner.live; }
-        void setIcon(const QIcon& i, const std::string& tip) override {
-            iconSet = !i.isNull();
-            owner.toolTip = tip;
-        }
-        void setMenu(std::vector<platform::StatusMenuEntry> entries) override { owner.menu = std::move(entries); }
-        void setOnPrimaryClick(std::function<void()> click) override { owner.click = std::move(click); }
-        FakeStatusItems& owner;
-        bool iconSet = false;
-    };
-    bool isTrayAvailable() const override { return true; }
-    std::unique_ptr<platform::StatusItem> make() override {
-        ++made;
-        return std::make_unique<Item>(*this);
-    }
-    int made = 0, live = 0;
-    std::vector<platform::StatusMenuEntry> menu;
-    std::function<void()> click;
-    std::string toolTip;
-};
+using fakes::FakeStatusItems;
 
 TEST(TrayManager, ShowsOneItemAfterTheQueueAndNeverAfterHiding) {
     FakeStatusItems items;

@@ -62,6 +62,7 @@ protected:
     void click(SettingsTab tab) {
         QTest::mouseClick(view->tabBar()->button(static_cast<int>(tab)), Qt::LeftButton);
     }
+    PreferencesModel* openModel() override { return view ? &view->model() : model.get(); }
     template <class T>
     T* find(const char* name) const {
         return view->findChild<T*>(QString::fromLatin1(name));

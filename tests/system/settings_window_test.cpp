@@ -353,6 +353,37 @@ TEST_F(SettingsSystem, ReloadMomentsAfterAnOutsideSaveArmsTheHotKeyItReads) {
     EXPECT_EQ(orbel.count("ShowMenuVisible"), shown);
 }
 
+// Another program saved config.json with another hot key a while ago; a
+// click on Show in Tray takes its save in: that hot key opens the dial, and
+// the one before reaches Orbel no more.
+TEST_F(SettingsSystem, TheHotKeyOfAnOutsideSaveAClickTakesInOpensTheDial) {
+    Orbel orbel(dialOf(SlotConfig::make(SlotType::snippet("mine"), "Mine")));
+    SettingsWindow settings(orbel);
+    openSettings(orbel, settings);
+    const QString path = orbel.configDir() + "/config.json";
+    systemtest::writeFile(path, R"({"version":1,"hotkey":"ctrl+opt+u","menu":[{"snippet":"outside","title":"O"}]})");
+    // Written whole and left: nothing is waited for.
+    ASSERT_TRUE(spinUntil([&] {
+        const QDateTime now = QDateTime::currentDateTime();
+        const QFileInfo file(path);
+        return file.lastModified().msecsTo(now) > 2500 && file.metadataChangeTime().msecsTo(now) > 2500;
+    }, 10000));
+    settings.click("showInTray");
+    ASSERT_TRUE(spinUntil([&] { return configText(orbel).contains("\"showInTray\" : false"); }))
+        << orbel.log().toStdString();
+    EXPECT_TRUE(configText(orbel).contains("\"hotkey\" : \"ctrl+opt+u\"")) << configText(orbel).data();
+    EXPECT_FALSE(orbel.log().contains("is being written by another program"));
+
+    // An armed key answers within milliseconds: none comes in two seconds.
+    const int pressed = orbel.count("CarbonHotkeyPressed");
+    xdotool({"key", "ctrl+alt+o"});
+    EXPECT_FALSE(spinUntil([&] { return orbel.count("CarbonHotkeyPressed") > pressed; }, 2000));
+    ASSERT_TRUE(orbel.openDial("ctrl+alt+u")) << orbel.log().toStdString();
+    EXPECT_EQ(orbel.count("CarbonHotkeyPressed"), pressed + 1);
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(spinUntil([&] { return orbel.count("HideMenuComplete") == orbel.count("ShowMenuVisible"); }));
+}
+
 QByteArray contentsOf(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

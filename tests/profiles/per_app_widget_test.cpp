@@ -236,7 +236,8 @@ TEST_F(PerAppWidgetTest, SlotIntensitysArrowStepsStoreTheirDecimals) {
     live().flushSaves();
     ASSERT_TRUE(live().config().appOverrides.at("firefox").appearance);
     EXPECT_EQ(live().config().appOverrides.at("firefox").appearance->wedgeFillStrength, 0.82);
-    EXPECT_TRUE(QString::fromStdString(readFile(configPath())).contains(QRegularExpression(R"("wedgeFillStrength" : 0\.82\b)")));
+    const QString file = QString::fromStdString(readFile(configPath()));
+    EXPECT_TRUE(file.contains(QRegularExpression(R"("wedgeFillStrength" : 0\.82\b)"))) << file.toStdString();
 }
 
 TEST_F(PerAppWidgetTest, RemovingADialWithSlotsAsksAndReturnCancels) {

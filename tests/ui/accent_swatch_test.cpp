@@ -201,7 +201,8 @@ TEST(AccentSwatchPopoverKeys, EveryStopShowsTheFocusAndTheArrowsWalkTheSwatches)
     for (QWidget* stop : stops) {
         QWidget* elsewhere = stop == stops[0] ? stops[1] : stops[0];
         const QString n = name(stop), picture = "accent-popover-" + QString(n).remove('#').replace(' ', '-') + suffix;
-        EXPECT_GT(testing::accentMarkPixels(stop, elsewhere, "ui", picture), 40) << n.toStdString() << ": the accent's ring";
+        EXPECT_GT(testing::accentMarkPixels(stop, elsewhere, "ui", picture), 40)
+            << n.toStdString() << ": the accent's ring";
         // Around a button, the ring is the mark: the style's frame on it is no ring.
         if (stop != popover->hexField()) {
             EXPECT_GT(testing::accentMarkPixels(stop, elsewhere, "ui", picture, true), 40)

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSlider>
 #include <QTest>
@@ -17,6 +18,7 @@
 #include "fakes/replace_shared.h"
 #include "editor/picker_views.h"
 #include "input/menu_key_recorder.h"
+#include "model/json_writer.h"
 #include "ui/accent_swatch_picker.h"
 #include "ui/controls.h"
 #include "ui/settings_blocks.h"
@@ -205,6 +207,37 @@ TEST_F(PerAppWidgetTest, EveryOverrideControlEndsUpInTheSavedOverride) {
     QTest::mouseClick(view->overrideSheet()->cancelButton(), Qt::LeftButton);
     QCoreApplication::processEvents();
     EXPECT_EQ(live().config().appOverrides.at("firefox").menuRadius, 100.0);
+}
+
+// Slot Intensity's arrow steps store their decimals, as the General tab's
+// do: each stop from 0.5 to 1.5 is drafted as the double of its two
+// decimals, and the file shows 0.82, never 0.8200000000000001.
+TEST_F(PerAppWidgetTest, SlotIntensitysArrowStepsStoreTheirDecimals) {
+    view->model().addApp("firefox", "Firefox");
+    view->openSheet();
+    PerAppOverrideSheet* sheet = view->overrideSheet();
+    ASSERT_TRUE(sheet && QTest::qWaitForWindowExposed(sheet));
+    sheet->sectionSwitch(1)->click();
+    auto* slider = sheet->findChild<QSlider*>("slotIntensity");
+    ASSERT_TRUE(slider && slider->isVisible());
+    slider->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(slider, Qt::Key_Home);
+    const auto drafted = [sheet] { return sheet->model().draftAppearance.wedgeFillStrength; };
+    QStringList offTheGrid;
+    for (int hundredths = 50; hundredths <= 150; ++hundredths) {
+        const QString decimals = QString::number(hundredths / 100.0, 'g', 3);
+        if (QString::fromStdString(json::formatDouble(drafted())) != decimals) offTheGrid << decimals;
+        QTest::keyClick(slider, Qt::Key_Right);
+    }
+    EXPECT_EQ(drafted(), 1.5) << "the end stops the steps";
+    EXPECT_TRUE(offTheGrid.isEmpty()) << offTheGrid.join(' ').toStdString();
+    for (int i = 0; i < 68; ++i) QTest::keyClick(slider, Qt::Key_Left);
+    QTest::mouseClick(sheet->saveButton(), Qt::LeftButton);
+    live().flushSaves();
+    ASSERT_TRUE(live().config().appOverrides.at("firefox").appearance);
+    EXPECT_EQ(live().config().appOverrides.at("firefox").appearance->wedgeFillStrength, 0.82);
+    const QString file = QString::fromStdString(readFile(configPath()));
+    EXPECT_TRUE(file.contains(QRegularExpression(R"("wedgeFillStrength" : 0\.82\b)"))) << file.toStdString();
 }
 
 TEST_F(PerAppWidgetTest, RemovingADialWithSlotsAsksAndReturnCancels) {

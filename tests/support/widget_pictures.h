@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QImage>
+#include <QPainter>
 #include <QPalette>
 #include <QPixmap>
 #include <QTest>
@@ -95,11 +96,16 @@ inline int accentPixelsAdded(const QImage& before, const QImage& after, const QC
 // How many pixels of the accent the keyboard focus adds about `control`
 // (the window around it, where a ring outside it shows too) over the focus
 // on `elsewhere`: a mark that shows on any colour is drawn in the accent.
-// Saves the focused window.
-inline int accentMarkPixels(QWidget* control, QWidget* elsewhere, const QString& folder, const QString& name) {
-    const auto around = [control] {
+// With `outsideOnly`, the pixels on the control itself do not count: only a
+// ring around it does, not a frame the style draws on it. Saves the focused
+// window.
+inline int accentMarkPixels(QWidget* control, QWidget* elsewhere, const QString& folder, const QString& name,
+                            bool outsideOnly = false) {
+    const auto around = [control, outsideOnly] {
         const QPoint at = control->mapTo(control->window(), QPoint(-4, -4));
-        return control->window()->grab(QRect(at, control->size() + QSize(8, 8))).toImage();
+        QImage image = control->window()->grab(QRect(at, control->size() + QSize(8, 8))).toImage();
+        if (outsideOnly) QPainter(&image).fillRect(QRect(QPoint(4, 4), control->size()), Qt::black);
+        return image;
     };
     QTest::keyClick(control->window(), Qt::Key_Shift);
     elsewhere->setFocus(Qt::TabFocusReason);

@@ -3,7 +3,6 @@
 // file that ORBEL_TEST_CONTROL_MAP names, whatever asks for it.
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -31,11 +30,8 @@ TEST(ControlMapSystem, TheInstalledProgramHasNoTestBuildAndLeavesTheNamedFileAlo
     ORBEL_REQUIRE_DISPLAY();
     if (!QFile::exists(systemtest::kOrbel)) GTEST_SKIP() << "orbel is not built";
     QTemporaryDir prefix;
-    QProcess install;
-    install.setProcessChannelMode(QProcess::MergedChannels);
-    install.start(QStringLiteral(ORBEL_CMAKE), {"--install", ORBEL_BINARY_DIR, "--prefix", prefix.path(), "--strip"});
-    ASSERT_TRUE(install.waitForFinished(300000));
-    ASSERT_EQ(install.exitCode(), 0) << install.readAll().toStdString();
+    QString output;
+    ASSERT_EQ(systemtest::installInto(prefix.path(), {"--strip"}, {}, &output), 0) << output.toStdString();
     const QString program = prefix.filePath("bin/orbel");
     EXPECT_EQ(QDir(prefix.filePath("bin")).entryList(QDir::Files), QStringList{"orbel"});
     EXPECT_TRUE(QFile::exists(program));

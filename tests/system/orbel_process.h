@@ -212,13 +212,38 @@ inline QStringList visibleDialogs() {
     return dialogs;
 }
 
-// The resident memory of a process, in megabytes (0 when it is gone).
-inline qint64 residentMegabytes(qint64 pid) {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly)) return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLongLong() / 1024;
-    return 0;
+// `cmake --install` of the build into `prefix` (with `args` after), in
+// `environment` (DESTDIR, ...) besides the test's own: its exit status, and
+// what it printed in `output`.
+inline int installInto(const QString& prefix, const QStringList& args = {},
+                       const QProcessEnvironment& environment = {}, QString* output = nullptr) {
+    QProcess install;
+    install.setProcessChannelMode(QProcess::MergedChannels);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(environment);
+    install.setProcessEnvironment(env);
+    install.start(QStringLiteral(ORBEL_CMAKE), QStringList{"--install", ORBEL_BINARY_DIR, "--prefix", prefix} + args);
+    const bool ended = install.waitForFinished(300000);
+    if (output) *output = QString::fromUtf8(install.readAll());
+    return ended && install.exitStatus() == QProcess::NormalExit ? install.exitCode() : -1;
 }
+
+// The number on the line "<key> <number> ..." of a process's
+// /proc/<pid>/<file> (-1 when the process is gone).
+inline qint64 procNumber(qint64 pid, const char* file, const QByteArray& key) {
+    QFile numbers(QStringLiteral("/proc/%1/%2").arg(pid).arg(QLatin1String(file)));
+    if (!numbers.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : numbers.readAll().split('\n'))
+        if (line.startsWith(key)) return line.mid(key.size()).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
+// The resident memory of a process, in megabytes (0 when it is gone).
+inline qint64 residentMegabytes(qint64 pid) { return std::max<qint64>(procNumber(pid, "status", "VmRSS:"), 0) / 1024; }
+
+// The bytes a process has read so far, from files, devices and pipes alike
+// (-1 when it is gone). Unlike its memory, which an allocator grows by
+// chunks of its own, this moves only by what it reads.
+inline qint64 bytesRead(qint64 pid) { return procNumber(pid, "io", "rchar:"); }
 
 }  // namespace orbel::systemtest

@@ -11,6 +11,7 @@
 #include <QThread>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "config/backup_manager.h"
 #include "config_fixture.h"
@@ -397,4 +398,37 @@ TEST_F(WritePathTest, AFileAnUnfinishedSaveLeftAsideIsToldOnce) {
     first.reset();
     EXPECT_FALSE(make()->loadNotice());
     EXPECT_EQ(readFile(dir() + "/config.json.kept-q1w2e3"), theirs);
+}
+
+// A save killed right after its exchange leaves the file it took out, which
+// holds what Orbel knew config.json to hold: neither what config.json holds
+// now nor what that save wrote. The next start knows it for Orbel's own by
+// its name, and removes it untold.
+TEST_F(WritePathTest, AFileAKilledSaveTookOutHoldingWhatOrbelKnewIsClearedUntold) {
+    radius(250);
+    const std::string known = readFile(configPath());
+    const QString aside = QString::fromStdString(dir()) + "/aside";
+    ASSERT_TRUE(QDir().mkpath(aside));
+    QString takenOut;  // the name the file taken out has at the exchange
+    live().setRenameForTests([&](const char* from, const char* to, unsigned flags) {
+        const int done = ::renameat2(AT_FDCWD, from, AT_FDCWD, to, flags);
+        if (done == 0 && flags == RENAME_EXCHANGE && takenOut.isEmpty()) {
+            takenOut = QFile::decodeName(from);
+            // Kept past the end of the save, as a kill would leave it.
+            ::link(from, QFile::encodeName(aside + '/' + QFileInfo(takenOut).fileName()).constData());
+        }
+        return done;
+    });
+    ASSERT_FALSE(live().change([](AppConfig& c) { c.menuRadius = 300; }));
+    manager.reset();
+    ASSERT_FALSE(takenOut.isEmpty());
+    ASSERT_TRUE(QFile::rename(aside + '/' + QFileInfo(takenOut).fileName(), takenOut));
+    ASSERT_EQ(readFile(takenOut.toStdString()), known);
+    ASSERT_NE(readFile(configPath()), known);
+
+    clock.seconds = secondsNow() + 10;
+    const auto next = make();
+    EXPECT_FALSE(next->loadNotice()) << next->loadNotice()->reason;
+    EXPECT_FALSE(QFile::exists(takenOut));
+    EXPECT_EQ(next->config().menuRadius, 300);
 }

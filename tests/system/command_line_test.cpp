@@ -6,14 +6,16 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
-#include "config/orbel_backup.h"
 #include "orbel_process.h"
 
 namespace orbel {
 namespace {
 
+using systemtest::backupBytes;
+using systemtest::closeRestoreSheet;
 using systemtest::kOrbel;
 using systemtest::Orbel;
+using systemtest::restoreSheetShows;
 using systemtest::run;
 
 const QByteArray kUsage = "Usage: orbel [--help] [--version] [FILE...]\n";
@@ -80,24 +82,6 @@ TEST(CommandLineSystem, OptionsAreAnsweredOrRefusedBeforeAnythingStartsOrIsHande
     systemtest::spin(500);
     systemtest::savePicture("command-line-dash-file-handed-over");
     EXPECT_EQ(orbel.stop(), 0);
-}
-
-// A backup the restore sheet opens.
-std::string backupBytes() {
-    OrbelBackup backup;
-    backup.createdAt = 1'765'000'000;
-    backup.appVersion = ORBEL_VERSION;
-    backup.liveConfig = AppConfig::defaultConfig();
-    return backup.encode();
-}
-
-bool restoreSheetShows() { return !systemtest::waitForWindowNamed("^Restore from backup$").isEmpty(); }
-
-void closeRestoreSheet() {
-    const QString sheet = systemtest::windowNamed("^Restore from backup$");
-    systemtest::xdotool({"windowactivate", "--sync", sheet});
-    systemtest::xdotool({"key", "Escape"});
-    ASSERT_TRUE(systemtest::spinUntil([] { return systemtest::windowNamed("^Restore from backup$").isEmpty(); }));
 }
 
 // The toolkit's options are the toolkit's, in either form and whatever the

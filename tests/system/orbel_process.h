@@ -16,6 +16,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "config/orbel_backup.h"
 #include "system_helpers.h"
 
 namespace orbel::systemtest {
@@ -201,6 +202,24 @@ inline QString openSettingsFromDial(Orbel& orbel, const QString& chord = QString
     if (!orbel.openDial(chord)) return {};
     xdotool({"key", "ctrl+comma"});
     return waitForWindowNamed(QStringLiteral("Orbel Settings"));
+}
+
+// A backup the restore sheet opens.
+inline std::string backupBytes() {
+    OrbelBackup backup;
+    backup.createdAt = 1'765'000'000;
+    backup.appVersion = ORBEL_VERSION;
+    backup.liveConfig = AppConfig::defaultConfig();
+    return backup.encode();
+}
+
+inline bool restoreSheetShows() { return !waitForWindowNamed(QStringLiteral("^Restore from backup$")).isEmpty(); }
+
+inline void closeRestoreSheet() {
+    const QString sheet = windowNamed(QStringLiteral("^Restore from backup$"));
+    xdotool({"windowactivate", "--sync", sheet});
+    xdotool({"key", "Escape"});
+    ASSERT_TRUE(spinUntil([] { return windowNamed(QStringLiteral("^Restore from backup$")).isEmpty(); }));
 }
 
 // The visible dialogs of ours (alerts), by X window id.

@@ -15,6 +15,7 @@ namespace {
 using systemtest::kOrbel;
 using systemtest::Orbel;
 using systemtest::spin;
+using systemtest::spinUntil;
 using systemtest::xdotool;
 
 TEST(SecondStartSystem, ASecondStartAtLoginShowsNothingAndAPlainOneOpensTheDial) {
@@ -76,8 +77,30 @@ TEST(SecondStartSystem, AHandOverToAnotherVersionIsRetriedOrSaid) {
     EXPECT_EQ(other.lines().size(), 3u);  // "ready" and the two hand-overs
 }
 
+// The running Orbel (or whatever holds its name) takes the request and
+// never answers: the start gives up when the hand-over's time is over, says
+// so and fails, starting nothing.
+TEST(SecondStartSystem, AHandOverNeverAnsweredIsSaidAndFails) {
+    ORBEL_REQUIRE_DISPLAY();
+    if (!QFile::exists(kOrbel)) GTEST_SKIP() << "orbel is not built";
+    systemtest::Program hung(QStringLiteral("orbel_other_version"), {QStringLiteral("--never-answer")});
+    ASSERT_TRUE(hung.waitForLine("ready"));
+    Orbel orbel(Orbel::Deferred{});
+    const QString file = orbel.home() + "/Hung.orbelbackup";
+    QProcess start;
+    start.setProcessChannelMode(QProcess::MergedChannels);
+    orbel.start(start, {file});
+    EXPECT_TRUE(hung.waitForLine(("Open " + file).toStdString(), 30000));
+    ASSERT_TRUE(spinUntil([&] { return start.state() == QProcess::NotRunning; }, 30000)) << "it started instead";
+    EXPECT_EQ(start.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(start.exitCode(), 1);
+    const QString said = QString::fromUtf8(start.readAll());
+    EXPECT_TRUE(said.contains("Orbel is already running but did not answer")) << said.toStdString();
+}
+
 // The other way round: this version runs, and another one hands it a
-// request with the paths as strings, which it takes.
+// request with the paths as strings, which it takes: none shows the dial,
+// a backup's path opens its restore sheet.
 TEST(SecondStartSystem, TheRunningOrbelTakesPathsAsStrings) {
     ORBEL_REQUIRE_DISPLAY();
     if (!QFile::exists(kOrbel)) GTEST_SKIP() << "orbel is not built";
@@ -85,15 +108,27 @@ TEST(SecondStartSystem, TheRunningOrbelTakesPathsAsStrings) {
     orbel.write("config.json", R"({"version":1,"hotkey":"ctrl+opt+o","showInTray":false})");
     orbel.startWith({"--login-item"});
     ASSERT_TRUE(orbel.waitForLog("step first dial"));
-    auto call = QDBusMessage::createMethodCall("com.quandelvix.orbel", "/com/quandelvix/orbel",
-                                               "com.quandelvix.orbel", "Open");
-    call << QStringList{};
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 10000);
-    EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+    const auto open = [](const QStringList& files) {
+        auto call = QDBusMessage::createMethodCall("com.quandelvix.orbel", "/com/quandelvix/orbel",
+                                                   "com.quandelvix.orbel", "Open");
+        call << files;
+        const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 10000);
+        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+    };
+    open({});
     ASSERT_TRUE(orbel.waitForLog("ShowMenuVisible")) << orbel.log().toStdString();
     EXPECT_EQ(orbel.count("ReopenRequested"), 1);
     xdotool({"key", "Escape"});
     EXPECT_TRUE(orbel.waitForLog("HideMenuComplete"));
+
+    const QString name = QStringLiteral("Caf\u00e9 \u00fcber backup.orbelbackup");
+    systemtest::writeFile(orbel.home() + "/" + name, QByteArray::fromStdString(systemtest::backupBytes()));
+    open({orbel.home() + "/" + name});
+    ASSERT_TRUE(systemtest::restoreSheetShows()) << orbel.log().toStdString();
+    EXPECT_TRUE(orbel.controls().find("^Restore from backup$", name)) << orbel.log().toStdString();
+    systemtest::savePicture("second-start-backup-opened-from-strings");
+    systemtest::closeRestoreSheet();
+    EXPECT_EQ(orbel.stop(), 0);
 }
 
 }  // namespace

@@ -327,7 +327,7 @@ std::optional<std::string> writeFileAtomically(const std::string& path, std::str
         }
         // Its writer may still be writing into it: kept, never removed.
         if (guard.keep && guard.keep(temporary.toStdString()))
-            keptAside("it was still being written by another program");
+            keptAside(kKeptWhileWritten);
         break;  // else the file taken out is removed with the temporary name
     case Swap::unsupported: {
         // Asked only about a file that is there; where nothing is, link()
@@ -348,7 +348,7 @@ std::optional<std::string> writeFileAtomically(const std::string& path, std::str
             if (::access(aside.constData(), F_OK) == 0 || rename(targetName.constData(), aside.constData(), 0) != 0)
                 return lastError();
             if (guard.keptAside)
-                *guard.keptAside = ReplaceGuard::KeptAside{aside.toStdString(), "it was still being written by another program"};
+                *guard.keptAside = ReplaceGuard::KeptAside{aside.toStdString(), kKeptWhileWritten};
         }
         if (rename(temporary.constData(), targetName.constData(), 0) != 0) return lastError();
         cleanup.keep = true;

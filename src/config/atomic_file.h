@@ -78,6 +78,10 @@ struct ReplaceGuard {
     LinkCall link;
 };
 
+// The reason a file kept aside because its writer may still be writing into
+// it gives (ReplaceGuard::keep).
+inline constexpr const char* kKeptWhileWritten = "it was still being written by another program";
+
 // Nothing on success, else a short description of the failure. A link at
 // `path` is followed: its target is replaced, and the permissions of a file
 // replaced are kept. The temporary file is named

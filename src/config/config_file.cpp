@@ -59,6 +59,12 @@ ConfigFile::ConfigFile(std::string path) : path_(std::move(path)) {}
 
 ConfigFile::~ConfigFile() {
     if (timer_) platform::Timers::shared().cancel(timer_);
+    if (watchTimer_) platform::Timers::shared().cancel(watchTimer_);
+    // Going: what still holds Orbel's bytes is removed; the rest stays.
+    for (const auto& kept : watched_) {
+        const platform::PeerFile file = platform::readPeerFile(QString::fromStdString(kept.path), kept.bytes.size());
+        if (file.bytes && *file.bytes == kept.bytes) QFile::remove(QString::fromStdString(kept.path));
+    }
 }
 
 // MARK: reading
@@ -196,6 +202,7 @@ ConfigFile::Saved ConfigFile::write(std::string_view bytes, const std::optional<
     guard.rename = renameCall;
     if (known_) guard.known = std::string_view(known_->constData(), std::size_t(known_->size()));
     guard.keptAside = &saved.keptAside;
+    const auto before = known_;
     if (auto failure = writeFileAtomically(path_, bytes, guard)) {
         saved.displaced = displaced;
         saved.failure = "Couldn't save " + path_ + ": " + *failure;
@@ -203,6 +210,16 @@ ConfigFile::Saved ConfigFile::write(std::string_view bytes, const std::optional<
     }
     known_ = QByteArray(bytes.data(), qsizetype(bytes.size()));
     knownStamp_ = writtenStamp_ = written;
+    // Kept only because it was changing, holding what Orbel knew: told only
+    // once it holds something else.
+    if (saved.keptAside && !keepTakenOutAs && before) {
+        const platform::PeerFile kept =
+            platform::readPeerFile(QString::fromStdString(saved.keptAside->path), before->size() + 1);
+        if (kept.bytes && *kept.bytes == *before) {
+            watch({saved.keptAside->path, *before});
+            saved.keptAside.reset();
+        }
+    }
     return saved;
 }
 
@@ -211,6 +228,36 @@ void ConfigFile::restore(const std::optional<QByteArray>& bytes) {
     else (void)writeFileAtomically(path_, std::string_view(bytes->constData(), std::size_t(bytes->size())));
     known_ = bytes;
     knownStamp_ = writtenStamp_ = FileStamp::of(path_);
+}
+
+void ConfigFile::watch(Watched kept) {
+    watched_.push_back(std::move(kept));
+    if (!watchTimer_)
+        watchTimer_ = platform::Timers::shared().repeating(
+            std::chrono::milliseconds(std::llround(FileStamp::kSettleSeconds * 1000)), [this] { lookAtWatched(); });
+}
+
+void ConfigFile::lookAtWatched() {
+    std::vector<Watched> still;
+    std::vector<std::string> changed;
+    for (auto& kept : watched_) {
+        const auto stamp = FileStamp::of(kept.path);
+        if (!stamp) continue;  // gone
+        if (stamp->changedLately()) {
+            still.push_back(std::move(kept));
+            continue;
+        }
+        const platform::PeerFile file = platform::readPeerFile(QString::fromStdString(kept.path), kept.bytes.size() + 1);
+        if (file.bytes && *file.bytes == kept.bytes) QFile::remove(QString::fromStdString(kept.path));
+        else changed.push_back(kept.path);
+    }
+    watched_ = std::move(still);
+    if (watched_.empty()) {
+        platform::Timers::shared().cancel(watchTimer_);
+        watchTimer_ = 0;
+    }
+    for (const auto& path : changed)
+        if (keptFileChanged) keptFileChanged(path);
 }
 
 // MARK: keeping

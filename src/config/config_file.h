@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "config/atomic_file.h"
 #include "platform/timers.h"
@@ -105,6 +106,12 @@ public:
     // A dated name beside the file that nothing holds yet.
     std::optional<std::string> freeDatedName() const;
 
+    // A file kept aside because it was changing, which held Orbel's own
+    // bytes then (a sync tool touching it), is watched: once quiet it is
+    // removed when it still holds them, and told here when it came to hold
+    // another save.
+    std::function<void(const std::string& path)> keptFileChanged;
+
     // Tests: runs right before the new file takes the old one's place.
     std::function<void()> beforeReplaceHook;
     // Tests: stands in for renameat2(2).
@@ -112,6 +119,15 @@ public:
 
 private:
     bool differsFromKnown(const std::string& path) const;
+    struct Watched {
+        std::string path;
+        QByteArray bytes;  // what it held when taken out
+    };
+    void watch(Watched kept);
+    void lookAtWatched();
+
+    std::vector<Watched> watched_;
+    platform::Timers::Id watchTimer_ = 0;
 
     std::string path_;
     std::optional<QByteArray> known_;

@@ -71,6 +71,7 @@ ConfigManager::ConfigManager(std::optional<std::string> configPath, std::optiona
       file_(configPath_),
       profileStore_(profileStore ? std::move(*profileStore) : ProfileStore()) {
     ensureConfigDirectory();
+    file_.keptFileChanged = [this](const std::string& path) { notice(keptWhileWrittenNotice(path)); };
     // Left by saves that were killed half-way: in the folder (config.json
     // and the other files kept there), beside a linked config.json's
     // target, and among the profiles.
@@ -304,6 +305,7 @@ std::optional<ConfigManager::LoadNotice> ConfigManager::keptAsideNotice(const Co
     // badly.
     const std::string in = "In " + folderOf(kept.path) + ": ", name = fileName(configPath_),
                       keptName = fileName(kept.path);
+    if (!saved.failure && kept.why == kKeptWhileWritten) return keptWhileWrittenNotice(kept.path);
     std::string reason;
     if (saved.failure)
         reason = "A later save of " + configPath_ + " by another program could not be put in its place (" + kept.why +
@@ -314,6 +316,14 @@ std::optional<ConfigManager::LoadNotice> ConfigManager::keptAsideNotice(const Co
                  "be put back (" + kept.why + "). " + in + name +
                  " holds Orbel's save, with the change; the other program's save is kept as " + keptName + ".";
     return LoadNotice{LoadNotice::Kind::keptAside, reason, kept.path, configPath_, std::nullopt};
+}
+
+ConfigManager::LoadNotice ConfigManager::keptWhileWrittenNotice(const std::string& path) const {
+    return LoadNotice{LoadNotice::Kind::keptAside,
+                      configPath_ + " was still being written by another program when Orbel saved it. In " +
+                          folderOf(path) + ": " + fileName(configPath_) +
+                          " holds Orbel's save; what that program wrote is kept as " + fileName(path) + ".",
+                      path, configPath_, std::nullopt};
 }
 
 // MARK: waiting

@@ -308,6 +308,7 @@ private:
     ConfigFile::Saved write(const AppConfig& config, const std::optional<std::string>& profile,
                             const std::optional<std::string>& keepTakenOutAs = std::nullopt);
     std::optional<LoadNotice> keptAsideNotice(const ConfigFile::Saved& saved) const;
+    LoadNotice keptWhileWrittenNotice(const std::string& path) const;
 
     // MARK: waiting
 

@@ -468,11 +468,33 @@ TEST_F(SettlingTest, ASaveStillRewrittenOnceTheWaitIsOverIsKeptAsideNotDeleted) 
     EXPECT_EQ(firstSnippet(live().config()), "outside0");
     EXPECT_EQ(live().config().menuRadius, 244);
     EXPECT_EQ(readFile(configPath()), live().config().encodeDocument());
-    ASSERT_TRUE(live().loadNotice());
-    ASSERT_TRUE(live().loadNotice()->keptAt);
+    const QStringList kept = QDir(QString::fromStdString(dir())).entryList({"config.json.kept-*"}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    // Told once what it holds is more than Orbel knew.
     const std::string last = withSnippets(3, "last").encodeDocument();
     writer.rewrite(last);
+    quiet();
+    ASSERT_TRUE(live().loadNotice());
+    ASSERT_TRUE(live().loadNotice()->keptAt);
     EXPECT_EQ(readFile(*live().loadNotice()->keptAt), last);
+}
+
+// A sync tool that only touches the file: what the exchange took out while
+// it was touched is Orbel's own bytes, removed once quiet, and nothing is told.
+TEST_F(SettlingTest, AFileOnlyTouchedPastTheWaitIsNotToldAndLeavesNothing) {
+    writeFile(configPath(), withSnippets(2).encodeDocument());
+    live();
+    touch();
+    ASSERT_FALSE(live().change([](AppConfig& c) { c.menuRadius = 248; }));
+    for (int i = 0; i < 20 && live().waitingForQuiet(); ++i) {
+        timers.advance(std::chrono::milliseconds(500));
+        touch();
+    }
+    ASSERT_FALSE(live().waitingForQuiet());
+    quiet();
+    EXPECT_FALSE(live().loadNotice());
+    EXPECT_EQ(QDir(QString::fromStdString(dir())).entryList({"config.json.*"}, QDir::Files), QStringList());
+    EXPECT_EQ(make()->config().menuRadius, 248);
 }
 
 // Reload while a click waits carries the click onto what it reads.

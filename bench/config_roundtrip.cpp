@@ -9,6 +9,7 @@
 #include <chrono>
 
 #include "config/config_manager.h"
+#include "config/config_merge.h"
 #include "large_config.h"
 #include "model/json_writer.h"
 
@@ -67,3 +68,20 @@ void BM_ConfigRoundTrip(benchmark::State& state) {
 BENCHMARK(BM_ConfigRoundTrip)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+// A change carried onto another program's save, as a click does when it
+// finds config.json saved meanwhile: the six-profile user's configuration,
+// a wedge trashed on one side and a setting changed on the other.
+void BM_CarryOntoAnotherSave(benchmark::State& state) {
+    const AppConfig base = bench::profileConfig(5);
+    AppConfig mine = base;
+    mine.rootGroup.slots.erase(mine.rootGroup.slots.begin());
+    AppConfig other = base;
+    other.menuRadius = base.menuRadius + 10;
+    const AppConfig theirs = AppConfig::fromJson(json::Node(json::parse(other.encodeDocument())));
+    for (auto _ : state) {
+        auto carried = carryOnto(base, mine, theirs);
+        benchmark::DoNotOptimize(carried);
+    }
+}
+BENCHMARK(BM_CarryOntoAnotherSave)->Unit(benchmark::kMillisecond);

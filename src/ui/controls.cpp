@@ -278,6 +278,12 @@ public:
     bool lastFocusMovedByKeyboard() const { return moved_; }
     // How the next focus comes, told by whoever gives it.
     std::optional<bool> passed;
+    // As before the first input.
+    void forget() {
+        keyboard_ = true;
+        moved_ = false;
+        passed.reset();
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -474,6 +480,10 @@ bool showsFocusMark(const QWidget* control) {
 bool focusMovedByKeyboard(const QWidget* control) {
     const auto& origin = focusOrigin();
     return showsFocusMark(control) && (!origin || origin->lastFocusMovedByKeyboard());
+}
+
+void forgetFocusOrigin() {
+    if (const auto& origin = focusOrigin()) origin->forget();
 }
 
 void passFocus(const QWidget* from, QWidget* to) {

@@ -108,6 +108,9 @@ bool focusMovedByKeyboard(const QWidget* control);
 // one that had the focus. In a window that is not active, `to` takes the
 // focus when the window is active again.
 void passFocus(const QWidget* from, QWidget* to);
+// Forgets the inputs seen so far: the focus is judged as before the
+// application's first input (each test of a test program starts so).
+void forgetFocusOrigin();
 
 // The keyboard focus mark of a control that draws itself: an accent
 // outline along `outline`, a rounded rectangle of corner `radius`.

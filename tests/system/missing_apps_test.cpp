@@ -14,7 +14,7 @@
 #include <sys/stat.h>
 
 #include "model/app_config.h"
-#include "platform/workspace.h"
+#include "platform/linux/app_index.h"
 #include "slots/slot_factory.h"
 #include "orbel_process.h"
 #include "system_helpers.h"
@@ -174,8 +174,9 @@ TEST(MissingApplications, WithoutABrowserTheDefaultDialNamesTheRole) {
     ORBEL_REQUIRE_DISPLAY();
     systemtest::XdgFixture xdg;
     // The titles the dial's slots take through this desktop's application
-    // index, once it has been read.
-    ASSERT_TRUE(spinUntil([] { return platform::Workspace::shared().applicationsKnown(); }, 10000));
+    // index, once it has read every change made so far (an earlier test's
+    // entries, removed, may not have been read out of it yet).
+    ASSERT_TRUE(spinUntil([] { return platform::xdg::AppIndex::shared().settled(); }, 10000));
     std::vector<std::string> titles;
     for (const MenuSlotPtr& slot : SlotFactory::makeSlots(AppConfig::defaultMenu().slots)) titles.push_back(slot->title());
     EXPECT_EQ(titles, (std::vector<std::string>{"Web Browser", "Messages", "Apps", "System", "Music", "Profiles"}));

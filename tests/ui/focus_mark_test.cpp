@@ -225,5 +225,26 @@ TEST(FocusMark, TheStylesFrameShowsTheKeyboardsFocusOnly) {
     EXPECT_EQ(field->text(), "text");
 }
 
+// Forgetting the inputs judges the focus as at the start again (as each
+// test of a test program starts): the focus the program gives after a
+// click shows until then, and after it shows.
+TEST(FocusMark, ForgettingTheInputsJudgesTheFocusAsAtTheStart) {
+    QWidget window;
+    auto* row = new QHBoxLayout(&window);
+    auto* clicked = new QPushButton("Clicked", &window);
+    auto* given = new QPushButton("Given", &window);
+    row->addWidget(clicked);
+    row->addWidget(given);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::mouseClick(clicked, Qt::LeftButton);
+    given->setFocus(Qt::OtherFocusReason);
+    EXPECT_FALSE(showsFocusMark(given)) << "the focus the program gives after a click";
+    forgetFocusOrigin();
+    clicked->setFocus(Qt::OtherFocusReason);
+    EXPECT_TRUE(showsFocusMark(clicked)) << "the focus the program gives before any input";
+}
+
 }  // namespace
 }  // namespace orbel::ui

@@ -19,6 +19,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <numbers>
 #include <optional>
 #include <gtest/gtest.h>
 
@@ -273,6 +274,35 @@ inline void typeIntoFileDialog(const QString& title, const QString& path) {
 
 // A coordinate for xdotool.
 inline QString num(double v) { return QString::number(std::lround(v)); }
+
+// The point at clockwise fraction f of a turn on a circle of radius r.
+inline QPoint around(QPoint centre, double r, double f) {
+    const double a = 2 * std::numbers::pi * f;
+    return QPointF(centre.x() + r * std::sin(a), centre.y() - r * std::cos(a)).toPoint();
+}
+
+// A real pointer drag, Qt's own over XDND, in one xdotool run: presses at
+// `from` and moves in small steps through `via` to `to`, still pressed.
+inline void pressAndMove(QPoint from, const std::vector<QPoint>& via, QPoint to) {
+    QStringList args{"mousemove", num(from.x()), num(from.y()), "sleep", "0.2", "mousedown", "1"};
+    QPoint last = from;
+    const auto stepTo = [&](QPoint p) {
+        for (int i = 1; i <= 6; ++i) {
+            const QPointF at = QPointF(last) + QPointF(p - last) * i / 6.0;
+            args << "mousemove" << num(at.x()) << num(at.y()) << "sleep" << "0.05";
+        }
+        last = p;
+    };
+    for (QPoint p : via) stepTo(p);
+    stepTo(to);
+    xdotool(args);
+}
+
+// The same, let go at `to` a moment later.
+inline void pointerDrag(QPoint from, const std::vector<QPoint>& via, QPoint to) {
+    pressAndMove(from, via, to);
+    xdotool({"sleep", "0.3", "mouseup", "1"});
+}
 
 // A window's client rectangle on the screen, in pixels (empty when it is gone).
 inline QRect windowRect(const QString& id) {

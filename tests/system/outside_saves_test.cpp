@@ -284,7 +284,7 @@ void trashTheFirstWedgeAfterZeroIsSavedInFront(bool during) {
         waitUntilQuiet(orbel);
     }
     xdotool({"windowactivate", "--sync", window});
-    systemtest::pressAndMove(systemtest::around(ring->rect.center(), kRingRadius, 0), {}, trash->rect.center());
+    xdotool(systemtest::pressAndMoveArgs(systemtest::around(ring->rect.center(), kRingRadius, 0), {}, trash->rect.center()));
     if (during) systemtest::writeFile(config, theirs);
     xdotool({"sleep", "0.3", "mouseup", "1"});
 

@@ -281,9 +281,9 @@ inline QPoint around(QPoint centre, double r, double f) {
     return QPointF(centre.x() + r * std::sin(a), centre.y() - r * std::cos(a)).toPoint();
 }
 
-// A real pointer drag, Qt's own over XDND, in one xdotool run: presses at
-// `from` and moves in small steps through `via` to `to`, still pressed.
-inline void pressAndMove(QPoint from, const std::vector<QPoint>& via, QPoint to) {
+// A real pointer drag, Qt's own over XDND, as xdotool's arguments: presses
+// at `from` and moves in small steps through `via` to `to`, still pressed.
+inline QStringList pressAndMoveArgs(QPoint from, const std::vector<QPoint>& via, QPoint to) {
     QStringList args{"mousemove", num(from.x()), num(from.y()), "sleep", "0.2", "mousedown", "1"};
     QPoint last = from;
     const auto stepTo = [&](QPoint p) {
@@ -295,13 +295,13 @@ inline void pressAndMove(QPoint from, const std::vector<QPoint>& via, QPoint to)
     };
     for (QPoint p : via) stepTo(p);
     stepTo(to);
-    xdotool(args);
+    return args;
 }
 
-// The same, let go at `to` a moment later.
+// The same drag let go at `to` a moment later, in one xdotool run (a drag
+// out of this process's own window holds its event loop until the release).
 inline void pointerDrag(QPoint from, const std::vector<QPoint>& via, QPoint to) {
-    pressAndMove(from, via, to);
-    xdotool({"sleep", "0.3", "mouseup", "1"});
+    xdotool(pressAndMoveArgs(from, via, to) << "sleep" << "0.3" << "mouseup" << "1");
 }
 
 // A window's client rectangle on the screen, in pixels (empty when it is gone).

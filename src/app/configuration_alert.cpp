@@ -24,9 +24,11 @@ platform::Alert configurationAlert(const ConfigManager::LoadNotice& notice) {
         kept = notice.kind == Kind::cut ? tr("No copy of the original could be made.")
                                         : tr("No copy of it could be made, so the file was left as it is.");
     }
-    // The active profile's stored copy stands in when there is one.
+    // The active profile's stored copy stands in when there is one; a
+    // change keeps the dial in use.
     const std::string inUse =
-        notice.profileInUse
+        notice.keptInUse ? tr("Orbel goes on using the dial it had, and saved the change onto it.")
+        : notice.profileInUse
             ? tr("Orbel is using the stored profile \"") + shownProfileName(*notice.profileInUse) + "\"."
             : tr("Orbel is using the default dial.");
     switch (notice.kind) {

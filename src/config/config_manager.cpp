@@ -217,7 +217,7 @@ ConfigManager::Saved ConfigManager::saveOnto(const Unsaved& unsaved, const AppCo
                 // what Orbel runs with.
                 const auto kept = keepUnusable(reading, keepTakenOutAs);
                 if (!kept) unused_ = Unused{reading.look.bytes};
-                out.told.push_back(LoadNotice{reading.kind, reading.reason, kept, configPath_, std::nullopt});
+                out.told.push_back(LoadNotice{reading.kind, reading.reason, kept, configPath_, std::nullopt, true});
                 if (!kept) {
                     out.refused = ConfigError::notSaved(
                         configPath_ + " could not be used and no copy of it could be kept, so it was left as it is.");

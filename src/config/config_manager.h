@@ -191,6 +191,9 @@ public:
         // The active profile whose stored copy stands in for config.json
         // instead of the defaults.
         std::optional<std::string> profileInUse = std::nullopt;
+        // Found by a change, not a start: the configuration in use stayed,
+        // and the change was saved onto it.
+        bool keptInUse = false;
         bool operator==(const LoadNotice&) const = default;
     };
     const std::optional<LoadNotice>& loadNotice() const { return loadNotice_; }

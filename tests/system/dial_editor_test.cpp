@@ -29,23 +29,7 @@ using orbel::systemtest::xdotool;
 namespace {
 
 using systemtest::num;
-
-// One xdotool run: press at `from`, move in steps through `via` to `to`, release.
-void pointerDrag(QPoint from, const std::vector<QPoint>& via, QPoint to) {
-    QStringList args{"mousemove", num(from.x()), num(from.y()), "sleep", "0.2", "mousedown", "1"};
-    QPoint last = from;
-    auto stepTo = [&](QPoint p) {
-        for (int i = 1; i <= 6; ++i) {
-            const QPointF at = QPointF(last) + (QPointF(p - last) * i / 6.0);
-            args << "mousemove" << num(at.x()) << num(at.y()) << "sleep" << "0.05";
-        }
-        last = p;
-    };
-    for (QPoint p : via) stepTo(p);
-    stepTo(to);
-    args << "sleep" << "0.3" << "mouseup" << "1";
-    xdotool(args);
-}
+using systemtest::pointerDrag;
 
 // A file manager's file: a pressed and moved pointer drags its URL, as a
 // URI list and as text, the way file managers offer a file.

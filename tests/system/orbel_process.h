@@ -51,6 +51,7 @@ public:
     // Starts with these arguments (e.g. "--login-item", as the session does).
     void startWith(const QStringList& args) {
         startDialDismissed_ = args.contains(QStringLiteral("--login-item"));  // none shows
+        startedAt_ = int(log_.size());
         process_.setProcessChannelMode(QProcess::MergedChannels);
         QObject::connect(&process_, &QProcess::readyReadStandardOutput,
                          [this] { log_ += QString::fromUtf8(process_.readAllStandardOutput()); });
@@ -101,12 +102,12 @@ public:
         return spinUntil([&] { return log_.indexOf(text, from) >= 0; }, 10000);
     }
     int count(const QString& text) const { return log_.count(text); }
-    // The dial the start shows, once up, closed with Escape: from then on
-    // every dial is one the test opened. Not for a start at login (no dial).
+    // The dial the last start shows, once up, closed with Escape: from then
+    // on every dial is one the test opened. Not for a start at login (no dial).
     bool dismissStartDial() {
-        if (!waitForLog("ShowMenuVisible")) return false;
-        if (count("HideMenuComplete") == 0) xdotool({"key", "Escape"});
-        return waitForLog("HideMenuComplete");
+        if (!waitForLog("ShowMenuVisible", startedAt_)) return false;
+        if (log_.indexOf("HideMenuComplete", startedAt_) < 0) xdotool({"key", "Escape"});
+        return waitForLog("HideMenuComplete", startedAt_);
     }
     // Opens the dial with the hot key `chord` once the start's dial is
     // gone, and waits until it shows.
@@ -129,6 +130,7 @@ private:
     QProcessEnvironment extraEnvironment_;
     QProcess process_;
     QString log_;
+    int startedAt_ = 0;  // where the last start's lines begin in the log
     bool startDialDismissed_ = false;
 };
 

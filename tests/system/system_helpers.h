@@ -19,6 +19,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <numbers>
 #include <optional>
 #include <gtest/gtest.h>
 
@@ -275,6 +276,35 @@ inline void typeIntoFileDialog(const QString& title, const QString& path) {
 
 // A coordinate for xdotool.
 inline QString num(double v) { return QString::number(std::lround(v)); }
+
+// The point at clockwise fraction f of a turn on a circle of radius r.
+inline QPoint around(QPoint centre, double r, double f) {
+    const double a = 2 * std::numbers::pi * f;
+    return QPointF(centre.x() + r * std::sin(a), centre.y() - r * std::cos(a)).toPoint();
+}
+
+// A real pointer drag, Qt's own over XDND, as xdotool's arguments: presses
+// at `from` and moves in small steps through `via` to `to`, still pressed.
+inline QStringList pressAndMoveArgs(QPoint from, const std::vector<QPoint>& via, QPoint to) {
+    QStringList args{"mousemove", num(from.x()), num(from.y()), "sleep", "0.2", "mousedown", "1"};
+    QPoint last = from;
+    const auto stepTo = [&](QPoint p) {
+        for (int i = 1; i <= 6; ++i) {
+            const QPointF at = QPointF(last) + QPointF(p - last) * i / 6.0;
+            args << "mousemove" << num(at.x()) << num(at.y()) << "sleep" << "0.05";
+        }
+        last = p;
+    };
+    for (QPoint p : via) stepTo(p);
+    stepTo(to);
+    return args;
+}
+
+// The same drag let go at `to` a moment later, in one xdotool run (a drag
+// out of this process's own window holds its event loop until the release).
+inline void pointerDrag(QPoint from, const std::vector<QPoint>& via, QPoint to) {
+    xdotool(pressAndMoveArgs(from, via, to) << "sleep" << "0.3" << "mouseup" << "1");
+}
 
 // A window's client rectangle on the screen, in pixels (empty when it is gone).
 inline QRect windowRect(const QString& id) {

@@ -251,7 +251,8 @@ ConfigManager::Saved ConfigManager::saveOnto(const Unsaved& unsaved, const AppCo
             unsaved.writeProfile ? (unsaved.activate ? unsaved.activate : activeProfile()) : std::nullopt;
         const ConfigFile::Saved written = write(next, profile, keepTakenOutAs);
         if (written.displaced) continue;
-        if (auto told = keptAsideNotice(written)) out.told.push_back(std::move(*told));
+        // A file kept under the name it was judged under is told as judged.
+        if (auto told = keptAsideNotice(written); told && !keepTakenOutAs) out.told.push_back(std::move(*told));
         if (written.failure) {
             if (theirs) out.publish = *theirs, out.replaced = true;
             out.refused = ConfigError::notSaved(*written.failure);
@@ -588,6 +589,7 @@ void ConfigManager::notice(LoadNotice notice) {
         record["reason"] = notice.reason;
         if (notice.keptAt) record["keptAt"] = *notice.keptAt;
         record["file"] = notice.file;
+        record["keptInUse"] = notice.keptInUse;
         platform::KeyValueStore::shared().setString(kUntoldNoticeKey, record.dump());
     }
     loadNotice_ = std::move(notice);
@@ -604,6 +606,7 @@ void ConfigManager::tellUntoldNotice() {
         LoadNotice told{LoadNotice::Kind(doc.at("kind").get<int>()), doc.at("reason").get<std::string>(),
                         doc.contains("keptAt") ? std::optional(doc["keptAt"].get<std::string>()) : std::nullopt,
                         doc.at("file").get<std::string>(), std::nullopt};
+        told.keptInUse = doc.value("keptInUse", false);
         if (loadNotice_) laterNotices_.push_back(std::move(told));
         else notice(std::move(told));
     } catch (const std::exception&) {

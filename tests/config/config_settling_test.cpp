@@ -381,6 +381,7 @@ TEST_F(SettlingTest, AQuitOnABrokenFileKeepsItAndTheNextStartNamesTheCopy) {
     EXPECT_EQ(live().config().menuRadius, 215);
     ASSERT_TRUE(live().loadNotice());
     EXPECT_EQ(live().loadNotice()->keptAt, copy);
+    EXPECT_TRUE(live().loadNotice()->keptInUse);
     manager.reset();
     EXPECT_FALSE(live().loadNotice());  // told once
 }

@@ -22,6 +22,7 @@
 #include <optional>
 #include <gtest/gtest.h>
 
+#include "platform/linux/app_index.h"
 #include "platform/pasteboard.h"
 #include "platform/window_snapshots.h"
 #include "support/child_output.h"
@@ -57,7 +58,22 @@ using orbel::testing::execArgument;
 using orbel::testing::PreloadableCopy;
 using orbel::testing::writeFile;
 
-using orbel::testing::XdgFixture;
+// The process's XDG tree, empty, with this process's application index
+// (which the window list and the slots ask) caught up with it when a test
+// starts and when it ends: what one test installed or chose there is never
+// the next one's, though the index outlives them all.
+class XdgFixture : public orbel::testing::XdgFixture {
+public:
+    XdgFixture() { reset(); }
+    ~XdgFixture() { reset(); }
+
+private:
+    static void reset() {
+        empty();
+        EXPECT_TRUE(spinUntil([] { return platform::xdg::AppIndex::shared().settled(); }, 10000))
+            << "the application index did not catch up with the emptied XDG tree";
+    }
+};
 using orbel::testing::childOutput;
 
 // One of the helper programs of tests/system/programs, with its output lines.

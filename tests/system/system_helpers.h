@@ -19,6 +19,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <optional>
 #include <gtest/gtest.h>
 
@@ -75,6 +76,27 @@ private:
     }
 };
 using orbel::testing::childOutput;
+
+// Environment variables of this process (and so of the programs it starts)
+// set until the object goes: each then has its value from before again, or
+// none, as it had.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment() = default;
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+    ~ScopedEnvironment() {
+        for (const auto& [name, value] : before_) value ? qputenv(name.c_str(), *value) : qunsetenv(name.c_str());
+    }
+    void set(const char* name, const QByteArray& value) {
+        if (!before_.count(name))
+            before_[name] = qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
+        qputenv(name, value);
+    }
+
+private:
+    std::map<std::string, std::optional<QByteArray>> before_;
+};
 
 // One of the helper programs of tests/system/programs, with its output lines.
 class Program {

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <iterator>
 
 namespace orbel::testing {
 
@@ -27,17 +29,29 @@ inline const QString& xdgRoot() {
 }
 inline const bool xdgRootReady = !xdgRoot().isEmpty();
 
-// Gives a test the process's XDG tree and empties its folders afterwards.
+// Gives a test the process's XDG tree and empties it afterwards: the
+// tree's own folders stay (whatever watches them keeps watching), anything
+// else a test put there (icon themes, lists, files at the top) goes.
 class XdgFixture {
 public:
-    ~XdgFixture() {
-        for (const char* sub : kXdgFolders) {
-            QDir dir(root() + "/" + sub);
-            for (const QFileInfo& info : dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
-                info.isDir() ? QDir(info.filePath()).removeRecursively() : QFile::remove(info.filePath());
+    ~XdgFixture() { empty(); }
+    QString root() const { return xdgRoot(); }
+    static void empty() { emptyFolder(xdgRoot(), {}); }
+
+private:
+    static void emptyFolder(const QString& folder, const QString& relative) {
+        const auto filter = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;  // FIFOs too
+        for (const QFileInfo& info : QDir(folder).entryInfoList(filter)) {
+            const QString path = relative + info.fileName();
+            const bool own = std::any_of(std::begin(kXdgFolders), std::end(kXdgFolders), [&](const char* sub) {
+                return path == QLatin1String(sub) || QLatin1String(sub).startsWith(path + '/');
+            });
+            // A link is removed, never followed: it may name a folder of the machine's.
+            if (info.isSymLink() || !info.isDir()) QFile::remove(info.filePath());
+            else if (own) emptyFolder(info.filePath(), path + '/');
+            else QDir(info.filePath()).removeRecursively();
         }
     }
-    QString root() const { return xdgRoot(); }
 };
 
 }  // namespace orbel::testing

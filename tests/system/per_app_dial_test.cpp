@@ -82,14 +82,8 @@ protected:
         QDir().mkpath(data.path() + "/applications");
         systemtest::writeFile(data.path() + "/applications/debian-xterm.desktop",
                               "[Desktop Entry]\nType=Application\nName=XTerm\nExec=xterm\nStartupWMClass=XTerm\n");
-        previousDataHome = qgetenv("XDG_DATA_HOME");
-        previousDataDirs = qgetenv("XDG_DATA_DIRS");
-        qputenv("XDG_DATA_HOME", data.path().toUtf8());
-        qputenv("XDG_DATA_DIRS", (data.path() + "/none").toUtf8());
-    }
-    void TearDown() override {
-        qputenv("XDG_DATA_HOME", previousDataHome);
-        qputenv("XDG_DATA_DIRS", previousDataDirs);
+        environment.set("XDG_DATA_HOME", data.path().toUtf8());
+        environment.set("XDG_DATA_DIRS", (data.path() + "/none").toUtf8());
     }
     ~PerAppDialSystem() override {
         if (xterm.state() != QProcess::NotRunning) {
@@ -123,7 +117,7 @@ protected:
 
     QProcess xterm;
     QTemporaryDir data;
-    QByteArray previousDataHome, previousDataDirs;
+    systemtest::ScopedEnvironment environment;  // restored before the folder goes
 };
 
 TEST_F(PerAppDialSystem, AnXtermDialWithTwoSlotsAndASmallerSizeOverXtermOnly) {

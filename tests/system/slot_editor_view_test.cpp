@@ -123,14 +123,12 @@ protected:
         systemtest::writeFile(data.path() + "/applications/orbelprobe.desktop",
                               "[Desktop Entry]\nType=Application\nName=Orbel Probe\nExec=touch " +
                                   systemtest::execArgument(mark()) + "\n");
-        previousDataHome = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", data.path().toUtf8());
+        environment.set("XDG_DATA_HOME", data.path().toUtf8());
     }
-    void TearDown() override { qputenv("XDG_DATA_HOME", previousDataHome); }
     QString mark() const { return data.path() + "/launched"; }
 
     QTemporaryDir data;
-    QByteArray previousDataHome;
+    systemtest::ScopedEnvironment environment;  // restored before the folder goes
 };
 
 TEST_F(SlotEditorViewSystem, DragRenameTrashSnippetAndGroupReachTheFileAndTheDial) {

@@ -19,10 +19,12 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <numbers>
 #include <optional>
 #include <gtest/gtest.h>
 
+#include "platform/linux/app_index.h"
 #include "platform/pasteboard.h"
 #include "platform/window_snapshots.h"
 #include "support/child_output.h"
@@ -58,8 +60,44 @@ using orbel::testing::execArgument;
 using orbel::testing::PreloadableCopy;
 using orbel::testing::writeFile;
 
-using orbel::testing::XdgFixture;
+// The process's XDG tree, empty, with this process's application index
+// (which the window list and the slots ask) caught up with it when a test
+// starts and when it ends: what one test installed or chose there is never
+// the next one's, though the index outlives them all.
+class XdgFixture : public orbel::testing::XdgFixture {
+public:
+    XdgFixture() { reset(); }
+    ~XdgFixture() { reset(); }
+
+private:
+    static void reset() {
+        empty();
+        EXPECT_TRUE(spinUntil([] { return platform::xdg::AppIndex::shared().settled(); }, 10000))
+            << "the application index did not catch up with the emptied XDG tree";
+    }
+};
 using orbel::testing::childOutput;
+
+// Environment variables of this process (and so of the programs it starts)
+// set until the object goes: each then has its value from before again, or
+// none, as it had.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment() = default;
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+    ~ScopedEnvironment() {
+        for (const auto& [name, value] : before_) value ? qputenv(name.c_str(), *value) : qunsetenv(name.c_str());
+    }
+    void set(const char* name, const QByteArray& value) {
+        if (!before_.count(name))
+            before_[name] = qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
+        qputenv(name, value);
+    }
+
+private:
+    std::map<std::string, std::optional<QByteArray>> before_;
+};
 
 // One of the helper programs of tests/system/programs, with its output lines.
 class Program {

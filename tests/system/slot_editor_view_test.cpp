@@ -27,7 +27,9 @@ using systemtest::spinUntil;
 using systemtest::waitForWindowNamed;
 using systemtest::xdotool;
 
+using systemtest::around;
 using systemtest::num;
+using systemtest::pressAndMoveArgs;
 
 // The radius of the wedges' ring about the centre of the settings window's
 // dial editor.
@@ -41,12 +43,6 @@ void makeSnippet(const systemtest::ControlMap& controls, const QString& name, co
     ASSERT_TRUE(controls.click("^New Snippet$", "QPlainTextEdit"));
     xdotool({"type", text});
     ASSERT_TRUE(controls.click("^New Snippet$", "Save"));
-}
-
-// The point at clockwise fraction f of a turn on a circle of radius r.
-QPoint around(QPoint centre, double r, double f) {
-    const double a = 2 * std::numbers::pi * f;
-    return QPointF(centre.x() + r * std::sin(a), centre.y() - r * std::cos(a)).toPoint();
 }
 
 void screenshot(const QString& name) {
@@ -89,18 +85,7 @@ public:
     // a screenshot just before letting go.
     void drag(QPoint from, const std::vector<QPoint>& via, QPoint to, const QString& name) {
         activate();
-        QStringList args{"mousemove", num(from.x()), num(from.y()), "sleep", "0.2", "mousedown", "1"};
-        QPoint last = from;
-        const auto stepTo = [&](QPoint p) {
-            for (int i = 1; i <= 6; ++i) {
-                const QPointF at = QPointF(last) + QPointF(p - last) * i / 6.0;
-                args << "mousemove" << num(at.x()) << num(at.y()) << "sleep" << "0.05";
-            }
-            last = p;
-        };
-        for (QPoint p : via) stepTo(p);
-        stepTo(to);
-        xdotool(args);
+        xdotool(pressAndMoveArgs(from, via, to));
         spin(300);
         screenshot(name);
         xdotool({"mouseup", "1"});

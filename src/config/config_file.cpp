@@ -92,7 +92,8 @@ ConfigFile::Look ConfigFile::look(qint64 limit) const {
 bool ConfigFile::stillWritten(const Look& look) const {
     const auto now = FileStamp::of(path_);
     if (!now && !look.stamp) return false;
-    return !now || !look.stamp || !now->sameAs(*look.stamp) || (now->changedLately() && !(knownStamp_ && now->sameAs(*knownStamp_)));
+    if (!now || !look.stamp || !now->sameAs(*look.stamp)) return true;
+    return now->changedLately() && !(knownStamp_ && now->sameAs(*knownStamp_));
 }
 
 void ConfigFile::remember(const Look& look) {
@@ -247,7 +248,8 @@ void ConfigFile::lookAtWatched() {
             still.push_back(std::move(kept));
             continue;
         }
-        const platform::PeerFile file = platform::readPeerFile(QString::fromStdString(kept.path), kept.bytes.size() + 1);
+        const platform::PeerFile file =
+            platform::readPeerFile(QString::fromStdString(kept.path), kept.bytes.size() + 1);
         if (file.bytes && *file.bytes == kept.bytes) QFile::remove(QString::fromStdString(kept.path));
         else changed.push_back(kept.path);
     }

@@ -56,7 +56,9 @@ void collectOverfull(const MenuGroup& group, const std::string& name, std::vecto
     }
 }
 
-std::string fileName(const std::string& path) { return QFileInfo(QString::fromStdString(path)).fileName().toStdString(); }
+std::string fileName(const std::string& path) {
+    return QFileInfo(QString::fromStdString(path)).fileName().toStdString();
+}
 std::string folderOf(const std::string& path) {
     return QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
 }
@@ -159,10 +161,6 @@ std::optional<ConfigError> ConfigManager::commit(const Commit& step) {
 
 ConfigManager::Saved ConfigManager::saveOnto(const Unsaved& unsaved, const AppConfig& mine) {
     Saved out;
-    if (auto refused = keepUnusedFile()) {
-        out.refused = refused;
-        return out;
-    }
     // Another program's save that lands while the new file is written is
     // put back, and the change carried onto it in turn; a file that keeps
     // changing is left to that program.
@@ -206,8 +204,9 @@ ConfigManager::Saved ConfigManager::saveOnto(const Unsaved& unsaved, const AppCo
                         // The other program's save stays as it is, and is what is in force.
                         out.publish = *theirs;
                         out.replaced = true;
-                        out.refused = ConfigError::notSaved(configPath_ + " was saved by another program meanwhile, and " +
-                                                            *why + ", so the change was not saved.");
+                        out.refused = ConfigError::notSaved(configPath_ +
+                                                            " was saved by another program meanwhile, and " + *why +
+                                                            ", so the change was not saved.");
                         return out;
                     }
                     next = std::get<AppConfig>(std::move(carried));

@@ -66,20 +66,20 @@ public:
     // Publishes a configuration without writing it (tests set a scene with
     // it); screens use change().
     void setConfig(AppConfig config);
-    // The one way a screen changes the configuration: when config.json
-    // changed on disk since it was last read or written, the outside version
-    // is taken in first (as load() does); then `edit` runs on a copy, the copy
-    // is validated, written (config.json and the active profile's file), and
-    // only then published, once. On a validation error or a failed write
-    // nothing changes and the error comes back for the screen to show
-    // (ConfigError::notSaved with the system's reason for a failed write). An
-    // edit that changes nothing writes nothing. While another program is
-    // still writing config.json the edit is published at once and runs on
-    // what the file holds once it is quiet (or the wait has lasted its
-    // longest), after this call has returned: it owns what it uses
-    // (captures by value), and it may run on copies meanwhile to show the
-    // changes still waiting on a configuration read again; a failure then is
-    // told by saveRefused().
+    // The one way a screen changes the configuration: `edit` runs once, on a
+    // copy of what is published (what the user sees); the result is
+    // validated, saved (config.json and the active profile's file) and only
+    // then published, once. When another program saved config.json since it
+    // was last read or written, the change is carried onto that save by what
+    // the user acted on (config_merge.h), or refused when it no longer means
+    // what the user saw; a config.json Orbel cannot use is kept aside and
+    // told, and the change saved onto what is published. On a validation
+    // error or a failed or refused save nothing changes and the error comes
+    // back for the screen to show (ConfigError::notSaved). An edit that
+    // changes nothing writes nothing. While another program is still writing
+    // config.json the result is published at once and saved once the file is
+    // quiet (or the wait has lasted its longest), after this call has
+    // returned; a failure then is told by saveRefused().
     std::optional<ConfigError> change(std::function<void(AppConfig&)> edit);
 
     const std::string& configPath() const { return configPath_; }
@@ -98,7 +98,8 @@ public:
     // active profile's stored copy is used instead when it can be, or else
     // no profile stays active (so that no profile is written from the
     // defaults). False when the file is still being written by another
-    // program: it is read once it is quiet, and settled() follows.
+    // program: it is read once it is quiet, and settled() follows. Changes
+    // still waiting are carried onto what it reads, and saved then.
     bool load();
     // Writes what is published through the same path as change().
     std::optional<ConfigError> save();
@@ -227,7 +228,8 @@ Q_SIGNALS:
     // Nothing waits for config.json to be quiet any more.
     void settled();
     // A change published while config.json was being written could not be
-    // saved once it was quiet; the configuration is then what is on disk.
+    // saved once it was quiet; the configuration is then what is on disk (or
+    // what was in force before the change, when nothing usable is there).
     void saveRefused(const ConfigError& error);
 
 private:

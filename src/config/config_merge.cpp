@@ -95,7 +95,8 @@ std::vector<SlotConfig> mergedSlots(const std::vector<SlotConfig>& base, const s
         if (found[i]) result[*found[i]].seen = base[i].id;
     // Removed and edited slots.
     for (std::size_t i = 0; i < base.size(); ++i) {
-        const auto kept = std::find_if(mine.begin(), mine.end(), [&](const SlotConfig& s) { return s.id == base[i].id; });
+        const auto kept =
+            std::find_if(mine.begin(), mine.end(), [&](const SlotConfig& s) { return s.id == base[i].id; });
         const bool edited = kept != mine.end() && content(*kept) != baseContents[i];
         if (kept != mine.end() && !edited) continue;
         if (!found[i]) throw gone(base[i]);
@@ -128,7 +129,8 @@ std::vector<SlotConfig> mergedSlots(const std::vector<SlotConfig>& base, const s
         std::size_t at = 0;
         if (k > 0) {
             const Uuid& before = mine[k - 1].id;
-            const auto it = std::find_if(result.begin(), result.end(), [&](const Entry& e) { return e.seen == before; });
+            const auto it =
+                std::find_if(result.begin(), result.end(), [&](const Entry& e) { return e.seen == before; });
             if (it == result.end()) throw gone(mine[k - 1]);
             at = std::size_t(it - result.begin()) + 1;
         }

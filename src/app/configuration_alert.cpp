@@ -54,6 +54,10 @@ platform::Alert configurationAlert(const ConfigManager::LoadNotice& notice) {
         alert.title = tr("Orbel kept another program's save aside");
         alert.text = notice.reason;
         break;
+    case Kind::notSaved:
+        alert.title = tr("Setting Not Saved");
+        alert.text = notice.reason;
+        break;
     case Kind::cut:
         alert.title = tr("Orbel shortened a dial to six slots");
         alert.text = tr("A dial holds at most six slots, and in ") + notice.file + " " + notice.reason +

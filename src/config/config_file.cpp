@@ -1,5 +1,6 @@
 #include "config/config_file.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -9,7 +10,9 @@
 #include <cmath>
 #include <sys/stat.h>
 
+#include "model/json.h"
 #include "platform/clock.h"
+#include "platform/key_value_store.h"
 #include "platform/peer_file.h"
 
 namespace orbel {
@@ -17,6 +20,26 @@ namespace orbel {
 namespace {
 
 constexpr int kDatedNames = 10;
+// What earlier runs kept aside and watch still, and their notices not told.
+constexpr const char* kKeptKey = "orbel.keptAside";
+constexpr const char* kToTellKey = "orbel.untoldConfigNotices";
+
+std::string digestOf(const QByteArray& bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toStdString();
+}
+
+json::Json storedList(const char* key) {
+    const auto text = platform::KeyValueStore::shared().string(key);
+    if (!text) return json::Json::array();
+    const json::Json list = json::Json::parse(*text, nullptr, false);
+    return list.is_array() ? list : json::Json::array();
+}
+
+void storeList(const char* key, const json::Json& list) {
+    auto& store = platform::KeyValueStore::shared();
+    if (list.empty()) store.remove(key);
+    else store.setString(key, list.dump());
+}
 
 double monotonicSeconds() {
     return std::chrono::duration<double>(platform::Clock::shared().monotonicNow().time_since_epoch()).count();
@@ -58,13 +81,9 @@ std::string datedCopyPath(const std::string& path, double secondsSince1970, int 
 ConfigFile::ConfigFile(std::string path) : path_(std::move(path)) {}
 
 ConfigFile::~ConfigFile() {
+    // What is still watched stays in the store: the next start looks at it.
     if (timer_) platform::Timers::shared().cancel(timer_);
     if (watchTimer_) platform::Timers::shared().cancel(watchTimer_);
-    // Going: what still holds Orbel's bytes is removed; the rest stays.
-    for (const auto& kept : watched_) {
-        const platform::PeerFile file = platform::readPeerFile(QString::fromStdString(kept.path), kept.bytes.size());
-        if (file.bytes && *file.bytes == kept.bytes) QFile::remove(QString::fromStdString(kept.path));
-    }
 }
 
 // MARK: reading
@@ -96,9 +115,10 @@ bool ConfigFile::stillWritten(const Look& look) const {
     return now->changedLately() && !(knownStamp_ && now->sameAs(*knownStamp_));
 }
 
-void ConfigFile::remember(const Look& look) {
+void ConfigFile::remember(const Look& look, bool usable) {
     known_ = look.bytes;
     knownStamp_ = look.stamp;
+    knownUsable_ = usable;
 }
 
 bool ConfigFile::changing() const {
@@ -193,7 +213,7 @@ ConfigFile::Saved ConfigFile::write(std::string_view bytes, const std::optional<
     // Once the wait is over, a file changed moments ago by anyone but
     // Orbel's own last save (a reading of it proves nothing) is kept.
     guard.keep = [&, over](const std::string& replaced) {
-        if (keepTakenOutAs) return true;
+        if (keepTakenOutAs || !knownUsable_) return true;
         const auto stamp = FileStamp::of(replaced);
         return over && stamp && stamp->changedLately(true) && !(writtenStamp_ && stamp->sameAs(*writtenStamp_, true));
     };
@@ -209,15 +229,17 @@ ConfigFile::Saved ConfigFile::write(std::string_view bytes, const std::optional<
         saved.failure = "Couldn't save " + path_ + ": " + *failure;
         return saved;
     }
+    const bool accounted = knownUsable_;
     known_ = QByteArray(bytes.data(), qsizetype(bytes.size()));
     knownStamp_ = writtenStamp_ = written;
-    // Kept only because it was changing, holding what Orbel knew: told only
-    // once it holds something else.
-    if (saved.keptAside && !keepTakenOutAs && before) {
+    knownUsable_ = true;
+    // Kept only because it was changing, holding what Orbel had accounted
+    // for: told only once it holds something else.
+    if (saved.keptAside && !keepTakenOutAs && accounted && before) {
         const platform::PeerFile kept =
             platform::readPeerFile(QString::fromStdString(saved.keptAside->path), before->size() + 1);
         if (kept.bytes && *kept.bytes == *before) {
-            watch({saved.keptAside->path, *before});
+            watch({saved.keptAside->path, before->size(), digestOf(*before)});
             saved.keptAside.reset();
         }
     }
@@ -229,11 +251,17 @@ void ConfigFile::restore(const std::optional<QByteArray>& bytes) {
     else (void)writeFileAtomically(path_, std::string_view(bytes->constData(), std::size_t(bytes->size())));
     known_ = bytes;
     knownStamp_ = writtenStamp_ = FileStamp::of(path_);
+    knownUsable_ = true;
 }
 
 void ConfigFile::watch(Watched kept) {
     watched_.push_back(std::move(kept));
-    if (!watchTimer_)
+    storeWatched();
+    keepWatching();
+}
+
+void ConfigFile::keepWatching() {
+    if (!watched_.empty() && !watchTimer_)
         watchTimer_ = platform::Timers::shared().repeating(
             std::chrono::milliseconds(std::llround(FileStamp::kSettleSeconds * 1000)), [this] { lookAtWatched(); });
 }
@@ -241,6 +269,7 @@ void ConfigFile::watch(Watched kept) {
 void ConfigFile::lookAtWatched() {
     std::vector<Watched> still;
     std::vector<std::string> changed;
+    std::optional<QByteArray> inPlace;  // what config.json holds, read once
     for (auto& kept : watched_) {
         const auto stamp = FileStamp::of(kept.path);
         if (!stamp) continue;  // gone
@@ -249,17 +278,55 @@ void ConfigFile::lookAtWatched() {
             continue;
         }
         const platform::PeerFile file =
-            platform::readPeerFile(QString::fromStdString(kept.path), kept.bytes.size() + 1);
-        if (file.bytes && *file.bytes == kept.bytes) QFile::remove(QString::fromStdString(kept.path));
-        else changed.push_back(kept.path);
+            platform::readPeerFile(QString::fromStdString(kept.path), std::max(kept.size, qint64(stamp->size)) + 1);
+        if (file.bytes && !inPlace) inPlace = platform::readPeerFile(QString::fromStdString(path_), file.bytes->size() + 1)
+                                                  .bytes.value_or(QByteArray());
+        if (file.bytes && (digestOf(*file.bytes) == kept.digest || *file.bytes == *inPlace))
+            QFile::remove(QString::fromStdString(kept.path));
+        else if (file.bytes || QFileInfo::exists(QString::fromStdString(kept.path)))
+            changed.push_back(kept.path);
     }
     watched_ = std::move(still);
-    if (watched_.empty()) {
+    storeWatched();
+    if (watched_.empty() && watchTimer_) {
         platform::Timers::shared().cancel(watchTimer_);
         watchTimer_ = 0;
     }
     for (const auto& path : changed)
         if (keptFileChanged) keptFileChanged(path);
+}
+
+void ConfigFile::storeWatched() const {
+    json::Json list = json::Json::array();
+    for (const auto& entry : storedList(kKeptKey))
+        if (entry.is_object() && entry.value("of", "") != path_) list.push_back(entry);  // another file's
+    for (const auto& kept : watched_)
+        list.push_back({{"of", path_}, {"path", kept.path}, {"size", kept.size}, {"digest", kept.digest}});
+    storeList(kKeptKey, list);
+}
+
+void ConfigFile::reviewKept() {
+    for (const auto& entry : storedList(kKeptKey)) {
+        if (!entry.is_object() || entry.value("of", "") != path_ || !entry.contains("path")) continue;
+        watched_.push_back({entry.value("path", ""), entry.value("size", qint64(0)), entry.value("digest", "")});
+    }
+    if (watched_.empty()) return;
+    lookAtWatched();
+    keepWatching();
+}
+
+void ConfigFile::keepToTell(const std::string& record) {
+    json::Json list = storedList(kToTellKey);
+    list.push_back(record);
+    storeList(kToTellKey, list);
+}
+
+std::vector<std::string> ConfigFile::takeToTell() {
+    std::vector<std::string> out;
+    for (const auto& record : storedList(kToTellKey))
+        if (record.is_string()) out.push_back(record.get<std::string>());
+    platform::KeyValueStore::shared().remove(kToTellKey);
+    return out;
 }
 
 // MARK: keeping

@@ -8,7 +8,12 @@
 // - a wait for a file still being written ends, on the monotonic clock;
 // - nothing another program wrote is ever deleted: a file the exchange takes
 //   out that is not Orbel's own bytes is put back, or, once the wait is over
-//   or when it is still changing, kept aside under a name that is told.
+//   or when it is still changing, kept aside under a name that is told;
+// - having read a file that could not be used never makes it Orbel's to
+//   remove: whatever takes its place keeps the file itself;
+// - what is kept aside and what is still to be told outlives a quit (the
+//   key-value store holds it): the next start removes what holds only bytes
+//   Orbel accounted for and tells the rest.
 // Nothing here knows what a configuration means; ConfigManager judges it.
 
 #include <QByteArray>
@@ -48,8 +53,10 @@ public:
     // file changed since, or moments ago, and not by Orbel. Nothing that can
     // be read at the path, before or after, is nothing being written.
     bool stillWritten(const Look& look) const;
-    // The bytes of the file as last read or written: they are Orbel's.
-    void remember(const Look& look);
+    // The bytes of the file as last read or written. `usable`: they are
+    // Orbel's to replace (a save it took in whole); a file read as unusable
+    // is kept, whatever takes its place.
+    void remember(const Look& look, bool usable = true);
     const std::optional<QByteArray>& known() const { return known_; }
     // Whether the file changed moments ago (by its times), and not by the
     // last read or write.
@@ -106,11 +113,19 @@ public:
     // A dated name beside the file that nothing holds yet.
     std::optional<std::string> freeDatedName() const;
 
-    // A file kept aside because it was changing, which held Orbel's own
-    // bytes then (a sync tool touching it), is watched: once quiet it is
-    // removed when it still holds them, and told here when it came to hold
-    // another save.
+    // MARK: what is kept aside, across a quit
+
+    // A file kept aside because it was changing, which held bytes Orbel had
+    // accounted for then (its own save, or one it took in whole, touched by
+    // a sync tool), is watched, in this run and the next: once quiet it is
+    // removed when it holds those bytes or what config.json holds, and told
+    // here, once, when it came to hold anything else.
     std::function<void(const std::string& path)> keptFileChanged;
+    // At a start: looks at what earlier runs kept aside and did not settle.
+    void reviewKept();
+    // Notices to be told at the next start (opaque records), and taking them.
+    void keepToTell(const std::string& record);
+    std::vector<std::string> takeToTell();
 
     // Tests: runs right before the new file takes the old one's place.
     std::function<void()> beforeReplaceHook;
@@ -121,16 +136,20 @@ private:
     bool differsFromKnown(const std::string& path) const;
     struct Watched {
         std::string path;
-        QByteArray bytes;  // what it held when taken out
+        qint64 size = 0;     // of what it held when taken out
+        std::string digest;  // of those bytes
     };
     void watch(Watched kept);
+    void keepWatching();
     void lookAtWatched();
+    void storeWatched() const;
 
     std::vector<Watched> watched_;
     platform::Timers::Id watchTimer_ = 0;
 
     std::string path_;
     std::optional<QByteArray> known_;
+    bool knownUsable_ = true;
     std::optional<FileStamp> knownStamp_;  // when known_ was read or written
     std::optional<FileStamp> writtenStamp_;  // of Orbel's own last save
     std::optional<double> waitingSince_;  // monotonic seconds

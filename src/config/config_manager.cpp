@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <variant>
 
@@ -18,12 +19,13 @@
 #include "platform/clock.h"
 #include "platform/log.h"
 #include "platform/main_queue.h"
+#include "platform/peer_file.h"
 
 namespace orbel {
 
 namespace {
 
-// A notice made while quitting, told at the next start.
+// A notice made while quitting by an earlier version, told at the next start.
 constexpr const char* kUntoldNoticeKey = "orbel.untoldConfigNotice";
 
 QPointer<ConfigManager>& currentManager() {
@@ -81,8 +83,9 @@ ConfigManager::ConfigManager(std::optional<std::string> configPath, std::optiona
     const auto leftAside = clearInterruptedSaves(configPath_);
     profileStore_.removeStaleTemporaries();
     take(read(), true);
-    tellUntoldNotice();
+    tellUntoldNotices();
     tellLeftAside(leftAside);
+    file_.reviewKept();  // what earlier runs kept aside: removed, or told
 }
 
 ConfigManager::~ConfigManager() {
@@ -147,8 +150,18 @@ std::optional<ConfigError> ConfigManager::commit(const Commit& step) {
     if (!step.edit(mine)) return std::nullopt;
     if (step.replaces) mine = normalise(mine);
     if (auto errors = validate(mine); !errors.empty()) return errors.front();
-    Unsaved unsaved{config_, step.replaces, !step.activate || step.writeActivated, step.activate,
-                    step.activate ? activeProfile() : std::nullopt};
+    Unsaved unsaved;
+    unsaved.base = config_;
+    unsaved.replaces = step.replaces;
+    unsaved.writeProfile = !step.activate || step.writeActivated;
+    unsaved.activate = step.activate;
+    if (step.activate) {
+        // The profile switched from receives what it holds at the switch.
+        unsaved.switched = true;
+        unsaved.wasActive = activeProfile();
+        unsaved.switchedFrom = step.storedLiveAs ? step.storedLiveAs : unsaved.wasActive;
+        unsaved.leaving = config_;
+    }
     // Another program's save still being written is neither read nor
     // replaced yet; changes made meanwhile go after those waiting.
     if (waiting_ || file_.changing()) return defer(std::move(unsaved), std::move(mine));
@@ -161,6 +174,10 @@ std::optional<ConfigError> ConfigManager::commit(const Commit& step) {
 
 ConfigManager::Saved ConfigManager::saveOnto(const Unsaved& unsaved, const AppConfig& mine) {
     Saved out;
+    const auto refuse = [&out](std::string why) {
+        out.refused = ConfigError::notSaved(std::move(why));
+        return out;
+    };
     // Another program's save that lands while the new file is written is
     // put back, and the change carried onto it in turn; a file that keeps
     // changing is left to that program.
@@ -175,7 +192,9 @@ ConfigManager::Saved ConfigManager::saveOnto(const Unsaved& unsaved, const AppCo
         }
         AppConfig next = mine;
         std::optional<AppConfig> theirs;
-        std::optional<std::string> keepTakenOutAs;
+        // A file in config.json's place that could not be used: the save
+        // keeps the file itself, never a copy of it followed by a removal.
+        std::optional<UnusableInPlace> unusable = unusableInPlace_;
         if (file_.editedOutside()) {
             Reading reading = read();
             using Verdict = Reading::Verdict;
@@ -183,20 +202,17 @@ ConfigManager::Saved ConfigManager::saveOnto(const Unsaved& unsaved, const AppCo
                 out.mustWait = true;
                 return out;
             }
-            if (reading.verdict == Verdict::unusable && reading.look.dangling) {
-                // A link stays a link: nothing is written in its place.
-                out.refused = ConfigError::notSaved(configPath_ + " could not be written: " + reading.reason +
-                                                    " The change was not saved.");
-                return out;
-            }
-            file_.remember(reading.look);
+            if (reading.verdict == Verdict::unusable && reading.look.dangling)  // a link stays a link
+                return refuse(configPath_ + " could not be written: " + reading.reason + " The change was not saved.");
+            file_.remember(reading.look, reading.verdict == Verdict::usable);
+            unusable.reset();
             if (reading.verdict == Verdict::usable) {
                 theirs = reading.config;
                 if (!reading.cut.empty()) {
-                    const auto kept = keepRejectedCopy(*reading.look.bytes);
-                    out.told.push_back(
-                        LoadNotice{LoadNotice::Kind::cut, joined(reading.cut, ", "), kept, configPath_, std::nullopt});
-                    if (!kept) unused_ = Unused{reading.look.bytes};
+                    LoadNotice cut{LoadNotice::Kind::cut, joined(reading.cut, ", "),
+                                   keepRejectedCopy(*reading.look.bytes), configPath_, std::nullopt};
+                    if (cut.keptAt) out.told.push_back(std::move(cut));
+                    else unusable = UnusableInPlace{reading.look.bytes, std::nullopt, std::move(cut), false};
                 }
                 if (!unsaved.replaces) {
                     auto carried = carryOnto(unsaved.base, mine, reading.config);
@@ -204,47 +220,68 @@ ConfigManager::Saved ConfigManager::saveOnto(const Unsaved& unsaved, const AppCo
                         // The other program's save stays as it is, and is what is in force.
                         out.publish = *theirs;
                         out.replaced = true;
-                        out.refused = ConfigError::notSaved(configPath_ +
-                                                            " was saved by another program meanwhile, and " + *why +
-                                                            ", so the change was not saved.");
-                        return out;
+                        return refuse(configPath_ + " was saved by another program meanwhile, and " + *why +
+                                      ", so the change was not saved.");
                     }
                     next = std::get<AppConfig>(std::move(carried));
                 }
             } else if (reading.verdict == Verdict::unusable) {
-                // Kept aside and told as a start does; the change goes onto
-                // what Orbel runs with.
-                const auto kept = keepUnusable(reading, keepTakenOutAs);
-                if (!kept) unused_ = Unused{reading.look.bytes};
-                out.told.push_back(LoadNotice{reading.kind, reading.reason, kept, configPath_, std::nullopt, true});
-                if (!kept) {
-                    out.refused = ConfigError::notSaved(
-                        configPath_ + " could not be used and no copy of it could be kept, so it was left as it is.");
-                    return out;
+                unusable = UnusableInPlace{reading.look.bytes, std::nullopt,
+                                           LoadNotice{reading.kind, reading.reason, std::nullopt, configPath_,
+                                                      std::nullopt, true},
+                                           false};
+            }
+        }
+        std::optional<std::string> keepTakenOutAs;
+        if (unusable && !(keepTakenOutAs = file_.freeDatedName())) {
+            keptUnusable(*unusable, std::nullopt, true, out.told);
+            return refuse(configPath_ + " could not be used and no copy of it could be kept, so it was left as it is.");
+        }
+        // The profile switched from receives what it holds now: the edits
+        // made before the switch, carried onto another program's save when
+        // there is one; that save alone; or what an earlier Reload read.
+        std::optional<AppConfig> leaving;
+        if (unsaved.activate && unsaved.switchedFrom) {
+            const bool edited = unsaved.leaving && unsaved.leaving->encodeDocument() != unsaved.base.encodeDocument();
+            if (theirs && edited) {
+                auto carried = carryOnto(unsaved.base, *unsaved.leaving, *theirs);
+                if (const auto* why = std::get_if<std::string>(&carried)) {
+                    out.publish = *theirs;
+                    out.replaced = true;
+                    return refuse(configPath_ + " was saved by another program meanwhile, and " + *why +
+                                  ", so the change was not saved.");
                 }
+                leaving = std::get<AppConfig>(std::move(carried));
+            } else if (theirs) {
+                leaving = theirs;
+            } else if (edited) {
+                leaving = unsaved.leaving;
+            } else if (reloadedUnmirrored_ && !loadNotice_) {
+                leaving = unsaved.base;
             }
         }
-        if (auto refused = keepUnusedFile()) {
-            out.refused = refused;
-            return out;
-        }
-        // A switch away from a profile whose live version was edited outside
-        // (taken in now, or by an earlier Reload) stores that version first,
-        // so that switching back finds it.
-        if (unsaved.activate && unsaved.switchedFrom && (theirs || reloadedUnmirrored_) && !loadNotice_) {
-            try {
-                profileStore_.save(theirs ? *theirs : unsaved.base, *unsaved.switchedFrom);
-                profilesWritten();
-            } catch (const std::exception& e) {
-                out.refused = ConfigError::notSaved("Couldn't save the profile \"" +
-                                                    shownProfileName(*unsaved.switchedFrom) + "\": " + e.what());
-                return out;
-            }
+        // A replacement that has no profile to keep another program's save
+        // in keeps its file aside, and tells where.
+        const bool keepTheirs = unsaved.replaces && theirs && !leaving && !keepTakenOutAs;
+        if (keepTheirs && !(keepTakenOutAs = file_.freeDatedName())) {
+            out.publish = *theirs, out.replaced = true;
+            return refuse(configPath_ + " was saved by another program meanwhile, and no copy of that save could "
+                                        "be kept, so it was not replaced.");
         }
         if (auto errors = validate(next); !errors.empty()) {
             if (theirs) out.publish = *theirs, out.replaced = true;
             out.refused = errors.front();
             return out;
+        }
+        if (leaving) {
+            try {
+                profileStore_.save(*leaving, *unsaved.switchedFrom);
+                profilesWritten();
+            } catch (const std::exception& e) {
+                if (theirs) out.publish = *theirs, out.replaced = true;
+                return refuse("Couldn't save the profile \"" + shownProfileName(*unsaved.switchedFrom) +
+                              "\": " + e.what());
+            }
         }
         const auto profile =
             unsaved.writeProfile ? (unsaved.activate ? unsaved.activate : activeProfile()) : std::nullopt;
@@ -252,10 +289,14 @@ ConfigManager::Saved ConfigManager::saveOnto(const Unsaved& unsaved, const AppCo
         if (written.displaced) continue;
         // A file kept under the name it was judged under is told as judged.
         if (auto told = keptAsideNotice(written); told && !keepTakenOutAs) out.told.push_back(std::move(*told));
+        const bool takenOut = keepTakenOutAs && QFileInfo(QString::fromStdString(*keepTakenOutAs)).isFile();
+        if (unusable) keptUnusable(*unusable, takenOut ? keepTakenOutAs : std::nullopt, written.failure.has_value(), out.told);
+        else if (keepTheirs && takenOut) out.told.push_back(replacedSaveNotice(*keepTakenOutAs));
         if (written.failure) {
-            if (theirs) out.publish = *theirs, out.replaced = true;
-            out.refused = ConfigError::notSaved(*written.failure);
-            return out;
+            // In force again: what the profile switched from now holds, or
+            // another program's save.
+            if (leaving || theirs) out.publish = leaving ? *leaving : *theirs, out.replaced = true;
+            return refuse(*written.failure);
         }
         if (unsaved.activate) {
             platform::KeyValueStore::shared().setString(kActiveProfileKey, *unsaved.activate);
@@ -266,10 +307,45 @@ ConfigManager::Saved ConfigManager::saveOnto(const Unsaved& unsaved, const AppCo
         return out;
     }
     out = Saved{};
-    out.refused = ConfigError::notSaved(configPath_ +
-                                        " kept being changed by another program while it was saved, so the change "
-                                        "was not saved.");
-    return out;
+    return refuse(configPath_ +
+                  " kept being changed by another program while it was saved, so the change was not saved.");
+}
+
+void ConfigManager::keptUnusable(const UnusableInPlace& unusable, const std::optional<std::string>& keptAs,
+                                 bool failed, std::vector<LoadNotice>& told) {
+    unusableInPlace_.reset();
+    if (!keptAs) {
+        // Still in its place, when the save failed (else it went by another
+        // hand): kept by the next save, and told now.
+        if (!failed) return;
+        if (!unusable.told) told.push_back(unusable.notice);
+        unusableInPlace_ = unusable;
+        unusableInPlace_->told = true;
+        return;
+    }
+    // The file itself takes the place of its copy told earlier, when that
+    // still holds the same bytes: its writer's later writes land there.
+    const auto holds = [&unusable](const std::string& path) {
+        if (!unusable.bytes) return false;
+        const auto file = platform::readPeerFile(QString::fromStdString(path), unusable.bytes->size() + 1);
+        return file.bytes && *file.bytes == *unusable.bytes;
+    };
+    if (unusable.copy && unusable.told && holds(*unusable.copy) && holds(*keptAs) &&
+        ::rename(QFile::encodeName(QString::fromStdString(*keptAs)).constData(),
+                 QFile::encodeName(QString::fromStdString(*unusable.copy)).constData()) == 0)
+        return;
+    LoadNotice notice = unusable.notice;
+    notice.keptAt = keptAs;
+    notice.keptInUse = true;
+    told.push_back(std::move(notice));
+}
+
+ConfigManager::LoadNotice ConfigManager::replacedSaveNotice(const std::string& path) const {
+    return LoadNotice{LoadNotice::Kind::keptAside,
+                      configPath_ + " held a save of another program that Orbel had not read when it replaced the "
+                                    "configuration. In " + folderOf(path) + ": " + fileName(configPath_) +
+                          " holds the configuration in use; that program's save is kept as " + fileName(path) + ".",
+                      path, configPath_, std::nullopt};
 }
 
 void ConfigManager::finish(Saved saved) {
@@ -346,7 +422,14 @@ std::optional<ConfigError> ConfigManager::defer(Unsaved unsaved, AppConfig mine)
         all.writeProfile = unsaved.writeProfile;
         if (unsaved.activate) {
             all.activate = unsaved.activate;
-            if (!all.switchedFrom) all.switchedFrom = unsaved.switchedFrom;
+            // The first switch tells where the edits before it go, and what
+            // a failure puts back.
+            if (!all.switched) {
+                all.switched = true;
+                all.switchedFrom = unsaved.switchedFrom;
+                all.leaving = std::move(unsaved.leaving);
+                all.wasActive = unsaved.wasActive;
+            }
         }
     }
     // A switch is in force at once for all that reads the active profile.
@@ -356,63 +439,86 @@ std::optional<ConfigError> ConfigManager::defer(Unsaved unsaved, AppConfig mine)
                          "[orbel-config] " + configPath_ + " is being written by another program: the change is saved "
                          "once it is quiet, or in " + std::to_string(int(kLongestWaitSeconds)) +
                          " seconds at the latest");
-    file_.whenQuiet([this] { settle(); });
+    settleWhenQuiet();
     return std::nullopt;
+}
+
+void ConfigManager::settleWhenQuiet() {
+    file_.whenQuiet([this] { settle(); });
+}
+
+void ConfigManager::endWaiting() {
+    waiting_.reset();
+    file_.endWait();
 }
 
 void ConfigManager::settle() {
     if (!waiting_) return;
-    if (!file_.waitOver() && file_.changing()) return file_.whenQuiet([this] { settle(); });
+    if (!file_.waitOver() && file_.changing()) return settleWhenQuiet();
     const Waiting waiting = *waiting_;
+    if (waiting.unsaved && waiting.reread && !waiting.firstLoad) {
+        // Reload while changes wait: a file that cannot be used ends the
+        // Reload as it ends any (the stand-in in force, the file kept and
+        // told), and the changes are not saved.
+        Reading reading = read();
+        if (reading.verdict == Reading::Verdict::beingWritten) return settleWhenQuiet();
+        if (reading.verdict == Reading::Verdict::unusable && !reading.look.dangling) {
+            endWaiting();
+            putBackSwitch(*waiting.unsaved);
+            take(std::move(reading), false);
+            refused(ConfigError::notSaved(configPath_ +
+                                          " could not be used when it was read again, so the changes made while "
+                                          "another program was writing it were not saved."));
+            Q_EMIT settled();
+            return;
+        }
+    }
     if (waiting.unsaved) {
         // A start's reading that waited is part of it: the changes made on
         // the stand-in are carried onto what the file holds.
         Saved saved = saveOnto(*waiting.unsaved, config_);
-        if (saved.mustWait) return file_.whenQuiet([this] { settle(); });
-        waiting_.reset();
-        file_.endWait();
-        const auto refused = saved.refused;
-        if (refused && !saved.publish) saved.publish = waiting.unsaved->base, saved.replaced = true;
+        if (saved.mustWait) return settleWhenQuiet();
+        endWaiting();
+        const auto refusal = saved.refused;
+        if (refusal && !saved.publish) saved.publish = waiting.unsaved->base, saved.replaced = true;
+        if (refusal) putBackSwitch(*waiting.unsaved);
         finish(std::move(saved));
-        if (refused) {
-            platform::Log::write(platform::LogCategory::config,
-                                 "[orbel-config] a change made while " + configPath_ +
-                                     " was being written by another program was not saved: " + refused->what());
-            Q_EMIT saveRefused(*refused);
-        }
+        if (refusal) refused(*refusal);
     } else {
         Reading reading = read();
-        if (reading.verdict == Reading::Verdict::beingWritten) return file_.whenQuiet([this] { settle(); });
-        waiting_.reset();
-        file_.endWait();
+        if (reading.verdict == Reading::Verdict::beingWritten) return settleWhenQuiet();
+        endWaiting();
         take(std::move(reading), waiting.firstLoad);
         if (!waiting.firstLoad) reloadedUnmirrored_ = true;
     }
     if (!waiting_) Q_EMIT settled();
 }
 
+void ConfigManager::putBackSwitch(const Unsaved& unsaved) {
+    // A switch is all or nothing: not saved, the profile active before it is
+    // active again, as its dial is in force again.
+    if (!unsaved.switched) return;
+    auto& store = platform::KeyValueStore::shared();
+    if (unsaved.wasActive) store.setString(kActiveProfileKey, *unsaved.wasActive);
+    else store.remove(kActiveProfileKey);
+}
+
+void ConfigManager::refused(const ConfigError& error) {
+    platform::Log::write(platform::LogCategory::config,
+                         "[orbel-config] a change made while " + configPath_ +
+                             " was being written by another program was not saved: " + error.what());
+    // Quitting, nobody reads an alert: the next start tells it.
+    if (quitting_) notice(LoadNotice{LoadNotice::Kind::notSaved, error.what(), std::nullopt, configPath_, std::nullopt});
+    Q_EMIT saveRefused(error);
+}
+
 void ConfigManager::finishWaiting() {
     if (!waiting_) return;
-    if (!waiting_->unsaved) {
-        waiting_.reset();
-        file_.endWait();
-        return;
-    }
+    if (!waiting_->unsaved) return endWaiting();
     file_.cutShort();
     quitting_ = true;
     settle();
     quitting_ = false;
-}
-
-std::optional<ConfigError> ConfigManager::keepUnusedFile() {
-    if (!unused_) return std::nullopt;
-    const bool kept = unused_->bytes ? keepRejectedCopy(*unused_->bytes).has_value() : file_.moveAside().has_value();
-    if (kept) {
-        unused_.reset();
-        return std::nullopt;
-    }
-    return ConfigError::notSaved(configPath_ +
-                                 " could not be used and no copy of it could be kept, so it was left as it is.");
 }
 
 // MARK: reading
@@ -474,20 +580,21 @@ ConfigManager::Reading ConfigManager::read() {
 
 std::optional<std::string> ConfigManager::keepUnusable(const Reading& reading,
                                                        std::optional<std::string>& keepTakenOutAs) {
-    if (reading.stillWritten) {
-        keepTakenOutAs = file_.freeDatedName();
-        return keepTakenOutAs;
-    }
-    // An unreadable file (or what is not a file) is moved aside whole; one
-    // that reads is copied, and written over.
+    // What is not a file that reads (a folder, a link that leads nowhere)
+    // is moved aside whole; a file is kept by the exchange that replaces it,
+    // under the name it is told under: its writer may still be writing into
+    // it, and whatever it writes later lands there.
     if (!reading.look.bytes) return file_.moveAside();
-    return keepRejectedCopy(*reading.look.bytes);
+    keepTakenOutAs = file_.freeDatedName();
+    return keepTakenOutAs;
 }
 
 bool ConfigManager::load() {
     if (waiting_ && waiting_->unsaved) {
         // Changes wait: they are carried onto what the file holds once it is
-        // quiet, as Reload shows it.
+        // quiet, as Reload shows it; a file that cannot be used ends the
+        // Reload as any Reload, and they are told as not saved.
+        waiting_->reread = true;
         settle();
         return !waiting_;
     }
@@ -526,12 +633,12 @@ void ConfigManager::take(Reading reading, bool firstLoad) {
         waiting.reread = true;
         waiting.firstLoad = waiting.firstLoad || firstLoad;
         if (firstLoad) replaceConfig(standIn().config);
-        file_.whenQuiet([this] { settle(); });
+        settleWhenQuiet();
         return;
     }
     loadNotice_.reset();
-    file_.remember(reading.look);
-    unused_.reset();
+    file_.remember(reading.look, reading.verdict != Verdict::unusable);
+    unusableInPlace_.reset();
     AppConfig config;
     std::optional<LoadNotice> told;
     enum class Write { nothing, config, configAndProfile } write = Write::nothing;
@@ -543,9 +650,9 @@ void ConfigManager::take(Reading reading, bool firstLoad) {
         // is kept first, and when that is impossible the file is left as it is.
         if (!reading.cut.empty()) {
             const auto kept = keepRejectedCopy(*reading.look.bytes);
-            if (kept) write = Write::configAndProfile;  // the user's own configuration, cut: mirrored like any save
-            else unused_ = Unused{reading.look.bytes};
             told = LoadNotice{LoadNotice::Kind::cut, joined(reading.cut, ", "), kept, configPath_, std::nullopt};
+            if (kept) write = Write::configAndProfile;  // the user's own configuration, cut: mirrored like any save
+            else unusableInPlace_ = UnusableInPlace{reading.look.bytes, std::nullopt, *told, true};
         }
     } else {
         StandIn stand = standIn();
@@ -559,19 +666,24 @@ void ConfigManager::take(Reading reading, bool firstLoad) {
                                   stand.profileInUse};
         } else {
             // Kept aside before anything replaces it; if that is impossible,
-            // left alone, with the stand-in in memory only.
+            // left alone, with the stand-in in memory only. A file that reads
+            // as a configuration stays in place, its copy told, and is kept
+            // itself by the save that replaces it.
             const auto kept = reading.leaveInPlace ? keepRejectedCopy(*reading.look.bytes)
                                                    : keepUnusable(reading, keepTakenOutAs);
-            if (!kept) unused_ = Unused{reading.look.bytes};
-            else if (!reading.leaveInPlace) write = Write::config;
             told = LoadNotice{reading.kind, reading.reason, kept, configPath_, stand.profileInUse};
+            if (kept && !reading.leaveInPlace) write = Write::config;
+            else unusableInPlace_ = UnusableInPlace{reading.look.bytes, kept, *told, true};
         }
     }
     if (write != Write::nothing) {
         const auto profile = write == Write::configAndProfile ? activeProfile() : std::nullopt;
         const ConfigFile::Saved saved = this->write(config, profile, keepTakenOutAs);
         if (saved.failure) platform::Log::write(platform::LogCategory::config, "[orbel-config] " + *saved.failure);
-        if (saved.failure && keepTakenOutAs && told) told->keptAt.reset();  // still in its place
+        if (keepTakenOutAs && told && !QFileInfo(QString::fromStdString(*keepTakenOutAs)).isFile()) {
+            told->keptAt.reset();  // still in its place
+            if (saved.failure) unusableInPlace_ = UnusableInPlace{reading.look.bytes, std::nullopt, *told, true};
+        }
         if (auto aside = keptAsideNotice(saved); aside && !keepTakenOutAs) laterNotices_.push_back(std::move(*aside));
     }
     replaceConfig(std::move(config));
@@ -589,27 +701,36 @@ void ConfigManager::notice(LoadNotice notice) {
         if (notice.keptAt) record["keptAt"] = *notice.keptAt;
         record["file"] = notice.file;
         record["keptInUse"] = notice.keptInUse;
-        platform::KeyValueStore::shared().setString(kUntoldNoticeKey, record.dump());
+        file_.keepToTell(record.dump());
+    }
+    // One at a time: the one shown is not replaced.
+    if (loadNotice_) {
+        laterNotices_.push_back(std::move(notice));
+        return;
     }
     loadNotice_ = std::move(notice);
     Q_EMIT loadNoticeChanged();
 }
 
-void ConfigManager::tellUntoldNotice() {
+void ConfigManager::tellUntoldNotices() {
     auto& store = platform::KeyValueStore::shared();
-    const auto record = store.string(kUntoldNoticeKey);
-    if (!record) return;
+    std::vector<std::string> records;
+    if (const auto old = store.string(kUntoldNoticeKey)) records.push_back(*old);  // an earlier version's
     store.remove(kUntoldNoticeKey);
-    try {
-        const json::Json doc = json::Json::parse(*record);
-        LoadNotice told{LoadNotice::Kind(doc.at("kind").get<int>()), doc.at("reason").get<std::string>(),
-                        doc.contains("keptAt") ? std::optional(doc["keptAt"].get<std::string>()) : std::nullopt,
-                        doc.at("file").get<std::string>(), std::nullopt};
-        told.keptInUse = doc.value("keptInUse", false);
-        if (loadNotice_) laterNotices_.push_back(std::move(told));
-        else notice(std::move(told));
-    } catch (const std::exception&) {
-        // A record no version of Orbel wrote: nothing to tell.
+    for (auto& record : file_.takeToTell()) records.push_back(std::move(record));
+    for (const auto& record : records) {
+        try {
+            const json::Json doc = json::Json::parse(record);
+            const int kind = doc.at("kind").get<int>();
+            if (kind < 0 || kind > int(LoadNotice::Kind::notSaved)) continue;
+            LoadNotice told{LoadNotice::Kind(kind), doc.at("reason").get<std::string>(),
+                            doc.contains("keptAt") ? std::optional(doc["keptAt"].get<std::string>()) : std::nullopt,
+                            doc.at("file").get<std::string>(), std::nullopt};
+            told.keptInUse = doc.value("keptInUse", false);
+            notice(std::move(told));
+        } catch (const std::exception&) {
+            // A record no version of Orbel wrote: nothing to tell.
+        }
     }
 }
 
@@ -634,8 +755,7 @@ void ConfigManager::tellLeftAside(const std::vector<std::string>& files) {
                         fileName(configPath_) + " holds the configuration in use; the replaced " +
                         (one ? "file is" : "files are") + " kept as " + names + ".",
                     files.front(), configPath_, std::nullopt};
-    if (loadNotice_) laterNotices_.push_back(std::move(told));
-    else notice(std::move(told));
+    notice(std::move(told));
 }
 
 // MARK: files and names
@@ -852,7 +972,9 @@ std::optional<ProfileStore::ReplaceFailure> ConfigManager::replaceProfiles(
     return failure;
 }
 
-void ConfigManager::switchToProfile(const std::string& name) {
+void ConfigManager::switchToProfile(const std::string& name) { switchTo(name, std::nullopt); }
+
+void ConfigManager::switchTo(const std::string& name, const std::optional<std::string>& storedLiveAs) {
     const AppConfig stored = profileStore_.load(name);
     std::optional<LoadNotice> cut;
     if (const auto levels = overfullLevels(stored); !levels.empty()) {
@@ -873,13 +995,14 @@ void ConfigManager::switchToProfile(const std::string& name) {
                                     c = loaded;
                                     return true;
                                 },
-                                true, normalisedProfileName(name), cut && cut->keptAt});
+                                true, normalisedProfileName(name), cut && cut->keptAt, storedLiveAs});
         if (!refused && cut) self->notice(std::move(*cut));
     });
     if (refused) throw *refused;
 }
 
 void ConfigManager::switchToProfileKeepingLive(const std::string& name) {
+    std::optional<std::string> storedLiveAs;
     if (!activeProfile()) {
         const auto names = profileStore_.list();
         const bool toImplicitDefault = normalisedProfileName(name) == kDefaultProfileName &&
@@ -894,9 +1017,11 @@ void ConfigManager::switchToProfileKeepingLive(const std::string& name) {
             } catch (const ProfileStoreError&) {
             }
         }
-        if (toImplicitDefault || !held) storeProfile(config_, freeDefaultName(names));
+        // What config.json holds by then (another program's save, a hand
+        // edit) goes into it with the switch.
+        if (toImplicitDefault || !held) storeProfile(config_, *(storedLiveAs = freeDefaultName(names)));
     }
-    switchToProfile(name);
+    switchTo(name, storedLiveAs);
 }
 
 void ConfigManager::ensureDefaultProfile() {

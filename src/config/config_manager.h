@@ -99,7 +99,8 @@ public:
     // no profile stays active (so that no profile is written from the
     // defaults). False when the file is still being written by another
     // program: it is read once it is quiet, and settled() follows. Changes
-    // still waiting are carried onto what it reads, and saved then.
+    // still waiting are carried onto what it reads, and saved then; when it
+    // cannot be used they are told as not saved (saveRefused()).
     bool load();
     // Writes what is published through the same path as change().
     std::optional<ConfigError> save();
@@ -135,6 +136,9 @@ public:
 
     // Profiles. These throw ProfileStoreError (and ProfileMutationError), and
     // ConfigError when a configuration fails validation or cannot be written.
+    // A switch is all or nothing: the profile switched from receives what was
+    // in force (another program's save it had not read included); one that
+    // is not saved puts back both the dial and the active profile.
     // A name is the profile it normalises to (normalisedProfileName): "Work "
     // switches to, and is kept active as, "Work".
     // A profile with a level of more than six slots is published cut and
@@ -147,7 +151,9 @@ public:
     // already, it is first stored as "Default" (or the first free "Default 2",
     // "Default 3", ... when "Default" holds something else), so that nothing
     // is lost; when it cannot be stored (six profiles exist) the switch does
-    // not happen. A profile that cannot be loaded changes nothing.
+    // not happen. What config.json holds by then, when another program saved
+    // it, goes into that profile with the switch. A profile that cannot be
+    // loaded changes nothing.
     void switchToProfileKeepingLive(const std::string& name);
     void ensureDefaultProfile();
     void deleteProfile(const std::string& name);
@@ -179,6 +185,7 @@ public:
             missing,     // there was no file (not told at a first start); the defaults are in use
             keptAside,   // another program's save could not be put (back) in place, or an unfinished save left
                          // a file that may hold one: `reason` says what is where
+            notSaved,    // a change was not saved while Orbel quit: `reason` says why
         };
         Kind kind = Kind::rejected;
         // The decoding error with its coding path, the validation errors,
@@ -276,12 +283,15 @@ private:
     // One edit of the configuration; it runs once, on what is published.
     struct Commit {
         Commit(std::function<bool(AppConfig&)> e, bool r = false, std::optional<std::string> a = std::nullopt,
-               bool w = false)
-            : edit(std::move(e)), replaces(r), activate(std::move(a)), writeActivated(w) {}
+               bool w = false, std::optional<std::string> s = std::nullopt)
+            : edit(std::move(e)), replaces(r), activate(std::move(a)), writeActivated(w), storedLiveAs(std::move(s)) {}
         std::function<bool(AppConfig&)> edit;  // false: nothing to change
         bool replaces;                          // a replacement: published as one, and saved whole
         std::optional<std::string> activate;    // the profile that becomes active
         bool writeActivated;                    // and whether its file is rewritten
+        // No profile was active: the one the live configuration was just
+        // stored as, which receives what config.json holds with the switch.
+        std::optional<std::string> storedLiveAs;
     };
     std::optional<ConfigError> commit(const Commit& step);
 
@@ -292,7 +302,14 @@ private:
         bool replaces = false;
         bool writeProfile = true;                 // the active profile's file receives it
         std::optional<std::string> activate;      // a profile switched to
-        std::optional<std::string> switchedFrom;  // the profile active before that switch
+        // The first switch among the changes: the profile that receives what
+        // was in force then (`leaving`, the edits before the switch
+        // included), and the profile active before it, put back when the
+        // switch cannot be saved.
+        bool switched = false;
+        std::optional<std::string> switchedFrom;
+        std::optional<AppConfig> leaving;
+        std::optional<std::string> wasActive;
     };
     // What a save did to the files, to be published once it is over.
     struct Saved {
@@ -307,6 +324,21 @@ private:
     // program's save by what the user acted on; onto what Orbel runs with
     // when the file cannot be used (kept aside and told first).
     Saved saveOnto(const Unsaved& unsaved, const AppConfig& mine);
+    // A config.json that could not be used, still in its place: the next
+    // save keeps the file itself (its writer may still write into it), never
+    // a copy followed by a removal.
+    struct UnusableInPlace {
+        std::optional<QByteArray> bytes;
+        std::optional<std::string> copy;  // a copy of it told earlier
+        LoadNotice notice;
+        bool told = false;
+    };
+    std::optional<UnusableInPlace> unusableInPlace_;
+    // After a save: where the unusable file is now (`keptAs`, when the save
+    // took it out), told or told already.
+    void keptUnusable(const UnusableInPlace& unusable, const std::optional<std::string>& keptAs, bool failed,
+                      std::vector<LoadNotice>& told);
+    LoadNotice replacedSaveNotice(const std::string& path) const;
     void finish(Saved saved);
     // Writes config.json, then the profile's file; when the latter fails
     // config.json gets its previous bytes back.
@@ -320,7 +352,7 @@ private:
     // A wait for config.json to be quiet: a reading to make again, changes
     // to save.
     struct Waiting {
-        bool reread = false;
+        bool reread = false;  // a start or Reload reads the file again
         bool firstLoad = false;
         std::optional<Unsaved> unsaved;
     };
@@ -329,17 +361,23 @@ private:
     // Publishes the change at once and saves it once config.json is quiet.
     std::optional<ConfigError> defer(Unsaved unsaved, AppConfig mine);
     void settle();
+    void settleWhenQuiet();
+    void endWaiting();
+    // A switch among changes not saved: the profile active before it is again.
+    void putBackSwitch(const Unsaved& unsaved);
+    // A change saved once config.json was quiet, refused then.
+    void refused(const ConfigError& error);
     bool quitting_ = false;
 
     // MARK: the rest
 
-    // A file that could not be used and of which no copy exists is never
-    // overwritten: another copy is tried first.
-    std::optional<ConfigError> keepUnusedFile();
     std::optional<std::string> keepRejectedCopy(const QByteArray& bytes) const {
         return ConfigFile::keepCopy(configPath_, bytes);
     }
+    // Told after the one shown, if any; made while quitting, told at the
+    // next start.
     void notice(LoadNotice notice);
+    void switchTo(const std::string& name, const std::optional<std::string>& storedLiveAs);
     void publish(AppConfig config, bool replaced);
     // Publishes a configuration that replaces the one the screens edit.
     void replaceConfig(AppConfig config);
@@ -359,17 +397,11 @@ private:
     // Files that interrupted saves of config.json left aside and that may
     // hold another program's save: told at the start.
     void tellLeftAside(const std::vector<std::string>& files);
-    // A notice made while quitting is told at the next start.
-    void tellUntoldNotice();
+    // Notices made while an earlier run quit.
+    void tellUntoldNotices();
     // config.json was read again (Reload) and the active profile's file has
     // not received it since.
     bool reloadedUnmirrored_ = false;
-    // config.json could not be used and no copy of it could be kept: its
-    // bytes (nothing when it could not even be read).
-    struct Unused {
-        std::optional<QByteArray> bytes;
-    };
-    std::optional<Unused> unused_;
 };
 
 }  // namespace orbel

@@ -63,18 +63,30 @@ std::vector<SlotConfig> mergedSlots(const std::vector<SlotConfig>& base, const s
     const auto gone = [&](const SlotConfig& slot) {
         return NoLongerMeant{"the slot " + quoted(slot.title) + " is no longer in " + level + " as it was"};
     };
-    // Each slot the user saw, found in the other save by what it holds
-    // (the first unclaimed one of equal slots).
+    const auto alike = [&](const SlotConfig& slot) {
+        return NoLongerMeant{"the slot " + quoted(slot.title) + " cannot be told apart from another in " + level};
+    };
+    // Each slot the user saw, found in the other save by what it holds: only
+    // where it holds something no other slot holds, in either save. Equal
+    // slots are left unfound (`alike`): which of them is which would be a guess.
+    const auto occurrences = [](const std::vector<std::string>& all, const std::string& one) {
+        return std::count(all.begin(), all.end(), one);
+    };
     std::vector<std::optional<std::size_t>> found(base.size());
-    std::vector<bool> claimed(theirs.size(), false);
+    std::vector<bool> ambiguous(base.size(), false);
     for (std::size_t i = 0; i < base.size(); ++i) {
-        for (std::size_t j = 0; j < theirs.size(); ++j) {
-            if (claimed[j] || theirContents[j] != baseContents[i]) continue;
-            claimed[j] = true;
-            found[i] = j;
-            break;
-        }
+        const auto inTheirs = occurrences(theirContents, baseContents[i]);
+        ambiguous[i] = inTheirs > 1 || (inTheirs == 1 && occurrences(baseContents, baseContents[i]) > 1);
+        if (inTheirs != 1 || ambiguous[i]) continue;
+        found[i] = std::size_t(std::find(theirContents.begin(), theirContents.end(), baseContents[i]) -
+                               theirContents.begin());
     }
+    // The slot the user acted on, where the other save has it.
+    const auto where = [&](std::size_t i) {
+        if (ambiguous[i]) throw alike(base[i]);
+        if (!found[i]) throw gone(base[i]);
+        return *found[i];
+    };
     const auto inBase = [&](const Uuid& id) -> std::optional<std::size_t> {
         for (std::size_t i = 0; i < base.size(); ++i)
             if (base[i].id == id) return i;
@@ -99,28 +111,33 @@ std::vector<SlotConfig> mergedSlots(const std::vector<SlotConfig>& base, const s
             std::find_if(mine.begin(), mine.end(), [&](const SlotConfig& s) { return s.id == base[i].id; });
         const bool edited = kept != mine.end() && content(*kept) != baseContents[i];
         if (kept != mine.end() && !edited) continue;
-        if (!found[i]) throw gone(base[i]);
-        if (edited) result[*found[i]].slot = *kept;
-        else result[*found[i]].removed = true;
+        if (edited) result[where(i)].slot = *kept;
+        else result[where(i)].removed = true;
     }
-    // Moves: the slots the user kept take, among the places the other save
-    // has them in, the order the user gave them.
+    // Moves. Two slots the user exchanged are exchanged where the other save
+    // has them. Any other move puts the slots the user kept, among the places
+    // the other save has them in, in the order the user gave them: only
+    // where the other save moved none of them, and holds each one once.
     std::vector<Uuid> keptOrder, baseOrder;
     for (const auto& slot : mine)
         if (inBase(slot.id)) keptOrder.push_back(slot.id);
     for (const auto& slot : base)
         if (inMine(slot.id)) baseOrder.push_back(slot.id);
     if (keptOrder != baseOrder) {
-        std::vector<std::size_t> places;
-        std::vector<Entry> moved;
-        for (const auto& id : keptOrder) {
-            const std::size_t i = *inBase(id);
-            if (!found[i]) throw gone(base[i]);
-            places.push_back(*found[i]);
-            moved.push_back(result[*found[i]]);
+        std::vector<std::size_t> differ;
+        for (std::size_t k = 0; k < keptOrder.size(); ++k)
+            if (keptOrder[k] != baseOrder[k]) differ.push_back(k);
+        if (differ.size() == 2) {
+            std::swap(result[where(*inBase(baseOrder[differ[0]]))], result[where(*inBase(baseOrder[differ[1]]))]);
+        } else {
+            std::vector<std::size_t> places;
+            std::vector<Entry> moved;
+            for (const auto& id : baseOrder) places.push_back(where(*inBase(id)));
+            if (!std::is_sorted(places.begin(), places.end()))
+                throw NoLongerMeant{"it moved slots of " + level + " too"};
+            for (const auto& id : keptOrder) moved.push_back(result[where(*inBase(id))]);
+            for (std::size_t k = 0; k < places.size(); ++k) result[places[k]] = moved[k];
         }
-        std::sort(places.begin(), places.end());
-        for (std::size_t k = 0; k < places.size(); ++k) result[places[k]] = moved[k];
     }
     result.erase(std::remove_if(result.begin(), result.end(), [](const Entry& e) { return e.removed; }), result.end());
     // Added slots: after the slot the user put them after, or first.
@@ -131,7 +148,10 @@ std::vector<SlotConfig> mergedSlots(const std::vector<SlotConfig>& base, const s
             const Uuid& before = mine[k - 1].id;
             const auto it =
                 std::find_if(result.begin(), result.end(), [&](const Entry& e) { return e.seen == before; });
-            if (it == result.end()) throw gone(mine[k - 1]);
+            if (it == result.end()) {
+                if (const auto i = inBase(before)) where(*i);  // equal to another, or gone
+                throw gone(mine[k - 1]);
+            }
             at = std::size_t(it - result.begin()) + 1;
         }
         result.insert(result.begin() + std::ptrdiff_t(at), Entry{mine[k], mine[k].id});

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <algorithm>
+#include <functional>
 #include <variant>
 #include <unistd.h>
 
@@ -135,4 +137,36 @@ TEST_F(OntoOtherSaves, AChangeOnABrokenFileKeepsItAndSavesOntoTheRunningDial) {
     EXPECT_EQ(readFile(dir() + "/" + copies()[0].toStdString()), "{\"menu\": [ typo");
     ASSERT_TRUE(live().loadNotice());
     EXPECT_EQ(live().loadNotice()->kind, ConfigManager::LoadNotice::Kind::rejected);
+}
+
+// Carried only where its meaning is certain: a slot alike another in either
+// save is never guessed at, and moves on both sides are refused, but for two
+// slots the user exchanged, exchanged where the other save has them.
+TEST(CarryOnto, ASlotIsNeverGuessedAt) {
+    struct Row {
+        const char* name;
+        Titles base, theirs;
+        std::function<void(std::vector<SlotConfig>&)> edit;
+        Titles carried;  // nothing: refused
+    };
+    const auto trashFirst = [](std::vector<SlotConfig>& s) { s.erase(s.begin()); };
+    const auto swapFirstTwo = [](std::vector<SlotConfig>& s) { std::swap(s[0], s[1]); };
+    for (const Row& row : {
+             Row{"one of two alike, the other renamed", {"One", "One", "Two"}, {"One*", "One", "Two"}, trashFirst, {}},
+             Row{"alike only in the other save", {"One", "Two"}, {"One", "Two", "One"}, trashFirst, {}},
+             Row{"an exchange after a reordering", {"One", "Two", "Three"}, {"Three", "Two", "One"}, swapFirstTwo,
+                 {"Three", "One", "Two"}},
+             Row{"a move after a reordering", {"One", "Two", "Three"}, {"Three", "Two", "One"},
+                 [](std::vector<SlotConfig>& s) { std::rotate(s.begin(), s.begin() + 1, s.end()); }, {}},
+             Row{"a move after an insertion", {"One", "Two", "Three"}, {"Zero", "One", "Two", "Three"},
+                 [](std::vector<SlotConfig>& s) { std::rotate(s.begin(), s.begin() + 1, s.end()); },
+                 {"Zero", "Two", "Three", "One"}},
+         }) {
+        SCOPED_TRACE(row.name);
+        const AppConfig base = named(row.base);
+        AppConfig mine = base;
+        row.edit(mine.rootGroup.slots);
+        const auto out = carryOnto(base, mine, asRead(named(row.theirs)));
+        EXPECT_EQ(std::holds_alternative<AppConfig>(out) ? titles(std::get<AppConfig>(out)) : Titles{}, row.carried);
+    }
 }

@@ -513,3 +513,151 @@ TEST_F(SettlingTest, AReloadWhileAClickWaitsCarriesTheClick) {
     EXPECT_EQ(live().config().menuRadius, 236);
     EXPECT_EQ(readFile(configPath()), live().config().encodeDocument());
 }
+
+// What is taken out of config.json's place or kept aside is accounted for,
+// whenever Orbel meets another program's save: a writer that pauses past the
+// settle time in the middle of its save ends whole in the file Orbel names.
+TEST_F(SettlingTest, AWriterPausingInTheMiddleEndsWholeInTheFileThatIsTold) {
+    enum class Moment { start, click, reload, endOfWait };
+    for (const Moment moment : {Moment::start, Moment::click, Moment::reload, Moment::endOfWait}) {
+        SCOPED_TRACE(int(moment));
+        manager.reset();
+        QDir(QString::fromStdString(dir())).removeRecursively();
+        writeFile(configPath(), withSnippets(1, "mine").encodeDocument());
+        if (moment != Moment::start) live();
+        if (moment == Moment::endOfWait) {
+            touch();
+            ASSERT_FALSE(live().change([](AppConfig& c) { c.menuRadius = 230; }));
+        }
+        const std::string outside = withSnippets(3, "outside").encodeDocument();
+        InPlaceWriter writer(configPath());
+        writer.write(outside.substr(0, outside.size() / 2));
+        quiet();  // the pause
+        if (moment == Moment::start) live();
+        if (moment == Moment::click) {
+            ASSERT_FALSE(live().change([](AppConfig& c) { c.menuRadius = 230; }));
+        }
+        if (moment == Moment::reload) live().load();
+        writer.write(outside.substr(outside.size() / 2));
+        ASSERT_TRUE(live().loadNotice() && live().loadNotice()->keptAt);
+        EXPECT_EQ(readFile(*live().loadNotice()->keptAt), outside);
+    }
+}
+
+// Across a quit: a file kept aside because it was still changing is removed
+// by the next start when it holds only what Orbel accounted for, and told by
+// name when its writer saved into it after the quit; a change refused at the
+// quit is told then too.
+TEST_F(SettlingTest, WhatAQuitLeftIsRemovedOrToldByTheNextStart) {
+    using Kind = ConfigManager::LoadNotice::Kind;
+    const std::string last = withSnippets(3, "last").encodeDocument();
+    struct Row {
+        const char* name;
+        bool writesAfterTheQuit;  // an endless autosave, else a sync tool rewriting the same bytes
+        bool radiusToo;           // the other program changed what the user changes
+        std::optional<Kind> told;
+    };
+    for (const Row& row : {Row{"sync tool", false, false, std::nullopt}, Row{"endless autosave", true, false, Kind::keptAside},
+                           Row{"both changed the radius", false, true, Kind::notSaved}}) {
+        SCOPED_TRACE(row.name);
+        manager.reset();
+        QDir(QString::fromStdString(dir())).removeRecursively();
+        writeFile(configPath(), withSnippets(1, "mine").encodeDocument());
+        live();
+        AppConfig saved = withSnippets(2, "theirs");
+        if (row.radiusToo) saved.menuRadius = 250;
+        InPlaceWriter writer(configPath());
+        writer.rewrite(saved.encodeDocument());
+        touch();
+        ASSERT_FALSE(live().change([](AppConfig& c) { c.menuRadius = 215; }));
+        live().finishWaiting();  // the quit: the application ends, its manager with it, never destroyed
+        writer.rewrite(row.writesAfterTheQuit ? last : saved.encodeDocument());
+        clock.seconds += 10;
+        const auto next = make();
+        const auto kept = QDir(QString::fromStdString(dir())).entryList({"config.json.kept-*"}, QDir::Files);
+        EXPECT_EQ(kept.size(), row.writesAfterTheQuit ? 1 : 0);
+        EXPECT_EQ(next->loadNotice().has_value(), row.told.has_value());
+        if (!row.told || !next->loadNotice()) continue;
+        EXPECT_EQ(next->loadNotice()->kind, *row.told);
+        if (row.writesAfterTheQuit) {
+            EXPECT_EQ(readFile(*next->loadNotice()->keptAt), last);
+        }
+    }
+}
+
+// Every write that replaces the configuration keeps another program's save
+// it has not read: in the profile switched from (also the "Default" a first
+// switch stores, and while a notice waits), or aside and told.
+TEST_F(SettlingTest, AReplacingWriteKeepsAnotherProgramsSave) {
+    const std::string theirs = withSnippets(2, "theirs").encodeDocument();
+    struct Row {
+        const char* name;
+        std::optional<std::string> active;
+        int slotsAtStart;  // seven leave a notice waiting
+        bool restore;      // else a switch
+        std::string keptIn;  // a profile, or "" for a file told of
+    };
+    for (const Row& row : {Row{"first switch", std::nullopt, 1, false, "Default"},
+                           Row{"switch with a notice waiting", "Home", 7, false, "Home"},
+                           Row{"restore by replace", std::nullopt, 1, true, ""}}) {
+        SCOPED_TRACE(row.name);
+        manager.reset();
+        QDir(QString::fromStdString(dir())).removeRecursively();
+        defaults.remove(ConfigManager::kActiveProfileKey);
+        writeFile(configPath(), withSnippets(row.slotsAtStart, "mine").encodeDocument());
+        if (row.active) activate(*row.active);
+        live().storeProfile(withSnippets(1, "work"), "Work");
+        if (row.active) live().storeProfile(withSnippets(1, "mine"), *row.active);
+        ASSERT_EQ(live().loadNotice().has_value(), row.slotsAtStart > 6);
+        writeFile(configPath(), theirs);
+        quiet();
+        if (row.restore) {
+            ASSERT_FALSE(live().applyConfig(withSnippets(1, "restored")));
+        } else {
+            live().switchToProfileKeepingLive("Work");
+        }
+        EXPECT_EQ(firstSnippet(live().config()), row.restore ? "restored0" : "work0");
+        if (!row.keptIn.empty()) {
+            EXPECT_EQ(readFile(profilePath(row.keptIn)), theirs);
+            continue;
+        }
+        ASSERT_TRUE(live().loadNotice() && live().loadNotice()->keptAt);
+        EXPECT_EQ(readFile(*live().loadNotice()->keptAt), theirs);
+    }
+}
+
+// Changes waiting for a quiet file, then a switch or a Reload: edits made
+// before a switch reach the profile switched from; a switch not saved puts
+// back the dial and the active profile; Reload of a file that cannot be used
+// ends with the stand-in, and the changes are told as not saved.
+TEST_F(SettlingTest, ASwitchOrReloadWhileChangesWaitIsAllOrNothing) {
+    struct Row {
+        const char* name;
+        bool switches, saveFails, brokenFile;
+        std::string dial, active;
+        int homeRadius, refusals;
+    };
+    const int radius = AppConfig().menuRadius;
+    for (const Row& row : {Row{"edit then switch", true, false, false, "work0", "Work", 230, 0},
+                           Row{"switch not saved", true, true, false, "home0", "Home", 230, 1},
+                           Row{"Reload of a broken file", false, false, true, "home0", "Home", radius, 1}}) {
+        SCOPED_TRACE(row.name);
+        manager.reset();
+        QDir(QString::fromStdString(dir())).removeRecursively();
+        live().storeProfile(withSnippets(1, "home"), "Home");
+        live().storeProfile(withSnippets(1, "work"), "Work");
+        live().switchToProfile("Home");
+        QSignalSpy refused(&live(), &ConfigManager::saveRefused);
+        if (row.brokenFile) writeFile(configPath(), "{\"menu\": [");
+        touch();
+        ASSERT_FALSE(live().change([](AppConfig& c) { c.menuRadius = 230; }));
+        if (row.switches) live().switchToProfile("Work");
+        if (row.brokenFile) live().load();
+        if (row.saveFails) live().setRenameForTests([](const char*, const char*, unsigned) { return errno = EIO, -1; });
+        quiet();
+        EXPECT_EQ(firstSnippet(live().config()), row.dial);
+        EXPECT_EQ(live().activeProfile(), row.active);
+        EXPECT_EQ(live().profileStore().load("Home").menuRadius, row.homeRadius);
+        EXPECT_EQ(refused.size(), row.refusals);
+    }
+}

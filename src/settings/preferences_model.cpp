@@ -37,11 +37,6 @@ PreferencesModel::PreferencesModel(ConfigManager& config, HotkeyManager& hotkeys
     showImportError();
 }
 
-PreferencesModel::~PreferencesModel() {
-    // A window closed while recording leaves the activation armed again.
-    if (isRecording()) hotkeys_.resumeActivation();
-}
-
 std::vector<KeyCombination> PreferencesModel::fallbackAlternatives() {
     return {{49, 0x900, std::nullopt}, {49, 0x1800, std::nullopt}, {49, 0xA00, std::nullopt}};
 }
@@ -117,6 +112,12 @@ void PreferencesModel::setRecordingMusicHotkey(bool recording) {
     if (recording == recordingMusicHotkey_) return;
     recordingMusicHotkey_ = recording;
     handleRecordingChange(recording);
+}
+
+void PreferencesModel::endRecordings() {
+    setRecordingHotkey(false);
+    setRecordingHoldBinding(false);
+    setRecordingMusicHotkey(false);
 }
 
 void PreferencesModel::handleRecordingChange(bool recording) {

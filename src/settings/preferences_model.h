@@ -131,7 +131,9 @@ public:
     // ---- Conflicts and rebind requests.
     const std::optional<KeyCombination>& conflictingHotkey() const { return conflictingHotkey_; }
     const std::vector<KeyCombination>& suggestedAlternatives() const { return suggestedAlternatives_; }
-    void showConflict(const KeyCombination& combination);
+    // `armedInstead`: the chord that opens the dial meanwhile, which the alert names.
+    void showConflict(const KeyCombination& combination,
+                      const std::optional<KeyCombination>& armedInstead = std::nullopt);
     void chooseAlternative(std::size_t index);
     // The hot-key manager's "choose a different hot key" while the window is open.
     void handleRebindRequest(const KeyCombination& conflicting);
@@ -143,7 +145,8 @@ public:
     // The user closed the alert with button `index`.
     void answerAlert(int index);
 
-    static std::string conflictMessage(const KeyCombination& combination);
+    static std::string conflictMessage(const KeyCombination& combination,
+                                       const std::optional<KeyCombination>& armedInstead = std::nullopt);
     static std::string musicTakenMessage(const KeyCombination& combination);
 
 Q_SIGNALS:

@@ -59,14 +59,15 @@ TEST_F(ConfigurationArmingTest, AnOutsideSaveTakenInByAChangeIsArmedAndWhatWasAr
     EXPECT_EQ(tapChord(), chord(key("ctrl+opt+j")));
 }
 
-// A tap key another client holds stays unarmed and is told: in the settings
-// window while it is open, else by the hot-key manager's alert.
+// A tap key another client holds is not armed (a free chord is, meanwhile)
+// and is told: in the settings window while it is open, else by the hot-key
+// manager's alert.
 TEST_F(ConfigurationArmingTest, ATakenKeyIsToldWhereTheUserLooks) {
     auto& m = openOn("ctrl+opt+o", "ctrl+opt+m");
     hotkeys.takenByOthers = {chord(key("ctrl+opt+u")), chord(key("ctrl+opt+k"))};
     savedOutside("ctrl+opt+u", "ctrl+opt+m");
     m.setDialSize(0.5);
-    EXPECT_FALSE(tapChord());
+    EXPECT_EQ(tapChord(), chord(HotkeyManager::fallbackHotkey()));
     ASSERT_TRUE(m.alert());
     EXPECT_EQ(m.alert()->kind, SettingsAlert::Kind::hotkeyConflict);
     EXPECT_EQ(m.conflictingHotkey(), key("ctrl+opt+u"));
@@ -79,6 +80,68 @@ TEST_F(ConfigurationArmingTest, ATakenKeyIsToldWhereTheUserLooks) {
     ASSERT_EQ(alerts.shown.size(), 1u);
     EXPECT_EQ(alerts.shown[0].alert.title, "Hotkey Conflict Detected");
 }
+
+// A tap key another client holds (Alt+Space as a window manager keeps it,
+// and Ctrl+Alt+K), however it is published and whether or not the window is
+// open: a free chord opens the dial meanwhile and the alert names it;
+// Cancel keeps it, a suggestion is stored and armed.
+enum class Path { tapHoldReopenTap, reload, outsideSaveWindowClosed };
+struct TakenCase {
+    const char* name;
+    Path path;
+    bool cancel;
+};
+void PrintTo(const TakenCase& c, std::ostream* os) { *os << c.name; }
+class TakenTapKey : public ConfigurationArmingTest, public ::testing::WithParamInterface<TakenCase> {};
+
+TEST_P(TakenTapKey, LeavesAChordTheAlertNamesOpeningTheDial) {
+    const auto& c = GetParam();
+    auto& m = openOn("ctrl+opt+o", "ctrl+opt+m");
+    hotkeys.takenByOthers = {chord(kOptSpace), chord(key("ctrl+opt+k"))};
+    live().flushSaves();
+    if (c.path == Path::tapHoldReopenTap) {
+        m.setHoldMode(true);
+        model.reset();
+        open().setHoldMode(false);
+    } else if (c.path == Path::reload) {
+        savedOutside("ctrl+opt+k", "ctrl+opt+m");
+        m.reloadConfig();
+    } else {
+        model.reset();
+        savedOutside("ctrl+opt+k", "ctrl+opt+m");
+        live().change([](AppConfig& a) { a.menuRadius = 250; });
+        settle();
+    }
+    const auto armed = tapChord();
+    ASSERT_TRUE(armed);
+    ASSERT_TRUE(hotkeys.takenByOthers.count(chord(*live().config().activation.binding.asKeyCombination())));
+    const KeyCombination meanwhile{armed->first, armed->second, std::nullopt};
+    const std::string named = "Until you do, " + meanwhile.displayString() + " opens the dial.";
+    if (!model) {
+        ASSERT_EQ(alerts.shown.size(), 1u);
+        EXPECT_NE(alerts.shown[0].alert.text.find(named), std::string::npos) << alerts.shown[0].alert.text;
+        alerts.dismiss(0, 1);  // Cancel
+    } else {
+        ASSERT_TRUE(model->alert());
+        EXPECT_NE(model->alert()->message.find(named), std::string::npos) << model->alert()->message;
+        const KeyCombination suggested = model->suggestedAlternatives().front();
+        model->answerAlert(c.cancel ? int(model->alert()->buttons.size()) - 1 : 0);
+        if (!c.cancel) {
+            EXPECT_EQ(live().config().activation, ActivationMode::tap(HoldBinding::keyCombination(suggested)));
+            EXPECT_EQ(tapChord(), chord(suggested));
+            return;
+        }
+    }
+    EXPECT_EQ(tapChord(), armed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arming, TakenTapKey,
+    ::testing::Values(TakenCase{"tap_hold_reopen_tap", Path::tapHoldReopenTap, true},
+                      TakenCase{"reload", Path::reload, true},
+                      TakenCase{"reload_then_a_suggestion", Path::reload, false},
+                      TakenCase{"outside_save_window_closed", Path::outsideSaveWindowClosed, true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace orbel::testing

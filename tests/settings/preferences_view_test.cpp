@@ -261,11 +261,10 @@ TEST_F(PreferencesViewTest, TabsAndTheWindowGoWhileRecordingAndWithPopupsOpen) {
 // A recorder left recording stops, without a result, when its control
 // leaves the screen: the activation is armed again, and the next chord
 // (Ctrl+Shift+Tab, back a tab) is no hot key.
-enum class Leave { otherTab, closed, minimized };
 struct LeavingCase {
     const char* name;
     bool hold;
-    Leave leave;
+    void (*leave)(PreferencesView&);
 };
 void PrintTo(const LeavingCase& c, std::ostream* os) { *os << c.name; }
 class RecorderLeavingTheScreen : public PreferencesViewTest, public ::testing::WithParamInterface<LeavingCase> {};
@@ -284,11 +283,7 @@ TEST_P(RecorderLeavingTheScreen, StopsWithoutAResultAndTheActivationIsArmedAgain
                       Qt::LeftButton);
     ASSERT_TRUE(recorder.isRecording());
     ASSERT_FALSE(armed());
-    switch (c.leave) {
-        case Leave::otherTab: click(SettingsTab::customization); break;
-        case Leave::closed: v.close(); break;
-        case Leave::minimized: v.showMinimized(); break;
-    }
+    c.leave(v);
     EXPECT_FALSE(recorder.isRecording());
     EXPECT_FALSE(v.model().isRecordingHotkey() || v.model().isRecordingHoldBinding());
     EXPECT_EQ(armed(), chord(kCtrlOptO));
@@ -297,12 +292,15 @@ TEST_P(RecorderLeavingTheScreen, StopsWithoutAResultAndTheActivationIsArmedAgain
     EXPECT_EQ(live().config().activation, config.activation);
 }
 
+void toCustomization(PreferencesView& v) {
+    QTest::mouseClick(v.tabBar()->button(static_cast<int>(SettingsTab::customization)), Qt::LeftButton);
+}
 INSTANTIATE_TEST_SUITE_P(
     Settings, RecorderLeavingTheScreen,
-    ::testing::Values(LeavingCase{"tap_other_tab", false, Leave::otherTab},
-                      LeavingCase{"hold_other_tab", true, Leave::otherTab},
-                      LeavingCase{"tap_window_closed", false, Leave::closed},
-                      LeavingCase{"hold_window_minimized", true, Leave::minimized}),
+    ::testing::Values(LeavingCase{"tap_other_tab", false, toCustomization},
+                      LeavingCase{"hold_other_tab", true, toCustomization},
+                      LeavingCase{"tap_window_closed", false, [](PreferencesView& v) { v.close(); }},
+                      LeavingCase{"hold_window_minimized", true, [](PreferencesView& v) { v.showMinimized(); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PreferencesViewTest, EveryGeneralControlWritesItsSetting) {

@@ -51,8 +51,9 @@ void ConfigurationArming::armActivation(bool tell) {
     const ActivationMode mode = config_.config().activation;
     armedActivation_ = mode;
     const auto taken = hotkeys_.applyUnlessTaken(mode);
-    if (!taken || !tell) return;
-    if (!tellConflict || !tellConflict(*taken)) hotkeys_.reportRegistrationFailure(*taken);
+    if (!taken) return;
+    const auto instead = hotkeys_.armInstead(*taken);
+    if (tell && !(tellConflict && tellConflict(*taken, instead))) hotkeys_.reportRegistrationFailure(*taken);
 }
 
 }  // namespace orbel

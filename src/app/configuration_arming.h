@@ -10,10 +10,13 @@
 //
 // While a binding is recorded the activation stays suspended
 // (`HotkeyManager::suspendActivation`); the recording's end arms the
-// published one again, a taken tap key then staying unarmed without a
-// second alert. A tap key another client holds is told by `tellConflict`
-// when it takes it (the settings window's conflict alert, while the window
-// is open), else by the hot-key manager's own alert, as at launch.
+// published one again. A tap key another client holds never leaves the
+// user without a dial, whichever way it was published and whether or not
+// the settings window is open: a free chord opens it meanwhile
+// (`HotkeyManager::armInstead`), and the taken key is told, with that
+// chord, by `tellConflict` when it takes it (the settings window's conflict
+// alert, while the window is on screen), else by the hot-key manager's own
+// alert, as at launch; after a recording it is armed again untold.
 // GUI thread.
 
 #include <QObject>
@@ -42,8 +45,9 @@ public:
     // Arms what is published now, and then every configuration published.
     void follow();
 
-    // Tells a taken tap key; false when it was not told.
-    std::function<bool(const KeyCombination&)> tellConflict;
+    // Tells a taken tap key and the chord armed instead, if any; false when
+    // it was not told.
+    std::function<bool(const KeyCombination& taken, const std::optional<KeyCombination>& armedInstead)> tellConflict;
 
 private:
     void armPublished();

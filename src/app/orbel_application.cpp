@@ -61,10 +61,11 @@ OrbelApplication::OrbelApplication(bool launchedAtLogin)
     };
     lifecycle_ = new dial::AppLifecycleManager([this] { dial_->hide(); }, this);
     arming_ = new ConfigurationArming(config_, hotkeys_, tray_, this);
-    // A tap key found taken is told in the settings window while it is open.
-    arming_->tellConflict = [this](const KeyCombination& key) {
-        if (!settings_.window()) return false;
-        settings_.window()->model().showConflict(key);
+    // A tap key found taken is told in the settings window while it is on
+    // screen (not in one that is closing).
+    arming_->tellConflict = [this](const KeyCombination& key, const std::optional<KeyCombination>& instead) {
+        if (!settings_.window() || !settings_.window()->isVisible()) return false;
+        settings_.window()->model().showConflict(key, instead);
         return true;
     };
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {

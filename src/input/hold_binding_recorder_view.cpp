@@ -60,6 +60,11 @@ HoldBindingRecorderView::HoldBindingRecorderView(HoldBindingRecorder& recorder, 
     refresh();
 }
 
+void HoldBindingRecorderView::hideEvent(QHideEvent* event) {
+    recorder_.setRecording(false);
+    QWidget::hideEvent(event);
+}
+
 void HoldBindingRecorderView::refresh() {
     // The two enumerations list the same looks in the same order.
     const auto state = static_cast<RecorderButton::State>(recorder_.look());

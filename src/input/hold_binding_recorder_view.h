@@ -1,7 +1,8 @@
 #pragma once
 
 // The hold binding recorder as the settings window shows it: the recorder
-// button and, under it, the input-monitoring help or the last refusal.
+// button and, under it, the input-monitoring help or the last refusal. A
+// recording ends, without a result, when the control leaves the screen.
 
 #include <QWidget>
 
@@ -16,6 +17,9 @@ class RecorderButton;
 class HoldBindingRecorderView : public QWidget {
 public:
     explicit HoldBindingRecorderView(HoldBindingRecorder& recorder, QWidget* parent = nullptr);
+
+protected:
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void refresh();

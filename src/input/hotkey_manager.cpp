@@ -212,27 +212,33 @@ bool HotkeyManager::hasConflict(const KeyCombination& combination) {
     return !free;
 }
 
+std::optional<KeyCombination> HotkeyManager::armInstead(const KeyCombination& taken) {
+    if (currentHotkey_ || suspended_) return std::nullopt;
+    std::optional<KeyCombination> armed;
+    if (taken != fallbackHotkey() && forceRegisterHotkey(fallbackHotkey())) {
+        armed = fallbackHotkey();
+    } else {
+        for (const KeyCombination& candidate : suggestAlternatives(taken)) {
+            if (!forceRegisterHotkey(candidate)) continue;
+            armed = candidate;
+            break;
+        }
+    }
+    if (!armed) return std::nullopt;
+    const std::string what = taken == fallbackHotkey() || armed == fallbackHotkey()
+                                 ? taken.displayString() + " is taken"
+                                 : taken.displayString() + " and " + fallbackHotkey().displayString() + " are taken";
+    platform::Log::write(platform::LogCategory::input,
+                         "[orbel-input] " + what + "; " + armed->displayString() + " opens the dial meanwhile");
+    return armed;
+}
+
 void HotkeyManager::reportRegistrationFailure(const KeyCombination& combination) {
     later([combination](HotkeyManager& self) {
+        // Never left without a way to open the dial (the configuration keeps
+        // the stored chord until the user chooses).
+        self.armInstead(combination);
         const std::vector<KeyCombination> free = self.suggestAlternatives(combination);
-        // Never left without a way to open the dial: when the fallback is
-        // taken too, the first free alternative serves until the user
-        // chooses (the configuration keeps the stored chord).
-        std::optional<KeyCombination> armed;
-        if (!self.currentHotkey_ && self.hasConflict(fallbackHotkey())) {
-            for (const KeyCombination& candidate : free) {
-                if (!self.forceRegisterHotkey(candidate)) continue;
-                armed = candidate;
-                const std::string taken = combination == fallbackHotkey()
-                                              ? combination.displayString() + " is taken"
-                                              : combination.displayString() + " and " +
-                                                    fallbackHotkey().displayString() + " are taken";
-                platform::Log::write(platform::LogCategory::input, "[orbel-input] " + taken + "; " +
-                                                                       candidate.displayString() +
-                                                                       " opens the dial meanwhile");
-                break;
-            }
-        }
         QPointer<HotkeyManager> weak(&self);
         AlertUtility::showHotkeyConflict(
             combination,
@@ -244,7 +250,7 @@ void HotkeyManager::reportRegistrationFailure(const KeyCombination& combination)
                     if (!weak->forceRegisterHotkey(fallbackHotkey())) logRefused("fallback hot key", fallbackHotkey());
                 }
             },
-            free, armed);
+            free, self.currentHotkey_);
     });
 }
 

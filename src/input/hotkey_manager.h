@@ -7,12 +7,12 @@
 //
 // Before it registers a tap hot key it probes whether the chord is free; when
 // it is not, it shows the conflict alert and then either asks the settings
-// window to let the user rebind (`rebindRequested`) or falls back to
-// Option+Space without touching the configuration. When Option+Space is
-// taken as well (most window managers hold Alt+Space), the first free
-// alternative is armed at once and the alert says which, so the dial can
-// always be opened. It also proposes free alternatives for the settings
-// window's conflict sheet.
+// window to let the user rebind (`rebindRequested`) or keeps what opens the
+// dial meanwhile, without touching the configuration. The dial can always
+// be opened: a tap key registered before stays, else Option+Space is armed
+// at once, or when it is taken as well (most window managers hold
+// Alt+Space) the first free alternative, and the alert says which. It also
+// proposes free alternatives for the settings window's conflict sheet.
 //
 // One instance for the application (`shared`); GUI thread only.
 
@@ -93,6 +93,12 @@ public:
     // Conflicts. `hasConflict` is false for the program's own tap hot key.
     // `suggestAlternatives` gives up to five free chords near the given one.
     bool hasConflict(const KeyCombination& combination);
+    // `taken` could not be armed: unless a tap hot key is registered (or the
+    // activation is suspended), Option+Space is armed instead, else the first
+    // free alternative to `taken`; the chord armed comes back, none when
+    // nothing was. `reportRegistrationFailure` does so and then shows the
+    // conflict alert, which names the tap hot key that opens the dial.
+    std::optional<KeyCombination> armInstead(const KeyCombination& taken);
     void reportRegistrationFailure(const KeyCombination& combination);
     std::vector<KeyCombination> suggestAlternatives(const KeyCombination& combination);
 

@@ -39,13 +39,11 @@ GeneralTab::~GeneralTab() {
     disconnect(tapRecorder_.get(), nullptr, this, nullptr);
     disconnect(holdRecorder_.get(), nullptr, this, nullptr);
     ui::detachChildren(this);
-    // A recording ends with the tab, and the model arms the activation again.
+    // A recording ends with the tab, untold: arming again follows the
+    // window's closing, never its teardown.
     tapRecorder_->setRecording(false);
     holdRecorder_->setRecording(false);
     musicRecorder_->setRecording(false);
-    model_.setRecordingHotkey(false);
-    model_.setRecordingHoldBinding(false);
-    model_.setRecordingMusicHotkey(false);
     // The controls go while the recorders they show are still here.
     delete takeWidget();
 }

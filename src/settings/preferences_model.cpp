@@ -9,6 +9,7 @@
 #include "config/import_coordinator.h"
 #include "input/hotkey_manager.h"
 #include "model/appearance_settings.h"
+#include "slots/alert_utility.h"
 
 namespace orbel {
 namespace {
@@ -35,11 +36,6 @@ PreferencesModel::PreferencesModel(ConfigManager& config, HotkeyManager& hotkeys
     if (import_.pendingBackup()) selectedTab_ = SettingsTab::profiles;
     loadDraftsFromConfig();
     showImportError();
-}
-
-PreferencesModel::~PreferencesModel() {
-    // A window closed while recording leaves the activation armed again.
-    if (isRecording()) hotkeys_.resumeActivation();
 }
 
 std::vector<KeyCombination> PreferencesModel::fallbackAlternatives() {
@@ -117,6 +113,12 @@ void PreferencesModel::setRecordingMusicHotkey(bool recording) {
     if (recording == recordingMusicHotkey_) return;
     recordingMusicHotkey_ = recording;
     handleRecordingChange(recording);
+}
+
+void PreferencesModel::endRecordings() {
+    setRecordingHotkey(false);
+    setRecordingHoldBinding(false);
+    setRecordingMusicHotkey(false);
 }
 
 void PreferencesModel::handleRecordingChange(bool recording) {
@@ -292,11 +294,13 @@ void PreferencesModel::reloadConfig() {
 
 // Conflicts.
 
-void PreferencesModel::showConflict(const KeyCombination& combination) {
+void PreferencesModel::showConflict(const KeyCombination& combination,
+                                    const std::optional<KeyCombination>& armedInstead) {
     conflictingHotkey_ = combination;
     suggestedAlternatives_ = hotkeys_.suggestAlternatives(combination);
     if (suggestedAlternatives_.empty()) suggestedAlternatives_ = fallbackAlternatives();
-    SettingsAlert alert{SettingsAlert::Kind::hotkeyConflict, say("Hotkey Conflict"), conflictMessage(combination), {}};
+    SettingsAlert alert{SettingsAlert::Kind::hotkeyConflict, say("Hotkey Conflict"),
+                        conflictMessage(combination, armedInstead), {}};
     const std::size_t shown = std::min(kMaxSuggestionButtons, suggestedAlternatives_.size());
     for (std::size_t i = 0; i < shown; ++i) alert.buttons.push_back(suggestedAlternatives_[i].displayString());
     alert.buttons.push_back(say("Choose Custom"));
@@ -318,8 +322,12 @@ void PreferencesModel::beginRebind() {
     setRecordingHotkey(true);
 }
 
-std::string PreferencesModel::conflictMessage(const KeyCombination& combination) {
-    return say("The hotkey ‘") + combination.displayString() + say("’ is already in use. Please choose an alternative:");
+std::string PreferencesModel::conflictMessage(const KeyCombination& combination,
+                                              const std::optional<KeyCombination>& armedInstead) {
+    std::string message =
+        say("The hotkey ‘") + combination.displayString() + say("’ is already in use. Please choose an alternative:");
+    if (armedInstead) message += "\n\n" + AlertUtility::meanwhileText(*armedInstead);
+    return message;
 }
 
 std::string PreferencesModel::musicTakenMessage(const KeyCombination& combination) {

@@ -4,9 +4,10 @@
 // drafts of the activation binding and of the music hot key that the
 // General tab edits, the recording flags (any recording suspends the armed
 // activation; the end of the last one leaves the published one to be armed
-// again), the window's alerts (hot-key error, hot-key conflict with
-// suggestions, reset confirmation, import failure, a refused save) and every
-// write of a settings control.
+// again; a recorder that leaves the screen, or the window closing or
+// hidden, ends them, never the window's teardown), the window's alerts
+// (hot-key error, hot-key conflict with suggestions, reset confirmation,
+// import failure, a refused save) and every write of a settings control.
 //
 // Every write goes through `ConfigManager::change`: a change that fails
 // validation is not published or saved, and its message is shown instead.
@@ -49,7 +50,6 @@ class PreferencesModel : public QObject {
 public:
     PreferencesModel(ConfigManager& config, HotkeyManager& hotkeys, LoginItemManager& loginItem,
                      ImportCoordinator& import, QObject* parent = nullptr);
-    ~PreferencesModel() override;
 
     // Option+Space, the default of every key draft.
     static KeyCombination defaultHotkey() { return {49, modifier::kOption, std::nullopt}; }
@@ -89,6 +89,8 @@ public:
     void setRecordingHotkey(bool recording);
     void setRecordingHoldBinding(bool recording);
     void setRecordingMusicHotkey(bool recording);
+    // The window closed or hidden: every recording ends without a result.
+    void endRecordings();
 
     // ---- General tab actions.
     void setHoldMode(bool hold);
@@ -129,7 +131,9 @@ public:
     // ---- Conflicts and rebind requests.
     const std::optional<KeyCombination>& conflictingHotkey() const { return conflictingHotkey_; }
     const std::vector<KeyCombination>& suggestedAlternatives() const { return suggestedAlternatives_; }
-    void showConflict(const KeyCombination& combination);
+    // `armedInstead`: the chord that opens the dial meanwhile, which the alert names.
+    void showConflict(const KeyCombination& combination,
+                      const std::optional<KeyCombination>& armedInstead = std::nullopt);
     void chooseAlternative(std::size_t index);
     // The hot-key manager's "choose a different hot key" while the window is open.
     void handleRebindRequest(const KeyCombination& conflicting);
@@ -141,7 +145,8 @@ public:
     // The user closed the alert with button `index`.
     void answerAlert(int index);
 
-    static std::string conflictMessage(const KeyCombination& combination);
+    static std::string conflictMessage(const KeyCombination& combination,
+                                       const std::optional<KeyCombination>& armedInstead = std::nullopt);
     static std::string musicTakenMessage(const KeyCombination& combination);
 
 Q_SIGNALS:

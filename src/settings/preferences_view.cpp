@@ -92,7 +92,8 @@ PreferencesView::PreferencesView(ConfigManager& config, HotkeyManager& hotkeys, 
 PreferencesView::~PreferencesView() {
     // Teardown in order: nothing reaches the window while it goes, then the
     // alert and the pages go while the model they hold a reference to is
-    // still here (a page ends its recordings with the model).
+    // still here. Nothing is armed from here: recordings end, and the
+    // activation is armed again, as the window closes or hides.
     disconnect(model_.get(), nullptr, this, nullptr);
     ui::detachChildren(this);
     delete alertBox_;
@@ -100,6 +101,11 @@ PreferencesView::~PreferencesView() {
         delete page;
         page = nullptr;
     }
+}
+
+void PreferencesView::hideEvent(QHideEvent* event) {
+    model_->endRecordings();
+    QWidget::hideEvent(event);
 }
 
 void PreferencesView::showSelectedTab() {

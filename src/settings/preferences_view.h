@@ -2,8 +2,9 @@
 
 // The settings window's root: the tab bar over the selected tab's page, and
 // the window-modal alerts of its model. Pages are made the first time their
-// tab is chosen and kept while the window lives. The view lays out and
-// forwards; what happens lives in `PreferencesModel`. GUI thread.
+// tab is chosen and kept while the window lives. The window closed or
+// hidden ends every recording. The view lays out and forwards; what happens
+// lives in `PreferencesModel`. GUI thread.
 
 #include <QMessageBox>
 #include <QPointer>
@@ -40,6 +41,9 @@ public:
     // The window's size where the screen has room for it.
     static constexpr int kWidth = 920;
     static constexpr int kHeight = 640;
+
+protected:
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void showSelectedTab();

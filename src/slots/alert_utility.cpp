@@ -72,11 +72,14 @@ std::string AlertUtility::hotkeyConflictText(const KeyCombination& combination,
     std::string text = tr("The hotkey combination '") + combination.displayString() +
                        tr("' is already in use by another application or the system.\n\nWould you like to choose a "
                           "different hotkey combination?");
-    if (armedInstead)
-        text += QCoreApplication::translate("AlertUtility", "\n\nUntil you do, %1 opens the dial.")
-                    .arg(QString::fromStdString(armedInstead->displayString()))
-                    .toStdString();
+    if (armedInstead) text += "\n\n" + meanwhileText(*armedInstead);
     return text;
+}
+
+std::string AlertUtility::meanwhileText(const KeyCombination& armedInstead) {
+    return QCoreApplication::translate("AlertUtility", "Until you do, %1 opens the dial.")
+        .arg(QString::fromStdString(armedInstead.displayString()))
+        .toStdString();
 }
 
 void AlertUtility::showHotkeyConflict(const KeyCombination& combination, std::function<void(bool chosen)> onChoice,

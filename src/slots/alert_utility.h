@@ -64,6 +64,9 @@ public:
     // The informative text of the conflict alert for a combination.
     static std::string hotkeyConflictText(const KeyCombination& combination,
                                           const std::optional<KeyCombination>& armedInstead = std::nullopt);
+    // What a conflict alert adds about the chord that opens the dial until
+    // the user chooses another: "Until you do, … opens the dial."
+    static std::string meanwhileText(const KeyCombination& armedInstead);
 };
 
 // Modifier flag masks of the key events the stored combinations were

@@ -59,14 +59,15 @@ TEST_F(ConfigurationArmingTest, AnOutsideSaveTakenInByAChangeIsArmedAndWhatWasAr
     EXPECT_EQ(tapChord(), chord(key("ctrl+opt+j")));
 }
 
-// A tap key another client holds stays unarmed and is told: in the settings
-// window while it is open, else by the hot-key manager's alert.
+// A tap key another client holds is not armed (a free chord is, meanwhile)
+// and is told: in the settings window while it is open, else by the hot-key
+// manager's alert.
 TEST_F(ConfigurationArmingTest, ATakenKeyIsToldWhereTheUserLooks) {
     auto& m = openOn("ctrl+opt+o", "ctrl+opt+m");
     hotkeys.takenByOthers = {chord(key("ctrl+opt+u")), chord(key("ctrl+opt+k"))};
     savedOutside("ctrl+opt+u", "ctrl+opt+m");
     m.setDialSize(0.5);
-    EXPECT_FALSE(tapChord());
+    EXPECT_EQ(tapChord(), chord(HotkeyManager::fallbackHotkey()));
     ASSERT_TRUE(m.alert());
     EXPECT_EQ(m.alert()->kind, SettingsAlert::Kind::hotkeyConflict);
     EXPECT_EQ(m.conflictingHotkey(), key("ctrl+opt+u"));
@@ -78,6 +79,39 @@ TEST_F(ConfigurationArmingTest, ATakenKeyIsToldWhereTheUserLooks) {
     settle();
     ASSERT_EQ(alerts.shown.size(), 1u);
     EXPECT_EQ(alerts.shown[0].alert.title, "Hotkey Conflict Detected");
+    EXPECT_NE(alerts.shown[0].alert.text.find("Until you do, Alt+Space opens the dial."), std::string::npos);
+    EXPECT_EQ(tapChord(), chord(HotkeyManager::fallbackHotkey()));
+}
+
+// A tap key another client holds (Alt+Space, as a window manager holds it),
+// stored with the window open by Tap, Hold, reopening and Tap, or by Reload
+// of another program's save: a free chord opens the dial meanwhile and the
+// window's alert names it; Cancel keeps it, a suggestion is stored instead.
+TEST_F(ConfigurationArmingTest, ATakenKeyLeavesAChordTheAlertNamesOpeningTheDial) {
+    for (const bool reload : {false, true}) {
+        SCOPED_TRACE(reload ? "Reload" : "Tap, Hold, reopen, Tap");
+        auto& m = openOn("ctrl+opt+o", "ctrl+opt+m");
+        hotkeys.takenByOthers = {chord(kOptSpace), chord(key("ctrl+opt+k"))};
+        if (reload) {
+            savedOutside("ctrl+opt+k", "ctrl+opt+m");
+            m.reloadConfig();
+        } else {
+            m.setHoldMode(true);
+            model.reset();
+            open().setHoldMode(false);
+        }
+        const auto armed = tapChord();
+        ASSERT_TRUE(armed);
+        const KeyCombination meanwhile{armed->first, armed->second, std::nullopt};
+        ASSERT_TRUE(model->alert());
+        EXPECT_NE(model->alert()->message.find("Until you do, " + meanwhile.displayString() + " opens the dial."),
+                  std::string::npos) << model->alert()->message;
+        const KeyCombination first = model->suggestedAlternatives().front();
+        model->answerAlert(reload ? 0 : int(model->alert()->buttons.size()) - 1);  // a suggestion, or Cancel
+        EXPECT_EQ(tapChord(), reload ? chord(first) : armed);
+        EXPECT_EQ(live().config().activation.binding, HoldBinding::keyCombination(reload ? first : kOptSpace));
+        hotkeys.takenByOthers.clear();
+    }
 }
 
 }  // namespace

@@ -213,7 +213,7 @@ TEST_F(PreferencesViewTest, ChooseCustomAfterAResetScrollsTheRecordingRecorderIn
 }
 
 TEST_F(PreferencesViewTest, TabsAndTheWindowGoWhileRecordingAndWithPopupsOpen) {
-    // The General tab alone, destroyed while shown and recording the music key.
+    // The General tab alone, closed and destroyed while recording the music key.
     auto& m = open(AppConfig::defaultConfig());
     auto tab = std::make_unique<GeneralTab>(m);
     tab->show();
@@ -221,6 +221,7 @@ TEST_F(PreferencesViewTest, TabsAndTheWindowGoWhileRecordingAndWithPopupsOpen) {
     tab->musicRecorder()->setRecording(true);
     ASSERT_TRUE(m.isRecordingMusicHotkey());
     EXPECT_FALSE(tapChord());
+    tab->close();
     tab.reset();
     EXPECT_FALSE(m.isRecordingMusicHotkey());  // the recording ended with the tab
     EXPECT_EQ(tapChord(), chord(kOptSpace));    // and the activation is armed again
@@ -248,11 +249,59 @@ TEST_F(PreferencesViewTest, TabsAndTheWindowGoWhileRecordingAndWithPopupsOpen) {
     QTest::mouseClick(keys->stepList()->addButton("Add Chord"), Qt::LeftButton);
     qobject_cast<ChordRow*>(keys->stepList()->rowWidget(0))->toggleRecording();
     keys->stepList()->openRecorder();
+    view->close();
+    EXPECT_EQ(tapChord(), chord(kOptSpace));  // armed again as the window closed
+    const int registrations = hotkeys.registrations;
     view.reset();
     EXPECT_FALSE(keys);
-    EXPECT_EQ(tapChord(), chord(kOptSpace));
+    EXPECT_EQ(hotkeys.registrations, registrations) << "nothing is armed as the window goes";
     EXPECT_FALSE(live().config().appOverrides.at("firefox").slots->size());
 }
+
+// A recorder left recording stops, without a result, when its control
+// leaves the screen: the activation is armed again, and the next chord
+// (Ctrl+Shift+Tab, back a tab) is no hot key.
+struct LeavingCase {
+    const char* name;
+    bool hold;
+    void (*leave)(PreferencesView&);
+};
+void PrintTo(const LeavingCase& c, std::ostream* os) { *os << c.name; }
+class RecorderLeavingTheScreen : public PreferencesViewTest, public ::testing::WithParamInterface<LeavingCase> {};
+
+TEST_P(RecorderLeavingTheScreen, StopsWithoutAResultAndTheActivationIsArmedAgain) {
+    const auto& c = GetParam();
+    AppConfig config = AppConfig::defaultConfig();
+    const auto key = HoldBinding::keyCombination(kCtrlOptO);
+    config.activation = c.hold ? ActivationMode::hold(key) : ActivationMode::tap(key);
+    live().setConfig(config);
+    auto& v = show();
+    auto* general = static_cast<GeneralTab*>(v.page(SettingsTab::general));
+    auto& recorder = c.hold ? general->holdRecorder() : general->tapRecorder();
+    const auto armed = [&] { return hotkeys.chordOf(c.hold ? HotkeyManager::kHoldId : HotkeyManager::kTapId); };
+    QTest::mouseClick(find<QWidget>(c.hold ? "holdBinding" : "tapBinding")->findChild<QAbstractButton*>(),
+                      Qt::LeftButton);
+    ASSERT_TRUE(recorder.isRecording());
+    ASSERT_FALSE(armed());
+    c.leave(v);
+    EXPECT_FALSE(recorder.isRecording());
+    EXPECT_FALSE(v.model().isRecordingHotkey() || v.model().isRecordingHoldBinding());
+    EXPECT_EQ(armed(), chord(kCtrlOptO));
+    QTest::keyClick(&v, Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+    settle();
+    EXPECT_EQ(live().config().activation, config.activation);
+}
+
+void toCustomization(PreferencesView& v) {
+    QTest::mouseClick(v.tabBar()->button(static_cast<int>(SettingsTab::customization)), Qt::LeftButton);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Settings, RecorderLeavingTheScreen,
+    ::testing::Values(LeavingCase{"tap_other_tab", false, toCustomization},
+                      LeavingCase{"hold_other_tab", true, toCustomization},
+                      LeavingCase{"tap_window_closed", false, [](PreferencesView& v) { v.close(); }},
+                      LeavingCase{"hold_window_minimized", true, [](PreferencesView& v) { v.showMinimized(); }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PreferencesViewTest, EveryGeneralControlWritesItsSetting) {
     auto& v = show();

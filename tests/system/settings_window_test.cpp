@@ -499,5 +499,30 @@ TEST_F(SettingsSystem, TheRecorderHoldsTheKeyboardWhileItRecords) {
     xdotool({"key", "Escape"});
 }
 
+// The Hotkey field left recording and another tab clicked: it stops, so the
+// next chord (Ctrl+Shift+Tab, back a tab) is no hot key but goes back to
+// General, and Ctrl+Alt+O opens the dial.
+TEST_F(SettingsSystem, ARecorderLeftRecordingStopsWhenAnotherTabIsClicked) {
+    Orbel orbel(dialOf(SlotConfig::make(SlotType::snippet("mine"), "Mine")));
+    SettingsWindow settings(orbel);
+    openSettings(orbel, settings);
+    const QByteArray saved = configText(orbel);
+    const systemtest::ControlMap controls = orbel.controls();
+    settings.click("tapBinding");
+    ASSERT_TRUE(controls.find("^Orbel Settings$", "tapBinding/Press a key or mouse button now…"));
+    settings.click("Customization");
+    ASSERT_TRUE(spinUntil([&] {
+        for (const auto& c : controls.controls())
+            if (c.path.contains("tapBinding")) return false;
+        return true;
+    })) << "the General tab is still shown";
+    xdotool({"key", "ctrl+shift+Tab"});
+    EXPECT_TRUE(controls.find("^Orbel Settings$", "tapBinding/Ctrl+Alt+O")) << "back on General, showing the hot key";
+    EXPECT_EQ(configText(orbel).toStdString(), saved.toStdString());
+    EXPECT_TRUE(orbel.openDial("ctrl+alt+o")) << orbel.log().toStdString();
+    xdotool({"key", "Escape"});
+    settings.close();
+}
+
 }  // namespace
 }  // namespace orbel

@@ -192,6 +192,14 @@ ConfigManager::Saved ConfigManager::saveOnto(const Unsaved& unsaved, const AppCo
         }
         AppConfig next = mine;
         std::optional<AppConfig> theirs;
+        // A change that no longer means what the user saw: the other
+        // program's save stays as it is, and is what is in force.
+        const auto notCarried = [&](const std::string& why) {
+            out.publish = *theirs;
+            out.replaced = true;
+            return refuse(configPath_ + " was saved by another program meanwhile, and " + why +
+                          ", so the change was not saved.");
+        };
         // A file in config.json's place that could not be used: the save
         // keeps the file itself, never a copy of it followed by a removal.
         std::optional<UnusableInPlace> unusable = unusableInPlace_;
@@ -216,13 +224,7 @@ ConfigManager::Saved ConfigManager::saveOnto(const Unsaved& unsaved, const AppCo
                 }
                 if (!unsaved.replaces) {
                     auto carried = carryOnto(unsaved.base, mine, reading.config);
-                    if (const auto* why = std::get_if<std::string>(&carried)) {
-                        // The other program's save stays as it is, and is what is in force.
-                        out.publish = *theirs;
-                        out.replaced = true;
-                        return refuse(configPath_ + " was saved by another program meanwhile, and " + *why +
-                                      ", so the change was not saved.");
-                    }
+                    if (const auto* why = std::get_if<std::string>(&carried)) return notCarried(*why);
                     next = std::get<AppConfig>(std::move(carried));
                 }
             } else if (reading.verdict == Verdict::unusable) {
@@ -245,12 +247,7 @@ ConfigManager::Saved ConfigManager::saveOnto(const Unsaved& unsaved, const AppCo
             const bool edited = unsaved.leaving && unsaved.leaving->encodeDocument() != unsaved.base.encodeDocument();
             if (theirs && edited) {
                 auto carried = carryOnto(unsaved.base, *unsaved.leaving, *theirs);
-                if (const auto* why = std::get_if<std::string>(&carried)) {
-                    out.publish = *theirs;
-                    out.replaced = true;
-                    return refuse(configPath_ + " was saved by another program meanwhile, and " + *why +
-                                  ", so the change was not saved.");
-                }
+                if (const auto* why = std::get_if<std::string>(&carried)) return notCarried(*why);
                 leaving = std::get<AppConfig>(std::move(carried));
             } else if (theirs) {
                 leaving = theirs;

@@ -256,6 +256,48 @@ TEST_F(OutsideSaves, AQuitOnAClickWaitingOnABrokenFileKeepsTheDialInUse) {
     xdotool({"key", "Escape"});
 }
 
+// Another program writes half its save in place and pauses 3 s, longer than
+// Orbel's settle time, then writes the rest; Show in Tray is clicked in the
+// pause. The half is judged unusable and the file itself is kept where the
+// alert says, so the rest lands there: the whole save is in the told file.
+// Then five quits, each on a click waiting under a sync tool, leave no
+// ".kept-" file once Orbel has started again.
+TEST_F(OutsideSaves, APausedSaveEndsWholeInTheToldFileAndQuitsUnderASyncToolLeaveNothing) {
+    Orbel orbel(dialOf({"Mine"}, R"("showInTray": true, )"));
+    ASSERT_FALSE(openSettings(orbel).isEmpty()) << orbel.log().toStdString();
+    const QString config = orbel.configDir() + "/config.json";
+    const int fd = ::open(QFile::encodeName(config).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    const qsizetype half = outside.size() / 2;
+    ASSERT_EQ(::pwrite(fd, outside.constData(), size_t(half), 0), ssize_t(half));
+    waitUntilQuiet(orbel);
+    ASSERT_TRUE(orbel.controls().click("^Orbel Settings$", "showInTray"));
+    ASSERT_TRUE(spinUntil([&] { return orbel.read("config.json").contains("\"showInTray\" : false"); }, 10000))
+        << orbel.log().toStdString();
+    ASSERT_EQ(::pwrite(fd, outside.constData() + half, size_t(outside.size() - half), off_t(half)),
+              ssize_t(outside.size() - half));
+    ::close(fd);
+    QString told;
+    EXPECT_TRUE(spinUntil([&] { return contentsOf(fileNamedIn(orbel, told = alertText(orbel))) == outside; }))
+        << told.toStdString();
+    systemtest::savePicture("paused-save-during-a-click");
+    answerAlerts();
+
+    for (int quit = 0; quit < 5; ++quit) {
+        if (quit > 0) orbel.start();
+        ASSERT_FALSE(openSettings(orbel).isEmpty()) << orbel.log().toStdString();
+        const int from = int(orbel.log().size());
+        systemtest::Toucher syncTool(config);
+        ASSERT_TRUE(orbel.controls().click("^Orbel Settings$", "showInTray"));
+        ASSERT_TRUE(orbel.waitForLog("is being written by another program", from)) << orbel.log().toStdString();
+        EXPECT_EQ(orbel.stop(), 0) << orbel.log().toStdString();
+    }
+    orbel.start();
+    const auto kept = [&] { return QDir(orbel.configDir()).entryList({"config.json.kept-*"}, QDir::Files); };
+    EXPECT_TRUE(spinUntil([&] { return kept().isEmpty(); }, 15000)) << kept().join(", ").toStdString();
+    EXPECT_TRUE(systemtest::visibleDialogs().isEmpty());
+}
+
 // The radius of the wedges' ring about the centre of the settings window's
 // dial editor.
 constexpr double kRingRadius = 114;

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <sys/stat.h>
 
 #include "model/json.h"
@@ -347,6 +348,16 @@ std::optional<std::string> ConfigFile::keepCopy(const std::string& original, con
 std::optional<std::string> ConfigFile::moveAside() const {
     const QString original = QString::fromStdString(path_);
     return keptUnderADatedName(path_, [&original](const QString& path) { return QFile::rename(original, path); });
+}
+
+bool ConfigFile::putInPlaceOf(const std::string& file, const std::string& copy, const QByteArray& bytes) {
+    const auto holds = [&bytes](const std::string& path) {
+        const platform::PeerFile read = platform::readPeerFile(QString::fromStdString(path), bytes.size() + 1);
+        return read.bytes && *read.bytes == bytes;
+    };
+    return holds(copy) && holds(file) &&
+           ::rename(QFile::encodeName(QString::fromStdString(file)).constData(),
+                    QFile::encodeName(QString::fromStdString(copy)).constData()) == 0;
 }
 
 std::optional<std::string> ConfigFile::freeDatedName() const {

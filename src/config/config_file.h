@@ -110,6 +110,9 @@ public:
     static std::optional<std::string> keepCopy(const std::string& original, const QByteArray& bytes);
     // The file itself (a link stays a link) renamed to a free dated name.
     std::optional<std::string> moveAside() const;
+    // Renames `file` over `copy` when both hold `bytes` (a copy of a file
+    // told earlier, which the file itself then replaces under its name).
+    static bool putInPlaceOf(const std::string& file, const std::string& copy, const QByteArray& bytes);
     // A dated name beside the file that nothing holds yet.
     std::optional<std::string> freeDatedName() const;
 

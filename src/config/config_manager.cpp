@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <cstdio>
 #include <functional>
 #include <variant>
 
@@ -19,7 +18,6 @@
 #include "platform/clock.h"
 #include "platform/log.h"
 #include "platform/main_queue.h"
-#include "platform/peer_file.h"
 
 namespace orbel {
 
@@ -320,16 +318,10 @@ void ConfigManager::keptUnusable(const UnusableInPlace& unusable, const std::opt
         unusableInPlace_->told = true;
         return;
     }
-    // The file itself takes the place of its copy told earlier, when that
-    // still holds the same bytes: its writer's later writes land there.
-    const auto holds = [&unusable](const std::string& path) {
-        if (!unusable.bytes) return false;
-        const auto file = platform::readPeerFile(QString::fromStdString(path), unusable.bytes->size() + 1);
-        return file.bytes && *file.bytes == *unusable.bytes;
-    };
-    if (unusable.copy && unusable.told && holds(*unusable.copy) && holds(*keptAs) &&
-        ::rename(QFile::encodeName(QString::fromStdString(*keptAs)).constData(),
-                 QFile::encodeName(QString::fromStdString(*unusable.copy)).constData()) == 0)
+    // The file itself takes the place of its copy told earlier: its
+    // writer's later writes land there.
+    if (unusable.copy && unusable.told && unusable.bytes &&
+        ConfigFile::putInPlaceOf(*keptAs, *unusable.copy, *unusable.bytes))
         return;
     LoadNotice notice = unusable.notice;
     notice.keptAt = keptAs;

@@ -1,6 +1,7 @@
 #include "app/configuration_alert.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 
 #include "model/profile_name.h"
 
@@ -67,19 +68,16 @@ platform::Alert configurationAlert(const ConfigManager::LoadNotice& notice) {
     return alert;
 }
 
-platform::Alert saveRefusedAlert(const ConfigError& error) {
-    platform::Alert alert;
-    alert.style = platform::AlertStyle::warning;
-    alert.title = tr("Setting Not Saved");
-    alert.text = error.what();
-    return alert;
-}
-
-void showConfigurationNotice(ConfigManager& manager) {
+void showConfigurationNotice(ConfigManager& manager, std::function<bool()> quitting) {
     const auto notice = manager.loadNotice();
     if (!notice) return;
-    manager.clearLoadNotice();
-    platform::Alerts::shared().show(configurationAlert(*notice));
+    // The next one follows once this one is answered. An alert closed by
+    // the quit itself was not answered: the next start tells it again.
+    const std::uint64_t id = manager.loadNoticeId();
+    QPointer<ConfigManager> alive(&manager);
+    platform::Alerts::shared().show(configurationAlert(*notice), [alive, id, quitting = std::move(quitting)](int) {
+        if (alive && !(quitting && quitting())) alive->clearLoadNotice(id);
+    });
 }
 
 }  // namespace orbel

@@ -165,14 +165,11 @@ void OrbelApplication::finishLaunching() {
     hotkeys_.attachHIDListener(input::LogitechHidListener::shared());
     settings_.hidButtonDown = &input::LogitechHidListener::shared().onButtonDown;
     // What loading the configuration had to do is said once Orbel is up.
-    connect(&config_, &ConfigManager::loadNoticeChanged, this, [this] { showConfigurationNotice(config_); },
-            Qt::QueuedConnection);
-    // A change saved once another program had finished writing config.json,
-    // and refused then.
-    connect(&config_, &ConfigManager::saveRefused, this, [](const ConfigError& error) {
-        platform::Alerts::shared().show(saveRefusedAlert(error));
-    });
-    QMetaObject::invokeMethod(this, [this] { showConfigurationNotice(config_); }, Qt::QueuedConnection);
+    // One at a time, each until it is answered; a change saved once another
+    // program had finished writing config.json, and refused then, is one.
+    const auto showNotice = [this] { showConfigurationNotice(config_, [this] { return quitting_; }); };
+    connect(&config_, &ConfigManager::loadNoticeChanged, this, showNotice, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, showNotice, Qt::QueuedConnection);
     // What the first opening needs is made ready in idle time.
     QTimer::singleShot(0, this, [this] {
         config_.profileList();  // the dial's list of profiles is read ahead, off this thread

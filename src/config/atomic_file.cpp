@@ -378,6 +378,27 @@ void removeStaleTemporaries(const std::string& folder, const LockCall& lockCall)
     }
 }
 
+bool isKeptAsideName(const std::string& path, const std::string& candidate) {
+    const QString kept = QString::fromStdString(candidate);
+    if (!QFileInfo(kept).isAbsolute() || QDir::cleanPath(kept) != kept) return false;
+    const QFileInfo keptInfo(kept);
+    const QByteArray name = QFile::encodeName(keptInfo.fileName());
+    const QString given = QFileInfo(QString::fromStdString(path)).absoluteFilePath();
+    for (const QString& target : {given, finalTarget(given)}) {
+        const QFileInfo targetInfo(target);
+        if (QDir::cleanPath(targetInfo.absolutePath()) != keptInfo.absolutePath()) continue;
+        const QByteArray stem = keptStem(QFile::encodeName(targetInfo.fileName()));
+        // The random part of a told name, or of one kept where no exchange
+        // could be made: letters and digits, never the digests of a save
+        // still running.
+        const QByteArray random = name.mid(stem.size());
+        if (name.startsWith(stem) && !random.isEmpty() && random.size() <= 13 &&
+            std::all_of(random.begin(), random.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'); }))
+            return true;
+    }
+    return false;
+}
+
 std::vector<std::string> clearInterruptedSaves(const std::string& path) {
     const QFileInfo target(finalTarget(QString::fromStdString(path)));
     const QByteArray folder = QFile::encodeName(target.absolutePath());

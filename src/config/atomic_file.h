@@ -110,6 +110,12 @@ inline constexpr const char* kKeptWhileWritten = "it was still being written by 
 // a save may still be renaming, is left for a later start.
 std::vector<std::string> clearInterruptedSaves(const std::string& path);
 
+// Whether `candidate` is a name a save of `path` gives a file it keeps aside
+// and tells: "<target>.kept-<random>" beside config.json or beside the file a
+// link at `path` leads to, as a whole, clean path. Nothing else is Orbel's
+// to remove.
+bool isKeptAsideName(const std::string& path, const std::string& candidate);
+
 // Removes from `folder` what saves killed half-way left there: regular files
 // named as writeFileAtomically names its temporary files, and only those no
 // save can still be writing: not locked by a writer, unchanged for a while

@@ -11,9 +11,7 @@
 #include <cstdio>
 #include <sys/stat.h>
 
-#include "model/json.h"
 #include "platform/clock.h"
-#include "platform/key_value_store.h"
 #include "platform/peer_file.h"
 
 namespace orbel {
@@ -21,25 +19,9 @@ namespace orbel {
 namespace {
 
 constexpr int kDatedNames = 10;
-// What earlier runs kept aside and watch still, and their notices not told.
-constexpr const char* kKeptKey = "orbel.keptAside";
-constexpr const char* kToTellKey = "orbel.untoldConfigNotices";
 
 std::string digestOf(const QByteArray& bytes) {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toStdString();
-}
-
-json::Json storedList(const char* key) {
-    const auto text = platform::KeyValueStore::shared().string(key);
-    if (!text) return json::Json::array();
-    const json::Json list = json::Json::parse(*text, nullptr, false);
-    return list.is_array() ? list : json::Json::array();
-}
-
-void storeList(const char* key, const json::Json& list) {
-    auto& store = platform::KeyValueStore::shared();
-    if (list.empty()) store.remove(key);
-    else store.setString(key, list.dump());
 }
 
 double monotonicSeconds() {
@@ -79,7 +61,7 @@ std::string datedCopyPath(const std::string& path, double secondsSince1970, int 
     return path + ".backup." + digits;
 }
 
-ConfigFile::ConfigFile(std::string path) : path_(std::move(path)) {}
+ConfigFile::ConfigFile(std::string path) : record_(path), path_(std::move(path)) {}
 
 ConfigFile::~ConfigFile() {
     // What is still watched stays in the store: the next start looks at it.
@@ -257,7 +239,7 @@ void ConfigFile::restore(const std::optional<QByteArray>& bytes) {
 
 void ConfigFile::watch(Watched kept) {
     watched_.push_back(std::move(kept));
-    storeWatched();
+    record_.setKept(watched_);
     keepWatching();
 }
 
@@ -270,64 +252,43 @@ void ConfigFile::keepWatching() {
 void ConfigFile::lookAtWatched() {
     std::vector<Watched> still;
     std::vector<std::string> changed;
-    std::optional<QByteArray> inPlace;  // what config.json holds, read once
     for (auto& kept : watched_) {
+        const QString name = QString::fromStdString(kept.path);
+        const QFileInfo info(name);
+        if (!info.exists() && !info.isSymLink()) continue;  // gone
+        // Only a file Orbel kept is Orbel's to look at: a link or a folder
+        // put in its place is left alone, and dropped from the record.
+        if (!info.isFile() || info.isSymLink()) continue;
         const auto stamp = FileStamp::of(kept.path);
-        if (!stamp) continue;  // gone
-        if (stamp->changedLately()) {
+        if (stamp && stamp->changedLately()) {
             still.push_back(std::move(kept));
             continue;
         }
-        const platform::PeerFile file =
-            platform::readPeerFile(QString::fromStdString(kept.path), std::max(kept.size, qint64(stamp->size)) + 1);
-        if (file.bytes && !inPlace) inPlace = platform::readPeerFile(QString::fromStdString(path_), file.bytes->size() + 1)
-                                                  .bytes.value_or(QByteArray());
-        if (file.bytes && (digestOf(*file.bytes) == kept.digest || *file.bytes == *inPlace))
-            QFile::remove(QString::fromStdString(kept.path));
-        else if (file.bytes || QFileInfo::exists(QString::fromStdString(kept.path)))
-            changed.push_back(kept.path);
+        const platform::PeerFile file = platform::readPeerFile(name, std::max(kept.size, info.size()) + 1);
+        // Compared with the whole of config.json, as it is now.
+        const auto holdsInPlace = [&] {
+            const auto inPlace = platform::readPeerFile(QString::fromStdString(path_), file.bytes->size() + 1).bytes;
+            return inPlace && *inPlace == *file.bytes;
+        };
+        if (file.bytes && (digestOf(*file.bytes) == kept.digest || holdsInPlace())) QFile::remove(name);
+        else changed.push_back(kept.path);
     }
     watched_ = std::move(still);
-    storeWatched();
+    record_.setKept(watched_);
     if (watched_.empty() && watchTimer_) {
         platform::Timers::shared().cancel(watchTimer_);
         watchTimer_ = 0;
     }
-    for (const auto& path : changed)
-        if (keptFileChanged) keptFileChanged(path);
-}
-
-void ConfigFile::storeWatched() const {
-    json::Json list = json::Json::array();
-    for (const auto& entry : storedList(kKeptKey))
-        if (entry.is_object() && entry.value("of", "") != path_) list.push_back(entry);  // another file's
-    for (const auto& kept : watched_)
-        list.push_back({{"of", path_}, {"path", kept.path}, {"size", kept.size}, {"digest", kept.digest}});
-    storeList(kKeptKey, list);
+    if (!changed.empty() && keptFilesChanged) keptFilesChanged(changed);
 }
 
 void ConfigFile::reviewKept() {
-    for (const auto& entry : storedList(kKeptKey)) {
-        if (!entry.is_object() || entry.value("of", "") != path_ || !entry.contains("path")) continue;
-        watched_.push_back({entry.value("path", ""), entry.value("size", qint64(0)), entry.value("digest", "")});
-    }
+    watched_ = record_.kept();
+    // What the record held that is not Orbel's own is dropped from it.
+    record_.setKept(watched_);
     if (watched_.empty()) return;
     lookAtWatched();
     keepWatching();
-}
-
-void ConfigFile::keepToTell(const std::string& record) {
-    json::Json list = storedList(kToTellKey);
-    list.push_back(record);
-    storeList(kToTellKey, list);
-}
-
-std::vector<std::string> ConfigFile::takeToTell() {
-    std::vector<std::string> out;
-    for (const auto& record : storedList(kToTellKey))
-        if (record.is_string()) out.push_back(record.get<std::string>());
-    platform::KeyValueStore::shared().remove(kToTellKey);
-    return out;
 }
 
 // MARK: keeping

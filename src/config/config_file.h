@@ -11,9 +11,9 @@
 //   or when it is still changing, kept aside under a name that is told;
 // - having read a file that could not be used never makes it Orbel's to
 //   remove: whatever takes its place keeps the file itself;
-// - what is kept aside and what is still to be told outlives a quit (the
-//   key-value store holds it): the next start removes what holds only bytes
-//   Orbel accounted for and tells the rest.
+// - what is kept aside and what is still to be told outlives a quit, in one
+//   record (KeptRecord): the next start removes what is Orbel's own and
+//   holds only bytes it accounted for, and tells the rest until answered.
 // Nothing here knows what a configuration means; ConfigManager judges it.
 
 #include <QByteArray>
@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "config/atomic_file.h"
+#include "config/kept_record.h"
 #include "platform/timers.h"
 
 namespace orbel {
@@ -122,13 +123,13 @@ public:
     // accounted for then (its own save, or one it took in whole, touched by
     // a sync tool), is watched, in this run and the next: once quiet it is
     // removed when it holds those bytes or what config.json holds, and told
-    // here, once, when it came to hold anything else.
-    std::function<void(const std::string& path)> keptFileChanged;
+    // here, once, when it came to hold anything else (those found at one
+    // look, together).
+    std::function<void(const std::vector<std::string>& paths)> keptFilesChanged;
     // At a start: looks at what earlier runs kept aside and did not settle.
     void reviewKept();
-    // Notices to be told at the next start (opaque records), and taking them.
-    void keepToTell(const std::string& record);
-    std::vector<std::string> takeToTell();
+    // What is still to be told lasts until the user has answered it.
+    KeptRecord& record() { return record_; }
 
     // Tests: runs right before the new file takes the old one's place.
     std::function<void()> beforeReplaceHook;
@@ -137,16 +138,12 @@ public:
 
 private:
     bool differsFromKnown(const std::string& path) const;
-    struct Watched {
-        std::string path;
-        qint64 size = 0;     // of what it held when taken out
-        std::string digest;  // of those bytes
-    };
+    using Watched = KeptRecord::Kept;
     void watch(Watched kept);
     void keepWatching();
     void lookAtWatched();
-    void storeWatched() const;
 
+    KeptRecord record_;
     std::vector<Watched> watched_;
     platform::Timers::Id watchTimer_ = 0;
 

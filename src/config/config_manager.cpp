@@ -23,9 +23,6 @@ namespace orbel {
 
 namespace {
 
-// A notice made while quitting by an earlier version, told at the next start.
-constexpr const char* kUntoldNoticeKey = "orbel.untoldConfigNotice";
-
 QPointer<ConfigManager>& currentManager() {
     static QPointer<ConfigManager> manager;
     return manager;
@@ -62,6 +59,13 @@ std::string fileName(const std::string& path) {
 std::string folderOf(const std::string& path) {
     return QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
 }
+// "a", "a and b", "a, b and c": the files' names.
+std::string namesOf(const std::vector<std::string>& files) {
+    std::string names;
+    for (std::size_t i = 0; i < files.size(); ++i)
+        names += (i == 0 ? "" : i + 1 == files.size() ? " and " : ", ") + fileName(files[i]);
+    return names;
+}
 
 }  // namespace
 
@@ -73,15 +77,18 @@ ConfigManager::ConfigManager(std::optional<std::string> configPath, std::optiona
       file_(configPath_),
       profileStore_(profileStore ? std::move(*profileStore) : ProfileStore()) {
     ensureConfigDirectory();
-    file_.keptFileChanged = [this](const std::string& path) { notice(keptWhileWrittenNotice(path)); };
+    file_.keptFilesChanged = [this](const std::vector<std::string>& paths) { notice(keptWhileWrittenNotice(paths)); };
     // Left by saves that were killed half-way: in the folder (config.json
     // and the other files kept there), beside a linked config.json's
     // target, and among the profiles.
     removeStaleTemporariesBeside(configPath_);
     const auto leftAside = clearInterruptedSaves(configPath_);
     profileStore_.removeStaleTemporaries();
+    // What earlier runs had to tell and the user did not answer, told after
+    // what this start's reading tells.
+    auto untold = file_.record().untold();
     take(read(), true);
-    tellUntoldNotices();
+    tellUntold(std::move(untold));
     tellLeftAside(leftAside);
     file_.reviewKept();  // what earlier runs kept aside: removed, or told
 }
@@ -190,11 +197,15 @@ ConfigManager::Saved ConfigManager::saveOnto(const Unsaved& unsaved, const AppCo
         }
         AppConfig next = mine;
         std::optional<AppConfig> theirs;
+        // Not saved: what is in force is another program's save, when one
+        // was read, or `instead`.
+        const auto inForce = [&](const std::optional<AppConfig>& instead = std::nullopt) {
+            if (const auto& used = instead ? instead : theirs) out.publish = *used, out.replaced = true;
+        };
         // A change that no longer means what the user saw: the other
-        // program's save stays as it is, and is what is in force.
+        // program's save stays as it is.
         const auto notCarried = [&](const std::string& why) {
-            out.publish = *theirs;
-            out.replaced = true;
+            inForce();
             return refuse(configPath_ + " was saved by another program meanwhile, and " + why +
                           ", so the change was not saved.");
         };
@@ -259,12 +270,12 @@ ConfigManager::Saved ConfigManager::saveOnto(const Unsaved& unsaved, const AppCo
         // in keeps its file aside, and tells where.
         const bool keepTheirs = unsaved.replaces && theirs && !leaving && !keepTakenOutAs;
         if (keepTheirs && !(keepTakenOutAs = file_.freeDatedName())) {
-            out.publish = *theirs, out.replaced = true;
+            inForce();
             return refuse(configPath_ + " was saved by another program meanwhile, and no copy of that save could "
                                         "be kept, so it was not replaced.");
         }
         if (auto errors = validate(next); !errors.empty()) {
-            if (theirs) out.publish = *theirs, out.replaced = true;
+            inForce();
             out.refused = errors.front();
             return out;
         }
@@ -273,7 +284,7 @@ ConfigManager::Saved ConfigManager::saveOnto(const Unsaved& unsaved, const AppCo
                 profileStore_.save(*leaving, *unsaved.switchedFrom);
                 profilesWritten();
             } catch (const std::exception& e) {
-                if (theirs) out.publish = *theirs, out.replaced = true;
+                inForce();
                 return refuse("Couldn't save the profile \"" + shownProfileName(*unsaved.switchedFrom) +
                               "\": " + e.what());
             }
@@ -290,7 +301,7 @@ ConfigManager::Saved ConfigManager::saveOnto(const Unsaved& unsaved, const AppCo
         if (written.failure) {
             // In force again: what the profile switched from now holds, or
             // another program's save.
-            if (leaving || theirs) out.publish = leaving ? *leaving : *theirs, out.replaced = true;
+            inForce(leaving);
             return refuse(*written.failure);
         }
         if (unsaved.activate) {
@@ -370,7 +381,7 @@ std::optional<ConfigManager::LoadNotice> ConfigManager::keptAsideNotice(const Co
     // badly.
     const std::string in = "In " + folderOf(kept.path) + ": ", name = fileName(configPath_),
                       keptName = fileName(kept.path);
-    if (!saved.failure && kept.why == kKeptWhileWritten) return keptWhileWrittenNotice(kept.path);
+    if (!saved.failure && kept.why == kKeptWhileWritten) return keptWhileWrittenNotice({kept.path});
     std::string reason;
     if (saved.failure)
         reason = "A later save of " + configPath_ + " by another program could not be put in its place (" + kept.why +
@@ -383,12 +394,12 @@ std::optional<ConfigManager::LoadNotice> ConfigManager::keptAsideNotice(const Co
     return LoadNotice{LoadNotice::Kind::keptAside, reason, kept.path, configPath_, std::nullopt};
 }
 
-ConfigManager::LoadNotice ConfigManager::keptWhileWrittenNotice(const std::string& path) const {
+ConfigManager::LoadNotice ConfigManager::keptWhileWrittenNotice(const std::vector<std::string>& paths) const {
     return LoadNotice{LoadNotice::Kind::keptAside,
                       configPath_ + " was still being written by another program when Orbel saved it. In " +
-                          folderOf(path) + ": " + fileName(configPath_) +
-                          " holds Orbel's save; what that program wrote is kept as " + fileName(path) + ".",
-                      path, configPath_, std::nullopt};
+                          folderOf(paths.front()) + ": " + fileName(configPath_) +
+                          " holds Orbel's save; what that program wrote is kept as " + namesOf(paths) + ".",
+                      paths.front(), configPath_, std::nullopt};
 }
 
 // MARK: waiting
@@ -445,34 +456,33 @@ void ConfigManager::settle() {
     if (!waiting_) return;
     if (!file_.waitOver() && file_.changing()) return settleWhenQuiet();
     const Waiting waiting = *waiting_;
-    if (waiting.unsaved && waiting.reread && !waiting.firstLoad) {
+    std::optional<ConfigError> refusal;
+    if (waiting.unsaved) {
         // Reload while changes wait: a file that cannot be used ends the
         // Reload as it ends any (the stand-in in force, the file kept and
-        // told), and the changes are not saved.
-        Reading reading = read();
-        if (reading.verdict == Reading::Verdict::beingWritten) return settleWhenQuiet();
-        if (reading.verdict == Reading::Verdict::unusable && !reading.look.dangling) {
+        // told), and the changes are not saved. Else the changes (a start's
+        // reading that waited included) are carried onto what the file holds.
+        std::optional<Reading> reading;
+        if (waiting.reread && !waiting.firstLoad) reading = read();
+        if (reading && reading->verdict == Reading::Verdict::beingWritten) return settleWhenQuiet();
+        if (reading && reading->verdict == Reading::Verdict::unusable && !reading->look.dangling) {
             endWaiting();
             putBackSwitch(*waiting.unsaved);
-            take(std::move(reading), false);
-            refused(ConfigError::notSaved(configPath_ +
-                                          " could not be used when it was read again, so the changes made while "
-                                          "another program was writing it were not saved."));
-            Q_EMIT settled();
-            return;
+            take(std::move(*reading), false);
+            refusal = ConfigError::notSaved(configPath_ +
+                                            " could not be used when it was read again, so the changes made while "
+                                            "another program was writing it were not saved.");
+        } else {
+            Saved saved = saveOnto(*waiting.unsaved, config_);
+            if (saved.mustWait) return settleWhenQuiet();
+            endWaiting();
+            refusal = saved.refused;
+            if (refusal) {
+                if (!saved.publish) saved.publish = waiting.unsaved->base, saved.replaced = true;
+                putBackSwitch(*waiting.unsaved);
+            }
+            finish(std::move(saved));
         }
-    }
-    if (waiting.unsaved) {
-        // A start's reading that waited is part of it: the changes made on
-        // the stand-in are carried onto what the file holds.
-        Saved saved = saveOnto(*waiting.unsaved, config_);
-        if (saved.mustWait) return settleWhenQuiet();
-        endWaiting();
-        const auto refusal = saved.refused;
-        if (refusal && !saved.publish) saved.publish = waiting.unsaved->base, saved.replaced = true;
-        if (refusal) putBackSwitch(*waiting.unsaved);
-        finish(std::move(saved));
-        if (refusal) refused(*refusal);
     } else {
         Reading reading = read();
         if (reading.verdict == Reading::Verdict::beingWritten) return settleWhenQuiet();
@@ -480,6 +490,7 @@ void ConfigManager::settle() {
         take(std::move(reading), waiting.firstLoad);
         if (!waiting.firstLoad) reloadedUnmirrored_ = true;
     }
+    if (refusal) refused(*refusal);
     if (!waiting_) Q_EMIT settled();
 }
 
@@ -496,8 +507,9 @@ void ConfigManager::refused(const ConfigError& error) {
     platform::Log::write(platform::LogCategory::config,
                          "[orbel-config] a change made while " + configPath_ +
                              " was being written by another program was not saved: " + error.what());
-    // Quitting, nobody reads an alert: the next start tells it.
-    if (quitting_) notice(LoadNotice{LoadNotice::Kind::notSaved, error.what(), std::nullopt, configPath_, std::nullopt});
+    // Told as any notice: kept until the user has answered it, also across
+    // a quit.
+    notice(LoadNotice{LoadNotice::Kind::notSaved, error.what(), std::nullopt, configPath_, std::nullopt});
     Q_EMIT saveRefused(error);
 }
 
@@ -505,9 +517,7 @@ void ConfigManager::finishWaiting() {
     if (!waiting_) return;
     if (!waiting_->unsaved) return endWaiting();
     file_.cutShort();
-    quitting_ = true;
     settle();
-    quitting_ = false;
 }
 
 // MARK: reading
@@ -625,11 +635,11 @@ void ConfigManager::take(Reading reading, bool firstLoad) {
         settleWhenQuiet();
         return;
     }
-    loadNotice_.reset();
     file_.remember(reading.look, reading.verdict != Verdict::unusable);
     unusableInPlace_.reset();
     AppConfig config;
     std::optional<LoadNotice> told;
+    std::optional<LoadNotice> aside;
     enum class Write { nothing, config, configAndProfile } write = Write::nothing;
     std::optional<std::string> keepTakenOutAs;
     if (reading.verdict == Verdict::usable) {
@@ -673,69 +683,59 @@ void ConfigManager::take(Reading reading, bool firstLoad) {
             told->keptAt.reset();  // still in its place
             if (saved.failure) unusableInPlace_ = UnusableInPlace{reading.look.bytes, std::nullopt, *told, true};
         }
-        if (auto aside = keptAsideNotice(saved); aside && !keepTakenOutAs) laterNotices_.push_back(std::move(*aside));
+        if (!keepTakenOutAs) aside = keptAsideNotice(saved);
     }
     replaceConfig(std::move(config));
-    if (told) notice(std::move(*told));
+    for (auto* one : {&told, &aside})
+        if (*one) notice(std::move(**one));
 }
 
 // MARK: notices
 
 void ConfigManager::notice(LoadNotice notice) {
-    if (quitting_) {
-        // Nobody is there to read it now: the next start tells it.
-        json::Json record = json::Json::object();
-        record["kind"] = int(notice.kind);
-        record["reason"] = notice.reason;
-        if (notice.keptAt) record["keptAt"] = *notice.keptAt;
-        record["file"] = notice.file;
-        record["keptInUse"] = notice.keptInUse;
-        file_.keepToTell(record.dump());
-    }
+    // Kept until the user has answered it: a quit or a crash meanwhile
+    // leaves it to the next start.
+    KeptRecord::ToTell record{0,          int(notice.kind), notice.reason,         notice.keptAt,
+                              notice.file, notice.profileInUse, notice.keptInUse};
+    queue(file_.record().keepToTell(std::move(record)), std::move(notice));
+}
+
+void ConfigManager::queue(std::uint64_t id, LoadNotice notice) {
     // One at a time: the one shown is not replaced.
     if (loadNotice_) {
-        laterNotices_.push_back(std::move(notice));
+        laterNotices_.emplace_back(id, std::move(notice));
         return;
     }
     loadNotice_ = std::move(notice);
+    loadNoticeId_ = id;
     Q_EMIT loadNoticeChanged();
 }
 
-void ConfigManager::tellUntoldNotices() {
-    auto& store = platform::KeyValueStore::shared();
-    std::vector<std::string> records;
-    if (const auto old = store.string(kUntoldNoticeKey)) records.push_back(*old);  // an earlier version's
-    store.remove(kUntoldNoticeKey);
-    for (auto& record : file_.takeToTell()) records.push_back(std::move(record));
-    for (const auto& record : records) {
-        try {
-            const json::Json doc = json::Json::parse(record);
-            const int kind = doc.at("kind").get<int>();
-            if (kind < 0 || kind > int(LoadNotice::Kind::notSaved)) continue;
-            LoadNotice told{LoadNotice::Kind(kind), doc.at("reason").get<std::string>(),
-                            doc.contains("keptAt") ? std::optional(doc["keptAt"].get<std::string>()) : std::nullopt,
-                            doc.at("file").get<std::string>(), std::nullopt};
-            told.keptInUse = doc.value("keptInUse", false);
-            notice(std::move(told));
-        } catch (const std::exception&) {
-            // A record no version of Orbel wrote: nothing to tell.
+void ConfigManager::tellUntold(std::vector<KeptRecord::ToTell> records) {
+    for (auto& record : records) {
+        if (record.kind > int(LoadNotice::Kind::notSaved)) {
+            file_.record().answered(record.id);  // no notice this version tells
+            continue;
         }
+        LoadNotice told{LoadNotice::Kind(record.kind), std::move(record.reason), std::move(record.keptAt),
+                        std::move(record.file), std::move(record.profileInUse), record.keptInUse};
+        queue(record.id, std::move(told));
     }
 }
 
-void ConfigManager::clearLoadNotice() {
+void ConfigManager::clearLoadNotice(std::optional<std::uint64_t> answered) {
+    if (!loadNotice_ || (answered && *answered != loadNoticeId_)) return;
+    file_.record().answered(loadNoticeId_);
     loadNotice_.reset();
     if (laterNotices_.empty()) return;
-    LoadNotice next = std::move(laterNotices_.front());
+    auto [id, next] = std::move(laterNotices_.front());
     laterNotices_.erase(laterNotices_.begin());
-    notice(std::move(next));
+    queue(id, std::move(next));
 }
 
 void ConfigManager::tellLeftAside(const std::vector<std::string>& files) {
     if (files.empty()) return;
-    std::string names;
-    for (std::size_t i = 0; i < files.size(); ++i)
-        names += (i == 0 ? "" : i + 1 == files.size() ? " and " : ", ") + fileName(files[i]);
+    const std::string names = namesOf(files);
     const bool one = files.size() == 1;
     LoadNotice told{LoadNotice::Kind::keptAside,
                     std::string(one ? "A save of " : "Saves of ") + configPath_ + " did not finish, and " +

@@ -204,9 +204,15 @@ public:
         bool keptInUse = false;
         bool operator==(const LoadNotice&) const = default;
     };
+    // The notice to show now. Every notice is kept (also across a quit)
+    // until the user has answered it; the next one waits until then.
     const std::optional<LoadNotice>& loadNotice() const { return loadNotice_; }
-    // The next notice waiting, if any, then follows (loadNoticeChanged()).
-    void clearLoadNotice();
+    // Which notice loadNotice() is, for the answer to name it.
+    std::uint64_t loadNoticeId() const { return loadNoticeId_; }
+    // The user answered the notice shown (only when it is `answered`, when
+    // given): it is forgotten, and the next one waiting, if any, follows
+    // (loadNoticeChanged()).
+    void clearLoadNotice(std::optional<std::uint64_t> answered = std::nullopt);
 
     // "the main dial (8 slots)", "the group \"Apps\" (7 slots)", ...: each
     // level of the configuration that holds more than six slots.
@@ -230,13 +236,14 @@ Q_SIGNALS:
     // After configChanged(), when the change replaced the configuration
     // rather than applied a screen's edit (see generation()).
     void configReplaced();
-    // A load left a notice (see loadNotice()).
+    // A notice is to be shown (see loadNotice()).
     void loadNoticeChanged();
     // Nothing waits for config.json to be quiet any more.
     void settled();
     // A change published while config.json was being written could not be
     // saved once it was quiet; the configuration is then what is on disk (or
     // what was in force before the change, when nothing usable is there).
+    // It is told by a notice too ("Setting Not Saved").
     void saveRefused(const ConfigError& error);
 
 private:
@@ -345,7 +352,7 @@ private:
     ConfigFile::Saved write(const AppConfig& config, const std::optional<std::string>& profile,
                             const std::optional<std::string>& keepTakenOutAs = std::nullopt);
     std::optional<LoadNotice> keptAsideNotice(const ConfigFile::Saved& saved) const;
-    LoadNotice keptWhileWrittenNotice(const std::string& path) const;
+    LoadNotice keptWhileWrittenNotice(const std::vector<std::string>& paths) const;
 
     // MARK: waiting
 
@@ -367,16 +374,15 @@ private:
     void putBackSwitch(const Unsaved& unsaved);
     // A change saved once config.json was quiet, refused then.
     void refused(const ConfigError& error);
-    bool quitting_ = false;
 
     // MARK: the rest
 
     std::optional<std::string> keepRejectedCopy(const QByteArray& bytes) const {
         return ConfigFile::keepCopy(configPath_, bytes);
     }
-    // Told after the one shown, if any; made while quitting, told at the
-    // next start.
+    // Kept in the record until answered, and told after the one shown, if any.
     void notice(LoadNotice notice);
+    void queue(std::uint64_t id, LoadNotice notice);
     void switchTo(const std::string& name, const std::optional<std::string>& storedLiveAs);
     void publish(AppConfig config, bool replaced);
     // Publishes a configuration that replaces the one the screens edit.
@@ -392,13 +398,14 @@ private:
     // folder's watcher.
     void profilesWritten();
     std::optional<LoadNotice> loadNotice_;
-    // Notices of the start that wait for the one shown (loadNotice_).
-    std::vector<LoadNotice> laterNotices_;
+    std::uint64_t loadNoticeId_ = 0;
+    // Notices that wait for the one shown (loadNotice_), with their ids.
+    std::vector<std::pair<std::uint64_t, LoadNotice>> laterNotices_;
     // Files that interrupted saves of config.json left aside and that may
     // hold another program's save: told at the start.
     void tellLeftAside(const std::vector<std::string>& files);
-    // Notices made while an earlier run quit.
-    void tellUntoldNotices();
+    // Notices earlier runs made and the user did not answer.
+    void tellUntold(std::vector<KeptRecord::ToTell> records);
     // config.json was read again (Reload) and the active profile's file has
     // not received it since.
     bool reloadedUnmirrored_ = false;

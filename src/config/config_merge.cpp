@@ -114,7 +114,9 @@ std::vector<SlotConfig> mergedSlots(const std::vector<SlotConfig>& base, const s
         if (edited) result[where(i)].slot = *kept;
         else result[where(i)].removed = true;
     }
-    // Moves. Two slots the user exchanged are exchanged where the other save
+    // Moves. Where the other save already has the slots the user moved in
+    // the user's order (the same move, made on another machine), the move is
+    // done. Two slots the user exchanged are exchanged where the other save
     // has them. Any other move puts the slots the user kept, among the places
     // the other save has them in, in the order the user gave them: only
     // where the other save moved none of them, and holds each one once.
@@ -127,16 +129,25 @@ std::vector<SlotConfig> mergedSlots(const std::vector<SlotConfig>& base, const s
         std::vector<std::size_t> differ;
         for (std::size_t k = 0; k < keptOrder.size(); ++k)
             if (keptOrder[k] != baseOrder[k]) differ.push_back(k);
-        if (differ.size() == 2) {
-            std::swap(result[where(*inBase(baseOrder[differ[0]]))], result[where(*inBase(baseOrder[differ[1]]))]);
-        } else {
+        const auto placesOf = [&](const std::vector<std::size_t>& at, const std::vector<Uuid>& order) {
             std::vector<std::size_t> places;
-            std::vector<Entry> moved;
-            for (const auto& id : baseOrder) places.push_back(where(*inBase(id)));
+            for (const std::size_t k : at) places.push_back(where(*inBase(order[k])));
+            return places;
+        };
+        const auto moved = placesOf(differ, keptOrder);
+        if (std::is_sorted(moved.begin(), moved.end())) {
+            // Already so in the other save.
+        } else if (differ.size() == 2) {
+            std::swap(result[moved[0]], result[moved[1]]);
+        } else {
+            std::vector<std::size_t> all(keptOrder.size());
+            for (std::size_t k = 0; k < all.size(); ++k) all[k] = k;
+            const auto places = placesOf(all, baseOrder);
             if (!std::is_sorted(places.begin(), places.end()))
                 throw NoLongerMeant{"it moved slots of " + level + " too"};
-            for (const auto& id : keptOrder) moved.push_back(result[where(*inBase(id))]);
-            for (std::size_t k = 0; k < places.size(); ++k) result[places[k]] = moved[k];
+            std::vector<Entry> inOrder;
+            for (const auto& id : keptOrder) inOrder.push_back(result[where(*inBase(id))]);
+            for (std::size_t k = 0; k < places.size(); ++k) result[places[k]] = inOrder[k];
         }
     }
     result.erase(std::remove_if(result.begin(), result.end(), [](const Entry& e) { return e.removed; }), result.end());

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <csignal>
 #include <memory>
@@ -94,6 +95,14 @@ protected:
         return *manager;
     }
     const ProfileStore& store() { return live().profileStore(); }
+    // A row of its own: no manager, no folder, nothing kept aside or still
+    // to tell from an earlier row.
+    void startOver() {
+        manager.reset();
+        QDir(QString::fromStdString(dir())).removeRecursively();
+        defaults.remove("orbel.keptAside");
+        defaults.remove("orbel.untoldConfigNotices");
+    }
     void activate(const std::string& name) { defaults.setString(ConfigManager::kActiveProfileKey, name); }
     // The names a rejected copy of `path` is kept under at the clock's
     // 1700000000.5 seconds, in the order they are tried: the seconds, then

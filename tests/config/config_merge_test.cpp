@@ -141,7 +141,8 @@ TEST_F(OntoOtherSaves, AChangeOnABrokenFileKeepsItAndSavesOntoTheRunningDial) {
 
 // Carried only where its meaning is certain: a slot alike another in either
 // save is never guessed at, and moves on both sides are refused, but for two
-// slots the user exchanged, exchanged where the other save has them.
+// slots the user exchanged, exchanged where the other save has them, and a
+// move the other save has made already, which is done.
 TEST(CarryOnto, ASlotIsNeverGuessedAt) {
     struct Row {
         const char* name;
@@ -154,8 +155,16 @@ TEST(CarryOnto, ASlotIsNeverGuessedAt) {
     for (const Row& row : {
              Row{"one of two alike, the other renamed", {"One", "One", "Two"}, {"One*", "One", "Two"}, trashFirst, {}},
              Row{"alike only in the other save", {"One", "Two"}, {"One", "Two", "One"}, trashFirst, {}},
+             // The other save has "Two" before "One" already: nothing to exchange.
              Row{"an exchange after a reordering", {"One", "Two", "Three"}, {"Three", "Two", "One"}, swapFirstTwo,
-                 {"Three", "One", "Two"}},
+                 {"Three", "Two", "One"}},
+             Row{"an exchange after another exchange", {"One", "Two", "Three"}, {"One", "Three", "Two"},
+                 swapFirstTwo, {"Two", "Three", "One"}},
+             Row{"an exchange both sides made", {"One", "Two", "Three"}, {"Two", "One", "Three"}, swapFirstTwo,
+                 {"Two", "One", "Three"}},
+             Row{"a move both sides made", {"One", "Two", "Three"}, {"Two", "Three", "One"},
+                 [](std::vector<SlotConfig>& s) { std::rotate(s.begin(), s.begin() + 1, s.end()); },
+                 {"Two", "Three", "One"}},
              Row{"a move after a reordering", {"One", "Two", "Three"}, {"Three", "Two", "One"},
                  [](std::vector<SlotConfig>& s) { std::rotate(s.begin(), s.begin() + 1, s.end()); }, {}},
              Row{"a move after an insertion", {"One", "Two", "Three"}, {"Zero", "One", "Two", "Three"},

@@ -5,7 +5,9 @@
 // read, and a change made meanwhile is applied on top of it.
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <cmath>
 #include <utility>
@@ -15,6 +17,7 @@
 
 #include "config_fixture.h"
 #include "fakes/fake_timers.h"
+#include "model/json.h"
 
 using namespace orbel;
 using namespace orbel::testing;
@@ -382,6 +385,7 @@ TEST_F(SettlingTest, AQuitOnABrokenFileKeepsItAndTheNextStartNamesTheCopy) {
     ASSERT_TRUE(live().loadNotice());
     EXPECT_EQ(live().loadNotice()->keptAt, copy);
     EXPECT_TRUE(live().loadNotice()->keptInUse);
+    live().clearLoadNotice();  // answered
     manager.reset();
     EXPECT_FALSE(live().loadNotice());  // told once
 }
@@ -521,8 +525,7 @@ TEST_F(SettlingTest, AWriterPausingInTheMiddleEndsWholeInTheFileThatIsTold) {
     enum class Moment { start, click, reload, endOfWait };
     for (const Moment moment : {Moment::start, Moment::click, Moment::reload, Moment::endOfWait}) {
         SCOPED_TRACE(int(moment));
-        manager.reset();
-        QDir(QString::fromStdString(dir())).removeRecursively();
+        startOver();
         writeFile(configPath(), withSnippets(1, "mine").encodeDocument());
         if (moment != Moment::start) live();
         if (moment == Moment::endOfWait) {
@@ -560,8 +563,7 @@ TEST_F(SettlingTest, WhatAQuitLeftIsRemovedOrToldByTheNextStart) {
     for (const Row& row : {Row{"sync tool", false, false, std::nullopt}, Row{"endless autosave", true, false, Kind::keptAside},
                            Row{"both changed the radius", false, true, Kind::notSaved}}) {
         SCOPED_TRACE(row.name);
-        manager.reset();
-        QDir(QString::fromStdString(dir())).removeRecursively();
+        startOver();
         writeFile(configPath(), withSnippets(1, "mine").encodeDocument());
         live();
         AppConfig saved = withSnippets(2, "theirs");
@@ -601,8 +603,7 @@ TEST_F(SettlingTest, AReplacingWriteKeepsAnotherProgramsSave) {
                            Row{"switch with a notice waiting", "Home", 7, false, "Home"},
                            Row{"restore by replace", std::nullopt, 1, true, ""}}) {
         SCOPED_TRACE(row.name);
-        manager.reset();
-        QDir(QString::fromStdString(dir())).removeRecursively();
+        startOver();
         defaults.remove(ConfigManager::kActiveProfileKey);
         writeFile(configPath(), withSnippets(row.slotsAtStart, "mine").encodeDocument());
         if (row.active) activate(*row.active);
@@ -642,8 +643,7 @@ TEST_F(SettlingTest, ASwitchOrReloadWhileChangesWaitIsAllOrNothing) {
                            Row{"switch not saved", true, true, false, "home0", "Home", 230, 1},
                            Row{"Reload of a broken file", false, false, true, "home0", "Home", radius, 1}}) {
         SCOPED_TRACE(row.name);
-        manager.reset();
-        QDir(QString::fromStdString(dir())).removeRecursively();
+        startOver();
         live().storeProfile(withSnippets(1, "home"), "Home");
         live().storeProfile(withSnippets(1, "work"), "Work");
         live().switchToProfile("Home");
@@ -659,5 +659,139 @@ TEST_F(SettlingTest, ASwitchOrReloadWhileChangesWaitIsAllOrNothing) {
         EXPECT_EQ(live().activeProfile(), row.active);
         EXPECT_EQ(live().profileStore().load("Home").menuRadius, row.homeRadius);
         EXPECT_EQ(refused.size(), row.refusals);
+    }
+}
+
+namespace {
+
+json::Json keptEntry(const std::string& of, const std::string& path, const std::string& bytes) {
+    const auto digest = QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Sha256).toHex();
+    return {{"of", of}, {"path", path}, {"size", bytes.size()}, {"digest", digest.toStdString()}};
+}
+
+}  // namespace
+
+// The record of what is kept aside is read as untrusted input: an entry
+// Orbel would not write is dropped and the start goes on; a file is removed
+// only under Orbel's kept name beside config.json; a kept file is compared
+// with the whole of config.json.
+TEST_F(SettlingTest, TheRecordOfWhatIsKeptAsideActsOnlyOnOrbelsOwnFiles) {
+    const std::string mine = withSnippets(2, "mine").encodeDocument();
+    const std::string outside = QDir::cleanPath(QString::fromStdString(dir() + "/../config-copy.json")).toStdString();
+    struct Row {
+        const char* name;
+        std::string file;  // what the entry names, holding config.json's bytes
+        std::function<void(json::Json&)> spoil;
+        bool removed;
+    };
+    const auto none = [](json::Json&) {};
+    for (const Row& row : {Row{"\"of\": 5", "/config.json.kept-a1", [](json::Json& e) { e["of"] = 5; }, false},
+                           Row{"\"size\": \"big\"", "/config.json.kept-a1", [](json::Json& e) { e["size"] = "big"; }, false},
+                           Row{"\"path\": 5", "/config.json.kept-a1", [](json::Json& e) { e["path"] = 5; }, false},
+                           Row{"config.json itself", "/config.json", none, false},
+                           Row{"a profile", "/profiles/Work.json", none, false},
+                           Row{"a file outside the folder", "", none, false},
+                           Row{"a kept name beside config.json", "/config.json.kept-a1", none, true}}) {
+        SCOPED_TRACE(row.name);
+        startOver();
+        const std::string file = row.file.empty() ? outside : dir() + row.file;
+        QDir().mkpath(QFileInfo(QString::fromStdString(file)).absolutePath());
+        writeFile(configPath(), mine);
+        writeFile(file, mine);
+        json::Json entry = keptEntry(configPath(), file, mine);
+        row.spoil(entry);
+        defaults.setString("orbel.keptAside", json::Json::array({entry}).dump());
+        clock.seconds = secondsNow() + 10;
+        for (int start = 1; start <= 2; ++start) {
+            SCOPED_TRACE(start);
+            manager.reset();
+            manager = make();
+            EXPECT_EQ(firstSnippet(live().config()), "mine0");
+        }
+        EXPECT_EQ(readFile(file), row.removed ? "<missing>" : mine);
+        EXPECT_EQ(readFile(configPath()), mine);
+        EXPECT_FALSE(defaults.string("orbel.keptAside"));  // dropped, or settled
+        QFile::remove(QString::fromStdString(outside));
+    }
+
+    // Two kept files, the first smaller than config.json: the second holds
+    // exactly what config.json holds, and is Orbel's to remove too.
+    manager.reset();
+    writeFile(dir() + "/config.json.kept-s1", "{}");
+    writeFile(dir() + "/config.json.kept-s2", mine);
+    defaults.setString("orbel.keptAside",
+                       json::Json::array({keptEntry(configPath(), dir() + "/config.json.kept-s1", "{}"),
+                                          keptEntry(configPath(), dir() + "/config.json.kept-s2", "other")})
+                           .dump());
+    EXPECT_FALSE(live().loadNotice());
+    EXPECT_EQ(readFile(dir() + "/config.json.kept-s2"), "<missing>");
+}
+
+// What is to be told lasts until the user has answered it, one notice at a
+// time: a refusal on screen when the session quits and a start's notices
+// left unanswered are told by the next start; many kept files that came to
+// hold other saves are one notice.
+TEST_F(SettlingTest, ANoticeLastsUntilItIsAnsweredAndComesOneAtATime) {
+    using Kind = ConfigManager::LoadNotice::Kind;
+    struct Row {
+        const char* name;
+        std::function<void()> firstRun;  // what leaves notices
+        std::vector<Kind> told;          // at each next start, in order
+    };
+    const auto refusalOnScreen = [this] {
+        writeFile(configPath(), withSnippets(1, "mine").encodeDocument());
+        AppConfig theirs = withSnippets(2, "theirs");
+        theirs.menuRadius = 250;
+        live();
+        InPlaceWriter(configPath()).rewrite(theirs.encodeDocument());
+        touch();
+        ASSERT_FALSE(live().change([](AppConfig& c) { c.menuRadius = 215; }));
+        quiet();
+        ASSERT_TRUE(live().loadNotice());  // "Setting Not Saved" is up, and the session quits
+        EXPECT_EQ(live().loadNotice()->kind, Kind::notSaved);
+    };
+    const auto fiveNotices = [this] {
+        json::Json list = json::Json::array();
+        for (int i = 1; i <= 5; ++i)
+            list.push_back({{"of", configPath()}, {"id", i}, {"kind", int(Kind::keptAside)},
+                            {"reason", "notice " + std::to_string(i)}, {"file", configPath()}});
+        list.push_back({{"of", configPath()}, {"id", 6}, {"kind", "keptAside"}, {"reason", "x"}, {"file", "y"}});
+        defaults.setString("orbel.untoldConfigNotices", list.dump());
+    };
+    const auto twoHundredKeptFiles = [this] {
+        json::Json list = json::Json::array();
+        for (int i = 0; i < 200; ++i) {
+            const std::string kept = dir() + "/config.json.kept-f" + std::to_string(i);
+            writeFile(kept, "theirs");
+            list.push_back(keptEntry(configPath(), kept, "mine"));
+        }
+        defaults.setString("orbel.keptAside", list.dump());
+    };
+    for (const Row& row : {Row{"a refusal on screen at the quit", refusalOnScreen, {Kind::notSaved}},
+                           Row{"five notices", fiveNotices, std::vector<Kind>(5, Kind::keptAside)},
+                           Row{"200 kept files", twoHundredKeptFiles, {Kind::keptAside}}}) {
+        SCOPED_TRACE(row.name);
+        manager.reset();
+        defaults.strings.clear();
+        QDir(QString::fromStdString(dir())).removeRecursively();
+        QDir().mkpath(QString::fromStdString(dir()));
+        row.firstRun();
+        manager.reset();
+        clock.seconds += 10;
+        // A start that ends before the user answers leaves them all to the next.
+        for (const bool answers : {false, true}) {
+            SCOPED_TRACE(answers);
+            manager = make();
+            QSignalSpy shown(&live(), &ConfigManager::loadNoticeChanged);
+            std::vector<Kind> told;
+            for (; live().loadNotice() && told.size() <= row.told.size(); live().clearLoadNotice()) {
+                told.push_back(live().loadNotice()->kind);
+                if (!answers) break;
+            }
+            EXPECT_EQ(told, answers ? row.told : std::vector<Kind>{row.told.front()});
+            EXPECT_EQ(shown.size(), answers ? int(row.told.size()) - 1 : 0);  // each once the one before is answered
+            manager.reset();
+        }
+        EXPECT_FALSE(make()->loadNotice());
     }
 }

@@ -127,6 +127,7 @@ TEST_F(WritePathTest, TheDefaultsNeverOverwriteAStoredProfile) {
     EXPECT_EQ(firstSnippet(store().load("Work")), "work0");
 
     // A missing file on Reload is told; with no usable profile none stays active.
+    live().clearLoadNotice();  // the first one answered
     activate("Gone");
     QFile::remove(QString::fromStdString(configPath()));
     live().load();

@@ -559,9 +559,11 @@ TEST_F(SettlingTest, WhatAQuitLeftIsRemovedOrToldByTheNextStart) {
         bool writesAfterTheQuit;  // an endless autosave, else a sync tool rewriting the same bytes
         bool radiusToo;           // the other program changed what the user changes
         std::optional<Kind> told;
+        bool destroyed = false;   // the manager is destroyed at the quit too
     };
     for (const Row& row : {Row{"sync tool", false, false, std::nullopt}, Row{"endless autosave", true, false, Kind::keptAside},
-                           Row{"both changed the radius", false, true, Kind::notSaved}}) {
+                           Row{"both changed the radius", false, true, Kind::notSaved},
+                           Row{"endless autosave, Orbel's manager destroyed", true, false, Kind::keptAside, true}}) {
         SCOPED_TRACE(row.name);
         startOver();
         writeFile(configPath(), withSnippets(1, "mine").encodeDocument());
@@ -573,6 +575,7 @@ TEST_F(SettlingTest, WhatAQuitLeftIsRemovedOrToldByTheNextStart) {
         touch();
         ASSERT_FALSE(live().change([](AppConfig& c) { c.menuRadius = 215; }));
         live().finishWaiting();  // the quit: the application ends, its manager with it, never destroyed
+        if (row.destroyed) manager.reset();
         writer.rewrite(row.writesAfterTheQuit ? last : saved.encodeDocument());
         clock.seconds += 10;
         const auto next = make();

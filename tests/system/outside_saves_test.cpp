@@ -4,6 +4,7 @@
 // dial in use, the hot key shown and the broken bytes; a wedge dragged to the
 // trash after another program saved a slot in front leaves the slot the user
 // dragged, not the one now in its place. Screenshots go to test-artifacts/system.
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -11,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QSettings>
 #include <atomic>
 #include <chrono>
 #include <fcntl.h>
@@ -356,6 +358,59 @@ TEST_F(OutsideSaves, AWedgeTrashedAfterAnotherProgramSavedASlotInFrontIsTheOneDr
 
 TEST_F(OutsideSaves, AWedgeTrashedWhileAnotherProgramSavesASlotInFrontIsTheOneDragged) {
     trashTheFirstWedgeAfterZeroIsSavedInFront(true);
+}
+
+// What orbel.ini records of kept files and notices still to tell is read as
+// untrusted: an entry of the wrong type ends no start, and entries naming
+// config.json, a profile or a file outside the folder remove none of them,
+// start after start. Five notices not answered come one alert at a time.
+TEST_F(OutsideSaves, TheRecordEndsNoStartRemovesNoneOfTheUsersFilesAndTellsOneAlertAtATime) {
+    Orbel orbel(Orbel::Deferred{});
+    const QByteArray mine = dialOf({"Mine"});
+    const QString config = orbel.configDir() + "/config.json", profile = orbel.configDir() + "/profiles/Work.json",
+                  copy = orbel.home() + "/config-copy.json";
+    orbel.write("config.json", mine);
+    orbel.write("profiles/Work.json", mine);
+    systemtest::writeFile(copy, mine);
+    const QString digest = QCryptographicHash::hash(mine, QCryptographicHash::Sha256).toHex();
+    QJsonArray kept{QJsonObject{{"of", 5}, {"path", config}, {"size", mine.size()}, {"digest", digest}}};
+    for (const QString& path : {config, profile, copy})
+        kept.append(QJsonObject{{"of", config}, {"path", path}, {"size", mine.size()}, {"digest", digest}});
+    QJsonArray notices;
+    for (int id = 1; id <= 5; ++id)
+        notices.append(QJsonObject{{"of", config}, {"id", id}, {"kind", 5}, {"reason", "Notice " + QString::number(id)},
+                                   {"file", config}});
+    {
+        QSettings ini(orbel.configDir() + "/orbel.ini", QSettings::IniFormat);
+        ini.setValue("orbel.keptAside", QJsonDocument(kept).toJson(QJsonDocument::Compact));
+        ini.setValue("orbel.untoldConfigNotices", QJsonDocument(notices).toJson(QJsonDocument::Compact));
+    }
+    for (int start = 1; start <= 2; ++start) {
+        SCOPED_TRACE(start);
+        const int from = int(orbel.log().size());
+        orbel.start();
+        QStringList told;
+        qsizetype most = 0;
+        while (start == 1 && told.size() < 5) {
+            QStringList alerts;
+            ASSERT_TRUE(spinUntil([&] {
+                most = std::max(most, (alerts = systemtest::visibleDialogs()).size());
+                return !alerts.isEmpty() && !told.contains(alertText(orbel));
+            }, 10000)) << orbel.log().mid(from).toStdString();
+            told << alertText(orbel);
+            if (told.size() == 1) systemtest::savePicture("one-notice-at-a-time");
+            xdotool({"windowactivate", "--sync", alerts.front(), "key", "Return"});
+            ASSERT_TRUE(spinUntil([&] { return !systemtest::visibleDialogs().contains(alerts.front()); }));
+        }
+        EXPECT_EQ(most, start == 1 ? 1 : 0);
+        EXPECT_EQ(told, start == 1 ? QStringList({"Notice 1", "Notice 2", "Notice 3", "Notice 4", "Notice 5"})
+                                   : QStringList());
+        ASSERT_TRUE(orbel.openDial("ctrl+alt+o")) << orbel.log().mid(from).toStdString();
+        xdotool({"key", "Escape"});
+        EXPECT_TRUE(systemtest::visibleDialogs().isEmpty());  // answered: told no more
+        EXPECT_EQ(orbel.stop(), 0) << orbel.log().mid(from).toStdString();
+        for (const QString& path : {config, profile, copy}) EXPECT_EQ(contentsOf(path), mine) << path.toStdString();
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "app/orbel_application.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QFile>
 #include <QLoggingCategory>
 #include <QMetaObject>
@@ -68,6 +69,7 @@ OrbelApplication::OrbelApplication(bool launchedAtLogin)
         settings_.window()->model().showConflict(key, instead);
         return true;
     };
+    qApp->installEventFilter(this);
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         quitting_ = true;
         config_.finishWaiting();  // a change still waiting for config.json is written, never dropped
@@ -106,6 +108,11 @@ OrbelApplication::OrbelApplication(bool launchedAtLogin)
 }
 
 OrbelApplication::~OrbelApplication() { platform::Alerts::setBeforeShow({}); }
+
+bool OrbelApplication::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == qApp && event->type() == QEvent::Quit) quitting_ = true;
+    return QObject::eventFilter(watched, event);
+}
 
 void OrbelApplication::step(const char* name) { qCDebug(lcLaunch, "[orbel-launch] step %s", name); }
 

@@ -55,6 +55,11 @@ public:
     static void preflightInputMonitoring(platform::Permissions& permissions,
                                          const std::function<void(std::function<void()>)>& background);
 
+protected:
+    // Notes the quit as it begins, before it closes the windows: an alert
+    // closed by it was not answered.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void step(const char* name);
 

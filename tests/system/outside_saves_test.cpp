@@ -360,11 +360,55 @@ TEST_F(OutsideSaves, AWedgeTrashedWhileAnotherProgramSavesASlotInFrontIsTheOneDr
     trashTheFirstWedgeAfterZeroIsSavedInFront(true);
 }
 
-// What orbel.ini records of kept files and notices still to tell is read as
-// untrusted: an entry of the wrong type ends no start, and entries naming
-// config.json, a profile or a file outside the folder remove none of them,
-// start after start. Five notices not answered come one alert at a time.
-TEST_F(OutsideSaves, TheRecordEndsNoStartRemovesNoneOfTheUsersFilesAndTellsOneAlertAtATime) {
+// What is told lasts until it is answered: Reload of a broken file while a
+// click waits tells the file and the click not saved, and the quit that
+// closes those alerts leaves both to the next start. What orbel.ini records
+// of kept files and notices is read as untrusted: an entry of the wrong type
+// ends no start, and entries naming config.json, a profile or a file outside
+// the folder remove none of them, start after start. Five notices not
+// answered come one alert at a time.
+TEST_F(OutsideSaves, WhatIsToldLastsUntilAnsweredOneAlertAtATimeAndTheRecordRemovesNoneOfTheUsersFiles) {
+    {
+        // The profile "Work" stands in for the broken file: its hot key is free.
+        Orbel orbel(Orbel::Deferred{});
+        orbel.write("config.json", dialOf({"Mine"}, R"("showInTray": true, )"));
+        orbel.write("profiles/Work.json", dialOf({"Mine"}, R"("showInTray": true, )"));
+        QSettings(orbel.configDir() + "/orbel.ini", QSettings::IniFormat).setValue("orbel.activeProfile", "Work");
+        orbel.start();
+        ASSERT_FALSE(openSettings(orbel).isEmpty()) << orbel.log().toStdString();
+        {
+            orbel.write("config.json", kBroken);
+            systemtest::Toucher syncTool(orbel.configDir() + "/config.json");
+            ASSERT_TRUE(orbel.controls().click("^Orbel Settings$", "showInTray"));
+            ASSERT_TRUE(orbel.waitForLog("is being written by another program")) << orbel.log().toStdString();
+            ASSERT_TRUE(orbel.controls().click("^Orbel Settings$", "Advanced"));
+            ASSERT_TRUE(spinUntil([&] { return orbel.controls().click("^Orbel Settings$", "reloadConfig"); }));
+        }
+        ASSERT_TRUE(spinUntil([&] { return !alertText(orbel).isEmpty(); }, 15000)) << orbel.log().toStdString();
+        EXPECT_EQ(orbel.stop(), 0) << orbel.log().toStdString();
+        const QStringList titles{"Orbel couldn't use its configuration", "Setting Not Saved"};
+        for (const bool answer : {false, true}) {
+            const int from = int(orbel.log().size());
+            orbel.start();
+            QStringList told;
+            for (int n = 0; n < (answer ? 2 : 1); ++n) {
+                QStringList alerts;
+                ASSERT_TRUE(spinUntil([&] {
+                    alerts = systemtest::visibleDialogs();
+                    return alerts.size() == 1 && !told.contains(labelText(orbel, "qt_msgbox_label"));
+                }, 10000)) << orbel.log().mid(from).toStdString();
+                told << labelText(orbel, "qt_msgbox_label");
+                if (answer) xdotool({"windowactivate", "--sync", alerts.front(), "key", "Return"});
+            }
+            EXPECT_EQ(told, answer ? titles : titles.mid(0, 1)) << told.join(" / ").toStdString() << orbel.log().mid(from).toStdString();
+            EXPECT_EQ(orbel.stop(), 0) << orbel.log().mid(from).toStdString();
+        }
+        orbel.start();
+        ASSERT_TRUE(orbel.openDial("ctrl+alt+o")) << orbel.log().toStdString();
+        xdotool({"key", "Escape"});
+        EXPECT_TRUE(systemtest::visibleDialogs().isEmpty());
+    }
+
     Orbel orbel(Orbel::Deferred{});
     const QByteArray mine = dialOf({"Mine"});
     const QString config = orbel.configDir() + "/config.json", profile = orbel.configDir() + "/profiles/Work.json",

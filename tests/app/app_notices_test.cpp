@@ -136,39 +136,5 @@ TEST_F(BrokenFileTest, TheAlertsWordsBringTheFileBack) {
     EXPECT_EQ(testing::firstSnippet(live().config()), "mine");
 }
 
-// The application shows one notice at a time, each until it is answered;
-// an alert closed by the quit itself is no answer, and the next start tells
-// what it said.
-TEST_F(BrokenFileTest, NoticesAreShownOneAtATimeUntilAnswered) {
-    for (const bool quitting : {false, true}) {
-        SCOPED_TRACE(quitting);
-        model.reset();
-        manager.reset();
-        alerts.shown.clear();
-        defaults.strings.clear();
-        json::Json list = json::Json::array();
-        for (int i = 1; i <= 3; ++i)
-            list.push_back({{"of", configPath()}, {"id", i}, {"kind", 4}, {"reason", "r" + std::to_string(i)},
-                            {"file", configPath()}});
-        defaults.setString("orbel.untoldConfigNotices", list.dump());
-        QObject context;
-        QObject::connect(&live(), &ConfigManager::loadNoticeChanged, &context,
-                         [&] { showConfigurationNotice(live(), [quitting] { return quitting; }); });
-        showConfigurationNotice(live(), [quitting] { return quitting; });
-        for (std::size_t answered = 0; answered < (quitting ? 1u : 3u); ++answered) {
-            ASSERT_EQ(alerts.shown.size(), answered + 1);
-            EXPECT_EQ(alerts.shown.back().alert.text, "r" + std::to_string(answered + 1));
-            alerts.dismiss(answered);
-        }
-        EXPECT_EQ(alerts.shown.size(), quitting ? 1u : 3u);
-        manager.reset();
-        const auto next = live().loadNotice();
-        EXPECT_EQ(next.has_value(), quitting);
-        if (next) {
-            EXPECT_EQ(next->reason, "r1");
-        }
-    }
-}
-
 }  // namespace
 }  // namespace orbel

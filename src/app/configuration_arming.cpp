@@ -52,8 +52,10 @@ void ConfigurationArming::armActivation(bool tell) {
     armedActivation_ = mode;
     const auto taken = hotkeys_.applyUnlessTaken(mode);
     if (!taken) return;
-    const auto instead = hotkeys_.armInstead(*taken);
-    if (tell && !(tellConflict && tellConflict(*taken, instead))) hotkeys_.reportRegistrationFailure(*taken);
+    if (!tell)
+        hotkeys_.armInstead(*taken);
+    else if (!(tellConflict && tellConflict(*taken)))
+        hotkeys_.reportRegistrationFailure(*taken);
 }
 
 }  // namespace orbel

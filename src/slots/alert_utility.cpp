@@ -86,15 +86,21 @@ std::string AlertUtility::cancelText(const KeyCombination& armedOnCancel) {
 
 std::string AlertUtility::alternativeText(const KeyCombination& taken, const KeyCombination& armed) {
     const KeyCombination optionSpace{49, modifier::kOption, std::nullopt};
-    const char* text = taken == optionSpace
-                           ? "The hotkey combination '%1' is in use by another application or the system, so %3 "
-                             "opens the dial. You can choose a different hotkey in Settings."
-                           : "The hotkey combination '%1' is in use by another application or the system, and so is "
-                             "%2, so %3 opens the dial. You can choose a different hotkey in Settings.";
-    return QCoreApplication::translate("AlertUtility", text)
-        .arg(QString::fromStdString(taken.displayString()), QString::fromStdString(optionSpace.displayString()),
-             QString::fromStdString(armed.displayString()))
-        .toStdString();
+    const QString takenName = QString::fromStdString(taken.displayString());
+    const QString armedName = QString::fromStdString(armed.displayString());
+    const QString text =
+        taken == optionSpace
+            ? QCoreApplication::translate("AlertUtility",
+                                          "The hotkey combination '%1' is in use by another application or the "
+                                          "system, so %2 opens the dial. You can choose a different hotkey in "
+                                          "Settings.")
+                  .arg(takenName, armedName)
+            : QCoreApplication::translate("AlertUtility",
+                                          "The hotkey combination '%1' is in use by another application or the "
+                                          "system, and so is %2, so %3 opens the dial. You can choose a different "
+                                          "hotkey in Settings.")
+                  .arg(takenName, QString::fromStdString(optionSpace.displayString()), armedName);
+    return text.toStdString();
 }
 
 void AlertUtility::showHotkeyConflict(const KeyCombination& combination, std::function<void(bool chosen)> onChoice,

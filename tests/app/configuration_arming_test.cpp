@@ -147,11 +147,14 @@ TEST_F(ConfigurationArmingTest, ARebindLeftWithoutANewKeyArmsTheFreeChordAndSays
     auto& window = open();
     window.beginRebind();
     window.endRecordings();
+    settle();
     EXPECT_EQ(tapChord(), chord(altShiftK));
     ASSERT_EQ(alerts.shown.size(), 2u);
     EXPECT_EQ(alerts.shown[1].alert.text, AlertUtility::alternativeText(key("ctrl+opt+k"), altShiftK));
     window.setRecordingHotkey(true);
     window.setRecordingHotkey(false);
+    settle();
+    EXPECT_EQ(tapChord(), chord(altShiftK));
     EXPECT_EQ(alerts.shown.size(), 2u) << "told once";
 }
 

@@ -107,6 +107,8 @@ public:
     std::optional<KeyCombination> armedOnCancel(const KeyCombination& taken);
     // Shows the conflict alert on a later turn; its Cancel runs `armInstead`.
     void reportRegistrationFailure(const KeyCombination& combination);
+    // Another conflict alert (the settings window's) came up or went.
+    void conflictShown(bool shown) { conflictAlertsUp_ += shown ? 1 : -1; }
     std::vector<KeyCombination> suggestAlternatives(const KeyCombination& combination);
 
     // One hot-key event; false for an identifier that is none of ours.

@@ -336,7 +336,16 @@ std::string PreferencesModel::musicTakenMessage(const KeyCombination& combinatio
 
 // Alerts.
 
+PreferencesModel::~PreferencesModel() {
+    if (alert_ && alert_->kind == SettingsAlert::Kind::hotkeyConflict) hotkeys_.conflictShown(false);
+}
+
 void PreferencesModel::setAlert(std::optional<SettingsAlert> alert) {
+    const auto conflict = [](const std::optional<SettingsAlert>& a) {
+        return a && a->kind == SettingsAlert::Kind::hotkeyConflict;
+    };
+    // While the conflict is up nothing is armed in place of the taken key.
+    if (conflict(alert_) != conflict(alert)) hotkeys_.conflictShown(conflict(alert));
     alert_ = std::move(alert);
     Q_EMIT alertChanged();
 }

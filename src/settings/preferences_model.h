@@ -50,6 +50,7 @@ class PreferencesModel : public QObject {
 public:
     PreferencesModel(ConfigManager& config, HotkeyManager& hotkeys, LoginItemManager& loginItem,
                      ImportCoordinator& import, QObject* parent = nullptr);
+    ~PreferencesModel() override;
 
     // Option+Space, the default of every key draft.
     static KeyCombination defaultHotkey() { return {49, modifier::kOption, std::nullopt}; }

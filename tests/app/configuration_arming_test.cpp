@@ -125,9 +125,10 @@ TEST_F(ConfigurationArmingTest, ATakenKeyLeavesAChordTheAlertNamesOpeningTheDial
 
 // Told by the hot-key manager's alert while Alt+Space is the window
 // manager's: nothing is armed while it is up, and it names the chord its
-// Cancel would arm. "Choose Different Hotkey" registers nothing; the window
-// that was to rebind, closed without a new key, arms that chord and a
-// notice names it, once.
+// Cancel would arm. "Choose Different Hotkey" registers nothing, nor does
+// the taken key recorded then, while the window's alert tells it; the
+// window that was to rebind, closed without a new key, arms that chord and
+// a notice names it, once.
 TEST_F(ConfigurationArmingTest, ARebindLeftWithoutANewKeyArmsTheFreeChordAndSaysWhich) {
     const KeyCombination altShiftK = key("opt+shift+k");
     hotkeys.takenByOthers = {chord(key("ctrl+opt+k")), chord(kOptSpace)};
@@ -146,6 +147,14 @@ TEST_F(ConfigurationArmingTest, ARebindLeftWithoutANewKeyArmsTheFreeChordAndSays
     EXPECT_FALSE(tapChord());
     auto& window = open();
     window.beginRebind();
+    // The taken key recorded: told in the window, and still nothing armed.
+    window.setRecordingHotkey(false);
+    window.tapBindingCaptured(HoldBinding::keyCombination(key("ctrl+opt+k")));
+    settle();
+    ASSERT_TRUE(window.alert());
+    EXPECT_FALSE(tapChord());
+    window.answerAlert(int(window.alert()->buttons.size()) - 2);  // Choose Custom
+    ASSERT_TRUE(window.isRecordingHotkey());
     window.endRecordings();
     settle();
     EXPECT_EQ(tapChord(), chord(altShiftK));

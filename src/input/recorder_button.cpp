@@ -35,12 +35,13 @@ void RecorderButton::display(State state, const QString& text) {
     updateGrab();
 }
 
-void RecorderButton::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && showsRecording()) {
+bool RecorderButton::event(QEvent* event) {
+    // Sent down to every shown widget of the window that became the active one.
+    if (event->type() == QEvent::WindowActivate && showsRecording()) {
         windowWasActive_ = true;
         updateGrab();
     }
-    QAbstractButton::changeEvent(event);
+    return QAbstractButton::event(event);
 }
 
 void RecorderButton::updateGrab() {

@@ -40,7 +40,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     bool showsRecording() const { return state_ == State::recording || state_ == State::refused; }

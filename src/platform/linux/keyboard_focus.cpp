@@ -19,7 +19,7 @@ class X11KeyboardFocus final : public KeyboardFocus, public QAbstractNativeEvent
 public:
     X11KeyboardFocus() : ours_(qGuiApp && QGuiApplication::focusWindow()) {
         if (!qGuiApp) return;
-        if (qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
+        if (QGuiApplication::platformName() == QLatin1String("xcb")) {
             qGuiApp->installNativeEventFilter(this);
         } else {
             connect(qGuiApp, &QGuiApplication::focusWindowChanged, this,

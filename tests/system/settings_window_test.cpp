@@ -500,17 +500,25 @@ TEST_F(SettingsSystem, TheRecorderHoldsTheKeyboardWhileItRecords) {
     xdotool({"key", "Escape"});
 }
 
+// Opens the settings, and the Hotkey field records; `saved`: what
+// config.json held before.
+void recordTheHotkey(Orbel& orbel, SettingsWindow& settings, const systemtest::ControlMap& controls,
+                     QByteArray& saved) {
+    ASSERT_NO_FATAL_FAILURE(openSettings(orbel, settings));
+    saved = configText(orbel);
+    settings.click("tapBinding");
+    ASSERT_TRUE(controls.find("^Orbel Settings$", "tapBinding/Press a key or mouse button now…"));
+}
+
 // The Hotkey field left recording and another tab clicked: it stops, so the
 // next chord (Ctrl+Shift+Tab, back a tab) is no hot key but goes back to
 // General, and Ctrl+Alt+O opens the dial.
 TEST_F(SettingsSystem, ARecorderLeftRecordingStopsWhenAnotherTabIsClicked) {
     Orbel orbel(dialOf(SlotConfig::make(SlotType::snippet("mine"), "Mine")));
     SettingsWindow settings(orbel);
-    openSettings(orbel, settings);
-    const QByteArray saved = configText(orbel);
     const systemtest::ControlMap controls = orbel.controls();
-    settings.click("tapBinding");
-    ASSERT_TRUE(controls.find("^Orbel Settings$", "tapBinding/Press a key or mouse button now…"));
+    QByteArray saved;
+    ASSERT_NO_FATAL_FAILURE(recordTheHotkey(orbel, settings, controls, saved));
     settings.click("Customization");
     ASSERT_TRUE(spinUntil([&] {
         for (const auto& c : controls.controls())
@@ -544,11 +552,9 @@ TEST_F(SettingsSystem, KeysTypedIntoAnotherProgramsWindowAreNeverRecorded) {
     }, 10000));
     Orbel orbel(dialOf(SlotConfig::make(SlotType::snippet("mine"), "Mine")));
     SettingsWindow settings(orbel);
-    openSettings(orbel, settings);
-    const QByteArray saved = configText(orbel);
     const systemtest::ControlMap controls = orbel.controls();
-    settings.click("tapBinding");
-    ASSERT_TRUE(controls.find("^Orbel Settings$", "tapBinding/Press a key or mouse button now…"));
+    QByteArray saved;
+    ASSERT_NO_FATAL_FAILURE(recordTheHotkey(orbel, settings, controls, saved));
     xdotool({"mousemove", "--window", terminal, "20", "20", "click", "1"});
     ASSERT_TRUE(controls.find("^Orbel Settings$", "tapBinding/Ctrl+Alt+O")) << "still recording";
     xdotool({"type", "xy"});

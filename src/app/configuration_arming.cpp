@@ -1,5 +1,7 @@
 #include "app/configuration_arming.h"
 
+#include <QMetaObject>
+
 #include "app/tray_manager.h"
 #include "config/config_manager.h"
 #include "input/hotkey_manager.h"
@@ -52,8 +54,18 @@ void ConfigurationArming::armActivation(bool tell) {
     armedActivation_ = mode;
     const auto taken = hotkeys_.applyUnlessTaken(mode);
     if (!taken) return;
-    const auto instead = hotkeys_.armInstead(*taken);
-    if (tell && !(tellConflict && tellConflict(*taken, instead))) hotkeys_.reportRegistrationFailure(*taken);
+    if (tell) {
+        if (!(tellConflict && tellConflict(*taken))) hotkeys_.reportRegistrationFailure(*taken);
+        return;
+    }
+    // After a recording, a turn later: the key it captured, if any, is
+    // stored and armed on this one.
+    QMetaObject::invokeMethod(
+        this,
+        [this, mode, key = *taken] {
+            if (armedActivation_ == mode) hotkeys_.armInstead(key);
+        },
+        Qt::QueuedConnection);
 }
 
 }  // namespace orbel

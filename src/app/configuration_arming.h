@@ -10,13 +10,13 @@
 //
 // While a binding is recorded the activation stays suspended
 // (`HotkeyManager::suspendActivation`); the recording's end arms the
-// published one again. A tap key another client holds never leaves the
-// user without a dial, whichever way it was published and whether or not
-// the settings window is open: a free chord opens it meanwhile
-// (`HotkeyManager::armInstead`), and the taken key is told, with that
-// chord, by `tellConflict` when it takes it (the settings window's conflict
-// alert, while the window is on screen), else by the hot-key manager's own
-// alert, as at launch; after a recording it is armed again untold.
+// published one again. A tap key another client holds is told when it is
+// published: in the settings window's conflict alert while the window is on
+// screen (`tellConflict`), else by the hot-key manager's own alert, as at
+// launch. Nothing is armed while the alert is up; its Cancel arms the
+// fallback (`HotkeyManager::armInstead`). After a recording (the window
+// that was to rebind closed, say) the taken key is not told again, and the
+// fallback is armed at once: the dial is never left without a key.
 // GUI thread.
 
 #include <QObject>
@@ -45,9 +45,8 @@ public:
     // Arms what is published now, and then every configuration published.
     void follow();
 
-    // Tells a taken tap key and the chord armed instead, if any; false when
-    // it was not told.
-    std::function<bool(const KeyCombination& taken, const std::optional<KeyCombination>& armedInstead)> tellConflict;
+    // Tells a taken tap key; false when it was not told.
+    std::function<bool(const KeyCombination& taken)> tellConflict;
 
 private:
     void armPublished();

@@ -64,9 +64,9 @@ OrbelApplication::OrbelApplication(bool launchedAtLogin)
     arming_ = new ConfigurationArming(config_, hotkeys_, tray_, this);
     // A tap key found taken is told in the settings window while it is on
     // screen (not in one that is closing).
-    arming_->tellConflict = [this](const KeyCombination& key, const std::optional<KeyCombination>& instead) {
+    arming_->tellConflict = [this](const KeyCombination& key) {
         if (!settings_.window() || !settings_.window()->isVisible()) return false;
-        settings_.window()->model().showConflict(key, instead);
+        settings_.window()->model().showConflict(key);
         return true;
     };
     qApp->installEventFilter(this);

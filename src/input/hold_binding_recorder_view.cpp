@@ -56,6 +56,7 @@ HoldBindingRecorderView::HoldBindingRecorderView(HoldBindingRecorder& recorder, 
     layout->addStretch();
 
     connect(button_, &QAbstractButton::clicked, &recorder_, &HoldBindingRecorder::toggleRecording);
+    button_->stopRecording = [this] { recorder_.setRecording(false); };
     connect(&recorder_, &HoldBindingRecorder::changed, this, &HoldBindingRecorderView::refresh);
     refresh();
 }

@@ -2,7 +2,8 @@
 
 // The hold binding recorder as the settings window shows it: the recorder
 // button and, under it, the input-monitoring help or the last refusal. A
-// recording ends, without a result, when the control leaves the screen.
+// recording ends, without a result, when the control leaves the screen or
+// another program's window becomes the active one.
 
 #include <QWidget>
 

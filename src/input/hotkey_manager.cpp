@@ -212,8 +212,10 @@ bool HotkeyManager::hasConflict(const KeyCombination& combination) {
     return !free;
 }
 
-std::optional<KeyCombination> HotkeyManager::armInstead(const KeyCombination& taken) {
-    if (currentHotkey_ || suspended_) return std::nullopt;
+std::optional<KeyCombination> HotkeyManager::armInstead(const KeyCombination& taken,
+                                                        const std::optional<KeyCombination>& named) {
+    if (currentHotkey_ || armedTapBinding_ || armedHoldBinding_ || suspended_ || conflictAlertsUp_ > 0)
+        return std::nullopt;
     std::optional<KeyCombination> armed;
     if (taken != fallbackHotkey() && forceRegisterHotkey(fallbackHotkey())) {
         armed = fallbackHotkey();
@@ -224,33 +226,50 @@ std::optional<KeyCombination> HotkeyManager::armInstead(const KeyCombination& ta
             break;
         }
     }
-    if (!armed) return std::nullopt;
-    const std::string what = taken == fallbackHotkey() || armed == fallbackHotkey()
+    if (!armed) {
+        logRefused("fallback hot key", fallbackHotkey());
+        return std::nullopt;
+    }
+    if (*armed == fallbackHotkey()) return armed;
+    const std::string what = taken == fallbackHotkey()
                                  ? taken.displayString() + " is taken"
                                  : taken.displayString() + " and " + fallbackHotkey().displayString() + " are taken";
     platform::Log::write(platform::LogCategory::input,
-                         "[orbel-input] " + what + "; " + armed->displayString() + " opens the dial meanwhile");
+                         "[orbel-input] " + what + "; " + armed->displayString() + " opens the dial instead");
+    // Where Option+Space is the window manager's, the user learns which key it is.
+    if (named) toldAlternative_ = named;
+    if (toldAlternative_ != armed) {
+        toldAlternative_ = armed;
+        AlertUtility::showNotice(AlertUtility::hotkeyConflictTitle(), AlertUtility::alternativeText(taken, *armed));
+    }
     return armed;
+}
+
+std::optional<KeyCombination> HotkeyManager::armedOnCancel(const KeyCombination& taken) {
+    if (currentHotkey_ || armedTapBinding_ || armedHoldBinding_) return std::nullopt;
+    if (taken != fallbackHotkey() && !hasConflict(fallbackHotkey())) return std::nullopt;
+    const std::vector<KeyCombination> free = suggestAlternatives(taken);
+    if (free.empty()) return std::nullopt;
+    return free.front();
 }
 
 void HotkeyManager::reportRegistrationFailure(const KeyCombination& combination) {
     later([combination](HotkeyManager& self) {
-        // Never left without a way to open the dial (the configuration keeps
-        // the stored chord until the user chooses).
-        self.armInstead(combination);
         const std::vector<KeyCombination> free = self.suggestAlternatives(combination);
+        const std::optional<KeyCombination> onCancel = self.armedOnCancel(combination);
         QPointer<HotkeyManager> weak(&self);
+        ++self.conflictAlertsUp_;
         AlertUtility::showHotkeyConflict(
             combination,
-            [weak, combination](bool chosen) {
+            [weak, combination, onCancel](bool chosen) {
                 if (!weak) return;
-                if (chosen) {
+                --weak->conflictAlertsUp_;
+                if (chosen)
                     Q_EMIT weak->rebindRequested(combination);
-                } else if (!weak->currentHotkey_) {
-                    if (!weak->forceRegisterHotkey(fallbackHotkey())) logRefused("fallback hot key", fallbackHotkey());
-                }
+                else
+                    weak->armInstead(combination, onCancel);
             },
-            free, self.currentHotkey_);
+            free, onCancel);
     });
 }
 

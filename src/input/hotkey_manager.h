@@ -7,12 +7,13 @@
 //
 // Before it registers a tap hot key it probes whether the chord is free; when
 // it is not, it shows the conflict alert and then either asks the settings
-// window to let the user rebind (`rebindRequested`) or keeps what opens the
-// dial meanwhile, without touching the configuration. The dial can always
-// be opened: a tap key registered before stays, else Option+Space is armed
-// at once, or when it is taken as well (most window managers hold
-// Alt+Space) the first free alternative, and the alert says which. It also
-// proposes free alternatives for the settings window's conflict sheet.
+// window to let the user rebind (`rebindRequested`, which registers
+// nothing) or, on Cancel, falls back, without touching the configuration:
+// a tap key registered before stays, else Option+Space is armed, or when it
+// is taken as well (most window managers hold Alt+Space) the first free
+// alternative, which the alert names beforehand. Nothing is armed while
+// the alert is up. It also proposes free alternatives for the settings
+// window's conflict sheet.
 //
 // One instance for the application (`shared`); GUI thread only.
 
@@ -93,13 +94,21 @@ public:
     // Conflicts. `hasConflict` is false for the program's own tap hot key.
     // `suggestAlternatives` gives up to five free chords near the given one.
     bool hasConflict(const KeyCombination& combination);
-    // `taken` could not be armed: unless a tap hot key is registered (or the
-    // activation is suspended), Option+Space is armed instead, else the first
-    // free alternative to `taken`; the chord armed comes back, none when
-    // nothing was. `reportRegistrationFailure` does so and then shows the
-    // conflict alert, which names the tap hot key that opens the dial.
-    std::optional<KeyCombination> armInstead(const KeyCombination& taken);
+    // `taken` could not be armed and its conflict was dismissed (or the
+    // window that was to rebind it closed): unless an activation input is
+    // armed, the activation is suspended or the conflict alert is still up,
+    // Option+Space is armed instead, else the first free alternative to
+    // `taken`; the chord armed comes back, none when nothing was. An
+    // alternative is told once by a notice, unless the alert just answered
+    // named it (`named`). `armedOnCancel` is the alternative it would arm
+    // now, when it would not arm Option+Space: what a conflict alert names.
+    std::optional<KeyCombination> armInstead(const KeyCombination& taken,
+                                             const std::optional<KeyCombination>& named = std::nullopt);
+    std::optional<KeyCombination> armedOnCancel(const KeyCombination& taken);
+    // Shows the conflict alert on a later turn; its Cancel runs `armInstead`.
     void reportRegistrationFailure(const KeyCombination& combination);
+    // Another conflict alert (the settings window's) came up or went.
+    void conflictShown(bool shown) { conflictAlertsUp_ += shown ? 1 : -1; }
     std::vector<KeyCombination> suggestAlternatives(const KeyCombination& combination);
 
     // One hot-key event; false for an identifier that is none of ours.
@@ -137,6 +146,8 @@ private:
     bool tapRegistered_ = false;
     bool holdRegistered_ = false;
     bool musicRegistered_ = false;
+    int conflictAlertsUp_ = 0;
+    std::optional<KeyCombination> toldAlternative_;  // the last one a notice or an answered alert named
 };
 
 }  // namespace orbel

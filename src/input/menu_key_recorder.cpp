@@ -8,6 +8,7 @@ MenuKeyRecorder::MenuKeyRecorder(QWidget* parent) : RecorderButton(Style{}, pare
     monitor_.capturesMouseButtons = true;
     monitor_.onChord = [this](const LocalInput& input) { record(input); };
     connect(&monitor_, &KeyMonitor::recordingChanged, this, [this] { refresh(); });
+    stopRecording = [this] { monitor_.stop(); };
     connect(this, &QAbstractButton::clicked, this, [this] {
         if (monitor_.isRecording())
             monitor_.stop();

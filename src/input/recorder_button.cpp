@@ -1,8 +1,10 @@
 #include "input/recorder_button.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QPainterPath>
 
+#include "platform/keyboard_focus.h"
 #include "ui/controls.h"
 
 namespace orbel {
@@ -16,18 +18,35 @@ constexpr int kSpacing = 8;
 RecorderButton::RecorderButton(Style style, QWidget* parent) : QAbstractButton(parent), style_(style) {
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
+    auto& focus = platform::KeyboardFocus::shared();
+    connect(&focus, &platform::KeyboardFocus::changed, this, &RecorderButton::updateGrab);
+    connect(&focus, &platform::KeyboardFocus::left, this, [this] {
+        if (showsRecording() && windowWasActive_ && stopRecording) stopRecording();
+    });
 }
 
 void RecorderButton::display(State state, const QString& text) {
+    const bool wasRecording = showsRecording();
     state_ = state;
+    if (showsRecording() && !wasRecording) windowWasActive_ = isActiveWindow();
     setText(text);
     updateGeometry();
     update();
-    setGrabbingKeyboard(state == State::recording || state == State::refused);
+    updateGrab();
 }
 
-void RecorderButton::setGrabbingKeyboard(bool on) {
-    if (on && !isVisible()) on = false;
+bool RecorderButton::event(QEvent* event) {
+    // Sent down to every shown widget of the window that became the active one.
+    if (event->type() == QEvent::WindowActivate && showsRecording()) {
+        windowWasActive_ = true;
+        updateGrab();
+    }
+    return QAbstractButton::event(event);
+}
+
+void RecorderButton::updateGrab() {
+    const bool on = showsRecording() && windowWasActive_ && isVisible() &&
+                    platform::KeyboardFocus::shared().inOurWindows();
     if (on == grabbing_) return;
     grabbing_ = on;
     // The grab is the X server's too: the window manager's own chords
@@ -39,7 +58,8 @@ void RecorderButton::setGrabbingKeyboard(bool on) {
 }
 
 void RecorderButton::hideEvent(QHideEvent* event) {
-    setGrabbingKeyboard(false);
+    if (grabbing_) releaseKeyboard();
+    grabbing_ = false;
     QAbstractButton::hideEvent(event);
 }
 
@@ -64,7 +84,7 @@ void RecorderButton::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing);
     const QColor ink = palette().color(QPalette::WindowText);
     const QColor red(0xE5, 0x39, 0x35);
-    const bool recording = state_ == State::recording || state_ == State::refused;
+    const bool recording = showsRecording();
     const qreal strokeWidth = recording ? 2 : 1;
 
     QColor fill = palette().color(QPalette::Button);

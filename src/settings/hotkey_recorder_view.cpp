@@ -6,6 +6,7 @@ HotkeyRecorderView::HotkeyRecorderView(const KeyCombination& hotkey, QWidget* pa
     : RecorderButton(Style{8, QMargins(14, 8, 14, 8), 200}, parent), model_(hotkey) {
     monitor_.onChord = [this](const LocalInput& input) { model_.handleKey(input.keyCode, input.modifiers); };
     connect(this, &QAbstractButton::clicked, &model_, &HotkeyRecorderModel::toggle);
+    stopRecording = [this] { model_.setRecording(false); };
     connect(&model_, &HotkeyRecorderModel::recordingChanged, this, [this](bool recording) {
         if (recording)
             monitor_.start();

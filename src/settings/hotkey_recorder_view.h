@@ -4,7 +4,8 @@
 // records a new one. While it records, every key press in the program goes to
 // it (Ctrl+Q, Return in a dialog and the like do not fire); it stops on a
 // chord, on Escape, on a second click, when the host clears the flag, and
-// when it is hidden. GUI thread only.
+// when it is hidden or another program's window becomes the active one.
+// GUI thread only.
 
 #include "input/key_monitor.h"
 #include "input/recorder_button.h"

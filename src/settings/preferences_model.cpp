@@ -294,13 +294,13 @@ void PreferencesModel::reloadConfig() {
 
 // Conflicts.
 
-void PreferencesModel::showConflict(const KeyCombination& combination,
-                                    const std::optional<KeyCombination>& armedInstead) {
+void PreferencesModel::showConflict(const KeyCombination& combination) {
     conflictingHotkey_ = combination;
     suggestedAlternatives_ = hotkeys_.suggestAlternatives(combination);
     if (suggestedAlternatives_.empty()) suggestedAlternatives_ = fallbackAlternatives();
+    armedOnCancel_ = hotkeys_.armedOnCancel(combination);
     SettingsAlert alert{SettingsAlert::Kind::hotkeyConflict, say("Hotkey Conflict"),
-                        conflictMessage(combination, armedInstead), {}};
+                        conflictMessage(combination, armedOnCancel_), {}};
     const std::size_t shown = std::min(kMaxSuggestionButtons, suggestedAlternatives_.size());
     for (std::size_t i = 0; i < shown; ++i) alert.buttons.push_back(suggestedAlternatives_[i].displayString());
     alert.buttons.push_back(say("Choose Custom"));
@@ -323,10 +323,10 @@ void PreferencesModel::beginRebind() {
 }
 
 std::string PreferencesModel::conflictMessage(const KeyCombination& combination,
-                                              const std::optional<KeyCombination>& armedInstead) {
+                                              const std::optional<KeyCombination>& armedOnCancel) {
     std::string message =
         say("The hotkey ‘") + combination.displayString() + say("’ is already in use. Please choose an alternative:");
-    if (armedInstead) message += "\n\n" + AlertUtility::meanwhileText(*armedInstead);
+    if (armedOnCancel) message += "\n\n" + AlertUtility::cancelText(*armedOnCancel);
     return message;
 }
 
@@ -336,7 +336,16 @@ std::string PreferencesModel::musicTakenMessage(const KeyCombination& combinatio
 
 // Alerts.
 
+PreferencesModel::~PreferencesModel() {
+    if (alert_ && alert_->kind == SettingsAlert::Kind::hotkeyConflict) hotkeys_.conflictShown(false);
+}
+
 void PreferencesModel::setAlert(std::optional<SettingsAlert> alert) {
+    const auto conflict = [](const std::optional<SettingsAlert>& a) {
+        return a && a->kind == SettingsAlert::Kind::hotkeyConflict;
+    };
+    // While the conflict is up nothing is armed in place of the taken key.
+    if (conflict(alert_) != conflict(alert)) hotkeys_.conflictShown(conflict(alert));
     alert_ = std::move(alert);
     Q_EMIT alertChanged();
 }
@@ -349,6 +358,11 @@ void PreferencesModel::showImportError() {
         return;
     }
     setAlert(SettingsAlert{SettingsAlert::Kind::importFailed, say("Import failed"), *message, {say("OK")}});
+}
+
+void PreferencesModel::windowClosing() {
+    if (alert_ && alert_->kind == SettingsAlert::Kind::hotkeyConflict)
+        answerAlert(static_cast<int>(alert_->buttons.size()) - 1);
 }
 
 void PreferencesModel::answerAlert(int index) {
@@ -364,6 +378,8 @@ void PreferencesModel::answerAlert(int index) {
             } else if (index == suggestions) {
                 selectTab(SettingsTab::general);
                 setRecordingHotkey(true);
+            } else if (conflictingHotkey_) {
+                hotkeys_.armInstead(*conflictingHotkey_, armedOnCancel_);  // dismissed
             }
             break;
         }

@@ -50,6 +50,7 @@ class PreferencesModel : public QObject {
 public:
     PreferencesModel(ConfigManager& config, HotkeyManager& hotkeys, LoginItemManager& loginItem,
                      ImportCoordinator& import, QObject* parent = nullptr);
+    ~PreferencesModel() override;
 
     // Option+Space, the default of every key draft.
     static KeyCombination defaultHotkey() { return {49, modifier::kOption, std::nullopt}; }
@@ -131,9 +132,9 @@ public:
     // ---- Conflicts and rebind requests.
     const std::optional<KeyCombination>& conflictingHotkey() const { return conflictingHotkey_; }
     const std::vector<KeyCombination>& suggestedAlternatives() const { return suggestedAlternatives_; }
-    // `armedInstead`: the chord that opens the dial meanwhile, which the alert names.
-    void showConflict(const KeyCombination& combination,
-                      const std::optional<KeyCombination>& armedInstead = std::nullopt);
+    // Its Cancel arms the fallback when no activation input is armed, and
+    // the alert names the chord when it is not Option+Space.
+    void showConflict(const KeyCombination& combination);
     void chooseAlternative(std::size_t index);
     // The hot-key manager's "choose a different hot key" while the window is open.
     void handleRebindRequest(const KeyCombination& conflicting);
@@ -144,9 +145,11 @@ public:
     const std::optional<SettingsAlert>& alert() const { return alert_; }
     // The user closed the alert with button `index`.
     void answerAlert(int index);
+    // The window closes: a conflict alert still up goes as its Cancel.
+    void windowClosing();
 
     static std::string conflictMessage(const KeyCombination& combination,
-                                       const std::optional<KeyCombination>& armedInstead = std::nullopt);
+                                       const std::optional<KeyCombination>& armedOnCancel = std::nullopt);
     static std::string musicTakenMessage(const KeyCombination& combination);
 
 Q_SIGNALS:
@@ -178,6 +181,7 @@ private:
     bool recordingHoldBinding_ = false;
     std::optional<KeyCombination> conflictingHotkey_;
     std::vector<KeyCombination> suggestedAlternatives_;
+    std::optional<KeyCombination> armedOnCancel_;  // what the conflict alert names
     KeyCombination musicHotkeyDraft_ = defaultHotkey();
     bool musicHotkeyIsBound_ = false;
     bool recordingMusicHotkey_ = false;

@@ -103,6 +103,11 @@ PreferencesView::~PreferencesView() {
     }
 }
 
+void PreferencesView::closeEvent(QCloseEvent* event) {
+    model_->windowClosing();
+    QWidget::closeEvent(event);
+}
+
 void PreferencesView::hideEvent(QHideEvent* event) {
     model_->endRecordings();
     QWidget::hideEvent(event);

@@ -43,6 +43,7 @@ public:
     static constexpr int kHeight = 640;
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:

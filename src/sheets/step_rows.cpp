@@ -91,6 +91,7 @@ ChordRow::ChordRow(std::optional<KeyCombination> combo, std::function<void(const
     setMaximumWidth(240);
     monitor_.onChord = [this](const LocalInput& input) { handleChord(input); };
     connect(&monitor_, &KeyMonitor::recordingChanged, this, [this] { refresh(); });
+    stopRecording = [this] { monitor_.stop(); };
     connect(this, &QAbstractButton::clicked, this, [this] { toggleRecording(); });
     refresh();
 }

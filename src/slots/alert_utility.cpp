@@ -67,27 +67,48 @@ void AlertUtility::showError(const std::string& title, const std::string& messag
     });
 }
 
+std::string AlertUtility::hotkeyConflictTitle() { return tr("Hotkey Conflict Detected"); }
+
 std::string AlertUtility::hotkeyConflictText(const KeyCombination& combination,
-                                             const std::optional<KeyCombination>& armedInstead) {
+                                             const std::optional<KeyCombination>& armedOnCancel) {
     std::string text = tr("The hotkey combination '") + combination.displayString() +
                        tr("' is already in use by another application or the system.\n\nWould you like to choose a "
                           "different hotkey combination?");
-    if (armedInstead) text += "\n\n" + meanwhileText(*armedInstead);
+    if (armedOnCancel) text += "\n\n" + cancelText(*armedOnCancel);
     return text;
 }
 
-std::string AlertUtility::meanwhileText(const KeyCombination& armedInstead) {
-    return QCoreApplication::translate("AlertUtility", "Until you do, %1 opens the dial.")
-        .arg(QString::fromStdString(armedInstead.displayString()))
+std::string AlertUtility::cancelText(const KeyCombination& armedOnCancel) {
+    return QCoreApplication::translate("AlertUtility", "If you cancel, %1 opens the dial instead.")
+        .arg(QString::fromStdString(armedOnCancel.displayString()))
         .toStdString();
+}
+
+std::string AlertUtility::alternativeText(const KeyCombination& taken, const KeyCombination& armed) {
+    const KeyCombination optionSpace{49, modifier::kOption, std::nullopt};
+    const QString takenName = QString::fromStdString(taken.displayString());
+    const QString armedName = QString::fromStdString(armed.displayString());
+    const QString text =
+        taken == optionSpace
+            ? QCoreApplication::translate("AlertUtility",
+                                          "The hotkey combination '%1' is in use by another application or the "
+                                          "system, so %2 opens the dial. You can choose a different hotkey in "
+                                          "Settings.")
+                  .arg(takenName, armedName)
+            : QCoreApplication::translate("AlertUtility",
+                                          "The hotkey combination '%1' is in use by another application or the "
+                                          "system, and so is %2, so %3 opens the dial. You can choose a different "
+                                          "hotkey in Settings.")
+                  .arg(takenName, QString::fromStdString(optionSpace.displayString()), armedName);
+    return text.toStdString();
 }
 
 void AlertUtility::showHotkeyConflict(const KeyCombination& combination, std::function<void(bool chosen)> onChoice,
                                       const std::vector<KeyCombination>& freeChords,
-                                      const std::optional<KeyCombination>& armedInstead) {
+                                      const std::optional<KeyCombination>& armedOnCancel) {
     platform::Alert alert;
-    alert.title = tr("Hotkey Conflict Detected");
-    alert.text = hotkeyConflictText(combination, armedInstead);
+    alert.title = hotkeyConflictTitle();
+    alert.text = hotkeyConflictText(combination, armedOnCancel);
     alert.style = platform::AlertStyle::warning;
     alert.buttons = {tr("Choose Different Hotkey"), tr("Cancel")};
     // Two examples, free ones when they are known.

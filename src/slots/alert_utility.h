@@ -55,18 +55,24 @@ public:
     // The alert for a hot key that could not be registered: "Choose Different
     // Hotkey" (the default) or "Cancel". `onChoice` receives true only for
     // "Choose Different Hotkey". The tip under it names up to two of
-    // `freeChords` (chords known to be free); `armedInstead` is the chord
-    // that opens the dial meanwhile, said in the text. GUI thread only.
+    // `freeChords` (chords known to be free); `armedOnCancel`, the chord
+    // Cancel arms when it is not Option+Space, is said after the text.
+    // GUI thread only.
     static void showHotkeyConflict(const KeyCombination& combination, std::function<void(bool chosen)> onChoice,
                                    const std::vector<KeyCombination>& freeChords = {},
-                                   const std::optional<KeyCombination>& armedInstead = std::nullopt);
+                                   const std::optional<KeyCombination>& armedOnCancel = std::nullopt);
 
+    static std::string hotkeyConflictTitle();
     // The informative text of the conflict alert for a combination.
     static std::string hotkeyConflictText(const KeyCombination& combination,
-                                          const std::optional<KeyCombination>& armedInstead = std::nullopt);
-    // What a conflict alert adds about the chord that opens the dial until
-    // the user chooses another: "Until you do, … opens the dial."
-    static std::string meanwhileText(const KeyCombination& armedInstead);
+                                          const std::optional<KeyCombination>& armedOnCancel = std::nullopt);
+    // What a conflict alert adds when Cancel arms another chord than
+    // Option+Space (the window manager holds it): "If you cancel, … opens
+    // the dial instead."
+    static std::string cancelText(const KeyCombination& armedOnCancel);
+    // The notice for such a chord armed with no alert up: `taken` and
+    // Option+Space are in use, `armed` opens the dial.
+    static std::string alternativeText(const KeyCombination& taken, const KeyCombination& armed);
 };
 
 // Modifier flag masks of the key events the stored combinations were

@@ -173,9 +173,10 @@ TEST_F(HoldBindingRecorderTest, EveryStateForAPersonAndWithoutListenAccess) {
     EXPECT_EQ(recorder->statusText(), "Input Monitoring required");
     EXPECT_TRUE(QTest::qWaitFor([&] { return permissions.inputMonitoringRequests > 0; }));
 
-    // The alert a new user meets when the window manager holds Alt+Space.
+    // The alert a new user meets when the window manager holds Alt+Space:
+    // it names the chord its Cancel arms instead.
     platform::Alerts::setShared(nullptr);
-    AlertUtility::showHotkeyConflict({49, 0x800, std::nullopt}, {});
+    AlertUtility::showHotkeyConflict({49, 0x800, std::nullopt}, {}, {}, KeyCombination{49, 0xA00, std::nullopt});
     for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* box = qobject_cast<QMessageBox*>(w)) {
             savePicture(*box, "hotkey_conflict_alert");

@@ -120,15 +120,17 @@ TEST_F(HotkeyManagerTest, WhenTheFallbackIsTakenTooTheFirstFreeAlternativeOpensT
     hotkeys.takenByOthers = {chord(kOptSpace)};
     manager.apply(ActivationMode::tap(HoldBinding::keyCombination(kOptSpace)));
     run();
-    EXPECT_EQ(manager.currentHotkey(), altShiftSpace) << "armed before any answer";
+    EXPECT_FALSE(manager.currentHotkey()) << "nothing is armed while the alert is up";
     ASSERT_EQ(alerts.shown.size(), 1u);
     const platform::Alert& alert = alerts.shown[0].alert;
-    EXPECT_NE(alert.text.find("Until you do, Alt+Shift+Space opens the dial."), std::string::npos) << alert.text;
+    EXPECT_EQ(alert.text, "The hotkey combination 'Alt+Space' is already in use by another application or the "
+                          "system.\n\nWould you like to choose a different hotkey combination?\n\nIf you cancel, "
+                          "Alt+Shift+Space opens the dial instead.");
     EXPECT_EQ(alert.footnote, "Tip: Try using different modifier keys like Alt+Shift+Space or Super+Space");
-    EXPECT_EQ(logs.lines().back().text,
-              "[orbel-input] Alt+Space is taken; Alt+Shift+Space opens the dial meanwhile");
-    alerts.dismiss(0, 1);  // Cancel keeps the alternative
+    alerts.dismiss(0, 1);  // Cancel arms the alternative the alert named, and tells nothing more
     EXPECT_EQ(manager.currentHotkey(), altShiftSpace);
+    EXPECT_EQ(logs.lines().back().text, "[orbel-input] Alt+Space is taken; Alt+Shift+Space opens the dial instead");
+    EXPECT_EQ(alerts.shown.size(), 1u);
 }
 
 TEST_F(HotkeyManagerTest, ConflictThenChooseAsksForARebindAndRegistersNothing) {

@@ -139,6 +139,9 @@ TEST_F(HotkeyRecorderViewTest, HoldsTheKeyboardOnlyWhileRecording) {
         {"host", [&] { recorder->setRecording(false); }},
         {"hidden", [&] { recorder->hide(); }},
     };
+    // Its window is the active one: a recording there holds the keyboard.
+    recorder->window()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(recorder->window()));
     for (const auto& [name, end] : endings) {
         SCOPED_TRACE(name);
         recorder->show();

@@ -20,9 +20,11 @@
 
 #include "app/settings_window_controller.h"
 #include "fakes/fake_file_manager.h"
+#include "fakes/fake_keyboard_focus.h"
 #include "fakes/replace_shared.h"
 #include "input/hold_binding_recorder.h"
 #include "input/menu_key_recorder.h"
+#include "input/recorder_button.h"
 #include "editor/dial_editor_view.h"
 #include "editor/slot_library_column.h"
 #include "fakes/fake_system_platform.h"
@@ -261,13 +263,21 @@ TEST_F(PreferencesViewTest, TabsAndTheWindowGoWhileRecordingAndWithPopupsOpen) {
 // A recorder left recording stops, without a result, when its control
 // leaves the screen: the activation is armed again, and the next chord
 // (Ctrl+Shift+Tab, back a tab) is no hot key.
+// Another program's window made the active one counts as leaving: the
+// keyboard is let go at once. A recording the rebind request started, as
+// its window opens, holds the keyboard once that window is the active one,
+// and stops alike.
 struct LeavingCase {
     const char* name;
     bool hold;
     void (*leave)(PreferencesView&);
+    bool rebind = false;
 };
 void PrintTo(const LeavingCase& c, std::ostream* os) { *os << c.name; }
-class RecorderLeavingTheScreen : public PreferencesViewTest, public ::testing::WithParamInterface<LeavingCase> {};
+class RecorderLeavingTheScreen : public PreferencesViewTest, public ::testing::WithParamInterface<LeavingCase> {
+protected:
+    fakes::Installed<fakes::FakeKeyboardFocus, platform::KeyboardFocus> focus;
+};
 
 TEST_P(RecorderLeavingTheScreen, StopsWithoutAResultAndTheActivationIsArmedAgain) {
     const auto& c = GetParam();
@@ -279,11 +289,25 @@ TEST_P(RecorderLeavingTheScreen, StopsWithoutAResultAndTheActivationIsArmedAgain
     auto* general = static_cast<GeneralTab*>(v.page(SettingsTab::general));
     auto& recorder = c.hold ? general->holdRecorder() : general->tapRecorder();
     const auto armed = [&] { return hotkeys.chordOf(c.hold ? HotkeyManager::kHoldId : HotkeyManager::kTapId); };
-    QTest::mouseClick(find<QWidget>(c.hold ? "holdBinding" : "tapBinding")->findChild<QAbstractButton*>(),
-                      Qt::LeftButton);
+    auto* button = static_cast<RecorderButton*>(
+        find<QWidget>(c.hold ? "holdBinding" : "tapBinding")->findChild<QAbstractButton*>());
+    QWidget other;  // the launch alert, gone as the window opens to rebind
+    if (c.rebind) {
+        other.show();
+        other.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+        v.model().beginRebind();
+        EXPECT_FALSE(button->isGrabbingKeyboard()) << "held before its window is the active one";
+        other.hide();
+    }
+    v.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&v));
+    if (!c.rebind) QTest::mouseClick(button, Qt::LeftButton);
     ASSERT_TRUE(recorder.isRecording());
     ASSERT_FALSE(armed());
+    EXPECT_TRUE(button->isGrabbingKeyboard());
     c.leave(v);
+    EXPECT_FALSE(button->isGrabbingKeyboard());
     EXPECT_FALSE(recorder.isRecording());
     EXPECT_FALSE(v.model().isRecordingHotkey() || v.model().isRecordingHoldBinding());
     EXPECT_EQ(armed(), chord(kCtrlOptO));
@@ -295,12 +319,18 @@ TEST_P(RecorderLeavingTheScreen, StopsWithoutAResultAndTheActivationIsArmedAgain
 void toCustomization(PreferencesView& v) {
     QTest::mouseClick(v.tabBar()->button(static_cast<int>(SettingsTab::customization)), Qt::LeftButton);
 }
+void toAnotherProgram(PreferencesView&) {
+    static_cast<fakes::FakeKeyboardFocus&>(platform::KeyboardFocus::shared()).leave();
+}
 INSTANTIATE_TEST_SUITE_P(
     Settings, RecorderLeavingTheScreen,
     ::testing::Values(LeavingCase{"tap_other_tab", false, toCustomization},
                       LeavingCase{"hold_other_tab", true, toCustomization},
                       LeavingCase{"tap_window_closed", false, [](PreferencesView& v) { v.close(); }},
-                      LeavingCase{"hold_window_minimized", true, [](PreferencesView& v) { v.showMinimized(); }}),
+                      LeavingCase{"hold_window_minimized", true, [](PreferencesView& v) { v.showMinimized(); }},
+                      LeavingCase{"tap_another_program", false, toAnotherProgram},
+                      LeavingCase{"hold_another_program", true, toAnotherProgram},
+                      LeavingCase{"tap_rebind_another_program", false, toAnotherProgram, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PreferencesViewTest, EveryGeneralControlWritesItsSetting) {

@@ -56,9 +56,9 @@ protected:
         if (config) live().setConfig(*config);
         if (!arming) {
             arming = std::make_unique<ConfigurationArming>(live(), hotkeyManager, tray);
-            arming->tellConflict = [this](const KeyCombination& key, const std::optional<KeyCombination>& instead) {
+            arming->tellConflict = [this](const KeyCombination& key) {
                 PreferencesModel* shown = openModel();
-                if (shown) shown->showConflict(key, instead);
+                if (shown) shown->showConflict(key);
                 return shown != nullptr;
             };
             arming->follow();

@@ -246,8 +246,12 @@ TEST_F(ActivationInputTest, ChordsOtherClientsHoldAreConflictsAndTheAlternatives
     EXPECT_TRUE(manager->hasConflict(kCtrlOptP));
     EXPECT_FALSE(manager->registerHotkey(kCtrlOptP));
     EXPECT_TRUE(spinUntil([&] { return !alerts.shown.empty(); }));
-    // The fallback, Alt+Space, is taken too: the first free alternative serves.
+    // The fallback, Alt+Space, is taken too: the alert names the first free
+    // alternative, which its Cancel arms.
     const KeyCombination altShiftP{kCtrlOptP.keyCode, modifier::kOption | modifier::kShift, std::nullopt};
+    EXPECT_FALSE(manager->currentHotkey());
+    EXPECT_NE(alerts.shown[0].alert.text.find("If you cancel, Alt+Shift+P opens the dial instead."), std::string::npos);
+    alerts.dismiss(0, 1);
     EXPECT_EQ(manager->currentHotkey(), altShiftP);
 
     // The stored default, Alt+Space, is the window manager's window menu.

@@ -41,6 +41,7 @@ public:
     }
     // The control `name` names (see systemtest::ControlMap::find).
     void click(const QString& name) { EXPECT_TRUE(controls_.click("^Orbel Settings$", name)); }
+    void activate() { xdotool({"windowactivate", "--sync", id_}); }
     void close() {
         xdotool({"windowactivate", "--sync", id_});
         xdotool({"key", "alt+F4"});  // openbox's Close
@@ -506,17 +507,25 @@ TEST_F(SettingsSystem, TheRecorderHoldsTheKeyboardWhileItRecords) {
     xdotool({"key", "Escape"});
 }
 
+// Opens the settings, and the Hotkey field records; `saved`: what
+// config.json held before.
+void recordTheHotkey(Orbel& orbel, SettingsWindow& settings, const systemtest::ControlMap& controls,
+                     QByteArray& saved) {
+    ASSERT_NO_FATAL_FAILURE(openSettings(orbel, settings));
+    saved = configText(orbel);
+    settings.click("tapBinding");
+    ASSERT_TRUE(controls.find("^Orbel Settings$", "tapBinding/Press a key or mouse button now…"));
+}
+
 // The Hotkey field left recording and another tab clicked: it stops, so the
 // next chord (Ctrl+Shift+Tab, back a tab) is no hot key but goes back to
 // General, and Ctrl+Alt+O opens the dial.
 TEST_F(SettingsSystem, ARecorderLeftRecordingStopsWhenAnotherTabIsClicked) {
     Orbel orbel(dialOf(SlotConfig::make(SlotType::snippet("mine"), "Mine")));
     SettingsWindow settings(orbel);
-    openSettings(orbel, settings);
-    const QByteArray saved = configText(orbel);
     const systemtest::ControlMap controls = orbel.controls();
-    settings.click("tapBinding");
-    ASSERT_TRUE(controls.find("^Orbel Settings$", "tapBinding/Press a key or mouse button now…"));
+    QByteArray saved;
+    ASSERT_NO_FATAL_FAILURE(recordTheHotkey(orbel, settings, controls, saved));
     settings.click("Customization");
     ASSERT_TRUE(spinUntil([&] {
         for (const auto& c : controls.controls())
@@ -529,6 +538,59 @@ TEST_F(SettingsSystem, ARecorderLeftRecordingStopsWhenAnotherTabIsClicked) {
     EXPECT_TRUE(orbel.openDial("ctrl+alt+o")) << orbel.log().toStdString();
     xdotool({"key", "Escape"});
     settings.close();
+}
+
+// The Hotkey field recording and a terminal clicked: the recording ends,
+// and what is typed there (`xy`, Ctrl+U erasing it, `ls`, Return) reaches
+// the terminal alone; the stored hot key is unchanged and opens the dial.
+// Recording again and another desktop shown: the hot key opens the dial
+// there.
+TEST_F(SettingsSystem, KeysTypedIntoAnotherProgramsWindowAreNeverRecorded) {
+    if (QStandardPaths::findExecutable("xterm").isEmpty()) GTEST_SKIP() << "needs xterm";
+    QTemporaryDir dir;
+    const QString typed = dir.filePath("typed");
+    QProcess xterm;
+    xterm.start("xterm", {"-title", "Orbel xterm", "-geometry", "30x4+0+0", "-e", "sh", "-c",
+                          "read line; printf %s \"$line\" > '" + typed + "'"});
+    QString terminal;
+    ASSERT_TRUE(spinUntil([&] {
+        terminal = run("xdotool", {"search", "--onlyvisible", "--name", "^Orbel xterm$"}).section('\n', 0, 0);
+        return !terminal.isEmpty();
+    }, 10000));
+    Orbel orbel(dialOf(SlotConfig::make(SlotType::snippet("mine"), "Mine")));
+    SettingsWindow settings(orbel);
+    const systemtest::ControlMap controls = orbel.controls();
+    QByteArray saved;
+    ASSERT_NO_FATAL_FAILURE(recordTheHotkey(orbel, settings, controls, saved));
+    xdotool({"mousemove", "--window", terminal, "20", "20", "click", "1"});
+    ASSERT_TRUE(controls.find("^Orbel Settings$", "tapBinding/Ctrl+Alt+O")) << "still recording";
+    xdotool({"type", "xy"});
+    xdotool({"key", "ctrl+u"});
+    xdotool({"type", "ls"});
+    xdotool({"key", "Return"});
+    auto fileText = [&] {
+        QFile f(typed);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    };
+    EXPECT_TRUE(spinUntil([&] { return fileText() == "ls"; })) << fileText().toStdString();
+    EXPECT_EQ(configText(orbel).toStdString(), saved.toStdString());
+    EXPECT_TRUE(orbel.openDial("ctrl+alt+o")) << orbel.log().toStdString();
+    xdotool({"key", "Escape"});
+
+    settings.activate();
+    settings.click("tapBinding");
+    ASSERT_TRUE(controls.find("^Orbel Settings$", "tapBinding/Press a key or mouse button now…"));
+    xdotool({"set_desktop", "1"});
+    EXPECT_TRUE(spinUntil([] { return run("xdotool", {"get_desktop"}) == "1"; }));
+    ASSERT_TRUE(controls.find("^Orbel Settings$", "tapBinding/Ctrl+Alt+O")) << "still recording";
+    EXPECT_TRUE(orbel.openDial("ctrl+alt+o")) << "no key opens the dial on the other desktop";
+    xdotool({"key", "Escape"});
+    xdotool({"set_desktop", "0"});
+    EXPECT_TRUE(spinUntil([] { return run("xdotool", {"get_desktop"}) == "0"; }));
+    EXPECT_EQ(configText(orbel).toStdString(), saved.toStdString());
+    settings.close();
+    xterm.terminate();
+    xterm.waitForFinished(3000);
 }
 
 }  // namespace

@@ -60,6 +60,13 @@ TEST_F(ConfigurationArmingTest, AnOutsideSaveTakenInByAChangeIsArmedAndWhatWasAr
     EXPECT_FALSE(tapChord());
     m.setRecordingHoldBinding(false);
     EXPECT_EQ(tapChord(), chord(key("ctrl+opt+j")));
+
+    // The settings model goes while a binding is recorded, as at the
+    // application's teardown: nothing is armed from its destructor.
+    m.setRecordingHotkey(true);
+    const int before = hotkeys.registrations;
+    model.reset();
+    EXPECT_EQ(hotkeys.registrations, before);
 }
 
 // A tap key another client holds is not armed and is told: in the settings

@@ -27,10 +27,15 @@ Json storedList(const char* key) {
     return list.is_array() ? list : Json::array();
 }
 
+// Written only when it changes: a start with nothing to settle writes nothing.
 void storeList(const char* key, const Json& list) {
     auto& store = platform::KeyValueStore::shared();
-    if (list.empty()) store.remove(key);
-    else store.setString(key, list.dump());
+    const auto stored = store.string(key);
+    if (list.empty()) {
+        if (stored) store.remove(key);
+    } else if (const std::string text = list.dump(); stored != text) {
+        store.setString(key, text);
+    }
 }
 
 // A member of `entry` of the given kind, or nothing: absent, or of another
@@ -180,7 +185,8 @@ void KeptRecord::storeToTell(const std::vector<ToTell>& list) const {
         if (othersEntry(entry, path_) && stored.size() < kMostToTell) stored.push_back(entry);
     for (const auto& notice : list) stored.push_back(toJson(notice, path_));
     storeList(kToTellKey, stored);
-    platform::KeyValueStore::shared().remove(kEarlierToTellKey);
+    auto& store = platform::KeyValueStore::shared();
+    if (store.string(kEarlierToTellKey)) store.remove(kEarlierToTellKey);
 }
 
 std::vector<KeptRecord::ToTell> KeptRecord::untold() {
@@ -193,9 +199,16 @@ std::vector<KeptRecord::ToTell> KeptRecord::untold() {
 std::uint64_t KeptRecord::keepToTell(ToTell notice) {
     bool rewrite = false;
     auto list = readToTell(rewrite);
+    // The same notice again (a file that keeps failing the same way) is
+    // the one already waiting for an answer.
+    for (const auto& other : list) {
+        ToTell same = notice;
+        same.id = other.id;
+        if (same == other) return other.id;
+    }
     notice.id = 1;
     for (const auto& other : list) notice.id = std::max(notice.id, other.id + 1);
-    // Bounded: the oldest goes first.
+    // Bounded: past that many unanswered, the oldest goes first.
     if (list.size() >= kMostToTell) list.erase(list.begin(), list.begin() + std::ptrdiff_t(list.size() - kMostToTell + 1));
     list.push_back(std::move(notice));
     storeToTell(list);
